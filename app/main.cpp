@@ -1,0 +1,7 @@
+#include "framework/core/ordax.h"
+
+int main() {
+  if (InitOrdax() != 0) return 1;
+  TermOrdax();
+  return 0;
+}

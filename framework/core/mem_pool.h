@@ -1,0 +1,60 @@
+// Byte-budgeted allocation pools and the global allocation entry points.
+//
+// Three pools live from start-up to shut-down: default, objects and data. Pool storage is zero-filled
+// and counted at the allocator's own block size; a request over budget asks the recovery callback to
+// free memory once and is retried once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "framework/core/base_object.h"
+
+// Answer of CMemPool::Alloc(0): no storage, never dereferenced, ignored by CMemPool::Free.
+inline void* const kNoStorage = reinterpret_cast<void*>(~uintptr_t(0));
+
+// (pointer to the request word holding the size wanted, 0, context) → ignored.
+using MemRecoveryCallback = uint32_t (*)(uint32_t* request, uint32_t zero, void* context);
+
+class CMemPool : public CBaseObject {
+ public:
+  explicit CMemPool(uint32_t budget);
+  ~CMemPool() override;
+
+  static bool CreatePools(uint32_t defaultBudget, uint32_t objectsBudget, uint32_t dataBudget);
+  static bool DestroyPools();
+
+  void* Alloc(size_t size);
+  void Free(void* p);
+
+  uint32_t GetFreeBytes() const { return fUsed >= fBudget ? 0 : fBudget - fUsed; }
+  uint32_t GetUsed() const { return fUsed; }
+  uint32_t GetBudget() const { return fBudget; }
+  bool IsValid() const { return fValid; }
+
+  void SetRecovery(MemRecoveryCallback callback, void* context);
+  MemRecoveryCallback GetRecoveryCallback() const { return fRecovery; }
+  void* GetRecoveryContext() const { return fRecoveryContext; }
+
+ private:
+  uint32_t fUsed = 0;
+  uint32_t fBudget = 0;
+  MemRecoveryCallback fRecovery = nullptr;
+  void* fRecoveryContext = nullptr;
+  bool fInRecovery = false;
+  bool fValid = false;
+};
+
+CMemPool* GetDefaultPool();
+CMemPool* GetObjectPool();
+CMemPool* GetDataPool();
+
+// Every object creation and deletion. Zero-filled; null on failure.
+void* MemAlloc(size_t size);
+void MemFree(void* p);
+void* PlatformAlloc(size_t size);
+void PlatformFree(void* p);
+
+void MemFill(void* destination, uint8_t value, size_t count);
+void MemFillLong(void* destination, uint32_t value, size_t byteCount);  // whole words only
+void MemMove(void* destination, const void* source, size_t count);     // overlap-safe

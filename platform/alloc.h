@@ -1,0 +1,12 @@
+// The process allocator as the pools see it: zero-filled storage and the allocator's own block size.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+void* ZeroAlloc(size_t size);  // null on failure
+void FreeAlloc(void* p);
+size_t AllocBlockSize(const void* p);  // bytes the allocator reserved for p (at least the size asked)
+
+}  // namespace platform

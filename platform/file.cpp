@@ -1,0 +1,289 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <vector>
+
+#include "platform/errors.h"
+
+namespace platform {
+namespace {
+
+int Fd(FileHandle file) { return static_cast<int>(file); }
+
+bool BadHandle(FileHandle file) {
+  if (file >= 0 && file <= INT_MAX) return false;
+  SetLastError(kWinInvalidHandle);
+  return true;
+}
+
+int OpenFlags(uint32_t access, FileCreate how) {
+  int flags = O_CLOEXEC;
+  if ((access & kAccessRead) && (access & kAccessWrite)) flags |= O_RDWR;
+  else if (access & kAccessWrite) flags |= O_WRONLY;
+  else flags |= O_RDONLY;
+  switch (how) {
+    case FileCreate::kOpenExisting: break;
+    case FileCreate::kCreateNew: flags |= O_CREAT | O_EXCL; break;
+    case FileCreate::kCreateAlways: flags |= O_CREAT | O_TRUNC; break;
+    case FileCreate::kOpenAlways: flags |= O_CREAT; break;
+  }
+  return flags;
+}
+
+// Which advisory lock stands for the share mode; 0 when the handle shares writing.
+int LockFor(uint32_t access, uint32_t share) {
+  if (share & kShareWrite) return 0;
+  return (access & kAccessWrite) ? LOCK_EX : LOCK_SH;
+}
+
+}  // namespace
+
+FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share, FileCreate how) {
+  const std::string native = NativePath(path);
+  const int fd = ::open(native.c_str(), OpenFlags(access, how), 0666);
+  if (fd < 0) {
+    FailFromErrno();
+    return kNoFile;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    SetLastError(kWinAccessDenied);
+    return kNoFile;
+  }
+  if (const int lock = LockFor(access, share); lock != 0 && flock(fd, lock | LOCK_NB) != 0) {
+    FailFromErrno();
+    ::close(fd);
+    // A file created here is not ours to keep when we may not use it.
+    if (how == FileCreate::kCreateNew) ::unlink(native.c_str());
+    return kNoFile;
+  }
+  SetLastError(kWinSuccess);
+  return fd;
+}
+
+bool CloseFile(FileHandle file) {
+  if (BadHandle(file)) return false;
+  return ::close(Fd(file)) == 0 || FailFromErrno();
+}
+
+bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+  *done = 0;
+  if (BadHandle(file)) return false;
+  auto* out = static_cast<char*>(buffer);
+  while (*done < count) {
+    const ssize_t n = ::read(Fd(file), out + *done, count - *done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return FailFromErrno();
+    }
+    if (n == 0) break;
+    *done += uint32_t(n);
+  }
+  return true;
+}
+
+bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+  *done = 0;
+  if (BadHandle(file)) return false;
+  const auto* in = static_cast<const char*>(buffer);
+  while (*done < count) {
+    const ssize_t n = ::write(Fd(file), in + *done, count - *done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return FailFromErrno();
+    }
+    *done += uint32_t(n);
+  }
+  return true;
+}
+
+bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin, int64_t* position) {
+  if (BadHandle(file)) return false;
+  const int whence = origin == kSeekStart ? SEEK_SET : origin == kSeekCurrent ? SEEK_CUR : SEEK_END;
+  const off_t at = ::lseek(Fd(file), offset, whence);
+  if (at < 0) return FailFromErrno();
+  if (position) *position = at;
+  return true;
+}
+
+bool GetFileSize(FileHandle file, int64_t* size) {
+  if (BadHandle(file)) return false;
+  struct stat st {};
+  if (fstat(Fd(file), &st) != 0) return FailFromErrno();
+  *size = st.st_size;
+  return true;
+}
+
+bool SetFileSize(FileHandle file, int64_t size) {
+  if (BadHandle(file)) return false;
+  if (size < 0) {
+    SetLastError(kWinInvalidParameter);
+    return false;
+  }
+  if (::ftruncate(Fd(file), size) != 0) return FailFromErrno();
+  return ::lseek(Fd(file), size, SEEK_SET) >= 0 || FailFromErrno();
+}
+
+bool FlushFile(FileHandle file) {
+  if (BadHandle(file)) return false;
+  return ::fsync(Fd(file)) == 0 || FailFromErrno();
+}
+
+bool GetLastWriteTime(FileHandle file, int64_t* ns) {
+  if (BadHandle(file)) return false;
+  struct stat st {};
+  if (fstat(Fd(file), &st) != 0) return FailFromErrno();
+  *ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return true;
+}
+
+bool SetLastWriteTime(FileHandle file, int64_t ns) {
+  if (BadHandle(file)) return false;
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = time_t(ns / 1000000000);
+  times[1].tv_nsec = long(ns % 1000000000);
+  return ::futimens(Fd(file), times) == 0 || FailFromErrno();
+}
+
+bool DeleteFile(const std::string& path) {
+  const std::string native = NativePath(path);
+  if (IsFolder(native)) {
+    SetLastError(kWinAccessDenied);
+    return false;
+  }
+  return ::unlink(native.c_str()) == 0 || FailFromErrno();
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  const std::string src = NativePath(from);
+  const std::string dst = NativePath(to);
+  // link + unlink refuses an existing target atomically, as a move must.
+  if (::link(src.c_str(), dst.c_str()) == 0) return ::unlink(src.c_str()) == 0 || FailFromErrno();
+  if (errno == EEXIST) return FailFromErrno();
+  if (PathExists(dst)) {
+    SetLastError(kWinFileExists);
+    return false;
+  }
+  return ::rename(src.c_str(), dst.c_str()) == 0 || FailFromErrno();
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateFolder(const std::string& path) {
+  return ::mkdir(NativePath(path).c_str(), 0777) == 0 || FailFromErrno();
+}
+
+bool IsReadOnlyPath(const std::string& path, bool* readOnly) {
+  struct stat st {};
+  if (::stat(NativePath(path).c_str(), &st) != 0) return FailFromErrno();
+  *readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  return true;
+}
+
+bool GetFreeSpace(const std::string& path, uint64_t* bytes) {
+  struct statvfs vs {};
+  if (::statvfs(NativePath(path).c_str(), &vs) != 0) return FailFromErrno();
+  *bytes = uint64_t(vs.f_bavail) * vs.f_frsize;
+  return true;
+}
+
+std::string NativePath(const std::string& path) {
+  std::string native = path;
+  for (char& c : native) {
+    if (c == '\\') c = '/';
+  }
+  return native;
+}
+
+bool FullPath(const std::string& path, std::string* full) {
+  std::string native = NativePath(path);
+  if (native.empty() || native[0] != '/') {
+    std::vector<char> cwd(PATH_MAX + 1);
+    if (!::getcwd(cwd.data(), cwd.size())) return FailFromErrno();
+    native = std::string(cwd.data()) + "/" + native;
+  }
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= native.size()) {
+    size_t end = native.find('/', start);
+    if (end == std::string::npos) end = native.size();
+    const std::string part = native.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  full->clear();
+  for (const std::string& part : parts) *full += "/" + part;
+  if (full->empty()) full->assign(1, '/');
+  // A trailing separator names a folder; keep it so callers can tell.
+  if (native.size() > 1 && native.back() == '/' && full->back() != '/') *full += '/';
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::string native = NativePath(path);
+  const size_t slash = native.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return native.substr(0, slash);
+}
+
+std::string TempFolder() {
+  const char* dir = ::getenv("TMPDIR");
+  return (dir && *dir) ? std::string(dir) : std::string("/tmp");
+}
+
+bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path) {
+  static std::atomic<uint32_t> counter{0};
+  const std::string base = NativePath(folder);
+  const std::string dir = (!base.empty() && base.back() == '/') ? base : base + "/";
+  for (int attempt = 0; attempt < 65536; ++attempt) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%X%X.tmp", prefix.c_str(), unsigned(::getpid()) & 0xFFFF,
+                  unsigned(++counter) & 0xFFFF);
+    const std::string candidate = dir + name;
+    const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      *path = candidate;
+      SetLastError(kWinSuccess);
+      return true;
+    }
+    if (errno != EEXIST) return FailFromErrno();
+  }
+  SetLastError(kWinFileExists);
+  return false;
+}
+
+std::string ProgramPath() {
+  std::vector<char> buf(PATH_MAX + 1);
+  const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  return n > 0 ? std::string(buf.data(), size_t(n)) : std::string();
+}
+
+std::string ProgramFolder() { return FolderOf(ProgramPath()); }
+
+}  // namespace platform

@@ -1,0 +1,51 @@
+// Files and folders. Every failing call answers false (or the invalid handle) and leaves a Windows
+// error number in GetLastError(). Paths may use '\' as stored names do; it is taken as '/'.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+using FileHandle = int64_t;
+constexpr FileHandle kNoFile = -1;
+
+enum FileAccess : uint32_t { kAccessRead = 1, kAccessWrite = 2 };
+enum FileShare : uint32_t { kShareRead = 1, kShareWrite = 2 };
+enum class FileCreate { kOpenExisting, kCreateNew, kCreateAlways, kOpenAlways };
+enum SeekOrigin : int { kSeekStart = 0, kSeekCurrent = 1, kSeekEnd = 2 };
+
+// Sharing is enforced between handles with advisory locks: a handle that does not share writing
+// excludes writers (and, when it writes itself, everyone else who does not share writing).
+FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share, FileCreate how);
+bool CloseFile(FileHandle file);
+// Reads up to count bytes; *done < count only at the end of the file.
+bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done);
+bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done);
+bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin, int64_t* position);
+bool GetFileSize(FileHandle file, int64_t* size);
+bool SetFileSize(FileHandle file, int64_t size);  // truncates or extends with zeros
+bool FlushFile(FileHandle file);
+// Last-write time in nanoseconds since 1970.
+bool GetLastWriteTime(FileHandle file, int64_t* ns);
+bool SetLastWriteTime(FileHandle file, int64_t ns);
+
+bool DeleteFile(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to);  // fails when `to` exists
+bool PathExists(const std::string& path);
+bool IsFolder(const std::string& path);
+bool CreateFolder(const std::string& path);
+bool IsReadOnlyPath(const std::string& path, bool* readOnly);  // no write permission bit set
+bool GetFreeSpace(const std::string& path, uint64_t* bytes);
+
+std::string NativePath(const std::string& path);  // '\' mapped to '/'
+// Absolute, lexically normalised path ('.' and '..' resolved) relative to the current folder.
+bool FullPath(const std::string& path, std::string* full);
+std::string FolderOf(const std::string& path);  // the part before the last '/', or "." when none
+std::string TempFolder();
+// Creates an empty file with a unique name "<prefix><n>.tmp" in folder, like a name reservation.
+bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path);
+std::string ProgramPath();
+std::string ProgramFolder();
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#include "platform/system.h"
+
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <cfenv>
+
+namespace platform {
+namespace {
+
+uint32_t gBeeps = 0;
+const char gProgramModule = 0;
+
+}  // namespace
+
+std::string SystemName() {
+  utsname name{};
+  if (::uname(&name) != 0) return "Unknown System";
+  return name.sysname;
+}
+
+uint32_t ProcessorCount() {
+  const long n = ::sysconf(_SC_NPROCESSORS_ONLN);
+  return n > 0 ? uint32_t(n) : 1;
+}
+
+uint64_t PhysicalMemoryBytes() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  return (pages > 0 && pageSize > 0) ? uint64_t(pages) * uint64_t(pageSize) : 0;
+}
+
+void MaskFloatExceptions() {
+  std::feclearexcept(FE_ALL_EXCEPT);
+  fedisableexcept(FE_ALL_EXCEPT);
+}
+
+void Beep() { ++gBeeps; }
+
+uint32_t BeepCount() { return gBeeps; }
+
+ModuleHandle ProgramModule() { return &gProgramModule; }
+
+// No module carries cursor resources yet: the interface data brings them.
+CursorHandle LoadModuleCursor(ModuleHandle, uint16_t) { return nullptr; }
+
+CursorHandle LoadModuleCursor(ModuleHandle, const char*) { return nullptr; }
+
+}  // namespace platform

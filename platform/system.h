@@ -1,0 +1,27 @@
+// Facts about the machine and the few system services the framework's start-up asks for.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+std::string SystemName();  // the running kernel's name, such as "Linux"
+uint32_t ProcessorCount();
+uint64_t PhysicalMemoryBytes();
+
+// Clears the floating-point status flags and masks every floating-point exception.
+void MaskFloatExceptions();
+
+// The system's simple beep; the headless back end only counts them.
+void Beep();
+uint32_t BeepCount();
+
+// Modules (the program and loaded libraries) and the cursors they carry.
+using ModuleHandle = const void*;
+using CursorHandle = const void*;
+ModuleHandle ProgramModule();
+CursorHandle LoadModuleCursor(ModuleHandle module, uint16_t id);
+CursorHandle LoadModuleCursor(ModuleHandle module, const char* name);
+
+}  // namespace platform

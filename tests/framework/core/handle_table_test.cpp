@@ -1,0 +1,39 @@
+#include "framework/core/handle_table.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/core/four_cc.h"
+
+namespace {
+
+constexpr uint32_t kMaterial = FourCC("mtrl");
+constexpr uint32_t kTexture = FourCC("txtr");
+
+TEST(HandleTable, RegisterLookUpAndRelease) {
+  int a = 0, b = 0;
+  const Handle32 ha = RegisterHandle(&a, kMaterial);
+  EXPECT_NE(ha, kNoHandle);
+  EXPECT_EQ(RegisterHandle(&a, kMaterial), ha);
+  EXPECT_EQ(LookupHandle(ha, kMaterial), &a);
+  EXPECT_EQ(LookupHandle(ha, kTexture), nullptr);
+  EXPECT_EQ(LookupHandle(kNoHandle, kMaterial), nullptr);
+  EXPECT_EQ(RegisterHandle(nullptr, kMaterial), kNoHandle);
+
+  const Handle32 hb = RegisterHandle(&b, kTexture);
+  EXPECT_NE(hb, ha);
+  ReleaseHandle(ha);
+  EXPECT_EQ(LookupHandle(ha, kMaterial), nullptr);
+  const Handle32 again = RegisterHandle(&a, kMaterial);
+  EXPECT_NE(again, ha);  // never reissued
+  EXPECT_NE(again, hb);
+  EXPECT_EQ(LookupHandleAs<int>(again, kMaterial), &a);
+  ReleaseHandle(again);
+  ReleaseHandle(hb);
+}
+
+TEST(FourCC, PacksTheFirstLetterHigh) {
+  EXPECT_EQ(FourCC("3dob"), 0x33646F62u);
+  EXPECT_EQ(FourCCText(FourCC("lght")), "lght");
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/errors.h"
+
+namespace {
+
+class FileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/quarn2-file-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::string cmd = "rm -rf '" + dir_ + "'";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+  }
+  std::string Path(const char* name) const { return dir_ + "/" + name; }
+
+  std::string dir_;
+};
+
+TEST_F(FileTest, FailuresLeaveTheWindowsErrorNumbers) {
+  using platform::FileCreate;
+  const std::string existing = Path("existing");
+  platform::FileHandle f = platform::OpenFile(existing, platform::kAccessWrite, 0, FileCreate::kCreateNew);
+  ASSERT_NE(f, platform::kNoFile);
+  platform::CloseFile(f);
+
+  struct Case {
+    const char* what;
+    std::string path;
+    uint32_t access;
+    FileCreate how;
+    int32_t error;
+  } cases[] = {
+      {"missing file", Path("missing"), platform::kAccessRead, FileCreate::kOpenExisting, 2},
+      {"exclusive create of an existing file", existing, platform::kAccessWrite, FileCreate::kCreateNew, 80},
+      {"name component too long", Path(std::string(300, 'x').c_str()), platform::kAccessRead,
+       FileCreate::kOpenExisting, 206},
+      {"folder opened for writing", dir_, platform::kAccessWrite, FileCreate::kOpenExisting, 5},
+      {"folder opened for reading", dir_, platform::kAccessRead, FileCreate::kOpenExisting, 5},
+  };
+  for (const Case& c : cases) {
+    platform::SetLastError(0);
+    EXPECT_EQ(platform::OpenFile(c.path, c.access, platform::kShareRead, c.how), platform::kNoFile) << c.what;
+    EXPECT_EQ(platform::GetLastError(), c.error) << c.what;
+  }
+}
+
+TEST_F(FileTest, BackslashesNameTheSameFile) {
+  std::string full;
+  ASSERT_TRUE(platform::FullPath(dir_ + "\\sub\\..\\a.txt", &full));
+  EXPECT_EQ(full, dir_ + "/a.txt");
+  platform::FileHandle f = platform::OpenFile(dir_ + "\\a.txt", platform::kAccessWrite, 0,
+                                              platform::FileCreate::kCreateNew);
+  ASSERT_NE(f, platform::kNoFile);
+  platform::CloseFile(f);
+  EXPECT_TRUE(platform::PathExists(full));
+}
+
+TEST_F(FileTest, ReadWriteSeekAndResize) {
+  platform::FileHandle f = platform::OpenFile(Path("data"), platform::kAccessRead | platform::kAccessWrite,
+                                              platform::kShareRead, platform::FileCreate::kCreateNew);
+  ASSERT_NE(f, platform::kNoFile);
+  uint32_t done = 0;
+  ASSERT_TRUE(platform::WriteFile(f, "abcdef", 6, &done));
+  EXPECT_EQ(done, 6u);
+  ASSERT_TRUE(platform::SetFileSize(f, 10));
+  int64_t size = 0;
+  ASSERT_TRUE(platform::GetFileSize(f, &size));
+  EXPECT_EQ(size, 10);
+  ASSERT_TRUE(platform::SeekFile(f, 4, platform::kSeekStart, nullptr));
+  char buf[16] = {};
+  ASSERT_TRUE(platform::ReadFile(f, buf, sizeof buf, &done));
+  EXPECT_EQ(done, 6u);  // short only at the end of the file
+  EXPECT_EQ(std::memcmp(buf, "ef\0\0\0\0", 6), 0);
+  ASSERT_TRUE(platform::SetFileSize(f, 2));
+  ASSERT_TRUE(platform::GetFileSize(f, &size));
+  EXPECT_EQ(size, 2);
+  EXPECT_TRUE(platform::CloseFile(f));
+}
+
+TEST_F(FileTest, AHandleThatDoesNotShareWritingExcludesOtherWriters) {
+  const uint32_t rw = platform::kAccessRead | platform::kAccessWrite;
+  platform::FileHandle a = platform::OpenFile(Path("locked"), rw, platform::kShareRead,
+                                              platform::FileCreate::kCreateNew);
+  ASSERT_NE(a, platform::kNoFile);
+  EXPECT_EQ(platform::OpenFile(Path("locked"), rw, platform::kShareRead, platform::FileCreate::kOpenExisting),
+            platform::kNoFile);
+  EXPECT_EQ(platform::GetLastError(), platform::kWinSharingViolation);
+  platform::CloseFile(a);
+  platform::FileHandle b = platform::OpenFile(Path("locked"), rw, platform::kShareRead,
+                                              platform::FileCreate::kOpenExisting);
+  EXPECT_NE(b, platform::kNoFile);
+  platform::CloseFile(b);
+}
+
+TEST_F(FileTest, RenameRefusesAnExistingTarget) {
+  for (const char* name : {"a", "b"}) {
+    platform::CloseFile(platform::OpenFile(Path(name), platform::kAccessWrite, 0, platform::FileCreate::kCreateNew));
+  }
+  EXPECT_FALSE(platform::RenameFile(Path("a"), Path("b")));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinFileExists);
+  EXPECT_TRUE(platform::RenameFile(Path("a"), Path("c")));
+  EXPECT_FALSE(platform::PathExists(Path("a")));
+  EXPECT_TRUE(platform::PathExists(Path("c")));
+}
+
+TEST_F(FileTest, UniqueFilesAreDistinctAndExist) {
+  std::string first, second;
+  ASSERT_TRUE(platform::MakeUniqueFile(dir_, "tmp", &first));
+  ASSERT_TRUE(platform::MakeUniqueFile(dir_, "tmp", &second));
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(platform::PathExists(first));
+  EXPECT_EQ(first.rfind(dir_ + "/tmp", 0), 0u);
+}
+
+TEST(FileErrors, ErrnoTable) {
+  const std::pair<int, int32_t> cases[] = {
+      {ENOENT, 2},  {ENOTDIR, 3},  {EMFILE, 4},   {ENFILE, 4},         {EACCES, 5},
+      {EPERM, 5},   {EISDIR, 5},   {EBADF, 6},    {ENOMEM, 8},         {EROFS, 19},
+      {EWOULDBLOCK, 32}, {EEXIST, 80}, {EINVAL, 87}, {ENOSPC, 112},    {EDQUOT, 112},
+      {ENAMETOOLONG, 206}, {EIO, 1117}, {EXDEV, 31}, {0, 0},
+  };
+  for (const auto& [err, win] : cases) EXPECT_EQ(platform::WinErrorFromErrno(err), win) << err;
+}
+
+TEST(ProgramPath, IsThisTestProgram) {
+  EXPECT_NE(platform::ProgramPath().find("platform_tests"), std::string::npos);
+  EXPECT_TRUE(platform::IsFolder(platform::ProgramFolder()));
+}
+
+}  // namespace
