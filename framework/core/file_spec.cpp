@@ -1,0 +1,26 @@
+#include "framework/core/file_spec.h"
+
+#include <cstring>
+#include <string>
+
+#include "framework/core/result_codes.h"
+#include "platform/file.h"
+
+int32_t CFileSpec::Set(const char* path) {
+  fHeader[0] = fHeader[1] = 0;
+  fPath[0] = 0;
+  std::string full;
+  if (!platform::FullPath(path ? path : "", &full) || full.size() > kMaxPath) {
+    fStatus = kErrInvalidParameter;
+    return fStatus;
+  }
+  std::memcpy(fPath, full.c_str(), full.size() + 1);
+  fStatus = kNoErr;
+  return fStatus;
+}
+
+int32_t CFileSpec::Copy(const CFileSpec& other) {
+  if (&other == this) return fStatus;
+  const std::string path = other.fPath;
+  return Set(path.c_str());
+}

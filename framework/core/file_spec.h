@@ -1,0 +1,21 @@
+// A file specification: always a resolved full path of at most 259 characters.
+#pragma once
+
+#include <cstdint>
+
+struct CFileSpec {
+  static constexpr uint32_t kMaxPath = 259;
+
+  // Resolves path (relative to the current folder; '\' taken as '/'): 0, or 16 when it cannot be
+  // resolved or is too long, which leaves the path empty. A null path resolves the empty text.
+  int32_t Set(const char* path);
+  int32_t Copy(const CFileSpec& other);
+
+  const char* GetPath() const { return fPath; }
+  int32_t GetStatus() const { return fStatus; }
+
+  // Callers' words: the save dialog puts the chosen filter's index in the first 16 bits.
+  uint32_t fHeader[2] = {0, 0};
+  char fPath[kMaxPath + 1] = {};
+  int32_t fStatus = 0;
+};
