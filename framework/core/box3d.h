@@ -4,6 +4,7 @@
 #include "framework/core/matrix34.h"
 #include "framework/core/vector3.h"
 
+// Default-constructed, a box is the single point at the origin.
 struct C3dBox {
   vector3<double> fMin;
   vector3<double> fMax;
@@ -26,3 +27,6 @@ struct C3dBox {
 
   bool operator==(const C3dBox&) const = default;
 };
+
+// Records store the six doubles as they lie in memory.
+static_assert(sizeof(C3dBox) == 48);

@@ -38,7 +38,9 @@ struct C34Matrix {
 
   // Post-transforms: each applies after what the matrix already does, translation included.
   void Translate(double dx, double dy, double dz);
+  // Turns y towards −z: the opposite sense of RotateY and of the block's angles.
   void RotateX(double angle);
+  // Turns z towards x, right-handed.
   void RotateY(double angle);
 
   void SetFromAttributes(const S34Decomp& block);
@@ -57,3 +59,6 @@ struct C34Matrix {
 
   bool operator==(const C34Matrix&) const = default;
 };
+
+// Records store the twelve doubles and the block's twelve as they lie in memory.
+static_assert(sizeof(C34Matrix) == 96 && sizeof(C34Matrix::S34Decomp) == 96);
