@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/errors.h"
@@ -39,16 +40,38 @@ int OpenFlags(uint32_t access, FileCreate how) {
   return flags;
 }
 
-// Which advisory lock stands for the share mode; 0 when the handle shares writing.
-int LockFor(uint32_t access, uint32_t share) {
-  if (share & kShareWrite) return 0;
-  return (access & kAccessWrite) ? LOCK_EX : LOCK_SH;
+struct SFileTestHooks {
+  int64_t freeSpace = -1;
+  std::string deniedFolder;
+  bool refuseAtomicExchange = false;
+  uint32_t failingRename = 0;
+};
+
+SFileTestHooks gHooks;
+
+bool InDeniedFolder(const std::string& native) {
+  if (gHooks.deniedFolder.empty()) return false;
+  std::string folder;
+  return FullPath(FolderOf(native), &folder) && folder == gHooks.deniedFolder;
+}
+
+bool Creates(FileCreate how) { return how != FileCreate::kOpenExisting; }
+
+bool RenameFails() {
+  if (gHooks.failingRename == 0) return false;
+  if (--gHooks.failingRename != 0) return false;
+  SetLastError(kWinAccessDenied);
+  return true;
 }
 
 }  // namespace
 
 FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share, FileCreate how) {
   const std::string native = NativePath(path);
+  if (Creates(how) && InDeniedFolder(native)) {
+    SetLastError(kWinAccessDenied);
+    return kNoFile;
+  }
   const int fd = ::open(native.c_str(), OpenFlags(access, how), 0666);
   if (fd < 0) {
     FailFromErrno();
@@ -60,15 +83,26 @@ FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share, Fi
     SetLastError(kWinAccessDenied);
     return kNoFile;
   }
-  if (const int lock = LockFor(access, share); lock != 0 && flock(fd, lock | LOCK_NB) != 0) {
-    FailFromErrno();
+  const bool exclusive = (access & kAccessWrite) && !(share & kShareWrite);
+  if (!LockFile(fd, exclusive)) {
+    const int32_t error = GetLastError();
     ::close(fd);
     // A file created here is not ours to keep when we may not use it.
     if (how == FileCreate::kCreateNew) ::unlink(native.c_str());
+    SetLastError(error);
     return kNoFile;
   }
   SetLastError(kWinSuccess);
   return fd;
+}
+
+bool LockFile(FileHandle file, bool exclusive) {
+  if (BadHandle(file)) return false;
+  while (flock(Fd(file), (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    return FailFromErrno();
+  }
+  return true;
 }
 
 bool CloseFile(FileHandle file) {
@@ -163,10 +197,20 @@ bool DeleteFile(const std::string& path) {
     SetLastError(kWinAccessDenied);
     return false;
   }
-  return ::unlink(native.c_str()) == 0 || FailFromErrno();
+  // A file we may not read cannot be locked; it is deleted as Windows would, unchecked.
+  const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0 && errno == ENOENT) return FailFromErrno();
+  if (fd >= 0 && !LockFile(fd, true)) {
+    ::close(fd);
+    return false;
+  }
+  const bool deleted = ::unlink(native.c_str()) == 0 || FailFromErrno();
+  if (fd >= 0) ::close(fd);
+  return deleted;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
+  if (RenameFails()) return false;
   const std::string src = NativePath(from);
   const std::string dst = NativePath(to);
   // link + unlink refuses an existing target atomically, as a move must.
@@ -177,6 +221,62 @@ bool RenameFile(const std::string& from, const std::string& to) {
     return false;
   }
   return ::rename(src.c_str(), dst.c_str()) == 0 || FailFromErrno();
+}
+
+namespace {
+
+// Restores the last error of the step that failed after the undo steps that follow it.
+bool FailWith(int32_t error) {
+  SetLastError(error);
+  return false;
+}
+
+bool ExchangeByRenames(const std::string& a, const std::string& b) {
+  std::string parked;
+  if (!MakeUniqueFile(FolderOf(a), "tmp", &parked)) return false;
+  ::unlink(parked.c_str());
+  if (!RenameFile(a, parked)) return false;
+  if (!RenameFile(b, a)) {
+    const int32_t error = GetLastError();
+    RenameFile(parked, a);
+    return FailWith(error);
+  }
+  if (!RenameFile(parked, b)) {
+    const int32_t error = GetLastError();
+    RenameFile(a, b);
+    RenameFile(parked, a);
+    return FailWith(error);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ExchangeFiles(const std::string& a, const std::string& b) {
+  const std::string first = NativePath(a);
+  const std::string second = NativePath(b);
+  if (!gHooks.refuseAtomicExchange) {
+    if (::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0) return true;
+    // Only a file system without the exchange falls back; any other failure is the answer.
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return FailFromErrno();
+  }
+  return ExchangeByRenames(first, second);
+}
+
+bool GetPathWriteTime(const std::string& path, int64_t* ns) {
+  struct stat st {};
+  if (::stat(NativePath(path).c_str(), &st) != 0) return FailFromErrno();
+  *ns = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  return true;
+}
+
+bool SetPathWriteTime(const std::string& path, int64_t ns) {
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = time_t(ns / 1000000000);
+  times[1].tv_nsec = long(ns % 1000000000);
+  return ::utimensat(AT_FDCWD, NativePath(path).c_str(), times, 0) == 0 || FailFromErrno();
 }
 
 bool PathExists(const std::string& path) {
@@ -201,8 +301,15 @@ bool IsReadOnlyPath(const std::string& path, bool* readOnly) {
 }
 
 bool GetFreeSpace(const std::string& path, uint64_t* bytes) {
+  if (gHooks.freeSpace >= 0) {
+    *bytes = uint64_t(gHooks.freeSpace);
+    return true;
+  }
+  std::string folder;
+  if (!FullPath(path, &folder)) return false;
+  while (!IsFolder(folder) && folder != "/") folder = FolderOf(folder);
   struct statvfs vs {};
-  if (::statvfs(NativePath(path).c_str(), &vs) != 0) return FailFromErrno();
+  if (::statvfs(folder.c_str(), &vs) != 0) return FailFromErrno();
   *bytes = uint64_t(vs.f_bavail) * vs.f_frsize;
   return true;
 }
@@ -260,6 +367,10 @@ bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::s
   static std::atomic<uint32_t> counter{0};
   const std::string base = NativePath(folder);
   const std::string dir = (!base.empty() && base.back() == '/') ? base : base + "/";
+  if (InDeniedFolder(dir + prefix)) {
+    SetLastError(kWinAccessDenied);
+    return false;
+  }
   for (int attempt = 0; attempt < 65536; ++attempt) {
     char name[64];
     std::snprintf(name, sizeof name, "%s%X%X.tmp", prefix.c_str(), unsigned(::getpid()) & 0xFFFF,
@@ -285,5 +396,19 @@ std::string ProgramPath() {
 }
 
 std::string ProgramFolder() { return FolderOf(ProgramPath()); }
+
+void SetTestFreeSpace(int64_t bytes) { gHooks.freeSpace = bytes < 0 ? -1 : bytes; }
+
+void SetTestDeniedFolder(const std::string& folder) {
+  gHooks.deniedFolder.clear();
+  if (folder.empty() || !FullPath(folder, &gHooks.deniedFolder)) return;
+  if (gHooks.deniedFolder.size() > 1 && gHooks.deniedFolder.back() == '/') gHooks.deniedFolder.pop_back();
+}
+
+void SetTestRefuseAtomicExchange(bool refuse) { gHooks.refuseAtomicExchange = refuse; }
+
+void SetTestFailingRename(uint32_t n) { gHooks.failingRename = n; }
+
+void ResetFileTestHooks() { gHooks = SFileTestHooks{}; }
 
 }  // namespace platform

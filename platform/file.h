@@ -15,9 +15,12 @@ enum FileShare : uint32_t { kShareRead = 1, kShareWrite = 2 };
 enum class FileCreate { kOpenExisting, kCreateNew, kCreateAlways, kOpenAlways };
 enum SeekOrigin : int { kSeekStart = 0, kSeekCurrent = 1, kSeekEnd = 2 };
 
-// Sharing is enforced between handles with advisory locks: a handle that does not share writing
-// excludes writers (and, when it writes itself, everyone else who does not share writing).
+// Sharing is emulated with advisory locks, which Linux has instead of share modes: a handle that
+// writes without sharing writing holds an exclusive lock, every other handle a shared one. A lock
+// that cannot be had fails the open with the sharing violation (32).
 FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share, FileCreate how);
+// Takes (or converts to) a shared or exclusive advisory lock without waiting.
+bool LockFile(FileHandle file, bool exclusive);
 bool CloseFile(FileHandle file);
 // Reads up to count bytes; *done < count only at the end of the file.
 bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done);
@@ -30,12 +33,19 @@ bool FlushFile(FileHandle file);
 bool GetLastWriteTime(FileHandle file, int64_t* ns);
 bool SetLastWriteTime(FileHandle file, int64_t ns);
 
+// Fails with the sharing violation while any handle, in this process or another, holds the file.
 bool DeleteFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);  // fails when `to` exists
+// Swaps the files at two paths: atomically where the file system can, otherwise by three renames
+// through a unique name in a's folder, undoing the done ones when one fails.
+bool ExchangeFiles(const std::string& a, const std::string& b);
+bool GetPathWriteTime(const std::string& path, int64_t* ns);
+bool SetPathWriteTime(const std::string& path, int64_t ns);
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
 bool CreateFolder(const std::string& path);
 bool IsReadOnlyPath(const std::string& path, bool* readOnly);  // no write permission bit set
+// Free bytes of the volume that holds the path's nearest existing folder.
 bool GetFreeSpace(const std::string& path, uint64_t* bytes);
 
 std::string NativePath(const std::string& path);  // '\' mapped to '/'
@@ -47,5 +57,15 @@ std::string TempFolder();
 bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path);
 std::string ProgramPath();
 std::string ProgramFolder();
+
+// Test hooks: they reach failures a test machine will not produce on demand (a full disk, a folder
+// that refuses new files even to root, a file system without atomic exchange, a rename failing
+// midway). Tests set them; the program never does.
+void SetTestFreeSpace(int64_t bytes);  // GetFreeSpace answers this; negative restores the real answer
+// Creating a file in this folder fails with access denied; empty clears.
+void SetTestDeniedFolder(const std::string& folder);
+void SetTestRefuseAtomicExchange(bool refuse);
+void SetTestFailingRename(uint32_t n);  // the n-th rename from now fails with access denied; 0 clears
+void ResetFileTestHooks();
 
 }  // namespace platform

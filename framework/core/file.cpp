@@ -1,5 +1,8 @@
 #include "framework/core/file.h"
 
+#include <algorithm>
+
+#include "framework/core/mem_block.h"
 #include "framework/core/result_codes.h"
 
 namespace {
@@ -20,6 +23,8 @@ SModeFlags FlagsFor(uint32_t mode) {
   }
 }
 
+int32_t LastError() { return NonZeroError(MapLastError()); }
+
 }  // namespace
 
 CFile::CFile() { fSpec.Set(""); }
@@ -28,11 +33,18 @@ CFile::CFile(const CFileSpec& spec) : fSpec(spec) {}
 
 CFile::~CFile() { Close(); }
 
+int32_t CFile::Create(uint32_t, uint32_t) {
+  const platform::FileHandle file = platform::OpenFile(
+      fSpec.GetPath(), platform::kAccessRead | platform::kAccessWrite, 0, platform::FileCreate::kCreateNew);
+  if (file == platform::kNoFile) return LastError();
+  return platform::CloseFile(file) ? kNoErr : LastError();
+}
+
 int32_t CFile::Open(uint32_t mode) {
   if (fOpen) return kErrObjectInUse;
   const SModeFlags flags = FlagsFor(mode);
   fHandle = platform::OpenFile(fSpec.GetPath(), flags.access, flags.share, platform::FileCreate::kOpenExisting);
-  if (fHandle == platform::kNoFile) return NonZeroError(MapLastError());
+  if (fHandle == platform::kNoFile) return LastError();
   fMode = mode;
   fOpen = true;
   return kNoErr;
@@ -42,7 +54,7 @@ int32_t CFile::Flush() {
   int32_t flushError = kNoErr;
   if (fMode != kModeRead && !platform::FlushFile(fHandle)) flushError = MapLastError();
   int32_t result = kNoErr;
-  if (!platform::CloseFile(fHandle)) result = NonZeroError(MapLastError());
+  if (!platform::CloseFile(fHandle)) result = LastError();
   fHandle = platform::kNoFile;
   fOpen = false;
   // Data that never reached the disk must not read as written.
@@ -56,4 +68,128 @@ void CFile::Close() {
 int32_t CFile::Probe() {
   if (const int32_t err = Open(kModeRead)) return err;
   return Flush();
+}
+
+int32_t CFile::Delete() { return platform::DeleteFile(fSpec.GetPath()) ? kNoErr : LastError(); }
+
+int32_t CFile::GetSize(uint32_t* size) {
+  *size = 0;
+  if (!fOpen) return kErrUnexpectedStatus;
+  int64_t bytes = 0;
+  if (!platform::GetFileSize(fHandle, &bytes)) return LastError();
+  // Offsets are 32-bit wherever the program stores them; all ones is no size.
+  if (bytes >= int64_t(UINT32_MAX)) return kErrInvalidSize;
+  *size = uint32_t(bytes);
+  return kNoErr;
+}
+
+int32_t CFile::SetSize(uint32_t size) {
+  if (!fOpen) return kErrUnexpectedStatus;
+  return platform::SetFileSize(fHandle, size) ? kNoErr : LastError();
+}
+
+int32_t CFile::Seek(platform::SeekOrigin origin, int64_t offset) {
+  if (!fOpen) return kErrUnexpectedStatus;
+  return platform::SeekFile(fHandle, offset, origin, nullptr) ? kNoErr : LastError();
+}
+
+int32_t CFile::Read(uint32_t* count, void* buffer, bool strict) {
+  const uint32_t wanted = *count;
+  *count = 0;
+  if (!fOpen) return kErrUnexpectedStatus;
+  if (!platform::ReadFile(fHandle, buffer, wanted, count)) return LastError();
+  return (strict && *count < wanted) ? kErrEndOfFile : kNoErr;
+}
+
+int32_t CFile::ReadToBlock(uint32_t* count, CMemBlock& block, bool strict) {
+  if (*count > block.GetSize()) {
+    *count = 0;
+    return kErrBufferSize;
+  }
+  return Read(count, block.GetData(), strict);
+}
+
+int32_t CFile::ReadBlockRaw(uint32_t* count, CMemBlock& block, bool strict) {
+  if (*count > block.GetAllocated()) {
+    *count = 0;
+    return kErrBufferSize;
+  }
+  return Read(count, block.GetStorage(), strict);
+}
+
+int32_t CFile::Write(uint32_t* count, const void* buffer) {
+  const uint32_t wanted = *count;
+  *count = 0;
+  if (!fOpen) return kErrUnexpectedStatus;
+  return platform::WriteFile(fHandle, buffer, wanted, count) ? kNoErr : LastError();
+}
+
+int32_t CFile::WriteBlockRaw(uint32_t* count, const CMemBlock& block) {
+  if (*count > block.GetAllocated()) {
+    *count = 0;
+    return kErrBufferSize;
+  }
+  return Write(count, block.GetStorage());
+}
+
+int32_t CFile::ReadAt(uint32_t offset, void* buffer, uint32_t count) {
+  if (const int32_t err = Seek(platform::kSeekStart, offset)) return err;
+  return Read(&count, buffer, true);
+}
+
+int32_t CFile::WriteAt(uint32_t offset, const void* buffer, uint32_t count) {
+  if (const int32_t err = Seek(platform::kSeekStart, offset)) return err;
+  return Write(&count, buffer);
+}
+
+int32_t CFile::IsReadOnly(bool* readOnly) {
+  *readOnly = true;
+  if (fOpen && fMode == kModeRead) return kNoErr;
+  bool noWriteBits = false;
+  if (!platform::IsReadOnlyPath(fSpec.GetPath(), &noWriteBits)) return LastError();
+  if (noWriteBits) return kNoErr;
+  *readOnly = false;
+  if (fOpen) return kNoErr;
+  // A closed file may still sit in a folder where nothing may be written: try to reserve a name.
+  CFileSpec probe;
+  const int32_t err = CFileSpec::MakeTempBeside(fSpec, probe);
+  if (err == kErrPermission) {
+    *readOnly = true;
+    return kNoErr;
+  }
+  return err;
+}
+
+int32_t CFile::GetFreeSpace(uint32_t* bytes) {
+  *bytes = 0;
+  uint64_t free = 0;
+  if (!platform::GetFreeSpace(fSpec.GetPath(), &free)) return LastError();
+  *bytes = uint32_t(std::min<uint64_t>(free, UINT32_MAX));
+  return kNoErr;
+}
+
+int32_t CFile::GetLength(uint32_t* size) {
+  *size = 0;
+  const bool wasOpen = fOpen;
+  if (!wasOpen) {
+    if (const int32_t err = Open(kModeRead)) return err;
+  }
+  const int32_t err = GetSize(size);
+  if (!wasOpen) Close();
+  return err;
+}
+
+int32_t CFile::ExchangeWith(CFile& other) { return ExchangeFiles(fSpec, other.fSpec); }
+
+int32_t ExchangeFiles(const CFileSpec& a, const CFileSpec& b) {
+  // Taken before the swap: an exchange moves each file with its own time, and each path is to keep
+  // the time it had.
+  int64_t timeA = 0;
+  int64_t timeB = 0;
+  if (!platform::GetPathWriteTime(a.GetPath(), &timeA) || !platform::GetPathWriteTime(b.GetPath(), &timeB))
+    return LastError();
+  if (!platform::ExchangeFiles(a.GetPath(), b.GetPath())) return LastError();
+  if (!platform::SetPathWriteTime(a.GetPath(), timeA) || !platform::SetPathWriteTime(b.GetPath(), timeB))
+    return LastError();
+  return kNoErr;
 }

@@ -1,4 +1,5 @@
-// A file over a platform handle, opened in one of four explicit modes.
+// A file over a platform handle, opened in one of four explicit modes. Every operation answers a
+// result code; operations on the handle answer 15 while the file is closed.
 #pragma once
 
 #include <cstdint>
@@ -7,20 +8,46 @@
 #include "framework/core/file_spec.h"
 #include "platform/file.h"
 
+class CMemBlock;
+
 class CFile : public CBaseObject {
  public:
   // Modes: 1 read (sharing read), 2 write (sharing write), 3 read and write (sharing read),
-  // 4 read and write (sharing both).
+  // 4 read and write (sharing both). Mode 3 holds the file exclusively against every other open
+  // and against deletion; the other modes hold it shared.
   enum Mode : uint32_t { kModeRead = 1, kModeWrite = 2, kModeReadWrite = 3, kModeShared = 4 };
 
   CFile();
   explicit CFile(const CFileSpec& spec);
   ~CFile() override;
 
+  // Creates a new file (failing with 17 when one exists) and closes it again. Linux files have
+  // nowhere to keep creator and file-type codes: they are accepted and ignored.
+  int32_t Create(uint32_t creator = 0, uint32_t fileType = 0);
   int32_t Open(uint32_t mode);
   int32_t Flush();  // flushes (unless mode 1) and closes
   void Close();
   int32_t Probe();  // opens for reading and closes again
+  int32_t Delete();
+
+  int32_t GetSize(uint32_t* size);
+  int32_t SetSize(uint32_t size);  // truncates or extends, and leaves the position there
+  int32_t Seek(platform::SeekOrigin origin, int64_t offset);
+  // count: bytes asked for in, bytes read out. A short read is -39 when strict, else 0.
+  int32_t Read(uint32_t* count, void* buffer, bool strict);
+  int32_t ReadToBlock(uint32_t* count, CMemBlock& block, bool strict);   // into the data area
+  int32_t ReadBlockRaw(uint32_t* count, CMemBlock& block, bool strict);  // into the whole storage
+  int32_t Write(uint32_t* count, const void* buffer);
+  int32_t WriteBlockRaw(uint32_t* count, const CMemBlock& block);
+  // count bytes at an offset from the start: every byte or an error (-39 for a short read).
+  int32_t ReadAt(uint32_t offset, void* buffer, uint32_t count);
+  int32_t WriteAt(uint32_t offset, const void* buffer, uint32_t count);
+
+  int32_t IsReadOnly(bool* readOnly);
+  // Free bytes of the volume that holds the path, at most 0xFFFFFFFF.
+  int32_t GetFreeSpace(uint32_t* bytes);
+  int32_t GetLength(uint32_t* size);  // opens and closes again when closed
+  int32_t ExchangeWith(CFile& other);
 
   const CFileSpec& GetSpec() const { return fSpec; }
   bool IsOpen() const { return fOpen; }
@@ -33,3 +60,6 @@ class CFile : public CBaseObject {
   uint32_t fMode = kModeReadWrite;
   bool fOpen = false;
 };
+
+// Swaps the contents of two paths; each path keeps its own former last-write time.
+int32_t ExchangeFiles(const CFileSpec& a, const CFileSpec& b);

@@ -24,3 +24,20 @@ int32_t CFileSpec::Copy(const CFileSpec& other) {
   const std::string path = other.fPath;
   return Set(path.c_str());
 }
+
+namespace {
+
+int32_t MakeTempIn(const std::string& folder, CFileSpec& out) {
+  std::string path;
+  if (!platform::MakeUniqueFile(folder, "tmp", &path)) return NonZeroError(MapLastError());
+  platform::DeleteFile(path);
+  return out.Set(path.c_str());
+}
+
+}  // namespace
+
+int32_t CFileSpec::MakeTemp(CFileSpec& out) { return MakeTempIn(platform::TempFolder(), out); }
+
+int32_t CFileSpec::MakeTempBeside(const CFileSpec& beside, CFileSpec& out) {
+  return MakeTempIn(platform::FolderOf(beside.fPath), out);
+}

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/core/fatal.h"
 #include "framework/core/mem_pool.h"
+#include "framework/core/tmp_file.h"
 
 CMemBlock::CMemBlock(uint32_t size, CMemPool* pool, uint32_t headerBytes, bool defer) {
   if (!defer) Allocate(size, pool, headerBytes);
@@ -78,17 +80,53 @@ bool CMemBlock::Resize(uint32_t newSize, bool keep) {
   CMemPool* pool = fPool ? fPool : GetDefaultPool();
   if (!pool || newAllocated > UINT32_MAX) return false;
   auto* storage = static_cast<uint8_t*>(pool->Alloc(newAllocated));
-  if (!storage) return false;
+  if (!storage) return fOwned && fAllocated && ResizeThroughFile(uint32_t(newAllocated), keep);
   const uint32_t copy = keep ? std::min(fAllocated, uint32_t(newAllocated)) : header;
   if (copy && fStorage && storage != kNoStorage) std::memcpy(storage, fStorage, copy);
   if (fOwned) fPool->Free(fStorage);
   fPool = pool;
-  fStorage = storage;
-  fData = storage + header;
-  fAllocated = uint32_t(newAllocated);
-  fSize = newSize;
-  fOwned = true;
+  Adopt(storage, uint32_t(newAllocated), header);
   return true;
+}
+
+void CMemBlock::Adopt(uint8_t* storage, uint32_t allocated, uint32_t headerBytes) {
+  fStorage = storage;
+  fData = storage + headerBytes;
+  fAllocated = allocated;
+  fSize = allocated - headerBytes;
+  fOwned = true;
+}
+
+// The pool cannot hold the old and the new storage at once: park the old contents in a temporary
+// file while the old storage is given back, then take the new storage.
+bool CMemBlock::ResizeThroughFile(uint32_t newAllocated, bool keep) {
+  const uint32_t oldAllocated = fAllocated;
+  const uint32_t header = GetHeaderBytes();
+  CTmpFile parked;
+  uint32_t count = oldAllocated;
+  if (!parked.IsOwned() || parked.SetSize(oldAllocated) || parked.Seek(platform::kSeekStart, 0) ||
+      parked.WriteBlockRaw(&count, *this) || count != oldAllocated)
+    return false;
+
+  fPool->Free(fStorage);
+  fOwned = false;
+  if (auto* storage = static_cast<uint8_t*>(fPool->Alloc(newAllocated))) {
+    Adopt(storage, newAllocated, header);
+    count = keep ? std::min(oldAllocated, newAllocated) : header;
+    if (ReadBack(parked, count)) return true;
+    Fatal("Fatal cache block failure.");
+  }
+  auto* storage = static_cast<uint8_t*>(fPool->Alloc(oldAllocated));
+  if (!storage) Fatal("Cache block reallocation failure. Very rare, but fatal.");
+  Adopt(storage, oldAllocated, header);
+  if (!ReadBack(parked, oldAllocated)) Fatal("Fatal cache block failure.");
+  return false;
+}
+
+bool CMemBlock::ReadBack(CFile& parked, uint32_t count) {
+  uint32_t done = count;
+  return parked.Seek(platform::kSeekStart, 0) == 0 && parked.ReadBlockRaw(&done, *this, true) == 0 &&
+         done == count;
 }
 
 void CMemBlock::SetString(const char* text) {

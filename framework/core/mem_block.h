@@ -6,6 +6,7 @@
 
 #include "framework/core/base_object.h"
 
+class CFile;
 class CMemPool;
 
 class CMemBlock : public CBaseObject {
@@ -42,6 +43,9 @@ class CMemBlock : public CBaseObject {
 
  private:
   bool Allocate(uint32_t size, CMemPool* pool, uint32_t headerBytes);
+  void Adopt(uint8_t* storage, uint32_t allocated, uint32_t headerBytes);
+  bool ResizeThroughFile(uint32_t newAllocated, bool keep);
+  bool ReadBack(CFile& parked, uint32_t count);
 
   CMemPool* fPool = nullptr;
   uint8_t* fStorage = nullptr;

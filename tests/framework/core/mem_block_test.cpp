@@ -8,6 +8,7 @@
 #include "framework/core/rect.h"
 #include "framework/core/scanner.h"
 #include "pools_fixture.h"
+#include "temp_dir_fixture.h"
 
 namespace {
 
@@ -74,10 +75,9 @@ TEST_F(MemBlockTest, ResizeTheBudgetCannotHoldLeavesTheBlockIntact) {
   CMemBlock block(100, &pool);
   ASSERT_TRUE(block.IsOwned());
   FillPattern(block);
-  uint8_t* storage = block.GetStorage();
-  EXPECT_FALSE(block.Resize(150, true));
-  EXPECT_EQ(block.GetStorage(), storage);
+  EXPECT_FALSE(block.Resize(250, true));
   EXPECT_EQ(block.GetSize(), 100u);
+  EXPECT_EQ(block.GetAllocated(), 100u);
   for (uint32_t i = 0; i < 100; ++i) ASSERT_EQ(block.GetData()[i], uint8_t(i + 1));
 }
 
@@ -177,6 +177,71 @@ TEST_F(MemBlockTest, NavigatorStartsAtTheAreasFirstCell) {
     EXPECT_EQ(clipped.GetColumns(), 2u);
   }
   EXPECT_EQ(block.GetUseCount(), 0u);
+}
+
+// The pool holds the new storage alone but not the old and the new at once: the old contents are
+// parked in a temporary file while the old storage is given back.
+class MemBlockSpillTest : public TempDirTest {
+ protected:
+  static constexpr uint32_t kHeader = 16;
+  CMemPool pool_{6000};
+};
+
+TEST_F(MemBlockSpillTest, ResizeThroughATemporaryFile) {
+  struct Case {
+    uint32_t newSize;
+    bool keep;
+  } cases[] = {{5000, true}, {5000, false}, {3500, true}};
+  for (const Case& c : cases) {
+    CMemBlock block(3000, &pool_, kHeader);
+    ASSERT_TRUE(block.IsOwned());
+    FillPattern(block);
+    ASSERT_TRUE(block.Resize(c.newSize, c.keep)) << c.newSize;
+    EXPECT_EQ(block.GetSize(), c.newSize);
+    EXPECT_EQ(block.GetHeaderBytes(), kHeader);
+    for (uint32_t i = 0; i < kHeader; ++i) ASSERT_EQ(block.GetStorage()[i], uint8_t(i + 1)) << "header " << i;
+    for (uint32_t i = 0; i < c.newSize; ++i) {
+      const uint8_t expected = (c.keep && i < 3000) ? uint8_t(i + kHeader + 1) : 0;
+      ASSERT_EQ(block.GetData()[i], expected) << c.newSize << (c.keep ? " keep " : " clear ") << i;
+    }
+    EXPECT_EQ(TempFileCount(), 0u);
+  }
+}
+
+TEST_F(MemBlockSpillTest, TooLargeEvenAloneKeepsTheOldContents) {
+  CMemBlock block(3000, &pool_, kHeader);
+  FillPattern(block);
+  EXPECT_FALSE(block.Resize(7000, true));
+  EXPECT_EQ(block.GetSize(), 3000u);
+  for (uint32_t i = 0; i < block.GetAllocated(); ++i) ASSERT_EQ(block.GetStorage()[i], uint8_t(i + 1)) << i;
+  EXPECT_EQ(TempFileCount(), 0u);
+}
+
+TEST_F(MemBlockSpillTest, NoTemporaryFileNoResize) {
+  platform::SetTestDeniedFolder(tmp_);
+  CMemBlock block(3000, &pool_, kHeader);
+  FillPattern(block);
+  uint8_t* storage = block.GetStorage();
+  EXPECT_FALSE(block.Resize(5000, true));
+  EXPECT_EQ(block.GetStorage(), storage);
+  EXPECT_EQ(block.GetData()[2999], uint8_t(3000 + kHeader));
+}
+
+void* gEaten = nullptr;  // reachable, so the exiting child reports no leak
+
+// Something takes the freed storage before the block can have it back: the program cannot go on.
+TEST_F(MemBlockSpillTest, LosingTheOldStorageIsFatal) {
+  static int calls = 0;
+  calls = 0;
+  pool_.SetRecovery(
+      [](uint32_t*, uint32_t, void* context) -> uint32_t {
+        if (++calls == 2) gEaten = static_cast<CMemPool*>(context)->Alloc(4000);
+        return 0;
+      },
+      &pool_);
+  CMemBlock block(3000, &pool_, kHeader);
+  EXPECT_EXIT(block.Resize(7000, true), ::testing::ExitedWithCode(1),
+              "Cache block reallocation failure. Very rare, but fatal.");
 }
 
 }  // namespace

@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "tests/framework/core/cm_file_fixture.h"
+
+namespace {
+
+struct SRun {
+  std::string out;
+  int status = -1;
+};
+
+SRun RunCmfdump(const std::string& path) {
+  SRun run;
+  const std::string command = std::string(CMFDUMP_PATH) + " '" + path + "' 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return run;
+  char buf[256];
+  while (size_t n = fread(buf, 1, sizeof buf, pipe)) run.out.append(buf, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+using CmfdumpTest = CmFileTest;
+
+TEST_F(CmfdumpTest, PrintsHeaderDirectoryAndChains) {
+  CCmFile file(Spec("split.cmf"));
+  MakeSplitCase(file, 155);
+  ASSERT_EQ(file.Close(), kNoErr);
+  const SRun run = RunCmfdump(Path("split.cmf"));
+  EXPECT_EQ(run.out,
+            "type \"Generic Composite File\"\n"
+            "directory capacity 64 in-use 3 step 16 at 656 size 768\n"
+            "free 33 first 1603\n"
+            "entry 0 size 0\n"
+            "entry 1 size 10: 1648 {22 10 0}\n"
+            "entry 2 size 155: 1436 {167 155 0}\n"
+            "free chain: 1603 {45 33 0}\n");
+  EXPECT_EQ(run.status, 0);
+}
+
+TEST_F(CmfdumpTest, ARefusedFileNamesTheReason) {
+  WriteBytes(Path("short"), std::vector<uint8_t>(656, 0));
+  const SRun run = RunCmfdump(Path("short"));
+  EXPECT_EQ(run.out, "cmfdump: " + Path("short") + ": A file error has occurred (composite file expected). (100)\n");
+  EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(CmfdumpTest, ABrokenChainIsReportedAndTheRestPrinted) {
+  CCmFile file(Spec("broken.cmf"));
+  MakeSplitCase(file, 155);
+  ASSERT_EQ(file.Close(), kNoErr);
+  PutBE32("broken.cmf", 1648 + 8, 1648);  // entry 1's chunk points back to itself
+  const SRun run = RunCmfdump(Path("broken.cmf"));
+  EXPECT_NE(run.out.find("entry 0 size 0\nentry 1: broken chain (8)\nentry 2 size 155: 1436 {167 155 0}\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("free chain: 1603 {45 33 0}\n"), std::string::npos) << run.out;
+  EXPECT_EQ(run.status, 2);
+}
+
+}  // namespace
