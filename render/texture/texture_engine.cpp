@@ -1,0 +1,9 @@
+#include "render/texture/texture_engine.h"
+
+namespace {
+
+STextureEngine gEngine;
+
+}  // namespace
+
+STextureEngine& GetTextureEngine() { return gEngine; }
