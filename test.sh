@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the test tree with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test;
-# installs missing Debian packages first.
+# the tests labelled "gtk" run one at a time on a virtual display. Installs missing Debian packages
+# first.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
-ensure_packages cmake g++ make pkg-config libgtest-dev python3
+ensure_packages cmake g++ make pkg-config libgtest-dev python3 libgtk-3-dev xvfb xauth xdotool imagemagick
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUARN2_TESTS=ON -DQUARN2_SANITIZE=ON >/dev/null
 cmake --build build-test -j "$(nproc)"
 cd build-test
-ctest --output-on-failure -j "$(nproc)" "$@"
+ctest --output-on-failure -j "$(nproc)" -LE gtk "$@"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -L gtk "$@"

@@ -1,7 +1,3 @@
-#include "framework/core/ordax.h"
+#include "app/entry.h"
 
-int main() {
-  if (InitOrdax() != 0) return 1;
-  TermOrdax();
-  return 0;
-}
+int main(int argc, char** argv) { return RunProgram(JoinCommandLine(argc, argv)); }

@@ -5,8 +5,21 @@
 #include <cstdlib>
 
 namespace platform {
+namespace {
 
-void* ZeroAlloc(size_t size) { return calloc(1, size ? size : 1); }
+uint32_t gFailures = 0;
+
+}  // namespace
+
+void* ZeroAlloc(size_t size) {
+  if (gFailures > 0) {
+    --gFailures;
+    return nullptr;
+  }
+  return calloc(1, size ? size : 1);
+}
+
+void FailNextAllocations(uint32_t count) { gFailures = count; }
 
 void FreeAlloc(void* p) { free(p); }
 

@@ -2,11 +2,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace platform {
 
 void* ZeroAlloc(size_t size);  // null on failure
 void FreeAlloc(void* p);
 size_t AllocBlockSize(const void* p);  // bytes the allocator reserved for p (at least the size asked)
+
+// Makes the next count calls of ZeroAlloc fail, so tests can reach the paths of a full memory.
+void FailNextAllocations(uint32_t count);
 
 }  // namespace platform

@@ -44,10 +44,11 @@ struct SHeartbeatRecord {
   uint32_t reserved2 = 0;
 };
 
+// b is pointer-wide: events hand their event record in it.
 struct SReceiverRecord {
   uint32_t reserved0 = 0;
   uint32_t a = 0;
-  uint32_t b = 0;
+  uintptr_t b = 0;
   uint32_t reserved1 = 0;
 };
 

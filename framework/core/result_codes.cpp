@@ -1,5 +1,6 @@
 #include "framework/core/result_codes.h"
 
+#include "framework/core/format_text.h"
 #include "platform/errors.h"
 
 namespace {
@@ -113,15 +114,8 @@ const char* BuiltInErrorText(int32_t index) {
   return kGenericText;
 }
 
-std::string FormatErrorText(const std::string& text, int32_t code) {
-  std::string out = text;
-  const size_t at = out.find("%d");
-  if (at != std::string::npos) out.replace(at, 2, std::to_string(code));
-  return out;
-}
-
 std::string BuiltInMessageFor(int32_t code) {
   const int32_t index = ErrorTextIndex(code);
   if (index < 0) return {};
-  return FormatErrorText(BuiltInErrorText(index), code);
+  return FormatText(BuiltInErrorText(index), code);
 }

@@ -61,7 +61,5 @@ bool IsSilentCode(int32_t code);
 int32_t ErrorTextIndex(int32_t code);
 // The built-in text at an index of the "errors_" list, for when the list or its entry is missing.
 const char* BuiltInErrorText(int32_t index);
-// Puts code in place of the first "%d" of text.
-std::string FormatErrorText(const std::string& text, int32_t code);
 // The user's message for code from the built-in texts; empty for silent codes.
 std::string BuiltInMessageFor(int32_t code);

@@ -1,0 +1,90 @@
+#include "app/entry.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/quarn_app.h"
+#include "document/prefs_file.h"
+#include "framework/core/ordax.h"
+#include "platform/headless.h"
+#include "platform/single_instance.h"
+#include "platform/system.h"
+
+namespace {
+
+constexpr uint32_t kMinimumBudget = 0x800000;
+constexpr uint32_t kDefaultPoolBudget = 0x1FA000;
+constexpr uint32_t kObjectsPoolBudget = 0x500000;
+
+bool LoadInputScript() {
+  const char* script = std::getenv("QUARN2_SCRIPT");
+  if (!script || !*script || !platform::IsHeadless()) return true;
+  std::string error;
+  if (platform::headless::LoadScriptFile(script, &error)) return true;
+  std::fprintf(stderr, "%s: %s\n", script, error.c_str());
+  return false;
+}
+
+}  // namespace
+
+uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPercent) {
+  double factor = 0.75;
+  if (prefsRead) {
+    if (storedPercent <= 0) return kMinimumBudget;
+    factor = storedPercent * 0.01;
+  }
+  const double budget = double(physicalBytes) * factor;
+  if (budget < kMinimumBudget) return kMinimumBudget;
+  if (budget >= double(UINT32_MAX)) return UINT32_MAX;
+  return uint32_t(budget);
+}
+
+std::string JoinCommandLine(int argc, const char* const* argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (!line.empty()) line += ' ';
+    if (arg.find_first_of(" \t\"") == std::string::npos && !arg.empty()) {
+      line += arg;
+      continue;
+    }
+    line += '"';
+    for (char c : arg) {
+      if (c == '"') line += '\\';
+      line += c;
+    }
+    line += '"';
+  }
+  return line;
+}
+
+int RunProgram(const std::string& commandLine) {
+  if (platform::ClaimSingleInstance(CWinAppl::kClassName, kProgramName, commandLine) ==
+      platform::InstanceRole::kForwarded)
+    return 0;
+  if (!LoadInputScript()) {
+    platform::ReleaseSingleInstance();
+    return 1;
+  }
+  InitOrdax();
+  const CPrefsFile prefs;
+  SApplDesc desc;
+  desc.name = kProgramName;
+  desc.defaultPoolBudget = kDefaultPoolBudget;
+  desc.objectsPoolBudget = kObjectsPoolBudget;
+  desc.dataPoolBudget = DataPoolBudget(platform::PhysicalMemoryBytes(), prefs.IsRead(), prefs.GetMemoryPercent());
+  desc.desktopColor = 0;
+  desc.instance = platform::ProgramModule();
+  desc.startMenuBarHidden = true;
+  desc.keepWindowShown = false;
+  desc.createMenu = true;
+  bool started = false;
+  if (auto* app = new CQuarnApp(desc)) {
+    app->Run();
+    started = app->HasStarted();
+    delete app;
+  }
+  TermOrdax();
+  platform::ReleaseSingleInstance();
+  return started ? 0 : 1;
+}

@@ -1,0 +1,17 @@
+// The program entry: one instance per user, the data pool's budget, and the application's run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+inline constexpr const char* kProgramName = "Quarn2";
+
+// Physical memory × 0.75, or × the stored percentage when the preferences were read (0 or below
+// gives the minimum), computed in floating point and kept within [8,388,608, 0xFFFFFFFF].
+uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPercent);
+
+// The arguments as one command line; an argument with a space or quote is quoted.
+std::string JoinCommandLine(int argc, const char* const* argv);
+
+// 0 after an ordinary run or when a running instance took the command line; 1 when start-up failed.
+int RunProgram(const std::string& commandLine);

@@ -1,0 +1,22 @@
+#include "framework/core/format_text.h"
+
+std::string FormatText(const std::string& pattern, int32_t code) {
+  std::string out;
+  out.reserve(pattern.size() + 12);
+  bool filled = false;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+    if (c == '%' && next == '%') {
+      out += '%';
+      ++i;
+    } else if (c == '%' && next == 'd' && !filled) {
+      out += std::to_string(code);
+      filled = true;
+      ++i;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}

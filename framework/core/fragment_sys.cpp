@@ -1,0 +1,3 @@
+#include "framework/core/fragment_sys.h"
+
+int32_t CFragmentSys::SetTextList(CResourceEnv*, const char*) { return 0; }

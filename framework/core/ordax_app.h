@@ -1,0 +1,24 @@
+// The framework application: the progress system and the desktop console over the window layer.
+#pragma once
+
+#include "framework/core/win_appl.h"
+
+class CDesktopConsole;
+
+class COrdaxApp : public CWinAppl {
+ public:
+  static constexpr const char* kBanner = "ordax 3.0r2";
+
+  explicit COrdaxApp(const SApplDesc& desc);
+  ~COrdaxApp() override;
+
+  // Ctrl+Shift+Space shows the console when hidden and hides it when shown.
+  int32_t OnKey(SWinEvent& event) override;
+
+  CDesktopConsole* GetConsole() const { return fConsole; }
+
+ private:
+  void CreateConsole();
+
+  CDesktopConsole* fConsole = nullptr;
+};

@@ -1,0 +1,33 @@
+// What the framework core calls of the palettes and dialogs. panels/ defines these; the libraries
+// link as a group.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/window.h"
+
+class CResourceEnv;
+
+// The input/output progress dialog (CIOProgress) as the progress display drives it.
+class CIOProgressDialog {
+ public:
+  virtual ~CIOProgressDialog() = default;
+  virtual bool IsReady() const = 0;
+  virtual platform::WindowHandle GetWindow() const = 0;
+  virtual bool IsRunning() const = 0;  // false once the user pressed cancel
+  virtual void Reset() = 0;            // before a new operation
+  // Opening as a modal pop-up: these three, in this order.
+  virtual void Activate() = 0;
+  virtual void Show() = 0;
+  virtual void Update() = 0;
+  virtual void Hide() = 0;
+  // The dialog layer's nesting count, raised while the dialog is open.
+  virtual void RaiseNesting() = 0;
+  virtual void LowerNesting() = 0;
+  virtual void SetDescription(const char* text) = 0;
+  virtual void SetStatus(const char* text) = 0;
+  virtual void SetPercent(int32_t percent) = 0;
+  virtual void NoOp(const char* text) = 0;
+};
+// Over the application's resource environment; null when out of memory.
+CIOProgressDialog* NewIOProgressDialog(CResourceEnv* environment);

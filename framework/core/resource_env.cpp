@@ -1,0 +1,12 @@
+#include "framework/core/resource_env.h"
+
+#include "framework/core/file.h"
+
+CResourceEnv::CResourceEnv(const CFileSpec& spec, uint32_t mode, const char*, const char*, const char*,
+                           CFCallback handler, int32_t priority)
+    : CSpoolSys(&spec, nullptr, SRange{32, 32}, 0, false, handler, priority), fSpec(spec) {
+  CFile file(fSpec);
+  fLastResult = file.Open(mode);
+  if (fLastResult == 0) fLastResult = file.Flush();
+  fOpen = fLastResult == 0 && IsValid();
+}

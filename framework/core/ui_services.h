@@ -1,0 +1,38 @@
+// What the framework core calls of the user-interface framework. framework/ui defines these; the two
+// libraries link as a group, and the cycle between them stays this narrow.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/core/rect.h"
+#include "platform/system.h"
+#include "platform/window.h"
+
+// CCanvas::RegisterClass: the window class "CCanvas" with the shared window procedure, for the
+// canvas windows that owner will own.
+bool RegisterCanvasClass(platform::ModuleHandle instance, platform::WindowHandle owner);
+void UnregisterCanvasClass();
+
+// The element classes, in the order they register with the element registry at start-up.
+struct SElementClass {
+  const char* className;  // names the class in the fatal stop's reason
+  bool (*registerType)();
+  bool (*unregisterType)();
+};
+const SElementClass* GetElementClasses(uint32_t* count);
+
+// The desktop console (CConsole): a strip of text at the top of the screen.
+class CDesktopConsole {
+ public:
+  virtual ~CDesktopConsole() = default;
+  virtual bool IsReady() const = 0;
+  // Appends one line, cut to the line width; redrawn when asked.
+  virtual void Print(const char* text, bool redraw) = 0;
+  virtual const char* GetCurrentLine() const = 0;
+  virtual bool IsVisible() const = 0;
+  virtual void Show() = 0;  // and bring it up
+  virtual void Hide() = 0;
+  virtual void Close(int32_t how) = 0;
+};
+// A hidden console of lineCount lines of lineWidth bytes over frame; null when out of memory.
+CDesktopConsole* NewDesktopConsole(uint32_t lineWidth, uint32_t lineCount, const SRect& frame);

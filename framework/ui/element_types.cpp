@@ -1,0 +1,49 @@
+#include "framework/ui/element_types.h"
+
+#include "framework/core/appl.h"
+#include "framework/core/el_registry.h"
+#include "framework/core/ui_services.h"
+
+namespace {
+
+int32_t BuildsNothing(void*, void*, void*) { return 0; }
+
+// The registry keys rows by the address of the tag text, so each class passes its own constant.
+bool Register(const char* tag) {
+  CAppl* app = GetApplication();
+  return app && app->GetElementRegistry() && app->GetElementRegistry()->Register(tag, &BuildsNothing);
+}
+
+bool Unregister(const char* tag) {
+  CAppl* app = GetApplication();
+  return app && app->GetElementRegistry() && app->GetElementRegistry()->Unregister(tag);
+}
+
+const SElementClass kClasses[] = {
+    {"CElement", &CElement::RegisterType, &CElement::UnregisterType},
+    {"CCoElement", &CCoElement::RegisterType, &CCoElement::UnregisterType},
+    {"CImElement", &CImElement::RegisterType, &CImElement::UnregisterType},
+    {"CTxElement", &CTxElement::RegisterType, &CTxElement::UnregisterType},
+    {"CRmElement", &CRmElement::RegisterType, &CRmElement::UnregisterType},
+    {"CRsElement", &CRsElement::RegisterType, &CRsElement::UnregisterType},
+};
+
+}  // namespace
+
+bool CElement::RegisterType() { return Register(kTag); }
+bool CElement::UnregisterType() { return Unregister(kTag); }
+bool CCoElement::RegisterType() { return Register(kTag); }
+bool CCoElement::UnregisterType() { return Unregister(kTag); }
+bool CImElement::RegisterType() { return Register(kTag); }
+bool CImElement::UnregisterType() { return Unregister(kTag); }
+bool CTxElement::RegisterType() { return Register(kTag); }
+bool CTxElement::UnregisterType() { return Unregister(kTag); }
+bool CRmElement::RegisterType() { return Register(kTag); }
+bool CRmElement::UnregisterType() { return Unregister(kTag); }
+bool CRsElement::RegisterType() { return Register(kTag); }
+bool CRsElement::UnregisterType() { return Unregister(kTag); }
+
+const SElementClass* GetElementClasses(uint32_t* count) {
+  *count = uint32_t(sizeof kClasses / sizeof kClasses[0]);
+  return kClasses;
+}

@@ -1,0 +1,12 @@
+// The program's 8-bit texts are Windows-1252; GTK and the terminal speak UTF-8.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+std::string AnsiToUtf8(const std::string& ansi);
+// Characters outside Windows-1252 become '?'; malformed bytes too.
+std::string Utf8ToAnsi(const std::string& utf8);
+
+}  // namespace platform

@@ -1,0 +1,375 @@
+// GTK 3: each window is a real top-level window that shows its surface; GDK events become messages
+// with the Windows numbers; message boxes and file dialogs are GTK's own.
+#include <gtk/gtk.h>
+
+#include <cstring>
+
+#include "platform/ansi_text.h"
+#include "platform/window_backend.h"
+
+namespace platform {
+namespace {
+
+constexpr int32_t kMenuBarHeight = 24;
+
+struct SGtkWindow {
+  GtkWidget* window = nullptr;
+  GtkWidget* area = nullptr;
+  GtkWidget* menuBar = nullptr;
+  SWinRect shownRect;  // what GTK was last asked for
+  bool shown = false;
+  std::string title;
+};
+
+SGtkWindow* Data(SWindow* w) { return static_cast<SGtkWindow*>(w->backendData); }
+
+// The window record behind a widget, or null when it is gone.
+SWindow* Owner(gpointer user) { return FindLiveWindow(static_cast<SWindow*>(user)); }
+
+uint32_t VirtualKeyOf(guint keyval) {
+  if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return 'A' + (keyval - GDK_KEY_a);
+  if (keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) return 'A' + (keyval - GDK_KEY_A);
+  if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return '0' + (keyval - GDK_KEY_0);
+  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24) return kVkF1 + (keyval - GDK_KEY_F1);
+  switch (keyval) {
+    case GDK_KEY_BackSpace: return kVkBack;
+    case GDK_KEY_Tab: return kVkTab;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter: return kVkReturn;
+    case GDK_KEY_Shift_L:
+    case GDK_KEY_Shift_R: return kVkShift;
+    case GDK_KEY_Control_L:
+    case GDK_KEY_Control_R: return kVkControl;
+    case GDK_KEY_Alt_L:
+    case GDK_KEY_Alt_R:
+    case GDK_KEY_Meta_L:
+    case GDK_KEY_Meta_R: return kVkMenu;
+    case GDK_KEY_Caps_Lock: return kVkCapital;
+    case GDK_KEY_Escape: return kVkEscape;
+    case GDK_KEY_space: return kVkSpace;
+    case GDK_KEY_Page_Up: return kVkPrior;
+    case GDK_KEY_Page_Down: return kVkNext;
+    case GDK_KEY_End: return kVkEnd;
+    case GDK_KEY_Home: return kVkHome;
+    case GDK_KEY_Left: return kVkLeft;
+    case GDK_KEY_Up: return kVkUp;
+    case GDK_KEY_Right: return kVkRight;
+    case GDK_KEY_Down: return kVkDown;
+    case GDK_KEY_Insert: return kVkInsert;
+    case GDK_KEY_Delete: return kVkDelete;
+    case GDK_KEY_semicolon: return kVkOemSemicolon;
+    case GDK_KEY_equal: return kVkOemPlus;
+    case GDK_KEY_comma: return kVkOemComma;
+    case GDK_KEY_minus: return kVkOemMinus;
+    case GDK_KEY_period: return kVkOemPeriod;
+    case GDK_KEY_slash: return kVkOemSlash;
+    case GDK_KEY_grave: return kVkOemTilde;
+    case GDK_KEY_bracketleft: return kVkOemOpenBracket;
+    case GDK_KEY_backslash: return kVkOemBackslash;
+    case GDK_KEY_bracketright: return kVkOemCloseBracket;
+    case GDK_KEY_apostrophe: return kVkOemQuote;
+    default: return 0;
+  }
+}
+
+// The key as the US layout names it without modifiers, so Shift+1 is still the key "1".
+uint32_t VirtualKeyOf(const GdkEventKey* event) {
+  guint keyval = event->keyval;
+  GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_display_get_default());
+  gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, GdkModifierType(0), 0, &keyval, nullptr,
+                                      nullptr, nullptr);
+  return VirtualKeyOf(keyval);
+}
+
+gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer user) {
+  SWindow* w = Owner(user);
+  if (!w || w->surface.Width() == 0 || w->surface.Height() == 0) return TRUE;
+  Surface& s = w->surface;
+  cairo_surface_t* image = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(s.Row(0))), CAIRO_FORMAT_RGB24, s.Width(), s.Height(),
+      s.Width() * 4);
+  cairo_set_source_surface(cr, image, 0, 0);
+  cairo_paint(cr);
+  cairo_surface_destroy(image);
+  return TRUE;
+}
+
+gboolean OnButton(GtkWidget*, GdkEventButton* event, gpointer user) {
+  if (!Owner(user) || (event->button != 1 && event->button != 3)) return TRUE;
+  if (event->type != GDK_BUTTON_PRESS && event->type != GDK_BUTTON_RELEASE) return TRUE;
+  SetCursorPosition({int32_t(event->x_root), int32_t(event->y_root)});
+  QueueButton(event->button == 1, event->type == GDK_BUTTON_PRESS);
+  return TRUE;
+}
+
+gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer user) {
+  if (Owner(user)) QueuePointerMove({int32_t(event->x_root), int32_t(event->y_root)});
+  return TRUE;
+}
+
+gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer user) {
+  SWindow* w = Owner(user);
+  const uint32_t vk = VirtualKeyOf(event);
+  if (w && vk) QueueKey(w, vk, event->type == GDK_KEY_PRESS);
+  return TRUE;
+}
+
+gboolean OnFocus(GtkWidget*, GdkEventFocus* event, gpointer user) {
+  if (SWindow* w = Owner(user)) QueueWindowMessage(w, kWmActivateApp, event->in ? 1 : 0, 0);
+  return FALSE;
+}
+
+// A window can take the keyboard focus only once it is mapped; without a window manager nobody else
+// gives it.
+gboolean OnMap(GtkWidget* widget, GdkEvent*, gpointer user) {
+  SWindow* w = Owner(user);
+  if (w && GetForegroundWindow() == w) {
+    gdk_window_focus(gtk_widget_get_window(widget), GDK_CURRENT_TIME);
+  }
+  return FALSE;
+}
+
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer user) {
+  if (SWindow* w = Owner(user)) QueueWindowMessage(w, kWmClose, 0, 0);
+  return TRUE;
+}
+
+gboolean OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer user) {
+  SWindow* w = Owner(user);
+  if (!w) return FALSE;
+  const SWinRect rect{event->x, event->y, event->x + event->width, event->y + event->height};
+  SGtkWindow* data = Data(w);
+  if (rect.left == w->rect.left && rect.top == w->rect.top && rect.Width() == w->rect.Width() &&
+      rect.Height() == w->rect.Height())
+    return FALSE;
+  data->shownRect = rect;
+  NoteWindowRect(w, rect);
+  return FALSE;
+}
+
+void AddFilters(GtkFileChooser* chooser, const std::string& filter, std::vector<GtkFileFilter*>* filters) {
+  size_t at = 0;
+  while (at < filter.size()) {
+    const size_t descriptionEnd = filter.find('\0', at);
+    if (descriptionEnd == std::string::npos) break;
+    const size_t patternEnd = filter.find('\0', descriptionEnd + 1);
+    const std::string description = filter.substr(at, descriptionEnd - at);
+    const std::string patterns =
+        filter.substr(descriptionEnd + 1, (patternEnd == std::string::npos ? filter.size() : patternEnd) -
+                                              descriptionEnd - 1);
+    if (description.empty()) break;
+    GtkFileFilter* f = gtk_file_filter_new();
+    gtk_file_filter_set_name(f, AnsiToUtf8(description).c_str());
+    size_t start = 0;
+    while (start <= patterns.size()) {
+      size_t end = patterns.find(';', start);
+      if (end == std::string::npos) end = patterns.size();
+      const std::string pattern = patterns.substr(start, end - start);
+      if (!pattern.empty()) gtk_file_filter_add_pattern(f, pattern.c_str());
+      start = end + 1;
+    }
+    gtk_file_chooser_add_filter(chooser, f);
+    filters->push_back(f);
+    if (patternEnd == std::string::npos) break;
+    at = patternEnd + 1;
+  }
+}
+
+class GtkBackend : public WindowBackend {
+ public:
+  bool IsHeadless() const override { return false; }
+
+  void Poll() override {
+    if (fPolling) return;
+    fPolling = true;
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+    fPolling = false;
+  }
+
+  SPoint CursorPos() override {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+    gint x = 0, y = 0;
+    gdk_device_get_position(pointer, nullptr, &x, &y);
+    return {x, y};
+  }
+
+  int32_t Metric(int32_t index) override {
+    GdkRectangle area{0, 0, 1024, 768};
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (monitor) gdk_monitor_get_geometry(monitor, &area);
+    switch (index) {
+      case kSmCxScreen: return area.width;
+      case kSmCyScreen: return area.height;
+      case kSmCyCaption: return 0;  // the window manager draws captions outside the window
+      case kSmCyMenu: return kMenuBarHeight;
+      default: return 0;
+    }
+  }
+
+  void WindowCreated(SWindow* w) override {
+    auto* data = new SGtkWindow;
+    w->backendData = data;
+    data->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_decorated(GTK_WINDOW(data->window), FALSE);
+    GtkWidget* overlay = gtk_overlay_new();
+    data->area = gtk_drawing_area_new();
+    gtk_widget_add_events(data->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
+    data->menuBar = gtk_menu_bar_new();
+    gtk_widget_set_size_request(data->menuBar, -1, kMenuBarHeight);
+    gtk_widget_set_valign(data->menuBar, GTK_ALIGN_START);
+    gtk_widget_set_no_show_all(data->menuBar, TRUE);
+    gtk_container_add(GTK_CONTAINER(overlay), data->area);
+    gtk_overlay_add_overlay(GTK_OVERLAY(overlay), data->menuBar);
+    gtk_container_add(GTK_CONTAINER(data->window), overlay);
+    gtk_widget_show(overlay);
+    gtk_widget_show(data->area);
+    g_signal_connect(data->area, "draw", G_CALLBACK(OnDraw), w);
+    g_signal_connect(data->area, "button-press-event", G_CALLBACK(OnButton), w);
+    g_signal_connect(data->area, "button-release-event", G_CALLBACK(OnButton), w);
+    g_signal_connect(data->area, "motion-notify-event", G_CALLBACK(OnMotion), w);
+    g_signal_connect(data->window, "key-press-event", G_CALLBACK(OnKey), w);
+    g_signal_connect(data->window, "key-release-event", G_CALLBACK(OnKey), w);
+    g_signal_connect(data->window, "focus-in-event", G_CALLBACK(OnFocus), w);
+    g_signal_connect(data->window, "focus-out-event", G_CALLBACK(OnFocus), w);
+    g_signal_connect(data->window, "delete-event", G_CALLBACK(OnDelete), w);
+    g_signal_connect(data->window, "map-event", G_CALLBACK(OnMap), w);
+    g_signal_connect(data->window, "configure-event", G_CALLBACK(OnConfigure), w);
+    WindowChanged(w);
+  }
+
+  void WindowDestroyed(SWindow* w) override {
+    SGtkWindow* data = Data(w);
+    if (!data) return;
+    gtk_widget_destroy(data->window);
+    delete data;
+    w->backendData = nullptr;
+  }
+
+  void WindowChanged(SWindow* w) override {
+    SGtkWindow* data = Data(w);
+    if (!data) return;
+    if (data->title != w->title) {
+      data->title = w->title;
+      gtk_window_set_title(GTK_WINDOW(data->window), AnsiToUtf8(w->title).c_str());
+    }
+    const SWinRect& r = w->rect;
+    if (r.left != data->shownRect.left || r.top != data->shownRect.top) gtk_window_move(GTK_WINDOW(data->window), r.left, r.top);
+    if ((r.Width() != data->shownRect.Width() || r.Height() != data->shownRect.Height()) && r.Width() > 0 &&
+        r.Height() > 0) {
+      gtk_window_resize(GTK_WINDOW(data->window), r.Width(), r.Height());
+      gtk_widget_set_size_request(data->area, r.Width(), r.Height());
+    }
+    data->shownRect = r;
+    const bool show = w->visible && !w->iconic;
+    if (show != data->shown) {
+      data->shown = show;
+      if (show) gtk_widget_show(data->window);
+      else gtk_widget_hide(data->window);
+    }
+    if (w->iconic) gtk_window_iconify(GTK_WINDOW(data->window));
+  }
+
+  void SurfaceChanged(SWindow* w) override {
+    if (SGtkWindow* data = Data(w)) gtk_widget_queue_draw(data->area);
+  }
+
+  void MenuBarChanged(SWindow* w) override {
+    SGtkWindow* data = Data(w);
+    if (!data) return;
+    if (w->menuBarShown) gtk_widget_show(data->menuBar);
+    else gtk_widget_hide(data->menuBar);
+  }
+
+  void ForegroundChanged(SWindow* w) override {
+    SGtkWindow* data = Data(w);
+    if (data && data->shown) gtk_window_present(GTK_WINDOW(data->window));
+  }
+
+  void CursorChanged(CursorHandle cursor, int32_t showCount) override {
+    const char* name = showCount < 0 ? "none" : cursor == WaitCursor() ? "wait" : "default";
+    GdkCursor* shape = gdk_cursor_new_from_name(gdk_display_get_default(), name);
+    for (SWindow* w : AllWindows()) {
+      SGtkWindow* data = Data(w);
+      if (data && gtk_widget_get_window(data->window)) gdk_window_set_cursor(gtk_widget_get_window(data->window), shape);
+    }
+    if (shape) g_object_unref(shape);
+  }
+
+  int32_t MessageBox(SWindow* owner, const std::string& text, const std::string& caption, uint32_t style) override {
+    GtkMessageType type = GTK_MESSAGE_INFO;
+    switch (style & 0xF0) {
+      case 0x10: type = GTK_MESSAGE_ERROR; break;
+      case 0x20: type = GTK_MESSAGE_QUESTION; break;
+      case 0x30: type = GTK_MESSAGE_WARNING; break;
+      default: break;
+    }
+    const uint32_t buttons = style & 0x0F;
+    GtkButtonsType gtkButtons = buttons == 1 ? GTK_BUTTONS_OK_CANCEL : buttons == 4 ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK;
+    GtkWindow* parent = owner && Data(owner) ? GTK_WINDOW(Data(owner)->window) : nullptr;
+    GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, gtkButtons, "%s", AnsiToUtf8(text).c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), AnsiToUtf8(caption).c_str());
+    gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+    gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons == 4 ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    gtk_widget_destroy(dialog);
+    Poll();
+    switch (response) {
+      case GTK_RESPONSE_YES: return 6;
+      case GTK_RESPONSE_NO: return 7;
+      case GTK_RESPONSE_OK: return kIdOk;
+      default: return buttons == 0 ? kIdOk : kIdCancel;
+    }
+  }
+
+  bool FileDialog(bool save, SFileDialog* request, uint32_t* error) override {
+    *error = 0;
+    GtkWindow* parent = nullptr;
+    if (SWindow* owner = FindLiveWindow(request->owner); owner && Data(owner)) parent = GTK_WINDOW(Data(owner)->window);
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(
+        request->title.empty() ? nullptr : AnsiToUtf8(request->title).c_str(), parent,
+        save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
+        save ? "_Save" : "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+    std::vector<GtkFileFilter*> filters;
+    AddFilters(chooser, request->filter, &filters);
+    if (request->filterIndex >= 1 && request->filterIndex <= filters.size())
+      gtk_file_chooser_set_filter(chooser, filters[request->filterIndex - 1]);
+    if (!request->initialFolder.empty()) gtk_file_chooser_set_current_folder(chooser, request->initialFolder.c_str());
+    if (save) {
+      gtk_file_chooser_set_do_overwrite_confirmation(chooser, (request->flags & kOfnOverwritePrompt) != 0);
+      if (!request->file.empty()) gtk_file_chooser_set_current_name(chooser, request->file.c_str());
+    } else if (!request->file.empty()) {
+      gtk_file_chooser_set_filename(chooser, request->file.c_str());
+    }
+    const bool chosen = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+    if (chosen) {
+      gchar* path = gtk_file_chooser_get_filename(chooser);
+      request->file = path ? path : "";
+      g_free(path);
+      GtkFileFilter* picked = gtk_file_chooser_get_filter(chooser);
+      for (size_t i = 0; i < filters.size(); ++i) {
+        if (filters[i] == picked) request->filterIndex = uint32_t(i + 1);
+      }
+    }
+    gtk_widget_destroy(dialog);
+    Poll();
+    return chosen && !request->file.empty();
+  }
+
+ private:
+  bool fPolling = false;
+};
+
+}  // namespace
+
+WindowBackend* NewGtkBackend() {
+  if (!gtk_init_check(nullptr, nullptr)) return nullptr;
+  return new GtkBackend;
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+// The headless back end as tests and scripted runs drive it.
+//
+// Input script, one event a line ('#' starts a comment):
+//   wait MS            the next input comes MS virtual milliseconds after the previous one
+//   move X Y           pointer to screen point (X, Y)
+//   down left|right    button press; up left|right: release
+//   key VK             key press; keyup VK: release (VK in decimal, 0x-hex, or a letter or digit)
+//   char C             a character message (C one character, or a number)
+//   box N              answer of the next message box (1 OK, 2 cancel, ...)
+//   open PATH          answer of the next file dialog; save PATH likewise; cancel: the user cancels
+// Every input query takes at most one due input and moves the virtual clock on by 1 ms.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace platform::headless {
+
+// Appends script lines; false with the line number and reason in *error when a line is not understood
+// (nothing of the text is added then).
+bool AddScript(const std::string& text, std::string* error = nullptr);
+bool LoadScriptFile(const std::string& path, std::string* error = nullptr);
+size_t PendingInputs();
+// The answer of the next file dialog, with the 1-based filter index the user picked.
+void AnswerFileDialog(const std::string& path, uint32_t filterIndex);
+
+void SetScreenSize(int32_t width, int32_t height);
+
+struct SShownBox {
+  std::string text;
+  std::string caption;
+  uint32_t style = 0;
+  int32_t answer = 0;
+};
+const std::vector<SShownBox>& ShownBoxes();
+
+struct SAskedDialog {
+  bool save = false;
+  SFileDialog request;
+};
+const std::vector<SAskedDialog>& AskedDialogs();
+
+uint32_t FrameRecomputations(WindowHandle window);
+bool IsMenuBarShown(WindowHandle window);
+
+}  // namespace platform::headless

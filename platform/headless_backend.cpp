@@ -1,0 +1,275 @@
+// Windows that live in memory, input from a script on the virtual clock, scripted answers.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <sstream>
+
+#include "platform/ansi_text.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
+#include "platform/window_backend.h"
+
+namespace platform {
+namespace {
+
+enum class InputKind { kMove, kDown, kUp, kKey, kKeyUp, kChar };
+
+struct SInput {
+  InputKind kind;
+  int32_t a = 0;
+  int32_t b = 0;
+  int64_t delayMs = 0;
+};
+
+struct SDialogAnswer {
+  bool cancel = false;
+  std::string path;
+  uint32_t filterIndex = 0;
+};
+
+class HeadlessBackend;
+HeadlessBackend* gHeadless = nullptr;
+
+class HeadlessBackend : public WindowBackend {
+ public:
+  HeadlessBackend() {
+    gHeadless = this;
+    if (!IsVirtualClock()) UseVirtualClock(0);
+  }
+  ~HeadlessBackend() override { gHeadless = nullptr; }
+
+  bool IsHeadless() const override { return true; }
+
+  void Poll() override {
+    if (IsVirtualClock()) AdvanceVirtualClock(1);
+    if (fInputs.empty()) return;
+    const SInput input = fInputs.front();
+    if (NowMs() - fLastTakenMs < input.delayMs) return;
+    fInputs.pop_front();
+    fLastTakenMs = NowMs();
+    Apply(input);
+  }
+
+  SPoint CursorPos() override { return fCursor; }
+
+  int32_t Metric(int32_t index) override {
+    switch (index) {
+      case kSmCxScreen: return fScreenWidth;
+      case kSmCyScreen: return fScreenHeight;
+      case kSmCyCaption: return 19;
+      case kSmCyMenu: return 19;
+      default: return 0;
+    }
+  }
+
+  int32_t MessageBox(SWindow*, const std::string& text, const std::string& caption, uint32_t style) override {
+    int32_t answer = kIdOk;
+    if (!fBoxAnswers.empty()) {
+      answer = fBoxAnswers.front();
+      fBoxAnswers.pop_front();
+    }
+    std::fprintf(stderr, "%s: %s\n", AnsiToUtf8(caption).c_str(), AnsiToUtf8(text).c_str());
+    fBoxes.push_back({text, caption, style, answer});
+    return answer;
+  }
+
+  bool FileDialog(bool save, SFileDialog* dialog, uint32_t* error) override {
+    fDialogs.push_back({save, *dialog});
+    *error = 0;
+    if (fDialogAnswers.empty()) return false;
+    const SDialogAnswer answer = fDialogAnswers.front();
+    fDialogAnswers.pop_front();
+    if (answer.cancel) return false;
+    dialog->file = answer.path;
+    dialog->filterIndex = answer.filterIndex ? answer.filterIndex : std::max<uint32_t>(dialog->filterIndex, 1);
+    return true;
+  }
+
+  bool AddScript(const std::string& text, std::string* error) {
+    std::deque<SInput> inputs;
+    std::deque<int32_t> boxes;
+    std::deque<SDialogAnswer> dialogs;
+    std::istringstream lines(text);
+    std::string line;
+    int64_t pendingDelay = 0;
+    for (int number = 1; std::getline(lines, line); ++number) {
+      std::string reason;
+      if (!ParseLine(line, &inputs, &boxes, &dialogs, &pendingDelay, &reason)) {
+        if (error) *error = "line " + std::to_string(number) + ": " + reason;
+        return false;
+      }
+    }
+    if (fInputs.empty()) fLastTakenMs = NowMs();
+    fInputs.insert(fInputs.end(), inputs.begin(), inputs.end());
+    fBoxAnswers.insert(fBoxAnswers.end(), boxes.begin(), boxes.end());
+    fDialogAnswers.insert(fDialogAnswers.end(), dialogs.begin(), dialogs.end());
+    return true;
+  }
+
+  void AnswerFileDialog(const std::string& path, uint32_t filterIndex) {
+    fDialogAnswers.push_back({false, path, filterIndex});
+  }
+
+  size_t PendingInputs() const { return fInputs.size(); }
+  void SetScreenSize(int32_t width, int32_t height) {
+    fScreenWidth = width;
+    fScreenHeight = height;
+  }
+  const std::vector<headless::SShownBox>& Boxes() const { return fBoxes; }
+  const std::vector<headless::SAskedDialog>& Dialogs() const { return fDialogs; }
+
+ private:
+  void Apply(const SInput& input) {
+    switch (input.kind) {
+      case InputKind::kMove:
+        fCursor = {input.a, input.b};
+        SetCursorPosition(fCursor);
+        QueuePointerMove(fCursor);
+        break;
+      case InputKind::kDown: QueueButton(input.a == 0, true); break;
+      case InputKind::kUp: QueueButton(input.a == 0, false); break;
+      case InputKind::kKey: QueueKey(nullptr, uint32_t(input.a), true); break;
+      case InputKind::kKeyUp: QueueKey(nullptr, uint32_t(input.a), false); break;
+      case InputKind::kChar: QueueChar(nullptr, uint32_t(input.a)); break;
+    }
+  }
+
+  static bool ParseNumber(const std::string& word, int32_t* value) {
+    if (word.empty()) return false;
+    char* end = nullptr;
+    const long n = std::strtol(word.c_str(), &end, 0);
+    if (*end != 0) return false;
+    *value = int32_t(n);
+    return true;
+  }
+
+  static bool ParseKey(const std::string& word, int32_t* vk) {
+    if (word.size() == 1 && std::isalnum(static_cast<unsigned char>(word[0]))) {
+      *vk = std::toupper(static_cast<unsigned char>(word[0]));
+      return true;
+    }
+    return ParseNumber(word, vk) && *vk > 0 && *vk < 256;
+  }
+
+  static bool ParseLine(const std::string& raw, std::deque<SInput>* inputs, std::deque<int32_t>* boxes,
+                        std::deque<SDialogAnswer>* dialogs, int64_t* delay, std::string* reason) {
+    const std::string line = raw.substr(0, raw.find('#'));
+    std::istringstream words(line);
+    std::string verb;
+    if (!(words >> verb)) return true;
+    std::string rest;
+    std::getline(words >> std::ws, rest);
+    while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back()))) rest.pop_back();
+    std::istringstream args(rest);
+    std::string a, b;
+    args >> a >> b;
+    int32_t x = 0, y = 0;
+    auto push = [&](InputKind kind, int32_t first, int32_t second) {
+      inputs->push_back({kind, first, second, *delay});
+      *delay = 0;
+      return true;
+    };
+    if (verb == "wait") {
+      if (!ParseNumber(a, &x) || x < 0) return *reason = "wait needs a number of milliseconds", false;
+      *delay += x;
+      return true;
+    }
+    if (verb == "move") {
+      if (!ParseNumber(a, &x) || !ParseNumber(b, &y)) return *reason = "move needs X and Y", false;
+      return push(InputKind::kMove, x, y);
+    }
+    if (verb == "down" || verb == "up") {
+      if (a != "left" && a != "right") return *reason = verb + " needs left or right", false;
+      return push(verb == "down" ? InputKind::kDown : InputKind::kUp, a == "left" ? 0 : 1, 0);
+    }
+    if (verb == "key" || verb == "keyup") {
+      if (!ParseKey(a, &x)) return *reason = "not a virtual key: " + a, false;
+      return push(verb == "key" ? InputKind::kKey : InputKind::kKeyUp, x, 0);
+    }
+    if (verb == "char") {
+      if (rest.size() == 1) return push(InputKind::kChar, static_cast<unsigned char>(rest[0]), 0);
+      if (!ParseNumber(rest, &x)) return *reason = "char needs one character or a number", false;
+      return push(InputKind::kChar, x, 0);
+    }
+    if (verb == "box") {
+      if (!ParseNumber(a, &x)) return *reason = "box needs an answer number", false;
+      boxes->push_back(x);
+      return true;
+    }
+    if (verb == "open" || verb == "save") {
+      if (rest.empty()) return *reason = verb + " needs a path", false;
+      dialogs->push_back({false, rest, 0});
+      return true;
+    }
+    if (verb == "cancel") {
+      dialogs->push_back({true, {}, 0});
+      return true;
+    }
+    *reason = "unknown event: " + verb;
+    return false;
+  }
+
+  std::deque<SInput> fInputs;
+  std::deque<int32_t> fBoxAnswers;
+  std::deque<SDialogAnswer> fDialogAnswers;
+  int64_t fLastTakenMs = 0;
+  SPoint fCursor;
+  int32_t fScreenWidth = 1024;
+  int32_t fScreenHeight = 768;
+  std::vector<headless::SShownBox> fBoxes;
+  std::vector<headless::SAskedDialog> fDialogs;
+};
+
+HeadlessBackend& Headless() {
+  Backend();
+  if (!gHeadless) {
+    std::fprintf(stderr, "The headless controls need QUARN2_HEADLESS set.\n");
+    std::abort();
+  }
+  return *gHeadless;
+}
+
+}  // namespace
+
+WindowBackend* NewHeadlessBackend() { return new HeadlessBackend; }
+
+namespace headless {
+
+bool AddScript(const std::string& text, std::string* error) { return Headless().AddScript(text, error); }
+
+bool LoadScriptFile(const std::string& path, std::string* error) {
+  std::ifstream in(path);
+  if (!in) {
+    if (error) *error = "cannot read " + path;
+    return false;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  return AddScript(text.str(), error);
+}
+
+size_t PendingInputs() { return Headless().PendingInputs(); }
+
+void AnswerFileDialog(const std::string& path, uint32_t filterIndex) { Headless().AnswerFileDialog(path, filterIndex); }
+
+void SetScreenSize(int32_t width, int32_t height) { Headless().SetScreenSize(width, height); }
+
+const std::vector<SShownBox>& ShownBoxes() { return Headless().Boxes(); }
+
+const std::vector<SAskedDialog>& AskedDialogs() { return Headless().Dialogs(); }
+
+uint32_t FrameRecomputations(WindowHandle window) {
+  WindowHandle w = FindLiveWindow(window);
+  return w ? w->frameRecomputations : 0;
+}
+
+bool IsMenuBarShown(WindowHandle window) {
+  WindowHandle w = FindLiveWindow(window);
+  return w && w->menuBarShown;
+}
+
+}  // namespace headless
+}  // namespace platform

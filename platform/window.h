@@ -1,0 +1,344 @@
+// Windows, their classes and the message queue, with the message numbers, virtual keys and answers of
+// the desktop system the program was designed against. Two back ends serve this one interface: a
+// headless one (windows and surfaces in memory, scripted input on a virtual clock) and GTK 3. The
+// headless one is chosen when QUARN2_HEADLESS is set or no display can be opened.
+//
+// Every input query (PeekMessage, GetQueueStatus, the key and pointer state) first lets the back end
+// take pending input, so loops that poll for input end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/surface.h"
+#include "platform/system.h"
+
+namespace platform {
+
+struct SWindow;
+using WindowHandle = SWindow*;
+struct SMenu;
+using MenuHandle = SMenu*;
+
+using WindowProc = intptr_t (*)(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Message numbers.
+enum : uint32_t {
+  kWmCreate = 0x0001,
+  kWmDestroy = 0x0002,
+  kWmMove = 0x0003,
+  kWmSize = 0x0005,
+  kWmActivate = 0x0006,
+  kWmPaint = 0x000F,
+  kWmClose = 0x0010,
+  kWmQuit = 0x0012,
+  kWmEraseBackground = 0x0014,
+  kWmEndSession = 0x0016,
+  kWmActivateApp = 0x001C,
+  kWmSetCursor = 0x0020,
+  kWmMouseActivate = 0x0021,
+  kWmGetMinMaxInfo = 0x0024,
+  kWmNcCreate = 0x0081,
+  kWmNcDestroy = 0x0082,
+  kWmNcCalcSize = 0x0083,
+  kWmNcHitTest = 0x0084,
+  kWmNcPaint = 0x0085,
+  kWmNcActivate = 0x0086,
+  kWmNcLButtonDown = 0x00A1,
+  kWmKeyFirst = 0x0100,
+  kWmKeyDown = 0x0100,
+  kWmKeyUp = 0x0101,
+  kWmChar = 0x0102,
+  kWmSysKeyDown = 0x0104,
+  kWmSysKeyUp = 0x0105,
+  kWmSysChar = 0x0106,
+  kWmKeyLast = 0x0108,
+  kWmCommand = 0x0111,
+  kWmSysCommand = 0x0112,
+  kWmInitMenu = 0x0116,
+  kWmMenuSelect = 0x011F,
+  kWmMouseFirst = 0x0200,
+  kWmMouseMove = 0x0200,
+  kWmLButtonDown = 0x0201,
+  kWmLButtonUp = 0x0202,
+  kWmRButtonDown = 0x0204,
+  kWmRButtonUp = 0x0205,
+  kWmMouseLast = 0x0209,
+  kWmQueryNewPalette = 0x030F,
+  kWmUser = 0x0400,
+};
+
+// Hit-test answers of kWmNcHitTest.
+enum : intptr_t { kHitNowhere = 0, kHitClient = 1, kHitCaption = 2 };
+// Answers of kWmMouseActivate.
+enum : intptr_t { kMaActivate = 1, kMaNoActivate = 3, kMaNoActivateAndEat = 4 };
+
+// Virtual keys (letters and digits are their upper-case characters).
+enum : uint32_t {
+  kVkLButton = 0x01,
+  kVkRButton = 0x02,
+  kVkBack = 0x08,
+  kVkTab = 0x09,
+  kVkReturn = 0x0D,
+  kVkShift = 0x10,
+  kVkControl = 0x11,
+  kVkMenu = 0x12,  // Alt
+  kVkCapital = 0x14,
+  kVkEscape = 0x1B,
+  kVkSpace = 0x20,
+  kVkPrior = 0x21,
+  kVkNext = 0x22,
+  kVkEnd = 0x23,
+  kVkHome = 0x24,
+  kVkLeft = 0x25,
+  kVkUp = 0x26,
+  kVkRight = 0x27,
+  kVkDown = 0x28,
+  kVkInsert = 0x2D,
+  kVkDelete = 0x2E,
+  kVkF1 = 0x70,
+  kVkOemSemicolon = 0xBA,
+  kVkOemPlus = 0xBB,
+  kVkOemComma = 0xBC,
+  kVkOemMinus = 0xBD,
+  kVkOemPeriod = 0xBE,
+  kVkOemSlash = 0xBF,
+  kVkOemTilde = 0xC0,
+  kVkOemOpenBracket = 0xDB,
+  kVkOemBackslash = 0xDC,
+  kVkOemCloseBracket = 0xDD,
+  kVkOemQuote = 0xDE,
+};
+
+// Window styles and class styles the program uses.
+enum : uint32_t {
+  kWsPopup = 0x80000000,
+  kWsCaption = 0x00C00000,
+  kWsSysMenu = 0x00080000,
+  kWsMinimizeBox = 0x00020000,
+  kCsOwnDc = 0x0020,
+  kCsByteAlignWindow = 0x1000,
+};
+
+// ShowWindow commands.
+enum : int32_t { kSwHide = 0, kSwShowNormal = 1, kSwShowMaximized = 3, kSwShow = 5, kSwMinimize = 6, kSwRestore = 9 };
+
+// SetWindowPos flags.
+enum : uint32_t {
+  kSwpNoSize = 0x0001,
+  kSwpNoMove = 0x0002,
+  kSwpNoZOrder = 0x0004,
+  kSwpNoRedraw = 0x0008,
+  kSwpNoActivate = 0x0010,
+  kSwpFrameChanged = 0x0020,
+};
+
+// GetQueueStatus kinds.
+enum : uint32_t {
+  kQsKey = 0x0001,
+  kQsMouseMove = 0x0002,
+  kQsMouseButton = 0x0004,
+  kQsPostMessage = 0x0008,
+  kQsTimer = 0x0010,
+  kQsPaint = 0x0020,
+  kQsSendMessage = 0x0040,
+  kQsHotKey = 0x0080,
+};
+
+// System metrics.
+enum : int32_t { kSmCxScreen = 0, kSmCyScreen = 1, kSmCyCaption = 4, kSmCyMenu = 15, kSmSwapButton = 23 };
+
+// System-menu commands.
+enum : uint32_t { kScSize = 0xF000, kScMove = 0xF010, kScMaximize = 0xF030, kScNextWindow = 0xF040, kScPrevWindow = 0xF050 };
+
+// Message-box answers.
+enum : int32_t { kIdOk = 1, kIdCancel = 2 };
+
+// Open and save dialog flags.
+enum : uint32_t {
+  kOfnOverwritePrompt = 0x0002,
+  kOfnHideReadOnly = 0x0004,
+  kOfnEnableHook = 0x0020,
+  kOfnPathMustExist = 0x0800,
+  kOfnFileMustExist = 0x1000,
+  kOfnExplorer = 0x80000,
+};
+
+struct SPoint {
+  int32_t x = 0;
+  int32_t y = 0;
+};
+
+struct SWinRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+  int32_t Width() const { return right - left; }
+  int32_t Height() const { return bottom - top; }
+  bool Contains(SPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+  bool IsEmpty() const { return right <= left || bottom <= top; }
+};
+
+struct SMessage {
+  WindowHandle window = nullptr;
+  uint32_t message = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+  uint32_t time = 0;  // ticks
+  SPoint point;       // pointer position when the message was queued
+};
+
+struct SWindowClass {
+  std::string name;
+  uint32_t style = 0;
+  WindowProc procedure = nullptr;
+  int32_t extraBytes = 0;
+  ModuleHandle instance = nullptr;
+  const void* icon = nullptr;
+  CursorHandle cursor = nullptr;
+};
+
+// lParam of kWmNcCreate and kWmCreate.
+struct SCreateStruct {
+  void* createParam = nullptr;
+  ModuleHandle instance = nullptr;
+  WindowHandle parent = nullptr;
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  uint32_t style = 0;
+  const char* title = nullptr;
+  const char* className = nullptr;
+};
+
+// lParam of kWmNcCalcSize with wParam 1: rects[0] holds the new window rectangle on entry and the
+// client rectangle on exit.
+struct SWindowPos {
+  WindowHandle window = nullptr;
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  uint32_t flags = 0;
+};
+struct SNcCalcSizeParams {
+  SWinRect rects[3];
+  SWindowPos* position = nullptr;
+};
+
+struct SPaint {
+  Surface* surface = nullptr;
+  SWinRect area;  // client coordinates
+  bool erase = false;
+};
+
+// lParam of kWmUser when another start of the program forwarded its command line.
+struct SForwardedCommandLine {
+  const char* commandLine = nullptr;
+  const char* folder = nullptr;  // the sender's current folder
+};
+
+constexpr intptr_t MakeLParam(int32_t low, int32_t high) {
+  return intptr_t(uint32_t(uint16_t(low)) | (uint32_t(uint16_t(high)) << 16));
+}
+constexpr int32_t LowWordSigned(intptr_t value) { return int16_t(uint16_t(value & 0xFFFF)); }
+constexpr int32_t HighWordSigned(intptr_t value) { return int16_t(uint16_t((value >> 16) & 0xFFFF)); }
+
+bool IsHeadless();
+
+// Classes.
+bool RegisterWindowClass(const SWindowClass& windowClass);
+bool UnregisterWindowClass(const std::string& name, ModuleHandle instance);
+bool GetWindowClass(const std::string& name, SWindowClass* windowClass);
+
+// Windows.
+WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const std::string& title, uint32_t style,
+                          int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent, MenuHandle menu,
+                          ModuleHandle instance, void* createParam);
+bool DestroyWindow(WindowHandle window);
+bool IsWindow(WindowHandle window);
+std::string GetClassName(WindowHandle window);
+uint32_t GetWindowStyle(WindowHandle window);
+WindowHandle GetParent(WindowHandle window);
+bool SetWindowText(WindowHandle window, const std::string& text);
+std::string GetWindowText(WindowHandle window);
+intptr_t GetWindowUserData(WindowHandle window);
+void SetWindowUserData(WindowHandle window, intptr_t value);
+// The class's extra bytes, as 32-bit words.
+uint32_t GetWindowExtraWord(WindowHandle window, int32_t offset);
+void SetWindowExtraWord(WindowHandle window, int32_t offset, uint32_t value);
+bool GetWindowRect(WindowHandle window, SWinRect* rect);  // screen coordinates
+bool GetClientRect(WindowHandle window, SWinRect* rect);  // {0, 0, width, height}
+SPoint ClientToScreen(WindowHandle window, SPoint point);
+SPoint ScreenToClient(WindowHandle window, SPoint point);
+bool SetWindowPos(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
+bool MoveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height, bool repaint);
+bool ShowWindow(WindowHandle window, int32_t command);
+bool IsWindowVisible(WindowHandle window);
+bool IsZoomed(WindowHandle window);
+bool IsIconic(WindowHandle window);
+bool SetForegroundWindow(WindowHandle window);
+WindowHandle GetForegroundWindow();
+WindowHandle FindWindow(const std::string& className, const std::string& title);
+intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+// Painting: each window has a 32-bit surface the size of its window rectangle; client coordinates are
+// offset by the non-client strip at its top.
+Surface* GetWindowSurface(WindowHandle window);
+SPoint ClientOrigin(WindowHandle window);  // of the client area inside the window's surface
+bool InvalidateRect(WindowHandle window, const SWinRect* clientRect, bool erase);
+bool ValidateRect(WindowHandle window);
+bool BeginPaint(WindowHandle window, SPaint* paint);
+void EndPaint(WindowHandle window, const SPaint& paint);
+void FillClientRect(WindowHandle window, const SWinRect& clientRect, uint32_t color);
+// Fills the window area outside the client area, where the caption and menu bar would be drawn.
+void FillNonClient(WindowHandle window, uint32_t color);
+
+// Menus: an empty menu bar is enough until the menus come; the system menu records item states.
+MenuHandle CreateMenu();
+void DestroyMenu(MenuHandle menu);
+void EnableSystemMenuItem(WindowHandle window, uint32_t command, bool enabled);
+bool IsSystemMenuItemEnabled(WindowHandle window, uint32_t command);
+
+// The queue.
+bool PeekMessage(SMessage* message, WindowHandle window, uint32_t first, uint32_t last, bool remove);
+bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t DispatchMessage(const SMessage& message);
+// Posts the character message of a key-down (US layout); false when the key makes no character.
+bool TranslateMessage(const SMessage& message);
+// Kinds of messages waiting (high 16 bits) among those of mask.
+uint32_t GetQueueStatus(uint32_t mask);
+
+// Keys and pointer. A key reads as it was before its oldest stroke still in the queue, so handlers see
+// the modifiers of their own message even when a burst of input is queued at once.
+bool IsKeyDownAsync(uint32_t virtualKey);
+bool IsKeyToggled(uint32_t virtualKey);  // Caps Lock's state
+// Mapping 2: the unshifted character of a virtual key (letters upper case), 0 when none.
+uint32_t MapVirtualKey(uint32_t virtualKey, uint32_t mapping);
+SPoint GetCursorPos();
+
+// Cursors.
+int32_t ShowCursor(bool show);  // the display counter after the change; shown while >= 0
+CursorHandle ArrowCursor();
+CursorHandle WaitCursor();
+CursorHandle SetCursor(CursorHandle cursor);  // the previous cursor
+CursorHandle GetCursor();
+
+int32_t GetSystemMetrics(int32_t index);
+
+int32_t MessageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t style);
+
+// Open and save dialogs. filter holds "description\0pattern\0...\0"; filterIndex counts from 1, in and
+// out. file holds the initial name and receives the chosen path. On false, CommonDialogError() is 0
+// when the user cancelled.
+struct SFileDialog {
+  WindowHandle owner = nullptr;
+  std::string filter;
+  uint32_t filterIndex = 0;
+  std::string file;
+  std::string title;
+  std::string initialFolder;
+  uint32_t flags = 0;
+};
+bool GetOpenFileName(SFileDialog* dialog);
+bool GetSaveFileName(SFileDialog* dialog);
+uint32_t CommonDialogError();
+
+}  // namespace platform

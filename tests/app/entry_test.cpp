@@ -1,0 +1,126 @@
+#include "app/entry.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/single_instance.h"
+#include "tests/framework/core/app_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DataPoolBudget, FromPhysicalMemoryAndStoredPercentage) {
+  struct SCase {
+    uint64_t memory;
+    bool read;
+    int32_t percent;
+    uint32_t budget;
+  } cases[] = {
+      {8ull << 20, false, 0, 8388608},          {64ull << 20, true, 50, 33554432},
+      {16ull << 30, false, 0, 0xFFFFFFFFu},     {64ull << 20, true, 0, 8388608},
+      {64ull << 20, true, -20, 8388608},        {1ull << 30, false, 0, 805306368},
+      {16ull << 30, true, 200, 0xFFFFFFFFu},    {0, false, 0, 8388608},
+  };
+  for (const SCase& c : cases) EXPECT_EQ(DataPoolBudget(c.memory, c.read, c.percent), c.budget) << c.memory;
+}
+
+TEST(CommandLine, QuotesWhatHasSpaces) {
+  const char* argv[] = {"Quarn2", "a.qnc", "b c.qnc", ""};
+  EXPECT_EQ(JoinCommandLine(4, argv), "a.qnc \"b c.qnc\" \"\"");
+}
+
+// A folder of its own with a copy of the program, as an installation would be.
+class ProgramRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::path(::testing::TempDir()) / ("quarn2-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    fs::copy_file(QUARN2_PROGRAM, folder / "Quarn2");
+    fs::permissions(folder / "Quarn2", fs::perms::owner_all);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  int Run(const std::string& environment, const std::string& arguments = "") {
+    const std::string command = "cd '" + folder.string() + "' && env QUARN2_HEADLESS=1 XDG_RUNTIME_DIR='" +
+                                folder.string() + "' " + environment + " ./Quarn2 " + arguments + " 2> err.txt";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Errors() const {
+    std::ifstream in(folder / "err.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path folder;
+};
+
+TEST_F(ProgramRun, WithoutTheResourceFileTheStartFails) {
+  EXPECT_EQ(Run(""), 1);
+  EXPECT_EQ(Errors(), "Quarn2: The default application ordax resource environment could not be found.\n");
+}
+
+TEST_F(ProgramRun, WithTheResourceFileControlQEndsAnOrdinaryRun) {
+  fs::create_directories(folder / "data");
+  std::ofstream(folder / "data" / "system.dat") << "placeholder";
+  std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);
+  EXPECT_EQ(Errors(), "");
+}
+
+TEST_F(ProgramRun, ABadScriptIsNamed) {
+  std::ofstream(folder / "keys.txt") << "wait 5\njump 3\n";
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1);
+  EXPECT_NE(Errors().find("line 2: unknown event: jump"), std::string::npos) << Errors();
+}
+
+// This process plays the running instance; the program, started again, hands it its command line.
+TEST_F(ProgramRun, ASecondStartForwardsItsCommandLine) {
+  ASSERT_EQ(setenv("XDG_RUNTIME_DIR", folder.c_str(), 1), 0);
+  ASSERT_EQ(InitOrdax(), 0);
+  auto* app = new TestApp(ProgramDesc());
+  ASSERT_EQ(platform::ClaimSingleInstance("CWinAppl", "Quarn2", ""), platform::InstanceRole::kFirst);
+  struct SSeen {
+    std::string commandLine, folder;
+    int count = 0;
+  } seen;
+  app->AddReceiver(&seen, [](void* owner, void* record, void*) -> int32_t {
+    auto* r = static_cast<SReceiverRecord*>(record);
+    if (r->a != 0x2000400) return 0;
+    const auto* event = reinterpret_cast<const SWinEvent*>(r->b);
+    const auto* forwarded = reinterpret_cast<const platform::SForwardedCommandLine*>(event->lParam);
+    auto* s = static_cast<SSeen*>(owner);
+    s->commandLine = forwarded->commandLine;
+    s->folder = forwarded->folder;
+    ++s->count;
+    return 0;
+  }, 0);
+
+  EXPECT_EQ(Run("", "a.qnc 'b c.qnc'"), 0);
+  EXPECT_EQ(Errors(), "");  // no application object, so no message either
+  for (int i = 0; i < 1000 && seen.count == 0; ++i) app->Pump();
+  EXPECT_EQ(seen.count, 1);
+  EXPECT_EQ(seen.commandLine, "a.qnc \"b c.qnc\"");
+  EXPECT_EQ(fs::path(seen.folder), folder);
+  platform::ReleaseSingleInstance();
+  EXPECT_FALSE(fs::exists(folder / "quarn2.sock"));
+  delete app;
+  TermOrdax();
+}
+
+TEST_F(ProgramRun, AStaleSocketIsTakenOver) {
+  ASSERT_EQ(setenv("XDG_RUNTIME_DIR", folder.c_str(), 1), 0);
+  std::ofstream(folder / "quarn2.sock") << "";
+  EXPECT_EQ(Run(""), 1);  // started (and failed for want of its resource file), not forwarded
+}
+
+}  // namespace

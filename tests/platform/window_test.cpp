@@ -1,0 +1,131 @@
+#include "platform/window.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/ansi_text.h"
+#include "platform/headless.h"
+
+namespace {
+
+using namespace platform;
+
+std::vector<uint32_t> gSeen;
+
+intptr_t Recorder(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  gSeen.push_back(message);
+  return DefWindowProc(window, message, wParam, lParam);
+}
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gSeen.clear();
+    SWindowClass windowClass;
+    windowClass.name = "Test";
+    windowClass.procedure = &Recorder;
+    ASSERT_TRUE(RegisterWindowClass(windowClass));
+    window = CreateWindow(0, "Test", "title", kWsPopup | kWsCaption, 10, 20, 200, 100, nullptr, nullptr, nullptr,
+                          nullptr);
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, kSwShow);
+  }
+  void TearDown() override {
+    DestroyWindow(window);
+    EXPECT_TRUE(UnregisterWindowClass("Test", nullptr));
+  }
+  // The characters that the strokes of the script make, as TranslateMessage gives them.
+  std::vector<uint32_t> Characters(const std::string& script) {
+    EXPECT_TRUE(headless::AddScript(script));
+    std::vector<uint32_t> characters;
+    SMessage m;
+    for (int i = 0; i < 1000; ++i) {
+      while (PeekMessage(&m, nullptr, 0, 0, true)) {
+        if (m.message == kWmChar) characters.push_back(uint32_t(m.wParam));
+        else if (!TranslateMessage(m)) DispatchMessage(m);
+      }
+    }
+    return characters;
+  }
+
+  WindowHandle window = nullptr;
+};
+
+TEST_F(WindowTest, CreationMessagesAndClientArea) {
+  ASSERT_GE(gSeen.size(), 2u);
+  EXPECT_EQ(gSeen[0], kWmNcCreate);
+  SWinRect client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.Width(), 200);
+  EXPECT_EQ(client.Height(), 100 - GetSystemMetrics(kSmCyCaption));
+  const SPoint origin = ClientToScreen(window, {0, 0});
+  EXPECT_EQ(origin.x, 10);
+  EXPECT_EQ(origin.y, 20 + GetSystemMetrics(kSmCyCaption));
+  EXPECT_EQ(DefWindowProc(window, kWmNcHitTest, 0, MakeLParam(15, 22)), kHitCaption);
+  EXPECT_EQ(DefWindowProc(window, kWmNcHitTest, 0, MakeLParam(15, 80)), kHitClient);
+  EXPECT_EQ(DefWindowProc(window, kWmNcHitTest, 0, MakeLParam(5, 80)), kHitNowhere);
+}
+
+TEST_F(WindowTest, USLayoutCharacters) {
+  struct SCase {
+    const char* script;
+    std::vector<uint32_t> characters;
+  } cases[] = {
+      {"key A\nkeyup A\n", {'a'}},
+      {"key 16\nkey A\nkeyup A\nkeyup 16\n", {'A'}},
+      {"key 20\nkeyup 20\nkey A\nkeyup A\nkey 20\nkeyup 20\n", {'A'}},
+      {"key 16\nkey 1\nkeyup 1\nkeyup 16\n", {'!'}},
+      {"key 17\nkey Z\nkeyup Z\nkeyup 17\n", {0x1A}},
+      {"key 17\nkey 32\nkeyup 32\nkeyup 17\n", {}},
+      {"key 0xBD\nkey 13\nkey 27\n", {'-', 0x0D, 0x1B}},
+      {"key 0x70\n", {}},
+  };
+  for (const SCase& c : cases) EXPECT_EQ(Characters(c.script), c.characters) << c.script;
+}
+
+TEST_F(WindowTest, PaintComesLastAndOnlyWhileInvalid) {
+  SMessage m;
+  PostMessage(window, 0x400, 0, 0);
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, true));
+  EXPECT_EQ(m.message, 0x400u);
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, true));
+  EXPECT_EQ(m.message, kWmPaint);
+  DispatchMessage(m);  // the default procedure paints and validates
+  EXPECT_FALSE(PeekMessage(&m, nullptr, 0, 0, true));
+  SWinRect area{0, 0, 10, 10};
+  FillClientRect(window, area, 0x123456);
+  const SPoint origin = ClientOrigin(window);
+  EXPECT_EQ(GetWindowSurface(window)->Pixel(origin.x + 5, origin.y + 5), 0x123456u);
+  EXPECT_EQ(GetWindowSurface(window)->Pixel(origin.x + 15, origin.y + 5), 0u);
+}
+
+TEST_F(WindowTest, DestroyingAWindowDropsItsMessages) {
+  WindowHandle other = CreateWindow(0, "Test", "other", kWsPopup, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  PostMessage(other, 0x400, 0, 0);
+  DestroyWindow(other);
+  EXPECT_FALSE(IsWindow(other));
+  SMessage m;
+  EXPECT_FALSE(PeekMessage(&m, nullptr, 0x400, 0x400, false));
+  EXPECT_FALSE(PostMessage(other, 0x400, 0, 0));
+}
+
+TEST(HeadlessScript, BadLinesAreNamedAndNothingIsAdded) {
+  std::string error;
+  EXPECT_FALSE(headless::AddScript("wait 5\nmove 1\n", &error));
+  EXPECT_EQ(error, "line 2: move needs X and Y");
+  EXPECT_FALSE(headless::AddScript("key 300\n", &error));
+  EXPECT_FALSE(headless::AddScript("down middle\n", &error));
+  EXPECT_EQ(headless::PendingInputs(), 0u);
+  EXPECT_TRUE(headless::AddScript("# comment\n\nkey q # trailing\nbox 2\n", &error));
+  EXPECT_EQ(headless::PendingInputs(), 1u);
+  EXPECT_EQ(MessageBox(nullptr, "text", "caption", 0), 2);
+  EXPECT_EQ(MessageBox(nullptr, "text", "caption", 0), kIdOk);
+}
+
+TEST(AnsiText, ConvertsBothWays) {
+  EXPECT_EQ(AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD"), "caf\xE9 \x80 ?");
+}
+
+}  // namespace
