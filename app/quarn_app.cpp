@@ -1,10 +1,21 @@
 #include "app/quarn_app.h"
 
+#include <string>
+
 #include "app/palette_manager.h"
+#include "framework/core/file.h"
 #include "framework/core/io_progress.h"
+#include "framework/core/result_codes.h"
 #include "platform/clock.h"
+#include "platform/file.h"
 #include "platform/window.h"
 #include "scene/base_sys.h"
+
+namespace {
+
+constexpr uint32_t kLastSwapNumber = 99;
+
+}  // namespace
 
 CQuarnApp::CQuarnApp(const SApplDesc& desc) : COrdaxApp(desc) {
   SetMenuBarAutoHide(true);
@@ -15,8 +26,28 @@ CQuarnApp::CQuarnApp(const SApplDesc& desc) : COrdaxApp(desc) {
 
 CQuarnApp::~CQuarnApp() { delete fPaletteManager; }
 
-// The swap files come with the spool system (issue 5); the environments need no file until then.
-void CQuarnApp::Init(const CFileSpec*, const CFileSpec*, const CFileSpec*) { CAppl::Init(nullptr, nullptr, nullptr); }
+// Three swap files "qspool<n>.tmp", n + 1 and n + 2 in the temporary folder. A file another running
+// instance holds cannot be deleted (-54), and then the next three numbers are tried; one left behind
+// by a run that was killed is deleted and used again.
+void CQuarnApp::Init(const CFileSpec*, const CFileSpec*, const CFileSpec*) {
+  CFileSpec specs[3];
+  CFileSpec temporary;
+  if (CFileSpec::MakeTemp(temporary) == kNoErr) {
+    const std::string folder = platform::FolderOf(temporary.GetPath());
+    auto name = [&folder](uint32_t n) { return folder + "/qspool" + std::to_string(n) + ".tmp"; };
+    for (uint32_t n = 0; n <= kLastSwapNumber; n += 3) {
+      specs[0].Set(name(n).c_str());
+      if (CFile(specs[0]).Delete() == kErrPermission) continue;
+      for (uint32_t i = 1; i < 3; ++i) {
+        specs[i].Set(name(n + i).c_str());
+        CFile(specs[i]).Delete();
+      }
+      break;
+    }
+  }
+  // When every number is held, the second and third specs stay empty and the environments fail.
+  CAppl::Init(&specs[0], &specs[1], &specs[2]);
+}
 
 void CQuarnApp::Term() { CAppl::Term(); }
 

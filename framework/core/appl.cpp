@@ -157,8 +157,9 @@ void CAppl::RunModal() {
 }
 
 void CAppl::Init(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, const CFileSpec* dataSwap) {
-  fObjectsSpoolEnv = new CSpoolEnv(objectsSwap, GetObjectPool(), SRange{64, 64}, 0, false,
-                                   &CSpoolSys::HandleMemoryRecovery, 0x3FFFFFFF);
+  // The objects environment answers its own pool's recovery, entered below; the other two share the
+  // data pool, where dropping discardable data (lower priority) comes before writing data out.
+  fObjectsSpoolEnv = new CSpoolEnv(objectsSwap, GetObjectPool(), SRange{64, 64}, 0, false, nullptr, 0x3FFFFFFF);
   fDiscardEnv = new CDiscardEnv(discardSwap, nullptr, SRange{64, 64}, 0, true, &CSpoolSys::HandleMemoryRecovery,
                                 0x3FFFFBFF);
   fDataSpoolEnv = new CSpoolEnv(dataSwap, nullptr, SRange{128, 64}, 0, true, &CSpoolSys::HandleMemoryRecovery,
@@ -169,7 +170,8 @@ void CAppl::Init(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, con
     Quit();
     return;
   }
-  if (!fObjectsMemRecover->Register(fObjectsSpoolEnv, &CSpoolSys::HandleMemoryRecovery, 0x3FFFFFFF)) {
+  if (!fObjectsMemRecover->Register(static_cast<CSpoolSys*>(fObjectsSpoolEnv), &CSpoolSys::HandleMemoryRecovery,
+                                    0x3FFFFFFF)) {
     ShowMessage("Failed to register the spoolable objects environment.");
     Quit();
     return;
@@ -180,7 +182,8 @@ void CAppl::Init(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, con
 void CAppl::Term() {
   DeleteAndClear(fDataSpoolEnv);
   DeleteAndClear(fDiscardEnv);
-  if (fObjectsSpoolEnv && fObjectsEnvRegistered) fObjectsMemRecover->Unregister(fObjectsSpoolEnv);
+  if (fObjectsSpoolEnv && fObjectsEnvRegistered)
+    fObjectsMemRecover->Unregister(static_cast<CSpoolSys*>(fObjectsSpoolEnv));
   fObjectsEnvRegistered = false;
   DeleteAndClear(fObjectsSpoolEnv);
 }

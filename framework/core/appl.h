@@ -129,6 +129,11 @@ class CAppl : public CBaseObject {
   CMemRecover* GetDataMemRecover() const { return fDataMemRecover; }
   CMemRecover* GetObjectsMemRecover() const { return fObjectsMemRecover; }
   CNotification* GetNotification() const { return fNotification; }
+  // The environments Init makes: scene objects (objects pool), data that may be dropped, and large
+  // data (both in the data pool).
+  CSpoolEnv* GetObjectsEnv() const { return fObjectsSpoolEnv; }
+  CDiscardEnv* GetDiscardEnv() const { return fDiscardEnv; }
+  CSpoolEnv* GetDataEnv() const { return fDataSpoolEnv; }
   CResourceEnv* GetResourceEnv() const { return fResourceEnv; }
   CFragmentSys* GetFragmentSys() const { return fFragmentSys; }
 

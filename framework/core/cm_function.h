@@ -53,7 +53,7 @@ struct SReceiverRecord {
 };
 
 struct SMemRecoverRecord {
-  uint32_t reserved0 = 0;
+  uint32_t message = 0;  // 0: free the bytes wanted; 1 to 3: add pageable, resident or total bytes
   uint32_t reserved1 = 0;
   uint32_t* request = nullptr;  // first word: bytes wanted
   uint32_t reserved2 = 0;

@@ -1,7 +1,7 @@
 // A resource environment: numbered and named resources of many types in one composite file.
 //
 // Placeholder until issue 7 builds it: the environment is open when its file can be opened for
-// reading, and holds no resources.
+// reading, holds no resources, and refuses every subscription as not found (6).
 #pragma once
 
 #include <cstdint>
@@ -20,8 +20,13 @@ class CResourceEnv : public CSpoolSys {
   CResourceEnv(const CFileSpec& spec, uint32_t mode, const char* typeName, const char* creator, const char* fileType,
                CFCallback handler, int32_t priority);
 
+  uint32_t GetKind() const override { return kResourceKind; }
+  bool Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) override;
+  bool Unsubscribe(CSubscriber* object) override;
+
   bool IsOpen() const { return fOpen; }
   int32_t GetLastResult() const { return fLastResult; }
+  void SetLastResult(int32_t result) { fLastResult = result; }
   const CFileSpec& GetSpec() const { return fSpec; }
 
  private:

@@ -1,29 +1,263 @@
 #include "framework/core/spool_sys.h"
 
+#include <algorithm>
+
 #include "framework/core/appl.h"
+#include "framework/core/cm_file.h"
+#include "framework/core/four_cc.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/mem_recover.h"
+#include "framework/core/result_codes.h"
+#include "framework/core/spool_table.h"
+#include "framework/core/subscriber.h"
 
-CSpoolSys::CSpoolSys(const CFileSpec*, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
-                     CFCallback handler, int32_t priority)
-    : fPool(pool ? pool : GetDataPool()), fOrdering(ordering) {
-  fSubscribers = new CCmFunction(growth);
-  if (!fSubscribers || !fSubscribers->IsValid() || !fPool || !fPool->IsValid()) return;
-  if (registerRecovery) {
-    CAppl* app = GetApplication();
-    CMemRecover* recover = app ? app->GetDataMemRecover() : nullptr;
-    if (!recover || !recover->Register(this, handler, priority)) return;
-    fRegistered = true;
-  }
-  fValid = true;
+namespace {
+
+CSubscriber* SubscriberOf(const CCFEntry& row) { return static_cast<CSubscriber*>(row.owner); }
+
+const void* RowId(const CSubscriber* object) { return object; }
+
+bool Refuse(CSubscriber* object, int32_t error) {
+  if (object) object->SetError(error);
+  return false;
+}
+
+}  // namespace
+
+// ---- the spool system
+
+CSpoolSys::CSpoolSys(CCmFile* file, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
+                     CFCallback handler, int32_t priority) {
+  Init(file, pool, growth, ordering, registerRecovery, handler, priority);
 }
 
 CSpoolSys::~CSpoolSys() {
+  DismissSubscribers();
+  Teardown();
+}
+
+bool CSpoolSys::Init(CCmFile* file, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
+                     CFCallback handler, int32_t priority) {
+  Teardown();
+  fOrdering = ordering;
+  fChanged = false;
+  if (!file || !file->IsOpen()) return false;
+  fPool = pool ? pool : GetDataPool();
+  fFile = file;
+  fSubscribers = new CCmFunction(growth);
+  if (!fSubscribers || !fSubscribers->IsValid() || !fPool || !fPool->IsValid()) return false;
+  if (registerRecovery) {
+    CAppl* app = GetApplication();
+    CMemRecover* recover = app ? app->GetDataMemRecover() : nullptr;
+    if (!recover || !recover->Register(this, handler, priority)) return false;
+    fRegistered = true;
+  }
+  fValid = true;
+  return true;
+}
+
+void CSpoolSys::Teardown() {
   if (fRegistered) {
     CAppl* app = GetApplication();
     if (CMemRecover* recover = app ? app->GetDataMemRecover() : nullptr) recover->Unregister(this);
+    fRegistered = false;
   }
+  fValid = false;
   delete fSubscribers;
+  fSubscribers = nullptr;
+  fFile = nullptr;
+  fPool = nullptr;
 }
 
-int32_t CSpoolSys::HandleMemoryRecovery(void*, void*, void*) { return 0; }
+void CSpoolSys::DismissSubscribers() {
+  if (!fSubscribers) return;
+  while (fSubscribers->GetCount()) {
+    CSubscriber* object = SubscriberOf((*fSubscribers)[fSubscribers->GetCount() - 1]);
+    fSubscribers->RemoveAt(fSubscribers->GetCount() - 1);
+    object->LeaveEnvironment();
+  }
+}
+
+bool CSpoolSys::IsReady() const { return fValid && fFile && fFile->IsOpen() && fPool && fPool->IsValid(); }
+
+void CSpoolSys::SetOrdering(uint32_t ordering) {
+  fOrdering = ordering;
+  fChanged = true;
+}
+
+bool CSpoolSys::IsSubscribed(const CSubscriber* object) {
+  return fSubscribers && fSubscribers->FindEntry(RowId(object));
+}
+
+bool CSpoolSys::AddSubscriber(CSubscriber* object, CFCallback handler, int32_t priority) {
+  if (!fSubscribers) return false;
+  fChanged = true;
+  return fSubscribers->AddRow(RowId(object), handler ? handler : &CSpoolTable::HandleSpoolMessage, priority);
+}
+
+bool CSpoolSys::RemoveSubscriber(const CSubscriber* object) {
+  return fSubscribers && fSubscribers->RemoveOwner(RowId(object));
+}
+
+bool CSpoolSys::GetPriority(const CSubscriber* object, int32_t* priority) {
+  const CCFEntry* row = fSubscribers ? fSubscribers->FindEntry(RowId(object)) : nullptr;
+  if (!row) return false;
+  *priority = row->priority;
+  return true;
+}
+
+bool CSpoolSys::SetPriority(const CSubscriber* object, int32_t priority) {
+  CCFEntry* row = fSubscribers ? fSubscribers->FindEntry(RowId(object)) : nullptr;
+  if (!row) return false;
+  if (row->priority != priority) {
+    row->priority = priority;
+    fChanged = true;
+  }
+  return true;
+}
+
+// ---- purging and size queries
+
+bool CSpoolSys::Purge(uint32_t* wanted) {
+  if (!wanted || *wanted == 0 || !fSubscribers) return true;
+  CCFEntry* rows = fSubscribers->GetRecords();
+  const uint32_t count = fSubscribers->GetCount();
+  // A table that a broadcast is walking keeps its order: the walk goes by index.
+  if (count > 1 && fSubscribers->GetBusy() == 0) {
+    if (fOrdering == kByStamp) {
+      std::sort(rows, rows + count, [](const CCFEntry& a, const CCFEntry& b) {
+        return SubscriberOf(a)->GetStamp() < SubscriberOf(b)->GetStamp();
+      });
+    } else if (fChanged) {
+      std::sort(rows, rows + count, [](const CCFEntry& a, const CCFEntry& b) { return a.priority < b.priority; });
+      fChanged = false;
+    }
+  }
+  SSpoolSysRecord record{kSpoolPurge, wanted};
+  fSubscribers->Broadcast(&record);
+  return true;
+}
+
+bool CSpoolSys::PurgeAll(uint32_t* freed) {
+  *freed = UINT32_MAX - Count(kSpoolPurge, UINT32_MAX);
+  return true;
+}
+
+uint32_t CSpoolSys::Count(uint32_t message, uint32_t start) {
+  uint32_t count = start;
+  SSpoolSysRecord record{message, &count};
+  if (fSubscribers) fSubscribers->Broadcast(&record);
+  return count;
+}
+
+bool CSpoolSys::GetPageableBytes(uint32_t* bytes) {
+  *bytes = Count(kSpoolPageable, 0);
+  return true;
+}
+
+bool CSpoolSys::GetResidentBytes(uint32_t* bytes) {
+  *bytes = Count(kSpoolResident, 0);
+  return true;
+}
+
+bool CSpoolSys::GetTotalBytes(uint32_t* bytes) {
+  *bytes = Count(kSpoolTotal, 0);
+  return true;
+}
+
+bool CSpoolSys::WriteBackAll() {
+  uint32_t unused = 0;
+  SSpoolSysRecord record{kSpoolWriteBack, &unused};
+  return !fSubscribers || fSubscribers->Broadcast(&record) == 0;
+}
+
+int32_t CSpoolSys::HandleMemoryRecovery(void* system, void* record, void*) {
+  auto* spool = static_cast<CSpoolSys*>(system);
+  auto* message = static_cast<SMemRecoverRecord*>(record);
+  if (!spool || !message || !message->request) return 0;
+  uint32_t& request = *message->request;
+  uint32_t bytes = 0;
+  switch (message->message) {
+    case kSpoolPurge:
+      spool->Purge(&request);
+      return request == 0;
+    case kSpoolPageable: spool->GetPageableBytes(&bytes); break;
+    case kSpoolResident: spool->GetResidentBytes(&bytes); break;
+    case kSpoolTotal: spool->GetTotalBytes(&bytes); break;
+    default: return 0;
+  }
+  request = AddBytesSaturated(request, bytes);
+  return 0;
+}
+
+// ---- the swap environment
+
+CSpoolEnv::CSpoolEnv(const CFileSpec* spec, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
+                     CFCallback handler, int32_t priority)
+    : CSpoolSys(nullptr, pool, growth, ordering, registerRecovery, handler, priority) {
+  CFileSpec name;
+  fOpenResult = spec ? name.Copy(*spec) : CFileSpec::MakeTemp(name);
+  if (!fOpenResult) {
+    fCmFile = new CCmFile(name);
+    fOpenResult = fCmFile ? fCmFile->Open(CFile::kModeReadWrite) : kErrOutOfMemory;
+  }
+  if (fOpenResult == kErrFileNotFound) {
+    auto twice = [](int32_t n) { return int32_t(std::min<int64_t>(int64_t(n) * 2, INT32_MAX)); };
+    fOpenResult = fCmFile->Create(SRange{twice(growth.first), twice(growth.second)}, FourCC(".ord"), FourCC(".tmp"));
+    if (!fOpenResult) {
+      fDeleteFile = true;
+      fOpenResult = fCmFile->Open(CFile::kModeReadWrite);
+    }
+  }
+  if (!fOpenResult && !Init(fCmFile, pool, growth, ordering, registerRecovery, handler, priority))
+    fOpenResult = kErrFailedCreation;
+  if (fOpenResult) {
+    if (fCmFile && fCmFile->IsOpen()) fCmFile->Close();
+    if (fCmFile && fDeleteFile) fCmFile->Delete();
+    delete fCmFile;
+    fCmFile = nullptr;
+    fDeleteFile = false;
+    return;
+  }
+  fOpen = true;
+}
+
+CSpoolEnv::~CSpoolEnv() {
+  DismissSubscribers();
+  if (fOpen) {
+    fOpen = false;
+    fCmFile->Close();
+    if (fDeleteFile) fCmFile->Delete();
+  }
+  delete fCmFile;
+}
+
+bool CSpoolEnv::CanSubscribe(CSubscriber* object) const {
+  if (!object) return false;
+  if (IsValid() && object->IsValid() && object->IsConstructed() && (!object->IsBacked() || object->GetFile()->IsOpen()))
+    return true;
+  return Refuse(object, kErrUnexpectedStatus);
+}
+
+bool CSpoolEnv::Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) {
+  if (!CanSubscribe(object) || !object->SaveToFile(GetFile(), spec.recordHandler)) return false;
+  if (AddSubscriber(object, spec.systemHandler, spec.priority)) return true;
+  object->ReleaseBacking(true);
+  return Refuse(object, kErrOutOfMemory);
+}
+
+bool CSpoolEnv::Unsubscribe(CSubscriber* object) {
+  if (!RemoveSubscriber(object)) return Refuse(object, kErrObjectNotFound);
+  return object->ReleaseBacking(true);
+}
+
+// ---- the discard environment
+
+bool CDiscardEnv::Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) {
+  if (!CanSubscribe(object)) return false;
+  return AddSubscriber(object, spec.systemHandler, spec.priority) || Refuse(object, kErrOutOfMemory);
+}
+
+bool CDiscardEnv::Unsubscribe(CSubscriber* object) {
+  return RemoveSubscriber(object) || Refuse(object, kErrObjectNotFound);
+}

@@ -1,7 +1,8 @@
-// Spool systems: managers of pageable objects, and the swap and discard environments built on them.
-//
-// Placeholder until issue 5 builds paging: an environment keeps its subscriber table and its entry in
-// the data pool's recovery table, is valid, and has no swap file.
+// Spool systems: the managers of spool objects. A spool system keeps its objects in a subscriber
+// table, answers its pool's memory recovery by paging the least recently used ones out, and reports
+// their sizes or writes them all back. A swap environment (CSpoolEnv) backs every object with two
+// entries of its composite swap file; a discard environment (CDiscardEnv) never backs them, so paging
+// one out throws its data away. Resource environments (kind 2) have their own file.
 #pragma once
 
 #include <cstdint>
@@ -10,38 +11,129 @@
 #include "framework/core/cm_function.h"
 #include "framework/core/file_spec.h"
 
+class CCmFile;
 class CMemPool;
+class CSubscriber;
+struct SSpoolTableSpec;
+
+// Messages a spool system sends its subscribers; the argument is a uint32_t byte count.
+enum ESpoolSysMessage : uint32_t {
+  kSpoolPurge = 0,       // page out when pageable and take the bytes off the count; stop at 0
+  kSpoolPageable = 1,    // add the bytes when pageable
+  kSpoolResident = 2,    // add the bytes when resident
+  kSpoolTotal = 3,       // add the bytes
+  kSpoolWriteBack = 1003,
+};
+
+inline uint32_t AddBytesSaturated(uint32_t count, uint32_t bytes) {
+  return uint64_t(count) + bytes > UINT32_MAX ? UINT32_MAX : count + bytes;
+}
+
+// The record a subscriber row's handler receives.
+struct SSpoolSysRecord {
+  uint32_t message = 0;
+  uint32_t* count = nullptr;
+};
+
+enum ESpoolKind : uint32_t { kDiscardKind = 0, kSwapKind = 1, kResourceKind = 2 };
 
 class CSpoolSys : public CBaseObject {
  public:
-  // (file spec or null, pool or null for the data pool, table growth, ordering, whether to enter the
-  // data pool's recovery table, recovery handler, recovery priority).
-  CSpoolSys(const CFileSpec* spec, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
+  enum : uint32_t { kByStamp = 0, kByPriority = 1 };
+
+  // Without an open file the system stays invalid. A null pool means the data pool. With
+  // registerRecovery the system enters the data pool's recovery table with handler and priority.
+  CSpoolSys(CCmFile* file, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
             CFCallback handler, int32_t priority);
   ~CSpoolSys() override;
+  CSpoolSys(const CSpoolSys&) = delete;
+  CSpoolSys& operator=(const CSpoolSys&) = delete;
 
+  virtual uint32_t GetOrdering() const { return fOrdering; }
+  virtual void SetOrdering(uint32_t ordering);
+  virtual void ClearChanged() { fChanged = false; }
+  virtual void SetChanged() { fChanged = true; }
+  virtual bool IsChanged() const { return fChanged; }
+  virtual bool IsSubscribed(const CSubscriber* object);
+  virtual bool AddSubscriber(CSubscriber* object, CFCallback handler, int32_t priority);
+  virtual bool RemoveSubscriber(const CSubscriber* object);
+  virtual bool GetPriority(const CSubscriber* object, int32_t* priority);
+  virtual bool SetPriority(const CSubscriber* object, int32_t priority);
+  virtual uint32_t GetKind() const = 0;
+  // The object's error field tells why either failed.
+  virtual bool Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) = 0;
+  virtual bool Unsubscribe(CSubscriber* object) = 0;
+  // wanted: bytes to free in, bytes still wanted out. Locked and pinned objects are skipped.
+  virtual bool Purge(uint32_t* wanted);
+  virtual bool PurgeAll(uint32_t* freed);
+  virtual bool GetPageableBytes(uint32_t* bytes);
+  virtual bool GetResidentBytes(uint32_t* bytes);
+  virtual bool GetTotalBytes(uint32_t* bytes);
+  // False when a subscriber's write-back failed (its error has been reported).
+  virtual bool WriteBackAll();
+  virtual CMemPool* GetPool() const { return fPool; }
+  virtual CCmFile* GetFile() const { return fFile; }
+  virtual CCmFunction* GetSubscriberTable() const { return fSubscribers; }
+
+  bool Init(CCmFile* file, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
+            CFCallback handler, int32_t priority);
   bool IsValid() const { return fValid; }
-  CMemPool* GetPool() const { return fPool; }
-  uint32_t GetOrdering() const { return fOrdering; }
-  CCmFunction* GetSubscriberTable() const { return fSubscribers; }
+  bool IsReady() const;
 
-  // The recovery handler environments register; nothing is pageable yet, so it frees nothing.
+  // The recovery handler environments register: message 0 purges the requested bytes, 1 to 3 add
+  // the pageable, resident or total bytes to the request.
   static int32_t HandleMemoryRecovery(void* system, void* record, void* data);
 
+ protected:
+  // Subscribers still here when their environment goes lose it and its file.
+  void DismissSubscribers();
+
  private:
+  uint32_t Count(uint32_t message, uint32_t start);
+  void Teardown();
+
   CMemPool* fPool = nullptr;
+  CCmFile* fFile = nullptr;
   CCmFunction* fSubscribers = nullptr;
-  uint32_t fOrdering = 0;
-  bool fRegistered = false;
+  uint32_t fOrdering = kByStamp;
+  bool fChanged = false;
   bool fValid = false;
+  bool fRegistered = false;
 };
 
 class CSpoolEnv : public CSpoolSys {
  public:
-  using CSpoolSys::CSpoolSys;
+  // A null spec means a fresh temporary name. A missing file is created, with the directory growth
+  // twice the table growth, and deleted again when the environment goes.
+  CSpoolEnv(const CFileSpec* spec, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
+            CFCallback handler, int32_t priority);
+  ~CSpoolEnv() override;
+
+  uint32_t GetKind() const override { return kSwapKind; }
+  bool Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) override;
+  bool Unsubscribe(CSubscriber* object) override;
+  virtual bool GetDeleteFile() const { return fDeleteFile; }
+  virtual void SetDeleteFile(bool deleteFile) { fDeleteFile = deleteFile; }
+
+  bool IsOpen() const { return fOpen; }
+  // The result of opening or creating the file.
+  int32_t GetOpenResult() const { return fOpenResult; }
+
+ protected:
+  bool CanSubscribe(CSubscriber* object) const;
+
+ private:
+  CCmFile* fCmFile = nullptr;
+  int32_t fOpenResult = 0;
+  bool fDeleteFile = false;
+  bool fOpen = false;
 };
 
 class CDiscardEnv : public CSpoolEnv {
  public:
   using CSpoolEnv::CSpoolEnv;
+
+  uint32_t GetKind() const override { return kDiscardKind; }
+  bool Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) override;
+  bool Unsubscribe(CSubscriber* object) override;
 };

@@ -69,6 +69,12 @@ TEST_F(ProgramRun, WithoutTheResourceFileTheStartFails) {
   EXPECT_EQ(Errors(), "Quarn2: The default application ordax resource environment could not be found.\n");
 }
 
+TEST_F(ProgramRun, AFailedStartLeavesNoSwapFiles) {
+  fs::create_directories(folder / "tmp");
+  EXPECT_EQ(Run("TMPDIR='" + (folder / "tmp").string() + "'"), 1);
+  EXPECT_TRUE(fs::is_empty(folder / "tmp"));
+}
+
 TEST_F(ProgramRun, WithTheResourceFileControlQEndsAnOrdinaryRun) {
   fs::create_directories(folder / "data");
   std::ofstream(folder / "data" / "system.dat") << "placeholder";

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/core/holder.h"
+#include "framework/core/spool_sys.h"
+#include "framework/core/spool_table.h"
 #include "tests/framework/core/cm_file_fixture.h"
 
 namespace {
@@ -61,6 +64,39 @@ TEST_F(CmfdumpTest, ABrokenChainIsReportedAndTheRestPrinted) {
       << run.out;
   EXPECT_NE(run.out.find("free chain: 1603 {45 33 0}\n"), std::string::npos) << run.out;
   EXPECT_EQ(run.status, 2);
+}
+
+// A swap environment's file, kept after the environment ends: its directory has twice the table
+// growth, and the object that was paged out left its two entries.
+TEST_F(CmfdumpTest, ASwapFileKeptByItsEnvironment) {
+  struct SCase {
+    SRange growth;
+    const char* directory;
+  } cases[] = {
+      {{64, 64}, "directory capacity 128 in-use 2 step 128 at 656 size 1536\n"},
+      {{128, 64}, "directory capacity 256 in-use 2 step 128 at 656 size 3072\n"},
+  };
+  for (const SCase& c : cases) {
+    auto* env = new CSpoolEnv(nullptr, nullptr, c.growth, 0, false, nullptr, 0);
+    ASSERT_TRUE(env->IsValid());
+    const std::string path = env->GetFile()->GetSpec().GetPath();
+    STableLayout layout;
+    layout.SetSized(env, 4, 4);
+    CSpoolTable table(layout, SSpoolTableSpec{});
+    {
+      CHolder holder(&table, true, false);
+      ASSERT_TRUE(holder.IsLocked());
+    }
+    ASSERT_TRUE(table.PageOut());
+    env->SetDeleteFile(false);
+    delete env;
+    const SRun run = RunCmfdump(path);
+    EXPECT_NE(run.out.find(c.directory), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("entry 0 size 16:"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("entry 1 size 0\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.status, 0);
+    std::remove(path.c_str());
+  }
 }
 
 }  // namespace

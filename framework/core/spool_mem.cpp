@@ -1,0 +1,358 @@
+#include "framework/core/spool_mem.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "framework/core/cm_file.h"
+#include "framework/core/holder.h"
+#include "framework/core/mem_pool.h"
+#include "framework/core/result_codes.h"
+
+namespace {
+
+uint64_t gUseCounter = 0;
+
+uint64_t NextStamp() { return ++gUseCounter; }
+
+bool Succeeded(uint32_t answer) { return (answer & 0xFF) != 0; }
+
+bool Fail(CSpoolMem* object, int32_t error) {
+  object->SetError(error);
+  return false;
+}
+
+uint32_t Entry(int32_t number) { return uint32_t(number); }
+
+bool ReadData(CSpoolMem* object, void* argument) {
+  CCmFile* file = object->GetFile();
+  const uint32_t stored = file->GetEntryField(Entry(object->GetDataEntry()));
+  if (stored == 0) return true;
+  if (!object->Send(kSpoolBeforeRead, argument)) return false;
+  const uint32_t room = object->GetSpooledBytes();
+  // A longer entry (a table that shrank) gives only what the storage holds.
+  const int32_t err = stored > room ? file->ReadEntryRange(Entry(object->GetDataEntry()), *object, 0, room)
+                                    : file->ReadEntry(Entry(object->GetDataEntry()), *object);
+  if (err) return Fail(object, err);
+  return object->Send(kSpoolAfterRead, argument);
+}
+
+bool WriteData(CSpoolMem* object, void* argument) {
+  if (!object->Send(kSpoolBeforeWrite, argument)) return false;
+  CCmFile* file = object->GetFile();
+  const uint32_t entry = Entry(object->GetDataEntry());
+  int32_t err = file->SetEntrySize(entry, object->GetSpooledBytes());
+  if (!err) err = file->WriteEntry(entry, *object);
+  if (err) return Fail(object, err);
+  return object->Send(kSpoolAfterWrite, argument);
+}
+
+uint32_t HeaderSize(CSpoolMem* object) {
+  uint32_t size = 0;
+  object->Send(kSpoolHeaderSize, &size);
+  return size;
+}
+
+bool ReadHeader(CSpoolMem* object) {
+  CCmFile* file = object->GetFile();
+  const uint32_t entry = Entry(object->GetHeaderEntry());
+  const uint32_t size = HeaderSize(object);
+  if (size != file->GetEntryField(entry)) return Fail(object, kErrInvalidFormat);
+  CMemBlock block(size, GetDefaultPool());
+  if (!block.IsOwned()) return Fail(object, kErrOutOfMemory);
+  if (const int32_t err = file->ReadEntry(entry, block)) return Fail(object, err);
+  return object->Send(kSpoolApplyHeader, &block);
+}
+
+bool WriteHeader(CSpoolMem* object) {
+  CCmFile* file = object->GetFile();
+  const uint32_t entry = Entry(object->GetHeaderEntry());
+  CMemBlock block(HeaderSize(object), GetDefaultPool());
+  if (!block.IsOwned()) return Fail(object, kErrOutOfMemory);
+  if (!object->Send(kSpoolFillHeader, &block)) return false;
+  int32_t err = file->SetEntrySize(entry, block.GetSize());
+  if (!err) err = file->WriteEntry(entry, block);
+  return err ? Fail(object, err) : true;
+}
+
+// The data entry holds the header bytes in front of the data.
+bool ApplyHeader(CSpoolMem* object) {
+  const uint32_t stored = object->GetFile()->GetEntryField(Entry(object->GetDataEntry()));
+  const uint32_t header = object->GetHeaderBytes();
+  return object->Resize(stored > header ? stored - header : 0, false, true);
+}
+
+}  // namespace
+
+uint32_t SpoolDefaultTypeHandler(CSpoolMem* object, uint32_t message, void* argument) {
+  const bool backed = object->IsBacked();
+  switch (message) {
+    case kSpoolReadData: return backed && ReadData(object, argument);
+    case kSpoolWriteData: return backed && WriteData(object, argument);
+    case kSpoolReadHeader: return backed && ReadHeader(object);
+    case kSpoolWriteHeader: return backed && WriteHeader(object);
+    case kSpoolApplyHeader: return backed && ApplyHeader(object);
+    case kSpoolHeaderSize:
+      *static_cast<uint32_t*>(argument) = 0;
+      return true;
+    default: return true;
+  }
+}
+
+// ---- construction
+
+CSpoolMem::CSpoolMem(uint32_t dataSize, CMemPool* pool, uint32_t headerBytes) {
+  SetLayout(dataSize, pool, headerBytes);
+  fStamp = NextStamp();
+  fConstructed = true;
+}
+
+CSpoolMem::~CSpoolMem() {
+  ReleaseBacking(fScratch);
+  fConstructed = false;
+}
+
+void CSpoolMem::SetLayout(uint32_t dataSize, CMemPool* pool, uint32_t headerBytes) {
+  fDataSize = dataSize;
+  fPool = pool ? pool : GetDataPool();
+  fHeaderBytes = headerBytes;
+}
+
+bool CSpoolMem::Validate() { return fValidator ? fValidator(this) : true; }
+
+uint32_t CSpoolMem::GetSpooledBytes() const {
+  return uint32_t(std::min<uint64_t>(uint64_t(fHeaderBytes) + fDataSize, UINT32_MAX));
+}
+
+bool CSpoolMem::Send(uint32_t message, void* argument) {
+  return Succeeded((fHandler ? fHandler : &SpoolDefaultTypeHandler)(this, message, argument));
+}
+
+// ---- locking
+
+bool CSpoolMem::Lock() {
+  fError = kNoErr;
+  fStamp = NextStamp();
+  if (fResident) {
+    ++fLockCount;
+    return true;
+  }
+  if (!fPool || !fPool->IsValid() || !Init(fDataSize, fPool, fHeaderBytes)) return Fail(this, kErrOutOfMemory);
+  fResident = true;
+  ++fLockCount;
+  if ((IsBacked() && !Send(kSpoolReadData, nullptr)) || !Validate()) {
+    --fLockCount;
+    FreeStorage();
+    if (!fError) fError = kErrGeneric;
+    return false;
+  }
+  return true;
+}
+
+bool CSpoolMem::Unlock(bool dirty, bool flush) {
+  fError = kNoErr;
+  if (dirty && !fReadOnly) fModified = true;
+  bool ok = true;
+  if (flush && fModified) ok = SendWrite();
+  if (fLockCount) --fLockCount;
+  return ok;
+}
+
+// Modified is cleared only once the data is stored: clearing it after a failed write (a full disk)
+// would let the next page-out free the only copy.
+bool CSpoolMem::SendWrite() {
+  if (IsBacked()) {
+    if (!Send(kSpoolWriteData, nullptr)) return false;
+    if (fHasHeader && !Send(kSpoolWriteHeader, nullptr)) return false;
+  }
+  fModified = false;
+  return true;
+}
+
+bool CSpoolMem::Resize(uint32_t newSize, bool keep, bool defer) {
+  fError = kNoErr;
+  if (newSize == fDataSize) return true;
+  if (!fResident && (!IsBacked() || defer)) {
+    fDataSize = newSize;
+    return true;
+  }
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return false;
+  if (!CMemBlock::Resize(newSize, keep)) return Fail(this, kErrOutOfMemory);
+  fDataSize = newSize;
+  return true;
+}
+
+// ---- paging
+
+bool CSpoolMem::PageOut() {
+  if (!IsPageable()) return Fail(this, kErrObjectBusy);
+  if (!WriteBack()) return false;
+  FreeStorage();
+  return true;
+}
+
+bool CSpoolMem::WriteBack() {
+  fError = kNoErr;
+  if (!fResident || !fModified) return true;
+  fStamp = NextStamp();
+  ++fLockCount;
+  const bool ok = SendWrite();
+  --fLockCount;
+  return ok;
+}
+
+bool CSpoolMem::WriteHeader() {
+  fError = kNoErr;
+  if (!IsBacked() || fReadOnly) return Fail(this, IsBacked() ? kErrPermission : kErrUnexpectedStatus);
+  return Send(kSpoolWriteHeader, nullptr);
+}
+
+void CSpoolMem::FreeStorage() {
+  Release();
+  fResident = false;
+}
+
+// ---- backing store
+
+bool CSpoolMem::AttachToFile(CCmFile* file, uint32_t dataEntry, uint32_t headerEntry, bool reload,
+                             SpoolTypeHandler handler) {
+  fError = kNoErr;
+  if (IsBacked() || fLockCount || !file || !file->IsOpen() || (reload && fPinned))
+    return Fail(this, kErrUnexpectedStatus);
+  if (!file->IsEntryUsed(dataEntry) || !file->IsEntryUsed(headerEntry) || dataEntry > INT32_MAX ||
+      headerEntry > INT32_MAX)
+    return Fail(this, kErrObjectNotFound);
+  fFile = file;
+  fDataEntry = int32_t(dataEntry);
+  fHeaderEntry = int32_t(headerEntry);
+  fHandler = handler ? handler : &SpoolDefaultTypeHandler;
+  if (reload) {
+    fModified = false;
+    if (fResident) FreeStorage();
+    fDataSize = 0;
+    if (!Send(kSpoolReadHeader, nullptr)) {
+      Detach();
+      return false;
+    }
+  }
+  bool readOnly = true;
+  file->IsReadOnly(&readOnly);
+  fReadOnly = readOnly;
+  return true;
+}
+
+bool CSpoolMem::SaveToFile(CCmFile* file, SpoolTypeHandler handler) {
+  fError = kNoErr;
+  if (IsBacked() || fLockCount || !file || !file->IsOpen()) return Fail(this, kErrUnexpectedStatus);
+  bool readOnly = true;
+  if (const int32_t err = file->IsReadOnly(&readOnly)) return Fail(this, err);
+  if (readOnly || fReadOnly) return Fail(this, kErrPermission);
+  uint32_t dataEntry = 0;
+  uint32_t headerEntry = 0;
+  if (const int32_t err = file->NewEntry(&dataEntry)) return Fail(this, err);
+  if (const int32_t err = file->NewEntry(&headerEntry)) {
+    file->DeleteEntry(dataEntry);
+    return Fail(this, err);
+  }
+  if (!AttachToFile(file, dataEntry, headerEntry, false, handler)) {
+    file->DeleteEntry(headerEntry);
+    file->DeleteEntry(dataEntry);
+    return false;
+  }
+  // The new entries are empty: resident data is stored nowhere until it is written.
+  if (fResident) fModified = true;
+  return true;
+}
+
+bool CSpoolMem::ReleaseBacking(bool deleteEntries) {
+  if (fLockCount) return Fail(this, kErrObjectBusy);
+  fError = kNoErr;
+  if (!IsBacked()) return true;
+  bool ok = true;
+  if (!deleteEntries) {
+    ok = WriteBack();
+  } else {
+    const int32_t dataErr = fFile->DeleteEntry(Entry(fDataEntry));
+    const int32_t headerErr = fFile->DeleteEntry(Entry(fHeaderEntry));
+    if (const int32_t err = dataErr ? dataErr : headerErr) ok = Fail(this, err);
+    fModified = false;
+  }
+  Detach();
+  return ok;
+}
+
+void CSpoolMem::Detach() {
+  fFile = nullptr;
+  fHandler = nullptr;
+  fDataEntry = -1;
+  fHeaderEntry = -1;
+}
+
+void CSpoolMem::DropBacking() {
+  Detach();
+  fModified = false;
+}
+
+void CSpoolMem::TakePool(CMemPool* pool, CMemBlock& prepared) {
+  if (fResident && prepared.IsOwned()) {
+    if (GetAllocated()) std::memcpy(prepared.GetStorage(), GetStorage(), GetAllocated());
+    SwapContents(prepared);
+  }
+  fPool = pool;
+}
+
+// ---- whole-data operations
+
+bool CSpoolMem::FillLong(uint32_t value) {
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return false;
+  MemFillLong(GetData(), value, fDataSize);
+  return true;
+}
+
+bool CSpoolMem::Clear() {
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return false;
+  if (fDataSize) std::memset(GetData(), 0, fDataSize);
+  return true;
+}
+
+bool CSpoolMem::CopyFrom(CSpoolMem& source, uint32_t* count) {
+  if (count) *count = 0;
+  CHolder target(this, true, false);
+  if (!target.IsLocked()) return false;
+  CHolder from(&source, false, false);
+  if (!from.IsLocked()) return Fail(this, NonZeroError(source.GetError()));
+  const uint32_t n = std::min(fDataSize, source.fDataSize);
+  if (n) std::memmove(GetData(), source.GetData(), n);
+  if (count) *count = n;
+  return true;
+}
+
+bool CSpoolMem::SwapData(CSpoolMem& other) {
+  CHolder mine(this, true, false);
+  if (!mine.IsLocked()) return false;
+  CHolder theirs(&other, true, false);
+  if (!theirs.IsLocked()) return Fail(this, NonZeroError(other.GetError()));
+  SwapContents(other);
+  std::swap(fFile, other.fFile);
+  std::swap(fDataEntry, other.fDataEntry);
+  std::swap(fHeaderEntry, other.fHeaderEntry);
+  std::swap(fError, other.fError);
+  std::swap(fHandler, other.fHandler);
+  std::swap(fDataSize, other.fDataSize);
+  std::swap(fHeaderBytes, other.fHeaderBytes);
+  std::swap(fPool, other.fPool);
+  std::swap(fStamp, other.fStamp);
+  std::swap(fLockCount, other.fLockCount);
+  std::swap(fValidator, other.fValidator);
+  std::swap(fResident, other.fResident);
+  std::swap(fModified, other.fModified);
+  std::swap(fReadOnly, other.fReadOnly);
+  std::swap(fScratch, other.fScratch);
+  std::swap(fPinned, other.fPinned);
+  std::swap(fHasHeader, other.fHasHeader);
+  std::swap(fConstructed, other.fConstructed);
+  return true;
+}

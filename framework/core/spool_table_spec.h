@@ -1,0 +1,27 @@
+// How a spool object subscribes to an environment: whether it is looked up by key (resource
+// environments only), the key, and the handlers and priority its row in the spool system gets.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/core/cm_function.h"
+#include "framework/core/rect.h"
+#include "framework/core/spool_key.h"
+#include "framework/core/spool_mem.h"
+
+struct SSpoolTableSpec {
+  static constexpr int32_t kDefaultPriority = 0x3FFFFFFF;
+
+  uint8_t keyed = 0;
+  SSpoolKey key;
+  SRange range{-1, -1};
+  // Null handlers mean SpoolDefaultTypeHandler and CSpoolTable::HandleSpoolMessage.
+  SpoolTypeHandler recordHandler = nullptr;
+  CFCallback systemHandler = nullptr;
+  int32_t priority = kDefaultPriority;
+
+  void Set(bool isKeyed, const SSpoolKey* spoolKey, SRange spoolRange, SpoolTypeHandler record, CFCallback system,
+           int32_t systemPriority);
+  // Range (-1, -1), CSpoolTable::HandleSpoolMessage and the default priority.
+  void SetDefaults(bool isKeyed, const SSpoolKey* spoolKey, SpoolTypeHandler record);
+};
