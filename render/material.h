@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "framework/core/four_cc.h"
 #include "framework/core/handle_table.h"
 #include "render/ray.h"
 #include "scene/base.h"
@@ -22,8 +23,8 @@ struct SMaterialSample {
 
 class C3dMaterial : public C3dBase {
  public:
-  static constexpr uint32_t kFamily = 0x6D617472;    // 'matr'
-  static constexpr uint32_t kClassTag = 0x62617365;  // 'base'
+  static constexpr uint32_t kFamily = FourCC("matr");
+  static constexpr uint32_t kClassTag = FourCC("base");
   static constexpr const char* kTypeName = "C3dBaseMaterial";
   static constexpr uint32_t kPartOffset = 136;
   static constexpr uint32_t kPartSize = 432;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "framework/core/four_cc.h"
 #include "scene/object.h"
 
 class CBooleanResolver;
@@ -19,8 +20,8 @@ struct STransformDelta {
 
 class C3dGroup : public C3dObject {
  public:
-  static constexpr uint32_t kFamily = 0x33646F62;    // '3dob'
-  static constexpr uint32_t kClassTag = 0x67726F75;  // 'grou'
+  static constexpr uint32_t kFamily = FourCC("3dob");
+  static constexpr uint32_t kClassTag = FourCC("grou");
   static constexpr const char* kTypeName = "C3dGroupType";
   // The group part of the record, offsets from the record's start.
   static constexpr uint32_t kBoxOffset = 748;

@@ -6,12 +6,13 @@
 
 #include <cstdint>
 
+#include "framework/core/four_cc.h"
 #include "scene/object.h"
 
 class C3dSphere : public C3dObject {
  public:
-  static constexpr uint32_t kFamily = 0x33646F62;    // '3dob'
-  static constexpr uint32_t kClassTag = 0x73706872;  // 'sphr'
+  static constexpr uint32_t kFamily = FourCC("3dob");
+  static constexpr uint32_t kClassTag = FourCC("sphr");
   static constexpr const char* kTypeName = "C3dSphere";
   // One byte of its own behind the placed object's record.
   static constexpr uint32_t kRecordSize = 749;

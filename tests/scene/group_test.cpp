@@ -9,12 +9,6 @@ namespace {
 
 using Group = SceneTest;
 
-void ExpectNear(const vector3<double>& a, const vector3<double>& b, double tolerance = 1e-9) {
-  EXPECT_NEAR(a.x, b.x, tolerance);
-  EXPECT_NEAR(a.y, b.y, tolerance);
-  EXPECT_NEAR(a.z, b.z, tolerance);
-}
-
 TEST_F(Group, TheBoxIsTheMembersBoxesGrownByOnePercent) {
   C3dGroup* group = NewGroup({NewSolid({{0, 0, 0}, {4, 20, 3}}), NewSolid({{2, 5, 0}, {10, 6, 30}})});
   // Adding only grows by the member's box.

@@ -11,12 +11,6 @@ namespace {
 
 using PlacedObject = SceneTest;
 
-void ExpectNear(const vector3<double>& a, const vector3<double>& b, double tolerance = 1e-9) {
-  EXPECT_NEAR(a.x, b.x, tolerance);
-  EXPECT_NEAR(a.y, b.y, tolerance);
-  EXPECT_NEAR(a.z, b.z, tolerance);
-}
-
 void ExpectNear(const C34Matrix& a, const C34Matrix& b) {
   for (int i = 0; i < 12; ++i) EXPECT_NEAR(a.m[i], b.m[i], 1e-9) << i;
 }

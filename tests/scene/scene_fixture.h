@@ -53,6 +53,13 @@ class CStoredKindEnv : public CSpoolEnv {
   uint32_t GetKind() const override { return kResourceKind; }
 };
 
+inline void ExpectNear(const vector3<double>& a, const vector3<double>& b, double tolerance = 1e-9,
+                       const char* what = "") {
+  EXPECT_NEAR(a.x, b.x, tolerance) << what;
+  EXPECT_NEAR(a.y, b.y, tolerance) << what;
+  EXPECT_NEAR(a.z, b.z, tolerance) << what;
+}
+
 inline constexpr float kFarAway = std::numeric_limits<float>::infinity();
 
 // A ray as the tests need it: interval (tMin, ∞), texture wanted, statistics counted.

@@ -11,12 +11,6 @@ namespace {
 
 using Sphere = SceneTest;
 
-void ExpectNear(const vector3<double>& a, const vector3<double>& b, double tolerance, const char* what) {
-  EXPECT_NEAR(a.x, b.x, tolerance) << what;
-  EXPECT_NEAR(a.y, b.y, tolerance) << what;
-  EXPECT_NEAR(a.z, b.z, tolerance) << what;
-}
-
 TEST_F(Sphere, RaysMeetTheNearRootOrTheFarOne) {
   struct SPlaced {
     vector3<double> scale;
