@@ -52,7 +52,12 @@ void CQuarnApp::Init(const CFileSpec*, const CFileSpec*, const CFileSpec*) {
 void CQuarnApp::Term() { CAppl::Term(); }
 
 void CQuarnApp::CreateUserInterface() {
-  if (!fPaletteManager || C3dBaseSys::RegisterAllClasses() != 0 || SetUpIOProgress() != 0) {
+  if (const int32_t error = C3dBaseSys::RegisterAllClasses()) {
+    TellError(error);
+    Quit();
+    return;
+  }
+  if (!fPaletteManager || SetUpIOProgress() != 0) {
     Quit();
     return;
   }

@@ -1,5 +1,257 @@
 #include "scene/base_sys.h"
 
-int32_t C3dBaseSys::RegisterAllClasses() { return 0; }
+#include <algorithm>
+#include <cstring>
 
-int32_t C3dBaseSys::UnregisterAllClasses() { return 0; }
+#include "framework/core/four_cc.h"
+#include "framework/core/holder.h"
+#include "framework/core/result_codes.h"
+#include "render/material.h"
+#include "scene/base.h"
+#include "scene/base_spool_table.h"
+#include "scene/sphere.h"
+
+namespace {
+
+SDynTableLayout TableLayout(CSpoolSys* environment, int32_t growthStep) {
+  SDynTableLayout layout;
+  layout.SetSized(environment, sizeof(C3dBaseSysEntry), 0);
+  layout.range = SRange{0, growthStep};
+  return layout;
+}
+
+SSpoolTableSpec TableSpec() {
+  SSpoolTableSpec spec;
+  spec.SetDefaults(false, nullptr, &C3dBaseSys::HandleMessage);
+  return spec;
+}
+
+// The class hooks of every class that draws from class meshes, in the fixed class order.
+struct SClassHooks {
+  int32_t (*init)();
+  int32_t (*free)();
+  int32_t (*build)(uint32_t, uint32_t, uint32_t);
+};
+
+constexpr SClassHooks kClasses[] = {
+    {&C3dSphere::InitClassMesh, &C3dSphere::FreeClassMesh, &C3dSphere::BuildClassMesh},
+};
+
+}  // namespace
+
+C3dBaseSys::C3dBaseSys(CSpoolSys* environment, int32_t growthStep)
+    : CSpoolDynTable<C3dBaseSysEntry>(TableLayout(environment, growthStep), TableSpec()) {}
+
+C3dBaseSys::~C3dBaseSys() { RemoveAll(true, false); }
+
+// ---- rows
+
+uint32_t C3dBaseSys::RowOf(const C3dBase* object) const {
+  uint32_t row = 0;
+  while (row < GetCount() && (*this)[row].object != object) ++row;
+  return row;
+}
+
+void C3dBaseSys::Shrink() { SetSize(sizeof(C3dBaseSysEntry), GetCount(), true, false); }
+
+int32_t C3dBaseSys::AddObject(C3dBase* object, int32_t sortKey, uint32_t second, uint32_t fourth) {
+  if (object->GetOwningTable()) return kErrUnexpectedStatus;
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  C3dBaseSysEntry row;
+  row.object = object;
+  row.second = second;
+  row.sortKey = sortKey;
+  row.fourth = fourth;
+  if (!Append(&row)) return kErrExpansion;
+  fUnsorted = true;
+  return OnObjectAdded(object);
+}
+
+int32_t C3dBaseSys::RemoveObject(C3dBase* object, bool deleteObject, bool shrink) {
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  const uint32_t row = RowOf(object);
+  if (row == GetCount()) return kErrObjectNotFound;
+  const int32_t result = OnObjectRemoved(object);
+  RemoveAt(row);
+  if (deleteObject) DeleteObject(object);
+  if (shrink) Shrink();
+  return result;
+}
+
+int32_t C3dBaseSys::RemoveRows(const CDynTable<uint32_t>& rows, bool deleteObject, bool shrink) {
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  int32_t result = kNoErr;
+  for (uint32_t i = rows.GetCount(); i-- > 0 && result == kNoErr;) {
+    const uint32_t row = rows[i];
+    if (row >= GetCount()) continue;
+    C3dBase* object = (*this)[row].object;
+    result = OnObjectRemoved(object);
+    RemoveAt(row);
+    if (deleteObject) DeleteObject(object);
+  }
+  if (shrink) Shrink();
+  return result;
+}
+
+int32_t C3dBaseSys::RemoveAll(bool deleteObject, bool shrink) {
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  int32_t result = kNoErr;
+  while (GetCount()) {
+    C3dBase* object = (*this)[GetCount() - 1].object;
+    result = OnObjectRemoved(object);
+    RemoveAt(GetCount() - 1);
+    if (deleteObject) DeleteObject(object);
+  }
+  if (shrink) Shrink();
+  return result;
+}
+
+void C3dBaseSys::DeleteObject(C3dBase* object) {
+  if (!object) return;
+  if (object->GetFamily() == FourCC("txtr")) ReleaseTextureUse(object, 0);
+  if (object->GetFamily() == FourCC("matr")) static_cast<C3dMaterial*>(object)->ReleaseTextureRefs();
+  if (object->IsStored()) ReleaseShared(object);
+  else delete object;
+}
+
+int32_t C3dBaseSys::OnObjectAdded(C3dBase* object) { return object->AttachToTable(this); }
+
+int32_t C3dBaseSys::OnObjectRemoved(C3dBase* object) { return object ? object->DetachFromTable() : kNoErr; }
+
+// ---- searches and collections
+
+// Compared with < and >: the difference of keys far apart overflows.
+void C3dBaseSys::SortByKey() {
+  C3dBaseSysEntry* rows = GetRecords();
+  std::stable_sort(rows, rows + GetCount(),
+                   [](const C3dBaseSysEntry& a, const C3dBaseSysEntry& b) { return a.sortKey < b.sortKey; });
+  fUnsorted = false;
+}
+
+int32_t C3dBaseSys::FindObject(const char* name, uint32_t family, uint32_t classTag, C3dBase** out) {
+  *out = nullptr;
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  if (GetCount() == 0) return kErrObjectNotFound;
+  if (fUnsorted) SortByKey();
+  for (uint32_t row = 0; row < GetCount(); ++row) {
+    C3dBase* thing = (*this)[row].object;
+    if (!thing || thing->GetFamily() != family || thing->GetClass() != classTag) continue;
+    CHolder record(thing, false, false);
+    if (!record.IsLocked()) return NonZeroError(thing->GetError());
+    if (std::strncmp(reinterpret_cast<const char*>(thing->GetData()), name, C3dBase::kNameBytes) == 0) {
+      *out = thing;
+      return kNoErr;
+    }
+  }
+  return kErrObjectNotFound;
+}
+
+int32_t C3dBaseSys::CountByTags(uint32_t family, uint32_t classTag, uint32_t* count) {
+  *count = 0;
+  CHolder holder(this, false, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  for (uint32_t row = 0; row < GetCount(); ++row) {
+    const C3dBase* thing = (*this)[row].object;
+    if (thing && thing->GetFamily() == family && thing->GetClass() == classTag) ++*count;
+  }
+  return kNoErr;
+}
+
+template <typename Match>
+int32_t C3dBaseSys::Collect(C3dBaseSpoolTable* list, bool append, Match match) {
+  CHolder listHolder(list, true, false);
+  if (!listHolder.IsLocked()) return NonZeroError(list->GetError());
+  if (!append && list->GetCount() && !list->RemoveAt(0, list->GetCount())) return NonZeroError(list->GetError());
+  CHolder holder(this, false, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  for (uint32_t row = 0; row < GetCount(); ++row) {
+    C3dBase* thing = (*this)[row].object;
+    if (thing && match(thing) && !list->Append(&thing)) return NonZeroError(list->GetError());
+  }
+  return kNoErr;
+}
+
+int32_t C3dBaseSys::CollectByType(uint32_t family, C3dBaseSpoolTable* list, bool append) {
+  return Collect(list, append, [family](const C3dBase* thing) { return thing->GetFamily() == family; });
+}
+
+int32_t C3dBaseSys::CollectByTypeAndKind(uint32_t family, uint32_t classTag, C3dBaseSpoolTable* list, bool append) {
+  return Collect(list, append, [family, classTag](const C3dBase* thing) {
+    return thing->GetFamily() == family && thing->GetClass() == classTag;
+  });
+}
+
+int32_t C3dBaseSys::CollectByTypeExcept(uint32_t family, C3dBaseSpoolTable* list, uint32_t exceptFamily,
+                                        uint32_t exceptClass, bool append) {
+  return Collect(list, append, [=](const C3dBase* thing) {
+    return thing->GetFamily() == family && !(thing->GetFamily() == exceptFamily && thing->GetClass() == exceptClass);
+  });
+}
+
+// ---- ids
+
+uint32_t C3dBaseSys::TakeNewId() {
+  for (;;) {
+    const uint32_t id = fNextId++;
+    if (fNextId == 0) {
+      fNextId = 1;
+      fIdsWrapped = true;
+    }
+    if (id != 0 && (!fIdsWrapped || !HasId(id))) return id;
+  }
+}
+
+void C3dBaseSys::NoteId(uint32_t id) {
+  if (id < fNextId) return;
+  fNextId = id + 1;
+  if (fNextId == 0) {
+    fNextId = 1;
+    fIdsWrapped = true;
+  }
+}
+
+bool C3dBaseSys::HasId(uint32_t id) {
+  CHolder holder(this, false, false);
+  if (!holder.IsLocked()) return false;
+  for (uint32_t row = 0; row < GetCount(); ++row) {
+    const C3dBase* thing = (*this)[row].object;
+    if (thing && thing->GetId() == id) return true;
+  }
+  return false;
+}
+
+// ---- class meshes
+
+int32_t C3dBaseSys::RegisterAllClasses() {
+  for (const SClassHooks& hooks : kClasses) {
+    if (const int32_t error = hooks.init()) return error;
+  }
+  return kNoErr;
+}
+
+int32_t C3dBaseSys::UnregisterAllClasses() {
+  for (const SClassHooks& hooks : kClasses) hooks.free();
+  return kNoErr;
+}
+
+int32_t C3dBaseSys::ResetAllClasses(uint32_t detail0, uint32_t detail1, uint32_t detail2) {
+  for (const SClassHooks& hooks : kClasses) {
+    if (const int32_t error = hooks.build(detail0, detail1, detail2)) return error;
+  }
+  return kNoErr;
+}
+
+// ---- things that live in documents
+
+int32_t C3dBaseSys::ReleaseShared(C3dBase*& thing) {
+  delete thing;
+  thing = nullptr;
+  return kNoErr;
+}
+
+int32_t C3dBaseSys::ReleaseTextureUse(C3dBase*, uint32_t) { return kNoErr; }

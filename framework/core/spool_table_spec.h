@@ -24,4 +24,8 @@ struct SSpoolTableSpec {
            int32_t systemPriority);
   // Range (-1, -1), CSpoolTable::HandleSpoolMessage and the default priority.
   void SetDefaults(bool isKeyed, const SSpoolKey* spoolKey, SpoolTypeHandler record);
+  // SetDefaults with the record handler of the scene's pointer tables, and with the scene-thing record
+  // handler. Both handlers belong to scene/, which defines these two.
+  void SetForPointers(bool isKeyed, const SSpoolKey* spoolKey);
+  void SetForObjects(bool isKeyed, const SSpoolKey* spoolKey);
 };

@@ -1,0 +1,46 @@
+#include "scene/class_mesh.h"
+
+#include "framework/core/spool_sys.h"
+
+namespace {
+
+template <typename T>
+SDynTableLayout MeshLayout(CSpoolSys* environment, int32_t step) {
+  SDynTableLayout layout;
+  layout.SetSized(environment, sizeof(T), 0);
+  layout.range = SRange{0, step};
+  return layout;
+}
+
+SSpoolTableSpec MeshSpec() {
+  SSpoolTableSpec spec;
+  spec.SetDefaults(false, nullptr, nullptr);
+  return spec;
+}
+
+template <typename T>
+bool IsTableUsable(const CSpoolDynTable<T>& table) {
+  const CSpoolSys* environment = table.GetEnvironment();
+  return table.IsValid() && table.IsSubscribed() && environment && environment->IsReady();
+}
+
+}  // namespace
+
+C3dClassMesh::C3dClassMesh(CSpoolSys* environment)
+    : fVertices(MeshLayout<SVertex>(environment, kVertexStep), MeshSpec()),
+      fEdges(MeshLayout<SEdge>(environment, kEdgeStep), MeshSpec()),
+      fFaces(MeshLayout<SFace>(environment, kFaceStep), MeshSpec()) {}
+
+bool C3dClassMesh::IsUsable() const {
+  return IsTableUsable(fVertices) && IsTableUsable(fEdges) && IsTableUsable(fFaces);
+}
+
+bool C3dClassMesh::Clear() {
+  return (fVertices.GetCount() == 0 || fVertices.RemoveAt(0, fVertices.GetCount())) &&
+         (fEdges.GetCount() == 0 || fEdges.RemoveAt(0, fEdges.GetCount()));
+}
+
+bool C3dClassMesh::AddEdge(uint32_t first, uint32_t second) {
+  const SEdge edge{first, second};
+  return fEdges.Append(&edge);
+}

@@ -1,0 +1,207 @@
+// The stored records of scene things, read at the byte level. CStoredKindEnv stores them as a
+// resource environment does: big-endian, swapped on every write and read.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "framework/core/byte_order.h"
+#include "framework/core/byte_reader.h"
+#include "scene_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class StoredRecord : public SceneTest {
+ protected:
+  void SetUp() override {
+    SceneTest::SetUp();
+    stored = std::make_unique<CStoredKindEnv>();
+    ASSERT_TRUE(stored->IsOpen());
+  }
+  void TearDown() override {
+    delete table;
+    table = nullptr;
+    stored.reset();
+    SceneTest::TearDown();
+  }
+
+  // Writes the thing's record through its handler and answers the bytes its entry holds.
+  static Bytes Write(C3dBase* thing) {
+    EXPECT_TRUE(thing->Lock());
+    EXPECT_TRUE(thing->Unlock(true, true)) << thing->GetError();
+    return Entry(thing);
+  }
+  static Bytes Entry(C3dBase* thing) {
+    CCmFile* file = thing->GetFile();
+    const uint32_t size = file->GetEntryField(uint32_t(thing->GetDataEntry()));
+    CMemBlock block(size, nullptr);
+    EXPECT_EQ(file->ReadEntry(uint32_t(thing->GetDataEntry()), block), 0);
+    return Bytes(block.GetData(), block.GetData() + size);
+  }
+  static Bytes Record(C3dBase* thing) {
+    CHolder holder(thing, false, false);
+    return Bytes(thing->GetData(), thing->GetData() + thing->GetDataSize());
+  }
+  static uint32_t WordAt(const Bytes& bytes, size_t at) { return LoadField<uint32_t>(bytes.data() + at); }
+  static uint32_t BigWordAt(const Bytes& bytes, size_t at) { return SwapLong(WordAt(bytes, at)); }
+  static double DoubleAt(const Bytes& bytes, size_t at) { return LoadField<double>(bytes.data() + at); }
+  static double BigDoubleAt(const Bytes& bytes, size_t at) { return SwapDouble(DoubleAt(bytes, at)); }
+
+  // A second thing of the same class over the first one's stored entries, sized by them, as a reader
+  // would make it.
+  template <typename T>
+  T* ReadBack(C3dBase* written, C3dBaseSys* into) {
+    SObjectKey key;
+    SSpoolTableSpec spec;
+    MakeCreationKey<T>(stored.get(), key, spec);
+    T* copy = new T(key);
+    EXPECT_TRUE(copy->AttachToFile(written->GetFile(), uint32_t(written->GetDataEntry()),
+                                   uint32_t(written->GetHeaderEntry()), true, &C3dBase::HandleMessage));
+    EXPECT_EQ(into->AddObject(copy), 0);
+    return copy;
+  }
+
+  std::unique_ptr<CStoredKindEnv> stored;
+};
+
+void Transform(C3dTransform& block, double seed) {
+  block.fScale = {seed + 1, seed + 2, seed + 3};
+  block.fShear = {seed + 4, seed + 5, seed + 6};
+  block.fRotation = {seed + 7, seed + 8, seed + 9};
+  block.fPosition = {seed + 10, seed + 11, seed + 12};
+  block.fDirty = 1;
+}
+
+TEST_F(StoredRecord, ASphereIsStoredBigEndianExceptWhereItStaysInMachineOrder) {
+  C3dSphere* sphere = MakeShape<C3dSphere>(table, stored.get());
+  ASSERT_NE(sphere, nullptr);
+  sphere->SetFlags(0x11);
+  sphere->SetStateFlags(0x20048);
+  Transform(sphere->GetReference(), 0.5);
+  Transform(sphere->GetPlacement(), 20.25);
+  const C3dTransform placement = sphere->GetPlacement();
+
+  const Bytes first = Write(sphere);
+  ASSERT_EQ(first.size(), 749u);
+  EXPECT_EQ(Bytes(first.begin() + 128, first.begin() + 136), (Bytes{'3', 'd', 'o', 'b', 's', 'p', 'h', 'r'}));
+  EXPECT_EQ(BigWordAt(first, 136), 0x11u);
+  EXPECT_EQ(BigWordAt(first, 140), 0x20048u);
+  const size_t reference = 152;
+  const double expected[] = {1.5, 2.5, 3.5};  // scale
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(BigDoubleAt(first, reference + 8 * i), expected[i]);
+    EXPECT_EQ(BigDoubleAt(first, reference + 48 + 8 * i), 7.5 + i);   // rotation
+    EXPECT_EQ(BigDoubleAt(first, reference + 72 + 8 * i), 10.5 + i);  // position
+  }
+  EXPECT_EQ(BigDoubleAt(first, reference + 24), 4.5);  // shear x
+  EXPECT_EQ(DoubleAt(first, reference + 32), 5.5);     // shear y and z stay
+  EXPECT_EQ(DoubleAt(first, reference + 40), 6.5);
+  EXPECT_EQ(first[reference + 288], 1);
+  Bytes placed(C3dTransform::kStoredSize);
+  placement.Store(placed.data());
+  EXPECT_EQ(Bytes(first.begin() + 444, first.begin() + 736), placed);
+
+  // After the write the record is in machine order again, and a second write gives the same bytes.
+  const Bytes memory = Record(sphere);
+  EXPECT_EQ(WordAt(memory, 136), 0x11u);
+  EXPECT_EQ(DoubleAt(memory, reference), 1.5);
+  EXPECT_EQ(Write(sphere), first);
+
+  C3dBaseSys fresh(ObjectsEnv());
+  C3dSphere* copy = ReadBack<C3dSphere>(sphere, &fresh);
+  ASSERT_TRUE(copy->Lock()) << copy->GetError();
+  copy->Unlock(false, false);
+  EXPECT_EQ(copy->GetFlags(), 0x11u);
+  EXPECT_EQ(copy->GetStateFlags(), 0x20048u);
+  EXPECT_EQ(copy->GetReference().fScale, sphere->GetReference().fScale);
+  EXPECT_EQ(copy->GetReference().fShear, sphere->GetReference().fShear);
+  EXPECT_EQ(copy->GetReference().fPosition, sphere->GetReference().fPosition);
+  EXPECT_EQ(copy->GetPlacement().fRotation, placement.fRotation);
+  EXPECT_EQ(copy->GetPlacement().fPosition, placement.fPosition);
+  EXPECT_EQ(copy->GetObjectToWorld(), sphere->GetObjectToWorld());
+  delete copy;
+}
+
+TEST_F(StoredRecord, TheSwapEnvironmentNeverSwapsNorReloads) {
+  C3dSphere* sphere = NewSphere();
+  sphere->SetFlags(0x11);
+  ASSERT_TRUE(sphere->Lock());
+  sphere->Unlock(true, false);
+  ASSERT_TRUE(sphere->PageOut()) << sphere->GetError();
+  const Bytes swapped = Entry(sphere);
+  ASSERT_EQ(swapped.size(), 749u);
+  EXPECT_EQ(WordAt(swapped, 128), FourCC("3dob"));
+  EXPECT_EQ(WordAt(swapped, 136), 0x11u);
+  // Fields changed while the record is out stay as they are when it comes back.
+  sphere->SetFlags(0x08);
+  ASSERT_TRUE(sphere->Lock());
+  sphere->Unlock(false, false);
+  EXPECT_EQ(sphere->GetFlags(), 0x19u);
+}
+
+TEST_F(StoredRecord, AGroupStoresItsMembersAsTagsAndIds) {
+  C3dGroup* group = MakeObject<C3dGroup>(table, stored.get());
+  ASSERT_NE(group, nullptr);
+  C3dSphere* a = NewSphere();
+  C3dSphere* b = NewSphere({1, 1, 1}, {4, 0, 0});
+  ASSERT_EQ(group->AddChild(a), 0);
+  ASSERT_EQ(group->AddChild(b), 0);
+
+  const Bytes bytes = Write(group);
+  ASSERT_EQ(bytes.size(), 808u + 2 * 12);
+  EXPECT_EQ(bytes[801], 1);
+  EXPECT_EQ(BigWordAt(bytes, 804), 2u);
+  for (int i = 0; i < 2; ++i) {
+    const C3dSphere* member = i == 0 ? a : b;
+    EXPECT_EQ(BigWordAt(bytes, 808 + 12 * i), FourCC("3dob"));
+    EXPECT_EQ(BigWordAt(bytes, 812 + 12 * i), FourCC("sphr"));
+    EXPECT_EQ(BigWordAt(bytes, 816 + 12 * i), member->GetId());
+  }
+  EXPECT_EQ(BigDoubleAt(bytes, 748 + 24), 5.0);  // maximum x of the box
+  EXPECT_EQ(Record(group)[801], 0);
+
+  C3dBaseSys fresh(ObjectsEnv());
+  C3dGroup* copy = ReadBack<C3dGroup>(group, &fresh);
+  ASSERT_TRUE(copy->Lock()) << copy->GetError();
+  copy->Unlock(false, false);
+  EXPECT_EQ(copy->GetBox(), group->GetBox());
+  EXPECT_EQ(copy->GetMemberCount(), 0u);  // members are linked after the whole document is read
+  delete copy;
+}
+
+TEST_F(StoredRecord, AGroupWhoseMemberCountDoesNotFitItsRecordIsRefused) {
+  C3dGroup* group = MakeObject<C3dGroup>(table, stored.get());
+  ASSERT_EQ(group->AddChild(NewSphere()), 0);
+  Bytes bytes = Write(group);
+  StoreBE32(bytes.data() + 804, 3);
+  CMemBlock block(uint32_t(bytes.size()), nullptr);
+  std::memcpy(block.GetData(), bytes.data(), bytes.size());
+  ASSERT_EQ(group->GetFile()->WriteEntry(uint32_t(group->GetDataEntry()), block), 0);
+
+  C3dBaseSys fresh(ObjectsEnv());
+  C3dGroup* copy = ReadBack<C3dGroup>(group, &fresh);
+  EXPECT_FALSE(copy->Lock());
+  EXPECT_EQ(copy->GetError(), 2);
+  delete copy;
+}
+
+TEST(RecordSwap, SwappingTwiceRestoresEveryByte) {
+  // The record of a sphere with recognisable words everywhere.
+  Bytes record(749);
+  for (size_t i = 0; i < record.size(); ++i) record[i] = uint8_t(i * 7 + 3);
+  const Bytes original = record;
+  C3dSphere sphere{SObjectKey{}};
+  ASSERT_TRUE(sphere.SwapRecord(record.data(), uint32_t(record.size())));
+  EXPECT_NE(record, original);
+  record[152 + 288] = original[152 + 288];  // the swap marks the reference transform dirty
+  ASSERT_TRUE(sphere.SwapRecord(record.data(), uint32_t(record.size())));
+  record[152 + 288] = original[152 + 288];
+  EXPECT_EQ(record, original);
+  EXPECT_FALSE(sphere.SwapRecord(record.data(), 700));
+}
+
+}  // namespace
