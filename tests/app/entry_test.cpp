@@ -77,7 +77,7 @@ TEST_F(ProgramRun, AFailedStartLeavesNoSwapFiles) {
 
 TEST_F(ProgramRun, WithTheResourceFileControlQEndsAnOrdinaryRun) {
   fs::create_directories(folder / "data");
-  std::ofstream(folder / "data" / "system.dat") << "placeholder";
+  fs::copy_file(QUARN2_SYSTEM_DAT, folder / "data" / "system.dat");
   std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);
   EXPECT_EQ(Errors(), "");
