@@ -14,6 +14,7 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "spool_fixture.h"
+#include "tools/res_compiler.h"
 #include "tools/res_store.h"
 
 class ResourceTest : public SpoolAppTest {
@@ -40,6 +41,31 @@ class ResourceTest : public SpoolAppTest {
     return key;
   }
   static std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+  // A resource source compiled as resbuild compiles it.
+  static std::vector<uint8_t> Compiled(const std::string& kind, const std::string& source) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(CompileSource(kind, source, &bytes, &error)) << error;
+    return bytes;
+  }
+  static void Store(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes) {
+    ASSERT_EQ(StoreResource(env, key, bytes), kNoErr) << key.typeName << " " << key.id;
+  }
+  // The application's resource file, made of the given resources and opened as the program opens it.
+  void OpenSystemFile(const std::vector<std::pair<SSpoolKey, std::vector<uint8_t>>>& resources) {
+    {
+      auto env = Open("system.dat");
+      for (const auto& [key, bytes] : resources) Store(*env, key, bytes);
+    }
+    const CFileSpec spec = Spec("system.dat");
+    app->CAppl::OpenResourceEnvironment(&spec);
+    ASSERT_NE(app->GetResourceEnv(), nullptr);
+  }
+  void TearDown() override {
+    app->CAppl::CloseResourceEnvironment();
+    SpoolAppTest::TearDown();
+  }
 
   std::vector<uint8_t> FileBytes(const std::string& name) const {
     std::ifstream in(Path(name), std::ios::binary);
