@@ -5,6 +5,7 @@
 #include "framework/core/ex_system.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/ui_services.h"
+#include "framework/image/element_image_services.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ int32_t CElement::AddChild(CElement* child, uint32_t classData, int32_t orderKey
   return kNoErr;
 }
 
-// ---- what the framework core calls
+// ---- what the framework core and the image lists call
 
 bool ElementHasOwner(const CElement* element) { return element->GetOwner() != nullptr; }
 int32_t AttachElement(CElement* element, CExSystem* owner) { return element->SetOwner(owner); }
@@ -100,6 +101,13 @@ int32_t AddChildElement(CElement* parent, CElement* child, uint32_t classData, i
   return parent->AddChild(child, classData, orderKey, extra, container);
 }
 void DeleteElement(CElement* element) { delete element; }
+
+int32_t LoadElementImageFile(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
+  return CImElement::LoadImageFile(image, grid, spec);
+}
+int32_t LoadElementImageFromResource(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
+  return CImElement::LoadImageFromResource(image, grid, spec);
+}
 
 const SElementClass* GetElementClasses(uint32_t* count) {
   *count = uint32_t(sizeof kClasses / sizeof kClasses[0]);
