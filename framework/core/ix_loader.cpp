@@ -69,6 +69,13 @@ int32_t LoadFrom(CResourceEnv& env, SSpoolKey key, const SSpoolTableSpec& spec, 
 
 }  // namespace
 
+SSpoolKey IndexedKey(const char* tag, uint32_t number, const char* name) {
+  SSpoolKey key;
+  if (name) key.SetByName(tag, name, true);
+  else key.Set(tag, number, true);
+  return key;
+}
+
 int32_t LoadIndexedResource(CSubscriber** object, const SIndexedRef& ref, const SSpoolTableSpec& spec) {
   *object = nullptr;
   CAppl* app = GetApplication();

@@ -22,6 +22,9 @@ struct SIndexedRef {
   bool withFallback = false;
 };
 
+// The key of a list by name when one is given, else by number, with the fallback flag set.
+SSpoolKey IndexedKey(const char* tag, uint32_t number, const char* name);
+
 // 0 and the shared object; 16 when the environment is not open and ready, 14 when it is not a
 // resource environment, 6 when the list is in neither environment, or the failure's code.
 int32_t LoadIndexedResource(CSubscriber** object, const SIndexedRef& ref, const SSpoolTableSpec& spec);

@@ -41,11 +41,7 @@ CIxText::CIxText(CResourceEnv* environment, uint32_t number, uint32_t index) : C
 CIxText::CIxText(CResourceEnv* environment, const char* name, uint32_t index) : CIxText(environment, 0, name, index) {}
 
 CIxText::CIxText(CResourceEnv* environment, uint32_t number, const char* name, uint32_t index) {
-  SIndexedRef ref;
-  ref.environment = environment;
-  ref.withFallback = true;
-  if (name) ref.key.SetByName(kTag, name, true);
-  else ref.key.Set(kTag, number, true);
+  SIndexedRef ref{environment, IndexedKey(kTag, number, name), true};
   fResult = LoadIndexedResource(&fResource, ref, IndexedSpec(&CIxText::HandleRecord));
   if (fResult) return;
   fResult = CountStrings();

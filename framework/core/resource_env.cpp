@@ -57,6 +57,20 @@ uint32_t HandleStoredTable(CSpoolMem* object, uint32_t message, void* argument, 
   }
 }
 
+// The first row of the type in a table of rows that begin with a type name.
+template <typename T>
+int32_t FindTypeRow(CSpoolDynTable<T>& table, const char* typeName, T* row, uint32_t* index) {
+  CHolder holder(&table, false, false);
+  if (!holder.IsLocked()) return NonZeroError(table.GetError());
+  for (uint32_t i = 0; i < table.GetCount(); ++i) {
+    if (!SameType(table[i].typeName, typeName)) continue;
+    if (row) *row = table[i];
+    if (index) *index = i;
+    return kNoErr;
+  }
+  return kErrObjectNotFound;
+}
+
 // A table that cannot grow, whatever the reason, answers 12; a failed lock keeps its own code.
 int32_t AppendFailure(const CSpoolMem& table) {
   const int32_t error = table.GetError();
@@ -308,28 +322,11 @@ bool CResourceEnv::Unbind(CSubscriber* object) {
 // ---- types
 
 int32_t CResourceEnv::FindKnown(const char* typeName, CKnownEntry* known, uint32_t* index) {
-  if (!fKnown) return kErrUnexpectedStatus;
-  CHolder holder(fKnown, false, false);
-  if (!holder.IsLocked()) return NonZeroError(fKnown->GetError());
-  for (uint32_t i = 0; i < fKnown->GetCount(); ++i) {
-    if (!SameType((*fKnown)[i].typeName, typeName)) continue;
-    if (known) *known = (*fKnown)[i];
-    if (index) *index = i;
-    return kNoErr;
-  }
-  return kErrObjectNotFound;
+  return fKnown ? FindTypeRow(*fKnown, typeName, known, index) : kErrUnexpectedStatus;
 }
 
 int32_t CResourceEnv::FindMaster(const char* typeName, CTypeEntry* entry, uint32_t* index) {
-  CHolder holder(fMaster, false, false);
-  if (!holder.IsLocked()) return NonZeroError(fMaster->GetError());
-  for (uint32_t i = 0; i < fMaster->GetCount(); ++i) {
-    if (!SameType((*fMaster)[i].typeName, typeName)) continue;
-    if (entry) *entry = (*fMaster)[i];
-    if (index) *index = i;
-    return kNoErr;
-  }
-  return kErrObjectNotFound;
+  return FindTypeRow(*fMaster, typeName, entry, index);
 }
 
 // A new type's table is saved once into two fresh entries, and the master record remembers them.

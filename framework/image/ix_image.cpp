@@ -26,15 +26,11 @@ uint32_t CIxImage::HandleRecord(CSpoolMem* object, uint32_t message, void* argum
 }
 
 CIxImage::CIxImage(CResourceEnv* environment, uint32_t number, uint32_t index) {
-  SSpoolKey key;
-  key.Set(kTag, number, true);
-  Load(environment, key, index);
+  Load(environment, IndexedKey(kTag, number, nullptr), index);
 }
 
 CIxImage::CIxImage(CResourceEnv* environment, const char* name, uint32_t index) {
-  SSpoolKey key;
-  key.SetByName(kTag, name, true);
-  Load(environment, key, index);
+  Load(environment, IndexedKey(kTag, 0, name), index);
 }
 
 CIxImage::~CIxImage() {

@@ -60,6 +60,18 @@ TEST_F(ResourceToolsTest, ResbuildIsRepeatableAndResdumpListsWhatItBuilt) {
   EXPECT_EQ(run.out, "resdump: ixtx 129: " + BuiltInMessageFor(kErrObjectNotFound) + " (6)\n");
 }
 
+// A resource file with no resources, as xxd shows it: the type name at 512, the volume header at 584
+// (directory of 128 entries at 656, 18 in use, growth 128), and the directory's chunk at 656.
+TEST_F(ResourceToolsTest, ANewResourceFileByteForByte) {
+  Write("manifest", "# nothing\n");
+  ASSERT_EQ(Resbuild("manifest", "new.res").status, 0);
+  EXPECT_EQ(RunCommand("xxd -s 512 -l 24 -p " + P("new.res")).out, "5265736f7572636520436f6d706f736974652046696c6500\n");
+  EXPECT_EQ(RunCommand("xxd -s 584 -l 36 -p -c 36 " + P("new.res")).out,
+            "010000000000060000000290010000000000000000000000000000800000001200000080\n");
+  EXPECT_EQ(RunCommand("xxd -s 656 -l 24 -p -c 24 " + P("new.res")).out,
+            "0000060c0000060000000000010000000000000000000000\n");
+}
+
 TEST_F(ResourceToolsTest, ABadLineIsNamedAndTheOutputStaysAsItWas) {
   Write("manifest", "ixtx 128 errors_ errors.ixtx\n");
   Write("errors.ixtx", "0 \"fine\"\n1 \"broken\n");
