@@ -1,5 +1,6 @@
 #include "framework/core/resource_env.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "framework/core/appl.h"
