@@ -47,12 +47,14 @@ std::string AnsiToUtf8(const std::string& ansi) {
   return out;
 }
 
-std::string Utf8ToAnsi(const std::string& utf8) {
+std::string Utf8ToAnsi(const std::string& utf8, bool* exact) {
   std::string out;
+  if (exact) *exact = true;
   for (size_t i = 0; i < utf8.size();) {
     const unsigned char c = static_cast<unsigned char>(utf8[i]);
     int length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
     if (length == 0 || i + size_t(length) > utf8.size()) {
+      if (exact) *exact = false;
       out += '?';
       ++i;
       continue;
@@ -64,7 +66,9 @@ std::string Utf8ToAnsi(const std::string& utf8) {
       ok = ok && (next >> 6) == 2;
       cp = (cp << 6) | (next & 0x3F);
     }
-    out += ok ? AnsiOf(cp) : '?';
+    const char mapped = ok ? AnsiOf(cp) : '?';
+    if (exact && mapped == '?' && (!ok || cp != '?')) *exact = false;
+    out += mapped;
     i += ok ? size_t(length) : 1;
   }
   return out;

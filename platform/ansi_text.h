@@ -6,7 +6,7 @@
 namespace platform {
 
 std::string AnsiToUtf8(const std::string& ansi);
-// Characters outside Windows-1252 become '?'; malformed bytes too.
-std::string Utf8ToAnsi(const std::string& utf8);
+// Characters outside Windows-1252 become '?'; malformed bytes too. *exact tells whether none did.
+std::string Utf8ToAnsi(const std::string& utf8, bool* exact = nullptr);
 
 }  // namespace platform

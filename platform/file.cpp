@@ -223,6 +223,11 @@ bool RenameFile(const std::string& from, const std::string& to) {
   return ::rename(src.c_str(), dst.c_str()) == 0 || FailFromErrno();
 }
 
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  if (RenameFails()) return false;
+  return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0 || FailFromErrno();
+}
+
 namespace {
 
 // Restores the last error of the step that failed after the undo steps that follow it.

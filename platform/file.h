@@ -36,6 +36,8 @@ bool SetLastWriteTime(FileHandle file, int64_t ns);
 // Fails with the sharing violation while any handle, in this process or another, holds the file.
 bool DeleteFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);  // fails when `to` exists
+// Moves from over to in one step: the old `to` stays whole until the new one is in its place.
+bool ReplaceFile(const std::string& from, const std::string& to);
 // Swaps the files at two paths: atomically where the file system can, otherwise by three renames
 // through a unique name in a's folder, undoing the done ones when one fails.
 bool ExchangeFiles(const std::string& a, const std::string& b);

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "platform/ansi_text.h"
+#include "platform/clipboard.h"
+#include "platform/dib.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -361,7 +363,60 @@ class GtkBackend : public WindowBackend {
     return chosen && !request->file.empty();
   }
 
+  // Only pictures reach the system clipboard: other programs take and give them as images.
+  bool ClipboardEmpty() override {
+    gtk_clipboard_clear(SystemClipboard());
+    return true;
+  }
+
+  bool ClipboardHas(uint32_t format) override {
+    return format == kCfDib && gtk_clipboard_wait_is_image_available(SystemClipboard());
+  }
+
+  bool ClipboardSet(uint32_t format, std::vector<uint8_t> bytes) override {
+    SRgbPicture picture;
+    if (format != kCfDib || !DibToRgb(bytes.data(), bytes.size(), &picture)) return false;
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, FALSE, 8, picture.width, picture.height);
+    if (!pixbuf) return false;
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    guchar* pixels = gdk_pixbuf_get_pixels(pixbuf);
+    const size_t row = size_t(picture.width) * 3;
+    for (int32_t y = 0; y < picture.height; ++y)
+      std::memcpy(pixels + size_t(y) * size_t(stride), picture.rgb.data() + size_t(y) * row, row);
+    gtk_clipboard_set_image(SystemClipboard(), pixbuf);
+    g_object_unref(pixbuf);
+    return true;
+  }
+
+  bool ClipboardGet(uint32_t format, std::vector<uint8_t>* bytes) override {
+    if (format != kCfDib) return false;
+    GdkPixbuf* pixbuf = gtk_clipboard_wait_for_image(SystemClipboard());
+    if (!pixbuf) return false;
+    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    const bool usable = gdk_pixbuf_get_colorspace(pixbuf) == GDK_COLORSPACE_RGB &&
+                        gdk_pixbuf_get_bits_per_sample(pixbuf) == 8 && channels >= 3;
+    SRgbPicture picture;
+    if (usable) {
+      picture.width = gdk_pixbuf_get_width(pixbuf);
+      picture.height = gdk_pixbuf_get_height(pixbuf);
+      picture.rgb.resize(size_t(picture.width) * size_t(picture.height) * 3);
+      const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+      const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
+      uint8_t* out = picture.rgb.data();
+      for (int32_t y = 0; y < picture.height; ++y) {
+        const guchar* in = pixels + size_t(y) * size_t(stride);
+        for (int32_t x = 0; x < picture.width; ++x, in += channels, out += 3) std::memcpy(out, in, 3);
+      }
+    }
+    g_object_unref(pixbuf);
+    if (!usable) return false;
+    *bytes = RgbToDib(picture);
+    return true;
+  }
+
  private:
+  static GtkClipboard* SystemClipboard() { return gtk_clipboard_get(GDK_SELECTION_CLIPBOARD); }
+
   bool fPolling = false;
 };
 

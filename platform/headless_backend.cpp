@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <deque>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "platform/ansi_text.h"
@@ -106,6 +107,22 @@ class HeadlessBackend : public WindowBackend {
     fInputs.insert(fInputs.end(), inputs.begin(), inputs.end());
     fBoxAnswers.insert(fBoxAnswers.end(), boxes.begin(), boxes.end());
     fDialogAnswers.insert(fDialogAnswers.end(), dialogs.begin(), dialogs.end());
+    return true;
+  }
+
+  bool ClipboardEmpty() override {
+    fClipboard.clear();
+    return true;
+  }
+  bool ClipboardHas(uint32_t format) override { return fClipboard.count(format) != 0; }
+  bool ClipboardSet(uint32_t format, std::vector<uint8_t> bytes) override {
+    fClipboard[format] = std::move(bytes);
+    return true;
+  }
+  bool ClipboardGet(uint32_t format, std::vector<uint8_t>* bytes) override {
+    const auto it = fClipboard.find(format);
+    if (it == fClipboard.end()) return false;
+    *bytes = it->second;
     return true;
   }
 
@@ -221,6 +238,7 @@ class HeadlessBackend : public WindowBackend {
   int32_t fScreenHeight = 768;
   std::vector<headless::SShownBox> fBoxes;
   std::vector<headless::SAskedDialog> fDialogs;
+  std::map<uint32_t, std::vector<uint8_t>> fClipboard;
 };
 
 HeadlessBackend& Headless() {

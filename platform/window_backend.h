@@ -65,6 +65,12 @@ class WindowBackend {
   virtual int32_t MessageBox(SWindow* owner, const std::string& text, const std::string& caption, uint32_t style) = 0;
   // False with *error 0 when cancelled.
   virtual bool FileDialog(bool save, SFileDialog* dialog, uint32_t* error) = 0;
+
+  // The clipboard's blocks, one per format (clipboard.cpp keeps the open state).
+  virtual bool ClipboardEmpty() = 0;
+  virtual bool ClipboardHas(uint32_t format) = 0;
+  virtual bool ClipboardSet(uint32_t format, std::vector<uint8_t> bytes) = 0;
+  virtual bool ClipboardGet(uint32_t format, std::vector<uint8_t>* bytes) = 0;
 };
 
 WindowBackend& Backend();

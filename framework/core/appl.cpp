@@ -8,6 +8,7 @@
 #include "framework/core/file.h"
 #include "framework/core/format_text.h"
 #include "framework/core/fragment_sys.h"
+#include "framework/core/ix_text.h"
 #include "framework/core/math_tables.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/mem_recover.h"
@@ -281,11 +282,10 @@ int32_t CAppl::OnNotification(void* owner, void* record, void*) {
 void CAppl::ReportError(int32_t code) {
   if (!IsInitialised()) Fatal("Invalid application status for error notification.");
   if (IsSilentCode(code)) return;
-  // The localised "errors_" list comes with the resource environment (issue 7); until then the
-  // built-in texts are what the list would fall back to.
   const int32_t index = ErrorTextIndex(code);
-  const std::string text = BuiltInErrorText(index);
-  ShowMessage(index == 0 ? FormatText(text, code).c_str() : text.c_str());
+  CIxTextRef text;
+  text.Attach(BuiltInErrorText(index), uint32_t(index), kErrorsList, fResourceEnv);
+  ShowMessage(index == 0 ? FormatText(text.Text(), code).c_str() : text.Text());
 }
 
 // ---- heartbeat

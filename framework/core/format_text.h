@@ -1,10 +1,12 @@
-// Messages built from texts that may come from resources: only the expected directive is filled in,
-// so a translated text with another directive can never read arguments that are not there.
+// Messages built from texts that may come from resources: only the expected directives are filled
+// in, so a translated text with another directive can never read arguments that are not there.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-// Puts code, as a signed decimal, in place of the first "%d"; "%%" gives "%"; every other % sequence
-// is copied as it stands.
-std::string FormatText(const std::string& pattern, int32_t code);
+// Puts text in place of the first "%s" when text is given, and *code, as a signed decimal, in place
+// of the first "%d" when code is given; "%%" gives "%"; every other % sequence is copied as it
+// stands.
+std::string FormatText(const std::string& pattern, const char* text, const int32_t* code);
+inline std::string FormatText(const std::string& pattern, int32_t code) { return FormatText(pattern, nullptr, &code); }

@@ -1,36 +1,154 @@
-// A resource environment: numbered and named resources of many types in one composite file.
+// A resource environment: numbered and named resources of many types in one composite file of the
+// type "Resource Composite File". A resource is any spool object whose key names a type and a
+// number (or a name) of this environment: subscribing binds it to the two entries its resource
+// record holds, and the spool system pages its data in from them and out to them.
 //
-// Placeholder until issue 7 builds it: the environment is open when its file can be opened for
-// reading, holds no resources, and refuses every subscription as not found (6).
+// The directory: a master table of types in entries 16 and 17 (entries 0 to 15 are reserved), one
+// resource table per type, and, while the environment is open, the types in use with the numbers of
+// their subscribed resources. Stored tables carry a 32-byte big-endian header {record size, capacity,
+// growth step, count}. Type names beginning "ResRes:" are the environment's own tables.
 #pragma once
 
 #include <cstdint>
 
 #include "framework/core/cm_function.h"
 #include "framework/core/file_spec.h"
+#include "framework/core/spool_key.h"
 #include "framework/core/spool_sys.h"
+#include "framework/core/spool_table.h"
+
+class CCmFile;
 
 // The composite-file type of resource files.
 inline constexpr const char* kResourceFileType = "Resource Composite File";
 
+const char* GetResourceFileTypeName();
+const char* GetResourceFileExt();
+const char* GetResourceDataExt();
+
+// A master table record, stored big-endian: a type and the two entries of its resource table.
+struct CTypeEntry {
+  char typeName[16];
+  uint32_t first;   // the table's records
+  uint32_t second;  // the table's header
+  uint8_t reserved[8];
+};
+static_assert(sizeof(CTypeEntry) == 32);
+
+// A resource table record, stored big-endian: a resource's number, its two entries and its name.
+struct CResEntry {
+  uint32_t number;
+  uint32_t first;   // the resource's data
+  uint32_t second;  // the resource's stored header, when its type has one
+  char name[32];
+  uint32_t words[4];
+};
+static_assert(sizeof(CResEntry) == 60);
+
+class CMasterTable : public CSpoolDynTable<CTypeEntry> {
+ public:
+  using CSpoolDynTable<CTypeEntry>::CSpoolDynTable;
+  // Header messages, and the entry words converted on every page-in and around every page-out.
+  static uint32_t HandleMessage(CSpoolMem* object, uint32_t message, void* argument);
+};
+
+class CResTypeTable : public CSpoolDynTable<CResEntry> {
+ public:
+  using CSpoolDynTable<CResEntry>::CSpoolDynTable;
+  static uint32_t HandleMessage(CSpoolMem* object, uint32_t message, void* argument);
+};
+
+// The numbers of a type's subscribed resources.
+using CNumberTable = CSpoolDynTable<uint32_t>;
+
+// In memory only, in the application's spool environment.
+struct CKnownEntry {
+  char typeName[16];
+  CResTypeTable* table;
+  CNumberTable* numbers;
+};
+
+// An indexed resource loaded once and shared by the lists that use it.
+struct CSharedEntry {
+  CSubscriber* object;
+  uint32_t useCount;
+};
+
+using CKnownTable = CSpoolDynTable<CKnownEntry>;
+using CSharedTable = CSpoolDynTable<CSharedEntry>;
+
 class CResourceEnv : public CSpoolSys {
  public:
-  // (file, open mode of CFile, composite-file type name, creator and file-type texts, then the spool
-  // system's recovery handler and priority).
-  CResourceEnv(const CFileSpec& spec, uint32_t mode, const char* typeName, const char* creator, const char* fileType,
-               CFCallback handler, int32_t priority);
+  static constexpr uint32_t kReservedEntries = 16;
+  static constexpr uint32_t kMasterEntry = 16;  // its header in the entry after it
+  static constexpr const char* kMasterType = "ResRes:Master";
+  static constexpr const char* kTypeTableType = "ResRes:Type";
+
+  // Opens the file in a CFile mode (1 read, 2 write, 3 read-write, 4 shared); a missing file is
+  // created with modes 3 and 4 and refused with -54 otherwise. The creator and file-type texts are
+  // accepted for the file's creation and have no effect here. With a handler the environment answers
+  // the data pool's memory recovery at that priority. Usable only when IsOpen(); GetLastResult()
+  // tells why not.
+  CResourceEnv(const CFileSpec& spec, uint32_t mode, const char* typeName = kResourceFileType,
+               const char* creator = ".ord", const char* fileType = ".res", CFCallback handler = nullptr,
+               int32_t priority = 0x3FFFFFFF);
+  ~CResourceEnv() override;
 
   uint32_t GetKind() const override { return kResourceKind; }
   bool Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) override;
   bool Unsubscribe(CSubscriber* object) override;
 
+  // Each operation clears the last result, answers true or false and leaves the code there.
+  // Enters a resource with the key's number and name and two fresh entries for its data, which a
+  // spool object of that key writes later.
+  bool PutResource(const SSpoolKey& key);
+  // Removes the resource of the key's type and number, and the type with its last resource.
+  bool DeleteResource(const SSpoolKey& key);
+  // Writes the number of the resource named by the key into it.
+  bool FindResource(SSpoolKey& key);
+  // The type's tables, loaded on first use; readers walk the resource table under a lock.
+  bool FindType(const char* typeName, CResTypeTable** table, CNumberTable** numbers);
+  // The resource's record, found by name when the key says so, else by number. Null outputs are
+  // skipped.
+  bool GetResourceEntry(const SSpoolKey& key, CResEntry* entry, CResTypeTable** table, CNumberTable** numbers);
+  bool GetResourceInfo(const SSpoolKey& key, CResEntry* entry) { return GetResourceEntry(key, entry, nullptr, nullptr); }
+
   bool IsOpen() const { return fOpen; }
   int32_t GetLastResult() const { return fLastResult; }
   void SetLastResult(int32_t result) { fLastResult = result; }
-  const CFileSpec& GetSpec() const { return fSpec; }
+  CMasterTable* GetMasterTable() const { return fMaster; }
+  CSharedTable* GetSharedTable() const { return fShared; }
+  CCmFile* GetCmFile() const { return fCmFile; }
 
  private:
-  CFileSpec fSpec;
+  int32_t Open(const CFileSpec& spec, uint32_t mode, const char* typeName, const char* creator,
+               const char* fileType, CFCallback handler, int32_t priority);
+  int32_t OpenMasterTable(bool created);
+  int32_t MakeMemoryTables();
+  void DeleteTables();
+
+  bool Fail(int32_t code);
+  bool Refuse(CSubscriber* object, int32_t code);
+  bool BindOwnTable(CSubscriber* object, const SSpoolKey& key, const SSpoolTableSpec& spec);
+  bool BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec);
+  // Takes a subscribed resource's number out of its type's table and releases its backing store.
+  bool Unbind(CSubscriber* object);
+  // The object's stored header is written after its data when its handler has one.
+  static void NoteHeader(CSubscriber* object);
+
+  // The type's loaded tables; with create a missing type is entered first.
+  int32_t LoadType(const char* typeName, bool create, CKnownEntry* known);
+  int32_t FindKnown(const char* typeName, CKnownEntry* known, uint32_t* index);
+  int32_t FindMaster(const char* typeName, CTypeEntry* entry, uint32_t* index);
+  int32_t EnterType(const char* typeName, uint32_t* index);
+  int32_t RemoveType(const char* typeName);
+  int32_t FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index);
+
+  CCmFile* fCmFile = nullptr;
+  CMasterTable* fMaster = nullptr;
+  CKnownTable* fKnown = nullptr;
+  CSharedTable* fShared = nullptr;
   int32_t fLastResult = 0;
+  bool fCreated = false;
   bool fOpen = false;
 };

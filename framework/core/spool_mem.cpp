@@ -43,8 +43,10 @@ bool WriteData(CSpoolMem* object, void* argument) {
   const uint32_t entry = Entry(object->GetDataEntry());
   int32_t err = file->SetEntrySize(entry, object->GetSpooledBytes());
   if (!err) err = file->WriteEntry(entry, *object);
+  // Data converted to stored order goes back to machine order whether or not the write succeeded.
+  const bool restored = object->Send(kSpoolAfterWrite, argument);
   if (err) return Fail(object, err);
-  return object->Send(kSpoolAfterWrite, argument);
+  return restored;
 }
 
 uint32_t HeaderSize(CSpoolMem* object) {

@@ -86,6 +86,11 @@ class CSpoolDynTable : public CSpoolTableT<T> {
   CSpoolDynTable(const SDynTableLayout& layout, const SSpoolTableSpec& spec) : CSpoolTableT<T>(layout, spec) {
     SetStep(layout.range);
   }
+  // Leaves its environment while still whole: writing it back there runs its record-type handler,
+  // which reaches the growth state.
+  ~CSpoolDynTable() override {
+    if (this->IsSubscribed()) this->Unsubscribe();
+  }
 
   uint32_t GetCount() const { return fGrowth.count; }
   uint32_t GetCapacity() const { return this->GetRecordCount(); }

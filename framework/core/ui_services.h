@@ -21,6 +21,22 @@ struct SElementClass {
 };
 const SElementClass* GetElementClasses(uint32_t* count);
 
+// The element operations the element registry and the element system table call (CElement's).
+class CElement;
+class CExSystem;
+struct SDynTableLayout;
+// An element that has an owner belongs to a table already.
+bool ElementHasOwner(const CElement* element);
+int32_t AttachElement(CElement* element, CExSystem* owner);
+int32_t DetachElement(CElement* element, CExSystem* owner);
+// True when the element already has its place, and its parent's add-child is not wanted.
+bool IsElementPlaced(const CElement* element);
+// Adds child to parent with the three row words; the parent makes its children's table from
+// container, an empty table of element rows, when it has none yet.
+int32_t AddChildElement(CElement* parent, CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
+                        const SDynTableLayout& container);
+void DeleteElement(CElement* element);
+
 // The desktop console (CConsole): a strip of text at the top of the screen.
 class CDesktopConsole {
  public:

@@ -2,7 +2,10 @@
 
 #include "framework/core/appl.h"
 #include "framework/core/el_registry.h"
+#include "framework/core/ex_system.h"
+#include "framework/core/result_codes.h"
 #include "framework/core/ui_services.h"
+#include "framework/image/element_image_services.h"
 
 namespace {
 
@@ -42,6 +45,69 @@ bool CRmElement::RegisterType() { return Register(kTag); }
 bool CRmElement::UnregisterType() { return Unregister(kTag); }
 bool CRsElement::RegisterType() { return Register(kTag); }
 bool CRsElement::UnregisterType() { return Unregister(kTag); }
+
+int32_t CImElement::LoadImageFile(CImage** image, const SGridLayout&, const SSpoolTableSpec&) {
+  *image = nullptr;
+  return kErrNotImplemented;
+}
+
+int32_t CImElement::LoadImageFromResource(CImage** image, const SGridLayout&, const SSpoolTableSpec&) {
+  *image = nullptr;
+  return kErrNotImplemented;
+}
+
+// ---- the plain element
+
+CElement::~CElement() { delete fChildren; }
+
+int32_t CElement::SetOwner(CExSystem* owner) {
+  fOwner = owner;
+  return kNoErr;
+}
+
+int32_t CElement::ClearOwner(CExSystem* owner) {
+  if (fOwner == owner) {
+    fOwner = nullptr;
+    fParent = nullptr;
+  }
+  return kNoErr;
+}
+
+int32_t CElement::AddChild(CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
+                           const SDynTableLayout& container) {
+  if (!child) return kErrInvalidParameter;
+  if (!fChildren) {
+    fChildren = new CExSystem(container);
+    if (!fChildren) return kErrOutOfMemory;
+    if (!fChildren->IsValid()) {
+      delete fChildren;
+      fChildren = nullptr;
+      return kErrFailedCreation;
+    }
+  }
+  if (const int32_t err = fChildren->AddEntry(child, classData, orderKey, extra)) return err;
+  child->fParent = this;
+  return kNoErr;
+}
+
+// ---- what the framework core and the image lists call
+
+bool ElementHasOwner(const CElement* element) { return element->GetOwner() != nullptr; }
+int32_t AttachElement(CElement* element, CExSystem* owner) { return element->SetOwner(owner); }
+int32_t DetachElement(CElement* element, CExSystem* owner) { return element->ClearOwner(owner); }
+bool IsElementPlaced(const CElement* element) { return element->IsPlaced(); }
+int32_t AddChildElement(CElement* parent, CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
+                        const SDynTableLayout& container) {
+  return parent->AddChild(child, classData, orderKey, extra, container);
+}
+void DeleteElement(CElement* element) { delete element; }
+
+int32_t LoadElementImageFile(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
+  return CImElement::LoadImageFile(image, grid, spec);
+}
+int32_t LoadElementImageFromResource(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
+  return CImElement::LoadImageFromResource(image, grid, spec);
+}
 
 const SElementClass* GetElementClasses(uint32_t* count) {
   *count = uint32_t(sizeof kClasses / sizeof kClasses[0]);

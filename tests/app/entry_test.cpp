@@ -77,10 +77,28 @@ TEST_F(ProgramRun, AFailedStartLeavesNoSwapFiles) {
 
 TEST_F(ProgramRun, WithTheResourceFileControlQEndsAnOrdinaryRun) {
   fs::create_directories(folder / "data");
-  std::ofstream(folder / "data" / "system.dat") << "placeholder";
+  fs::copy_file(QUARN2_SYSTEM_DAT, folder / "data" / "system.dat");
   std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);
   EXPECT_EQ(Errors(), "");
+}
+
+// Start-up failures of the resource file and of the fragment system each show their message, run
+// the closing phases and end the program with status 1.
+TEST_F(ProgramRun, ABrokenResourceFileOrAMissingSearchPathStopsTheStart) {
+  fs::create_directories(folder / "data");
+  fs::copy_file(QUARN2_SYSTEM_DAT, folder / "data" / "system.dat");
+  fs::resize_file(folder / "data" / "system.dat", 600);
+  EXPECT_EQ(Run(""), 1);
+  EXPECT_EQ(Errors(), "Quarn2: Error (code 100) while trying to setup the default ordax resource file.\n");
+
+  std::ofstream(folder / "manifest") << "ixtx 128 errors_ errors.ixtx\n";
+  std::ofstream(folder / "errors.ixtx") << "0 \"Unexpected: %d\"\n";
+  const std::string build = std::string(RESBUILD_PATH) + " '" + (folder / "manifest").string() + "' '" +
+                            (folder / "data" / "system.dat").string() + "'";
+  ASSERT_EQ(std::system(build.c_str()), 0);
+  EXPECT_EQ(Run(""), 1);
+  EXPECT_EQ(Errors(), "Quarn2: Error (code 6) while trying to setup the default fragment system.\n");
 }
 
 TEST_F(ProgramRun, ABadScriptIsNamed) {

@@ -2,8 +2,10 @@
 # The program on the real back end, on the display that xvfb-run gives: without data/system.dat the
 # message box comes up and Return ends the program with status 1; with one, a window titled Quarn2
 # fills the screen in black and Ctrl+Q ends it with status 0. No run may print a sanitizer report.
+# Arguments: the program and the build's data/system.dat.
 set -uo pipefail
 program="$1"
+system_dat="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR="$work"
@@ -48,7 +50,7 @@ finish $pid
 [ "$status" = 1 ] || fail "exit status $status after the message box, expected 1"
 grep -q Sanitizer box.err && fail "sanitizer report: $(cat box.err)"
 
-mkdir -p data && echo placeholder > data/system.dat
+mkdir -p data && cp "$system_dat" data/system.dat
 ./Quarn2 2> run.err &
 pid=$!
 id="$(visible_window)"

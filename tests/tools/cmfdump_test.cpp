@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <string>
@@ -7,26 +6,12 @@
 #include "framework/core/holder.h"
 #include "framework/core/spool_sys.h"
 #include "framework/core/spool_table.h"
+#include "run_tool.h"
 #include "tests/framework/core/cm_file_fixture.h"
 
 namespace {
 
-struct SRun {
-  std::string out;
-  int status = -1;
-};
-
-SRun RunCmfdump(const std::string& path) {
-  SRun run;
-  const std::string command = std::string(CMFDUMP_PATH) + " '" + path + "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buf[256];
-  while (size_t n = fread(buf, 1, sizeof buf, pipe)) run.out.append(buf, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+SRun RunCmfdump(const std::string& path) { return RunCommand(std::string(CMFDUMP_PATH) + " '" + path + "' 2>&1"); }
 
 using CmfdumpTest = CmFileTest;
 

@@ -1,18 +1,25 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
 
 #include "app_fixture.h"
+#include "framework/core/c_string.h"
 #include "framework/core/el_registry.h"
+#include "framework/core/file.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/mem_recover.h"
 #include "framework/core/notification.h"
 #include "framework/core/progress.h"
+#include "framework/core/resource_env.h"
+#include "framework/core/result_codes.h"
 #include "framework/core/system_info.h"
 #include "framework/core/ui_services.h"
 #include "platform/alloc.h"
 #include "platform/window.h"
+#include "tools/res_compiler.h"
+#include "tools/res_store.h"
 
 namespace {
 
@@ -157,12 +164,20 @@ TEST_F(AppTest, MissingResourceFileStopsTheStart) {
 }
 
 TEST_F(AppTest, ResourceFileOfAnotherPath) {
-  const std::string path = ::testing::TempDir() + "/system.dat";
-  FILE* f = std::fopen(path.c_str(), "w");
-  ASSERT_NE(f, nullptr);
-  std::fclose(f);
+  app->CAppl::Init(nullptr, nullptr, nullptr);
+  const std::string path = ::testing::TempDir() + "/system-" + std::to_string(::getpid()) + ".dat";
   CFileSpec spec;
   ASSERT_EQ(spec.Set(path.c_str()), 0);
+  {
+    CResourceEnv env(spec, CFile::kModeReadWrite);
+    std::vector<uint8_t> list;
+    std::string error;
+    ASSERT_TRUE(CompileSource("ixtx", "0 \"Fragments\"\n", &list, &error)) << error;
+    SSpoolKey key;
+    key.Set("ixtx", 130, false);
+    CopyCString(key.name, "fragments_", sizeof key.name);
+    ASSERT_EQ(StoreResource(env, key, list), kNoErr);
+  }
   app->CAppl::OpenResourceEnvironment(&spec);
   EXPECT_NE(app->GetResourceEnv(), nullptr);
   app->CAppl::CreateFragmentSystem(nullptr);
@@ -170,10 +185,11 @@ TEST_F(AppTest, ResourceFileOfAnotherPath) {
   app->CAppl::DeleteFragmentSystem();
   app->CAppl::CloseResourceEnvironment();
   std::remove(path.c_str());
-  EXPECT_EQ(Boxes(), 0u);
+  EXPECT_EQ(Boxes(), 0u) << LastBox();
 
   app->CAppl::CreateFragmentSystem(nullptr);
   EXPECT_EQ(LastBox(), "The default fragment system cannot be created (no resource environment).");
+  app->CAppl::Term();
 }
 
 TEST_F(AppTest, EnvironmentsOfInitAndTerm) {

@@ -58,6 +58,23 @@ TEST(FormatText, OnlyTheFirstCodeDirectiveIsFilled) {
   for (const SCase& c : cases) EXPECT_EQ(FormatText(c.pattern, 57), c.expected) << c.pattern;
 }
 
+// The linking messages expect a fragment name, some of them a code as well.
+TEST(FormatText, TheNameFillsOnlyTheFirstTextDirective) {
+  const int32_t code = -43;
+  struct SCase {
+    const char* pattern;
+    bool withCode;
+    const char* expected;
+  } cases[] = {
+      {"fragment \"%s\", code %d.", true, "fragment \"frag\", code -43."},
+      {"fragment \"%s\" (%d%%)", false, "fragment \"frag\" (%d%)"},
+      {"%d before %s and %s", true, "-43 before frag and %s"},
+      {"%x %n %", true, "%x %n %"},
+  };
+  for (const SCase& c : cases)
+    EXPECT_EQ(FormatText(c.pattern, "frag", c.withCode ? &code : nullptr), c.expected) << c.pattern;
+}
+
 TEST_F(AppTest, FatalReportsEndTheProcess) {
   EXPECT_EXIT(app->TellFatalError(-43), ::testing::ExitedWithCode(1),
               "file not found.*The program will be terminated now");

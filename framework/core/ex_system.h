@@ -1,0 +1,59 @@
+// The element system table: a spooled table of live elements, each row with an order key that sorts
+// the rows. Adding a row attaches the element to the table and removing it detaches it, through
+// operations that tables of particular elements override.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/core/spool_table.h"
+
+class CElement;
+
+struct CExSystemEntry {
+  CElement* element = nullptr;  // owned when removals delete
+  uint32_t classData = 0;
+  int32_t orderKey = 0;
+  uint32_t extra = 0;
+  uint8_t reserved[16] = {};
+};
+
+class CExSystem : public CSpoolDynTable<CExSystemEntry> {
+ public:
+  static constexpr int32_t kPriority = 0x3FFFFFFF;
+
+  // An empty table in the layout's environment, stored with the header of growable tables.
+  explicit CExSystem(const SDynTableLayout& layout);
+  // Detaches and deletes every element; a derived table runs RemoveAll itself, while its own
+  // detach operation is still there.
+  ~CExSystem() override;
+
+  int32_t Contains(const CElement* element, bool* found);
+  // index -1 first; 6 when the element is not in the table.
+  int32_t FindIndex(const CElement* element, int32_t* index);
+  // 17 when the element belongs to a table already; nothing happens when it is in this one.
+  int32_t AddEntry(CElement* element, uint32_t classData, int32_t orderKey, uint32_t extra = 0);
+  // Row index in the sorted order: 6 (index 0) when empty, 16 past the end.
+  int32_t GetSorted(uint32_t* index, CExSystemEntry* row);
+  int32_t GetEntry(uint32_t index, CExSystemEntry* row);
+  int32_t SetEntryOrder(uint32_t index, int32_t orderKey);
+  // The listed rows, from the last listed to the first; the first failed detach ends it.
+  int32_t RemoveEntries(const uint32_t* indices, uint32_t count, bool deleteElements, bool shrink);
+  // Every row from the first; a failed detach keeps that row and those after it.
+  int32_t RemoveAll(bool deleteElements, bool shrink);
+  // Ascending order keys.
+  int32_t Sort();
+  bool RemoveRange(uint32_t first, uint32_t n);
+  bool AppendRows(const CExSystemEntry& row, uint32_t n);
+
+  bool IsUnsorted() const { return fUnsorted; }
+
+ protected:
+  virtual int32_t Attach(CExSystemEntry& row);
+  virtual int32_t Detach(CExSystemEntry& row);
+
+ private:
+  int32_t RemoveRow(uint32_t index, bool deleteElement);
+  int32_t Shrink();
+
+  bool fUnsorted = false;
+};

@@ -1,0 +1,231 @@
+#include "framework/core/resource_env.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "framework/core/cm_file.h"
+#include "framework/core/holder.h"
+#include "framework/core/mem_block.h"
+#include "platform/file.h"
+#include "resource_fixture.h"
+
+namespace {
+
+uint32_t BE32(const std::vector<uint8_t>& bytes, size_t at) {
+  return uint32_t(bytes.at(at)) << 24 | uint32_t(bytes.at(at + 1)) << 16 | uint32_t(bytes.at(at + 2)) << 8 |
+         bytes.at(at + 3);
+}
+
+// The entry's stored bytes, read through the composite file itself.
+std::vector<uint8_t> EntryBytes(const CFileSpec& spec, uint32_t entry) {
+  CCmFile file(spec);
+  if (file.Open(CFile::kModeRead) != kNoErr) return {};
+  CMemBlock block(file.GetEntryField(entry), nullptr);
+  file.ReadEntryToData(entry, block);
+  return {block.GetData(), block.GetData() + block.GetSize()};
+}
+
+TEST_F(ResourceTest, ANewFileHasItsReservedEntriesAndAnEmptyMasterTable) {
+  {
+    auto env = Open("new.res");
+    ASSERT_TRUE(env->IsOpen()) << env->GetLastResult();
+  }
+  const std::vector<uint8_t> bytes = FileBytes("new.res");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data()) + 512), "Resource Composite File");
+  EXPECT_EQ(BE32(bytes, 608), 128u);  // directory capacity
+  EXPECT_EQ(BE32(bytes, 616), 128u);  // and its growth
+  CCmFile file(Spec("new.res"));
+  ASSERT_EQ(file.Open(CFile::kModeRead), kNoErr);
+  EXPECT_EQ(file.GetInUse(), 18u);
+  for (uint32_t n = 0; n < 16; ++n) {
+    EXPECT_TRUE(file.IsEntryUsed(n)) << n;
+    EXPECT_EQ(file.GetEntryField(n), 0u) << n;
+  }
+  file.Close();
+  // Entry 17 holds the master table's header: record size 32, capacity 16, growth 16, count 0.
+  const std::vector<uint8_t> header = EntryBytes(Spec("new.res"), 17);
+  ASSERT_EQ(header.size(), 32u);
+  EXPECT_EQ(BE32(header, 0), 32u);
+  EXPECT_EQ(BE32(header, 4), 16u);
+  EXPECT_EQ(BE32(header, 8), 16u);
+  EXPECT_EQ(BE32(header, 12), 0u);
+
+  for (uint32_t mode : {CFile::kModeRead, CFile::kModeReadWrite}) {
+    auto env = Open("new.res", mode);
+    EXPECT_TRUE(env->IsOpen()) << mode << ": " << env->GetLastResult();
+  }
+}
+
+TEST_F(ResourceTest, AMissingFileIsCreatedOnlyForWriting) {
+  for (uint32_t mode : {CFile::kModeRead, CFile::kModeWrite}) {
+    auto env = Open("missing.res", mode);
+    EXPECT_FALSE(env->IsOpen());
+    EXPECT_EQ(env->GetLastResult(), kErrPermission);
+    EXPECT_FALSE(std::filesystem::exists(Path("missing.res")));
+  }
+  std::ofstream(Path("short.res")) << std::string(600, 'x');
+  auto env = Open("short.res");
+  EXPECT_EQ(env->GetLastResult(), kErrCompositeExpected);
+  EXPECT_TRUE(std::filesystem::exists(Path("short.res")));  // not ours to delete
+}
+
+TEST_F(ResourceTest, AResourceWrittenOnceReadsBackByName) {
+  const std::vector<uint8_t> data = Bytes("ixtx0100 the errors list, byte for byte");
+  {
+    auto env = Open("r.res");
+    ASSERT_EQ(StoreResource(*env, Key("ixtx", 128, "errors_"), data), kNoErr);
+  }
+  auto env = Open("r.res", CFile::kModeRead);
+  ASSERT_TRUE(env->IsOpen()) << env->GetLastResult();
+  SSpoolKey key = ByName("ixtx", "errors_");
+  ASSERT_TRUE(env->FindResource(key));
+  EXPECT_EQ(key.id, 128u);
+  std::vector<uint8_t> back;
+  ASSERT_EQ(LoadResource(*env, ByName("ixtx", "errors_"), &back), kNoErr);
+  EXPECT_EQ(back, data);
+  ASSERT_EQ(LoadResource(*env, Key("ixtx", 128), &back), kNoErr);
+  EXPECT_EQ(back, data);
+  CResEntry entry{};
+  ASSERT_TRUE(env->GetResourceInfo(Key("ixtx", 128), &entry));
+  EXPECT_STREQ(entry.name, "errors_");
+  EXPECT_FALSE(env->GetResourceInfo(Key("ixtx", 129), &entry));
+  EXPECT_EQ(env->GetLastResult(), kErrObjectNotFound);
+  SSpoolKey absent = ByName("ixco", "errors_");
+  EXPECT_FALSE(env->FindResource(absent));
+  EXPECT_EQ(env->GetLastResult(), kErrObjectNotFound);
+  EXPECT_FALSE(env->PutResource(Key("ixtx", 1)));
+  EXPECT_EQ(env->GetLastResult(), kErrPermission);
+}
+
+TEST_F(ResourceTest, RefusalsLeaveNothingHalfEntered) {
+  auto env = Open("r.res");
+  CCmFile* file = env->GetCmFile();
+  const uint32_t before = file->GetInUse();
+  ASSERT_TRUE(env->PutResource(Key("ixtx", 128, "errors_")));
+  EXPECT_EQ(file->GetInUse(), before + 4);  // the type's table and the resource
+  EXPECT_EQ(env->GetMasterTable()->GetCount(), 1u);
+  struct SCase {
+    const char* what;
+    SSpoolKey key;
+    int32_t code;
+  } cases[] = {
+      {"same name, another number", Key("ixtx", 129, "errors_"), kErrObjectDuplicated},
+      {"same number, another name", Key("ixtx", 128, "other_"), kErrObjectDuplicated},
+      {"same number, no name", Key("ixtx", 128), kErrObjectDuplicated},
+      {"reserved type", Key("ResRes:X", 1), kErrInvalidParameter},
+  };
+  for (const SCase& c : cases) {
+    EXPECT_FALSE(env->PutResource(c.key)) << c.what;
+    EXPECT_EQ(env->GetLastResult(), c.code) << c.what;
+    EXPECT_EQ(file->GetInUse(), before + 4) << c.what;
+  }
+  // Unnamed resources differ by number only.
+  ASSERT_TRUE(env->PutResource(Key("ixtx", 1)));
+  ASSERT_TRUE(env->PutResource(Key("ixtx", 2)));
+  ASSERT_TRUE(env->DeleteResource(Key("ixtx", 1)));
+  ASSERT_TRUE(env->DeleteResource(Key("ixtx", 2)));
+
+  SSpoolTableSpec spec;
+  spec.SetDefaults(true, &cases[2].key, nullptr);
+  CSubscriber first(SSpoolLayout{env.get(), 0, 0});
+  CSubscriber second(SSpoolLayout{env.get(), 0, 0});
+  ASSERT_TRUE(first.Subscribe(spec)) << first.GetError();
+  EXPECT_FALSE(second.Subscribe(spec));
+  EXPECT_EQ(second.GetError(), kErrObjectInUse);
+  EXPECT_FALSE(env->DeleteResource(Key("ixtx", 128)));
+  EXPECT_EQ(env->GetLastResult(), kErrObjectBusy);
+  ASSERT_TRUE(first.Unsubscribe());
+  ASSERT_TRUE(env->DeleteResource(Key("ixtx", 128)));
+  EXPECT_EQ(env->GetMasterTable()->GetCount(), 0u);
+  EXPECT_EQ(file->GetInUse(), before);
+  EXPECT_FALSE(env->DeleteResource(Key("ixtx", 128)));
+  EXPECT_EQ(env->GetLastResult(), kErrObjectNotFound);
+}
+
+TEST_F(ResourceTest, NamesCountOnlyTheirFirst31AndTypesTheirFirst15Characters) {
+  auto env = Open("r.res");
+  const std::string name31(31, 'n');
+  ASSERT_TRUE(env->PutResource(Key("a-type-of-fifteen", 1, (name31 + "A").c_str())));
+  EXPECT_FALSE(env->PutResource(Key("a-type-of-fifteen", 2, (name31 + "B").c_str())));
+  EXPECT_EQ(env->GetLastResult(), kErrObjectDuplicated);
+  SSpoolKey key = ByName("a-type-of-fifteen-more", "");
+  CopyCString(key.name, (name31 + "C").c_str(), sizeof key.name);
+  ASSERT_TRUE(env->FindResource(key));
+  EXPECT_EQ(key.id, 1u);
+  EXPECT_EQ(env->GetMasterTable()->GetCount(), 1u);
+}
+
+TEST_F(ResourceTest, TypesAndResourcesSurviveReopening) {
+  {
+    auto env = Open("r.res");
+    for (uint32_t n = 0; n < 40; ++n)  // past the first table's 32 records
+      ASSERT_EQ(StoreResource(*env, Key(n % 2 ? "odd" : "even", n), Bytes(std::to_string(n))), kNoErr) << n;
+  }
+  auto env = Open("r.res", CFile::kModeRead);
+  ASSERT_TRUE(env->IsOpen()) << env->GetLastResult();
+  EXPECT_EQ(env->GetMasterTable()->GetCount(), 2u);
+  CResTypeTable* table = nullptr;
+  ASSERT_TRUE(env->FindType("odd", &table, nullptr));
+  EXPECT_EQ(table->GetCount(), 20u);
+  std::vector<uint8_t> back;
+  for (uint32_t n : {0u, 33u, 39u}) {
+    ASSERT_EQ(LoadResource(*env, Key(n % 2 ? "odd" : "even", n), &back), kNoErr) << n;
+    EXPECT_EQ(back, Bytes(std::to_string(n)));
+  }
+}
+
+// The master table converts its words to stored order for a write; a failed write must not leave
+// them so in memory.
+TEST_F(ResourceTest, AFailedWriteLeavesTheTablesInMachineOrder) {
+  auto env = Open("r.res");
+  ASSERT_TRUE(env->PutResource(Key("ixtx", 1)));
+  CMasterTable* master = env->GetMasterTable();
+  uint32_t first = 0;
+  {
+    CHolder holder(master, false, false);
+    ASSERT_TRUE(holder.IsLocked());
+    first = (*master)[0].first;
+  }
+  platform::SetTestFreeSpace(0);
+  EXPECT_FALSE(master->WriteBack());
+  EXPECT_EQ(master->GetError(), kErrDiskFull);
+  platform::SetTestFreeSpace(-1);
+  CHolder holder(master, false, false);
+  ASSERT_TRUE(holder.IsLocked());
+  EXPECT_EQ((*master)[0].first, first);
+  EXPECT_EQ(first, 18u);
+}
+
+// The list a read-only document lacks comes from the application's own resource file.
+TEST_F(ResourceTest, AKeyWithTheFallbackFlagSubscribesToTheApplicationsFile) {
+  {
+    auto system = Open("system.dat");
+    ASSERT_EQ(StoreResource(*system, Key("ixtx", 130, "fragments_"), Bytes("from the system")), kNoErr);
+    auto document = Open("doc.res");
+    ASSERT_TRUE(document->IsOpen());
+  }
+  const CFileSpec systemSpec = Spec("system.dat");
+  app->CAppl::OpenResourceEnvironment(&systemSpec);
+  ASSERT_NE(app->GetResourceEnv(), nullptr);
+  SSpoolKey key = Key("ixtx", 130);
+  key.fallback = 1;
+  SSpoolTableSpec spec;
+  spec.SetDefaults(true, &key, nullptr);
+  for (uint32_t mode : {CFile::kModeRead, CFile::kModeReadWrite}) {
+    auto document = Open("doc.res", mode);
+    CSubscriber object(SSpoolLayout{document.get(), 0, 0});
+    const bool subscribed = object.Subscribe(spec);
+    // Only a document opened for reading falls back.
+    EXPECT_EQ(subscribed, mode == CFile::kModeRead) << mode;
+    EXPECT_EQ(object.GetEnvironment(), subscribed ? static_cast<CSpoolSys*>(app->GetResourceEnv()) : document.get());
+    EXPECT_EQ(document->GetLastResult(), subscribed ? kNoErr : kErrObjectNotFound);
+    if (!subscribed) continue;
+    CHolder holder(&object, false, false);
+    ASSERT_TRUE(holder.IsLocked());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(object.GetData()), object.GetDataSize()), "from the system");
+  }
+  app->CAppl::CloseResourceEnvironment();
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "framework/core/result_codes.h"
+#include "run_tool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ResourceToolsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::path(::testing::TempDir()) / ("quarn2-res-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  void Write(const std::string& name, const std::string& text) const { std::ofstream(folder / name) << text; }
+  std::string Read(const std::string& name) const {
+    std::ifstream in(folder / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  std::string P(const std::string& name) const { return "'" + (folder / name).string() + "'"; }
+  SRun Resbuild(const std::string& manifest, const std::string& out) const {
+    return RunCommand(std::string(RESBUILD_PATH) + " " + P(manifest) + " " + P(out) + " 2>&1");
+  }
+  SRun Resdump(const std::string& arguments) const {
+    return RunCommand(std::string(RESDUMP_PATH) + " " + arguments + " 2>&1");
+  }
+
+  fs::path folder;
+};
+
+TEST_F(ResourceToolsTest, ResbuildIsRepeatableAndResdumpListsWhatItBuilt) {
+  Write("manifest", "ixtx 128 errors_ errors.ixtx\nixco 7 - colours.ixco\nPICT 300 logo logo.bin\n");
+  Write("errors.ixtx", "0 \"zero\"\n2 \"two\"\n");
+  Write("colours.ixco", "0 0xFF0000\n");
+  Write("logo.bin", "raw bytes");
+  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  ASSERT_EQ(Resbuild("manifest", "b.dat").status, 0);
+  EXPECT_EQ(Read("a.dat"), Read("b.dat"));
+  EXPECT_EQ(fs::directory_iterator(folder)->path().filename().string().rfind("tmp", 0), std::string::npos);
+
+  SRun run = Resdump(P("a.dat"));
+  EXPECT_EQ(run.out, "ixtx 128 errors_ 42\nixco 7 - 28\nPICT 300 logo 9\n");
+  EXPECT_EQ(run.status, 0);
+  run = Resdump(P("a.dat") + " --raw PICT 300");
+  EXPECT_EQ(run.out, "raw bytes");
+  run = Resdump(P("a.dat") + " --decode");
+  EXPECT_EQ(run.out, "# ixtx 128 errors_ 42\n0 \"zero\"\n1 \"\"\n2 \"two\"\n# ixco 7 - 28\n# PICT 300 logo 9\n");
+  run = Resdump(P("a.dat") + " --raw ixtx 129");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "resdump: ixtx 129: " + BuiltInMessageFor(kErrObjectNotFound) + " (6)\n");
+}
+
+// A resource file with no resources, as xxd shows it: the type name at 512, the volume header at 584
+// (directory of 128 entries at 656, 18 in use, growth 128), and the directory's chunk at 656.
+TEST_F(ResourceToolsTest, ANewResourceFileByteForByte) {
+  Write("manifest", "# nothing\n");
+  ASSERT_EQ(Resbuild("manifest", "new.res").status, 0);
+  EXPECT_EQ(RunCommand("xxd -s 512 -l 24 -p " + P("new.res")).out, "5265736f7572636520436f6d706f736974652046696c6500\n");
+  EXPECT_EQ(RunCommand("xxd -s 584 -l 36 -p -c 36 " + P("new.res")).out,
+            "010000000000060000000290010000000000000000000000000000800000001200000080\n");
+  EXPECT_EQ(RunCommand("xxd -s 656 -l 24 -p -c 24 " + P("new.res")).out,
+            "0000060c0000060000000000010000000000000000000000\n");
+}
+
+TEST_F(ResourceToolsTest, ABadLineIsNamedAndTheOutputStaysAsItWas) {
+  Write("manifest", "ixtx 128 errors_ errors.ixtx\n");
+  Write("errors.ixtx", "0 \"fine\"\n1 \"broken\n");
+  Write("out.dat", "the old file");
+  SRun run = Resbuild("manifest", "out.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "resbuild: " + (folder / "errors.ixtx").string() + ":2: a text has no closing quote\n");
+  EXPECT_EQ(Read("out.dat"), "the old file");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+
+  Write("manifest", "ixtx 128 errors_ errors.ixtx\nixtx 128 again errors.ixtx\n");
+  Write("errors.ixtx", "0 \"fine\"\n");
+  run = Resbuild("manifest", "out.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "resbuild: " + (folder / "manifest").string() + ":2: " +
+                         BuiltInMessageFor(kErrObjectDuplicated) + " (7)\n");
+  Write("manifest", "ixco 1 - errors.ixtx\n");
+  run = Resbuild("manifest", "out.dat");
+  EXPECT_EQ(run.out, "resbuild: " + (folder / "manifest").string() +
+                         ":1: a .ixtx source makes 'ixtx' resources, not 'ixco'\n");
+  EXPECT_EQ(Read("out.dat"), "the old file");
+}
+
+TEST_F(ResourceToolsTest, ResdumpRefusesWhatIsNotAResourceFile) {
+  Write("short.dat", std::string(600, 'x'));
+  SRun run = Resdump(P("short.dat"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "resdump: " + (folder / "short.dat").string() +
+                         ": A file error has occurred (composite file expected). (100)\n");
+  run = Resdump(P("missing.dat"));
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("(file not found). (-43)"), std::string::npos) << run.out;
+}
+
+// The program's own data/system.dat: the error texts are the built-in ones, index for index, and
+// each list decodes to a source that compiles back to it.
+TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
+  const std::string system = std::string("'") + QUARN2_SYSTEM_DAT + "'";
+  EXPECT_EQ(Resdump(system).out, "ixtx 128 errors_ 2014\nixtx 129 strings_ 214\nixtx 130 fragments_ 36\n");
+  std::string expected;
+  for (int i = 0; i <= 37; ++i) expected += std::to_string(i) + " \"" + (i == 5 ? "" : BuiltInErrorText(i)) + "\"\n";
+  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 128").out, expected);
+  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 129").out,
+            "0 \"\"\n"
+            "1 \"Error linking code fragment \\\"%s\\\", code %d.\"\n"
+            "2 \"Error while linking the code fragment \\\"%s\\\" (library not found).\"\n"
+            "3 \"Error while linking the code fragment \\\"%s\\\" (no search path available).\"\n");
+  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 130").out, "0 \"Fragments\"\n");
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// The resource compiler: readable sources to the stored records of a resource file.
+//
+// Manifest, one resource a line: TYPE NUMBER NAME SOURCE-FILE (relative to the manifest), NAME "-"
+// for an unnamed resource. The source's extension picks its compiler; any other extension stores the
+// file's bytes as they are. Lines starting with # are comments everywhere.
+//   .ixtx  optional first line "sets N"; then INDEX "TEXT" per line, indices ascending, a missing
+//          index stored as an empty text; escapes \" \\ \n \t \xHH; sources are UTF-8 and stored as
+//          Windows-1252 (a character outside it is an error)
+//   .ixco  optional "sets N"; INDEX 0xHHHHHHHH per line (a missing index stores 0)
+//   .ixim  optional "sets N"; INDEX (number N | name "NAME") [file | resource] per line, no index
+//          missing
+//   .eset  CLASS ID [description HEX-64-DIGITS] [place A B] [flags F] per line, in entry order
+// A list's entries are padded with empty ones to a whole number of sets.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CResourceEnv;
+
+struct SManifestEntry {
+  std::string type;
+  uint32_t number = 0;
+  std::string name;    // empty for "-"
+  std::string source;  // as written
+  uint32_t line = 0;
+};
+
+// Errors read "LINE: reason" (the caller adds the file name in front).
+bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries, std::string* error);
+// kind: the source file's extension without its dot.
+bool CompileSource(const std::string& kind, const std::string& text, std::vector<uint8_t>* out, std::string* error);
+// An 'ixtx' list as .ixtx source that compiles back to the same bytes.
+bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string* error);
+
+// Compiles the manifest into a new resource file at outPath: written beside it under a temporary
+// name and moved over it only when every resource is in, so a failure leaves the old file alone.
+// Needs an application with its environments. Errors read "FILE:LINE: reason" or "FILE: reason".
+bool BuildResourceFile(const std::string& manifestPath, const std::string& outPath, std::string* error);
+// Compiles the manifest's resources into an open environment.
+bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error);

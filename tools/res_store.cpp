@@ -1,0 +1,43 @@
+#include "tools/res_store.h"
+
+#include <cstring>
+
+#include "framework/core/holder.h"
+#include "framework/core/result_codes.h"
+#include "framework/core/subscriber.h"
+
+namespace {
+
+SSpoolTableSpec KeyedSpec(const SSpoolKey& key) {
+  SSpoolTableSpec spec;
+  spec.SetDefaults(true, &key, nullptr);
+  return spec;
+}
+
+}  // namespace
+
+int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes) {
+  if (!env.PutResource(key)) return NonZeroError(env.GetLastResult());
+  CSubscriber object(SSpoolLayout{&env, 0, 0});
+  SSpoolKey written = key;
+  written.byName = 0;
+  written.isNew = 1;
+  if (!object.Subscribe(KeyedSpec(written))) return NonZeroError(object.GetError());
+  if (!object.Resize(uint32_t(bytes.size()), false, false)) return NonZeroError(object.GetError());
+  CHolder holder(&object, true, true);
+  if (!holder.IsLocked()) return NonZeroError(object.GetError());
+  if (!bytes.empty()) std::memcpy(object.GetData(), bytes.data(), bytes.size());
+  holder.Release();
+  if (object.IsModified()) return NonZeroError(object.GetError());
+  return object.Unsubscribe() ? kNoErr : NonZeroError(object.GetError());
+}
+
+int32_t LoadResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes) {
+  bytes->clear();
+  CSubscriber object(SSpoolLayout{&env, 0, 0});
+  if (!object.Subscribe(KeyedSpec(key))) return NonZeroError(object.GetError());
+  CHolder holder(&object, false, false);
+  if (!holder.IsLocked()) return NonZeroError(object.GetError());
+  bytes->assign(object.GetData(), object.GetData() + object.GetDataSize());
+  return kNoErr;
+}

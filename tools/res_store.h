@@ -1,0 +1,13 @@
+// Whole resources in and out of a resource environment, as the resource tools and the tests' fixtures
+// move them: a put followed by one writer, and one reader that copies the data out.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "framework/core/resource_env.h"
+
+// PutResource, then a spool object of the key sized, filled, written and released; 0 or the code.
+int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes);
+// The stored data of the resource (by name when the key says so); 0 or the code.
+int32_t LoadResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes);

@@ -1,0 +1,41 @@
+#include "tools/tool_app.h"
+
+#include <cstdlib>
+
+#include "framework/core/ordax.h"
+#include "framework/core/ordax_app.h"
+#include "framework/core/spool_sys.h"
+
+namespace {
+
+SApplDesc ToolDesc(const char* name) {
+  SApplDesc desc;
+  desc.name = name;
+  desc.defaultPoolBudget = 0x400000;
+  desc.objectsPoolBudget = 0x800000;
+  desc.dataPoolBudget = 0x8000000;
+  desc.instance = platform::ProgramModule();
+  return desc;
+}
+
+}  // namespace
+
+CToolApp::CToolApp(const char* name) {
+  setenv("QUARN2_HEADLESS", "1", 1);
+  if (InitOrdax() != 0) return;
+  fApp = new COrdaxApp(ToolDesc(name));
+  if (fApp) fApp->CAppl::Init(nullptr, nullptr, nullptr);
+}
+
+CToolApp::~CToolApp() {
+  if (fApp) {
+    fApp->CAppl::Term();
+    delete fApp;
+  }
+  TermOrdax();
+}
+
+bool CToolApp::IsReady() const {
+  return fApp && fApp->GetDataEnv() && fApp->GetDataEnv()->IsValid() && fApp->GetObjectsEnv() &&
+         fApp->GetObjectsEnv()->IsValid();
+}
