@@ -7,13 +7,10 @@
 #include "framework/core/fast_math.h"
 #include "framework/core/result_codes.h"
 #include "scene/class_mesh.h"
-#include "scene/factory.h"
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-C3dClassMesh* gMesh = nullptr;
 
 constexpr C3dBox kLocalBox{{-1, -1, -1}, {1, 1, 1}};
 // The cosine of the beam's half-angle, whose tangent is 0.5, and 1 / (1 − it).
@@ -33,26 +30,7 @@ bool FromApex(const vector3<double>& local, vector3<double>& d) {
 
 }  // namespace
 
-int32_t C3dConeLight::New(C3dConeLight** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec) {
-  return NewObject(out, table, key, spec);
-}
-
-int32_t C3dConeLight::NewWithMaterial(C3dConeLight** out, C3dBaseSys* table, const SObjectKey& key,
-                                      const SSpoolTableSpec& spec, Handle32 templateMaterial) {
-  return NewShape(out, table, key, spec, templateMaterial);
-}
-
-C3dObject* C3dConeLight::Duplicate(C3dBaseSys* table) { return DuplicateShape(*this, table); }
-
 // ---- class mesh
-
-int32_t C3dConeLight::InitClassMesh() { return InitLightMesh(gMesh); }
-
-int32_t C3dConeLight::FreeClassMesh() { return FreeLightMesh(gMesh); }
-
-int32_t C3dConeLight::BuildClassMesh(uint32_t detail0, uint32_t, uint32_t) { return MakeClassMesh(gMesh, detail0); }
-
-C3dClassMesh* C3dConeLight::GetClassMesh() { return gMesh; }
 
 // The base hexagon with a spoke from the apex to each corner, then the axis stroke.
 int32_t C3dConeLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
@@ -73,11 +51,7 @@ int32_t C3dConeLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
 
 C3dBox C3dConeLight::LocalBox() { return kLocalBox; }
 
-C3dBox C3dConeLight::WorldBox() {
-  C3dBox box = ConeWorldBox(GetObjectToWorld());
-  box.Extend(GetObjectToWorld().TransformPoint({0, kAxisEnd, 0}));
-  return box;
-}
+C3dBox C3dConeLight::WorldBox() { return WithAxisStroke(ConeWorldBox(GetObjectToWorld()), kAxisEnd); }
 
 SShapeBottom C3dConeLight::Bottom(const CRay& ray) const {
   return FollowsBeam(ray) ? SShapeBottom{kBeamBottom, false} : kConeBottom;

@@ -4,37 +4,15 @@
 
 #include "framework/core/result_codes.h"
 #include "scene/class_mesh.h"
-#include "scene/factory.h"
 
 namespace {
-
-C3dClassMesh* gMesh = nullptr;
 
 constexpr C3dBox kLocalBox{{-0.5, -0.5, -0.5}, {0.5, 0.5, 0.5}};
 constexpr double kAxisEnd = 2 * kLocalBox.fMin.y;
 
 }  // namespace
 
-int32_t C3dCubeLight::New(C3dCubeLight** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec) {
-  return NewObject(out, table, key, spec);
-}
-
-int32_t C3dCubeLight::NewWithMaterial(C3dCubeLight** out, C3dBaseSys* table, const SObjectKey& key,
-                                      const SSpoolTableSpec& spec, Handle32 templateMaterial) {
-  return NewShape(out, table, key, spec, templateMaterial);
-}
-
-C3dObject* C3dCubeLight::Duplicate(C3dBaseSys* table) { return DuplicateShape(*this, table); }
-
 // ---- class mesh
-
-int32_t C3dCubeLight::InitClassMesh() { return InitLightMesh(gMesh); }
-
-int32_t C3dCubeLight::FreeClassMesh() { return FreeLightMesh(gMesh); }
-
-int32_t C3dCubeLight::BuildClassMesh(uint32_t detail0, uint32_t, uint32_t) { return MakeClassMesh(gMesh, detail0); }
-
-C3dClassMesh* C3dCubeLight::GetClassMesh() { return gMesh; }
 
 // The box's corners, its twelve edges, then the axis stroke.
 int32_t C3dCubeLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
@@ -59,11 +37,7 @@ int32_t C3dCubeLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
 
 C3dBox C3dCubeLight::LocalBox() { return kLocalBox; }
 
-C3dBox C3dCubeLight::WorldBox() {
-  C3dBox box = kLocalBox.Transform(GetObjectToWorld());
-  box.Extend(GetObjectToWorld().TransformPoint({0, kAxisEnd, 0}));
-  return box;
-}
+C3dBox C3dCubeLight::WorldBox() { return WithAxisStroke(kLocalBox.Transform(GetObjectToWorld()), kAxisEnd); }
 
 // An unbounded beam's box reaches far down, its bottom face still closing it.
 SShapeBottom C3dCubeLight::Bottom(const CRay& ray) const {

@@ -7,13 +7,10 @@
 #include "framework/core/fast_math.h"
 #include "framework/core/result_codes.h"
 #include "scene/class_mesh.h"
-#include "scene/factory.h"
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-C3dClassMesh* gMesh = nullptr;
 
 constexpr C3dBox kLocalBox{{-1, -1, -1}, {1, 1, 1}};
 constexpr uint32_t kRimVertices = 6;
@@ -21,27 +18,7 @@ constexpr double kAxisEnd = -2;
 
 }  // namespace
 
-int32_t C3dCylinderLight::New(C3dCylinderLight** out, C3dBaseSys* table, const SObjectKey& key,
-                              const SSpoolTableSpec& spec) {
-  return NewObject(out, table, key, spec);
-}
-
-int32_t C3dCylinderLight::NewWithMaterial(C3dCylinderLight** out, C3dBaseSys* table, const SObjectKey& key,
-                                          const SSpoolTableSpec& spec, Handle32 templateMaterial) {
-  return NewShape(out, table, key, spec, templateMaterial);
-}
-
-C3dObject* C3dCylinderLight::Duplicate(C3dBaseSys* table) { return DuplicateShape(*this, table); }
-
 // ---- class mesh
-
-int32_t C3dCylinderLight::InitClassMesh() { return InitLightMesh(gMesh); }
-
-int32_t C3dCylinderLight::FreeClassMesh() { return FreeLightMesh(gMesh); }
-
-int32_t C3dCylinderLight::BuildClassMesh(uint32_t detail0, uint32_t, uint32_t) { return MakeClassMesh(gMesh, detail0); }
-
-C3dClassMesh* C3dCylinderLight::GetClassMesh() { return gMesh; }
 
 // Top and bottom hexagons joined corner to corner, then the axis stroke.
 int32_t C3dCylinderLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
@@ -66,11 +43,7 @@ int32_t C3dCylinderLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
 
 C3dBox C3dCylinderLight::LocalBox() { return kLocalBox; }
 
-C3dBox C3dCylinderLight::WorldBox() {
-  C3dBox box = CylinderWorldBox(GetObjectToWorld());
-  box.Extend(GetObjectToWorld().TransformPoint({0, kAxisEnd, 0}));
-  return box;
-}
+C3dBox C3dCylinderLight::WorldBox() { return WithAxisStroke(CylinderWorldBox(GetObjectToWorld()), kAxisEnd); }
 
 SShapeBottom C3dCylinderLight::Bottom(const CRay& ray) const {
   return FollowsBeam(ray) ? SShapeBottom{kBeamBottom, false} : kCylinderBottom;

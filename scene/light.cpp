@@ -125,6 +125,11 @@ int32_t C3dShapedLight::FreeLightMesh(C3dClassMesh*& mesh) {
   return kNoErr;
 }
 
+C3dBox C3dShapedLight::WithAxisStroke(C3dBox box, double y) {
+  box.Extend(GetObjectToWorld().TransformPoint({0, y, 0}));
+  return box;
+}
+
 bool C3dShapedLight::AddAxisStroke(C3dClassMesh* mesh, double y) {
   const uint32_t origin = mesh->GetVertices().GetCount();
   return mesh->AddVertex({0, 0, 0}) && mesh->AddVertex({0, y, 0}) && mesh->AddEdge(origin, origin + 1);

@@ -14,6 +14,7 @@
 #include "framework/core/four_cc.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/vector3.h"
+#include "scene/factory.h"
 #include "scene/object.h"
 #include "scene/shape_intersection.h"
 
@@ -119,8 +120,10 @@ class C3dShapedLight : public C3dLight {
   // The steps of every light class's mesh hooks; the detail values do not change a light's mesh.
   static int32_t InitLightMesh(C3dClassMesh*& mesh);
   static int32_t FreeLightMesh(C3dClassMesh*& mesh);
-  // The stroke from the origin down the beam's axis to (0, y, 0), which ends the beam lights' meshes.
+  // The stroke from the origin down the beam's axis to (0, y, 0), which ends the beam lights' meshes,
+  // and the world box grown to take in its far end.
   static bool AddAxisStroke(C3dClassMesh* mesh, double y);
+  C3dBox WithAxisStroke(C3dBox box, double y);
 
  private:
   // With a material whose colour is textured, the colour becomes the material's at the slide.
@@ -172,4 +175,36 @@ class C3dSquareBeamLight : public C3dShapedLight {
 
  private:
   float fExponents[2] = {};
+};
+
+// What every shaped light class T over its base has in the same form: its two factories, its one
+// class mesh with the hooks that make it, its type name, facet count and duplicate.
+template <typename T, typename Base>
+class C3dLightClass : public Base {
+ public:
+  using Base::Base;
+
+  // The light form, without a material, and the form that gives the light a copy of a material.
+  static int32_t New(T** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec) {
+    return NewObject(out, table, key, spec);
+  }
+  static int32_t NewWithMaterial(T** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec,
+                                 Handle32 templateMaterial) {
+    return NewShape(out, table, key, spec, templateMaterial);
+  }
+
+  static int32_t InitClassMesh() { return C3dShapedLight::InitLightMesh(sMesh); }
+  static int32_t FreeClassMesh() { return C3dShapedLight::FreeLightMesh(sMesh); }
+  static int32_t BuildClassMesh(uint32_t detail0, uint32_t, uint32_t) { return T::MakeClassMesh(sMesh, detail0); }
+  static C3dClassMesh* GetClassMesh() { return sMesh; }
+
+  const char* TypeName() const override { return T::kTypeName; }
+  uint32_t FacetCount() override { return T::kFacets; }
+  C3dObject* Duplicate(C3dBaseSys* table) override { return DuplicateShape(static_cast<T&>(*this), table); }
+
+ protected:
+  C3dClassMesh* ClassMesh() const override { return sMesh; }
+
+ private:
+  static inline C3dClassMesh* sMesh = nullptr;
 };

@@ -5,38 +5,15 @@
 #include "framework/core/fast_math.h"
 #include "framework/core/result_codes.h"
 #include "scene/class_mesh.h"
-#include "scene/factory.h"
 
 namespace {
-
-C3dClassMesh* gMesh = nullptr;
 
 constexpr C3dBox kLocalBox{{-0.5, -0.5, -0.5}, {0.5, 0.5, 0.5}};
 constexpr double kAxisEnd = 2 * kLocalBox.fMin.y;
 
 }  // namespace
 
-int32_t C3dPyramidLight::New(C3dPyramidLight** out, C3dBaseSys* table, const SObjectKey& key,
-                             const SSpoolTableSpec& spec) {
-  return NewObject(out, table, key, spec);
-}
-
-int32_t C3dPyramidLight::NewWithMaterial(C3dPyramidLight** out, C3dBaseSys* table, const SObjectKey& key,
-                                         const SSpoolTableSpec& spec, Handle32 templateMaterial) {
-  return NewShape(out, table, key, spec, templateMaterial);
-}
-
-C3dObject* C3dPyramidLight::Duplicate(C3dBaseSys* table) { return DuplicateShape(*this, table); }
-
 // ---- class mesh
-
-int32_t C3dPyramidLight::InitClassMesh() { return InitLightMesh(gMesh); }
-
-int32_t C3dPyramidLight::FreeClassMesh() { return FreeLightMesh(gMesh); }
-
-int32_t C3dPyramidLight::BuildClassMesh(uint32_t detail0, uint32_t, uint32_t) { return MakeClassMesh(gMesh, detail0); }
-
-C3dClassMesh* C3dPyramidLight::GetClassMesh() { return gMesh; }
 
 // The base square, the edges from the apex to its corners, then the axis stroke.
 int32_t C3dPyramidLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
@@ -62,11 +39,7 @@ int32_t C3dPyramidLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
 
 C3dBox C3dPyramidLight::LocalBox() { return kLocalBox; }
 
-C3dBox C3dPyramidLight::WorldBox() {
-  C3dBox box = PyramidWorldBox(GetObjectToWorld());
-  box.Extend(GetObjectToWorld().TransformPoint({0, kAxisEnd, 0}));
-  return box;
-}
+C3dBox C3dPyramidLight::WorldBox() { return WithAxisStroke(PyramidWorldBox(GetObjectToWorld()), kAxisEnd); }
 
 SShapeBottom C3dPyramidLight::Bottom(const CRay& ray) const {
   return FollowsBeam(ray) ? SShapeBottom{kBeamBottom, false} : kPyramidBottom;

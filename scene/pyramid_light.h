@@ -7,36 +7,25 @@
 #include "framework/core/four_cc.h"
 #include "scene/light.h"
 
-class C3dPyramidLight : public C3dSquareBeamLight {
+class C3dPyramidLight : public C3dLightClass<C3dPyramidLight, C3dSquareBeamLight> {
  public:
   static constexpr uint32_t kClassTag = FourCC("pyrm");
   static constexpr const char* kTypeName = "C3dPyrLightType";
   static constexpr uint32_t kFacets = 6;
-  using C3dSquareBeamLight::C3dSquareBeamLight;
 
-  // The light form (no material) and the form that gives the light a copy of a material.
-  static int32_t New(C3dPyramidLight** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec);
-  static int32_t NewWithMaterial(C3dPyramidLight** out, C3dBaseSys* table, const SObjectKey& key,
-                                 const SSpoolTableSpec& spec, Handle32 templateMaterial);
+  using C3dLightClass::C3dLightClass;
 
-  static int32_t InitClassMesh();
-  static int32_t FreeClassMesh();
-  static int32_t BuildClassMesh(uint32_t detail0, uint32_t detail1, uint32_t detail2);
+  // The one wireframe, whatever the detail.
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t detail);
-  static C3dClassMesh* GetClassMesh();
 
-  const char* TypeName() const override { return kTypeName; }
-  C3dObject* Duplicate(C3dBaseSys* table) override;
   bool Intersect(CRay& ray) override;
   bool IntersectSpans(CRay& ray, bool farSide) override;
-  uint32_t FacetCount() override { return kFacets; }
   C3dBox LocalBox() override;
   C3dBox WorldBox() override;
 
  protected:
   bool Reach(const vector3<double>& local, double& falloff) const override;
   SLightSlide SlideAt(const vector3<double>& local) const override;
-  C3dClassMesh* ClassMesh() const override { return GetClassMesh(); }
 
  private:
   // The shape's bottom for the ray, moved down and opened when the ray follows an unbounded beam.

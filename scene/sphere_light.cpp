@@ -7,14 +7,11 @@
 #include "framework/core/fast_math.h"
 #include "framework/core/result_codes.h"
 #include "scene/class_mesh.h"
-#include "scene/factory.h"
 #include "scene/sphere.h"
 
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-C3dClassMesh* gMesh = nullptr;
 
 constexpr C3dBox kLocalBox{{-1, -1, -1}, {1, 1, 1}};
 // The wireframe is the sphere's at six: 7 rings of 6 vertices.
@@ -22,29 +19,9 @@ constexpr uint32_t kMeshDetail = 6;
 
 }  // namespace
 
-C3dSphereLight::C3dSphereLight(const SObjectKey& key) : C3dShapedLight(key) { SizeRecord(kRecordSize); }
-
-int32_t C3dSphereLight::New(C3dSphereLight** out, C3dBaseSys* table, const SObjectKey& key,
-                            const SSpoolTableSpec& spec) {
-  return NewObject(out, table, key, spec);
-}
-
-int32_t C3dSphereLight::NewWithMaterial(C3dSphereLight** out, C3dBaseSys* table, const SObjectKey& key,
-                                        const SSpoolTableSpec& spec, Handle32 templateMaterial) {
-  return NewShape(out, table, key, spec, templateMaterial);
-}
-
-C3dObject* C3dSphereLight::Duplicate(C3dBaseSys* table) { return DuplicateShape(*this, table); }
+C3dSphereLight::C3dSphereLight(const SObjectKey& key) : C3dLightClass(key) { SizeRecord(kRecordSize); }
 
 // ---- class mesh
-
-int32_t C3dSphereLight::InitClassMesh() { return InitLightMesh(gMesh); }
-
-int32_t C3dSphereLight::FreeClassMesh() { return FreeLightMesh(gMesh); }
-
-int32_t C3dSphereLight::BuildClassMesh(uint32_t detail0, uint32_t, uint32_t) { return MakeClassMesh(gMesh, detail0); }
-
-C3dClassMesh* C3dSphereLight::GetClassMesh() { return gMesh; }
 
 int32_t C3dSphereLight::MakeClassMesh(C3dClassMesh* mesh, uint32_t) {
   return C3dSphere::MakeClassMesh(mesh, kMeshDetail);

@@ -8,7 +8,7 @@
 #include "framework/core/four_cc.h"
 #include "scene/light.h"
 
-class C3dSphereLight : public C3dShapedLight {
+class C3dSphereLight : public C3dLightClass<C3dSphereLight, C3dShapedLight> {
  public:
   static constexpr uint32_t kClassTag = FourCC("sphr");
   static constexpr const char* kTypeName = "C3dSphereLight";
@@ -17,22 +17,11 @@ class C3dSphereLight : public C3dShapedLight {
 
   explicit C3dSphereLight(const SObjectKey& key);
 
-  // The light form (no material) and the form that gives the light a copy of a material.
-  static int32_t New(C3dSphereLight** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec);
-  static int32_t NewWithMaterial(C3dSphereLight** out, C3dBaseSys* table, const SObjectKey& key,
-                                 const SSpoolTableSpec& spec, Handle32 templateMaterial);
-
-  static int32_t InitClassMesh();
-  static int32_t FreeClassMesh();
-  static int32_t BuildClassMesh(uint32_t detail0, uint32_t detail1, uint32_t detail2);
+  // The one wireframe, whatever the detail.
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t detail);
-  static C3dClassMesh* GetClassMesh();
 
-  const char* TypeName() const override { return kTypeName; }
-  C3dObject* Duplicate(C3dBaseSys* table) override;
   bool Intersect(CRay& ray) override;
   bool IntersectSpans(CRay& ray, bool farSide) override;
-  uint32_t FacetCount() override { return kFacets; }
   C3dBox LocalBox() override;
   C3dBox WorldBox() override;
   bool SwapRecord(uint8_t* record, uint32_t size) override;
@@ -40,5 +29,4 @@ class C3dSphereLight : public C3dShapedLight {
  protected:
   bool Reach(const vector3<double>& local, double& falloff) const override;
   SLightSlide SlideAt(const vector3<double>& local) const override;
-  C3dClassMesh* ClassMesh() const override { return GetClassMesh(); }
 };
