@@ -108,7 +108,7 @@ class C3dShapedLight : public C3dLight {
   bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
 
   // An edge fall-off factor raised to an exponent: exactly 0 leaves the intensity as it is, exactly 1
-  // takes the factor as it is. A factor of 0 at the edge gives 0 whatever the exponent.
+  // takes the factor as it is. Otherwise the beam's edge (factor 0) gives 0, a negative exponent too.
   static double EdgeFalloff(double factor, double exponent);
 
  protected:

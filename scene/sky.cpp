@@ -181,13 +181,14 @@ bool C3dSky::IsFlat() const {
 // ---- cloud textures
 
 void C3dSky::SetCloudTexture(C3dTexture* texture, int layer) {
+  if (!IsLayer(layer)) return;
   fCloudTextures[layer] = texture ? texture->GetHandle() : kNoHandle;
   fCloudTags[layer] = texture ? texture->GetClass() : 0;
   fCloudIds[layer] = texture ? texture->GetId() : 0;
 }
 
 C3dTexture* C3dSky::GetCloudTexture(int layer) const {
-  return LookupHandleAs<C3dTexture>(fCloudTextures[layer], C3dTexture::kClassTag);
+  return IsLayer(layer) ? LookupHandleAs<C3dTexture>(fCloudTextures[layer], C3dTexture::kClassTag) : nullptr;
 }
 
 void C3dSky::ReleaseImages() {

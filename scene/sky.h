@@ -76,12 +76,12 @@ class C3dSky : public C3dBase {
   SSkySettings& GetSettings() { return fSettings; }
   const SSkySettings& GetSettings() const { return fSettings; }
 
-  // Layer 0 (the upper layer A) or 1 (layer B); none clears the layer. The texture's class tag and id
-  // go with it into the record.
+  // Layer 0 draws layer A above the cloud height, 1 layer B at it; none clears the layer. The
+  // texture's class tag and id go with it into the record. Other layer numbers are ignored.
   void SetCloudTexture(C3dTexture* texture, int layer);
   C3dTexture* GetCloudTexture(int layer) const;
-  uint32_t GetCloudTextureTag(int layer) const { return fCloudTags[layer]; }
-  uint32_t GetCloudTextureId(int layer) const { return fCloudIds[layer]; }
+  uint32_t GetCloudTextureTag(int layer) const { return IsLayer(layer) ? fCloudTags[layer] : 0; }
+  uint32_t GetCloudTextureId(int layer) const { return IsLayer(layer) ? fCloudIds[layer] : 0; }
   // Drops both cloud textures: one that a document holds is given back to it, any other deleted.
   void ReleaseImages();
   // Takes over the other sky's settings and, layer by layer, the contents of its cloud textures into
@@ -144,6 +144,7 @@ class C3dSky : public C3dBase {
     vector3<float> fogColour;
   };
 
+  static bool IsLayer(int layer) { return layer == 0 || layer == 1; }
   bool IsAtmosphereOn() const;
   bool IsFlat() const;
   // The steps of PrepareForRender.

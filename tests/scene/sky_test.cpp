@@ -347,6 +347,9 @@ TEST_F(Sky, CloudTexturesAreHeldByHandleAndCopiedByContents) {
   EXPECT_EQ(sky->GetCloudTexture(0), texture);
   EXPECT_EQ(sky->GetCloudTextureTag(0), FourCC("qntx"));
   EXPECT_EQ(sky->GetCloudTextureId(0), texture->GetId());
+  sky->SetCloudTexture(texture, 2);
+  EXPECT_EQ(sky->GetCloudTexture(2), nullptr);
+  EXPECT_EQ(sky->GetCloudTexture(1), nullptr);
 
   C3dSky* copy = NewSky();
   C3dTexture* own = MakeObject<C3dTexture>(table);
