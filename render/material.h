@@ -29,6 +29,9 @@ class C3dMaterial : public C3dBase {
   static constexpr uint32_t kPartOffset = 136;
   static constexpr uint32_t kPartSize = 432;
   static constexpr uint32_t kRecordSize = kPartOffset + kPartSize;
+  // Where the per-hit sample begins in the record, and its flag word's bit for textured components.
+  static constexpr uint32_t kSampleOffset = 208;
+  static constexpr uint32_t kTexturedFlag = 0x40;
 
   explicit C3dMaterial(const SObjectKey& key);
   ~C3dMaterial() override;

@@ -9,7 +9,12 @@
 #include "render/material.h"
 #include "scene/base.h"
 #include "scene/base_spool_table.h"
+#include "scene/cone_light.h"
+#include "scene/cube_light.h"
+#include "scene/cylinder_light.h"
+#include "scene/pyramid_light.h"
 #include "scene/sphere.h"
+#include "scene/sphere_light.h"
 
 namespace {
 
@@ -35,6 +40,11 @@ struct SClassHooks {
 
 constexpr SClassHooks kClasses[] = {
     {&C3dSphere::InitClassMesh, &C3dSphere::FreeClassMesh, &C3dSphere::BuildClassMesh},
+    {&C3dSphereLight::InitClassMesh, &C3dSphereLight::FreeClassMesh, &C3dSphereLight::BuildClassMesh},
+    {&C3dConeLight::InitClassMesh, &C3dConeLight::FreeClassMesh, &C3dConeLight::BuildClassMesh},
+    {&C3dCylinderLight::InitClassMesh, &C3dCylinderLight::FreeClassMesh, &C3dCylinderLight::BuildClassMesh},
+    {&C3dCubeLight::InitClassMesh, &C3dCubeLight::FreeClassMesh, &C3dCubeLight::BuildClassMesh},
+    {&C3dPyramidLight::InitClassMesh, &C3dPyramidLight::FreeClassMesh, &C3dPyramidLight::BuildClassMesh},
 };
 
 }  // namespace

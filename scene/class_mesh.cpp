@@ -1,5 +1,7 @@
 #include "scene/class_mesh.h"
 
+#include "framework/core/appl.h"
+#include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 
 namespace {
@@ -43,4 +45,25 @@ bool C3dClassMesh::Clear() {
 bool C3dClassMesh::AddEdge(uint32_t first, uint32_t second) {
   const SEdge edge{first, second};
   return fEdges.Append(&edge);
+}
+
+int32_t CreateClassMeshes(C3dClassMesh** meshes, uint32_t count) {
+  DestroyClassMeshes(meshes, count);
+  CAppl* app = GetApplication();
+  CSpoolSys* environment = app ? app->GetDataEnv() : nullptr;
+  for (uint32_t i = 0; i < count; ++i) {
+    meshes[i] = new C3dClassMesh(environment);
+    if (!meshes[i] || !meshes[i]->IsUsable()) {
+      DestroyClassMeshes(meshes, count);
+      return kErrOutOfMemory;
+    }
+  }
+  return kNoErr;
+}
+
+void DestroyClassMeshes(C3dClassMesh** meshes, uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i) {
+    delete meshes[i];
+    meshes[i] = nullptr;
+  }
 }

@@ -51,3 +51,9 @@ class C3dClassMesh : public CBaseObject {
   CSpoolDynTable<SEdge> fEdges;
   CSpoolDynTable<SFace> fFaces;
 };
+
+// A class's meshes in the application's data environment, made by its InitClassMesh hook: 9 as soon
+// as one cannot be made usable, and none are left then. Any meshes already there are destroyed first.
+int32_t CreateClassMeshes(C3dClassMesh** meshes, uint32_t count);
+// Destroys them and clears the class's references; harmless when there are none.
+void DestroyClassMeshes(C3dClassMesh** meshes, uint32_t count);

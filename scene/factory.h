@@ -91,3 +91,19 @@ int32_t NewShape(T** out, C3dBaseSys* table, const SObjectKey& key, const SSpool
   *out = object;
   return kNoErr;
 }
+
+// Duplicate of a class made by the shape form: a copy of the source in the table with a copy of its
+// material, or null.
+template <typename T>
+T* DuplicateShape(T& source, C3dBaseSys* table) {
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<T>(source.GetEnvironment(), key, spec);
+  T* copy = nullptr;
+  if (NewShape(&copy, table, key, spec, source.GetMaterial())) return nullptr;
+  if (source.CopyTo(*copy)) {
+    DeleteShape(copy);
+    return nullptr;
+  }
+  return copy;
+}

@@ -189,7 +189,6 @@ class C3dObject : public C3dBase {
   void RestoreState() override;
   bool SwapRecord(uint8_t* record, uint32_t size) override;
 
- protected:
   // Whether a picking ray's filters let this object be hit.
   bool PassesPickFilters(const CRay& ray) const;
   // The world normal of an object-space normal: the transposed 3x3 part of world-to-object, normalised.

@@ -47,10 +47,4 @@ class C3dSphere : public C3dObject {
   C3dBox LocalBox() override;
   C3dBox WorldBox() override;
   bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
-
- private:
-  // The ray's two roots in object space; false when it misses the sphere's line.
-  bool Roots(CRay& ray, double& nearT, double& farT);
-  // The surface at t on the ray, whose object-space origin and direction are set.
-  SSpanEntry SurfaceAt(const CRay& ray, double t);
 };

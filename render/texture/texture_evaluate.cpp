@@ -290,6 +290,8 @@ void EvaluateTexture(double x, double y, double z, STextureData& data) {
   data.result = result;
 }
 
+void EvaluateTextureComponent(double u, double v, double w, STextureData& data) { EvaluateTexture(u, v, w, data); }
+
 void EvaluateComponentAt(double x, double y, double z, STextureData& data, int32_t index) {
   const int32_t c = index >= 1 && index <= 3 ? index - 1 : 0;
   TransformPoints(data, {x, y, z}, c, c + 1);

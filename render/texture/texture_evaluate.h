@@ -10,6 +10,10 @@
 // Leaves colour, gradient and value in data.result.
 void EvaluateTexture(double x, double y, double z, STextureData& data);
 
+// The sky's entry for its cloud layers, which scene/ calls: the whole texture at (u, v, w). The caller
+// holds the texture locked around the call.
+void EvaluateTextureComponent(double u, double v, double w, STextureData& data);
+
 // Component index 1, 2 or 3 alone (any other index means 1): its noise, and its colour map, or the
 // grey of its value when it has no colour. Leaves the result in data.result.
 void EvaluateComponentAt(double x, double y, double z, STextureData& data, int32_t index);

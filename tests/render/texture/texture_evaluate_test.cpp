@@ -83,6 +83,25 @@ TEST_F(TextureEvaluation, GradientOfAComponent) {
   EXPECT_NEAR(data.result.gradient[2], 0.0000014142092, 1e-6);
 }
 
+// The sky's cloud layers evaluate through their own entry: the same value and gradient.
+TEST_F(TextureEvaluation, TheSkysEntryEvaluatesTheWholeTexture) {
+  STextureComponent c = MakeComponent(5, kRadial3);
+  c.frequency[0] = 2;
+  STextureData data = MakeTexture(1, 5, c);
+  PrepareEvaluation(data, true);
+  STextureData reference = data;
+  EvaluateTexture(0.15, 0.4, 0.7, reference);
+  EvaluateTextureComponent(0.15, 0.4, 0.7, data);
+  // Packed doubles are read into locals before comparing.
+  const double value = data.result.value, expectedValue = reference.result.value;
+  EXPECT_EQ(value, expectedValue);
+  for (int i = 0; i < 3; ++i) {
+    const double gradient = data.result.gradient[i], expected = reference.result.gradient[i];
+    EXPECT_EQ(gradient, expected) << i;
+    if (i == 0) EXPECT_NE(gradient, 0);
+  }
+}
+
 TEST_F(TextureEvaluation, PhaseWarpsMoveThePoint) {
   // A quarter turn in x-y takes (0.3, 0.4, 0) to (0.4, −0.3, 0), whose one-dimensional radial value
   // 0.4 moves x; the component then reads |0.7|.

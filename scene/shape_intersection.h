@@ -1,0 +1,88 @@
+// The ray arithmetic of the unit shapes (sphere, box, pyramid, cone, cylinder), on a ray already
+// brought into the shape's object space, shared by the primitives and by the lights whose visible
+// volumes have those shapes; and the steps every such object runs around it: the entry tests, the
+// nearest hit written into the ray, the crossings put into its span table, and its world box.
+//
+// The cores fill a crossing's object-space part: t, point, normal, and u, v and the two tangents
+// when the ray wants texture values. Nearest-hit cores accept only t inside the ray's interval and,
+// testing surfaces in a fixed order, keep a later one only when it is strictly nearer.
+#pragma once
+
+#include "framework/core/box3d.h"
+#include "framework/core/matrix34.h"
+#include "render/ray.h"
+#include "scene/object.h"
+
+// Where a shape's bottom lies and whether its bottom face is tested. The beam lights move it far down
+// so that their volume follows the beam, and leave it open where the beam has no end.
+struct SShapeBottom {
+  double level = 0;
+  bool closed = true;
+};
+
+inline constexpr SShapeBottom kBoxBottom{-0.5, true};
+inline constexpr SShapeBottom kPyramidBottom{-0.5, true};
+inline constexpr SShapeBottom kConeBottom{-1, true};
+inline constexpr SShapeBottom kCylinderBottom{-1, true};
+// Where an unbounded beam's volume ends.
+inline constexpr double kBeamBottom = -1000000;
+
+// Intersect's entry tests (excluded objects, boolean members, pick filters): false when the shape is
+// not to be tested, answer then holding what Intersect answers.
+bool PassesEntryTests(C3dObject& object, CRay& ray, bool& answer);
+// Writes the ray's object-space origin and direction for the object.
+void RayToObjectSpace(C3dObject& object, CRay& ray);
+
+// The unit sphere: the nearer root, or the farther one when the nearer lies at or before the
+// interval's start.
+bool NearestSphereCrossing(const CRay& ray, SSpanEntry& hit);
+// The box -0.5..0.5 (y from the bottom level): faces +x, -x, +y, bottom, +z, -z; a face normal
+// points along its positive axis.
+bool NearestBoxCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit);
+// The square pyramid with its apex at (0, 0.5, 0): the base, then the four sides.
+bool NearestPyramidCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit);
+// The cone with its apex at (0, 1, 0) and radius 1 at y = -1: the base disk, then the mantle.
+bool NearestConeCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit);
+// The cylinder of radius 1 from the bottom level to y = 1: top disk, bottom disk, then the mantle.
+bool NearestCylinderCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit);
+
+// Every crossing for spans, whatever the ray's interval: at most two, in the order found; the count.
+int SphereCrossings(const CRay& ray, SSpanEntry crossings[2]);
+int BoxCrossings(const CRay& ray, const SShapeBottom& bottom, SSpanEntry crossings[2]);
+int PyramidCrossings(const CRay& ray, const SShapeBottom& bottom, SSpanEntry crossings[2]);
+int ConeCrossings(const CRay& ray, const SShapeBottom& bottom, SSpanEntry crossings[2]);
+int CylinderCrossings(const CRay& ray, const SShapeBottom& bottom, SSpanEntry crossings[2]);
+
+// Intersect of each shape after its entry tests: the ray in object space, its nearest crossing
+// recorded and counted.
+bool IntersectSphere(C3dObject& object, CRay& ray);
+bool IntersectBox(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
+bool IntersectPyramid(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
+bool IntersectCone(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
+bool IntersectCylinder(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
+
+// IntersectSpans of each shape: nothing for an excluded object, otherwise its crossings appended
+// without filters or interval. The box needs two crossings to make a span; one crossing of the other
+// shapes makes a one-entry span.
+bool SphereSpans(C3dObject& object, CRay& ray);
+bool BoxSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
+bool PyramidSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
+bool ConeSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
+bool CylinderSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
+
+// With a crossing: completes it in world space, records it in the ray as the object's own hit and
+// counts a hit; without one counts a miss. Answers found.
+bool RecordNearest(C3dObject& object, CRay& ray, bool found, SSpanEntry& hit);
+// Completes the crossings of one call and puts them at the end of the object's span table in
+// increasing t (equal t: the first found first). Fewer than `least` crossings add nothing. Answers
+// whether any were added.
+bool AppendCrossings(C3dObject& object, SSpanEntry* crossings, int count, int least);
+
+// A point of the unit sphere at the polar angle from +y and the azimuth from +z towards +x.
+vector3<double> UnitSpherePoint(double polar, double azimuth);
+
+// World boxes around each shape's sample points taken through the object-to-world matrix.
+C3dBox SphereWorldBox(const C34Matrix& toWorld);
+C3dBox PyramidWorldBox(const C34Matrix& toWorld);
+C3dBox ConeWorldBox(const C34Matrix& toWorld);
+C3dBox CylinderWorldBox(const C34Matrix& toWorld);

@@ -1,0 +1,211 @@
+#include "scene/shape_intersection.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "scene_fixture.h"
+
+namespace {
+
+constexpr double kSideA = 0.44720483191134;
+constexpr double kSideB = 0.89443157274056;
+
+// A ray already in the shape's space, its direction as given (not normalised).
+CRay ObjectRay(vector3<double> origin, vector3<double> direction, float tMin = 0) {
+  CRay ray;
+  ray.fHit.fObjOrigin = origin;
+  ray.fHit.fObjDirection = direction;
+  ray.fTMin = tMin;
+  ray.fTMax = std::numeric_limits<float>::infinity();
+  ray.fWantsTexture = 1;
+  return ray;
+}
+
+// The nearest crossing a core finds: none, or t with the object-space normal and, where given, u and v.
+struct SNearestCase {
+  const char* name;
+  vector3<double> origin;
+  vector3<double> direction;
+  bool hit;
+  double t = 0;
+  vector3<double> normal = {};
+  double u = -1;
+  double v = -1;
+  float tMin = 0;
+};
+
+template <typename Core>
+void ExpectNearest(Core core, std::initializer_list<SNearestCase> cases) {
+  for (const SNearestCase& c : cases) {
+    const CRay ray = ObjectRay(c.origin, c.direction, c.tMin);
+    SSpanEntry hit;
+    ASSERT_EQ(core(ray, hit), c.hit) << c.name;
+    if (!c.hit) continue;
+    EXPECT_NEAR(hit.fT, c.t, 1e-9) << c.name;
+    ExpectNear(hit.fObjNormal, c.normal, 1e-6, c.name);
+    ExpectNear(hit.fObjPoint, c.origin + c.direction * c.t, 1e-6, c.name);
+    if (c.u >= 0) {
+      EXPECT_NEAR(hit.fU, c.u, 1e-9) << c.name;
+      EXPECT_NEAR(hit.fV, c.v, 1e-9) << c.name;
+    }
+  }
+}
+
+TEST(ShapeCores, TheBoxTakesTheNearestFaceAndTheEarlierOnATie) {
+  auto box = [](const CRay& ray, SSpanEntry& hit) { return NearestBoxCrossing(ray, kBoxBottom, hit); };
+  ExpectNearest(box,
+                {
+                    {"down -z", {0, 0, 5}, {0, 0, -1}, true, 4.5, {0, 0, 1}, 0.5, 0.5},
+                    {"a -x face's normal points along +x", {-5, 0, 0}, {1, 0, 0}, true, 4.5, {1, 0, 0}},
+                    {"the x faces need |dx| above 1e-6", {0.5, 0, 5}, {1e-7, 0, -1}, false},
+                    {"an edge: x before y", {1.5, 1.5, 0}, {-1, -1, 0}, true, 1, {1, 0, 0}},
+                    {"a crossing on the face's rim counts", {0.5, 0.5, 5}, {0, 0, -1}, true, 4.5, {0, 0, 1}},
+                    {"t at the interval's start is refused", {0, 0, 5}, {0, 0, -1}, true, 5.5, {0, 0, 1}, -1, -1, 4.5f},
+                    {"from inside only the exit", {0, 0, 0}, {0, 1, 0}, true, 0.5, {0, 1, 0}, 0.5, 0.5},
+                });
+  // With its bottom moved down the box reaches there.
+  SSpanEntry hit;
+  ASSERT_TRUE(NearestBoxCrossing(ObjectRay({0.25, -50, 0}, {0, -1, 0}), {-100, true}, hit));
+  EXPECT_EQ(hit.fT, 50);
+  EXPECT_EQ(hit.fObjPoint.y, -100);
+}
+
+TEST(ShapeCores, ThePyramidMeetsItsBaseAndSides) {
+  auto pyramid = [](const CRay& ray, SSpanEntry& hit) { return NearestPyramidCrossing(ray, kPyramidBottom, hit); };
+  ExpectNearest(
+      pyramid,
+      {
+          {"down the axis: the first side at the apex", {0, 5, 0}, {0, -1, 0}, true, 4.5, {0, kSideA, -kSideB}},
+          {"up the axis: the base", {0, -5, 0}, {0, 1, 0}, true, 4.5, {0, 1, 0}, 0.5, 0.5},
+          {"a side face", {5, 0, 0}, {-1, 0, 0}, true, 5 - 0.5 * kSideA / kSideB, {kSideB, kSideA, 0}},
+          {"beside it", {5, 0, 0.3}, {-1, 0, 0}, false},
+          {"above the apex", {5, 0.6, 0}, {-1, 0, 0}, false},
+      });
+  // The apex has no width to measure u across.
+  SSpanEntry hit;
+  ASSERT_TRUE(pyramid(ObjectRay({0, 5, 0}, {0, -1, 0}), hit));
+  EXPECT_EQ(hit.fU, 0.5);
+  EXPECT_FALSE(std::isnan(hit.fV));
+}
+
+TEST(ShapeCores, TheConeTakesItsApexBackFromTheSolver) {
+  auto cone = [](const CRay& ray, SSpanEntry& hit) { return NearestConeCrossing(ray, kConeBottom, hit); };
+  ExpectNearest(cone, {
+                          {"down the axis hits the apex", {0, 5, 0}, {0, -1, 0}, true, 4, {0, 1, 0}, 0, 1},
+                          {"up the axis hits the base", {0, -5, 0}, {0, 1, 0}, true, 4, {0, -1, 0}, 0, 0},
+                          {"parallel to a generator: only the base", {-1.2, 1, 0}, {0.5, -1, 0}, true, 2, {0, -1, 0}},
+                          {"level rays never meet the base",
+                           {-5, -1, 0},
+                           {1, 0, 0},
+                           true,
+                           4,
+                           vector3<double>{-1, 0.5, 0} * (1 / std::sqrt(1.25))},
+                          {"a level ray through the apex's height beside it", {-5, 1, 0.5}, {1, 0, 0}, false},
+                          {"the mantle",
+                           {0.3, 0, -5},
+                           {0, 0, 1},
+                           true,
+                           4.6,
+                           vector3<double>{0.6, 0.5, -0.8} * (1 / std::sqrt(1.25)),
+                           1 - std::acos(0.6) / (2 * std::numbers::pi),
+                           0.5},
+                          {"a grazing ray", {-5, 0, 0.5}, {1, 0, 0}, false},
+                      });
+}
+
+TEST(ShapeCores, TheCylinderTestsItsDisksBeforeItsMantle) {
+  auto cylinder = [](const CRay& ray, SSpanEntry& hit) { return NearestCylinderCrossing(ray, kCylinderBottom, hit); };
+  ExpectNearest(cylinder, {
+                              {"down the axis: the top", {0, 5, 0}, {0, -1, 0}, true, 4, {0, 1, 0}, 0, 0},
+                              {"up the axis: the bottom", {0, -5, 0}, {0, 1, 0}, true, 4, {0, -1, 0}, 0, 0},
+                              {"a disk's rim counts", {1, 5, 0}, {0, -1, 0}, true, 4, {0, 1, 0}},
+                              {"level: only the mantle", {-5, 0, 0}, {1, 0, 0}, true, 4, {-1, 0, 0}, 0.5, 0.5},
+                              {"the mantle's top edge counts", {-5, 1, 0}, {1, 0, 0}, true, 4, {-1, 0, 0}},
+                              {"below the bottom", {0, -1.5, -5}, {0, 0, 1}, false},
+                          });
+  // Opened and moved down, the bottom lets the ray through to the top.
+  SSpanEntry hit;
+  ASSERT_TRUE(NearestCylinderCrossing(ObjectRay({0.5, -10, 0}, {0, 1, 0}), {kBeamBottom, false}, hit));
+  EXPECT_EQ(hit.fT, 11);
+}
+
+// ---- spans
+
+using ShapeSpanTable = SceneTest;
+
+std::vector<double> SpanTs(C3dObject& object) {
+  std::vector<double> ts;
+  for (uint32_t i = 0; i < object.GetSpans().GetCount(); ++i) ts.push_back(object.GetSpans()[i].fT);
+  object.GetSpans().RemoveAt(0, object.GetSpans().GetCount());
+  return ts;
+}
+
+TEST_F(ShapeSpanTable, CrossingsGoInIncreasingT) {
+  CTestSolid* solid = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  CRenderStats stats;
+  auto ray = [&](vector3<double> origin, vector3<double> direction) { return MakeRay(stats, origin, direction); };
+  struct SCase {
+    const char* name;
+    bool (*spans)(C3dObject&, CRay&);
+    CRay ray;
+    std::vector<double> ts;
+  } cases[] = {
+      {"box from inside, behind the origin too",
+       [](C3dObject& o, CRay& r) { return BoxSpans(o, r, kBoxBottom); },
+       ray({0, 0, 0}, {1, 0, 0}),
+       {-0.5, 0.5}},
+      {"box along an edge",
+       [](C3dObject& o, CRay& r) { return BoxSpans(o, r, kBoxBottom); },
+       ray({-5, 0.5, 0.5}, {1, 0, 0}),
+       {-0.5 + 5, 0.5 + 5}},
+      {"cylinder from below: the top is found first",
+       [](C3dObject& o, CRay& r) { return CylinderSpans(o, r, kCylinderBottom); },
+       ray({0, -5, 0}, {0, 1, 0}),
+       {4, 6}},
+      {"cylinder's mantle",
+       [](C3dObject& o, CRay& r) { return CylinderSpans(o, r, kCylinderBottom); },
+       ray({-5, 0, 0}, {1, 0, 0}),
+       {4, 6}},
+      {"cone down the axis: apex, then base",
+       [](C3dObject& o, CRay& r) { return ConeSpans(o, r, kConeBottom); },
+       ray({0, 5, 0}, {0, -1, 0}),
+       {4, 6}},
+      {"pyramid up the axis",
+       [](C3dObject& o, CRay& r) { return PyramidSpans(o, r, kPyramidBottom); },
+       ray({0, -5, 0}, {0, 1, 0}),
+       {4.5, 5.5}},
+      {"sphere", [](C3dObject& o, CRay& r) { return SphereSpans(o, r); }, ray({0, 0, -5}, {0, 0, 1}), {4, 6}},
+  };
+  for (SCase& c : cases) {
+    EXPECT_TRUE(c.spans(*solid, c.ray)) << c.name;
+    const std::vector<double> ts = SpanTs(*solid);
+    ASSERT_EQ(ts.size(), c.ts.size()) << c.name;
+    for (size_t i = 0; i < ts.size(); ++i) EXPECT_NEAR(ts[i], c.ts[i], 1e-9) << c.name;
+  }
+  CRay beside = ray({-5, 2, 0}, {1, 0, 0});
+  EXPECT_FALSE(BoxSpans(*solid, beside, kBoxBottom));
+  EXPECT_EQ(solid->GetSpans().GetCount(), 0u);
+  EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
+}
+
+TEST_F(ShapeSpanTable, AHitIsRecordedInWorldSpaceAndCounted) {
+  CTestSolid* solid = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  Place(solid, {2, 2, 2}, {10, 0, 0});
+  CRenderStats stats;
+  CRay ray = MakeRay(stats, {10, 0, 5}, {0, 0, -1});
+  RayToObjectSpace(*solid, ray);
+  SSpanEntry hit;
+  ASSERT_TRUE(RecordNearest(*solid, ray, NearestBoxCrossing(ray, kBoxBottom, hit), hit));
+  EXPECT_NEAR(ray.fHitT, 4, 1e-9);
+  EXPECT_EQ(ray.fHitObject, solid);
+  ExpectNear(ray.fHit.fPoint, {10, 0, 1}, 1e-9, "world point");
+  ExpectNear(ray.fHit.fNormal, {0, 0, 1}, 1e-9, "world normal");
+  EXPECT_FALSE(RecordNearest(*solid, ray, false, hit));
+  EXPECT_EQ(stats.fHits, 1u);
+  EXPECT_EQ(stats.fMisses, 1u);
+}
+
+}  // namespace
