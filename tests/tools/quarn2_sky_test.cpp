@@ -1,33 +1,18 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "run_tool.h"
 #include "tests/framework/core/private_tmpdir.h"
 
 namespace {
 
-struct SRun {
-  std::string out;
-  int status = -1;
-};
-
-SRun RunCommand(const std::string& arguments) {
-  SRun run;
-  FILE* pipe = popen((arguments + " 2>&1").c_str(), "r");
-  if (!pipe) return run;
-  char buf[256];
-  while (size_t n = fread(buf, 1, sizeof buf, pipe)) run.out.append(buf, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+SRun RunSky(const std::string& arguments) {
+  return RunCommand(std::string(QUARN2_SKY_PATH) + " " + arguments + " 2>&1");
 }
-
-SRun RunSky(const std::string& arguments) { return RunCommand(std::string(QUARN2_SKY_PATH) + " " + arguments); }
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
