@@ -27,27 +27,42 @@ std::unique_ptr<CImage> MakeImage(uint32_t width, uint32_t height, F pixel) {
   return image;
 }
 
-// A new resource of key in env: a width × height image whose pixel (x, y) is pixel(x, y), written
-// through the image record. 0 or the code.
-template <typename F>
-int32_t StoreImage(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height, F pixel) {
-  if (!env.PutResource(key)) return env.GetLastResult();
-  SGridLayout grid;
-  MakeImageGridSpec(grid, &env, width, height);
-  CImage image(grid);
+// A new resource of key in env: an image of the grid's layout, subscribed there to be written
+// through the image record when it is unsubscribed. Null with the code in *error when it fails.
+inline std::unique_ptr<CImage> NewResourceImage(CResourceEnv& env, const SSpoolKey& key, SGridLayout grid,
+                                                int32_t* error) {
+  *error = 0;
+  if (!env.PutResource(key)) {
+    *error = env.GetLastResult();
+    return nullptr;
+  }
+  grid.environment = &env;
+  auto image = std::make_unique<CImage>(grid);
   SSpoolKey written = key;
   written.byName = 0;
   written.isNew = 1;
   SSpoolTableSpec spec;
   spec.SetDefaults(true, &written, &ImageRecordTypeHandler);
-  if (!image.Subscribe(spec)) return image.GetError();
+  if (image->Subscribe(spec)) return image;
+  *error = image->GetError();
+  return nullptr;
+}
+
+// The same, a width × height image whose pixel (x, y) is pixel(x, y), stored at once. 0 or the code.
+template <typename F>
+int32_t StoreImage(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height, F pixel) {
+  SGridLayout grid;
+  MakeImageGridSpec(grid, &env, width, height);
+  int32_t error = 0;
+  auto image = NewResourceImage(env, key, grid, &error);
+  if (!image) return error;
   {
-    CImNavigator nav(&image, nullptr, true, false);
-    if (!nav.IsUsable()) return image.GetError();
+    CImNavigator nav(image.get(), nullptr, true, false);
+    if (!nav.IsUsable()) return image->GetError();
     for (uint32_t y = 0; y < nav.GetRows(); ++y)
       for (uint32_t x = 0; x < nav.GetColumns(); ++x) nav.Cells(y)[x].value = pixel(x, y);
   }
-  return image.Unsubscribe() ? 0 : image.GetError();
+  return image->Unsubscribe() ? 0 : image->GetError();
 }
 
 inline std::unique_ptr<CImage> SolidImage(uint32_t width, uint32_t height, uint32_t value) {

@@ -106,20 +106,16 @@ TEST_F(ImageRecordTest, AStoredImageHasItsHeaderAndAPackedBodyAndReadsBack) {
 }
 
 TEST_F(ImageRecordTest, OriginAndClipAreStoredAndOnlyTheOriginSurvivesReading) {
-  ASSERT_TRUE(env->PutResource(ImageKey(2)));
   {
     SGridLayout grid;
     MakeImageGridSpec(grid, env.get(), 5, 4);
-    CImage image(grid);
-    SSpoolKey key = ImageKey(2);
-    key.isNew = 1;
-    SSpoolTableSpec spec;
-    spec.SetDefaults(true, &key, &ImageRecordTypeHandler);
-    ASSERT_TRUE(image.Subscribe(spec));
-    image.SetOrigin(7, -3);
-    ASSERT_TRUE(image.SetClip(SRect{1, 2, 3, 4}));
-    ASSERT_TRUE(image.Fill(0x01020304));
-    ASSERT_TRUE(image.Unsubscribe()) << image.GetError();
+    int32_t error = 0;
+    auto image = NewResourceImage(*env, ImageKey(2), grid, &error);
+    ASSERT_NE(image, nullptr) << error;
+    image->SetOrigin(7, -3);
+    ASSERT_TRUE(image->SetClip(SRect{1, 2, 3, 4}));
+    ASSERT_TRUE(image->Fill(0x01020304));
+    ASSERT_TRUE(image->Unsubscribe()) << image->GetError();
   }
   ByteList header = BE({FourCC("imge"), FourCC("iv32"), 4, 5, 20, 4, 7, uint32_t(-3), 1, 2, 3, 4});
   header.resize(80, 0);
@@ -142,18 +138,14 @@ TEST_F(ImageRecordTest, ABodyThatWouldPackToItsOwnSizeIsStoredRawBigEndian) {
   for (int i = 0; i < 18; ++i) raw.insert(raw.end(), {0x11, 0x22, 0x33, 0x44});
   EXPECT_EQ(Entry(3, false), raw);
   // Rows padded beyond the width cannot be packed: stored raw too.
-  ASSERT_TRUE(env->PutResource(ImageKey(4)));
   {
     SGridLayout grid;
     CSpoolGrid::InitDescriptor(grid, env.get(), 4, 3, 2, 16);
-    CImage image(grid);
-    SSpoolKey key = ImageKey(4);
-    key.isNew = 1;
-    SSpoolTableSpec spec;
-    spec.SetDefaults(true, &key, &ImageRecordTypeHandler);
-    ASSERT_TRUE(image.Subscribe(spec));
-    ASSERT_TRUE(image.Fill(0xA1B2C3D4));
-    ASSERT_TRUE(image.Unsubscribe()) << image.GetError();
+    int32_t error = 0;
+    auto image = NewResourceImage(*env, ImageKey(4), grid, &error);
+    ASSERT_NE(image, nullptr) << error;
+    ASSERT_TRUE(image->Fill(0xA1B2C3D4));
+    ASSERT_TRUE(image->Unsubscribe()) << image->GetError();
   }
   EXPECT_EQ(Entry(4, false).size(), 32u);
   for (uint32_t number : {3u, 4u}) {
