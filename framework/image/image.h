@@ -33,9 +33,6 @@ struct CImVector {
 };
 static_assert(sizeof(CImVector) == 4);
 
-// The empty rectangle {y, x, y, x} at a point, for moving rectangles by an origin with SRect::Add.
-inline SRect PointToRect(int32_t x, int32_t y) { return SRect{y, x, y, x}; }
-
 class CImage : public CSpoolGridT<CImVector> {
  public:
   explicit CImage(const SGridLayout& grid);
