@@ -22,6 +22,7 @@ class Surface {
   int32_t Height() const { return fHeight; }
   uint32_t Pixel(int32_t x, int32_t y) const;  // 0 outside
   const uint32_t* Row(int32_t y) const { return fPixels.data() + size_t(y) * size_t(fWidth); }
+  uint32_t* Row(int32_t y) { return fPixels.data() + size_t(y) * size_t(fWidth); }
 
  private:
   int32_t fWidth = 0;

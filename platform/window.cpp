@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "platform/file.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -742,7 +743,17 @@ int32_t MessageBox(WindowHandle owner, const std::string& text, const std::strin
   return Backend().MessageBox(Live(owner), text, caption, style);
 }
 
-bool GetOpenFileName(SFileDialog* dialog) { return Backend().FileDialog(false, dialog, &gDialogError); }
+bool GetOpenFileName(SFileDialog* dialog) {
+  if (!Backend().FileDialog(false, dialog, &gDialogError)) return false;
+  const std::string& file = dialog->file;
+  const size_t name = file.find_last_of('/');
+  const bool hasExtension = file.find('.', name == std::string::npos ? 0 : name + 1) != std::string::npos;
+  if (!dialog->defaultExtension.empty() && !hasExtension && !PathExists(file)) {
+    const std::string extended = file + "." + dialog->defaultExtension;
+    if (PathExists(extended)) dialog->file = extended;
+  }
+  return true;
+}
 
 bool GetSaveFileName(SFileDialog* dialog) { return Backend().FileDialog(true, dialog, &gDialogError); }
 

@@ -327,7 +327,8 @@ int32_t MessageBox(WindowHandle owner, const std::string& text, const std::strin
 
 // Open and save dialogs. filter holds "description\0pattern\0...\0"; filterIndex counts from 1, in and
 // out. file holds the initial name and receives the chosen path. On false, CommonDialogError() is 0
-// when the user cancelled.
+// when the user cancelled. defaultExtension (without its dot): an opened name without an extension
+// that names no file takes it when the name with it does.
 struct SFileDialog {
   WindowHandle owner = nullptr;
   std::string filter;
@@ -335,6 +336,7 @@ struct SFileDialog {
   std::string file;
   std::string title;
   std::string initialFolder;
+  std::string defaultExtension;
   uint32_t flags = 0;
 };
 bool GetOpenFileName(SFileDialog* dialog);

@@ -1,6 +1,7 @@
 #include "framework/core/holder.h"
 
 #include "framework/core/appl.h"
+#include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_mem.h"
 
@@ -16,6 +17,10 @@ void CHolder::Release() {
   if (!fLocked) return;
   fLocked = false;
   if (!fObject->Unlock(fDirty, fFlush)) fFailure(this, 0);
+}
+
+bool CHolder::IsDataUsable() const {
+  return fLocked && fObject->IsOwned() && fObject->GetPool() && fObject->GetPool()->IsValid();
 }
 
 uint32_t CHolder::DefaultFailureHandler(CHolder* holder, uint32_t) {

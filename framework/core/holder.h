@@ -23,6 +23,8 @@ class CHolder {
   void Release();
 
   bool IsLocked() const { return fLocked; }
+  // Locked, and the object's storage is there in a pool that still exists.
+  bool IsDataUsable() const;
   CSpoolMem* GetObject() const { return fObject; }
   void SetDirty(bool dirty) { fDirty = dirty; }
   void SetFlush(bool flush) { fFlush = flush; }

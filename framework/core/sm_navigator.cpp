@@ -1,6 +1,5 @@
 #include "framework/core/sm_navigator.h"
 
-#include "framework/core/mem_pool.h"
 #include "framework/core/spool_mem.h"
 
 CSmNavigator::CSmNavigator(CSpoolMem* object, uint32_t cellSize, uint32_t width, const SRect* area,
@@ -14,7 +13,4 @@ CSmNavigator::~CSmNavigator() {
   Detach();
 }
 
-bool CSmNavigator::IsUsable() const {
-  const CSpoolMem* object = fHolder.GetObject();
-  return IsAttached() && fHolder.IsLocked() && object->IsOwned() && object->GetPool() && object->GetPool()->IsValid();
-}
+bool CSmNavigator::IsUsable() const { return IsAttached() && fHolder.IsDataUsable(); }

@@ -25,28 +25,18 @@ bool Fail(CSpoolMem* object, int32_t error) {
 uint32_t Entry(int32_t number) { return uint32_t(number); }
 
 bool ReadData(CSpoolMem* object, void* argument) {
-  CCmFile* file = object->GetFile();
-  const uint32_t stored = file->GetEntryField(Entry(object->GetDataEntry()));
-  if (stored == 0) return true;
+  if (object->GetFile()->GetEntryField(Entry(object->GetDataEntry())) == 0) return true;
   if (!object->Send(kSpoolBeforeRead, argument)) return false;
-  const uint32_t room = object->GetSpooledBytes();
-  // A longer entry (a table that shrank) gives only what the storage holds.
-  const int32_t err = stored > room ? file->ReadEntryRange(Entry(object->GetDataEntry()), *object, 0, room)
-                                    : file->ReadEntry(Entry(object->GetDataEntry()), *object);
-  if (err) return Fail(object, err);
+  if (!ReadDataEntry(object)) return false;
   return object->Send(kSpoolAfterRead, argument);
 }
 
 bool WriteData(CSpoolMem* object, void* argument) {
   if (!object->Send(kSpoolBeforeWrite, argument)) return false;
-  CCmFile* file = object->GetFile();
-  const uint32_t entry = Entry(object->GetDataEntry());
-  int32_t err = file->SetEntrySize(entry, object->GetSpooledBytes());
-  if (!err) err = file->WriteEntry(entry, *object);
+  const bool written = WriteDataEntry(object);
   // Data converted to stored order goes back to machine order whether or not the write succeeded.
   const bool restored = object->Send(kSpoolAfterWrite, argument);
-  if (err) return Fail(object, err);
-  return restored;
+  return written && restored;
 }
 
 uint32_t HeaderSize(CSpoolMem* object) {
@@ -85,6 +75,25 @@ bool ApplyHeader(CSpoolMem* object) {
 }
 
 }  // namespace
+
+bool ReadDataEntry(CSpoolMem* object) {
+  CCmFile* file = object->GetFile();
+  const uint32_t entry = Entry(object->GetDataEntry());
+  const uint32_t stored = file->GetEntryField(entry);
+  if (stored == 0) return true;
+  const uint32_t room = object->GetSpooledBytes();
+  // A longer entry (a table that shrank) gives only what the storage holds.
+  const int32_t err = stored > room ? file->ReadEntryRange(entry, *object, 0, room) : file->ReadEntry(entry, *object);
+  return err ? Fail(object, err) : true;
+}
+
+bool WriteDataEntry(CSpoolMem* object) {
+  CCmFile* file = object->GetFile();
+  const uint32_t entry = Entry(object->GetDataEntry());
+  int32_t err = file->SetEntrySize(entry, object->GetSpooledBytes());
+  if (!err) err = file->WriteEntry(entry, *object);
+  return err ? Fail(object, err) : true;
+}
 
 uint32_t SpoolDefaultTypeHandler(CSpoolMem* object, uint32_t message, void* argument) {
   const bool backed = object->IsBacked();

@@ -35,6 +35,11 @@ using SpoolTypeHandler = uint32_t (*)(CSpoolMem* object, uint32_t message, void*
 using SpoolValidator = bool (*)(CSpoolMem* object);
 
 uint32_t SpoolDefaultTypeHandler(CSpoolMem* object, uint32_t message, void* argument);
+// The plain transfers between a backed object's storage (header bytes and data) and its data entry,
+// without the conversion messages: reading takes no more than the storage holds, writing sizes the
+// entry to the object first. False with the code in the object's error field.
+bool ReadDataEntry(CSpoolMem* object);
+bool WriteDataEntry(CSpoolMem* object);
 
 class CSpoolMem : public CMemBlock {
  public:

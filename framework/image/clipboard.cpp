@@ -10,6 +10,7 @@
 #include "framework/core/ordax.h"
 #include "framework/core/spool_sys.h"
 #include "framework/image/image.h"
+#include "framework/image/image_record.h"
 #include "platform/clipboard.h"
 
 namespace {
@@ -86,7 +87,7 @@ CImage* CClipboard::GetDIB() {
   SGridLayout grid;
   MakeImageGridSpec(grid, app->GetDataEnv(), 0, 0);
   SSpoolTableSpec spec;
-  spec.SetDefaults(false, nullptr, nullptr);
+  spec.SetDefaults(false, nullptr, &ImageRecordTypeHandler);
   // A picture from another program may come from anywhere: only its bytes bound the reading.
   return CImage::CreateFromDib(grid, &spec, bitmap.data(), uint32_t(bitmap.size()), true);
 }

@@ -11,6 +11,7 @@
 #include "framework/core/subscriber.h"
 #include "framework/image/element_image_services.h"
 #include "framework/image/image.h"
+#include "framework/image/image_record.h"
 
 namespace {
 

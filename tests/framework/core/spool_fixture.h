@@ -28,7 +28,7 @@ class SpoolAppTest : public ::testing::Test {
     folder = tmp_.Path();
     ASSERT_EQ(InitOrdax(), 0);
     SApplDesc desc = ProgramDesc();
-    desc.dataPoolBudget = kDataBudget;
+    desc.dataPoolBudget = DataBudget();
     desc.objectsPoolBudget = kObjectsBudget;
     app = new TestApp(desc);
     app->CAppl::Init(nullptr, nullptr, nullptr);
@@ -40,6 +40,9 @@ class SpoolAppTest : public ::testing::Test {
     delete app;
     TermOrdax();
   }
+
+  // Fixtures whose data are pictures ask for more.
+  virtual uint32_t DataBudget() const { return kDataBudget; }
 
   CSpoolEnv* DataEnv() const { return app->GetDataEnv(); }
   CSpoolEnv* ObjectsEnv() const { return app->GetObjectsEnv(); }

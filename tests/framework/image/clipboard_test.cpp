@@ -11,8 +11,8 @@
 
 #include "framework/core/mem_block.h"
 #include "framework/image/image.h"
+#include "image_fixture.h"
 #include "platform/clipboard.h"
-#include "tests/framework/core/spool_fixture.h"
 #include "tests/tools/run_tool.h"
 
 namespace {
@@ -21,26 +21,6 @@ using Bytes = std::vector<uint8_t>;
 
 class ClipboardTest : public SpoolAppTest {
  protected:
-  // A width × height image whose pixel (x, y) is pixel(x, y).
-  template <typename F>
-  std::unique_ptr<CImage> MakeImage(uint32_t width, uint32_t height, F pixel) {
-    SGridLayout grid;
-    MakeImageGridSpec(grid, DataEnv(), width, height);
-    auto image = std::make_unique<CImage>(grid, SSpoolTableSpec{});
-    EXPECT_TRUE(image->IsValid());
-    CImNavigator nav(image.get(), nullptr, true, false);
-    EXPECT_TRUE(nav.IsUsable());
-    for (uint32_t y = 0; y < nav.GetRows(); ++y)
-      for (uint32_t x = 0; x < nav.GetColumns(); ++x) nav.Cells(y)[x].value = pixel(x, y);
-    return image;
-  }
-  static std::vector<uint32_t> Pixels(CImage& image) {
-    std::vector<uint32_t> pixels;
-    CImNavigator nav(&image, nullptr, false, false);
-    for (uint32_t y = 0; nav.IsUsable() && y < nav.GetRows(); ++y)
-      for (uint32_t x = 0; x < nav.GetColumns(); ++x) pixels.push_back(nav.Cells(y)[x].value);
-    return pixels;
-  }
   static Bytes BlockBytes(const CMemBlock& block) { return Bytes(block.GetData(), block.GetData() + block.GetSize()); }
   // A DIB, or a BMP file's bytes without the 14-byte file header.
   CImage* FromDib(const Bytes& dib) {

@@ -4,6 +4,7 @@
 
 #include "framework/core/ix_loader.h"
 #include "framework/image/image.h"
+#include "image_fixture.h"
 #include "tests/framework/core/resource_fixture.h"
 
 namespace {
@@ -13,8 +14,11 @@ class IxImageTest : public ResourceTest {
   void SetUp() override {
     ResourceTest::SetUp();
     env = Open("doc.res");
-    // Stored images of their own, as bytes; their stored record comes with the images issue.
-    for (uint32_t n : {1u, 2u, 3u}) Store(*env, Key(kImageType, n, ("picture" + std::to_string(n)).c_str()), Bytes("px"));
+    // Image n is 2 × 2 pixels of the value n.
+    for (uint32_t n : {1u, 2u, 3u}) {
+      const SSpoolKey key = Key(kImageType, n, ("picture" + std::to_string(n)).c_str());
+      ASSERT_EQ(StoreImage(*env, key, 2, 2, [n](uint32_t, uint32_t) { return n; }), kNoErr);
+    }
   }
   void TearDown() override {
     env.reset();
@@ -32,6 +36,8 @@ TEST_F(IxImageTest, EachRecordGivesAnImageOfTheListsEnvironment) {
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->GetKey().id, 3u);
   EXPECT_EQ(image->GetEnvironment(), env.get());
+  // Read through the image record.
+  EXPECT_EQ(Pixels(*image), std::vector<uint32_t>(4, 3));
   EXPECT_NE(list.ImageAt(0), list.ImageAt(2));
   EXPECT_EQ(list.ImageAt(3), nullptr);
   EXPECT_EQ(list.ImageAt(CIxImage::kNone), nullptr);

@@ -1,0 +1,141 @@
+#include "framework/image/image_io.h"
+
+#include <cstring>
+
+#include "framework/core/ix_text.h"
+#include "framework/core/result_codes.h"
+#include "framework/core/system_info.h"
+#include "framework/core/win_appl.h"
+#include "framework/image/bitmap_file.h"
+#include "framework/image/image.h"
+
+namespace {
+
+struct SExtension {
+  const char* text;
+  int32_t type;
+};
+constexpr SExtension kExtensions[] = {
+    {".PSD", CImageIO::kTypePhotoshop}, {".BMP", CImageIO::kTypeBmp},  {".TIF", CImageIO::kTypeTiff},
+    {".PCD", CImageIO::kTypePhotoCd},   {".JPG", CImageIO::kTypeJpeg},
+};
+
+// Description and pattern texts alternately, each ended by a NUL, and one more NUL after them.
+constexpr char kBuiltInFilter[] =
+    "All Formats (*.bmp;*.psd;*.tif)\0*.bmp;*.psd;*.tif\0Bitmap Files (*.bmp)\0*.bmp\0"
+    "Photoshop Files (*.psd)\0*.psd\0Tiff (*.tif)\0*.tif\0";
+
+constexpr const char* kDefaultExtension = "bmp";
+// The flag "prompt to create" has no use for a picture that is read: the chooser offers existing
+// files only.
+constexpr uint32_t kDialogFlags = platform::kOfnHideReadOnly | platform::kOfnEnableHook;
+// Paint messages of every window that the dialog covered; each dispatch validates its window.
+constexpr int kMostPaints = 1000;
+
+std::string FilterText() {
+  const std::string builtIn(kBuiltInFilter, sizeof kBuiltInFilter);
+  CAppl* app = GetApplication();
+  if (!app || !app->GetResourceEnv()) return builtIn;
+  CIxTextLocal list(app->GetResourceEnv(), CImageIO::kFilterListName, CIxText::kNone);
+  if (list.GetResult() || list.Count() == 0) return builtIn;
+  std::string filter;
+  for (uint32_t i = 0; i < list.Count(); ++i) {
+    filter += list.TextAt(i);
+    filter += '\0';
+  }
+  return filter + '\0';
+}
+
+platform::WindowHandle MainWindow() {
+  auto* app = dynamic_cast<CWinAppl*>(GetApplication());
+  return app ? app->GetMainWindow() : nullptr;
+}
+
+// The windows behind the closed dialog repaint now; nothing else is taken from the queue.
+void DispatchPendingPaints() {
+  platform::SMessage message;
+  for (int i = 0; i < kMostPaints && platform::PeekMessage(&message, nullptr, platform::kWmPaint, platform::kWmPaint, true);
+       ++i) {
+    platform::TranslateMessage(message);
+    platform::DispatchMessage(message);
+  }
+}
+
+}  // namespace
+
+std::string PathExtension(const char* path) {
+  const char* name = path;
+  for (const char* p = path; *p; ++p) {
+    if (*p == '/' || *p == '\\') name = p + 1;
+  }
+  const char* dot = std::strrchr(name, '.');
+  return dot ? std::string(dot) : std::string();
+}
+
+std::string AsciiUpper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  }
+  return text;
+}
+
+CImageIO::CImageIO() : fOpen(true) {}
+
+CImageIO::CImageIO(const CFileSpec& spec) : fSpec(spec), fOpen(true) {}
+
+CImageIO::~CImageIO() { fOpen = false; }
+
+int32_t CImageIO::TypeOfPath(const char* path) {
+  const std::string extension = AsciiUpper(PathExtension(path));
+  for (const SExtension& e : kExtensions) {
+    if (extension == e.text) return e.type;
+  }
+  return kTypeNone;
+}
+
+int32_t CImageIO::ShowOpenDialog(const char* initialName, std::string* fileTitle) {
+  fDialog = platform::SFileDialog{};
+  fDialog.owner = MainWindow();
+  fDialog.filter = FilterText();
+  fDialog.filterIndex = 1;
+  fDialog.file = initialName ? initialName : "";
+  fDialog.defaultExtension = kDefaultExtension;
+  fDialog.flags = kDialogFlags | (CSystemInfo::Get().HasNewShell() ? uint32_t(platform::kOfnExplorer) : 0u);
+  if (!platform::GetOpenFileName(&fDialog)) {
+    const uint32_t error = platform::CommonDialogError();
+    return error ? MapSystemError(int32_t(error)) : kSilentCode24;
+  }
+  fSpec.Set(fDialog.file.c_str());
+  if (fileTitle) *fileTitle = fDialog.file.substr(fDialog.file.find_last_of('/') + 1);
+  DispatchPendingPaints();
+  return kNoErr;
+}
+
+int32_t CImageIO::AskImageFile(CFileSpec* spec, int32_t* type, bool* cancelled) {
+  const int32_t err = ShowOpenDialog("", nullptr);
+  if (err == kSilentCode24) *cancelled = true;
+  if (err) return err;
+  // A chosen path too long to hold is not a file the caller can read.
+  if (fSpec.GetStatus()) return fSpec.GetStatus();
+  *cancelled = false;
+  *spec = fSpec;
+  *type = TypeOfPath(fSpec.GetPath());
+  return kNoErr;
+}
+
+int32_t CImageIO::ReadByType(const CFileSpec& spec, int32_t type, CImage** image) {
+  *image = nullptr;
+  // The BMP reader is the only one so far; the other types answer as types without a reader.
+  if (type != kTypeBmp) return kErrInvalidFormat;
+  CDibIO reader(spec);
+  CImage* read = nullptr;
+  const int32_t err = reader.Read(&read);
+  if (err) {
+    delete read;
+    return err;
+  }
+  *image = read;
+  return kNoErr;
+}
+
+int32_t CDibIO::Read(CImage** image) { return CImBitmapFile::LoadImage(fSpec, image); }

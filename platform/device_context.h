@@ -1,0 +1,53 @@
+// Device contexts: where drawing calls land. A context draws either into a window's client area
+// (window coordinates are client coordinates, cut to the client area) or into a surface of the
+// caller's (surface coordinates, cut to the surface). Either way the pixels end in a 32-bit surface
+// that tests read back.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/surface.h"
+#include "platform/window.h"
+
+namespace platform {
+
+struct DeviceContext;
+
+// The 40-byte header that describes a block of pixels handed to a blit. A negative height means the
+// rows run from the top down; a positive one, from the bottom up.
+struct SBitmapInfoHeader {
+  uint32_t size = 40;
+  int32_t width = 0;
+  int32_t height = 0;
+  uint16_t planes = 1;
+  uint16_t bitCount = 0;
+  uint32_t compression = 0;
+  uint32_t sizeImage = 0;
+  int32_t xPelsPerMeter = 0;
+  int32_t yPelsPerMeter = 0;
+  uint32_t colorsUsed = 0;
+  uint32_t colorsImportant = 0;
+};
+static_assert(sizeof(SBitmapInfoHeader) == 40);
+
+enum : uint32_t { kBiRgb = 0 };          // uncompressed
+enum : uint32_t { kDibRgbColors = 0 };   // pixels are colours, not palette indices
+enum : uint32_t { kSrcCopy = 0xCC0020 };  // the source replaces the destination
+
+// Null when the window is not alive. Release every context with ReleaseDC.
+DeviceContext* GetDC(WindowHandle window);
+DeviceContext* CreateSurfaceDC(Surface* surface);
+void ReleaseDC(DeviceContext* dc);
+
+// Draws the source rectangle of a 32-bit uncompressed pixel block into the destination rectangle:
+// a plain copy when the sizes agree, nearest-pixel stretching otherwise. The source's y counts from
+// the picture's top for top-down blocks and from its bottom for bottom-up ones; only pixels inside
+// the block are read. Rows of the block are width × 4 bytes. Answers the source rows drawn, or 0 with
+// the invalid-parameter error for what it cannot draw.
+int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight,
+                      int32_t xSrc, int32_t ySrc, int32_t srcWidth, int32_t srcHeight, const void* bits,
+                      const SBitmapInfoHeader* header, uint32_t usage, uint32_t rop);
+// Drawing is never batched here, so there is nothing to flush.
+bool GdiFlush();
+
+}  // namespace platform
