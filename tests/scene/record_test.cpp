@@ -1,5 +1,5 @@
-// The stored records of scene things, read at the byte level. CStoredKindEnv stores them as a
-// resource environment does: big-endian, swapped on every write and read.
+// The stored records of scene things, read at the byte level as a resource file holds them:
+// big-endian, swapped on every write and read.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "framework/core/byte_reader.h"
-#include "stored_record_fixture.h"
+#include "document_record_fixture.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ void Transform(C3dTransform& block, double seed) {
   block.fDirty = 1;
 }
 
-TEST_F(StoredRecord, ASphereIsStoredBigEndianExceptWhereItStaysInMachineOrder) {
-  C3dSphere* sphere = MakeShape<C3dSphere>(table, stored.get());
+TEST_F(DocumentRecord, ASphereIsStoredBigEndianExceptWhereItStaysInMachineOrder) {
+  C3dSphere* sphere = NewSphere();
   ASSERT_NE(sphere, nullptr);
   sphere->SetFlags(0x11);
   sphere->SetStateFlags(0x20048);
@@ -29,7 +29,7 @@ TEST_F(StoredRecord, ASphereIsStoredBigEndianExceptWhereItStaysInMachineOrder) {
   Transform(sphere->GetPlacement(), 20.25);
   const C3dTransform placement = sphere->GetPlacement();
 
-  const Bytes first = Write(sphere);
+  const Bytes first = Save(sphere);
   ASSERT_EQ(first.size(), 749u);
   EXPECT_EQ(Bytes(first.begin() + 128, first.begin() + 136), (Bytes{'3', 'd', 'o', 'b', 's', 'p', 'h', 'r'}));
   EXPECT_EQ(BigWordAt(first, 136), 0x11u);
@@ -53,10 +53,10 @@ TEST_F(StoredRecord, ASphereIsStoredBigEndianExceptWhereItStaysInMachineOrder) {
   const Bytes memory = Record(sphere);
   EXPECT_EQ(WordAt(memory, 136), 0x11u);
   EXPECT_EQ(DoubleAt(memory, reference), 1.5);
-  EXPECT_EQ(Write(sphere), first);
+  EXPECT_EQ(Save(sphere), first);
 
   C3dBaseSys fresh(ObjectsEnv());
-  C3dSphere* copy = ReadBack<C3dSphere>(sphere, &fresh);
+  C3dSphere* copy = Load<C3dSphere>(sphere->GetKey(), &fresh);
   ASSERT_TRUE(copy->Lock()) << copy->GetError();
   copy->Unlock(false, false);
   EXPECT_EQ(copy->GetFlags(), 0x11u);
@@ -70,7 +70,7 @@ TEST_F(StoredRecord, ASphereIsStoredBigEndianExceptWhereItStaysInMachineOrder) {
   delete copy;
 }
 
-TEST_F(StoredRecord, TheSwapEnvironmentNeverSwapsNorReloads) {
+TEST_F(DocumentRecord, TheSwapEnvironmentNeverSwapsNorReloads) {
   C3dSphere* sphere = NewSphere();
   sphere->SetFlags(0x11);
   ASSERT_TRUE(sphere->Lock());
@@ -87,15 +87,15 @@ TEST_F(StoredRecord, TheSwapEnvironmentNeverSwapsNorReloads) {
   EXPECT_EQ(sphere->GetFlags(), 0x19u);
 }
 
-TEST_F(StoredRecord, AGroupStoresItsMembersAsTagsAndIds) {
-  C3dGroup* group = MakeObject<C3dGroup>(table, stored.get());
+TEST_F(DocumentRecord, AGroupStoresItsMembersAsTagsAndIds) {
+  C3dGroup* group = MakeObject<C3dGroup>(table);
   ASSERT_NE(group, nullptr);
   C3dSphere* a = NewSphere();
   C3dSphere* b = NewSphere({1, 1, 1}, {4, 0, 0});
   ASSERT_EQ(group->AddChild(a), 0);
   ASSERT_EQ(group->AddChild(b), 0);
 
-  const Bytes bytes = Write(group);
+  const Bytes bytes = Save(group);
   ASSERT_EQ(bytes.size(), 808u + 2 * 12);
   EXPECT_EQ(bytes[801], 1);
   EXPECT_EQ(BigWordAt(bytes, 804), 2u);
@@ -109,7 +109,7 @@ TEST_F(StoredRecord, AGroupStoresItsMembersAsTagsAndIds) {
   EXPECT_EQ(Record(group)[801], 0);
 
   C3dBaseSys fresh(ObjectsEnv());
-  C3dGroup* copy = ReadBack<C3dGroup>(group, &fresh);
+  C3dGroup* copy = Load<C3dGroup>(group->GetKey(), &fresh);
   ASSERT_TRUE(copy->Lock()) << copy->GetError();
   copy->Unlock(false, false);
   EXPECT_EQ(copy->GetBox(), group->GetBox());
@@ -117,17 +117,15 @@ TEST_F(StoredRecord, AGroupStoresItsMembersAsTagsAndIds) {
   delete copy;
 }
 
-TEST_F(StoredRecord, AGroupWhoseMemberCountDoesNotFitItsRecordIsRefused) {
-  C3dGroup* group = MakeObject<C3dGroup>(table, stored.get());
+TEST_F(DocumentRecord, AGroupWhoseMemberCountDoesNotFitItsRecordIsRefused) {
+  C3dGroup* group = MakeObject<C3dGroup>(table);
   ASSERT_EQ(group->AddChild(NewSphere()), 0);
-  Bytes bytes = Write(group);
+  Bytes bytes = Save(group);
   StoreBE32(bytes.data() + 804, 3);
-  CMemBlock block(uint32_t(bytes.size()), nullptr);
-  std::memcpy(block.GetData(), bytes.data(), bytes.size());
-  ASSERT_EQ(group->GetFile()->WriteEntry(uint32_t(group->GetDataEntry()), block), 0);
+  Overwrite(group->GetKey(), bytes);
 
   C3dBaseSys fresh(ObjectsEnv());
-  C3dGroup* copy = ReadBack<C3dGroup>(group, &fresh);
+  C3dGroup* copy = Load<C3dGroup>(group->GetKey(), &fresh);
   EXPECT_FALSE(copy->Lock());
   EXPECT_EQ(copy->GetError(), 2);
   delete copy;

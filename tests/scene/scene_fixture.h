@@ -8,7 +8,6 @@
 #include <limits>
 #include <vector>
 
-#include "framework/core/cm_file.h"
 #include "framework/core/four_cc.h"
 #include "framework/core/holder.h"
 #include "framework/core/mem_pool.h"
@@ -43,14 +42,6 @@ class CTestSolid : public C3dObject {
 
   C3dBox local{{-1, -1, -1}, {1, 1, 1}};
   bool closedSolid = true;
-};
-
-// A swap environment that reports itself a resource environment: records written through it are
-// stored big-endian and read back with the byte swap, as in a document.
-class CStoredKindEnv : public CSpoolEnv {
- public:
-  CStoredKindEnv() : CSpoolEnv(nullptr, GetObjectPool(), SRange{32, 32}, 0, false, nullptr, 0) {}
-  uint32_t GetKind() const override { return kResourceKind; }
 };
 
 inline void ExpectNear(const vector3<double>& a, const vector3<double>& b, double tolerance = 1e-9,
