@@ -73,9 +73,11 @@ class DocumentRecord : public SceneTest {
   void Overwrite(const SSpoolKey& key, const Bytes& bytes) {
     CResEntry entry{};
     ASSERT_TRUE(document->GetResourceInfo(key, &entry)) << document->GetLastResult();
+    CCmFile* file = document->GetCmFile();
+    ASSERT_EQ(file->SetEntrySize(entry.first, uint32_t(bytes.size())), 0);
     CMemBlock block(uint32_t(bytes.size()), nullptr);
     std::memcpy(block.GetData(), bytes.data(), bytes.size());
-    ASSERT_EQ(document->GetCmFile()->WriteEntryFromData(entry.first, block), 0);
+    ASSERT_EQ(file->WriteEntryFromData(entry.first, block), 0);
   }
 
   // A fresh object of the class over the stored resource, as loading makes it, entered in a table.
