@@ -84,7 +84,7 @@ class C3dClassMeshes {
   static C3dClassMesh* GetClassMesh(uint32_t index = 0) { return index < kCount ? sMeshes[index] : nullptr; }
   static C3dClassMesh* DrawnMesh(bool reduced, bool selected) {
     if constexpr (kCount == 1) return sMeshes[0];
-    return sMeshes[reduced ? 1 : selected ? 0 : 2];
+    else return sMeshes[reduced ? 1 : selected ? 0 : 2];
   }
 
  private:

@@ -354,11 +354,13 @@ SSpanEntry CylinderSurface(const CRay& ray, int surface, double t, const vector3
 
 // ---- flat shapes
 
-// The plane keeps a ray exactly this steep; the square and the disk need one steeper than theirs.
+// The plane still meets a ray exactly this steep; the square and the disk need one steeper than
+// kDiskTolerance.
 constexpr double kPlaneTolerance = 0.0001;
 // The square and the disk stand for solids this thick along the ray in boolean groups.
 constexpr double kBehindSurface = 1e-07;
-// The plane stands for the half-space down to this depth, and for picking for the square within it.
+// In boolean groups the plane stands for the half-space down to this depth; picking rays meet it
+// only within this distance of the origin along x and z.
 constexpr double kPlaneDepth = -1000000;
 constexpr double kPlanePickExtent = 10;
 // A plane's texture repeats every 10 units.
@@ -513,7 +515,6 @@ void Complete(C3dObject& object, SSpanEntry& c) {
   c.fPoint = object.GetObjectToWorld().TransformPoint(c.fObjPoint);
   c.fNormal = c.fShadingNormal = object.NormalToWorld(c.fObjNormal);
 }
-
 
 // (sin a, y, cos a) for a = 0, 15, ..., 345 degrees.
 void AddRing(C3dBox& box, const C34Matrix& toWorld, double y) {
