@@ -9,12 +9,21 @@
 #include "render/material.h"
 #include "scene/base.h"
 #include "scene/base_spool_table.h"
+#include "scene/camera.h"
+#include "scene/circle.h"
+#include "scene/cone.h"
 #include "scene/cone_light.h"
+#include "scene/cube.h"
 #include "scene/cube_light.h"
+#include "scene/cylinder.h"
 #include "scene/cylinder_light.h"
+#include "scene/plane.h"
+#include "scene/pyramid.h"
 #include "scene/pyramid_light.h"
 #include "scene/sphere.h"
 #include "scene/sphere_light.h"
+#include "scene/square.h"
+#include "scene/torus.h"
 
 namespace {
 
@@ -40,6 +49,15 @@ struct SClassHooks {
 
 constexpr SClassHooks kClasses[] = {
     {&C3dSphere::InitClassMesh, &C3dSphere::FreeClassMesh, &C3dSphere::BuildClassMesh},
+    {&C3dPlane::InitClassMesh, &C3dPlane::FreeClassMesh, &C3dPlane::BuildClassMesh},
+    {&C3dPyramid::InitClassMesh, &C3dPyramid::FreeClassMesh, &C3dPyramid::BuildClassMesh},
+    {&C3dCube::InitClassMesh, &C3dCube::FreeClassMesh, &C3dCube::BuildClassMesh},
+    {&C3dCylinder::InitClassMesh, &C3dCylinder::FreeClassMesh, &C3dCylinder::BuildClassMesh},
+    {&C3dCone::InitClassMesh, &C3dCone::FreeClassMesh, &C3dCone::BuildClassMesh},
+    {&C3dCircle::InitClassMesh, &C3dCircle::FreeClassMesh, &C3dCircle::BuildClassMesh},
+    {&C3dSquare::InitClassMesh, &C3dSquare::FreeClassMesh, &C3dSquare::BuildClassMesh},
+    {&C3dTorus::InitClassMesh, &C3dTorus::FreeClassMesh, &C3dTorus::BuildClassMesh},
+    {&C3dCamera::InitClassMesh, &C3dCamera::FreeClassMesh, &C3dCamera::BuildClassMesh},
     {&C3dSphereLight::InitClassMesh, &C3dSphereLight::FreeClassMesh, &C3dSphereLight::BuildClassMesh},
     {&C3dConeLight::InitClassMesh, &C3dConeLight::FreeClassMesh, &C3dConeLight::BuildClassMesh},
     {&C3dCylinderLight::InitClassMesh, &C3dCylinderLight::FreeClassMesh, &C3dCylinderLight::BuildClassMesh},

@@ -1,5 +1,8 @@
 #include "scene/class_mesh.h"
 
+#include <cmath>
+#include <numbers>
+
 #include "framework/core/appl.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
@@ -66,4 +69,31 @@ void DestroyClassMeshes(C3dClassMesh** meshes, uint32_t count) {
     delete meshes[i];
     meshes[i] = nullptr;
   }
+}
+
+C3dClassMeshBuilder::C3dClassMeshBuilder(C3dClassMesh* mesh) : fMesh(mesh) {
+  if (!mesh) fResult = kErrUnexpectedStatus;
+  else if (!mesh->Clear()) fResult = kErrOutOfMemory;
+}
+
+uint32_t C3dClassMeshBuilder::AddVertex(const vector3<double>& p) {
+  if (!fResult && !fMesh->AddVertex({p.x, p.y, p.z})) fResult = kErrOutOfMemory;
+  return fResult ? 0 : fCount++;
+}
+
+void C3dClassMeshBuilder::AddEdge(uint32_t first, uint32_t second) {
+  if (!fResult && !fMesh->AddEdge(first, second)) fResult = kErrOutOfMemory;
+}
+
+uint32_t C3dClassMeshBuilder::AddRing(uint32_t n, double y) {
+  const uint32_t first = fCount;
+  for (uint32_t i = 0; i < n; ++i) {
+    const double a = i * 2 * std::numbers::pi / n;
+    AddVertex({std::sin(a), y, std::cos(a)});
+  }
+  return first;
+}
+
+void C3dClassMeshBuilder::AddLoop(uint32_t first, uint32_t n) {
+  for (uint32_t i = 0; i < n; ++i) AddEdge(first + i, first + (i + 1) % n);
 }

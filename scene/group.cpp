@@ -429,11 +429,12 @@ bool C3dGroup::Intersect(CRay& ray) {
   return true;
 }
 
-bool C3dGroup::IntersectSpans(CRay& ray, bool farSide) {
+bool C3dGroup::IntersectSpans(CRay& ray, bool) {
   if (!(GetStateFlags() & kBooleanGroup) || !gResolver) return false;
   for (uint32_t i = 0; i < fMembers.GetCount(); ++i) {
     fMembers[i]->GetSpans().Clear();
-    fMembers[i]->IntersectSpans(ray, farSide);
+    // Members always close their solids: a flat one adds its far side.
+    fMembers[i]->IntersectSpans(ray, true);
   }
   gResolver->Reset();
   static constexpr struct {

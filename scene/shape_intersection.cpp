@@ -92,6 +92,7 @@ void SetTexture(SSpanEntry& c, double u, double v, const vector3<double>& tangen
 
 SSpanEntry Crossing(double t, const vector3<double>& point, const vector3<double>& normal) {
   SSpanEntry c;
+  c.fValid = 1;
   c.fT = t;
   c.fObjPoint = point;
   c.fObjNormal = normal;
@@ -192,11 +193,21 @@ struct SPyramidSide {
 constexpr SPyramidSide kSides[4] = {
     {{0, kSideA, -kSideB}, 0}, {{-kSideB, kSideA, 0}, 2}, {{0, kSideA, kSideB}, 0}, {{kSideB, kSideA, 0}, 2}};
 
+// The pyramid of the given size: its apex at (0, size/2, 0), its sides narrowing from the bottom
+// level's square towards it.
+struct SPyramidShape {
+  SShapeBottom bottom;
+  double size = 1;
+  double Apex() const { return 0.5 * size; }
+};
+
 template <typename Collect>
-void VisitPyramidFaces(const CRay& ray, const SShapeBottom& bottom, Collect& collect) {
+void VisitPyramidFaces(const CRay& ray, const SPyramidShape& shape, Collect& collect) {
   const vector3<double>& o = ray.fHit.fObjOrigin;
   const vector3<double>& d = ray.fHit.fObjDirection;
-  const double halfWidth = (0.5 - bottom.level) * 0.5;
+  const SShapeBottom& bottom = shape.bottom;
+  const double apex = shape.Apex();
+  const double halfWidth = (apex - bottom.level) * 0.5;
   if (bottom.closed && std::fabs(d.y) > kFlatFaceTolerance) {
     const double t = (bottom.level - o.y) / d.y;
     const double x = o.x + t * d.x, z = o.z + t * d.z;
@@ -208,32 +219,34 @@ void VisitPyramidFaces(const CRay& ray, const SShapeBottom& bottom, Collect& col
     const vector3<double>& n = kSides[side].normal;
     const double denominator = n.x * d.x + n.y * d.y + n.z * d.z;
     if (!(std::fabs(denominator) > kFlatFaceTolerance)) continue;
-    const double t = (-n.x * o.x + n.y * (0.5 - o.y) - n.z * o.z) / denominator;
+    const double t = (-n.x * o.x + n.y * (apex - o.y) - n.z * o.z) / denominator;
     const vector3<double> p = o + d * t;
     const int lateral = kSides[side].lateral;
     const double across = p[2 - lateral];
-    const double h = (p.y - 0.5) * 0.5;
-    if (bottom.level <= p.y && p.y <= 0.5 && -halfWidth <= across && across <= halfWidth && h <= p[lateral] &&
+    const double h = (p.y - apex) * 0.5;
+    if (bottom.level <= p.y && p.y <= apex && -halfWidth <= across && across <= halfWidth && h <= p[lateral] &&
         p[lateral] <= -h && collect.Offer(side + 1, t, p))
       return;
   }
 }
 
-SSpanEntry PyramidSurface(const CRay& ray, int face, double t, const vector3<double>& p) {
+// Texture coordinates are those of the unit pyramid.
+SSpanEntry PyramidSurface(const CRay& ray, const SPyramidShape& shape, int face, double t, const vector3<double>& p) {
+  const vector3<double> unit = p * (1 / shape.size);
   if (face == 0) {
     SSpanEntry c = Crossing(t, p, {0, 1, 0});
-    if (WantsTexture(ray)) SetTexture(c, p.x + 0.5, p.z + 0.5, {1, 0, 0}, {0, 0, 1});
+    if (WantsTexture(ray)) SetTexture(c, unit.x + 0.5, unit.z + 0.5, {1, 0, 0}, {0, 0, 1});
     return c;
   }
   const SPyramidSide& side = kSides[face - 1];
   SSpanEntry c = Crossing(t, p, side.normal);
   if (!WantsTexture(ray)) return c;
-  const double h = (p.y - 0.5) * 0.5;
+  const double h = (unit.y - 0.5) * 0.5;
   // At the apex the side has no width to measure across.
-  const double u = h == 0 ? 0.5 : p[side.lateral] / (h * -2) + 0.5;
+  const double u = h == 0 ? 0.5 : unit[side.lateral] / (h * -2) + 0.5;
   vector3<double> tangentU;
   At(tangentU, side.lateral) = 1;
-  SetTexture(c, u, p.y + 0.5, tangentU, {0, 1, 0});
+  SetTexture(c, u, unit.y + 0.5, tangentU, {0, 1, 0});
   return c;
 }
 
@@ -339,35 +352,168 @@ SSpanEntry CylinderSurface(const CRay& ray, int surface, double t, const vector3
   return c;
 }
 
+// ---- flat shapes
+
+// The plane still meets a ray exactly this steep; the square and the disk need one steeper than
+// kDiskTolerance.
+constexpr double kPlaneTolerance = 0.0001;
+// The square and the disk stand for solids this thick along the ray in boolean groups.
+constexpr double kBehindSurface = 1e-07;
+// In boolean groups the plane stands for the half-space down to this depth; picking rays meet it
+// only within this distance of the origin along x and z.
+constexpr double kPlaneDepth = -1000000;
+constexpr double kPlanePickExtent = 10;
+// A plane's texture repeats every 10 units.
+constexpr double kPlaneTextureScale = 0.1;
+
+// Where the ray meets y = 0, when it is steep enough for the shape.
+bool FlatCrossingT(const CRay& ray, EFlatShape shape, double& t) {
+  const double dy = ray.fHit.fObjDirection.y;
+  const bool steep = shape == EFlatShape::kPlane ? std::fabs(dy) >= kPlaneTolerance : std::fabs(dy) > kDiskTolerance;
+  if (!steep) return false;
+  t = -ray.fHit.fObjOrigin.y / dy;
+  return true;
+}
+
+bool WithinFlat(EFlatShape shape, const vector3<double>& p, bool pick) {
+  switch (shape) {
+    case EFlatShape::kPlane:
+      // The point lies on the plane by construction; its computed y is not compared.
+      return !pick || (-kPlanePickExtent <= p.x && p.x <= kPlanePickExtent && -kPlanePickExtent <= p.z &&
+                       p.z <= kPlanePickExtent);
+    case EFlatShape::kSquare: return -1 <= p.x && p.x <= 1 && -1 <= p.z && p.z <= 1;
+    case EFlatShape::kDisk: return p.x * p.x + p.z * p.z <= 1.0;
+  }
+  return false;
+}
+
+// u once round the rim from +z, v from 1 at the centre to 0 on the rim; the tangents run along the
+// rim and outward.
+void SetDiskTexture(SSpanEntry& c, const vector3<double>& p) {
+  const double r = FastSqrt(p.x * p.x + p.z * p.z);
+  if (r == 0) {
+    // The centre has no azimuth; the tangents are the zero vectors the rim formulas give there.
+    SetTexture(c, 0, 1, {p.z, 0, -p.x}, {p.x, 0, p.z});
+    return;
+  }
+  double u = std::acos(Clamped(p.z / r)) / (2 * kPi);
+  if (p.x < 0) u = 1 - u;
+  SetTexture(c, u, 1 - r, {p.z / r, 0, -p.x / r}, {p.x / r, 0, p.z / r});
+}
+
+// The normal is +y from either side.
+SSpanEntry FlatSurface(const CRay& ray, EFlatShape shape, double t, const vector3<double>& p) {
+  SSpanEntry c = Crossing(t, p, {0, 1, 0});
+  if (!WantsTexture(ray)) return c;
+  switch (shape) {
+    case EFlatShape::kPlane:
+      SetTexture(c, p.x * kPlaneTextureScale, p.z * kPlaneTextureScale, {1, 0, 0}, {0, 0, 1});
+      break;
+    case EFlatShape::kSquare: SetTexture(c, p.x * 0.5 + 0.5, p.z * 0.5 + 0.5, {1, 0, 0}, {0, 0, 1}); break;
+    case EFlatShape::kDisk: SetDiskTexture(c, p); break;
+  }
+  return c;
+}
+
+// ---- torus
+
+// The ray's start for the quartic: where it enters the cylinder around the torus 10% wider than
+// its box, cut by the box's top and bottom planes. Far rays so keep the quartic's terms small.
+bool TorusStart(const CRay& ray, const C3dBox& box, double& t0) {
+  const vector3<double>& o = ray.fHit.fObjOrigin;
+  const vector3<double>& d = ray.fHit.fObjDirection;
+  const double radius = box.fMax.x * 0.1 + box.fMax.x;
+  const double radius2 = radius * radius;
+  if (std::fabs(d.y) >= kNoQuadratic) {
+    const double top = (box.fMax.y - o.y) / d.y;
+    const double bottom = (box.fMin.y - o.y) / d.y;
+    auto inside = [&](double t) {
+      const vector3<double> p = PointAt(ray, t);
+      return p.x * p.x + p.z * p.z < radius2;
+    };
+    const bool topInside = inside(top), bottomInside = inside(bottom);
+    if (top < bottom ? topInside : bottomInside) {
+      t0 = std::min(top, bottom);
+      return true;
+    }
+  }
+  double roots[2];
+  if (!SolveQuadratic(d.x * d.x + d.z * d.z, 2 * (d.x * o.x + d.z * o.z), o.x * o.x + o.z * o.z - radius2, roots))
+    return false;
+  const double y0 = o.y + d.y * roots[0], y1 = o.y + d.y * roots[1];
+  if ((y0 < box.fMin.y && y1 < box.fMin.y) || (y0 > box.fMax.y && y1 > box.fMax.y)) return false;
+  t0 = roots[0];
+  return true;
+}
+
+// (|P|² + R² − r²)² = 4R²(x² + z²) in t; none when the ray misses a slab of the box it runs parallel
+// to or the bounding cylinder. A tube without thickness is never met.
+int TorusRoots(const CRay& ray, const STorus& torus, double roots[4]) {
+  if (!(torus.minor > 0)) return 0;
+  const vector3<double>& o = ray.fHit.fObjOrigin;
+  const vector3<double>& d = ray.fHit.fObjDirection;
+  const C3dBox box = torus.LocalBox();
+  for (int axis = 0; axis < 3; ++axis) {
+    if (std::fabs(d[axis]) < kNoQuadratic && (o[axis] < box.fMin[axis] || o[axis] > box.fMax[axis])) return 0;
+  }
+  double t0 = 0;
+  if (!TorusStart(ray, box, t0)) return 0;
+  const vector3<double> e = PointAt(ray, t0);
+  const double r2 = torus.minor * torus.minor, major2 = torus.major * torus.major;
+  const double g = Dot(d, d), h = Dot(d, e), k = Dot(e, e) + major2 - r2;
+  const double fourR2 = 4 * major2;
+  const double c[5] = {k * k - fourR2 * (e.x * e.x + e.z * e.z),
+                       2 * (2 * h * k - fourR2 * (d.x * e.x + d.z * e.z)),
+                       2 * (g * k + 2 * h * h) - fourR2 * (d.x * d.x + d.z * d.z), 4 * g * h, g * g};
+  const int count = SolveQuartic(c, roots);
+  for (int i = 0; i < count; ++i) roots[i] += t0;
+  return count;
+}
+
+// The normal is left at its length on the surface, 2/r; u runs round the y axis, v round the tube.
+SSpanEntry TorusSurface(const CRay& ray, const STorus& torus, double t) {
+  const vector3<double> p = PointAt(ray, t);
+  const double r = torus.minor, r2 = r * r;
+  const double rho = FastSqrt(p.x * p.x + p.z * p.z);
+  // On the axis (only where R ≤ r) the radial term divides by zero; the normal is the axis.
+  vector3<double> normal{0, p.y < 0 ? -1.0 : 1.0, 0};
+  if (rho != 0) {
+    const double k = 2 * (rho - torus.major) / (rho * r2);
+    normal = {k * p.x, 2 * p.y / r2, k * p.z};
+  }
+  SSpanEntry c = Crossing(t, p, normal);
+  if (!WantsTexture(ray)) return c;
+  double angle = p.x >= 0 ? kPi / 2 : 0;
+  if (p.z != 0) angle = std::atan(-p.x / p.z) + (p.z < 0 ? kPi : 0);
+  const double fromRing = rho - torus.major;
+  double w = p.y > 0 ? 1.0 : 1.5;
+  if (fromRing != 0) w = std::atan((r - p.y) / fromRing) / kPi + 1.0;
+  SetTexture(c, angle / (2 * kPi), 1.0 - w, {-p.z, fromRing, 0}, {p.y / r, fromRing / r, 0});
+  return c;
+}
+
 // The nearest-hit and all-crossings forms of one shape's search.
-template <typename Accept, typename Visit, typename Surface>
-bool Nearest(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit, Visit visit, Surface surface) {
+template <typename Accept, typename Shape, typename Visit, typename Surface>
+bool Nearest(const CRay& ray, const Shape& shape, SSpanEntry& hit, Visit visit, Surface surface) {
   SNearest<Accept> nearest(ray);
-  visit(ray, bottom, nearest);
+  visit(ray, shape, nearest);
   if (!nearest.Found()) return false;
   hit = surface(ray, nearest.surface, nearest.t, nearest.point);
   return true;
 }
 
-template <typename Visit, typename Surface>
-int All(const CRay& ray, const SShapeBottom& bottom, SSpanEntry crossings[2], Visit visit, Surface surface) {
+template <typename Shape, typename Visit, typename Surface>
+int All(const CRay& ray, const Shape& shape, SSpanEntry crossings[2], Visit visit, Surface surface) {
   SAll all;
-  visit(ray, bottom, all);
+  visit(ray, shape, all);
   return Collected(all, crossings, [&](int s, double t, const vector3<double>& p) { return surface(ray, s, t, p); });
 }
 
 void Complete(C3dObject& object, SSpanEntry& c) {
   c.fObject = &object;
-  c.fValid = 1;
   c.fObjShadingNormal = c.fObjNormal;
   c.fPoint = object.GetObjectToWorld().TransformPoint(c.fObjPoint);
   c.fNormal = c.fShadingNormal = object.NormalToWorld(c.fObjNormal);
-}
-
-C3dBox SampledBox(const C34Matrix& toWorld, const vector3<double>* points, int count) {
-  C3dBox box = C3dBox::Empty();
-  for (int i = 0; i < count; ++i) box.Extend(toWorld.TransformPoint(points[i]));
-  return box;
 }
 
 // (sin a, y, cos a) for a = 0, 15, ..., 345 degrees.
@@ -411,8 +557,12 @@ bool NearestBoxCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry&
   return Nearest<SFlatAcceptance>(ray, bottom, hit, VisitBoxFaces<SNearest<SFlatAcceptance>>, BoxSurface);
 }
 
-bool NearestPyramidCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit) {
-  return Nearest<SFlatAcceptance>(ray, bottom, hit, VisitPyramidFaces<SNearest<SFlatAcceptance>>, PyramidSurface);
+bool NearestPyramidCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit, double size) {
+  const SPyramidShape shape{bottom, size};
+  return Nearest<SFlatAcceptance>(ray, shape, hit, VisitPyramidFaces<SNearest<SFlatAcceptance>>,
+                                  [&shape](const CRay& r, int face, double t, const vector3<double>& p) {
+                                    return PyramidSurface(r, shape, face, t, p);
+                                  });
 }
 
 bool NearestConeCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit) {
@@ -437,7 +587,11 @@ int BoxCrossings(const CRay& ray, const SShapeBottom& bottom, SSpanEntry crossin
 }
 
 int PyramidCrossings(const CRay& ray, const SShapeBottom& bottom, SSpanEntry crossings[2]) {
-  return All(ray, bottom, crossings, VisitPyramidFaces<SAll>, PyramidSurface);
+  const SPyramidShape shape{bottom, 1};
+  return All(ray, shape, crossings, VisitPyramidFaces<SAll>,
+             [&shape](const CRay& r, int face, double t, const vector3<double>& p) {
+               return PyramidSurface(r, shape, face, t, p);
+             });
 }
 
 int ConeCrossings(const CRay& ray, const SShapeBottom& bottom, SSpanEntry crossings[2]) {
@@ -457,12 +611,23 @@ bool IntersectShape(C3dObject& object, CRay& ray, Nearest nearest) {
   return RecordNearest(object, ray, nearest(ray, hit), hit);
 }
 
-template <typename Crossings>
-bool ShapeSpans(C3dObject& object, CRay& ray, int least, Crossings crossings) {
+// The torus makes the most crossings.
+constexpr int kMostCrossings = 4;
+
+// Spans of one call: the crossings found put into the span table by append(crossings, count), or by
+// AppendCrossings when at least `least` were found.
+template <typename Crossings, typename Append>
+bool CollectSpans(C3dObject& object, CRay& ray, Crossings crossings, Append append) {
   if (object.GetStateFlags() & C3dObject::kExcluded) return false;
   RayToObjectSpace(object, ray);
-  SSpanEntry found[2];
-  return AppendCrossings(object, found, crossings(ray, found), least);
+  SSpanEntry found[kMostCrossings];
+  return append(found, crossings(ray, found));
+}
+
+template <typename Crossings>
+bool ShapeSpans(C3dObject& object, CRay& ray, int least, Crossings crossings) {
+  return CollectSpans(object, ray, crossings,
+                      [&](SSpanEntry* found, int count) { return AppendCrossings(object, found, count, least); });
 }
 
 }  // namespace
@@ -529,8 +694,27 @@ bool AppendCrossings(C3dObject& object, SSpanEntry* crossings, int count, int le
                                            : spans.Append(crossings[1]);
 }
 
+bool AppendSorted(C3dObject& object, SSpanEntry* crossings, int count) {
+  if (count == 0) return false;
+  CDynTable<SSpanEntry>& spans = object.GetSpans();
+  for (int i = 0; i < count; ++i) {
+    Complete(object, crossings[i]);
+    if (!spans.Append(crossings[i])) return false;
+  }
+  SSpanEntry* first = spans.GetRecords();
+  std::stable_sort(first, first + spans.GetCount(),
+                   [](const SSpanEntry& a, const SSpanEntry& b) { return a.fT < b.fT; });
+  return true;
+}
+
 vector3<double> UnitSpherePoint(double polar, double azimuth) {
   return {std::sin(azimuth) * std::sin(polar), std::cos(polar), std::cos(azimuth) * std::sin(polar)};
+}
+
+C3dBox SampledWorldBox(const C34Matrix& toWorld, const vector3<double>* points, int count) {
+  C3dBox box = C3dBox::Empty();
+  for (int i = 0; i < count; ++i) box.Extend(toWorld.TransformPoint(points[i]));
+  return box;
 }
 
 C3dBox SphereWorldBox(const C34Matrix& toWorld) {
@@ -545,7 +729,7 @@ C3dBox SphereWorldBox(const C34Matrix& toWorld) {
 C3dBox PyramidWorldBox(const C34Matrix& toWorld) {
   const vector3<double> points[] = {
       {-0.5, -0.5, 0.5}, {0.5, -0.5, 0.5}, {0.5, -0.5, -0.5}, {-0.5, -0.5, -0.5}, {0, 0.5, 0}};
-  return SampledBox(toWorld, points, 5);
+  return SampledWorldBox(toWorld, points, 5);
 }
 
 C3dBox ConeWorldBox(const C34Matrix& toWorld) {
@@ -559,5 +743,99 @@ C3dBox CylinderWorldBox(const C34Matrix& toWorld) {
   C3dBox box = C3dBox::Empty();
   AddRing(box, toWorld, 1);
   AddRing(box, toWorld, -1);
+  return box;
+}
+
+bool NearestFlatCrossing(const CRay& ray, EFlatShape shape, SSpanEntry& hit) {
+  double t = 0;
+  if (!FlatCrossingT(ray, shape, t) || !SFlatAcceptance{ray}(t)) return false;
+  vector3<double> p = PointAt(ray, t);
+  if (!WithinFlat(shape, p, ray.fFilterRay == 1)) return false;
+  p.y = 0;
+  hit = FlatSurface(ray, shape, t, p);
+  return true;
+}
+
+int FlatCrossings(const CRay& ray, EFlatShape shape, bool farSide, SSpanEntry crossings[2]) {
+  double t = 0;
+  if (!FlatCrossingT(ray, shape, t)) return 0;
+  vector3<double> p = PointAt(ray, t);
+  if (!WithinFlat(shape, p, false)) return 0;
+  p.y = 0;
+  crossings[0] = FlatSurface(ray, shape, t, p);
+  if (!farSide) return 1;
+  const bool plane = shape == EFlatShape::kPlane;
+  const vector3<double>& o = ray.fHit.fObjOrigin;
+  const vector3<double>& d = ray.fHit.fObjDirection;
+  const double far = plane ? (kPlaneDepth - o.y) / d.y : t + kBehindSurface;
+  vector3<double> q = PointAt(ray, far);
+  if (plane) q.y = kPlaneDepth;
+  crossings[1] = FlatSurface(ray, shape, far, q);
+  crossings[1].fValid = 0;
+  return 2;
+}
+
+bool IntersectFlat(C3dObject& object, CRay& ray, EFlatShape shape) {
+  return IntersectShape(object, ray,
+                        [&](const CRay& r, SSpanEntry& hit) { return NearestFlatCrossing(r, shape, hit); });
+}
+
+bool FlatSpans(C3dObject& object, CRay& ray, EFlatShape shape, bool farSide) {
+  return ShapeSpans(object, ray, 1,
+                    [&](const CRay& r, SSpanEntry* c) { return FlatCrossings(r, shape, farSide, c); });
+}
+
+C3dBox STorus::LocalBox() const {
+  const double outer = major + minor;
+  return {{-outer, -minor, -outer}, {outer, minor, outer}};
+}
+
+bool NearestTorusCrossing(const CRay& ray, const STorus& torus, SSpanEntry& hit) {
+  double roots[4];
+  const int count = TorusRoots(ray, torus, roots);
+  SRoundAcceptance accept{ray};
+  for (int i = 0; i < count; ++i) {
+    if (accept(roots[i])) accept.best = roots[i];
+  }
+  if (!(accept.best < kInfinity)) return false;
+  hit = TorusSurface(ray, torus, accept.best);
+  return true;
+}
+
+int TorusCrossings(const CRay& ray, const STorus& torus, SSpanEntry crossings[4]) {
+  double roots[4];
+  const int count = TorusRoots(ray, torus, roots);
+  if (count < 2) return 0;
+  for (int i = 0; i < count; ++i) crossings[i] = TorusSurface(ray, torus, roots[i]);
+  return count;
+}
+
+bool IntersectTorus(C3dObject& object, CRay& ray, const STorus& torus) {
+  return IntersectShape(object, ray,
+                        [&](const CRay& r, SSpanEntry& hit) { return NearestTorusCrossing(r, torus, hit); });
+}
+
+bool TorusSpans(C3dObject& object, CRay& ray, const STorus& torus) {
+  return CollectSpans(
+      object, ray, [&](const CRay& r, SSpanEntry* c) { return TorusCrossings(r, torus, c); },
+      [&](SSpanEntry* found, int count) { return AppendSorted(object, found, count); });
+}
+
+C3dBox TorusWorldBox(const C34Matrix& toWorld, const STorus& torus) {
+  C3dBox box = C3dBox::Empty();
+  for (int j = 0; j < kBoxSamples; ++j) {
+    const double b = j * 2 * kPi / kBoxSamples;
+    for (int i = 0; i < kBoxSamples; ++i) {
+      const double a = i * 2 * kPi / kBoxSamples;
+      const double ring = torus.major + torus.minor * std::sin(a);
+      box.Extend(toWorld.TransformPoint({ring * std::cos(b), torus.minor * std::cos(a), ring * std::sin(b)}));
+    }
+  }
+  return box;
+}
+
+C3dBox DiskWorldBox(const C34Matrix& toWorld) {
+  C3dBox box = C3dBox::Empty();
+  AddRing(box, toWorld, 0);
   return box;
 }

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "scene/cube.h"
+#include "scene/plane.h"
 #include "scene_fixture.h"
 #include "tests/framework/core/pools_fixture.h"
 
@@ -146,6 +148,27 @@ TEST_F(BooleanGroup, ARenderingRayHitsTheCarvedSurface) {
   ASSERT_EQ(C3dGroup::RelinkGroups(table), 0);
   ExpectRayCase(*positive, {"without the negative member", {0, 0, 10}, {0, 0, -1}, 0, true, 8});
   ExpectRayCase(*positive, {"beside the group", {0, 5, 10}, {0, 0, -1}, 0, false, 0});
+}
+
+TEST_F(BooleanGroup, AFlatMemberClosesItsSolid) {
+  // A cube from −1 to 1 less the half-space below the plane y = 0.
+  C3dCube* cube = MakeShape<C3dCube>(table);
+  Place(cube, {2, 2, 2}, {});
+  cube->SetStateFlags(C3dObject::kPositive);
+  C3dPlane* plane = MakeShape<C3dPlane>(table);
+  plane->SetStateFlags(C3dObject::kNegative);
+  C3dGroup* group = NewGroup({cube, plane});
+  ASSERT_EQ(C3dGroup::RelinkGroups(table), 0);
+  ASSERT_TRUE(group->GetStateFlags() & C3dObject::kBooleanGroup);
+  CRenderStats stats;
+  CRay up = MakeRay(stats, {0, -5, 0}, {0, 1, 0});
+  ASSERT_TRUE(cube->Intersect(up));
+  EXPECT_EQ(up.fHitT, 5);
+  EXPECT_EQ(up.fHitPart, plane);
+  CRay down = MakeRay(stats, {0, 5, 0}, {0, -1, 0});
+  ASSERT_TRUE(plane->Intersect(down));
+  EXPECT_EQ(down.fHitT, 4);
+  EXPECT_EQ(down.fHitPart, cube);
 }
 
 TEST_F(BooleanGroup, NestedBooleanGroupsResolveAtTheOutermost) {

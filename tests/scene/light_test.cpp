@@ -9,7 +9,7 @@
 #include "light_fixture.h"
 #include "render/view.h"
 #include "scene/class_mesh.h"
-#include "stored_record_fixture.h"
+#include "document_record_fixture.h"
 
 namespace {
 
@@ -279,7 +279,7 @@ TEST_F(Lights, ADuplicateCarriesTheLightsSettings) {
 
 // ---- stored records
 
-TEST_F(StoredRecord, LightRecordsHaveTheirClassesSizesAndNames) {
+TEST_F(DocumentRecord, LightRecordsHaveTheirClassesSizesAndNames) {
   struct SCase {
     C3dLight* light;
     uint32_t classTag;
@@ -303,8 +303,8 @@ TEST_F(StoredRecord, LightRecordsHaveTheirClassesSizesAndNames) {
   }
 }
 
-TEST_F(StoredRecord, ASpotlightIsStoredBigEndianExceptItsMaterialWords) {
-  auto* spot = MakeShape<C3dConeLight>(table, stored.get());
+TEST_F(DocumentRecord, ASpotlightIsStoredBigEndianExceptItsMaterialWords) {
+  auto* spot = MakeShape<C3dConeLight>(table);
   ASSERT_NE(spot, nullptr);
   spot->SetColour({0.25f, 0.5f, 0.75f});
   spot->SetIntensity(5.0);
@@ -315,7 +315,7 @@ TEST_F(StoredRecord, ASpotlightIsStoredBigEndianExceptItsMaterialWords) {
     CHolder holder(spot, true, false);
     std::memcpy(spot->GetData() + 776, words, 8);
   }
-  const Bytes bytes = Write(spot);
+  const Bytes bytes = Save(spot);
   ASSERT_EQ(bytes.size(), 792u);
   EXPECT_EQ(std::bit_cast<float>(BigWordAt(bytes, 748)), 0.25f);
   EXPECT_EQ(std::bit_cast<float>(BigWordAt(bytes, 752)), 0.5f);
@@ -327,7 +327,7 @@ TEST_F(StoredRecord, ASpotlightIsStoredBigEndianExceptItsMaterialWords) {
   EXPECT_EQ(WordAt(bytes, 780), words[1]);
 
   C3dBaseSys fresh(ObjectsEnv());
-  auto* copy = ReadBack<C3dConeLight>(spot, &fresh);
+  auto* copy = Load<C3dConeLight>(spot->GetKey(), &fresh);
   ASSERT_TRUE(copy->Lock()) << copy->GetError();
   EXPECT_EQ(WordAt(Bytes(copy->GetData(), copy->GetData() + 792), 776), words[0]);
   copy->Unlock(false, false);
@@ -338,14 +338,14 @@ TEST_F(StoredRecord, ASpotlightIsStoredBigEndianExceptItsMaterialWords) {
   delete copy;
 }
 
-TEST_F(StoredRecord, SquareBeamsStoreTwoFloatExponents) {
-  auto* parallel = MakeShape<C3dCubeLight>(table, stored.get());
+TEST_F(DocumentRecord, SquareBeamsStoreTwoFloatExponents) {
+  auto* parallel = MakeShape<C3dCubeLight>(table);
   parallel->SetExponents(0.5f, 2.0f);
-  const Bytes bytes = Write(parallel);
+  const Bytes bytes = Save(parallel);
   EXPECT_EQ(std::bit_cast<float>(BigWordAt(bytes, 784)), 0.5f);
   EXPECT_EQ(std::bit_cast<float>(BigWordAt(bytes, 788)), 2.0f);
   C3dBaseSys fresh(ObjectsEnv());
-  auto* copy = ReadBack<C3dCubeLight>(parallel, &fresh);
+  auto* copy = Load<C3dCubeLight>(parallel->GetKey(), &fresh);
   ASSERT_TRUE(copy->Lock());
   copy->Unlock(false, false);
   EXPECT_EQ(copy->GetExponentX(), 0.5f);

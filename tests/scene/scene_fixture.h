@@ -6,9 +6,9 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
-#include "framework/core/cm_file.h"
 #include "framework/core/four_cc.h"
 #include "framework/core/holder.h"
 #include "framework/core/mem_pool.h"
@@ -45,19 +45,22 @@ class CTestSolid : public C3dObject {
   bool closedSolid = true;
 };
 
-// A swap environment that reports itself a resource environment: records written through it are
-// stored big-endian and read back with the byte swap, as in a document.
-class CStoredKindEnv : public CSpoolEnv {
- public:
-  CStoredKindEnv() : CSpoolEnv(nullptr, GetObjectPool(), SRange{32, 32}, 0, false, nullptr, 0) {}
-  uint32_t GetKind() const override { return kResourceKind; }
-};
-
 inline void ExpectNear(const vector3<double>& a, const vector3<double>& b, double tolerance = 1e-9,
                        const char* what = "") {
   EXPECT_NEAR(a.x, b.x, tolerance) << what;
   EXPECT_NEAR(a.y, b.y, tolerance) << what;
   EXPECT_NEAR(a.z, b.z, tolerance) << what;
+}
+
+// A shape's material, and the stored material part that its copies share.
+inline C3dMaterial* MaterialOf(const C3dObject* object) {
+  return LookupHandleAs<C3dMaterial>(object->GetMaterial(), C3dMaterial::kFamily);
+}
+
+inline std::vector<uint8_t> MaterialPart(C3dMaterial* material) {
+  CHolder holder(material, false, false);
+  const uint8_t* part = material->GetData() + C3dMaterial::kPartOffset;
+  return {part, part + C3dMaterial::kPartSize};
 }
 
 inline constexpr float kFarAway = std::numeric_limits<float>::infinity();
@@ -130,7 +133,8 @@ class SceneTest : public SpoolAppTest {
   C3dBaseSys* table = nullptr;
 };
 
-// One rendering ray and what it must meet: the sphere tests and the boolean tests share this form.
+// One ray (a rendering ray unless filter is set) and what it must meet. The object-space normal and
+// u, v are checked when given; t and the counters always.
 struct SRayCase {
   const char* name;
   vector3<double> origin;
@@ -138,15 +142,61 @@ struct SRayCase {
   float tMin;
   bool hit;
   double t;
+  std::optional<vector3<double>> normal = {};
+  double u = std::numeric_limits<double>::quiet_NaN();
+  double v = std::numeric_limits<double>::quiet_NaN();
+  float tMax = kFarAway;
+  uint8_t filter = 0;
 };
 
 inline void ExpectRayCase(C3dObject& object, const SRayCase& c) {
   CRenderStats stats;
-  CRay ray = MakeRay(stats, c.origin, c.direction, 0, c.tMin);
+  CRay ray = MakeRay(stats, c.origin, c.direction, c.filter, c.tMin);
+  ray.fTMax = c.tMax;
   EXPECT_EQ(object.Intersect(ray), c.hit) << c.name;
   EXPECT_EQ(stats.fHits, c.hit ? 1u : 0u) << c.name;
   EXPECT_EQ(stats.fMisses, c.hit ? 0u : 1u) << c.name;
-  if (c.hit) {
-    EXPECT_NEAR(ray.fHitT, c.t, 1e-6) << c.name;
+  if (!c.hit) return;
+  EXPECT_NEAR(ray.fHitT, c.t, 1e-6) << c.name;
+  if (c.normal) ExpectNear(ray.fHit.fObjNormal, *c.normal, 1e-6, c.name);
+  if (!std::isnan(c.u)) {
+    EXPECT_NEAR(ray.fHit.fU, c.u, 1e-6) << c.name;
   }
+  if (!std::isnan(c.v)) {
+    EXPECT_NEAR(ray.fHit.fV, c.v, 1e-6) << c.name;
+  }
+}
+
+template <size_t N>
+void ExpectRayCases(C3dObject& object, const SRayCase (&cases)[N]) {
+  for (const SRayCase& c : cases) ExpectRayCase(object, c);
+}
+
+// The placement of the placed-ray checks: scaled, sheared, rotated and moved.
+inline void PlaceAskew(C3dObject* object) {
+  C3dTransform& placement = object->GetPlacement();
+  placement.fScale = {2, 0.5, 1.5};
+  placement.fShear = {0.3, -0.2, 0.1};
+  placement.fRotation = {0.4, -0.7, 0.25};
+  placement.SetPosition({1, -2, 3});
+}
+
+// A ray from outside at the world image of an object-space point: its hit lies at the same t on the
+// world ray and on the object-space ray, and the world normal is the object normal taken through the
+// transposed world-to-object matrix, normalised.
+inline void ExpectPlacedHit(C3dObject& object, const vector3<double>& aim, uint8_t filter = 0, const char* what = "") {
+  const vector3<double> target = object.GetObjectToWorld().TransformPoint(aim);
+  const vector3<double> origin = target + vector3<double>{3, 4, -12};
+  CRenderStats stats;
+  CRay ray = MakeRay(stats, origin, target - origin, filter);
+  ASSERT_TRUE(object.Intersect(ray)) << what;
+  const double t = ray.fHitT;
+  ExpectNear(ray.fHit.fPoint, origin + ray.fDirection * t, 1e-9, what);
+  ExpectNear(ray.fHit.fObjPoint, ray.fHit.fObjOrigin + ray.fHit.fObjDirection * t, 1e-9, what);
+  ExpectNear(object.GetObjectToWorld().TransformPoint(ray.fHit.fObjPoint), ray.fHit.fPoint, 1e-9, what);
+  const C34Matrix& toObject = object.GetWorldToObject();
+  const vector3<double>& n = ray.fHit.fObjNormal;
+  const vector3<double> w{Dot(n, toObject.Row(0)), Dot(n, toObject.Row(1)), Dot(n, toObject.Row(2))};
+  ExpectNear(ray.fHit.fNormal, w * (1 / std::sqrt(Dot(w, w))), 1e-6, what);
+  ExpectNear(ray.fHit.fShadingNormal, ray.fHit.fNormal, 0, what);
 }

@@ -132,6 +132,47 @@ TEST(ShapeCores, TheCylinderTestsItsDisksBeforeItsMantle) {
   EXPECT_EQ(hit.fT, 11);
 }
 
+TEST(ShapeCores, FlatShapesNeedTheirSteepness) {
+  struct SCase {
+    const char* name;
+    EFlatShape shape;
+    double dy;
+    bool hit;
+  } cases[] = {
+      {"the plane keeps 1e-4", EFlatShape::kPlane, -1e-4, true},
+      {"the plane refuses below it", EFlatShape::kPlane, -0.99999e-4, false},
+      {"the square refuses 1e-5", EFlatShape::kSquare, -1e-5, false},
+      {"the square keeps above it", EFlatShape::kSquare, -1.00001e-5, true},
+      {"the disk refuses 1e-5", EFlatShape::kDisk, 1e-5, false},
+      {"the disk keeps above it", EFlatShape::kDisk, 1.00001e-5, true},
+  };
+  for (const SCase& c : cases) {
+    // From just off the plane to its middle.
+    const CRay ray = ObjectRay({-0.1, -c.dy * 0.5, 0}, {0.1 / 0.5, c.dy, 0});
+    SSpanEntry hit;
+    ASSERT_EQ(NearestFlatCrossing(ray, c.shape, hit), c.hit) << c.name;
+    if (!c.hit) continue;
+    EXPECT_NEAR(hit.fT, 0.5, 1e-9) << c.name;
+    EXPECT_EQ(hit.fObjPoint.y, 0) << c.name;
+    EXPECT_EQ(hit.fValid, 1) << c.name;
+  }
+}
+
+TEST(ShapeCores, TheCamerasPickBodyIsThePyramidAtTwiceItsSize) {
+  const SShapeBottom bottom{-1, true};
+  for (const vector3<double>& direction : {vector3<double>{0, -1, 0}, {-1, 0, 0.2}, {0.3, 1, 0}, {0.1, 0.2, 1}}) {
+    const vector3<double> origin = direction * -5 + vector3<double>{0.05, 0.1, -0.02};
+    SSpanEntry unit, doubled;
+    ASSERT_TRUE(NearestPyramidCrossing(ObjectRay(origin * 0.5, direction), kPyramidBottom, unit));
+    ASSERT_TRUE(NearestPyramidCrossing(ObjectRay(origin, direction), bottom, doubled, 2));
+    EXPECT_EQ(doubled.fT, 2 * unit.fT);
+    EXPECT_EQ(doubled.fObjNormal, unit.fObjNormal);
+    EXPECT_EQ(doubled.fObjPoint, unit.fObjPoint * 2);
+    EXPECT_EQ(doubled.fU, unit.fU);
+    EXPECT_EQ(doubled.fV, unit.fV);
+  }
+}
+
 // ---- spans
 
 using ShapeSpanTable = SceneTest;

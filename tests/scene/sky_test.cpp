@@ -10,7 +10,7 @@
 #include "light_fixture.h"
 #include "render/texture.h"
 #include "render/texture/texture_compile.h"
-#include "stored_record_fixture.h"
+#include "document_record_fixture.h"
 
 namespace {
 
@@ -96,8 +96,8 @@ TEST_F(Sky, ANewSkyHasTheDefaults) {
   EXPECT_EQ(sky->GetCloudTexture(0), nullptr);
 }
 
-TEST_F(StoredRecord, ASkyIsStoredBigEndianExceptItsCloudTextureWords) {
-  auto* sky = MakeObject<C3dSky>(table, stored.get());
+TEST_F(DocumentRecord, ASkyIsStoredBigEndianExceptItsCloudTextureWords) {
+  auto* sky = MakeObject<C3dSky>(table);
   ASSERT_NE(sky, nullptr);
   SSkySettings& s = sky->GetSettings();
   s.cloudOffsetX = 1.25;
@@ -108,7 +108,7 @@ TEST_F(StoredRecord, ASkyIsStoredBigEndianExceptItsCloudTextureWords) {
   s.zenith = {0.1f, 0.2f, 0.3f};
   auto* texture = MakeObject<C3dTexture>(table);
   sky->SetCloudTexture(texture, 1);
-  const Bytes bytes = Write(sky);
+  const Bytes bytes = Save(sky);
   ASSERT_EQ(bytes.size(), 376u);
   EXPECT_EQ(Bytes(bytes.begin() + 136, bytes.begin() + 140), (Bytes{0, 0, 2, 0x83}));
   EXPECT_EQ(Bytes(bytes.begin() + 140, bytes.begin() + 148), (Bytes{0x40, 0x24, 0, 0, 0, 0, 0, 0}));
@@ -125,7 +125,7 @@ TEST_F(StoredRecord, ASkyIsStoredBigEndianExceptItsCloudTextureWords) {
   EXPECT_EQ(WordAt(bytes, 372), texture->GetId());
 
   C3dBaseSys fresh(ObjectsEnv());
-  auto* copy = ReadBack<C3dSky>(sky, &fresh);
+  auto* copy = Load<C3dSky>(sky->GetKey(), &fresh);
   ASSERT_TRUE(copy->Lock()) << copy->GetError();
   copy->Unlock(false, false);
   const SSkySettings& r = copy->GetSettings();

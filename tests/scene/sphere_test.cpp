@@ -125,16 +125,6 @@ class CProbeSphere : public C3dSphere {
   bool lockedForDefaults = false;
 };
 
-C3dMaterial* MaterialOf(const C3dObject* object) {
-  return LookupHandleAs<C3dMaterial>(object->GetMaterial(), C3dMaterial::kFamily);
-}
-
-std::vector<uint8_t> MaterialPart(C3dMaterial* material) {
-  CHolder holder(material, false, false);
-  const uint8_t* part = material->GetData() + C3dMaterial::kPartOffset;
-  return {part, part + C3dMaterial::kPartSize};
-}
-
 class SphereFactory : public SceneTest {
  protected:
   // A material whose stored part is a recognisable pattern.

@@ -5,7 +5,7 @@
 #include <bit>
 
 #include "light_fixture.h"
-#include "stored_record_fixture.h"
+#include "document_record_fixture.h"
 
 namespace {
 
@@ -72,12 +72,12 @@ TEST_F(SunLight, CopyFromTakesTheWholeSun) {
   ExpectNear(target->GetTransformVector3(), {1, 2, 3});
 }
 
-TEST_F(StoredRecord, ASunStoresItsColoursAndDirectionBigEndian) {
-  auto* sun = MakeObject<C3dSunLight>(table, stored.get());
+TEST_F(DocumentRecord, ASunStoresItsColoursAndDirectionBigEndian) {
+  auto* sun = MakeObject<C3dSunLight>(table);
   ASSERT_NE(sun, nullptr);
   sun->SetSunColour({0.5f, 0.25f, 0.125f});
   sun->SetDirection({0.6, 0, -0.8});
-  const Bytes bytes = Write(sun);
+  const Bytes bytes = Save(sun);
   ASSERT_EQ(bytes.size(), 832u);
   EXPECT_EQ(std::bit_cast<float>(BigWordAt(bytes, 748)), 1.0f);  // the light's colour
   EXPECT_EQ(BigDoubleAt(bytes, 760), 1.0);                       // and intensity
@@ -86,7 +86,7 @@ TEST_F(StoredRecord, ASunStoresItsColoursAndDirectionBigEndian) {
   EXPECT_EQ(BigDoubleAt(bytes, 808), 0.6);
   EXPECT_EQ(BigDoubleAt(bytes, 824), -0.8);
   C3dBaseSys fresh(ObjectsEnv());
-  auto* copy = ReadBack<C3dSunLight>(sun, &fresh);
+  auto* copy = Load<C3dSunLight>(sun->GetKey(), &fresh);
   ASSERT_TRUE(copy->Lock());
   copy->Unlock(false, false);
   EXPECT_EQ(copy->GetSunColour(), (vector3<float>{0.5f, 0.25f, 0.125f}));
