@@ -210,12 +210,17 @@ struct SEdgePoint {
   double u, v;
 };
 
+// Texel coordinates far off the grid are held to 2^20, where the 16.16 steps of a span cannot
+// overflow 64 bits.
+constexpr double kFarthestTexel = double(1 << 20);
+
 SEdgePoint PointAt(const STerrainVertex& a, const STerrainVertex& b, double y) {
   const double ya = a.y / 65536.0, yb = b.y / 65536.0;
   const double t = (y - ya) / (yb - ya);
   const double x = a.x + t * (double(b.x) - a.x);
-  const double u = a.u + t * (b.u - a.u), v = a.v + t * (b.v - a.v);
-  return {int64_t(std::clamp(x, -1e15, 1e15)), u * gState.gridWidth, v * gState.gridHeight};
+  const double u = (a.u + t * (b.u - a.u)) * gState.gridWidth, v = (a.v + t * (b.v - a.v)) * gState.gridHeight;
+  return {int64_t(x), std::clamp(u, -kFarthestTexel, kFarthestTexel),
+          std::clamp(v, -kFarthestTexel, kFarthestTexel)};
 }
 
 // The left and right ends of the polygon at row y; false when no edge crosses it.
@@ -303,6 +308,9 @@ void TerrainPreview::SetHeightField(const uint16_t* heights, int32_t rowLength, 
 
 bool TerrainPreview::DrawPolygon(const STerrainVertex* vertices, int32_t count, int32_t mode) {
   if (!vertices || count < 3 || mode < kRelief || mode > kOverlay || !IsReady(mode)) return false;
+  for (int32_t i = 0; i < count; ++i) {
+    if (!std::isfinite(vertices[i].u) || !std::isfinite(vertices[i].v)) return false;
+  }
   std::fill(std::begin(gState.horizon), std::end(gState.horizon), kNothingDrawn);
   std::fill(std::begin(gState.elevation), std::end(gState.elevation), 0);
   gState.bottomLimit = int32_t(std::min<int64_t>(gState.height + ((gState.scale * 255) >> kRiseShift), INT32_MAX));

@@ -36,7 +36,8 @@ class TerrainPreview {
                              int32_t scale, int32_t cutLevel, int32_t minimumShade, const uint32_t* gradient);
   // Mode 0 relief, 1 relief with cast shadows, 2 darkening of what lies under the field (the
   // editor's drop shadow); scale 0 draws the field flat in modes 0 and 1. False, with nothing
-  // drawn, for fewer than 3 vertices, another mode, or a target, field or gradient not set.
+  // drawn, for fewer than 3 vertices, texture coordinates that are not numbers, another mode, or a
+  // target, field or gradient not set.
   static bool DrawPolygon(const STerrainVertex* vertices, int32_t count, int32_t mode);
 
   // The state of a program that has not drawn yet.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -96,9 +97,27 @@ TEST_F(TerrainPreviewTest, WhatCannotBeDrawnAnswersFalseAndDrawsNothing) {
   EXPECT_FALSE(Draw(rect, 3));
   TerrainPreview::SetHeightField(heights.data(), 16, 16, 16, 0, 255, 0, nullptr);
   EXPECT_FALSE(Draw(rect, 0));
+  std::vector<STerrainVertex> odd = rect;
+  odd[2].u = std::nan("");
+  Flat(16, 65535, 0, 255, 0);
+  EXPECT_FALSE(Draw(odd, 0));
   EXPECT_EQ(Changed(), 0u);
   TerrainPreview::Reset();
   EXPECT_FALSE(Draw(rect, 2));
+}
+
+TEST_F(TerrainPreviewTest, APolygonReachingFarPastTheTargetDrawsOnlyOnIt) {
+  const std::vector<STerrainVertex> huge = {{-30000 << 16, 30000 << 16, -5, 9, 1},
+                                            {30000 << 16, 30000 << 16, 40, 9, 1},
+                                            {30000 << 16, -30000 << 16, 40, -7, 1},
+                                            {-30000 << 16, -30000 << 16, -5, -7, 1}};
+  for (int32_t mode : {0, 1, 2}) {
+    for (int32_t scale : {0, kFullScale}) {
+      Target(40, 30);
+      Field(16, [](int32_t x, int32_t y) { return uint16_t(x * 4000 + y * 100); }, scale, 200, 10);
+      EXPECT_TRUE(Draw(huge, mode)) << mode;
+    }
+  }
 }
 
 TEST_F(TerrainPreviewTest, WithoutElevationTheFieldIsDrawnFlatFromTheGradient) {

@@ -8,24 +8,13 @@
 #include "framework/image/image_display.h"
 #include "image_fixture.h"
 #include "platform/alloc.h"
-#include "platform/device_context.h"
-#include "platform/surface.h"
 
 namespace {
 
-constexpr uint32_t kBackground = 0x00ABCDEF;
+constexpr uint32_t kBackground = kSurfaceBackground;
 
-class Image8Test : public ImageTest {
+class Image8Test : public ImageSurfaceTest {
  protected:
-  void SetUp() override {
-    ImageTest::SetUp();
-    surface.Fill(0, 0, surface.Width(), surface.Height(), kBackground);
-    dc = platform::CreateSurfaceDC(&surface);
-  }
-  void TearDown() override {
-    platform::ReleaseDC(dc);
-    ImageTest::TearDown();
-  }
   template <typename F>
   std::unique_ptr<CImage8> Make(uint32_t width, uint32_t height, F index) {
     return MakeImage8(DataEnv(), width, height, index);
@@ -37,15 +26,6 @@ class Image8Test : public ImageTest {
       for (int32_t x = left; x < left + columns; ++x) pixels.push_back(surface.Pixel(x, y));
     return pixels;
   }
-  uint32_t Painted() const {
-    uint32_t n = 0;
-    for (int32_t y = 0; y < surface.Height(); ++y)
-      for (int32_t x = 0; x < surface.Width(); ++x) n += surface.Pixel(x, y) != kBackground;
-    return n;
-  }
-
-  platform::Surface surface{40, 40};
-  platform::DeviceContext* dc = nullptr;
 };
 
 TEST_F(Image8Test, TheTableConvertsAtOnceAndTheDrawnColoursFollowOnlyWhenSynchronised) {

@@ -12,6 +12,8 @@
 #include "framework/image/image.h"
 #include "framework/image/image8.h"
 #include "framework/image/image_record.h"
+#include "platform/device_context.h"
+#include "platform/surface.h"
 #include "tests/framework/core/spool_fixture.h"
 
 template <typename F>
@@ -114,4 +116,30 @@ inline std::vector<uint8_t> Indices(CImage8& image) {
 class ImageTest : public SpoolAppTest {
  protected:
   uint32_t DataBudget() const override { return 16 * 1024 * 1024; }
+};
+
+inline constexpr uint32_t kSurfaceBackground = 0x00ABCDEF;
+
+// A 40 × 40 surface of kSurfaceBackground with a device context over it, for drawing images.
+class ImageSurfaceTest : public ImageTest {
+ protected:
+  void SetUp() override {
+    ImageTest::SetUp();
+    surface.Fill(0, 0, surface.Width(), surface.Height(), kSurfaceBackground);
+    dc = platform::CreateSurfaceDC(&surface);
+  }
+  void TearDown() override {
+    platform::ReleaseDC(dc);
+    ImageTest::TearDown();
+  }
+  // Pixels that are no longer the background.
+  uint32_t Painted() const {
+    uint32_t n = 0;
+    for (int32_t y = 0; y < surface.Height(); ++y)
+      for (int32_t x = 0; x < surface.Width(); ++x) n += surface.Pixel(x, y) != kSurfaceBackground;
+    return n;
+  }
+
+  platform::Surface surface{40, 40};
+  platform::DeviceContext* dc = nullptr;
 };
