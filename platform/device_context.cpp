@@ -15,7 +15,7 @@ struct DeviceContext {
 
 namespace {
 
-constexpr uint32_t kBytesPerPixel = 4;
+enum EDepth : uint16_t { kIndexed = 8, kTrueColour = 32 };
 
 // Where a call draws: the surface, the offset of the context's (0, 0) in it, and the area it may
 // change, in surface coordinates.
@@ -47,9 +47,22 @@ bool Resolve(DeviceContext* dc, STarget* target) {
 }
 
 bool CanDraw(const SBitmapInfoHeader* header, const void* bits, uint32_t usage, uint32_t rop) {
-  return header && bits && header->size >= sizeof(SBitmapInfoHeader) && header->planes == 1 &&
-         header->bitCount == 32 && header->compression == kBiRgb && header->width > 0 && header->height != 0 &&
-         usage == kDibRgbColors && rop == kSrcCopy;
+  if (!header || !bits || header->size < sizeof(SBitmapInfoHeader) || header->planes != 1 ||
+      header->compression != kBiRgb || header->width <= 0 || header->height == 0 || usage != kDibRgbColors ||
+      rop != kSrcCopy)
+    return false;
+  return header->bitCount == kTrueColour || (header->bitCount == kIndexed && header->colorsUsed == 0);
+}
+
+// The surface colour of pixel `column` of a row.
+uint32_t PixelOf(const SBitmapInfoHeader* header, const uint8_t* line, int64_t column) {
+  if (header->bitCount == kIndexed) {
+    const SRgbQuad& c = reinterpret_cast<const SBitmapInfo*>(header)->colors[line[column]];
+    return uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
+  }
+  // Blue, green, red and a byte the surface has no place for.
+  const uint8_t* p = line + column * 4;
+  return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
 }
 
 int32_t Refuse() {
@@ -84,7 +97,7 @@ int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t d
   const int64_t columns = header->width;
   const int64_t rows = std::llabs(int64_t(header->height));
   const bool topDown = header->height < 0;
-  const int64_t rowBytes = columns * kBytesPerPixel;
+  const int64_t rowBytes = (columns * header->bitCount + 31) / 32 * 4;
   // The source rectangle's top row in top-down picture rows.
   const int64_t firstRow = topDown ? ySrc : rows - int64_t(ySrc) - srcHeight;
   const auto* pixels = static_cast<const uint8_t*>(bits);
@@ -99,9 +112,7 @@ int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t d
       const int64_t x = int64_t(target.originX) + xDest + dx;
       const int64_t column = xSrc + dx * srcWidth / destWidth;
       if (x < target.clip.left || x >= target.clip.right || column < 0 || column >= columns) continue;
-      // Blue, green, red and a byte the surface has no place for.
-      const uint8_t* p = line + column * kBytesPerPixel;
-      out[x] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+      out[x] = PixelOf(header, line, column);
     }
   }
   if (target.window) Backend().SurfaceChanged(target.window);

@@ -30,6 +30,21 @@ struct SBitmapInfoHeader {
 };
 static_assert(sizeof(SBitmapInfoHeader) == 40);
 
+// One colour of an 8-bit block's table.
+struct SRgbQuad {
+  uint8_t blue = 0;
+  uint8_t green = 0;
+  uint8_t red = 0;
+  uint8_t reserved = 0;
+};
+
+// The header of an 8-bit block with its 256 colours right behind it.
+struct SBitmapInfo {
+  SBitmapInfoHeader header;
+  SRgbQuad colors[256];
+};
+static_assert(sizeof(SBitmapInfo) == 1064);
+
 enum : uint32_t { kBiRgb = 0 };          // uncompressed
 enum : uint32_t { kDibRgbColors = 0 };   // pixels are colours, not palette indices
 enum : uint32_t { kSrcCopy = 0xCC0020 };  // the source replaces the destination
@@ -39,11 +54,12 @@ DeviceContext* GetDC(WindowHandle window);
 DeviceContext* CreateSurfaceDC(Surface* surface);
 void ReleaseDC(DeviceContext* dc);
 
-// Draws the source rectangle of a 32-bit uncompressed pixel block into the destination rectangle:
-// a plain copy when the sizes agree, nearest-pixel stretching otherwise. The source's y counts from
-// the picture's top for top-down blocks and from its bottom for bottom-up ones; only pixels inside
-// the block are read. Rows of the block are width × 4 bytes. Answers the source rows drawn, or 0 with
-// the invalid-parameter error for what it cannot draw.
+// Draws the source rectangle of an uncompressed pixel block into the destination rectangle: a plain
+// copy when the sizes agree, nearest-pixel stretching otherwise. Blocks are 32-bit, or 8-bit with the
+// header the start of an SBitmapInfo whose 256 colours the pixels index (colours used 0). The
+// source's y counts from the picture's top for top-down blocks and from its bottom for bottom-up
+// ones; only pixels inside the block are read. Each row takes width × bits rounded up to 32 bits.
+// Answers the source rows drawn, or 0 with the invalid-parameter error for what it cannot draw.
 int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight,
                       int32_t xSrc, int32_t ySrc, int32_t srcWidth, int32_t srcHeight, const void* bits,
                       const SBitmapInfoHeader* header, uint32_t usage, uint32_t rop);

@@ -8,6 +8,7 @@
 //   char C             a character message (C one character, or a number)
 //   box N              answer of the next message box (1 OK, 2 cancel, ...)
 //   open PATH          answer of the next file dialog; save PATH likewise; cancel: the user cancels
+//   compression full|cancel  answer of the next choice of a movie's compressor (full when none)
 // Every input query takes at most one due input and moves the virtual clock on by 1 ms.
 #pragma once
 

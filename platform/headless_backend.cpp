@@ -89,16 +89,24 @@ class HeadlessBackend : public WindowBackend {
     return true;
   }
 
+  bool ChooseCompression() override {
+    if (fCompressionAnswers.empty()) return true;
+    const bool chosen = fCompressionAnswers.front();
+    fCompressionAnswers.pop_front();
+    return chosen;
+  }
+
   bool AddScript(const std::string& text, std::string* error) {
     std::deque<SInput> inputs;
     std::deque<int32_t> boxes;
     std::deque<SDialogAnswer> dialogs;
+    std::deque<bool> compressions;
     std::istringstream lines(text);
     std::string line;
     int64_t pendingDelay = 0;
     for (int number = 1; std::getline(lines, line); ++number) {
       std::string reason;
-      if (!ParseLine(line, &inputs, &boxes, &dialogs, &pendingDelay, &reason)) {
+      if (!ParseLine(line, &inputs, &boxes, &dialogs, &compressions, &pendingDelay, &reason)) {
         if (error) *error = "line " + std::to_string(number) + ": " + reason;
         return false;
       }
@@ -107,6 +115,7 @@ class HeadlessBackend : public WindowBackend {
     fInputs.insert(fInputs.end(), inputs.begin(), inputs.end());
     fBoxAnswers.insert(fBoxAnswers.end(), boxes.begin(), boxes.end());
     fDialogAnswers.insert(fDialogAnswers.end(), dialogs.begin(), dialogs.end());
+    fCompressionAnswers.insert(fCompressionAnswers.end(), compressions.begin(), compressions.end());
     return true;
   }
 
@@ -172,7 +181,8 @@ class HeadlessBackend : public WindowBackend {
   }
 
   static bool ParseLine(const std::string& raw, std::deque<SInput>* inputs, std::deque<int32_t>* boxes,
-                        std::deque<SDialogAnswer>* dialogs, int64_t* delay, std::string* reason) {
+                        std::deque<SDialogAnswer>* dialogs, std::deque<bool>* compressions, int64_t* delay,
+                        std::string* reason) {
     const std::string line = raw.substr(0, raw.find('#'));
     std::istringstream words(line);
     std::string verb;
@@ -225,6 +235,11 @@ class HeadlessBackend : public WindowBackend {
       dialogs->push_back({true, {}, 0});
       return true;
     }
+    if (verb == "compression") {
+      if (a != "full" && a != "cancel") return *reason = "compression needs full or cancel", false;
+      compressions->push_back(a == "full");
+      return true;
+    }
     *reason = "unknown event: " + verb;
     return false;
   }
@@ -232,6 +247,7 @@ class HeadlessBackend : public WindowBackend {
   std::deque<SInput> fInputs;
   std::deque<int32_t> fBoxAnswers;
   std::deque<SDialogAnswer> fDialogAnswers;
+  std::deque<bool> fCompressionAnswers;
   int64_t fLastTakenMs = 0;
   SPoint fCursor;
   int32_t fScreenWidth = 1024;

@@ -10,6 +10,7 @@
 #include "framework/core/spool_sys.h"
 #include "framework/image/image_record.h"
 #include "framework/image/pixel_mix.h"
+#include "framework/image/sp_gradient.h"
 
 namespace {
 
@@ -329,6 +330,26 @@ bool CImage::EnsureAlpha() {
     }
   }
   return SetAlpha(255);
+}
+
+bool CImage::ApplyGradientMap(CSpGradient* gradient) {
+  if (IsEmpty(GetClip())) return true;
+  CImVector colors[CSpGradient::kTableColours];
+  if (!gradient->ToColorTable(colors)) return false;
+  return EachPixel(this, [&](uint32_t d) { return (d & kAlphaBits) | (colors[(d >> 8) & 0xFF].value & kColourBits); });
+}
+
+bool CImage::TintWithColor(uint32_t color) {
+  CAppl* app = GetApplication();
+  if (!app || !app->GetDataEnv()) return false;
+  STableLayout layout;
+  SSpoolTableSpec spec;
+  MakeGradientSpec(layout, spec, app->GetDataEnv());
+  CSpGradient* gradient = new CSpGradient(layout, spec);
+  if (!gradient) return false;
+  const bool done = gradient->IsValid() && gradient->FillFromColor(color) && ApplyGradientMap(gradient);
+  delete gradient;
+  return done;
 }
 
 CImage* NewDataImage(uint32_t width, uint32_t height, int32_t* error) {

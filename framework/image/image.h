@@ -12,6 +12,8 @@
 #include "framework/core/sg_navigator.h"
 #include "framework/core/spool_grid.h"
 
+class CSpGradient;
+
 namespace platform {
 struct DeviceContext;
 }
@@ -88,6 +90,12 @@ class CImage : public CSpoolGridT<CImVector> {
   bool FromDib(const void* dib, uint32_t length, bool makeOpaque);
   // Makes the image opaque when a sample of its pixels shows no alpha at all.
   bool EnsureAlpha();
+  // Colour := entry g of the gradient's 256-colour table, g being the pixel's green byte; the top
+  // byte is kept. False also when the gradient cannot be locked.
+  bool ApplyGradientMap(CSpGradient* gradient);
+  // ApplyGradientMap with a gradient from black through the colour to white, made for the call in
+  // the application's spool environment; false when it cannot be made.
+  bool TintWithColor(uint32_t color);
 
   // Resamples the source's clip area into this image's: mode 0 takes the nearest pixels, mode 1
   // averages boxes when shrinking by 2 or more each way and filters bilinearly otherwise. Equal sizes

@@ -5,6 +5,7 @@
 #include "framework/core/spool_grid.h"
 #include "framework/core/system_info.h"
 #include "framework/image/image.h"
+#include "framework/image/image8.h"
 
 namespace {
 
@@ -22,11 +23,6 @@ bool DrawsThroughDrawDib() {
 
 int32_t Clamped(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-// The rectangle moved by (dx, dy); far origins saturate instead of wrapping.
-SRect Moved(const SRect& r, int64_t dx, int64_t dy) {
-  return SRect{Clamped(r.top + dy), Clamped(r.left + dx), Clamped(r.bottom + dy), Clamped(r.right + dx)};
-}
-
 // The part of `whole` that corresponds to `part` of `of`, stretched as `whole` stretches `of`.
 SRect Corresponding(const SRect& part, const SRect& of, const SRect& whole) {
   const int64_t sw = int64_t(of.right) - of.left, sh = int64_t(of.bottom) - of.top;
@@ -38,6 +34,10 @@ SRect Corresponding(const SRect& part, const SRect& of, const SRect& whole) {
 }
 
 }  // namespace
+
+SRect MovedRect(const SRect& r, int64_t dx, int64_t dy) {
+  return SRect{Clamped(r.top + dy), Clamped(r.left + dx), Clamped(r.bottom + dy), Clamped(r.right + dx)};
+}
 
 void SetTestEightBitDisplay(bool eightBit) { gTestEightBit = eightBit; }
 
@@ -108,6 +108,48 @@ void BlitImage(CImage* image, CImPlatformData* data, platform::DeviceContext* dc
   platform::GdiFlush();
 }
 
+CIm8PlatformData::CIm8PlatformData(CImage8* image, bool changed, bool release, HolderFailureCallback failure)
+    : fHolder(image, changed, release, failure), fInfo(image->GetBitmapInfo()), fImage(image) {
+  if (!fInfo || !fHolder.IsDataUsable()) return;
+  // A row of an 8-bit block takes a multiple of 4 bytes: grids with other strides are drawn a row at a
+  // time (BlitImage8).
+  fInfo->header = platform::SBitmapInfoHeader{};
+  fInfo->header.width = int32_t(image->GetStride());
+  fInfo->header.height = -int32_t(image->GetHeight());
+  fInfo->header.bitCount = 8;
+  fValid = true;
+}
+
+CIm8PlatformData::~CIm8PlatformData() {
+  fValid = false;
+  fHolder.Release();
+}
+
+void BlitImage8(CImage8* image, CIm8PlatformData* data, platform::DeviceContext* dc, const SRect& source,
+                const SRect& destination) {
+  const SRect cut = IntersectRect(source, image->GetBounds());
+  if (IsEmpty(cut)) return;
+  const int32_t x = Clamped(int64_t(destination.left) - source.left + cut.left);
+  const int32_t y = Clamped(int64_t(destination.top) - source.top + cut.top);
+  const int32_t columns = cut.right - cut.left, rows = cut.bottom - cut.top;
+  platform::SBitmapInfoHeader& header = data->GetBitmapInfo()->header;
+  const uint32_t stride = image->GetStride();
+  if (stride % 4 == 0) {
+    platform::StretchDIBits(dc, x, y, columns, rows, cut.left, cut.top, columns, rows, image->GetData(), &header,
+                            platform::kDibRgbColors, platform::kSrcCopy);
+  } else {
+    const int32_t savedHeight = header.height;
+    header.height = -1;
+    for (int32_t r = 0; r < rows; ++r) {
+      const uint8_t* row = image->GetData() + uint64_t(cut.top + r) * stride;
+      platform::StretchDIBits(dc, x, Clamped(int64_t(y) + r), columns, 1, cut.left, 0, columns, 1, row, &header,
+                              platform::kDibRgbColors, platform::kSrcCopy);
+    }
+    header.height = savedHeight;
+  }
+  platform::GdiFlush();
+}
+
 bool CImage::Draw(platform::DeviceContext* dc, const SRect& source, const SRect& destination) {
   CImPlatformData data(this, false, false);
   if (!data.IsValid()) return false;
@@ -117,12 +159,12 @@ bool CImage::Draw(platform::DeviceContext* dc, const SRect& source, const SRect&
 
 bool CImage::DrawTo(platform::DeviceContext* dc) {
   const SRect& clip = GetClip();
-  return Draw(dc, clip, Moved(clip, GetOriginH(), GetOriginV()));
+  return Draw(dc, clip, MovedRect(clip, GetOriginH(), GetOriginV()));
 }
 
 bool CImage::DrawAt(platform::DeviceContext* dc, int32_t x, int32_t y) {
   const SRect& clip = GetClip();
-  return Draw(dc, clip, Moved(SRect{0, 0, clip.bottom - clip.top, clip.right - clip.left}, x, y));
+  return Draw(dc, clip, MovedRect(SRect{0, 0, clip.bottom - clip.top, clip.right - clip.left}, x, y));
 }
 
 bool CImage::DrawRect(platform::DeviceContext* dc, const SRect& rect) { return Draw(dc, rect, rect); }

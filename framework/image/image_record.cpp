@@ -12,11 +12,13 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "framework/image/image.h"
+#include "framework/image/image8.h"
 
 namespace {
 
 constexpr uint32_t kRecordTag = FourCC("imge");
 constexpr uint32_t kKind32 = FourCC("iv32");
+constexpr uint32_t kKind8 = FourCC("iv08");
 constexpr uint32_t kPackedTag = FourCC("arle");
 constexpr uint32_t kCellSize = 4;
 constexpr uint32_t kHeaderWords = 12;
@@ -28,8 +30,8 @@ constexpr uint32_t kShortestRun = 3;
 
 enum EHeaderWord : uint32_t { kTag, kKind, kCell, kWidth, kRowBytes, kHeight, kOriginH, kOriginV, kTop, kLeft, kBottom, kRight };
 
-bool Fail(CImage& image, int32_t error) {
-  image.SetError(NonZeroError(error));
+bool Fail(CSpoolMem& object, int32_t error) {
+  object.SetError(NonZeroError(error));
   return false;
 }
 
@@ -45,41 +47,65 @@ bool IsUnpadded(const CImage& image) { return uint64_t(image.GetStride()) == uin
 
 uint64_t PlaneBytes(const CImage& image) { return uint64_t(image.GetWidth()) * image.GetHeight(); }
 
-bool ReadHeader32(CImage& image, const CMemBlock& block) {
+// The header's words, checked against the kind and cell size of the record being read: 2 for another
+// tag or kind, 16 for another cell size, a width of 0 or rows shorter than the width.
+int32_t ReadImageHeader(const CMemBlock& block, uint32_t kind, uint32_t cellSize, uint32_t (&words)[kHeaderWords]) {
   CByteReader in(block.GetData(), block.GetSize());
-  uint32_t words[kHeaderWords];
   for (uint32_t& word : words) {
-    if (!in.ReadBE32(&word)) return Fail(image, kErrInvalidFormat);
+    if (!in.ReadBE32(&word)) return kErrInvalidFormat;
   }
-  if (words[kTag] != kRecordTag || words[kKind] != kKind32) return Fail(image, kErrInvalidFormat);
+  if (words[kTag] != kRecordTag || words[kKind] != kind) return kErrInvalidFormat;
   const uint32_t width = words[kWidth];
   const uint32_t rowBytes = words[kRowBytes];
-  if (words[kCell] != kCellSize || width == 0 || (rowBytes && rowBytes < uint64_t(width) * kCellSize))
-    return Fail(image, kErrInvalidParameter);
+  if (words[kCell] != cellSize || width == 0 || (rowBytes && rowBytes < uint64_t(width) * cellSize))
+    return kErrInvalidParameter;
+  return kNoErr;
+}
+
+// "imge", the kind, the grid's sizes, then the origin and rectangle given, then zeros.
+bool WriteImageHeader(CSpoolGrid& grid, CMemBlock& block, uint32_t kind, int32_t originH, int32_t originV,
+                      const SRect& rect) {
+  if (block.GetSize() < kImageHeaderBytes) return Fail(grid, kErrBufferSize);
+  const uint32_t words[kHeaderWords] = {kRecordTag,
+                                        kind,
+                                        grid.GetCellSize(),
+                                        grid.GetWidth(),
+                                        grid.GetStride(),
+                                        grid.GetHeight(),
+                                        uint32_t(originH),
+                                        uint32_t(originV),
+                                        uint32_t(rect.top),
+                                        uint32_t(rect.left),
+                                        uint32_t(rect.bottom),
+                                        uint32_t(rect.right)};
+  uint8_t* out = block.GetData();
+  std::memset(out, 0, kImageHeaderBytes);
+  for (uint32_t i = 0; i < kHeaderWords; ++i) StoreBE32(out + 4 * i, words[i]);
+  return true;
+}
+
+bool ReadHeader32(CImage& image, const CMemBlock& block) {
+  uint32_t words[kHeaderWords];
+  if (const int32_t err = ReadImageHeader(block, kKind32, kCellSize, words)) return Fail(image, err);
   // The stored clip rectangle does not survive: allocation makes the clip the whole grid.
-  if (!image.Allocate(width, words[kHeight], rowBytes, false, true)) return Fail(image, image.GetError());
+  if (!image.Allocate(words[kWidth], words[kHeight], words[kRowBytes], false, true))
+    return Fail(image, image.GetError());
   image.SetOrigin(int32_t(words[kOriginH]), int32_t(words[kOriginV]));
   return true;
 }
 
 bool WriteHeader32(CImage& image, CMemBlock& block) {
-  if (block.GetSize() < kImageHeaderBytes) return Fail(image, kErrBufferSize);
-  const SRect& clip = image.GetClip();
-  const uint32_t words[kHeaderWords] = {kRecordTag,
-                                        kKind32,
-                                        image.GetCellSize(),
-                                        image.GetWidth(),
-                                        image.GetStride(),
-                                        image.GetHeight(),
-                                        uint32_t(image.GetOriginH()),
-                                        uint32_t(image.GetOriginV()),
-                                        uint32_t(clip.top),
-                                        uint32_t(clip.left),
-                                        uint32_t(clip.bottom),
-                                        uint32_t(clip.right)};
-  uint8_t* out = block.GetData();
-  std::memset(out, 0, kImageHeaderBytes);
-  for (uint32_t i = 0; i < kHeaderWords; ++i) StoreBE32(out + 4 * i, words[i]);
+  return WriteImageHeader(image, block, kKind32, image.GetOriginH(), image.GetOriginV(), image.GetClip());
+}
+
+// The grid's clip becomes the whole grid; the stored origin and area are the 8-bit image's own.
+bool ReadHeader8(CImage8& image, const CMemBlock& block) {
+  uint32_t words[kHeaderWords];
+  if (const int32_t err = ReadImageHeader(block, kKind8, sizeof(CImVector8), words)) return Fail(image, err);
+  if (!image.Allocate(words[kWidth], words[kHeight], words[kRowBytes], false, true))
+    return Fail(image, image.GetError());
+  image.SetAreaOrigin(int32_t(words[kOriginH]), int32_t(words[kOriginV]));
+  image.SetArea(SRect{int32_t(words[kTop]), int32_t(words[kLeft]), int32_t(words[kBottom]), int32_t(words[kRight])});
   return true;
 }
 
@@ -161,6 +187,24 @@ uint32_t ImageRecordTypeHandler(CSpoolMem* object, uint32_t message, void* argum
     case kSpoolAfterWrite: return 0;
     case kSpoolApplyHeader: return ReadHeader32(*image, *static_cast<CMemBlock*>(argument));
     case kSpoolFillHeader: return WriteHeader32(*image, *static_cast<CMemBlock*>(argument));
+    case kSpoolHeaderSize: *static_cast<uint32_t*>(argument) = kImageHeaderBytes; return 1;
+    default: return SpoolDefaultTypeHandler(object, message, argument);
+  }
+}
+
+// 8-bit bodies are the grid's bytes as they lie, in every environment: never packed, never swapped.
+uint32_t Image8RecordTypeHandler(CSpoolMem* object, uint32_t message, void* argument) {
+  auto* image = static_cast<CImage8*>(object);
+  switch (message) {
+    case kSpoolReadData: return image->IsBacked() ? ReadDataEntry(image) : Fail(*image, kErrUnexpectedStatus);
+    case kSpoolWriteData: return image->IsBacked() ? WriteDataEntry(image) : Fail(*image, kErrUnexpectedStatus);
+    case kSpoolAfterRead:
+    case kSpoolBeforeWrite:
+    case kSpoolAfterWrite: return 0;
+    case kSpoolApplyHeader: return ReadHeader8(*image, *static_cast<CMemBlock*>(argument));
+    case kSpoolFillHeader:
+      return WriteImageHeader(*image, *static_cast<CMemBlock*>(argument), kKind8, image->GetAreaOriginX(),
+                              image->GetAreaOriginY(), image->GetArea());
     case kSpoolHeaderSize: *static_cast<uint32_t*>(argument) = kImageHeaderBytes; return 1;
     default: return SpoolDefaultTypeHandler(object, message, argument);
   }

@@ -3,7 +3,8 @@
 // byte-swapped to big-endian or, usually shorter, run-length packed behind the tag "arle".
 //
 // Header: "imge", "iv32" (or "iv08" for 8-bit images), cell size, width, row bytes, height,
-// origin x, origin y, clip top, left, bottom, right, then 32 zero bytes.
+// origin x, origin y, clip top, left, bottom, right, then 32 zero bytes. An 8-bit record holds the
+// image's own origin and area instead of the grid's, and its body is always the raw bytes.
 //
 // Packed body: "arle", 60 zero bytes, then four planes of width × height bytes each (top byte, red,
 // green, blue; rows top to bottom), each a series of packets that never spans two planes: a header
@@ -20,8 +21,10 @@ class CSpoolMem;
 inline constexpr uint32_t kImageHeaderBytes = 80;
 inline constexpr uint32_t kPackedPrefixBytes = 64;
 
-// The record-type handler of 32-bit images; refusals leave their code in the image's error field.
+// The record-type handlers of 32-bit and 8-bit images; refusals leave their code in the image's
+// error field.
 uint32_t ImageRecordTypeHandler(CSpoolMem* object, uint32_t message, void* argument);
+uint32_t Image8RecordTypeHandler(CSpoolMem* object, uint32_t message, void* argument);
 
 // Room a packed body may need, prefix not included; 0 when the image is too large to pack.
 uint32_t PackedCapacity(const CImage& image);

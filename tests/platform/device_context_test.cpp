@@ -99,6 +99,33 @@ TEST_F(DeviceContextTest, StretchesToTheNearestPixelAndReadsOnlyInsideTheBlock) 
   EXPECT_EQ(surface.Pixel(39, 1), Expected(1, 2));
 }
 
+TEST_F(DeviceContextTest, EightBitBlocksIndexTheirColourTableWithRowsPaddedTo32Bits) {
+  // 5 pixels a row take 8 bytes; pixel (x, y) from the top holds index 10·y + x.
+  SBitmapInfo info;
+  info.header.width = 5;
+  info.header.bitCount = 8;
+  for (uint32_t i = 0; i < 256; ++i) info.colors[i] = {uint8_t(i), uint8_t(255 - i), 0x40, 0x99};
+  for (bool topDown : {true, false}) {
+    info.header.height = topDown ? -2 : 2;
+    std::vector<uint8_t> bits(16, 0xEE);
+    for (int32_t y = 0; y < 2; ++y)
+      for (int32_t x = 0; x < 5; ++x) bits[size_t(topDown ? y : 1 - y) * 8 + size_t(x)] = uint8_t(10 * y + x);
+    surface.Fill(0, 0, 40, 30, 0);
+    EXPECT_EQ(StretchDIBits(dc, 1, 1, 5, 2, 0, 0, 5, 2, bits.data(), &info.header, kDibRgbColors, kSrcCopy), 2);
+    for (int32_t y = 0; y < 2; ++y) {
+      for (int32_t x = 0; x < 5; ++x) {
+        const uint32_t i = uint32_t(10 * y + x);
+        EXPECT_EQ(surface.Pixel(1 + x, 1 + y), 0x400000u | (255 - i) << 8 | i) << topDown << x << y;
+      }
+    }
+    EXPECT_EQ(surface.Pixel(6, 1), 0u);
+  }
+  // Only the whole table of 256 colours is understood.
+  info.header.colorsUsed = 16;
+  const uint8_t bits[8] = {};
+  EXPECT_EQ(StretchDIBits(dc, 0, 0, 1, 1, 0, 0, 1, 1, bits, &info.header, kDibRgbColors, kSrcCopy), 0);
+}
+
 TEST_F(DeviceContextTest, RefusesWhatItCannotDraw) {
   SBlock block = MakeBlock(2, 2, true);
   block.header.bitCount = 24;

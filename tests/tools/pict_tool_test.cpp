@@ -12,6 +12,8 @@ class PictToolTest : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return tmp.Path() + "/" + name; }
   std::string Quoted(const std::string& name) const { return "'" + Path(name) + "'"; }
+  // ImageMagick's output name for a BMP with the 40-byte header.
+  std::string QuotedBmp3(const std::string& name) const { return "'BMP3:" + Path(name) + "'"; }
   SRun Pict(const std::string& in, const std::string& out) const {
     return RunCommand(std::string(QUARN2_PICT_PATH) + " " + Quoted(in) + " " + Quoted(out) + " 2>&1");
   }
@@ -50,9 +52,42 @@ TEST_F(PictToolTest, FailuresNameTheErrorAndLeaveNoOutput) {
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(Exists("out.bmp"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.Path()), {}), 1);
-  run = RunCommand(std::string(QUARN2_PICT_PATH) + " only-one 2>&1");
-  EXPECT_EQ(run.out, "usage: quarn2-pict IN OUT.bmp\n");
-  EXPECT_EQ(run.status, 2);
+  const char* usage = "usage: quarn2-pict IN OUT.bmp | quarn2-pict IN... OUT.avi\n";
+  for (const char* arguments : {" only-one", " a.bmp b.bmp c.bmp"}) {
+    run = RunCommand(std::string(QUARN2_PICT_PATH) + arguments + " 2>&1");
+    EXPECT_EQ(run.out, usage) << arguments;
+    EXPECT_EQ(run.status, 2) << arguments;
+  }
+}
+
+TEST_F(PictToolTest, PicturesBecomeTheFramesOfAMovie) {
+  for (const char* colour : {"red", "lime", "blue"}) {
+    ASSERT_EQ(RunCommand(std::string("convert -size 6x4 xc:") + colour + " -fill white -draw 'point 1,0' " +
+                         QuotedBmp3(std::string(colour) + ".bmp"))
+                  .status,
+              0);
+  }
+  SRun run = RunCommand(std::string(QUARN2_PICT_PATH) + " " + Quoted("red.bmp") + " " + Quoted("lime.bmp") + " " +
+                        Quoted("blue.bmp") + " " + Quoted("out.AVI") + " 2>&1");
+  ASSERT_EQ(run.status, 0) << run.out;
+  run = RunCommand("ffprobe -v error -count_frames -show_entries stream=width,height,r_frame_rate,nb_read_frames "
+                   "-of csv=p=0 " + Quoted("out.AVI"));
+  EXPECT_EQ(run.out, "6,4,15/1,3\n");
+  // Frame 2 is the lime picture, the right way up.
+  ASSERT_EQ(RunCommand("ffmpeg -v error -i " + Quoted("out.AVI") + " -vf 'select=eq(n\\,1)' -frames:v 1 -y " +
+                       Quoted("f.ppm")).status,
+            0);
+  EXPECT_EQ(RunCommand("compare -metric AE " + Quoted("lime.bmp") + " " + Quoted("f.ppm") + " null: 2>&1").out, "0");
+
+  // A picture of another size: the text of code 16, and the old movie stays.
+  ASSERT_EQ(RunCommand("convert -size 5x4 xc:red " + QuotedBmp3("small.bmp")).status, 0);
+  run = RunCommand(std::string(QUARN2_PICT_PATH) + " " + Quoted("red.bmp") + " " + Quoted("small.bmp") + " " +
+                   Quoted("out.AVI") + " 2>&1");
+  EXPECT_EQ(run.out, "An unexpected error has occurred (invalid parameter).\n");
+  EXPECT_EQ(run.status, 1);
+  run = RunCommand("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 " + Quoted("out.AVI"));
+  EXPECT_EQ(run.out, "3\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.Path()), {}), 6);
 }
 
 }  // namespace

@@ -11,22 +11,19 @@
 
 namespace {
 
-constexpr uint32_t kBackground = 0x00ABCDEF;
+constexpr uint32_t kBackground = kSurfaceBackground;
 
-class ImageDisplayTest : public ImageTest {
+class ImageDisplayTest : public ImageSurfaceTest {
  protected:
   void SetUp() override {
-    ImageTest::SetUp();
-    surface.Fill(0, 0, surface.Width(), surface.Height(), kBackground);
-    dc = platform::CreateSurfaceDC(&surface);
+    ImageSurfaceTest::SetUp();
     // Pixel (x, y) is 0x80 in the top byte and (y, x) in red and blue.
     image = MakeImage(4, 3, [](uint32_t x, uint32_t y) { return Color(x, y) | 0x80000000u; });
   }
   void TearDown() override {
     SetTestEightBitDisplay(false);
     image.reset();
-    platform::ReleaseDC(dc);
-    ImageTest::TearDown();
+    ImageSurfaceTest::TearDown();
   }
   static uint32_t Color(uint32_t x, uint32_t y) { return (y + 1) << 16 | 0x100 | (x + 1); }
   // Whether the image's pixels (x0.., y0..) of the given size lie on the surface at (left, top).
@@ -36,15 +33,7 @@ class ImageDisplayTest : public ImageTest {
         if (surface.Pixel(left + int32_t(x), top + int32_t(y)) != Color(x0 + x, y0 + y)) return false;
     return true;
   }
-  uint32_t Painted() const {
-    uint32_t n = 0;
-    for (int32_t y = 0; y < surface.Height(); ++y)
-      for (int32_t x = 0; x < surface.Width(); ++x) n += surface.Pixel(x, y) != kBackground;
-    return n;
-  }
 
-  platform::Surface surface{40, 40};
-  platform::DeviceContext* dc = nullptr;
   std::unique_ptr<CImage> image;
 };
 

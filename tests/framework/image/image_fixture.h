@@ -10,7 +10,10 @@
 
 #include "framework/core/resource_env.h"
 #include "framework/image/image.h"
+#include "framework/image/image8.h"
 #include "framework/image/image_record.h"
+#include "platform/device_context.h"
+#include "platform/surface.h"
 #include "tests/framework/core/spool_fixture.h"
 
 template <typename F>
@@ -82,7 +85,61 @@ inline std::vector<uint32_t> Pixels(CImage& image) {
 
 inline uint32_t PixelAt(CImage& image, uint32_t x, uint32_t y) { return Pixels(image)[size_t(y) * image.GetWidth() + x]; }
 
+// An 8-bit image of the application's data environment whose index at (x, y) is index(x, y).
+template <typename F>
+std::unique_ptr<CImage8> MakeImage8(CSpoolSys* env, uint32_t width, uint32_t height, F index) {
+  SImage8Layout layout;
+  MakeImage8GridSpec(layout, env, width, height);
+  SSpoolTableSpec spec;
+  spec.SetDefaults(false, nullptr, &Image8RecordTypeHandler);
+  auto image = std::make_unique<CImage8>(layout, spec);
+  EXPECT_TRUE(image->IsValid()) << image->GetError();
+  const SRect whole = image->GetBounds();
+  CIm8Navigator nav(image.get(), &whole, true, false);
+  EXPECT_TRUE(nav.IsUsable());
+  for (uint32_t y = 0; nav.IsUsable() && y < nav.GetRows(); ++y)
+    for (uint32_t x = 0; x < nav.GetColumns(); ++x) nav.Cells(y)[x].value = uint8_t(index(x, y));
+  return image;
+}
+
+// The whole grid's indices, row by row.
+inline std::vector<uint8_t> Indices(CImage8& image) {
+  std::vector<uint8_t> indices;
+  const SRect whole = image.GetBounds();
+  CIm8Navigator nav(&image, &whole, false, false);
+  EXPECT_TRUE(nav.IsUsable());
+  for (uint32_t y = 0; nav.IsUsable() && y < nav.GetRows(); ++y)
+    for (uint32_t x = 0; x < nav.GetColumns(); ++x) indices.push_back(nav.Cells(y)[x].value);
+  return indices;
+}
+
 class ImageTest : public SpoolAppTest {
  protected:
   uint32_t DataBudget() const override { return 16 * 1024 * 1024; }
+};
+
+inline constexpr uint32_t kSurfaceBackground = 0x00ABCDEF;
+
+// A 40 × 40 surface of kSurfaceBackground with a device context over it, for drawing images.
+class ImageSurfaceTest : public ImageTest {
+ protected:
+  void SetUp() override {
+    ImageTest::SetUp();
+    surface.Fill(0, 0, surface.Width(), surface.Height(), kSurfaceBackground);
+    dc = platform::CreateSurfaceDC(&surface);
+  }
+  void TearDown() override {
+    platform::ReleaseDC(dc);
+    ImageTest::TearDown();
+  }
+  // Pixels that are no longer the background.
+  uint32_t Painted() const {
+    uint32_t n = 0;
+    for (int32_t y = 0; y < surface.Height(); ++y)
+      for (int32_t x = 0; x < surface.Width(); ++x) n += surface.Pixel(x, y) != kSurfaceBackground;
+    return n;
+  }
+
+  platform::Surface surface{40, 40};
+  platform::DeviceContext* dc = nullptr;
 };

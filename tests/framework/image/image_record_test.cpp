@@ -42,18 +42,18 @@ class ImageRecordTest : public ResourceTest {
   static SSpoolKey ImageKey(uint32_t number) { return Key(kImageType, number); }
 
   // The stored data and header entries of a resource.
-  ByteList Entry(uint32_t number, bool header) {
+  ByteList Entry(uint32_t number, bool header, const char* type = kImageType) {
     CResEntry entry{};
-    EXPECT_TRUE(env->GetResourceInfo(ImageKey(number), &entry));
+    EXPECT_TRUE(env->GetResourceInfo(Key(type, number), &entry));
     const uint32_t index = header ? entry.second : entry.first;
     CCmFile* file = env->GetCmFile();
     CMemBlock block(file->GetEntryField(index), GetDefaultPool());
     EXPECT_EQ(file->ReadEntryToData(index, block), kNoErr);
     return ByteList(block.GetData(), block.GetData() + block.GetSize());
   }
-  void Rewrite(uint32_t number, bool header, const ByteList& bytes) {
+  void Rewrite(uint32_t number, bool header, const ByteList& bytes, const char* type = kImageType) {
     CResEntry entry{};
-    ASSERT_TRUE(env->GetResourceInfo(ImageKey(number), &entry));
+    ASSERT_TRUE(env->GetResourceInfo(Key(type, number), &entry));
     const uint32_t index = header ? entry.second : entry.first;
     CCmFile* file = env->GetCmFile();
     CMemBlock block(uint32_t(bytes.size()), GetDefaultPool());
@@ -79,6 +79,18 @@ class ImageRecordTest : public ResourceTest {
     if (!subscribed) return NonZeroError(image->GetError());
     CHolder holder(image.get(), false, false);
     return holder.IsLocked() ? kNoErr : NonZeroError(image->GetError());
+  }
+
+  // The stored 8-bit image, subscribed anew; its subscription's result in *subscribed.
+  std::unique_ptr<CImage8> Reload8(uint32_t number, bool* subscribed) {
+    SImage8Layout layout;
+    MakeImage8GridSpec(layout, env.get(), 0, 0);
+    auto image = std::make_unique<CImage8>(layout);
+    SSpoolTableSpec spec;
+    const SSpoolKey key = Key(kImage8Type, number);
+    spec.SetDefaults(true, &key, &Image8RecordTypeHandler);
+    *subscribed = image->Subscribe(spec);
+    return image;
   }
 
   std::unique_ptr<CResourceEnv> env;
@@ -279,6 +291,91 @@ TEST_F(ImageRecordTest, BodiesItCannotReadAreRefusedWithInvalidFormat) {
     Rewrite(5, false, c.body);
     EXPECT_EQ(ReadError(5), c.error) << c.name;
   }
+}
+
+TEST_F(ImageRecordTest, An8BitImageIsStoredWithItsOwnOriginAndAreaAndARawBody) {
+  {
+    ASSERT_TRUE(env->PutResource(Key(kImage8Type, 1)));
+    SImage8Layout layout;
+    MakeImage8GridSpec(layout, env.get(), 5, 3);
+    CImage8 image(layout);
+    SSpoolKey key = Key(kImage8Type, 1);
+    key.isNew = 1;
+    SSpoolTableSpec spec;
+    spec.SetDefaults(true, &key, &Image8RecordTypeHandler);
+    ASSERT_TRUE(image.Subscribe(spec)) << image.GetError();
+    image.SetAreaOrigin(2, 1);
+    ASSERT_TRUE(image.SetClip(SRect{0, 0, 1, 1}));
+    {
+      CIm8Navigator nav(&image, nullptr, true, false);
+      ASSERT_TRUE(nav.IsUsable());
+      for (uint32_t y = 0; y < 3; ++y)
+        for (uint32_t x = 0; x < 5; ++x) nav.Cells(y)[x].value = uint8_t(0xF0 + 5 * y + x);
+    }
+    ASSERT_TRUE(image.Unsubscribe()) << image.GetError();
+  }
+  ByteList header = BE({FourCC("imge"), FourCC("iv08"), 1, 5, 5, 3, 2, 1, 0, 0, 3, 5});
+  header.resize(80, 0);
+  EXPECT_EQ(Entry(1, true, kImage8Type), header);
+  ByteList body;
+  for (uint8_t i = 0; i < 15; ++i) body.push_back(uint8_t(0xF0 + i));
+  EXPECT_EQ(Entry(1, false, kImage8Type), body);
+
+  bool subscribed = false;
+  auto image = Reload8(1, &subscribed);
+  ASSERT_TRUE(subscribed) << image->GetError();
+  EXPECT_EQ(Indices(*image), body);
+  EXPECT_EQ(image->GetAreaOriginX(), 2);
+  EXPECT_EQ(image->GetAreaOriginY(), 1);
+  EXPECT_EQ(image->GetArea(), (SRect{0, 0, 3, 5}));
+  EXPECT_EQ(image->GetClip(), (SRect{0, 0, 3, 5}));
+  EXPECT_EQ(image->GetStride(), 5u);
+}
+
+TEST_F(ImageRecordTest, An8BitHeaderItCannotReadIsRefusedWithItsCode) {
+  struct SCase {
+    const char* name;
+    ByteList header;
+    int32_t error;
+  } cases[] = {
+      {"32-bit kind", BE({FourCC("imge"), FourCC("iv32"), 1, 16, 0, 16}), kErrInvalidFormat},
+      {"cell size 4", BE({FourCC("imge"), FourCC("iv08"), 4, 16, 0, 16}), kErrInvalidParameter},
+      {"no width", BE({FourCC("imge"), FourCC("iv08"), 1, 0, 0, 16}), kErrInvalidParameter},
+      {"rows too short", BE({FourCC("imge"), FourCC("iv08"), 1, 16, 15, 16}), kErrInvalidParameter},
+  };
+  for (const SCase& c : cases) {
+    auto image = MakeImage8(DataEnv(), 2, 2, [](uint32_t, uint32_t) { return 7; });
+    image->SetAreaOrigin(4, 4);
+    ByteList header = c.header;
+    header.resize(80, 0);
+    CMemBlock block(80, GetDefaultPool());
+    std::copy(header.begin(), header.end(), block.GetData());
+    EXPECT_EQ(Image8RecordTypeHandler(image.get(), kSpoolApplyHeader, &block), 0u) << c.name;
+    EXPECT_EQ(image->GetError(), c.error) << c.name;
+    EXPECT_EQ(image->GetWidth(), 2u) << c.name;
+    EXPECT_EQ(image->GetAreaOriginX(), 4) << c.name;
+  }
+  // A header cut short is refused before anything of it is taken.
+  auto image = MakeImage8(DataEnv(), 1, 1, [](uint32_t, uint32_t) { return 0; });
+  const ByteList partial = BE({FourCC("imge"), FourCC("iv08"), 1, 16});
+  CMemBlock block(uint32_t(partial.size()), GetDefaultPool());
+  std::copy(partial.begin(), partial.end(), block.GetData());
+  EXPECT_EQ(Image8RecordTypeHandler(image.get(), kSpoolApplyHeader, &block), 0u);
+  EXPECT_EQ(image->GetError(), kErrInvalidFormat);
+  EXPECT_EQ(image->GetWidth(), 1u);
+  uint32_t size = 0;
+  EXPECT_EQ(Image8RecordTypeHandler(image.get(), kSpoolHeaderSize, &size), 1u);
+  EXPECT_EQ(size, 80u);
+  for (uint32_t message : {kSpoolAfterRead, kSpoolBeforeWrite, kSpoolAfterWrite})
+    EXPECT_EQ(Image8RecordTypeHandler(image.get(), message, nullptr), 0u);
+}
+
+TEST_F(ImageRecordTest, An8BitImagePagesOutAndInAsItsRawBytes) {
+  auto image = MakeImage8(DataEnv(), 3, 3, [](uint32_t x, uint32_t y) { return 3 * y + x; });
+  ASSERT_TRUE(image->PageOut());
+  EXPECT_FALSE(image->IsResident());
+  EXPECT_EQ(DataEnv()->GetFile()->GetEntryField(uint32_t(image->GetDataEntry())), 9u);
+  EXPECT_EQ(Indices(*image), (std::vector<uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+// Writing AVI movies: one video stream of uncompressed frames in a RIFF "AVI " file with an index.
+// The movie is written to a temporary file beside its target; finishing writes the counts and the
+// index, flushes, and moves it over the target, so an old file stays whole until the new movie is
+// complete and a movie that is never finished leaves nothing. Sizes in the file are 32-bit: a
+// sample that would take it past 2 GiB is refused with the file-too-large error and the movie so
+// far stays as it was. Every failing call leaves a Windows error number in GetLastError().
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/device_context.h"
+#include "platform/window.h"
+
+namespace platform {
+
+struct AviFile;
+
+// A four-character code as its bytes lie in the file.
+constexpr uint32_t AviCode(const char (&text)[5]) {
+  return uint32_t(uint8_t(text[0])) | uint32_t(uint8_t(text[1])) << 8 | uint32_t(uint8_t(text[2])) << 16 |
+         uint32_t(uint8_t(text[3])) << 24;
+}
+
+enum : uint32_t { kAviStreamVideo = AviCode("vids") };
+enum : uint32_t { kAviKeyFrame = 0x10 };  // the index flag of a frame that stands alone
+enum : int32_t { kWinFileTooLarge = 223 };
+
+// What the stream header takes: rate / scale samples a second.
+struct SAviStreamInfo {
+  uint32_t type = 0;  // only video streams
+  uint32_t handler = 0;
+  uint32_t scale = 0;
+  uint32_t rate = 0;
+  uint32_t suggestedBufferSize = 0;
+  SWinRect frame;
+};
+
+// Null on failure. The temporary file exists from now on.
+AviFile* AviFileCreate(const std::string& path);
+// One stream per file.
+bool AviFileCreateStream(AviFile* file, const SAviStreamInfo& info);
+// The 40-byte bitmap header that describes every sample; before the first sample.
+bool AviStreamSetFormat(AviFile* file, const SBitmapInfoHeader& format);
+// The same bytes as each of `samples` samples from position start, which must be the next one.
+bool AviStreamWrite(AviFile* file, int32_t start, int32_t samples, const void* data, uint32_t bytes,
+                    uint32_t flags);
+// Counts, headers and index written, flushed and moved over the target; needs the format.
+bool AviFileFinish(AviFile* file);
+// Closes and frees; the temporary file of a movie not finished is deleted.
+void AviFileRelease(AviFile* file);
+
+// The compressor for a new movie: full frames are the only one here, taken without a dialog (the
+// headless back end can be scripted to cancel). False when the user cancels.
+bool ChooseAviCompression(WindowHandle owner);
+
+// Test hook: the size past which samples are refused (0 restores 2 GiB).
+void SetTestAviSizeLimit(uint64_t bytes);
+
+}  // namespace platform
