@@ -98,7 +98,9 @@ TEST_F(TextureEvaluation, TheSkysEntryEvaluatesTheWholeTexture) {
   for (int i = 0; i < 3; ++i) {
     const double gradient = data.result.gradient[i], expected = reference.result.gradient[i];
     EXPECT_EQ(gradient, expected) << i;
-    if (i == 0) EXPECT_NE(gradient, 0);
+    if (i == 0) {
+      EXPECT_NE(gradient, 0);
+    }
   }
 }
 
