@@ -27,6 +27,10 @@ inline constexpr SShapeBottom kCylinderBottom{-1, true};
 // Where an unbounded beam's volume ends.
 inline constexpr double kBeamBottom = -1000000;
 
+// Completes a crossing whose object-space part is filled, its shading normal included: the object,
+// the world point and both world normals.
+void CompleteCrossing(C3dObject& object, SSpanEntry& c);
+
 // Intersect's entry tests (excluded objects, boolean members, pick filters): false when the shape is
 // not to be tested, answer then holding what Intersect answers.
 bool PassesEntryTests(C3dObject& object, CRay& ray, bool& answer);
@@ -77,6 +81,10 @@ bool RecordNearest(C3dObject& object, CRay& ray, bool found, SSpanEntry& hit);
 // increasing t (equal t: the first found first). Fewer than `least` crossings add nothing. Answers
 // whether any were added.
 bool AppendCrossings(C3dObject& object, SSpanEntry* crossings, int count, int least);
+
+// Sorts the span table's entries from first on by t, ascending, and drops an entry at the same t as
+// the one before it: a ray through the edge two facets share crosses the surface once.
+void SortFacetSpans(CDynTable<SSpanEntry>& spans, uint32_t first);
 
 // A point of the unit sphere at the polar angle from +y and the azimuth from +z towards +x.
 vector3<double> UnitSpherePoint(double polar, double azimuth);
