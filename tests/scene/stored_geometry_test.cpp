@@ -9,27 +9,30 @@
 
 #include "framework/core/byte_order.h"
 #include "framework/core/resource_env.h"
+#include "height_field_fixture.h"
 #include "mesh_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Saving's and loading's steps for one thing at a time through a document's resource environment.
-class StoredGeometry : public MeshTest {
+// Saving's and loading's steps for one thing at a time through a document's resource environment,
+// over the fixture that makes the things.
+template <typename Base>
+class StoredIn : public Base {
  protected:
   void SetUp() override {
-    MeshTest::SetUp();
+    Base::SetUp();
     CFileSpec spec;
-    ASSERT_EQ(spec.Set((folder + "/scene.qnc").c_str()), 0);
+    ASSERT_EQ(spec.Set((this->folder + "/scene.qnc").c_str()), 0);
     document = std::make_unique<CResourceEnv>(spec, CFile::kModeReadWrite);
     ASSERT_TRUE(document->IsOpen()) << document->GetLastResult();
   }
   void TearDown() override {
-    delete table;
-    table = nullptr;
+    delete this->table;
+    this->table = nullptr;
     document.reset();
-    MeshTest::TearDown();
+    Base::TearDown();
   }
 
   // Moved into the document, written under its key, moved back; the stored bytes.
@@ -50,7 +53,7 @@ class StoredGeometry : public MeshTest {
     EXPECT_TRUE(thing->Unlock(true, true)) << thing->GetError();
     const Bytes bytes = Stored(key);
     key.isNew = 0;
-    EXPECT_TRUE(thing->SetEnvironment(ObjectsEnv())) << thing->GetError();
+    EXPECT_TRUE(thing->SetEnvironment(this->ObjectsEnv())) << thing->GetError();
     SSpoolTableSpec working;
     working.SetForObjects(false, &key);
     EXPECT_TRUE(thing->Subscribe(working)) << thing->GetError();
@@ -87,7 +90,7 @@ class StoredGeometry : public MeshTest {
     SSpoolTableSpec spec;
     spec.SetForObjects(true, &spoolKey);
     EXPECT_TRUE(copy->Subscribe(spec)) << copy->GetError();
-    EXPECT_EQ(table->AddObject(copy), 0);
+    EXPECT_EQ(this->table->AddObject(copy), 0);
     const bool locked = copy->Lock();
     if (locked) copy->Unlock(false, false);
     if (read) *read = locked;
@@ -101,6 +104,9 @@ class StoredGeometry : public MeshTest {
 
   std::unique_ptr<CResourceEnv> document;
 };
+
+using StoredGeometry = StoredIn<MeshTest>;
+using StoredTerrain = StoredIn<HeightFieldTest>;
 
 TEST_F(StoredGeometry, AMeshIsStoredBigEndianAndReadsBack) {
   C3dTriangleMesh* mesh = NewCube();
@@ -194,6 +200,67 @@ TEST_F(StoredGeometry, AnInconsistentMeshRecordIsRefused) {
   Overwrite(mesh->GetKey(), flat);
   auto* copy = Load<C3dTriangleMesh>(mesh->GetKey());
   EXPECT_EQ(copy->GetFaceCount(), 12u);
+}
+
+TEST_F(StoredTerrain, AHeightFieldIsStoredBigEndianAndReadsBack) {
+  C3dHeightField* field = FieldOf(16, [](uint32_t x, uint32_t z) { return x * 4000 + z + 0x0102; }, true);
+  field->SetClip(-0.125, 0.875);
+  const double extras[3] = {1.5, -2.5, 3.5};
+  field->SetExtras(extras);
+  const Bytes bytes = Save(field);
+
+  ASSERT_EQ(bytes.size(), 848u + 2 * 16 * 16);
+  EXPECT_EQ(bytes[748], 1);
+  EXPECT_EQ(BigWordAt(bytes, 840), 16u);
+  EXPECT_EQ(bytes[844], 1);
+  EXPECT_EQ(BigDoubleAt(bytes, 752 + 8), field->LocalBox().fMin.y);
+  EXPECT_EQ(BigDoubleAt(bytes, 808), -2.5);
+  EXPECT_EQ(BigDoubleAt(bytes, 824), -0.125);
+  EXPECT_EQ(BigDoubleAt(bytes, 832), 0.875);
+  EXPECT_EQ(bytes[848 + 2 * 17], 0x10);  // sample (1, 1) = 4000 + 1 + 0x102 = 0x10A3, high byte first
+  EXPECT_EQ(bytes[848 + 2 * 17 + 1], 0xA3);
+  EXPECT_EQ(Save(field), bytes);
+
+  auto* copy = Load<C3dHeightField>(field->GetKey());
+  EXPECT_EQ(copy->GetSide(), 16u);
+  EXPECT_EQ(Heights(copy), Heights(field));
+  EXPECT_EQ(copy->LocalBox(), field->LocalBox());
+  EXPECT_EQ(copy->GetExtras()[2], 3.5);
+  EXPECT_EQ(copy->GetLowerClip(), -0.125);
+  EXPECT_EQ(copy->GetUpperClip(), 0.875);
+  EXPECT_TRUE(copy->IsSymmetric());
+  // The tiles are built on reading: the copy answers rays.
+  EXPECT_TRUE(copy->GetTiles()->IsBuilt());
+  EXPECT_TRUE(copy->IsReady());
+  CRenderStats stats;
+  CRay ray = MakeRay(stats, copy->GetObjectToWorld().TransformPoint({7.5, 100, 7.5}), {0, -1, 0});
+  EXPECT_TRUE(copy->Intersect(ray));
+}
+
+TEST_F(StoredTerrain, AHeightFieldRecordTooShortForItsGridIsRefused) {
+  C3dHeightField* field = Grey128();
+  const Bytes good = Save(field);
+  const struct {
+    const char* name;
+    void (*spoil)(Bytes&);
+  } cases[] = {
+      {"one byte short", [](Bytes& b) { b.resize(b.size() - 1); }},
+      {"a larger n", [](Bytes& b) { PutBigWord(b, 840, 17); }},
+      {"n of 0", [](Bytes& b) { PutBigWord(b, 840, 0); }},
+      {"n past 32 bits", [](Bytes& b) { PutBigWord(b, 840, 0x10000); }},
+      {"no header", [](Bytes& b) { b.resize(840); }},
+  };
+  for (const auto& c : cases) {
+    Bytes bad = good;
+    c.spoil(bad);
+    Overwrite(field->GetKey(), bad);
+    bool read = true;
+    auto* copy = Load<C3dHeightField>(field->GetKey(), &read);
+    EXPECT_FALSE(read) << c.name;
+    EXPECT_EQ(copy->GetError(), 2) << c.name;
+    EXPECT_EQ(copy->GetSide(), 0u) << c.name;
+    delete copy;
+  }
 }
 
 }  // namespace
