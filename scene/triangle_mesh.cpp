@@ -232,21 +232,27 @@ bool C3dTriangleMesh::AddFlatFace(const uint32_t vertex[3]) {
   return AddFace(&face);
 }
 
+bool C3dTriangleMesh::Weld(uint32_t* count, const vector3<double> points[3], uint32_t index[3]) {
+  const bool normals = count == &fNormalCount;
+  {
+    CHolder holder(this, false, false);
+    if (!holder.IsLocked()) return false;
+    const SArrays arrays = BindData();
+    FindWelded(normals ? arrays.normals : arrays.vertices, *count, points, index);
+  }
+  for (int k = 0; k < 3; ++k) {
+    if (index[k] != kNotFound) continue;
+    index[k] = *count;
+    if (!(normals ? AddNormal(&points[k]) : AddVertex(&points[k]))) return false;
+  }
+  return true;
+}
+
 int32_t C3dTriangleMesh::AddTriangle(const vector3<double>& p0, const vector3<double>& p1,
                                      const vector3<double>& p2) {
   const vector3<double> points[3] = {p0, p1, p2};
   uint32_t index[3];
-  {
-    CHolder holder(this, false, false);
-    if (!holder.IsLocked()) return kErrOutOfMemory;
-    FindWelded(BindData().vertices, fVertexCount, points, index);
-  }
-  for (int k = 0; k < 3; ++k) {
-    if (index[k] != kNotFound) continue;
-    index[k] = fVertexCount;
-    if (!AddVertex(&points[k])) return kErrOutOfMemory;
-  }
-  return AddFlatFace(index) ? kNoErr : kErrOutOfMemory;
+  return Weld(&fVertexCount, points, index) && AddFlatFace(index) ? kNoErr : kErrOutOfMemory;
 }
 
 int32_t C3dTriangleMesh::AddTriangleWithNormals(const vector3<double>& p0, const vector3<double>& p1,
@@ -255,16 +261,7 @@ int32_t C3dTriangleMesh::AddTriangleWithNormals(const vector3<double>& p0, const
   if (const int32_t error = AddTriangle(p0, p1, p2)) return error;
   const vector3<double> normals[3] = {n0, n1, n2};
   uint32_t index[3];
-  {
-    CHolder holder(this, false, false);
-    if (!holder.IsLocked()) return kErrOutOfMemory;
-    FindWelded(BindData().normals, fNormalCount, normals, index);
-  }
-  for (int k = 0; k < 3; ++k) {
-    if (index[k] != kNotFound) continue;
-    index[k] = fNormalCount;
-    if (!AddNormal(&normals[k])) return kErrOutOfMemory;
-  }
+  if (!Weld(&fNormalCount, normals, index)) return kErrOutOfMemory;
   CHolder holder(this, true, false);
   if (!holder.IsLocked()) return kErrOutOfMemory;
   uint8_t* at = BindData().faces + size_t(kFaceBytes) * (fFaceCount - 1);

@@ -141,6 +141,9 @@ class C3dTriangleMesh : public C3dObject {
   // The index of the first used vertex (or normal) within the weld distance of each point, or
   // UINT32_MAX; the record locked.
   void FindWelded(const uint8_t* entries, uint32_t count, const vector3<double>* points, uint32_t* found) const;
+  // Each point's index among the used vertices (count is the vertex count) or normals, the points
+  // without a match appended in order; false when an array cannot grow.
+  bool Weld(uint32_t* count, const vector3<double> points[3], uint32_t index[3]);
   // Forgets the run-time data after a change of the geometry.
   void Unprepare() { fPrepared = false; }
   bool EnsureRunTime();
