@@ -155,7 +155,10 @@ void C3dHeightField::ApplyBell(CHFUnit* grid, uint32_t n) {
 void C3dHeightField::ClearBorder(CHFUnit* grid, uint32_t n) {
   if (n == 0) return;
   const size_t side = n;
-  for (size_t i = 0; i < side; ++i) grid[i] = grid[(side - 1) * side + i] = grid[i * side] = grid[i * side + side - 1] = 0;
+  for (size_t i = 0; i < side; ++i) {
+    grid[i] = grid[(side - 1) * side + i] = 0;
+    grid[i * side] = grid[i * side + side - 1] = 0;
+  }
 }
 
 void C3dHeightField::NormaliseGrid(CHFUnit* grid, uint32_t n) {

@@ -48,8 +48,8 @@ SStoneParameters DrawParameters(SRandomState& random) {
 
 // Three octaves of lattice noise for a direction, as a displacement of up to 1800 parts in 1024.
 int32_t StoneNoise(const vector3<double>& p, const SStoneParameters& stone) {
-  vector3<double> q{p.x * stone.noiseScale + stone.noiseOffset / 1024, p.y * stone.noiseScale - stone.noiseOffset / 1024,
-                    p.z * stone.noiseScale};
+  const double offset = stone.noiseOffset / 1024;
+  vector3<double> q{p.x * stone.noiseScale + offset, p.y * stone.noiseScale - offset, p.z * stone.noiseScale};
   double v = ValueNoise(q.x, q.y, q.z, 2);
   for (int octave = 0; octave < 2; ++octave) {
     q *= 0.5;

@@ -154,6 +154,10 @@ class C3dTriangleMesh : public C3dObject {
   // Ray work (triangle_mesh_rays.cpp).
   struct SRayWalk;
   bool Walk(SRayWalk& walk);
+  // Where the ray meets the face's plane, when this is the face's first test for the ray or its hit
+  // waited for this cell; false when the face is done for the ray.
+  bool PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dTriRunTime& record, S3dFace& face, double& t,
+                vector3<double>& point) const;
   // The object-space part of a hit on the face at (u, v).
   SSpanEntry FaceHit(const SArrays& arrays, const S3dFace& face, const vector3<double>& point, double t, double u,
                      double v, bool wantsTexture) const;

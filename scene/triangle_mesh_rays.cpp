@@ -76,6 +76,27 @@ vector3<double> WalkStart(const vector3<double>& origin, const vector3<double>& 
           std::clamp(p.z, box.fMin.z, box.fMax.z)};
 }
 
+// A cell's sides, widened a little. An axis of a single cell takes every point, even one a rounding
+// off a flat mesh's plane.
+struct SCellBounds {
+  SCellBounds(const C3dBox& box, const int32_t* counts, const int32_t cell[3]) : counts(counts) {
+    for (int axis = 0; axis < 3; ++axis) {
+      const double size = (box.fMax[axis] - box.fMin[axis]) / counts[axis];
+      low[axis] = box.fMin[axis] + (cell[axis] - kCellMargin) * size;
+      high[axis] = box.fMin[axis] + (cell[axis] + 1 + kCellMargin) * size;
+    }
+  }
+  bool Holds(const vector3<double>& p) const {
+    for (int axis = 0; axis < 3; ++axis)
+      if (counts[axis] > 1 && (p[axis] < low[axis] || p[axis] > high[axis])) return false;
+    return true;
+  }
+
+  const int32_t* counts;
+  double low[3] = {};
+  double high[3] = {};
+};
+
 }  // namespace
 
 // One ray's walk: its object-space line, what it accepts and what it found.
@@ -162,6 +183,32 @@ SSpanEntry C3dTriangleMesh::FaceHit(const SArrays& arrays, const S3dFace& face, 
   return hit;
 }
 
+bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dTriRunTime& record,
+                               S3dFace& face, double& t, vector3<double>& point) const {
+  const vector3<double>& origin = walk.ray->fHit.fObjOrigin;
+  const vector3<double>& direction = walk.ray->fHit.fObjDirection;
+  const auto withinInterval = [&walk](double at) { return at - walk.tNear > kBeyond && at - walk.tBest < -kBeyond; };
+  if (record.stamp != fRayCounter) {
+    record.stamp = fRayCounter;
+    record.cached = 0;
+    LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
+    const double d = Dot(direction, face.faceNormal);
+    if (std::fabs(d) < kParallel) return false;
+    t = Dot(PointOf(arrays.vertices, face.vertex[0]) - origin, face.faceNormal) / d;
+    if (!walk.spans && !withinInterval(t)) return false;
+    point = origin + direction * t;
+    return true;
+  }
+  // Crossings test each face once; a nearest hit may wait in a face's record for its own cell.
+  if (walk.spans || !record.cached) return false;
+  record.cached = 0;
+  t = record.cachedT;
+  point = record.cachedPoint;
+  if (!withinInterval(t)) return false;
+  LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
+  return true;
+}
+
 bool C3dTriangleMesh::Walk(SRayWalk& walk) {
   CHolder mesh(this, false, false);
   CHolder cells(&fVoxels->GetCells(), false, false);
@@ -175,29 +222,15 @@ bool C3dTriangleMesh::Walk(SRayWalk& walk) {
     fRayCounter = 1;
   }
   const SArrays arrays = BindData();
-  const vector3<double>& origin = walk.ray->fHit.fObjOrigin;
-  const vector3<double>& direction = walk.ray->fHit.fObjDirection;
   const int32_t* counts = fVoxels->GetCounts();
   const C3dBox& box = fVoxels->GetBox();
   CVoxelGrid grid;
   grid.Init(counts, box);
-  grid.BeginRay(walk.start, direction);
+  grid.BeginRay(walk.start, walk.ray->fHit.fObjDirection);
   const bool wantsTexture = walk.ray->fWantsTexture == 1;
   int32_t cell[3];
   while (grid.NextCell(cell)) {
-    // The cell's sides, widened a little; a single cell along an axis takes every hit there, even on
-    // a flat mesh's plane.
-    double low[3], high[3];
-    for (int axis = 0; axis < 3; ++axis) {
-      const double size = (box.fMax[axis] - box.fMin[axis]) / counts[axis];
-      low[axis] = box.fMin[axis] + (cell[axis] - kCellMargin) * size;
-      high[axis] = box.fMin[axis] + (cell[axis] + 1 + kCellMargin) * size;
-    }
-    const auto outsideCell = [&](const vector3<double>& p) {
-      for (int axis = 0; axis < 3; ++axis)
-        if (counts[axis] > 1 && (p[axis] < low[axis] || p[axis] > high[axis])) return true;
-      return false;
-    };
+    const SCellBounds bounds(box, counts, cell);
     const S3dVoxel voxel = fVoxels->GetCells()[fVoxels->CellIndex(cell)];
     bool hitHere = false;
     for (uint32_t n = 0; n < voxel.count; ++n) {
@@ -206,25 +239,8 @@ bool C3dTriangleMesh::Walk(SRayWalk& walk) {
       S3dFace face;
       double t = 0;
       vector3<double> point;
-      if (record.stamp != fRayCounter) {
-        record.stamp = fRayCounter;
-        record.cached = 0;
-        LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
-        const double d = Dot(direction, face.faceNormal);
-        if (std::fabs(d) < kParallel) continue;
-        t = Dot(PointOf(arrays.vertices, face.vertex[0]) - origin, face.faceNormal) / d;
-        if (!walk.spans && !(t - walk.tNear > kBeyond && t - walk.tBest < -kBeyond)) continue;
-        point = origin + direction * t;
-      } else if (record.cached && !walk.spans) {
-        t = record.cachedT;
-        point = record.cachedPoint;
-        record.cached = 0;
-        if (!(t - walk.tNear > kBeyond && t - walk.tBest < -kBeyond)) continue;
-        LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
-      } else {
-        continue;
-      }
-      if (!walk.spans && outsideCell(point)) {
+      if (!PlaneHit(walk, arrays, f, record, face, t, point)) continue;
+      if (!walk.spans && !bounds.Holds(point)) {
         record.cached = 1;
         record.cachedT = t;
         record.cachedPoint = point;

@@ -18,8 +18,8 @@ class TerrainPicture : public HeightFieldTest {
   // The picture's grey bytes, top row first, and the picture read as a 32-bit image.
   std::vector<uint8_t> Draw(const std::string& name, const char* size, std::unique_ptr<CImage>* image) {
     const std::string path = folder + "/" + name;
-    EXPECT_EQ(RunCommand(std::string("convert -size ") + size + " gradient: -type truecolor 'BMP3:" + path + "'").status,
-              0);
+    const std::string draw = std::string("convert -size ") + size + " gradient: -type truecolor 'BMP3:" + path + "'";
+    EXPECT_EQ(RunCommand(draw).status, 0);
     const SRun grey = RunCommand("convert '" + path + "' -depth 8 gray:-");
     EXPECT_EQ(grey.status, 0);
     CFileSpec spec;
@@ -43,7 +43,8 @@ TEST_F(TerrainPicture, AGradientBecomesTheGridFromItsBottomRowUp) {
   ASSERT_EQ(field->GetSide(), 64u);
   const std::vector<CHFUnit> heights = Heights(field);
   for (uint32_t r = 0; r < 64; ++r)
-    for (uint32_t c = 0; c < 64; ++c) ASSERT_EQ(heights[r * 64 + c], HeightOf(grey[(63 - r) * 64 + c])) << r << ", " << c;
+    for (uint32_t c = 0; c < 64; ++c)
+      ASSERT_EQ(heights[r * 64 + c], HeightOf(grey[(63 - r) * 64 + c])) << r << ", " << c;
 
   const auto back = NewGreyImage(64, 64);
   ASSERT_TRUE(field->MakeGrayImage(back.get()));
@@ -63,7 +64,8 @@ TEST_F(TerrainPicture, ATallGradientFillsTheGridFromItsBottomRows) {
   EXPECT_EQ(RecordSize(field), 848u + 2 * 32 * 32);
   const std::vector<CHFUnit> heights = Heights(field);
   for (uint32_t r = 0; r < 32; ++r)
-    for (uint32_t c = 0; c < 32; ++c) ASSERT_EQ(heights[r * 32 + c], HeightOf(grey[(47 - r) * 32 + c])) << r << ", " << c;
+    for (uint32_t c = 0; c < 32; ++c)
+      ASSERT_EQ(heights[r * 32 + c], HeightOf(grey[(47 - r) * 32 + c])) << r << ", " << c;
 }
 
 }  // namespace

@@ -83,7 +83,9 @@ TEST_F(HeightFieldRays, EveryCellIsHitFromAbove) {
     const auto height = [](uint32_t x, uint32_t z) { return 1000 * x + 1500 * z; };
     C3dHeightField* field = FieldOf(n, height);
     const int32_t shift = CHeightFieldGrid::TileShift(n);
-    const auto h = [&](uint32_t x, uint32_t z) { return double(height(std::min(x, n - 1), std::min(z, n - 1)) >> shift); };
+    const auto h = [&](uint32_t x, uint32_t z) {
+      return double(height(std::min(x, n - 1), std::min(z, n - 1)) >> shift);
+    };
     for (uint32_t cz = 0; cz < n; ++cz) {
       for (uint32_t cx = 0; cx < n; ++cx) {
         CRenderStats stats;
@@ -120,7 +122,8 @@ TEST_F(HeightFieldRays, AHitAboveTheUpperClipIsPassedOver) {
     const char* name;
     double upper;
     double x;
-  } cases[] = {{"the rising side", C3dHeightField::kDefaultUpperClip, 22.0 / 3}, {"the falling side", 9.0 / 16, 62.0 / 7}};
+  } cases[] = {{"the rising side", C3dHeightField::kDefaultUpperClip, 22.0 / 3},
+               {"the falling side", 9.0 / 16, 62.0 / 7}};
   for (const auto& c : cases) {
     field->SetClip(C3dHeightField::kDefaultLowerClip, c.upper);
     CRenderStats stats;
