@@ -265,6 +265,10 @@ TEST_F(HeightField, CopiesOfRegions) {
   const SRect beyond{-8, -8, 8, 8};
   ASSERT_TRUE(target->CopyFrom(*source, &beyond));
   EXPECT_EQ(At(target, 0, 0), 0);
+  // A target of one sample takes the region's first.
+  C3dHeightField* single = FieldOf(1, [](uint32_t, uint32_t) { return 5; });
+  ASSERT_TRUE(single->CopyFrom(*source, &square));
+  EXPECT_EQ(Heights(single), (std::vector<CHFUnit>{2 * 100 + 4 * 1600}));
   const SRect outside{20, 20, 30, 30};
   EXPECT_FALSE(target->CopyFrom(*source, &outside));
   EXPECT_FALSE(target->CopyFrom(*target, nullptr));
