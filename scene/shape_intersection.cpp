@@ -22,6 +22,8 @@ constexpr double kSideB = 0.89443157274056;
 // A double root the solver drops counts for the cone only where it is the apex.
 constexpr double kNoQuadratic = 1e-10;
 constexpr double kAtApex = 1e-9;
+// Facet crossings this close in t are one crossing.
+constexpr double kSameSpan = 1e-9;
 // World boxes sample round shapes every 15 degrees.
 constexpr int kBoxSamples = 24;
 
@@ -510,10 +512,8 @@ int All(const CRay& ray, const Shape& shape, SSpanEntry crossings[2], Visit visi
 }
 
 void Complete(C3dObject& object, SSpanEntry& c) {
-  c.fObject = &object;
   c.fObjShadingNormal = c.fObjNormal;
-  c.fPoint = object.GetObjectToWorld().TransformPoint(c.fObjPoint);
-  c.fNormal = c.fShadingNormal = object.NormalToWorld(c.fObjNormal);
+  CompleteCrossing(object, c);
 }
 
 // (sin a, y, cos a) for a = 0, 15, ..., 345 degrees.
@@ -525,6 +525,13 @@ void AddRing(C3dBox& box, const C34Matrix& toWorld, double y) {
 }
 
 }  // namespace
+
+void CompleteCrossing(C3dObject& object, SSpanEntry& c) {
+  c.fObject = &object;
+  c.fPoint = object.GetObjectToWorld().TransformPoint(c.fObjPoint);
+  c.fNormal = object.NormalToWorld(c.fObjNormal);
+  c.fShadingNormal = c.fObjShadingNormal == c.fObjNormal ? c.fNormal : object.NormalToWorld(c.fObjShadingNormal);
+}
 
 bool PassesEntryTests(C3dObject& object, CRay& ray, bool& answer) {
   answer = false;
@@ -705,6 +712,18 @@ bool AppendSorted(C3dObject& object, SSpanEntry* crossings, int count) {
   std::stable_sort(first, first + spans.GetCount(),
                    [](const SSpanEntry& a, const SSpanEntry& b) { return a.fT < b.fT; });
   return true;
+}
+
+void SortFacetSpans(CDynTable<SSpanEntry>& spans, uint32_t first) {
+  if (spans.GetCount() <= first) return;
+  SSpanEntry* begin = spans.GetRecords() + first;
+  SSpanEntry* end = spans.GetRecords() + spans.GetCount();
+  std::stable_sort(begin, end, [](const SSpanEntry& a, const SSpanEntry& b) { return a.fT < b.fT; });
+  const auto same = [](const SSpanEntry& a, const SSpanEntry& b) {
+    return std::fabs(a.fT - b.fT) <= kSameSpan * std::max(1.0, std::fabs(a.fT));
+  };
+  const uint32_t kept = uint32_t(std::unique(begin, end, same) - spans.GetRecords());
+  if (kept < spans.GetCount()) spans.RemoveAt(kept, spans.GetCount() - kept);
 }
 
 vector3<double> UnitSpherePoint(double polar, double azimuth) {

@@ -41,6 +41,10 @@ struct STorus {
   C3dBox LocalBox() const;
 };
 
+// Completes a crossing whose object-space part is filled, its shading normal included: the object,
+// the world point and both world normals.
+void CompleteCrossing(C3dObject& object, SSpanEntry& c);
+
 // Intersect's entry tests (excluded objects, boolean members, pick filters): false when the shape is
 // not to be tested, answer then holding what Intersect answers.
 bool PassesEntryTests(C3dObject& object, CRay& ray, bool& answer);
@@ -113,6 +117,10 @@ bool AppendCrossings(C3dObject& object, SSpanEntry* crossings, int count, int le
 // Completes the crossings and appends them, then sorts the whole span table by t (equal t keep their
 // order). Answers whether any were added.
 bool AppendSorted(C3dObject& object, SSpanEntry* crossings, int count);
+
+// Sorts the span table's entries from first on by t, ascending, and drops an entry at the same t as
+// the one before it: a ray through the edge two facets share crosses the surface once.
+void SortFacetSpans(CDynTable<SSpanEntry>& spans, uint32_t first);
 
 // A point of the unit sphere at the polar angle from +y and the azimuth from +z towards +x.
 vector3<double> UnitSpherePoint(double polar, double azimuth);

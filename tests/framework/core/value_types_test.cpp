@@ -110,6 +110,18 @@ TEST(Random, FollowsTheTable) {
   EXPECT_EQ(NextRandom(state), 0xD4C3F6CBu);
 }
 
+// A draw times 2^-32 lies in [0, 1), the largest draw too, which a single-precision product rounds to 1.
+TEST(Random, UnitValuesStayBelowOne) {
+  EXPECT_EQ(double(RandomScale), 1.0 / 4294967296.0);
+  SRandomState zero{0xB430735A ^ 0x953A7214, 0, 0};  // the first draw is 0
+  EXPECT_EQ(NextRandomUnit(zero), 0.0);
+  SRandomState largest{~(0xB430735Au ^ 0x953A7214u), 0, 0};  // the first draw is 0xFFFFFFFF
+  const double unit = NextRandomUnit(largest);
+  EXPECT_LT(unit, 1.0);
+  EXPECT_GT(unit, 0.9999999);
+  EXPECT_EQ(float(0xFFFFFFFFu) * RandomScale, 1.0f);
+}
+
 TEST(ValueTypes, RectsRangesAndVectors) {
   SRect r;
   r.Set(1, 2, 3, 4);

@@ -1,0 +1,97 @@
+// The ray acceleration of height fields: a two-level pyramid of tiles, each holding the smallest and
+// largest height of the cells it covers, so that a ray walking the grid in the x-z plane skips whole
+// 16 × 16 blocks whose height range it passes above or below, and splits only the cells whose range
+// it crosses into their two triangles.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/core/base_object.h"
+#include "framework/core/spool_table.h"
+#include "framework/core/vector3.h"
+#include "scene/resample_grid.h"
+
+// One accepted triangle hit, in object space.
+struct SHeightHit {
+  double t = 0;
+  vector3<double> point;
+  int32_t cellX = 0;
+  int32_t cellZ = 0;
+  // 0: the triangle at the cell's (x, z) corner; 1: the one at its far corner.
+  int32_t triangle = 0;
+  // A hit on the terrain's reflection about the lower clip height.
+  bool reflected = false;
+  vector3<double> normal;
+  vector3<double> shadingNormal;
+};
+
+// What one query asks of the grid, in object space.
+struct SHeightQuery {
+  vector3<double> origin;
+  vector3<double> direction;
+  // The part of the ray inside the box (and the ray's own interval when it asks for the nearest hit).
+  double tNear = 0;
+  double tFar = 0;
+  // Every hit in order (for spans) rather than the nearest.
+  bool spans = false;
+  bool symmetric = false;
+  // The clip heights in object units.
+  double lower = 0;
+  double upper = 0;
+  // Called with every accepted hit when spans are wanted; false stops the walk.
+  bool (*onHit)(void* context, const SHeightHit& hit) = nullptr;
+  void* context = nullptr;
+};
+
+class CHeightFieldGrid : public CBaseObject {
+ public:
+  static constexpr int32_t kTileCells = 16;
+  // The distance to the next cell boundary of a ray that does not move along the axis.
+  static constexpr double kNoCrossing = 10000.0;
+
+  CHeightFieldGrid();
+  ~CHeightFieldGrid() override;
+
+  // Heights shift right by this many bits into object units: the fewest that bring the 16-bit range
+  // below n units (12 for n = 16, 9 for 128, 6 for 1024), so that a terrain of any side stays within
+  // its box and its default clip range.
+  static int32_t TileShift(uint32_t n);
+  // Along one axis, the ray's distance (in its own parameter) from the coordinate to the next
+  // boundary of the cell at the level's cell factor; kNoCrossing when it does not move along it.
+  static double BoundaryDistance(int32_t factor, int32_t cell, double coordinate, double direction);
+
+  // (Re)builds both levels from the n × n heights, which the caller holds locked. 0 or 9.
+  int32_t Build(const CHFUnit* heights, uint32_t n);
+  // Forgets the tiles: the grid has changed.
+  void Clear();
+  bool IsBuilt() const { return fBuilt; }
+  uint32_t GetSide() const { return fSide; }
+  // The level's side in tiles and a tile: the largest height in the upper 16 bits, the smallest in
+  // the lower; the level locked by the caller.
+  uint32_t GetLevelSide(int level) const { return level ? fCoarseSide : fSide; }
+  CSpoolTableT<uint32_t>& GetLevel(int level) { return level ? fCoarse : fFine; }
+
+  // The finest level stays locked from the start of a render to its end.
+  void BeginRender();
+  void EndRender();
+
+  // Walks the ray over the heights (locked by the caller): the nearest hit into *hit, or every hit
+  // to the query's callback. False when nothing was hit or a level cannot be locked.
+  bool Intersect(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit);
+
+ private:
+  struct SWalk;
+  // Walks one level's cells from the start cell towards the end cell within [low, high] per axis;
+  // true once the walk is over (the nearest hit found, or a callback refused).
+  bool WalkLevel(SWalk& walk, int level, vector3<double> p, const int32_t start[2], const int32_t end[2],
+                 const int32_t low[2], const int32_t high[2]);
+  bool TestCell(SWalk& walk, int32_t cx, int32_t cz);
+
+  CSpoolTableT<uint32_t> fFine;
+  CSpoolTableT<uint32_t> fCoarse;
+  uint32_t fSide = 0;
+  uint32_t fCoarseSide = 0;
+  int32_t fShift = 0;
+  bool fBuilt = false;
+  bool fRendering = false;
+};

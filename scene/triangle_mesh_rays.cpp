@@ -1,0 +1,307 @@
+// Rays through a triangle mesh: the run-time records and the voxel grid made before rendering, the
+// nearest hit and the crossings for boolean groups.
+#include <algorithm>
+#include <cmath>
+
+#include "framework/core/appl.h"
+#include "framework/core/fast_math.h"
+#include "framework/core/holder.h"
+#include "framework/core/result_codes.h"
+#include "framework/core/spool_sys.h"
+#include "scene/shape_intersection.h"
+#include "scene/triangle_mesh.h"
+
+namespace {
+
+// A direction this close to the face's plane never meets it.
+constexpr double kParallel = 1e-10;
+// A hit must lie this far inside the ray's interval.
+constexpr double kBeyond = 1e-10;
+// Hits on an edge count.
+constexpr double kEdgeLow = -1e-8;
+constexpr double kEdgeHigh = 1.00000001;
+// A cell takes hits this much (of its size) beyond its sides.
+constexpr double kCellMargin = 0.01;
+constexpr double kMinorAxis = 1e-10;
+
+// The two axes kept when the face is projected: those of the plane its normal is most nearly
+// perpendicular to. A tie with z drops z; a tie of x and y alone drops x, since dropping z there
+// would flatten the face to a line.
+void ProjectionAxes(const vector3<double>& n, uint32_t& i, uint32_t& j) {
+  const double x = std::fabs(n.x), y = std::fabs(n.y), z = std::fabs(n.z);
+  if (z >= x && z >= y) {
+    i = 0;
+    j = 1;
+  } else if (x >= y) {
+    i = 1;
+    j = 2;
+  } else {
+    i = 0;
+    j = 2;
+  }
+}
+
+// Where the point lies in the face, as (1 − u − v) p0 + u p1 + v p2 over the projection axes; false
+// when outside.
+bool InsideFace(const vector3<double> corners[3], const vector3<double>& point, uint32_t i, uint32_t j, double& u,
+                double& v) {
+  const vector3<double> a = corners[1] - corners[0];
+  const vector3<double> b = corners[2] - corners[0];
+  const vector3<double> q = point - corners[0];
+  const double ai = a[int(i)], aj = a[int(j)], bi = b[int(i)], bj = b[int(j)], qi = q[int(i)], qj = q[int(j)];
+  if (std::fabs(ai) >= kMinorAxis) {
+    const double denominator = ai * bj - aj * bi;
+    if (denominator == 0) return false;
+    v = (ai * qj - aj * qi) / denominator;
+    if (!(v >= kEdgeLow && v <= kEdgeHigh)) return false;
+    u = (qi - v * bi) / ai;
+  } else {
+    if (bi == 0 || aj == 0) return false;
+    v = qi / bi;
+    if (!(v >= kEdgeLow && v <= kEdgeHigh)) return false;
+    u = (qj - v * bj) / aj;
+  }
+  return u >= kEdgeLow && u + v <= kEdgeHigh;
+}
+
+vector3<double> PointOf(const uint8_t* vertices, uint32_t index) {
+  return LoadField<vector3<double>>(vertices + size_t(C3dTriangleMesh::kVertexBytes) * index);
+}
+
+// The walk starts where the ray enters the box, or at its origin inside the box, held within the box.
+vector3<double> WalkStart(const vector3<double>& origin, const vector3<double>& direction, double entry,
+                          const C3dBox& box) {
+  const vector3<double> p = entry > 0 ? origin + direction * entry : origin;
+  return {std::clamp(p.x, box.fMin.x, box.fMax.x), std::clamp(p.y, box.fMin.y, box.fMax.y),
+          std::clamp(p.z, box.fMin.z, box.fMax.z)};
+}
+
+// A cell's sides, widened a little. An axis of a single cell takes every point, even one a rounding
+// off a flat mesh's plane.
+struct SCellBounds {
+  SCellBounds(const C3dBox& box, const int32_t* counts, const int32_t cell[3]) : counts(counts) {
+    for (int axis = 0; axis < 3; ++axis) {
+      const double size = (box.fMax[axis] - box.fMin[axis]) / counts[axis];
+      low[axis] = box.fMin[axis] + (cell[axis] - kCellMargin) * size;
+      high[axis] = box.fMin[axis] + (cell[axis] + 1 + kCellMargin) * size;
+    }
+  }
+  bool Holds(const vector3<double>& p) const {
+    for (int axis = 0; axis < 3; ++axis)
+      if (counts[axis] > 1 && (p[axis] < low[axis] || p[axis] > high[axis])) return false;
+    return true;
+  }
+
+  const int32_t* counts;
+  double low[3] = {};
+  double high[3] = {};
+};
+
+}  // namespace
+
+// One ray's walk: its object-space line, what it accepts and what it found.
+struct C3dTriangleMesh::SRayWalk {
+  CRay* ray = nullptr;
+  vector3<double> start;
+  bool spans = false;
+  // The open interval a nearest hit must lie in, narrowing to the best hit, in single precision.
+  double tNear = 0;
+  double tBest = 0;
+  bool found = false;
+  SSpanEntry hit;
+};
+
+bool C3dTriangleMesh::EnsureRunTime() {
+  if (fVoxels && fRunTime) return fVoxels->IsUsable() && fRunTime->IsValid();
+  CAppl* app = GetApplication();
+  SDynTableLayout layout;
+  layout.SetSized(app ? app->GetDataEnv() : nullptr, sizeof(S3dTriRunTime), 0);
+  layout.range = SRange{0, 64};
+  SSpoolTableSpec spec;
+  spec.SetDefaults(false, nullptr, nullptr);
+  if (!fVoxels) fVoxels = new CMeshVoxels;
+  if (!fRunTime) fRunTime = new CSpoolDynTable<S3dTriRunTime>(layout, spec);
+  return fVoxels && fRunTime && fVoxels->IsUsable() && fRunTime->IsValid();
+}
+
+int32_t C3dTriangleMesh::PrepareRunTime() {
+  if (fPrepared) return kNoErr;
+  if (!EnsureRunTime()) return kErrOutOfMemory;
+  CHolder mesh(this, false, false);
+  if (!mesh.IsLocked()) return kErrOutOfMemory;
+  if (fRunTime->GetCount() && !fRunTime->RemoveAt(0, fRunTime->GetCount())) return kErrOutOfMemory;
+  if (!fRunTime->Append(nullptr, fFaceCount)) return kErrOutOfMemory;
+  CHolder table(fRunTime, true, false);
+  if (!table.IsLocked()) return kErrOutOfMemory;
+  const SArrays arrays = BindData();
+  S3dTriRunTime* records = fRunTime->GetRecords();
+  for (uint32_t f = 0; f < fFaceCount; ++f) {
+    S3dFace face;
+    LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
+    S3dTriRunTime& record = records[f];
+    record.box = C3dBox::Empty();
+    for (uint32_t k = 0; k < 3; ++k) record.box.Extend(PointOf(arrays.vertices, face.vertex[k]));
+    ProjectionAxes(face.faceNormal, record.axisI, record.axisJ);
+  }
+  const int32_t result = fVoxels->Build(records, fFaceCount, fBox);
+  fPrepared = result == kNoErr;
+  fRayCounter = 0;
+  return result;
+}
+
+const int32_t* C3dTriangleMesh::GetGridCounts() const {
+  static constexpr int32_t kNone[3] = {0, 0, 0};
+  return fVoxels ? fVoxels->GetCounts() : kNone;
+}
+
+// ---- the walk
+
+SSpanEntry C3dTriangleMesh::FaceHit(const SArrays& arrays, const S3dFace& face, const vector3<double>& point,
+                                    double t, double u, double v, bool wantsTexture) const {
+  SSpanEntry hit;
+  hit.fValid = 1;
+  hit.fT = t;
+  hit.fObjPoint = point;
+  hit.fObjNormal = hit.fObjShadingNormal = face.faceNormal;
+  if (face.smooth & S3dFace::kSmooth) {
+    const double weight[3] = {1 - u - v, u, v};
+    vector3<double> blend;
+    for (int k = 0; k < 3; ++k) {
+      const bool flat = face.cornerFlags[k] & S3dFace::kFlatCorner;
+      blend += (flat ? face.faceNormal : PointOf(arrays.normals, face.normal[k])) * weight[k];
+    }
+    const double scale = FastInvSqrt(Dot(blend, blend));
+    if (std::isfinite(scale)) hit.fObjShadingNormal = blend * scale;
+  }
+  if (wantsTexture) {
+    const vector3<double> extent = fBox.fMax - fBox.fMin;
+    hit.fU = extent.x > 0 ? (point.x - fBox.fMin.x) / extent.x : 0;
+    hit.fV = extent.z > 0 ? (fBox.fMax.z - point.z) / extent.z : 0;
+    hit.fTangentU = {1, 0, 0};
+    hit.fTangentV = {0, 0, -1};
+  }
+  return hit;
+}
+
+bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dTriRunTime& record,
+                               S3dFace& face, double& t, vector3<double>& point) const {
+  const vector3<double>& origin = walk.ray->fHit.fObjOrigin;
+  const vector3<double>& direction = walk.ray->fHit.fObjDirection;
+  const auto withinInterval = [&walk](double at) { return at - walk.tNear > kBeyond && at - walk.tBest < -kBeyond; };
+  if (record.stamp != fRayCounter) {
+    record.stamp = fRayCounter;
+    record.cached = 0;
+    LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
+    const double d = Dot(direction, face.faceNormal);
+    if (std::fabs(d) < kParallel) return false;
+    t = Dot(PointOf(arrays.vertices, face.vertex[0]) - origin, face.faceNormal) / d;
+    if (!walk.spans && !withinInterval(t)) return false;
+    point = origin + direction * t;
+    return true;
+  }
+  // Crossings test each face once; a nearest hit may wait in a face's record for its own cell.
+  if (walk.spans || !record.cached) return false;
+  record.cached = 0;
+  t = record.cachedT;
+  point = record.cachedPoint;
+  if (!withinInterval(t)) return false;
+  LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
+  return true;
+}
+
+bool C3dTriangleMesh::Walk(SRayWalk& walk) {
+  CHolder mesh(this, false, false);
+  CHolder cells(&fVoxels->GetCells(), false, false);
+  CHolder indices(&fVoxels->GetIndices(), false, false);
+  CHolder table(fRunTime, true, false);
+  if (!mesh.IsLocked() || !cells.IsLocked() || !indices.IsLocked() || !table.IsLocked()) return false;
+  S3dTriRunTime* records = fRunTime->GetRecords();
+  // After 2^32 rays the stamps could match again: they start afresh.
+  if (++fRayCounter == 0) {
+    for (uint32_t f = 0; f < fFaceCount; ++f) records[f].stamp = 0;
+    fRayCounter = 1;
+  }
+  const SArrays arrays = BindData();
+  const int32_t* counts = fVoxels->GetCounts();
+  const C3dBox& box = fVoxels->GetBox();
+  CVoxelGrid grid;
+  grid.Init(counts, box);
+  grid.BeginRay(walk.start, walk.ray->fHit.fObjDirection);
+  const bool wantsTexture = walk.ray->fWantsTexture == 1;
+  int32_t cell[3];
+  while (grid.NextCell(cell)) {
+    const SCellBounds bounds(box, counts, cell);
+    const S3dVoxel voxel = fVoxels->GetCells()[fVoxels->CellIndex(cell)];
+    bool hitHere = false;
+    for (uint32_t n = 0; n < voxel.count; ++n) {
+      const uint32_t f = fVoxels->GetIndices()[voxel.first + n];
+      S3dTriRunTime& record = records[f];
+      S3dFace face;
+      double t = 0;
+      vector3<double> point;
+      if (!PlaneHit(walk, arrays, f, record, face, t, point)) continue;
+      if (!walk.spans && !bounds.Holds(point)) {
+        record.cached = 1;
+        record.cachedT = t;
+        record.cachedPoint = point;
+        continue;
+      }
+      const vector3<double> corners[3] = {PointOf(arrays.vertices, face.vertex[0]),
+                                          PointOf(arrays.vertices, face.vertex[1]),
+                                          PointOf(arrays.vertices, face.vertex[2])};
+      double u = 0, v = 0;
+      if (!InsideFace(corners, point, record.axisI, record.axisJ, u, v)) continue;
+      walk.hit = FaceHit(arrays, face, point, t, u, v, wantsTexture);
+      walk.found = hitHere = true;
+      if (walk.spans) {
+        CompleteCrossing(*this, walk.hit);
+        if (!GetSpans().Append(walk.hit)) return false;
+      } else {
+        walk.tBest = float(t);
+        walk.hit.fT = walk.tBest;
+      }
+    }
+    if (hitHere && !walk.spans) break;
+  }
+  return walk.found;
+}
+
+bool C3dTriangleMesh::Intersect(CRay& ray) {
+  bool answer = false;
+  if (!PassesEntryTests(*this, ray, answer)) return answer;
+  RayToObjectSpace(*this, ray);
+  double entry = 0, exit = 0;
+  SRayWalk walk;
+  // Picking may reach a mesh that no render has prepared.
+  const bool ready = IntersectRay(fBox, ray, entry, exit, true) && PrepareRunTime() == kNoErr;
+  if (ready) {
+    walk.ray = &ray;
+    walk.start = WalkStart(ray.fHit.fObjOrigin, ray.fHit.fObjDirection, entry, fBox);
+    walk.tNear = ray.fTMin;
+    walk.tBest = ray.fTMax;
+  }
+  if (!ready || !Walk(walk)) {
+    ray.CountMiss();
+    return false;
+  }
+  CompleteCrossing(*this, walk.hit);
+  C3dObject::RecordHit(ray, walk.hit, this, nullptr);
+  ray.CountHit();
+  return true;
+}
+
+bool C3dTriangleMesh::IntersectSpans(CRay& ray, bool) {
+  if (GetStateFlags() & kExcluded) return false;
+  RayToObjectSpace(*this, ray);
+  double entry = 0, exit = 0;
+  if (!IntersectRay(fBox, ray, entry, exit, true) || PrepareRunTime() != kNoErr) return false;
+  SRayWalk walk;
+  walk.ray = &ray;
+  walk.spans = true;
+  // Every crossing of the line counts, behind the origin too, as for the other solids.
+  walk.start = WalkStart(ray.fHit.fObjOrigin + ray.fHit.fObjDirection * entry, ray.fHit.fObjDirection, 0, fBox);
+  const uint32_t first = GetSpans().GetCount();
+  Walk(walk);
+  SortFacetSpans(GetSpans(), first);
+  return GetSpans().GetCount() > first;
+}

@@ -1,0 +1,196 @@
+// Rays over height fields: the tile pyramid, the walk, the two triangles per cell, the reflection of a
+// symmetric terrain and the clip heights.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "height_field_fixture.h"
+
+namespace {
+
+using HeightFieldRays = HeightFieldTest;
+
+// A ray given in the field's object space, as the world sees it.
+CRay ObjectRay(C3dHeightField* field, CRenderStats& stats, const Point& origin, const Point& direction) {
+  return MakeRay(stats, field->GetObjectToWorld().TransformPoint(origin), direction);
+}
+
+TEST(HeightFieldShift, TheWholeRangeStaysBelowTheSide) {
+  const struct {
+    uint32_t n;
+    int32_t shift;
+  } cases[] = {{16, 12}, {32, 11}, {64, 10}, {128, 9}, {256, 8}, {512, 7}, {1024, 6},
+               {20, 12}, {100, 10}, {10, 13}, {2048, 5}, {1, 16}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(CHeightFieldGrid::TileShift(c.n), c.shift) << c.n;
+    EXPECT_LT(65535u >> CHeightFieldGrid::TileShift(c.n), std::max(c.n, 1u)) << c.n;
+  }
+}
+
+TEST_F(HeightFieldRays, TheTilesHoldTheSmallestAndLargestHeights) {
+  C3dHeightField* field = FieldOf(20, [](uint32_t x, uint32_t z) { return x == 17 && z == 3 ? 60000 : 100 + x; });
+  CHeightFieldGrid& tiles = const_cast<CHeightFieldGrid&>(*field->GetTiles());
+  EXPECT_EQ(CHeightFieldGrid::TileShift(20), 12);
+  EXPECT_EQ(tiles.GetLevelSide(0), 20u);
+  // 20 samples need a second tile per side for their last four cells.
+  ASSERT_EQ(tiles.GetLevelSide(1), 2u);
+  CHolder fine(&tiles.GetLevel(0), false, false);
+  CHolder coarse(&tiles.GetLevel(1), false, false);
+  EXPECT_EQ(tiles.GetLevel(0)[2 * 20 + 16], 60000u << 16 | 116);  // its corner (17, 3) is the peak
+  EXPECT_EQ(tiles.GetLevel(0)[19 * 20 + 19], 119u << 16 | 119);   // beyond the last sample: clamped
+  EXPECT_EQ(tiles.GetLevel(1)[0], 116u << 16 | 100);  // its last cells reach sample 16
+  EXPECT_EQ(tiles.GetLevel(1)[1], 60000u << 16 | 116);
+}
+
+TEST_F(HeightFieldRays, AFlatFieldIsHitFromAbove) {
+  C3dHeightField* field = Grey128();
+  EXPECT_EQ(field->GetReference().fPosition, (Point{8, 8, 8}));
+  CRenderStats stats;
+  CRay ray = ObjectRay(field, stats, {7.5, 100, 7.5}, {0, -1, 0});
+  ASSERT_TRUE(field->Intersect(ray));
+  EXPECT_NEAR(ray.fHitT, 93, 1e-9);
+  ExpectNear(ray.fHit.fObjPoint, {7.5, 7, 7.5});
+  ExpectNear(ray.fHit.fNormal, {0, 1, 0}, 1e-6);
+  ExpectNear(ray.fHit.fShadingNormal, {0, 1, 0}, 1e-6);
+  EXPECT_NEAR(ray.fHit.fU, 0.5, 1e-9);
+  EXPECT_NEAR(ray.fHit.fV, 0.5, 1e-9);
+  ExpectNear(ray.fHit.fTangentV, {0, 0, 1});
+  EXPECT_EQ(stats.fHits, 1u);
+
+  // The pivot: with the identity placement the terrain's centre stands at the world's origin.
+  ExpectRayCase(*field, {"world", {-0.5, 100, -0.5}, {0, -1, 0}, 0, true, 101});
+  CRay world = MakeRay(stats, {-0.5, 100, -0.5}, {0, -1, 0});
+  ASSERT_TRUE(field->Intersect(world));
+  EXPECT_NEAR(world.fHit.fPoint.y, -1, 1e-9);
+  ExpectRayCase(*field, {"beside", {9, 100, 0}, {0, -1, 0}, 0, false, 0});
+  // From below a ray meets the underside.
+  ExpectRayCase(*field, {"upward", {-0.5, -100, -0.5}, {0, 1, 0}, 0, true, 99});
+}
+
+TEST_F(HeightFieldRays, AVerticalRayStaysInItsColumn) {
+  for (double direction : {1.0, -1.0, 0.0}) {
+    EXPECT_EQ(CHeightFieldGrid::BoundaryDistance(1, 3, 3.25, 0), CHeightFieldGrid::kNoCrossing);
+    EXPECT_EQ(CHeightFieldGrid::BoundaryDistance(16, 1, 20, direction), direction > 0   ? 12
+                                                                        : direction < 0 ? 4
+                                                                                        : 10000.0);
+  }
+}
+
+// Every cell of fields whose side is no multiple of 16 is hit, at the height its triangles have there.
+TEST_F(HeightFieldRays, EveryCellIsHitFromAbove) {
+  for (uint32_t n : {20u, 10u}) {
+    const auto height = [](uint32_t x, uint32_t z) { return 1000 * x + 1500 * z; };
+    C3dHeightField* field = FieldOf(n, height);
+    const int32_t shift = CHeightFieldGrid::TileShift(n);
+    const auto h = [&](uint32_t x, uint32_t z) {
+      return double(height(std::min(x, n - 1), std::min(z, n - 1)) >> shift);
+    };
+    for (uint32_t cz = 0; cz < n; ++cz) {
+      for (uint32_t cx = 0; cx < n; ++cx) {
+        CRenderStats stats;
+        CRay ray = ObjectRay(field, stats, {cx + 0.5, 200, cz + 0.5}, {0, -1, 0});
+        ASSERT_TRUE(field->Intersect(ray)) << n << ": " << cx << ", " << cz;
+        // The centre lies on the diagonal between the cell's corners (x + 1, z) and (x, z + 1).
+        EXPECT_NEAR(ray.fHit.fObjPoint.y, (h(cx + 1, cz) + h(cx, cz + 1)) / 2, 1e-9) << n << ": " << cx << ", " << cz;
+      }
+    }
+  }
+}
+
+// A raised sample makes the largest height of its tiles; a ray level with it is no candidate.
+TEST_F(HeightFieldRays, ARayGrazingATileTopIsNoCandidate) {
+  C3dHeightField* field = FieldOf(16, [](uint32_t x, uint32_t z) { return x == 8 && z == 8 ? 65535 : 32767; });
+  const struct {
+    const char* name;
+    double y;
+    bool hit;
+  } cases[] = {{"level with the peak", 15, false}, {"just below it", 14.9, true}};
+  for (const auto& c : cases) {
+    CRenderStats stats;
+    CRay ray = ObjectRay(field, stats, {0.5, c.y, 8}, {1, 0, 0});
+    EXPECT_EQ(field->Intersect(ray), c.hit) << c.name;
+    EXPECT_EQ(stats.fHits + stats.fMisses, 1u) << c.name;
+  }
+}
+
+// A ridge along x = 8 (height 15 over ground at 7); a ray coming down over it.
+TEST_F(HeightFieldRays, AHitAboveTheUpperClipIsPassedOver) {
+  C3dHeightField* field = FieldOf(16, [](uint32_t x, uint32_t) { return x == 8 ? 65535 : 32767; });
+  const Point origin{4, 13, 8.5}, direction{1, -1, 0};
+  const struct {
+    const char* name;
+    double upper;
+    double x;
+  } cases[] = {{"the rising side", C3dHeightField::kDefaultUpperClip, 22.0 / 3},
+               {"the falling side", 9.0 / 16, 62.0 / 7}};
+  for (const auto& c : cases) {
+    field->SetClip(C3dHeightField::kDefaultLowerClip, c.upper);
+    CRenderStats stats;
+    CRay ray = ObjectRay(field, stats, origin, direction);
+    ASSERT_TRUE(field->Intersect(ray)) << c.name;
+    EXPECT_NEAR(ray.fHit.fObjPoint.x, c.x, 1e-9) << c.name;
+    EXPECT_NEAR(ray.fHitT, (c.x - 4) * std::sqrt(2.0), 1e-9) << c.name;
+  }
+}
+
+TEST_F(HeightFieldRays, ASymmetricTerrainIsHitFromBelowOnItsReflection) {
+  C3dHeightField* field = FieldOf(16, [](uint32_t, uint32_t) { return 32767; }, true);
+  const double lower = 16 * C3dHeightField::kDefaultLowerClip;
+  EXPECT_EQ(field->GetReference().fPosition, (Point{8, 0, 8}));
+  EXPECT_NEAR(field->LocalBox().fMin.y, 2 * lower - 16.01, 1e-12);
+  CRenderStats stats;
+  CRay up = ObjectRay(field, stats, {7.5, -100, 7.5}, {0, 1, 0});
+  ASSERT_TRUE(field->Intersect(up));
+  EXPECT_NEAR(up.fHit.fObjPoint.y, 2 * lower - 7, 1e-9);
+  EXPECT_NEAR(up.fHitT, 100 + 2 * lower - 7, 1e-9);
+  EXPECT_NEAR(std::fabs(up.fHit.fNormal.y), 1, 1e-6);
+  CRay down = ObjectRay(field, stats, {7.5, 100, 7.5}, {0, -1, 0});
+  ASSERT_TRUE(field->Intersect(down));
+  EXPECT_NEAR(down.fHitT, 93, 1e-9);
+}
+
+TEST_F(HeightFieldRays, TheSpansAcrossARidgeAreInOrder) {
+  C3dHeightField* field = FieldOf(16, [](uint32_t x, uint32_t) { return x == 8 ? 65535 : 32767; });
+  for (const Point direction : {Point{1, 0, 0}, Point{-1, 0, 0}}) {
+    CRenderStats stats;
+    CRay ray = ObjectRay(field, stats, {direction.x > 0 ? 0.5 : 15.5, 11, 8.5}, direction);
+    field->GetSpans().Clear();
+    ASSERT_TRUE(field->IntersectSpans(ray, false));
+    ASSERT_EQ(field->GetSpans().GetCount(), 2u);
+    const double first = direction.x > 0 ? 7.5 : 8.5, second = direction.x > 0 ? 8.5 : 7.5;
+    EXPECT_NEAR(field->GetSpans()[0].fObjPoint.x, first, 1e-9);
+    EXPECT_NEAR(field->GetSpans()[1].fObjPoint.x, second, 1e-9);
+    EXPECT_LT(field->GetSpans()[0].fT, field->GetSpans()[1].fT);
+    EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
+  }
+}
+
+TEST_F(HeightFieldRays, TheRayIntervalAndTheEntryTestsHold) {
+  C3dHeightField* field = Grey128();
+  ExpectRayCase(*field, {"interval past the ground", {-0.5, 100, -0.5}, {0, -1, 0}, 102, false, 0});
+  CRenderStats stats;
+  CRay shortRay = MakeRay(stats, {-0.5, 100, -0.5}, {0, -1, 0});
+  shortRay.fTMax = 50;
+  EXPECT_FALSE(field->Intersect(shortRay));
+  field->SetStateFlags(C3dObject::kExcluded);
+  CRay excluded = MakeRay(stats, {-0.5, 100, -0.5}, {0, -1, 0});
+  EXPECT_FALSE(field->Intersect(excluded));
+  EXPECT_EQ(stats.fMisses, 1u);
+}
+
+TEST_F(HeightFieldRays, TheFinestLevelStaysLockedThroughARender) {
+  C3dHeightField* field = Grey128();
+  CSpoolTableT<uint32_t>& fine = const_cast<CHeightFieldGrid*>(field->GetTiles())->GetLevel(0);
+  const uint32_t before = fine.GetLockCount();
+  field->BeginRender();
+  field->BeginRender();
+  EXPECT_EQ(fine.GetLockCount(), before + 1);
+  ExpectRayCase(*field, {"during the render", {-0.5, 100, -0.5}, {0, -1, 0}, 0, true, 101});
+  field->EndRender();
+  EXPECT_EQ(fine.GetLockCount(), before);
+  field->EndRender();
+  EXPECT_EQ(fine.GetLockCount(), before);
+}
+
+}  // namespace
