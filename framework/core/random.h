@@ -11,5 +11,8 @@ struct SRandomState {
 
 uint32_t NextRandom(SRandomState& state);
 
+// Maps a draw to [0, 1); multiply in double, since a float product can round the largest draws to 1.
+constexpr float RandomScale() { return 0x1p-32f; }
+
 // The process-wide state, seeded by InitOrdax.
 SRandomState& GetRandomState();
