@@ -21,6 +21,36 @@ struct SMaterialSample {
   uint8_t bytes[168] = {};
 };
 
+// How a material's hit is lit and how strongly its secondary rays count; every material refers to
+// one shared model. The base weights let everything through: colour (1, 1, 1), amount 1.
+class C3dIllumModel {
+ public:
+  virtual ~C3dIllumModel() = default;
+  // The directly lit colour of the ray's hit, shadow rays included.
+  virtual void Shade(CRay& ray, const SMaterialSample& sample, vector3<float>& colour, CRenderContext& context) = 0;
+  // What a shadow ray through the hit keeps: the amount is its factor, the colour its filter.
+  virtual void GetTransmission(const CRay&, const SMaterialSample&, vector3<float>& colour, double& amount) {
+    Unweighted(colour, amount);
+  }
+  // The weight of the reflected child ray.
+  virtual void GetReflection(const CRay&, const SMaterialSample&, vector3<float>& colour, double& amount) {
+    Unweighted(colour, amount);
+  }
+  // The weight of the transmitted child ray.
+  virtual void GetFilter(const CRay&, const SMaterialSample&, vector3<float>& colour, double& amount) {
+    Unweighted(colour, amount);
+  }
+  virtual void GetDefaultWeight(const CRay&, const SMaterialSample&, vector3<float>& colour, double& amount) {
+    Unweighted(colour, amount);
+  }
+
+ private:
+  static void Unweighted(vector3<float>& colour, double& amount) {
+    colour = {1, 1, 1};
+    amount = 1.0;
+  }
+};
+
 class C3dMaterial : public C3dBase {
  public:
   static constexpr uint32_t kFamily = FourCC("matr");

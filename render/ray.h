@@ -1,33 +1,16 @@
-// The ray record that every renderer traces and every scene object's intersection reads and fills,
-// and the render statistics it counts into. Header-only: scene objects use it without linking the
-// renderer.
+// The ray record that every renderer traces and every scene object's intersection reads and fills.
+// Header-only: scene objects use it without linking the renderer.
 #pragma once
 
 #include <cstdint>
 
 #include "framework/core/box3d.h"
 #include "framework/core/vector3.h"
+#include "render/render_stats.h"
 
 class C3dObject;
 class COptimizerHolder;
 class CRenderContext;
-
-struct CRenderStats {
-  uint32_t fPixels = 0;
-  uint32_t fResampledPixels = 0;
-  uint64_t fEyeRays = 0;
-  uint64_t fShadowRays = 0;
-  uint64_t fRaySum = 0;
-  // Raised by every object test: 1 for an accepted hit, 1 for a test that found nothing.
-  uint64_t fHits = 0;
-  uint64_t fMisses = 0;
-  uint64_t fTestSum = 0;
-  uint32_t fDays = 0;
-  uint32_t fHours = 0;
-  uint32_t fMinutes = 0;
-  uint32_t fSeconds = 0;
-  uint8_t fSpare[8] = {};
-};
 
 // What an intersection writes about its hit: the ray in the object's space (RayToObject), then the
 // surface at the hit in object and world space.
@@ -90,6 +73,57 @@ struct CRay {
   double fShadowFactor = 0;
   vector3<float> fShadowFilter;
   C3dObject* fBlocker = nullptr;
+
+  // A ray from origin along the unit direction with the open interval (tMin, tMax). A child takes
+  // the parent's context, statistics, flag bytes and filter word one level deeper; a ray without a
+  // parent is a primary ray of depth 0, bound to a context by its caller. Everything a trace leaves
+  // in a record (hit, exit, colours, shadow results) starts over, so a record can be used again.
+  void Init(CRay* parent, const vector3<double>& origin, const vector3<double>& direction,
+            const vector3<float>& colourWeight, const vector3<float>& pathWeight, float tMin, float tMax,
+            C3dObject* medium, C3dObject* mediumPart, int32_t orderEntry) {
+    if (parent) {
+      fContext = parent->fContext;
+      fStats = parent->fStats;
+      fPrimary = parent->fPrimary;
+      fShadowRay = parent->fShadowRay;
+      fHitTestOnly = parent->fHitTestOnly;
+      fSkipLights = parent->fSkipLights;
+      fFilterRay = parent->fFilterRay;
+      fSelectedOnly = parent->fSelectedOnly;
+      fUnselectedOnly = parent->fUnselectedOnly;
+      fFilterSpare = parent->fFilterSpare;
+      fDepth = parent->fDepth + 1;
+    } else {
+      fContext = nullptr;
+      fStats = nullptr;
+      fPrimary = 1;
+      fShadowRay = fHitTestOnly = fSkipLights = 0;
+      fFilterRay = fSelectedOnly = fUnselectedOnly = fFilterSpare = 0;
+      fDepth = 0;
+    }
+    fParent = parent;
+    fTMin = tMin;
+    fTMax = tMax;
+    fOrigin = fStart = origin;
+    fDirection = direction;
+    fColourWeight = colourWeight;
+    fPathWeight = pathWeight;
+    fMedium = medium;
+    fMediumPart = mediumPart;
+    fOrderEntry = orderEntry;
+    fHitT = fTLimit = fTravelled = 0;
+    fHitObject = fHitPart = nullptr;
+    fHolder = nullptr;
+    fColourBehind = {};
+    fExited = 0;
+    fExitPoint = {};
+    fEntering = fLeaving = 0;
+    fWantsTexture = 1;
+    fColour = {};
+    fShadowFactor = 1.0;
+    fShadowFilter = {1, 1, 1};
+    fBlocker = nullptr;
+  }
 
   void CountHit() const {
     if (fStats) ++fStats->fHits;

@@ -25,6 +25,8 @@ class CDynTable : public CMemBlockT<T> {
   uint32_t GetCount() const { return fCount; }
   uint32_t GetCapacity() const { return fCapacity; }
   uint32_t GetStep() const { return fStep; }
+  // Step 0 freezes the table: records stay where they are, so pointers into it stay good.
+  void SetStep(uint32_t step) { fStep = step; }
   T* GetRecords() const { return fCapacity ? this->GetTyped() : nullptr; }
   T& operator[](uint32_t index) const { return this->GetTyped()[index]; }
 
@@ -84,10 +86,13 @@ class CDynTable : public CMemBlockT<T> {
     fCount = 0;
   }
 
- private:
-  static uint32_t ByteSize(int32_t records) {
-    const uint64_t bytes = uint64_t(std::max(records, 0)) * sizeof(T);
-    return bytes > UINT32_MAX ? UINT32_MAX : uint32_t(bytes);
+  // Gives back the storage behind the last record; an empty table keeps none. False, with the
+  // table unchanged, when the smaller storage cannot be had.
+  bool Trim() {
+    if (fCapacity == fCount) return true;
+    if (!this->Resize(uint32_t(size_t(fCount) * sizeof(T)), true)) return false;
+    fCapacity = fCount;
+    return true;
   }
 
   // Makes room for n more records: grows by the larger of the shortfall and the step.
@@ -101,6 +106,12 @@ class CDynTable : public CMemBlockT<T> {
     if (!this->Resize(uint32_t(bytes), true)) return false;
     fCapacity = uint32_t(capacity);
     return true;
+  }
+
+ private:
+  static uint32_t ByteSize(int32_t records) {
+    const uint64_t bytes = uint64_t(std::max(records, 0)) * sizeof(T);
+    return bytes > UINT32_MAX ? UINT32_MAX : uint32_t(bytes);
   }
 
   void FillSlots(uint32_t index, const T* value, uint32_t n) {

@@ -29,7 +29,7 @@ class SpoolAppTest : public ::testing::Test {
     ASSERT_EQ(InitOrdax(), 0);
     SApplDesc desc = ProgramDesc();
     desc.dataPoolBudget = DataBudget();
-    desc.objectsPoolBudget = kObjectsBudget;
+    desc.objectsPoolBudget = ObjectsBudget();
     app = new TestApp(desc);
     app->CAppl::Init(nullptr, nullptr, nullptr);
     ASSERT_NE(app->GetDataEnv(), nullptr);
@@ -41,8 +41,9 @@ class SpoolAppTest : public ::testing::Test {
     TermOrdax();
   }
 
-  // Fixtures whose data are pictures ask for more.
+  // Fixtures whose data are pictures, or whose scenes are large, ask for more.
   virtual uint32_t DataBudget() const { return kDataBudget; }
+  virtual uint32_t ObjectsBudget() const { return kObjectsBudget; }
 
   CSpoolEnv* DataEnv() const { return app->GetDataEnv(); }
   CSpoolEnv* ObjectsEnv() const { return app->GetObjectsEnv(); }

@@ -79,6 +79,22 @@ TEST_F(DynTableTest, RemoveAtMovesRecordsDown) {
   EXPECT_EQ(table.GetCapacity(), 4u);
 }
 
+TEST_F(DynTableTest, AFrozenTableFillsItsRoomThenRefusesAndTrimsToItsCount) {
+  CDynTable<int32_t> table(SRange{0, 8});
+  ASSERT_TRUE(table.Reserve(3));
+  EXPECT_EQ(table.GetCapacity(), 8u);  // a shortfall below the step grows by the step
+  table.SetStep(0);
+  for (int32_t v : {1, 2, 3}) ASSERT_TRUE(table.Append(v));
+  ASSERT_TRUE(table.Trim());
+  EXPECT_EQ(table.GetCapacity(), 3u);
+  EXPECT_EQ(Contents(table), (std::vector<int32_t>{1, 2, 3}));
+  EXPECT_FALSE(table.Append(4));
+  table.Clear();
+  ASSERT_TRUE(table.Trim());
+  EXPECT_EQ(table.GetCapacity(), 0u);
+  EXPECT_EQ(table.GetRecords(), nullptr);
+}
+
 TEST_F(DynTableTest, GrowthThatWouldWrapFailsAndChangesNothing) {
   struct SBig {
     uint8_t bytes[4096];

@@ -1,0 +1,81 @@
+// The optimizer of real renders: unbounded objects (infinite planes) in a flat list, every bounded
+// object in a binary space partition of the scene's box, split at the middle along x, y and z in
+// turn. A ray descends the cells front to back and stops as soon as a hit lies before the next one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "render/abstract_optimizer.h"
+
+// One cell. An inner node's children share its box, cut at the middle along its axis; only leaves
+// hold records, and a record whose box reaches across the cut sits in both children.
+struct SBSPNode {
+  SBSPNode(uint32_t* nodeCount, uint32_t depth, uint32_t axis);
+  ~SBSPNode();
+  SBSPNode(const SBSPNode&) = delete;
+  SBSPNode& operator=(const SBSPNode&) = delete;
+
+  // Nodes come from the pools, zero-filled; null when memory runs out.
+  static void* operator new(size_t size) noexcept;
+  static void operator delete(void* p) noexcept;
+
+  bool IsLeaf() const { return !fLower; }
+  void DeleteChildren();
+
+  bool fValid = false;
+  C3dBox fBox;
+  uint32_t fAxis = 0;  // 0 x, 1 y, 2 z
+  uint32_t fDepth = 0;
+  SBSPNode* fLower = nullptr;
+  SBSPNode* fUpper = nullptr;
+  uint32_t* fNodeCount = nullptr;
+  CDynTable<SOptimizerObject*> fRecords;
+};
+
+class CBSPTreeOptimizer : public CAbstractOptimizer {
+ public:
+  // Callers think in pairs (leaf object limit, depth limit); this takes the depth limit first.
+  CBSPTreeOptimizer(uint32_t depthLimit, uint32_t leafObjectLimit);
+  ~CBSPTreeOptimizer() override;
+
+  bool Add(C3dObject* object) override;
+  bool Begin() override;
+  bool Build() override;
+  // Room for count bounded objects; the unbounded list is not touched.
+  bool Reserve(uint32_t count) override;
+  bool Intersect(CRay& ray) override;
+
+  // A node with at most this many records stays a leaf, and so does a node deeper than the depth
+  // limit; both take effect at the next Build.
+  uint32_t GetLeafObjectLimit() const { return fLeafObjectLimit; }
+  uint32_t GetDepthLimit() const { return fDepthLimit; }
+  void SetLeafObjectLimit(uint32_t limit) { fLeafObjectLimit = limit; }
+  void SetDepthLimit(uint32_t limit) { fDepthLimit = limit; }
+
+  const SBSPNode* GetRoot() const { return fRoot; }
+  uint32_t GetNodeCount() const { return fNodeCount; }
+  uint32_t GetUnboundedCount() const { return fUnbounded.GetCount(); }
+  uint32_t GetBoundedCount() const { return fBounded.GetCount(); }
+  // How many queries crossed the scene's box and how many passed it by.
+  uint32_t GetRootBoxHits() const { return fRootBoxHits; }
+  uint32_t GetRootBoxMisses() const { return fRootBoxMisses; }
+
+ private:
+  bool MakeRoot();
+  bool Split(SBSPNode& node);
+  // Hands the node's records to the children by which side of mid their boxes reach.
+  static bool Distribute(const SBSPNode& node, double mid, SBSPNode& lower, SBSPNode& upper);
+  bool Descend(const SBSPNode& node, CRay& ray, double near, double far);
+  bool DescendLeaf(const SBSPNode& node, CRay& ray, double far);
+
+  SBSPNode* fRoot = nullptr;
+  uint32_t fNodeCount = 0;
+  uint32_t fLeafObjectLimit = 0;
+  uint32_t fDepthLimit = 0;
+  CDynTable<SOptimizerObject> fUnbounded;
+  CDynTable<SOptimizerObject> fBounded;
+  bool fTablesValid = false;
+  uint32_t fRootBoxHits = 0;
+  uint32_t fRootBoxMisses = 0;
+};

@@ -1,0 +1,193 @@
+#include "render/render_context.h"
+
+#include <cmath>
+#include <utility>
+
+#include "framework/core/holder.h"
+#include "framework/core/random.h"
+#include "framework/core/result_codes.h"
+#include "render/bsp_tree_optimizer.h"
+#include "render/null_optimizer.h"
+#include "scene/base_sys.h"
+#include "scene/object.h"
+
+namespace {
+
+// The context's own tree, before an owner sets other limits.
+constexpr uint32_t kOwnTreeDepthLimit = 5;
+constexpr uint32_t kOwnTreeLeafLimit = 5;
+// Mode 4's points; 0.333333 and 0.666666 as written, not thirds.
+constexpr double kSixPoints[6][2] = {{0.333333, 0.25}, {0.666666, 0.25}, {0.25, 0.5},
+                                     {0.75, 0.5},      {0.333333, 0.75}, {0.666666, 0.75}};
+constexpr double kDegree = 0.01745329251994;
+// How far inside its ring a ring's radius lies, as a fraction of half a ring's width.
+constexpr double kRingInset = 0.35;
+
+double Random01() { return NextRandomUnit(GetRandomState()); }
+
+// The centre of cell i of an n × n grid.
+void GridPoint(uint32_t i, uint32_t n, double& x, double& y) {
+  x = ((i % n) + 0.5) / n;
+  y = ((i / n) + 0.5) / n;
+}
+
+}  // namespace
+
+CRenderContext::CRenderContext(uint32_t mode, uint32_t grid, uint32_t parameter, uint32_t optimizerTag)
+    : fParameter(parameter), fOptimizerTag(optimizerTag), fHolder(0, 0) {
+  fAntialiasAccepted = SetAntialias(mode, grid) == kNoErr;
+  if (optimizerTag == kBSPTreeTag)
+    fOwnOptimizer = new CBSPTreeOptimizer(kOwnTreeDepthLimit, kOwnTreeLeafLimit);
+  else
+    fOwnOptimizer = new CNullOptimizer();
+  fOptimizer = fOwnOptimizer;
+}
+
+CRenderContext::~CRenderContext() { delete fOwnOptimizer; }
+
+bool CRenderContext::IsReady() const {
+  return fAntialiasAccepted && fOptimizer && fOptimizer->IsValid() && fHolder.IsValid();
+}
+
+void CRenderContext::UseOptimizer(CAbstractOptimizer* optimizer) { fOptimizer = optimizer ? optimizer : fOwnOptimizer; }
+
+// ---- samples
+
+int32_t CRenderContext::SetAntialias(uint32_t mode, uint32_t grid) {
+  if (NeedsGrid(mode) && (grid < 1 || grid > kMaxGrid)) return kErrInvalidParameter;
+  fMode = mode;
+  fGrid = grid;
+  fAntialiasAccepted = true;
+  for (SRingOffset& offset : fRingOffsets) offset = {};
+  for (uint32_t i = 0; i < kSampleSlots; ++i) fSampleOrder[i] = i;
+  BuildRingPattern();
+  ShuffleSamples();
+  return kNoErr;
+}
+
+uint32_t CRenderContext::GetSampleCount() const {
+  switch (fMode) {
+    case 0:
+    case 1:
+      return 1;
+    case 2:
+      return fGrid;
+    case 3:
+    case 5:
+    case 6:
+      return fGrid * fGrid;
+    case 4:
+      return 6;
+    case 7:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+bool CRenderContext::GetSampleOffset(double& x, double& y, int32_t& orderEntry, uint32_t i) {
+  if (fMode == 0 || fMode == 1) {
+    x = y = fMode == 0 ? 0 : 0.5;
+    return true;
+  }
+  if (i >= GetSampleCount()) return false;
+  switch (fMode) {
+    case 2:
+      x = Random01();
+      y = Random01();
+      return true;
+    case 3:
+      GridPoint(i, fGrid, x, y);
+      return true;
+    case 7:
+      GridPoint(i, 2, x, y);
+      return true;
+    case 4:
+      x = kSixPoints[i][0];
+      y = kSixPoints[i][1];
+      return true;
+    default:  // 5 and 6
+      GridPoint(i, fGrid, x, y);
+      x += (Random01() * 0.25 - 0.125) / fGrid;
+      y += (Random01() * 0.25 - 0.125) / fGrid;
+      if (fMode == 6) {
+        if (i == 0) ShuffleSamples();
+        orderEntry = int32_t(fSampleOrder[i]);
+      }
+      return true;
+  }
+}
+
+CRenderContext::SRingOffset CRenderContext::GetRingOffset(int32_t orderEntry) const {
+  return orderEntry >= 0 && uint32_t(orderEntry) < kSampleSlots ? fRingOffsets[orderEntry] : SRingOffset();
+}
+
+// n rings of n points, from near the pixel's unit circle inwards, every other ring turned by half a
+// step.
+void CRenderContext::BuildRingPattern() {
+  if (fMode != 6) return;
+  const uint32_t n = fGrid;
+  if (n == 1) return;  // the single offset stays (0, 0)
+  const double step = 360.0 / n;
+  for (uint32_t k = 0; k < n; ++k) {
+    const double radius = 1 - double(k) / n - kRingInset * (0.5 / n);
+    for (uint32_t j = 0; j < n; ++j) {
+      const double angle = (j * step + (k % 2 ? step / 2 : 0)) * kDegree;
+      fRingOffsets[k * n + j] = {float(std::cos(angle) * radius), float(std::sin(angle) * radius)};
+    }
+  }
+}
+
+void CRenderContext::ShuffleSamples() {
+  const uint32_t count = fGrid * fGrid;
+  if (fMode != 6 || count < 2) return;
+  for (uint32_t swap = 0; swap < count / 2; ++swap) {
+    const uint32_t a = uint32_t(Random01() * (count - 1) + 0.5);
+    const uint32_t b = uint32_t(Random01() * (count - 1) + 0.5);
+    std::swap(fSampleOrder[a], fSampleOrder[b]);
+  }
+}
+
+// ---- scene
+
+C3dObject* CRenderContext::ObjectAt(uint32_t row) const {
+  C3dBase* thing = (*fScene)[row].object;
+  return thing ? thing->AsObject() : nullptr;
+}
+
+bool CRenderContext::PrepareOptimizer() {
+  if (!fScene || !fOptimizer) return false;
+  CHolder holder(fScene, false, false);
+  if (!holder.IsLocked() || !fOptimizer->Begin()) return false;
+  uint32_t count = 0;
+  for (uint32_t row = 0; row < fScene->GetCount(); ++row) count += ObjectAt(row) ? 1 : 0;
+  if (!fOptimizer->Reserve(count)) return false;
+  for (uint32_t row = 0; row < fScene->GetCount(); ++row) {
+    C3dObject* object = ObjectAt(row);
+    if (object && !fOptimizer->Add(object)) return false;
+  }
+  return fOptimizer->Build();
+}
+
+bool CRenderContext::Intersect(CRay& ray) { return fOptimizer && fOptimizer->Intersect(ray); }
+
+bool CRenderContext::SetupView(bool withCameraBounds) {
+  if (!fScene) return false;
+  CHolder holder(fScene, false, false);
+  if (!holder.IsLocked()) return false;
+  fWorldBounds = fCameraBounds = C3dBox();
+  for (uint32_t row = 0; row < fScene->GetCount(); ++row) {
+    C3dObject* object = ObjectAt(row);
+    if (!object) continue;
+    const C3dBox box = object->WorldBox();
+    // A thing with nothing to bound (an empty group) would make the bounds infinite.
+    if (box.IsEmpty()) continue;
+    fWorldBounds.Extend(box.fMin);
+    fWorldBounds.Extend(box.fMax);
+    if (!withCameraBounds) continue;
+    const C3dBox seen = box.Transform(fViewTransform);
+    fCameraBounds.Extend(seen.fMin);
+    fCameraBounds.Extend(seen.fMax);
+  }
+  return true;
+}

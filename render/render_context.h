@@ -1,0 +1,143 @@
+// Everything a ray-traced render of one scene needs besides the scene: the owner's settings, camera
+// and scene table, the antialias mode with its sample pattern, the optimizer that answers ray
+// queries with its shadow cache, the scene's bounds, where an interrupted render resumes, and the
+// statistics. Each owner of renders keeps one context for its lifetime; before every render it feeds
+// the optimizer and sets up the view, and the render loops then ask for each pixel's samples.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/core/base_object.h"
+#include "framework/core/box3d.h"
+#include "framework/core/four_cc.h"
+#include "framework/core/matrix34.h"
+#include "render/optimizer_holder.h"
+#include "render/render_stats.h"
+
+class C3dBaseSys;
+class C3dObject;
+class CAbstractOptimizer;
+struct CRay;
+struct CRenderCamera;
+struct SRenderSettings;
+
+class CRenderContext : public CBaseObject {
+ public:
+  // The optimizer tag that gives a context a BSP tree of its own; any other gives the flat list.
+  static constexpr uint32_t kBSPTreeTag = FourCC("bspT");
+  static constexpr uint32_t kMaxGrid = 16;
+  static constexpr uint32_t kSampleSlots = kMaxGrid * kMaxGrid;
+  static constexpr uint32_t kFirstBlockSize = 16;
+
+  // Where an interrupted render resumes; all zero but the block size when a render starts afresh.
+  struct SProgressiveState {
+    uint32_t blockSize = kFirstBlockSize;
+    uint32_t blockMask = 0;
+    uint32_t column = 0;
+    uint32_t row = 0;
+    uint32_t antialiasColumn = 0;
+    uint32_t antialiasRow = 0;
+    uint32_t lastDrawnRow = 0;
+  };
+  struct SRingOffset {
+    float x = 0;
+    float y = 0;
+  };
+
+  // The antialias mode and grid as SetAntialias takes them; a pair it refuses leaves the context
+  // not ready. parameter is kept as given.
+  CRenderContext(uint32_t mode, uint32_t grid, uint32_t parameter, uint32_t optimizerTag);
+  ~CRenderContext() override;
+  CRenderContext(const CRenderContext&) = delete;
+  CRenderContext& operator=(const CRenderContext&) = delete;
+
+  // An optimizer that is valid, a usable shadow cache and an accepted antialias mode.
+  bool IsReady() const;
+
+  // The owner's records, kept by the owner.
+  void SetSettings(SRenderSettings* settings) { fSettings = settings; }
+  SRenderSettings* GetSettings() const { return fSettings; }
+  void SetCamera(CRenderCamera* camera) { fCamera = camera; }
+  CRenderCamera* GetCamera() const { return fCamera; }
+  void SetSceneTable(C3dBaseSys* table) { fScene = table; }
+  C3dBaseSys* GetSceneTable() const { return fScene; }
+
+  // Modes: 0 the pixel corner, 1 its centre, 2 n random points, 3 an n × n grid, 4 six fixed
+  // points, 5 the grid jittered, 6 the jittered grid with a ring pattern for spread rays, 7 the
+  // 2 × 2 grid. Modes 2, 3, 5 and 6 need n in 1 … 16 (16 otherwise, and nothing changes); other modes
+  // keep n as given. The ring pattern and sample order follow every change.
+  int32_t SetAntialias(uint32_t mode, uint32_t grid);
+  uint32_t GetMode() const { return fMode; }
+  uint32_t GetGrid() const { return fGrid; }
+  uint32_t GetParameter() const { return fParameter; }
+  uint32_t GetSampleCount() const;
+  // The offset of sample i within the unit pixel, x to the right and y down; false, with nothing
+  // written, when the mode has no sample i. In mode 6 sample 0 draws a fresh sample order and every
+  // sample writes its entry of it to orderEntry, which other modes leave alone.
+  bool GetSampleOffset(double& x, double& y, int32_t& orderEntry, uint32_t i);
+  // The ring offset that a spread ray of the order entry takes; (0, 0) outside the pattern.
+  SRingOffset GetRingOffset(int32_t orderEntry) const;
+
+  // The optimizer in use: the context's own, or one an owner lends for a render (null gives the
+  // own one back). The context deletes only its own.
+  CAbstractOptimizer* GetOptimizer() const { return fOptimizer; }
+  void UseOptimizer(CAbstractOptimizer* optimizer);
+  uint32_t GetOptimizerTag() const { return fOptimizerTag; }
+  COptimizerHolder& GetHolder() { return fHolder; }
+
+  // Feeds every object of the scene table into the optimizer; false when the table cannot be
+  // locked or the optimizer refuses a step.
+  bool PrepareOptimizer();
+  // The nearest hit of the ray, recorded in it; true when there is one.
+  bool Intersect(CRay& ray);
+  // The world box around every object's bounds and, when asked, the box around their corners in
+  // camera space (by the view transform). Both start from zero, so the origin is always inside.
+  bool SetupView(bool withCameraBounds);
+  const C3dBox& GetWorldBounds() const { return fWorldBounds; }
+  const C3dBox& GetCameraBounds() const { return fCameraBounds; }
+  // World into camera space; the owner sets it before SetupView.
+  void SetViewTransform(const C34Matrix& transform) { fViewTransform = transform; }
+  const C34Matrix& GetViewTransform() const { return fViewTransform; }
+
+  // The next render starts from the coarsest pass; owners call it when the scene, view or image
+  // changes.
+  void ResetProgressive() { fProgressive = SProgressiveState(); }
+  SProgressiveState& GetProgressive() { return fProgressive; }
+
+  // The document's antialias and optimizer choices (0, 1 or 2 each), which a render maps to the
+  // antialias mode and grid and to the tree's limits.
+  uint32_t GetAntialiasChoice() const { return fAntialiasChoice; }
+  void SetAntialiasChoice(uint32_t choice) { fAntialiasChoice = choice; }
+  uint32_t GetOptimizerChoice() const { return fOptimizerChoice; }
+  void SetOptimizerChoice(uint32_t choice) { fOptimizerChoice = choice; }
+
+  CRenderStats& GetStats() { return fStats; }
+
+ private:
+  static bool NeedsGrid(uint32_t mode) { return mode == 2 || mode == 3 || mode == 5 || mode == 6; }
+  // Both only in mode 6, for grids of 1 … 16.
+  void BuildRingPattern();
+  void ShuffleSamples();
+  C3dObject* ObjectAt(uint32_t row) const;
+
+  SRenderSettings* fSettings = nullptr;
+  CRenderCamera* fCamera = nullptr;
+  C3dBaseSys* fScene = nullptr;
+  CRenderStats fStats;
+  bool fAntialiasAccepted = false;
+  uint32_t fMode = 1;
+  uint32_t fGrid = 1;
+  uint32_t fParameter = 0;
+  SProgressiveState fProgressive;
+  uint32_t fAntialiasChoice = 0;
+  uint32_t fOptimizerChoice = 0;
+  uint32_t fOptimizerTag = 0;
+  CAbstractOptimizer* fOwnOptimizer = nullptr;
+  CAbstractOptimizer* fOptimizer = nullptr;
+  C3dBox fWorldBounds;
+  C3dBox fCameraBounds;
+  C34Matrix fViewTransform;
+  COptimizerHolder fHolder;
+  SRingOffset fRingOffsets[kSampleSlots];
+  uint32_t fSampleOrder[kSampleSlots] = {};
+};
