@@ -25,7 +25,6 @@ constexpr double kAtApex = 1e-9;
 // Facet crossings this close in t are one crossing.
 constexpr double kSameSpan = 1e-9;
 // World boxes sample round shapes every 15 degrees.
-constexpr int kBoxSamples = 24;
 
 double Clamped(double x) { return std::clamp(x, -1.0, 1.0); }
 
@@ -516,12 +515,31 @@ void Complete(C3dObject& object, SSpanEntry& c) {
   CompleteCrossing(object, c);
 }
 
-// (sin a, y, cos a) for a = 0, 15, ..., 345 degrees.
+// Half extents, along each world axis, of the image of a unit circle spanned by two object axes.
+vector3<double> EllipseExtent(const C34Matrix& toWorld, int axisA, int axisB) {
+  const vector3<double> a = toWorld.Row(axisA);
+  const vector3<double> b = toWorld.Row(axisB);
+  return {std::hypot(a.x, b.x), std::hypot(a.y, b.y), std::hypot(a.z, b.z)};
+}
+
+// Half extents of the image of the unit ball.
+vector3<double> BallExtent(const C34Matrix& toWorld) {
+  const vector3<double> x = toWorld.Row(0);
+  const vector3<double> y = toWorld.Row(1);
+  const vector3<double> z = toWorld.Row(2);
+  return {std::sqrt(x.x * x.x + y.x * y.x + z.x * z.x), std::sqrt(x.y * x.y + y.y * y.y + z.y * z.y),
+          std::sqrt(x.z * x.z + y.z * y.z + z.z * z.z)};
+}
+
+void ExtendAround(C3dBox& box, const vector3<double>& centre, const vector3<double>& half) {
+  box.Extend(centre - half);
+  box.Extend(centre + half);
+}
+
+// The unit circle of the plane at height y, exactly: sampled points would cut its bulge short on a
+// rotated object, and the optimizer would lose hits at its silhouette.
 void AddRing(C3dBox& box, const C34Matrix& toWorld, double y) {
-  for (int i = 0; i < kBoxSamples; ++i) {
-    const double a = i * 2 * kPi / kBoxSamples;
-    box.Extend(toWorld.TransformPoint({std::sin(a), y, std::cos(a)}));
-  }
+  ExtendAround(box, toWorld.TransformPoint({0, y, 0}), EllipseExtent(toWorld, 0, 2));
 }
 
 }  // namespace
@@ -738,10 +756,7 @@ C3dBox SampledWorldBox(const C34Matrix& toWorld, const vector3<double>* points, 
 
 C3dBox SphereWorldBox(const C34Matrix& toWorld) {
   C3dBox box = C3dBox::Empty();
-  for (int k = 0; k <= kBoxSamples; ++k) {
-    for (int j = 0; j < kBoxSamples; ++j)
-      box.Extend(toWorld.TransformPoint(UnitSpherePoint(k * kPi / kBoxSamples, j * 2 * kPi / kBoxSamples)));
-  }
+  ExtendAround(box, toWorld.TransformPoint({0, 0, 0}), BallExtent(toWorld));
   return box;
 }
 
@@ -840,16 +855,12 @@ bool TorusSpans(C3dObject& object, CRay& ray, const STorus& torus) {
       [&](SSpanEntry* found, int count) { return AppendSorted(object, found, count); });
 }
 
+// The torus lies within its centre circle widened by a ball of the tube's radius; that sum's box is
+// exact for an unrotated torus and never short for a rotated one.
 C3dBox TorusWorldBox(const C34Matrix& toWorld, const STorus& torus) {
   C3dBox box = C3dBox::Empty();
-  for (int j = 0; j < kBoxSamples; ++j) {
-    const double b = j * 2 * kPi / kBoxSamples;
-    for (int i = 0; i < kBoxSamples; ++i) {
-      const double a = i * 2 * kPi / kBoxSamples;
-      const double ring = torus.major + torus.minor * std::sin(a);
-      box.Extend(toWorld.TransformPoint({ring * std::cos(b), torus.minor * std::cos(a), ring * std::sin(b)}));
-    }
-  }
+  ExtendAround(box, toWorld.TransformPoint({0, 0, 0}),
+               EllipseExtent(toWorld, 0, 2) * torus.major + BallExtent(toWorld) * torus.minor);
   return box;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "scene/camera.h"
@@ -155,6 +156,62 @@ TEST_F(Primitives, WorldBoxesHoldTheShapeWherePlaced) {
   C3dCamera* camera = MakeObject<C3dCamera>(table);
   Place(camera, {1, 1, 1}, {0, 5, 0});
   EXPECT_EQ(camera->WorldBox(), (C3dBox{{-1, 4, -1}, {1, 6, 2}}));
+}
+
+// Dense surface points of the round shapes in object space.
+std::vector<vector3<double>> RoundSurface(const char* typeName) {
+  const std::string name = typeName;
+  std::vector<vector3<double>> points;
+  constexpr int kSteps = 720;
+  for (int i = 0; i < kSteps; ++i) {
+    const double a = i * 2 * M_PI / kSteps;
+    const vector3<double> rim{std::sin(a), 0, std::cos(a)};
+    if (name == "C3dCircle") points.push_back(rim);
+    if (name == "C3dCone") points.push_back(rim + vector3<double>{0, -1, 0});
+    if (name == "C3dCylinder") {
+      points.push_back(rim + vector3<double>{0, -1, 0});
+      points.push_back(rim + vector3<double>{0, 1, 0});
+    }
+    for (int j = 0; name == "C3dTorusType" && j < kSteps / 4; ++j) {
+      const double b = j * 2 * M_PI / (kSteps / 4);
+      const double ring = 3 + std::cos(b);
+      points.push_back({ring * std::sin(a), std::sin(b), ring * std::cos(a)});
+    }
+  }
+  if (name == "C3dCone") points.push_back({0, 1, 0});
+  return points;
+}
+
+// A box sampled through the transform falls short of a rotated round surface, and the optimizer then
+// misses the surface's silhouette; the boxes hold every surface point and touch the surface.
+TEST_F(Primitives, RotatedRoundShapesStayInsideTheirWorldBoxes) {
+  C3dSphere* sphere = NewSphere();
+  PlaceAskew(sphere);
+  std::vector<std::pair<C3dObject*, std::vector<vector3<double>>>> shapes;
+  std::vector<vector3<double>> ball;
+  for (int i = 0; i <= 180; ++i)
+    for (int j = 0; j < 360; ++j) ball.push_back(UnitSpherePoint(i * M_PI / 180, j * M_PI / 180));
+  shapes.push_back({sphere, ball});
+  for (const SShapeCase& c : Shapes()) {
+    std::vector<vector3<double>> surface = RoundSurface(c.typeName);
+    if (surface.empty()) continue;
+    PlaceAskew(c.object);
+    shapes.push_back({c.object, surface});
+  }
+  for (auto& [object, surface] : shapes) {
+    const C3dBox box = object->WorldBox();
+    C3dBox reached = C3dBox::Empty();
+    for (const vector3<double>& p : surface) {
+      const vector3<double> w = object->GetObjectToWorld().TransformPoint(p);
+      reached.Extend(w);
+      for (int a = 0; a < 3; ++a) {
+        EXPECT_GE(w[a], box.fMin[a] - 1e-9) << object->TypeName();
+        EXPECT_LE(w[a], box.fMax[a] + 1e-9) << object->TypeName();
+      }
+    }
+    ExpectNear(reached.fMin, box.fMin, 2e-3, object->TypeName());
+    ExpectNear(reached.fMax, box.fMax, 2e-3, object->TypeName());
+  }
 }
 
 // ---- copies

@@ -106,7 +106,7 @@ TEST_F(Sphere, SpansAreTheEntryThenTheExit) {
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 
-TEST_F(Sphere, TheWorldBoxIsSampledThroughTheTransform) {
+TEST_F(Sphere, TheWorldBoxFollowsTheTransform) {
   C3dSphere* sphere = NewSphere({1, 2, 3});
   const C3dBox box = sphere->WorldBox();
   ExpectNear(box.fMin, {-1, -2, -3}, 1e-3, "minimum");
