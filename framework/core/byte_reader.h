@@ -31,6 +31,9 @@ class CByteReader {
   bool ReadBE32(uint32_t* value) { return ReadOrdered(value, true); }
   bool ReadLE16(uint16_t* value) { return ReadOrdered(value, false); }
   bool ReadLE32(uint32_t* value) { return ReadOrdered(value, false); }
+  // For formats whose header names their byte order.
+  bool Read16(uint16_t* value, bool bigEndian) { return ReadOrdered(value, bigEndian); }
+  bool Read32(uint32_t* value, bool bigEndian) { return ReadOrdered(value, bigEndian); }
 
   bool ReadBytes(void* out, size_t count) {
     if (!Has(count)) return false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/core/mem_block.h"
+#include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
 
 namespace {
@@ -193,3 +194,32 @@ int32_t ExchangeFiles(const CFileSpec& a, const CFileSpec& b) {
     return LastError();
   return kNoErr;
 }
+
+CFileBytes::~CFileBytes() { delete fBlock; }
+
+int32_t CFileBytes::Load(CFile& file) {
+  delete fBlock;
+  fBlock = nullptr;
+  fLength = 0;
+  uint32_t size = 0;
+  if (const int32_t err = file.GetLength(&size)) return err;
+  auto* block = new CMemBlock(std::max<uint32_t>(size, 1), GetDataPool());
+  if (!block || !block->IsOwned()) {
+    delete block;
+    return kErrOutOfMemory;
+  }
+  int32_t err = file.Open(CFile::kModeRead);
+  uint32_t count = size;
+  if (!err) err = file.ReadToBlock(&count, *block, true);
+  if (!err) err = file.Flush();
+  if (err) {
+    file.Close();
+    delete block;
+    return err;
+  }
+  fBlock = block;
+  fLength = size;
+  return kNoErr;
+}
+
+const uint8_t* CFileBytes::GetData() const { return fBlock ? fBlock->GetData() : nullptr; }

@@ -61,5 +61,25 @@ class CFile : public CBaseObject {
   bool fOpen = false;
 };
 
+// A file's whole contents in one block of the data pool, for readers that parse the bytes in memory.
+class CFileBytes {
+ public:
+  CFileBytes() = default;
+  CFileBytes(const CFileBytes&) = delete;
+  CFileBytes& operator=(const CFileBytes&) = delete;
+  ~CFileBytes();
+
+  // Opens the file for reading, loads every byte and closes it again. 9 when the block cannot be
+  // had, else the file's error; nothing is held after a failure.
+  int32_t Load(CFile& file);
+  bool IsLoaded() const { return fBlock != nullptr; }
+  const uint8_t* GetData() const;
+  uint32_t GetLength() const { return fLength; }
+
+ private:
+  CMemBlock* fBlock = nullptr;
+  uint32_t fLength = 0;
+};
+
 // Swaps the contents of two paths; each path keeps its own former last-write time.
 int32_t ExchangeFiles(const CFileSpec& a, const CFileSpec& b);

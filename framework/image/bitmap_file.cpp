@@ -53,38 +53,14 @@ CImBitmapFile::CImBitmapFile(const CFileSpec& spec, int32_t* result, bool readNo
 
 CImBitmapFile::~CImBitmapFile() {
   if (fOwnsImage) delete fImage;
-  delete fBlock;
   Close();
 }
 
-int32_t CImBitmapFile::ReadFile() {
-  fLoaded = false;
-  uint32_t length = 0;
-  if (const int32_t err = GetLength(&length)) return err;
-  auto* block = new CMemBlock(std::max<uint32_t>(length, 1), GetDataPool());
-  if (!block || !block->IsOwned()) {
-    delete block;
-    return kErrOutOfMemory;
-  }
-  int32_t err = Open(kModeRead);
-  uint32_t count = length;
-  if (!err) err = ReadToBlock(&count, *block, true);
-  if (!err) err = Flush();
-  if (err) {
-    Close();
-    delete block;
-    return err;
-  }
-  fBlock = block;
-  fBytes = block->GetData();
-  fLength = length;
-  fLoaded = true;
-  return kNoErr;
-}
+int32_t CImBitmapFile::ReadFile() { return fContents.Load(*this); }
 
 int32_t CImBitmapFile::ReadHeader() {
-  if (!fLoaded) return kErrOutOfMemory;
-  CByteReader in(fBytes, fLength);
+  if (!IsLoaded()) return kErrOutOfMemory;
+  CByteReader in(fContents.GetData(), fContents.GetLength());
   uint16_t magic = 0, planes = 0, bits = 0;
   uint32_t pixelOffset = 0, infoSize = 0, width = 0, height = 0, compression = 0;
   const bool read = in.ReadLE16(&magic) && in.Seek(kPixelOffsetField) && in.ReadLE32(&pixelOffset) &&
@@ -108,7 +84,7 @@ int32_t CImBitmapFile::ReadHeader() {
     paletteOffset += kMaskBytes;
   }
   const uint64_t rowBytes = RowBytes(width, bits);
-  if (pixelOffset < paletteOffset || pixelOffset + rowBytes * height > fLength) return kErrInvalidFormat;
+  if (pixelOffset < paletteOffset || pixelOffset + rowBytes * height > fContents.GetLength()) return kErrInvalidFormat;
   fWidth = width;
   fHeight = height;
   fBitsPerPixel = bits;
@@ -122,7 +98,7 @@ int32_t CImBitmapFile::ReadHeader() {
 
 int32_t CImBitmapFile::ReadNewImage(CImage** image, bool ownsImage) {
   *image = nullptr;
-  if (!fLoaded) return kErrOutOfMemory;
+  if (!IsLoaded()) return kErrOutOfMemory;
   if (!IsReadableDepth(fBitsPerPixel)) return kErrInvalidFormat;
   fOwnsImage = ownsImage;
   int32_t err = kNoErr;
@@ -135,14 +111,14 @@ int32_t CImBitmapFile::ReadNewImage(CImage** image, bool ownsImage) {
 }
 
 int32_t CImBitmapFile::ReadIntoImage(CImage* image) {
-  if (!fLoaded) return kErrOutOfMemory;
+  if (!IsLoaded()) return kErrOutOfMemory;
   if (!IsReadableDepth(fBitsPerPixel)) return kErrInvalidFormat;
   return Convert(image, false);
 }
 
 uint32_t CImBitmapFile::PaletteColor(uint32_t index) const {
   if (index >= fPaletteColors) return 0;
-  const uint8_t* entry = fBytes + fPaletteOffset + 4 * index;
+  const uint8_t* entry = fContents.GetData() + fPaletteOffset + 4 * index;
   return Rgb(entry[2], entry[1], entry[0]);
 }
 
@@ -161,7 +137,7 @@ uint32_t CImBitmapFile::FieldColor(uint32_t value) const {
 template <typename Pixel>
 void CImBitmapFile::ConvertRows(const CImNavigator& nav, Pixel pixel) const {
   for (uint32_t y = 0; y < fHeight; ++y) {
-    const uint8_t* row = fBytes + fPixelOffset + uint64_t(y) * fRowBytes;
+    const uint8_t* row = fContents.GetData() + fPixelOffset + uint64_t(y) * fRowBytes;
     CImVector* out = nav.Cells(fHeight - 1 - y);
     for (uint32_t x = 0; x < fWidth; ++x) out[x].value = kOpaque | pixel(row, x);
   }

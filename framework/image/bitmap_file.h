@@ -13,7 +13,6 @@
 
 class CImage;
 class CImNavigator;
-class CMemBlock;
 
 class CImBitmapFile : public CFile {
  public:
@@ -28,7 +27,7 @@ class CImBitmapFile : public CFile {
 
   uint32_t GetWidth() const { return fWidth; }
   uint32_t GetHeight() const { return fHeight; }
-  bool IsLoaded() const { return fLoaded; }
+  bool IsLoaded() const { return fContents.IsLoaded(); }
   bool IsValid() const { return fValid; }
   bool OwnsImage() const { return fOwnsImage; }
   CImage* GetImage() const { return fValid ? fImage : nullptr; }
@@ -55,9 +54,7 @@ class CImBitmapFile : public CFile {
   uint32_t PaletteColor(uint32_t index) const;
   uint32_t FieldColor(uint32_t value) const;
 
-  const uint8_t* fBytes = nullptr;  // the loaded file
-  uint32_t fLength = 0;
-  CMemBlock* fBlock = nullptr;
+  CFileBytes fContents;
   CImage* fImage = nullptr;
   uint64_t fPixelOffset = 0;
   uint64_t fRowBytes = 0;
@@ -68,7 +65,6 @@ class CImBitmapFile : public CFile {
   uint32_t fWidth = 0;
   uint32_t fHeight = 0;
   uint16_t fBitsPerPixel = 0;
-  bool fLoaded = false;
   bool fOwnsImage = false;
   bool fValid = false;
 };

@@ -8,6 +8,8 @@
 #include "framework/core/win_appl.h"
 #include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
+#include "framework/image/photoshop_file.h"
+#include "framework/image/tiff_file.h"
 
 namespace {
 
@@ -125,14 +127,17 @@ int32_t CImageIO::AskImageFile(CFileSpec* spec, int32_t* type, bool* cancelled) 
 
 int32_t CImageIO::ReadByType(const CFileSpec& spec, int32_t type, CImage** image) {
   *image = nullptr;
-  // The BMP reader is the only one so far; the other types answer as types without a reader.
-  if (type != kTypeBmp) return kErrInvalidFormat;
-  CDibIO reader(spec);
   CImage* read = nullptr;
-  const int32_t err = reader.Read(&read);
-  if (err) {
+  int32_t err = kNoErr;
+  switch (type) {
+    case kTypePhotoshop: err = CPhShopIO(spec).Read(&read); break;
+    case kTypeBmp: err = CDibIO(spec).Read(&read); break;
+    case kTypeTiff: err = CTiffIO(spec).ReadImage(&read); break;
+    default: return kErrInvalidFormat;
+  }
+  if (err || !read) {
     delete read;
-    return err;
+    return NonZeroError(err);
   }
   *image = read;
   return kNoErr;

@@ -38,8 +38,8 @@ class CImageIO : public CBaseObject {
   int32_t ShowOpenDialog(const char* initialName, std::string* fileTitle);
 
   static int32_t TypeOfPath(const char* path);
-  // Reads the file with the reader of its type code into a new image, which the caller owns; no
-  // image on failure, and 2 for a type without a reader.
+  // Reads the file with the reader of its type code (Photoshop, BMP or TIFF) into a new image, which
+  // the caller owns; no image on failure, and 2 for a type without a reader.
   static int32_t ReadByType(const CFileSpec& spec, int32_t type, CImage** image);
 
   const CFileSpec& GetSpec() const { return fSpec; }

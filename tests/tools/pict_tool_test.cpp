@@ -46,7 +46,11 @@ TEST_F(PictToolTest, FailuresNameTheErrorAndLeaveNoOutput) {
   SRun run = Pict("missing.bmp", "out.bmp");
   EXPECT_EQ(run.out, "A file error has occurred (file not found).\n");
   EXPECT_EQ(run.status, 1);
-  ASSERT_EQ(RunCommand("convert -size 2x2 xc:red " + Quoted("in.tif")).status, 0);
+  // A picture cut off in the middle.
+  ASSERT_EQ(RunCommand("convert -size 20x20 xc:red -compress lzw " + Quoted("whole.tif") + " && head -c 300 " +
+                       Quoted("whole.tif") + " > " + Quoted("in.tif") + " && rm " + Quoted("whole.tif"))
+                .status,
+            0);
   run = Pict("in.tif", "out.bmp");
   EXPECT_EQ(run.out, "An unexpected error has occurred (invalid format).\n");
   EXPECT_EQ(run.status, 1);
@@ -57,6 +61,27 @@ TEST_F(PictToolTest, FailuresNameTheErrorAndLeaveNoOutput) {
     run = RunCommand(std::string(QUARN2_PICT_PATH) + arguments + " 2>&1");
     EXPECT_EQ(run.out, usage) << arguments;
     EXPECT_EQ(run.status, 2) << arguments;
+  }
+}
+
+// The reader comes from the extension, or from the first bytes when the extension names none.
+TEST_F(PictToolTest, TiffPhotoshopAndPictFilesBecomeBmpFiles) {
+  ASSERT_EQ(RunCommand(std::string(PICTURE_SCRIPT) + " '" + tmp.Path() + "' small 2>&1").status, 0);
+  ASSERT_EQ(RunCommand("cp " + Quoted("small.tif") + " " + Quoted("small.tiff") + " && tail -c +513 " +
+                       Quoted("small.pct") + " > " + Quoted("bare.pct") + " && cp " + Quoted("small.psd") + " " +
+                       Quoted("photoshop"))
+                .status,
+            0);
+  const struct {
+    const char* in;
+    const char* truth;  // what ImageMagick reads as the same picture
+  } cases[] = {{"small.tif", "small.tif"},  {"small.tiff", "small.tif"}, {"small.psd", "small.psd[0]"},
+               {"photoshop", "small.psd[0]"}, {"small.pct", "small.pct"}, {"bare.pct", "small.pct"}};
+  for (const auto& c : cases) {
+    const SRun run = Pict(c.in, "out.bmp");
+    ASSERT_EQ(run.status, 0) << c.in << run.out;
+    EXPECT_EQ(RunCommand("compare -metric AE " + Quoted(c.truth) + " " + Quoted("out.bmp") + " null: 2>&1").out, "0")
+        << c.in;
   }
 }
 

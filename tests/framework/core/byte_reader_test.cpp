@@ -20,6 +20,11 @@ TEST(ByteReaderTest, ReadsBothOrdersAndNeverPastTheEnd) {
   ASSERT_TRUE(in.ReadLE16(&half));
   EXPECT_EQ(half, 0x9A78u);
   EXPECT_EQ(in.GetRemaining(), 4u);
+  // The order chosen at run time, as a file's header names it.
+  ASSERT_TRUE(in.Seek(0));
+  ASSERT_TRUE(in.Read16(&half, true) && in.Read32(&word, false));
+  EXPECT_EQ(half, 0x1234u);
+  EXPECT_EQ(word, 0x619A7856u);
 
   // A read that does not fit fails and leaves the position where it was.
   ASSERT_TRUE(in.Seek(6));

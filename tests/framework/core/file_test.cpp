@@ -103,6 +103,30 @@ TEST_F(FileTest, MissingFiles) {
   EXPECT_EQ(file.Probe(), kErrFileNotFound);
 }
 
+TEST_F(FileTest, FileBytesHoldEveryByteAndTheFileIsClosedAgain) {
+  WriteText(Path("f"), "abcdef");
+  WriteText(Path("empty"), "");
+  struct SCase {
+    const char* name;
+    int32_t result;
+    const char* bytes;
+  } cases[] = {{"f", kNoErr, "abcdef"}, {"empty", kNoErr, ""}, {"missing", kErrFileNotFound, nullptr}};
+  for (const SCase& c : cases) {
+    CFile file(Spec(c.name));
+    CFileBytes bytes;
+    EXPECT_EQ(bytes.Load(file), c.result) << c.name;
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_EQ(bytes.IsLoaded(), c.bytes != nullptr) << c.name;
+    if (!c.bytes) continue;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.GetData()), bytes.GetLength()), c.bytes) << c.name;
+    // A failed load leaves nothing of the earlier one.
+    CFile missing(Spec("missing"));
+    EXPECT_EQ(bytes.Load(missing), kErrFileNotFound);
+    EXPECT_FALSE(bytes.IsLoaded());
+    EXPECT_EQ(bytes.GetLength(), 0u);
+  }
+}
+
 TEST_F(FileTest, ReadAtTheEndOfTheFile) {
   WriteText(Path("f"), "abcdef");
   CFile file(Spec("f"));

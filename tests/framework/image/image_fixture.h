@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/core/resource_env.h"
 #include "framework/image/image.h"
 #include "framework/image/image8.h"
+#include "framework/image/image_io.h"
 #include "framework/image/image_record.h"
 #include "platform/device_context.h"
 #include "platform/surface.h"
@@ -84,6 +87,22 @@ inline std::vector<uint32_t> Pixels(CImage& image) {
 }
 
 inline uint32_t PixelAt(CImage& image, uint32_t x, uint32_t y) { return Pixels(image)[size_t(y) * image.GetWidth() + x]; }
+
+// Writes the bytes as the file at path and reads it through the dispatch with its extension's type
+// code: the result, and the pixels when it read. An image must come exactly when the answer is 0.
+inline int32_t ReadBytesAsFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                               std::vector<uint32_t>* pixels = nullptr) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  CFileSpec spec;
+  spec.Set(path.c_str());
+  CImage* read = reinterpret_cast<CImage*>(1);
+  const int32_t err = CImageIO::ReadByType(spec, CImageIO::TypeOfPath(path.c_str()), &read);
+  std::unique_ptr<CImage> image(read);
+  EXPECT_EQ(err == 0, image != nullptr) << path << " " << err;
+  if (image && pixels) *pixels = Pixels(*image);
+  return err;
+}
 
 // An 8-bit image of the application's data environment whose index at (x, y) is index(x, y).
 template <typename F>

@@ -115,18 +115,28 @@ TEST_F(ImageIOTest, AfterTheChoicePendingPaintsAreDispatchedAndNothingElse) {
   UnregisterWindowClass("PaintRecorder", nullptr);
 }
 
-TEST_F(ImageIOTest, OnlyTheBmpTypeHasAReaderSoFar) {
-  const std::string path = folder + "/one.bmp";
-  ASSERT_EQ(std::system(("convert -size 3x2 xc:'#102030' 'BMP3:" + path + "'").c_str()), 0);
+TEST_F(ImageIOTest, EachTypeWithAReaderReadsAndTheOthersAnswerInvalidFormat) {
+  const struct {
+    const char* name;
+    const char* command;
+  } files[] = {{"one.bmp", "BMP3:"}, {"one.psd", ""}, {"one.tif", ""}, {"one.tiff", ""}};
+  for (const auto& f : files) {
+    const std::string path = folder + "/" + f.name;
+    ASSERT_EQ(std::system(("convert -size 3x2 xc:'#102030' -depth 8 '" + std::string(f.command) + path + "'").c_str()), 0);
+  }
+  for (const char* name : {"one.bmp", "one.psd", "one.tif"}) {
+    CFileSpec spec;
+    spec.Set((folder + "/" + name).c_str());
+    CImage* image = nullptr;
+    ASSERT_EQ(CImageIO::ReadByType(spec, CImageIO::TypeOfPath(spec.GetPath()), &image), kNoErr) << name;
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetWidth(), 3u);
+    delete image;
+  }
   CFileSpec spec;
-  spec.Set(path.c_str());
-  CImage* image = nullptr;
-  ASSERT_EQ(CImageIO::ReadByType(spec, CImageIO::kTypeBmp, &image), kNoErr);
-  ASSERT_NE(image, nullptr);
-  EXPECT_EQ(image->GetWidth(), 3u);
-  delete image;
-  for (int32_t type : {0, 1, 2, 4, 5, 6, 7}) {
-    image = nullptr;
+  spec.Set((folder + "/one.tiff").c_str());
+  for (int32_t type : {0, 2, 4, 6, 7, CImageIO::TypeOfPath(spec.GetPath())}) {
+    CImage* image = reinterpret_cast<CImage*>(1);
     EXPECT_EQ(CImageIO::ReadByType(spec, type, &image), kErrInvalidFormat) << type;
     EXPECT_EQ(image, nullptr);
   }
