@@ -211,7 +211,8 @@ int32_t CBaseTexture::FindOrCreate(uint32_t classTag, int32_t index, CSpoolSys* 
   *out = nullptr;
   const STextureKind* kind = KindOf(classTag);
   if (!kind) return kErrObjectNotFound;
-  if (!environment || environment->GetKind() != kResourceKind) return MakeNew(classTag, environment, out);
+  if (!environment) return kErrInvalidParameter;
+  if (environment->GetKind() != kResourceKind) return MakeNew(classTag, environment, out);
   uint32_t id = uint32_t(index);
   if (classTag == C3dTexture::kClassTag && index == -1) {
     if (const int32_t error = PickStoredId(*static_cast<CResourceEnv*>(environment), kind->typeName, &id)) return error;

@@ -75,7 +75,8 @@ class CBaseTexture : public C3dBase {
   // 0 and the texture. In a resource environment: the stored texture of that id, shared (for a 3D
   // texture, index −1 picks one of the environment's 3D textures at random: the environment's error
   // when it has none of that type, 6 when the type has no entries). Elsewhere: a new texture. 6 for
-  // a tag that names no kind of texture, 9 without memory, else the failing step's code.
+  // a tag that names no kind of texture, 16 without an environment, 9 without memory, else the
+  // failing step's code.
   static int32_t FindOrCreate(uint32_t classTag, int32_t index, CSpoolSys* environment, CBaseTexture** out);
   // A stored texture by name or by id, loaded shared or as a private copy; 6 for an unknown tag, else
   // the environment's code (a search by name needs a resource environment: 14) or the load's.

@@ -324,6 +324,24 @@ TEST_F(DTEditorPreview, AStepAboveOneFillsFourPixelsPerColour) {
   EXPECT_EQ(Row(22), std::vector<uint32_t>(92, 0x5A5A5A));
 }
 
+TEST_F(DTEditorPreview, AWholeTextureShowsItsValueOrItsBumpOnGrey) {
+  ASSERT_EQ(Sample(30, 1, 3, 0), 0);
+  ASSERT_EQ(Sample(31, 1, 0, 0), 0);
+  EXPECT_EQ(Row(30), Row(31));
+  EXPECT_NE(Row(30)[0], 0x7F7F7Fu);
+  {
+    CHolder holder(texture, true, false);
+    STextureData& data = texture->GetTextureData();
+    data.outputFlags = kKindBump;
+    data.component[0].kinds = kKindBump;
+    data.component[0].noiseCode = kFlatHalfCode;
+    texture->PrepareEvaluation(true);
+  }
+  // A flat bump leaves the normal facing the light head-on.
+  ASSERT_EQ(Sample(32, 1, 3, 0), 0);
+  EXPECT_EQ(Row(32), std::vector<uint32_t>(92, 0x7F7F7F));
+}
+
 TEST_F(DTEditorPreview, EveryShapeAndSelectorDrawsTheRowAndRestoresRounding) {
   for (int32_t shape = 0; shape < 3; ++shape) {
     for (int32_t selector = 0; selector < 4; ++selector) {

@@ -131,6 +131,7 @@ TEST_F(TextureSharing, FindOrCreateLoadsStoredTexturesAndMakesNewOnes) {
   CBaseTexture* texture = reinterpret_cast<CBaseTexture*>(1);
   EXPECT_EQ(CBaseTexture::FindOrCreate(FourCC("zzzz"), 0, ObjectsEnv(), &texture), kErrObjectNotFound);
   EXPECT_EQ(texture, nullptr);
+  EXPECT_EQ(CBaseTexture::FindOrCreate(C3dTexture::kClassTag, 0, nullptr, &texture), kErrInvalidParameter);
   // No 3D texture in the document: the environment's answer.
   EXPECT_EQ(CBaseTexture::FindOrCreate(C3dTexture::kClassTag, -1, document.get(), &texture), kErrObjectNotFound);
   EXPECT_EQ(texture, nullptr);
@@ -259,6 +260,29 @@ TEST_F(TextureUses, AMaterialCountsItsComponentsUsesAndGivesThemBack) {
   EXPECT_EQ(C3dMaterial::ReleaseTexture(texture), 0);
   EXPECT_EQ(Rows(), 0u);
   delete material;
+}
+
+TEST_F(TextureUses, ReplacingACountedTextureGivesItsUseBack) {
+  Stored3d(1);
+  Stored3d(2);
+  CBaseTexture* first = LoadShared(1);
+  CBaseTexture* second = LoadShared(2);
+  C3dMaterial* material = NewMaterial();
+  ASSERT_EQ(material->SetChannelTexture(first, 1), 0);
+  ASSERT_EQ(material->AddTextureRefs(), 0);
+  EXPECT_EQ(SharedUseCount(first), 2u);
+  ASSERT_EQ(material->SetChannelTexture(first, 1), 0);
+  EXPECT_TRUE(material->IsUseCounted(1));
+  ASSERT_EQ(material->SetChannelTexture(second, 1), 0);
+  EXPECT_EQ(SharedUseCount(first), 1u);
+  EXPECT_FALSE(material->IsUseCounted(1));
+  EXPECT_EQ(material->SetChannelTexture(second, 4), kErrInvalidParameter);
+  EXPECT_EQ(material->SetChannelTexture(second, -1), kErrInvalidParameter);
+  delete material;
+  EXPECT_EQ(SharedUseCount(second), 1u);
+  CBaseTexture::ReleaseUse(first);
+  CBaseTexture::ReleaseUse(second);
+  EXPECT_EQ(Rows(), 0u);
 }
 
 TEST_F(TextureUses, AnUnusableTextureStopsTheCountAndTheReleaseGivesBackOnlyWhatWasAdded) {
