@@ -1,69 +1,84 @@
-// The material every scene object carries: surface parameters, each constant or driven by texture
-// components, evaluated per hit into a material sample.
+// The material every scene object carries: ten surface parameters (colours and amounts for diffuse,
+// ambient, specular and transparent light, reflection and bump), each constant or driven by one of
+// four texture components or by a mix of two, evaluated per hit into a material sample.
 //
-// Placeholder until the materials issue: the stored record has its size and tags, the material part
-// is copied whole, texture uses are not counted and evaluation leaves the sample as the caller
-// copied it.
+// The record is 568 bytes: the base record, then the material part of 432 bytes (model tag, source
+// words, the sample's fields, four component records), big-endian in documents except the bump
+// double, which documents hold in the machine's little-endian order.
+//
+// Texture uses: each component remembers whether it holds a counted use of its texture. A document
+// texture's use is counted by AddTextureRefs, one outside documents when CopyFrom takes it over;
+// releases, and deleting the material, give back exactly the counted uses.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "framework/core/four_cc.h"
 #include "framework/core/handle_table.h"
+#include "render/illum_model.h"
+#include "render/material_sample.h"
 #include "render/ray.h"
+#include "render/texture_mapping.h"
 #include "scene/base.h"
 
 class C3dBaseSys;
+class CBaseTexture;
+struct STextureSample;
 
-// The material record's bytes 208 to 375, copied by the caller per hit: the flag word first (bit
-// 0x40: a component holds a texture), then the diffuse colour's three floats.
-struct SMaterialSample {
-  uint8_t bytes[168] = {};
+#pragma pack(push, 4)
+
+// The material part of the record, from offset 136.
+struct SMaterialRecord {
+  static constexpr int kSources = 17;
+  static constexpr int kComponents = 4;
+
+  uint32_t modelTag = 0;
+  // What drives each parameter, in the order of the ESource indices; seven further words are kept.
+  int32_t sources[kSources] = {};
+  SMaterialSample sample;
+  SMaterialComponent component[kComponents];
 };
 
-// How a material's hit is lit and how strongly its secondary rays count; every material refers to
-// one shared model. The base weights let everything through: colour (1, 1, 1), amount 1.
-class C3dIllumModel {
- public:
-  virtual ~C3dIllumModel() = default;
-  // The directly lit colour of the ray's hit, shadow rays included.
-  virtual void Shade(CRay& ray, const SMaterialSample& sample, vector3<float>& colour, CRenderContext& context) = 0;
-  // What a shadow ray through the hit keeps: the amount is its factor, the colour its filter.
-  virtual void GetTransmission(const CRay&, const SMaterialSample&, vector3<float>& colour, double& amount) {
-    Unweighted(colour, amount);
-  }
-  // The weight of the reflected child ray.
-  virtual void GetReflection(const CRay&, const SMaterialSample&, vector3<float>& colour, double& amount) {
-    Unweighted(colour, amount);
-  }
-  // The weight of the transmitted child ray.
-  virtual void GetFilter(const CRay&, const SMaterialSample&, vector3<float>& colour, double& amount) {
-    Unweighted(colour, amount);
-  }
-  virtual void GetDefaultWeight(const CRay&, const SMaterialSample&, vector3<float>& colour, double& amount) {
-    Unweighted(colour, amount);
-  }
+#pragma pack(pop)
 
- private:
-  static void Unweighted(vector3<float>& colour, double& amount) {
-    colour = {1, 1, 1};
-    amount = 1.0;
-  }
-};
+static_assert(sizeof(SMaterialRecord) == 432 && offsetof(SMaterialRecord, sample) == 72 &&
+              offsetof(SMaterialRecord, component) == 240);
 
 class C3dMaterial : public C3dBase {
  public:
   static constexpr uint32_t kFamily = FourCC("matr");
   static constexpr uint32_t kClassTag = FourCC("base");
   static constexpr const char* kTypeName = "C3dBaseMaterial";
+  static constexpr uint32_t kModelTag = FourCC("phex");
   static constexpr uint32_t kPartOffset = 136;
-  static constexpr uint32_t kPartSize = 432;
+  static constexpr uint32_t kPartSize = sizeof(SMaterialRecord);
   static constexpr uint32_t kRecordSize = kPartOffset + kPartSize;
   // Where the per-hit sample begins in the record, and its flag word's bit for textured components.
-  static constexpr uint32_t kSampleOffset = 208;
-  static constexpr uint32_t kTexturedFlag = 0x40;
+  static constexpr uint32_t kSampleOffset = kPartOffset + offsetof(SMaterialRecord, sample);
+  static constexpr uint32_t kTexturedFlag = SMaterialSample::kTextured;
+
+  // The parameters' source words.
+  enum ESource : int {
+    kDiffuseColourSource = 0,
+    kDiffusionSource = 1,
+    kAmbientColourSource = 2,
+    kAmbienceSource = 3,
+    kSpecularColourSource = 4,
+    kSpecularitySource = 5,
+    kTransparentColourSource = 6,
+    kTransparencySource = 7,
+    kReflectionSource = 8,
+    kBumpSource = 9,
+  };
+  // Source values: the record's constant, a component's result (1 to 4), or a mix of components 1
+  // and 2 by the hit's height (5) or by component 3's value (6). Any other value keeps the constant.
+  static constexpr int32_t kFlat = 0;
+  static constexpr int32_t kMixByHeight = 5;
+  static constexpr int32_t kMixByThird = 6;
 
   explicit C3dMaterial(const SObjectKey& key);
+  // Gives back the uses its components still count.
   ~C3dMaterial() override;
 
   // 0 with the new material in the table (when one is given); 9 when memory fails or the table
@@ -75,13 +90,65 @@ class C3dMaterial : public C3dBase {
   const char* TypeName() const override { return kTypeName; }
   // The word objects keep for this material in the process-wide handle table.
   Handle32 GetHandle() const { return fHandle; }
+  C3dIllumModel& GetIllumModel() const { return *fIllumModel; }
+  // The material part in the record; only while the material is locked.
+  SMaterialRecord& GetRecord() { return *reinterpret_cast<SMaterialRecord*>(GetData() + kPartOffset); }
+  CBaseTexture* GetChannelTexture(int index) const { return IsComponent(index) ? fTextures[index] : nullptr; }
+  bool IsUseCounted(int index) const { return IsComponent(index) && fUseCounted[index]; }
+  // 0.1 × the height of the last evaluated hit.
+  double GetHeightFactor() const { return fHeightFactor; }
 
-  // Takes over the other material's stored material part.
-  int32_t CopyFrom(C3dMaterial& other);
-  int32_t AddTextureRefs();
-  void ReleaseTextureRefs(bool clearComponents = true);
+  // The defaults of every field except the components' texture tags and ids.
+  void InitDefaults() override;
+  bool SaveState() override;
+  void RestoreState() override;
+  bool SwapRecord(uint8_t* record, uint32_t size) override;
+
+  // The sample (the caller's copy of the record's sample) at the ray's hit: the textured components
+  // are evaluated, bump turns the ray's shading normal, and each parameter with a source takes its
+  // value. The material is locked by the caller. A texture that cannot be locked gives a cleared
+  // result.
   void Evaluate(CRay& ray, SMaterialSample& sample);
+  // The edge fields from transparency and refraction index: a refracting transparent surface
+  // reflects more and lets through less at grazing angles.
+  static void UpdateRefraction(SMaterialSample& sample);
+
+  // Puts a texture (or none) into component index 0..3 without counting a use; a different texture
+  // gives back the counted use of the one it replaces. 0, 16 for a bad index, the lock's error, or
+  // the error of giving back that use.
+  int32_t SetChannelTexture(CBaseTexture* texture, int index);
+  // Whether a source word reads component k (1..4), directly or through a mix.
+  bool UsesComponent(int32_t k);
+  // Counts the uses of the components' document textures not counted yet; stops at the first that
+  // cannot be counted with 16 (or the use table's lock error). The caller then releases.
+  int32_t AddTextureRefs();
+  // Gives back the counted uses; with clearComponents the components are emptied too. Answers the
+  // first failure; a use that could not be given back stays with its texture.
+  int32_t ReleaseTextureRefs(bool clearComponents = true);
+  // Gives up one use of the texture (CBaseTexture::ReleaseUse).
+  static int32_t ReleaseTexture(CBaseTexture* texture);
+  // The other material's part; each component that the new sources read takes over the other's
+  // texture, the others are emptied, and replaced textures give back their counted uses.
+  int32_t CopyFrom(C3dMaterial& other);
+  // A random material from the program's generator: colours, amounts, sources and, now and then,
+  // new spec coefficients and a new transparency.
+  int32_t Randomize();
 
  private:
+  static bool IsComponent(int index) { return index >= 0 && index < SMaterialRecord::kComponents; }
+  // The component's counted use given back; false when it could not be.
+  bool GiveBack(int index, int32_t* error);
+  // Component index's texture, tag and id, without counting; the record is locked.
+  void Install(int index, CBaseTexture* texture);
+  void SampleComponent(CRay& ray, int index, STextureSample& result);
+  void Bump(CRay& ray, const SMaterialSample& sample, const STextureSample* results);
+
   Handle32 fHandle = kNoHandle;
+  uint32_t fModelTag = kModelTag;
+  C3dIllumModel* fIllumModel = nullptr;
+  uint32_t fTextureTags[SMaterialRecord::kComponents] = {};
+  uint32_t fTextureIds[SMaterialRecord::kComponents] = {};
+  CBaseTexture* fTextures[SMaterialRecord::kComponents] = {};
+  bool fUseCounted[SMaterialRecord::kComponents] = {};
+  double fHeightFactor = 0;
 };

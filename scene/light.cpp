@@ -95,9 +95,8 @@ void C3dShapedLight::PaintThroughMaterial(const vector3<double>& local, vector3<
   if (!material || !material->IsReady()) return;
   CHolder holder(material, false, false);
   if (!holder.IsLocked()) return;
-  SMaterialSample sample;
-  std::memcpy(sample.bytes, material->GetData() + C3dMaterial::kSampleOffset, sizeof sample.bytes);
-  if (!(LoadField<uint32_t>(sample.bytes) & C3dMaterial::kTexturedFlag)) return;
+  SMaterialSample sample = material->GetRecord().sample;
+  if (!(sample.flags & C3dMaterial::kTexturedFlag)) return;
   const SLightSlide slide = SlideAt(local);
   CRay shading;
   shading.fHitObject = this;
@@ -110,8 +109,7 @@ void C3dShapedLight::PaintThroughMaterial(const vector3<double>& local, vector3<
   hit.fU = slide.u;
   hit.fV = slide.v;
   material->Evaluate(shading, sample);
-  // The sample's flag word is followed by the diffuse colour.
-  colour = LoadField<vector3<float>>(sample.bytes + 4);
+  colour = sample.diffuseColour;
 }
 
 bool C3dShapedLight::DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t, bool) {

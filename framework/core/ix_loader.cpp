@@ -17,23 +17,6 @@ bool SameKey(const SSpoolKey& a, const SSpoolKey& b) {
   return a.id == b.id && std::strncmp(a.typeName, b.typeName, SSpoolKey::kTypeNameChars) == 0;
 }
 
-// The shared object of the key in env, its use count raised; null when none.
-CSubscriber* TakeShared(CResourceEnv& env, const SSpoolKey& key, int32_t* error) {
-  CSharedTable* shared = env.GetSharedTable();
-  CHolder holder(shared, true, false);
-  if (!holder.IsLocked()) {
-    *error = NonZeroError(shared->GetError());
-    return nullptr;
-  }
-  for (uint32_t i = 0; i < shared->GetCount(); ++i) {
-    CSharedEntry& entry = (*shared)[i];
-    if (!SameKey(entry.object->GetKey(), key)) continue;
-    ++entry.useCount;
-    return entry.object;
-  }
-  return nullptr;
-}
-
 // One try in one environment; 6 sends the caller on to the fallback.
 int32_t LoadFrom(CResourceEnv& env, SSpoolKey key, const SSpoolTableSpec& spec, CSubscriber** object) {
   if (key.byName) {
@@ -41,7 +24,7 @@ int32_t LoadFrom(CResourceEnv& env, SSpoolKey key, const SSpoolTableSpec& spec, 
     key.byName = 0;
   }
   int32_t err = kNoErr;
-  if ((*object = TakeShared(env, key, &err)) || err) return err;
+  if ((*object = TakeSharedResource(env, key, &err)) || err) return err;
   auto* made = new CSubscriber(SSpoolLayout{&env, 0, 0});
   if (!made) return kErrOutOfMemory;
   if (!made->IsValid()) {
@@ -68,6 +51,22 @@ int32_t LoadFrom(CResourceEnv& env, SSpoolKey key, const SSpoolTableSpec& spec, 
 }
 
 }  // namespace
+
+CSubscriber* TakeSharedResource(CResourceEnv& env, const SSpoolKey& key, int32_t* error) {
+  CSharedTable* shared = env.GetSharedTable();
+  CHolder holder(shared, true, false);
+  if (!holder.IsLocked()) {
+    *error = NonZeroError(shared->GetError());
+    return nullptr;
+  }
+  for (uint32_t i = 0; i < shared->GetCount(); ++i) {
+    CSharedEntry& entry = (*shared)[i];
+    if (!SameKey(entry.object->GetKey(), key)) continue;
+    ++entry.useCount;
+    return entry.object;
+  }
+  return nullptr;
+}
 
 SSpoolKey IndexedKey(const char* tag, uint32_t number, const char* name) {
   SSpoolKey key;
@@ -110,6 +109,21 @@ int32_t ReleaseIndexedResource(CSubscriber* object) {
     holder.Release();
     shared->RemoveAt(i);
     delete object;
+    return kNoErr;
+  }
+  return kErrObjectNotFound;
+}
+
+int32_t AddSharedUse(CSubscriber* object) {
+  CSpoolSys* env = object ? object->GetEnvironment() : nullptr;
+  if (!env || env->GetKind() != kResourceKind || !env->IsReady() || !static_cast<CResourceEnv*>(env)->IsOpen())
+    return kErrInvalidParameter;
+  CSharedTable* shared = static_cast<CResourceEnv*>(env)->GetSharedTable();
+  CHolder holder(shared, true, false);
+  if (!holder.IsLocked()) return NonZeroError(shared->GetError());
+  for (uint32_t i = 0; i < shared->GetCount(); ++i) {
+    if ((*shared)[i].object != object) continue;
+    ++(*shared)[i].useCount;
     return kNoErr;
   }
   return kErrObjectNotFound;

@@ -8,6 +8,7 @@
 #include "framework/core/spool_key.h"
 #include "framework/core/spool_table_spec.h"
 
+class CResourceEnv;
 class CSpoolSys;
 class CSpoolMem;
 class CSubscriber;
@@ -30,6 +31,12 @@ SSpoolKey IndexedKey(const char* tag, uint32_t number, const char* name);
 int32_t LoadIndexedResource(CSubscriber** object, const SIndexedRef& ref, const SSpoolTableSpec& spec);
 // Lowers the object's use count in its environment's shared table, deleting it with its last user.
 int32_t ReleaseIndexedResource(CSubscriber* object);
+// The shared object of the key (type name and number) in env with its use count raised; null when
+// none is shared, or with *error set when the table cannot be locked.
+CSubscriber* TakeSharedResource(CResourceEnv& env, const SSpoolKey& key, int32_t* error);
+// One more use of a shared object: 0; 16 when its environment is not an open resource environment,
+// 6 when the object is not shared there, or the table's lock error.
+int32_t AddSharedUse(CSubscriber* object);
 // The use count of a shared object; 0 when it is not shared.
 uint32_t SharedUseCount(const CSubscriber* object);
 

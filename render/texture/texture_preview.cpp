@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/core/fast_math.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
 #include "render/texture/texture_engine.h"
@@ -98,7 +99,85 @@ void SampleRow(STextureData& data, uint32_t width, uint32_t y, bool coarse, Put 
   }
 }
 
+// The editor preview's corner and dome are drawn for its 92-pixel side: the corner's vertex at
+// (58, 34), the dome's centre at (46, 46) with radius 46.
+constexpr double kCornerX = 58;
+constexpr double kCornerY = 34;
+constexpr double kDomeCentre = 46;
+constexpr double kCornerScale = 46;
+
+// The point and normal of column x of the preview's row, with the surface context they give.
+void PreviewSurface(int32_t shape, uint32_t x, uint32_t y, double side, vector3<double>& p, vector3<double>& n) {
+  STextureEngine& engine = GetTextureEngine();
+  if (shape == 1) {
+    const double a = (double(x) - kCornerX) / kCornerScale, b = (kCornerY - double(y)) / kCornerScale;
+    if (a < 0 && b < 0) {
+      n = {0, 0, 1};
+      p = {0.2 * a, 0.2 * b, 0};
+    } else if (b >= a) {
+      n = {0, 1, 0};
+      p = {0.2 * (a - b), 0, 0.2 * b};
+    } else {
+      n = {1, 0, 0};
+      p = {0, 0.2 * (b - a), 0.2 * a};
+    }
+    engine.slope = 1 - std::fabs(n.y);
+    engine.facing = std::fabs(n.y);
+    engine.altitude = 3 * p.y + 1;
+  } else if (shape == 2) {
+    const double dx = double(x) - kDomeCentre, dy = kDomeCentre - double(y);
+    const double r = FastSqrt(dx * dx + dy * dy);
+    const double h = kDomeCentre - r;
+    n = vector3<double>{dx, dy, h} * FastInvSqrt(h * h + dx * dx + dy * dy);
+    p = r < kDomeCentre ? n * 0.2 : vector3<double>{};
+    engine.slope = 1 - std::fabs(n.y);
+    engine.facing = n.x > 0 ? std::min(n.x, 1.0) : 0;
+  } else {
+    n = {0, 0, 1};
+    p = {0.2 * double(x) / side, 0.2 * engine.altitude, 0};
+    engine.slope = double(x) / side;
+    engine.facing = 1 - double(x) / side;
+  }
+}
+
+// Light from above and in front, at most doubling a channel.
+uint32_t Lit(uint32_t colour, const vector3<double>& n) {
+  const double light = std::clamp(0.8 * n.y + 0.5 * n.z + 0.5, 0.0, 2.0);
+  const int32_t r = ClampedTrunc(double((colour >> 16) & 255) * light);
+  const int32_t g = ClampedTrunc(double((colour >> 8) & 255) * light);
+  const int32_t b = ClampedTrunc(double(colour & 255) * light);
+  return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
+}
+
 }  // namespace
+
+int32_t SampleForDTEditor(STextureData& data, CImage& preview, uint32_t y, uint32_t step, int32_t selector,
+                          int32_t shape) {
+  const bool bump = (data.component[0].kinds & kKindBump) && (data.outputFlags & kKindBump);
+  if (!bump && !(data.outputFlags & (kKindValue | kKindColour)))
+    return preview.Fill(0) ? kNoErr : NonZeroError(preview.GetError());
+  CRoundDownward rounding;
+  CPreviewRow row(preview, y, false);
+  if (row.GetError()) return row.GetError();
+  const uint32_t side = row.Width();
+  if (step < 1 || side < 1) return kNoErr;
+  GetTextureEngine().altitude = 1 - double(y) / side;
+  const bool whole = selector == 3;
+  for (uint32_t x = 0; x < side; x += step) {
+    vector3<double> p, n;
+    PreviewSurface(shape, x, y, side, p, n);
+    if (whole) EvaluateTexture(p.x, p.y, p.z, data);
+    else EvaluateComponentAt(p.x, p.y, p.z, data, selector + 1);
+    const STextureResult& result = data.result;
+    if (bump) n -= vector3<double>{result.gradient[0], result.gradient[1], result.gradient[2]} * 10.0;
+    uint32_t colour = result.colour;
+    // A whole texture that gives no value shows its bump on plain grey.
+    if (!(data.outputFlags & kKindColour))
+      colour = whole && !(data.outputFlags & kKindValue) ? 0x7F7F7F : Grey(ClampedTrunc(254 * result.value));
+    row.Put(x, step == 1 ? 1 : 4, Lit(colour, n));
+  }
+  return kNoErr;
+}
 
 int32_t SampleForTextureEditor(STextureData& data, CImage& image, uint32_t y, uint32_t mode) {
   CRoundDownward rounding;

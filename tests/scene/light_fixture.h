@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
+#include "render/texture.h"
 #include "scene/cone_light.h"
 #include "scene/cube_light.h"
 #include "scene/cylinder_light.h"
@@ -48,13 +48,18 @@ class LightTest : public SceneTest {
     return MakeObject<C3dSunLight>(into ? into : table, environment);
   }
 
-  // A material outside the table whose flag word and diffuse colour the test gives.
+  // A material outside the table with the diffuse colour the test gives. A textured one holds a 3D
+  // texture in its first component, which its diffusion reads so that copies keep it; the texture
+  // lies in the table ahead of the lights, whose materials give their uses back before it goes.
   C3dMaterial* NewTemplateMaterial(uint32_t flags, vector3<float> diffuse) {
     C3dMaterial* material = MakeObject<C3dMaterial>(nullptr);
     CHolder holder(material, true, false);
-    uint8_t* sample = material->GetData() + C3dMaterial::kSampleOffset;
-    std::memcpy(sample, &flags, 4);
-    std::memcpy(sample + 4, &diffuse, 12);
+    SMaterialRecord& record = material->GetRecord();
+    record.sample.diffuseColour = diffuse;
+    if (flags & C3dMaterial::kTexturedFlag) {
+      EXPECT_EQ(material->SetChannelTexture(MakeObject<C3dTexture>(table), 0), 0);
+      record.sources[C3dMaterial::kDiffusionSource] = 1;
+    }
     templates.push_back(material);
     return material;
   }

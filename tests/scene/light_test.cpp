@@ -221,8 +221,9 @@ TEST_F(Lights, EveryLightComesWithACopyOfTheGivenMaterial) {
   MakeCreationKey<C3dCubeLight>(ObjectsEnv(), key, spec);
   ASSERT_EQ(C3dCubeLight::New(&bare, table, key, spec), 0);
   EXPECT_EQ(bare->GetMaterial(), kNoHandle);
+  // The template's texture, the light, its material and the bare light.
   CHolder holder(table, false, false);
-  EXPECT_EQ(table->GetCount(), 3u);
+  EXPECT_EQ(table->GetCount(), 4u);
 }
 
 TEST_F(Lights, IsLightHoldsForLightsAlone) {

@@ -132,6 +132,10 @@ class SphereFactory : public SceneTest {
     C3dMaterial* material = MakeObject<C3dMaterial>(into);
     CHolder holder(material, true, false);
     for (uint32_t i = 0; i < C3dMaterial::kRecordSize; ++i) material->GetData()[i] = uint8_t(i * 13 + 1);
+    // It holds no textures, and its record says so, as every copy's record does.
+    SMaterialRecord& record = material->GetRecord();
+    record.sample.flags &= ~C3dMaterial::kTexturedFlag;
+    for (SMaterialComponent& component : record.component) component.textureTag = component.textureId = 0;
     return material;
   }
 };
