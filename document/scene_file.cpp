@@ -26,6 +26,8 @@ int32_t WriteInto(const CFileSpec& spec, C3dBaseSys* table, CDocSettings* settin
 
 int32_t ReadSceneFile(const CFileSpec& spec, C3dBaseSys* table, CDocSettings* settings) {
   if (!table) return kErrInvalidParameter;
+  // Opened for reading, a missing file would answer the permission error.
+  if (const int32_t error = CFile(spec).Probe()) return error;
   CResourceEnv document(spec, CFile::kModeRead);
   if (!document.IsOpen()) return NonZeroError(document.GetLastResult());
   if (const int32_t error = table->ReadDocument(&document, 0)) return error;
