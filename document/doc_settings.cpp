@@ -87,6 +87,11 @@ int32_t CDocSettings::Fetch(CResourceEnv& document) {
   return HandleMessage(this, kSpoolApplyHeader, &stored) & 0xFF ? kNoErr : NonZeroError(GetError());
 }
 
+std::string CDocSettings::GetText(uint32_t index) const {
+  if (index >= kTextCount) return {};
+  return std::string(fTexts[index], strnlen(fTexts[index], kTextBytes - 1));
+}
+
 void CDocSettings::SetText(uint32_t index, const char* text) {
   if (index >= kTextCount) return;
   std::memset(fTexts[index], 0, kTextBytes);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "framework/core/subscriber.h"
 #include "render/render_context.h"
@@ -59,8 +60,9 @@ class CDocSettings : public CSubscriber {
   void SetWord(uint32_t index, uint32_t value) {
     if (index < kWordCount) fWords[index] = value;
   }
-  // Texts 0 to 3: their 65 bytes, a terminator among them as stored.
-  const char* GetText(uint32_t index) const { return index < kTextCount ? fTexts[index] : ""; }
+  // Text 0 to 3 up to its terminator, and never more than 64 characters: a stored field need not
+  // hold a terminator.
+  std::string GetText(uint32_t index) const;
   // At most 64 characters are kept, and the rest of the field is zeroed.
   void SetText(uint32_t index, const char* text);
   // Image size, render size, and the render region over the whole rendered image.

@@ -39,6 +39,14 @@ C3dGroup* AsGroup(C3dBase* thing) {
              : nullptr;
 }
 
+int32_t RowCount(C3dBaseSys* table, uint32_t* count) {
+  *count = 0;
+  CHolder holder(table, false, false);
+  if (!holder.IsLocked()) return NonZeroError(table->GetError());
+  *count = table->GetCount();
+  return kNoErr;
+}
+
 // Whether a row further on holds the same id: the later one is the one read.
 bool OccursLater(const CResTypeTable& types, uint32_t index) {
   for (uint32_t i = index + 1; i < types.GetCount(); ++i) {
@@ -57,8 +65,7 @@ CDocumentReader::CDocumentReader(C3dBaseSys* table, CResourceEnv* document)
       fRemaps(kListShape),
       fMembers(kListShape),
       fExpanding(kListShape) {
-  CHolder rows(table, false, false);
-  fFirstRow = rows.IsLocked() ? table->GetCount() : 0;
+  RowCount(table, &fFirstRow);
 }
 
 // ---- reading
@@ -107,10 +114,9 @@ int32_t CDocumentReader::ReadKeyed(const SDocumentClass& cls, uint32_t id, C3dBa
     CHolder holder(types, false, false);
     if (!holder.IsLocked()) return NonZeroError(types->GetError());
     uint32_t i = types->GetCount();
-    while (i-- > 0 && (*types)[i].number != id) {
-    }
-    if (i == UINT32_MAX) return kErrObjectNotFound;
-    row = (*types)[i];
+    while (i > 0 && (*types)[i - 1].number != id) --i;
+    if (i == 0) return kErrObjectNotFound;
+    row = (*types)[i - 1];
   }
   return ReadRow(cls, row, out);
 }
@@ -180,8 +186,9 @@ int32_t CDocumentReader::ReadByKey(uint32_t family, uint32_t classTag, uint32_t 
   *out = nullptr;
   const SDocumentClass* cls = FindDocumentClass(family, classTag);
   if (!cls || !cls->byKey) return kErrObjectNotFound;
-  for (uint32_t i = 0; i < fExpanding.GetCount(); ++i) {
-    if (fExpanding[i] == id && classTag == C3dGroup::kClassTag) return kErrInvalidFormat;
+  const bool group = family == C3dGroup::kFamily && classTag == C3dGroup::kClassTag;
+  for (uint32_t i = 0; group && i < fExpanding.GetCount(); ++i) {
+    if (fExpanding[i] == id) return kErrInvalidFormat;
   }
   C3dBase* thing = nullptr;
   if (const int32_t error = ReadKeyed(*cls, id, &thing)) return error;
@@ -216,16 +223,17 @@ int32_t CDocumentReader::ReadGroupMembers(C3dGroup* group) {
   return kNoErr;
 }
 
-// Unless the table has it already.
-int32_t CDocumentReader::ReadKeyedOnce(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out) {
-  *out = nullptr;
-  if (id == 0) return kNoErr;
-  const int32_t lookup = Find(family, classTag, id, out);
-  if (lookup != kErrObjectNotFound) return lookup;
+// Read unless the table has it already (nothing for id 0): *read is the thing read, or null.
+int32_t CDocumentReader::ReadKeyedOnce(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** read) {
+  *read = nullptr;
+  C3dBase* found = nullptr;
+  const int32_t lookup = Find(family, classTag, id, &found);
+  if (id == 0 || lookup != kErrObjectNotFound) return lookup == kErrObjectNotFound ? kNoErr : lookup;
   const SDocumentClass* cls = FindDocumentClass(family, classTag);
-  return cls ? ReadKeyed(*cls, id, out) : kErrObjectNotFound;
+  return cls ? ReadKeyed(*cls, id, read) : kErrObjectNotFound;
 }
 
+// The material of a thing read by key, and the material's textures, unless the table has them.
 int32_t CDocumentReader::ReadMaterialByKey(uint32_t classTag, uint32_t id) {
   C3dBase* material = nullptr;
   if (const int32_t error = ReadKeyedOnce(C3dMaterial::kFamily, classTag, id, &material)) return error;
@@ -357,11 +365,7 @@ int32_t CDocumentReader::LinkGroups() {
 // Every thing has one parent at most by now, so a group inside itself is one its parents lead back to.
 int32_t CDocumentReader::CheckGroupCycles() {
   uint32_t rows = 0;
-  {
-    CHolder holder(fTable, false, false);
-    if (!holder.IsLocked()) return NonZeroError(fTable->GetError());
-    rows = fTable->GetCount();
-  }
+  if (const int32_t error = RowCount(fTable, &rows)) return error;
   for (uint32_t i = 0; i < fMembers.GetCount(); ++i) {
     const C3dGroup* group = fMembers[i].group;
     const C3dGroup* parent = group->GetParent();
@@ -374,11 +378,7 @@ int32_t CDocumentReader::CheckGroupCycles() {
 
 int32_t CDocumentReader::Link() {
   uint32_t end = 0;
-  {
-    CHolder holder(fTable, false, false);
-    if (!holder.IsLocked()) return NonZeroError(fTable->GetError());
-    end = fTable->GetCount();
-  }
+  if (const int32_t error = RowCount(fTable, &end)) return error;
   for (uint32_t row = fFirstRow; row < end; ++row) {
     C3dBase* thing = nullptr;
     if (const int32_t error = fTable->GetObjectAt(row, &thing)) return error;

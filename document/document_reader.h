@@ -68,8 +68,7 @@ class CDocumentReader {
   int32_t Enter(C3dBase* thing);
   int32_t NoteMembers(C3dGroup* group);
   bool HasMembersNoted(const C3dGroup* group) const;
-  // The thing of the table, else read by key; nothing for id 0.
-  int32_t ReadKeyedOnce(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out);
+  int32_t ReadKeyedOnce(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** read);
   int32_t ReadMaterialByKey(uint32_t classTag, uint32_t id);
   int32_t ReadObjectMaterials(C3dObject* object);
 

@@ -319,16 +319,19 @@ int32_t C3dBaseSys::ReleaseShared(C3dBase*& thing) {
 }
 
 // A stored thing that nobody shares belongs to its table alone.
-void C3dBaseSys::ReleaseStoredOrDelete(C3dBase* thing) {
-  if (thing->IsStored() && ReleaseShared(thing) != kErrObjectNotFound) return;
+int32_t C3dBaseSys::ReleaseStoredOrDelete(C3dBase* thing) {
+  if (thing->IsStored()) {
+    const int32_t result = ReleaseShared(thing);
+    if (result != kErrObjectNotFound) return result;
+  }
   delete thing;
+  return kNoErr;
 }
 
 int32_t C3dBaseSys::ReleaseTextureUse(C3dBase* texture, uint32_t) {
   if (!texture) return kErrInvalidParameter;
   if (!texture->IsStored()) return CBaseTexture::ReleaseUse(static_cast<CBaseTexture*>(texture));
-  ReleaseStoredOrDelete(texture);
-  return kNoErr;
+  return ReleaseStoredOrDelete(texture);
 }
 
 // ---- moving
@@ -350,9 +353,9 @@ int32_t C3dBaseSys::TransferObject(C3dBase* thing, C3dBaseSys* target) {
   if (owner == target) return kNoErr;
   CHolder holder(this, true, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());
-  C3dBaseSysEntry row;
-  row.sortKey = kDefaultSortKey;
   if (owner) {
+    C3dBaseSysEntry row;
+    row.sortKey = kDefaultSortKey;
     CHolder ownerRows(owner, false, false);
     if (!ownerRows.IsLocked()) return NonZeroError(owner->GetError());
     const uint32_t index = owner->RowOf(thing);
@@ -361,8 +364,7 @@ int32_t C3dBaseSys::TransferObject(C3dBase* thing, C3dBaseSys* target) {
     if (const int32_t error = owner->RemoveObject(thing, false, false)) return error;
     return owner->EnterMoved(thing, row, target, false);
   }
-  const int32_t result = target->AddObject(thing, row.sortKey, 0, 0);
-  return result;
+  return target->AddObject(thing);
 }
 
 int32_t C3dBaseSys::MoveAllTo(C3dBaseSys* target, bool renumber) {

@@ -109,7 +109,7 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
  private:
   // Row of the thing, or the count when it has none; the table must be locked.
   uint32_t RowOf(const C3dBase* object) const;
-  void ReleaseStoredOrDelete(C3dBase* thing);
+  static int32_t ReleaseStoredOrDelete(C3dBase* thing);
   // A thing just taken out of this table entered in target with its row's values; refused, it comes
   // back here.
   int32_t EnterMoved(C3dBase* thing, const C3dBaseSysEntry& row, C3dBaseSys* target, bool renumber);

@@ -62,7 +62,8 @@ TEST_F(DocSettings, TheRecordIsStoredBigEndianAndLoadsBackByteForByte) {
   ASSERT_EQ(loaded->Fetch(*document), 0);
   EXPECT_EQ(loaded->GetWord(CDocSettings::kRenderWidth), 640u);
   EXPECT_EQ(loaded->GetWord(CDocSettings::kRenderOptions), 9151u);
-  EXPECT_STREQ(loaded->GetText(0), "abc");
+  EXPECT_EQ(loaded->GetText(0), "abc");
+  EXPECT_EQ(loaded->GetText(3), std::string(64, 'z'));
   ASSERT_EQ(loaded->Store(*document), 0);
   EXPECT_EQ(StoredRecord(), bytes);
 }
