@@ -136,8 +136,9 @@ void C3dPhongExt::Shade(CRay& ray, const SMaterialSample& sample, vector3<float>
   }
   const Colour& ambient = settings.fAmbientColour;
   const double ambience = settings.fAmbientIntensity * sample.ambience;
-  sum += Colour{float(ambient.x * ambience * sample.ambientColour.x), float(ambient.y * ambience * sample.ambientColour.y),
-                float(ambient.z * ambience * sample.ambientColour.z)};
+  const Colour& own = sample.ambientColour;
+  sum += Colour{float(ambient.x * ambience * own.x), float(ambient.y * ambience * own.y),
+                float(ambient.z * ambience * own.z)};
   const C3dSky* sky = settings.fSky;
   if (sky && sky->HasSkyLight() && normal.y > 0) {
     const double k = (sample.diffusion + sample.ambience) * 0.5 * normal.y;

@@ -220,8 +220,6 @@ struct SChildContext {
   double spread;
 };
 
-Colour Weight(const Colour& colour, double amount) { return colour * float(amount); }
-
 void Reflect(CRay& ray, const SChildContext& c) {
   const bool geometricAllowed = c.flags & SRenderSettings::kReflectOnGeometricNormal;
   vector3<double> normal;
@@ -236,7 +234,8 @@ void Reflect(CRay& ray, const SChildContext& c) {
     if (!geometricAllowed) return;
     reflected = d - c.facing * (2 * Dot(d, c.facing));
   }
-  const Colour weight = Weight(colour, amount);
+  Colour weight;
+  ScaleColour(weight, colour, amount);
   const Colour pathWeight = Times(weight, ray.fPathWeight);
   if (!(Mean(pathWeight) > kLeastPathWeight)) return;
   COptimizerHolder* node = ray.fHolder ? ray.fHolder->GetFirstChild() : nullptr;
@@ -271,7 +270,8 @@ void Transmit(CRay& ray, const SChildContext& c) {
   const bool unchanged = direction == ray.fDirection && amount == 1 && colour == Colour{1, 1, 1};
   // A see-through surface lets straight light through by itself.
   if ((c.sample.flags & SMaterialSample::kSeeThrough) && unchanged) return;
-  const Colour weight = Weight(colour, amount);
+  Colour weight;
+  ScaleColour(weight, colour, amount);
   const Colour pathWeight = Times(weight, ray.fPathWeight);
   if (!(Mean(pathWeight) > kLeastPathWeight)) return;
   COptimizerHolder* node = ray.fHolder ? ray.fHolder->GetSecondChild() : nullptr;

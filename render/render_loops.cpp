@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "framework/core/appl.h"
@@ -131,7 +132,8 @@ void SetAntialiasTitle(CProgress& progress) {
 }
 
 void AntialiasTexts(CProgress& progress, const SRect& area, int32_t row, uint64_t areaSize) {
-  const int64_t percent = int64_t(double(Extent(area.left, area.right)) * (row - area.top + 1) / double(areaSize) * 100);
+  const double done = double(Extent(area.left, area.right)) * (row - area.top + 1);
+  const int64_t percent = int64_t(done / double(areaSize) * 100);
   char text[32];
   std::snprintf(text, sizeof text, "12%" PRId64 "%%", percent);
   progress.SetText(text);
@@ -152,9 +154,9 @@ class CLoopFrame {
     if (!image) return kErrOutOfMemory;
     if (!fContext.GetCamera() || !fContext.GetSettings() || !fContext.GetSceneTable()) return kErrInvalidParameter;
     fBounds = image->GetBounds();
-    fImage = new CImNavigator(image, &fBounds, true, false);
-    fScene = new CHolder(fContext.GetSceneTable(), false, false);
-    if (!fImage || !fScene || !fImage->IsUsable() || !fScene->IsLocked()) return kErrOutOfMemory;
+    fImage.emplace(image, &fBounds, true, false);
+    fScene.emplace(fContext.GetSceneTable(), false, false);
+    if (!fImage->IsUsable() || !fScene->IsLocked()) return kErrOutOfMemory;
     fArea = ClippedRect(requested, fBounds);
     fAreaSize = RectArea(fArea);
     vector3<double> corner;
@@ -163,12 +165,6 @@ class CLoopFrame {
     fContext.GetStats().Clear();
     return kNoErr;
   }
-  ~CLoopFrame() {
-    delete fScene;
-    delete fImage;
-  }
-  CLoopFrame(const CLoopFrame&) = delete;
-  CLoopFrame& operator=(const CLoopFrame&) = delete;
 
   CImNavigator& Image() { return *fImage; }
   const SRect& Area() const { return fArea; }
@@ -180,12 +176,24 @@ class CLoopFrame {
  private:
   CRenderContext& fContext;
   SRect fBounds;
-  CImNavigator* fImage = nullptr;
-  CHolder* fScene = nullptr;
+  std::optional<CImNavigator> fImage;
+  std::optional<CHolder> fScene;
   SRect fArea;
   uint64_t fAreaSize = 0;
   vector3<double> fEye;
 };
+
+// One pixel's colour, filling its block of the pass (cut to the area).
+void RenderProgressiveBlock(CRenderContext& context, CLoopFrame& frame, int32_t c, int32_t r, int32_t block,
+                            uint32_t samples) {
+  vector3<float> colour;
+  RenderPixelSamples(colour, context, frame.Eye(), frame.Width(), frame.Height(), c, r, samples);
+  const CImVector pixel{PackColour(colour)};
+  const SRect& area = frame.Area();
+  const SRect rect{r, c, std::min(r + block, area.bottom), std::min(c + block, area.right)};
+  if (block == 1) frame.Image().Cells(uint32_t(r))[c] = pixel;
+  else FillImageRect(frame.Image(), rect, pixel, false);
+}
 
 // The end of a finished progressive or adaptive render: the antialias pass when asked, then a fresh
 // start for the next render.
@@ -247,11 +255,7 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
       const bool aligned = ((r - area.top) & mask) == 0 && block != int32_t(CRenderContext::kFirstBlockSize);
       for (int32_t c = area.left + columnOffset; c < area.right; c += block) {
         if (aligned && ((c - area.left) & mask) == 0) continue;
-        vector3<float> colour;
-        RenderPixelSamples(colour, context, frame.Eye(), frame.Width(), frame.Height(), c, r, samples);
-        const CImVector pixel{PackColour(colour)};
-        if (block == 1) image.Cells(uint32_t(r))[c] = pixel;
-        else FillImageRect(image, SRect{r, c, std::min(r + block, area.bottom), std::min(c + block, area.right)}, pixel, false);
+        RenderProgressiveBlock(context, frame, c, r, block, samples);
         ++stats.fPixels;
         if (slice.ElapsedTicks() > kSliceTicks) {
           if (UserInterrupt() && PumpRenderMessages()) return stop(c, r);
@@ -383,7 +387,8 @@ int32_t RenderAntialiasPass(bool draw, CRenderContext& context, CImNavigator& im
         continue;
       }
       vector3<float> sum;
-      for (const auto& offset : kResamples) sum += TraceSample(context, eye, width, height, c + offset[0], r + offset[1], -1);
+      for (const auto& offset : kResamples)
+        sum += TraceSample(context, eye, width, height, c + offset[0], r + offset[1], -1);
       const auto eighth = [](uint8_t old, float seven) { return ToByte((old / 255.0 + seven) * kEighthOf255); };
       pixel.value = kAntialiased | eighth(pixel.Red(), sum.x) << 16 | eighth(pixel.Green(), sum.y) << 8 |
                     eighth(pixel.Blue(), sum.z);

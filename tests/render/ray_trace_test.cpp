@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "render/abstract_optimizer.h"
 #include "render/gradient_hook.h"
 #include "tests/render/render_fixture.h"
 #include "render/secondary_rays.h"
+#include "scene/height_field.h"
 
 namespace {
 
@@ -174,6 +176,33 @@ TEST_F(RayTrace, TheAmbientSettingsColourTheAmbientTerm) {
   EXPECT_EQ(Channel(Pixel(4, 4), 0), 0);
 }
 
+TEST_F(RayTrace, AColourMappedTerrainTakesItsDiffuseColourFromItsHeight) {
+  C3dHeightField* field = MakeShape<C3dHeightField>(table);
+  ASSERT_EQ(field->SetResolution(16), 0);
+  {
+    CHolder holder(field, true, false);
+    std::fill(field->GetGrid(), field->GetGrid() + 256, CHFUnit(32767));  // y = 7 of 15 in object units
+  }
+  field->SetBoxAndPivot();
+  ASSERT_EQ(field->BuildTiles(), 0);
+  CImVector colours[256];
+  for (int i = 0; i < 256; ++i) colours[i].Set(0, uint8_t(i), uint8_t(255 - i), 0);
+  NewSun({0, 1, 0}, 1);
+  ReadyScene();
+  const vector3<double> top = field->GetObjectToWorld().TransformPoint({8.5, 7, 8.5});
+  CRay plain = PrimaryRay(top + vector3<double>{0, 5, 0}, {0, -1, 0});
+  TraceRay(plain);
+  EXPECT_NEAR(plain.fColour.x, 0.499 + 0.1965, 1e-4);
+
+  ASSERT_EQ(field->SetColourTable(colours, 0), 0);
+  CRay mapped = PrimaryRay(top + vector3<double>{0, 5, 0}, {0, -1, 0});
+  TraceRay(mapped);
+  const double red = std::floor(7.0 / 15 * 255) / 255;
+  EXPECT_NEAR(mapped.fColour.x, red + 0.1965, 0.005);
+  EXPECT_NEAR(mapped.fColour.y, 1 - red + 0.1965, 0.005);
+  EXPECT_NEAR(mapped.fColour.z, 0.1965, 1e-4);
+}
+
 // ---- shadow rays, secondary rays and weights
 
 TEST_F(RayTrace, AShadowRayIsAChildOfDepthOneWithTheShadowFlag) {
@@ -305,14 +334,18 @@ TEST_F(RayTrace, ATransmittedRayBendsIntoAGlassSlab) {
     r.sample.ambience = 0;
   });
   CProbeSolid* probe = MakeObject<CProbeSolid>(table);
+  probe->watched = slab;
   ReadyScene();
   CRay ray = PrimaryRay({0, 3, -2}, {0, -1, 1});
   TraceRay(ray);
-  // The primary ray, then the ray bent into the slab by 1 / 1.5.
+  // The primary ray, then the ray bent into the slab by 1 / 1.5, traced while the slab counts it.
   ASSERT_GE(probe->seen.size(), 2u);
   const vector3<double>& bent = probe->seen[1].direction;
   EXPECT_NEAR(bent.z / std::hypot(bent.y, bent.z), std::sqrt(0.5) / 1.5, 1e-9);
   EXPECT_EQ(probe->seen[1].depth, 1u);
+  EXPECT_EQ(probe->seen[0].nesting, 0u);
+  EXPECT_EQ(probe->seen[1].nesting, 1u);
+  EXPECT_EQ(slab->GetNesting(), 0u);
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ class CProbeSolid : public CTestSolid {
     uint8_t shadow;
     uint32_t depth;
     vector3<double> direction;
+    uint32_t nesting;  // of the watched object
   };
 
   using CTestSolid::CTestSolid;
@@ -49,7 +50,8 @@ class CProbeSolid : public CTestSolid {
   bool IsUnbounded() const override { return true; }
   bool Intersect(CRay& ray) override {
     if (ticking) platform::AdvanceVirtualClock(tickMs);
-    if (keep) seen.push_back({ray.fPrimary, ray.fShadowRay, ray.fDepth, ray.fDirection});
+    const uint32_t nesting = watched ? watched->GetNesting() : 0;
+    if (keep) seen.push_back({ray.fPrimary, ray.fShadowRay, ray.fDepth, ray.fDirection, nesting});
     return false;
   }
   void BeginRender() override { ++begun; }
@@ -58,6 +60,7 @@ class CProbeSolid : public CTestSolid {
   bool ticking = false;
   int64_t tickMs = 1;
   bool keep = true;
+  C3dObject* watched = nullptr;
   std::vector<SSeen> seen;
   uint32_t begun = 0;
   uint32_t ended = 0;
