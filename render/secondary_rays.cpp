@@ -75,6 +75,9 @@ void CastSecondaryRay(CRay& ray, CRenderContext& context, C3dLight& light, uint3
   shadow.fPrimary = 0;
   shadow.fShadowRay = 1;
   shadow.fHitTestOnly = 0;
+  // A light's visible body surrounds its own position, so a shadow ray towards it would always be
+  // blocked; bodies of lights are shown, never solid.
+  shadow.fSkipLights = 1;
   shadow.fDepth = 1;
   shadow.fHolder = ray.fHolder;
 

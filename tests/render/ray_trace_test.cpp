@@ -155,6 +155,18 @@ TEST_F(Shadows, MaterialsAndSettingsDecideWhatCastsAndReceivesShadows) {
   EXPECT_NEAR(Centre(), 0x32, 1);
 }
 
+// A light shown in the picture (state flag 0x200) has a body that camera rays hit, and that body
+// surrounds the light's own position: shadow rays pass through lights, or such a light lights nothing.
+TEST_F(RayTrace, AVisibleLightStillLightsWhatIsUnderIt) {
+  settings.fShadowLightness = 0;
+  NewPlane(0);
+  C3dSphereLight* light = NewRadialLight({0, 10, 0}, 11);
+  light->SetStateFlags(light->GetStateFlags() | 0x200);
+  LookFrom({0, 0.5, -8}, {0, 0, 0});
+  ASSERT_EQ(Render(17, 17), 0);
+  EXPECT_NEAR(Channel(Pixel(8, 8), 8), 0xB1, 1);
+}
+
 TEST_F(RayTrace, TheSunLightsWithoutFalloff) {
   NewPlane(0);
   C3dSunLight* sun = NewSun({0, 0.6, 0.8}, 1);
