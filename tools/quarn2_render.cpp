@@ -22,6 +22,8 @@
 
 namespace {
 
+// The largest picture, 8192 × 8192 pixels of 4 bytes, with room for the scene's own pictures.
+constexpr uint32_t kDataPoolBudget = 0x18000000;
 constexpr const char* kUsage = "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]";
 
 struct SOptions {
@@ -151,7 +153,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quarn2-render: %s\n%s\n", problem.c_str(), kUsage);
     return 2;
   }
-  CToolApp app("quarn2-render");
+  CToolApp app("quarn2-render", kDataPoolBudget);
   if (!app.IsReady()) {
     std::fprintf(stderr, "quarn2-render: the framework could not start\n");
     return 1;
