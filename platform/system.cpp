@@ -24,6 +24,8 @@ uint32_t ProcessorCount() {
   return n > 0 ? uint32_t(n) : 1;
 }
 
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
 uint64_t PhysicalMemoryBytes() {
   const long pages = ::sysconf(_SC_PHYS_PAGES);
   const long pageSize = ::sysconf(_SC_PAGESIZE);

@@ -13,6 +13,9 @@ uint64_t PhysicalMemoryBytes();
 // Clears the floating-point status flags and masks every floating-point exception.
 void MaskFloatExceptions();
 
+// Whether the standard error stream goes to a terminal, where a progress bar may redraw its line.
+bool StandardErrorIsTerminal();
+
 // The system's simple beep; the headless back end only counts them.
 void Beep();
 uint32_t BeepCount();

@@ -1,0 +1,257 @@
+// quarn2-render: a document renders through the program's own reader into a BMP file holding the
+// very pixels the render driver makes from the scene before it was saved; failures name the file
+// and the error and write nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "document/doc_settings.h"
+#include "document/scene_file.h"
+#include "framework/core/file_spec.h"
+#include "framework/core/result_codes.h"
+#include "framework/image/bitmap_file.h"
+#include "framework/image/image.h"
+#include "render/render_driver.h"
+#include "render/render_settings.h"
+#include "run_tool.h"
+#include "scene/base_sys.h"
+#include "scene/camera.h"
+#include "scene/factory.h"
+#include "scene/sky.h"
+#include "scene/sphere.h"
+#include "tests/framework/core/spool_fixture.h"
+#include "tests/tools/scene_text.h"
+#include "tools/scene_script.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void PutLE(std::string& bytes, size_t at, uint32_t value, int count) {
+  for (int i = 0; i < count; ++i) bytes[at + size_t(i)] = char(value >> (8 * i));
+}
+
+class Quarn2Render : public SpoolAppTest {
+ protected:
+  uint32_t DataBudget() const override { return 16 * 1024 * 1024; }
+  uint32_t ObjectsBudget() const override { return 4 * 1024 * 1024; }
+  void TearDown() override {
+    delete image;
+    table.reset();
+    settings.reset();
+    SpoolAppTest::TearDown();
+  }
+
+  std::string Path(const std::string& name) const { return folder + "/" + name; }
+  SRun Render(const std::string& arguments) const {
+    return RunCommand("cd '" + folder + "' && " + QUARN2_RENDER_PATH + " " + arguments + " 2>&1");
+  }
+
+  // The every-statement scene read in-process into a fresh table and settings.
+  void BuildScene() {
+    ASSERT_TRUE(MakeTerrainPicture(Path("hf.bmp"), "64x64"));
+    std::ofstream(Path("scene.txt")) << kEveryStatementScene;
+    NewTable();
+    CSceneScript script(table.get(), settings.get(), ObjectsEnv());
+    ASSERT_EQ(script.Read(Path("scene.txt")), "");
+  }
+  void NewTable() {
+    table = std::make_unique<C3dBaseSys>(ObjectsEnv());
+    settings = std::make_unique<CDocSettings>(SSpoolLayout{ObjectsEnv(), 0, 0});
+  }
+  int32_t Save(const std::string& name) {
+    CFileSpec spec;
+    EXPECT_EQ(spec.Set(Path(name).c_str()), 0);
+    return WriteSceneFile(spec, table.get(), settings.get());
+  }
+
+  // The render the tool makes by default: the camera "perspective", the first sky, the settings'
+  // options, a tree of limits (5, 5), each pixel's centre.
+  void RenderInProcess(uint32_t width, uint32_t height) {
+    int32_t error = 0;
+    image = NewDataImage(width, height, &error);
+    ASSERT_NE(image, nullptr) << error;
+    C3dBase* camera = nullptr;
+    ASSERT_EQ(table->FindObject("perspective", C3dCamera::kFamily, C3dCamera::kClassTag, &camera), 0);
+    C3dBase* sky = nullptr;
+    ASSERT_EQ(table->FindObject("current sky", C3dSky::kFamily, C3dSky::kClassTag, &sky), 0);
+    SRenderSettings renderSettings;
+    renderSettings.fFlags = settings->GetWord(CDocSettings::kRenderOptions);
+    ASSERT_EQ(renderSettings.fFlags, 959u);
+    CRenderContext context(1, 1, 0, 0);
+    SRenderRequest request;
+    request.scene = table.get();
+    request.camera = static_cast<C3dCamera*>(camera);
+    request.sky = static_cast<C3dSky*>(sky);
+    request.image = image;
+    request.area = image->GetBounds();
+    request.settings = &renderSettings;
+    request.optimizerChoice = 1;
+    ASSERT_EQ(RenderSceneImage(context, request), 0);
+  }
+  // The in-process image as a 24-bit BMP's pixel rows: bottom row first, blue, green, red.
+  std::string BmpRows() const {
+    const SRect whole = image->GetBounds();
+    CImNavigator nav(image, &whole, false, false);
+    std::string rows;
+    for (uint32_t r = nav.GetRows(); nav.IsUsable() && r-- > 0;) {
+      const CImVector* cells = nav.Cells(r);
+      for (uint32_t x = 0; x < nav.GetColumns(); ++x)
+        rows += {char(cells[x].Blue()), char(cells[x].Green()), char(cells[x].Red())};
+      rows.append((4 - nav.GetColumns() * 3 % 4) % 4, '\0');
+    }
+    return rows;
+  }
+  uint32_t PixelAt(int32_t x, int32_t y) const {
+    const SRect whole = image->GetBounds();
+    CImNavigator nav(image, &whole, false, false);
+    return nav.IsUsable() ? nav.Cells(uint32_t(y))[x].value : 0;
+  }
+
+  std::unique_ptr<C3dBaseSys> table;
+  std::unique_ptr<CDocSettings> settings;
+  CImage* image = nullptr;
+};
+
+TEST_F(Quarn2Render, TheWrittenPicturesPixelsAreTheInProcessRender) {
+  BuildScene();
+  if (HasFatalFailure()) return;
+  RenderInProcess(320, 240);
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(Save("doc.qnc"), 0);
+
+  const SRun run = Render("doc.qnc out.bmp --width 320 --height 240 --aa 1");
+  ASSERT_EQ(run.status, 0) << run.out;
+  const std::string bmp = ReadAll(Path("out.bmp"));
+  ASSERT_EQ(bmp.size(), 54u + 960 * 240);
+  std::string header(54, '\0');
+  header[0] = 'B';
+  header[1] = 'M';
+  PutLE(header, 2, 54 + 960 * 240, 4);
+  PutLE(header, 10, 54, 4);
+  PutLE(header, 14, 40, 4);
+  PutLE(header, 18, 320, 4);
+  PutLE(header, 22, 240, 4);
+  PutLE(header, 26, 1, 2);
+  PutLE(header, 28, 24, 2);
+  PutLE(header, 38, 2808, 4);
+  PutLE(header, 42, 2808, 4);
+  EXPECT_EQ(bmp.substr(0, 54), header);
+  EXPECT_TRUE(bmp.substr(54) == BmpRows()) << "the pixels differ from the in-process render";
+
+  // ImageMagick reads the file as we meant it.
+  const SRun identify = RunCommand("identify -format '%m %wx%h' '" + Path("out.bmp") + "' 2>&1");
+  EXPECT_EQ(identify.out.rfind("BMP", 0), 0u) << identify.out;
+  EXPECT_NE(identify.out.find(" 320x240"), std::string::npos) << identify.out;
+  const uint32_t centre = PixelAt(160, 120);
+  char colour[64];
+  std::snprintf(colour, sizeof colour, "srgb(%u,%u,%u)", (centre >> 16) & 0xFF, (centre >> 8) & 0xFF, centre & 0xFF);
+  const SRun pixel = RunCommand("convert '" + Path("out.bmp") + "' -format '%[pixel:p{160,120}]' info: 2>&1");
+  EXPECT_EQ(pixel.out, colour);
+}
+
+TEST_F(Quarn2Render, ADocumentOfQuarn2SceneRendersAtItsOwnSizeWithProgress) {
+  ASSERT_TRUE(MakeTerrainPicture(Path("hf.bmp"), "64x64"));
+  std::ofstream(Path("scene.txt")) << kEveryStatementScene;
+  const SRun scene =
+      RunCommand(std::string(QUARN2_SCENE_PATH) + " '" + Path("scene.txt") + "' '" + Path("scene.qnc") + "' 2>&1");
+  ASSERT_EQ(scene.status, 0) << scene.out;
+
+  const SRun run = Render("scene.qnc scene.bmp");
+  ASSERT_EQ(run.status, 0) << run.out;
+  // Not a terminal: one line per tenth, the last at 100 %.
+  EXPECT_NE(run.out.find("rendering 10%\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("rendering 100%\n"), std::string::npos) << run.out;
+  CImage* read = nullptr;
+  CFileSpec spec;
+  ASSERT_EQ(spec.Set(Path("scene.bmp").c_str()), 0);
+  ASSERT_EQ(CImBitmapFile::LoadImage(spec, &read), 0);
+  EXPECT_EQ(read->GetWidth(), 320u);  // the document's "size 320 200"
+  EXPECT_EQ(read->GetHeight(), 200u);
+  delete read;
+}
+
+TEST_F(Quarn2Render, AFailureNamesTheFileAndTheErrorAndWritesNothing) {
+  BuildScene();
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(Save("doc.qnc"), 0);
+  const std::string whole = ReadAll(Path("doc.qnc"));
+  std::ofstream(Path("short.qnc"), std::ios::binary) << whole.substr(0, whole.size() / 2);
+  NewTable();
+  C3dSphere* sphere = nullptr;
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<C3dSphere>(ObjectsEnv(), key, spec);
+  ASSERT_EQ(NewObject(&sphere, table.get(), key, spec), 0);
+  ASSERT_EQ(Save("no-camera.qnc"), 0);
+
+  const auto codeOf = [&](const char* name) {
+    NewTable();
+    CFileSpec file;
+    EXPECT_EQ(file.Set(Path(name).c_str()), 0);
+    return ReadSceneFile(file, table.get(), settings.get());
+  };
+  const struct {
+    const char* document;
+    int32_t code;
+  } cases[] = {
+      {"short.qnc", codeOf("short.qnc")},
+      {"missing.qnc", kErrFileNotFound},
+      {"scene.txt", codeOf("scene.txt")},
+      {"no-camera.qnc", kErrObjectNotFound},
+  };
+  std::ofstream(Path("old.bmp")) << "the old picture";
+  const auto listing = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = listing();
+  for (const auto& c : cases) {
+    ASSERT_NE(c.code, 0) << c.document;
+    for (const char* out : {"old.bmp", "new.bmp"}) {
+      const SRun run = Render(std::string(c.document) + " " + out);
+      EXPECT_EQ(run.status, 1) << c.document;
+      const std::string says = "quarn2-render: " + std::string(c.document) + ": " + BuiltInMessageFor(c.code) +
+                               " (code " + std::to_string(c.code) + ")\n";
+      EXPECT_EQ(run.out, says) << c.document;
+    }
+    EXPECT_TRUE(ReadAll(Path("old.bmp")) == "the old picture") << c.document;
+    EXPECT_FALSE(std::filesystem::exists(Path("new.bmp"))) << c.document;
+  }
+  EXPECT_EQ(listing(), before) << "a file was left behind";
+}
+
+TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
+  const char* cases[] = {
+      "doc.qnc out.bmp --aa 9",
+      "doc.qnc out.bmp --aa",
+      "doc.qnc out.bmp --width 0",
+      "doc.qnc out.bmp --height 8193",
+      "doc.qnc out.bmp --width 12px",
+      "doc.qnc out.bmp --size 2",
+      "doc.qnc",
+      "doc.qnc out.bmp extra.bmp",
+      "doc.qnc out.png",
+  };
+  for (const char* arguments : cases) {
+    const SRun run = Render(arguments);
+    EXPECT_EQ(run.status, 2) << arguments;
+    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]\n"),
+              std::string::npos)
+        << arguments << ": " << run.out;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("out.bmp")));
+}
+
+}  // namespace
