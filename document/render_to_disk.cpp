@@ -1,11 +1,9 @@
 #include "document/render_to_disk.h"
 
-#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <optional>
 
 #include "document/doc_render_state.h"
 #include "document/plugin.h"
