@@ -368,7 +368,8 @@ std::string TempFolder() {
   return (dir && *dir) ? std::string(dir) : std::string("/tmp");
 }
 
-bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path) {
+bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path,
+                    const std::string& suffix) {
   static std::atomic<uint32_t> counter{0};
   const std::string base = NativePath(folder);
   const std::string dir = (!base.empty() && base.back() == '/') ? base : base + "/";
@@ -377,10 +378,9 @@ bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::s
     return false;
   }
   for (int attempt = 0; attempt < 65536; ++attempt) {
-    char name[64];
-    std::snprintf(name, sizeof name, "%s%X%X.tmp", prefix.c_str(), unsigned(::getpid()) & 0xFFFF,
-                  unsigned(++counter) & 0xFFFF);
-    const std::string candidate = dir + name;
+    char number[16];
+    std::snprintf(number, sizeof number, "%X%X", unsigned(::getpid()) & 0xFFFF, unsigned(++counter) & 0xFFFF);
+    const std::string candidate = dir + prefix + number + suffix;
     const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     if (fd >= 0) {
       ::close(fd);

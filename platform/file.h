@@ -55,8 +55,9 @@ std::string NativePath(const std::string& path);  // '\' mapped to '/'
 bool FullPath(const std::string& path, std::string* full);
 std::string FolderOf(const std::string& path);  // the part before the last '/', or "." when none
 std::string TempFolder();
-// Creates an empty file with a unique name "<prefix><n>.tmp" in folder, like a name reservation.
-bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path);
+// Creates an empty file with a unique name "<prefix><n><suffix>" in folder, like a name reservation.
+bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path,
+                    const std::string& suffix = ".tmp");
 std::string ProgramPath();
 std::string ProgramFolder();
 

@@ -188,6 +188,8 @@ class GtkBackend : public WindowBackend {
     fPolling = false;
   }
 
+  void Beep() override { gdk_display_beep(gdk_display_get_default()); }
+
   SPoint CursorPos() override {
     GdkDisplay* display = gdk_display_get_default();
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));

@@ -7,7 +7,9 @@
 //   key VK             key press; keyup VK: release (VK in decimal, 0x-hex, or a letter or digit)
 //   char C             a character message (C one character, or a number)
 //   box N              answer of the next message box (1 OK, 2 cancel, ...)
-//   open PATH          answer of the next file dialog; save PATH likewise; cancel: the user cancels
+//   open PATH          answer of the next file dialog, with the first filter whose pattern matches the
+//                      path's extension (else the dialog's own); save PATH likewise; cancel: the user
+//                      cancels
 //   compression full|cancel  answer of the next choice of a movie's compressor (full when none)
 // Every input query takes at most one due input and moves the virtual clock on by 1 ms.
 #pragma once
@@ -25,7 +27,8 @@ namespace platform::headless {
 bool AddScript(const std::string& text, std::string* error = nullptr);
 bool LoadScriptFile(const std::string& path, std::string* error = nullptr);
 size_t PendingInputs();
-// The answer of the next file dialog, with the 1-based filter index the user picked.
+// The answer of the next file dialog, with the 1-based filter index the user picked; 0 picks as the
+// script's answers do.
 void AnswerFileDialog(const std::string& path, uint32_t filterIndex);
 
 void SetScreenSize(int32_t width, int32_t height);

@@ -67,7 +67,8 @@ class HeadlessBackend : public WindowBackend {
   }
 
   int32_t MessageBox(SWindow*, const std::string& text, const std::string& caption, uint32_t style) override {
-    int32_t answer = kIdOk;
+    // Unscripted, the box takes its default button.
+    int32_t answer = (style & 0x0F) == kMbYesNo ? kIdYes : kIdOk;
     if (!fBoxAnswers.empty()) {
       answer = fBoxAnswers.front();
       fBoxAnswers.pop_front();
@@ -85,7 +86,8 @@ class HeadlessBackend : public WindowBackend {
     fDialogAnswers.pop_front();
     if (answer.cancel) return false;
     dialog->file = answer.path;
-    dialog->filterIndex = answer.filterIndex ? answer.filterIndex : std::max<uint32_t>(dialog->filterIndex, 1);
+    uint32_t index = answer.filterIndex ? answer.filterIndex : FilterMatching(dialog->filter, answer.path);
+    dialog->filterIndex = index ? index : std::max<uint32_t>(dialog->filterIndex, 1);
     return true;
   }
 
@@ -161,6 +163,33 @@ class HeadlessBackend : public WindowBackend {
       case InputKind::kKeyUp: QueueKey(nullptr, uint32_t(input.a), false); break;
       case InputKind::kChar: QueueChar(nullptr, uint32_t(input.a)); break;
     }
+  }
+
+  // The 1-based index of the first filter with a pattern "*.ext" for the path's extension, ignoring
+  // case; 0 when none has one.
+  static uint32_t FilterMatching(const std::string& filter, const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return 0;
+    const std::string wanted = Lowered("*" + path.substr(dot));
+    std::vector<std::string> parts;
+    for (size_t at = 0; at < filter.size();) {
+      const size_t end = std::min(filter.find('\0', at), filter.size());
+      parts.push_back(filter.substr(at, end - at));
+      at = end + 1;
+    }
+    for (size_t pair = 0; pair + 1 < parts.size(); pair += 2) {
+      std::istringstream patterns(parts[pair + 1]);
+      for (std::string pattern; std::getline(patterns, pattern, ';');) {
+        if (Lowered(pattern) == wanted) return uint32_t(pair / 2 + 1);
+      }
+    }
+    return 0;
+  }
+
+  static std::string Lowered(std::string text) {
+    for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return text;
   }
 
   static bool ParseNumber(const std::string& word, int32_t* value) {

@@ -5,6 +5,8 @@
 
 #include <cfenv>
 
+#include "platform/window_backend.h"
+
 namespace platform {
 namespace {
 
@@ -37,7 +39,10 @@ void MaskFloatExceptions() {
   fedisableexcept(FE_ALL_EXCEPT);
 }
 
-void Beep() { ++gBeeps; }
+void Beep() {
+  ++gBeeps;
+  Backend().Beep();
+}
 
 uint32_t BeepCount() { return gBeeps; }
 

@@ -151,8 +151,9 @@ enum : int32_t { kSmCxScreen = 0, kSmCyScreen = 1, kSmCyCaption = 4, kSmCyMenu =
 // System-menu commands.
 enum : uint32_t { kScSize = 0xF000, kScMove = 0xF010, kScMaximize = 0xF030, kScNextWindow = 0xF040, kScPrevWindow = 0xF050 };
 
-// Message-box answers.
-enum : int32_t { kIdOk = 1, kIdCancel = 2 };
+// Message-box buttons and icons, and answers.
+enum : uint32_t { kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNo = 0x4, kMbIconQuestion = 0x20 };
+enum : int32_t { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 // Open and save dialog flags.
 enum : uint32_t {

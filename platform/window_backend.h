@@ -65,6 +65,7 @@ class WindowBackend {
   virtual int32_t MessageBox(SWindow* owner, const std::string& text, const std::string& caption, uint32_t style) = 0;
   // False with *error 0 when cancelled.
   virtual bool FileDialog(bool save, SFileDialog* dialog, uint32_t* error) = 0;
+  virtual void Beep() {}
   // A movie's compressor: full frames, the only one, unless the user cancels.
   virtual bool ChooseCompression() { return true; }
 

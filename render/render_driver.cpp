@@ -28,6 +28,22 @@ struct STreeLimits {
 // The tree limits of the optimizer choices: never split, then (5, 5) and (50, 10).
 constexpr STreeLimits kTreeLimits[] = {{0xFFFFFFFF, 0}, {5, 5}, {50, 10}};
 
+// The shadow lightness of the sky's record ("value F"): 1 leaves shadows as dark as they are cast.
+int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings) {
+  settings.fSky = sky;
+  settings.fShadowLightness = 1.0;
+  if (!sky) return kNoErr;
+  if (const int32_t result = sky->PrepareForRender(scene, nullptr)) return result;
+  CHolder holder(sky, false, false);
+  if (!holder.IsLocked()) return NonZeroError(sky->GetError());
+  settings.fShadowLightness = sky->GetSettings().valueF;
+  return kNoErr;
+}
+
+bool IsEmpty(const SRect& r) { return r.bottom <= r.top || r.right <= r.left; }
+
+}  // namespace
+
 // The context's bindings for one render, given back as they were on every way out.
 class CContextBinding {
  public:
@@ -83,22 +99,6 @@ class CRenderReadiness {
   C3dBaseSys& fScene;
 };
 
-// The shadow lightness of the sky's record ("value F"): 1 leaves shadows as dark as they are cast.
-int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings) {
-  settings.fSky = sky;
-  settings.fShadowLightness = 1.0;
-  if (!sky) return kNoErr;
-  if (const int32_t result = sky->PrepareForRender(scene, nullptr)) return result;
-  CHolder holder(sky, false, false);
-  if (!holder.IsLocked()) return NonZeroError(sky->GetError());
-  settings.fShadowLightness = sky->GetSettings().valueF;
-  return kNoErr;
-}
-
-bool IsEmpty(const SRect& r) { return r.bottom <= r.top || r.right <= r.left; }
-
-}  // namespace
-
 bool AntialiasForChoice(uint32_t choice, uint32_t& mode, uint32_t& grid) {
   constexpr uint32_t kModes[3][2] = {{1, 1}, {0, 1}, {5, 4}};
   if (choice > 2) return false;
@@ -107,53 +107,61 @@ bool AntialiasForChoice(uint32_t choice, uint32_t& mode, uint32_t& grid) {
   return true;
 }
 
-int32_t RenderSceneImage(CRenderContext& context, const SRenderRequest& request) {
-  if (!request.scene || !request.camera || !request.image || !request.settings) return kErrInvalidParameter;
+CRenderPreparation::CRenderPreparation(CRenderContext& context) : fContext(context) {}
+
+CRenderPreparation::~CRenderPreparation() = default;
+
+int32_t CRenderPreparation::Prepare(const SRenderRequest& request, int32_t width, int32_t height,
+                                    CRenderCamera& camera) {
+  if (!request.scene || !request.camera || !request.settings || fScene) return kErrInvalidParameter;
   SRenderSettings& settings = *request.settings;
   const bool ownTree = settings.fFlags & SRenderSettings::kOwnOptimizer;
   if (ownTree && request.optimizerChoice >= std::size(kTreeLimits)) return kErrInvalidParameter;
-  if (context.SetAntialias(request.antialiasMode, request.grid)) return kErrInvalidParameter;
-  CHolder scene(request.scene, false, false);
-  if (!scene.IsLocked()) return kErrOutOfMemory;
-  CTimer elapsed;
-  elapsed.Start();
+  if (fContext.SetAntialias(request.antialiasMode, request.grid)) return kErrInvalidParameter;
+  fScene.emplace(request.scene, false, false);
+  if (!fScene->IsLocked()) return kErrOutOfMemory;
   if (const int32_t result = PrepareSky(request.sky, request.scene, settings)) return result;
 
-  CRenderCamera camera;
-  camera.SetFromCamera(*request.camera, int32_t(request.image->GetWidth()), int32_t(request.image->GetHeight()));
-  CRenderTarget target(request.image);
-  target.fPort = request.port;
-  CBSPTreeOptimizer* tree = nullptr;
+  camera.SetFromCamera(*request.camera, width, height);
+  fTarget.fImage = request.image;
+  fTarget.fPort = request.port;
   if (ownTree) {
     const STreeLimits& limits = kTreeLimits[request.optimizerChoice];
-    tree = new CBSPTreeOptimizer(limits.depth, limits.leafObjects);
-    if (!tree || !tree->IsValid()) {
-      delete tree;
-      return kErrOutOfMemory;
-    }
+    fTree.reset(new CBSPTreeOptimizer(limits.depth, limits.leafObjects));
+    if (!fTree || !fTree->IsValid()) return kErrOutOfMemory;
   }
-  int32_t result = kErrOutOfMemory;
+  fBinding = std::make_unique<CContextBinding>(fContext);
+  fContext.SetSettings(&settings);
+  fContext.SetCamera(&camera);
+  fContext.SetSceneTable(request.scene);
+  fContext.SetTarget(&fTarget);
+  fContext.SetObserver(request.observer);
+  fContext.SetViewTransform(camera.ViewTransform());
+  if (fTree) fContext.UseOptimizer(fTree.get());
+  fReadiness = std::make_unique<CRenderReadiness>(*request.scene);
+  return fContext.PrepareOptimizer() && fContext.SetupView(true) ? kNoErr : kErrOutOfMemory;
+}
+
+int32_t RenderSceneImage(CRenderContext& context, const SRenderRequest& request) {
+  if (!request.image) return kErrInvalidParameter;
+  CTimer elapsed;
+  elapsed.Start();
+  int32_t result = kNoErr;
   {
-    CContextBinding binding(context);
-    context.SetSettings(&settings);
-    context.SetCamera(&camera);
-    context.SetSceneTable(request.scene);
-    context.SetTarget(&target);
-    context.SetObserver(request.observer);
-    context.SetViewTransform(camera.ViewTransform());
-    if (tree) context.UseOptimizer(tree);
-    CRenderReadiness readiness(*request.scene);
+    CRenderCamera camera;
+    CRenderPreparation preparation(context);
+    result = preparation.Prepare(request, int32_t(request.image->GetWidth()), int32_t(request.image->GetHeight()),
+                                 camera);
+    if (result) return result;
     C3dEnv guard;
-    if (context.PrepareOptimizer() && context.SetupView(true)) {
-      const bool placed = !IsEmpty(request.viewFrom) && !IsEmpty(request.viewTo);
-      const SRect* from = placed ? &request.viewFrom : nullptr;
-      const SRect* to = placed ? &request.viewTo : nullptr;
-      result = (settings.fFlags & SRenderSettings::kAdaptive)
-                   ? RenderAdaptive(context, request.area, from, to, request.progress)
-                   : RenderProgressive(request.draw, context, request.area, from, to, request.progress);
-    }
+    const SRenderSettings& settings = *request.settings;
+    const bool placed = !IsEmpty(request.viewFrom) && !IsEmpty(request.viewTo);
+    const SRect* from = placed ? &request.viewFrom : nullptr;
+    const SRect* to = placed ? &request.viewTo : nullptr;
+    result = (settings.fFlags & SRenderSettings::kAdaptive)
+                 ? RenderAdaptive(context, request.area, from, to, request.progress)
+                 : RenderProgressive(request.draw, context, request.area, from, to, request.progress);
   }
-  delete tree;
   const uint64_t areaSize = RectArea(ClippedRect(request.area, request.image->GetBounds()));
   CRenderStats& stats = context.GetStats();
   if (result == kNoErr && stats.fPixels == areaSize) stats.SplitTime(uint64_t(elapsed.ElapsedSeconds()));

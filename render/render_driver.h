@@ -6,15 +6,23 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 
+#include "framework/core/holder.h"
 #include "framework/core/rect.h"
 #include "render/render_context.h"
+#include "render/render_target.h"
 
 class C3dBaseSys;
 class C3dCamera;
 class C3dSky;
 class CImage;
+class CBSPTreeOptimizer;
+class CContextBinding;
 class CProgress;
+class CRenderReadiness;
+struct CRenderCamera;
 struct SRenderSettings;
 
 namespace platform {
@@ -26,6 +34,7 @@ struct SRenderRequest {
   C3dCamera* camera = nullptr;
   // None renders missed rays black, without fog, and without shadow lightening.
   C3dSky* sky = nullptr;
+  // The image the render fills; a render that places its pixels itself may leave it out.
   CImage* image = nullptr;
   // The part of the image to render: top, left, bottom, right; clipped to the image.
   SRect area;
@@ -50,6 +59,35 @@ struct SRenderRequest {
 // The antialias mode and grid of a document's antialias choice: 0 the pixel centre, 1 the pixel
 // corner, 2 a jittered 4 × 4 grid. False for any other choice.
 bool AntialiasForChoice(uint32_t choice, uint32_t& mode, uint32_t& grid);
+
+// The steps before a render's loop, the same for every owner: the antialias mode and grid, the sky
+// prepared into the settings record, the render camera for a width × height picture, the optimizer
+// chosen (a tree of the optimizer choice when the word has 0x80) and fed, the view set up with the
+// camera's bounds, and every object readied for rendering. While the preparation lives the context is
+// bound to the request's settings, scene, image, observer and the camera; its end ends every
+// object's render and gives the context its bindings back, however the render left.
+class CRenderPreparation {
+ public:
+  explicit CRenderPreparation(CRenderContext& context);
+  ~CRenderPreparation();
+  CRenderPreparation(const CRenderPreparation&) = delete;
+  CRenderPreparation& operator=(const CRenderPreparation&) = delete;
+
+  // Once. 0; 16 for a missing scene, camera or settings record, an unknown optimizer choice or a grid
+  // the antialias mode refuses; 9 when the scene table cannot be locked or the optimizer or view
+  // cannot be set up; or the sky's own code when it cannot be prepared. camera is the caller's and
+  // must outlive the preparation.
+  int32_t Prepare(const SRenderRequest& request, int32_t width, int32_t height, CRenderCamera& camera);
+
+ private:
+  CRenderContext& fContext;
+  CRenderTarget fTarget{nullptr};
+  std::optional<CHolder> fScene;
+  // Members end in reverse: the objects' render, then the bindings, then the tree, then the lock.
+  std::unique_ptr<CBSPTreeOptimizer> fTree;
+  std::unique_ptr<CContextBinding> fBinding;
+  std::unique_ptr<CRenderReadiness> fReadiness;
+};
 
 // 0 when the render finished (the context's statistics then hold its pixels, rays and, when every
 // pixel of the area was rendered in this call, the time it took), 24 when the user interrupted it (the

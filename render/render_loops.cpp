@@ -186,9 +186,7 @@ class CLoopFrame {
 // One pixel's colour, filling its block of the pass (cut to the area).
 void RenderProgressiveBlock(CRenderContext& context, CLoopFrame& frame, int32_t c, int32_t r, int32_t block,
                             uint32_t samples) {
-  vector3<float> colour;
-  RenderPixelSamples(colour, context, frame.Eye(), frame.Width(), frame.Height(), c, r, samples);
-  const CImVector pixel{PackColour(colour)};
+  const CImVector pixel = RenderPixel(context, frame.Eye(), frame.Width(), frame.Height(), c, r, samples);
   const SRect& area = frame.Area();
   const SRect rect{r, c, std::min(r + block, area.bottom), std::min(c + block, area.right)};
   if (block == 1) frame.Image().Cells(uint32_t(r))[c] = pixel;
@@ -220,6 +218,24 @@ void RenderPixelSamples(vector3<float>& colour, CRenderContext& context, const v
       sum += TraceSample(context, eye, width, height, x + dx, y + dy, orderEntry);
   }
   colour = sum * (sampleCount > 1 ? 255.0f / float(sampleCount) : 255.0f);
+}
+
+CImVector RenderPixel(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
+                      int32_t y, uint32_t sampleCount) {
+  vector3<float> colour;
+  RenderPixelSamples(colour, context, eye, width, height, x, y, sampleCount);
+  return CImVector{PackColour(colour)};
+}
+
+bool NeedsResampling(CImVector a, CImVector b, CImVector c, CImVector d) { return EdgeTest(a, b, c, d, kEdgeThreshold); }
+
+CImVector ResamplePixel(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
+                        int32_t y, CImVector own) {
+  vector3<float> sum;
+  for (const auto& offset : kResamples) sum += TraceSample(context, eye, width, height, x + offset[0], y + offset[1], -1);
+  const auto eighth = [](uint8_t old, float seven) { return ToByte((old / 255.0 + seven) * kEighthOf255); };
+  return CImVector{kAntialiased | eighth(own.Red(), sum.x) << 16 | eighth(own.Green(), sum.y) << 8 |
+                   eighth(own.Blue(), sum.z)};
 }
 
 int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& requested, const SRect* viewFrom,
@@ -382,16 +398,11 @@ int32_t RenderAntialiasPass(bool draw, CRenderContext& context, CImNavigator& im
     for (int32_t c = area.left + columnOffset; c < area.right - 1; ++c) {
       CImVector& pixel = row[c];
       if (pixel.Alpha() == 0xFF) continue;
-      if (!EdgeTest(pixel, row[c + 1], below[c], below[c + 1], kEdgeThreshold)) {
+      if (!NeedsResampling(pixel, row[c + 1], below[c], below[c + 1])) {
         pixel.value |= kAntialiased;
         continue;
       }
-      vector3<float> sum;
-      for (const auto& offset : kResamples)
-        sum += TraceSample(context, eye, width, height, c + offset[0], r + offset[1], -1);
-      const auto eighth = [](uint8_t old, float seven) { return ToByte((old / 255.0 + seven) * kEighthOf255); };
-      pixel.value = kAntialiased | eighth(pixel.Red(), sum.x) << 16 | eighth(pixel.Green(), sum.y) << 8 |
-                    eighth(pixel.Blue(), sum.z);
+      pixel = ResamplePixel(context, eye, width, height, c, r, pixel);
       ++stats.fResampledPixels;
       if (slice.ElapsedTicks() > kSliceTicks) {
         if (UserInterrupt()) return stop(c, r);

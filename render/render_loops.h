@@ -36,6 +36,15 @@ int32_t RenderAntialiasPass(bool draw, CRenderContext& context, CImNavigator& im
 // each clamped to [0, 1], on the scale 0 to 255.
 void RenderPixelSamples(vector3<float>& colour, CRenderContext& context, const vector3<double>& eye, int32_t width,
                         int32_t height, int32_t x, int32_t y, uint32_t sampleCount);
+// Pixel (x, y) as the progressive render stores it: RenderPixelSamples packed as 0x00RRGGBB.
+CImVector RenderPixel(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
+                      int32_t y, uint32_t sampleCount);
+// The antialias pass's test of the 2 × 2 cell of pixel a (b to its right, c below, d below right).
+bool NeedsResampling(CImVector a, CImVector b, CImVector c, CImVector d);
+// Pixel (x, y) re-sampled as the antialias pass does it: the mean of its own colour and seven
+// further samples within the pixel, top byte 0xFF.
+CImVector ResamplePixel(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
+                        int32_t y, CImVector own);
 // One block of the adaptive render: its corners sampled once each (top byte 0x80), then split where
 // they differ, else filled between them.
 void RenderBlockAdaptive(CImNavigator& image, int32_t x, int32_t y, int32_t size, CRenderContext& context,

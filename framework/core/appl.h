@@ -107,6 +107,8 @@ class CAppl : public CBaseObject {
   virtual void FlushInput() = 0;
   virtual SRect GetScreenRect() = 0;
   virtual void ShowMessage(const char* text) = 0;
+  // A question with the buttons Yes and No: true for Yes.
+  virtual bool AskYesNo(const char* text) = 0;
 
   bool IsMenuBarHidden() const { return fMenuBarHidden; }
   int32_t GetMenuBarHeight() const { return fMenuBarHeight; }

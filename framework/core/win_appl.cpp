@@ -16,6 +16,7 @@ using namespace platform;
 namespace {
 
 constexpr uint32_t kMessageBoxStyle = 0x12010;  // hand icon, OK, task-modal, brought to the front
+constexpr uint32_t kQuestionBoxStyle = 0x12000 | kMbIconQuestion | kMbYesNo;
 constexpr uint32_t kOpenFlags = kOfnFileMustExist | kOfnPathMustExist | kOfnEnableHook | kOfnHideReadOnly;
 constexpr uint32_t kSaveFlags = kOfnPathMustExist | kOfnEnableHook | kOfnHideReadOnly | kOfnOverwritePrompt;
 
@@ -479,11 +480,16 @@ SRect CWinAppl::GetScreenRect() {
   return rect.Set(0, 0, GetSystemMetrics(kSmCyScreen), GetSystemMetrics(kSmCxScreen));
 }
 
-void CWinAppl::ShowMessage(const char* text) {
+void CWinAppl::ShowMessage(const char* text) { ShowMessageBox(text, kMessageBoxStyle); }
+
+bool CWinAppl::AskYesNo(const char* text) { return ShowMessageBox(text, kQuestionBoxStyle) == kIdYes; }
+
+int32_t CWinAppl::ShowMessageBox(const char* text, uint32_t style) {
   const bool busy = fBusyCursor;
   if (busy) SetArrowCursor();
-  MessageBox(nullptr, text ? text : "", GetName(), kMessageBoxStyle);
+  const int32_t answer = MessageBox(nullptr, text ? text : "", GetName(), style);
   if (busy) SetBusyCursor();
+  return answer;
 }
 
 // ---- files

@@ -59,6 +59,7 @@ class CWinAppl : public CAppl, public CWindowHandler {
   void FlushInput() override;
   SRect GetScreenRect() override;
   void ShowMessage(const char* text) override;
+  bool AskYesNo(const char* text) override;
   void HideMenuBar() override;
   void ShowMenuBar() override;
   bool IsIconic() override;
@@ -93,6 +94,7 @@ class CWinAppl : public CAppl, public CWindowHandler {
  private:
   static intptr_t HandleOwnWindow(CWindowHandler* handler, SWinEvent& event, bool* handled);
   static intptr_t HandleAnyWindow(CWindowHandler* handler, SWinEvent& event, bool* handled);
+  int32_t ShowMessageBox(const char* text, uint32_t style);
   int32_t ChooseFile(bool save, CFileSpec* spec, bool* replacing, const char* filter, const char* title,
                      const char* initialName);
   void GraySystemMenu();

@@ -1,5 +1,6 @@
-// A headless application and a fresh folder into which a test copies the test plug-ins it needs. The
-// plug-ins log to a file in the folder; the host is released and the folder removed afterwards.
+// A headless application (the base fixture's) and a fresh folder into which a test copies the test
+// plug-ins it needs. The plug-ins log to a file in the folder; the host is released and the folder
+// removed afterwards.
 #pragma once
 
 #include <dlfcn.h>
@@ -24,10 +25,11 @@ struct SPluginCall {
   uint32_t height = 0;
   uint32_t rows = 0;
   std::string text;                 // "-" for none
-  std::vector<std::string> tokens;  // the rest of a "slots" line, one per slot
+  std::vector<std::string> tokens;  // the rest of a "slots" or "block" line, one per word
 };
 
-class PluginTest : public AppTest {
+template <typename Base>
+class PluginFolderTest : public Base {
  protected:
   static constexpr const char* kImport = "TestImport.qno";
   static constexpr const char* kImage = "TestImage.qni";
@@ -35,7 +37,7 @@ class PluginTest : public AppTest {
   static constexpr const char* kBadCount = "variants/BadCount.qno";
 
   void SetUp() override {
-    AppTest::SetUp();
+    Base::SetUp();
     char pattern[] = "/tmp/quarn2-plugins-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
@@ -53,7 +55,7 @@ class PluginTest : public AppTest {
     unsetenv("QUARN2_TEST_PLUGIN_LONG");
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
-    AppTest::TearDown();
+    Base::TearDown();
   }
 
   // Copies a built plug-in into the folder, under its own name or as another.
@@ -81,7 +83,7 @@ class PluginTest : public AppTest {
       if (!library.empty() && call.library != library) continue;
       if (call.selector == "loaded") {
         std::getline(words >> std::ws, call.text);
-      } else if (call.selector == "slots") {
+      } else if (call.selector == "slots" || call.selector == "block") {
         for (std::string token; words >> token;) call.tokens.push_back(token);
       } else {
         words >> call.format >> call.width >> call.height >> call.rows;
@@ -95,7 +97,7 @@ class PluginTest : public AppTest {
   std::string Selectors(const std::string& library) const {
     std::string text;
     for (const SPluginCall& call : Calls(library)) {
-      if (call.selector == "slots" || call.selector == "loaded") continue;
+      if (call.selector == "slots" || call.selector == "block" || call.selector == "loaded") continue;
       text += (text.empty() ? "" : " ") + call.selector;
     }
     return text;
@@ -106,3 +108,5 @@ class PluginTest : public AppTest {
   std::string folder_;
   std::string log_;
 };
+
+using PluginTest = PluginFolderTest<AppTest>;

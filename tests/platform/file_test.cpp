@@ -119,6 +119,12 @@ TEST_F(FileTest, UniqueFilesAreDistinctAndExist) {
   EXPECT_NE(first, second);
   EXPECT_TRUE(platform::PathExists(first));
   EXPECT_EQ(first.rfind(dir_ + "/tmp", 0), 0u);
+  EXPECT_TRUE(first.ends_with(".tmp"));
+
+  std::string picture;
+  ASSERT_TRUE(platform::MakeUniqueFile(dir_, "tmp", &picture, ".ppm"));
+  EXPECT_TRUE(picture.ends_with(".ppm"));
+  EXPECT_TRUE(platform::PathExists(picture));
 }
 
 TEST(FileErrors, ErrnoTable) {

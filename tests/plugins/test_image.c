@@ -1,6 +1,6 @@
 /* The test image plug-in, TestImage.qni: writes the rendered bands as binary PPM (its format 0, the
  * top byte of each pixel dropped) or PAM (its format 1, RGB_ALPHA with the top byte as alpha) to the
- * file named at 540, and logs every call. */
+ * file named at 540, and logs every call; selector 9 also logs "block RESOLUTION BITS ROWS-PER-BAND". */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -27,6 +27,14 @@ static int32_t Describe(QNPluginParams* params) {
   snprintf(params->description, sizeof params->description, "%s", kDescriptions[index]);
   snprintf(params->extension, sizeof params->extension, "%s", kExtensions[index]);
   return 0;
+}
+
+/* Just before the call's own line. */
+static void LogPictureFields(const QNImageParams* image) {
+  char fields[128];
+  snprintf(fields, sizeof fields, "block %g %u %u", (double)image->resolution, image->bitsPerPixel,
+           image->rowsPerBand);
+  LogLine(fields);
 }
 
 static int32_t Begin(const QNImageParams* image) {
@@ -85,6 +93,7 @@ QN_PLUGIN_EXPORT int32_t QNIMAGEPLUGINENTRY(uint32_t selector, QNHostFn* callbac
   QNPluginParams* params = (QNPluginParams*)block;
   const int image = selector >= QN_SELECTOR_BEGIN_IMAGE && selector <= QN_SELECTOR_END_IMAGE && block;
   const QNImageParams* picture = image ? (const QNImageParams*)block : NULL;
+  if (selector == QN_SELECTOR_BEGIN_IMAGE && picture) LogPictureFields(picture);
   LogCall(selector, params ? params->formatIndex : 0, picture ? picture->width : 0, picture ? picture->height : 0,
           picture ? picture->rowsDone : 0, picture ? params->outputPath : NULL);
   int32_t answer = 0;

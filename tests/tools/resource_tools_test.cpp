@@ -110,7 +110,7 @@ TEST_F(ResourceToolsTest, ResdumpRefusesWhatIsNotAResourceFile) {
 // each list decodes to a source that compiles back to it.
 TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
   const std::string system = std::string("'") + QUARN2_SYSTEM_DAT + "'";
-  EXPECT_EQ(Resdump(system).out, "ixtx 128 errors_ 2014\nixtx 129 strings_ 214\nixtx 130 fragments_ 36\n");
+  EXPECT_EQ(Resdump(system).out, "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\n");
   std::string expected;
   for (int i = 0; i <= 37; ++i) expected += std::to_string(i) + " \"" + (i == 5 ? "" : BuiltInErrorText(i)) + "\"\n";
   EXPECT_EQ(Resdump(system + " --decode --raw ixtx 128").out, expected);
@@ -118,7 +118,8 @@ TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
             "0 \"\"\n"
             "1 \"Error linking code fragment \\\"%s\\\", code %d.\"\n"
             "2 \"Error while linking the code fragment \\\"%s\\\" (library not found).\"\n"
-            "3 \"Error while linking the code fragment \\\"%s\\\" (no search path available).\"\n");
+            "3 \"Error while linking the code fragment \\\"%s\\\" (no search path available).\"\n"
+            "4 \"The file \\\"%s\\\" already exists. Do you want to replace it?\"\n");
   EXPECT_EQ(Resdump(system + " --decode --raw ixtx 130").out, "0 \"Fragments\"\n");
 }
 

@@ -68,6 +68,34 @@ TEST_F(AppTest, SaveDialogGivesFilterIndexAndReplacing) {
   std::remove(existing.c_str());
 }
 
+TEST_F(AppTest, AScriptedSaveTakesTheFilterOfItsExtension) {
+  const char filter[] = "PAM Files (*.pam)\0*.pam\0Pictures\0*.ppm;*.pgm\0\0";
+  struct SCase {
+    const char* name;
+    uint16_t index;  // counting from 0
+  };
+  const SCase cases[] = {{"/out/a.PGM", 1}, {"/out/a.pam", 0}, {"/out/a.bmp", 0}, {"/out.ppm/a", 0}};
+  for (const SCase& c : cases) {
+    Script(std::string("save ") + c.name);
+    CFileSpec spec;
+    bool replacing = false;
+    ASSERT_EQ(app->ChooseFileToSave(&spec, &replacing, filter, nullptr, nullptr), 0) << c.name;
+    uint16_t index = 0xFFFF;
+    std::memcpy(&index, spec.fHeader, sizeof index);
+    EXPECT_EQ(index, c.index) << c.name;
+  }
+}
+
+TEST_F(AppTest, AYesNoQuestionIsAnsweredByTheScriptOrItsDefaultButton) {
+  Script("box 7");
+  EXPECT_FALSE(app->AskYesNo("Replace?"));
+  EXPECT_EQ(LastBox(), "Replace?");
+  EXPECT_EQ(headless::ShownBoxes().back().style & 0xFFu, uint32_t(kMbIconQuestion | kMbYesNo));
+  Script("box 6");
+  EXPECT_TRUE(app->AskYesNo("Replace?"));
+  EXPECT_TRUE(app->AskYesNo("Replace?"));
+}
+
 TEST_F(AppTest, ModuleDirectoryResolvesWithoutChangingTheCurrentFolder) {
   const std::filesystem::path before = std::filesystem::current_path();
   CFileSpec spec;

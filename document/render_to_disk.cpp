@@ -1,0 +1,407 @@
+#include "document/render_to_disk.h"
+
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "document/doc_render_state.h"
+#include "document/plugin.h"
+#include "document/plugin_callbacks.h"
+#include "framework/core/appl.h"
+#include "framework/core/file_spec.h"
+#include "framework/core/format_text.h"
+#include "framework/core/holder.h"
+#include "framework/core/io_progress.h"
+#include "framework/core/ix_text.h"
+#include "framework/core/ordax.h"
+#include "framework/core/panel_services.h"
+#include "framework/core/result_codes.h"
+#include "framework/core/timer.h"
+#include "framework/image/image.h"
+#include "platform/file.h"
+#include "platform/window.h"
+#include "render/render_camera.h"
+#include "render/render_context.h"
+#include "render/render_driver.h"
+#include "render/render_loops.h"
+#include "render/render_settings.h"
+#include "scene/base_sys.h"
+
+namespace {
+
+constexpr const char kPluginText[] = "plugin text";
+enum EPluginText : uint32_t { kOpeningCaption = 5, kRenderingCaption = 6, kProgressLine = 7 };
+constexpr const char kOpeningBuiltIn[] = "Rendering image as ";
+constexpr const char kRenderingBuiltIn[] = "Render to Disk";
+constexpr const char kProgressLineBuiltIn[] = "%ld%% complete (row:%ld, col:%ld)";
+// Entry of the "strings_" list.
+constexpr uint32_t kReplaceQuestion = 4;
+constexpr const char kReplaceQuestionBuiltIn[] = "The file \"%s\" already exists. Do you want to replace it?";
+
+constexpr int64_t kProgressTicks = 30;
+constexpr size_t kFilterBytes = 64 * 1024;
+constexpr size_t kExtensionBytes = CQNPlugin::kExtensionChars + 1;
+constexpr uint32_t kBitsPerPixel = 32;
+
+// The progress line with its three numbers in place of the "%ld" directives in turn; "%%" gives
+// "%" and any other directive stands as it is, since the pattern may come from the resources.
+std::string ProgressLine(const char* pattern, int64_t percent, int64_t row, int64_t column) {
+  const int64_t numbers[] = {percent, row, column};
+  size_t next = 0;
+  std::string line;
+  for (const char* p = pattern; *p; ++p) {
+    if (p[0] == '%' && p[1] == '%') {
+      line += '%';
+      ++p;
+    } else if (p[0] == '%' && p[1] == 'l' && p[2] == 'd' && next < std::size(numbers)) {
+      line += std::to_string(numbers[next++]);
+      p += 2;
+    } else {
+      line += *p;
+    }
+  }
+  return line;
+}
+
+// The progress display's description, which the render shows while it runs.
+void ShowCaption(const char* caption) {
+  if (CIOProgressDialog* dialog = GetIOProgressDialog()) dialog->SetDescription(caption);
+}
+
+// The windows under the closed save dialog are repainted before the render holds the loop.
+void DrainPaintMessages() {
+  platform::SMessage message;
+  while (platform::PeekMessage(&message, nullptr, platform::kWmPaint, platform::kWmPaint, true)) {
+    platform::TranslateMessage(message);
+    platform::DispatchMessage(message);
+  }
+}
+
+// The state's render size and render camera set for the command and restored afterwards.
+class CRenderSizeScope {
+ public:
+  CRenderSizeScope(CDocRenderState& state, int32_t width, int32_t height)
+      : fState(state), fWidth(state.fWidth), fHeight(state.fHeight), fCamera(state.fRenderCamera) {
+    state.fWidth = width;
+    state.fHeight = height;
+    fResult = state.CacheCameraState();
+  }
+  ~CRenderSizeScope() {
+    fState.fWidth = fWidth;
+    fState.fHeight = fHeight;
+    // A size that never had a camera keeps the cache it had.
+    if (fState.CacheCameraState() != kNoErr) fState.fRenderCamera = fCamera;
+  }
+  CRenderSizeScope(const CRenderSizeScope&) = delete;
+  CRenderSizeScope& operator=(const CRenderSizeScope&) = delete;
+
+  int32_t Result() const { return fResult; }
+
+ private:
+  CDocRenderState& fState;
+  int32_t fWidth;
+  int32_t fHeight;
+  CRenderCamera fCamera;
+  int32_t fResult = kNoErr;
+};
+
+// The plug-in host from the finding step to the end of the command.
+class CImagePlugins {
+ public:
+  explicit CImagePlugins(const std::string& folder) { fResult = FindPlugins(folder.c_str(), QN_IMAGE_EXTENSION); }
+  ~CImagePlugins() { ReleasePlugins(); }
+  CImagePlugins(const CImagePlugins&) = delete;
+  CImagePlugins& operator=(const CImagePlugins&) = delete;
+
+  int32_t Result() const { return fResult; }
+
+ private:
+  int32_t fResult = kNoErr;
+};
+
+// The busy cursor while the render is prepared, unless the application shows it already.
+class CBusyScope {
+ public:
+  CBusyScope() : fApp(GetApplication()) {
+    if (!fApp || fApp->IsBusyCursor()) fApp = nullptr;
+    else fApp->SetBusyCursor();
+  }
+  ~CBusyScope() {
+    if (fApp) fApp->SetArrowCursor();
+  }
+  CBusyScope(const CBusyScope&) = delete;
+  CBusyScope& operator=(const CBusyScope&) = delete;
+
+ private:
+  CAppl* fApp;
+};
+
+// The reports of a band render: the progress display and the context's observer, at most once per
+// 30 ticks; with a line pattern the display shows where the render stands.
+class CBandProgress {
+ public:
+  CBandProgress(CRenderContext& context, uint64_t total, const char* linePattern)
+      : fContext(context), fTotal(total), fPattern(linePattern) {
+    fTimer.Start();
+  }
+
+  // After the pixel at scene (x, y) was counted: 0 to go on, or the display's cancel.
+  int32_t Step(int32_t x, int32_t y) {
+    if (fTimer.ElapsedTicks() <= kProgressTicks) return kNoErr;
+    const uint32_t done = fContext.GetStats().fPixels;
+    const std::string line =
+        fPattern ? ProgressLine(fPattern, int64_t(double(done) / double(fTotal) * 100), y, x) : std::string();
+    fContext.GetObserver().Tell(done, uint32_t(fTotal));
+    if (const int32_t answer = ProgressUpdate(line.c_str(), done, uint32_t(fTotal))) return answer;
+    fTimer.Start();
+    return kNoErr;
+  }
+  void Finish() const { fContext.GetObserver().Tell(fContext.GetStats().fPixels, uint32_t(fTotal)); }
+
+ private:
+  CRenderContext& fContext;
+  uint64_t fTotal;
+  const char* fPattern;
+  CTimer fTimer;
+};
+
+// Where the pixels of the output rows come from: the scene's pixel for output column c of output
+// row r, straight or turned a quarter turn (output row r is scene column sceneWidth − 1 − r).
+struct SBandGeometry {
+  int32_t sceneWidth;
+  int32_t sceneHeight;
+  bool rotated;
+
+  void ScenePixel(int32_t column, int32_t row, int32_t& x, int32_t& y) const {
+    x = rotated ? sceneWidth - 1 - row : column;
+    y = rotated ? column : row;
+  }
+};
+
+// The two-row scheme of both band renders: each output row rendered into band row 1, the row before
+// it (band row 0) antialiased against it and handed over, then moved up. The last row is handed over
+// as it is.
+int32_t RenderBands(CRenderContext& context, CImage& band, QNImageParams& block, const SBandGeometry& geometry,
+                    const char* linePattern) {
+  const int32_t width = int32_t(block.width), height = int32_t(block.height);
+  if (!context.GetCamera() || !context.GetSettings() || !context.GetSceneTable()) return kErrInvalidParameter;
+  if (width <= 0 || height <= 0 || band.GetWidth() != block.width || band.GetHeight() < 2) return kErrInvalidParameter;
+  CHolder scene(context.GetSceneTable(), false, false);
+  const SRect bounds = band.GetBounds();
+  CImNavigator cells(&band, &bounds, true, false);
+  if (!scene.IsLocked() || !cells.IsUsable() || !context.PrepareLights()) return kErrOutOfMemory;
+  CImVector* upper = cells.Cells(0);
+  CImVector* lower = cells.Cells(1);
+  vector3<double> eye, corner;
+  context.GetCamera()->GetEyeAndCorner(eye, corner);
+  const uint32_t samples = context.GetSampleCount();
+  const bool antialias = (context.GetSettings()->fFlags & SRenderSettings::kAntialiasPass) && width != 1;
+  CRenderStats& stats = context.GetStats();
+  CBandProgress progress(context, uint64_t(width) * uint64_t(height), linePattern);
+  block.pixels = &upper->value;
+  static_assert(sizeof(CImVector) == sizeof(uint32_t));
+
+  const auto renderRow = [&](CImVector* into, int32_t row) -> int32_t {
+    for (int32_t column = 0; column < width; ++column) {
+      int32_t x = 0, y = 0;
+      geometry.ScenePixel(column, row, x, y);
+      into[column] = RenderPixel(context, eye, geometry.sceneWidth, geometry.sceneHeight, x, y, samples);
+      ++stats.fPixels;
+      if (const int32_t answer = progress.Step(x, y)) return answer;
+    }
+    return kNoErr;
+  };
+  if (const int32_t answer = renderRow(upper, 0)) return answer;
+  for (int32_t row = 1; row < height; ++row) {
+    if (const int32_t answer = renderRow(lower, row)) return answer;
+    for (int32_t column = 0; antialias && column < width - 1; ++column) {
+      if (!NeedsResampling(upper[column], upper[column + 1], lower[column], lower[column + 1])) continue;
+      int32_t x = 0, y = 0;
+      geometry.ScenePixel(column, row - 1, x, y);
+      upper[column] = ResamplePixel(context, eye, geometry.sceneWidth, geometry.sceneHeight, x, y, upper[column]);
+      ++stats.fResampledPixels;
+    }
+    if (const int32_t answer = WriteRenderBand(block)) return answer;
+    ++block.rowsDone;
+    std::memcpy(upper, lower, sizeof(CImVector) * size_t(width));
+  }
+  progress.Finish();
+  const int32_t answer = WriteRenderBand(block);
+  if (answer == kNoErr) ++block.rowsDone;
+  return answer;
+}
+
+// The chosen name with the format's extension in place of its own, or appended when it has none.
+std::string WithExtension(const std::string& path, const char* extension) {
+  const size_t slash = path.find_last_of('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = path.rfind('.');
+  // A leading dot names a hidden file rather than starting an extension.
+  const bool hasExtension = dot != std::string::npos && dot > nameStart;
+  return (hasExtension ? path.substr(0, dot) : path) + extension;
+}
+
+// Whether the user lets the render replace the file of a name the dialog did not show.
+bool MayReplace(const std::string& path) {
+  if (!platform::PathExists(path)) return true;
+  CAppl* app = GetApplication();
+  CIxTextRef question;
+  question.Attach(kReplaceQuestionBuiltIn, kReplaceQuestion);
+  return app && app->AskYesNo(FormatText(question.Text(), path.c_str(), nullptr).c_str());
+}
+
+// The target and a temporary file beside it, both fitting the block's path field.
+int32_t ChooseOutputFile(uint32_t& index, std::string& target, std::string& temporary) {
+  char filter[kFilterBytes];
+  if (const int32_t err = CQNPlugin::BuildFilterText(filter, sizeof filter, false)) return err;
+  CAppl* app = GetApplication();
+  if (!app) return kErrUnexpectedStatus;
+  CFileSpec chosen;
+  bool exists = false;
+  if (const int32_t err = app->ChooseFileToSave(&chosen, &exists, filter, nullptr, nullptr)) return err;
+  uint16_t row = 0;
+  std::memcpy(&row, chosen.fHeader, sizeof row);
+  index = row;
+  char extension[kExtensionBytes];
+  if (const int32_t err = CQNPlugin::GetFormatExtension(extension, sizeof extension, index)) return err;
+  target = WithExtension(chosen.GetPath(), extension);
+  if (target.size() >= QN_TEXT_BYTES) return kErrInvalidPath;
+  if (target != chosen.GetPath() && !MayReplace(target)) return kSilentCode24;
+  if (!platform::MakeUniqueFile(platform::FolderOf(target), "tmp", &temporary, extension))
+    return NonZeroError(MapLastError());
+  return kNoErr;
+}
+
+}  // namespace
+
+int32_t CRenderOutput::Commit() {
+  if (fTemporary.empty()) return kErrUnexpectedStatus;
+  if (!platform::ReplaceFile(fTemporary, fTarget)) {
+    const int32_t err = NonZeroError(MapLastError());
+    Discard();
+    return err;
+  }
+  fTemporary.clear();
+  return kNoErr;
+}
+
+void CRenderOutput::Discard() {
+  if (!fTemporary.empty()) platform::DeleteFile(fTemporary);
+  fTemporary.clear();
+}
+
+int32_t OpenRenderOutput(QNImageParams& block, const char* caption, CRenderOutput& output) {
+  output.Discard();
+  uint32_t index = 0;
+  std::string target, temporary;
+  const int32_t chosen = ChooseOutputFile(index, target, temporary);
+  if (chosen) return chosen;
+  output.fTarget = target;
+  output.fTemporary = temporary;
+  if (temporary.size() >= QN_TEXT_BYTES) {
+    output.Discard();
+    return kErrInvalidPath;
+  }
+  block.params.formatIndex = index;
+  std::snprintf(block.params.outputPath, sizeof block.params.outputPath, "%s", temporary.c_str());
+  CQNPlugin::SetHostCallback(&HostProgressDisplay);
+  ProgressBegin(caption, index);
+  const int32_t answer = CQNPlugin::EnsureLoaded(QN_SELECTOR_BEGIN_IMAGE, &block, index);
+  if (answer != kNoErr) {
+    ProgressEnd();
+    CQNPlugin::SetHostCallback(nullptr);
+    output.Discard();
+  }
+  return answer;
+}
+
+int32_t WriteRenderBand(QNImageParams& block) {
+  return CQNPlugin::EnsureLoaded(QN_SELECTOR_WRITE_BAND, &block, block.params.formatIndex);
+}
+
+int32_t FinishRenderOutput(QNImageParams& block) {
+  const int32_t answer = CQNPlugin::EnsureLoaded(QN_SELECTOR_END_IMAGE, &block, block.params.formatIndex);
+  ProgressEnd();
+  CQNPlugin::SetHostCallback(nullptr);
+  CQNPlugin::UnloadLibraries();
+  return answer;
+}
+
+int32_t RenderToDiskRows(CRenderContext& context, CImage& band, QNImageParams& block) {
+  CIxTextRef line;
+  line.Attach(kProgressLineBuiltIn, kProgressLine, kPluginText);
+  return RenderBands(context, band, block, {int32_t(block.width), int32_t(block.height), false}, line.Text());
+}
+
+int32_t RenderToDiskRotated(CRenderContext& context, CImage& band, QNImageParams& block) {
+  return RenderBands(context, band, block, {int32_t(block.height), int32_t(block.width), true}, nullptr);
+}
+
+int32_t PrepareDiskRender(CDocRenderState& state, CRenderPreparation& preparation) {
+  CBusyScope busy;
+  SRenderRequest request;
+  request.scene = state.fScene;
+  request.camera = state.fCamera;
+  request.sky = state.fSky;
+  request.settings = &state.fSettings;
+  request.optimizerChoice = state.fOptimizerChoice;
+  request.observer = state.fContext.GetObserver();
+  if (!AntialiasForChoice(state.fAntialiasChoice, request.antialiasMode, request.grid)) return kErrInvalidParameter;
+  return preparation.Prepare(request, state.fWidth, state.fHeight, state.fRenderCamera);
+}
+
+int32_t RenderToDisk(CDocRenderState& state, const SDiskRender& request) {
+  const int32_t width = request.width, height = request.height;
+  if (width <= 0 || height <= 0 || uint64_t(width) * uint64_t(height) > std::numeric_limits<uint32_t>::max())
+    return kErrInvalidParameter;
+  const uint32_t outputWidth = uint32_t(request.rotate ? height : width);
+  const uint32_t outputHeight = uint32_t(request.rotate ? width : height);
+  int32_t error = kNoErr;
+  std::unique_ptr<CImage> band(NewDataImage(outputWidth, 2, &error));
+  if (!band) return NonZeroError(error);
+  CRenderSizeScope size(state, width, height);
+  if (size.Result()) return size.Result();
+  CImagePlugins plugins(request.pluginFolder);
+  if (plugins.Result()) return plugins.Result();
+
+  QNImageParams block{};
+  block.resolution = float(request.resolution);
+  block.bitsPerPixel = kBitsPerPixel;
+  block.width = outputWidth;
+  block.height = outputHeight;
+  block.rowsPerBand = 1;
+  CRenderContext& context = state.fContext;
+  int32_t result = kNoErr;
+  int64_t seconds = 0;
+  {
+    CRenderPreparation preparation(context);
+    if (const int32_t err = PrepareDiskRender(state, preparation)) return err;
+    CIxTextRef opening, rendering;
+    opening.Attach(kOpeningBuiltIn, kOpeningCaption, kPluginText);
+    rendering.Attach(kRenderingBuiltIn, kRenderingCaption, kPluginText);
+    CRenderOutput output;
+    result = OpenRenderOutput(block, opening.Text(), output);
+    DrainPaintMessages();
+    if (result) return result;
+    ShowCaption(rendering.Text());
+    context.GetStats().Clear();
+    CTimer elapsed;
+    elapsed.Start();
+    result = request.rotate ? RenderToDiskRotated(context, *band, block) : RenderToDiskRows(context, *band, block);
+    seconds = elapsed.ElapsedSeconds();
+    const int32_t finished = FinishRenderOutput(block);
+    if (result == kNoErr) result = finished;
+    if (result == kNoErr) result = output.Commit();
+  }
+  if (result) return result;
+  const bool complete = context.GetStats().fPixels == uint64_t(width) * uint64_t(height);
+  if (!state.fReportWanted || !complete) return kNoErr;
+  Beep();
+  state.fStats = context.GetStats();
+  state.fStats.SplitTime(uint64_t(seconds));
+  CRenderReportHook& report = state.Report();
+  if (report.Open() != kNoErr) return kErrGeneric;
+  report.Fill(state.fTitle.c_str(), &state.fStats);
+  return kNoErr;
+}
