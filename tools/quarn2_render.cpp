@@ -31,7 +31,8 @@ constexpr uint32_t kDataPoolBudget = 0x18000000;
 constexpr const char* kUsage =
     "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]\n"
     "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]\n"
-    "  OUT.EXT: any format of an image plug-in in the Plugins folder beside the tool; dots per inch N from 1 to 9600, default 72";
+    "  OUT.EXT: a format of an image plug-in in the Plugins folder beside the tool;\n"
+    "  --dpi N: dots per inch from 1 to 9600, default 72";
 
 struct SOptions {
   SRenderJob job;
