@@ -1,8 +1,10 @@
 // quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]: opens a scene document with
-// the program's own reader, renders it whole and writes the image as a 24-bit BMP file, with a
-// progress bar on the standard error stream. A failure prints "quarn2-render: FILE: text (code N)"
-// and exits with status 1, leaving no output file (an existing one stays as it was); wrong arguments
-// print a usage line and exit with status 2.
+// the program's own reader, renders it whole and writes the image as a 24-bit BMP file.
+// quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]: renders it row by row
+// into a file that the image plug-in offering EXT, in the "Plugins" folder beside the tool, writes.
+// Either way a progress bar goes to the standard error stream. A failure prints
+// "quarn2-render: FILE: text (code N)" and exits with status 1, leaving no output file (an existing
+// one stays as it was); wrong arguments print a usage line and exit with status 2.
 #include <strings.h>
 
 #include <algorithm>
@@ -11,11 +13,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "document/plugin_protocol.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/timer.h"
 #include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
+#include "platform/file.h"
 #include "platform/system.h"
 #include "tools/render_job.h"
 #include "tools/tool_app.h"
@@ -24,11 +28,17 @@ namespace {
 
 // The largest picture, 8192 × 8192 pixels of 4 bytes, with room for the scene's own pictures.
 constexpr uint32_t kDataPoolBudget = 0x18000000;
-constexpr const char* kUsage = "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]";
+constexpr const char* kUsage =
+    "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]\n"
+    "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]\n"
+    "  OUT.EXT: a format of an image plug-in in the Plugins folder beside the tool;\n"
+    "  --dpi N: dots per inch from 1 to 9600, default 72";
 
 struct SOptions {
   SRenderJob job;
+  SDiskJob disk;
   const char* out = nullptr;
+  bool hasDiskOption = false;
 };
 
 bool ParseWhole(const char* text, uint32_t least, uint32_t most, uint32_t& out) {
@@ -45,6 +55,8 @@ bool EndsWith(const std::string& text, const char* ending) {
   return text.size() > length && strcasecmp(text.c_str() + text.size() - length, ending) == 0;
 }
 
+bool IsBmp(const SOptions& options) { return EndsWith(options.out, ".bmp"); }
+
 // An empty answer, or what was wrong.
 std::string Parse(int argc, char** argv, SOptions& options) {
   const std::string largest = std::to_string(SRenderJob::kLargestSide);
@@ -59,6 +71,16 @@ std::string Parse(int argc, char** argv, SOptions& options) {
       if (!hasValue || !ParseWhole(argv[++i], 0, SRenderJob::kLargestMode, options.job.antialiasMode))
         return "--aa needs a mode from 0 to " + std::to_string(SRenderJob::kLargestMode);
       options.job.hasAntialias = true;
+    } else if (arg == "--rotate") {
+      options.disk.rotate = true;
+      options.hasDiskOption = true;
+    } else if (arg == "--dpi") {
+      uint32_t dpi = 0;
+      if (!hasValue || !ParseWhole(argv[++i], SDiskJob::kLeastResolution, SDiskJob::kLargestResolution, dpi))
+        return "--dpi needs a whole number from " + std::to_string(SDiskJob::kLeastResolution) + " to " +
+               std::to_string(SDiskJob::kLargestResolution);
+      options.disk.resolution = int32_t(dpi);
+      options.hasDiskOption = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return "unknown option " + arg;
     } else if (!options.job.document) {
@@ -70,7 +92,13 @@ std::string Parse(int argc, char** argv, SOptions& options) {
     }
   }
   if (!options.out) return "a document and an output file are needed";
-  if (!EndsWith(options.out, ".bmp")) return "the output file's name ends in .bmp";
+  options.disk.output = options.out;
+  if (IsBmp(options)) {
+    if (options.hasDiskOption) return "--rotate and --dpi are for files an image plug-in writes, not .bmp";
+  } else if (options.job.hasAntialias) {
+    return "--aa is for .bmp only: a file an image plug-in writes samples each pixel's centre and is "
+           "antialiased as the document's render options say, as the program's render to disk does";
+  }
   return "";
 }
 
@@ -121,7 +149,43 @@ void Report(const char* path, int32_t error) {
   std::fprintf(stderr, "quarn2-render: %s: %s (code %d)\n", path, BuiltInMessageFor(error).c_str(), error);
 }
 
+// What the tool says for a failure of the plug-in path: the folder that holds no image plug-in, the
+// extension no plug-in offers, or the output file.
+void ReportDiskFailure(const SOptions& options, int32_t error, const std::string& offered) {
+  // The finding step's answer for a folder without a plug-in.
+  if (error == kErrInvalidKey) {
+    const std::string folder = platform::ProgramFolder() + "/" + options.disk.pluginFolder;
+    std::fprintf(stderr, "quarn2-render: %s: no image plug-in (*%s) was found in this folder (code %d)\n",
+                 folder.c_str(), QN_IMAGE_EXTENSION, error);
+  } else if (!offered.empty()) {
+    std::fprintf(stderr, "quarn2-render: %s: no image plug-in writes this extension; they offer %s (code %d)\n",
+                 options.out, offered.c_str(), error);
+  } else {
+    Report(options.out, error);
+  }
+}
+
+int RunDisk(SOptions& options) {
+  CRenderDocument document;
+  int32_t error = document.Read(options.job);
+  if (error) {
+    Report(options.job.document, error);
+    return 1;
+  }
+  std::string offered;
+  {
+    CProgressBar bar;
+    error = RenderDocumentToDisk(document, bar.Observer(), options.disk, &offered);
+  }
+  if (error) {
+    ReportDiskFailure(options, error, offered);
+    return 1;
+  }
+  return 0;
+}
+
 int Run(SOptions& options) {
+  if (!IsBmp(options)) return RunDisk(options);
   CImage* image = nullptr;
   int32_t error = 0;
   {

@@ -1,12 +1,16 @@
 #include "tools/render_job.h"
 
-#include "document/doc_settings.h"
+#include "document/doc_render_state.h"
+#include "document/plugin.h"
+#include "document/render_to_disk.h"
 #include "document/scene_file.h"
 #include "framework/core/appl.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "framework/image/image.h"
+#include "platform/file.h"
+#include "platform/headless.h"
 #include "render/render_driver.h"
 #include "render/render_settings.h"
 #include "scene/base_sys.h"
@@ -22,6 +26,9 @@ constexpr uint32_t kDefaultOptions = SRenderSettings::kDefaultFlags;
 constexpr const char* kCameraName = "perspective";
 // The render driver's tree limits (5, 5), used when the options ask for a tree of the render's own.
 constexpr uint32_t kTreeChoice = 1;
+
+// Render to disk's antialias choice for each pixel's centre, the sampling of mode 1 and grid 1.
+constexpr uint32_t kCentreChoice = 0;
 
 // Modes that sample a grid of n × n take n = 4.
 constexpr uint32_t kGrid = 4;
@@ -47,21 +54,17 @@ C3dCamera* ChooseCamera(C3dBaseSys& table) {
   return FirstOfClass<C3dCamera>(table);
 }
 
-int32_t Render(const SRenderJob& job, C3dBaseSys& table, const CDocSettings& settings, CImage* image) {
-  C3dCamera* camera = ChooseCamera(table);
-  if (!camera) return kErrObjectNotFound;
+int32_t Render(const SRenderJob& job, CRenderDocument& document, CImage* image) {
   SRenderSettings renderSettings;
-  const uint32_t options = settings.GetWord(CDocSettings::kRenderOptions);
-  renderSettings.fFlags = options ? options : kDefaultOptions;
-
+  renderSettings.fFlags = document.Options();
   const uint32_t mode = job.hasAntialias ? job.antialiasMode : 1;
   const uint32_t grid = NeedsGrid(mode) ? kGrid : 1;
   CRenderContext context(mode, grid, 0, 0);
   if (!context.IsReady()) return kErrOutOfMemory;
   SRenderRequest request;
-  request.scene = &table;
-  request.camera = camera;
-  request.sky = FirstOfClass<C3dSky>(table);
+  request.scene = &document.Scene();
+  request.camera = document.Camera();
+  request.sky = document.Sky();
   request.image = image;
   request.area = image->GetBounds();
   request.settings = &renderSettings;
@@ -72,31 +75,100 @@ int32_t Render(const SRenderJob& job, C3dBaseSys& table, const CDocSettings& set
   return RenderSceneImage(context, request);
 }
 
+std::string ExtensionOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const size_t dot = path.rfind('.');
+  return dot != std::string::npos && dot > nameStart ? path.substr(dot) : std::string();
+}
+
+// The extensions the found plug-ins offer, in the format table's order.
+std::string OfferedExtensions() {
+  std::string offered;
+  for (uint32_t row = 0; row < CQNPlugin::GetFormatCount(); ++row) {
+    char extension[CQNPlugin::kExtensionChars + 1];
+    if (CQNPlugin::GetFormatExtension(extension, sizeof extension, row)) continue;
+    offered += (offered.empty() ? "" : ", ") + std::string(extension);
+  }
+  return offered;
+}
+
+// Whether a plug-in of the folder writes the output's extension, with the plug-ins released again.
+// The extension must match in case as well: render to disk writes the format's own extension, and
+// the tool writes the very file it was given.
+int32_t FindOutputFormat(const SDiskJob& disk, std::string* offered) {
+  const std::string wanted = ExtensionOf(disk.output);
+  int32_t error = FindPlugins(disk.pluginFolder.c_str(), QN_IMAGE_EXTENSION);
+  uint32_t row = 0;
+  if (!error) error = CQNPlugin::FindFormat(wanted.c_str(), &row);
+  char extension[CQNPlugin::kExtensionChars + 1];
+  if (!error) error = CQNPlugin::GetFormatExtension(extension, sizeof extension, row);
+  if (!error && wanted != extension) error = kErrObjectNotFound;
+  if (error == kErrObjectNotFound) *offered = OfferedExtensions();
+  ReleasePlugins();
+  return error;
+}
+
 }  // namespace
 
-int32_t RenderDocument(const SRenderJob& job, CImage** image) {
-  *image = nullptr;
+CRenderDocument::CRenderDocument()
+    : fTable(GetApplication()->GetObjectsEnv()), fSettings(SSpoolLayout{GetApplication()->GetObjectsEnv(), 0, 0}) {}
+
+int32_t CRenderDocument::Read(const SRenderJob& job) {
   if (!job.document || job.antialiasMode > SRenderJob::kLargestMode || job.width > SRenderJob::kLargestSide ||
       job.height > SRenderJob::kLargestSide)
     return kErrInvalidParameter;
-  CSpoolSys* environment = GetApplication()->GetObjectsEnv();
-  C3dBaseSys table(environment);
-  CDocSettings settings(SSpoolLayout{environment, 0, 0});
   CFileSpec spec;
   int32_t error = spec.Set(job.document);
-  if (!error) error = ReadSceneFile(spec, &table, &settings);
+  if (!error) error = ReadSceneFile(spec, &fTable, &fSettings);
   if (error) return error;
+  fCamera = ChooseCamera(fTable);
+  if (!fCamera) return kErrObjectNotFound;
+  fSky = FirstOfClass<C3dSky>(fTable);
+  const uint32_t options = fSettings.GetWord(CDocSettings::kRenderOptions);
+  fOptions = options ? options : kDefaultOptions;
+  fWidth = job.width ? job.width : SideOr(fSettings.GetWord(CDocSettings::kRenderWidth), kDefaultWidth);
+  fHeight = job.height ? job.height : SideOr(fSettings.GetWord(CDocSettings::kRenderHeight), kDefaultHeight);
+  return kNoErr;
+}
 
-  const uint32_t width = job.width ? job.width : SideOr(settings.GetWord(CDocSettings::kRenderWidth), kDefaultWidth);
-  const uint32_t height =
-      job.height ? job.height : SideOr(settings.GetWord(CDocSettings::kRenderHeight), kDefaultHeight);
-  CImage* rendered = NewDataImage(width, height, &error);
+int32_t RenderDocument(const SRenderJob& job, CImage** image) {
+  *image = nullptr;
+  CRenderDocument document;
+  int32_t error = document.Read(job);
+  if (error) return error;
+  CImage* rendered = NewDataImage(document.Width(), document.Height(), &error);
   if (!rendered) return NonZeroError(error);
-  error = Render(job, table, settings, rendered);
+  error = Render(job, document, rendered);
   if (error) {
     delete rendered;
     return error;
   }
   *image = rendered;
   return kNoErr;
+}
+
+int32_t RenderDocumentToDisk(CRenderDocument& document, const SRenderObserver& observer, const SDiskJob& disk,
+                             std::string* offered) {
+  if (const int32_t error = FindOutputFormat(disk, offered)) return error;
+  std::string target;
+  if (!platform::FullPath(disk.output, &target)) return kErrInvalidPath;
+  CDocRenderState state;
+  state.fScene = &document.Scene();
+  state.fCamera = document.Camera();
+  state.fSky = document.Sky();
+  state.fTitle = disk.output;
+  state.fSettings.fFlags = document.Options();
+  state.fAntialiasChoice = kCentreChoice;
+  state.fOptimizerChoice = kTreeChoice;
+  state.fContext.SetObserver(observer);
+  // The save dialog the render asks takes the format whose pattern matches the name's extension.
+  platform::headless::AnswerFileDialog(target, 0);
+  SDiskRender request;
+  request.width = int32_t(document.Width());
+  request.height = int32_t(document.Height());
+  request.rotate = disk.rotate;
+  request.resolution = disk.resolution;
+  request.pluginFolder = disk.pluginFolder;
+  return RenderToDisk(state, request);
 }

@@ -1,6 +1,7 @@
 // quarn2-render: a document renders through the program's own reader into a BMP file holding the
-// very pixels the render driver makes from the scene before it was saved; failures name the file
-// and the error and write nothing.
+// very pixels the render driver makes from the scene before it was saved, or through an image
+// plug-in beside the tool into any of its formats with the same pixels; failures name the file and
+// the error and write nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -233,25 +234,135 @@ TEST_F(Quarn2Render, AFailureNamesTheFileAndTheErrorAndWritesNothing) {
 }
 
 TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
-  const char* cases[] = {
-      "doc.qnc out.bmp --aa 9",
-      "doc.qnc out.bmp --aa",
-      "doc.qnc out.bmp --width 0",
-      "doc.qnc out.bmp --height 8193",
-      "doc.qnc out.bmp --width 12px",
-      "doc.qnc out.bmp --size 2",
-      "doc.qnc",
-      "doc.qnc out.bmp extra.bmp",
-      "doc.qnc out.png",
+  // What was wrong, then the usage line; an empty reason is not looked at.
+  const struct {
+    const char* arguments;
+    const char* reason;
+  } cases[] = {
+      {"doc.qnc out.bmp --aa 9", ""},
+      {"doc.qnc out.bmp --aa", ""},
+      {"doc.qnc out.bmp --width 0", ""},
+      {"doc.qnc out.bmp --height 8193", ""},
+      {"doc.qnc out.bmp --width 12px", ""},
+      {"doc.qnc out.bmp --size 2", ""},
+      {"doc.qnc", ""},
+      {"doc.qnc out.bmp extra.bmp", ""},
+      {"doc.qnc out.pam --dpi 0", "--dpi needs a whole number from 1 to 9600"},
+      {"doc.qnc out.pam --dpi 9601", "--dpi needs a whole number from 1 to 9600"},
+      {"doc.qnc out.bmp --rotate", "--rotate and --dpi are for files an image plug-in writes, not .bmp"},
+      {"doc.qnc out.BMP --dpi 300", "--rotate and --dpi are for files an image plug-in writes, not .bmp"},
+      {"doc.qnc out.pam --aa 1", "--aa is for .bmp only: a file an image plug-in writes samples each pixel's centre"},
   };
-  for (const char* arguments : cases) {
-    const SRun run = Render(arguments);
-    EXPECT_EQ(run.status, 2) << arguments;
-    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]\n"),
+  for (const auto& c : cases) {
+    const SRun run = Render(c.arguments);
+    EXPECT_EQ(run.status, 2) << c.arguments;
+    EXPECT_EQ(run.out.rfind("quarn2-render: " + std::string(c.reason), 0), 0u) << c.arguments << ": " << run.out;
+    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]\n"
+                           "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]\n"),
               std::string::npos)
-        << arguments << ": " << run.out;
+        << c.arguments << ": " << run.out;
   }
   EXPECT_FALSE(std::filesystem::exists(Path("out.bmp")));
+  EXPECT_FALSE(std::filesystem::exists(Path("out.pam")));
+}
+
+// The tool and the test image plug-in copied into a folder laid out as the program's: the tool in
+// bin/ with bin/Plugins/TestImage.qni beside it, and the every-statement scene as doc.qnc.
+class Quarn2RenderPlugins : public Quarn2Render {
+ protected:
+  void SetUp() override {
+    Quarn2Render::SetUp();
+    std::filesystem::create_directories(Path("bin/Plugins"));
+    std::filesystem::copy_file(QUARN2_RENDER_PATH, Path("bin/quarn2-render"));
+    std::filesystem::copy_file(std::string(QUARN2_TEST_PLUGINS_DIR) + "/TestImage.qni",
+                               Path("bin/Plugins/TestImage.qni"));
+    BuildScene();
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(Save("doc.qnc"), 0);
+  }
+  // The copied tool, the plug-in logging its calls to calls.log.
+  SRun RenderCopy(const std::string& arguments, const std::string& environment = {}) const {
+    std::filesystem::remove(Path("calls.log"));
+    return RunCommand("cd '" + folder + "' && QUARN2_TEST_PLUGIN_LOG=calls.log " + environment +
+                      " bin/quarn2-render " + arguments + " 2>&1");
+  }
+  // The plug-in's "block RESOLUTION BITS ROWS-PER-BAND" line of its first selector 9.
+  std::string BlockLine() const {
+    std::ifstream in(Path("calls.log"));
+    for (std::string line; std::getline(in, line);)
+      if (line.rfind("TestImage.qni block ", 0) == 0) return line.substr(sizeof "TestImage.qni " - 1);
+    return "";
+  }
+};
+
+TEST_F(Quarn2RenderPlugins, AnyOtherNameIsWrittenByTheImagePluginWithTheBmpPathsPixels) {
+  const SRun bmp = Render("doc.qnc out.bmp --width 96 --height 64 --aa 1");
+  ASSERT_EQ(bmp.status, 0) << bmp.out;
+  const SRun ppm = RenderCopy("doc.qnc out.ppm --width 96 --height 64");
+  ASSERT_EQ(ppm.status, 0) << ppm.out;
+  const SRun compare = RunCommand("cd '" + folder + "' && compare -metric AE out.bmp out.ppm null: 2>&1");
+  EXPECT_EQ(compare.out, "0") << "the plug-in's picture differs from the BMP";
+
+  const struct {
+    const char* out;
+    const char* options;
+    const char* size;   // as pamfile says it
+    const char* block;  // what the plug-in was given at selector 9
+  } cases[] = {
+      {"out.pam", "", "320 by 200", "block 72 32 1"},  // the document's own size
+      {"turned.pam", " --width 96 --height 64 --rotate --dpi 300", "64 by 96", "block 300 32 1"},
+  };
+  for (const auto& c : cases) {
+    const SRun run = RenderCopy(std::string("doc.qnc ") + c.out + c.options);
+    ASSERT_EQ(run.status, 0) << c.out << ": " << run.out;
+    // Not a terminal: the progress bar's lines, the last at 100 %.
+    EXPECT_NE(run.out.find("rendering 100%\n"), std::string::npos) << c.out << ": " << run.out;
+    const SRun pamfile = RunCommand("pamfile '" + Path(c.out) + "' 2>&1");
+    EXPECT_NE(pamfile.out.find(std::string("PAM, ") + c.size + " by 4"), std::string::npos) << pamfile.out;
+    EXPECT_EQ(BlockLine(), c.block) << c.out;
+  }
+}
+
+TEST_F(Quarn2RenderPlugins, AFailureNamesItsCauseAndLeavesTheFilesAsTheyWere) {
+  const std::string plugins = std::filesystem::canonical(Path("bin")).string() + "/Plugins";
+  const struct {
+    const char* arguments;
+    const char* environment;
+    bool withPlugins;
+    std::string says;  // the last line
+  } cases[] = {
+      {"doc.qnc old.pam", "", false,
+       "quarn2-render: " + plugins + ": no image plug-in (*.qni) was found in this folder (code 5)\n"},
+      {"doc.qnc old.xyz", "", true,
+       "quarn2-render: old.xyz: no image plug-in writes this extension; they offer .pam, .ppm (code 6)\n"},
+      // The format's extension is written as the plug-in gives it, which would be another file.
+      {"doc.qnc old.PAM", "", true,
+       "quarn2-render: old.PAM: no image plug-in writes this extension; they offer .pam, .ppm (code 6)\n"},
+      {"doc.qnc old.pam --width 96 --height 64", "QUARN2_TEST_PLUGIN_FAIL=10:5:-36", true,
+       "quarn2-render: old.pam: " + BuiltInMessageFor(kErrIO) + " (code -36)\n"},
+      {"missing.qnc old.pam", "", true,
+       "quarn2-render: missing.qnc: " + BuiltInMessageFor(kErrFileNotFound) + " (code -43)\n"},
+  };
+  for (const char* name : {"old.pam", "old.xyz", "old.PAM"}) std::ofstream(Path(name)) << "the old picture";
+  const auto listing = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      if (entry.path().filename() != "calls.log") names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = listing();
+  for (const auto& c : cases) {
+    if (!c.withPlugins) std::filesystem::rename(Path("bin/Plugins"), Path("bin/Other"));
+    const SRun run = RenderCopy(c.arguments, c.environment);
+    if (!c.withPlugins) std::filesystem::rename(Path("bin/Other"), Path("bin/Plugins"));
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    const size_t last = run.out.rfind("quarn2-render: ");
+    EXPECT_EQ(last == std::string::npos ? run.out : run.out.substr(last), c.says) << c.arguments;
+    for (const char* name : {"old.pam", "old.xyz", "old.PAM"})
+      EXPECT_TRUE(ReadAll(Path(name)) == "the old picture") << c.arguments << ": " << name;
+    EXPECT_EQ(listing(), before) << c.arguments << ": a file was left behind";
+  }
 }
 
 }  // namespace
