@@ -255,6 +255,8 @@ int32_t PackImage(const CImage& image, uint8_t* out, uint32_t capacity, uint32_t
 int32_t UnpackImage(CImage& image, const uint8_t* in, uint32_t length) {
   if (!IsUnpadded(image)) return kErrInvalidFormat;
   const uint64_t n = PlaneBytes(image);
+  // An image without rows has empty planes and no pixel storage to point into.
+  if (n == 0) return kNoErr;
   CByteReader packets(in, length);
   for (uint32_t plane = 0; plane < kPlanes; ++plane) {
     uint8_t* base = image.GetData() + PlaneOffset(plane);

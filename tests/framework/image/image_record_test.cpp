@@ -293,6 +293,30 @@ TEST_F(ImageRecordTest, BodiesItCannotReadAreRefusedWithInvalidFormat) {
   }
 }
 
+// An image may have no rows (an empty one stores an empty body); whatever body it comes with and
+// wherever its area lies, reading it walks no pixels.
+TEST_F(ImageRecordTest, ImagesWithoutRowsReadAsEmptyWhateverTheirBodyAndArea) {
+  ASSERT_EQ(StoreImage(*env, ImageKey(6), 2, 2, [](uint32_t, uint32_t) { return 1u; }), kNoErr);
+  ByteList header = BE({FourCC("imge"), FourCC("iv32"), 4, 13, 52, 0, 0, 0, 0, 0, 0, 0});
+  header.resize(80, 0);
+  Rewrite(6, true, header);
+  Rewrite(6, false, Concat({BE({FourCC("arle")}), ByteList(60, 0), ByteList{0x08, 3, 0x0C, 3}}));
+  EXPECT_EQ(ReadError(6), kNoErr);
+
+  ASSERT_TRUE(env->PutResource(Key(kImage8Type, 6)));
+  ByteList header8 = BE({FourCC("imge"), FourCC("iv08"), 1, 2, 0, 0, 0, 0, 0, 2, 2, 11});
+  header8.resize(80, 0);
+  Rewrite(6, true, header8, kImage8Type);
+  Rewrite(6, false, ByteList{4}, kImage8Type);
+  bool subscribed = false;
+  auto image = Reload8(6, &subscribed);
+  ASSERT_TRUE(subscribed) << image->GetError();
+  CIm8Navigator nav(image.get(), nullptr, false, false);
+  ASSERT_TRUE(nav.IsUsable());
+  EXPECT_EQ(nav.GetRows(), 0u);
+  EXPECT_EQ(nav.GetCursor(), nullptr);
+}
+
 TEST_F(ImageRecordTest, An8BitImageIsStoredWithItsOwnOriginAndAreaAndARawBody) {
   {
     ASSERT_TRUE(env->PutResource(Key(kImage8Type, 1)));
