@@ -8,22 +8,22 @@
 
 namespace {
 
-SApplDesc ToolDesc(const char* name) {
+SApplDesc ToolDesc(const char* name, uint32_t dataPoolBudget) {
   SApplDesc desc;
   desc.name = name;
   desc.defaultPoolBudget = 0x400000;
   desc.objectsPoolBudget = 0x800000;
-  desc.dataPoolBudget = 0x8000000;
+  desc.dataPoolBudget = dataPoolBudget;
   desc.instance = platform::ProgramModule();
   return desc;
 }
 
 }  // namespace
 
-CToolApp::CToolApp(const char* name) {
+CToolApp::CToolApp(const char* name, uint32_t dataPoolBudget) {
   setenv("QUARN2_HEADLESS", "1", 1);
   if (InitOrdax() != 0) return;
-  fApp = new COrdaxApp(ToolDesc(name));
+  fApp = new COrdaxApp(ToolDesc(name, dataPoolBudget));
   if (fApp) fApp->CAppl::Init(nullptr, nullptr, nullptr);
 }
 

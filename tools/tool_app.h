@@ -2,12 +2,17 @@
 // so that resource files open through the program's own classes.
 #pragma once
 
+#include <cstdint>
+
 class COrdaxApp;
 
 class CToolApp {
  public:
-  // name: the caption of the tool's messages, which go to the standard error stream.
-  explicit CToolApp(const char* name);
+  static constexpr uint32_t kDataPoolBudget = 0x8000000;
+
+  // name: the caption of the tool's messages, which go to the standard error stream. Pictures and
+  // other data come from the data pool, whose budget bounds what one input can make the tool hold.
+  explicit CToolApp(const char* name, uint32_t dataPoolBudget = kDataPoolBudget);
   CToolApp(const CToolApp&) = delete;
   CToolApp& operator=(const CToolApp&) = delete;
   ~CToolApp();
