@@ -55,10 +55,14 @@ CElRegistry& Registry() {
   return *registry;
 }
 
-SSpoolKey KeyOf(const char* type, uint32_t number) {
+// A reader object of the resource of that type and number, through the record handler.
+template <typename Object>
+bool SubscribeStored(Object& object, const char* type, uint32_t number, SpoolTypeHandler handler) {
   SSpoolKey key;
   key.Set(type, number, false);
-  return key;
+  SSpoolTableSpec spec;
+  spec.SetDefaults(true, &key, handler);
+  return object.Subscribe(spec);
 }
 
 void ReadTexts(CIxText& list) {
@@ -120,20 +124,14 @@ void ReadStoredImage(CResourceEnv& env, uint32_t number) {
   SGridLayout grid;
   MakeImageGridSpec(grid, &env, 0, 0);
   CImage image(grid);
-  const SSpoolKey key = KeyOf(kImageType, number);
-  SSpoolTableSpec spec;
-  spec.SetDefaults(true, &key, &ImageRecordTypeHandler);
-  if (image.Subscribe(spec)) WalkImage(&image);
+  if (SubscribeStored(image, kImageType, number, &ImageRecordTypeHandler)) WalkImage(&image);
 }
 
 void ReadStoredImage8(CResourceEnv& env, uint32_t number) {
   SImage8Layout layout;
   MakeImage8GridSpec(layout, &env, 0, 0);
   CImage8 image(layout);
-  const SSpoolKey key = KeyOf(kImage8Type, number);
-  SSpoolTableSpec spec;
-  spec.SetDefaults(true, &key, &Image8RecordTypeHandler);
-  if (!image.Subscribe(spec)) return;
+  if (!SubscribeStored(image, kImage8Type, number, &Image8RecordTypeHandler)) return;
   {
     CIm8Navigator nav(&image, nullptr, false, false);
     uint32_t sum = 0;
@@ -151,10 +149,7 @@ void ReadStoredGradient(CResourceEnv& env, uint32_t number) {
   STableLayout layout;
   layout.SetSized(&env, sizeof(CImVector64), 0);
   CSpGradient gradient(layout);
-  const SSpoolKey key = KeyOf(kGradientType, number);
-  SSpoolTableSpec spec;
-  spec.SetDefaults(true, &key, &CSpGradient::HandleMessage);
-  if (!gradient.Subscribe(spec)) return;
+  if (!SubscribeStored(gradient, kGradientType, number, &CSpGradient::HandleMessage)) return;
   CImVector colours[CSpGradient::kTableColours];
   if (gradient.ToColorTable(colours)) FuzzConsume(colours[255].value);
 }

@@ -59,6 +59,26 @@ CResEntry Entries(CResourceEnv& env, const SSpoolKey& key) {
   return entry;
 }
 
+// The image as a new resource of key, written through its record handler; cell(x, y) fills it.
+template <typename Navigator, typename Image, typename Cell>
+void StoreNewImage(CResourceEnv& env, const SSpoolKey& key, Image& image, SpoolTypeHandler handler, Cell cell) {
+  SSpoolKey written = key;
+  written.byName = 0;
+  written.isNew = 1;
+  if (!env.PutResource(written)) Stop("an image resource could not be entered", env.GetLastResult());
+  SSpoolTableSpec spec;
+  spec.SetDefaults(true, &written, handler);
+  if (!image.Subscribe(spec)) Stop("an image could not be subscribed", image.GetError());
+  {
+    const SRect whole = image.GetBounds();
+    Navigator nav(&image, &whole, true, false);
+    if (!nav.IsUsable()) Stop("an image could not be locked", image.GetError());
+    for (uint32_t y = 0; y < nav.GetRows(); ++y)
+      for (uint32_t x = 0; x < nav.GetColumns(); ++x) nav.Cells(y)[x].value = cell(x, y);
+  }
+  if (!image.Unsubscribe()) Stop("an image could not be written", image.GetError());
+}
+
 }  // namespace
 
 CResourceEnv& FuzzResourceEnv() {
@@ -96,47 +116,22 @@ void GetRawResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t
 }
 
 void StoreFuzzImage(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height) {
-  SSpoolKey written = key;
-  written.byName = 0;
-  written.isNew = 1;
-  if (!env.PutResource(written)) Stop("an image resource could not be entered", env.GetLastResult());
   SGridLayout grid;
   MakeImageGridSpec(grid, &env, width, height);
   CImage image(grid);
-  SSpoolTableSpec spec;
-  spec.SetDefaults(true, &written, &ImageRecordTypeHandler);
-  if (!image.Subscribe(spec)) Stop("an image could not be subscribed", image.GetError());
-  {
-    CImNavigator nav(&image, nullptr, true, false);
-    if (!nav.IsUsable()) Stop("an image could not be locked", image.GetError());
-    for (uint32_t y = 0; y < nav.GetRows(); ++y)
-      for (uint32_t x = 0; x < nav.GetColumns(); ++x) nav.Cells(y)[x].value = (x / 3) * 0x01020304u + y * 0x00110000u;
-  }
-  if (!image.Unsubscribe()) Stop("an image could not be written", image.GetError());
+  StoreNewImage<CImNavigator>(env, key, image, &ImageRecordTypeHandler,
+                              [](uint32_t x, uint32_t y) { return (x / 3) * 0x01020304u + y * 0x00110000u; });
 }
 
 void StoreFuzzImage8(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height, const SRect& area,
                      int32_t originX, int32_t originY) {
-  SSpoolKey written = key;
-  written.byName = 0;
-  written.isNew = 1;
-  if (!env.PutResource(written)) Stop("an 8-bit image resource could not be entered", env.GetLastResult());
   SImage8Layout layout;
   MakeImage8GridSpec(layout, &env, width, height);
   CImage8 image(layout);
-  SSpoolTableSpec spec;
-  spec.SetDefaults(true, &written, &Image8RecordTypeHandler);
-  if (!image.Subscribe(spec)) Stop("an 8-bit image could not be subscribed", image.GetError());
   image.SetArea(area);
   image.SetAreaOrigin(originX, originY);
-  {
-    const SRect whole = image.GetBounds();
-    CIm8Navigator nav(&image, &whole, true, false);
-    if (!nav.IsUsable()) Stop("an 8-bit image could not be locked", image.GetError());
-    for (uint32_t y = 0; y < nav.GetRows(); ++y)
-      for (uint32_t x = 0; x < nav.GetColumns(); ++x) nav.Cells(y)[x].value = uint8_t(x * 7 + y);
-  }
-  if (!image.Unsubscribe()) Stop("an 8-bit image could not be written", image.GetError());
+  StoreNewImage<CIm8Navigator>(env, key, image, &Image8RecordTypeHandler,
+                               [](uint32_t x, uint32_t y) { return uint8_t(x * 7 + y); });
 }
 
 void PutRecordInput(CResourceEnv& env, const SSpoolKey& key, const uint8_t* data, size_t size) {
