@@ -39,6 +39,10 @@ uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPe
   return uint32_t(budget);
 }
 
+uint32_t DataPoolBudget(uint64_t physicalBytes, const CPrefsFile& prefs) {
+  return DataPoolBudget(physicalBytes, prefs.IsRead(), prefs.GetMemoryPercent());
+}
+
 std::string JoinCommandLine(int argc, const char* const* argv) {
   std::string line;
   for (int i = 1; i < argc; ++i) {
@@ -72,7 +76,7 @@ int RunProgram(const std::string& commandLine) {
   desc.name = kProgramName;
   desc.defaultPoolBudget = kDefaultPoolBudget;
   desc.objectsPoolBudget = kObjectsPoolBudget;
-  desc.dataPoolBudget = DataPoolBudget(platform::PhysicalMemoryBytes(), prefs.IsRead(), prefs.GetMemoryPercent());
+  desc.dataPoolBudget = DataPoolBudget(platform::PhysicalMemoryBytes(), prefs);
   desc.desktopColor = 0;
   desc.instance = platform::ProgramModule();
   desc.startMenuBarHidden = true;

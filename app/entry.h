@@ -4,11 +4,15 @@
 #include <cstdint>
 #include <string>
 
+class CPrefsFile;
+
 inline constexpr const char* kProgramName = "Quarn2";
 
 // Physical memory × 0.75, or × the stored percentage when the preferences were read (0 or below
 // gives the minimum), computed in floating point and kept within [8,388,608, 0xFFFFFFFF].
 uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPercent);
+// The same with the read flag and percentage of the preferences file.
+uint32_t DataPoolBudget(uint64_t physicalBytes, const CPrefsFile& prefs);
 
 // The arguments as one command line; an argument with a space or quote is quoted.
 std::string JoinCommandLine(int argc, const char* const* argv);

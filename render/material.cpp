@@ -303,7 +303,11 @@ int32_t C3dMaterial::SetChannelTexture(CBaseTexture* texture, int index) {
   if (!IsComponent(index)) return kErrInvalidParameter;
   CHolder holder(this, true, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());
-  if (texture == fTextures[index]) return kNoErr;
+  // The same texture again takes its current tag and id, which entering a table may have changed.
+  if (texture == fTextures[index]) {
+    Install(index, texture);
+    return kNoErr;
+  }
   int32_t error = kNoErr;
   GiveBack(index, &error);
   Install(index, texture);

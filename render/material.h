@@ -114,7 +114,7 @@ class C3dMaterial : public C3dBase {
   static void UpdateRefraction(SMaterialSample& sample);
 
   // Puts a texture (or none) into component index 0..3 without counting a use; a different texture
-  // gives back the counted use of the one it replaces. 0, 16 for a bad index, the lock's error, or
+  // gives back the counted use of the one it replaces, the same one refreshes its tag and id. 0, 16 for a bad index, the lock's error, or
   // the error of giving back that use.
   int32_t SetChannelTexture(CBaseTexture* texture, int index);
   // Whether a source word reads component k (1..4), directly or through a mix.

@@ -9,6 +9,7 @@
 #include "render/bsp_tree_optimizer.h"
 #include "render/null_optimizer.h"
 #include "scene/base_sys.h"
+#include "scene/light.h"
 #include "scene/object.h"
 
 namespace {
@@ -22,6 +23,7 @@ constexpr double kSixPoints[6][2] = {{0.333333, 0.25}, {0.666666, 0.25}, {0.25, 
 constexpr double kDegree = 0.01745329251994;
 // How far inside its ring a ring's radius lies, as a fraction of half a ring's width.
 constexpr double kRingInset = 0.35;
+constexpr int32_t kLightStep = 8;
 
 double Random01() { return NextRandomUnit(GetRandomState()); }
 
@@ -34,7 +36,10 @@ void GridPoint(uint32_t i, uint32_t n, double& x, double& y) {
 }  // namespace
 
 CRenderContext::CRenderContext(uint32_t mode, uint32_t grid, uint32_t parameter, uint32_t optimizerTag)
-    : fParameter(parameter), fOptimizerTag(optimizerTag), fHolder(0, 0) {
+    : fLights(SRange{0, kLightStep}, OptimizerTablePool()),
+      fParameter(parameter),
+      fOptimizerTag(optimizerTag),
+      fHolder(0, 0) {
   fAntialiasAccepted = SetAntialias(mode, grid) == kNoErr;
   if (optimizerTag == kBSPTreeTag)
     fOwnOptimizer = new CBSPTreeOptimizer(kOwnTreeDepthLimit, kOwnTreeLeafLimit);
@@ -46,7 +51,7 @@ CRenderContext::CRenderContext(uint32_t mode, uint32_t grid, uint32_t parameter,
 CRenderContext::~CRenderContext() { delete fOwnOptimizer; }
 
 bool CRenderContext::IsReady() const {
-  return fAntialiasAccepted && fOptimizer && fOptimizer->IsValid() && fHolder.IsValid();
+  return fAntialiasAccepted && fOptimizer && fOptimizer->IsValid() && fHolder.IsValid() && fLights.IsValid();
 }
 
 void CRenderContext::UseOptimizer(CAbstractOptimizer* optimizer) { fOptimizer = optimizer ? optimizer : fOwnOptimizer; }
@@ -167,6 +172,16 @@ bool CRenderContext::PrepareOptimizer() {
     if (object && !fOptimizer->Add(object)) return false;
   }
   return fOptimizer->Build();
+}
+
+bool CRenderContext::PrepareLights() {
+  fLights.Clear();
+  for (uint32_t row = 0; fScene && row < fScene->GetCount(); ++row) {
+    C3dObject* object = ObjectAt(row);
+    C3dLight* light = object && object->IsLight() ? dynamic_cast<C3dLight*>(object) : nullptr;
+    if (light && !fLights.Append(light)) return false;
+  }
+  return fHolder.Build(0, fLights.GetCount());
 }
 
 bool CRenderContext::Intersect(CRay& ray) { return fOptimizer && fOptimizer->Intersect(ray); }

@@ -9,17 +9,31 @@
 
 #include "framework/core/base_object.h"
 #include "framework/core/box3d.h"
+#include "framework/core/dyn_table.h"
 #include "framework/core/four_cc.h"
 #include "framework/core/matrix34.h"
 #include "render/optimizer_holder.h"
 #include "render/render_stats.h"
 
 class C3dBaseSys;
+class C3dLight;
 class C3dObject;
 class CAbstractOptimizer;
 struct CRay;
 struct CRenderCamera;
+struct CRenderTarget;
 struct SRenderSettings;
+
+// Told at each refresh of a render loop how far it is: pixels done of the area (the antialias pass:
+// rows done of its rows), so that an owner without a window can show a bar.
+struct SRenderObserver {
+  void (*callback)(void* owner, uint32_t done, uint32_t total) = nullptr;
+  void* owner = nullptr;
+
+  void Tell(uint32_t done, uint32_t total) const {
+    if (callback) callback(owner, done, total);
+  }
+};
 
 class CRenderContext : public CBaseObject {
  public:
@@ -51,7 +65,7 @@ class CRenderContext : public CBaseObject {
   CRenderContext(const CRenderContext&) = delete;
   CRenderContext& operator=(const CRenderContext&) = delete;
 
-  // An optimizer that is valid, a usable shadow cache and an accepted antialias mode.
+  // An optimizer that is valid, a usable shadow cache and light list, and an accepted antialias mode.
   bool IsReady() const;
 
   // The owner's records, kept by the owner.
@@ -61,6 +75,17 @@ class CRenderContext : public CBaseObject {
   CRenderCamera* GetCamera() const { return fCamera; }
   void SetSceneTable(C3dBaseSys* table) { fScene = table; }
   C3dBaseSys* GetSceneTable() const { return fScene; }
+  void SetTarget(CRenderTarget* target) { fTarget = target; }
+  CRenderTarget* GetTarget() const { return fTarget; }
+  void SetObserver(const SRenderObserver& observer) { fObserver = observer; }
+  const SRenderObserver& GetObserver() const { return fObserver; }
+
+  // Collects the scene table's lights (the table locked by the caller) and empties the shadow cache
+  // for them; the render loops call it at the start of every call. False when memory fails.
+  bool PrepareLights();
+  // The scene's lights in table order; a light's index is its shadow-cache entry.
+  uint32_t GetLightCount() const { return fLights.GetCount(); }
+  C3dLight* GetLight(uint32_t index) const { return fLights[index]; }
 
   // Modes: 0 the pixel corner, 1 its centre, 2 n random points, 3 an n × n grid, 4 six fixed
   // points, 5 the grid jittered, 6 the jittered grid with a ring pattern for spread rays, 7 the
@@ -123,6 +148,9 @@ class CRenderContext : public CBaseObject {
   SRenderSettings* fSettings = nullptr;
   CRenderCamera* fCamera = nullptr;
   C3dBaseSys* fScene = nullptr;
+  CRenderTarget* fTarget = nullptr;
+  SRenderObserver fObserver;
+  CDynTable<C3dLight*> fLights;
   CRenderStats fStats;
   bool fAntialiasAccepted = false;
   uint32_t fMode = 1;

@@ -6,9 +6,13 @@
 #include "framework/core/four_cc.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/ix_loader.h"
+#include "framework/core/resource_env.h"
+#include "render/base_texture.h"
 #include "render/material.h"
 #include "scene/base.h"
 #include "scene/base_spool_table.h"
+#include "scene/object.h"
 #include "scene/camera.h"
 #include "scene/circle.h"
 #include "scene/cone.h"
@@ -138,12 +142,16 @@ int32_t C3dBaseSys::RemoveAll(bool deleteObject, bool shrink) {
   return result;
 }
 
+// A texture is given up as one use, which deletes it only with its last one (materials elsewhere may
+// still count theirs); any other thing that its environment shares is released there.
 void C3dBaseSys::DeleteObject(C3dBase* object) {
   if (!object) return;
-  if (object->GetFamily() == FourCC("txtr")) ReleaseTextureUse(object, 0);
-  if (object->GetFamily() == FourCC("matr")) static_cast<C3dMaterial*>(object)->ReleaseTextureRefs();
-  if (object->IsStored()) ReleaseShared(object);
-  else delete object;
+  if (object->GetFamily() == CBaseTexture::kFamily) {
+    ReleaseTextureUse(object, 0);
+    return;
+  }
+  if (object->GetFamily() == C3dMaterial::kFamily) static_cast<C3dMaterial*>(object)->ReleaseTextureRefs();
+  ReleaseStoredOrDelete(object);
 }
 
 int32_t C3dBaseSys::OnObjectAdded(C3dBase* object) { return object->AttachToTable(this); }
@@ -274,12 +282,112 @@ int32_t C3dBaseSys::ResetAllClasses(uint32_t detail0, uint32_t detail1, uint32_t
   return kNoErr;
 }
 
-// ---- things that live in documents
+int32_t C3dBaseSys::GetObjectAt(uint32_t row, C3dBase** out) {
+  *out = nullptr;
+  CHolder holder(this, false, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  if (row >= GetCount()) return kErrInvalidParameter;
+  *out = (*this)[row].object;
+  return kNoErr;
+}
+
+int32_t C3dBaseSys::FindByKey(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out) {
+  *out = nullptr;
+  CHolder holder(this, false, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  for (uint32_t row = 0; row < GetCount(); ++row) {
+    C3dBase* thing = (*this)[row].object;
+    if (thing && thing->GetFamily() == family && thing->GetClass() == classTag && thing->GetId() == id) {
+      *out = thing;
+      return kNoErr;
+    }
+  }
+  return kErrObjectNotFound;
+}
+
+// ---- sharing
 
 int32_t C3dBaseSys::ReleaseShared(C3dBase*& thing) {
-  delete thing;
+  if (!thing) return kErrInvalidParameter;
+  if (thing->GetLockCount()) return kErrObjectInUse;
+  const CSpoolSys* environment = thing->GetEnvironment();
+  if (!environment || !environment->IsReady()) return kErrInvalidParameter;
+  if (environment->GetKind() != kResourceKind) return kErrUnexpectedType;
+  if (const int32_t error = ReleaseIndexedResource(thing)) return error;
   thing = nullptr;
   return kNoErr;
 }
 
-int32_t C3dBaseSys::ReleaseTextureUse(C3dBase*, uint32_t) { return kNoErr; }
+// A stored thing that nobody shares belongs to its table alone.
+int32_t C3dBaseSys::ReleaseStoredOrDelete(C3dBase* thing) {
+  if (thing->IsStored()) {
+    const int32_t result = ReleaseShared(thing);
+    if (result != kErrObjectNotFound) return result;
+  }
+  delete thing;
+  return kNoErr;
+}
+
+int32_t C3dBaseSys::ReleaseTextureUse(C3dBase* texture, uint32_t) {
+  if (!texture) return kErrInvalidParameter;
+  if (!texture->IsStored()) return CBaseTexture::ReleaseUse(static_cast<CBaseTexture*>(texture));
+  return ReleaseStoredOrDelete(texture);
+}
+
+// ---- moving
+
+int32_t C3dBaseSys::EnterMoved(C3dBase* thing, const C3dBaseSysEntry& row, C3dBaseSys* target, bool renumber) {
+  const uint32_t id = thing->GetId();
+  if (renumber || target->HasId(id)) thing->SetId(0);
+  const int32_t result = target->AddObject(thing, row.sortKey, row.second, row.fourth);
+  if (result) {
+    thing->SetId(id);
+    AddObject(thing, row.sortKey, row.second, row.fourth);
+  }
+  return result;
+}
+
+int32_t C3dBaseSys::TransferObject(C3dBase* thing, C3dBaseSys* target) {
+  if (!thing || !target) return kErrInvalidParameter;
+  C3dBaseSys* owner = thing->GetOwningTable();
+  if (owner == target) return kNoErr;
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  if (owner) {
+    C3dBaseSysEntry row;
+    row.sortKey = kDefaultSortKey;
+    CHolder ownerRows(owner, false, false);
+    if (!ownerRows.IsLocked()) return NonZeroError(owner->GetError());
+    const uint32_t index = owner->RowOf(thing);
+    if (index < owner->GetCount()) row = (*owner)[index];
+    ownerRows.Release();
+    if (const int32_t error = owner->RemoveObject(thing, false, false)) return error;
+    return owner->EnterMoved(thing, row, target, false);
+  }
+  return target->AddObject(thing);
+}
+
+int32_t C3dBaseSys::MoveAllTo(C3dBaseSys* target, bool renumber) {
+  if (!target) return kErrInvalidParameter;
+  if (target == this) return kNoErr;
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  while (GetCount()) {
+    const C3dBaseSysEntry row = (*this)[GetCount() - 1];
+    if (const int32_t error = RemoveObject(row.object, false, false)) return error;
+    if (const int32_t error = EnterMoved(row.object, row, target, renumber)) return error;
+  }
+  return kNoErr;
+}
+
+int32_t C3dBaseSys::PrepareObjects() {
+  CHolder holder(this, false, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  for (uint32_t row = 0; row < GetCount(); ++row) {
+    C3dBase* thing = (*this)[row].object;
+    C3dObject* object = thing && thing->GetFamily() == kObjectFamily ? thing->AsObject() : nullptr;
+    if (!object) continue;
+    if (const int32_t error = object->Prepare()) return error;
+  }
+  return kNoErr;
+}

@@ -7,10 +7,12 @@
 #include <cstdint>
 
 #include "framework/core/dyn_table.h"
+#include "framework/core/four_cc.h"
 #include "framework/core/spool_table.h"
 
 class C3dBase;
 class C3dBaseSpoolTable;
+class CResourceEnv;
 
 struct C3dBaseSysEntry {
   C3dBase* object = nullptr;
@@ -28,6 +30,7 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
  public:
   static constexpr int32_t kDefaultSortKey = 0x3FFFFFFF;
   static constexpr int32_t kDefaultGrowthStep = 32;
+  static constexpr uint32_t kObjectFamily = FourCC("3dob");
 
   explicit C3dBaseSys(CSpoolSys* environment, int32_t growthStep = kDefaultGrowthStep);
   // Removes every row, deleting its thing, without shrinking.
@@ -64,10 +67,40 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
   static int32_t UnregisterAllClasses();
   static int32_t ResetAllClasses(uint32_t detail0, uint32_t detail1, uint32_t detail2);
 
-  // The release of things that live in a document. Placeholders until the document issue: the thing
-  // is deleted and the caller's pointer cleared; a texture's use is not counted.
+  // The thing in row `row`; 16 unless row < count.
+  int32_t GetObjectAt(uint32_t row, C3dBase** out);
+  // The first thing in row order with the family, class and id: 0, 6 when there is none.
+  int32_t FindByKey(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out);
+
+  // Sharing. ReleaseShared drops one use of a thing shared through its resource environment's use
+  // table: the last use removes the row and deletes the thing; either way the pointer is cleared. 17
+  // while the thing is locked, 16 without a usable environment, 14 for an environment that shares
+  // nothing, 6 when the thing is not in the use table.
   static int32_t ReleaseShared(C3dBase*& thing);
+  // Gives up one use of a texture: a shared one through ReleaseShared, any other on its own count
+  // (deleted with its last use).
   int32_t ReleaseTextureUse(C3dBase* texture, uint32_t zero);
+
+  // Moving. TransferObject takes the thing out of the table that owns it into target (0 at once when
+  // target owns it already); MoveAllTo moves every thing, from the last row to the first, with fresh
+  // ids when renumber is set. A thing whose id the target holds already gets a fresh one; a thing
+  // the target refuses goes back where it was, and the refusal is the answer.
+  int32_t TransferObject(C3dBase* thing, C3dBaseSys* target);
+  int32_t MoveAllTo(C3dBaseSys* target, bool renumber);
+  // Prepares every placed object ('3dob') for rendering, stopping at the first error.
+  int32_t PrepareObjects();
+
+  // Documents (document/): reading a whole document (mode 0 everything, 1 all but the cameras, 2
+  // only textures, pictures, materials, sky and sun) and one thing by key, each followed by the link
+  // step; writing every thing, or one.
+  int32_t ReadDocument(CResourceEnv* document, uint32_t mode);
+  int32_t ReadObjectByKey(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out, CResourceEnv* document);
+  int32_t ReadGroupMembers(C3dBase* group, CResourceEnv* document);
+  int32_t WriteDocument(CResourceEnv* document);
+  int32_t WriteObject(C3dBase* thing, CResourceEnv* document);
+  // Every material of the table that holds the old texture holds the new one instead, giving back
+  // the use it counted of the old one.
+  int32_t UpdateMaterialUse(C3dBase* oldTexture, C3dBase* newTexture);
 
  protected:
   virtual int32_t OnObjectAdded(C3dBase* object);
@@ -76,6 +109,10 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
  private:
   // Row of the thing, or the count when it has none; the table must be locked.
   uint32_t RowOf(const C3dBase* object) const;
+  static int32_t ReleaseStoredOrDelete(C3dBase* thing);
+  // A thing just taken out of this table entered in target with its row's values; refused, it comes
+  // back here.
+  int32_t EnterMoved(C3dBase* thing, const C3dBaseSysEntry& row, C3dBaseSys* target, bool renumber);
   void Shrink();
   void SortByKey();
   template <typename Match>

@@ -124,6 +124,18 @@ void C3dGroup::ForgetMember(C3dObject* object) {
   }
 }
 
+int32_t C3dGroup::RelinkMembers(C3dObject* const* members, uint32_t count) {
+  ClearMembers();
+  for (uint32_t i = 0; i < count; ++i) {
+    if (!fMembers.Append(members[i])) {
+      ClearMembers();
+      return kErrOutOfMemory;
+    }
+    members[i]->SetParent(this);
+  }
+  return kNoErr;
+}
+
 void C3dGroup::ComputeBounds() {
   if (fMembers.GetCount() == 0) return;
   C3dBox box = C3dBox::Empty();

@@ -56,6 +56,9 @@ class C3dGroup : public C3dObject {
   int32_t RemoveChild(C3dObject* object);
   // Drops a member that is going away, leaving the box as it is.
   void ForgetMember(C3dObject* object);
+  // The members a document names, in order, each with this group as parent; the box stays as it was
+  // read. 9 when the list cannot grow (the group then has none).
+  int32_t RelinkMembers(C3dObject* const* members, uint32_t count);
   // The members' world boxes (member groups recomputed first), grown by 1% of the extent per axis.
   // Without members the box stays as it is.
   void ComputeBounds();

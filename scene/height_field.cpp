@@ -373,8 +373,10 @@ void C3dHeightField::RestoreState() {
   fUpperClip = LoadField<double>(record + kUpperClipOffset);
   fSide = LoadField<uint32_t>(record + kSideOffset);
   fSymmetric = record[kSymmetricOffset] != 0;
-  // The record is being read and stays in memory meanwhile.
-  fTilesFailed = fTiles->Build(GetGrid(), fSide) != kNoErr;
+  // The record is being read and stays in memory meanwhile. A terrain saved before it had heights
+  // has no tiles, and no ray meets it.
+  fTilesFailed = fSide != 0 && fTiles->Build(GetGrid(), fSide) != kNoErr;
+  if (fSide == 0) fTiles->Clear();
 }
 
 bool C3dHeightField::SwapRecord(uint8_t* record, uint32_t size) {
@@ -383,8 +385,7 @@ bool C3dHeightField::SwapRecord(uint8_t* record, uint32_t size) {
   const uint32_t stored = LoadField<uint32_t>(record + kSideOffset);
   const uint32_t n = bigEndian ? SwapLong(stored) : stored;
   const uint32_t needed = RecordSizeFor(n);
-  // A record being read must hold a grid; one being written may still wait for its first terrain.
-  if ((bigEndian && n == 0) || needed == 0 || needed > size) return false;
+  if (needed == 0 || needed > size) return false;
   if (!C3dObject::SwapRecord(record, size)) return false;
   record[kByteOrderOffset] = bigEndian ? 0 : 1;
   SwapWordAt(record + kSideOffset);

@@ -113,6 +113,10 @@ class C3dHeightField : public C3dObject {
   // The table's colour at a fraction of the height range, blended between neighbouring entries; the
   // zero colour without a table.
   CImVector ColourAtHeight(double fraction);
+  bool HasColourTable() const { return fColours != nullptr; }
+  // The table's colour at the height of an object-space point, as a fraction of the full 16-bit
+  // height range.
+  CImVector ColourAtPoint(const vector3<double>& objectPoint);
   // The grid of the earlier document format: big-endian n, three header values and n × n signed
   // samples. 0; 2 for a block too short for its n; 9.
   int32_t ImportOldGrid(const uint8_t* block, uint32_t size);

@@ -258,6 +258,11 @@ CImVector C3dHeightField::ColourAtHeight(double fraction) {
   return {blended};
 }
 
+CImVector C3dHeightField::ColourAtPoint(const vector3<double>& objectPoint) {
+  const double top = double(65535u >> CHeightFieldGrid::TileShift(fSide));
+  return ColourAtHeight(top > 0 ? objectPoint.y / top : 0);
+}
+
 // ---- the earlier document format
 
 int32_t C3dHeightField::ImportOldGrid(const uint8_t* block, uint32_t size) {

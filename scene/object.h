@@ -103,6 +103,12 @@ class C3dObject : public C3dBase {
   C3dGroup* GetParent() const { return fParent; }
   void SetParent(C3dGroup* parent) { fParent = parent; }
   CDynTable<SSpanEntry>& GetSpans() { return fSpans; }
+  // How many child rays started inside the object are being traced; the trace raises it around each.
+  uint32_t GetNesting() const { return fNesting; }
+  void RaiseNesting() { ++fNesting; }
+  void LowerNesting() {
+    if (fNesting) --fNesting;
+  }
 
   // A change made directly to a block counts once its dirty flag is set.
   C3dTransform& GetReference() { return fReference; }
@@ -214,6 +220,7 @@ class C3dObject : public C3dBase {
   double fKeptValues[6] = {};
   uint32_t fKeptWords[2] = {};
   CDynTable<SSpanEntry> fSpans;
+  uint32_t fNesting = 0;
   int32_t fObjectNumber = -1;
   int32_t fNextSibling = -1;
   int32_t fFirstMember = -1;

@@ -92,9 +92,17 @@ void CProgress::SetTitle(const char* title) {
   Send(kProgressTitleChanged);
 }
 
-void CProgress::CopyTitle(const char* title) {
-  std::strncpy(fTitle, title, kTitleChars);
-  fTitle[kTitleChars] = 0;
+void CProgress::SetText(const char* text) {
+  if (!text) return;
+  CopyText(fText, text);
+  Send(kProgressTitleChanged);
+}
+
+void CProgress::CopyTitle(const char* title) { CopyText(fTitle, title); }
+
+void CProgress::CopyText(char* to, const char* text) {
+  std::strncpy(to, text, kTitleChars);
+  to[kTitleChars] = 0;
 }
 
 void CProgress::RecomputeFractions() {

@@ -49,9 +49,12 @@ class CProgress : public CBaseObject {
   // Advances by n steps; answers the last subscriber answer, or 0 when nothing moved.
   int32_t Step(const char* title = nullptr, uint32_t n = 1);
   void SetTitle(const char* title);
+  // The message shown with the title (at most 63 characters); subscribers hear of it as of a title.
+  void SetText(const char* text);
 
   uint32_t GetLevel() const { return fLevel; }
   const char* GetTitle() const { return fTitle; }
+  const char* GetText() const { return fText; }
   uint32_t GetTotal() const { return fTotal; }
   uint32_t GetDone() const { return fDone; }
   float GetFraction() const { return fFraction; }
@@ -61,11 +64,13 @@ class CProgress : public CBaseObject {
 
  private:
   void CopyTitle(const char* title);
+  static void CopyText(char* to, const char* text);
   static int32_t Send(uint32_t message);
   static void RecomputeFractions();
 
   uint32_t fLevel = 0;
   char fTitle[kTitleChars + 1] = {};
+  char fText[kTitleChars + 1] = {};
   uint32_t fTotal = 0;
   uint32_t fDone = 0;
   float fStepWeight = 0;

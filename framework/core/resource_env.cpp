@@ -209,17 +209,37 @@ void CResourceEnv::DeleteTables() {
   fMaster = nullptr;
 }
 
-CResourceEnv::~CResourceEnv() {
-  if (!fOpen) return;
+CResourceEnv::~CResourceEnv() { Close(); }
+
+int32_t CResourceEnv::Close() {
+  if (!fOpen) return kErrUnexpectedStatus;
+  int32_t err = WriteBackTables();
   DeleteTables();
   // Resources nobody released still reach the file before it closes.
-  WriteBackAll();
+  if (!WriteBackAll() && !err) err = kErrIO;
   DismissSubscribers();
-  fCmFile->Close();
+  const int32_t closed = fCmFile->Close();
+  if (!err) err = closed;
   fOpen = false;
   Init(nullptr, nullptr, kSubscriberGrowth, kByStamp, false, nullptr, 0);
   delete fCmFile;
   fCmFile = nullptr;
+  return err;
+}
+
+// The master table and the loaded type tables, whose changes would otherwise reach the file only as
+// they are deleted, where a failure has nobody to tell.
+int32_t CResourceEnv::WriteBackTables() {
+  int32_t err = kNoErr;
+  const auto writeBack = [&err](CSpoolMem* table) {
+    if (table && !table->WriteBack() && !err) err = NonZeroError(table->GetError());
+  };
+  if (fKnown) {
+    CHolder holder(fKnown, false, false);
+    for (uint32_t i = 0; holder.IsLocked() && i < fKnown->GetCount(); ++i) writeBack((*fKnown)[i].table);
+  }
+  writeBack(fMaster);
+  return err;
 }
 
 bool CResourceEnv::Fail(int32_t code) {
@@ -428,10 +448,11 @@ int32_t CResourceEnv::RemoveType(const char* typeName) {
 
 // ---- resources
 
+// From the last row: when a damaged or foreign file holds a key twice, the later resource counts.
 int32_t CResourceEnv::FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index) {
   CHolder holder(table, false, false);
   if (!holder.IsLocked()) return NonZeroError(table->GetError());
-  for (uint32_t i = 0; i < table->GetCount(); ++i) {
+  for (uint32_t i = table->GetCount(); i-- > 0;) {
     const CResEntry& record = (*table)[i];
     if (key.byName ? !SameName(record.name, key.name) : record.number != key.id) continue;
     if (entry) *entry = record;

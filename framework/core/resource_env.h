@@ -92,7 +92,11 @@ class CResourceEnv : public CSpoolSys {
   CResourceEnv(const CFileSpec& spec, uint32_t mode, const char* typeName = kResourceFileType,
                const char* creator = ".ord", const char* fileType = ".res", CFCallback handler = nullptr,
                int32_t priority = 0x3FFFFFFF);
+  // Closes the file unless Close did.
   ~CResourceEnv() override;
+  // Writes back every table and resource still changed and closes the file: 0, or the first failure
+  // (the file is closed all the same); 15 when it is not open.
+  int32_t Close();
 
   uint32_t GetKind() const override { return kResourceKind; }
   bool Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) override;
@@ -126,6 +130,7 @@ class CResourceEnv : public CSpoolSys {
   int32_t OpenMasterTable(bool created);
   int32_t MakeMemoryTables();
   void DeleteTables();
+  int32_t WriteBackTables();
 
   bool Fail(int32_t code);
   bool Refuse(CSubscriber* object, int32_t code);

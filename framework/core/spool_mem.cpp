@@ -293,11 +293,14 @@ bool CSpoolMem::ReleaseBacking(bool deleteEntries) {
   return ok;
 }
 
+// The file's read-only state goes with it: an object moved out of a document opened for reading is
+// changed, stored and written back like any other.
 void CSpoolMem::Detach() {
   fFile = nullptr;
   fHandler = nullptr;
   fDataEntry = -1;
   fHeaderEntry = -1;
+  fReadOnly = false;
 }
 
 void CSpoolMem::DropBacking() {

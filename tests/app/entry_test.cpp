@@ -9,8 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "document/prefs_file.h"
 #include "platform/single_instance.h"
 #include "tests/framework/core/app_fixture.h"
+#include "tests/framework/core/private_tmpdir.h"
 
 namespace {
 
@@ -29,6 +31,18 @@ TEST(DataPoolBudget, FromPhysicalMemoryAndStoredPercentage) {
       {16ull << 30, true, 200, 0xFFFFFFFFu},    {0, false, 0, 8388608},
   };
   for (const SCase& c : cases) EXPECT_EQ(DataPoolBudget(c.memory, c.read, c.percent), c.budget) << c.memory;
+}
+
+// The entry's budget comes from the preferences file: its percentage once the file was read, three
+// quarters of memory without one.
+TEST(DataPoolBudget, FromThePreferencesFile) {
+  CPrivateTmpDir tmp("quarn2-entry");
+  const std::string path = tmp.Path() + "/Quarn2 Prefs";
+  EXPECT_EQ(DataPoolBudget(1ull << 30, CPrefsFile(path.c_str())), 805306368u);
+  CPrefsFile prefs(path.c_str());
+  prefs.SetWord(CPrefsFile::kMemoryPercentOffset, 25);
+  ASSERT_TRUE(prefs.Write());
+  EXPECT_EQ(DataPoolBudget(1ull << 30, CPrefsFile(path.c_str())), 268435456u);
 }
 
 TEST(CommandLine, QuotesWhatHasSpaces) {

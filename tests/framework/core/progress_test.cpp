@@ -62,6 +62,19 @@ TEST_F(ProgressTest, StepByZeroLeavesTheTitle) {
   EXPECT_EQ(std::string(level.GetTitle()).size(), 63u);
 }
 
+TEST_F(ProgressTest, TheMessageTextIsKeptBesideTheTitle) {
+  CProgress level(3, "title");
+  EXPECT_STREQ(level.GetText(), "");
+  messages_.clear();
+  level.SetText("14-");
+  EXPECT_STREQ(level.GetText(), "14-");
+  EXPECT_STREQ(level.GetTitle(), "title");
+  EXPECT_EQ(messages_, (std::vector<uint32_t>{3}));
+  level.SetText(nullptr);
+  level.SetText(std::string(100, 'y').c_str());
+  EXPECT_EQ(std::string(level.GetText()).size(), 63u);
+}
+
 TEST_F(ProgressTest, MessagesOfOpeningAndClosing) {
   {
     CProgress outer(2, "title", true);

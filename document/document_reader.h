@@ -1,0 +1,97 @@
+// The document reader: brings the things of a scene document into a scene table, class by class or
+// one by key, and links what it read. Things keep the ids they were stored with; one whose id the
+// table holds already gets a fresh id, and references to the old id of its family and class follow
+// it. The link step binds references in the reading direction (objects' and lights' materials, the
+// materials' and the sky's textures, the groups' members), relinks the groups and prepares the
+// objects.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/core/dyn_table.h"
+
+struct CResEntry;
+struct SDocumentClass;
+class C3dBase;
+class C3dBaseSys;
+class C3dGroup;
+class C3dMaterial;
+class C3dObject;
+class C3dSky;
+class CResourceEnv;
+class CResTypeTable;
+class CSpoolSys;
+
+class CDocumentReader {
+ public:
+  CDocumentReader(C3dBaseSys* table, CResourceEnv* document);
+  CDocumentReader(const CDocumentReader&) = delete;
+  CDocumentReader& operator=(const CDocumentReader&) = delete;
+
+  // The classes of the mode (0 everything, 1 all but the cameras, 2 textures, pictures, materials,
+  // sky and sun) in reading order, each step under its progress title; the first failure ends the
+  // read, and what was read stays in the table.
+  int32_t ReadAll(uint32_t mode);
+  // Every record of one class; of two rows with one id only the later is read. No type table: 0.
+  int32_t ReadClass(const SDocumentClass& cls);
+  // The record of that id (the later of two rows), entered in the table: 0, the environment's code
+  // for a type the document lacks, 6 for an id it lacks.
+  int32_t ReadKeyed(const SDocumentClass& cls, uint32_t id, C3dBase** out);
+  // An object or light (not the sun) by key, with what it needs: an object's or light's materials and
+  // their textures unless the table has them, a group's members. 6 for any other family or class.
+  int32_t ReadByKey(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out);
+  // Reads the group's members by key; the link step makes them its members. 2 for a group met again
+  // among its own members.
+  int32_t ReadGroupMembers(C3dGroup* group);
+
+  // The reference pass over what this reader read, then the groups relinked and the objects
+  // prepared. 2 for a group that contains itself, directly or further down, and for a thing that two
+  // groups (or one group twice) list.
+  int32_t Link();
+
+ private:
+  struct SIdRemap {
+    uint32_t family;
+    uint32_t classTag;
+    uint32_t from;
+    uint32_t to;
+  };
+  struct SMemberRef {
+    C3dGroup* group;
+    uint32_t family;
+    uint32_t classTag;
+    uint32_t id;
+  };
+
+  // The record of the row read and entered; groups note their member references first.
+  int32_t ReadRow(const SDocumentClass& cls, const CResEntry& row, C3dBase** out);
+  int32_t Enter(C3dBase* thing);
+  int32_t NoteMembers(C3dGroup* group);
+  bool HasMembersNoted(const C3dGroup* group) const;
+  int32_t ReadKeyedOnce(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** read);
+  int32_t ReadMaterialByKey(uint32_t classTag, uint32_t id);
+  int32_t ReadObjectMaterials(C3dObject* object);
+
+  // The thing of the table that a reference names, through the ids changed on entry.
+  // 0, 6 when the table lacks it (or the id is 0), or the table's lock error.
+  int32_t Find(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out);
+  uint32_t MappedId(uint32_t family, uint32_t classTag, uint32_t id) const;
+  int32_t DefaultMaterial(C3dMaterial** out);
+  int32_t BindThing(C3dBase* thing);
+  int32_t BindObject(C3dObject* object);
+  int32_t BindMaterial(C3dMaterial* material);
+  int32_t BindSky(C3dSky* sky);
+  int32_t LinkGroups();
+  int32_t CheckGroupCycles();
+
+  C3dBaseSys* fTable;
+  CResourceEnv* fDocument;
+  CSpoolSys* fWorking;
+  uint32_t fFirstRow;
+  C3dMaterial* fDefaultMaterial = nullptr;
+  CDynTable<SIdRemap> fRemaps;
+  CDynTable<SMemberRef> fMembers;
+  // The stored ids of the groups whose members are being read by key.
+  CDynTable<uint32_t> fExpanding;
+  int32_t fResult = 0;
+};

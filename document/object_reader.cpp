@@ -1,0 +1,70 @@
+#include "document/object_reader.h"
+
+#include "document/class_table.h"
+#include "framework/core/cm_file.h"
+#include "framework/core/holder.h"
+#include "framework/core/resource_env.h"
+#include "framework/core/result_codes.h"
+#include "render/base_texture.h"
+#include "scene/base.h"
+
+namespace {
+
+// A picture texture's picture is kept beside its record and goes where the texture goes.
+int32_t SyncDependent(C3dBase* thing, bool changed) {
+  if (thing->GetFamily() != CBaseTexture::kFamily) return kNoErr;
+  return static_cast<CBaseTexture*>(thing)->Acquire(changed);
+}
+
+int32_t ErrorOf(const C3dBase* thing) { return NonZeroError(thing->GetError()); }
+
+// The thing, read from the document it is subscribed to, into the working environment.
+int32_t MoveToWorking(C3dBase* thing, const char* typeName, CSpoolSys* working) {
+  {
+    CHolder page(thing, false, false);
+    if (!page.IsLocked()) return ErrorOf(thing);
+  }
+  if (const int32_t error = SyncDependent(thing, false)) return error;
+  thing->SetPinned(true);
+  SSpoolKey workingKey;
+  workingKey.Set(typeName, 0, false);
+  SSpoolTableSpec spec;
+  spec.SetForObjects(false, &workingKey);
+  const bool moved = thing->SetEnvironment(working) && thing->Subscribe(spec);
+  int32_t result = moved ? kNoErr : ErrorOf(thing);
+  if (!result) {
+    CHolder changed(thing, true, false);
+    if (!changed.IsLocked()) result = ErrorOf(thing);
+  }
+  if (!result) result = SyncDependent(thing, true);
+  thing->SetPinned(false);
+  return result;
+}
+
+}  // namespace
+
+int32_t ReadRecord(const SDocumentClass& cls, CResourceEnv* document, const CResEntry& row, CSpoolSys* working,
+                   C3dBase** out) {
+  *out = nullptr;
+  if (!working) return kErrUnexpectedStatus;
+  C3dBase* thing = cls.make(cls.Desc(document));
+  if (!thing) return kErrOutOfMemory;
+  int32_t result = thing->IsReady() ? kNoErr : kErrFailedCreation;
+  if (!result && document->GetCmFile()->GetEntryField(row.first) < cls.minimum) result = kErrInvalidFormat;
+  SSpoolKey key;
+  key.Set(cls.typeName, row.number, false);
+  if (!result) {
+    SSpoolTableSpec spec;
+    spec.SetForObjects(true, &key);
+    // Subscribing reads the record's size, and the data is sized to it.
+    if (!thing->Init(spec)) result = ErrorOf(thing);
+  }
+  if (!result) result = MoveToWorking(thing, cls.typeName, working);
+  if (result) {
+    delete thing;
+    return result;
+  }
+  thing->SetKey(key);
+  *out = thing;
+  return kNoErr;
+}

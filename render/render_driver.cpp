@@ -1,0 +1,161 @@
+#include "render/render_driver.h"
+
+#include <iterator>
+
+#include "framework/core/holder.h"
+#include "framework/core/result_codes.h"
+#include "framework/core/timer.h"
+#include "framework/image/image.h"
+#include "render/bsp_tree_optimizer.h"
+#include "render/env.h"
+#include "render/render_camera.h"
+#include "render/render_loops.h"
+#include "render/render_pixels.h"
+#include "render/render_settings.h"
+#include "render/render_target.h"
+#include "scene/base_sys.h"
+#include "scene/camera.h"
+#include "scene/object.h"
+#include "scene/sky.h"
+
+namespace {
+
+struct STreeLimits {
+  uint32_t leafObjects;
+  uint32_t depth;
+};
+
+// The tree limits of the optimizer choices: never split, then (5, 5) and (50, 10).
+constexpr STreeLimits kTreeLimits[] = {{0xFFFFFFFF, 0}, {5, 5}, {50, 10}};
+
+// The context's bindings for one render, given back as they were on every way out.
+class CContextBinding {
+ public:
+  explicit CContextBinding(CRenderContext& context)
+      : fContext(context),
+        fSettings(context.GetSettings()),
+        fCamera(context.GetCamera()),
+        fScene(context.GetSceneTable()),
+        fTarget(context.GetTarget()),
+        fObserver(context.GetObserver()),
+        fOptimizer(context.GetOptimizer()),
+        fView(context.GetViewTransform()) {}
+  ~CContextBinding() {
+    fContext.SetSettings(fSettings);
+    fContext.SetCamera(fCamera);
+    fContext.SetSceneTable(fScene);
+    fContext.SetTarget(fTarget);
+    fContext.SetObserver(fObserver);
+    fContext.UseOptimizer(fOptimizer);
+    fContext.SetViewTransform(fView);
+  }
+  CContextBinding(const CContextBinding&) = delete;
+  CContextBinding& operator=(const CContextBinding&) = delete;
+
+ private:
+  CRenderContext& fContext;
+  SRenderSettings* fSettings;
+  CRenderCamera* fCamera;
+  C3dBaseSys* fScene;
+  CRenderTarget* fTarget;
+  SRenderObserver fObserver;
+  CAbstractOptimizer* fOptimizer;
+  C34Matrix fView;
+};
+
+// Every object of the (locked) table readied for rendering for as long as it lives.
+class CRenderReadiness {
+ public:
+  explicit CRenderReadiness(C3dBaseSys& scene) : fScene(scene) { Each([](C3dObject& o) { o.BeginRender(); }); }
+  ~CRenderReadiness() { Each([](C3dObject& o) { o.EndRender(); }); }
+  CRenderReadiness(const CRenderReadiness&) = delete;
+  CRenderReadiness& operator=(const CRenderReadiness&) = delete;
+
+ private:
+  template <typename Step>
+  void Each(Step step) {
+    for (uint32_t row = 0; row < fScene.GetCount(); ++row) {
+      C3dBase* thing = fScene[row].object;
+      if (C3dObject* object = thing ? thing->AsObject() : nullptr) step(*object);
+    }
+  }
+
+  C3dBaseSys& fScene;
+};
+
+// The shadow lightness of the sky's record ("value F"): 1 leaves shadows as dark as they are cast.
+int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings) {
+  settings.fSky = sky;
+  settings.fShadowLightness = 1.0;
+  if (!sky) return kNoErr;
+  if (const int32_t result = sky->PrepareForRender(scene, nullptr)) return result;
+  CHolder holder(sky, false, false);
+  if (!holder.IsLocked()) return NonZeroError(sky->GetError());
+  settings.fShadowLightness = sky->GetSettings().valueF;
+  return kNoErr;
+}
+
+bool IsEmpty(const SRect& r) { return r.bottom <= r.top || r.right <= r.left; }
+
+}  // namespace
+
+bool AntialiasForChoice(uint32_t choice, uint32_t& mode, uint32_t& grid) {
+  constexpr uint32_t kModes[3][2] = {{1, 1}, {0, 1}, {5, 4}};
+  if (choice > 2) return false;
+  mode = kModes[choice][0];
+  grid = kModes[choice][1];
+  return true;
+}
+
+int32_t RenderSceneImage(CRenderContext& context, const SRenderRequest& request) {
+  if (!request.scene || !request.camera || !request.image || !request.settings) return kErrInvalidParameter;
+  SRenderSettings& settings = *request.settings;
+  const bool ownTree = settings.fFlags & SRenderSettings::kOwnOptimizer;
+  if (ownTree && request.optimizerChoice >= std::size(kTreeLimits)) return kErrInvalidParameter;
+  if (context.SetAntialias(request.antialiasMode, request.grid)) return kErrInvalidParameter;
+  CHolder scene(request.scene, false, false);
+  if (!scene.IsLocked()) return kErrOutOfMemory;
+  CTimer elapsed;
+  elapsed.Start();
+  if (const int32_t result = PrepareSky(request.sky, request.scene, settings)) return result;
+
+  CRenderCamera camera;
+  camera.SetFromCamera(*request.camera, int32_t(request.image->GetWidth()), int32_t(request.image->GetHeight()));
+  CRenderTarget target(request.image);
+  target.fPort = request.port;
+  CBSPTreeOptimizer* tree = nullptr;
+  if (ownTree) {
+    const STreeLimits& limits = kTreeLimits[request.optimizerChoice];
+    tree = new CBSPTreeOptimizer(limits.depth, limits.leafObjects);
+    if (!tree || !tree->IsValid()) {
+      delete tree;
+      return kErrOutOfMemory;
+    }
+  }
+  int32_t result = kErrOutOfMemory;
+  {
+    CContextBinding binding(context);
+    context.SetSettings(&settings);
+    context.SetCamera(&camera);
+    context.SetSceneTable(request.scene);
+    context.SetTarget(&target);
+    context.SetObserver(request.observer);
+    context.SetViewTransform(camera.ViewTransform());
+    if (tree) context.UseOptimizer(tree);
+    CRenderReadiness readiness(*request.scene);
+    C3dEnv guard;
+    if (context.PrepareOptimizer() && context.SetupView(true)) {
+      const bool placed = !IsEmpty(request.viewFrom) && !IsEmpty(request.viewTo);
+      const SRect* from = placed ? &request.viewFrom : nullptr;
+      const SRect* to = placed ? &request.viewTo : nullptr;
+      result = (settings.fFlags & SRenderSettings::kAdaptive)
+                   ? RenderAdaptive(context, request.area, from, to, request.progress)
+                   : RenderProgressive(request.draw, context, request.area, from, to, request.progress);
+    }
+  }
+  delete tree;
+  const uint64_t areaSize = RectArea(ClippedRect(request.area, request.image->GetBounds()));
+  CRenderStats& stats = context.GetStats();
+  if (result == kNoErr && stats.fPixels == areaSize) stats.SplitTime(uint64_t(elapsed.ElapsedSeconds()));
+  return result;
+}

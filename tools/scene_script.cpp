@@ -1,0 +1,719 @@
+#include "tools/scene_script.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <set>
+#include <sstream>
+
+#include "document/doc_settings.h"
+#include "framework/core/file_spec.h"
+#include "framework/core/holder.h"
+#include "framework/core/random.h"
+#include "framework/core/result_codes.h"
+#include "framework/image/image_io.h"
+#include "platform/file.h"
+#include "render/material.h"
+#include "render/texture.h"
+#include "scene/camera.h"
+#include "scene/circle.h"
+#include "scene/cone.h"
+#include "scene/cone_light.h"
+#include "scene/cube.h"
+#include "scene/cube_light.h"
+#include "scene/cylinder.h"
+#include "scene/cylinder_light.h"
+#include "scene/factory.h"
+#include "scene/group.h"
+#include "scene/height_field.h"
+#include "scene/plane.h"
+#include "scene/pyramid.h"
+#include "scene/pyramid_light.h"
+#include "scene/sky.h"
+#include "scene/sphere.h"
+#include "scene/sphere_light.h"
+#include "scene/square.h"
+#include "scene/sun_light.h"
+#include "scene/torus.h"
+
+namespace {
+
+constexpr double kDegree = std::numbers::pi / 180;
+constexpr uint32_t kLargestSide = 8192;
+constexpr uint32_t kDefaultWidth = 480;
+constexpr uint32_t kDefaultHeight = 360;
+constexpr uint32_t kRenderOptions = 0x3BF;
+constexpr double kLeastSize = 0.01;
+constexpr double kGreatestSize = 9999;
+constexpr size_t kNameBytes = 127;
+constexpr uint32_t kMaterialFlags = 0x3F;
+constexpr uint32_t kCameraFlag = 0x4000;
+constexpr vector3<double> kDefaultEye{10, 3, -10};
+constexpr vector3<double> kDefaultTarget{0, 3, 0};
+constexpr double kDefaultFieldAngle = 60;
+// The terrain pictures a height field takes: square, a side of 16 to 1024 in steps of 16.
+constexpr uint32_t kTerrainStep = 16;
+constexpr uint32_t kLargestTerrain = 1024;
+// The cloud texture: one three-dimensional component of noise kind 9, no blend, no octaves.
+constexpr int32_t kCloudNoiseCode = 38;
+constexpr uint32_t kCloudFlags = C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky::kCloudLayerB;
+
+std::string Quoted(const std::string& word) { return "\"" + word + "\""; }
+
+// A number read whole in C syntax.
+bool ParseNumber(const std::string& word, double* out) {
+  char* end = nullptr;
+  errno = 0;
+  *out = std::strtod(word.c_str(), &end);
+  return !word.empty() && !errno && *end == 0 && std::isfinite(*out);
+}
+
+bool ParseInteger(const std::string& word, long long* out) {
+  char* end = nullptr;
+  errno = 0;
+  *out = std::strtoll(word.c_str(), &end, 0);
+  return !word.empty() && !errno && *end == 0;
+}
+
+}  // namespace
+
+// The words of one statement, taken in order; each keyword at most once.
+class CStatement {
+ public:
+  explicit CStatement(std::vector<std::string> words) : fWords(std::move(words)) {}
+
+  const std::string& Head() const { return fWords[0]; }
+  bool AtEnd() const { return fNext >= fWords.size(); }
+  // The next word, or empty at the end.
+  std::string Take() { return AtEnd() ? std::string() : fWords[fNext++]; }
+
+  // The next keyword; an error for one given before.
+  std::string TakeKeyword(std::string* keyword) {
+    *keyword = Take();
+    if (!fSeen.insert(*keyword).second) return Quoted(*keyword) + " is given twice";
+    return "";
+  }
+  // n numbers after a keyword.
+  std::string Numbers(const std::string& keyword, int n, double* out) {
+    for (int i = 0; i < n; ++i) {
+      if (AtEnd()) return Quoted(keyword) + (n == 1 ? " needs a number" : " needs " + std::to_string(n) + " numbers");
+      const std::string word = Take();
+      if (!ParseNumber(word, &out[i])) return Quoted(word) + " is not a number";
+    }
+    return "";
+  }
+  std::string Vector(const std::string& keyword, vector3<double>* out) {
+    double v[3] = {};
+    std::string error = Numbers(keyword, 3, v);
+    *out = {v[0], v[1], v[2]};
+    return error;
+  }
+  std::string Colour(const std::string& keyword, vector3<double>* out) {
+    std::string error = Vector(keyword, out);
+    for (int i = 0; error.empty() && i < 3; ++i) {
+      if ((*out)[i] < 0 || (*out)[i] > 1) error = Quoted(keyword) + " values lie between 0 and 1";
+    }
+    return error;
+  }
+  std::string Integer(const std::string& keyword, long long* out) {
+    if (AtEnd()) return Quoted(keyword) + " needs a whole number";
+    const std::string word = Take();
+    return ParseInteger(word, out) ? "" : Quoted(word) + " is not a whole number";
+  }
+
+ private:
+  std::vector<std::string> fWords;
+  size_t fNext = 1;
+  std::set<std::string> fSeen;
+};
+
+namespace {
+
+// ---- material keywords
+
+struct SMaterialKeyword {
+  const char* name;
+  int count;
+  // The values' range as a person reads it, and its test.
+  const char* range;
+  bool (*valid)(double);
+  void (*apply)(SMaterialSample& sample, const double* v);
+};
+
+bool IsAmount(double v) { return v >= 0 && v <= 1; }
+vector3<float> Colour3(const double* v) { return {float(v[0]), float(v[1]), float(v[2])}; }
+
+constexpr SMaterialKeyword kMaterialKeywords[] = {
+    {"colour", 3, "lie between 0 and 1", IsAmount, [](SMaterialSample& s, const double* v) { s.diffuseColour = Colour3(v); }},
+    {"diffusion", 1, "lies between 0 and 1", IsAmount, [](SMaterialSample& s, const double* v) { s.diffusion = v[0]; }},
+    {"ambient-colour", 3, "lie between 0 and 1", IsAmount,
+     [](SMaterialSample& s, const double* v) { s.ambientColour = Colour3(v); }},
+    {"ambience", 1, "lies between 0 and 1", IsAmount, [](SMaterialSample& s, const double* v) { s.ambience = v[0]; }},
+    {"specular-colour", 3, "lie between 0 and 1", IsAmount,
+     [](SMaterialSample& s, const double* v) { s.specularColour = Colour3(v); }},
+    {"specularity", 1, "lies between 0 and 1", IsAmount, [](SMaterialSample& s, const double* v) { s.specularity = v[0]; }},
+    {"spec-exponent", 1, "lies above 0", [](double v) { return v > 0; },
+     [](SMaterialSample& s, const double* v) { s.specCoefficients = {float(v[0]), float(v[0]), float(v[0])}; }},
+    {"transparent-colour", 3, "lie between 0 and 1", IsAmount,
+     [](SMaterialSample& s, const double* v) { s.transparentColour = Colour3(v); }},
+    {"transparency", 1, "lies between 0 and 1", IsAmount, [](SMaterialSample& s, const double* v) { s.transparency = v[0]; }},
+    {"reflection", 1, "lies between 0 and 1", IsAmount, [](SMaterialSample& s, const double* v) { s.reflection = v[0]; }},
+    {"bump", 1, "lies between 0 and 1", IsAmount, [](SMaterialSample& s, const double* v) { s.bump = v[0]; }},
+    {"refraction", 1, "is at least 1", [](double v) { return v >= 1; },
+     [](SMaterialSample& s, const double* v) { s.refractionIndex = v[0]; }},
+    {"metallicity", 1, "lies between 0 and 1", IsAmount, [](SMaterialSample& s, const double* v) { s.metallicity = v[0]; }},
+    {"metal-exponent", 1, "is at least 0", [](double v) { return v >= 0; },
+     [](SMaterialSample& s, const double* v) { s.metallicityExponent = v[0]; }},
+};
+
+const SMaterialKeyword* FindMaterialKeyword(const std::string& name) {
+  for (const SMaterialKeyword& keyword : kMaterialKeywords) {
+    if (name == keyword.name) return &keyword;
+  }
+  return nullptr;
+}
+
+// The material settings of one statement, applied once its object exists.
+struct SMaterialSettings {
+  struct SSetting {
+    const SMaterialKeyword* keyword;
+    double values[3];
+  };
+  std::vector<SSetting> settings;
+  bool hasFlags = false;
+  uint32_t flags = 0;
+
+  // keyword is a material keyword: its values read and checked. An empty answer also for a word
+  // that is no material keyword, with *taken false.
+  std::string Take(CStatement& statement, const std::string& keyword, bool* taken) {
+    *taken = true;
+    if (keyword == "flags") {
+      long long value = 0;
+      std::string error = statement.Integer(keyword, &value);
+      if (error.empty() && (value < 0 || (value & ~int64_t(kMaterialFlags))))
+        error = "\"flags\" takes the bits 0x1, 0x2, 0x4, 0x8, 0x10 and 0x20";
+      hasFlags = true;
+      flags = uint32_t(value);
+      return error;
+    }
+    const SMaterialKeyword* found = FindMaterialKeyword(keyword);
+    if (!found) {
+      *taken = false;
+      return "";
+    }
+    SSetting setting{found, {}};
+    if (std::string error = statement.Numbers(keyword, found->count, setting.values); !error.empty()) return error;
+    for (int i = 0; i < found->count; ++i) {
+      if (!found->valid(setting.values[i])) return Quoted(keyword) + (found->count == 1 ? " " : " values ") + found->range;
+    }
+    settings.push_back(setting);
+    return "";
+  }
+
+  int32_t Apply(C3dObject* object) const {
+    auto* material = LookupHandleAs<C3dMaterial>(object->GetMaterial(), C3dMaterial::kFamily);
+    if (!material) return kErrObjectNotFound;
+    CHolder holder(material, true, false);
+    if (!holder.IsLocked()) return NonZeroError(material->GetError());
+    SMaterialSample& sample = material->GetRecord().sample;
+    for (const SSetting& setting : settings) setting.keyword->apply(sample, setting.values);
+    if (hasFlags) sample.flags = (sample.flags & ~kMaterialFlags) | flags;
+    C3dMaterial::UpdateRefraction(sample);
+    return kNoErr;
+  }
+};
+
+// ---- making things
+
+template <typename T>
+int32_t MakeThing(C3dBaseSys* table, CSpoolSys* environment, T** out) {
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<T>(environment, key, spec);
+  if constexpr (std::is_base_of_v<C3dLight, T> && !std::is_same_v<T, C3dSunLight>) {
+    return T::NewWithMaterial(out, table, key, spec, kNoHandle);
+  } else if constexpr (std::is_base_of_v<C3dObject, T> && !std::is_same_v<T, C3dGroup> &&
+                       !std::is_same_v<T, C3dCamera> && !std::is_same_v<T, C3dSunLight>) {
+    return NewShape(out, table, key, spec, kNoHandle);
+  } else {
+    return NewObject(out, table, key, spec);
+  }
+}
+
+template <typename T>
+int32_t MakeAs(C3dBaseSys* table, CSpoolSys* environment, C3dObject** out) {
+  T* made = nullptr;
+  const int32_t result = MakeThing(table, environment, &made);
+  *out = made;
+  return result;
+}
+
+using ObjectMaker = int32_t (*)(C3dBaseSys*, CSpoolSys*, C3dObject**);
+
+struct SKind {
+  const char* word;
+  ObjectMaker make;
+};
+
+constexpr SKind kShapes[] = {
+    {"sphere", &MakeAs<C3dSphere>},     {"cube", &MakeAs<C3dCube>},         {"pyramid", &MakeAs<C3dPyramid>},
+    {"cone", &MakeAs<C3dCone>},         {"cylinder", &MakeAs<C3dCylinder>}, {"torus", &MakeAs<C3dTorus>},
+    {"disk", &MakeAs<C3dCircle>},       {"square", &MakeAs<C3dSquare>},     {"plane", &MakeAs<C3dPlane>},
+    {"terrain", &MakeAs<C3dHeightField>},
+};
+
+constexpr SKind kLights[] = {
+    {"radial", &MakeAs<C3dSphereLight>},        {"spot", &MakeAs<C3dConeLight>},
+    {"parallel", &MakeAs<C3dCubeLight>},        {"square-spot", &MakeAs<C3dPyramidLight>},
+    {"circular-parallel", &MakeAs<C3dCylinderLight>},
+};
+
+template <size_t N>
+const SKind* FindKind(const SKind (&kinds)[N], const std::string& word) {
+  for (const SKind& kind : kinds) {
+    if (word == kind.word) return &kind;
+  }
+  return nullptr;
+}
+
+std::string Failure(const char* what, int32_t code) {
+  return std::string(what) + ": " + BuiltInMessageFor(code) + " (code " + std::to_string(code) + ")";
+}
+
+void SetRecordName(C3dBase* thing, const std::string& name) {
+  CHolder holder(thing, true, false);
+  if (!holder.IsLocked()) return;
+  std::memset(thing->GetData(), 0, C3dBase::kNameBytes);
+  std::memcpy(thing->GetData(), name.data(), std::min(name.size(), size_t(kNameBytes)));
+}
+
+// The cloud texture of the sky's two layers.
+int32_t MakeCloudTexture(C3dBaseSys* table, CSpoolSys* environment, C3dTexture** out) {
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<C3dTexture>(environment, key, spec);
+  if (const int32_t error = C3dTexture::New(out, table, key, spec)) return error;
+  C3dTexture* texture = *out;
+  CHolder holder(texture, true, false);
+  if (!holder.IsLocked()) return NonZeroError(texture->GetError());
+  STextureData& data = texture->GetTextureData();
+  data.count = 1;
+  data.outputFlags = kKindValue;
+  STextureComponent& component = data.component[0];
+  component.kinds = kKindValue;
+  component.noiseCode = kCloudNoiseCode;
+  component.angleXY = component.angleYZ = 0;
+  for (int32_t& f : component.frequency) f = 1;
+  component.phase.code = 0;
+  component.filter.kind = 0;
+  component.colour.mapKind = 0;
+  data.globalPhase.code = 0;
+  data.filter.kind = 0;
+  data.colour.mapKind = 0;
+  texture->PrepareEvaluation(true);
+  return kNoErr;
+}
+
+// Where a terrain's heights come from: a picture beside the description, or a seed.
+struct STerrainSource {
+  bool generate = false;
+  std::string file;
+  uint32_t seed = 0;
+
+  std::string Take(CStatement& statement) {
+    const std::string keyword = statement.Take();
+    if (keyword == "generate") {
+      generate = true;
+      long long value = 0;
+      if (std::string error = statement.Integer(keyword, &value); !error.empty()) return error;
+      if (value < 0 || value > UINT32_MAX) return "\"generate\" takes a seed from 0 to 4294967295";
+      seed = uint32_t(value);
+      return "";
+    }
+    if (keyword != "picture") return "a terrain needs \"picture FILE\" or \"generate SEED\" after its name";
+    file = statement.Take();
+    return file.empty() ? "\"picture\" needs a file" : "";
+  }
+
+  std::string Apply(C3dHeightField* field, const std::string& folder) const {
+    if (generate) {
+      GetRandomState() = SRandomState{seed, 1, 1};
+      const int32_t error = field->Rebuild();
+      return error ? Failure("the terrain", error) : "";
+    }
+    const std::string path = file[0] == '/' ? file : folder + "/" + file;
+    CFileSpec spec;
+    CImage* picture = nullptr;
+    int32_t error = spec.Set(path.c_str());
+    if (!error) error = CImageIO::ReadByType(spec, CImageIO::TypeOfPath(path.c_str()), &picture);
+    if (error) return Failure(file.c_str(), error);
+    const uint32_t side = picture->GetWidth();
+    std::string problem;
+    if (picture->GetHeight() != side || side % kTerrainStep || side < kTerrainStep || side > kLargestTerrain)
+      problem = file + ": a terrain picture is square, 16 to 1024 pixels a side in steps of 16";
+    else if ((error = field->SetFromImage(picture)))
+      problem = Failure(file.c_str(), error);
+    delete picture;
+    return problem;
+  }
+};
+
+}  // namespace
+
+// ---- the placement keywords
+
+struct CSceneScript::SPlacement {
+  bool hasAt = false;
+  bool hasSize = false;
+  bool hasRotate = false;
+  vector3<double> at;
+  vector3<double> size;
+  vector3<double> rotate;
+
+  // keyword is at, size or rotate: its values read. An empty answer also for another word, with
+  // *taken false.
+  std::string Take(CStatement& statement, const std::string& keyword, bool* taken) {
+    *taken = true;
+    if (keyword == "at") return hasAt = true, statement.Vector(keyword, &at);
+    if (keyword == "rotate") return hasRotate = true, statement.Vector(keyword, &rotate);
+    if (keyword == "size") return hasSize = true, statement.Vector(keyword, &size);
+    *taken = false;
+    return "";
+  }
+  // A flat object's y has no extent, and its value is not looked at.
+  std::string CheckSize(bool flat) const {
+    for (int i = 0; hasSize && i < 3; ++i) {
+      if (flat && i == 1) continue;
+      if (!(size[i] >= kLeastSize && size[i] <= kGreatestSize)) return "\"size\" values lie between 0.01 and 9999";
+    }
+    return "";
+  }
+};
+
+// Rotation, then size along the object's own axes, then the world box's centre moved onto "at".
+std::string CSceneScript::Place(C3dObject* object, const SPlacement& placement) {
+  C3dTransform& transform = object->GetPlacement();
+  if (placement.hasRotate) transform.SetRotation(placement.rotate * kDegree);
+  if (placement.hasSize) object->SetScaledSize(placement.size);
+  transform.SetPosition(placement.at);
+  const C3dBox box = object->WorldBox();
+  const vector3<double> centre = (box.fMin + box.fMax) * 0.5;
+  if (std::isfinite(centre.x) && std::isfinite(centre.y) && std::isfinite(centre.z))
+    transform.SetPosition(placement.at + (placement.at - centre));
+  return "";
+}
+
+// ---- reading
+
+CSceneScript::CSceneScript(C3dBaseSys* table, CDocSettings* settings, CSpoolSys* environment)
+    : fTable(table), fSettings(settings), fEnvironment(environment) {}
+
+std::string CSceneScript::Read(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) return path + ":0: the file cannot be read";
+  fFolder = platform::FolderOf(platform::NativePath(path));
+  std::string text;
+  for (int number = 1; std::getline(in, text); ++number) {
+    const size_t comment = text.find('#');
+    if (comment != std::string::npos) text.erase(comment);
+    std::istringstream line(text);
+    std::vector<std::string> words;
+    for (std::string word; line >> word;) words.push_back(word);
+    if (words.empty()) continue;
+    CStatement statement(std::move(words));
+    if (std::string error = ReadStatement(statement); !error.empty())
+      return path + ":" + std::to_string(number) + ": " + error;
+  }
+  std::string error = MakeDefaults();
+  return error.empty() ? "" : path + ":0: " + error;
+}
+
+std::string CSceneScript::ReadStatement(CStatement& statement) {
+  const std::string& head = statement.Head();
+  if (head == "size") return ReadSize(statement);
+  if (head == "camera") return ReadCamera(statement);
+  if (head == "sun") return ReadSun(statement);
+  if (head == "sky") return ReadSky(statement);
+  if (head == "light") return ReadLight(statement);
+  if (head == "group") return ReadGroup(statement);
+  if (FindKind(kShapes, head)) return ReadShape(statement);
+  return "unknown statement " + Quoted(head);
+}
+
+std::string CSceneScript::ReadSize(CStatement& statement) {
+  if (fHasSize) return "a second size statement";
+  fHasSize = true;
+  double sides[2] = {};
+  if (std::string error = statement.Numbers("size", 2, sides); !error.empty()) return error;
+  for (double side : sides) {
+    if (side < 1 || side > kLargestSide || side != std::floor(side))
+      return "\"size\" takes whole numbers from 1 to " + std::to_string(kLargestSide);
+  }
+  if (!statement.AtEnd()) return "unknown keyword " + Quoted(statement.Take()) + " after size";
+  const int32_t width = int32_t(sides[0]), height = int32_t(sides[1]);
+  fSettings->SetSizes(width, height, width, height);
+  return "";
+}
+
+std::string CSceneScript::ReadCamera(CStatement& statement) {
+  if (fHasCamera) return "a second camera statement";
+  fHasCamera = true;
+  vector3<double> from, to;
+  bool hasFrom = false, hasTo = false;
+  double fov = kDefaultFieldAngle;
+  while (!statement.AtEnd()) {
+    std::string keyword;
+    std::string error = statement.TakeKeyword(&keyword);
+    if (error.empty() && keyword == "from") error = (hasFrom = true, statement.Vector(keyword, &from));
+    else if (error.empty() && keyword == "to") error = (hasTo = true, statement.Vector(keyword, &to));
+    else if (error.empty() && keyword == "fov") error = statement.Numbers(keyword, 1, &fov);
+    else if (error.empty()) error = "unknown keyword " + Quoted(keyword) + " in camera";
+    if (!error.empty()) return error;
+  }
+  if (!hasFrom || !hasTo) return "the camera needs \"from\" and \"to\"";
+  if (!(fov > 0 && fov < 180)) return "\"fov\" lies between 0 and 180 degrees";
+  if (from == to) return "the camera looks from where it looks to";
+  return MakeCamera(from, to, fov * kDegree);
+}
+
+std::string CSceneScript::MakeCamera(const vector3<double>& from, const vector3<double>& to, double fieldAngle) {
+  C3dCamera* camera = nullptr;
+  if (const int32_t error = MakeThing(fTable, fEnvironment, &camera)) return Failure("the camera", error);
+  SetRecordName(camera, "perspective");
+  camera->GetPlacement().SetPosition(from);
+  camera->SetOrigin(to);
+  camera->GetView().fieldAngle = fieldAngle;
+  camera->SetStateFlags(kCameraFlag);
+  return "";
+}
+
+std::string CSceneScript::ReadSun(CStatement& statement) {
+  if (fHasSun) return "a second sun statement";
+  fHasSun = true;
+  vector3<double> direction, colour{1, 1, 1};
+  bool hasDirection = false;
+  while (!statement.AtEnd()) {
+    std::string keyword;
+    std::string error = statement.TakeKeyword(&keyword);
+    if (error.empty() && keyword == "direction") error = (hasDirection = true, statement.Vector(keyword, &direction));
+    else if (error.empty() && keyword == "colour") error = statement.Colour(keyword, &colour);
+    else if (error.empty()) error = "unknown keyword " + Quoted(keyword) + " in sun";
+    if (!error.empty()) return error;
+  }
+  if (!hasDirection) return "the sun needs a \"direction\"";
+  const double length = std::sqrt(Dot(direction, direction));
+  if (!(length > 0) || !std::isfinite(length)) return "the sun's direction has no length";
+  C3dSunLight* sun = nullptr;
+  if (const int32_t error = MakeThing(fTable, fEnvironment, &sun)) return Failure("the sun", error);
+  SetRecordName(sun, "sunlight");
+  sun->SetDirection(direction * (1 / length));
+  const vector3<float> light{float(colour.x), float(colour.y), float(colour.z)};
+  sun->SetColour(light);
+  sun->SetSunColour(light);
+  sun->SetSecondSunColour(light);
+  return "";
+}
+
+std::string CSceneScript::ReadSky(CStatement& statement) {
+  if (fHasSky) return "a second sky statement";
+  fHasSky = true;
+  struct {
+    const char* keyword;
+    bool given;
+    double value;
+  } controls[] = {{"haze", false, 0}, {"fog", false, 0}, {"fog-height", false, 0}, {"shadows", false, 0}};
+  bool clouds = false;
+  while (!statement.AtEnd()) {
+    std::string keyword;
+    std::string error = statement.TakeKeyword(&keyword);
+    auto* control = std::find_if(std::begin(controls), std::end(controls), [&](auto& c) { return keyword == c.keyword; });
+    if (!error.empty()) return error;
+    if (control != std::end(controls)) {
+      control->given = true;
+      error = statement.Numbers(keyword, 1, &control->value);
+      if (error.empty() && (control->value < 0 || control->value > 100)) error = Quoted(keyword) + " lies between 0 and 100";
+    } else if (keyword == "clouds") {
+      const std::string state = statement.Take();
+      if (state != "on" && state != "off") error = "\"clouds\" is \"on\" or \"off\"";
+      clouds = state == "on";
+    } else {
+      error = "unknown keyword " + Quoted(keyword) + " in sky";
+    }
+    if (!error.empty()) return error;
+  }
+  C3dSky* sky = nullptr;
+  if (const int32_t error = MakeThing(fTable, fEnvironment, &sky)) return Failure("the sky", error);
+  SetRecordName(sky, "current sky");
+  // The sky and fog palette's conversions of its 0 to 100 controls.
+  SSkySettings& settings = sky->GetSettings();
+  settings.flags &= ~(C3dSky::kSunFromCamera | kCloudFlags);
+  settings.hazeAmount = controls[0].value * 0.05;
+  settings.fogDensity = controls[1].value * 0.01;
+  settings.fogHeight = controls[2].value * controls[2].value * 0.0005;
+  if (controls[3].given) settings.valueF = 1 - controls[3].value * 0.01;
+  const bool atmosphere = settings.hazeAmount != 0 || settings.fogDensity != 0 || settings.fogHeight != 0;
+  settings.flags = atmosphere ? settings.flags | C3dSky::kAtmosphere : settings.flags & ~C3dSky::kAtmosphere;
+  if (!clouds) return "";
+  C3dTexture* cloud = nullptr;
+  if (const int32_t error = MakeCloudTexture(fTable, fEnvironment, &cloud)) return Failure("the clouds", error);
+  settings.flags |= kCloudFlags;
+  sky->SetCloudTexture(cloud, 0);
+  sky->SetCloudTexture(cloud, 1);
+  return "";
+}
+
+std::string CSceneScript::TakeName(CStatement& statement, std::string* name) {
+  *name = statement.Take();
+  if (name->empty()) return Quoted(statement.Head()) + " needs a name";
+  if (name->size() > kNameBytes) return "a name has at most 127 bytes";
+  if (fNamed.count(*name)) return "the name " + Quoted(*name) + " is taken";
+  return "";
+}
+
+void CSceneScript::Name(C3dObject* object, const std::string& name) {
+  SetRecordName(object, name);
+  fNamed[name] = object;
+}
+
+std::string CSceneScript::ReadShape(CStatement& statement) {
+  const std::string kind = statement.Head();
+  std::string name;
+  if (std::string error = TakeName(statement, &name); !error.empty()) return error;
+  STerrainSource source;
+  if (kind == "terrain") {
+    if (std::string error = source.Take(statement); !error.empty()) return error;
+  }
+  SPlacement placement;
+  SMaterialSettings material;
+  while (!statement.AtEnd()) {
+    std::string keyword;
+    std::string error = statement.TakeKeyword(&keyword);
+    bool taken = false;
+    if (error.empty()) error = placement.Take(statement, keyword, &taken);
+    if (error.empty() && !taken) error = material.Take(statement, keyword, &taken);
+    if (error.empty() && !taken) error = "unknown keyword " + Quoted(keyword) + " in " + kind;
+    if (!error.empty()) return error;
+  }
+  if (std::string error = placement.CheckSize(kind == "disk" || kind == "square" || kind == "plane"); !error.empty())
+    return error;
+  C3dObject* object = nullptr;
+  if (const int32_t error = FindKind(kShapes, kind)->make(fTable, fEnvironment, &object))
+    return Failure(kind.c_str(), error);
+  Name(object, name);
+  if (kind == "torus") {
+    static_cast<C3dTorus*>(object)->SetMinorRadius(1);
+    static_cast<C3dTorus*>(object)->SetMajorRadius(3);
+  }
+  if (kind == "terrain") {
+    if (std::string error = source.Apply(static_cast<C3dHeightField*>(object), fFolder); !error.empty()) return error;
+  }
+  if (const int32_t error = material.Apply(object)) return Failure("the material", error);
+  return Place(object, placement);
+}
+
+std::string CSceneScript::ReadLight(CStatement& statement) {
+  const std::string kindWord = statement.Take();
+  const SKind* kind = FindKind(kLights, kindWord);
+  if (!kind) return "unknown light " + Quoted(kindWord) + "; lights are radial, spot, parallel, square-spot, circular-parallel";
+  std::string name;
+  if (std::string error = TakeName(statement, &name); !error.empty()) return error;
+  SPlacement placement;
+  vector3<double> colour;
+  bool hasColour = false, hasIntensity = false;
+  double intensity = 0;
+  while (!statement.AtEnd()) {
+    std::string keyword;
+    std::string error = statement.TakeKeyword(&keyword);
+    bool taken = false;
+    if (error.empty()) error = placement.Take(statement, keyword, &taken);
+    if (error.empty() && !taken && keyword == "colour") {
+      hasColour = true;
+      error = statement.Colour(keyword, &colour);
+    } else if (error.empty() && !taken && keyword == "intensity") {
+      hasIntensity = true;
+      error = statement.Numbers(keyword, 1, &intensity);
+      if (error.empty() && intensity < 0) error = "\"intensity\" is at least 0";
+    } else if (error.empty() && !taken) {
+      error = "unknown keyword " + Quoted(keyword) + " in light";
+    }
+    if (!error.empty()) return error;
+  }
+  if (std::string error = placement.CheckSize(false); !error.empty()) return error;
+  C3dObject* object = nullptr;
+  if (const int32_t error = kind->make(fTable, fEnvironment, &object)) return Failure("the light", error);
+  auto* light = static_cast<C3dLight*>(object);
+  Name(light, name);
+  if (hasColour) light->SetColour({float(colour.x), float(colour.y), float(colour.z)});
+  if (hasIntensity) light->SetIntensity(intensity);
+  return Place(light, placement);
+}
+
+std::string CSceneScript::ReadGroup(CStatement& statement) {
+  std::string name;
+  if (std::string error = TakeName(statement, &name); !error.empty()) return error;
+  bool boolean = false;
+  std::vector<std::pair<C3dObject*, uint32_t>> members;
+  std::set<C3dObject*> listed;
+  for (bool first = true; !statement.AtEnd(); first = false) {
+    std::string word = statement.Take();
+    if (first && word == "boolean") {
+      boolean = true;
+      continue;
+    }
+    uint32_t role = 0;
+    if (word[0] == '+' || word[0] == '-' || word[0] == '&') {
+      role = word[0] == '+' ? C3dObject::kPositive : word[0] == '-' ? C3dObject::kNegative : C3dObject::kIntersect;
+      if (!boolean) return Quoted(word) + ": a role needs a boolean group";
+      word.erase(0, 1);
+    }
+    const auto found = fNamed.find(word);
+    if (found == fNamed.end()) return word == name ? "a group cannot hold itself" : "nothing is named " + Quoted(word);
+    C3dObject* member = found->second;
+    if (member->GetParent() || !listed.insert(member).second) return Quoted(word) + " is in a group already";
+    members.emplace_back(member, boolean && role == 0 ? C3dObject::kPositive : role);
+  }
+  if (members.empty()) return "a group needs members";
+  C3dGroup* group = nullptr;
+  if (const int32_t error = MakeThing(fTable, fEnvironment, &group)) return Failure("the group", error);
+  Name(group, name);
+  for (const auto& [member, role] : members) {
+    member->SetStateFlags(C3dObject::kRoles, false);
+    member->SetStateFlags(role);
+    if (const int32_t error = group->AddChild(member)) return Failure("the group", error);
+  }
+  if (const int32_t error = C3dGroup::RelinkGroups(fTable)) return Failure("the group", error);
+  // The flat shapes pass the table's own test, but enclose nothing to carve.
+  const bool closed = std::all_of(members.begin(), members.end(), [](const auto& m) { return m.first->IsClosed(); });
+  if (boolean && (!closed || !(group->GetStateFlags() & C3dObject::kBooleanGroup)))
+    return Quoted(name) + " is no boolean group: its members must be closed solids with roles, one of them \"+\"";
+  return "";
+}
+
+std::string CSceneScript::MakeDefaults() {
+  if (!fHasSize) {
+    fSettings->SetSizes(kDefaultWidth, kDefaultHeight, kDefaultWidth, kDefaultHeight);
+  }
+  fSettings->SetWord(CDocSettings::kBlockSize, CDocSettings::kDefaultBlockSize);
+  fSettings->SetWord(CDocSettings::kRenderOptions, kRenderOptions);
+  if (!fHasCamera) {
+    if (std::string error = MakeCamera(kDefaultEye, kDefaultTarget, kDefaultFieldAngle * kDegree); !error.empty())
+      return error;
+  }
+  if (!fHasSun) {
+    C3dSunLight* sun = nullptr;
+    if (const int32_t error = MakeThing(fTable, fEnvironment, &sun)) return Failure("the sun", error);
+    SetRecordName(sun, "sunlight");
+  }
+  if (!fHasSky) {
+    C3dSky* sky = nullptr;
+    if (const int32_t error = MakeThing(fTable, fEnvironment, &sky)) return Failure("the sky", error);
+    SetRecordName(sky, "current sky");
+    sky->GetSettings().flags &= ~C3dSky::kSunFromCamera;
+  }
+  return "";
+}
