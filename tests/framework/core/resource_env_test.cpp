@@ -202,6 +202,22 @@ TEST_F(ResourceTest, StoredTablesMustHoldTheRowsTheirHeadersCount) {
   };
   recount(CResourceEnv::kMasterEntry + 1, 64, 17);  // 16 rows stored
   EXPECT_EQ(Open("r.res", CFile::kModeRead)->GetLastResult(), kErrInvalidFormat);
+  // Room for eight million rows would be taken before a row is read: only the stored rows' is, and
+  // the table still grows.
+  recount(CResourceEnv::kMasterEntry + 1, 0x800000, 2);
+  {
+    auto env = Open("r.res");
+    ASSERT_TRUE(env->IsOpen());
+    CHolder holder(env->GetMasterTable(), false, false);
+    ASSERT_TRUE(holder.IsLocked());
+    EXPECT_EQ(env->GetMasterTable()->GetCapacity(), 16u);
+  }
+  {
+    auto env = Open("r.res");
+    for (uint32_t i = 0; i < 20; ++i)
+      ASSERT_EQ(StoreResource(*env, Key(("t" + std::to_string(i)).c_str(), 1), Bytes("x")), kNoErr) << i;
+  }
+  EXPECT_TRUE(Open("r.res", CFile::kModeRead)->FindType("t19", nullptr, nullptr));
 
   restore();
   CTypeEntry odd{};
