@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Builds the test tree with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test;
-# the tests labelled "gtk" run one at a time on a virtual display. Installs missing Debian packages
-# first.
+# the tests labelled "gtk" run one at a time on a virtual display, and those labelled "fuzz" run every
+# fuzzing harness once over its seeds and regression inputs (the long runs are fuzz/run.sh, which
+# needs clang). Installs missing Debian packages first.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 ensure_packages cmake g++ make pkg-config libgtest-dev python3 libgtk-3-dev xvfb xauth xdotool imagemagick netpbm xxd \
-  ffmpeg admesh libtiff-tools
+  ffmpeg admesh libtiff-tools clang libclang-rt-14-dev
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUARN2_TESTS=ON -DQUARN2_SANITIZE=ON >/dev/null
 cmake --build build-test -j "$(nproc)"

@@ -60,6 +60,9 @@ int32_t ReadRecord(const SDocumentClass& cls, CResourceEnv* document, const CRes
     if (!thing->Init(spec)) result = ErrorOf(thing);
   }
   if (!result) result = MoveToWorking(thing, cls.typeName, working);
+  // The tags come back from the record once it is read: a record that names another class would be
+  // taken for a thing of that class when linked.
+  if (!result && (thing->GetFamily() != cls.family || thing->GetClass() != cls.classTag)) result = kErrInvalidFormat;
   if (result) {
     delete thing;
     return result;

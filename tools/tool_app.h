@@ -10,8 +10,9 @@ class CToolApp {
  public:
   static constexpr uint32_t kDataPoolBudget = 0x8000000;
 
-  // name: the caption of the tool's messages, which go to the standard error stream. Tools that
-  // hold large images ask for a larger data pool.
+  // name: the caption of the tool's messages, which go to the standard error stream. Pictures and
+  // other data come from the data pool, whose budget bounds what one input can make the tool hold;
+  // tools that hold large images ask for a larger one.
   explicit CToolApp(const char* name, uint32_t dataPoolBudget = kDataPoolBudget);
   CToolApp(const CToolApp&) = delete;
   CToolApp& operator=(const CToolApp&) = delete;

@@ -234,6 +234,12 @@ int32_t CCmFile::ReadDirectory(uint32_t length) {
     in.Skip(3);
     in.ReadBE32(&entry.size);
     in.ReadBE32(&entry.first);
+    // Readers size their memory by an entry's size before its chain is walked: no entry can hold
+    // more than the file's chunks.
+    if (entry.size > length - kFirstChunk) {
+      ReleaseDirectory();
+      return kErrDamagedData;
+    }
   }
   return kNoErr;
 }

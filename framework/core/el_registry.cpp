@@ -104,6 +104,8 @@ int32_t CElRegistry::LoadElementSet(CResourceEnv* environment, uint32_t id, cons
   if (!set.Subscribe(spec)) return NonZeroError(set.GetError());
   CHolder holder(&set, false, false);
   if (!holder.IsLocked()) return NonZeroError(set.GetError());
+  // An empty stored set is never paged in, so the record handler's check never saw it.
+  if (set.GetDataSize() < kSetHeaderBytes) return kErrInvalidFormat;
 
   const uint32_t count = WordAt(set.GetData() + kCountOffset);
   CProgress progress(count);

@@ -30,8 +30,9 @@ void CNavigator::Attach(CMemBlock* block, uint32_t cellSize, uint32_t width, con
   fCellSize = cellSize;
   fWidth = width;
   fStride = stride;
-  fCursor = block->GetData() ? block->GetData() + uint64_t(left) * cellSize + uint64_t(top) * stride
-                             : nullptr;
+  // A block without bytes has nothing to point into, whatever the area.
+  fCursor = block->GetData() && block->GetSize() ? block->GetData() + uint64_t(left) * cellSize + uint64_t(top) * stride
+                                                 : nullptr;
   fColumns = right - left;
   fRows = bottom - top;
   fLastColumn = fColumns - 1;

@@ -48,12 +48,30 @@ void SwapWords(CSpoolDynTable<T>& table, const size_t (&offsets)[N]) {
   }
 }
 
+// The rows a stored header counts must be stored: a damaged count would otherwise have every lookup
+// walk millions of rows that are not there. The room it asks for is kept only as far as rows are
+// stored: a damaged capacity would otherwise take gigabytes before a row is read, and the table
+// grows by its step when rows come.
+template <typename T>
+uint32_t ApplyStoredHeader(CSpoolMem* object, void* argument) {
+  auto& table = *static_cast<CSpoolDynTable<T>*>(object);
+  if ((CSpoolDynTable<T>::HandleMessage(object, kSpoolApplyHeader, argument) & 0xFF) == 0) return false;
+  const uint32_t stored = table.GetFile()->GetEntryField(uint32_t(table.GetDataEntry()));
+  if (uint64_t(table.GetCount()) * sizeof(T) > stored) {
+    table.SetError(kErrInvalidFormat);
+    return false;
+  }
+  const uint32_t storedRows = uint32_t(stored / sizeof(T));
+  return table.GetCapacity() <= storedRows || table.SetSize(sizeof(T), storedRows, false, true);
+}
+
 template <typename T, size_t N>
 uint32_t HandleStoredTable(CSpoolMem* object, uint32_t message, void* argument, const size_t (&offsets)[N]) {
   switch (message) {
     case kSpoolAfterRead:
     case kSpoolBeforeWrite:
     case kSpoolAfterWrite: SwapWords(*static_cast<CSpoolDynTable<T>*>(object), offsets); return true;
+    case kSpoolApplyHeader: return ApplyStoredHeader<T>(object, argument);
     default: return CSpoolDynTable<T>::HandleMessage(object, message, argument);
   }
 }

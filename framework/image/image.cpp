@@ -19,6 +19,9 @@ enum EDibOffset : size_t { kHeaderSize = 0, kWidth = 4, kHeight = 8, kBitCount =
                            kImageSize = 20, kColoursUsed = 32 };
 constexpr uint32_t kInfoHeaderBytes = 40;
 constexpr uint32_t kUncompressed = 0;
+// Bitmaps from other programs larger than this each way are refused, as the picture readers refuse
+// theirs; smaller ones are bounded by their own bytes and by the data pool.
+constexpr int32_t kLargestSide = 16384;
 constexpr int kAlphaSamples = 1000;
 constexpr uint32_t kAlphaBits = 0xFF000000;
 constexpr uint32_t kColourBits = 0x00FFFFFF;
@@ -43,7 +46,7 @@ bool ParseDib(const void* data, uint32_t length, SDib* dib) {
   const int32_t height = int32_t(LE32(p + kHeight));
   const uint32_t bits = uint32_t(p[kBitCount]) | uint32_t(p[kBitCount + 1]) << 8;
   if (headerSize < kInfoHeaderBytes || (bits != 24 && bits != 32) || LE32(p + kCompression) != kUncompressed ||
-      width < 1 || height < 1)
+      width < 1 || height < 1 || width > kLargestSide || height > kLargestSide)
     return false;
   dib->width = uint32_t(width);
   dib->height = uint32_t(height);

@@ -49,8 +49,9 @@ class CImage : public CSpoolGridT<CImVector> {
   // Valid, and its backing file (when it has one) open.
   bool IsReady() const;
 
-  // A new image the size of the bitmap, filled from it; none when the bitmap is refused or the image
-  // cannot be made (a half-made one is deleted). length: the bytes the bitmap may use.
+  // A new image the size of the bitmap, filled from it; none when the bitmap is refused (more than
+  // 16384 pixels each way among the reasons) or the image cannot be made (a half-made one is
+  // deleted). length: the bytes the bitmap may use.
   static CImage* CreateFromDib(const SGridLayout& grid, const SSpoolTableSpec* spec, const void* dib, uint32_t length,
                                bool makeOpaque);
 

@@ -57,9 +57,29 @@ int32_t ReadImageHeader(const CMemBlock& block, uint32_t kind, uint32_t cellSize
   if (words[kTag] != kRecordTag || words[kKind] != kind) return kErrInvalidFormat;
   const uint32_t width = words[kWidth];
   const uint32_t rowBytes = words[kRowBytes];
-  if (words[kCell] != cellSize || width == 0 || (rowBytes && rowBytes < uint64_t(width) * cellSize))
+  // Rows that are not whole cells would leave every row after the first misaligned.
+  if (words[kCell] != cellSize || width == 0 || (rowBytes && rowBytes < uint64_t(width) * cellSize) ||
+      rowBytes % cellSize)
     return kErrInvalidParameter;
   return kNoErr;
+}
+
+// 2 when the stored body cannot fill the image the header describes, before anything is allocated
+// for it: a raw body holds every byte, a packed one (32-bit images in a resource environment) at
+// least one two-byte packet per 127 bytes of each plane. An image without bytes takes any body, and
+// one too large to allocate is left to the allocation's own code.
+int32_t CheckBodyHoldsImage(const CSpoolGrid& image, const uint32_t (&words)[kHeaderWords], uint32_t cellSize,
+                            bool packable) {
+  if (!image.IsBacked()) return kNoErr;
+  const uint64_t rowBytes = words[kRowBytes] ? words[kRowBytes] : uint64_t(words[kWidth]) * cellSize;
+  const uint64_t bytes = rowBytes * words[kHeight];
+  const uint64_t stored = image.GetFile()->GetEntryField(uint32_t(image.GetDataEntry()));
+  if (bytes == 0 || bytes > UINT32_MAX || stored >= bytes) return kNoErr;
+  if (!packable || stored < kPackedPrefixBytes) return kErrInvalidFormat;
+  constexpr uint64_t kLongestPacket = 127;
+  const uint64_t planeBytes = uint64_t(words[kWidth]) * words[kHeight];
+  const uint64_t fewestPackets = (planeBytes + kLongestPacket - 1) / kLongestPacket;
+  return stored - kPackedPrefixBytes >= kPlanes * 2 * fewestPackets ? kNoErr : kErrInvalidFormat;
 }
 
 // "imge", the kind, the grid's sizes, then the origin and rectangle given, then zeros.
@@ -87,6 +107,8 @@ bool WriteImageHeader(CSpoolGrid& grid, CMemBlock& block, uint32_t kind, int32_t
 bool ReadHeader32(CImage& image, const CMemBlock& block) {
   uint32_t words[kHeaderWords];
   if (const int32_t err = ReadImageHeader(block, kKind32, kCellSize, words)) return Fail(image, err);
+  if (const int32_t err = CheckBodyHoldsImage(image, words, kCellSize, InResourceEnvironment(image)))
+    return Fail(image, err);
   // The stored clip rectangle does not survive: allocation makes the clip the whole grid.
   if (!image.Allocate(words[kWidth], words[kHeight], words[kRowBytes], false, true))
     return Fail(image, image.GetError());
@@ -102,6 +124,7 @@ bool WriteHeader32(CImage& image, CMemBlock& block) {
 bool ReadHeader8(CImage8& image, const CMemBlock& block) {
   uint32_t words[kHeaderWords];
   if (const int32_t err = ReadImageHeader(block, kKind8, sizeof(CImVector8), words)) return Fail(image, err);
+  if (const int32_t err = CheckBodyHoldsImage(image, words, sizeof(CImVector8), false)) return Fail(image, err);
   if (!image.Allocate(words[kWidth], words[kHeight], words[kRowBytes], false, true))
     return Fail(image, image.GetError());
   image.SetAreaOrigin(int32_t(words[kOriginH]), int32_t(words[kOriginV]));
@@ -255,6 +278,8 @@ int32_t PackImage(const CImage& image, uint8_t* out, uint32_t capacity, uint32_t
 int32_t UnpackImage(CImage& image, const uint8_t* in, uint32_t length) {
   if (!IsUnpadded(image)) return kErrInvalidFormat;
   const uint64_t n = PlaneBytes(image);
+  // An image without rows has empty planes and no pixel storage to point into.
+  if (n == 0) return kNoErr;
   CByteReader packets(in, length);
   for (uint32_t plane = 0; plane < kPlanes; ++plane) {
     uint8_t* base = image.GetData() + PlaneOffset(plane);

@@ -18,6 +18,9 @@ constexpr uint64_t kColorModeLengthField = 26;
 constexpr uint32_t kLengthBytes = 4;
 constexpr uint32_t kCompressionBytes = 2;
 constexpr uint32_t kByteCountBytes = 2;
+// Pictures larger than this each way are refused before anything is made for them: a few packed
+// bytes per row could otherwise ask for gigabytes. Smaller pictures are bounded by the data pool.
+constexpr uint32_t kLargestSide = 16384;
 
 }  // namespace
 
@@ -203,7 +206,9 @@ int32_t ReadPictureHeader(CPhShopFile& file, SPicture* picture) {
   if (mode != CPhShopFile::kModeGrey && mode != CPhShopFile::kModeIndexed && mode != CPhShopFile::kModeRgb)
     return kErrInvalidFormat;
   if (channels == 0 || channels == 2 || (mode == CPhShopFile::kModeRgb && channels < 3)) return kErrInvalidFormat;
-  if (depth != kDepth || picture->rows == 0 || picture->columns == 0) return kErrInvalidFormat;
+  if (depth != kDepth || picture->rows == 0 || picture->columns == 0 || picture->rows > kLargestSide ||
+      picture->columns > kLargestSide)
+    return kErrInvalidFormat;
   picture->channels = mode == CPhShopFile::kModeRgb ? std::min<uint16_t>(channels, kMostBandChannels) : 1;
   return kNoErr;
 }

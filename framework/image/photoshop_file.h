@@ -1,5 +1,6 @@
 // Photoshop files ("8BPS", version 1): the merged image of greyscale, indexed and RGB pictures of
-// 8 bits per channel, raw or PackBits, read into 32-bit images in bands of 32 rows.
+// 8 bits per channel and at most 16384 pixels each way, raw or PackBits, read into 32-bit images in
+// bands of 32 rows.
 //
 // The header and the sections before the image data are read on demand; every offset is reckoned
 // in 64 bits and checked against the file's length, and the rows that the picture needs must lie

@@ -33,6 +33,9 @@ constexpr uint16_t kLongestNarrowRow = 250;  // rows up to this long count their
 constexpr uint16_t kDirectPixelType = 16;
 enum EPackType : uint16_t { kPackDefault = 0, kPackComponents = 4 };
 constexpr uint32_t kOpaque = 0xFF000000;
+// Pictures larger than this each way are refused before anything is made for them: a few packed
+// bytes per row could otherwise ask for gigabytes. Smaller pictures are bounded by the data pool.
+constexpr int32_t kLargestSide = 16384;
 
 // How a data length is given after an opcode.
 enum class ELength {
@@ -174,7 +177,9 @@ bool CImPictFile::ReadPixMap(CByteReader& in) {
 
 int32_t CImPictFile::CheckFormat() const {
   const SPixMap& m = fPixMap;
-  if (!m.isPixMap || m.right <= m.left || m.bottom <= m.top || m.componentSize != 8) return kErrInvalidFormat;
+  if (!m.isPixMap || m.right <= m.left || m.bottom <= m.top || m.componentSize != 8 ||
+      m.right - m.left > kLargestSide || m.bottom - m.top > kLargestSide)
+    return kErrInvalidFormat;
   if (fKind == kKindPacked) {
     const bool indexed8 = m.pixelSize == 8 && m.pixelType == 0 && m.componentCount == 1 && m.packType == kPackDefault;
     return indexed8 && (IsPacked() || m.rowBytes >= m.right - m.left) ? kNoErr : kErrInvalidFormat;

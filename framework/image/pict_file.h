@@ -1,8 +1,8 @@
 // PICT version 2 pictures held in memory, as documents of the earlier version carry them (no
 // 512-byte file preamble): the header is checked, the opcodes before the first pixel map are passed
-// over by their published data lengths, and that pixel map, direct 32-bit or 8-bit indexed, is read
-// into a 32-bit image. The picture's bytes are only read, never changed, and nothing past its given
-// length is touched.
+// over by their published data lengths, and that pixel map, direct 32-bit or 8-bit indexed and at
+// most 16384 pixels each way, is read into a 32-bit image. The picture's bytes are only read, never
+// changed, and nothing past its given length is touched.
 #pragma once
 
 #include <cstddef>

@@ -136,6 +136,10 @@ TEST_F(ObjectReader, EachFailingStepAnswersItsCodeAndLeavesNothing) {
   unready.make = [](const SObjectKey& desc) -> C3dBase* { return new CUnready(desc); };
   SDocumentClass tooLong = sphereClass;
   tooLong.minimum = 750;
+  SDocumentClass otherFamily = sphereClass;
+  otherFamily.family = C3dSphereLight::kFamily;
+  SDocumentClass otherClass = sphereClass;
+  otherClass.classTag = C3dCube::kClassTag;
   // A swap environment whose file could not be made refuses every subscription.
   CFileSpec nowhere;
   ASSERT_EQ(nowhere.Set((folder + "/no such folder/swap.tmp").c_str()), 0);
@@ -151,6 +155,8 @@ TEST_F(ObjectReader, EachFailingStepAnswersItsCodeAndLeavesNothing) {
       {"no memory", &unmade, ObjectsEnv(), 9},
       {"not ready", &unready, ObjectsEnv(), 13},
       {"too short", &tooLong, ObjectsEnv(), 2},
+      {"a record of another family", &otherFamily, ObjectsEnv(), 2},
+      {"a record of another class", &otherClass, ObjectsEnv(), 2},
       {"no working environment", &sphereClass, nullptr, 15},
   };
   for (const auto& c : cases) {

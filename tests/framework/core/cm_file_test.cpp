@@ -228,6 +228,7 @@ TEST_F(CmFileTest, OpenRefusesWhatIsNotAGoodCompositeFile) {
       {"directory outside the file", 592, 0x100290, 0, 0, kErrDamagedData},
       {"directory before the chunks", 592, 600, 0, 0, kErrDamagedData},
       {"directory chunk size below 12", 656, 4, 0, 0, kErrDamagedData},
+      {"an entry larger than the file", 668 + 4, 0x10000, 0, 0, kErrDamagedData},
   };
   for (const Case& c : cases) {
     WriteBytes(Path("bad"), original);

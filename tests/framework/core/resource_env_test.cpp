@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
+#include "framework/core/byte_reader.h"
 #include "framework/core/cm_file.h"
 #include "framework/core/holder.h"
 #include "framework/core/mem_block.h"
@@ -173,6 +175,66 @@ TEST_F(ResourceTest, TypesAndResourcesSurviveReopening) {
     ASSERT_EQ(LoadResource(*env, Key(n % 2 ? "odd" : "even", n), &back), kNoErr) << n;
     EXPECT_EQ(back, Bytes(std::to_string(n)));
   }
+}
+
+// A damaged count would have every lookup walk rows that are not there.
+TEST_F(ResourceTest, StoredTablesMustHoldTheRowsTheirHeadersCount) {
+  {
+    auto env = Open("r.res");
+    ASSERT_EQ(StoreResource(*env, Key("odd", 1), Bytes("1")), kNoErr);
+    ASSERT_EQ(StoreResource(*env, Key("even", 2), Bytes("2")), kNoErr);
+  }
+  const std::vector<uint8_t> good = FileBytes("r.res");
+  auto restore = [&] {
+    std::ofstream(Path("r.res"), std::ios::binary).write(reinterpret_cast<const char*>(good.data()), long(good.size()));
+  };
+  // The good file with the capacity and count words of the table header in the entry given changed.
+  auto recount = [&](uint32_t entry, uint32_t capacity, uint32_t count) {
+    restore();
+    CCmFile file(Spec("r.res"));
+    ASSERT_EQ(file.Open(CFile::kModeReadWrite), kNoErr);
+    CMemBlock header(32, nullptr);
+    ASSERT_EQ(file.ReadEntryToData(entry, header), kNoErr);
+    StoreBE32(header.GetData() + 4, capacity);
+    StoreBE32(header.GetData() + 12, count);
+    ASSERT_EQ(file.WriteEntryFromData(entry, header), kNoErr);
+    ASSERT_EQ(file.Close(), kNoErr);
+  };
+  recount(CResourceEnv::kMasterEntry + 1, 64, 17);  // 16 rows stored
+  EXPECT_EQ(Open("r.res", CFile::kModeRead)->GetLastResult(), kErrInvalidFormat);
+  // Room for eight million rows would be taken before a row is read: only the stored rows' is, and
+  // the table still grows.
+  recount(CResourceEnv::kMasterEntry + 1, 0x800000, 2);
+  {
+    auto env = Open("r.res");
+    ASSERT_TRUE(env->IsOpen());
+    CHolder holder(env->GetMasterTable(), false, false);
+    ASSERT_TRUE(holder.IsLocked());
+    EXPECT_EQ(env->GetMasterTable()->GetCapacity(), 16u);
+  }
+  {
+    auto env = Open("r.res");
+    for (uint32_t i = 0; i < 20; ++i)
+      ASSERT_EQ(StoreResource(*env, Key(("t" + std::to_string(i)).c_str(), 1), Bytes("x")), kNoErr) << i;
+  }
+  EXPECT_TRUE(Open("r.res", CFile::kModeRead)->FindType("t19", nullptr, nullptr));
+
+  restore();
+  CTypeEntry odd{};
+  {
+    auto env = Open("r.res", CFile::kModeRead);
+    ASSERT_TRUE(env->IsOpen());
+    CHolder holder(env->GetMasterTable(), false, false);
+    ASSERT_TRUE(holder.IsLocked());
+    odd = (*env->GetMasterTable())[0];
+    ASSERT_EQ(std::string(odd.typeName), "odd");
+  }
+  recount(odd.second, 64, 33);  // 32 rows stored
+  auto env = Open("r.res", CFile::kModeRead);
+  ASSERT_TRUE(env->IsOpen());
+  EXPECT_FALSE(env->FindType("odd", nullptr, nullptr));
+  EXPECT_EQ(env->GetLastResult(), kErrInvalidFormat);
+  EXPECT_TRUE(env->FindType("even", nullptr, nullptr));
 }
 
 // The master table converts its words to stored order for a write; a failed write must not leave

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/core/mem_block.h"
@@ -104,6 +106,23 @@ TEST_F(ClipboardTest, BitmapsThatRunPastTheirBytesAreRefused) {
   std::unique_ptr<CImage> read(FromDib(good));
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(Pixels(*read), std::vector<uint32_t>(6, 0x123456u));
+}
+
+TEST_F(ClipboardTest, BitmapsLargerThan16384EachWayAreRefused) {
+  // A 24-bit bitmap of one colour with all its rows present.
+  auto dib = [](uint32_t width, uint32_t height) {
+    Bytes bytes(40 + size_t((width * 3 + 3) / 4 * 4) * height, 0x40);
+    const uint32_t header[] = {40, width, height};
+    std::memcpy(bytes.data(), header, sizeof header);
+    bytes[12] = 1, bytes[13] = 0, bytes[14] = 24;
+    std::fill(bytes.begin() + 15, bytes.begin() + 40, 0);
+    return bytes;
+  };
+  for (const auto& [width, height, taken] : {std::tuple{16384u, 1u, true}, std::tuple{16385u, 1u, false},
+                                             std::tuple{1u, 16384u, true}, std::tuple{1u, 16385u, false}}) {
+    std::unique_ptr<CImage> image(FromDib(dib(width, height)));
+    EXPECT_EQ(image != nullptr, taken) << width << " x " << height;
+  }
 }
 
 TEST_F(ClipboardTest, FlippingSwapsRowsFromTheOutsideIn) {

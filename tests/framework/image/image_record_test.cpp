@@ -249,6 +249,7 @@ TEST_F(ImageRecordTest, HeadersItCannotReadAreRefusedWithTheirCode) {
       {"cell size 8", BE({FourCC("imge"), FourCC("iv32"), 8, 16, 0, 16}), kErrInvalidParameter},
       {"no width", BE({FourCC("imge"), FourCC("iv32"), 4, 0, 0, 16}), kErrInvalidParameter},
       {"rows too short", BE({FourCC("imge"), FourCC("iv32"), 4, 16, 63, 16}), kErrInvalidParameter},
+      {"rows not whole cells", BE({FourCC("imge"), FourCC("iv32"), 4, 16, 66, 16}), kErrInvalidParameter},
       {"beyond 32 bits", BE({FourCC("imge"), FourCC("iv32"), 4, 0x10000, 0, 0x10000}), kErrInvalidSize},
   };
   for (const SCase& c : cases) {
@@ -291,6 +292,70 @@ TEST_F(ImageRecordTest, BodiesItCannotReadAreRefusedWithInvalidFormat) {
     Rewrite(5, false, c.body);
     EXPECT_EQ(ReadError(5), c.error) << c.name;
   }
+}
+
+// The header's size is checked against the body before anything is allocated: a small record
+// cannot make the reader fill a large image with nothing.
+TEST_F(ImageRecordTest, ABodyThatCannotFillItsImageIsRefusedWithInvalidFormat) {
+  const ByteList prefix = Concat({BE({FourCC("arle")}), ByteList(60, 0)});
+  const ByteList longestRuns = {0x7F, 0, 0x7F, 0, 0x7F, 0, 0x7F, 0};
+  struct SCase {
+    const char* name;
+    uint32_t width, height;
+    ByteList body;
+    int32_t error;
+  } cases[] = {
+      {"no body", 64, 64, {}, kErrInvalidFormat},
+      {"raw body a pixel short", 2, 2, ByteList(12, 0), kErrInvalidFormat},
+      {"one packet per plane", 127, 1, Concat({prefix, longestRuns}), kNoErr},
+      {"one packet per plane too few", 128, 1, Concat({prefix, longestRuns}), kErrInvalidFormat},
+      {"prefix alone", 1, 1, prefix, kErrInvalidFormat},
+  };
+  ASSERT_EQ(StoreImage(*env, ImageKey(7), 2, 2, [](uint32_t x, uint32_t y) { return x + y; }), kNoErr);
+  for (const SCase& c : cases) {
+    ByteList header = BE({FourCC("imge"), FourCC("iv32"), 4, c.width, 0, c.height});
+    header.resize(80, 0);
+    Rewrite(7, true, header);
+    Rewrite(7, false, c.body);
+    EXPECT_EQ(ReadError(7), c.error) << c.name;
+  }
+
+  // 8-bit bodies are always raw.
+  ASSERT_TRUE(env->PutResource(Key(kImage8Type, 7)));
+  ByteList header8 = BE({FourCC("imge"), FourCC("iv08"), 1, 16, 0, 0x01000000});
+  header8.resize(80, 0);
+  Rewrite(7, true, header8, kImage8Type);
+  for (const ByteList& body : {ByteList{}, ByteList(4096, 0)}) {
+    Rewrite(7, false, body, kImage8Type);
+    bool subscribed = false;
+    auto image = Reload8(7, &subscribed);
+    EXPECT_FALSE(subscribed);
+    EXPECT_EQ(image->GetError(), kErrInvalidFormat);
+  }
+}
+
+// An image may have no rows (an empty one stores an empty body); whatever body it comes with and
+// wherever its area lies, reading it walks no pixels.
+TEST_F(ImageRecordTest, ImagesWithoutRowsReadAsEmptyWhateverTheirBodyAndArea) {
+  ASSERT_EQ(StoreImage(*env, ImageKey(6), 2, 2, [](uint32_t, uint32_t) { return 1u; }), kNoErr);
+  ByteList header = BE({FourCC("imge"), FourCC("iv32"), 4, 13, 52, 0, 0, 0, 0, 0, 0, 0});
+  header.resize(80, 0);
+  Rewrite(6, true, header);
+  Rewrite(6, false, Concat({BE({FourCC("arle")}), ByteList(60, 0), ByteList{0x08, 3, 0x0C, 3}}));
+  EXPECT_EQ(ReadError(6), kNoErr);
+
+  ASSERT_TRUE(env->PutResource(Key(kImage8Type, 6)));
+  ByteList header8 = BE({FourCC("imge"), FourCC("iv08"), 1, 2, 0, 0, 0, 0, 0, 2, 2, 11});
+  header8.resize(80, 0);
+  Rewrite(6, true, header8, kImage8Type);
+  Rewrite(6, false, ByteList{4}, kImage8Type);
+  bool subscribed = false;
+  auto image = Reload8(6, &subscribed);
+  ASSERT_TRUE(subscribed) << image->GetError();
+  CIm8Navigator nav(image.get(), nullptr, false, false);
+  ASSERT_TRUE(nav.IsUsable());
+  EXPECT_EQ(nav.GetRows(), 0u);
+  EXPECT_EQ(nav.GetCursor(), nullptr);
 }
 
 TEST_F(ImageRecordTest, An8BitImageIsStoredWithItsOwnOriginAndAreaAndARawBody) {

@@ -138,6 +138,21 @@ TEST_F(PhotoshopFileTest, TallAndWidePicturesReadEveryRow) {
   }
 }
 
+// A few packed bytes a row could otherwise ask for a picture of gigabytes.
+TEST_F(PhotoshopFileTest, PicturesLargerThan16384EachWayAreRefused) {
+  auto grey = [](uint32_t rows, uint32_t columns) {
+    SPsd p;
+    p.rows = rows;
+    p.columns = columns;
+    p.planes = {ByteList(size_t(rows) * columns, 0x40)};
+    return Psd(p);
+  };
+  EXPECT_EQ(Read(grey(1, 16384)), kNoErr);
+  EXPECT_EQ(Read(grey(1, 16385)), kErrInvalidFormat);
+  EXPECT_EQ(Read(grey(16384, 1)), kNoErr);
+  EXPECT_EQ(Read(grey(16385, 1)), kErrInvalidFormat);
+}
+
 TEST_F(PhotoshopFileTest, FilesThisReaderCannotTakeAreRefusedWithTheirCodes) {
   auto changed = [](auto change) {
     SPsd p;

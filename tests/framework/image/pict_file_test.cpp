@@ -220,4 +220,27 @@ TEST_F(PictFileTest, PicturesThisReaderCannotTakeAreRefusedWithTheirCodes) {
   EXPECT_EQ(unread.ReadPixels(true), kErrUnexpectedStatus);
 }
 
+// A few packed bytes a row could otherwise ask for a picture of gigabytes.
+TEST_F(PictFileTest, PicturesLargerThan16384EachWayAreRefused) {
+  // Rows of three planes, each row `width` × 3 copies of one byte in runs of at most 128.
+  auto picture = [](uint16_t width, uint16_t height) {
+    ByteList bytes = PixMap(SPixMap{.rowBytes = 0x8000 | 0x7FFF, .width = width, .height = height});
+    for (uint16_t y = 0; y < height; ++y) {
+      ByteList runs;
+      for (uint32_t left = 3u * width; left > 0;) {
+        const uint32_t n = std::min<uint32_t>(left, 128);
+        runs.insert(runs.end(), {uint8_t(257 - n), 0x40});
+        left -= n;
+      }
+      Put(bytes, uint32_t(runs.size()), 2);
+      bytes.insert(bytes.end(), runs.begin(), runs.end());
+    }
+    return Picture(bytes);
+  };
+  EXPECT_EQ(Read(picture(16384, 1)), kNoErr);
+  EXPECT_EQ(Read(picture(16385, 1)), kErrInvalidFormat);
+  EXPECT_EQ(Read(picture(1, 16384)), kNoErr);
+  EXPECT_EQ(Read(picture(1, 16385)), kErrInvalidFormat);
+}
+
 }  // namespace

@@ -1,0 +1,22 @@
+# quarn2_fuzz_harnesses(<driver sources...>): one executable fuzz_NAME per fuzz/NAME_fuzz.cpp, linked
+# with the shared support, the given driver and every library a reader may need. Sets
+# QUARN2_FUZZ_NAMES in the caller's scope.
+function(quarn2_fuzz_harnesses)
+  set(here ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
+  add_library(fuzz_support STATIC ${here}/fuzz_support.cpp ${here}/fuzz_resource.cpp ${here}/fuzz_readers.cpp
+    ${here}/fuzz_scene.cpp ${QUARN2_SOURCE_DIR}/tools/scene_script.cpp ${ARGN})
+  target_include_directories(fuzz_support PUBLIC ${QUARN2_SOURCE_DIR})
+  target_compile_definitions(fuzz_support PRIVATE QUARN2_SOURCE_DIR="${QUARN2_SOURCE_DIR}")
+  target_link_libraries(fuzz_support PUBLIC framework_image resource_tools document)
+
+  file(GLOB sources CONFIGURE_DEPENDS ${here}/*_fuzz.cpp)
+  set(names "")
+  foreach(source ${sources})
+    get_filename_component(name ${source} NAME_WE)
+    string(REGEX REPLACE "_fuzz$" "" name ${name})
+    add_executable(fuzz_${name} ${source})
+    target_link_libraries(fuzz_${name} PRIVATE fuzz_support)
+    list(APPEND names ${name})
+  endforeach()
+  set(QUARN2_FUZZ_NAMES ${names} PARENT_SCOPE)
+endfunction()
