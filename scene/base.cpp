@@ -83,6 +83,8 @@ bool C3dBase::SwapRecord(uint8_t* record, uint32_t size) {
   return true;
 }
 
+bool C3dBase::IsInStoredOrder(const uint8_t*, uint32_t) const { return true; }
+
 bool C3dBase::SwapOwnRecord() {
   if (SwapRecord(GetData(), GetDataSize())) return true;
   SetError(kErrInvalidFormat);
@@ -98,6 +100,10 @@ uint32_t C3dBase::HandleMessage(CSpoolMem* object, uint32_t message, void* argum
     case kSpoolAfterWrite: return !thing->IsStored() || thing->SwapOwnRecord();
     case kSpoolAfterRead:
       if (!thing->IsStored()) return true;
+      if (!thing->IsInStoredOrder(thing->GetData(), thing->GetDataSize())) {
+        thing->SetError(kErrInvalidFormat);
+        return false;
+      }
       if (!thing->SwapOwnRecord()) return false;
       thing->RestoreState();
       return true;

@@ -64,6 +64,10 @@ class C3dBase : public CSubscriber {
   // Reverses the byte order of the class's stored fields in place; false when the record is too
   // short for what it claims to hold.
   virtual bool SwapRecord(uint8_t* record, uint32_t size);
+  // Whether a record read from a resource environment is in stored (big-endian) order, as every
+  // record written there is: a class whose record carries its own byte-order flag answers what the
+  // flag says, and a record that claims machine order would be swapped out of it instead.
+  virtual bool IsInStoredOrder(const uint8_t* record, uint32_t size) const;
 
  protected:
   // For subclass constructors: grows the record to the class's size; a failure clears readiness.

@@ -545,6 +545,10 @@ void C3dGroup::RestoreState() {
   ClearMembers();
 }
 
+bool C3dGroup::IsInStoredOrder(const uint8_t* record, uint32_t size) const {
+  return size <= kByteOrderOffset || record[kByteOrderOffset] != 0;
+}
+
 bool C3dGroup::SwapRecord(uint8_t* record, uint32_t size) {
   if (size < kMembersOffset) return false;
   // The count in machine order: as it stands before the swap when the record is in machine order.

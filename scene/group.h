@@ -113,6 +113,7 @@ class C3dGroup : public C3dObject {
   bool SaveState() override;
   void RestoreState() override;
   bool SwapRecord(uint8_t* record, uint32_t size) override;
+  bool IsInStoredOrder(const uint8_t* record, uint32_t size) const override;
 
  private:
   // Applies an edit to every member and recomputes the box, unless the group is transform-locked.

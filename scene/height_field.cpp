@@ -379,6 +379,10 @@ void C3dHeightField::RestoreState() {
   if (fSide == 0) fTiles->Clear();
 }
 
+bool C3dHeightField::IsInStoredOrder(const uint8_t* record, uint32_t size) const {
+  return size <= kByteOrderOffset || record[kByteOrderOffset] != 0;
+}
+
 bool C3dHeightField::SwapRecord(uint8_t* record, uint32_t size) {
   if (size < kGridOffset) return false;
   const bool bigEndian = record[kByteOrderOffset] != 0;

@@ -143,6 +143,7 @@ class C3dHeightField : public C3dObject {
   bool SaveState() override;
   void RestoreState() override;
   bool SwapRecord(uint8_t* record, uint32_t size) override;
+  bool IsInStoredOrder(const uint8_t* record, uint32_t size) const override;
 
  private:
   // The walk shared by Intersect and IntersectSpans; false when the ray misses the box.

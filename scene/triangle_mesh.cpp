@@ -498,6 +498,10 @@ void C3dTriangleMesh::RestoreState() {
   Unprepare();
 }
 
+bool C3dTriangleMesh::IsInStoredOrder(const uint8_t* record, uint32_t size) const {
+  return size <= kByteOrderOffset || record[kByteOrderOffset] != 0;
+}
+
 bool C3dTriangleMesh::SwapRecord(uint8_t* record, uint32_t size) {
   if (size < kArraysOffset) return false;
   // Counts, capacities and indices in machine order: as they stand when the record is in machine order.

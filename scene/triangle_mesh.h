@@ -122,6 +122,7 @@ class C3dTriangleMesh : public C3dObject {
   bool SaveState() override;
   void RestoreState() override;
   bool SwapRecord(uint8_t* record, uint32_t size) override;
+  bool IsInStoredOrder(const uint8_t* record, uint32_t size) const override;
 
  private:
   friend class CStoneBuilder;

@@ -46,6 +46,15 @@ TEST_F(DocumentRecord, AGroupStoresItsMembersBigEndian) {
   copy->Unlock(false, false);
   EXPECT_EQ(copy->GetBox(), group->GetBox());
   delete copy;
+
+  // A record flagged as in machine order would be swapped out of it.
+  Bytes unflagged = bytes;
+  unflagged[801] = 0;
+  Overwrite(group->GetKey(), unflagged);
+  C3dGroup* refused = Load<C3dGroup>(group->GetKey(), &fresh);
+  EXPECT_FALSE(refused->Lock());
+  EXPECT_EQ(refused->GetError(), 2);
+  delete refused;
 }
 
 }  // namespace

@@ -179,6 +179,7 @@ TEST_F(StoredGeometry, AnInconsistentMeshRecordIsRefused) {
       {"capacities that wrap", [](Bytes& b) { PutBigWord(b, 752, 0x40000000); }},
       {"record shorter than its arrays", [](Bytes& b) { b.resize(b.size() - 1); }},
       {"record without its header", [](Bytes& b) { b.resize(800); }},
+      {"arrays flagged as in machine order", [](Bytes& b) { b[748] = 0; }},
       {"a vertex index past the count", [](Bytes& b) { PutBigWord(b, 848 + 24 * 100 + 76 * 11 + 8, 8); }},
       {"a smooth corner's normal past the count", [](Bytes& b) { PutBigWord(b, 848 + 24 * 100 + 12, 36); }},
   };
@@ -248,6 +249,8 @@ TEST_F(StoredTerrain, AHeightFieldRecordTooShortForItsGridIsRefused) {
       {"a larger n", [](Bytes& b) { PutBigWord(b, 840, 17); }},
       {"n past 32 bits", [](Bytes& b) { PutBigWord(b, 840, 0x10000); }},
       {"no header", [](Bytes& b) { b.resize(840); }},
+      // Swapped "to big-endian", n would be read as 0x10 << 24.
+      {"grid flagged as in machine order", [](Bytes& b) { b[748] = 0; }},
   };
   for (const auto& c : cases) {
     Bytes bad = good;
