@@ -19,15 +19,18 @@ int32_t SyncDependent(C3dBase* thing, bool changed) {
 int32_t ErrorOf(const C3dBase* thing) { return NonZeroError(thing->GetError()); }
 
 // The thing, read from the document it is subscribed to, into the working environment.
-int32_t MoveToWorking(C3dBase* thing, const char* typeName, CSpoolSys* working) {
+int32_t MoveToWorking(C3dBase* thing, const SDocumentClass& cls, CSpoolSys* working) {
   {
     CHolder page(thing, false, false);
     if (!page.IsLocked()) return ErrorOf(thing);
   }
+  // The tags come back from the record once it is read: a record that names another class would be
+  // taken for a thing of that class, here and when linked.
+  if (thing->GetFamily() != cls.family || thing->GetClass() != cls.classTag) return kErrInvalidFormat;
   if (const int32_t error = SyncDependent(thing, false)) return error;
   thing->SetPinned(true);
   SSpoolKey workingKey;
-  workingKey.Set(typeName, 0, false);
+  workingKey.Set(cls.typeName, 0, false);
   SSpoolTableSpec spec;
   spec.SetForObjects(false, &workingKey);
   const bool moved = thing->SetEnvironment(working) && thing->Subscribe(spec);
@@ -59,10 +62,7 @@ int32_t ReadRecord(const SDocumentClass& cls, CResourceEnv* document, const CRes
     // Subscribing reads the record's size, and the data is sized to it.
     if (!thing->Init(spec)) result = ErrorOf(thing);
   }
-  if (!result) result = MoveToWorking(thing, cls.typeName, working);
-  // The tags come back from the record once it is read: a record that names another class would be
-  // taken for a thing of that class when linked.
-  if (!result && (thing->GetFamily() != cls.family || thing->GetClass() != cls.classTag)) result = kErrInvalidFormat;
+  if (!result) result = MoveToWorking(thing, cls, working);
   if (result) {
     delete thing;
     return result;
