@@ -147,7 +147,7 @@ int32_t CQNPlugin::ScanDirectory(const char* folder, const char* extension) {
   if (!platform::ListFolder(spec.GetPath(), extension, &names)) return kNoErr;
   for (const std::string& name : names) {
     CFileSpec file;
-    // A name too long for a file specification cannot be loaded either.
+    // A name whose full path is too long to hold cannot be loaded either.
     if (file.Set((std::string(spec.GetPath()) + "/" + name).c_str())) continue;
     CQNPlugin* plugin = new CQNPlugin(file);
     if (!plugin) return kErrOutOfMemory;

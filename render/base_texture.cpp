@@ -77,7 +77,7 @@ CSpoolSys* ObjectsEnvironment() {
   return app ? app->GetObjectsEnv() : nullptr;
 }
 
-// 0 and the texture made from the key and subscribed with the spec, or the failing step's code
+// 0 and the texture made from the key and subscribed to its stored record, or the failing step's code
 // with nothing left behind.
 int32_t MakeStored(const STextureKind& kind, const SObjectKey& key, const SSpoolTableSpec& spec, CBaseTexture** out) {
   *out = nullptr;

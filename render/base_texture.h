@@ -85,7 +85,7 @@ class CBaseTexture : public C3dBase {
   static int32_t CopyByTag(uint32_t classTag, uint32_t id, CSpoolSys* environment, CBaseTexture** out,
                            bool shared);
 
-  // The two loads of a stored texture of the kind, named by the spec's key.
+  // The two loads of a stored texture of the kind, the record named by the table key it is given.
   // Shared: the environment's one copy with one more use, or a new one entered in its use table. 16
   // when the environment is not usable, 14 when it is not a resource environment, 6 when the record
   // is missing (a key with its fallback byte set then tries the application's library environment),

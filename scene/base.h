@@ -30,7 +30,7 @@ class C3dBase : public CSubscriber {
   static void* operator new(size_t size) noexcept;
   static void operator delete(void* p) noexcept;
 
-  // Takes the spec's key as the key copy and subscribes with the spec.
+  // Keeps a copy of the table's key and subscribes to the record it names.
   virtual bool Init(const SSpoolTableSpec& spec);
   virtual bool IsReady() const;
   virtual const char* TypeName() const = 0;

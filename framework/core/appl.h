@@ -120,7 +120,7 @@ class CAppl : public CBaseObject {
   uint32_t GetUserValue() const { return fUserValue; }
   void SetUserValue(uint32_t value) { fUserValue = value; }
 
-  // File dialogs: 0 and the spec filled, 24 when cancelled, else the mapped error.
+  // File dialogs: 0 with the chosen file's path in *spec, 24 when cancelled, else the mapped error.
   virtual int32_t ChooseFileToOpen(CFileSpec* spec, const char* filter, const char* title,
                                    const char* initialName) = 0;
   virtual int32_t ChooseFileToSave(CFileSpec* spec, bool* replacing, const char* filter, const char* title,

@@ -1,4 +1,4 @@
-// A file specification: always a resolved full path of at most 259 characters.
+// A file's name as the program holds it: always a resolved full path of at most 259 characters.
 #pragma once
 
 #include <cstdint>

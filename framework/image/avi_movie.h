@@ -29,7 +29,7 @@ class CAviMovie : public CBaseObject {
 
   // Clears everything as a new writer; answers 1 (ready).
   int32_t Reset();
-  // Without a file specification the save dialog asks for the name.
+  // Without a file the save dialog asks for the name.
   int32_t Open(const CFileSpec* spec);
   // rate / 40 frames a second; 16 for frames without pixels or larger than 32-bit sizes allow.
   int32_t CreateStream(int32_t width, int32_t height, uint32_t rate);

@@ -29,9 +29,9 @@ class CImageIO : public CBaseObject {
   explicit CImageIO(const CFileSpec& spec);
   ~CImageIO() override;
 
-  // Shows the dialog; on success the caller's specification becomes the chosen file's, *type its
+  // Shows the dialog; on success the caller's path becomes the chosen file's, *type its
   // type code, *cancelled false, and the answer 0. A cancel answers 24 and sets *cancelled; other
-  // failures answer their code. Either way the caller's specification stays as it was.
+  // failures answer their code, and then the caller's path stays as it was.
   int32_t AskImageFile(CFileSpec* spec, int32_t* type, bool* cancelled);
   // The dialog alone: filter from the "image get file filter" list of the application's resources,
   // or the built-in one. fileTitle, when given, receives the chosen file's name.

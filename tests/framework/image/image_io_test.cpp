@@ -48,7 +48,7 @@ TEST(ImageType, TheWholeExtensionInAnyCaseGivesTheTypeCode) {
   EXPECT_EQ(PathExtension("/x/y.z/name.tar.gz"), ".gz");
 }
 
-TEST_F(ImageIOTest, AChosenPictureGivesItsSpecificationAndTypeCode) {
+TEST_F(ImageIOTest, AChosenPictureGivesItsPathAndTypeCode) {
   const std::string chosen = folder + "/Picture.BmP";
   headless::AnswerFileDialog(chosen, 1);
   CImageIO io;
@@ -68,7 +68,7 @@ TEST_F(ImageIOTest, AChosenPictureGivesItsSpecificationAndTypeCode) {
   EXPECT_EQ(dialog.flags, 0x24u | 0x80000u);
 }
 
-TEST_F(ImageIOTest, ACancelLeavesTheCallersSpecification) {
+TEST_F(ImageIOTest, ACancelLeavesTheCallersPath) {
   ASSERT_TRUE(headless::AddScript("cancel\n"));
   CImageIO io;
   CFileSpec spec;
