@@ -16,20 +16,22 @@
 
 using Bytes = std::vector<uint8_t>;
 
-class DocumentRecord : public SceneTest {
+// Over the fixture that makes the things (any scene fixture).
+template <typename Base>
+class DocumentRecordIn : public Base {
  protected:
   void SetUp() override {
-    SceneTest::SetUp();
+    Base::SetUp();
     CFileSpec spec;
-    ASSERT_EQ(spec.Set((folder + "/scene.qnc").c_str()), 0);
+    ASSERT_EQ(spec.Set((this->folder + "/scene.qnc").c_str()), 0);
     document = std::make_unique<CResourceEnv>(spec, CFile::kModeReadWrite);
     ASSERT_TRUE(document->IsOpen()) << document->GetLastResult();
   }
   void TearDown() override {
-    delete table;
-    table = nullptr;
+    delete this->table;
+    this->table = nullptr;
     document.reset();
-    SceneTest::TearDown();
+    Base::TearDown();
   }
 
   // Saving's steps for one thing: paged in, moved into the document, its resource created, attached
@@ -52,7 +54,7 @@ class DocumentRecord : public SceneTest {
     const Bytes bytes = Stored(key);
 
     key.isNew = 0;
-    EXPECT_TRUE(thing->SetEnvironment(ObjectsEnv())) << thing->GetError();
+    EXPECT_TRUE(thing->SetEnvironment(this->ObjectsEnv())) << thing->GetError();
     SSpoolTableSpec working;
     working.SetForObjects(false, &key);
     EXPECT_TRUE(thing->Subscribe(working)) << thing->GetError();
@@ -124,3 +126,5 @@ class DocumentRecord : public SceneTest {
 
   std::unique_ptr<CResourceEnv> document;
 };
+
+using DocumentRecord = DocumentRecordIn<SceneTest>;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "document_record_fixture.h"
 #include "framework/core/byte_order.h"
 #include "framework/core/resource_env.h"
 #include "height_field_fixture.h"
@@ -14,83 +15,16 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-// Saving's and loading's steps for one thing at a time through a document's resource environment,
-// over the fixture that makes the things.
+// A document's resource environment over the fixture that makes the things; a thing loaded back is
+// read at once.
 template <typename Base>
-class StoredIn : public Base {
+class StoredIn : public DocumentRecordIn<Base> {
  protected:
-  void SetUp() override {
-    Base::SetUp();
-    CFileSpec spec;
-    ASSERT_EQ(spec.Set((this->folder + "/scene.qnc").c_str()), 0);
-    document = std::make_unique<CResourceEnv>(spec, CFile::kModeReadWrite);
-    ASSERT_TRUE(document->IsOpen()) << document->GetLastResult();
-  }
-  void TearDown() override {
-    delete this->table;
-    this->table = nullptr;
-    document.reset();
-    Base::TearDown();
-  }
-
-  // Moved into the document, written under its key, moved back; the stored bytes.
-  Bytes Save(C3dBase* thing) {
-    EXPECT_TRUE(thing->Lock()) << thing->GetError();
-    thing->Unlock(false, false);
-    SSpoolKey key = thing->GetKey();
-    // Saving again writes over the resource that exists.
-    if (!document->PutResource(key)) {
-      EXPECT_EQ(document->GetLastResult(), kErrObjectDuplicated);
-    }
-    key.isNew = 1;
-    EXPECT_TRUE(thing->SetEnvironment(document.get())) << thing->GetError();
-    SSpoolTableSpec spec;
-    spec.SetForObjects(true, &key);
-    EXPECT_TRUE(thing->Subscribe(spec)) << thing->GetError();
-    EXPECT_TRUE(thing->Lock()) << thing->GetError();
-    EXPECT_TRUE(thing->Unlock(true, true)) << thing->GetError();
-    const Bytes bytes = Stored(key);
-    key.isNew = 0;
-    EXPECT_TRUE(thing->SetEnvironment(this->ObjectsEnv())) << thing->GetError();
-    SSpoolTableSpec working;
-    working.SetForObjects(false, &key);
-    EXPECT_TRUE(thing->Subscribe(working)) << thing->GetError();
-    return bytes;
-  }
-  Bytes Stored(const SSpoolKey& key) {
-    CResEntry entry{};
-    EXPECT_TRUE(document->GetResourceInfo(key, &entry)) << document->GetLastResult();
-    CCmFile* file = document->GetCmFile();
-    const uint32_t size = file->GetEntryField(entry.first);
-    CMemBlock block(size, nullptr);
-    EXPECT_EQ(file->ReadEntryToData(entry.first, block), 0);
-    return Bytes(block.GetData(), block.GetData() + size);
-  }
-  // Other bytes under the key, as a damaged document would hold them.
-  void Overwrite(const SSpoolKey& key, const Bytes& bytes) {
-    CResEntry entry{};
-    ASSERT_TRUE(document->GetResourceInfo(key, &entry)) << document->GetLastResult();
-    CMemBlock block(uint32_t(bytes.size()), nullptr);
-    std::memcpy(block.GetData(), bytes.data(), bytes.size());
-    ASSERT_EQ(document->GetCmFile()->SetEntrySize(entry.first, uint32_t(bytes.size())), 0);
-    ASSERT_EQ(document->GetCmFile()->WriteEntryFromData(entry.first, block), 0);
-  }
   // A fresh object of the class over the stored resource, entered in the table; the answer of its
   // first lock, which reads the record.
   template <typename T>
   T* Load(const SSpoolKey& stored, bool* read = nullptr) {
-    SObjectKey key;
-    SSpoolTableSpec unused;
-    MakeCreationKey<T>(document.get(), key, unused);
-    T* copy = new T(key);
-    SSpoolKey spoolKey = stored;
-    spoolKey.isNew = 0;
-    SSpoolTableSpec spec;
-    spec.SetForObjects(true, &spoolKey);
-    EXPECT_TRUE(copy->Subscribe(spec)) << copy->GetError();
-    EXPECT_EQ(this->table->AddObject(copy), 0);
+    T* copy = DocumentRecordIn<Base>::template Load<T>(stored, this->table);
     const bool locked = copy->Lock();
     if (locked) copy->Unlock(false, false);
     if (read) *read = locked;
@@ -98,11 +32,7 @@ class StoredIn : public Base {
     return copy;
   }
 
-  static uint32_t BigWordAt(const Bytes& bytes, size_t at) { return SwapLong(LoadField<uint32_t>(bytes.data() + at)); }
-  static double BigDoubleAt(const Bytes& bytes, size_t at) { return SwapDouble(LoadField<double>(bytes.data() + at)); }
   static void PutBigWord(Bytes& bytes, size_t at, uint32_t value) { StoreField(bytes.data() + at, SwapLong(value)); }
-
-  std::unique_ptr<CResourceEnv> document;
 };
 
 using StoredGeometry = StoredIn<MeshTest>;
