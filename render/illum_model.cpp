@@ -1,8 +1,0 @@
-#include "render/illum_model.h"
-
-#include "render/phong_ext.h"
-
-C3dIllumModel& C3dIllumModel::Default() {
-  static C3dPhongExt model;
-  return model;
-}
