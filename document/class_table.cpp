@@ -1,8 +1,5 @@
 #include "document/class_table.h"
 
-#include "render/material.h"
-#include "render/pict_texture.h"
-#include "render/texture.h"
 #include "scene/camera.h"
 #include "scene/circle.h"
 #include "scene/cone.h"
@@ -21,6 +18,9 @@
 #include "scene/sphere_light.h"
 #include "scene/square.h"
 #include "scene/sun_light.h"
+#include "scene/surface/material.h"
+#include "scene/surface/pict_texture.h"
+#include "scene/surface/texture.h"
 #include "scene/torus.h"
 #include "scene/triangle_mesh.h"
 

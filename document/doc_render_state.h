@@ -11,7 +11,7 @@
 #include "render/render_camera.h"
 #include "render/render_context.h"
 #include "render/render_settings.h"
-#include "render/render_stats.h"
+#include "scene/render_stats.h"
 
 class C3dBaseSys;
 class C3dCamera;

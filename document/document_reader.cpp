@@ -13,14 +13,14 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
-#include "render/base_texture.h"
-#include "render/material.h"
-#include "render/texture.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
 #include "scene/group.h"
 #include "scene/light.h"
 #include "scene/sky.h"
+#include "scene/surface/base_texture.h"
+#include "scene/surface/material.h"
+#include "scene/surface/texture.h"
 
 namespace {
 

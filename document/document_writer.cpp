@@ -8,12 +8,12 @@
 #include "framework/core/progress.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
-#include "render/base_texture.h"
-#include "render/material.h"
-#include "render/texture.h"
 #include "scene/base_sys.h"
 #include "scene/light.h"
 #include "scene/sky.h"
+#include "scene/surface/base_texture.h"
+#include "scene/surface/material.h"
+#include "scene/surface/texture.h"
 #include "scene/triangle_mesh.h"
 
 namespace {

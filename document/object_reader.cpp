@@ -5,8 +5,8 @@
 #include "framework/core/holder.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
-#include "render/base_texture.h"
 #include "scene/base.h"
+#include "scene/surface/base_texture.h"
 
 namespace {
 

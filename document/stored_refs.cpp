@@ -2,9 +2,9 @@
 
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
-#include "render/material.h"
 #include "scene/light.h"
 #include "scene/object.h"
+#include "scene/surface/material.h"
 
 namespace {
 

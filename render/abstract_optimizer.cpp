@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "framework/core/mem_pool.h"
-#include "render/ray.h"
 #include "scene/object.h"
+#include "scene/ray.h"
 
 CMemPool* OptimizerTablePool() {
   CMemPool* pool = GetDefaultPool();

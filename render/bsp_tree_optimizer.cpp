@@ -1,8 +1,8 @@
 #include "render/bsp_tree_optimizer.h"
 
 #include "framework/core/mem_pool.h"
-#include "render/ray.h"
 #include "scene/object.h"
+#include "scene/ray.h"
 
 namespace {
 

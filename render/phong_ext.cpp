@@ -5,11 +5,11 @@
 #include <limits>
 
 #include "framework/core/fast_math.h"
-#include "render/ray.h"
 #include "render/render_context.h"
 #include "render/render_settings.h"
 #include "render/secondary_rays.h"
 #include "scene/light.h"
+#include "scene/ray.h"
 #include "scene/sky.h"
 #include "scene/sun_light.h"
 
@@ -184,4 +184,9 @@ void C3dPhongExt::GetFilter(const CRay& ray, const SMaterialSample& sample, vect
   colour = {float(t.x * ((d.x - 1) * f + 1)), float(t.y * ((d.y - 1) * f + 1)), float(t.z * ((d.z - 1) * f + 1))};
   amount = sample.transparency;
   if (amount > 0 && sample.edgeAmount > 0) amount *= EdgeFactor(Facing(ray), sample.edgeExponent, sample.edgeAmount);
+}
+
+C3dPhongExt& C3dPhongExt::Shared() {
+  static C3dPhongExt model;
+  return model;
 }

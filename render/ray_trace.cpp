@@ -7,16 +7,16 @@
 
 #include "framework/core/holder.h"
 #include "render/gradient_hook.h"
-#include "render/illum_model.h"
-#include "render/material.h"
 #include "render/optimizer_holder.h"
-#include "render/ray.h"
 #include "render/render_context.h"
 #include "render/render_settings.h"
 #include "render/secondary_rays.h"
 #include "scene/height_field.h"
 #include "scene/object.h"
+#include "scene/ray.h"
 #include "scene/sky.h"
+#include "scene/surface/illum_model.h"
+#include "scene/surface/material.h"
 
 namespace {
 

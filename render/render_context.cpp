@@ -8,6 +8,7 @@
 #include "framework/core/result_codes.h"
 #include "render/bsp_tree_optimizer.h"
 #include "render/null_optimizer.h"
+#include "render/phong_ext.h"
 #include "scene/base_sys.h"
 #include "scene/light.h"
 #include "scene/object.h"
@@ -40,6 +41,7 @@ CRenderContext::CRenderContext(uint32_t mode, uint32_t grid, uint32_t parameter,
       fParameter(parameter),
       fOptimizerTag(optimizerTag),
       fHolder(0, 0) {
+  C3dIllumModel::InstallDefault(&C3dPhongExt::Shared());
   fAntialiasAccepted = SetAntialias(mode, grid) == kNoErr;
   if (optimizerTag == kBSPTreeTag)
     fOwnOptimizer = new CBSPTreeOptimizer(kOwnTreeDepthLimit, kOwnTreeLeafLimit);

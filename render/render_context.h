@@ -13,7 +13,7 @@
 #include "framework/core/four_cc.h"
 #include "framework/core/matrix34.h"
 #include "render/optimizer_holder.h"
-#include "render/render_stats.h"
+#include "scene/render_stats.h"
 
 class C3dBaseSys;
 class C3dLight;

@@ -17,7 +17,6 @@
 #include "framework/core/timer.h"
 #include "framework/core/win_appl.h"
 #include "platform/window.h"
-#include "render/ray.h"
 #include "render/ray_trace.h"
 #include "render/render_camera.h"
 #include "render/render_context.h"
@@ -25,6 +24,7 @@
 #include "render/render_settings.h"
 #include "render/render_target.h"
 #include "scene/base_sys.h"
+#include "scene/ray.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include "framework/core/holder.h"
 #include "framework/core/random.h"
 #include "render/abstract_optimizer.h"
-#include "render/material.h"
-#include "render/ray.h"
 #include "render/ray_trace.h"
 #include "render/render_context.h"
 #include "render/render_settings.h"
 #include "scene/light.h"
+#include "scene/ray.h"
 #include "scene/sun_light.h"
+#include "scene/surface/material.h"
 #include "scene/torus.h"
 
 namespace {

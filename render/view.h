@@ -10,10 +10,11 @@
 #include "framework/core/box3d.h"
 #include "framework/core/matrix34.h"
 #include "framework/core/vector3.h"
+#include "scene/line_drawer.h"
 
 class CSelection;
 
-class CView : public CBaseObject {
+class CView : public CBaseObject, public CLineDrawer {
  public:
   struct SSegment {
     vector3<double> a;
@@ -26,10 +27,8 @@ class CView : public CBaseObject {
 
   explicit CView(CSelection* selection = nullptr) : fSelection(selection) {}
 
-  // a and b in world space.
-  void DrawLine3d(const vector3<double>& a, const vector3<double>& b, const C34Matrix& worldToCamera);
-  // The twelve edges of the box taken through objectToWorld.
-  void DrawBox(const C3dBox& box, const C34Matrix& objectToWorld, const C34Matrix& worldToCamera);
+  void DrawLine3d(const vector3<double>& a, const vector3<double>& b, const C34Matrix& worldToCamera) override;
+  void DrawBox(const C3dBox& box, const C34Matrix& objectToWorld, const C34Matrix& worldToCamera) override;
 
   const std::vector<SSegment>& GetRecordedSegments() const { return fSegments; }
   const std::vector<SBox>& GetRecordedBoxes() const { return fBoxes; }

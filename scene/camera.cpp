@@ -144,7 +144,7 @@ bool C3dCamera::Intersect(CRay& ray) {
 
 C3dBox C3dCamera::WorldBox() { return SampledWorldBox(GetObjectToWorld(), kWireframe, 7); }
 
-bool C3dCamera::DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t, bool reduced) {
+bool C3dCamera::DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t, bool reduced) {
   return DrawMeshEdges(DrawnMesh(reduced, IsSelected()), view, viewMatrix);
 }
 

@@ -97,7 +97,7 @@ class C3dCamera : public C3dObject, public C3dClassMeshes<C3dCamera, 1> {
   C3dBox LocalBox() override { return kLocalBox; }
   // Around the wireframe's points.
   C3dBox WorldBox() override;
-  bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
+  bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
 
   bool SaveState() override;
   void RestoreState() override;

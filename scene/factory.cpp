@@ -1,7 +1,7 @@
 #include "scene/factory.h"
 
-#include "render/material.h"
 #include "scene/object.h"
+#include "scene/surface/material.h"
 
 int32_t GiveNewMaterial(C3dObject* object, C3dBaseSys* table, CSpoolSys* environment, Handle32 templateMaterial) {
   SObjectKey key;

@@ -10,10 +10,10 @@
 #include "framework/core/mem_pool.h"
 #include "framework/core/progress.h"
 #include "framework/core/result_codes.h"
-#include "render/view.h"
 #include "scene/base_sys.h"
 #include "scene/boolean_resolver.h"
 #include "scene/factory.h"
+#include "scene/line_drawer.h"
 
 namespace {
 
@@ -505,7 +505,7 @@ uint32_t C3dGroup::FacetCount() {
 
 C3dBox C3dGroup::WorldBox() { return fBox.Transform(GetObjectToWorld()); }
 
-bool C3dGroup::DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t, bool) {
+bool C3dGroup::DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t, bool) {
   if (!view) return false;
   view->DrawBox(WorldBox(), C34Matrix(), viewMatrix);
   return true;

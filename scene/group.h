@@ -105,7 +105,7 @@ class C3dGroup : public C3dObject {
   uint32_t FacetCount() override;
   C3dBox LocalBox() override { return fBox; }
   C3dBox WorldBox() override;
-  bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
+  bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
   // Rotation, size and position applied to the members about the centre of the group's world box.
   void SetPlacement(const vector3<double>& rotation, const vector3<double>& size,
                     const vector3<double>& position) override;

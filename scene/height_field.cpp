@@ -10,9 +10,9 @@
 #include "framework/core/holder.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
-#include "render/segment_clip.h"
-#include "render/view.h"
 #include "scene/factory.h"
+#include "scene/line_drawer.h"
+#include "scene/segment_clip.h"
 #include "scene/shape_intersection.h"
 
 namespace {
@@ -312,7 +312,7 @@ void C3dHeightField::EndRender() { fTiles->EndRender(); }
 
 // ---- drawing
 
-bool C3dHeightField::DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool) {
+bool C3dHeightField::DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool) {
   if ((GetFlags() & kHidden) || !view) return false;
   if (fSide < 2) return true;
   CHolder holder(this, false, false);

@@ -136,7 +136,7 @@ class C3dHeightField : public C3dObject {
   C3dBox LocalBox() override { return fBox; }
   C3dBox WorldBox() override { return fBox.Transform(GetObjectToWorld()); }
   // detail divides n into the spacing of the lines drawn.
-  bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
+  bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
   void BeginRender() override;
   void EndRender() override;
 

@@ -5,8 +5,8 @@
 
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
-#include "render/material.h"
 #include "scene/class_mesh.h"
+#include "scene/surface/material.h"
 
 namespace {
 
@@ -112,7 +112,7 @@ void C3dShapedLight::PaintThroughMaterial(const vector3<double>& local, vector3<
   colour = sample.diffuseColour;
 }
 
-bool C3dShapedLight::DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t, bool) {
+bool C3dShapedLight::DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t, bool) {
   return DrawMeshEdges(ClassMesh(), view, viewMatrix);
 }
 

@@ -105,7 +105,7 @@ class C3dShapedLight : public C3dLight {
 
   void InitDefaults() override;
   void Illuminate(const vector3<double>& point, vector3<float>& colour, double& intensity) override;
-  bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
+  bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
 
   // An edge fall-off factor raised to an exponent: exactly 0 leaves the intensity as it is, exactly 1
   // takes the factor as it is. Otherwise the beam's edge (factor 0) gives 0, a negative exponent too.

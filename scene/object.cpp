@@ -10,10 +10,10 @@
 #include "framework/core/holder.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
-#include "render/view.h"
 #include "scene/base_sys.h"
 #include "scene/class_mesh.h"
 #include "scene/group.h"
+#include "scene/line_drawer.h"
 
 namespace {
 
@@ -279,9 +279,9 @@ void C3dObject::RecordHit(CRay& ray, const SSpanEntry& hit, C3dObject* hitObject
   out.fTangentV = hit.fTangentV;
 }
 
-bool C3dObject::DrawWireframe(CView*, const C34Matrix&, uint32_t, bool) { return true; }
+bool C3dObject::DrawWireframe(CLineDrawer*, const C34Matrix&, uint32_t, bool) { return true; }
 
-bool C3dObject::DrawMeshEdges(C3dClassMesh* mesh, CView* view, const C34Matrix& viewMatrix) {
+bool C3dObject::DrawMeshEdges(C3dClassMesh* mesh, CLineDrawer* view, const C34Matrix& viewMatrix) {
   if ((fFlags & kHidden) || !mesh || !view) return false;
   CHolder vertices(&mesh->GetVertices(), false, false);
   CHolder edges(&mesh->GetEdges(), false, false);

@@ -10,14 +10,14 @@
 #include "framework/core/dyn_table.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/matrix34.h"
-#include "render/ray.h"
 #include "scene/base.h"
+#include "scene/ray.h"
 #include "scene/transform.h"
 
 class C3dBaseSys;
 class C3dClassMesh;
 class C3dGroup;
-class CView;
+class CLineDrawer;
 
 // One point where a ray enters or leaves a solid, collected for boolean groups; never stored.
 struct SSpanEntry {
@@ -127,7 +127,7 @@ class C3dObject : public C3dBase {
 
   // Draws every edge of the mesh through the object-to-world matrix; false for a hidden object or
   // a mesh that cannot be locked.
-  bool DrawMeshEdges(C3dClassMesh* mesh, CView* view, const C34Matrix& viewMatrix);
+  bool DrawMeshEdges(C3dClassMesh* mesh, CLineDrawer* view, const C34Matrix& viewMatrix);
   // Writes the ray's object-space origin and direction into its hit block; the direction is not
   // normalised, so t means the same point in both spaces.
   static void RayToObject(CRay& ray, const C34Matrix& worldToObject, const C34Matrix& objectToWorld);
@@ -184,7 +184,7 @@ class C3dObject : public C3dBase {
   virtual C3dBox LocalBox() = 0;
   virtual C3dBox WorldBox() = 0;
   // False makes the caller draw the bounds box instead.
-  virtual bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced);
+  virtual bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced);
   // Not subject to the transform lock.
   virtual void SetPlacement(const vector3<double>& rotation, const vector3<double>& size,
                             const vector3<double>& position);

@@ -32,7 +32,7 @@ class C3dPrimitive : public C3dObject {
     bool answer = false;
     return PassesEntryTests(*this, ray, answer) ? static_cast<T&>(*this).IntersectObjectSpace(ray) : answer;
   }
-  bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t, bool reduced) override {
+  bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t, bool reduced) override {
     return DrawMeshEdges(T::DrawnMesh(reduced, IsSelected()), view, viewMatrix);
   }
 };

@@ -6,7 +6,7 @@
 
 #include "framework/core/box3d.h"
 #include "framework/core/vector3.h"
-#include "render/render_stats.h"
+#include "scene/render_stats.h"
 
 class C3dObject;
 class COptimizerHolder;

@@ -11,8 +11,8 @@
 
 #include "framework/core/box3d.h"
 #include "framework/core/matrix34.h"
-#include "render/ray.h"
 #include "scene/object.h"
+#include "scene/ray.h"
 
 // Where a shape's bottom lies and whether its bottom face is tested. The beam lights move it far down
 // so that their volume follows the beam, and leave it open where the beam has no end.

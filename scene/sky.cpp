@@ -10,11 +10,11 @@
 #include "framework/core/fast_math.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
-#include "render/texture.h"
-#include "render/texture/texture_evaluate.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
 #include "scene/sun_light.h"
+#include "scene/surface/texture.h"
+#include "scene/texture/texture_evaluate.h"
 
 namespace {
 

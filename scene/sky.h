@@ -11,8 +11,8 @@
 #include "framework/core/handle_table.h"
 #include "framework/core/matrix34.h"
 #include "framework/core/vector3.h"
-#include "render/ray.h"
 #include "scene/base.h"
+#include "scene/ray.h"
 
 class C3dBaseSys;
 class C3dSunLight;

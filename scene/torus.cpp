@@ -54,7 +54,7 @@ int32_t C3dTorus::MakeClassMesh(C3dClassMesh* mesh, uint32_t n) {
   return builder.GetResult();
 }
 
-bool C3dTorus::DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool) {
+bool C3dTorus::DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool) {
   C3dClassMesh* mesh = GetClassMesh();
   const bool current = gMeshFor.made && gMeshFor.detail == detail && gMeshFor.shape.minor == fShape.minor &&
                        gMeshFor.shape.major == fShape.major;

@@ -48,7 +48,7 @@ class C3dTorus : public C3dPrimitive<C3dTorus>, public C3dClassMeshes<C3dTorus, 
   bool IsUnbounded() const override { return false; }
   C3dBox LocalBox() override { return fBox; }
   C3dBox WorldBox() override { return TorusWorldBox(GetObjectToWorld(), fShape); }
-  bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
+  bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
   // The radii and the box, then the placed object's part.
   int32_t CopyTo(C3dObject& target) override;
 

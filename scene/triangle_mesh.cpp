@@ -8,10 +8,10 @@
 #include "framework/core/fast_math.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
-#include "render/material.h"
-#include "render/view.h"
 #include "scene/factory.h"
+#include "scene/line_drawer.h"
 #include "scene/progress_stepper.h"
+#include "scene/surface/material.h"
 
 namespace {
 
@@ -445,7 +445,7 @@ int32_t C3dTriangleMesh::CopyTo(C3dObject& target) {
 
 C3dBox C3dTriangleMesh::WorldBox() { return fBox.Transform(GetObjectToWorld()); }
 
-bool C3dTriangleMesh::DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool) {
+bool C3dTriangleMesh::DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool) {
   if ((GetFlags() & kHidden) || !view) return false;
   CHolder holder(this, false, false);
   if (!holder.IsLocked()) return false;

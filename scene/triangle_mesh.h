@@ -117,7 +117,7 @@ class C3dTriangleMesh : public C3dObject {
   uint32_t FacetCount() override { return fFaceCount; }
   C3dBox LocalBox() override { return fBox; }
   C3dBox WorldBox() override;
-  bool DrawWireframe(CView* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
+  bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;
 
   bool SaveState() override;
   void RestoreState() override;

@@ -18,8 +18,6 @@
 #include "framework/core/result_codes.h"
 #include "framework/image/image_io.h"
 #include "platform/file.h"
-#include "render/material.h"
-#include "render/texture.h"
 #include "scene/camera.h"
 #include "scene/circle.h"
 #include "scene/cone.h"
@@ -39,6 +37,8 @@
 #include "scene/sphere_light.h"
 #include "scene/square.h"
 #include "scene/sun_light.h"
+#include "scene/surface/material.h"
+#include "scene/surface/texture.h"
 #include "scene/torus.h"
 
 namespace {

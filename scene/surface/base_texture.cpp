@@ -1,4 +1,4 @@
-#include "render/base_texture.h"
+#include "scene/surface/base_texture.h"
 
 #include "framework/core/appl.h"
 #include "framework/core/holder.h"
@@ -6,8 +6,8 @@
 #include "framework/core/random.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
-#include "render/pict_texture.h"
-#include "render/texture.h"
+#include "scene/surface/pict_texture.h"
+#include "scene/surface/texture.h"
 
 namespace {
 

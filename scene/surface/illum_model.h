@@ -1,17 +1,19 @@
 // How a material's hit is lit and how strongly its secondary rays count. Every material refers to the
-// program's one shared model, Default().
+// program's one shared model, Default(), which the renderer supplies: the scene only names the interface.
 #pragma once
 
 #include "framework/core/vector3.h"
-#include "render/material_sample.h"
+#include "scene/surface/material_sample.h"
 
 struct CRay;
 class CRenderContext;
 
 class C3dIllumModel {
  public:
-  // The model every material uses.
+  // The model every material uses. The renderer installs it before it traces anything; until then a
+  // model that lights nothing stands in, and materials ask here each time, so none keeps the stand-in.
   static C3dIllumModel& Default();
+  static void InstallDefault(C3dIllumModel* model);
 
   virtual ~C3dIllumModel() = default;
   // The directly lit colour of the ray's hit, shadow rays included.

@@ -1,4 +1,4 @@
-#include "render/material.h"
+#include "scene/surface/material.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,10 +8,10 @@
 #include "framework/core/holder.h"
 #include "framework/core/random.h"
 #include "framework/core/result_codes.h"
-#include "render/base_texture.h"
-#include "render/pict_texture.h"
-#include "render/texture.h"
 #include "scene/factory.h"
+#include "scene/surface/base_texture.h"
+#include "scene/surface/pict_texture.h"
+#include "scene/surface/texture.h"
 
 namespace {
 
@@ -129,7 +129,7 @@ int32_t DrawSource(SRandomState& state) { return int32_t(NextRandomUnit(state) *
 }  // namespace
 
 C3dMaterial::C3dMaterial(const SObjectKey& key)
-    : C3dBase(key), fHandle(RegisterHandle(this, kFamily)), fIllumModel(&C3dIllumModel::Default()) {
+    : C3dBase(key), fHandle(RegisterHandle(this, kFamily)) {
   SizeRecord(kRecordSize);
 }
 

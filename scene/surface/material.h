@@ -16,11 +16,11 @@
 
 #include "framework/core/four_cc.h"
 #include "framework/core/handle_table.h"
-#include "render/illum_model.h"
-#include "render/material_sample.h"
-#include "render/ray.h"
-#include "render/texture_mapping.h"
 #include "scene/base.h"
+#include "scene/ray.h"
+#include "scene/surface/illum_model.h"
+#include "scene/surface/material_sample.h"
+#include "scene/surface/texture_mapping.h"
 
 class C3dBaseSys;
 class CBaseTexture;
@@ -90,7 +90,7 @@ class C3dMaterial : public C3dBase {
   const char* TypeName() const override { return kTypeName; }
   // The word objects keep for this material in the process-wide handle table.
   Handle32 GetHandle() const { return fHandle; }
-  C3dIllumModel& GetIllumModel() const { return *fIllumModel; }
+  C3dIllumModel& GetIllumModel() const { return C3dIllumModel::Default(); }
   // The material part in the record; only while the material is locked.
   SMaterialRecord& GetRecord() { return *reinterpret_cast<SMaterialRecord*>(GetData() + kPartOffset); }
   CBaseTexture* GetChannelTexture(int index) const { return IsComponent(index) ? fTextures[index] : nullptr; }
@@ -145,7 +145,6 @@ class C3dMaterial : public C3dBase {
 
   Handle32 fHandle = kNoHandle;
   uint32_t fModelTag = kModelTag;
-  C3dIllumModel* fIllumModel = nullptr;
   uint32_t fTextureTags[SMaterialRecord::kComponents] = {};
   uint32_t fTextureIds[SMaterialRecord::kComponents] = {};
   CBaseTexture* fTextures[SMaterialRecord::kComponents] = {};

@@ -1,4 +1,4 @@
-#include "render/pict_texture.h"
+#include "scene/surface/pict_texture.h"
 
 #include <cmath>
 #include <cstring>

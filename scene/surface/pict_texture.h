@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "render/base_texture.h"
 #include "scene/c_image.h"
+#include "scene/surface/base_texture.h"
 
 class CPictTexture : public CBaseTexture {
  public:

@@ -1,4 +1,4 @@
-#include "render/texture.h"
+#include "scene/surface/texture.h"
 
 #include <cmath>
 #include <cstddef>
@@ -6,13 +6,13 @@
 
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
-#include "render/texture/texture_compile.h"
-#include "render/texture/texture_engine.h"
-#include "render/texture/texture_evaluate.h"
-#include "render/texture/texture_math.h"
-#include "render/texture/texture_preview.h"
-#include "render/texture/texture_randomize.h"
 #include "scene/factory.h"
+#include "scene/texture/texture_compile.h"
+#include "scene/texture/texture_engine.h"
+#include "scene/texture/texture_evaluate.h"
+#include "scene/texture/texture_math.h"
+#include "scene/texture/texture_preview.h"
+#include "scene/texture/texture_randomize.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "render/base_texture.h"
-#include "render/texture/texture_data.h"
+#include "scene/surface/base_texture.h"
+#include "scene/texture/texture_data.h"
 
 class C3dBaseSys;
 class CImage;

@@ -1,14 +1,14 @@
-#include "render/texture_mapping.h"
+#include "scene/surface/texture_mapping.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "framework/core/four_cc.h"
-#include "render/base_texture.h"
-#include "render/ray.h"
-#include "render/texture/noise.h"
-#include "render/texture/texture_math.h"
 #include "scene/object.h"
+#include "scene/ray.h"
+#include "scene/surface/base_texture.h"
+#include "scene/texture/noise.h"
+#include "scene/texture/texture_math.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "render/texture/blend.h"
+#include "scene/texture/blend.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "framework/core/value_noise.h"
-#include "render/texture/texture_math.h"
+#include "scene/texture/texture_math.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "framework/core/vector3.h"
-#include "render/texture/noise.h"
+#include "scene/texture/noise.h"
 
 // Folds noise sampled at copies of p (scaled, rotated or shifted) into one value; 0.5 when noise is
 // null. Kinds 0, 1, 2, 3, 7, 8 and 12 move p itself, and the caller sees it moved.

@@ -1,13 +1,13 @@
-#include "render/texture/colour_map.h"
+#include "scene/texture/colour_map.h"
 
 #include <cmath>
 
 #include "framework/core/colour.h"
 #include "framework/core/fast_math.h"
-#include "render/texture/blend.h"
-#include "render/texture/noise.h"
-#include "render/texture/texture_engine.h"
-#include "render/texture/texture_math.h"
+#include "scene/texture/blend.h"
+#include "scene/texture/noise.h"
+#include "scene/texture/texture_engine.h"
+#include "scene/texture/texture_math.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "framework/core/vector3.h"
-#include "render/texture/texture_data.h"
+#include "scene/texture/texture_data.h"
 
 inline int32_t Red(uint32_t c) { return int32_t(c >> 16 & 255); }
 inline int32_t Green(uint32_t c) { return int32_t(c >> 8 & 255); }

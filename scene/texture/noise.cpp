@@ -1,12 +1,12 @@
-#include "render/texture/noise.h"
+#include "scene/texture/noise.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "framework/core/fast_math.h"
 #include "framework/core/value_noise.h"
-#include "render/texture/texture_engine.h"
-#include "render/texture/texture_math.h"
+#include "scene/texture/texture_engine.h"
+#include "scene/texture/texture_math.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "render/texture/texture_compile.h"
+#include "scene/texture/texture_compile.h"
 
 #include <cmath>
 
-#include "render/texture/blend.h"
-#include "render/texture/noise.h"
+#include "scene/texture/blend.h"
+#include "scene/texture/noise.h"
 
 namespace {
 

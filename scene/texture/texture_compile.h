@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "render/texture/texture_data.h"
+#include "scene/texture/texture_data.h"
 
 void DecodeTextureComponent(int32_t code, SCompiledNoise& compiled);
 

@@ -1,4 +1,4 @@
-#include "render/texture/texture_engine.h"
+#include "scene/texture/texture_engine.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-#include "render/texture/texture_evaluate.h"
+#include "scene/texture/texture_evaluate.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "framework/core/fast_math.h"
-#include "render/texture/blend.h"
-#include "render/texture/colour_map.h"
-#include "render/texture/noise.h"
-#include "render/texture/texture_engine.h"
-#include "render/texture/texture_filter.h"
-#include "render/texture/texture_math.h"
+#include "scene/texture/blend.h"
+#include "scene/texture/colour_map.h"
+#include "scene/texture/noise.h"
+#include "scene/texture/texture_engine.h"
+#include "scene/texture/texture_filter.h"
+#include "scene/texture/texture_math.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "render/texture/texture_data.h"
+#include "scene/texture/texture_data.h"
 
 // Leaves colour, gradient and value in data.result.
 void EvaluateTexture(double x, double y, double z, STextureData& data);

@@ -1,11 +1,11 @@
-#include "render/texture/texture_filter.h"
+#include "scene/texture/texture_filter.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "framework/core/fast_math.h"
-#include "render/texture/texture_engine.h"
-#include "render/texture/texture_math.h"
+#include "scene/texture/texture_engine.h"
+#include "scene/texture/texture_math.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "render/texture/texture_preview.h"
+#include "scene/texture/texture_preview.h"
 
 #include <cfenv>
 #include <algorithm>
@@ -7,8 +7,8 @@
 #include "framework/core/fast_math.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
-#include "render/texture/texture_engine.h"
-#include "render/texture/texture_evaluate.h"
+#include "scene/texture/texture_engine.h"
+#include "scene/texture/texture_evaluate.h"
 
 namespace {
 

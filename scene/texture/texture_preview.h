@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "render/texture/texture_data.h"
+#include "scene/texture/texture_data.h"
 
 class CImage;
 

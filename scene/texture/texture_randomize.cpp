@@ -1,7 +1,7 @@
-#include "render/texture/texture_randomize.h"
+#include "scene/texture/texture_randomize.h"
 
 #include "framework/core/random.h"
-#include "render/texture/colour_map.h"
+#include "scene/texture/colour_map.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // state gives the same texture. Run PrepareEvaluation afterwards.
 #pragma once
 
-#include "render/texture/texture_data.h"
+#include "scene/texture/texture_data.h"
 
 // Draws the recipe of one component: kinds, filter, noise code, angles, frequencies, phase and colour
 // output. Its gradient flag and compiled blocks are left to the preparation.

@@ -12,9 +12,6 @@
 
 #include "document/class_table.h"
 #include "framework/core/progress.h"
-#include "render/material.h"
-#include "render/pict_texture.h"
-#include "render/texture.h"
 #include "scene/camera.h"
 #include "scene/circle.h"
 #include "scene/cone.h"
@@ -33,9 +30,12 @@
 #include "scene/sphere_light.h"
 #include "scene/square.h"
 #include "scene/sun_light.h"
+#include "scene/surface/material.h"
+#include "scene/surface/pict_texture.h"
+#include "scene/surface/texture.h"
 #include "scene/torus.h"
 #include "scene/triangle_mesh.h"
-#include "tests/render/material_fixture.h"
+#include "tests/scene/surface/material_fixture.h"
 
 inline const std::vector<uint32_t> kPicturePixels = {0x00102030, 0x10405060, 0x807080A0, 0xFFFFFFFF,
                                                       0x01020304, 0x7F000000, 0x00FF00FF, 0x55AA55AA};

@@ -12,7 +12,6 @@
 
 #include "framework/image/image.h"
 #include "platform/clock.h"
-#include "render/material.h"
 #include "render/render_camera.h"
 #include "render/render_context.h"
 #include "render/render_loops.h"
@@ -23,6 +22,7 @@
 #include "scene/plane.h"
 #include "scene/sphere_light.h"
 #include "scene/sun_light.h"
+#include "scene/surface/material.h"
 #include "tests/scene/scene_fixture.h"
 
 // Where a pixel's top byte is not part of its colour.

@@ -47,9 +47,15 @@ class PhongWeights : public ::testing::Test {
   C3dPhongExt model;
 };
 
-TEST_F(PhongWeights, TheOneModelIsEveryMaterialsDefault) {
-  EXPECT_NE(dynamic_cast<C3dPhongExt*>(&C3dIllumModel::Default()), nullptr);
-  EXPECT_EQ(&C3dIllumModel::Default(), &C3dIllumModel::Default());
+class IllumModelDefault : public SceneTest {};
+
+TEST_F(IllumModelDefault, TheOneModelIsEveryMaterialsOnceARenderContextExists) {
+  // A material made before any render context must not keep the unlit stand-in.
+  C3dMaterial* material = MaterialOf(NewSphere());
+  ASSERT_NE(material, nullptr);
+  CRenderContext context(0, 0, 0, 0);
+  EXPECT_EQ(&C3dIllumModel::Default(), &C3dPhongExt::Shared());
+  EXPECT_EQ(&material->GetIllumModel(), &C3dPhongExt::Shared());
 }
 
 TEST_F(PhongWeights, TheFilterOfGlassTakesOnItsDiffuseColour) {

@@ -4,7 +4,6 @@
 
 #include <cmath>
 
-#include "render/view.h"
 #include "scene/camera.h"
 #include "scene/circle.h"
 #include "scene/cone.h"
@@ -12,8 +11,8 @@
 #include "scene/cylinder.h"
 #include "scene/plane.h"
 #include "scene/pyramid.h"
-#include "scene/square.h"
 #include "scene/sphere_light.h"
+#include "scene/square.h"
 #include "scene/torus.h"
 #include "scene_fixture.h"
 
@@ -41,7 +40,7 @@ class ClassMeshes : public SceneTest {
     return false;
   }
   static size_t Drawn(C3dObject* object, uint32_t detail, bool reduced) {
-    CView view;
+    CLineRecorder view;
     EXPECT_TRUE(object->DrawWireframe(&view, C34Matrix(), detail, reduced)) << object->TypeName();
     return view.GetRecordedSegments().size();
   }
@@ -95,20 +94,20 @@ TEST_F(ClassMeshes, ASelectedSphereDrawsItsSelectedMesh) {
   ASSERT_EQ(C3dBaseSys::ResetAllClasses(8, 16, 32), 0);
   C3dSphere* sphere = NewSphere({1, 1, 1}, {5, 0, 0});
   sphere->SetFlags(C3dObject::kSelected);
-  CView view;
+  CLineRecorder view;
   ASSERT_TRUE(sphere->DrawWireframe(&view, C34Matrix(), 32, false));
   ASSERT_EQ(view.GetRecordedSegments().size(), 136u);
-  for (const CView::SSegment& segment : view.GetRecordedSegments()) {
+  for (const CLineRecorder::SSegment& segment : view.GetRecordedSegments()) {
     for (const vector3<double>& end : {segment.a, segment.b}) {
       const vector3<double> d = end - vector3<double>{5, 0, 0};
       EXPECT_NEAR(std::sqrt(Dot(d, d)), 1, 1e-12);
     }
   }
-  CView moving;
+  CLineRecorder moving;
   ASSERT_TRUE(sphere->DrawWireframe(&moving, C34Matrix(), 32, true));
   EXPECT_EQ(moving.GetRecordedSegments().size(), 528u);
   sphere->ClearFlags(C3dObject::kSelected);
-  CView unselected;
+  CLineRecorder unselected;
   ASSERT_TRUE(sphere->DrawWireframe(&unselected, C34Matrix(), 32, false));
   EXPECT_EQ(unselected.GetRecordedSegments().size(), 32u * 33u + 32u * 32u);
 }
@@ -118,7 +117,7 @@ TEST_F(ClassMeshes, AHiddenSphereDrawsNothing) {
   ASSERT_EQ(C3dBaseSys::ResetAllClasses(8, 16, 32), 0);
   C3dSphere* sphere = NewSphere();
   sphere->SetFlags(C3dObject::kHidden);
-  CView view;
+  CLineRecorder view;
   EXPECT_FALSE(sphere->DrawWireframe(&view, C34Matrix(), 32, false));
   EXPECT_FALSE(sphere->DrawMeshEdges(C3dSphere::GetClassMesh(0), &view, C34Matrix()));
   EXPECT_TRUE(view.GetRecordedSegments().empty());
@@ -198,7 +197,7 @@ TEST_F(ClassMeshes, RoundShapesDrawTheMeshOfTheirViewAndSelection) {
   C3dCube* cube = MakeShape<C3dCube>(table);
   Place(cube, {2, 2, 2}, {0, 0, 5});
   EXPECT_EQ(Drawn(cube, 32, true), 48u);
-  CView view;
+  CLineRecorder view;
   ASSERT_TRUE(cube->DrawWireframe(&view, C34Matrix(), 8, false));
   ExpectNear(view.GetRecordedSegments()[0].a, {-1, 1, 4}, 0, "placed");
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "render/view.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -147,7 +146,7 @@ TEST_F(Group, SetPlacementScalesAndMovesTheMembersAboutTheCentre) {
 TEST_F(Group, TheGroupNumberFollowsTheHighestAndDrawingDrawsTheBox) {
   C3dGroup* a = NewGroup({NewSolid({})});
   EXPECT_EQ(C3dGroup::NextGroupNumber(table), 1u);
-  CView view;
+  CLineRecorder view;
   EXPECT_TRUE(a->DrawWireframe(&view, C34Matrix(), 0, false));
   ASSERT_EQ(view.GetRecordedBoxes().size(), 1u);
   EXPECT_EQ(view.GetRecordedBoxes()[0].box, a->WorldBox());

@@ -7,8 +7,7 @@
 #include <algorithm>
 
 #include "height_field_fixture.h"
-#include "render/material.h"
-#include "render/view.h"
+#include "scene/surface/material.h"
 #include "tests/framework/image/image_fixture.h"
 
 namespace {
@@ -342,7 +341,7 @@ TEST_F(HeightField, ColoursByHeight) {
 
 TEST_F(HeightField, TheWireframeDrawsLinesEverySoManySamples) {
   C3dHeightField* field = Grey128();
-  CView view;
+  CLineRecorder view;
   C34Matrix identity;
   ASSERT_TRUE(field->DrawWireframe(&view, identity, 4, false));
   // Lines at 0, 4, 8, 12 and 15 each way, four segments each, at world height 7 − 8.
@@ -353,13 +352,13 @@ TEST_F(HeightField, TheWireframeDrawsLinesEverySoManySamples) {
   }
   // The reflection doubles every segment below the lower clip height.
   C3dHeightField* mirrored = FieldOf(16, [](uint32_t, uint32_t) { return 32767; }, true);
-  CView both;
+  CLineRecorder both;
   ASSERT_TRUE(mirrored->DrawWireframe(&both, identity, 4, false));
   ASSERT_EQ(both.GetRecordedSegments().size(), 80u);
   EXPECT_NEAR(both.GetRecordedSegments()[1].a.y, 2 * 16 * -1e-05 - 7, 1e-9);
   // Heights above the upper clip height are cut to it.
   field->SetClip(-1e-05, 5.0 / 16);
-  CView clipped;
+  CLineRecorder clipped;
   ASSERT_TRUE(field->DrawWireframe(&clipped, identity, 4, false));
   EXPECT_TRUE(clipped.GetRecordedSegments().empty());
   field->SetFlags(C3dObject::kHidden);

@@ -6,13 +6,13 @@
 
 #include <vector>
 
-#include "render/texture.h"
 #include "scene/cone_light.h"
 #include "scene/cube_light.h"
 #include "scene/cylinder_light.h"
 #include "scene/pyramid_light.h"
 #include "scene/sphere_light.h"
 #include "scene/sun_light.h"
+#include "scene/surface/texture.h"
 #include "scene_fixture.h"
 
 // A light of class T whose slide is open to the tests.

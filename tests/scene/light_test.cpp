@@ -6,10 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "light_fixture.h"
-#include "render/view.h"
-#include "scene/class_mesh.h"
 #include "document_record_fixture.h"
+#include "light_fixture.h"
+#include "scene/class_mesh.h"
 
 namespace {
 
@@ -536,10 +535,10 @@ TEST_F(LightMeshes, ALightDrawsItsWireframeWherePlaced) {
   ASSERT_EQ(C3dBaseSys::ResetAllClasses(8, 8, 8), 0);
   auto* spot = NewLight<C3dConeLight>();
   Place(spot, {1, 1, 1}, {0, 5, 0});
-  CView view;
+  CLineRecorder view;
   ASSERT_TRUE(spot->DrawWireframe(&view, C34Matrix(), 0, false));
   ASSERT_EQ(view.GetRecordedSegments().size(), 13u);
-  const CView::SSegment& axis = view.GetRecordedSegments().back();
+  const CLineRecorder::SSegment& axis = view.GetRecordedSegments().back();
   ExpectNear(axis.a, {0, 5, 0}, 1e-9, "axis start");
   ExpectNear(axis.b, {0, 3, 0}, 1e-9, "axis end");
 }

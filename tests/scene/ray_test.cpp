@@ -1,11 +1,11 @@
-#include "render/ray.h"
+#include "scene/ray.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <vector>
 
-#include "render/material.h"
+#include "scene/surface/material.h"
 
 namespace {
 

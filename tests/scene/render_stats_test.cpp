@@ -1,4 +1,4 @@
-#include "render/render_stats.h"
+#include "scene/render_stats.h"
 
 #include <gtest/gtest.h>
 

@@ -12,13 +12,41 @@
 #include "framework/core/four_cc.h"
 #include "framework/core/holder.h"
 #include "framework/core/mem_pool.h"
-#include "render/material.h"
-#include "render/ray.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
 #include "scene/group.h"
+#include "scene/line_drawer.h"
+#include "scene/ray.h"
 #include "scene/sphere.h"
+#include "scene/surface/material.h"
 #include "tests/framework/core/spool_fixture.h"
+
+// Keeps what an object draws, in world space, so that its wireframe can be checked.
+class CLineRecorder : public CLineDrawer {
+ public:
+  struct SSegment {
+    vector3<double> a;
+    vector3<double> b;
+  };
+  struct SBox {
+    C3dBox box;
+    C34Matrix objectToWorld;
+  };
+
+  void DrawLine3d(const vector3<double>& a, const vector3<double>& b, const C34Matrix&) override {
+    fSegments.push_back({a, b});
+  }
+  void DrawBox(const C3dBox& box, const C34Matrix& objectToWorld, const C34Matrix&) override {
+    fBoxes.push_back({box, objectToWorld});
+  }
+
+  const std::vector<SSegment>& GetRecordedSegments() const { return fSegments; }
+  const std::vector<SBox>& GetRecordedBoxes() const { return fBoxes; }
+
+ private:
+  std::vector<SSegment> fSegments;
+  std::vector<SBox> fBoxes;
+};
 
 // A solid whose local box a test chooses; its world box is that box through the object's matrix.
 class CTestSolid : public C3dObject {

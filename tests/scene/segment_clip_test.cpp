@@ -1,4 +1,4 @@
-#include "render/segment_clip.h"
+#include "scene/segment_clip.h"
 
 #include <gtest/gtest.h>
 

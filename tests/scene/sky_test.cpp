@@ -6,11 +6,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "document_record_fixture.h"
 #include "framework/core/colour.h"
 #include "light_fixture.h"
-#include "render/texture.h"
-#include "render/texture/texture_compile.h"
-#include "document_record_fixture.h"
+#include "scene/surface/texture.h"
+#include "scene/texture/texture_compile.h"
 
 namespace {
 

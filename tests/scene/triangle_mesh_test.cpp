@@ -6,8 +6,7 @@
 #include <cstring>
 
 #include "mesh_fixture.h"
-#include "render/material.h"
-#include "render/view.h"
+#include "scene/surface/material.h"
 
 namespace {
 
@@ -255,7 +254,7 @@ TEST_F(TriangleMesh, ADuplicateHoldsTheSameGeometryAndAMaterialOfItsOwn) {
 
 TEST_F(TriangleMesh, TheWireframeDrawsEveryFaceOrEveryFewWhenLarge) {
   C3dTriangleMesh* mesh = NewCube();
-  CView view;
+  CLineRecorder view;
   C34Matrix identity;
   ASSERT_TRUE(mesh->DrawWireframe(&view, identity, 0, false));
   ASSERT_EQ(view.GetRecordedSegments().size(), 36u);
@@ -265,12 +264,12 @@ TEST_F(TriangleMesh, TheWireframeDrawsEveryFaceOrEveryFewWhenLarge) {
   // 400 faces with the detail set: every second face.
   C3dTriangleMesh* strip = NewMesh();
   for (int i = 0; i < 400; ++i) ASSERT_EQ(strip->AddTriangle({double(i), 0, 0}, {i + 1.0, 0, 0}, {double(i), 1, 0}), 0);
-  CView detailed;
+  CLineRecorder detailed;
   ASSERT_TRUE(strip->DrawWireframe(&detailed, identity, 1, false));
   EXPECT_EQ(detailed.GetRecordedSegments().size(), 600u);
 
   mesh->SetFlags(C3dObject::kHidden);
-  CView hidden;
+  CLineRecorder hidden;
   EXPECT_FALSE(mesh->DrawWireframe(&hidden, identity, 0, false));
   EXPECT_TRUE(hidden.GetRecordedSegments().empty());
 }

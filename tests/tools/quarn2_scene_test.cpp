@@ -11,8 +11,6 @@
 
 #include "document/doc_settings.h"
 #include "document/scene_file.h"
-#include "render/material.h"
-#include "render/texture.h"
 #include "run_tool.h"
 #include "scene/camera.h"
 #include "scene/factory.h"
@@ -21,6 +19,8 @@
 #include "scene/sky.h"
 #include "scene/sphere.h"
 #include "scene/sun_light.h"
+#include "scene/surface/material.h"
+#include "scene/surface/texture.h"
 #include "scene/torus.h"
 #include "tests/framework/core/spool_fixture.h"
 #include "tests/tools/scene_text.h"

@@ -10,11 +10,11 @@
 
 #include "framework/core/ix_loader.h"
 #include "framework/image/image.h"
-#include "render/material.h"
-#include "render/pict_texture.h"
-#include "render/texture.h"
-#include "render/texture/texture_compile.h"
-#include "render/texture/texture_engine.h"
+#include "scene/surface/material.h"
+#include "scene/surface/pict_texture.h"
+#include "scene/surface/texture.h"
+#include "scene/texture/texture_compile.h"
+#include "scene/texture/texture_engine.h"
 #include "tests/scene/document_record_fixture.h"
 
 // Blend kind 0 over no noise: a component of value 0.5 everywhere.

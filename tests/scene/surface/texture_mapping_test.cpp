@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "material_fixture.h"
-#include "render/texture_mapping.h"
 #include "scene/circle.h"
 #include "scene/square.h"
+#include "scene/surface/texture_mapping.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "material_fixture.h"
-#include "render/texture/texture_evaluate.h"
+#include "scene/texture/texture_evaluate.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "render/texture/blend.h"
+#include "scene/texture/blend.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "render/texture/colour_map.h"
+#include "scene/texture/colour_map.h"
 
 #include <gtest/gtest.h>
 

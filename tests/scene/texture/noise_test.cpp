@@ -1,4 +1,4 @@
-#include "render/texture/noise.h"
+#include "scene/texture/noise.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "framework/core/value_noise.h"
-#include "render/texture/texture_engine.h"
+#include "scene/texture/texture_engine.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "render/texture/texture_compile.h"
+#include "scene/texture/texture_compile.h"
 
 #include <gtest/gtest.h>
 

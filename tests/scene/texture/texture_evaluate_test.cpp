@@ -1,11 +1,11 @@
-#include "render/texture/texture_evaluate.h"
+#include "scene/texture/texture_evaluate.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 
-#include "render/texture/colour_map.h"
+#include "scene/texture/colour_map.h"
 #include "texture_fixture.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "render/texture/texture_filter.h"
+#include "scene/texture/texture_filter.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "render/texture/texture_engine.h"
+#include "scene/texture/texture_engine.h"
 
 namespace {
 

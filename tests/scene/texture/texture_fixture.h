@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "render/texture/texture_compile.h"
-#include "render/texture/texture_data.h"
-#include "render/texture/texture_engine.h"
+#include "scene/texture/texture_compile.h"
+#include "scene/texture/texture_data.h"
+#include "scene/texture/texture_engine.h"
 
 // A component of the given kinds and code with angles 0 and frequencies 1, no phase, no filter.
 inline STextureComponent MakeComponent(int32_t kinds, int32_t noiseCode) {

@@ -1,4 +1,4 @@
-#include "render/texture/texture_preview.h"
+#include "scene/texture/texture_preview.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "framework/core/result_codes.h"
-#include "render/texture/texture_evaluate.h"
+#include "scene/texture/texture_evaluate.h"
 #include "tests/framework/image/image_fixture.h"
 #include "texture_fixture.h"
 

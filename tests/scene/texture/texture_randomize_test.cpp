@@ -1,11 +1,11 @@
-#include "render/texture/texture_randomize.h"
+#include "scene/texture/texture_randomize.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "framework/core/random.h"
-#include "render/texture/texture_compile.h"
+#include "scene/texture/texture_compile.h"
 
 namespace {
 
