@@ -98,9 +98,8 @@ int32_t CDocumentReader::ReadClass(const SDocumentClass& cls) {
   for (uint32_t i = 0; i < types->GetCount(); ++i) {
     progress.Step();
     if (OccursLater(*types, i)) continue;
-    const CResEntry row = (*types)[i];
     C3dBase* thing = nullptr;
-    if (const int32_t error = ReadRow(cls, row, &thing)) return error;
+    if (const int32_t error = ReadRow(cls, (*types)[i], i, &thing)) return error;
   }
   return kNoErr;
 }
@@ -110,21 +109,22 @@ int32_t CDocumentReader::ReadKeyed(const SDocumentClass& cls, uint32_t id, C3dBa
   CResTypeTable* types = nullptr;
   if (!fDocument->FindType(cls.typeName, &types, nullptr)) return NonZeroError(fDocument->GetLastResult());
   CResEntry row{};
+  uint32_t i = 0;
   {
     CHolder holder(types, false, false);
     if (!holder.IsLocked()) return NonZeroError(types->GetError());
-    uint32_t i = types->GetCount();
+    i = types->GetCount();
     while (i > 0 && (*types)[i - 1].number != id) --i;
     if (i == 0) return kErrObjectNotFound;
     row = (*types)[i - 1];
   }
-  return ReadRow(cls, row, out);
+  return ReadRow(cls, row, i - 1, out);
 }
 
-int32_t CDocumentReader::ReadRow(const SDocumentClass& cls, const CResEntry& row, C3dBase** out) {
+int32_t CDocumentReader::ReadRow(const SDocumentClass& cls, const CResEntry& row, uint32_t index, C3dBase** out) {
   *out = nullptr;
   C3dBase* thing = nullptr;
-  if (const int32_t error = ReadRecord(cls, fDocument, row, fWorking, &thing)) return error;
+  if (const int32_t error = ReadRecord(cls, fDocument, row, fWorking, &thing, int32_t(index))) return error;
   const uint32_t noted = fMembers.GetCount();
   int32_t result = kNoErr;
   if (C3dGroup* group = AsGroup(thing)) result = NoteMembers(group);

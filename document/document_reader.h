@@ -63,8 +63,9 @@ class CDocumentReader {
     uint32_t id;
   };
 
-  // The record of the row read and entered; groups note their member references first.
-  int32_t ReadRow(const SDocumentClass& cls, const CResEntry& row, C3dBase** out);
+  // The record of the row (at index in its type's table) read and entered; groups note their member
+  // references first.
+  int32_t ReadRow(const SDocumentClass& cls, const CResEntry& row, uint32_t index, C3dBase** out);
   int32_t Enter(C3dBase* thing);
   int32_t NoteMembers(C3dGroup* group);
   bool HasMembersNoted(const C3dGroup* group) const;
