@@ -315,7 +315,7 @@ bool CResourceEnv::BindOwnTable(CSubscriber* object, const SSpoolKey& key, const
 bool CResourceEnv::BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec) {
   CResEntry entry{};
   CNumberTable* numbers = nullptr;
-  if (!GetResourceEntry(key, &entry, nullptr, &numbers)) return Refuse(object, fLastResult);
+  if (!FindEntry(key, spec.resourceRow, &entry, nullptr, &numbers)) return Refuse(object, fLastResult);
   key.id = entry.number;
   {
     CHolder holder(numbers, false, false);
@@ -453,11 +453,15 @@ int32_t CResourceEnv::RemoveType(const char* typeName) {
 
 // ---- resources
 
-// From the last row: when a damaged or foreign file holds a key twice, the later resource counts.
-int32_t CResourceEnv::FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index) {
+// From the first row: when a damaged or foreign file holds a key twice, the first resource counts.
+// Only the row given (when not negative) is looked at.
+int32_t CResourceEnv::FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index,
+                                 int32_t row) {
   CHolder holder(table, false, false);
   if (!holder.IsLocked()) return NonZeroError(table->GetError());
-  for (uint32_t i = table->GetCount(); i-- > 0;) {
+  const uint32_t from = row < 0 ? 0 : uint32_t(row);
+  const uint32_t to = row < 0 ? table->GetCount() : std::min(from + 1, table->GetCount());
+  for (uint32_t i = from; i < to; ++i) {
     const CResEntry& record = (*table)[i];
     if (key.byName ? !SameName(record.name, key.name) : record.number != key.id) continue;
     if (entry) *entry = record;
@@ -548,10 +552,15 @@ bool CResourceEnv::FindType(const char* typeName, CResTypeTable** table, CNumber
 
 bool CResourceEnv::GetResourceEntry(const SSpoolKey& key, CResEntry* entry, CResTypeTable** table,
                                     CNumberTable** numbers) {
+  return FindEntry(key, -1, entry, table, numbers);
+}
+
+bool CResourceEnv::FindEntry(const SSpoolKey& key, int32_t row, CResEntry* entry, CResTypeTable** table,
+                             CNumberTable** numbers) {
   fLastResult = kNoErr;
   CKnownEntry known{};
   if (const int32_t err = LoadType(key.typeName, false, &known)) return Fail(err);
-  if (const int32_t err = FindRecord(key, known.table, entry, nullptr)) return Fail(err);
+  if (const int32_t err = FindRecord(key, known.table, entry, nullptr, row)) return Fail(err);
   if (table) *table = known.table;
   if (numbers) *numbers = known.numbers;
   return true;

@@ -112,8 +112,8 @@ class CResourceEnv : public CSpoolSys {
   bool FindResource(SSpoolKey& key);
   // The type's tables, loaded on first use; readers walk the resource table under a lock.
   bool FindType(const char* typeName, CResTypeTable** table, CNumberTable** numbers);
-  // The resource's record, found by name when the key says so, else by number. Null outputs are
-  // skipped.
+  // The resource's record, found by name when the key says so, else by number: the first row that
+  // matches. Null outputs are skipped.
   bool GetResourceEntry(const SSpoolKey& key, CResEntry* entry, CResTypeTable** table, CNumberTable** numbers);
   bool GetResourceInfo(const SSpoolKey& key, CResEntry* entry) { return GetResourceEntry(key, entry, nullptr, nullptr); }
 
@@ -147,7 +147,9 @@ class CResourceEnv : public CSpoolSys {
   int32_t FindMaster(const char* typeName, CTypeEntry* entry, uint32_t* index);
   int32_t EnterType(const char* typeName, uint32_t* index);
   int32_t RemoveType(const char* typeName);
-  int32_t FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index);
+  int32_t FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index, int32_t row = -1);
+  // GetResourceEntry, looking only at the row given when it is not negative.
+  bool FindEntry(const SSpoolKey& key, int32_t row, CResEntry* entry, CResTypeTable** table, CNumberTable** numbers);
 
   CCmFile* fCmFile = nullptr;
   CMasterTable* fMaster = nullptr;

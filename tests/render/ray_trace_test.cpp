@@ -155,6 +155,32 @@ TEST_F(Shadows, MaterialsAndSettingsDecideWhatCastsAndReceivesShadows) {
   EXPECT_NEAR(Centre(), 0x32, 1);
 }
 
+// Without transmission a surface lets shadow rays by only when it is pass-through or glass-like:
+// whatever the trace would weigh blocks the light.
+TEST_F(Shadows, WithoutTransmissionOnlyPassThroughAndGlassLikeSurfacesLetTheLightBy) {
+  settings.fShadowLightness = 0;
+  settings.fFlags &= ~SRenderSettings::kTransmission;
+  const struct {
+    const char* what;
+    uint32_t flags;
+    double transparency;
+    int expected;
+  } cases[] = {
+      {"pass-through", SMaterialSample::kPassThrough, 0, 0xB1},
+      {"glass-like", SMaterialSample::kGlassLike, 0, 0xB1},
+      {"transparent", SMaterialSample::kTransparent, 1, 0x32},
+      {"clear", 0, 1, 0x32},
+      {"opaque", 0, 0, 0x32},
+  };
+  for (const auto& c : cases) {
+    ChangeMaterial(sphere, [&](SMaterialRecord& r) {
+      r.sample.flags = c.flags;
+      r.sample.transparency = c.transparency;
+    });
+    EXPECT_NEAR(Centre(), c.expected, 1) << c.what;
+  }
+}
+
 // A light shown in the picture (state flag 0x200) has a body that camera rays hit, and that body
 // surrounds the light's own position: shadow rays pass through lights, or such a light lights nothing.
 TEST_F(RayTrace, AVisibleLightStillLightsWhatIsUnderIt) {
@@ -273,6 +299,21 @@ TEST_F(RayTrace, AShadowRayThroughAStackOfClearPlanesStopsBeyondDepthNinetyNine)
   CastSecondaryRay(ray, *context, *light, 0, filter, factor);
   EXPECT_EQ(factor, 1);
   EXPECT_EQ(filter, (vector3<float>{1, 1, 1}));
+}
+
+// Ten million million units out, a ray through a pass-through sphere and a pass-through plane through
+// its centre meets the same surfaces again and again a rounding step further on; only the depth
+// limit ends it.
+TEST_F(RayTrace, RaysGoingStraightOnFarOutStopBeyondDepthNinetyNine) {
+  const double at = 1e13;
+  for (C3dObject* object : std::initializer_list<C3dObject*>{NewSphere({1, 1, 1}, {at, 0.7 * at, -0.3 * at}),
+                                                              NewPlane(0.7 * at)})
+    ChangeMaterial(object, [](SMaterialRecord& r) { r.sample.flags = SMaterialSample::kPassThrough; });
+  ReadyScene();
+  CRay ray = PrimaryRay({at - 5, 0.7 * at - 0.2236, -0.3 * at + 0.1289}, {1.0982730984687805, 0.045722132921218871,
+                                                                        0.10124409198760986});
+  TraceRay(ray);
+  EXPECT_EQ(context->GetStats().fEyeRays, 101u);  // depths 0 … 100
 }
 
 TEST_F(RayTrace, TheShadowCacheTriesTheLastBlockerFirst) {
