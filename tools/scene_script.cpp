@@ -340,13 +340,16 @@ struct STerrainSource {
     return file.empty() ? "\"picture\" needs a file" : "";
   }
 
+  // The picture's path: as given when absolute, else in the description's folder.
+  std::string PathIn(const std::string& folder) const { return file[0] == '/' ? file : folder + "/" + file; }
+
   std::string Apply(C3dHeightField* field, const std::string& folder) const {
     if (generate) {
       GetRandomState() = SRandomState{seed, 1, 1};
       const int32_t error = field->Rebuild();
       return error ? Failure("the terrain", error) : "";
     }
-    const std::string path = file[0] == '/' ? file : folder + "/" + file;
+    const std::string path = PathIn(folder);
     CFileSpec spec;
     CImage* picture = nullptr;
     int32_t error = spec.Set(path.c_str());
@@ -415,7 +418,8 @@ CSceneScript::CSceneScript(C3dBaseSys* table, CDocSettings* settings, CSpoolSys*
 
 std::string CSceneScript::Read(const std::string& path) {
   std::ifstream in(path);
-  if (!in) return path + ":0: the file cannot be read";
+  if (!in) return path + ": the file cannot be read (" + std::strerror(errno) + ")";
+  fFilesRead = {path};
   fFolder = platform::FolderOf(platform::NativePath(path));
   std::string text;
   for (int number = 1; std::getline(in, text); ++number) {
@@ -610,6 +614,7 @@ std::string CSceneScript::ReadShape(CStatement& statement) {
     static_cast<C3dTorus*>(object)->SetMajorRadius(3);
   }
   if (kind == "terrain") {
+    if (!source.generate) fFilesRead.push_back(source.PathIn(fFolder));
     if (std::string error = source.Apply(static_cast<C3dHeightField*>(object), fFolder); !error.empty()) return error;
   }
   if (const int32_t error = material.Apply(object)) return Failure("the material", error);

@@ -259,7 +259,7 @@ TEST_F(Quarn2Scene, ALineThatCannotBeReadIsNamedAndWritesNothing) {
     Write("bad.txt", c.text);
     const SRun run = Run("bad.txt", "old.qnc");
     EXPECT_EQ(run.status, 1) << c.name;
-    const std::string prefix = Path("bad.txt") + ":" + std::to_string(c.line) + ": ";
+    const std::string prefix = "quarn2-scene: " + Path("bad.txt") + ":" + std::to_string(c.line) + ": ";
     EXPECT_EQ(run.out.rfind(prefix, 0), 0u) << c.name << ": " << run.out;
     EXPECT_NE(run.out.find(c.says), std::string::npos) << c.name << ": " << run.out;
     EXPECT_TRUE(ReadAll(Path("old.qnc")) == "the old document") << c.name;
