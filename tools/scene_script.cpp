@@ -29,6 +29,7 @@
 #include "scene/factory.h"
 #include "scene/group.h"
 #include "scene/height_field.h"
+#include "scene/light.h"
 #include "scene/plane.h"
 #include "scene/pyramid.h"
 #include "scene/pyramid_light.h"
@@ -56,6 +57,10 @@ constexpr uint32_t kCameraFlag = 0x4000;
 constexpr vector3<double> kDefaultEye{10, 3, -10};
 constexpr vector3<double> kDefaultTarget{0, 3, 0};
 constexpr double kDefaultFieldAngle = 60;
+// A light made by the factories is black and of intensity 0; a described one lights as the create
+// palette's new parallel light does.
+constexpr vector3<double> kDefaultLightColour{1, 1, 1};
+constexpr double kDefaultIntensity = 5;
 // The terrain pictures a height field takes: square, a side of 16 to 1024 in steps of 16.
 constexpr uint32_t kTerrainStep = 16;
 constexpr uint32_t kLargestTerrain = 1024;
@@ -398,12 +403,15 @@ struct CSceneScript::SPlacement {
   }
 };
 
-// Rotation, then size along the object's own axes, then the world box's centre moved onto "at".
+// Rotation, then size along the object's own axes, then the world box's centre moved onto "at". A
+// light's own point goes onto "at" instead: its light is measured from there, and the beam lights'
+// boxes reach down their axis, off their middle.
 std::string CSceneScript::Place(C3dObject* object, const SPlacement& placement) {
   C3dTransform& transform = object->GetPlacement();
   if (placement.hasRotate) transform.SetRotation(placement.rotate * kDegree);
   if (placement.hasSize) object->SetScaledSize(placement.size);
   transform.SetPosition(placement.at);
+  if (object->GetFamily() == C3dLight::kFamily) return "";
   const C3dBox box = object->WorldBox();
   const vector3<double> centre = (box.fMin + box.fMax) * 0.5;
   if (std::isfinite(centre.x) && std::isfinite(centre.y) && std::isfinite(centre.z))
@@ -628,19 +636,16 @@ std::string CSceneScript::ReadLight(CStatement& statement) {
   std::string name;
   if (std::string error = TakeName(statement, &name); !error.empty()) return error;
   SPlacement placement;
-  vector3<double> colour;
-  bool hasColour = false, hasIntensity = false;
-  double intensity = 0;
+  vector3<double> colour = kDefaultLightColour;
+  double intensity = kDefaultIntensity;
   while (!statement.AtEnd()) {
     std::string keyword;
     std::string error = statement.TakeKeyword(&keyword);
     bool taken = false;
     if (error.empty()) error = placement.Take(statement, keyword, &taken);
     if (error.empty() && !taken && keyword == "colour") {
-      hasColour = true;
       error = statement.Colour(keyword, &colour);
     } else if (error.empty() && !taken && keyword == "intensity") {
-      hasIntensity = true;
       error = statement.Numbers(keyword, 1, &intensity);
       if (error.empty() && intensity < 0) error = "\"intensity\" is at least 0";
     } else if (error.empty() && !taken) {
@@ -653,8 +658,8 @@ std::string CSceneScript::ReadLight(CStatement& statement) {
   if (const int32_t error = kind->make(fTable, fEnvironment, &object)) return Failure("the light", error);
   auto* light = static_cast<C3dLight*>(object);
   Name(light, name);
-  if (hasColour) light->SetColour({float(colour.x), float(colour.y), float(colour.z)});
-  if (hasIntensity) light->SetIntensity(intensity);
+  light->SetColour({float(colour.x), float(colour.y), float(colour.z)});
+  light->SetIntensity(intensity);
   return Place(light, placement);
 }
 

@@ -65,6 +65,19 @@ TEST_F(ToolCommandLine, HelpVersionAndMistakesAsEveryToolAnswersThem) {
   EXPECT_TRUE(std::filesystem::is_empty(tmp.Path()));
 }
 
+// The tools, and this test program, run without any GTK library; the documentation's first line
+// names every tool.
+TEST_F(ToolCommandLine, NoToolLinksGtkAndTheirReadmeNamesThemAll) {
+  std::ifstream readme(QUARN2_TOOLS_README);
+  std::string firstLine;
+  std::getline(readme, firstLine);
+  for (const STool& tool : kTools) {
+    EXPECT_EQ(RunCommand(std::string("ldd ") + tool.path + " | grep -c -i gtk").out, "0\n") << tool.name;
+    EXPECT_NE(firstLine.find(std::string("`") + tool.name + "`"), std::string::npos) << tool.name;
+  }
+  EXPECT_EQ(RunCommand("ldd /proc/" + std::to_string(getpid()) + "/exe | grep -c -i gtk").out, "0\n");
+}
+
 // --width=8 and --width 8 alike, and "--" before a name that starts with a dash.
 TEST_F(ToolCommandLine, OptionsInBothFormsAndOperandsAfterTwoDashes) {
   std::ofstream(Path("empty.txt")) << "size 4 4\n";
