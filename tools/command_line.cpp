@@ -130,7 +130,8 @@ bool ParseWholeNumber(const char* text, int64_t least, int64_t most, int64_t* va
 
 bool HasExtension(const std::string& path, const char* extension) {
   const size_t length = std::strlen(extension);
-  const size_t nameStart = path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1;
+  const size_t slash = path.find_last_of('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   return path.size() - nameStart > length && strcasecmp(path.c_str() + path.size() - length, extension) == 0;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/core/byte_reader.h"
@@ -106,10 +107,14 @@ int32_t ReadPicture(const char* path, std::unique_ptr<CImage>* image) {
   return err;
 }
 
-// What failed, and on which file.
+// What failed, and on which file; the words when the code's text would not say it.
 struct SFailure {
+  SFailure(std::string failedFile, int32_t failedCode, std::string failedWords = {})
+      : file(std::move(failedFile)), code(failedCode), words(std::move(failedWords)) {}
+
   std::string file;
   int32_t code = 0;
+  std::string words;
 };
 
 // Every picture is read and checked before the movie starts, so that a bad one leaves no file. The
@@ -121,7 +126,7 @@ SFailure WriteMovie(const std::vector<std::string>& inputs, const std::string& o
   for (size_t i = 0; i < inputs.size(); ++i) {
     if (const int32_t err = ReadPicture(inputs[i].c_str(), &frames[i])) return {inputs[i], err};
     if (frames[i]->GetWidth() != frames[0]->GetWidth() || frames[i]->GetHeight() != frames[0]->GetHeight())
-      return {inputs[i], kErrInvalidParameter};
+      return {inputs[i], kErrInvalidParameter, "every frame must have the first picture's size (code 16)"};
     if (!FlipImageRows(frames[i].get())) return {inputs[i], NonZeroError(frames[i]->GetError())};
     bar.Show(uint32_t(i + 1), steps);
   }
@@ -149,11 +154,7 @@ SFailure WritePicture(const std::string& input, const std::string& outPath) {
 }
 
 int Fail(const CCommandLine& line, const SFailure& failure) {
-  // Pictures of different sizes answer the invalid parameter code, whose text says nothing of it.
-  if (failure.code == kErrInvalidParameter)
-    return line.Fail(failure.file, "every frame must have the first picture's size (code " +
-                                       std::to_string(failure.code) + ")");
-  return line.FailWithCode(failure.file, failure.code);
+  return failure.words.empty() ? line.FailWithCode(failure.file, failure.code) : line.Fail(failure.file, failure.words);
 }
 
 }  // namespace
