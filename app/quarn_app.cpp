@@ -6,7 +6,6 @@
 #include "framework/core/file.h"
 #include "framework/core/io_progress.h"
 #include "framework/core/result_codes.h"
-#include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/window.h"
 #include "scene/base_sys.h"
@@ -14,6 +13,8 @@
 namespace {
 
 constexpr uint32_t kLastSwapNumber = 99;
+// An idle step with an empty queue waits this long before the next heartbeat.
+constexpr int64_t kIdleWaitMs = 10;
 
 }  // namespace
 
@@ -71,9 +72,7 @@ void CQuarnApp::DeleteUserInterface() {
 }
 
 // The shell's idle work comes with its issue; meanwhile an idle program must not spin a core.
-void CQuarnApp::Idle() {
-  if ((platform::GetQueueStatus(0xBF) >> 16) == 0) platform::SleepMs(10);
-}
+void CQuarnApp::Idle() { platform::WaitMessage(kIdleWaitMs); }
 
 void CQuarnApp::ShowMenuBar() {
   if (!IsMenuBarHidden()) return;

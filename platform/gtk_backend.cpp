@@ -1,5 +1,7 @@
 // GTK 3: each window is a real top-level window that shows its surface; GDK events become messages
 // with the Windows numbers; message boxes and file dialogs are GTK's own.
+#include "platform/gtk_backend.h"
+
 #include <gtk/gtk.h>
 
 #include <cstring>
@@ -424,9 +426,15 @@ class GtkBackend : public WindowBackend {
 
 }  // namespace
 
+namespace {
+
 WindowBackend* NewGtkBackend() {
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
   return new GtkBackend;
 }
+
+}  // namespace
+
+void EnableGtkBackend() { SetDisplayBackendFactory(&NewGtkBackend); }
 
 }  // namespace platform

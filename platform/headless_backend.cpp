@@ -54,6 +54,17 @@ class HeadlessBackend : public WindowBackend {
     Apply(input);
   }
 
+  // Script input waiting for its moment is reached at once on the virtual clock; with nothing to come
+  // the program sleeps for real, so that an idle run does not spin.
+  void Wait(int64_t ms) override {
+    if (!fInputs.empty() && IsVirtualClock()) {
+      const int64_t due = fLastTakenMs + fInputs.front().delayMs - NowMs();
+      AdvanceVirtualClock(std::clamp<int64_t>(due, 0, ms));
+      return;
+    }
+    SleepRealMs(ms);
+  }
+
   SPoint CursorPos() override { return fCursor; }
 
   int32_t Metric(int32_t index) override {

@@ -28,6 +28,7 @@ const char gWaitMarker = 0;
 CursorHandle gCursorShape = &gArrowMarker;
 
 std::unique_ptr<WindowBackend> gBackend;
+DisplayBackendFactory gDisplayBackend = nullptr;
 
 bool WantsHeadless() {
   const char* value = std::getenv("QUARN2_HEADLESS");
@@ -150,11 +151,13 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
 
 WindowBackend& Backend() {
   if (!gBackend) {
-    if (!WantsHeadless()) gBackend.reset(NewGtkBackend());
+    if (!WantsHeadless() && gDisplayBackend) gBackend.reset(gDisplayBackend());
     if (!gBackend) gBackend.reset(NewHeadlessBackend());
   }
   return *gBackend;
 }
+
+void SetDisplayBackendFactory(DisplayBackendFactory factory) { gDisplayBackend = factory; }
 
 bool IsHeadless() { return Backend().IsHeadless(); }
 
@@ -640,6 +643,11 @@ uint32_t GetQueueStatus(uint32_t mask) {
   }
   kinds &= mask;
   return (kinds << 16) | kinds;
+}
+
+void WaitMessage(int64_t timeoutMs) {
+  if (GetQueueStatus(kQsKey | kQsMouseMove | kQsMouseButton | kQsPostMessage | kQsPaint)) return;
+  Backend().Wait(timeoutMs);
 }
 
 // ---- keys and pointer

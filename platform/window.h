@@ -306,6 +306,10 @@ intptr_t DispatchMessage(const SMessage& message);
 bool TranslateMessage(const SMessage& message);
 // Kinds of messages waiting (high 16 bits) among those of mask.
 uint32_t GetQueueStatus(uint32_t mask);
+// The idle wait: answers at once when messages are waiting, else blocks until input may have come or
+// timeoutMs have passed. The time passes for real, also on the headless back end's virtual clock
+// (which keeps pace), except that script input still waiting for its moment is reached at once.
+void WaitMessage(int64_t timeoutMs);
 
 // Keys and pointer. A key reads as it was before its oldest stroke still in the queue, so handlers see
 // the modifiers of their own message even when a burst of input is queued at once.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -50,6 +51,8 @@ class WindowBackend {
   virtual bool IsHeadless() const = 0;
   // Takes pending input into the queue.
   virtual void Poll() = 0;
+  // Blocks until input may have come or ms have passed.
+  virtual void Wait(int64_t ms) { SleepMs(ms); }
   virtual SPoint CursorPos() = 0;
   virtual int32_t Metric(int32_t index) = 0;
 
@@ -78,7 +81,10 @@ class WindowBackend {
 
 WindowBackend& Backend();
 WindowBackend* NewHeadlessBackend();
-WindowBackend* NewGtkBackend();  // null when no display can be opened
+// The back end of a real display, which the first Backend() call tries unless QUARN2_HEADLESS is set;
+// the factory answers null when no display can be opened. Without one every run is headless.
+using DisplayBackendFactory = WindowBackend* (*)();
+void SetDisplayBackendFactory(DisplayBackendFactory factory);
 
 // Input that back ends feed in. Key messages go to target (the foreground window when null);
 // pointer messages to the window under the pointer.

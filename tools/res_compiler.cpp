@@ -14,6 +14,7 @@
 #include "framework/core/result_codes.h"
 #include "platform/ansi_text.h"
 #include "platform/file.h"
+#include "tools/command_line.h"
 #include "tools/res_store.h"
 
 namespace {
@@ -493,23 +494,31 @@ bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string
   return true;
 }
 
-bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
+bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntry>* entries, std::string* error) {
   bool read = false;
   const std::string manifest = ReadFile(manifestPath, &read);
   if (!read) {
     *error = manifestPath + ": cannot be read";
     return false;
   }
-  std::vector<SManifestEntry> entries;
   std::string reason;
-  if (!ReadManifest(manifest, &entries, &reason)) {
+  if (!ReadManifest(manifest, entries, &reason)) {
     *error = manifestPath + ":" + reason;
     return false;
   }
   const std::string folder = platform::FolderOf(manifestPath);
+  for (SManifestEntry& e : *entries) e.path = folder + "/" + e.source;
+  return true;
+}
+
+bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
+  std::vector<SManifestEntry> entries;
+  if (!ReadManifestFile(manifestPath, &entries, error)) return false;
+  bool read = false;
+  std::string reason;
   for (const SManifestEntry& e : entries) {
     const std::string where = manifestPath + ":" + std::to_string(e.line) + ": ";
-    const std::string path = folder + "/" + e.source;
+    const std::string& path = e.path;
     const std::string kind = Extension(e.source);
     if (IsListKind(kind) && kind != e.type) {
       *error = where + "a ." + kind + " source makes '" + kind + "' resources, not '" + e.type + "'";
@@ -529,7 +538,7 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
     key.Set(e.type.c_str(), e.number, false);
     CopyCString(key.name, e.name.c_str(), sizeof key.name);
     if (const int32_t err = StoreResource(env, key, bytes)) {
-      *error = where + BuiltInMessageFor(err) + " (" + std::to_string(err) + ")";
+      *error = where + ResultWords(err);
       return false;
     }
   }
@@ -541,7 +550,7 @@ bool BuildResourceFile(const std::string& manifestPath, const std::string& outPa
   int32_t err = target.Set(outPath.c_str());
   if (!err) err = CFileSpec::MakeTempBeside(target, temporary);
   if (err) {
-    *error = outPath + ": " + BuiltInMessageFor(err) + " (" + std::to_string(err) + ")";
+    *error = outPath + ": " + ResultWords(err);
     return false;
   }
   bool built = false;
@@ -549,14 +558,14 @@ bool BuildResourceFile(const std::string& manifestPath, const std::string& outPa
     std::unique_ptr<CResourceEnv> env(new CResourceEnv(temporary, CFile::kModeReadWrite));
     if (!env || !env->IsOpen()) {
       err = env ? env->GetLastResult() : kErrOutOfMemory;
-      *error = std::string(temporary.GetPath()) + ": " + BuiltInMessageFor(err) + " (" + std::to_string(err) + ")";
+      *error = std::string(temporary.GetPath()) + ": " + ResultWords(err);
     } else {
       built = CompileManifest(*env, manifestPath, error);
     }
   }
   if (built && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) {
     err = MapLastError();
-    *error = outPath + ": " + BuiltInMessageFor(err) + " (" + std::to_string(err) + ")";
+    *error = outPath + ": " + ResultWords(err);
     built = false;
   }
   if (!built) platform::DeleteFile(temporary.GetPath());

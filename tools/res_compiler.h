@@ -24,6 +24,7 @@ struct SManifestEntry {
   uint32_t number = 0;
   std::string name;    // empty for "-"
   std::string source;  // as written
+  std::string path;    // the source's path, in the manifest's folder
   uint32_t line = 0;
 };
 
@@ -38,5 +39,8 @@ bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string
 // name and moved over it only when every resource is in, so a failure leaves the old file alone.
 // Needs an application with its environments. Errors read "FILE:LINE: reason" or "FILE: reason".
 bool BuildResourceFile(const std::string& manifestPath, const std::string& outPath, std::string* error);
+// The manifest file's entries with their sources' paths. Errors read "FILE:LINE: reason" or
+// "FILE: reason".
+bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntry>* entries, std::string* error);
 // Compiles the manifest's resources into an open environment.
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error);

@@ -5,6 +5,8 @@
 #include "framework/core/ordax.h"
 #include "framework/core/ordax_app.h"
 #include "framework/core/spool_sys.h"
+#include "platform/clock.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -22,6 +24,9 @@ SApplDesc ToolDesc(const char* name, uint32_t dataPoolBudget) {
 
 CToolApp::CToolApp(const char* name, uint32_t dataPoolBudget) {
   setenv("QUARN2_HEADLESS", "1", 1);
+  // The headless back end starts a virtual clock for scripted runs; a tool runs on real time.
+  platform::IsHeadless();
+  platform::UseRealClock();
   if (InitOrdax() != 0) return;
   fApp = new COrdaxApp(ToolDesc(name, dataPoolBudget));
   if (fApp) fApp->CAppl::Init(nullptr, nullptr, nullptr);

@@ -169,9 +169,12 @@ TEST_F(Quarn2Render, ADocumentOfQuarn2SceneRendersAtItsOwnSizeWithProgress) {
 
   const SRun run = Render("scene.qnc scene.bmp");
   ASSERT_EQ(run.status, 0) << run.out;
-  // Not a terminal: one line per tenth, the last at 100 %.
-  EXPECT_NE(run.out.find("rendering 10%\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("rendering 100%\n"), std::string::npos) << run.out;
+  // Not a terminal: a line at every tenth reached with the time taken and the time left, the last at
+  // 100 % with the time taken.
+  EXPECT_NE(run.out.find(" elapsed, "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(" left)\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("rendering 100% ("), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.substr(run.out.size() - std::string(" elapsed)\n").size()), " elapsed)\n") << run.out;
   CImage* read = nullptr;
   CFileSpec spec;
   ASSERT_EQ(spec.Set(Path("scene.bmp").c_str()), 0);
@@ -257,8 +260,8 @@ TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
     const SRun run = Render(c.arguments);
     EXPECT_EQ(run.status, 2) << c.arguments;
     EXPECT_EQ(run.out.rfind("quarn2-render: " + std::string(c.reason), 0), 0u) << c.arguments << ": " << run.out;
-    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]\n"
-                           "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]\n"),
+    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE]\n"
+                           "       quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N]\n"),
               std::string::npos)
         << c.arguments << ": " << run.out;
   }
@@ -316,7 +319,7 @@ TEST_F(Quarn2RenderPlugins, AnyOtherNameIsWrittenByTheImagePluginWithTheBmpPaths
     const SRun run = RenderCopy(std::string("doc.qnc ") + c.out + c.options);
     ASSERT_EQ(run.status, 0) << c.out << ": " << run.out;
     // Not a terminal: the progress bar's lines, the last at 100 %.
-    EXPECT_NE(run.out.find("rendering 100%\n"), std::string::npos) << c.out << ": " << run.out;
+    EXPECT_NE(run.out.find("rendering 100% ("), std::string::npos) << c.out << ": " << run.out;
     const SRun pamfile = RunCommand("pamfile '" + Path(c.out) + "' 2>&1");
     EXPECT_NE(pamfile.out.find(std::string("PAM, ") + c.size + " by 4"), std::string::npos) << pamfile.out;
     EXPECT_EQ(BlockLine(), c.block) << c.out;

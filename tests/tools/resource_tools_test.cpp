@@ -51,13 +51,13 @@ TEST_F(ResourceToolsTest, ResbuildIsRepeatableAndResdumpListsWhatItBuilt) {
   SRun run = Resdump(P("a.dat"));
   EXPECT_EQ(run.out, "ixtx 128 errors_ 42\nixco 7 - 28\nPICT 300 logo 9\n");
   EXPECT_EQ(run.status, 0);
-  run = Resdump(P("a.dat") + " --raw PICT 300");
+  run = Resdump(P("a.dat") + " PICT 300");
   EXPECT_EQ(run.out, "raw bytes");
   run = Resdump(P("a.dat") + " --decode");
   EXPECT_EQ(run.out, "# ixtx 128 errors_ 42\n0 \"zero\"\n1 \"\"\n2 \"two\"\n# ixco 7 - 28\n# PICT 300 logo 9\n");
-  run = Resdump(P("a.dat") + " --raw ixtx 129");
+  run = Resdump(P("a.dat") + " ixtx 129");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "resdump: ixtx 129: " + BuiltInMessageFor(kErrObjectNotFound) + " (6)\n");
+  EXPECT_EQ(run.out, "resdump: ixtx 129: " + BuiltInMessageFor(kErrObjectNotFound) + " (code 6)\n");
 }
 
 // A resource file with no resources, as xxd shows it: the type name at 512, the volume header at 584
@@ -87,7 +87,7 @@ TEST_F(ResourceToolsTest, ABadLineIsNamedAndTheOutputStaysAsItWas) {
   run = Resbuild("manifest", "out.dat");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "resbuild: " + (folder / "manifest").string() + ":2: " +
-                         BuiltInMessageFor(kErrObjectDuplicated) + " (7)\n");
+                         BuiltInMessageFor(kErrObjectDuplicated) + " (code 7)\n");
   Write("manifest", "ixco 1 - errors.ixtx\n");
   run = Resbuild("manifest", "out.dat");
   EXPECT_EQ(run.out, "resbuild: " + (folder / "manifest").string() +
@@ -100,10 +100,10 @@ TEST_F(ResourceToolsTest, ResdumpRefusesWhatIsNotAResourceFile) {
   SRun run = Resdump(P("short.dat"));
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "resdump: " + (folder / "short.dat").string() +
-                         ": A file error has occurred (composite file expected). (100)\n");
+                         ": A file error has occurred (composite file expected). (code 100)\n");
   run = Resdump(P("missing.dat"));
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.out.find("(file not found). (-43)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(file not found). (code -43)"), std::string::npos) << run.out;
 }
 
 // The program's own data/system.dat: the error texts are the built-in ones, index for index, and
@@ -113,14 +113,14 @@ TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
   EXPECT_EQ(Resdump(system).out, "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\n");
   std::string expected;
   for (int i = 0; i <= 37; ++i) expected += std::to_string(i) + " \"" + (i == 5 ? "" : BuiltInErrorText(i)) + "\"\n";
-  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 128").out, expected);
-  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 129").out,
+  EXPECT_EQ(Resdump(system + " --decode ixtx 128").out, expected);
+  EXPECT_EQ(Resdump(system + " --decode ixtx 129").out,
             "0 \"\"\n"
             "1 \"Error linking code fragment \\\"%s\\\", code %d.\"\n"
             "2 \"Error while linking the code fragment \\\"%s\\\" (library not found).\"\n"
             "3 \"Error while linking the code fragment \\\"%s\\\" (no search path available).\"\n"
             "4 \"The file \\\"%s\\\" already exists. Do you want to replace it?\"\n");
-  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 130").out, "0 \"Fragments\"\n");
+  EXPECT_EQ(Resdump(system + " --decode ixtx 130").out, "0 \"Fragments\"\n");
 }
 
 }  // namespace
