@@ -48,7 +48,7 @@ struct SAskedDialog {
 const std::vector<SAskedDialog>& AskedDialogs();
 
 // The cursor calls: how many times SetCursor ran, and what a cursor is ("arrow", "wait", "ibeam",
-// "shape N" for a numbered shape, "picture NAME" for a picture's cursor).
+// "shape N" for a numbered shape, "picture NAME hot X,Y" for a picture's cursor).
 uint32_t CursorSetCount();
 std::string CursorDescription(CursorHandle cursor);
 

@@ -335,7 +335,8 @@ std::string CursorDescription(CursorHandle handle) {
     case SCursor::Kind::kWait: return "wait";
     case SCursor::Kind::kIBeam: return "ibeam";
     case SCursor::Kind::kShape: return "shape " + std::to_string(cursor->number);
-    case SCursor::Kind::kPicture: return "picture " + cursor->name;
+    case SCursor::Kind::kPicture:
+      return "picture " + cursor->name + " hot " + std::to_string(cursor->hotX) + "," + std::to_string(cursor->hotY);
   }
   return "none";
 }

@@ -142,7 +142,7 @@ TEST(Cursors, ShapesPicturesAndThePointer) {
   }
   const uint32_t pixels[4] = {0xFF000000, 0, 0, 0xFFFFFFFF};
   CursorHandle picture = CreatePictureCursor("cursor 5", 2, 2, pixels, 1, 1);
-  EXPECT_EQ(headless::CursorDescription(picture), "picture cursor 5");
+  EXPECT_EQ(headless::CursorDescription(picture), "picture cursor 5 hot 1,1");
   EXPECT_EQ(CreatePictureCursor("cursor 5", 2, 2, pixels, 1, 1), picture);
   EXPECT_NE(CreatePictureCursor("cursor 5", 2, 2, pixels, 0, 0), picture);
   EXPECT_EQ(CreatePictureCursor("cursor 5", 0, 2, pixels, 0, 0), nullptr);

@@ -1,0 +1,22 @@
+#include "framework/ui/geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+SRect SectRect(const SRect& a, const SRect& b) {
+  return {std::max(a.top, b.top), std::max(a.left, b.left), std::min(a.bottom, b.bottom), std::min(a.right, b.right)};
+}
+
+bool RectsOverlap(const SRect& a, const SRect& b) { return !IsEmptyRect(SectRect(a, b)); }
+
+SRect UniteRects(const SRect& a, const SRect& b) {
+  return {std::min(a.top, b.top), std::min(a.left, b.left), std::max(a.bottom, b.bottom), std::max(a.right, b.right)};
+}
+
+int32_t ScaleLength(float proportion, int32_t length) {
+  const float product = proportion * float(length);
+  if (std::isnan(product)) return 0;
+  if (product >= 2147483647.0f) return INT32_MAX;
+  if (product <= -2147483648.0f) return INT32_MIN;
+  return int32_t(product);
+}
