@@ -317,29 +317,18 @@ bool CCanvas::Place(const SRect& rect, uint32_t flags, const SRect* reference, S
   const SRect& g = fFrame;
   const int32_t gw = RectWidth(g), gh = RectHeight(g);
   SRect r = rect;
-  auto placeH = [&r](int32_t left) {
-    const int32_t w = RectWidth(r);
-    r.left = left;
-    r.right = left + w;
-  };
-  auto placeV = [&r](int32_t top) {
-    const int32_t h = RectHeight(r);
-    r.top = top;
-    r.bottom = top + h;
-  };
   if (flags & kPlaceSizeH) r.right = r.left + ScaleLength(size.h, rw);
   if (flags & kPlaceSizeV) r.bottom = r.top + ScaleLength(size.v, rh);
-  if (flags & kPlacePositionH)
-    placeH(R.left + ScaleLength(position.h, rw) - (flags & kPlaceAnchorH ? ScaleLength(position.h, RectWidth(r)) : 0));
-  if (flags & kPlacePositionV)
-    placeV(R.top + ScaleLength(position.v, rh) - (flags & kPlaceAnchorV ? ScaleLength(position.v, RectHeight(r)) : 0));
-  if (flags & kPlaceTop) placeV(R.top);
-  if (flags & kPlaceLeft) placeH(R.left);
-  if (flags & kPlaceBottom) placeV(R.bottom - RectHeight(r));
-  if (flags & kPlaceRight) placeH(R.right - RectWidth(r));
-  if (flags & kPlaceCentreH) placeH(R.left + rw / 2 - RectWidth(r) / 2);
-  if (flags & kPlaceCentreV) placeV(R.top + rh / 2 - RectHeight(r) / 2);
-  if (flags & kPlaceUpperThird) placeV(R.top + ScaleLength(0.33333334f, rh) - RectHeight(r) / 3);
+  if (flags & kPlacePositionH) {
+    const int32_t anchor = flags & kPlaceAnchorH ? ScaleLength(position.h, RectWidth(r)) : 0;
+    r = WithLeft(r, R.left + ScaleLength(position.h, rw) - anchor);
+  }
+  if (flags & kPlacePositionV) {
+    const int32_t anchor = flags & kPlaceAnchorV ? ScaleLength(position.v, RectHeight(r)) : 0;
+    r = WithTop(r, R.top + ScaleLength(position.v, rh) - anchor);
+  }
+  r = AlignToArea(r, flags, R);
+  if (flags & kPlaceUpperThird) r = WithTop(r, R.top + ScaleLength(0.33333334f, rh) - RectHeight(r) / 3);
   const int32_t w = RectWidth(r), h = RectHeight(r);
   if (flags & kPlaceKeepPointH) r.left = g.left + ScaleLength(position.h, gw) - ScaleLength(position.h, w);
   if (flags & kPlaceKeepPointV) r.top = g.top + ScaleLength(position.v, gh) - ScaleLength(position.v, h);
@@ -401,8 +390,9 @@ int32_t CCanvas::LoadFromResource(CResourceEnv* environment, uint32_t id, const 
   CImVector color;
   color.value = WordAt(data, kRecordColor);
   Hide();
-  Place(frame, WordAt(data, kRecordFlags), nullptr, {FloatAt(data, kRecordPosition), FloatAt(data, kRecordPosition + 4)},
-        {FloatAt(data, kRecordSize), FloatAt(data, kRecordSize + 4)});
+  const SProportionsHV position{FloatAt(data, kRecordPosition), FloatAt(data, kRecordPosition + 4)};
+  const SProportionsHV size{FloatAt(data, kRecordSize), FloatAt(data, kRecordSize + 4)};
+  Place(frame, WordAt(data, kRecordFlags), nullptr, position, size);
   if (options & kApplyColor) SetColor(color);
   if (options & kShowAfterPlacing) Show();
   return kNoErr;
@@ -414,7 +404,8 @@ uint32_t RectDifference(const SRect& a, const SRect& b, SRect out[4]) {
   if (std::max(a.top, b.top) == a.top && std::max(a.left, b.left) == a.left &&
       std::min(a.bottom, b.bottom) == a.bottom && std::min(a.right, b.right) == a.right)
     return 0;
-  if (std::min(a.bottom, b.bottom) <= std::max(a.top, b.top) || std::min(a.right, b.right) <= std::max(a.left, b.left)) {
+  if (std::min(a.bottom, b.bottom) <= std::max(a.top, b.top) ||
+      std::min(a.right, b.right) <= std::max(a.left, b.left)) {
     out[0] = a;
     return 1;
   }

@@ -26,20 +26,20 @@ class CSpoolMem;
 // Placement flags of Place and of the "canv" record, applied in this order against a reference
 // rectangle R (the screen when none is given).
 enum : uint32_t {
-  kPlaceSizeH = 0x0001,        // width = size fraction h × R's width
+  kPlaceSizeH = 0x0001,      // width = size fraction h × R's width
   kPlaceSizeV = 0x0002,
-  kPlacePositionH = 0x0004,    // left = R.left + position fraction h × R's width
+  kPlacePositionH = 0x0004,  // left = R.left + position fraction h × R's width
   kPlacePositionV = 0x0008,
-  kPlaceAnchorH = 0x0010,      // with 0x0004: less position fraction h × width
-  kPlaceAnchorV = 0x0020,      // with 0x0008
-  kPlaceTop = 0x0040,
-  kPlaceLeft = 0x0080,
-  kPlaceBottom = 0x0100,
-  kPlaceRight = 0x0200,
-  kPlaceCentreH = 0x0400,
-  kPlaceCentreV = 0x0800,
-  kPlaceUpperThird = 0x1000,   // centred on the upper third of R's height
-  kPlaceKeepPointH = 0x2000,   // the point at position fraction h of the canvas stays where it was
+  kPlaceAnchorH = 0x0010,    // with 0x0004: less position fraction h × width
+  kPlaceAnchorV = 0x0020,    // with 0x0008
+  kPlaceTop = kAlignTop,     // to R's edges, then centred (geometry.h)
+  kPlaceLeft = kAlignLeft,
+  kPlaceBottom = kAlignBottom,
+  kPlaceRight = kAlignRight,
+  kPlaceCentreH = kAlignCentreH,
+  kPlaceCentreV = kAlignCentreV,
+  kPlaceUpperThird = 0x1000,  // centred on the upper third of R's height
+  kPlaceKeepPointH = 0x2000,  // the point at position fraction h of the canvas stays where it was
   kPlaceKeepPointV = 0x4000,
 };
 

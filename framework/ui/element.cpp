@@ -144,36 +144,27 @@ void CElement::ComputeLayout(SRect* out, const SRect& wanted, const SRect& area)
   const uint32_t f = fLayoutFlags;
   const int32_t pw = RectWidth(area), ph = RectHeight(area);
   SRect r = wanted;
-  auto placeH = [&r](int32_t left) {
-    const int32_t w = RectWidth(r);
-    r.left = left;
-    r.right = left + w;
-  };
-  auto placeV = [&r](int32_t top) {
-    const int32_t h = RectHeight(r);
-    r.top = top;
-    r.bottom = top + h;
-  };
   if (f & kLayoutSizeH) r.right = r.left + ScaleLength(fSizeProportions.h, pw);
   if (f & kLayoutSizeV) r.bottom = r.top + ScaleLength(fSizeProportions.v, ph);
-  if (f & kLayoutPositionH) placeH(area.left + ScaleLength(fPositionProportions.h, pw));
-  if (f & kLayoutPositionV) placeV(area.top + ScaleLength(fPositionProportions.v, ph));
-  if (f & kLayoutAnchorH)
-    placeH(area.left + ScaleLength(fPositionProportions.h, pw) - ScaleLength(fPositionProportions.h, RectWidth(r)));
-  if (f & kLayoutAnchorV)
-    placeV(area.top + ScaleLength(fPositionProportions.v, ph) - ScaleLength(fPositionProportions.v, RectHeight(r)));
-  if (f & kLayoutTop) placeV(area.top);
-  if (f & kLayoutLeft) placeH(area.left);
-  if (f & kLayoutBottom) placeV(area.bottom - RectHeight(r));
-  if (f & kLayoutRight) placeH(area.right - RectWidth(r));
-  if (f & kLayoutCentreH) placeH(area.left + pw / 2 - RectWidth(r) / 2);
-  if (f & kLayoutCentreV) placeV(area.top + ph / 2 - RectHeight(r) / 2);
-  if (f & kLayoutKeepPointH)
-    placeH(ScaleLength(fPositionProportions.h, RectWidth(fRect)) -
-           ScaleLength(fPositionProportions.h, RectWidth(r)) + fRect.left);
-  if (f & kLayoutKeepPointV)
-    placeV(ScaleLength(fPositionProportions.v, RectHeight(fRect)) -
-           ScaleLength(fPositionProportions.v, RectHeight(r)) + fRect.top);
+  if (f & kLayoutPositionH) r = WithLeft(r, area.left + ScaleLength(fPositionProportions.h, pw));
+  if (f & kLayoutPositionV) r = WithTop(r, area.top + ScaleLength(fPositionProportions.v, ph));
+  if (f & kLayoutAnchorH) {
+    const int32_t at = area.left + ScaleLength(fPositionProportions.h, pw);
+    r = WithLeft(r, at - ScaleLength(fPositionProportions.h, RectWidth(r)));
+  }
+  if (f & kLayoutAnchorV) {
+    const int32_t at = area.top + ScaleLength(fPositionProportions.v, ph);
+    r = WithTop(r, at - ScaleLength(fPositionProportions.v, RectHeight(r)));
+  }
+  r = AlignToArea(r, f, area);
+  if (f & kLayoutKeepPointH) {
+    const int32_t point = fRect.left + ScaleLength(fPositionProportions.h, RectWidth(fRect));
+    r = WithLeft(r, point - ScaleLength(fPositionProportions.h, RectWidth(r)));
+  }
+  if (f & kLayoutKeepPointV) {
+    const int32_t point = fRect.top + ScaleLength(fPositionProportions.v, RectHeight(fRect));
+    r = WithTop(r, point - ScaleLength(fPositionProportions.v, RectHeight(r)));
+  }
   *out = r;
 }
 

@@ -87,18 +87,18 @@ struct SElementDesc {
 // Layout flags: how ComputeLayout places an element in its parent's area (pw × ph), applied in this
 // order, each rule from 0x4 on keeping the width or height reached and moving the opposite edge.
 enum : uint32_t {
-  kLayoutSizeH = 0x1,         // width = size proportion h × pw
-  kLayoutSizeV = 0x2,         // height = size proportion v × ph
-  kLayoutPositionH = 0x4,     // left = area left + position proportion h × pw
+  kLayoutSizeH = 0x1,      // width = size proportion h × pw
+  kLayoutSizeV = 0x2,      // height = size proportion v × ph
+  kLayoutPositionH = 0x4,  // left = area left + position proportion h × pw
   kLayoutPositionV = 0x8,
-  kLayoutAnchorH = 0x10,      // as 0x4, less position proportion h × width: a point of the element
+  kLayoutAnchorH = 0x10,   // as 0x4, less position proportion h × width: a point of the element
   kLayoutAnchorV = 0x20,
-  kLayoutTop = 0x40,          // top = area top
-  kLayoutLeft = 0x80,
-  kLayoutBottom = 0x100,
-  kLayoutRight = 0x200,
-  kLayoutCentreH = 0x400,     // left = area left + pw/2 − width/2
-  kLayoutCentreV = 0x800,
+  kLayoutTop = kAlignTop,  // to the area's edges, then centred (geometry.h)
+  kLayoutLeft = kAlignLeft,
+  kLayoutBottom = kAlignBottom,
+  kLayoutRight = kAlignRight,
+  kLayoutCentreH = kAlignCentreH,
+  kLayoutCentreV = kAlignCentreV,
   kLayoutKeepPointH = 0x1000,  // a resize keeps the point at position proportion h where it was
   kLayoutKeepPointV = 0x2000,
 };

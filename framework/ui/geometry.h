@@ -27,11 +27,25 @@ inline bool IsPointInRect(const SPointHV& p, const SRect& r) {
 inline SRect OffsetRect(const SRect& r, int32_t h, int32_t v) {
   return {r.top + v, r.left + h, r.bottom + v, r.right + h};
 }
+// The rectangle moved to that left (or top) edge, its size kept.
+inline SRect WithLeft(const SRect& r, int32_t left) { return OffsetRect(r, left - r.left, 0); }
+inline SRect WithTop(const SRect& r, int32_t top) { return OffsetRect(r, 0, top - r.top); }
 // The overlap, which may be empty (and then not normalised).
 SRect SectRect(const SRect& a, const SRect& b);
 bool RectsOverlap(const SRect& a, const SRect& b);
 // The smallest rectangle holding both.
 SRect UniteRects(const SRect& a, const SRect& b);
+// The edge and centring rules that element layout and canvas placement share, applied in this order,
+// each keeping the size; halves are truncated toward zero.
+enum : uint32_t {
+  kAlignTop = 0x40,
+  kAlignLeft = 0x80,
+  kAlignBottom = 0x100,
+  kAlignRight = 0x200,
+  kAlignCentreH = 0x400,
+  kAlignCentreV = 0x800,
+};
+SRect AlignToArea(SRect rect, uint32_t flags, const SRect& area);
 // trunc(proportion × length) in single precision; 0 for a product that is not a number, and the
 // nearest 32-bit value for one beyond them.
 int32_t ScaleLength(float proportion, int32_t length);

@@ -40,7 +40,9 @@ class CanvasRecordTest : public ResourceTest {
   }
   static std::vector<uint8_t> BigEndian(std::initializer_list<uint32_t> words) {
     std::vector<uint8_t> bytes;
-    for (uint32_t w : words) bytes.insert(bytes.end(), {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)});
+    for (uint32_t w : words) {
+      bytes.insert(bytes.end(), {uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)});
+    }
     return bytes;
   }
 
@@ -77,8 +79,10 @@ TEST_F(CanvasRecordTest, TheStoredRecordIsBigEndian) {
   ASSERT_EQ(bytes.size(), 68u);
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "canv0100");
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 8, bytes.begin() + 24), std::vector<uint8_t>(16, 0));
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 24, bytes.end()),
-            BigEndian({0xFFFFFFFF, 2, 101, 201, 0x0C00, 0x3F000000, 0x3E800000, 0x3F800000, 0x40000000, 0x00FF0000, 3}));
+  // frame, flags, position 0.5 and 0.25, size 1 and 2, colour, options
+  const std::vector<uint8_t> words = BigEndian({0xFFFFFFFF, 2, 101, 201, 0x0C00, 0x3F000000, 0x3E800000, 0x3F800000,
+                                                0x40000000, 0x00FF0000, 3});
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 24, bytes.end()), words);
 }
 
 TEST_F(CanvasRecordTest, ABadOrMissingRecordChangesNothing) {

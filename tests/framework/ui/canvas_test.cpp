@@ -25,8 +25,10 @@ TEST_F(CanvasTest, TheClassAndAVisibleCanvasWindow) {
   EXPECT_EQ(CCanvas::GetParentWindow(), app->GetMainWindow());
 
   WindowHandle window = nullptr;
+  const void* owner = nullptr;
   {
     CCanvas canvas({10, 20, 110, 220}, true, kPopup, nullptr, kPaletteRank);
+    owner = &canvas;
     ASSERT_TRUE(canvas.IsRegistered());
     window = canvas.GetWindow();
     ASSERT_NE(window, nullptr);
@@ -53,6 +55,7 @@ TEST_F(CanvasTest, TheClassAndAVisibleCanvasWindow) {
     EXPECT_EQ(priority, kPaletteRank);
   }
   EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(app->IsReceiver(owner));
   SWindowClass unused;
   EXPECT_TRUE(GetWindowClass("CCanvas", &unused));
 }

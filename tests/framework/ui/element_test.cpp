@@ -8,7 +8,7 @@
 
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
-#include "tests/framework/core/spool_fixture.h"
+#include "tests/framework/core/resource_fixture.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ class CountingElement : public CElement {
   int* fEnded;
 };
 
-class ElementTest : public SpoolAppTest {
+class ElementTest : public ResourceTest {
  protected:
   // An empty table of element rows in the objects environment, as element sets give their parents.
   SDynTableLayout Container() const {
@@ -222,18 +222,24 @@ TEST_F(ElementTest, TheRenderImageFollowsTheParentsRectOrTheBounds) {
 }
 
 TEST_F(ElementTest, DestroyingAShownElementRepaintsItsBoundsOnceAndEndsItsChildren) {
-  RecordingRoot root(Desc({0, 0, 300, 300}));
-  int ended = 0;
-  auto* box = Add(root, new CountingElement(Desc({10, 10, 60, 60}), &ended));
-  box->SetOutsets({-1, -1}, {1, 1}, false);
-  Add(*box, new CountingElement(Desc({0, 0, 10, 10}), &ended));
-  Add(*box, new CountingElement(Desc({5, 5, 20, 20}), &ended));
-  root.invalidated.clear();
-  // The element leaves its container as the program takes it out: detached, then deleted.
-  ASSERT_EQ(root.GetChildren()->RemoveAll(true, true), 0);
-  EXPECT_EQ(ended, 3);
-  EXPECT_EQ(root.invalidated, (std::vector<SRect>{{9, 9, 61, 61}}));
-  EXPECT_EQ(root.GetChildren(), nullptr);
+  // Deleted by itself, and taken out of its parent's container as the program does it (detached,
+  // then deleted).
+  for (bool throughContainer : {false, true}) {
+    RecordingRoot root(Desc({0, 0, 300, 300}));
+    int ended = 0;
+    auto* box = new CountingElement(Desc({10, 10, 60, 60}), &ended);
+    if (throughContainer) Add(root, box);
+    else box->SetParent(&root, false);
+    box->SetOutsets({-1, -1}, {1, 1}, false);
+    Add(*box, new CountingElement(Desc({0, 0, 10, 10}), &ended));
+    Add(*box, new CountingElement(Desc({5, 5, 20, 20}), &ended));
+    root.invalidated.clear();
+    if (throughContainer) ASSERT_EQ(root.GetChildren()->RemoveAll(true, true), 0);
+    else delete box;
+    EXPECT_EQ(ended, 3) << throughContainer;
+    EXPECT_EQ(root.invalidated, (std::vector<SRect>{{9, 9, 61, 61}})) << throughContainer;
+    EXPECT_EQ(root.GetChildren(), nullptr);
+  }
 }
 
 TEST_F(ElementTest, OrderKeysDecideTheDrawingOrder) {
@@ -265,6 +271,19 @@ TEST_F(ElementTest, TheContainerOwnsItsChildrenAndTakesEachOnce) {
   EXPECT_EQ(parent.GetChildren(), nullptr);
   delete child;
   EXPECT_EQ(parent.ReloadChildren(false, false), kErrNotImplemented);
+}
+
+TEST_F(ElementTest, AnElementOpensItsOwnResourceFileBesideAnEnvironmentsFile) {
+  { Open("panel.dat"); }
+  auto layouts = Open("layouts.dat");
+  CElement element(Desc({0, 0, 1, 1}));
+  // Only the name counts: the file is looked for in the environment's own folder.
+  ASSERT_EQ(element.OpenResourceFile(layouts.get(), "data\\panel.dat"), 0);
+  CResourceEnv* opened = element.GetResourceFile();
+  ASSERT_NE(opened, nullptr);
+  EXPECT_TRUE(opened->IsOpen());
+  EXPECT_EQ(element.OpenResourceFile(layouts.get(), "elsewhere/missing.dat"), -54);
+  EXPECT_EQ(element.GetResourceFile(), opened);
 }
 
 TEST(ExObject, NamesAndUserWords) {
