@@ -55,6 +55,11 @@ wait_for '^press blue 60 110$' || fail "the blue canvas took no press at (60, 11
 
 command "move blue 300 200"
 [ "$(geometry "$blue" | cut -d' ' -f1)" = "300,200" ] || fail "blue canvas at $(geometry "$blue") after the move"
+for size in "60 30" "120 90"; do
+  command "size blue $size"
+  [ "$(geometry "$blue")" = "300,200 ${size/ /x}" ] || fail "blue canvas at $(geometry "$blue") after sizing to $size"
+done
+case "$(pixel "$blue" 110 80)" in blue|"srgb(0,0,255)"|"rgb(0,0,255)") ;; *) fail "the grown blue canvas is $(pixel "$blue" 110 80) at (110, 80)" ;; esac
 
 xdotool search --onlyvisible --name '' 2>/dev/null | grep -qx "$red" || fail "the red window is not listed as visible"
 command "hide red"

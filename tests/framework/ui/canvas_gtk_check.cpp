@@ -1,7 +1,7 @@
 // Two canvases on the real back end, for canvas_gtk.sh to look at from outside: a red one centred by
 // its "canv" record and a blue one at the record's frame. Prints "red ID" and "blue ID" (the native
 // window ids), then "ready"; "press NAME X Y" for each press a canvas takes; reads commands from the
-// standard input ("move NAME X Y", "hide NAME", "quit"), answering each with "done".
+// standard input ("move NAME X Y", "size NAME W H", "hide NAME", "quit"), answering each with "done".
 // Argument: a folder for the layout file.
 #include <poll.h>
 #include <unistd.h>
@@ -99,6 +99,7 @@ int Run(COrdaxApp& app, const std::string& folder) {
     if (verb == "quit") break;
     NamedCanvas* canvas = name == "red" ? &red : name == "blue" ? &blue : nullptr;
     if (canvas && verb == "move") canvas->MoveTo({x, y});
+    else if (canvas && verb == "size") canvas->Resize({x, y}, true);
     else if (canvas && verb == "hide") canvas->Hide();
     app.PumpMessages();
     std::printf("done %s", line.c_str());
