@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/errors.h"
+#include "platform/rect_set.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -11,6 +12,17 @@ namespace platform {
 struct DeviceContext {
   WindowHandle window = nullptr;  // a window's client area, looked up again at every call
   Surface* surface = nullptr;     // or a surface of the caller's
+  bool own = false;               // a window's own context
+  uint32_t bkColor = 0xFFFFFF;
+  bool clipped = false;
+  RectSet clip;  // context coordinates
+  // The clip outside the paint that BeginPaint narrowed it for.
+  bool paintSavedClipped = false;
+  RectSet paintSavedClip;
+};
+
+struct SRegion {
+  RectSet area;
 };
 
 namespace {
@@ -24,7 +36,8 @@ struct STarget {
   SWindow* window = nullptr;
   int32_t originX = 0;
   int32_t originY = 0;
-  SWinRect clip;
+  SWinRect clip;    // the drawing area's bounding rectangle
+  RectSet clipSet;  // the drawing area itself
 };
 
 bool Resolve(DeviceContext* dc, STarget* target) {
@@ -32,18 +45,29 @@ bool Resolve(DeviceContext* dc, STarget* target) {
   if (dc->surface) {
     target->surface = dc->surface;
     target->clip = {0, 0, dc->surface->Width(), dc->surface->Height()};
-    return true;
+  } else {
+    SWindow* w = FindLiveWindow(dc->window);
+    if (!w) return false;
+    target->surface = &w->surface;
+    target->window = w;
+    target->originX = w->client.left;
+    target->originY = w->client.top;
+    target->clip = Intersection(w->client, {0, 0, w->surface.Width(), w->surface.Height()});
   }
-  SWindow* w = FindLiveWindow(dc->window);
-  if (!w) return false;
-  target->surface = &w->surface;
-  target->window = w;
-  target->originX = w->client.left;
-  target->originY = w->client.top;
-  target->clip = w->client;
-  target->clip.right = std::min(target->clip.right, w->surface.Width());
-  target->clip.bottom = std::min(target->clip.bottom, w->surface.Height());
+  target->clipSet = RectSet(target->clip);
+  if (dc->clipped) {
+    RectSet clip = dc->clip;
+    clip.Offset(target->originX, target->originY);
+    target->clipSet.Intersect(clip);
+    target->clip = target->clipSet.Box();
+  }
   return true;
+}
+
+// The surface area a call changed reaches the back end, which shows it.
+void Changed(const STarget& target, const SWinRect& area) {
+  const SWinRect shown = Intersection(area, target.clip);
+  if (target.window && !shown.IsEmpty()) Backend().AreaChanged(target.window, shown);
 }
 
 bool CanDraw(const SBitmapInfoHeader* header, const void* bits, uint32_t usage, uint32_t rop) {
@@ -73,9 +97,15 @@ int32_t Refuse() {
 }  // namespace
 
 DeviceContext* GetDC(WindowHandle window) {
-  if (!FindLiveWindow(window)) return nullptr;
+  SWindow* w = FindLiveWindow(window);
+  if (!w) return nullptr;
+  if ((w->classStyle & kCsOwnDc) && w->ownDc) return w->ownDc;
   auto* dc = new DeviceContext;
   dc->window = window;
+  if (w->classStyle & kCsOwnDc) {
+    dc->own = true;
+    w->ownDc = dc;
+  }
   return dc;
 }
 
@@ -86,7 +116,115 @@ DeviceContext* CreateSurfaceDC(Surface* surface) {
   return dc;
 }
 
-void ReleaseDC(DeviceContext* dc) { delete dc; }
+void ReleaseDC(DeviceContext* dc) {
+  if (dc && !dc->own) delete dc;
+}
+
+DeviceContext* BeginPaintContext(SWindow* w, const RectSet& area) {
+  DeviceContext* dc = GetDC(w);
+  if (!dc) return nullptr;
+  dc->paintSavedClipped = dc->clipped;
+  dc->paintSavedClip = dc->clip;
+  dc->clipped = true;
+  dc->clip = area;
+  return dc;
+}
+
+void EndPaintContext(DeviceContext* dc) {
+  if (!dc) return;
+  if (!dc->own) {
+    delete dc;
+    return;
+  }
+  dc->clipped = dc->paintSavedClipped;
+  dc->clip = dc->paintSavedClip;
+}
+
+void DestroyOwnDC(SWindow* w) {
+  delete w->ownDc;
+  w->ownDc = nullptr;
+}
+
+RegionHandle CreateRectRgn(const SWinRect& rect) {
+  auto* region = new SRegion;
+  region->area.Add(rect);
+  return region;
+}
+
+bool DeleteRgn(RegionHandle region) {
+  delete region;
+  return region != nullptr;
+}
+
+namespace {
+
+int32_t KindOf(const RectSet& area) {
+  if (area.IsEmpty()) return kNullRegion;
+  return area.Rects().size() == 1 ? kSimpleRegion : kComplexRegion;
+}
+
+}  // namespace
+
+int32_t CombineRgn(RegionHandle destination, RegionHandle a, RegionHandle b, int32_t mode) {
+  if (!destination || !a || (mode != kRgnCopy && !b)) return kRegionError;
+  RectSet result = a->area;
+  switch (mode) {
+    case kRgnAnd: result.Intersect(b->area); break;
+    case kRgnOr: result.Add(b->area); break;
+    case kRgnDiff: result.Subtract(b->area); break;
+    case kRgnCopy: break;
+    default: return kRegionError;
+  }
+  destination->area = result;
+  return KindOf(result);
+}
+
+int32_t GetRgnBox(RegionHandle region, SWinRect* box) {
+  if (!region) return kRegionError;
+  *box = region->area.Box();
+  return KindOf(region->area);
+}
+
+bool PtInRegion(RegionHandle region, int32_t x, int32_t y) { return region && region->area.Contains({x, y}); }
+
+int32_t SelectClipRgn(DeviceContext* dc, RegionHandle region) {
+  if (!dc) return kRegionError;
+  dc->clipped = region != nullptr;
+  dc->clip = region ? region->area : RectSet();
+  return region ? KindOf(dc->clip) : kSimpleRegion;
+}
+
+int32_t GetClipBox(DeviceContext* dc, SWinRect* box) {
+  STarget target;
+  if (!Resolve(dc, &target)) return kRegionError;
+  const SWinRect& c = target.clip;
+  *box = {c.left - target.originX, c.top - target.originY, c.right - target.originX, c.bottom - target.originY};
+  return KindOf(target.clipSet);
+}
+
+uint32_t SetBkColor(DeviceContext* dc, uint32_t color) {
+  if (!dc) return 0;
+  const uint32_t previous = dc->bkColor;
+  dc->bkColor = color & 0xFFFFFF;
+  return previous;
+}
+
+uint32_t GetBkColor(DeviceContext* dc) { return dc ? dc->bkColor : 0; }
+
+bool ExtTextOut(DeviceContext* dc, int32_t, int32_t, uint32_t options, const SWinRect* rect, const char*,
+                uint32_t count) {
+  STarget target;
+  if (count > 0 || !Resolve(dc, &target)) return false;
+  if (!(options & kEtoOpaque) || !rect) return true;
+  const SWinRect area{rect->left + target.originX, rect->top + target.originY, rect->right + target.originX,
+                      rect->bottom + target.originY};
+  for (const SWinRect& clip : target.clipSet.Rects()) {
+    const SWinRect r = Intersection(area, clip);
+    target.surface->Fill(r.left, r.top, r.right, r.bottom, dc->bkColor);
+  }
+  Changed(target, area);
+  return true;
+}
 
 int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight,
                       int32_t xSrc, int32_t ySrc, int32_t srcWidth, int32_t srcHeight, const void* bits,
@@ -101,21 +239,23 @@ int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t d
   // The source rectangle's top row in top-down picture rows.
   const int64_t firstRow = topDown ? ySrc : rows - int64_t(ySrc) - srcHeight;
   const auto* pixels = static_cast<const uint8_t*>(bits);
-  for (int64_t dy = 0; dy < destHeight; ++dy) {
-    const int64_t y = int64_t(target.originY) + yDest + dy;
-    if (y < target.clip.top || y >= target.clip.bottom) continue;
-    const int64_t row = firstRow + dy * srcHeight / destHeight;
-    if (row < 0 || row >= rows) continue;
-    const uint8_t* line = pixels + (topDown ? row : rows - 1 - row) * rowBytes;
-    uint32_t* out = target.surface->Row(int32_t(y));
-    for (int64_t dx = 0; dx < destWidth; ++dx) {
-      const int64_t x = int64_t(target.originX) + xDest + dx;
-      const int64_t column = xSrc + dx * srcWidth / destWidth;
-      if (x < target.clip.left || x >= target.clip.right || column < 0 || column >= columns) continue;
-      out[x] = PixelOf(header, line, column);
+  const int64_t left = int64_t(target.originX) + xDest, top = int64_t(target.originY) + yDest;
+  for (const SWinRect& clip : target.clipSet.Rects()) {
+    for (int64_t y = std::max<int64_t>(top, clip.top); y < std::min<int64_t>(top + destHeight, clip.bottom); ++y) {
+      const int64_t row = firstRow + (y - top) * srcHeight / destHeight;
+      if (row < 0 || row >= rows) continue;
+      const uint8_t* line = pixels + (topDown ? row : rows - 1 - row) * rowBytes;
+      uint32_t* out = target.surface->Row(int32_t(y));
+      for (int64_t x = std::max<int64_t>(left, clip.left); x < std::min<int64_t>(left + destWidth, clip.right); ++x) {
+        const int64_t column = xSrc + (x - left) * srcWidth / destWidth;
+        if (column >= 0 && column < columns) out[x] = PixelOf(header, line, column);
+      }
     }
   }
-  if (target.window) Backend().SurfaceChanged(target.window);
+  Changed(target, {int32_t(std::clamp<int64_t>(left, INT32_MIN, INT32_MAX)),
+                   int32_t(std::clamp<int64_t>(top, INT32_MIN, INT32_MAX)),
+                   int32_t(std::clamp<int64_t>(left + destWidth, INT32_MIN, INT32_MAX)),
+                   int32_t(std::clamp<int64_t>(top + destHeight, INT32_MIN, INT32_MAX))});
   return srcHeight;
 }
 

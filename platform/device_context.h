@@ -49,10 +49,39 @@ enum : uint32_t { kBiRgb = 0 };          // uncompressed
 enum : uint32_t { kDibRgbColors = 0 };   // pixels are colours, not palette indices
 enum : uint32_t { kSrcCopy = 0xCC0020 };  // the source replaces the destination
 
-// Null when the window is not alive. Release every context with ReleaseDC.
+// Null when the window is not alive. Release every context with ReleaseDC. A window whose class has
+// kCsOwnDc answers its own context, the same one for the window's life; releasing it does nothing,
+// and it goes with the window.
 DeviceContext* GetDC(WindowHandle window);
 DeviceContext* CreateSurfaceDC(Surface* surface);
 void ReleaseDC(DeviceContext* dc);
+
+// Regions: areas made of rectangles, in the coordinates of whatever they clip.
+struct SRegion;
+using RegionHandle = SRegion*;
+enum : int32_t { kRgnAnd = 1, kRgnOr = 2, kRgnDiff = 4, kRgnCopy = 5 };
+// What a region holds: nothing, one rectangle or several; kRegionError for a bad call.
+enum : int32_t { kRegionError = 0, kNullRegion = 1, kSimpleRegion = 2, kComplexRegion = 3 };
+RegionHandle CreateRectRgn(const SWinRect& rect);
+bool DeleteRgn(RegionHandle region);
+// destination := a combined with b by the mode (b is not read for kRgnCopy); destination may be a or b.
+int32_t CombineRgn(RegionHandle destination, RegionHandle a, RegionHandle b, int32_t mode);
+int32_t GetRgnBox(RegionHandle region, SWinRect* box);
+bool PtInRegion(RegionHandle region, int32_t x, int32_t y);
+// The context's clip becomes a copy of the region (null: no clip); drawing stays inside it.
+int32_t SelectClipRgn(DeviceContext* dc, RegionHandle region);
+// The clip's bounding rectangle (the whole drawing area without a clip).
+int32_t GetClipBox(DeviceContext* dc, SWinRect* box);
+
+// Colours are 0x00RRGGBB, as surfaces hold them. The background colour starts white; the answer is
+// the previous one.
+uint32_t SetBkColor(DeviceContext* dc, uint32_t color);
+uint32_t GetBkColor(DeviceContext* dc);
+enum : uint32_t { kEtoOpaque = 0x0002 };
+// With kEtoOpaque, fills the rectangle with the background colour. Text is not drawn here: a call
+// with characters answers false.
+bool ExtTextOut(DeviceContext* dc, int32_t x, int32_t y, uint32_t options, const SWinRect* rect, const char* text,
+                uint32_t count);
 
 // Draws the source rectangle of an uncompressed pixel block into the destination rectangle: a plain
 // copy when the sizes agree, nearest-pixel stretching otherwise. Blocks are 32-bit, or 8-bit with the

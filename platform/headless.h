@@ -47,6 +47,11 @@ struct SAskedDialog {
 };
 const std::vector<SAskedDialog>& AskedDialogs();
 
+// The cursor calls: how many times SetCursor ran, and what a cursor is ("arrow", "wait", "ibeam",
+// "shape N" for a numbered shape, "picture NAME hot X,Y" for a picture's cursor).
+uint32_t CursorSetCount();
+std::string CursorDescription(CursorHandle cursor);
+
 uint32_t FrameRecomputations(WindowHandle window);
 bool IsMenuBarShown(WindowHandle window);
 

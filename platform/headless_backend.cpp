@@ -66,6 +66,7 @@ class HeadlessBackend : public WindowBackend {
   }
 
   SPoint CursorPos() override { return fCursor; }
+  void PointerWarped(SPoint point) override { fCursor = point; }
 
   int32_t Metric(int32_t index) override {
     switch (index) {
@@ -334,6 +335,22 @@ void SetScreenSize(int32_t width, int32_t height) { Headless().SetScreenSize(wid
 const std::vector<SShownBox>& ShownBoxes() { return Headless().Boxes(); }
 
 const std::vector<SAskedDialog>& AskedDialogs() { return Headless().Dialogs(); }
+
+uint32_t CursorSetCount() { return platform::CursorSetCount(); }
+
+std::string CursorDescription(CursorHandle handle) {
+  const SCursor* cursor = CursorOf(handle);
+  if (!cursor) return "none";
+  switch (cursor->kind) {
+    case SCursor::Kind::kArrow: return "arrow";
+    case SCursor::Kind::kWait: return "wait";
+    case SCursor::Kind::kIBeam: return "ibeam";
+    case SCursor::Kind::kShape: return "shape " + std::to_string(cursor->number);
+    case SCursor::Kind::kPicture:
+      return "picture " + cursor->name + " hot " + std::to_string(cursor->hotX) + "," + std::to_string(cursor->hotY);
+  }
+  return "none";
+}
 
 uint32_t FrameRecomputations(WindowHandle window) {
   WindowHandle w = FindLiveWindow(window);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/rect_set.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -35,14 +36,34 @@ struct SWindow {
   intptr_t userData = 0;
   std::vector<uint32_t> extraWords;
   Surface surface;       // the whole window rectangle
-  bool invalid = false;
+  RectSet updateArea;    // client coordinates
   bool erase = false;
-  SWinRect invalidArea;  // client coordinates
+  uint64_t z = 0;        // a higher value lies above a lower one
+  DeviceContext* ownDc = nullptr;  // of a class with kCsOwnDc, made on first use
   std::map<uint32_t, bool> systemMenuEnabled;
   uint32_t frameRecomputations = 0;
   bool menuBarShown = false;
   void* backendData = nullptr;
 };
+
+bool IsChildWindow(const SWindow* w);
+// Whether a window shows: visible, not minimised, and for a child window its parent shows too.
+bool IsShowing(const SWindow* w);
+
+// A cursor: the system's own, a numbered shape or a picture.
+struct SCursor {
+  enum class Kind { kArrow, kWait, kIBeam, kShape, kPicture };
+  Kind kind = Kind::kArrow;
+  uint32_t number = 0;  // of a shape
+  std::string name;     // of a picture
+  int32_t width = 0, height = 0, hotX = 0, hotY = 0;
+  std::vector<uint32_t> pixels;  // 0xAARRGGBB, rows top first
+};
+const SCursor* CursorOf(CursorHandle cursor);
+// The name of the standard shape a cursor stands for ("default", "wait", "text", "crosshair", ...);
+// null for a picture.
+const char* CursorShapeName(const SCursor& cursor);
+uint32_t CursorSetCount();
 
 class WindowBackend {
  public:
@@ -61,6 +82,12 @@ class WindowBackend {
   // Title, rectangle or visibility changed.
   virtual void WindowChanged(SWindow*) {}
   virtual void SurfaceChanged(SWindow*) {}
+  // Part of the surface changed (surface coordinates).
+  virtual void AreaChanged(SWindow* w, const SWinRect&) { SurfaceChanged(w); }
+  // The window went to the top of the window order.
+  virtual void WindowRaised(SWindow*) {}
+  virtual void PointerWarped(SPoint) {}
+  virtual uint64_t NativeId(SWindow*) { return 0; }
   virtual void MenuBarChanged(SWindow*) {}
   virtual void ForegroundChanged(SWindow*) {}
   virtual void CursorChanged(CursorHandle, int32_t /*showCount*/) {}
@@ -98,6 +125,11 @@ void QueueWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
 void NoteWindowRect(WindowHandle window, const SWinRect& rect);
 const std::vector<SWindow*>& AllWindows();
 WindowHandle FindLiveWindow(WindowHandle window);  // null when the handle is stale
+// The device contexts' part of painting and of a window's end (device_context.cpp): the context that
+// paints the area (the window's own one when its class has one), clipped to it until the end.
+DeviceContext* BeginPaintContext(SWindow* w, const RectSet& area);
+void EndPaintContext(DeviceContext* dc);
+void DestroyOwnDC(SWindow* w);
 
 // The pointer position as the common part last saw it (headless input sets it).
 void SetCursorPosition(SPoint screen);

@@ -1,6 +1,9 @@
 #include "tools/res_compiler.h"
 
+#include <bit>
 #include <cctype>
+#include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -12,6 +15,7 @@
 #include "framework/core/file_spec.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "framework/ui/canvas.h"
 #include "platform/ansi_text.h"
 #include "platform/file.h"
 #include "tools/command_line.h"
@@ -388,9 +392,81 @@ bool CompileEset(const std::string& text, std::vector<uint8_t>* out, std::string
   return true;
 }
 
-bool IsListKind(const std::string& kind) {
-  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset";
+// ---- canvas records
+
+void PutMachine32(std::vector<uint8_t>& out, size_t at, uint32_t value) { std::memcpy(out.data() + at, &value, 4); }
+
+bool ParseFloat(const std::string& token, float* value) {
+  if (token.empty()) return false;
+  char* end = nullptr;
+  const float v = std::strtof(token.c_str(), &end);
+  if (*end != 0 || !std::isfinite(v)) return false;
+  *value = v;
+  return true;
 }
+
+// Each keyword once, frame required; the record comes out in machine order.
+bool CompileCanvas(const std::string& text, std::vector<uint8_t>* out, std::string* error) {
+  std::vector<SLine> lines;
+  if (!ReadLines(text, &lines, error)) return false;
+  std::vector<uint8_t> record(CCanvas::kRecordBytes, 0);
+  std::copy("canv0100", "canv0100" + 8, record.begin());
+  PutMachine32(record, CCanvas::kRecordSize, std::bit_cast<uint32_t>(1.0f));
+  PutMachine32(record, CCanvas::kRecordSize + 4, std::bit_cast<uint32_t>(1.0f));
+  struct SField {
+    const char* keyword;
+    uint32_t offset;
+    size_t values;
+    bool floats;
+    bool seen;
+  } fields[] = {
+      {"frame", CCanvas::kRecordFrame, 4, false, false},     {"flags", CCanvas::kRecordFlags, 1, false, false},
+      {"position", CCanvas::kRecordPosition, 2, true, false}, {"size", CCanvas::kRecordSize, 2, true, false},
+      {"colour", CCanvas::kRecordColor, 1, false, false},     {"options", CCanvas::kRecordOptions, 1, false, false},
+  };
+  for (const SLine& line : lines) {
+    const auto& t = line.tokens;
+    SField* field = nullptr;
+    for (SField& f : fields) {
+      if (t[0] == f.keyword) field = &f;
+    }
+    if (!field) {
+      *error = At(line.number, "unexpected " + t[0]);
+      return false;
+    }
+    if (field->seen || t.size() != field->values + 1) {
+      *error = At(line.number, std::string(field->keyword) + " takes " + std::to_string(field->values) +
+                                   (field->values == 1 ? " value" : " values") + ", once");
+      return false;
+    }
+    field->seen = true;
+    for (size_t i = 0; i < field->values; ++i) {
+      uint32_t word = 0;
+      float value = 0;
+      const bool read = field->floats ? ParseFloat(t[i + 1], &value) : ParseWord(t[i + 1], &word);
+      if (!read) {
+        *error = At(line.number, "expected a " + std::string(field->floats ? "number" : "32-bit value") +
+                                     ", found " + t[i + 1]);
+        return false;
+      }
+      PutMachine32(record, field->offset + 4 * i, field->floats ? std::bit_cast<uint32_t>(value) : word);
+    }
+  }
+  if (!fields[0].seen) {
+    *error = "a canvas record needs its frame";
+    return false;
+  }
+  *out = record;
+  return true;
+}
+
+bool IsListKind(const std::string& kind) {
+  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset" || kind == "canv";
+}
+
+// The record handler that stores a kind's records: layout records are compiled in machine order and
+// turned into their stored order by the program's own handler.
+SpoolTypeHandler HandlerFor(const std::string& kind) { return kind == "canv" ? &CCanvas::HandleRecord : nullptr; }
 
 // ---- decoding
 
@@ -459,6 +535,7 @@ bool CompileSource(const std::string& kind, const std::string& text, std::vector
   if (kind == "ixco") return CompileIxco(text, out, error);
   if (kind == "ixim") return CompileIxim(text, out, error);
   if (kind == "eset") return CompileEset(text, out, error);
+  if (kind == "canv") return CompileCanvas(text, out, error);
   out->assign(text.begin(), text.end());
   return true;
 }
@@ -492,6 +569,11 @@ bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string
   }
   *text = out;
   return true;
+}
+
+int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string& kind,
+                      const std::vector<uint8_t>& bytes) {
+  return StoreResource(env, key, bytes, HandlerFor(kind));
 }
 
 bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntry>* entries, std::string* error) {
@@ -537,7 +619,7 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
     SSpoolKey key;
     key.Set(e.type.c_str(), e.number, false);
     CopyCString(key.name, e.name.c_str(), sizeof key.name);
-    if (const int32_t err = StoreResource(env, key, bytes)) {
+    if (const int32_t err = StoreCompiled(env, key, kind, bytes)) {
       *error = where + ResultWords(err);
       return false;
     }

@@ -10,6 +10,10 @@
 //   .ixim  optional "sets N"; INDEX (number N | name "NAME") [file | resource] per line, no index
 //          missing
 //   .eset  CLASS ID [description HEX-64-DIGITS] [place A B] [flags F] per line, in entry order
+//   .canv  a canvas's layout record, one keyword a line, each once: frame TOP LEFT BOTTOM RIGHT
+//          (required), flags F, position H V and size H V (fractions; default 0 0 and 1 1),
+//          colour 0xAARRGGBB, options O (1 apply the colour, 2 show); compiled in machine order
+//          and stored through the program's record handler, which turns it big-endian
 // A list's entries are padded with empty ones to a whole number of sets.
 #pragma once
 
@@ -18,6 +22,7 @@
 #include <vector>
 
 class CResourceEnv;
+struct SSpoolKey;
 
 struct SManifestEntry {
   std::string type;
@@ -32,6 +37,9 @@ struct SManifestEntry {
 bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries, std::string* error);
 // kind: the source file's extension without its dot.
 bool CompileSource(const std::string& kind, const std::string& text, std::vector<uint8_t>* out, std::string* error);
+// Stores compiled bytes under the key, through the record handler of the kind when it has one.
+int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string& kind,
+                      const std::vector<uint8_t>& bytes);
 // An 'ixtx' list as .ixtx source that compiles back to the same bytes.
 bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string* error);
 

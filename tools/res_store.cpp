@@ -8,21 +8,22 @@
 
 namespace {
 
-SSpoolTableSpec KeyedSpec(const SSpoolKey& key) {
+SSpoolTableSpec KeyedSpec(const SSpoolKey& key, SpoolTypeHandler handler = nullptr) {
   SSpoolTableSpec spec;
-  spec.SetDefaults(true, &key, nullptr);
+  spec.SetDefaults(true, &key, handler);
   return spec;
 }
 
 }  // namespace
 
-int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes) {
+int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes,
+                      SpoolTypeHandler handler) {
   if (!env.PutResource(key)) return NonZeroError(env.GetLastResult());
   CSubscriber object(SSpoolLayout{&env, 0, 0});
   SSpoolKey written = key;
   written.byName = 0;
   written.isNew = 1;
-  if (!object.Subscribe(KeyedSpec(written))) return NonZeroError(object.GetError());
+  if (!object.Subscribe(KeyedSpec(written, handler))) return NonZeroError(object.GetError());
   if (!object.Resize(uint32_t(bytes.size()), false, false)) return NonZeroError(object.GetError());
   CHolder holder(&object, true, true);
   if (!holder.IsLocked()) return NonZeroError(object.GetError());

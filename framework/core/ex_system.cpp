@@ -34,6 +34,7 @@ int32_t CExSystem::FindIndex(const CElement* element, int32_t* index) {
   if (GetCount() == 0) return kErrObjectNotFound;
   CHolder holder(this, false, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());
+  CBusyWalk walk(this);
   for (uint32_t i = 0; i < GetCount(); ++i) {
     if ((*this)[i].element != element) continue;
     *index = int32_t(i);
@@ -118,6 +119,7 @@ int32_t CExSystem::Shrink() {
 }
 
 int32_t CExSystem::RemoveEntries(const uint32_t* indices, uint32_t count, bool deleteElements, bool shrink) {
+  CBusyWalk walk(this);
   for (uint32_t i = count; i-- > 0;) {
     if (const int32_t err = RemoveRow(indices[i], deleteElements)) return err;
   }
@@ -127,6 +129,7 @@ int32_t CExSystem::RemoveEntries(const uint32_t* indices, uint32_t count, bool d
 int32_t CExSystem::RemoveAll(bool deleteElements, bool shrink) {
   int32_t err = kNoErr;
   uint32_t done = 0;
+  CBusyWalk walk(this);
   for (; done < GetCount(); ++done) {
     CExSystemEntry row;
     if ((err = GetEntry(done, &row)) || (err = Detach(row))) break;

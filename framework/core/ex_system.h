@@ -46,6 +46,12 @@ class CExSystem : public CSpoolDynTable<CExSystemEntry> {
   bool AppendRows(const CExSystemEntry& row, uint32_t n);
 
   bool IsUnsorted() const { return fUnsorted; }
+  // Raised while somebody walks the rows by index, so that nobody mistakes the table for idle.
+  void RaiseBusy() { ++fBusy; }
+  void LowerBusy() {
+    if (fBusy) --fBusy;
+  }
+  uint32_t GetBusyCount() const { return fBusy; }
 
  protected:
   virtual int32_t Attach(CExSystemEntry& row);
@@ -56,4 +62,17 @@ class CExSystem : public CSpoolDynTable<CExSystemEntry> {
   int32_t Shrink();
 
   bool fUnsorted = false;
+  uint32_t fBusy = 0;
+};
+
+// Counts a walk of a table's rows for its length.
+class CBusyWalk {
+ public:
+  explicit CBusyWalk(CExSystem* table) : fTable(table) { fTable->RaiseBusy(); }
+  ~CBusyWalk() { fTable->LowerBusy(); }
+  CBusyWalk(const CBusyWalk&) = delete;
+  CBusyWalk& operator=(const CBusyWalk&) = delete;
+
+ private:
+  CExSystem* fTable;
 };

@@ -2,7 +2,6 @@
 
 #include "framework/core/appl.h"
 #include "framework/core/el_registry.h"
-#include "framework/core/ex_system.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/ui_services.h"
 #include "framework/image/element_image_services.h"
@@ -56,46 +55,12 @@ int32_t CImElement::LoadImageFromResource(CImage** image, const SGridLayout&, co
   return kErrNotImplemented;
 }
 
-// ---- the plain element
-
-CElement::~CElement() { delete fChildren; }
-
-int32_t CElement::SetOwner(CExSystem* owner) {
-  fOwner = owner;
-  return kNoErr;
-}
-
-int32_t CElement::ClearOwner(CExSystem* owner) {
-  if (fOwner == owner) {
-    fOwner = nullptr;
-    fParent = nullptr;
-  }
-  return kNoErr;
-}
-
-int32_t CElement::AddChild(CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
-                           const SDynTableLayout& container) {
-  if (!child) return kErrInvalidParameter;
-  if (!fChildren) {
-    fChildren = new CExSystem(container);
-    if (!fChildren) return kErrOutOfMemory;
-    if (!fChildren->IsValid()) {
-      delete fChildren;
-      fChildren = nullptr;
-      return kErrFailedCreation;
-    }
-  }
-  if (const int32_t err = fChildren->AddEntry(child, classData, orderKey, extra)) return err;
-  child->fParent = this;
-  return kNoErr;
-}
-
 // ---- what the framework core and the image lists call
 
 bool ElementHasOwner(const CElement* element) { return element->GetOwner() != nullptr; }
 int32_t AttachElement(CElement* element, CExSystem* owner) { return element->SetOwner(owner); }
 int32_t DetachElement(CElement* element, CExSystem* owner) { return element->ClearOwner(owner); }
-bool IsElementPlaced(const CElement* element) { return element->IsPlaced(); }
+bool IsElementPlaced(const CElement* element) { return element->GetParent() != nullptr; }
 int32_t AddChildElement(CElement* parent, CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
                         const SDynTableLayout& container) {
   return parent->AddChild(child, classData, orderKey, extra, container);

@@ -60,6 +60,19 @@ TEST_F(ResourceToolsTest, ResbuildIsRepeatableAndResdumpListsWhatItBuilt) {
   EXPECT_EQ(run.out, "resdump: ixtx 129: " + BuiltInMessageFor(kErrObjectNotFound) + " (code 6)\n");
 }
 
+// A canvas record compiles in machine order and is stored big-endian by the program's own handler.
+TEST_F(ResourceToolsTest, ResbuildStoresCanvasRecordsBigEndian) {
+  Write("manifest", "canv 5 palette palette.canv\n");
+  Write("palette.canv", "frame 1 2 3 4\nflags 0x0C00\ncolour 0x00FF0000\noptions 3\n");
+  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  const SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " canv 5 | xxd -p -c 68");
+  EXPECT_EQ(run.out,
+            "63616e7630313030" + std::string(32, '0') + "00000001000000020000000300000004" + "00000c00" +
+                std::string(16, '0') + "3f8000003f800000" + "00ff0000" + "00000003\n");
+  Write("manifest", "elem 5 palette palette.canv\n");
+  EXPECT_EQ(Resbuild("manifest", "b.dat").status, 1);
+}
+
 // A resource file with no resources, as xxd shows it: the type name at 512, the volume header at 584
 // (directory of 128 entries at 656, 18 in use, growth 128), and the directory's chunk at 656.
 TEST_F(ResourceToolsTest, ANewResourceFileByteForByte) {
