@@ -324,11 +324,30 @@ int32_t COldQuarnFile::ConvertChannels(C3dMaterial* material, C3dBaseSys* table,
   return kNoErr;
 }
 
-CBaseTexture* COldQuarnFile::FindDuplicate(const CDynTable<SDupTexture>& duplicates, const SName& name) {
+int32_t COldQuarnFile::AttachNamed(C3dMaterial* material, int channel, const CDynTable<SDupTexture>& duplicates,
+                                   const CMemBlock& block) {
+  const SName name = ReadName(block.GetData());
   for (uint32_t row = duplicates.GetCount(); row-- > 0;) {
-    if (duplicates[row].name == name) return duplicates[row].texture;
+    if (duplicates[row].name == name) return material->SetChannelTexture(duplicates[row].texture, channel);
   }
-  return nullptr;
+  return kNoErr;
+}
+
+template <typename T>
+int32_t COldQuarnFile::MakeForChannel(T** out, C3dBaseSys* table, CDupTextureTables& area) {
+  if (const int32_t error = NewThing(out, table)) return error;
+  if (area.fMade.Append(*out)) return kNoErr;
+  DiscardThing(*out);
+  *out = nullptr;
+  return kErrOutOfMemory;
+}
+
+int32_t COldQuarnFile::AttachMade(C3dMaterial* material, int channel, CBaseTexture* texture, const SName& name,
+                                  CDynTable<SDupTexture>& duplicates, C3dBaseSys* table) {
+  if (const int32_t error = NameThing(texture, name)) return error;
+  if (const int32_t error = material->SetChannelTexture(texture, channel)) return error;
+  // The reads of materials alone resolve every name themselves and keep no texture for later records.
+  return table && !duplicates.Append({name, texture}) ? kErrOutOfMemory : kNoErr;
 }
 
 // A block of 32 bytes names a texture that an earlier record defined; one of 232 or more is a
@@ -336,25 +355,13 @@ CBaseTexture* COldQuarnFile::FindDuplicate(const CDynTable<SDupTexture>& duplica
 int32_t COldQuarnFile::AttachTexture(C3dMaterial* material, int channel, C3dBaseSys* table,
                                      CDupTextureTables& area) {
   const CMemBlock& block = area.fTextures[channel];
-  if (block.GetSize() == kNameBytes) {
-    CBaseTexture* shared = FindDuplicate(fDupTextures, ReadName(block.GetData()));
-    return shared ? material->SetChannelTexture(shared, channel) : kNoErr;
-  }
+  if (block.GetSize() == kNameBytes) return AttachNamed(material, channel, fDupTextures, block);
   if (block.GetSize() < kTextureBytes) return kNoErr;
   C3dTexture* texture = nullptr;
-  if (const int32_t error = NewThing(&texture, table)) return error;
-  if (!area.fMade.Append(texture)) {
-    DiscardThing(texture);
-    return kErrOutOfMemory;
-  }
-  const SName name = ReadName(block.GetData() + kTextureName);
+  if (const int32_t error = MakeForChannel(&texture, table, area)) return error;
   const STextureRecord record = TextureRecordAt(block.GetData());
-  if (const int32_t error = NameThing(texture, name)) return error;
   if (const int32_t error = texture->ImportOld(record.bytes, kTextureBytes)) return error;
-  if (const int32_t error = material->SetChannelTexture(texture, channel)) return error;
-  // The reads of materials alone resolve every name themselves and keep no texture for later records.
-  if (table && !fDupTextures.Append({name, texture})) return kErrOutOfMemory;
-  return kNoErr;
+  return AttachMade(material, channel, texture, ReadName(block.GetData() + kTextureName), fDupTextures, table);
 }
 
 // A block of 32 bytes names a picture that an earlier record carried; a longer one is the name
@@ -362,21 +369,14 @@ int32_t COldQuarnFile::AttachTexture(C3dMaterial* material, int channel, C3dBase
 int32_t COldQuarnFile::AttachPicture(C3dMaterial* material, int channel, C3dBaseSys* table,
                                      CDupTextureTables& area) {
   const CMemBlock& block = area.fPictures[channel];
-  if (block.GetSize() == kNameBytes) {
-    CBaseTexture* shared = FindDuplicate(fDupPictures, ReadName(block.GetData()));
-    return shared ? material->SetChannelTexture(shared, channel) : kNoErr;
-  }
+  if (block.GetSize() == kNameBytes) return AttachNamed(material, channel, fDupPictures, block);
   if (block.GetSize() <= kNameBytes) return kNoErr;
   CImPictFile pict(block.GetData() + kNameBytes, block.GetSize() - kNameBytes);
   int32_t width = 0, height = 0;
   // A picture that cannot be read leaves the channel without one.
   if (pict.ReadPicture(&width, &height) || pict.ReadPixels(true)) return kNoErr;
   CPictTexture* picture = nullptr;
-  if (const int32_t error = NewThing(&picture, table)) return error;
-  if (!area.fMade.Append(picture)) {
-    DiscardThing(picture);
-    return kErrOutOfMemory;
-  }
+  if (const int32_t error = MakeForChannel(&picture, table, area)) return error;
   C3dCImage& image = picture->GetPicture();
   if (!image.Allocate(uint32_t(width), uint32_t(height), 0, false, false) || !image.CopyFrom(pict.GetImage()))
     return kErrOutOfMemory;
@@ -384,9 +384,5 @@ int32_t COldQuarnFile::AttachPicture(C3dMaterial* material, int channel, C3dBase
     CHolder rows(&image, true, false);
     if (!rows.IsLocked()) return kErrOutOfMemory;
   }
-  const SName name = ReadName(block.GetData());
-  if (const int32_t error = NameThing(picture, name)) return error;
-  if (const int32_t error = material->SetChannelTexture(picture, channel)) return error;
-  if (table && !fDupPictures.Append({name, picture})) return kErrOutOfMemory;
-  return kNoErr;
+  return AttachMade(material, channel, picture, ReadName(block.GetData()), fDupPictures, table);
 }

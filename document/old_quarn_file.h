@@ -115,7 +115,15 @@ class COldQuarnFile {
   int32_t ConvertChannels(C3dMaterial* material, C3dBaseSys* table, CDupTextureTables& area);
   int32_t AttachTexture(C3dMaterial* material, int channel, C3dBaseSys* table, CDupTextureTables& area);
   int32_t AttachPicture(C3dMaterial* material, int channel, C3dBaseSys* table, CDupTextureTables& area);
-  static CBaseTexture* FindDuplicate(const CDynTable<SDupTexture>& duplicates, const old_format::SName& name);
+  // The last texture made by the block's name, when there is one.
+  static int32_t AttachNamed(C3dMaterial* material, int channel, const CDynTable<SDupTexture>& duplicates,
+                             const CMemBlock& block);
+  // A new texture of the class, kept in the area to be taken back if the record fails.
+  template <typename T>
+  static int32_t MakeForChannel(T** out, C3dBaseSys* table, CDupTextureTables& area);
+  // The new texture named, in the channel, and, on an import, listed for the records that name it.
+  static int32_t AttachMade(C3dMaterial* material, int channel, CBaseTexture* texture, const old_format::SName& name,
+                            CDynTable<SDupTexture>& duplicates, C3dBaseSys* table);
 
   // Settings conversion.
   int32_t BuildSettingsThings(C3dBaseSys* table);

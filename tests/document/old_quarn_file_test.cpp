@@ -65,6 +65,10 @@ class OldDocument : public DocumentTest {
     CHolder holder(texture, false, false);
     return Bytes(texture->GetData() + C3dBase::kNameBytes, texture->GetData() + C3dTexture::kRecordSize);
   }
+  void NewTable() {
+    delete table;
+    table = new C3dBaseSys(ObjectsEnv());
+  }
   bool Run(const std::string& command) { return RunCommand("cd '" + folder + "' && " + command).status == 0; }
 
   // A small picture as a PPM and as the PICT of a document's picture block (without the file's
@@ -84,6 +88,14 @@ SOldRecord OldRecord(uint8_t kind, const std::string& name = "") {
   record.kind = kind;
   record.name = name;
   return record;
+}
+
+// A document of one sphere, as the case changes it.
+SOldDocument OneBall(const std::function<void(SOldDocument&)>& change) {
+  SOldDocument document;
+  document.records = {OldRecord(5, "ball")};
+  change(document);
+  return document;
 }
 
 // ---- header and layout
@@ -121,16 +133,30 @@ TEST_F(OldDocument, HeaderAndLayout) {
   };
   for (const SLayoutCase& c : cases) {
     SCOPED_TRACE(c.name);
-    delete table;
-    table = new C3dBaseSys(ObjectsEnv());
-    SOldDocument document;
-    document.records = {OldRecord(5, "ball")};
-    c.change(document);
-    Bytes bytes = document.Write();
+    NewTable();
+    Bytes bytes = OneBall(c.change).Write();
     if (c.spoil) c.spoil(bytes);
     EXPECT_EQ(Import(bytes, c.whole), c.code);
     EXPECT_EQ(Things(table).size(), c.things);
   }
+}
+
+std::vector<std::string> gImportTitles;
+
+TEST_F(OldDocument, TheImportStepsOncePerRecordUnderItsBuiltInTitle) {
+  SOldDocument document;
+  document.records = {OldRecord(5), OldRecord(3), OldRecord(4)};
+  gImportTitles.clear();
+  ASSERT_TRUE(ProgressSubscribe(this, [](void*, void* record, void*) -> int32_t {
+    const auto* progress = static_cast<SProgressRecord*>(record);
+    if (progress->message == kProgressTitleChanged && progress->innermost == progress->outermost)
+      gImportTitles.push_back(std::string(progress->innermost->GetTitle()) + " of " +
+                        std::to_string(progress->innermost->GetTotal()));
+    return 0;
+  }));
+  EXPECT_EQ(Import(document), 0);
+  ProgressUnsubscribe(this);
+  EXPECT_EQ(gImportTitles, std::vector<std::string>{"12Importing File of 3"});
 }
 
 // ---- object conversion
@@ -649,12 +675,8 @@ TEST_F(OldDocument, MalformedFilesAnswerTheirCode) {
   };
   for (const SMalformedCase& c : cases) {
     SCOPED_TRACE(c.name);
-    delete table;
-    table = new C3dBaseSys(ObjectsEnv());
-    SOldDocument document;
-    document.records = {OldRecord(5, "ball")};
-    c.change(document);
-    EXPECT_EQ(Import(document), c.code);
+    NewTable();
+    EXPECT_EQ(Import(OneBall(c.change)), c.code);
   }
 }
 
@@ -698,8 +720,7 @@ TEST_F(OldDocument, GroupChainsAtTheRelink) {
   };
   for (const SChainCase& c : cases) {
     SCOPED_TRACE(c.name);
-    delete table;
-    table = new C3dBaseSys(ObjectsEnv());
+    NewTable();
     SOldDocument document;
     document.records.clear();
     for (const auto& r : c.records) {
