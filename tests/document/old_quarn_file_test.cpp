@@ -419,6 +419,50 @@ TEST_F(OldDocument, TexturesAndPicturesAreSharedByName) {
   EXPECT_EQ(double(RecordOf(c).component[0].scale), 0.5);
 }
 
+// Every swapped field of a texture record with a value of its own arrives in machine order.
+TEST_F(OldDocument, TextureRecordsArriveInMachineOrder) {
+  Bytes stored = TextureRecord("distinct");
+  for (uint16_t i = 0; i < 7; ++i) PutBE16(stored, 4 + 2 * i, uint16_t(100 + i));
+  PutFloat(stored, 20, 1.5f);
+  PutFloat(stored, 24, -2.5f);
+  for (uint32_t i = 0; i < 3; ++i) PutBE32(stored, 30 + 4 * i, 0x010203 * (i + 1));
+  for (uint16_t c = 0; c < 3; ++c) {
+    const size_t at = 44 + 52 * size_t(c);
+    for (uint16_t i = 0; i < 6; ++i) PutBE16(stored, at + 2 * i, uint16_t(200 + 10 * c + i));
+    for (uint16_t i = 0; i < 7; ++i) PutBE16(stored, at + 12 + 2 * i, uint16_t(300 + 10 * c + i));
+    PutFloat(stored, at + 28, c + 0.25f);
+    PutFloat(stored, at + 32, c + 0.75f);
+    for (uint32_t i = 0; i < 3; ++i) PutBE32(stored, at + 38 + 4 * i, 0x0A0000u + 16 * c + i);
+  }
+  SOldDocument document;
+  document.records = {OldRecord(5)};
+  document.records[0].textures[0] = stored;
+  ASSERT_EQ(Import(document, false), 0);
+  C3dTexture* texture = Named<C3dTexture>("distinct");
+  CHolder holder(texture, false, false);
+  const STextureData& data = texture->GetTextureData();
+  const SPhaseSpec& phase = data.globalPhase;
+  EXPECT_EQ((std::vector<int32_t>{phase.code, phase.amount, phase.angleXY, phase.angleYZ, phase.frequency[0],
+                                  phase.frequency[1], phase.frequency[2]}),
+            (std::vector<int32_t>{100, 101, 102, 103, 104, 105, 106}));
+  EXPECT_EQ(data.filter.a, 1.5f);
+  EXPECT_EQ(data.filter.b, -2.5f);
+  EXPECT_EQ(data.colour.colour[2], 0x030609u);
+  for (int32_t c = 0; c < 3; ++c) {
+    SCOPED_TRACE(c);
+    const STextureComponent& component = data.component[c];
+    EXPECT_EQ((std::vector<int32_t>{component.noiseCode, component.angleXY, component.angleYZ, component.frequency[0],
+                                    component.frequency[1], component.frequency[2]}),
+              (std::vector<int32_t>{200 + 10 * c, 201 + 10 * c, 202 + 10 * c, 203 + 10 * c, 204 + 10 * c, 205 + 10 * c}));
+    EXPECT_EQ(component.phase.code, 300 + 10 * c);
+    EXPECT_EQ(component.phase.frequency[2], 306 + 10 * c);
+    EXPECT_EQ(component.filter.a, float(c) + 0.25f);
+    EXPECT_EQ(component.filter.b, float(c) + 0.75f);
+    EXPECT_EQ(component.colour.colour[0], 0x0A0000u + 16 * uint32_t(c));
+    EXPECT_EQ(component.colour.colour[2], 0x0A0002u + 16 * uint32_t(c));
+  }
+}
+
 // ---- settings
 
 TEST_F(OldDocument, SettingsThings) {
