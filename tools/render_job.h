@@ -29,8 +29,8 @@ struct SRenderJob {
   SRenderObserver observer;
 };
 
-// A document read for a render, in the application's objects environment, with what every output
-// renders: the camera named "perspective" (else the first camera in table order), the first sky, the
+// A document read for a render, in the application's objects environment (a file that is no
+// composite file as a document of the earlier version), with what every output renders: the camera named "perspective" (else the first camera in table order), the first sky, the
 // document's render options word (959 when 0 or absent) and the job's size, else the document's.
 class CRenderDocument {
  public:

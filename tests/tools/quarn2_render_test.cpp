@@ -26,6 +26,7 @@
 #include "scene/factory.h"
 #include "scene/sky.h"
 #include "scene/sphere.h"
+#include "tests/document/old_document_writer.h"
 #include "tests/framework/core/spool_fixture.h"
 #include "tests/tools/scene_text.h"
 #include "tools/scene_script.h"
@@ -210,7 +211,7 @@ TEST_F(Quarn2Render, AFailureNamesTheFileAndTheErrorAndWritesNothing) {
   } cases[] = {
       {"short.qnc", codeOf("short.qnc")},
       {"missing.qnc", kErrFileNotFound},
-      {"scene.txt", codeOf("scene.txt")},
+      {"scene.txt", kErrInvalidFormat},  // neither a composite file nor of the earlier version
       {"no-camera.qnc", kErrObjectNotFound},
   };
   std::ofstream(Path("old.bmp")) << "the old picture";
@@ -234,6 +235,50 @@ TEST_F(Quarn2Render, AFailureNamesTheFileAndTheErrorAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(Path("new.bmp"))) << c.document;
   }
   EXPECT_EQ(listing(), before) << "a file was left behind";
+}
+
+// A document of the earlier version renders with its groups linked, at its second rectangle's size
+// unless the size is given; groups whose chains cannot be linked fail the render.
+TEST_F(Quarn2Render, ADocumentOfTheEarlierVersionRenders) {
+  using namespace old_writer;
+  SOldDocument document;
+  document.PutRect(kSecondRect, 10, 20, 100, 170);
+  SOldRecord group, sphere, cube;
+  group.kind = 16;
+  group.links = {1, -1, 2};
+  sphere.links = {2, 3, -1};
+  sphere.position = {-1, 0, 0};
+  cube.kind = 4;
+  cube.links = {3, -1, -1};
+  cube.position = {1, 0, 0};
+  PutBE32(cube.surface, kColourB, 0xFF0000);
+  PutBE16(cube.surface, kValueB, 255);
+  document.records = {group, sphere, cube};
+  const auto write = [&](const SOldDocument& d, const std::string& name) {
+    const Bytes bytes = d.Write();
+    std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  };
+  write(document, "old.doc");
+  // The format (BMP, or BMP3 by the header's version) and the size.
+  const auto sizeOf = [&](const std::string& name) {
+    const std::string said = RunCommand("identify -format '%m %wx%h' '" + Path(name) + "' 2>&1").out;
+    return said.starts_with("BMP") ? said.substr(said.find(' ') + 1) : said;
+  };
+
+  SRun run = Render("old.doc out.bmp --width 160 --height 120");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(sizeOf("out.bmp"), "160x120");
+  run = Render("old.doc own.bmp");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(sizeOf("own.bmp"), "150x90");
+
+  document.records[1].links = {2, -1, 1};  // the sphere lists the group as its member
+  document.records[1].kind = 16;
+  write(document, "looped.doc");
+  run = Render("looped.doc looped.bmp");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "quarn2-render: looped.doc: " + BuiltInMessageFor(kErrInvalidFormat) + " (code 2)\n");
+  EXPECT_FALSE(std::filesystem::exists(Path("looped.bmp")));
 }
 
 TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
