@@ -8,14 +8,12 @@
 #include "framework/core/c_string.h"
 #include "framework/core/el_registry.h"
 #include "framework/core/fragment_sys.h"
-#include "framework/core/holder.h"
 #include "framework/core/ix_text.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
-#include "framework/core/spool_table_spec.h"
-#include "framework/core/subscriber.h"
 #include "framework/ui/element.h"
 #include "framework/ui/element_types.h"
+#include "framework/ui/layout_record.h"
 
 namespace {
 
@@ -28,53 +26,22 @@ constexpr uint32_t kCallbackKinds[kCallbackCount] = {ORDAX_KIND_PRESS, ORDAX_KIN
 constexpr char kNoCallback[] = "NULL";
 constexpr char kPathSeparator = '|';
 
-uint32_t WordAt(const uint8_t* data, uint32_t at) {
-  uint32_t word = 0;
-  std::memcpy(&word, data + at, 4);
-  return word;
-}
+// The numbers: the user words and the set's number, the list's number, everything from the rect on.
+constexpr SWordRange kNumbers[] = {{CElement::kRecordUserWords, CElement::kRecordSetName},
+                                   {CElement::kRecordListNumber, CElement::kRecordListName},
+                                   {CElement::kRecordRect, CElement::kRecordBytes}};
+constexpr SLayoutRecordForm kForm{kTagAndVersion, CElement::kRecordBytes, kNumbers, 3};
 
-int32_t SignedAt(const uint8_t* data, uint32_t at) { return int32_t(WordAt(data, at)); }
-
-float FloatAt(const uint8_t* data, uint32_t at) {
-  float value = 0;
-  std::memcpy(&value, data + at, 4);
-  return value;
-}
-
-void SwapWordAt(uint8_t* data, uint32_t at) {
-  const uint32_t w = WordAt(data, at);
-  const uint32_t swapped = (w >> 24) | ((w >> 8) & 0xFF00) | ((w << 8) & 0xFF0000) | (w << 24);
-  std::memcpy(data + at, &swapped, 4);
-}
-
-// A 32-byte text field up to its terminator, cut to 31 characters; false when the field has no
-// terminator (its text is longer than 31 characters).
-bool FieldText(const uint8_t* data, uint32_t at, char* out) {
-  const char* field = reinterpret_cast<const char*>(data + at);
-  const size_t length = strnlen(field, kTextBytes);
-  const size_t kept = std::min<size_t>(length, kTextBytes - 1);
-  std::memcpy(out, field, kept);
-  out[kept] = 0;
-  return length < kTextBytes;
-}
-
-// Turns the record's numbers around; the texts, tag and version stay as they are.
-bool ConvertRecord(CSpoolMem* object) {
-  uint8_t* data = object->GetData();
-  if (!data || object->GetDataSize() < CElement::kRecordBytes) {
-    object->SetError(kErrInvalidFormat);
-    return false;
+// The resource's own name: the one it was asked for by, else the name its entry holds.
+void ReadOwnName(CResourceEnv* environment, const SSpoolKey& key, const char* name, char* out) {
+  if (name) {
+    CopyCString(out, name, kTextBytes);
+    return;
   }
-  for (uint32_t at = CElement::kRecordUserWords; at <= CElement::kRecordSetNumber; at += 4) SwapWordAt(data, at);
-  SwapWordAt(data, CElement::kRecordListNumber);
-  for (uint32_t at = CElement::kRecordRect; at < CElement::kRecordBytes; at += 4) SwapWordAt(data, at);
-  if (std::memcmp(data, kTagAndVersion, 8) != 0) {
-    object->SetError(kErrInvalidFormat);
-    return false;
-  }
-  object->SetError(kNoErr);
-  return true;
+  CResEntry entry{};
+  SSpoolKey byNumber;
+  byNumber.Set(CElement::kTag, key.id, false);
+  if (environment->GetResourceInfo(byNumber, &entry)) CopyCString(out, entry.name, kTextBytes);
 }
 
 }  // namespace
@@ -99,61 +66,45 @@ struct CElement::SRecord {
   SPointHV origin, topLeftOutset, bottomRightOutset;
   uint32_t eventMask = 0;
   uint32_t flags = 0;
+
+  // The fields of the record, in machine order.
+  void Read(const uint8_t* data) {
+    RecordTextAt(data, kRecordName, name, kTextBytes);
+    RecordTextAt(data, kRecordWindowName, windowName, kTextBytes);
+    RecordTextAt(data, kRecordCanvasName, canvasName, kTextBytes);
+    for (uint32_t i = 0; i < kUserWords; ++i) userWords[i] = RecordWordAt(data, kRecordUserWords + 4 * i);
+    setNumber = RecordWordAt(data, kRecordSetNumber);
+    RecordTextAt(data, kRecordSetName, setName, kTextBytes);
+    fileNameFits = RecordTextAt(data, kRecordFileName, fileName, kTextBytes);
+    listNumber = RecordWordAt(data, kRecordListNumber);
+    RecordTextAt(data, kRecordListName, listName, kTextBytes);
+    rect = {RecordSignedAt(data, kRecordRect), RecordSignedAt(data, kRecordRect + 4),
+            RecordSignedAt(data, kRecordRect + 8), RecordSignedAt(data, kRecordRect + 12)};
+    layoutFlags = RecordWordAt(data, kRecordLayoutFlags);
+    position = {RecordFloatAt(data, kRecordPosition), RecordFloatAt(data, kRecordPosition + 4)};
+    size = {RecordFloatAt(data, kRecordSize), RecordFloatAt(data, kRecordSize + 4)};
+    origin = {RecordSignedAt(data, kRecordOrigin), RecordSignedAt(data, kRecordOrigin + 4)};
+    hotSpot = {RecordFloatAt(data, kRecordHotSpot), RecordFloatAt(data, kRecordHotSpot + 4)};
+    topLeftOutset = {RecordSignedAt(data, kRecordTopLeftOutset), RecordSignedAt(data, kRecordTopLeftOutset + 4)};
+    bottomRightOutset = {RecordSignedAt(data, kRecordBottomRightOutset),
+                         RecordSignedAt(data, kRecordBottomRightOutset + 4)};
+    eventMask = RecordWordAt(data, kRecordEventMask);
+    flags = RecordWordAt(data, kRecordFlags);
+  }
 };
 
 uint32_t CElement::HandleRecordMessage(CSpoolMem* record, uint32_t message, void* argument) {
-  switch (message) {
-    case kSpoolAfterRead:
-    case kSpoolBeforeWrite:
-    case kSpoolAfterWrite: return ConvertRecord(record);
-    default: return SpoolDefaultTypeHandler(record, message, argument);
-  }
+  return HandleLayoutRecord(record, message, argument, kForm);
 }
 
 int32_t CElement::ReadRecord(CResourceEnv* environment, uint32_t number, const char* name, SRecord* out) {
-  if (!environment || !environment->IsOpen()) return NonZeroError(environment ? environment->GetLastResult() : 0);
-  CSubscriber record(SSpoolLayout{environment, 0, 0});
-  SSpoolKey key;
-  if (name) key.SetByName(kTag, name, false);
-  else key.Set(kTag, number, false);
-  SSpoolTableSpec spec;
-  spec.Set(true, &key, SRange{-1, -1}, &CElement::HandleRecordMessage, nullptr, SSpoolTableSpec::kDefaultPriority);
-  if (!record.Subscribe(spec)) return NonZeroError(record.GetError());
-  CHolder holder(&record, false, false);
-  if (!holder.IsLocked()) return NonZeroError(record.GetError());
-  // An empty record is never paged in, so the handler never saw it.
-  if (record.GetDataSize() < kRecordBytes) return kErrInvalidFormat;
-  const uint8_t* data = record.GetData();
-  out->number = record.GetKey().id;
-  if (name) {
-    CopyCString(out->ownName, name, sizeof out->ownName);
-  } else {
-    CResEntry entry{};
-    SSpoolKey byNumber;
-    byNumber.Set(kTag, out->number, false);
-    if (environment->GetResourceInfo(byNumber, &entry)) CopyCString(out->ownName, entry.name, sizeof out->ownName);
-  }
-  FieldText(data, kRecordName, out->name);
-  FieldText(data, kRecordWindowName, out->windowName);
-  FieldText(data, kRecordCanvasName, out->canvasName);
-  for (uint32_t i = 0; i < kUserWords; ++i) out->userWords[i] = WordAt(data, kRecordUserWords + 4 * i);
-  out->setNumber = WordAt(data, kRecordSetNumber);
-  FieldText(data, kRecordSetName, out->setName);
-  out->fileNameFits = FieldText(data, kRecordFileName, out->fileName);
-  out->listNumber = WordAt(data, kRecordListNumber);
-  FieldText(data, kRecordListName, out->listName);
-  out->rect = {SignedAt(data, kRecordRect), SignedAt(data, kRecordRect + 4), SignedAt(data, kRecordRect + 8),
-               SignedAt(data, kRecordRect + 12)};
-  out->layoutFlags = WordAt(data, kRecordLayoutFlags);
-  out->position = {FloatAt(data, kRecordPosition), FloatAt(data, kRecordPosition + 4)};
-  out->size = {FloatAt(data, kRecordSize), FloatAt(data, kRecordSize + 4)};
-  out->origin = {SignedAt(data, kRecordOrigin), SignedAt(data, kRecordOrigin + 4)};
-  out->hotSpot = {FloatAt(data, kRecordHotSpot), FloatAt(data, kRecordHotSpot + 4)};
-  out->topLeftOutset = {SignedAt(data, kRecordTopLeftOutset), SignedAt(data, kRecordTopLeftOutset + 4)};
-  out->bottomRightOutset = {SignedAt(data, kRecordBottomRightOutset), SignedAt(data, kRecordBottomRightOutset + 4)};
-  out->eventMask = WordAt(data, kRecordEventMask);
-  out->flags = WordAt(data, kRecordFlags);
-  return kNoErr;
+  return ReadLayoutRecord(environment, kTag, number, name, &CElement::HandleRecordMessage, kRecordBytes,
+                          [&](const uint8_t* data, const SSpoolKey& key) {
+                            out->number = key.id;
+                            ReadOwnName(environment, key, name, out->ownName);
+                            out->Read(data);
+                            return kNoErr;
+                          });
 }
 
 // ---- loading

@@ -8,13 +8,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
-#include "framework/core/c_string.h"
 #include "framework/core/cm_function.h"
 #include "framework/core/el_registry.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/element.h"
+#include "framework/ui/layout_record.h"
 
 class CImage;
 class CResourceEnv;
@@ -56,9 +55,7 @@ int32_t CreateRequestedElement(void* record) {
   T* element = nullptr;
   if (request->byDescription) {
     char name[SExNames::kNameBytes];
-    const size_t length = strnlen(reinterpret_cast<const char*>(request->description), sizeof name - 1);
-    std::memcpy(name, request->description, length);
-    name[length] = 0;
+    RecordTextAt(request->description, 0, name, sizeof name);
     request->error = T::NewByName(&element, request->environment, name);
   } else {
     request->error = T::NewByNumber(&element, request->environment, request->elementId);

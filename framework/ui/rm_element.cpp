@@ -1,14 +1,9 @@
 #include "framework/ui/rm_element.h"
 
-#include <cstring>
-
 #include "framework/core/appl.h"
-#include "framework/core/holder.h"
-#include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
-#include "framework/core/spool_table_spec.h"
-#include "framework/core/subscriber.h"
 #include "framework/ui/element_types.h"
+#include "framework/ui/layout_record.h"
 #include "framework/ui/rs_element.h"
 
 namespace {
@@ -18,33 +13,9 @@ constexpr uint32_t kRoutineCount = 4;
 constexpr uint32_t kRoutineKinds[kRoutineCount] = {ORDAX_KIND_CAN_OPEN, ORDAX_KIND_CAN_CLOSE, ORDAX_KIND_OPEN,
                                                    ORDAX_KIND_CLOSE};
 
-uint32_t WordAt(const uint8_t* data, uint32_t at) {
-  uint32_t word = 0;
-  std::memcpy(&word, data + at, 4);
-  return word;
-}
-
-void SwapWordAt(uint8_t* data, uint32_t at) {
-  const uint32_t w = WordAt(data, at);
-  const uint32_t swapped = (w >> 24) | ((w >> 8) & 0xFF00) | ((w << 8) & 0xFF0000) | (w << 24);
-  std::memcpy(data + at, &swapped, 4);
-}
-
-bool ConvertRecord(CSpoolMem* object) {
-  uint8_t* data = object->GetData();
-  if (!data || object->GetDataSize() < CRmElement::kRemoteRecordBytes) {
-    object->SetError(kErrInvalidFormat);
-    return false;
-  }
-  SwapWordAt(data, CRmElement::kRemoteListNumber);
-  SwapWordAt(data, CRmElement::kRemoteOptions);
-  if (std::memcmp(data, kTagAndVersion, 8) != 0) {
-    object->SetError(kErrInvalidFormat);
-    return false;
-  }
-  object->SetError(kNoErr);
-  return true;
-}
+constexpr SWordRange kNumbers[] = {{CRmElement::kRemoteListNumber, CRmElement::kRemoteListName},
+                                   {CRmElement::kRemoteOptions, CRmElement::kRemoteRecordBytes}};
+constexpr SLayoutRecordForm kForm{kTagAndVersion, CRmElement::kRemoteRecordBytes, kNumbers, 2};
 
 // What Load takes from the "rmel" record.
 struct SRemoteRecord {
@@ -54,26 +25,13 @@ struct SRemoteRecord {
 };
 
 int32_t ReadRemoteRecord(CResourceEnv* environment, uint32_t number, const char* name, SRemoteRecord* out) {
-  if (!environment || !environment->IsOpen()) return NonZeroError(environment ? environment->GetLastResult() : 0);
-  CSubscriber record(SSpoolLayout{environment, 0, 0});
-  SSpoolKey key;
-  if (name) key.SetByName(CRmElement::kTag, name, false);
-  else key.Set(CRmElement::kTag, number, false);
-  SSpoolTableSpec spec;
-  spec.Set(true, &key, SRange{-1, -1}, &CRmElement::HandleSpoolMessage, nullptr, SSpoolTableSpec::kDefaultPriority);
-  if (!record.Subscribe(spec)) return NonZeroError(record.GetError());
-  CHolder holder(&record, false, false);
-  if (!holder.IsLocked()) return NonZeroError(record.GetError());
-  // An empty record is never paged in, so the handler never saw it.
-  if (record.GetDataSize() < CRmElement::kRemoteRecordBytes) return kErrInvalidFormat;
-  const uint8_t* data = record.GetData();
-  out->listNumber = WordAt(data, CRmElement::kRemoteListNumber);
-  const char* listName = reinterpret_cast<const char*>(data + CRmElement::kRemoteListName);
-  const size_t length = strnlen(listName, sizeof out->listName - 1);
-  std::memcpy(out->listName, listName, length);
-  out->listName[length] = 0;
-  out->options = WordAt(data, CRmElement::kRemoteOptions);
-  return kNoErr;
+  return ReadLayoutRecord(environment, CRmElement::kTag, number, name, &CRmElement::HandleSpoolMessage,
+                          CRmElement::kRemoteRecordBytes, [out](const uint8_t* data, const SSpoolKey&) {
+                            out->listNumber = RecordWordAt(data, CRmElement::kRemoteListNumber);
+                            RecordTextAt(data, CRmElement::kRemoteListName, out->listName, sizeof out->listName);
+                            out->options = RecordWordAt(data, CRmElement::kRemoteOptions);
+                            return kNoErr;
+                          });
 }
 
 }  // namespace
@@ -81,12 +39,7 @@ int32_t ReadRemoteRecord(CResourceEnv* environment, uint32_t number, const char*
 CRmElement::CRmElement(const SElementDesc& desc) : CElement(desc) {}
 
 uint32_t CRmElement::HandleSpoolMessage(CSpoolMem* record, uint32_t message, void* argument) {
-  switch (message) {
-    case kSpoolAfterRead:
-    case kSpoolBeforeWrite:
-    case kSpoolAfterWrite: return ConvertRecord(record);
-    default: return SpoolDefaultTypeHandler(record, message, argument);
-  }
+  return HandleLayoutRecord(record, message, argument, kForm);
 }
 
 int32_t CRmElement::Load(CResourceEnv* environment, uint32_t number, const char* name) {

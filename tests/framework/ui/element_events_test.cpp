@@ -8,7 +8,6 @@
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
 #include "framework/ui/element.h"
-#include "framework/ui/ui_message.h"
 #include "tests/framework/image/image_fixture.h"
 #include "tests/framework/ui/element_fixture.h"
 
@@ -73,23 +72,6 @@ class ElementEventTest : public ElementTest {
     e->SetUserWord(0, uint32_t(answer));
     e->SetUserWord(1, takes);
     return e;
-  }
-  // Each event sent to the element once: press, character, deactivate, activate, hover, message;
-  // what they answered, and the handled words of press, character and message.
-  static std::vector<int32_t> SendEach(CElement& root, SPointHV point, std::vector<CElement*>* handled = nullptr) {
-    std::vector<int32_t> codes;
-    SWinEvent event;
-    CUIMessage message;
-    message.Init(0, nullptr, nullptr, nullptr, 0);
-    CElement* taken[3] = {};
-    codes.push_back(root.HandlePress(&taken[0], point, &event));
-    codes.push_back(root.HandleChar(&taken[1], &event));
-    codes.push_back(root.HandleDeactivate(&event));
-    codes.push_back(root.HandleActivate(&event));
-    codes.push_back(root.HandleHover(point));
-    codes.push_back(root.HandleMessage(&taken[2], point, &message));
-    if (handled) handled->assign(taken, taken + 3);
-    return codes;
   }
   static std::vector<std::string> Events(CElement* element) {
     std::vector<std::string> events;
@@ -160,7 +142,7 @@ TEST_F(ElementEventTest, AChildsCodeEndsTheWalkBeforeTheParentsCallback) {
   Logging(&root);
   auto* lower = Logging(Add(root, new CElement(Desc({0, 0, 100, 100}))));
   auto* upper = Logging(Add(root, new CElement(Desc({0, 0, 100, 100}))), kErrOutOfMemory, false);
-  const std::vector<int32_t> codes = SendEach(root, {5, 5});
+  const std::vector<int32_t> codes = SendEachEvent(root, {5, 5});
   EXPECT_EQ(codes, std::vector<int32_t>(6, kErrOutOfMemory));
   EXPECT_EQ(Events(upper), (std::vector<std::string>{"press", "char", "deactivate", "activate", "hover", "message"}));
   EXPECT_TRUE(Events(lower).empty());
@@ -175,7 +157,7 @@ TEST_F(ElementEventTest, EveryCallbackGetsThePointInItsOwnCoordinates) {
   grandchild->SetHotSpotProportions({0.5f, 0.5f}, false);
   // Root (15, 25) is the child's top-left corner plus (5, 5); the grandchild's hot spot (110, 110)
   // is its origin (0, 0).
-  SendEach(root, {15, 25});
+  SendEachEvent(root, {15, 25});
   for (const SCall& c : gCalls) {
     if (c.event == "press" || c.event == "hover" || c.event == "message") {
       EXPECT_EQ(c.point, c.element == child ? (SPointHV{105, 105}) : (SPointHV{-5, -5})) << c.event;
@@ -187,11 +169,11 @@ TEST_F(ElementEventTest, EveryCallbackGetsThePointInItsOwnCoordinates) {
 TEST_F(ElementEventTest, AHiddenChildHearsOnlyWhatReachesHiddenElements) {
   CElement root(Desc({0, 0, 100, 100}));
   auto* hidden = Logging(Add(root, new CElement(Desc({0, 0, 100, 100}, false))), 0, false);
-  SendEach(root, {5, 5});
+  SendEachEvent(root, {5, 5});
   EXPECT_EQ(Events(hidden), (std::vector<std::string>{"deactivate", "activate", "message"}));
   gCalls.clear();
   hidden->SetHoversWhenHidden(true);
-  SendEach(root, {5, 5});
+  SendEachEvent(root, {5, 5});
   EXPECT_EQ(Events(hidden), (std::vector<std::string>{"deactivate", "activate", "hover", "message"}));
 }
 
@@ -200,14 +182,14 @@ TEST_F(ElementEventTest, ActivationAndHoverVisitEveryChildUntilACode) {
   Logging(&root);
   CElement* children[3];
   for (CElement*& c : children) c = Logging(Add(root, new CElement(Desc({0, 0, 100, 100}))), 0, true);
-  SendEach(root, {5, 5});
+  SendEachEvent(root, {5, 5});
   for (CElement* c : children) EXPECT_EQ(Events(c).size(), c == children[2] ? 6u : 3u);
   EXPECT_EQ(Events(&root), (std::vector<std::string>{"deactivate", "activate", "hover"}));
 
   gCalls.clear();
   children[1]->SetUserWord(0, kErrGeneric);
   children[2]->SetUserWord(1, 0);
-  EXPECT_EQ(SendEach(root, {5, 5}), std::vector<int32_t>(6, kErrGeneric));
+  EXPECT_EQ(SendEachEvent(root, {5, 5}), std::vector<int32_t>(6, kErrGeneric));
   EXPECT_TRUE(Events(children[0]).empty());
   EXPECT_TRUE(Events(&root).empty());
 }
@@ -223,7 +205,7 @@ TEST_F(ElementEventTest, AChildIsOfferedOnlyTheEventsItsMaskAccepts) {
     auto* child = Logging(Add(root, new CElement(Desc({0, 0, 100, 100}))), 0, false);
     child->SetOptionFlags(b.bit, false);
     gCalls.clear();
-    SendEach(root, {5, 5});
+    SendEachEvent(root, {5, 5});
     const std::vector<std::string> heard = Events(child);
     EXPECT_EQ(heard.size(), 5u) << b.event;
     EXPECT_EQ(std::find(heard.begin(), heard.end(), b.event), heard.end()) << b.event;
@@ -235,7 +217,7 @@ TEST_F(ElementEventTest, AnElementWithoutChildrenRunsOnlyItsOwnCallback) {
   Logging(&alone, 7, true);
   alone.SetOptionFlags(kEveryEvent, false);
   std::vector<CElement*> handled;
-  EXPECT_EQ(SendEach(alone, {50, 50}, &handled), std::vector<int32_t>(6, 7));
+  EXPECT_EQ(SendEachEvent(alone, {50, 50}, &handled), std::vector<int32_t>(6, 7));
   EXPECT_EQ(handled, std::vector<CElement*>(3, &alone));
   EXPECT_EQ(Events(&alone).size(), 6u);
 }

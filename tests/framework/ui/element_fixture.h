@@ -14,12 +14,32 @@
 
 #include "framework/core/appl.h"
 #include "framework/ui/element.h"
+#include "framework/ui/ui_message.h"
 #include "tests/framework/core/resource_fixture.h"
 
 inline SElementDesc Desc(const SRect& rect, bool shown = true, const char* name = nullptr) {
   SElementDesc desc;
   CElement::MakeDescription(desc, rect, shown, false, false, name, nullptr, nullptr);
   return desc;
+}
+
+// Each event once, to the element: press, character, deactivate, activate, hover and message; what
+// they answered, and the handled words of press, character and message.
+inline std::vector<int32_t> SendEachEvent(CElement& element, SPointHV point,
+                                          std::vector<CElement*>* handled = nullptr) {
+  std::vector<int32_t> codes;
+  SWinEvent event;
+  CUIMessage message;
+  message.Init(0, nullptr, nullptr, nullptr, 0);
+  CElement* taken[3] = {};
+  codes.push_back(element.HandlePress(&taken[0], point, &event));
+  codes.push_back(element.HandleChar(&taken[1], &event));
+  codes.push_back(element.HandleDeactivate(&event));
+  codes.push_back(element.HandleActivate(&event));
+  codes.push_back(element.HandleHover(point));
+  codes.push_back(element.HandleMessage(&taken[2], point, &message));
+  if (handled) handled->assign(taken, taken + 3);
+  return codes;
 }
 
 class ElementTest : public ResourceTest {

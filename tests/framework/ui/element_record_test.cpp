@@ -9,7 +9,6 @@
 #include "framework/core/fragment_sys.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/element.h"
-#include "framework/ui/ui_message.h"
 #include "tests/framework/ui/element_fixture.h"
 
 namespace {
@@ -218,18 +217,7 @@ TEST_F(ElementRecordTest, AFailedLoadLeavesTheElementHiddenWithWhatWasSet) {
 
 // Each of the seven events once, to an element without children.
 void SendEach(CElement& element, SPointHV point) {
-  SWinEvent event;
-  CUIMessage message;
-  message.Init(0, nullptr, nullptr, nullptr, 0);
-  CElement* handled = nullptr;
-  element.HandlePress(&handled, point, &event);
-  handled = nullptr;
-  element.HandleChar(&handled, &event);
-  element.HandleDeactivate(&event);
-  element.HandleActivate(&event);
-  element.HandleHover(point);
-  handled = nullptr;
-  element.HandleMessage(&handled, point, &message);
+  SendEachEvent(element, point);
   element.Draw(5, nullptr, false);
 }
 
