@@ -13,8 +13,6 @@
 namespace {
 
 constexpr uint32_t kLastSwapNumber = 99;
-// An idle step with an empty queue waits this long before the next heartbeat.
-constexpr int64_t kIdleWaitMs = 10;
 
 }  // namespace
 
@@ -71,8 +69,15 @@ void CQuarnApp::DeleteUserInterface() {
   C3dBaseSys::UnregisterAllClasses();
 }
 
-// The shell's idle work comes with its issue; meanwhile an idle program must not spin a core.
-void CQuarnApp::Idle() { platform::WaitMessage(kIdleWaitMs); }
+// The queued UI messages; with none the step waits for input a while, so an idle program does not
+// spin a core. The rest of the shell's idle work comes with its issue.
+void CQuarnApp::Idle() {
+  if (!fPaletteManager) {
+    platform::WaitMessage(CUICmFunction::kIdleWaitMs);
+    return;
+  }
+  if (const int32_t err = fPaletteManager->GetBroadcaster()->DispatchQueued()) TellError(err);
+}
 
 void CQuarnApp::ShowMenuBar() {
   if (!IsMenuBarHidden()) return;

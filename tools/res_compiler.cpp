@@ -16,6 +16,9 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/canvas.h"
+#include "framework/ui/element.h"
+#include "framework/ui/rm_element.h"
+#include "framework/ui/rs_element.h"
 #include "platform/ansi_text.h"
 #include "platform/file.h"
 #include "tools/command_line.h"
@@ -392,7 +395,7 @@ bool CompileEset(const std::string& text, std::vector<uint8_t>* out, std::string
   return true;
 }
 
-// ---- canvas records
+// ---- layout records: one keyword a line, each once, compiled in machine order
 
 void PutMachine32(std::vector<uint8_t>& out, size_t at, uint32_t value) { std::memcpy(out.data() + at, &value, 4); }
 
@@ -405,68 +408,181 @@ bool ParseFloat(const std::string& token, float* value) {
   return true;
 }
 
-// Each keyword once, frame required; the record comes out in machine order.
-bool CompileCanvas(const std::string& text, std::vector<uint8_t>* out, std::string* error) {
+enum class EValue { kWord, kFloat, kText };
+
+struct SRecordField {
+  const char* keyword;
+  uint32_t offset;
+  size_t values;
+  EValue kind;
+};
+
+struct SRecordLayout {
+  const char* tagAndVersion;
+  uint32_t bytes;
+  std::vector<SRecordField> fields;
+  std::vector<std::pair<uint32_t, uint32_t>> defaults;  // (offset, word) before the source's values
+  const char* required = nullptr;                      // a keyword the record cannot do without
+  const char* missing = nullptr;                       // the error when it is missing
+};
+
+constexpr uint32_t kTextFieldBytes = 32;
+const uint32_t kFloatOne = std::bit_cast<uint32_t>(1.0f);
+
+const SRecordLayout kCanvasLayout{
+    "canv0100",
+    CCanvas::kRecordBytes,
+    {{"frame", CCanvas::kRecordFrame, 4, EValue::kWord},
+     {"flags", CCanvas::kRecordFlags, 1, EValue::kWord},
+     {"position", CCanvas::kRecordPosition, 2, EValue::kFloat},
+     {"size", CCanvas::kRecordSize, 2, EValue::kFloat},
+     {"colour", CCanvas::kRecordColor, 1, EValue::kWord},
+     {"options", CCanvas::kRecordOptions, 1, EValue::kWord}},
+    {{CCanvas::kRecordSize, kFloatOne}, {CCanvas::kRecordSize + 4, kFloatOne}},
+    "frame",
+    "a canvas record needs its frame"};
+
+const SRecordLayout kElementLayout{
+    "elem0100",
+    CElement::kRecordBytes,
+    {{"name", CElement::kRecordName, 1, EValue::kText},
+     {"window", CElement::kRecordWindowName, 1, EValue::kText},
+     {"canvas", CElement::kRecordCanvasName, 1, EValue::kText},
+     {"user", CElement::kRecordUserWords, 4, EValue::kWord},
+     {"set", CElement::kRecordSetNumber, 1, EValue::kWord},
+     {"setname", CElement::kRecordSetName, 1, EValue::kText},
+     {"file", CElement::kRecordFileName, 1, EValue::kText},
+     {"list", CElement::kRecordListNumber, 1, EValue::kWord},
+     {"listname", CElement::kRecordListName, 1, EValue::kText},
+     {"rect", CElement::kRecordRect, 4, EValue::kWord},
+     {"layout", CElement::kRecordLayoutFlags, 1, EValue::kWord},
+     {"position", CElement::kRecordPosition, 2, EValue::kFloat},
+     {"size", CElement::kRecordSize, 2, EValue::kFloat},
+     {"origin", CElement::kRecordOrigin, 2, EValue::kWord},
+     {"hotspot", CElement::kRecordHotSpot, 2, EValue::kFloat},
+     {"outsets", CElement::kRecordTopLeftOutset, 4, EValue::kWord},
+     {"events", CElement::kRecordEventMask, 1, EValue::kWord},
+     {"flags", CElement::kRecordFlags, 1, EValue::kWord}},
+    {{CElement::kRecordSize, kFloatOne},
+     {CElement::kRecordSize + 4, kFloatOne},
+     {CElement::kRecordEventMask, CElement::kDefaultEventMask}}};
+
+const SRecordLayout kSwitcherLayout{
+    "rsel0100", CRsElement::kSwitcherRecordBytes, {{"open", CRsElement::kSwitcherChildName, 1, EValue::kText}}, {}};
+
+const SRecordLayout kRemoteLayout{"rmel0100",
+                                  CRmElement::kRemoteRecordBytes,
+                                  {{"list", CRmElement::kRemoteListNumber, 1, EValue::kWord},
+                                   {"listname", CRmElement::kRemoteListName, 1, EValue::kText},
+                                   {"options", CRmElement::kRemoteOptions, 1, EValue::kWord}},
+                                  {}};
+
+bool PutValue(const SRecordField& field, size_t i, const std::string& token, std::vector<uint8_t>& record,
+              std::string* reason) {
+  const uint32_t at = field.offset + uint32_t(4 * i);
+  switch (field.kind) {
+    case EValue::kWord: {
+      uint32_t word = 0;
+      if (!ParseWord(token, &word)) break;
+      PutMachine32(record, at, word);
+      return true;
+    }
+    case EValue::kFloat: {
+      float value = 0;
+      if (!ParseFloat(token, &value)) break;
+      PutMachine32(record, at, std::bit_cast<uint32_t>(value));
+      return true;
+    }
+    case EValue::kText: {
+      std::string text;
+      if (!ParseText(token, &text, reason)) return false;
+      if (text.size() >= kTextFieldBytes) {
+        *reason = std::string(field.keyword) + " holds at most " + std::to_string(kTextFieldBytes - 1) + " characters";
+        return false;
+      }
+      std::copy(text.begin(), text.end(), record.begin() + field.offset);
+      return true;
+    }
+  }
+  *reason = "expected a " + std::string(field.kind == EValue::kFloat ? "number" : "32-bit value") + ", found " + token;
+  return false;
+}
+
+bool CompileLayoutRecord(const SRecordLayout& layout, const std::string& text, std::vector<uint8_t>* out,
+                         std::string* error) {
   std::vector<SLine> lines;
   if (!ReadLines(text, &lines, error)) return false;
-  std::vector<uint8_t> record(CCanvas::kRecordBytes, 0);
-  std::copy("canv0100", "canv0100" + 8, record.begin());
-  PutMachine32(record, CCanvas::kRecordSize, std::bit_cast<uint32_t>(1.0f));
-  PutMachine32(record, CCanvas::kRecordSize + 4, std::bit_cast<uint32_t>(1.0f));
-  struct SField {
-    const char* keyword;
-    uint32_t offset;
-    size_t values;
-    bool floats;
-    bool seen;
-  } fields[] = {
-      {"frame", CCanvas::kRecordFrame, 4, false, false},     {"flags", CCanvas::kRecordFlags, 1, false, false},
-      {"position", CCanvas::kRecordPosition, 2, true, false}, {"size", CCanvas::kRecordSize, 2, true, false},
-      {"colour", CCanvas::kRecordColor, 1, false, false},     {"options", CCanvas::kRecordOptions, 1, false, false},
-  };
+  std::vector<uint8_t> record(layout.bytes, 0);
+  std::copy(layout.tagAndVersion, layout.tagAndVersion + 8, record.begin());
+  for (const auto& [at, word] : layout.defaults) PutMachine32(record, at, word);
+  std::vector<bool> seen(layout.fields.size(), false);
   for (const SLine& line : lines) {
     const auto& t = line.tokens;
-    SField* field = nullptr;
-    for (SField& f : fields) {
-      if (t[0] == f.keyword) field = &f;
+    size_t which = layout.fields.size();
+    for (size_t f = 0; f < layout.fields.size(); ++f) {
+      if (t[0] == layout.fields[f].keyword) which = f;
     }
-    if (!field) {
+    if (which == layout.fields.size()) {
       *error = At(line.number, "unexpected " + t[0]);
       return false;
     }
-    if (field->seen || t.size() != field->values + 1) {
-      *error = At(line.number, std::string(field->keyword) + " takes " + std::to_string(field->values) +
-                                   (field->values == 1 ? " value" : " values") + ", once");
+    const SRecordField& field = layout.fields[which];
+    if (seen[which] || t.size() != field.values + 1) {
+      *error = At(line.number, std::string(field.keyword) + " takes " + std::to_string(field.values) +
+                                   (field.values == 1 ? " value" : " values") + ", once");
       return false;
     }
-    field->seen = true;
-    for (size_t i = 0; i < field->values; ++i) {
-      uint32_t word = 0;
-      float value = 0;
-      const bool read = field->floats ? ParseFloat(t[i + 1], &value) : ParseWord(t[i + 1], &word);
-      if (!read) {
-        *error = At(line.number, "expected a " + std::string(field->floats ? "number" : "32-bit value") +
-                                     ", found " + t[i + 1]);
+    seen[which] = true;
+    for (size_t i = 0; i < field.values; ++i) {
+      std::string reason;
+      if (!PutValue(field, i, t[i + 1], record, &reason)) {
+        *error = At(line.number, reason);
         return false;
       }
-      PutMachine32(record, field->offset + 4 * i, field->floats ? std::bit_cast<uint32_t>(value) : word);
     }
   }
-  if (!fields[0].seen) {
-    *error = "a canvas record needs its frame";
-    return false;
+  if (layout.required) {
+    for (size_t f = 0; f < layout.fields.size(); ++f) {
+      if (!seen[f] && std::strcmp(layout.fields[f].keyword, layout.required) == 0) {
+        *error = layout.missing;
+        return false;
+      }
+    }
   }
   *out = record;
   return true;
 }
 
+// The layout records' sources and the program's handlers that store them in their stored order.
+struct SLayoutKind {
+  const char* kind;
+  const SRecordLayout* layout;
+  SpoolTypeHandler handler;
+};
+const SLayoutKind kLayoutKinds[] = {
+    {"canv", &kCanvasLayout, &CCanvas::HandleRecord},
+    {"elem", &kElementLayout, &CElement::HandleRecordMessage},
+    {"rsel", &kSwitcherLayout, &CRsElement::HandleRecordMessage},
+    {"rmel", &kRemoteLayout, &CRmElement::HandleSpoolMessage},
+};
+
+const SLayoutKind* LayoutKind(const std::string& kind) {
+  for (const SLayoutKind& k : kLayoutKinds) {
+    if (kind == k.kind) return &k;
+  }
+  return nullptr;
+}
+
 bool IsListKind(const std::string& kind) {
-  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset" || kind == "canv";
+  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset" || LayoutKind(kind);
 }
 
 // The record handler that stores a kind's records: layout records are compiled in machine order and
 // turned into their stored order by the program's own handler.
-SpoolTypeHandler HandlerFor(const std::string& kind) { return kind == "canv" ? &CCanvas::HandleRecord : nullptr; }
+SpoolTypeHandler HandlerFor(const std::string& kind) {
+  const SLayoutKind* layout = LayoutKind(kind);
+  return layout ? layout->handler : nullptr;
+}
 
 // ---- decoding
 
@@ -535,7 +651,7 @@ bool CompileSource(const std::string& kind, const std::string& text, std::vector
   if (kind == "ixco") return CompileIxco(text, out, error);
   if (kind == "ixim") return CompileIxim(text, out, error);
   if (kind == "eset") return CompileEset(text, out, error);
-  if (kind == "canv") return CompileCanvas(text, out, error);
+  if (const SLayoutKind* layout = LayoutKind(kind)) return CompileLayoutRecord(*layout->layout, text, out, error);
   out->assign(text.begin(), text.end());
   return true;
 }

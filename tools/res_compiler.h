@@ -12,8 +12,17 @@
 //   .eset  CLASS ID [description HEX-64-DIGITS] [place A B] [flags F] per line, in entry order
 //   .canv  a canvas's layout record, one keyword a line, each once: frame TOP LEFT BOTTOM RIGHT
 //          (required), flags F, position H V and size H V (fractions; default 0 0 and 1 1),
-//          colour 0xAARRGGBB, options O (1 apply the colour, 2 show); compiled in machine order
-//          and stored through the program's record handler, which turns it big-endian
+//          colour 0xAARRGGBB, options O (1 apply the colour, 2 show)
+//   .elem  an element's layout record, the same way: name, window and canvas "TEXT", user A B C D,
+//          set N and setname "TEXT" (its children's element set), file "TEXT" (its own resource
+//          file), list N and listname "TEXT" (its callbacks' text list), rect TOP LEFT BOTTOM RIGHT,
+//          layout F, position H V, size H V (fractions; default 1 1), origin H V, hotspot H V
+//          (fractions), outsets TOPLEFT-H TOPLEFT-V BOTTOMRIGHT-H BOTTOMRIGHT-V, events MASK (default
+//          0x10001), flags F; texts hold at most 31 characters
+//   .rsel  a switcher's record: open "CHILD NAME"
+//   .rmel  a remote element's record: list N, listname "TEXT" (its routine list), options BITS
+//          Layout records are compiled in machine order and stored through the program's record
+//          handler, which turns them big-endian.
 // A list's entries are padded with empty ones to a whole number of sets.
 #pragma once
 

@@ -12,6 +12,7 @@
 #include "framework/core/ui_services.h"
 #include "framework/core/win_appl.h"
 #include "framework/image/cursor_picture.h"
+#include "framework/ui/layout_record.h"
 
 namespace {
 
@@ -23,37 +24,8 @@ constexpr uint32_t kRecordWords = 11;
 
 platform::SWinRect ToPlatform(const SRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-uint32_t WordAt(const uint8_t* data, uint32_t offset) {
-  uint32_t word = 0;
-  std::memcpy(&word, data + offset, 4);
-  return word;
-}
-
-float FloatAt(const uint8_t* data, uint32_t offset) {
-  float value = 0;
-  std::memcpy(&value, data + offset, 4);
-  return value;
-}
-
-// Turns the record's words around and checks its tag and version.
-bool ConvertRecord(CSpoolMem* object) {
-  uint8_t* data = object->GetData();
-  if (!data || object->GetDataSize() < CCanvas::kRecordBytes) {
-    object->SetError(kErrInvalidFormat);
-    return false;
-  }
-  for (uint32_t i = 0; i < kRecordWords; ++i) {
-    const uint32_t at = CCanvas::kRecordFrame + 4 * i;
-    const uint32_t word = WordAt(data, at);
-    const uint32_t swapped = (word >> 24) | ((word >> 8) & 0xFF00) | ((word << 8) & 0xFF0000) | (word << 24);
-    std::memcpy(data + at, &swapped, 4);
-  }
-  if (std::memcmp(data, kRecordTag, 8) != 0) {
-    object->SetError(kErrInvalidFormat);
-    return false;
-  }
-  return true;
-}
+constexpr SWordRange kNumbers[] = {{CCanvas::kRecordFrame, CCanvas::kRecordFrame + 4 * kRecordWords}};
+constexpr SLayoutRecordForm kForm{kRecordTag, CCanvas::kRecordBytes, kNumbers, 1};
 
 // The last cursor set by number and by name; each kind keeps its own.
 uint32_t gCursorId = 0;
@@ -362,40 +334,28 @@ SRect CCanvas::CanvasToScreenRect(const SRect& rect) const {
 // ---- the layout record
 
 uint32_t CCanvas::HandleRecord(CSpoolMem* object, uint32_t message, void* argument) {
-  switch (message) {
-    case kSpoolAfterRead:
-    case kSpoolBeforeWrite:
-    case kSpoolAfterWrite: return ConvertRecord(object);
-    default: return SpoolDefaultTypeHandler(object, message, argument);
-  }
+  return HandleLayoutRecord(object, message, argument, kForm);
 }
 
 int32_t CCanvas::LoadFromResource(CResourceEnv* environment, uint32_t id, const char* name) {
-  if (!environment || !environment->IsOpen()) return NonZeroError(environment ? environment->GetLastResult() : 0);
-  CSubscriber record(SSpoolLayout{environment, 0, 0});
-  SSpoolKey key;
-  if (name) key.SetByName(kRecordType, name, false);
-  else key.Set(kRecordType, id, false);
-  SSpoolTableSpec spec;
-  spec.Set(true, &key, SRange{-1, -1}, &CCanvas::HandleRecord, nullptr, SSpoolTableSpec::kDefaultPriority);
-  if (!record.Subscribe(spec)) return NonZeroError(record.GetError());
-  CHolder holder(&record, false, false);
-  if (!holder.IsLocked()) return NonZeroError(record.GetError());
-  // An empty record is never paged in, so the handler never saw it.
-  if (record.GetDataSize() < kRecordBytes) return kErrInvalidFormat;
-  const uint8_t* data = record.GetData();
-  const SRect frame{int32_t(WordAt(data, kRecordFrame)), int32_t(WordAt(data, kRecordFrame + 4)),
-                    int32_t(WordAt(data, kRecordFrame + 8)), int32_t(WordAt(data, kRecordFrame + 12))};
-  const uint32_t options = WordAt(data, kRecordOptions);
-  CImVector color;
-  color.value = WordAt(data, kRecordColor);
-  Hide();
-  const SProportionsHV position{FloatAt(data, kRecordPosition), FloatAt(data, kRecordPosition + 4)};
-  const SProportionsHV size{FloatAt(data, kRecordSize), FloatAt(data, kRecordSize + 4)};
-  Place(frame, WordAt(data, kRecordFlags), nullptr, position, size);
-  if (options & kApplyColor) SetColor(color);
-  if (options & kShowAfterPlacing) Show();
-  return kNoErr;
+  return ReadLayoutRecord(environment, kRecordType, id, name, &CCanvas::HandleRecord, kRecordBytes,
+                          [this](const uint8_t* data, const SSpoolKey&) {
+                            const SRect frame{RecordSignedAt(data, kRecordFrame), RecordSignedAt(data, kRecordFrame + 4),
+                                              RecordSignedAt(data, kRecordFrame + 8),
+                                              RecordSignedAt(data, kRecordFrame + 12)};
+                            const uint32_t options = RecordWordAt(data, kRecordOptions);
+                            CImVector color;
+                            color.value = RecordWordAt(data, kRecordColor);
+                            Hide();
+                            const SProportionsHV position{RecordFloatAt(data, kRecordPosition),
+                                                          RecordFloatAt(data, kRecordPosition + 4)};
+                            const SProportionsHV size{RecordFloatAt(data, kRecordSize),
+                                                      RecordFloatAt(data, kRecordSize + 4)};
+                            Place(frame, RecordWordAt(data, kRecordFlags), nullptr, position, size);
+                            if (options & kApplyColor) SetColor(color);
+                            if (options & kShowAfterPlacing) Show();
+                            return kNoErr;
+                          });
 }
 
 // ---- rectangles

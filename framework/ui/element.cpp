@@ -311,21 +311,6 @@ int32_t CElement::RunDrawCallback(uint32_t pass, CImage* port) {
   return fDrawCallback ? fDrawCallback(this, pass, port) : kNoErr;
 }
 
-// ---- events (their walks come with the element events)
-
-int32_t CElement::HandlePress(CElement**, SPointHV, SWinEvent*) { return kNoErr; }
-int32_t CElement::HandleChar(CElement**, SWinEvent*) { return kNoErr; }
-int32_t CElement::HandleDeactivate(SWinEvent*) { return kNoErr; }
-int32_t CElement::HandleActivate(SWinEvent*) { return kNoErr; }
-int32_t CElement::HandleHover(SPointHV) { return kNoErr; }
-int32_t CElement::HandleMessage(CElement**, SPointHV, CUIMessage*) { return kNoErr; }
-int32_t CElement::Draw(uint32_t, CImage*, bool) { return kNoErr; }
-int32_t CElement::DrawChildren(uint32_t, CImage*) { return kNoErr; }
-
-int32_t CElement::SendMessageUp(CUIMessage* message, CElement* sender) {
-  return fParent ? fParent->SendMessageUp(message, sender) : kNoErr;
-}
-
 // ---- children
 
 CElSystem* CElement::GetChildren() const { return fChildren && fChildren->GetCount() > 0 ? fChildren : nullptr; }
@@ -345,9 +330,8 @@ int32_t CElement::AddChild(CElement* child, uint32_t classData, int32_t orderKey
   return fChildren->AddEntry(child, classData, orderKey, extra);
 }
 
-int32_t CElement::ReloadChildren(bool, bool) { return kErrNotImplemented; }
-
 int32_t CElement::DeleteChildren() {
+  if (fChildren && fChildren->GetBusyCount()) return kErrUnexpectedStatus;
   delete fChildren;
   fChildren = nullptr;
   return kNoErr;
@@ -700,7 +684,7 @@ CElSystem::CElSystem(const SDynTableLayout& layout, CElement* owner) : CExSystem
 
 // Runs here, while this table's own detach is still the one called.
 CElSystem::~CElSystem() {
-  if (IsValid()) RemoveAll(true, true);
+  if (IsValid()) RemoveEveryRow(true, true);
 }
 
 // A child that cannot take its parent leaves the table as it came, without an owner.

@@ -14,12 +14,15 @@
 #include "framework/core/base_object.h"
 #include "framework/core/ex_system.h"
 #include "framework/core/window_handler.h"
+#include "framework/ui/element_callbacks.h"
 #include "framework/ui/geometry.h"
 
 class CElement;
 class CElSystem;
+class CFragmentSys;
 class CImage;
 class CResourceEnv;
+class CSpoolMem;
 class CUIMessage;
 
 // The three names of an interface object, each a text of at most 31 characters in 32 bytes.
@@ -114,22 +117,76 @@ enum : uint32_t {
   kEventMaskDraw = 0x10000,
 };
 
-// The seven callbacks, each with the element first. handled: where the element that takes a press,
-// character or message writes itself. Points are in the element's local coordinates.
-using ElPressCallback = int32_t (*)(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
-using ElCharCallback = int32_t (*)(CElement* element, CElement** handled, SWinEvent* event);
-using ElActivationCallback = int32_t (*)(CElement* element, SWinEvent* event);
-using ElHoverCallback = int32_t (*)(CElement* element, SPointHV point);
-using ElMessageCallback = int32_t (*)(CElement* element, CElement** handled, SPointHV point, CUIMessage* message);
-using ElDrawCallback = int32_t (*)(CElement* element, uint32_t pass, CImage* port);
+// The text of a callback in a layout: empty (0, *callback none), "fragment|entry", or an entry (or
+// the whole text) "NULL", which names none (26); otherwise the fragment system's resolution of the
+// entry under kind (14 when it was entered under another kind).
+int32_t ResolveCallbackRef(void** callback, const char* text, uint32_t kind, CFragmentSys* fragments);
 
 class CElement : public CExObject {
  public:
   static constexpr uint32_t kDefaultEventMask = kEventMaskPress | kEventMaskDraw;
 
+  // The stored "elem" record: big-endian, at least kRecordBytes long; texts in 32-byte fields.
   static constexpr const char* kTag = "elem";
+  static constexpr uint32_t kRecordBytes = 316;
+  static constexpr uint32_t kRecordTextBytes = 32;
+  enum ERecordOffset : uint32_t {
+    kRecordName = 24,
+    kRecordWindowName = 56,
+    kRecordCanvasName = 88,
+    kRecordUserWords = 120,   // four words
+    kRecordSetNumber = 136,
+    kRecordSetName = 140,
+    kRecordFileName = 172,
+    kRecordListNumber = 204,
+    kRecordListName = 208,
+    kRecordRect = 240,        // top, left, bottom, right
+    kRecordLayoutFlags = 256,
+    kRecordPosition = 260,    // proportions h, v (floats)
+    kRecordSize = 268,
+    kRecordOrigin = 276,
+    kRecordHotSpot = 284,
+    kRecordTopLeftOutset = 292,
+    kRecordBottomRightOutset = 300,
+    kRecordEventMask = 308,
+    kRecordFlags = 312,
+  };
+  // The record's flags: how the element is loaded.
+  enum ELoadFlag : uint32_t {
+    kLoadShown = 0x1,
+    kLoadAlternate = 0x2,
+    kLoadRenderImage = 0x4,
+    kLoadImageFollowsParent = 0x8,
+    kLoadChildren = 0x10,         // from an element set
+    kLoadChildrenByName = 0x20,
+    kLoadChildrenOwnKey = 0x40,   // the set has this record's own number or name
+    kLoadClaimsPresses = 0x80,
+    kLoadClaimsCharacters = 0x100,
+    kLoadClaimsMessages = 0x200,
+    kLoadHoversWhenHidden = 0x400,
+    kLoadFit = 0x800,             // to the children
+    kLoadFitBounds = 0x1000,
+    kLoadFitShownOnly = 0x2000,
+    kLoadFitOutsets = 0x4000,
+    kLoadDeferChildren = 0x8000,  // left to ReloadChildren
+    kLoadCallbacks = 0x10000,     // named in a text list
+    kLoadCallbacksByName = 0x20000,
+    kLoadCallbacksOwnKey = 0x40000,
+  };
+
+  // The factory of the tag "elem" in the application's element registry.
   static bool RegisterType();
   static bool UnregisterType();
+  // A registry callback: builds the element a creation request for "elem" asks for, by name or by
+  // number, and answers 1 with the element and the code in the request; 0 for any other request.
+  static int32_t CreateFromResource(void* registryData, void* request, void* data);
+  // A new element loaded from its record: 0, 9 (memory), 13 (not usable) or the load's code, and
+  // then no element.
+  static int32_t NewByNumber(CElement** element, CResourceEnv* environment, uint32_t number);
+  static int32_t NewByName(CElement** element, CResourceEnv* environment, const char* name);
+  // The record handler of "elem" records: after reading and around writing it checks the size,
+  // turns the numbers around and checks the tag and version (2 and false on any mismatch).
+  static uint32_t HandleRecordMessage(CSpoolMem* record, uint32_t message, void* argument);
 
   explicit CElement(const SElementDesc& desc);
   // While alive: a valid shown element is hidden and redrawn first, so its area is repainted
@@ -206,13 +263,19 @@ class CElement : public CExObject {
   virtual int32_t GetRecordNumber(uint32_t* out) const;
   virtual int32_t GetSourceEnvironment(CResourceEnv** out) const;
 
-  // ---- events: the element events' issue gives these their walks; until then they answer 0.
+  // ---- events. Each is offered to the children first, the top-most (last row) first, then to
+  // the element's own callback; presses, characters and messages stop at the first child that takes
+  // them (writes an element into *handled), the others visit every child that accepts them. The first
+  // non-zero code ends the walk and is answered; the element's own callback then does not run.
+  // Points are in this element's local coordinates.
   virtual int32_t HandlePress(CElement** handled, SPointHV point, SWinEvent* event);
   virtual int32_t HandleChar(CElement** handled, SWinEvent* event);
   virtual int32_t HandleDeactivate(SWinEvent* event);
   virtual int32_t HandleActivate(SWinEvent* event);
   virtual int32_t HandleHover(SPointHV point);
   virtual int32_t HandleMessage(CElement** handled, SPointHV point, CUIMessage* message);
+  // The draw callback into the port (local point p lies at image position p - the port's origin),
+  // then, when it answers 0 and withChildren is set, DrawChildren.
   virtual int32_t Draw(uint32_t pass, CImage* port, bool withChildren);
 
   // ---- children
@@ -220,9 +283,11 @@ class CElement : public CExObject {
   // child with the three row words; the container gives it this element as parent.
   virtual int32_t AddChild(CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
                            const SDynTableLayout& container);
-  // Rebuilds the children from the element's record: the element records' issue builds it; until
-  // then 27.
+  // Rebuilds the children from the element's record (read again by its number), fitting the
+  // element to them when fit is set and the record asks it; shown again when it was. 0 for an element
+  // that was not loaded from a record.
   virtual int32_t ReloadChildren(bool deleteFirst, bool fit);
+  // 15, and nothing changes, while the children are being walked.
   virtual int32_t DeleteChildren();
   // Sizes the element to its children (their bounds or rects, only the shown ones, its own rect
   // too) plus the margins, keeping the children where they are on the screen.
@@ -293,8 +358,12 @@ class CElement : public CExObject {
   // nothing on: nothing under it is on the screen.
   virtual int32_t Invalidate(const SRect& localRect);
   virtual int32_t Redraw();
+  // The parent's SendMessageUp; 0 without a parent. Roots of host canvases deliver it.
   virtual int32_t SendMessageUp(CUIMessage* message, CElement* sender);
-  // The element events' issue gives it its walk; until then 0.
+  // The children from the first row to the last (later ones paint over earlier ones), each shown
+  // child that accepts drawing and whose bounds meet the port's clip drawn with the port's origin and
+  // clip moved into its coordinates (the clip cut to its bounds); the port's origin and clip are put
+  // back afterwards.
   virtual int32_t DrawChildren(uint32_t pass, CImage* port);
   // Sets the element's order key in its parent's container: 15 without a valid parent, 6 when the
   // container has no row for it.
@@ -303,20 +372,56 @@ class CElement : public CExObject {
   // Alive, and its render image, source environment, children and resource file usable where present.
   bool IsValid() const;
 
+  // ---- loading from the "elem" record, by name when one is given, else by number. A load that
+  // fails after the record was read leaves the element hidden with what was set so far.
+  int32_t LoadFromResource(CResourceEnv* environment, uint32_t number, const char* name);
+  int32_t LoadFromResourceByName(CResourceEnv* environment, const char* name) {
+    return LoadFromResource(environment, 0, name);
+  }
+  // Binds the callbacks that texts 0 to 6 of the text list name (by name when one is given), from
+  // the last to the first: an empty text changes nothing, "NULL" clears; 110 without a fragment
+  // system, else the first failure, the callbacks bound before it staying bound.
+  int32_t BindCallbacks(CResourceEnv* environment, uint32_t number, const char* name);
+  // The name of the record the element was loaded from (its resource's own name).
+  const char* GetRecordName() const { return fRecordName; }
+
  protected:
   // Where an element loaded from a record came from.
   void SetSource(CResourceEnv* environment, uint32_t recordNumber);
+  // Resolves texts 0 to count - 1 of the text list (by name when one is given) under kinds[i],
+  // from the last to the first, and hands bind each entry found, or none for a text that names
+  // "NULL"; an empty text changes nothing. 110 without a fragment system; the list's code; else the
+  // first failure, the entries bound before it staying bound.
+  using BindEntry = void (*)(CElement* element, uint32_t index, void* entry);
+  int32_t BindFromList(CResourceEnv* environment, uint32_t number, const char* name, uint32_t count,
+                       const uint32_t* kinds, BindEntry bind);
 
  private:
+  struct SRecord;
+  static int32_t ReadRecord(CResourceEnv* environment, uint32_t number, const char* name, SRecord* out);
+
   int32_t SetRectUnder(uint32_t flags, const SRect& wanted, bool redraw);
   // The container, locked and counted busy, visited first to last; fn answers a code.
   template <typename F>
   int32_t WalkChildren(F fn);
+  // The event walk: the children sorted, locked and counted busy, visited from the last row to the
+  // first; visit answers a code and sets *stop to end the walk there.
+  template <typename F>
+  int32_t WalkTopDown(F visit);
+  bool HasPressCallback() const { return fPressCallback != nullptr; }
+  // What the record gives the element itself (names, geometry, flags), its own resource file, then
+  // its children, callbacks and fitting; hidden first, shown at the end when the record asks it.
+  int32_t TakeRecord(const SRecord& record);
+  // The children's element set of the record, from the own resource file or else the source.
+  int32_t LoadChildren(const SRecord& record);
+  int32_t FitLoaded(const SRecord& record);
+  void SetCallbackOfKind(uint32_t index, void* callback);
   int32_t RedrawIfShown(bool redraw) { return redraw && IsShown() ? Redraw() : 0; }
 
   CElSystem* fChildren = nullptr;
   CResourceEnv* fResourceFile = nullptr;
   uint32_t fRecordNumber = 0;
+  char fRecordName[kRecordTextBytes] = {};
   CResourceEnv* fSourceEnvironment = nullptr;
   CImage* fRenderImage = nullptr;
   CElement* fParent = nullptr;
@@ -355,6 +460,16 @@ class CElSystem : public CExSystem {
   ~CElSystem() override;
 
   CElement* GetOwnerElement() const { return fOwnerElement; }
+
+  // The element of that name, looked for from the first row or from the last: 6 when there is
+  // none, 16 for a missing container or name.
+  static int32_t FindElement(CElSystem* container, const char* name, CElement** element, bool fromLast);
+  // The element of row index: 16 past the count.
+  static int32_t GetElementAt(CElSystem* container, uint32_t index, CElement** element);
+  // A path of names joined by "|", each looked up among the children of the one before; every
+  // leading "|" moves up to the parent. 6 for no parent, no children, an empty name or no such
+  // element; 19 for a name longer than 31 characters.
+  static int32_t FindByName(CElement* start, const char* path, CElement** element);
 
  protected:
   int32_t Attach(CExSystemEntry& row) override;

@@ -5,21 +5,12 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/ui_services.h"
 #include "framework/image/element_image_services.h"
+#include "framework/ui/rm_element.h"
+#include "framework/ui/rs_element.h"
 
 namespace {
 
 int32_t BuildsNothing(void*, void*, void*) { return 0; }
-
-// The registry keys rows by the address of the tag text, so each class passes its own constant.
-bool Register(const char* tag) {
-  CAppl* app = GetApplication();
-  return app && app->GetElementRegistry() && app->GetElementRegistry()->Register(tag, &BuildsNothing);
-}
-
-bool Unregister(const char* tag) {
-  CAppl* app = GetApplication();
-  return app && app->GetElementRegistry() && app->GetElementRegistry()->Unregister(tag);
-}
 
 const SElementClass kClasses[] = {
     {"CElement", &CElement::RegisterType, &CElement::UnregisterType},
@@ -32,18 +23,22 @@ const SElementClass kClasses[] = {
 
 }  // namespace
 
-bool CElement::RegisterType() { return Register(kTag); }
-bool CElement::UnregisterType() { return Unregister(kTag); }
-bool CCoElement::RegisterType() { return Register(kTag); }
-bool CCoElement::UnregisterType() { return Unregister(kTag); }
-bool CImElement::RegisterType() { return Register(kTag); }
-bool CImElement::UnregisterType() { return Unregister(kTag); }
-bool CTxElement::RegisterType() { return Register(kTag); }
-bool CTxElement::UnregisterType() { return Unregister(kTag); }
-bool CRmElement::RegisterType() { return Register(kTag); }
-bool CRmElement::UnregisterType() { return Unregister(kTag); }
-bool CRsElement::RegisterType() { return Register(kTag); }
-bool CRsElement::UnregisterType() { return Unregister(kTag); }
+bool RegisterElementFactory(const char* tag, CFCallback factory) {
+  CAppl* app = GetApplication();
+  return app && app->GetElementRegistry() && app->GetElementRegistry()->Register(tag, factory);
+}
+
+bool UnregisterElementFactory(const char* tag) {
+  CAppl* app = GetApplication();
+  return app && app->GetElementRegistry() && app->GetElementRegistry()->Unregister(tag);
+}
+
+bool CCoElement::RegisterType() { return RegisterElementFactory(kTag, &BuildsNothing); }
+bool CCoElement::UnregisterType() { return UnregisterElementFactory(kTag); }
+bool CImElement::RegisterType() { return RegisterElementFactory(kTag, &BuildsNothing); }
+bool CImElement::UnregisterType() { return UnregisterElementFactory(kTag); }
+bool CTxElement::RegisterType() { return RegisterElementFactory(kTag, &BuildsNothing); }
+bool CTxElement::UnregisterType() { return UnregisterElementFactory(kTag); }
 
 int32_t CImElement::LoadImageFile(CImage** image, const SGridLayout&, const SSpoolTableSpec&) {
   *image = nullptr;
@@ -66,6 +61,7 @@ int32_t AddChildElement(CElement* parent, CElement* child, uint32_t classData, i
   return parent->AddChild(child, classData, orderKey, extra, container);
 }
 void DeleteElement(CElement* element) { delete element; }
+const char* GetElementName(const CElement* element) { return element->GetName(); }
 
 int32_t LoadElementImageFile(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
   return CImElement::LoadImageFile(image, grid, spec);

@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "app/palette_manager.h"
+#include "framework/core/el_registry.h"
+#include "framework/ui/rm_element.h"
+#include "framework/ui/rs_element.h"
 #include "platform/headless.h"
 #include "scene/sphere.h"
 #include "tests/framework/core/app_fixture.h"
@@ -44,6 +51,37 @@ TEST_F(QuarnAppInterface, ClassesThatCannotRegisterStopTheStartWithTheirCode) {
   EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes + 1);
   EXPECT_EQ(C3dSphere::GetClassMesh(0), nullptr);
   app->DeleteUserInterface();
+}
+
+TEST_F(QuarnAppInterface, TheElementKindsRegisterInOrderWithTheirFactories) {
+  CElRegistry* registry = app->GetElementRegistry();
+  ASSERT_EQ(registry->GetCount(), 6u);
+  const char* tags[] = {"elem", "coel", "imel", "txel", "rmel", "rsel"};
+  for (uint32_t i = 0; i < 6; ++i) EXPECT_STREQ(static_cast<const char*>((*registry)[i].owner), tags[i]) << i;
+  EXPECT_EQ((*registry)[0].callback, &CElement::CreateFromResource);
+  EXPECT_EQ((*registry)[4].callback, &CRmElement::CreateFromResource);
+  EXPECT_EQ((*registry)[5].callback, &CRsElement::CreateFromResource);
+}
+
+std::vector<std::string> gDelivered;
+int32_t Deliver(void*, void* record, void*) {
+  gDelivered.push_back(static_cast<CUIMessage*>(record)->elementName);
+  return 0;
+}
+
+TEST_F(QuarnAppInterface, AQueuedBroadcastReachesItsReceiverAtTheNextLoopStep) {
+  CUICmFunction* broadcaster = app->GetPaletteManager()->GetBroadcaster();
+  ASSERT_TRUE(broadcaster->IsValid());
+  int receiver = 0;
+  ASSERT_TRUE(broadcaster->Register(&receiver, &Deliver));
+  CUIMessage message;
+  message.Init(0, "reset palettes", nullptr, nullptr, CUIMessage::kBroadcast);
+  ASSERT_TRUE(broadcaster->Enqueue(message));
+  gDelivered.clear();
+  app->Step();
+  EXPECT_EQ(gDelivered, (std::vector<std::string>{"reset palettes"}));
+  EXPECT_EQ(broadcaster->GetQueueCount(), 0u);
+  EXPECT_TRUE(broadcaster->Unregister(&receiver));
 }
 
 }  // namespace

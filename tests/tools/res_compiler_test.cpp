@@ -84,6 +84,12 @@ TEST(ResCompiler, ErrorsNameTheLine) {
       {"eset", "a-class-name-too-long 1\n", "1: expected CLASS (at most 15 characters) and ID"},
       {"eset", "elem 1 description 12\n", "1: a description is 64 hexadecimal digits"},
       {"eset", "elem 1 colour 3\n", "1: unexpected colour"},
+      {"elem", "name \"0123456789abcdef0123456789abcdef\"\n", "1: name holds at most 31 characters"},
+      {"elem", "rect 1 2 3\n", "1: rect takes 4 values, once"},
+      {"elem", "flags 1\nflags 1\n", "2: flags takes 1 value, once"},
+      {"elem", "hotspot 0.5 half\n", "1: expected a number, found half"},
+      {"rsel", "open page\n", "1: expected a quoted text, found page"},
+      {"rmel", "options x\n", "1: expected a 32-bit value, found x"},
   };
   for (const SCase& c : cases) {
     Bytes out;

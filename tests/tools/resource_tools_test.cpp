@@ -73,6 +73,30 @@ TEST_F(ResourceToolsTest, ResbuildStoresCanvasRecordsBigEndian) {
   EXPECT_EQ(Resbuild("manifest", "b.dat").status, 1);
 }
 
+// The element records too: texts as they are, numbers big-endian, and the element's defaults (size
+// proportions 1 and 1, events 0x10001) where the source says nothing.
+TEST_F(ResourceToolsTest, ResbuildStoresElementRecordsBigEndian) {
+  Write("manifest", "elem 7 pages pages.elem\nrsel 7 pages pages.rsel\nrmel 8 page page.rmel\n");
+  Write("pages.elem", "name \"pages\"\nrect 1 2 3 -4\nflags 0x10011\n");
+  Write("pages.rsel", "open \"page 1\"\n");
+  Write("page.rmel", "list 300\nlistname \"routines\"\noptions 0x2D\n");
+  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  const std::string zeros16(32, '0');
+  SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " elem 7 | xxd -p -c 316");
+  const std::string elem = run.out;
+  ASSERT_EQ(elem.size(), 633u) << elem;
+  EXPECT_EQ(elem.substr(0, 16 + 32 + 10), "656c656d30313030" + zeros16 + "7061676573");
+  // rect, layout flags, position, size, origin, hot spot and outsets, events, flags
+  EXPECT_EQ(elem.substr(2 * 240), "000000010000000200000003fffffffc" + std::string("00000000") +
+                                      std::string(16, '0') + "3f8000003f800000" + std::string(64, '0') +
+                                      "00010001" + "00010011\n");
+  run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " rsel 7 | xxd -p -c 56");
+  EXPECT_EQ(run.out, "7273656c30313030" + zeros16 + "706167652031" + std::string(52, '0') + "\n");
+  run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " rmel 8 | xxd -p -c 64");
+  EXPECT_EQ(run.out, "726d656c30313030" + zeros16 + "0000012c" + "726f7574696e6573" + std::string(48, '0') +
+                         "0000002d\n");
+}
+
 // A resource file with no resources, as xxd shows it: the type name at 512, the volume header at 584
 // (directory of 128 entries at 656, 18 in use, growth 128), and the directory's chunk at 656.
 TEST_F(ResourceToolsTest, ANewResourceFileByteForByte) {

@@ -178,6 +178,51 @@ TEST_F(ExSystemTest, OrderKeysSortWithoutOverflow) {
   EXPECT_EQ(table->SetEntryOrder(3, 9), kErrInvalidParameter);
 }
 
+// Rows with equal keys keep the order they came in (the later one is drawn over the earlier), and a
+// table that is being walked by index is not reordered under the walk.
+TEST_F(ExSystemTest, EqualKeysKeepTheirOrderAndABusyTableWaitsToBeSorted) {
+  CElement* elements[8];
+  for (int i = 0; i < 8; ++i) {
+    elements[i] = new CElement(SElementDesc{});
+    ASSERT_EQ(table->AddEntry(elements[i], 0, i % 2 ? 1 : 0), kNoErr);
+  }
+  table->RaiseBusy();
+  EXPECT_EQ(table->Sort(), kNoErr);
+  EXPECT_TRUE(table->IsUnsorted());
+  table->LowerBusy();
+  ASSERT_EQ(table->Sort(), kNoErr);
+  EXPECT_FALSE(table->IsUnsorted());
+  const int order[] = {0, 2, 4, 6, 1, 3, 5, 7};
+  for (uint32_t i = 0; i < 8; ++i) {
+    CExSystemEntry row;
+    ASSERT_EQ(table->GetEntry(i, &row), kNoErr);
+    EXPECT_EQ(row.element, elements[order[i]]) << i;
+  }
+}
+
+TEST_F(ExSystemTest, LookingUpByNameFromEitherEnd) {
+  const char* names[] = {"a", "b", "a"};
+  CElement* elements[3];
+  for (int i = 0; i < 3; ++i) {
+    SElementDesc desc;
+    CElement::MakeDescription(desc, {}, false, false, false, names[i], nullptr, nullptr);
+    elements[i] = new CElement(desc);
+    ASSERT_EQ(table->AddEntry(elements[i], 0, 0), kNoErr);
+  }
+  uint32_t index = 9;
+  CElement* found = nullptr;
+  ASSERT_EQ(table->Lookup("a", false, &index, &found), kNoErr);
+  EXPECT_EQ(index, 0u);
+  EXPECT_EQ(found, elements[0]);
+  ASSERT_EQ(table->Lookup("a", true, &index, &found), kNoErr);
+  EXPECT_EQ(index, 2u);
+  EXPECT_EQ(found, elements[2]);
+  EXPECT_EQ(table->Lookup("c", false, &index, &found), kErrObjectNotFound);
+  EXPECT_EQ(found, nullptr);
+  EXPECT_EQ(table->Lookup(nullptr, false, &index, &found), kErrInvalidParameter);
+  EXPECT_EQ(table->Lookup("a", false, nullptr, &found), kErrInvalidParameter);
+}
+
 TEST_F(ExSystemTest, FindingAddingAndRemoving) {
   CElement absent{SElementDesc{}};
   int32_t index = 5;

@@ -4,27 +4,9 @@
 # record and a blue one at (50, 100); their windows must be where and what the records say, take a
 # press, move and hide. No run may print a sanitizer report.
 # Argument: the canvas_gtk_check program.
-set -uo pipefail
-check="$1"
-work="$(mktemp -d)"
-export XDG_RUNTIME_DIR="$work" TMPDIR="$work"
-unset QUARN2_HEADLESS
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/gtk_check.sh"
+start_check "$1"
 
-mkfifo "$work/in"
-"$check" "$work" < "$work/in" > "$work/out" 2> "$work/err" &
-pid=$!
-exec 3> "$work/in"
-trap 'exec 3>&-; kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-
-wait_for() {  # a line of the program's output matching the pattern, within 15 s
-  for _ in $(seq 1 75); do
-    grep -q -- "$1" "$work/out" && return 0
-    sleep 0.2
-  done
-  return 1
-}
 command() {  # sends a command and waits for its answer
   echo "$1" >&3
   wait_for "^done $1\$" || fail "no answer to $1"
@@ -65,14 +47,4 @@ xdotool search --onlyvisible --name '' 2>/dev/null | grep -qx "$red" || fail "th
 command "hide red"
 xdotool search --onlyvisible --name '' 2>/dev/null | grep -qx "$red" && fail "the red window is still visible"
 
-echo quit >&3
-for _ in $(seq 1 75); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-if kill -0 $pid 2>/dev/null; then
-  fail "the program did not end"
-else
-  wait $pid || fail "exit status $?"
-fi
-grep -q Sanitizer "$work/err" && fail "sanitizer report: $(cat "$work/err")"
-
-[ "$failures" = 0 ] && echo "canvases passed"
-exit $((failures > 0))
+finish "canvases"

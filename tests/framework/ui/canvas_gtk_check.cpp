@@ -3,9 +3,6 @@
 // window ids), then "ready"; "press NAME X Y" for each press a canvas takes; reads commands from the
 // standard input ("move NAME X Y", "size NAME W H", "hide NAME", "quit"), answering each with "done".
 // Argument: a folder for the layout file.
-#include <poll.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,12 +10,9 @@
 #include <string>
 
 #include "framework/core/file.h"
-#include "framework/core/ordax.h"
 #include "framework/core/resource_env.h"
 #include "framework/ui/canvas.h"
-#include "platform/clock.h"
-#include "platform/gtk_backend.h"
-#include "tests/framework/core/app_fixture.h"
+#include "tests/framework/ui/gtk_check.h"
 #include "tools/res_compiler.h"
 
 namespace {
@@ -50,19 +44,6 @@ bool StoreLayout(CResourceEnv& env, uint32_t number, const char* name, const std
   return StoreCompiled(env, key, "canv", bytes) == 0;
 }
 
-// One line of the standard input when one is waiting; false at its end.
-bool ReadCommand(std::string* line, bool* ended) {
-  pollfd in{STDIN_FILENO, POLLIN, 0};
-  if (::poll(&in, 1, 0) <= 0) return false;
-  char buffer[256];
-  if (!std::fgets(buffer, sizeof buffer, stdin)) {
-    *ended = true;
-    return false;
-  }
-  *line = buffer;
-  return true;
-}
-
 int Run(COrdaxApp& app, const std::string& folder) {
   CFileSpec spec;
   spec.Set((folder + "/layout.dat").c_str());
@@ -85,46 +66,19 @@ int Run(COrdaxApp& app, const std::string& folder) {
   }
   std::printf("ready\n");
   std::fflush(stdout);
-  const int64_t end = platform::NowMs() + 120000;
-  for (bool ended = false; !ended && platform::NowMs() < end;) {
-    app.PumpMessages();
-    std::string line;
-    if (!ReadCommand(&line, &ended)) {
-      platform::SleepMs(10);
-      continue;
-    }
+  ServeCommands(app, [&](const std::string& line) {
     std::istringstream words(line);
     std::string verb, name;
     int32_t x = 0, y = 0;
     words >> verb >> name >> x >> y;
-    if (verb == "quit") break;
     NamedCanvas* canvas = name == "red" ? &red : name == "blue" ? &blue : nullptr;
     if (canvas && verb == "move") canvas->MoveTo({x, y});
     else if (canvas && verb == "size") canvas->Resize({x, y}, true);
     else if (canvas && verb == "hide") canvas->Hide();
-    app.PumpMessages();
-    std::printf("done %s", line.c_str());
-    std::fflush(stdout);
-  }
+  });
   return 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: canvas_gtk_check FOLDER\n");
-    return 2;
-  }
-  platform::EnableGtkBackend();
-  if (InitOrdax() != 0) return 1;
-  int status = 1;
-  {
-    COrdaxApp app(ProgramDesc());
-    app.CAppl::Init(nullptr, nullptr, nullptr);
-    status = Run(app, argv[1]);
-    app.CAppl::Term();
-  }
-  TermOrdax();
-  return status;
-}
+int main(int argc, char** argv) { return RunGtkCheck(argc, argv, &Run); }
