@@ -170,7 +170,9 @@ TEST_F(ReadmeExamples, TheLakeMeetsTheTerrainAndTheSpotLightsTheTower) {
   ASSERT_EQ(readme.scenes.count("lake.txt"), 1u);
   const std::string scene = readme.scenes["lake.txt"];
   for (const std::string& command : readme.commands) {
-    if (command.find("/tmp/bowl.bmp") != std::string::npos) ASSERT_EQ(Shell(command).status, 0) << command;
+    if (command.find("/tmp/bowl.bmp") != std::string::npos) {
+      ASSERT_EQ(Shell(command).status, 0) << command;
+    }
   }
   // The bowl's grey levels, top row first.
   const std::string grey = RunCommand("convert '" + Path("bowl.bmp") + "' -depth 8 gray:-").out;
