@@ -13,7 +13,7 @@ enum EDxfError : int32_t {
   kDxfTooManyIndices = 5,
   kDxfTooManyVertices = 6,
   kDxfCancelled = 8,
-  kDxfTooManyInstances = 19,  // block expansion past its bound
+  kDxfTooManyInstances = 19,  // block expansion past its bounds
   kDxfInvalidNesting = 23,    // inserts nested past their bound
   kDxfMeshRefused = -1,
   kDxfTriangleRefused = -3,

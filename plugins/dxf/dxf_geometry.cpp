@@ -13,9 +13,13 @@ namespace {
 
 constexpr double kArbitraryAxisBound = 1.0 / 64.0;
 constexpr int32_t kProgressStep = 10;
-// Bounds of block expansion, so that a drawing cannot make the import run without end.
+constexpr int64_t kExpansionReportStep = 512;  // units of work
+// Bounds of block expansion, so that a few lines of a drawing cannot make the import run without
+// end: inserts nested so deep, so many block instances, so much work converting what they hold. The
+// work of an entity is 1 and 1 more for each of its vertices.
 constexpr int32_t kMostInsertLevels = 16;
 constexpr int64_t kMostBlockInstances = 1 << 20;
+constexpr int64_t kMostExpansionWork = 1 << 20;
 
 SVec3 Cross(const SVec3& a, const SVec3& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -142,6 +146,20 @@ void Convert3dFace(const SConversion& conversion, const SFaceRecord& face) {
   PolygonOfRange(conversion, first, count, false);
 }
 
+template <typename Record>
+const Record& As(const SEntity& entity) {
+  return reinterpret_cast<const Record&>(entity);
+}
+
+int64_t Work(const SEntity& entity) {
+  return 1 + (entity.kind == kTokenPolyline ? As<SPolylineRecord>(entity).vertices.count : 0);
+}
+
+bool Skipped(const SEntity& entity) {
+  const SLayer* layer = entity.layer ? entity.layer->layer : nullptr;
+  return (layer && !layer->visible) || entity.paperSpace != 0;
+}
+
 // A nested insert, flattened into one insert in the coordinates of the one that holds it.
 SInsertRecord Flatten(const SInsertRecord& nested, const SInsertRecord& outer) {
   SInsertRecord flat = nested;
@@ -158,14 +176,18 @@ void ConvertInsert(const SInsertRecord& insert, const SInsertRecord* context) {
     SetError(kDxfInvalidNesting);
     return;
   }
+  SBlock& block = *insert.block->block;
   const int64_t columns = std::max(insert.columns, 0), rows = std::max(insert.rows, 0);
+  if (!block.work)
+    for (const SEntity* entity = block.entities.first; entity; entity = entity->next) block.work += Work(*entity);
   gImport.instances += columns * rows;
-  if (gImport.instances > kMostBlockInstances) {
+  gImport.workToExpand += columns * rows * block.work;
+  if (gImport.instances > kMostBlockInstances || gImport.workToExpand > kMostExpansionWork) {
     SetError(kDxfTooManyInstances);
     return;
   }
+  const SList<SEntity>& entities = block.entities;
   SInsertRecord placed = context ? Flatten(insert, *context) : insert;
-  const SList<SEntity>& entities = insert.block->block->entities;
   ++gImport.insertDepth;
   for (int64_t column = 0; column < columns && !Failed(); ++column) {
     for (int64_t row = 0; row < rows && !Failed(); ++row) {
@@ -175,16 +197,6 @@ void ConvertInsert(const SInsertRecord& insert, const SInsertRecord* context) {
     }
   }
   --gImport.insertDepth;
-}
-
-bool Skipped(const SEntity& entity) {
-  const SLayer* layer = entity.layer ? entity.layer->layer : nullptr;
-  return (layer && !layer->visible) || entity.paperSpace != 0;
-}
-
-template <typename Record>
-const Record& As(const SEntity& entity) {
-  return reinterpret_cast<const Record&>(entity);
 }
 
 void ConvertEntity(const SEntity& entity, const SInsertRecord* context) {
@@ -267,22 +279,32 @@ void ExtrudedFace(const SConversion& conversion, const SPathPoint* points, int32
   }
 }
 
+bool ReportEntries() {
+  const int32_t done = std::min(gImport.entry, gImport.lastEntry);
+  if (ReportProgress(gImport.texts.processing, done, gImport.lastEntry) == 0) return true;
+  SetError(kDxfCancelled);
+  return false;
+}
+
+// Inside inserted blocks the progress stays at the insert's entry, reported again now and then, so
+// that a long expansion can be cancelled.
 void ConvertEntities(const SList<SEntity>& list, const SInsertRecord* context) {
   for (const SEntity* entity = list.first; entity && !Failed(); entity = entity->next) {
+    if (context) {
+      const int64_t before = gImport.workExpanded / kExpansionReportStep;
+      gImport.workExpanded += Work(*entity);
+      if (gImport.workExpanded / kExpansionReportStep != before && !ReportEntries()) return;
+    }
     if (!Skipped(*entity)) ConvertEntity(*entity, context);
   }
 }
 
 void ConvertDrawing() {
   const SList<SEntity>& list = gImport.drawing.entities;
-  const int32_t last = list.count - 1;
-  int32_t k = 0;
+  gImport.lastEntry = list.count - 1;
   for (const SEntity* entity = list.first; entity && !Failed(); entity = entity->next) {
-    ++k;
-    if ((k % kProgressStep == 0 || k == last) && ReportProgress(gImport.texts.processing, k, last) != 0) {
-      SetError(kDxfCancelled);
-      return;
-    }
+    const int32_t k = ++gImport.entry;
+    if ((k % kProgressStep == 0 || k == gImport.lastEntry) && !ReportEntries()) return;
     if (!Skipped(*entity)) ConvertEntity(*entity, nullptr);
   }
 }

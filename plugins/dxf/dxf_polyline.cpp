@@ -154,12 +154,6 @@ void CollectPath(const SPolylineRecord& polyline, bool is3d, SPath& path) {
   }
 }
 
-bool HasWidth(const SPath& path) {
-  for (int32_t i = 0; i < path.count; ++i)
-    if (path.points[i].startWidth != 0 || path.points[i].endWidth != 0) return true;
-  return false;
-}
-
 void SegmentsOfPath(const SConversion& conversion, const SPath& path, bool closed, double thickness) {
   const int32_t n = path.count;
   const int32_t segments = n < 2 ? 0 : closed ? n : n - 1;
@@ -180,15 +174,38 @@ bool HasControlPoints(const SPolylineRecord& polyline) {
   return false;
 }
 
+// What a path needs before its points are made: how many there can be, and whether it can give any
+// polygon at all (a path without fill, width or thickness has no area).
+struct SPathSize {
+  int64_t mostPoints;
+  bool drawn;
+};
+
+SPathSize SizeOfPath(const SPolylineRecord& polyline, bool is3d) {
+  int64_t counted = 0, bulged = 0;
+  bool wide = false;
+  for (const SEntity* entity = polyline.vertices.first; entity; entity = entity->next) {
+    const auto* vertex = reinterpret_cast<const SVertexRecord*>(entity);
+    if (!Counts(entity)) continue;
+    ++counted;
+    bulged += vertex->bulge != 0;
+    wide |= !is3d && (vertex->startWidth != 0 || vertex->endWidth != 0);
+  }
+  const int64_t most = counted + (kArcSegments - 1) * bulged;
+  const bool fillable = (polyline.flags & kPolylineClosed) && most >= 3;
+  return {std::min<int64_t>(most, kStoreCapacity + 1), fillable || wide || polyline.header.thickness != 0};
+}
+
 // A 2D or 3D polyline: a closed one of three points or more is a filled face, any other a run of
 // segments.
 void ConvertPath(const SConversion& conversion, const SPolylineRecord& polyline, bool is3d) {
   const bool fitted = polyline.flags & (kPolylineCurveFit | kPolylineSplineFit);
   const int32_t smooth = polyline.smoothType;
   if (HasControlPoints(polyline) && !fitted && (smooth == 5 || smooth == 6 || smooth == 8)) return;
-  const int64_t most = std::min<int64_t>(int64_t(polyline.vertices.count) * kArcSegments, kStoreCapacity + 1);
-  if (most == 0) return;
-  SPath path = {static_cast<SPathPoint*>(CountedAlloc(size_t(most) * sizeof(SPathPoint))), int32_t(most), 0, false};
+  const SPathSize size = SizeOfPath(polyline, is3d);
+  if (!size.drawn || size.mostPoints == 0) return;
+  SPath path = {static_cast<SPathPoint*>(CountedAlloc(size_t(size.mostPoints) * sizeof(SPathPoint))),
+                int32_t(size.mostPoints), 0, false};
   if (!path.points) {
     SetError(kDxfOutOfMemory);
     return;
@@ -196,9 +213,8 @@ void ConvertPath(const SConversion& conversion, const SPolylineRecord& polyline,
   CollectPath(polyline, is3d, path);
   const bool closed = polyline.flags & kPolylineClosed;
   const double thickness = polyline.header.thickness;
-  const bool filled = closed && path.count >= 3;
-  if ((filled || thickness != 0 || HasWidth(path)) && path.overflowing) SetError(kDxfTooManyVertices);
-  else if (filled) ExtrudedFace(conversion, path.points, path.count, thickness);
+  if (path.overflowing) SetError(kDxfTooManyVertices);
+  else if (closed && path.count >= 3) ExtrudedFace(conversion, path.points, path.count, thickness);
   else SegmentsOfPath(conversion, path, closed, thickness);
   CountedFree(path.points);
 }

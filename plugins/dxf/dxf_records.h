@@ -275,6 +275,7 @@ struct SBlock {
   double elevation;
   double thickness;
   SList<SEntity> entities;
+  int64_t work;  // of converting its entities once, counted at its first insert
 };
 
 // The drawing read so far.

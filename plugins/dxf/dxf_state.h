@@ -50,7 +50,11 @@ struct SImportState {
   SMeshList meshes;
   SPolygonStore store;
   int32_t insertDepth;
-  int64_t instances;  // block instances expanded so far
+  int32_t entry;      // the top-level entity being converted, from 1
+  int32_t lastEntry;  // the number of top-level entities less one
+  int64_t instances;     // block instances to expand so far
+  int64_t workToExpand;  // of converting what they hold (see ConvertInsert)
+  int64_t workExpanded;  // done so far
   SProgressTexts texts;
 };
 

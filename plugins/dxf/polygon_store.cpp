@@ -1,5 +1,8 @@
 #include "plugins/dxf/polygon_store.h"
 
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -98,6 +101,13 @@ void EmitPolygon(const int32_t* vertices, int32_t count, int32_t colour, int32_t
   if (MeshFor(record, &mesh)) SendTriangle(mesh, gVertices[vertices[0]], gVertices[vertices[1]], gVertices[vertices[2]]);
 }
 
+// A coordinate in single precision: one beyond its range is held at the range's end, one that is no
+// number at 0.
+float Narrow(double value) {
+  if (std::isnan(value)) return 0;
+  return float(std::clamp(value, double(-FLT_MAX), double(FLT_MAX)));
+}
+
 void ClearStore() {
   gImport.store.vertexCount = 0;
   gImport.store.indexCount = 0;
@@ -112,9 +122,9 @@ int32_t AddVertex(double x, double y, double z) {
     return -1;
   }
   float* vertex = gVertices[store.vertexCount];
-  vertex[0] = float(x);
-  vertex[1] = float(y);
-  vertex[2] = float(z);
+  vertex[0] = Narrow(x);
+  vertex[1] = Narrow(y);
+  vertex[2] = Narrow(z);
   return store.vertexCount++;
 }
 

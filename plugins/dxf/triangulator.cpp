@@ -1,5 +1,6 @@
 #include "plugins/dxf/triangulator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -47,25 +48,25 @@ bool SamePoint(const TriangulationWork& work, int32_t i, int32_t j) {
          std::fabs(work.z[i] - work.z[j]) < kSamePoint;
 }
 
-void RemovePoint(TriangulationWork& work, int32_t index) {
-  const size_t tail = size_t(work.pointCount - index - 1) * sizeof(double);
-  for (double* array : {work.x, work.y, work.z}) std::memmove(array + index, array + index + 1, tail);
-  --work.pointCount;
+void MovePoint(TriangulationWork& work, int32_t from, int32_t to) {
+  work.x[to] = work.x[from];
+  work.y[to] = work.y[from];
+  work.z[to] = work.z[from];
 }
 
 // Each point is compared with its successor, the last with the first; a successor that repeats the
-// point goes, and the point is compared with its new successor.
+// point goes, and the point is compared with its new successor. One pass that keeps a point when it
+// differs from the last one kept, then the first points while the last repeats them.
 void RemoveRepeatedPoints(TriangulationWork& work) {
-  for (int32_t i = 0; i < work.pointCount && work.pointCount > 2;) {
-    const int32_t next = i + 1 < work.pointCount ? i + 1 : 0;
-    if (!SamePoint(work, i, next)) {
-      ++i;
-      continue;
-    }
-    RemovePoint(work, next);
-    if (next == 0) --i;  // the points moved down under i
-    if (i < 0) i = 0;
+  int32_t kept = 1;
+  for (int32_t i = 1; i < work.pointCount; ++i) {
+    if (SamePoint(work, kept - 1, i)) continue;
+    MovePoint(work, i, kept++);
   }
+  int32_t first = 0;
+  while (kept - first > 2 && SamePoint(work, kept - 1, first)) ++first;
+  for (int32_t i = first; i < kept; ++i) MovePoint(work, i, i - first);
+  work.pointCount = kept - first;
 }
 
 bool FindNormal(TriangulationWork& work) {
@@ -77,7 +78,7 @@ bool FindNormal(TriangulationWork& work) {
     const double nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
     if (std::fabs(nx) + std::fabs(ny) + std::fabs(nz) < kNoNormal) continue;
     const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-    if (length < kNoNormal) return false;
+    if (!(length >= kNoNormal) || !std::isfinite(length)) return false;
     work.normalX = nx / length;
     work.normalY = ny / length;
     work.normalZ = nz / length;
@@ -87,8 +88,8 @@ bool FindNormal(TriangulationWork& work) {
 }
 
 // Turns the plane so that the normal becomes the z axis: first about x into the x-z plane, then
-// about y. A normal along x needs no first turn.
-void Project(TriangulationWork& work) {
+// about y. A normal along x needs no first turn. False when a point is too far out to be placed.
+bool Project(TriangulationWork& work) {
   const double nx = work.normalX, ny = work.normalY, nz = work.normalZ;
   const double d = std::sqrt(ny * ny + nz * nz);
   for (int32_t i = 0; i < work.pointCount; ++i) {
@@ -101,7 +102,9 @@ void Project(TriangulationWork& work) {
     work.u[i] = d * x + nx * s;
     work.v[i] = v;
     work.w[i] = d * s - nx * x;
+    if (!std::isfinite(work.u[i]) || !std::isfinite(work.v[i])) return false;
   }
+  return true;
 }
 
 int Side(const TriangulationWork& work, int32_t point, int32_t from, int32_t to) {
@@ -116,70 +119,183 @@ bool PointInTriangle(const TriangulationWork& work, int32_t p, int32_t a, int32_
          Side(work, p, c, a) == Side(work, b, c, a);
 }
 
-// Pending sub-sequences lie one after the other, each followed by its length; the last one is split
-// next. An explicit stack, since a polygon of n points nests n splits deep.
+// Pending sub-sequences lie one after the other on one stack, each as its point numbers, then its
+// positions in the order of rising u, then its length; the last one is split next. An explicit
+// stack, since a polygon of n points nests n splits deep.
 struct SSequenceStack {
   int32_t* entries = nullptr;
   int32_t used = 0;
   int32_t capacity = 0;
 };
 
-bool Push(const TriangulationWork& work, SSequenceStack& stack, const int32_t* sequence, int32_t m, int32_t from,
-          int32_t to) {
-  const int32_t count = (to - from + m) % m + 1;
-  if (!Reserve(work, stack.entries, stack.capacity, int64_t(stack.used) + count + 1)) return false;
-  for (int32_t k = 0; k < count; ++k) stack.entries[stack.used++] = sequence[(from + k) % m];
-  stack.entries[stack.used++] = count;
-  return true;
-}
+// The sequence being split: its points in a ring of positions from which ears are taken, and its
+// positions sorted by u, so that the leftmost point and the points left of a triangle are found
+// without visiting the whole sequence.
+struct SRing {
+  int32_t* point;
+  int32_t* order;
+  int32_t* next;
+  int32_t* previous;
+  int32_t* removed;
+  int32_t* firstPart;  // a position's place in the parts of a split, or -1
+  int32_t* secondPart;
+  int32_t size;   // positions when it was taken from the stack
+  int32_t count;  // positions left
+  int32_t start;  // the position the sequence starts from
+  int32_t head;   // no position before this one in order is left
+};
 
-bool AddTriangle(TriangulationWork& work, const int32_t* sequence) {
-  if (!Reserve(work, work.triangles, work.triangleCapacity, int64_t(work.triangleCount) * 3 + 3)) return false;
-  std::memcpy(work.triangles + work.triangleCount * 3, sequence, 3 * sizeof(int32_t));
-  ++work.triangleCount;
-  return true;
-}
+class CSplitter {
+ public:
+  CSplitter(TriangulationWork& work, SSequenceStack& stack, SRing& ring) : fWork(work), fStack(stack), fRing(ring) {}
 
-// Splits the sequence at its leftmost vertex b: along the diagonal from b to the leftmost vertex
-// inside the triangle (b, s, p) of its neighbours, or, when none lies inside, cuts the ear at b.
-// The part from b to a is split before the part from a to b.
-bool SplitSequence(TriangulationWork& work, SSequenceStack& stack, const int32_t* sequence, int32_t m) {
-  if (m == 3) return AddTriangle(work, sequence);
-  int32_t b = 0;
-  for (int32_t k = 1; k < m; ++k)
-    if (work.u[sequence[k]] < work.u[sequence[b]]) b = k;
-  const int32_t p = (b + m - 1) % m, s = (b + 1) % m;
-  int32_t a = work.u[sequence[s]] >= work.u[sequence[p]] ? s : p;
-  for (int32_t j = 0; j < m; ++j) {
-    if (j == b || j == s || j == p) continue;
-    if (work.u[sequence[a]] > work.u[sequence[j]] &&
-        PointInTriangle(work, sequence[j], sequence[b], sequence[s], sequence[p]))
-      a = j;
+  // Takes the last sequence from the stack and splits it: ears one after the other, in place, until
+  // a triangle is left or a diagonal cuts it in two, whose parts go back on the stack.
+  bool SplitNext() {
+    Take();
+    while (fRing.count > 3) {
+      const int32_t b = Leftmost(), p = fRing.previous[b], s = fRing.next[b];
+      const int32_t a = Diagonal(b, s, p);
+      if (a != s && a != p) return Cut(b, a);
+      if (!PushTriangle(p, b, s)) return false;
+      RemoveEar(b);
+    }
+    const int32_t first = fRing.start, second = fRing.next[first], third = fRing.next[second];
+    return AddTriangle(fRing.point[first], fRing.point[second], fRing.point[third]);
   }
-  if (a == s || a == p) {
-    a = p;
-    b = s;
-  }
-  return Push(work, stack, sequence, m, a, b) && Push(work, stack, sequence, m, b, a);
-}
 
+ private:
+  double U(int32_t position) const { return fWork.u[fRing.point[position]]; }
+  // Places from the start, which decide between points of equal u.
+  int32_t Place(int32_t position) const { return (position - fRing.start + fRing.size) % fRing.size; }
+
+  void Take() {
+    SRing& ring = fRing;
+    const int32_t m = fStack.entries[--fStack.used];
+    fStack.used -= 2 * m;
+    std::memcpy(ring.point, fStack.entries + fStack.used, size_t(m) * sizeof(int32_t));
+    std::memcpy(ring.order, fStack.entries + fStack.used + m, size_t(m) * sizeof(int32_t));
+    for (int32_t k = 0; k < m; ++k) {
+      ring.next[k] = (k + 1) % m;
+      ring.previous[k] = (k + m - 1) % m;
+      ring.removed[k] = 0;
+    }
+    ring.size = ring.count = m;
+    ring.start = ring.head = 0;
+  }
+
+  // The point with the smallest u, the first from the start among equals.
+  int32_t Leftmost() {
+    while (fRing.removed[fRing.order[fRing.head]]) ++fRing.head;
+    int32_t best = fRing.order[fRing.head];
+    for (int32_t k = fRing.head + 1; k < fRing.size && U(fRing.order[k]) == U(best); ++k) {
+      const int32_t position = fRing.order[k];
+      if (!fRing.removed[position] && Place(position) < Place(best)) best = position;
+    }
+    return best;
+  }
+
+  // The far end of the cut at b: among the points strictly inside (b, s, p) whose u lies below the
+  // larger u of s and p, the one of smallest u (the first from the start among equals); else that of
+  // s and p.
+  int32_t Diagonal(int32_t b, int32_t s, int32_t p) const {
+    const int32_t bound = U(s) >= U(p) ? s : p;
+    int32_t best = -1;
+    for (int32_t k = fRing.head; k < fRing.size; ++k) {
+      const int32_t j = fRing.order[k];
+      if (fRing.removed[j] || j == b || j == s || j == p) continue;
+      if (!(U(j) < U(bound)) || (best >= 0 && U(j) > U(best))) break;
+      if (PointInTriangle(fWork, fRing.point[j], fRing.point[b], fRing.point[s], fRing.point[p]) &&
+          (best < 0 || Place(j) < Place(best)))
+        best = j;
+    }
+    return best >= 0 ? best : bound;
+  }
+
+  // The ear at b goes; the rest starts at b's successor.
+  void RemoveEar(int32_t b) {
+    const int32_t p = fRing.previous[b], s = fRing.next[b];
+    fRing.next[p] = s;
+    fRing.previous[s] = p;
+    fRing.removed[b] = 1;
+    --fRing.count;
+    fRing.start = s;
+  }
+
+  bool PushTriangle(int32_t p, int32_t b, int32_t s) {
+    if (!Reserve(fWork, fStack.entries, fStack.capacity, int64_t(fStack.used) + 7)) return false;
+    // A triangle is never searched, so its order by u is left as it comes.
+    const int32_t entries[7] = {fRing.point[p], fRing.point[b], fRing.point[s], 0, 1, 2, 3};
+    std::memcpy(fStack.entries + fStack.used, entries, sizeof entries);
+    fStack.used += 7;
+    return true;
+  }
+
+  // The part of the ring from `from` forward to `to`, with its order by u taken from the ring's.
+  bool PushPart(int32_t from, int32_t to, int32_t* place) {
+    int32_t count = 1;
+    for (int32_t k = from; k != to; k = fRing.next[k]) ++count;
+    if (!Reserve(fWork, fStack.entries, fStack.capacity, int64_t(fStack.used) + 2 * count + 1)) return false;
+    int32_t* points = fStack.entries + fStack.used;
+    int32_t* order = points + count;
+    for (int32_t k = 0; k < fRing.size; ++k) place[k] = -1;
+    int32_t at = 0;
+    for (int32_t k = from;; k = fRing.next[k]) {
+      place[k] = at;
+      points[at++] = fRing.point[k];
+      if (k == to) break;
+    }
+    at = 0;
+    for (int32_t k = fRing.head; k < fRing.size; ++k) {
+      const int32_t position = fRing.order[k];
+      if (!fRing.removed[position] && place[position] >= 0) order[at++] = place[position];
+    }
+    points[2 * count] = count;
+    fStack.used += 2 * count + 1;
+    return true;
+  }
+
+  // The parts from a to b and from b to a; the second one pushed is split first.
+  bool Cut(int32_t b, int32_t a) { return PushPart(a, b, fRing.secondPart) && PushPart(b, a, fRing.firstPart); }
+
+  bool AddTriangle(int32_t p0, int32_t p1, int32_t p2) {
+    if (!Reserve(fWork, fWork.triangles, fWork.triangleCapacity, int64_t(fWork.triangleCount) * 3 + 3)) return false;
+    int32_t* triangle = fWork.triangles + fWork.triangleCount * 3;
+    triangle[0] = p0;
+    triangle[1] = p1;
+    triangle[2] = p2;
+    ++fWork.triangleCount;
+    return true;
+  }
+
+  TriangulationWork& fWork;
+  SSequenceStack& fStack;
+  SRing& fRing;
+};
+
+constexpr int32_t kRingArrays = 7;
+
+// Splits the polygon at its leftmost point, along a diagonal to the leftmost point inside the
+// triangle of that point and its neighbours, or, when none lies inside, cutting off that triangle as
+// an ear; the part from the leftmost point onward is split before the other one.
 int32_t SplitPolygon(TriangulationWork& work) {
   const int32_t n = work.pointCount;
   SSequenceStack stack;
-  int32_t* current = AllocateZeroed<int32_t>(work, size_t(n));
-  bool fine = current && Reserve(work, stack.entries, stack.capacity, int64_t(n) + 1);
+  int32_t* scratch = AllocateZeroed<int32_t>(work, size_t(n) * kRingArrays);
+  bool fine = scratch && Reserve(work, stack.entries, stack.capacity, 2 * int64_t(n) + 1) &&
+              Reserve(work, work.triangles, work.triangleCapacity, 3 * int64_t(n - 2));
   if (fine) {
-    for (int32_t k = 0; k < n; ++k) stack.entries[k] = k;
-    stack.entries[n] = n;
-    stack.used = n + 1;
+    SRing ring = {scratch, scratch + n, scratch + 2 * n, scratch + 3 * n, scratch + 4 * n, scratch + 5 * n,
+                  scratch + 6 * n, 0, 0, 0, 0};
+    for (int32_t k = 0; k < n; ++k) stack.entries[k] = stack.entries[n + k] = k;
+    std::sort(stack.entries + n, stack.entries + 2 * n,
+              [&](int32_t i, int32_t j) { return work.u[i] < work.u[j] || (work.u[i] == work.u[j] && i < j); });
+    stack.entries[2 * n] = n;
+    stack.used = 2 * n + 1;
+    CSplitter splitter(work, stack, ring);
+    while (fine && stack.used > 0) fine = splitter.SplitNext();
   }
-  while (fine && stack.used > 0) {
-    const int32_t m = stack.entries[stack.used - 1];
-    stack.used -= m + 1;
-    std::memcpy(current, stack.entries + stack.used, size_t(m) * sizeof(int32_t));
-    fine = SplitSequence(work, stack, current, m);
-  }
-  Release(work, current);
+  Release(work, scratch);
   Release(work, stack.entries);
   return fine ? kTriangulated : kTriangulationOutOfMemory;
 }
@@ -189,10 +305,11 @@ int32_t SplitPolygon(TriangulationWork& work) {
 int32_t InitTriangulation(TriangulationWork& work, int32_t pointCount) {
   work.pointCount = pointCount > 0 ? pointCount : 0;
   const size_t count = size_t(work.pointCount ? work.pointCount : 1);
-  for (double** array : {&work.x, &work.y, &work.z, &work.u, &work.v, &work.w}) {
-    *array = AllocateZeroed<double>(work, count);
-    if (!*array) return kTriangulationOutOfMemory;
-  }
+  // One block holds the six arrays.
+  double* block = AllocateZeroed<double>(work, count * 6);
+  if (!block) return kTriangulationOutOfMemory;
+  double** arrays[6] = {&work.x, &work.y, &work.z, &work.u, &work.v, &work.w};
+  for (size_t i = 0; i < 6; ++i) *arrays[i] = block + i * count;
   return kTriangulated;
 }
 
@@ -201,18 +318,15 @@ int32_t Triangulate(TriangulationWork& work) {
   if (work.pointCount < 3) return kTriangulationTooFewPoints;
   RemoveRepeatedPoints(work);
   if (work.pointCount < 3) return kTriangulationTooFewPoints;
-  if (!FindNormal(work)) return kTriangulationNoPlane;
-  Project(work);
+  if (!FindNormal(work) || !Project(work)) return kTriangulationNoPlane;
   const int32_t answer = SplitPolygon(work);
   if (answer != kTriangulated) work.triangleCount = 0;
   return answer;
 }
 
 void FreeTriangulation(TriangulationWork& work) {
-  for (double** array : {&work.x, &work.y, &work.z, &work.u, &work.v, &work.w}) {
-    Release(work, *array);
-    *array = nullptr;
-  }
+  Release(work, work.x);
+  work.x = work.y = work.z = work.u = work.v = work.w = nullptr;
   Release(work, work.triangles);
   work.triangles = nullptr;
   work.pointCount = work.triangleCount = work.triangleCapacity = 0;

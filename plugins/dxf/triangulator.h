@@ -39,8 +39,9 @@ enum : int32_t {
   kTriangulationOutOfMemory = 3,
 };
 
-// Six zeroed arrays of pointCount doubles; kTriangulationOutOfMemory when any cannot be had.
+// Six zeroed arrays of pointCount doubles; kTriangulationOutOfMemory when they cannot be had.
 int32_t InitTriangulation(TriangulationWork& work, int32_t pointCount);
+// kTriangulationNoPlane too for points so far out that their plane cannot be computed.
 int32_t Triangulate(TriangulationWork& work);
 // Safe after a failed InitTriangulation; leaves the record empty.
 void FreeTriangulation(TriangulationWork& work);

@@ -26,7 +26,7 @@ struct SHostSlots {
   static int32_t Progress(const char* text, int32_t done, int32_t total) {
     gHost->Record({QN_SLOT_PROGRESS, 0, 0, done, total, text ? text : ""});
     int32_t answer = 0;
-    gHost->Knob(QN_SLOT_PROGRESS, &answer);
+    gHost->Knob(QN_SLOT_PROGRESS, &answer, text ? text : "");
     return answer;
   }
 
@@ -179,7 +179,11 @@ int32_t CRecordingHost::Probe(const std::string& path) {
   return Call(QN_SELECTOR_PROBE, &params);
 }
 
-void CRecordingHost::AnswerAt(int32_t slot, uint32_t n, int32_t answer) { fKnobs.push_back({slot, n, answer}); }
+void CRecordingHost::AnswerAt(int32_t slot, uint32_t n, int32_t answer) { fKnobs.push_back({slot, n, answer, {}, 0}); }
+
+void CRecordingHost::CancelAtProgress(uint32_t n, const std::string& text) {
+  fKnobs.push_back({QN_SLOT_PROGRESS, n, kCancel, text, 0});
+}
 
 void CRecordingHost::SetRecording(bool keepCalls, bool keepTriangles) {
   fKeepCalls = keepCalls;
@@ -193,15 +197,16 @@ void CRecordingHost::Reset() {
   fMeshes.clear();
 }
 
-bool CRecordingHost::Knob(int32_t slot, int32_t* answer) {
-  const uint64_t n = fCounts[size_t(slot)];
-  for (const SKnob& knob : fKnobs) {
-    if (knob.slot == slot && knob.n == n) {
+bool CRecordingHost::Knob(int32_t slot, int32_t* answer, const char* text) {
+  bool named = false;
+  for (SKnob& knob : fKnobs) {
+    if (knob.slot != slot || (!knob.text.empty() && knob.text != text)) continue;
+    if (++knob.seen == knob.n && !named) {
       *answer = knob.answer;
-      return true;
+      named = true;
     }
   }
-  return false;
+  return named;
 }
 
 void CRecordingHost::Record(SHostCall call) {

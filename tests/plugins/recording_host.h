@@ -57,7 +57,8 @@ class CRecordingHost {
 
   // The n-th call (from 1) of the slot since the last Reset answers `answer` and does nothing else.
   void AnswerAt(int32_t slot, uint32_t n, int32_t answer);
-  void CancelAtProgress(uint32_t n) { AnswerAt(QN_SLOT_PROGRESS, n, kCancel); }
+  // The n-th progress call, or the n-th with this text, answers a cancel.
+  void CancelAtProgress(uint32_t n, const std::string& text = {});
   // Calls and triangles cost memory; a host that only counts keeps neither.
   void SetRecording(bool keepCalls, bool keepTriangles);
   // Forgets calls, meshes and knobs.
@@ -75,8 +76,8 @@ class CRecordingHost {
 
  private:
   friend struct SHostSlots;
-  // Counts the call; true with *answer set when a knob names it.
-  bool Knob(int32_t slot, int32_t* answer);
+  // True with *answer set when a knob names this call.
+  bool Knob(int32_t slot, int32_t* answer, const char* text = "");
   void Record(SHostCall call);
   SRecordedMesh* LiveMesh(uint32_t handle);
 
@@ -87,6 +88,8 @@ class CRecordingHost {
     int32_t slot;
     uint32_t n;
     int32_t answer;
+    std::string text;  // progress calls with other texts do not count
+    uint32_t seen;
   };
   std::vector<SKnob> fKnobs;
   std::array<uint64_t, QN_SLOT_COUNT> fCounts = {};

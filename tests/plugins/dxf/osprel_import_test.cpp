@@ -197,6 +197,23 @@ TEST_F(OsprelImportTest, EntriesAreCountedForProgress) {
   EXPECT_EQ(entries, (std::vector<std::pair<int32_t, int32_t>>{{10, 24}, {20, 24}, {24, 24}}));
 }
 
+// 100 x 100 copies of a line without thickness: nothing to draw, but long enough to be cancelled.
+TEST_F(OsprelImportTest, LongExpansionsReportTheirEntryAndCanBeCancelled) {
+  const std::string thinLine = "0\nLINE\n8\n0\n11\n1\n";
+  const std::string drawing = Blocks(Block("T", thinLine)) + EntitiesOnly(Circle() + Insert("T", "70\n100\n71\n100\n"));
+  ASSERT_EQ(ImportText(drawing), 0);
+  std::vector<std::pair<int32_t, int32_t>> entries;
+  for (const SHostCall& call : fHost.CallsOf(QN_SLOT_PROGRESS))
+    if (call.text == "Processing entries") entries.emplace_back(call.first, call.second);
+  EXPECT_EQ(entries, (std::vector<std::pair<int32_t, int32_t>>(1 + 10000 / 512, {1, 1})));
+
+  fHost.Reset();
+  fHost.CancelAtProgress(3, "Processing entries");
+  EXPECT_EQ(fHost.Import(Write(drawing)), 20);
+  ExpectNothingLeft(fHost, "a cancelled expansion");
+  EXPECT_EQ(fHost.Meshes().size(), 1u);
+}
+
 TEST_F(OsprelImportTest, HostFailuresAreNotSuccess) {
   const struct {
     const char* name;
@@ -222,6 +239,8 @@ TEST_F(OsprelImportTest, DrawingsThatWouldRunAwayAreBounded) {
   const std::string longPath = longFolder + "/circle.dxf";
   ASSERT_EQ(longPath.size(), 200u);
   std::filesystem::copy_file(Fixture("circle"), longPath);
+  std::string nineVertices;
+  for (int i = 0; i < 9; ++i) nineVertices += "0\nVERTEX\n10\n" + std::to_string(i) + "\n";
   std::string meshVertices;
   for (int i = 0; i < 4; ++i) meshVertices += "0\nVERTEX\n8\n0\n70\n64\n10\n" + std::to_string(i % 2) + "\n20\n" + std::to_string(i / 2) + "\n";
   const struct {
@@ -234,6 +253,12 @@ TEST_F(OsprelImportTest, DrawingsThatWouldRunAwayAreBounded) {
       {"16 levels of inserts", NestedInserts(16), 0, 20},
       {"17 levels of inserts", NestedInserts(17), 23, 0},
       {"32767 x 32767 copies", Blocks(Block("C", Circle())) + EntitiesOnly(Insert("C", "70\n32767\n71\n32767\n")), 19, 0},
+      {"2 entities in 1024 x 1024 copies",
+       Blocks(Block("C", Circle() + Circle())) + EntitiesOnly(Insert("C", "70\n1024\n71\n1024\n")), 19, 0},
+      {"a polyline of 9 vertices in 400 x 300 copies",
+       Blocks(Block("P", "0\nPOLYLINE\n66\n1\n" + nineVertices + "0\nSEQEND\n")) +
+           EntitiesOnly(Insert("P", "70\n400\n71\n300\n")),
+       19, 0},
       {"a mesh claiming 32767 x 32767 vertices",
        EntitiesOnly("0\nPOLYLINE\n8\n0\n66\n1\n70\n16\n71\n32767\n72\n32767\n" + meshVertices + "0\nSEQEND\n"), 0, 0},
       {"no entities section", "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n0\nEOF\n", 0, 0},
