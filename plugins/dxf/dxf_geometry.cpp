@@ -180,8 +180,9 @@ void ConvertInsert(const SInsertRecord& insert, const SInsertRecord* context) {
   const int64_t columns = std::max(insert.columns, 0), rows = std::max(insert.rows, 0);
   if (!block.work)
     for (const SEntity* entity = block.entities.first; entity; entity = entity->next) block.work += Work(*entity);
-  gImport.instances += columns * rows;
-  gImport.workToExpand += columns * rows * block.work;
+  const int64_t copies = columns * rows;
+  gImport.instances += copies;
+  if (gImport.instances <= kMostBlockInstances) gImport.workToExpand += copies * block.work;
   if (gImport.instances > kMostBlockInstances || gImport.workToExpand > kMostExpansionWork) {
     SetError(kDxfTooManyInstances);
     return;

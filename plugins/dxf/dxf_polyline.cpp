@@ -262,6 +262,7 @@ void MeshPolygon(const SConversion& conversion, const SMeshVertices& mesh, const
 // claims more than it holds costs no more than what it holds.
 void PolygonMeshFaces(const SConversion& conversion, const SPolylineRecord& polyline, const SMeshVertices& mesh) {
   const int64_t m = polyline.meshM, n = polyline.meshN;
+  if (m < 1 || n < 1) return;
   const bool closedM = polyline.flags & kPolylineClosed, closedN = polyline.flags & kPolylineMeshClosedN;
   const int64_t lastRow = closedM ? m : m - 1, lastColumn = closedN ? n - 1 : n - 2;
   for (int64_t i = 1; i <= lastRow && (i - 1) * n + 1 <= mesh.count && !Failed(); ++i) {
