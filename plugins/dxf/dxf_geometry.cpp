@@ -32,11 +32,6 @@ bool Normalise(SVec3& v) {
   return true;
 }
 
-SVec3 Raised(SVec3 point, double by) {
-  point.z += by;
-  return point;
-}
-
 // The insert's transform of a block point, without the insert's extrusion.
 SVec3 BlockTransform(const SVec3& point, const SInsertRecord& insert) {
   const SBlock& block = *insert.block->block;

@@ -20,6 +20,11 @@ SVec3 ToWorld(const SVec3& point, const SVec3& extrusion);
 // The insert's block transform, then its own extrusion; the point itself without an insert.
 SVec3 ApplyInsert(const SVec3& point, const SInsertRecord* context);
 
+inline SVec3 Raised(SVec3 point, double by) {
+  point.z += by;
+  return point;
+}
+
 // What the converters of one entity share: where its points go and which material its polygons take.
 struct SConversion {
   const SEntity* entity;

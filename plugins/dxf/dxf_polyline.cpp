@@ -14,11 +14,6 @@ constexpr double kPi = 3.1415926;
 constexpr double kShortest = 1e-6;  // side vectors and mitre determinants below this are not used
 constexpr double kNoChord = 1e-12;
 
-SVec3 Raised(SVec3 point, double by) {
-  point.z += by;
-  return point;
-}
-
 SVec3 Along(const SVec3& point, const SVec3& side, double by) {
   return {point.x + side.x * by, point.y + side.y * by, point.z + side.z * by};
 }
