@@ -93,6 +93,39 @@ TEST_F(OsprelGeometryTest, MeshesHiddenLayersAndFaces) {
   EXPECT_EQ(fHost.AllTriangles(), (std::vector<STriangle>{face, face}));
 }
 
+// Hand-written entities of the kinds the ezdxf drawings leave out, with the box of what they give.
+// Arcs turn by 0.01745 rad per degree.
+TEST_F(OsprelGeometryTest, ArcsPointsFacesAndTraces) {
+  const double from = 350 * kRadiansPerDegree, to = 370 * kRadiansPerDegree;
+  const struct {
+    const char* name;
+    std::string entity;
+    size_t triangles;
+    std::array<double, 3> low, high;
+  } cases[] = {
+      {"an arc wall", "0\nARC\n8\n0\n40\n1\n50\n0\n51\n90\n39\n1\n", 40,
+       {std::cos(90 * kRadiansPerDegree), 0, 0}, {1, 1, 1}},
+      {"an arc across 0 degrees", "0\nARC\n8\n0\n40\n1\n50\n350\n51\n10\n39\n1\n", 40,
+       {std::min(std::cos(from), std::cos(to)), std::sin(from), 0}, {1, std::sin(to), 1}},
+      {"an arc without thickness", "0\nARC\n8\n0\n40\n1\n51\n90\n", 0, {}, {}},
+      {"a point", "0\nPOINT\n8\n0\n10\n1\n20\n2\n38\n3\n", 1, {1, 2, 3}, {1, 2, 3}},
+      {"a four-cornered face",
+       "0\n3DFACE\n8\n0\n11\n1\n12\n1\n22\n1\n13\n0\n23\n1\n", 2, {0, 0, 0}, {1, 1, 0}},
+      {"a trace raised by its elevation", "0\nTRACE\n8\n0\n11\n1\n12\n0\n22\n1\n13\n1\n23\n1\n38\n2\n", 2,
+       {0, 0, 2}, {1, 1, 2}},
+      {"a 3D line does not take its elevation", "0\n3DLINE\n8\n0\n11\n1\n38\n5\n39\n2\n", 2, {0, 0, 0}, {1, 0, 2}},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(ImportText(EntitiesOnly(c.entity)), 0) << c.name;
+    const auto triangles = fHost.AllTriangles();
+    EXPECT_EQ(triangles.size(), c.triangles) << c.name;
+    if (triangles.empty()) continue;
+    const SBox box = BoxOf(triangles);
+    ExpectNear(box.low, c.low, 1e-4, std::string(c.name) + " low");
+    ExpectNear(box.high, c.high, 1e-4, std::string(c.name) + " high");
+  }
+}
+
 TEST_F(OsprelGeometryTest, ClosedPolylinesAreFilled) {
   ASSERT_EQ(Import(Fixture("l_shape")), 0);
   EXPECT_EQ(fHost.AllTriangles().size(), 4u);
