@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # make_seeds.sh DIR: the pictures among the fuzzing seeds, made with ImageMagick, netpbm and
-# libtiff-tools from one small picture in every variant the readers take (and a few they refuse),
-# into DIR/NAME/ for harness NAME. The other seeds each harness writes itself with the program's own
-# writers.
+# libtiff-tools from one small picture in every variant the readers take (and a few they refuse), and
+# the DXF drawings that python3-ezdxf writes, into DIR/NAME/ for harness NAME. The other seeds each
+# harness writes itself with the program's own writers.
 set -euo pipefail
 out=$(realpath -m "$1")
+fixtures=$(realpath "$(dirname "$0")/../tests/plugins/dxf/make_fixtures.py")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-mkdir -p "$out"/{bmp,tiff,photoshop,read_by_type,pict,pict_file,clipboard}
+mkdir -p "$out"/{bmp,tiff,photoshop,read_by_type,pict,pict_file,clipboard,dxf}
 
 # Odd sizes, so that rows are padded; plasma with a fixed seed is the same picture every time.
 convert -size 9x6 -seed 7 plasma: picture.ppm
@@ -86,7 +87,14 @@ pict() {
   done
 }
 
+# The drawings of the DXF plug-in's tests, written by ezdxf with Debian's interpreter.
+dxf() {
+  /usr/bin/python3 "$fixtures" drawings
+  cp drawings/*.dxf "$out/dxf/"
+}
+
 bmp
 tiff
 photoshop
 pict
+dxf
