@@ -138,7 +138,7 @@ CImElement::CImElement(const SElementDesc& desc) : CCoElement(desc) {}
 CImElement::~CImElement() {
   if (IsValid()) Hide(true);
   if (fOwnsPicture || fTookPicture) LetGoOfImage();
-  fPicture = nullptr;
+  ForgetImage();
   FreeShadowMask();
   delete fImageList;
   fImageList = nullptr;
@@ -161,14 +161,19 @@ bool CImElement::ListHolds(const CImage* picture) const {
   return false;
 }
 
-void CImElement::LetGoOfImage() {
-  if (fPicture && !ListHolds(fPicture)) {
-    if (fSharedPicture) ReleaseSharedImage(&fPicture);
-    else delete fPicture;
-  }
+void CImElement::ForgetImage() {
   fPicture = nullptr;
   fSharedPicture = 0;
   fTookPicture = 0;
+  fListPicture = 0;
+}
+
+void CImElement::LetGoOfImage() {
+  if (fPicture && !fListPicture) {
+    if (fSharedPicture) ReleaseSharedImage(&fPicture);
+    else delete fPicture;
+  }
+  ForgetImage();
 }
 
 // ---- redrawing
@@ -239,6 +244,7 @@ int32_t CImElement::SetImage(CImage* picture, bool shared, bool releaseOld, bool
     fPicture = picture;
     fSharedPicture = shared ? 1 : 0;
     fTookPicture = 0;
+    fListPicture = ListHolds(picture) ? 1 : 0;
   });
 }
 
@@ -314,11 +320,9 @@ int32_t CImElement::SetImageList(CIxImage* list, bool freeOld) {
   int32_t err = kNoErr;
   if (freeOld && fImageList) {
     // The list's picture goes with it.
-    if (ListHolds(fPicture)) err = RedrawAround(true, true, [this] {
+    if (fListPicture && ListHolds(fPicture)) err = RedrawAround(true, true, [this] {
       FreeShadowMask();
-      fPicture = nullptr;
-      fSharedPicture = 0;
-      fTookPicture = 0;
+      ForgetImage();
     });
     delete fImageList;
   }

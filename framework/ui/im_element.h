@@ -163,8 +163,9 @@ class CImElement : public CCoElement {
                     bool dropShadow, bool redraw);
   int32_t MakeBlankImage();
   void FreeShadowMask();
-  // Gives back or frees the picture, unless the list holds it, and forgets it.
+  // Gives back or frees the picture, unless it is the list's, and forgets it.
   void LetGoOfImage();
+  void ForgetImage();
   bool ListHolds(const CImage* picture) const;
   uint8_t WantedKeepUnder() const { return fPicture && !fTranslucent && fPictureOpacity >= 1.0f ? 0 : 1; }
   // change() between the area before and after it, which is redrawn when asked and shown.
@@ -187,4 +188,6 @@ class CImElement : public CCoElement {
   uint8_t fOwnsPicture = 1;
   // The element loaded or made the picture itself.
   uint8_t fTookPicture = 0;
+  // The picture was the image list's when it was set: the list keeps it, even after it left.
+  uint8_t fListPicture = 0;
 };

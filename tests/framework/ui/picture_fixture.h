@@ -45,11 +45,11 @@ class PictureTest : public LayoutTest {
     LayoutTest::TearDown();
   }
 
-  // Passes 0 to kPasses - 1 of the tree into the port, which is white first.
-  void DrawTree() {
+  // Passes 0 to kPasses - 1 of the tree into the port, which is filled with background first.
+  void DrawTree(uint32_t background = kWhite) {
     port->SetOrigin(0, 0);
     port->ClipToBounds();
-    ASSERT_TRUE(port->Fill(kWhite));
+    ASSERT_TRUE(port->Fill(background));
     for (uint32_t pass = 0; pass < kPasses; ++pass) ASSERT_EQ(root->Draw(pass, port.get(), true), 0) << pass;
   }
   uint32_t At(int32_t x, int32_t y) { return PixelAt(*port, uint32_t(x), uint32_t(y)); }
