@@ -86,31 +86,23 @@ int32_t CCoElement::SetFillColor(CImVector color, bool redraw) {
   return redraw && IsShown() && fFillOn ? InvalidateRect() : kNoErr;
 }
 
-void CCoElement::TakeColorList(CIxColor* list, bool freeOld) {
+int32_t CCoElement::TakeColorList(CIxColor* list, bool freeOld) {
+  if (!list) return kErrOutOfMemory;
+  if (const int32_t err = list->GetResult()) {
+    delete list;
+    return err;
+  }
   if (freeOld) delete fColorList;
   fColorList = list;
+  return kNoErr;
 }
 
 int32_t CCoElement::SetColorListByNumber(CResourceEnv* environment, uint32_t number, uint32_t entry, bool freeOld) {
-  auto* list = new CIxColor(environment, number, entry);
-  if (!list) return kErrOutOfMemory;
-  if (const int32_t err = list->GetResult()) {
-    delete list;
-    return err;
-  }
-  TakeColorList(list, freeOld);
-  return kNoErr;
+  return TakeColorList(new CIxColor(environment, number, entry), freeOld);
 }
 
 int32_t CCoElement::SetColorListByName(CResourceEnv* environment, const char* name, uint32_t entry, bool freeOld) {
-  auto* list = new CIxColor(environment, name, entry);
-  if (!list) return kErrOutOfMemory;
-  if (const int32_t err = list->GetResult()) {
-    delete list;
-    return err;
-  }
-  TakeColorList(list, freeOld);
-  return kNoErr;
+  return TakeColorList(new CIxColor(environment, name, entry), freeOld);
 }
 
 int32_t CCoElement::SetShadow(const SSoftShadow& shadow, bool redraw) {
@@ -232,15 +224,8 @@ int32_t CCoElement::WillChangeOutsets(SPointHV topLeft, SPointHV bottomRight) {
 
 int32_t CCoElement::ReadRecord(CResourceEnv* environment, uint32_t number, const char* name) {
   if (const int32_t err = LoadFromResource(environment, number, name)) return err;
-  SRecord record;
-  const int32_t err = ReadLayoutRecord(environment, kTag, number, name, &CoelRecordHandler, kRecordBytes,
-                                       [&record](const uint8_t* data, const SSpoolKey&) {
-                                         record.Read(data);
-                                         return kNoErr;
-                                       });
-  if (err == kErrObjectNotFound) return kNoErr;
-  if (err) return err;
-  return WhileHidden([&] { return ApplyRecord(environment, record); });
+  return ApplyOptionalRecord<SRecord>(environment, kTag, number, name, &CoelRecordHandler, kRecordBytes,
+                                      [&](const SRecord& record) { return ApplyRecord(environment, record); });
 }
 
 int32_t CCoElement::ApplyRecord(CResourceEnv* environment, const SRecord& record) {

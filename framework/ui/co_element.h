@@ -12,6 +12,7 @@
 
 #include "framework/image/image.h"
 #include "framework/ui/element.h"
+#include "framework/ui/layout_record.h"
 #include "framework/ui/soft_shadow.h"
 
 class CIxColor;
@@ -104,21 +105,32 @@ class CCoElement : public CElement {
   bool GetCoverRect(SRect* out) override;
 
  protected:
-  // Runs while the element is hidden, and shows it again (with redraw) when it was shown; apply
-  // answers a code, which is answered.
-  template <typename F>
-  int32_t WhileHidden(F apply) {
+  // Reads the tag's record of that number or name into an R (R::Read) and hands it to apply while the
+  // element is hidden, showing it again (with redraw) when it was shown; a missing record is no error.
+  // The record's, the lock's or apply's code.
+  template <typename R, typename F>
+  int32_t ApplyOptionalRecord(CResourceEnv* environment, const char* tag, uint32_t number, const char* name,
+                              SpoolTypeHandler handler, uint32_t minBytes, F apply) {
+    R record;
+    const int32_t err = ReadLayoutRecord(environment, tag, number, name, handler, minBytes,
+                                         [&record](const uint8_t* data, const SSpoolKey&) {
+                                           record.Read(data);
+                                           return kNoErr;
+                                         });
+    if (err == kErrObjectNotFound) return kNoErr;
+    if (err) return err;
     const bool wasShown = IsShown();
     Hide(true);
-    const int32_t err = apply();
+    const int32_t applied = apply(record);
     if (wasShown) Show(true);
-    return err;
+    return applied;
   }
 
  private:
   struct SRecord;
   void FreeShadowMask();
-  void TakeColorList(CIxColor* list, bool freeOld);
+  // 9 for no list, the list's code (and the list freed) when it did not load.
+  int32_t TakeColorList(CIxColor* list, bool freeOld);
   int32_t ApplyRecord(CResourceEnv* environment, const SRecord& record);
   // keepUnder of a mask built for the present state.
   uint8_t WantedKeepUnder() const { return fFillOn && fOpacity >= 1.0f ? 0 : 1; }

@@ -330,8 +330,7 @@ int32_t CImElement::SetImageList(CIxImage* list, bool freeOld) {
   return err;
 }
 
-int32_t CImElement::SetImageListByNumber(CResourceEnv* environment, uint32_t number, uint32_t entry, bool freeOld) {
-  auto* list = new CIxImage(environment, number, entry);
+int32_t CImElement::TakeImageList(CIxImage* list, bool freeOld) {
   if (!list) return kErrOutOfMemory;
   if (const int32_t err = list->GetResult()) {
     delete list;
@@ -340,14 +339,12 @@ int32_t CImElement::SetImageListByNumber(CResourceEnv* environment, uint32_t num
   return SetImageList(list, freeOld);
 }
 
+int32_t CImElement::SetImageListByNumber(CResourceEnv* environment, uint32_t number, uint32_t entry, bool freeOld) {
+  return TakeImageList(new CIxImage(environment, number, entry), freeOld);
+}
+
 int32_t CImElement::SetImageListByName(CResourceEnv* environment, const char* name, uint32_t entry, bool freeOld) {
-  auto* list = new CIxImage(environment, name, entry);
-  if (!list) return kErrOutOfMemory;
-  if (const int32_t err = list->GetResult()) {
-    delete list;
-    return err;
-  }
-  return SetImageList(list, freeOld);
+  return TakeImageList(new CIxImage(environment, name, entry), freeOld);
 }
 
 // ---- settings
@@ -520,15 +517,8 @@ struct CImElement::SRecord {
 
 int32_t CImElement::ReadRecord(CResourceEnv* environment, uint32_t number, const char* name) {
   if (const int32_t err = CCoElement::ReadRecord(environment, number, name)) return err;
-  SRecord record;
-  const int32_t err = ReadLayoutRecord(environment, kTag, number, name, &ImelRecordHandler, kRecordBytes,
-                                       [&record](const uint8_t* data, const SSpoolKey&) {
-                                         record.Read(data);
-                                         return kNoErr;
-                                       });
-  if (err == kErrObjectNotFound) return kNoErr;
-  if (err) return err;
-  return WhileHidden([&] { return ApplyRecord(environment, record); });
+  return ApplyOptionalRecord<SRecord>(environment, kTag, number, name, &ImelRecordHandler, kRecordBytes,
+                                      [&](const SRecord& record) { return ApplyRecord(environment, record); });
 }
 
 int32_t CImElement::ApplyRecord(CResourceEnv* environment, const SRecord& record) {

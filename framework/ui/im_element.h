@@ -162,6 +162,8 @@ class CImElement : public CCoElement {
   int32_t LoadImage(CResourceEnv* environment, const SSpoolKey& key, bool shared, bool copied, bool releaseOld,
                     bool dropShadow, bool redraw);
   int32_t MakeBlankImage();
+  // 9 for no list, the list's code (and the list freed) when it did not load.
+  int32_t TakeImageList(CIxImage* list, bool freeOld);
   void FreeShadowMask();
   // Gives back or frees the picture, unless it is the list's, and forgets it.
   void LetGoOfImage();

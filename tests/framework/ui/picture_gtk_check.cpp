@@ -21,16 +21,10 @@
 #include "framework/ui/element.h"
 #include "framework/ui/im_canvas.h"
 #include "tests/framework/ui/gtk_check.h"
-#include "tools/res_compiler.h"
 
 namespace {
 
-const struct {
-  const char* kind;
-  uint32_t number;
-  const char* name;
-  const char* source;
-} kLayout[] = {
+const SLayoutSource kLayout[] = {
     {"canv", 1, "backdrop", "frame 100 100 300 400\ncolour 0x00808080\noptions 1\n"},
     {"imca", 1, "backdrop", "picturename \"halves\"\noffset 100 50\nflags 0x17\n"},
     {"canv", 2, "composed", "frame 400 100 600 400\ncolour 0x00808080\noptions 1\n"},
@@ -42,21 +36,6 @@ const struct {
     {"elem", 3, "", "name \"sun\"\nrect 120 20 121 21\nflags 1\n"},
     {"imel", 3, "", "picture 11\nshadow 5 5 2\nflags 0x665\n"},
 };
-
-bool StoreLayout(CResourceEnv& env) {
-  for (const auto& r : kLayout) {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    SSpoolKey key;
-    key.Set(r.kind, r.number, false);
-    std::strncpy(key.name, r.name, sizeof key.name - 1);
-    if (!CompileSource(r.kind, r.source, &bytes, &error) || StoreCompiled(env, key, r.kind, bytes) != 0) {
-      std::fprintf(stderr, "picture_gtk_check: %s %u: %s\n", r.kind, r.number, error.c_str());
-      return false;
-    }
-  }
-  return true;
-}
 
 // A picture of the layout file, written through the program's image record.
 template <typename F>
@@ -121,7 +100,7 @@ int Run(COrdaxApp& app, const std::string& folder) {
   spec.Set((folder + "/layout.dat").c_str());
   auto env = std::make_unique<CResourceEnv>(spec, CFile::kModeReadWrite);
   const auto halves = [](uint32_t x, uint32_t) { return x < 50 ? 0xFFFF0000u : 0xFF0000FFu; };
-  if (!env->IsOpen() || !StoreLayout(*env) || !StorePicture(*env, 10, "halves", 100, 100, halves) ||
+  if (!env->IsOpen() || !StoreLayoutSources(*env, kLayout, "picture_gtk_check") || !StorePicture(*env, 10, "halves", 100, 100, halves) ||
       !StorePicture(*env, 11, "sun", 40, 40, [](uint32_t, uint32_t) { return 0xFFFFFF00u; }))
     return 1;
   int status = 0;
