@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/core/el_registry.h"
+#include "framework/core/holder.h"
 #include "framework/core/ix_loader.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/ix_image.h"
@@ -53,6 +54,44 @@ TEST_F(ImElementTest, SharedPicturesAreOnePictureCountedByItsUsers) {
   EXPECT_EQ(Pixels(*picture)[0], 0x00FF0000u);
   byNumber.reset();
   EXPECT_EQ(SharedRows(), 0u);
+}
+
+TEST_F(ImElementTest, OnlyPicturesOfTheCacheGoBackToIt) {
+  SGridLayout grid;
+  MakeImageGridSpec(grid, env.get(), 0, 0);
+  SSpoolKey key;
+  key.Set(kImageType, 1, false);
+  SSpoolTableSpec spec;
+  spec.SetDefaults(true, &key, &ImageRecordTypeHandler);
+  CImage* shared = nullptr;
+  ASSERT_EQ(CImElement::LoadSharedImage(&shared, grid, spec), kNoErr);
+  CImage* copy = nullptr;
+  key.Set(kImageType, 2, false);
+  spec.SetDefaults(true, &key, &ImageRecordTypeHandler);
+  ASSERT_EQ(CImElement::LoadImageCopy(&copy, grid, spec), kNoErr);
+  std::unique_ptr<CImage> copyOwner(copy);
+  CImage* none = nullptr;
+  EXPECT_EQ(CImElement::ReleaseSharedImage(&none), kErrInvalidParameter);
+  // Every answer clears the slot; what could not go back is left where it is.
+  CImage* slot = copy;
+  EXPECT_EQ(CImElement::ReleaseSharedImage(&slot), kErrUnexpectedType);
+  EXPECT_EQ(slot, nullptr);
+  {
+    CHolder locked(shared, false, false);
+    slot = shared;
+    EXPECT_EQ(CImElement::ReleaseSharedImage(&slot), kErrObjectInUse);
+    EXPECT_EQ(slot, nullptr);
+  }
+  EXPECT_EQ(SharedUseCount(shared), 1u);
+  slot = shared;
+  EXPECT_EQ(CImElement::ReleaseSharedImage(&slot), kNoErr);
+  EXPECT_EQ(slot, nullptr);
+  EXPECT_EQ(SharedRows(), 0u);
+  // Not an open environment, not a resource environment.
+  EXPECT_EQ(CImElement::LoadImageCopy(&copy, SGridLayout{}, spec), kErrUnexpectedStatus);
+  grid.environment = DataEnv();
+  EXPECT_EQ(CImElement::LoadSharedImage(&slot, grid, spec), kErrUnexpectedType);
+  EXPECT_EQ(CImElement::LoadImageCopy(&slot, grid, spec), kErrUnexpectedType);
 }
 
 TEST_F(ImElementTest, SettingTheSamePictureAgainCountsNoFurtherUse) {
