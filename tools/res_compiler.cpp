@@ -16,7 +16,10 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/canvas.h"
+#include "framework/ui/co_element.h"
 #include "framework/ui/element.h"
+#include "framework/ui/im_canvas.h"
+#include "framework/ui/im_element.h"
 #include "framework/ui/rm_element.h"
 #include "framework/ui/rs_element.h"
 #include "platform/ansi_text.h"
@@ -477,6 +480,58 @@ const SRecordLayout kRemoteLayout{"rmel0100",
                                    {"options", CRmElement::kRemoteOptions, 1, EValue::kWord}},
                                   {}};
 
+// The elements' records default to the elements' own defaults: fill, picture and shadows in pass 1, a
+// shadow of (12, 12) and radius 16, full opacity.
+const SRecordLayout kCompositeLayout{"coel0100",
+                                     CCoElement::kRecordBytes,
+                                     {{"colour", CCoElement::kRecordFillColor, 1, EValue::kWord},
+                                      {"list", CCoElement::kRecordListNumber, 1, EValue::kWord},
+                                      {"listname", CCoElement::kRecordListName, 1, EValue::kText},
+                                      {"entry", CCoElement::kRecordListEntry, 1, EValue::kWord},
+                                      {"filllayer", CCoElement::kRecordFillLayer, 1, EValue::kWord},
+                                      {"shadow", CCoElement::kRecordShadow, 3, EValue::kWord},
+                                      {"shadowopacity", CCoElement::kRecordShadow + 12, 1, EValue::kFloat},
+                                      {"shadowlayer", CCoElement::kRecordShadowLayer, 1, EValue::kWord},
+                                      {"opacity", CCoElement::kRecordOpacity, 1, EValue::kFloat},
+                                      {"flags", CCoElement::kRecordFlags, 1, EValue::kWord}},
+                                     {{CCoElement::kRecordFillLayer, 1},
+                                      {CCoElement::kRecordShadow, 12},
+                                      {CCoElement::kRecordShadow + 4, 12},
+                                      {CCoElement::kRecordShadow + 8, 16},
+                                      {CCoElement::kRecordShadow + 12, kFloatOne},
+                                      {CCoElement::kRecordShadowLayer, 1},
+                                      {CCoElement::kRecordOpacity, kFloatOne}}};
+
+const SRecordLayout kImageElementLayout{"imel0100",
+                                        CImElement::kRecordBytes,
+                                        {{"picture", CImElement::kRecordImageNumber, 1, EValue::kWord},
+                                         {"picturename", CImElement::kRecordImageName, 1, EValue::kText},
+                                         {"list", CImElement::kRecordListNumber, 1, EValue::kWord},
+                                         {"listname", CImElement::kRecordListName, 1, EValue::kText},
+                                         {"entry", CImElement::kRecordListEntry, 1, EValue::kWord},
+                                         {"position", CImElement::kRecordPosition, 2, EValue::kWord},
+                                         {"layer", CImElement::kRecordImageLayer, 1, EValue::kWord},
+                                         {"shadow", CImElement::kRecordShadow, 3, EValue::kWord},
+                                         {"shadowopacity", CImElement::kRecordShadow + 12, 1, EValue::kFloat},
+                                         {"shadowlayer", CImElement::kRecordShadowLayer, 1, EValue::kWord},
+                                         {"opacity", CImElement::kRecordOpacity, 1, EValue::kFloat},
+                                         {"flags", CImElement::kRecordFlags, 1, EValue::kWord}},
+                                        {{CImElement::kRecordImageLayer, 1},
+                                         {CImElement::kRecordShadow, 12},
+                                         {CImElement::kRecordShadow + 4, 12},
+                                         {CImElement::kRecordShadow + 8, 16},
+                                         {CImElement::kRecordShadow + 12, kFloatOne},
+                                         {CImElement::kRecordShadowLayer, 1},
+                                         {CImElement::kRecordOpacity, kFloatOne}}};
+
+const SRecordLayout kImageCanvasLayout{"imca0100",
+                                       CImCanvas::kImageRecordBytes,
+                                       {{"picture", CImCanvas::kRecordImageId, 1, EValue::kWord},
+                                        {"picturename", CImCanvas::kRecordImageName, 1, EValue::kText},
+                                        {"offset", CImCanvas::kRecordOffset, 2, EValue::kWord},
+                                        {"flags", CImCanvas::kRecordImageFlags, 1, EValue::kWord}},
+                                       {}};
+
 bool PutValue(const SRecordField& field, size_t i, const std::string& token, std::vector<uint8_t>& record,
               std::string* reason) {
   const uint32_t at = field.offset + uint32_t(4 * i);
@@ -561,7 +616,10 @@ struct SLayoutKind {
 };
 const SLayoutKind kLayoutKinds[] = {
     {"canv", &kCanvasLayout, &CCanvas::HandleRecord},
+    {"imca", &kImageCanvasLayout, &CImCanvas::HandleImageRecord},
     {"elem", &kElementLayout, &CElement::HandleRecordMessage},
+    {"coel", &kCompositeLayout, &CoelRecordHandler},
+    {"imel", &kImageElementLayout, &ImelRecordHandler},
     {"rsel", &kSwitcherLayout, &CRsElement::HandleRecordMessage},
     {"rmel", &kRemoteLayout, &CRmElement::HandleSpoolMessage},
 };

@@ -19,6 +19,15 @@
 //          layout F, position H V, size H V (fractions; default 1 1), origin H V, hotspot H V
 //          (fractions), outsets TOPLEFT-H TOPLEFT-V BOTTOMRIGHT-H BOTTOMRIGHT-V, events MASK (default
 //          0x10001), flags F; texts hold at most 31 characters
+//   .imca  an image canvas's record: picture N and picturename "TEXT" (its backdrop picture), offset
+//          X Y, flags F
+//   .coel  a composite element's record: colour 0xAARRGGBB (the fill), list N, listname "TEXT" and
+//          entry N (a colour list), filllayer N, shadow DX DY RADIUS, shadowopacity F, shadowlayer
+//          N, opacity F, flags F; layers default to 1, the shadow to 12 12 16 at opacity 1, the
+//          opacity to 1
+//   .imel  an image element's record: picture N and picturename "TEXT" (its picture's record), list
+//          N, listname "TEXT" and entry N (an image list), position H V, layer N, shadow DX DY
+//          RADIUS, shadowopacity F, shadowlayer N, opacity F, flags F; defaults as for .coel
 //   .rsel  a switcher's record: open "CHILD NAME"
 //   .rmel  a remote element's record: list N, listname "TEXT" (its routine list), options BITS
 //          Layout records are compiled in machine order and stored through the program's record
