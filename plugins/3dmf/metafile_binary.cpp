@@ -2,6 +2,7 @@
 // top-level object, and nothing of an object may be read past its end.
 #include <algorithm>
 #include <bit>
+#include <type_traits>
 #include <unordered_set>
 
 #include "plugins/3dmf/metafile_classes.h"
@@ -17,24 +18,11 @@ constexpr uint32_t kTableOfContents = MetafileCode("toc ");
 // The fields of a table of contents before its entries.
 enum ETableField : size_t { kNextTable, kReferenceSeed, kTypeSeed, kEntryType, kEntrySize, kEntryCount, kFirstEntry };
 
-template <size_t kBytes>
-struct SUnsigned;
-template <>
-struct SUnsigned<1> {
-  using Type = uint8_t;
-};
-template <>
-struct SUnsigned<2> {
-  using Type = uint16_t;
-};
-template <>
-struct SUnsigned<4> {
-  using Type = uint32_t;
-};
-template <>
-struct SUnsigned<8> {
-  using Type = uint64_t;
-};
+// The unsigned integer of a type's size, whose bits a number of that type is read into.
+template <typename T>
+using UnsignedOfSize =
+    std::conditional_t<sizeof(T) == 1, uint8_t,
+                       std::conditional_t<sizeof(T) == 2, uint16_t, std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>>>;
 
 uint64_t Decode(EMetafileFormat format, const uint8_t* bytes, size_t count) {
   uint64_t value = 0;
@@ -59,8 +47,7 @@ struct SBinary {
   static int32_t Number(MetafileContext& context, T* value) {
     const uint8_t* at = Take(context, sizeof(T));
     if (!at) return kMetafileUnableToParse;
-    using Unsigned = typename SUnsigned<sizeof(T)>::Type;
-    *value = std::bit_cast<T>(Unsigned(Decode(kFormat, at, sizeof(T))));
+    *value = std::bit_cast<T>(UnsignedOfSize<T>(Decode(kFormat, at, sizeof(T))));
     return kMetafileFine;
   }
 

@@ -129,7 +129,7 @@ class CFieldReader {
   void Object() {
     if (!Fine()) return;
     std::unique_ptr<MetafileObject> nested;
-    const int32_t code = ReadObjectInBuffer(fContext, &nested);
+    const int32_t code = ReadObjectInBuffer(fContext, &nested, false);
     if (!MetafileWarning(code)) Fail(code);
     Add(EMetafileField::kObject).object = std::move(nested);
   }

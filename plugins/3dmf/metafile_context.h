@@ -163,8 +163,10 @@ uint64_t Remaining(const MetafileContext& context);
 // Skips blanks and comments at the text read position.
 void SkipBlanks(MetafileContext& context);
 // Reads the whole object at the buffer's read position, nested objects and all; a Container only
-// begins. Warnings come back with the object.
-int32_t ReadObjectInBuffer(MetafileContext& context, std::unique_ptr<MetafileObject>* object);
+// begins, and only where containers may stand: at the top or inside another container, not inside
+// another object's data. Warnings come back with the object.
+int32_t ReadObjectInBuffer(MetafileContext& context, std::unique_ptr<MetafileObject>* object,
+                           bool containerAllowed = true);
 // The rest of an unknown object's data as it stands: bytes in binary, in text the characters up to
 // its closing parenthesis.
 int32_t ReadUnknownData(MetafileContext& context, std::vector<uint8_t>* bytes);

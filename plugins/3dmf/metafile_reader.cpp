@@ -172,7 +172,7 @@ uint64_t Remaining(const MetafileContext& context) {
   return end > buffer.position ? end - buffer.position : 0;
 }
 
-int32_t ReadObjectInBuffer(MetafileContext& context, std::unique_ptr<MetafileObject>* object) {
+int32_t ReadObjectInBuffer(MetafileContext& context, std::unique_ptr<MetafileObject>* object, bool containerAllowed) {
   if (context.nesting >= kMostNesting) return kMetafileUnableToParse;
   struct SNesting {
     int32_t& depth;
@@ -186,6 +186,7 @@ int32_t ReadObjectInBuffer(MetafileContext& context, std::unique_ptr<MetafileObj
   if (const int32_t code = file.operations->beginObject(context, &start)) return code;
   auto read = std::make_unique<MetafileObject>();
   read->classCode = IsUnknownClass(start.entry) ? kMetafileUnknownClass : start.entry->code;
+  if (read->classCode == kContainer && !containerAllowed) return kMetafileUnableToParse;
   if (!IsText(context)) {
     const auto label = file.referenceAt.find(at);
     if (label != file.referenceAt.end()) read->label = SMetafileLabel{label->second, {}};

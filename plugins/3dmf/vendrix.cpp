@@ -6,6 +6,7 @@
 
 #include "plugins/3dmf/metafile.h"
 #include "plugins/3dmf/vendrix_geometry.h"
+#include "plugins/plugin_block.h"
 
 namespace {
 
@@ -45,16 +46,6 @@ constexpr uint32_t kReference = MetafileCode("rfrn");
 constexpr uint32_t kBeginGroup = MetafileCode("bgng");
 constexpr uint32_t kEndGroup = MetafileCode("endg");
 
-void CopyText(char* to, size_t capacity, const char* text) {
-  std::strncpy(to, text, capacity - 1);
-  to[capacity - 1] = '\0';
-}
-
-// The path, taken whole from its field; null when the field holds no terminator.
-const char* PathOf(const QNPluginParams& params) {
-  return std::memchr(params.text, '\0', sizeof params.text) ? params.text : nullptr;
-}
-
 void Describe(QNPluginParams& params) {
   EString filter, description, extension;
   if (params.formatIndex == kTextFormat) {
@@ -64,15 +55,15 @@ void Describe(QNPluginParams& params) {
   } else {
     return;
   }
-  CopyText(params.text, sizeof params.text, kStrings[filter]);
-  CopyText(params.description, sizeof params.description, kStrings[description]);
-  CopyText(params.extension, kExtensionBytes, kStrings[extension]);
+  CopyBlockText(params.text, sizeof params.text, kStrings[filter]);
+  CopyBlockText(params.description, sizeof params.description, kStrings[description]);
+  CopyBlockText(params.extension, kExtensionBytes, kStrings[extension]);
 }
 
 // By the first ten bytes, whatever the file's extension. A binary file in the other byte order,
 // "FMD3", is not recognised, although the reader reads it.
 int32_t Probe(QNPluginParams& params) {
-  const char* path = PathOf(params);
+  const char* path = BlockPath(params);
   FILE* file = path ? std::fopen(path, "rb") : nullptr;
   if (!file) return 0;
   char head[kProbeBytes];
@@ -199,12 +190,12 @@ int32_t ImportMetafile(QNHostFn* callbacks, const QNPluginParams& params) {
   import.callbacks = callbacks;
   ResetGroups(import.conversion);
   if (!StartImport(import)) return kImportFailed;
-  CopyText(import.opening, sizeof import.opening, kStrings[kOpening]);
-  CopyText(import.reading, sizeof import.reading, kStrings[kReading]);
+  CopyBlockText(import.opening, sizeof import.opening, kStrings[kOpening]);
+  CopyBlockText(import.reading, sizeof import.reading, kStrings[kReading]);
   ReportProgress(import, import.opening, 0, 1);
   int32_t result = kImportFailed;
   MetafileContext* context = nullptr;
-  const char* path = PathOf(params);
+  const char* path = BlockPath(params);
   if (path && MetafileOpenFile(path, &context) == kMetafileFine) {
     MetafileSize(context, &import.size);
     result = ReadObjects(import, context);
@@ -225,7 +216,7 @@ int32_t VendrixEntry(uint32_t selector, QNHostFn* callbacks, void* block) {
       if (params) Describe(*params);
       return 0;
     case QN_SELECTOR_NAME:
-      if (params) CopyText(params->text, sizeof params->text, kStrings[kTitle]);
+      if (params) CopyBlockText(params->text, sizeof params->text, kStrings[kTitle]);
       return 0;
     case QN_SELECTOR_PROBE:
       return params ? Probe(*params) : 0;

@@ -144,21 +144,22 @@ int32_t ConvertEllipse(SConversion& c, const MetafileObject& o) {
   return result;
 }
 
-int32_t ConvertDisk(SConversion& c, const MetafileObject& o) {
-  const SPoint major = PointAt(o, 0), minor = PointAt(o, 1), origin = PointAt(o, 2);
+// Triangles from each step of the rim to the tip and the next step.
+int32_t EmitFan(SConversion& c, const SPoint& centre, const SPoint& major, const SPoint& minor, const SPoint& tip) {
   int32_t result = kConverted;
   for (int32_t k = 0; k < kRoundSteps && result == kConverted; ++k)
-    result = EmitTriangle(c, Rim(origin, major, minor, k), origin, Rim(origin, major, minor, k + 1));
+    result = EmitTriangle(c, Rim(centre, major, minor, k), tip, Rim(centre, major, minor, k + 1));
   return result;
 }
 
+int32_t ConvertDisk(SConversion& c, const MetafileObject& o) {
+  const SPoint origin = PointAt(o, 2);
+  return EmitFan(c, origin, PointAt(o, 0), PointAt(o, 1), origin);
+}
+
 int32_t ConvertCone(SConversion& c, const MetafileObject& o) {
-  const SPoint axis = PointAt(o, 0), major = PointAt(o, 1), minor = PointAt(o, 2), origin = PointAt(o, 3);
-  const SPoint apex = origin + axis;
-  int32_t result = kConverted;
-  for (int32_t k = 0; k < kRoundSteps && result == kConverted; ++k)
-    result = EmitTriangle(c, Rim(origin, major, minor, k), apex, Rim(origin, major, minor, k + 1));
-  return result;
+  const SPoint origin = PointAt(o, 3);
+  return EmitFan(c, origin, PointAt(o, 1), PointAt(o, 2), origin + PointAt(o, 0));
 }
 
 int32_t ConvertCylinder(SConversion& c, const MetafileObject& o) {

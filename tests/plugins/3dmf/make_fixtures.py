@@ -124,6 +124,8 @@ FIXTURES = {
     'type-positive': one(O('Type', I32(5), Str('Marble'))),
     'end-group-alone': one(EndGroup()),
     'group-left-open': Scene([BeginGroup(), box()]),
+    'group-state-of-wrong-type': Scene([O('BeginGroup', Obj(O('DisplayGroup')), Obj(point(0, 0, 0))), EndGroup()]),
+    'container-as-group': Scene([O('BeginGroup', Obj(Container(point(0, 0, 0)))), EndGroup()]),
     'reference-missing': Scene([box('obj1'), Reference(2)], toc=[(1, 'obj1')]),
     'box-lower-case': one(box(name='box')),
     # One scene in three forms.
