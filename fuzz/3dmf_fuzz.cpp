@@ -3,14 +3,17 @@
 #include <cstdlib>
 
 #include "fuzz/fuzz_support.h"
+#include "plugins/3dmf/metafile.h"
 #include "plugins/3dmf/vendrix.h"
 #include "tests/plugins/recording_host.h"
 
 namespace {
 
-// A few objects can stand for millions of triangles through references. The harness looks for
-// faults, not for the end of long work, so its host acts as one whose memory runs out at the
-// 20,000th triangle.
+// A few objects can stand for millions through references, and for millions of triangles. The
+// harness looks for faults, not for the end of long work: the reader refuses a file after 16,384
+// objects returned through references instead of a million, and the host acts as one whose memory
+// runs out at the 20,000th triangle.
+constexpr uint64_t kMostReferencedObjects = 16384;
 constexpr uint32_t kMostTriangles = 20000;
 constexpr int32_t kOutOfMemory = 9;
 
@@ -19,6 +22,7 @@ CRecordingHost& Host() {
   static const bool linked = [] {
     host.Link(&VendrixEntry);
     host.SetRecording(false, false);
+    SetMostReferencedObjects(kMostReferencedObjects);
     return true;
   }();
   (void)linked;

@@ -37,3 +37,7 @@ const char* MetafileClassName(uint32_t code);
 
 // Closes the file and frees the context; 12027 when groups were left open.
 int32_t MetafileClose(MetafileContext* context);
+
+// Test hook: how many objects references may return from one file before the reader refuses it with
+// 12004 (1,048,576). The fuzzing harness lowers it so that an input that fans out ends soon.
+void SetMostReferencedObjects(uint64_t objects);

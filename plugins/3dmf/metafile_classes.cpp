@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstring>
 #include <iterator>
+#include <unordered_map>
 
 #include "plugins/3dmf/metafile.h"
 
@@ -499,6 +500,25 @@ void ReadLayout(CFieldReader& r, const SClassEntry& entry) {
   }
 }
 
+// The table by lowered name and by code; of two rows with one name or code the first wins, as a
+// search from the first row finds it.
+struct SClassIndex {
+  std::unordered_map<std::string, const SClassEntry*> byName;
+  std::unordered_map<uint32_t, const SClassEntry*> byCode;
+
+  SClassIndex() {
+    for (const SClassEntry& entry : kClasses) {
+      byName.emplace(LowerCase(entry.name), &entry);
+      byCode.emplace(entry.code, &entry);
+    }
+  }
+};
+
+const SClassIndex& Index() {
+  static const SClassIndex index;
+  return index;
+}
+
 const char* UserClassName(const SMetafileFile& file, int32_t code) {
   for (const SUserClass& known : file.userClasses)
     if (known.code == code) return known.name.c_str();
@@ -526,10 +546,11 @@ int32_t FindClassByName(const char* name, SObjectStart* start) {
     start->code = code;
     return kMetafileFine;
   }
-  for (const SClassEntry& entry : kClasses) {
-    if (CompareNoCase(name, entry.name) != 0) continue;
-    start->entry = &entry;
-    start->code = int32_t(entry.code);
+  const auto& byName = Index().byName;
+  const auto found = byName.find(LowerCase(name));
+  if (found != byName.end()) {
+    start->entry = found->second;
+    start->code = int32_t(found->second->code);
     return kMetafileFine;
   }
   start->entry = &kUnknownRow;
@@ -542,18 +563,17 @@ int32_t FindClassByCode(int32_t code, SObjectStart* start) {
   start->entry = &kUnknownRow;
   start->code = code;
   if (code < 0) return kMetafileFine;
-  for (const SClassEntry& entry : kClasses) {
-    if (entry.code != uint32_t(code)) continue;
-    start->entry = &entry;
-    return kMetafileFine;
-  }
-  return kMetafileIllegalObjectName;
+  const auto& byCode = Index().byCode;
+  const auto found = byCode.find(uint32_t(code));
+  if (found == byCode.end()) return kMetafileIllegalObjectName;
+  start->entry = found->second;
+  return kMetafileFine;
 }
 
 const char* MetafileClassName(uint32_t code) {
-  for (const SClassEntry& entry : kClasses)
-    if (entry.code == code) return entry.name;
-  return nullptr;
+  const auto& byCode = Index().byCode;
+  const auto found = byCode.find(code);
+  return found != byCode.end() ? found->second->name : nullptr;
 }
 
 bool IsUnknownClass(const SClassEntry* entry) { return entry == &kUnknownRow; }

@@ -118,6 +118,8 @@ struct STextPiece {
   bool tableOfContents = false;
 };
 
+constexpr uint64_t kUnknownPosition = UINT64_MAX;
+
 struct SUserClass {
   int32_t code;
   std::string name;
@@ -130,6 +132,9 @@ struct SMetafileFile {
   EMetafileFormat format = kMetafileText;
   const SOperationTable* operations = nullptr;
   uint64_t size = 0;
+  // Where the stream stands, so that reading on from there needs no seek; kUnknownPosition after a
+  // failure.
+  uint64_t streamPosition = kUnknownPosition;
   // Binary: the reference numbers of object positions, and back. Text: the pieces of the numbers.
   std::unordered_map<uint64_t, uint32_t> referenceAt;
   std::unordered_map<uint32_t, uint64_t> referenced;
@@ -170,6 +175,8 @@ int32_t ReadObjectInBuffer(MetafileContext& context, std::unique_ptr<MetafileObj
 // The rest of an unknown object's data as it stands: bytes in binary, in text the characters up to
 // its closing parenthesis.
 int32_t ReadUnknownData(MetafileContext& context, std::vector<uint8_t>* bytes);
+// count bytes of the file from the offset on.
+int32_t ReadAt(SMetafileFile& file, uint64_t offset, uint64_t count, uint8_t* bytes);
 // A binary file's Uns32 at the bytes, in its order.
 uint32_t BinaryUns32(EMetafileFormat format, const uint8_t* bytes);
 // The end-reading operation of every format: the reference tables go.

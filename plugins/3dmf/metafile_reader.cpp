@@ -16,16 +16,7 @@ constexpr uint32_t kTableOfContents = MetafileCode("toc ");
 constexpr size_t kObjectHeaderBytes = 8;
 constexpr uint64_t kMostBytesPerRead = 1u << 30;
 
-int32_t ReadAt(SMetafileFile& file, uint64_t offset, uint64_t count, uint8_t* bytes) {
-  if (const int32_t code = file.storage.seek(file.stream, offset)) return code;
-  while (count > 0) {
-    const uint64_t part = std::min(count, kMostBytesPerRead);
-    if (const int32_t code = file.storage.read(file.stream, uint32_t(part), bytes)) return code;
-    bytes += part;
-    count -= part;
-  }
-  return kMetafileFine;
-}
+uint64_t gMostReferencedObjects = kMostReferencedObjects;
 
 bool IsText(const MetafileContext& context) { return context.file->format == kMetafileText; }
 
@@ -123,7 +114,7 @@ int32_t ReadFromInnermost(MetafileContext* root, MetafileObject** object) {
     if (code != kMetafileFine && !MetafileWarning(code)) return code;
     if (const int32_t groups = CountGroups(*root->file, read->classCode)) return groups;
     if (context->parent) {
-      if (++root->file->referencedObjects > kMostReferencedObjects) return kMetafileUnableToParse;
+      if (++root->file->referencedObjects > gMostReferencedObjects) return kMetafileUnableToParse;
       FollowChild(*context, read->classCode);
     }
     *object = read.release();
@@ -165,6 +156,25 @@ int32_t Start(MetafileContext& context, const void* description) {
 }
 
 }  // namespace
+
+int32_t ReadAt(SMetafileFile& file, uint64_t offset, uint64_t count, uint8_t* bytes) {
+  if (file.streamPosition != offset) {
+    file.streamPosition = kUnknownPosition;
+    if (const int32_t code = file.storage.seek(file.stream, offset)) return code;
+    file.streamPosition = offset;
+  }
+  while (count > 0) {
+    const uint64_t part = std::min(count, kMostBytesPerRead);
+    if (const int32_t code = file.storage.read(file.stream, uint32_t(part), bytes)) {
+      file.streamPosition = kUnknownPosition;
+      return code;
+    }
+    file.streamPosition += part;
+    bytes += part;
+    count -= part;
+  }
+  return kMetafileFine;
+}
 
 uint64_t Remaining(const MetafileContext& context) {
   const SObjectBuffer& buffer = context.buffer;
@@ -345,7 +355,10 @@ int32_t MetafileResolveReference(MetafileContext* context, const MetafileObject*
 
 int32_t MetafilePosition(MetafileContext* context, uint64_t* position) {
   if (!context || !position) return kMetafileInvalidParameter;
-  return context->file->storage.tell(context->file->stream, position);
+  const SMetafileFile& file = *context->file;
+  if (file.streamPosition == kUnknownPosition) return file.storage.tell(file.stream, position);
+  *position = file.streamPosition;
+  return kMetafileFine;
 }
 
 int32_t MetafileSize(MetafileContext* context, uint64_t* size) {
@@ -364,3 +377,5 @@ int32_t MetafileClose(MetafileContext* context) {
   const int32_t closed = file.storage.close(file.stream);
   return groups != kMetafileFine ? groups : closed;
 }
+
+void SetMostReferencedObjects(uint64_t objects) { gMostReferencedObjects = objects; }

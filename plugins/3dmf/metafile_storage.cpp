@@ -58,11 +58,21 @@ int32_t FileSize(void* stream, uint64_t* bytes) {
 
 const StorageCallbacks kFileStorage = {OpenFile, ReadFile, nullptr, TellFile, SeekFile, CloseFile, FileSize};
 
-// ASCII letters only, whatever the process locale.
+namespace {
+
+int32_t Lower(char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : static_cast<unsigned char>(c); }
+
+}  // namespace
+
 int32_t CompareNoCase(const char* a, const char* b) {
-  const auto lower = [](char c) { return int32_t(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : static_cast<unsigned char>(c)); };
   for (;; ++a, ++b) {
-    const int32_t x = lower(*a), y = lower(*b);
+    const int32_t x = Lower(*a), y = Lower(*b);
     if (x != y || x == 0) return x - y;
   }
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) c = char(Lower(c));
+  return lowered;
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // The format a stream is opened for.
 enum EMetafileFormat : int32_t {
@@ -35,4 +37,6 @@ struct SFileStorage {
 extern const StorageCallbacks kFileStorage;
 
 // The difference of the first characters that differ once both are lowered; 0 for equal texts.
+// Only ASCII letters are lowered, whatever the process locale.
 int32_t CompareNoCase(const char* a, const char* b);
+std::string LowerCase(std::string_view text);

@@ -3,7 +3,9 @@
 // regard to the process locale. Opening scans the whole file for its top-level objects and labels.
 #include <algorithm>
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <deque>
 #include <string_view>
 
@@ -32,12 +34,6 @@ int HexValue(int c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-std::string Lowered(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-  return text;
 }
 
 // The characters of the object being read.
@@ -85,10 +81,28 @@ int32_t Integer(MetafileContext& context, T* value) {
   return kMetafileFine;
 }
 
+// from_chars refuses a number too small for the type as it refuses one too large; the C library,
+// in the "C" locale, reads the first as 0 or a subnormal number and the second as infinity.
+template <typename T>
+bool ParseOutOfRange(std::string_view token, T* value) {
+  const std::string text(token);
+  const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+  if (!c) return false;
+  char* end = nullptr;
+  *value = T(strtod_l(text.c_str(), &end, c));
+  freelocale(c);
+  return end == text.c_str() + text.size();
+}
+
 template <typename T>
 int32_t Real(MetafileContext& context, T* value) {
   CCursor cursor(context);
-  if (!Parse(cursor.Run(InNumber), value) || !std::isfinite(*value)) return kMetafileUnableToParse;
+  std::string_view token = cursor.Run(InNumber);
+  if (!token.empty() && token[0] == '+') token.remove_prefix(1);
+  const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), *value);
+  bool read = error == std::errc() && end == token.data() + token.size();
+  if (error == std::errc::result_out_of_range) read = ParseOutOfRange(token, value);
+  if (!read || !std::isfinite(*value)) return kMetafileUnableToParse;
   cursor.Done();
   return kMetafileFine;
 }
@@ -288,7 +302,7 @@ bool CScanner::Refill() {
   const uint64_t left = fFile.size - std::min(fFile.size, fChunkOffset);
   fChunk.resize(size_t(std::min<uint64_t>(left, kScanChunk)));
   if (fChunk.empty()) return false;
-  fError = fFile.storage.read(fFile.stream, uint32_t(fChunk.size()), fChunk.data());
+  fError = ReadAt(fFile, fChunkOffset, fChunk.size(), fChunk.data());
   if (fError == kMetafileFine) return true;
   fChunk.clear();
   return false;
@@ -373,7 +387,6 @@ int32_t CScanner::Object(int32_t* levels) {
 }
 
 int32_t CScanner::Scan() {
-  if (const int32_t code = fFile.storage.seek(fFile.stream, 0)) return code;
   int32_t levels = 0;
   for (SkipBlanks(); Peek() >= 0; SkipBlanks()) {
     if (Peek() == ')') {
@@ -407,14 +420,14 @@ int32_t NumberLabelledObjects(MetafileContext& context) {
     const std::vector<SMetafileField>& fields = table->fields;
     const size_t step = fields[kEntryType].integers[0] != 0 ? 3 : 2;
     for (size_t at = kFirstEntry; at + 1 < fields.size(); at += step)
-      byLabel[Lowered(fields[at + 1].text)].push_back(uint32_t(fields[at].integers[0]));
+      byLabel[LowerCase(fields[at + 1].text)].push_back(uint32_t(fields[at].integers[0]));
     file.nextReference = std::max(file.nextReference, uint32_t(fields[kReferenceSeed].integers[0]));
     file.lowestUserCode = std::min(file.lowestUserCode, int32_t(fields[kTypeSeed].integers[0]));
   }
   for (size_t i = 0; i < file.pieces.size(); ++i) {
     STextPiece& piece = file.pieces[i];
     if (piece.label.empty()) continue;
-    const auto found = byLabel.find(Lowered(piece.label));
+    const auto found = byLabel.find(LowerCase(piece.label));
     if (found == byLabel.end() || found->second.empty()) continue;
     piece.reference = found->second.front();
     found->second.pop_front();

@@ -106,6 +106,8 @@ FIXTURES = {
     'fall-off-by-number': one(spot_light(Enum(2, '2'))),
     'fall-off-unknown': one(spot_light(Enum(7, '7'))),
     'flags-by-names': one(O('DisplayGroupState', Flags(17, 'Inline|DoNotPick'))),
+    'float-too-small': one(O('AmbientCoefficient', Verbatim('-1e-50', b'\x80\0\0\0'))),
+    'float-too-large': one(O('AmbientCoefficient', Verbatim('1e50', b'\x7f\x80\0\0'))),
     'string-escapes': one(O('CString', Str('a\tb'))),
     'string-unclosed': one(O('CString', Verbatim('"ab', b'ab\0\0', b'ab\0\0'))),
     'string-unquoted': one(O('CString', Verbatim('ab', b'ab\0\0', b'ab\0\0'))),

@@ -1,5 +1,6 @@
 // The metafile library on its own: its storage and codes, the primitive data of the three forms, the
 // codes of malformed files, one scene read alike in every form, and references followed.
+#include <clocale>
 #include <cstring>
 #include <sstream>
 
@@ -101,6 +102,8 @@ TEST(MetafilePrimitives, EveryFormReadsItsFields) {
       {"fall-off-unknown", kBigEndian, spot + "7\n"},
       {"flags-by-names", kText, "DisplayGroupState - 17\n"},
       {"flags-by-names", kBigEndian, "DisplayGroupState - 17\n"},
+      {"float-too-small", kText, "AmbientCoefficient - -0\n"},
+      {"float-too-large", kText, "! 12004 Unable to parse.\n"},
       {"string-escapes", kText, "CString - \"a\\tb\"\n"},
       {"string-escapes", kLittleEndian, "CString - \"a\\tb\"\n"},
       {"string-unclosed", kText, "! 12004 Unable to parse.\n"},
@@ -183,7 +186,10 @@ TEST(MetafileReader, OneSceneReadsAlikeInEveryForm) {
       "CString - \"a \\\"quoted\\\" line\\n\"\n"
       "PixmapTexture - 2 2 6 24 2 0 0 0x000102030405060708090a0b\n"
       "Type - -5 \"Marble\"\n";
+  // Where a locale with a decimal comma is there, the numbers read alike under it.
+  const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
   for (EForm form : kForms) EXPECT_EQ(WithoutPositions(ListMetafile(Fixture("scene", form))), expected) << FormName(form);
+  if (previous) std::setlocale(LC_NUMERIC, "C");
 }
 
 // Class names of every object read, with each Reference resolved as it comes.
