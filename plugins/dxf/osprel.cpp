@@ -9,6 +9,7 @@
 #include "plugins/dxf/dxf_state.h"
 #include "plugins/dxf/dxf_tokens.h"
 #include "plugins/dxf/plugin_memory.h"
+#include "plugins/plugin_block.h"
 
 namespace {
 
@@ -20,21 +21,11 @@ constexpr const char* kStrings[] = {"",         "DXF Files (*.dxf)", ".dxf",    
 constexpr int32_t kProbePairs = 10;
 constexpr int32_t kExtensionCharacters = 4;
 
-void CopyText(char* to, size_t capacity, const char* text) {
-  std::strncpy(to, text, capacity - 1);
-  to[capacity - 1] = '\0';
-}
-
-// The path, taken whole from its field; null when the field holds no terminator.
-const char* PathOf(const QNPluginParams& params) {
-  return std::memchr(params.text, '\0', sizeof params.text) ? params.text : nullptr;
-}
-
 void Describe(QNPluginParams& params) {
   if (params.formatIndex != 0) return;
-  CopyText(params.text, sizeof params.text, kStrings[kFilterText]);
-  CopyText(params.description, sizeof params.description, kStrings[kDescription]);
-  CopyText(params.extension, kExtensionCharacters + 1, kStrings[kExtension]);
+  CopyBlockText(params.text, sizeof params.text, kStrings[kFilterText]);
+  CopyBlockText(params.description, sizeof params.description, kStrings[kDescription]);
+  CopyBlockText(params.extension, kExtensionCharacters + 1, kStrings[kExtension]);
 }
 
 int32_t NextFilledLine(SLineReader& reader) {
@@ -150,11 +141,11 @@ bool HasImportSlots(QNHostFn* callbacks) {
 int32_t ImportDxf(QNHostFn* callbacks, const QNPluginParams& params) {
   if (!HasImportSlots(callbacks)) return kResultInvalidParameter;
   ResetImportState(callbacks);
-  CopyText(gImport.texts.parsing, kProgressTextBytes, kStrings[kParsing]);
-  CopyText(gImport.texts.processing, kProgressTextBytes, kStrings[kProcessing]);
-  CopyText(gImport.texts.cleaning, kProgressTextBytes, kStrings[kCleaning]);
+  CopyBlockText(gImport.texts.parsing, kProgressTextBytes, kStrings[kParsing]);
+  CopyBlockText(gImport.texts.processing, kProgressTextBytes, kStrings[kProcessing]);
+  CopyBlockText(gImport.texts.cleaning, kProgressTextBytes, kStrings[kCleaning]);
   if (ReportProgress(gImport.texts.parsing, 0, 1) != 0) SetError(kDxfCancelled);
-  const char* path = PathOf(params);
+  const char* path = BlockPath(params);
   if (!path) SetError(kDxfCannotOpen);
   if (!Failed()) ReadDxfFile(path);
   if (!Failed()) Convert();
@@ -177,10 +168,10 @@ int32_t OsprelEntry(uint32_t selector, QNHostFn* callbacks, void* block) {
       if (params) Describe(*params);
       return kResultFine;
     case QN_SELECTOR_NAME:
-      if (params) CopyText(params->text, sizeof params->text, kStrings[kTitle]);
+      if (params) CopyBlockText(params->text, sizeof params->text, kStrings[kTitle]);
       return kResultFine;
     case QN_SELECTOR_PROBE:
-      return params && ProbeDxf(PathOf(*params)) == 1 ? 1 : 0;
+      return params && ProbeDxf(BlockPath(*params)) == 1 ? 1 : 0;
     case QN_SELECTOR_IMPORT:
       return params ? ImportDxf(callbacks, *params) : kResultInvalidParameter;
     default:

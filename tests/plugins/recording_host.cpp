@@ -18,6 +18,8 @@ CRecordingHost* gHost = nullptr;
 struct SHostSlots {
   static uint32_t GetDocument() {
     gHost->Record({QN_SLOT_GET_DOCUMENT, 0, 0, 0, 0, {}});
+    int32_t answer = 0;
+    if (gHost->Knob(QN_SLOT_GET_DOCUMENT, &answer)) return uint32_t(answer);
     return CRecordingHost::kDocument;
   }
 

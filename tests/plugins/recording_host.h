@@ -2,7 +2,7 @@
 // ".qno" through the platform's library loader or linked in, with a 63-slot callback table of its own
 // and a zeroed parameter block.
 //
-// Slot 0 answers document 1, slot 1 answers 20. Slot 8 makes meshes of class 'tmsh' only (6 for any
+// Slot 0 answers document 1 (a knob makes it answer another), slot 1 answers 20. Slot 8 makes meshes of class 'tmsh' only (6 for any
 // other); slots 9, 16 and 24 to 27 act on them and answer 7 for another document, 8 for a handle that
 // names no live mesh. Every other slot answers 0. Knobs make the n-th call of a slot answer a code of
 // the test's choosing instead. One host is active at a time: the callbacks reach the newest.
