@@ -7,6 +7,7 @@
 #include "platform/ansi_text.h"
 #include "platform/clipboard.h"
 #include "platform/dib.h"
+#include "platform/gtk_backend.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -422,11 +423,13 @@ class GtkBackend : public WindowBackend {
   bool fPolling = false;
 };
 
-}  // namespace
-
 WindowBackend* NewGtkBackend() {
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
   return new GtkBackend;
 }
+
+}  // namespace
+
+void UseGtkBackend() { SetDesktopBackend(NewGtkBackend); }
 
 }  // namespace platform

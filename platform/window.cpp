@@ -28,6 +28,7 @@ const char gWaitMarker = 0;
 CursorHandle gCursorShape = &gArrowMarker;
 
 std::unique_ptr<WindowBackend> gBackend;
+WindowBackend* (*gDesktopFactory)() = nullptr;
 
 bool WantsHeadless() {
   const char* value = std::getenv("QUARN2_HEADLESS");
@@ -148,9 +149,11 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
 
 }  // namespace
 
+void SetDesktopBackend(WindowBackend* (*factory)()) { gDesktopFactory = factory; }
+
 WindowBackend& Backend() {
   if (!gBackend) {
-    if (!WantsHeadless()) gBackend.reset(NewGtkBackend());
+    if (!WantsHeadless() && gDesktopFactory) gBackend.reset(gDesktopFactory());
     if (!gBackend) gBackend.reset(NewHeadlessBackend());
   }
   return *gBackend;

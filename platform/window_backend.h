@@ -78,7 +78,9 @@ class WindowBackend {
 
 WindowBackend& Backend();
 WindowBackend* NewHeadlessBackend();
-WindowBackend* NewGtkBackend();  // null when no display can be opened
+// The back end for a display, used unless QUARN2_HEADLESS is set; its factory answers null when no
+// display can be opened. Without one every program is headless.
+void SetDesktopBackend(WindowBackend* (*factory)());
 
 // Input that back ends feed in. Key messages go to target (the foreground window when null);
 // pointer messages to the window under the pointer.
