@@ -355,6 +355,15 @@ void ScaleColour(vector3<float>& out, const vector3<float>& colour, double facto
   out = {float(colour.x * factor), float(colour.y * factor), float(colour.z * factor)};
 }
 
+bool MaterialStopsShadows(C3dObject& object) {
+  C3dMaterial* material = MaterialOfHit(&object, nullptr);
+  if (!material) return false;
+  CHolder holder(material, false, false);
+  if (!holder.IsLocked()) return false;
+  const SMaterialSample& sample = material->GetRecord().sample;
+  return !(sample.flags & SMaterialSample::kGlassLike) && IsPlainlyOpaque(*material, sample);
+}
+
 void TraceRay(CRay& ray) {
   CRenderContext& context = *ray.fContext;
   const SRenderSettings& settings = *context.GetSettings();
@@ -371,6 +380,9 @@ void TraceRay(CRay& ray) {
     return;
   }
   ray.fTravelled += ray.fHitT;
+  // The answer the shadow step gives a plainly opaque surface, without its material.
+  const C3dObject* owner = ray.fHitPart ? ray.fHitPart : ray.fHitObject;
+  if (ray.fShadowRay && owner->StopsShadows()) return Block(ray, ray.fHitObject);
   C3dMaterial* material = MaterialOfHit(ray.fHitObject, ray.fHitPart);
   if (!material) return;
   CHolder holder(material, false, false);

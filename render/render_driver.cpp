@@ -8,6 +8,7 @@
 #include "framework/image/image.h"
 #include "render/bsp_tree_optimizer.h"
 #include "render/env.h"
+#include "render/ray_trace.h"
 #include "render/render_camera.h"
 #include "render/render_loops.h"
 #include "render/render_pixels.h"
@@ -82,8 +83,18 @@ class CContextBinding {
 // Every object of the (locked) table readied for rendering for as long as it lives.
 class CRenderReadiness {
  public:
-  explicit CRenderReadiness(C3dBaseSys& scene) : fScene(scene) { Each([](C3dObject& o) { o.BeginRender(); }); }
-  ~CRenderReadiness() { Each([](C3dObject& o) { o.EndRender(); }); }
+  explicit CRenderReadiness(C3dBaseSys& scene) : fScene(scene) {
+    Each([](C3dObject& o) {
+      o.BeginRender();
+      o.SetStopsShadows(MaterialStopsShadows(o));
+    });
+  }
+  ~CRenderReadiness() {
+    Each([](C3dObject& o) {
+      o.SetStopsShadows(false);
+      o.EndRender();
+    });
+  }
   CRenderReadiness(const CRenderReadiness&) = delete;
   CRenderReadiness& operator=(const CRenderReadiness&) = delete;
 

@@ -53,11 +53,18 @@ STowardsLight TowardsLight(C3dLight& light, const vector3<double>& from) {
   return way;
 }
 
-// Whether the cached object stops the shadow ray on its own: its hit is taken on a copy, so the ray
-// stays as it was.
-bool Stops(C3dObject& object, const CRay& shadow) {
-  CRay probe = shadow;
-  return object.Intersect(probe);
+// Whether the cached object stops the shadow ray on its own. An object that misses records no hit,
+// but the hit fields are put back all the same, so that the ray goes on to its trace as it was; what
+// else an intersection writes is its own scratch, which the next intersection writes afresh.
+bool Stops(C3dObject& object, CRay& shadow) {
+  const double hitT = shadow.fHitT;
+  C3dObject* const hitObject = shadow.fHitObject;
+  C3dObject* const hitPart = shadow.fHitPart;
+  if (object.Intersect(shadow)) return true;
+  shadow.fHitT = hitT;
+  shadow.fHitObject = hitObject;
+  shadow.fHitPart = hitPart;
+  return false;
 }
 
 }  // namespace

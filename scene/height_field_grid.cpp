@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "framework/core/appl.h"
 #include "framework/core/fast_math.h"
@@ -59,15 +60,8 @@ struct CHeightFieldGrid::SWalk {
   double best = kInfinity;
   bool found = false;
   bool refused = false;
-  SHeightHit hit;
-
-  // The height at (x, z) with both clamped into the grid, in object units.
-  double Height(const CHeightFieldGrid& grid, int32_t x, int32_t z) const {
-    const int32_t last = int32_t(grid.fSide) - 1;
-    x = std::clamp(x, 0, last);
-    z = std::clamp(z, 0, last);
-    return heights[size_t(z) * grid.fSide + size_t(x)] >> grid.fShift;
-  }
+  // Where the hit found last goes.
+  SHeightHit* hit = nullptr;
 };
 
 CHeightFieldGrid::CHeightFieldGrid() : fFine(TileLayout(), TileSpec()), fCoarse(TileLayout(), TileSpec()) {}
@@ -121,13 +115,15 @@ int32_t CHeightFieldGrid::Build(const CHFUnit* heights, uint32_t n) {
 }
 
 void CHeightFieldGrid::BeginRender() {
-  if (fRendering || !fBuilt) return;
-  fRendering = fFine.Lock();
+  if (fRendering || !fBuilt || !fFine.Lock()) return;
+  fRendering = fCoarse.Lock();
+  if (!fRendering) fFine.Unlock(false, false);
 }
 
 void CHeightFieldGrid::EndRender() {
   if (!fRendering) return;
   fRendering = false;
+  fCoarse.Unlock(false, false);
   fFine.Unlock(false, false);
 }
 
@@ -135,10 +131,17 @@ void CHeightFieldGrid::EndRender() {
 
 bool CHeightFieldGrid::Intersect(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit) {
   if (!fBuilt) return false;
+  // Both levels stay locked through a render.
+  if (fRendering) return Walk(heights, query, hit);
   CHolder fine(&fFine, false, false);
   CHolder coarse(&fCoarse, false, false);
-  if (!fine.IsLocked() || !coarse.IsLocked()) return false;
+  return fine.IsLocked() && coarse.IsLocked() && Walk(heights, query, hit);
+}
+
+bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit) {
   SWalk walk;
+  std::optional<SHeightHit> scratch;
+  walk.hit = hit ? hit : &scratch.emplace();
   walk.heights = heights;
   walk.tiles[0] = fFine.GetRecords();
   walk.tiles[1] = fCoarse.GetRecords();
@@ -169,7 +172,6 @@ bool CHeightFieldGrid::Intersect(const CHFUnit* heights, const SHeightQuery& que
   const SHeightBounds bounds{double(Smallest(fWhole) >> fShift), double(Largest(fWhole) >> fShift)};
   if (query.symmetric) WalkLevel<1, true>(walk, from, range, bounds);
   else WalkLevel<1, false>(walk, from, range, bounds);
-  if (walk.found && hit) *hit = walk.hit;
   return walk.found && !walk.refused;
 }
 
@@ -192,13 +194,13 @@ double LastBoundary(int32_t cell, int32_t step, double origin, double inverse) {
 }  // namespace
 
 // The ray's parameter runs on from where it entered the start cell: each cell's exit is the nearer of
-// the next x and z boundaries, kept as running values so that a step costs no division, and the step
-// is taken without a branch, since which axis comes next follows no pattern a predictor could learn.
-// Cells that the ray passes wholly above the largest height (or below the smallest) the walk allows
-// for are passed by without a look at their tile; the walk ends once it has risen above (or sunk below)
-// every cell still ahead.
+// the next x and z boundaries, kept as running values so that a step costs no division. Cells that the
+// ray passes wholly above the largest height (or below the smallest) the walk allows for are passed by
+// without a look at their tile; the walk ends once the ray has risen above (or sunk below) every cell
+// still ahead.
 template <int kLevel, bool kSymmetric>
 bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range, const SHeightBounds& bounds) {
+  if (!walk.moves) return WalkColumn<kLevel, kSymmetric>(walk, t, range, bounds);
   const vector3<double> o = walk.origin, d = walk.direction;
   constexpr int32_t factor = kLevel ? kTileCells : 1;
   const uint32_t* tiles = walk.tiles[kLevel];
@@ -210,7 +212,6 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
   const double inverseX = walk.inverse[0], inverseZ = walk.inverse[1];
   // The cell index whose boundary lies ahead, relative to the cell.
   const int32_t aheadX = stepX > 0, aheadZ = stepZ > 0;
-  if (!walk.moves) return WalkColumn<kLevel, kSymmetric>(walk, t, range, bounds);
   int32_t cx = range.start[0], cz = range.start[1];
   double nextX = NextBoundary(factor, cx, stepX, o.x, inverseX);
   double nextZ = NextBoundary(factor, cz, stepZ, o.z, inverseZ);
@@ -246,16 +247,17 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
       }
     }
     if (cx == range.end[0] && cz == range.end[1]) return false;
-    // The boundaries beyond the next cell along each axis, ready before the choice between them.
-    const double beyondX = (double(factor * (cx + stepX + aheadX)) - o.x) * inverseX;
-    const double beyondZ = (double(factor * (cz + stepZ + aheadZ)) - o.z) * inverseZ;
-    cx += alongX ? stepX : 0;
-    cz += alongX ? 0 : stepZ;
-    if (cx < range.low[0] || cx > range.high[0] || cz < range.low[1] || cz > range.high[1]) return false;
-    lastX = alongX ? nextX : lastX;
-    lastZ = alongX ? lastZ : nextZ;
-    nextX = alongX ? beyondX : nextX;
-    nextZ = alongX ? nextZ : beyondZ;
+    if (alongX) {
+      cx += stepX;
+      if (cx < range.low[0] || cx > range.high[0]) return false;
+      lastX = nextX;
+      nextX = (double(factor * (cx + aheadX)) - o.x) * inverseX;
+    } else {
+      cz += stepZ;
+      if (cz < range.low[1] || cz > range.high[1]) return false;
+      lastZ = nextZ;
+      nextZ = (double(factor * (cz + aheadZ)) - o.z) * inverseZ;
+    }
     t = exit;
     y0 = y1;
   }
@@ -387,7 +389,7 @@ bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const 
 bool CHeightFieldGrid::RecordHit(SWalk& walk, double t, const vector3<double>& point, int32_t cx, int32_t cz,
                                  int triangle, bool mirrored, const vector3<double>& normal) {
   const SHeightQuery& query = *walk.query;
-  SHeightHit hit;
+  SHeightHit& hit = *walk.hit;
   hit.t = t;
   hit.point = point;
   hit.cellX = cx;
@@ -395,22 +397,45 @@ bool CHeightFieldGrid::RecordHit(SWalk& walk, double t, const vector3<double>& p
   hit.triangle = triangle;
   hit.reflected = mirrored;
   hit.normal = normal;
-  // The grid vertices' normals, blended by where the point lies in the cell.
-  const auto vertexNormal = [&](int32_t vx, int32_t vz) {
-    const double sign = mirrored ? -1 : 1;
-    return Normalised({-2 * sign * (walk.Height(*this, vx + 1, vz) - walk.Height(*this, vx - 1, vz)), 4,
-                       -2 * sign * (walk.Height(*this, vx, vz + 1) - walk.Height(*this, vx, vz - 1))});
-  };
-  const double fx = std::clamp(point.x - cx, 0.0, 1.0), fz = std::clamp(point.z - cz, 0.0, 1.0);
-  const vector3<double> nearRow = vertexNormal(cx, cz) * (1 - fx) + vertexNormal(cx + 1, cz) * fx;
-  const vector3<double> farRow = vertexNormal(cx, cz + 1) * (1 - fx) + vertexNormal(cx + 1, cz + 1) * fx;
-  hit.shadingNormal = Normalised(nearRow * (1 - fz) + farRow * fz);
+  hit.shadingNormal = query.shading ? ShadingNormal(walk, point, cx, cz, mirrored) : vector3<double>{};
   walk.best = t;
-  walk.hit = hit;
   walk.found = true;
   if (query.spans && query.onHit && !query.onHit(query.context, hit)) {
     walk.refused = true;
     return true;
   }
   return false;
+}
+
+// The grid vertices' normals, blended by where the point lies in the cell. The four are made side by
+// side, so that their inverse square roots overlap.
+vector3<double> CHeightFieldGrid::ShadingNormal(const SWalk& walk, const vector3<double>& point, int32_t cx,
+                                                int32_t cz, bool mirrored) const {
+  // The heights of columns cx − 1 … cx + 2 and rows cz − 1 … cz + 2, clamped into the grid.
+  const int32_t last = int32_t(fSide) - 1;
+  size_t column[4], row[4];
+  for (int i = 0; i < 4; ++i) {
+    column[i] = size_t(std::clamp(cx - 1 + i, 0, last));
+    row[i] = size_t(std::clamp(cz - 1 + i, 0, last)) * fSide;
+  }
+  const auto h = [&](int x, int z) { return double(walk.heights[row[z] + column[x]] >> fShift); };
+  const double sign = mirrored ? -1 : 1;
+  vector3<double> vertex[2][2];
+  double length[2][2];
+  for (int j = 0; j < 2; ++j) {
+    for (int i = 0; i < 2; ++i) {
+      vertex[j][i] = {-2 * sign * (h(2 + i, 1 + j) - h(i, 1 + j)), 4, -2 * sign * (h(1 + i, 2 + j) - h(1 + i, j))};
+      length[j][i] = Dot(vertex[j][i], vertex[j][i]);
+    }
+  }
+  for (int j = 0; j < 2; ++j) {
+    for (int i = 0; i < 2; ++i) {
+      const double k = FastInvSqrt(length[j][i]);
+      vertex[j][i] = std::isfinite(k) ? vertex[j][i] * k : vector3<double>{0, 1, 0};
+    }
+  }
+  const double fx = std::clamp(point.x - cx, 0.0, 1.0), fz = std::clamp(point.z - cz, 0.0, 1.0);
+  const vector3<double> nearRow = vertex[0][0] * (1 - fx) + vertex[0][1] * fx;
+  const vector3<double> farRow = vertex[1][0] * (1 - fx) + vertex[1][1] * fx;
+  return Normalised(nearRow * (1 - fz) + farRow * fz);
 }

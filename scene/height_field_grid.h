@@ -34,6 +34,8 @@ struct SHeightQuery {
   double tFar = 0;
   // Every hit in order (for spans) rather than the nearest.
   bool spans = false;
+  // The hit's shading normal is wanted; a ray that needs the distance only goes without.
+  bool shading = true;
   bool symmetric = false;
   // The clip heights in object units.
   double lower = 0;
@@ -71,7 +73,7 @@ class CHeightFieldGrid : public CBaseObject {
   uint32_t GetLevelSide(int level) const { return level ? fCoarseSide : fSide; }
   CSpoolTableT<uint32_t>& GetLevel(int level) { return level ? fCoarse : fFine; }
 
-  // The finest level stays locked from the start of a render to its end.
+  // Both levels stay locked from the start of a render to its end.
   void BeginRender();
   void EndRender();
 
@@ -81,6 +83,7 @@ class CHeightFieldGrid : public CBaseObject {
 
  private:
   struct SWalk;
+  bool Walk(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit);
   // The cells a walk runs from and to, and the bounds it keeps within, per axis (x, z).
   struct SCellRange {
     int32_t start[2];
@@ -112,6 +115,8 @@ class CHeightFieldGrid : public CBaseObject {
                      double h01);
   bool RecordHit(SWalk& walk, double t, const vector3<double>& point, int32_t cx, int32_t cz, int triangle,
                  bool mirrored, const vector3<double>& normal);
+  vector3<double> ShadingNormal(const SWalk& walk, const vector3<double>& point, int32_t cx, int32_t cz,
+                                bool mirrored) const;
 
   CSpoolTableT<uint32_t> fFine;
   CSpoolTableT<uint32_t> fCoarse;

@@ -190,6 +190,11 @@ class C3dObject : public C3dBase {
                             const vector3<double>& position);
   virtual void BeginRender() {}
   virtual void EndRender() {}
+  // During a render: any hit on the object stops a shadow ray outright, whatever the hit, so a shadow
+  // ray needs its distance only. The renderer sets it from the object's own material before the render
+  // and clears it after; it is read only while the render runs.
+  bool StopsShadows() const { return fStopsShadows; }
+  void SetStopsShadows(bool stops) { fStopsShadows = stops; }
 
   bool SaveState() override;
   void RestoreState() override;
@@ -221,6 +226,7 @@ class C3dObject : public C3dBase {
   uint32_t fKeptWords[2] = {};
   CDynTable<SSpanEntry> fSpans;
   uint32_t fNesting = 0;
+  bool fStopsShadows = false;
   int32_t fObjectNumber = -1;
   int32_t fNextSibling = -1;
   int32_t fFirstMember = -1;

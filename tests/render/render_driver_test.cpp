@@ -94,6 +94,23 @@ TEST_F(RenderDriver, AnUnlockableSceneAnswersNineAndLeavesTheImage) {
   context->UseOptimizer(nullptr);
 }
 
+// Through a render, and only then, an object whose own material is plainly opaque stops shadow rays
+// outright; one that lets light through does not.
+TEST_F(RenderDriver, OpaqueObjectsStopShadowsOutrightForTheRenderOnly) {
+  BuildScene();
+  C3dSphere* clear = NewSphere({0.5, 0.5, 0.5}, {2, 2, -1});
+  ChangeMaterial(clear, [](SMaterialRecord& r) { r.sample.transparency = 0.5; });
+  CProbeSolid* probe = MakeObject<CProbeSolid>(table);
+  probe->keep = false;
+  for (C3dObject* watched : {static_cast<C3dObject*>(clear), static_cast<C3dObject*>(NewSphere())}) {
+    probe->watched = watched;
+    probe->watchedStoppingShadows = 0;
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(probe->watchedStoppingShadows > 0, watched != clear);
+    EXPECT_FALSE(watched->StopsShadows());
+  }
+}
+
 TEST_F(RenderDriver, ModeSixSetLaterUsesItsRingPattern) {
   BuildScene();
   settings.fFlags |= SRenderSettings::kDistributedRays;

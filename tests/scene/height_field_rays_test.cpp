@@ -324,6 +324,32 @@ TEST_F(HeightFieldRays, TheRayIntervalAndTheEntryTestsHold) {
   EXPECT_EQ(stats.fMisses, 1u);
 }
 
+// A shadow ray that any hit on the terrain stops needs the distance only: it gets the same distance
+// and object as any other ray, without the surface; other rays still get all of it.
+TEST_F(HeightFieldRays, AShadowRayThatAnyHitStopsLearnsTheDistance) {
+  C3dHeightField* field = FieldOf(32, [](uint32_t x, uint32_t z) { return 20000 + 900 * ((x * 7 + z * 3) % 11); });
+  const Point origins[] = {{3.5, 40, 2.5}, {30.25, 35, 20.75}, {16, 18, -4}};
+  const Point directions[] = {{0.3, -1, 0.2}, {-0.5, -0.6, -0.1}, {0.1, -0.25, 1}};
+  for (int i = 0; i < 3; ++i) {
+    CRenderStats stats;
+    CRay full = ObjectRay(field, stats, origins[i], directions[i]);
+    full.fShadowRay = 1;
+    ASSERT_TRUE(field->Intersect(full)) << i;
+    field->SetStopsShadows(true);
+    CRay shadow = ObjectRay(field, stats, origins[i], directions[i]);
+    shadow.fShadowRay = 1;
+    CRay camera = ObjectRay(field, stats, origins[i], directions[i]);
+    ASSERT_TRUE(field->Intersect(shadow)) << i;
+    ASSERT_TRUE(field->Intersect(camera)) << i;
+    field->SetStopsShadows(false);
+    EXPECT_EQ(shadow.fHitT, full.fHitT) << i;
+    EXPECT_EQ(shadow.fHitObject, field) << i;
+    EXPECT_EQ(camera.fHitT, full.fHitT) << i;
+    EXPECT_EQ(camera.fHit.fShadingNormal, full.fHit.fShadingNormal) << i;
+    EXPECT_EQ(camera.fHit.fPoint, full.fHit.fPoint) << i;
+  }
+}
+
 TEST_F(HeightFieldRays, TheFinestLevelStaysLockedThroughARender) {
   C3dHeightField* field = Grey128();
   CSpoolTableT<uint32_t>& fine = const_cast<CHeightFieldGrid*>(field->GetTiles())->GetLevel(0);
