@@ -14,6 +14,9 @@
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// Relative to the size of the terms, far more than two ways of rounding the same value can differ by:
+// the tests that pass cells and triangles by without the exact test keep this far from its edge.
+constexpr double kRoundingSlack = 1e-12;
 
 STableLayout TileLayout() {
   CAppl* app = GetApplication();
@@ -62,6 +65,13 @@ struct CHeightFieldGrid::SWalk {
   bool refused = false;
   // Where the hit found last goes.
   SHeightHit* hit = nullptr;
+
+  // Whether a cell (or a tile) that the ray leaves at parameter exit ends so far before the accepted
+  // interval that the cell test would find its window empty: the walk begins a little behind the ray's
+  // start, and a shadow ray starts on the surface, whose cells there are candidates.
+  bool EndsBeforeAccepted(double exit) const {
+    return acceptLow - exit > kRoundingSlack * (4 * (std::fabs(acceptLow) + std::fabs(exit)) + 2 * boundarySlack);
+  }
 };
 
 CHeightFieldGrid::CHeightFieldGrid() : fFine(TileLayout(), TileSpec()), fCoarse(TileLayout(), TileSpec()) {}
@@ -223,6 +233,8 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
   // its lowest). Once the ray has risen too high, or sunk too low, the walk is over.
   const double floor = kSymmetric ? reflection - bounds.largest : bounds.smallest;
   const bool mayRiseAway = d.y >= 0, maySinkAway = d.y <= 0;
+  // Until a cell ends inside the accepted interval; none after it ends before.
+  bool early = true;
   double y0 = o.y + d.y * t;
   for (;;) {
     // Ties step in z; an axis the ray does not move along has no next boundary.
@@ -232,7 +244,8 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
     const double top = std::max(y0, y1), bottom = std::min(y0, y1);
     const bool above = bottom >= bounds.largest, below = kSymmetric ? top <= floor : top < floor;
     if ((mayRiseAway && above) || (maySinkAway && below)) return false;
-    if (!above && !below) {
+    if (early) early = walk.EndsBeforeAccepted(exit);
+    if (!above && !below && !early) {
       const uint32_t tile = tiles[size_t(cz) * side + size_t(cx)];
       const double smallest = Smallest(tile) >> shift, largest = Largest(tile) >> shift;
       const bool candidate =
@@ -304,31 +317,6 @@ CHeightFieldGrid::SCellRange CHeightFieldGrid::FineRange(const SWalk& walk, doub
   return range;
 }
 
-namespace {
-
-// Most candidate cells are missed, and only an accepted hit needs a triangle's unit normal, whose
-// inverse square root is the dearest step of the test. So each triangle's plane is first met with its
-// normal as it comes from the cross product, at the two ends of the ray's stretch over the cell (its
-// boundaries, held to the accepted interval): when the ray lies on one side of the plane at both, by
-// more than a generous bound on the rounding of both this test and the exact one, the exact test
-// could not find a hit inside the cell, and the triangle is passed over. Any other goes through the
-// exact test, which alone decides a hit.
-constexpr double kRoundingSlack = 1e-12;
-
-// The plane through corner with normal m surely stays on one side of the ray over [from, to].
-bool PlaneSurelyMissed(const vector3<double>& m, const vector3<double>& corner, const vector3<double>& o,
-                       const vector3<double>& d, double originSize, double directionSize, double from, double to) {
-  const double offset = Dot(m, o) - Dot(m, corner), rate = Dot(m, d);
-  const double atFrom = offset + rate * from, atTo = offset + rate * to;
-  const double normalSize = std::fabs(m.x) + std::fabs(m.y) + std::fabs(m.z);
-  const double cornerSize = std::max({std::fabs(corner.x), std::fabs(corner.y), std::fabs(corner.z)});
-  const double reach = std::max(std::fabs(from), std::fabs(to));
-  const double margin = 2 * kRoundingSlack * normalSize * (originSize + cornerSize + reach * directionSize);
-  return (atFrom > margin && atTo > margin) || (atFrom < -margin && atTo < -margin);
-}
-
-}  // namespace
-
 // Tests the cell's two triangles (and their reflections), which the ray crosses over the stretch
 // [from, to] of its parameter; true when a callback refused a hit.
 template <bool kSymmetric>
@@ -354,20 +342,43 @@ bool CHeightFieldGrid::TestCell(SWalk& walk, int32_t cx, int32_t cz, double from
 }
 
 // The cell's two triangles over the corner heights given.
+//
+// Most candidate cells are missed, and only an accepted hit needs a triangle's unit normal, whose
+// inverse square root is the dearest step of the exact test. So each triangle's plane is first met at
+// the two ends of the window, as heights over the cell: when the ray lies on one side of the plane at
+// both, by more than a generous bound on the rounding of both this test and the exact one, the exact
+// test could not find a hit inside the cell, and the triangle is passed over. Any other goes through
+// the exact test, which alone decides a hit.
 template <bool kMirrored>
 bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const SWindow& window, double h00,
                                      double h10, double h11, double h01) {
-  const SHeightQuery& query = *walk.query;
   const vector3<double>& o = walk.origin;
   const vector3<double>& d = walk.direction;
+  // The ray at the window's ends, relative to the cell's corner (cx, 0, cz).
+  const auto relative = [&](double t) { return vector3<double>{o.x + d.x * t - cx, o.y + d.y * t, o.z + d.z * t - cz}; };
+  const vector3<double> from = relative(window.from), to = relative(window.to);
+  // Triangle A's plane rises from h00 at the corner by ax along x and az along z; B's from h10 at
+  // (1, 0) by bz along z, and by bx against x.
+  const double ax = h10 - h00, az = h01 - h00, bz = h11 - h10, bx = h01 - h11;
+  const auto overA = [&](const vector3<double>& p) { return p.y - (h00 + ax * p.x + az * p.z); };
+  const auto overB = [&](const vector3<double>& p) { return p.y - (h10 + bz * p.z + bx * (1 - p.x)); };
+  const double slope = 1 + std::fabs(ax) + std::fabs(az) + std::fabs(bx) + std::fabs(bz);
+  const double cornerSize = std::max({std::fabs(cx) + 1.0, std::fabs(cz) + 1.0, std::fabs(h00), std::fabs(h10),
+                                      std::fabs(h11), std::fabs(h01)});
+  const double reach = std::max(std::fabs(window.from), std::fabs(window.to));
+  const double margin = 2 * kRoundingSlack * slope * (walk.originSize + cornerSize + reach * walk.directionSize);
+  const auto oneSide = [margin](double a, double b) { return (a > margin && b > margin) || (a < -margin && b < -margin); };
+  const bool crossed[2] = {!oneSide(overA(from), overA(to)), !oneSide(overB(from), overB(to))};
+  if (!crossed[0] && !crossed[1]) return false;
+
+  const SHeightQuery& query = *walk.query;
   const double reflection = 2 * query.lower;
   const vector3<double> p0{double(cx), h00, double(cz)}, p1{cx + 1.0, h10, double(cz)};
   const vector3<double> p2{cx + 1.0, h11, cz + 1.0}, p3{double(cx), h01, cz + 1.0};
   for (int triangle = 0; triangle < 2; ++triangle) {
+    if (!crossed[triangle]) continue;
     const vector3<double>& first = triangle ? p1 : p0;
-    const vector3<double> m = triangle ? Cross(p3 - p1, p2 - p1) : Cross(p3 - p0, p1 - p0);
-    if (PlaneSurelyMissed(m, first, o, d, walk.originSize, walk.directionSize, window.from, window.to)) continue;
-    const vector3<double> n = Normalised(m);
+    const vector3<double> n = Normalised(triangle ? Cross(p3 - p1, p2 - p1) : Cross(p3 - p0, p1 - p0));
     const double facing = Dot(n, d);
     if (facing == 0) continue;
     const double t = -(Dot(n, o) - Dot(n, first)) / facing;

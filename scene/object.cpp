@@ -61,20 +61,12 @@ void C3dObject::SetObjectNumbers(int32_t own, int32_t nextSibling, int32_t first
 
 // ---- transforms
 
-const C34Matrix& C3dObject::GetObjectToWorld() {
-  if (fPlacement.fDirty || fReference.fDirty) {
-    const C34Matrix& placement = fPlacement.GetMatrix();
-    C34Matrix inverseReference;
-    fReference.GetMatrix().Invert(inverseReference);
-    C34Matrix::Multiply(fObjectToWorld, inverseReference, placement);
-    fObjectToWorld.Invert(fWorldToObject);
-  }
-  return fObjectToWorld;
-}
-
-const C34Matrix& C3dObject::GetWorldToObject() {
-  GetObjectToWorld();
-  return fWorldToObject;
+void C3dObject::RecomposeTransforms() {
+  const C34Matrix& placement = fPlacement.GetMatrix();
+  C34Matrix inverseReference;
+  fReference.GetMatrix().Invert(inverseReference);
+  C34Matrix::Multiply(fObjectToWorld, inverseReference, placement);
+  fObjectToWorld.Invert(fWorldToObject);
 }
 
 vector3<double> C3dObject::PlacementAxis(int row) const { return Normalised(fPlacement.CurrentMatrix().Row(row)); }

@@ -113,9 +113,16 @@ class C3dObject : public C3dBase {
   // A change made directly to a block counts once its dirty flag is set.
   C3dTransform& GetReference() { return fReference; }
   C3dTransform& GetPlacement() { return fPlacement; }
-  // inverse(reference)·placement, and its inverse; rebuilt only when a block is dirty.
-  const C34Matrix& GetObjectToWorld();
-  const C34Matrix& GetWorldToObject();
+  // inverse(reference)·placement, and its inverse; rebuilt only when a block is dirty. Inline, since
+  // every ray that meets the object asks.
+  const C34Matrix& GetObjectToWorld() {
+    if (fPlacement.fDirty || fReference.fDirty) RecomposeTransforms();
+    return fObjectToWorld;
+  }
+  const C34Matrix& GetWorldToObject() {
+    GetObjectToWorld();
+    return fWorldToObject;
+  }
   vector3<double> GetTransformVector2() const { return fPlacement.fRotation; }
   void SetTransformVector2(const vector3<double>& rotation) { fPlacement.SetRotation(rotation); }
   vector3<double> GetTransformVector3() const { return fPlacement.fPosition; }
@@ -208,6 +215,7 @@ class C3dObject : public C3dBase {
   static void RecordHit(CRay& ray, const SSpanEntry& hit, C3dObject* hitObject, C3dObject* hitPart);
 
  private:
+  void RecomposeTransforms();
   vector3<double> PlacementAxis(int row) const;
   void StoreObjectPart(uint8_t* record) const;
   void LoadObjectPart(const uint8_t* record);
