@@ -248,11 +248,6 @@ bool C3dObject::PassesPickFilters(const CRay& ray) const {
   return !(ray.fUnselectedOnly && IsSelected());
 }
 
-vector3<double> C3dObject::NormalToWorld(const vector3<double>& normal) {
-  const C34Matrix& toObject = GetWorldToObject();
-  return Normalised({Dot(normal, toObject.Row(0)), Dot(normal, toObject.Row(1)), Dot(normal, toObject.Row(2))});
-}
-
 void C3dObject::RecordHit(CRay& ray, const SSpanEntry& hit, C3dObject* hitObject, C3dObject* hitPart) {
   ray.fHitT = hit.fT;
   ray.fHitObject = hitObject;

@@ -8,6 +8,7 @@
 
 #include "framework/core/box3d.h"
 #include "framework/core/dyn_table.h"
+#include "framework/core/fast_math.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/matrix34.h"
 #include "scene/base.h"
@@ -210,7 +211,13 @@ class C3dObject : public C3dBase {
   // Whether a picking ray's filters let this object be hit.
   bool PassesPickFilters(const CRay& ray) const;
   // The world normal of an object-space normal: the transposed 3x3 part of world-to-object, normalised.
-  vector3<double> NormalToWorld(const vector3<double>& normal);
+  // Inline, so that the two normals of a hit are made side by side.
+  vector3<double> NormalToWorld(const vector3<double>& normal) {
+    const C34Matrix& toObject = GetWorldToObject();
+    const vector3<double> world{Dot(normal, toObject.Row(0)), Dot(normal, toObject.Row(1)),
+                                Dot(normal, toObject.Row(2))};
+    return world * FastInvSqrt(Dot(world, world));
+  }
   // Records a hit in the ray: t, the object and part, the surface (texture values only when asked).
   static void RecordHit(CRay& ray, const SSpanEntry& hit, C3dObject* hitObject, C3dObject* hitPart);
 

@@ -2,7 +2,8 @@
 // the program's own reader, renders it whole and writes the image as a 24-bit BMP file.
 // quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]: renders it row by row
 // into a file that the image plug-in offering EXT, in the "Plugins" folder beside the tool, writes.
-// Either way a progress bar goes to the standard error stream. A failure prints
+// Either way a progress bar goes to the standard error stream, and with --stats the render's
+// statistics go to the standard output after it, as the render report shows them. A failure prints
 // "quarn2-render: FILE: text (code N)" and exits with status 1, leaving no output file (an existing
 // one stays as it was); wrong arguments print a usage line and exit with status 2.
 #include <strings.h>
@@ -29,16 +30,19 @@ namespace {
 // The largest picture, 8192 × 8192 pixels of 4 bytes, with room for the scene's own pictures.
 constexpr uint32_t kDataPoolBudget = 0x18000000;
 constexpr const char* kUsage =
-    "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]\n"
-    "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]\n"
+    "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE] [--stats]\n"
+    "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N] [--stats]\n"
     "  OUT.EXT: a format of an image plug-in in the Plugins folder beside the tool;\n"
-    "  --dpi N: dots per inch from 1 to 9600, default 72";
+    "  --dpi N: dots per inch from 1 to 9600, default 72;\n"
+    "  --stats: the render's statistics on the standard output after the render";
 
 struct SOptions {
   SRenderJob job;
   SDiskJob disk;
   const char* out = nullptr;
   bool hasDiskOption = false;
+  bool showStats = false;
+  CRenderStats stats;
 };
 
 bool ParseWhole(const char* text, uint32_t least, uint32_t most, uint32_t& out) {
@@ -71,6 +75,8 @@ std::string Parse(int argc, char** argv, SOptions& options) {
       if (!hasValue || !ParseWhole(argv[++i], 0, SRenderJob::kLargestMode, options.job.antialiasMode))
         return "--aa needs a mode from 0 to " + std::to_string(SRenderJob::kLargestMode);
       options.job.hasAntialias = true;
+    } else if (arg == "--stats") {
+      options.showStats = true;
     } else if (arg == "--rotate") {
       options.disk.rotate = true;
       options.hasDiskOption = true;
@@ -165,6 +171,26 @@ void ReportDiskFailure(const SOptions& options, int32_t error, const std::string
   }
 }
 
+// The render report's sixteen figures and its time, one a line.
+void PrintStats(CRenderStats stats, int64_t seconds) {
+  stats.SplitTime(uint64_t(std::max<int64_t>(seconds, 0)));
+  std::string time;
+  FormatElapsedTime(stats, time);
+  std::printf("time                %14s\n", time.c_str());
+  std::printf("pixels rendered     %14s\n", FormatReportCount(stats.fPixels).c_str());
+  std::printf("pixels antialiased  %14s\n", FormatReportCount(stats.fResampledPixels).c_str());
+  const double pixels = stats.fPixels;
+  const struct {
+    const char* name;
+    uint64_t total;
+  } rows[] = {{"primary rays", stats.fEyeRays}, {"shadow rays", stats.fShadowRays}, {"total rays", stats.fRaySum},
+              {"ray hits", stats.fHits},        {"ray misses", stats.fMisses},      {"intersects", stats.fTestSum}};
+  for (const auto& row : rows) {
+    std::printf("%-20s%14s %12s per pixel\n", row.name, FormatReportCount(row.total).c_str(),
+                FormatReportFigure(pixels > 0 ? double(row.total) / pixels : 0).c_str());
+  }
+}
+
 int RunDisk(SOptions& options) {
   CRenderDocument document;
   int32_t error = document.Read(options.job);
@@ -173,14 +199,17 @@ int RunDisk(SOptions& options) {
     return 1;
   }
   std::string offered;
+  CTimer elapsed;
+  elapsed.Start();
   {
     CProgressBar bar;
-    error = RenderDocumentToDisk(document, bar.Observer(), options.disk, &offered);
+    error = RenderDocumentToDisk(document, bar.Observer(), options.disk, &offered, &options.stats);
   }
   if (error) {
     ReportDiskFailure(options, error, offered);
     return 1;
   }
+  if (options.showStats) PrintStats(options.stats, elapsed.ElapsedSeconds());
   return 0;
 }
 
@@ -188,11 +217,15 @@ int Run(SOptions& options) {
   if (!IsBmp(options)) return RunDisk(options);
   CImage* image = nullptr;
   int32_t error = 0;
+  CTimer elapsed;
+  elapsed.Start();
   {
     CProgressBar bar;
     options.job.observer = bar.Observer();
+    options.job.stats = &options.stats;
     error = RenderDocument(options.job, &image);
   }
+  const int64_t seconds = elapsed.ElapsedSeconds();
   if (error) {
     Report(options.job.document, error);
     return 1;
@@ -205,6 +238,7 @@ int Run(SOptions& options) {
     Report(options.out, error);
     return 1;
   }
+  if (options.showStats) PrintStats(options.stats, seconds);
   return 0;
 }
 
