@@ -356,10 +356,9 @@ void ScaleColour(vector3<float>& out, const vector3<float>& colour, double facto
 }
 
 bool MaterialStopsShadows(C3dObject& object) {
-  C3dMaterial* material = MaterialOfHit(&object, nullptr);
+  const CHitMaterial own(&object, nullptr);
+  C3dMaterial* material = own.Get();
   if (!material) return false;
-  CHolder holder(material, false, false);
-  if (!holder.IsLocked()) return false;
   const SMaterialSample& sample = material->GetRecord().sample;
   return !(sample.flags & SMaterialSample::kGlassLike) && IsPlainlyOpaque(*material, sample);
 }
@@ -383,10 +382,9 @@ void TraceRay(CRay& ray) {
   // The answer the shadow step gives a plainly opaque surface, without its material.
   const C3dObject* owner = ray.fHitPart ? ray.fHitPart : ray.fHitObject;
   if (ray.fShadowRay && owner->StopsShadows()) return Block(ray, ray.fHitObject);
-  C3dMaterial* material = MaterialOfHit(ray.fHitObject, ray.fHitPart);
+  const CHitMaterial hitMaterial(ray.fHitObject, ray.fHitPart);
+  C3dMaterial* material = hitMaterial.Get();
   if (!material) return;
-  CHolder holder(material, false, false);
-  if (!holder.IsLocked()) return;
   SMaterialSample sample = material->GetRecord().sample;
   PrepareSample(ray, settings.fFlags, *material, sample);
   if (ray.fShadowRay) return TraceShadowHit(ray, settings.fFlags, *material, sample);

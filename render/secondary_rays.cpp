@@ -206,11 +206,22 @@ C3dMaterial* MaterialOfHit(C3dObject* object, C3dObject* part) {
   return material;
 }
 
+CHitMaterial::CHitMaterial(C3dObject* object, C3dObject* part) {
+  const C3dObject* owner = part ? part : object;
+  if (owner && owner->GetRenderMaterial()) {
+    fMaterial = owner->GetRenderMaterial();
+    return;
+  }
+  C3dMaterial* material = MaterialOfHit(object, part);
+  if (!material) return;
+  fHolder.emplace(material, false, false);
+  if (fHolder->IsLocked()) fMaterial = material;
+}
+
 double RefractiveIndexOf(C3dObject* medium, C3dObject* part) {
-  C3dMaterial* material = MaterialOfHit(medium, part);
+  const CHitMaterial hit(medium, part);
+  C3dMaterial* material = hit.Get();
   if (!material) return 1;
-  CHolder holder(material, false, false);
-  if (!holder.IsLocked()) return 1;
   const SMaterialSample& sample = material->GetRecord().sample;
   return (sample.flags & SMaterialSample::kGlassLike) ? 1 : sample.refractionIndex;
 }

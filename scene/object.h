@@ -18,6 +18,7 @@
 class C3dBaseSys;
 class C3dClassMesh;
 class C3dGroup;
+class C3dMaterial;
 class CLineDrawer;
 
 // One point where a ray enters or leaves a solid, collected for boolean groups; never stored.
@@ -203,6 +204,10 @@ class C3dObject : public C3dBase {
   // and clears it after; it is read only while the render runs.
   bool StopsShadows() const { return fStopsShadows; }
   void SetStopsShadows(bool stops) { fStopsShadows = stops; }
+  // During a render: the object's own material, which the renderer keeps locked from the render's
+  // start to its end, so that hits do not look it up and lock it one by one; null otherwise.
+  C3dMaterial* GetRenderMaterial() const { return fRenderMaterial; }
+  void SetRenderMaterial(C3dMaterial* material) { fRenderMaterial = material; }
 
   bool SaveState() override;
   void RestoreState() override;
@@ -242,6 +247,7 @@ class C3dObject : public C3dBase {
   CDynTable<SSpanEntry> fSpans;
   uint32_t fNesting = 0;
   bool fStopsShadows = false;
+  C3dMaterial* fRenderMaterial = nullptr;
   int32_t fObjectNumber = -1;
   int32_t fNextSibling = -1;
   int32_t fFirstMember = -1;
