@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
 
 #include "framework/core/fast_math.h"
@@ -164,18 +165,23 @@ TEST_F(HeightFieldWalkReference, EveryRayMeetsWhatTheTrianglesGive) {
       C3dHeightField* field = FieldOf(n, [&](uint32_t x, uint32_t z) { return heights[size_t(z) * n + x]; }, symmetric);
       CHeightFieldGrid& grid = const_cast<CHeightFieldGrid&>(*field->GetTiles());
       const double top = double(n) * 45000 / 65536;
+      std::optional<Point> surface;
       for (int i = 0; i < 400; ++i) {
         SHeightQuery q;
         q.symmetric = symmetric;
         q.lower = n * (i % 3 ? C3dHeightField::kDefaultLowerClip : 0.37);
         q.upper = n * (i % 5 ? C3dHeightField::kDefaultUpperClip : 0.52);
-        // Rays from above, from the surface outwards (as shadow rays leave), level ones, vertical
-        // ones and ones along an axis.
-        const int kind = i % 5;
+        // Rays from above, from among the heights, level ones, vertical ones, ones along an axis, and
+        // ones leaving the last point hit upwards, as shadow rays leave the surface.
+        const int kind = i % 6;
         q.origin = {uniform(-5, n + 5), kind == 1 ? uniform(0.2, 0.6) * n : uniform(top, 2.0 * n), uniform(-5, n + 5)};
         q.direction = {uniform(-1, 1), kind == 2 ? 0 : uniform(-1, 0.3), uniform(-1, 1)};
         if (kind == 3) q.direction.x = q.direction.z = 0;
         if (kind == 4) q.direction.z = 0;
+        if (kind == 5 && surface) {
+          q.origin = *surface;
+          q.direction.y = uniform(0.05, 1);
+        }
         if (kind == 3 && i % 2) q.direction.y = -q.direction.y - 0.1;
         // A ray along neither x nor z looks kNoCrossing along itself, so its direction is of unit length.
         q.direction *= 1 / std::sqrt(Dot(q.direction, q.direction));
@@ -197,6 +203,7 @@ TEST_F(HeightFieldWalkReference, EveryRayMeetsWhatTheTrianglesGive) {
         ASSERT_EQ(found, nearest != all.end()) << n << " ray " << i;
         if (found) {
           ++hits;
+          surface = hit.point;
           EXPECT_EQ((SFound{hit.t, hit.point, hit.cellX, hit.cellZ, hit.triangle, hit.reflected}), *nearest)
               << n << " ray " << i;
         }
