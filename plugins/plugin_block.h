@@ -8,8 +8,9 @@
 #include "document/plugin_protocol.h"
 
 inline void CopyBlockText(char* to, size_t capacity, const char* text) {
-  std::strncpy(to, text, capacity - 1);
-  to[capacity - 1] = '\0';
+  const size_t length = strnlen(text, capacity - 1);
+  std::memcpy(to, text, length);
+  to[length] = '\0';
 }
 
 // The path, taken whole from its field; null when the field holds no terminator.
