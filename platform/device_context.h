@@ -50,7 +50,7 @@ enum : uint32_t { kDibRgbColors = 0 };   // pixels are colours, not palette indi
 enum : uint32_t { kSrcCopy = 0xCC0020 };  // the source replaces the destination
 
 // Null when the window is not alive; no window (null) gives the screen's context, in screen
-// coordinates. Release every context with ReleaseDC. A window whose class has kCsOwnDc answers its
+// coordinates. Release every context but memory ones with ReleaseDC. A window whose class has kCsOwnDc answers its
 // own context, the same one for the window's life; releasing it does nothing, and it goes with the
 // window.
 //
@@ -71,7 +71,8 @@ DeviceContext* CreateCompatibleDC(DeviceContext* dc);
 // Null for a size below 1 or beyond 16384 a side.
 BitmapHandle CreateCompatibleBitmap(DeviceContext* dc, int32_t width, int32_t height);
 BitmapHandle SelectObject(DeviceContext* dc, BitmapHandle bitmap);
-// A memory context goes with the bitmap it held selected back out; false for another kind.
+// Deletes a memory context with the bitmap it started with; a bitmap selected into it stays, no
+// longer held. False for any other kind of context.
 bool DeleteDC(DeviceContext* dc);
 // False, and the bitmap stays, while a context holds it.
 bool DeleteObject(BitmapHandle bitmap);
@@ -79,10 +80,10 @@ bool DeleteObject(BitmapHandle bitmap);
 // inside the destination's clip; source pixels outside the source read black. Only kSrcCopy.
 bool BitBlt(DeviceContext* destination, int32_t x, int32_t y, int32_t width, int32_t height, DeviceContext* source,
             int32_t xSrc, int32_t ySrc, uint32_t rop);
-// Rows of the bitmap into a 32-bit block (its header's width the bitmap's, a negative height for top
-// down; each pixel blue, green, red and 0), from its row startRow (counted from the top for top-down
-// blocks, from the bottom for bottom-up ones); the rows copied, 0 for what it cannot read. dc only
-// names the display the bitmap belongs to.
+// Rows of the bitmap into a 32-bit block of the header's width and height (a negative height for top
+// down; each pixel blue, green, red and 0; a block wider than the bitmap keeps its other pixels),
+// from its row startRow (counted from the top for top-down blocks, from the bottom for bottom-up
+// ones); the rows copied, 0 for what it cannot read. dc only names the display the bitmap belongs to.
 int32_t GetDIBits(DeviceContext* dc, BitmapHandle bitmap, uint32_t startRow, uint32_t rows, void* bits,
                   const SBitmapInfoHeader* header, uint32_t usage);
 

@@ -377,6 +377,20 @@ class ShadowTest : public UIHostCanvasTest {
     }
     OpenSystemFile({});
   }
+  // The buttons dialog with shadows over a screen of 0x808080, the pictures loaded, not yet shown.
+  std::unique_ptr<TestDialog> ShadowedButtons() {
+    PutShadows();
+    EXPECT_EQ(LoadShadowImages(), kNoErr);
+    platform::headless::SetDesktopColor(0x808080);
+    auto dialog = std::make_unique<TestDialog>(owner, env.get(), "buttons");
+    EXPECT_EQ(dialog->BuildOnce(), kNoErr);
+    dialog->SetShadows(true);
+    return dialog;
+  }
+  void TearDown() override {
+    platform::headless::SetDesktopColor(0);
+    UIHostCanvasTest::TearDown();
+  }
 };
 
 TEST_F(ShadowTest, ShadowPicturesBecomeMasksOfTheirRed) {
@@ -402,12 +416,8 @@ TEST_F(ShadowTest, AMissingPictureStopsTheLoadingAndTheOnesBeforeItStay) {
 }
 
 TEST_F(ShadowTest, ADialogWithShadowsIsEnlargedOnceAndShowsTheScreenShaded) {
-  PutShadows();
-  ASSERT_EQ(LoadShadowImages(), kNoErr);
-  platform::headless::SetDesktopColor(0x808080);
-  TestDialog dialog(owner, env.get(), "buttons");
-  ASSERT_EQ(dialog.BuildOnce(), kNoErr);
-  dialog.SetShadows(true);
+  auto shadowed = ShadowedButtons();
+  TestDialog& dialog = *shadowed;
   for (int i = 0; i < 2; ++i) {
     dialog.Refresh(false);
     EXPECT_EQ(dialog.GetBounds(), (SRect{0, 0, 165, 246}));
@@ -421,12 +431,8 @@ TEST_F(ShadowTest, ADialogWithShadowsIsEnlargedOnceAndShowsTheScreenShaded) {
 }
 
 TEST_F(ShadowTest, HidingPutsTheScreenBackAndGivesTheFocusToTheMainWindow) {
-  PutShadows();
-  ASSERT_EQ(LoadShadowImages(), kNoErr);
-  platform::headless::SetDesktopColor(0x808080);
-  TestDialog dialog(owner, env.get(), "buttons");
-  ASSERT_EQ(dialog.BuildOnce(), kNoErr);
-  dialog.SetShadows(true);
+  auto shadowed = ShadowedButtons();
+  TestDialog& dialog = *shadowed;
   dialog.Refresh(false);
   // A look at the screen composes it with the dialog on it, where its colour shows.
   std::unique_ptr<CImage> look = SolidImage(4, 4, 0);
