@@ -6,6 +6,7 @@
 #include "framework/core/file.h"
 #include "framework/core/io_progress.h"
 #include "framework/core/result_codes.h"
+#include "framework/ui/ui_host_canvas.h"
 #include "platform/file.h"
 #include "platform/window.h"
 #include "scene/base_sys.h"
@@ -60,11 +61,17 @@ void CQuarnApp::CreateUserInterface() {
     Quit();
     return;
   }
+  // The dialogs' drop shadows; without them the interface does not open.
+  if (LoadShadowImages() != 0) {
+    Quit();
+    return;
+  }
   platform::ShowWindow(GetMainWindow(), platform::kSwShowMaximized);
   platform::SendMessage(GetMainWindow(), platform::kWmPaint, 0, 0);
 }
 
 void CQuarnApp::DeleteUserInterface() {
+  FreeShadowImages();
   TearDownIOProgress();
   C3dBaseSys::UnregisterAllClasses();
 }

@@ -9,10 +9,18 @@
 
 namespace platform {
 
+struct SBitmap {
+  Surface surface;
+  DeviceContext* holder = nullptr;  // the memory context it is selected into
+};
+
 struct DeviceContext {
   WindowHandle window = nullptr;  // a window's client area, looked up again at every call
-  Surface* surface = nullptr;     // or a surface of the caller's
+  Surface* surface = nullptr;     // or a surface of the caller's, or a memory context's bitmap
   bool own = false;               // a window's own context
+  bool screen = false;            // the screen's context
+  SBitmap* bitmap = nullptr;      // a memory context's bitmap
+  SBitmap* stock = nullptr;       // and the one it started with
   uint32_t bkColor = 0xFFFFFF;
   bool clipped = false;
   RectSet clip;  // context coordinates
@@ -36,13 +44,18 @@ struct STarget {
   SWindow* window = nullptr;
   int32_t originX = 0;
   int32_t originY = 0;
+  SWinRect area;    // what the context covers, before its clip
   SWinRect clip;    // the drawing area's bounding rectangle
   RectSet clipSet;  // the drawing area itself
 };
 
 bool Resolve(DeviceContext* dc, STarget* target) {
   if (!dc) return false;
-  if (dc->surface) {
+  if (dc->screen) {
+    target->surface = Backend().ScreenSurface();
+    if (!target->surface) return false;
+    target->clip = {0, 0, target->surface->Width(), target->surface->Height()};
+  } else if (dc->surface) {
     target->surface = dc->surface;
     target->clip = {0, 0, dc->surface->Width(), dc->surface->Height()};
   } else {
@@ -54,6 +67,7 @@ bool Resolve(DeviceContext* dc, STarget* target) {
     target->originY = w->client.top;
     target->clip = Intersection(w->client, {0, 0, w->surface.Width(), w->surface.Height()});
   }
+  target->area = target->clip;
   target->clipSet = RectSet(target->clip);
   if (dc->clipped) {
     RectSet clip = dc->clip;
@@ -97,6 +111,11 @@ int32_t Refuse() {
 }  // namespace
 
 DeviceContext* GetDC(WindowHandle window) {
+  if (!window) {
+    auto* dc = new DeviceContext;
+    dc->screen = true;
+    return dc;
+  }
   SWindow* w = FindLiveWindow(window);
   if (!w) return nullptr;
   if ((w->classStyle & kCsOwnDc) && w->ownDc) return w->ownDc;
@@ -117,7 +136,117 @@ DeviceContext* CreateSurfaceDC(Surface* surface) {
 }
 
 void ReleaseDC(DeviceContext* dc) {
-  if (dc && !dc->own) delete dc;
+  // A memory context is DeleteDC's.
+  if (dc && !dc->own && !dc->stock) delete dc;
+}
+
+// ---- memory contexts and bitmaps
+
+namespace {
+
+constexpr int32_t kMaxBitmapSide = 16384;
+
+SBitmap* NewBitmap(int32_t width, int32_t height) {
+  if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide) return nullptr;
+  auto* bitmap = new SBitmap;
+  bitmap->surface.Resize(width, height);
+  return bitmap;
+}
+
+void Hold(DeviceContext* dc, SBitmap* bitmap) {
+  dc->bitmap = bitmap;
+  dc->surface = &bitmap->surface;
+  bitmap->holder = dc;
+}
+
+}  // namespace
+
+DeviceContext* CreateCompatibleDC(DeviceContext*) {
+  auto* dc = new DeviceContext;
+  dc->stock = NewBitmap(1, 1);
+  Hold(dc, dc->stock);
+  return dc;
+}
+
+BitmapHandle CreateCompatibleBitmap(DeviceContext*, int32_t width, int32_t height) { return NewBitmap(width, height); }
+
+BitmapHandle SelectObject(DeviceContext* dc, BitmapHandle bitmap) {
+  if (!dc || !dc->stock || !bitmap || (bitmap->holder && bitmap->holder != dc)) return nullptr;
+  SBitmap* previous = dc->bitmap;
+  previous->holder = nullptr;
+  Hold(dc, bitmap);
+  return previous;
+}
+
+bool DeleteDC(DeviceContext* dc) {
+  if (!dc || !dc->stock) return false;
+  dc->bitmap->holder = nullptr;
+  delete dc->stock;
+  delete dc;
+  return true;
+}
+
+bool DeleteObject(BitmapHandle bitmap) {
+  if (!bitmap || bitmap->holder) return false;
+  delete bitmap;
+  return true;
+}
+
+bool BitBlt(DeviceContext* destination, int32_t x, int32_t y, int32_t width, int32_t height, DeviceContext* source,
+            int32_t xSrc, int32_t ySrc, uint32_t rop) {
+  if (rop != kSrcCopy || !source) return false;
+  if (width <= 0 || height <= 0) return true;
+  if (source->screen) Backend().RefreshScreen({xSrc, ySrc, xSrc + width, ySrc + height});
+  STarget from, to;
+  if (!Resolve(source, &from) || !Resolve(destination, &to)) return false;
+  // Through a copy, so that a context may copy onto itself.
+  Surface pixels(width, height);
+  const int64_t left = int64_t(from.originX) + xSrc, top = int64_t(from.originY) + ySrc;
+  for (int32_t row = 0; row < height; ++row) {
+    const int64_t sy = top + row;
+    if (sy < from.area.top || sy >= from.area.bottom) continue;
+    for (int32_t column = 0; column < width; ++column) {
+      const int64_t sx = left + column;
+      if (sx >= from.area.left && sx < from.area.right) pixels.Row(row)[column] = from.surface->Row(int32_t(sy))[sx];
+    }
+  }
+  const SWinRect placed{to.originX + x, to.originY + y, to.originX + x + width, to.originY + y + height};
+  for (const SWinRect& clip : to.clipSet.Rects()) {
+    const SWinRect r = Intersection(placed, clip);
+    for (int32_t yy = r.top; yy < r.bottom; ++yy) {
+      const uint32_t* in = pixels.Row(yy - placed.top) + (r.left - placed.left);
+      std::copy(in, in + std::max(r.Width(), 0), to.surface->Row(yy) + r.left);
+    }
+  }
+  Changed(to, placed);
+  return true;
+}
+
+int32_t GetDIBits(DeviceContext*, BitmapHandle bitmap, uint32_t startRow, uint32_t rows, void* bits,
+                  const SBitmapInfoHeader* header, uint32_t usage) {
+  if (!bitmap || !bits || !header || header->bitCount != 32 || header->compression != kBiRgb ||
+      usage != kDibRgbColors || header->width <= 0 || header->height == 0)
+    return Refuse();
+  const Surface& s = bitmap->surface;
+  const int64_t blockRows = std::llabs(int64_t(header->height));
+  const bool topDown = header->height < 0;
+  const int64_t available = std::min<int64_t>(s.Height(), blockRows) - int64_t(startRow);
+  const int64_t count = std::clamp<int64_t>(int64_t(rows), 0, std::max<int64_t>(available, 0));
+  const int32_t columns = std::min(header->width, s.Width());
+  auto* out = static_cast<uint8_t*>(bits);
+  for (int64_t i = 0; i < count; ++i) {
+    const int64_t fromTop = topDown ? int64_t(startRow) + i : s.Height() - 1 - (int64_t(startRow) + i);
+    if (fromTop < 0) break;
+    const uint32_t* in = s.Row(int32_t(fromTop));
+    uint8_t* line = out + i * int64_t(header->width) * 4;
+    for (int32_t x = 0; x < columns; ++x) {
+      line[4 * x] = uint8_t(in[x]);
+      line[4 * x + 1] = uint8_t(in[x] >> 8);
+      line[4 * x + 2] = uint8_t(in[x] >> 16);
+      line[4 * x + 3] = 0;
+    }
+  }
+  return int32_t(count);
 }
 
 DeviceContext* BeginPaintContext(SWindow* w, const RectSet& area) {

@@ -249,6 +249,26 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
   return 0;
 }
 
+void RemoveMouseMessages() {
+  gQueue.erase(std::remove_if(gQueue.begin(), gQueue.end(), [](const SMessage& m) { return IsMouseMessage(m.message); }),
+               gQueue.end());
+}
+
+// The system's modal move: the window keeps its offset from the pointer until the button is up.
+void MoveWithPointer(SWindow* w, SPoint grabbed) {
+  const SPoint offset{grabbed.x - w->rect.left, grabbed.y - w->rect.top};
+  for (;;) {
+    const bool down = IsKeyDownAsync(kVkLButton);
+    RemoveMouseMessages();
+    if (!Live(w)) return;
+    const SPoint p = GetCursorPos();
+    if (p.x - offset.x != w->rect.left || p.y - offset.y != w->rect.top)
+      SetWindowPos(w, p.x - offset.x, p.y - offset.y, 0, 0, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);
+    if (!down || !Backend().InputMayCome()) return;
+    Backend().Wait(5);
+  }
+}
+
 }  // namespace
 
 WindowBackend& Backend() {
@@ -616,6 +636,9 @@ intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, 
       return 0;
     }
     case kWmClose: DestroyWindow(w); return 0;
+    case kWmNcLButtonDown:
+      if (wParam == uintptr_t(kHitCaption)) MoveWithPointer(w, {LowWordSigned(lParam), HighWordSigned(lParam)});
+      return 0;
     default: return 0;
   }
 }
@@ -832,6 +855,8 @@ SPoint GetCursorPos() {
   gCursor = Backend().CursorPos();
   return gCursor;
 }
+
+uint32_t GetDoubleClickTime() { return Backend().DoubleClickTime(); }
 
 void QueueKey(WindowHandle target, uint32_t virtualKey, bool down) {
   virtualKey &= 0xFF;

@@ -300,6 +300,9 @@ WindowHandle GetActiveWindow();
 WindowHandle SetFocus(WindowHandle window);  // the window that had the focus
 WindowHandle GetFocus();
 WindowHandle FindWindow(const std::string& className, const std::string& title);
+// The system's own answers. A non-client press on the caption (kWmNcLButtonDown with kHitCaption, the
+// point in screen coordinates) moves the window with the pointer until the left button is up, taking
+// the pointer's messages meanwhile, and then answers.
 intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // Painting: each window has a 32-bit surface the size of its window rectangle; client coordinates are
@@ -349,6 +352,8 @@ bool IsKeyToggled(uint32_t virtualKey);  // Caps Lock's state
 // Mapping 2: the unshifted character of a virtual key (letters upper case), 0 when none.
 uint32_t MapVirtualKey(uint32_t virtualKey, uint32_t mapping);
 SPoint GetCursorPos();
+// The longest time between the two presses of a double click, in ms.
+uint32_t GetDoubleClickTime();
 
 // Cursors: the system's arrow, wait and text (I-beam) cursors, the program's shapes by number, and
 // cursors made from pictures. A cursor lives as long as the process.
