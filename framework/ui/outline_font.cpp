@@ -310,20 +310,27 @@ bool COutlineFont::SwapData() {
   return true;
 }
 
-// Every glyph's walk ends at the last point, which ends the glyph; every number is finite.
-bool COutlineFont::CheckData() {
-  const CFontData data(this);
-  if (!data.IsUsable()) return Fail(this, kErrInvalidParameter);
+// Every glyph's walk ends at the last point, which ends the glyph; every number is finite. 0 or the
+// code the page-in fails with.
+int32_t CheckedData(COutlineFont* font) {
+  const CFontData data(font);
+  if (!data.IsUsable()) return kErrInvalidParameter;
   const SOutlineFontLayout& layout = data.Layout();
-  if (!(data.Flags(layout.points - 1) & kGlyphEnd)) return Fail(this, kErrInvalidFormat);
+  if (!(data.Flags(layout.points - 1) & COutlineFont::kGlyphEnd)) return kErrInvalidFormat;
   for (uint32_t g = 0; g < layout.glyphs; ++g) {
-    if (data.FirstPoint(g) >= layout.points || !std::isfinite(data.Advance(g))) return Fail(this, kErrInvalidFormat);
+    if (data.FirstPoint(g) >= layout.points || !std::isfinite(data.Advance(g))) return kErrInvalidFormat;
   }
   for (uint32_t i = 0; i < layout.points; ++i) {
     const SFontPoint p = data.Point(i);
-    if (!std::isfinite(p.h) || !std::isfinite(p.v)) return Fail(this, kErrInvalidFormat);
+    if (!std::isfinite(p.h) || !std::isfinite(p.v)) return kErrInvalidFormat;
   }
-  return true;
+  return kNoErr;
+}
+
+// The code is set once the check's own lock is gone: unlocking clears it.
+bool COutlineFont::CheckData() {
+  const int32_t err = CheckedData(this);
+  return err ? Fail(this, err) : true;
 }
 
 // ---- glyphs and measuring
