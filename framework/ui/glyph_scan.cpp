@@ -63,6 +63,7 @@ SGridPoint Nudged(SGridPoint p) { return {Nudged(p.x), Nudged(p.y)}; }
 // The first and last grid line strictly between a and b, cut to the grid's lines 0..count-1.
 bool LinesBetween(float a, float b, uint32_t count, int64_t* first, int64_t* last) {
   const double low = std::min(a, b), high = std::max(a, b);
+  if (!std::isfinite(low) || !std::isfinite(high)) return false;
   *first = std::max<int64_t>(int64_t(std::floor(low)) + 1, 0);
   *last = std::min<int64_t>(int64_t(std::ceil(high)) - 1, int64_t(count) - 1);
   return *first <= *last;
@@ -76,6 +77,7 @@ void CrossAxis(double a, double b, double p0, double p2, uint32_t count, bool cl
   auto accepted = [closeAtEnd](double t) { return t > 0 && (t < 1 || (closeAtEnd && t == 1)); };
   // The curve stays within the hull of its end points and its control point (p0 + b/2).
   const double low = std::min({p0, p2, p0 + b / 2}), high = std::max({p0, p2, p0 + b / 2});
+  if (!std::isfinite(low) || !std::isfinite(high)) return;
   const int64_t first = std::max<int64_t>(int64_t(std::floor(low)), 0);
   const int64_t last = std::min<int64_t>(int64_t(std::ceil(high)), int64_t(count) - 1);
   for (int64_t line = first; line <= last; ++line) {
@@ -111,8 +113,12 @@ struct SQuadratic {
 
 // ---- coverage
 
-// A crossing in 8.8 fixed point; values beyond any grid are held where they still say "outside".
-int32_t Fixed(float c) { return int32_t(std::trunc(std::clamp(c, -kFarthest * 2, kFarthest * 2) * 256.0f)); }
+// A crossing in 8.8 fixed point; values beyond any grid (and one that is no number) are held where
+// they still say "outside".
+int64_t Fixed(float c) {
+  if (std::isnan(c)) c = -kFarthest * 2;
+  return int64_t(std::trunc(double(std::clamp(c, -kFarthest * 2, kFarthest * 2)) * 256.0));
+}
 
 // The cells of one grid line: count of them, step between them in the coverage map.
 struct SLine {
