@@ -1,7 +1,8 @@
 // resdump [--decode] FILE [TYPE NUMBER]: prints a resource file's resources, one a line as
-// "TYPE NUMBER NAME SIZE" (NAME "-" when unnamed); with TYPE and NUMBER, that resource's bytes as they
-// are stored. --decode turns the listing's lines into comments with each 'ixtx' list after its line
-// in resbuild's source syntax, and makes a TYPE NUMBER of an 'ixtx' list print its source alone.
+// "TYPE NUMBER NAME SIZE" (NAME "-" when unnamed), an outline font's line followed by its counts, box
+// and kind; with TYPE and NUMBER, that resource's bytes as they are stored. --decode turns the
+// listing's lines into comments with each 'ixtx' list, text style and text element after its line in
+// resbuild's source syntax, and makes a TYPE NUMBER of one of them print its source alone.
 // Exit status 0, 1 when the file or the resource cannot be read, 2 for wrong arguments.
 #include <cstdio>
 #include <cstring>
@@ -11,11 +12,14 @@
 #include "framework/core/cm_file.h"
 #include "framework/core/file.h"
 #include "framework/core/holder.h"
+#include "framework/core/mem_pool.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "framework/ui/outline_font.h"
 #include "platform/ansi_text.h"
 #include "tools/command_line.h"
 #include "tools/res_compiler.h"
+#include "tools/record_decode.h"
 #include "tools/res_store.h"
 #include "tools/tool_app.h"
 
@@ -28,10 +32,13 @@ const STool kTool{
     {"[--decode] FILE [TYPE NUMBER]"},
     "Lists a resource file's resources as TYPE NUMBER NAME SIZE, or writes one resource's bytes.",
     {
-        {"decode", kDecode, nullptr, "print each 'ixtx' text list in resbuild's source syntax"},
+        {"decode", kDecode, nullptr,
+         "print each 'ixtx' text list, text style and text element in resbuild's source syntax"},
     },
+    "An OutlineFont's line ends with its glyph and point counts, its box and whether it is double-byte.\n"
     "With TYPE and NUMBER (a resource type of four characters and its number) the resource's stored\n"
-    "bytes go to standard output; with --decode too, an 'ixtx' list's source.\n"
+    "bytes go to standard output; with --decode too, the source of an 'ixtx' list, a 'fost' style or a\n"
+    "'txel' text element.\n"
     "Exit status: 0 done, 1 the file or the resource cannot be read, 2 wrong arguments.\n"};
 
 struct SOptions {
@@ -83,18 +90,43 @@ std::vector<CResEntry> Resources(CResourceEnv& env, const char* type, int32_t* e
   return resources;
 }
 
-// The list's source, or the reason it has none.
+bool IsDecoded(const std::string& type) { return type == "ixtx" || type == "fost" || type == "txel"; }
+
+// The resource's source, or the reason it has none.
 bool PrintDecoded(CResourceEnv& env, const SSpoolKey& key) {
   std::vector<uint8_t> bytes;
   std::string text, reason;
+  const std::string type = key.typeName;
+  CResEntry entry{};
   if (const int32_t err = LoadResource(env, key, &bytes)) reason = ResultWords(err);
-  else if (!DecodeIxtx(bytes, &text, &reason)) text.clear();
+  else if (!env.GetResourceInfo(key, &entry)) reason = ResultWords(env.GetLastResult());
+  else if (type == "fost") DecodeStyle(bytes, std::string(entry.name, strnlen(entry.name, sizeof entry.name)), key.id,
+                                       &text, &reason);
+  else if (type == "txel") DecodeTextElement(bytes, &text, &reason);
+  else if (type == "ixtx") DecodeIxtx(bytes, &text, &reason);
+  else reason = "resbuild has no source syntax for '" + type + "'";
   if (!reason.empty()) {
     std::fprintf(stderr, "resdump: %s %u: %s\n", key.typeName, key.id, reason.c_str());
     return false;
   }
   std::fputs(text.c_str(), stdout);
   return true;
+}
+
+// " glyphs G points P box ..." from the font's stored record, or false with the reason reported.
+bool DescribeFont(CResourceEnv& env, const CResEntry& font, std::string* text) {
+  CCmFile* file = env.GetCmFile();
+  CMemBlock record(file->GetEntryField(font.second), GetDefaultPool());
+  std::vector<uint8_t> bytes;
+  std::string description, reason;
+  if (const int32_t err = file->ReadEntry(font.second, record)) reason = ResultWords(err);
+  else bytes.assign(record.GetData(), record.GetData() + record.GetSize());
+  if (reason.empty() && DescribeOutlineFont(bytes, &description, &reason)) {
+    *text = " " + description;
+    return true;
+  }
+  std::fprintf(stderr, "resdump: %s %u: %s\n", kOutlineFontType, font.number, reason.c_str());
+  return false;
 }
 
 int List(CResourceEnv& env, bool decode) {
@@ -110,11 +142,13 @@ int List(CResourceEnv& env, bool decode) {
     }
     for (const CResEntry& r : resources) {
       const std::string name = Text(r.name, sizeof r.name);
-      std::printf("%s%s %u %s %u\n", decode ? "# " : "", typeName.c_str(), r.number, name.empty() ? "-" : name.c_str(),
-                  env.GetCmFile()->GetEntryField(r.first));
-      if (decode && typeName == "ixtx") {
+      std::string font;
+      if (typeName == kOutlineFontType) intact = DescribeFont(env, r, &font) && intact;
+      std::printf("%s%s %u %s %u%s\n", decode ? "# " : "", typeName.c_str(), r.number, name.empty() ? "-" : name.c_str(),
+                  env.GetCmFile()->GetEntryField(r.first), font.c_str());
+      if (decode && IsDecoded(typeName)) {
         SSpoolKey key;
-        key.Set("ixtx", r.number, false);
+        key.Set(typeName.c_str(), r.number, false);
         intact = PrintDecoded(env, key) && intact;
       }
     }
