@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "platform/errors.h"
@@ -45,6 +46,10 @@ struct SFileTestHooks {
   std::string deniedFolder;
   bool refuseAtomicExchange = false;
   uint32_t failingRename = 0;
+  uint32_t writesLeft = 0;  // writes into watched files before the disk is full
+  bool watching = false;
+  bool full = false;
+  std::set<int> watched;  // files opened since the failing write was set
 };
 
 SFileTestHooks gHooks;
@@ -61,6 +66,20 @@ bool RenameFails() {
   if (gHooks.failingRename == 0) return false;
   if (--gHooks.failingRename != 0) return false;
   SetLastError(kWinAccessDenied);
+  return true;
+}
+
+// A disk that fills up stays full: once the counted write has failed, every later one does too.
+bool WriteFails(int fd) {
+  if (!gHooks.watched.count(fd)) return false;
+  if (!gHooks.full) {
+    if (gHooks.writesLeft > 1) {
+      --gHooks.writesLeft;
+      return false;
+    }
+    gHooks.full = true;
+  }
+  SetLastError(kWinDiskFull);
   return true;
 }
 
@@ -92,6 +111,7 @@ FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share, Fi
     SetLastError(error);
     return kNoFile;
   }
+  if (gHooks.watching) gHooks.watched.insert(fd);
   SetLastError(kWinSuccess);
   return fd;
 }
@@ -107,6 +127,7 @@ bool LockFile(FileHandle file, bool exclusive) {
 
 bool CloseFile(FileHandle file) {
   if (BadHandle(file)) return false;
+  gHooks.watched.erase(Fd(file));
   return ::close(Fd(file)) == 0 || FailFromErrno();
 }
 
@@ -129,6 +150,7 @@ bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
 bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
   if (BadHandle(file)) return false;
+  if (WriteFails(Fd(file))) return false;
   const auto* in = static_cast<const char*>(buffer);
   while (*done < count) {
     const ssize_t n = ::write(Fd(file), in + *done, count - *done);
@@ -413,6 +435,13 @@ void SetTestDeniedFolder(const std::string& folder) {
 void SetTestRefuseAtomicExchange(bool refuse) { gHooks.refuseAtomicExchange = refuse; }
 
 void SetTestFailingRename(uint32_t n) { gHooks.failingRename = n; }
+
+void SetTestFailingWrite(uint32_t n) {
+  gHooks.writesLeft = n;
+  gHooks.watching = n != 0;
+  gHooks.full = false;
+  gHooks.watched.clear();
+}
 
 void ResetFileTestHooks() { gHooks = SFileTestHooks{}; }
 

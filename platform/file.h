@@ -69,6 +69,9 @@ void SetTestFreeSpace(int64_t bytes);  // GetFreeSpace answers this; negative re
 void SetTestDeniedFolder(const std::string& folder);
 void SetTestRefuseAtomicExchange(bool refuse);
 void SetTestFailingRename(uint32_t n);  // the n-th rename from now fails with access denied; 0 clears
+// The n-th write into a file opened from now on fails with disk full, as does every later write into
+// those files; 0 clears. Files opened before (a swap file already in use) are not counted.
+void SetTestFailingWrite(uint32_t n);
 void ResetFileTestHooks();
 
 }  // namespace platform
