@@ -25,6 +25,7 @@ enum WinError : int32_t {
   kWinInvalidParameter = 87,
   kWinDiskFull = 112,
   kWinFilenameExcedRange = 206,
+  kWinDirectory = 267,  // a folder where a file is expected
   kWinIoDevice = 1117,
 };
 

@@ -62,6 +62,19 @@ bool InDeniedFolder(const std::string& native) {
 
 bool Creates(FileCreate how) { return how != FileCreate::kOpenExisting; }
 
+// Sets the error of a step that failed, also after undo steps that left their own.
+bool FailWith(int32_t error) {
+  SetLastError(error);
+  return false;
+}
+
+// Both sides of an exchange are regular files: swapping a folder would move it away under its name.
+bool IsRegularOrMissing(const std::string& native) {
+  struct stat st {};
+  if (::lstat(native.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return true;
+  return FailWith(S_ISDIR(st.st_mode) ? kWinDirectory : kWinAccessDenied);
+}
+
 bool RenameFails() {
   if (gHooks.failingRename == 0) return false;
   if (--gHooks.failingRename != 0) return false;
@@ -195,6 +208,20 @@ bool FlushFile(FileHandle file) {
   return ::fsync(Fd(file)) == 0 || FailFromErrno();
 }
 
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  bytes->clear();
+  if (IsFolder(path)) return FailWith(kWinDirectory);
+  const FileHandle file = OpenFile(path, kAccessRead, kShareRead, FileCreate::kOpenExisting);
+  if (file == kNoFile) return false;
+  char buffer[64 * 1024];
+  uint32_t done = 0;
+  bool read = true;
+  while ((read = ReadFile(file, buffer, sizeof buffer, &done)) && done > 0) bytes->append(buffer, done);
+  const int32_t error = GetLastError();
+  CloseFile(file);
+  return read || FailWith(error);
+}
+
 bool GetLastWriteTime(FileHandle file, int64_t* ns) {
   if (BadHandle(file)) return false;
   struct stat st {};
@@ -245,18 +272,42 @@ bool RenameFile(const std::string& from, const std::string& to) {
   return ::rename(src.c_str(), dst.c_str()) == 0 || FailFromErrno();
 }
 
+bool ReplaceTargetOf(const std::string& path, std::string* file) {
+  constexpr int kMaxLinks = 40;  // the kernel's own bound on a chain of links
+  std::string at = NativePath(path);
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat st {};
+    if (::lstat(at.c_str(), &st) != 0) {
+      if (errno != ENOENT) return FailFromErrno();
+      *file = at;
+      return true;
+    }
+    if (S_ISREG(st.st_mode)) {
+      *file = at;
+      return true;
+    }
+    if (S_ISDIR(st.st_mode)) return FailWith(kWinDirectory);
+    if (!S_ISLNK(st.st_mode)) return FailWith(kWinAccessDenied);
+    std::vector<char> link(PATH_MAX + 1);
+    const ssize_t n = ::readlink(at.c_str(), link.data(), link.size() - 1);
+    if (n < 0) return FailFromErrno();
+    const std::string next(link.data(), size_t(n));
+    at = next[0] == '/' ? next : FolderOf(at) + "/" + next;
+  }
+  return FailWith(kWinInvalidParameter);
+}
+
 bool ReplaceFile(const std::string& from, const std::string& to) {
   if (RenameFails()) return false;
-  return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0 || FailFromErrno();
+  std::string file;
+  if (!ReplaceTargetOf(to, &file)) return false;
+  const std::string source = NativePath(from);
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0 && ::chmod(source.c_str(), st.st_mode & 0777) != 0) return FailFromErrno();
+  return ::rename(source.c_str(), file.c_str()) == 0 || FailFromErrno();
 }
 
 namespace {
-
-// Restores the last error of the step that failed after the undo steps that follow it.
-bool FailWith(int32_t error) {
-  SetLastError(error);
-  return false;
-}
 
 bool ExchangeByRenames(const std::string& a, const std::string& b) {
   std::string parked;
@@ -282,6 +333,7 @@ bool ExchangeByRenames(const std::string& a, const std::string& b) {
 bool ExchangeFiles(const std::string& a, const std::string& b) {
   const std::string first = NativePath(a);
   const std::string second = NativePath(b);
+  if (!IsRegularOrMissing(first) || !IsRegularOrMissing(second)) return false;
   if (!gHooks.refuseAtomicExchange) {
     if (::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0) return true;
     // Only a file system without the exchange falls back; any other failure is the answer.
@@ -416,6 +468,16 @@ bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::s
   return false;
 }
 
+bool MakeTempBeside(const std::string& target, std::string* path, const std::string& suffix) {
+  // Long enough to recognise, short enough to leave room in the paths the program keeps.
+  constexpr size_t kNameBytes = 48;
+  std::string file;
+  if (!ReplaceTargetOf(target, &file)) return false;
+  const std::string name = file.substr(file.rfind('/') + 1).substr(0, kNameBytes);
+  return MakeUniqueFile(FolderOf(file), "." + name + "." + ProgramName().substr(0, kNameBytes / 2) + "-", path,
+                        suffix);
+}
+
 std::string ProgramPath() {
   std::vector<char> buf(PATH_MAX + 1);
   const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
@@ -423,6 +485,11 @@ std::string ProgramPath() {
 }
 
 std::string ProgramFolder() { return FolderOf(ProgramPath()); }
+
+std::string ProgramName() {
+  const std::string path = ProgramPath();
+  return path.empty() ? std::string("quarn2") : path.substr(path.rfind('/') + 1);
+}
 
 void SetTestFreeSpace(int64_t bytes) { gHooks.freeSpace = bytes < 0 ? -1 : bytes; }
 

@@ -5,6 +5,7 @@
 #include "framework/core/cm_file.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int Dump(const char* path) {
   CCmFile file(spec);
   if (!err) err = file.Open(CFile::kModeRead);
   if (err) {
-    std::printf("cmfdump: %s: %s (%d)\n", path, BuiltInMessageFor(err).c_str(), err);
+    std::printf("cmfdump: %s: %s\n", path, FileProblem(path, err).c_str());
     return 1;
   }
   const CCmFile::SEntry& dir = file.GetDirectoryRecord();

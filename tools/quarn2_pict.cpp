@@ -24,16 +24,14 @@
 #include "framework/image/image_io.h"
 #include "framework/image/pict_file.h"
 #include "tools/tool_app.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
 constexpr uint32_t kMovieRate = 600;   // 15 frames a second at the movie's scale of 40
 constexpr int32_t kFrameDuration = 20;  // one sample a frame
 
-int Fail(int32_t code) {
-  std::fprintf(stderr, "%s\n", BuiltInMessageFor(code).c_str());
-  return 1;
-}
+constexpr const char* kTool = "quarn2-pict";
 
 bool EndsWithAvi(const char* path) {
   const size_t n = std::strlen(path);
@@ -107,15 +105,18 @@ int32_t ReadPicture(const char* path, std::unique_ptr<CImage>* image) {
   return err;
 }
 
-// Every picture is read and checked before the movie starts, so that a bad one leaves no file.
-int32_t WriteMovie(const std::vector<const char*>& inputs, const CFileSpec& out) {
+// Every picture is read and checked before the movie starts, so that a bad one leaves no file; *bad
+// is the picture a failure is about, and stays null when it is about the movie.
+int32_t WriteMovie(const std::vector<const char*>& inputs, const CFileSpec& out, const char** bad) {
   std::vector<std::unique_ptr<CImage>> frames(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i) {
+    *bad = inputs[i];
     if (const int32_t err = ReadPicture(inputs[i], &frames[i])) return err;
     if (frames[i]->GetWidth() != frames[0]->GetWidth() || frames[i]->GetHeight() != frames[0]->GetHeight())
       return kErrInvalidParameter;
     if (!FlipImageRows(frames[i].get())) return NonZeroError(frames[i]->GetError());
   }
+  *bad = nullptr;
   CAviMovie movie;
   if (const int32_t err = movie.Open(&out)) return err;
   if (const int32_t err =
@@ -137,18 +138,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   CToolApp app("quarn2-pict");
-  if (!app.IsReady()) {
-    std::fprintf(stderr, "quarn2-pict: the framework could not start\n");
-    return 1;
-  }
+  if (!app.IsReady()) return app.ReportNotReady();
+  const char* outPath = argv[argc - 1];
+  if (!CheckOutput(kTool, outPath)) return 1;
   CFileSpec out;
-  if (const int32_t err = out.Set(argv[argc - 1])) return Fail(err);
+  if (const int32_t err = out.Set(outPath)) return ReportFileProblem(kTool, outPath, err);
   if (movie) {
-    const int32_t err = WriteMovie(std::vector<const char*>(argv + 1, argv + argc - 1), out);
-    return err ? Fail(err) : 0;
+    const char* bad = nullptr;
+    const int32_t err = WriteMovie(std::vector<const char*>(argv + 1, argv + argc - 1), out, &bad);
+    return err ? ReportFileProblem(kTool, bad ? bad : outPath, err) : 0;
   }
   std::unique_ptr<CImage> image;
-  if (const int32_t err = ReadPicture(argv[1], &image)) return Fail(err);
-  if (const int32_t err = SaveImageAsBmp(out, image.get(), true)) return Fail(err);
+  if (const int32_t err = ReadPicture(argv[1], &image)) return ReportFileProblem(kTool, argv[1], err);
+  if (const int32_t err = SaveImageAsBmp(out, image.get(), true)) return ReportFileProblem(kTool, outPath, err);
   return 0;
 }

@@ -23,6 +23,7 @@
 #include "platform/system.h"
 #include "tools/render_job.h"
 #include "tools/tool_app.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -145,9 +146,7 @@ class CProgressBar {
   CTimer fRedraw;
 };
 
-void Report(const char* path, int32_t error) {
-  std::fprintf(stderr, "quarn2-render: %s: %s (code %d)\n", path, BuiltInMessageFor(error).c_str(), error);
-}
+void Report(const char* path, int32_t error) { ReportFileProblem("quarn2-render", path, error); }
 
 // What the tool says for a failure of the plug-in path: the folder that holds no image plug-in, the
 // extension no plug-in offers, or the output file.
@@ -185,6 +184,7 @@ int RunDisk(SOptions& options) {
 }
 
 int Run(SOptions& options) {
+  if (!CheckOutput("quarn2-render", options.out)) return 1;
   if (!IsBmp(options)) return RunDisk(options);
   CImage* image = nullptr;
   int32_t error = 0;
@@ -218,9 +218,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   CToolApp app("quarn2-render", kDataPoolBudget);
-  if (!app.IsReady()) {
-    std::fprintf(stderr, "quarn2-render: the framework could not start\n");
-    return 1;
-  }
+  if (!app.IsReady()) return app.ReportNotReady();
   return Run(options);
 }

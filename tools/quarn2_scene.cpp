@@ -14,12 +14,14 @@
 #include "scene/base_sys.h"
 #include "tools/scene_script.h"
 #include "tools/tool_app.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
 constexpr const char* kUsage = "usage: quarn2-scene SCENE.txt OUT.qnc";
 
 int Run(const char* scenePath, const char* outPath) {
+  if (!CheckOutput("quarn2-scene", outPath)) return 1;
   CSpoolSys* environment = GetApplication()->GetObjectsEnv();
   C3dBaseSys table(environment);
   CDocSettings settings(SSpoolLayout{environment, 0, 0});
@@ -32,10 +34,7 @@ int Run(const char* scenePath, const char* outPath) {
   CFileSpec out;
   int32_t error = out.Set(outPath);
   if (!error) error = WriteSceneFile(out, &table, &settings);
-  if (error) {
-    std::fprintf(stderr, "quarn2-scene: %s: %s (code %d)\n", outPath, BuiltInMessageFor(error).c_str(), error);
-    return 1;
-  }
+  if (error) return ReportFileProblem("quarn2-scene", outPath, error);
   return 0;
 }
 
@@ -47,9 +46,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   CToolApp app("quarn2-scene");
-  if (!app.IsReady()) {
-    std::fprintf(stderr, "quarn2-scene: the framework could not start\n");
-    return 1;
-  }
+  if (!app.IsReady()) return app.ReportNotReady();
   return Run(argv[1], argv[2]);
 }

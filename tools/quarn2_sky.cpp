@@ -22,8 +22,12 @@
 #include "scene/factory.h"
 #include "scene/sky.h"
 #include "scene/sun_light.h"
+#include "tools/tool_app.h"
+#include "tools/tool_messages.h"
 
 namespace {
+
+constexpr const char* kTool = "quarn2-sky";
 
 constexpr uint32_t kDefaultWidth = 360;
 constexpr uint32_t kDefaultHeight = 181;
@@ -134,15 +138,8 @@ int32_t WriteReplacing(const char* path, const std::string& bytes) {
   if (!error && count != bytes.size()) error = kErrDiskFull;
   if (!error) error = file.Flush();
   file.Close();
-  if (!error) {
-    if (!platform::PathExists(target.GetPath())) {
-      if (!platform::RenameFile(temporary.GetPath(), target.GetPath())) error = NonZeroError(MapLastError());
-    } else {
-      error = ExchangeFiles(temporary, target);
-    }
-  }
-  // After an exchange the temporary name holds the old picture.
-  platform::DeleteFile(temporary.GetPath());
+  if (!error && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) error = NonZeroError(MapLastError());
+  if (error) platform::DeleteFile(temporary.GetPath());
   return error;
 }
 
@@ -157,9 +154,10 @@ T* Make(C3dBaseSys& table, CSpoolSys* environment,
 }
 
 int Run(const SOptions& options) {
+  if (!CheckOutput(kTool, options.out)) return 1;
   CSpoolEnv environment(nullptr, GetObjectPool(), SRange{32, 32}, 0, false, nullptr, 0);
   if (!environment.IsOpen()) {
-    std::fprintf(stderr, "quarn2-sky: no swap file for the sky (%d)\n", environment.GetOpenResult());
+    std::fprintf(stderr, "quarn2-sky: %s\n", TempFolderProblem(environment.GetOpenResult()).c_str());
     return 1;
   }
   C3dBaseSys table(&environment);
@@ -177,10 +175,7 @@ int Run(const SOptions& options) {
   }
   const std::string picture = "P6\n" + std::to_string(options.width) + " " + std::to_string(options.height) +
                               "\n255\n" + Panorama(*sky, options.width, options.height);
-  if (const int32_t error = WriteReplacing(options.out, picture)) {
-    std::fprintf(stderr, "quarn2-sky: %s: %s (%d)\n", options.out, BuiltInMessageFor(error).c_str(), error);
-    return 1;
-  }
+  if (const int32_t error = WriteReplacing(options.out, picture)) return ReportFileProblem(kTool, options.out, error);
   return 0;
 }
 

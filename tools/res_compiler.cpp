@@ -1,7 +1,6 @@
 #include "tools/res_compiler.h"
 
 #include <cctype>
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -15,6 +14,7 @@
 #include "platform/ansi_text.h"
 #include "platform/file.h"
 #include "tools/res_store.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -407,10 +407,9 @@ std::string EscapedText(const std::string& ansi) {
   return out + "\"";
 }
 
-std::string ReadFile(const std::string& path, bool* ok) {
-  std::ifstream in(path, std::ios::binary);
-  *ok = bool(in);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// Why a file cannot be read, empty when it was.
+std::string ReadFile(const std::string& path, std::string* bytes) {
+  return platform::ReadWholeFile(path, bytes) ? std::string() : FileProblem(path, NonZeroError(MapLastError()));
 }
 
 std::string Extension(const std::string& path) {
@@ -494,10 +493,9 @@ bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string
 }
 
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
-  bool read = false;
-  const std::string manifest = ReadFile(manifestPath, &read);
-  if (!read) {
-    *error = manifestPath + ": cannot be read";
+  std::string manifest;
+  if (const std::string problem = ReadFile(manifestPath, &manifest); !problem.empty()) {
+    *error = manifestPath + ": " + problem;
     return false;
   }
   std::vector<SManifestEntry> entries;
@@ -515,9 +513,9 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
       *error = where + "a ." + kind + " source makes '" + kind + "' resources, not '" + e.type + "'";
       return false;
     }
-    const std::string source = ReadFile(path, &read);
-    if (!read) {
-      *error = where + e.source + " cannot be read";
+    std::string source;
+    if (const std::string problem = ReadFile(path, &source); !problem.empty()) {
+      *error = where + e.source + ": " + problem;
       return false;
     }
     std::vector<uint8_t> bytes;
@@ -541,7 +539,7 @@ bool BuildResourceFile(const std::string& manifestPath, const std::string& outPa
   int32_t err = target.Set(outPath.c_str());
   if (!err) err = CFileSpec::MakeTempBeside(target, temporary);
   if (err) {
-    *error = outPath + ": " + BuiltInMessageFor(err) + " (" + std::to_string(err) + ")";
+    *error = outPath + ": " + FileProblem(outPath, err);
     return false;
   }
   bool built = false;
@@ -549,14 +547,14 @@ bool BuildResourceFile(const std::string& manifestPath, const std::string& outPa
     std::unique_ptr<CResourceEnv> env(new CResourceEnv(temporary, CFile::kModeReadWrite));
     if (!env || !env->IsOpen()) {
       err = env ? env->GetLastResult() : kErrOutOfMemory;
-      *error = std::string(temporary.GetPath()) + ": " + BuiltInMessageFor(err) + " (" + std::to_string(err) + ")";
+      *error = std::string(temporary.GetPath()) + ": " + FileProblem(temporary.GetPath(), err);
     } else {
       built = CompileManifest(*env, manifestPath, error);
     }
   }
   if (built && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) {
     err = MapLastError();
-    *error = outPath + ": " + BuiltInMessageFor(err) + " (" + std::to_string(err) + ")";
+    *error = outPath + ": " + FileProblem(outPath, err);
     built = false;
   }
   if (!built) platform::DeleteFile(temporary.GetPath());

@@ -13,10 +13,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   CToolApp app("resbuild");
-  if (!app.IsReady()) {
-    std::fprintf(stderr, "resbuild: the framework could not start\n");
-    return 1;
-  }
+  if (!app.IsReady()) return app.ReportNotReady();
   std::string error;
   if (!BuildResourceFile(argv[1], argv[2], &error)) {
     std::fprintf(stderr, "resbuild: %s\n", error.c_str());

@@ -19,6 +19,7 @@
 #include "tools/res_compiler.h"
 #include "tools/res_store.h"
 #include "tools/tool_app.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -135,16 +136,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   CToolApp app("resdump");
-  if (!app.IsReady()) {
-    std::fprintf(stderr, "resdump: the framework could not start\n");
-    return 1;
-  }
+  if (!app.IsReady()) return app.ReportNotReady();
   CFileSpec spec;
-  if (const int32_t err = spec.Set(options.path)) return Refuse(options.path, err);
+  if (const int32_t err = spec.Set(options.path)) return ReportFileProblem("resdump", options.path, err);
   // Opened for reading, a missing resource file would be refused as not writable.
   CFile probe(spec);
-  if (const int32_t err = probe.Probe()) return Refuse(options.path, err);
+  if (const int32_t err = probe.Probe()) return ReportFileProblem("resdump", options.path, err);
   CResourceEnv env(spec, CFile::kModeRead);
-  if (!env.IsOpen()) return Refuse(options.path, env.GetLastResult());
+  if (!env.IsOpen()) return ReportFileProblem("resdump", options.path, NonZeroError(env.GetLastResult()));
   return options.rawType ? Raw(env, options) : List(env, options.decode);
 }

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <numbers>
 #include <set>
@@ -40,6 +39,7 @@
 #include "scene/surface/material.h"
 #include "scene/surface/texture.h"
 #include "scene/torus.h"
+#include "tools/tool_messages.h"
 
 namespace {
 
@@ -414,8 +414,9 @@ CSceneScript::CSceneScript(C3dBaseSys* table, CDocSettings* settings, CSpoolSys*
     : fTable(table), fSettings(settings), fEnvironment(environment) {}
 
 std::string CSceneScript::Read(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) return path + ":0: the file cannot be read";
+  std::string whole;
+  if (!platform::ReadWholeFile(path, &whole)) return path + ":0: " + FileProblem(path, NonZeroError(MapLastError()));
+  std::istringstream in(whole);
   fFolder = platform::FolderOf(platform::NativePath(path));
   std::string text;
   for (int number = 1; std::getline(in, text); ++number) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class COrdaxApp;
 
@@ -19,7 +20,14 @@ class CToolApp {
   ~CToolApp();
 
   bool IsReady() const;
+  // Says on the standard error stream why the tool could not start and answers the exit status, 1.
+  int ReportNotReady() const;
 
  private:
+  const char* fName = nullptr;
   COrdaxApp* fApp = nullptr;
 };
+
+// Why the temporary folder, which holds the pool files, cannot hold them: it is missing, not a
+// folder, or refused the file with openResult.
+std::string TempFolderProblem(int32_t openResult);

@@ -201,7 +201,8 @@ CSpoolEnv::CSpoolEnv(const CFileSpec* spec, CMemPool* pool, SRange growth, uint3
     fCmFile = new CCmFile(name);
     fOpenResult = fCmFile ? fCmFile->Open(CFile::kModeReadWrite) : kErrOutOfMemory;
   }
-  if (fOpenResult == kErrFileNotFound) {
+  // Without a name (no temporary one could be formed) there is nothing to create.
+  if (fOpenResult == kErrFileNotFound && fCmFile) {
     auto twice = [](int32_t n) { return int32_t(std::min<int64_t>(int64_t(n) * 2, INT32_MAX)); };
     fOpenResult = fCmFile->Create(SRange{twice(growth.first), twice(growth.second)}, FourCC(".ord"), FourCC(".tmp"));
     if (!fOpenResult) {

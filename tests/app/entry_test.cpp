@@ -119,6 +119,10 @@ TEST_F(ProgramRun, ABadScriptIsNamed) {
   std::ofstream(folder / "keys.txt") << "wait 5\njump 3\n";
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1);
   EXPECT_NE(Errors().find("line 2: unknown event: jump"), std::string::npos) << Errors();
+  // A folder is not an empty script.
+  fs::create_directories(folder / "scripts");
+  EXPECT_EQ(Run("QUARN2_SCRIPT=scripts"), 1);
+  EXPECT_EQ(Errors(), "scripts: is a folder\n");
 }
 
 // This process plays the running instance; the program, started again, hands it its command line.

@@ -34,7 +34,7 @@ TEST_F(CmfdumpTest, PrintsHeaderDirectoryAndChains) {
 TEST_F(CmfdumpTest, ARefusedFileNamesTheReason) {
   WriteBytes(Path("short"), std::vector<uint8_t>(656, 0));
   const SRun run = RunCmfdump(Path("short"));
-  EXPECT_EQ(run.out, "cmfdump: " + Path("short") + ": A file error has occurred (composite file expected). (100)\n");
+  EXPECT_EQ(run.out, "cmfdump: " + Path("short") + ": A file error has occurred (composite file expected). (code 100)\n");
   EXPECT_EQ(run.status, 1);
 }
 

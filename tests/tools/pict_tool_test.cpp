@@ -44,7 +44,7 @@ TEST_F(PictToolTest, CopiesBmpFilesOfEveryDepthPixelForPixel) {
 
 TEST_F(PictToolTest, FailuresNameTheErrorAndLeaveNoOutput) {
   SRun run = Pict("missing.bmp", "out.bmp");
-  EXPECT_EQ(run.out, "A file error has occurred (file not found).\n");
+  EXPECT_EQ(run.out, "quarn2-pict: " + Path("missing.bmp") + ": A file error has occurred (file not found). (code -43)\n");
   EXPECT_EQ(run.status, 1);
   // A picture cut off in the middle.
   ASSERT_EQ(RunCommand("convert -size 20x20 xc:red -compress lzw " + Quoted("whole.tif") + " && head -c 300 " +
@@ -52,7 +52,7 @@ TEST_F(PictToolTest, FailuresNameTheErrorAndLeaveNoOutput) {
                 .status,
             0);
   run = Pict("in.tif", "out.bmp");
-  EXPECT_EQ(run.out, "An unexpected error has occurred (invalid format).\n");
+  EXPECT_EQ(run.out, "quarn2-pict: " + Path("in.tif") + ": An unexpected error has occurred (invalid format). (code 2)\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(Exists("out.bmp"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.Path()), {}), 1);
@@ -104,11 +104,11 @@ TEST_F(PictToolTest, PicturesBecomeTheFramesOfAMovie) {
             0);
   EXPECT_EQ(RunCommand("compare -metric AE " + Quoted("lime.bmp") + " " + Quoted("f.ppm") + " null: 2>&1").out, "0");
 
-  // A picture of another size: the text of code 16, and the old movie stays.
+  // A picture of another size: that picture named with the text of code 16, and the old movie stays.
   ASSERT_EQ(RunCommand("convert -size 5x4 xc:red " + QuotedBmp3("small.bmp")).status, 0);
   run = RunCommand(std::string(QUARN2_PICT_PATH) + " " + Quoted("red.bmp") + " " + Quoted("small.bmp") + " " +
                    Quoted("out.AVI") + " 2>&1");
-  EXPECT_EQ(run.out, "An unexpected error has occurred (invalid parameter).\n");
+  EXPECT_EQ(run.out, "quarn2-pict: " + Path("small.bmp") + ": An unexpected error has occurred (invalid parameter). (code 16)\n");
   EXPECT_EQ(run.status, 1);
   run = RunCommand("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 " + Quoted("out.AVI"));
   EXPECT_EQ(run.out, "3\n");

@@ -100,10 +100,10 @@ TEST_F(ResourceToolsTest, ResdumpRefusesWhatIsNotAResourceFile) {
   SRun run = Resdump(P("short.dat"));
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "resdump: " + (folder / "short.dat").string() +
-                         ": A file error has occurred (composite file expected). (100)\n");
+                         ": A file error has occurred (composite file expected). (code 100)\n");
   run = Resdump(P("missing.dat"));
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.out.find("(file not found). (-43)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("(file not found). (code -43)"), std::string::npos) << run.out;
 }
 
 // The program's own data/system.dat: the error texts are the built-in ones, index for index, and

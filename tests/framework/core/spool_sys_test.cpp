@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "framework/core/mem_recover.h"
@@ -324,6 +325,22 @@ TEST_F(SpoolSysTest, ASwapEnvironmentDeletesOnlyTheFileItCreated) {
     EXPECT_EQ(refused.GetFile(), nullptr);
   }
   EXPECT_TRUE(fs::exists(path));
+}
+
+// A temporary folder that is missing or is a file gives no name for a fresh swap file: the
+// environment says so and stays closed.
+TEST_F(SpoolSysTest, ASwapEnvironmentWithoutAUsableTemporaryFolderStaysClosed) {
+  const std::string file = folder + "/a file";
+  std::ofstream(file) << "not a folder";
+  for (const std::string& unusable : {folder + "/missing", file}) {
+    setenv("TMPDIR", unusable.c_str(), 1);
+    CSpoolEnv env(nullptr, nullptr, SRange{4, 4}, 0, false, nullptr, 0);
+    EXPECT_FALSE(env.IsOpen()) << unusable;
+    EXPECT_FALSE(env.IsValid()) << unusable;
+    EXPECT_EQ(env.GetOpenResult(), kErrFileNotFound) << unusable;
+    EXPECT_EQ(env.GetFile(), nullptr) << unusable;
+  }
+  setenv("TMPDIR", folder.c_str(), 1);
 }
 
 // Objects outliving their environment forget it and its file instead of pointing at them.

@@ -1,0 +1,23 @@
+#include "tools/tool_messages.h"
+
+#include <cstdio>
+
+#include "framework/core/result_codes.h"
+#include "platform/file.h"
+
+std::string FileProblem(const std::string& path, int32_t code) {
+  const std::string text = platform::IsFolder(path) ? std::string("is a folder") : BuiltInMessageFor(code);
+  return text + " (code " + std::to_string(code) + ")";
+}
+
+int ReportFileProblem(const char* tool, const std::string& path, int32_t code) {
+  std::fprintf(stderr, "%s: %s: %s\n", tool, path.c_str(), FileProblem(path, code).c_str());
+  return 1;
+}
+
+bool CheckOutput(const char* tool, const std::string& path) {
+  std::string file;
+  if (platform::ReplaceTargetOf(path, &file)) return true;
+  ReportFileProblem(tool, path, NonZeroError(MapLastError()));
+  return false;
+}
