@@ -8,6 +8,7 @@
 #include "framework/core/progress.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "platform/system.h"
 #include "scene/base_sys.h"
 #include "scene/light.h"
 #include "scene/sky.h"
@@ -229,6 +230,7 @@ int32_t C3dBaseSys::WriteDocument(CResourceEnv* document) {
   CProgressTitles titles("progress save");
   CProgress progress(GetCount(), titles.Title(0, "14Saving Objects"));
   for (uint32_t row = 0; row < GetCount(); ++row) {
+    if (platform::IsStopRequested()) return kSilentCode24;
     if (const int32_t error = WriteObject((*this)[row].object, document)) return error;
     progress.Step();
   }

@@ -19,6 +19,14 @@ void* ZeroAlloc(size_t size) {
   return calloc(1, size ? size : 1);
 }
 
+void* Reallocate(void* p, size_t size) {
+  if (gFailures > 0) {
+    --gFailures;
+    return nullptr;
+  }
+  return realloc(p, size ? size : 1);
+}
+
 void FailNextAllocations(uint32_t count) { gFailures = count; }
 
 void FreeAlloc(void* p) { free(p); }

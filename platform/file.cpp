@@ -1,6 +1,8 @@
 #include "platform/file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -476,6 +478,63 @@ bool MakeTempBeside(const std::string& target, std::string* path, const std::str
   const std::string name = file.substr(file.rfind('/') + 1).substr(0, kNameBytes);
   return MakeUniqueFile(FolderOf(file), "." + name + "." + ProgramName().substr(0, kNameBytes / 2) + "-", path,
                         suffix);
+}
+
+namespace {
+
+// "<name>.<pid>.<n><suffix>": the pid, or 0 when the file name has another shape.
+pid_t ProcessOfFile(const std::string& name, const std::string& suffix) {
+  if (name.size() <= suffix.size() || !name.ends_with(suffix)) return 0;
+  const std::string stem = name.substr(0, name.size() - suffix.size());
+  const size_t last = stem.rfind('.');
+  if (last == std::string::npos || last == 0) return 0;
+  const size_t before = stem.rfind('.', last - 1);
+  if (before == std::string::npos || before == 0) return 0;
+  const std::string pid = stem.substr(before + 1, last - before - 1);
+  const std::string n = stem.substr(last + 1);
+  const auto digits = [](const std::string& s) {
+    return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos;
+  };
+  return digits(pid) && digits(n) ? pid_t(std::stol(pid)) : 0;
+}
+
+bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+}  // namespace
+
+bool MakeProcessFile(const std::string& folder, const std::string& suffix, std::string* path) {
+  static std::atomic<uint32_t> counter{0};
+  const std::string stem = NativePath(folder) + "/" + ProgramName() + "." + std::to_string(::getpid()) + ".";
+  for (int attempt = 0; attempt < 65536; ++attempt) {
+    const std::string candidate = stem + std::to_string(++counter) + suffix;
+    const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      *path = candidate;
+      SetLastError(kWinSuccess);
+      return true;
+    }
+    if (errno != EEXIST) return FailFromErrno();
+  }
+  return FailWith(kWinFileExists);
+}
+
+uint32_t RemoveLeftProcessFiles(const std::string& folder, const std::string& suffix) {
+  DIR* dir = ::opendir(NativePath(folder).c_str());
+  if (!dir) return 0;
+  std::vector<std::string> left;
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t pid = ProcessOfFile(entry->d_name, suffix);
+    if (pid <= 0 || ProcessRuns(pid)) continue;
+    const std::string path = NativePath(folder) + "/" + entry->d_name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid()) left.push_back(path);
+  }
+  ::closedir(dir);
+  uint32_t removed = 0;
+  // DeleteFile refuses a file that any process holds locked.
+  for (const std::string& path : left) removed += DeleteFile(path) ? 1 : 0;
+  return removed;
 }
 
 std::string ProgramPath() {

@@ -70,6 +70,13 @@ bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::s
 // hidden and named so that a person can tell what it is and which program left it:
 // ".<target's name>.<program>-<n><suffix>". Fails as ReplaceTargetOf does, before anything is made.
 bool MakeTempBeside(const std::string& target, std::string* path, const std::string& suffix = "");
+// A file this process keeps in folder while it runs, made empty and named so that a person can tell
+// which program and process it belongs to, and a later start that it was left behind:
+// "<program>.<pid>.<n><suffix>".
+bool MakeProcessFile(const std::string& folder, const std::string& suffix, std::string* path);
+// Deletes this user's files of that shape in folder that a process which is gone left behind: its
+// process no longer runs and no process holds the file locked. Answers how many went.
+uint32_t RemoveLeftProcessFiles(const std::string& folder, const std::string& suffix);
 std::string ProgramPath();
 std::string ProgramFolder();
 std::string ProgramName();  // the executable's file name

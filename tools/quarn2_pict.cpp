@@ -23,6 +23,7 @@
 #include "framework/image/image.h"
 #include "framework/image/image_io.h"
 #include "framework/image/pict_file.h"
+#include "platform/system.h"
 #include "tools/tool_app.h"
 #include "tools/tool_messages.h"
 
@@ -110,6 +111,7 @@ int32_t ReadPicture(const char* path, std::unique_ptr<CImage>* image) {
 int32_t WriteMovie(const std::vector<const char*>& inputs, const CFileSpec& out, const char** bad) {
   std::vector<std::unique_ptr<CImage>> frames(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i) {
+    if (platform::IsStopRequested()) return kSilentCode24;
     *bad = inputs[i];
     if (const int32_t err = ReadPicture(inputs[i], &frames[i])) return err;
     if (frames[i]->GetWidth() != frames[0]->GetWidth() || frames[i]->GetHeight() != frames[0]->GetHeight())
@@ -124,6 +126,7 @@ int32_t WriteMovie(const std::vector<const char*>& inputs, const CFileSpec& out,
     return err;
   if (const int32_t err = movie.SetFormat(nullptr, frames[0].get())) return err;
   for (const auto& frame : frames) {
+    if (platform::IsStopRequested()) return kSilentCode24;
     if (const int32_t err = movie.WriteFrame(frame.get(), kFrameDuration)) return err;
   }
   return movie.ReleaseStream();

@@ -27,13 +27,12 @@
 
 namespace {
 
-// The largest picture, 8192 × 8192 pixels of 4 bytes, with room for the scene's own pictures.
-constexpr uint32_t kDataPoolBudget = 0x18000000;
 constexpr const char* kUsage =
-    "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]\n"
-    "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]\n"
+    "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE] [--optimizer N]\n"
+    "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N] [--optimizer N]\n"
     "  OUT.EXT: a format of an image plug-in in the Plugins folder beside the tool;\n"
-    "  --dpi N: dots per inch from 1 to 9600, default 72";
+    "  --dpi N: dots per inch from 1 to 9600, default 72;\n"
+    "  --optimizer N: 0 no tree, 1 a tree of limits 5 and 5 (default), 2 limits 50 and 10";
 
 struct SOptions {
   SRenderJob job;
@@ -72,6 +71,9 @@ std::string Parse(int argc, char** argv, SOptions& options) {
       if (!hasValue || !ParseWhole(argv[++i], 0, SRenderJob::kLargestMode, options.job.antialiasMode))
         return "--aa needs a mode from 0 to " + std::to_string(SRenderJob::kLargestMode);
       options.job.hasAntialias = true;
+    } else if (arg == "--optimizer") {
+      if (!hasValue || !ParseWhole(argv[++i], 0, SRenderJob::kLargestOptimizerChoice, options.job.optimizerChoice))
+        return "--optimizer needs a choice from 0 to " + std::to_string(SRenderJob::kLargestOptimizerChoice);
     } else if (arg == "--rotate") {
       options.disk.rotate = true;
       options.hasDiskOption = true;
@@ -217,7 +219,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quarn2-render: %s\n%s\n", problem.c_str(), kUsage);
     return 2;
   }
-  CToolApp app("quarn2-render", kDataPoolBudget);
+  CToolApp app("quarn2-render");
   if (!app.IsReady()) return app.ReportNotReady();
   return Run(options);
 }

@@ -18,6 +18,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "platform/file.h"
+#include "platform/system.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
 #include "scene/sky.h"
@@ -108,7 +109,7 @@ std::string Panorama(C3dSky& sky, uint32_t width, uint32_t height) {
   constexpr double kDegree = std::numbers::pi / 180;
   std::string pixels;
   pixels.reserve(size_t(width) * height * 3);
-  for (uint32_t j = 0; j < height; ++j) {
+  for (uint32_t j = 0; j < height && !platform::IsStopRequested(); ++j) {
     const double elevation = (90 - 180.0 * j / (height - 1)) * kDegree;
     for (uint32_t i = 0; i < width; ++i) {
       const double azimuth = 360.0 * i / width * kDegree;
@@ -175,6 +176,7 @@ int Run(const SOptions& options) {
   }
   const std::string picture = "P6\n" + std::to_string(options.width) + " " + std::to_string(options.height) +
                               "\n255\n" + Panorama(*sky, options.width, options.height);
+  if (platform::IsStopRequested()) return 1;
   if (const int32_t error = WriteReplacing(options.out, picture)) return ReportFileProblem(kTool, options.out, error);
   return 0;
 }
@@ -192,8 +194,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quarn2-sky: the framework could not start\n");
     return 1;
   }
+  platform::CatchStopSignals();
   const int status = Run(options);
   CMemPool::DestroyPools();
   TermOrdax();
+  platform::EndIfStopRequested();
   return status;
 }

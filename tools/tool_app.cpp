@@ -4,31 +4,39 @@
 
 #include <cstdio>
 
+#include "framework/core/mem_pool.h"
 #include "framework/core/ordax.h"
 #include "framework/core/ordax_app.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
+#include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/system.h"
 
 namespace {
 
-SApplDesc ToolDesc(const char* name, uint32_t dataPoolBudget) {
+SApplDesc ToolDesc(const char* name, uint32_t poolBudget) {
+  if (poolBudget == CToolApp::kMachineShare) poolBudget = DataPoolBudget(platform::PhysicalMemoryBytes(), false, 0);
   SApplDesc desc;
   desc.name = name;
-  desc.defaultPoolBudget = 0x400000;
-  desc.objectsPoolBudget = 0x800000;
-  desc.dataPoolBudget = dataPoolBudget;
+  desc.defaultPoolBudget = poolBudget;
+  desc.objectsPoolBudget = poolBudget;
+  desc.dataPoolBudget = poolBudget;
   desc.instance = platform::ProgramModule();
   return desc;
 }
 
 }  // namespace
 
-CToolApp::CToolApp(const char* name, uint32_t dataPoolBudget) : fName(name) {
+CToolApp::CToolApp(const char* name, uint32_t poolBudget) : fName(name) {
   setenv("QUARN2_HEADLESS", "1", 1);
+  platform::CatchStopSignals();
   if (InitOrdax() != 0) return;
-  fApp = new COrdaxApp(ToolDesc(name, dataPoolBudget));
+  fApp = new COrdaxApp(ToolDesc(name, poolBudget));
   if (fApp) fApp->CAppl::Init(nullptr, nullptr, nullptr);
+  // The headless back end started on the virtual clock that scripted tests drive; a tool's work runs
+  // in real time, and its render loops look for a stop only when a time slice has passed.
+  platform::UseRealClock();
 }
 
 CToolApp::~CToolApp() {
@@ -37,6 +45,7 @@ CToolApp::~CToolApp() {
     delete fApp;
   }
   TermOrdax();
+  platform::EndIfStopRequested();
 }
 
 bool CToolApp::IsReady() const {

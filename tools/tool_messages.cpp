@@ -11,6 +11,8 @@ std::string FileProblem(const std::string& path, int32_t code) {
 }
 
 int ReportFileProblem(const char* tool, const std::string& path, int32_t code) {
+  // A silent code is work the tool was asked to stop, which needs no words.
+  if (IsSilentCode(code)) return 1;
   std::fprintf(stderr, "%s: %s: %s\n", tool, path.c_str(), FileProblem(path, code).c_str());
   return 1;
 }

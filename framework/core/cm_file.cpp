@@ -206,6 +206,7 @@ int32_t CCmFile::WriteVolumeHeader() {
 
 int32_t CCmFile::AllocateDirectory(uint32_t capacity) {
   ReleaseDirectory();
+  fFirstUnused = 0;
   if (capacity > uint32_t(INT32_MAX)) return kErrOutOfMemory;
   fDirectory = new CDynTable<SEntry>(SRange{int32_t(capacity), int32_t(std::min<uint32_t>(fStep, INT32_MAX))});
   if (fDirectory && fDirectory->IsValid() && fDirectory->AppendN(nullptr, capacity)) return kNoErr;
@@ -260,10 +261,13 @@ int32_t CCmFile::WriteDirectory() {
   return Transfer(chunks, 0, raw.GetData(), fDirRecord.size, true);
 }
 
+// A large directory grows by an eighth of itself when that is more than its step: each growth
+// rewrites the whole directory, and by the step alone a file of many entries would be rewritten
+// once every step entries.
 int32_t CCmFile::SetDirectoryCapacity(uint32_t entries) {
   if (entries <= fCapacity) return kNoErr;
   if (fStep == 0) return kErrCannotExpand;
-  const uint64_t capacity = uint64_t(fCapacity) + std::max(entries - fCapacity, fStep);
+  const uint64_t capacity = uint64_t(fCapacity) + std::max({entries - fCapacity, fStep, fCapacity / 8});
   const uint64_t bytes = capacity * kEntryBytes;
   if (bytes > kMaxFileEnd) return kErrDiskFull;
   const uint32_t added = uint32_t(capacity - fCapacity);
@@ -286,7 +290,7 @@ int32_t CCmFile::NewEntry(uint32_t* number) {
   // The lowest free record, or the first one past a full directory, which grows to hold it.
   uint32_t chosen = fCapacity;
   if (fInUse < fCapacity) {
-    for (chosen = 0; chosen < fCapacity && (*fDirectory)[chosen].state; ++chosen) {
+    for (chosen = std::min(fFirstUnused, fCapacity); chosen < fCapacity && (*fDirectory)[chosen].state; ++chosen) {
     }
     if (chosen == fCapacity) return kErrGeneric;
   }
@@ -301,6 +305,7 @@ int32_t CCmFile::UseEntry(uint32_t number) {
   if (const int32_t err = SetDirectoryCapacity(number + 1)) return err;
   if ((*fDirectory)[number].state) return kErrDamagedComposite;
   (*fDirectory)[number] = SEntry{1, {0, 0, 0}, 0, 0};
+  if (number == fFirstUnused) ++fFirstUnused;
   ++fInUse;
   fDirectoryChanged = true;
   return kNoErr;
@@ -312,6 +317,7 @@ int32_t CCmFile::DeleteEntry(uint32_t number) {
   if (!entry.state) return kErrDamagedComposite;
   if (const int32_t err = ResizeChain(entry, 0)) return err;
   entry = SEntry{};
+  fFirstUnused = std::min(fFirstUnused, number);
   if (fInUse) --fInUse;
   fDirectoryChanged = true;
   return kNoErr;

@@ -135,6 +135,9 @@ class CCmFile : public CFile {
   uint32_t fCapacity = 0;
   uint32_t fInUse = 0;
   uint32_t fStep = 0;
+  // Every record below it is in use: the search for the lowest free one starts here, so that making
+  // entries one after another does not walk the whole directory each time.
+  uint32_t fFirstUnused = 0;
   CDynTable<SEntry>* fDirectory = nullptr;
   bool fDirectoryChanged = false;
   bool fFreeChainChanged = false;

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 #include "framework/core/cm_function.h"
 #include "framework/core/file_spec.h"
@@ -149,7 +151,23 @@ class CResourceEnv : public CSpoolSys {
   int32_t RemoveType(const char* typeName);
   int32_t FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index);
 
+  // Where each number and name of a type's records was last entered, so that entering or binding a
+  // resource does not walk all the records before it. An index serves while its table only grew by
+  // the records PutResource appends; any other change to the table (its change count tells) makes
+  // the next search build it again.
+  struct SRecordIndex {
+    uint32_t rows = 0;
+    uint32_t changes = 0;
+    std::unordered_map<uint32_t, uint32_t> byNumber;
+    std::unordered_map<std::string, uint32_t> byName;
+  };
+  SRecordIndex& IndexOf(const CResTypeTable& table);
+  // After PutResource appended a record to a table whose change count was changesBefore.
+  void NoteAppended(const CResTypeTable& table, uint32_t changesBefore);
+  void ForgetIndex(const CResTypeTable* table) { fRecordIndexes.erase(table); }
+
   CCmFile* fCmFile = nullptr;
+  std::unordered_map<const CResTypeTable*, SRecordIndex> fRecordIndexes;
   CMasterTable* fMaster = nullptr;
   CKnownTable* fKnown = nullptr;
   CSharedTable* fShared = nullptr;

@@ -166,6 +166,35 @@ TEST_F(CmFileTest, TheDirectoryGrowsByItsStep) {
   EXPECT_EQ(fixed.UseEntry(1), kErrCannotExpand);
 }
 
+// A new entry takes the lowest free record, however the records were used and freed before; a large
+// directory grows by an eighth of itself rather than by its small step.
+TEST_F(CmFileTest, ANewEntryTakesTheLowestFreeRecordAndALargeDirectoryGrowsByAnEighth) {
+  CCmFile file(Spec("f.cmf"));
+  CreateOpen(file, SRange{16, 16});
+  uint32_t number = 0;
+  for (uint32_t i = 0; i < 12; ++i) ASSERT_EQ(file.NewEntry(&number), kNoErr);
+  ASSERT_EQ(file.DeleteEntry(7), kNoErr);
+  ASSERT_EQ(file.DeleteEntry(3), kNoErr);
+  ASSERT_EQ(file.UseEntry(14), kNoErr);
+  const uint32_t expected[] = {3, 7, 12, 13, 15, 16};
+  for (uint32_t want : expected) {
+    ASSERT_EQ(file.NewEntry(&number), kNoErr);
+    EXPECT_EQ(number, want);
+  }
+  EXPECT_EQ(file.GetCapacity(), 32u);
+  ASSERT_EQ(file.Close(), kNoErr);
+  ASSERT_EQ(file.Open(CFile::kModeReadWrite), kNoErr);
+  ASSERT_EQ(file.DeleteEntry(0), kNoErr);
+  ASSERT_EQ(file.NewEntry(&number), kNoErr);
+  EXPECT_EQ(number, 0u);
+
+  ASSERT_EQ(file.UseEntry(999), kNoErr);
+  EXPECT_EQ(file.GetCapacity(), 1000u);
+  ASSERT_EQ(file.UseEntry(1000), kNoErr);
+  EXPECT_EQ(file.GetCapacity(), 1125u);
+  EXPECT_EQ(file.Close(), kNoErr);
+}
+
 TEST_F(CmFileTest, GrowingPastTheFreeBytesNeedsDiskRoom) {
   CCmFile file(Spec("f.cmf"));
   CreateOpen(file);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -223,6 +224,35 @@ TEST_F(SpoolSysTest, PrioritiesAndOrdering) {
   EXPECT_FALSE(DataEnv()->IsChanged());
   EXPECT_FALSE(b->IsResident());
   EXPECT_TRUE(a->IsResident());
+}
+
+// Subscribers that leave, in any order, leave the others found with their priorities, and a purge
+// still takes the least recently used first.
+TEST_F(SpoolSysTest, SubscribersLeavingInAnyOrderLeaveTheOthersInPlace) {
+  Tables tables;
+  for (size_t i = 0; i < 8; ++i) {
+    tables.push_back(NewTable(DataEnv(), 1024));
+    ASSERT_TRUE(DataEnv()->SetPriority(tables[i].get(), int32_t(i)));
+  }
+  for (size_t gone : {0, 5, 7, 2}) {
+    ASSERT_TRUE(tables[gone]->Unsubscribe());
+    EXPECT_FALSE(DataEnv()->IsSubscribed(tables[gone].get()));
+  }
+  Tables kept;
+  for (size_t i : {1, 3, 4, 6}) {
+    int32_t priority = -1;
+    EXPECT_TRUE(DataEnv()->IsSubscribed(tables[i].get())) << i;
+    EXPECT_TRUE(DataEnv()->GetPriority(tables[i].get(), &priority)) << i;
+    EXPECT_EQ(priority, int32_t(i));
+    kept.push_back(std::move(tables[i]));
+  }
+  for (size_t i = kept.size(); i-- > 0;) Fill(*kept[i], Seed(i));  // the first the most recently used
+  std::reverse(kept.begin(), kept.end());
+  uint32_t wanted = 1;
+  ASSERT_TRUE(DataEnv()->Purge(&wanted));
+  EXPECT_FALSE(kept[0]->IsResident());
+  ExpectOutInLeastRecentlyUsedOrder(kept);
+  EXPECT_EQ(DataEnv()->GetSubscriberTable()->GetCount(), 4u);
 }
 
 TEST_F(SpoolSysTest, SetEnvironmentMovesTheDataToAnotherPool) {
