@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ terrain land generate 7 at 0 2 0 size 40 6 40 colour 0.45 0.40 0.30
 plane water at 0 1.5 0 colour 0.1 0.25 0.4 reflection 0.5
 sphere ball at 3 6 -4 size 4 4 4 colour 0.8 0.15 0.1 specularity 0.5
 )";
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 class ToolFailures : public ::testing::Test {
  protected:
@@ -127,6 +133,38 @@ TEST_F(ToolFailures, AFolderAsTheInputIsNamed) {
     EXPECT_NE(run.out.find(c.message), std::string::npos) << c.command << "\n" << run.out;
     EXPECT_EQ(Names(), before) << c.command;
     EXPECT_TRUE(Names("tmp").empty()) << c.command;
+  }
+}
+
+// Ctrl+C or SIGTERM while the work runs: the tool stops at its next check, removes its output's
+// temporary and its pool files, and ends by the signal.
+TEST_F(ToolFailures, AStopSignalLeavesNothingBehind) {
+  MakeDocument("in.qnc");
+  std::string many = "camera from 50 60 -120 to 50 50 0\n";
+  for (int i = 0; i < 8000; ++i)
+    many += "sphere s" + std::to_string(i) + " at " + std::to_string(i % 150) + " " + std::to_string(i / 150) + " 0\n";
+  Write("many.txt", many);
+  const struct {
+    const char* what;
+    std::string command;
+    const char* signal;
+    std::string started;  // a shell test that is true once the work is under way
+    int status;
+  } cases[] = {
+      {"a render interrupted", std::string(QUARN2_RENDER_PATH) + " in.qnc out.bmp --width 640 --height 480 --aa 5",
+       "INT", "grep -qs 'rendering 10%' err.txt", 130},
+      {"a save stopped", std::string(QUARN2_SCENE_PATH) + " many.txt out.qnc", "TERM",
+       "ls -A | grep -q '^\\.out\\.qnc\\.quarn2-scene-'", 143},
+  };
+  for (const auto& c : cases) {
+    Write("stop.sh", c.command + " 2> err.txt & p=$!\nfor i in $(seq 1 6000); do " + c.started +
+                         " && break; sleep 0.01; done\nkill -" + c.signal + " $p\n{ wait $p; } 2> /dev/null\necho $?\n");
+    const std::vector<std::string> before = Names();
+    const SRun run = Run("sh stop.sh");
+    EXPECT_EQ(run.out, std::to_string(c.status) + "\n") << c.what << "\n" << ReadAll(Path("err.txt"));
+    fs::remove(Path("err.txt"));
+    EXPECT_EQ(Names(), before) << c.what;
+    EXPECT_TRUE(Names("tmp").empty()) << c.what;
   }
 }
 

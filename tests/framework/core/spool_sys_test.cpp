@@ -1,4 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -371,6 +375,37 @@ TEST_F(SpoolSysTest, ASwapEnvironmentWithoutAUsableTemporaryFolderStaysClosed) {
     EXPECT_EQ(env.GetFile(), nullptr) << unusable;
   }
   setenv("TMPDIR", folder.c_str(), 1);
+}
+
+// A fresh swap file is named after the program and its process; one that a process now gone left
+// behind is deleted when the next environment starts, while those of running processes, those
+// another process holds locked and anything else stay.
+TEST_F(SpoolSysTest, FreshSwapFilesNameTheirProcessAndTheLeftOnesOfGoneProcessesGo) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  const std::string gone = std::to_string(child);
+  const std::string alive = std::to_string(getpid());
+  const std::vector<std::string> left = {"quarn2-render." + gone + ".1.pool", "Quarn2." + gone + ".12.pool"};
+  const std::vector<std::string> kept = {"quarn2-render." + alive + ".7.pool", "held." + gone + ".2.pool",
+                                         "notes.pool", "quarn2-render." + gone + ".1.tmp",
+                                         "quarn2-render." + gone + ".x.pool"};
+  for (const std::string& name : left) std::ofstream(folder + "/" + name) << "left";
+  for (const std::string& name : kept) std::ofstream(folder + "/" + name) << "kept";
+  const int held = open((folder + "/held." + gone + ".2.pool").c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_SH), 0);
+
+  CSpoolEnv env(nullptr, nullptr, SRange{4, 4}, 0, false, nullptr, 0);
+  ASSERT_TRUE(env.IsOpen());
+  const std::string path = env.GetFile()->GetSpec().GetPath();
+  const std::string own = folder + "/framework_core_tests." + alive + ".";
+  EXPECT_EQ(path.rfind(own, 0), 0u) << path;
+  EXPECT_TRUE(path.ends_with(".pool")) << path;
+  for (const std::string& name : left) EXPECT_FALSE(fs::exists(folder + "/" + name)) << name;
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(folder + "/" + name)) << name;
+  close(held);
 }
 
 // Objects outliving their environment forget it and its file instead of pointing at them.
