@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/core/byte_reader.h"
@@ -94,26 +95,28 @@ int32_t ReadPict(const CFileSpec& spec, size_t start, std::unique_ptr<CImage>* i
   return err;
 }
 
-int32_t ReadPicture(const char* path, std::unique_ptr<CImage>* image) {
+// *refusal: the reader's sentence for a kind of file it does not take.
+int32_t ReadPicture(const char* path, std::unique_ptr<CImage>* image, std::string* refusal) {
   CFileSpec in;
   if (const int32_t err = in.Set(path)) return err;
   SReaderChoice choice;
   if (const int32_t err = ChooseReader(in, &choice)) return err;
   if (choice.pict) return ReadPict(in, choice.pictStart, image);
   CImage* read = nullptr;
-  const int32_t err = CImageIO::ReadByType(in, choice.type, &read);
+  const int32_t err = CImageIO::ReadByType(in, choice.type, &read, refusal);
   image->reset(read);
   return err;
 }
 
 // Every picture is read and checked before the movie starts, so that a bad one leaves no file; *bad
 // is the picture a failure is about, and stays null when it is about the movie.
-int32_t WriteMovie(const std::vector<const char*>& inputs, const CFileSpec& out, const char** bad) {
+int32_t WriteMovie(const std::vector<const char*>& inputs, const CFileSpec& out, const char** bad,
+                   std::string* refusal) {
   std::vector<std::unique_ptr<CImage>> frames(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i) {
     if (platform::IsStopRequested()) return kSilentCode24;
     *bad = inputs[i];
-    if (const int32_t err = ReadPicture(inputs[i], &frames[i])) return err;
+    if (const int32_t err = ReadPicture(inputs[i], &frames[i], refusal)) return err;
     if (frames[i]->GetWidth() != frames[0]->GetWidth() || frames[i]->GetHeight() != frames[0]->GetHeight())
       return kErrInvalidParameter;
     if (!FlipImageRows(frames[i].get())) return NonZeroError(frames[i]->GetError());
@@ -146,13 +149,14 @@ int main(int argc, char** argv) {
   if (!CheckOutput(kTool, outPath)) return 1;
   CFileSpec out;
   if (const int32_t err = out.Set(outPath)) return ReportFileProblem(kTool, outPath, err);
+  std::string refusal;
   if (movie) {
     const char* bad = nullptr;
-    const int32_t err = WriteMovie(std::vector<const char*>(argv + 1, argv + argc - 1), out, &bad);
-    return err ? ReportFileProblem(kTool, bad ? bad : outPath, err) : 0;
+    const int32_t err = WriteMovie(std::vector<const char*>(argv + 1, argv + argc - 1), out, &bad, &refusal);
+    return err ? ReportFileProblem(kTool, bad ? bad : outPath, err, refusal) : 0;
   }
   std::unique_ptr<CImage> image;
-  if (const int32_t err = ReadPicture(argv[1], &image)) return ReportFileProblem(kTool, argv[1], err);
+  if (const int32_t err = ReadPicture(argv[1], &image, &refusal)) return ReportFileProblem(kTool, argv[1], err, refusal);
   if (const int32_t err = SaveImageAsBmp(out, image.get(), true)) return ReportFileProblem(kTool, outPath, err);
   return 0;
 }

@@ -65,12 +65,15 @@ constexpr uint32_t kCloudFlags = C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky
 
 std::string Quoted(const std::string& word) { return "\"" + word + "\""; }
 
-// A number read whole in C syntax.
-bool ParseNumber(const std::string& word, double* out) {
+// A number read whole in C syntax: empty, or what is wrong with the word. One that is a number but
+// lies beyond what a double holds (or keeps only a few digits of, as 1e-320 does) says so.
+std::string ParseNumber(const std::string& word, double* out) {
   char* end = nullptr;
   errno = 0;
   *out = std::strtod(word.c_str(), &end);
-  return !word.empty() && !errno && *end == 0 && std::isfinite(*out);
+  if (word.empty() || end == word.c_str() || *end != 0 || std::isnan(*out)) return "is not a number";
+  if (errno == ERANGE || std::isinf(*out)) return std::fabs(*out) < 1 ? "is too small" : "is too large";
+  return "";
 }
 
 bool ParseInteger(const std::string& word, long long* out) {
@@ -103,7 +106,7 @@ class CStatement {
     for (int i = 0; i < n; ++i) {
       if (AtEnd()) return Quoted(keyword) + (n == 1 ? " needs a number" : " needs " + std::to_string(n) + " numbers");
       const std::string word = Take();
-      if (!ParseNumber(word, &out[i])) return Quoted(word) + " is not a number";
+      if (const std::string wrong = ParseNumber(word, &out[i]); !wrong.empty()) return Quoted(word) + " " + wrong;
     }
     return "";
   }
@@ -123,7 +126,8 @@ class CStatement {
   std::string Integer(const std::string& keyword, long long* out) {
     if (AtEnd()) return Quoted(keyword) + " needs a whole number";
     const std::string word = Take();
-    return ParseInteger(word, out) ? "" : Quoted(word) + " is not a whole number";
+    if (ParseInteger(word, out)) return "";
+    return Quoted(word) + (errno == ERANGE ? " is too large" : " is not a whole number");
   }
 
  private:
@@ -349,9 +353,10 @@ struct STerrainSource {
     const std::string path = file[0] == '/' ? file : folder + "/" + file;
     CFileSpec spec;
     CImage* picture = nullptr;
+    std::string refusal;
     int32_t error = spec.Set(path.c_str());
-    if (!error) error = CImageIO::ReadByType(spec, CImageIO::TypeOfPath(path.c_str()), &picture);
-    if (error) return Failure(file.c_str(), error);
+    if (!error) error = CImageIO::ReadByType(spec, CImageIO::TypeOfPath(path.c_str()), &picture, &refusal);
+    if (error) return file + ": " + FileProblem(path, error, refusal);
     const uint32_t side = picture->GetWidth();
     std::string problem;
     if (picture->GetHeight() != side || side % kTerrainStep || side < kTerrainStep || side > kLargestTerrain)

@@ -239,7 +239,7 @@ TEST(FileErrors, ErrnoTable) {
       {ENOENT, 2},  {ENOTDIR, 3},  {EMFILE, 4},   {ENFILE, 4},         {EACCES, 5},
       {EPERM, 5},   {EISDIR, 5},   {EBADF, 6},    {ENOMEM, 8},         {EROFS, 19},
       {EWOULDBLOCK, 32}, {EEXIST, 80}, {EINVAL, 87}, {ENOSPC, 112},    {EDQUOT, 112},
-      {ENAMETOOLONG, 206}, {EIO, 1117}, {EXDEV, 31}, {0, 0},
+      {ENAMETOOLONG, 206}, {EIO, 1117}, {EFBIG, 223}, {EXDEV, 31}, {0, 0},
   };
   for (const auto& [err, win] : cases) EXPECT_EQ(platform::WinErrorFromErrno(err), win) << err;
 }

@@ -136,6 +136,19 @@ TEST_F(ToolFailures, AFolderAsTheInputIsNamed) {
   }
 }
 
+// A file size limit (ulimit -f) stops the write, not the tool: it says so and leaves nothing.
+TEST_F(ToolFailures, AFileSizeLimitIsNamedAndLeavesNothing) {
+  Write("scene.txt", kSixLineScene);
+  const std::vector<std::string> before = Names();
+  const SRun run = Run("sh -c 'ulimit -f 20; exec " + std::string(QUARN2_SCENE_PATH) + " scene.txt out.qnc'");
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_NE(run.out.find("quarn2-scene: out.qnc: the file size limit (ulimit -f) was reached (code -34)"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(Names(), before);
+  EXPECT_TRUE(Names("tmp").empty());
+}
+
 // Ctrl+C or SIGTERM while the work runs: the tool stops at its next check, removes its output's
 // temporary and its pool files, and ends by the signal.
 TEST_F(ToolFailures, AStopSignalLeavesNothingBehind) {

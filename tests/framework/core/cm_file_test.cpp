@@ -208,7 +208,9 @@ TEST_F(CmFileTest, RandomResizesKeepEveryEntryAndTheFreeChainWhole) {
   const auto next = [&state](uint32_t below) { return (state = state * 1103515245 + 12345) / 65536 % below; };
   const auto check = [&](const char* when, int round) {
     for (uint32_t n = 0; n < used.size(); ++n) {
-      if (used[n]) ASSERT_TRUE(HoldsPattern(file, n, live[n].first, live[n].second)) << when << round << " " << n;
+      if (used[n]) {
+        ASSERT_TRUE(HoldsPattern(file, n, live[n].first, live[n].second)) << when << round << " " << n;
+      }
     }
     CCmFile::SUsage usage;
     ASSERT_EQ(file.GetUsage(&usage), kNoErr) << when << round;
@@ -231,11 +233,15 @@ TEST_F(CmFileTest, RandomResizesKeepEveryEntryAndTheFreeChainWhole) {
       ASSERT_EQ(file.DeleteEntry(n), kNoErr);
       used[n] = false;
     } else {
-      if (!used[n]) ASSERT_EQ(file.UseEntry(n), kNoErr);
+      if (!used[n]) {
+        ASSERT_EQ(file.UseEntry(n), kNoErr);
+      }
       used[n] = true;
       live[n] = {next(3) == 0 ? 0 : next(700), uint8_t(round)};
       ASSERT_EQ(file.SetEntrySize(n, live[n].first), kNoErr);
-      if (live[n].first) ASSERT_EQ(WritePattern(file, n, live[n].first, live[n].second), kNoErr);
+      if (live[n].first) {
+        ASSERT_EQ(WritePattern(file, n, live[n].first, live[n].second), kNoErr);
+      }
     }
     check("open ", round);
     if (round % 50 == 49) {
