@@ -70,13 +70,6 @@ bool FailWith(int32_t error) {
   return false;
 }
 
-// Both sides of an exchange are regular files: swapping a folder would move it away under its name.
-bool IsRegularOrMissing(const std::string& native) {
-  struct stat st {};
-  if (::lstat(native.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return true;
-  return FailWith(S_ISDIR(st.st_mode) ? kWinDirectory : kWinAccessDenied);
-}
-
 bool RenameFails() {
   if (gHooks.failingRename == 0) return false;
   if (--gHooks.failingRename != 0) return false;
@@ -333,9 +326,10 @@ bool ExchangeByRenames(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool ExchangeFiles(const std::string& a, const std::string& b) {
-  const std::string first = NativePath(a);
-  const std::string second = NativePath(b);
-  if (!IsRegularOrMissing(first) || !IsRegularOrMissing(second)) return false;
+  // Both sides are files, as a replacing write finds them: swapping a folder would move it away
+  // under its name, and swapping a link would move the link rather than its file.
+  std::string first, second;
+  if (!ReplaceTargetOf(a, &first) || !ReplaceTargetOf(b, &second)) return false;
   if (!gHooks.refuseAtomicExchange) {
     if (::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0) return true;
     // Only a file system without the exchange falls back; any other failure is the answer.

@@ -46,8 +46,9 @@ bool ReplaceTargetOf(const std::string& path, std::string* file);
 // Moves from over to's file (ReplaceTargetOf) in one step: the old file stays whole until the new one
 // is in its place, and the new one takes its permission bits.
 bool ReplaceFile(const std::string& from, const std::string& to);
-// Swaps two regular files: atomically where the file system can, otherwise by three renames through
-// a unique name in a's folder, undoing the done ones when one fails.
+// Swaps the files at two paths (a link's file for a link, ReplaceTargetOf): atomically where the file
+// system can, otherwise by three renames through a unique name in a's folder, undoing the done ones
+// when one fails.
 bool ExchangeFiles(const std::string& a, const std::string& b);
 bool GetPathWriteTime(const std::string& path, int64_t* ns);
 bool SetPathWriteTime(const std::string& path, int64_t ns);

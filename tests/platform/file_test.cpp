@@ -216,6 +216,12 @@ TEST_F(ReplaceTest, ALinkKeepsPointingAtTheReplacedFile) {
   ASSERT_TRUE(platform::ReplaceFile(Temporary(Path("later.qnc"), "first"), Path("later.qnc")));
   EXPECT_EQ(Read(Path("real/later.qnc")), "first");
   EXPECT_TRUE(S_ISLNK(Mode(Path("later.qnc"))));
+  // An exchange through a link swaps the file it points to.
+  const std::string other = Temporary(Path("chained.qnc"), "other");
+  ASSERT_TRUE(platform::ExchangeFiles(Path("chained.qnc"), other));
+  EXPECT_TRUE(S_ISLNK(Mode(Path("chained.qnc"))));
+  EXPECT_EQ(Read(Path("real/scene.qnc")), "other");
+  EXPECT_EQ(Read(other), "new");
 }
 
 TEST_F(FileTest, AWholeFileIsReadAndAFolderIsNotTakenForAnEmptyOne) {
