@@ -1,3 +1,7 @@
 #include "app/entry.h"
+#include "platform/gtk_backend.h"
 
-int main(int argc, char** argv) { return RunProgram(JoinCommandLine(argc, argv)); }
+int main(int argc, char** argv) {
+  platform::EnableGtkBackend();
+  return RunProgram(JoinCommandLine(argc, argv));
+}

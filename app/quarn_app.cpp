@@ -6,7 +6,7 @@
 #include "framework/core/file.h"
 #include "framework/core/io_progress.h"
 #include "framework/core/result_codes.h"
-#include "platform/clock.h"
+#include "framework/ui/ui_host_canvas.h"
 #include "platform/file.h"
 #include "platform/window.h"
 #include "scene/base_sys.h"
@@ -61,18 +61,29 @@ void CQuarnApp::CreateUserInterface() {
     Quit();
     return;
   }
+  // The dialogs' drop shadows; without them the interface does not open.
+  if (LoadShadowImages() != 0) {
+    Quit();
+    return;
+  }
   platform::ShowWindow(GetMainWindow(), platform::kSwShowMaximized);
   platform::SendMessage(GetMainWindow(), platform::kWmPaint, 0, 0);
 }
 
 void CQuarnApp::DeleteUserInterface() {
+  FreeShadowImages();
   TearDownIOProgress();
   C3dBaseSys::UnregisterAllClasses();
 }
 
-// The shell's idle work comes with its issue; meanwhile an idle program must not spin a core.
+// The queued UI messages; with none the step waits for input a while, so an idle program does not
+// spin a core. The rest of the shell's idle work comes with its issue.
 void CQuarnApp::Idle() {
-  if ((platform::GetQueueStatus(0xBF) >> 16) == 0) platform::SleepMs(10);
+  if (!fPaletteManager) {
+    platform::WaitMessage(CUICmFunction::kIdleWaitMs);
+    return;
+  }
+  if (const int32_t err = fPaletteManager->GetBroadcaster()->DispatchQueued()) TellError(err);
 }
 
 void CQuarnApp::ShowMenuBar() {

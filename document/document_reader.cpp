@@ -24,6 +24,7 @@
 #include "scene/surface/base_texture.h"
 #include "scene/surface/material.h"
 #include "scene/surface/texture.h"
+#include "scene/triangle_mesh.h"
 
 namespace {
 
@@ -103,9 +104,8 @@ int32_t CDocumentReader::ReadClass(const SDocumentClass& cls) {
     progress.Step();
     if (platform::IsStopRequested()) return kSilentCode24;
     if (later[i]) continue;
-    const CResEntry row = (*types)[i];
     C3dBase* thing = nullptr;
-    if (const int32_t error = ReadRow(cls, row, &thing)) return error;
+    if (const int32_t error = ReadRow(cls, (*types)[i], i, &thing)) return error;
   }
   return kNoErr;
 }
@@ -115,21 +115,22 @@ int32_t CDocumentReader::ReadKeyed(const SDocumentClass& cls, uint32_t id, C3dBa
   CResTypeTable* types = nullptr;
   if (!fDocument->FindType(cls.typeName, &types, nullptr)) return NonZeroError(fDocument->GetLastResult());
   CResEntry row{};
+  uint32_t i = 0;
   {
     CHolder holder(types, false, false);
     if (!holder.IsLocked()) return NonZeroError(types->GetError());
-    uint32_t i = types->GetCount();
+    i = types->GetCount();
     while (i > 0 && (*types)[i - 1].number != id) --i;
     if (i == 0) return kErrObjectNotFound;
     row = (*types)[i - 1];
   }
-  return ReadRow(cls, row, out);
+  return ReadRow(cls, row, i - 1, out);
 }
 
-int32_t CDocumentReader::ReadRow(const SDocumentClass& cls, const CResEntry& row, C3dBase** out) {
+int32_t CDocumentReader::ReadRow(const SDocumentClass& cls, const CResEntry& row, uint32_t index, C3dBase** out) {
   *out = nullptr;
   C3dBase* thing = nullptr;
-  if (const int32_t error = ReadRecord(cls, fDocument, row, fWorking, &thing)) return error;
+  if (const int32_t error = ReadRecord(cls, fDocument, row, fWorking, &thing, int32_t(index))) return error;
   const uint32_t noted = fMembers.GetCount();
   int32_t result = kNoErr;
   if (C3dGroup* group = AsGroup(thing)) result = NoteMembers(group);
@@ -204,6 +205,8 @@ int32_t CDocumentReader::ReadByKey(uint32_t family, uint32_t classTag, uint32_t 
     fExpanding.RemoveAt(fExpanding.GetCount() - 1);
   } else if (C3dObject* object = thing->AsObject()) {
     result = ReadObjectMaterials(object);
+    if (!result && object->GetClass() == C3dTriangleMesh::kClassTag)
+      result = ReadFaceMaterials(static_cast<C3dTriangleMesh*>(object));
   }
   if (result) return result;
   *out = thing;
@@ -259,6 +262,19 @@ int32_t CDocumentReader::ReadObjectMaterials(C3dObject* object) {
   return ReadMaterialByKey(refs.lightWord.classTag, refs.lightWord.id);
 }
 
+// Until the link step binds them, a mesh's faces hold the ids of their materials as stored.
+int32_t CDocumentReader::ReadFaceMaterials(C3dTriangleMesh* mesh) {
+  uint32_t previous = 0;
+  for (uint32_t f = 0; f < mesh->GetFaceCount(); ++f) {
+    S3dFace face;
+    if (!mesh->GetFace(f, &face)) return NonZeroError(mesh->GetError());
+    if (face.attribute == previous) continue;
+    previous = face.attribute;
+    if (const int32_t error = ReadMaterialByKey(C3dMaterial::kClassTag, face.attribute)) return error;
+  }
+  return kNoErr;
+}
+
 // ---- linking
 
 uint32_t CDocumentReader::MappedId(uint32_t family, uint32_t classTag, uint32_t id) const {
@@ -269,10 +285,10 @@ uint32_t CDocumentReader::MappedId(uint32_t family, uint32_t classTag, uint32_t 
   return id;
 }
 
-int32_t CDocumentReader::Find(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out) {
+int32_t CDocumentReader::Find(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out, bool readHere) {
   *out = nullptr;
   if (id == 0) return kErrObjectNotFound;
-  return fTable->FindByKey(family, classTag, MappedId(family, classTag, id), out);
+  return fTable->FindByKey(family, classTag, readHere ? MappedId(family, classTag, id) : id, out);
 }
 
 // Made the first time a thing names no material, or one the table lacks, and shared from then on.
@@ -287,32 +303,34 @@ int32_t CDocumentReader::DefaultMaterial(C3dMaterial** out) {
   return kNoErr;
 }
 
-int32_t CDocumentReader::BindObject(C3dObject* object) {
+int32_t CDocumentReader::BindObject(C3dObject* object, bool readHere) {
   SMaterialRefs refs;
   if (const int32_t error = ReadMaterialRefs(object, refs)) return error;
   C3dBase* found = nullptr;
-  const int32_t lookup = Find(C3dMaterial::kFamily, refs.material.classTag, refs.material.id, &found);
+  const int32_t lookup = Find(C3dMaterial::kFamily, refs.material.classTag, refs.material.id, &found, readHere);
   if (lookup != kNoErr && lookup != kErrObjectNotFound) return lookup;
   C3dMaterial* material = static_cast<C3dMaterial*>(found);
-  if (!material) {
+  // A thing that was there before keeps its material unless its record names one the table holds.
+  if (!material && readHere) {
     if (const int32_t error = DefaultMaterial(&material)) return error;
   }
-  object->SetMaterial(material->GetHandle());
+  if (material) object->SetMaterial(material->GetHandle());
   if (object->GetFamily() != C3dLight::kFamily || refs.lightWord.id == 0) return kNoErr;
-  const int32_t second = Find(C3dMaterial::kFamily, refs.lightWord.classTag, refs.lightWord.id, &found);
+  const int32_t second =
+      Find(C3dMaterial::kFamily, refs.lightWord.classTag, refs.lightWord.id, &found, readHere);
   if (second == kErrObjectNotFound) return kNoErr;
   if (second) return second;
   static_cast<C3dLight*>(object)->SetLightWord(static_cast<C3dMaterial*>(found)->GetHandle());
   return kNoErr;
 }
 
-int32_t CDocumentReader::BindMaterial(C3dMaterial* material) {
+int32_t CDocumentReader::BindMaterial(C3dMaterial* material, bool readHere) {
   STextureRefs textures;
   if (const int32_t error = ReadTextureRefs(material, textures)) return error;
   for (int k = 0; k < SMaterialRecord::kComponents; ++k) {
     const SStoredRef& ref = textures.refs[k];
     C3dBase* texture = nullptr;
-    const int32_t lookup = Find(CBaseTexture::kFamily, ref.classTag, ref.id, &texture);
+    const int32_t lookup = Find(CBaseTexture::kFamily, ref.classTag, ref.id, &texture, readHere);
     if (lookup == kErrObjectNotFound) continue;
     if (lookup) return lookup;
     if (const int32_t error = material->SetChannelTexture(static_cast<CBaseTexture*>(texture), k)) return error;
@@ -320,13 +338,14 @@ int32_t CDocumentReader::BindMaterial(C3dMaterial* material) {
   return kNoErr;
 }
 
-int32_t CDocumentReader::BindSky(C3dSky* sky) {
+int32_t CDocumentReader::BindSky(C3dSky* sky, bool readHere) {
   CHolder holder(sky, true, false);
   if (!holder.IsLocked()) return NonZeroError(sky->GetError());
   for (int layer = 0; layer < 2; ++layer) {
     C3dBase* texture = nullptr;
     if (sky->GetCloudTextureTag(layer) != C3dTexture::kClassTag) continue;
-    const int32_t lookup = Find(CBaseTexture::kFamily, C3dTexture::kClassTag, sky->GetCloudTextureId(layer), &texture);
+    const int32_t lookup =
+        Find(CBaseTexture::kFamily, C3dTexture::kClassTag, sky->GetCloudTextureId(layer), &texture, readHere);
     if (lookup == kErrObjectNotFound) continue;
     if (lookup) return lookup;
     sky->SetCloudTexture(static_cast<C3dTexture*>(texture), layer);
@@ -334,11 +353,12 @@ int32_t CDocumentReader::BindSky(C3dSky* sky) {
   return kNoErr;
 }
 
-int32_t CDocumentReader::BindThing(C3dBase* thing) {
+int32_t CDocumentReader::BindThing(C3dBase* thing, bool readHere) {
   const uint32_t family = thing->GetFamily();
-  if (family == C3dBaseSys::kObjectFamily || family == C3dLight::kFamily) return BindObject(thing->AsObject());
-  if (family == C3dMaterial::kFamily) return BindMaterial(static_cast<C3dMaterial*>(thing));
-  if (family == C3dSky::kFamily) return BindSky(static_cast<C3dSky*>(thing));
+  if (family == C3dBaseSys::kObjectFamily || family == C3dLight::kFamily)
+    return BindObject(thing->AsObject(), readHere);
+  if (family == C3dMaterial::kFamily) return BindMaterial(static_cast<C3dMaterial*>(thing), readHere);
+  if (family == C3dSky::kFamily) return BindSky(static_cast<C3dSky*>(thing), readHere);
   return kNoErr;
 }
 
@@ -384,10 +404,11 @@ int32_t CDocumentReader::CheckGroupCycles() {
 int32_t CDocumentReader::Link() {
   uint32_t end = 0;
   if (const int32_t error = RowCount(fTable, &end)) return error;
-  for (uint32_t row = fFirstRow; row < end; ++row) {
+  // What was there before is bound too: its references may name things that only this read brought.
+  for (uint32_t row = 0; row < end; ++row) {
     C3dBase* thing = nullptr;
     if (const int32_t error = fTable->GetObjectAt(row, &thing)) return error;
-    if (const int32_t error = BindThing(thing)) return error;
+    if (const int32_t error = BindThing(thing, row >= fFirstRow)) return error;
   }
   if (const int32_t error = LinkGroups()) return error;
   if (const int32_t error = CheckGroupCycles()) return error;

@@ -47,7 +47,7 @@ int32_t MoveToWorking(C3dBase* thing, const SDocumentClass& cls, CSpoolSys* work
 }  // namespace
 
 int32_t ReadRecord(const SDocumentClass& cls, CResourceEnv* document, const CResEntry& row, CSpoolSys* working,
-                   C3dBase** out) {
+                   C3dBase** out, int32_t index) {
   *out = nullptr;
   if (!working) return kErrUnexpectedStatus;
   C3dBase* thing = cls.make(cls.Desc(document));
@@ -59,6 +59,7 @@ int32_t ReadRecord(const SDocumentClass& cls, CResourceEnv* document, const CRes
   if (!result) {
     SSpoolTableSpec spec;
     spec.SetForObjects(true, &key);
+    spec.resourceRow = index;
     // Subscribing reads the record's size, and the data is sized to it.
     if (!thing->Init(spec)) result = ErrorOf(thing);
   }

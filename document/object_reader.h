@@ -16,5 +16,7 @@ class CSpoolSys;
 // step's code: 9 when the thing cannot be made, 13 when it is not ready, 2 for a record shorter than
 // the class's minimum or one its class refuses, else the code of the subscription, the lock or the
 // move that failed.
+// index: the row's place in its type's table, for a document that holds its id more than once;
+// -1 reads the first row with that id.
 int32_t ReadRecord(const SDocumentClass& cls, CResourceEnv* document, const CResEntry& row, CSpoolSys* working,
-                   C3dBase** out);
+                   C3dBase** out, int32_t index = -1);

@@ -33,14 +33,14 @@ SElementRequest* RequestFor(void* record, const char* className) {
 int32_t Makes(void*, void* record, void*) {
   SElementRequest* request = RequestFor(record, kMakes);
   if (!request) return 0;
-  request->element = new CElement;
+  request->element = new CElement(SElementDesc{});
   return 1;
 }
 
 int32_t Refuses(void*, void* record, void*) {
   SElementRequest* request = RequestFor(record, kRefuses);
   if (!request) return 0;
-  request->element = new CElement;
+  request->element = new CElement(SElementDesc{});
   request->error = kErrInvalidFormat;
   return 1;
 }
@@ -111,11 +111,11 @@ void ReadImageList(CResourceEnv& env, uint32_t number, const char* name) {
 void ReadElementSet(CResourceEnv& env, uint32_t number, const char* name) {
   CElRegistry& registry = Registry();
   {
-    CElement parent;
+    CElement parent{SElementDesc{}};
     registry.LoadElementSet(&env, number, nullptr, &parent);
   }
   if (name) {
-    CElement parent;
+    CElement parent{SElementDesc{}};
     registry.LoadElementSet(&env, 0, name, &parent);
   }
 }

@@ -37,9 +37,15 @@ void SleepMs(int64_t ms) {
     gVirtualMs += ms;
     return;
   }
+  SleepRealMs(ms);
+}
+
+void SleepRealMs(int64_t ms) {
+  if (ms <= 0) return;
   timespec ts{time_t(ms / 1000), long(ms % 1000) * 1000000};
   while (nanosleep(&ts, &ts) != 0) {
   }
+  if (gVirtual) gVirtualMs += ms;
 }
 
 }  // namespace platform

@@ -18,5 +18,7 @@ void AdvanceVirtualClock(int64_t ms);
 
 // Blocks the caller; on the virtual clock the time simply moves on.
 void SleepMs(int64_t ms);
+// Blocks the caller for ms of real time on either clock; the virtual clock moves on by as much.
+void SleepRealMs(int64_t ms);
 
 }  // namespace platform

@@ -49,10 +49,70 @@ enum : uint32_t { kBiRgb = 0 };          // uncompressed
 enum : uint32_t { kDibRgbColors = 0 };   // pixels are colours, not palette indices
 enum : uint32_t { kSrcCopy = 0xCC0020 };  // the source replaces the destination
 
-// Null when the window is not alive. Release every context with ReleaseDC.
+// Null when the window is not alive; no window (null) gives the screen's context, in screen
+// coordinates. Release every context but memory ones with ReleaseDC. A window whose class has kCsOwnDc answers its
+// own context, the same one for the window's life; releasing it does nothing, and it goes with the
+// window.
+//
+// The screen as contexts see it: a copy from it shows what lies on the screen at that moment (the
+// headless back end composes its desktop colour and the showing windows; GTK reads the display).
+// What is drawn onto it is not shown on GTK, whose windows repaint what they uncover themselves; the
+// headless screen keeps it until its next composition.
 DeviceContext* GetDC(WindowHandle window);
 DeviceContext* CreateSurfaceDC(Surface* surface);
 void ReleaseDC(DeviceContext* dc);
+
+// Bitmaps: pixel surfaces of the program's own that a memory context draws into. A memory context
+// starts with a bitmap of one black pixel; SelectObject puts another in (one context at a time
+// holds a bitmap) and answers the one it held.
+struct SBitmap;
+using BitmapHandle = SBitmap*;
+DeviceContext* CreateCompatibleDC(DeviceContext* dc);
+// Null for a size below 1 or beyond 16384 a side.
+BitmapHandle CreateCompatibleBitmap(DeviceContext* dc, int32_t width, int32_t height);
+BitmapHandle SelectObject(DeviceContext* dc, BitmapHandle bitmap);
+// Deletes a memory context with the bitmap it started with; a bitmap selected into it stays, no
+// longer held. False for any other kind of context.
+bool DeleteDC(DeviceContext* dc);
+// False, and the bitmap stays, while a context holds it.
+bool DeleteObject(BitmapHandle bitmap);
+// Copies width × height pixels from the source context's (xSrc, ySrc) to the destination's (x, y),
+// inside the destination's clip; source pixels outside the source read black. Only kSrcCopy.
+bool BitBlt(DeviceContext* destination, int32_t x, int32_t y, int32_t width, int32_t height, DeviceContext* source,
+            int32_t xSrc, int32_t ySrc, uint32_t rop);
+// Rows of the bitmap into a 32-bit block of the header's width and height (a negative height for top
+// down; each pixel blue, green, red and 0; a block wider than the bitmap keeps its other pixels),
+// from its row startRow (counted from the top for top-down blocks, from the bottom for bottom-up
+// ones); the rows copied, 0 for what it cannot read. dc only names the display the bitmap belongs to.
+int32_t GetDIBits(DeviceContext* dc, BitmapHandle bitmap, uint32_t startRow, uint32_t rows, void* bits,
+                  const SBitmapInfoHeader* header, uint32_t usage);
+
+// Regions: areas made of rectangles, in the coordinates of whatever they clip.
+struct SRegion;
+using RegionHandle = SRegion*;
+enum : int32_t { kRgnAnd = 1, kRgnOr = 2, kRgnDiff = 4, kRgnCopy = 5 };
+// What a region holds: nothing, one rectangle or several; kRegionError for a bad call.
+enum : int32_t { kRegionError = 0, kNullRegion = 1, kSimpleRegion = 2, kComplexRegion = 3 };
+RegionHandle CreateRectRgn(const SWinRect& rect);
+bool DeleteRgn(RegionHandle region);
+// destination := a combined with b by the mode (b is not read for kRgnCopy); destination may be a or b.
+int32_t CombineRgn(RegionHandle destination, RegionHandle a, RegionHandle b, int32_t mode);
+int32_t GetRgnBox(RegionHandle region, SWinRect* box);
+bool PtInRegion(RegionHandle region, int32_t x, int32_t y);
+// The context's clip becomes a copy of the region (null: no clip); drawing stays inside it.
+int32_t SelectClipRgn(DeviceContext* dc, RegionHandle region);
+// The clip's bounding rectangle (the whole drawing area without a clip).
+int32_t GetClipBox(DeviceContext* dc, SWinRect* box);
+
+// Colours are 0x00RRGGBB, as surfaces hold them. The background colour starts white; the answer is
+// the previous one.
+uint32_t SetBkColor(DeviceContext* dc, uint32_t color);
+uint32_t GetBkColor(DeviceContext* dc);
+enum : uint32_t { kEtoOpaque = 0x0002 };
+// With kEtoOpaque, fills the rectangle with the background colour. Text is not drawn here: a call
+// with characters answers false.
+bool ExtTextOut(DeviceContext* dc, int32_t x, int32_t y, uint32_t options, const SWinRect* rect, const char* text,
+                uint32_t count);
 
 // Draws the source rectangle of an uncompressed pixel block into the destination rectangle: a plain
 // copy when the sizes agree, nearest-pixel stretching otherwise. Blocks are 32-bit, or 8-bit with the

@@ -1,8 +1,13 @@
 // GTK 3: each window is a real top-level window that shows its surface; GDK events become messages
 // with the Windows numbers; message boxes and file dialogs are GTK's own.
+#include "platform/gtk_backend.h"
+
+#include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "platform/ansi_text.h"
 #include "platform/clipboard.h"
@@ -14,16 +19,46 @@ namespace {
 
 constexpr int32_t kMenuBarHeight = 24;
 
+GdkCursor* gCursor = nullptr;  // the cursor every window shows
+
+// A top-level window has its GTK window, an overlay holding the drawing area and the menu bar, and,
+// once it has child windows, a fixed layer over the drawing area where they lie. A child window is
+// only a drawing area in its top-level ancestor's fixed layer.
 struct SGtkWindow {
   GtkWidget* window = nullptr;
+  GtkWidget* overlay = nullptr;
+  GtkWidget* fixed = nullptr;
   GtkWidget* area = nullptr;
   GtkWidget* menuBar = nullptr;
   SWinRect shownRect;  // what GTK was last asked for
   bool shown = false;
+  bool placed = false;  // in its ancestor's fixed layer
   std::string title;
+  SWinRect damage;  // surface coordinates, not yet handed to GTK
 };
 
-SGtkWindow* Data(SWindow* w) { return static_cast<SGtkWindow*>(w->backendData); }
+SGtkWindow* Data(SWindow* w) { return w ? static_cast<SGtkWindow*>(w->backendData) : nullptr; }
+
+SWindow* TopLevelOf(SWindow* w) {
+  while (w && IsChildWindow(w)) w = w->parent;
+  return w;
+}
+
+GtkWindow* GtkWindowOf(SWindow* w) {
+  SGtkWindow* data = Data(TopLevelOf(w));
+  return data && data->window ? GTK_WINDOW(data->window) : nullptr;
+}
+
+// The widget whose GDK window shows the window: its GTK window, or a child window's drawing area.
+GtkWidget* OuterWidget(SGtkWindow* data) { return data->window ? data->window : data->area; }
+
+void AddDamage(SGtkWindow* data, const SWinRect& area) {
+  if (area.IsEmpty()) return;
+  const SWinRect& d = data->damage;
+  data->damage = d.IsEmpty() ? area
+                             : SWinRect{std::min(d.left, area.left), std::min(d.top, area.top),
+                                        std::max(d.right, area.right), std::max(d.bottom, area.bottom)};
+}
 
 // The window record behind a widget, or null when it is gone.
 SWindow* Owner(gpointer user) { return FindLiveWindow(static_cast<SWindow*>(user)); }
@@ -121,13 +156,16 @@ gboolean OnFocus(GtkWidget*, GdkEventFocus* event, gpointer user) {
   return FALSE;
 }
 
+void ApplyCursor(GdkWindow* window);
+
 // A window can take the keyboard focus only once it is mapped; without a window manager nobody else
-// gives it.
+// gives it. A window mapped late takes the cursor that is set.
 gboolean OnMap(GtkWidget* widget, GdkEvent*, gpointer user) {
   SWindow* w = Owner(user);
   if (w && GetForegroundWindow() == w) {
     gdk_window_focus(gtk_widget_get_window(widget), GDK_CURRENT_TIME);
   }
+  ApplyCursor(gtk_widget_get_window(widget));
   return FALSE;
 }
 
@@ -184,11 +222,48 @@ class GtkBackend : public WindowBackend {
   void Poll() override {
     if (fPolling) return;
     fPolling = true;
+    FlushDamage();
     while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
     fPolling = false;
   }
 
   void Beep() override { gdk_display_beep(gdk_display_get_default()); }
+
+  Surface* ScreenSurface() override {
+    const int32_t width = Metric(kSmCxScreen), height = Metric(kSmCyScreen);
+    if (fScreen.Width() != width || fScreen.Height() != height) fScreen.Resize(width, height);
+    return &fScreen;
+  }
+
+  // The display's pixels, read from the root window once what the program drew has reached it.
+  void RefreshScreen(const SWinRect& wanted) override {
+    Surface& screen = *ScreenSurface();
+    const SWinRect area{std::max(wanted.left, 0), std::max(wanted.top, 0), std::min(wanted.right, screen.Width()),
+                        std::min(wanted.bottom, screen.Height())};
+    if (area.IsEmpty()) return;
+    Poll();
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_display_sync(display);
+    GdkPixbuf* pixbuf =
+        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.left, area.top, area.Width(), area.Height());
+    if (!pixbuf) return;
+    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
+    for (int32_t y = 0; y < area.Height(); ++y) {
+      const guchar* in = pixels + size_t(y) * size_t(stride);
+      uint32_t* out = screen.Row(area.top + y) + area.left;
+      for (int32_t x = 0; x < area.Width(); ++x, in += channels)
+        out[x] = uint32_t(in[0]) << 16 | uint32_t(in[1]) << 8 | in[2];
+    }
+    g_object_unref(pixbuf);
+  }
+
+  uint32_t DoubleClickTime() override {
+    gint ms = 400;
+    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &ms, nullptr);
+    return uint32_t(std::max(ms, 0));
+  }
 
   SPoint CursorPos() override {
     GdkDisplay* display = gdk_display_get_default();
@@ -216,38 +291,25 @@ class GtkBackend : public WindowBackend {
   void WindowCreated(SWindow* w) override {
     auto* data = new SGtkWindow;
     w->backendData = data;
-    data->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_decorated(GTK_WINDOW(data->window), FALSE);
-    GtkWidget* overlay = gtk_overlay_new();
     data->area = gtk_drawing_area_new();
     gtk_widget_add_events(data->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
-    data->menuBar = gtk_menu_bar_new();
-    gtk_widget_set_size_request(data->menuBar, -1, kMenuBarHeight);
-    gtk_widget_set_valign(data->menuBar, GTK_ALIGN_START);
-    gtk_widget_set_no_show_all(data->menuBar, TRUE);
-    gtk_container_add(GTK_CONTAINER(overlay), data->area);
-    gtk_overlay_add_overlay(GTK_OVERLAY(overlay), data->menuBar);
-    gtk_container_add(GTK_CONTAINER(data->window), overlay);
-    gtk_widget_show(overlay);
-    gtk_widget_show(data->area);
     g_signal_connect(data->area, "draw", G_CALLBACK(OnDraw), w);
     g_signal_connect(data->area, "button-press-event", G_CALLBACK(OnButton), w);
     g_signal_connect(data->area, "button-release-event", G_CALLBACK(OnButton), w);
     g_signal_connect(data->area, "motion-notify-event", G_CALLBACK(OnMotion), w);
-    g_signal_connect(data->window, "key-press-event", G_CALLBACK(OnKey), w);
-    g_signal_connect(data->window, "key-release-event", G_CALLBACK(OnKey), w);
-    g_signal_connect(data->window, "focus-in-event", G_CALLBACK(OnFocus), w);
-    g_signal_connect(data->window, "focus-out-event", G_CALLBACK(OnFocus), w);
-    g_signal_connect(data->window, "delete-event", G_CALLBACK(OnDelete), w);
-    g_signal_connect(data->window, "map-event", G_CALLBACK(OnMap), w);
-    g_signal_connect(data->window, "configure-event", G_CALLBACK(OnConfigure), w);
+    if (IsChildWindow(w)) {
+      g_signal_connect(data->area, "map-event", G_CALLBACK(OnMap), w);
+      gtk_widget_add_events(data->area, GDK_STRUCTURE_MASK);
+    } else {
+      MakeTopLevel(w, data);
+    }
     WindowChanged(w);
   }
 
   void WindowDestroyed(SWindow* w) override {
     SGtkWindow* data = Data(w);
     if (!data) return;
-    gtk_widget_destroy(data->window);
+    gtk_widget_destroy(OuterWidget(data));
     delete data;
     w->backendData = nullptr;
   }
@@ -255,51 +317,79 @@ class GtkBackend : public WindowBackend {
   void WindowChanged(SWindow* w) override {
     SGtkWindow* data = Data(w);
     if (!data) return;
-    if (data->title != w->title) {
+    if (data->window && data->title != w->title) {
       data->title = w->title;
       gtk_window_set_title(GTK_WINDOW(data->window), AnsiToUtf8(w->title).c_str());
     }
     const SWinRect& r = w->rect;
-    if (r.left != data->shownRect.left || r.top != data->shownRect.top) gtk_window_move(GTK_WINDOW(data->window), r.left, r.top);
-    if ((r.Width() != data->shownRect.Width() || r.Height() != data->shownRect.Height()) && r.Width() > 0 &&
-        r.Height() > 0) {
-      gtk_window_resize(GTK_WINDOW(data->window), r.Width(), r.Height());
+    const bool hasSize = r.Width() > 0 && r.Height() > 0;
+    if (IsChildWindow(w)) PlaceChild(w, data);
+    else if (r.left != data->shownRect.left || r.top != data->shownRect.top)
+      gtk_window_move(GTK_WINDOW(data->window), r.left, r.top);
+    if ((r.Width() != data->shownRect.Width() || r.Height() != data->shownRect.Height()) && hasSize) {
+      if (data->window) gtk_window_resize(GTK_WINDOW(data->window), r.Width(), r.Height());
       gtk_widget_set_size_request(data->area, r.Width(), r.Height());
     }
     data->shownRect = r;
-    const bool show = w->visible && !w->iconic;
+    // GTK refuses windows of no size: such a window waits unmapped until it has one.
+    const bool show = w->visible && !w->iconic && hasSize;
     if (show != data->shown) {
       data->shown = show;
-      if (show) gtk_widget_show(data->window);
-      else gtk_widget_hide(data->window);
+      if (show) gtk_widget_show(OuterWidget(data));
+      else gtk_widget_hide(OuterWidget(data));
     }
-    if (w->iconic) gtk_window_iconify(GTK_WINDOW(data->window));
+    if (w->iconic && data->window) gtk_window_iconify(GTK_WINDOW(data->window));
   }
 
   void SurfaceChanged(SWindow* w) override {
-    if (SGtkWindow* data = Data(w)) gtk_widget_queue_draw(data->area);
+    if (SGtkWindow* data = Data(w)) AddDamage(data, {0, 0, w->surface.Width(), w->surface.Height()});
+  }
+
+  void AreaChanged(SWindow* w, const SWinRect& area) override {
+    if (SGtkWindow* data = Data(w)) AddDamage(data, area);
+  }
+
+  void WindowRaised(SWindow* w) override {
+    SGtkWindow* data = Data(w);
+    GdkWindow* window = data ? gtk_widget_get_window(OuterWidget(data)) : nullptr;
+    if (window && data->shown) gdk_window_raise(window);
+  }
+
+  void PointerWarped(SPoint point) override {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+    gdk_device_warp(pointer, gdk_display_get_default_screen(display), point.x, point.y);
+    gdk_display_flush(display);
+  }
+
+  uint64_t NativeId(SWindow* w) override {
+    SGtkWindow* data = Data(w);
+    if (!data) return 0;
+    GtkWidget* widget = OuterWidget(data);
+    gtk_widget_realize(widget);
+    GdkWindow* window = gtk_widget_get_window(widget);
+    return window && GDK_IS_X11_WINDOW(window) ? uint64_t(gdk_x11_window_get_xid(window)) : 0;
   }
 
   void MenuBarChanged(SWindow* w) override {
     SGtkWindow* data = Data(w);
-    if (!data) return;
+    if (!data || !data->menuBar) return;
     if (w->menuBarShown) gtk_widget_show(data->menuBar);
     else gtk_widget_hide(data->menuBar);
   }
 
   void ForegroundChanged(SWindow* w) override {
     SGtkWindow* data = Data(w);
-    if (data && data->shown) gtk_window_present(GTK_WINDOW(data->window));
+    if (data && data->window && data->shown) gtk_window_present(GTK_WINDOW(data->window));
   }
 
+  // Every program window shows the cursor; a hidden cursor is the "none" shape.
   void CursorChanged(CursorHandle cursor, int32_t showCount) override {
-    const char* name = showCount < 0 ? "none" : cursor == WaitCursor() ? "wait" : "default";
-    GdkCursor* shape = gdk_cursor_new_from_name(gdk_display_get_default(), name);
+    if (gCursor) g_object_unref(gCursor);
+    gCursor = showCount < 0 ? gdk_cursor_new_from_name(gdk_display_get_default(), "none") : MakeCursor(cursor);
     for (SWindow* w : AllWindows()) {
-      SGtkWindow* data = Data(w);
-      if (data && gtk_widget_get_window(data->window)) gdk_window_set_cursor(gtk_widget_get_window(data->window), shape);
+      if (SGtkWindow* data = Data(w)) ApplyCursor(gtk_widget_get_window(OuterWidget(data)));
     }
-    if (shape) g_object_unref(shape);
   }
 
   int32_t MessageBox(SWindow* owner, const std::string& text, const std::string& caption, uint32_t style) override {
@@ -312,7 +402,7 @@ class GtkBackend : public WindowBackend {
     }
     const uint32_t buttons = style & 0x0F;
     GtkButtonsType gtkButtons = buttons == 1 ? GTK_BUTTONS_OK_CANCEL : buttons == 4 ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK;
-    GtkWindow* parent = owner && Data(owner) ? GTK_WINDOW(Data(owner)->window) : nullptr;
+    GtkWindow* parent = owner ? GtkWindowOf(owner) : nullptr;
     GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, gtkButtons, "%s", AnsiToUtf8(text).c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), AnsiToUtf8(caption).c_str());
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
@@ -332,7 +422,7 @@ class GtkBackend : public WindowBackend {
   bool FileDialog(bool save, SFileDialog* request, uint32_t* error) override {
     *error = 0;
     GtkWindow* parent = nullptr;
-    if (SWindow* owner = FindLiveWindow(request->owner); owner && Data(owner)) parent = GTK_WINDOW(Data(owner)->window);
+    if (SWindow* owner = FindLiveWindow(request->owner)) parent = GtkWindowOf(owner);
     GtkWidget* dialog = gtk_file_chooser_dialog_new(
         request->title.empty() ? nullptr : AnsiToUtf8(request->title).c_str(), parent,
         save ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL,
@@ -419,14 +509,110 @@ class GtkBackend : public WindowBackend {
  private:
   static GtkClipboard* SystemClipboard() { return gtk_clipboard_get(GDK_SELECTION_CLIPBOARD); }
 
+  // A tool window (a palette or dialog) is a utility window over its owner, kept out of the task bar,
+  // sized only by the program, and framed by the window manager only when its style has a caption.
+  // Other windows (the main window draws its own caption strip) have no frame.
+  static void MakeTopLevel(SWindow* w, SGtkWindow* data) {
+    data->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWindow* window = GTK_WINDOW(data->window);
+    const bool tool = (w->exStyle & kWsExToolWindow) != 0;
+    gtk_window_set_decorated(window, tool && (w->style & kWsCaption) == kWsCaption);
+    if (tool) {
+      gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
+      gtk_window_set_skip_taskbar_hint(window, TRUE);
+      gtk_window_set_skip_pager_hint(window, TRUE);
+      gtk_window_set_resizable(window, FALSE);
+      if (GtkWindow* owner = w->parent ? GtkWindowOf(w->parent) : nullptr) gtk_window_set_transient_for(window, owner);
+    }
+    data->overlay = gtk_overlay_new();
+    data->menuBar = gtk_menu_bar_new();
+    gtk_widget_set_size_request(data->menuBar, -1, kMenuBarHeight);
+    gtk_widget_set_valign(data->menuBar, GTK_ALIGN_START);
+    gtk_widget_set_no_show_all(data->menuBar, TRUE);
+    gtk_container_add(GTK_CONTAINER(data->overlay), data->area);
+    gtk_overlay_add_overlay(GTK_OVERLAY(data->overlay), data->menuBar);
+    gtk_container_add(GTK_CONTAINER(data->window), data->overlay);
+    gtk_widget_show(data->overlay);
+    gtk_widget_show(data->area);
+    g_signal_connect(data->window, "key-press-event", G_CALLBACK(OnKey), w);
+    g_signal_connect(data->window, "key-release-event", G_CALLBACK(OnKey), w);
+    g_signal_connect(data->window, "focus-in-event", G_CALLBACK(OnFocus), w);
+    g_signal_connect(data->window, "focus-out-event", G_CALLBACK(OnFocus), w);
+    g_signal_connect(data->window, "delete-event", G_CALLBACK(OnDelete), w);
+    g_signal_connect(data->window, "map-event", G_CALLBACK(OnMap), w);
+    g_signal_connect(data->window, "configure-event", G_CALLBACK(OnConfigure), w);
+  }
+
+  // A child window lies in its top-level ancestor's fixed layer, at its place in that window.
+  static void PlaceChild(SWindow* w, SGtkWindow* data) {
+    SWindow* top = TopLevelOf(w);
+    SGtkWindow* topData = Data(top);
+    if (!topData || !topData->overlay) return;
+    if (!topData->fixed) {
+      topData->fixed = gtk_fixed_new();
+      gtk_overlay_add_overlay(GTK_OVERLAY(topData->overlay), topData->fixed);
+      gtk_overlay_set_overlay_pass_through(GTK_OVERLAY(topData->overlay), topData->fixed, TRUE);
+      gtk_widget_show(topData->fixed);
+    }
+    const int x = w->rect.left - top->rect.left, y = w->rect.top - top->rect.top;
+    if (!data->placed) gtk_fixed_put(GTK_FIXED(topData->fixed), data->area, x, y);
+    else gtk_fixed_move(GTK_FIXED(topData->fixed), data->area, x, y);
+    data->placed = true;
+  }
+
+  // Damage drawn since the last pump is shown before GTK runs.
+  static void FlushDamage() {
+    for (SWindow* w : AllWindows()) {
+      SGtkWindow* data = Data(w);
+      if (!data || data->damage.IsEmpty()) continue;
+      const SWinRect& d = data->damage;
+      gtk_widget_queue_draw_area(data->area, d.left, d.top, d.Width(), d.Height());
+      data->damage = {};
+    }
+  }
+
+  GdkCursor* MakeCursor(CursorHandle handle) {
+    GdkDisplay* display = gdk_display_get_default();
+    const SCursor* cursor = CursorOf(handle);
+    if (!cursor) return gdk_cursor_new_from_name(display, "default");
+    if (const char* name = CursorShapeName(*cursor)) return gdk_cursor_new_from_name(display, name);
+    GdkPixbuf* pixbuf = gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, cursor->width, cursor->height);
+    if (!pixbuf) return nullptr;
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    guchar* rows = gdk_pixbuf_get_pixels(pixbuf);
+    for (int32_t y = 0; y < cursor->height; ++y) {
+      guchar* out = rows + size_t(y) * size_t(stride);
+      for (int32_t x = 0; x < cursor->width; ++x, out += 4) {
+        const uint32_t p = cursor->pixels[size_t(y) * size_t(cursor->width) + size_t(x)];
+        out[0] = guchar(p >> 16), out[1] = guchar(p >> 8), out[2] = guchar(p), out[3] = guchar(p >> 24);
+      }
+    }
+    GdkCursor* made = gdk_cursor_new_from_pixbuf(display, pixbuf, cursor->hotX, cursor->hotY);
+    g_object_unref(pixbuf);
+    return made;
+  }
+
   bool fPolling = false;
+  Surface fScreen;
 };
+
+void ApplyCursor(GdkWindow* window) {
+  if (window && gCursor) gdk_window_set_cursor(window, gCursor);
+}
 
 }  // namespace
 
+namespace {
+
 WindowBackend* NewGtkBackend() {
+  // Windows are placed at absolute screen positions, which only X11 lets a program do.
+  gdk_set_allowed_backends("x11");
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
   return new GtkBackend;
 }
+
+}  // namespace
+
+void EnableGtkBackend() { SetDisplayBackendFactory(&NewGtkBackend); }
 
 }  // namespace platform

@@ -54,7 +54,36 @@ class HeadlessBackend : public WindowBackend {
     Apply(input);
   }
 
+  // Script input waiting for its moment is reached at once on the virtual clock; with nothing to come
+  // the program sleeps for real, so that an idle run does not spin.
+  void Wait(int64_t ms) override {
+    if (!fInputs.empty() && IsVirtualClock()) {
+      const int64_t due = fLastTakenMs + fInputs.front().delayMs - NowMs();
+      AdvanceVirtualClock(std::clamp<int64_t>(due, 0, ms));
+      return;
+    }
+    SleepRealMs(ms);
+  }
+
+  bool InputMayCome() override { return !fInputs.empty(); }
+
+  Surface* ScreenSurface() override {
+    if (fScreen.Width() != fScreenWidth || fScreen.Height() != fScreenHeight) fScreen.Resize(fScreenWidth, fScreenHeight);
+    return &fScreen;
+  }
+
+  // The whole screen composed again: the desktop colour, then the showing windows from the bottom
+  // up, each top-level window with its child windows over it.
+  void RefreshScreen(const SWinRect&) override {
+    Surface& screen = *ScreenSurface();
+    screen.Fill(0, 0, screen.Width(), screen.Height(), fDesktopColor);
+    ComposeChildren(nullptr, false);
+  }
+
+  uint32_t DoubleClickTime() override { return fDoubleClickTime; }
+
   SPoint CursorPos() override { return fCursor; }
+  void PointerWarped(SPoint point) override { fCursor = point; }
 
   int32_t Metric(int32_t index) override {
     switch (index) {
@@ -146,6 +175,9 @@ class HeadlessBackend : public WindowBackend {
     fScreenWidth = width;
     fScreenHeight = height;
   }
+  void SetDesktopColor(uint32_t color) { fDesktopColor = color & 0xFFFFFF; }
+  uint32_t ScreenPixel(int32_t x, int32_t y) { return ScreenSurface()->Pixel(x, y); }
+  void SetDoubleClickTime(uint32_t ms) { fDoubleClickTime = ms; }
   const std::vector<headless::SShownBox>& Boxes() const { return fBoxes; }
   const std::vector<headless::SAskedDialog>& Dialogs() const { return fDialogs; }
 
@@ -162,6 +194,23 @@ class HeadlessBackend : public WindowBackend {
       case InputKind::kKey: QueueKey(nullptr, uint32_t(input.a), true); break;
       case InputKind::kKeyUp: QueueKey(nullptr, uint32_t(input.a), false); break;
       case InputKind::kChar: QueueChar(nullptr, uint32_t(input.a)); break;
+    }
+  }
+
+  void ComposeChildren(const SWindow* parent, bool children) {
+    std::vector<SWindow*> list;
+    for (SWindow* w : AllWindows()) {
+      if (IsChildWindow(w) == children && (!children || w->parent == parent) && IsShowing(w)) list.push_back(w);
+    }
+    std::sort(list.begin(), list.end(), [](const SWindow* a, const SWindow* b) { return a->z < b->z; });
+    for (SWindow* w : list) {
+      for (int32_t y = 0; y < w->surface.Height(); ++y) {
+        const int32_t sy = w->rect.top + y;
+        if (sy < 0 || sy >= fScreen.Height()) continue;
+        for (int32_t x = std::max(0, -w->rect.left); x < w->surface.Width() && w->rect.left + x < fScreen.Width(); ++x)
+          fScreen.Row(sy)[w->rect.left + x] = w->surface.Row(y)[x];
+      }
+      ComposeChildren(w, true);
     }
   }
 
@@ -281,6 +330,9 @@ class HeadlessBackend : public WindowBackend {
   SPoint fCursor;
   int32_t fScreenWidth = 1024;
   int32_t fScreenHeight = 768;
+  Surface fScreen;
+  uint32_t fDesktopColor = 0;
+  uint32_t fDoubleClickTime = 500;
   std::vector<headless::SShownBox> fBoxes;
   std::vector<headless::SAskedDialog> fDialogs;
   std::map<uint32_t, std::vector<uint8_t>> fClipboard;
@@ -318,9 +370,31 @@ void AnswerFileDialog(const std::string& path, uint32_t filterIndex) { Headless(
 
 void SetScreenSize(int32_t width, int32_t height) { Headless().SetScreenSize(width, height); }
 
+void SetDesktopColor(uint32_t color) { Headless().SetDesktopColor(color); }
+
+uint32_t ScreenPixel(int32_t x, int32_t y) { return Headless().ScreenPixel(x, y); }
+
+void SetDoubleClickTime(uint32_t ms) { Headless().SetDoubleClickTime(ms); }
+
 const std::vector<SShownBox>& ShownBoxes() { return Headless().Boxes(); }
 
 const std::vector<SAskedDialog>& AskedDialogs() { return Headless().Dialogs(); }
+
+uint32_t CursorSetCount() { return platform::CursorSetCount(); }
+
+std::string CursorDescription(CursorHandle handle) {
+  const SCursor* cursor = CursorOf(handle);
+  if (!cursor) return "none";
+  switch (cursor->kind) {
+    case SCursor::Kind::kArrow: return "arrow";
+    case SCursor::Kind::kWait: return "wait";
+    case SCursor::Kind::kIBeam: return "ibeam";
+    case SCursor::Kind::kShape: return "shape " + std::to_string(cursor->number);
+    case SCursor::Kind::kPicture:
+      return "picture " + cursor->name + " hot " + std::to_string(cursor->hotX) + "," + std::to_string(cursor->hotY);
+  }
+  return "none";
+}
 
 uint32_t FrameRecomputations(WindowHandle window) {
   WindowHandle w = FindLiveWindow(window);

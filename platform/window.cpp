@@ -16,18 +16,32 @@ std::vector<SWindowClass> gClasses;
 std::vector<SWindow*> gWindows;
 std::vector<std::unique_ptr<SMenu>> gMenus;
 std::deque<SMessage> gQueue;
-WindowHandle gForeground = nullptr;
+WindowHandle gActive = nullptr;
+WindowHandle gFocus = nullptr;
+uint64_t gTopZ = 0;
+uint32_t gCreationFailures = 0;
 bool gKeys[256] = {};
 bool gToggled[256] = {};
 SPoint gCursor;
 int32_t gCursorCount = 0;
 uint32_t gDialogError = 0;
 
-const char gArrowMarker = 0;
-const char gWaitMarker = 0;
-CursorHandle gCursorShape = &gArrowMarker;
+SCursor CursorOfKind(SCursor::Kind kind, uint32_t number = 0) {
+  SCursor cursor;
+  cursor.kind = kind;
+  cursor.number = number;
+  return cursor;
+}
+
+const SCursor gArrow = CursorOfKind(SCursor::Kind::kArrow);
+const SCursor gWait = CursorOfKind(SCursor::Kind::kWait);
+const SCursor gIBeam = CursorOfKind(SCursor::Kind::kIBeam);
+std::deque<SCursor> gMadeCursors;  // shapes and pictures; a deque keeps their addresses
+CursorHandle gCursorShape = &gArrow;
+uint32_t gCursorSets = 0;
 
 std::unique_ptr<WindowBackend> gBackend;
+DisplayBackendFactory gDisplayBackend = nullptr;
 
 bool WantsHeadless() {
   const char* value = std::getenv("QUARN2_HEADLESS");
@@ -55,12 +69,59 @@ int32_t NonClientTop(const SWindow& w) {
 
 SWindow* Live(WindowHandle window) { return FindLiveWindow(window); }
 
-// The topmost visible window under a screen point; the newest window is on top.
+// The windows whose parent is parent (null: the top-level ones), topmost first.
+std::vector<SWindow*> ChildrenTopFirst(const SWindow* parent, bool children) {
+  std::vector<SWindow*> list;
+  for (SWindow* w : gWindows) {
+    if (IsChildWindow(w) == children && (!children || w->parent == parent)) list.push_back(w);
+  }
+  std::sort(list.begin(), list.end(), [](const SWindow* a, const SWindow* b) { return a->z > b->z; });
+  return list;
+}
+
+// Within a window, the topmost showing child window under the point, else the window itself.
+SWindow* DeepestAt(SWindow* w, SPoint screen) {
+  for (SWindow* child : ChildrenTopFirst(w, true)) {
+    if (IsShowing(child) && child->rect.Contains(screen)) return DeepestAt(child, screen);
+  }
+  return w;
+}
+
+// The topmost showing window under a screen point.
 SWindow* WindowAt(SPoint screen) {
-  for (auto it = gWindows.rbegin(); it != gWindows.rend(); ++it) {
-    if ((*it)->visible && !(*it)->iconic && (*it)->rect.Contains(screen)) return *it;
+  for (SWindow* w : ChildrenTopFirst(nullptr, false)) {
+    if (IsShowing(w) && w->rect.Contains(screen)) return DeepestAt(w, screen);
   }
   return nullptr;
+}
+
+// To the top of its siblings, and the windows it owns above it in their old order.
+void BringToTop(SWindow* w) {
+  w->z = ++gTopZ;
+  Backend().WindowRaised(w);
+  std::vector<SWindow*> owned;
+  for (SWindow* other : gWindows) {
+    if (other->parent == w && !IsChildWindow(other)) owned.push_back(other);
+  }
+  std::sort(owned.begin(), owned.end(), [](const SWindow* a, const SWindow* b) { return a->z < b->z; });
+  for (SWindow* other : owned) BringToTop(other);
+}
+
+// The screen point of a child window's parent-client coordinates; others are in screen coordinates.
+SPoint ScreenOfPlacement(const SWindow* w, int32_t x, int32_t y) {
+  if (!IsChildWindow(w) || !w->parent) return {x, y};
+  const SWindow* p = w->parent;
+  return {x + p->rect.left + p->client.left, y + p->rect.top + p->client.top};
+}
+
+// Child windows travel with their parent.
+void MoveChildren(SWindow* parent, int32_t dx, int32_t dy) {
+  for (SWindow* child : gWindows) {
+    if (child->parent != parent || !IsChildWindow(child)) continue;
+    child->rect = {child->rect.left + dx, child->rect.top + dy, child->rect.right + dx, child->rect.bottom + dy};
+    Backend().WindowChanged(child);
+    MoveChildren(child, dx, dy);
+  }
 }
 
 void Post(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -86,10 +147,52 @@ void RecomputeClient(SWindow* w, const SWinRect& newRect, uint32_t flags) {
   w->client = {c.left - newRect.left, c.top - newRect.top, c.right - newRect.left, c.bottom - newRect.top};
 }
 
-void InvalidateAll(SWindow* w) {
-  SWinRect client;
-  GetClientRect(w, &client);
-  InvalidateRect(w, &client, true);
+void InvalidateAll(SWindow* w) { InvalidateRect(w, nullptr, true); }
+
+void Activate(SWindow* w) {
+  gActive = w;
+  gFocus = w;
+  BringToTop(w);
+  Backend().ForegroundChanged(w);
+}
+
+void ForgetActivation(SWindow* w) {
+  if (gActive == w) gActive = nullptr;
+  if (gFocus == w) gFocus = nullptr;
+}
+
+bool IsInside(const SWindow* w, const SWindow* ancestor) {
+  for (; w; w = IsChildWindow(w) ? w->parent : nullptr) {
+    if (w == ancestor) return true;
+  }
+  return false;
+}
+
+// Keys go to the focus window when it lies in the target (or no target is named), else the target.
+WindowHandle KeyWindow(WindowHandle target) {
+  SWindow* focus = Live(gFocus) ? gFocus : Live(gActive);
+  if (!target) return focus;
+  SWindow* t = Live(target);
+  return t && focus && IsInside(focus, t) ? focus : t;
+}
+
+void Show(SWindow* w, bool activate) {
+  w->visible = true;
+  Backend().WindowChanged(w);
+  if (activate) Activate(w);
+  SendMessage(w, kWmNcPaint, 1, 0);
+  InvalidateAll(w);
+}
+
+void Hide(SWindow* w) {
+  w->visible = false;
+  ForgetActivation(w);
+  Backend().WindowChanged(w);
+}
+
+SCursor* MadeCursor(const SCursor& cursor) {
+  gMadeCursors.push_back(cursor);
+  return &gMadeCursors.back();
 }
 
 bool IsKeyStroke(uint32_t message) {
@@ -146,19 +249,50 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
   return 0;
 }
 
+void RemoveMouseMessages() {
+  gQueue.erase(std::remove_if(gQueue.begin(), gQueue.end(), [](const SMessage& m) { return IsMouseMessage(m.message); }),
+               gQueue.end());
+}
+
+// The system's modal move: the window keeps its offset from the pointer until the button is up.
+void MoveWithPointer(SWindow* w, SPoint grabbed) {
+  const SPoint offset{grabbed.x - w->rect.left, grabbed.y - w->rect.top};
+  for (;;) {
+    const bool down = IsKeyDownAsync(kVkLButton);
+    RemoveMouseMessages();
+    if (!Live(w)) return;
+    const SPoint p = GetCursorPos();
+    if (p.x - offset.x != w->rect.left || p.y - offset.y != w->rect.top)
+      SetWindowPos(w, p.x - offset.x, p.y - offset.y, 0, 0, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);
+    if (!down || !Backend().InputMayCome()) return;
+    Backend().Wait(5);
+  }
+}
+
 }  // namespace
 
 WindowBackend& Backend() {
   if (!gBackend) {
-    if (!WantsHeadless()) gBackend.reset(NewGtkBackend());
+    if (!WantsHeadless() && gDisplayBackend) gBackend.reset(gDisplayBackend());
     if (!gBackend) gBackend.reset(NewHeadlessBackend());
   }
   return *gBackend;
 }
 
+void SetDisplayBackendFactory(DisplayBackendFactory factory) { gDisplayBackend = factory; }
+
 bool IsHeadless() { return Backend().IsHeadless(); }
 
 const std::vector<SWindow*>& AllWindows() { return gWindows; }
+
+bool IsChildWindow(const SWindow* w) { return (w->style & kWsChild) != 0 && w->parent != nullptr; }
+
+bool IsShowing(const SWindow* w) {
+  for (; w; w = IsChildWindow(w) ? w->parent : nullptr) {
+    if (!w->visible || w->iconic) return false;
+  }
+  return true;
+}
 
 WindowHandle FindLiveWindow(WindowHandle window) {
   if (!window) return nullptr;
@@ -166,6 +300,7 @@ WindowHandle FindLiveWindow(WindowHandle window) {
 }
 
 void SetCursorPosition(SPoint screen) { gCursor = screen; }
+
 
 // ---- classes
 
@@ -205,6 +340,10 @@ WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const 
                           ModuleHandle instance, void* createParam) {
   SWindowClass windowClass;
   if (!GetWindowClass(className, &windowClass)) return nullptr;
+  if (gCreationFailures > 0) {
+    --gCreationFailures;
+    return nullptr;
+  }
   auto* w = new SWindow;
   w->className = className;
   w->procedure = windowClass.procedure;
@@ -212,8 +351,10 @@ WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const 
   w->style = style;
   w->exStyle = exStyle;
   w->title = title;
-  w->rect = {x, y, x + width, y + height};
   w->parent = Live(parent);
+  const SPoint at = ScreenOfPlacement(w, x, y);
+  w->rect = {at.x, at.y, at.x + width, at.y + height};
+  w->z = ++gTopZ;
   w->menu = menu;
   w->instance = instance;
   w->extraWords.assign(size_t(std::max(windowClass.extraBytes, 0) + 3) / 4, 0);
@@ -232,8 +373,11 @@ WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const 
     DestroyWindow(w);
     return nullptr;
   }
+  if (style & kWsVisible) Show(w, !IsChildWindow(w));
   return w;
 }
+
+void FailNextWindowCreations(uint32_t count) { gCreationFailures = count; }
 
 bool DestroyWindow(WindowHandle window) {
   SWindow* w = Live(window);
@@ -241,7 +385,7 @@ bool DestroyWindow(WindowHandle window) {
   for (SWindow* child : std::vector<SWindow*>(gWindows)) {
     if (child->parent == w) DestroyWindow(child);
   }
-  if (gForeground == w) gForeground = nullptr;
+  ForgetActivation(w);
   SendMessage(w, kWmDestroy, 0, 0);
   SendMessage(w, kWmNcDestroy, 0, 0);
   for (const SMessage& m : gQueue) {
@@ -250,6 +394,7 @@ bool DestroyWindow(WindowHandle window) {
   gQueue.erase(std::remove_if(gQueue.begin(), gQueue.end(), [w](const SMessage& m) { return m.window == w; }),
                gQueue.end());
   Backend().WindowDestroyed(w);
+  DestroyOwnDC(w);
   gWindows.erase(std::find(gWindows.begin(), gWindows.end(), w));
   delete w;
   return true;
@@ -265,6 +410,11 @@ std::string GetClassName(WindowHandle window) {
 uint32_t GetWindowStyle(WindowHandle window) {
   SWindow* w = Live(window);
   return w ? w->style : 0;
+}
+
+uint32_t GetWindowExStyle(WindowHandle window) {
+  SWindow* w = Live(window);
+  return w ? w->exStyle : 0;
 }
 
 WindowHandle GetParent(WindowHandle window) {
@@ -340,16 +490,22 @@ bool SetWindowPos(WindowHandle window, int32_t x, int32_t y, int32_t width, int3
   SWindow* w = Live(window);
   if (!w) return false;
   SWinRect rect = w->rect;
-  if (!(flags & kSwpNoMove)) rect = {x, y, x + rect.Width(), y + rect.Height()};
+  if (!(flags & kSwpNoMove)) {
+    const SPoint at = ScreenOfPlacement(w, x, y);
+    rect = {at.x, at.y, at.x + rect.Width(), at.y + rect.Height()};
+  }
   if (!(flags & kSwpNoSize)) rect.right = rect.left + std::max(width, 0), rect.bottom = rect.top + std::max(height, 0);
   const bool moved = rect.left != w->rect.left || rect.top != w->rect.top;
   const bool sized = rect.Width() != w->rect.Width() || rect.Height() != w->rect.Height();
   const bool frame = (flags & kSwpFrameChanged) != 0;
   if (frame || sized) RecomputeClient(w, rect, flags);
+  const int32_t dx = rect.left - w->rect.left, dy = rect.top - w->rect.top;
   w->rect = rect;
   w->surface.Resize(rect.Width(), rect.Height());
   if (frame) ++w->frameRecomputations;
+  if (!(flags & kSwpNoZOrder)) BringToTop(w);
   Backend().WindowChanged(w);
+  if (moved) MoveChildren(w, dx, dy);
   if (moved) {
     const SPoint origin = ClientToScreen(w, {0, 0});
     SendMessage(w, kWmMove, 0, MakeLParam(origin.x, origin.y));
@@ -359,6 +515,8 @@ bool SetWindowPos(WindowHandle window, int32_t x, int32_t y, int32_t width, int3
     SendMessage(w, kWmNcPaint, 1, 0);
     if (!(flags & kSwpNoRedraw)) InvalidateAll(w);
   }
+  if ((flags & kSwpShowWindow) && !w->visible) Show(w, !(flags & kSwpNoActivate) && !IsChildWindow(w));
+  else if ((flags & kSwpHideWindow) && w->visible) Hide(w);
   return true;
 }
 
@@ -374,7 +532,7 @@ bool ShowWindow(WindowHandle window, int32_t command) {
   switch (command) {
     case kSwHide:
       w->visible = false;
-      if (gForeground == w) gForeground = nullptr;
+      ForgetActivation(w);
       break;
     case kSwMinimize:
       w->visible = true;
@@ -397,11 +555,7 @@ bool ShowWindow(WindowHandle window, int32_t command) {
       break;
   }
   Backend().WindowChanged(w);
-  if (w->visible && command != kSwMinimize) {
-    SetForegroundWindow(w);
-    SendMessage(w, kWmNcPaint, 1, 0);
-    InvalidateAll(w);
-  }
+  if (w->visible && command != kSwMinimize) Show(w, !IsChildWindow(w));
   return wasVisible;
 }
 
@@ -423,12 +577,28 @@ bool IsIconic(WindowHandle window) {
 bool SetForegroundWindow(WindowHandle window) {
   SWindow* w = Live(window);
   if (!w) return false;
-  gForeground = w;
-  Backend().ForegroundChanged(w);
+  Activate(w);
   return true;
 }
 
-WindowHandle GetForegroundWindow() { return gForeground; }
+WindowHandle GetForegroundWindow() { return gActive; }
+
+WindowHandle SetActiveWindow(WindowHandle window) {
+  SWindow* w = Live(window);
+  WindowHandle previous = gActive;
+  if (w) Activate(w);
+  return previous;
+}
+
+WindowHandle GetActiveWindow() { return gActive; }
+
+WindowHandle SetFocus(WindowHandle window) {
+  WindowHandle previous = gFocus;
+  gFocus = Live(window);
+  return previous;
+}
+
+WindowHandle GetFocus() { return gFocus; }
 
 WindowHandle FindWindow(const std::string& className, const std::string& title) {
   for (SWindow* w : gWindows) {
@@ -466,6 +636,9 @@ intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, 
       return 0;
     }
     case kWmClose: DestroyWindow(w); return 0;
+    case kWmNcLButtonDown:
+      if (wParam == uintptr_t(kHitCaption)) MoveWithPointer(w, {LowWordSigned(lParam), HighWordSigned(lParam)});
+      return 0;
     default: return 0;
   }
 }
@@ -480,43 +653,55 @@ Surface* GetWindowSurface(WindowHandle window) {
 bool InvalidateRect(WindowHandle window, const SWinRect* clientRect, bool erase) {
   SWindow* w = Live(window);
   if (!w) return false;
-  SWinRect area;
-  if (clientRect) area = *clientRect;
-  else GetClientRect(w, &area);
+  SWinRect client;
+  GetClientRect(w, &client);
+  const SWinRect area = clientRect ? Intersection(*clientRect, client) : client;
   if (area.IsEmpty()) return true;
-  if (w->invalid) {
-    w->invalidArea = {std::min(w->invalidArea.left, area.left), std::min(w->invalidArea.top, area.top),
-                      std::max(w->invalidArea.right, area.right), std::max(w->invalidArea.bottom, area.bottom)};
-  } else {
-    w->invalidArea = area;
-  }
-  w->invalid = true;
+  w->updateArea.Add(area);
   w->erase = w->erase || erase;
   return true;
 }
 
-bool ValidateRect(WindowHandle window) {
+bool ValidateRect(WindowHandle window, const SWinRect* clientRect) {
   SWindow* w = Live(window);
   if (!w) return false;
-  w->invalid = false;
-  w->erase = false;
+  if (clientRect) w->updateArea.Subtract(*clientRect);
+  else w->updateArea.Clear();
+  if (w->updateArea.IsEmpty()) w->erase = false;
+  return true;
+}
+
+bool GetUpdateRect(WindowHandle window, SWinRect* rect) {
+  SWindow* w = Live(window);
+  *rect = w ? w->updateArea.Box() : SWinRect{};
+  return w && !w->updateArea.IsEmpty();
+}
+
+bool UpdateWindow(WindowHandle window) {
+  SWindow* w = Live(window);
+  if (!w) return false;
+  if (IsShowing(w) && !w->updateArea.IsEmpty()) SendMessage(w, kWmPaint, 0, 0);
   return true;
 }
 
 bool BeginPaint(WindowHandle window, SPaint* paint) {
   SWindow* w = Live(window);
   if (!w) return false;
-  paint->surface = &w->surface;
-  paint->area = w->invalid ? w->invalidArea : SWinRect{};
-  paint->erase = w->erase;
+  const RectSet area = w->updateArea;
   const bool erase = w->erase;
-  w->invalid = false;
+  w->updateArea.Clear();
   w->erase = false;
-  if (erase) SendMessage(w, kWmEraseBackground, 0, 0);
+  paint->surface = &w->surface;
+  paint->area = area.Box();
+  paint->erase = erase;
+  paint->dc = BeginPaintContext(w, area);
+  if (!paint->dc) return false;
+  if (erase) SendMessage(w, kWmEraseBackground, reinterpret_cast<uintptr_t>(paint->dc), 0);
   return true;
 }
 
-void EndPaint(WindowHandle window, const SPaint&) {
+void EndPaint(WindowHandle window, const SPaint& paint) {
+  EndPaintContext(paint.dc);
   if (SWindow* w = Live(window)) Backend().SurfaceChanged(w);
 }
 
@@ -583,7 +768,7 @@ bool PeekMessage(SMessage* message, WindowHandle window, uint32_t first, uint32_
   // A paint message stands for an invalid window until it is painted; it comes after all others.
   if (!InRange(kWmPaint, first, last)) return false;
   for (SWindow* w : gWindows) {
-    if (w->invalid && w->visible && (!window || window == w)) {
+    if (!w->updateArea.IsEmpty() && IsShowing(w) && (!window || window == w)) {
       *message = SMessage{w, kWmPaint, 0, 0, uint32_t(NowTicks()), gCursor};
       return true;
     }
@@ -636,10 +821,15 @@ uint32_t GetQueueStatus(uint32_t mask) {
     else kinds |= kQsPostMessage;
   }
   for (SWindow* w : gWindows) {
-    if (w->invalid && w->visible) kinds |= kQsPaint;
+    if (!w->updateArea.IsEmpty() && IsShowing(w)) kinds |= kQsPaint;
   }
   kinds &= mask;
   return (kinds << 16) | kinds;
+}
+
+void WaitMessage(int64_t timeoutMs) {
+  if (GetQueueStatus(kQsKey | kQsMouseMove | kQsMouseButton | kQsPostMessage | kQsPaint)) return;
+  Backend().Wait(timeoutMs);
 }
 
 // ---- keys and pointer
@@ -666,12 +856,14 @@ SPoint GetCursorPos() {
   return gCursor;
 }
 
+uint32_t GetDoubleClickTime() { return Backend().DoubleClickTime(); }
+
 void QueueKey(WindowHandle target, uint32_t virtualKey, bool down) {
   virtualKey &= 0xFF;
   const bool wasDown = gKeys[virtualKey];
   if (down && !wasDown) gToggled[virtualKey] = !gToggled[virtualKey];
   gKeys[virtualKey] = down;
-  WindowHandle w = target ? Live(target) : gForeground;
+  WindowHandle w = KeyWindow(target);
   if (!w) return;
   const bool system = gKeys[kVkMenu] || virtualKey == kVkMenu;
   const uint32_t message = down ? (system ? kWmSysKeyDown : kWmKeyDown) : (system ? kWmSysKeyUp : kWmKeyUp);
@@ -680,7 +872,7 @@ void QueueKey(WindowHandle target, uint32_t virtualKey, bool down) {
 }
 
 void QueueChar(WindowHandle target, uint32_t character) {
-  WindowHandle w = target ? Live(target) : gForeground;
+  WindowHandle w = KeyWindow(target);
   if (w) Post(w, kWmChar, character, 1);
 }
 
@@ -725,17 +917,86 @@ int32_t ShowCursor(bool show) {
   return gCursorCount;
 }
 
-CursorHandle ArrowCursor() { return &gArrowMarker; }
-CursorHandle WaitCursor() { return &gWaitMarker; }
+CursorHandle ArrowCursor() { return &gArrow; }
+CursorHandle WaitCursor() { return &gWait; }
+CursorHandle IBeamCursor() { return &gIBeam; }
+
+CursorHandle ShapeCursor(uint32_t number) {
+  const SCursor shape = CursorOfKind(SCursor::Kind::kShape, number);
+  if (!CursorShapeName(shape)) return nullptr;
+  for (const SCursor& c : gMadeCursors) {
+    if (c.kind == SCursor::Kind::kShape && c.number == number) return &c;
+  }
+  return MadeCursor(shape);
+}
+
+CursorHandle CreatePictureCursor(const std::string& name, int32_t width, int32_t height, const uint32_t* pixels,
+                                 int32_t hotX, int32_t hotY) {
+  constexpr int32_t kMaxSide = 256;
+  if (!pixels || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return nullptr;
+  SCursor cursor = CursorOfKind(SCursor::Kind::kPicture);
+  cursor.name = name;
+  cursor.width = width;
+  cursor.height = height;
+  cursor.hotX = hotX;
+  cursor.hotY = hotY;
+  cursor.pixels.assign(pixels, pixels + size_t(width) * size_t(height));
+  for (const SCursor& c : gMadeCursors) {
+    if (c.kind == cursor.kind && c.name == cursor.name && c.width == width && c.height == height &&
+        c.hotX == hotX && c.hotY == hotY && c.pixels == cursor.pixels)
+      return &c;
+  }
+  return MadeCursor(cursor);
+}
+
+const SCursor* CursorOf(CursorHandle cursor) { return static_cast<const SCursor*>(cursor); }
+
+const char* CursorShapeName(const SCursor& cursor) {
+  switch (cursor.kind) {
+    case SCursor::Kind::kArrow: return "default";
+    case SCursor::Kind::kWait: return "wait";
+    case SCursor::Kind::kIBeam: return "text";
+    case SCursor::Kind::kPicture: return nullptr;
+    case SCursor::Kind::kShape: break;
+  }
+  struct SShape {
+    uint32_t first, last;
+    const char* name;
+  };
+  static constexpr SShape kShapes[] = {
+      {107, 107, "crosshair"},   {108, 108, "grab"},       {110, 111, "ns-resize"}, {112, 112, "grabbing"},
+      {114, 114, "ew-resize"},   {115, 115, "all-scroll"}, {116, 116, "nwse-resize"}, {117, 119, "crosshair"},
+      {120, 120, "zoom-out"},    {121, 121, "zoom-in"},    {122, 122, "pointer"},   {123, 123, "nesw-resize"},
+      {124, 124, "move"},
+  };
+  for (const SShape& shape : kShapes) {
+    if (cursor.number >= shape.first && cursor.number <= shape.last) return shape.name;
+  }
+  return nullptr;
+}
+
+uint32_t CursorSetCount() { return gCursorSets; }
 
 CursorHandle SetCursor(CursorHandle cursor) {
   CursorHandle previous = gCursorShape;
+  ++gCursorSets;
   gCursorShape = cursor;
   Backend().CursorChanged(gCursorShape, gCursorCount);
   return previous;
 }
 
 CursorHandle GetCursor() { return gCursorShape; }
+
+bool SetCursorPos(int32_t x, int32_t y) {
+  gCursor = {x, y};
+  Backend().PointerWarped(gCursor);
+  return true;
+}
+
+uint64_t NativeWindowId(WindowHandle window) {
+  SWindow* w = Live(window);
+  return w ? Backend().NativeId(w) : 0;
+}
 
 int32_t GetSystemMetrics(int32_t index) { return Backend().Metric(index); }
 

@@ -15,6 +15,7 @@
 
 namespace platform {
 
+struct DeviceContext;
 struct SWindow;
 using WindowHandle = SWindow*;
 struct SMenu;
@@ -110,15 +111,18 @@ enum : uint32_t {
   kVkOemQuote = 0xDE,
 };
 
-// Window styles and class styles the program uses.
+// Window styles, extended styles and class styles the program uses.
 enum : uint32_t {
   kWsPopup = 0x80000000,
+  kWsChild = 0x40000000,
+  kWsVisible = 0x10000000,
   kWsCaption = 0x00C00000,
   kWsSysMenu = 0x00080000,
   kWsMinimizeBox = 0x00020000,
   kCsOwnDc = 0x0020,
   kCsByteAlignWindow = 0x1000,
 };
+enum : uint32_t { kWsExToolWindow = 0x0080 };
 
 // ShowWindow commands.
 enum : int32_t { kSwHide = 0, kSwShowNormal = 1, kSwShowMaximized = 3, kSwShow = 5, kSwMinimize = 6, kSwRestore = 9 };
@@ -131,6 +135,8 @@ enum : uint32_t {
   kSwpNoRedraw = 0x0008,
   kSwpNoActivate = 0x0010,
   kSwpFrameChanged = 0x0020,
+  kSwpShowWindow = 0x0040,
+  kSwpHideWindow = 0x0080,
 };
 
 // GetQueueStatus kinds.
@@ -179,6 +185,7 @@ struct SWinRect {
   int32_t Height() const { return bottom - top; }
   bool Contains(SPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
   bool IsEmpty() const { return right <= left || bottom <= top; }
+  bool operator==(const SWinRect&) const = default;
 };
 
 struct SMessage {
@@ -223,8 +230,11 @@ struct SNcCalcSizeParams {
   SWindowPos* position = nullptr;
 };
 
+// What BeginPaint hands out until EndPaint: the context clipped to the update area (the window's own
+// context when its class has one), and that area's bounding rectangle.
 struct SPaint {
   Surface* surface = nullptr;
+  DeviceContext* dc = nullptr;
   SWinRect area;  // client coordinates
   bool erase = false;
 };
@@ -248,14 +258,19 @@ bool RegisterWindowClass(const SWindowClass& windowClass);
 bool UnregisterWindowClass(const std::string& name, ModuleHandle instance);
 bool GetWindowClass(const std::string& name, SWindowClass* windowClass);
 
-// Windows.
+// Windows. A window with kWsChild lies in its parent's client area, placed and moved in the parent's
+// client coordinates; every other window's parent is its owner, and an owned window stays above its
+// owner. kWsVisible shows the window once it is created.
 WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const std::string& title, uint32_t style,
                           int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent, MenuHandle menu,
                           ModuleHandle instance, void* createParam);
+// Makes the next count calls of CreateWindow fail, so tests can reach the paths of a refused window.
+void FailNextWindowCreations(uint32_t count);
 bool DestroyWindow(WindowHandle window);
 bool IsWindow(WindowHandle window);
 std::string GetClassName(WindowHandle window);
 uint32_t GetWindowStyle(WindowHandle window);
+uint32_t GetWindowExStyle(WindowHandle window);
 WindowHandle GetParent(WindowHandle window);
 bool SetWindowText(WindowHandle window, const std::string& text);
 std::string GetWindowText(WindowHandle window);
@@ -268,23 +283,42 @@ bool GetWindowRect(WindowHandle window, SWinRect* rect);  // screen coordinates
 bool GetClientRect(WindowHandle window, SWinRect* rect);  // {0, 0, width, height}
 SPoint ClientToScreen(WindowHandle window, SPoint point);
 SPoint ScreenToClient(WindowHandle window, SPoint point);
+// Without kSwpNoZOrder the window goes to the top of the window order; kSwpShowWindow and
+// kSwpHideWindow show and hide it, and showing activates it unless kSwpNoActivate is given.
 bool SetWindowPos(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags);
 bool MoveWindow(WindowHandle window, int32_t x, int32_t y, int32_t width, int32_t height, bool repaint);
 bool ShowWindow(WindowHandle window, int32_t command);
 bool IsWindowVisible(WindowHandle window);
 bool IsZoomed(WindowHandle window);
 bool IsIconic(WindowHandle window);
+// The active window is the foreground one; activating a window brings it to the top and gives it the
+// keyboard focus. Keys go to the focus window, or to the active one when nothing has the focus.
 bool SetForegroundWindow(WindowHandle window);
 WindowHandle GetForegroundWindow();
+WindowHandle SetActiveWindow(WindowHandle window);  // the window that was active
+WindowHandle GetActiveWindow();
+WindowHandle SetFocus(WindowHandle window);  // the window that had the focus
+WindowHandle GetFocus();
 WindowHandle FindWindow(const std::string& className, const std::string& title);
+// The system's own answers. A non-client press on the caption (kWmNcLButtonDown with kHitCaption, the
+// point in screen coordinates) moves the window with the pointer until the left button is up, taking
+// the pointer's messages meanwhile, and then answers.
 intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // Painting: each window has a 32-bit surface the size of its window rectangle; client coordinates are
 // offset by the non-client strip at its top.
 Surface* GetWindowSurface(WindowHandle window);
 SPoint ClientOrigin(WindowHandle window);  // of the client area inside the window's surface
+// The update area: what InvalidateRect adds (null: the whole client area) and ValidateRect takes away
+// (null: all of it), cut to the client area. A visible window with an update area gets kWmPaint.
 bool InvalidateRect(WindowHandle window, const SWinRect* clientRect, bool erase);
-bool ValidateRect(WindowHandle window);
+bool ValidateRect(WindowHandle window, const SWinRect* clientRect = nullptr);
+// The update area's bounding rectangle; false when there is none.
+bool GetUpdateRect(WindowHandle window, SWinRect* rect);
+// Sends kWmPaint at once when the window is visible and has an update area.
+bool UpdateWindow(WindowHandle window);
+// Takes the update area, sends kWmEraseBackground with the paint context (wParam) when erasing was
+// asked, and leaves the context clipped to the area until EndPaint.
 bool BeginPaint(WindowHandle window, SPaint* paint);
 void EndPaint(WindowHandle window, const SPaint& paint);
 void FillClientRect(WindowHandle window, const SWinRect& clientRect, uint32_t color);
@@ -306,6 +340,10 @@ intptr_t DispatchMessage(const SMessage& message);
 bool TranslateMessage(const SMessage& message);
 // Kinds of messages waiting (high 16 bits) among those of mask.
 uint32_t GetQueueStatus(uint32_t mask);
+// The idle wait: answers at once when messages are waiting, else blocks until input may have come or
+// timeoutMs have passed. The time passes for real, also on the headless back end's virtual clock
+// (which keeps pace), except that script input still waiting for its moment is reached at once.
+void WaitMessage(int64_t timeoutMs);
 
 // Keys and pointer. A key reads as it was before its oldest stroke still in the queue, so handlers see
 // the modifiers of their own message even when a burst of input is queued at once.
@@ -314,13 +352,30 @@ bool IsKeyToggled(uint32_t virtualKey);  // Caps Lock's state
 // Mapping 2: the unshifted character of a virtual key (letters upper case), 0 when none.
 uint32_t MapVirtualKey(uint32_t virtualKey, uint32_t mapping);
 SPoint GetCursorPos();
+// The longest time between the two presses of a double click, in ms.
+uint32_t GetDoubleClickTime();
 
-// Cursors.
+// Cursors: the system's arrow, wait and text (I-beam) cursors, the program's shapes by number, and
+// cursors made from pictures. A cursor lives as long as the process.
 int32_t ShowCursor(bool show);  // the display counter after the change; shown while >= 0
 CursorHandle ArrowCursor();
 CursorHandle WaitCursor();
+CursorHandle IBeamCursor();
+// The shape the number stands for (crosshair, grab, resize arrows, zoom, pointer, move: 107 to 124);
+// null for a number that has none.
+CursorHandle ShapeCursor(uint32_t number);
+// A cursor of width × height pixels 0xAARRGGBB (rows top first) with its hot spot; the same cursor
+// again for the same name and picture. Null for an empty or oversized picture (over 256 a side).
+CursorHandle CreatePictureCursor(const std::string& name, int32_t width, int32_t height, const uint32_t* pixels,
+                                 int32_t hotX, int32_t hotY);
 CursorHandle SetCursor(CursorHandle cursor);  // the previous cursor
 CursorHandle GetCursor();
+// Moves the pointer to a screen point.
+bool SetCursorPos(int32_t x, int32_t y);
+
+// The window's identifier in the display system (an X window id), for tools outside the program;
+// 0 headless.
+uint64_t NativeWindowId(WindowHandle window);
 
 int32_t GetSystemMetrics(int32_t index);
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
+#include "platform/rect_set.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -34,14 +36,34 @@ struct SWindow {
   intptr_t userData = 0;
   std::vector<uint32_t> extraWords;
   Surface surface;       // the whole window rectangle
-  bool invalid = false;
+  RectSet updateArea;    // client coordinates
   bool erase = false;
-  SWinRect invalidArea;  // client coordinates
+  uint64_t z = 0;        // a higher value lies above a lower one
+  DeviceContext* ownDc = nullptr;  // of a class with kCsOwnDc, made on first use
   std::map<uint32_t, bool> systemMenuEnabled;
   uint32_t frameRecomputations = 0;
   bool menuBarShown = false;
   void* backendData = nullptr;
 };
+
+bool IsChildWindow(const SWindow* w);
+// Whether a window shows: visible, not minimised, and for a child window its parent shows too.
+bool IsShowing(const SWindow* w);
+
+// A cursor: the system's own, a numbered shape or a picture.
+struct SCursor {
+  enum class Kind { kArrow, kWait, kIBeam, kShape, kPicture };
+  Kind kind = Kind::kArrow;
+  uint32_t number = 0;  // of a shape
+  std::string name;     // of a picture
+  int32_t width = 0, height = 0, hotX = 0, hotY = 0;
+  std::vector<uint32_t> pixels;  // 0xAARRGGBB, rows top first
+};
+const SCursor* CursorOf(CursorHandle cursor);
+// The name of the standard shape a cursor stands for ("default", "wait", "text", "crosshair", ...);
+// null for a picture.
+const char* CursorShapeName(const SCursor& cursor);
+uint32_t CursorSetCount();
 
 class WindowBackend {
  public:
@@ -50,6 +72,8 @@ class WindowBackend {
   virtual bool IsHeadless() const = 0;
   // Takes pending input into the queue.
   virtual void Poll() = 0;
+  // Blocks until input may have come or ms have passed.
+  virtual void Wait(int64_t ms) { SleepMs(ms); }
   virtual SPoint CursorPos() = 0;
   virtual int32_t Metric(int32_t index) = 0;
 
@@ -58,6 +82,12 @@ class WindowBackend {
   // Title, rectangle or visibility changed.
   virtual void WindowChanged(SWindow*) {}
   virtual void SurfaceChanged(SWindow*) {}
+  // Part of the surface changed (surface coordinates).
+  virtual void AreaChanged(SWindow* w, const SWinRect&) { SurfaceChanged(w); }
+  // The window went to the top of the window order.
+  virtual void WindowRaised(SWindow*) {}
+  virtual void PointerWarped(SPoint) {}
+  virtual uint64_t NativeId(SWindow*) { return 0; }
   virtual void MenuBarChanged(SWindow*) {}
   virtual void ForegroundChanged(SWindow*) {}
   virtual void CursorChanged(CursorHandle, int32_t /*showCount*/) {}
@@ -66,6 +96,14 @@ class WindowBackend {
   // False with *error 0 when cancelled.
   virtual bool FileDialog(bool save, SFileDialog* dialog, uint32_t* error) = 0;
   virtual void Beep() {}
+  // The screen for screen contexts, in screen coordinates: RefreshScreen brings an area up to date
+  // before it is read, and what contexts draw onto the surface stays there until then. Null when
+  // there is no screen to draw on.
+  virtual Surface* ScreenSurface() = 0;
+  virtual void RefreshScreen(const SWinRect& area) = 0;
+  virtual uint32_t DoubleClickTime() = 0;  // ms
+  // Whether input may still come: a headless script that has run out brings none.
+  virtual bool InputMayCome() { return true; }
   // A movie's compressor: full frames, the only one, unless the user cancels.
   virtual bool ChooseCompression() { return true; }
 
@@ -78,7 +116,10 @@ class WindowBackend {
 
 WindowBackend& Backend();
 WindowBackend* NewHeadlessBackend();
-WindowBackend* NewGtkBackend();  // null when no display can be opened
+// The back end of a real display, which the first Backend() call tries unless QUARN2_HEADLESS is set;
+// the factory answers null when no display can be opened. Without one every run is headless.
+using DisplayBackendFactory = WindowBackend* (*)();
+void SetDisplayBackendFactory(DisplayBackendFactory factory);
 
 // Input that back ends feed in. Key messages go to target (the foreground window when null);
 // pointer messages to the window under the pointer.
@@ -92,6 +133,11 @@ void QueueWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam,
 void NoteWindowRect(WindowHandle window, const SWinRect& rect);
 const std::vector<SWindow*>& AllWindows();
 WindowHandle FindLiveWindow(WindowHandle window);  // null when the handle is stale
+// The device contexts' part of painting and of a window's end (device_context.cpp): the context that
+// paints the area (the window's own one when its class has one), clipped to it until the end.
+DeviceContext* BeginPaintContext(SWindow* w, const RectSet& area);
+void EndPaintContext(DeviceContext* dc);
+void DestroyOwnDC(SWindow* w);
 
 // The pointer position as the common part last saw it (headless input sets it).
 void SetCursorPosition(SPoint screen);

@@ -27,7 +27,8 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 // Reflected and transmitted rays go at most this many levels below the primary ray.
 constexpr uint32_t kChildDepthLimit = 6;
 // Rays that go straight on through a surface (shadow rays among them) stop continuing beyond this
-// depth, so that a stack of see-through surfaces cannot exhaust the stack.
+// depth. Far from the origin a continued ray can meet the surface it starts on again, one rounding
+// step further each time, and would recurse until the stack runs out.
 constexpr uint32_t kContinuationDepthLimit = 99;
 // A child ray whose path weight averages no more than this is not cast.
 constexpr double kLeastPathWeight = 0.01;
@@ -160,8 +161,6 @@ void Block(CRay& ray, C3dObject* blocker) {
 // What a shadow ray keeps at a hit, and the rest of its way to the light.
 void TraceShadowHit(CRay& ray, uint32_t flags, C3dMaterial& material, SMaterialSample& sample) {
   C3dObject& object = *ray.fHitObject;
-  // Without transmission any hit blocks the light.
-  if (!(flags & SRenderSettings::kTransmission)) return Block(ray, &object);
   double factor = 1;
   Colour filter{1, 1, 1};
   bool weighed = !(sample.flags & SMaterialSample::kFixedGlass);
@@ -181,6 +180,8 @@ void TraceShadowHit(CRay& ray, uint32_t flags, C3dMaterial& material, SMaterialS
     }
     if (ray.fMedium) factor *= MediumTransmission(RefractiveIndexOf(ray.fMedium, ray.fMediumPart), ray.fHitT);
     if (factor == 0) return Block(ray, IsPlainlyOpaque(material, sample) ? &object : nullptr);
+    // Without transmission only pass-through and glass-like surfaces let the light by.
+    if (!(flags & SRenderSettings::kTransmission)) return Block(ray, &object);
     ray.fShadowFactor *= factor;
     ray.fShadowFilter = Times(ray.fShadowFilter, filter);
   }
@@ -354,6 +355,14 @@ void ScaleColour(vector3<float>& out, const vector3<float>& colour, double facto
   out = {float(colour.x * factor), float(colour.y * factor), float(colour.z * factor)};
 }
 
+bool MaterialStopsShadows(C3dObject& object) {
+  const CHitMaterial own(&object, nullptr);
+  C3dMaterial* material = own.Get();
+  if (!material) return false;
+  const SMaterialSample& sample = material->GetRecord().sample;
+  return !(sample.flags & SMaterialSample::kGlassLike) && IsPlainlyOpaque(*material, sample);
+}
+
 void TraceRay(CRay& ray) {
   CRenderContext& context = *ray.fContext;
   const SRenderSettings& settings = *context.GetSettings();
@@ -370,10 +379,12 @@ void TraceRay(CRay& ray) {
     return;
   }
   ray.fTravelled += ray.fHitT;
-  C3dMaterial* material = MaterialOfHit(ray.fHitObject, ray.fHitPart);
+  // The answer the shadow step gives a plainly opaque surface, without its material.
+  const C3dObject* owner = ray.fHitPart ? ray.fHitPart : ray.fHitObject;
+  if (ray.fShadowRay && owner->StopsShadows()) return Block(ray, ray.fHitObject);
+  const CHitMaterial hitMaterial(ray.fHitObject, ray.fHitPart);
+  C3dMaterial* material = hitMaterial.Get();
   if (!material) return;
-  CHolder holder(material, false, false);
-  if (!holder.IsLocked()) return;
   SMaterialSample sample = material->GetRecord().sample;
   PrepareSample(ray, settings.fFlags, *material, sample);
   if (ray.fShadowRay) return TraceShadowHit(ray, settings.fFlags, *material, sample);

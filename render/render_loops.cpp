@@ -296,8 +296,9 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
     }
     mask = block - 1;
   }
-  state = {};
-  state.blockSize = 0;
+  // Finished: a later call goes straight on to the antialias pass, which resumes where it stopped.
+  state.blockSize = state.blockMask = 0;
+  state.column = state.row = 0;
   return Finish(draw, context, frame, viewFrom, viewTo, progress);
 }
 

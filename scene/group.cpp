@@ -50,6 +50,13 @@ C3dObject* FindByNumber(C3dBaseSys* table, int32_t number) {
   return nullptr;
 }
 
+bool Contains(const CDynTable<C3dObject*>& list, const C3dObject* object) {
+  for (uint32_t i = 0; i < list.GetCount(); ++i) {
+    if (list[i] == object) return true;
+  }
+  return false;
+}
+
 // A copy's members were made in the table for it; a copy that fails takes them with it.
 void DeleteCopy(C3dObject* copy) {
   if (C3dGroup* group = AsGroup(copy)) {
@@ -344,16 +351,17 @@ int32_t C3dGroup::RelinkGroups(C3dBaseSys* table) {
   return kNoErr;
 }
 
-int32_t C3dGroup::TakeChain(C3dBaseSys* table, CDynTable<C3dObject*>& chain, bool& waits) {
+int32_t C3dGroup::TakeChain(C3dBaseSys* table, const CDynTable<C3dObject*>& taken, CDynTable<C3dObject*>& chain,
+                            bool& waits) {
   waits = false;
   int32_t number = GetFirstMember();
   // A chain that loops ends where it comes back.
   for (uint32_t steps = 0; number != -1 && steps < table->GetCount(); ++steps) {
     C3dObject* member = FindByNumber(table, number);
     if (!member || member == this) break;
-    bool seen = false;
-    for (uint32_t i = 0; i < chain.GetCount() && !seen; ++i) seen = chain[i] == member;
-    if (seen) break;
+    if (Contains(chain, member)) break;
+    // Listed by two groups, it would stay in the first one's list after the second deletes it.
+    if (Contains(taken, member)) return kErrInvalidFormat;
     const C3dGroup* group = AsGroup(member);
     if (group && !group->fRelinked) {
       waits = true;
@@ -369,6 +377,8 @@ int32_t C3dGroup::RelinkFromIds(C3dBaseSys* table) {
   CHolder holder(table, false, false);
   if (!holder.IsLocked()) return NonZeroError(table->GetError());
   CDynTable<C3dObject*> chain(SRange{0, 16});
+  // Every member that a group of this relink has taken.
+  CDynTable<C3dObject*> taken(SRange{0, 16});
   for (bool pending = true; pending;) {
     pending = false;
     bool progressed = false;
@@ -377,7 +387,7 @@ int32_t C3dGroup::RelinkFromIds(C3dBaseSys* table) {
       if (!group || group->GetObjectNumber() == -1 || group->fRelinked) continue;
       chain.Clear();
       bool waits = false;
-      if (const int32_t error = group->TakeChain(table, chain, waits)) return error;
+      if (const int32_t error = group->TakeChain(table, taken, chain, waits)) return error;
       if (waits) {
         pending = true;
         continue;
@@ -386,7 +396,7 @@ int32_t C3dGroup::RelinkFromIds(C3dBaseSys* table) {
       group->ClearMembers();
       group->fBox = C3dBox::Empty();
       for (uint32_t i = 0; i < chain.GetCount(); ++i) {
-        if (!group->fMembers.Append(chain[i])) return kErrOutOfMemory;
+        if (!group->fMembers.Append(chain[i]) || !taken.Append(chain[i])) return kErrOutOfMemory;
         chain[i]->SetParent(group);
         group->fBox.Union(chain[i]->WorldBox());
       }

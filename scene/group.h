@@ -79,7 +79,8 @@ class C3dGroup : public C3dObject {
   // table's error when it cannot be locked.
   static int32_t RelinkGroups(C3dBaseSys* table);
   // For the earlier document format: member lists from the object-number chains, inner groups
-  // first. 0; the table's error; 9 when a list cannot grow; 2 when the chains loop.
+  // first. 0; the table's error; 9 when a list cannot grow; 2 when groups wait on each other or
+  // two chains reach one object.
   static int32_t RelinkFromIds(C3dBaseSys* table);
   // A rendering ray that reaches a boolean member: the outermost boolean group resolves it.
   static bool IntersectInBooleanGroup(CRay& ray, C3dObject* member);
@@ -122,7 +123,9 @@ class C3dGroup : public C3dObject {
   void ClearMembers();
   // The members on the group's chain of the earlier format; waits while the chain holds a group not
   // yet relinked.
-  int32_t TakeChain(C3dBaseSys* table, CDynTable<C3dObject*>& chain, bool& waits);
+  // 2 when it reaches a member that another group has taken.
+  int32_t TakeChain(C3dBaseSys* table, const CDynTable<C3dObject*>& taken, CDynTable<C3dObject*>& chain,
+                    bool& waits);
   void ScaleMembersAbout(const vector3<double>& centre, const vector3<double>& ratio);
 
   CDynTable<C3dObject*> fMembers;

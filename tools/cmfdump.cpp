@@ -1,13 +1,28 @@
 // cmfdump FILE: prints a composite file's header, directory and chains as the file's own reader sees
-// them. Exit status 0, 1 when the file cannot be opened as a composite file, 2 when a chain is broken.
+// them. Exit status 0, 1 when the file cannot be opened as a composite file, 2 for wrong arguments, 3
+// when a chain is broken (the rest is printed).
 #include <cstdio>
+#include <string>
 
 #include "framework/core/cm_file.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
-#include "tools/tool_messages.h"
+#include "tools/command_line.h"
 
 namespace {
+
+constexpr int kStatusBroken = 3;
+
+const STool kTool{
+    "cmfdump",
+    {"FILE"},
+    "Prints a composite file's header, directory and chains as the program's own reader sees them.",
+    {},
+    "Lines: the type name; the directory's capacity, entries in use, growth step, offset and size; the\n"
+    "free bytes and the first free offset; each used entry with its size and its chunks as\n"
+    "offset {size length next}; the free chain.\n"
+    "Exit status: 0 intact, 1 the file cannot be read as a composite file, 2 wrong arguments, 3 a\n"
+    "chain is broken (the rest is printed).\n"};
 
 using Chain = CDynTable<CCmFile::SChunk>;
 
@@ -43,33 +58,30 @@ bool PrintEntries(CCmFile& file) {
   return intact;
 }
 
-int Dump(const char* path) {
+int Dump(const CCommandLine& line, const std::string& path) {
   CFileSpec spec;
-  int32_t err = spec.Set(path);
+  int32_t err = spec.Set(path.c_str());
   CCmFile file(spec);
   if (!err) err = file.Open(CFile::kModeRead);
-  if (err) {
-    std::printf("cmfdump: %s: %s\n", path, FileProblem(path, err).c_str());
-    return 1;
-  }
+  if (err) return line.FailWithCode(path, err);
   const CCmFile::SEntry& dir = file.GetDirectoryRecord();
   std::printf("type \"%s\"\n", file.GetTypeName());
   std::printf("directory capacity %u in-use %u step %u at %u size %u\n", file.GetCapacity(), file.GetInUse(),
               file.GetStep(), dir.first, dir.size);
   std::printf("free %u first %u\n", file.GetFreeBytes(), file.GetFirstFree());
-  return PrintEntries(file) ? 0 : 2;
+  return PrintEntries(file) ? 0 : kStatusBroken;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: cmfdump FILE\n");
-    return 1;
-  }
+  CCommandLine line(kTool);
+  const int status = line.Parse(argc, argv, [](int, const char*) { return std::string(); });
+  if (status != CCommandLine::kGoOn) return status;
+  if (line.Operands().size() != 1) return line.UsageError("one composite file is needed");
   // A directory of the largest capacity a file can hold fits; the budgets only bound this tool.
-  if (!CMemPool::CreatePools(0x40000000, 0x100000, 0x100000)) return 1;
-  const int status = Dump(argv[1]);
+  if (!CMemPool::CreatePools(0x40000000, 0x100000, 0x100000)) return line.Fail("the framework", "could not start");
+  const int dumped = Dump(line, line.Operands()[0]);
   CMemPool::DestroyPools();
-  return status;
+  return dumped;
 }

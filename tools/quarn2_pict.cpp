@@ -4,14 +4,14 @@
 // first bytes; PICT files may carry the 512-byte preamble of a file or not.
 // quarn2-pict IN... OUT.avi: writes the pictures, in order, as the frames of a movie at 15 frames a
 // second, the way the fly-around records; every picture must have the first one's size.
-// On failure the error's text goes to the standard error stream, the exit status is 1, and no output
-// file is left; wrong arguments give a usage line and status 2.
+// A BMP is written only to a name ending in ".bmp", a movie only to ".avi", and never over an input.
+// On failure the file and the error go to the standard error stream, the exit status is 1, and no
+// output file is left; wrong arguments give the usage and status 2.
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/core/byte_reader.h"
@@ -25,25 +25,26 @@
 #include "framework/image/image_io.h"
 #include "framework/image/pict_file.h"
 #include "platform/system.h"
+#include "tools/command_line.h"
+#include "tools/progress_bar.h"
 #include "tools/tool_app.h"
-#include "tools/tool_messages.h"
 
 namespace {
 
 constexpr uint32_t kMovieRate = 600;   // 15 frames a second at the movie's scale of 40
 constexpr int32_t kFrameDuration = 20;  // one sample a frame
 
-constexpr const char* kTool = "quarn2-pict";
-
-bool EndsWithAvi(const char* path) {
-  const size_t n = std::strlen(path);
-  if (n < 4) return false;
-  const char* extension = ".avi";
-  for (size_t i = 0; i < 4; ++i) {
-    if (std::tolower(static_cast<unsigned char>(path[n - 4 + i])) != extension[i]) return false;
-  }
-  return true;
-}
+const STool kTool{
+    "quarn2-pict",
+    {"IN OUT.bmp", "IN... OUT.avi"},
+    "Reads pictures with the program's own readers and writes one as a 24-bit BMP file, or several as\n"
+    "the frames of an uncompressed AVI movie at 15 frames a second.",
+    {},
+    "Readers: \".bmp\" BMP of 1, 4, 8, 16, 24 or 32 bits with the 40-byte header (ImageMagick writes it\n"
+    "as BMP3:), \".psd\" Photoshop, \".tif\" TIFF; any other name is read by its first bytes, which\n"
+    "also find PICT version 2 files. Every frame of a movie has the first picture's size. The output\n"
+    "is never one of the inputs.\n"
+    "Exit status: 0 written, 1 a failure (the message names the file), 2 wrong arguments.\n"};
 
 constexpr size_t kPictPreamble = 512;
 constexpr size_t kPictVersionField = 10;
@@ -108,55 +109,74 @@ int32_t ReadPicture(const char* path, std::unique_ptr<CImage>* image, std::strin
   return err;
 }
 
-// Every picture is read and checked before the movie starts, so that a bad one leaves no file; *bad
-// is the picture a failure is about, and stays null when it is about the movie.
-int32_t WriteMovie(const std::vector<const char*>& inputs, const CFileSpec& out, const char** bad,
-                   std::string* refusal) {
+// What failed, and on which file; the words when the code's text would not say it (a reader's
+// refusal of a kind of file it does not take).
+struct SFailure {
+  SFailure(std::string failedFile, int32_t failedCode, std::string failedWords = {})
+      : file(std::move(failedFile)), code(failedCode), words(std::move(failedWords)) {}
+
+  std::string file;
+  int32_t code = 0;
+  std::string words;
+};
+
+// Every picture is read and checked before the movie starts, so that a bad one leaves no file. The
+// bar counts each picture read, then each frame written.
+SFailure WriteMovie(const std::vector<std::string>& inputs, const std::string& outPath) {
+  CProgressBar bar("writing movie");
+  const uint32_t steps = uint32_t(inputs.size() * 2);
   std::vector<std::unique_ptr<CImage>> frames(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i) {
-    if (platform::IsStopRequested()) return kSilentCode24;
-    *bad = inputs[i];
-    if (const int32_t err = ReadPicture(inputs[i], &frames[i], refusal)) return err;
+    if (platform::IsStopRequested()) return {outPath, kSilentCode24};
+    std::string refusal;
+    if (const int32_t err = ReadPicture(inputs[i].c_str(), &frames[i], &refusal)) return {inputs[i], err, refusal};
     if (frames[i]->GetWidth() != frames[0]->GetWidth() || frames[i]->GetHeight() != frames[0]->GetHeight())
-      return kErrInvalidParameter;
-    if (!FlipImageRows(frames[i].get())) return NonZeroError(frames[i]->GetError());
+      return {inputs[i], kErrInvalidParameter, "every frame must have the first picture's size"};
+    if (!FlipImageRows(frames[i].get())) return {inputs[i], NonZeroError(frames[i]->GetError())};
+    bar.Show(uint32_t(i + 1), steps);
   }
-  *bad = nullptr;
+  CFileSpec out;
   CAviMovie movie;
-  if (const int32_t err = movie.Open(&out)) return err;
-  if (const int32_t err =
-          movie.CreateStream(int32_t(frames[0]->GetWidth()), int32_t(frames[0]->GetHeight()), kMovieRate))
-    return err;
-  if (const int32_t err = movie.SetFormat(nullptr, frames[0].get())) return err;
-  for (const auto& frame : frames) {
-    if (platform::IsStopRequested()) return kSilentCode24;
-    if (const int32_t err = movie.WriteFrame(frame.get(), kFrameDuration)) return err;
+  int32_t err = out.Set(outPath.c_str());
+  if (!err) err = movie.Open(&out);
+  if (!err) err = movie.CreateStream(int32_t(frames[0]->GetWidth()), int32_t(frames[0]->GetHeight()), kMovieRate);
+  if (!err) err = movie.SetFormat(nullptr, frames[0].get());
+  for (size_t i = 0; !err && i < frames.size(); ++i) {
+    if (platform::IsStopRequested()) err = kSilentCode24;
+    else err = movie.WriteFrame(frames[i].get(), kFrameDuration);
+    bar.Show(uint32_t(inputs.size() + i + 1), steps);
   }
-  return movie.ReleaseStream();
+  if (!err) err = movie.ReleaseStream();
+  return {outPath, err};
+}
+
+SFailure WritePicture(const std::string& input, const std::string& outPath) {
+  std::unique_ptr<CImage> image;
+  std::string refusal;
+  if (const int32_t err = ReadPicture(input.c_str(), &image, &refusal)) return {input, err, refusal};
+  CFileSpec out;
+  int32_t err = out.Set(outPath.c_str());
+  if (!err) err = SaveImageAsBmp(out, image.get(), true);
+  return {outPath, err};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool movie = argc >= 3 && EndsWithAvi(argv[argc - 1]);
-  if (argc < 3 || (argc > 3 && !movie)) {
-    std::fprintf(stderr, "usage: quarn2-pict IN OUT.bmp | quarn2-pict IN... OUT.avi\n");
-    return 2;
-  }
+  CCommandLine line(kTool);
+  const int status = line.Parse(argc, argv, [](int, const char*) { return std::string(); });
+  if (status != CCommandLine::kGoOn) return status;
+  const std::vector<std::string>& operands = line.Operands();
+  if (operands.size() < 2) return line.UsageError("a picture and an output file are needed");
+  const std::string& outPath = operands.back();
+  const std::vector<std::string> inputs(operands.begin(), operands.end() - 1);
+  const bool movie = HasExtension(outPath, ".avi");
+  if (!movie && !HasExtension(outPath, ".bmp"))
+    return line.UsageError(outPath + ": the output is a BMP file (.bmp) or an AVI movie (.avi)");
+  if (!movie && inputs.size() > 1) return line.UsageError("several pictures make a movie, whose name ends in .avi");
+  if (line.RefuseOutput(outPath, inputs)) return CCommandLine::kStatusFailed;
   CToolApp app("quarn2-pict");
-  if (!app.IsReady()) return app.ReportNotReady();
-  const char* outPath = argv[argc - 1];
-  if (!CheckOutput(kTool, outPath)) return 1;
-  CFileSpec out;
-  if (const int32_t err = out.Set(outPath)) return ReportFileProblem(kTool, outPath, err);
-  std::string refusal;
-  if (movie) {
-    const char* bad = nullptr;
-    const int32_t err = WriteMovie(std::vector<const char*>(argv + 1, argv + argc - 1), out, &bad, &refusal);
-    return err ? ReportFileProblem(kTool, bad ? bad : outPath, err, refusal) : 0;
-  }
-  std::unique_ptr<CImage> image;
-  if (const int32_t err = ReadPicture(argv[1], &image, &refusal)) return ReportFileProblem(kTool, argv[1], err, refusal);
-  if (const int32_t err = SaveImageAsBmp(out, image.get(), true)) return ReportFileProblem(kTool, outPath, err);
-  return 0;
+  if (!app.IsReady()) return app.ReportNotReady(line);
+  const SFailure failure = movie ? WriteMovie(inputs, outPath) : WritePicture(inputs[0], outPath);
+  return failure.code ? line.FailWithCode(failure.file, failure.code, failure.words) : 0;
 }

@@ -1,16 +1,13 @@
-// quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE]: opens a scene document with
-// the program's own reader, renders it whole and writes the image as a 24-bit BMP file.
-// quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N]: renders it row by row
-// into a file that the image plug-in offering EXT, in the "Plugins" folder beside the tool, writes.
-// Either way a progress bar goes to the standard error stream. A failure prints
-// "quarn2-render: FILE: text (code N)" and exits with status 1, leaving no output file (an existing
-// one stays as it was); wrong arguments print a usage line and exit with status 2.
-#include <strings.h>
-
+// quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N]: opens a scene
+// document with the program's own reader, renders it whole and writes the image as a 24-bit BMP file.
+// quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--optimizer=N]: renders
+// it row by row into a file that the image plug-in offering EXT, in the "Plugins" folder beside the
+// tool, writes.
+// Either way a progress bar goes to the standard error stream. A failure names the file and the
+// error and exits with status 1, leaving no output file (an existing one stays as it was); wrong
+// arguments print the usage and exit with status 2.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "document/plugin_protocol.h"
@@ -20,81 +17,104 @@
 #include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
 #include "platform/file.h"
-#include "platform/system.h"
+#include "tools/command_line.h"
+#include "tools/progress_bar.h"
 #include "tools/render_job.h"
 #include "tools/tool_app.h"
-#include "tools/tool_messages.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE] [--optimizer N]\n"
-    "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N] [--optimizer N]\n"
-    "  OUT.EXT: a format of an image plug-in in the Plugins folder beside the tool;\n"
-    "  --dpi N: dots per inch from 1 to 9600, default 72;\n"
-    "  --optimizer N: 0 no tree, 1 a tree of limits 5 and 5 (default), 2 limits 50 and 10";
+// The largest picture, 8192 × 8192 pixels of 4 bytes, with room for the scene's own pictures.
+constexpr uint32_t kDataPoolBudget = 0x18000000;
+
+enum EOption { kWidth, kHeight, kAntialias, kRotate, kResolution, kOptimizer, kStats };
+
+const STool kTool{
+    "quarn2-render",
+    {"DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N] [--stats]",
+     "DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--optimizer=N] [--stats]"},
+    "Renders a scene document with no window into a 24-bit BMP file, or into any format that an image\n"
+    "plug-in (a \"*.qni\" library in the Plugins folder beside the tool) writes.",
+    {
+        {"width", kWidth, "W", "picture width, 1 to 8192 (default: the document's render size)"},
+        {"height", kHeight, "H", "picture height, 1 to 8192 (default: the document's render size)"},
+        {"aa", kAntialias, "MODE", "antialias mode of a .bmp, 0 to 7 (default 1, each pixel's centre)"},
+        {"rotate", kRotate, nullptr, "plug-in formats: write the picture turned a quarter turn"},
+        {"dpi", kResolution, "N", "plug-in formats: the resolution given to the plug-in, 1 to 9600 (default 72)"},
+        {"optimizer", kOptimizer, "N", "the tree that finds what rays meet, 0 to 2 (default 1; see below)"},
+        {"stats", kStats, nullptr, "after the render, its statistics on standard output as the render report has them"},
+    },
+    "The camera named \"perspective\" (else the document's first camera) looks at the scene; its first\n"
+    "sky and the document's render options are used. Antialias modes: 0 each pixel's corner, 1 its\n"
+    "centre, 2 four random points, 3 a 4 x 4 grid, 4 six fixed points, 5 the 4 x 4 grid jittered, 6 the\n"
+    "jittered grid with spread reflections, 7 a 2 x 2 grid.\n"
+    "Optimizer choices, for documents whose render options ask for a tree of the render's own: 0 a\n"
+    "tree never split, 1 boxes split while they hold more than 5 things, at most 5 levels deep (as a\n"
+    "new document window has it), 2 more than 50 things, at most 10 levels, which a scene of many\n"
+    "thousands of things needs. The choice changes how fast rays find the things, never the picture.\n"
+    "A progress bar with the elapsed and remaining time goes to standard error.\n"
+    "Exit status: 0 the picture is written, 1 a failure (the message names the file), 2 wrong arguments.\n"
+    "The scene description and more: tools/README.md.\n"};
 
 struct SOptions {
   SRenderJob job;
   SDiskJob disk;
-  const char* out = nullptr;
+  std::string out;
   bool hasDiskOption = false;
+  bool showStats = false;
+  CRenderStats stats;
 };
 
-bool ParseWhole(const char* text, uint32_t least, uint32_t most, uint32_t& out) {
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text, &end, 10);
-  if (errno || end == text || *end || value < long(least) || value > long(most)) return false;
-  out = uint32_t(value);
-  return true;
+std::string SideProblem(const char* option, const char* value, uint32_t* side) {
+  int64_t read = 0;
+  if (!ParseWholeNumber(value, 1, SRenderJob::kLargestSide, &read))
+    return std::string("--") + option + " needs a whole number from 1 to " + std::to_string(SRenderJob::kLargestSide);
+  *side = uint32_t(read);
+  return "";
 }
 
-bool EndsWith(const std::string& text, const char* ending) {
-  const size_t length = std::char_traits<char>::length(ending);
-  return text.size() > length && strcasecmp(text.c_str() + text.size() - length, ending) == 0;
-}
-
-bool IsBmp(const SOptions& options) { return EndsWith(options.out, ".bmp"); }
-
-// An empty answer, or what was wrong.
-std::string Parse(int argc, char** argv, SOptions& options) {
-  const std::string largest = std::to_string(SRenderJob::kLargestSide);
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--width" || arg == "--height") {
-      uint32_t& side = arg == "--width" ? options.job.width : options.job.height;
-      if (!hasValue || !ParseWhole(argv[++i], 1, SRenderJob::kLargestSide, side))
-        return arg + " needs a whole number from 1 to " + largest;
-    } else if (arg == "--aa") {
-      if (!hasValue || !ParseWhole(argv[++i], 0, SRenderJob::kLargestMode, options.job.antialiasMode))
+std::string TakeOption(SOptions& options, int id, const char* value) {
+  int64_t read = 0;
+  switch (id) {
+    case kWidth: return SideProblem("width", value, &options.job.width);
+    case kHeight: return SideProblem("height", value, &options.job.height);
+    case kAntialias:
+      if (!ParseWholeNumber(value, 0, SRenderJob::kLargestMode, &read))
         return "--aa needs a mode from 0 to " + std::to_string(SRenderJob::kLargestMode);
+      options.job.antialiasMode = uint32_t(read);
       options.job.hasAntialias = true;
-    } else if (arg == "--optimizer") {
-      if (!hasValue || !ParseWhole(argv[++i], 0, SRenderJob::kLargestOptimizerChoice, options.job.optimizerChoice))
+      return "";
+    case kOptimizer:
+      if (!ParseWholeNumber(value, 0, SRenderJob::kLargestOptimizerChoice, &read))
         return "--optimizer needs a choice from 0 to " + std::to_string(SRenderJob::kLargestOptimizerChoice);
-    } else if (arg == "--rotate") {
+      options.job.optimizerChoice = uint32_t(read);
+      return "";
+    case kRotate:
       options.disk.rotate = true;
       options.hasDiskOption = true;
-    } else if (arg == "--dpi") {
-      uint32_t dpi = 0;
-      if (!hasValue || !ParseWhole(argv[++i], SDiskJob::kLeastResolution, SDiskJob::kLargestResolution, dpi))
+      return "";
+    case kResolution:
+      if (!ParseWholeNumber(value, SDiskJob::kLeastResolution, SDiskJob::kLargestResolution, &read))
         return "--dpi needs a whole number from " + std::to_string(SDiskJob::kLeastResolution) + " to " +
                std::to_string(SDiskJob::kLargestResolution);
-      options.disk.resolution = int32_t(dpi);
+      options.disk.resolution = int32_t(read);
       options.hasDiskOption = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return "unknown option " + arg;
-    } else if (!options.job.document) {
-      options.job.document = argv[i];
-    } else if (!options.out) {
-      options.out = argv[i];
-    } else {
-      return "one document and one output file only";
-    }
+      return "";
+    case kStats:
+      options.showStats = true;
+      return "";
   }
-  if (!options.out) return "a document and an output file are needed";
+  return "";
+}
+
+bool IsBmp(const SOptions& options) { return HasExtension(options.out, ".bmp"); }
+
+// An empty answer, or what was wrong with the operands.
+std::string CheckOperands(const std::vector<std::string>& operands, SOptions& options) {
+  if (operands.size() < 2) return "a document and an output file are needed";
+  if (operands.size() > 2) return "one document and one output file only";
+  options.job.document = operands[0].c_str();
+  options.out = operands[1];
   options.disk.output = options.out;
   if (IsBmp(options)) {
     if (options.hasDiskOption) return "--rotate and --dpi are for files an image plug-in writes, not .bmp";
@@ -105,121 +125,93 @@ std::string Parse(int argc, char** argv, SOptions& options) {
   return "";
 }
 
-// The render's progress on the standard error stream: a bar redrawn in place at most ten times a
-// second on a terminal, else a line at every tenth, so that a log stays readable.
-class CProgressBar {
- public:
-  static constexpr int64_t kRedrawMs = 100;
-  static constexpr uint32_t kBarWidth = 40;
-
-  CProgressBar() : fTerminal(platform::StandardErrorIsTerminal()) {}
-  ~CProgressBar() {
-    if (fTerminal && fDrawn) std::fputc('\n', stderr);
-  }
-  CProgressBar(const CProgressBar&) = delete;
-  CProgressBar& operator=(const CProgressBar&) = delete;
-
-  SRenderObserver Observer() { return SRenderObserver{&CProgressBar::Told, this}; }
-
- private:
-  static void Told(void* owner, uint32_t done, uint32_t total) {
-    if (total) static_cast<CProgressBar*>(owner)->Show(uint32_t(uint64_t(std::min(done, total)) * 100 / total));
-  }
-  void Show(uint32_t percent) {
-    if (fTerminal) {
-      if (fDrawn && percent != 100 && fRedraw.ElapsedMs() < kRedrawMs) return;
-      const uint32_t filled = percent * kBarWidth / 100;
-      std::fprintf(stderr, "\rrendering [%s%s] %3u%%", std::string(filled, '#').c_str(),
-                   std::string(kBarWidth - filled, ' ').c_str(), percent);
-      std::fflush(stderr);
-      fRedraw.Start();
-      fDrawn = true;
-      return;
-    }
-    // A second pass (the antialias pass) counts again from 0.
-    const uint32_t tenth = percent / 10;
-    if (tenth < fLastTenth) fLastTenth = 0;
-    for (; fLastTenth < tenth; ++fLastTenth) std::fprintf(stderr, "rendering %u%%\n", (fLastTenth + 1) * 10);
-  }
-
-  const bool fTerminal;
-  bool fDrawn = false;
-  uint32_t fLastTenth = 0;
-  CTimer fRedraw;
-};
-
-void Report(const char* path, int32_t error) { ReportFileProblem("quarn2-render", path, error); }
-
 // What the tool says for a failure of the plug-in path: the folder that holds no image plug-in, the
 // extension no plug-in offers, or the output file.
-void ReportDiskFailure(const SOptions& options, int32_t error, const std::string& offered) {
+int DiskFailure(const CCommandLine& line, const SOptions& options, int32_t error, const std::string& offered) {
   // The finding step's answer for a folder without a plug-in.
   if (error == kErrInvalidKey) {
     const std::string folder = platform::ProgramFolder() + "/" + options.disk.pluginFolder;
-    std::fprintf(stderr, "quarn2-render: %s: no image plug-in (*%s) was found in this folder (code %d)\n",
-                 folder.c_str(), QN_IMAGE_EXTENSION, error);
-  } else if (!offered.empty()) {
-    std::fprintf(stderr, "quarn2-render: %s: no image plug-in writes this extension; they offer %s (code %d)\n",
-                 options.out, offered.c_str(), error);
-  } else {
-    Report(options.out, error);
+    return line.Fail(folder, std::string("no image plug-in (*") + QN_IMAGE_EXTENSION + ") was found in this folder " +
+                                 "(code " + std::to_string(error) + ")");
+  }
+  if (!offered.empty())
+    return line.Fail(options.out, "no image plug-in writes this extension; they offer " + offered + " (code " +
+                                      std::to_string(error) + ")");
+  return line.FailWithCode(options.out, error);
+}
+
+// The render report's figures and its time, one a line.
+void PrintStats(CRenderStats stats, int64_t seconds) {
+  stats.SplitTime(uint64_t(std::max<int64_t>(seconds, 0)));
+  std::string time;
+  FormatElapsedTime(stats, time);
+  std::printf("time                %14s\n", time.c_str());
+  std::printf("pixels rendered     %14s\n", FormatReportCount(stats.fPixels).c_str());
+  std::printf("pixels antialiased  %14s\n", FormatReportCount(stats.fResampledPixels).c_str());
+  const double pixels = stats.fPixels;
+  const struct {
+    const char* name;
+    uint64_t total;
+  } rows[] = {{"primary rays", stats.fEyeRays}, {"shadow rays", stats.fShadowRays}, {"total rays", stats.fRaySum},
+              {"ray hits", stats.fHits},        {"ray misses", stats.fMisses},      {"intersects", stats.fTestSum}};
+  for (const auto& row : rows) {
+    std::printf("%-20s%14s %12s per pixel\n", row.name, FormatReportCount(row.total).c_str(),
+                FormatReportFigure(pixels > 0 ? double(row.total) / pixels : 0).c_str());
   }
 }
 
-int RunDisk(SOptions& options) {
+int RunDisk(const CCommandLine& line, SOptions& options) {
   CRenderDocument document;
   int32_t error = document.Read(options.job);
-  if (error) {
-    Report(options.job.document, error);
-    return 1;
-  }
+  if (error) return line.FailWithCode(options.job.document, error);
   std::string offered;
+  CTimer elapsed;
+  elapsed.Start();
   {
-    CProgressBar bar;
-    error = RenderDocumentToDisk(document, bar.Observer(), options.disk, &offered);
+    CProgressBar bar("rendering");
+    error = RenderDocumentToDisk(document, SRenderObserver{&CProgressBar::Told, &bar}, options.disk, &offered,
+                                 &options.stats);
   }
-  if (error) {
-    ReportDiskFailure(options, error, offered);
-    return 1;
-  }
+  if (error) return DiskFailure(line, options, error, offered);
+  if (options.showStats) PrintStats(options.stats, elapsed.ElapsedSeconds());
   return 0;
 }
 
-int Run(SOptions& options) {
-  if (!CheckOutput("quarn2-render", options.out)) return 1;
-  if (!IsBmp(options)) return RunDisk(options);
+int Run(const CCommandLine& line, SOptions& options) {
+  if (!IsBmp(options)) return RunDisk(line, options);
   CImage* image = nullptr;
   int32_t error = 0;
+  CTimer elapsed;
+  elapsed.Start();
   {
-    CProgressBar bar;
-    options.job.observer = bar.Observer();
+    CProgressBar bar("rendering");
+    options.job.observer = SRenderObserver{&CProgressBar::Told, &bar};
+    options.job.stats = &options.stats;
     error = RenderDocument(options.job, &image);
   }
-  if (error) {
-    Report(options.job.document, error);
-    return 1;
-  }
+  const int64_t seconds = elapsed.ElapsedSeconds();
+  if (error) return line.FailWithCode(options.job.document, error);
   CFileSpec out;
-  error = out.Set(options.out);
+  error = out.Set(options.out.c_str());
   if (!error) error = SaveImageAsBmp(out, image, true);
   delete image;
-  if (error) {
-    Report(options.out, error);
-    return 1;
-  }
+  if (error) return line.FailWithCode(options.out, error);
+  if (options.showStats) PrintStats(options.stats, seconds);
   return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  CCommandLine line(kTool);
   SOptions options;
-  const std::string problem = Parse(argc, argv, options);
-  if (!problem.empty()) {
-    std::fprintf(stderr, "quarn2-render: %s\n%s\n", problem.c_str(), kUsage);
-    return 2;
-  }
-  CToolApp app("quarn2-render");
-  if (!app.IsReady()) return app.ReportNotReady();
-  return Run(options);
+  const int status =
+      line.Parse(argc, argv, [&options](int id, const char* value) { return TakeOption(options, id, value); });
+  if (status != CCommandLine::kGoOn) return status;
+  if (const std::string problem = CheckOperands(line.Operands(), options); !problem.empty())
+    return line.UsageError(problem);
+  if (line.RefuseOutput(options.out, {options.job.document})) return CCommandLine::kStatusFailed;
+  CToolApp app("quarn2-render", CToolApp::MachineShare(kDataPoolBudget));
+  if (!app.IsReady()) return app.ReportNotReady(line);
+  return Run(line, options);
 }

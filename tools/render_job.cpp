@@ -1,6 +1,7 @@
 #include "tools/render_job.h"
 
 #include "document/doc_render_state.h"
+#include "document/old_quarn_file.h"
 #include "document/plugin.h"
 #include "document/render_to_disk.h"
 #include "document/scene_file.h"
@@ -15,6 +16,7 @@
 #include "render/render_settings.h"
 #include "scene/base_sys.h"
 #include "scene/camera.h"
+#include "scene/group.h"
 #include "scene/sky.h"
 
 namespace {
@@ -69,7 +71,26 @@ int32_t Render(const SRenderJob& job, CRenderDocument& document, CImage* image) 
   request.grid = grid;
   request.optimizerChoice = document.OptimizerChoice();
   request.observer = job.observer;
-  return RenderSceneImage(context, request);
+  const int32_t error = RenderSceneImage(context, request);
+  if (job.stats) *job.stats = context.GetStats();
+  return error;
+}
+
+// A document of the earlier version, its groups linked as opening links them; the render size is its
+// second rectangle's when both sides are usable.
+int32_t ReadEarlierDocument(const CFileSpec& spec, C3dBaseSys& table, CDocSettings& settings) {
+  SOldDocumentRects rects;
+  int32_t error = ImportOldDocument(spec, &table, &rects);
+  if (!error) error = C3dGroup::RelinkFromIds(&table);
+  if (!error) error = C3dGroup::RelinkGroups(&table);
+  if (error) return error;
+  const int32_t width = rects.second.right - rects.second.left;
+  const int32_t height = rects.second.bottom - rects.second.top;
+  if (SideOr(uint32_t(width), 0) && SideOr(uint32_t(height), 0)) {
+    settings.SetWord(CDocSettings::kRenderWidth, uint32_t(width));
+    settings.SetWord(CDocSettings::kRenderHeight, uint32_t(height));
+  }
+  return kNoErr;
 }
 
 std::string ExtensionOf(const std::string& path) {
@@ -119,6 +140,7 @@ int32_t CRenderDocument::Read(const SRenderJob& job) {
   CFileSpec spec;
   int32_t error = spec.Set(job.document);
   if (!error) error = ReadSceneFile(spec, &fTable, &fSettings);
+  if (error == kErrCompositeExpected) error = ReadEarlierDocument(spec, fTable, fSettings);
   if (error) return error;
   fCamera = ChooseCamera(fTable);
   if (!fCamera) return kErrObjectNotFound;
@@ -147,7 +169,7 @@ int32_t RenderDocument(const SRenderJob& job, CImage** image) {
 }
 
 int32_t RenderDocumentToDisk(CRenderDocument& document, const SRenderObserver& observer, const SDiskJob& disk,
-                             std::string* offered) {
+                             std::string* offered, CRenderStats* stats) {
   if (const int32_t error = FindOutputFormat(disk, offered)) return error;
   std::string target;
   if (!platform::FullPath(disk.output, &target)) return kErrInvalidPath;
@@ -168,5 +190,7 @@ int32_t RenderDocumentToDisk(CRenderDocument& document, const SRenderObserver& o
   request.rotate = disk.rotate;
   request.resolution = disk.resolution;
   request.pluginFolder = disk.pluginFolder;
-  return RenderToDisk(state, request);
+  const int32_t error = RenderToDisk(state, request);
+  if (stats) *stats = state.fContext.GetStats();
+  return error;
 }

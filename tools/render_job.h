@@ -32,10 +32,12 @@ struct SRenderJob {
   static constexpr uint32_t kLargestOptimizerChoice = 2;
   uint32_t optimizerChoice = 1;
   SRenderObserver observer;
+  // Where the render's statistics go, when given.
+  CRenderStats* stats = nullptr;
 };
 
-// A document read for a render, in the application's objects environment, with what every output
-// renders: the camera named "perspective" (else the first camera in table order), the first sky, the
+// A document read for a render, in the application's objects environment (a file that is no
+// composite file as a document of the earlier version), with what every output renders: the camera named "perspective" (else the first camera in table order), the first sky, the
 // document's render options word (959 when 0 or absent) and the job's size, else the document's.
 class CRenderDocument {
  public:
@@ -90,4 +92,4 @@ struct SDiskJob {
 // *offered naming the extensions that are (".pam, .ppm") and nothing rendered; else the first failing
 // step's code, an existing file left as it was.
 int32_t RenderDocumentToDisk(CRenderDocument& document, const SRenderObserver& observer, const SDiskJob& disk,
-                             std::string* offered);
+                             std::string* offered, CRenderStats* stats = nullptr);

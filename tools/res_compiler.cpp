@@ -1,6 +1,9 @@
 #include "tools/res_compiler.h"
 
+#include <bit>
 #include <cctype>
+#include <cmath>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -11,10 +14,22 @@
 #include "framework/core/file_spec.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "framework/ui/canvas.h"
+#include "framework/ui/co_element.h"
+#include "framework/ui/element.h"
+#include "framework/ui/ho_canvas.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/im_canvas.h"
+#include "framework/ui/im_element.h"
+#include "framework/ui/rm_element.h"
+#include "framework/ui/rs_element.h"
 #include "platform/ansi_text.h"
 #include "platform/file.h"
+#include "framework/image/image.h"
+#include "tools/command_line.h"
+#include "tools/layout_source.h"
+#include "tools/png_picture.h"
 #include "tools/res_store.h"
-#include "tools/tool_messages.h"
 
 namespace {
 
@@ -30,6 +45,7 @@ constexpr size_t kDescriptionBytes = 32;
 constexpr uint32_t kMaxIndex = 0xFFFF;  // far beyond any list; keeps a typo from filling the disk
 
 enum EImageFlags : uint32_t { kNamesImage = 1, kByName = 2, kFromFile = 4, kFromResource = 8 };
+constexpr char kLayoutLine[] = "layout";  // a manifest line that compiles a .layout file
 
 // ---- reading source lines
 
@@ -387,8 +403,257 @@ bool CompileEset(const std::string& text, std::vector<uint8_t>* out, std::string
   return true;
 }
 
+// ---- layout records: one keyword a line, each once, compiled in machine order
+
+void PutMachine32(std::vector<uint8_t>& out, size_t at, uint32_t value) { std::memcpy(out.data() + at, &value, 4); }
+
+bool ParseFloat(const std::string& token, float* value) {
+  if (token.empty()) return false;
+  char* end = nullptr;
+  const float v = std::strtof(token.c_str(), &end);
+  if (*end != 0 || !std::isfinite(v)) return false;
+  *value = v;
+  return true;
+}
+
+enum class EValue { kWord, kFloat, kText };
+
+struct SRecordField {
+  const char* keyword;
+  uint32_t offset;
+  size_t values;
+  EValue kind;
+};
+
+struct SRecordLayout {
+  const char* tagAndVersion;
+  uint32_t bytes;
+  std::vector<SRecordField> fields;
+  std::vector<std::pair<uint32_t, uint32_t>> defaults;  // (offset, word) before the source's values
+  const char* required = nullptr;                      // a keyword the record cannot do without
+  const char* missing = nullptr;                       // the error when it is missing
+};
+
+constexpr uint32_t kTextFieldBytes = 32;
+const uint32_t kFloatOne = std::bit_cast<uint32_t>(1.0f);
+
+const SRecordLayout kCanvasLayout{
+    "canv0100",
+    CCanvas::kRecordBytes,
+    {{"frame", CCanvas::kRecordFrame, 4, EValue::kWord},
+     {"flags", CCanvas::kRecordFlags, 1, EValue::kWord},
+     {"position", CCanvas::kRecordPosition, 2, EValue::kFloat},
+     {"size", CCanvas::kRecordSize, 2, EValue::kFloat},
+     {"colour", CCanvas::kRecordColor, 1, EValue::kWord},
+     {"options", CCanvas::kRecordOptions, 1, EValue::kWord}},
+    {{CCanvas::kRecordSize, kFloatOne}, {CCanvas::kRecordSize + 4, kFloatOne}},
+    "frame",
+    "a canvas record needs its frame"};
+
+const SRecordLayout kElementLayout{
+    "elem0100",
+    CElement::kRecordBytes,
+    {{"name", CElement::kRecordName, 1, EValue::kText},
+     {"window", CElement::kRecordWindowName, 1, EValue::kText},
+     {"canvas", CElement::kRecordCanvasName, 1, EValue::kText},
+     {"user", CElement::kRecordUserWords, 4, EValue::kWord},
+     {"set", CElement::kRecordSetNumber, 1, EValue::kWord},
+     {"setname", CElement::kRecordSetName, 1, EValue::kText},
+     {"file", CElement::kRecordFileName, 1, EValue::kText},
+     {"list", CElement::kRecordListNumber, 1, EValue::kWord},
+     {"listname", CElement::kRecordListName, 1, EValue::kText},
+     {"rect", CElement::kRecordRect, 4, EValue::kWord},
+     {"layout", CElement::kRecordLayoutFlags, 1, EValue::kWord},
+     {"position", CElement::kRecordPosition, 2, EValue::kFloat},
+     {"size", CElement::kRecordSize, 2, EValue::kFloat},
+     {"origin", CElement::kRecordOrigin, 2, EValue::kWord},
+     {"hotspot", CElement::kRecordHotSpot, 2, EValue::kFloat},
+     {"outsets", CElement::kRecordTopLeftOutset, 4, EValue::kWord},
+     {"events", CElement::kRecordEventMask, 1, EValue::kWord},
+     {"flags", CElement::kRecordFlags, 1, EValue::kWord}},
+    {{CElement::kRecordSize, kFloatOne},
+     {CElement::kRecordSize + 4, kFloatOne},
+     {CElement::kRecordEventMask, CElement::kDefaultEventMask}}};
+
+const SRecordLayout kSwitcherLayout{
+    "rsel0100", CRsElement::kSwitcherRecordBytes, {{"open", CRsElement::kSwitcherChildName, 1, EValue::kText}}, {}};
+
+const SRecordLayout kRemoteLayout{"rmel0100",
+                                  CRmElement::kRemoteRecordBytes,
+                                  {{"list", CRmElement::kRemoteListNumber, 1, EValue::kWord},
+                                   {"listname", CRmElement::kRemoteListName, 1, EValue::kText},
+                                   {"options", CRmElement::kRemoteOptions, 1, EValue::kWord}},
+                                  {}};
+
+// The elements' records default to the elements' own defaults: fill, picture and shadows in pass 1, a
+// shadow of (12, 12) and radius 16, full opacity.
+const SRecordLayout kCompositeLayout{"coel0100",
+                                     CCoElement::kRecordBytes,
+                                     {{"colour", CCoElement::kRecordFillColor, 1, EValue::kWord},
+                                      {"list", CCoElement::kRecordListNumber, 1, EValue::kWord},
+                                      {"listname", CCoElement::kRecordListName, 1, EValue::kText},
+                                      {"entry", CCoElement::kRecordListEntry, 1, EValue::kWord},
+                                      {"filllayer", CCoElement::kRecordFillLayer, 1, EValue::kWord},
+                                      {"shadow", CCoElement::kRecordShadow, 3, EValue::kWord},
+                                      {"shadowopacity", CCoElement::kRecordShadow + 12, 1, EValue::kFloat},
+                                      {"shadowlayer", CCoElement::kRecordShadowLayer, 1, EValue::kWord},
+                                      {"opacity", CCoElement::kRecordOpacity, 1, EValue::kFloat},
+                                      {"flags", CCoElement::kRecordFlags, 1, EValue::kWord}},
+                                     {{CCoElement::kRecordFillLayer, 1},
+                                      {CCoElement::kRecordShadow, 12},
+                                      {CCoElement::kRecordShadow + 4, 12},
+                                      {CCoElement::kRecordShadow + 8, 16},
+                                      {CCoElement::kRecordShadow + 12, kFloatOne},
+                                      {CCoElement::kRecordShadowLayer, 1},
+                                      {CCoElement::kRecordOpacity, kFloatOne}}};
+
+const SRecordLayout kImageElementLayout{"imel0100",
+                                        CImElement::kRecordBytes,
+                                        {{"picture", CImElement::kRecordImageNumber, 1, EValue::kWord},
+                                         {"picturename", CImElement::kRecordImageName, 1, EValue::kText},
+                                         {"list", CImElement::kRecordListNumber, 1, EValue::kWord},
+                                         {"listname", CImElement::kRecordListName, 1, EValue::kText},
+                                         {"entry", CImElement::kRecordListEntry, 1, EValue::kWord},
+                                         {"position", CImElement::kRecordPosition, 2, EValue::kWord},
+                                         {"layer", CImElement::kRecordImageLayer, 1, EValue::kWord},
+                                         {"shadow", CImElement::kRecordShadow, 3, EValue::kWord},
+                                         {"shadowopacity", CImElement::kRecordShadow + 12, 1, EValue::kFloat},
+                                         {"shadowlayer", CImElement::kRecordShadowLayer, 1, EValue::kWord},
+                                         {"opacity", CImElement::kRecordOpacity, 1, EValue::kFloat},
+                                         {"flags", CImElement::kRecordFlags, 1, EValue::kWord}},
+                                        {{CImElement::kRecordImageLayer, 1},
+                                         {CImElement::kRecordShadow, 12},
+                                         {CImElement::kRecordShadow + 4, 12},
+                                         {CImElement::kRecordShadow + 8, 16},
+                                         {CImElement::kRecordShadow + 12, kFloatOne},
+                                         {CImElement::kRecordShadowLayer, 1},
+                                         {CImElement::kRecordOpacity, kFloatOne}}};
+
+const SRecordLayout kHostCanvasLayout{"hoca0100",
+                                      CHoCanvas::kRecordBytes,
+                                      {{"element", CHoCanvas::kRecordElementId, 1, EValue::kWord},
+                                       {"elementname", CHoCanvas::kRecordElementName, 1, EValue::kText},
+                                       {"layers", CHoCanvas::kRecordLayers, 1, EValue::kWord},
+                                       {"flags", CHoCanvas::kRecordFlags, 1, EValue::kWord}},
+                                      {{CHoCanvas::kRecordLayers, CHoElement::kDefaultLayers}}};
+
+const SRecordLayout kImageCanvasLayout{"imca0100",
+                                       CImCanvas::kImageRecordBytes,
+                                       {{"picture", CImCanvas::kRecordImageId, 1, EValue::kWord},
+                                        {"picturename", CImCanvas::kRecordImageName, 1, EValue::kText},
+                                        {"offset", CImCanvas::kRecordOffset, 2, EValue::kWord},
+                                        {"flags", CImCanvas::kRecordImageFlags, 1, EValue::kWord}},
+                                       {}};
+
+bool PutValue(const SRecordField& field, size_t i, const std::string& token, std::vector<uint8_t>& record,
+              std::string* reason) {
+  const uint32_t at = field.offset + uint32_t(4 * i);
+  switch (field.kind) {
+    case EValue::kWord: {
+      uint32_t word = 0;
+      if (!ParseWord(token, &word)) break;
+      PutMachine32(record, at, word);
+      return true;
+    }
+    case EValue::kFloat: {
+      float value = 0;
+      if (!ParseFloat(token, &value)) break;
+      PutMachine32(record, at, std::bit_cast<uint32_t>(value));
+      return true;
+    }
+    case EValue::kText: {
+      std::string text;
+      if (!ParseText(token, &text, reason)) return false;
+      if (text.size() >= kTextFieldBytes) {
+        *reason = std::string(field.keyword) + " holds at most " + std::to_string(kTextFieldBytes - 1) + " characters";
+        return false;
+      }
+      std::copy(text.begin(), text.end(), record.begin() + field.offset);
+      return true;
+    }
+  }
+  *reason = "expected a " + std::string(field.kind == EValue::kFloat ? "number" : "32-bit value") + ", found " + token;
+  return false;
+}
+
+bool CompileLayoutRecord(const SRecordLayout& layout, const std::string& text, std::vector<uint8_t>* out,
+                         std::string* error) {
+  std::vector<SLine> lines;
+  if (!ReadLines(text, &lines, error)) return false;
+  std::vector<uint8_t> record(layout.bytes, 0);
+  std::copy(layout.tagAndVersion, layout.tagAndVersion + 8, record.begin());
+  for (const auto& [at, word] : layout.defaults) PutMachine32(record, at, word);
+  std::vector<bool> seen(layout.fields.size(), false);
+  for (const SLine& line : lines) {
+    const auto& t = line.tokens;
+    size_t which = layout.fields.size();
+    for (size_t f = 0; f < layout.fields.size(); ++f) {
+      if (t[0] == layout.fields[f].keyword) which = f;
+    }
+    if (which == layout.fields.size()) {
+      *error = At(line.number, "unexpected " + t[0]);
+      return false;
+    }
+    const SRecordField& field = layout.fields[which];
+    if (seen[which] || t.size() != field.values + 1) {
+      *error = At(line.number, std::string(field.keyword) + " takes " + std::to_string(field.values) +
+                                   (field.values == 1 ? " value" : " values") + ", once");
+      return false;
+    }
+    seen[which] = true;
+    for (size_t i = 0; i < field.values; ++i) {
+      std::string reason;
+      if (!PutValue(field, i, t[i + 1], record, &reason)) {
+        *error = At(line.number, reason);
+        return false;
+      }
+    }
+  }
+  if (layout.required) {
+    for (size_t f = 0; f < layout.fields.size(); ++f) {
+      if (!seen[f] && std::strcmp(layout.fields[f].keyword, layout.required) == 0) {
+        *error = layout.missing;
+        return false;
+      }
+    }
+  }
+  *out = record;
+  return true;
+}
+
+// The layout records' sources and the program's handlers that store them in their stored order.
+struct SLayoutKind {
+  const char* kind;
+  const SRecordLayout* layout;
+  SpoolTypeHandler handler;
+};
+const SLayoutKind kLayoutKinds[] = {
+    {"canv", &kCanvasLayout, &CCanvas::HandleRecord},
+    {"imca", &kImageCanvasLayout, &CImCanvas::HandleImageRecord},
+    {"hoca", &kHostCanvasLayout, &CHoCanvas::HocaRecordTypeHandler},
+    {"elem", &kElementLayout, &CElement::HandleRecordMessage},
+    {"coel", &kCompositeLayout, &CoelRecordHandler},
+    {"imel", &kImageElementLayout, &ImelRecordHandler},
+    {"rsel", &kSwitcherLayout, &CRsElement::HandleRecordMessage},
+    {"rmel", &kRemoteLayout, &CRmElement::HandleSpoolMessage},
+};
+
+const SLayoutKind* LayoutKind(const std::string& kind) {
+  for (const SLayoutKind& k : kLayoutKinds) {
+    if (kind == k.kind) return &k;
+  }
+  return nullptr;
+}
+
 bool IsListKind(const std::string& kind) {
-  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset";
+  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset" || LayoutKind(kind);
+}
+
+// The record handler that stores a kind's records: layout records are compiled in machine order and
+// turned into their stored order by the program's own handler.
+SpoolTypeHandler HandlerFor(const std::string& kind) {
+  const SLayoutKind* layout = LayoutKind(kind);
+  return layout ? layout->handler : nullptr;
 }
 
 // ---- decoding
@@ -407,11 +672,6 @@ std::string EscapedText(const std::string& ansi) {
   return out + "\"";
 }
 
-// Why a file cannot be read, empty when it was.
-std::string ReadFile(const std::string& path, std::string* bytes) {
-  return platform::ReadWholeFile(path, bytes) ? std::string() : FileProblem(path, NonZeroError(MapLastError()));
-}
-
 std::string Extension(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   const size_t dot = path.find_last_of('.');
@@ -420,6 +680,19 @@ std::string Extension(const std::string& path) {
 
 }  // namespace
 
+bool SplitSourceLine(const std::string& text, std::vector<std::string>* tokens, std::string* error) {
+  SLine line;
+  if (!Tokenize(text, 0, &line, error)) return false;
+  *tokens = std::move(line.tokens);
+  return true;
+}
+
+bool ReadQuotedText(const std::string& token, std::string* text, std::string* error) {
+  return ParseText(token, text, error);
+}
+
+std::string QuotedText(const std::string& stored) { return EscapedText(stored); }
+
 bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries, std::string* error) {
   std::vector<SLine> lines;
   if (!ReadLines(text, &lines, error)) return false;
@@ -427,13 +700,28 @@ bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries,
     const auto& t = line.tokens;
     SManifestEntry entry;
     entry.line = line.number;
-    if (t.size() != 4) {
-      *error = At(line.number, "expected TYPE NUMBER NAME SOURCE-FILE");
+    if (t.size() == 2 && t[0] == kLayoutLine) {
+      entry.type = kLayoutLine;
+      entry.source = t[1];
+      entries->push_back(entry);
+      continue;
+    }
+    const bool hotspot = t.size() == 7 && t[4] == "hotspot";
+    if (t.size() != 4 && !hotspot) {
+      *error = At(line.number, "expected TYPE NUMBER NAME SOURCE-FILE [hotspot X Y] or layout FILE.layout");
       return false;
     }
     bool exact = true;
+    std::string reason;
     entry.type = platform::Utf8ToAnsi(t[0], &exact);
-    entry.name = t[2] == "-" ? std::string() : platform::Utf8ToAnsi(t[2], &exact);
+    if (t[2].front() == '"') {
+      if (!ParseText(t[2], &entry.name, &reason)) {
+        *error = At(line.number, reason);
+        return false;
+      }
+    } else if (t[2] != "-") {
+      entry.name = platform::Utf8ToAnsi(t[2], &exact);
+    }
     entry.source = t[3];
     if (!exact) {
       *error = At(line.number, "the type or name holds a character outside Windows-1252");
@@ -447,6 +735,16 @@ bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries,
       *error = At(line.number, "expected a resource number, found " + t[1]);
       return false;
     }
+    if (hotspot) {
+      uint32_t h = 0, v = 0;
+      if (!ParseWord(t[5], &h) || !ParseWord(t[6], &v)) {
+        *error = At(line.number, "expected hotspot X Y");
+        return false;
+      }
+      entry.hotspot = true;
+      entry.hotspotH = int32_t(h);
+      entry.hotspotV = int32_t(v);
+    }
     entries->push_back(entry);
   }
   return true;
@@ -457,6 +755,7 @@ bool CompileSource(const std::string& kind, const std::string& text, std::vector
   if (kind == "ixco") return CompileIxco(text, out, error);
   if (kind == "ixim") return CompileIxim(text, out, error);
   if (kind == "eset") return CompileEset(text, out, error);
+  if (const SLayoutKind* layout = LayoutKind(kind)) return CompileLayoutRecord(*layout->layout, text, out, error);
   out->assign(text.begin(), text.end());
   return true;
 }
@@ -492,29 +791,76 @@ bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string
   return true;
 }
 
-bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
+int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string& kind,
+                      const std::vector<uint8_t>& bytes) {
+  return StoreResource(env, key, bytes, HandlerFor(kind));
+}
+
+bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntry>* entries, std::string* error) {
   std::string manifest;
-  if (const std::string problem = ReadFile(manifestPath, &manifest); !problem.empty()) {
+  if (const std::string problem = ReadInputFile(manifestPath, &manifest); !problem.empty()) {
     *error = manifestPath + ": " + problem;
     return false;
   }
-  std::vector<SManifestEntry> entries;
   std::string reason;
-  if (!ReadManifest(manifest, &entries, &reason)) {
+  if (!ReadManifest(manifest, entries, &reason)) {
     *error = manifestPath + ":" + reason;
     return false;
   }
   const std::string folder = platform::FolderOf(manifestPath);
+  for (SManifestEntry& e : *entries) e.path = folder + "/" + e.source;
+  return true;
+}
+
+namespace {
+
+// A manifest's picture: a PNG stored as a 32-bit picture, its hot spot as its origin.
+bool StorePngPicture(CResourceEnv& env, const SManifestEntry& e, const std::string& where, std::string* error) {
+  if (Extension(e.source) != "png" || e.type != kImageType) {
+    *error = where + "pictures come from .png sources as '" + kImageType + "' resources";
+    return false;
+  }
+  SPngPicture picture;
+  std::string reason;
+  if (!ReadPngPicture(e.path, &picture, &reason)) {
+    *error = where + e.source + " " + reason;
+    return false;
+  }
+  SSpoolKey key;
+  key.Set(kImageType, e.number, false);
+  CopyCString(key.name, e.name.c_str(), sizeof key.name);
+  if (const int32_t err =
+          StorePicture(env, key, picture.width, picture.height, picture.pixels, e.hotspotH, e.hotspotV)) {
+    *error = where + ResultWords(err);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
+  std::vector<SManifestEntry> entries;
+  if (!ReadManifestFile(manifestPath, &entries, error)) return false;
+  std::string reason;
   for (const SManifestEntry& e : entries) {
     const std::string where = manifestPath + ":" + std::to_string(e.line) + ": ";
-    const std::string path = folder + "/" + e.source;
+    const std::string& path = e.path;
     const std::string kind = Extension(e.source);
+    if (e.type == kLayoutLine) {
+      if (!CompileLayoutFile(env, path, error)) return false;
+      continue;
+    }
     if (IsListKind(kind) && kind != e.type) {
       *error = where + "a ." + kind + " source makes '" + kind + "' resources, not '" + e.type + "'";
       return false;
     }
+    if (kind == "png" || e.hotspot) {
+      if (!StorePngPicture(env, e, where, error)) return false;
+      continue;
+    }
     std::string source;
-    if (const std::string problem = ReadFile(path, &source); !problem.empty()) {
+    if (const std::string problem = ReadInputFile(path, &source); !problem.empty()) {
       *error = where + e.source + ": " + problem;
       return false;
     }
@@ -526,15 +872,15 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
     SSpoolKey key;
     key.Set(e.type.c_str(), e.number, false);
     CopyCString(key.name, e.name.c_str(), sizeof key.name);
-    if (const int32_t err = StoreResource(env, key, bytes)) {
-      *error = where + BuiltInMessageFor(err) + " (" + std::to_string(err) + ")";
+    if (const int32_t err = StoreCompiled(env, key, kind, bytes)) {
+      *error = where + ResultWords(err);
       return false;
     }
   }
   return true;
 }
 
-bool BuildResourceFile(const std::string& manifestPath, const std::string& outPath, std::string* error) {
+bool BuildResourceFile(const std::string& inputPath, const std::string& outPath, std::string* error) {
   CFileSpec target, temporary;
   int32_t err = target.Set(outPath.c_str());
   if (!err) err = CFileSpec::MakeTempBeside(target, temporary);
@@ -549,7 +895,8 @@ bool BuildResourceFile(const std::string& manifestPath, const std::string& outPa
       err = env ? env->GetLastResult() : kErrOutOfMemory;
       *error = std::string(temporary.GetPath()) + ": " + FileProblem(temporary.GetPath(), err);
     } else {
-      built = CompileManifest(*env, manifestPath, error);
+      built = HasExtension(inputPath, ".layout") ? CompileLayoutFile(*env, inputPath, error)
+                                                 : CompileManifest(*env, inputPath, error);
     }
   }
   if (built && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) {

@@ -5,24 +5,27 @@
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/subscriber.h"
+#include "framework/image/image.h"
+#include "framework/image/image_record.h"
 
 namespace {
 
-SSpoolTableSpec KeyedSpec(const SSpoolKey& key) {
+SSpoolTableSpec KeyedSpec(const SSpoolKey& key, SpoolTypeHandler handler = nullptr) {
   SSpoolTableSpec spec;
-  spec.SetDefaults(true, &key, nullptr);
+  spec.SetDefaults(true, &key, handler);
   return spec;
 }
 
 }  // namespace
 
-int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes) {
+int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes,
+                      SpoolTypeHandler handler) {
   if (!env.PutResource(key)) return NonZeroError(env.GetLastResult());
   CSubscriber object(SSpoolLayout{&env, 0, 0});
   SSpoolKey written = key;
   written.byName = 0;
   written.isNew = 1;
-  if (!object.Subscribe(KeyedSpec(written))) return NonZeroError(object.GetError());
+  if (!object.Subscribe(KeyedSpec(written, handler))) return NonZeroError(object.GetError());
   if (!object.Resize(uint32_t(bytes.size()), false, false)) return NonZeroError(object.GetError());
   CHolder holder(&object, true, true);
   if (!holder.IsLocked()) return NonZeroError(object.GetError());
@@ -40,4 +43,27 @@ int32_t LoadResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_
   if (!holder.IsLocked()) return NonZeroError(object.GetError());
   bytes->assign(object.GetData(), object.GetData() + object.GetDataSize());
   return kNoErr;
+}
+
+int32_t StorePicture(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height,
+                     const std::vector<uint32_t>& pixels, int32_t originH, int32_t originV) {
+  if (pixels.size() != size_t(width) * height) return kErrInvalidParameter;
+  if (!env.PutResource(key)) return NonZeroError(env.GetLastResult());
+  SGridLayout grid;
+  MakeImageGridSpec(grid, &env, width, height);
+  CImage image(grid);
+  SSpoolKey written = key;
+  written.byName = 0;
+  written.isNew = 1;
+  if (!image.Subscribe(KeyedSpec(written, &ImageRecordTypeHandler))) return NonZeroError(image.GetError());
+  {
+    CImNavigator navigator(&image, nullptr, true, false);
+    if (!navigator.IsUsable()) return NonZeroError(image.GetError());
+    for (uint32_t y = 0; y < navigator.GetRows(); ++y) {
+      CImVector* row = navigator.Cells(y);
+      for (uint32_t x = 0; x < navigator.GetColumns(); ++x) row[x].value = pixels[size_t(y) * width + x];
+    }
+  }
+  image.SetOrigin(originH, originV);
+  return image.Unsubscribe() ? kNoErr : NonZeroError(image.GetError());
 }

@@ -8,6 +8,13 @@
 #include "framework/core/resource_env.h"
 
 // PutResource, then a spool object of the key sized, filled, written and released; 0 or the code.
-int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes);
+// With a record handler the bytes are the record in machine order, and the handler writes them in
+// their stored form; without one they are written as they are.
+int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes,
+                      SpoolTypeHandler handler = nullptr);
 // The stored data of the resource (by name when the key says so); 0 or the code.
 int32_t LoadResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes);
+// A 32-bit picture (pixels 0xAARRGGBB, rows from the top) stored through the program's image record,
+// its origin as given (a cursor's hot spot); 0 or the code.
+int32_t StorePicture(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height,
+                     const std::vector<uint32_t>& pixels, int32_t originH = 0, int32_t originV = 0);

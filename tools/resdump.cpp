@@ -1,10 +1,8 @@
-// resdump FILE [--decode] [--raw TYPE NUMBER]: prints a resource file's types and resources, one
-// resource a line as "TYPE NUMBER NAME SIZE" (NAME "-" when unnamed).
-//   --decode            the listing's lines become comments, and each 'ixtx' list follows its line
-//                       in resbuild's source syntax
-//   --raw TYPE NUMBER   the resource's bytes as they are stored; with --decode, an 'ixtx' list's
-//                       source alone
-// Exit status 0, or 1 when the file or the resource cannot be read.
+// resdump [--decode] FILE [TYPE NUMBER]: prints a resource file's resources, one a line as
+// "TYPE NUMBER NAME SIZE" (NAME "-" when unnamed); with TYPE and NUMBER, that resource's bytes as they
+// are stored. --decode turns the listing's lines into comments with each 'ixtx' list after its line
+// in resbuild's source syntax, and makes a TYPE NUMBER of an 'ixtx' list print its source alone.
+// Exit status 0, 1 when the file or the resource cannot be read, 2 for wrong arguments.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,41 +14,49 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "platform/ansi_text.h"
+#include "tools/command_line.h"
 #include "tools/res_compiler.h"
 #include "tools/res_store.h"
 #include "tools/tool_app.h"
-#include "tools/tool_messages.h"
 
 namespace {
 
+enum EOption { kDecode };
+
+const STool kTool{
+    "resdump",
+    {"[--decode] FILE [TYPE NUMBER]"},
+    "Lists a resource file's resources as TYPE NUMBER NAME SIZE, or writes one resource's bytes.",
+    {
+        {"decode", kDecode, nullptr, "print each 'ixtx' text list in resbuild's source syntax"},
+    },
+    "With TYPE and NUMBER (a resource type of four characters and its number) the resource's stored\n"
+    "bytes go to standard output; with --decode too, an 'ixtx' list's source.\n"
+    "Exit status: 0 done, 1 the file or the resource cannot be read, 2 wrong arguments.\n"};
+
 struct SOptions {
-  const char* path = nullptr;
+  std::string path;
   bool decode = false;
-  const char* rawType = nullptr;
+  std::string rawType;
   uint32_t rawNumber = 0;
 };
 
-bool ParseOptions(int argc, char** argv, SOptions* options) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--decode") == 0) {
-      options->decode = true;
-    } else if (std::strcmp(argv[i], "--raw") == 0 && i + 2 < argc) {
-      options->rawType = argv[i + 1];
-      char* end = nullptr;
-      options->rawNumber = uint32_t(std::strtoul(argv[i + 2], &end, 0));
-      if (!*argv[i + 2] || *end) return false;
-      i += 2;
-    } else if (!options->path && argv[i][0] != '-') {
-      options->path = argv[i];
-    } else {
-      return false;
-    }
-  }
-  return options->path != nullptr;
+// An empty answer, or what is wrong with the operands.
+std::string TakeOperands(const std::vector<std::string>& operands, SOptions* options) {
+  if (operands.empty()) return "a resource file is needed";
+  if (operands.size() != 1 && operands.size() != 3) return "a resource file, then a type and a number or nothing";
+  options->path = operands[0];
+  if (operands.size() == 1) return "";
+  options->rawType = operands[1];
+  int64_t number = 0;
+  if (!ParseWholeNumber(operands[2].c_str(), 0, UINT32_MAX, &number))
+    return "\"" + operands[2] + "\" is no resource number";
+  options->rawNumber = uint32_t(number);
+  return "";
 }
 
 int Refuse(const std::string& what, int32_t code) {
-  std::fprintf(stderr, "resdump: %s: %s (%d)\n", what.c_str(), BuiltInMessageFor(code).c_str(), code);
+  std::fprintf(stderr, "resdump: %s: %s\n", what.c_str(), ResultWords(code).c_str());
   return 1;
 }
 
@@ -81,7 +87,7 @@ std::vector<CResEntry> Resources(CResourceEnv& env, const char* type, int32_t* e
 bool PrintDecoded(CResourceEnv& env, const SSpoolKey& key) {
   std::vector<uint8_t> bytes;
   std::string text, reason;
-  if (const int32_t err = LoadResource(env, key, &bytes)) reason = BuiltInMessageFor(err);
+  if (const int32_t err = LoadResource(env, key, &bytes)) reason = ResultWords(err);
   else if (!DecodeIxtx(bytes, &text, &reason)) text.clear();
   if (!reason.empty()) {
     std::fprintf(stderr, "resdump: %s %u: %s\n", key.typeName, key.id, reason.c_str());
@@ -122,7 +128,7 @@ int Raw(CResourceEnv& env, const SOptions& options) {
   if (options.decode) return PrintDecoded(env, key) ? 0 : 1;
   std::vector<uint8_t> bytes;
   if (const int32_t err = LoadResource(env, key, &bytes))
-    return Refuse(std::string(options.rawType) + " " + std::to_string(options.rawNumber), err);
+    return Refuse(options.rawType + " " + std::to_string(options.rawNumber), err);
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   return 0;
 }
@@ -130,19 +136,23 @@ int Raw(CResourceEnv& env, const SOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  CCommandLine line(kTool);
   SOptions options;
-  if (!ParseOptions(argc, argv, &options)) {
-    std::fprintf(stderr, "usage: resdump FILE [--decode] [--raw TYPE NUMBER]\n");
-    return 1;
-  }
+  const int status = line.Parse(argc, argv, [&options](int, const char*) {
+    options.decode = true;
+    return std::string();
+  });
+  if (status != CCommandLine::kGoOn) return status;
+  if (const std::string problem = TakeOperands(line.Operands(), &options); !problem.empty())
+    return line.UsageError(problem);
   CToolApp app("resdump");
-  if (!app.IsReady()) return app.ReportNotReady();
+  if (!app.IsReady()) return app.ReportNotReady(line);
   CFileSpec spec;
-  if (const int32_t err = spec.Set(options.path)) return ReportFileProblem("resdump", options.path, err);
+  if (const int32_t err = spec.Set(options.path.c_str())) return line.FailWithCode(options.path, err);
   // Opened for reading, a missing resource file would be refused as not writable.
   CFile probe(spec);
-  if (const int32_t err = probe.Probe()) return ReportFileProblem("resdump", options.path, err);
+  if (const int32_t err = probe.Probe()) return line.FailWithCode(options.path, err);
   CResourceEnv env(spec, CFile::kModeRead);
-  if (!env.IsOpen()) return ReportFileProblem("resdump", options.path, NonZeroError(env.GetLastResult()));
-  return options.rawType ? Raw(env, options) : List(env, options.decode);
+  if (!env.IsOpen()) return line.FailWithCode(options.path, NonZeroError(env.GetLastResult()));
+  return options.rawType.empty() ? List(env, options.decode) : Raw(env, options);
 }

@@ -28,6 +28,7 @@
 #include "scene/factory.h"
 #include "scene/group.h"
 #include "scene/height_field.h"
+#include "scene/light.h"
 #include "scene/plane.h"
 #include "scene/pyramid.h"
 #include "scene/pyramid_light.h"
@@ -39,7 +40,7 @@
 #include "scene/surface/material.h"
 #include "scene/surface/texture.h"
 #include "scene/torus.h"
-#include "tools/tool_messages.h"
+#include "tools/command_line.h"
 
 namespace {
 
@@ -56,6 +57,10 @@ constexpr uint32_t kCameraFlag = 0x4000;
 constexpr vector3<double> kDefaultEye{10, 3, -10};
 constexpr vector3<double> kDefaultTarget{0, 3, 0};
 constexpr double kDefaultFieldAngle = 60;
+// A light made by the factories is black and of intensity 0; a described one lights as the create
+// palette's new parallel light does.
+constexpr vector3<double> kDefaultLightColour{1, 1, 1};
+constexpr double kDefaultIntensity = 5;
 // The terrain pictures a height field takes: square, a side of 16 to 1024 in steps of 16.
 constexpr uint32_t kTerrainStep = 16;
 constexpr uint32_t kLargestTerrain = 1024;
@@ -344,13 +349,16 @@ struct STerrainSource {
     return file.empty() ? "\"picture\" needs a file" : "";
   }
 
+  // The picture's path: as given when absolute, else in the description's folder.
+  std::string PathIn(const std::string& folder) const { return file[0] == '/' ? file : folder + "/" + file; }
+
   std::string Apply(C3dHeightField* field, const std::string& folder) const {
     if (generate) {
       GetRandomState() = SRandomState{seed, 1, 1};
       const int32_t error = field->Rebuild();
       return error ? Failure("the terrain", error) : "";
     }
-    const std::string path = file[0] == '/' ? file : folder + "/" + file;
+    const std::string path = PathIn(folder);
     CFileSpec spec;
     CImage* picture = nullptr;
     std::string refusal;
@@ -400,12 +408,15 @@ struct CSceneScript::SPlacement {
   }
 };
 
-// Rotation, then size along the object's own axes, then the world box's centre moved onto "at".
+// Rotation, then size along the object's own axes, then the world box's centre moved onto "at". A
+// light's own point goes onto "at" instead: its light is measured from there, and the beam lights'
+// boxes reach down their axis, off their middle.
 std::string CSceneScript::Place(C3dObject* object, const SPlacement& placement) {
   C3dTransform& transform = object->GetPlacement();
   if (placement.hasRotate) transform.SetRotation(placement.rotate * kDegree);
   if (placement.hasSize) object->SetScaledSize(placement.size);
   transform.SetPosition(placement.at);
+  if (object->GetFamily() == C3dLight::kFamily) return "";
   const C3dBox box = object->WorldBox();
   const vector3<double> centre = (box.fMin + box.fMax) * 0.5;
   if (std::isfinite(centre.x) && std::isfinite(centre.y) && std::isfinite(centre.z))
@@ -420,8 +431,9 @@ CSceneScript::CSceneScript(C3dBaseSys* table, CDocSettings* settings, CSpoolSys*
 
 std::string CSceneScript::Read(const std::string& path) {
   std::string whole;
-  if (!platform::ReadWholeFile(path, &whole)) return path + ":0: " + FileProblem(path, NonZeroError(MapLastError()));
+  if (const std::string problem = ReadInputFile(path, &whole); !problem.empty()) return path + ": " + problem;
   std::istringstream in(whole);
+  fFilesRead = {path};
   fFolder = platform::FolderOf(platform::NativePath(path));
   std::string text;
   for (int number = 1; std::getline(in, text); ++number) {
@@ -616,6 +628,7 @@ std::string CSceneScript::ReadShape(CStatement& statement) {
     static_cast<C3dTorus*>(object)->SetMajorRadius(3);
   }
   if (kind == "terrain") {
+    if (!source.generate) fFilesRead.push_back(source.PathIn(fFolder));
     if (std::string error = source.Apply(static_cast<C3dHeightField*>(object), fFolder); !error.empty()) return error;
   }
   if (const int32_t error = material.Apply(object)) return Failure("the material", error);
@@ -629,19 +642,16 @@ std::string CSceneScript::ReadLight(CStatement& statement) {
   std::string name;
   if (std::string error = TakeName(statement, &name); !error.empty()) return error;
   SPlacement placement;
-  vector3<double> colour;
-  bool hasColour = false, hasIntensity = false;
-  double intensity = 0;
+  vector3<double> colour = kDefaultLightColour;
+  double intensity = kDefaultIntensity;
   while (!statement.AtEnd()) {
     std::string keyword;
     std::string error = statement.TakeKeyword(&keyword);
     bool taken = false;
     if (error.empty()) error = placement.Take(statement, keyword, &taken);
     if (error.empty() && !taken && keyword == "colour") {
-      hasColour = true;
       error = statement.Colour(keyword, &colour);
     } else if (error.empty() && !taken && keyword == "intensity") {
-      hasIntensity = true;
       error = statement.Numbers(keyword, 1, &intensity);
       if (error.empty() && intensity < 0) error = "\"intensity\" is at least 0";
     } else if (error.empty() && !taken) {
@@ -654,8 +664,8 @@ std::string CSceneScript::ReadLight(CStatement& statement) {
   if (const int32_t error = kind->make(fTable, fEnvironment, &object)) return Failure("the light", error);
   auto* light = static_cast<C3dLight*>(object);
   Name(light, name);
-  if (hasColour) light->SetColour({float(colour.x), float(colour.y), float(colour.z)});
-  if (hasIntensity) light->SetIntensity(intensity);
+  light->SetColour({float(colour.x), float(colour.y), float(colour.z)});
+  light->SetIntensity(intensity);
   return Place(light, placement);
 }
 

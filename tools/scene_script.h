@@ -22,9 +22,11 @@ class CSceneScript {
   CSceneScript(C3dBaseSys* table, CDocSettings* settings, CSpoolSys* environment);
 
   // Reads the description; files it names are found relative to its folder. An empty answer, or
-  // "PATH:LINE: what was wrong" for the first line that cannot be read (line 0 when the file
-  // itself cannot be).
+  // "PATH:LINE: what was wrong" for the first line that cannot be read ("PATH: what was wrong" when
+  // the file itself cannot be).
   std::string Read(const std::string& path);
+  // The description and the pictures it named, as far as it was read.
+  const std::vector<std::string>& FilesRead() const { return fFilesRead; }
 
  private:
   struct SPlacement;
@@ -51,6 +53,7 @@ class CSceneScript {
   CSpoolSys* fEnvironment;
   std::string fFolder;
   std::map<std::string, C3dObject*> fNamed;
+  std::vector<std::string> fFilesRead;
   bool fHasSize = false;
   bool fHasCamera = false;
   bool fHasSun = false;

@@ -1,22 +1,22 @@
 #include "tools/tool_app.h"
 
+#include <algorithm>
 #include <cstdlib>
-
-#include <cstdio>
 
 #include "framework/core/mem_pool.h"
 #include "framework/core/ordax.h"
 #include "framework/core/ordax_app.h"
-#include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/system.h"
+#include "platform/window.h"
+#include "tools/command_line.h"
 
 namespace {
 
 SApplDesc ToolDesc(const char* name, uint32_t poolBudget) {
-  if (poolBudget == CToolApp::kMachineShare) poolBudget = DataPoolBudget(platform::PhysicalMemoryBytes(), false, 0);
+  if (poolBudget == CToolApp::kMachineShare) poolBudget = CToolApp::MachineShare();
   SApplDesc desc;
   desc.name = name;
   desc.defaultPoolBudget = poolBudget;
@@ -28,15 +28,21 @@ SApplDesc ToolDesc(const char* name, uint32_t poolBudget) {
 
 }  // namespace
 
-CToolApp::CToolApp(const char* name, uint32_t poolBudget) : fName(name) {
+uint32_t CToolApp::MachineShare(uint32_t least) {
+  return std::max(least, DataPoolBudget(platform::PhysicalMemoryBytes(), false, 0));
+}
+
+CToolApp::CToolApp(const char* name, uint32_t poolBudget) {
   setenv("QUARN2_HEADLESS", "1", 1);
   platform::CatchStopSignals();
-  if (InitOrdax() != 0) return;
+  // The headless back end starts a virtual clock for scripted runs; a tool's work runs in real time,
+  // and its render loops look for a stop only when a time slice has passed.
+  platform::IsHeadless();
+  platform::UseRealClock();
+  // An unusable temporary folder is said in the tool's words, not the framework's.
+  if (!TempFolderProblem().empty() || InitOrdax() != 0) return;
   fApp = new COrdaxApp(ToolDesc(name, poolBudget));
   if (fApp) fApp->CAppl::Init(nullptr, nullptr, nullptr);
-  // The headless back end started on the virtual clock that scripted tests drive; a tool's work runs
-  // in real time, and its render loops look for a stop only when a time slice has passed.
-  platform::UseRealClock();
 }
 
 CToolApp::~CToolApp() {
@@ -53,7 +59,9 @@ bool CToolApp::IsReady() const {
          fApp->GetObjectsEnv()->IsValid();
 }
 
-int CToolApp::ReportNotReady() const {
+int CToolApp::ReportNotReady(const CCommandLine& line) const {
+  if (const std::string problem = TempFolderProblem(); !problem.empty())
+    return line.Fail(platform::TempFolder(), problem);
   const CSpoolEnv* failed = nullptr;
   if (fApp) {
     for (const CSpoolEnv* env : {fApp->GetObjectsEnv(), static_cast<CSpoolEnv*>(fApp->GetDiscardEnv()),
@@ -64,16 +72,6 @@ int CToolApp::ReportNotReady() const {
       }
     }
   }
-  if (failed) std::fprintf(stderr, "%s: %s\n", fName, TempFolderProblem(failed->GetOpenResult()).c_str());
-  else std::fprintf(stderr, "%s: the framework could not start\n", fName);
-  return 1;
-}
-
-std::string TempFolderProblem(int32_t openResult) {
-  const std::string folder = platform::TempFolder();
-  std::string why;
-  if (!platform::PathExists(folder)) why = "it does not exist";
-  else if (!platform::IsFolder(folder)) why = "it is not a folder";
-  else why = BuiltInMessageFor(openResult) + " (code " + std::to_string(openResult) + ")";
-  return "the temporary folder " + folder + " cannot be used: " + why;
+  if (failed) return line.Fail(platform::TempFolder(), TempFolderProblem(failed->GetOpenResult()));
+  return line.Fail("the framework", "could not start");
 }

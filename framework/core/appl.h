@@ -74,6 +74,12 @@ class CAppl : public CBaseObject {
     if (fModalLevel) --fModalLevel;
   }
   bool IsRunning() const { return fRunning; }
+  // The hold counter: raised while something (an open remote element) holds the application.
+  void RaiseHold() { ++fHoldCount; }
+  void LowerHold() {
+    if (fHoldCount) --fHoldCount;
+  }
+  uint32_t GetHoldCount() const { return fHoldCount; }
   // True once every opening phase succeeded and the loop began: the start happened.
   bool HasStarted() const { return fStarted; }
   static bool IsInitialised();
@@ -206,6 +212,7 @@ class CAppl : public CBaseObject {
   uint32_t fDesktopColor = 0;
   uint32_t fNestingLevel = 0;
   uint32_t fModalLevel = 0;
+  uint32_t fHoldCount = 0;
   int32_t fMenuBarHeight = 0;
   bool fRunning = false;
   bool fStarted = false;

@@ -1,6 +1,7 @@
 #include "framework/core/ex_system.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
@@ -19,7 +20,7 @@ SSpoolTableSpec TableSpec() {
 CExSystem::CExSystem(const SDynTableLayout& layout) : CSpoolDynTable<CExSystemEntry>(layout, TableSpec()) {}
 
 CExSystem::~CExSystem() {
-  if (IsValid()) RemoveAll(true, true);
+  if (IsValid()) RemoveEveryRow(true, true);
 }
 
 int32_t CExSystem::Contains(const CElement* element, bool* found) {
@@ -34,6 +35,7 @@ int32_t CExSystem::FindIndex(const CElement* element, int32_t* index) {
   if (GetCount() == 0) return kErrObjectNotFound;
   CHolder holder(this, false, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());
+  CBusyWalk walk(this);
   for (uint32_t i = 0; i < GetCount(); ++i) {
     if ((*this)[i].element != element) continue;
     *index = int32_t(i);
@@ -63,12 +65,12 @@ int32_t CExSystem::AddEntry(CElement* element, uint32_t classData, int32_t order
 }
 
 int32_t CExSystem::Sort() {
-  if (GetCount() == 0) return kNoErr;
+  if (!fUnsorted || GetCount() == 0 || fBusy) return kNoErr;
   CHolder holder(this, true, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());
   // Keys far apart would overflow a difference.
-  std::sort(GetRecords(), GetRecords() + GetCount(),
-            [](const CExSystemEntry& a, const CExSystemEntry& b) { return a.orderKey < b.orderKey; });
+  std::stable_sort(GetRecords(), GetRecords() + GetCount(),
+                   [](const CExSystemEntry& a, const CExSystemEntry& b) { return a.orderKey < b.orderKey; });
   fUnsorted = false;
   return kNoErr;
 }
@@ -91,6 +93,25 @@ int32_t CExSystem::GetEntry(uint32_t index, CExSystemEntry* row) {
   if (!holder.IsLocked()) return NonZeroError(GetError());
   *row = (*this)[index];
   return kNoErr;
+}
+
+int32_t CExSystem::Lookup(const char* name, bool fromLast, uint32_t* index, CElement** element) {
+  if (!name || !index || !element) return kErrInvalidParameter;
+  *element = nullptr;
+  if (GetCount() == 0) return kErrObjectNotFound;
+  CHolder holder(this, false, false);
+  if (!holder.IsLocked()) return NonZeroError(GetError());
+  CBusyWalk walk(this);
+  const uint32_t count = GetCount();
+  for (uint32_t n = 0; n < count; ++n) {
+    const uint32_t i = fromLast ? count - 1 - n : n;
+    CElement* candidate = (*this)[i].element;
+    if (!candidate || std::strcmp(GetElementName(candidate), name) != 0) continue;
+    *index = i;
+    *element = candidate;
+    return kNoErr;
+  }
+  return kErrObjectNotFound;
 }
 
 int32_t CExSystem::SetEntryOrder(uint32_t index, int32_t orderKey) {
@@ -118,6 +139,8 @@ int32_t CExSystem::Shrink() {
 }
 
 int32_t CExSystem::RemoveEntries(const uint32_t* indices, uint32_t count, bool deleteElements, bool shrink) {
+  if (fBusy) return kErrUnexpectedStatus;
+  CBusyWalk walk(this);
   for (uint32_t i = count; i-- > 0;) {
     if (const int32_t err = RemoveRow(indices[i], deleteElements)) return err;
   }
@@ -125,8 +148,13 @@ int32_t CExSystem::RemoveEntries(const uint32_t* indices, uint32_t count, bool d
 }
 
 int32_t CExSystem::RemoveAll(bool deleteElements, bool shrink) {
+  return fBusy ? kErrUnexpectedStatus : RemoveEveryRow(deleteElements, shrink);
+}
+
+int32_t CExSystem::RemoveEveryRow(bool deleteElements, bool shrink) {
   int32_t err = kNoErr;
   uint32_t done = 0;
+  CBusyWalk walk(this);
   for (; done < GetCount(); ++done) {
     CExSystemEntry row;
     if ((err = GetEntry(done, &row)) || (err = Detach(row))) break;

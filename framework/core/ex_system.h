@@ -35,25 +35,52 @@ class CExSystem : public CSpoolDynTable<CExSystemEntry> {
   // Row index in the sorted order: 6 (index 0) when empty, 16 past the end.
   int32_t GetSorted(uint32_t* index, CExSystemEntry* row);
   int32_t GetEntry(uint32_t index, CExSystemEntry* row);
+  // The first row, from the first or from the last, whose element has that name: 6 when there is
+  // none, 16 for a missing name or output.
+  int32_t Lookup(const char* name, bool fromLast, uint32_t* index, CElement** element);
   int32_t SetEntryOrder(uint32_t index, int32_t orderKey);
+  // Removals answer 15 and change nothing while the table is busy: a walk reads its rows by index,
+  // and a row taken from under it would be read after it was freed.
   // The listed rows, from the last listed to the first; the first failed detach ends it.
   int32_t RemoveEntries(const uint32_t* indices, uint32_t count, bool deleteElements, bool shrink);
   // Every row from the first; a failed detach keeps that row and those after it.
   int32_t RemoveAll(bool deleteElements, bool shrink);
-  // Ascending order keys.
+  // Ascending order keys, rows with equal keys kept in the order they were added; only when a row
+  // was added or reordered since, and not while the table is busy (the flag then stays for later).
   int32_t Sort();
   bool RemoveRange(uint32_t first, uint32_t n);
   bool AppendRows(const CExSystemEntry& row, uint32_t n);
 
   bool IsUnsorted() const { return fUnsorted; }
+  // Raised while somebody walks the rows by index, so that nobody mistakes the table for idle.
+  void RaiseBusy() { ++fBusy; }
+  void LowerBusy() {
+    if (fBusy) --fBusy;
+  }
+  uint32_t GetBusyCount() const { return fBusy; }
 
  protected:
   virtual int32_t Attach(CExSystemEntry& row);
   virtual int32_t Detach(CExSystemEntry& row);
+  // RemoveAll whether busy or not: for the destructors, which cannot refuse.
+  int32_t RemoveEveryRow(bool deleteElements, bool shrink);
 
  private:
   int32_t RemoveRow(uint32_t index, bool deleteElement);
   int32_t Shrink();
 
   bool fUnsorted = false;
+  uint32_t fBusy = 0;
+};
+
+// Counts a walk of a table's rows for its length.
+class CBusyWalk {
+ public:
+  explicit CBusyWalk(CExSystem* table) : fTable(table) { fTable->RaiseBusy(); }
+  ~CBusyWalk() { fTable->LowerBusy(); }
+  CBusyWalk(const CBusyWalk&) = delete;
+  CBusyWalk& operator=(const CBusyWalk&) = delete;
+
+ private:
+  CExSystem* fTable;
 };

@@ -118,6 +118,11 @@ int32_t CFragment::Load(CIxText* searchPath) {
   return kNoErr;
 }
 
+extern "C" int32_t OrdaxFragmentAddSymbol(CFragment* fragment, const char* name, uint32_t kind, void* entry) {
+  if (!fragment || !name || !entry) return kErrInvalidParameter;
+  return fragment->GetSymbols().AddSymbol(entry, name, kind, 0, 0);
+}
+
 // ---- the fragment system
 
 CFragmentSys::CFragmentSys() : CSymbolTable(SRange{32, 32}) {}

@@ -1,13 +1,16 @@
 // Code fragments: libraries loaded at run time that supply named entries, named "fragment|symbol".
 // The fragment system keeps the fragments loaded so far in a symbol table, finds a fragment's
 // library in the folders of a search-path list (an 'ixtx' list, "fragments_" for the application),
-// runs its "fentry_" once when it is loaded and its "fexit_" when it is released.
+// runs its "fentry_" once when it is loaded and its "fexit_" when it is released. A fragment fills
+// its own symbol table from "fentry_" through OrdaxFragmentAddSymbol (fragment_api.h), which the
+// program's executable exports (see fragment_exports.list).
 #pragma once
 
 #include <cstdint>
 
 #include "framework/core/base_object.h"
 #include "framework/core/four_cc.h"
+#include "framework/core/fragment_api.h"
 #include "framework/core/symbol_table.h"
 #include "platform/library.h"
 
@@ -15,13 +18,6 @@ class CFragment;
 class CIxText;
 struct CFileSpec;
 class CResourceEnv;
-
-// What "fentry_" and "fexit_" receive.
-struct SFragmentRecord {
-  CFragment* fragment = nullptr;
-  uint8_t* userData = nullptr;  // 16 bytes
-};
-using FragmentRoutine = int32_t (*)(SFragmentRecord* record);
 
 class CFragment : public CBaseObject {
  public:

@@ -319,7 +319,7 @@ bool CResourceEnv::BindOwnTable(CSubscriber* object, const SSpoolKey& key, const
 bool CResourceEnv::BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec) {
   CResEntry entry{};
   CNumberTable* numbers = nullptr;
-  if (!GetResourceEntry(key, &entry, nullptr, &numbers)) return Refuse(object, fLastResult);
+  if (!FindEntry(key, spec.resourceRow, &entry, nullptr, &numbers)) return Refuse(object, fLastResult);
   key.id = entry.number;
   {
     CHolder holder(numbers, false, false);
@@ -458,19 +458,32 @@ int32_t CResourceEnv::RemoveType(const char* typeName) {
 
 // ---- resources
 
-// From the last row: when a damaged or foreign file holds a key twice, the later resource counts.
+// From the first row: when a damaged or foreign file holds a key twice, the first resource counts.
 CResourceEnv::SRecordIndex& CResourceEnv::IndexOf(const CResTypeTable& table) {
   SRecordIndex& index = fRecordIndexes[&table];
   if (index.rows == table.GetCount() && index.changes == table.GetChangeCount()) return index;
   index = SRecordIndex{};
   index.changes = table.GetChangeCount();
-  // Later records overwrite earlier ones: the last record of a number or name is the one found.
-  for (; index.rows < table.GetCount(); ++index.rows) {
-    const CResEntry& record = table[index.rows];
-    index.byNumber[record.number] = index.rows;
-    index.byName[NameKey(record.name)] = index.rows;
-  }
+  for (; index.rows < table.GetCount(); ++index.rows) index.Enter(table[index.rows], index.rows);
   return index;
+}
+
+void CResourceEnv::SRecordIndex::Enter(const CResEntry& record, uint32_t row) {
+  byNumber.try_emplace(record.number, row);
+  byName.try_emplace(NameKey(record.name), row);
+}
+
+bool CResourceEnv::SRecordIndex::Find(const SSpoolKey& key, uint32_t* row) const {
+  if (key.byName) {
+    const auto it = byName.find(NameKey(key.name));
+    if (it == byName.end()) return false;
+    *row = it->second;
+  } else {
+    const auto it = byNumber.find(key.id);
+    if (it == byNumber.end()) return false;
+    *row = it->second;
+  }
+  return true;
 }
 
 void CResourceEnv::NoteAppended(const CResTypeTable& table, uint32_t changesBefore) {
@@ -479,25 +492,23 @@ void CResourceEnv::NoteAppended(const CResTypeTable& table, uint32_t changesBefo
   SRecordIndex& index = it->second;
   if (index.rows + 1 != table.GetCount() || index.changes != changesBefore) return;
   index.changes = table.GetChangeCount();
-  const CResEntry& record = table[index.rows];
-  index.byNumber[record.number] = index.rows;
-  index.byName[NameKey(record.name)] = index.rows;
+  index.Enter(table[index.rows], index.rows);
   ++index.rows;
 }
 
-int32_t CResourceEnv::FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index) {
+// Only the row given (when not negative) is looked at.
+int32_t CResourceEnv::FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index,
+                                 int32_t row) {
   CHolder holder(table, false, false);
   if (!holder.IsLocked()) return NonZeroError(table->GetError());
-  const SRecordIndex& records = IndexOf(*table);
   uint32_t found = 0;
-  if (key.byName) {
-    const auto it = records.byName.find(NameKey(key.name));
-    if (it == records.byName.end()) return kErrObjectNotFound;
-    found = it->second;
-  } else {
-    const auto it = records.byNumber.find(key.id);
-    if (it == records.byNumber.end()) return kErrObjectNotFound;
-    found = it->second;
+  if (row >= 0) {
+    if (uint32_t(row) >= table->GetCount()) return kErrObjectNotFound;
+    const CResEntry& record = (*table)[uint32_t(row)];
+    if (key.byName ? NameKey(record.name) != NameKey(key.name) : record.number != key.id) return kErrObjectNotFound;
+    found = uint32_t(row);
+  } else if (!IndexOf(*table).Find(key, &found)) {
+    return kErrObjectNotFound;
   }
   if (entry) *entry = (*table)[found];
   if (index) *index = found;
@@ -590,10 +601,15 @@ bool CResourceEnv::FindType(const char* typeName, CResTypeTable** table, CNumber
 
 bool CResourceEnv::GetResourceEntry(const SSpoolKey& key, CResEntry* entry, CResTypeTable** table,
                                     CNumberTable** numbers) {
+  return FindEntry(key, -1, entry, table, numbers);
+}
+
+bool CResourceEnv::FindEntry(const SSpoolKey& key, int32_t row, CResEntry* entry, CResTypeTable** table,
+                             CNumberTable** numbers) {
   fLastResult = kNoErr;
   CKnownEntry known{};
   if (const int32_t err = LoadType(key.typeName, false, &known)) return Fail(err);
-  if (const int32_t err = FindRecord(key, known.table, entry, nullptr)) return Fail(err);
+  if (const int32_t err = FindRecord(key, known.table, entry, nullptr, row)) return Fail(err);
   if (table) *table = known.table;
   if (numbers) *numbers = known.numbers;
   return true;

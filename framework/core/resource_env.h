@@ -114,8 +114,8 @@ class CResourceEnv : public CSpoolSys {
   bool FindResource(SSpoolKey& key);
   // The type's tables, loaded on first use; readers walk the resource table under a lock.
   bool FindType(const char* typeName, CResTypeTable** table, CNumberTable** numbers);
-  // The resource's record, found by name when the key says so, else by number. Null outputs are
-  // skipped.
+  // The resource's record, found by name when the key says so, else by number: the first row that
+  // matches. Null outputs are skipped.
   bool GetResourceEntry(const SSpoolKey& key, CResEntry* entry, CResTypeTable** table, CNumberTable** numbers);
   bool GetResourceInfo(const SSpoolKey& key, CResEntry* entry) { return GetResourceEntry(key, entry, nullptr, nullptr); }
 
@@ -149,9 +149,11 @@ class CResourceEnv : public CSpoolSys {
   int32_t FindMaster(const char* typeName, CTypeEntry* entry, uint32_t* index);
   int32_t EnterType(const char* typeName, uint32_t* index);
   int32_t RemoveType(const char* typeName);
-  int32_t FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index);
+  int32_t FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index, int32_t row = -1);
+  // GetResourceEntry, looking only at the row given when it is not negative.
+  bool FindEntry(const SSpoolKey& key, int32_t row, CResEntry* entry, CResTypeTable** table, CNumberTable** numbers);
 
-  // Where each number and name of a type's records was last entered, so that entering or binding a
+  // Where each number and name of a type's records was first entered, so that entering or binding a
   // resource does not walk all the records before it. An index serves while its table only grew by
   // the records PutResource appends; any other change to the table (its change count tells) makes
   // the next search build it again.
@@ -160,6 +162,9 @@ class CResourceEnv : public CSpoolSys {
     uint32_t changes = 0;
     std::unordered_map<uint32_t, uint32_t> byNumber;
     std::unordered_map<std::string, uint32_t> byName;
+    // Keeps an earlier row of the same number or name.
+    void Enter(const CResEntry& record, uint32_t row);
+    bool Find(const SSpoolKey& key, uint32_t* row) const;
   };
   SRecordIndex& IndexOf(const CResTypeTable& table);
   // After PutResource appended a record to a table whose change count was changesBefore.

@@ -10,6 +10,7 @@ void SSpoolTableSpec::Set(bool isKeyed, const SSpoolKey* spoolKey, SRange spoolR
   recordHandler = record ? record : &SpoolDefaultTypeHandler;
   systemHandler = system ? system : &CSpoolTable::HandleSpoolMessage;
   priority = systemPriority;
+  resourceRow = -1;
 }
 
 void SSpoolTableSpec::SetDefaults(bool isKeyed, const SSpoolKey* spoolKey, SpoolTypeHandler record) {

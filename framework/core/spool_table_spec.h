@@ -19,6 +19,9 @@ struct SSpoolTableSpec {
   SpoolTypeHandler recordHandler = nullptr;
   CFCallback systemHandler = nullptr;
   int32_t priority = kDefaultPriority;
+  // A resource whose number several rows of its type's table hold binds to the first of them; a
+  // reader that takes another names its row here.
+  int32_t resourceRow = -1;
 
   void Set(bool isKeyed, const SSpoolKey* spoolKey, SRange spoolRange, SpoolTypeHandler record, CFCallback system,
            int32_t systemPriority);

@@ -1,5 +1,9 @@
 #include "framework/core/system_info.h"
 
+#include <string>
+
+#include "platform/window.h"
+
 CSystemInfo& CSystemInfo::Get() {
   static CSystemInfo info;
   return info;
@@ -57,14 +61,21 @@ int CSystemInfo::RemoveModule(platform::ModuleHandle module) {
 }
 
 platform::CursorHandle CSystemInfo::LoadCursorById(uint16_t id) const {
+  if (fCursorLoader) {
+    if (platform::CursorHandle cursor = fCursorLoader(("cursor " + std::to_string(id)).c_str())) return cursor;
+  }
   for (int i = kModuleSlots - 1; i >= 0; --i) {
     if (!fModules[i]) continue;
     if (platform::CursorHandle cursor = platform::LoadModuleCursor(fModules[i], id)) return cursor;
   }
-  return nullptr;
+  return platform::ShapeCursor(id);
 }
 
 platform::CursorHandle CSystemInfo::LoadCursorByName(const char* name) const {
+  if (!name || !*name) return nullptr;
+  if (fCursorLoader) {
+    if (platform::CursorHandle cursor = fCursorLoader((std::string("cursor ") + name).c_str())) return cursor;
+  }
   for (int i = kModuleSlots - 1; i >= 0; --i) {
     if (!fModules[i]) continue;
     if (platform::CursorHandle cursor = platform::LoadModuleCursor(fModules[i], name)) return cursor;

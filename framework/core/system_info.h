@@ -1,5 +1,6 @@
-// What the framework knows of the running system, probed once at program start, and the list of
-// modules searched for cursors.
+// What the framework knows of the running system, probed once at program start, and where cursors
+// come from: the program's own cursor pictures, through a loader that the image library installs
+// at start-up, then the registered modules, and for numbers the platform's shapes.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +28,15 @@ class CSystemInfo {
   const void* GetDrawDib() const { return fDrawDib; }
   bool HasNewShell() const { return !(fPlatform == kPlatformNT && fMajor < 4); }
 
+  // A cursor made from the picture of that name in the application's resources, or null.
+  using CursorPictureLoader = platform::CursorHandle (*)(const char* pictureName);
+
   int AddModule(platform::ModuleHandle module);
   int RemoveModule(platform::ModuleHandle module);
+  void SetCursorPictureLoader(CursorPictureLoader loader) { fCursorLoader = loader; }
+  // The picture "cursor ID", a module's cursor, or the platform's shape for the number.
   platform::CursorHandle LoadCursorById(uint16_t id) const;
+  // The picture "cursor NAME", or a module's cursor.
   platform::CursorHandle LoadCursorByName(const char* name) const;
 
   static const char* ProcessorName(uint32_t type);
@@ -48,4 +55,5 @@ class CSystemInfo {
   uint32_t fScreenDepth = 0;
   const void* fDrawDib = nullptr;
   platform::ModuleHandle fModules[kModuleSlots] = {};
+  CursorPictureLoader fCursorLoader = nullptr;
 };

@@ -36,6 +36,8 @@ bool IsElementPlaced(const CElement* element);
 int32_t AddChildElement(CElement* parent, CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
                         const SDynTableLayout& container);
 void DeleteElement(CElement* element);
+// The element's name (GetName), which the element system table looks rows up by.
+const char* GetElementName(const CElement* element);
 
 // The desktop console (CConsole): a strip of text at the top of the screen.
 class CDesktopConsole {

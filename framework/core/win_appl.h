@@ -13,6 +13,7 @@ enum : uint32_t {
   kEventUpdate = 2,
   kEventDeactivated = 3,
   kEventActivated = 4,
+  kEventCommand = 5,  // broadcast by the program itself, never by the window procedure
   kEventOtherMessage = 0x2000000,  // + the message number
 };
 

@@ -4,6 +4,12 @@
 
 #include "framework/core/result_codes.h"
 
+namespace {
+
+constexpr uint32_t kStartCode = 1;
+
+}  // namespace
+
 bool LzwCodeReader::Read(uint32_t width, uint32_t* code) {
   if (fBitPosition >= uint64_t(fSize) * 8) return false;
   const size_t index = size_t(fBitPosition / 8);
@@ -50,8 +56,9 @@ int32_t TiffLzwDecode(const uint8_t* strip, size_t stripBytes, uint8_t* out, siz
   if (!table) return kErrTiffOutOfMemory;
   LzwCodeReader reader(strip, stripBytes);
   size_t written = 0;
-  bool hasPrevious = false;
-  uint32_t previous = 0;
+  // A strip that does not begin with a clear code starts as if the code before it had been 1.
+  bool hasPrevious = true;
+  uint32_t previous = kStartCode;
   while (written < capacity) {
     uint32_t code = 0;
     if (!reader.Read(table->CodeWidth(), &code)) return kErrInvalidFormat;

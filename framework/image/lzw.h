@@ -58,7 +58,8 @@ class CLZWTable : public CBaseObject {
 };
 
 // Decodes one strip into out, which takes at most `capacity` bytes; *decoded tells how many it
-// holds. Decoding ends at the end code or once out is full. 2 for a code not yet defined (a code
-// past the next free one, or a string code with no string before it) and for a strip that ends
-// without its end code; 100003 when the table cannot be had.
+// holds. Decoding ends at the end code or once out is full. A strip that does not begin with the
+// clear code adds its first entry from the single byte 1, as if that had come before. 2 for a code
+// not yet defined (a code past the next free one, or a string code straight after a clear) and for a
+// strip that ends without its end code; 100003 when the table cannot be had.
 int32_t TiffLzwDecode(const uint8_t* strip, size_t stripBytes, uint8_t* out, size_t capacity, size_t* decoded);

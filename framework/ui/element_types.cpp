@@ -2,25 +2,17 @@
 
 #include "framework/core/appl.h"
 #include "framework/core/el_registry.h"
-#include "framework/core/ex_system.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/ui_services.h"
 #include "framework/image/element_image_services.h"
+#include "framework/ui/co_element.h"
+#include "framework/ui/im_element.h"
+#include "framework/ui/rm_element.h"
+#include "framework/ui/rs_element.h"
 
 namespace {
 
 int32_t BuildsNothing(void*, void*, void*) { return 0; }
-
-// The registry keys rows by the address of the tag text, so each class passes its own constant.
-bool Register(const char* tag) {
-  CAppl* app = GetApplication();
-  return app && app->GetElementRegistry() && app->GetElementRegistry()->Register(tag, &BuildsNothing);
-}
-
-bool Unregister(const char* tag) {
-  CAppl* app = GetApplication();
-  return app && app->GetElementRegistry() && app->GetElementRegistry()->Unregister(tag);
-}
 
 const SElementClass kClasses[] = {
     {"CElement", &CElement::RegisterType, &CElement::UnregisterType},
@@ -33,80 +25,37 @@ const SElementClass kClasses[] = {
 
 }  // namespace
 
-bool CElement::RegisterType() { return Register(kTag); }
-bool CElement::UnregisterType() { return Unregister(kTag); }
-bool CCoElement::RegisterType() { return Register(kTag); }
-bool CCoElement::UnregisterType() { return Unregister(kTag); }
-bool CImElement::RegisterType() { return Register(kTag); }
-bool CImElement::UnregisterType() { return Unregister(kTag); }
-bool CTxElement::RegisterType() { return Register(kTag); }
-bool CTxElement::UnregisterType() { return Unregister(kTag); }
-bool CRmElement::RegisterType() { return Register(kTag); }
-bool CRmElement::UnregisterType() { return Unregister(kTag); }
-bool CRsElement::RegisterType() { return Register(kTag); }
-bool CRsElement::UnregisterType() { return Unregister(kTag); }
-
-int32_t CImElement::LoadImageFile(CImage** image, const SGridLayout&, const SSpoolTableSpec&) {
-  *image = nullptr;
-  return kErrNotImplemented;
+bool RegisterElementFactory(const char* tag, CFCallback factory) {
+  CAppl* app = GetApplication();
+  return app && app->GetElementRegistry() && app->GetElementRegistry()->Register(tag, factory);
 }
 
-int32_t CImElement::LoadImageFromResource(CImage** image, const SGridLayout&, const SSpoolTableSpec&) {
-  *image = nullptr;
-  return kErrNotImplemented;
+bool UnregisterElementFactory(const char* tag) {
+  CAppl* app = GetApplication();
+  return app && app->GetElementRegistry() && app->GetElementRegistry()->Unregister(tag);
 }
 
-// ---- the plain element
-
-CElement::~CElement() { delete fChildren; }
-
-int32_t CElement::SetOwner(CExSystem* owner) {
-  fOwner = owner;
-  return kNoErr;
-}
-
-int32_t CElement::ClearOwner(CExSystem* owner) {
-  if (fOwner == owner) {
-    fOwner = nullptr;
-    fParent = nullptr;
-  }
-  return kNoErr;
-}
-
-int32_t CElement::AddChild(CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
-                           const SDynTableLayout& container) {
-  if (!child) return kErrInvalidParameter;
-  if (!fChildren) {
-    fChildren = new CExSystem(container);
-    if (!fChildren) return kErrOutOfMemory;
-    if (!fChildren->IsValid()) {
-      delete fChildren;
-      fChildren = nullptr;
-      return kErrFailedCreation;
-    }
-  }
-  if (const int32_t err = fChildren->AddEntry(child, classData, orderKey, extra)) return err;
-  child->fParent = this;
-  return kNoErr;
-}
+bool CTxElement::RegisterType() { return RegisterElementFactory(kTag, &BuildsNothing); }
+bool CTxElement::UnregisterType() { return UnregisterElementFactory(kTag); }
 
 // ---- what the framework core and the image lists call
 
 bool ElementHasOwner(const CElement* element) { return element->GetOwner() != nullptr; }
 int32_t AttachElement(CElement* element, CExSystem* owner) { return element->SetOwner(owner); }
 int32_t DetachElement(CElement* element, CExSystem* owner) { return element->ClearOwner(owner); }
-bool IsElementPlaced(const CElement* element) { return element->IsPlaced(); }
+bool IsElementPlaced(const CElement* element) { return element->GetParent() != nullptr; }
 int32_t AddChildElement(CElement* parent, CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
                         const SDynTableLayout& container) {
   return parent->AddChild(child, classData, orderKey, extra, container);
 }
 void DeleteElement(CElement* element) { delete element; }
+const char* GetElementName(const CElement* element) { return element->GetName(); }
 
 int32_t LoadElementImageFile(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
-  return CImElement::LoadImageFile(image, grid, spec);
+  return CImElement::LoadSharedImage(image, grid, spec);
 }
 int32_t LoadElementImageFromResource(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
-  return CImElement::LoadImageFromResource(image, grid, spec);
+  return CImElement::LoadImageCopy(image, grid, spec);
 }
 
 const SElementClass* GetElementClasses(uint32_t* count) {

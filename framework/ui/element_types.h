@@ -1,88 +1,76 @@
-// The element classes' entries in the application's element registry, one per record tag, and the
-// element operations the framework core calls.
+// The element classes' entries in the application's element registry, one factory per record tag,
+// what the factories share, and the element operations the framework core calls.
 //
-// Placeholder until the user-interface framework's issues build the elements: each class registers
-// its tag with a factory that builds nothing (answers 0), so element sets find no taker yet; a plain
-// CElement only keeps its owner, its parent and its children; the image element's loaders answer 27.
+// "elem" (element.h), "coel" (co_element.h), "imel" (im_element.h), "rmel" (rm_element.h) and "rsel"
+// (rs_element.h) build their elements. The text element comes with its own issue; until then its tag
+// is registered with a factory that builds nothing (answers 0), so an element set naming it finds no
+// taker.
 #pragma once
 
 #include <cstdint>
 
-#include "framework/core/base_object.h"
+#include "framework/core/cm_function.h"
+#include "framework/core/el_registry.h"
+#include "framework/core/result_codes.h"
+#include "framework/ui/element.h"
+#include "framework/ui/layout_record.h"
 
-class CExSystem;
-class CImage;
-struct SDynTableLayout;
-struct SGridLayout;
-struct SSpoolTableSpec;
+class CResourceEnv;
 
-class CElement : public CBaseObject {
- public:
-  static constexpr const char* kTag = "elem";
-  static bool RegisterType();
-  static bool UnregisterType();
+// The registry keys rows by the address of the tag text, so each class passes its own constant.
+bool RegisterElementFactory(const char* tag, CFCallback factory);
+bool UnregisterElementFactory(const char* tag);
 
-  CElement() = default;
-  // Deletes the children with their table.
-  ~CElement() override;
-  CElement(const CElement&) = delete;
-  CElement& operator=(const CElement&) = delete;
+// The factories' creation: a new T from an empty description, loaded by load (by name when one is
+// given, else by number). 9 when memory fails, 13 when the new element is not usable, else the
+// load's code; on any failure the element is destroyed and *out stays none.
+template <typename T>
+int32_t NewLoadedElement(T** out, CResourceEnv* environment, uint32_t number, const char* name,
+                         int32_t (T::*load)(CResourceEnv*, uint32_t, const char*)) {
+  *out = nullptr;
+  T* element = new T(SElementDesc{});
+  if (!element) return kErrOutOfMemory;
+  if (!element->IsValid()) {
+    delete element;
+    return kErrFailedCreation;
+  }
+  if (const int32_t err = (element->*load)(environment, number, name)) {
+    delete element;
+    return err;
+  }
+  *out = element;
+  return kNoErr;
+}
 
-  // The table the element belongs to; none before a table takes it.
-  virtual CExSystem* GetOwner() const { return fOwner; }
-  virtual int32_t SetOwner(CExSystem* owner);
-  virtual int32_t ClearOwner(CExSystem* owner);
-  virtual bool IsPlaced() const { return fParent != nullptr; }
-  // Makes the children's table from container on first use (9, or 13 when it is not usable), then
-  // adds the child's row with the three words.
-  virtual int32_t AddChild(CElement* child, uint32_t classData, int32_t orderKey, uint32_t extra,
-                           const SDynTableLayout& container);
+// The body of a registry callback for T's tag: a creation request for it is answered by byName
+// (with the entry's description as the record name) or byNumber, the element and the code going into
+// the request, and 1; any other request 0.
+template <typename T>
+int32_t CreateRequestedElement(void* record, int32_t (*byNumber)(T**, CResourceEnv*, uint32_t),
+                               int32_t (*byName)(T**, CResourceEnv*, const char*)) {
+  if (!CElRegistry::IsRequestFor(record, T::kTag)) return 0;
+  SElementRequest* request = static_cast<SElementRegistryRecord*>(record)->request;
+  T* element = nullptr;
+  if (request->byDescription) {
+    char name[SExNames::kNameBytes];
+    RecordTextAt(request->description, 0, name, sizeof name);
+    request->error = byName(&element, request->environment, name);
+  } else {
+    request->error = byNumber(&element, request->environment, request->elementId);
+  }
+  request->element = element;
+  return 1;
+}
 
-  CElement* GetParent() const { return fParent; }
-  CExSystem* GetChildren() const { return fChildren; }
-
- private:
-  CExSystem* fOwner = nullptr;
-  CElement* fParent = nullptr;
-  CExSystem* fChildren = nullptr;
-};
-
-class CCoElement {
- public:
-  static constexpr const char* kTag = "coel";
-  static bool RegisterType();
-  static bool UnregisterType();
-};
-
-class CImElement {
- public:
-  static constexpr const char* kTag = "imel";
-  static bool RegisterType();
-  static bool UnregisterType();
-
-  // The element image an indexed image record names, from its image file or from the resource
-  // environment, into a new image of the grid and key given; 0 or a code.
-  static int32_t LoadImageFile(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec);
-  static int32_t LoadImageFromResource(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec);
-};
+// The same with T::NewByNumber and T::NewByName.
+template <typename T>
+int32_t CreateRequestedElement(void* record) {
+  return CreateRequestedElement<T>(record, &T::NewByNumber, &T::NewByName);
+}
 
 class CTxElement {
  public:
   static constexpr const char* kTag = "txel";
-  static bool RegisterType();
-  static bool UnregisterType();
-};
-
-class CRmElement {
- public:
-  static constexpr const char* kTag = "rmel";
-  static bool RegisterType();
-  static bool UnregisterType();
-};
-
-class CRsElement {
- public:
-  static constexpr const char* kTag = "rsel";
   static bool RegisterType();
   static bool UnregisterType();
 };

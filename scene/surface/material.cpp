@@ -36,6 +36,11 @@ struct SSwapRun {
 };
 
 constexpr uint32_t kSample = offsetof(SMaterialRecord, sample);
+// The refraction index and the six doubles after it, up to the end of the sample; the component
+// records follow at once.
+constexpr uint32_t kDoublesFromRefraction =
+    (sizeof(SMaterialSample) - offsetof(SMaterialSample, refractionIndex)) / sizeof(double);
+static_assert(kDoublesFromRefraction == 7);
 
 // The model tag, the source words, the flag word and the diffuse colour are one run of words; the
 // bump double is not swapped, as documents have always held it.
@@ -48,7 +53,7 @@ constexpr SSwapRun kPartRuns[] = {
     {kSample + offsetof(SMaterialSample, specularity), 1, true},
     {kSample + offsetof(SMaterialSample, specCoefficients), 6, false},
     {kSample + offsetof(SMaterialSample, transparency), 2, true},
-    {kSample + offsetof(SMaterialSample, refractionIndex), 8, true},
+    {kSample + offsetof(SMaterialSample, refractionIndex), kDoublesFromRefraction, true},
 };
 
 constexpr SSwapRun kComponentRuns[] = {

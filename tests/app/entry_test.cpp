@@ -1,7 +1,12 @@
 #include "app/entry.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cstdlib>
 #include <filesystem>
@@ -97,6 +102,27 @@ TEST_F(ProgramRun, WithTheResourceFileControlQEndsAnOrdinaryRun) {
   EXPECT_EQ(Errors(), "");
 }
 
+// The dialogs' shadow pictures are part of the interface: a resource file without one of them stops
+// the start without a message.
+TEST_F(ProgramRun, AResourceFileWithoutAShadowPictureEndsTheStartSilently) {
+  fs::create_directories(folder / "data");
+  fs::create_directories(folder / "sources");
+  for (const auto& entry : fs::directory_iterator(QUARN2_SYSTEM_SOURCES))
+    fs::copy_file(entry.path(), folder / "sources" / entry.path().filename());
+  std::ifstream in(folder / "sources" / "manifest");
+  std::ofstream out(folder / "sources" / "manifest.short");
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("corner shadow") == std::string::npos) out << line << "\n";
+  }
+  out.close();
+  const std::string build = std::string(RESBUILD_PATH) + " '" + (folder / "sources" / "manifest.short").string() +
+                            "' '" + (folder / "data" / "system.dat").string() + "'";
+  ASSERT_EQ(std::system(build.c_str()), 0);
+  std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1);
+  EXPECT_EQ(Errors(), "");
+}
+
 // Start-up failures of the resource file and of the fragment system each show their message, run
 // the closing phases and end the program with status 1.
 TEST_F(ProgramRun, ABrokenResourceFileOrAMissingSearchPathStopsTheStart) {
@@ -113,6 +139,61 @@ TEST_F(ProgramRun, ABrokenResourceFileOrAMissingSearchPathStopsTheStart) {
   ASSERT_EQ(std::system(build.c_str()), 0);
   EXPECT_EQ(Run(""), 1);
   EXPECT_EQ(Errors(), "Quarn2: Error (code 6) while trying to setup the default fragment system.\n");
+}
+
+// The CPU time a running process has used so far, from /proc.
+double CpuSeconds(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The fields after the command's closing bracket: state is field 3, user and system time 14 and 15.
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string field;
+  double ticks = 0;
+  for (int number = 3; number <= 15 && fields >> field; ++number) {
+    if (number >= 14) ticks += std::stod(field);
+  }
+  return ticks / double(sysconf(_SC_CLK_TCK));
+}
+
+// With nothing to do and no script, the program sleeps between heartbeats instead of spinning.
+TEST_F(ProgramRun, AnIdleHeadlessRunSleeps) {
+  fs::create_directories(folder / "data");
+  fs::create_directories(folder / "tmp");
+  fs::copy_file(QUARN2_SYSTEM_DAT, folder / "data" / "system.dat");
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    setenv("QUARN2_HEADLESS", "1", 1);
+    setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    setenv("TMPDIR", (folder / "tmp").c_str(), 1);
+    unsetenv("QUARN2_SCRIPT");
+    execl("./Quarn2", "Quarn2", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Started once its swap files are there; then a moment for the rest of the start.
+  for (int i = 0; i < 200 && !fs::exists(folder / "tmp" / "qspool0.tmp"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const double before = CpuSeconds(pid);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  const double used = CpuSeconds(pid) - before;
+  int status = 0;
+  const bool running = waitpid(pid, &status, WNOHANG) == 0;
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(running) << "the program ended by itself";
+  EXPECT_LT(used, 0.1) << "CPU seconds used in 2 s of idling";
+}
+
+// A script's waits pass on the virtual clock: ten minutes of them take no real time.
+TEST_F(ProgramRun, AScriptedRunKeepsItsVirtualClock) {
+  fs::create_directories(folder / "data");
+  fs::copy_file(QUARN2_SYSTEM_DAT, folder / "data" / "system.dat");
+  std::ofstream(folder / "keys.txt") << "wait 600000\nkey 17\nkey Q\n";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
 }
 
 TEST_F(ProgramRun, ABadScriptIsNamed) {

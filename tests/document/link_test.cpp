@@ -102,6 +102,35 @@ TEST_F(Link, MemberListsThatCannotBeTrustedEndTheRead) {
   EXPECT_EQ(read.ReadDocument(document.get(), 0), 0);
 }
 
+// Read into a table that holds things already, the link step binds those too: a material read before
+// its texture takes the texture once a later read brings it, and a thing whose record names nothing
+// the table holds keeps what it has.
+TEST_F(Link, ThingsTheTableHeldBeforeAreBoundToWhatTheReadBrings) {
+  C3dTexture* texture = NewTexture();
+  ASSERT_EQ(table->AddObject(texture), 0);
+  C3dMaterial* material = MakeObject<C3dMaterial>(table);
+  ASSERT_EQ(material->SetChannelTexture(texture, 0), 0);
+  CResourceEnv* materialOnly = NewDocument("material.qnc");
+  CResourceEnv* textureOnly = NewDocument("texture.qnc");
+  ASSERT_EQ(table->WriteObject(material, materialOnly), 0);
+  ASSERT_EQ(table->WriteObject(texture, textureOnly), 0);
+
+  C3dBaseSys read(ObjectsEnv());
+  ASSERT_EQ(read.ReadDocument(materialOnly, 2), 0);
+  auto* early = static_cast<C3dMaterial*>(Find(&read, material));
+  ASSERT_NE(early, nullptr);
+  EXPECT_EQ(early->GetChannelTexture(0), nullptr);
+  C3dSphere* made = MakeShape<C3dSphere>(&read);
+  C3dMaterial* own = MaterialOf(made);
+  ASSERT_FALSE(read.HasId(texture->GetId()));
+
+  ASSERT_EQ(read.ReadDocument(textureOnly, 2), 0);
+  C3dBase* brought = Find(&read, texture);
+  ASSERT_NE(brought, nullptr);
+  EXPECT_EQ(early->GetChannelTexture(0), brought);
+  EXPECT_EQ(MaterialOf(made), own);
+}
+
 // A material whose texture comes from a library is written with a copy of its own.
 TEST_F(Link, ASharedTextureIsWrittenAsACopyUnderAFreshId) {
   CResourceEnv* library = NewDocument("library.qnc");

@@ -110,6 +110,37 @@ TEST_F(Reading, AnObjectReadByKeyBringsItsMaterialAndTextures) {
   EXPECT_TRUE(group->GetStateFlags() & C3dObject::kBooleanGroup);
 }
 
+// A mesh's faces each name a material; a document may name others there than the mesh's own.
+TEST_F(Reading, AMeshReadByKeyBringsTheMaterialsItsFacesName) {
+  C3dTriangleMesh* mesh = MakeObject<C3dTriangleMesh>(table);
+  ASSERT_EQ(mesh->AddTriangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0}), 0);
+  ASSERT_EQ(mesh->AddTriangle({0, 0, 1}, {1, 0, 1}, {0, 1, 1}), 0);
+  mesh->ComputeBounds();
+  C3dMaterial* own = MakeObject<C3dMaterial>(table);
+  C3dMaterial* second = MakeObject<C3dMaterial>(table);
+  mesh->SetMaterial(own->GetHandle());
+  ASSERT_EQ(table->WriteDocument(document.get()), 0);
+  SSpoolKey key;
+  key.Set(mesh->TypeName(), mesh->GetId(), false);
+  Bytes stored = Stored(key);
+  const size_t faces = C3dTriangleMesh::kArraysOffset + size_t(C3dTriangleMesh::kVertexBytes) * mesh->GetVertexCapacity() +
+                       size_t(C3dTriangleMesh::kNormalBytes) * mesh->GetNormalCapacity();
+  const size_t attribute = faces + C3dTriangleMesh::kFaceBytes + 64;  // the second face's, never swapped
+  ASSERT_LE(attribute + 4, stored.size());
+  ASSERT_EQ(WordAt(stored, attribute), own->GetId());
+  StoreField(stored.data() + attribute, second->GetId());
+  Overwrite(key, stored);
+
+  C3dBaseSys read(ObjectsEnv());
+  C3dBase* out = nullptr;
+  ASSERT_EQ(read.ReadObjectByKey(C3dTriangleMesh::kFamily, C3dTriangleMesh::kClassTag, mesh->GetId(), &out,
+                                 document.get()),
+            0);
+  EXPECT_EQ(MaterialOf(out->AsObject()), Find(&read, own));
+  EXPECT_NE(Find(&read, second), nullptr);
+  EXPECT_EQ(Count(&read, C3dMaterial::kFamily, C3dMaterial::kClassTag), 2u);
+}
+
 TEST_F(Reading, WhatCannotBeReadByKeyIsRefused) {
   C3dCamera* camera = MakeObject<C3dCamera>(table);
   C3dSphere* sphere = MakeShape<C3dSphere>(table);

@@ -4,6 +4,7 @@
 
 #include "platform/clipboard.h"
 #include "platform/dib.h"
+#include "platform/gtk_backend.h"
 #include "platform/window.h"
 
 namespace {
@@ -11,6 +12,7 @@ namespace {
 using namespace platform;
 
 TEST(GtkClipboard, APictureComesBackWithItsPixels) {
+  EnableGtkBackend();
   if (IsHeadless()) GTEST_SKIP() << "no display";
   SRgbPicture picture;
   picture.width = 5;

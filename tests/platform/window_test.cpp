@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 #include "platform/ansi_text.h"
+#include "platform/clock.h"
 #include "platform/headless.h"
 
 namespace {
@@ -108,6 +110,40 @@ TEST_F(WindowTest, DestroyingAWindowDropsItsMessages) {
   SMessage m;
   EXPECT_FALSE(PeekMessage(&m, nullptr, 0x400, 0x400, false));
   EXPECT_FALSE(PostMessage(other, 0x400, 0, 0));
+}
+
+// The idle wait: at once with messages waiting; script input that waits for its moment is reached on
+// the virtual clock at once; with nothing to come, the time passes for real.
+TEST_F(WindowTest, TheIdleWaitSleepsOnlyWhenNothingIsToCome) {
+  using Clock = std::chrono::steady_clock;
+  SMessage m;
+  for (int i = 0; i < 100 && (headless::PendingInputs() || PeekMessage(&m, nullptr, 0, 0, false)); ++i) {
+    while (PeekMessage(&m, nullptr, 0, 0, true)) DispatchMessage(m);
+  }
+  ASSERT_EQ(headless::PendingInputs(), 0u);
+
+  PostMessage(window, 0x400, 0, 0);
+  Clock::time_point real = Clock::now();
+  int64_t virtualStart = NowMs();
+  WaitMessage(100000);
+  EXPECT_LT(NowMs() - virtualStart, 100);
+  EXPECT_LT(Clock::now() - real, std::chrono::seconds(10));
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0x400, 0x400, true));
+
+  ASSERT_TRUE(headless::AddScript("wait 60000\nmove 50 60\n"));
+  real = Clock::now();
+  virtualStart = NowMs();
+  WaitMessage(100000);
+  EXPECT_GE(NowMs() - virtualStart, 59990);
+  EXPECT_LT(NowMs() - virtualStart, 60100);
+  EXPECT_LT(Clock::now() - real, std::chrono::seconds(10));
+  EXPECT_TRUE(PeekMessage(&m, nullptr, kWmMouseMove, kWmMouseMove, true));
+
+  real = Clock::now();
+  virtualStart = NowMs();
+  WaitMessage(50);
+  EXPECT_GE(Clock::now() - real, std::chrono::milliseconds(50));
+  EXPECT_GE(NowMs() - virtualStart, 50);
 }
 
 TEST(HeadlessScript, BadLinesAreNamedAndNothingIsAdded) {

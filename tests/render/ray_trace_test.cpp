@@ -155,6 +155,32 @@ TEST_F(Shadows, MaterialsAndSettingsDecideWhatCastsAndReceivesShadows) {
   EXPECT_NEAR(Centre(), 0x32, 1);
 }
 
+// Without transmission a surface lets shadow rays by only when it is pass-through or glass-like:
+// whatever the trace would weigh blocks the light.
+TEST_F(Shadows, WithoutTransmissionOnlyPassThroughAndGlassLikeSurfacesLetTheLightBy) {
+  settings.fShadowLightness = 0;
+  settings.fFlags &= ~SRenderSettings::kTransmission;
+  const struct {
+    const char* what;
+    uint32_t flags;
+    double transparency;
+    int expected;
+  } cases[] = {
+      {"pass-through", SMaterialSample::kPassThrough, 0, 0xB1},
+      {"glass-like", SMaterialSample::kGlassLike, 0, 0xB1},
+      {"transparent", SMaterialSample::kTransparent, 1, 0x32},
+      {"clear", 0, 1, 0x32},
+      {"opaque", 0, 0, 0x32},
+  };
+  for (const auto& c : cases) {
+    ChangeMaterial(sphere, [&](SMaterialRecord& r) {
+      r.sample.flags = c.flags;
+      r.sample.transparency = c.transparency;
+    });
+    EXPECT_NEAR(Centre(), c.expected, 1) << c.what;
+  }
+}
+
 // A light shown in the picture (state flag 0x200) has a body that camera rays hit, and that body
 // surrounds the light's own position: shadow rays pass through lights, or such a light lights nothing.
 TEST_F(RayTrace, AVisibleLightStillLightsWhatIsUnderIt) {
@@ -275,6 +301,21 @@ TEST_F(RayTrace, AShadowRayThroughAStackOfClearPlanesStopsBeyondDepthNinetyNine)
   EXPECT_EQ(filter, (vector3<float>{1, 1, 1}));
 }
 
+// Ten million million units out, a ray through a pass-through sphere and a pass-through plane through
+// its centre meets the same surfaces again and again a rounding step further on; only the depth
+// limit ends it.
+TEST_F(RayTrace, RaysGoingStraightOnFarOutStopBeyondDepthNinetyNine) {
+  const double at = 1e13;
+  for (C3dObject* object : std::initializer_list<C3dObject*>{NewSphere({1, 1, 1}, {at, 0.7 * at, -0.3 * at}),
+                                                              NewPlane(0.7 * at)})
+    ChangeMaterial(object, [](SMaterialRecord& r) { r.sample.flags = SMaterialSample::kPassThrough; });
+  ReadyScene();
+  CRay ray = PrimaryRay({at - 5, 0.7 * at - 0.2236, -0.3 * at + 0.1289}, {1.0982730984687805, 0.045722132921218871,
+                                                                        0.10124409198760986});
+  TraceRay(ray);
+  EXPECT_EQ(context->GetStats().fEyeRays, 101u);  // depths 0 … 100
+}
+
 TEST_F(RayTrace, TheShadowCacheTriesTheLastBlockerFirst) {
   NewPlane(0);
   NewSphere({1, 1, 1}, {0, 2, 0});
@@ -302,6 +343,61 @@ TEST_F(RayTrace, TheShadowCacheTriesTheLastBlockerFirst) {
   CastSecondaryRay(ray, *context, *light, 0, filter, factor);
   EXPECT_EQ(factor, 0);
   EXPECT_EQ(context->GetStats().fShadowRays, before + 1);
+}
+
+// A shadow ray that stops at a surface whose material is plainly opaque gets the full shadow step's
+// answer without the material: the same factor, filter and blocker for the shadow cache. Any other
+// surface still goes through the full step.
+TEST_F(RayTrace, AShadowStoppedOutrightIsTheFullShadowStepsAnswer) {
+  NewPlane(0);
+  C3dSphere* sphere = NewSphere({1, 1, 1}, {0, 2, 0});
+  C3dSphereLight* light = NewRadialLight({0, 10, 0}, 1);
+  settings.fShadowLightness = 0;
+  const struct {
+    const char* what;
+    uint32_t flags;
+    double transparency;
+    int32_t transparencySource;
+    bool stops;
+  } cases[] = {
+      {"opaque", 0, 0, C3dMaterial::kFlat, true},
+      {"clear", 0, 0.6, C3dMaterial::kFlat, false},
+      {"transparent", SMaterialSample::kTransparent, 0.5, C3dMaterial::kFlat, false},
+      {"pass-through", SMaterialSample::kPassThrough, 0, C3dMaterial::kFlat, false},
+      {"glass-like", SMaterialSample::kGlassLike, 0, C3dMaterial::kFlat, false},
+      {"transparency from a component", 0, 0, 1, false},
+  };
+  for (const auto& c : cases) {
+    ChangeMaterial(sphere, [&](SMaterialRecord& r) {
+      r.sample.flags = c.flags;
+      r.sample.transparency = float(c.transparency);
+      r.sources[C3dMaterial::kTransparencySource] = c.transparencySource;
+    });
+    EXPECT_EQ(MaterialStopsShadows(*sphere), c.stops) << c.what;
+    struct SShadow {
+      vector3<float> filter{1, 1, 1};
+      double factor = 1;
+      const C3dObject* cached = nullptr;
+    } shadows[2];
+    for (const bool outright : {false, true}) {
+      sphere->SetStopsShadows(outright && c.stops);
+      ReadyScene();
+      CRay ray = PrimaryRay({0, 0.5, -1}, {0, -0.5, 1});
+      ASSERT_TRUE(context->Intersect(ray) && ray.fHitObject) << c.what;
+      SShadow& shadow = shadows[outright];
+      CastSecondaryRay(ray, *context, *light, 0, shadow.filter, shadow.factor);
+      const SOptimizerObject* entry = context->GetHolder().GetEntry(0);
+      shadow.cached = entry ? entry->fObject : nullptr;
+    }
+    sphere->SetStopsShadows(false);
+    EXPECT_EQ(shadows[1].filter, shadows[0].filter) << c.what;
+    EXPECT_EQ(shadows[1].factor, shadows[0].factor) << c.what;
+    EXPECT_EQ(shadows[1].cached, shadows[0].cached) << c.what;
+    if (c.stops) {
+      EXPECT_EQ(shadows[1].factor, 0) << c.what;
+      EXPECT_EQ(shadows[1].cached, sphere) << c.what;
+    }
+  }
 }
 
 TEST_F(RayTrace, SpreadRaysAndSoftShadowsStayFinite) {

@@ -154,6 +154,41 @@ TEST_F(RenderLoops, TheAntialiasPassRunsAfterARenderWhenAsked) {
   EXPECT_EQ(context->GetProgressive().blockSize, 16u);
 }
 
+// A render whose antialias pass was interrupted goes straight back to that pass, at the row where it
+// stopped: the rows above are neither scanned nor drawn again.
+TEST_F(RenderLoops, AnInterruptedAntialiasPassResumesAtItsRow) {
+  probe = MakeObject<CProbeSolid>(table);
+  probe->ticking = true;
+  probe->keep = false;
+  probe->tickMs = 10;  // 70 ms a re-sampled pixel, 1330 ms a row
+  settings.fFlags |= SRenderSettings::kAntialiasPass;
+  ASSERT_TRUE(Prepare(20, 12));
+  {
+    const SRect whole = Whole();
+    CImNavigator nav(image, &whole, true, false);
+    for (uint32_t y = 0; y < 12; ++y)
+      for (uint32_t x = 0; x < 20; ++x) nav.Cells(y)[x].value = (x + y) % 2 ? 0x00FFFFFF : 0;
+  }
+  context->GetProgressive().blockSize = 0;  // the passes are done: the call goes on to antialiasing
+  Script("wait 4500\nkey 32\n");
+  ASSERT_EQ(Progressive(), 24);
+  ASSERT_EQ(context->GetProgressive().antialiasRow, 3u);
+  const uint64_t first = context->GetStats().fResampledPixels;
+  app->FlushInput();
+
+  platform::Surface surface(20, 12);
+  surface.Fill(0, 0, 20, 12, 0x00ABCDEF);
+  platform::DeviceContext* dc = platform::CreateSurfaceDC(&surface);
+  target->fPort = dc;
+  const SRect view = Whole();
+  ASSERT_EQ(RenderProgressive(true, *context, Whole(), &view, &view, nullptr), 0);
+  platform::ReleaseDC(dc);
+  EXPECT_EQ(first + context->GetStats().fResampledPixels, 19u * 11);
+  for (int y = 0; y < 3; ++y) EXPECT_EQ(surface.Pixel(5, y), 0x00ABCDEFu) << y;
+  for (int y = 3; y < 12; ++y) EXPECT_EQ(surface.Pixel(5, y), Pixel(5, y) & kColourOf) << y;
+  EXPECT_EQ(context->GetProgressive().blockSize, 16u);
+}
+
 TEST_F(RenderLoops, TheAntialiasPassTitleFallsBackToItsOwnText) {
   probe = MakeObject<CProbeSolid>(table);
   probe->ticking = true;

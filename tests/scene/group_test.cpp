@@ -198,4 +198,20 @@ TEST_F(Group, ChainsThatLoopEnd) {
   EXPECT_EQ(b->GetMemberCount(), 0u);
 }
 
+// Two chains through one object would list it in two groups, and deleting it would leave one of them
+// holding it.
+TEST_F(Group, AChainReachingAnotherGroupsMemberIsRefused) {
+  C3dGroup* a = NewGroup();
+  C3dGroup* b = NewGroup();
+  CTestSolid* first = NewSolid({});
+  CTestSolid* shared = NewSolid({});
+  a->SetObjectNumbers(1, -1, 3);
+  b->SetObjectNumbers(2, -1, 4);
+  first->SetObjectNumbers(3, 4, -1);
+  shared->SetObjectNumbers(4, -1, -1);
+  EXPECT_EQ(C3dGroup::RelinkFromIds(table), 2);
+  EXPECT_EQ(a->GetMemberCount() + b->GetMemberCount(), 2u);
+  EXPECT_EQ(shared->GetParent(), a);
+}
+
 }  // namespace

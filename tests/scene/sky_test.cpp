@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <numbers>
@@ -145,10 +146,23 @@ TEST_F(DocumentRecord, ASkyIsStoredBigEndianExceptItsCloudTextureWords) {
 
 // ---- sky colours
 
+// The haze path grows without bound as a ray levels out, so the level ray's full haze colour is
+// where the rays just above and below the horizon tend: no seam there.
 TEST_F(Sky, AHorizontalRayTakesTheHazeColourInFull) {
   C3dSky* sky = PreparedSky();
   for (const vector3<double> d : {vector3<double>{1, 0, 0}, {0, 0, -1}, {-0.6, 0, 0.8}})
     EXPECT_EQ(Shade(sky, d), kWhite);
+  // Rays closing on the horizon from above and from below tend to that colour.
+  for (const double sign : {1.0, -1.0}) {
+    float darkest = 0;
+    for (const double y : {0.02, 0.005, 0.001}) {
+      const vector3<float> c = Shade(sky, {std::sqrt(1 - y * y), sign * y, 0});
+      const float least = std::min({c.x, c.y, c.z});
+      EXPECT_GT(least, darkest) << sign * y;
+      darkest = least;
+    }
+    EXPECT_GT(darkest, 0.99f) << sign;
+  }
 }
 
 TEST_F(Sky, AFlatSkyWithoutAtmosphereIsTheFlatColourEverywhere) {

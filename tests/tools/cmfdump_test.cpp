@@ -48,7 +48,7 @@ TEST_F(CmfdumpTest, ABrokenChainIsReportedAndTheRestPrinted) {
             std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("free chain: 1603 {45 33 0}\n"), std::string::npos) << run.out;
-  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.status, 3);
 }
 
 // A swap environment's file, kept after the environment ends: its directory has twice the table

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,7 @@
 #include "scene/factory.h"
 #include "scene/sky.h"
 #include "scene/sphere.h"
+#include "tests/document/old_document_writer.h"
 #include "tests/framework/core/spool_fixture.h"
 #include "tests/tools/scene_text.h"
 #include "tools/scene_script.h"
@@ -176,9 +179,12 @@ TEST_F(Quarn2Render, ADocumentOfQuarn2SceneRendersAtItsOwnSizeWithProgress) {
 
   const SRun run = Render("scene.qnc scene.bmp");
   ASSERT_EQ(run.status, 0) << run.out;
-  // Not a terminal: one line per tenth, the last at 100 %.
-  EXPECT_NE(run.out.find("rendering 10%\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("rendering 100%\n"), std::string::npos) << run.out;
+  // Not a terminal: a line at every tenth reached with the time taken and the time left, the last at
+  // 100 % with the time taken.
+  EXPECT_NE(run.out.find(" elapsed, "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find(" left)\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("rendering 100% ("), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.substr(run.out.size() - std::string(" elapsed)\n").size()), " elapsed)\n") << run.out;
   CImage* read = nullptr;
   CFileSpec spec;
   ASSERT_EQ(spec.Set(Path("scene.bmp").c_str()), 0);
@@ -186,6 +192,36 @@ TEST_F(Quarn2Render, ADocumentOfQuarn2SceneRendersAtItsOwnSizeWithProgress) {
   EXPECT_EQ(read->GetWidth(), 320u);  // the document's "size 320 200"
   EXPECT_EQ(read->GetHeight(), 200u);
   delete read;
+}
+
+// With --stats the render report's figures follow the render on the standard output: the pixels, the
+// rays by kind with their sum, and the tests with theirs, each also per pixel.
+TEST_F(Quarn2Render, TheStatisticsFollowTheRenderOnTheStandardOutput) {
+  BuildScene();
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(Save("doc.qnc"), 0);
+  const SRun run =
+      RunCommand("cd '" + folder + "' && " + QUARN2_RENDER_PATH + " doc.qnc out.bmp --width 32 --height 24 --stats 2>/dev/null");
+  ASSERT_EQ(run.status, 0) << run.out;
+  std::map<std::string, std::pair<uint64_t, double>> rows;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t at = line.find_first_of("0123456789");
+    ASSERT_NE(at, std::string::npos) << line;
+    std::istringstream values(line.substr(at));
+    uint64_t total = 0;
+    double perPixel = 0;
+    values >> total >> perPixel;
+    rows[line.substr(0, line.find("  "))] = {total, perPixel};
+  }
+  ASSERT_EQ(rows.count("time"), 1u) << run.out;
+  EXPECT_EQ(rows["pixels rendered"].first, 32u * 24);
+  EXPECT_EQ(rows["pixels antialiased"].first, 0u);
+  EXPECT_GE(rows["primary rays"].first, 32u * 24);
+  EXPECT_GT(rows["shadow rays"].first, 0u);
+  EXPECT_EQ(rows["total rays"].first, rows["primary rays"].first + rows["shadow rays"].first);
+  EXPECT_EQ(rows["intersects"].first, rows["ray hits"].first + rows["ray misses"].first);
+  EXPECT_NEAR(rows["total rays"].second, double(rows["total rays"].first) / (32 * 24), 0.006);
 }
 
 TEST_F(Quarn2Render, AFailureNamesTheFileAndTheErrorAndWritesNothing) {
@@ -214,7 +250,7 @@ TEST_F(Quarn2Render, AFailureNamesTheFileAndTheErrorAndWritesNothing) {
   } cases[] = {
       {"short.qnc", codeOf("short.qnc")},
       {"missing.qnc", kErrFileNotFound},
-      {"scene.txt", codeOf("scene.txt")},
+      {"scene.txt", kErrInvalidFormat},  // neither a composite file nor of the earlier version
       {"no-camera.qnc", kErrObjectNotFound},
   };
   std::ofstream(Path("old.bmp")) << "the old picture";
@@ -238,6 +274,50 @@ TEST_F(Quarn2Render, AFailureNamesTheFileAndTheErrorAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(Path("new.bmp"))) << c.document;
   }
   EXPECT_EQ(listing(), before) << "a file was left behind";
+}
+
+// A document of the earlier version renders with its groups linked, at its second rectangle's size
+// unless the size is given; groups whose chains cannot be linked fail the render.
+TEST_F(Quarn2Render, ADocumentOfTheEarlierVersionRenders) {
+  using namespace old_writer;
+  SOldDocument document;
+  document.PutRect(kSecondRect, 10, 20, 100, 170);
+  SOldRecord group, sphere, cube;
+  group.kind = 16;
+  group.links = {1, -1, 2};
+  sphere.links = {2, 3, -1};
+  sphere.position = {-1, 0, 0};
+  cube.kind = 4;
+  cube.links = {3, -1, -1};
+  cube.position = {1, 0, 0};
+  PutBE32(cube.surface, kColourB, 0xFF0000);
+  PutBE16(cube.surface, kValueB, 255);
+  document.records = {group, sphere, cube};
+  const auto write = [&](const SOldDocument& d, const std::string& name) {
+    const Bytes bytes = d.Write();
+    std::ofstream(Path(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  };
+  write(document, "old.doc");
+  // The format (BMP, or BMP3 by the header's version) and the size.
+  const auto sizeOf = [&](const std::string& name) {
+    const std::string said = RunCommand("identify -format '%m %wx%h' '" + Path(name) + "' 2>&1").out;
+    return said.starts_with("BMP") ? said.substr(said.find(' ') + 1) : said;
+  };
+
+  SRun run = Render("old.doc out.bmp --width 160 --height 120");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(sizeOf("out.bmp"), "160x120");
+  run = Render("old.doc own.bmp");
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(sizeOf("own.bmp"), "150x90");
+
+  document.records[1].links = {2, -1, 1};  // the sphere lists the group as its member
+  document.records[1].kind = 16;
+  write(document, "looped.doc");
+  run = Render("looped.doc looped.bmp");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "quarn2-render: looped.doc: " + BuiltInMessageFor(kErrInvalidFormat) + " (code 2)\n");
+  EXPECT_FALSE(std::filesystem::exists(Path("looped.bmp")));
 }
 
 TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
@@ -265,9 +345,10 @@ TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
     const SRun run = Render(c.arguments);
     EXPECT_EQ(run.status, 2) << c.arguments;
     EXPECT_EQ(run.out.rfind("quarn2-render: " + std::string(c.reason), 0), 0u) << c.arguments << ": " << run.out;
-    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width W] [--height H] [--aa MODE] [--optimizer N]\n"
-                           "       quarn2-render DOC.qnc OUT.EXT [--width W] [--height H] [--rotate] [--dpi N] "
-                           "[--optimizer N]\n"),
+    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N] "
+                           "[--stats]\n"
+                           "       quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] "
+                           "[--optimizer=N] [--stats]\n"),
               std::string::npos)
         << c.arguments << ": " << run.out;
   }
@@ -325,7 +406,7 @@ TEST_F(Quarn2RenderPlugins, AnyOtherNameIsWrittenByTheImagePluginWithTheBmpPaths
     const SRun run = RenderCopy(std::string("doc.qnc ") + c.out + c.options);
     ASSERT_EQ(run.status, 0) << c.out << ": " << run.out;
     // Not a terminal: the progress bar's lines, the last at 100 %.
-    EXPECT_NE(run.out.find("rendering 100%\n"), std::string::npos) << c.out << ": " << run.out;
+    EXPECT_NE(run.out.find("rendering 100% ("), std::string::npos) << c.out << ": " << run.out;
     const SRun pamfile = RunCommand("pamfile '" + Path(c.out) + "' 2>&1");
     EXPECT_NE(pamfile.out.find(std::string("PAM, ") + c.size + " by 4"), std::string::npos) << pamfile.out;
     EXPECT_EQ(BlockLine(), c.block) << c.out;

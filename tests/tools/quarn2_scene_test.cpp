@@ -169,7 +169,7 @@ TEST_F(Quarn2Scene, EveryStatementAndKeywordLandsInItsField) {
   EXPECT_EQ(lamp->GetIntensity(), 3);
   EXPECT_NE(lamp->GetMaterial(), kNoHandle);
 
-  // Every placed thing's world box is centred on its "at".
+  // Every placed thing's world box is centred on its "at"; a light's own point is there.
   const struct {
     const char* name;
     uint32_t family, classTag;
@@ -188,8 +188,14 @@ TEST_F(Quarn2Scene, EveryStatementAndKeywordLandsInItsField) {
     C3dObject* object = NamedObject(c.name, c.family, c.classTag);
     if (!object) continue;
     const C3dBox box = object->WorldBox();
-    ExpectVector((box.fMin + box.fMax) * 0.5, c.at, c.name, 1e-9);
+    const vector3<double> placed =
+        c.family == C3dLight::kFamily ? object->GetTransformVector3() : (box.fMin + box.fMax) * 0.5;
+    ExpectVector(placed, c.at, c.name, 1e-9);
   }
+  // A light without colour and intensity lights in white with intensity 5.
+  auto* beam = static_cast<C3dLight*>(NamedObject("beam", FourCC("lght"), FourCC("cone")));
+  ExpectColour(beam->GetColour(), {1, 1, 1}, "default light colour");
+  EXPECT_EQ(beam->GetIntensity(), 5);
 
   auto* pair = Named<C3dGroup>("pair");
   ASSERT_EQ(pair->GetMemberCount(), 2u);
@@ -262,7 +268,7 @@ TEST_F(Quarn2Scene, ALineThatCannotBeReadIsNamedAndWritesNothing) {
     Write("bad.txt", c.text);
     const SRun run = Run("bad.txt", "old.qnc");
     EXPECT_EQ(run.status, 1) << c.name;
-    const std::string prefix = Path("bad.txt") + ":" + std::to_string(c.line) + ": ";
+    const std::string prefix = "quarn2-scene: " + Path("bad.txt") + ":" + std::to_string(c.line) + ": ";
     EXPECT_EQ(run.out.rfind(prefix, 0), 0u) << c.name << ": " << run.out;
     EXPECT_NE(run.out.find(c.says), std::string::npos) << c.name << ": " << run.out;
     EXPECT_TRUE(ReadAll(Path("old.qnc")) == "the old document") << c.name;

@@ -51,13 +51,71 @@ TEST_F(ResourceToolsTest, ResbuildIsRepeatableAndResdumpListsWhatItBuilt) {
   SRun run = Resdump(P("a.dat"));
   EXPECT_EQ(run.out, "ixtx 128 errors_ 42\nixco 7 - 28\nPICT 300 logo 9\n");
   EXPECT_EQ(run.status, 0);
-  run = Resdump(P("a.dat") + " --raw PICT 300");
+  run = Resdump(P("a.dat") + " PICT 300");
   EXPECT_EQ(run.out, "raw bytes");
   run = Resdump(P("a.dat") + " --decode");
   EXPECT_EQ(run.out, "# ixtx 128 errors_ 42\n0 \"zero\"\n1 \"\"\n2 \"two\"\n# ixco 7 - 28\n# PICT 300 logo 9\n");
-  run = Resdump(P("a.dat") + " --raw ixtx 129");
+  run = Resdump(P("a.dat") + " ixtx 129");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "resdump: ixtx 129: " + BuiltInMessageFor(kErrObjectNotFound) + " (6)\n");
+  EXPECT_EQ(run.out, "resdump: ixtx 129: " + BuiltInMessageFor(kErrObjectNotFound) + " (code 6)\n");
+}
+
+// A canvas record compiles in machine order and is stored big-endian by the program's own handler.
+TEST_F(ResourceToolsTest, ResbuildStoresCanvasRecordsBigEndian) {
+  Write("manifest", "canv 5 palette palette.canv\n");
+  Write("palette.canv", "frame 1 2 3 4\nflags 0x0C00\ncolour 0x00FF0000\noptions 3\n");
+  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  const SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " canv 5 | xxd -p -c 68");
+  EXPECT_EQ(run.out,
+            "63616e7630313030" + std::string(32, '0') + "00000001000000020000000300000004" + "00000c00" +
+                std::string(16, '0') + "3f8000003f800000" + "00ff0000" + "00000003\n");
+  Write("manifest", "elem 5 palette palette.canv\n");
+  EXPECT_EQ(Resbuild("manifest", "b.dat").status, 1);
+}
+
+// The element records too: texts as they are, numbers big-endian, and the element's defaults (size
+// proportions 1 and 1, events 0x10001) where the source says nothing.
+TEST_F(ResourceToolsTest, ResbuildStoresElementRecordsBigEndian) {
+  Write("manifest", "elem 7 pages pages.elem\nrsel 7 pages pages.rsel\nrmel 8 page page.rmel\n");
+  Write("pages.elem", "name \"pages\"\nrect 1 2 3 -4\nflags 0x10011\n");
+  Write("pages.rsel", "open \"page 1\"\n");
+  Write("page.rmel", "list 300\nlistname \"routines\"\noptions 0x2D\n");
+  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  const std::string zeros16(32, '0');
+  SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " elem 7 | xxd -p -c 316");
+  const std::string elem = run.out;
+  ASSERT_EQ(elem.size(), 633u) << elem;
+  EXPECT_EQ(elem.substr(0, 16 + 32 + 10), "656c656d30313030" + zeros16 + "7061676573");
+  // rect, layout flags, position, size, origin, hot spot and outsets, events, flags
+  EXPECT_EQ(elem.substr(2 * 240), "000000010000000200000003fffffffc" + std::string("00000000") +
+                                      std::string(16, '0') + "3f8000003f800000" + std::string(64, '0') +
+                                      "00010001" + "00010011\n");
+  run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " rsel 7 | xxd -p -c 56");
+  EXPECT_EQ(run.out, "7273656c30313030" + zeros16 + "706167652031" + std::string(52, '0') + "\n");
+  run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " rmel 8 | xxd -p -c 64");
+  EXPECT_EQ(run.out, "726d656c30313030" + zeros16 + "0000012c" + "726f7574696e6573" + std::string(48, '0') +
+                         "0000002d\n");
+}
+
+// The records of pictures: image canvases, composite and image elements, with the elements' defaults
+// (layers 1, a shadow of 12 12 16 at opacity 1, opacity 1) where the source says nothing.
+TEST_F(ResourceToolsTest, ResbuildStoresPictureRecordsBigEndian) {
+  Write("manifest", "imca 3 panel panel.imca\ncoel 4 box box.coel\nimel 5 button button.imel\n");
+  Write("panel.imca", "picture 100\npicturename \"bg\"\noffset 3 -4\nflags 0x13\n");
+  Write("box.coel", "colour 0x00336699\nshadow 4 -2 3\nflags 0x7\n");
+  Write("button.imel", "picture 5\nentry 2\nposition 1 2\nshadowopacity 0.5\nflags 0x61\n");
+  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  const std::string zeros16(32, '0'), zeros32(64, '0');
+  SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " imca 3 | xxd -p -c 72");
+  EXPECT_EQ(run.out, "696d636130313030" + zeros16 + "00000064" + "6267" + std::string(60, '0') +
+                         "00000003fffffffc" + "00000013\n");
+  run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " coel 4 | xxd -p -c 100");
+  EXPECT_EQ(run.out, "636f656c30313030" + zeros16 + "00336699" + "00000000" + zeros32 + "00000000" + "00000001" +
+                         "00000004fffffffe00000003" + "3f800000" + "00000001" + "3f800000" + "00000007\n");
+  run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " imel 5 | xxd -p -c 140");
+  EXPECT_EQ(run.out, "696d656c30313030" + zeros16 + "00000005" + zeros32 + "00000000" + zeros32 + "00000002" +
+                         "0000000100000002" + "00000001" + "0000000c0000000c00000010" + "3f000000" + "00000001" +
+                         "3f800000" + "00000061\n");
 }
 
 // A resource file with no resources, as xxd shows it: the type name at 512, the volume header at 584
@@ -87,7 +145,7 @@ TEST_F(ResourceToolsTest, ABadLineIsNamedAndTheOutputStaysAsItWas) {
   run = Resbuild("manifest", "out.dat");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "resbuild: " + (folder / "manifest").string() + ":2: " +
-                         BuiltInMessageFor(kErrObjectDuplicated) + " (7)\n");
+                         BuiltInMessageFor(kErrObjectDuplicated) + " (code 7)\n");
   Write("manifest", "ixco 1 - errors.ixtx\n");
   run = Resbuild("manifest", "out.dat");
   EXPECT_EQ(run.out, "resbuild: " + (folder / "manifest").string() +
@@ -110,17 +168,21 @@ TEST_F(ResourceToolsTest, ResdumpRefusesWhatIsNotAResourceFile) {
 // each list decodes to a source that compiles back to it.
 TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
   const std::string system = std::string("'") + QUARN2_SYSTEM_DAT + "'";
-  EXPECT_EQ(Resdump(system).out, "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\n");
+  EXPECT_EQ(Resdump(system).out,
+            "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\n"
+            "ImageIV32ARGB 200 left shadow 243\nImageIV32ARGB 201 top shadow 264\n"
+            "ImageIV32ARGB 202 corner shadow 240\nImageIV32ARGB 203 right shadow 1628\n"
+            "ImageIV32ARGB 204 bottom shadow 122\n");
   std::string expected;
   for (int i = 0; i <= 37; ++i) expected += std::to_string(i) + " \"" + (i == 5 ? "" : BuiltInErrorText(i)) + "\"\n";
-  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 128").out, expected);
-  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 129").out,
+  EXPECT_EQ(Resdump(system + " --decode ixtx 128").out, expected);
+  EXPECT_EQ(Resdump(system + " --decode ixtx 129").out,
             "0 \"\"\n"
             "1 \"Error linking code fragment \\\"%s\\\", code %d.\"\n"
             "2 \"Error while linking the code fragment \\\"%s\\\" (library not found).\"\n"
             "3 \"Error while linking the code fragment \\\"%s\\\" (no search path available).\"\n"
             "4 \"The file \\\"%s\\\" already exists. Do you want to replace it?\"\n");
-  EXPECT_EQ(Resdump(system + " --decode --raw ixtx 130").out, "0 \"Fragments\"\n");
+  EXPECT_EQ(Resdump(system + " --decode ixtx 130").out, "0 \"Fragments\"\n");
 }
 
 }  // namespace

@@ -48,6 +48,11 @@ class ToolFailures : public ::testing::Test {
     return names;
   }
   void Write(const std::string& name, const std::string& text) const { std::ofstream(Path(name)) << text; }
+  // quarn2-layout showing the dialog of a layout file headless, until it is stopped.
+  static std::string Layout(const std::string& file) {
+    return "QUARN2_HEADLESS=1 " + std::string(QUARN2_LAYOUT_PATH) + " " + file + " 'test dialog' --system " +
+           QUARN2_SYSTEM_DAT;
+  }
   // A scene document made by the tool, for the tools that read one.
   void MakeDocument(const std::string& name) const {
     Write("scene.txt", kSixLineScene);
@@ -63,20 +68,23 @@ class ToolFailures : public ::testing::Test {
 TEST_F(ToolFailures, AnUnusableTemporaryFolderIsNamedAndNothingIsWritten) {
   MakeDocument("in.qnc");
   Write("a file", "not a folder");
+  Write("manifest", "ixtx 128 errors_ errors.ixtx\n");
+  Write("errors.ixtx", "0 \"Unexpected: %d\"\n");
   const std::vector<std::string> commands = {
       std::string(QUARN2_RENDER_PATH) + " in.qnc out.bmp --width 8 --height 6",
       std::string(QUARN2_SCENE_PATH) + " scene.txt out.qnc",
-      std::string(QUARN2_SKY_PATH) + " out.ppm --width 8 --height 5",
+      std::string(QUARN2_SKY_PATH) + " out.bmp --width 8 --height 5",
       std::string(QUARN2_PICT_PATH) + " in.bmp out.bmp",
       std::string(RESBUILD_PATH) + " manifest out.dat",
       std::string(RESDUMP_PATH) + " in.qnc",
+      Layout("in.dat"),
   };
   const std::vector<std::string> before = Names();
   for (const std::string& command : commands) {
     for (const std::string& folder : {Path("missing"), Path("a file")}) {
       const SRun run = Run(command, folder);
       EXPECT_EQ(run.status, 1) << command << "\n" << run.out;
-      EXPECT_NE(run.out.find("the temporary folder " + folder + " cannot be used"), std::string::npos)
+      EXPECT_NE(run.out.find(": " + folder + ": the temporary folder cannot be used: "), std::string::npos)
           << command << "\n" << run.out;
       EXPECT_EQ(Names(), before) << command;
     }
@@ -89,42 +97,49 @@ TEST_F(ToolFailures, AFolderAsTheOutputIsRefusedAndStaysWhereItIs) {
   ASSERT_EQ(Run("convert -size 4x3 xc:red BMP3:in.bmp").status, 0);
   Write("manifest", "ixtx 128 errors_ errors.ixtx\n");
   Write("errors.ixtx", "0 \"Unexpected: %d\"\n");
-  fs::create_directory(Path("photos"));
-  Write("photos/inside", "kept");
+  fs::create_directory(Path("photos.bmp"));
+  Write("photos.bmp/inside", "kept");
   const std::vector<std::string> commands = {
-      std::string(QUARN2_SKY_PATH) + " photos --width 8 --height 5",
-      std::string(QUARN2_RENDER_PATH) + " in.qnc photos --width 8 --height 6",
-      std::string(QUARN2_SCENE_PATH) + " scene.txt photos",
-      std::string(QUARN2_PICT_PATH) + " in.bmp photos",
-      std::string(RESBUILD_PATH) + " manifest photos",
+      std::string(QUARN2_SKY_PATH) + " photos.bmp --width 8 --height 5",
+      std::string(QUARN2_RENDER_PATH) + " in.qnc photos.bmp --width 8 --height 6",
+      std::string(QUARN2_SCENE_PATH) + " scene.txt photos.bmp",
+      std::string(QUARN2_PICT_PATH) + " in.bmp photos.bmp",
+      std::string(RESBUILD_PATH) + " manifest photos.bmp",
   };
   const std::vector<std::string> before = Names();
   for (const std::string& command : commands) {
     const SRun run = Run(command);
     EXPECT_EQ(run.status, 1) << command << "\n" << run.out;
-    EXPECT_NE(run.out.find(": photos: is a folder"), std::string::npos) << command << "\n" << run.out;
+    EXPECT_NE(run.out.find(": photos.bmp: cannot be written: it is a folder"), std::string::npos)
+        << command << "\n" << run.out;
     EXPECT_EQ(run.out.find("rendering"), std::string::npos) << command << "\n" << run.out;
     EXPECT_EQ(Names(), before) << command;
-    EXPECT_EQ(Names("photos"), std::vector<std::string>{"inside"}) << command;
+    EXPECT_EQ(Names("photos.bmp"), std::vector<std::string>{"inside"}) << command;
     EXPECT_TRUE(Names("tmp").empty()) << command;
   }
 }
 
-// A description, manifest, document or picture that is a folder is an error naming it, never
-// an empty input; nothing is written.
+// A description, manifest, layout source, document or picture that is a folder is an error naming
+// it, never an empty input; nothing is written.
 TEST_F(ToolFailures, AFolderAsTheInputIsNamed) {
-  fs::create_directory(Path("folder"));
+  for (const char* name : {"folder", "folder.layout", "folder.png"}) fs::create_directory(Path(name));
   Write("manifest", "ixtx 128 errors_ folder\n");
+  Write("pictures", "ImageIV32ARGB 200 picture folder.png\n");
+  Write("layouts", "layout folder.layout\n");
   const struct {
     std::string command;
     std::string message;
   } cases[] = {
-      {std::string(QUARN2_SCENE_PATH) + " folder out.qnc", "folder:0: is a folder"},
+      {std::string(QUARN2_SCENE_PATH) + " folder out.qnc", "quarn2-scene: folder: is a folder"},
       {std::string(RESBUILD_PATH) + " folder out.dat", "resbuild: folder: is a folder"},
       {std::string(RESBUILD_PATH) + " manifest out.dat", "resbuild: manifest:1: folder: is a folder"},
+      {std::string(RESBUILD_PATH) + " folder.layout out.dat", "resbuild: folder.layout: is a folder"},
+      {std::string(RESBUILD_PATH) + " layouts out.dat", "resbuild: ./folder.layout: is a folder"},
+      {std::string(RESBUILD_PATH) + " pictures out.dat", "resbuild: pictures:1: folder.png is a folder"},
       {std::string(QUARN2_RENDER_PATH) + " folder out.bmp", "quarn2-render: folder: is a folder"},
       {std::string(QUARN2_PICT_PATH) + " folder out.bmp", "quarn2-pict: folder: is a folder"},
       {std::string(RESDUMP_PATH) + " folder", "resdump: folder: is a folder"},
+      {Layout("folder"), "quarn2-layout: folder: is a folder"},
   };
   const std::vector<std::string> before = Names();
   for (const auto& c : cases) {
@@ -157,6 +172,8 @@ TEST_F(ToolFailures, AStopSignalLeavesNothingBehind) {
   for (int i = 0; i < 8000; ++i)
     many += "sphere s" + std::to_string(i) + " at " + std::to_string(i % 150) + " " + std::to_string(i / 150) + " 0\n";
   Write("many.txt", many);
+  const SRun built = Run(std::string(RESBUILD_PATH) + " '" + QUARN2_TEST_LAYOUTS + "/testdialog.layout' dialog.dat");
+  ASSERT_EQ(built.status, 0) << built.out;
   const struct {
     const char* what;
     std::string command;
@@ -168,6 +185,7 @@ TEST_F(ToolFailures, AStopSignalLeavesNothingBehind) {
        "INT", "grep -qs 'rendering 10%' err.txt", 130},
       {"a save stopped", std::string(QUARN2_SCENE_PATH) + " many.txt out.qnc", "TERM",
        "ls -A | grep -q '^\\.out\\.qnc\\.quarn2-scene-'", 143},
+      {"a dialog shown", Layout("dialog.dat"), "TERM", "ls tmp | grep -q '^quarn2-layout\\..*\\.pool$'", 143},
   };
   for (const auto& c : cases) {
     Write("stop.sh", c.command + " 2> err.txt & p=$!\nfor i in $(seq 1 6000); do " + c.started +

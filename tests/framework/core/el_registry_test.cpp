@@ -31,7 +31,7 @@ int32_t Build(const char* className, void* record) {
   if (request->byDescription) asked.description.assign(reinterpret_cast<const char*>(request->description), 32);
   else asked.id = request->elementId;
   gAsked.push_back(asked);
-  request->element = new CElement;
+  request->element = new CElement(SElementDesc{});
   return 1;
 }
 
@@ -65,7 +65,7 @@ TEST_F(ElRegistryTest, ASetBuildsItsEntriesInOrderAndPlacesThemInTheParent) {
   PutSet(1, Compiled("eset", "button 7 place 3 20\n"
                              "slider 9 description " + description + " place 4 -1 flags 1\n"
                              "button 8 place 5 10\n"));
-  CElement parent;
+  CElement parent{SElementDesc{}};
   ASSERT_EQ(registry->LoadElementSet(env.get(), 1, nullptr, &parent), kNoErr);
   ASSERT_EQ(gAsked.size(), 3u);
   EXPECT_EQ(gAsked[0].factory, kButton);
@@ -93,7 +93,7 @@ TEST_F(ElRegistryTest, ASetBuildsItsEntriesInOrderAndPlacesThemInTheParent) {
 
 TEST_F(ElRegistryTest, AClassNoFactoryTakesEndsTheLoadingWithUnexpectedType) {
   PutSet(1, Compiled("eset", "button 1\ngauge 2\nbutton 3\n"));
-  CElement parent;
+  CElement parent{SElementDesc{}};
   EXPECT_EQ(registry->LoadElementSet(env.get(), 1, nullptr, &parent), kErrUnexpectedType);
   EXPECT_EQ(gAsked.size(), 1u);
   EXPECT_EQ(parent.GetChildren()->GetCount(), 1u);
@@ -108,7 +108,7 @@ TEST_F(ElRegistryTest, AnEmptySetOpensAndClosesAProgressLevel) {
   }));
   PutSet(2, Compiled("eset", ""));
   Store(*env, Key("eset", 3, "named_"), Compiled("eset", "slider 1\n"));
-  CElement parent;
+  CElement parent{SElementDesc{}};
   EXPECT_EQ(registry->LoadElementSet(env.get(), 2, nullptr, &parent), kNoErr);
   ProgressUnsubscribe(&messages);
   EXPECT_EQ(messages.front(), uint32_t(kProgressOutermostOpened));
@@ -135,7 +135,7 @@ TEST_F(ElRegistryTest, MalformedSetsAreRefusedWithoutReadingPastThem) {
   uint32_t id = 10;
   for (const auto* bytes : cases) {
     PutSet(++id, *bytes);
-    CElement parent;
+    CElement parent{SElementDesc{}};
     EXPECT_EQ(registry->LoadElementSet(env.get(), id, nullptr, &parent), kErrInvalidFormat) << id;
   }
   EXPECT_TRUE(gAsked.empty());
@@ -159,7 +159,7 @@ class ExSystemTest : public SpoolAppTest {
 };
 
 TEST_F(ExSystemTest, OrderKeysSortWithoutOverflow) {
-  CElement* elements[3] = {new CElement, new CElement, new CElement};
+  CElement* elements[3] = {new CElement(SElementDesc{}), new CElement(SElementDesc{}), new CElement(SElementDesc{})};
   const int32_t keys[] = {0x7FFFFFFF, -5, 0};
   for (int i = 0; i < 3; ++i) ASSERT_EQ(table->AddEntry(elements[i], 0, keys[i]), kNoErr);
   EXPECT_TRUE(table->IsUnsorted());
@@ -178,8 +178,53 @@ TEST_F(ExSystemTest, OrderKeysSortWithoutOverflow) {
   EXPECT_EQ(table->SetEntryOrder(3, 9), kErrInvalidParameter);
 }
 
+// Rows with equal keys keep the order they came in (the later one is drawn over the earlier), and a
+// table that is being walked by index is not reordered under the walk.
+TEST_F(ExSystemTest, EqualKeysKeepTheirOrderAndABusyTableWaitsToBeSorted) {
+  CElement* elements[8];
+  for (int i = 0; i < 8; ++i) {
+    elements[i] = new CElement(SElementDesc{});
+    ASSERT_EQ(table->AddEntry(elements[i], 0, i % 2 ? 1 : 0), kNoErr);
+  }
+  table->RaiseBusy();
+  EXPECT_EQ(table->Sort(), kNoErr);
+  EXPECT_TRUE(table->IsUnsorted());
+  table->LowerBusy();
+  ASSERT_EQ(table->Sort(), kNoErr);
+  EXPECT_FALSE(table->IsUnsorted());
+  const int order[] = {0, 2, 4, 6, 1, 3, 5, 7};
+  for (uint32_t i = 0; i < 8; ++i) {
+    CExSystemEntry row;
+    ASSERT_EQ(table->GetEntry(i, &row), kNoErr);
+    EXPECT_EQ(row.element, elements[order[i]]) << i;
+  }
+}
+
+TEST_F(ExSystemTest, LookingUpByNameFromEitherEnd) {
+  const char* names[] = {"a", "b", "a"};
+  CElement* elements[3];
+  for (int i = 0; i < 3; ++i) {
+    SElementDesc desc;
+    CElement::MakeDescription(desc, {}, false, false, false, names[i], nullptr, nullptr);
+    elements[i] = new CElement(desc);
+    ASSERT_EQ(table->AddEntry(elements[i], 0, 0), kNoErr);
+  }
+  uint32_t index = 9;
+  CElement* found = nullptr;
+  ASSERT_EQ(table->Lookup("a", false, &index, &found), kNoErr);
+  EXPECT_EQ(index, 0u);
+  EXPECT_EQ(found, elements[0]);
+  ASSERT_EQ(table->Lookup("a", true, &index, &found), kNoErr);
+  EXPECT_EQ(index, 2u);
+  EXPECT_EQ(found, elements[2]);
+  EXPECT_EQ(table->Lookup("c", false, &index, &found), kErrObjectNotFound);
+  EXPECT_EQ(found, nullptr);
+  EXPECT_EQ(table->Lookup(nullptr, false, &index, &found), kErrInvalidParameter);
+  EXPECT_EQ(table->Lookup("a", false, nullptr, &found), kErrInvalidParameter);
+}
+
 TEST_F(ExSystemTest, FindingAddingAndRemoving) {
-  CElement absent;
+  CElement absent{SElementDesc{}};
   int32_t index = 5;
   EXPECT_EQ(table->FindIndex(&absent, &index), kErrObjectNotFound);
   EXPECT_EQ(index, -1);
@@ -188,8 +233,8 @@ TEST_F(ExSystemTest, FindingAddingAndRemoving) {
   EXPECT_EQ(table->GetSorted(&sortedIndex, &row), kErrObjectNotFound);
   EXPECT_EQ(sortedIndex, 0u);
 
-  CElement* kept = new CElement;
-  CElement* dropped = new CElement;
+  CElement* kept = new CElement(SElementDesc{});
+  CElement* dropped = new CElement(SElementDesc{});
   ASSERT_EQ(table->AddEntry(kept, 1, 1), kNoErr);
   ASSERT_EQ(table->AddEntry(dropped, 2, 2), kNoErr);
   EXPECT_EQ(table->AddEntry(kept, 1, 1), kNoErr);  // already there

@@ -181,6 +181,59 @@ TEST_F(ResourceTest, NamesCountOnlyTheirFirst31AndTypesTheirFirst15Characters) {
   EXPECT_EQ(env->GetMasterTable()->GetCount(), 1u);
 }
 
+// A damaged or foreign file may hold a number or a name in two rows of a type: every look-up takes
+// the first, and only a subscription that names a row takes another.
+TEST_F(ResourceTest, OfTwoRowsWithOneKeyTheFirstIsFound) {
+  {
+    auto env = Open("r.res");
+    Store(*env, Key("ixtx", 5, "alpha"), Bytes("first"));
+    Store(*env, Key("ixtx", 6, "beta"), Bytes("second"));
+    CResTypeTable* rows = nullptr;
+    ASSERT_TRUE(env->FindType("ixtx", &rows, nullptr));
+    CHolder holder(rows, true, false);
+    ASSERT_TRUE(holder.IsLocked());
+    (*rows)[1].number = 5;
+    CopyCString((*rows)[1].name, "alpha", sizeof (*rows)[1].name);
+  }
+  auto env = Open("r.res", CFile::kModeRead);
+  ASSERT_TRUE(env->IsOpen()) << env->GetLastResult();
+  std::vector<uint8_t> back;
+  ASSERT_EQ(LoadResource(*env, Key("ixtx", 5), &back), kNoErr);
+  EXPECT_EQ(back, Bytes("first"));
+  ASSERT_EQ(LoadResource(*env, ByName("ixtx", "alpha"), &back), kNoErr);
+  EXPECT_EQ(back, Bytes("first"));
+  CResTypeTable* rows = nullptr;
+  ASSERT_TRUE(env->FindType("ixtx", &rows, nullptr));
+  CResEntry first{}, entry{};
+  {
+    CHolder holder(rows, false, false);
+    first = (*rows)[0];
+  }
+  ASSERT_TRUE(env->GetResourceInfo(Key("ixtx", 5), &entry));
+  EXPECT_EQ(entry.first, first.first);
+
+  const SSpoolKey key = Key("ixtx", 5);
+  const struct {
+    int32_t row;
+    int32_t code;
+    const char* bytes;
+  } cases[] = {{1, kNoErr, "second"}, {0, kNoErr, "first"}, {2, kErrObjectNotFound, ""}};
+  for (const auto& c : cases) {
+    CSubscriber object(SSpoolLayout{env.get(), 0, 0});
+    SSpoolTableSpec spec;
+    spec.SetDefaults(true, &key, nullptr);
+    spec.resourceRow = c.row;
+    EXPECT_EQ(object.Subscribe(spec), c.code == kNoErr) << c.row;
+    if (c.code != kNoErr) {
+      EXPECT_EQ(env->GetLastResult(), c.code) << c.row;
+      continue;
+    }
+    CHolder holder(&object, false, false);
+    ASSERT_TRUE(holder.IsLocked()) << c.row;
+    EXPECT_EQ(std::string(object.GetData(), object.GetData() + object.GetDataSize()), c.bytes) << c.row;
+  }
+}
+
 TEST_F(ResourceTest, TypesAndResourcesSurviveReopening) {
   {
     auto env = Open("r.res");

