@@ -9,17 +9,7 @@
 # Exit status 0 whatever the figures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
-ensure_packages cmake g++ make pkg-config libgtk-3-dev time util-linux
-
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "${JOBS:-$(nproc)}" --target quarn2-scene quarn2-render >/dev/null
-scene_tool="$PWD/build/quarn2-scene"
-render_tool="$PWD/build/quarn2-render"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+source bench/tools_build.sh util-linux
 
 # N spheres of diameter 0.3 on a square grid in the plane z = 0, all in the camera's view.
 describe() {

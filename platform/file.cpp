@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -438,6 +439,27 @@ std::string TempFolder() {
   return (dir && *dir) ? std::string(dir) : std::string("/tmp");
 }
 
+namespace {
+
+// Creates the first free name that nextName gives as an empty file of that mode; a name taken
+// meanwhile by another process is passed over.
+bool CreateFirstFree(const std::function<std::string()>& nextName, mode_t mode, std::string* path) {
+  for (int attempt = 0; attempt < 65536; ++attempt) {
+    const std::string candidate = nextName();
+    const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0) {
+      ::close(fd);
+      *path = candidate;
+      SetLastError(kWinSuccess);
+      return true;
+    }
+    if (errno != EEXIST) return FailFromErrno();
+  }
+  return FailWith(kWinFileExists);
+}
+
+}  // namespace
+
 bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path,
                     const std::string& suffix) {
   static std::atomic<uint32_t> counter{0};
@@ -447,21 +469,13 @@ bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::s
     SetLastError(kWinAccessDenied);
     return false;
   }
-  for (int attempt = 0; attempt < 65536; ++attempt) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%X%X", unsigned(::getpid()) & 0xFFFF, unsigned(++counter) & 0xFFFF);
-    const std::string candidate = dir + prefix + number + suffix;
-    const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      ::close(fd);
-      *path = candidate;
-      SetLastError(kWinSuccess);
-      return true;
-    }
-    if (errno != EEXIST) return FailFromErrno();
-  }
-  SetLastError(kWinFileExists);
-  return false;
+  return CreateFirstFree(
+      [&] {
+        char number[16];
+        std::snprintf(number, sizeof number, "%X%X", unsigned(::getpid()) & 0xFFFF, unsigned(++counter) & 0xFFFF);
+        return dir + prefix + number + suffix;
+      },
+      0666, path);
 }
 
 bool MakeTempBeside(const std::string& target, std::string* path, const std::string& suffix) {
@@ -499,18 +513,7 @@ bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 bool MakeProcessFile(const std::string& folder, const std::string& suffix, std::string* path) {
   static std::atomic<uint32_t> counter{0};
   const std::string stem = NativePath(folder) + "/" + ProgramName() + "." + std::to_string(::getpid()) + ".";
-  for (int attempt = 0; attempt < 65536; ++attempt) {
-    const std::string candidate = stem + std::to_string(++counter) + suffix;
-    const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      ::close(fd);
-      *path = candidate;
-      SetLastError(kWinSuccess);
-      return true;
-    }
-    if (errno != EEXIST) return FailFromErrno();
-  }
-  return FailWith(kWinFileExists);
+  return CreateFirstFree([&] { return stem + std::to_string(++counter) + suffix; }, 0600, path);
 }
 
 uint32_t RemoveLeftProcessFiles(const std::string& folder, const std::string& suffix) {

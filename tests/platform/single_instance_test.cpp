@@ -16,6 +16,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/framework/core/private_tmpdir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -44,28 +46,18 @@ bool SomeoneCalled(int listener) {
 class SingleInstance : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quarn2-instance-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    tmp_ = pattern;
+    ASSERT_FALSE(tmp_.Path().empty());
     const char* runtime = getenv("XDG_RUNTIME_DIR");
     hadRuntime_ = runtime != nullptr;
     runtime_ = runtime ? runtime : "";
-    const char* old = getenv("TMPDIR");
-    hadTmp_ = old != nullptr;
-    oldTmp_ = old ? old : "";
     unsetenv("XDG_RUNTIME_DIR");
-    setenv("TMPDIR", tmp_.c_str(), 1);
-    socketFolder = tmp_ + "/quarn2-" + std::to_string(::getuid());
+    socketFolder = tmp_.Path() + "/quarn2-" + std::to_string(::getuid());
     socketPath = socketFolder + "/quarn2.sock";
   }
   void TearDown() override {
     platform::ReleaseSingleInstance();
     if (listener >= 0) ::close(listener);
     if (hadRuntime_) setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
-    if (hadTmp_) setenv("TMPDIR", oldTmp_.c_str(), 1);
-    else unsetenv("TMPDIR");
-    std::error_code ignored;
-    fs::remove_all(tmp_, ignored);
   }
   // Claims the instance and answers the role, keeping what was said on the standard error stream.
   platform::InstanceRole Claim() {
@@ -85,8 +77,9 @@ class SingleInstance : public ::testing::Test {
   int listener = -1;
 
  private:
-  std::string tmp_, runtime_, oldTmp_;
-  bool hadRuntime_ = false, hadTmp_ = false;
+  CPrivateTmpDir tmp_{"quarn2-instance"};
+  std::string runtime_;
+  bool hadRuntime_ = false;
 };
 
 TEST_F(SingleInstance, TheFirstStartMakesAPrivateFolderAndListensThere) {
