@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -821,12 +819,11 @@ bool CompileLayoutText(CResourceEnv& env, const std::string& text, const std::st
 }
 
 bool CompileLayoutFile(CResourceEnv& env, const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot be read";
+  std::string text;
+  if (const std::string problem = ReadInputFile(path, &text); !problem.empty()) {
+    *error = path + ": " + problem;
     return false;
   }
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const size_t slash = path.find_last_of('/');
   return CompileLayoutText(env, text, path, slash == std::string::npos ? "." : path.substr(0, slash), error);
 }

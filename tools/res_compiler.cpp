@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -720,12 +719,6 @@ std::string EscapedText(const std::string& ansi) {
   return out + "\"";
 }
 
-std::string ReadFile(const std::string& path, bool* ok) {
-  std::ifstream in(path, std::ios::binary);
-  *ok = bool(in);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::string Extension(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   const size_t dot = path.find_last_of('.');
@@ -851,10 +844,9 @@ int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string
 }
 
 bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntry>* entries, std::string* error) {
-  bool read = false;
-  const std::string manifest = ReadFile(manifestPath, &read);
-  if (!read) {
-    *error = manifestPath + ": cannot be read";
+  std::string manifest;
+  if (const std::string problem = ReadInputFile(manifestPath, &manifest); !problem.empty()) {
+    *error = manifestPath + ": " + problem;
     return false;
   }
   std::string reason;
@@ -927,7 +919,6 @@ void SetFontConverter(FontConverter converter) { gFontConverter = converter; }
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
   std::vector<SManifestEntry> entries;
   if (!ReadManifestFile(manifestPath, &entries, error)) return false;
-  bool read = false;
   std::string reason;
   for (const SManifestEntry& e : entries) {
     const std::string where = manifestPath + ":" + std::to_string(e.line) + ": ";
@@ -949,9 +940,9 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
       if (!StoreConvertedFont(env, e, where, error)) return false;
       continue;
     }
-    const std::string source = ReadFile(path, &read);
-    if (!read) {
-      *error = where + e.source + " cannot be read";
+    std::string source;
+    if (const std::string problem = ReadInputFile(path, &source); !problem.empty()) {
+      *error = where + e.source + ": " + problem;
       return false;
     }
     std::vector<uint8_t> bytes;
@@ -975,7 +966,7 @@ bool BuildResourceFile(const std::string& inputPath, const std::string& outPath,
   int32_t err = target.Set(outPath.c_str());
   if (!err) err = CFileSpec::MakeTempBeside(target, temporary);
   if (err) {
-    *error = outPath + ": " + ResultWords(err);
+    *error = outPath + ": " + FileProblem(outPath, err);
     return false;
   }
   bool built = false;
@@ -983,7 +974,7 @@ bool BuildResourceFile(const std::string& inputPath, const std::string& outPath,
     std::unique_ptr<CResourceEnv> env(new CResourceEnv(temporary, CFile::kModeReadWrite));
     if (!env || !env->IsOpen()) {
       err = env ? env->GetLastResult() : kErrOutOfMemory;
-      *error = std::string(temporary.GetPath()) + ": " + ResultWords(err);
+      *error = std::string(temporary.GetPath()) + ": " + FileProblem(temporary.GetPath(), err);
     } else {
       built = HasExtension(inputPath, ".layout") ? CompileLayoutFile(*env, inputPath, error)
                                                  : CompileManifest(*env, inputPath, error);
@@ -991,7 +982,7 @@ bool BuildResourceFile(const std::string& inputPath, const std::string& outPath,
   }
   if (built && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) {
     err = MapLastError();
-    *error = outPath + ": " + ResultWords(err);
+    *error = outPath + ": " + FileProblem(outPath, err);
     built = false;
   }
   if (!built) platform::DeleteFile(temporary.GetPath());

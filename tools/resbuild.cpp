@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   for (const SManifestEntry& entry : entries) inputs.push_back(entry.path);
   if (line.RefuseOutput(out, inputs)) return CCommandLine::kStatusFailed;
   CToolApp app("resbuild");
-  if (!app.IsReady()) return line.Fail("the framework", "could not start");
+  if (!app.IsReady()) return app.ReportNotReady(line);
   if (!BuildResourceFile(input, out, &error)) {
     std::fprintf(stderr, "resbuild: %s\n", error.c_str());
     return CCommandLine::kStatusFailed;

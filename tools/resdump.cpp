@@ -180,13 +180,13 @@ int main(int argc, char** argv) {
   if (const std::string problem = TakeOperands(line.Operands(), &options); !problem.empty())
     return line.UsageError(problem);
   CToolApp app("resdump");
-  if (!app.IsReady()) return line.Fail("the framework", "could not start");
+  if (!app.IsReady()) return app.ReportNotReady(line);
   CFileSpec spec;
-  if (const int32_t err = spec.Set(options.path.c_str())) return Refuse(options.path, err);
+  if (const int32_t err = spec.Set(options.path.c_str())) return line.FailWithCode(options.path, err);
   // Opened for reading, a missing resource file would be refused as not writable.
   CFile probe(spec);
-  if (const int32_t err = probe.Probe()) return Refuse(options.path, err);
+  if (const int32_t err = probe.Probe()) return line.FailWithCode(options.path, err);
   CResourceEnv env(spec, CFile::kModeRead);
-  if (!env.IsOpen()) return Refuse(options.path, env.GetLastResult());
+  if (!env.IsOpen()) return line.FailWithCode(options.path, NonZeroError(env.GetLastResult()));
   return options.rawType.empty() ? List(env, options.decode) : Raw(env, options);
 }
