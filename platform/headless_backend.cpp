@@ -97,7 +97,8 @@ class HeadlessBackend : public WindowBackend {
 
   int32_t MessageBox(SWindow*, const std::string& text, const std::string& caption, uint32_t style) override {
     // Unscripted, the box takes its default button.
-    int32_t answer = (style & 0x0F) == kMbYesNo ? kIdYes : kIdOk;
+    const uint32_t buttons = style & 0x0F;
+    int32_t answer = buttons == kMbYesNo || buttons == kMbYesNoCancel ? kIdYes : kIdOk;
     if (!fBoxAnswers.empty()) {
       answer = fBoxAnswers.front();
       fBoxAnswers.pop_front();
