@@ -4,22 +4,11 @@
 #include <cstdlib>
 
 #include "platform/errors.h"
+#include "platform/dc_internal.h"
 #include "platform/rect_set.h"
 #include "platform/window_backend.h"
 
 namespace platform {
-
-struct DeviceContext {
-  WindowHandle window = nullptr;  // a window's client area, looked up again at every call
-  Surface* surface = nullptr;     // or a surface of the caller's
-  bool own = false;               // a window's own context
-  uint32_t bkColor = 0xFFFFFF;
-  bool clipped = false;
-  RectSet clip;  // context coordinates
-  // The clip outside the paint that BeginPaint narrowed it for.
-  bool paintSavedClipped = false;
-  RectSet paintSavedClip;
-};
 
 struct SRegion {
   RectSet area;
@@ -28,47 +17,6 @@ struct SRegion {
 namespace {
 
 enum EDepth : uint16_t { kIndexed = 8, kTrueColour = 32 };
-
-// Where a call draws: the surface, the offset of the context's (0, 0) in it, and the area it may
-// change, in surface coordinates.
-struct STarget {
-  Surface* surface = nullptr;
-  SWindow* window = nullptr;
-  int32_t originX = 0;
-  int32_t originY = 0;
-  SWinRect clip;    // the drawing area's bounding rectangle
-  RectSet clipSet;  // the drawing area itself
-};
-
-bool Resolve(DeviceContext* dc, STarget* target) {
-  if (!dc) return false;
-  if (dc->surface) {
-    target->surface = dc->surface;
-    target->clip = {0, 0, dc->surface->Width(), dc->surface->Height()};
-  } else {
-    SWindow* w = FindLiveWindow(dc->window);
-    if (!w) return false;
-    target->surface = &w->surface;
-    target->window = w;
-    target->originX = w->client.left;
-    target->originY = w->client.top;
-    target->clip = Intersection(w->client, {0, 0, w->surface.Width(), w->surface.Height()});
-  }
-  target->clipSet = RectSet(target->clip);
-  if (dc->clipped) {
-    RectSet clip = dc->clip;
-    clip.Offset(target->originX, target->originY);
-    target->clipSet.Intersect(clip);
-    target->clip = target->clipSet.Box();
-  }
-  return true;
-}
-
-// The surface area a call changed reaches the back end, which shows it.
-void Changed(const STarget& target, const SWinRect& area) {
-  const SWinRect shown = Intersection(area, target.clip);
-  if (target.window && !shown.IsEmpty()) Backend().AreaChanged(target.window, shown);
-}
 
 bool CanDraw(const SBitmapInfoHeader* header, const void* bits, uint32_t usage, uint32_t rop) {
   if (!header || !bits || header->size < sizeof(SBitmapInfoHeader) || header->planes != 1 ||
@@ -96,12 +44,47 @@ int32_t Refuse() {
 
 }  // namespace
 
+bool Resolve(DeviceContext* dc, STarget* target) {
+  if (!dc) return false;
+  if (dc->surface) {
+    target->surface = dc->surface;
+    target->clip = {0, 0, dc->surface->Width(), dc->surface->Height()};
+  } else {
+    SWindow* w = FindLiveWindow(dc->window);
+    if (!w) return false;
+    target->surface = &w->surface;
+    target->window = w;
+    target->originX = w->client.left;
+    target->originY = w->client.top;
+    target->clip = Intersection(w->client, {0, 0, w->surface.Width(), w->surface.Height()});
+  }
+  target->clipSet = RectSet(target->clip);
+  if (dc->clipped) {
+    RectSet clip = dc->clip;
+    clip.Offset(target->originX, target->originY);
+    target->clipSet.Intersect(clip);
+    target->clip = target->clipSet.Box();
+  }
+  return true;
+}
+
+void Changed(const STarget& target, const SWinRect& area) {
+  const SWinRect shown = Intersection(area, target.clip);
+  if (target.window && !shown.IsEmpty()) Backend().AreaChanged(target.window, shown);
+}
+
+SWinRect ToSurface(const STarget& target, const SWinRect& rect) {
+  return {rect.left + target.originX, rect.top + target.originY, rect.right + target.originX,
+          rect.bottom + target.originY};
+}
+
 DeviceContext* GetDC(WindowHandle window) {
   SWindow* w = FindLiveWindow(window);
   if (!w) return nullptr;
   if ((w->classStyle & kCsOwnDc) && w->ownDc) return w->ownDc;
   auto* dc = new DeviceContext;
   dc->window = window;
+  SelectDefaultObjects(dc);
   if (w->classStyle & kCsOwnDc) {
     dc->own = true;
     w->ownDc = dc;
@@ -113,11 +96,14 @@ DeviceContext* CreateSurfaceDC(Surface* surface) {
   if (!surface) return nullptr;
   auto* dc = new DeviceContext;
   dc->surface = surface;
+  SelectDefaultObjects(dc);
   return dc;
 }
 
 void ReleaseDC(DeviceContext* dc) {
-  if (dc && !dc->own) delete dc;
+  if (!dc || dc->own || dc->memory) return;
+  DeselectObjects(dc);
+  delete dc;
 }
 
 DeviceContext* BeginPaintContext(SWindow* w, const RectSet& area) {
@@ -133,7 +119,7 @@ DeviceContext* BeginPaintContext(SWindow* w, const RectSet& area) {
 void EndPaintContext(DeviceContext* dc) {
   if (!dc) return;
   if (!dc->own) {
-    delete dc;
+    ReleaseDC(dc);
     return;
   }
   dc->clipped = dc->paintSavedClipped;
@@ -141,6 +127,7 @@ void EndPaintContext(DeviceContext* dc) {
 }
 
 void DestroyOwnDC(SWindow* w) {
+  if (w->ownDc) DeselectObjects(w->ownDc);
   delete w->ownDc;
   w->ownDc = nullptr;
 }
@@ -211,19 +198,21 @@ uint32_t SetBkColor(DeviceContext* dc, uint32_t color) {
 
 uint32_t GetBkColor(DeviceContext* dc) { return dc ? dc->bkColor : 0; }
 
-bool ExtTextOut(DeviceContext* dc, int32_t, int32_t, uint32_t options, const SWinRect* rect, const char*,
+bool ExtTextOut(DeviceContext* dc, int32_t x, int32_t y, uint32_t options, const SWinRect* rect, const char* text,
                 uint32_t count) {
   STarget target;
-  if (count > 0 || !Resolve(dc, &target)) return false;
-  if (!(options & kEtoOpaque) || !rect) return true;
-  const SWinRect area{rect->left + target.originX, rect->top + target.originY, rect->right + target.originX,
-                      rect->bottom + target.originY};
-  for (const SWinRect& clip : target.clipSet.Rects()) {
-    const SWinRect r = Intersection(area, clip);
-    target.surface->Fill(r.left, r.top, r.right, r.bottom, dc->bkColor);
+  if (!Resolve(dc, &target)) return false;
+  if ((options & kEtoOpaque) && rect) {
+    const SWinRect area = ToSurface(target, *rect);
+    for (const SWinRect& clip : target.clipSet.Rects()) {
+      const SWinRect r = Intersection(area, clip);
+      target.surface->Fill(r.left, r.top, r.right, r.bottom, dc->bkColor);
+    }
+    Changed(target, area);
   }
-  Changed(target, area);
-  return true;
+  if (count == 0) return true;
+  if (!text) return false;
+  return DrawTextAt(dc, x, y, text, count, (options & kEtoClipped) ? rect : nullptr);
 }
 
 int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight,

@@ -77,9 +77,10 @@ int32_t GetClipBox(DeviceContext* dc, SWinRect* box);
 // the previous one.
 uint32_t SetBkColor(DeviceContext* dc, uint32_t color);
 uint32_t GetBkColor(DeviceContext* dc);
-enum : uint32_t { kEtoOpaque = 0x0002 };
-// With kEtoOpaque, fills the rectangle with the background colour. Text is not drawn here: a call
-// with characters answers false.
+enum : uint32_t { kEtoOpaque = 0x0002, kEtoClipped = 0x0004 };
+// With kEtoOpaque, fills the rectangle with the background colour; then draws the characters with
+// the selected font and text colour, their top left (or their baseline's left end, by the text
+// alignment) at (x, y), cut to the rectangle with kEtoClipped (platform/gdi.h).
 bool ExtTextOut(DeviceContext* dc, int32_t x, int32_t y, uint32_t options, const SWinRect* rect, const char* text,
                 uint32_t count);
 
