@@ -57,6 +57,9 @@ std::string CursorDescription(CursorHandle cursor);
 // Metrics a test may set: kSmCyMenu, kSmCxBorder, kSmCyBorder, kSmCxDlgFrame, kSmCyDlgFrame.
 void SetMetric(int32_t index, int32_t value);
 
+// How many windows of the class exist.
+uint32_t WindowCount(const std::string& className);
+
 uint32_t FrameRecomputations(WindowHandle window);
 bool IsMenuBarShown(WindowHandle window);
 

@@ -393,6 +393,11 @@ std::string CursorDescription(CursorHandle handle) {
   return "none";
 }
 
+uint32_t WindowCount(const std::string& className) {
+  return uint32_t(std::count_if(AllWindows().begin(), AllWindows().end(),
+                                [&](const SWindow* w) { return w->className == className; }));
+}
+
 uint32_t FrameRecomputations(WindowHandle window) {
   WindowHandle w = FindLiveWindow(window);
   return w ? w->frameRecomputations : 0;

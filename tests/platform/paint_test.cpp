@@ -197,7 +197,9 @@ TEST(Regions, AClipRegionBoundsEveryFill) {
   for (int32_t y = 0; y < 20; ++y) {
     for (int32_t x = 0; x < 20; ++x) {
       const bool inside = (x < 5 && y < 5) || (x >= 10 && y >= 10);
-      if (!inside) EXPECT_EQ(surface.Pixel(x, y) & 0x00FF00, 0u) << x << "," << y;
+      if (!inside) {
+        EXPECT_EQ(surface.Pixel(x, y) & 0x00FF00, 0u) << x << "," << y;
+      }
     }
   }
   SelectClipRgn(dc, nullptr);
