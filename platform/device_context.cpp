@@ -248,6 +248,9 @@ int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t d
   return srcHeight;
 }
 
-bool GdiFlush() { return true; }
+bool GdiFlush() {
+  Backend().Flush();
+  return true;
+}
 
 }  // namespace platform

@@ -93,7 +93,7 @@ bool ExtTextOut(DeviceContext* dc, int32_t x, int32_t y, uint32_t options, const
 int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight,
                       int32_t xSrc, int32_t ySrc, int32_t srcWidth, int32_t srcHeight, const void* bits,
                       const SBitmapInfoHeader* header, uint32_t usage, uint32_t rop);
-// Drawing is never batched here, so there is nothing to flush.
+// Shows at once what was drawn, which a back end would otherwise show at its next pump.
 bool GdiFlush();
 
 }  // namespace platform

@@ -17,6 +17,5 @@
 namespace platform {
 
 inline constexpr const char* kEditClass = "EDIT";
-inline constexpr const char* kButtonClass = "BUTTON";
 
 }  // namespace platform

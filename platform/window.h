@@ -287,6 +287,10 @@ constexpr int32_t HighWordSigned(intptr_t value) { return int16_t(uint16_t((valu
 
 bool IsHeadless();
 
+// A class the system provides besides "EDIT" (platform/edit_control.h) and the dialogs' class: plain
+// windows with the default procedure, used hidden as owners.
+inline constexpr const char* kButtonClass = "BUTTON";
+
 // Classes.
 bool RegisterWindowClass(const SWindowClass& windowClass);
 bool UnregisterWindowClass(const std::string& name, ModuleHandle instance);

@@ -106,6 +106,8 @@ class WindowBackend {
   // Title, rectangle or visibility changed.
   virtual void WindowChanged(SWindow*) {}
   virtual void SurfaceChanged(SWindow*) {}
+  // Shows what changed now, without waiting for the next pump.
+  virtual void Flush() {}
   // Part of the surface changed (surface coordinates).
   virtual void AreaChanged(SWindow* w, const SWinRect&) { SurfaceChanged(w); }
   // The window went to the top of the window order.

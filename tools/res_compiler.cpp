@@ -22,6 +22,7 @@
 #include "platform/ansi_text.h"
 #include "platform/file.h"
 #include "tools/command_line.h"
+#include "tools/menu_source.h"
 #include "tools/res_store.h"
 
 namespace {
@@ -41,7 +42,7 @@ enum EImageFlags : uint32_t { kNamesImage = 1, kByName = 2, kFromFile = 4, kFrom
 
 // ---- reading source lines
 
-// A line cut into tokens: words, and "quoted texts" kept with their quotes.
+// A line cut into tokens: words, "quoted texts" and 'codes' kept with their quotes.
 struct SLine {
   uint32_t number = 0;
   std::vector<std::string> tokens;
@@ -57,7 +58,15 @@ bool Tokenize(const std::string& text, uint32_t number, SLine* line, std::string
       continue;
     }
     size_t end = i;
-    if (text[i] == '"') {
+    if (text[i] == '\'') {
+      // A four-character code in single quotes may hold blanks.
+      end = text.find('\'', i + 1);
+      if (end == std::string::npos) {
+        *error = "a code has no closing quote";
+        return false;
+      }
+      ++end;
+    } else if (text[i] == '"') {
       for (end = i + 1; end < text.size() && text[end] != '"'; ++end) {
         if (text[end] == '\\') ++end;
       }
@@ -574,7 +583,7 @@ const SLayoutKind* LayoutKind(const std::string& kind) {
 }
 
 bool IsListKind(const std::string& kind) {
-  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset" || LayoutKind(kind);
+  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset" || kind == "menu" || LayoutKind(kind);
 }
 
 // The record handler that stores a kind's records: layout records are compiled in machine order and
@@ -651,6 +660,7 @@ bool CompileSource(const std::string& kind, const std::string& text, std::vector
   if (kind == "ixco") return CompileIxco(text, out, error);
   if (kind == "ixim") return CompileIxim(text, out, error);
   if (kind == "eset") return CompileEset(text, out, error);
+  if (kind == "menu") return CompileMenu(text, out, error);
   if (const SLayoutKind* layout = LayoutKind(kind)) return CompileLayoutRecord(*layout->layout, text, out, error);
   out->assign(text.begin(), text.end());
   return true;
@@ -689,6 +699,7 @@ bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string
 
 int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string& kind,
                       const std::vector<uint8_t>& bytes) {
+  if (kind == "menu") return StoreMenu(env, key, bytes);
   return StoreResource(env, key, bytes, HandlerFor(kind));
 }
 
@@ -769,3 +780,18 @@ bool BuildResourceFile(const std::string& manifestPath, const std::string& outPa
   if (!built) platform::DeleteFile(temporary.GetPath());
   return built;
 }
+
+bool ReadSourceLines(const std::string& text, std::vector<SSourceLine>* lines, std::string* error) {
+  std::vector<SLine> read;
+  if (!ReadLines(text, &read, error)) return false;
+  for (const SLine& line : read) lines->push_back({line.number, line.tokens});
+  return true;
+}
+
+bool ParseSourceText(const std::string& token, std::string* ansi, std::string* reason) {
+  return ParseText(token, ansi, reason);
+}
+
+bool ParseSourceWord(const std::string& token, uint32_t* value) { return ParseWord(token, value); }
+
+std::string QuotedSourceText(const std::string& ansi) { return EscapedText(ansi); }

@@ -14,3 +14,6 @@ int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector
                       SpoolTypeHandler handler = nullptr);
 // The stored data of the resource (by name when the key says so); 0 or the code.
 int32_t LoadResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes);
+// The bytes of the resource's data entry as the file holds them, for a resource of any type (a table
+// with a stored header too); 0 or the code.
+int32_t LoadStoredEntry(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes);

@@ -1,7 +1,7 @@
 // resdump [--decode] FILE [TYPE NUMBER]: prints a resource file's resources, one a line as
 // "TYPE NUMBER NAME SIZE" (NAME "-" when unnamed); with TYPE and NUMBER, that resource's bytes as they
-// are stored. --decode turns the listing's lines into comments with each 'ixtx' list after its line
-// in resbuild's source syntax, and makes a TYPE NUMBER of an 'ixtx' list print its source alone.
+// are stored. --decode turns the listing's lines into comments with each 'ixtx' list and 'menu' after
+// its line in resbuild's source syntax, and makes a TYPE NUMBER of either print its source alone.
 // Exit status 0, 1 when the file or the resource cannot be read, 2 for wrong arguments.
 #include <cstdio>
 #include <cstring>
@@ -15,6 +15,7 @@
 #include "framework/core/result_codes.h"
 #include "platform/ansi_text.h"
 #include "tools/command_line.h"
+#include "tools/menu_source.h"
 #include "tools/res_compiler.h"
 #include "tools/res_store.h"
 #include "tools/tool_app.h"
@@ -28,10 +29,10 @@ const STool kTool{
     {"[--decode] FILE [TYPE NUMBER]"},
     "Lists a resource file's resources as TYPE NUMBER NAME SIZE, or writes one resource's bytes.",
     {
-        {"decode", kDecode, nullptr, "print each 'ixtx' text list in resbuild's source syntax"},
+        {"decode", kDecode, nullptr, "print each 'ixtx' text list and 'menu' in resbuild's source syntax"},
     },
     "With TYPE and NUMBER (a resource type of four characters and its number) the resource's stored\n"
-    "bytes go to standard output; with --decode too, an 'ixtx' list's source.\n"
+    "bytes go to standard output; with --decode too, an 'ixtx' list's or a 'menu''s source.\n"
     "Exit status: 0 done, 1 the file or the resource cannot be read, 2 wrong arguments.\n"};
 
 struct SOptions {
@@ -83,12 +84,19 @@ std::vector<CResEntry> Resources(CResourceEnv& env, const char* type, int32_t* e
   return resources;
 }
 
-// The list's source, or the reason it has none.
+bool IsDecodable(const std::string& type) { return type == "ixtx" || type == "menu"; }
+
+// The resource's source, or the reason it has none.
 bool PrintDecoded(CResourceEnv& env, const SSpoolKey& key) {
   std::vector<uint8_t> bytes;
   std::string text, reason;
-  if (const int32_t err = LoadResource(env, key, &bytes)) reason = ResultWords(err);
-  else if (!DecodeIxtx(bytes, &text, &reason)) text.clear();
+  if (std::strcmp(key.typeName, "menu") == 0) {
+    if (!DecodeMenu(env, key, &text, &reason)) text.clear();
+  } else if (const int32_t err = LoadResource(env, key, &bytes)) {
+    reason = ResultWords(err);
+  } else if (!DecodeIxtx(bytes, &text, &reason)) {
+    text.clear();
+  }
   if (!reason.empty()) {
     std::fprintf(stderr, "resdump: %s %u: %s\n", key.typeName, key.id, reason.c_str());
     return false;
@@ -112,9 +120,9 @@ int List(CResourceEnv& env, bool decode) {
       const std::string name = Text(r.name, sizeof r.name);
       std::printf("%s%s %u %s %u\n", decode ? "# " : "", typeName.c_str(), r.number, name.empty() ? "-" : name.c_str(),
                   env.GetCmFile()->GetEntryField(r.first));
-      if (decode && typeName == "ixtx") {
+      if (decode && IsDecodable(typeName)) {
         SSpoolKey key;
-        key.Set("ixtx", r.number, false);
+        key.Set(typeName.c_str(), r.number, false);
         intact = PrintDecoded(env, key) && intact;
       }
     }
@@ -127,7 +135,7 @@ int Raw(CResourceEnv& env, const SOptions& options) {
   key.Set(platform::Utf8ToAnsi(options.rawType).c_str(), options.rawNumber, false);
   if (options.decode) return PrintDecoded(env, key) ? 0 : 1;
   std::vector<uint8_t> bytes;
-  if (const int32_t err = LoadResource(env, key, &bytes))
+  if (const int32_t err = LoadStoredEntry(env, key, &bytes))
     return Refuse(options.rawType + " " + std::to_string(options.rawNumber), err);
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   return 0;
