@@ -6,6 +6,7 @@
 #include "framework/core/file.h"
 #include "framework/core/io_progress.h"
 #include "framework/core/result_codes.h"
+#include "framework/ui/text_edit.h"
 #include "platform/file.h"
 #include "platform/window.h"
 #include "scene/base_sys.h"
@@ -60,6 +61,7 @@ void CQuarnApp::CreateUserInterface() {
     Quit();
     return;
   }
+  CreateTextEditFont();
   platform::ShowWindow(GetMainWindow(), platform::kSwShowMaximized);
   platform::SendMessage(GetMainWindow(), platform::kWmPaint, 0, 0);
 }

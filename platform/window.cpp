@@ -177,13 +177,13 @@ bool TakesInput(const SWindow* w) {
   return true;
 }
 
-// The first timer due, or none.
+// The timer that has been due longest, or none: timers that are due at every query take turns.
 STimer* DueTimer(WindowHandle window) {
-  const int64_t now = NowMs();
+  STimer* due = nullptr;
   for (STimer& t : gTimers) {
-    if (t.dueMs <= now && (!window || t.window == window)) return &t;
+    if (t.dueMs <= NowMs() && (!window || t.window == window) && (!due || t.dueMs < due->dueMs)) due = &t;
   }
-  return nullptr;
+  return due;
 }
 
 void ForgetActivation(SWindow* w) {

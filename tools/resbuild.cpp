@@ -18,8 +18,8 @@ const STool kTool{
     {},
     "MANIFEST lists one resource a line: TYPE NUMBER NAME SOURCE-FILE ('-' for no name, the file\n"
     "relative to the manifest); the source's extension picks its compiler (.ixtx text lists, .ixco\n"
-    "colour lists, .ixim image lists, .eset element sets), any other file is stored as it is. The\n"
-    "syntax of each is in tools/res_compiler.h. OUT is replaced only once every resource is in.\n"
+    "colour lists, .ixim image lists, .eset element sets, .menu menus), any other file is stored as it\n"
+    "is. The syntax of each is in tools/res_compiler.h. OUT is replaced only once every resource is in.\n"
     "Exit status: 0 written, 1 a failure (the message names the file and line), 2 wrong arguments.\n"};
 
 }  // namespace
