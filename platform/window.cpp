@@ -940,6 +940,13 @@ void QueueChar(WindowHandle target, uint32_t character) {
   if (w && TakesInput(w)) Post(w, kWmChar, character, 1);
 }
 
+void ActivationLeft() {
+  WindowHandle previous = Live(gActive);
+  gActive = nullptr;
+  gFocus = nullptr;
+  if (previous) SendMessage(previous, kWmActivate, kWaInactive, 0);
+}
+
 void SetKeyState(uint32_t virtualKey, bool down) {
   virtualKey &= 0xFF;
   if (down && !gKeys[virtualKey]) gToggled[virtualKey] = !gToggled[virtualKey];

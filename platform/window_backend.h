@@ -173,6 +173,9 @@ bool ChooseMenuItem(MenuHandle menu, uint32_t position);
 // (the whole text, or the part before its tab without trailing blanks); false when there is none.
 bool FindMenuBarItem(const std::string& title, const std::string& item, MenuHandle* menu, uint32_t* position);
 
+// Activation went to a window outside the program: the active window hears it (lParam null).
+void ActivationLeft();
+
 // Key state that a back end takes in without queueing the stroke (keys it hands an edit control at
 // once), and the character a key makes with the modifiers held now (0 when none).
 void SetKeyState(uint32_t virtualKey, bool down);
