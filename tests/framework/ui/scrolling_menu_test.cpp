@@ -344,6 +344,61 @@ TEST_F(ScrollingMenuTest, SelectItemAtAnswersTheCommandOrTheMenuOfTheChoice) {
   EXPECT_FALSE(empty.SelectItemAt({screen.x, screen.y}, owner->GetWindow(), &result, &index));
 }
 
+// Two menus that are each other's sub-menu: the one whose pop-up is open is not tracked again.
+TEST_F(ScrollingMenuTest, ASubMenuCycleStopsAtTheOpenPopUp) {
+  CScrollingMenu outer, inner;
+  Fill(outer, 2);
+  Fill(inner, 2);
+  ASSERT_TRUE(outer.SetSubMenu(1, &inner));
+  ASSERT_TRUE(inner.SetSubMenu(1, &outer));
+  bool rested = false;
+  int64_t innerSince = 0;
+  gWatch = [&] {
+    if (!inner.GetWindow()) return;
+    if (!rested) {
+      SWinRect r;
+      platform::GetWindowRect(inner.GetWindow(), &r);
+      platform::headless::AddScript("move " + At({r.left, r.top}, 1) + "\n");
+      rested = true;
+      innerSince = platform::NowMs();
+    } else if (platform::NowMs() - innerSince > 3 * CScrollingMenu::kPauseMs && platform::headless::PendingInputs() == 0) {
+      platform::headless::AddScript("key 0x1B\nwait 30\nkeyup 0x1B\n");
+    }
+  };
+  uint32_t identifier = 0;
+  EXPECT_EQ(Track(outer, "move " + At(kAnchor, 1) + "\n", &identifier), nullptr);
+  EXPECT_TRUE(rested);
+  EXPECT_FALSE(outer.IsOpen());
+}
+
+// A command greyed in a pop-up menu cannot be chosen from its pop-up either.
+TEST_F(ScrollingMenuTest, AGreyedCommandIsGreyedInThePopUp) {
+  SDynTableLayout layout;
+  CMenu::MakeLayout(layout, nullptr, 0, 4);
+  CMenu menu(layout);
+  menu.SetMenuFlags(CMenu::kMenuPopUp);
+  for (uint32_t command : {FourCC("copy"), FourCC("past")}) {
+    CMenuItem row{};
+    std::strncpy(row.text, "Row", sizeof row.text - 1);
+    row.command = command;
+    ASSERT_TRUE(menu.Append(&row));
+  }
+  ASSERT_EQ(menu.BuildPopupMenu(), 0);
+  menu.EnableItem(FourCC("copy"), false);
+  const platform::SPoint screen = platform::ClientToScreen(owner->GetWindow(), {10, 10});
+  uintptr_t result = 0;
+  uint32_t index = 0;
+  Settle();
+  ASSERT_TRUE(platform::headless::AddScript("move " + At(kAnchor, 1) + "\ndown left\nup left\nwait 20\nkey 0x1B\n"
+                                            "wait 30\nkeyup 0x1B\n"));
+  EXPECT_FALSE(menu.SelectItemAt({screen.x, screen.y}, owner->GetWindow(), &result, &index));
+  menu.EnableItem(FourCC("copy"), true);
+  Settle();
+  ASSERT_TRUE(platform::headless::AddScript("move " + At(kAnchor, 1) + "\ndown left\nup left\n"));
+  EXPECT_TRUE(menu.SelectItemAt({screen.x, screen.y}, owner->GetWindow(), &result, &index));
+  EXPECT_EQ(result, FourCC("copy"));
+}
+
 TEST_F(ScrollingMenuTest, PlacingACanvasAtThePointerKeepsItOnTheScreen) {
   CCanvas canvas({0, 0, 50, 100}, false, kPopup, nullptr, 10);
   struct SCase {
