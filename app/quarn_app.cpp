@@ -7,6 +7,7 @@
 #include "framework/core/io_progress.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/text_edit.h"
+#include "framework/ui/ui_host_canvas.h"
 #include "platform/file.h"
 #include "platform/window.h"
 #include "scene/base_sys.h"
@@ -62,11 +63,17 @@ void CQuarnApp::CreateUserInterface() {
     return;
   }
   CreateTextEditFont();
+  // The dialogs' drop shadows; without them the interface does not open.
+  if (LoadShadowImages() != 0) {
+    Quit();
+    return;
+  }
   platform::ShowWindow(GetMainWindow(), platform::kSwShowMaximized);
   platform::SendMessage(GetMainWindow(), platform::kWmPaint, 0, 0);
 }
 
 void CQuarnApp::DeleteUserInterface() {
+  FreeShadowImages();
   TearDownIOProgress();
   C3dBaseSys::UnregisterAllClasses();
 }

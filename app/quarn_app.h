@@ -12,8 +12,8 @@ class CQuarnApp : public COrdaxApp {
 
   void Init(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, const CFileSpec* dataSwap) override;
   void Term() override;
-  // Builds the windows and shows the main window maximised; any failure quits without a message of
-  // its own.
+  // Builds the windows, loads the dialogs' shadow pictures and shows the main window maximised; any
+  // failure quits without a message of its own.
   void CreateUserInterface() override;
   void DeleteUserInterface() override;
   void Idle() override;

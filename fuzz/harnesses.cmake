@@ -18,5 +18,13 @@ function(quarn2_fuzz_harnesses)
     target_link_libraries(fuzz_${name} PRIVATE fuzz_support)
     list(APPEND names ${name})
   endforeach()
+  # The DXF and 3DMF harnesses run the plug-ins' code linked in, through the recording host of the
+  # plug-in tests; the metafile harness runs the 3DMF plug-in's metafile library alone.
+  if(NOT TARGET recording_host)
+    include(${QUARN2_SOURCE_DIR}/tests/plugins/recording_host.cmake)
+  endif()
+  target_link_libraries(fuzz_dxf PRIVATE osprel recording_host)
+  target_link_libraries(fuzz_3dmf PRIVATE vendrix recording_host)
+  target_link_libraries(fuzz_metafile PRIVATE metafile)
   set(QUARN2_FUZZ_NAMES ${names} PARENT_SCOPE)
 endfunction()

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # make_seeds.sh DIR: the pictures among the fuzzing seeds, made with ImageMagick, netpbm and
-# libtiff-tools from one small picture in every variant the readers take (and a few they refuse),
-# into DIR/NAME/ for harness NAME. The other seeds each harness writes itself with the program's own
-# writers.
+# libtiff-tools from one small picture in every variant the readers take (and a few they refuse), the
+# DXF drawings that python3-ezdxf writes and the 3D metafiles of the 3DMF plug-in's tests in their
+# three forms, into DIR/NAME/ for harness NAME. The other seeds each harness writes itself with the
+# program's own writers.
 set -euo pipefail
 out=$(realpath -m "$1")
+fixtures=$(realpath "$(dirname "$0")/../tests/plugins/dxf/make_fixtures.py")
+metafiles=$(realpath "$(dirname "$0")/../tests/plugins/3dmf/make_fixtures.py")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-mkdir -p "$out"/{bmp,tiff,photoshop,read_by_type,pict,pict_file,clipboard}
+mkdir -p "$out"/{bmp,tiff,photoshop,read_by_type,pict,pict_file,clipboard,dxf,3dmf,metafile}
 
 # Odd sizes, so that rows are padded; plasma with a fixed seed is the same picture every time.
 convert -size 9x6 -seed 7 plasma: picture.ppm
@@ -86,7 +89,22 @@ pict() {
   done
 }
 
+# The drawings of the DXF plug-in's tests, written by ezdxf with Debian's interpreter.
+dxf() {
+  /usr/bin/python3 "$fixtures" drawings
+  cp drawings/*.dxf "$out/dxf/"
+}
+
+# The metafiles of the 3DMF plug-in's tests, but for those that only end at a bound after long work.
+metafiles() {
+  python3 "$metafiles" metafiles --seeds
+  cp metafiles/* "$out/3dmf/"
+  cp metafiles/* "$out/metafile/"
+}
+
 bmp
 tiff
 photoshop
 pict
+dxf
+metafiles

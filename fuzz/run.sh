@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
-ensure_packages clang libclang-rt-14-dev cmake make pkg-config libgtk-3-dev imagemagick netpbm libtiff-tools python3
+ensure_packages clang libclang-rt-14-dev cmake make pkg-config libgtk-3-dev imagemagick netpbm libtiff-tools python3 python3-ezdxf
 
 seconds=${1:-60}
 [ $# -gt 0 ] && shift

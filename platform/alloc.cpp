@@ -7,19 +7,27 @@
 namespace platform {
 namespace {
 
+uint32_t gSuccesses = 0;
 uint32_t gFailures = 0;
 
 }  // namespace
 
 void* ZeroAlloc(size_t size) {
-  if (gFailures > 0) {
+  if (gSuccesses > 0) {
+    --gSuccesses;
+  } else if (gFailures > 0) {
     --gFailures;
     return nullptr;
   }
   return calloc(1, size ? size : 1);
 }
 
-void FailNextAllocations(uint32_t count) { gFailures = count; }
+void FailNextAllocations(uint32_t count) { FailAllocationsAfter(0, count); }
+
+void FailAllocationsAfter(uint32_t successes, uint32_t count) {
+  gSuccesses = count ? successes : 0;
+  gFailures = count;
+}
 
 void FreeAlloc(void* p) { free(p); }
 

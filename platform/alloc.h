@@ -12,5 +12,7 @@ size_t AllocBlockSize(const void* p);  // bytes the allocator reserved for p (at
 
 // Makes the next count calls of ZeroAlloc fail, so tests can reach the paths of a full memory.
 void FailNextAllocations(uint32_t count);
+// The same after the next `successes` calls have been served.
+void FailAllocationsAfter(uint32_t successes, uint32_t count);
 
 }  // namespace platform

@@ -36,6 +36,7 @@ struct DeviceContext {
   Surface* surface = nullptr;     // or a surface of the caller's, or the selected bitmap's
   bool own = false;               // a window's own context
   bool memory = false;            // a memory context: it draws into its selected bitmap
+  bool screen = false;            // the screen's context, in screen coordinates
   uint32_t bkColor = 0xFFFFFF;
   uint32_t textColor = 0x000000;
   int32_t bkMode = kOpaque;
@@ -59,6 +60,7 @@ struct STarget {
   SWindow* window = nullptr;
   int32_t originX = 0;
   int32_t originY = 0;
+  SWinRect area;    // what the context covers, before its clip
   SWinRect clip;    // the drawing area's bounding rectangle
   RectSet clipSet;  // the drawing area itself
 };

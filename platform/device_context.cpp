@@ -46,7 +46,11 @@ int32_t Refuse() {
 
 bool Resolve(DeviceContext* dc, STarget* target) {
   if (!dc) return false;
-  if (dc->surface) {
+  if (dc->screen) {
+    target->surface = Backend().ScreenSurface();
+    if (!target->surface) return false;
+    target->clip = {0, 0, target->surface->Width(), target->surface->Height()};
+  } else if (dc->surface) {
     target->surface = dc->surface;
     target->clip = {0, 0, dc->surface->Width(), dc->surface->Height()};
   } else {
@@ -58,6 +62,9 @@ bool Resolve(DeviceContext* dc, STarget* target) {
     target->originY = w->client.top;
     target->clip = Intersection(w->client, {0, 0, w->surface.Width(), w->surface.Height()});
   }
+  target->area = target->clip;
+  // The stock bitmap every memory context starts with is shared: it reads black and takes nothing.
+  if (dc->bitmap && dc->bitmap->stock) target->clip = {};
   target->clipSet = RectSet(target->clip);
   if (dc->clipped) {
     RectSet clip = dc->clip;
@@ -79,6 +86,12 @@ SWinRect ToSurface(const STarget& target, const SWinRect& rect) {
 }
 
 DeviceContext* GetDC(WindowHandle window) {
+  if (!window) {
+    auto* dc = new DeviceContext;
+    dc->screen = true;
+    SelectDefaultObjects(dc);
+    return dc;
+  }
   SWindow* w = FindLiveWindow(window);
   if (!w) return nullptr;
   if ((w->classStyle & kCsOwnDc) && w->ownDc) return w->ownDc;

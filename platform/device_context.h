@@ -49,9 +49,15 @@ enum : uint32_t { kBiRgb = 0 };          // uncompressed
 enum : uint32_t { kDibRgbColors = 0 };   // pixels are colours, not palette indices
 enum : uint32_t { kSrcCopy = 0xCC0020 };  // the source replaces the destination
 
-// Null when the window is not alive. Release every context with ReleaseDC. A window whose class has
-// kCsOwnDc answers its own context, the same one for the window's life; releasing it does nothing,
-// and it goes with the window.
+// Null when the window is not alive; no window (null) gives the screen's context, in screen
+// coordinates. Release every context but memory ones (platform/gdi.h) with ReleaseDC. A window whose
+// class has kCsOwnDc answers its own context, the same one for the window's life; releasing it does
+// nothing, and it goes with the window.
+//
+// The screen as contexts see it: a copy from it shows what lies on the screen at that moment (the
+// headless back end composes its desktop colour and the showing windows; GTK reads the display).
+// What is drawn onto it is not shown on GTK, whose windows repaint what they uncover themselves; the
+// headless screen keeps it until its next composition.
 DeviceContext* GetDC(WindowHandle window);
 DeviceContext* CreateSurfaceDC(Surface* surface);
 void ReleaseDC(DeviceContext* dc);

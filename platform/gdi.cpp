@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <climits>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/dc_internal.h"
@@ -15,6 +17,7 @@ constexpr int32_t kDefaultFontPixels = 11;
 constexpr int32_t kSystemFontPixels = 12;
 // DejaVu's cell (ascent and descent) is about 1.164 of its character height.
 constexpr int32_t kCellPercent = 116;
+constexpr int32_t kMaxBitmapSide = 16384;
 
 SGdiObject MakeStock(SGdiObject::Kind kind, uint32_t color, bool null) {
   SGdiObject object;
@@ -175,7 +178,7 @@ GdiObject CreateFontIndirect(const SLogFont& request) {
 }
 
 GdiObject CreateCompatibleBitmap(DeviceContext*, int32_t width, int32_t height) {
-  if (width <= 0 || height <= 0 || int64_t(width) * height > (int64_t(1) << 28)) {
+  if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide) {
     SetLastError(kWinInvalidParameter);
     return nullptr;
   }
@@ -199,6 +202,35 @@ bool DeleteObject(GdiObject object) {
   if (!object || object->selections > 0) return false;
   if (!object->stock) delete object;
   return true;
+}
+
+int32_t GetDIBits(DeviceContext*, GdiObject bitmap, uint32_t startRow, uint32_t rows, void* bits,
+                  const SBitmapInfoHeader* header, uint32_t usage) {
+  if (!bitmap || bitmap->kind != SGdiObject::Kind::kBitmap || !bits || !header || header->bitCount != 32 ||
+      header->compression != kBiRgb || usage != kDibRgbColors || header->width <= 0 || header->height == 0) {
+    SetLastError(kWinInvalidParameter);
+    return 0;
+  }
+  const Surface& s = bitmap->pixels;
+  const int64_t blockRows = std::llabs(int64_t(header->height));
+  const bool topDown = header->height < 0;
+  const int64_t available = std::min<int64_t>(s.Height(), blockRows) - int64_t(startRow);
+  const int64_t count = std::clamp<int64_t>(int64_t(rows), 0, std::max<int64_t>(available, 0));
+  const int32_t columns = std::min(header->width, s.Width());
+  auto* out = static_cast<uint8_t*>(bits);
+  for (int64_t i = 0; i < count; ++i) {
+    const int64_t fromTop = topDown ? int64_t(startRow) + i : s.Height() - 1 - (int64_t(startRow) + i);
+    if (fromTop < 0) break;
+    const uint32_t* in = s.Row(int32_t(fromTop));
+    uint8_t* line = out + i * int64_t(header->width) * 4;
+    for (int32_t x = 0; x < columns; ++x) {
+      line[4 * x] = uint8_t(in[x]);
+      line[4 * x + 1] = uint8_t(in[x] >> 8);
+      line[4 * x + 2] = uint8_t(in[x] >> 16);
+      line[4 * x + 3] = 0;
+    }
+  }
+  return int32_t(count);
 }
 
 // ---- contexts
@@ -225,11 +257,7 @@ DeviceContext* CreateCompatibleDC(DeviceContext*) {
 }
 
 bool DeleteDC(DeviceContext* dc) {
-  if (!dc) return false;
-  if (!dc->memory) {
-    ReleaseDC(dc);
-    return true;
-  }
+  if (!dc || !dc->memory) return false;
   DeselectObjects(dc);
   delete dc;
   return true;
@@ -252,27 +280,36 @@ GdiObject SelectObject(DeviceContext* dc, GdiObject object) {
 bool BitBlt(DeviceContext* destination, int32_t x, int32_t y, int32_t width, int32_t height, DeviceContext* source,
             int32_t xSource, int32_t ySource, uint32_t rop) {
   STarget to, from;
-  if (rop != kSrcCopy || !Resolve(destination, &to) || !Resolve(source, &from)) return false;
-  if (width <= 0 || height <= 0) return true;
-  const SWinRect area = ToSurface(to, {x, y, x + width, y + height});
-  // The source's pixels as they are before the copy: the two may be one surface.
-  const int32_t sx = xSource + from.originX - area.left, sy = ySource + from.originY - area.top;
-  const Surface& pixels = *from.surface;
-  const SWinRect readable{-sx, -sy, pixels.Width() - sx, pixels.Height() - sy};
-  std::vector<uint32_t> copy;
-  for (const SWinRect& clip : to.clipSet.Rects()) {
-    const SWinRect r = Intersection(Intersection(area, clip), readable);
-    if (r.IsEmpty()) continue;
-    copy.resize(size_t(r.Width()));
-    const bool upward = from.surface == to.surface && sy < 0;
-    for (int32_t i = 0; i < r.Height(); ++i) {
-      const int32_t row = upward ? r.bottom - 1 - i : r.top + i;
-      const uint32_t* in = pixels.Row(row + sy) + (r.left + sx);
-      std::copy(in, in + r.Width(), copy.begin());
-      std::copy(copy.begin(), copy.end(), to.surface->Row(row) + r.left);
+  if (rop != kSrcCopy || !source || !Resolve(destination, &to)) return false;
+  const bool copies = width > 0 && height > 0;
+  if (copies && source->screen) Backend().RefreshScreen({xSource, ySource, xSource + width, ySource + height});
+  if (!Resolve(source, &from)) return false;
+  if (!copies) return true;
+  const SWinRect placed = ToSurface(to, {x, y, x + width, y + height});
+  const SWinRect box = Intersection(placed, to.clip);
+  if (!box.IsEmpty()) {
+    // The source's pixels under the box as they are before the copy, since the two may be one
+    // surface; what lies outside the source's area stays black.
+    const int64_t dx = int64_t(xSource) + from.originX - placed.left, dy = int64_t(ySource) + from.originY - placed.top;
+    const SWinRect readable = Intersection(
+        box, {int32_t(std::clamp<int64_t>(from.area.left - dx, INT32_MIN, INT32_MAX)),
+              int32_t(std::clamp<int64_t>(from.area.top - dy, INT32_MIN, INT32_MAX)),
+              int32_t(std::clamp<int64_t>(from.area.right - dx, INT32_MIN, INT32_MAX)),
+              int32_t(std::clamp<int64_t>(from.area.bottom - dy, INT32_MIN, INT32_MAX))});
+    Surface pixels(box.Width(), box.Height());
+    for (int32_t row = readable.top; row < readable.bottom; ++row) {
+      const uint32_t* in = std::as_const(*from.surface).Row(int32_t(row + dy)) + (readable.left + dx);
+      std::copy(in, in + readable.Width(), pixels.Row(row - box.top) + (readable.left - box.left));
+    }
+    for (const SWinRect& clip : to.clipSet.Rects()) {
+      const SWinRect r = Intersection(box, clip);
+      for (int32_t row = r.top; row < r.bottom; ++row) {
+        const uint32_t* in = std::as_const(pixels).Row(row - box.top) + (r.left - box.left);
+        std::copy(in, in + r.Width(), to.surface->Row(row) + r.left);
+      }
     }
   }
-  Changed(to, area);
+  Changed(to, placed);
   return true;
 }
 

@@ -57,7 +57,8 @@ struct SLogFont {
 };
 GdiObject CreateFontIndirect(const SLogFont& font);
 
-// Bitmaps of a context's depth (all contexts are 32-bit); a discardable one is an ordinary bitmap.
+// Bitmaps of a context's depth (all contexts are 32-bit), black at first; a discardable one is an
+// ordinary bitmap. Null for a size below 1 or beyond 16384 a side.
 GdiObject CreateCompatibleBitmap(DeviceContext* dc, int32_t width, int32_t height);
 GdiObject CreateDiscardableBitmap(DeviceContext* dc, int32_t width, int32_t height);
 struct SBitmapSize {
@@ -68,17 +69,27 @@ struct SBitmapSize {
 bool GetBitmapSize(GdiObject bitmap, SBitmapSize* size);
 // False, with nothing deleted, for an object still selected into a context.
 bool DeleteObject(GdiObject object);
+// Rows of the bitmap into a 32-bit block of the header's width and height (a negative height for top
+// down; each pixel blue, green, red and 0; a block wider than the bitmap keeps its other pixels),
+// from its row startRow (counted from the top for top-down blocks, from the bottom for bottom-up
+// ones); the rows copied, 0 for what it cannot read. dc only names the display the bitmap belongs to.
+int32_t GetDIBits(DeviceContext* dc, GdiObject bitmap, uint32_t startRow, uint32_t rows, void* bits,
+                  const SBitmapInfoHeader* header, uint32_t usage);
 
 // A memory context (null: compatible with the screen) draws into the bitmap selected into it; until
-// one is, into a 1 × 1 bitmap of its own.
+// one is, it holds a shared stock bitmap of one black pixel that reads black and takes no drawing.
+// Memory contexts are deleted with DeleteDC, not released.
 DeviceContext* CreateCompatibleDC(DeviceContext* dc);
+// Deletes a memory context; a bitmap selected into it stays, no longer held. False, with nothing
+// done, for any other kind of context.
 bool DeleteDC(DeviceContext* dc);
 // The object selected before of the same kind; null when the object cannot be selected (a bitmap
-// into a window's context, or one selected into another context).
+// into a context that is not a memory one, or one selected into another context).
 GdiObject SelectObject(DeviceContext* dc, GdiObject object);
 
 // Copies a rectangle from one context to another (the same one too; overlapping areas copy as if
-// through a buffer). Only kSrcCopy.
+// through a buffer), inside the destination's clip; what lies outside the source's area (its
+// bitmap, its client area, the screen) reads black. Only kSrcCopy.
 bool BitBlt(DeviceContext* destination, int32_t x, int32_t y, int32_t width, int32_t height, DeviceContext* source,
             int32_t xSource, int32_t ySource, uint32_t rop);
 

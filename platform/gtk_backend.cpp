@@ -241,6 +241,42 @@ class GtkBackend : public WindowBackend {
 
   void Beep() override { gdk_display_beep(gdk_display_get_default()); }
 
+  Surface* ScreenSurface() override {
+    const int32_t width = Metric(kSmCxScreen), height = Metric(kSmCyScreen);
+    if (fScreen.Width() != width || fScreen.Height() != height) fScreen.Resize(width, height);
+    return &fScreen;
+  }
+
+  // The display's pixels, read from the root window once what the program drew has reached it.
+  void RefreshScreen(const SWinRect& wanted) override {
+    Surface& screen = *ScreenSurface();
+    const SWinRect area{std::max(wanted.left, 0), std::max(wanted.top, 0), std::min(wanted.right, screen.Width()),
+                        std::min(wanted.bottom, screen.Height())};
+    if (area.IsEmpty()) return;
+    Poll();
+    GdkDisplay* display = gdk_display_get_default();
+    gdk_display_sync(display);
+    GdkPixbuf* pixbuf =
+        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), area.left, area.top, area.Width(), area.Height());
+    if (!pixbuf) return;
+    const int channels = gdk_pixbuf_get_n_channels(pixbuf);
+    const int stride = gdk_pixbuf_get_rowstride(pixbuf);
+    const guchar* pixels = gdk_pixbuf_read_pixels(pixbuf);
+    for (int32_t y = 0; y < area.Height(); ++y) {
+      const guchar* in = pixels + size_t(y) * size_t(stride);
+      uint32_t* out = screen.Row(area.top + y) + area.left;
+      for (int32_t x = 0; x < area.Width(); ++x, in += channels)
+        out[x] = uint32_t(in[0]) << 16 | uint32_t(in[1]) << 8 | in[2];
+    }
+    g_object_unref(pixbuf);
+  }
+
+  uint32_t DoubleClickTime() override {
+    gint ms = 400;
+    g_object_get(gtk_settings_get_default(), "gtk-double-click-time", &ms, nullptr);
+    return uint32_t(std::max(ms, 0));
+  }
+
   SPoint CursorPos() override {
     GdkDisplay* display = gdk_display_get_default();
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
@@ -592,6 +628,7 @@ class GtkBackend : public WindowBackend {
 
   bool fPolling = false;
   bool fMenusChanged = false;
+  Surface fScreen;
 };
 
 void ApplyCursor(GdkWindow* window) {

@@ -34,6 +34,12 @@ size_t PendingInputs();
 void AnswerFileDialog(const std::string& path, uint32_t filterIndex);
 
 void SetScreenSize(int32_t width, int32_t height);
+// The screen behind the windows: its colour (0x00RRGGBB, black at first), and a pixel of the screen
+// as it was last composed, with what was drawn onto it since.
+void SetDesktopColor(uint32_t color);
+uint32_t ScreenPixel(int32_t x, int32_t y);
+// 500 ms at first.
+void SetDoubleClickTime(uint32_t ms);
 
 struct SShownBox {
   std::string text;

@@ -67,6 +67,23 @@ class HeadlessBackend : public WindowBackend {
     SleepRealMs(ms);
   }
 
+  bool InputMayCome() override { return !fInputs.empty(); }
+
+  Surface* ScreenSurface() override {
+    if (fScreen.Width() != fScreenWidth || fScreen.Height() != fScreenHeight) fScreen.Resize(fScreenWidth, fScreenHeight);
+    return &fScreen;
+  }
+
+  // The whole screen composed again: the desktop colour, then the showing windows from the bottom
+  // up, each top-level window with its child windows over it.
+  void RefreshScreen(const SWinRect&) override {
+    Surface& screen = *ScreenSurface();
+    screen.Fill(0, 0, screen.Width(), screen.Height(), fDesktopColor);
+    ComposeChildren(nullptr, false);
+  }
+
+  uint32_t DoubleClickTime() override { return fDoubleClickTime; }
+
   SPoint CursorPos() override { return fCursor; }
   void PointerWarped(SPoint point) override { fCursor = point; }
 
@@ -163,6 +180,9 @@ class HeadlessBackend : public WindowBackend {
     fScreenWidth = width;
     fScreenHeight = height;
   }
+  void SetDesktopColor(uint32_t color) { fDesktopColor = color & 0xFFFFFF; }
+  uint32_t ScreenPixel(int32_t x, int32_t y) { return ScreenSurface()->Pixel(x, y); }
+  void SetDoubleClickTime(uint32_t ms) { fDoubleClickTime = ms; }
   const std::vector<headless::SShownBox>& Boxes() const { return fBoxes; }
   const std::vector<headless::SAskedDialog>& Dialogs() const { return fDialogs; }
 
@@ -206,6 +226,23 @@ class HeadlessBackend : public WindowBackend {
       i = stop + (quoted && end != std::string::npos ? 1 : 0);
     }
     return words;
+  }
+
+  void ComposeChildren(const SWindow* parent, bool children) {
+    std::vector<SWindow*> list;
+    for (SWindow* w : AllWindows()) {
+      if (IsChildWindow(w) == children && (!children || w->parent == parent) && IsShowing(w)) list.push_back(w);
+    }
+    std::sort(list.begin(), list.end(), [](const SWindow* a, const SWindow* b) { return a->z < b->z; });
+    for (SWindow* w : list) {
+      for (int32_t y = 0; y < w->surface.Height(); ++y) {
+        const int32_t sy = w->rect.top + y;
+        if (sy < 0 || sy >= fScreen.Height()) continue;
+        for (int32_t x = std::max(0, -w->rect.left); x < w->surface.Width() && w->rect.left + x < fScreen.Width(); ++x)
+          fScreen.Row(sy)[w->rect.left + x] = w->surface.Row(y)[x];
+      }
+      ComposeChildren(w, true);
+    }
   }
 
   // The 1-based index of the first filter with a pattern "*.ext" for the path's extension, ignoring
@@ -332,6 +369,9 @@ class HeadlessBackend : public WindowBackend {
   // The menu bar's height, the border and the dialog frame, unless a test sets them.
   std::map<int32_t, int32_t> fMetrics{{kSmCyMenu, 19}, {kSmCxBorder, 1}, {kSmCyBorder, 1}, {kSmCxDlgFrame, 3},
                                       {kSmCyDlgFrame, 3}};
+  Surface fScreen;
+  uint32_t fDesktopColor = 0;
+  uint32_t fDoubleClickTime = 500;
   std::vector<headless::SShownBox> fBoxes;
   std::vector<headless::SAskedDialog> fDialogs;
   std::map<uint32_t, std::vector<uint8_t>> fClipboard;
@@ -372,6 +412,12 @@ void AnswerFileDialog(const std::string& path, uint32_t filterIndex) { Headless(
 void SetScreenSize(int32_t width, int32_t height) { Headless().SetScreenSize(width, height); }
 
 void SetMetric(int32_t index, int32_t value) { Headless().SetMetric(index, value); }
+
+void SetDesktopColor(uint32_t color) { Headless().SetDesktopColor(color); }
+
+uint32_t ScreenPixel(int32_t x, int32_t y) { return Headless().ScreenPixel(x, y); }
+
+void SetDoubleClickTime(uint32_t ms) { Headless().SetDoubleClickTime(ms); }
 
 const std::vector<SShownBox>& ShownBoxes() { return Headless().Boxes(); }
 

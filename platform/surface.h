@@ -4,7 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
 
 namespace platform {
 
@@ -21,13 +22,25 @@ class Surface {
   int32_t Width() const { return fWidth; }
   int32_t Height() const { return fHeight; }
   uint32_t Pixel(int32_t x, int32_t y) const;  // 0 outside
-  const uint32_t* Row(int32_t y) const { return fPixels.data() + size_t(y) * size_t(fWidth); }
-  uint32_t* Row(int32_t y) { return fPixels.data() + size_t(y) * size_t(fWidth); }
+  const uint32_t* Row(int32_t y) const { return fPixels.get() + size_t(y) * size_t(fWidth); }
+  // For drawing: the surface counts as drawn from then on.
+  uint32_t* Row(int32_t y) {
+    fDrawn = true;
+    return fPixels.get() + size_t(y) * size_t(fWidth);
+  }
 
  private:
+  struct SFree {
+    void operator()(uint32_t* pixels) const { std::free(pixels); }
+  };
+
   int32_t fWidth = 0;
   int32_t fHeight = 0;
-  std::vector<uint32_t> fPixels;
+  // Zeroed by the allocator, which leaves the memory of a large surface untouched until it is drawn
+  // into: a program that shows no window (the tools) never pays for a screen-sized one.
+  std::unique_ptr<uint32_t[], SFree> fPixels;
+  // Something other than black was put into the pixels.
+  bool fDrawn = false;
 };
 
 }  // namespace platform

@@ -76,6 +76,20 @@ int32_t NonClientTop(const SWindow& w) {
 
 SWindow* Live(WindowHandle window) { return FindLiveWindow(window); }
 
+// What a screen point is over: the menu bar lies right above the client area and the caption above
+// it; the rest of the non-client area is frame, which a press must not take for the caption.
+intptr_t HitTest(const SWindow& w, SPoint screen) {
+  if (!w.rect.Contains(screen)) return kHitNowhere;
+  const SPoint p{screen.x - w.rect.left, screen.y - w.rect.top};
+  if (w.client.Contains(p)) return kHitClient;
+  if (p.x < w.client.left || p.x >= w.client.right) return kHitBorder;
+  const int32_t menuTop = w.client.top - (w.menu ? Backend().Metric(kSmCyMenu) : 0);
+  const int32_t captionTop = menuTop - ((w.style & kWsCaption) == kWsCaption ? Backend().Metric(kSmCyCaption) : 0);
+  if (p.y >= menuTop && p.y < w.client.top) return kHitMenu;
+  if (p.y >= captionTop && p.y < menuTop) return kHitCaption;
+  return kHitBorder;
+}
+
 // The windows whose parent is parent (null: the top-level ones), topmost first.
 std::vector<SWindow*> ChildrenTopFirst(const SWindow* parent, bool children) {
   std::vector<SWindow*> list;
@@ -277,6 +291,26 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
     if (k.vk == vk) return uint8_t(shift ? k.shifted : k.plain);
   }
   return 0;
+}
+
+void RemoveMouseMessages() {
+  gQueue.erase(std::remove_if(gQueue.begin(), gQueue.end(), [](const SMessage& m) { return IsMouseMessage(m.message); }),
+               gQueue.end());
+}
+
+// The system's modal move: the window keeps its offset from the pointer until the button is up.
+void MoveWithPointer(SWindow* w, SPoint grabbed) {
+  const SPoint offset{grabbed.x - w->rect.left, grabbed.y - w->rect.top};
+  for (;;) {
+    const bool down = IsKeyDownAsync(kVkLButton);
+    RemoveMouseMessages();
+    if (!Live(w)) return;
+    const SPoint p = GetCursorPos();
+    if (p.x - offset.x != w->rect.left || p.y - offset.y != w->rect.top)
+      SetWindowPos(w, p.x - offset.x, p.y - offset.y, 0, 0, kSwpNoSize | kSwpNoZOrder | kSwpNoActivate);
+    if (!down || !Backend().InputMayCome()) return;
+    Backend().Wait(5);
+  }
 }
 
 }  // namespace
@@ -667,11 +701,7 @@ intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, 
     case kWmNcCalcSize:
       if (wParam) reinterpret_cast<SNcCalcSizeParams*>(lParam)->rects[0].top += NonClientTop(*w);
       return 0;
-    case kWmNcHitTest: {
-      const SPoint p{LowWordSigned(lParam), HighWordSigned(lParam)};
-      if (!w->rect.Contains(p)) return kHitNowhere;
-      return p.y - w->rect.top < w->client.top ? kHitCaption : kHitClient;
-    }
+    case kWmNcHitTest: return HitTest(*w, {LowWordSigned(lParam), HighWordSigned(lParam)});
     case kWmNcPaint:
       // The system's own non-client drawing: caption strip and, with a menu, the menu bar.
       w->surface.Fill(0, 0, w->surface.Width(), w->client.top, 0x404040);
@@ -688,6 +718,9 @@ intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, 
       return 0;
     }
     case kWmClose: DestroyWindow(w); return 0;
+    case kWmNcLButtonDown:
+      if (wParam == uintptr_t(kHitCaption)) MoveWithPointer(w, {LowWordSigned(lParam), HighWordSigned(lParam)});
+      return 0;
     default: return 0;
   }
 }
@@ -922,6 +955,8 @@ SPoint GetCursorPos() {
   return gCursor;
 }
 
+uint32_t GetDoubleClickTime() { return Backend().DoubleClickTime(); }
+
 void QueueKey(WindowHandle target, uint32_t virtualKey, bool down) {
   virtualKey &= 0xFF;
   const bool wasDown = gKeys[virtualKey];
@@ -974,7 +1009,7 @@ void QueueButton(bool left, bool down) {
   SWinRect client;
   GetClientRect(w, &client);
   if (!client.Contains(p)) {
-    if (down && left) Post(w, kWmNcLButtonDown, kHitCaption, MakeLParam(gCursor.x, gCursor.y));
+    if (down && left) Post(w, kWmNcLButtonDown, uintptr_t(HitTest(*w, gCursor)), MakeLParam(gCursor.x, gCursor.y));
     return;
   }
   const uint32_t message = left ? (down ? kWmLButtonDown : kWmLButtonUp) : (down ? kWmRButtonDown : kWmRButtonUp);

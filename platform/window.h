@@ -89,7 +89,7 @@ enum : intptr_t { kDlgcWantArrows = 0x1, kDlgcWantTab = 0x2, kDlgcWantAllKeys = 
 enum : uintptr_t { kWaInactive = 0, kWaActive = 1, kWaClickActive = 2 };
 
 // Hit-test answers of kWmNcHitTest.
-enum : intptr_t { kHitNowhere = 0, kHitClient = 1, kHitCaption = 2 };
+enum : intptr_t { kHitNowhere = 0, kHitClient = 1, kHitCaption = 2, kHitMenu = 5, kHitBorder = 18 };
 // Answers of kWmMouseActivate.
 enum : intptr_t { kMaActivate = 1, kMaNoActivate = 3, kMaNoActivateAndEat = 4 };
 
@@ -351,6 +351,9 @@ WindowHandle FindWindow(const std::string& className, const std::string& title);
 // The topmost showing program window under a screen point (a child window inside its parent); null
 // when none.
 WindowHandle WindowFromPoint(SPoint screen);
+// The system's own answers. A non-client press on the caption (kWmNcLButtonDown with kHitCaption, the
+// point in screen coordinates) moves the window with the pointer until the left button is up, taking
+// the pointer's messages meanwhile, and then answers.
 intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
 // Painting: each window has a 32-bit surface the size of its window rectangle; client coordinates are
@@ -406,6 +409,8 @@ bool IsKeyToggled(uint32_t virtualKey);  // Caps Lock's state
 // Mapping 2: the unshifted character of a virtual key (letters upper case), 0 when none.
 uint32_t MapVirtualKey(uint32_t virtualKey, uint32_t mapping);
 SPoint GetCursorPos();
+// The longest time between the two presses of a double click, in ms.
+uint32_t GetDoubleClickTime();
 
 // Cursors: the system's arrow, wait and text (I-beam) cursors, the program's shapes by number, and
 // cursors made from pictures. A cursor lives as long as the process.

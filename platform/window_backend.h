@@ -131,6 +131,14 @@ class WindowBackend {
   // False with *error 0 when cancelled.
   virtual bool FileDialog(bool save, SFileDialog* dialog, uint32_t* error) = 0;
   virtual void Beep() {}
+  // The screen for screen contexts, in screen coordinates: RefreshScreen brings an area up to date
+  // before it is read, and what contexts draw onto the surface stays there until then. Null when
+  // there is no screen to draw on.
+  virtual Surface* ScreenSurface() = 0;
+  virtual void RefreshScreen(const SWinRect& area) = 0;
+  virtual uint32_t DoubleClickTime() = 0;  // ms
+  // Whether input may still come: a headless script that has run out brings none.
+  virtual bool InputMayCome() { return true; }
   // A movie's compressor: full frames, the only one, unless the user cancels.
   virtual bool ChooseCompression() { return true; }
 

@@ -83,13 +83,19 @@ void AddLight(const SLit& lit, const vector3<double>& towards, double n, bool be
   const SMaterialSample& sample = lit.sample;
   const vector3<double> reflected = behind ? -towards : lit.normal * (2 * n) - towards;
   const double r = Dot(reflected, lit.view);
+  // The channels' exponents are mostly equal; a power is taken once for each run of them.
+  double exponent = std::numeric_limits<double>::quiet_NaN(), power = 0;
   for (int c = 0; c < 3; ++c) {
     const double diffuseColour = sample.diffuseColour[c];
     const double term = sample.diffusion > 0 ? sample.diffusion * n * diffuseColour : 0;
     double highlight = 0;
     if (sample.specularity > 0 && r > 0) {
       const double weight = (1 - (1 - diffuseColour) * lit.metal) * sample.specularity;
-      highlight = std::pow(r, double(sample.specCoefficients[c])) * lc[c] * sample.specularColour[c] * weight;
+      if (double(sample.specCoefficients[c]) != exponent) {
+        exponent = double(sample.specCoefficients[c]);
+        power = std::pow(r, exponent);
+      }
+      highlight = power * lc[c] * sample.specularColour[c] * weight;
     }
     const float added = float((term + highlight) * scale * lc[c]);
     if (c == 0) sum.x += added;

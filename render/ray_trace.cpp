@@ -355,6 +355,14 @@ void ScaleColour(vector3<float>& out, const vector3<float>& colour, double facto
   out = {float(colour.x * factor), float(colour.y * factor), float(colour.z * factor)};
 }
 
+bool MaterialStopsShadows(C3dObject& object) {
+  const CHitMaterial own(&object, nullptr);
+  C3dMaterial* material = own.Get();
+  if (!material) return false;
+  const SMaterialSample& sample = material->GetRecord().sample;
+  return !(sample.flags & SMaterialSample::kGlassLike) && IsPlainlyOpaque(*material, sample);
+}
+
 void TraceRay(CRay& ray) {
   CRenderContext& context = *ray.fContext;
   const SRenderSettings& settings = *context.GetSettings();
@@ -371,10 +379,12 @@ void TraceRay(CRay& ray) {
     return;
   }
   ray.fTravelled += ray.fHitT;
-  C3dMaterial* material = MaterialOfHit(ray.fHitObject, ray.fHitPart);
+  // The answer the shadow step gives a plainly opaque surface, without its material.
+  const C3dObject* owner = ray.fHitPart ? ray.fHitPart : ray.fHitObject;
+  if (ray.fShadowRay && owner->StopsShadows()) return Block(ray, ray.fHitObject);
+  const CHitMaterial hitMaterial(ray.fHitObject, ray.fHitPart);
+  C3dMaterial* material = hitMaterial.Get();
   if (!material) return;
-  CHolder holder(material, false, false);
-  if (!holder.IsLocked()) return;
   SMaterialSample sample = material->GetRecord().sample;
   PrepareSample(ray, settings.fFlags, *material, sample);
   if (ray.fShadowRay) return TraceShadowHit(ray, settings.fFlags, *material, sample);

@@ -7,6 +7,7 @@
 
 #include "framework/core/vector3.h"
 
+class C3dObject;
 struct CRay;
 
 // Leaves the ray's colour in the record; a shadow ray also its factor, filter and blocker. The ray is
@@ -15,3 +16,8 @@ void TraceRay(CRay& ray);
 
 // out = colour × factor.
 void ScaleColour(vector3<float>& out, const vector3<float>& colour, double factor);
+
+// Whether the object's own material is plainly opaque (transparency 0 that no texture drives, neither
+// pass-through, transparent nor glass-like), so that a shadow ray stops at any hit on it, whatever the
+// hit, as the full shadow step would find.
+bool MaterialStopsShadows(C3dObject& object);

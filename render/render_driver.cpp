@@ -8,15 +8,18 @@
 #include "framework/image/image.h"
 #include "render/bsp_tree_optimizer.h"
 #include "render/env.h"
+#include "render/ray_trace.h"
 #include "render/render_camera.h"
 #include "render/render_loops.h"
 #include "render/render_pixels.h"
 #include "render/render_settings.h"
 #include "render/render_target.h"
+#include "render/secondary_rays.h"
 #include "scene/base_sys.h"
 #include "scene/camera.h"
 #include "scene/object.h"
 #include "scene/sky.h"
+#include "scene/surface/material.h"
 
 namespace {
 
@@ -82,8 +85,23 @@ class CContextBinding {
 // Every object of the (locked) table readied for rendering for as long as it lives.
 class CRenderReadiness {
  public:
-  explicit CRenderReadiness(C3dBaseSys& scene) : fScene(scene) { Each([](C3dObject& o) { o.BeginRender(); }); }
-  ~CRenderReadiness() { Each([](C3dObject& o) { o.EndRender(); }); }
+  // Each object's own material stays locked for the render.
+  explicit CRenderReadiness(C3dBaseSys& scene) : fScene(scene) {
+    Each([](C3dObject& o) {
+      o.BeginRender();
+      C3dMaterial* material = MaterialOfHit(&o, nullptr);
+      if (material && material->Lock()) o.SetRenderMaterial(material);
+      o.SetStopsShadows(MaterialStopsShadows(o));
+    });
+  }
+  ~CRenderReadiness() {
+    Each([](C3dObject& o) {
+      o.SetStopsShadows(false);
+      if (C3dMaterial* material = o.GetRenderMaterial()) material->Unlock(false, false);
+      o.SetRenderMaterial(nullptr);
+      o.EndRender();
+    });
+  }
   CRenderReadiness(const CRenderReadiness&) = delete;
   CRenderReadiness& operator=(const CRenderReadiness&) = delete;
 

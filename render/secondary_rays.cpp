@@ -53,11 +53,18 @@ STowardsLight TowardsLight(C3dLight& light, const vector3<double>& from) {
   return way;
 }
 
-// Whether the cached object stops the shadow ray on its own: its hit is taken on a copy, so the ray
-// stays as it was.
-bool Stops(C3dObject& object, const CRay& shadow) {
-  CRay probe = shadow;
-  return object.Intersect(probe);
+// Whether the cached object stops the shadow ray on its own. An object that misses records no hit,
+// but the hit fields are put back all the same, so that the ray goes on to its trace as it was; what
+// else an intersection writes is its own scratch, which the next intersection writes afresh.
+bool Stops(C3dObject& object, CRay& shadow) {
+  const double hitT = shadow.fHitT;
+  C3dObject* const hitObject = shadow.fHitObject;
+  C3dObject* const hitPart = shadow.fHitPart;
+  if (object.Intersect(shadow)) return true;
+  shadow.fHitT = hitT;
+  shadow.fHitObject = hitObject;
+  shadow.fHitPart = hitPart;
+  return false;
 }
 
 }  // namespace
@@ -199,11 +206,22 @@ C3dMaterial* MaterialOfHit(C3dObject* object, C3dObject* part) {
   return material;
 }
 
+CHitMaterial::CHitMaterial(C3dObject* object, C3dObject* part) {
+  const C3dObject* owner = part ? part : object;
+  if (owner && owner->GetRenderMaterial()) {
+    fMaterial = owner->GetRenderMaterial();
+    return;
+  }
+  C3dMaterial* material = MaterialOfHit(object, part);
+  if (!material) return;
+  fHolder.emplace(material, false, false);
+  if (fHolder->IsLocked()) fMaterial = material;
+}
+
 double RefractiveIndexOf(C3dObject* medium, C3dObject* part) {
-  C3dMaterial* material = MaterialOfHit(medium, part);
+  const CHitMaterial hit(medium, part);
+  C3dMaterial* material = hit.Get();
   if (!material) return 1;
-  CHolder holder(material, false, false);
-  if (!holder.IsLocked()) return 1;
   const SMaterialSample& sample = material->GetRecord().sample;
   return (sample.flags & SMaterialSample::kGlassLike) ? 1 : sample.refractionIndex;
 }

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "framework/core/holder.h"
 #include "framework/core/vector3.h"
 
 class C3dLight;
@@ -42,6 +44,21 @@ double PathAbsorption(const vector3<double>& entry, const vector3<double>& exit,
 
 // The material of a hit (the part's before the object's); null when there is none.
 C3dMaterial* MaterialOfHit(C3dObject* object, C3dObject* part);
+
+// The material of a hit, locked while this lives: the one a render keeps locked for the object when it
+// has one, else looked up and locked here. Null when there is none or it cannot be locked.
+class CHitMaterial {
+ public:
+  CHitMaterial(C3dObject* object, C3dObject* part);
+  CHitMaterial(const CHitMaterial&) = delete;
+  CHitMaterial& operator=(const CHitMaterial&) = delete;
+
+  C3dMaterial* Get() const { return fMaterial; }
+
+ private:
+  C3dMaterial* fMaterial = nullptr;
+  std::optional<CHolder> fHolder;
+};
 // The refractive index of a medium: 1 in open space, for a glass-like material and for a medium
 // without a material.
 double RefractiveIndexOf(C3dObject* medium, C3dObject* part);

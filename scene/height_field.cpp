@@ -35,6 +35,7 @@ C3dHeightField::C3dHeightField(const SObjectKey& key) : C3dObject(key), fTiles(n
 }
 
 C3dHeightField::~C3dHeightField() {
+  EndRender();
   delete fColours;
   delete fTiles;
 }
@@ -231,6 +232,9 @@ int32_t C3dHeightField::CopyTo(C3dObject& target) {
 
 // ---- rays
 
+// A shadow ray that any hit on this terrain stops learns the distance and the object only.
+bool C3dHeightField::DistanceOnly(const CRay& ray) const { return ray.fShadowRay && StopsShadows(); }
+
 bool C3dHeightField::Query(CRay& ray, bool spans, SHeightHit* hit) {
   RayToObjectSpace(*this, ray);
   double entry = 0, exit = 0;
@@ -247,6 +251,7 @@ bool C3dHeightField::Query(CRay& ray, bool spans, SHeightHit* hit) {
     if (query.tNear > query.tFar) return false;
   }
   query.spans = spans;
+  query.shading = !DistanceOnly(ray);
   query.symmetric = fSymmetric;
   query.lower = fSide * fLowerClip;
   query.upper = fSide * fUpperClip;
@@ -262,6 +267,8 @@ bool C3dHeightField::Query(CRay& ray, bool spans, SHeightHit* hit) {
     return context->field->GetSpans().Append(entry);
   };
   query.context = &context;
+  // The heights stay locked through a render.
+  if (fRenderLocked) return fTiles->Intersect(GetGrid(), query, hit);
   CHolder holder(this, false, false);
   return holder.IsLocked() && fTiles->Intersect(GetGrid(), query, hit);
 }
@@ -291,9 +298,15 @@ bool C3dHeightField::Intersect(CRay& ray) {
     ray.CountMiss();
     return false;
   }
-  SSpanEntry entry = HitEntry(hit, ray.fWantsTexture == 1);
-  CompleteCrossing(*this, entry);
-  C3dObject::RecordHit(ray, entry, this, nullptr);
+  if (DistanceOnly(ray)) {
+    ray.fHitT = hit.t;
+    ray.fHitObject = this;
+    ray.fHitPart = nullptr;
+  } else {
+    SSpanEntry entry = HitEntry(hit, ray.fWantsTexture == 1);
+    CompleteCrossing(*this, entry);
+    C3dObject::RecordHit(ray, entry, this, nullptr);
+  }
   ray.CountHit();
   return true;
 }
@@ -306,9 +319,16 @@ bool C3dHeightField::IntersectSpans(CRay& ray, bool) {
   return GetSpans().GetCount() > first;
 }
 
-void C3dHeightField::BeginRender() { fTiles->BeginRender(); }
+void C3dHeightField::BeginRender() {
+  fTiles->BeginRender();
+  if (!fRenderLocked) fRenderLocked = Lock();
+}
 
-void C3dHeightField::EndRender() { fTiles->EndRender(); }
+void C3dHeightField::EndRender() {
+  fTiles->EndRender();
+  if (fRenderLocked) Unlock(false, false);
+  fRenderLocked = false;
+}
 
 // ---- drawing
 

@@ -148,6 +148,7 @@ class C3dHeightField : public C3dObject {
  private:
   // The walk shared by Intersect and IntersectSpans; false when the ray misses the box.
   bool Query(CRay& ray, bool spans, SHeightHit* hit);
+  bool DistanceOnly(const CRay& ray) const;
   SSpanEntry HitEntry(const SHeightHit& hit, bool wantsTexture);
   void CopyHeaderFrom(const C3dHeightField& other);
   void SwapHeader(C3dHeightField& other);
@@ -159,6 +160,8 @@ class C3dHeightField : public C3dObject {
   double fUpperClip = kDefaultUpperClip;
   bool fSymmetric = false;
   CHeightFieldGrid* fTiles = nullptr;
+  // The record is locked from the start of a render to its end.
+  bool fRenderLocked = false;
   // Set when the tiles could not be built for a record read from a document.
   bool fTilesFailed = false;
   CSpoolTableT<CImVector>* fColours = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "framework/core/appl.h"
 #include "framework/core/fast_math.h"
@@ -13,6 +14,9 @@
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// Relative to the size of the terms, far more than two ways of rounding the same value can differ by:
+// the tests that pass cells and triangles by without the exact test keep this far from its edge.
+constexpr double kRoundingSlack = 1e-12;
 
 STableLayout TileLayout() {
   CAppl* app = GetApplication();
@@ -38,25 +42,35 @@ vector3<double> Normalised(const vector3<double>& v) {
 
 }  // namespace
 
-// One query's state.
+// One query's state. The ray is copied out of the query so that the loops keep it at hand.
 struct CHeightFieldGrid::SWalk {
   const CHFUnit* heights = nullptr;
   const uint32_t* tiles[2] = {};
   const SHeightQuery* query = nullptr;
+  vector3<double> origin;
+  vector3<double> direction;
   double acceptLow = 0;
   double acceptHigh = 0;
   int32_t step[2] = {};
+  // 1 / direction along x and z; 0 along an axis the ray does not move along.
+  double inverse[2] = {};
+  bool moves = false;
+  // The largest magnitudes among the origin's and the direction's components.
+  double originSize = 0;
+  double directionSize = 0;
+  // How far, in the ray's parameter, rounding can move where it crosses a cell boundary.
+  double boundarySlack = 0;
   double best = kInfinity;
   bool found = false;
   bool refused = false;
-  SHeightHit hit;
+  // Where the hit found last goes.
+  SHeightHit* hit = nullptr;
 
-  // The height at (x, z) with both clamped into the grid, in object units.
-  double Height(const CHeightFieldGrid& grid, int32_t x, int32_t z) const {
-    const int32_t last = int32_t(grid.fSide) - 1;
-    x = std::clamp(x, 0, last);
-    z = std::clamp(z, 0, last);
-    return heights[size_t(z) * grid.fSide + size_t(x)] >> grid.fShift;
+  // Whether a cell (or a tile) that the ray leaves at parameter exit ends so far before the accepted
+  // interval that the cell test would find its window empty: the walk begins a little behind the ray's
+  // start, and a shadow ray starts on the surface, whose cells there are candidates.
+  bool EndsBeforeAccepted(double exit) const {
+    return acceptLow - exit > kRoundingSlack * (4 * (std::fabs(acceptLow) + std::fabs(exit)) + 2 * boundarySlack);
   }
 };
 
@@ -68,12 +82,6 @@ int32_t CHeightFieldGrid::TileShift(uint32_t n) {
   int32_t shift = 0;
   while (shift < 16 && (65535u >> shift) >= n) ++shift;
   return shift;
-}
-
-double CHeightFieldGrid::BoundaryDistance(int32_t factor, int32_t cell, double coordinate, double direction) {
-  if (direction > 0) return (double(factor) * (cell + 1) - coordinate) / direction;
-  if (direction < 0) return (double(factor) * cell - coordinate) / direction;
-  return kNoCrossing;
 }
 
 void CHeightFieldGrid::Clear() {
@@ -96,6 +104,7 @@ int32_t CHeightFieldGrid::Build(const CHFUnit* heights, uint32_t n) {
   if (!fine.IsLocked() || !coarse.IsLocked()) return kErrOutOfMemory;
   uint32_t* fineTiles = fFine.GetRecords();
   uint32_t* coarseTiles = fCoarse.GetRecords();
+  fWhole = Tile(0xFFFF, 0);
   std::fill(coarseTiles, coarseTiles + fCoarseSide * fCoarseSide, Tile(0xFFFF, 0));
   const uint32_t last = n - 1;
   for (uint32_t z = 0; z < n; ++z) {
@@ -108,6 +117,7 @@ int32_t CHeightFieldGrid::Build(const CHFUnit* heights, uint32_t n) {
       fineTiles[z * n + x] = Tile(smallest, largest);
       uint32_t& block = coarseTiles[(z / kTileCells) * fCoarseSide + x / kTileCells];
       block = Tile(std::min(Smallest(block), smallest), std::max(Largest(block), largest));
+      fWhole = Tile(std::min(Smallest(fWhole), smallest), std::max(Largest(fWhole), largest));
     }
   }
   fBuilt = true;
@@ -115,13 +125,15 @@ int32_t CHeightFieldGrid::Build(const CHFUnit* heights, uint32_t n) {
 }
 
 void CHeightFieldGrid::BeginRender() {
-  if (fRendering || !fBuilt) return;
-  fRendering = fFine.Lock();
+  if (fRendering || !fBuilt || !fFine.Lock()) return;
+  fRendering = fCoarse.Lock();
+  if (!fRendering) fFine.Unlock(false, false);
 }
 
 void CHeightFieldGrid::EndRender() {
   if (!fRendering) return;
   fRendering = false;
+  fCoarse.Unlock(false, false);
   fFine.Unlock(false, false);
 }
 
@@ -129,137 +141,312 @@ void CHeightFieldGrid::EndRender() {
 
 bool CHeightFieldGrid::Intersect(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit) {
   if (!fBuilt) return false;
+  // Both levels stay locked through a render.
+  if (fRendering) return Walk(heights, query, hit);
   CHolder fine(&fFine, false, false);
   CHolder coarse(&fCoarse, false, false);
-  if (!fine.IsLocked() || !coarse.IsLocked()) return false;
+  return fine.IsLocked() && coarse.IsLocked() && Walk(heights, query, hit);
+}
+
+bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit) {
   SWalk walk;
+  std::optional<SHeightHit> scratch;
+  walk.hit = hit ? hit : &scratch.emplace();
   walk.heights = heights;
   walk.tiles[0] = fFine.GetRecords();
   walk.tiles[1] = fCoarse.GetRecords();
   walk.query = &query;
+  const vector3<double>& o = walk.origin = query.origin;
+  const vector3<double>& d = walk.direction = query.direction;
   // Hits a little beyond the box still count; the caller holds them to the ray's own interval.
   walk.acceptLow = query.tNear - 0.1 * std::fabs(query.tNear);
   walk.acceptHigh = query.tFar + 0.1 * std::fabs(query.tFar);
-  const vector3<double>& d = query.direction;
   walk.step[0] = d.x > 0 ? 1 : d.x < 0 ? -1 : 0;
   walk.step[1] = d.z > 0 ? 1 : d.z < 0 ? -1 : 0;
+  walk.inverse[0] = walk.step[0] ? 1 / d.x : 0;
+  walk.inverse[1] = walk.step[1] ? 1 / d.z : 0;
+  walk.moves = walk.step[0] || walk.step[1];
+  walk.originSize = std::max({std::fabs(o.x), std::fabs(o.y), std::fabs(o.z)});
+  walk.directionSize = std::max({std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
+  walk.boundarySlack = (walk.originSize + fSide + 2) * (std::fabs(walk.inverse[0]) + std::fabs(walk.inverse[1]));
 
-  const vector3<double> entry = query.origin + d * (query.tNear - 1);
-  const vector3<double> exit = query.origin + d * (query.tFar + 1);
+  const double from = query.tNear - 1;
+  const vector3<double> entry = o + d * from;
+  const vector3<double> exit = o + d * (query.tFar + 1);
   const int32_t last = int32_t(fCoarseSide) - 1;
   const auto cellOf = [last](double coordinate) {
     const double cell = coordinate / kTileCells;
     return cell >= last ? last : cell > 0 ? int32_t(cell) : 0;
   };
-  const int32_t start[2] = {cellOf(entry.x), cellOf(entry.z)};
-  const int32_t end[2] = {cellOf(exit.x), cellOf(exit.z)};
-  const int32_t low[2] = {0, 0};
-  const int32_t high[2] = {last, last};
-  WalkLevel(walk, 1, entry, start, end, low, high);
-  if (walk.found && hit) *hit = walk.hit;
+  const SCellRange range{{cellOf(entry.x), cellOf(entry.z)}, {cellOf(exit.x), cellOf(exit.z)}, {0, 0}, {last, last}};
+  const SHeightBounds bounds{double(Smallest(fWhole) >> fShift), double(Largest(fWhole) >> fShift)};
+  if (query.symmetric) WalkLevel<1, true>(walk, from, range, bounds);
+  else WalkLevel<1, false>(walk, from, range, bounds);
   return walk.found && !walk.refused;
 }
 
-bool CHeightFieldGrid::WalkLevel(SWalk& walk, int level, vector3<double> p, const int32_t start[2],
-                                 const int32_t end[2], const int32_t low[2], const int32_t high[2]) {
-  const vector3<double>& d = walk.query->direction;
-  const int32_t factor = level ? kTileCells : 1;
-  const uint32_t side = level ? fCoarseSide : fSide;
-  const bool symmetric = walk.query->symmetric;
+double CHeightFieldGrid::NextBoundary(int32_t factor, int32_t cell, int32_t step, double origin, double inverse) {
+  if (step > 0) return (double(factor) * (cell + 1) - origin) * inverse;
+  if (step < 0) return (double(factor) * cell - origin) * inverse;
+  return kInfinity;
+}
+
+namespace {
+
+// Where the ray entered the cell along one axis: the boundary behind it, as the cell before would
+// have computed it; −∞ along an axis the ray does not move along.
+double LastBoundary(int32_t cell, int32_t step, double origin, double inverse) {
+  if (step > 0) return (double(cell) - origin) * inverse;
+  if (step < 0) return (double(cell + 1) - origin) * inverse;
+  return -kInfinity;
+}
+
+}  // namespace
+
+// The ray's parameter runs on from where it entered the start cell: each cell's exit is the nearer of
+// the next x and z boundaries, kept as running values so that a step costs no division. Cells that the
+// ray passes wholly above the largest height (or below the smallest) the walk allows for are passed by
+// without a look at their tile; the walk ends once the ray has risen above (or sunk below) every cell
+// still ahead.
+template <int kLevel, bool kSymmetric>
+bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range, const SHeightBounds& bounds) {
+  if (!walk.moves) return WalkColumn<kLevel, kSymmetric>(walk, t, range, bounds);
+  const vector3<double> o = walk.origin, d = walk.direction;
+  constexpr int32_t factor = kLevel ? kTileCells : 1;
+  const uint32_t* tiles = walk.tiles[kLevel];
+  const size_t side = kLevel ? fCoarseSide : fSide;
+  const int32_t shift = fShift;
   const double reflection = 2 * walk.query->lower;
-  const bool moves = walk.step[0] || walk.step[1];
-  int32_t cx = start[0], cz = start[1];
+  const bool spans = walk.query->spans;
+  const int32_t stepX = walk.step[0], stepZ = walk.step[1];
+  const double inverseX = walk.inverse[0], inverseZ = walk.inverse[1];
+  // The cell index whose boundary lies ahead, relative to the cell.
+  const int32_t aheadX = stepX > 0, aheadZ = stepZ > 0;
+  int32_t cx = range.start[0], cz = range.start[1];
+  double nextX = NextBoundary(factor, cx, stepX, o.x, inverseX);
+  double nextZ = NextBoundary(factor, cz, stepZ, o.z, inverseZ);
+  // Cells only: the boundaries the ray crossed into the cell.
+  double lastX = kLevel ? 0 : LastBoundary(cx, stepX, o.x, inverseX);
+  double lastZ = kLevel ? 0 : LastBoundary(cz, stepZ, o.z, inverseZ);
+  // A cell is no candidate while the ray's lowest point in it is at or above the largest height the
+  // walk allows for, nor while its highest point lies below the smallest (for a reflection: not above
+  // its lowest). Once the ray has risen too high, or sunk too low, the walk is over.
+  const double floor = kSymmetric ? reflection - bounds.largest : bounds.smallest;
+  const bool mayRiseAway = d.y >= 0, maySinkAway = d.y <= 0;
+  // Until a cell ends inside the accepted interval; none after it ends before.
+  bool early = true;
+  double y0 = o.y + d.y * t;
   for (;;) {
-    const double tx = BoundaryDistance(factor, cx, p.x, d.x);
-    const double tz = BoundaryDistance(factor, cz, p.z, d.z);
-    // Ties step in z; an axis the ray does not move along is never stepped.
-    const bool stepX = walk.step[0] && (!walk.step[1] || tx < tz);
-    const double t = !moves ? std::min(tx, tz) : stepX ? tx : tz;
-    const double y0 = p.y, y1 = p.y + d.y * t;
+    // Ties step in z; an axis the ray does not move along has no next boundary.
+    const bool alongX = nextX < nextZ;
+    const double exit = alongX ? nextX : nextZ;
+    const double y1 = o.y + d.y * exit;
     const double top = std::max(y0, y1), bottom = std::min(y0, y1);
-    const uint32_t tile = walk.tiles[level][size_t(cz) * side + size_t(cx)];
-    const double smallest = Smallest(tile) >> fShift, largest = Largest(tile) >> fShift;
-    const bool candidate = symmetric ? top > reflection - largest && bottom < largest
-                                     : smallest <= top && bottom < largest;
-    if (candidate) {
-      if (level == 1) {
-        // The cells of this tile that the segment inside it runs from and to.
-        const vector3<double> q = p + d * t;
-        const int32_t cellLow[2] = {cx * kTileCells, cz * kTileCells};
-        const int32_t cellHigh[2] = {std::min(cellLow[0] + kTileCells, int32_t(fSide)) - 1,
-                                     std::min(cellLow[1] + kTileCells, int32_t(fSide)) - 1};
-        const auto cellOf = [](double coordinate, int32_t lo, int32_t hi) {
-          return coordinate >= hi ? hi : coordinate > lo ? int32_t(coordinate) : lo;
-        };
-        const int32_t from[2] = {cellOf(p.x, cellLow[0], cellHigh[0]), cellOf(p.z, cellLow[1], cellHigh[1])};
-        const int32_t to[2] = {cellOf(q.x, cellLow[0], cellHigh[0]), cellOf(q.z, cellLow[1], cellHigh[1])};
-        if (WalkLevel(walk, 0, p, from, to, cellLow, cellHigh)) return true;
-      } else if (TestCell(walk, cx, cz)) {
-        return true;
+    const bool above = bottom >= bounds.largest, below = kSymmetric ? top <= floor : top < floor;
+    if ((mayRiseAway && above) || (maySinkAway && below)) return false;
+    if (early) early = walk.EndsBeforeAccepted(exit);
+    if (!above && !below && !early) {
+      const uint32_t tile = tiles[size_t(cz) * side + size_t(cx)];
+      const double smallest = Smallest(tile) >> shift, largest = Largest(tile) >> shift;
+      const bool candidate =
+          kSymmetric ? top > reflection - largest && bottom < largest : smallest <= top && bottom < largest;
+      if (candidate) {
+        if constexpr (kLevel == 1) {
+          if (WalkLevel<0, kSymmetric>(walk, t, FineRange(walk, t, exit, cx, cz), {smallest, largest})) return true;
+        } else if (TestCell<kSymmetric>(walk, cx, cz, std::max(lastX, lastZ), exit)) {
+          return true;
+        }
+        if (walk.found && !spans) return true;
       }
     }
-    if (walk.found && !walk.query->spans) return true;
-    if ((cx == end[0] && cz == end[1]) || !moves) return false;
-    if (stepX) cx += walk.step[0];
-    else cz += walk.step[1];
-    p += d * t;
-    if (cx < low[0] || cx > high[0] || cz < low[1] || cz > high[1]) return false;
+    if (cx == range.end[0] && cz == range.end[1]) return false;
+    if (alongX) {
+      cx += stepX;
+      if (cx < range.low[0] || cx > range.high[0]) return false;
+      lastX = nextX;
+      nextX = (double(factor * (cx + aheadX)) - o.x) * inverseX;
+    } else {
+      cz += stepZ;
+      if (cz < range.low[1] || cz > range.high[1]) return false;
+      lastZ = nextZ;
+      nextZ = (double(factor * (cz + aheadZ)) - o.z) * inverseZ;
+    }
+    t = exit;
+    y0 = y1;
   }
 }
 
-// Tests the cell's two triangles (and their reflections); true when a callback refused a hit.
-bool CHeightFieldGrid::TestCell(SWalk& walk, int32_t cx, int32_t cz) {
-  const SHeightQuery& query = *walk.query;
-  const double h00 = walk.Height(*this, cx, cz), h10 = walk.Height(*this, cx + 1, cz);
-  const double h11 = walk.Height(*this, cx + 1, cz + 1), h01 = walk.Height(*this, cx, cz + 1);
-  const double reflection = 2 * query.lower;
-  for (int mirrored = 0; mirrored <= (query.symmetric ? 1 : 0); ++mirrored) {
-    const auto y = [&](double h) { return mirrored ? reflection - h : h; };
-    const vector3<double> p0{double(cx), y(h00), double(cz)}, p1{cx + 1.0, y(h10), double(cz)};
-    const vector3<double> p2{cx + 1.0, y(h11), cz + 1.0}, p3{double(cx), y(h01), cz + 1.0};
-    for (int triangle = 0; triangle < 2; ++triangle) {
-      const vector3<double>& first = triangle ? p1 : p0;
-      const vector3<double> n =
-          Normalised(triangle ? Cross(p3 - p1, p2 - p1) : Cross(p3 - p0, p1 - p0));
-      const double facing = Dot(n, query.direction);
-      if (facing == 0) continue;
-      const double t = -(Dot(n, query.origin) - Dot(n, first)) / facing;
-      if (t < walk.acceptLow || t > walk.acceptHigh || (!query.spans && t > walk.best)) continue;
-      const vector3<double> point = query.origin + query.direction * t;
-      // The reflection is clipped where it came from.
-      const double height = mirrored ? reflection - point.y : point.y;
-      if (height > query.upper || height < query.lower) continue;
-      const double x = point.x, z = point.z, diagonal = cx + cz + 1.0;
-      const bool inside = triangle ? x <= cx + 1 && z <= cz + 1 && x + z >= diagonal
-                                   : x >= cx && z >= cz && x + z <= diagonal;
-      if (!inside) continue;
+// A ray that moves along neither x nor z stays in its start cell, over which it runs for kNoCrossing.
+template <int kLevel, bool kSymmetric>
+bool CHeightFieldGrid::WalkColumn(SWalk& walk, double t, const SCellRange& range, const SHeightBounds&) {
+  const vector3<double> o = walk.origin, d = walk.direction;
+  const double reflection = 2 * walk.query->lower;
+  const int32_t cx = range.start[0], cz = range.start[1];
+  const double exit = t + kNoCrossing;
+  const double y0 = o.y + d.y * t, y1 = o.y + d.y * exit;
+  const double top = std::max(y0, y1), bottom = std::min(y0, y1);
+  const uint32_t tile = walk.tiles[kLevel][size_t(cz) * (kLevel ? fCoarseSide : fSide) + size_t(cx)];
+  const double smallest = Smallest(tile) >> fShift, largest = Largest(tile) >> fShift;
+  const bool candidate =
+      kSymmetric ? top > reflection - largest && bottom < largest : smallest <= top && bottom < largest;
+  if (!candidate) return false;
+  if constexpr (kLevel == 1) {
+    return WalkLevel<0, kSymmetric>(walk, t, FineRange(walk, t, exit, cx, cz), {smallest, largest});
+  } else {
+    return TestCell<kSymmetric>(walk, cx, cz, -kInfinity, kInfinity) || (walk.found && !walk.query->spans);
+  }
+}
 
-      SHeightHit hit;
-      hit.t = t;
-      hit.point = point;
-      hit.cellX = cx;
-      hit.cellZ = cz;
-      hit.triangle = triangle;
-      hit.reflected = mirrored;
-      hit.normal = n;
-      // The grid vertices' normals, blended by where the point lies in the cell.
-      const auto vertexNormal = [&](int32_t vx, int32_t vz) {
-        const double sign = mirrored ? -1 : 1;
-        return Normalised({-2 * sign * (walk.Height(*this, vx + 1, vz) - walk.Height(*this, vx - 1, vz)), 4,
-                           -2 * sign * (walk.Height(*this, vx, vz + 1) - walk.Height(*this, vx, vz - 1))});
-      };
-      const double fx = std::clamp(x - cx, 0.0, 1.0), fz = std::clamp(z - cz, 0.0, 1.0);
-      const vector3<double> nearRow = vertexNormal(cx, cz) * (1 - fx) + vertexNormal(cx + 1, cz) * fx;
-      const vector3<double> farRow = vertexNormal(cx, cz + 1) * (1 - fx) + vertexNormal(cx + 1, cz + 1) * fx;
-      hit.shadingNormal = Normalised(nearRow * (1 - fz) + farRow * fz);
-      walk.best = t;
-      walk.hit = hit;
-      walk.found = true;
-      if (query.spans && query.onHit && !query.onHit(query.context, hit)) {
-        walk.refused = true;
-        return true;
-      }
-    }
+// The cells of tile (tx, tz) that the ray's stretch [from, to] inside it runs from and to.
+CHeightFieldGrid::SCellRange CHeightFieldGrid::FineRange(const SWalk& walk, double from, double to, int32_t tx,
+                                                         int32_t tz) const {
+  SCellRange range;
+  range.low[0] = tx * kTileCells;
+  range.low[1] = tz * kTileCells;
+  range.high[0] = std::min(range.low[0] + kTileCells, int32_t(fSide)) - 1;
+  range.high[1] = std::min(range.low[1] + kTileCells, int32_t(fSide)) - 1;
+  const auto cellOf = [](double coordinate, int32_t lo, int32_t hi) {
+    return coordinate >= hi ? hi : coordinate > lo ? int32_t(coordinate) : lo;
+  };
+  const double fromX = walk.origin.x + walk.direction.x * from, fromZ = walk.origin.z + walk.direction.z * from;
+  const double toX = walk.origin.x + walk.direction.x * to, toZ = walk.origin.z + walk.direction.z * to;
+  range.start[0] = cellOf(fromX, range.low[0], range.high[0]);
+  range.start[1] = cellOf(fromZ, range.low[1], range.high[1]);
+  range.end[0] = cellOf(toX, range.low[0], range.high[0]);
+  range.end[1] = cellOf(toZ, range.low[1], range.high[1]);
+  return range;
+}
+
+// Tests the cell's two triangles (and their reflections), which the ray crosses over the stretch
+// [from, to] of its parameter; true when a callback refused a hit.
+template <bool kSymmetric>
+bool CHeightFieldGrid::TestCell(SWalk& walk, int32_t cx, int32_t cz, double from, double to) {
+  const SHeightQuery& query = *walk.query;
+  // A hit must lie in the accepted interval as well as over the cell; the window covers both, widened
+  // by the rounding of the boundaries and of the exact test's inside test.
+  const double high = query.spans ? walk.acceptHigh : std::min(walk.acceptHigh, walk.best);
+  const double low = std::max(from, walk.acceptLow);
+  to = std::min(to, high);
+  const double widening = kRoundingSlack * (2 * (std::fabs(low) + std::fabs(to)) + walk.boundarySlack);
+  const SWindow window{low - widening, to + widening};
+  if (window.from > window.to) return false;
+  const int32_t last = int32_t(fSide) - 1;
+  const size_t row = size_t(cz) * fSide, nextRow = size_t(std::min(cz + 1, last)) * fSide;
+  const size_t x0 = size_t(cx), x1 = size_t(std::min(cx + 1, last));
+  const double h00 = walk.heights[row + x0] >> fShift, h10 = walk.heights[row + x1] >> fShift;
+  const double h11 = walk.heights[nextRow + x1] >> fShift, h01 = walk.heights[nextRow + x0] >> fShift;
+  const double reflection = 2 * query.lower;
+  if (CellTriangles<false>(walk, cx, cz, window, h00, h10, h11, h01)) return true;
+  return kSymmetric && CellTriangles<true>(walk, cx, cz, window, reflection - h00, reflection - h10,
+                                           reflection - h11, reflection - h01);
+}
+
+// The cell's two triangles over the corner heights given.
+//
+// Most candidate cells are missed, and only an accepted hit needs a triangle's unit normal, whose
+// inverse square root is the dearest step of the exact test. So each triangle's plane is first met at
+// the two ends of the window, as heights over the cell: when the ray lies on one side of the plane at
+// both, by more than a generous bound on the rounding of both this test and the exact one, the exact
+// test could not find a hit inside the cell, and the triangle is passed over. Any other goes through
+// the exact test, which alone decides a hit.
+template <bool kMirrored>
+bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const SWindow& window, double h00,
+                                     double h10, double h11, double h01) {
+  const vector3<double>& o = walk.origin;
+  const vector3<double>& d = walk.direction;
+  // The ray at the window's ends, relative to the cell's corner (cx, 0, cz).
+  const auto relative = [&](double t) { return vector3<double>{o.x + d.x * t - cx, o.y + d.y * t, o.z + d.z * t - cz}; };
+  const vector3<double> from = relative(window.from), to = relative(window.to);
+  // Triangle A's plane rises from h00 at the corner by ax along x and az along z; B's from h10 at
+  // (1, 0) by bz along z, and by bx against x.
+  const double ax = h10 - h00, az = h01 - h00, bz = h11 - h10, bx = h01 - h11;
+  const auto overA = [&](const vector3<double>& p) { return p.y - (h00 + ax * p.x + az * p.z); };
+  const auto overB = [&](const vector3<double>& p) { return p.y - (h10 + bz * p.z + bx * (1 - p.x)); };
+  const double slope = 1 + std::fabs(ax) + std::fabs(az) + std::fabs(bx) + std::fabs(bz);
+  const double cornerSize = std::max({std::fabs(cx) + 1.0, std::fabs(cz) + 1.0, std::fabs(h00), std::fabs(h10),
+                                      std::fabs(h11), std::fabs(h01)});
+  const double reach = std::max(std::fabs(window.from), std::fabs(window.to));
+  const double margin = 2 * kRoundingSlack * slope * (walk.originSize + cornerSize + reach * walk.directionSize);
+  const auto oneSide = [margin](double a, double b) { return (a > margin && b > margin) || (a < -margin && b < -margin); };
+  const bool crossed[2] = {!oneSide(overA(from), overA(to)), !oneSide(overB(from), overB(to))};
+  if (!crossed[0] && !crossed[1]) return false;
+
+  const SHeightQuery& query = *walk.query;
+  const double reflection = 2 * query.lower;
+  const vector3<double> p0{double(cx), h00, double(cz)}, p1{cx + 1.0, h10, double(cz)};
+  const vector3<double> p2{cx + 1.0, h11, cz + 1.0}, p3{double(cx), h01, cz + 1.0};
+  for (int triangle = 0; triangle < 2; ++triangle) {
+    if (!crossed[triangle]) continue;
+    const vector3<double>& first = triangle ? p1 : p0;
+    const vector3<double> n = Normalised(triangle ? Cross(p3 - p1, p2 - p1) : Cross(p3 - p0, p1 - p0));
+    const double facing = Dot(n, d);
+    if (facing == 0) continue;
+    const double t = -(Dot(n, o) - Dot(n, first)) / facing;
+    if (t < walk.acceptLow || t > walk.acceptHigh || (!query.spans && t > walk.best)) continue;
+    const vector3<double> point = o + d * t;
+    // The reflection is clipped where it came from.
+    const double height = kMirrored ? reflection - point.y : point.y;
+    if (height > query.upper || height < query.lower) continue;
+    const double x = point.x, z = point.z, diagonal = cx + cz + 1.0;
+    const bool inside = triangle ? x <= cx + 1 && z <= cz + 1 && x + z >= diagonal
+                                 : x >= cx && z >= cz && x + z <= diagonal;
+    if (!inside) continue;
+    if (RecordHit(walk, t, point, cx, cz, triangle, kMirrored, n)) return true;
   }
   return false;
+}
+
+// Keeps an accepted hit with its blended shading normal; true when the spans' callback refused it.
+bool CHeightFieldGrid::RecordHit(SWalk& walk, double t, const vector3<double>& point, int32_t cx, int32_t cz,
+                                 int triangle, bool mirrored, const vector3<double>& normal) {
+  const SHeightQuery& query = *walk.query;
+  SHeightHit& hit = *walk.hit;
+  hit.t = t;
+  hit.point = point;
+  hit.cellX = cx;
+  hit.cellZ = cz;
+  hit.triangle = triangle;
+  hit.reflected = mirrored;
+  hit.normal = normal;
+  hit.shadingNormal = query.shading ? ShadingNormal(walk, point, cx, cz, mirrored) : vector3<double>{};
+  walk.best = t;
+  walk.found = true;
+  if (query.spans && query.onHit && !query.onHit(query.context, hit)) {
+    walk.refused = true;
+    return true;
+  }
+  return false;
+}
+
+// The grid vertices' normals, blended by where the point lies in the cell. The four are made side by
+// side, so that their inverse square roots overlap.
+vector3<double> CHeightFieldGrid::ShadingNormal(const SWalk& walk, const vector3<double>& point, int32_t cx,
+                                                int32_t cz, bool mirrored) const {
+  // The heights of columns cx − 1 … cx + 2 and rows cz − 1 … cz + 2, clamped into the grid.
+  const int32_t last = int32_t(fSide) - 1;
+  size_t column[4], row[4];
+  for (int i = 0; i < 4; ++i) {
+    column[i] = size_t(std::clamp(cx - 1 + i, 0, last));
+    row[i] = size_t(std::clamp(cz - 1 + i, 0, last)) * fSide;
+  }
+  const auto h = [&](int x, int z) { return double(walk.heights[row[z] + column[x]] >> fShift); };
+  const double sign = mirrored ? -1 : 1;
+  vector3<double> vertex[2][2];
+  double length[2][2];
+  for (int j = 0; j < 2; ++j) {
+    for (int i = 0; i < 2; ++i) {
+      vertex[j][i] = {-2 * sign * (h(2 + i, 1 + j) - h(i, 1 + j)), 4, -2 * sign * (h(1 + i, 2 + j) - h(1 + i, j))};
+      length[j][i] = Dot(vertex[j][i], vertex[j][i]);
+    }
+  }
+  for (int j = 0; j < 2; ++j) {
+    for (int i = 0; i < 2; ++i) {
+      const double k = FastInvSqrt(length[j][i]);
+      vertex[j][i] = std::isfinite(k) ? vertex[j][i] * k : vector3<double>{0, 1, 0};
+    }
+  }
+  const double fx = std::clamp(point.x - cx, 0.0, 1.0), fz = std::clamp(point.z - cz, 0.0, 1.0);
+  const vector3<double> nearRow = vertex[0][0] * (1 - fx) + vertex[0][1] * fx;
+  const vector3<double> farRow = vertex[1][0] * (1 - fx) + vertex[1][1] * fx;
+  return Normalised(nearRow * (1 - fz) + farRow * fz);
 }

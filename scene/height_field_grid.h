@@ -34,6 +34,8 @@ struct SHeightQuery {
   double tFar = 0;
   // Every hit in order (for spans) rather than the nearest.
   bool spans = false;
+  // The hit's shading normal is wanted; a ray that needs the distance only goes without.
+  bool shading = true;
   bool symmetric = false;
   // The clip heights in object units.
   double lower = 0;
@@ -46,7 +48,7 @@ struct SHeightQuery {
 class CHeightFieldGrid : public CBaseObject {
  public:
   static constexpr int32_t kTileCells = 16;
-  // The distance to the next cell boundary of a ray that does not move along the axis.
+  // How far a ray that moves along neither x nor z runs through its one cell.
   static constexpr double kNoCrossing = 10000.0;
 
   CHeightFieldGrid();
@@ -56,9 +58,9 @@ class CHeightFieldGrid : public CBaseObject {
   // below n units (12 for n = 16, 9 for 128, 6 for 1024), so that a terrain of any side stays within
   // its box and its default clip range.
   static int32_t TileShift(uint32_t n);
-  // Along one axis, the ray's distance (in its own parameter) from the coordinate to the next
-  // boundary of the cell at the level's cell factor; kNoCrossing when it does not move along it.
-  static double BoundaryDistance(int32_t factor, int32_t cell, double coordinate, double direction);
+  // Along one axis, the ray parameter at which a ray from origin with 1 / direction = inverse, moving
+  // by step (-1, 0, +1) cells, leaves the cell at the level's cell factor; infinite for step 0.
+  static double NextBoundary(int32_t factor, int32_t cell, int32_t step, double origin, double inverse);
 
   // (Re)builds both levels from the n × n heights, which the caller holds locked. 0 or 9.
   int32_t Build(const CHFUnit* heights, uint32_t n);
@@ -71,7 +73,7 @@ class CHeightFieldGrid : public CBaseObject {
   uint32_t GetLevelSide(int level) const { return level ? fCoarseSide : fSide; }
   CSpoolTableT<uint32_t>& GetLevel(int level) { return level ? fCoarse : fFine; }
 
-  // The finest level stays locked from the start of a render to its end.
+  // Both levels stay locked from the start of a render to its end.
   void BeginRender();
   void EndRender();
 
@@ -81,16 +83,47 @@ class CHeightFieldGrid : public CBaseObject {
 
  private:
   struct SWalk;
-  // Walks one level's cells from the start cell towards the end cell within [low, high] per axis;
-  // true once the walk is over (the nearest hit found, or a callback refused).
-  bool WalkLevel(SWalk& walk, int level, vector3<double> p, const int32_t start[2], const int32_t end[2],
-                 const int32_t low[2], const int32_t high[2]);
-  bool TestCell(SWalk& walk, int32_t cx, int32_t cz);
+  bool Walk(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit);
+  // The cells a walk runs from and to, and the bounds it keeps within, per axis (x, z).
+  struct SCellRange {
+    int32_t start[2];
+    int32_t end[2];
+    int32_t low[2];
+    int32_t high[2];
+  };
+  // Walks one level's cells from the start cell, which the ray enters at parameter t, towards the end
+  // cell; true once the walk is over (the nearest hit found, or a callback refused).
+  // The smallest and largest heights of the cells a walk can reach, in object units.
+  struct SHeightBounds {
+    double smallest;
+    double largest;
+  };
+  template <int kLevel, bool kSymmetric>
+  bool WalkLevel(SWalk& walk, double t, const SCellRange& range, const SHeightBounds& bounds);
+  template <int kLevel, bool kSymmetric>
+  bool WalkColumn(SWalk& walk, double t, const SCellRange& range, const SHeightBounds& bounds);
+  SCellRange FineRange(const SWalk& walk, double from, double to, int32_t tx, int32_t tz) const;
+  // The stretch of the ray's parameter in which a cell's triangles may be hit.
+  struct SWindow {
+    double from;
+    double to;
+  };
+  template <bool kSymmetric>
+  bool TestCell(SWalk& walk, int32_t cx, int32_t cz, double from, double to);
+  template <bool kMirrored>
+  bool CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const SWindow& window, double h00, double h10, double h11,
+                     double h01);
+  bool RecordHit(SWalk& walk, double t, const vector3<double>& point, int32_t cx, int32_t cz, int triangle,
+                 bool mirrored, const vector3<double>& normal);
+  vector3<double> ShadingNormal(const SWalk& walk, const vector3<double>& point, int32_t cx, int32_t cz,
+                                bool mirrored) const;
 
   CSpoolTableT<uint32_t> fFine;
   CSpoolTableT<uint32_t> fCoarse;
   uint32_t fSide = 0;
   uint32_t fCoarseSide = 0;
+  // The whole grid's smallest and largest heights, as a tile.
+  uint32_t fWhole = 0;
   int32_t fShift = 0;
   bool fBuilt = false;
   bool fRendering = false;

@@ -61,20 +61,12 @@ void C3dObject::SetObjectNumbers(int32_t own, int32_t nextSibling, int32_t first
 
 // ---- transforms
 
-const C34Matrix& C3dObject::GetObjectToWorld() {
-  if (fPlacement.fDirty || fReference.fDirty) {
-    const C34Matrix& placement = fPlacement.GetMatrix();
-    C34Matrix inverseReference;
-    fReference.GetMatrix().Invert(inverseReference);
-    C34Matrix::Multiply(fObjectToWorld, inverseReference, placement);
-    fObjectToWorld.Invert(fWorldToObject);
-  }
-  return fObjectToWorld;
-}
-
-const C34Matrix& C3dObject::GetWorldToObject() {
-  GetObjectToWorld();
-  return fWorldToObject;
+void C3dObject::RecomposeTransforms() {
+  const C34Matrix& placement = fPlacement.GetMatrix();
+  C34Matrix inverseReference;
+  fReference.GetMatrix().Invert(inverseReference);
+  C34Matrix::Multiply(fObjectToWorld, inverseReference, placement);
+  fObjectToWorld.Invert(fWorldToObject);
 }
 
 vector3<double> C3dObject::PlacementAxis(int row) const { return Normalised(fPlacement.CurrentMatrix().Row(row)); }
@@ -254,11 +246,6 @@ bool C3dObject::PassesPickFilters(const CRay& ray) const {
   if (fStateFlags & kNotPickable) return false;
   if (ray.fSelectedOnly && !IsSelected()) return false;
   return !(ray.fUnselectedOnly && IsSelected());
-}
-
-vector3<double> C3dObject::NormalToWorld(const vector3<double>& normal) {
-  const C34Matrix& toObject = GetWorldToObject();
-  return Normalised({Dot(normal, toObject.Row(0)), Dot(normal, toObject.Row(1)), Dot(normal, toObject.Row(2))});
 }
 
 void C3dObject::RecordHit(CRay& ray, const SSpanEntry& hit, C3dObject* hitObject, C3dObject* hitPart) {

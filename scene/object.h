@@ -8,6 +8,7 @@
 
 #include "framework/core/box3d.h"
 #include "framework/core/dyn_table.h"
+#include "framework/core/fast_math.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/matrix34.h"
 #include "scene/base.h"
@@ -17,6 +18,7 @@
 class C3dBaseSys;
 class C3dClassMesh;
 class C3dGroup;
+class C3dMaterial;
 class CLineDrawer;
 
 // One point where a ray enters or leaves a solid, collected for boolean groups; never stored.
@@ -113,9 +115,16 @@ class C3dObject : public C3dBase {
   // A change made directly to a block counts once its dirty flag is set.
   C3dTransform& GetReference() { return fReference; }
   C3dTransform& GetPlacement() { return fPlacement; }
-  // inverse(reference)·placement, and its inverse; rebuilt only when a block is dirty.
-  const C34Matrix& GetObjectToWorld();
-  const C34Matrix& GetWorldToObject();
+  // inverse(reference)·placement, and its inverse; rebuilt only when a block is dirty. Inline, since
+  // every ray that meets the object asks.
+  const C34Matrix& GetObjectToWorld() {
+    if (fPlacement.fDirty || fReference.fDirty) RecomposeTransforms();
+    return fObjectToWorld;
+  }
+  const C34Matrix& GetWorldToObject() {
+    GetObjectToWorld();
+    return fWorldToObject;
+  }
   vector3<double> GetTransformVector2() const { return fPlacement.fRotation; }
   void SetTransformVector2(const vector3<double>& rotation) { fPlacement.SetRotation(rotation); }
   vector3<double> GetTransformVector3() const { return fPlacement.fPosition; }
@@ -190,6 +199,15 @@ class C3dObject : public C3dBase {
                             const vector3<double>& position);
   virtual void BeginRender() {}
   virtual void EndRender() {}
+  // During a render: any hit on the object stops a shadow ray outright, whatever the hit, so a shadow
+  // ray needs its distance only. The renderer sets it from the object's own material before the render
+  // and clears it after; it is read only while the render runs.
+  bool StopsShadows() const { return fStopsShadows; }
+  void SetStopsShadows(bool stops) { fStopsShadows = stops; }
+  // During a render: the object's own material, which the renderer keeps locked from the render's
+  // start to its end, so that hits do not look it up and lock it one by one; null otherwise.
+  C3dMaterial* GetRenderMaterial() const { return fRenderMaterial; }
+  void SetRenderMaterial(C3dMaterial* material) { fRenderMaterial = material; }
 
   bool SaveState() override;
   void RestoreState() override;
@@ -198,11 +216,18 @@ class C3dObject : public C3dBase {
   // Whether a picking ray's filters let this object be hit.
   bool PassesPickFilters(const CRay& ray) const;
   // The world normal of an object-space normal: the transposed 3x3 part of world-to-object, normalised.
-  vector3<double> NormalToWorld(const vector3<double>& normal);
+  // Inline, so that the two normals of a hit are made side by side.
+  vector3<double> NormalToWorld(const vector3<double>& normal) {
+    const C34Matrix& toObject = GetWorldToObject();
+    const vector3<double> world{Dot(normal, toObject.Row(0)), Dot(normal, toObject.Row(1)),
+                                Dot(normal, toObject.Row(2))};
+    return world * FastInvSqrt(Dot(world, world));
+  }
   // Records a hit in the ray: t, the object and part, the surface (texture values only when asked).
   static void RecordHit(CRay& ray, const SSpanEntry& hit, C3dObject* hitObject, C3dObject* hitPart);
 
  private:
+  void RecomposeTransforms();
   vector3<double> PlacementAxis(int row) const;
   void StoreObjectPart(uint8_t* record) const;
   void LoadObjectPart(const uint8_t* record);
@@ -221,6 +246,8 @@ class C3dObject : public C3dBase {
   uint32_t fKeptWords[2] = {};
   CDynTable<SSpanEntry> fSpans;
   uint32_t fNesting = 0;
+  bool fStopsShadows = false;
+  C3dMaterial* fRenderMaterial = nullptr;
   int32_t fObjectNumber = -1;
   int32_t fNextSibling = -1;
   int32_t fFirstMember = -1;

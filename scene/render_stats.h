@@ -30,3 +30,9 @@ struct CRenderStats {
 // Appends the split time: "01:05", "1:00:00", and with days "1:02:00:00" (hours then always two
 // digits, so one day never reads like one hour).
 void FormatElapsedTime(const CRenderStats& stats, std::string& text);
+
+// The render report's forms of its numbers: a counter up to 1000000 as it is, a larger one
+// abbreviated; a figure (a per-pixel rate) always abbreviated: "%.2f" below 1000000, above it scaled
+// into tiers each ten times the one before, "%.2f mil", "bil", "tri", "qua" and "qui".
+std::string FormatReportCount(uint64_t value);
+std::string FormatReportFigure(double value);

@@ -24,6 +24,8 @@ constexpr double kNoQuadratic = 1e-10;
 constexpr double kAtApex = 1e-9;
 // Facet crossings this close in t are one crossing.
 constexpr double kSameSpan = 1e-9;
+// Relative to the size of its terms, far more than two ways of rounding the same value can differ by.
+constexpr double kRoundingSlack = 1e-12;
 // World boxes sample round shapes every 15 degrees.
 
 double Clamped(double x) { return std::clamp(x, -1.0, 1.0); }
@@ -114,9 +116,13 @@ bool SphereRoots(const CRay& ray, double& nearT, double& farT) {
   const vector3<double>& d = ray.fHit.fObjDirection;
   const double length2 = Dot(d, d);
   if (!(length2 > 1e-150)) return false;
+  // Most rays pass the sphere by: the discriminant with a division instead of the inverse square root
+  // answers for them, when it lies below zero by far more than the two can differ by rounding.
+  const double along = Dot(d, -o), centre2 = Dot(o, o), along2 = along * along / length2;
+  if (1 - (centre2 - along2) < -kRoundingSlack * (centre2 + along2 + 1)) return false;
   const double k = FastInvSqrt(length2);
-  const double b = Dot(d, -o) * k;
-  const double disc = 1 - (Dot(o, o) - b * b);
+  const double b = along * k;
+  const double disc = 1 - (centre2 - b * b);
   if (!(disc >= 0)) return false;
   const double s = FastSqrt(disc);
   nearT = (b - s) * k;

@@ -5,12 +5,14 @@
 // Either way a progress bar goes to the standard error stream. A failure names the file and the
 // error and exits with status 1, leaving no output file (an existing one stays as it was); wrong
 // arguments print the usage and exit with status 2.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "document/plugin_protocol.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/timer.h"
 #include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
 #include "platform/file.h"
@@ -24,12 +26,12 @@ namespace {
 // The largest picture, 8192 × 8192 pixels of 4 bytes, with room for the scene's own pictures.
 constexpr uint32_t kDataPoolBudget = 0x18000000;
 
-enum EOption { kWidth, kHeight, kAntialias, kRotate, kResolution };
+enum EOption { kWidth, kHeight, kAntialias, kRotate, kResolution, kStats };
 
 const STool kTool{
     "quarn2-render",
-    {"DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE]",
-     "DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N]"},
+    {"DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--stats]",
+     "DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--stats]"},
     "Renders a scene document with no window into a 24-bit BMP file, or into any format that an image\n"
     "plug-in (a \"*.qni\" library in the Plugins folder beside the tool) writes.",
     {
@@ -38,6 +40,7 @@ const STool kTool{
         {"aa", kAntialias, "MODE", "antialias mode of a .bmp, 0 to 7 (default 1, each pixel's centre)"},
         {"rotate", kRotate, nullptr, "plug-in formats: write the picture turned a quarter turn"},
         {"dpi", kResolution, "N", "plug-in formats: the resolution given to the plug-in, 1 to 9600 (default 72)"},
+        {"stats", kStats, nullptr, "after the render, its statistics on standard output as the render report has them"},
     },
     "The camera named \"perspective\" (else the document's first camera) looks at the scene; its first\n"
     "sky and the document's render options are used. Antialias modes: 0 each pixel's corner, 1 its\n"
@@ -52,6 +55,8 @@ struct SOptions {
   SDiskJob disk;
   std::string out;
   bool hasDiskOption = false;
+  bool showStats = false;
+  CRenderStats stats;
 };
 
 std::string SideProblem(const char* option, const char* value, uint32_t* side) {
@@ -83,6 +88,9 @@ std::string TakeOption(SOptions& options, int id, const char* value) {
                std::to_string(SDiskJob::kLargestResolution);
       options.disk.resolution = int32_t(read);
       options.hasDiskOption = true;
+      return "";
+    case kStats:
+      options.showStats = true;
       return "";
   }
   return "";
@@ -121,33 +129,64 @@ int DiskFailure(const CCommandLine& line, const SOptions& options, int32_t error
   return line.FailWithCode(options.out, error);
 }
 
+// The render report's figures and its time, one a line.
+void PrintStats(CRenderStats stats, int64_t seconds) {
+  stats.SplitTime(uint64_t(std::max<int64_t>(seconds, 0)));
+  std::string time;
+  FormatElapsedTime(stats, time);
+  std::printf("time                %14s\n", time.c_str());
+  std::printf("pixels rendered     %14s\n", FormatReportCount(stats.fPixels).c_str());
+  std::printf("pixels antialiased  %14s\n", FormatReportCount(stats.fResampledPixels).c_str());
+  const double pixels = stats.fPixels;
+  const struct {
+    const char* name;
+    uint64_t total;
+  } rows[] = {{"primary rays", stats.fEyeRays}, {"shadow rays", stats.fShadowRays}, {"total rays", stats.fRaySum},
+              {"ray hits", stats.fHits},        {"ray misses", stats.fMisses},      {"intersects", stats.fTestSum}};
+  for (const auto& row : rows) {
+    std::printf("%-20s%14s %12s per pixel\n", row.name, FormatReportCount(row.total).c_str(),
+                FormatReportFigure(pixels > 0 ? double(row.total) / pixels : 0).c_str());
+  }
+}
+
 int RunDisk(const CCommandLine& line, SOptions& options) {
   CRenderDocument document;
   int32_t error = document.Read(options.job);
   if (error) return line.FailWithCode(options.job.document, error);
   std::string offered;
+  CTimer elapsed;
+  elapsed.Start();
   {
     CProgressBar bar("rendering");
-    error = RenderDocumentToDisk(document, SRenderObserver{&CProgressBar::Told, &bar}, options.disk, &offered);
+    error = RenderDocumentToDisk(document, SRenderObserver{&CProgressBar::Told, &bar}, options.disk, &offered,
+                                 &options.stats);
   }
-  return error ? DiskFailure(line, options, error, offered) : 0;
+  if (error) return DiskFailure(line, options, error, offered);
+  if (options.showStats) PrintStats(options.stats, elapsed.ElapsedSeconds());
+  return 0;
 }
 
 int Run(const CCommandLine& line, SOptions& options) {
   if (!IsBmp(options)) return RunDisk(line, options);
   CImage* image = nullptr;
   int32_t error = 0;
+  CTimer elapsed;
+  elapsed.Start();
   {
     CProgressBar bar("rendering");
     options.job.observer = SRenderObserver{&CProgressBar::Told, &bar};
+    options.job.stats = &options.stats;
     error = RenderDocument(options.job, &image);
   }
+  const int64_t seconds = elapsed.ElapsedSeconds();
   if (error) return line.FailWithCode(options.job.document, error);
   CFileSpec out;
   error = out.Set(options.out.c_str());
   if (!error) error = SaveImageAsBmp(out, image, true);
   delete image;
-  return error ? line.FailWithCode(options.out, error) : 0;
+  if (error) return line.FailWithCode(options.out, error);
+  if (options.showStats) PrintStats(options.stats, seconds);
+  return 0;
 }
 
 }  // namespace

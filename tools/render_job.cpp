@@ -74,7 +74,9 @@ int32_t Render(const SRenderJob& job, CRenderDocument& document, CImage* image) 
   request.grid = grid;
   request.optimizerChoice = kTreeChoice;
   request.observer = job.observer;
-  return RenderSceneImage(context, request);
+  const int32_t error = RenderSceneImage(context, request);
+  if (job.stats) *job.stats = context.GetStats();
+  return error;
 }
 
 // A document of the earlier version, its groups linked as opening links them; the render size is its
@@ -169,7 +171,7 @@ int32_t RenderDocument(const SRenderJob& job, CImage** image) {
 }
 
 int32_t RenderDocumentToDisk(CRenderDocument& document, const SRenderObserver& observer, const SDiskJob& disk,
-                             std::string* offered) {
+                             std::string* offered, CRenderStats* stats) {
   if (const int32_t error = FindOutputFormat(disk, offered)) return error;
   std::string target;
   if (!platform::FullPath(disk.output, &target)) return kErrInvalidPath;
@@ -190,5 +192,7 @@ int32_t RenderDocumentToDisk(CRenderDocument& document, const SRenderObserver& o
   request.rotate = disk.rotate;
   request.resolution = disk.resolution;
   request.pluginFolder = disk.pluginFolder;
-  return RenderToDisk(state, request);
+  const int32_t error = RenderToDisk(state, request);
+  if (stats) *stats = state.fContext.GetStats();
+  return error;
 }

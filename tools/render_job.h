@@ -27,6 +27,8 @@ struct SRenderJob {
   bool hasAntialias = false;
   uint32_t antialiasMode = 1;
   SRenderObserver observer;
+  // Where the render's statistics go, when given.
+  CRenderStats* stats = nullptr;
 };
 
 // A document read for a render, in the application's objects environment (a file that is no
@@ -83,4 +85,4 @@ struct SDiskJob {
 // *offered naming the extensions that are (".pam, .ppm") and nothing rendered; else the first failing
 // step's code, an existing file left as it was.
 int32_t RenderDocumentToDisk(CRenderDocument& document, const SRenderObserver& observer, const SDiskJob& disk,
-                             std::string* offered);
+                             std::string* offered, CRenderStats* stats = nullptr);

@@ -16,13 +16,21 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/canvas.h"
+#include "framework/ui/co_element.h"
 #include "framework/ui/element.h"
+#include "framework/ui/ho_canvas.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/im_canvas.h"
+#include "framework/ui/im_element.h"
 #include "framework/ui/rm_element.h"
 #include "framework/ui/rs_element.h"
 #include "platform/ansi_text.h"
 #include "platform/file.h"
+#include "framework/image/image.h"
 #include "tools/command_line.h"
+#include "tools/layout_source.h"
 #include "tools/menu_source.h"
+#include "tools/png_picture.h"
 #include "tools/res_store.h"
 
 namespace {
@@ -39,6 +47,7 @@ constexpr size_t kDescriptionBytes = 32;
 constexpr uint32_t kMaxIndex = 0xFFFF;  // far beyond any list; keeps a typo from filling the disk
 
 enum EImageFlags : uint32_t { kNamesImage = 1, kByName = 2, kFromFile = 4, kFromResource = 8 };
+constexpr char kLayoutLine[] = "layout";  // a manifest line that compiles a .layout file
 
 // ---- reading source lines
 
@@ -486,6 +495,66 @@ const SRecordLayout kRemoteLayout{"rmel0100",
                                    {"options", CRmElement::kRemoteOptions, 1, EValue::kWord}},
                                   {}};
 
+// The elements' records default to the elements' own defaults: fill, picture and shadows in pass 1, a
+// shadow of (12, 12) and radius 16, full opacity.
+const SRecordLayout kCompositeLayout{"coel0100",
+                                     CCoElement::kRecordBytes,
+                                     {{"colour", CCoElement::kRecordFillColor, 1, EValue::kWord},
+                                      {"list", CCoElement::kRecordListNumber, 1, EValue::kWord},
+                                      {"listname", CCoElement::kRecordListName, 1, EValue::kText},
+                                      {"entry", CCoElement::kRecordListEntry, 1, EValue::kWord},
+                                      {"filllayer", CCoElement::kRecordFillLayer, 1, EValue::kWord},
+                                      {"shadow", CCoElement::kRecordShadow, 3, EValue::kWord},
+                                      {"shadowopacity", CCoElement::kRecordShadow + 12, 1, EValue::kFloat},
+                                      {"shadowlayer", CCoElement::kRecordShadowLayer, 1, EValue::kWord},
+                                      {"opacity", CCoElement::kRecordOpacity, 1, EValue::kFloat},
+                                      {"flags", CCoElement::kRecordFlags, 1, EValue::kWord}},
+                                     {{CCoElement::kRecordFillLayer, 1},
+                                      {CCoElement::kRecordShadow, 12},
+                                      {CCoElement::kRecordShadow + 4, 12},
+                                      {CCoElement::kRecordShadow + 8, 16},
+                                      {CCoElement::kRecordShadow + 12, kFloatOne},
+                                      {CCoElement::kRecordShadowLayer, 1},
+                                      {CCoElement::kRecordOpacity, kFloatOne}}};
+
+const SRecordLayout kImageElementLayout{"imel0100",
+                                        CImElement::kRecordBytes,
+                                        {{"picture", CImElement::kRecordImageNumber, 1, EValue::kWord},
+                                         {"picturename", CImElement::kRecordImageName, 1, EValue::kText},
+                                         {"list", CImElement::kRecordListNumber, 1, EValue::kWord},
+                                         {"listname", CImElement::kRecordListName, 1, EValue::kText},
+                                         {"entry", CImElement::kRecordListEntry, 1, EValue::kWord},
+                                         {"position", CImElement::kRecordPosition, 2, EValue::kWord},
+                                         {"layer", CImElement::kRecordImageLayer, 1, EValue::kWord},
+                                         {"shadow", CImElement::kRecordShadow, 3, EValue::kWord},
+                                         {"shadowopacity", CImElement::kRecordShadow + 12, 1, EValue::kFloat},
+                                         {"shadowlayer", CImElement::kRecordShadowLayer, 1, EValue::kWord},
+                                         {"opacity", CImElement::kRecordOpacity, 1, EValue::kFloat},
+                                         {"flags", CImElement::kRecordFlags, 1, EValue::kWord}},
+                                        {{CImElement::kRecordImageLayer, 1},
+                                         {CImElement::kRecordShadow, 12},
+                                         {CImElement::kRecordShadow + 4, 12},
+                                         {CImElement::kRecordShadow + 8, 16},
+                                         {CImElement::kRecordShadow + 12, kFloatOne},
+                                         {CImElement::kRecordShadowLayer, 1},
+                                         {CImElement::kRecordOpacity, kFloatOne}}};
+
+const SRecordLayout kHostCanvasLayout{"hoca0100",
+                                      CHoCanvas::kRecordBytes,
+                                      {{"element", CHoCanvas::kRecordElementId, 1, EValue::kWord},
+                                       {"elementname", CHoCanvas::kRecordElementName, 1, EValue::kText},
+                                       {"layers", CHoCanvas::kRecordLayers, 1, EValue::kWord},
+                                       {"flags", CHoCanvas::kRecordFlags, 1, EValue::kWord}},
+                                      {{CHoCanvas::kRecordLayers, CHoElement::kDefaultLayers}}};
+
+const SRecordLayout kImageCanvasLayout{"imca0100",
+                                       CImCanvas::kImageRecordBytes,
+                                       {{"picture", CImCanvas::kRecordImageId, 1, EValue::kWord},
+                                        {"picturename", CImCanvas::kRecordImageName, 1, EValue::kText},
+                                        {"offset", CImCanvas::kRecordOffset, 2, EValue::kWord},
+                                        {"flags", CImCanvas::kRecordImageFlags, 1, EValue::kWord}},
+                                       {}};
+
 bool PutValue(const SRecordField& field, size_t i, const std::string& token, std::vector<uint8_t>& record,
               std::string* reason) {
   const uint32_t at = field.offset + uint32_t(4 * i);
@@ -570,7 +639,11 @@ struct SLayoutKind {
 };
 const SLayoutKind kLayoutKinds[] = {
     {"canv", &kCanvasLayout, &CCanvas::HandleRecord},
+    {"imca", &kImageCanvasLayout, &CImCanvas::HandleImageRecord},
+    {"hoca", &kHostCanvasLayout, &CHoCanvas::HocaRecordTypeHandler},
     {"elem", &kElementLayout, &CElement::HandleRecordMessage},
+    {"coel", &kCompositeLayout, &CoelRecordHandler},
+    {"imel", &kImageElementLayout, &ImelRecordHandler},
     {"rsel", &kSwitcherLayout, &CRsElement::HandleRecordMessage},
     {"rmel", &kRemoteLayout, &CRmElement::HandleSpoolMessage},
 };
@@ -623,6 +696,19 @@ std::string Extension(const std::string& path) {
 
 }  // namespace
 
+bool SplitSourceLine(const std::string& text, std::vector<std::string>* tokens, std::string* error) {
+  SLine line;
+  if (!Tokenize(text, 0, &line, error)) return false;
+  *tokens = std::move(line.tokens);
+  return true;
+}
+
+bool ReadQuotedText(const std::string& token, std::string* text, std::string* error) {
+  return ParseText(token, text, error);
+}
+
+std::string QuotedText(const std::string& stored) { return EscapedText(stored); }
+
 bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries, std::string* error) {
   std::vector<SLine> lines;
   if (!ReadLines(text, &lines, error)) return false;
@@ -630,13 +716,28 @@ bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries,
     const auto& t = line.tokens;
     SManifestEntry entry;
     entry.line = line.number;
-    if (t.size() != 4) {
-      *error = At(line.number, "expected TYPE NUMBER NAME SOURCE-FILE");
+    if (t.size() == 2 && t[0] == kLayoutLine) {
+      entry.type = kLayoutLine;
+      entry.source = t[1];
+      entries->push_back(entry);
+      continue;
+    }
+    const bool hotspot = t.size() == 7 && t[4] == "hotspot";
+    if (t.size() != 4 && !hotspot) {
+      *error = At(line.number, "expected TYPE NUMBER NAME SOURCE-FILE [hotspot X Y] or layout FILE.layout");
       return false;
     }
     bool exact = true;
+    std::string reason;
     entry.type = platform::Utf8ToAnsi(t[0], &exact);
-    entry.name = t[2] == "-" ? std::string() : platform::Utf8ToAnsi(t[2], &exact);
+    if (t[2].front() == '"') {
+      if (!ParseText(t[2], &entry.name, &reason)) {
+        *error = At(line.number, reason);
+        return false;
+      }
+    } else if (t[2] != "-") {
+      entry.name = platform::Utf8ToAnsi(t[2], &exact);
+    }
     entry.source = t[3];
     if (!exact) {
       *error = At(line.number, "the type or name holds a character outside Windows-1252");
@@ -649,6 +750,16 @@ bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries,
     if (!ParseU32(t[1], &entry.number)) {
       *error = At(line.number, "expected a resource number, found " + t[1]);
       return false;
+    }
+    if (hotspot) {
+      uint32_t h = 0, v = 0;
+      if (!ParseWord(t[5], &h) || !ParseWord(t[6], &v)) {
+        *error = At(line.number, "expected hotspot X Y");
+        return false;
+      }
+      entry.hotspot = true;
+      entry.hotspotH = int32_t(h);
+      entry.hotspotV = int32_t(v);
     }
     entries->push_back(entry);
   }
@@ -720,6 +831,33 @@ bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntr
   return true;
 }
 
+namespace {
+
+// A manifest's picture: a PNG stored as a 32-bit picture, its hot spot as its origin.
+bool StorePngPicture(CResourceEnv& env, const SManifestEntry& e, const std::string& where, std::string* error) {
+  if (Extension(e.source) != "png" || e.type != kImageType) {
+    *error = where + "pictures come from .png sources as '" + kImageType + "' resources";
+    return false;
+  }
+  SPngPicture picture;
+  std::string reason;
+  if (!ReadPngPicture(e.path, &picture, &reason)) {
+    *error = where + e.source + " " + reason;
+    return false;
+  }
+  SSpoolKey key;
+  key.Set(kImageType, e.number, false);
+  CopyCString(key.name, e.name.c_str(), sizeof key.name);
+  if (const int32_t err =
+          StorePicture(env, key, picture.width, picture.height, picture.pixels, e.hotspotH, e.hotspotV)) {
+    *error = where + ResultWords(err);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
   std::vector<SManifestEntry> entries;
   if (!ReadManifestFile(manifestPath, &entries, error)) return false;
@@ -729,9 +867,17 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
     const std::string where = manifestPath + ":" + std::to_string(e.line) + ": ";
     const std::string& path = e.path;
     const std::string kind = Extension(e.source);
+    if (e.type == kLayoutLine) {
+      if (!CompileLayoutFile(env, path, error)) return false;
+      continue;
+    }
     if (IsListKind(kind) && kind != e.type) {
       *error = where + "a ." + kind + " source makes '" + kind + "' resources, not '" + e.type + "'";
       return false;
+    }
+    if (kind == "png" || e.hotspot) {
+      if (!StorePngPicture(env, e, where, error)) return false;
+      continue;
     }
     const std::string source = ReadFile(path, &read);
     if (!read) {
@@ -754,7 +900,7 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
   return true;
 }
 
-bool BuildResourceFile(const std::string& manifestPath, const std::string& outPath, std::string* error) {
+bool BuildResourceFile(const std::string& inputPath, const std::string& outPath, std::string* error) {
   CFileSpec target, temporary;
   int32_t err = target.Set(outPath.c_str());
   if (!err) err = CFileSpec::MakeTempBeside(target, temporary);
@@ -769,7 +915,8 @@ bool BuildResourceFile(const std::string& manifestPath, const std::string& outPa
       err = env ? env->GetLastResult() : kErrOutOfMemory;
       *error = std::string(temporary.GetPath()) + ": " + ResultWords(err);
     } else {
-      built = CompileManifest(*env, manifestPath, error);
+      built = HasExtension(inputPath, ".layout") ? CompileLayoutFile(*env, inputPath, error)
+                                                 : CompileManifest(*env, inputPath, error);
     }
   }
   if (built && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) {

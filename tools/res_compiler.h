@@ -1,8 +1,11 @@
 // The resource compiler: readable sources to the stored records of a resource file.
 //
 // Manifest, one resource a line: TYPE NUMBER NAME SOURCE-FILE (relative to the manifest), NAME "-"
-// for an unnamed resource. The source's extension picks its compiler; any other extension stores the
-// file's bytes as they are. Lines starting with # are comments everywhere.
+// for an unnamed resource or a "quoted text" for one with blanks; or layout FILE.layout, which adds
+// the records of a .layout source (layout_source.h). The source's extension picks its compiler; any
+// other extension stores the file's bytes as they are. Lines starting with # are comments everywhere.
+//   .png   a picture, as an "ImageIV32ARGB" resource (ImageIV32ARGB 200 "left shadow" left.png),
+//          decoded as png_picture.h says; "hotspot X Y" after the file is stored as its origin
 //   .ixtx  optional first line "sets N"; then INDEX "TEXT" per line, indices ascending, a missing
 //          index stored as an empty text; escapes \" \\ \n \t \xHH; sources are UTF-8 and stored as
 //          Windows-1252 (a character outside it is an error)
@@ -19,6 +22,17 @@
 //          layout F, position H V, size H V (fractions; default 1 1), origin H V, hotspot H V
 //          (fractions), outsets TOPLEFT-H TOPLEFT-V BOTTOMRIGHT-H BOTTOMRIGHT-V, events MASK (default
 //          0x10001), flags F; texts hold at most 31 characters
+//   .imca  an image canvas's record: picture N and picturename "TEXT" (its backdrop picture), offset
+//          X Y, flags F
+//   .hoca  a host canvas's record: element N and elementname "TEXT" (its root's "elem" record),
+//          layers N (default 3), flags F
+//   .coel  a composite element's record: colour 0xAARRGGBB (the fill), list N, listname "TEXT" and
+//          entry N (a colour list), filllayer N, shadow DX DY RADIUS, shadowopacity F, shadowlayer
+//          N, opacity F, flags F; layers default to 1, the shadow to 12 12 16 at opacity 1, the
+//          opacity to 1
+//   .imel  an image element's record: picture N and picturename "TEXT" (its picture's record), list
+//          N, listname "TEXT" and entry N (an image list), position H V, layer N, shadow DX DY
+//          RADIUS, shadowopacity F, shadowlayer N, opacity F, flags F; defaults as for .coel
 //   .rsel  a switcher's record: open "CHILD NAME"
 //   .rmel  a remote element's record: list N, listname "TEXT" (its routine list), options BITS
 //          Layout records are compiled in machine order and stored through the program's record
@@ -41,7 +55,18 @@ struct SManifestEntry {
   std::string source;  // as written
   std::string path;    // the source's path, in the manifest's folder
   uint32_t line = 0;
+  bool hotspot = false;  // of a picture: stored as its origin
+  int32_t hotspotH = 0;
+  int32_t hotspotV = 0;
 };
+
+// A source line cut into words and "quoted texts" (kept with their quotes); false with the reason
+// when a quote is not closed.
+bool SplitSourceLine(const std::string& text, std::vector<std::string>* tokens, std::string* error);
+// A quoted text with its escapes resolved, as stored (Windows-1252).
+bool ReadQuotedText(const std::string& token, std::string* text, std::string* error);
+// A stored text as a quoted text that ReadQuotedText reads back to the same bytes.
+std::string QuotedText(const std::string& stored);
 
 // Errors read "LINE: reason" (the caller adds the file name in front).
 bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries, std::string* error);
@@ -53,10 +78,11 @@ int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string
 // An 'ixtx' list as .ixtx source that compiles back to the same bytes.
 bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string* error);
 
-// Compiles the manifest into a new resource file at outPath: written beside it under a temporary
-// name and moved over it only when every resource is in, so a failure leaves the old file alone.
+// Compiles the manifest, or one .layout source, into a new resource file at outPath: written beside
+// it under a temporary name and moved over it only when every resource is in, so a failure leaves
+// the old file alone.
 // Needs an application with its environments. Errors read "FILE:LINE: reason" or "FILE: reason".
-bool BuildResourceFile(const std::string& manifestPath, const std::string& outPath, std::string* error);
+bool BuildResourceFile(const std::string& inputPath, const std::string& outPath, std::string* error);
 // The manifest file's entries with their sources' paths. Errors read "FILE:LINE: reason" or
 // "FILE: reason".
 bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntry>* entries, std::string* error);

@@ -7,6 +7,8 @@
 #include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/subscriber.h"
+#include "framework/image/image.h"
+#include "framework/image/image_record.h"
 
 namespace {
 
@@ -58,4 +60,27 @@ int32_t LoadStoredEntry(CResourceEnv& env, const SSpoolKey& key, std::vector<uin
   }
   bytes->assign(block.GetData(), block.GetData() + size);
   return kNoErr;
+}
+
+int32_t StorePicture(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height,
+                     const std::vector<uint32_t>& pixels, int32_t originH, int32_t originV) {
+  if (pixels.size() != size_t(width) * height) return kErrInvalidParameter;
+  if (!env.PutResource(key)) return NonZeroError(env.GetLastResult());
+  SGridLayout grid;
+  MakeImageGridSpec(grid, &env, width, height);
+  CImage image(grid);
+  SSpoolKey written = key;
+  written.byName = 0;
+  written.isNew = 1;
+  if (!image.Subscribe(KeyedSpec(written, &ImageRecordTypeHandler))) return NonZeroError(image.GetError());
+  {
+    CImNavigator navigator(&image, nullptr, true, false);
+    if (!navigator.IsUsable()) return NonZeroError(image.GetError());
+    for (uint32_t y = 0; y < navigator.GetRows(); ++y) {
+      CImVector* row = navigator.Cells(y);
+      for (uint32_t x = 0; x < navigator.GetColumns(); ++x) row[x].value = pixels[size_t(y) * width + x];
+    }
+  }
+  image.SetOrigin(originH, originV);
+  return image.Unsubscribe() ? kNoErr : NonZeroError(image.GetError());
 }

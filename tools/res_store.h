@@ -17,3 +17,7 @@ int32_t LoadResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_
 // The bytes of the resource's data entry as the file holds them, for a resource of any type (a table
 // with a stored header too); 0 or the code.
 int32_t LoadStoredEntry(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes);
+// A 32-bit picture (pixels 0xAARRGGBB, rows from the top) stored through the program's image record,
+// its origin as given (a cursor's hot spot); 0 or the code.
+int32_t StorePicture(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height,
+                     const std::vector<uint32_t>& pixels, int32_t originH = 0, int32_t originV = 0);

@@ -1,6 +1,7 @@
-// resbuild MANIFEST OUT: compiles the resources a manifest lists into the resource file OUT (see
-// res_compiler.h for the syntax). A source line it cannot read is reported as FILE:LINE and OUT is
-// left as it was. Exit status 0, 1 on any failure, 2 for wrong arguments.
+// resbuild MANIFEST OUT, resbuild LAYOUT.layout OUT: compiles the resources a manifest lists, or one
+// .layout source, into the resource file OUT (see res_compiler.h and layout_source.h for the syntax).
+// A source line it cannot read is reported as FILE:LINE and OUT is left as it was. Exit status 0, 1
+// on any failure, 2 for wrong arguments.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,13 +14,16 @@ namespace {
 
 const STool kTool{
     "resbuild",
-    {"MANIFEST OUT"},
-    "Compiles the resources a manifest lists into a new resource file.",
+    {"MANIFEST OUT", "LAYOUT.layout OUT"},
+    "Compiles the resources a manifest lists, or a layout source, into a new resource file.",
     {},
-    "MANIFEST lists one resource a line: TYPE NUMBER NAME SOURCE-FILE ('-' for no name, the file\n"
-    "relative to the manifest); the source's extension picks its compiler (.ixtx text lists, .ixco\n"
-    "colour lists, .ixim image lists, .eset element sets, .menu menus), any other file is stored as it\n"
-    "is. The syntax of each is in tools/res_compiler.h. OUT is replaced only once every resource is in.\n"
+    "MANIFEST lists one resource a line: TYPE NUMBER NAME SOURCE-FILE ('-' for no name, a quoted\n"
+    "text for one with blanks, the file relative to the manifest), or layout FILE.layout; the\n"
+    "source's extension picks its compiler (.ixtx text lists, .ixco colour lists, .ixim image lists,\n"
+    ".eset element sets, .menu menus, .png pictures, the layout records), any other file is stored\n"
+    "as it is. A .layout source holds a layout file's pictures, lists, canvases and element trees.\n"
+    "The syntax of each is in tools/res_compiler.h and tools/layout_source.h. OUT is replaced only\n"
+    "once every resource is in.\n"
     "Exit status: 0 written, 1 a failure (the message names the file and line), 2 wrong arguments.\n"};
 
 }  // namespace
@@ -30,20 +34,20 @@ int main(int argc, char** argv) {
   if (status != CCommandLine::kGoOn) return status;
   const std::vector<std::string>& operands = line.Operands();
   if (operands.size() != 2) return line.UsageError("a manifest and an output file are needed");
-  const std::string& manifest = operands[0];
+  const std::string& input = operands[0];
   const std::string& out = operands[1];
   std::vector<SManifestEntry> entries;
   std::string error;
-  if (!ReadManifestFile(manifest, &entries, &error)) {
+  if (!HasExtension(input, ".layout") && !ReadManifestFile(input, &entries, &error)) {
     std::fprintf(stderr, "resbuild: %s\n", error.c_str());
     return CCommandLine::kStatusFailed;
   }
-  std::vector<std::string> inputs{manifest};
+  std::vector<std::string> inputs{input};
   for (const SManifestEntry& entry : entries) inputs.push_back(entry.path);
   if (line.RefuseOutput(out, inputs)) return CCommandLine::kStatusFailed;
   CToolApp app("resbuild");
   if (!app.IsReady()) return line.Fail("the framework", "could not start");
-  if (!BuildResourceFile(manifest, out, &error)) {
+  if (!BuildResourceFile(input, out, &error)) {
     std::fprintf(stderr, "resbuild: %s\n", error.c_str());
     return CCommandLine::kStatusFailed;
   }

@@ -56,14 +56,6 @@ bool ConvertSet(CSpoolMem* object) {
   return true;
 }
 
-SDynTableLayout ContainerLayout() {
-  CAppl* app = GetApplication();
-  SDynTableLayout layout;
-  layout.SetSized(app ? app->GetObjectsEnv() : nullptr, sizeof(CExSystemEntry), uint32_t(kContainerShape.first));
-  layout.range = kContainerShape;
-  return layout;
-}
-
 // The request for one converted entry.
 SElementRequest RequestFor(CResourceEnv* environment, const uint8_t* entry, CElement* parent) {
   SElementRequest request;
@@ -93,6 +85,14 @@ bool CElRegistry::IsRequestFor(const void* record, const char* className) {
          std::strncmp(r->request->className, className, kClassChars) == 0;
 }
 
+SDynTableLayout ElementContainerLayout() {
+  CAppl* app = GetApplication();
+  SDynTableLayout layout;
+  layout.SetSized(app ? app->GetObjectsEnv() : nullptr, sizeof(CExSystemEntry), uint32_t(kContainerShape.first));
+  layout.range = kContainerShape;
+  return layout;
+}
+
 int32_t CElRegistry::LoadElementSet(CResourceEnv* environment, uint32_t id, const char* name, CElement* parent) {
   if (!environment || !environment->IsOpen()) return NonZeroError(environment ? environment->GetLastResult() : 0);
   CSubscriber set(SSpoolLayout{environment, 0, 0});
@@ -109,7 +109,7 @@ int32_t CElRegistry::LoadElementSet(CResourceEnv* environment, uint32_t id, cons
 
   const uint32_t count = WordAt(set.GetData() + kCountOffset);
   CProgress progress(count);
-  const SDynTableLayout container = ContainerLayout();
+  const SDynTableLayout container = ElementContainerLayout();
   for (uint32_t i = 0; i < count; ++i) {
     const uint8_t* entry = set.GetData() + kSetHeaderBytes + size_t(i) * kSetEntryBytes;
     SElementRequest request = RequestFor(environment, entry, parent);

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "framework/core/cm_function.h"
+#include "framework/core/spool_table.h"
 
 class CElement;
 class CResourceEnv;
@@ -61,3 +62,7 @@ class CElRegistry : public CCmFunction {
   // 0 and the class names equal over 15 characters.
   static bool IsRequestFor(const void* record, const char* className);
 };
+
+// The container an element set gives its parent when it has none: element rows in the objects
+// environment.
+SDynTableLayout ElementContainerLayout();

@@ -59,27 +59,6 @@ constexpr std::array<double, 64> kLogScaleTable = [] {
   return table;
 }();
 
-// Newton's step towards 1/√x, with h = x/2.
-template <typename T>
-T NewtonStep(T y, T h) {
-  return y * (T(1.5) - h * y * y);
-}
-
-// The high word carries the guess; the low word is kept from x.
-double InvSqrtFirstGuess(double x) {
-  const uint64_t bits = std::bit_cast<uint64_t>(x);
-  const uint32_t high = uint32_t(bits >> 32);
-  const uint64_t guess = 0x5FE732F7u - (high & ~1u) / 2;
-  return std::bit_cast<double>(guess << 32 | (bits & 0xFFFFFFFFu));
-}
-
-// Three Newton steps; the caller folds in the fourth.
-double InvSqrtThreeSteps(double x, double h) {
-  double y = InvSqrtFirstGuess(x);
-  for (int i = 0; i < 3; ++i) y = NewtonStep(y, h);
-  return y;
-}
-
 }  // namespace
 
 double FastLog2(double x) {
@@ -119,23 +98,9 @@ float FastSqrtFloat(float x) {
   if (!std::isfinite(x)) return std::isnan(x) ? 0 : x;
   const float h = x * 0.5f;
   float y = std::bit_cast<float>(0x5F3997BBu - (uint32_t(bits) & ~1u) / 2);
-  y = NewtonStep(y, h);
-  y = NewtonStep(y, h);
-  return x * NewtonStep(y, h);
-}
-
-double FastSqrt(double x) {
-  if (!(x > 1e-150)) return 0;
-  if (x == kInfinity) return x;
-  const double h = x * 0.5;
-  return x * NewtonStep(InvSqrtThreeSteps(x, h), h);
-}
-
-double FastInvSqrt(double x) {
-  if (!(x > 1e-150)) return kInfinity;
-  if (x == kInfinity) return 0;
-  const double h = x * 0.5;
-  return NewtonStep(InvSqrtThreeSteps(x, h), h);
+  y = fast_math::NewtonStep(y, h);
+  y = fast_math::NewtonStep(y, h);
+  return x * fast_math::NewtonStep(y, h);
 }
 
 namespace {

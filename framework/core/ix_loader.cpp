@@ -17,15 +17,18 @@ bool SameKey(const SSpoolKey& a, const SSpoolKey& b) {
   return a.id == b.id && std::strncmp(a.typeName, b.typeName, SSpoolKey::kTypeNameChars) == 0;
 }
 
+CSubscriber* MakeSubscriber(CResourceEnv& env, const void*) { return new CSubscriber(SSpoolLayout{&env, 0, 0}); }
+
 // One try in one environment; 6 sends the caller on to the fallback.
-int32_t LoadFrom(CResourceEnv& env, SSpoolKey key, const SSpoolTableSpec& spec, CSubscriber** object) {
+int32_t LoadFrom(CResourceEnv& env, SSpoolKey key, const SSpoolTableSpec& spec, SharedObjectMaker make,
+                 const void* context, CSubscriber** object) {
   if (key.byName) {
     if (!env.FindResource(key)) return NonZeroError(env.GetLastResult());
     key.byName = 0;
   }
   int32_t err = kNoErr;
   if ((*object = TakeSharedResource(env, key, &err)) || err) return err;
-  auto* made = new CSubscriber(SSpoolLayout{&env, 0, 0});
+  CSubscriber* made = make(env, context);
   if (!made) return kErrOutOfMemory;
   if (!made->IsValid()) {
     delete made;
@@ -76,6 +79,11 @@ SSpoolKey IndexedKey(const char* tag, uint32_t number, const char* name) {
 }
 
 int32_t LoadIndexedResource(CSubscriber** object, const SIndexedRef& ref, const SSpoolTableSpec& spec) {
+  return LoadSharedResource(object, ref, spec, &MakeSubscriber, nullptr);
+}
+
+int32_t LoadSharedResource(CSubscriber** object, const SIndexedRef& ref, const SSpoolTableSpec& spec,
+                           SharedObjectMaker make, const void* context) {
   *object = nullptr;
   CAppl* app = GetApplication();
   CResourceEnv* fallback = app ? app->GetResourceEnv() : nullptr;
@@ -85,7 +93,7 @@ int32_t LoadIndexedResource(CSubscriber** object, const SIndexedRef& ref, const 
     if (env->GetKind() != kResourceKind) return kErrUnexpectedType;
     auto* resources = static_cast<CResourceEnv*>(env);
     if (!resources->IsOpen()) return kErrInvalidParameter;
-    const int32_t err = LoadFrom(*resources, ref.key, spec, object);
+    const int32_t err = LoadFrom(*resources, ref.key, spec, make, context, object);
     if (err != kErrObjectNotFound || !ref.withFallback || !fallback || fallback == env) return err;
     env = fallback;
   }

@@ -29,6 +29,11 @@ SSpoolKey IndexedKey(const char* tag, uint32_t number, const char* name);
 // 0 and the shared object; 16 when the environment is not open and ready, 14 when it is not a
 // resource environment, 6 when the list is in neither environment, or the failure's code.
 int32_t LoadIndexedResource(CSubscriber** object, const SIndexedRef& ref, const SSpoolTableSpec& spec);
+// The same for objects of another class: make(env, context) makes an unsubscribed one in env, null
+// when memory fails (9); one that is not valid answers 13.
+using SharedObjectMaker = CSubscriber* (*)(CResourceEnv& env, const void* context);
+int32_t LoadSharedResource(CSubscriber** object, const SIndexedRef& ref, const SSpoolTableSpec& spec,
+                           SharedObjectMaker make, const void* context);
 // Lowers the object's use count in its environment's shared table, deleting it with its last user.
 int32_t ReleaseIndexedResource(CSubscriber* object);
 // The shared object of the key (type name and number) in env with its use count raised; null when

@@ -40,15 +40,6 @@ void C34Matrix::Multiply(C34Matrix& result, const C34Matrix& a, const C34Matrix&
   result = r;
 }
 
-vector3<double> C34Matrix::TransformPoint(const vector3<double>& p) const {
-  return TransformVector(p) + Row(3);
-}
-
-vector3<double> C34Matrix::TransformVector(const vector3<double>& v) const {
-  return {v.x * m[0] + v.y * m[3] + v.z * m[6], v.x * m[1] + v.y * m[4] + v.z * m[7],
-          v.x * m[2] + v.y * m[5] + v.z * m[8]};
-}
-
 bool C34Matrix::Invert(C34Matrix& out) const {
   const double d =
       (m[7] * m[3] - m[6] * m[4]) * m[2] + (m[5] * m[6] - m[3] * m[8]) * m[1] + (m[8] * m[4] - m[7] * m[5]) * m[0];

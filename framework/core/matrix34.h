@@ -25,9 +25,12 @@ struct C34Matrix {
   // result = a·b; every input is read before the result is written, so result may be a or b.
   static void Multiply(C34Matrix& result, const C34Matrix& a, const C34Matrix& b);
 
-  vector3<double> TransformPoint(const vector3<double>& p) const;
+  vector3<double> TransformPoint(const vector3<double>& p) const { return TransformVector(p) + Row(3); }
   // The 3x3 part alone, for directions.
-  vector3<double> TransformVector(const vector3<double>& v) const;
+  vector3<double> TransformVector(const vector3<double>& v) const {
+    return {v.x * m[0] + v.y * m[3] + v.z * m[6], v.x * m[1] + v.y * m[4] + v.z * m[7],
+            v.x * m[2] + v.y * m[5] + v.z * m[8]};
+  }
   vector3<double> Transform(const vector3<double>& v, bool asPoint) const {
     return asPoint ? TransformPoint(v) : TransformVector(v);
   }

@@ -136,12 +136,37 @@ bool CSpoolGrid::CommonArea3(const CSpoolGrid& second, const CSpoolGrid& third, 
   return found;
 }
 
-CSgStSaver::CSgStSaver(CSpoolGrid* grid)
-    : fGrid(grid), fOriginH(grid->GetOriginH()), fOriginV(grid->GetOriginV()), fClip(grid->GetClip()) {}
+CSgStSaver::CSgStSaver(CSpoolGrid* grid) : fGrid(grid) {
+  if (!grid) return;
+  fOriginH = grid->GetOriginH();
+  fOriginV = grid->GetOriginV();
+  fClip = grid->GetClip();
+}
+
+CSgStSaver::CSgStSaver(CSpoolGrid* grid, int32_t originH, int32_t originV, bool reset) : CSgStSaver(grid) {
+  if (!grid) return;
+  grid->SetOrigin(originH, originV);
+  if (reset) grid->ClipToBounds();
+}
 
 void CSgStSaver::Restore() {
+  if (!fGrid) return;
   fGrid->SetOrigin(fOriginH, fOriginV);
   fGrid->SetClip(fClip);
+}
+
+CSgAcSaver::CSgAcSaver(CSpoolGrid* grid, const SRect& placed) : fGrid(grid) {
+  if (!grid) return;
+  fClip = grid->GetClip();
+  if (placed.bottom <= placed.top || placed.right <= placed.left) return;
+  const int64_t h = grid->GetOriginH(), v = grid->GetOriginV();
+  // Cut to 32 bits first: SetClip cuts to the grid anyway.
+  auto cut = [](int64_t x) { return int32_t(std::clamp<int64_t>(x, INT32_MIN, INT32_MAX)); };
+  grid->SetClip(SRect{cut(placed.top - v), cut(placed.left - h), cut(placed.bottom - v), cut(placed.right - h)});
+}
+
+CSgAcSaver::~CSgAcSaver() {
+  if (fGrid) fGrid->SetClip(fClip);
 }
 
 SRect IntersectRect(const SRect& a, const SRect& b) {

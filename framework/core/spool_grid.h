@@ -34,6 +34,8 @@ class CSpoolGrid : public CSubscriber {
   bool Allocate(uint32_t cellSize, uint32_t width, uint32_t height, uint32_t stride, bool keep, bool defer);
   // The clip becomes the rectangle cut to the grid; false when that is empty.
   bool SetClip(const SRect& rect);
+  // The whole grid becomes the clip.
+  void ClipToBounds() { fClip = GetBounds(); }
   void SetOrigin(int32_t horizontal, int32_t vertical);
   // The overlap of the clip rectangles, each placed at its grid's origin, in each grid's own
   // coordinates; false (and empty rectangles) when there is none.
@@ -68,10 +70,12 @@ class CSpoolGridT : public CSpoolGrid {
   using CSpoolGrid::CSpoolGrid;
 };
 
-// Puts a grid's origin and clip rectangle back when it ends.
+// Puts a grid's origin and clip rectangle back when it ends. Without a grid it does nothing.
 class CSgStSaver {
  public:
   explicit CSgStSaver(CSpoolGrid* grid);
+  // Gives the grid the new origin for the saver's life, and with reset its whole area as the clip.
+  CSgStSaver(CSpoolGrid* grid, int32_t originH, int32_t originV, bool reset);
   CSgStSaver(const CSgStSaver&) = delete;
   CSgStSaver& operator=(const CSgStSaver&) = delete;
   ~CSgStSaver() { Restore(); }
@@ -82,6 +86,21 @@ class CSgStSaver {
   CSpoolGrid* fGrid = nullptr;
   int32_t fOriginH = 0;
   int32_t fOriginV = 0;
+  SRect fClip;
+};
+
+// Puts a grid's clip rectangle back when it ends. A rectangle that is not empty, given where the grid
+// is placed (at its origin), becomes the clip for the saver's life, cut to the grid. Without a grid
+// it does nothing.
+class CSgAcSaver {
+ public:
+  CSgAcSaver(CSpoolGrid* grid, const SRect& placed);
+  CSgAcSaver(const CSgAcSaver&) = delete;
+  CSgAcSaver& operator=(const CSgAcSaver&) = delete;
+  ~CSgAcSaver();
+
+ private:
+  CSpoolGrid* fGrid = nullptr;
   SRect fClip;
 };
 

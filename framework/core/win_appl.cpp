@@ -225,6 +225,8 @@ intptr_t CWinAppl::HandleOwnWindow(CWindowHandler* h, SWinEvent& e, bool* handle
       return done(0);
     }
     case kWmNcActivate: return done(1);
+    // Nor does a press on the strip start the system's move.
+    case kWmNcLButtonDown: return done(0);
     case kWmCommand: return offer(h->OnMainCommand(e));
     case kWmSysCommand: return offer(h->OnMainSysCommand(e));
     case kWmInitMenu:

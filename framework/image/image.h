@@ -46,6 +46,11 @@ class CImage : public CSpoolGridT<CImVector> {
   bool Allocate(uint32_t width, uint32_t height, uint32_t rowBytes, bool keep, bool defer);
   using CSpoolGrid::GetBounds;
   void GetBounds(SRect* rect) const { *rect = CSpoolGrid::GetBounds(); }
+  // The clip rectangle moved by the origin: where the image's working area lies among others.
+  SRect GetPlacedBounds() const {
+    const SRect& c = GetClip();
+    return SRect{c.top + GetOriginV(), c.left + GetOriginH(), c.bottom + GetOriginV(), c.right + GetOriginH()};
+  }
   // Valid, and its backing file (when it has one) open.
   bool IsReady() const;
 

@@ -38,6 +38,8 @@ class CIxImage : public CBaseObject {
 
   uint32_t Count() const;
   int32_t Select(uint32_t index);
+  // The entry selected, or kNone.
+  uint32_t Selected() const { return fSelected; }
   CImage* CurrentImage() { return ImageAt(fSelected); }
   void CurrentFlags(bool* fromFile, bool* fromResource) { FlagsAt(fSelected, fromFile, fromResource); }
   // Null for kNone, an index past the entries, or a table that cannot be locked.

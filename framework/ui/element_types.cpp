@@ -5,6 +5,8 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/ui_services.h"
 #include "framework/image/element_image_services.h"
+#include "framework/ui/co_element.h"
+#include "framework/ui/im_element.h"
 #include "framework/ui/rm_element.h"
 #include "framework/ui/rs_element.h"
 
@@ -33,22 +35,8 @@ bool UnregisterElementFactory(const char* tag) {
   return app && app->GetElementRegistry() && app->GetElementRegistry()->Unregister(tag);
 }
 
-bool CCoElement::RegisterType() { return RegisterElementFactory(kTag, &BuildsNothing); }
-bool CCoElement::UnregisterType() { return UnregisterElementFactory(kTag); }
-bool CImElement::RegisterType() { return RegisterElementFactory(kTag, &BuildsNothing); }
-bool CImElement::UnregisterType() { return UnregisterElementFactory(kTag); }
 bool CTxElement::RegisterType() { return RegisterElementFactory(kTag, &BuildsNothing); }
 bool CTxElement::UnregisterType() { return UnregisterElementFactory(kTag); }
-
-int32_t CImElement::LoadImageFile(CImage** image, const SGridLayout&, const SSpoolTableSpec&) {
-  *image = nullptr;
-  return kErrNotImplemented;
-}
-
-int32_t CImElement::LoadImageFromResource(CImage** image, const SGridLayout&, const SSpoolTableSpec&) {
-  *image = nullptr;
-  return kErrNotImplemented;
-}
 
 // ---- what the framework core and the image lists call
 
@@ -64,10 +52,10 @@ void DeleteElement(CElement* element) { delete element; }
 const char* GetElementName(const CElement* element) { return element->GetName(); }
 
 int32_t LoadElementImageFile(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
-  return CImElement::LoadImageFile(image, grid, spec);
+  return CImElement::LoadSharedImage(image, grid, spec);
 }
 int32_t LoadElementImageFromResource(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec) {
-  return CImElement::LoadImageFromResource(image, grid, spec);
+  return CImElement::LoadImageCopy(image, grid, spec);
 }
 
 const SElementClass* GetElementClasses(uint32_t* count) {

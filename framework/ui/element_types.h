@@ -1,10 +1,10 @@
 // The element classes' entries in the application's element registry, one factory per record tag,
 // what the factories share, and the element operations the framework core calls.
 //
-// "elem" (element.h), "rmel" (rm_element.h) and "rsel" (rs_element.h) build their elements. The
-// composite, image and text elements come with their own issues; until then their tags are
-// registered with a factory that builds nothing (answers 0), so an element set naming them finds no
-// taker, and the image element's loaders answer 27.
+// "elem" (element.h), "coel" (co_element.h), "imel" (im_element.h), "rmel" (rm_element.h) and "rsel"
+// (rs_element.h) build their elements. The text element comes with its own issue; until then its tag
+// is registered with a factory that builds nothing (answers 0), so an element set naming it finds no
+// taker.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +15,7 @@
 #include "framework/ui/element.h"
 #include "framework/ui/layout_record.h"
 
-class CImage;
 class CResourceEnv;
-struct SGridLayout;
-struct SSpoolTableSpec;
 
 // The registry keys rows by the address of the tag text, so each class passes its own constant.
 bool RegisterElementFactory(const char* tag, CFCallback factory);
@@ -45,43 +42,31 @@ int32_t NewLoadedElement(T** out, CResourceEnv* environment, uint32_t number, co
   return kNoErr;
 }
 
-// The body of a registry callback for T's tag: a creation request for it is answered by
-// T::NewByName (with the entry's description as the record name) or T::NewByNumber, the element and
-// the code going into the request, and 1; any other request 0.
+// The body of a registry callback for T's tag: a creation request for it is answered by byName
+// (with the entry's description as the record name) or byNumber, the element and the code going into
+// the request, and 1; any other request 0.
 template <typename T>
-int32_t CreateRequestedElement(void* record) {
+int32_t CreateRequestedElement(void* record, int32_t (*byNumber)(T**, CResourceEnv*, uint32_t),
+                               int32_t (*byName)(T**, CResourceEnv*, const char*)) {
   if (!CElRegistry::IsRequestFor(record, T::kTag)) return 0;
   SElementRequest* request = static_cast<SElementRegistryRecord*>(record)->request;
   T* element = nullptr;
   if (request->byDescription) {
     char name[SExNames::kNameBytes];
     RecordTextAt(request->description, 0, name, sizeof name);
-    request->error = T::NewByName(&element, request->environment, name);
+    request->error = byName(&element, request->environment, name);
   } else {
-    request->error = T::NewByNumber(&element, request->environment, request->elementId);
+    request->error = byNumber(&element, request->environment, request->elementId);
   }
   request->element = element;
   return 1;
 }
 
-class CCoElement {
- public:
-  static constexpr const char* kTag = "coel";
-  static bool RegisterType();
-  static bool UnregisterType();
-};
-
-class CImElement {
- public:
-  static constexpr const char* kTag = "imel";
-  static bool RegisterType();
-  static bool UnregisterType();
-
-  // The element image an indexed image record names, from its image file or from the resource
-  // environment, into a new image of the grid and key given; 0 or a code.
-  static int32_t LoadImageFile(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec);
-  static int32_t LoadImageFromResource(CImage** image, const SGridLayout& grid, const SSpoolTableSpec& spec);
-};
+// The same with T::NewByNumber and T::NewByName.
+template <typename T>
+int32_t CreateRequestedElement(void* record) {
+  return CreateRequestedElement<T>(record, &T::NewByNumber, &T::NewByName);
+}
 
 class CTxElement {
  public:

@@ -102,6 +102,27 @@ TEST_F(ProgramRun, WithTheResourceFileControlQEndsAnOrdinaryRun) {
   EXPECT_EQ(Errors(), "");
 }
 
+// The dialogs' shadow pictures are part of the interface: a resource file without one of them stops
+// the start without a message.
+TEST_F(ProgramRun, AResourceFileWithoutAShadowPictureEndsTheStartSilently) {
+  fs::create_directories(folder / "data");
+  fs::create_directories(folder / "sources");
+  for (const auto& entry : fs::directory_iterator(QUARN2_SYSTEM_SOURCES))
+    fs::copy_file(entry.path(), folder / "sources" / entry.path().filename());
+  std::ifstream in(folder / "sources" / "manifest");
+  std::ofstream out(folder / "sources" / "manifest.short");
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("corner shadow") == std::string::npos) out << line << "\n";
+  }
+  out.close();
+  const std::string build = std::string(RESBUILD_PATH) + " '" + (folder / "sources" / "manifest.short").string() +
+                            "' '" + (folder / "data" / "system.dat").string() + "'";
+  ASSERT_EQ(std::system(build.c_str()), 0);
+  std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1);
+  EXPECT_EQ(Errors(), "");
+}
+
 // Start-up failures of the resource file and of the fragment system each show their message, run
 // the closing phases and end the program with status 1.
 TEST_F(ProgramRun, ABrokenResourceFileOrAMissingSearchPathStopsTheStart) {

@@ -7,6 +7,8 @@
 
 #include "app/palette_manager.h"
 #include "framework/core/el_registry.h"
+#include "framework/image/image.h"
+#include "framework/ui/ui_host_canvas.h"
 #include "framework/ui/rm_element.h"
 #include "framework/ui/rs_element.h"
 #include "platform/headless.h"
@@ -41,6 +43,31 @@ TEST_F(QuarnAppInterface, TheInterfaceBuildMakesTheClassMeshesAndItsTeardownFree
   EXPECT_NE(C3dSphere::GetClassMesh(0), nullptr);
   app->DeleteUserInterface();
   EXPECT_EQ(C3dSphere::GetClassMesh(0), nullptr);
+  app->Term();
+}
+
+// The shadow pictures of the build's resource file become masks when the interface opens: black,
+// their alpha 255 - red (the grey next to the window, 159, a shadow of 96).
+TEST_F(QuarnAppInterface, TheInterfaceLoadsTheShadowPicturesAndItsTeardownFreesThem) {
+  app->Init(nullptr, nullptr, nullptr);
+  CFileSpec system;
+  system.Set(QUARN2_SYSTEM_DAT);
+  app->CAppl::OpenResourceEnvironment(&system);
+  ASSERT_NE(app->GetResourceEnv(), nullptr);
+  app->CreateUserInterface();
+  for (uint32_t i = 0; i < 5; ++i) ASSERT_NE(GetShadowImage(i), nullptr) << i;
+  CImage* right = GetShadowImage(3);
+  EXPECT_EQ(right->GetWidth(), 8u);
+  EXPECT_EQ(right->GetHeight(), 64u);
+  {
+    CImNavigator pixels(right, nullptr, false, false);
+    ASSERT_TRUE(pixels.IsUsable());
+    EXPECT_EQ(pixels.Cells(10)[0].value, 0x60000000u);
+    EXPECT_EQ(pixels.Cells(10)[7].value, 0x00000000u);
+  }
+  app->DeleteUserInterface();
+  EXPECT_EQ(GetShadowImage(0), nullptr);
+  app->CAppl::CloseResourceEnvironment();
   app->Term();
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/errors.h"
@@ -140,6 +141,31 @@ TEST_F(DeviceContextTest, RefusesWhatItCannotDraw) {
             0);
   EXPECT_EQ(surface.Pixel(0, 0), 0u);
   EXPECT_TRUE(GdiFlush());
+}
+
+// A surface keeps what was drawn into it where old and new sizes overlap, and is black elsewhere,
+// whether it was drawn by a fill or through its rows, or never.
+TEST(Surface, AResizeKeepsWhatWasDrawnAndBlackensTheRest) {
+  const struct {
+    const char* how;
+    uint32_t fill;
+    bool throughRow;
+  } cases[] = {{"never drawn", 0, false}, {"filled black", 0, true}, {"filled", 0x00ABCDEF, false},
+               {"drawn through a row", 0x00123456, true}};
+  for (const auto& c : cases) {
+    Surface surface(6, 4);
+    if (c.throughRow) surface.Row(1)[2] = c.fill;
+    else surface.Fill(1, 1, 4, 3, c.fill);
+    for (const auto& [width, height] : {std::pair{9, 5}, std::pair{3, 2}}) {
+      surface.Resize(width, height);
+      for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+          const bool drawn = c.throughRow ? x == 2 && y == 1 : x >= 1 && x < 4 && y >= 1 && y < 3;
+          EXPECT_EQ(surface.Pixel(x, y), drawn ? c.fill : 0u) << c.how << " at " << x << ", " << y;
+        }
+      }
+    }
+  }
 }
 
 TEST(WindowDeviceContext, DrawsInClientCoordinatesWithinTheClientArea) {

@@ -95,6 +95,32 @@ TEST_F(DialogTest, ABorderedDialogHasAOnePixelFrameAndATemplateWithItemsIsRefuse
   EXPECT_TRUE(IsWindowEnabled(gOwner));
 }
 
+// Ends itself once the input script has run out, noting where it is then and what its frame is.
+intptr_t UntilTheScriptEnds(WindowHandle dialog, uint32_t message, uintptr_t, intptr_t) {
+  switch (message) {
+    case kWmInitDialog: SetTimer(dialog, 1, 1); return 1;
+    case kWmTimer:
+      if (headless::PendingInputs() > 0) return 1;
+      GetWindowRect(dialog, &gLog.window);
+      gLog.messages = {uint32_t(DefWindowProc(dialog, kWmNcHitTest, 0, MakeLParam(101, 101))),
+                       uint32_t(DefWindowProc(dialog, kWmNcHitTest, 0, MakeLParam(120, 110)))};
+      EndDialog(dialog, 0);
+      return 1;
+    default: return 0;
+  }
+}
+
+// The dialog frame is no caption: a press on it and a drag leave the dialog where it is.
+TEST_F(DialogTest, APressOnTheFrameDoesNotMoveTheDialog) {
+  std::vector<uint8_t> bytes = Template(0x80000080, 0, 40, 30);
+  const int16_t place[2] = {100, 100};
+  std::memcpy(bytes.data() + 10, place, sizeof place);
+  ASSERT_TRUE(headless::AddScript("move 101 101\ndown left\nmove 150 150\nwait 20\nup left\n"));
+  EXPECT_EQ(DialogBoxIndirectParam(nullptr, bytes.data(), gOwner, &UntilTheScriptEnds, 0), 0);
+  EXPECT_EQ(gLog.window, (SWinRect{100, 100, 140, 130}));
+  EXPECT_EQ(gLog.messages, (std::vector<uint32_t>{uint32_t(kHitBorder), uint32_t(kHitClient)}));
+}
+
 // Every input query moves the virtual clock on by a millisecond: a 1 ms timer gives a message at each.
 // A late timer comes once, not once for every period it missed.
 TEST_F(DialogTest, TimersComeOncePerPeriodUntilKilled) {

@@ -345,6 +345,61 @@ TEST_F(RayTrace, TheShadowCacheTriesTheLastBlockerFirst) {
   EXPECT_EQ(context->GetStats().fShadowRays, before + 1);
 }
 
+// A shadow ray that stops at a surface whose material is plainly opaque gets the full shadow step's
+// answer without the material: the same factor, filter and blocker for the shadow cache. Any other
+// surface still goes through the full step.
+TEST_F(RayTrace, AShadowStoppedOutrightIsTheFullShadowStepsAnswer) {
+  NewPlane(0);
+  C3dSphere* sphere = NewSphere({1, 1, 1}, {0, 2, 0});
+  C3dSphereLight* light = NewRadialLight({0, 10, 0}, 1);
+  settings.fShadowLightness = 0;
+  const struct {
+    const char* what;
+    uint32_t flags;
+    double transparency;
+    int32_t transparencySource;
+    bool stops;
+  } cases[] = {
+      {"opaque", 0, 0, C3dMaterial::kFlat, true},
+      {"clear", 0, 0.6, C3dMaterial::kFlat, false},
+      {"transparent", SMaterialSample::kTransparent, 0.5, C3dMaterial::kFlat, false},
+      {"pass-through", SMaterialSample::kPassThrough, 0, C3dMaterial::kFlat, false},
+      {"glass-like", SMaterialSample::kGlassLike, 0, C3dMaterial::kFlat, false},
+      {"transparency from a component", 0, 0, 1, false},
+  };
+  for (const auto& c : cases) {
+    ChangeMaterial(sphere, [&](SMaterialRecord& r) {
+      r.sample.flags = c.flags;
+      r.sample.transparency = float(c.transparency);
+      r.sources[C3dMaterial::kTransparencySource] = c.transparencySource;
+    });
+    EXPECT_EQ(MaterialStopsShadows(*sphere), c.stops) << c.what;
+    struct SShadow {
+      vector3<float> filter{1, 1, 1};
+      double factor = 1;
+      const C3dObject* cached = nullptr;
+    } shadows[2];
+    for (const bool outright : {false, true}) {
+      sphere->SetStopsShadows(outright && c.stops);
+      ReadyScene();
+      CRay ray = PrimaryRay({0, 0.5, -1}, {0, -0.5, 1});
+      ASSERT_TRUE(context->Intersect(ray) && ray.fHitObject) << c.what;
+      SShadow& shadow = shadows[outright];
+      CastSecondaryRay(ray, *context, *light, 0, shadow.filter, shadow.factor);
+      const SOptimizerObject* entry = context->GetHolder().GetEntry(0);
+      shadow.cached = entry ? entry->fObject : nullptr;
+    }
+    sphere->SetStopsShadows(false);
+    EXPECT_EQ(shadows[1].filter, shadows[0].filter) << c.what;
+    EXPECT_EQ(shadows[1].factor, shadows[0].factor) << c.what;
+    EXPECT_EQ(shadows[1].cached, shadows[0].cached) << c.what;
+    if (c.stops) {
+      EXPECT_EQ(shadows[1].factor, 0) << c.what;
+      EXPECT_EQ(shadows[1].cached, sphere) << c.what;
+    }
+  }
+}
+
 TEST_F(RayTrace, SpreadRaysAndSoftShadowsStayFinite) {
   CProbeSolid* probe = MakeObject<CProbeSolid>(table);
   C3dPlane* floor = NewPlane(0);

@@ -94,6 +94,28 @@ TEST_F(RenderDriver, AnUnlockableSceneAnswersNineAndLeavesTheImage) {
   context->UseOptimizer(nullptr);
 }
 
+// Through a render, and only then, every object holds its own material locked, and one whose material
+// is plainly opaque stops shadow rays outright; one that lets light through does not.
+TEST_F(RenderDriver, ObjectsHoldTheirMaterialAndShadowAnswerForTheRenderOnly) {
+  BuildScene();
+  C3dSphere* clear = NewSphere({0.5, 0.5, 0.5}, {2, 2, -1});
+  ChangeMaterial(clear, [](SMaterialRecord& r) { r.sample.transparency = 0.5; });
+  CProbeSolid* probe = MakeObject<CProbeSolid>(table);
+  probe->keep = false;
+  for (C3dObject* watched : {static_cast<C3dObject*>(clear), static_cast<C3dObject*>(NewSphere())}) {
+    C3dMaterial* material = MaterialOf(watched);
+    const uint32_t locks = material->GetLockCount();
+    probe->watched = watched;
+    probe->watchedStoppingShadows = probe->watchedWithMaterial = 0;
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(probe->watchedStoppingShadows > 0, watched != clear);
+    EXPECT_GT(probe->watchedWithMaterial, 0u);
+    EXPECT_FALSE(watched->StopsShadows());
+    EXPECT_EQ(watched->GetRenderMaterial(), nullptr);
+    EXPECT_EQ(material->GetLockCount(), locks);
+  }
+}
+
 TEST_F(RenderDriver, ModeSixSetLaterUsesItsRingPattern) {
   BuildScene();
   settings.fFlags |= SRenderSettings::kDistributedRays;

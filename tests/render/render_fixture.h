@@ -52,6 +52,8 @@ class CProbeSolid : public CTestSolid {
     if (ticking) platform::AdvanceVirtualClock(tickMs);
     const uint32_t nesting = watched ? watched->GetNesting() : 0;
     if (keep) seen.push_back({ray.fPrimary, ray.fShadowRay, ray.fDepth, ray.fDirection, nesting});
+    if (watched && watched->StopsShadows()) ++watchedStoppingShadows;
+    if (watched && watched->GetRenderMaterial()) ++watchedWithMaterial;
     return false;
   }
   void BeginRender() override { ++begun; }
@@ -64,6 +66,10 @@ class CProbeSolid : public CTestSolid {
   std::vector<SSeen> seen;
   uint32_t begun = 0;
   uint32_t ended = 0;
+  // Rays tested while the watched object stopped shadow rays outright, and while it held its material
+  // locked for the render.
+  uint32_t watchedStoppingShadows = 0;
+  uint32_t watchedWithMaterial = 0;
 };
 
 class RenderTest : public SceneTest {

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <random>
 
+#include "framework/core/fast_math.h"
 #include "height_field_fixture.h"
 
 namespace {
@@ -68,13 +71,162 @@ TEST_F(HeightFieldRays, AFlatFieldIsHitFromAbove) {
   ExpectRayCase(*field, {"upward", {-0.5, -100, -0.5}, {0, 1, 0}, 0, true, 99});
 }
 
+TEST(HeightFieldWalk, CellBoundariesAheadOfTheRay) {
+  const struct {
+    int32_t factor, cell, step;
+    double origin, inverse, boundary;
+  } cases[] = {{16, 1, 1, 20, 1, 12}, {16, 1, -1, 20, -1, 4}, {1, 3, 1, 3.25, 2, 1.5}, {1, 3, -1, 3.25, -4, 1}};
+  for (const auto& c : cases)
+    EXPECT_EQ(CHeightFieldGrid::NextBoundary(c.factor, c.cell, c.step, c.origin, c.inverse), c.boundary) << c.cell;
+  EXPECT_EQ(CHeightFieldGrid::NextBoundary(1, 3, 0, 3.25, 0), HUGE_VAL);
+}
+
 TEST_F(HeightFieldRays, AVerticalRayStaysInItsColumn) {
-  for (double direction : {1.0, -1.0, 0.0}) {
-    EXPECT_EQ(CHeightFieldGrid::BoundaryDistance(1, 3, 3.25, 0), CHeightFieldGrid::kNoCrossing);
-    EXPECT_EQ(CHeightFieldGrid::BoundaryDistance(16, 1, 20, direction), direction > 0   ? 12
-                                                                        : direction < 0 ? 4
-                                                                                        : 10000.0);
+  C3dHeightField* field = FieldOf(32, [](uint32_t x, uint32_t z) { return 1000 * x + 700 * z; });
+  for (const double x : {3.5, 17.25, 30.75}) {
+    CRenderStats stats;
+    CRay ray = ObjectRay(field, stats, {x, 300, 20.5}, {0, -1, 0});
+    ASSERT_TRUE(field->Intersect(ray)) << x;
+    EXPECT_NEAR(ray.fHit.fObjPoint.x, x, 1e-9);
+    EXPECT_NEAR(ray.fHit.fObjPoint.z, 20.5, 1e-9);
   }
+}
+
+// The walk against the plain test of every triangle of every cell with the same arithmetic: nearest
+// hits and all crossings are the same, bit for bit, for rays of every kind over rough terrains, plain
+// and symmetric, clipped and not.
+class HeightFieldWalkReference : public HeightFieldRays {
+ protected:
+  struct SFound {
+    double t;
+    Point point;
+    int32_t cx, cz, triangle;
+    bool reflected;
+    bool operator==(const SFound&) const = default;
+  };
+
+  static Point Normalised(const Point& v) {
+    const double k = FastInvSqrt(Dot(v, v));
+    return std::isfinite(k) ? v * k : Point{0, 1, 0};
+  }
+
+  // Every accepted triangle crossing, as the grid's own test accepts it.
+  static std::vector<SFound> AllCrossings(const std::vector<CHFUnit>& heights, uint32_t n, const SHeightQuery& q) {
+    const int32_t shift = CHeightFieldGrid::TileShift(n), last = int32_t(n) - 1;
+    const auto h = [&](int32_t x, int32_t z) {
+      return double(heights[size_t(std::min(z, last)) * n + size_t(std::min(x, last))] >> shift);
+    };
+    const double low = q.tNear - 0.1 * std::fabs(q.tNear), high = q.tFar + 0.1 * std::fabs(q.tFar);
+    const double reflection = 2 * q.lower;
+    std::vector<SFound> found;
+    for (int32_t cz = 0; cz <= last; ++cz) {
+      for (int32_t cx = 0; cx <= last; ++cx) {
+        for (int mirrored = 0; mirrored <= (q.symmetric ? 1 : 0); ++mirrored) {
+          const auto y = [&](double v) { return mirrored ? reflection - v : v; };
+          const Point p0{double(cx), y(h(cx, cz)), double(cz)}, p1{cx + 1.0, y(h(cx + 1, cz)), double(cz)};
+          const Point p2{cx + 1.0, y(h(cx + 1, cz + 1)), cz + 1.0}, p3{double(cx), y(h(cx, cz + 1)), cz + 1.0};
+          for (int triangle = 0; triangle < 2; ++triangle) {
+            const Point& first = triangle ? p1 : p0;
+            const Point m = triangle ? Cross(p3 - p1, p2 - p1) : Cross(p3 - p0, p1 - p0);
+            const Point nn = Normalised(m);
+            const double facing = Dot(nn, q.direction);
+            if (facing == 0) continue;
+            const double t = -(Dot(nn, q.origin) - Dot(nn, first)) / facing;
+            if (t < low || t > high) continue;
+            const Point p = q.origin + q.direction * t;
+            const double height = mirrored ? reflection - p.y : p.y;
+            if (height > q.upper || height < q.lower) continue;
+            const double diagonal = cx + cz + 1.0;
+            const bool inside = triangle ? p.x <= cx + 1 && p.z <= cz + 1 && p.x + p.z >= diagonal
+                                         : p.x >= cx && p.z >= cz && p.x + p.z <= diagonal;
+            if (inside) found.push_back({t, p, cx, cz, triangle, mirrored == 1});
+          }
+        }
+      }
+    }
+    return found;
+  }
+
+  static bool Collect(void* context, const SHeightHit& hit) {
+    static_cast<std::vector<SFound>*>(context)->push_back(
+        {hit.t, hit.point, hit.cellX, hit.cellZ, hit.triangle, hit.reflected});
+    return true;
+  }
+};
+
+TEST_F(HeightFieldWalkReference, EveryRayMeetsWhatTheTrianglesGive) {
+  std::mt19937 random(11);
+  const auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(random); };
+  int hits = 0, rays = 0;
+  for (const uint32_t n : {40u, 64u}) {
+    for (const bool symmetric : {false, true}) {
+      std::vector<CHFUnit> heights(size_t(n) * n);
+      for (CHFUnit& v : heights) v = CHFUnit(std::uniform_int_distribution<int>(20000, 45000)(random));
+      C3dHeightField* field = FieldOf(n, [&](uint32_t x, uint32_t z) { return heights[size_t(z) * n + x]; }, symmetric);
+      CHeightFieldGrid& grid = const_cast<CHeightFieldGrid&>(*field->GetTiles());
+      const double top = double(n) * 45000 / 65536;
+      std::optional<Point> surface;
+      for (int i = 0; i < 400; ++i) {
+        SHeightQuery q;
+        q.symmetric = symmetric;
+        q.lower = n * (i % 3 ? C3dHeightField::kDefaultLowerClip : 0.37);
+        q.upper = n * (i % 5 ? C3dHeightField::kDefaultUpperClip : 0.52);
+        // Rays from above, from among the heights, level ones, vertical ones, ones along an axis, and
+        // ones leaving the last point hit upwards, as shadow rays leave the surface.
+        const int kind = i % 6;
+        q.origin = {uniform(-5, n + 5), kind == 1 ? uniform(0.2, 0.6) * n : uniform(top, 2.0 * n), uniform(-5, n + 5)};
+        q.direction = {uniform(-1, 1), kind == 2 ? 0 : uniform(-1, 0.3), uniform(-1, 1)};
+        if (kind == 3) q.direction.x = q.direction.z = 0;
+        if (kind == 4) q.direction.z = 0;
+        if (kind == 5 && surface) {
+          q.origin = *surface;
+          q.direction.y = uniform(0.05, 1);
+        }
+        if (kind == 3 && i % 2) q.direction.y = -q.direction.y - 0.1;
+        // A ray along neither x nor z looks kNoCrossing along itself, so its direction is of unit length.
+        q.direction *= 1 / std::sqrt(Dot(q.direction, q.direction));
+        const C3dBox box = field->LocalBox();
+        double entry = 0, exit = 0;
+        if (!box.IntersectRay(q.origin, q.direction, entry, exit)) continue;
+        ++rays;
+        q.tNear = std::max(entry, 0.0001);
+        q.tFar = exit;
+        if (q.tNear > q.tFar) continue;
+        std::vector<SFound> all = AllCrossings(heights, n, q);
+        SHeightHit hit;
+        bool found = false;
+        {
+          CHolder holder(field, false, false);
+          found = grid.Intersect(field->GetGrid(), q, &hit);
+        }
+        const auto nearest = std::min_element(all.begin(), all.end(), [](auto& a, auto& b) { return a.t < b.t; });
+        ASSERT_EQ(found, nearest != all.end()) << n << " ray " << i;
+        if (found) {
+          ++hits;
+          surface = hit.point;
+          EXPECT_EQ((SFound{hit.t, hit.point, hit.cellX, hit.cellZ, hit.triangle, hit.reflected}), *nearest)
+              << n << " ray " << i;
+        }
+        std::vector<SFound> spans;
+        q.spans = true;
+        q.onHit = Collect;
+        q.context = &spans;
+        {
+          CHolder holder(field, false, false);
+          grid.Intersect(field->GetGrid(), q, nullptr);
+        }
+        const auto byT = [](const SFound& a, const SFound& b) {
+          return a.t != b.t ? a.t < b.t : a.cx != b.cx ? a.cx < b.cx : a.cz != b.cz ? a.cz < b.cz : a.triangle < b.triangle;
+        };
+        std::sort(spans.begin(), spans.end(), byT);
+        std::sort(all.begin(), all.end(), byT);
+        EXPECT_EQ(spans, all) << n << " ray " << i;
+      }
+    }
+  }
+  // The rays are not all misses, nor all hits.
+  EXPECT_GT(hits, rays / 4);
+  EXPECT_LT(hits, rays);
 }
 
 // Every cell of fields whose side is no multiple of 16 is hit, at the height its triangles have there.
@@ -177,6 +329,32 @@ TEST_F(HeightFieldRays, TheRayIntervalAndTheEntryTestsHold) {
   CRay excluded = MakeRay(stats, {-0.5, 100, -0.5}, {0, -1, 0});
   EXPECT_FALSE(field->Intersect(excluded));
   EXPECT_EQ(stats.fMisses, 1u);
+}
+
+// A shadow ray that any hit on the terrain stops needs the distance only: it gets the same distance
+// and object as any other ray, without the surface; other rays still get all of it.
+TEST_F(HeightFieldRays, AShadowRayThatAnyHitStopsLearnsTheDistance) {
+  C3dHeightField* field = FieldOf(32, [](uint32_t x, uint32_t z) { return 20000 + 900 * ((x * 7 + z * 3) % 11); });
+  const Point origins[] = {{3.5, 40, 2.5}, {30.25, 35, 20.75}, {16, 18, -4}};
+  const Point directions[] = {{0.3, -1, 0.2}, {-0.5, -0.6, -0.1}, {0.1, -0.25, 1}};
+  for (int i = 0; i < 3; ++i) {
+    CRenderStats stats;
+    CRay full = ObjectRay(field, stats, origins[i], directions[i]);
+    full.fShadowRay = 1;
+    ASSERT_TRUE(field->Intersect(full)) << i;
+    field->SetStopsShadows(true);
+    CRay shadow = ObjectRay(field, stats, origins[i], directions[i]);
+    shadow.fShadowRay = 1;
+    CRay camera = ObjectRay(field, stats, origins[i], directions[i]);
+    ASSERT_TRUE(field->Intersect(shadow)) << i;
+    ASSERT_TRUE(field->Intersect(camera)) << i;
+    field->SetStopsShadows(false);
+    EXPECT_EQ(shadow.fHitT, full.fHitT) << i;
+    EXPECT_EQ(shadow.fHitObject, field) << i;
+    EXPECT_EQ(camera.fHitT, full.fHitT) << i;
+    EXPECT_EQ(camera.fHit.fShadingNormal, full.fHit.fShadingNormal) << i;
+    EXPECT_EQ(camera.fHit.fPoint, full.fHit.fPoint) << i;
+  }
 }
 
 TEST_F(HeightFieldRays, TheFinestLevelStaysLockedThroughARender) {

@@ -37,4 +37,22 @@ TEST(RenderStats, SumsTakeTheWholeCountersAndClearStartsOver) {
   EXPECT_EQ(stats.fEyeRays + stats.fRaySum + stats.fPixels + stats.fMinutes + stats.fSeconds, 0u);
 }
 
+// Counters are whole up to a million; above it they and every per-pixel figure are scaled into tiers
+// each ten times the one before.
+TEST(RenderStats, TheReportAbbreviatesLargeNumbers) {
+  const struct {
+    uint64_t count;
+    const char* text;
+  } counts[] = {{0, "0"}, {999999, "999999"}, {1000000, "1000000"}, {1000001, "1.00 mil"},
+                {50000000, "5.00 bil"}, {123456789012, "12.35 qui"}};
+  for (const auto& c : counts) EXPECT_EQ(FormatReportCount(c.count), c.text) << c.count;
+  const struct {
+    double figure;
+    const char* text;
+  } figures[] = {{2.5, "2.50"},          {999999.994, "999999.99"}, {1000000, "1.00 mil"},
+                 {9999999, "10.00 mil"}, {10000000, "1.00 bil"},   {250000000, "2.50 tri"},
+                 {3e9, "3.00 qua"},      {4e12, "400.00 qui"}};
+  for (const auto& c : figures) EXPECT_EQ(FormatReportFigure(c.figure), c.text) << c.figure;
+}
+
 }  // namespace

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -185,6 +187,36 @@ TEST_F(Quarn2Render, ADocumentOfQuarn2SceneRendersAtItsOwnSizeWithProgress) {
   delete read;
 }
 
+// With --stats the render report's figures follow the render on the standard output: the pixels, the
+// rays by kind with their sum, and the tests with theirs, each also per pixel.
+TEST_F(Quarn2Render, TheStatisticsFollowTheRenderOnTheStandardOutput) {
+  BuildScene();
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(Save("doc.qnc"), 0);
+  const SRun run =
+      RunCommand("cd '" + folder + "' && " + QUARN2_RENDER_PATH + " doc.qnc out.bmp --width 32 --height 24 --stats 2>/dev/null");
+  ASSERT_EQ(run.status, 0) << run.out;
+  std::map<std::string, std::pair<uint64_t, double>> rows;
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t at = line.find_first_of("0123456789");
+    ASSERT_NE(at, std::string::npos) << line;
+    std::istringstream values(line.substr(at));
+    uint64_t total = 0;
+    double perPixel = 0;
+    values >> total >> perPixel;
+    rows[line.substr(0, line.find("  "))] = {total, perPixel};
+  }
+  ASSERT_EQ(rows.count("time"), 1u) << run.out;
+  EXPECT_EQ(rows["pixels rendered"].first, 32u * 24);
+  EXPECT_EQ(rows["pixels antialiased"].first, 0u);
+  EXPECT_GE(rows["primary rays"].first, 32u * 24);
+  EXPECT_GT(rows["shadow rays"].first, 0u);
+  EXPECT_EQ(rows["total rays"].first, rows["primary rays"].first + rows["shadow rays"].first);
+  EXPECT_EQ(rows["intersects"].first, rows["ray hits"].first + rows["ray misses"].first);
+  EXPECT_NEAR(rows["total rays"].second, double(rows["total rays"].first) / (32 * 24), 0.006);
+}
+
 TEST_F(Quarn2Render, AFailureNamesTheFileAndTheErrorAndWritesNothing) {
   BuildScene();
   if (HasFatalFailure()) return;
@@ -305,8 +337,9 @@ TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
     const SRun run = Render(c.arguments);
     EXPECT_EQ(run.status, 2) << c.arguments;
     EXPECT_EQ(run.out.rfind("quarn2-render: " + std::string(c.reason), 0), 0u) << c.arguments << ": " << run.out;
-    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE]\n"
-                           "       quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N]\n"),
+    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--stats]\n"
+                           "       quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] "
+                           "[--stats]\n"),
               std::string::npos)
         << c.arguments << ": " << run.out;
   }

@@ -110,9 +110,29 @@ TEST(ResCompiler, ManifestLines) {
   EXPECT_EQ(entries[1].name, "");
   EXPECT_EQ(entries[1].source, "logo.pict");
   EXPECT_FALSE(ReadManifest("ixtx 128 errors_\n", &entries, &error));
-  EXPECT_EQ(error, "1: expected TYPE NUMBER NAME SOURCE-FILE");
+  EXPECT_EQ(error, "1: expected TYPE NUMBER NAME SOURCE-FILE [hotspot X Y] or layout FILE.layout");
   EXPECT_FALSE(ReadManifest("ixtx x errors_ e.ixtx\n", &entries, &error));
   EXPECT_EQ(error, "1: expected a resource number, found x");
+}
+
+TEST(ResCompiler, ManifestNamesWithBlanksHotSpotsAndLayoutLines) {
+  std::vector<SManifestEntry> entries;
+  std::string error;
+  ASSERT_TRUE(ReadManifest("ImageIV32ARGB 200 \"left shadow\" left.png\n"
+                           "ImageIV32ARGB 124 \"cursor 124\" hand.png hotspot 3 -2\n"
+                           "layout dialogs.layout\n",
+                           &entries, &error))
+      << error;
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].name, "left shadow");
+  EXPECT_FALSE(entries[0].hotspot);
+  EXPECT_TRUE(entries[1].hotspot);
+  EXPECT_EQ(entries[1].hotspotH, 3);
+  EXPECT_EQ(entries[1].hotspotV, -2);
+  EXPECT_EQ(entries[2].type, "layout");
+  EXPECT_EQ(entries[2].source, "dialogs.layout");
+  EXPECT_FALSE(ReadManifest("ImageIV32ARGB 1 \"a\" a.png hotspot x 2\n", &entries, &error));
+  EXPECT_EQ(error, "1: expected hotspot X Y");
 }
 
 // What resdump --decode prints compiles back to the same list.

@@ -97,6 +97,27 @@ TEST_F(ResourceToolsTest, ResbuildStoresElementRecordsBigEndian) {
                          "0000002d\n");
 }
 
+// The records of pictures: image canvases, composite and image elements, with the elements' defaults
+// (layers 1, a shadow of 12 12 16 at opacity 1, opacity 1) where the source says nothing.
+TEST_F(ResourceToolsTest, ResbuildStoresPictureRecordsBigEndian) {
+  Write("manifest", "imca 3 panel panel.imca\ncoel 4 box box.coel\nimel 5 button button.imel\n");
+  Write("panel.imca", "picture 100\npicturename \"bg\"\noffset 3 -4\nflags 0x13\n");
+  Write("box.coel", "colour 0x00336699\nshadow 4 -2 3\nflags 0x7\n");
+  Write("button.imel", "picture 5\nentry 2\nposition 1 2\nshadowopacity 0.5\nflags 0x61\n");
+  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  const std::string zeros16(32, '0'), zeros32(64, '0');
+  SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " imca 3 | xxd -p -c 72");
+  EXPECT_EQ(run.out, "696d636130313030" + zeros16 + "00000064" + "6267" + std::string(60, '0') +
+                         "00000003fffffffc" + "00000013\n");
+  run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " coel 4 | xxd -p -c 100");
+  EXPECT_EQ(run.out, "636f656c30313030" + zeros16 + "00336699" + "00000000" + zeros32 + "00000000" + "00000001" +
+                         "00000004fffffffe00000003" + "3f800000" + "00000001" + "3f800000" + "00000007\n");
+  run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " imel 5 | xxd -p -c 140");
+  EXPECT_EQ(run.out, "696d656c30313030" + zeros16 + "00000005" + zeros32 + "00000000" + zeros32 + "00000002" +
+                         "0000000100000002" + "00000001" + "0000000c0000000c00000010" + "3f000000" + "00000001" +
+                         "3f800000" + "00000061\n");
+}
+
 // A resource file with no resources, as xxd shows it: the type name at 512, the volume header at 584
 // (directory of 128 entries at 656, 18 in use, growth 128), and the directory's chunk at 656.
 TEST_F(ResourceToolsTest, ANewResourceFileByteForByte) {
@@ -174,7 +195,11 @@ TEST_F(ResourceToolsTest, ResdumpRefusesWhatIsNotAResourceFile) {
 // each list decodes to a source that compiles back to it.
 TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
   const std::string system = std::string("'") + QUARN2_SYSTEM_DAT + "'";
-  EXPECT_EQ(Resdump(system).out, "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\n");
+  EXPECT_EQ(Resdump(system).out,
+            "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\n"
+            "ImageIV32ARGB 200 left shadow 243\nImageIV32ARGB 201 top shadow 264\n"
+            "ImageIV32ARGB 202 corner shadow 240\nImageIV32ARGB 203 right shadow 1628\n"
+            "ImageIV32ARGB 204 bottom shadow 122\n");
   std::string expected;
   for (int i = 0; i <= 37; ++i) expected += std::to_string(i) + " \"" + (i == 5 ? "" : BuiltInErrorText(i)) + "\"\n";
   EXPECT_EQ(Resdump(system + " --decode ixtx 128").out, expected);

@@ -152,6 +152,41 @@ TEST_F(SpoolGridTest, TheSaverPutsOriginAndClipBack) {
   EXPECT_EQ(grid->GetOriginH(), 4);
   EXPECT_EQ(grid->GetOriginV(), 5);
   EXPECT_EQ(grid->GetClip(), (SRect{1, 1, 6, 6}));
+
+  // A new origin, and with reset the whole grid as the clip, for the saver's life.
+  {
+    CSgStSaver saver(grid.get(), 20, 30, true);
+    EXPECT_EQ(grid->GetOriginH(), 20);
+    EXPECT_EQ(grid->GetOriginV(), 30);
+    EXPECT_EQ(grid->GetClip(), (SRect{0, 0, 10, 10}));
+  }
+  EXPECT_EQ(grid->GetOriginH(), 4);
+  EXPECT_EQ(grid->GetClip(), (SRect{1, 1, 6, 6}));
+  CSgStSaver none(nullptr, 1, 2, true);
+}
+
+TEST_F(SpoolGridTest, TheClipSaverTakesAPlacedRectangleCutToTheGrid) {
+  auto grid = NewGrid(DataEnv(), 10, 10, 4, 5);
+  ASSERT_TRUE(grid->SetClip(SRect{1, 1, 6, 6}));
+  struct SCase {
+    SRect placed;
+    SRect clip;
+  } cases[] = {
+      {{7, 6, 9, 8}, {2, 2, 4, 4}},        // less the origin (4, 5)
+      {{0, 0, 100, 100}, {0, 0, 10, 10}},  // cut to the grid
+      {{9, 9, 9, 20}, {1, 1, 6, 6}},       // empty: the clip stays
+      {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, 10, 10}},
+  };
+  for (const SCase& c : cases) {
+    {
+      CSgAcSaver saver(grid.get(), c.placed);
+      EXPECT_EQ(grid->GetClip(), c.clip);
+    }
+    EXPECT_EQ(grid->GetClip(), (SRect{1, 1, 6, 6}));
+  }
+  grid->ClipToBounds();
+  EXPECT_EQ(grid->GetClip(), (SRect{0, 0, 10, 10}));
+  CSgAcSaver none(nullptr, SRect{0, 0, 1, 1});
 }
 
 }  // namespace

@@ -17,16 +17,10 @@
 #include "framework/ui/element.h"
 #include "framework/ui/rs_element.h"
 #include "tests/framework/ui/gtk_check.h"
-#include "tools/res_compiler.h"
 
 namespace {
 
-const struct {
-  const char* kind;
-  uint32_t number;
-  const char* name;
-  const char* source;
-} kLayout[] = {
+const SLayoutSource kLayout[] = {
     {"canv", 1, "tree", "frame 100 100 300 400\ncolour 0x00FFFFFF\noptions 1\n"},
     {"elem", 1, "tree", "rect 0 0 200 300\nuser 0xFFFFFFFF 0 0 0\nset 1\nflags 0x11\n"},
     {"eset", 1, "", "rsel 2\n"},
@@ -44,21 +38,6 @@ const struct {
     {"elem", 12, "", "name \"blue box\"\nrect 50 150 150 250\nuser 0xFF0000FF 0 0 0\nflags 1\n"},
     {"elem", 13, "", "name \"back\"\nrect 150 20 190 80\nuser 0xFF00C000 0 0 0\nflags 1\n"},
 };
-
-bool StoreLayout(CResourceEnv& env) {
-  for (const auto& r : kLayout) {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    SSpoolKey key;
-    key.Set(r.kind, r.number, false);
-    std::strncpy(key.name, r.name, sizeof key.name - 1);
-    if (!CompileSource(r.kind, r.source, &bytes, &error) || StoreCompiled(env, key, r.kind, bytes) != 0) {
-      std::fprintf(stderr, "element_gtk_check: %s %u: %s\n", r.kind, r.number, error.c_str());
-      return false;
-    }
-  }
-  return true;
-}
 
 // Fills the element's local rect in the colour of its user word 0, through the port's clip.
 int32_t FillOwnRect(CElement* element, uint32_t, CImage* port) {
@@ -161,7 +140,7 @@ int Run(COrdaxApp& app, const std::string& folder) {
   CFileSpec spec;
   spec.Set((folder + "/layout.dat").c_str());
   auto env = std::make_unique<CResourceEnv>(spec, CFile::kModeReadWrite);
-  if (!env->IsOpen() || !StoreLayout(*env)) return 1;
+  if (!env->IsOpen() || !StoreLayoutSources(*env, kLayout, "element_gtk_check")) return 1;
   TreeCanvas canvas;
   if (const int32_t err = canvas.Build(env.get())) {
     std::fprintf(stderr, "element_gtk_check: the tree: code %d\n", err);

@@ -7,12 +7,41 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/core/ordax.h"
 #include "platform/clock.h"
 #include "platform/gtk_backend.h"
 #include "tests/framework/core/app_fixture.h"
+#include "tools/res_compiler.h"
+
+// A record of a check program's layout file, compiled from its source as resbuild compiles it.
+struct SLayoutSource {
+  const char* kind;
+  uint32_t number;
+  const char* name;
+  const char* source;
+};
+
+// Stores the records in env; false, with the reason on the standard error after the program's name,
+// when one fails.
+template <size_t N>
+bool StoreLayoutSources(CResourceEnv& env, const SLayoutSource (&records)[N], const char* program) {
+  for (const SLayoutSource& r : records) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    SSpoolKey key;
+    key.Set(r.kind, r.number, false);
+    std::strncpy(key.name, r.name, sizeof key.name - 1);
+    if (!CompileSource(r.kind, r.source, &bytes, &error) || StoreCompiled(env, key, r.kind, bytes) != 0) {
+      std::fprintf(stderr, "%s: %s %u: %s\n", program, r.kind, r.number, error.c_str());
+      return false;
+    }
+  }
+  return true;
+}
 
 // Pumps the application's messages and hands handle each line of the standard input until "quit",
 // the input's end or two minutes; handle's answer comes back as "done LINE".
