@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
-ensure_packages cmake g++ make pkg-config libgtk-3-dev libpng-dev xvfb xauth xdotool imagemagick fonts-dejavu-core
+ensure_packages cmake g++ make pkg-config libgtk-3-dev libpng-dev libfreetype-dev fonts-dejavu-core xvfb xauth xdotool imagemagick
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$(nproc)" --target Quarn2

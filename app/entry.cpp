@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kMinimumBudget = 0x800000;
 constexpr uint32_t kDefaultPoolBudget = 0x1FA000;
 constexpr uint32_t kObjectsPoolBudget = 0x500000;
 
@@ -26,18 +25,6 @@ bool LoadInputScript() {
 }
 
 }  // namespace
-
-uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPercent) {
-  double factor = 0.75;
-  if (prefsRead) {
-    if (storedPercent <= 0) return kMinimumBudget;
-    factor = storedPercent * 0.01;
-  }
-  const double budget = double(physicalBytes) * factor;
-  if (budget < kMinimumBudget) return kMinimumBudget;
-  if (budget >= double(UINT32_MAX)) return UINT32_MAX;
-  return uint32_t(budget);
-}
 
 uint32_t DataPoolBudget(uint64_t physicalBytes, const CPrefsFile& prefs) {
   return DataPoolBudget(physicalBytes, prefs.IsRead(), prefs.GetMemoryPercent());

@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "framework/core/mem_pool.h"
+
 class CPrefsFile;
 
 inline constexpr const char* kProgramName = "Quarn2";
 
-// Physical memory × 0.75, or × the stored percentage when the preferences were read (0 or below
-// gives the minimum), computed in floating point and kept within [8,388,608, 0xFFFFFFFF].
-uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPercent);
-// The same with the read flag and percentage of the preferences file.
+// DataPoolBudget (framework/core/mem_pool.h) with the read flag and percentage of the preferences file.
 uint32_t DataPoolBudget(uint64_t physicalBytes, const CPrefsFile& prefs);
 
 // The arguments as one command line; an argument with a space or quote is quoted.

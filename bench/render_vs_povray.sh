@@ -11,17 +11,7 @@
 # at most 0.50 at 640 × 480 and 0.60 at 1280 × 960. Exit status 0 whatever the ratios.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source scripts/packages.sh
-ensure_packages cmake g++ make pkg-config libgtk-3-dev imagemagick povray time
-
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target quarn2-scene quarn2-render >/dev/null
-scene_tool="$PWD/build/quarn2-scene"
-render_tool="$PWD/build/quarn2-render"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+source bench/tools_build.sh imagemagick povray
 
 runs=5
 

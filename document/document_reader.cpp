@@ -2,6 +2,8 @@
 
 #include <iterator>
 #include <span>
+#include <unordered_set>
+#include <vector>
 
 #include "document/class_table.h"
 #include "document/object_reader.h"
@@ -13,6 +15,7 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
+#include "platform/system.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
 #include "scene/group.h"
@@ -48,12 +51,12 @@ int32_t RowCount(C3dBaseSys* table, uint32_t* count) {
   return kNoErr;
 }
 
-// Whether a row further on holds the same id: the later one is the one read.
-bool OccursLater(const CResTypeTable& types, uint32_t index) {
-  for (uint32_t i = index + 1; i < types.GetCount(); ++i) {
-    if (types[i].number == types[index].number) return true;
-  }
-  return false;
+// For each row, whether a row further on holds the same id: the later one is the one read.
+std::vector<bool> OccurLater(const CResTypeTable& types) {
+  std::vector<bool> later(types.GetCount());
+  std::unordered_set<uint32_t> seen;
+  for (uint32_t i = types.GetCount(); i-- > 0;) later[i] = !seen.insert(types[i].number).second;
+  return later;
 }
 
 }  // namespace
@@ -96,9 +99,11 @@ int32_t CDocumentReader::ReadClass(const SDocumentClass& cls) {
   CHolder holder(types, false, false);
   if (!holder.IsLocked()) return NonZeroError(types->GetError());
   CProgress progress(types->GetCount());
+  const std::vector<bool> later = OccurLater(*types);
   for (uint32_t i = 0; i < types->GetCount(); ++i) {
     progress.Step();
-    if (OccursLater(*types, i)) continue;
+    if (platform::IsStopRequested()) return kSilentCode24;
+    if (later[i]) continue;
     C3dBase* thing = nullptr;
     if (const int32_t error = ReadRow(cls, (*types)[i], i, &thing)) return error;
   }

@@ -8,6 +8,7 @@
 #include "framework/core/progress.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "platform/system.h"
 #include "scene/base_sys.h"
 #include "scene/light.h"
 #include "scene/sky.h"
@@ -51,6 +52,23 @@ int32_t StoreInto(C3dBase* thing, CResourceEnv* document, SSpoolKey key) {
   return StoreDependent(thing);
 }
 
+// Leaving the document must not depend on writing to it: unsubscribing writes back what a failed
+// store left changed, which fails again on a full disk, and a thing that stayed behind would point at
+// the document once it is gone. The data stays in memory, pinned, until the working environment
+// stores it again.
+int32_t MoveBack(C3dBase* thing, CSpoolSys* working, const SSpoolKey& key) {
+  if (!thing->Lock()) return ErrorOf(thing);
+  const bool wasPinned = thing->IsPinned();
+  thing->SetPinned(true);
+  thing->Unlock(false, false);
+  int32_t result = thing->Unsubscribe() ? kNoErr : ErrorOf(thing);
+  if (!thing->SetEnvironment(working) && !result) result = ErrorOf(thing);
+  thing->SetPinned(wasPinned);
+  if (thing->GetEnvironment() != working) return NonZeroError(result);
+  const int32_t subscribed = SubscribeThing(thing, key, false);
+  return result ? result : subscribed;
+}
+
 }  // namespace
 
 // ---- one thing
@@ -71,8 +89,7 @@ int32_t C3dBaseSys::WriteObject(C3dBase* thing, CResourceEnv* document) {
   int32_t result = thing->SetEnvironment(document) ? kNoErr : ErrorOf(thing);
   if (!result) result = StoreInto(thing, document, key);
   if (thing->GetEnvironment() == document) {
-    const bool back = thing->SetEnvironment(working);
-    const int32_t moved = back ? SubscribeThing(thing, key, false) : ErrorOf(thing);
+    const int32_t moved = MoveBack(thing, working, key);
     if (!result) result = moved;
   }
   if (meshMaterial) thing->AsObject()->SetMaterial(meshMaterial);
@@ -213,6 +230,7 @@ int32_t C3dBaseSys::WriteDocument(CResourceEnv* document) {
   CProgressTitles titles("progress save");
   CProgress progress(GetCount(), titles.Title(0, "14Saving Objects"));
   for (uint32_t row = 0; row < GetCount(); ++row) {
+    if (platform::IsStopRequested()) return kSilentCode24;
     if (const int32_t error = WriteObject((*this)[row].object, document)) return error;
     progress.Step();
   }

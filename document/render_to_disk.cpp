@@ -268,7 +268,7 @@ int32_t ChooseOutputFile(uint32_t& index, std::string& target, std::string& temp
   target = WithExtension(chosen.GetPath(), extension);
   if (target.size() >= QN_TEXT_BYTES) return kErrInvalidPath;
   if (target != chosen.GetPath() && !MayReplace(target)) return kSilentCode24;
-  if (!platform::MakeUniqueFile(platform::FolderOf(target), "tmp", &temporary, extension))
+  if (!platform::MakeTempBeside(target, &temporary, extension))
     return NonZeroError(MapLastError());
   return kNoErr;
 }

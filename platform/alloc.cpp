@@ -10,17 +10,22 @@ namespace {
 uint32_t gSuccesses = 0;
 uint32_t gFailures = 0;
 
-}  // namespace
-
-void* ZeroAlloc(size_t size) {
+// Whether a test asked this allocation to fail.
+bool FailThisCall() {
   if (gSuccesses > 0) {
     --gSuccesses;
   } else if (gFailures > 0) {
     --gFailures;
-    return nullptr;
+    return true;
   }
-  return calloc(1, size ? size : 1);
+  return false;
 }
+
+}  // namespace
+
+void* ZeroAlloc(size_t size) { return FailThisCall() ? nullptr : calloc(1, size ? size : 1); }
+
+void* Reallocate(void* p, size_t size) { return FailThisCall() ? nullptr : realloc(p, size ? size : 1); }
 
 void FailNextAllocations(uint32_t count) { FailAllocationsAfter(0, count); }
 

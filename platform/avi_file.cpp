@@ -172,7 +172,7 @@ std::vector<uint8_t> Index(const AviFile& file) {
 AviFile* AviFileCreate(const std::string& path) {
   auto* file = new AviFile;
   file->target = path;
-  if (!MakeUniqueFile(FolderOf(NativePath(path)), "tmp", &file->temporary)) {
+  if (!MakeTempBeside(path, &file->temporary)) {
     delete file;
     return nullptr;
   }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/device_context.h"
+#include "platform/errors.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -24,7 +25,6 @@ constexpr uint32_t AviCode(const char (&text)[5]) {
 
 enum : uint32_t { kAviStreamVideo = AviCode("vids") };
 enum : uint32_t { kAviKeyFrame = 0x10 };  // the index flag of a frame that stands alone
-enum : int32_t { kWinFileTooLarge = 223 };
 
 // What the stream header takes: rate / scale samples a second.
 struct SAviStreamInfo {

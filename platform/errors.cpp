@@ -1,11 +1,13 @@
 #include "platform/errors.h"
 
+#include <atomic>
 #include <cerrno>
 
 namespace platform {
 namespace {
 
 thread_local int32_t tLastError = kWinSuccess;
+std::atomic<bool> gSizeLimitReached{false};
 
 }  // namespace
 
@@ -27,6 +29,7 @@ int32_t WinErrorFromErrno(int err) {
     case EINVAL: return kWinInvalidParameter;
     case ENOSPC:
     case EDQUOT: return kWinDiskFull;
+    case EFBIG: return kWinFileTooLarge;
     case ENAMETOOLONG: return kWinFilenameExcedRange;
     case EIO: return kWinIoDevice;
     default: return kWinGenFailure;
@@ -38,8 +41,11 @@ int32_t GetLastError() { return tLastError; }
 void SetLastError(int32_t winError) { tLastError = winError; }
 
 bool FailFromErrno() {
+  if (errno == EFBIG) gSizeLimitReached = true;
   tLastError = WinErrorFromErrno(errno);
   return false;
 }
+
+bool FileSizeLimitReached() { return gSizeLimitReached; }
 
 }  // namespace platform

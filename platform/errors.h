@@ -25,6 +25,8 @@ enum WinError : int32_t {
   kWinInvalidParameter = 87,
   kWinDiskFull = 112,
   kWinFilenameExcedRange = 206,
+  kWinFileTooLarge = 223,  // past the process's file size limit
+  kWinDirectory = 267,  // a folder where a file is expected
   kWinIoDevice = 1117,
 };
 
@@ -36,5 +38,8 @@ int32_t GetLastError();
 void SetLastError(int32_t winError);
 // Sets the last error from errno and answers false, for the failure paths of file calls.
 bool FailFromErrno();
+// Whether a file call of this process failed because a file would have grown past the process's
+// size limit (ulimit -f), which its result code (disk full) does not tell apart.
+bool FileSizeLimitReached();
 
 }  // namespace platform

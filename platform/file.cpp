@@ -1,6 +1,8 @@
 #include "platform/file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -11,6 +13,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <set>
 #include <vector>
 
 #include "platform/errors.h"
@@ -45,6 +49,10 @@ struct SFileTestHooks {
   std::string deniedFolder;
   bool refuseAtomicExchange = false;
   uint32_t failingRename = 0;
+  uint32_t writesLeft = 0;  // writes into watched files before the disk is full
+  bool watching = false;
+  bool full = false;
+  std::set<int> watched;  // files opened since the failing write was set
 };
 
 SFileTestHooks gHooks;
@@ -57,10 +65,30 @@ bool InDeniedFolder(const std::string& native) {
 
 bool Creates(FileCreate how) { return how != FileCreate::kOpenExisting; }
 
+// Sets the error of a step that failed, also after undo steps that left their own.
+bool FailWith(int32_t error) {
+  SetLastError(error);
+  return false;
+}
+
 bool RenameFails() {
   if (gHooks.failingRename == 0) return false;
   if (--gHooks.failingRename != 0) return false;
   SetLastError(kWinAccessDenied);
+  return true;
+}
+
+// A disk that fills up stays full: once the counted write has failed, every later one does too.
+bool WriteFails(int fd) {
+  if (!gHooks.watched.count(fd)) return false;
+  if (!gHooks.full) {
+    if (gHooks.writesLeft > 1) {
+      --gHooks.writesLeft;
+      return false;
+    }
+    gHooks.full = true;
+  }
+  SetLastError(kWinDiskFull);
   return true;
 }
 
@@ -92,6 +120,7 @@ FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share, Fi
     SetLastError(error);
     return kNoFile;
   }
+  if (gHooks.watching) gHooks.watched.insert(fd);
   SetLastError(kWinSuccess);
   return fd;
 }
@@ -107,6 +136,7 @@ bool LockFile(FileHandle file, bool exclusive) {
 
 bool CloseFile(FileHandle file) {
   if (BadHandle(file)) return false;
+  gHooks.watched.erase(Fd(file));
   return ::close(Fd(file)) == 0 || FailFromErrno();
 }
 
@@ -129,6 +159,7 @@ bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
 bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
   if (BadHandle(file)) return false;
+  if (WriteFails(Fd(file))) return false;
   const auto* in = static_cast<const char*>(buffer);
   while (*done < count) {
     const ssize_t n = ::write(Fd(file), in + *done, count - *done);
@@ -171,6 +202,20 @@ bool SetFileSize(FileHandle file, int64_t size) {
 bool FlushFile(FileHandle file) {
   if (BadHandle(file)) return false;
   return ::fsync(Fd(file)) == 0 || FailFromErrno();
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  bytes->clear();
+  if (IsFolder(path)) return FailWith(kWinDirectory);
+  const FileHandle file = OpenFile(path, kAccessRead, kShareRead, FileCreate::kOpenExisting);
+  if (file == kNoFile) return false;
+  char buffer[64 * 1024];
+  uint32_t done = 0;
+  bool read = true;
+  while ((read = ReadFile(file, buffer, sizeof buffer, &done)) && done > 0) bytes->append(buffer, done);
+  const int32_t error = GetLastError();
+  CloseFile(file);
+  return read || FailWith(error);
 }
 
 bool GetLastWriteTime(FileHandle file, int64_t* ns) {
@@ -223,18 +268,42 @@ bool RenameFile(const std::string& from, const std::string& to) {
   return ::rename(src.c_str(), dst.c_str()) == 0 || FailFromErrno();
 }
 
+bool ReplaceTargetOf(const std::string& path, std::string* file) {
+  constexpr int kMaxLinks = 40;  // the kernel's own bound on a chain of links
+  std::string at = NativePath(path);
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat st {};
+    if (::lstat(at.c_str(), &st) != 0) {
+      if (errno != ENOENT) return FailFromErrno();
+      *file = at;
+      return true;
+    }
+    if (S_ISREG(st.st_mode)) {
+      *file = at;
+      return true;
+    }
+    if (S_ISDIR(st.st_mode)) return FailWith(kWinDirectory);
+    if (!S_ISLNK(st.st_mode)) return FailWith(kWinAccessDenied);
+    std::vector<char> link(PATH_MAX + 1);
+    const ssize_t n = ::readlink(at.c_str(), link.data(), link.size() - 1);
+    if (n < 0) return FailFromErrno();
+    const std::string next(link.data(), size_t(n));
+    at = next[0] == '/' ? next : FolderOf(at) + "/" + next;
+  }
+  return FailWith(kWinInvalidParameter);
+}
+
 bool ReplaceFile(const std::string& from, const std::string& to) {
   if (RenameFails()) return false;
-  return ::rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0 || FailFromErrno();
+  std::string file;
+  if (!ReplaceTargetOf(to, &file)) return false;
+  const std::string source = NativePath(from);
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0 && ::chmod(source.c_str(), st.st_mode & 0777) != 0) return FailFromErrno();
+  return ::rename(source.c_str(), file.c_str()) == 0 || FailFromErrno();
 }
 
 namespace {
-
-// Restores the last error of the step that failed after the undo steps that follow it.
-bool FailWith(int32_t error) {
-  SetLastError(error);
-  return false;
-}
 
 bool ExchangeByRenames(const std::string& a, const std::string& b) {
   std::string parked;
@@ -258,8 +327,10 @@ bool ExchangeByRenames(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool ExchangeFiles(const std::string& a, const std::string& b) {
-  const std::string first = NativePath(a);
-  const std::string second = NativePath(b);
+  // Both sides are files, as a replacing write finds them: swapping a folder would move it away
+  // under its name, and swapping a link would move the link rather than its file.
+  std::string first, second;
+  if (!ReplaceTargetOf(a, &first) || !ReplaceTargetOf(b, &second)) return false;
   if (!gHooks.refuseAtomicExchange) {
     if (::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0) return true;
     // Only a file system without the exchange falls back; any other failure is the answer.
@@ -368,6 +439,27 @@ std::string TempFolder() {
   return (dir && *dir) ? std::string(dir) : std::string("/tmp");
 }
 
+namespace {
+
+// Creates the first free name that nextName gives as an empty file of that mode; a name taken
+// meanwhile by another process is passed over.
+bool CreateFirstFree(const std::function<std::string()>& nextName, mode_t mode, std::string* path) {
+  for (int attempt = 0; attempt < 65536; ++attempt) {
+    const std::string candidate = nextName();
+    const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0) {
+      ::close(fd);
+      *path = candidate;
+      SetLastError(kWinSuccess);
+      return true;
+    }
+    if (errno != EEXIST) return FailFromErrno();
+  }
+  return FailWith(kWinFileExists);
+}
+
+}  // namespace
+
 bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path,
                     const std::string& suffix) {
   static std::atomic<uint32_t> counter{0};
@@ -377,21 +469,69 @@ bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::s
     SetLastError(kWinAccessDenied);
     return false;
   }
-  for (int attempt = 0; attempt < 65536; ++attempt) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%X%X", unsigned(::getpid()) & 0xFFFF, unsigned(++counter) & 0xFFFF);
-    const std::string candidate = dir + prefix + number + suffix;
-    const int fd = ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-      ::close(fd);
-      *path = candidate;
-      SetLastError(kWinSuccess);
-      return true;
-    }
-    if (errno != EEXIST) return FailFromErrno();
+  return CreateFirstFree(
+      [&] {
+        char number[16];
+        std::snprintf(number, sizeof number, "%X%X", unsigned(::getpid()) & 0xFFFF, unsigned(++counter) & 0xFFFF);
+        return dir + prefix + number + suffix;
+      },
+      0666, path);
+}
+
+bool MakeTempBeside(const std::string& target, std::string* path, const std::string& suffix) {
+  // Long enough to recognise, short enough to leave room in the paths the program keeps.
+  constexpr size_t kNameBytes = 48;
+  std::string file;
+  if (!ReplaceTargetOf(target, &file)) return false;
+  const std::string name = file.substr(file.rfind('/') + 1).substr(0, kNameBytes);
+  return MakeUniqueFile(FolderOf(file), "." + name + "." + ProgramName().substr(0, kNameBytes / 2) + "-", path,
+                        suffix);
+}
+
+namespace {
+
+// "<name>.<pid>.<n><suffix>": the pid, or 0 when the file name has another shape.
+pid_t ProcessOfFile(const std::string& name, const std::string& suffix) {
+  if (name.size() <= suffix.size() || !name.ends_with(suffix)) return 0;
+  const std::string stem = name.substr(0, name.size() - suffix.size());
+  const size_t last = stem.rfind('.');
+  if (last == std::string::npos || last == 0) return 0;
+  const size_t before = stem.rfind('.', last - 1);
+  if (before == std::string::npos || before == 0) return 0;
+  const std::string pid = stem.substr(before + 1, last - before - 1);
+  const std::string n = stem.substr(last + 1);
+  const auto digits = [](const std::string& s) {
+    return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos;
+  };
+  return digits(pid) && digits(n) ? pid_t(std::stol(pid)) : 0;
+}
+
+bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+}  // namespace
+
+bool MakeProcessFile(const std::string& folder, const std::string& suffix, std::string* path) {
+  static std::atomic<uint32_t> counter{0};
+  const std::string stem = NativePath(folder) + "/" + ProgramName() + "." + std::to_string(::getpid()) + ".";
+  return CreateFirstFree([&] { return stem + std::to_string(++counter) + suffix; }, 0600, path);
+}
+
+uint32_t RemoveLeftProcessFiles(const std::string& folder, const std::string& suffix) {
+  DIR* dir = ::opendir(NativePath(folder).c_str());
+  if (!dir) return 0;
+  std::vector<std::string> left;
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t pid = ProcessOfFile(entry->d_name, suffix);
+    if (pid <= 0 || ProcessRuns(pid)) continue;
+    const std::string path = NativePath(folder) + "/" + entry->d_name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid()) left.push_back(path);
   }
-  SetLastError(kWinFileExists);
-  return false;
+  ::closedir(dir);
+  uint32_t removed = 0;
+  // DeleteFile refuses a file that any process holds locked.
+  for (const std::string& path : left) removed += DeleteFile(path) ? 1 : 0;
+  return removed;
 }
 
 std::string ProgramPath() {
@@ -401,6 +541,11 @@ std::string ProgramPath() {
 }
 
 std::string ProgramFolder() { return FolderOf(ProgramPath()); }
+
+std::string ProgramName() {
+  const std::string path = ProgramPath();
+  return path.empty() ? std::string("quarn2") : path.substr(path.rfind('/') + 1);
+}
 
 void SetTestFreeSpace(int64_t bytes) { gHooks.freeSpace = bytes < 0 ? -1 : bytes; }
 
@@ -413,6 +558,13 @@ void SetTestDeniedFolder(const std::string& folder) {
 void SetTestRefuseAtomicExchange(bool refuse) { gHooks.refuseAtomicExchange = refuse; }
 
 void SetTestFailingRename(uint32_t n) { gHooks.failingRename = n; }
+
+void SetTestFailingWrite(uint32_t n) {
+  gHooks.writesLeft = n;
+  gHooks.watching = n != 0;
+  gHooks.full = false;
+  gHooks.watched.clear();
+}
 
 void ResetFileTestHooks() { gHooks = SFileTestHooks{}; }
 

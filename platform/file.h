@@ -29,6 +29,9 @@ bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin, int64_t* posit
 bool GetFileSize(FileHandle file, int64_t* size);
 bool SetFileSize(FileHandle file, int64_t size);  // truncates or extends with zeros
 bool FlushFile(FileHandle file);
+// The whole of a file, read to its end. Fails on a folder (kWinDirectory) and on any read error, so
+// that a description or script that cannot be read is never taken for an empty one.
+bool ReadWholeFile(const std::string& path, std::string* bytes);
 // Last-write time in nanoseconds since 1970.
 bool GetLastWriteTime(FileHandle file, int64_t* ns);
 bool SetLastWriteTime(FileHandle file, int64_t ns);
@@ -36,10 +39,16 @@ bool SetLastWriteTime(FileHandle file, int64_t ns);
 // Fails with the sharing violation while any handle, in this process or another, holds the file.
 bool DeleteFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);  // fails when `to` exists
-// Moves from over to in one step: the old `to` stays whole until the new one is in its place.
+// Where a replacing write puts its result: the path itself, or the file a symbolic link there points
+// to, so that the link stays a link. Fails when that exists and is not a regular file: a folder with
+// kWinDirectory, anything else (a device, a pipe) with access denied.
+bool ReplaceTargetOf(const std::string& path, std::string* file);
+// Moves from over to's file (ReplaceTargetOf) in one step: the old file stays whole until the new one
+// is in its place, and the new one takes its permission bits.
 bool ReplaceFile(const std::string& from, const std::string& to);
-// Swaps the files at two paths: atomically where the file system can, otherwise by three renames
-// through a unique name in a's folder, undoing the done ones when one fails.
+// Swaps the files at two paths (a link's file for a link, ReplaceTargetOf): atomically where the file
+// system can, otherwise by three renames through a unique name in a's folder, undoing the done ones
+// when one fails.
 bool ExchangeFiles(const std::string& a, const std::string& b);
 bool GetPathWriteTime(const std::string& path, int64_t* ns);
 bool SetPathWriteTime(const std::string& path, int64_t ns);
@@ -58,8 +67,20 @@ std::string TempFolder();
 // Creates an empty file with a unique name "<prefix><n><suffix>" in folder, like a name reservation.
 bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path,
                     const std::string& suffix = ".tmp");
+// The temporary file of a replacing write: an empty file beside target's file (ReplaceTargetOf),
+// hidden and named so that a person can tell what it is and which program left it:
+// ".<target's name>.<program>-<n><suffix>". Fails as ReplaceTargetOf does, before anything is made.
+bool MakeTempBeside(const std::string& target, std::string* path, const std::string& suffix = "");
+// A file this process keeps in folder while it runs, made empty and named so that a person can tell
+// which program and process it belongs to, and a later start that it was left behind:
+// "<program>.<pid>.<n><suffix>".
+bool MakeProcessFile(const std::string& folder, const std::string& suffix, std::string* path);
+// Deletes this user's files of that shape in folder that a process which is gone left behind: its
+// process no longer runs and no process holds the file locked. Answers how many went.
+uint32_t RemoveLeftProcessFiles(const std::string& folder, const std::string& suffix);
 std::string ProgramPath();
 std::string ProgramFolder();
+std::string ProgramName();  // the executable's file name
 
 // Test hooks: they reach failures a test machine will not produce on demand (a full disk, a folder
 // that refuses new files even to root, a file system without atomic exchange, a rename failing
@@ -69,6 +90,9 @@ void SetTestFreeSpace(int64_t bytes);  // GetFreeSpace answers this; negative re
 void SetTestDeniedFolder(const std::string& folder);
 void SetTestRefuseAtomicExchange(bool refuse);
 void SetTestFailingRename(uint32_t n);  // the n-th rename from now fails with access denied; 0 clears
+// The n-th write into a file opened from now on fails with disk full, as does every later write into
+// those files; 0 clears. Files opened before (a swap file already in use) are not counted.
+void SetTestFailingWrite(uint32_t n);
 void ResetFileTestHooks();
 
 }  // namespace platform

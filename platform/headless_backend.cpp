@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <fstream>
 #include <map>
 #include <sstream>
 
 #include "platform/ansi_text.h"
 #include "platform/clock.h"
+#include "platform/file.h"
 #include "platform/headless.h"
 #include "platform/window_backend.h"
 
@@ -395,14 +395,12 @@ namespace headless {
 bool AddScript(const std::string& text, std::string* error) { return Headless().AddScript(text, error); }
 
 bool LoadScriptFile(const std::string& path, std::string* error) {
-  std::ifstream in(path);
-  if (!in) {
-    if (error) *error = "cannot read " + path;
+  std::string text;
+  if (!ReadWholeFile(path, &text)) {
+    if (error) *error = IsFolder(path) ? "is a folder" : "cannot be read";
     return false;
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  return AddScript(text.str(), error);
+  return AddScript(text, error);
 }
 
 size_t PendingInputs() { return Headless().PendingInputs(); }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -113,21 +114,46 @@ void Deliver(const std::string& data) {
   gPending.push_back(std::move(pending));
 }
 
+// The shared temporary folder is open to every user: whoever makes the socket folder first owns it.
+// Only a real folder of this user's that nobody else may enter keeps the command lines private.
+std::string PrivateFolderProblem(const std::string& folder) {
+  if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::strerror(errno);
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISDIR(st.st_mode)) return "it is not a folder";
+  if (st.st_uid != ::getuid()) return "it belongs to another user";
+  if (st.st_mode & 077) return "others may use it";
+  return {};
+}
+
+bool IsSocket(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+}
+
 }  // namespace
 
-std::string InstanceSocketPath() {
+std::string InstanceSocketPath(std::string* problem) {
+  if (problem) problem->clear();
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime && *runtime) return std::string(runtime) + "/quarn2.sock";
   const std::string folder = TempFolder() + "/quarn2-" + std::to_string(::getuid());
-  ::mkdir(folder.c_str(), 0700);
-  return folder + "/quarn2.sock";
+  const std::string why = PrivateFolderProblem(folder);
+  if (why.empty()) return folder + "/quarn2.sock";
+  if (problem) *problem = folder + ": " + why;
+  return {};
 }
 
 InstanceRole ClaimSingleInstance(const std::string& className, const std::string& title,
                                  const std::string& commandLine) {
   gClassName = className;
   gTitle = title;
-  const std::string path = InstanceSocketPath();
+  std::string problem;
+  const std::string path = InstanceSocketPath(&problem);
+  if (path.empty()) {
+    std::fprintf(stderr, "%s: no single-instance socket in %s\n", ProgramName().c_str(), problem.c_str());
+    return InstanceRole::kAlone;
+  }
   for (int attempt = 0; attempt < 2; ++attempt) {
     int error = 0;
     const int peer = Connect(path, &error);
@@ -139,7 +165,7 @@ InstanceRole ClaimSingleInstance(const std::string& className, const std::string
       const bool sent = SendAll(peer, message);
       ::close(peer);
       if (sent) return InstanceRole::kForwarded;
-    } else if (error == ECONNREFUSED) {
+    } else if (error == ECONNREFUSED && IsSocket(path)) {
       ::unlink(path.c_str());  // left by an instance that ended without closing it
     }
     gListener = Listen(path);
@@ -155,7 +181,7 @@ InstanceRole ClaimSingleInstance(const std::string& className, const std::string
 void ReleaseSingleInstance() {
   if (gListener < 0) return;
   ::close(gListener);
-  ::unlink(gSocketPath.c_str());
+  if (IsSocket(gSocketPath)) ::unlink(gSocketPath.c_str());
   gListener = -1;
   gSocketPath.clear();
 }

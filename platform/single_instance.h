@@ -17,7 +17,9 @@ enum class InstanceRole {
 InstanceRole ClaimSingleInstance(const std::string& className, const std::string& title,
                                  const std::string& commandLine);
 void ReleaseSingleInstance();
-// $XDG_RUNTIME_DIR/quarn2.sock, else quarn2-<uid>/quarn2.sock (mode 0700) in the temporary folder.
-std::string InstanceSocketPath();
+// $XDG_RUNTIME_DIR/quarn2.sock, else quarn2-<uid>/quarn2.sock in the temporary folder, in a folder
+// made with mode 0700. Empty when that folder is a link, another user's, or open to others: then
+// *problem names it and says why, and the claim starts alone, saying so on the standard error stream.
+std::string InstanceSocketPath(std::string* problem = nullptr);
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cfenv>
+#include <csignal>
 
 #include "platform/window_backend.h"
 
@@ -12,6 +13,9 @@ namespace {
 
 uint32_t gBeeps = 0;
 const char gProgramModule = 0;
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void OnStopSignal(int signal) { gStopSignal = signal; }
 
 }  // namespace
 
@@ -27,6 +31,24 @@ uint32_t ProcessorCount() {
 }
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = &OnStopSignal;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM}) ::sigaction(signal, &action, nullptr);
+  ::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool IsStopRequested() { return gStopSignal != 0; }
+
+void EndIfStopRequested() {
+  const int signal = gStopSignal;
+  if (!signal) return;
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);
+}
 
 uint64_t PhysicalMemoryBytes() {
   const long pages = ::sysconf(_SC_PHYS_PAGES);

@@ -16,6 +16,16 @@ void MaskFloatExceptions();
 // Whether the standard error stream goes to a terminal, where a progress bar may redraw its line.
 bool StandardErrorIsTerminal();
 
+// SIGINT and SIGTERM only ask a command-line tool to stop: the handler sets a flag that long work
+// checks where it checks a user's cancel, so that temporaries go on the way out as after any other
+// failure. A second signal of the same kind ends the process at once. A file that grows past the
+// size limit (SIGXFSZ) fails its write, which is reported, instead of ending the process.
+void CatchStopSignals();
+bool IsStopRequested();
+// Once the way out is done: ends the process by the signal that asked it to stop, so that whoever
+// started it sees why; returns when none did.
+void EndIfStopRequested();
+
 // The system's simple beep; the headless back end only counts them.
 void Beep();
 uint32_t BeepCount();

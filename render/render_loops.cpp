@@ -16,6 +16,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/timer.h"
 #include "framework/core/win_appl.h"
+#include "platform/system.h"
 #include "platform/window.h"
 #include "render/ray_trace.h"
 #include "render/render_camera.h"
@@ -428,6 +429,7 @@ int32_t RenderAntialiasPass(bool draw, CRenderContext& context, CImNavigator& im
 
 bool PumpRenderMessages() {
   using namespace platform;
+  if (IsStopRequested()) return true;
   CAppl* app = GetApplication();
   bool stop = false;
   SMessage message;

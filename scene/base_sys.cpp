@@ -88,16 +88,29 @@ void C3dBaseSys::Shrink() { SetSize(sizeof(C3dBaseSysEntry), GetCount(), true, f
 
 int32_t C3dBaseSys::AddObject(C3dBase* object, int32_t sortKey, uint32_t second, uint32_t fourth) {
   if (object->GetOwningTable()) return kErrUnexpectedStatus;
-  CHolder holder(this, true, false);
-  if (!holder.IsLocked()) return NonZeroError(GetError());
-  C3dBaseSysEntry row;
-  row.object = object;
-  row.second = second;
-  row.sortKey = sortKey;
-  row.fourth = fourth;
-  if (!Append(&row)) return kErrExpansion;
-  fUnsorted = true;
-  return OnObjectAdded(object);
+  // An index that held before the row went in goes on holding with it, instead of being rebuilt.
+  const bool indexed = fRowsByIdBuilt && fRowsByIdChanges == GetChangeCount();
+  uint32_t added = 0;
+  int32_t result = kNoErr;
+  {
+    CHolder holder(this, true, false);
+    if (!holder.IsLocked()) return NonZeroError(GetError());
+    C3dBaseSysEntry row;
+    row.object = object;
+    row.second = second;
+    row.sortKey = sortKey;
+    row.fourth = fourth;
+    if (!Append(&row)) return kErrExpansion;
+    fUnsorted = true;
+    added = GetCount() - 1;
+    result = OnObjectAdded(object);
+  }
+  fRowsByIdBuilt = indexed && result == kNoErr;
+  if (fRowsByIdBuilt) {
+    fRowsById.emplace(object->GetId(), added);
+    fRowsByIdChanges = GetChangeCount();
+  }
+  return result;
 }
 
 int32_t C3dBaseSys::RemoveObject(C3dBase* object, bool deleteObject, bool shrink) {
@@ -251,14 +264,21 @@ void C3dBaseSys::NoteId(uint32_t id) {
   }
 }
 
+const std::unordered_map<uint32_t, uint32_t>& C3dBaseSys::RowsById() {
+  if (fRowsByIdBuilt && fRowsByIdChanges == GetChangeCount()) return fRowsById;
+  fRowsById.clear();
+  for (uint32_t row = 0; row < GetCount(); ++row) {
+    if (const C3dBase* thing = (*this)[row].object) fRowsById.emplace(thing->GetId(), row);
+  }
+  fRowsByIdChanges = GetChangeCount();
+  fRowsByIdBuilt = true;
+  return fRowsById;
+}
+
 bool C3dBaseSys::HasId(uint32_t id) {
   CHolder holder(this, false, false);
   if (!holder.IsLocked()) return false;
-  for (uint32_t row = 0; row < GetCount(); ++row) {
-    const C3dBase* thing = (*this)[row].object;
-    if (thing && thing->GetId() == id) return true;
-  }
-  return false;
+  return RowsById().count(id) != 0;
 }
 
 // ---- class meshes
@@ -295,7 +315,11 @@ int32_t C3dBaseSys::FindByKey(uint32_t family, uint32_t classTag, uint32_t id, C
   *out = nullptr;
   CHolder holder(this, false, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());
-  for (uint32_t row = 0; row < GetCount(); ++row) {
+  const auto& rows = RowsById();
+  const auto first = rows.find(id);
+  if (first == rows.end()) return kErrObjectNotFound;
+  // Ids are unique within a table; should two things share one, the walk finds the right one.
+  for (uint32_t row = first->second; row < GetCount(); ++row) {
     C3dBase* thing = (*this)[row].object;
     if (thing && thing->GetFamily() == family && thing->GetClass() == classTag && thing->GetId() == id) {
       *out = thing;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "framework/core/dyn_table.h"
 #include "framework/core/four_cc.h"
@@ -117,7 +118,13 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
   void SortByKey();
   template <typename Match>
   int32_t Collect(C3dBaseSpoolTable* list, bool append, Match match);
+  // The first row of each id, so that reading a document of many things does not walk the table for
+  // every one; built again when the table changed since (its change count tells). Locked table.
+  const std::unordered_map<uint32_t, uint32_t>& RowsById();
 
+  std::unordered_map<uint32_t, uint32_t> fRowsById;
+  uint32_t fRowsByIdChanges = 0;
+  bool fRowsByIdBuilt = false;
   uint32_t fNextId = 1;
   // Set once the id counter has wrapped: from then on new ids are checked against the table.
   bool fIdsWrapped = false;

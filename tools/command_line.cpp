@@ -11,6 +11,8 @@
 #include <cstring>
 
 #include "framework/core/result_codes.h"
+#include "platform/errors.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -26,13 +28,6 @@ std::string OptionText(const SToolOption& option) {
   std::string text = std::string("--") + option.name;
   if (option.value) text += std::string("=") + option.value;
   return text;
-}
-
-// The folder an output is written in: its temporary file goes there before it replaces the output.
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -106,8 +101,9 @@ int CCommandLine::Fail(const std::string& subject, const std::string& words) con
   return kStatusFailed;
 }
 
-int CCommandLine::FailWithCode(const std::string& subject, int32_t code) const {
-  return Fail(subject, ResultWords(code));
+int CCommandLine::FailWithCode(const std::string& subject, int32_t code, const std::string& refusal) const {
+  if (IsSilentCode(code)) return kStatusFailed;
+  return Fail(subject, FileProblem(subject, code, refusal));
 }
 
 bool CCommandLine::RefuseOutput(const std::string& output, const std::vector<std::string>& inputs) const {
@@ -118,6 +114,15 @@ bool CCommandLine::RefuseOutput(const std::string& output, const std::vector<std
 }
 
 std::string ResultWords(int32_t code) { return BuiltInMessageFor(code) + " (code " + std::to_string(code) + ")"; }
+
+std::string FileProblem(const std::string& path, int32_t code, const std::string& refusal) {
+  std::string text = refusal.empty() ? BuiltInMessageFor(code) : refusal;
+  // The movie writer answers invalid size for a write past the limit, as for its own 2 GiB.
+  if ((code == kErrDiskFull || code == kErrInvalidSize) && platform::FileSizeLimitReached())
+    text = "the file size limit (ulimit -f) was reached";
+  if (platform::IsFolder(path)) text = "is a folder";
+  return text + " (code " + std::to_string(code) + ")";
+}
 
 bool ParseWholeNumber(const char* text, int64_t least, int64_t most, int64_t* value) {
   char* end = nullptr;
@@ -135,11 +140,37 @@ bool HasExtension(const std::string& path, const char* extension) {
   return path.size() - nameStart > length && strcasecmp(path.c_str() + path.size() - length, extension) == 0;
 }
 
+std::string ReadInputFile(const std::string& path, std::string* bytes) {
+  return platform::ReadWholeFile(path, bytes) ? std::string() : FileProblem(path, NonZeroError(MapLastError()));
+}
+
+std::string TempFolderProblem() {
+  const std::string folder = platform::TempFolder();
+  std::string why;
+  if (!platform::PathExists(folder)) why = "it does not exist";
+  else if (!platform::IsFolder(folder)) why = "it is not a folder";
+  else if (access(folder.c_str(), W_OK | X_OK) != 0)
+    why = std::string("it is not writable (") + std::strerror(errno) + ")";
+  return why.empty() ? why : "the temporary folder cannot be used: " + why;
+}
+
+std::string TempFolderProblem(int32_t openResult) {
+  const std::string problem = TempFolderProblem();
+  return problem.empty() ? "the temporary folder cannot be used: " + ResultWords(openResult) : problem;
+}
+
 std::string OutputProblem(const std::string& output, const std::vector<std::string>& inputs) {
   if (output.empty()) return "the name is empty";
+  // A replacing write puts its result in the file a symbolic link points to, and its temporary beside
+  // that file.
+  std::string file;
+  if (!platform::ReplaceTargetOf(output, &file)) {
+    struct stat kind {};
+    if (stat(output.c_str(), &kind) == 0) return S_ISDIR(kind.st_mode) ? "it is a folder" : "it is not a plain file";
+    file = output;
+  }
   struct stat target {};
-  if (stat(output.c_str(), &target) == 0) {
-    if (S_ISDIR(target.st_mode)) return "it is a folder";
+  if (stat(file.c_str(), &target) == 0) {
     for (const std::string& input : inputs) {
       struct stat read {};
       if (stat(input.c_str(), &read) == 0 && SameFile(read, target)) return "it is the input " + input;
@@ -147,7 +178,8 @@ std::string OutputProblem(const std::string& output, const std::vector<std::stri
   } else if (output.back() == '/') {
     return "it names a folder";
   }
-  const std::string folder = FolderOf(output);
+  // The temporary goes in the output's folder before it replaces the output.
+  const std::string folder = platform::FolderOf(file);
   struct stat place {};
   if (stat(folder.c_str(), &place) != 0) return "the folder " + folder + " does not exist";
   if (!S_ISDIR(place.st_mode)) return folder + " is not a folder";

@@ -48,10 +48,12 @@ class CCommandLine {
   int UsageError(const std::string& problem) const;
   // "TOOL: subject: words" on standard error; answers 1.
   int Fail(const std::string& subject, const std::string& words) const;
-  // A result code's text, then the code in brackets.
-  int FailWithCode(const std::string& subject, int32_t code) const;
-  // The output is refused before any work: its folder missing or not writable, the name a folder, or
-  // the file one of the inputs. Reported as "TOOL: OUT: cannot be written: reason"; true when refused.
+  // FileProblem's words for the failure; a silent code (work the user stopped) needs none.
+  int FailWithCode(const std::string& subject, int32_t code, const std::string& refusal = "") const;
+  // The output is refused before any work: its folder missing or not writable, the name a folder or
+  // something else that is not a plain file, or the file one of the inputs. A symbolic link is judged
+  // by the file it points to, which a replacing write replaces. Reported as
+  // "TOOL: OUT: cannot be written: reason"; true when refused.
   bool RefuseOutput(const std::string& output, const std::vector<std::string>& inputs) const;
 
  private:
@@ -64,9 +66,22 @@ class CCommandLine {
 
 // A result code's text followed by the code: "... (file not found). (code -43)".
 std::string ResultWords(int32_t code);
+// The words for a failure of code about path, the code following in brackets: "is a folder" for a
+// folder, the file size limit where a write met it, else the reader's refusal when it gave one (which
+// kind of file it does not read), else the code's own text.
+std::string FileProblem(const std::string& path, int32_t code, const std::string& refusal = "");
 // A whole number in decimal from least to most.
 bool ParseWholeNumber(const char* text, int64_t least, int64_t most, int64_t* value);
 // Whether the path's name ends in the extension (".bmp"), in any case.
 bool HasExtension(const std::string& path, const char* extension);
+// Why an input file cannot be read (FileProblem's words), or empty once it is read whole: a folder or
+// a failed read is never taken for an empty input.
+std::string ReadInputFile(const std::string& path, std::string* bytes);
+// Why the temporary folder, which holds the pool files, cannot hold them (missing, not a folder or
+// not writable), or empty.
+std::string TempFolderProblem();
+// The same once a pool file could not be made there with openResult: the code's words when the
+// folder itself looks usable.
+std::string TempFolderProblem(int32_t openResult);
 // Why the output cannot be written, or empty: the same checks as RefuseOutput.
 std::string OutputProblem(const std::string& output, const std::vector<std::string>& inputs);

@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -19,6 +17,8 @@
 #include "framework/ui/im_canvas.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/rm_element.h"
+#include "framework/ui/text_style.h"
+#include "framework/ui/tx_element.h"
 #include "platform/ansi_text.h"
 #include "tools/command_line.h"
 #include "tools/png_picture.h"
@@ -145,7 +145,7 @@ struct SPicture {
   int32_t hotV = 0;
 };
 
-enum class EKind { kElem, kCoel, kImel, kRmel, kRsel };
+enum class EKind { kElem, kCoel, kImel, kTxel, kRmel, kRsel };
 
 // What a property handler made of a line: another handler's word, taken, or refused (with the error).
 enum class EHandled { kNotMine, kDone, kFailed };
@@ -154,7 +154,8 @@ EHandled Handled(bool done) { return done ? EHandled::kDone : EHandled::kFailed;
 
 bool KindOf(const std::string& word, EKind* kind) {
   static const std::map<std::string, EKind> kKinds = {
-      {"elem", EKind::kElem}, {"coel", EKind::kCoel}, {"imel", EKind::kImel}, {"rmel", EKind::kRmel}, {"rsel", EKind::kRsel}};
+      {"elem", EKind::kElem}, {"coel", EKind::kCoel}, {"imel", EKind::kImel},
+      {"txel", EKind::kTxel}, {"rmel", EKind::kRmel}, {"rsel", EKind::kRsel}};
   const auto it = kKinds.find(word);
   if (it == kKinds.end()) return false;
   *kind = it->second;
@@ -169,8 +170,8 @@ std::string Joined(const std::vector<std::string>& words, size_t first, size_t c
 
 // What one element's block makes: its records' sources and the flags of each.
 struct SElementOut {
-  SRecordSource elem, coel, imel, rmel, rsel;
-  uint32_t elemFlags = 0, coelFlags = 0, imelFlags = 0, rmelOptions = 0;
+  SRecordSource elem, coel, imel, txel, rmel, rsel;
+  uint32_t elemFlags = 0, coelFlags = 0, imelFlags = 0, txelFlags = 0, rmelOptions = 0;
   bool hasRect = false, hasLayout = false, hasEvents = false, hasCanvas = false, hasOptions = false;
   uint32_t routineList = 0;
 };
@@ -304,6 +305,7 @@ class CLayoutCompiler {
     if (word == "colours") return List(s, "ixco");
     if (word == "images") return List(s, "ixim");
     if (word == "canvas") return Canvas(s);
+    if (word == "style") return Style(s);
     return FailAt(s.line, "unknown word " + word);
   }
 
@@ -478,6 +480,7 @@ class CLayoutCompiler {
     };
     kindRecord("coel", out.coel, out.coelFlags, !out.coel.IsEmpty() || out.coelFlags);
     kindRecord("imel", out.imel, out.imelFlags, !out.imel.IsEmpty() || out.imelFlags);
+    kindRecord("txel", out.txel, out.txelFlags, kind == EKind::kTxel);
     if (out.hasOptions || out.routineList) {
       const uint32_t options = (out.hasOptions ? out.rmelOptions : kDefaultRemoteOptions) |
                                (out.routineList ? uint32_t(CRmElement::kBindRoutines) : 0u);
@@ -489,10 +492,12 @@ class CLayoutCompiler {
   }
 
   bool Property(const SStatement& p, EKind kind, uint32_t number, SElementOut* out) {
-    const bool composite = kind == EKind::kCoel || kind == EKind::kImel;
+    const bool image = kind == EKind::kImel || kind == EKind::kTxel;
+    const bool composite = kind == EKind::kCoel || image;
     EHandled handled = ElementProperty(p, number, out);
+    if (handled == EHandled::kNotMine && kind == EKind::kTxel) handled = TextProperty(p, out);
     if (handled == EHandled::kNotMine && composite) handled = CompositeProperty(p, kind, out);
-    if (handled == EHandled::kNotMine && kind == EKind::kImel) handled = ImageProperty(p, out);
+    if (handled == EHandled::kNotMine && image) handled = ImageProperty(p, out);
     if (handled == EHandled::kNotMine && kind == EKind::kRmel) handled = RemoteProperty(p, out);
     if (handled == EHandled::kNotMine && kind == EKind::kRsel && p.words[0] == "open") {
       if (!Count(p, 1, 1)) return false;
@@ -609,7 +614,7 @@ class CLayoutCompiler {
       return Handled(Shadow(p, &out->coel, &out->coelFlags, CCoElement::kShadowOn, CCoElement::kShadowOutsets));
     if (word == "opacity") {
       if (!Count(p, 1, 1)) return EHandled::kFailed;
-      (kind == EKind::kCoel ? out->coel : out->imel).Add(p.line, p.text);
+      (kind == EKind::kCoel ? out->coel : kind == EKind::kImel ? out->imel : out->txel).Add(p.line, p.text);
       return EHandled::kDone;
     }
     return EHandled::kNotMine;
@@ -647,6 +652,119 @@ class CLayoutCompiler {
       flags |= CImElement::kFitToImage;
       return Handled(ReadOptions(p, 1, {{"outsets", 0}}, [&](const std::string&, const auto&) {
         flags |= CImElement::kFitShadowOutsets;
+        return true;
+      }));
+    }
+    return EHandled::kNotMine;
+  }
+
+  // ---- text styles and text elements
+
+  // A reference to a resource: "NAME", number N or self; keyword takes the number, nameKeyword the
+  // name, and the flags say which.
+  bool Reference(const SStatement& p, SRecordSource* source, const char* keyword, const char* nameKeyword,
+                 uint32_t* flags, uint32_t taken, uint32_t byName, uint32_t self) {
+    if (p.words.size() == 3 && p.words[1] == "number") {
+      int64_t n = 0;
+      if (!ReadInteger(p.words[2], 0, UINT32_MAX, &n)) return FailAt(p.line, "expected a number, found " + p.words[2]);
+      source->Add(p.line, std::string(keyword) + " " + std::to_string(n));
+      *flags |= taken;
+      return true;
+    }
+    if (!Count(p, 1, 1)) return false;
+    if (p.words[1] == "self") {
+      *flags |= taken | self;
+      return true;
+    }
+    std::string name;
+    if (!ReadName(p, 1, "a reference", &name)) return false;
+    source->Add(p.line, std::string(nameKeyword) + " " + QuotedText(name));
+    *flags |= taken | byName;
+    return true;
+  }
+
+  bool Style(const SStatement& s) {
+    SRecord record{"fost", 0, "", s.line, {}};
+    if (!ReadName(s, 1, "a style", &record.name) || !ClaimName(s, record.kind, record.name)) return false;
+    if (!s.opensBlock) return FailAt(s.line, "a style's settings go in a block");
+    bool numbered = false;
+    const bool read = ReadOptions(s, 2, {{"number", 1}}, [&](const std::string&, const auto& v) {
+      int64_t n = 0;
+      if (!ReadInteger(v[0], 0, UINT32_MAX, &n)) return FailAt(s.line, "expected a number, found " + v[0]);
+      record.number = uint32_t(n);
+      numbered = true;
+      return ClaimNumber(s, record.kind, record.number);
+    });
+    if (!read) return false;
+    if (!numbered) record.number = Next();
+    static const std::map<std::string, std::pair<const char*, size_t>> kPassed = {
+        {"matrix", {"matrix", 4}}, {"colour", {"colour", 1}},         {"align", {"align", 2}},
+        {"spacing", {"spacing", 1}}, {"line-height", {"lineheight", 1}}, {"wrap", {"wrap", 1}}};
+    static const std::map<std::string, uint32_t> kFlags = {
+        {"outline", STextStyle::kOutline}, {"mask", STextStyle::kMask}, {"baseline", STextStyle::kBaseline}};
+    uint32_t flags = 0;
+    for (const SStatement& p : s.block) {
+      const std::string& word = p.words[0];
+      if (p.opensBlock) return FailAt(p.line, word + " opens no block");
+      if (const auto it = kPassed.find(word); it != kPassed.end()) {
+        if (!Count(p, it->second.second, it->second.second)) return false;
+        record.source.Add(p.line, it->second.first + (" " + Joined(p.words, 1, it->second.second)));
+      } else if (const auto flag = kFlags.find(word); flag != kFlags.end()) {
+        if (!Count(p, 0, 0)) return false;
+        flags |= flag->second;
+      } else if (word == "font") {
+        if (!Reference(p, &record.source, "font", "fontname", &flags, STextStyle::kNamesFont, STextStyle::kFontByName,
+                       STextStyle::kFontOwnKey))
+          return false;
+      } else {
+        return FailAt(p.line, "unknown word " + word);
+      }
+    }
+    record.source.Add(s.line, "flags " + std::to_string(flags));
+    fRecords.push_back(std::move(record));
+    return true;
+  }
+
+  EHandled TextProperty(const SStatement& p, SElementOut* out) {
+    static const std::map<std::string, const char*> kPassed = {
+        {"position", "position"}, {"index", "index"}, {"text-layer", "textlayer"}, {"shadow-layer", "shadowlayer"}};
+    const std::string& word = p.words[0];
+    uint32_t& flags = out->txelFlags;
+    if (const auto it = kPassed.find(word); it != kPassed.end()) {
+      const size_t values = word == "position" ? 2 : 1;
+      if (!Count(p, values, values)) return EHandled::kFailed;
+      out->txel.Add(p.line, it->second + (" " + Joined(p.words, 1, values)));
+      return EHandled::kDone;
+    }
+    if (word == "text") {
+      if (!Count(p, 1, 2)) return EHandled::kFailed;
+      if (p.words[1].front() != '"') return Handled(FailAt(p.line, "expected a quoted text, found " + p.words[1]));
+      out->txel.Add(p.line, "text " + p.words[1]);
+      flags |= CTxElement::kUseText;
+      return Handled(ReadOptions(p, 2, {{"owned", 0}}, [&](const std::string&, const auto&) {
+        flags |= CTxElement::kOwnsText;
+        return true;
+      }));
+    }
+    if (word == "list")
+      return Handled(Reference(p, &out->txel, "list", "listname", &flags, CTxElement::kUseList, CTxElement::kListByName,
+                               CTxElement::kListOwnKey));
+    if (word == "style")
+      return Handled(Reference(p, &out->txel, "style", "stylename", &flags, CTxElement::kUseStyle,
+                               CTxElement::kStyleByName, CTxElement::kStyleOwnKey));
+    if (word == "textshadow") {
+      if (p.words.size() < 5) return Handled(FailAt(p.line, "textshadow needs DX DY RADIUS OPACITY"));
+      out->txel.Add(p.line, "shadow " + Joined(p.words, 1, 3));
+      out->txel.Add(p.line, "shadowopacity " + p.words[4]);
+      return Handled(ReadOptions(p, 5, {{"shown", 0}, {"overflows", 0}}, [&](const std::string& w, const auto&) {
+        flags |= w == "shown" ? CTxElement::kShadowShown : CTxElement::kShadowOverflows;
+        return true;
+      }));
+    }
+    if (word == "fittext") {
+      flags |= CTxElement::kFitText;
+      return Handled(ReadOptions(p, 1, {{"extend", 0}}, [&](const std::string&, const auto&) {
+        flags |= CTxElement::kFitShadowOutsets;
         return true;
       }));
     }
@@ -701,12 +819,11 @@ bool CompileLayoutText(CResourceEnv& env, const std::string& text, const std::st
 }
 
 bool CompileLayoutFile(CResourceEnv& env, const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot be read";
+  std::string text;
+  if (const std::string problem = ReadInputFile(path, &text); !problem.empty()) {
+    *error = path + ": " + problem;
     return false;
   }
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const size_t slash = path.find_last_of('/');
   return CompileLayoutText(env, text, path, slash == std::string::npos ? "." : path.substr(0, slash), error);
 }

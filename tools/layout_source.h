@@ -1,6 +1,6 @@
 // The .layout source kind: a layout file's pictures, lists, canvases and element trees written as
 // text, compiled into the records the interface reads ("canv", "imca", 'hoca', "elem", "eset",
-// "coel", "imel", "rmel", "rsel", 'ixtx', 'ixco', 'ixim' and "ImageIV32ARGB").
+// "coel", "imel", "txel", "fost", "rmel", "rsel", 'ixtx', 'ixco', 'ixim' and "ImageIV32ARGB").
 //
 //   # UTF-8; texts stored as Windows-1252 with the escapes of .ixtx; "#" starts a comment; words
 //   # separated by blanks; texts in double quotes; numbers in C syntax, fractions with a point; one
@@ -11,6 +11,13 @@
 //   texts NAME [number N] { ... }      # an 'ixtx' list, its lines as in a .ixtx source
 //   colours NAME [number N] { ... }    # an 'ixco' list, as in .ixco
 //   images NAME [number N] { ... }     # an 'ixim' list, as in .ixim
+//   style NAME [number N] {            # a "fost" text style, one setting a line:
+//       font "NAME" | font number N | font self    # its font, by name, by number or by the style's
+//                                                  # own number (an "OutlineFont", also found in
+//                                                  # data/system.dat)
+//       matrix M0 M1 M2 M3   colour 0xAARRGGBB   align H V   spacing S   line-height L   wrap W
+//       outline   mask   baseline
+//   }
 //   canvas NAME {                      # "canv", "imca" and 'hoca' records named NAME
 //       frame TOP LEFT BOTTOM RIGHT    # required, screen coordinates
 //       place FLAGS [position PH PV] [size SH SV]
@@ -20,7 +27,7 @@
 //       layers N                       # the root's drawing passes, default 3
 //       elem NAME { ... }              # the root
 //   }
-//   KIND NAME { ... }   # an element of KIND elem, coel, imel, rmel or rsel: its properties and its
+//   KIND NAME { ... }   # an element of KIND elem, coel, imel, txel, rmel or rsel: its properties and its
 //                       # children, listed in the order written
 //
 // Properties of every element:
@@ -37,12 +44,17 @@
 //   boxshadow DX DY RADIUS OPACITY [layer N] [outsets]
 // imel elements: picture NAME [shared|copy] [position X Y] [layer N]   images LIST [entry N] [show]
 //   shadow DX DY RADIUS OPACITY [layer N] [outsets]   translucent   owns   blank   fitpicture [outsets]
-// coel and imel elements: opacity F, the opacity of the element's own kind's record.
+// txel elements: the properties of imel elements, then those of their "txel" record:
+//   text "TEXT" [owned] (63 bytes at most)   list "NAME" | list number N | list self   index I
+//   style "NAME" | style number N | style self   position X Y   text-layer N   shadow-layer N
+//   textshadow DX DY RADIUS OPACITY [shown] [overflows]   fittext [extend]
+// (self: the element's own number). A txel element always writes its "txel" record.
+// coel, imel and txel elements: opacity F, the opacity of the element's own kind's record.
 // rmel elements: options [build] [free] [show] [hide] [hold] (default build show hide)
 //   routines "CAN-OPEN" "CAN-CLOSE" "OPEN" "CLOSE" (an 'ixtx' list of its own number)
 // rsel elements: open "CHILD NAME"
 //
-// Pictures and lists are referenced by name; a name the file does not define is left to run time.
+// Pictures, lists and styles are referenced by name; a name the file does not define is left to run time.
 // A kind's record is written only when one of its properties is there. Every resource without a
 // number takes the next one from 1000 up, in file order (a canvas's three records share one);
 // numbers given must be below 1000. An element's records, its children's set and its callback list

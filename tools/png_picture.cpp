@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file.h"
+
 namespace {
 
 constexpr size_t kSignatureBytes = 8;
@@ -71,6 +73,11 @@ bool Decode(std::FILE* file, SDecodeState* state, SPngPicture* picture, std::vec
 }  // namespace
 
 bool ReadPngPicture(const std::string& path, SPngPicture* picture, std::string* error) {
+  // A folder opens, then reads as nothing.
+  if (platform::IsFolder(path)) {
+    *error = "is a folder";
+    return false;
+  }
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) {
     *error = "cannot be read";

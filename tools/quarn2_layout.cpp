@@ -29,6 +29,7 @@
 #include "platform/file.h"
 #include "platform/gtk_backend.h"
 #include "platform/headless.h"
+#include "platform/system.h"
 #include "tools/command_line.h"
 
 namespace {
@@ -182,7 +183,12 @@ class CLayoutApp : public COrdaxApp {
     fLayout.reset();
     FreeShadowImages();
   }
+  // A stop signal ends the dialog as Escape does; the process then ends by that signal.
   void Idle() override {
+    if (platform::IsStopRequested()) {
+      Quit();
+      return;
+    }
     if (const int32_t err = fOwner.DispatchQueued()) TellError(err);
   }
 
@@ -232,6 +238,10 @@ int main(int argc, char** argv) {
     return line.UsageError("a canvas name has 1 to 31 characters");
   if (options.system.empty()) options.system = DefaultSystemFile();
   if (!options.shot.empty() && line.RefuseOutput(options.shot, {options.layout, options.system})) return 1;
+  // The pools' files go in the temporary folder; a stop signal lets them go with the application.
+  if (const std::string problem = TempFolderProblem(); !problem.empty())
+    return line.Fail(platform::TempFolder(), problem);
+  platform::CatchStopSignals();
   platform::EnableGtkBackend();
   if (const char* script = std::getenv("QUARN2_SCRIPT"); script && *script && platform::IsHeadless()) {
     std::string error;
@@ -245,5 +255,6 @@ int main(int argc, char** argv) {
     status = app.GetStatus();
   }
   TermOrdax();
+  platform::EndIfStopRequested();
   return status;
 }

@@ -24,6 +24,7 @@
 #include "framework/image/image.h"
 #include "framework/image/image_io.h"
 #include "framework/image/pict_file.h"
+#include "platform/system.h"
 #include "tools/command_line.h"
 #include "tools/progress_bar.h"
 #include "tools/tool_app.h"
@@ -95,19 +96,21 @@ int32_t ReadPict(const CFileSpec& spec, size_t start, std::unique_ptr<CImage>* i
   return err;
 }
 
-int32_t ReadPicture(const char* path, std::unique_ptr<CImage>* image) {
+// *refusal: the reader's sentence for a kind of file it does not take.
+int32_t ReadPicture(const char* path, std::unique_ptr<CImage>* image, std::string* refusal) {
   CFileSpec in;
   if (const int32_t err = in.Set(path)) return err;
   SReaderChoice choice;
   if (const int32_t err = ChooseReader(in, &choice)) return err;
   if (choice.pict) return ReadPict(in, choice.pictStart, image);
   CImage* read = nullptr;
-  const int32_t err = CImageIO::ReadByType(in, choice.type, &read);
+  const int32_t err = CImageIO::ReadByType(in, choice.type, &read, refusal);
   image->reset(read);
   return err;
 }
 
-// What failed, and on which file; the words when the code's text would not say it.
+// What failed, and on which file; the words when the code's text would not say it (a reader's
+// refusal of a kind of file it does not take).
 struct SFailure {
   SFailure(std::string failedFile, int32_t failedCode, std::string failedWords = {})
       : file(std::move(failedFile)), code(failedCode), words(std::move(failedWords)) {}
@@ -124,9 +127,11 @@ SFailure WriteMovie(const std::vector<std::string>& inputs, const std::string& o
   const uint32_t steps = uint32_t(inputs.size() * 2);
   std::vector<std::unique_ptr<CImage>> frames(inputs.size());
   for (size_t i = 0; i < inputs.size(); ++i) {
-    if (const int32_t err = ReadPicture(inputs[i].c_str(), &frames[i])) return {inputs[i], err};
+    if (platform::IsStopRequested()) return {outPath, kSilentCode24};
+    std::string refusal;
+    if (const int32_t err = ReadPicture(inputs[i].c_str(), &frames[i], &refusal)) return {inputs[i], err, refusal};
     if (frames[i]->GetWidth() != frames[0]->GetWidth() || frames[i]->GetHeight() != frames[0]->GetHeight())
-      return {inputs[i], kErrInvalidParameter, "every frame must have the first picture's size (code 16)"};
+      return {inputs[i], kErrInvalidParameter, "every frame must have the first picture's size"};
     if (!FlipImageRows(frames[i].get())) return {inputs[i], NonZeroError(frames[i]->GetError())};
     bar.Show(uint32_t(i + 1), steps);
   }
@@ -137,7 +142,8 @@ SFailure WriteMovie(const std::vector<std::string>& inputs, const std::string& o
   if (!err) err = movie.CreateStream(int32_t(frames[0]->GetWidth()), int32_t(frames[0]->GetHeight()), kMovieRate);
   if (!err) err = movie.SetFormat(nullptr, frames[0].get());
   for (size_t i = 0; !err && i < frames.size(); ++i) {
-    err = movie.WriteFrame(frames[i].get(), kFrameDuration);
+    if (platform::IsStopRequested()) err = kSilentCode24;
+    else err = movie.WriteFrame(frames[i].get(), kFrameDuration);
     bar.Show(uint32_t(inputs.size() + i + 1), steps);
   }
   if (!err) err = movie.ReleaseStream();
@@ -146,15 +152,12 @@ SFailure WriteMovie(const std::vector<std::string>& inputs, const std::string& o
 
 SFailure WritePicture(const std::string& input, const std::string& outPath) {
   std::unique_ptr<CImage> image;
-  if (const int32_t err = ReadPicture(input.c_str(), &image)) return {input, err};
+  std::string refusal;
+  if (const int32_t err = ReadPicture(input.c_str(), &image, &refusal)) return {input, err, refusal};
   CFileSpec out;
   int32_t err = out.Set(outPath.c_str());
   if (!err) err = SaveImageAsBmp(out, image.get(), true);
   return {outPath, err};
-}
-
-int Fail(const CCommandLine& line, const SFailure& failure) {
-  return failure.words.empty() ? line.FailWithCode(failure.file, failure.code) : line.Fail(failure.file, failure.words);
 }
 
 }  // namespace
@@ -173,7 +176,7 @@ int main(int argc, char** argv) {
   if (!movie && inputs.size() > 1) return line.UsageError("several pictures make a movie, whose name ends in .avi");
   if (line.RefuseOutput(outPath, inputs)) return CCommandLine::kStatusFailed;
   CToolApp app("quarn2-pict");
-  if (!app.IsReady()) return line.Fail("the framework", "could not start");
+  if (!app.IsReady()) return app.ReportNotReady(line);
   const SFailure failure = movie ? WriteMovie(inputs, outPath) : WritePicture(inputs[0], outPath);
-  return failure.code ? Fail(line, failure) : 0;
+  return failure.code ? line.FailWithCode(failure.file, failure.code, failure.words) : 0;
 }

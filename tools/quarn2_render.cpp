@@ -1,7 +1,8 @@
-// quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE]: opens a scene document with
-// the program's own reader, renders it whole and writes the image as a 24-bit BMP file.
-// quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N]: renders it row by row
-// into a file that the image plug-in offering EXT, in the "Plugins" folder beside the tool, writes.
+// quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N]: opens a scene
+// document with the program's own reader, renders it whole and writes the image as a 24-bit BMP file.
+// quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--optimizer=N]: renders
+// it row by row into a file that the image plug-in offering EXT, in the "Plugins" folder beside the
+// tool, writes.
 // Either way a progress bar goes to the standard error stream. A failure names the file and the
 // error and exits with status 1, leaving no output file (an existing one stays as it was); wrong
 // arguments print the usage and exit with status 2.
@@ -26,12 +27,12 @@ namespace {
 // The largest picture, 8192 × 8192 pixels of 4 bytes, with room for the scene's own pictures.
 constexpr uint32_t kDataPoolBudget = 0x18000000;
 
-enum EOption { kWidth, kHeight, kAntialias, kRotate, kResolution, kStats };
+enum EOption { kWidth, kHeight, kAntialias, kRotate, kResolution, kOptimizer, kStats };
 
 const STool kTool{
     "quarn2-render",
-    {"DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--stats]",
-     "DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--stats]"},
+    {"DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N] [--stats]",
+     "DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--optimizer=N] [--stats]"},
     "Renders a scene document with no window into a 24-bit BMP file, or into any format that an image\n"
     "plug-in (a \"*.qni\" library in the Plugins folder beside the tool) writes.",
     {
@@ -40,12 +41,17 @@ const STool kTool{
         {"aa", kAntialias, "MODE", "antialias mode of a .bmp, 0 to 7 (default 1, each pixel's centre)"},
         {"rotate", kRotate, nullptr, "plug-in formats: write the picture turned a quarter turn"},
         {"dpi", kResolution, "N", "plug-in formats: the resolution given to the plug-in, 1 to 9600 (default 72)"},
+        {"optimizer", kOptimizer, "N", "the tree that finds what rays meet, 0 to 2 (default 1; see below)"},
         {"stats", kStats, nullptr, "after the render, its statistics on standard output as the render report has them"},
     },
     "The camera named \"perspective\" (else the document's first camera) looks at the scene; its first\n"
     "sky and the document's render options are used. Antialias modes: 0 each pixel's corner, 1 its\n"
     "centre, 2 four random points, 3 a 4 x 4 grid, 4 six fixed points, 5 the 4 x 4 grid jittered, 6 the\n"
     "jittered grid with spread reflections, 7 a 2 x 2 grid.\n"
+    "Optimizer choices, for documents whose render options ask for a tree of the render's own: 0 a\n"
+    "tree never split, 1 boxes split while they hold more than 5 things, at most 5 levels deep (as a\n"
+    "new document window has it), 2 more than 50 things, at most 10 levels, which a scene of many\n"
+    "thousands of things needs. The choice changes how fast rays find the things, never the picture.\n"
     "A progress bar with the elapsed and remaining time goes to standard error.\n"
     "Exit status: 0 the picture is written, 1 a failure (the message names the file), 2 wrong arguments.\n"
     "The scene description and more: tools/README.md.\n"};
@@ -77,6 +83,11 @@ std::string TakeOption(SOptions& options, int id, const char* value) {
         return "--aa needs a mode from 0 to " + std::to_string(SRenderJob::kLargestMode);
       options.job.antialiasMode = uint32_t(read);
       options.job.hasAntialias = true;
+      return "";
+    case kOptimizer:
+      if (!ParseWholeNumber(value, 0, SRenderJob::kLargestOptimizerChoice, &read))
+        return "--optimizer needs a choice from 0 to " + std::to_string(SRenderJob::kLargestOptimizerChoice);
+      options.job.optimizerChoice = uint32_t(read);
       return "";
     case kRotate:
       options.disk.rotate = true;
@@ -200,7 +211,7 @@ int main(int argc, char** argv) {
   if (const std::string problem = CheckOperands(line.Operands(), options); !problem.empty())
     return line.UsageError(problem);
   if (line.RefuseOutput(options.out, {options.job.document})) return CCommandLine::kStatusFailed;
-  CToolApp app("quarn2-render", kDataPoolBudget);
-  if (!app.IsReady()) return line.Fail("the framework", "could not start");
+  CToolApp app("quarn2-render", CToolApp::MachineShare(kDataPoolBudget));
+  if (!app.IsReady()) return app.ReportNotReady(line);
   return Run(line, options);
 }

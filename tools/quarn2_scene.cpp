@@ -70,6 +70,6 @@ int main(int argc, char** argv) {
   if (operands.size() != 2) return line.UsageError("a scene description and an output document are needed");
   if (line.RefuseOutput(operands[1], {operands[0]})) return CCommandLine::kStatusFailed;
   CToolApp app("quarn2-scene");
-  if (!app.IsReady()) return line.Fail("the framework", "could not start");
+  if (!app.IsReady()) return app.ReportNotReady(line);
   return Run(line, operands[0], operands[1]);
 }

@@ -17,6 +17,7 @@
 #include "framework/core/spool_sys.h"
 #include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
+#include "platform/system.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
 #include "scene/sky.h"
@@ -115,6 +116,7 @@ int32_t DrawPanorama(C3dSky& sky, CImage& image) {
   if (!nav.IsUsable()) return NonZeroError(image.GetError());
   const uint32_t width = nav.GetColumns(), height = nav.GetRows();
   for (uint32_t j = 0; j < height; ++j) {
+    if (platform::IsStopRequested()) return kSilentCode24;
     const double elevation = (90 - 180.0 * j / (height - 1)) * kDegree;
     CImVector* row = nav.Cells(j);
     for (uint32_t i = 0; i < width; ++i) {
@@ -172,7 +174,7 @@ int main(int argc, char** argv) {
   options.out = operands[0];
   if (!HasExtension(options.out, ".bmp")) return line.UsageError(options.out + ": the panorama is a BMP file (.bmp)");
   if (line.RefuseOutput(options.out, {})) return CCommandLine::kStatusFailed;
-  CToolApp app("quarn2-sky", kDataPoolBudget);
-  if (!app.IsReady()) return line.Fail("the framework", "could not start");
+  CToolApp app("quarn2-sky", CToolApp::MachineShare(kDataPoolBudget));
+  if (!app.IsReady()) return app.ReportNotReady(line);
   return Run(line, options);
 }

@@ -26,9 +26,6 @@ constexpr uint32_t kDefaultWidth = 480;
 constexpr uint32_t kDefaultHeight = 360;
 constexpr uint32_t kDefaultOptions = SRenderSettings::kDefaultFlags;
 constexpr const char* kCameraName = "perspective";
-// The render driver's tree limits (5, 5), used when the options ask for a tree of the render's own.
-constexpr uint32_t kTreeChoice = 1;
-
 // Render to disk's antialias choice for each pixel's centre, the sampling of mode 1 and grid 1.
 constexpr uint32_t kCentreChoice = 0;
 
@@ -72,7 +69,7 @@ int32_t Render(const SRenderJob& job, CRenderDocument& document, CImage* image) 
   request.settings = &renderSettings;
   request.antialiasMode = mode;
   request.grid = grid;
-  request.optimizerChoice = kTreeChoice;
+  request.optimizerChoice = document.OptimizerChoice();
   request.observer = job.observer;
   const int32_t error = RenderSceneImage(context, request);
   if (job.stats) *job.stats = context.GetStats();
@@ -137,8 +134,9 @@ CRenderDocument::CRenderDocument()
 
 int32_t CRenderDocument::Read(const SRenderJob& job) {
   if (!job.document || job.antialiasMode > SRenderJob::kLargestMode || job.width > SRenderJob::kLargestSide ||
-      job.height > SRenderJob::kLargestSide)
+      job.height > SRenderJob::kLargestSide || job.optimizerChoice > SRenderJob::kLargestOptimizerChoice)
     return kErrInvalidParameter;
+  fOptimizerChoice = job.optimizerChoice;
   CFileSpec spec;
   int32_t error = spec.Set(job.document);
   if (!error) error = ReadSceneFile(spec, &fTable, &fSettings);
@@ -182,7 +180,7 @@ int32_t RenderDocumentToDisk(CRenderDocument& document, const SRenderObserver& o
   state.fTitle = disk.output;
   state.fSettings.fFlags = document.Options();
   state.fAntialiasChoice = kCentreChoice;
-  state.fOptimizerChoice = kTreeChoice;
+  state.fOptimizerChoice = document.OptimizerChoice();
   state.fContext.SetObserver(observer);
   // The save dialog the render asks takes the format whose pattern matches the name's extension.
   platform::headless::AnswerFileDialog(target, 0);

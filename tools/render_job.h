@@ -26,6 +26,11 @@ struct SRenderJob {
   // A render context antialias mode, 0 to 7; without one, mode 1 (the pixel centre).
   bool hasAntialias = false;
   uint32_t antialiasMode = 1;
+  // The document window's optimizer choice, for documents whose options ask for a tree of the
+  // render's own: 0 never split, 1 limits (5, 5), as a new window has it, 2 limits (50, 10), which a
+  // scene of many thousands of things needs.
+  static constexpr uint32_t kLargestOptimizerChoice = 2;
+  uint32_t optimizerChoice = 1;
   SRenderObserver observer;
   // Where the render's statistics go, when given.
   CRenderStats* stats = nullptr;
@@ -47,6 +52,7 @@ class CRenderDocument {
   C3dCamera* Camera() const { return fCamera; }
   C3dSky* Sky() const { return fSky; }
   uint32_t Options() const { return fOptions; }
+  uint32_t OptimizerChoice() const { return fOptimizerChoice; }
   uint32_t Width() const { return fWidth; }
   uint32_t Height() const { return fHeight; }
 
@@ -56,6 +62,7 @@ class CRenderDocument {
   C3dCamera* fCamera = nullptr;
   C3dSky* fSky = nullptr;
   uint32_t fOptions = 0;
+  uint32_t fOptimizerChoice = 1;
   uint32_t fWidth = 0;
   uint32_t fHeight = 0;
 };
@@ -79,8 +86,8 @@ struct SDiskJob {
 };
 
 // Renders the document into disk.output through the image plug-in of its extension, one row at a time,
-// as the program's render to disk does with antialias choice 0 (each pixel's centre) and a tree of
-// limits (5, 5), telling the observer how far the render is. 0 only when the file was written; 5 when
+// as the program's render to disk does with antialias choice 0 (each pixel's centre) and the job's
+// optimizer choice, telling the observer how far the render is. 0 only when the file was written; 5 when
 // the folder holds no image plug-in (or is missing); 6 when none offers the output's extension, with
 // *offered naming the extensions that are (".pam, .ppm") and nothing rendered; else the first failing
 // step's code, an existing file left as it was.

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -23,7 +22,10 @@
 #include "framework/ui/im_canvas.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/rm_element.h"
+#include "framework/ui/outline_font.h"
 #include "framework/ui/rs_element.h"
+#include "framework/ui/text_style.h"
+#include "framework/ui/tx_element.h"
 #include "platform/ansi_text.h"
 #include "platform/file.h"
 #include "framework/image/image.h"
@@ -428,11 +430,14 @@ bool ParseFloat(const std::string& token, float* value) {
 
 enum class EValue { kWord, kFloat, kText };
 
+constexpr uint32_t kTextFieldBytes = 32;
+
 struct SRecordField {
   const char* keyword;
   uint32_t offset;
   size_t values;
   EValue kind;
+  uint32_t textBytes = kTextFieldBytes;  // a text's field, its terminator included
 };
 
 struct SRecordLayout {
@@ -444,7 +449,6 @@ struct SRecordLayout {
   const char* missing = nullptr;                       // the error when it is missing
 };
 
-constexpr uint32_t kTextFieldBytes = 32;
 const uint32_t kFloatOne = std::bit_cast<uint32_t>(1.0f);
 
 const SRecordLayout kCanvasLayout{
@@ -555,6 +559,46 @@ const SRecordLayout kImageCanvasLayout{"imca0100",
                                         {"flags", CImCanvas::kRecordImageFlags, 1, EValue::kWord}},
                                        {}};
 
+// A text style's record, in the style's own defaults: 12-pixel black text, lines one em apart.
+const SRecordLayout kStyleLayout{"fost0100",
+                                 STextStyle::kRecordBytes,
+                                 {{"font", STextStyle::kRecordFontNumber, 1, EValue::kWord},
+                                  {"fontname", STextStyle::kRecordFontName, 1, EValue::kText},
+                                  {"matrix", STextStyle::kRecordMatrix, 4, EValue::kFloat},
+                                  {"colour", STextStyle::kRecordColour, 1, EValue::kWord},
+                                  {"align", STextStyle::kRecordAlignH, 2, EValue::kFloat},
+                                  {"spacing", STextStyle::kRecordSpacing, 1, EValue::kFloat},
+                                  {"lineheight", STextStyle::kRecordLineHeight, 1, EValue::kFloat},
+                                  {"wrap", STextStyle::kRecordWrapWidth, 1, EValue::kWord},
+                                  {"flags", STextStyle::kRecordFlags, 1, EValue::kWord}},
+                                 {{STextStyle::kRecordMatrix, std::bit_cast<uint32_t>(12.0f)},
+                                  {STextStyle::kRecordMatrix + 12, std::bit_cast<uint32_t>(12.0f)},
+                                  {STextStyle::kRecordColour, 0xFF000000},
+                                  {STextStyle::kRecordLineHeight, kFloatOne}}};
+
+const SRecordLayout kTextElementLayout{"txel0100",
+                                       CTxElement::kRecordBytes,
+                                       {{"text", CTxElement::kRecordText, 1, EValue::kText, CTxElement::kInlineTextBytes},
+                                        {"list", CTxElement::kRecordListNumber, 1, EValue::kWord},
+                                        {"listname", CTxElement::kRecordListName, 1, EValue::kText},
+                                        {"index", CTxElement::kRecordListIndex, 1, EValue::kWord},
+                                        {"style", CTxElement::kRecordStyleNumber, 1, EValue::kWord},
+                                        {"stylename", CTxElement::kRecordStyleName, 1, EValue::kText},
+                                        {"position", CTxElement::kRecordPosition, 2, EValue::kFloat},
+                                        {"textlayer", CTxElement::kRecordTextLayer, 1, EValue::kWord},
+                                        {"shadow", CTxElement::kRecordShadow, 3, EValue::kWord},
+                                        {"shadowopacity", CTxElement::kRecordShadow + 12, 1, EValue::kFloat},
+                                        {"shadowlayer", CTxElement::kRecordShadowLayer, 1, EValue::kWord},
+                                        {"opacity", CTxElement::kRecordOpacity, 1, EValue::kFloat},
+                                        {"flags", CTxElement::kRecordFlags, 1, EValue::kWord}},
+                                       {{CTxElement::kRecordTextLayer, 1},
+                                        {CTxElement::kRecordShadow, 12},
+                                        {CTxElement::kRecordShadow + 4, 12},
+                                        {CTxElement::kRecordShadow + 8, 16},
+                                        {CTxElement::kRecordShadow + 12, kFloatOne},
+                                        {CTxElement::kRecordShadowLayer, 1},
+                                        {CTxElement::kRecordOpacity, kFloatOne}}};
+
 bool PutValue(const SRecordField& field, size_t i, const std::string& token, std::vector<uint8_t>& record,
               std::string* reason) {
   const uint32_t at = field.offset + uint32_t(4 * i);
@@ -574,8 +618,8 @@ bool PutValue(const SRecordField& field, size_t i, const std::string& token, std
     case EValue::kText: {
       std::string text;
       if (!ParseText(token, &text, reason)) return false;
-      if (text.size() >= kTextFieldBytes) {
-        *reason = std::string(field.keyword) + " holds at most " + std::to_string(kTextFieldBytes - 1) + " characters";
+      if (text.size() >= field.textBytes) {
+        *reason = std::string(field.keyword) + " holds at most " + std::to_string(field.textBytes - 1) + " characters";
         return false;
       }
       std::copy(text.begin(), text.end(), record.begin() + field.offset);
@@ -646,6 +690,8 @@ const SLayoutKind kLayoutKinds[] = {
     {"imel", &kImageElementLayout, &ImelRecordHandler},
     {"rsel", &kSwitcherLayout, &CRsElement::HandleRecordMessage},
     {"rmel", &kRemoteLayout, &CRmElement::HandleSpoolMessage},
+    {"fost", &kStyleLayout, &StyleRecordHandler},
+    {"txel", &kTextElementLayout, &TextElementRecordHandler},
 };
 
 const SLayoutKind* LayoutKind(const std::string& kind) {
@@ -680,12 +726,6 @@ std::string EscapedText(const std::string& ansi) {
     else out += platform::AnsiToUtf8(std::string(1, char(c)));
   }
   return out + "\"";
-}
-
-std::string ReadFile(const std::string& path, bool* ok) {
-  std::ifstream in(path, std::ios::binary);
-  *ok = bool(in);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string Extension(const std::string& path) {
@@ -815,10 +855,9 @@ int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string
 }
 
 bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntry>* entries, std::string* error) {
-  bool read = false;
-  const std::string manifest = ReadFile(manifestPath, &read);
-  if (!read) {
-    *error = manifestPath + ": cannot be read";
+  std::string manifest;
+  if (const std::string problem = ReadInputFile(manifestPath, &manifest); !problem.empty()) {
+    *error = manifestPath + ": " + problem;
     return false;
   }
   std::string reason;
@@ -827,7 +866,7 @@ bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntr
     return false;
   }
   const std::string folder = platform::FolderOf(manifestPath);
-  for (SManifestEntry& e : *entries) e.path = folder + "/" + e.source;
+  for (SManifestEntry& e : *entries) e.path = e.source.front() == '/' ? e.source : folder + "/" + e.source;
   return true;
 }
 
@@ -856,12 +895,41 @@ bool StorePngPicture(CResourceEnv& env, const SManifestEntry& e, const std::stri
   return true;
 }
 
+FontConverter gFontConverter = nullptr;
+
+// A manifest's font: a TrueType file converted into an outline font.
+bool StoreConvertedFont(CResourceEnv& env, const SManifestEntry& e, const std::string& where, std::string* error) {
+  if (e.type != kOutlineFontType) {
+    *error = where + "fonts come from .ttf sources as '" + kOutlineFontType + "' resources";
+    return false;
+  }
+  if (!gFontConverter) {
+    *error = where + e.source + ": this tool does not convert fonts";
+    return false;
+  }
+  SOutlineFontSource font;
+  std::string reason;
+  if (!gFontConverter(e.path, &font, &reason)) {
+    *error = where + e.source + ": " + reason;
+    return false;
+  }
+  SSpoolKey key;
+  key.Set(kOutlineFontType, e.number, false);
+  CopyCString(key.name, e.name.c_str(), sizeof key.name);
+  if (const int32_t err = StoreOutlineFont(env, key, font)) {
+    *error = where + ResultWords(err);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+void SetFontConverter(FontConverter converter) { gFontConverter = converter; }
 
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
   std::vector<SManifestEntry> entries;
   if (!ReadManifestFile(manifestPath, &entries, error)) return false;
-  bool read = false;
   std::string reason;
   for (const SManifestEntry& e : entries) {
     const std::string where = manifestPath + ":" + std::to_string(e.line) + ": ";
@@ -879,9 +947,13 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
       if (!StorePngPicture(env, e, where, error)) return false;
       continue;
     }
-    const std::string source = ReadFile(path, &read);
-    if (!read) {
-      *error = where + e.source + " cannot be read";
+    if (kind == "ttf") {
+      if (!StoreConvertedFont(env, e, where, error)) return false;
+      continue;
+    }
+    std::string source;
+    if (const std::string problem = ReadInputFile(path, &source); !problem.empty()) {
+      *error = where + e.source + ": " + problem;
       return false;
     }
     std::vector<uint8_t> bytes;
@@ -905,7 +977,7 @@ bool BuildResourceFile(const std::string& inputPath, const std::string& outPath,
   int32_t err = target.Set(outPath.c_str());
   if (!err) err = CFileSpec::MakeTempBeside(target, temporary);
   if (err) {
-    *error = outPath + ": " + ResultWords(err);
+    *error = outPath + ": " + FileProblem(outPath, err);
     return false;
   }
   bool built = false;
@@ -913,7 +985,7 @@ bool BuildResourceFile(const std::string& inputPath, const std::string& outPath,
     std::unique_ptr<CResourceEnv> env(new CResourceEnv(temporary, CFile::kModeReadWrite));
     if (!env || !env->IsOpen()) {
       err = env ? env->GetLastResult() : kErrOutOfMemory;
-      *error = std::string(temporary.GetPath()) + ": " + ResultWords(err);
+      *error = std::string(temporary.GetPath()) + ": " + FileProblem(temporary.GetPath(), err);
     } else {
       built = HasExtension(inputPath, ".layout") ? CompileLayoutFile(*env, inputPath, error)
                                                  : CompileManifest(*env, inputPath, error);
@@ -921,7 +993,7 @@ bool BuildResourceFile(const std::string& inputPath, const std::string& outPath,
   }
   if (built && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) {
     err = MapLastError();
-    *error = outPath + ": " + ResultWords(err);
+    *error = outPath + ": " + FileProblem(outPath, err);
     built = false;
   }
   if (!built) platform::DeleteFile(temporary.GetPath());

@@ -1,11 +1,14 @@
 // The resource compiler: readable sources to the stored records of a resource file.
 //
-// Manifest, one resource a line: TYPE NUMBER NAME SOURCE-FILE (relative to the manifest), NAME "-"
+// Manifest, one resource a line: TYPE NUMBER NAME SOURCE-FILE (relative to the manifest unless it
+// begins with "/"), NAME "-"
 // for an unnamed resource or a "quoted text" for one with blanks; or layout FILE.layout, which adds
 // the records of a .layout source (layout_source.h). The source's extension picks its compiler; any
 // other extension stores the file's bytes as they are. Lines starting with # are comments everywhere.
 //   .png   a picture, as an "ImageIV32ARGB" resource (ImageIV32ARGB 200 "left shadow" left.png),
 //          decoded as png_picture.h says; "hotspot X Y" after the file is stored as its origin
+//   .ttf   a TrueType font, as an "OutlineFont" resource (OutlineFont 128 sans DejaVuSans.ttf),
+//          converted by the converter the tool installs (SetFontConverter)
 //   .ixtx  optional first line "sets N"; then INDEX "TEXT" per line, indices ascending, a missing
 //          index stored as an empty text; escapes \" \\ \n \t \xHH; sources are UTF-8 and stored as
 //          Windows-1252 (a character outside it is an error)
@@ -35,6 +38,13 @@
 //          RADIUS, shadowopacity F, shadowlayer N, opacity F, flags F; defaults as for .coel
 //   .rsel  a switcher's record: open "CHILD NAME"
 //   .rmel  a remote element's record: list N, listname "TEXT" (its routine list), options BITS
+//   .fost  a text style's record: font N or fontname "TEXT", matrix M0 M1 M2 M3 (default 12 0 0 12),
+//          colour 0xAARRGGBB (default 0xFF000000), align H V, spacing S, lineheight L (default 1),
+//          wrap W, flags F
+//   .txel  a text element's record: text "TEXT" (63 characters at most), list N or listname "TEXT"
+//          and index I (a text list), style N or stylename "TEXT", position H V (fractions),
+//          textlayer N, shadow DX DY RADIUS, shadowopacity F, shadowlayer N, opacity F, flags F;
+//          defaults as for .imel
 //          Layout records are compiled in machine order and stored through the program's record
 //          handler, which turns them big-endian.
 //   .menu  a menu: its header and rows (tools/menu_source.h), stored through the menu's own handler
@@ -46,6 +56,7 @@
 #include <vector>
 
 class CResourceEnv;
+struct SOutlineFontSource;
 struct SSpoolKey;
 
 struct SManifestEntry {
@@ -86,6 +97,10 @@ bool BuildResourceFile(const std::string& inputPath, const std::string& outPath,
 // The manifest file's entries with their sources' paths. Errors read "FILE:LINE: reason" or
 // "FILE: reason".
 bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntry>* entries, std::string* error);
+// Turns a font file into an outline font; false with the reason.
+using FontConverter = bool (*)(const std::string& path, SOutlineFontSource* font, std::string* reason);
+// The converter of .ttf sources, which only resbuild links; without one they are refused.
+void SetFontConverter(FontConverter converter);
 // Compiles the manifest's resources into an open environment.
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error);
 

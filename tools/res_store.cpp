@@ -9,6 +9,7 @@
 #include "framework/core/subscriber.h"
 #include "framework/image/image.h"
 #include "framework/image/image_record.h"
+#include "framework/ui/outline_font.h"
 
 namespace {
 
@@ -83,4 +84,24 @@ int32_t StorePicture(CResourceEnv& env, const SSpoolKey& key, uint32_t width, ui
   }
   image.SetOrigin(originH, originV);
   return image.Unsubscribe() ? kNoErr : NonZeroError(image.GetError());
+}
+
+int32_t StoreOutlineFont(CResourceEnv& env, const SSpoolKey& key, const SOutlineFontSource& font) {
+  if (font.data.size() > UINT32_MAX) return kErrInvalidParameter;
+  if (!env.PutResource(key)) return NonZeroError(env.GetLastResult());
+  COutlineFont written(&env);
+  if (!written.IsValid()) return NonZeroError(written.GetError());
+  written.SetRecord(font.points, font.glyphs, font.box, font.doubleByte);
+  SSpoolKey newKey = key;
+  newKey.byName = 0;
+  newKey.isNew = 1;
+  if (!written.Subscribe(KeyedSpec(newKey, &COutlineFont::HandleSpoolMessage))) return NonZeroError(written.GetError());
+  if (!written.Resize(uint32_t(font.data.size()), false, false)) return NonZeroError(written.GetError());
+  {
+    CHolder holder(&written, true, true);
+    if (!holder.IsLocked()) return NonZeroError(written.GetError());
+    if (!font.data.empty()) std::memcpy(written.GetData(), font.data.data(), font.data.size());
+  }
+  if (written.IsModified()) return NonZeroError(written.GetError());
+  return written.Unsubscribe() ? kNoErr : NonZeroError(written.GetError());
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/core/resource_env.h"
+#include "tools/font_builder.h"
 
 // PutResource, then a spool object of the key sized, filled, written and released; 0 or the code.
 // With a record handler the bytes are the record in machine order, and the handler writes them in
@@ -21,3 +22,6 @@ int32_t LoadStoredEntry(CResourceEnv& env, const SSpoolKey& key, std::vector<uin
 // its origin as given (a cursor's hot spot); 0 or the code.
 int32_t StorePicture(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height,
                      const std::vector<uint32_t>& pixels, int32_t originH = 0, int32_t originV = 0);
+// An outline font written through the font's own record handler, which stores its record and turns
+// its data block big-endian; 0 or the code. The fields are written as given, checked by readers.
+int32_t StoreOutlineFont(CResourceEnv& env, const SSpoolKey& key, const SOutlineFontSource& font);

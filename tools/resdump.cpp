@@ -1,7 +1,8 @@
 // resdump [--decode] FILE [TYPE NUMBER]: prints a resource file's resources, one a line as
-// "TYPE NUMBER NAME SIZE" (NAME "-" when unnamed); with TYPE and NUMBER, that resource's bytes as they
-// are stored. --decode turns the listing's lines into comments with each 'ixtx' list and 'menu' after
-// its line in resbuild's source syntax, and makes a TYPE NUMBER of either print its source alone.
+// "TYPE NUMBER NAME SIZE" (NAME "-" when unnamed), an outline font's line followed by its counts, box
+// and kind; with TYPE and NUMBER, that resource's bytes as they are stored. --decode turns the
+// listing's lines into comments with each 'ixtx' list, 'menu', text style and text element after its
+// line in resbuild's source syntax, and makes a TYPE NUMBER of one of them print its source alone.
 // Exit status 0, 1 when the file or the resource cannot be read, 2 for wrong arguments.
 #include <cstdio>
 #include <cstring>
@@ -11,12 +12,15 @@
 #include "framework/core/cm_file.h"
 #include "framework/core/file.h"
 #include "framework/core/holder.h"
+#include "framework/core/mem_pool.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "framework/ui/outline_font.h"
 #include "platform/ansi_text.h"
 #include "tools/command_line.h"
 #include "tools/menu_source.h"
 #include "tools/res_compiler.h"
+#include "tools/record_decode.h"
 #include "tools/res_store.h"
 #include "tools/tool_app.h"
 
@@ -29,10 +33,13 @@ const STool kTool{
     {"[--decode] FILE [TYPE NUMBER]"},
     "Lists a resource file's resources as TYPE NUMBER NAME SIZE, or writes one resource's bytes.",
     {
-        {"decode", kDecode, nullptr, "print each 'ixtx' text list and 'menu' in resbuild's source syntax"},
+        {"decode", kDecode, nullptr,
+         "print each 'ixtx' text list, 'menu', text style and text element in resbuild's source syntax"},
     },
+    "An OutlineFont's line ends with its glyph and point counts, its box and whether it is double-byte.\n"
     "With TYPE and NUMBER (a resource type of four characters and its number) the resource's stored\n"
-    "bytes go to standard output; with --decode too, an 'ixtx' list's or a 'menu''s source.\n"
+    "bytes go to standard output; with --decode too, the source of an 'ixtx' list, a 'menu', a 'fost'\n"
+    "style or a 'txel' text element.\n"
     "Exit status: 0 done, 1 the file or the resource cannot be read, 2 wrong arguments.\n"};
 
 struct SOptions {
@@ -84,25 +91,47 @@ std::vector<CResEntry> Resources(CResourceEnv& env, const char* type, int32_t* e
   return resources;
 }
 
-bool IsDecodable(const std::string& type) { return type == "ixtx" || type == "menu"; }
+bool IsDecoded(const std::string& type) {
+  return type == "ixtx" || type == "menu" || type == "fost" || type == "txel";
+}
 
 // The resource's source, or the reason it has none.
 bool PrintDecoded(CResourceEnv& env, const SSpoolKey& key) {
   std::vector<uint8_t> bytes;
   std::string text, reason;
-  if (std::strcmp(key.typeName, "menu") == 0) {
-    if (!DecodeMenu(env, key, &text, &reason)) text.clear();
-  } else if (const int32_t err = LoadResource(env, key, &bytes)) {
-    reason = ResultWords(err);
-  } else if (!DecodeIxtx(bytes, &text, &reason)) {
-    text.clear();
-  }
+  const std::string type = key.typeName;
+  CResEntry entry{};
+  // A menu is read as the program reads it, through its pageable object.
+  if (type == "menu") DecodeMenu(env, key, &text, &reason);
+  else if (const int32_t err = LoadResource(env, key, &bytes)) reason = ResultWords(err);
+  else if (!env.GetResourceInfo(key, &entry)) reason = ResultWords(env.GetLastResult());
+  else if (type == "fost") DecodeStyle(bytes, std::string(entry.name, strnlen(entry.name, sizeof entry.name)), key.id,
+                                       &text, &reason);
+  else if (type == "txel") DecodeTextElement(bytes, &text, &reason);
+  else if (type == "ixtx") DecodeIxtx(bytes, &text, &reason);
+  else reason = "resbuild has no source syntax for '" + type + "'";
   if (!reason.empty()) {
     std::fprintf(stderr, "resdump: %s %u: %s\n", key.typeName, key.id, reason.c_str());
     return false;
   }
   std::fputs(text.c_str(), stdout);
   return true;
+}
+
+// " glyphs G points P box ..." from the font's stored record, or false with the reason reported.
+bool DescribeFont(CResourceEnv& env, const CResEntry& font, std::string* text) {
+  CCmFile* file = env.GetCmFile();
+  CMemBlock record(file->GetEntryField(font.second), GetDefaultPool());
+  std::vector<uint8_t> bytes;
+  std::string description, reason;
+  if (const int32_t err = file->ReadEntry(font.second, record)) reason = ResultWords(err);
+  else bytes.assign(record.GetData(), record.GetData() + record.GetSize());
+  if (reason.empty() && DescribeOutlineFont(bytes, &description, &reason)) {
+    *text = " " + description;
+    return true;
+  }
+  std::fprintf(stderr, "resdump: %s %u: %s\n", kOutlineFontType, font.number, reason.c_str());
+  return false;
 }
 
 int List(CResourceEnv& env, bool decode) {
@@ -118,9 +147,11 @@ int List(CResourceEnv& env, bool decode) {
     }
     for (const CResEntry& r : resources) {
       const std::string name = Text(r.name, sizeof r.name);
-      std::printf("%s%s %u %s %u\n", decode ? "# " : "", typeName.c_str(), r.number, name.empty() ? "-" : name.c_str(),
-                  env.GetCmFile()->GetEntryField(r.first));
-      if (decode && IsDecodable(typeName)) {
+      std::string font;
+      if (typeName == kOutlineFontType) intact = DescribeFont(env, r, &font) && intact;
+      std::printf("%s%s %u %s %u%s\n", decode ? "# " : "", typeName.c_str(), r.number, name.empty() ? "-" : name.c_str(),
+                  env.GetCmFile()->GetEntryField(r.first), font.c_str());
+      if (decode && IsDecoded(typeName)) {
         SSpoolKey key;
         key.Set(typeName.c_str(), r.number, false);
         intact = PrintDecoded(env, key) && intact;
@@ -154,13 +185,13 @@ int main(int argc, char** argv) {
   if (const std::string problem = TakeOperands(line.Operands(), &options); !problem.empty())
     return line.UsageError(problem);
   CToolApp app("resdump");
-  if (!app.IsReady()) return line.Fail("the framework", "could not start");
+  if (!app.IsReady()) return app.ReportNotReady(line);
   CFileSpec spec;
-  if (const int32_t err = spec.Set(options.path.c_str())) return Refuse(options.path, err);
+  if (const int32_t err = spec.Set(options.path.c_str())) return line.FailWithCode(options.path, err);
   // Opened for reading, a missing resource file would be refused as not writable.
   CFile probe(spec);
-  if (const int32_t err = probe.Probe()) return Refuse(options.path, err);
+  if (const int32_t err = probe.Probe()) return line.FailWithCode(options.path, err);
   CResourceEnv env(spec, CFile::kModeRead);
-  if (!env.IsOpen()) return Refuse(options.path, env.GetLastResult());
+  if (!env.IsOpen()) return line.FailWithCode(options.path, NonZeroError(env.GetLastResult()));
   return options.rawType.empty() ? List(env, options.decode) : Raw(env, options);
 }

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <numbers>
 #include <set>
@@ -41,6 +40,7 @@
 #include "scene/surface/material.h"
 #include "scene/surface/texture.h"
 #include "scene/torus.h"
+#include "tools/command_line.h"
 
 namespace {
 
@@ -70,12 +70,15 @@ constexpr uint32_t kCloudFlags = C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky
 
 std::string Quoted(const std::string& word) { return "\"" + word + "\""; }
 
-// A number read whole in C syntax.
-bool ParseNumber(const std::string& word, double* out) {
+// A number read whole in C syntax: empty, or what is wrong with the word. One that is a number but
+// lies beyond what a double holds (or keeps only a few digits of, as 1e-320 does) says so.
+std::string ParseNumber(const std::string& word, double* out) {
   char* end = nullptr;
   errno = 0;
   *out = std::strtod(word.c_str(), &end);
-  return !word.empty() && !errno && *end == 0 && std::isfinite(*out);
+  if (word.empty() || end == word.c_str() || *end != 0 || std::isnan(*out)) return "is not a number";
+  if (errno == ERANGE || std::isinf(*out)) return std::fabs(*out) < 1 ? "is too small" : "is too large";
+  return "";
 }
 
 bool ParseInteger(const std::string& word, long long* out) {
@@ -108,7 +111,7 @@ class CStatement {
     for (int i = 0; i < n; ++i) {
       if (AtEnd()) return Quoted(keyword) + (n == 1 ? " needs a number" : " needs " + std::to_string(n) + " numbers");
       const std::string word = Take();
-      if (!ParseNumber(word, &out[i])) return Quoted(word) + " is not a number";
+      if (const std::string wrong = ParseNumber(word, &out[i]); !wrong.empty()) return Quoted(word) + " " + wrong;
     }
     return "";
   }
@@ -128,7 +131,8 @@ class CStatement {
   std::string Integer(const std::string& keyword, long long* out) {
     if (AtEnd()) return Quoted(keyword) + " needs a whole number";
     const std::string word = Take();
-    return ParseInteger(word, out) ? "" : Quoted(word) + " is not a whole number";
+    if (ParseInteger(word, out)) return "";
+    return Quoted(word) + (errno == ERANGE ? " is too large" : " is not a whole number");
   }
 
  private:
@@ -357,9 +361,10 @@ struct STerrainSource {
     const std::string path = PathIn(folder);
     CFileSpec spec;
     CImage* picture = nullptr;
+    std::string refusal;
     int32_t error = spec.Set(path.c_str());
-    if (!error) error = CImageIO::ReadByType(spec, CImageIO::TypeOfPath(path.c_str()), &picture);
-    if (error) return Failure(file.c_str(), error);
+    if (!error) error = CImageIO::ReadByType(spec, CImageIO::TypeOfPath(path.c_str()), &picture, &refusal);
+    if (error) return file + ": " + FileProblem(path, error, refusal);
     const uint32_t side = picture->GetWidth();
     std::string problem;
     if (picture->GetHeight() != side || side % kTerrainStep || side < kTerrainStep || side > kLargestTerrain)
@@ -425,8 +430,9 @@ CSceneScript::CSceneScript(C3dBaseSys* table, CDocSettings* settings, CSpoolSys*
     : fTable(table), fSettings(settings), fEnvironment(environment) {}
 
 std::string CSceneScript::Read(const std::string& path) {
-  std::ifstream in(path);
-  if (!in) return path + ": the file cannot be read (" + std::strerror(errno) + ")";
+  std::string whole;
+  if (const std::string problem = ReadInputFile(path, &whole); !problem.empty()) return path + ": " + problem;
+  std::istringstream in(whole);
   fFilesRead = {path};
   fFolder = platform::FolderOf(platform::NativePath(path));
   std::string text;

@@ -1,34 +1,47 @@
 #include "tools/tool_app.h"
 
+#include <algorithm>
 #include <cstdlib>
 
+#include "framework/core/mem_pool.h"
 #include "framework/core/ordax.h"
 #include "framework/core/ordax_app.h"
 #include "framework/core/spool_sys.h"
 #include "platform/clock.h"
+#include "platform/file.h"
+#include "platform/system.h"
 #include "platform/window.h"
+#include "tools/command_line.h"
 
 namespace {
 
-SApplDesc ToolDesc(const char* name, uint32_t dataPoolBudget) {
+SApplDesc ToolDesc(const char* name, uint32_t poolBudget) {
+  if (poolBudget == CToolApp::kMachineShare) poolBudget = CToolApp::MachineShare();
   SApplDesc desc;
   desc.name = name;
-  desc.defaultPoolBudget = 0x400000;
-  desc.objectsPoolBudget = 0x800000;
-  desc.dataPoolBudget = dataPoolBudget;
+  desc.defaultPoolBudget = poolBudget;
+  desc.objectsPoolBudget = poolBudget;
+  desc.dataPoolBudget = poolBudget;
   desc.instance = platform::ProgramModule();
   return desc;
 }
 
 }  // namespace
 
-CToolApp::CToolApp(const char* name, uint32_t dataPoolBudget) {
+uint32_t CToolApp::MachineShare(uint32_t least) {
+  return std::max(least, DataPoolBudget(platform::PhysicalMemoryBytes(), false, 0));
+}
+
+CToolApp::CToolApp(const char* name, uint32_t poolBudget) {
   setenv("QUARN2_HEADLESS", "1", 1);
-  // The headless back end starts a virtual clock for scripted runs; a tool runs on real time.
+  platform::CatchStopSignals();
+  // The headless back end starts a virtual clock for scripted runs; a tool's work runs in real time,
+  // and its render loops look for a stop only when a time slice has passed.
   platform::IsHeadless();
   platform::UseRealClock();
-  if (InitOrdax() != 0) return;
-  fApp = new COrdaxApp(ToolDesc(name, dataPoolBudget));
+  // An unusable temporary folder is said in the tool's words, not the framework's.
+  if (!TempFolderProblem().empty() || InitOrdax() != 0) return;
+  fApp = new COrdaxApp(ToolDesc(name, poolBudget));
   if (fApp) fApp->CAppl::Init(nullptr, nullptr, nullptr);
 }
 
@@ -38,9 +51,27 @@ CToolApp::~CToolApp() {
     delete fApp;
   }
   TermOrdax();
+  platform::EndIfStopRequested();
 }
 
 bool CToolApp::IsReady() const {
   return fApp && fApp->GetDataEnv() && fApp->GetDataEnv()->IsValid() && fApp->GetObjectsEnv() &&
          fApp->GetObjectsEnv()->IsValid();
+}
+
+int CToolApp::ReportNotReady(const CCommandLine& line) const {
+  if (const std::string problem = TempFolderProblem(); !problem.empty())
+    return line.Fail(platform::TempFolder(), problem);
+  const CSpoolEnv* failed = nullptr;
+  if (fApp) {
+    for (const CSpoolEnv* env : {fApp->GetObjectsEnv(), static_cast<CSpoolEnv*>(fApp->GetDiscardEnv()),
+                                 fApp->GetDataEnv()}) {
+      if (env && !env->IsOpen() && env->GetOpenResult()) {
+        failed = env;
+        break;
+      }
+    }
+  }
+  if (failed) return line.Fail(platform::TempFolder(), TempFolderProblem(failed->GetOpenResult()));
+  return line.Fail("the framework", "could not start");
 }

@@ -4,21 +4,29 @@
 
 #include <cstdint>
 
+class CCommandLine;
 class COrdaxApp;
 
 class CToolApp {
  public:
-  static constexpr uint32_t kDataPoolBudget = 0x8000000;
+  static constexpr uint32_t kMachineShare = 0;
 
-  // name: the caption of the tool's messages, which go to the standard error stream. Pictures and
-  // other data come from the data pool, whose budget bounds what one input can make the tool hold;
-  // tools that hold large images ask for a larger one.
-  explicit CToolApp(const char* name, uint32_t dataPoolBudget = kDataPoolBudget);
+  // Each of the three pools gets poolBudget bytes, or with kMachineShare the share of the machine's
+  // memory the program gives its data pool: with less, a large scene pages its things through the
+  // swap file long before memory runs short, and its swap file's directory outgrows the default
+  // pool. SIGINT and SIGTERM stop the tool's work at its next check; once the application is gone
+  // (and its pool files with it) the process ends by that signal.
+  explicit CToolApp(const char* name, uint32_t poolBudget = kMachineShare);
+  // The machine's share, or least when that is more: a tool whose pictures need so much asks for it.
+  static uint32_t MachineShare(uint32_t least = 0);
   CToolApp(const CToolApp&) = delete;
   CToolApp& operator=(const CToolApp&) = delete;
   ~CToolApp();
 
   bool IsReady() const;
+  // Says why the tool could not start (the temporary folder it could not use, where that was the
+  // reason) and answers the exit status, 1.
+  int ReportNotReady(const CCommandLine& line) const;
 
  private:
   COrdaxApp* fApp = nullptr;

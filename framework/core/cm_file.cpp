@@ -206,6 +206,7 @@ int32_t CCmFile::WriteVolumeHeader() {
 
 int32_t CCmFile::AllocateDirectory(uint32_t capacity) {
   ReleaseDirectory();
+  fFirstUnused = 0;
   if (capacity > uint32_t(INT32_MAX)) return kErrOutOfMemory;
   fDirectory = new CDynTable<SEntry>(SRange{int32_t(capacity), int32_t(std::min<uint32_t>(fStep, INT32_MAX))});
   if (fDirectory && fDirectory->IsValid() && fDirectory->AppendN(nullptr, capacity)) return kNoErr;
@@ -214,6 +215,8 @@ int32_t CCmFile::AllocateDirectory(uint32_t capacity) {
 }
 
 void CCmFile::ReleaseDirectory() {
+  fFreeList.clear();
+  fFreeListLoaded = false;
   delete fDirectory;
   fDirectory = nullptr;
 }
@@ -260,10 +263,13 @@ int32_t CCmFile::WriteDirectory() {
   return Transfer(chunks, 0, raw.GetData(), fDirRecord.size, true);
 }
 
+// A large directory grows by an eighth of itself when that is more than its step: each growth
+// rewrites the whole directory, and by the step alone a file of many entries would be rewritten
+// once every step entries.
 int32_t CCmFile::SetDirectoryCapacity(uint32_t entries) {
   if (entries <= fCapacity) return kNoErr;
   if (fStep == 0) return kErrCannotExpand;
-  const uint64_t capacity = uint64_t(fCapacity) + std::max(entries - fCapacity, fStep);
+  const uint64_t capacity = uint64_t(fCapacity) + std::max({entries - fCapacity, fStep, fCapacity / 8});
   const uint64_t bytes = capacity * kEntryBytes;
   if (bytes > kMaxFileEnd) return kErrDiskFull;
   const uint32_t added = uint32_t(capacity - fCapacity);
@@ -286,7 +292,7 @@ int32_t CCmFile::NewEntry(uint32_t* number) {
   // The lowest free record, or the first one past a full directory, which grows to hold it.
   uint32_t chosen = fCapacity;
   if (fInUse < fCapacity) {
-    for (chosen = 0; chosen < fCapacity && (*fDirectory)[chosen].state; ++chosen) {
+    for (chosen = std::min(fFirstUnused, fCapacity); chosen < fCapacity && (*fDirectory)[chosen].state; ++chosen) {
     }
     if (chosen == fCapacity) return kErrGeneric;
   }
@@ -301,6 +307,7 @@ int32_t CCmFile::UseEntry(uint32_t number) {
   if (const int32_t err = SetDirectoryCapacity(number + 1)) return err;
   if ((*fDirectory)[number].state) return kErrDamagedComposite;
   (*fDirectory)[number] = SEntry{1, {0, 0, 0}, 0, 0};
+  if (number == fFirstUnused) ++fFirstUnused;
   ++fInUse;
   fDirectoryChanged = true;
   return kNoErr;
@@ -312,6 +319,7 @@ int32_t CCmFile::DeleteEntry(uint32_t number) {
   if (!entry.state) return kErrDamagedComposite;
   if (const int32_t err = ResizeChain(entry, 0)) return err;
   entry = SEntry{};
+  fFirstUnused = std::min(fFirstUnused, number);
   if (fInUse) --fInUse;
   fDirectoryChanged = true;
   return kNoErr;
@@ -458,11 +466,10 @@ int32_t CCmFile::GetFreeChain(CDynTable<SChunk>& chunks) {
 int32_t CCmFile::ResizeChain(SEntry& record, uint32_t newSize) {
   if (newSize == record.size) return kNoErr;
   CDynTable<SChunk> chunks(kChainSpec);
-  CDynTable<SChunk> freeChunks(kChainSpec);
-  if (!chunks.IsValid() || !freeChunks.IsValid()) return kErrOutOfMemory;
+  if (!chunks.IsValid()) return kErrOutOfMemory;
   // Both chains are checked before anything changes, so a damaged file answers 8 untouched.
   if (const int32_t err = WalkRecord(record, chunks)) return err;
-  if (const int32_t err = WalkChain(fFirstFree, freeChunks)) return err;
+  if (const int32_t err = LoadFreeList()) return err;
   uint64_t ownCapacity = 0;
   for (uint32_t i = 0; i < chunks.GetCount(); ++i) ownCapacity += Capacity(chunks[i]);
   const uint64_t available = fFreeBytes + ownCapacity;
@@ -489,15 +496,32 @@ int32_t CCmFile::CheckGrowth(uint64_t shortfall, uint64_t extension) {
   return length + extension > kMaxFileEnd ? kErrDiskFull : kNoErr;
 }
 
+int32_t CCmFile::LoadFreeList() {
+  if (fFreeListLoaded) return kNoErr;
+  CDynTable<SChunk> chunks(kChainSpec);
+  if (!chunks.IsValid()) return kErrOutOfMemory;
+  if (const int32_t err = WalkChain(fFirstFree, chunks)) return err;
+  fFreeList.assign(chunks.GetRecords(), chunks.GetRecords() + chunks.GetCount());
+  fFreeListLoaded = true;
+  return kNoErr;
+}
+
 int32_t CCmFile::FreeChain(SEntry& record, const CDynTable<SChunk>& chunks) {
   const uint32_t count = chunks.GetCount();
+  std::vector<SChunk> freed;
+  freed.reserve(count);
   for (uint32_t i = 0; i < count; ++i) {
     SChunk chunk = chunks[i];
     chunk.length = Capacity(chunk);
     chunk.next = i + 1 < count ? chunks[i + 1].offset : fFirstFree;
-    if (const int32_t err = WriteChunk(chunk)) return err;
+    if (const int32_t err = WriteChunk(chunk)) {
+      fFreeListLoaded = false;
+      return err;
+    }
     fFreeBytes += chunk.length;
+    freed.push_back(chunk);
   }
+  fFreeList.insert(fFreeList.begin(), freed.begin(), freed.end());
   if (count) {
     fFirstFree = chunks[0].offset;
     fFreeChainChanged = true;
@@ -513,14 +537,15 @@ int32_t CCmFile::FreeChain(SEntry& record, const CDynTable<SChunk>& chunks) {
 int32_t CCmFile::AllocateChain(SEntry& record, uint32_t size) {
   uint32_t length = 0;
   if (const int32_t err = GetSize(&length)) return err;
+  if (const int32_t err = LoadFreeList()) return err;
   uint32_t needed = size;
   uint32_t first = 0;
   uint32_t taken = 0;
   SChunk last;
-  for (uint32_t guard = length / kChunk; needed && fFreeBytes && fFirstFree; --guard) {
-    if (guard == 0) return kErrDamagedData;
-    SChunk chunk;
-    if (const int32_t err = ReadChunk(fFirstFree, length, &chunk)) return err;
+  size_t used = 0;
+  for (; needed && fFreeBytes && fFirstFree; ++used) {
+    if (used == fFreeList.size() || fFreeList[used].offset != fFirstFree) return kErrDamagedData;
+    const SChunk& chunk = fFreeList[used];
     if (!first) first = chunk.offset;
     taken = std::min(needed, Capacity(chunk));
     needed -= taken;
@@ -528,6 +553,9 @@ int32_t CCmFile::AllocateChain(SEntry& record, uint32_t size) {
     fFirstFree = chunk.next;
     last = chunk;
   }
+  fFreeList.erase(fFreeList.begin(), fFreeList.begin() + std::ptrdiff_t(used));
+  // A failed write below leaves the file's chain for the next load to check.
+  fFreeListLoaded = false;
   fFreeChainChanged = true;
   fDirectoryChanged = true;
   if (needed) {
@@ -545,6 +573,7 @@ int32_t CCmFile::AllocateChain(SEntry& record, uint32_t size) {
     if (rest > kSplitSlack) {
       const SChunk split{last.offset + kChunk + taken, rest, rest - kChunk, last.next};
       if (const int32_t err = WriteChunk(split)) return err;
+      fFreeList.insert(fFreeList.begin(), split);
       fFirstFree = split.offset;
       fFreeBytes += split.length;
       last.size = kChunk + taken;
@@ -553,6 +582,7 @@ int32_t CCmFile::AllocateChain(SEntry& record, uint32_t size) {
     last.next = 0;
     if (const int32_t err = WriteChunk(last)) return err;
   }
+  fFreeListLoaded = true;
   record.first = first;
   record.size = size;
   return kNoErr;
@@ -562,38 +592,44 @@ int32_t CCmFile::AllocateChain(SEntry& record, uint32_t size) {
 // to the file system.
 int32_t CCmFile::TidyFreeChain() {
   if (!fFreeChainChanged || fFreeBytes == 0) return kNoErr;
-  CDynTable<SChunk> chunks(SRange{128, 128});
-  if (!chunks.IsValid()) return kErrOutOfMemory;
-  if (const int32_t err = WalkChain(fFirstFree, chunks)) return err;
-  SChunk* list = chunks.GetRecords();
-  uint32_t count = chunks.GetCount();
-  if (count) {
-    std::sort(list, list + count, [](const SChunk& a, const SChunk& b) { return a.offset < b.offset; });
-  }
-  uint32_t kept = 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    if (i + 1 < count && uint64_t(list[i].offset) + list[i].size > list[i + 1].offset) return kErrDamagedData;
-    if (kept && list[kept - 1].offset + list[kept - 1].size == list[i].offset) {
-      list[kept - 1].size += list[i].size;
+  if (const int32_t err = LoadFreeList()) return err;
+  std::vector<SChunk> sorted = fFreeList;
+  std::sort(sorted.begin(), sorted.end(), [](const SChunk& a, const SChunk& b) { return a.offset < b.offset; });
+  // Each chunk that stays in the chain beside its header as the file holds it: only the headers
+  // that change are written.
+  std::vector<SChunk> list, written;
+  for (size_t i = 0; i < sorted.size(); ++i) {
+    if (i + 1 < sorted.size() && uint64_t(sorted[i].offset) + sorted[i].size > sorted[i + 1].offset)
+      return kErrDamagedData;
+    if (!list.empty() && list.back().offset + list.back().size == sorted[i].offset) {
+      list.back().size += sorted[i].size;
     } else {
-      list[kept++] = list[i];
+      list.push_back(sorted[i]);
+      written.push_back(sorted[i]);
     }
   }
-  count = kept;
   uint32_t length = 0;
   if (const int32_t err = GetSize(&length)) return err;
-  if (count && list[count - 1].offset + list[count - 1].size == length) {
-    if (const int32_t err = SetSize(list[count - 1].offset)) return err;
-    --count;
+  if (!list.empty() && list.back().offset + list.back().size == length) {
+    if (const int32_t err = SetSize(list.back().offset)) return err;
+    list.pop_back();
   }
   uint32_t freeBytes = 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    list[i].length = Capacity(list[i]);
-    list[i].next = i + 1 < count ? list[i + 1].offset : 0;
-    if (const int32_t err = WriteChunk(list[i])) return err;
-    freeBytes += list[i].length;
+  for (size_t i = 0; i < list.size(); ++i) {
+    SChunk& chunk = list[i];
+    chunk.length = Capacity(chunk);
+    chunk.next = i + 1 < list.size() ? list[i + 1].offset : 0;
+    const SChunk& was = written[i];
+    if (chunk.size != was.size || chunk.length != was.length || chunk.next != was.next) {
+      if (const int32_t err = WriteChunk(chunk)) {
+        fFreeListLoaded = false;
+        return err;
+      }
+    }
+    freeBytes += chunk.length;
   }
-  fFirstFree = count ? list[0].offset : 0;
+  fFreeList = std::move(list);
+  fFirstFree = fFreeList.empty() ? 0 : fFreeList[0].offset;
   fFreeBytes = freeBytes;
   fFreeChainChanged = false;
   fDirectoryChanged = true;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "framework/core/dyn_table.h"
 #include "framework/core/file.h"
@@ -125,6 +126,9 @@ class CCmFile : public CFile {
   int32_t FreeChain(SEntry& record, const CDynTable<SChunk>& chunks);
   int32_t AllocateChain(SEntry& record, uint32_t size);
   int32_t TidyFreeChain();
+  // The free chain as the file holds it, read once and then kept in step with every change made
+  // here: each resize would otherwise read every free chunk's header from the file again.
+  int32_t LoadFreeList();
   int32_t CopyEntries(CCmFile& target, uint32_t entries);
 
   char fTypeName[kTypeNameBytes] = {};
@@ -135,7 +139,13 @@ class CCmFile : public CFile {
   uint32_t fCapacity = 0;
   uint32_t fInUse = 0;
   uint32_t fStep = 0;
+  // Every record below it is in use: the search for the lowest free one starts here, so that making
+  // entries one after another does not walk the whole directory each time.
+  uint32_t fFirstUnused = 0;
   CDynTable<SEntry>* fDirectory = nullptr;
+  // The free chunks in chain order, with their headers as written; valid while fFreeListLoaded.
+  std::vector<SChunk> fFreeList;
+  bool fFreeListLoaded = false;
   bool fDirectoryChanged = false;
   bool fFreeChainChanged = false;
 };

@@ -27,17 +27,21 @@ int32_t CFileSpec::Copy(const CFileSpec& other) {
 
 namespace {
 
-int32_t MakeTempIn(const std::string& folder, CFileSpec& out) {
-  std::string path;
-  if (!platform::MakeUniqueFile(folder, "tmp", &path)) return NonZeroError(MapLastError());
+// Only the name is kept: the placeholder goes again.
+int32_t TakeName(bool made, const std::string& path, CFileSpec& out) {
+  if (!made) return NonZeroError(MapLastError());
   platform::DeleteFile(path);
   return out.Set(path.c_str());
 }
 
 }  // namespace
 
-int32_t CFileSpec::MakeTemp(CFileSpec& out) { return MakeTempIn(platform::TempFolder(), out); }
+int32_t CFileSpec::MakeTemp(CFileSpec& out) {
+  std::string path;
+  return TakeName(platform::MakeUniqueFile(platform::TempFolder(), "tmp", &path), path, out);
+}
 
 int32_t CFileSpec::MakeTempBeside(const CFileSpec& beside, CFileSpec& out) {
-  return MakeTempIn(platform::FolderOf(beside.fPath), out);
+  std::string path;
+  return TakeName(platform::MakeTempBeside(beside.fPath, &path), path, out);
 }

@@ -10,8 +10,9 @@ struct CFileSpec {
   // resolved or is too long, which leaves the path empty. A null path resolves the empty text.
   int32_t Set(const char* path);
   int32_t Copy(const CFileSpec& other);
-  // A unique name with prefix "tmp" in the temporary folder, or beside `beside` in its folder. Only
-  // the name is reserved: the placeholder the platform creates is deleted again.
+  // A unique name with prefix "tmp" in the temporary folder, or the name of a replacing write's
+  // temporary beside `beside` (platform::MakeTempBeside), which refuses a folder there. Only the name
+  // is reserved: the placeholder the platform creates is deleted again.
   static int32_t MakeTemp(CFileSpec& out);
   static int32_t MakeTempBeside(const CFileSpec& beside, CFileSpec& out);
 

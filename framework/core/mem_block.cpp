@@ -79,6 +79,16 @@ bool CMemBlock::Resize(uint32_t newSize, bool keep) {
   const uint64_t newAllocated = uint64_t(newSize) + header;
   CMemPool* pool = fPool ? fPool : GetDefaultPool();
   if (!pool || newAllocated > UINT32_MAX) return false;
+  // Where the pool would hold a fresh copy beside the old one, the storage grows in place instead:
+  // a table that grows by a fixed step would otherwise be copied whole at every step.
+  if (fOwned && fPool == pool && fStorage) {
+    if (auto* moved = static_cast<uint8_t*>(pool->Reallocate(fStorage, newAllocated))) {
+      const uint32_t kept = keep ? std::min(fAllocated, uint32_t(newAllocated)) : header;
+      std::memset(moved + kept, 0, newAllocated - kept);
+      Adopt(moved, uint32_t(newAllocated), header);
+      return true;
+    }
+  }
   auto* storage = static_cast<uint8_t*>(pool->Alloc(newAllocated));
   if (!storage) return fOwned && fAllocated && ResizeThroughFile(uint32_t(newAllocated), keep);
   const uint32_t copy = keep ? std::min(fAllocated, uint32_t(newAllocated)) : header;

@@ -62,6 +62,15 @@ void* CMemPool::Alloc(size_t size) {
   }
 }
 
+void* CMemPool::Reallocate(void* p, size_t size) {
+  if (!p || p == kNoStorage || size == 0 || uint64_t(fUsed) + size > fBudget) return nullptr;
+  const uint32_t before = uint32_t(platform::AllocBlockSize(p));
+  void* moved = platform::Reallocate(p, size);
+  if (!moved) return nullptr;
+  fUsed = (before > fUsed ? 0 : fUsed - before) + uint32_t(platform::AllocBlockSize(moved));
+  return moved;
+}
+
 void CMemPool::Free(void* p) {
   if (!p || p == kNoStorage) return;
   const uint32_t size = uint32_t(platform::AllocBlockSize(p));
@@ -72,6 +81,19 @@ void CMemPool::Free(void* p) {
 void CMemPool::SetRecovery(MemRecoveryCallback callback, void* context) {
   fRecovery = callback;
   fRecoveryContext = context;
+}
+
+uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPercent) {
+  constexpr uint32_t kMinimumBudget = 0x800000;
+  double factor = 0.75;
+  if (prefsRead) {
+    if (storedPercent <= 0) return kMinimumBudget;
+    factor = storedPercent * 0.01;
+  }
+  const double budget = double(physicalBytes) * factor;
+  if (budget < kMinimumBudget) return kMinimumBudget;
+  if (budget >= double(UINT32_MAX)) return UINT32_MAX;
+  return uint32_t(budget);
 }
 
 CMemPool* GetDefaultPool() { return gDefaultPool; }

@@ -26,6 +26,10 @@ class CMemPool : public CBaseObject {
 
   void* Alloc(size_t size);
   void Free(void* p);
+  // p's storage at a new size, moved in place where the allocator can, when the budget holds the new
+  // size beside what is used (as Alloc needs); else null, with p untouched and no recovery asked.
+  // Nothing past p's old contents is cleared.
+  void* Reallocate(void* p, size_t size);
 
   uint32_t GetFreeBytes() const { return fUsed >= fBudget ? 0 : fBudget - fUsed; }
   uint32_t GetUsed() const { return fUsed; }
@@ -44,6 +48,11 @@ class CMemPool : public CBaseObject {
   bool fInRecovery = false;
   bool fValid = false;
 };
+
+// The data pool's budget as the program computes it: physical memory × 0.75, or × the stored
+// percentage when the preferences were read (0 or below gives the minimum), computed in floating
+// point and kept within [8,388,608, 0xFFFFFFFF]. The tools size their pools the same way.
+uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPercent);
 
 CMemPool* GetDefaultPool();
 CMemPool* GetObjectPool();

@@ -24,7 +24,10 @@ constexpr SRange kSharedShape{32, 32};
 
 bool IsReserved(const char* type) { return std::strncmp(type, kReservedPrefix, sizeof kReservedPrefix - 1) == 0; }
 bool SameType(const char* a, const char* b) { return std::strncmp(a, b, SSpoolKey::kTypeNameChars) == 0; }
-bool SameName(const char* a, const char* b) { return std::strncmp(a, b, SSpoolKey::kNameChars) == 0; }
+
+// A record's name as the index of its type keys it: the bytes before the first zero, at most the
+// name's room.
+std::string NameKey(const char* name) { return std::string(name, strnlen(name, SSpoolKey::kNameChars)); }
 
 // A four-character text as a code; anything else has no code.
 uint32_t CodeOf(const char* text) {
@@ -197,6 +200,7 @@ int32_t CResourceEnv::MakeMemoryTables() {
 }
 
 void CResourceEnv::DeleteTables() {
+  fRecordIndexes.clear();
   delete fShared;
   fShared = nullptr;
   if (fKnown) {
@@ -440,6 +444,7 @@ int32_t CResourceEnv::RemoveType(const char* typeName) {
   uint32_t index = 0;
   if (FindKnown(typeName, &known, &index) == kNoErr) {
     fKnown->RemoveAt(index);
+    ForgetIndex(known.table);
     delete known.numbers;
     delete known.table;
   }
@@ -454,21 +459,60 @@ int32_t CResourceEnv::RemoveType(const char* typeName) {
 // ---- resources
 
 // From the first row: when a damaged or foreign file holds a key twice, the first resource counts.
+CResourceEnv::SRecordIndex& CResourceEnv::IndexOf(const CResTypeTable& table) {
+  SRecordIndex& index = fRecordIndexes[&table];
+  if (index.rows == table.GetCount() && index.changes == table.GetChangeCount()) return index;
+  index = SRecordIndex{};
+  index.changes = table.GetChangeCount();
+  for (; index.rows < table.GetCount(); ++index.rows) index.Enter(table[index.rows], index.rows);
+  return index;
+}
+
+void CResourceEnv::SRecordIndex::Enter(const CResEntry& record, uint32_t row) {
+  byNumber.try_emplace(record.number, row);
+  byName.try_emplace(NameKey(record.name), row);
+}
+
+bool CResourceEnv::SRecordIndex::Find(const SSpoolKey& key, uint32_t* row) const {
+  if (key.byName) {
+    const auto it = byName.find(NameKey(key.name));
+    if (it == byName.end()) return false;
+    *row = it->second;
+  } else {
+    const auto it = byNumber.find(key.id);
+    if (it == byNumber.end()) return false;
+    *row = it->second;
+  }
+  return true;
+}
+
+void CResourceEnv::NoteAppended(const CResTypeTable& table, uint32_t changesBefore) {
+  auto it = fRecordIndexes.find(&table);
+  if (it == fRecordIndexes.end()) return;
+  SRecordIndex& index = it->second;
+  if (index.rows + 1 != table.GetCount() || index.changes != changesBefore) return;
+  index.changes = table.GetChangeCount();
+  index.Enter(table[index.rows], index.rows);
+  ++index.rows;
+}
+
 // Only the row given (when not negative) is looked at.
 int32_t CResourceEnv::FindRecord(const SSpoolKey& key, CResTypeTable* table, CResEntry* entry, uint32_t* index,
                                  int32_t row) {
   CHolder holder(table, false, false);
   if (!holder.IsLocked()) return NonZeroError(table->GetError());
-  const uint32_t from = row < 0 ? 0 : uint32_t(row);
-  const uint32_t to = row < 0 ? table->GetCount() : std::min(from + 1, table->GetCount());
-  for (uint32_t i = from; i < to; ++i) {
-    const CResEntry& record = (*table)[i];
-    if (key.byName ? !SameName(record.name, key.name) : record.number != key.id) continue;
-    if (entry) *entry = record;
-    if (index) *index = i;
-    return kNoErr;
+  uint32_t found = 0;
+  if (row >= 0) {
+    if (uint32_t(row) >= table->GetCount()) return kErrObjectNotFound;
+    const CResEntry& record = (*table)[uint32_t(row)];
+    if (key.byName ? NameKey(record.name) != NameKey(key.name) : record.number != key.id) return kErrObjectNotFound;
+    found = uint32_t(row);
+  } else if (!IndexOf(*table).Find(key, &found)) {
+    return kErrObjectNotFound;
   }
-  return kErrObjectNotFound;
+  if (entry) *entry = (*table)[found];
+  if (index) *index = found;
+  return kNoErr;
 }
 
 bool CResourceEnv::PutResource(const SSpoolKey& key) {
@@ -498,7 +542,11 @@ bool CResourceEnv::PutResource(const SSpoolKey& key) {
     fCmFile->DeleteEntry(entry.first);
     return Fail(err);
   }
-  if (known.table->Append(&entry)) return true;
+  const uint32_t changesBefore = known.table->GetChangeCount();
+  if (known.table->Append(&entry)) {
+    NoteAppended(*known.table, changesBefore);
+    return true;
+  }
   fCmFile->DeleteEntry(entry.second);
   fCmFile->DeleteEntry(entry.first);
   return Fail(AppendFailure(*known.table));
@@ -520,6 +568,7 @@ bool CResourceEnv::DeleteResource(const SSpoolKey& key) {
   CResEntry entry{};
   uint32_t index = 0;
   if (const int32_t err = FindRecord(byNumber, known.table, &entry, &index)) return Fail(err);
+  ForgetIndex(known.table);
   if (!known.table->RemoveAt(index)) return Fail(NonZeroError(known.table->GetError()));
   const int32_t first = fCmFile->DeleteEntry(entry.first);
   const int32_t second = fCmFile->DeleteEntry(entry.second);

@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 #include "framework/core/cm_function.h"
 #include "framework/core/file_spec.h"
@@ -151,7 +153,26 @@ class CResourceEnv : public CSpoolSys {
   // GetResourceEntry, looking only at the row given when it is not negative.
   bool FindEntry(const SSpoolKey& key, int32_t row, CResEntry* entry, CResTypeTable** table, CNumberTable** numbers);
 
+  // Where each number and name of a type's records was first entered, so that entering or binding a
+  // resource does not walk all the records before it. An index serves while its table only grew by
+  // the records PutResource appends; any other change to the table (its change count tells) makes
+  // the next search build it again.
+  struct SRecordIndex {
+    uint32_t rows = 0;
+    uint32_t changes = 0;
+    std::unordered_map<uint32_t, uint32_t> byNumber;
+    std::unordered_map<std::string, uint32_t> byName;
+    // Keeps an earlier row of the same number or name.
+    void Enter(const CResEntry& record, uint32_t row);
+    bool Find(const SSpoolKey& key, uint32_t* row) const;
+  };
+  SRecordIndex& IndexOf(const CResTypeTable& table);
+  // After PutResource appended a record to a table whose change count was changesBefore.
+  void NoteAppended(const CResTypeTable& table, uint32_t changesBefore);
+  void ForgetIndex(const CResTypeTable* table) { fRecordIndexes.erase(table); }
+
   CCmFile* fCmFile = nullptr;
+  std::unordered_map<const CResTypeTable*, SRecordIndex> fRecordIndexes;
   CMasterTable* fMaster = nullptr;
   CKnownTable* fKnown = nullptr;
   CSharedTable* fShared = nullptr;

@@ -83,7 +83,8 @@ int32_t MapSystemError(int32_t winError) {
     case 1127: return kErrIO;
     case 38: return kErrEndOfFile;
     case 39:
-    case 112: return kErrDiskFull;
+    case 112:
+    case 223: return kErrDiskFull;  // a file size limit leaves no more room, as a full disk does
     case 80: return kErrObjectInUse;
     case 87: return kErrInvalidParameter;
     case 170: return kErrObjectBusy;

@@ -162,7 +162,10 @@ bool CSpoolMem::Lock() {
 
 bool CSpoolMem::Unlock(bool dirty, bool flush) {
   fError = kNoErr;
-  if (dirty && !fReadOnly) fModified = true;
+  if (dirty && !fReadOnly) {
+    fModified = true;
+    ++fChanges;
+  }
   bool ok = true;
   if (flush && fModified) ok = SendWrite();
   if (fLockCount) --fLockCount;
@@ -360,6 +363,7 @@ bool CSpoolMem::SwapData(CSpoolMem& other) {
   std::swap(fPool, other.fPool);
   std::swap(fStamp, other.fStamp);
   std::swap(fLockCount, other.fLockCount);
+  std::swap(fChanges, other.fChanges);
   std::swap(fValidator, other.fValidator);
   std::swap(fResident, other.fResident);
   std::swap(fModified, other.fModified);

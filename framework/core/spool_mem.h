@@ -91,6 +91,9 @@ class CSpoolMem : public CMemBlock {
   CMemPool* GetPool() const { return fPool; }
   uint64_t GetStamp() const { return fStamp; }
   uint32_t GetLockCount() const { return fLockCount; }
+  // Counts the unlocks that declared the data changed, so that what was worked out from the data
+  // can tell whether it still holds.
+  uint32_t GetChangeCount() const { return fChanges; }
   void SetValidator(SpoolValidator validator) { fValidator = validator; }
   bool IsResident() const { return fResident; }
   bool IsModified() const { return fModified; }
@@ -126,6 +129,7 @@ class CSpoolMem : public CMemBlock {
   // 64 bits: a 32-bit counter wraps after 2^32 locks and turns the least-recently-used order around.
   uint64_t fStamp = 0;
   uint32_t fLockCount = 0;
+  uint32_t fChanges = 0;
   SpoolValidator fValidator = nullptr;
   bool fResident = false;
   bool fModified = false;

@@ -10,6 +10,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_table.h"
 #include "framework/core/subscriber.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -20,6 +21,20 @@ const void* RowId(const CSubscriber* object) { return object; }
 bool Refuse(CSubscriber* object, int32_t error) {
   if (object) object->SetError(error);
   return false;
+}
+
+constexpr const char* kSwapSuffix = ".pool";
+
+// A fresh swap file's name in the temporary folder, after the program and this process. The files
+// that processes which are gone (killed, or stopped by a power cut) left there are deleted first:
+// nothing else ever would.
+int32_t MakeSwapName(CFileSpec& name) {
+  const std::string folder = platform::TempFolder();
+  platform::RemoveLeftProcessFiles(folder, kSwapSuffix);
+  std::string path;
+  if (!platform::MakeProcessFile(folder, kSwapSuffix, &path)) return NonZeroError(MapLastError());
+  platform::DeleteFile(path);
+  return name.Set(path.c_str());
 }
 
 }  // namespace
@@ -57,6 +72,8 @@ bool CSpoolSys::Init(CCmFile* file, CMemPool* pool, SRange growth, uint32_t orde
 }
 
 void CSpoolSys::Teardown() {
+  fRows.clear();
+  fRowsKnown = true;
   if (fRegistered) {
     CAppl* app = GetApplication();
     if (CMemRecover* recover = app ? app->GetDataMemRecover() : nullptr) recover->Unregister(this);
@@ -74,8 +91,20 @@ void CSpoolSys::DismissSubscribers() {
   while (fSubscribers->GetCount()) {
     CSubscriber* object = SubscriberOf((*fSubscribers)[fSubscribers->GetCount() - 1]);
     fSubscribers->RemoveAt(fSubscribers->GetCount() - 1);
+    fRows.erase(object);
     object->LeaveEnvironment();
   }
+}
+
+uint32_t CSpoolSys::RowOf(const CSubscriber* object) {
+  if (!fSubscribers) return UINT32_MAX;
+  if (!fRowsKnown) {
+    fRows.clear();
+    for (uint32_t i = 0; i < fSubscribers->GetCount(); ++i) fRows[SubscriberOf((*fSubscribers)[i])] = i;
+    fRowsKnown = true;
+  }
+  const auto it = fRows.find(object);
+  return it == fRows.end() ? UINT32_MAX : it->second;
 }
 
 bool CSpoolSys::IsReady() const { return fValid && fFile && fFile->IsOpen() && fPool && fPool->IsValid(); }
@@ -85,29 +114,46 @@ void CSpoolSys::SetOrdering(uint32_t ordering) {
   fChanged = true;
 }
 
-bool CSpoolSys::IsSubscribed(const CSubscriber* object) {
-  return fSubscribers && fSubscribers->FindEntry(RowId(object));
-}
+bool CSpoolSys::IsSubscribed(const CSubscriber* object) { return RowOf(object) != UINT32_MAX; }
 
 bool CSpoolSys::AddSubscriber(CSubscriber* object, CFCallback handler, int32_t priority) {
   if (!fSubscribers) return false;
   fChanged = true;
-  return fSubscribers->AddRow(RowId(object), handler ? handler : &CSpoolTable::HandleSpoolMessage, priority);
+  if (!fSubscribers->AddRow(RowId(object), handler ? handler : &CSpoolTable::HandleSpoolMessage, priority))
+    return false;
+  if (fRowsKnown) fRows[object] = fSubscribers->GetCount() - 1;
+  return true;
 }
 
+// Outside a broadcast the last row takes the leaver's place: the order only matters to a purge,
+// which sorts the rows first (by priority once they changed).
 bool CSpoolSys::RemoveSubscriber(const CSubscriber* object) {
-  return fSubscribers && fSubscribers->RemoveOwner(RowId(object));
+  const uint32_t row = RowOf(object);
+  if (row == UINT32_MAX) return false;
+  const uint32_t last = fSubscribers->GetCount() - 1;
+  fRows.erase(object);
+  if (fSubscribers->GetBusy() != 0) {
+    fRowsKnown = false;
+    return fSubscribers->RemoveAt(row);
+  }
+  if (row != last) {
+    (*fSubscribers)[row] = (*fSubscribers)[last];
+    fRows[SubscriberOf((*fSubscribers)[row])] = row;
+    fChanged = true;
+  }
+  return fSubscribers->RemoveAt(last);
 }
 
 bool CSpoolSys::GetPriority(const CSubscriber* object, int32_t* priority) {
-  const CCFEntry* row = fSubscribers ? fSubscribers->FindEntry(RowId(object)) : nullptr;
-  if (!row) return false;
-  *priority = row->priority;
+  const uint32_t row = RowOf(object);
+  if (row == UINT32_MAX) return false;
+  *priority = (*fSubscribers)[row].priority;
   return true;
 }
 
 bool CSpoolSys::SetPriority(const CSubscriber* object, int32_t priority) {
-  CCFEntry* row = fSubscribers ? fSubscribers->FindEntry(RowId(object)) : nullptr;
+  const uint32_t index = RowOf(object);
+  CCFEntry* row = index == UINT32_MAX ? nullptr : &(*fSubscribers)[index];
   if (!row) return false;
   if (row->priority != priority) {
     row->priority = priority;
@@ -124,6 +170,7 @@ bool CSpoolSys::Purge(uint32_t* wanted) {
   const uint32_t count = fSubscribers->GetCount();
   // A table that a broadcast is walking keeps its order: the walk goes by index.
   if (count > 1 && fSubscribers->GetBusy() == 0) {
+    fRowsKnown = false;
     if (fOrdering == kByStamp) {
       std::sort(rows, rows + count, [](const CCFEntry& a, const CCFEntry& b) {
         return SubscriberOf(a)->GetStamp() < SubscriberOf(b)->GetStamp();
@@ -196,12 +243,13 @@ CSpoolEnv::CSpoolEnv(const CFileSpec* spec, CMemPool* pool, SRange growth, uint3
                      CFCallback handler, int32_t priority)
     : CSpoolSys(nullptr, pool, growth, ordering, registerRecovery, handler, priority) {
   CFileSpec name;
-  fOpenResult = spec ? name.Copy(*spec) : CFileSpec::MakeTemp(name);
+  fOpenResult = spec ? name.Copy(*spec) : MakeSwapName(name);
   if (!fOpenResult) {
     fCmFile = new CCmFile(name);
     fOpenResult = fCmFile ? fCmFile->Open(CFile::kModeReadWrite) : kErrOutOfMemory;
   }
-  if (fOpenResult == kErrFileNotFound) {
+  // Without a name (no temporary one could be formed) there is nothing to create.
+  if (fOpenResult == kErrFileNotFound && fCmFile) {
     auto twice = [](int32_t n) { return int32_t(std::min<int64_t>(int64_t(n) * 2, INT32_MAX)); };
     fOpenResult = fCmFile->Create(SRange{twice(growth.first), twice(growth.second)}, FourCC(".ord"), FourCC(".tmp"));
     if (!fOpenResult) {

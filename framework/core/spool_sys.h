@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #include "framework/core/base_object.h"
 #include "framework/core/cm_function.h"
@@ -91,10 +92,16 @@ class CSpoolSys : public CBaseObject {
  private:
   uint32_t Count(uint32_t message, uint32_t start);
   void Teardown();
+  // The subscriber's row, or UINT32_MAX when it has none.
+  uint32_t RowOf(const CSubscriber* object);
 
   CMemPool* fPool = nullptr;
   CCmFile* fFile = nullptr;
   CCmFunction* fSubscribers = nullptr;
+  // Each subscriber's row, so that a scene of many things neither searches nor shifts the whole
+  // table each time one leaves; rebuilt when a sort or an ordered removal moved the rows.
+  std::unordered_map<const CSubscriber*, uint32_t> fRows;
+  bool fRowsKnown = true;
   uint32_t fOrdering = kByStamp;
   bool fChanged = false;
   bool fValid = false;
@@ -103,8 +110,9 @@ class CSpoolSys : public CBaseObject {
 
 class CSpoolEnv : public CSpoolSys {
  public:
-  // A null spec means a fresh temporary name. A missing file is created, with the directory growth
-  // twice the table growth, and deleted again when the environment goes.
+  // A null spec means a fresh name in the temporary folder, "<program>.<pid>.<n>.pool", after the
+  // ones left there by processes that are gone have been deleted. A missing file is created, with
+  // the directory growth twice the table growth, and deleted again when the environment goes.
   CSpoolEnv(const CFileSpec* spec, CMemPool* pool, SRange growth, uint32_t ordering, bool registerRecovery,
             CFCallback handler, int32_t priority);
   ~CSpoolEnv() override;

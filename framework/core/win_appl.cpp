@@ -10,6 +10,7 @@
 #include "framework/core/ui_services.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/system.h"
 
 using namespace platform;
 
@@ -462,6 +463,7 @@ bool CWinAppl::IsKeyPending() {
 }
 
 bool CWinAppl::IsUserInterrupt() {
+  if (platform::IsStopRequested()) return true;
   if (!IsActive()) return false;
   if (Waiting(kWmLButtonDown, kWmMouseLast)) return true;
   if (!Waiting(kWmKeyFirst, kWmKeyLast)) return false;

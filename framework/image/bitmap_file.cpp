@@ -17,6 +17,9 @@ namespace {
 constexpr uint16_t kMagic = 0x4D42;  // "BM"
 constexpr uint32_t kFileHeaderBytes = 14;
 constexpr uint32_t kInfoHeaderBytes = 40;
+// Later information headers, which put colour spaces and more after the 40 bytes.
+constexpr uint32_t kVersion4HeaderBytes = 108;
+constexpr uint32_t kVersion5HeaderBytes = 124;
 constexpr uint32_t kHeaderBytes = kFileHeaderBytes + kInfoHeaderBytes;
 constexpr uint32_t kMaskBytes = 12;
 constexpr uint32_t kLargestSide = 64000;
@@ -70,7 +73,13 @@ int32_t CImBitmapFile::ReadHeader() {
   // Heights above 64000 include the negative ones of top-down files.
   if (width == 0 || width > kLargestSide || height == 0 || height > kLargestSide) return kErrInvalidFormat;
   // Smaller headers place their fields elsewhere; larger ones are not read.
-  if (infoSize != kInfoHeaderBytes || !IsReadableDepth(bits)) return kErrInvalidFormat;
+  if (infoSize != kInfoHeaderBytes) {
+    if (infoSize == kVersion4HeaderBytes || infoSize == kVersion5HeaderBytes)
+      fRefusal = "a BMP file with a version " + std::to_string(infoSize == kVersion4HeaderBytes ? 4 : 5) + " header (" +
+                 std::to_string(infoSize) + " bytes) is not read, only the 40-byte header";
+    return kErrInvalidFormat;
+  }
+  if (!IsReadableDepth(bits)) return kErrInvalidFormat;
   fBitFields = compression == kBitFields && (bits == 16 || bits == 32);
   if (compression != kUncompressed && !fBitFields) return kErrInvalidFormat;
   uint32_t paletteOffset = kHeaderBytes;
@@ -171,11 +180,14 @@ int32_t CImBitmapFile::Convert(CImage* image, bool created) {
   return kNoErr;
 }
 
-int32_t CImBitmapFile::LoadImage(const CFileSpec& spec, CImage** image) {
+int32_t CImBitmapFile::LoadImage(const CFileSpec& spec, CImage** image, std::string* refusal) {
   int32_t result = kNoErr;
   CImBitmapFile file(spec, &result, true);
   if (result) return result;
-  if (const int32_t err = file.ReadHeader()) return err;
+  if (const int32_t err = file.ReadHeader()) {
+    if (refusal) *refusal = file.GetRefusal();
+    return err;
+  }
   if (!*image) return file.ReadNewImage(image, false);
   if ((*image)->GetWidth() != file.GetWidth() || (*image)->GetHeight() != file.GetHeight()) return kErrInvalidFormat;
   return file.ReadIntoImage(*image);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "framework/core/file.h"
 
@@ -23,7 +24,9 @@ class CImBitmapFile : public CFile {
 
   // The reading entry: a new image when *image is null, else into the caller's image, which must
   // have the file's size (2 otherwise). The caller owns the image either way.
-  static int32_t LoadImage(const CFileSpec& spec, CImage** image);
+  // *refusal, when given, receives the sentence saying which kind of file is not read, when that
+  // was why.
+  static int32_t LoadImage(const CFileSpec& spec, CImage** image, std::string* refusal = nullptr);
 
   uint32_t GetWidth() const { return fWidth; }
   uint32_t GetHeight() const { return fHeight; }
@@ -31,6 +34,8 @@ class CImBitmapFile : public CFile {
   bool IsValid() const { return fValid; }
   bool OwnsImage() const { return fOwnsImage; }
   CImage* GetImage() const { return fValid ? fImage : nullptr; }
+  // Why ReadHeader refused a well-formed file of a kind this reader does not take; empty otherwise.
+  const std::string& GetRefusal() const { return fRefusal; }
 
   int32_t ReadFile();
   int32_t ReadHeader();
@@ -56,6 +61,7 @@ class CImBitmapFile : public CFile {
 
   CFileBytes fContents;
   CImage* fImage = nullptr;
+  std::string fRefusal;
   uint64_t fPixelOffset = 0;
   uint64_t fRowBytes = 0;
   uint32_t fPaletteOffset = 0;

@@ -125,14 +125,25 @@ int32_t CImageIO::AskImageFile(CFileSpec* spec, int32_t* type, bool* cancelled) 
   return kNoErr;
 }
 
-int32_t CImageIO::ReadByType(const CFileSpec& spec, int32_t type, CImage** image) {
+int32_t CImageIO::ReadByType(const CFileSpec& spec, int32_t type, CImage** image, std::string* refusal) {
   *image = nullptr;
+  if (refusal) refusal->clear();
   CImage* read = nullptr;
   int32_t err = kNoErr;
   switch (type) {
     case kTypePhotoshop: err = CPhShopIO(spec).Read(&read); break;
-    case kTypeBmp: err = CDibIO(spec).Read(&read); break;
-    case kTypeTiff: err = CTiffIO(spec).ReadImage(&read); break;
+    case kTypeBmp: {
+      CDibIO reader(spec);
+      err = reader.Read(&read);
+      if (refusal) *refusal = reader.GetRefusal();
+      break;
+    }
+    case kTypeTiff: {
+      CTiffIO reader(spec);
+      err = reader.ReadImage(&read);
+      if (refusal) *refusal = reader.GetRefusal();
+      break;
+    }
     default: return kErrInvalidFormat;
   }
   if (err || !read) {
@@ -143,4 +154,4 @@ int32_t CImageIO::ReadByType(const CFileSpec& spec, int32_t type, CImage** image
   return kNoErr;
 }
 
-int32_t CDibIO::Read(CImage** image) { return CImBitmapFile::LoadImage(fSpec, image); }
+int32_t CDibIO::Read(CImage** image) { return CImBitmapFile::LoadImage(fSpec, image, &fRefusal); }

@@ -39,14 +39,18 @@ class CImageIO : public CBaseObject {
 
   static int32_t TypeOfPath(const char* path);
   // Reads the file with the reader of its type code (Photoshop, BMP or TIFF) into a new image, which
-  // the caller owns; no image on failure, and 2 for a type without a reader.
-  static int32_t ReadByType(const CFileSpec& spec, int32_t type, CImage** image);
+  // the caller owns; no image on failure, and 2 for a type without a reader. *refusal, when given,
+  // receives the reader's sentence for a kind of file it does not take (empty for other failures).
+  static int32_t ReadByType(const CFileSpec& spec, int32_t type, CImage** image, std::string* refusal = nullptr);
 
   const CFileSpec& GetSpec() const { return fSpec; }
   bool IsOpen() const { return fOpen; }
+  // Why the reader refused a kind of file it does not take; empty otherwise.
+  const std::string& GetRefusal() const { return fRefusal; }
 
  protected:
   CFileSpec fSpec;
+  std::string fRefusal;
   platform::SFileDialog fDialog;
   bool fOpen = false;
 };

@@ -129,7 +129,11 @@ int32_t CImTiffFile::ReadEntry(const SEntry& entry) {
     case kTagBitsPerSample:
       if (!isShort || (entry.count != 1 && entry.count != 3 && entry.count != 4)) return kErrInvalidFormat;
       for (uint32_t i = 0; i < entry.count; ++i) {
-        if (!EntryValue(entry, i, &value) || value != kBitsPerSample) return kErrInvalidFormat;
+        if (!EntryValue(entry, i, &value)) return kErrInvalidFormat;
+        if (value != kBitsPerSample) {
+          fRefusal = "a TIFF file of " + std::to_string(value) + " bits per sample is not read, only 8";
+          return kErrInvalidFormat;
+        }
       }
       fBytesPerPixel = uint16_t(entry.count);
       return kNoErr;
@@ -285,6 +289,7 @@ CTiffIO::CTiffIO(const CFileSpec& spec) : CImageIO(spec) {
   if (!fFile) result = kErrTiffOutOfMemory;
   else if (!result) result = fFile->ReadDirectory();
   if (!result) return;
+  if (fFile) fRefusal = fFile->GetRefusal();
   delete fFile;
   fFile = nullptr;
   fOpen = false;

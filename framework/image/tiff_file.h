@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "framework/core/file.h"
 #include "framework/image/image_io.h"
@@ -40,6 +41,9 @@ class CImTiffFile : public CFile {
   bool IsLoaded() const { return fContents.IsLoaded(); }
   uint32_t GetWidth() const { return fWidth; }
   uint32_t GetHeight() const { return fHeight; }
+  // Why ReadDirectory refused a well-formed file of a kind this reader does not take; empty
+  // otherwise.
+  const std::string& GetRefusal() const { return fRefusal; }
 
  private:
   struct SEntry;
@@ -59,6 +63,7 @@ class CImTiffFile : public CFile {
 
   CFileBytes fContents;
   CImage* fImage = nullptr;
+  std::string fRefusal;
   bool fOwnsImage = false;
   bool fBigEndian = false;
   uint16_t fCompression = kCompressionUnknown;

@@ -9,10 +9,9 @@
 #include "framework/ui/im_element.h"
 #include "framework/ui/rm_element.h"
 #include "framework/ui/rs_element.h"
+#include "framework/ui/tx_element.h"
 
 namespace {
-
-int32_t BuildsNothing(void*, void*, void*) { return 0; }
 
 const SElementClass kClasses[] = {
     {"CElement", &CElement::RegisterType, &CElement::UnregisterType},
@@ -34,9 +33,6 @@ bool UnregisterElementFactory(const char* tag) {
   CAppl* app = GetApplication();
   return app && app->GetElementRegistry() && app->GetElementRegistry()->Unregister(tag);
 }
-
-bool CTxElement::RegisterType() { return RegisterElementFactory(kTag, &BuildsNothing); }
-bool CTxElement::UnregisterType() { return UnregisterElementFactory(kTag); }
 
 // ---- what the framework core and the image lists call
 

@@ -1,10 +1,8 @@
 // The element classes' entries in the application's element registry, one factory per record tag,
 // what the factories share, and the element operations the framework core calls.
 //
-// "elem" (element.h), "coel" (co_element.h), "imel" (im_element.h), "rmel" (rm_element.h) and "rsel"
-// (rs_element.h) build their elements. The text element comes with its own issue; until then its tag
-// is registered with a factory that builds nothing (answers 0), so an element set naming it finds no
-// taker.
+// "elem" (element.h), "coel" (co_element.h), "imel" (im_element.h), "txel" (tx_element.h), "rmel"
+// (rm_element.h) and "rsel" (rs_element.h) build their elements.
 #pragma once
 
 #include <cstdint>
@@ -67,10 +65,3 @@ template <typename T>
 int32_t CreateRequestedElement(void* record) {
   return CreateRequestedElement<T>(record, &T::NewByNumber, &T::NewByName);
 }
-
-class CTxElement {
- public:
-  static constexpr const char* kTag = "txel";
-  static bool RegisterType();
-  static bool UnregisterType();
-};

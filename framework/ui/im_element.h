@@ -156,6 +156,10 @@ class CImElement : public CCoElement {
   int32_t Draw(uint32_t pass, CImage* port, bool withChildren) override;
   bool GetCoverRect(SRect* out) override;
 
+ protected:
+  // Invalidates both areas, or the one holding both when they overlap.
+  int32_t RedrawAreas(const SRect& before, const SRect& after);
+
  private:
   struct SRecord;
   int32_t ApplyRecord(CResourceEnv* environment, const SRecord& record);
@@ -173,7 +177,6 @@ class CImElement : public CCoElement {
   // change() between the area before and after it, which is redrawn when asked and shown.
   template <typename F>
   int32_t RedrawAround(bool redraw, bool withShadow, F change);
-  int32_t RedrawAreas(const SRect& before, const SRect& after);
 
   CImage* fPicture = nullptr;
   SPointHV fPicturePosition;

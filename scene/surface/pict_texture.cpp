@@ -57,7 +57,9 @@ bool CPictTexture::SetEnvironment(CSpoolSys* environment) {
   auto* resources = static_cast<CResourceEnv*>(environment);
   SSpoolKey picture;
   picture.Set(C3dCImage::kTypeName, GetId(), true);
-  return resources->PutResource(picture) || resources->GetLastResult() == kErrObjectDuplicated;
+  if (resources->PutResource(picture) || resources->GetLastResult() == kErrObjectDuplicated) return true;
+  SetError(NonZeroError(resources->GetLastResult()));
+  return false;
 }
 
 bool CPictTexture::Subscribe(const SSpoolTableSpec& spec) {

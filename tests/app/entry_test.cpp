@@ -107,9 +107,8 @@ TEST_F(ProgramRun, WithTheResourceFileControlQEndsAnOrdinaryRun) {
 TEST_F(ProgramRun, AResourceFileWithoutAShadowPictureEndsTheStartSilently) {
   fs::create_directories(folder / "data");
   fs::create_directories(folder / "sources");
-  for (const auto& entry : fs::directory_iterator(QUARN2_SYSTEM_SOURCES))
-    fs::copy_file(entry.path(), folder / "sources" / entry.path().filename());
-  std::ifstream in(folder / "sources" / "manifest");
+  // The build's manifest names every source by its absolute path.
+  std::ifstream in(QUARN2_SYSTEM_MANIFEST);
   std::ofstream out(folder / "sources" / "manifest.short");
   for (std::string line; std::getline(in, line);) {
     if (line.find("corner shadow") == std::string::npos) out << line << "\n";
@@ -200,6 +199,10 @@ TEST_F(ProgramRun, ABadScriptIsNamed) {
   std::ofstream(folder / "keys.txt") << "wait 5\njump 3\n";
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1);
   EXPECT_NE(Errors().find("line 2: unknown event: jump"), std::string::npos) << Errors();
+  // A folder is not an empty script.
+  fs::create_directories(folder / "scripts");
+  EXPECT_EQ(Run("QUARN2_SCRIPT=scripts"), 1);
+  EXPECT_EQ(Errors(), "scripts: is a folder\n");
 }
 
 // This process plays the running instance; the program, started again, hands it its command line.
@@ -236,10 +239,13 @@ TEST_F(ProgramRun, ASecondStartForwardsItsCommandLine) {
   TermOrdax();
 }
 
-TEST_F(ProgramRun, AStaleSocketIsTakenOver) {
+// A file at the socket's path that no instance answers does not stop the start, and is not deleted
+// unless it is a socket.
+TEST_F(ProgramRun, ANonAnsweringSocketPathDoesNotStopTheStart) {
   ASSERT_EQ(setenv("XDG_RUNTIME_DIR", folder.c_str(), 1), 0);
   std::ofstream(folder / "quarn2.sock") << "";
   EXPECT_EQ(Run(""), 1);  // started (and failed for want of its resource file), not forwarded
+  EXPECT_TRUE(fs::is_regular_file(folder / "quarn2.sock"));
 }
 
 }  // namespace

@@ -104,6 +104,41 @@ TEST_F(SceneFile, ASaveThatFailsHalfwayLeavesTheOldDocument) {
   EXPECT_EQ(Things(&read).size(), things.size());
 }
 
+// A disk that fills up at each write in turn: every record, header and directory of the document in
+// its turn is the one that fails.
+TEST_F(SceneFile, ASaveFailingAtEachWriteInTurnLeavesTheOldDocumentAndAWholeScene) {
+  const CFileSpec target = Spec("scene-d.qnc");
+  BuildFullScene(table);
+  std::unique_ptr<CDocSettings> settings = NewSettings();
+  ASSERT_EQ(WriteSceneFile(target, table, settings.get()), 0);
+  const std::string old = Contents(target);
+  const std::vector<std::string> before = Files();
+  const size_t count = Things(table).size();
+
+  uint32_t n = 1;
+  for (;; ++n) {
+    ASSERT_LT(n, 100000u) << "the save never got through";
+    platform::SetTestFailingWrite(n);
+    const int32_t result = WriteSceneFile(target, table, settings.get());
+    platform::SetTestFailingWrite(0);
+    if (result == 0) break;
+    ASSERT_EQ(result, -34) << "write " << n;
+    ASSERT_EQ(Contents(target), old) << "write " << n;
+    ASSERT_EQ(Files(), before) << "write " << n;
+    const std::vector<C3dBase*> things = Things(table);
+    ASSERT_EQ(things.size(), count) << "write " << n;
+    for (C3dBase* thing : things) {
+      ASSERT_EQ(thing->GetEnvironment(), ObjectsEnv()) << "write " << n << " " << NameOf(thing);
+      ASSERT_TRUE(thing->IsSubscribed()) << "write " << n << " " << NameOf(thing);
+    }
+  }
+  EXPECT_GT(n, 10u);
+  ASSERT_EQ(WriteSceneFile(target, table, settings.get()), 0);
+  C3dBaseSys read(ObjectsEnv());
+  ASSERT_EQ(ReadSceneFile(target, &read, nullptr), 0);
+  EXPECT_EQ(Things(&read).size(), count);
+}
+
 TEST_F(SceneFile, TheSettingsRecordIsStoredUnderItsKeyAndReadBack) {
   const CFileSpec target = Spec("scene-c.qnc");
   MakeShape<C3dSphere>(table);

@@ -1,8 +1,10 @@
 #include "platform/file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/errors.h"
@@ -127,12 +129,123 @@ TEST_F(FileTest, UniqueFilesAreDistinctAndExist) {
   EXPECT_TRUE(platform::PathExists(picture));
 }
 
+// Replacing writes go through a temporary beside the file they replace.
+class ReplaceTest : public FileTest {
+ protected:
+  void Write(const std::string& path, const std::string& text) const {
+    FILE* f = std::fopen(path.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+  }
+  std::string Read(const std::string& path) const {
+    std::string text;
+    return platform::ReadWholeFile(path, &text) ? text : "<unreadable>";
+  }
+  // A finished temporary beside target, holding text.
+  std::string Temporary(const std::string& target, const std::string& text) const {
+    std::string temporary;
+    EXPECT_TRUE(platform::MakeTempBeside(target, &temporary));
+    Write(temporary, text);
+    return temporary;
+  }
+  static mode_t Mode(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st.st_mode;
+  }
+};
+
+TEST_F(ReplaceTest, TheTemporaryIsHiddenBesideTheFileAndNamesItAndTheProgram) {
+  std::string temporary;
+  ASSERT_TRUE(platform::MakeTempBeside(Path("out.qnc"), &temporary));
+  EXPECT_EQ(temporary.rfind(dir_ + "/.out.qnc.platform_tests-", 0), 0u) << temporary;
+  EXPECT_TRUE(platform::PathExists(temporary));
+  std::string picture;
+  ASSERT_TRUE(platform::MakeTempBeside(Path("out.png"), &picture, ".png"));
+  EXPECT_TRUE(picture.ends_with(".png")) << picture;
+  EXPECT_NE(picture, temporary);
+}
+
+// A folder in the target's place is refused before anything is made, and is never moved away.
+TEST_F(ReplaceTest, AFolderOrADeviceIsNeverReplaced) {
+  ASSERT_EQ(::mkdir(Path("photos").c_str(), 0755), 0);
+  Write(Path("photos/inside"), "kept");
+  std::string temporary;
+  EXPECT_FALSE(platform::MakeTempBeside(Path("photos"), &temporary));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinDirectory);
+  const std::string made = Temporary(Path("other"), "new");
+  EXPECT_FALSE(platform::ReplaceFile(made, Path("photos")));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinDirectory);
+  EXPECT_FALSE(platform::ExchangeFiles(made, Path("photos")));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinDirectory);
+  EXPECT_TRUE(platform::IsFolder(Path("photos")));
+  EXPECT_EQ(Read(Path("photos/inside")), "kept");
+  EXPECT_EQ(Read(made), "new");
+
+  EXPECT_FALSE(platform::MakeTempBeside("/dev/null", &temporary));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinAccessDenied);
+  EXPECT_FALSE(platform::ReplaceFile(made, "/dev/null"));
+  EXPECT_TRUE(S_ISCHR(Mode("/dev/null")));
+}
+
+TEST_F(ReplaceTest, TheReplacedFileKeepsItsPermissionBits) {
+  Write(Path("private.qnc"), "old");
+  ASSERT_EQ(::chmod(Path("private.qnc").c_str(), 0600), 0);
+  ASSERT_TRUE(platform::ReplaceFile(Temporary(Path("private.qnc"), "new"), Path("private.qnc")));
+  EXPECT_EQ(Read(Path("private.qnc")), "new");
+  EXPECT_EQ(Mode(Path("private.qnc")) & 0777, 0600u);
+}
+
+// Through a link the file it points to is replaced, in its own folder, and the link stays.
+TEST_F(ReplaceTest, ALinkKeepsPointingAtTheReplacedFile) {
+  ASSERT_EQ(::mkdir(Path("real").c_str(), 0755), 0);
+  Write(Path("real/scene.qnc"), "old");
+  ASSERT_EQ(::symlink("real/scene.qnc", Path("relative.qnc").c_str()), 0);
+  ASSERT_EQ(::symlink(Path("relative.qnc").c_str(), Path("chained.qnc").c_str()), 0);
+  std::string temporary;
+  ASSERT_TRUE(platform::MakeTempBeside(Path("chained.qnc"), &temporary));
+  EXPECT_EQ(platform::FolderOf(temporary), Path("real"));
+  Write(temporary, "new");
+  ASSERT_TRUE(platform::ReplaceFile(temporary, Path("chained.qnc")));
+  EXPECT_TRUE(S_ISLNK(Mode(Path("chained.qnc"))));
+  EXPECT_TRUE(S_ISLNK(Mode(Path("relative.qnc"))));
+  EXPECT_EQ(Read(Path("real/scene.qnc")), "new");
+  // A link to a file not there yet makes it.
+  ASSERT_EQ(::symlink("real/later.qnc", Path("later.qnc").c_str()), 0);
+  ASSERT_TRUE(platform::ReplaceFile(Temporary(Path("later.qnc"), "first"), Path("later.qnc")));
+  EXPECT_EQ(Read(Path("real/later.qnc")), "first");
+  EXPECT_TRUE(S_ISLNK(Mode(Path("later.qnc"))));
+  // An exchange through a link swaps the file it points to.
+  const std::string other = Temporary(Path("chained.qnc"), "other");
+  ASSERT_TRUE(platform::ExchangeFiles(Path("chained.qnc"), other));
+  EXPECT_TRUE(S_ISLNK(Mode(Path("chained.qnc"))));
+  EXPECT_EQ(Read(Path("real/scene.qnc")), "other");
+  EXPECT_EQ(Read(other), "new");
+}
+
+TEST_F(FileTest, AWholeFileIsReadAndAFolderIsNotTakenForAnEmptyOne) {
+  std::string bytes(200000, 'x');
+  bytes[123456] = 'y';
+  FILE* f = std::fopen(Path("big").c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  std::string read;
+  ASSERT_TRUE(platform::ReadWholeFile(Path("big"), &read));
+  EXPECT_EQ(read, bytes);
+  EXPECT_FALSE(platform::ReadWholeFile(dir_, &read));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinDirectory);
+  EXPECT_FALSE(platform::ReadWholeFile(Path("missing"), &read));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinFileNotFound);
+}
+
 TEST(FileErrors, ErrnoTable) {
   const std::pair<int, int32_t> cases[] = {
       {ENOENT, 2},  {ENOTDIR, 3},  {EMFILE, 4},   {ENFILE, 4},         {EACCES, 5},
       {EPERM, 5},   {EISDIR, 5},   {EBADF, 6},    {ENOMEM, 8},         {EROFS, 19},
       {EWOULDBLOCK, 32}, {EEXIST, 80}, {EINVAL, 87}, {ENOSPC, 112},    {EDQUOT, 112},
-      {ENAMETOOLONG, 206}, {EIO, 1117}, {EXDEV, 31}, {0, 0},
+      {ENAMETOOLONG, 206}, {EIO, 1117}, {EFBIG, 223}, {EXDEV, 31}, {0, 0},
   };
   for (const auto& [err, win] : cases) EXPECT_EQ(platform::WinErrorFromErrno(err), win) << err;
 }

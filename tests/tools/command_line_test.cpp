@@ -101,6 +101,10 @@ TEST_F(ToolCommandLine, AnOutputThatCannotBeWrittenIsRefusedFirst) {
   std::filesystem::create_directories(Path("folder.bmp"));
   std::filesystem::create_directories(Path("locked"));
   chmod(Path("locked").c_str(), 0555);
+  // A link is judged by what it points to, where a replacing write would put the file.
+  ASSERT_EQ(mkfifo(Path("pipe.bmp").c_str(), 0600), 0);
+  std::filesystem::create_symlink("folder.bmp", Path("link.bmp"));
+  std::filesystem::create_symlink("missing/x.bmp", Path("dangling.bmp"));
   ASSERT_EQ(RunCommand("convert -size 16x16 xc:gray50 " + std::string("'BMP3:") + Path("hill.bmp") + "'").status, 0);
   std::ofstream(Path("scene.txt")) << "terrain land picture hill.bmp\n";
   ASSERT_EQ(RunCommand(std::string(QUARN2_SCENE_PATH) + " " + Quoted("scene.txt") + " " + Quoted("doc.qnc")).status,
@@ -134,6 +138,9 @@ TEST_F(ToolCommandLine, AnOutputThatCannotBeWrittenIsRefusedFirst) {
       {"quarn2-pict", pict, "hill.bmp", "it is the input " + Path("hill.bmp")},
       {"quarn2-sky", sky, "missing/sky.bmp", missing},
       {"quarn2-sky", sky, "folder.bmp", "it is a folder"},
+      {"quarn2-sky", sky, "pipe.bmp", "it is not a plain file"},
+      {"quarn2-sky", sky, "link.bmp", "it is a folder"},
+      {"quarn2-sky", sky, "dangling.bmp", missing},
       {"resbuild", resbuild, "colours.ixco", "it is the input " + Path("colours.ixco")},
       {"resbuild", resbuild, "manifest", "it is the input " + Path("manifest")},
   };

@@ -59,11 +59,12 @@ TEST_F(LayoutSourceTest, TheTestDialogCompilesTheSameTwiceWithEveryKindOfRecord)
   ASSERT_EQ(Resbuild(source, "a.dat").status, 0);
   ASSERT_EQ(Resbuild(source, "b.dat").status, 0);
   EXPECT_EQ(Read("a.dat"), Read("b.dat"));
-  EXPECT_EQ(Listing("a.dat"), (std::vector<std::string>{
-                                  "ImageIV32ARGB 1000 backdrop", "ImageIV32ARGB 1001 td ok up",
-                                  "ImageIV32ARGB 1002 td ok down", "canv 1004 test dialog", "coel 1006 -",
-                                  "elem 1005 -", "elem 1006 -", "elem 1007 -", "eset 1005 -", "hoca 1004 test dialog",
-                                  "imca 1004 test dialog", "imel 1007 -", "ixim 1003 td ok states"}));
+  EXPECT_EQ(Listing("a.dat"),
+            (std::vector<std::string>{"ImageIV32ARGB 1000 backdrop", "ImageIV32ARGB 1001 td ok up",
+                                      "ImageIV32ARGB 1002 td ok down", "canv 1005 test dialog", "coel 1007 -",
+                                      "elem 1006 -", "elem 1007 -", "elem 1008 -", "elem 1009 -", "eset 1006 -",
+                                      "fost 1004 title", "hoca 1005 test dialog", "imca 1005 test dialog",
+                                      "imel 1009 -", "ixim 1003 td ok states", "txel 1008 -"}));
 }
 
 // Numbers run from 1000 in file order (a canvas's records share one, an element's records and its

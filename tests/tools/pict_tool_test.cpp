@@ -91,6 +91,30 @@ TEST_F(PictToolTest, TheOutputIsOfItsKindAndNeverAnInput) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.Path()), {}), 2);
 }
 
+// Files of a kind the readers do not take say which kind, naming the file.
+TEST_F(PictToolTest, KindsThatAreNotReadSaySo) {
+  const struct {
+    const char* make;
+    const char* name;
+    const char* says;
+  } cases[] = {
+      {"'BMP:", "v5.bmp", "a BMP file with a version 5 header (124 bytes) is not read"},
+      {"'BMP:", "v4.bmp", "a BMP file with a version 4 header (108 bytes) is not read"},
+      {"-depth 16 'TIFF:", "deep.tif", "a TIFF file of 16 bits per sample is not read"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(RunCommand(std::string("convert -size 4x3 xc:red ") + c.make + Path(c.name) + "'").status, 0) << c.name;
+    // ImageMagick writes version 5 headers only; a version 4 one is the same header with its size.
+    if (std::string(c.name) == "v4.bmp") {
+      ASSERT_EQ(RunCommand("printf 'l' | dd of=" + Quoted(c.name) + " bs=1 seek=14 conv=notrunc 2>/dev/null").status, 0);
+    }
+    const SRun run = Pict(c.name, "out.bmp");
+    EXPECT_EQ(run.status, 1) << c.name;
+    EXPECT_EQ(run.out.rfind("quarn2-pict: " + Path(c.name) + ": " + c.says, 0), 0u) << run.out;
+    EXPECT_FALSE(Exists("out.bmp"));
+  }
+}
+
 // The reader comes from the extension, or from the first bytes when the extension names none.
 TEST_F(PictToolTest, TiffPhotoshopAndPictFilesBecomeBmpFiles) {
   ASSERT_EQ(RunCommand(std::string(PICTURE_SCRIPT) + " '" + tmp.Path() + "' small 2>&1").status, 0);

@@ -1,13 +1,18 @@
-// quarn2-layout on the headless back end: the dialog's shot, its messages under a script, Escape,
-// and its failures.
+// quarn2-layout on the headless back end: the dialog's shot, its title, its messages under a script,
+// Escape, and its failures.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
+#include "framework/ui/geometry.h"
+#include "framework/ui/text_style.h"
 #include "run_tool.h"
+#include "tests/framework/core/resource_fixture.h"
+#include "tests/framework/ui/font_fixture.h"
 
 namespace {
 
@@ -55,6 +60,64 @@ TEST_F(Quarn2LayoutTest, APressedButtonsMessageIsPrintedAndEscapeEnds) {
   const SRun run = Tool(P("testdialog.dat") + " 'test dialog'", "QUARN2_SCRIPT=" + P("script"));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "message 0 \"ok\" \"\" \"test dialog\"\n");
+}
+
+// The title is the only difference the dialog's text makes: it lies inside the title's text rect,
+// which holds black pixels. The rect comes from the style the layout gives the title: the sans font
+// at 14 pixels, the text at (2, 3) in the title element, whose top left is (28, 26) in the window.
+class Quarn2LayoutTitleTest : public FontTestT<ResourceTest> {
+ protected:
+  std::string P(const std::string& name) const { return "'" + Path(name) + "'"; }
+  // The dialog of the layout source, shot headless: its pixels as red, green, blue bytes.
+  std::string Shot(const std::string& source) const {
+    const std::string layout = Path("dialog.layout");
+    std::ofstream(layout) << source;
+    for (const char* picture : {"backdrop.png", "ok-up.png", "ok-down.png"})
+      fs::copy_file(std::string(QUARN2_TEST_LAYOUTS) + "/" + picture, Path(picture), fs::copy_options::overwrite_existing);
+    const SRun built = RunCommand(std::string(RESBUILD_PATH) + " " + P("dialog.layout") + " " + P("dialog.dat") + " 2>&1");
+    EXPECT_EQ(built.status, 0) << built.out;
+    const SRun shot = RunCommand("env QUARN2_HEADLESS=1 " + std::string(QUARN2_LAYOUT_PATH) + " " + P("dialog.dat") +
+                                 " 'test dialog' --shot " + P("shot.bmp") + " --system '" + QUARN2_SYSTEM_DAT + "' 2>&1");
+    EXPECT_EQ(shot.status, 0) << shot.out;
+    return RunCommand("convert " + P("shot.bmp") + " -depth 8 rgb:-").out;
+  }
+};
+
+TEST_F(Quarn2LayoutTitleTest, TheTitleChangesOnlyItsTextRect) {
+  std::ifstream in(std::string(QUARN2_TEST_LAYOUTS) + "/testdialog.layout");
+  const std::string source{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const size_t title = source.find("        txel title {"), end = source.find("        }\n", title);
+  ASSERT_NE(end, std::string::npos);
+  const std::string untitled = source.substr(0, title) + source.substr(end + 10);
+  const std::string with = Shot(source), without = Shot(untitled);
+  ASSERT_EQ(with.size(), 240u * 160u * 3u);
+  ASSERT_EQ(without.size(), with.size());
+
+  CFileSpec spec;
+  spec.Set(QUARN2_SYSTEM_DAT);
+  CResourceEnv system(spec, CFile::kModeRead);
+  STextStyle style;
+  style.matrix = {14, 0, 0, 14};
+  style.font = Acquired(system, 128);
+  ASSERT_NE(style.font, nullptr);
+  SRect text;
+  style.GetTextRect(&text, "Quarn2", {2, 3});
+  style.ReleaseFont();
+  text = OffsetRect(text, 28, 26);
+  ASSERT_FALSE(IsEmptyRect(text));
+
+  uint32_t black = 0, differing = 0;
+  for (int32_t y = 0; y < 160; ++y) {
+    for (int32_t x = 0; x < 240; ++x) {
+      const size_t at = (size_t(y) * 240 + size_t(x)) * 3;
+      if (with.compare(at, 3, without, at, 3) == 0) continue;
+      ++differing;
+      EXPECT_TRUE(IsPointInRect({x, y}, text)) << x << " " << y;
+      black += with.compare(at, 3, std::string(3, '\0')) == 0;
+    }
+  }
+  EXPECT_GT(differing, 100u);
+  EXPECT_GT(black, 20u);
 }
 
 TEST_F(Quarn2LayoutTest, FailuresNameTheFileAndTheCode) {

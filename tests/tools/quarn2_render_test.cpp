@@ -161,6 +161,13 @@ TEST_F(Quarn2Render, TheWrittenPicturesPixelsAreTheInProcessRender) {
   std::snprintf(colour, sizeof colour, "srgb(%u,%u,%u)", (centre >> 16) & 0xFF, (centre >> 8) & 0xFF, centre & 0xFF);
   const SRun pixel = RunCommand("convert '" + Path("out.bmp") + "' -format '%[pixel:p{160,120}]' info: 2>&1");
   EXPECT_EQ(pixel.out, colour);
+
+  // The optimizer choice changes how rays find the things, not what they find.
+  for (const char* choice : {"0", "2"}) {
+    const SRun chosen = Render(std::string("doc.qnc tree.bmp --width 320 --height 240 --aa 1 --optimizer ") + choice);
+    ASSERT_EQ(chosen.status, 0) << choice << chosen.out;
+    EXPECT_TRUE(ReadAll(Path("tree.bmp")) == bmp) << "optimizer choice " << choice;
+  }
 }
 
 TEST_F(Quarn2Render, ADocumentOfQuarn2SceneRendersAtItsOwnSizeWithProgress) {
@@ -332,14 +339,16 @@ TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
       {"doc.qnc out.bmp --rotate", "--rotate and --dpi are for files an image plug-in writes, not .bmp"},
       {"doc.qnc out.BMP --dpi 300", "--rotate and --dpi are for files an image plug-in writes, not .bmp"},
       {"doc.qnc out.pam --aa 1", "--aa is for .bmp only: a file an image plug-in writes samples each pixel's centre"},
+      {"doc.qnc out.bmp --optimizer 3", "--optimizer needs a choice from 0 to 2"},
   };
   for (const auto& c : cases) {
     const SRun run = Render(c.arguments);
     EXPECT_EQ(run.status, 2) << c.arguments;
     EXPECT_EQ(run.out.rfind("quarn2-render: " + std::string(c.reason), 0), 0u) << c.arguments << ": " << run.out;
-    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--stats]\n"
+    EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N] "
+                           "[--stats]\n"
                            "       quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] "
-                           "[--stats]\n"),
+                           "[--optimizer=N] [--stats]\n"),
               std::string::npos)
         << c.arguments << ": " << run.out;
   }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "cm_file_fixture.h"
 #include "framework/core/progress.h"
@@ -164,6 +166,91 @@ TEST_F(CmFileTest, TheDirectoryGrowsByItsStep) {
   ASSERT_EQ(fixed.NewEntry(&number), kNoErr);
   EXPECT_EQ(fixed.NewEntry(&number), kErrCannotExpand);
   EXPECT_EQ(fixed.UseEntry(1), kErrCannotExpand);
+}
+
+// A new entry takes the lowest free record, however the records were used and freed before; a large
+// directory grows by an eighth of itself rather than by its small step.
+TEST_F(CmFileTest, ANewEntryTakesTheLowestFreeRecordAndALargeDirectoryGrowsByAnEighth) {
+  CCmFile file(Spec("f.cmf"));
+  CreateOpen(file, SRange{16, 16});
+  uint32_t number = 0;
+  for (uint32_t i = 0; i < 12; ++i) ASSERT_EQ(file.NewEntry(&number), kNoErr);
+  ASSERT_EQ(file.DeleteEntry(7), kNoErr);
+  ASSERT_EQ(file.DeleteEntry(3), kNoErr);
+  ASSERT_EQ(file.UseEntry(14), kNoErr);
+  const uint32_t expected[] = {3, 7, 12, 13, 15, 16};
+  for (uint32_t want : expected) {
+    ASSERT_EQ(file.NewEntry(&number), kNoErr);
+    EXPECT_EQ(number, want);
+  }
+  EXPECT_EQ(file.GetCapacity(), 32u);
+  ASSERT_EQ(file.Close(), kNoErr);
+  ASSERT_EQ(file.Open(CFile::kModeReadWrite), kNoErr);
+  ASSERT_EQ(file.DeleteEntry(0), kNoErr);
+  ASSERT_EQ(file.NewEntry(&number), kNoErr);
+  EXPECT_EQ(number, 0u);
+
+  ASSERT_EQ(file.UseEntry(999), kNoErr);
+  EXPECT_EQ(file.GetCapacity(), 1000u);
+  ASSERT_EQ(file.UseEntry(1000), kNoErr);
+  EXPECT_EQ(file.GetCapacity(), 1125u);
+  EXPECT_EQ(file.Close(), kNoErr);
+}
+
+// Entries made, resized and deleted at random: after each round every entry holds its own bytes and
+// the free chain the file holds counts the free bytes the file reports, open and after reopening.
+TEST_F(CmFileTest, RandomResizesKeepEveryEntryAndTheFreeChainWhole) {
+  CCmFile file(Spec("f.cmf"));
+  CreateOpen(file, SRange{8, 8});
+  std::vector<std::pair<uint32_t, uint8_t>> live(40, {0, 0});  // size and seed of entries 0 to 39
+  std::vector<bool> used(40, false);
+  uint32_t state = 12345;
+  const auto next = [&state](uint32_t below) { return (state = state * 1103515245 + 12345) / 65536 % below; };
+  const auto check = [&](const char* when, int round) {
+    for (uint32_t n = 0; n < used.size(); ++n) {
+      if (used[n]) {
+        ASSERT_TRUE(HoldsPattern(file, n, live[n].first, live[n].second)) << when << round << " " << n;
+      }
+    }
+    CCmFile::SUsage usage;
+    ASSERT_EQ(file.GetUsage(&usage), kNoErr) << when << round;
+    EXPECT_EQ(usage.free.dataBytes, file.GetFreeBytes()) << when << round;
+    // Every byte past the header belongs to the directory, an entry or the free chain.
+    uint64_t accounted = CCmFile::kFirstChunk + usage.directory.chunkBytes + usage.free.chunkBytes;
+    CDynTable<CCmFile::SChunk> chunks(SRange{8, 8});
+    for (uint32_t n = 0; n < used.size(); ++n) {
+      if (!used[n]) continue;
+      ASSERT_EQ(file.GetEntryChain(n, chunks), kNoErr);
+      for (uint32_t i = 0; i < chunks.GetCount(); ++i) accounted += chunks[i].size;
+    }
+    uint32_t length = 0;
+    ASSERT_EQ(file.GetLength(&length), kNoErr);
+    EXPECT_EQ(accounted, length) << when << round;
+  };
+  for (int round = 0; round < 300; ++round) {
+    const uint32_t n = next(40);
+    if (used[n] && next(4) == 0) {
+      ASSERT_EQ(file.DeleteEntry(n), kNoErr);
+      used[n] = false;
+    } else {
+      if (!used[n]) {
+        ASSERT_EQ(file.UseEntry(n), kNoErr);
+      }
+      used[n] = true;
+      live[n] = {next(3) == 0 ? 0 : next(700), uint8_t(round)};
+      ASSERT_EQ(file.SetEntrySize(n, live[n].first), kNoErr);
+      if (live[n].first) {
+        ASSERT_EQ(WritePattern(file, n, live[n].first, live[n].second), kNoErr);
+      }
+    }
+    check("open ", round);
+    if (round % 50 == 49) {
+      ASSERT_EQ(file.Close(), kNoErr);
+      ASSERT_EQ(file.Open(CFile::kModeReadWrite), kNoErr);
+      check("reopened ", round);
+    }
+  }
+  EXPECT_EQ(file.Close(), kNoErr);
 }
 
 TEST_F(CmFileTest, GrowingPastTheFreeBytesNeedsDiskRoom) {

@@ -78,7 +78,7 @@ TEST_F(FileTest, TemporaryNamesAreReservedButNotCreated) {
 
   CFileSpec beside;
   ASSERT_EQ(CFileSpec::MakeTempBeside(Spec("doc.qnc"), beside), kNoErr);
-  EXPECT_EQ(std::string(beside.GetPath()).rfind(dir_ + "/tmp", 0), 0u) << beside.GetPath();
+  EXPECT_EQ(std::string(beside.GetPath()).rfind(dir_ + "/.doc.qnc.framework_core_tests-", 0), 0u) << beside.GetPath();
   EXPECT_FALSE(platform::PathExists(beside.GetPath()));
   EXPECT_NE(std::string(beside.GetPath()), std::string(temp.GetPath()));
 }

@@ -145,6 +145,29 @@ TEST_F(ResourceTest, RefusalsLeaveNothingHalfEntered) {
   EXPECT_EQ(env->GetLastResult(), kErrObjectNotFound);
 }
 
+// Many resources of one type, entered, deleted and entered again: each number and name still finds
+// its own record, and a duplicate of any of them is still refused.
+TEST_F(ResourceTest, ManyResourcesAreFoundByNumberAndNameThroughDeletionsAndAdditions) {
+  auto env = Open("r.res");
+  const auto name = [](uint32_t n) { return "thing " + std::to_string(n); };
+  for (uint32_t n = 1; n <= 200; ++n) ASSERT_TRUE(env->PutResource(Key("objs", n, name(n).c_str()))) << n;
+  for (uint32_t n = 10; n <= 200; n += 10) ASSERT_TRUE(env->DeleteResource(Key("objs", n))) << n;
+  ASSERT_TRUE(env->PutResource(Key("objs", 20, "again")));
+  EXPECT_FALSE(env->PutResource(Key("objs", 21, "again")));
+  EXPECT_FALSE(env->PutResource(Key("objs", 55)));
+  EXPECT_FALSE(env->PutResource(Key("objs", 999, name(77).c_str())));
+  for (uint32_t n = 1; n <= 200; ++n) {
+    CResEntry entry{};
+    const bool gone = n % 10 == 0 && n != 20;
+    EXPECT_EQ(env->GetResourceInfo(Key("objs", n), &entry), !gone) << n;
+    if (gone) continue;
+    EXPECT_EQ(entry.number, n);
+    SSpoolKey byName = ByName("objs", n == 20 ? "again" : name(n).c_str());
+    ASSERT_TRUE(env->FindResource(byName)) << n;
+    EXPECT_EQ(byName.id, n);
+  }
+}
+
 TEST_F(ResourceTest, NamesCountOnlyTheirFirst31AndTypesTheirFirst15Characters) {
   auto env = Open("r.res");
   const std::string name31(31, 'n');

@@ -1,6 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "framework/core/mem_recover.h"
@@ -224,6 +230,35 @@ TEST_F(SpoolSysTest, PrioritiesAndOrdering) {
   EXPECT_TRUE(a->IsResident());
 }
 
+// Subscribers that leave, in any order, leave the others found with their priorities, and a purge
+// still takes the least recently used first.
+TEST_F(SpoolSysTest, SubscribersLeavingInAnyOrderLeaveTheOthersInPlace) {
+  Tables tables;
+  for (size_t i = 0; i < 8; ++i) {
+    tables.push_back(NewTable(DataEnv(), 1024));
+    ASSERT_TRUE(DataEnv()->SetPriority(tables[i].get(), int32_t(i)));
+  }
+  for (size_t gone : {0, 5, 7, 2}) {
+    ASSERT_TRUE(tables[gone]->Unsubscribe());
+    EXPECT_FALSE(DataEnv()->IsSubscribed(tables[gone].get()));
+  }
+  Tables kept;
+  for (size_t i : {1, 3, 4, 6}) {
+    int32_t priority = -1;
+    EXPECT_TRUE(DataEnv()->IsSubscribed(tables[i].get())) << i;
+    EXPECT_TRUE(DataEnv()->GetPriority(tables[i].get(), &priority)) << i;
+    EXPECT_EQ(priority, int32_t(i));
+    kept.push_back(std::move(tables[i]));
+  }
+  for (size_t i = kept.size(); i-- > 0;) Fill(*kept[i], Seed(i));  // the first the most recently used
+  std::reverse(kept.begin(), kept.end());
+  uint32_t wanted = 1;
+  ASSERT_TRUE(DataEnv()->Purge(&wanted));
+  EXPECT_FALSE(kept[0]->IsResident());
+  ExpectOutInLeastRecentlyUsedOrder(kept);
+  EXPECT_EQ(DataEnv()->GetSubscriberTable()->GetCount(), 4u);
+}
+
 TEST_F(SpoolSysTest, SetEnvironmentMovesTheDataToAnotherPool) {
   auto table = NewTable(ObjectsEnv(), 4096);
   EXPECT_EQ(table->GetPool(), GetObjectPool());
@@ -324,6 +359,53 @@ TEST_F(SpoolSysTest, ASwapEnvironmentDeletesOnlyTheFileItCreated) {
     EXPECT_EQ(refused.GetFile(), nullptr);
   }
   EXPECT_TRUE(fs::exists(path));
+}
+
+// A temporary folder that is missing or is a file gives no name for a fresh swap file: the
+// environment says so and stays closed.
+TEST_F(SpoolSysTest, ASwapEnvironmentWithoutAUsableTemporaryFolderStaysClosed) {
+  const std::string file = folder + "/a file";
+  std::ofstream(file) << "not a folder";
+  for (const std::string& unusable : {folder + "/missing", file}) {
+    setenv("TMPDIR", unusable.c_str(), 1);
+    CSpoolEnv env(nullptr, nullptr, SRange{4, 4}, 0, false, nullptr, 0);
+    EXPECT_FALSE(env.IsOpen()) << unusable;
+    EXPECT_FALSE(env.IsValid()) << unusable;
+    EXPECT_EQ(env.GetOpenResult(), kErrFileNotFound) << unusable;
+    EXPECT_EQ(env.GetFile(), nullptr) << unusable;
+  }
+  setenv("TMPDIR", folder.c_str(), 1);
+}
+
+// A fresh swap file is named after the program and its process; one that a process now gone left
+// behind is deleted when the next environment starts, while those of running processes, those
+// another process holds locked and anything else stay.
+TEST_F(SpoolSysTest, FreshSwapFilesNameTheirProcessAndTheLeftOnesOfGoneProcessesGo) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  const std::string gone = std::to_string(child);
+  const std::string alive = std::to_string(getpid());
+  const std::vector<std::string> left = {"quarn2-render." + gone + ".1.pool", "Quarn2." + gone + ".12.pool"};
+  const std::vector<std::string> kept = {"quarn2-render." + alive + ".7.pool", "held." + gone + ".2.pool",
+                                         "notes.pool", "quarn2-render." + gone + ".1.tmp",
+                                         "quarn2-render." + gone + ".x.pool"};
+  for (const std::string& name : left) std::ofstream(folder + "/" + name) << "left";
+  for (const std::string& name : kept) std::ofstream(folder + "/" + name) << "kept";
+  const int held = open((folder + "/held." + gone + ".2.pool").c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_SH), 0);
+
+  CSpoolEnv env(nullptr, nullptr, SRange{4, 4}, 0, false, nullptr, 0);
+  ASSERT_TRUE(env.IsOpen());
+  const std::string path = env.GetFile()->GetSpec().GetPath();
+  const std::string own = folder + "/framework_core_tests." + alive + ".";
+  EXPECT_EQ(path.rfind(own, 0), 0u) << path;
+  EXPECT_TRUE(path.ends_with(".pool")) << path;
+  for (const std::string& name : left) EXPECT_FALSE(fs::exists(folder + "/" + name)) << name;
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(folder + "/" + name)) << name;
+  close(held);
 }
 
 // Objects outliving their environment forget it and its file instead of pointing at them.

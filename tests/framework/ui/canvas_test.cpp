@@ -287,8 +287,9 @@ TEST_F(CanvasTest, ACanvasWithoutItsWindowIsUnusableButHarmless) {
 }
 
 TEST_F(CanvasTest, ACanvasWhoseReceiverCannotBeAddedLeavesNoWindow) {
-  // Fill the receivers' table, so that the canvas's row needs memory, and refuse it: the pool's try
-  // and retry, then the same again after the table's storage went to a file and back.
+  // Fill the receivers' table, so that the canvas's row needs memory, and refuse it: the growth in
+  // place, the pool's try and retry, then the same again after the table's storage went to a file
+  // and back.
   CCmFunction* receivers = app->GetReceivers();
   std::vector<int> owners(receivers->GetCapacity() + 1);
   for (size_t i = 0; receivers->GetCount() < receivers->GetCapacity(); ++i) {
@@ -296,7 +297,7 @@ TEST_F(CanvasTest, ACanvasWhoseReceiverCannotBeAddedLeavesNoWindow) {
   }
   {
     const uint32_t windows = platform::headless::WindowCount("CCanvas");  // the console's
-    FailNextAllocations(4);
+    FailNextAllocations(5);
     CCanvas canvas(SRect{0, 0, 10, 10}, true, kPopup, nullptr, 10);
     FailNextAllocations(0);
     EXPECT_FALSE(canvas.IsRegistered());

@@ -11,11 +11,6 @@
 source "$(dirname "$0")/gtk_check.sh"
 start_check "$1"
 
-command() {  # sends a command and waits for its answer
-  echo "$1" >&3
-  wait_for "^done $1\$" || fail "no answer to $1"
-  sleep 0.3
-}
 pixel() {  # the colour of a screen pixel
   import -window root "$work/screen.png" 2>/dev/null
   convert "$work/screen.png" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null
@@ -43,15 +38,15 @@ wait_for '^command 3$' || fail "no command 3 from the menu: $(grep -E 'menuselec
 # The field's entry lies on the grey canvas at (120, 130) to (220, 150).
 case "$(pixel 170 140)" in "srgb(128,128,128)"|gray|grey) fail "no entry at the field's place" ;; esac
 [ "$(pixel 110 140)" = "srgb(128,128,128)" ] || fail "the canvas beside the field is $(pixel 110 140)"
-command focus
+send_command focus
 xdotool windowfocus --sync "$canvas" 2>/dev/null
 xdotool type --delay 50 "12a.5"
 sleep 0.3
-command text
+send_command text
 grep -q '^text 12\.5$' "$work/out" || fail "the field holds $(grep '^text' "$work/out")"
 xdotool key Return
 wait_for '^char 13$' || fail "Return did not reach the canvas: $(grep '^char' "$work/out")"
-command text
+send_command text
 [ "$(grep '^text' "$work/out" | tail -1)" = "text 12.5" ] || fail "Return changed the field"
 
 # The pop-up opens at (600, 300); its second row (from y 322 to 341) is under the pointer.

@@ -266,9 +266,13 @@ TEST_F(HoCanvasTest, AnElementThatCoversItsAreaGetsNoBackground) {
   }
 }
 
-TEST_F(HoCanvasTest, TheTestDialogShowsItsBackdropPanelShadowAndButton) {
+// Its title's font comes from the build's data/system.dat.
+TEST_F(HoCanvasTest, TheTestDialogShowsItsBackdropPanelShadowTitleAndButton) {
   std::string error;
   ASSERT_TRUE(CompileLayoutFile(*env, QUARN2_TEST_LAYOUTS "/testdialog.layout", &error)) << error;
+  CFileSpec system;
+  system.Set(QUARN2_SYSTEM_DAT);
+  app->CAppl::OpenResourceEnvironment(&system);
   CUICmFunction owner(SRange{0, 16});
   TestDialog dialog(&owner, env.get(), "test dialog");
   ASSERT_EQ(dialog.BuildOnce(), kNoErr);
@@ -280,6 +284,11 @@ TEST_F(HoCanvasTest, TheTestDialogShowsItsBackdropPanelShadowAndButton) {
   EXPECT_EQ(WindowAt(dialog, 100, 50), 0xD0D0D0u);
   EXPECT_LT(WindowAt(dialog, 222, 104) & 0xFF, underShadow & 0xFF);
   EXPECT_EQ(WindowAt(dialog, 180, 125), 0x3060C0u);
+  uint32_t black = 0;
+  for (int32_t y = 26; y < 48; ++y) {
+    for (int32_t x = 28; x < 120; ++x) black += WindowAt(dialog, x, y) == 0;
+  }
+  EXPECT_GT(black, 20u);
 }
 
 // ---- redraw failures

@@ -2,8 +2,9 @@
 # The test dialog on the real back end, on the display that xvfb-run gives (1280 × 1024): resbuild
 # compiles testdialog.layout; quarn2-layout shows it with its shadows, centred, as a window titled
 # "test dialog" at 520,432 of 248 × 168. What the display shows equals, pixel for pixel, the tool's
-# shots taken on GTK and headless; a click on "ok" prints its message, the held button shows its
-# pressed picture, and Escape ends the tool with status 0. No run may print a sanitizer report.
+# shots taken on GTK and headless, its title's text included; a click on "ok" prints its message, the
+# held button shows its pressed picture, and Escape ends the tool with status 0. No run may print a
+# sanitizer report.
 # Arguments: quarn2-layout, resbuild, the test layouts' folder, the build's data/system.dat.
 set -uo pipefail
 tool="$1" resbuild="$2" layouts="$3" system="$4"
@@ -35,6 +36,10 @@ for shot in gtk headless; do
   differ="$(compare -metric AE "$work/shown.png" "$work/$shot.bmp" null: 2>&1)"
   [ "$differ" = "0" ] || fail "the window and the $shot shot differ in $differ pixels"
 done
+
+# The title "Quarn2" in the panel's top left, drawn by the program's own scan converter.
+dark="$(convert "$work/shown.png" -crop 92x22+28+26 +repage -colorspace gray -threshold 15% -format '%[fx:round((1-mean)*w*h)]' info: 2>/dev/null)"
+[ "${dark:-0}" -gt 20 ] || fail "the title shows $dark dark pixels"
 
 xdotool mousemove 700 557 mousedown 1
 sleep 0.5
