@@ -8,6 +8,7 @@
 #include "framework/core/io_progress.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/canvas.h"
+#include "framework/ui/text_edit.h"
 #include "framework/ui/ui_host_canvas.h"
 #include "platform/desktop.h"
 #include "platform/file.h"
@@ -70,6 +71,7 @@ void CQuarnApp::CreateUserInterface() {
     Quit();
     return;
   }
+  CreateTextEditFont();
   // The dialogs' drop shadows; without them the interface does not open.
   if (LoadShadowImages() != kNoErr || fPaletteManager->LoadUIResources(fLayoutFolder.c_str()) != kNoErr ||
       SetUpIOProgress() != kNoErr) {
