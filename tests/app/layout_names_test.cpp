@@ -8,6 +8,7 @@
 #include "app/layout_needs.h"
 #include "editors/material/layout_needs.h"
 #include "editors/terrain/layout_needs.h"
+#include "framework/core/file.h"
 #include "framework/core/ix_text.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/spool_key.h"
@@ -103,8 +104,10 @@ class LayoutNames : public ::testing::Test {
     system.Set(QUARN2_DATA_DIR "/system.dat");
     app->CAppl::OpenResourceEnvironment(&system);
     ASSERT_NE(app->GetResourceEnv(), nullptr);
+    owner = new CUICmFunction(SRange{0, 16});
   }
   void TearDown() override {
+    delete owner;
     app->CAppl::CloseResourceEnvironment();
     app->Term();
     delete app;
@@ -112,7 +115,7 @@ class LayoutNames : public ::testing::Test {
   }
 
   TestApp* app = nullptr;
-  CUICmFunction owner{SRange{0, 16}};
+  CUICmFunction* owner = nullptr;  // from the application's pools
 };
 
 TEST_F(LayoutNames, EveryDeclaredNeedIsInTheCompiledFiles) {
@@ -121,7 +124,7 @@ TEST_F(LayoutNames, EveryDeclaredNeedIsInTheCompiledFiles) {
                                  MaterialLayoutNeeds()}) {
     for (uint32_t i = 0; i < table.count; ++i) {
       const SLayoutNeed& need = *table.needs[i];
-      EXPECT_EQ(Missing(need, &owner), "") << need.file << " " << (need.name ? need.name : "") << " " << need.number;
+      EXPECT_EQ(Missing(need, owner), "") << need.file << " " << (need.name ? need.name : "") << " " << need.number;
       ++checked;
     }
   }
@@ -139,7 +142,7 @@ TEST_F(LayoutNames, ANeedThatIsMissingOrOfAnotherKindIsFound) {
       {SLayoutNeed::kMenu, "menus.dat", nullptr, 6},
       {SLayoutNeed::kPicture, "splashscreen.dat", "no such picture"},
   };
-  for (const SLayoutNeed& need : needs) EXPECT_NE(Missing(need, &owner), "") << need.name;
+  for (const SLayoutNeed& need : needs) EXPECT_NE(Missing(need, owner), "") << need.name;
 }
 
 }  // namespace

@@ -47,47 +47,47 @@ class PaletteLayout : public ShellTest {
 TEST_F(PaletteLayout, TheNormalLayoutFramesAViewOfTheDocumentImage) {
   for (SPointHV image : {SPointHV{480, 360}, SPointHV{320, 240}}) {
     CDocWindowDouble::gImageSize = image;
-    Start();
-    ExpectPalettes({152, 130, 272, 650}, {752, 130, 872, 650}, {272, 130, 752, 230}, {272, 590, 752, 650});
-    EXPECT_EQ(WindowRect(window), (Rect{0, 40, 1024, 740}));
-    EXPECT_EQ(pm->GetViewRect(), (SRect{230, 272, 590, 752}));
-    EXPECT_EQ(window->GetViewRect(), (SRect{190, 272, 550, 752}));
-    EXPECT_FALSE(window->GetFlags() & CDocWindow::kViewIsCanvas);
-    EXPECT_TRUE(pm->GetLayoutFlag());
-    EXPECT_FALSE(app->IsMenuBarHidden());
-    Stop();
+    Run([&] {
+      ExpectPalettes({152, 130, 272, 650}, {752, 130, 872, 650}, {272, 130, 752, 230}, {272, 590, 752, 650});
+      EXPECT_EQ(WindowRect(window), (Rect{0, 40, 1024, 740}));
+      EXPECT_EQ(pm->GetViewRect(), (SRect{230, 272, 590, 752}));
+      EXPECT_EQ(window->GetViewRect(), (SRect{190, 272, 550, 752}));
+      EXPECT_FALSE(window->GetFlags() & CDocWindow::kViewIsCanvas);
+      EXPECT_TRUE(pm->GetLayoutFlag());
+      EXPECT_FALSE(app->IsMenuBarHidden());
+    });
   }
 }
 
 TEST_F(PaletteLayout, TheMaximisedLayoutPutsThePalettesAtTheEdges) {
-  Start();
-  pm->ResetPalettes(true, false);
-  ExpectPalettes({0, 40, 120, 740}, {904, 40, 1024, 740}, {120, 40, 904, 140}, {120, 680, 904, 740});
-  EXPECT_EQ(WindowRect(window), (Rect{120, 140, 904, 680}));
-  EXPECT_EQ(window->GetViewRect(), (SRect{0, 0, 540, 784}));
-  EXPECT_TRUE(window->GetFlags() & CDocWindow::kViewIsCanvas);
-  EXPECT_FALSE(pm->GetLayoutFlag());
+  Run([&] {
+    pm->ResetPalettes(true, false);
+    ExpectPalettes({0, 40, 120, 740}, {904, 40, 1024, 740}, {120, 40, 904, 140}, {120, 680, 904, 740});
+    EXPECT_EQ(WindowRect(window), (Rect{120, 140, 904, 680}));
+    EXPECT_EQ(window->GetViewRect(), (SRect{0, 0, 540, 784}));
+    EXPECT_TRUE(window->GetFlags() & CDocWindow::kViewIsCanvas);
+    EXPECT_FALSE(pm->GetLayoutFlag());
+  });
 }
 
 TEST_F(PaletteLayout, ThePreferencesRestoreOrKeepThePalettes) {
   // Placed control and display palettes come back where they were; the others take the layout.
   WritePrefs({{0, 1}, {80, 0}, {84, 10}, {88, 20}, {116, 30}, {120, 50}}, {kControlPalette, kDisplayPalette});
-  Start();
-  EXPECT_EQ(WindowRect(Palette(kControlPalette)), (Rect{10, 20, 130, 540}));
-  EXPECT_EQ(WindowRect(Palette(kDisplayPalette)), (Rect{30, 50, 150, 570}));
-  EXPECT_EQ(WindowRect(Palette(kCreatePalette)), (Rect{272, 130, 752, 230}));
-  Stop();
+  Run([&] {
+    EXPECT_EQ(WindowRect(Palette(kControlPalette)), (Rect{10, 20, 130, 540}));
+    EXPECT_EQ(WindowRect(Palette(kDisplayPalette)), (Rect{30, 50, 150, 570}));
+    EXPECT_EQ(WindowRect(Palette(kCreatePalette)), (Rect{272, 130, 752, 230}));
+  });
 
   WritePrefs({{0, 1}, {80, 1}}, {});
-  Start();
-  EXPECT_EQ(WindowRect(Palette(kControlPalette)), (Rect{0, 40, 120, 740}));
-  EXPECT_FALSE(pm->GetLayoutFlag());
-  Stop();
+  Run([&] {
+    EXPECT_EQ(WindowRect(Palette(kControlPalette)), (Rect{0, 40, 120, 740}));
+    EXPECT_FALSE(pm->GetLayoutFlag());
+  });
 
   // Not asked to restore: the start and the end store where the palettes are.
   WritePrefs({{0, 0}, {84, 999}, {88, 999}}, {});
-  Start();
-  Stop();
+  Run([] {});
   CPrefsFile stored;
   EXPECT_EQ(stored.GetWord(84), 152);
   EXPECT_EQ(stored.GetWord(88), 130);
@@ -95,9 +95,9 @@ TEST_F(PaletteLayout, ThePreferencesRestoreOrKeepThePalettes) {
 }
 
 TEST_F(PaletteLayout, WithoutAPreferencesFileNothingIsWritten) {
-  Start();
-  EXPECT_EQ(WindowRect(Palette(kControlPalette)), (Rect{152, 130, 272, 650}));
-  Stop();
+  Run([&] {
+    EXPECT_EQ(WindowRect(Palette(kControlPalette)), (Rect{152, 130, 272, 650}));
+  });
   EXPECT_FALSE(std::filesystem::exists(CPrefsFile::kFileName));
 }
 

@@ -65,30 +65,34 @@ using PaletteManagerBuild = ShellTest;
 
 TEST_F(PaletteManagerBuild, TheStartOpensTheFilesLoadsTheMenusAndBuildsTheCanvasesInOrder) {
   const size_t boxes = platform::headless::ShownBoxes().size();
-  Start();
-  std::vector<std::string> expected;
-  for (const char* file : kFiles) expected.push_back(std::string(QUARN2_DATA_DIR "/") + file);
-  EXPECT_EQ(app->resolved, expected);
+  Run([&] {
+    std::vector<std::string> expected, layouts;
+    for (const char* file : kFiles) expected.push_back(std::string(QUARN2_DATA_DIR "/") + file);
+    for (const std::string& name : app->resolved) {
+      if (name.find(QUARN2_DATA_DIR) == 0) layouts.push_back(name);
+    }
+    EXPECT_EQ(layouts, expected);
 
-  CMenuBar* bar = pm->GetMenuBar();
-  ASSERT_EQ(bar->GetCount(), 4u);
-  for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(bar->GetMenu(i)->GetMenuId(), i + 2) << i;
+    CMenuBar* bar = pm->GetMenuBar();
+    ASSERT_EQ(bar->GetCount(), 4u);
+    for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(bar->GetMenu(i)->GetMenuId(), i + 2) << i;
 
-  const SCanvasTable* table = pm->GetCanvases();
-  ASSERT_EQ(table->builtCount, std::size(kCanvases));
-  for (uint32_t i = 0; i < table->builtCount; ++i) {
-    ASSERT_NE(Built(table, i), nullptr) << i;
-    EXPECT_STREQ(Built(table, i)->GetLayoutName(), kCanvases[i].name) << i;
-    EXPECT_EQ(Built(table, i)->GetBuildCount(), kCanvases[i].mark == kNone ? 0u : 1u) << kCanvases[i].name;
-  }
-  EXPECT_EQ(platform::FindWindow("CCanvas", "splashscreen"), nullptr);
-  // The palette manager is the broadcaster's last row.
-  CUICmFunction* broadcaster = pm->GetBroadcaster();
-  EXPECT_EQ((*broadcaster)[broadcaster->GetCount() - 1].owner, pm);
-  EXPECT_TRUE(window->IsShown());
-  for (uint32_t p = 0; p < kPaletteCount; ++p) EXPECT_TRUE(Palette(EPalette(p))->IsShown()) << p;
-  EXPECT_EQ(GetCurrentDocWindow(), window);
-  EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes);
+    const SCanvasTable* table = pm->GetCanvases();
+    ASSERT_EQ(table->builtCount, std::size(kCanvases));
+    for (uint32_t i = 0; i < table->builtCount; ++i) {
+      ASSERT_NE(Built(table, i), nullptr) << i;
+      EXPECT_STREQ(Built(table, i)->GetLayoutName(), kCanvases[i].name) << i;
+      EXPECT_EQ(Built(table, i)->GetBuildCount(), kCanvases[i].mark == kNone ? 0u : 1u) << kCanvases[i].name;
+    }
+    EXPECT_EQ(platform::FindWindow("CCanvas", "splashscreen"), nullptr);
+    // The palette manager is the broadcaster's last row.
+    CUICmFunction* broadcaster = pm->GetBroadcaster();
+    EXPECT_EQ((*broadcaster)[broadcaster->GetCount() - 1].owner, pm);
+    EXPECT_TRUE(window->IsShown());
+    for (uint32_t p = 0; p < kPaletteCount; ++p) EXPECT_TRUE(Palette(EPalette(p))->IsShown()) << p;
+    EXPECT_EQ(GetCurrentDocWindow(), window);
+    EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes);
+  });
 }
 
 // A click after the input flush, or a build that reaches its canvases late, leaves every dialog that
@@ -96,25 +100,25 @@ TEST_F(PaletteManagerBuild, TheStartOpensTheFilesLoadsTheMenusAndBuildsTheCanvas
 TEST_F(PaletteManagerBuild, LateOrClickedStartsLeaveThePreBuildsToTheirFirstUse) {
   for (const char* how : {"click", "late"}) {
     SCOPED_TRACE(how);
-    MakeApp();
-    app->onResolve = [this, how](const std::string& name) {
-      if (name.find("prefs.dat") == std::string::npos) return;
-      if (std::string(how) == "late") platform::AdvanceVirtualClock(10100);
-      else platform::PostMessage(app->GetMainWindow(), platform::kWmLButtonDown, 1, 0);
+    auto atPrefs = [this, how] {
+      app->onResolve = [this, how](const std::string& name) {
+        if (name.find("prefs.dat") == std::string::npos) return;
+        if (std::string(how) == "late") platform::AdvanceVirtualClock(10100);
+        else platform::PostMessage(app->GetMainWindow(), platform::kWmLButtonDown, 1, 0);
+      };
     };
-    app->CreateUserInterface();
-    ASSERT_TRUE(app->IsRunning());
-    const SCanvasTable* table = pm->GetCanvases();
-    for (uint32_t i = 0; i < table->builtCount; ++i)
-      EXPECT_EQ(Built(table, i)->GetBuildCount(), kCanvases[i].mark == kBuild ? 1u : 0u) << kCanvases[i].name;
-    CLayoutHostCanvas* attributes = table->editObjAttrs;
-    for (int i = 0; i < 2; ++i) {
-      EXPECT_EQ(pm->DoCommand(FourCC("attr")), 26);
-      EXPECT_EQ(attributes->GetBuildCount(), 1u);
-      EXPECT_TRUE(attributes->IsShown());
-      attributes->Close();
-    }
-    Stop();
+    Run([&] {
+      const SCanvasTable* table = pm->GetCanvases();
+      for (uint32_t i = 0; i < table->builtCount; ++i)
+        EXPECT_EQ(Built(table, i)->GetBuildCount(), kCanvases[i].mark == kBuild ? 1u : 0u) << kCanvases[i].name;
+      CLayoutHostCanvas* attributes = table->editObjAttrs;
+      for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(pm->DoCommand(FourCC("attr")), 26);
+        EXPECT_EQ(attributes->GetBuildCount(), 1u);
+        EXPECT_TRUE(attributes->IsShown());
+        attributes->Close();
+      }
+    }, atPrefs);
   }
 }
 
@@ -153,21 +157,19 @@ TEST_F(BrokenData, EachDefectStopsTheStartWithItsCodeAndLeavesNothingOpen) {
   const std::string sources = QUARN2_LAYOUT_SOURCES;
   struct SCase {
     const char* defect;
-    std::function<void(BrokenData*)> make;
-    std::function<int32_t(BrokenData*)> code;
+    std::function<void()> make;
+    std::function<int32_t()> code;
   } cases[] = {
-      {"prefs.dat removed", [](BrokenData* t) { fs::remove(t->copy / "prefs.dat"); },
-       [](BrokenData*) { return 13; }},
-      {"splashscreen.dat removed", [](BrokenData* t) { fs::remove(t->copy / "splashscreen.dat"); },
-       [](BrokenData*) { return 13; }},
+      {"prefs.dat removed", [this] { fs::remove(copy / "prefs.dat"); }, [] { return 13; }},
+      {"splashscreen.dat removed", [this] { fs::remove(copy / "splashscreen.dat"); }, [] { return 13; }},
       {"menus.dat without menu 4",
-       [&](BrokenData* t) {
-         t->Compile("menus.manifest", "menu 2 - " + sources + "/file.menu\nmenu 3 - " + sources +
+       [&] {
+         Compile("menus.manifest", "menu 2 - " + sources + "/file.menu\nmenu 3 - " + sources +
                     "/edit.menu\nmenu 5 - " + sources + "/render.menu\n", "menus.dat");
        },
-       [](BrokenData* t) {
+       [this] {
          CFileSpec spec;
-         spec.Set((t->copy / "menus.dat").c_str());
+         spec.Set((copy / "menus.dat").c_str());
          CResourceEnv env(spec, CFile::kModeRead);
          CMenu* menu = nullptr;
          const int32_t err = CMenu::Load(&env, 4, &menu, nullptr);
@@ -175,27 +177,29 @@ TEST_F(BrokenData, EachDefectStopsTheStartWithItsCodeAndLeavesNothingOpen) {
          return err;
        }},
       {"docwindow.dat without the doc window",
-       [](BrokenData* t) {
-         t->Compile("docwindow.layout", "texts \"doc text\" {\n  0 \"Untitled\"\n}\n", "docwindow.dat");
+       [this] {
+         Compile("docwindow.layout", "texts \"doc text\" {\n  0 \"Untitled\"\n}\n", "docwindow.dat");
        },
-       [](BrokenData* t) {
+       [this] {
          CFileSpec spec;
-         spec.Set((t->copy / "docwindow.dat").c_str());
+         spec.Set((copy / "docwindow.dat").c_str());
          CResourceEnv env(spec, CFile::kModeRead);
-         CDocWindow probe(t->pm->GetBroadcaster(), &env);
+         CDocWindow probe(pm->GetBroadcaster(), &env);
          return probe.BuildOnce();
        }},
   };
   for (const SCase& c : cases) {
     SCOPED_TRACE(c.defect);
     Copy();
-    c.make(this);
-    MakeApp();
+    c.make();
+    Open();
     const size_t boxes = platform::headless::ShownBoxes().size();
     const int32_t code = pm->LoadUIResources((copy.string() + "/").c_str());
-    EXPECT_EQ(code, c.code(this));
+    EXPECT_EQ(code, c.code());
     EXPECT_NE(code, 0);
-    if (std::string(c.defect) == "prefs.dat removed") EXPECT_EQ(app->resolved.size(), std::size(kFiles));
+    if (std::string(c.defect) == "prefs.dat removed") {
+      EXPECT_EQ(app->resolved.size(), std::size(kFiles));
+    }
     EXPECT_EQ(platform::FindWindow("CCanvas", "splashscreen"), nullptr);
     EXPECT_EQ(pm->GetDocWindow(), nullptr);
     EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes);

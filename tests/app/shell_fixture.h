@@ -20,13 +20,27 @@
 #include "tests/framework/core/app_fixture.h"
 #include "tests/framework/core/private_tmpdir.h"
 
-// The program's application, which tells the test each file it resolves.
+// The program's application, which tells the test each file it resolves, reads the build's resource
+// file, and runs the test's body once its interface is up.
 class CShellTestApp : public CQuarnApp {
  public:
   using CQuarnApp::CQuarnApp;
 
   std::vector<std::string> resolved;
   std::function<void(const std::string&)> onResolve;
+  std::function<void()> body;
+
+  void OpenResourceEnvironment(const CFileSpec*) override {
+    CFileSpec system;
+    system.Set(QUARN2_DATA_DIR "/system.dat");
+    CQuarnApp::OpenResourceEnvironment(&system);
+  }
+  // The body runs between the start and the loop; the loop then ends unless the body quit already.
+  void CreateUserInterface() override {
+    CQuarnApp::CreateUserInterface();
+    if (IsRunning() && body) body();
+    Quit();
+  }
 
   int32_t SetModuleDirectory(const char* name, CFileSpec* spec) override {
     resolved.push_back(name ? name : "");
@@ -122,33 +136,47 @@ class ShellTest : public ::testing::Test {
     EXPECT_EQ(chdir(oldFolder_), 0);
   }
 
-  // Constructs the application and runs its opening phases up to the interface.
   void MakeApp() {
     ASSERT_EQ(InitOrdax(), 0);
     app = new CShellTestApp(ProgramDesc());
     app->SetLayoutFolder(QUARN2_DATA_DIR "/");
     pm = app->GetPaletteManager();
     pm->SetDocWindowFactory(&CDocWindowDouble::Make);
-    app->Init(nullptr, nullptr, nullptr);
-    CFileSpec system;
-    system.Set(QUARN2_DATA_DIR "/system.dat");
-    app->CAppl::OpenResourceEnvironment(&system);
   }
-  // The whole start: the interface built and shown.
-  void Start() {
+  // The application with its opening phases run up to the interface, for calls of the palette
+  // manager's own.
+  void Open() {
     MakeApp();
-    app->CreateUserInterface();
-    ASSERT_TRUE(app->IsRunning());
-    window = pm->GetDocWindow();
-    ASSERT_NE(window, nullptr);
+    app->Init(nullptr, nullptr, nullptr);
+    app->OpenResourceEnvironment(nullptr);
+    opened_ = true;
+  }
+  // The program's run: the body runs once the interface is up, then the closing phases.
+  void Run(const std::function<void()>& body, const std::function<void()>& beforeRun = nullptr) {
+    MakeApp();
+    if (beforeRun) beforeRun();
+    bool ran = false;
+    app->body = [&] {
+      ran = true;
+      window = pm->GetDocWindow();
+      ASSERT_NE(window, nullptr);
+      body();
+    };
+    app->Run();
+    EXPECT_TRUE(ran) << "the interface did not start";
+    Stop();
   }
   void Stop() {
     if (!app) return;
-    app->DeleteUserInterface();
-    app->CAppl::CloseResourceEnvironment();
-    app->Term();
+    if (opened_) {
+      app->DeleteUserInterface();
+      app->CloseResourceEnvironment();
+      app->Term();
+    }
+    opened_ = false;
     delete app;
     app = nullptr;
+    window = nullptr;
     TermOrdax();
   }
   // Runs loop steps until the script's input is taken and handled.
@@ -170,4 +198,5 @@ class ShellTest : public ::testing::Test {
  private:
   CPrivateTmpDir tmp_{"quarn2-shell"};
   char oldFolder_[4096] = {};
+  bool opened_ = false;
 };
