@@ -377,3 +377,16 @@ TEST_F(CommandDispatch, EscapeAndReturnCloseAPlaceholderDialog) {
 }
 
 }  // namespace
+
+namespace {
+
+// The desktop's logout asks the main window; the program quits, which lets the session end.
+TEST_F(CommandDispatch, TheEndOfTheSessionQuits) {
+  Run([&] {
+    Play("logout");
+    EXPECT_EQ(CDocWindowDouble::gCalls.back(), "AskToSaveChanges 4");
+    EXPECT_FALSE(app->IsRunning());
+  });
+}
+
+}  // namespace
