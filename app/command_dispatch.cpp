@@ -72,24 +72,13 @@ bool Is(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0;
 // A handler's 0 is a command carried out.
 int32_t Done(int32_t answer) { return answer ? answer : kHandled; }
 
-// Sets the flag for its lifetime and puts back what it was.
-class CBusy {
- public:
-  explicit CBusy(bool& flag) : fFlag(flag), fBefore(flag) { fFlag = true; }
-  ~CBusy() { fFlag = fBefore; }
-
- private:
-  bool& fFlag;
-  bool fBefore;
-};
-
 }  // namespace
 
 int32_t CPaletteManager::DoCommand(uint32_t code) {
   CAppl* app = GetApplication();
   if (fLayoutFlag && app) app->ShowMenuBar();
   if (code == FourCC("quit") && fBusy) return kSilentCode24;
-  CBusy busy(fBusy);
+  SBusy busy(fBusy);
   return RunCommand(code);
 }
 

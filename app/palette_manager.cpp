@@ -51,17 +51,6 @@
 
 namespace {
 
-// Sets the flag for its lifetime and puts back what it was.
-class CBusy {
- public:
-  explicit CBusy(bool& flag) : fFlag(flag), fBefore(flag) { fFlag = true; }
-  ~CBusy() { fFlag = fBefore; }
-
- private:
-  bool& fFlag;
-  bool fBefore;
-};
-
 CDocWindow* NewDocWindow(CUICmFunction* owner, CResourceEnv* environment) { return new CDocWindow(owner, environment); }
 
 const char* CurrentDocumentTitle() {
@@ -155,7 +144,7 @@ int32_t CPaletteManager::LoadMenus() {
 int32_t CPaletteManager::LoadUIResources(const char* folder) {
   CAppl* app = GetApplication();
   if (!fCanvases || !app) return kErrFailedCreation;
-  CBusy busy(fBusy);
+  SBusy busy(fBusy);
   app->FlushInput();
   fBuildTimer.Start();
   int32_t err = kNoErr;
@@ -367,7 +356,7 @@ void CPaletteManager::LinkCanvases() {
 
 void CPaletteManager::ShutdownUI() {
   if (!fCanvases) return;
-  CBusy busy(fBusy);
+  SBusy busy(fBusy);
   if (fStarted) StorePalettePrefs(0);
   ReleaseUI();
 }

@@ -219,6 +219,14 @@ class CPaletteManager : public CBaseObject {
   const SRect& GetViewRect() const { return fViewRect; }
 
  private:
+  // Sets the busy flag for its lifetime and puts back what it was, so that commands may nest.
+  struct SBusy {
+    explicit SBusy(bool& flag) : fFlag(flag), fBefore(flag) { fFlag = true; }
+    ~SBusy() { fFlag = fBefore; }
+    bool& fFlag;
+    bool fBefore;
+  };
+
   // ---- build steps
   int32_t OpenLayoutFiles(const char* folder, ELayoutFile first, ELayoutFile last);
   int32_t LoadMenus();

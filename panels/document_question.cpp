@@ -1,8 +1,12 @@
 #include "panels/document_question.h"
 
+#include <cstring>
+
 #include "framework/core/appl.h"
 #include "framework/core/ix_text.h"
+#include "framework/core/result_codes.h"
 #include "framework/core/win_appl.h"
+#include "framework/ui/ui_message.h"
 #include "panels/layout_needs.h"
 
 namespace {
@@ -35,6 +39,18 @@ std::string DocumentQuestionText(uint32_t entry) {
   const size_t at = text.find("%s");
   if (at != std::string::npos) text.replace(at, 2, title && *title ? title : kUntitled);
   return text;
+}
+
+bool IsOpenRequest(const CUIMessage* message, const char* dialog) {
+  return message && message->kind == 0 && std::strcmp(message->elementName, dialog) == 0 &&
+         std::strcmp(message->canvasName, dialog) != 0;
+}
+
+int32_t PostReply(CUICmFunction* owner, const char* button, const char* dialog) {
+  CUIMessage reply;
+  reply.Init(0, button, nullptr, dialog, CUIMessage::kBroadcast);
+  if (!owner || !owner->Enqueue(reply)) return kErrOutOfMemory;
+  return kHandled;
 }
 
 int32_t AskDocumentQuestion(uint32_t entry, bool withCancel) {
