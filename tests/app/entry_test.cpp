@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -108,14 +109,38 @@ TEST_F(ProgramRun, WithItsDataControlQEndsAnOrdinaryRun) {
   EXPECT_EQ(Errors(), "");
 }
 
-// A layout file that is missing or broken stops the start silently with status 1.
+// A layout file that is missing or broken stops the start silently with status 1: each of four
+// defects in a copy of the build's data/.
 TEST_F(ProgramRun, ABrokenLayoutFileEndsTheStartSilently) {
-  for (const char* file : {"prefs.dat", "splashscreen.dat"}) {
+  const std::string sources = QUARN2_LAYOUT_SOURCES;
+  auto compile = [this](const std::string& name, const std::string& text, const std::string& target) {
+    std::ofstream(folder / name) << text;
+    fs::remove(folder / "data" / target);
+    const std::string command = std::string(RESBUILD_PATH) + " '" + (folder / name).string() + "' '" +
+                                (folder / "data" / target).string() + "'";
+    return std::system(command.c_str()) == 0;
+  };
+  struct SCase {
+    const char* defect;
+    std::function<bool()> make;
+  } cases[] = {
+      {"no prefs.dat", [this] { return fs::remove(folder / "data" / "prefs.dat"); }},
+      {"no splashscreen.dat", [this] { return fs::remove(folder / "data" / "splashscreen.dat"); }},
+      {"no menu 4",
+       [&] {
+         return compile("menus.manifest",
+                        "menu 2 - " + sources + "/file.menu\nmenu 3 - " + sources + "/edit.menu\nmenu 5 - " + sources +
+                            "/render.menu\n",
+                        "menus.dat");
+       }},
+      {"no document window", [&] { return compile("docwindow.layout", "texts \"doc text\" {\n  0 \"Untitled\"\n}\n", "docwindow.dat"); }},
+  };
+  for (const SCase& c : cases) {
     CopyData();
-    fs::remove(folder / "data" / file);
+    ASSERT_TRUE(c.make()) << c.defect;
     std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\n";
-    EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1) << file;
-    EXPECT_EQ(Errors(), "") << file;
+    EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1) << c.defect;
+    EXPECT_EQ(Errors(), "") << c.defect;
     fs::remove_all(folder / "data");
   }
 }
