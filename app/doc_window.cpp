@@ -57,7 +57,9 @@ void CDocWindow::LayoutView() {
   Redraw(nullptr);
 }
 
-void CDocWindow::Invalidate(bool viewChanged) { fDirty |= kDirtyRedraw | kDirtyLayer | kDirtyScreen | (viewChanged ? kDirtyView : 0u); }
+void CDocWindow::Invalidate(bool viewChanged) {
+  fDirty |= kDirtyRedraw | kDirtyLayer | kDirtyScreen | (viewChanged ? kDirtyView : 0u);
+}
 
 int32_t CDocWindow::AskToSaveChanges(uint32_t) { return kNoErr; }
 

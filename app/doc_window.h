@@ -38,7 +38,13 @@ class CDocWindow : public CLayoutHostCanvas {
     kHasFile = 0x40,
     kIgnoreSaveReplies = 0x400,  // the palette manager asked and takes the answer
   };
-  enum : uint32_t { kDirtyRedraw = 0x1, kDirtyView = 0x4, kDirtyClasses = 0x8, kDirtyLayer = 0x10, kDirtyScreen = 0x20 };
+  enum : uint32_t {
+    kDirtyRedraw = 0x1,
+    kDirtyView = 0x4,
+    kDirtyClasses = 0x8,
+    kDirtyLayer = 0x10,
+    kDirtyScreen = 0x20,
+  };
 
   CDocWindow(CUICmFunction* owner, CResourceEnv* environment);
   ~CDocWindow() override;

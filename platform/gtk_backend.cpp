@@ -486,7 +486,8 @@ class GtkBackend : public WindowBackend {
     gtk_window_set_title(GTK_WINDOW(dialog), AnsiToUtf8(caption).c_str());
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
-    gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons == 4 || buttons == 3 ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
+    const bool question = buttons == 4 || buttons == 3;
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), question ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);
     Poll();
