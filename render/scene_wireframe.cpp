@@ -215,7 +215,7 @@ class CSceneWireframe {
       fView.ProjectToPixel(fSelectionMatrix.TransformPoint(points[i]), fMatrix, x[i], y[i]);
       selection.SetHandle(i, x[i], y[i]);
     }
-    const uint32_t hidden = selection.GetBoxMode() == 1 ? kAllHandles : HiddenHandles();
+    const uint32_t hidden = HiddenHandleMask(fSelectionBox, fView.fPosition, selection.GetBoxMode());
     const int32_t half = selection.GetHandleSize() / 2;
     int32_t label = 0;
     for (uint32_t i = 0; i < CViewSelection::kHandleCount; ++i) {
@@ -226,18 +226,6 @@ class CSceneWireframe {
     }
     fView.fLabelX = std::min(std::max(x[label] + kLabelOffset, kLabelMargin), fView.fWidth - kLabelRight);
     fView.fLabelY = std::min(std::max(y[label], kLabelMargin), fView.fHeight - kLabelBottom);
-  }
-
-  // The handles of every face whose outside holds the camera.
-  uint32_t HiddenHandles() const {
-    const vector3<double>& eye = fView.fPosition;
-    const C3dBox& box = fSelectionBox;
-    uint32_t mask = 0;
-    for (int axis = 0; axis < 3; ++axis) {
-      if (eye[axis] < box.fMin[axis]) mask |= kFaceHandles[2 * axis];
-      if (eye[axis] > box.fMax[axis]) mask |= kFaceHandles[2 * axis + 1];
-    }
-    return mask;
   }
 
   CView& fView;
@@ -254,6 +242,16 @@ class CSceneWireframe {
   C3dObject* fOwnBoxObject = nullptr;
   uint32_t fSelectionCount = 0;
 };
+
+uint32_t HiddenHandleMask(const C3dBox& box, const vector3<double>& eye, uint32_t boxMode) {
+  if (boxMode == 1) return kAllHandles;
+  uint32_t mask = 0;
+  for (int axis = 0; axis < 3; ++axis) {
+    if (eye[axis] < box.fMin[axis]) mask |= kFaceHandles[2 * axis];
+    if (eye[axis] > box.fMax[axis]) mask |= kFaceHandles[2 * axis + 1];
+  }
+  return mask;
+}
 
 int32_t DrawSceneWireframe(CView& view, bool fast) {
   C3dBaseSys* table = view.GetObjectList();

@@ -25,8 +25,6 @@ constexpr double kNearPlane = double(0.1f);
 constexpr float kFixedScale = 65536.0f;
 constexpr int32_t kFixedOne = 0x10000;
 constexpr int32_t kFixedFraction = 0xFFFF;
-// The camera flags that choose its projection, as the render camera keeps them.
-constexpr uint32_t kProjectionBits = CRenderCamera::kProjectionBits;
 // Outcodes of the 2D clip.
 constexpr uint32_t kOutRight = 1;
 constexpr uint32_t kOutLeft = 2;
@@ -110,7 +108,6 @@ int32_t CView::UpdateFromCamera() {
   fViewPlaneHeight = projection.halfExtents[1];
   fViewPlaneShiftX = projection.offsets[0];
   fViewPlaneShiftY = projection.offsets[1];
-  fProjectionFlags = fCamera->GetStateFlags() & kProjectionBits;
   const SCameraView& view = fCamera->GetView();
   fPixelShiftX = fWidth * view.offsetX;
   fPixelShiftY = fHeight * view.offsetY;

@@ -112,6 +112,19 @@ class CView : public CBaseObject, public CLineDrawer {
   // The clip of DrawLine2d: false when nothing remains (or an end is no number).
   bool ClipLine2d(float& x0, float& y0, float& x1, float& y1) const;
 
+  // What the last scene draw found: where the selection's label goes, the selection's centre in the
+  // world and on the image, and the depth range of its depth cue.
+  int32_t GetLabelX() const { return fLabelX; }
+  int32_t GetLabelY() const { return fLabelY; }
+  bool IsSelectionPresent() const { return fSelectionPresent; }
+  const vector3<double>& GetSelectionCentre() const { return fSelectionCentre; }
+  int32_t GetSelectionCentreX() const { return fSelectionCentreX; }
+  int32_t GetSelectionCentreY() const { return fSelectionCentreY; }
+  double GetDepthNear() const { return fDepthNear; }
+  double GetDepthFar() const { return fDepthFar; }
+  double GetDepthScale() const { return fDepthScale; }
+  bool IsShadowPass() const { return fShadowPass; }
+
   // The background colour, or the background picture tiled while one is set.
   void ClearBackground();
   void FillBackground();
@@ -136,7 +149,6 @@ class CView : public CBaseObject, public CLineDrawer {
   };
 
  private:
-  friend int32_t DrawSceneWireframe(CView& view, bool fast);
   friend class CSceneWireframe;
 
   // Camera space to pixels, unrounded.
@@ -179,11 +191,9 @@ class CView : public CBaseObject, public CLineDrawer {
   double fViewPlaneHeight = 0;
   double fViewPlaneShiftX = 0;
   double fViewPlaneShiftY = 0;
-  uint32_t fProjectionFlags = 0;
   double fPixelShiftX = 0;
   double fPixelShiftY = 0;
 
-  // Written by the scene draw: where the selection's label goes, and the selection's centre.
   int32_t fLabelX = 0;
   int32_t fLabelY = 0;
   vector3<double> fSelectionCentre;
@@ -197,20 +207,11 @@ class CView : public CBaseObject, public CLineDrawer {
   // The locked image's pixels while an image hold lives.
   CImVector* fPixels = nullptr;
   uint32_t fRowLength = 0;
-
- public:
-  int32_t GetLabelX() const { return fLabelX; }
-  int32_t GetLabelY() const { return fLabelY; }
-  bool IsSelectionPresent() const { return fSelectionPresent; }
-  const vector3<double>& GetSelectionCentre() const { return fSelectionCentre; }
-  int32_t GetSelectionCentreX() const { return fSelectionCentreX; }
-  int32_t GetSelectionCentreY() const { return fSelectionCentreY; }
-  double GetDepthNear() const { return fDepthNear; }
-  double GetDepthFar() const { return fDepthFar; }
-  double GetDepthScale() const { return fDepthScale; }
-  bool IsShadowPass() const { return fShadowPass; }
 };
 
 // The whole scene of the view's object list: horizon, flattened shadows, every object in its colour
 // (selected ones in red), the selection box and its handles. Always 0.
 int32_t DrawSceneWireframe(CView& view, bool fast);
+// The selection handles (bit i for handle i) that the scene draw shows in black: all in box mode 1,
+// else those of every face of the box whose outside holds the eye.
+uint32_t HiddenHandleMask(const C3dBox& box, const vector3<double>& eye, uint32_t boxMode);

@@ -37,19 +37,21 @@ class ViewTest : public RenderTest {
 
   // A view bound to a new black width × height image and the camera (a camera at the origin looking
   // along +z when there is none), its projection taken.
-  CView& MakeView(int32_t width, int32_t height, CViewSelection* selection = nullptr) {
+  template <typename V = CView>
+  V& MakeView(int32_t width, int32_t height, CViewSelection* selection = nullptr) {
     if (!camera) LookFrom({0, 0, 0}, {0, 0, 1});
     delete image;
     int32_t error = 0;
     image = NewDataImage(uint32_t(width), uint32_t(height), &error);
     EXPECT_NE(image, nullptr) << error;
     SetPixels(0);
-    view = std::make_unique<CView>(selection);
+    auto* made = new V(selection);
+    view.reset(made);
     view->SetImage(image);
     view->SetCamera(camera);
     view->SetObjectList(table);
     EXPECT_EQ(view->UpdateFromCamera(), 0);
-    return *view;
+    return *made;
   }
   // The pixels that are not value, as (x, y) pairs.
   std::vector<std::pair<int, int>> PixelsNot(uint32_t value) const {
