@@ -48,6 +48,7 @@ class PreviewScene : public RenderTest {
   void SetUp() override {
     RenderTest::SetUp();
     ASSERT_EQ(C3dBaseSys::RegisterAllClasses(), 0);
+    ASSERT_EQ(C3dBaseSys::ResetAllClasses(8, 16, 32), 0);
   }
   void TearDown() override {
     RegisterPreviewDocument(nullptr);

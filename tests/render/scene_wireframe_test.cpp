@@ -80,6 +80,7 @@ class SceneWireframe : public ViewTest {
     ViewTest::SetUp();
     platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);
     ASSERT_EQ(C3dBaseSys::RegisterAllClasses(), 0);
+    ASSERT_EQ(C3dBaseSys::ResetAllClasses(8, 16, 32), 0);
   }
   void TearDown() override {
     C3dBaseSys::UnregisterAllClasses();
