@@ -611,8 +611,9 @@ int32_t CPreviewScene::Drag(CElement*, platform::DeviceContext* port, const SRec
   while (!result && app->IsStillDown()) {
     const platform::SPoint now = app->GetCursorPos();
     const int32_t dx = now.x - anchor.x, dy = now.y - anchor.y;
-    platform::SetCursorPos(anchor.x, anchor.y);
+    // Put back only after a move: a warp that crossed the user's next move would swallow it.
     if (dx == 0 && dy == 0) continue;
+    platform::SetCursorPos(anchor.x, anchor.y);
     {
       CHolder camera(fCamera, true, false);
       if (!camera.IsLocked()) {
