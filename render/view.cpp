@@ -314,65 +314,57 @@ int32_t AcrossAt(int32_t start, int32_t slope, int32_t alongStart, int32_t along
   return start + int32_t(int64_t(slope) * (along - alongStart) >> 16);
 }
 
+// An antialiased line along its major axis from start to end (16.16), across at start and moving by
+// slope per unit along: pair(step, across, w0, w1) blends the two pixels across at major step. The
+// ends take their coverage; middle steps whose count-down shares a bit with the dash mask are left.
+template <typename Pair>
+void DrawAntialiased(int32_t slope, int32_t across, int32_t start, int32_t end, uint32_t dashMask, Pair pair) {
+  const auto cap = [&](int32_t step, int32_t at, int32_t coverage) {
+    const int32_t f = at & kFixedFraction;
+    pair(step, at, EndWeight(kFixedOne - f, coverage), EndWeight(f, coverage));
+  };
+  const int32_t first = start >> 16, last = end >> 16;
+  if (first == last) return cap(first, across, end - start);
+  cap(first, across, (kFixedOne - (start & kFixedFraction)) & kFixedFraction);
+  for (int32_t step = first + 1, counter = last - first - 1; counter > 0; ++step, --counter) {
+    if (counter & int32_t(dashMask)) continue;
+    const int32_t at = AcrossAt(across, slope, start, step << 16);
+    const uint32_t f = uint32_t(at & kFixedFraction) >> 8;
+    pair(step, at, 255 - f, f);
+  }
+  cap(last, AcrossAt(across, slope, start, last << 16), end & kFixedFraction);
+}
+
 }  // namespace
 
 void CView::DrawSteepLine(int32_t slope, int32_t x, int32_t yStart, int32_t yEnd) {
-  const uint32_t pen = fStyle.pen;
   if (!fStyle.antialias) {
     const int32_t row = yStart >> 16;
     const int32_t rows = ((yEnd - yStart) >> 16) + 1;
-    for (int32_t i = 0; i < rows; ++i, x += slope) fPixels[uint32_t(row + i) * fRowLength + uint32_t(x >> 16)].value = pen;
+    for (int32_t i = 0; i < rows; ++i, x += slope)
+      fPixels[uint32_t(row + i) * fRowLength + uint32_t(x >> 16)].value = fStyle.pen;
     return;
   }
-  const auto pair = [&](int32_t row, int32_t across, uint32_t w0, uint32_t w1) {
+  DrawAntialiased(slope, x, yStart, yEnd, fStyle.dashMask, [this](int32_t row, int32_t across, uint32_t w0, uint32_t w1) {
     CImVector* p = fPixels + uint32_t(row) * fRowLength + uint32_t(across >> 16);
     BlendPixel(p[0], w0);
     BlendPixel(p[1], w1);
-  };
-  const auto end = [&](int32_t row, int32_t across, int32_t coverage) {
-    const int32_t f = across & kFixedFraction;
-    pair(row, across, EndWeight(kFixedOne - f, coverage), EndWeight(f, coverage));
-  };
-  const int32_t first = yStart >> 16, last = yEnd >> 16;
-  if (first == last) return end(first, x, yEnd - yStart);
-  end(first, x, (kFixedOne - (yStart & kFixedFraction)) & kFixedFraction);
-  for (int32_t row = first + 1, counter = last - first - 1; counter > 0; ++row, --counter) {
-    if (counter & int32_t(fStyle.dashMask)) continue;
-    const int32_t across = AcrossAt(x, slope, yStart, row << 16);
-    const uint32_t f = uint32_t(across & kFixedFraction) >> 8;
-    pair(row, across, 255 - f, f);
-  }
-  end(last, AcrossAt(x, slope, yStart, last << 16), yEnd & kFixedFraction);
+  });
 }
 
 void CView::DrawFlatLine(int32_t slope, int32_t y, int32_t xStart, int32_t xEnd) {
-  const uint32_t pen = fStyle.pen;
   if (!fStyle.antialias) {
     const int32_t column = xStart >> 16;
     const int32_t columns = ((xEnd - xStart) >> 16) + 1;
     for (int32_t i = 0; i < columns; ++i, y += slope)
-      fPixels[uint32_t(y >> 16) * fRowLength + uint32_t(column + i)].value = pen;
+      fPixels[uint32_t(y >> 16) * fRowLength + uint32_t(column + i)].value = fStyle.pen;
     return;
   }
-  const auto pair = [&](int32_t column, int32_t across, uint32_t w0, uint32_t w1) {
+  DrawAntialiased(slope, y, xStart, xEnd, fStyle.dashMask, [this](int32_t column, int32_t across, uint32_t w0, uint32_t w1) {
     CImVector* p = fPixels + uint32_t(across >> 16) * fRowLength + uint32_t(column);
     BlendPixel(p[0], w0);
     BlendPixel(p[fRowLength], w1);
-  };
-  const auto end = [&](int32_t column, int32_t across, int32_t coverage) {
-    const int32_t f = across & kFixedFraction;
-    pair(column, across, EndWeight(kFixedOne - f, coverage), EndWeight(f, coverage));
-  };
-  const int32_t first = xStart >> 16, last = xEnd >> 16;
-  if (first == last) return end(first, y, xEnd - xStart);
-  end(first, y, (kFixedOne - (xStart & kFixedFraction)) & kFixedFraction);
-  for (int32_t column = first + 1, counter = last - first - 1; counter > 0; ++column, --counter) {
-    if (counter & int32_t(fStyle.dashMask)) continue;
-    const int32_t across = AcrossAt(y, slope, xStart, column << 16);
-    const uint32_t f = uint32_t(across & kFixedFraction) >> 8;
-    pair(column, across, 255 - f, f);
-  }
-  end(last, AcrossAt(y, slope, xStart, last << 16), xEnd & kFixedFraction);
+  });
 }
 
 // ---- backgrounds and the horizon

@@ -234,6 +234,30 @@ TEST_F(ViewTest, TheHorizonOfALevelCameraLiesOnTheMiddleRow) {
   EXPECT_TRUE(PixelsNot(0).empty());
 }
 
+TEST_F(ViewTest, ResettingTheStyleKeepsTheInterruptibleFlag) {
+  CView& v = MakeView(8, 8);
+  SViewStyle& style = v.GetStyle();
+  style.detail = 3;
+  style.front = 0x00010203;
+  style.dashMask = 4;
+  style.antialias = style.ground = style.shadows = style.depthCue = style.perspective = false;
+  style.depthCueStrength = 0.1f;
+  v.SetInterruptible(true);
+  v.ResetStyle();
+  EXPECT_EQ(style.detail, 32u);
+  EXPECT_EQ(style.selectedDetail, 16u);
+  EXPECT_EQ(style.fastDetail, 8u);
+  EXPECT_EQ(style.pen, 0x00FFFFFFu);
+  EXPECT_EQ(style.front, 0x00555555u);
+  EXPECT_EQ(style.shadow, 0x00B0B0B0u);
+  EXPECT_EQ(style.background, 0x00CACACAu);
+  EXPECT_EQ(style.dashMask, 0u);
+  EXPECT_TRUE(style.antialias && style.ground && style.shadows && style.depthCue && style.perspective);
+  EXPECT_EQ(style.depthCueStrength, 0.8f);
+  EXPECT_EQ(v.GetFocalFactor(), 1.0f);
+  EXPECT_TRUE(v.IsInterruptible());
+}
+
 TEST_F(ViewTest, BackgroundsAreFilledOrTiled) {
   CView& v = MakeView(7, 5);
   v.FillBackground();
