@@ -286,6 +286,20 @@ TEST_F(PreviewScene, EveryShapeTheGroundAndTwoCopiesLeaveNothingBehind) {
     ASSERT_EQ(p.PerformCommand(code), 0) << code;
   ASSERT_EQ(p.PerformCommand(CPreviewScene::kSelection), 26);
   ASSERT_EQ(p.PerformCommand(CPreviewScene::kSelection), 26);
+  // A group, shown by its members, made anew each time.
+  for (uint32_t row = 0; row < table->GetCount(); ++row) {
+    if (C3dObject* object = (*table)[row].object ? (*table)[row].object->AsObject() : nullptr)
+      object->SetFlags(C3dObject::kSelected, false);
+  }
+  C3dGroup* group = NewGroup({NewSphere({1, 1, 1}, {-2, 0, 0}), NewSphere({1, 1, 1}, {2, 0, 0})});
+  group->SetFlags(C3dObject::kSelected);
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(p.PerformCommand(CPreviewScene::kSelection), 26);
+    ASSERT_NE(p.GetCopy(), nullptr);
+    EXPECT_EQ(p.GetCopy()->GetClass(), C3dGroup::kClassTag);
+    EXPECT_EQ(p.GetObjectCount(), 4u);  // the ground, two members, the group
+  }
+  EXPECT_EQ(RenderAll(p), 0);
   p.GetCopy()->SetMaterial(material->GetHandle());
   preview.reset();
   CHolder holder(material, false, false);
@@ -376,7 +390,9 @@ class PreviewDrag : public PreviewScene {
     shown = surface.Pixel(6 + 48, 4 + 48);
     std::string release;
     for (const uint32_t key : keys) release += "keyup " + std::to_string(key) + "\n";
-    if (!release.empty()) ASSERT_TRUE(platform::headless::AddScript(release));
+    if (!release.empty()) {
+      ASSERT_TRUE(platform::headless::AddScript(release));
+    }
     while (platform::headless::PendingInputs() > 0) app->Pump();
     app->FlushInput();
   }
