@@ -81,11 +81,7 @@ template <typename T>
 int32_t MakeThing(T** out) {
   *out = nullptr;
   CSpoolSys* environment = ObjectsEnv();
-  if (!environment) return kErrOutOfMemory;
-  SObjectKey key;
-  SSpoolTableSpec spec;
-  MakeCreationKey<T>(environment, key, spec);
-  return NewObject(out, nullptr, key, spec);
+  return environment ? AppendNew(out, nullptr, environment) : kErrOutOfMemory;
 }
 
 template <typename T>
