@@ -221,7 +221,8 @@ const SKind* FindKind(int32_t kind) {
   return nullptr;
 }
 
-// The defaults that are not zero. Texts name the style "STANDARD" until they give their own.
+// The defaults that are not zero. Texts name the style "STANDARD" until they give their own; a shape
+// that gives no x scale is not squeezed flat, since DXF writers leave out the scale 1.
 void SetDefaults(SEntity* entity, const SPolylineRecord* owner) {
   entity->colour = kColourByLayer;
   entity->extrusion = {0, 0, 1};
@@ -239,6 +240,9 @@ void SetDefaults(SEntity* entity, const SPolylineRecord* owner) {
       text->style = InternName("STANDARD");
       break;
     }
+    case kTokenShape:
+      reinterpret_cast<SShapeRecord*>(entity)->xScale = 1;
+      break;
     case kTokenInsert: {
       auto* insert = reinterpret_cast<SInsertRecord*>(entity);
       insert->scale = {1, 1, 1};

@@ -8,6 +8,7 @@
 
 // Every degree-to-radian step of the plug-in.
 inline constexpr double kRadiansPerDegree = 0.01745;
+inline constexpr double kPi = 3.1415926;
 inline constexpr int32_t kArcSegments = 20;
 
 // Converts the top-level entities, reporting "Processing entries".
@@ -63,5 +64,16 @@ struct SSegment {
 };
 void WideSegment(const SConversion& conversion, const SSegment& segment, const SSegment* previous,
                  const SSegment* next, double thickness);
+
+// The circle of the arc from a to b in x-y whose bulge is the tangent of a quarter of its included
+// angle, counter-clockwise when positive; false when the points coincide or no radius can be formed.
+struct SBulgeArc {
+  SVec3 centre;
+  double radius;
+  double angle;  // included, in radians
+  double turn;   // 1 counter-clockwise, -1 clockwise
+  double start;  // of a, in radians
+};
+bool BulgeArcOf(const SVec3& a, const SVec3& b, double bulge, SBulgeArc& arc);
 
 void ConvertPolyline(const SConversion& conversion, const SPolylineRecord& polyline);

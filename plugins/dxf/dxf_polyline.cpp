@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr double kPi = 3.1415926;
 constexpr double kShortest = 1e-6;  // side vectors and mitre determinants below this are not used
 constexpr double kNoChord = 1e-12;
 
@@ -113,19 +112,13 @@ struct SPath {
 // The 20 points from a along the arc of the bulge towards b, widths stepping from w0 to w1; false
 // when the arc cannot be formed.
 bool AddBulge(SPath& path, const SVec3& a, const SVec3& b, double bulge, double w0, double w1) {
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double chord = std::sqrt(dx * dx + dy * dy);
-  const double angle = 4 * std::atan(std::fabs(bulge));
-  const double divisor = std::cos(kPi / 2 - angle / 2);
-  if (chord < kNoChord || std::fabs(divisor) < kNoChord) return false;
-  const double radius = chord / 2 / divisor;
-  const double turn = bulge > 0 ? 1 : -1;  // counter-clockwise for a positive bulge
-  const double toCentre = turn * radius * std::cos(angle / 2);
-  const SVec3 centre = {(a.x + b.x) / 2 - dy / chord * toCentre, (a.y + b.y) / 2 + dx / chord * toCentre, a.z};
-  const double start = std::atan2(a.y - centre.y, a.x - centre.x);
+  SBulgeArc arc;
+  if (!BulgeArcOf(a, b, bulge, arc)) return false;
   for (int32_t k = 0; k < kArcSegments; ++k) {
-    const double along = start + turn * angle * k / kArcSegments;
-    const SVec3 point = k == 0 ? a : SVec3{centre.x + radius * std::cos(along), centre.y + radius * std::sin(along), a.z};
+    const double along = arc.start + arc.turn * arc.angle * k / kArcSegments;
+    const SVec3 point = k == 0 ? a
+                               : SVec3{arc.centre.x + arc.radius * std::cos(along),
+                                       arc.centre.y + arc.radius * std::sin(along), a.z};
     path.Add(point, w0 + (w1 - w0) * k / kArcSegments, w0 + (w1 - w0) * (k + 1) / kArcSegments);
   }
   return true;
@@ -296,6 +289,20 @@ void ConvertMesh(const SConversion& conversion, const SPolylineRecord& polyline,
 }
 
 }  // namespace
+
+bool BulgeArcOf(const SVec3& a, const SVec3& b, double bulge, SBulgeArc& arc) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double chord = std::sqrt(dx * dx + dy * dy);
+  arc.angle = 4 * std::atan(std::fabs(bulge));
+  const double divisor = std::cos(kPi / 2 - arc.angle / 2);
+  if (chord < kNoChord || std::fabs(divisor) < kNoChord) return false;
+  arc.radius = chord / 2 / divisor;
+  arc.turn = bulge > 0 ? 1 : -1;
+  const double toCentre = arc.turn * arc.radius * std::cos(arc.angle / 2);
+  arc.centre = {(a.x + b.x) / 2 - dy / chord * toCentre, (a.y + b.y) / 2 + dx / chord * toCentre, a.z};
+  arc.start = std::atan2(a.y - arc.centre.y, a.x - arc.centre.x);
+  return true;
+}
 
 void WideSegment(const SConversion& conversion, const SSegment& segment, const SSegment* previous,
                  const SSegment* next, double thickness) {

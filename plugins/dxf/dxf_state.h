@@ -18,6 +18,8 @@ struct SNameTable {
   int32_t capacity;
 };
 
+struct SImportFont;
+
 struct SCountedAllocator {
   int64_t liveBlocks;
   int64_t liveBytes;
@@ -56,6 +58,8 @@ struct SImportState {
   int64_t workToExpand;  // of converting what they hold (see ConvertInsert)
   int64_t workExpanded;  // done so far
   SProgressTexts texts;
+  const char* drawingPath;  // the shape fonts are looked for beside it
+  SImportFont* fonts;       // read so far
 };
 
 extern SImportState gImport;

@@ -9,6 +9,7 @@
 #include "plugins/dxf/dxf_state.h"
 #include "plugins/dxf/dxf_tokens.h"
 #include "plugins/dxf/plugin_memory.h"
+#include "plugins/dxf/shape_font.h"
 #include "plugins/plugin_block.h"
 
 namespace {
@@ -147,8 +148,10 @@ int32_t ImportDxf(QNHostFn* callbacks, const QNPluginParams& params) {
   if (ReportProgress(gImport.texts.parsing, 0, 1) != 0) SetError(kDxfCancelled);
   const char* path = BlockPath(params);
   if (!path) SetError(kDxfCannotOpen);
+  gImport.drawingPath = path;
   if (!Failed()) ReadDxfFile(path);
   if (!Failed()) Convert();
+  FreeImportFonts();
   StartReleaseProgress();
   ReleaseDrawing();
   HandOverMeshes();

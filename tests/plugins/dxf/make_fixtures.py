@@ -215,6 +215,66 @@ def mixed(folder):
     save(folder, 'mixed', doc)
 
 
+def text_drawing():
+    """A drawing with the text styles of the shape-font tests: T1 with no fixed height and T2 with height
+    20, both of the font "testfont", and the shape-file style SH of the font "shapes"."""
+    doc, msp = new()
+    doc.styles.new('T1', dxfattribs={'font': 'testfont', 'height': 0})
+    doc.styles.new('T2', dxfattribs={'font': 'testfont', 'height': 20})
+    doc.styles.new('SH', dxfattribs={'font': 'shapes', 'flags': 1})
+    return doc, msp
+
+
+def zero_text_height(path):
+    """ezdxf writes no text of height 0, so the height line is changed afterwards."""
+    with open(path) as drawing:
+        text = drawing.read()
+    at = text.index('\nTEXT\n')
+    height = text.index(' 40\n', at)
+    end = text.index('\n', height + 4)
+    with open(path, 'w') as drawing:
+        drawing.write(text[:height] + ' 40\n0.0' + text[end:])
+
+
+# name: text, its attributes beyond style T1, height 10, thickness 1 and insertion (5, 5, 0).
+TEXTS = {
+    'text_a': ('A', {}),
+    'text_aa': ('AA', {}),
+    'text_hex': ('%%065', {}),
+    'text_decimal': ('%%65', {}),
+    'text_caret': ('^J', {}),
+    'text_fixed_height': ('A', {'style': 'T2', 'height': 0}),
+    'text_zero_height': ('A', {'height': 0}),
+    'text_mirror_x': ('A', {'text_generation_flag': 2}),
+    'text_mirror_y': ('A', {'text_generation_flag': 4}),
+    'text_rotated': ('A', {'rotation': 90}),
+    'text_oblique': ('A', {'width': 2, 'oblique': 30}),
+    'text_thin': ('AA', {'thickness': 0}),
+    'text_empty': ('', {}),
+    'text_unknown_style': ('A', {'style': 'NOPE'}),
+}
+
+
+def texts(folder):
+    for name, (content, attributes) in TEXTS.items():
+        doc, msp = text_drawing()
+        dxfattribs = {'style': 'T1', 'height': 10, 'thickness': 1, 'insert': (5, 5, 0)}
+        dxfattribs.update(attributes)
+        msp.add_text(content, dxfattribs=dxfattribs)
+        save(folder, name, doc)
+        if dxfattribs['height'] == 0:
+            zero_text_height(os.path.join(folder, name + '.dxf'))
+
+
+def shapes(folder):
+    """SHAPE entities of size 3 and thickness 1 at (1, 2, 0): "BOX" of the shape-file font, "NONE" of no
+    font, "ONLYTEXT" only of the text style's font."""
+    for name in ('BOX', 'NONE', 'ONLYTEXT'):
+        doc, msp = text_drawing()
+        msp.add_shape(name, (1, 2, 0), 3, dxfattribs={'thickness': 1})
+        save(folder, 'shape_' + name.lower(), doc)
+
+
 def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
@@ -223,7 +283,7 @@ def main():
     line(folder, 'line', 0)
     line(folder, 'line_thick', 2)
     for make in (colours, sharing, solids, inherited_widths, insert_grid, insert_rotated, nested, extrusions,
-                 polymesh, polyface, hidden_layers, l_shape, bulge, wide, lines25, mixed):
+                 polymesh, polyface, hidden_layers, l_shape, bulge, wide, lines25, mixed, texts, shapes):
         make(folder)
 
 

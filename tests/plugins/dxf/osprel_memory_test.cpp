@@ -4,6 +4,7 @@
 #include "plugins/dxf/plugin_memory.h"
 #include "plugins/dxf/polygon_store.h"
 #include "tests/plugins/dxf/osprel_fixture.h"
+#include "tests/plugins/dxf/shape_fonts.h"
 
 namespace osprel_test {
 namespace {
@@ -37,19 +38,43 @@ TEST_F(OsprelMemoryTest, ImportsGiveBackEverything) {
   }
 }
 
-TEST_F(OsprelMemoryTest, EveryFailedAllocationIsOutOfMemory) {
+// Each allocation of an import that succeeds, made to fail in turn, fails the import with "out of
+// memory" and leaves nothing behind.
+void ExpectEveryFailedAllocationIsOutOfMemory(CRecordingHost& host, const std::string& path) {
   SetAllocationFailure(0);
-  ASSERT_EQ(Import(Fixture("mixed")), 0);
+  host.Reset();
+  ASSERT_EQ(host.Import(path), 0) << path;
   const uint64_t total = AllocationCalls();
-  ASSERT_GT(fHost.Meshes().size(), 1u);
+  ASSERT_FALSE(host.AllTriangles().empty()) << path;
   for (uint64_t n = 1; n <= total; ++n) {
     SetAllocationFailure(n);
-    EXPECT_EQ(Import(Fixture("mixed")), 2) << "allocation " << n << " of " << total;
-    EXPECT_EQ(fHost.LiveMeshes(), 0u) << "allocation " << n;
-    EXPECT_EQ(fHost.CallCount(QN_SLOT_END_IMPORT), 0u) << "allocation " << n;
+    host.Reset();
+    EXPECT_EQ(host.Import(path), 2) << path << ": allocation " << n << " of " << total;
+    EXPECT_EQ(host.LiveMeshes(), 0u) << "allocation " << n;
+    EXPECT_EQ(host.CallCount(QN_SLOT_END_IMPORT), 0u) << "allocation " << n;
     EXPECT_EQ(CountedLiveBlocks(), 0) << "allocation " << n;
     EXPECT_EQ(CountedLiveBytes(), 0) << "allocation " << n;
   }
+}
+
+TEST_F(OsprelMemoryTest, EveryFailedAllocationIsOutOfMemory) {
+  ExpectEveryFailedAllocationIsOutOfMemory(fHost, Fixture("mixed"));
+  ASSERT_GT(fHost.Meshes().size(), 1u);
+}
+
+// Memory for fonts and strokes is no font fault: running out of it fails the import too.
+TEST_F(OsprelMemoryTest, TextsAndShapesOutOfMemory) {
+  const std::filesystem::path folder =
+      std::filesystem::path(::testing::TempDir()) / ("quarn2-osprel-memory-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "testfont.shp") << shape_fonts::kTestFont;
+  std::ofstream(folder / "shapes.shp") << shape_fonts::kShapesFont;
+  for (const char* name : {"text_aa", "shape_box"}) {
+    const std::filesystem::path drawing = folder / (std::string(name) + ".dxf");
+    std::filesystem::copy_file(Fixture(name), drawing, std::filesystem::copy_options::overwrite_existing);
+    ExpectEveryFailedAllocationIsOutOfMemory(fHost, drawing.string());
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
