@@ -6,6 +6,7 @@
 #include "framework/core/file.h"
 #include "framework/core/io_progress.h"
 #include "framework/core/result_codes.h"
+#include "framework/ui/text_edit.h"
 #include "framework/ui/ui_host_canvas.h"
 #include "platform/file.h"
 #include "platform/window.h"
@@ -61,6 +62,7 @@ void CQuarnApp::CreateUserInterface() {
     Quit();
     return;
   }
+  CreateTextEditFont();
   // The dialogs' drop shadows; without them the interface does not open.
   if (LoadShadowImages() != 0) {
     Quit();

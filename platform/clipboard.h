@@ -11,7 +11,10 @@
 
 namespace platform {
 
-enum : uint32_t { kCfDib = 8 };  // a packed device-independent bitmap: 40-byte header, colours, rows
+enum : uint32_t {
+  kCfText = 1,  // Windows-1252 text with its terminator
+  kCfDib = 8,   // a packed device-independent bitmap: 40-byte header, colours, rows
+};
 
 // False when the clipboard is open already.
 bool OpenClipboard(WindowHandle owner);

@@ -50,9 +50,9 @@ enum : uint32_t { kDibRgbColors = 0 };   // pixels are colours, not palette indi
 enum : uint32_t { kSrcCopy = 0xCC0020 };  // the source replaces the destination
 
 // Null when the window is not alive; no window (null) gives the screen's context, in screen
-// coordinates. Release every context but memory ones with ReleaseDC. A window whose class has kCsOwnDc answers its
-// own context, the same one for the window's life; releasing it does nothing, and it goes with the
-// window.
+// coordinates. Release every context but memory ones (platform/gdi.h) with ReleaseDC. A window whose
+// class has kCsOwnDc answers its own context, the same one for the window's life; releasing it does
+// nothing, and it goes with the window.
 //
 // The screen as contexts see it: a copy from it shows what lies on the screen at that moment (the
 // headless back end composes its desktop colour and the showing windows; GTK reads the display).
@@ -61,31 +61,6 @@ enum : uint32_t { kSrcCopy = 0xCC0020 };  // the source replaces the destination
 DeviceContext* GetDC(WindowHandle window);
 DeviceContext* CreateSurfaceDC(Surface* surface);
 void ReleaseDC(DeviceContext* dc);
-
-// Bitmaps: pixel surfaces of the program's own that a memory context draws into. A memory context
-// starts with a bitmap of one black pixel; SelectObject puts another in (one context at a time
-// holds a bitmap) and answers the one it held.
-struct SBitmap;
-using BitmapHandle = SBitmap*;
-DeviceContext* CreateCompatibleDC(DeviceContext* dc);
-// Null for a size below 1 or beyond 16384 a side.
-BitmapHandle CreateCompatibleBitmap(DeviceContext* dc, int32_t width, int32_t height);
-BitmapHandle SelectObject(DeviceContext* dc, BitmapHandle bitmap);
-// Deletes a memory context with the bitmap it started with; a bitmap selected into it stays, no
-// longer held. False for any other kind of context.
-bool DeleteDC(DeviceContext* dc);
-// False, and the bitmap stays, while a context holds it.
-bool DeleteObject(BitmapHandle bitmap);
-// Copies width × height pixels from the source context's (xSrc, ySrc) to the destination's (x, y),
-// inside the destination's clip; source pixels outside the source read black. Only kSrcCopy.
-bool BitBlt(DeviceContext* destination, int32_t x, int32_t y, int32_t width, int32_t height, DeviceContext* source,
-            int32_t xSrc, int32_t ySrc, uint32_t rop);
-// Rows of the bitmap into a 32-bit block of the header's width and height (a negative height for top
-// down; each pixel blue, green, red and 0; a block wider than the bitmap keeps its other pixels),
-// from its row startRow (counted from the top for top-down blocks, from the bottom for bottom-up
-// ones); the rows copied, 0 for what it cannot read. dc only names the display the bitmap belongs to.
-int32_t GetDIBits(DeviceContext* dc, BitmapHandle bitmap, uint32_t startRow, uint32_t rows, void* bits,
-                  const SBitmapInfoHeader* header, uint32_t usage);
 
 // Regions: areas made of rectangles, in the coordinates of whatever they clip.
 struct SRegion;
@@ -108,9 +83,10 @@ int32_t GetClipBox(DeviceContext* dc, SWinRect* box);
 // the previous one.
 uint32_t SetBkColor(DeviceContext* dc, uint32_t color);
 uint32_t GetBkColor(DeviceContext* dc);
-enum : uint32_t { kEtoOpaque = 0x0002 };
-// With kEtoOpaque, fills the rectangle with the background colour. Text is not drawn here: a call
-// with characters answers false.
+enum : uint32_t { kEtoOpaque = 0x0002, kEtoClipped = 0x0004 };
+// With kEtoOpaque, fills the rectangle with the background colour; then draws the characters with
+// the selected font and text colour, their top left (or their baseline's left end, by the text
+// alignment) at (x, y), cut to the rectangle with kEtoClipped (platform/gdi.h).
 bool ExtTextOut(DeviceContext* dc, int32_t x, int32_t y, uint32_t options, const SWinRect* rect, const char* text,
                 uint32_t count);
 
@@ -123,7 +99,7 @@ bool ExtTextOut(DeviceContext* dc, int32_t x, int32_t y, uint32_t options, const
 int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight,
                       int32_t xSrc, int32_t ySrc, int32_t srcWidth, int32_t srcHeight, const void* bits,
                       const SBitmapInfoHeader* header, uint32_t usage, uint32_t rop);
-// Drawing is never batched here, so there is nothing to flush.
+// Shows at once what was drawn, which a back end would otherwise show at its next pump.
 bool GdiFlush();
 
 }  // namespace platform

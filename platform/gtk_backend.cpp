@@ -3,7 +3,6 @@
 #include "platform/gtk_backend.h"
 
 #include <gdk/gdkx.h>
-#include <gtk/gtk.h>
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +10,9 @@
 
 #include "platform/ansi_text.h"
 #include "platform/clipboard.h"
+#include "platform/dialog.h"
 #include "platform/dib.h"
+#include "platform/gtk_internal.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -21,37 +22,6 @@ constexpr int32_t kMenuBarHeight = 24;
 
 GdkCursor* gCursor = nullptr;  // the cursor every window shows
 
-// A top-level window has its GTK window, an overlay holding the drawing area and the menu bar, and,
-// once it has child windows, a fixed layer over the drawing area where they lie. A child window is
-// only a drawing area in its top-level ancestor's fixed layer.
-struct SGtkWindow {
-  GtkWidget* window = nullptr;
-  GtkWidget* overlay = nullptr;
-  GtkWidget* fixed = nullptr;
-  GtkWidget* area = nullptr;
-  GtkWidget* menuBar = nullptr;
-  SWinRect shownRect;  // what GTK was last asked for
-  bool shown = false;
-  bool placed = false;  // in its ancestor's fixed layer
-  std::string title;
-  SWinRect damage;  // surface coordinates, not yet handed to GTK
-};
-
-SGtkWindow* Data(SWindow* w) { return w ? static_cast<SGtkWindow*>(w->backendData) : nullptr; }
-
-SWindow* TopLevelOf(SWindow* w) {
-  while (w && IsChildWindow(w)) w = w->parent;
-  return w;
-}
-
-GtkWindow* GtkWindowOf(SWindow* w) {
-  SGtkWindow* data = Data(TopLevelOf(w));
-  return data && data->window ? GTK_WINDOW(data->window) : nullptr;
-}
-
-// The widget whose GDK window shows the window: its GTK window, or a child window's drawing area.
-GtkWidget* OuterWidget(SGtkWindow* data) { return data->window ? data->window : data->area; }
-
 void AddDamage(SGtkWindow* data, const SWinRect& area) {
   if (area.IsEmpty()) return;
   const SWinRect& d = data->damage;
@@ -59,9 +29,6 @@ void AddDamage(SGtkWindow* data, const SWinRect& area) {
                              : SWinRect{std::min(d.left, area.left), std::min(d.top, area.top),
                                         std::max(d.right, area.right), std::max(d.bottom, area.bottom)};
 }
-
-// The window record behind a widget, or null when it is gone.
-SWindow* Owner(gpointer user) { return FindLiveWindow(static_cast<SWindow*>(user)); }
 
 uint32_t VirtualKeyOf(guint keyval) {
   if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return 'A' + (keyval - GDK_KEY_a);
@@ -147,8 +114,36 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer user) {
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer user) {
   SWindow* w = Owner(user);
   const uint32_t vk = VirtualKeyOf(event);
-  if (w && vk) QueueKey(w, vk, event->type == GDK_KEY_PRESS);
+  if (!w || !vk || RouteKeyToEdit(w, event, vk)) return TRUE;
+  QueueKey(w, vk, event->type == GDK_KEY_PRESS);
   return TRUE;
+}
+
+// While a pop-up holds the pointer, what happens outside the program's windows comes to it: the
+// buttons' state, and a press there activates something else.
+gboolean OnPopUpButton(GtkWidget*, GdkEventButton* event, gpointer user) {
+  if (!Owner(user) || (event->button != 1 && event->button != 3)) return TRUE;
+  if (event->type != GDK_BUTTON_PRESS && event->type != GDK_BUTTON_RELEASE) return TRUE;
+  const SPoint at{int32_t(event->x_root), int32_t(event->y_root)};
+  SetCursorPosition(at);
+  QueueButton(event->button == 1, event->type == GDK_BUTTON_PRESS);
+  if (event->type == GDK_BUTTON_PRESS && !WindowFromPoint(at)) ActivationLeft();
+  return TRUE;
+}
+
+GdkSeat* Seat() { return gdk_display_get_default_seat(gdk_display_get_default()); }
+
+// The newest showing pop-up holds the pointer and the keyboard.
+void GrabForPopUps() {
+  SWindow* newest = nullptr;
+  for (SWindow* w : AllWindows()) {
+    SGtkWindow* data = Data(w);
+    if (data && data->popUp && data->shown && (!newest || w->z > newest->z)) newest = w;
+  }
+  gdk_seat_ungrab(Seat());
+  GdkWindow* window = newest ? gtk_widget_get_window(Data(newest)->window) : nullptr;
+  if (window && gdk_window_is_visible(window))
+    gdk_seat_grab(Seat(), window, GDK_SEAT_CAPABILITY_ALL, TRUE, nullptr, nullptr, nullptr, nullptr);
 }
 
 gboolean OnFocus(GtkWidget*, GdkEventFocus* event, gpointer user) {
@@ -166,6 +161,7 @@ gboolean OnMap(GtkWidget* widget, GdkEvent*, gpointer user) {
     gdk_window_focus(gtk_widget_get_window(widget), GDK_CURRENT_TIME);
   }
   ApplyCursor(gtk_widget_get_window(widget));
+  if (w && Data(w)->popUp) GrabForPopUps();
   return FALSE;
 }
 
@@ -222,9 +218,25 @@ class GtkBackend : public WindowBackend {
   void Poll() override {
     if (fPolling) return;
     fPolling = true;
+    if (fMenusChanged) fMenusChanged = !RebuildMenuBars();
     FlushDamage();
     while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
     fPolling = false;
+  }
+
+  void Flush() override { Poll(); }
+
+  void MenusChanged() override { fMenusChanged = true; }
+
+  void EditChanged(SWindow* w) override { ShowEditState(w); }
+
+  bool EditInput(SWindow* w, uint32_t message, uintptr_t, bool* acted) override {
+    return PassKeyToEntry(w, message, acted);
+  }
+
+  void FocusChanged(SWindow* w) override {
+    SGtkWindow* data = Data(w);
+    if (data && IsEditWindow(w)) gtk_widget_grab_focus(data->area);
   }
 
   void Beep() override { gdk_display_beep(gdk_display_get_default()); }
@@ -284,6 +296,11 @@ class GtkBackend : public WindowBackend {
       case kSmCyScreen: return area.height;
       case kSmCyCaption: return 0;  // the window manager draws captions outside the window
       case kSmCyMenu: return kMenuBarHeight;
+      // Dialogs are pop-ups whose frames the platform draws itself, as the headless back end does.
+      case kSmCxBorder:
+      case kSmCyBorder: return 1;
+      case kSmCxDlgFrame:
+      case kSmCyDlgFrame: return 3;
       default: return 0;
     }
   }
@@ -291,6 +308,11 @@ class GtkBackend : public WindowBackend {
   void WindowCreated(SWindow* w) override {
     auto* data = new SGtkWindow;
     w->backendData = data;
+    if (IsEditWindow(w)) {
+      MakeEntry(w, data);
+      WindowChanged(w);
+      return;
+    }
     data->area = gtk_drawing_area_new();
     gtk_widget_add_events(data->area, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
     g_signal_connect(data->area, "draw", G_CALLBACK(OnDraw), w);
@@ -309,9 +331,12 @@ class GtkBackend : public WindowBackend {
   void WindowDestroyed(SWindow* w) override {
     SGtkWindow* data = Data(w);
     if (!data) return;
+    const bool popUp = data->popUp && data->shown;
     gtk_widget_destroy(OuterWidget(data));
+    if (data->style) g_object_unref(data->style);
     delete data;
     w->backendData = nullptr;
+    if (popUp) GrabForPopUps();
   }
 
   void WindowChanged(SWindow* w) override {
@@ -323,7 +348,8 @@ class GtkBackend : public WindowBackend {
     }
     const SWinRect& r = w->rect;
     const bool hasSize = r.Width() > 0 && r.Height() > 0;
-    if (IsChildWindow(w)) PlaceChild(w, data);
+    if (IsEditWindow(w)) PlaceEntry(w, data);
+    else if (IsChildWindow(w)) PlaceChild(w, data);
     else if (r.left != data->shownRect.left || r.top != data->shownRect.top)
       gtk_window_move(GTK_WINDOW(data->window), r.left, r.top);
     if ((r.Width() != data->shownRect.Width() || r.Height() != data->shownRect.Height()) && hasSize) {
@@ -337,6 +363,7 @@ class GtkBackend : public WindowBackend {
       data->shown = show;
       if (show) gtk_widget_show(OuterWidget(data));
       else gtk_widget_hide(OuterWidget(data));
+      if (!show && data->popUp) GrabForPopUps();
     }
     if (w->iconic && data->window) gtk_window_iconify(GTK_WINDOW(data->window));
   }
@@ -513,8 +540,15 @@ class GtkBackend : public WindowBackend {
   // sized only by the program, and framed by the window manager only when its style has a caption.
   // Other windows (the main window draws its own caption strip) have no frame.
   static void MakeTopLevel(SWindow* w, SGtkWindow* data) {
-    data->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    // A dialog is a pop-up at its exact place, framed by the platform.
+    data->popUp = w->className == kDialogClass;
+    data->window = gtk_window_new(data->popUp ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(data->window);
+    if (data->popUp) {
+      gtk_widget_add_events(data->window, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+      g_signal_connect(data->window, "button-press-event", G_CALLBACK(OnPopUpButton), w);
+      g_signal_connect(data->window, "button-release-event", G_CALLBACK(OnPopUpButton), w);
+    }
     const bool tool = (w->exStyle & kWsExToolWindow) != 0;
     gtk_window_set_decorated(window, tool && (w->style & kWsCaption) == kWsCaption);
     if (tool) {
@@ -593,6 +627,7 @@ class GtkBackend : public WindowBackend {
   }
 
   bool fPolling = false;
+  bool fMenusChanged = false;
   Surface fScreen;
 };
 

@@ -6,6 +6,8 @@
 //   down left|right    button press; up left|right: release
 //   key VK             key press; keyup VK: release (VK in decimal, 0x-hex, or a letter or digit)
 //   char C             a character message (C one character, or a number)
+//   menu TITLE ITEM    chooses the item of that text (or of that text before its tab) in the menu-bar
+//                      entry of that title, as a click would; a text with blanks is written in quotes
 //   box N              answer of the next message box (1 OK, 2 cancel, ...)
 //   open PATH          answer of the next file dialog, with the first filter whose pattern matches the
 //                      path's extension (else the dialog's own); save PATH likewise; cancel: the user
@@ -57,6 +59,12 @@ const std::vector<SAskedDialog>& AskedDialogs();
 // "shape N" for a numbered shape, "picture NAME hot X,Y" for a picture's cursor).
 uint32_t CursorSetCount();
 std::string CursorDescription(CursorHandle cursor);
+
+// Metrics a test may set: kSmCyMenu, kSmCxBorder, kSmCyBorder, kSmCxDlgFrame, kSmCyDlgFrame.
+void SetMetric(int32_t index, int32_t value);
+
+// How many windows of the class exist.
+uint32_t WindowCount(const std::string& className);
 
 uint32_t FrameRecomputations(WindowHandle window);
 bool IsMenuBarShown(WindowHandle window);

@@ -16,13 +16,15 @@
 namespace platform {
 namespace {
 
-enum class InputKind { kMove, kDown, kUp, kKey, kKeyUp, kChar };
+enum class InputKind { kMove, kDown, kUp, kKey, kKeyUp, kChar, kMenu };
 
 struct SInput {
   InputKind kind;
   int32_t a = 0;
   int32_t b = 0;
   int64_t delayMs = 0;
+  std::string title;  // of a menu choice
+  std::string item;
 };
 
 struct SDialogAnswer {
@@ -90,10 +92,13 @@ class HeadlessBackend : public WindowBackend {
       case kSmCxScreen: return fScreenWidth;
       case kSmCyScreen: return fScreenHeight;
       case kSmCyCaption: return 19;
-      case kSmCyMenu: return 19;
-      default: return 0;
+      default: break;
     }
+    const auto it = fMetrics.find(index);
+    return it == fMetrics.end() ? 0 : it->second;
   }
+
+  void SetMetric(int32_t index, int32_t value) { fMetrics[index] = value; }
 
   int32_t MessageBox(SWindow*, const std::string& text, const std::string& caption, uint32_t style) override {
     // Unscripted, the box takes its default button.
@@ -194,7 +199,33 @@ class HeadlessBackend : public WindowBackend {
       case InputKind::kKey: QueueKey(nullptr, uint32_t(input.a), true); break;
       case InputKind::kKeyUp: QueueKey(nullptr, uint32_t(input.a), false); break;
       case InputKind::kChar: QueueChar(nullptr, uint32_t(input.a)); break;
+      case InputKind::kMenu: {
+        MenuHandle menu = nullptr;
+        uint32_t position = 0;
+        if (FindMenuBarItem(input.title, input.item, &menu, &position)) ChooseMenuItem(menu, position);
+        else std::fprintf(stderr, "headless script: no menu item \"%s\" under \"%s\"\n", input.item.c_str(),
+                          input.title.c_str());
+        break;
+      }
     }
+  }
+
+  // The words of a line, a text in quotes being one word without its quotes.
+  static std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < text.size()) {
+      if (std::isspace(static_cast<unsigned char>(text[i]))) {
+        ++i;
+        continue;
+      }
+      const bool quoted = text[i] == '"';
+      const size_t end = quoted ? text.find('"', i + 1) : text.find_first_of(" \t", i);
+      const size_t stop = end == std::string::npos ? text.size() : end;
+      words.push_back(text.substr(i + (quoted ? 1 : 0), stop - i - (quoted ? 1 : 0)));
+      i = stop + (quoted && end != std::string::npos ? 1 : 0);
+    }
+    return words;
   }
 
   void ComposeChildren(const SWindow* parent, bool children) {
@@ -272,8 +303,8 @@ class HeadlessBackend : public WindowBackend {
     std::string a, b;
     args >> a >> b;
     int32_t x = 0, y = 0;
-    auto push = [&](InputKind kind, int32_t first, int32_t second) {
-      inputs->push_back({kind, first, second, *delay});
+    auto push = [&](InputKind kind, int32_t first, int32_t second, std::string title = {}, std::string item = {}) {
+      inputs->push_back({kind, first, second, *delay, std::move(title), std::move(item)});
       *delay = 0;
       return true;
     };
@@ -298,6 +329,11 @@ class HeadlessBackend : public WindowBackend {
       if (rest.size() == 1) return push(InputKind::kChar, static_cast<unsigned char>(rest[0]), 0);
       if (!ParseNumber(rest, &x)) return *reason = "char needs one character or a number", false;
       return push(InputKind::kChar, x, 0);
+    }
+    if (verb == "menu") {
+      const std::vector<std::string> words = Words(rest);
+      if (words.size() != 2) return *reason = "menu needs a title and an item", false;
+      return push(InputKind::kMenu, 0, 0, Utf8ToAnsi(words[0]), Utf8ToAnsi(words[1]));
     }
     if (verb == "box") {
       if (!ParseNumber(a, &x)) return *reason = "box needs an answer number", false;
@@ -330,6 +366,9 @@ class HeadlessBackend : public WindowBackend {
   SPoint fCursor;
   int32_t fScreenWidth = 1024;
   int32_t fScreenHeight = 768;
+  // The menu bar's height, the border and the dialog frame, unless a test sets them.
+  std::map<int32_t, int32_t> fMetrics{{kSmCyMenu, 19}, {kSmCxBorder, 1}, {kSmCyBorder, 1}, {kSmCxDlgFrame, 3},
+                                      {kSmCyDlgFrame, 3}};
   Surface fScreen;
   uint32_t fDesktopColor = 0;
   uint32_t fDoubleClickTime = 500;
@@ -370,6 +409,8 @@ void AnswerFileDialog(const std::string& path, uint32_t filterIndex) { Headless(
 
 void SetScreenSize(int32_t width, int32_t height) { Headless().SetScreenSize(width, height); }
 
+void SetMetric(int32_t index, int32_t value) { Headless().SetMetric(index, value); }
+
 void SetDesktopColor(uint32_t color) { Headless().SetDesktopColor(color); }
 
 uint32_t ScreenPixel(int32_t x, int32_t y) { return Headless().ScreenPixel(x, y); }
@@ -394,6 +435,11 @@ std::string CursorDescription(CursorHandle handle) {
       return "picture " + cursor->name + " hot " + std::to_string(cursor->hotX) + "," + std::to_string(cursor->hotY);
   }
   return "none";
+}
+
+uint32_t WindowCount(const std::string& className) {
+  return uint32_t(std::count_if(AllWindows().begin(), AllWindows().end(),
+                                [&](const SWindow* w) { return w->className == className; }));
 }
 
 uint32_t FrameRecomputations(WindowHandle window) {

@@ -14,7 +14,6 @@ namespace {
 
 std::vector<SWindowClass> gClasses;
 std::vector<SWindow*> gWindows;
-std::vector<std::unique_ptr<SMenu>> gMenus;
 std::deque<SMessage> gQueue;
 WindowHandle gActive = nullptr;
 WindowHandle gFocus = nullptr;
@@ -25,6 +24,14 @@ bool gToggled[256] = {};
 SPoint gCursor;
 int32_t gCursorCount = 0;
 uint32_t gDialogError = 0;
+
+struct STimer {
+  WindowHandle window = nullptr;
+  uint32_t id = 0;
+  int64_t periodMs = 0;
+  int64_t dueMs = 0;
+};
+std::vector<STimer> gTimers;
 
 SCursor CursorOfKind(SCursor::Kind kind, uint32_t number = 0) {
   SCursor cursor;
@@ -68,6 +75,20 @@ int32_t NonClientTop(const SWindow& w) {
 }
 
 SWindow* Live(WindowHandle window) { return FindLiveWindow(window); }
+
+// What a screen point is over: the menu bar lies right above the client area and the caption above
+// it; the rest of the non-client area is frame, which a press must not take for the caption.
+intptr_t HitTest(const SWindow& w, SPoint screen) {
+  if (!w.rect.Contains(screen)) return kHitNowhere;
+  const SPoint p{screen.x - w.rect.left, screen.y - w.rect.top};
+  if (w.client.Contains(p)) return kHitClient;
+  if (p.x < w.client.left || p.x >= w.client.right) return kHitBorder;
+  const int32_t menuTop = w.client.top - (w.menu ? Backend().Metric(kSmCyMenu) : 0);
+  const int32_t captionTop = menuTop - ((w.style & kWsCaption) == kWsCaption ? Backend().Metric(kSmCyCaption) : 0);
+  if (p.y >= menuTop && p.y < w.client.top) return kHitMenu;
+  if (p.y >= captionTop && p.y < menuTop) return kHitCaption;
+  return kHitBorder;
+}
 
 // The windows whose parent is parent (null: the top-level ones), topmost first.
 std::vector<SWindow*> ChildrenTopFirst(const SWindow* parent, bool children) {
@@ -149,11 +170,34 @@ void RecomputeClient(SWindow* w, const SWinRect& newRect, uint32_t flags) {
 
 void InvalidateAll(SWindow* w) { InvalidateRect(w, nullptr, true); }
 
+// The window losing activation hears first, with the new one in lParam; then the new one, with the
+// old one.
 void Activate(SWindow* w) {
+  WindowHandle previous = Live(gActive);
+  if (previous && previous != w) SendMessage(previous, kWmActivate, kWaInactive, reinterpret_cast<intptr_t>(w));
   gActive = w;
   gFocus = w;
   BringToTop(w);
   Backend().ForegroundChanged(w);
+  if (previous != w && Live(w))
+    SendMessage(w, kWmActivate, kWaActive, reinterpret_cast<intptr_t>(previous));
+}
+
+// Input does not reach a disabled window, nor a child of one.
+bool TakesInput(const SWindow* w) {
+  for (; w; w = IsChildWindow(w) ? w->parent : nullptr) {
+    if (w->disabled) return false;
+  }
+  return true;
+}
+
+// The timer that has been due longest, or none: timers that are due at every query take turns.
+STimer* DueTimer(WindowHandle window) {
+  STimer* due = nullptr;
+  for (STimer& t : gTimers) {
+    if (t.dueMs <= NowMs() && (!window || t.window == window) && (!due || t.dueMs < due->dueMs)) due = &t;
+  }
+  return due;
 }
 
 void ForgetActivation(SWindow* w) {
@@ -339,7 +383,9 @@ WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const 
                           int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle parent, MenuHandle menu,
                           ModuleHandle instance, void* createParam) {
   SWindowClass windowClass;
-  if (!GetWindowClass(className, &windowClass)) return nullptr;
+  if (!GetWindowClass(className, &windowClass) &&
+      !(RegisterSystemClass(className) && GetWindowClass(className, &windowClass)))
+    return nullptr;
   if (gCreationFailures > 0) {
     --gCreationFailures;
     return nullptr;
@@ -351,6 +397,7 @@ WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const 
   w->style = style;
   w->exStyle = exStyle;
   w->title = title;
+  w->disabled = (style & kWsDisabled) != 0;
   w->parent = Live(parent);
   const SPoint at = ScreenOfPlacement(w, x, y);
   w->rect = {at.x, at.y, at.x + width, at.y + height};
@@ -393,6 +440,8 @@ bool DestroyWindow(WindowHandle window) {
   }
   gQueue.erase(std::remove_if(gQueue.begin(), gQueue.end(), [w](const SMessage& m) { return m.window == w; }),
                gQueue.end());
+  gTimers.erase(std::remove_if(gTimers.begin(), gTimers.end(), [w](const STimer& t) { return t.window == w; }),
+                gTimers.end());
   Backend().WindowDestroyed(w);
   DestroyOwnDC(w);
   gWindows.erase(std::find(gWindows.begin(), gWindows.end(), w));
@@ -433,6 +482,40 @@ bool SetWindowText(WindowHandle window, const std::string& text) {
 std::string GetWindowText(WindowHandle window) {
   SWindow* w = Live(window);
   return w ? w->title : std::string();
+}
+
+bool EnableWindow(WindowHandle window, bool enable) {
+  SWindow* w = Live(window);
+  if (!w) return false;
+  const bool wasDisabled = w->disabled;
+  if (wasDisabled == !enable) return wasDisabled;
+  w->disabled = !enable;
+  if (!enable && (gFocus == w || gActive == w)) ForgetActivation(w);
+  SendMessage(w, kWmEnable, enable ? 1 : 0, 0);
+  return wasDisabled;
+}
+
+bool IsWindowEnabled(WindowHandle window) {
+  SWindow* w = Live(window);
+  return w && !w->disabled;
+}
+
+WindowProc SetWindowProcedure(WindowHandle window, WindowProc procedure) {
+  SWindow* w = Live(window);
+  if (!w || !procedure) return nullptr;
+  WindowProc previous = w->procedure;
+  w->procedure = procedure;
+  return previous;
+}
+
+WindowProc GetWindowProcedure(WindowHandle window) {
+  SWindow* w = Live(window);
+  return w ? w->procedure : nullptr;
+}
+
+intptr_t CallWindowProc(WindowProc procedure, WindowHandle window, uint32_t message, uintptr_t wParam,
+                        intptr_t lParam) {
+  return procedure && Live(window) ? procedure(window, message, wParam, lParam) : 0;
 }
 
 intptr_t GetWindowUserData(WindowHandle window) {
@@ -595,6 +678,7 @@ WindowHandle GetActiveWindow() { return gActive; }
 WindowHandle SetFocus(WindowHandle window) {
   WindowHandle previous = gFocus;
   gFocus = Live(window);
+  if (gFocus != previous) Backend().FocusChanged(gFocus);
   return previous;
 }
 
@@ -607,6 +691,8 @@ WindowHandle FindWindow(const std::string& className, const std::string& title) 
   return nullptr;
 }
 
+WindowHandle WindowFromPoint(SPoint screen) { return WindowAt(screen); }
+
 intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   SWindow* w = Live(window);
   if (!w) return 0;
@@ -615,11 +701,7 @@ intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, 
     case kWmNcCalcSize:
       if (wParam) reinterpret_cast<SNcCalcSizeParams*>(lParam)->rects[0].top += NonClientTop(*w);
       return 0;
-    case kWmNcHitTest: {
-      const SPoint p{LowWordSigned(lParam), HighWordSigned(lParam)};
-      if (!w->rect.Contains(p)) return kHitNowhere;
-      return p.y - w->rect.top < w->client.top ? kHitCaption : kHitClient;
-    }
+    case kWmNcHitTest: return HitTest(*w, {LowWordSigned(lParam), HighWordSigned(lParam)});
     case kWmNcPaint:
       // The system's own non-client drawing: caption strip and, with a menu, the menu bar.
       w->surface.Fill(0, 0, w->surface.Width(), w->client.top, 0x404040);
@@ -729,20 +811,7 @@ void FillNonClient(WindowHandle window, uint32_t color) {
   Backend().SurfaceChanged(w);
 }
 
-// ---- menus
-
-MenuHandle CreateMenu() {
-  gMenus.push_back(std::make_unique<SMenu>());
-  return gMenus.back().get();
-}
-
-void DestroyMenu(MenuHandle menu) {
-  for (SWindow* w : gWindows) {
-    if (w->menu == menu) w->menu = nullptr;
-  }
-  gMenus.erase(std::remove_if(gMenus.begin(), gMenus.end(), [menu](const auto& m) { return m.get() == menu; }),
-               gMenus.end());
-}
+// ---- the system menu
 
 void EnableSystemMenuItem(WindowHandle window, uint32_t command, bool enabled) {
   if (SWindow* w = Live(window)) w->systemMenuEnabled[command] = enabled;
@@ -765,15 +834,43 @@ bool PeekMessage(SMessage* message, WindowHandle window, uint32_t first, uint32_
     if (remove) gQueue.erase(it);
     return true;
   }
-  // A paint message stands for an invalid window until it is painted; it comes after all others.
-  if (!InRange(kWmPaint, first, last)) return false;
-  for (SWindow* w : gWindows) {
-    if (!w->updateArea.IsEmpty() && IsShowing(w) && (!window || window == w)) {
-      *message = SMessage{w, kWmPaint, 0, 0, uint32_t(NowTicks()), gCursor};
-      return true;
+  // A paint message stands for an invalid window until it is painted; it comes after all others but
+  // the timers.
+  if (InRange(kWmPaint, first, last)) {
+    for (SWindow* w : gWindows) {
+      if (!w->updateArea.IsEmpty() && IsShowing(w) && (!window || window == w)) {
+        *message = SMessage{w, kWmPaint, 0, 0, uint32_t(NowTicks()), gCursor};
+        return true;
+      }
     }
   }
-  return false;
+  STimer* timer = InRange(kWmTimer, first, last) ? DueTimer(window) : nullptr;
+  if (!timer) return false;
+  *message = SMessage{timer->window, kWmTimer, timer->id, 0, uint32_t(NowTicks()), gCursor};
+  if (remove) timer->dueMs = NowMs() + timer->periodMs;
+  return true;
+}
+
+uint32_t SetTimer(WindowHandle window, uint32_t id, uint32_t periodMs) {
+  if (!Live(window) || id == 0) return 0;
+  const int64_t period = std::max<int64_t>(periodMs, 1);
+  for (STimer& t : gTimers) {
+    if (t.window == window && t.id == id) {
+      t.periodMs = period;
+      t.dueMs = NowMs() + period;
+      return id;
+    }
+  }
+  gTimers.push_back({window, id, period, NowMs() + period});
+  return id;
+}
+
+bool KillTimer(WindowHandle window, uint32_t id) {
+  const auto it = std::find_if(gTimers.begin(), gTimers.end(),
+                               [&](const STimer& t) { return t.window == window && t.id == id; });
+  if (it == gTimers.end()) return false;
+  gTimers.erase(it);
+  return true;
 }
 
 bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -823,12 +920,14 @@ uint32_t GetQueueStatus(uint32_t mask) {
   for (SWindow* w : gWindows) {
     if (!w->updateArea.IsEmpty() && IsShowing(w)) kinds |= kQsPaint;
   }
+  if (DueTimer(nullptr)) kinds |= kQsTimer;
   kinds &= mask;
   return (kinds << 16) | kinds;
 }
 
 void WaitMessage(int64_t timeoutMs) {
-  if (GetQueueStatus(kQsKey | kQsMouseMove | kQsMouseButton | kQsPostMessage | kQsPaint)) return;
+  if (GetQueueStatus(kQsKey | kQsMouseMove | kQsMouseButton | kQsPostMessage | kQsPaint | kQsTimer)) return;
+  for (const STimer& t : gTimers) timeoutMs = std::min(timeoutMs, std::max<int64_t>(t.dueMs - NowMs(), 0));
   Backend().Wait(timeoutMs);
 }
 
@@ -864,7 +963,7 @@ void QueueKey(WindowHandle target, uint32_t virtualKey, bool down) {
   if (down && !wasDown) gToggled[virtualKey] = !gToggled[virtualKey];
   gKeys[virtualKey] = down;
   WindowHandle w = KeyWindow(target);
-  if (!w) return;
+  if (!w || !TakesInput(w)) return;
   const bool system = gKeys[kVkMenu] || virtualKey == kVkMenu;
   const uint32_t message = down ? (system ? kWmSysKeyDown : kWmKeyDown) : (system ? kWmSysKeyUp : kWmKeyUp);
   // Bit 30: the key was down before this stroke.
@@ -873,12 +972,30 @@ void QueueKey(WindowHandle target, uint32_t virtualKey, bool down) {
 
 void QueueChar(WindowHandle target, uint32_t character) {
   WindowHandle w = KeyWindow(target);
-  if (w) Post(w, kWmChar, character, 1);
+  if (w && TakesInput(w)) Post(w, kWmChar, character, 1);
+}
+
+void ActivationLeft() {
+  WindowHandle previous = Live(gActive);
+  gActive = nullptr;
+  gFocus = nullptr;
+  if (previous) SendMessage(previous, kWmActivate, kWaInactive, 0);
+}
+
+void SetKeyState(uint32_t virtualKey, bool down) {
+  virtualKey &= 0xFF;
+  if (down && !gKeys[virtualKey]) gToggled[virtualKey] = !gToggled[virtualKey];
+  gKeys[virtualKey] = down;
+}
+
+uint32_t CharacterOfKey(uint32_t virtualKey) {
+  return CharacterOf(virtualKey & 0xFF, gKeys[kVkShift], gKeys[kVkControl], gToggled[kVkCapital]);
 }
 
 void QueuePointerMove(SPoint screen) {
   gCursor = screen;
-  if (SWindow* w = WindowAt(screen)) {
+  SWindow* w = WindowAt(screen);
+  if (w && TakesInput(w)) {
     const SPoint p = ScreenToClient(w, screen);
     Post(w, kWmMouseMove, (gKeys[kVkLButton] ? 1 : 0) | (gKeys[kVkRButton] ? 2 : 0), MakeLParam(p.x, p.y));
   }
@@ -887,12 +1004,12 @@ void QueuePointerMove(SPoint screen) {
 void QueueButton(bool left, bool down) {
   gKeys[left ? kVkLButton : kVkRButton] = down;
   SWindow* w = WindowAt(gCursor);
-  if (!w) return;
+  if (!w || !TakesInput(w)) return;
   const SPoint p = ScreenToClient(w, gCursor);
   SWinRect client;
   GetClientRect(w, &client);
   if (!client.Contains(p)) {
-    if (down && left) Post(w, kWmNcLButtonDown, kHitCaption, MakeLParam(gCursor.x, gCursor.y));
+    if (down && left) Post(w, kWmNcLButtonDown, uintptr_t(HitTest(*w, gCursor)), MakeLParam(gCursor.x, gCursor.y));
     return;
   }
   const uint32_t message = left ? (down ? kWmLButtonDown : kWmLButtonUp) : (down ? kWmRButtonDown : kWmRButtonUp);

@@ -31,6 +31,12 @@ enum : uint32_t {
   kWmSize = 0x0005,
   kWmActivate = 0x0006,
   kWmPaint = 0x000F,
+  kWmSetFocus = 0x0007,
+  kWmKillFocus = 0x0008,
+  kWmEnable = 0x000A,
+  kWmSetText = 0x000C,
+  kWmGetText = 0x000D,
+  kWmGetTextLength = 0x000E,
   kWmClose = 0x0010,
   kWmQuit = 0x0012,
   kWmEraseBackground = 0x0014,
@@ -39,12 +45,15 @@ enum : uint32_t {
   kWmSetCursor = 0x0020,
   kWmMouseActivate = 0x0021,
   kWmGetMinMaxInfo = 0x0024,
+  kWmSetFont = 0x0030,
+  kWmGetFont = 0x0031,
   kWmNcCreate = 0x0081,
   kWmNcDestroy = 0x0082,
   kWmNcCalcSize = 0x0083,
   kWmNcHitTest = 0x0084,
   kWmNcPaint = 0x0085,
   kWmNcActivate = 0x0086,
+  kWmGetDlgCode = 0x0087,
   kWmNcLButtonDown = 0x00A1,
   kWmKeyFirst = 0x0100,
   kWmKeyDown = 0x0100,
@@ -54,8 +63,10 @@ enum : uint32_t {
   kWmSysKeyUp = 0x0105,
   kWmSysChar = 0x0106,
   kWmKeyLast = 0x0108,
+  kWmInitDialog = 0x0110,
   kWmCommand = 0x0111,
   kWmSysCommand = 0x0112,
+  kWmTimer = 0x0113,
   kWmInitMenu = 0x0116,
   kWmMenuSelect = 0x011F,
   kWmMouseFirst = 0x0200,
@@ -69,8 +80,16 @@ enum : uint32_t {
   kWmUser = 0x0400,
 };
 
+// Edit-control messages.
+enum : uint32_t { kEmGetSel = 0x00B0, kEmSetSel = 0x00B1, kEmLimitText = 0x00C5 };
+// Answers of kWmGetDlgCode.
+enum : intptr_t { kDlgcWantArrows = 0x1, kDlgcWantTab = 0x2, kDlgcWantAllKeys = 0x4, kDlgcHasSetSel = 0x8,
+                  kDlgcWantChars = 0x80 };
+// Low word of kWmActivate's wParam.
+enum : uintptr_t { kWaInactive = 0, kWaActive = 1, kWaClickActive = 2 };
+
 // Hit-test answers of kWmNcHitTest.
-enum : intptr_t { kHitNowhere = 0, kHitClient = 1, kHitCaption = 2 };
+enum : intptr_t { kHitNowhere = 0, kHitClient = 1, kHitCaption = 2, kHitMenu = 5, kHitBorder = 18 };
 // Answers of kWmMouseActivate.
 enum : intptr_t { kMaActivate = 1, kMaNoActivate = 3, kMaNoActivateAndEat = 4 };
 
@@ -116,13 +135,18 @@ enum : uint32_t {
   kWsPopup = 0x80000000,
   kWsChild = 0x40000000,
   kWsVisible = 0x10000000,
+  kWsDisabled = 0x08000000,
   kWsCaption = 0x00C00000,
+  kWsBorder = 0x00800000,
+  kWsTabStop = 0x00010000,
   kWsSysMenu = 0x00080000,
   kWsMinimizeBox = 0x00020000,
   kCsOwnDc = 0x0020,
   kCsByteAlignWindow = 0x1000,
 };
 enum : uint32_t { kWsExToolWindow = 0x0080 };
+// Styles of the class "EDIT".
+enum : uint32_t { kEsLeft = 0x0, kEsCenter = 0x1, kEsRight = 0x2, kEsMultiLine = 0x4, kEsAutoHScroll = 0x80 };
 
 // ShowWindow commands.
 enum : int32_t { kSwHide = 0, kSwShowNormal = 1, kSwShowMaximized = 3, kSwShow = 5, kSwMinimize = 6, kSwRestore = 9 };
@@ -152,7 +176,17 @@ enum : uint32_t {
 };
 
 // System metrics.
-enum : int32_t { kSmCxScreen = 0, kSmCyScreen = 1, kSmCyCaption = 4, kSmCyMenu = 15, kSmSwapButton = 23 };
+enum : int32_t {
+  kSmCxScreen = 0,
+  kSmCyScreen = 1,
+  kSmCyCaption = 4,
+  kSmCxBorder = 5,
+  kSmCyBorder = 6,
+  kSmCxDlgFrame = 7,
+  kSmCyDlgFrame = 8,
+  kSmCyMenu = 15,
+  kSmSwapButton = 23,
+};
 
 // System-menu commands.
 enum : uint32_t { kScSize = 0xF000, kScMove = 0xF010, kScMaximize = 0xF030, kScNextWindow = 0xF040, kScPrevWindow = 0xF050 };
@@ -253,6 +287,10 @@ constexpr int32_t HighWordSigned(intptr_t value) { return int16_t(uint16_t((valu
 
 bool IsHeadless();
 
+// A class the system provides besides "EDIT" (platform/edit_control.h) and the dialogs' class: plain
+// windows with the default procedure, used hidden as owners.
+inline constexpr const char* kButtonClass = "BUTTON";
+
 // Classes.
 bool RegisterWindowClass(const SWindowClass& windowClass);
 bool UnregisterWindowClass(const std::string& name, ModuleHandle instance);
@@ -274,6 +312,16 @@ uint32_t GetWindowExStyle(WindowHandle window);
 WindowHandle GetParent(WindowHandle window);
 bool SetWindowText(WindowHandle window, const std::string& text);
 std::string GetWindowText(WindowHandle window);
+// A disabled window takes no pointer or key input; kWmEnable tells it of a change. The answer is
+// whether it was disabled before.
+bool EnableWindow(WindowHandle window, bool enable);
+bool IsWindowEnabled(WindowHandle window);
+// The window's procedure may be replaced (subclassing); the replaced one is answered, and the new
+// one passes what it does not handle on with CallWindowProc.
+WindowProc SetWindowProcedure(WindowHandle window, WindowProc procedure);
+WindowProc GetWindowProcedure(WindowHandle window);
+intptr_t CallWindowProc(WindowProc procedure, WindowHandle window, uint32_t message, uintptr_t wParam,
+                        intptr_t lParam);
 intptr_t GetWindowUserData(WindowHandle window);
 void SetWindowUserData(WindowHandle window, intptr_t value);
 // The class's extra bytes, as 32-bit words.
@@ -300,6 +348,9 @@ WindowHandle GetActiveWindow();
 WindowHandle SetFocus(WindowHandle window);  // the window that had the focus
 WindowHandle GetFocus();
 WindowHandle FindWindow(const std::string& className, const std::string& title);
+// The topmost showing program window under a screen point (a child window inside its parent); null
+// when none.
+WindowHandle WindowFromPoint(SPoint screen);
 // The system's own answers. A non-client press on the caption (kWmNcLButtonDown with kHitCaption, the
 // point in screen coordinates) moves the window with the pointer until the left button is up, taking
 // the pointer's messages meanwhile, and then answers.
@@ -330,6 +381,12 @@ MenuHandle CreateMenu();
 void DestroyMenu(MenuHandle menu);
 void EnableSystemMenuItem(WindowHandle window, uint32_t command, bool enabled);
 bool IsSystemMenuItemEnabled(WindowHandle window, uint32_t command);
+
+// Window timers: kWmTimer (wParam the id) comes when the queue is otherwise empty and the period has
+// passed since the timer was set or its last message was taken, once however long it waited. The
+// same window and id again restarts the timer. SetTimer answers the id, 0 on failure.
+uint32_t SetTimer(WindowHandle window, uint32_t id, uint32_t periodMs);
+bool KillTimer(WindowHandle window, uint32_t id);
 
 // The queue.
 bool PeekMessage(SMessage* message, WindowHandle window, uint32_t first, uint32_t last, bool remove);

@@ -14,8 +14,17 @@
 
 namespace platform {
 
+struct SMenuItem {
+  std::string text;  // Windows-1252; empty for a separator
+  uint32_t id = 0;
+  bool grayed = false;
+  bool checked = false;
+  bool separator = false;
+  MenuHandle subMenu = nullptr;  // not owned
+};
+
 struct SMenu {
-  int32_t unused = 0;
+  std::vector<SMenuItem> items;
 };
 
 struct SWindow {
@@ -28,6 +37,7 @@ struct SWindow {
   SWinRect rect;         // screen coordinates
   SWinRect client;       // inside the window: {left, top, right, bottom} relative to rect's corner
   bool visible = false;
+  bool disabled = false;
   bool zoomed = false;
   bool iconic = false;
   WindowHandle parent = nullptr;
@@ -65,6 +75,20 @@ const SCursor* CursorOf(CursorHandle cursor);
 const char* CursorShapeName(const SCursor& cursor);
 uint32_t CursorSetCount();
 
+// What an edit control holds: its text, the selection from anchor to caret, the text limit and its
+// font (a GdiObject, null for the system font).
+struct SEditState {
+  std::string text;
+  uint32_t anchor = 0;
+  uint32_t caret = 0;
+  uint32_t limit = 0;
+  void* font = nullptr;
+  uint32_t SelectionStart() const { return anchor < caret ? anchor : caret; }
+  uint32_t SelectionEnd() const { return anchor < caret ? caret : anchor; }
+};
+// Null for a window that is no edit control.
+SEditState* EditStateOf(WindowHandle window);
+
 class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
@@ -82,6 +106,8 @@ class WindowBackend {
   // Title, rectangle or visibility changed.
   virtual void WindowChanged(SWindow*) {}
   virtual void SurfaceChanged(SWindow*) {}
+  // Shows what changed now, without waiting for the next pump.
+  virtual void Flush() {}
   // Part of the surface changed (surface coordinates).
   virtual void AreaChanged(SWindow* w, const SWinRect&) { SurfaceChanged(w); }
   // The window went to the top of the window order.
@@ -89,6 +115,15 @@ class WindowBackend {
   virtual void PointerWarped(SPoint) {}
   virtual uint64_t NativeId(SWindow*) { return 0; }
   virtual void MenuBarChanged(SWindow*) {}
+  // A menu's items or their states changed.
+  virtual void MenusChanged() {}
+  // The program changed an edit control's text, selection, limit or font.
+  virtual void EditChanged(SWindow*) {}
+  // A key-down or character for an edit control: true when the back end's own control took it, with
+  // *acted telling whether it changed the text or the caret; false leaves it to the platform's model.
+  virtual bool EditInput(SWindow*, uint32_t /*message*/, uintptr_t /*wParam*/, bool* /*acted*/) { return false; }
+  // The keyboard focus moved to the window, or away from every window (null).
+  virtual void FocusChanged(SWindow*) {}
   virtual void ForegroundChanged(SWindow*) {}
   virtual void CursorChanged(CursorHandle, int32_t /*showCount*/) {}
 
@@ -138,6 +173,25 @@ WindowHandle FindLiveWindow(WindowHandle window);  // null when the handle is st
 DeviceContext* BeginPaintContext(SWindow* w, const RectSet& area);
 void EndPaintContext(DeviceContext* dc);
 void DestroyOwnDC(SWindow* w);
+
+// The user chose the item at position of a pop-up menu: the messages go to the window whose menu bar
+// holds it. False when no window's bar does, or the item cannot be chosen.
+bool ChooseMenuItem(MenuHandle menu, uint32_t position);
+// The pop-up menu of the bar entry with that title and the position of its item with that text
+// (the whole text, or the part before its tab without trailing blanks); false when there is none.
+bool FindMenuBarItem(const std::string& title, const std::string& item, MenuHandle* menu, uint32_t* position);
+
+// Activation went to a window outside the program: the active window hears it (lParam null).
+void ActivationLeft();
+
+// Key state that a back end takes in without queueing the stroke (keys it hands an edit control at
+// once), and the character a key makes with the modifiers held now (0 when none).
+void SetKeyState(uint32_t virtualKey, bool down);
+uint32_t CharacterOfKey(uint32_t virtualKey);
+
+// The classes the system itself provides ("EDIT", "BUTTON" and the dialog class), registered on
+// their first use; false for any other name.
+bool RegisterSystemClass(const std::string& name);
 
 // The pointer position as the common part last saw it (headless input sets it).
 void SetCursorPosition(SPoint screen);

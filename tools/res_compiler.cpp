@@ -31,6 +31,7 @@
 #include "framework/image/image.h"
 #include "tools/command_line.h"
 #include "tools/layout_source.h"
+#include "tools/menu_source.h"
 #include "tools/png_picture.h"
 #include "tools/res_store.h"
 
@@ -52,7 +53,7 @@ constexpr char kLayoutLine[] = "layout";  // a manifest line that compiles a .la
 
 // ---- reading source lines
 
-// A line cut into tokens: words, and "quoted texts" kept with their quotes.
+// A line cut into tokens: words, "quoted texts" and 'codes' kept with their quotes.
 struct SLine {
   uint32_t number = 0;
   std::vector<std::string> tokens;
@@ -68,7 +69,15 @@ bool Tokenize(const std::string& text, uint32_t number, SLine* line, std::string
       continue;
     }
     size_t end = i;
-    if (text[i] == '"') {
+    if (text[i] == '\'') {
+      // A four-character code in single quotes may hold blanks.
+      end = text.find('\'', i + 1);
+      if (end == std::string::npos) {
+        *error = "a code has no closing quote";
+        return false;
+      }
+      ++end;
+    } else if (text[i] == '"') {
       for (end = i + 1; end < text.size() && text[end] != '"'; ++end) {
         if (text[end] == '\\') ++end;
       }
@@ -693,7 +702,7 @@ const SLayoutKind* LayoutKind(const std::string& kind) {
 }
 
 bool IsListKind(const std::string& kind) {
-  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset" || LayoutKind(kind);
+  return kind == "ixtx" || kind == "ixco" || kind == "ixim" || kind == "eset" || kind == "menu" || LayoutKind(kind);
 }
 
 // The record handler that stores a kind's records: layout records are compiled in machine order and
@@ -802,6 +811,7 @@ bool CompileSource(const std::string& kind, const std::string& text, std::vector
   if (kind == "ixco") return CompileIxco(text, out, error);
   if (kind == "ixim") return CompileIxim(text, out, error);
   if (kind == "eset") return CompileEset(text, out, error);
+  if (kind == "menu") return CompileMenu(text, out, error);
   if (const SLayoutKind* layout = LayoutKind(kind)) return CompileLayoutRecord(*layout->layout, text, out, error);
   out->assign(text.begin(), text.end());
   return true;
@@ -840,6 +850,7 @@ bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string
 
 int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string& kind,
                       const std::vector<uint8_t>& bytes) {
+  if (kind == "menu") return StoreMenu(env, key, bytes);
   return StoreResource(env, key, bytes, HandlerFor(kind));
 }
 
@@ -988,3 +999,18 @@ bool BuildResourceFile(const std::string& inputPath, const std::string& outPath,
   if (!built) platform::DeleteFile(temporary.GetPath());
   return built;
 }
+
+bool ReadSourceLines(const std::string& text, std::vector<SSourceLine>* lines, std::string* error) {
+  std::vector<SLine> read;
+  if (!ReadLines(text, &read, error)) return false;
+  for (const SLine& line : read) lines->push_back({line.number, line.tokens});
+  return true;
+}
+
+bool ParseSourceText(const std::string& token, std::string* ansi, std::string* reason) {
+  return ParseText(token, ansi, reason);
+}
+
+bool ParseSourceWord(const std::string& token, uint32_t* value) { return ParseWord(token, value); }
+
+std::string QuotedSourceText(const std::string& ansi) { return EscapedText(ansi); }

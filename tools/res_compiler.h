@@ -47,6 +47,7 @@
 //          defaults as for .imel
 //          Layout records are compiled in machine order and stored through the program's record
 //          handler, which turns them big-endian.
+//   .menu  a menu: its header and rows (tools/menu_source.h), stored through the menu's own handler
 // A list's entries are padded with empty ones to a whole number of sets.
 #pragma once
 
@@ -102,3 +103,16 @@ using FontConverter = bool (*)(const std::string& path, SOutlineFontSource* font
 void SetFontConverter(FontConverter converter);
 // Compiles the manifest's resources into an open environment.
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error);
+
+// The pieces of source syntax that every compiler shares: lines without blanks and comments cut into
+// words, "quoted texts" and 'four-character codes' (kept with their quotes), quoted texts (UTF-8 to Windows-1252, escapes
+// resolved), 32-bit words (decimal or 0x-hex, negative ones as their pattern), and texts written back
+// in quotes with escapes.
+struct SSourceLine {
+  uint32_t number = 0;
+  std::vector<std::string> tokens;
+};
+bool ReadSourceLines(const std::string& text, std::vector<SSourceLine>* lines, std::string* error);
+bool ParseSourceText(const std::string& token, std::string* ansi, std::string* reason);
+bool ParseSourceWord(const std::string& token, uint32_t* value);
+std::string QuotedSourceText(const std::string& ansi);

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "framework/core/cm_file.h"
 #include "framework/core/holder.h"
+#include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/subscriber.h"
 #include "framework/image/image.h"
@@ -43,6 +45,21 @@ int32_t LoadResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_
   CHolder holder(&object, false, false);
   if (!holder.IsLocked()) return NonZeroError(object.GetError());
   bytes->assign(object.GetData(), object.GetData() + object.GetDataSize());
+  return kNoErr;
+}
+
+int32_t LoadStoredEntry(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes) {
+  bytes->clear();
+  CResEntry entry{};
+  if (!env.GetResourceInfo(key, &entry)) return NonZeroError(env.GetLastResult());
+  CCmFile* file = env.GetCmFile();
+  const uint32_t size = file->GetEntryField(entry.first);
+  CMemBlock block(size, GetDefaultPool());
+  if (size && !block.IsOwned()) return kErrOutOfMemory;
+  if (size) {
+    if (const int32_t err = file->ReadEntry(entry.first, block)) return err;
+  }
+  bytes->assign(block.GetData(), block.GetData() + size);
   return kNoErr;
 }
 

@@ -15,6 +15,9 @@ int32_t StoreResource(CResourceEnv& env, const SSpoolKey& key, const std::vector
                       SpoolTypeHandler handler = nullptr);
 // The stored data of the resource (by name when the key says so); 0 or the code.
 int32_t LoadResource(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes);
+// The bytes of the resource's data entry as the file holds them, for a resource of any type (a table
+// with a stored header too); 0 or the code.
+int32_t LoadStoredEntry(CResourceEnv& env, const SSpoolKey& key, std::vector<uint8_t>* bytes);
 // A 32-bit picture (pixels 0xAARRGGBB, rows from the top) stored through the program's image record,
 // its origin as given (a cursor's hot spot); 0 or the code.
 int32_t StorePicture(CResourceEnv& env, const SSpoolKey& key, uint32_t width, uint32_t height,

@@ -22,11 +22,10 @@ const STool kTool{
     "MANIFEST lists one resource a line: TYPE NUMBER NAME SOURCE-FILE ('-' for no name, a quoted\n"
     "text for one with blanks, the file relative to the manifest unless it begins with '/'), or\n"
     "layout FILE.layout; the source's extension picks its compiler (.ixtx text lists, .ixco colour\n"
-    "lists, .ixim image lists, .eset element sets, .png pictures, .ttf fonts converted through\n"
-    "FreeType, the layout records), any other file is stored as it is. A\n"
-    ".layout source holds a layout file's pictures, lists, canvases and element trees. The syntax of\n"
-    "each is in tools/res_compiler.h and tools/layout_source.h. OUT is replaced only once every\n"
-    "resource is in.\n"
+    "lists, .ixim image lists, .eset element sets, .menu menus, .png pictures, .ttf fonts converted\n"
+    "through FreeType, the layout records), any other file is stored as it is. A .layout source\n"
+    "holds a layout file's pictures, lists, canvases and element trees. The syntax of each is in\n"
+    "tools/res_compiler.h and tools/layout_source.h. OUT is replaced only once every resource is in.\n"
     "Exit status: 0 written, 1 a failure (the message names the file and line), 2 wrong arguments.\n"};
 
 }  // namespace

@@ -1,8 +1,8 @@
 // resdump [--decode] FILE [TYPE NUMBER]: prints a resource file's resources, one a line as
 // "TYPE NUMBER NAME SIZE" (NAME "-" when unnamed), an outline font's line followed by its counts, box
 // and kind; with TYPE and NUMBER, that resource's bytes as they are stored. --decode turns the
-// listing's lines into comments with each 'ixtx' list, text style and text element after its line in
-// resbuild's source syntax, and makes a TYPE NUMBER of one of them print its source alone.
+// listing's lines into comments with each 'ixtx' list, 'menu', text style and text element after its
+// line in resbuild's source syntax, and makes a TYPE NUMBER of one of them print its source alone.
 // Exit status 0, 1 when the file or the resource cannot be read, 2 for wrong arguments.
 #include <cstdio>
 #include <cstring>
@@ -18,6 +18,7 @@
 #include "framework/ui/outline_font.h"
 #include "platform/ansi_text.h"
 #include "tools/command_line.h"
+#include "tools/menu_source.h"
 #include "tools/res_compiler.h"
 #include "tools/record_decode.h"
 #include "tools/res_store.h"
@@ -33,12 +34,12 @@ const STool kTool{
     "Lists a resource file's resources as TYPE NUMBER NAME SIZE, or writes one resource's bytes.",
     {
         {"decode", kDecode, nullptr,
-         "print each 'ixtx' text list, text style and text element in resbuild's source syntax"},
+         "print each 'ixtx' text list, 'menu', text style and text element in resbuild's source syntax"},
     },
     "An OutlineFont's line ends with its glyph and point counts, its box and whether it is double-byte.\n"
     "With TYPE and NUMBER (a resource type of four characters and its number) the resource's stored\n"
-    "bytes go to standard output; with --decode too, the source of an 'ixtx' list, a 'fost' style or a\n"
-    "'txel' text element.\n"
+    "bytes go to standard output; with --decode too, the source of an 'ixtx' list, a 'menu', a 'fost'\n"
+    "style or a 'txel' text element.\n"
     "Exit status: 0 done, 1 the file or the resource cannot be read, 2 wrong arguments.\n"};
 
 struct SOptions {
@@ -90,7 +91,9 @@ std::vector<CResEntry> Resources(CResourceEnv& env, const char* type, int32_t* e
   return resources;
 }
 
-bool IsDecoded(const std::string& type) { return type == "ixtx" || type == "fost" || type == "txel"; }
+bool IsDecoded(const std::string& type) {
+  return type == "ixtx" || type == "menu" || type == "fost" || type == "txel";
+}
 
 // The resource's source, or the reason it has none.
 bool PrintDecoded(CResourceEnv& env, const SSpoolKey& key) {
@@ -98,7 +101,9 @@ bool PrintDecoded(CResourceEnv& env, const SSpoolKey& key) {
   std::string text, reason;
   const std::string type = key.typeName;
   CResEntry entry{};
-  if (const int32_t err = LoadResource(env, key, &bytes)) reason = ResultWords(err);
+  // A menu is read as the program reads it, through its pageable object.
+  if (type == "menu") DecodeMenu(env, key, &text, &reason);
+  else if (const int32_t err = LoadResource(env, key, &bytes)) reason = ResultWords(err);
   else if (!env.GetResourceInfo(key, &entry)) reason = ResultWords(env.GetLastResult());
   else if (type == "fost") DecodeStyle(bytes, std::string(entry.name, strnlen(entry.name, sizeof entry.name)), key.id,
                                        &text, &reason);
@@ -161,7 +166,7 @@ int Raw(CResourceEnv& env, const SOptions& options) {
   key.Set(platform::Utf8ToAnsi(options.rawType).c_str(), options.rawNumber, false);
   if (options.decode) return PrintDecoded(env, key) ? 0 : 1;
   std::vector<uint8_t> bytes;
-  if (const int32_t err = LoadResource(env, key, &bytes))
+  if (const int32_t err = LoadStoredEntry(env, key, &bytes))
     return Refuse(options.rawType + " " + std::to_string(options.rawNumber), err);
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
   return 0;

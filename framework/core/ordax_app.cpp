@@ -15,7 +15,7 @@ COrdaxApp::COrdaxApp(const SApplDesc& desc) : CWinAppl(desc) {
 
 COrdaxApp::~COrdaxApp() {
   if (fConsole) {
-    fConsole->Close(0);
+    fConsole->HideConsole();
     delete fConsole;
     fConsole = nullptr;
   }
@@ -25,19 +25,21 @@ COrdaxApp::~COrdaxApp() {
 void COrdaxApp::CreateConsole() {
   const SRect screen = GetScreenRect();
   SRect frame;
-  frame.Set(0, 0, 15, screen.right - screen.left);
-  fConsole = NewDesktopConsole(128, 1, frame);
+  frame.Set(0, 0, kConsoleHeight, screen.right - screen.left);
+  constexpr uint32_t kWhite = 0xFFFFFF;
+  fConsole = NewDesktopConsole(kConsoleLineWidth, 1, frame, platform::kWsPopup, &kWhite, GetDesktopColor(),
+                               kConsolePriority);
   if (!fConsole || !fConsole->IsReady()) Fatal("Creation of the desktop console failed.");
   const std::string banner =
       std::string(kBanner) + " (" + CSystemInfo::Get().GetOSName() + ") application framework of Quarn2";
-  fConsole->Print(banner.c_str(), false);
+  fConsole->Print(banner.c_str(), true);
 }
 
 int32_t COrdaxApp::OnKey(SWinEvent& event) {
   if (const int32_t answer = CWinAppl::OnKey(event)) return answer;
   if (IsControlDown() && IsShiftDown() && event.key == ' ' && fConsole) {
-    if (fConsole->IsVisible()) fConsole->Hide();
-    else fConsole->Show();
+    if (fConsole->IsConsoleVisible()) fConsole->HideConsole();
+    else fConsole->ShowConsole();
   }
   return 0;
 }

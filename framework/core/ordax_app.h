@@ -8,6 +8,9 @@ class CDesktopConsole;
 class COrdaxApp : public CWinAppl {
  public:
   static constexpr const char* kBanner = "ordax 3.0r2";
+  static constexpr int32_t kConsoleHeight = 15;
+  static constexpr uint32_t kConsoleLineWidth = 128;
+  static constexpr int32_t kConsolePriority = 0x3FFFFFFF;
 
   explicit COrdaxApp(const SApplDesc& desc);
   ~COrdaxApp() override;

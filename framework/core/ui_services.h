@@ -39,18 +39,21 @@ void DeleteElement(CElement* element);
 // The element's name (GetName), which the element system table looks rows up by.
 const char* GetElementName(const CElement* element);
 
-// The desktop console (CConsole): a strip of text at the top of the screen.
+// The desktop console (CConsole): a strip of text at the top of the screen, an offscreen canvas.
 class CDesktopConsole {
  public:
   virtual ~CDesktopConsole() = default;
+  // Its window, its offscreen context and its ring of lines were all made.
   virtual bool IsReady() const = 0;
-  // Appends one line, cut to the line width; redrawn when asked.
+  // Appends one line, cut to the line width; redrawn at once when asked.
   virtual void Print(const char* text, bool redraw) = 0;
   virtual const char* GetCurrentLine() const = 0;
-  virtual bool IsVisible() const = 0;
-  virtual void Show() = 0;  // and bring it up
-  virtual void Hide() = 0;
-  virtual void Close(int32_t how) = 0;
+  virtual bool IsConsoleVisible() const = 0;
+  virtual void ShowConsole() = 0;  // and activate it
+  virtual void HideConsole() = 0;
 };
-// A hidden console of lineCount lines of lineWidth bytes over frame; null when out of memory.
-CDesktopConsole* NewDesktopConsole(uint32_t lineWidth, uint32_t lineCount, const SRect& frame);
+// A hidden console of lineCount lines of lineWidth bytes over frame, with the window style, text and
+// background colours (0x00RRGGBB; null: white text, the application's background) and the receiver
+// priority of its canvas; null when out of memory.
+CDesktopConsole* NewDesktopConsole(uint32_t lineWidth, uint32_t lineCount, const SRect& frame, uint32_t style,
+                                   const uint32_t* textColor, const uint32_t* color, int32_t priority);

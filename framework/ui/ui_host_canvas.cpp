@@ -101,9 +101,9 @@ class CButtonFeedback {
 void GrabIntoImage(platform::DeviceContext* source, CImage* image, SPointHV point) {
   const int32_t width = int32_t(image->GetWidth()), height = int32_t(image->GetHeight());
   platform::DeviceContext* memory = platform::CreateCompatibleDC(source);
-  platform::BitmapHandle bitmap = platform::CreateCompatibleBitmap(source, width, height);
+  platform::GdiObject bitmap = platform::CreateCompatibleBitmap(source, width, height);
   if (memory && bitmap) {
-    platform::BitmapHandle before = platform::SelectObject(memory, bitmap);
+    platform::GdiObject before = platform::SelectObject(memory, bitmap);
     platform::BitBlt(memory, 0, 0, width, height, source, point.h, point.v, platform::kSrcCopy);
     platform::SelectObject(memory, before);
     CImPlatformData pixels(image, true, false);
@@ -384,9 +384,9 @@ void CUIHostCanvas::SaveScreenBehind(SPointHV extra) {
   const SPointHV size{RectWidth(fBounds) + extra.h, RectHeight(fBounds) + extra.v};
   platform::DeviceContext* screen = platform::GetDC(nullptr);
   platform::DeviceContext* memory = platform::CreateCompatibleDC(screen);
-  platform::BitmapHandle bitmap = platform::CreateCompatibleBitmap(screen, size.h, size.v);
+  platform::GdiObject bitmap = platform::CreateCompatibleBitmap(screen, size.h, size.v);
   if (memory && bitmap) {
-    platform::BitmapHandle before = platform::SelectObject(memory, bitmap);
+    platform::GdiObject before = platform::SelectObject(memory, bitmap);
     platform::BitBlt(memory, 0, 0, size.h, size.v, screen, r.left, r.top, platform::kSrcCopy);
     platform::SelectObject(memory, before);
     fSavedScreen = bitmap;
@@ -407,7 +407,7 @@ bool CUIHostCanvas::Hide() {
     if (app && app->IsActive() && fSavedScreen && platform::GetWindowRect(GetWindow(), &r)) {
       platform::DeviceContext* screen = platform::GetDC(nullptr);
       platform::DeviceContext* memory = platform::CreateCompatibleDC(screen);
-      platform::BitmapHandle before = platform::SelectObject(memory, fSavedScreen);
+      platform::GdiObject before = platform::SelectObject(memory, fSavedScreen);
       platform::BitBlt(screen, r.left, r.top, fSavedSize.h, fSavedSize.v, memory, 0, 0, platform::kSrcCopy);
       platform::SelectObject(memory, before);
       platform::DeleteDC(memory);

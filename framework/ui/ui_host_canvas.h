@@ -11,6 +11,7 @@
 #include "framework/ui/element_callbacks.h"
 #include "framework/ui/ho_canvas.h"
 #include "platform/device_context.h"
+#include "platform/gdi.h"
 
 class CImage;
 class CImElement;
@@ -105,7 +106,7 @@ class CUIHostCanvas : public CHoCanvas {
   uint8_t fDragAllowed = 0;
   uint8_t fShadows = 0;
   uint8_t fEnlarged = 0;
-  platform::BitmapHandle fSavedScreen = nullptr;
+  platform::GdiObject fSavedScreen = nullptr;
   SPointHV fSavedSize;
   uint8_t fUserMoved = 0;
   CImElement* fRightShadow = nullptr;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/device_context.h"
+#include "platform/gdi.h"
 #include "platform/headless.h"
 #include "platform/window.h"
 
@@ -190,7 +191,17 @@ TEST(Regions, AClipRegionBoundsEveryFill) {
   EXPECT_EQ(surface.Pixel(15, 15), 0x777777u);
   EXPECT_EQ(surface.Pixel(7, 7), 0u);
   EXPECT_EQ(surface.Pixel(15, 2), 0u);
-  EXPECT_FALSE(ExtTextOut(dc, 0, 0, kEtoOpaque, &all, "x", 1));  // no text here
+  // Text too stays inside the clip.
+  SetTextColor(dc, 0x00FF00);
+  EXPECT_TRUE(ExtTextOut(dc, 2, 2, 0, nullptr, "WWWWWW", 6));
+  for (int32_t y = 0; y < 20; ++y) {
+    for (int32_t x = 0; x < 20; ++x) {
+      const bool inside = (x < 5 && y < 5) || (x >= 10 && y >= 10);
+      if (!inside) {
+        EXPECT_EQ(surface.Pixel(x, y) & 0x00FF00, 0u) << x << "," << y;
+      }
+    }
+  }
   SelectClipRgn(dc, nullptr);
   ExtTextOut(dc, 0, 0, kEtoOpaque, &all, nullptr, 0);
   EXPECT_EQ(surface.Pixel(7, 7), 0x777777u);

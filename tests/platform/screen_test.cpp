@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/device_context.h"
+#include "platform/gdi.h"
 #include "platform/headless.h"
 #include "platform/window.h"
 
@@ -38,7 +39,7 @@ class ScreenTest : public ::testing::Test {
     headless::SetDesktopColor(0);
   }
   // The bitmap's pixels, top row first, through a block of the given orientation.
-  std::vector<uint32_t> Read(BitmapHandle bitmap, int32_t width, int32_t height, bool topDown) {
+  std::vector<uint32_t> Read(GdiObject bitmap, int32_t width, int32_t height, bool topDown) {
     SBitmapInfoHeader header;
     header.width = width;
     header.height = topDown ? -height : height;
@@ -59,9 +60,9 @@ class ScreenTest : public ::testing::Test {
 };
 
 TEST_F(ScreenTest, ACopyOfTheScreenShowsTheDesktopAndTheWindowsOnIt) {
-  BitmapHandle bitmap = CreateCompatibleBitmap(screen, 50, 40);
+  GdiObject bitmap = CreateCompatibleBitmap(screen, 50, 40);
   ASSERT_NE(bitmap, nullptr);
-  BitmapHandle stock = SelectObject(memory, bitmap);
+  GdiObject stock = SelectObject(memory, bitmap);
   ASSERT_NE(stock, nullptr);
   EXPECT_TRUE(BitBlt(memory, 0, 0, 50, 40, screen, 0, 0, kSrcCopy));
   EXPECT_FALSE(DeleteObject(bitmap));
@@ -77,8 +78,8 @@ TEST_F(ScreenTest, ACopyOfTheScreenShowsTheDesktopAndTheWindowsOnIt) {
 }
 
 TEST_F(ScreenTest, WhatIsCopiedOntoTheScreenStaysUntilItIsComposedAgain) {
-  BitmapHandle bitmap = CreateCompatibleBitmap(screen, 4, 4);
-  BitmapHandle stock = SelectObject(memory, bitmap);
+  GdiObject bitmap = CreateCompatibleBitmap(screen, 4, 4);
+  GdiObject stock = SelectObject(memory, bitmap);
   // A bitmap starts black.
   EXPECT_TRUE(BitBlt(screen, 100, 100, 4, 4, memory, 0, 0, kSrcCopy));
   EXPECT_EQ(headless::ScreenPixel(101, 101), 0u);
@@ -96,8 +97,8 @@ TEST_F(ScreenTest, WhatIsCopiedOntoTheScreenStaysUntilItIsComposedAgain) {
 }
 
 TEST_F(ScreenTest, AWindowsOwnContextTakesACopyInItsClientArea) {
-  BitmapHandle bitmap = CreateCompatibleBitmap(screen, 8, 8);
-  BitmapHandle stock = SelectObject(memory, bitmap);
+  GdiObject bitmap = CreateCompatibleBitmap(screen, 8, 8);
+  GdiObject stock = SelectObject(memory, bitmap);
   DeviceContext* own = GetDC(window);
   EXPECT_TRUE(BitBlt(own, 26, 16, 8, 8, memory, 0, 0, kSrcCopy));
   EXPECT_EQ(GetWindowSurface(window)->Pixel(27, 17), 0u);

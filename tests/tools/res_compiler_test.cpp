@@ -158,3 +158,33 @@ TEST(ResCompiler, DecodedListsCompileBackToTheSameBytes) {
 }
 
 }  // namespace
+
+TEST(ResCompiler, MenuSourcesAndTheirErrors) {
+  Bytes out;
+  std::string error;
+  ASSERT_TRUE(CompileSource("menu", "title \"Edit\"\nitem \"Cut\" key x ctrl command 'cut '\nseparator\n", &out, &error))
+      << error;
+  ASSERT_EQ(out.size(), 80u + 2 * 40);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + 16), (Bytes{0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 2}));
+  EXPECT_EQ(Bytes(out.begin() + 76, out.begin() + 80), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+  EXPECT_EQ(Bytes(out.begin() + 80 + 32, out.begin() + 80 + 40), (Bytes{0, 'x', 0x00, 0x30, 'c', 'u', 't', ' '}));
+  EXPECT_EQ(Bytes(out.begin() + 120 + 34, out.begin() + 120 + 36), (Bytes{0x00, 0x01}));
+  struct SCase {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"item \"\xC3\x95\" command 1\n", "1: the text holds a character that Mac OS Roman does not keep"},
+      {"item \"0123456789abcdef0123456789abcdef\" command 1\n", "1: a text holds at most 31 bytes"},
+      {"item \"Cut\" key x\n", "1: an item needs its command"},
+      {"item \"Cut\" key xy command 1\n", "1: key takes one printable character, not xy"},
+      {"item \"Cut\" command 'cu'\n", "1: expected a command 'CODE' or a number, found 'cu'"},
+      {"item \"Cut\" bold command 1\n", "1: unexpected bold"},
+      {"separator\ntitle \"Late\"\n", "2: title comes once, before the rows"},
+      {"flags pop-up sideways\n", "1: malformed flags line"},
+      {"item \"Cut\" command 'cut \n", "1: a code has no closing quote"},
+  };
+  for (const SCase& c : cases) {
+    EXPECT_FALSE(CompileSource("menu", c.text, &out, &error)) << c.text;
+    EXPECT_EQ(error, c.error) << c.text;
+  }
+}

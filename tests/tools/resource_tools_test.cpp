@@ -153,6 +153,33 @@ TEST_F(ResourceToolsTest, ABadLineIsNamedAndTheOutputStaysAsItWas) {
   EXPECT_EQ(Read("out.dat"), "the old file");
 }
 
+// resdump --decode prints a menu's source, which compiles back to the same resource.
+TEST_F(ResourceToolsTest, MenusDecodeToSourcesThatCompileBackTheSame) {
+  Write("manifest", "menu 2 - file.menu\n");
+  Write("file.menu", "# File\ntitle \"Fichier\"\nid 2\nflags independent-checks\nwords 3 -2\ngrowth 4\n"
+                     "item \"Nouveau\" key n ctrl command 'new '\nseparator\n"
+                     "item \"Caf\xC3\xA9 \\\"noir\\\"\" key O alternate o alt alt2 shift disabled checkable command 7\n");
+  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  const SRun decoded = Resdump("--decode " + P("a.dat") + " menu 2");
+  ASSERT_EQ(decoded.status, 0) << decoded.out;
+  EXPECT_EQ(decoded.out,
+            "title \"Fichier\"\nid 2\nflags independent-checks\nwords 3 -2\ngrowth 4\n"
+            "item \"Nouveau\" key n ctrl command 'new '\nseparator\n"
+            "item \"Caf\xC3\xA9 \\\"noir\\\"\" key O alternate o alt alt2 shift disabled checkable command 7\n");
+  Write("back.menu", decoded.out);
+  Write("manifest2", "menu 2 - back.menu\n");
+  ASSERT_EQ(Resbuild("manifest2", "b.dat").status, 0);
+  EXPECT_EQ(Resdump(P("a.dat") + " menu 2").out, Resdump(P("b.dat") + " menu 2").out);
+  EXPECT_EQ(Resdump("--decode " + P("b.dat") + " menu 2").out, decoded.out);
+  EXPECT_EQ(Resdump(P("a.dat") + " menu 2").out.size(), 3u * 40);
+  Write("file.menu", "item \"\xC3\x95\" command 1\n");
+  const SRun refused = Resbuild("manifest", "c.dat");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.out.find("file.menu:1: the text holds a character that Mac OS Roman does not keep"),
+            std::string::npos)
+      << refused.out;
+}
+
 TEST_F(ResourceToolsTest, ResdumpRefusesWhatIsNotAResourceFile) {
   Write("short.dat", std::string(600, 'x'));
   SRun run = Resdump(P("short.dat"));

@@ -87,7 +87,7 @@ TEST_F(AppTest, TablesAndTheirSpecs) {
 TEST_F(AppTest, ConsoleBanner) {
   CDesktopConsole* console = app->GetConsole();
   ASSERT_NE(console, nullptr);
-  EXPECT_FALSE(console->IsVisible());
+  EXPECT_FALSE(console->IsConsoleVisible());
   const std::string expected = "ordax 3.0r2 (" + CSystemInfo::Get().GetOSName() + ")";
   EXPECT_EQ(std::string(console->GetCurrentLine()).substr(0, expected.size()), expected);
 }

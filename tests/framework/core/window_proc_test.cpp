@@ -122,14 +122,14 @@ TEST_F(AppTest, ShiftSpaceTogglesTheMenuBarAndControlShiftSpaceTheConsole) {
 
   ShowMain();
   CDesktopConsole* console = app->GetConsole();
-  ASSERT_FALSE(console->IsVisible());
+  ASSERT_FALSE(console->IsConsoleVisible());
   Script("key 17\nkey 16\nwait 5\nkey 32\nwait 50\nkeyup 32\nkeyup 16\nkeyup 17\n");
   RunScript();
-  EXPECT_TRUE(console->IsVisible());
+  EXPECT_TRUE(console->IsConsoleVisible());
   EXPECT_FALSE(app->IsMenuBarHidden());
   Script("key 17\nkey 16\nwait 5\nkey 32\nwait 50\nkeyup 32\nkeyup 16\nkeyup 17\n");
   RunScript();
-  EXPECT_FALSE(console->IsVisible());
+  EXPECT_FALSE(console->IsConsoleVisible());
 }
 
 TEST_F(AppTest, AutoHideFollowsThePointerAtEachHeartbeat) {

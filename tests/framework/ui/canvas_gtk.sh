@@ -7,11 +7,6 @@
 source "$(dirname "$0")/gtk_check.sh"
 start_check "$1"
 
-command() {  # sends a command and waits for its answer
-  echo "$1" >&3
-  wait_for "^done $1\$" || fail "no answer to $1"
-  sleep 0.3
-}
 geometry() { xdotool getwindowgeometry "$1" | awk '/Position/ {print $2} /Geometry/ {print $2}' | paste -sd ' '; }
 pixel() {
   import -window "$1" "$work/shot.png" 2>/dev/null
@@ -35,16 +30,16 @@ done
 xdotool mousemove 60 110 click 1
 wait_for '^press blue 60 110$' || fail "the blue canvas took no press at (60, 110): $(grep press "$work/out")"
 
-command "move blue 300 200"
+send_command "move blue 300 200"
 [ "$(geometry "$blue" | cut -d' ' -f1)" = "300,200" ] || fail "blue canvas at $(geometry "$blue") after the move"
 for size in "60 30" "120 90"; do
-  command "size blue $size"
+  send_command "size blue $size"
   [ "$(geometry "$blue")" = "300,200 ${size/ /x}" ] || fail "blue canvas at $(geometry "$blue") after sizing to $size"
 done
 case "$(pixel "$blue" 110 80)" in blue|"srgb(0,0,255)"|"rgb(0,0,255)") ;; *) fail "the grown blue canvas is $(pixel "$blue" 110 80) at (110, 80)" ;; esac
 
 xdotool search --onlyvisible --name '' 2>/dev/null | grep -qx "$red" || fail "the red window is not listed as visible"
-command "hide red"
+send_command "hide red"
 xdotool search --onlyvisible --name '' 2>/dev/null | grep -qx "$red" && fail "the red window is still visible"
 
 finish "canvases"

@@ -1,7 +1,7 @@
 # What the GTK check scripts share; sourced. start_check PROGRAM starts the program with a private
 # folder as its argument, its standard input on descriptor 3 and its output in $work/out and
-# $work/err; wait_for PATTERN waits up to 15 s for an output line; fail MESSAGE counts a failure;
-# finish NAME sends "quit", waits for the program's end, fails on any sanitizer report and exits.
+# $work/err; wait_for PATTERN waits up to 15 s for an output line; send_command LINE sends a line
+# and waits for the program's "done LINE"; fail MESSAGE counts a failure; finish NAME sends "quit", waits for the program's end, fails on any sanitizer report and exits.
 set -uo pipefail
 work="$(mktemp -d)"
 export XDG_RUNTIME_DIR="$work" TMPDIR="$work"
@@ -23,6 +23,12 @@ wait_for() {
     sleep 0.2
   done
   return 1
+}
+
+send_command() {
+  echo "$1" >&3
+  wait_for "^done $1\$" || fail "no answer to $1"
+  sleep 0.3
 }
 
 finish() {

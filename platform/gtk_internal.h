@@ -1,0 +1,70 @@
+// Inside the GTK back end: what it keeps for each window, shared by the back end (gtk_backend.cpp),
+// its menu bars (gtk_menu_bar.cpp) and its edit controls (gtk_entry.cpp). Only these files see GTK.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <string>
+
+#include "platform/window_backend.h"
+
+namespace platform {
+
+// A top-level window has its GTK window, an overlay holding the drawing area, the menu bar and the
+// entries of its edit controls, and, once it has other child windows, a fixed layer over the drawing
+// area where they lie. A child window is only a drawing area in its top-level ancestor's fixed layer,
+// or, for an edit control, an entry in the ancestor's overlay.
+struct SGtkWindow {
+  GtkWidget* window = nullptr;
+  GtkWidget* overlay = nullptr;
+  GtkWidget* fixed = nullptr;
+  GtkWidget* area = nullptr;  // an edit control's entry
+  GtkWidget* menuBar = nullptr;
+  GtkCssProvider* style = nullptr;  // an entry's font
+  SWinRect shownRect;  // what GTK was last asked for
+  bool shown = false;
+  bool placed = false;  // in its ancestor's fixed layer
+  bool popUp = false;   // a dialog, which holds the pointer and keyboard while it shows
+  std::string title;
+  SWinRect damage;  // surface coordinates, not yet handed to GTK
+};
+
+inline SGtkWindow* Data(SWindow* w) { return w ? static_cast<SGtkWindow*>(w->backendData) : nullptr; }
+
+inline SWindow* TopLevelOf(SWindow* w) {
+  while (w && IsChildWindow(w)) w = w->parent;
+  return w;
+}
+
+inline GtkWindow* GtkWindowOf(SWindow* w) {
+  SGtkWindow* data = Data(TopLevelOf(w));
+  return data && data->window ? GTK_WINDOW(data->window) : nullptr;
+}
+
+// The widget whose GDK window shows the window: its GTK window, or a child window's drawing area.
+inline GtkWidget* OuterWidget(SGtkWindow* data) { return data->window ? data->window : data->area; }
+
+// The window record behind a widget, or null when it is gone.
+inline SWindow* Owner(gpointer user) { return FindLiveWindow(static_cast<SWindow*>(user)); }
+
+// ---- menu bars (gtk_menu_bar.cpp)
+
+// Fills each window's menu bar from its menu data again; nothing (false) while one of them is open.
+bool RebuildMenuBars();
+
+// ---- edit controls (gtk_entry.cpp)
+
+bool IsEditWindow(const SWindow* w);
+// The entry over the top-level ancestor's drawing area, at the control's place.
+void MakeEntry(SWindow* w, SGtkWindow* data);
+void PlaceEntry(SWindow* w, SGtkWindow* data);
+// Text, selection, limit, alignment and font from the control's model.
+void ShowEditState(SWindow* w);
+// A key typed while an edit control of the top-level window holds the focus goes to the control's
+// procedure; false when no edit control of that window has the focus.
+bool RouteKeyToEdit(SWindow* topLevel, GdkEventKey* event, uint32_t virtualKey);
+// The key being routed reaches the entry's own handling; *acted tells whether it changed the text or
+// the caret. False when no key is being routed to this control.
+bool PassKeyToEntry(SWindow* w, uint32_t message, bool* acted);
+
+}  // namespace platform

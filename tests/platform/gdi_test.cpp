@@ -1,0 +1,187 @@
+// Pens, brushes, bitmaps, memory contexts and text on the platform's surfaces.
+#include "platform/gdi.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/device_context.h"
+#include "platform/global_memory.h"
+
+namespace {
+
+using namespace platform;
+
+class GdiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dc = CreateSurfaceDC(&surface); }
+  void TearDown() override { ReleaseDC(dc); }
+
+  // The pixels of a colour, as "x,y" in reading order.
+  std::string PixelsOf(uint32_t color) const {
+    std::string out;
+    for (int32_t y = 0; y < surface.Height(); ++y) {
+      for (int32_t x = 0; x < surface.Width(); ++x) {
+        if (surface.Pixel(x, y) == color) out += std::to_string(x) + "," + std::to_string(y) + " ";
+      }
+    }
+    return out;
+  }
+
+  Surface surface{12, 8};
+  DeviceContext* dc = nullptr;
+};
+
+TEST_F(GdiTest, LinesLeaveOutTheirEndPoint) {
+  GdiObject pen = CreatePen(kPsSolid, 1, 0xFF0000);
+  GdiObject previous = SelectObject(dc, pen);
+  EXPECT_EQ(previous, GetStockObject(kBlackPen));
+  MoveToEx(dc, 1, 1, nullptr);
+  LineTo(dc, 4, 1);
+  EXPECT_EQ(PixelsOf(0xFF0000), "1,1 2,1 3,1 ");
+  LineTo(dc, 4, 4);  // goes on from where the last one ended
+  EXPECT_EQ(PixelsOf(0xFF0000), "1,1 2,1 3,1 4,1 4,2 4,3 ");
+  EXPECT_FALSE(DeleteObject(pen));  // still selected
+  SelectObject(dc, previous);
+  EXPECT_TRUE(DeleteObject(pen));
+}
+
+TEST_F(GdiTest, PolygonsFillWhatTheirCentresCoverAndOutlineTheEdges) {
+  GdiObject brush = CreateSolidBrush(0x0000FF);
+  GdiObject previousBrush = SelectObject(dc, brush);
+  GdiObject previousPen = SelectObject(dc, GetStockObject(kNullPen));
+  const SPoint square[] = {{2, 2}, {6, 2}, {6, 5}, {2, 5}};
+  ASSERT_TRUE(Polygon(dc, square, 4));
+  EXPECT_EQ(PixelsOf(0x0000FF), "2,2 3,2 4,2 5,2 2,3 3,3 4,3 5,3 2,4 3,4 4,4 5,4 ");
+  GdiObject pen = CreatePen(kPsSolid, 1, 0x00FF00);
+  SelectObject(dc, pen);
+  const SPoint triangle[] = {{8, 1}, {11, 7}, {8, 7}};
+  ASSERT_TRUE(Polygon(dc, triangle, 3));
+  EXPECT_EQ(surface.Pixel(8, 1), 0x00FF00u);
+  EXPECT_EQ(surface.Pixel(9, 5), 0x0000FFu);  // inside
+  EXPECT_EQ(surface.Pixel(11, 1), 0u);         // outside
+  SelectObject(dc, previousBrush);
+  SelectObject(dc, previousPen);
+  DeleteObject(brush);
+  DeleteObject(pen);
+}
+
+// The scrolling menu moves its back buffer's rows within one bitmap; the copy reads the rows as they
+// were, whichever way it goes.
+TEST_F(GdiTest, MemoryContextsDrawIntoTheirBitmapAndCopyBothWays) {
+  DeviceContext* memory = CreateCompatibleDC(nullptr);
+  GdiObject bitmap = CreateCompatibleBitmap(memory, 3, 6);
+  SBitmapSize size;
+  ASSERT_TRUE(GetBitmapSize(bitmap, &size));
+  EXPECT_EQ(size.width, 3);
+  EXPECT_EQ(size.height, 6);
+  EXPECT_EQ(SelectObject(dc, bitmap), nullptr);  // not into a context that draws elsewhere
+  GdiObject original = SelectObject(memory, bitmap);
+  ASSERT_NE(original, nullptr);
+  for (int32_t row = 0; row < 6; ++row) {
+    GdiObject brush = CreateSolidBrush(uint32_t(row + 1));
+    FillRect(memory, {0, row, 3, row + 1}, brush);
+    DeleteObject(brush);
+  }
+  ASSERT_TRUE(BitBlt(memory, 0, 2, 3, 4, memory, 0, 0, kSrcCopy));  // down by two
+  ASSERT_TRUE(BitBlt(dc, 0, 0, 3, 6, memory, 0, 0, kSrcCopy));
+  for (int32_t row = 0; row < 6; ++row) EXPECT_EQ(surface.Pixel(1, row), uint32_t(row < 2 ? row + 1 : row - 1));
+  ASSERT_TRUE(BitBlt(memory, 0, 0, 3, 4, memory, 0, 2, kSrcCopy));  // and back up
+  ASSERT_TRUE(BitBlt(dc, 5, 1, 3, 6, memory, 0, 0, kSrcCopy));
+  for (int32_t row = 0; row < 4; ++row) EXPECT_EQ(surface.Pixel(6, row + 1), uint32_t(row + 1));
+  EXPECT_EQ(surface.Pixel(8, 1), 0u);  // the bitmap is 3 wide
+  EXPECT_FALSE(DeleteObject(bitmap));
+  SelectObject(memory, original);
+  EXPECT_TRUE(DeleteObject(bitmap));
+  EXPECT_TRUE(DeleteDC(memory));
+}
+
+TEST_F(GdiTest, TextMetricsFollowTheRequestedHeightAndFixedPitch) {
+  SLogFont request;
+  request.height = -10;
+  request.pitchAndFamily = kFixedPitch;
+  request.face = "Lucida Console";
+  GdiObject font = CreateFontIndirect(request);
+  GdiObject previous = SelectObject(dc, font);
+  STextMetrics metrics;
+  ASSERT_TRUE(GetTextMetrics(dc, &metrics));
+  EXPECT_GE(metrics.height, 10);
+  EXPECT_LE(metrics.height, 15);
+  EXPECT_EQ(metrics.height, metrics.ascent + metrics.descent);
+  SSize narrow, wide, longer;
+  ASSERT_TRUE(GetTextExtentPoint32(dc, "iiii", 4, &narrow));
+  ASSERT_TRUE(GetTextExtentPoint32(dc, "WWWW", 4, &wide));
+  ASSERT_TRUE(GetTextExtentPoint32(dc, "WWWWWWWW", 8, &longer));
+  EXPECT_EQ(narrow.cx, wide.cx);  // one width for every character
+  EXPECT_GT(longer.cx, wide.cx);
+  EXPECT_EQ(wide.cy, metrics.height);
+  SelectObject(dc, GetStockObject(kDefaultGuiFont));
+  ASSERT_TRUE(GetTextExtentPoint32(dc, "iiii", 4, &narrow));
+  ASSERT_TRUE(GetTextExtentPoint32(dc, "WWWW", 4, &wide));
+  EXPECT_LT(narrow.cx, wide.cx);
+  SelectObject(dc, previous);
+  DeleteObject(font);
+}
+
+// Tests never compare glyph pixels: the text shows in its colour, inside its rectangle.
+TEST_F(GdiTest, DrawnTextStaysInsideItsRectangleInTheTextColour) {
+  Surface big(120, 40);
+  DeviceContext* text = CreateSurfaceDC(&big);
+  SelectObject(text, GetStockObject(kDefaultGuiFont));
+  SetTextColor(text, 0xFFFFFF);
+  SetBkColor(text, 0x000000);
+  SWinRect rect{10, 5, 60, 25};
+  const int32_t height = DrawText(text, "Open &File", -1, &rect, kDtSingleLine | kDtVCenter | kDtLeft);
+  EXPECT_GT(height, 0);
+  bool white = false;
+  for (int32_t y = 0; y < 40; ++y) {
+    for (int32_t x = 0; x < 120; ++x) {
+      const uint32_t p = big.Pixel(x, y);
+      if (p == 0) continue;
+      EXPECT_TRUE(rect.Contains({x, y})) << x << "," << y;
+      white = white || p == 0xFFFFFF;
+    }
+  }
+  EXPECT_TRUE(white);
+  SWinRect measured{0, 0, 0, 0};
+  DrawText(text, "Open File", -1, &measured, kDtSingleLine | kDtCalcRect);
+  SWinRect withPrefix{0, 0, 0, 0};
+  DrawText(text, "Open &File", -1, &withPrefix, kDtSingleLine | kDtCalcRect);
+  EXPECT_EQ(measured, withPrefix);  // the ampersand only marks the F
+  SWinRect literal{0, 0, 0, 0};
+  DrawText(text, "Open &File", -1, &literal, kDtSingleLine | kDtCalcRect | kDtNoPrefix);
+  EXPECT_GT(literal.right, measured.right);
+  ReleaseDC(text);
+}
+
+TEST_F(GdiTest, WordBreakWrapsOntoFurtherLines) {
+  Surface big(60, 80);
+  DeviceContext* text = CreateSurfaceDC(&big);
+  SelectObject(text, GetStockObject(kDefaultGuiFont));
+  SWinRect rect{0, 0, 60, 80};
+  const int32_t one = DrawText(text, "word", -1, &rect, kDtWordBreak | kDtNoPrefix | kDtCalcRect);
+  rect = {0, 0, 60, 80};
+  const int32_t three = DrawText(text, "words that wrap twice", -1, &rect, kDtWordBreak | kDtNoPrefix | kDtCalcRect);
+  EXPECT_GE(three, 2 * one);
+  ReleaseDC(text);
+}
+
+TEST(SystemColours, TheFixedTable) {
+  EXPECT_EQ(GetSysColor(kColorWindowText), 0x000000u);
+  EXPECT_EQ(GetSysColor(kColorGrayText), 0x808080u);
+  EXPECT_EQ(GetSysColor(kColorHighlightText), 0xFFFFFFu);
+  EXPECT_EQ(GetSysColor(kColorMenu), 0xF0F0F0u);
+  EXPECT_EQ(GetSysColor(kColorHighlight), 0x3874D8u);
+}
+
+TEST(GlobalMemory, ZeroFilledAndSizedAsAsked) {
+  GlobalHandle block = GlobalAlloc(kGmemZeroInit, 13);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(GlobalSize(block), 13u);
+  const auto* bytes = static_cast<const uint8_t*>(block);
+  for (int i = 0; i < 13; ++i) EXPECT_EQ(bytes[i], 0);
+  EXPECT_EQ(GlobalFree(block), nullptr);
+  EXPECT_EQ(GlobalSize(nullptr), 0u);
+}
+
+}  // namespace
