@@ -9,6 +9,7 @@
 #include "framework/core/spool_sys.h"
 #include "framework/image/image.h"
 #include "framework/ui/element.h"
+#include "framework/ui/menu.h"
 #include "platform/window.h"
 #include "render/preview_document.h"
 #include "render/render_driver.h"
@@ -352,6 +353,24 @@ int32_t CPreviewScene::BuildObjectSample(uint32_t code, C3dObject* object) {
     default:
       return kErrInvalidParameter;
   }
+}
+
+int32_t CPreviewScene::HandleOptionsMenu(CMenu* menu, SPointHV screenPoint, platform::WindowHandle window) {
+  if (!menu) return kErrInvalidParameter;
+  const auto tick = [menu](uint32_t code, bool on) {
+    if (const uint32_t index = menu->FindItemIndex(code)) menu->CheckItem(index, on, nullptr, true);
+  };
+  tick(kOwnSky, fOwnSkyOn);
+  tick(kGroundMaterial, fGroundOwnMaterial);
+  // The current sample's last: a menu whose ticks exclude each other keeps it.
+  for (const uint32_t code : kShapeCodes) tick(code, false);
+  tick(kGround, false);
+  tick(kSelection, false);
+  tick(fShapeCode, true);
+  uintptr_t chosen = 0;
+  uint32_t index = 0;
+  if (!menu->SelectItemAt(screenPoint, window, &chosen, &index)) return kNoErr;
+  return PerformCommand(uint32_t(chosen));
 }
 
 int32_t CPreviewScene::PerformCommand(uint32_t code) {

@@ -12,6 +12,8 @@
 #include "framework/core/four_cc.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/rect.h"
+#include "framework/ui/geometry.h"
+#include "platform/window.h"
 #include "render/preview_renderer.h"
 #include "render/render_context.h"
 #include "render/render_target.h"
@@ -26,6 +28,7 @@ class C3dSky;
 class C3dSunLight;
 class CElement;
 class CImage;
+class CMenu;
 class CView;
 struct SWinEvent;
 
@@ -67,6 +70,10 @@ class CPreviewScene {
   // Switches the sample: a shape code, 'pgro', 'prns', 'prng', or 'pcur' and 'plit' with the object to
   // copy. 0, 26 when a copy was made, or an error code.
   int32_t BuildObjectSample(uint32_t code, C3dObject* object = nullptr);
+  // Pops up the options menu (a pop-up menu of the commands above, loaded by the dialog) at the
+  // screen point over the window, with 'prns' and 'prng' ticked by their options and the current
+  // sample's command ticked, and carries out the command chosen; 0 when none was.
+  int32_t HandleOptionsMenu(CMenu* menu, SPointHV screenPoint, platform::WindowHandle window);
   // A command of the options menu, as the menu carries it out: the shapes and 'pgro' switch the
   // sample, 'pcur' copies the selection, 'prns' and 'prng' toggle their option, 'pupc' and 'pnrm' set
   // the close-up; any other code changes nothing (0).

@@ -12,7 +12,10 @@
 
 #include "platform/device_context.h"
 #include "framework/core/window_handler.h"
+#include "framework/ui/canvas.h"
 #include "framework/ui/element.h"
+#include "framework/ui/menu.h"
+#include "platform/menu.h"
 #include "platform/headless.h"
 #include "render/preview_document.h"
 #include "render/view.h"
@@ -459,6 +462,63 @@ TEST_F(PreviewDrag, CtrlMovesAlongTheViewSpaceShiftsItAndAltGoesHome) {
   Drag(p, {platform::kVkMenu}, 4, 4);
   ExpectNear(p.GetCamera()->GetTransformVector3(), {3.25, 1.25, -3.25}, 1e-12);
   ExpectNear(p.GetCamera()->GetView().target, {0, 1.25, 0}, 1e-12);
+}
+
+// The options menu as a dialog loads it: a pop-up of every command, its ticks independent, over a
+// canvas at (100, 100); it opens to the right of (110, 110) with rows 19 pixels high.
+TEST_F(PreviewScene, TheOptionsMenuTicksTheOptionsAndCarriesOutTheChoice) {
+  CPreviewScene& p = Build();
+  CCanvas owner(SRect{100, 100, 400, 400}, true, 0x80000000, nullptr, 10);
+  SDynTableLayout layout;
+  CMenu::MakeLayout(layout, nullptr, 0, 4);
+  CMenu menu(layout);
+  menu.SetMenuFlags(CMenu::kMenuPopUp | CMenu::kMenuIndependentChecks);
+  const uint32_t codes[] = {CPreviewScene::kSphere, CPreviewScene::kCylinder, CPreviewScene::kCube,
+                            CPreviewScene::kCone,   CPreviewScene::kTerrain,  CPreviewScene::kTorus,
+                            CPreviewScene::kGround, CPreviewScene::kSelection, CPreviewScene::kOwnSky,
+                            CPreviewScene::kGroundMaterial, CPreviewScene::kCloseUp, CPreviewScene::kNormalView};
+  for (const uint32_t code : codes) {
+    CMenuItem row{};
+    std::snprintf(row.text, sizeof row.text, "%c%c%c%c", char(code >> 24), char(code >> 16), char(code >> 8), char(code));
+    row.flags = CMenu::kItemCheckable;
+    row.command = code;
+    ASSERT_TRUE(menu.Append(&row));
+  }
+  ASSERT_EQ(menu.BuildPopupMenu(), 0);
+  const auto ticked = [&](uint32_t code) {
+    return platform::GetMenuState(menu.GetPlatformMenu(), menu.FindItemIndex(code), platform::kMfByCommand) ==
+           uint32_t(platform::kMfChecked);
+  };
+  const auto choose = [&](uint32_t row, const char* keys) {
+    // What an earlier choice left in the script and the queue goes first.
+    for (int i = 0; i < 10000 && platform::headless::PendingInputs() > 0; ++i) platform::GetCursorPos();
+    app->FlushInput();
+    const std::string y = std::to_string(110 + 3 + int32_t(row - 1) * 19 + 9);
+    EXPECT_TRUE(platform::headless::AddScript(std::string("move 143 ") + y + "\n" + keys));
+    const platform::SPoint screen = platform::ClientToScreen(owner.GetWindow(), {10, 10});
+    return p.HandleOptionsMenu(&menu, {screen.x, screen.y}, owner.GetWindow());
+  };
+
+  // The fourth row, the cone: chosen and carried out; the options and the sphere were ticked.
+  ASSERT_EQ(choose(4, "down left\nup left\n"), 0);
+  EXPECT_EQ(p.GetShapeCode(), CPreviewScene::kCone);
+  EXPECT_EQ(p.GetSample(), p.GetShape(CPreviewScene::kCone));
+  for (const uint32_t code : {CPreviewScene::kSphere, CPreviewScene::kOwnSky, CPreviewScene::kGroundMaterial,
+                              CPreviewScene::kCone})
+    EXPECT_TRUE(ticked(code)) << code;
+  for (const uint32_t code : {CPreviewScene::kCube, CPreviewScene::kSelection, CPreviewScene::kCloseUp})
+    EXPECT_FALSE(ticked(code)) << code;
+
+  // Escape chooses nothing; the ticks follow the cone.
+  ASSERT_EQ(choose(3, "key 0x1B\nwait 30\nkeyup 0x1B\n"), 0);
+  EXPECT_EQ(p.GetShapeCode(), CPreviewScene::kCone);
+  EXPECT_FALSE(ticked(CPreviewScene::kSphere));
+  EXPECT_TRUE(ticked(CPreviewScene::kCone));
+
+  // The close-up row.
+  ASSERT_EQ(choose(11, "down left\nup left\n"), 0);
+  EXPECT_TRUE(p.IsCloseUp());
+  EXPECT_EQ(p.GetCamera()->GetView().extentX, 0.5);
 }
 
 TEST_F(PreviewScene, ATorusPreviewRendersToTheEnd) {
