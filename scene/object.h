@@ -162,6 +162,8 @@ class C3dObject : public C3dBase {
   virtual void NotifyParentDeselected();
   virtual void NotifyParentBoundsChanged();
   virtual bool IsSelectedInHierarchy() const;
+  // Whether the object has an editor dialog of its own, which the window's edit button opens.
+  virtual bool HasEditor() const { return false; }
   // Rows of the placement matrix, normalised.
   virtual vector3<double> GetAxisX() const { return PlacementAxis(0); }
   virtual vector3<double> GetAxisY() const { return PlacementAxis(1); }

@@ -13,6 +13,7 @@
 
 #include "document/doc_settings.h"
 #include "document/scene_file.h"
+#include "editing/selection.h"
 #include "framework/core/file_spec.h"
 #include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
@@ -25,7 +26,6 @@
 #include "scene/object.h"
 #include "scene/sphere.h"
 #include "tests/framework/core/spool_fixture.h"
-#include "tests/render/view_fixture.h"
 #include "tools/render_job.h"
 #include "tools/scene_script.h"
 
@@ -132,10 +132,8 @@ TEST_F(DocumentView, AReadDocumentIsDrawnSelectedAndPicked) {
   // The ball selected: what changes lies within its box on the image, grown by the handles.
   C3dObject* ball = Named("ball", C3dSphere::kClassTag);
   ASSERT_NE(ball, nullptr);
-  ball->SetFlags(C3dObject::kSelected);
-  CTestSelection selection;
-  selection.objects = {ball};
-  selection.handleSize = 6;
+  CSelection selection(nullptr);
+  selection.Add(ball, 1, 1);
   const std::vector<uint32_t> selected = Draw(&selection);
   Keep("selected");
   ASSERT_TRUE(view->IsSelectionPresent());
@@ -149,7 +147,7 @@ TEST_F(DocumentView, AReadDocumentIsDrawnSelectedAndPicked) {
     left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
   }
   // Half a handle each way, and the second pixel of an antialiased line.
-  const int32_t grow = selection.handleSize / 2 + 2;
+  const int32_t grow = selection.GetHandleSize() / 2 + 2;
   size_t changed = 0, red = 0;
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < width; ++x) {
@@ -162,6 +160,10 @@ TEST_F(DocumentView, AReadDocumentIsDrawnSelectedAndPicked) {
   }
   EXPECT_GT(changed, 0u);
   EXPECT_GT(red, 0u);
+  // The centre handle the drawing handed back lies within the box on the image.
+  int32_t centreX = -1, centreY = -1;
+  selection.GetHandle(14, &centreX, &centreY);
+  EXPECT_TRUE(centreX >= left && centreX <= right && centreY >= top && centreY <= bottom) << centreX << "," << centreY;
 
   // Picking in the middle of the view: the object under the pixel, with a point on its surface.
   SRenderSettings settings;
