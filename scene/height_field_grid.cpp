@@ -72,6 +72,24 @@ struct CHeightFieldGrid::SWalk {
   bool EndsBeforeAccepted(double exit) const {
     return acceptLow - exit > kRoundingSlack * (4 * (std::fabs(acceptLow) + std::fabs(exit)) + 2 * boundarySlack);
   }
+
+  // Where a walk from t over cells no higher than largest has its first cell worth a look: every cell
+  // the ray leaves before then either ends before the accepted interval or lies wholly below a ray
+  // that is sinking towards it. The margins are far wider than the rounding of any of the terms, so
+  // that the cell found there is never past the first one the full walk would have tested.
+  double UsefulFrom(double t, double largest) const {
+    double from = std::max(t, acceptFrom);
+    if (direction.y < 0) {
+      const double inverseY = 1 / direction.y;
+      const double reach = (std::fabs(origin.y) + std::fabs(largest)) * std::fabs(inverseY);
+      const double sunk = (largest - origin.y) * inverseY - kRoundingSlack * (8 * reach + 4 * boundarySlack);
+      if (sunk > from) from = sunk;
+    }
+    return from;
+  }
+
+  // Cells that end before this end before the accepted interval.
+  double acceptFrom = -kInfinity;
 };
 
 CHeightFieldGrid::CHeightFieldGrid() : fFine(TileLayout(), TileSpec()), fCoarse(TileLayout(), TileSpec()) {}
@@ -169,8 +187,13 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
   walk.originSize = std::max({std::fabs(o.x), std::fabs(o.y), std::fabs(o.z)});
   walk.directionSize = std::max({std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
   walk.boundarySlack = (walk.originSize + fSide + 2) * (std::fabs(walk.inverse[0]) + std::fabs(walk.inverse[1]));
+  walk.acceptFrom = walk.acceptLow - kRoundingSlack * (8 * (std::fabs(walk.acceptLow) + std::fabs(query.tNear) + 1) +
+                                                       4 * walk.boundarySlack);
 
-  const double from = query.tNear - 1;
+  const SHeightBounds bounds{double(Smallest(fWhole) >> fShift), double(Largest(fWhole) >> fShift)};
+  // A ray along neither x nor z looks at its one column from a little behind its start.
+  const double from = walk.moves ? walk.UsefulFrom(query.tNear - 1, bounds.largest) : query.tNear - 1;
+  if (from > query.tFar + 1) return false;
   const vector3<double> entry = o + d * from;
   const vector3<double> exit = o + d * (query.tFar + 1);
   const int32_t last = int32_t(fCoarseSide) - 1;
@@ -179,7 +202,6 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
     return cell >= last ? last : cell > 0 ? int32_t(cell) : 0;
   };
   const SCellRange range{{cellOf(entry.x), cellOf(entry.z)}, {cellOf(exit.x), cellOf(exit.z)}, {0, 0}, {last, last}};
-  const SHeightBounds bounds{double(Smallest(fWhole) >> fShift), double(Largest(fWhole) >> fShift)};
   if (query.symmetric) WalkLevel<1, true>(walk, from, range, bounds);
   else WalkLevel<1, false>(walk, from, range, bounds);
   return walk.found && !walk.refused;
@@ -252,7 +274,10 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
           kSymmetric ? top > reflection - largest && bottom < largest : smallest <= top && bottom < largest;
       if (candidate) {
         if constexpr (kLevel == 1) {
-          if (WalkLevel<0, kSymmetric>(walk, t, FineRange(walk, t, exit, cx, cz), {smallest, largest})) return true;
+          const double from = walk.UsefulFrom(t, largest);
+          if (from < exit &&
+              WalkLevel<0, kSymmetric>(walk, from, FineRange(walk, from, exit, cx, cz), {smallest, largest}))
+            return true;
         } else if (TestCell<kSymmetric>(walk, cx, cz, std::max(lastX, lastZ), exit)) {
           return true;
         }
