@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <optional>
 
 #include "framework/core/appl.h"
@@ -145,12 +146,18 @@ int32_t CHeightFieldGrid::Build(const CHFUnit* heights, uint32_t n) {
 void CHeightFieldGrid::BeginRender() {
   if (fRendering || !fBuilt || !fFine.Lock()) return;
   fRendering = fCoarse.Lock();
-  if (!fRendering) fFine.Unlock(false, false);
+  if (!fRendering) {
+    fFine.Unlock(false, false);
+    return;
+  }
+  // Without the table, every hit makes its vertex normals afresh.
+  fKeptNormals.reset(new (std::nothrow) SKeptNormal[kKeptSide * kKeptSide]());
 }
 
 void CHeightFieldGrid::EndRender() {
   if (!fRendering) return;
   fRendering = false;
+  fKeptNormals.reset();
   fCoarse.Unlock(false, false);
   fFine.Unlock(false, false);
 }
@@ -443,35 +450,46 @@ bool CHeightFieldGrid::RecordHit(SWalk& walk, double t, const vector3<double>& p
   return false;
 }
 
-// The grid vertices' normals, blended by where the point lies in the cell. The four are made side by
-// side, so that their inverse square roots overlap.
+// The grid vertices' normals, blended by where the point lies in the cell; through a render they come
+// from the render's table. A reflection's vertex normals are the terrain's turned over in x and z.
 vector3<double> CHeightFieldGrid::ShadingNormal(const SWalk& walk, const vector3<double>& point, int32_t cx,
-                                                int32_t cz, bool mirrored) const {
-  // The heights of columns cx − 1 … cx + 2 and rows cz − 1 … cz + 2, clamped into the grid.
-  const int32_t last = int32_t(fSide) - 1;
-  size_t column[4], row[4];
-  for (int i = 0; i < 4; ++i) {
-    column[i] = size_t(std::clamp(cx - 1 + i, 0, last));
-    row[i] = size_t(std::clamp(cz - 1 + i, 0, last)) * fSide;
-  }
-  const auto h = [&](int x, int z) { return double(walk.heights[row[z] + column[x]] >> fShift); };
-  const double sign = mirrored ? -1 : 1;
+                                                int32_t cz, bool mirrored) {
   vector3<double> vertex[2][2];
-  double length[2][2];
-  for (int j = 0; j < 2; ++j) {
-    for (int i = 0; i < 2; ++i) {
-      vertex[j][i] = {-2 * sign * (h(2 + i, 1 + j) - h(i, 1 + j)), 4, -2 * sign * (h(1 + i, 2 + j) - h(1 + i, j))};
-      length[j][i] = Dot(vertex[j][i], vertex[j][i]);
-    }
+  if (fKeptNormals) {
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 2; ++i) vertex[j][i] = KeptVertexNormal(walk.heights, cx + i, cz + j);
+  } else {
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 2; ++i) vertex[j][i] = VertexNormal(walk.heights, cx + i, cz + j);
   }
-  for (int j = 0; j < 2; ++j) {
-    for (int i = 0; i < 2; ++i) {
-      const double k = FastInvSqrt(length[j][i]);
-      vertex[j][i] = std::isfinite(k) ? vertex[j][i] * k : vector3<double>{0, 1, 0};
-    }
+  if (mirrored) {
+    for (auto& row : vertex)
+      for (vector3<double>& v : row) v = {-v.x, v.y, -v.z};
   }
   const double fx = std::clamp(point.x - cx, 0.0, 1.0), fz = std::clamp(point.z - cz, 0.0, 1.0);
   const vector3<double> nearRow = vertex[0][0] * (1 - fx) + vertex[0][1] * fx;
   const vector3<double> farRow = vertex[1][0] * (1 - fx) + vertex[1][1] * fx;
   return Normalised(nearRow * (1 - fz) + farRow * fz);
+}
+
+// The heights' differences across the vertex along x and z, with samples beyond the grid clamped to
+// its edge.
+vector3<double> CHeightFieldGrid::VertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz) const {
+  const int32_t last = int32_t(fSide) - 1;
+  const auto h = [&](int32_t x, int32_t z) {
+    return double(heights[size_t(std::clamp(z, 0, last)) * fSide + size_t(std::clamp(x, 0, last))] >> fShift);
+  };
+  const vector3<double> v{-2 * (h(vx + 1, vz) - h(vx - 1, vz)), 4, -2 * (h(vx, vz + 1) - h(vx, vz - 1))};
+  const double k = FastInvSqrt(Dot(v, v));
+  return std::isfinite(k) ? v * k : vector3<double>{0, 1, 0};
+}
+
+vector3<double> CHeightFieldGrid::KeptVertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz) {
+  const uint32_t key = uint32_t(vz) * (fSide + 1) + uint32_t(vx) + 1;
+  SKeptNormal& kept = fKeptNormals[(vz % kKeptSide) * kKeptSide + vx % kKeptSide];
+  if (kept.key != key) {
+    const vector3<double> n = VertexNormal(heights, vx, vz);
+    kept = {key, {n.x, n.y, n.z}};
+  }
+  return {kept.normal[0], kept.normal[1], kept.normal[2]};
 }
