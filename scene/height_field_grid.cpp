@@ -123,22 +123,36 @@ int32_t CHeightFieldGrid::Build(const CHFUnit* heights, uint32_t n) {
   if (!fine.IsLocked() || !coarse.IsLocked()) return kErrOutOfMemory;
   uint32_t* fineTiles = fFine.GetRecords();
   uint32_t* coarseTiles = fCoarse.GetRecords();
-  fWhole = Tile(0xFFFF, 0);
   std::fill(coarseTiles, coarseTiles + fCoarseSide * fCoarseSide, Tile(0xFFFF, 0));
   const uint32_t last = n - 1;
+  // Row by row, a tile's run of cells at a time: a document's terrain is built on every load.
   for (uint32_t z = 0; z < n; ++z) {
-    for (uint32_t x = 0; x < n; ++x) {
-      const CHFUnit corners[4] = {heights[z * n + x], heights[z * n + std::min(x + 1, last)],
-                                  heights[std::min(z + 1, last) * n + x],
-                                  heights[std::min(z + 1, last) * n + std::min(x + 1, last)]};
-      const uint32_t smallest = *std::min_element(corners, corners + 4);
-      const uint32_t largest = *std::max_element(corners, corners + 4);
-      fineTiles[z * n + x] = Tile(smallest, largest);
-      uint32_t& block = coarseTiles[(z / kTileCells) * fCoarseSide + x / kTileCells];
-      block = Tile(std::min(Smallest(block), smallest), std::max(Largest(block), largest));
-      fWhole = Tile(std::min(Smallest(fWhole), smallest), std::max(Largest(fWhole), largest));
+    const CHFUnit* row = heights + size_t(z) * n;
+    const CHFUnit* nextRow = heights + size_t(std::min(z + 1, last)) * n;
+    uint32_t* cells = fineTiles + size_t(z) * n;
+    const auto cell = [&](uint32_t x, uint32_t far) {
+      const uint32_t a = row[x], b = row[far], c = nextRow[x], d = nextRow[far];
+      return Tile(std::min(std::min(a, b), std::min(c, d)), std::max(std::max(a, b), std::max(c, d)));
+    };
+    for (uint32_t x = 0; x < last; ++x) cells[x] = cell(x, x + 1);
+    // The last cell of a row has its far corners clamped onto its near ones.
+    cells[last] = cell(last, last);
+    uint32_t* blocks = coarseTiles + size_t(z / kTileCells) * fCoarseSide;
+    for (uint32_t from = 0; from < n; from += kTileCells) {
+      uint32_t smallest = Smallest(blocks[from / kTileCells]), largest = Largest(blocks[from / kTileCells]);
+      for (uint32_t x = from, to = std::min(from + kTileCells, n); x < to; ++x) {
+        smallest = std::min(smallest, Smallest(cells[x]));
+        largest = std::max(largest, Largest(cells[x]));
+      }
+      blocks[from / kTileCells] = Tile(smallest, largest);
     }
   }
+  uint32_t wholeSmallest = 0xFFFF, wholeLargest = 0;
+  for (uint32_t i = 0; i < fCoarseSide * fCoarseSide; ++i) {
+    wholeSmallest = std::min(wholeSmallest, Smallest(coarseTiles[i]));
+    wholeLargest = std::max(wholeLargest, Largest(coarseTiles[i]));
+  }
+  fWhole = Tile(wholeSmallest, wholeLargest);
   fBuilt = true;
   return kNoErr;
 }
