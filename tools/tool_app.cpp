@@ -17,6 +17,8 @@ SApplDesc ToolDesc(const char* name, uint32_t dataPoolBudget) {
   desc.objectsPoolBudget = 0x800000;
   desc.dataPoolBudget = dataPoolBudget;
   desc.instance = platform::ProgramModule();
+  // A tool shows nothing: its main window, the menu bar's, stays hidden and is never painted.
+  desc.startMenuBarHidden = true;
   return desc;
 }
 
