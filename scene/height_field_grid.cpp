@@ -91,6 +91,10 @@ struct CHeightFieldGrid::SWalk {
 
   // Cells that end before this end before the accepted interval.
   double acceptFrom = -kInfinity;
+  // How far the ray must lie from a triangle's plane at both ends of a cell's window for the exact
+  // test to be passed over: one bound for every cell of the walk, from the largest slope, corner,
+  // window end and ray term any of them can have.
+  double planeMargin = 0;
 };
 
 CHeightFieldGrid::CHeightFieldGrid() : fFine(TileLayout(), TileSpec()), fCoarse(TileLayout(), TileSpec()) {}
@@ -212,6 +216,15 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
                                                        4 * walk.boundarySlack);
 
   const SHeightBounds bounds{double(Smallest(fWhole) >> fShift), double(Largest(fWhole) >> fShift)};
+  {
+    // A reflection's heights lie within |2 × lower| of the terrain's; a window's ends within its
+    // widening, a few rounding slacks, of the accepted interval.
+    const double rise = bounds.largest - bounds.smallest, height = bounds.largest + std::fabs(2 * query.lower);
+    const double slope = 1 + 4 * rise, corner = std::max(double(fSide) + 1, height);
+    const double accepted = std::max(std::fabs(walk.acceptLow), std::fabs(walk.acceptHigh));
+    const double reach = accepted + 4 * kRoundingSlack * (4 * accepted + walk.boundarySlack) + 1;
+    walk.planeMargin = 2 * kRoundingSlack * slope * (walk.originSize + corner + reach * walk.directionSize);
+  }
   // A ray along neither x nor z looks at its one column from a little behind its start.
   const double from = walk.moves ? walk.UsefulFrom(query.tNear - 1, bounds.largest) : query.tNear - 1;
   if (from > query.tFar + 1) return false;
@@ -408,11 +421,7 @@ bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const 
   const double ax = h10 - h00, az = h01 - h00, bz = h11 - h10, bx = h01 - h11;
   const auto overA = [&](const vector3<double>& p) { return p.y - (h00 + ax * p.x + az * p.z); };
   const auto overB = [&](const vector3<double>& p) { return p.y - (h10 + bz * p.z + bx * (1 - p.x)); };
-  const double slope = 1 + std::fabs(ax) + std::fabs(az) + std::fabs(bx) + std::fabs(bz);
-  const double cornerSize = std::max({std::fabs(cx) + 1.0, std::fabs(cz) + 1.0, std::fabs(h00), std::fabs(h10),
-                                      std::fabs(h11), std::fabs(h01)});
-  const double reach = std::max(std::fabs(window.from), std::fabs(window.to));
-  const double margin = 2 * kRoundingSlack * slope * (walk.originSize + cornerSize + reach * walk.directionSize);
+  const double margin = walk.planeMargin;
   const auto oneSide = [margin](double a, double b) { return (a > margin && b > margin) || (a < -margin && b < -margin); };
   const bool crossed[2] = {!oneSide(overA(from), overA(to)), !oneSide(overB(from), overB(to))};
   if (!crossed[0] && !crossed[1]) return false;
