@@ -423,7 +423,11 @@ bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const 
   const auto overB = [&](const vector3<double>& p) { return p.y - (h10 + bz * p.z + bx * (1 - p.x)); };
   const double margin = walk.planeMargin;
   const auto oneSide = [margin](double a, double b) { return (a > margin && b > margin) || (a < -margin && b < -margin); };
-  const bool crossed[2] = {!oneSide(overA(from), overA(to)), !oneSide(overB(from), overB(to))};
+  // The diagonal x + z = 1 parts the cell between the triangles, A on its near side and B on its far
+  // one: a ray that keeps to one side through the window meets the other's plane outside it.
+  const double nearSide = from.x + from.z - 1, farSide = to.x + to.z - 1;
+  const bool crossed[2] = {!oneSide(overA(from), overA(to)) && !(nearSide > margin && farSide > margin),
+                           !oneSide(overB(from), overB(to)) && !(nearSide < -margin && farSide < -margin)};
   if (!crossed[0] && !crossed[1]) return false;
 
   const SHeightQuery& query = *walk.query;
