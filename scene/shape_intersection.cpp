@@ -548,6 +548,27 @@ void AddRing(C3dBox& box, const C34Matrix& toWorld, double y) {
   ExtendAround(box, toWorld.TransformPoint({0, y, 0}), EllipseExtent(toWorld, 0, 2));
 }
 
+// The sphere's nearest crossing in the ray's interval: the near root, or the far one when the near
+// one lies at or before the interval's start.
+bool NearestSphereT(const CRay& ray, double& t) {
+  double farT = 0;
+  bool found = SphereRoots(ray, t, farT) && float(t) < ray.fTMax;
+  if (found && float(t) <= ray.fTMin) {
+    t = farT;
+    found = ray.fTMin < float(t) && float(t) < ray.fTMax;
+  }
+  return found;
+}
+
+// A flat shape's crossing in the ray's interval and its point, on the surface.
+bool NearestFlatPoint(const CRay& ray, EFlatShape shape, double& t, vector3<double>& p) {
+  if (!FlatCrossingT(ray, shape, t) || !SFlatAcceptance{ray}(t)) return false;
+  p = PointAt(ray, t);
+  if (!WithinFlat(shape, p, ray.fFilterRay == 1)) return false;
+  p.y = 0;
+  return true;
+}
+
 }  // namespace
 
 void CompleteCrossing(C3dObject& object, SSpanEntry& c) {
@@ -574,14 +595,10 @@ void RayToObjectSpace(C3dObject& object, CRay& ray) {
 }
 
 bool NearestSphereCrossing(const CRay& ray, SSpanEntry& hit) {
-  double t = 0, farT = 0;
-  bool found = SphereRoots(ray, t, farT) && float(t) < ray.fTMax;
-  if (found && float(t) <= ray.fTMin) {
-    t = farT;
-    found = ray.fTMin < float(t) && float(t) < ray.fTMax;
-  }
-  if (found) hit = SphereSurface(ray, t);
-  return found;
+  double t = 0;
+  if (!NearestSphereT(ray, t)) return false;
+  hit = SphereSurface(ray, t);
+  return true;
 }
 
 bool NearestBoxCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit) {
@@ -642,6 +659,21 @@ bool IntersectShape(C3dObject& object, CRay& ray, Nearest nearest) {
   return RecordNearest(object, ray, nearest(ray, hit), hit);
 }
 
+// The same for a shape whose search finds the hit's parameter and point before its surface: most
+// rays miss the sphere and the plane that every ray meets, and a miss makes no surface record.
+template <typename Find, typename Surface>
+bool IntersectFound(C3dObject& object, CRay& ray, Find find, Surface surface) {
+  RayToObjectSpace(object, ray);
+  double t = 0;
+  vector3<double> p;
+  if (!find(ray, t, p)) {
+    ray.CountMiss();
+    return false;
+  }
+  SSpanEntry hit = surface(ray, t, p);
+  return RecordNearest(object, ray, true, hit);
+}
+
 // The torus makes the most crossings.
 constexpr int kMostCrossings = 4;
 
@@ -663,7 +695,11 @@ bool ShapeSpans(C3dObject& object, CRay& ray, int least, Crossings crossings) {
 
 }  // namespace
 
-bool IntersectSphere(C3dObject& object, CRay& ray) { return IntersectShape(object, ray, NearestSphereCrossing); }
+bool IntersectSphere(C3dObject& object, CRay& ray) {
+  return IntersectFound(
+      object, ray, [](const CRay& r, double& t, vector3<double>&) { return NearestSphereT(r, t); },
+      [](const CRay& r, double t, const vector3<double>&) { return SphereSurface(r, t); });
+}
 
 bool IntersectBox(C3dObject& object, CRay& ray, const SShapeBottom& bottom) {
   return IntersectShape(object, ray,
@@ -788,10 +824,8 @@ C3dBox CylinderWorldBox(const C34Matrix& toWorld) {
 
 bool NearestFlatCrossing(const CRay& ray, EFlatShape shape, SSpanEntry& hit) {
   double t = 0;
-  if (!FlatCrossingT(ray, shape, t) || !SFlatAcceptance{ray}(t)) return false;
-  vector3<double> p = PointAt(ray, t);
-  if (!WithinFlat(shape, p, ray.fFilterRay == 1)) return false;
-  p.y = 0;
+  vector3<double> p;
+  if (!NearestFlatPoint(ray, shape, t, p)) return false;
   hit = FlatSurface(ray, shape, t, p);
   return true;
 }
@@ -816,8 +850,9 @@ int FlatCrossings(const CRay& ray, EFlatShape shape, bool farSide, SSpanEntry cr
 }
 
 bool IntersectFlat(C3dObject& object, CRay& ray, EFlatShape shape) {
-  return IntersectShape(object, ray,
-                        [&](const CRay& r, SSpanEntry& hit) { return NearestFlatCrossing(r, shape, hit); });
+  return IntersectFound(
+      object, ray, [shape](const CRay& r, double& t, vector3<double>& p) { return NearestFlatPoint(r, shape, t, p); },
+      [shape](const CRay& r, double t, const vector3<double>& p) { return FlatSurface(r, shape, t, p); });
 }
 
 bool FlatSpans(C3dObject& object, CRay& ray, EFlatShape shape, bool farSide) {
