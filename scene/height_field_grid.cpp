@@ -289,8 +289,10 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
   // its lowest). Once the ray has risen too high, or sunk too low, the walk is over.
   const double floor = kSymmetric ? reflection - bounds.largest : bounds.smallest;
   const bool mayRiseAway = d.y >= 0, maySinkAway = d.y <= 0;
-  // Until a cell ends inside the accepted interval; none after it ends before.
-  bool early = true;
+  // Until a cell ends inside the accepted interval; none after it ends before. A walk from inside the
+  // interval has none that ends before it: a cell's exit lies past the walk's start but for the
+  // rounding of a boundary, far below the margin of that test.
+  bool early = !(t >= walk.acceptLow);
   double y0 = o.y + d.y * t;
   for (;;) {
     // Ties step in z; an axis the ray does not move along has no next boundary.
