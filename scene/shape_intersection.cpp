@@ -608,6 +608,12 @@ void CompleteCrossing(C3dObject& object, SSpanEntry& c) {
   CompleteSurface(object, c);
 }
 
+void CompleteDeferredHit(CRay& ray) {
+  C3dObject* const object = ray.fWorldPending;
+  ray.fWorldPending = nullptr;
+  if (object && object == ray.fHitObject && !ray.fHitPart) CompleteSurface(*object, ray.fHit);
+}
+
 bool PassesEntryTests(C3dObject& object, CRay& ray, bool& answer) {
   answer = false;
   const uint32_t state = object.GetStateFlags();
@@ -692,7 +698,8 @@ bool IntersectShape(C3dObject& object, CRay& ray, Nearest nearest) {
 // The same for a shape whose search finds the hit's parameter and point before its surface: most
 // rays miss the sphere and the plane that every ray meets, and a miss makes no surface record. A hit's
 // surface goes straight into the ray's hit record, with the fields and values that recording a
-// completed span entry gives (texture values only when the ray wants them).
+// completed span entry gives (texture values only when the ray wants them); during the renderer's
+// search its world-space part is left for the search to complete, should the hit stay the nearest.
 template <typename Find, typename Surface>
 bool IntersectFound(C3dObject& object, CRay& ray, Find find, Surface surface) {
   RayToObjectSpace(object, ray);
@@ -705,7 +712,8 @@ bool IntersectFound(C3dObject& object, CRay& ray, Find find, Surface surface) {
   SRayHit& hit = ray.fHit;
   surface(hit, ray, p);
   hit.fObjShadingNormal = hit.fObjNormal;
-  CompleteSurface(object, hit);
+  if (ray.fDeferWorld) ray.fWorldPending = &object;
+  else CompleteSurface(object, hit);
   ray.fHitT = t;
   ray.fHitObject = &object;
   ray.fHitPart = nullptr;
