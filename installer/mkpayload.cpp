@@ -2,17 +2,17 @@
 // FOLDER/payload, each chunk of them compressed into FOLDER/payload/chunks/NAME.N.z, and the table
 // that Setvane carries into FOLDER/payload.cpp. Every chunk is inflated again and compared with its
 // source; a mismatch fails the build. The same run always writes the same bytes.
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
-namespace {
+#include "installer/payload.h"
 
-constexpr size_t kChunkBytes = 32000;
+namespace {
 
 struct SSource {
   const char* name;

@@ -6,6 +6,7 @@
 #include "installer/setup_dialogs.h"
 #include "platform/ansi_text.h"
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "platform/process.h"
 #include "platform/program_manager.h"
 #include "platform/window.h"
@@ -44,11 +45,6 @@ constexpr const char* kTextAskStart =
     "Carvane has been successfully installed on your system.The software is now available in your Start Menu or "
     "Program Manager, in the Carvane group. Would you like to start Carvane now?";
 
-std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  return home && *home ? home : "/";
-}
-
 // A message naming the fallback folder where the system's own path stood, in the texts' character set.
 std::string WithFallback(const char* text) {
   std::string message = text;
@@ -58,7 +54,7 @@ std::string WithFallback(const char* text) {
 
 // What the user typed as a path: "~" and "~/..." are under the home folder.
 std::string ExpandHome(const std::string& typed) {
-  if (typed == "~" || typed.starts_with("~/")) return HomeFolder() + typed.substr(1);
+  if (typed == "~" || typed.starts_with("~/")) return platform::HomeFolder() + typed.substr(1);
   return typed;
 }
 
@@ -74,11 +70,11 @@ std::string ProgramPath(const std::string& folder) { return folder + "/" + kProg
 
 }  // namespace
 
-std::string FallbackFolder() { return HomeFolder() + "/" + kProductName; }
+std::string FallbackFolder() { return platform::HomeFolder() + "/" + kProductName; }
 
 std::string SuggestedFolder() {
   const char* data = std::getenv("XDG_DATA_HOME");
-  const std::string shared = data && data[0] == '/' ? data : HomeFolder() + "/.local/share";
+  const std::string shared = data && data[0] == '/' ? data : platform::HomeFolder() + "/.local/share";
   return platform::IsFolder(shared) ? shared + "/" + kProductName : FallbackFolder();
 }
 

@@ -257,6 +257,14 @@ intptr_t DialogClassProc(WindowHandle window, uint32_t message, uintptr_t wParam
     if (answer || message == kWmInitDialog) return answer;
   }
   if (message == kWmKeyDown && DialogKey(window, uint32_t(wParam))) return 1;
+  if (message == kWmEraseBackground) {
+    SWinRect client;
+    GetClientRect(window, &client);
+    GdiObject face = CreateSolidBrush(GetSysColor(kColorButtonFace));
+    FillRect(reinterpret_cast<DeviceContext*>(wParam), client, face);
+    DeleteObject(face);
+    return 1;
+  }
   // Closing a dialog is its procedure's business (EndDialog), never the window's destruction.
   return message == kWmClose ? 0 : DefWindowProc(window, message, wParam, lParam);
 }

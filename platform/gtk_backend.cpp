@@ -165,6 +165,11 @@ gboolean OnMap(GtkWidget* widget, GdkEvent*, gpointer user) {
   return FALSE;
 }
 
+gboolean OnMapTakeFocus(GtkWidget* widget, GdkEvent*, gpointer) {
+  gdk_window_focus(gtk_widget_get_window(widget), GDK_CURRENT_TIME);
+  return FALSE;
+}
+
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer user) {
   if (SWindow* w = Owner(user)) QueueWindowMessage(w, kWmClose, 0, 0);
   return TRUE;
@@ -437,6 +442,8 @@ class GtkBackend : public WindowBackend {
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons == 4 ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
+    // The box takes the keyboard, also where no window manager gives it (the pointer may lie elsewhere).
+    g_signal_connect(dialog, "map-event", G_CALLBACK(OnMapTakeFocus), nullptr);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);
     Poll();

@@ -1,13 +1,12 @@
 #include "platform/program_manager.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include <strings.h>
 
 #include <cctype>
 #include <cstdlib>
-#include <strings.h>
 
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -53,13 +52,6 @@ bool HasControlCharacter(const std::string& text) {
 bool IsUsableName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
          !HasControlCharacter(name);
-}
-
-std::string HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home && *home) return home;
-  const passwd* user = ::getpwuid(::getuid());
-  return user && user->pw_dir ? user->pw_dir : "/";
 }
 
 // An XDG base folder: the variable's value when it is an absolute path, else the default under home.
