@@ -41,7 +41,7 @@ std::string JoinCommandLine(int argc, const char* const* argv) {
     }
     line += '"';
     for (char c : arg) {
-      if (c == '"') line += '\\';
+      if (c == '"' || c == '\\') line += '\\';
       line += c;
     }
     line += '"';
@@ -71,6 +71,7 @@ int RunProgram(const std::string& commandLine) {
   desc.createMenu = true;
   bool started = false;
   if (auto* app = new CQuarnApp(desc)) {
+    app->HandleCommandLine(commandLine.c_str());
     app->Run();
     started = app->HasStarted();
     delete app;

@@ -13,7 +13,8 @@ inline constexpr const char* kProgramName = "Quarn2";
 // DataPoolBudget (framework/core/mem_pool.h) with the read flag and percentage of the preferences file.
 uint32_t DataPoolBudget(uint64_t physicalBytes, const CPrefsFile& prefs);
 
-// The arguments as one command line; an argument with a space or quote is quoted.
+// The arguments as one command line; an argument with a space, tab or quote (or none at all) is quoted,
+// a quote or backslash inside it escaped with a backslash.
 std::string JoinCommandLine(int argc, const char* const* argv);
 
 // 0 after an ordinary run or when a running instance took the command line; 1 when start-up failed.

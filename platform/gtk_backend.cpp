@@ -10,6 +10,7 @@
 
 #include "platform/ansi_text.h"
 #include "platform/clipboard.h"
+#include "platform/desktop.h"
 #include "platform/dialog.h"
 #include "platform/dib.h"
 #include "platform/gtk_internal.h"
@@ -175,6 +176,36 @@ gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer user) {
   return TRUE;
 }
 
+// Files dropped on a top-level window, as the shell hands them over: a list of file URIs.
+void OnDragData(GtkWidget* widget, GdkDragContext*, gint x, gint y, GtkSelectionData* selection, guint, guint,
+                gpointer user) {
+  SWindow* w = Owner(user);
+  gchar** uris = gtk_selection_data_get_uris(selection);
+  if (!w || !uris) {
+    g_strfreev(uris);
+    return;
+  }
+  std::vector<std::string> paths;
+  for (gchar** uri = uris; *uri; ++uri) {
+    if (gchar* path = g_filename_from_uri(*uri, nullptr, nullptr)) {
+      paths.push_back(path);
+      g_free(path);
+    }
+  }
+  g_strfreev(uris);
+  gint originX = 0, originY = 0;
+  if (GdkWindow* window = gtk_widget_get_window(widget)) gdk_window_get_origin(window, &originX, &originY);
+  DeliverDroppedFiles(w, {originX + x, originY + y}, paths);
+}
+
+void AcceptDrops(GtkWidget* widget, SWindow* w) {
+  static GtkTargetEntry uriList{const_cast<gchar*>("text/uri-list"), 0, 0};
+  gtk_drag_dest_set(widget, GTK_DEST_DEFAULT_ALL, &uriList, 1, GDK_ACTION_COPY);
+  g_signal_connect(widget, "drag-data-received", G_CALLBACK(OnDragData), w);
+}
+
+void OnScreenChanged(GdkScreen*, gpointer) { NotifyDisplayChange(); }
+
 gboolean OnConfigure(GtkWidget*, GdkEventConfigure* event, gpointer user) {
   SWindow* w = Owner(user);
   if (!w) return FALSE;
@@ -239,9 +270,14 @@ class GtkBackend : public WindowBackend {
     return PassKeyToEntry(w, message, acted);
   }
 
+  // A top-level window the program gives the focus takes the display's keyboard focus too: a window
+  // that had it may be hiding, and without a window manager nobody else hands it on.
   void FocusChanged(SWindow* w) override {
     SGtkWindow* data = Data(w);
-    if (data && (IsEditWindow(w) || IsItemWindow(w))) gtk_widget_grab_focus(data->area);
+    if (!data) return;
+    if (IsEditWindow(w) || IsItemWindow(w)) gtk_widget_grab_focus(data->area);
+    else if (data->window && data->shown && gtk_widget_get_realized(data->window))
+      gdk_window_focus(gtk_widget_get_window(data->window), GDK_CURRENT_TIME);
   }
 
   void Beep() override { gdk_display_beep(gdk_display_get_default()); }
@@ -288,6 +324,15 @@ class GtkBackend : public WindowBackend {
     gint x = 0, y = 0;
     gdk_device_get_position(pointer, nullptr, &x, &y);
     return {x, y};
+  }
+
+  SWinRect WorkArea() override {
+    GdkRectangle area{0, 0, Metric(kSmCxScreen), Metric(kSmCyScreen)};
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (monitor) gdk_monitor_get_workarea(monitor, &area);
+    return {area.x, area.y, area.x + area.width, area.y + area.height};
   }
 
   int32_t Metric(int32_t index) override {
@@ -435,13 +480,21 @@ class GtkBackend : public WindowBackend {
       default: break;
     }
     const uint32_t buttons = style & 0x0F;
-    GtkButtonsType gtkButtons = buttons == 1 ? GTK_BUTTONS_OK_CANCEL : buttons == 4 ? GTK_BUTTONS_YES_NO : GTK_BUTTONS_OK;
+    GtkButtonsType gtkButtons = buttons == 1   ? GTK_BUTTONS_OK_CANCEL
+                                : buttons == 4 ? GTK_BUTTONS_YES_NO
+                                : buttons == 3 ? GTK_BUTTONS_NONE
+                                               : GTK_BUTTONS_OK;
     GtkWindow* parent = owner ? GtkWindowOf(owner) : nullptr;
     GtkWidget* dialog = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, type, gtkButtons, "%s", AnsiToUtf8(text).c_str());
+    // Yes, No and Cancel ask whether to save before something is lost.
+    if (buttons == 3)
+      gtk_dialog_add_buttons(GTK_DIALOG(dialog), "Do_n't Save", GTK_RESPONSE_NO, "_Cancel", GTK_RESPONSE_CANCEL, "_Save",
+                             GTK_RESPONSE_YES, nullptr);
     gtk_window_set_title(GTK_WINDOW(dialog), AnsiToUtf8(caption).c_str());
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
-    gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons == 4 ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
+    const bool question = buttons == 4 || buttons == 3;
+    gtk_dialog_set_default_response(GTK_DIALOG(dialog), question ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
     // The box takes the keyboard, also where no window manager gives it (the pointer may lie elsewhere).
     g_signal_connect(dialog, "map-event", G_CALLBACK(OnMapTakeFocus), nullptr);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
@@ -581,6 +634,14 @@ class GtkBackend : public WindowBackend {
     gtk_widget_set_size_request(data->menuBar, -1, kMenuBarHeight);
     gtk_widget_set_valign(data->menuBar, GTK_ALIGN_START);
     gtk_widget_set_no_show_all(data->menuBar, TRUE);
+    // Over the window's own drawing the bar needs a background of its own: the theme's.
+    static GtkCssProvider* barStyle = [] {
+      GtkCssProvider* provider = gtk_css_provider_new();
+      gtk_css_provider_load_from_data(provider, "menubar { background-color: @theme_bg_color; }", -1, nullptr);
+      return provider;
+    }();
+    gtk_style_context_add_provider(gtk_widget_get_style_context(data->menuBar), GTK_STYLE_PROVIDER(barStyle),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
     gtk_container_add(GTK_CONTAINER(data->overlay), data->area);
     gtk_overlay_add_overlay(GTK_OVERLAY(data->overlay), data->menuBar);
     gtk_container_add(GTK_CONTAINER(data->window), data->overlay);
@@ -593,6 +654,7 @@ class GtkBackend : public WindowBackend {
     g_signal_connect(data->window, "delete-event", G_CALLBACK(OnDelete), w);
     g_signal_connect(data->window, "map-event", G_CALLBACK(OnMap), w);
     g_signal_connect(data->window, "configure-event", G_CALLBACK(OnConfigure), w);
+    if (!data->popUp) AcceptDrops(data->window, w);
   }
 
   // A child window lies in its top-level ancestor's fixed layer, at its place in that window.
@@ -661,6 +723,10 @@ WindowBackend* NewGtkBackend() {
   // Windows are placed at absolute screen positions, which only X11 lets a program do.
   gdk_set_allowed_backends("x11");
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
+  if (GdkScreen* screen = gdk_screen_get_default()) {
+    g_signal_connect(screen, "size-changed", G_CALLBACK(OnScreenChanged), nullptr);
+    g_signal_connect(screen, "monitors-changed", G_CALLBACK(OnScreenChanged), nullptr);
+  }
   return new GtkBackend;
 }
 

@@ -8,6 +8,10 @@
 //   char C             a character message (C one character, or a number)
 //   menu TITLE ITEM    chooses the item of that text (or of that text before its tab) in the menu-bar
 //                      entry of that title, as a click would; a text with blanks is written in quotes
+//   drop X Y PATH...   the files dropped at screen point (X, Y), on the window there that takes them
+//                      or the one it lies in; a path with blanks is written in quotes
+//   display W H        the screen takes that size and the top-level windows hear of the change
+//   logout             the desktop asks the top-level windows whether the session may end
 //   box N              answer of the next message box (1 OK, 2 cancel, ...)
 //   open PATH          answer of the next file dialog, with the first filter whose pattern matches the
 //                      path's extension (else the dialog's own); save PATH likewise; cancel: the user
@@ -63,8 +67,11 @@ const std::vector<SAskedDialog>& AskedDialogs();
 uint32_t CursorSetCount();
 std::string CursorDescription(CursorHandle cursor);
 
-// Metrics a test may set: kSmCyMenu, kSmCxBorder, kSmCyBorder, kSmCxDlgFrame, kSmCyDlgFrame.
+// Metrics a test may set: kSmCyCaption, kSmCyMenu, kSmCxBorder, kSmCyBorder, kSmCxDlgFrame,
+// kSmCyDlgFrame.
 void SetMetric(int32_t index, int32_t value);
+// The screen without the desktop's panels (GetWorkArea); an empty rectangle: the whole screen.
+void SetWorkArea(const SWinRect& area);
 
 // How many windows of the class exist.
 uint32_t WindowCount(const std::string& className);

@@ -9,6 +9,7 @@
 
 #include "platform/ansi_text.h"
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/file.h"
 #include "platform/headless.h"
 #include "platform/window_backend.h"
@@ -16,7 +17,7 @@
 namespace platform {
 namespace {
 
-enum class InputKind { kMove, kDown, kUp, kKey, kKeyUp, kChar, kMenu };
+enum class InputKind { kMove, kDown, kUp, kKey, kKeyUp, kChar, kMenu, kDrop, kDisplay, kLogout };
 
 struct SInput {
   InputKind kind;
@@ -25,6 +26,7 @@ struct SInput {
   int64_t delayMs = 0;
   std::string title;  // of a menu choice
   std::string item;
+  std::vector<std::string> paths;  // of a drop
 };
 
 struct SDialogAnswer {
@@ -97,7 +99,6 @@ class HeadlessBackend : public WindowBackend {
     switch (index) {
       case kSmCxScreen: return fScreenWidth;
       case kSmCyScreen: return fScreenHeight;
-      case kSmCyCaption: return 19;
       default: break;
     }
     const auto it = fMetrics.find(index);
@@ -106,9 +107,15 @@ class HeadlessBackend : public WindowBackend {
 
   void SetMetric(int32_t index, int32_t value) { fMetrics[index] = value; }
 
+  SWinRect WorkArea() override {
+    return fWorkArea.IsEmpty() ? SWinRect{0, 0, fScreenWidth, fScreenHeight} : fWorkArea;
+  }
+  void SetWorkArea(const SWinRect& area) { fWorkArea = area; }
+
   int32_t MessageBox(SWindow*, const std::string& text, const std::string& caption, uint32_t style) override {
     // Unscripted, the box takes its default button.
-    int32_t answer = (style & 0x0F) == kMbYesNo ? kIdYes : kIdOk;
+    const uint32_t buttons = style & 0x0F;
+    int32_t answer = buttons == kMbYesNo || buttons == kMbYesNoCancel ? kIdYes : kIdOk;
     if (!fBoxAnswers.empty()) {
       answer = fBoxAnswers.front();
       fBoxAnswers.pop_front();
@@ -223,6 +230,15 @@ class HeadlessBackend : public WindowBackend {
                           input.title.c_str());
         break;
       }
+      case InputKind::kDrop:
+        if (!DeliverDroppedFiles(WindowFromPoint({input.a, input.b}), {input.a, input.b}, input.paths))
+          std::fprintf(stderr, "headless script: no window at (%d, %d) takes dropped files\n", input.a, input.b);
+        break;
+      case InputKind::kDisplay:
+        SetScreenSize(input.a, input.b);
+        NotifyDisplayChange();
+        break;
+      case InputKind::kLogout: NotifyQueryEndSession(); break;
     }
   }
 
@@ -341,7 +357,7 @@ class HeadlessBackend : public WindowBackend {
     args >> a >> b;
     int32_t x = 0, y = 0;
     auto push = [&](InputKind kind, int32_t first, int32_t second, std::string title = {}, std::string item = {}) {
-      inputs->push_back({kind, first, second, *delay, std::move(title), std::move(item)});
+      inputs->push_back({kind, first, second, *delay, std::move(title), std::move(item), {}});
       *delay = 0;
       return true;
     };
@@ -372,6 +388,20 @@ class HeadlessBackend : public WindowBackend {
       if (words.size() != 2) return *reason = "menu needs a title and an item", false;
       return push(InputKind::kMenu, 0, 0, Utf8ToAnsi(words[0]), Utf8ToAnsi(words[1]));
     }
+    if (verb == "drop") {
+      std::vector<std::string> words = Words(rest);
+      if (words.size() < 3 || !ParseNumber(words[0], &x) || !ParseNumber(words[1], &y))
+        return *reason = "drop needs X, Y and at least one path", false;
+      push(InputKind::kDrop, x, y);
+      inputs->back().paths.assign(words.begin() + 2, words.end());
+      return true;
+    }
+    if (verb == "display") {
+      if (!ParseNumber(a, &x) || !ParseNumber(b, &y) || x <= 0 || y <= 0)
+        return *reason = "display needs a width and a height", false;
+      return push(InputKind::kDisplay, x, y);
+    }
+    if (verb == "logout") return push(InputKind::kLogout, 0, 0);
     if (verb == "box") {
       if (!ParseNumber(a, &x)) return *reason = "box needs an answer number", false;
       boxes->push_back(x);
@@ -411,8 +441,9 @@ class HeadlessBackend : public WindowBackend {
   int32_t fScreenWidth = 1024;
   int32_t fScreenHeight = 768;
   // The menu bar's height, the border and the dialog frame, unless a test sets them.
-  std::map<int32_t, int32_t> fMetrics{{kSmCyMenu, 19}, {kSmCxBorder, 1}, {kSmCyBorder, 1}, {kSmCxDlgFrame, 3},
-                                      {kSmCyDlgFrame, 3}};
+  std::map<int32_t, int32_t> fMetrics{{kSmCyCaption, 19}, {kSmCyMenu, 19}, {kSmCxBorder, 1}, {kSmCyBorder, 1},
+                                      {kSmCxDlgFrame, 3}, {kSmCyDlgFrame, 3}};
+  SWinRect fWorkArea;  // empty: the whole screen
   Surface fScreen;
   uint32_t fDesktopColor = 0;
   uint32_t fDoubleClickTime = 500;
@@ -454,6 +485,8 @@ void AnswerFileDialog(const std::string& path, uint32_t filterIndex) { Headless(
 void SetScreenSize(int32_t width, int32_t height) { Headless().SetScreenSize(width, height); }
 
 void SetMetric(int32_t index, int32_t value) { Headless().SetMetric(index, value); }
+
+void SetWorkArea(const SWinRect& area) { Headless().SetWorkArea(area); }
 
 void SetDesktopColor(uint32_t color) { Headless().SetDesktopColor(color); }
 

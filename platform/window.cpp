@@ -1133,7 +1133,14 @@ bool GetOpenFileName(SFileDialog* dialog) {
   return true;
 }
 
-bool GetSaveFileName(SFileDialog* dialog) { return Backend().FileDialog(true, dialog, &gDialogError); }
+bool GetSaveFileName(SFileDialog* dialog) {
+  if (!Backend().FileDialog(true, dialog, &gDialogError)) return false;
+  const std::string& file = dialog->file;
+  const size_t name = file.find_last_of('/');
+  const bool hasExtension = file.find('.', name == std::string::npos ? 0 : name + 1) != std::string::npos;
+  if (!dialog->defaultExtension.empty() && !hasExtension) dialog->file += "." + dialog->defaultExtension;
+  return true;
+}
 
 uint32_t CommonDialogError() { return gDialogError; }
 

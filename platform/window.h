@@ -192,7 +192,8 @@ enum : int32_t {
 enum : uint32_t { kScSize = 0xF000, kScMove = 0xF010, kScMaximize = 0xF030, kScNextWindow = 0xF040, kScPrevWindow = 0xF050 };
 
 // Message-box buttons and icons, and answers.
-enum : uint32_t { kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNo = 0x4, kMbIconQuestion = 0x20, kMbIconWarning = 0x30 };
+enum : uint32_t { kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNoCancel = 0x3, kMbYesNo = 0x4, kMbIconQuestion = 0x20,
+                  kMbIconWarning = 0x30 };
 enum : int32_t { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 // Open and save dialog flags.
@@ -442,7 +443,7 @@ int32_t MessageBox(WindowHandle owner, const std::string& text, const std::strin
 // Open and save dialogs. filter holds "description\0pattern\0...\0"; filterIndex counts from 1, in and
 // out. file holds the initial name and receives the chosen path. On false, CommonDialogError() is 0
 // when the user cancelled. defaultExtension (without its dot): an opened name without an extension
-// that names no file takes it when the name with it does.
+// that names no file takes it when the name with it does; a name to save without one takes it.
 struct SFileDialog {
   WindowHandle owner = nullptr;
   std::string filter;

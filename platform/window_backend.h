@@ -101,6 +101,8 @@ class WindowBackend {
   virtual void Wait(int64_t ms) { SleepMs(ms); }
   virtual SPoint CursorPos() = 0;
   virtual int32_t Metric(int32_t index) = 0;
+  // The screen without the desktop's own panels; the whole screen unless the back end knows better.
+  virtual SWinRect WorkArea() { return {0, 0, Metric(kSmCxScreen), Metric(kSmCyScreen)}; }
 
   virtual void WindowCreated(SWindow*) {}
   virtual void WindowDestroyed(SWindow*) {}

@@ -31,18 +31,6 @@ struct STreeLimits {
 // The tree limits of the optimizer choices: never split, then (5, 5) and (50, 10).
 constexpr STreeLimits kTreeLimits[] = {{0xFFFFFFFF, 0}, {5, 5}, {50, 10}};
 
-// The shadow lightness of the sky's record ("value F"): 1 leaves shadows as dark as they are cast.
-int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings) {
-  settings.fSky = sky;
-  settings.fShadowLightness = 1.0;
-  if (!sky) return kNoErr;
-  if (const int32_t result = sky->PrepareForRender(scene, nullptr)) return result;
-  CHolder holder(sky, false, false);
-  if (!holder.IsLocked()) return NonZeroError(sky->GetError());
-  settings.fShadowLightness = sky->GetSettings().valueF;
-  return kNoErr;
-}
-
 bool IsEmpty(const SRect& r) { return r.bottom <= r.top || r.right <= r.left; }
 
 }  // namespace
@@ -116,6 +104,17 @@ class CRenderReadiness {
 
   C3dBaseSys& fScene;
 };
+
+int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings) {
+  settings.fSky = sky;
+  settings.fShadowLightness = 1.0;
+  if (!sky) return kNoErr;
+  if (const int32_t result = sky->PrepareForRender(scene, nullptr)) return result;
+  CHolder holder(sky, false, false);
+  if (!holder.IsLocked()) return NonZeroError(sky->GetError());
+  settings.fShadowLightness = sky->GetSettings().valueF;
+  return kNoErr;
+}
 
 bool AntialiasForChoice(uint32_t choice, uint32_t& mode, uint32_t& grid) {
   constexpr uint32_t kModes[3][2] = {{1, 1}, {0, 1}, {5, 4}};

@@ -56,6 +56,12 @@ struct SRenderRequest {
   SRenderObserver observer;
 };
 
+// The sky step of every render: the sky prepared from the scene's first sun and set in the settings
+// record with its shadow lightness ("value F" of its record; 1 leaves shadows as dark as they are
+// cast). Without a sky, missed rays are black and shadows undarkened. 0, or the sky's code when it
+// cannot be prepared or locked.
+int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings);
+
 // The antialias mode and grid of a document's antialias choice: 0 the pixel centre, 1 the pixel
 // corner, 2 a jittered 4 × 4 grid. False for any other choice.
 bool AntialiasForChoice(uint32_t choice, uint32_t& mode, uint32_t& grid);

@@ -53,25 +53,12 @@ uint32_t PackColour(const vector3<float>& colour) {
   return ToByte(colour.x) << 16 | ToByte(colour.y) << 8 | ToByte(colour.z);
 }
 
-// One primary ray through the image point (px, py), its colour weighed and clamped to [0, 1]. The
-// ray starts at the image plane.
+// One primary ray through the image point (px, py), its colour weighed and clamped to [0, 1].
 vector3<float> TraceSample(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height,
                            double px, double py, int32_t orderEntry) {
   vector3<double> origin = eye, direction;
   context.GetCamera()->MakeRay(px / width - 0.5, -(py / height - 0.5), origin, direction);
-  const double squared = Dot(direction, direction);
-  if (!(squared > 0)) return {};
-  const double inverse = FastInvSqrt(squared);
-  CRay ray;
-  ray.Init(nullptr, origin, direction * inverse, {1, 1, 1}, {1, 1, 1}, float(1 / inverse), kInfinity, nullptr,
-           nullptr, orderEntry);
-  ray.fContext = &context;
-  ray.fStats = &context.GetStats();
-  ray.fHolder = &context.GetHolder();
-  TraceRay(ray);
-  const vector3<float>& c = ray.fColour;
-  const vector3<float>& w = ray.fColourWeight;
-  return {Clamp01(c.x * w.x), Clamp01(c.y * w.y), Clamp01(c.z * w.z)};
+  return TracePrimaryRay(context, origin, direction, orderEntry);
 }
 
 bool UserInterrupt() {
@@ -208,6 +195,23 @@ int32_t Finish(bool draw, CRenderContext& context, CLoopFrame& frame, const SRec
 }
 
 }  // namespace
+
+vector3<float> TracePrimaryRay(CRenderContext& context, const vector3<double>& origin, const vector3<double>& direction,
+                               int32_t orderEntry) {
+  const double squared = Dot(direction, direction);
+  if (!(squared > 0)) return {};
+  const double inverse = FastInvSqrt(squared);
+  CRay ray;
+  ray.Init(nullptr, origin, direction * inverse, {1, 1, 1}, {1, 1, 1}, float(1 / inverse), kInfinity, nullptr,
+           nullptr, orderEntry);
+  ray.fContext = &context;
+  ray.fStats = &context.GetStats();
+  ray.fHolder = &context.GetHolder();
+  TraceRay(ray);
+  const vector3<float>& c = ray.fColour;
+  const vector3<float>& w = ray.fColourWeight;
+  return {Clamp01(c.x * w.x), Clamp01(c.y * w.y), Clamp01(c.z * w.z)};
+}
 
 void RenderPixelSamples(vector3<float>& colour, CRenderContext& context, const vector3<double>& eye, int32_t width,
                         int32_t height, int32_t x, int32_t y, uint32_t sampleCount) {

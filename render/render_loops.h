@@ -32,6 +32,10 @@ int32_t RenderAdaptive(CRenderContext& context, const SRect& area, const SRect* 
 int32_t RenderAntialiasPass(bool draw, CRenderContext& context, CImNavigator& image, const vector3<double>& eye,
                             const SRect& area, const SRect* viewFrom, const SRect* viewTo, CProgress* progress);
 
+// The colour of the primary ray from origin along the direction (not normalised), which starts where
+// the direction ends, on the image plane: each channel weighed and clamped to [0, 1].
+vector3<float> TracePrimaryRay(CRenderContext& context, const vector3<double>& origin, const vector3<double>& direction,
+                               int32_t orderEntry);
 // The colour of pixel (x, y) of a width × height image from sampleCount primary rays from the eye,
 // each clamped to [0, 1], on the scale 0 to 255.
 void RenderPixelSamples(vector3<float>& colour, CRenderContext& context, const vector3<double>& eye, int32_t width,

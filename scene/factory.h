@@ -60,6 +60,17 @@ int32_t NewObject(T** out, C3dBaseSys* table, const SObjectKey& key, const SSpoo
   return kNoErr;
 }
 
+// The document's plain factory of class T: a new T in the environment with its defaults and no
+// material of its own, entered in the table when one is given. The plane, sphere, cylinder, cube,
+// cone, height field and torus factories and the sun's are this form.
+template <typename T>
+int32_t AppendNew(T** out, C3dBaseSys* table, CSpoolSys* environment) {
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<T>(environment, key, spec);
+  return NewObject(out, table, key, spec);
+}
+
 // Gives a new object (locked by the caller) a new base material in the table, a copy of the template
 // material; a template that no longer exists leaves the new material as it was made.
 int32_t GiveNewMaterial(C3dObject* object, C3dBaseSys* table, CSpoolSys* environment, Handle32 templateMaterial);

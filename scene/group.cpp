@@ -57,15 +57,15 @@ bool Contains(const CDynTable<C3dObject*>& list, const C3dObject* object) {
   return false;
 }
 
-// A copy's members were made in the table for it; a copy that fails takes them with it.
+
+}  // namespace
+
 void DeleteCopy(C3dObject* copy) {
   if (C3dGroup* group = AsGroup(copy)) {
     while (group->GetMemberCount()) DeleteCopy(group->GetMember(group->GetMemberCount() - 1));
   }
   DeleteShape(copy);
 }
-
-}  // namespace
 
 C3dGroup::C3dGroup(const SObjectKey& key) : C3dObject(key), fMembers(SRange{0, kMemberStep}, GetDataPool()) {
   if (gLiveGroups++ == 0) gResolver = new CBooleanResolver;

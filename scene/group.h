@@ -134,3 +134,7 @@ class C3dGroup : public C3dObject {
   uint8_t fRelinked = 0;
   uint32_t fSelectedCount = 0;
 };
+
+// Deletes a copy that Duplicate made: a group's member copies first, each with its material, then
+// the copy with its own.
+void DeleteCopy(C3dObject* copy);

@@ -132,6 +132,7 @@ class C3dHeightField : public C3dObject {
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }
+  bool HasEditor() const override { return true; }
   uint32_t FacetCount() override { return 2 * fSide * fSide; }
   C3dBox LocalBox() override { return fBox; }
   C3dBox WorldBox() override { return fBox.Transform(GetObjectToWorld()); }

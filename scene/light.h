@@ -65,6 +65,7 @@ class C3dLight : public C3dObject {
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return GetStateFlags() & kUnboundedBeam; }
+  bool HasEditor() const override { return true; }
   // Colour, intensity, second value, the light word and its stored tag and id, then the placed
   // object's part.
   int32_t CopyTo(C3dObject& target) override;

@@ -189,6 +189,7 @@ int32_t C3dObject::CopyTo(C3dObject& target) {
   target.fReference.fDirty = target.fPlacement.fDirty = 1;
   target.fFlags = fFlags;
   target.fStateFlags = fStateFlags;
+  target.fViewDepth = fViewDepth;
   std::memcpy(target.fCreationWords, fCreationWords, sizeof fCreationWords);
   std::memcpy(target.fKeptValues, fKeptValues, sizeof fKeptValues);
   std::memcpy(target.fKeptWords, fKeptWords, sizeof fKeptWords);

@@ -52,6 +52,7 @@ class C3dObject : public C3dBase {
   // Flag word A.
   static constexpr uint32_t kSelected = 1;
   static constexpr uint32_t kTransformLocked = 2;  // the transform edits do nothing
+  static constexpr uint32_t kNotDrawn = 4;         // the scene's wireframe leaves it out
   static constexpr uint32_t kHidden = 8;           // no wireframe
   // Flag word B, the state flags.
   static constexpr uint32_t kExcluded = 1;         // never intersected
@@ -101,6 +102,10 @@ class C3dObject : public C3dBase {
   int32_t GetNextSibling() const { return fNextSibling; }
   int32_t GetFirstMember() const { return fFirstMember; }
   void SetObjectNumbers(int32_t own, int32_t nextSibling, int32_t firstMember);
+
+  // Camera-space depth of the object's world box, written by each scene wireframe draw; never stored.
+  double GetViewDepth() const { return fViewDepth; }
+  void SetViewDepth(double depth) { fViewDepth = depth; }
 
   C3dGroup* GetParent() const { return fParent; }
   void SetParent(C3dGroup* parent) { fParent = parent; }
@@ -157,6 +162,8 @@ class C3dObject : public C3dBase {
   virtual void NotifyParentDeselected();
   virtual void NotifyParentBoundsChanged();
   virtual bool IsSelectedInHierarchy() const;
+  // Whether the object has an editor dialog of its own, which the window's edit button opens.
+  virtual bool HasEditor() const { return false; }
   // Rows of the placement matrix, normalised.
   virtual vector3<double> GetAxisX() const { return PlacementAxis(0); }
   virtual vector3<double> GetAxisY() const { return PlacementAxis(1); }
@@ -242,6 +249,7 @@ class C3dObject : public C3dBase {
   C3dGroup* fParent = nullptr;
   Handle32 fMaterial = kNoHandle;
   uint32_t fSolidFlags = 0;
+  double fViewDepth = 0;
   double fKeptValues[6] = {};
   uint32_t fKeptWords[2] = {};
   CDynTable<SSpanEntry> fSpans;

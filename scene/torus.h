@@ -46,6 +46,7 @@ class C3dTorus : public C3dPrimitive<C3dTorus>, public C3dClassMeshes<C3dTorus, 
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }
+  bool HasEditor() const override { return true; }
   C3dBox LocalBox() override { return fBox; }
   C3dBox WorldBox() override { return TorusWorldBox(GetObjectToWorld(), fShape); }
   bool DrawWireframe(CLineDrawer* view, const C34Matrix& viewMatrix, uint32_t detail, bool reduced) override;

@@ -114,6 +114,7 @@ class C3dTriangleMesh : public C3dObject {
   bool IsClosed() const override { return false; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }
+  bool HasEditor() const override { return true; }
   uint32_t FacetCount() override { return fFaceCount; }
   C3dBox LocalBox() override { return fBox; }
   C3dBox WorldBox() override;

@@ -129,8 +129,9 @@ class CAppl : public CBaseObject {
   // File dialogs: 0 with the chosen file's path in *spec, 24 when cancelled, else the mapped error.
   virtual int32_t ChooseFileToOpen(CFileSpec* spec, const char* filter, const char* title,
                                    const char* initialName) = 0;
+  // defaultExtension (without its dot): what a name chosen without an extension gets.
   virtual int32_t ChooseFileToSave(CFileSpec* spec, bool* replacing, const char* filter, const char* title,
-                                   const char* initialName) = 0;
+                                   const char* initialName, const char* defaultExtension = nullptr) = 0;
   // Resolves name against the program's folder.
   virtual int32_t SetModuleDirectory(const char* name, CFileSpec* spec) = 0;
 

@@ -9,6 +9,7 @@
 #include "framework/core/system_info.h"
 #include "framework/core/ui_services.h"
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/file.h"
 #include "platform/system.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr uint32_t kMessageBoxStyle = 0x12010;  // hand icon, OK, task-modal, brought to the front
 constexpr uint32_t kQuestionBoxStyle = 0x12000 | kMbIconQuestion | kMbYesNo;
+constexpr uint32_t kThreeWayBoxStyle = 0x12000 | kMbIconQuestion | kMbYesNoCancel;
 constexpr uint32_t kOpenFlags = kOfnFileMustExist | kOfnPathMustExist | kOfnEnableHook | kOfnHideReadOnly;
 constexpr uint32_t kSaveFlags = kOfnPathMustExist | kOfnEnableHook | kOfnHideReadOnly | kOfnOverwritePrompt;
 
@@ -305,7 +307,7 @@ int32_t CWinAppl::OnKey(SWinEvent& event) {
   event.key = uint32_t(event.wParam);
   event.reserved0 = 0;
   if (const int32_t answer = Broadcast(kEventKey, event)) return answer;
-  if (IsCommandDown() && (event.key == 'Q' || event.key == 'q')) Quit();
+  if (IsCommandDown() && (event.key == 'Q' || event.key == 'q')) QuitFromKey();
   if (IsShiftDown() && !IsControlDown() && event.key == ' ') {
     if (IsMenuBarHidden()) ShowMenuBar();
     else HideMenuBar();
@@ -484,9 +486,20 @@ SRect CWinAppl::GetScreenRect() {
   return rect.Set(0, 0, GetSystemMetrics(kSmCyScreen), GetSystemMetrics(kSmCxScreen));
 }
 
+SRect CWinAppl::GetWorkRect() {
+  const SWinRect area = GetWorkArea();
+  SRect rect;
+  return rect.Set(area.top, area.left, area.bottom, area.right);
+}
+
 void CWinAppl::ShowMessage(const char* text) { ShowMessageBox(text, kMessageBoxStyle); }
 
 bool CWinAppl::AskYesNo(const char* text) { return ShowMessageBox(text, kQuestionBoxStyle) == kIdYes; }
+
+int32_t CWinAppl::AskYesNoCancel(const char* text) {
+  const int32_t answer = ShowMessageBox(text, kThreeWayBoxStyle);
+  return answer == kIdYes || answer == kIdNo ? answer : kIdCancel;
+}
 
 int32_t CWinAppl::ShowMessageBox(const char* text, uint32_t style) {
   const bool busy = fBusyCursor;
@@ -499,13 +512,14 @@ int32_t CWinAppl::ShowMessageBox(const char* text, uint32_t style) {
 // ---- files
 
 int32_t CWinAppl::ChooseFile(bool save, CFileSpec* spec, bool* replacing, const char* filter, const char* title,
-                             const char* initialName) {
+                             const char* initialName, const char* defaultExtension) {
   SFileDialog dialog;
   dialog.owner = fMainWindow;
   dialog.filter = FilterText(filter);
   dialog.file = initialName ? initialName : "";
   dialog.title = title ? title : "";
   dialog.initialFolder = save ? fSaveFolder : fOpenFolder;
+  dialog.defaultExtension = defaultExtension ? defaultExtension : "";
   dialog.flags = (save ? kSaveFlags : kOpenFlags) | (CSystemInfo::Get().HasNewShell() ? uint32_t(kOfnExplorer) : 0u);
   if (!(save ? GetSaveFileName(&dialog) : GetOpenFileName(&dialog))) {
     const uint32_t error = CommonDialogError();
@@ -523,12 +537,12 @@ int32_t CWinAppl::ChooseFile(bool save, CFileSpec* spec, bool* replacing, const 
 }
 
 int32_t CWinAppl::ChooseFileToOpen(CFileSpec* spec, const char* filter, const char* title, const char* initialName) {
-  return ChooseFile(false, spec, nullptr, filter, title, initialName);
+  return ChooseFile(false, spec, nullptr, filter, title, initialName, nullptr);
 }
 
 int32_t CWinAppl::ChooseFileToSave(CFileSpec* spec, bool* replacing, const char* filter, const char* title,
-                                   const char* initialName) {
-  return ChooseFile(true, spec, replacing, filter, title, initialName);
+                                   const char* initialName, const char* defaultExtension) {
+  return ChooseFile(true, spec, replacing, filter, title, initialName, defaultExtension);
 }
 
 // Resolved against the program's folder without making it the current folder, so files named

@@ -59,14 +59,18 @@ class CWinAppl : public CAppl, public CWindowHandler {
   bool IsPaintPending() override;
   void FlushInput() override;
   SRect GetScreenRect() override;
+  // The screen without what the desktop keeps for itself (panels, docks).
+  SRect GetWorkRect();
   void ShowMessage(const char* text) override;
   bool AskYesNo(const char* text) override;
+  // A question with the buttons Yes, No and Cancel: platform::kIdYes, kIdNo or kIdCancel.
+  int32_t AskYesNoCancel(const char* text);
   void HideMenuBar() override;
   void ShowMenuBar() override;
   bool IsIconic() override;
   int32_t ChooseFileToOpen(CFileSpec* spec, const char* filter, const char* title, const char* initialName) override;
   int32_t ChooseFileToSave(CFileSpec* spec, bool* replacing, const char* filter, const char* title,
-                           const char* initialName) override;
+                           const char* initialName, const char* defaultExtension = nullptr) override;
   int32_t SetModuleDirectory(const char* name, CFileSpec* spec) override;
 
   platform::WindowHandle GetHandlerWindow() const override { return fMainWindow; }
@@ -86,6 +90,8 @@ class CWinAppl : public CAppl, public CWindowHandler {
   int32_t OnMouseActivate(SWinEvent& event) override;
 
  protected:
+  // What Ctrl+Q does when no one took the key: the program's own quit, which may ask first.
+  virtual void QuitFromKey() { Quit(); }
   // Makes the system recompute the main window's frame, keeping its position, size and order.
   void RecomputeFrame();
   int32_t Broadcast(uint32_t event, SWinEvent& record) {
@@ -97,7 +103,7 @@ class CWinAppl : public CAppl, public CWindowHandler {
   static intptr_t HandleAnyWindow(CWindowHandler* handler, SWinEvent& event, bool* handled);
   int32_t ShowMessageBox(const char* text, uint32_t style);
   int32_t ChooseFile(bool save, CFileSpec* spec, bool* replacing, const char* filter, const char* title,
-                     const char* initialName);
+                     const char* initialName, const char* defaultExtension);
   void GraySystemMenu();
 
   platform::ModuleHandle fInstance = nullptr;

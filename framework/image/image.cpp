@@ -357,7 +357,10 @@ bool CImage::TintWithColor(uint32_t color) {
 
 CImage* NewDataImage(uint32_t width, uint32_t height, int32_t* error) {
   CAppl* app = GetApplication();
-  CSpoolSys* env = app ? app->GetDataEnv() : nullptr;
+  return NewImageIn(app ? app->GetDataEnv() : nullptr, width, height, error);
+}
+
+CImage* NewImageIn(CSpoolSys* env, uint32_t width, uint32_t height, int32_t* error) {
   if (!env) {
     *error = kErrUnexpectedStatus;
     return nullptr;

@@ -125,3 +125,5 @@ class CImNavigator : public CSgNavigatorT<CImVector> {
 // A new image of width × height in the application's data environment, stored through the image
 // record; none, with the reason in *error, when it cannot be made.
 CImage* NewDataImage(uint32_t width, uint32_t height, int32_t* error);
+// The same in the given environment.
+CImage* NewImageIn(CSpoolSys* environment, uint32_t width, uint32_t height, int32_t* error);

@@ -72,6 +72,8 @@ class CUIHostCanvas : public CHoCanvas {
   bool IsBuilt() const { return fBuilt != 0; }
   bool IsInOwnerTable() const { return fInOwnerTable != 0; }
   bool IsUserMoved() const { return fUserMoved != 0; }
+  // Set when the user or the program put the window somewhere of its own, cleared by a layout.
+  void SetUserMoved(bool moved) { fUserMoved = moved ? 1 : 0; }
   bool IsEnlarged() const { return fEnlarged != 0; }
   bool HasSavedScreen() const { return fSavedScreen != nullptr; }
   CImElement* GetRightShadow() const { return fRightShadow; }

@@ -95,6 +95,16 @@ bool CUICmFunction::Enqueue(const CUIMessage& message) {
   return fQueue.InsertAt(fQueue.GetCount(), &queued, 1);
 }
 
+CUIMessage CUICmFunction::PeekQueued(uint32_t index) const {
+  if (index >= fQueue.GetCount()) return {};
+  const SQueued& queued = fQueue[index];
+  CUIMessage message = queued.message;
+  message.elementName = queued.names[0];
+  message.windowName = queued.names[1];
+  message.canvasName = queued.names[2];
+  return message;
+}
+
 int32_t CUICmFunction::DispatchQueued() {
   if (fQueue.GetCount() == 0) {
     platform::WaitMessage(kIdleWaitMs);

@@ -66,6 +66,8 @@ class CUICmFunction : public CCmFunction {
   // Appends a copy at the end of the queue, names included, so that it outlives its sender.
   bool Enqueue(const CUIMessage& message);
   uint32_t GetQueueCount() const { return fQueue.GetCount(); }
+  // The queued message at index as it will be delivered; its names last until the queue changes.
+  CUIMessage PeekQueued(uint32_t index) const;
   // The application's idle step: with nothing queued, waits kIdleWaitMs for input and answers 0;
   // otherwise delivers the queued messages in arrival order, each taken off the queue before it is
   // offered, until a receiver answers non-zero (answered; the rest wait for the next step).

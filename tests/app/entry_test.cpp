@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -51,8 +52,8 @@ TEST(DataPoolBudget, FromThePreferencesFile) {
 }
 
 TEST(CommandLine, QuotesWhatHasSpaces) {
-  const char* argv[] = {"Quarn2", "a.qnc", "b c.qnc", ""};
-  EXPECT_EQ(JoinCommandLine(4, argv), "a.qnc \"b c.qnc\" \"\"");
+  const char* argv[] = {"Quarn2", "a.qnc", "b c.qnc", "", "d \"e\\f\".qnc"};
+  EXPECT_EQ(JoinCommandLine(5, argv), "a.qnc \"b c.qnc\" \"\" \"d \\\"e\\\\f\\\".qnc\"");
 }
 
 // A folder of its own with a copy of the program, as an installation would be.
@@ -72,6 +73,13 @@ class ProgramRun : public ::testing::Test {
                                 folder.string() + "' " + environment + " ./Quarn2 " + arguments + " 2> err.txt";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  // The build's data/: the resource file and every layout file.
+  void CopyData() {
+    fs::create_directories(folder / "data");
+    for (const auto& entry : fs::directory_iterator(QUARN2_DATA_DIR)) {
+      if (entry.path().extension() == ".dat") fs::copy_file(entry.path(), folder / "data" / entry.path().filename());
+    }
   }
   std::string Errors() const {
     std::ifstream in(folder / "err.txt");
@@ -94,18 +102,61 @@ TEST_F(ProgramRun, AFailedStartLeavesNoSwapFiles) {
   EXPECT_TRUE(fs::is_empty(folder / "tmp"));
 }
 
-TEST_F(ProgramRun, WithTheResourceFileControlQEndsAnOrdinaryRun) {
-  fs::create_directories(folder / "data");
-  fs::copy_file(QUARN2_SYSTEM_DAT, folder / "data" / "system.dat");
+TEST_F(ProgramRun, WithItsDataControlQEndsAnOrdinaryRun) {
+  CopyData();
   std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);
   EXPECT_EQ(Errors(), "");
 }
 
+// A layout file that is missing or broken stops the start silently with status 1: each of four
+// defects in a copy of the build's data/.
+TEST_F(ProgramRun, ABrokenLayoutFileEndsTheStartSilently) {
+  const std::string sources = QUARN2_LAYOUT_SOURCES;
+  auto compile = [this](const std::string& name, const std::string& text, const std::string& target) {
+    std::ofstream(folder / name) << text;
+    fs::remove(folder / "data" / target);
+    const std::string command = std::string(RESBUILD_PATH) + " '" + (folder / name).string() + "' '" +
+                                (folder / "data" / target).string() + "'";
+    return std::system(command.c_str()) == 0;
+  };
+  struct SCase {
+    const char* defect;
+    std::function<bool()> make;
+  } cases[] = {
+      {"no prefs.dat", [this] { return fs::remove(folder / "data" / "prefs.dat"); }},
+      {"no splashscreen.dat", [this] { return fs::remove(folder / "data" / "splashscreen.dat"); }},
+      {"no menu 4",
+       [&] {
+         return compile("menus.manifest",
+                        "menu 2 - " + sources + "/file.menu\nmenu 3 - " + sources + "/edit.menu\nmenu 5 - " + sources +
+                            "/render.menu\n",
+                        "menus.dat");
+       }},
+      {"no document window", [&] { return compile("docwindow.layout", "texts \"doc text\" {\n  0 \"Untitled\"\n}\n", "docwindow.dat"); }},
+  };
+  for (const SCase& c : cases) {
+    CopyData();
+    ASSERT_TRUE(c.make()) << c.defect;
+    std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\n";
+    EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1) << c.defect;
+    EXPECT_EQ(Errors(), "") << c.defect;
+    fs::remove_all(folder / "data");
+  }
+}
+
+// A document named on the command line is handed to the document window at the first idle step.
+TEST_F(ProgramRun, TheCommandLinesDocumentIsOpenedWhenTheProgramIsIdle) {
+  CopyData();
+  std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\n";
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt", "'my scene.qnc'"), 0);
+  EXPECT_EQ(Errors(), "Quarn2: This feature has not yet been implemented.\n");
+}
+
 // The dialogs' shadow pictures are part of the interface: a resource file without one of them stops
 // the start without a message.
 TEST_F(ProgramRun, AResourceFileWithoutAShadowPictureEndsTheStartSilently) {
-  fs::create_directories(folder / "data");
+  CopyData();
   fs::create_directories(folder / "sources");
   // The build's manifest names every source by its absolute path.
   std::ifstream in(QUARN2_SYSTEM_MANIFEST);
@@ -114,6 +165,7 @@ TEST_F(ProgramRun, AResourceFileWithoutAShadowPictureEndsTheStartSilently) {
     if (line.find("corner shadow") == std::string::npos) out << line << "\n";
   }
   out.close();
+  fs::remove(folder / "data" / "system.dat");
   const std::string build = std::string(RESBUILD_PATH) + " '" + (folder / "sources" / "manifest.short").string() +
                             "' '" + (folder / "data" / "system.dat").string() + "'";
   ASSERT_EQ(std::system(build.c_str()), 0);
@@ -156,9 +208,8 @@ double CpuSeconds(pid_t pid) {
 
 // With nothing to do and no script, the program sleeps between heartbeats instead of spinning.
 TEST_F(ProgramRun, AnIdleHeadlessRunSleeps) {
-  fs::create_directories(folder / "data");
+  CopyData();
   fs::create_directories(folder / "tmp");
-  fs::copy_file(QUARN2_SYSTEM_DAT, folder / "data" / "system.dat");
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
@@ -187,8 +238,7 @@ TEST_F(ProgramRun, AnIdleHeadlessRunSleeps) {
 
 // A script's waits pass on the virtual clock: ten minutes of them take no real time.
 TEST_F(ProgramRun, AScriptedRunKeepsItsVirtualClock) {
-  fs::create_directories(folder / "data");
-  fs::copy_file(QUARN2_SYSTEM_DAT, folder / "data" / "system.dat");
+  CopyData();
   std::ofstream(folder / "keys.txt") << "wait 600000\nkey 17\nkey Q\n";
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);

@@ -1,0 +1,34 @@
+// What the document object and the actions reach of the window that shows the document: its scene
+// table and object list, its current camera, and its redraw and notification. The document window
+// implements it; the window owns the scene, the document only works on it.
+#pragma once
+
+#include <cstdint>
+
+class C3dBaseSpoolTable;
+class C3dBaseSys;
+class C3dCamera;
+
+class CDocumentHost {
+ public:
+  virtual ~CDocumentHost() = default;
+
+  // Every scene thing of the document; null before the window is set up.
+  virtual C3dBaseSys* GetSceneTable() = 0;
+  // The placed objects the views draw and the renderer traces, in the scene's order, with the
+  // current camera last; rows point into the scene table. Null before the window is set up.
+  virtual C3dBaseSpoolTable* GetObjectList() = 0;
+  virtual C3dCamera* GetCurrentCamera() = 0;
+
+  // Looks up the scene's camera, body and sun light again after things entered or left the scene
+  // (with relink the groups' member links are rebuilt first) and marks the document changed: 0 or
+  // the failing step's code.
+  virtual int32_t FindSceneParts(bool relink) = 0;
+  // Restarts the progressive render and tells the control palette, with "objinfochanged" carrying
+  // the change bits (2 and 4: the scene changed; bit 31: render the preview at once).
+  virtual void NotifyObjInfoChanged(uint32_t changes) = 0;
+  // Flags the window for a lazy redraw; viewChanged when the view or its camera moved.
+  virtual void Invalidate(bool viewChanged) = 0;
+  // The render camera derived again from the current camera: 0 or the lock's code.
+  virtual int32_t CacheCameraState() = 0;
+};

@@ -1,0 +1,3 @@
+#include "editing/undoable_action.h"
+
+CUndoableAction::~CUndoableAction() { fValid = 0; }

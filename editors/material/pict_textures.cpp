@@ -1,0 +1,11 @@
+#include "editors/material/pict_textures.h"
+
+#include "editors/material/layout_needs.h"
+#include "framework/core/result_codes.h"
+
+CPictTextures::CPictTextures(CUICmFunction* owner, CResourceEnv* environment, CDeletePreset* deletePreset)
+    : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kPictTextures), fDeletePreset(deletePreset) {}
+
+int32_t CPictTextures::SetContext(const char*, void*, uint32_t, uint32_t) { return kNoErr; }
+
+int32_t CPictTextures::RefreshSlots(int32_t) { return kNoErr; }

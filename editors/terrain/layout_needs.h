@@ -1,0 +1,13 @@
+// What the terrain editor look up in their layout files.
+#pragma once
+
+#include "framework/ui/layout_need.h"
+
+namespace need {
+
+extern const SDialogNeeds kTerrainEditor;
+
+}  // namespace need
+
+// Every declaration above, for the test that finds them in data/.
+SLayoutNeedTable TerrainLayoutNeeds();

@@ -1,0 +1,14 @@
+// The terrain editor.
+//
+// Placeholder until the terrain editor's issue: built from its layout, it shows empty and closes with its
+// buttons; its operations do nothing and answer 0.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/ui/layout_host_canvas.h"
+
+class CTerrainEditor : public CLayoutHostCanvas {
+ public:
+  CTerrainEditor(CUICmFunction* owner, CResourceEnv* environment);
+};

@@ -1,0 +1,37 @@
+// A UI host canvas built from the canvas of its own name in its layout file. It counts its builds and,
+// when it is a dialog with "ok" and "cancel" elements, binds them as push buttons that Return and
+// Escape press; either closes the dialog: the owner's modal level that showing it raised is lowered
+// and it hides. Palettes and dialogs start from it and bind what else their layouts hold.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/ui/layout_need.h"
+#include "framework/ui/ui_host_canvas.h"
+
+class CLayoutHostCanvas : public CUIHostCanvas {
+ public:
+  // canvas: the canvas need; ok and cancel: the dialog's buttons, or none.
+  CLayoutHostCanvas(CUICmFunction* owner, CResourceEnv* environment, uint32_t style, const SLayoutNeed& canvas,
+                    const SLayoutNeed* ok = nullptr, const SLayoutNeed* cancel = nullptr);
+  CLayoutHostCanvas(CUICmFunction* owner, CResourceEnv* environment, uint32_t style, const SDialogNeeds& dialog)
+      : CLayoutHostCanvas(owner, environment, style, dialog.canvas, dialog.Ok(), dialog.Cancel()) {}
+
+  const char* GetLayoutName() const { return fCanvas.name; }
+  uint32_t GetBuildCount() const { return fBuildCount; }
+
+  // Create from the layout name, then the buttons; the layout's code.
+  int32_t BuildControls(CResourceEnv* environment) override;
+  // "ok" or "cancel" of this canvas while it shows closes it (26); the rest goes down the tree.
+  int32_t HandleEvent(CUIMessage* message) override;
+  // Lowers the modal level its showing raised, when it is the top one, and hides.
+  void Close();
+
+ private:
+  bool IsOwnButton(const CUIMessage& message) const;
+
+  const SLayoutNeed& fCanvas;
+  const SLayoutNeed* fOk = nullptr;
+  const SLayoutNeed* fCancel = nullptr;
+  uint32_t fBuildCount = 0;
+};

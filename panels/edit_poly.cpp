@@ -1,0 +1,6 @@
+#include "panels/edit_poly.h"
+
+#include "panels/layout_needs.h"
+
+CEditPoly::CEditPoly(CUICmFunction* owner, CResourceEnv* environment)
+    : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kEditPoly) {}

@@ -1,0 +1,14 @@
+// The torus editor.
+//
+// Placeholder until the palettes' and dialogs' issue: built from its layout, it shows empty and closes with
+// its buttons; its operations do nothing and answer 0.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/ui/layout_host_canvas.h"
+
+class CEditTori : public CLayoutHostCanvas {
+ public:
+  CEditTori(CUICmFunction* owner, CResourceEnv* environment);
+};

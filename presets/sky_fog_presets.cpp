@@ -1,0 +1,15 @@
+#include "presets/sky_fog_presets.h"
+
+#include "framework/core/result_codes.h"
+#include "presets/layout_needs.h"
+
+CSkyFogPresets::CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
+                               CAddPreset* addPreset, CDeletePreset* deletePreset)
+    : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kSkyFogPresets),
+      fControlPalette(controlPalette),
+      fAddPreset(addPreset),
+      fDeletePreset(deletePreset) {}
+
+int32_t CSkyFogPresets::SetDocWindow(CDocWindow*) { return kNoErr; }
+
+int32_t CSkyFogPresets::SetSkyFogPalette(CSkyFogPalette*) { return kNoErr; }

@@ -1,0 +1,36 @@
+// The sky & fog preset library.
+//
+// Placeholder until the preset libraries' issue: built from its layout, it shows empty and closes with its
+// buttons; its operations do nothing and answer 0.
+#pragma once
+
+#include <cstdint>
+
+#include "framework/ui/layout_host_canvas.h"
+
+class CAddPreset;
+class CControlPalette;
+class CDeletePreset;
+class CDocWindow;
+class CSkyFogPalette;
+
+class CSkyFogPresets : public CLayoutHostCanvas {
+ public:
+  CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
+                 CAddPreset* addPreset, CDeletePreset* deletePreset);
+
+  // The document window whose sky it edits: 0.
+  int32_t SetDocWindow(CDocWindow* window);
+
+  // The palette it updates: 0.
+  int32_t SetSkyFogPalette(CSkyFogPalette* palette);
+
+  CControlPalette* GetControlPalette() const { return fControlPalette; }
+  CAddPreset* GetAddPreset() const { return fAddPreset; }
+  CDeletePreset* GetDeletePreset() const { return fDeletePreset; }
+
+ private:
+  CControlPalette* fControlPalette = nullptr;
+  CAddPreset* fAddPreset = nullptr;
+  CDeletePreset* fDeletePreset = nullptr;
+};

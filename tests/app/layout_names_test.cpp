@@ -1,0 +1,148 @@
+// Every name the shell and its dialogs look up, as declared in their layout_needs.cpp, is in the
+// compiled files of data/ and of the kind the code relies on.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/layout_needs.h"
+#include "editors/material/layout_needs.h"
+#include "editors/terrain/layout_needs.h"
+#include "framework/core/file.h"
+#include "framework/core/ix_text.h"
+#include "framework/core/resource_env.h"
+#include "framework/core/spool_key.h"
+#include "framework/ui/co_element.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/im_element.h"
+#include "framework/ui/tx_element.h"
+#include "framework/ui/ui_host_canvas.h"
+#include "framework/ui/ui_message.h"
+#include "panels/layout_needs.h"
+#include "presets/layout_needs.h"
+#include "tests/framework/core/app_fixture.h"
+
+namespace {
+
+// A canvas built from the layout of its name, as the program builds its palettes and dialogs.
+class CProbeCanvas : public CUIHostCanvas {
+ public:
+  CProbeCanvas(CUICmFunction* owner, CResourceEnv* environment, const char* name)
+      : CUIHostCanvas(owner, environment, kDialogStyle), fName(name) {}
+  int32_t BuildControls(CResourceEnv* environment) override { return Create(environment, fName); }
+
+ private:
+  const char* fName;
+};
+
+CElement* FindInTree(CElement* parent, const std::string& name) {
+  CElSystem* children = parent ? parent->GetChildren() : nullptr;
+  CElement* child = nullptr;
+  for (uint32_t i = 0; children && CElSystem::GetElementAt(children, i, &child) == 0 && child; ++i) {
+    if (child->GetName() && name == child->GetName()) return child;
+    if (CElement* found = FindInTree(child, name)) return found;
+  }
+  return nullptr;
+}
+
+bool IsOfKind(CElement* element, SLayoutNeed::EElementKind kind) {
+  switch (kind) {
+    case SLayoutNeed::kAnyElement: return true;
+    case SLayoutNeed::kCompositeElement: return dynamic_cast<CCoElement*>(element) != nullptr;
+    case SLayoutNeed::kImageElement: return dynamic_cast<CImElement*>(element) != nullptr;
+    case SLayoutNeed::kTextElement: return dynamic_cast<CTxElement*>(element) != nullptr;
+  }
+  return false;
+}
+
+// Empty when the need is there, else what is wrong.
+std::string Missing(const SLayoutNeed& need, CUICmFunction* owner) {
+  const std::string file = std::string(QUARN2_DATA_DIR) + "/" + need.file;
+  CFileSpec spec;
+  if (spec.Set(file.c_str())) return file + ": no such path";
+  CResourceEnv env(spec, CFile::kModeRead);
+  if (!env.IsOpen()) return file + ": not a resource file";
+  switch (need.what) {
+    case SLayoutNeed::kFile: return "";
+    case SLayoutNeed::kTextList: {
+      CIxTextLocal list(&env, need.name, CIxText::kNone);
+      if (list.GetResult()) return file + ": no text list \"" + need.name + "\"";
+      if (list.Count() < need.entries) return file + ": list \"" + need.name + "\" is short";
+      return "";
+    }
+    case SLayoutNeed::kPicture:
+    case SLayoutNeed::kMenu: {
+      SSpoolKey key;
+      if (need.what == SLayoutNeed::kMenu) key.Set("menu", need.number, false);
+      else key.SetByName("ImageIV32ARGB", need.name, false);
+      CResEntry entry;
+      if (!env.GetResourceInfo(key, &entry)) return file + ": no " + key.typeName + " " + std::to_string(need.number);
+      return "";
+    }
+    case SLayoutNeed::kCanvas:
+    case SLayoutNeed::kElement: {
+      const char* canvas = need.what == SLayoutNeed::kCanvas ? need.name : need.canvas;
+      auto probe = std::make_unique<CProbeCanvas>(owner, &env, canvas);
+      if (const int32_t err = probe->BuildOnce()) return file + ": canvas \"" + canvas + "\" (code " + std::to_string(err) + ")";
+      if (need.what == SLayoutNeed::kCanvas) return "";
+      CElement* element = FindInTree(probe->GetRoot(), need.name);
+      if (!element) return file + ": no element \"" + need.name + "\" in \"" + canvas + "\"";
+      if (!IsOfKind(element, need.kind)) return file + ": \"" + need.name + "\" is of another kind";
+      return "";
+    }
+  }
+  return "unknown need";
+}
+
+class LayoutNames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(InitOrdax(), 0);
+    app = new TestApp(ProgramDesc());
+    app->Init(nullptr, nullptr, nullptr);
+    CFileSpec system;
+    system.Set(QUARN2_DATA_DIR "/system.dat");
+    app->CAppl::OpenResourceEnvironment(&system);
+    ASSERT_NE(app->GetResourceEnv(), nullptr);
+    owner = new CUICmFunction(SRange{0, 16});
+  }
+  void TearDown() override {
+    delete owner;
+    app->CAppl::CloseResourceEnvironment();
+    app->Term();
+    delete app;
+    TermOrdax();
+  }
+
+  TestApp* app = nullptr;
+  CUICmFunction* owner = nullptr;  // from the application's pools
+};
+
+TEST_F(LayoutNames, EveryDeclaredNeedIsInTheCompiledFiles) {
+  uint32_t checked = 0;
+  for (SLayoutNeedTable table : {AppLayoutNeeds(), PanelsLayoutNeeds(), PresetsLayoutNeeds(), TerrainLayoutNeeds(),
+                                 MaterialLayoutNeeds()}) {
+    for (uint32_t i = 0; i < table.count; ++i) {
+      const SLayoutNeed& need = *table.needs[i];
+      EXPECT_EQ(Missing(need, owner), "") << need.file << " " << (need.name ? need.name : "") << " " << need.number;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 100u);
+}
+
+// The check bites: a name, a kind, a list length and a menu that the files do not hold.
+TEST_F(LayoutNames, ANeedThatIsMissingOrOfAnotherKindIsFound) {
+  const SLayoutNeed needs[] = {
+      {SLayoutNeed::kFile, "nosuch.dat", "nosuch.dat"},
+      {SLayoutNeed::kCanvas, "docwindow.dat", "no such canvas"},
+      {SLayoutNeed::kElement, "docwindow.dat", "no such element", 0, "doc window"},
+      {SLayoutNeed::kElement, "docwindow.dat", "doc image", 0, "doc window", SLayoutNeed::kTextElement},
+      {SLayoutNeed::kTextList, "docwindow.dat", "doc text", 0, nullptr, SLayoutNeed::kAnyElement, 5},
+      {SLayoutNeed::kMenu, "menus.dat", nullptr, 6},
+      {SLayoutNeed::kPicture, "splashscreen.dat", "no such picture"},
+  };
+  for (const SLayoutNeed& need : needs) EXPECT_NE(Missing(need, owner), "") << need.name;
+}
+
+}  // namespace
