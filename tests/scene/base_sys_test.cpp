@@ -87,6 +87,21 @@ TEST_F(ObjectTable, FindObjectMatchesTagsAndTheRecordName) {
   EXPECT_EQ(table->FindObject("gamma", CTestSolid::kFamily, CTestSolid::kClassTag, &found), 6);
 }
 
+TEST_F(ObjectTable, FindByTagAndIdMatchesTheFamilyOfAnyClass) {
+  CTestSolid* solid = MakeObject<CTestSolid>(table);
+  C3dGroup* group = MakeObject<C3dGroup>(table);
+  C3dMaterial* material = MakeObject<C3dMaterial>(table);
+  C3dBase* found = nullptr;
+  EXPECT_EQ(table->FindByTagAndId(FourCC("3dob"), solid->GetId(), &found), 0);
+  EXPECT_EQ(found, solid);
+  EXPECT_EQ(table->FindByTagAndId(FourCC("3dob"), group->GetId(), &found), 0);
+  EXPECT_EQ(found, group);
+  EXPECT_EQ(table->FindByTagAndId(FourCC("3dob"), material->GetId(), &found), 6);
+  EXPECT_EQ(found, nullptr);
+  EXPECT_EQ(table->FindByTagAndId(FourCC("matr"), material->GetId(), &found), 0);
+  EXPECT_EQ(table->FindByTagAndId(FourCC("3dob"), 999, &found), 6);
+}
+
 TEST_F(ObjectTable, RemovingTheOnlyRowWithShrinkLeavesNoStorage) {
   CTestSolid* solid = NewSolid({});
   CTestSolid stranger(SObjectKey{});
