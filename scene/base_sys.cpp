@@ -104,6 +104,8 @@ int32_t C3dBaseSys::AddObject(C3dBase* object, int32_t sortKey, uint32_t second,
     fUnsorted = true;
     added = GetCount() - 1;
     result = OnObjectAdded(object);
+    // A thing the table refuses leaves no row behind.
+    if (result) RemoveAt(added);
   }
   fRowsByIdBuilt = indexed && result == kNoErr;
   if (fRowsByIdBuilt) {

@@ -50,6 +50,22 @@ TEST_F(ObjectTable, AddingAThingTwiceIsRefusedAndLeavesOneRow) {
   EXPECT_EQ(other.GetCount(), 0u);
 }
 
+// A table that refuses a thing keeps no row of it, and the thing can join another.
+TEST_F(ObjectTable, AThingTheTableRefusesLeavesNoRow) {
+  class CRefusing : public C3dBaseSys {
+   public:
+    using C3dBaseSys::C3dBaseSys;
+
+   protected:
+    int32_t OnObjectAdded(C3dBase*) override { return 12; }
+  } refusing(ObjectsEnv());
+  CTestSolid* solid = MakeObject<CTestSolid>(nullptr);
+  EXPECT_EQ(refusing.AddObject(solid), 12);
+  EXPECT_EQ(refusing.GetCount(), 0u);
+  EXPECT_EQ(table->AddObject(solid), 0);
+  EXPECT_EQ(table->GetCount(), 1u);
+}
+
 TEST_F(ObjectTable, RowsAreSortedByKeyBeforeANameSearch) {
   struct SCase {
     std::vector<int32_t> added, sorted;
