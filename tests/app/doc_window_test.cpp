@@ -345,6 +345,35 @@ TEST_F(DocWindowTest, TheRenderCameraIsCachedFromThePerspectiveView) {
   EXPECT_EQ(w.GetRenderState().fCamera, w.GetCurrentCamera());
 }
 
+// The current window is the previews' document; deleting it withdraws it.
+TEST_F(DocWindowTest, TheCurrentWindowIsThePreviewsDocument) {
+  CDocWindow& w = Made();
+  SetCurrentDocWindow(&w);
+  CPreviewDocument* document = GetPreviewDocument();
+  ASSERT_EQ(document, static_cast<CPreviewDocument*>(&w));
+  EXPECT_EQ(document->GetRenderSettings(), 9151u);
+  EXPECT_EQ(document->GetSky(), w.GetSky());
+  EXPECT_EQ(document->GetSun(), w.GetSun());
+  EXPECT_EQ(document->GetScene(), w.GetSceneTable());
+  delete window;
+  window = nullptr;
+  EXPECT_EQ(GetCurrentDocWindow(), nullptr);
+  EXPECT_EQ(GetPreviewDocument(), nullptr);
+}
+
+// A warning of the application's list, and nothing for an entry the list does not have.
+TEST_F(DocWindowTest, ShowWarningShowsAnEntryOfTheList) {
+  CDocWindow& w = Made();
+  const size_t shown = platform::headless::ShownBoxes().size();
+  w.ShowWarning(0);
+  ASSERT_EQ(platform::headless::ShownBoxes().size(), shown + 1);
+  EXPECT_EQ(platform::headless::ShownBoxes().back().text, "Select one or more objects first.");
+  CIxTextLocal warnings(app->GetResourceEnv(), need::kWarnings.name, CIxText::kNone);
+  w.ShowWarning(warnings.Count());
+  w.ShowWarning(0xFFFFFFFF);
+  EXPECT_EQ(platform::headless::ShownBoxes().size(), shown + 1);
+}
+
 class DocWindowRenderToDisk : public PluginFolderTest<DocWindowTest> {};
 
 // 'drnd' renders the window's own scene at its render size through an image plug-in.
