@@ -334,9 +334,9 @@ void CDocWindow::LayoutView() {
   CLayoutHostCanvas::Invalidate(nullptr);
 }
 
+// While a dialog stands in front the keys stay with it.
 int32_t CDocWindow::OnActivate(SWinEvent& event) {
-  CUICmFunction* owner = GetOwner();
-  if (!owner || owner->GetModalLevel() == 0) platform::SetFocus(GetWindow());
+  if (!IsStale()) platform::SetFocus(GetWindow());
   return CLayoutHostCanvas::OnActivate(event);
 }
 

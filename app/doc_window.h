@@ -122,8 +122,6 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   static constexpr int32_t kMinZoomLevel = -5;
   static constexpr int32_t kMaxZoomLevel = 3;
   static constexpr int32_t kMinShownSide = 80;
-  // The hovered drag handle when none is.
-  static constexpr uint32_t kNoHandle = 15;
 
   CDocWindow(CUICmFunction* owner, CResourceEnv* environment);
   // Frees everything Init made, however far it got.
@@ -418,7 +416,6 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   CView fView;
   C3dCamera* fSetUpCamera = nullptr;
   CElement* fDocImage = nullptr;
-  uint32_t fHoveredHandle = kNoHandle;
   CImElement* fOverlayButtons[kOverlayButtonCount] = {};
   CImElement* fPatchRender = nullptr;
   // Until "patch render" takes it over.
