@@ -218,7 +218,8 @@ int32_t CDocWindow::MakeImages(SPointHV imageSize, SPointHV renderSize) {
   return kNoErr;
 }
 
-// A new scene table with the default material and the sky; the view draws from it.
+// A new scene table with the sky; the view draws from it. The default material, which new objects
+// copy, is the window's own and stays outside the scene.
 int32_t CDocWindow::MakeSceneTable() {
   ReleaseScene();
   fScene = std::make_unique<C3dBaseSys>(ObjectsEnvironment());
@@ -230,7 +231,7 @@ int32_t CDocWindow::MakeSceneTable() {
   SObjectKey key;
   SSpoolTableSpec spec;
   MakeCreationKey<C3dMaterial>(ObjectsEnvironment(), key, spec);
-  if (const int32_t err = C3dMaterial::New(&fDefaultMaterial, fScene.get(), key, spec)) return err;
+  if (const int32_t err = C3dMaterial::New(&fDefaultMaterial, nullptr, key, spec)) return err;
   MakeCreationKey<C3dSky>(ObjectsEnvironment(), key, spec);
   return C3dSky::New(&fSky, fScene.get(), key, spec);
 }

@@ -22,6 +22,7 @@
 #include "document/doc_render_state.h"
 #include "editing/document_host.h"
 #include "framework/core/file_spec.h"
+#include "framework/core/handle_table.h"
 #include "framework/core/vector3.h"
 #include "framework/ui/geometry.h"
 #include "framework/ui/layout_host_canvas.h"
@@ -367,6 +368,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
 
   // The flags, detail and colour every view camera gets.
   static void ApplyCommonCameraSetUp(C3dCamera& camera);
+  Handle32 DefaultMaterialHandle() const;
   // A stored 32-bit image copied into the working environment: 0 or the read's code.
   static int32_t ReadStoredImage(CResourceEnv* environment, const SSpoolKey& key, CImage** image);
   // The thing's record name; the thing is locked by the caller.

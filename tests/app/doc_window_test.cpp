@@ -246,8 +246,13 @@ TEST_F(DocWindowTest, TheDefaultScene) {
     CHolder holder(ground, false, false);
     EXPECT_EQ(ground->GetTransformVector3(), (vector3<double>{0, 0.0009765625, 0}));
     EXPECT_EQ(ground->GetScaledSize(), (vector3<double>{16, 0, 16}));
-    EXPECT_EQ(ground->GetMaterial(), w.GetDefaultMaterial()->GetHandle());
+    EXPECT_NE(ground->GetMaterial(), w.GetDefaultMaterial()->GetHandle());
   }
+  // The default material stays outside the scene; the ground and the sun have copies of it there.
+  EXPECT_EQ(w.GetDefaultMaterial()->GetOwningTable(), nullptr);
+  auto* groundMaterial = LookupHandleAs<C3dMaterial>(ground->GetMaterial(), C3dMaterial::kFamily);
+  ASSERT_NE(groundMaterial, nullptr);
+  EXPECT_EQ(groundMaterial->GetOwningTable(), w.GetSceneTable());
 
   C3dSunLight* sun = w.GetSun();
   ASSERT_NE(sun, nullptr);

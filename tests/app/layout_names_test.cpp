@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/layout_needs.h"
+#include "document/layout_needs.h"
+#include "editing/layout_needs.h"
 #include "editors/material/layout_needs.h"
 #include "editors/terrain/layout_needs.h"
 #include "framework/core/file.h"
@@ -133,7 +135,7 @@ class LayoutNames : public ::testing::Test {
 TEST_F(LayoutNames, EveryDeclaredNeedIsInTheCompiledFiles) {
   uint32_t checked = 0;
   for (SLayoutNeedTable table : {AppLayoutNeeds(), PanelsLayoutNeeds(), PresetsLayoutNeeds(), TerrainLayoutNeeds(),
-                                 MaterialLayoutNeeds()}) {
+                                 MaterialLayoutNeeds(), DocumentLayoutNeeds(), EditingLayoutNeeds()}) {
     for (uint32_t i = 0; i < table.count; ++i) {
       const SLayoutNeed& need = *table.needs[i];
       EXPECT_EQ(Missing(need, owner), "") << need.file << " " << (need.name ? need.name : "") << " " << need.number;
@@ -141,6 +143,28 @@ TEST_F(LayoutNames, EveryDeclaredNeedIsInTheCompiledFiles) {
     }
   }
   EXPECT_GT(checked, 100u);
+}
+
+// The document lists say what the code says without them, so a run without data/ behaves alike.
+TEST_F(LayoutNames, TheDocumentListsHoldTheBuiltInTexts) {
+  struct SCase {
+    const SLayoutNeed& list;
+    uint32_t index;
+    const char* text;
+  } cases[] = {
+      {need::kGetFileFilter, 0, "Quarn files(*.qnc)"}, {need::kGetFileFilter, 1, "*.qnc"},
+      {need::kGetFileFilter, 2, "All Files (*.*)"},    {need::kGetFileFilter, 3, "*.*"},
+      {need::kPutFileFilter, 0, "Quarn files(*.qnc)"}, {need::kPutFileFilter, 1, "*.qnc"},
+      {need::kProgressResetLoad, 0, "14Preparing Objects"}, {need::kProgressReplicate, 0, "14Replicating Objects"},
+      {need::kPluginText, 0, "All formats"},           {need::kPluginText, 5, "Rendering image as "},
+      {need::kPluginText, 6, "Render to Disk"},        {need::kPluginText, 7, "%ld%% complete (row:%ld, col:%ld)"},
+      {need::kPluginText, 8, "Importing from "},       {need::kPluginText, 9, "Import object"},
+  };
+  for (const SCase& c : cases) {
+    CIxTextRef text;
+    text.Attach("(built in)", c.index, c.list.name);
+    EXPECT_STREQ(text.Text(), c.text) << c.list.name << " " << c.index;
+  }
 }
 
 // The check bites: a name, a kind, a list length and a menu that the files do not hold.
