@@ -1,29 +1,61 @@
-// The document window: the canvas that shows the open scene in its views, a child window of the main
-// window built from the layout "doc window". Exactly one is current; the palette manager makes it at
-// start-up and replaces it only for a new document.
+// The document window: the canvas that shows the open scene, a child window of the main window built
+// from the layout "doc window". Besides being a canvas it carries the document: its settings record,
+// the scene object table with the default scene, the fifteen view cameras, the render lists, the
+// window image (the wireframe view) and the rendered image, the view, the render state and the
+// document object with its selection and undo history. Exactly one is current; the palette manager
+// makes it at start-up and replaces it only for a new document.
 //
-// Placeholder until the document window's issues: it builds from its layout, initialises (0), keeps
-// its flag word, sizes and view rectangle, shows "doc image" over the view rectangle, reports no
-// unsaved changes, and each operation that carries out a user command answers 27. The operations are
-// virtual so that the shell's tests can stand in for the window.
+// Code that changes the scene flags the window dirty (Invalidate); the window's heartbeat redraws
+// lazily from the dirty bits in a fixed order (view, class reset, scene layer, screen copy) and, while
+// a render runs, renders the next slice.
+//
+// Still placeholders behind their final interfaces: the document's file commands and the commands on
+// the selection (27), the save question (0), the menu states, the pointer feedback and the render
+// slice (0; the slice clears the render request word). The operations are virtual so that the shell's
+// tests can stand in for the window.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
+#include "document/doc_render_state.h"
+#include "editing/document_host.h"
 #include "framework/core/file_spec.h"
+#include "framework/core/handle_table.h"
+#include "framework/core/vector3.h"
 #include "framework/ui/geometry.h"
 #include "framework/ui/layout_host_canvas.h"
+#include "render/preview_document.h"
+#include "render/view.h"
 
+class C3dBase;
+class C3dBaseSpoolTable;
+class C3dBaseSys;
+class C3dCamera;
+class C3dDocument;
+class C3dMaterial;
+class C3dSky;
+class C3dSunLight;
+class CDocSettings;
 class CEditPoly;
 class CEditTori;
 class CElement;
+class CImElement;
+class CImage;
+class CIxImage;
+class CIxText;
 class CMenuBar;
 class CNanoEditor;
 class CPictTextures;
 class CReportRender;
+class CResourceEnv;
 class CTerrainEditor;
+struct SDiskRender;
+struct SHeartbeatRecord;
+struct SSpoolKey;
 
-class CDocWindow : public CLayoutHostCanvas {
+class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPreviewDocument {
  public:
   static constexpr uint32_t kChildStyle = 0x40000000;
   static constexpr uint32_t kTitleBytes = 64;
@@ -36,8 +68,19 @@ class CDocWindow : public CLayoutHostCanvas {
     kMergeAfterQuestion = 0x10,
     kNewAfterQuestion = 0x20,
     kHasFile = 0x40,
+    kLivePreview = 0x80,       // a live preview window is shown during a drag
+    kLivePreviewDrag = 0x100,  // a drag that feeds it is under way
+    kNotifyDrags = 0x200,      // every drag step also tells the control palette
     kIgnoreSaveReplies = 0x400,  // the palette manager asked and takes the answer
   };
+  // The mode word.
+  enum : uint32_t {
+    kWireframeShown = 0x1,
+    kRenderedShown = 0x2,
+    kRenderedBackdrop = 0x4,  // the rendered image lies behind the wireframe
+  };
+  // The dirty word: 1 redraw pending, 4 the view or camera changed, 8 reset the scene's classes, 16
+  // draw the scene layer, 32 copy to the screen.
   enum : uint32_t {
     kDirtyRedraw = 0x1,
     kDirtyView = 0x4,
@@ -45,34 +88,190 @@ class CDocWindow : public CLayoutHostCanvas {
     kDirtyLayer = 0x10,
     kDirtyScreen = 0x20,
   };
+  // The render request word, cleared at the end of every render call.
+  enum : uint32_t { kRenderNow = 0x1, kRenderDrawAll = 0x2 };
+  // The render options word after Init: bits 1, 2, 4, 8, 16, 32, 128, 256, 512 and 8192.
+  static constexpr uint32_t kInitialRenderOptions = 0x23BF;
+  // The fifteen view cameras: the seven standard views, then the eight view dots.
+  enum EView : uint32_t {
+    kPerspective,
+    kTop,
+    kRight,
+    kFront,
+    kLeft,
+    kBack,
+    kBottom,
+    kStandardViewCount,
+    kFirstViewDot = kStandardViewCount,
+    kViewCameraCount = kFirstViewDot + 8,
+  };
+  // The overlay buttons, in the layout's order; mask bit 1 << n names button n.
+  enum EOverlayButton : uint32_t {
+    kMaterialChiclet,
+    kAttributesChiclet,
+    kEditChiclet,
+    kGroupChiclet,
+    kUngroupChiclet,
+    kFamilyChiclet,
+    kLandUpChiclet,
+    kLandDownChiclet,
+    kOverlayButtonCount,
+  };
+  // The family number the family chiclet takes when the selection mixes families.
+  static constexpr uint32_t kMixedFamilies = 256;
+  // The rendered image's zoom levels: −5 enlarges ten times, 3 shows a sixth.
+  static constexpr int32_t kMinZoomLevel = -5;
+  static constexpr int32_t kMaxZoomLevel = 3;
+  static constexpr int32_t kMinShownSide = 80;
 
   CDocWindow(CUICmFunction* owner, CResourceEnv* environment);
+  // Frees everything Init made, however far it got.
   ~CDocWindow() override;
 
-  // The layout's tree, then its "doc image" element.
+  // The settings record and the render lists came out usable, as the canvas did.
+  bool IsReady() const;
+  // The layout's tree, then its "doc image" element; a "patch render" picture list that could not be
+  // read fails the build with its code.
   int32_t BuildControls(CResourceEnv* environment) override;
   // textures: the texture library; imageSize and renderSize: (width, height) of the window image and
-  // of the rendered image. The title from "doc text", no unsaved changes: 0.
+  // of the rendered image. Makes the images, the scene table, the default scene, the view cameras and
+  // the render lists, enters the heartbeat and redraws: 0, 9 when a table, image or object cannot be
+  // made, or the failing step's code. What was made stays for the destructor.
   virtual int32_t Init(CResourceEnv* textures, SPointHV imageSize, SPointHV renderSize);
 
   uint32_t GetFlags() const { return fFlags; }
   void SetFlags(uint32_t bits) { fFlags |= bits; }
   void ClearFlags(uint32_t bits) { fFlags &= ~bits; }
+  uint32_t GetMode() const { return fMode; }
+  uint32_t GetRenderRequest() const { return fRenderRequest; }
+  void SetRenderRequest(uint32_t word) { fRenderRequest = word; }
+  bool IsDragging() const { return fDragging != 0; }
+  void SetDragging(bool dragging) { fDragging = dragging ? 1 : 0; }
   const char* GetTitle() const { return fTitle; }
-  SPointHV GetWindowImageSize() const { return fImageSize; }
-  SPointHV GetRenderImageSize() const { return fRenderSize; }
+  SPointHV GetWindowImageSize() const;
+  SPointHV GetRenderImageSize() const;
   CResourceEnv* GetTextureLibrary() const { return fTextures; }
+  const CFileSpec& GetFileSpec() const { return fFile; }
+
+  // ---- the document's parts
+  CDocSettings* GetSettings() const { return fSettings.get(); }
+  C3dDocument* GetDocument() const { return fDocument.get(); }
+  CDocRenderState& GetRenderState() { return fRender; }
+  uint32_t GetRenderOptions() const { return fRender.fSettings.fFlags; }
+  CView& GetView() { return fView; }
+  C3dBaseSpoolTable* GetCameraList() const { return fCameras.get(); }
+  C3dBaseSpoolTable* GetLightList() const { return fLights.get(); }
+  C3dBaseSpoolTable* GetPictureList() const { return fPictures.get(); }
+  C3dCamera* GetViewCamera(uint32_t view) const { return view < kViewCameraCount ? fViewCameras[view] : nullptr; }
+  C3dCamera* GetSetUpCamera() const { return fSetUpCamera; }
+  C3dMaterial* GetDefaultMaterial() const { return fDefaultMaterial; }
+  C3dMaterial* GetCopiedMaterial() const { return fCopiedMaterial; }
+  CImage* GetWindowImage() const { return fWindowImage; }
+  CImage* GetRenderedImage() const { return fRenderedImage; }
+  // Entry 0 of list 100, and list 101: where object creation finds the material preset libraries.
+  const std::string& GetPresetFolder() const { return fPresetFolder; }
+  CIxText* GetPresetLibraries() const { return fPresetLibraries.get(); }
+  CElement* GetDocImage() const { return fDocImage; }
+  CImElement* GetOverlayButton(uint32_t index) const;
+  CImElement* GetPatchRender() const { return fPatchRender; }
+  CIxImage* GetPatchRenderPictures() const;
+  // The key of the window's row in the application's heartbeat table.
+  const void* HeartbeatOwner() const { return static_cast<const CDocumentHost*>(this); }
+
+  // ---- CDocumentHost
+  C3dBaseSys* GetSceneTable() override { return fScene.get(); }
+  C3dBaseSpoolTable* GetObjectList() override { return fObjects.get(); }
+  C3dCamera* GetCurrentCamera() override { return fCurrentCamera; }
+  // Collects the render lists again from the scene table and feeds the render context's optimizer;
+  // marks unsaved changes: 0 or the first failing step's code (9 when a list cannot be locked or
+  // grow, or the optimizer or the group links refuse).
+  int32_t FindSceneParts(bool relink) override;
+  // Restarts the progressive render and posts "objinfochanged" (kind 2, the changes in its data
+  // word) to the "control palette".
+  void NotifyObjInfoChanged(uint32_t changes) override;
+  // The rendered image gives way to the wireframe first; then bits 1, 16 and 32 (and 4 when the view
+  // changed). A redraw failure may be reported again after it.
+  using CLayoutHostCanvas::Invalidate;
+  void Invalidate(bool viewChanged) override;
+  // The render camera for the settings' render size from the current camera: 0, 9 when the camera
+  // cannot be locked, 16 without one.
+  int32_t CacheCameraState() override;
+
+  // ---- CPreviewDocument
+  uint32_t GetRenderSettings() const override { return fRender.fSettings.fFlags; }
+  SViewStyle GetViewStyle() const override { return fView.GetStyle(); }
+  C3dSky* GetSky() const override { return fSky; }
+  C3dSunLight* GetSun() const override { return fSun; }
+  C3dBaseSys* GetScene() const override { return fScene.get(); }
+
+  // ---- views and cameras
+  // The fifteen cameras into the table, "perspective" current and the seven standard views set up.
+  int32_t CreateViewCameras(C3dBaseSys* table);
+  int32_t CreateViewCamera(uint32_t slot, const char* name, C3dBaseSys* table);
+  // Views 0 to 6 as the table of standard views says; a larger number changes nothing. 0.
+  int32_t SetStandardView(uint32_t view);
+  // "perspective" current, back at (10, 3, −10) aimed at (0, 3, 0), then CacheCameraState.
+  int32_t ResetCurrentCamera();
+  // Makes one of the fifteen cameras current (the caller then runs CacheCameraState).
+  void SetCurrentCamera(C3dCamera* camera) { fCurrentCamera = camera; }
+  // Moves an orthographic standard view across its axis so that the point lies on it; both pans 0.
+  int32_t AlignViewCamera(C3dCamera* camera, const vector3<double>& point);
+  int32_t CreateDefaultGround();
+  int32_t CreateDefaultSun();
+  // The sky set up again and named, with its two cloud textures from the library when it is usable.
+  int32_t SetUpSky(CResourceEnv* textures);
+  // The picture texture "leo" with the layout's picture of that name.
+  int32_t CreateDefaultPicture();
+
+  // ---- zoom: in the wireframe view the current camera's extents (one camera action recorded), in
+  // the rendered-image view the zoom level. 26 when done, or the failing step's code.
+  virtual int32_t Zoom(bool zoomIn, bool reset);
+  int32_t GetZoomLevel() const { return fZoomLevel; }
+  SPointHV GetShownSize() const { return fShownSize; }
+  const SRect& GetVisiblePart() const { return fVisiblePart; }
+
+  // ---- drawing and the rendered-image view
+  // Switches between the wireframe and the rendered image: 26.
+  int32_t ToggleRenderedImage();
+  // Places "doc image" in the view rectangle, centred; fit resets the visible part of a rendered image
+  // smaller than the view.
+  void PlaceImageElement(bool fit);
+  // Reads a stored 32-bit image and hands it to the view as its background picture; the read's code
+  // (a failed read leaves the background as it was).
+  int32_t LoadBackdrop(CResourceEnv* environment, const SSpoolKey& key);
+  // The "patch render" element's picture over the rendered image, with its frame and shadows.
+  void DrawPatchRender(platform::DeviceContext* dc);
+  // Shows entry n of the application's "warnings_" list, converted from Mac OS Roman; nothing for a
+  // list that cannot be opened or an n at or beyond its count.
+  void ShowWarning(uint32_t entry);
+  // Pops up menu 150 at the pointer: row 1 asks to zoom to the selection, row 2 shows "patch
+  // render". 0 or the pop-up's code.
+  int32_t RunContextMenu();
+
+  // ---- redraw
+  // Works through the dirty bits in the fixed order view, class reset, scene layer, screen copy and
+  // clears the word: 0, 9 when the target image or the scene table cannot be had, or the failing
+  // step's code with the bits of the steps not done left set.
+  virtual int32_t Redraw(bool force);
+  uint32_t GetDirtyBits() const { return fDirty; }
+  // Shows the overlay buttons that the selection asks for beside it, and draws them into the image.
+  void LayoutOverlayButtons();
+  void DrawOverlayButtons();
+  // The point's pixel in the window image through the current view.
+  SPointHV ProjectPoint(const vector3<double>& point) const;
+
+  // ---- the heartbeat: 0 while a dialog stands in front, the record's second word is set or the
+  // canvas is hidden; else the redraw's or the render slice's result.
+  int32_t Heartbeat(const SHeartbeatRecord& record);
+  virtual int32_t UpdateMenuStates();
+  virtual int32_t TrackHover();
+  virtual int32_t TrackImageHover();
+  virtual int32_t RenderSlice();
 
   // The view rectangle in the window's pixels, and the view laid out on it again.
   virtual void SetViewRect(const SRect& rect);
   const SRect& GetViewRect() const { return fViewRect; }
   virtual void LayoutView();
-  // The dirty word: 1 redraw pending, 4 the view or camera changed, 8 reset the scene's classes, 16
-  // draw the scene layer, 32 copy to the screen. Invalidate sets 1, 16 and 32, and 4 when the view
-  // changed; the window redraws from them.
-  using CLayoutHostCanvas::Invalidate;
-  virtual void Invalidate(bool viewChanged);
-  uint32_t GetDirtyBits() const { return fDirty; }
 
   // The save question before the document is dropped: 0 when it has no unsaved changes, 26 once the
   // question is asked, after which the answer goes on with what `after` (a flag bit) says.
@@ -87,8 +286,9 @@ class CDocWindow : public CLayoutHostCanvas {
   virtual int32_t OpenPicture();
   virtual int32_t PrintDocument();
   virtual int32_t PageSetup();
+  // The document's scene at its render size, into a file an image plug-in writes.
   virtual int32_t RenderToDisk();
-  const CFileSpec& GetFileSpec() const { return fFile; }
+  int32_t RenderToDisk(const SDiskRender& request);
 
   // ---- commands on the selection and the scene
   virtual int32_t EditCommand(uint32_t code);
@@ -125,16 +325,106 @@ class CDocWindow : public CLayoutHostCanvas {
   CMenuBar* GetMenuBar() const { return fMenuBar; }
   CNanoEditor* GetNanoEditor() const { return fNanoEditor; }
 
+  // ---- CCanvas
+  // The margins and the shown image; only while the canvas shows. True.
+  bool Redraw(const SRect* rect) override;
+  // The window is never erased as a whole. True.
+  bool FillRect(const SRect* rect) override;
+  // The four bands between the canvas and the view rectangle, unless the view is the whole canvas.
+  int32_t OnEraseBackground(SWinEvent& event) override;
+  // The keyboard focus when no dialog stands in front, then the canvas's own handling.
+  int32_t OnActivate(SWinEvent& event) override;
+
+  // ---- element hooks
+  static int32_t PaintFamilyChiclet(CElement* element, uint32_t pass, CImage* port);
+  static int32_t OnPatchRenderClick(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
+  static int32_t PaintPatchRender(CElement* element, uint32_t pass, CImage* port);
+  // Which part of the "patch render" picture a click this far below its top selects: 0, 1 or 2.
+  static uint32_t PatchRenderPart(int32_t below);
+
+ protected:
+  // The redraw's steps, in the order Redraw runs them; a test's window records them.
+  virtual void BindView(CImage* target);
+  virtual int32_t RedrawView();
+  virtual int32_t ResetClasses();
+  virtual int32_t DrawSceneLayer(CImage* target);
+  virtual void CopyToScreen(CImage* target, const SRect& rect);
+
  private:
+  // Init's steps.
+  void ReadTitle();
+  int32_t MakeImages(SPointHV imageSize, SPointHV renderSize);
+  int32_t MakeSceneTable();
+  void ReadPresetTexts();
+  void SetUpRenderState();
+  int32_t PrepareSky();
+  int32_t EnterHeartbeat();
+  void BindOverlayElements();
+  // The "patch render" picture list's code: 0 once it is usable or handed over.
+  int32_t PatchPicturesResult() const;
+  // Every scene thing gone, and whatever pointed at them.
+  void ReleaseScene();
+  static int32_t HeartbeatCallback(void* owner, void* record, void* data);
+
+  // The flags, detail and colour every view camera gets.
+  static void ApplyCommonCameraSetUp(C3dCamera& camera);
+  Handle32 DefaultMaterialHandle() const;
+  // A stored 32-bit image copied into the working environment: 0 or the read's code.
+  static int32_t ReadStoredImage(CResourceEnv* environment, const SSpoolKey& key, CImage** image);
+  // The thing's record name; the thing is locked by the caller.
+  static void NameThing(C3dBase& thing, const char* name);
+  int32_t ZoomCamera(bool zoomIn, bool reset);
+  int32_t ZoomRenderedImage(bool zoomIn, bool reset);
+  // The family all selected objects share, or kMixedFamilies.
+  uint32_t SelectedFamily();
+  // "doc image" in the canvas's coordinates.
+  SRect DocImageRect() const;
+  // Margins, frame and image of Redraw(const SRect*).
+  void Draw();
+  void FillCanvasBands(platform::DeviceContext* dc, const SRect& client);
+
   CFileSpec fFile;
+  std::unique_ptr<CDocSettings> fSettings;
   char fTitle[kTitleBytes] = {};
-  uint32_t fFlags = 0;
+  std::string fPresetFolder;
+  std::unique_ptr<CIxText> fPresetLibraries;
+  std::unique_ptr<C3dDocument> fDocument;
+  uint32_t fMode = 0;
   uint32_t fDirty = 0;
+  uint32_t fRenderRequest = 0;
+  uint32_t fFlags = 0;
   SRect fViewRect;
-  SPointHV fImageSize;
-  SPointHV fRenderSize;
+  uint8_t fDragging = 0;
+  uint8_t fInfoShown = 0;
+  // A redraw failed and was reported; no further report until the next Invalidate.
+  bool fRedrawFailed = false;
+  std::unique_ptr<C3dBaseSys> fScene;
+  std::unique_ptr<C3dBaseSpoolTable> fCameras;
+  std::unique_ptr<C3dBaseSpoolTable> fObjects;
+  std::unique_ptr<C3dBaseSpoolTable> fLights;
+  std::unique_ptr<C3dBaseSpoolTable> fPictures;
+  C3dCamera* fViewCameras[kViewCameraCount] = {};
+  C3dCamera* fCurrentCamera = nullptr;
+  C3dMaterial* fCopiedMaterial = nullptr;
+  C3dMaterial* fDefaultMaterial = nullptr;
+  C3dSky* fSky = nullptr;
+  C3dSunLight* fSun = nullptr;
   CResourceEnv* fTextures = nullptr;
+  CImage* fRenderedImage = nullptr;
+  int32_t fZoomLevel = 0;
+  SPointHV fShownSize;
+  SRect fVisiblePart;
+  CImage* fWindowImage = nullptr;
+  CView fView;
+  C3dCamera* fSetUpCamera = nullptr;
   CElement* fDocImage = nullptr;
+  CImElement* fOverlayButtons[kOverlayButtonCount] = {};
+  CImElement* fPatchRender = nullptr;
+  // Until "patch render" takes it over.
+  std::unique_ptr<CIxImage> fPatchPictures;
+  CDocRenderState fRender;
+  CImVector fMarginColour;
+
   CTerrainEditor* fTerrainEditor = nullptr;
   CEditPoly* fMeshPanel = nullptr;
   CEditTori* fTorusEditor = nullptr;
@@ -145,5 +435,6 @@ class CDocWindow : public CLayoutHostCanvas {
 };
 
 // The program's current document window, none before the interface is built and after it is gone.
+// The current one is also the previews' document.
 CDocWindow* GetCurrentDocWindow();
 void SetCurrentDocWindow(CDocWindow* window);

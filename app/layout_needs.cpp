@@ -7,6 +7,9 @@ namespace need {
 namespace {
 
 constexpr SLayoutNeed File(const char* name) { return {SLayoutNeed::kFile, name, name}; }
+constexpr SLayoutNeed DocImageChild(const char* name) {
+  return {SLayoutNeed::kElement, "docwindow.dat", name, 0, "doc window", SLayoutNeed::kImageElement};
+}
 
 }  // namespace
 
@@ -27,6 +30,23 @@ const SLayoutNeed kDocImage{SLayoutNeed::kElement, "docwindow.dat", "doc image",
                             SLayoutNeed::kImageElement};
 const SLayoutNeed kDocText{SLayoutNeed::kTextList, "docwindow.dat", "doc text", 0, nullptr,
                            SLayoutNeed::kAnyElement, 1};
+const SLayoutNeed kPresetFolder{SLayoutNeed::kTextList, "docwindow.dat", nullptr, 100, nullptr,
+                                SLayoutNeed::kAnyElement, 1};
+const SLayoutNeed kPresetLibraries{SLayoutNeed::kTextList, "docwindow.dat", nullptr, 101, nullptr,
+                                   SLayoutNeed::kAnyElement, 5};
+const SLayoutNeed kOverlayButtons[kOverlayButtonCount] = {
+    DocImageChild("mat chiclet"),   DocImageChild("attr chiclet"),   DocImageChild("edit chiclet"),
+    DocImageChild("group chiclet"), DocImageChild("ungroup chiclet"), DocImageChild("family chiclet"),
+    DocImageChild("land up chiclet"), DocImageChild("land down chiclet"),
+};
+const SLayoutNeed kPatchRender = DocImageChild("patch render");
+const SLayoutNeed kPatchRenderPictures{SLayoutNeed::kImageList, "docwindow.dat", "patch render", 0, nullptr,
+                                       SLayoutNeed::kAnyElement, 3};
+const SLayoutNeed kDefaultPicture{SLayoutNeed::kPicture, "docwindow.dat", "leo"};
+const SLayoutNeed kDocContextMenu{SLayoutNeed::kMenu, "docwindow.dat", nullptr, 150};
+const SLayoutNeed kWarnings{SLayoutNeed::kTextList, "system.dat", "warnings_", 0, nullptr, SLayoutNeed::kAnyElement, 1};
+const SLayoutNeed kCloudTextureNames{SLayoutNeed::kTextList, "textures.dat", "cloud texture names", 0, nullptr,
+                                     SLayoutNeed::kAnyElement, 2};
 const SLayoutNeed kControlPalette{SLayoutNeed::kCanvas, "controlpalette.dat", "control palette"};
 const SDialogNeeds kReportRender = DialogNeeds("reportrender.dat", "report render time", true, false);
 const SLayoutNeed kSplashscreen{SLayoutNeed::kCanvas, "splashscreen.dat", "splashscreen"};
@@ -44,6 +64,10 @@ SLayoutNeedTable AppLayoutNeeds() {
     std::vector<const SLayoutNeed*> needs;
     for (const SLayoutNeed& file : need::kLayoutFiles) needs.push_back(&file);
     for (const SLayoutNeed& menu : need::kMenus) needs.push_back(&menu);
+    for (const SLayoutNeed& button : need::kOverlayButtons) needs.push_back(&button);
+    needs.insert(needs.end(), {&need::kPresetFolder, &need::kPresetLibraries, &need::kPatchRender,
+                               &need::kPatchRenderPictures, &need::kDefaultPicture, &need::kDocContextMenu,
+                               &need::kWarnings, &need::kCloudTextureNames});
     needs.insert(needs.end(), {&need::kDocWindow, &need::kDocImage, &need::kDocText, &need::kControlPalette,
                                &need::kReportRender.canvas, &need::kReportRender.ok, &need::kSplashscreen});
     return needs;

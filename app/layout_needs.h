@@ -53,6 +53,16 @@ extern const SLayoutNeed kLayoutFiles[kLayoutFileCount];
 extern const SLayoutNeed kDocWindow;
 extern const SLayoutNeed kDocImage;  // the element that shows the document's pictures
 extern const SLayoutNeed kDocText;   // entry 0: a new document's title
+extern const SLayoutNeed kPresetFolder;     // list 100, entry 0: the material preset libraries' folder
+extern const SLayoutNeed kPresetLibraries;  // list 101: their file names by kind
+inline constexpr uint32_t kOverlayButtonCount = 8;
+extern const SLayoutNeed kOverlayButtons[kOverlayButtonCount];  // in the window's order
+extern const SLayoutNeed kPatchRender;
+extern const SLayoutNeed kPatchRenderPictures;  // its three pictures
+extern const SLayoutNeed kDefaultPicture;       // the picture of a new document's picture texture
+extern const SLayoutNeed kDocContextMenu;       // row 1 zoom to the selection, row 2 show "patch render"
+extern const SLayoutNeed kWarnings;             // the application's warnings
+extern const SLayoutNeed kCloudTextureNames;    // the texture library's textures for a new sky's clouds
 extern const SLayoutNeed kControlPalette;
 extern const SDialogNeeds kReportRender;
 extern const SLayoutNeed kSplashscreen;

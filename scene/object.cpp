@@ -207,6 +207,7 @@ int32_t C3dObject::CopyTo(C3dObject& target) {
   target.fFlags = fFlags;
   target.fStateFlags = fStateFlags;
   target.fViewDepth = fViewDepth;
+  target.fWireDetail = fWireDetail;
   std::memcpy(target.fCreationWords, fCreationWords, sizeof fCreationWords);
   std::memcpy(target.fKeptValues, fKeptValues, sizeof fKeptValues);
   std::memcpy(target.fKeptWords, fKeptWords, sizeof fKeptWords);

@@ -106,6 +106,10 @@ class C3dObject : public C3dBase {
   // Set by the commands that create or convert objects; kept and copied here.
   uint32_t GetCreationWord(int index) const { return fCreationWords[index]; }
   void SetCreationWord(int index, uint32_t value) { fCreationWords[index] = value; }
+  // The wireframe detail the code that set the object up chose for it (16 for the document window's
+  // view cameras); the scene draw takes the view's own detail. Kept in memory, copied with the object.
+  uint32_t GetWireDetail() const { return fWireDetail; }
+  void SetWireDetail(uint32_t detail) { fWireDetail = detail; }
   // The solid flag word; bit 0 answers IsSolid.
   uint32_t GetSolidFlags() const { return fSolidFlags; }
   void SetSolidFlags(uint32_t flags) { fSolidFlags = flags; }
@@ -264,6 +268,7 @@ class C3dObject : public C3dBase {
   uint32_t fFlags = 0;
   uint32_t fStateFlags = 0;
   uint32_t fCreationWords[2] = {};
+  uint32_t fWireDetail = 0;
   C3dGroup* fParent = nullptr;
   Handle32 fMaterial = kNoHandle;
   uint32_t fSolidFlags = 0;

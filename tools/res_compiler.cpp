@@ -50,6 +50,7 @@ constexpr uint32_t kMaxIndex = 0xFFFF;  // far beyond any list; keeps a typo fro
 
 enum EImageFlags : uint32_t { kNamesImage = 1, kByName = 2, kFromFile = 4, kFromResource = 8 };
 constexpr char kLayoutLine[] = "layout";  // a manifest line that compiles a .layout file
+constexpr char kTextureType[] = "C3dTexture";  // the type of the 3D textures of .qntx sources
 
 // ---- reading source lines
 
@@ -923,9 +924,37 @@ bool StoreConvertedFont(CResourceEnv& env, const SManifestEntry& e, const std::s
   return true;
 }
 
+TextureStorer gTextureStorer = nullptr;
+
+// A manifest's 3D texture: its recipe stored as the texture's own record.
+bool StoreTexture(CResourceEnv& env, const SManifestEntry& e, const std::string& where, std::string* error) {
+  if (e.type != kTextureType) {
+    *error = where + "textures come from .qntx sources as '" + kTextureType + "' resources";
+    return false;
+  }
+  if (!gTextureStorer) {
+    *error = where + e.source + ": this tool does not store textures";
+    return false;
+  }
+  std::string source, reason;
+  if (const std::string problem = ReadInputFile(e.path, &source); !problem.empty()) {
+    *error = where + e.source + ": " + problem;
+    return false;
+  }
+  SSpoolKey key;
+  key.Set(kTextureType, e.number, false);
+  CopyCString(key.name, e.name.c_str(), sizeof key.name);
+  if (!gTextureStorer(env, key, source, &reason)) {
+    *error = e.path + ":" + reason;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 void SetFontConverter(FontConverter converter) { gFontConverter = converter; }
+void SetTextureStorer(TextureStorer storer) { gTextureStorer = storer; }
 
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error) {
   std::vector<SManifestEntry> entries;
@@ -949,6 +978,10 @@ bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::st
     }
     if (kind == "ttf") {
       if (!StoreConvertedFont(env, e, where, error)) return false;
+      continue;
+    }
+    if (kind == "qntx") {
+      if (!StoreTexture(env, e, where, error)) return false;
       continue;
     }
     std::string source;

@@ -48,6 +48,9 @@
 //          Layout records are compiled in machine order and stored through the program's record
 //          handler, which turns them big-endian.
 //   .menu  a menu: its header and rows (tools/menu_source.h), stored through the menu's own handler
+//   .qntx  a procedural 3D texture, as a "C3dTexture" resource (C3dTexture 128 Stratus stratus.qntx),
+//          its recipe field by field (tools/texture_source.h), stored by the storer the tool installs
+//          (SetTextureStorer)
 // A list's entries are padded with empty ones to a whole number of sets.
 #pragma once
 
@@ -101,6 +104,10 @@ bool ReadManifestFile(const std::string& manifestPath, std::vector<SManifestEntr
 using FontConverter = bool (*)(const std::string& path, SOutlineFontSource* font, std::string* reason);
 // The converter of .ttf sources, which only resbuild links; without one they are refused.
 void SetFontConverter(FontConverter converter);
+// Stores a .qntx source under the key; false with the reason. Only resbuild, which links the scene
+// model, installs one; without it they are refused.
+using TextureStorer = bool (*)(CResourceEnv& env, const SSpoolKey& key, const std::string& text, std::string* error);
+void SetTextureStorer(TextureStorer storer);
 // Compiles the manifest's resources into an open environment.
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error);
 

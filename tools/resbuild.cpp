@@ -9,6 +9,7 @@
 
 #include "tools/command_line.h"
 #include "tools/res_compiler.h"
+#include "tools/texture_source.h"
 #include "tools/tool_app.h"
 #include "tools/truetype_font.h"
 
@@ -23,9 +24,10 @@ const STool kTool{
     "text for one with blanks, the file relative to the manifest unless it begins with '/'), or\n"
     "layout FILE.layout; the source's extension picks its compiler (.ixtx text lists, .ixco colour\n"
     "lists, .ixim image lists, .eset element sets, .menu menus, .png pictures, .ttf fonts converted\n"
-    "through FreeType, the layout records), any other file is stored as it is. A .layout source\n"
-    "holds a layout file's pictures, lists, canvases and element trees. The syntax of each is in\n"
-    "tools/res_compiler.h and tools/layout_source.h. OUT is replaced only once every resource is in.\n"
+    "through FreeType, .qntx 3D textures, the layout records), any other file is stored as it is.\n"
+    "A .layout source holds a layout file's pictures, lists, canvases and element trees. The syntax\n"
+    "of each is in tools/res_compiler.h, tools/layout_source.h and tools/texture_source.h. OUT is\n"
+    "replaced only once every resource is in.\n"
     "Exit status: 0 written, 1 a failure (the message names the file and line), 2 wrong arguments.\n"};
 
 }  // namespace
@@ -33,6 +35,7 @@ const STool kTool{
 int main(int argc, char** argv) {
   CCommandLine line(kTool);
   SetFontConverter(&ConvertTrueTypeFont);
+  SetTextureStorer(&StoreTextureSource);
   const int status = line.Parse(argc, argv, [](int, const char*) { return std::string(); });
   if (status != CCommandLine::kGoOn) return status;
   const std::vector<std::string>& operands = line.Operands();

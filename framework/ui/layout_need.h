@@ -1,20 +1,20 @@
 // What the program looks up in its layout files, declared once beside the code that looks it up: a
-// file, a canvas, an element of a canvas with its kind, a text list with the entries read, a picture
-// or a menu. The code passes the declaration's name to the lookup, never a literal of its own, and a
+// file, a canvas, an element of a canvas with its kind, a text list or an image list with the entries
+// read, a picture or a menu. The code passes the declaration's name to the lookup, never a literal of its own, and a
 // test finds every declaration in the compiled files of data/.
 #pragma once
 
 #include <cstdint>
 
 struct SLayoutNeed {
-  enum EWhat : uint8_t { kFile, kCanvas, kElement, kTextList, kPicture, kMenu };
+  enum EWhat : uint8_t { kFile, kCanvas, kElement, kTextList, kPicture, kMenu, kImageList };
   // The element classes a lookup relies on: any element, or a composite, image or text element (each
   // kind also being the ones before it: a text element is an image element).
   enum EElementKind : uint8_t { kAnyElement, kCompositeElement, kImageElement, kTextElement };
 
   EWhat what;
   const char* file;  // the layout file, "system.dat" for the application's own resource file
-  const char* name;  // the resource's or element's name; null for a numbered resource
+  const char* name;  // the resource's or element's name; null for a numbered resource (a menu, a list)
   uint32_t number = 0;
   const char* canvas = nullptr;  // an element's canvas
   EElementKind kind = kAnyElement;

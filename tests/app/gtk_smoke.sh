@@ -3,8 +3,8 @@
 # box comes up and Return ends the program with status 1. With the build's data/ the main window
 # "Quarn2" fills the screen with a menu bar of four menus, the six palettes are windows of their own at
 # the rectangles of the normal layout, and the document window lies inside the main window between
-# them; Ctrl+Tab hides and shows the palettes and Ctrl+Q ends the program with status 0. No run may
-# print a sanitizer report.
+# them, showing the default scene's wireframe; Ctrl+Tab hides and shows the palettes and Ctrl+Q ends
+# the program with status 0. No run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.
 set -uo pipefail
 program="$1"
@@ -107,7 +107,8 @@ for row in "create palette" "edit palette" "sky&fog palette"; do expect_window "
 expect_window "selection palette" $((left + 120)) $((top + 460)) 480 60
 
 # The main window's capture: the menu bar's four titles, the document window's margin beside the
-# palettes and its white view between them.
+# palettes, and between them its view of the default scene: the view's background above the horizon
+# and the ground's grey lines crossing at the projected origin, (240, 294) of the 480 x 360 view.
 check
 import -window "$main" main.png 2>/dev/null
 titles="$(convert main.png -crop "${width}x${bar}+0+0" +repage -colorspace gray -threshold 50% -negate \
@@ -117,8 +118,22 @@ titles="$(convert main.png -crop "${width}x${bar}+0+0" +repage -colorspace gray 
 [ "$titles" = 4 ] || fail "the menu bar shows $titles titles, expected 4"
 margin="$(pixel main.png 10 $((bar + 10)))"
 [ "$margin" = "srgb(74,79,86)" ] || fail "document window margin at (10, $((bar + 10))) is $margin"
-view="$(pixel main.png $((width / 2)) $((top + 280)))"
-[ "$view" = "srgb(255,255,255)" ] || fail "document view at ($((width / 2)), $((top + 280))) is $view"
+view="$(pixel main.png $((width / 2)) $((top + 150)))"
+[ "$view" = "srgb(202,202,202)" ] || fail "document view at ($((width / 2)), $((top + 150))) is $view"
+origin_x=$((width / 2))
+origin_y=$((top + 100 + 294))
+ground=""
+for dy in -1 0 1; do
+  for dx in -1 0 1; do
+    colour="$(pixel main.png $((origin_x + dx)) $((origin_y + dy)))"
+    if [[ "$colour" =~ ^srgb\(([0-9]+),([0-9]+),([0-9]+)\)$ ]] && [ "${BASH_REMATCH[1]}" = "${BASH_REMATCH[2]}" ] &&
+      [ "${BASH_REMATCH[2]}" = "${BASH_REMATCH[3]}" ] && [ "${BASH_REMATCH[1]}" -lt 170 ]; then
+      ground="$colour"
+    fi
+  done
+done
+[ -n "$ground" ] ||
+  fail "no ground line near the projected origin ($origin_x, $origin_y): $(pixel main.png "$origin_x" "$origin_y")"
 import -window root screen.png 2>/dev/null
 
 check

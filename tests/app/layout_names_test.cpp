@@ -14,6 +14,7 @@
 #include "framework/core/ix_text.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/spool_key.h"
+#include "framework/image/ix_image.h"
 #include "framework/ui/co_element.h"
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
@@ -67,9 +68,20 @@ std::string Missing(const SLayoutNeed& need, CUICmFunction* owner) {
   switch (need.what) {
     case SLayoutNeed::kFile: return "";
     case SLayoutNeed::kTextList: {
-      CIxTextLocal list(&env, need.name, CIxText::kNone);
-      if (list.GetResult()) return file + ": no text list \"" + need.name + "\"";
-      if (list.Count() < need.entries) return file + ": list \"" + need.name + "\" is short";
+      const std::string name = need.name ? need.name : std::to_string(need.number);
+      CIxText list(&env, need.number, need.name, CIxText::kNone);
+      CIxTxHolder held(&list, true);
+      if (list.GetResult() || !held.IsHeld()) return file + ": no text list \"" + name + "\"";
+      if (list.Count() < need.entries) return file + ": list \"" + name + "\" is short";
+      return "";
+    }
+    case SLayoutNeed::kImageList: {
+      CIxImage list(&env, need.name, CIxImage::kNone);
+      if (list.GetResult()) return file + ": no image list \"" + need.name + "\"";
+      if (list.Count() < need.entries) return file + ": image list \"" + need.name + "\" is short";
+      for (uint32_t i = 0; i < need.entries; ++i) {
+        if (!list.ImageAt(i)) return file + ": image list \"" + need.name + "\" lacks picture " + std::to_string(i);
+      }
       return "";
     }
     case SLayoutNeed::kPicture:
@@ -165,6 +177,9 @@ TEST_F(LayoutNames, ANeedThatIsMissingOrOfAnotherKindIsFound) {
       {SLayoutNeed::kTextList, "docwindow.dat", "doc text", 0, nullptr, SLayoutNeed::kAnyElement, 5},
       {SLayoutNeed::kMenu, "menus.dat", nullptr, 6},
       {SLayoutNeed::kPicture, "splashscreen.dat", "no such picture"},
+      {SLayoutNeed::kTextList, "docwindow.dat", nullptr, 99, nullptr, SLayoutNeed::kAnyElement, 1},
+      {SLayoutNeed::kImageList, "docwindow.dat", "patch render", 0, nullptr, SLayoutNeed::kAnyElement, 4},
+      {SLayoutNeed::kImageList, "docwindow.dat", "no such list"},
   };
   for (const SLayoutNeed& need : needs) EXPECT_NE(Missing(need, owner), "") << need.name;
 }
