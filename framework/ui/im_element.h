@@ -21,7 +21,7 @@ struct SSpoolTableSpec;
 
 uint32_t ImelRecordHandler(CSpoolMem* record, uint32_t message, void* argument);
 
-// The picture of an "ImageIV32ARGB" record (the grid's environment, the spec's key): shared through
+// The picture of the "ImageIV32ARGB" record that `spec` keys in the grid's environment: shared through
 // the environment's image cache, a private copy in the working environment, or read directly (16 when
 // the environment is not an open and ready one, 14 when it is no resource environment, 9, 13, or the
 // environment's code).
@@ -74,7 +74,7 @@ class CImElement : public CCoElement {
   static int32_t CreateByNumber(CImElement** element, CResourceEnv* environment, uint32_t number);
   static int32_t CreateByName(CImElement** element, CResourceEnv* environment, const char* name);
 
-  // ---- the image cache. The environment is the grid's, the key the spec's.
+  // ---- the image cache. Records are looked up in the grid's environment under the key in `spec`.
   // The one picture of the record, its use count raised: 16 when the environment is not an open and
   // ready one, 14 when it is no resource environment, 9 or 13 when a new picture cannot be made or
   // read, 12 when the cache cannot grow, 6 when the record is missing here and in the application's

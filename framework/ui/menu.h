@@ -73,7 +73,7 @@ class CMenu : public CSpoolDynTable<CMenuItem> {
   static void MakeLayout(SDynTableLayout& layout, CSpoolSys* environment, uint32_t capacity, uint32_t growth);
   // The record handler: rows converted around paging, the 80-byte header read and written.
   static uint32_t HandleSpoolMessage(CSpoolMem* menu, uint32_t message, void* data);
-  // A menu read from the resource the spec names, then moved into the application's working
+  // A menu read from the resource that `spec` keys, then moved into the application's working
   // environment: 15 for an environment that is not open, 14 for one that is no resource environment,
   // 16 for one that pages in another pool than the application's, 9, 13, or the failing step's code.
   // On failure *menu is none.
