@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "document/layout_needs.h"
 #include "document/plugin_callbacks.h"
 #include "framework/core/appl.h"
 #include "framework/core/document_services.h"
 #include "framework/core/dyn_table.h"
+#include "framework/core/io_progress.h"
 #include "framework/core/ix_text.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
@@ -22,9 +24,10 @@ using SIOFormatItem = CQNPlugin::SIOFormatItem;
 constexpr size_t kCallbackTableBytes = sizeof(QNHostFn) * QN_SLOT_COUNT;
 // A plug-in claiming more formats than this is taken as broken rather than asked that many times.
 constexpr uint32_t kMaxFormatsPerPlugin = 1024;
-constexpr const char kPluginTextList[] = "plugin text";
-constexpr uint32_t kAllFormatsTextIndex = 0;
+enum EPluginText : uint32_t { kAllFormatsText = 0, kImportCaption = 8, kImportLine = 9 };
 constexpr const char kAllFormats[] = "All formats";
+constexpr const char kImportCaptionBuiltIn[] = "Importing from ";
+constexpr const char kImportLineBuiltIn[] = "Import object";
 
 CDynTable<CQNPlugin*>* gPlugins = nullptr;
 CDynTable<SIOFormatItem>* gFormats = nullptr;
@@ -97,7 +100,7 @@ std::string FilterText(bool allFormats) {
   std::string text;
   if (allFormats) {
     CIxTextRef label;
-    label.Attach(kAllFormats, kAllFormatsTextIndex, kPluginTextList);
+    label.Attach(kAllFormats, kAllFormatsText, need::kPluginText.name);
     text += label.Text();
     text += '\0';
     for (uint32_t i = 0; i < count; ++i) {
@@ -313,6 +316,30 @@ int32_t FindPlugins(const char* folder, const char* extension) {
 }
 
 int32_t ReleasePlugins() { return CQNPlugin::DeleteAll(); }
+
+int32_t CallImportPlugin(QNPluginParams* block, const char* path) {
+  if (!block || !path) return kErrInvalidParameter;
+  const size_t length = std::strlen(path);
+  if (length >= sizeof block->text || length >= sizeof block->outputPath) return kErrInvalidPath;
+  const char* name = std::strrchr(path, '/');
+  const char* dot = std::strrchr(name ? name : path, '.');
+  uint32_t index = 0;
+  if (const int32_t err = CQNPlugin::FindFormat(dot ? dot : "", &index)) return err;
+  std::memcpy(block->outputPath, path, length + 1);
+  std::memcpy(block->text, path, length + 1);
+  if (const SDocumentSlots* slots = GetDocumentSlots(); slots && slots->beginImportCommand)
+    slots->beginImportCommand();
+  CIxTextRef caption, line;
+  caption.Attach(kImportCaptionBuiltIn, kImportCaption, need::kPluginText.name);
+  line.Attach(kImportLineBuiltIn, kImportLine, need::kPluginText.name);
+  ProgressBegin(caption.Text(), index);
+  ProgressSetText(line.Text());
+  CQNPlugin::SetHostCallback(&HostProgressDisplay);
+  const int32_t answer = CQNPlugin::EnsureLoaded(QN_SELECTOR_IMPORT, block, index);
+  ProgressEnd();
+  CQNPlugin::SetHostCallback(nullptr);
+  return answer;
+}
 
 int32_t GetPluginFormatDescription(char* destination, size_t capacity, uint32_t index) {
   return CQNPlugin::GetFormatDescription(destination, capacity, index);

@@ -19,9 +19,18 @@ QNHostFn AsSlot(Slot function) {
   return reinterpret_cast<QNHostFn>(function);
 }
 
+// What the document slots answer when there is no document to work on.
+constexpr int32_t kNoDocument = 7;
+
+const SDocumentSlots* gSlots = nullptr;
+
 }  // namespace
 
-uint32_t HostGetDocument() { return 0; }
+void SetDocumentSlots(const SDocumentSlots* slots) { gSlots = slots; }
+
+const SDocumentSlots* GetDocumentSlots() { return gSlots; }
+
+uint32_t HostGetDocument() { return gSlots ? gSlots->getDocument() : 0; }
 
 int32_t HostFixedAnswer() { return kErrTooFewEntries; }
 
@@ -31,18 +40,45 @@ int32_t HostProgressDisplay(const char* text, int32_t done, int32_t total) {
   return ProgressUpdate(text, uint32_t(std::max(done, 0)), uint32_t(std::max(total, 0)));
 }
 
-int32_t HostGetObjectCount(uint32_t, int32_t*) { return kErrNotImplemented; }
-int32_t HostFindObject(uint32_t, int32_t, uint32_t*) { return kErrNotImplemented; }
-int32_t HostGetObject(uint32_t, int32_t, uint32_t*) { return kErrNotImplemented; }
-int32_t HostCreateObject(uint32_t, uint32_t, uint32_t*) { return kErrNotImplemented; }
-int32_t HostDeleteObject(uint32_t, uint32_t) { return kErrNotImplemented; }
-int32_t HostSetMaterialProperty(uint32_t, uint32_t, int32_t, int32_t) { return kErrNotImplemented; }
-int32_t HostBeginImport(uint32_t) { return kErrNotImplemented; }
-int32_t HostEndImport(uint32_t) { return kErrNotImplemented; }
-int32_t HostFinishObject(uint32_t, uint32_t) { return kErrNotImplemented; }
-int32_t HostAddTriangle(uint32_t, uint32_t, const float*, const float*, const float*) { return kErrNotImplemented; }
-int32_t HostMeshData(uint32_t, uint32_t, int32_t, const void*, const void*, const void*) {
-  return kErrNotImplemented;
+int32_t HostGetObjectCount(uint32_t document, int32_t* count) {
+  return gSlots ? gSlots->getObjectCount(document, count) : kNoDocument;
+}
+
+int32_t HostFindObject(uint32_t document, int32_t id, uint32_t* object) {
+  return gSlots ? gSlots->findObject(document, id, object) : kNoDocument;
+}
+
+int32_t HostGetObject(uint32_t document, int32_t index, uint32_t* object) {
+  return gSlots ? gSlots->getObject(document, index, object) : kNoDocument;
+}
+
+int32_t HostCreateObject(uint32_t document, uint32_t classCode, uint32_t* object) {
+  return gSlots ? gSlots->createObject(document, classCode, object) : kNoDocument;
+}
+
+int32_t HostDeleteObject(uint32_t document, uint32_t object) {
+  return gSlots ? gSlots->deleteObject(document, object) : kNoDocument;
+}
+
+int32_t HostSetMaterialProperty(uint32_t document, uint32_t object, int32_t id, int32_t value) {
+  return gSlots ? gSlots->setMaterialProperty(document, object, id, value) : kNoDocument;
+}
+
+int32_t HostBeginImport(uint32_t document) { return gSlots ? gSlots->beginImport(document) : kNoDocument; }
+
+int32_t HostEndImport(uint32_t document) { return gSlots ? gSlots->endImport(document) : kNoDocument; }
+
+int32_t HostFinishObject(uint32_t document, uint32_t object) {
+  return gSlots ? gSlots->finishObject(document, object) : kNoDocument;
+}
+
+int32_t HostAddTriangle(uint32_t document, uint32_t mesh, const float* p1, const float* p2, const float* p3) {
+  return gSlots ? gSlots->addTriangle(document, mesh, p1, p2, p3) : kNoDocument;
+}
+
+int32_t HostMeshData(uint32_t document, uint32_t mesh, int32_t value, const void* first, const void* second,
+                     const void* third) {
+  return gSlots ? gSlots->meshData(document, mesh, value, first, second, third) : kNoDocument;
 }
 
 int32_t HostAnswerZero(...) { return kNoErr; }

@@ -1,7 +1,9 @@
 // The host's functions behind the plug-in callback table, one per slot that holds a function.
 //
-// Placeholders until the host callbacks' issue: slot 0 answers no document, and the slots that work
-// on a document (3, 4, 5, 8, 9, 16, 24 to 28) answer 27 and write nothing. Their types are final.
+// The slots that work on a document (0, 3, 4, 5, 8, 9, 16, 24 to 28) need the document object, which
+// lives in a later library: that library registers the work of these slots here at start-up
+// (SetDocumentSlots), and the functions below pass each call on. Without a registration slot 0
+// answers no document and the others 7, the code for no document.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +30,30 @@ int32_t HostMeshData(uint32_t document, uint32_t mesh, int32_t value, const void
                      const void* third);
 // The slots reserved for any arguments.
 int32_t HostAnswerZero(...);
+
+// The work of the document slots, each of its slot's type.
+struct SDocumentSlots {
+  QNHostGetDocumentFn getDocument;
+  QNHostGetObjectCountFn getObjectCount;
+  QNHostFindObjectFn findObject;
+  QNHostGetObjectFn getObject;
+  QNHostCreateObjectFn createObject;
+  QNHostObjectFn deleteObject;
+  QNHostSetMaterialPropertyFn setMaterialProperty;
+  QNHostDocumentFn beginImport;
+  QNHostDocumentFn endImport;
+  QNHostObjectFn finishObject;
+  QNHostAddTriangleFn addTriangle;
+  QNHostMeshDataFn meshData;
+  // Run by each import command before it calls the plug-in: what an earlier import listed is
+  // forgotten.
+  void (*beginImportCommand)();
+};
+
+// The registration stays until replaced; null takes it back. The table is the caller's and must
+// outlive the registration.
+void SetDocumentSlots(const SDocumentSlots* slots);
+const SDocumentSlots* GetDocumentSlots();
 
 // Puts every function into its slot of a zero-filled table of QN_SLOT_COUNT slots.
 void FillHostCallbackTable(QNHostFn* table);

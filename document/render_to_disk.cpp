@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "document/doc_render_state.h"
+#include "document/layout_needs.h"
 #include "document/plugin.h"
 #include "document/plugin_callbacks.h"
 #include "framework/core/appl.h"
@@ -30,7 +31,6 @@
 
 namespace {
 
-constexpr const char kPluginText[] = "plugin text";
 enum EPluginText : uint32_t { kOpeningCaption = 5, kRenderingCaption = 6, kProgressLine = 7 };
 constexpr const char kOpeningBuiltIn[] = "Rendering image as ";
 constexpr const char kRenderingBuiltIn[] = "Render to Disk";
@@ -330,7 +330,7 @@ int32_t FinishRenderOutput(QNImageParams& block) {
 
 int32_t RenderToDiskRows(CRenderContext& context, CImage& band, QNImageParams& block) {
   CIxTextRef line;
-  line.Attach(kProgressLineBuiltIn, kProgressLine, kPluginText);
+  line.Attach(kProgressLineBuiltIn, kProgressLine, need::kPluginText.name);
   return RenderBands(context, band, block, {int32_t(block.width), int32_t(block.height), false}, line.Text());
 }
 
@@ -378,8 +378,8 @@ int32_t RenderToDisk(CDocRenderState& state, const SDiskRender& request) {
     CRenderPreparation preparation(context);
     if (const int32_t err = PrepareDiskRender(state, preparation)) return err;
     CIxTextRef opening, rendering;
-    opening.Attach(kOpeningBuiltIn, kOpeningCaption, kPluginText);
-    rendering.Attach(kRenderingBuiltIn, kRenderingCaption, kPluginText);
+    opening.Attach(kOpeningBuiltIn, kOpeningCaption, need::kPluginText.name);
+    rendering.Attach(kRenderingBuiltIn, kRenderingCaption, need::kPluginText.name);
     CRenderOutput output;
     result = OpenRenderOutput(block, opening.Text(), output);
     DrainPaintMessages();

@@ -10,18 +10,41 @@
 #include "document/scene_graph.h"
 #include "editing/selection.h"
 #include "editing/undo_history.h"
+#include "framework/core/dyn_table.h"
+#include "framework/core/four_cc.h"
+#include "framework/core/handle_table.h"
 #include "framework/core/vector3.h"
 
 class C3dBaseSys;
+class C3dGroup;
+class C3dMaterial;
 class C3dObject;
 class CDeleteAction;
 class CDocumentHost;
+
+// What the replicate dialog hands the document: twelve doubles.
+struct SReplicateSettings {
+  vector3<double> factors{1, 1, 1};  // per axis
+  vector3<double> unused;
+  vector3<double> rotation;  // radians, added to each copy's angles
+  vector3<double> offset;    // each copy's move from the one before
+};
+static_assert(sizeof(SReplicateSettings) == 12 * sizeof(double));
 
 class C3dDocument {
  public:
   static constexpr uint32_t kUndoCapacity = 1;
   // The "objinfochanged" change bits a scene change sends.
   static constexpr uint32_t kSceneChanged = 2;
+  // The type tag of documents in the process-wide handle table.
+  static constexpr uint32_t kHandleTag = FourCC("qdoc");
+  // A copy's size on an axis stays within these when a transform is repeated or replicated.
+  static constexpr double kLeastSize = 0.01;
+  static constexpr double kGreatestSize = 9999;
+  // Below this a size counts as none: no factor is limited by it.
+  static constexpr double kNoSize = 1e-10;
+  // Replicate asks for the offset times each axis's factor in this mode.
+  static constexpr uint32_t kScaledOffset = 1;
 
   // window: the window that owns the document and its scene. A clipboard table that cannot be made
   // leaves the document without one.
@@ -60,10 +83,50 @@ class C3dDocument {
   // lock's code.
   int32_t GetViewDirection(vector3<double>* direction);
 
+  // The word plug-ins are handed for the document; released with it.
+  Handle32 GetHandle() const { return fHandle; }
+
+  // Duplicates every selected object into the scene and selects the copies instead ('dupl'). With
+  // repeatTransform ('repl') each copy, but a group, receives again the change its source shows since
+  // its drag-start copy: the move and turn, and the scale unless it would take the copy's size on
+  // that axis outside 0.01 to 9999. 0; 9 when a copy cannot be made or listed (the copies made so far
+  // stay in the scene); 16 without a scene.
+  int32_t CollectObjects(bool repeatTransform);
+  // count generations of copies, each duplicated from the one before and then scaled about its
+  // box's centre by the factors (limited so that a size stays within 0.01 to 9999; an axis without
+  // size keeps its factor), moved by the offset (times the factors in kScaledOffset mode) and turned
+  // by the rotation; a group's members are scaled instead. Every copy ends selected. 0; 9 when a copy
+  // cannot be made or listed; 16 without a scene.
+  int32_t ReplicateObjects(uint32_t count, const SReplicateSettings& settings, uint32_t mode);
+  // The clipboard emptied and filled with copies of the selected objects that are not group members
+  // (a group carries its members); with cut the selection then leaves the scene through a delete
+  // action pushed onto the undo history. 0; 9 without a clipboard, when a copy cannot be made or the
+  // action cannot be; the emptying's or the push's code.
+  int32_t CopySelection(bool cut);
+  // Copies of the clipboard's objects and lights that are not group members, entered in the scene and
+  // selected instead of the selection; materials and textures are not pasted. 0 (an empty clipboard
+  // changes nothing); 9 without a clipboard or when a copy cannot be made; 16 without a scene.
+  int32_t Paste();
+  // The boxes of the group's nested groups, innermost first, then its own.
+  static void RecomputeGroupBounds(C3dGroup* group);
+
+  // Before the window replaces its scene table by a newly read one: the textures that outlive the old
+  // table, those of the window's two working materials (either may be null) and of the clipboard's
+  // materials, move from the old table into the new one, and the undo history, which points into the
+  // old scene, is cleared. When a texture cannot be moved, the ones already moved go back with their
+  // ids, the history stays and the code is answered: the old scene is left whole. Textures that the
+  // old table does not hold are not moved. The working materials must live outside the old table.
+  int32_t MoveKeptTextures(C3dBaseSys* oldTable, C3dBaseSys* newTable, C3dMaterial* defaultMaterial,
+                           C3dMaterial* secondMaterial);
+
  private:
+  // The selection emptied, then each object added, its copied selected bit cleared first.
+  void SelectInstead(const CDynTable<C3dObject*>& objects);
+
   CSelection fSelection;
   CUndoHistory fUndoHistory;
   CSceneGraph fSceneGraph;
   CDocumentHost* fWindow = nullptr;
   std::unique_ptr<C3dBaseSys> fClipboard;
+  Handle32 fHandle = kNoHandle;
 };

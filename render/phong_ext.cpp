@@ -183,13 +183,16 @@ void C3dPhongExt::GetReflection(const CRay& ray, const SMaterialSample& sample, 
 }
 
 void C3dPhongExt::GetFilter(const CRay& ray, const SMaterialSample& sample, vector3<float>& colour, double& amount) {
-  const double x = std::max(sample.refractionIndex - 1, 0.0);
-  const double f = 1 - FastExp2(kFilterExponent * x);
-  const Colour& t = sample.transparentColour;
-  const Colour& d = sample.diffuseColour;
-  colour = {float(t.x * ((d.x - 1) * f + 1)), float(t.y * ((d.y - 1) * f + 1)), float(t.z * ((d.z - 1) * f + 1))};
   amount = sample.transparency;
   if (amount > 0 && sample.edgeAmount > 0) amount *= EdgeFactor(Facing(ray), sample.edgeExponent, sample.edgeAmount);
+  const Colour& t = sample.transparentColour;
+  colour = t;
+  // Most surfaces let nothing through, and then the tint does not matter.
+  if (!(amount > 0)) return;
+  const double x = std::max(sample.refractionIndex - 1, 0.0);
+  const double f = 1 - FastExp2(kFilterExponent * x);
+  const Colour& d = sample.diffuseColour;
+  colour = {float(t.x * ((d.x - 1) * f + 1)), float(t.y * ((d.y - 1) * f + 1)), float(t.z * ((d.z - 1) * f + 1))};
 }
 
 C3dPhongExt& C3dPhongExt::Shared() {

@@ -12,6 +12,7 @@
 #include "scene/base_sys.h"
 #include "scene/light.h"
 #include "scene/object.h"
+#include "scene/shape_intersection.h"
 
 namespace {
 
@@ -186,7 +187,14 @@ bool CRenderContext::PrepareLights() {
   return fHolder.Build(0, fLights.GetCount());
 }
 
-bool CRenderContext::Intersect(CRay& ray) { return fOptimizer && fOptimizer->Intersect(ray); }
+bool CRenderContext::Intersect(CRay& ray) {
+  if (!fOptimizer) return false;
+  ray.fDeferWorld = 1;
+  const bool hit = fOptimizer->Intersect(ray);
+  ray.fDeferWorld = 0;
+  CompleteDeferredHit(ray);
+  return hit;
+}
 
 bool CRenderContext::SetupView(bool withCameraBounds) {
   if (!fScene) return false;

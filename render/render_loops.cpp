@@ -16,6 +16,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/timer.h"
 #include "framework/core/win_appl.h"
+#include "platform/clock.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "render/ray_trace.h"
@@ -44,6 +45,36 @@ constexpr double kResamples[7][2] = {{0.5, 0},   {0.25, 0.25}, {0.75, 0.25}, {0,
                                      {0.5, 0.5}, {0.25, 0.75}, {0.75, 0.75}};
 constexpr double kEighthOf255 = 31.875;
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+// Whether the pixel loop's slice of work is over. Reading the clock costs about as much as a plain
+// pixel's arithmetic, so while readings keep showing the same millisecond the watch reads it only
+// every second, fourth, ... up to every 32nd pixel; the first reading that moves on goes back to every
+// pixel, so slow pixels are watched one by one.
+class CSliceWatch {
+ public:
+  CSliceWatch() { Start(); }
+  void Start() {
+    fStartMs = fLastMs = platform::NowMs();
+    fStride = 1;
+    fCount = 0;
+  }
+  // Called once a pixel: whether more than ticks have passed since the start.
+  bool Over(int64_t ticks) {
+    if (++fCount < fStride) return false;
+    fCount = 0;
+    const int64_t now = platform::NowMs();
+    fStride = now == fLastMs ? std::min(fStride * 2, kLongestStride) : 1;
+    fLastMs = now;
+    return platform::MsToTicks(now) - platform::MsToTicks(fStartMs) > ticks;
+  }
+
+ private:
+  static constexpr int32_t kLongestStride = 32;
+  int64_t fStartMs = 0;
+  int64_t fLastMs = 0;
+  int32_t fStride = 1;
+  int32_t fCount = 0;
+};
 
 float Clamp01(float c) { return !(c > 0) ? 0 : c >= 1 ? 1 : c; }
 
@@ -256,8 +287,8 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
   CRenderStats& stats = context.GetStats();
   CRenderContext::SProgressiveState& state = context.GetProgressive();
   const uint32_t samples = context.GetSampleCount();
-  CTimer slice, refresh, pass;
-  slice.Start();
+  CSliceWatch slice;
+  CTimer refresh, pass;
   refresh.Start();
   int32_t block = int32_t(state.blockSize), mask = int32_t(state.blockMask);
   int32_t columnOffset = int32_t(state.column), rowOffset = int32_t(state.row);
@@ -278,7 +309,7 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
         if (aligned && ((c - area.left) & mask) == 0) continue;
         RenderProgressiveBlock(context, frame, c, r, block, samples);
         ++stats.fPixels;
-        if (slice.ElapsedTicks() > kSliceTicks) {
+        if (slice.Over(kSliceTicks)) {
           if (UserInterrupt() && PumpRenderMessages()) return stop(c, r);
           slice.Start();
         }

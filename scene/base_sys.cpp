@@ -104,6 +104,8 @@ int32_t C3dBaseSys::AddObject(C3dBase* object, int32_t sortKey, uint32_t second,
     fUnsorted = true;
     added = GetCount() - 1;
     result = OnObjectAdded(object);
+    // A thing the table refuses leaves no row behind.
+    if (result) RemoveAt(added);
   }
   fRowsByIdBuilt = indexed && result == kNoErr;
   if (fRowsByIdBuilt) {
@@ -311,7 +313,8 @@ int32_t C3dBaseSys::GetObjectAt(uint32_t row, C3dBase** out) {
   return kNoErr;
 }
 
-int32_t C3dBaseSys::FindByKey(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out) {
+template <typename Match>
+int32_t C3dBaseSys::FindById(uint32_t id, Match match, C3dBase** out) {
   *out = nullptr;
   CHolder holder(this, false, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());
@@ -321,12 +324,21 @@ int32_t C3dBaseSys::FindByKey(uint32_t family, uint32_t classTag, uint32_t id, C
   // Ids are unique within a table; should two things share one, the walk finds the right one.
   for (uint32_t row = first->second; row < GetCount(); ++row) {
     C3dBase* thing = (*this)[row].object;
-    if (thing && thing->GetFamily() == family && thing->GetClass() == classTag && thing->GetId() == id) {
+    if (thing && thing->GetId() == id && match(thing)) {
       *out = thing;
       return kNoErr;
     }
   }
   return kErrObjectNotFound;
+}
+
+int32_t C3dBaseSys::FindByKey(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out) {
+  return FindById(id, [&](const C3dBase* thing) { return thing->GetFamily() == family && thing->GetClass() == classTag; },
+                  out);
+}
+
+int32_t C3dBaseSys::FindByTagAndId(uint32_t family, uint32_t id, C3dBase** out) {
+  return FindById(id, [&](const C3dBase* thing) { return thing->GetFamily() == family; }, out);
 }
 
 // ---- sharing

@@ -72,6 +72,8 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
   int32_t GetObjectAt(uint32_t row, C3dBase** out);
   // The first thing in row order with the family, class and id: 0, 6 when there is none.
   int32_t FindByKey(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out);
+  // The same for a family of any class: 0, 6 when there is none, or the table's lock error.
+  int32_t FindByTagAndId(uint32_t family, uint32_t id, C3dBase** out);
 
   // Sharing. ReleaseShared drops one use of a thing shared through its resource environment's use
   // table: the last use removes the row and deletes the thing; either way the pointer is cleared. 17
@@ -118,6 +120,9 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
   void SortByKey();
   template <typename Match>
   int32_t Collect(C3dBaseSpoolTable* list, bool append, Match match);
+  // The first thing from the first row of the id on that has the id and matches.
+  template <typename Match>
+  int32_t FindById(uint32_t id, Match match, C3dBase** out);
   // The first row of each id, so that reading a document of many things does not walk the table for
   // every one; built again when the table changed since (its change count tells). Locked table.
   const std::unordered_map<uint32_t, uint32_t>& RowsById();

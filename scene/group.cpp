@@ -194,6 +194,10 @@ void C3dGroup::RotateAboutPoint(const vector3<double>& pivot, const SQuaternion&
   EditMembers([&](C3dObject* member) { member->RotateAboutPoint(pivot, rotation); });
 }
 
+void C3dGroup::ScaleAlongAxis(const vector3<double>& point, const SAxisScale& scale) {
+  EditMembers([&](C3dObject* member) { member->ScaleAlongAxis(point, scale); });
+}
+
 void C3dGroup::SnapToGrid(const vector3<double>& grid) {
   EditMembers([&](C3dObject* member) { member->SnapToGrid(grid); });
 }
@@ -258,6 +262,12 @@ void C3dGroup::ScaleMembersAbout(const vector3<double>& centre, const vector3<do
     member->SetTransformVector3(centre + Times(member->GetTransformVector3() - centre, ratio));
   }
   ComputeBounds();
+}
+
+void C3dGroup::ScaleChildren(const vector3<double>& factors) {
+  const C3dBox box = WorldBox();
+  if (IsTransformLocked() || box.IsEmpty()) return;
+  ScaleMembersAbout(Centre(box), factors);
 }
 
 // The members turn about the box's centre, each about its own axes by the change of the group's

@@ -72,6 +72,10 @@ class C3dGroup : public C3dObject {
   // Saves each member's scale, rotation and position into its previous values, then scales,
   // turns and moves it (member groups pass it on); offsets are scaled too with scalePositions.
   void ApplyTransformDelta(const STransformDelta& delta, bool scalePositions);
+  // Each member's size and its offset from the centre of the group's world box multiplied by the
+  // factor of its axis (sizes kept within 0.01 to 9999), member groups passing it on; then the box
+  // is recomputed. Nothing when the group is transform-locked or has no box.
+  void ScaleChildren(const vector3<double>& factors);
   // Moves the members so that the world box's centre comes to the point.
   void MoveCentreTo(const vector3<double>& point);
 
@@ -88,6 +92,7 @@ class C3dGroup : public C3dObject {
   void NotifyParentBoundsChanged() override;
   void Translate(const vector3<double>& offset) override;
   void RotateAboutPoint(const vector3<double>& pivot, const SQuaternion& rotation) override;
+  void ScaleAlongAxis(const vector3<double>& point, const SAxisScale& scale) override;
   void SnapToGrid(const vector3<double>& grid) override;
   void ResetRotationAndSize() override;
   void ResetPosition() override;

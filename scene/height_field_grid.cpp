@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <optional>
 
 #include "framework/core/appl.h"
@@ -72,6 +73,28 @@ struct CHeightFieldGrid::SWalk {
   bool EndsBeforeAccepted(double exit) const {
     return acceptLow - exit > kRoundingSlack * (4 * (std::fabs(acceptLow) + std::fabs(exit)) + 2 * boundarySlack);
   }
+
+  // Where a walk from t over cells no higher than largest has its first cell worth a look: every cell
+  // the ray leaves before then either ends before the accepted interval or lies wholly below a ray
+  // that is sinking towards it. The margins are far wider than the rounding of any of the terms, so
+  // that the cell found there is never past the first one the full walk would have tested.
+  double UsefulFrom(double t, double largest) const {
+    double from = std::max(t, acceptFrom);
+    if (direction.y < 0) {
+      const double inverseY = 1 / direction.y;
+      const double reach = (std::fabs(origin.y) + std::fabs(largest)) * std::fabs(inverseY);
+      const double sunk = (largest - origin.y) * inverseY - kRoundingSlack * (8 * reach + 4 * boundarySlack);
+      if (sunk > from) from = sunk;
+    }
+    return from;
+  }
+
+  // Cells that end before this end before the accepted interval.
+  double acceptFrom = -kInfinity;
+  // How far the ray must lie from a triangle's plane at both ends of a cell's window for the exact
+  // test to be passed over: one bound for every cell of the walk, from the largest slope, corner,
+  // window end and ray term any of them can have.
+  double planeMargin = 0;
 };
 
 CHeightFieldGrid::CHeightFieldGrid() : fFine(TileLayout(), TileSpec()), fCoarse(TileLayout(), TileSpec()) {}
@@ -104,22 +127,36 @@ int32_t CHeightFieldGrid::Build(const CHFUnit* heights, uint32_t n) {
   if (!fine.IsLocked() || !coarse.IsLocked()) return kErrOutOfMemory;
   uint32_t* fineTiles = fFine.GetRecords();
   uint32_t* coarseTiles = fCoarse.GetRecords();
-  fWhole = Tile(0xFFFF, 0);
   std::fill(coarseTiles, coarseTiles + fCoarseSide * fCoarseSide, Tile(0xFFFF, 0));
   const uint32_t last = n - 1;
+  // Row by row, a tile's run of cells at a time: a document's terrain is built on every load.
   for (uint32_t z = 0; z < n; ++z) {
-    for (uint32_t x = 0; x < n; ++x) {
-      const CHFUnit corners[4] = {heights[z * n + x], heights[z * n + std::min(x + 1, last)],
-                                  heights[std::min(z + 1, last) * n + x],
-                                  heights[std::min(z + 1, last) * n + std::min(x + 1, last)]};
-      const uint32_t smallest = *std::min_element(corners, corners + 4);
-      const uint32_t largest = *std::max_element(corners, corners + 4);
-      fineTiles[z * n + x] = Tile(smallest, largest);
-      uint32_t& block = coarseTiles[(z / kTileCells) * fCoarseSide + x / kTileCells];
-      block = Tile(std::min(Smallest(block), smallest), std::max(Largest(block), largest));
-      fWhole = Tile(std::min(Smallest(fWhole), smallest), std::max(Largest(fWhole), largest));
+    const CHFUnit* row = heights + size_t(z) * n;
+    const CHFUnit* nextRow = heights + size_t(std::min(z + 1, last)) * n;
+    uint32_t* cells = fineTiles + size_t(z) * n;
+    const auto cell = [&](uint32_t x, uint32_t far) {
+      const uint32_t a = row[x], b = row[far], c = nextRow[x], d = nextRow[far];
+      return Tile(std::min(std::min(a, b), std::min(c, d)), std::max(std::max(a, b), std::max(c, d)));
+    };
+    for (uint32_t x = 0; x < last; ++x) cells[x] = cell(x, x + 1);
+    // The last cell of a row has its far corners clamped onto its near ones.
+    cells[last] = cell(last, last);
+    uint32_t* blocks = coarseTiles + size_t(z / kTileCells) * fCoarseSide;
+    for (uint32_t from = 0; from < n; from += kTileCells) {
+      uint32_t smallest = Smallest(blocks[from / kTileCells]), largest = Largest(blocks[from / kTileCells]);
+      for (uint32_t x = from, to = std::min(from + kTileCells, n); x < to; ++x) {
+        smallest = std::min(smallest, Smallest(cells[x]));
+        largest = std::max(largest, Largest(cells[x]));
+      }
+      blocks[from / kTileCells] = Tile(smallest, largest);
     }
   }
+  uint32_t wholeSmallest = 0xFFFF, wholeLargest = 0;
+  for (uint32_t i = 0; i < fCoarseSide * fCoarseSide; ++i) {
+    wholeSmallest = std::min(wholeSmallest, Smallest(coarseTiles[i]));
+    wholeLargest = std::max(wholeLargest, Largest(coarseTiles[i]));
+  }
+  fWhole = Tile(wholeSmallest, wholeLargest);
   fBuilt = true;
   return kNoErr;
 }
@@ -127,12 +164,18 @@ int32_t CHeightFieldGrid::Build(const CHFUnit* heights, uint32_t n) {
 void CHeightFieldGrid::BeginRender() {
   if (fRendering || !fBuilt || !fFine.Lock()) return;
   fRendering = fCoarse.Lock();
-  if (!fRendering) fFine.Unlock(false, false);
+  if (!fRendering) {
+    fFine.Unlock(false, false);
+    return;
+  }
+  // Without the table, every hit makes its vertex normals afresh.
+  fKeptNormals.reset(new (std::nothrow) SKeptNormal[kKeptSide * kKeptSide]());
 }
 
 void CHeightFieldGrid::EndRender() {
   if (!fRendering) return;
   fRendering = false;
+  fKeptNormals.reset();
   fCoarse.Unlock(false, false);
   fFine.Unlock(false, false);
 }
@@ -169,8 +212,22 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
   walk.originSize = std::max({std::fabs(o.x), std::fabs(o.y), std::fabs(o.z)});
   walk.directionSize = std::max({std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
   walk.boundarySlack = (walk.originSize + fSide + 2) * (std::fabs(walk.inverse[0]) + std::fabs(walk.inverse[1]));
+  walk.acceptFrom = walk.acceptLow - kRoundingSlack * (8 * (std::fabs(walk.acceptLow) + std::fabs(query.tNear) + 1) +
+                                                       4 * walk.boundarySlack);
 
-  const double from = query.tNear - 1;
+  const SHeightBounds bounds{double(Smallest(fWhole) >> fShift), double(Largest(fWhole) >> fShift)};
+  {
+    // A reflection's heights lie within |2 × lower| of the terrain's; a window's ends within its
+    // widening, a few rounding slacks, of the accepted interval.
+    const double rise = bounds.largest - bounds.smallest, height = bounds.largest + std::fabs(2 * query.lower);
+    const double slope = 1 + 4 * rise, corner = std::max(double(fSide) + 1, height);
+    const double accepted = std::max(std::fabs(walk.acceptLow), std::fabs(walk.acceptHigh));
+    const double reach = accepted + 4 * kRoundingSlack * (4 * accepted + walk.boundarySlack) + 1;
+    walk.planeMargin = 2 * kRoundingSlack * slope * (walk.originSize + corner + reach * walk.directionSize);
+  }
+  // A ray along neither x nor z looks at its one column from a little behind its start.
+  const double from = walk.moves ? walk.UsefulFrom(query.tNear - 1, bounds.largest) : query.tNear - 1;
+  if (from > query.tFar + 1) return false;
   const vector3<double> entry = o + d * from;
   const vector3<double> exit = o + d * (query.tFar + 1);
   const int32_t last = int32_t(fCoarseSide) - 1;
@@ -179,7 +236,6 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
     return cell >= last ? last : cell > 0 ? int32_t(cell) : 0;
   };
   const SCellRange range{{cellOf(entry.x), cellOf(entry.z)}, {cellOf(exit.x), cellOf(exit.z)}, {0, 0}, {last, last}};
-  const SHeightBounds bounds{double(Smallest(fWhole) >> fShift), double(Largest(fWhole) >> fShift)};
   if (query.symmetric) WalkLevel<1, true>(walk, from, range, bounds);
   else WalkLevel<1, false>(walk, from, range, bounds);
   return walk.found && !walk.refused;
@@ -233,8 +289,10 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
   // its lowest). Once the ray has risen too high, or sunk too low, the walk is over.
   const double floor = kSymmetric ? reflection - bounds.largest : bounds.smallest;
   const bool mayRiseAway = d.y >= 0, maySinkAway = d.y <= 0;
-  // Until a cell ends inside the accepted interval; none after it ends before.
-  bool early = true;
+  // Until a cell ends inside the accepted interval; none after it ends before. A walk from inside the
+  // interval has none that ends before it: a cell's exit lies past the walk's start but for the
+  // rounding of a boundary, far below the margin of that test.
+  bool early = !(t >= walk.acceptLow);
   double y0 = o.y + d.y * t;
   for (;;) {
     // Ties step in z; an axis the ray does not move along has no next boundary.
@@ -252,7 +310,10 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
           kSymmetric ? top > reflection - largest && bottom < largest : smallest <= top && bottom < largest;
       if (candidate) {
         if constexpr (kLevel == 1) {
-          if (WalkLevel<0, kSymmetric>(walk, t, FineRange(walk, t, exit, cx, cz), {smallest, largest})) return true;
+          const double from = walk.UsefulFrom(t, largest);
+          if (from < exit &&
+              WalkLevel<0, kSymmetric>(walk, from, FineRange(walk, from, exit, cx, cz), {smallest, largest}))
+            return true;
         } else if (TestCell<kSymmetric>(walk, cx, cz, std::max(lastX, lastZ), exit)) {
           return true;
         }
@@ -362,13 +423,13 @@ bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const 
   const double ax = h10 - h00, az = h01 - h00, bz = h11 - h10, bx = h01 - h11;
   const auto overA = [&](const vector3<double>& p) { return p.y - (h00 + ax * p.x + az * p.z); };
   const auto overB = [&](const vector3<double>& p) { return p.y - (h10 + bz * p.z + bx * (1 - p.x)); };
-  const double slope = 1 + std::fabs(ax) + std::fabs(az) + std::fabs(bx) + std::fabs(bz);
-  const double cornerSize = std::max({std::fabs(cx) + 1.0, std::fabs(cz) + 1.0, std::fabs(h00), std::fabs(h10),
-                                      std::fabs(h11), std::fabs(h01)});
-  const double reach = std::max(std::fabs(window.from), std::fabs(window.to));
-  const double margin = 2 * kRoundingSlack * slope * (walk.originSize + cornerSize + reach * walk.directionSize);
+  const double margin = walk.planeMargin;
   const auto oneSide = [margin](double a, double b) { return (a > margin && b > margin) || (a < -margin && b < -margin); };
-  const bool crossed[2] = {!oneSide(overA(from), overA(to)), !oneSide(overB(from), overB(to))};
+  // The diagonal x + z = 1 parts the cell between the triangles, A on its near side and B on its far
+  // one: a ray that keeps to one side through the window meets the other's plane outside it.
+  const double nearSide = from.x + from.z - 1, farSide = to.x + to.z - 1;
+  const bool crossed[2] = {!oneSide(overA(from), overA(to)) && !(nearSide > margin && farSide > margin),
+                           !oneSide(overB(from), overB(to)) && !(nearSide < -margin && farSide < -margin)};
   if (!crossed[0] && !crossed[1]) return false;
 
   const SHeightQuery& query = *walk.query;
@@ -418,35 +479,46 @@ bool CHeightFieldGrid::RecordHit(SWalk& walk, double t, const vector3<double>& p
   return false;
 }
 
-// The grid vertices' normals, blended by where the point lies in the cell. The four are made side by
-// side, so that their inverse square roots overlap.
+// The grid vertices' normals, blended by where the point lies in the cell; through a render they come
+// from the render's table. A reflection's vertex normals are the terrain's turned over in x and z.
 vector3<double> CHeightFieldGrid::ShadingNormal(const SWalk& walk, const vector3<double>& point, int32_t cx,
-                                                int32_t cz, bool mirrored) const {
-  // The heights of columns cx − 1 … cx + 2 and rows cz − 1 … cz + 2, clamped into the grid.
-  const int32_t last = int32_t(fSide) - 1;
-  size_t column[4], row[4];
-  for (int i = 0; i < 4; ++i) {
-    column[i] = size_t(std::clamp(cx - 1 + i, 0, last));
-    row[i] = size_t(std::clamp(cz - 1 + i, 0, last)) * fSide;
-  }
-  const auto h = [&](int x, int z) { return double(walk.heights[row[z] + column[x]] >> fShift); };
-  const double sign = mirrored ? -1 : 1;
+                                                int32_t cz, bool mirrored) {
   vector3<double> vertex[2][2];
-  double length[2][2];
-  for (int j = 0; j < 2; ++j) {
-    for (int i = 0; i < 2; ++i) {
-      vertex[j][i] = {-2 * sign * (h(2 + i, 1 + j) - h(i, 1 + j)), 4, -2 * sign * (h(1 + i, 2 + j) - h(1 + i, j))};
-      length[j][i] = Dot(vertex[j][i], vertex[j][i]);
-    }
+  if (fKeptNormals) {
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 2; ++i) vertex[j][i] = KeptVertexNormal(walk.heights, cx + i, cz + j);
+  } else {
+    for (int j = 0; j < 2; ++j)
+      for (int i = 0; i < 2; ++i) vertex[j][i] = VertexNormal(walk.heights, cx + i, cz + j);
   }
-  for (int j = 0; j < 2; ++j) {
-    for (int i = 0; i < 2; ++i) {
-      const double k = FastInvSqrt(length[j][i]);
-      vertex[j][i] = std::isfinite(k) ? vertex[j][i] * k : vector3<double>{0, 1, 0};
-    }
+  if (mirrored) {
+    for (auto& row : vertex)
+      for (vector3<double>& v : row) v = {-v.x, v.y, -v.z};
   }
   const double fx = std::clamp(point.x - cx, 0.0, 1.0), fz = std::clamp(point.z - cz, 0.0, 1.0);
   const vector3<double> nearRow = vertex[0][0] * (1 - fx) + vertex[0][1] * fx;
   const vector3<double> farRow = vertex[1][0] * (1 - fx) + vertex[1][1] * fx;
   return Normalised(nearRow * (1 - fz) + farRow * fz);
+}
+
+// The heights' differences across the vertex along x and z, with samples beyond the grid clamped to
+// its edge.
+vector3<double> CHeightFieldGrid::VertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz) const {
+  const int32_t last = int32_t(fSide) - 1;
+  const auto h = [&](int32_t x, int32_t z) {
+    return double(heights[size_t(std::clamp(z, 0, last)) * fSide + size_t(std::clamp(x, 0, last))] >> fShift);
+  };
+  const vector3<double> v{-2 * (h(vx + 1, vz) - h(vx - 1, vz)), 4, -2 * (h(vx, vz + 1) - h(vx, vz - 1))};
+  const double k = FastInvSqrt(Dot(v, v));
+  return std::isfinite(k) ? v * k : vector3<double>{0, 1, 0};
+}
+
+vector3<double> CHeightFieldGrid::KeptVertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz) {
+  const uint32_t key = uint32_t(vz) * (fSide + 1) + uint32_t(vx) + 1;
+  SKeptNormal& kept = fKeptNormals[(vz % kKeptSide) * kKeptSide + vx % kKeptSide];
+  if (kept.key != key) {
+    const vector3<double> n = VertexNormal(heights, vx, vz);
+    kept = {key, {n.x, n.y, n.z}};
+  }
+  return {kept.normal[0], kept.normal[1], kept.normal[2]};
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "framework/core/base_object.h"
 #include "framework/core/spool_table.h"
@@ -116,7 +117,11 @@ class CHeightFieldGrid : public CBaseObject {
   bool RecordHit(SWalk& walk, double t, const vector3<double>& point, int32_t cx, int32_t cz, int triangle,
                  bool mirrored, const vector3<double>& normal);
   vector3<double> ShadingNormal(const SWalk& walk, const vector3<double>& point, int32_t cx, int32_t cz,
-                                bool mirrored) const;
+                                bool mirrored);
+  // The unit normal of grid vertex (vx, vz), 0 … n on each side, from its neighbours' heights.
+  vector3<double> VertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz) const;
+  // Through a render, from the table below.
+  vector3<double> KeptVertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz);
 
   CSpoolTableT<uint32_t> fFine;
   CSpoolTableT<uint32_t> fCoarse;
@@ -127,4 +132,13 @@ class CHeightFieldGrid : public CBaseObject {
   int32_t fShift = 0;
   bool fBuilt = false;
   bool fRendering = false;
+  // Through a render, the normals of the vertices that hits needed last: neighbouring hits share their
+  // vertices. Each vertex has one place, by its x and z within a block of kKeptSide × kKeptSide;
+  // a key of 0 marks a place not filled yet.
+  static constexpr int32_t kKeptSide = 64;
+  struct SKeptNormal {
+    uint32_t key;
+    double normal[3];
+  };
+  std::unique_ptr<SKeptNormal[]> fKeptNormals;
 };

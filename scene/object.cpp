@@ -47,6 +47,12 @@ C3dObject::C3dObject(const SObjectKey& key) : C3dBase(key), fSpans(SRange{0, kSp
 
 C3dObject::~C3dObject() {
   if (fParent) fParent->ForgetMember(this);
+  if (fHandle != kNoHandle) ReleaseHandle(fHandle);
+}
+
+Handle32 C3dObject::GetHandle() {
+  if (fHandle == kNoHandle) fHandle = RegisterHandle(this, kHandleTag);
+  return fHandle;
 }
 
 bool C3dObject::IsReady() const { return C3dBase::IsReady() && fSpans.IsValid(); }
@@ -95,17 +101,28 @@ void C3dObject::Translate(const vector3<double>& offset) {
   fPlacement.SetPosition(fPlacement.fPosition + offset);
 }
 
+void C3dObject::ChangeAboutPoint(const vector3<double>& point, const C34Matrix& change) {
+  C34Matrix about;
+  about.Translate(-point.x, -point.y, -point.z);
+  C34Matrix::Multiply(about, about, change);
+  about.Translate(point.x, point.y, point.z);
+  C34Matrix changed;
+  C34Matrix::Multiply(changed, fPlacement.CurrentMatrix(), about);
+  fPlacement.SetFromMatrix(changed);
+}
+
 void C3dObject::RotateAboutPoint(const vector3<double>& pivot, const SQuaternion& rotation) {
   if (IsTransformLocked()) return;
   C34Matrix turn;
   turn.SetFromQuaternion(rotation.w, rotation.x, rotation.y, rotation.z);
-  C34Matrix about;
-  about.Translate(-pivot.x, -pivot.y, -pivot.z);
-  C34Matrix::Multiply(about, about, turn);
-  about.Translate(pivot.x, pivot.y, pivot.z);
-  C34Matrix moved;
-  C34Matrix::Multiply(moved, fPlacement.CurrentMatrix(), about);
-  fPlacement.SetFromMatrix(moved);
+  ChangeAboutPoint(pivot, turn);
+}
+
+void C3dObject::ScaleAlongAxis(const vector3<double>& point, const SAxisScale& scale) {
+  if (IsTransformLocked()) return;
+  C34Matrix stretch;
+  stretch.SetAxisScale(scale.axis, scale.factor);
+  ChangeAboutPoint(point, stretch);
 }
 
 void C3dObject::SnapToGrid(const vector3<double>& grid) {
@@ -251,6 +268,7 @@ bool C3dObject::PassesPickFilters(const CRay& ray) const {
 }
 
 void C3dObject::RecordHit(CRay& ray, const SSpanEntry& hit, C3dObject* hitObject, C3dObject* hitPart) {
+  ray.fWorldPending = nullptr;
   ray.fHitT = hit.fT;
   ray.fHitObject = hitObject;
   ray.fHitPart = hitPart;

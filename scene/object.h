@@ -9,6 +9,7 @@
 #include "framework/core/box3d.h"
 #include "framework/core/dyn_table.h"
 #include "framework/core/fast_math.h"
+#include "framework/core/four_cc.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/matrix34.h"
 #include "scene/base.h"
@@ -37,6 +38,12 @@ struct SSpanEntry {
   vector3<double> fObjShadingNormal;
   // 0 for the far entry a flat primitive adds below its surface.
   uint8_t fValid = 0;
+};
+
+// A scale along a direction: unit axis n and factor s (−1 mirrors).
+struct SAxisScale {
+  vector3<double> axis;
+  double factor = 1;
 };
 
 // (w, x, y, z); need not be normalised.
@@ -73,12 +80,18 @@ class C3dObject : public C3dBase {
   static constexpr uint32_t kPlacementOffset = 444;
   static constexpr uint32_t kCreationWordsOffset = 736;
   static constexpr uint32_t kRecordSize = 748;
+  // The type tag of placed objects in the process-wide handle table.
+  static constexpr uint32_t kHandleTag = FourCC("3dob");
 
   explicit C3dObject(const SObjectKey& key);
   ~C3dObject() override;
 
   C3dObject* AsObject() override { return this; }
   bool IsReady() const override;
+  // The 32-bit word that plug-ins are handed for the object, registered on first use and released
+  // with the object, so that a handle of a deleted object resolves to none. kNoHandle when the
+  // handle table refuses.
+  Handle32 GetHandle();
   bool IsLight() const;
 
   uint32_t GetFlags() const { return fFlags; }
@@ -176,6 +189,9 @@ class C3dObject : public C3dBase {
   // The transform edits, which a transform-locked object ignores.
   virtual void Translate(const vector3<double>& offset);
   virtual void RotateAboutPoint(const vector3<double>& pivot, const SQuaternion& rotation);
+  // Composes the scale along the axis about the point into the placement and decomposes the result
+  // back into size, shear, rotation and position.
+  virtual void ScaleAlongAxis(const vector3<double>& point, const SAxisScale& scale);
   // Moves the world box's centre onto the nearest grid line per axis (a half goes away from zero);
   // an axis with a grid value ≤ 0 stays.
   virtual void SnapToGrid(const vector3<double>& grid);
@@ -239,6 +255,8 @@ class C3dObject : public C3dBase {
 
  private:
   void RecomposeTransforms();
+  // The change applied about the point after the placement, decomposed back into its vectors.
+  void ChangeAboutPoint(const vector3<double>& point, const C34Matrix& change);
   vector3<double> PlacementAxis(int row) const;
   void StoreObjectPart(uint8_t* record) const;
   void LoadObjectPart(const uint8_t* record);
@@ -261,6 +279,7 @@ class C3dObject : public C3dBase {
   uint32_t fNesting = 0;
   bool fStopsShadows = false;
   C3dMaterial* fRenderMaterial = nullptr;
+  Handle32 fHandle = kNoHandle;
   int32_t fObjectNumber = -1;
   int32_t fNextSibling = -1;
   int32_t fFirstMember = -1;

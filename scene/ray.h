@@ -73,6 +73,11 @@ struct CRay {
   double fShadowFactor = 0;
   vector3<float> fShadowFilter;
   C3dObject* fBlocker = nullptr;
+  // Set while the renderer searches for the nearest hit: a shape that can may then leave its hit's
+  // world-space point and normals for later, naming itself in fWorldPending, and the search completes
+  // them for the hit that stays the nearest (most hits on the water plane lie behind the terrain).
+  uint8_t fDeferWorld = 0;
+  C3dObject* fWorldPending = nullptr;
 
   // A ray from origin along the unit direction with the open interval (tMin, tMax). A child takes
   // the parent's context, statistics, flag bytes and filter word one level deeper; a ray without a
@@ -123,6 +128,8 @@ struct CRay {
     fShadowFactor = 1.0;
     fShadowFilter = {1, 1, 1};
     fBlocker = nullptr;
+    fDeferWorld = 0;
+    fWorldPending = nullptr;
   }
 
   void CountHit() const {

@@ -86,7 +86,9 @@ struct SAll {
 
 vector3<double> PointAt(const CRay& ray, double t) { return ray.fHit.fObjOrigin + ray.fHit.fObjDirection * t; }
 
-void SetTexture(SSpanEntry& c, double u, double v, const vector3<double>& tangentU, const vector3<double>& tangentV) {
+// A span entry and the ray's hit record name their surface fields alike.
+template <typename Hit>
+void SetTexture(Hit& c, double u, double v, const vector3<double>& tangentU, const vector3<double>& tangentV) {
   c.fU = u;
   c.fV = v;
   c.fTangentU = tangentU;
@@ -130,22 +132,30 @@ bool SphereRoots(const CRay& ray, double& nearT, double& farT) {
   return true;
 }
 
-// u from the azimuth (from +z towards +x), v from the polar angle measured from -y.
-SSpanEntry SphereSurface(const CRay& ray, double t) {
-  const vector3<double> p = PointAt(ray, t);
-  // On the unit sphere the normal is the point.
-  SSpanEntry c = Crossing(t, p, p);
-  if (!WantsTexture(ray)) return c;
+// The surface at point p: on the unit sphere the normal is the point; u from the azimuth (from +z
+// towards +x), v from the polar angle measured from -y.
+template <typename Hit>
+void SphereSurfaceAt(Hit& c, const CRay& ray, const vector3<double>& p) {
+  c.fObjPoint = p;
+  c.fObjNormal = p;
+  if (!WantsTexture(ray)) return;
   const double polar = std::acos(Clamped(-p.y));
-  c.fV = polar / kPi;
-  if (c.fV != 0 && c.fV != 1) {
-    c.fU = std::acos(Clamped(p.x / std::sin(polar))) / (2 * kPi);
-    if (p.z <= 0) c.fU = 1 - c.fU;
+  const double v = polar / kPi;
+  double u = 0;
+  if (v != 0 && v != 1) {
+    u = std::acos(Clamped(p.x / std::sin(polar))) / (2 * kPi);
+    if (p.z <= 0) u = 1 - u;
   }
   const double r = std::sqrt(p.x * p.x + p.z * p.z);
   // At the poles the direction of growing u is undefined.
-  if (r > 0) c.fTangentU = {-p.z / r, 0, p.x / r};
-  c.fTangentV = {0, 1, 0};
+  SetTexture(c, u, v, r > 0 ? vector3<double>{-p.z / r, 0, p.x / r} : vector3<double>{}, {0, 1, 0});
+}
+
+SSpanEntry SphereSurface(const CRay& ray, double t) {
+  SSpanEntry c;
+  c.fValid = 1;
+  c.fT = t;
+  SphereSurfaceAt(c, ray, PointAt(ray, t));
   return c;
 }
 
@@ -396,7 +406,8 @@ bool WithinFlat(EFlatShape shape, const vector3<double>& p, bool pick) {
 
 // u once round the rim from +z, v from 1 at the centre to 0 on the rim; the tangents run along the
 // rim and outward.
-void SetDiskTexture(SSpanEntry& c, const vector3<double>& p) {
+template <typename Hit>
+void SetDiskTexture(Hit& c, const vector3<double>& p) {
   const double r = FastSqrt(p.x * p.x + p.z * p.z);
   if (r == 0) {
     // The centre has no azimuth; the tangents are the zero vectors the rim formulas give there.
@@ -408,10 +419,12 @@ void SetDiskTexture(SSpanEntry& c, const vector3<double>& p) {
   SetTexture(c, u, 1 - r, {p.z / r, 0, -p.x / r}, {p.x / r, 0, p.z / r});
 }
 
-// The normal is +y from either side.
-SSpanEntry FlatSurface(const CRay& ray, EFlatShape shape, double t, const vector3<double>& p) {
-  SSpanEntry c = Crossing(t, p, {0, 1, 0});
-  if (!WantsTexture(ray)) return c;
+// The surface at point p; the normal is +y from either side.
+template <typename Hit>
+void FlatSurfaceAt(Hit& c, const CRay& ray, EFlatShape shape, const vector3<double>& p) {
+  c.fObjPoint = p;
+  c.fObjNormal = {0, 1, 0};
+  if (!WantsTexture(ray)) return;
   switch (shape) {
     case EFlatShape::kPlane:
       SetTexture(c, p.x * kPlaneTextureScale, p.z * kPlaneTextureScale, {1, 0, 0}, {0, 0, 1});
@@ -419,6 +432,13 @@ SSpanEntry FlatSurface(const CRay& ray, EFlatShape shape, double t, const vector
     case EFlatShape::kSquare: SetTexture(c, p.x * 0.5 + 0.5, p.z * 0.5 + 0.5, {1, 0, 0}, {0, 0, 1}); break;
     case EFlatShape::kDisk: SetDiskTexture(c, p); break;
   }
+}
+
+SSpanEntry FlatSurface(const CRay& ray, EFlatShape shape, double t, const vector3<double>& p) {
+  SSpanEntry c;
+  c.fValid = 1;
+  c.fT = t;
+  FlatSurfaceAt(c, ray, shape, p);
   return c;
 }
 
@@ -548,13 +568,50 @@ void AddRing(C3dBox& box, const C34Matrix& toWorld, double y) {
   ExtendAround(box, toWorld.TransformPoint({0, y, 0}), EllipseExtent(toWorld, 0, 2));
 }
 
+// The sphere's nearest crossing in the ray's interval: the near root, or the far one when the near
+// one lies at or before the interval's start.
+bool NearestSphereT(const CRay& ray, double& t) {
+  double farT = 0;
+  bool found = SphereRoots(ray, t, farT) && float(t) < ray.fTMax;
+  if (found && float(t) <= ray.fTMin) {
+    t = farT;
+    found = ray.fTMin < float(t) && float(t) < ray.fTMax;
+  }
+  return found;
+}
+
+// A flat shape's crossing in the ray's interval and its point, on the surface.
+bool NearestFlatPoint(const CRay& ray, EFlatShape shape, double& t, vector3<double>& p) {
+  if (!FlatCrossingT(ray, shape, t) || !SFlatAcceptance{ray}(t)) return false;
+  p = PointAt(ray, t);
+  if (!WithinFlat(shape, p, ray.fFilterRay == 1)) return false;
+  p.y = 0;
+  return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The world-space point and normals of a hit whose object-space surface is set.
+template <typename Hit>
+void CompleteSurface(C3dObject& object, Hit& c) {
+  c.fPoint = object.GetObjectToWorld().TransformPoint(c.fObjPoint);
+  c.fNormal = object.NormalToWorld(c.fObjNormal);
+  c.fShadingNormal = c.fObjShadingNormal == c.fObjNormal ? c.fNormal : object.NormalToWorld(c.fObjShadingNormal);
+}
+
 }  // namespace
 
 void CompleteCrossing(C3dObject& object, SSpanEntry& c) {
   c.fObject = &object;
-  c.fPoint = object.GetObjectToWorld().TransformPoint(c.fObjPoint);
-  c.fNormal = object.NormalToWorld(c.fObjNormal);
-  c.fShadingNormal = c.fObjShadingNormal == c.fObjNormal ? c.fNormal : object.NormalToWorld(c.fObjShadingNormal);
+  CompleteSurface(object, c);
+}
+
+void CompleteDeferredHit(CRay& ray) {
+  C3dObject* const object = ray.fWorldPending;
+  ray.fWorldPending = nullptr;
+  if (object && object == ray.fHitObject && !ray.fHitPart) CompleteSurface(*object, ray.fHit);
 }
 
 bool PassesEntryTests(C3dObject& object, CRay& ray, bool& answer) {
@@ -574,14 +631,10 @@ void RayToObjectSpace(C3dObject& object, CRay& ray) {
 }
 
 bool NearestSphereCrossing(const CRay& ray, SSpanEntry& hit) {
-  double t = 0, farT = 0;
-  bool found = SphereRoots(ray, t, farT) && float(t) < ray.fTMax;
-  if (found && float(t) <= ray.fTMin) {
-    t = farT;
-    found = ray.fTMin < float(t) && float(t) < ray.fTMax;
-  }
-  if (found) hit = SphereSurface(ray, t);
-  return found;
+  double t = 0;
+  if (!NearestSphereT(ray, t)) return false;
+  hit = SphereSurface(ray, t);
+  return true;
 }
 
 bool NearestBoxCrossing(const CRay& ray, const SShapeBottom& bottom, SSpanEntry& hit) {
@@ -642,6 +695,32 @@ bool IntersectShape(C3dObject& object, CRay& ray, Nearest nearest) {
   return RecordNearest(object, ray, nearest(ray, hit), hit);
 }
 
+// The same for a shape whose search finds the hit's parameter and point before its surface: most
+// rays miss the sphere and the plane that every ray meets, and a miss makes no surface record. A hit's
+// surface goes straight into the ray's hit record, with the fields and values that recording a
+// completed span entry gives (texture values only when the ray wants them); during the renderer's
+// search its world-space part is left for the search to complete, should the hit stay the nearest.
+template <typename Find, typename Surface>
+bool IntersectFound(C3dObject& object, CRay& ray, Find find, Surface surface) {
+  RayToObjectSpace(object, ray);
+  double t = 0;
+  vector3<double> p;
+  if (!find(ray, t, p)) {
+    ray.CountMiss();
+    return false;
+  }
+  SRayHit& hit = ray.fHit;
+  surface(hit, ray, p);
+  hit.fObjShadingNormal = hit.fObjNormal;
+  if (ray.fDeferWorld) ray.fWorldPending = &object;
+  else CompleteSurface(object, hit);
+  ray.fHitT = t;
+  ray.fHitObject = &object;
+  ray.fHitPart = nullptr;
+  ray.CountHit();
+  return true;
+}
+
 // The torus makes the most crossings.
 constexpr int kMostCrossings = 4;
 
@@ -663,7 +742,16 @@ bool ShapeSpans(C3dObject& object, CRay& ray, int least, Crossings crossings) {
 
 }  // namespace
 
-bool IntersectSphere(C3dObject& object, CRay& ray) { return IntersectShape(object, ray, NearestSphereCrossing); }
+bool IntersectSphere(C3dObject& object, CRay& ray) {
+  return IntersectFound(
+      object, ray,
+      [](const CRay& r, double& t, vector3<double>& p) {
+        if (!NearestSphereT(r, t)) return false;
+        p = PointAt(r, t);
+        return true;
+      },
+      [](SRayHit& hit, const CRay& r, const vector3<double>& p) { SphereSurfaceAt(hit, r, p); });
+}
 
 bool IntersectBox(C3dObject& object, CRay& ray, const SShapeBottom& bottom) {
   return IntersectShape(object, ray,
@@ -788,10 +876,8 @@ C3dBox CylinderWorldBox(const C34Matrix& toWorld) {
 
 bool NearestFlatCrossing(const CRay& ray, EFlatShape shape, SSpanEntry& hit) {
   double t = 0;
-  if (!FlatCrossingT(ray, shape, t) || !SFlatAcceptance{ray}(t)) return false;
-  vector3<double> p = PointAt(ray, t);
-  if (!WithinFlat(shape, p, ray.fFilterRay == 1)) return false;
-  p.y = 0;
+  vector3<double> p;
+  if (!NearestFlatPoint(ray, shape, t, p)) return false;
   hit = FlatSurface(ray, shape, t, p);
   return true;
 }
@@ -816,8 +902,9 @@ int FlatCrossings(const CRay& ray, EFlatShape shape, bool farSide, SSpanEntry cr
 }
 
 bool IntersectFlat(C3dObject& object, CRay& ray, EFlatShape shape) {
-  return IntersectShape(object, ray,
-                        [&](const CRay& r, SSpanEntry& hit) { return NearestFlatCrossing(r, shape, hit); });
+  return IntersectFound(
+      object, ray, [shape](const CRay& r, double& t, vector3<double>& p) { return NearestFlatPoint(r, shape, t, p); },
+      [shape](SRayHit& hit, const CRay& r, const vector3<double>& p) { FlatSurfaceAt(hit, r, shape, p); });
 }
 
 bool FlatSpans(C3dObject& object, CRay& ray, EFlatShape shape, bool farSide) {

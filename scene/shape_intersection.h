@@ -110,6 +110,9 @@ bool TorusSpans(C3dObject& object, CRay& ray, const STorus& torus);
 // With a crossing: completes it in world space, records it in the ray as the object's own hit and
 // counts a hit; without one counts a miss. Answers found.
 bool RecordNearest(C3dObject& object, CRay& ray, bool found, SSpanEntry& hit);
+// After a search with the ray's fDeferWorld set: the world-space point and normals of the hit that
+// stayed the nearest, when its shape left them for later.
+void CompleteDeferredHit(CRay& ray);
 // Completes the crossings of one call and puts them at the end of the object's span table in
 // increasing t (equal t: the first found first). Fewer than `least` crossings add nothing. Answers
 // whether any were added.

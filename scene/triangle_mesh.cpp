@@ -229,6 +229,8 @@ bool C3dTriangleMesh::AddFlatFace(const uint32_t vertex[3]) {
     face.faceNormal = FaceNormal(point(0), point(1), point(2));
   }
   std::fill(face.cornerFlags, face.cornerFlags + 3, S3dFace::kFlatCorner);
+  // A mesh built triangle by triangle after its material was given keeps it on every face.
+  face.attribute = GetMaterialLink();
   return AddFace(&face);
 }
 
@@ -277,7 +279,7 @@ int32_t C3dTriangleMesh::AddTriangleWithNormals(const vector3<double>& p0, const
 // ---- the material word
 
 Handle32 C3dTriangleMesh::GetMaterial() const {
-  if (fFaceCount == 0) return kNoHandle;
+  if (fFaceCount == 0) return C3dObject::GetMaterial();
   // Locking pages the record in; nothing the caller sees changes.
   auto* self = const_cast<C3dTriangleMesh*>(this);
   CHolder holder(self, false, false);
@@ -286,6 +288,7 @@ Handle32 C3dTriangleMesh::GetMaterial() const {
 }
 
 void C3dTriangleMesh::SetMaterial(Handle32 material) {
+  C3dObject::SetMaterial(material);
   if (fFaceCount == 0) return;
   CHolder holder(this, true, false);
   if (!holder.IsLocked()) return;
@@ -308,6 +311,27 @@ void C3dTriangleMesh::ComputeBounds() {
   const vector3<double> margin = (box.fMax - box.fMin) * 0.01;
   fBox = {box.fMin - margin, box.fMax + margin};
   Unprepare();
+}
+
+C3dBox C3dTriangleMesh::VertexBox() {
+  C3dBox box = C3dBox::Empty();
+  CHolder holder(this, false, false);
+  if (!holder.IsLocked()) return box;
+  const uint8_t* vertices = BindData().vertices;
+  for (uint32_t i = 0; i < fVertexCount; ++i) box.Extend(LoadPoint(vertices + size_t(kVertexBytes) * i));
+  return box;
+}
+
+int32_t C3dTriangleMesh::ScaleAndMoveVertices(double scale, const vector3<double>& offset) {
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return kErrOutOfMemory;
+  uint8_t* vertices = BindData().vertices;
+  for (uint32_t i = 0; i < fVertexCount; ++i) {
+    uint8_t* at = vertices + size_t(kVertexBytes) * i;
+    StoreField(at, LoadPoint(at) * scale + offset);
+  }
+  Unprepare();
+  return kNoErr;
 }
 
 void C3dTriangleMesh::ClearBoundsCache() { std::fill(fExtras, fExtras + 3, 0.0); }

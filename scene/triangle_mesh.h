@@ -80,9 +80,16 @@ class C3dTriangleMesh : public C3dObject {
                                  const vector3<double>& n0, const vector3<double>& n1, const vector3<double>& n2);
   // The material word of every face, for the plug-in host.
   void SetFaceAttribute(uint32_t value) { SetMaterial(value); }
+  // The material last set, which faces added after it take.
+  Handle32 GetMaterialLink() const { return C3dObject::GetMaterial(); }
 
   // The box of the vertices, widened by 1% of its extent on every side.
   void ComputeBounds();
+  // The box of the vertices alone; empty without vertices or when the record cannot be locked.
+  C3dBox VertexBox();
+  // Every vertex multiplied by scale, then moved by offset; the bounds and normals are the caller's.
+  // 0, or 9 when the record cannot be locked.
+  int32_t ScaleAndMoveVertices(double scale, const vector3<double>& offset);
   void ClearBoundsCache();
   // (p1 − p0) × (p2 − p0) normalised, (0, 0, 0) for a face without area. 0, or 9 when the record
   // cannot be locked.
@@ -104,7 +111,8 @@ class C3dTriangleMesh : public C3dObject {
   const char* TypeName() const override { return kTypeName; }
   C3dObject* Duplicate(C3dBaseSys* table) override;
   int32_t CopyTo(C3dObject& target) override;
-  // The attribute word of face 0 (0 without faces); set writes every face's.
+  // The attribute word of face 0; without faces, the material last set. Set writes every face's
+  // word and keeps the material for the faces added after it.
   Handle32 GetMaterial() const override;
   void SetMaterial(Handle32 material) override;
   int32_t Prepare() override { return PrepareRunTime(); }

@@ -23,6 +23,8 @@ SApplDesc ToolDesc(const char* name, uint32_t poolBudget) {
   desc.objectsPoolBudget = poolBudget;
   desc.dataPoolBudget = poolBudget;
   desc.instance = platform::ProgramModule();
+  // A tool shows nothing: its main window, the menu bar's, stays hidden and is never painted.
+  desc.startMenuBarHidden = true;
   return desc;
 }
 

@@ -371,6 +371,14 @@ int32_t C3dMaterial::CopyFrom(C3dMaterial& other) {
   return kNoErr;
 }
 
+int32_t C3dMaterial::Reset() {
+  const int32_t error = ReleaseTextureRefs(true);
+  CHolder holder(this, true, false);
+  if (!holder.IsLocked()) return error ? error : NonZeroError(GetError());
+  InitDefaults();
+  return error;
+}
+
 int32_t C3dMaterial::Randomize() {
   CHolder holder(this, true, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());

@@ -130,6 +130,9 @@ class C3dMaterial : public C3dBase {
   // The other material's part; each component that the new sources read takes over the other's
   // texture, the others are emptied, and replaced textures give back their counted uses.
   int32_t CopyFrom(C3dMaterial& other);
+  // Back to a new material's state: every component emptied, its counted use given back, and every
+  // field at its default. The first error of giving back a use or of the lock.
+  int32_t Reset();
   // A random material from the program's generator: colours, amounts, sources and, now and then,
   // new spec coefficients and a new transparency.
   int32_t Randomize();

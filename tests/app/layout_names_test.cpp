@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/layout_needs.h"
+#include "document/layout_needs.h"
+#include "editing/layout_needs.h"
 #include "editors/material/layout_needs.h"
 #include "editors/terrain/layout_needs.h"
 #include "framework/core/file.h"
@@ -133,7 +135,7 @@ class LayoutNames : public ::testing::Test {
 TEST_F(LayoutNames, EveryDeclaredNeedIsInTheCompiledFiles) {
   uint32_t checked = 0;
   for (SLayoutNeedTable table : {AppLayoutNeeds(), PanelsLayoutNeeds(), PresetsLayoutNeeds(), TerrainLayoutNeeds(),
-                                 MaterialLayoutNeeds()}) {
+                                 MaterialLayoutNeeds(), DocumentLayoutNeeds(), EditingLayoutNeeds()}) {
     for (uint32_t i = 0; i < table.count; ++i) {
       const SLayoutNeed& need = *table.needs[i];
       EXPECT_EQ(Missing(need, owner), "") << need.file << " " << (need.name ? need.name : "") << " " << need.number;

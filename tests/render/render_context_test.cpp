@@ -13,6 +13,7 @@
 #include "render/render_camera.h"
 #include "render/render_settings.h"
 #include "scene/camera.h"
+#include "scene/cube.h"
 #include "scene/plane.h"
 #include "tests/scene/scene_fixture.h"
 
@@ -267,6 +268,52 @@ TEST_F(RenderContext, TheOptimizerIsFedEveryObjectOfTheTable) {
     EXPECT_FALSE(context.PrepareOptimizer());
     context.UseOptimizer(nullptr);
     EXPECT_EQ(context.GetOptimizer(), own);
+  }
+}
+
+// The search lets spheres and flat shapes leave their hit's world-space point and normals for later
+// and completes them for the hit that stays the nearest: the ray ends with the surface the nearest
+// object's own test gives it, whether that hit was left for later (the sphere, the plane) or recorded
+// whole (the cube), and whatever was left before it.
+TEST_F(RenderContext, TheNearestHitEndsWithTheSurfaceItsObjectGives) {
+  C3dSphere* sphere = NewSphere({2, 2, 2}, {0, 0, 10});
+  C3dPlane* plane = MakeShape<C3dPlane>(table);
+  C3dCube* cube = MakeShape<C3dCube>(table);
+  ASSERT_TRUE(sphere && plane && cube);
+  Place(plane, {1, 1, 1}, {0, -5, 0});
+  plane->GetPlacement().SetRotation({0.1, 0.4, -0.05});
+  Place(cube, {2, 2, 2}, {6, -1, 12});
+  const struct {
+    const char* name;
+    vector3<double> direction;
+    C3dObject* nearest;
+  } cases[] = {
+      {"the sphere before the plane", {0.02, -0.05, 1}, sphere},
+      {"the plane alone", {-0.3, -0.4, 1}, plane},
+      {"the cube before the plane", {0.5, -0.08, 1}, cube},
+  };
+  for (const uint32_t tag : {CRenderContext::kBSPTreeTag, 0u}) {
+    CRenderContext context(1, 1, 10, tag);
+    context.SetSceneTable(table);
+    ASSERT_TRUE(context.PrepareOptimizer());
+    for (const auto& c : cases) {
+      const vector3<double> unit = c.direction * (1 / std::sqrt(Dot(c.direction, c.direction)));
+      CRay ray;
+      ray.Init(nullptr, {0, 0, 0}, unit, {1, 1, 1}, {1, 1, 1}, 0.0001f, kFarAway, nullptr, nullptr, -1);
+      CRay alone = ray;
+      ASSERT_TRUE(context.Intersect(ray)) << c.name;
+      ASSERT_EQ(ray.fHitObject, c.nearest) << c.name;
+      EXPECT_EQ(ray.fWorldPending, nullptr) << c.name;
+      EXPECT_EQ(ray.fDeferWorld, 0) << c.name;
+      ASSERT_TRUE(c.nearest->Intersect(alone)) << c.name;
+      EXPECT_EQ(ray.fHitT, alone.fHitT) << c.name;
+      for (const auto member : {&SRayHit::fObjPoint, &SRayHit::fObjNormal, &SRayHit::fObjShadingNormal,
+                                &SRayHit::fPoint, &SRayHit::fNormal, &SRayHit::fShadingNormal,
+                                &SRayHit::fTangentU, &SRayHit::fTangentV})
+        EXPECT_EQ(ray.fHit.*member, alone.fHit.*member) << c.name;
+      EXPECT_EQ(ray.fHit.fU, alone.fHit.fU) << c.name;
+      EXPECT_EQ(ray.fHit.fV, alone.fHit.fV) << c.name;
+    }
   }
 }
 

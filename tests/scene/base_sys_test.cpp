@@ -50,6 +50,22 @@ TEST_F(ObjectTable, AddingAThingTwiceIsRefusedAndLeavesOneRow) {
   EXPECT_EQ(other.GetCount(), 0u);
 }
 
+// A table that refuses a thing keeps no row of it, and the thing can join another.
+TEST_F(ObjectTable, AThingTheTableRefusesLeavesNoRow) {
+  class CRefusing : public C3dBaseSys {
+   public:
+    using C3dBaseSys::C3dBaseSys;
+
+   protected:
+    int32_t OnObjectAdded(C3dBase*) override { return 12; }
+  } refusing(ObjectsEnv());
+  CTestSolid* solid = MakeObject<CTestSolid>(nullptr);
+  EXPECT_EQ(refusing.AddObject(solid), 12);
+  EXPECT_EQ(refusing.GetCount(), 0u);
+  EXPECT_EQ(table->AddObject(solid), 0);
+  EXPECT_EQ(table->GetCount(), 1u);
+}
+
 TEST_F(ObjectTable, RowsAreSortedByKeyBeforeANameSearch) {
   struct SCase {
     std::vector<int32_t> added, sorted;
@@ -85,6 +101,21 @@ TEST_F(ObjectTable, FindObjectMatchesTagsAndTheRecordName) {
   EXPECT_EQ(found, b);
   EXPECT_EQ(table->FindObject("beta", CTestSolid::kFamily, FourCC("sphr"), &found), 6);
   EXPECT_EQ(table->FindObject("gamma", CTestSolid::kFamily, CTestSolid::kClassTag, &found), 6);
+}
+
+TEST_F(ObjectTable, FindByTagAndIdMatchesTheFamilyOfAnyClass) {
+  CTestSolid* solid = MakeObject<CTestSolid>(table);
+  C3dGroup* group = MakeObject<C3dGroup>(table);
+  C3dMaterial* material = MakeObject<C3dMaterial>(table);
+  C3dBase* found = nullptr;
+  EXPECT_EQ(table->FindByTagAndId(FourCC("3dob"), solid->GetId(), &found), 0);
+  EXPECT_EQ(found, solid);
+  EXPECT_EQ(table->FindByTagAndId(FourCC("3dob"), group->GetId(), &found), 0);
+  EXPECT_EQ(found, group);
+  EXPECT_EQ(table->FindByTagAndId(FourCC("3dob"), material->GetId(), &found), 6);
+  EXPECT_EQ(found, nullptr);
+  EXPECT_EQ(table->FindByTagAndId(FourCC("matr"), material->GetId(), &found), 0);
+  EXPECT_EQ(table->FindByTagAndId(FourCC("3dob"), 999, &found), 6);
 }
 
 TEST_F(ObjectTable, RemovingTheOnlyRowWithShrinkLeavesNoStorage) {

@@ -143,6 +143,42 @@ TEST_F(Group, SetPlacementScalesAndMovesTheMembersAboutTheCentre) {
   ExpectNear(group->GetScaledSize(), {size.x * 2, size.y, size.z}, 1e-6);
 }
 
+// A group passes a scale along an axis to every member and takes its box again; ScaleChildren scales
+// the members' sizes and places about the box's centre, nested groups included.
+TEST_F(Group, ScalingReachesEveryMemberAboutTheCentre) {
+  CTestSolid* a = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  CTestSolid* b = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  CTestSolid* c = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  a->SetTransformVector3({-2, 0, 0});
+  b->SetTransformVector3({2, 0, 0});
+  C3dGroup* inner = NewGroup({b});
+  C3dGroup* group = NewGroup({a, inner});
+  group->ComputeBounds();
+  group->ScaleAlongAxis({}, {{1, 0, 0}, 2});
+  ExpectNear(a->GetTransformVector3(), {-4, 0, 0});
+  ExpectNear(b->GetTransformVector3(), {4, 0, 0});
+  ExpectNear(b->GetPlacement().fScale, {2, 1, 1});
+  EXPECT_GT(group->GetBox().fMax.x, 6);  // the box was taken again
+
+  CTestSolid* d = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  d->SetTransformVector3({-2, 0, 0});
+  c->SetTransformVector3({2, 2, 0});
+  C3dGroup* pair = NewGroup({d, c});
+  pair->ComputeBounds();
+  pair->ScaleChildren({1, 0.5, 3});  // about the box's centre (0, 1, 0)
+  ExpectNear(d->GetTransformVector3(), {-2, 0.5, 0});
+  ExpectNear(c->GetTransformVector3(), {2, 1.5, 0});
+  ExpectNear(d->GetScaledSize(), {2, 1, 6});
+  ExpectNear(c->GetScaledSize(), {2, 1, 6});
+
+  group->ScaleChildren({2, 2, 2});
+  ExpectNear(b->GetScaledSize(), {8, 4, 4});  // the nested member too
+  group->SetFlags(C3dObject::kTransformLocked);
+  group->ScaleAlongAxis({}, {{1, 0, 0}, 2});
+  group->ScaleChildren({2, 2, 2});
+  ExpectNear(b->GetScaledSize(), {8, 4, 4});
+}
+
 TEST_F(Group, TheGroupNumberFollowsTheHighestAndDrawingDrawsTheBox) {
   C3dGroup* a = NewGroup({NewSolid({})});
   EXPECT_EQ(C3dGroup::NextGroupNumber(table), 1u);

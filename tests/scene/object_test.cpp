@@ -136,6 +136,55 @@ TEST_F(PlacedObject, RotationsTurnAboutTheirAxisOrPivot) {
   ExpectNear(solid->GetAxisY(), {0, 1, 0});
 }
 
+// A scale along an axis about a point: the point stays, the object stretches along the axis alone,
+// a world axis on a turned object shears it, and a locked object stays.
+TEST_F(PlacedObject, AScaleAlongAnAxisStretchesAboutThePoint) {
+  CTestSolid* solid = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  solid->SetTransformVector3({3, 1, 0});
+  solid->ScaleAlongAxis({1, 1, 0}, {{1, 0, 0}, 2});
+  ExpectNear(solid->GetTransformVector3(), {5, 1, 0});
+  ExpectNear(solid->GetPlacement().fScale, {2, 1, 1});
+  ExpectNear(solid->GetScaledSize(), {4, 2, 2});
+  solid->ScaleAlongAxis({5, 1, 0}, {{0, 1, 0}, 0.5});
+  ExpectNear(solid->GetScaledSize(), {4, 1, 2});
+
+  // A mirror in the plane x = 6: the box lands on the other side, the same size.
+  solid->ScaleAlongAxis({6, 0, 0}, {{1, 0, 0}, -1});
+  C3dBox box = solid->WorldBox();
+  ExpectNear(box.fMin, {5, 0.5, -1});
+  ExpectNear(box.fMax, {9, 1.5, 1});
+
+  // A world axis across a turned object: its box still doubles along x only.
+  CTestSolid* turned = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  turned->SetTransformVector2({0, 0, 0.5});
+  const C3dBox before = turned->WorldBox();
+  turned->ScaleAlongAxis({}, {{1, 0, 0}, 2});
+  box = turned->WorldBox();
+  EXPECT_NEAR(box.fMax.x - box.fMin.x, 2 * (before.fMax.x - before.fMin.x), 1e-9);
+  EXPECT_NEAR(box.fMax.y - box.fMin.y, before.fMax.y - before.fMin.y, 1e-9);
+  for (int i = 0; i < 12; ++i) EXPECT_TRUE(std::isfinite(turned->GetObjectToWorld().m[i]));
+
+  CTestSolid* locked = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  locked->SetFlags(C3dObject::kTransformLocked);
+  const C3dTransform kept = locked->GetPlacement();
+  locked->ScaleAlongAxis({1, 0, 0}, {{1, 0, 0}, 3});
+  EXPECT_EQ(locked->GetPlacement().fScale, kept.fScale);
+  EXPECT_EQ(locked->GetPlacement().fPosition, kept.fPosition);
+}
+
+// Plug-ins hold objects by handle: the handle is the same each time and resolves to none once the
+// object is gone.
+TEST_F(PlacedObject, AnObjectsHandleLivesAsLongAsTheObject) {
+  CTestSolid* solid = NewSolid({});
+  const Handle32 handle = solid->GetHandle();
+  ASSERT_NE(handle, kNoHandle);
+  EXPECT_EQ(solid->GetHandle(), handle);
+  EXPECT_EQ(LookupHandleAs<C3dObject>(handle, C3dObject::kHandleTag), solid);
+  EXPECT_EQ(LookupHandle(handle, FourCC("matr")), nullptr);
+  delete solid;
+  EXPECT_EQ(LookupHandle(handle, C3dObject::kHandleTag), nullptr);
+}
+
 TEST_F(PlacedObject, SelectionIsFoundThroughTheOutermostGroup) {
   CTestSolid* loose = NewSolid({});
   CTestSolid* inner = NewSolid({});

@@ -249,4 +249,71 @@ TEST_F(ShapeSpanTable, AHitIsRecordedInWorldSpaceAndCounted) {
   EXPECT_EQ(stats.fMisses, 1u);
 }
 
+// Spheres and flat shapes write a hit's surface straight into the ray: the record holds what
+// recording the completed span entry of the shape's nearest crossing gives, bit for bit, whatever
+// an earlier hit left in it, and keeps its texture values when the ray wants none.
+TEST_F(ShapeSpanTable, ASphereOrFlatHitRecordsWhatItsSpanEntryWould) {
+  // Turned, and placed exactly, so that rays along the axis meet the pole and the centre exactly.
+  CTestSolid* turned = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  Place(turned, {2, 3, 1.5}, {4, -1, 2});
+  turned->GetPlacement().SetRotation({0.3, -0.7, 0.2});
+  CTestSolid* straight = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  Place(straight, {2, 4, 2}, {4, -1, 2});
+  const EFlatShape flats[] = {EFlatShape::kPlane, EFlatShape::kSquare, EFlatShape::kDisk};
+  const struct {
+    const char* name;
+    int shape;  // -1 the sphere, else the flat shape
+    bool turned;
+    vector3<double> from;  // object space, towards to
+    vector3<double> to;
+  } cases[] = {
+      {"sphere's side", -1, true, {-3, 0.2, -2}, {0.3, 0.1, 0}},
+      {"sphere's pole, where u and its tangent are 0", -1, false, {0, 5, 0}, {0, 0, 0}},
+      {"plane", 0, true, {1, 4, -2}, {7, 0, 5}},
+      {"square", 1, true, {1, 4, -2}, {0.5, 0, -0.25}},
+      {"disk's centre, where its tangents are 0", 2, false, {0, -3, 0}, {0, 0, 0}},
+      {"disk", 2, true, {0, 3, 0}, {0.3, 0, -0.4}},
+  };
+  for (const auto& c : cases) {
+    CTestSolid* solid = c.turned ? turned : straight;
+    const auto world = [&](vector3<double> p) { return solid->GetObjectToWorld().TransformPoint(p); };
+    for (const uint32_t wantsTexture : {1u, 0u}) {
+      CRenderStats stats;
+      const vector3<double> origin = world(c.from), towards = world(c.to) - origin;
+      const auto stale = [&] {
+        CRay ray = MakeRay(stats, origin, towards * (1 / std::sqrt(Dot(towards, towards))));
+        ray.fWantsTexture = wantsTexture;
+        for (vector3<double>* v : {&ray.fHit.fObjPoint, &ray.fHit.fObjNormal, &ray.fHit.fObjShadingNormal,
+                                   &ray.fHit.fPoint, &ray.fHit.fNormal, &ray.fHit.fShadingNormal,
+                                   &ray.fHit.fTangentU, &ray.fHit.fTangentV})
+          *v = {7, 7, 7};
+        ray.fHit.fU = ray.fHit.fV = 7;
+        return ray;
+      };
+      CRay direct = stale(), recorded = stale();
+      ASSERT_TRUE(c.shape < 0 ? IntersectSphere(*solid, direct) : IntersectFlat(*solid, direct, flats[c.shape]))
+          << c.name;
+      RayToObjectSpace(*solid, recorded);
+      SSpanEntry entry;
+      const bool found = c.shape < 0 ? NearestSphereCrossing(recorded, entry)
+                                     : NearestFlatCrossing(recorded, flats[c.shape], entry);
+      ASSERT_TRUE(RecordNearest(*solid, recorded, found, entry)) << c.name;
+      EXPECT_EQ(direct.fHitT, recorded.fHitT) << c.name;
+      EXPECT_EQ(direct.fHitObject, solid) << c.name;
+      EXPECT_EQ(direct.fHitPart, nullptr) << c.name;
+      const SRayHit &a = direct.fHit, &b = recorded.fHit;
+      for (const auto member : {&SRayHit::fObjPoint, &SRayHit::fObjNormal, &SRayHit::fObjShadingNormal,
+                                &SRayHit::fPoint, &SRayHit::fNormal, &SRayHit::fShadingNormal,
+                                &SRayHit::fTangentU, &SRayHit::fTangentV})
+        EXPECT_EQ(a.*member, b.*member) << c.name << ", texture " << wantsTexture;
+      EXPECT_EQ(a.fU, b.fU) << c.name;
+      EXPECT_EQ(a.fV, b.fV) << c.name;
+      if (!wantsTexture) {
+        EXPECT_EQ(a.fU, 7) << c.name;
+      }
+      EXPECT_EQ(stats.fHits, 2u) << c.name;
+    }
+  }
+}
+
 }  // namespace

@@ -165,16 +165,36 @@ TEST_F(TriangleMesh, VertexNormalsSkipSteepAndDegenerateNeighbours) {
   ExpectNear(Normal(mesh, Face(mesh, 2).normal[0]), {0, 0, 0}, 0);
 }
 
+// A material given before the faces (the plug-in host gives it at creation) reaches every face added
+// after it.
 TEST_F(TriangleMesh, TheMaterialWordLivesInEveryFace) {
   C3dTriangleMesh* mesh = NewMesh();
   mesh->SetMaterial(77);
-  EXPECT_EQ(mesh->GetMaterial(), 0u);
+  EXPECT_EQ(mesh->GetMaterial(), 77u);
   EXPECT_EQ(mesh->GetFaceCount(), 0u);
 
   AddTriangles(mesh, UnitCubeTriangles());
+  for (uint32_t f = 0; f < 12; ++f) EXPECT_EQ(Face(mesh, f).attribute, 77u) << f;
   mesh->SetFaceAttribute(0x12345678);
+  EXPECT_EQ(mesh->GetMaterialLink(), 0x12345678u);
   EXPECT_EQ(mesh->GetMaterial(), 0x12345678u);
   for (uint32_t f = 0; f < 12; ++f) EXPECT_EQ(Face(mesh, f).attribute, 0x12345678u) << f;
+}
+
+TEST_F(TriangleMesh, VerticesAreBoxedAndMovedWithoutTheMargin) {
+  C3dTriangleMesh* empty = NewMesh();
+  EXPECT_TRUE(empty->VertexBox().IsEmpty());
+  C3dTriangleMesh* mesh = NewMesh();
+  ASSERT_EQ(mesh->AddTriangle({0, 0, 0}, {2, 0, 0}, {0, 1, -1}), 0);
+  mesh->ComputeBounds();
+  const C3dBox box = mesh->VertexBox();
+  ExpectNear(box.fMin, {0, 0, -1});
+  ExpectNear(box.fMax, {2, 1, 0});
+  ASSERT_EQ(mesh->ScaleAndMoveVertices(2, {-2, 2, 1}), 0);
+  ExpectNear(Vertex(mesh, 0), {-2, 2, 1});
+  ExpectNear(Vertex(mesh, 1), {2, 2, 1});
+  ExpectNear(Vertex(mesh, 2), {-2, 4, -1});
+  EXPECT_FALSE(mesh->IsPrepared());
 }
 
 TEST_F(TriangleMesh, SmoothTrianglesWeldTheirNormals) {

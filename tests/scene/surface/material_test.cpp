@@ -335,6 +335,32 @@ TEST_F(Material, RandomMaterialsFollowTheGenerator) {
   delete second;
 }
 
+// A reset is a new material: every field at its default, components empty and their counted uses
+// given back.
+TEST_F(Material, AResetMaterialIsANewOne) {
+  C3dMaterial* fresh = NewMaterial();
+  C3dMaterial* material = NewMaterial();
+  ASSERT_EQ(material->Randomize(), 0);
+  C3dTexture* texture = NewTexture();
+  C3dMaterial* source = NewMaterial();
+  {
+    CHolder holder(source, true, false);
+    source->GetRecord().sources[C3dMaterial::kDiffuseColourSource] = 3;
+  }
+  ASSERT_EQ(source->SetChannelTexture(texture, 2), 0);
+  ASSERT_EQ(material->CopyFrom(*source), 0);  // counts a use of the texture outside documents
+  ASSERT_EQ(texture->GetOwnUseCount(), 1u);
+
+  ASSERT_EQ(material->Reset(), 0);
+  EXPECT_EQ(material->GetChannelTexture(2), nullptr);
+  EXPECT_EQ(texture->GetOwnUseCount(), 0u);
+  EXPECT_EQ(Record(material), Record(fresh));
+  delete source;
+  delete material;
+  delete fresh;
+  delete texture;
+}
+
 // ---- every object has one
 
 TEST_F(Material, EveryFactoryGivesItsObjectAReadyMaterial) {
