@@ -219,18 +219,17 @@ int32_t CDocWindow::ReplaceScene(SReadDocument& read) {
     return err;
   }
   DetachScene();
-  fScene = std::move(read.table);
-  delete old;
-  fView.SetObjectList(fScene.get());
-  fRender.fScene = fScene.get();
-  fRender.fContext.SetSceneTable(fScene.get());
+  fScene.swap(read.table);
+  // The old scene goes with the reading's table.
+  read.table.reset();
+  AttachScene();
 
   fFile = read.spec;
   SetFlags(kHasFile);
   CopyCString(fTitle, BareFileName(read.spec.GetPath()).c_str(), sizeof fTitle);
   fRender.fTitle = fTitle;
   fSettings->CopyRecord(*read.settings);
-  if (read.kind == EReadKind::kOpen && fSettings->GetWord(CDocSettings::kRenderOptions))
+  if (fSettings->GetWord(CDocSettings::kRenderOptions))
     fRender.fSettings.fFlags = fSettings->GetWord(CDocSettings::kRenderOptions);
   if (read.renderedImage) {
     delete fRenderedImage;
@@ -263,6 +262,7 @@ int32_t CDocWindow::MergeScene(SReadDocument& read, bool withSkyAndSun) {
       from->RemoveObject(found, true, false);
   }
   const int32_t moved = read.table->MoveAllTo(fScene.get(), true);
+  if (withSkyAndSun) AttachScene();
   fRender.fContext.ResetProgressive();
   const int32_t result = ResetScene(false);
   SetFlags(kUnsavedChanges);

@@ -133,6 +133,12 @@ void CDocWindow::DetachScene() {
   for (C3dCamera*& camera : fViewCameras) camera = nullptr;
 }
 
+void CDocWindow::AttachScene() {
+  fView.SetObjectList(fScene.get());
+  fRender.fScene = fScene.get();
+  fRender.fContext.SetSceneTable(fScene.get());
+}
+
 std::unique_ptr<C3dBaseSys> CDocWindow::NewSceneTable() {
   auto table = std::make_unique<C3dBaseSys>(ObjectsEnvironment());
   return IsUsableTable(table.get()) ? std::move(table) : nullptr;

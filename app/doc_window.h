@@ -419,6 +419,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // The window's links into its scene dropped (selection, lists, cameras, sky, sun, render state),
   // the scene table kept.
   void DetachScene();
+  // The view and the render state on the scene table again.
+  void AttachScene();
   // ResetScene's steps.
   int32_t MatchImagesToSettings();
   int32_t FindViewCameras();
