@@ -7,10 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
 ensure_packages cmake g++ make pkg-config libgtest-dev python3 libgtk-3-dev libpng-dev libfreetype-dev fonts-dejavu-core xvfb xauth xdotool imagemagick netpbm xxd \
-  ffmpeg admesh libtiff-tools clang libclang-rt-14-dev python3-ezdxf
+  ffmpeg admesh libtiff-tools clang libclang-rt-14-dev python3-ezdxf zlib1g-dev desktop-file-utils libxml2-utils
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUARN2_TESTS=ON -DQUARN2_SANITIZE=ON >/dev/null
 cmake --build build-test -j "$(nproc)"
 cd build-test
-ctest --output-on-failure -j "$(nproc)" -LE gtk "$@"
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -L gtk "$@"
+# A test that hangs fails after five minutes instead of holding the run.
+ctest --output-on-failure --timeout 300 -j "$(nproc)" -LE gtk "$@"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 300 -L gtk "$@"

@@ -57,13 +57,20 @@ int32_t CDocWindow::ReadStoredImage(CResourceEnv* environment, const SSpoolKey& 
   return LoadImageRecord(image, grid, spec, false, true);
 }
 
+// The ground takes a material of its own in the scene, a copy of the default material.
+Handle32 CDocWindow::DefaultMaterialHandle() const {
+  return fDefaultMaterial ? fDefaultMaterial->GetHandle() : kNoHandle;
+}
+
 int32_t CDocWindow::CreateDefaultGround() {
   C3dPlane* plane = nullptr;
-  if (const int32_t err = AppendNew(&plane, fScene.get(), ObjectsEnvironment())) return err;
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<C3dPlane>(ObjectsEnvironment(), key, spec);
+  if (const int32_t err = NewShape(&plane, fScene.get(), key, spec, DefaultMaterialHandle())) return err;
   {
     CHolder lock(plane, true, false);
     if (!lock.IsLocked()) return LockError(plane);
-    plane->SetMaterial(fDefaultMaterial ? fDefaultMaterial->GetHandle() : kNoHandle);
     plane->SetTransformVector3(kGroundPosition);
     plane->SetScaledSize(kGroundSize);
     plane->SetTransformVector2({0, 0, 0});
@@ -79,8 +86,8 @@ int32_t CDocWindow::CreateDefaultSun() {
   C3dSunLight& sun = *fSun;
   CHolder lock(&sun, true, false);
   if (!lock.IsLocked()) return LockError(&sun);
-  const Handle32 template_ = fDefaultMaterial ? fDefaultMaterial->GetHandle() : kNoHandle;
-  if (const int32_t err = GiveNewMaterial(&sun, fScene.get(), ObjectsEnvironment(), template_)) return err;
+  if (const int32_t err = GiveNewMaterial(&sun, fScene.get(), ObjectsEnvironment(), DefaultMaterialHandle()))
+    return err;
   constexpr vector3<float> kWhite{1, 1, 1};
   sun.SetColour(kWhite);
   sun.SetIntensity(1.0);

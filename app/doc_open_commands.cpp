@@ -25,7 +25,6 @@
 #include "scene/base_sys.h"
 #include "scene/sky.h"
 #include "scene/sun_light.h"
-#include "scene/surface/material.h"
 
 namespace {
 
@@ -209,15 +208,9 @@ int32_t CDocWindow::ReadEarlierDocument(SReadDocument& read) {
 // The working materials and the clipboard keep their textures, which move into the new table; when
 // one cannot, the old scene stays whole. From here on the new table is the window's.
 int32_t CDocWindow::ReplaceScene(SReadDocument& read) {
-  C3dBaseSys* old = fScene.get();
-  C3dBaseSys* table = read.table.get();
-  // The default material lives outside the scene from now on, as a template for new objects.
-  const bool materialTaken = fDefaultMaterial && fDefaultMaterial->GetOwningTable() == old &&
-                             old->RemoveObject(fDefaultMaterial, false, false) == kNoErr;
-  if (const int32_t err = fDocument->MoveKeptTextures(old, table, fDefaultMaterial, fCopiedMaterial)) {
-    if (materialTaken) old->AddObject(fDefaultMaterial);
+  if (const int32_t err =
+          fDocument->MoveKeptTextures(fScene.get(), read.table.get(), fDefaultMaterial, fCopiedMaterial))
     return err;
-  }
   DetachScene();
   fScene.swap(read.table);
   // The old scene goes with the reading's table.

@@ -235,7 +235,8 @@ int32_t CDocWindow::MakeImages(SPointHV imageSize, SPointHV renderSize) {
   return kNoErr;
 }
 
-// A new scene table with the default material and the sky; the view draws from it.
+// A new scene table with the sky; the view draws from it. The default material, which new objects
+// copy, is the window's own and stays outside the scene.
 int32_t CDocWindow::MakeSceneTable() {
   ReleaseScene();
   fScene = NewSceneTable();
@@ -244,7 +245,7 @@ int32_t CDocWindow::MakeSceneTable() {
   SObjectKey key;
   SSpoolTableSpec spec;
   MakeCreationKey<C3dMaterial>(ObjectsEnvironment(), key, spec);
-  if (const int32_t err = C3dMaterial::New(&fDefaultMaterial, fScene.get(), key, spec)) return err;
+  if (const int32_t err = C3dMaterial::New(&fDefaultMaterial, nullptr, key, spec)) return err;
   MakeCreationKey<C3dSky>(ObjectsEnvironment(), key, spec);
   return C3dSky::New(&fSky, fScene.get(), key, spec);
 }
@@ -348,9 +349,9 @@ void CDocWindow::LayoutView() {
   CLayoutHostCanvas::Invalidate(nullptr);
 }
 
+// While a dialog stands in front the keys stay with it.
 int32_t CDocWindow::OnActivate(SWinEvent& event) {
-  CUICmFunction* owner = GetOwner();
-  if (!owner || owner->GetModalLevel() == 0) platform::SetFocus(GetWindow());
+  if (!IsStale()) platform::SetFocus(GetWindow());
   return CLayoutHostCanvas::OnActivate(event);
 }
 

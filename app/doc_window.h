@@ -26,6 +26,7 @@
 #include "editing/document_host.h"
 #include "editing/import_host.h"
 #include "framework/core/file_spec.h"
+#include "framework/core/handle_table.h"
 #include "framework/core/vector3.h"
 #include "framework/ui/geometry.h"
 #include "framework/ui/layout_host_canvas.h"
@@ -128,8 +129,6 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   static constexpr int32_t kMinZoomLevel = -5;
   static constexpr int32_t kMaxZoomLevel = 3;
   static constexpr int32_t kMinShownSide = 80;
-  // The hovered drag handle when none is.
-  static constexpr uint32_t kNoHandle = 15;
   // The names the scene's sky and sun are found by.
   static constexpr const char* kSkyName = "current sky";
   static constexpr const char* kSunName = "sunlight";
@@ -454,6 +453,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
 
   // The flags, detail and colour every view camera gets.
   static void ApplyCommonCameraSetUp(C3dCamera& camera);
+  Handle32 DefaultMaterialHandle() const;
   // A stored 32-bit image copied into the working environment: 0 or the read's code.
   static int32_t ReadStoredImage(CResourceEnv* environment, const SSpoolKey& key, CImage** image);
   // The thing's record name; the thing is locked by the caller.
@@ -505,7 +505,6 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   CView fView;
   C3dCamera* fSetUpCamera = nullptr;
   CElement* fDocImage = nullptr;
-  uint32_t fHoveredHandle = kNoHandle;
   CImElement* fOverlayButtons[kOverlayButtonCount] = {};
   CImElement* fPatchRender = nullptr;
   // Until "patch render" takes it over.

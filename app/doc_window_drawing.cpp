@@ -148,16 +148,18 @@ void CDocWindow::DrawPatchRender(platform::DeviceContext* dc) {
   fPatchRender->LocalToAncestorRect(
       &place, {at.v, at.h, at.v + int32_t(picture->GetHeight()), at.h + int32_t(picture->GetWidth())}, GetRoot());
   picture->Draw(dc, picture->GetBounds(), place);
-  FrameWith(dc, Grown(place, 1), platform::kBlackBrush);
+  const SRect frame = Grown(place, 1);
+  FrameWith(dc, frame, platform::kBlackBrush);
+  // The shadow pieces along the right and bottom edges, where the canvas has room for them.
   const SRect& canvas = GetBounds();
-  CImage* right = GetShadowImage(kRightShadow);
-  if (right && place.right + 1 + int32_t(right->GetWidth()) <= canvas.right)
-    right->Draw(dc, right->GetBounds(), {place.top, place.right + 1, place.bottom + 1,
-                                         place.right + 1 + int32_t(right->GetWidth())});
-  CImage* bottom = GetShadowImage(kBottomShadow);
-  if (bottom && place.bottom + 1 + int32_t(bottom->GetHeight()) <= canvas.bottom)
-    bottom->Draw(dc, bottom->GetBounds(), {place.bottom + 1, place.left, place.bottom + 1 + int32_t(bottom->GetHeight()),
-                                           place.right + 1});
+  if (CImage* right = GetShadowImage(kRightShadow)) {
+    const SRect strip{frame.top + 1, frame.right, frame.bottom, frame.right + int32_t(right->GetWidth())};
+    if (strip.right <= canvas.right) right->Draw(dc, right->GetBounds(), strip);
+  }
+  if (CImage* bottom = GetShadowImage(kBottomShadow)) {
+    const SRect strip{frame.bottom, frame.left + 1, frame.bottom + int32_t(bottom->GetHeight()), frame.right};
+    if (strip.bottom <= canvas.bottom) bottom->Draw(dc, bottom->GetBounds(), strip);
+  }
 }
 
 // ---- the two images

@@ -156,6 +156,17 @@ void DeleteFromScene(C3dDocument* document, C3dObject* object) {
   if (ownMaterial) delete material;
 }
 
+// The object's handle into *object: 0, 6 for a thing that is no placed object, 9 when the handle
+// table refuses.
+int32_t HandOut(C3dBase* thing, uint32_t* object) {
+  C3dObject* found = thing ? thing->AsObject() : nullptr;
+  if (!found) return kErrObjectNotFound;
+  const Handle32 handle = found->GetHandle();
+  if (handle == kNoHandle) return kErrOutOfMemory;
+  *object = handle;
+  return kNoErr;
+}
+
 // ---- the slots
 
 uint32_t GetDocument() { return gState.document && gState.window ? gState.document->GetHandle() : kNoHandle; }
@@ -175,12 +186,7 @@ int32_t FindObject(uint32_t document, int32_t id, uint32_t* object) {
   C3dBase* thing = nullptr;
   if (const int32_t error = owner->GetSceneTable()->FindByTagAndId(C3dBaseSys::kObjectFamily, uint32_t(id), &thing))
     return error;
-  C3dObject* found = thing->AsObject();
-  if (!found) return kErrObjectNotFound;
-  const Handle32 handle = found->GetHandle();
-  if (handle == kNoHandle) return kErrOutOfMemory;
-  *object = handle;
-  return kNoErr;
+  return HandOut(thing, object);
 }
 
 int32_t GetObject(uint32_t document, int32_t index, uint32_t* object) {
@@ -192,13 +198,7 @@ int32_t GetObject(uint32_t document, int32_t index, uint32_t* object) {
   CHolder holder(list, false, false);
   if (!holder.IsLocked()) return kErrOutOfMemory;
   if (index < 0 || uint32_t(index) >= list->GetCount()) return kErrInvalidParameter;
-  C3dBase* thing = list->At(uint32_t(index));
-  C3dObject* found = thing ? thing->AsObject() : nullptr;
-  if (!found) return kErrObjectNotFound;
-  const Handle32 handle = found->GetHandle();
-  if (handle == kNoHandle) return kErrOutOfMemory;
-  *object = handle;
-  return kNoErr;
+  return HandOut(list->At(uint32_t(index)), object);
 }
 
 int32_t CreateObject(uint32_t document, uint32_t classCode, uint32_t* object) {

@@ -1,14 +1,32 @@
-// Modal dialogs from a template in memory, run as a nested message loop. The template is the system's
-// own layout: style (bytes 0 to 3, machine order), extended style (4 to 7), item count (8 and 9), then
-// position and size (four 16-bit values, taken as pixels). Only templates without items are run.
+// Dialogs from a template in memory: modal ones run as a nested message loop, modeless ones live until
+// they are destroyed. The template is the system's own layout (platform/dialog_template.h builds one):
+// style, extended style, item count, place and size, menu, class and title, the font when the style
+// has kDsSetFont, then the items. A template with kDsSetFont gives places and sizes in dialog units of
+// its font (a quarter of 6 pixels across, an eighth of 13 down); one without gives pixels.
 //
-// The dialog is a pop-up window owned by the given window, which is disabled while the loop runs. Its
-// frame is the platform's: the dialog frame for kDsModalFrame, a one-pixel border for kWsBorder. The
-// procedure gets kWmInitDialog with the parameter first; the window shows once it has answered. The
-// loop ends with EndDialog. On GTK the pop-up holds the pointer and the keyboard while it is open.
+// The dialog is a pop-up window owned by the given window, which a modal dialog disables while its
+// loop runs. Its frame is the platform's: the dialog frame for kDsModalFrame, a one-pixel border for
+// kWsBorder. The items are child windows with their ids: push buttons, labels and edit fields, in the
+// template's font. The procedure gets kWmInitDialog with the first item that takes the focus and the
+// parameter; when it answers non-zero, that item gets the focus, else the procedure has set it. The
+// window shows once it has answered (a modeless one only when the template's style has kWsVisible).
+// A modal loop ends with EndDialog; EndDialog hides a modeless dialog, and DestroyWindow ends it.
+//
+// Keys in a dialog: Tab and Shift+Tab move the focus between the items that have kWsTabStop, Return
+// presses the push button that has the focus or else the default one, Escape sends kIdCancel, and
+// Space presses the push button that has the focus. A pressed button sends kWmCommand with its id
+// (the notification 0 in the high word, the button as lParam) to the dialog.
+//
+// Headless, a modal dialog with items takes the next answer of the input script (platform/headless.h):
+// the line "dialog BUTTON [ID=VALUE]..." sets the text of each item ID to VALUE and then presses the
+// push button BUTTON. A modal dialog that has none once the script has run out is sent kIdCancel, as
+// a user who closed it would. On GTK, the items are real widgets over the dialog's surface.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/system.h"
 #include "platform/window.h"
@@ -18,12 +36,41 @@ namespace platform {
 // Non-zero when the message was handled.
 using DialogProc = intptr_t (*)(WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-enum : uint32_t { kDsModalFrame = 0x80 };
+enum : uint32_t { kDsSetFont = 0x40, kDsModalFrame = 0x80, kDsCenter = 0x800 };
 inline constexpr const char* kDialogClass = "#32770";
+// Labels: windows of the class "STATIC" show their text, wrapped at blanks.
+inline constexpr const char* kStaticClass = "STATIC";
+// Push buttons of the class "BUTTON" (platform/window.h): the default one has a heavier frame.
+enum : uint32_t { kBsPushButton = 0x0, kBsDefPushButton = 0x1 };
+// Classes of template items, by the system's numbers.
+enum : uint16_t { kItemButton = 0x0080, kItemEdit = 0x0081, kItemStatic = 0x0082 };
 
-// EndDialog's result; -1 when the template has items or the window cannot be made.
+// EndDialog's result; -1 when the template cannot be read or a window cannot be made.
 intptr_t DialogBoxIndirectParam(ModuleHandle instance, const void* dialogTemplate, WindowHandle owner,
                                 DialogProc procedure, intptr_t parameter);
+// The modeless dialog; null when a window cannot be made.
+WindowHandle CreateDialogIndirectParam(ModuleHandle instance, const void* dialogTemplate, WindowHandle owner,
+                                       DialogProc procedure, intptr_t parameter);
 bool EndDialog(WindowHandle dialog, intptr_t result);
 
+// The item of that id; null when the dialog has none.
+WindowHandle GetDialogItem(WindowHandle dialog, int32_t id);
+// The id of a dialog's item; 0 for any other window.
+int32_t GetDialogItemId(WindowHandle item);
+bool SetItemText(WindowHandle dialog, int32_t id, const std::string& text);
+// Empty when the dialog has no such item.
+std::string GetItemText(WindowHandle dialog, int32_t id);
+
+namespace headless {
+
+// What each modal dialog with items showed when the script answered it: its title and its items' ids
+// and texts, in template order.
+struct SShownDialog {
+  std::string title;
+  std::vector<std::pair<int32_t, std::string>> items;
+  int32_t pressed = 0;
+};
+const std::vector<SShownDialog>& ShownDialogs();
+
+}  // namespace headless
 }  // namespace platform

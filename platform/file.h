@@ -56,6 +56,7 @@ bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
 bool CreateFolder(const std::string& path);
 bool IsReadOnlyPath(const std::string& path, bool* readOnly);  // no write permission bit set
+bool SetFileMode(const std::string& path, uint32_t mode);  // the permission bits, such as 0755
 // Free bytes of the volume that holds the path's nearest existing folder.
 bool GetFreeSpace(const std::string& path, uint64_t* bytes);
 

@@ -15,4 +15,7 @@ bool ListFolder(const std::string& folder, const std::string& suffix, std::vecto
 bool GetCurrentFolder(std::string* folder);
 bool SetCurrentFolder(const std::string& folder);
 
+// The user's home folder: $HOME, else the user database's entry, else "/".
+std::string HomeFolder();
+
 }  // namespace platform

@@ -166,6 +166,11 @@ gboolean OnMap(GtkWidget* widget, GdkEvent*, gpointer user) {
   return FALSE;
 }
 
+gboolean OnMapTakeFocus(GtkWidget* widget, GdkEvent*, gpointer) {
+  gdk_window_focus(gtk_widget_get_window(widget), GDK_CURRENT_TIME);
+  return FALSE;
+}
+
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer user) {
   if (SWindow* w = Owner(user)) QueueWindowMessage(w, kWmClose, 0, 0);
   return TRUE;
@@ -270,7 +275,7 @@ class GtkBackend : public WindowBackend {
   void FocusChanged(SWindow* w) override {
     SGtkWindow* data = Data(w);
     if (!data) return;
-    if (IsEditWindow(w)) gtk_widget_grab_focus(data->area);
+    if (IsEditWindow(w) || IsItemWindow(w)) gtk_widget_grab_focus(data->area);
     else if (data->window && data->shown && gtk_widget_get_realized(data->window))
       gdk_window_focus(gtk_widget_get_window(data->window), GDK_CURRENT_TIME);
   }
@@ -353,8 +358,9 @@ class GtkBackend : public WindowBackend {
   void WindowCreated(SWindow* w) override {
     auto* data = new SGtkWindow;
     w->backendData = data;
-    if (IsEditWindow(w)) {
-      MakeEntry(w, data);
+    if (IsEditWindow(w) || IsItemWindow(w)) {
+      if (IsEditWindow(w)) MakeEntry(w, data);
+      else MakeItem(w, data);
       WindowChanged(w);
       return;
     }
@@ -394,6 +400,7 @@ class GtkBackend : public WindowBackend {
     const SWinRect& r = w->rect;
     const bool hasSize = r.Width() > 0 && r.Height() > 0;
     if (IsEditWindow(w)) PlaceEntry(w, data);
+    else if (IsItemWindow(w)) PlaceItem(w, data);
     else if (IsChildWindow(w)) PlaceChild(w, data);
     else if (r.left != data->shownRect.left || r.top != data->shownRect.top)
       gtk_window_move(GTK_WINDOW(data->window), r.left, r.top);
@@ -488,6 +495,8 @@ class GtkBackend : public WindowBackend {
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     const bool question = buttons == 4 || buttons == 3;
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), question ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
+    // The box takes the keyboard, also where no window manager gives it (the pointer may lie elsewhere).
+    g_signal_connect(dialog, "map-event", G_CALLBACK(OnMapTakeFocus), nullptr);
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
     gtk_widget_destroy(dialog);
     Poll();
@@ -593,17 +602,26 @@ class GtkBackend : public WindowBackend {
   // sized only by the program, and framed by the window manager only when its style has a caption.
   // Other windows (the main window draws its own caption strip) have no frame.
   static void MakeTopLevel(SWindow* w, SGtkWindow* data) {
-    // A dialog is a pop-up at its exact place, framed by the platform.
-    data->popUp = w->className == kDialogClass;
+    // A dialog is a pop-up at its exact place, framed by the platform; one with a caption is a window
+    // of the window manager's, titled and movable like any dialog of the desktop.
+    const bool caption = (w->style & kWsCaption) == kWsCaption;
+    const bool dialog = w->className == kDialogClass;
+    data->popUp = dialog && !caption;
     data->window = gtk_window_new(data->popUp ? GTK_WINDOW_POPUP : GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(data->window);
+    if (dialog && caption) {
+      gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
+      gtk_window_set_resizable(window, FALSE);
+      gtk_window_set_focus_visible(window, TRUE);
+      if (GtkWindow* owner = w->parent ? GtkWindowOf(w->parent) : nullptr) gtk_window_set_transient_for(window, owner);
+    }
     if (data->popUp) {
       gtk_widget_add_events(data->window, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
       g_signal_connect(data->window, "button-press-event", G_CALLBACK(OnPopUpButton), w);
       g_signal_connect(data->window, "button-release-event", G_CALLBACK(OnPopUpButton), w);
     }
     const bool tool = (w->exStyle & kWsExToolWindow) != 0;
-    gtk_window_set_decorated(window, tool && (w->style & kWsCaption) == kWsCaption);
+    gtk_window_set_decorated(window, (tool || dialog) && caption);
     if (tool) {
       gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_UTILITY);
       gtk_window_set_skip_taskbar_hint(window, TRUE);

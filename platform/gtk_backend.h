@@ -1,5 +1,5 @@
-// The GTK back end, in the platform_gtk library that only the program and the tests of real windows
-// link.
+// The GTK back end, in the platform_gtk library that only the programs (Quarn2, Setvane) and the tests
+// of real windows link.
 #pragma once
 
 namespace platform {

@@ -1,5 +1,6 @@
 // Inside the GTK back end: what it keeps for each window, shared by the back end (gtk_backend.cpp),
-// its menu bars (gtk_menu_bar.cpp) and its edit controls (gtk_entry.cpp). Only these files see GTK.
+// its menu bars (gtk_menu_bar.cpp), its edit controls (gtk_entry.cpp) and dialog items
+// (gtk_controls.cpp). Only these files see GTK.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -66,5 +67,13 @@ bool RouteKeyToEdit(SWindow* topLevel, GdkEventKey* event, uint32_t virtualKey);
 // The key being routed reaches the entry's own handling; *acted tells whether it changed the text or
 // the caret. False when no key is being routed to this control.
 bool PassKeyToEntry(SWindow* w, uint32_t message, bool* acted);
+
+// ---- dialog items (gtk_controls.cpp)
+
+// Push buttons and labels of dialogs.
+bool IsItemWindow(const SWindow* w);
+void MakeItem(SWindow* w, SGtkWindow* data);
+// Place, size, text and state from the item's window.
+void PlaceItem(SWindow* w, SGtkWindow* data);
 
 }  // namespace platform

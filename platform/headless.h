@@ -17,6 +17,9 @@
 //                      path's extension (else the dialog's own); save PATH likewise; cancel: the user
 //                      cancels
 //   compression full|cancel  answer of the next choice of a movie's compressor (full when none)
+//   dialog BUTTON [ID=VALUE]...  answer of the next modal dialog with items (platform/dialog.h): each
+//                      item ID takes the text VALUE (in quotes where it holds blanks), then the push
+//                      button BUTTON is pressed
 // Every input query takes at most one due input and moves the virtual clock on by 1 ms.
 #pragma once
 

@@ -35,6 +35,12 @@ struct SDialogAnswer {
   uint32_t filterIndex = 0;
 };
 
+// The answer of a modal dialog with items: texts for items, then the button pressed.
+struct SItemsAnswer {
+  int32_t button = 0;
+  std::vector<std::pair<int32_t, std::string>> texts;
+};
+
 class HeadlessBackend;
 HeadlessBackend* gHeadless = nullptr;
 
@@ -132,6 +138,14 @@ class HeadlessBackend : public WindowBackend {
     return true;
   }
 
+  bool TakeDialogAnswer(int32_t* button, std::vector<std::pair<int32_t, std::string>>* texts) override {
+    if (fItemsAnswers.empty()) return false;
+    *button = fItemsAnswers.front().button;
+    *texts = std::move(fItemsAnswers.front().texts);
+    fItemsAnswers.pop_front();
+    return true;
+  }
+
   bool ChooseCompression() override {
     if (fCompressionAnswers.empty()) return true;
     const bool chosen = fCompressionAnswers.front();
@@ -144,12 +158,13 @@ class HeadlessBackend : public WindowBackend {
     std::deque<int32_t> boxes;
     std::deque<SDialogAnswer> dialogs;
     std::deque<bool> compressions;
+    std::deque<SItemsAnswer> items;
     std::istringstream lines(text);
     std::string line;
     int64_t pendingDelay = 0;
     for (int number = 1; std::getline(lines, line); ++number) {
       std::string reason;
-      if (!ParseLine(line, &inputs, &boxes, &dialogs, &compressions, &pendingDelay, &reason)) {
+      if (!ParseLine(line, &inputs, &boxes, &dialogs, &compressions, &items, &pendingDelay, &reason)) {
         if (error) *error = "line " + std::to_string(number) + ": " + reason;
         return false;
       }
@@ -159,6 +174,7 @@ class HeadlessBackend : public WindowBackend {
     fBoxAnswers.insert(fBoxAnswers.end(), boxes.begin(), boxes.end());
     fDialogAnswers.insert(fDialogAnswers.end(), dialogs.begin(), dialogs.end());
     fCompressionAnswers.insert(fCompressionAnswers.end(), compressions.begin(), compressions.end());
+    fItemsAnswers.insert(fItemsAnswers.end(), items.begin(), items.end());
     return true;
   }
 
@@ -305,9 +321,30 @@ class HeadlessBackend : public WindowBackend {
     return ParseNumber(word, vk) && *vk > 0 && *vk < 256;
   }
 
+  // "dialog BUTTON [ID=VALUE]...": a value holds blanks where it is written in quotes.
+  static bool ParseItemsAnswer(const std::string& rest, SItemsAnswer* answer, std::string* reason) {
+    std::vector<std::string> words(1);
+    bool quoted = false;
+    for (char c : rest) {
+      if (c == '"') quoted = !quoted;
+      else if (!quoted && std::isspace(static_cast<unsigned char>(c))) words.emplace_back();
+      else words.back() += c;
+    }
+    std::erase_if(words, [](const std::string& w) { return w.empty(); });
+    if (words.empty() || !ParseNumber(words[0], &answer->button)) return *reason = "dialog needs a button id", false;
+    for (size_t i = 1; i < words.size(); ++i) {
+      const size_t equals = words[i].find('=');
+      int32_t id = 0;
+      if (equals == std::string::npos || !ParseNumber(words[i].substr(0, equals), &id))
+        return *reason = "dialog needs ID=VALUE after the button: " + words[i], false;
+      answer->texts.push_back({id, Utf8ToAnsi(words[i].substr(equals + 1))});
+    }
+    return true;
+  }
+
   static bool ParseLine(const std::string& raw, std::deque<SInput>* inputs, std::deque<int32_t>* boxes,
-                        std::deque<SDialogAnswer>* dialogs, std::deque<bool>* compressions, int64_t* delay,
-                        std::string* reason) {
+                        std::deque<SDialogAnswer>* dialogs, std::deque<bool>* compressions,
+                        std::deque<SItemsAnswer>* items, int64_t* delay, std::string* reason) {
     const std::string line = raw.substr(0, raw.find('#'));
     std::istringstream words(line);
     std::string verb;
@@ -379,6 +416,12 @@ class HeadlessBackend : public WindowBackend {
       dialogs->push_back({true, {}, 0});
       return true;
     }
+    if (verb == "dialog") {
+      SItemsAnswer answer;
+      if (!ParseItemsAnswer(rest, &answer, reason)) return false;
+      items->push_back(std::move(answer));
+      return true;
+    }
     if (verb == "compression") {
       if (a != "full" && a != "cancel") return *reason = "compression needs full or cancel", false;
       compressions->push_back(a == "full");
@@ -392,6 +435,7 @@ class HeadlessBackend : public WindowBackend {
   std::deque<int32_t> fBoxAnswers;
   std::deque<SDialogAnswer> fDialogAnswers;
   std::deque<bool> fCompressionAnswers;
+  std::deque<SItemsAnswer> fItemsAnswers;
   int64_t fLastTakenMs = 0;
   SPoint fCursor;
   int32_t fScreenWidth = 1024;

@@ -1,5 +1,6 @@
 // The window classes the system itself provides, registered on their first use.
 #include "platform/dialog.h"
+#include "platform/dialog_internal.h"
 #include "platform/edit_control.h"
 #include "platform/window_backend.h"
 
@@ -16,7 +17,9 @@ bool RegisterSystemClass(const std::string& name) {
     windowClass.procedure = &EditClassProc;
     windowClass.cursor = IBeamCursor();
   } else if (name == kButtonClass) {
-    windowClass.procedure = &DefWindowProc;
+    windowClass.procedure = &ButtonClassProc;
+  } else if (name == kStaticClass) {
+    windowClass.procedure = &StaticClassProc;
   } else if (name == kDialogClass) {
     windowClass.procedure = &DialogClassProc;
   } else {

@@ -192,7 +192,8 @@ enum : int32_t {
 enum : uint32_t { kScSize = 0xF000, kScMove = 0xF010, kScMaximize = 0xF030, kScNextWindow = 0xF040, kScPrevWindow = 0xF050 };
 
 // Message-box buttons and icons, and answers.
-enum : uint32_t { kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNoCancel = 0x3, kMbYesNo = 0x4, kMbIconQuestion = 0x20 };
+enum : uint32_t { kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNoCancel = 0x3, kMbYesNo = 0x4, kMbIconQuestion = 0x20,
+                  kMbIconWarning = 0x30 };
 enum : int32_t { kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7 };
 
 // Open and save dialog flags.
@@ -287,8 +288,9 @@ constexpr int32_t HighWordSigned(intptr_t value) { return int16_t(uint16_t((valu
 
 bool IsHeadless();
 
-// A class the system provides besides "EDIT" (platform/edit_control.h) and the dialogs' class: plain
-// windows with the default procedure, used hidden as owners.
+// A class the system provides besides "EDIT" (platform/edit_control.h), "STATIC" and the dialogs' class
+// (platform/dialog.h): push buttons as child windows of dialogs, and plain windows used hidden as
+// owners otherwise.
 inline constexpr const char* kButtonClass = "BUTTON";
 
 // Classes.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/clock.h"
@@ -143,6 +144,11 @@ class WindowBackend {
   virtual bool InputMayCome() { return true; }
   // A movie's compressor: full frames, the only one, unless the user cancels.
   virtual bool ChooseCompression() { return true; }
+  // A scripted answer for the modal dialog being shown: the texts of its items, then the button to
+  // press (platform/dialog.h); false when there is none.
+  virtual bool TakeDialogAnswer(int32_t* /*button*/, std::vector<std::pair<int32_t, std::string>>* /*texts*/) {
+    return false;
+  }
 
   // The clipboard's blocks, one per format (clipboard.cpp keeps the open state).
   virtual bool ClipboardEmpty() = 0;
@@ -191,7 +197,7 @@ void ActivationLeft();
 void SetKeyState(uint32_t virtualKey, bool down);
 uint32_t CharacterOfKey(uint32_t virtualKey);
 
-// The classes the system itself provides ("EDIT", "BUTTON" and the dialog class), registered on
+// The classes the system itself provides ("EDIT", "BUTTON", "STATIC" and the dialog class), registered on
 // their first use; false for any other name.
 bool RegisterSystemClass(const std::string& name);
 

@@ -83,6 +83,26 @@ bool ReadColour(CFields& f, SColorOutput* colour) {
   return true;
 }
 
+// The fields the texture and each component have alike: the warp, the filter and the colour map.
+// False with the expected form in *expected, or with none for a key that names no field.
+bool ReadSharedField(const std::string& key, CFields& f, SPhaseSpec* phase, STextureFilter* filter,
+                     SColorOutput* colour, const char** expected) {
+  if (key == "phase") {
+    *expected = "phase CODE AMOUNT XY YZ FX FY FZ";
+    return ReadPhase(f, phase);
+  }
+  if (key == "filter") {
+    *expected = "filter KIND COUNT A B";
+    return ReadFilter(f, filter);
+  }
+  if (key == "colour") {
+    *expected = "colour MAP FORMAT C0 C1 C2";
+    return ReadColour(f, colour);
+  }
+  *expected = nullptr;
+  return false;
+}
+
 // One field of the texture's own lines; false with the reason's words in *expected.
 bool ReadTextureField(const std::string& key, CFields& f, STextureData* data, const char** expected) {
   if (key == "count") {
@@ -97,20 +117,7 @@ bool ReadTextureField(const std::string& key, CFields& f, STextureData* data, co
     *expected = "operations A B";
     return f.Count(2) && f.Ints(data->operation, 2);
   }
-  if (key == "phase") {
-    *expected = "phase CODE AMOUNT XY YZ FX FY FZ";
-    return ReadPhase(f, &data->globalPhase);
-  }
-  if (key == "filter") {
-    *expected = "filter KIND COUNT A B";
-    return ReadFilter(f, &data->filter);
-  }
-  if (key == "colour") {
-    *expected = "colour MAP FORMAT C0 C1 C2";
-    return ReadColour(f, &data->colour);
-  }
-  *expected = nullptr;
-  return false;
+  return ReadSharedField(key, f, &data->globalPhase, &data->filter, &data->colour, expected);
 }
 
 bool ReadComponentField(const std::string& key, CFields& f, STextureComponent* c, const char** expected) {
@@ -134,20 +141,7 @@ bool ReadComponentField(const std::string& key, CFields& f, STextureComponent* c
     *expected = "frequency FX FY FZ";
     return f.Count(3) && f.Ints(c->frequency, 3);
   }
-  if (key == "phase") {
-    *expected = "phase CODE AMOUNT XY YZ FX FY FZ";
-    return ReadPhase(f, &c->phase);
-  }
-  if (key == "filter") {
-    *expected = "filter KIND COUNT A B";
-    return ReadFilter(f, &c->filter);
-  }
-  if (key == "colour") {
-    *expected = "colour MAP FORMAT C0 C1 C2";
-    return ReadColour(f, &c->colour);
-  }
-  *expected = nullptr;
-  return false;
+  return ReadSharedField(key, f, &c->phase, &c->filter, &c->colour, expected);
 }
 
 }  // namespace

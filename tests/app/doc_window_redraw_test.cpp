@@ -254,6 +254,16 @@ TEST_F(DocWindowRedraw, TheOverlayButtonsStandBesideTheSelection) {
   }
   CImElement* family = w.GetOverlayButton(CDocWindow::kFamilyChiclet);
   EXPECT_EQ(family->GetUserWord(0), 3u);
+  // Low in the view, the column is moved up by the whole column's height from the image's bottom.
+  {
+    CHolder holder(light, true, false);
+    light->SetTransformVector3({6, 1, -6});
+  }
+  w.Invalidate(false);
+  ASSERT_EQ(w.Redraw(false), 0);
+  ASSERT_GT(w.GetView().GetLabelY() + 4 * 24, 360);
+  EXPECT_EQ(w.GetOverlayButton(CDocWindow::kAttributesChiclet)->GetRect().top, 360 - 4 * 24);
+  EXPECT_EQ(w.GetOverlayButton(CDocWindow::kEditChiclet)->GetRect().top, 360 - 4 * 24 + 3 * step);
   // The chiclet's colour square, rows and columns 3 to 10, in the family's colour over its own alpha.
   const uint32_t before = Pixel(family->GetImage(), 4, 4) & 0xFF000000;
   EXPECT_EQ(CDocWindow::PaintFamilyChiclet(family, 0, nullptr), 0);
@@ -271,6 +281,36 @@ TEST_F(DocWindowRedraw, TheOverlayButtonsStandBesideTheSelection) {
   w.Invalidate(false);
   ASSERT_EQ(w.Redraw(false), 0);
   for (uint32_t i = 0; i < CDocWindow::kOverlayButtonCount; ++i) EXPECT_FALSE(w.GetOverlayButton(i)->IsShown());
+}
+
+// A receiver after the window in its owner's table: the UI messages no canvas before it took.
+int32_t NoteMessage(void* names, void* message, void*) {
+  static_cast<std::vector<std::string>*>(names)->push_back(static_cast<CUIMessage*>(message)->elementName);
+  return 0;
+}
+
+// The context menu pops up at the pointer: its first row asks the window to zoom to the selection, its
+// second shows "patch render".
+TEST_F(DocWindowRedraw, TheContextMenuRows) {
+  CDocWindow& w = Made();
+  Show();
+  std::vector<std::string> messages;
+  ASSERT_TRUE(owner->Register(&messages, &NoteMessage));
+  const platform::SPoint anchor{300, 300};
+  auto row = [&](int32_t position) {
+    const int32_t frame = 3, height = 19;
+    return std::to_string(anchor.x + frame + 30) + " " + std::to_string(anchor.y + frame + (position - 1) * height + 9);
+  };
+  for (int32_t position : {2, 1}) {
+    SCOPED_TRACE(position);
+    // The pointer's place is the menu's anchor; then the click on the row.
+    ASSERT_TRUE(platform::headless::AddScript("move " + std::to_string(anchor.x) + " " + std::to_string(anchor.y) +
+                                              "\nmove " + row(position) + "\ndown left\nup left\n"));
+    EXPECT_EQ(w.RunContextMenu(), 0);
+  }
+  EXPECT_TRUE(w.GetPatchRender()->IsShown());
+  EXPECT_EQ(messages, (std::vector<std::string>{"zoom to selection"}));
+  owner->Unregister(&messages);
 }
 
 // ---- the heartbeat

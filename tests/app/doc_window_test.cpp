@@ -246,8 +246,13 @@ TEST_F(DocWindowTest, TheDefaultScene) {
     CHolder holder(ground, false, false);
     EXPECT_EQ(ground->GetTransformVector3(), (vector3<double>{0, 0.0009765625, 0}));
     EXPECT_EQ(ground->GetScaledSize(), (vector3<double>{16, 0, 16}));
-    EXPECT_EQ(ground->GetMaterial(), w.GetDefaultMaterial()->GetHandle());
+    EXPECT_NE(ground->GetMaterial(), w.GetDefaultMaterial()->GetHandle());
   }
+  // The default material stays outside the scene; the ground and the sun have copies of it there.
+  EXPECT_EQ(w.GetDefaultMaterial()->GetOwningTable(), nullptr);
+  auto* groundMaterial = LookupHandleAs<C3dMaterial>(ground->GetMaterial(), C3dMaterial::kFamily);
+  ASSERT_NE(groundMaterial, nullptr);
+  EXPECT_EQ(groundMaterial->GetOwningTable(), w.GetSceneTable());
 
   C3dSunLight* sun = w.GetSun();
   ASSERT_NE(sun, nullptr);
@@ -343,6 +348,35 @@ TEST_F(DocWindowTest, TheRenderCameraIsCachedFromThePerspectiveView) {
   EXPECT_EQ(camera.fFlags & CRenderCamera::kProjectionBits, 0x4000u);
   EXPECT_EQ(w.GetRenderState().fWidth, 480);
   EXPECT_EQ(w.GetRenderState().fCamera, w.GetCurrentCamera());
+}
+
+// The current window is the previews' document; deleting it withdraws it.
+TEST_F(DocWindowTest, TheCurrentWindowIsThePreviewsDocument) {
+  CDocWindow& w = Made();
+  SetCurrentDocWindow(&w);
+  CPreviewDocument* document = GetPreviewDocument();
+  ASSERT_EQ(document, static_cast<CPreviewDocument*>(&w));
+  EXPECT_EQ(document->GetRenderSettings(), 9151u);
+  EXPECT_EQ(document->GetSky(), w.GetSky());
+  EXPECT_EQ(document->GetSun(), w.GetSun());
+  EXPECT_EQ(document->GetScene(), w.GetSceneTable());
+  delete window;
+  window = nullptr;
+  EXPECT_EQ(GetCurrentDocWindow(), nullptr);
+  EXPECT_EQ(GetPreviewDocument(), nullptr);
+}
+
+// A warning of the application's list, and nothing for an entry the list does not have.
+TEST_F(DocWindowTest, ShowWarningShowsAnEntryOfTheList) {
+  CDocWindow& w = Made();
+  const size_t shown = platform::headless::ShownBoxes().size();
+  w.ShowWarning(0);
+  ASSERT_EQ(platform::headless::ShownBoxes().size(), shown + 1);
+  EXPECT_EQ(platform::headless::ShownBoxes().back().text, "Select one or more objects first.");
+  CIxTextLocal warnings(app->GetResourceEnv(), need::kWarnings.name, CIxText::kNone);
+  w.ShowWarning(warnings.Count());
+  w.ShowWarning(0xFFFFFFFF);
+  EXPECT_EQ(platform::headless::ShownBoxes().size(), shown + 1);
 }
 
 class DocWindowRenderToDisk : public PluginFolderTest<DocWindowTest> {};

@@ -132,7 +132,8 @@ for dy in -1 0 1; do
     fi
   done
 done
-[ -n "$ground" ] || fail "no ground line near the projected origin ($origin_x, $origin_y): $(pixel main.png "$origin_x" "$origin_y")"
+[ -n "$ground" ] ||
+  fail "no ground line near the projected origin ($origin_x, $origin_y): $(pixel main.png "$origin_x" "$origin_y")"
 import -window root screen.png 2>/dev/null
 
 check

@@ -145,6 +145,28 @@ TEST_F(LayoutNames, EveryDeclaredNeedIsInTheCompiledFiles) {
   EXPECT_GT(checked, 100u);
 }
 
+// The document lists say what the code says without them, so a run without data/ behaves alike.
+TEST_F(LayoutNames, TheDocumentListsHoldTheBuiltInTexts) {
+  struct SCase {
+    const SLayoutNeed& list;
+    uint32_t index;
+    const char* text;
+  } cases[] = {
+      {need::kGetFileFilter, 0, "Quarn files(*.qnc)"}, {need::kGetFileFilter, 1, "*.qnc"},
+      {need::kGetFileFilter, 2, "All Files (*.*)"},    {need::kGetFileFilter, 3, "*.*"},
+      {need::kPutFileFilter, 0, "Quarn files(*.qnc)"}, {need::kPutFileFilter, 1, "*.qnc"},
+      {need::kProgressResetLoad, 0, "14Preparing Objects"}, {need::kProgressReplicate, 0, "14Replicating Objects"},
+      {need::kPluginText, 0, "All formats"},           {need::kPluginText, 5, "Rendering image as "},
+      {need::kPluginText, 6, "Render to Disk"},        {need::kPluginText, 7, "%ld%% complete (row:%ld, col:%ld)"},
+      {need::kPluginText, 8, "Importing from "},       {need::kPluginText, 9, "Import object"},
+  };
+  for (const SCase& c : cases) {
+    CIxTextRef text;
+    text.Attach("(built in)", c.index, c.list.name);
+    EXPECT_STREQ(text.Text(), c.text) << c.list.name << " " << c.index;
+  }
+}
+
 // The check bites: a name, a kind, a list length and a menu that the files do not hold.
 TEST_F(LayoutNames, ANeedThatIsMissingOrOfAnotherKindIsFound) {
   const SLayoutNeed needs[] = {

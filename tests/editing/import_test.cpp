@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -458,6 +459,26 @@ TEST_F(ImportTest, AGroupingThatFailsAnswersTwo) {
   EXPECT_EQ(Answers().back(), (std::pair<int, int>{25, 2}));
   EXPECT_EQ(Selected().size(), 2u);
   EXPECT_EQ(GetImportListCount(), 0u);
+}
+
+// The DXF plug-in imports through this host: its meshes, their materials and their placing.
+TEST_F(ImportTest, TheDxfPluginBuildsItsMeshesThroughTheHost) {
+  std::filesystem::copy_file(std::filesystem::path(QUARN2_PLUGINS_DIR) / "Osprel.qno", folder_ + "/Osprel.qno");
+  std::string text;
+  const char* const lines[] = {"0", "SECTION", "2", "ENTITIES", "0", "3DFACE", "8", "0", "62", "1",
+                               "10", "0", "20", "0", "30", "0", "11", "2", "21", "0", "31", "0",
+                               "12", "0", "22", "1", "32", "0", "13", "0", "23", "1", "33", "0",
+                               "0", "ENDSEC", "0", "EOF"};
+  for (const char* line : lines) text += std::string(line) + "\n";
+  ASSERT_EQ(Import(text, "face.DXF"), 0);
+  EXPECT_FALSE(StillLoaded(folder_ + "/Osprel.qno"));
+  const std::vector<C3dTriangleMesh*> meshes = Meshes();
+  ASSERT_EQ(meshes.size(), 1u);
+  EXPECT_EQ(Selected(), std::vector<C3dObject*>{meshes[0]});
+  ASSERT_NE(MaterialOf(meshes[0]), nullptr);
+  const C3dBox box = meshes[0]->VertexBox();
+  ExpectNear(box.fMin, {-2, 2, 0});
+  ExpectNear(box.fMax, {2, 4, 0});
 }
 
 }  // namespace

@@ -84,11 +84,12 @@ TEST_F(DialogTest, ANestedLoopRunsUntilEndDialogWithTheOwnerDisabled) {
   EXPECT_EQ(gLog.client, (SWinRect{0, 0, 34, 24}));
 }
 
-TEST_F(DialogTest, ABorderedDialogHasAOnePixelFrameAndATemplateWithItemsIsRefused) {
+TEST_F(DialogTest, ABorderedDialogHasAOnePixelFrameAndATemplateWithAnItemOfNoClassIsRefused) {
   const std::vector<uint8_t> bordered = Template(0x80800000, 0, 40, 30);
   EXPECT_EQ(DialogBoxIndirectParam(nullptr, bordered.data(), gOwner, &Counting, 0), 1);
   EXPECT_EQ(gLog.client, (SWinRect{0, 0, 38, 28}));
   gLog = {};
+  // Two items, the first of them all zeros.
   const std::vector<uint8_t> withItems = Template(0x80000080, 2, 40, 30);
   EXPECT_EQ(DialogBoxIndirectParam(nullptr, withItems.data(), gOwner, &Counting, 0), -1);
   EXPECT_TRUE(gLog.messages.empty());

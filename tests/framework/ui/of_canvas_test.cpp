@@ -147,6 +147,9 @@ TEST_F(ConsoleTest, TheApplicationsConsoleIsAHiddenStripAcrossTheScreenWithTheBa
 }
 
 TEST(ConsoleDeathTest, AConsoleWithoutItsRingStopsTheStart) {
+  // A forked child of a process that has run threads can deadlock in the leak check at exit; the
+  // threadsafe style re-executes the test binary instead.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   // The default pool's budget is what a start leaves in use, less one byte: the ring, the last thing
   // the start takes from that pool, cannot be had.
   ASSERT_EQ(InitOrdax(), 0);

@@ -1,0 +1,20 @@
+// Inside the platform: what dialogs share with their items and the back ends.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/window.h"
+
+namespace platform {
+
+// A dialog's own keys (Tab, Return, Escape), as platform/dialog.h describes them; false for any other
+// key or window.
+bool DialogKey(WindowHandle dialog, uint32_t virtualKey);
+// The push button was pressed: its dialog hears kWmCommand with the button's id, unless the button is
+// disabled.
+void PressButton(WindowHandle button);
+
+intptr_t ButtonClassProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t StaticClassProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+
+}  // namespace platform
