@@ -53,7 +53,7 @@ int32_t CFile::Open(uint32_t mode) {
 
 int32_t CFile::Flush() {
   int32_t flushError = kNoErr;
-  if (fMode != kModeRead && !platform::FlushFile(fHandle)) flushError = MapLastError();
+  if (fMode != kModeRead && !fScratch && !platform::FlushFile(fHandle)) flushError = MapLastError();
   int32_t result = kNoErr;
   if (!platform::CloseFile(fHandle)) result = LastError();
   fHandle = platform::kNoFile;

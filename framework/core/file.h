@@ -25,7 +25,7 @@ class CFile : public CBaseObject {
   // nowhere to keep creator and file-type codes: they are accepted and ignored.
   int32_t Create(uint32_t creator = 0, uint32_t fileType = 0);
   int32_t Open(uint32_t mode);
-  int32_t Flush();  // flushes (unless mode 1) and closes
+  int32_t Flush();  // flushes (unless mode 1 or a scratch file) and closes
   void Close();
   int32_t Probe();  // opens for reading and closes again
   int32_t Delete();
@@ -53,12 +53,16 @@ class CFile : public CBaseObject {
   bool IsOpen() const { return fOpen; }
   uint32_t GetMode() const { return fMode; }
   platform::FileHandle GetHandle() const { return fHandle; }
+  // A scratch file (a swap file, deleted when done and never read after a crash) is closed without
+  // waiting for its data to reach the disk.
+  void SetScratch(bool scratch) { fScratch = scratch; }
 
  protected:
   CFileSpec fSpec;
   platform::FileHandle fHandle = platform::kNoFile;
   uint32_t fMode = kModeReadWrite;
   bool fOpen = false;
+  bool fScratch = false;
 };
 
 // A file's whole contents in one block of the data pool, for readers that parse the bytes in memory.

@@ -247,6 +247,9 @@ CSpoolEnv::CSpoolEnv(const CFileSpec* spec, CMemPool* pool, SRange growth, uint3
   if (!fOpenResult) {
     fCmFile = new CCmFile(name);
     fOpenResult = fCmFile ? fCmFile->Open(CFile::kModeReadWrite) : kErrOutOfMemory;
+    // A swap file of our own naming goes when the environment does, or at the next start after a
+    // crash: syncing it to disk (a millisecond of CPU in every tool run) would buy nothing.
+    if (fCmFile && !spec) fCmFile->SetScratch(true);
   }
   // Without a name (no temporary one could be formed) there is nothing to create.
   if (fOpenResult == kErrFileNotFound && fCmFile) {

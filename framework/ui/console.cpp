@@ -45,12 +45,20 @@ void CConsole::Print(const char* text, bool redraw) {
   char* line = Line(fill);
   std::memcpy(line, source, n);
   line[n] = 0;
-  if (redraw) Redraw(nullptr);
+  // A hidden console draws when it is shown: its first text would start the font system, a good part
+  // of a command-line tool's start-up.
+  if (!redraw) return;
+  if (IsShown()) Redraw(nullptr);
+  else fStale = true;
 }
 
 const char* CConsole::GetCurrentLine() const { return fReady && !IsEmpty() ? Line(fCurrent) : ""; }
 
 void CConsole::ShowConsole() {
+  if (fStale) {
+    fStale = false;
+    Redraw(nullptr);
+  }
   Show();
   Activate();
 }

@@ -24,7 +24,8 @@ class CConsole : public COfCanvas, public CDesktopConsole {
 
   // Registered, with its memory context and its ring.
   bool IsReady() const override { return IsRegistered() && IsOffscreenReady() && fReady; }
-  // Appends a line cut to lineWidth - 1 characters; with redraw, the console is redrawn at once.
+  // Appends a line cut to lineWidth - 1 characters; with redraw, the console is redrawn at once, or when
+  // next shown if it is hidden.
   void Print(const char* text, bool redraw) override;
   const char* GetCurrentLine() const override;
   bool IsConsoleVisible() const override { return IsShown(); }
@@ -43,4 +44,5 @@ class CConsole : public COfCanvas, public CDesktopConsole {
   uint32_t fHead = 0;
   CImVector fTextColor;
   uint8_t fReady = 0;
+  bool fStale = false;  // printed to with redraw while hidden
 };

@@ -118,6 +118,21 @@ TEST_F(ConsoleTest, ARingOfTwoKeepsTheLastLineAndDrawsIt) {
   EXPECT_FALSE(HasText(console));
 }
 
+// A hidden console leaves its drawing (and the start of the font system) until it is shown.
+TEST_F(ConsoleTest, AHiddenConsoleDrawsWhatWasPrintedWhenShown) {
+  CImVector text, background;
+  text.value = 0xFFFFFF;
+  background.value = kBackground;
+  CConsole console(8, 1, {0, 0, 15, 200}, false, kPopup, &text, &background, 10);
+  ASSERT_TRUE(console.IsReady());
+  console.FillRect(nullptr);
+  console.Print("hidden", true);
+  EXPECT_FALSE(HasText(console));
+  console.ShowConsole();
+  EXPECT_TRUE(console.IsConsoleVisible());
+  EXPECT_TRUE(HasText(console));
+}
+
 TEST_F(ConsoleTest, LinesAreCutToOneLessThanTheLineWidth) {
   CConsole console(8, 1, {0, 0, 15, 200}, false, kPopup, nullptr, nullptr, 10);
   console.Print("1234567", false);
