@@ -232,6 +232,10 @@ int32_t CPaletteManager::Revert() {
     return Done(fBroadcaster.Dispatch(&message));
   }
   if (const int32_t err = window->RevertDocument(window->GetFileSpec())) return err;
+  // The set-up that follows sizes the document read again; it is filled here, as a 'ndoc' whose
+  // question was cancelled may have left it filled for a new document.
+  if (CDocSetup* setup = fCanvases->docSetup)
+    setup->OpenForNewDocument(window->GetWindowImageSize(), window->GetTitle(), false);
   message.Init(0, kDocSetupMessage, nullptr, kDocSetupMessage, 0);
   return Done(fBroadcaster.Dispatch(&message));
 }
