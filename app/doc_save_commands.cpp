@@ -25,7 +25,6 @@ constexpr const char kPutFilterBuiltIn[] = "Quarn files(*.qnc)\0*.qnc\0";
 constexpr const char* kDocumentExtension = ".qnc";
 constexpr const char* kDefaultExtension = "qnc";
 constexpr const char* kPictureExtension = ".bmp";
-constexpr const char* kDocSetup = "doc setup";
 // What a reply to the save question may still have to do.
 constexpr uint32_t kAfterQuestion =
     CDocWindow::kQuitAfterQuestion | CDocWindow::kOpenAfterQuestion | CDocWindow::kMergeAfterQuestion |
@@ -147,7 +146,8 @@ int32_t CDocWindow::HandleSaveReply(const CUIMessage& message) {
   if (!(fFlags & kOpenBits)) {
     // A new document starts with the document set-up.
     CUIMessage setup;
-    setup.Init(0, kDocSetup, nullptr, kDocSetup, CUIMessage::kBroadcast);
+    const char* name = need::kDocSetup.canvas.name;
+    setup.Init(0, name, nullptr, name, CUIMessage::kBroadcast);
     return GetOwner() ? GetOwner()->Dispatch(&setup) : kNoErr;
   }
   const uint32_t pending = fFlags;

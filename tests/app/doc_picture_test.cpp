@@ -1,6 +1,7 @@
 // Reading a picture into the rendered image, the page set-up, printing, and grouping the selection.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "app/printer.h"
@@ -70,6 +71,27 @@ TEST_F(DocPicture, APictureThatIsNotReadChangesNothing) {
     EXPECT_EQ(Pixel(w.GetRenderedImage(), 0, 0), kWhite) << c.answer;
     EXPECT_EQ(w.GetMode() & CDocWindow::kWireframeShown, CDocWindow::kWireframeShown) << c.answer;
   }
+}
+
+// The picture dialog starts in the folder of the last picture, the document dialog in the last
+// document's.
+TEST_F(DocPicture, PicturesAndDocumentsRememberTheirOwnFolders) {
+  CDocWindow& w = Made();
+  std::filesystem::create_directory(Path("pictures"));
+  ASSERT_EQ(RunCommand("convert -size 8x8 xc:red BMP3:'" + Path("pictures/a.bmp") + "'").status, 0);
+  Answer("open " + Path("pictures/a.bmp"));
+  ASSERT_EQ(w.OpenPicture(), 0);
+  Answer("save " + Path("scene.qnc"));
+  ASSERT_EQ(w.SaveDocument(1), 0);
+  Answer("open " + Path("scene.qnc"));
+  ASSERT_EQ(w.OpenDocument(0, nullptr, false), 0);
+  EXPECT_EQ(platform::headless::AskedDialogs().back().request.initialFolder, "");
+  Answer("cancel");
+  ASSERT_EQ(w.OpenPicture(), 0);
+  EXPECT_EQ(platform::headless::AskedDialogs().back().request.initialFolder, Path("pictures/"));
+  Answer("cancel");
+  ASSERT_EQ(w.OpenDocument(0, nullptr, false), 24);
+  EXPECT_EQ(platform::headless::AskedDialogs().back().request.initialFolder, dir_ + "/");
 }
 
 // The printer is handed the image shown, the wireframe's or the rendered one, with the document
