@@ -185,20 +185,24 @@ int32_t CPaletteManager::ShowDocSetup() {
   return Done(setup->Open());
 }
 
-// The old document is dropped only after the save question; its answer goes on with the new one.
+// The old document is dropped only after the save question, whose reply opens the set-up that is
+// filled for a new document here.
 int32_t CPaletteManager::NewDocumentCommand() {
   CDocWindow* window = GetDocWindow();
   CDocSetup* setup = fCanvases->docSetup;
   if (!window || !setup) return kHandled;
-  if (const int32_t asked = window->AskToSaveChanges(CDocWindow::kNewAfterQuestion)) return asked;
   if (const int32_t err = setup->BuildOnce()) return err;
   if (fCanvases->saveChanges) {
     if (const int32_t err = fCanvases->saveChanges->BuildOnce()) return err;
   }
   setup->OpenForNewDocument(window->GetWindowImageSize(), nullptr, true);
+  if (const int32_t asked = window->AskToSaveChanges(0)) return asked;
   return Done(setup->Open());
 }
 
+// Opening drops the document, merging adds to it: only opening asks the save question first, and its
+// reply opens the file. The set-up is filled for the document's own size: the set-up that follows a
+// revert sizes the document again and makes no new one.
 int32_t CPaletteManager::OpenOrMerge(bool merge) {
   CDocWindow* window = GetDocWindow();
   CDocSetup* setup = fCanvases->docSetup;
@@ -207,7 +211,10 @@ int32_t CPaletteManager::OpenOrMerge(bool merge) {
   if (fCanvases->saveChanges) {
     if (const int32_t err = fCanvases->saveChanges->BuildOnce()) return err;
   }
-  setup->OpenForNewDocument(window->GetWindowImageSize(), window->GetTitle(), true);
+  setup->OpenForNewDocument(window->GetWindowImageSize(), window->GetTitle(), false);
+  if (!merge) {
+    if (const int32_t asked = window->AskToSaveChanges(CDocWindow::kOpenAfterQuestion)) return asked;
+  }
   CAppl* app = GetApplication();
   const int32_t err = window->OpenDocument(merge ? 1 : 0, nullptr, app && app->IsAltDown());
   if (!err) window->SetFlags(CDocWindow::kHasFile);
@@ -225,6 +232,10 @@ int32_t CPaletteManager::Revert() {
     return Done(fBroadcaster.Dispatch(&message));
   }
   if (const int32_t err = window->RevertDocument(window->GetFileSpec())) return err;
+  // The set-up that follows sizes the document read again; it is filled here, as a 'ndoc' whose
+  // question was cancelled may have left it filled for a new document.
+  if (CDocSetup* setup = fCanvases->docSetup)
+    setup->OpenForNewDocument(window->GetWindowImageSize(), window->GetTitle(), false);
   message.Init(0, kDocSetupMessage, nullptr, kDocSetupMessage, 0);
   return Done(fBroadcaster.Dispatch(&message));
 }

@@ -30,3 +30,7 @@ int32_t CControlPalette::SelectView(uint32_t index) {
 int32_t CControlPalette::ApplySettings() { return kNoErr; }
 
 int32_t CControlPalette::RestartPreview() { return kErrNotImplemented; }
+
+void CControlPalette::SetButtonState(uint32_t button, uint32_t state) {
+  if (button < kViewDotCount && state < kButtonStates) fDotStates[button] = state;
+}

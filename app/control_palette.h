@@ -3,7 +3,8 @@
 // constructor makes it the program's current control palette.
 //
 // Placeholder until the control palette's issue: built from its layout, it shows empty; its set-up
-// operations answer 0 and the nano preview's restart, a user command, answers 27.
+// operations answer 0, the view-dot buttons only record their states, and the nano preview's restart,
+// a user command, answers 27.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +27,16 @@ class CControlPalette : public CLayoutHostCanvas {
   // The nano preview renders again from the start.
   int32_t RestartPreview();
 
+  static constexpr uint32_t kViewDotCount = 8;
+  static constexpr uint32_t kButtonStates = 8;
+  // Shows the state (below 8) on view dot `button` and makes it the dot's current picture; other
+  // states and buttons are ignored.
+  void SetButtonState(uint32_t button, uint32_t state);
+  uint32_t GetButtonState(uint32_t button) const { return button < kViewDotCount ? fDotStates[button] : 0; }
+
  private:
   uint32_t fCurrentView = 0;
+  uint32_t fDotStates[kViewDotCount] = {};
 };
 
 CControlPalette* GetCurrentControlPalette();

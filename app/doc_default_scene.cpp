@@ -28,8 +28,6 @@
 
 namespace {
 
-constexpr const char* kSunName = "sunlight";
-constexpr const char* kSkyName = "current sky";
 constexpr const char* kPictureName = "leo";
 constexpr const char* kCloudTextureNames[2] = {"high cloud texture", "low cloud texture"};
 // The texture library's cloud textures when it has no "cloud texture names" list.

@@ -77,6 +77,8 @@ void ResetTransforms(C3dObject& object) {
 
 }  // namespace
 
+const char* CDocWindow::ViewCameraName(uint32_t slot) { return slot < kViewCameraCount ? kViewNames[slot] : nullptr; }
+
 void CDocWindow::NameThing(C3dBase& thing, const char* name) {
   char* field = reinterpret_cast<char*>(thing.GetData());
   std::fill(field, field + C3dBase::kNameBytes, 0);

@@ -4,6 +4,7 @@
 #include "document/doc_settings.h"
 #include "document/render_to_disk.h"
 #include "editing/document.h"
+#include "editing/host_callbacks.h"
 #include "editing/undo_history.h"
 #include "framework/core/appl.h"
 #include "framework/core/c_string.h"
@@ -79,6 +80,7 @@ CDocWindow* GetCurrentDocWindow() { return gCurrent; }
 void SetCurrentDocWindow(CDocWindow* window) {
   gCurrent = window;
   RegisterPreviewDocument(window);
+  SetCallbackDocument(window ? window->GetDocument() : nullptr, window);
 }
 
 CDocWindow::CDocWindow(CUICmFunction* owner, CResourceEnv* environment)
@@ -91,7 +93,7 @@ CDocWindow::CDocWindow(CUICmFunction* owner, CResourceEnv* environment)
       fPictures(NewRenderList()),
       fView(&fDocument->GetSelection()),
       fPatchPictures(std::make_unique<CIxImage>(environment, need::kPatchRenderPictures.name, 0)) {
-  fFile.Set(nullptr);
+  // No path until the document is opened or saved.
   CopyCString(fTitle, kUntitled, sizeof fTitle);
 }
 
@@ -109,6 +111,14 @@ CDocWindow::~CDocWindow() {
 
 void CDocWindow::ReleaseScene() {
   fDocument->GetUndoHistory().Clear();
+  DetachScene();
+  // A material gives back the uses of its textures as it goes.
+  delete fDefaultMaterial;
+  fDefaultMaterial = nullptr;
+  fScene.reset();
+}
+
+void CDocWindow::DetachScene() {
   fDocument->GetSelection().DeselectAll(0);
   for (C3dBaseSpoolTable* list : {fCameras.get(), fObjects.get(), fLights.get(), fPictures.get()}) EmptyList(list);
   fView.SetCamera(nullptr);
@@ -117,14 +127,21 @@ void CDocWindow::ReleaseScene() {
   fRender.fCamera = nullptr;
   fRender.fSky = nullptr;
   fRender.fContext.SetSceneTable(nullptr);
-  // A material gives back the uses of its textures as it goes.
-  delete fDefaultMaterial;
-  fDefaultMaterial = nullptr;
   fSky = nullptr;
   fSun = nullptr;
   fCurrentCamera = fSetUpCamera = nullptr;
   for (C3dCamera*& camera : fViewCameras) camera = nullptr;
-  fScene.reset();
+}
+
+void CDocWindow::AttachScene() {
+  fView.SetObjectList(fScene.get());
+  fRender.fScene = fScene.get();
+  fRender.fContext.SetSceneTable(fScene.get());
+}
+
+std::unique_ptr<C3dBaseSys> CDocWindow::NewSceneTable() {
+  auto table = std::make_unique<C3dBaseSys>(ObjectsEnvironment());
+  return IsUsableTable(table.get()) ? std::move(table) : nullptr;
 }
 
 bool CDocWindow::IsReady() const {
@@ -222,11 +239,8 @@ int32_t CDocWindow::MakeImages(SPointHV imageSize, SPointHV renderSize) {
 // copy, is the window's own and stays outside the scene.
 int32_t CDocWindow::MakeSceneTable() {
   ReleaseScene();
-  fScene = std::make_unique<C3dBaseSys>(ObjectsEnvironment());
-  if (!IsUsableTable(fScene.get())) {
-    fScene.reset();
-    return kErrOutOfMemory;
-  }
+  fScene = NewSceneTable();
+  if (!fScene) return kErrOutOfMemory;
   fView.SetObjectList(fScene.get());
   SObjectKey key;
   SSpoolTableSpec spec;
@@ -427,19 +441,9 @@ int32_t CDocWindow::RenderToDisk(const SDiskRender& request) {
 
 // ---- the shell's commands not built yet
 
-int32_t CDocWindow::AskToSaveChanges(uint32_t) { return kNoErr; }
-
-int32_t CDocWindow::OpenDocument(uint8_t, const CFileSpec*, bool) { return kErrNotImplemented; }
-int32_t CDocWindow::RevertDocument(CFileSpec) { return kErrNotImplemented; }
-int32_t CDocWindow::SaveDocument(int32_t) { return kErrNotImplemented; }
-int32_t CDocWindow::ImportObject() { return kErrNotImplemented; }
-int32_t CDocWindow::OpenPicture() { return kErrNotImplemented; }
-int32_t CDocWindow::PrintDocument() { return kErrNotImplemented; }
-int32_t CDocWindow::PageSetup() { return kErrNotImplemented; }
 int32_t CDocWindow::EditCommand(uint32_t) { return kErrNotImplemented; }
 int32_t CDocWindow::DuplicateSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::ReplicateSelection() { return kErrNotImplemented; }
-int32_t CDocWindow::GroupSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::UngroupSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::EditSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::ShowSelectionAsBox(bool) { return kErrNotImplemented; }
@@ -447,17 +451,21 @@ int32_t CDocWindow::FlyAround() { return kErrNotImplemented; }
 int32_t CDocWindow::ShowHelp() { return kErrNotImplemented; }
 bool CDocWindow::IsCameraFirstSelected() { return false; }
 void CDocWindow::ClearSelection() { fDocument->GetSelection().DeselectAll(1); }
-int32_t CDocWindow::HandleControlMessage(CUIMessage*) { return kErrNotImplemented; }
 int32_t CDocWindow::CopyViewDotStates(CDocWindow*) { return kNoErr; }
 int32_t CDocWindow::CopyCopiedMaterial(CDocWindow*) { return kNoErr; }
 
 int32_t CDocWindow::HandleEvent(CUIMessage* message) {
-  if (message && message->kind == 0 && std::strcmp(message->canvasName, need::kDocWindow.name) == 0) {
-    for (const char* name : kUnbuiltMessages) {
-      if (std::strcmp(message->elementName, name) == 0) return kErrNotImplemented;
-    }
-  }
+  if (!message || !IsShown()) return kNoErr;
+  if (message->kind == 0) return HandleControlMessage(message);
   return CLayoutHostCanvas::HandleEvent(message);
+}
+
+bool CDocWindow::IsUnbuiltMessage(const CUIMessage& message) {
+  if (std::strcmp(message.canvasName, need::kDocWindow.name) != 0) return false;
+  for (const char* name : kUnbuiltMessages) {
+    if (std::strcmp(message.elementName, name) == 0) return true;
+  }
+  return false;
 }
 
 void CDocWindow::SetCompanions(CTerrainEditor* terrain, CEditPoly* meshes, CEditTori* tori, CReportRender* report) {

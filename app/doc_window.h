@@ -9,10 +9,13 @@
 // lazily from the dirty bits in a fixed order (view, class reset, scene layer, screen copy) and, while
 // a render runs, renders the next slice.
 //
-// Still placeholders behind their final interfaces: the document's file commands and the commands on
-// the selection (27), the save question (0), the menu states, the pointer feedback and the render
-// slice (0; the slice clears the render request word). The operations are virtual so that the shell's
-// tests can stand in for the window.
+// The document's file commands (open, merge, revert, save, import, picture, print) read and write
+// through the document library and replace the scene table only once a document was read whole; the
+// save question stands between them and unsaved changes.
+//
+// Still placeholders behind their final interfaces: the commands on the selection but grouping (27),
+// the menu states, the pointer feedback and the render slice (0; the slice clears the render request
+// word). The operations are virtual so that the shell's tests can stand in for the window.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +24,7 @@
 
 #include "document/doc_render_state.h"
 #include "editing/document_host.h"
+#include "editing/import_host.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/vector3.h"
@@ -35,6 +39,7 @@ class C3dBaseSys;
 class C3dCamera;
 class C3dDocument;
 class C3dMaterial;
+class C3dObject;
 class C3dSky;
 class C3dSunLight;
 class CDocSettings;
@@ -52,10 +57,11 @@ class CReportRender;
 class CResourceEnv;
 class CTerrainEditor;
 struct SDiskRender;
+struct QNPluginParams;
 struct SHeartbeatRecord;
 struct SSpoolKey;
 
-class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPreviewDocument {
+class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImportHost, public CPreviewDocument {
  public:
   static constexpr uint32_t kChildStyle = 0x40000000;
   static constexpr uint32_t kTitleBytes = 64;
@@ -66,7 +72,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
     kQuitAfterQuestion = 0x4,  // what the answer to the save question goes on with
     kOpenAfterQuestion = 0x8,
     kMergeAfterQuestion = 0x10,
-    kNewAfterQuestion = 0x20,
+    kAltAfterQuestion = 0x20,  // the pending open's third argument
     kHasFile = 0x40,
     kLivePreview = 0x80,       // a live preview window is shown during a drag
     kLivePreviewDrag = 0x100,  // a drag that feeds it is under way
@@ -123,6 +129,9 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   static constexpr int32_t kMinZoomLevel = -5;
   static constexpr int32_t kMaxZoomLevel = 3;
   static constexpr int32_t kMinShownSide = 80;
+  // The names the scene's sky and sun are found by.
+  static constexpr const char* kSkyName = "current sky";
+  static constexpr const char* kSunName = "sunlight";
 
   CDocWindow(CUICmFunction* owner, CResourceEnv* environment);
   // Frees everything Init made, however far it got.
@@ -164,7 +173,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   C3dBaseSpoolTable* GetPictureList() const { return fPictures.get(); }
   C3dCamera* GetViewCamera(uint32_t view) const { return view < kViewCameraCount ? fViewCameras[view] : nullptr; }
   C3dCamera* GetSetUpCamera() const { return fSetUpCamera; }
-  C3dMaterial* GetDefaultMaterial() const { return fDefaultMaterial; }
+  C3dMaterial* GetDefaultMaterial() const override { return fDefaultMaterial; }
   C3dMaterial* GetCopiedMaterial() const { return fCopiedMaterial; }
   CImage* GetWindowImage() const { return fWindowImage; }
   CImage* GetRenderedImage() const { return fRenderedImage; }
@@ -208,6 +217,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   // The fifteen cameras into the table, "perspective" current and the seven standard views set up.
   int32_t CreateViewCameras(C3dBaseSys* table);
   int32_t CreateViewCamera(uint32_t slot, const char* name, C3dBaseSys* table);
+  // "perspective" to "bottom", then "dot0" to "dot7"; none past them.
+  static const char* ViewCameraName(uint32_t slot);
   // Views 0 to 6 as the table of standard views says; a larger number changes nothing. 0.
   int32_t SetStandardView(uint32_t view);
   // "perspective" current, back at (10, 3, −10) aimed at (0, 3, 0), then CacheCameraState.
@@ -273,17 +284,46 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   const SRect& GetViewRect() const { return fViewRect; }
   virtual void LayoutView();
 
-  // The save question before the document is dropped: 0 when it has no unsaved changes, 26 once the
-  // question is asked, after which the answer goes on with what `after` (a flag bit) says.
+  // The save question before the document is dropped: 0 when it has no unsaved changes; else the
+  // bits of `after` (what the reply goes on with: quit, open) are set, the "save changes" dialog is
+  // asked to open and 26 answered. A question already up is not asked again (26); one that no dialog
+  // took is the dispatch's answer, with the bits cleared again.
   virtual int32_t AskToSaveChanges(uint32_t after);
 
-  // ---- the document's file commands; file: the file to open, or none to ask for one
-  virtual int32_t OpenDocument(uint8_t merge, const CFileSpec* file, bool alt);
+  // ---- the document's file commands (doc_file_commands.cpp). Each answers 0, 24 when the user
+  // cancels a dialog, or the failing step's code; a failure leaves the scene as it was.
+  // The largest sizes a document takes from a stored settings record: the document set-up's.
+  static constexpr uint32_t kMaxDocumentWidth = 4000;
+  static constexpr uint32_t kMaxDocumentHeight = 32000;
+  // Reads a document (file, or one the user chooses) into a new scene table, which replaces the
+  // window's once it is read whole. merge: the document's things join the scene with fresh ids
+  // instead, the file spec and title stay and the document counts as changed; withSkyAndSun: a
+  // merge takes the merged document's sky and sun in place of the window's.
+  virtual int32_t OpenDocument(uint8_t merge, const CFileSpec* file, bool withSkyAndSun);
+  // The document read again from the file, as saved: its settings, render options and picture.
   virtual int32_t RevertDocument(CFileSpec file);
-  // asNew: ask for a name even when the document has one.
+  // Writes the scene and the settings through a temporary file put in the document's place, and
+  // the rendered image beside it as a BMP file when the preferences ask for one (its failure is
+  // reported, the save still stands). asNew: ask for a name even when the document has one.
   virtual int32_t SaveDocument(int32_t asNew);
+  // The render state's progressive words and render options into the settings record, which is
+  // stored into the document when one is given: 0 or the store's code.
+  int32_t SaveDocumentSettings(CResourceEnv* document);
+  // The scene just read made ready: images at the settings' sizes, the view cameras, view dots, sky
+  // and sun (each made when missing), groups relinked (from stored ids for an earlier version's
+  // document), the picture textures, the stored selection, and a redraw. Clears unsaved changes.
+  int32_t ResetScene(bool earlierVersion);
+
+  // ---- import through the plug-ins of "Plugins" (doc_import.cpp)
   virtual int32_t ImportObject();
+  // The file dialog over every plug-in format and the plug-in's call with the chosen path.
+  int32_t ImportWithPlugin(QNPluginParams* block);
+
+  // ---- picture, page set-up and print (doc_picture_commands.cpp)
+  // A picture file into the top left of the rendered image, which is then shown: 0 also when
+  // cancelled, or the reader's code with the image unchanged.
   virtual int32_t OpenPicture();
+  // The image shown (window image in the wireframe view, else the rendered one) to the printer.
   virtual int32_t PrintDocument();
   virtual int32_t PageSetup();
   // The document's scene at its render size, into a file an image plug-in writes.
@@ -294,8 +334,13 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   virtual int32_t EditCommand(uint32_t code);
   virtual int32_t DuplicateSelection();
   virtual int32_t ReplicateSelection();
-  virtual int32_t GroupSelection();
+  // Two or more selected objects become one new group, selected alone, with its action recorded:
+  // 0 (also for fewer), or the failing step's code; a group made before a later step failed stays.
+  int32_t GroupSelection() override;
   virtual int32_t UngroupSelection();
+  // The object, just made, becomes the only selected object (the others too while Shift is down):
+  // its transform becomes its drag start, the view is flagged and the scene parts found again.
+  int32_t SelectNewObject(C3dObject* object) override;
   virtual int32_t EditSelection();
   virtual int32_t ShowSelectionAsBox(bool box);
   virtual int32_t FlyAround();
@@ -303,9 +348,11 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   virtual bool IsCameraFirstSelected();
   virtual void ClearSelection();
 
-  // The render buttons and "size document" answer 27; the rest goes down the tree.
+  // Named messages go to HandleControlMessage; the rest goes down the tree.
   int32_t HandleEvent(CUIMessage* message) override;
-  // The control strip's messages (render options, view control).
+  // The named messages the window acts on: the replies of the save and revert questions (the save
+  // question's only while the window asked it). The render buttons and "size document" answer 27
+  // until they are built; anything else 0.
   virtual int32_t HandleControlMessage(CUIMessage* message);
 
   // ---- what a new document window takes over from the one it replaces
@@ -349,8 +396,46 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   virtual int32_t ResetClasses();
   virtual int32_t DrawSceneLayer(CImage* target);
   virtual void CopyToScreen(CImage* target, const SRect& rect);
+  // The empty table a document is read into; a test's table may refuse things.
+  virtual std::unique_ptr<C3dBaseSys> NewSceneTable();
 
  private:
+  // What an open or revert read of a document before anything of the window changed.
+  struct SReadDocument;
+  enum class EReadKind { kOpen, kMerge, kRevert };
+  // The file dialogs of the commands, the owner's modal level raised around them and the windows
+  // they uncovered painted afterwards: 0 with the chosen file, 24 when cancelled.
+  int32_t AskForFileToOpen(CFileSpec* spec, const char* filter);
+  int32_t AskForFileToSave(CFileSpec* spec, const char* filter, const char* name);
+  // The open and revert sequence: read, then the scene replaced or merged into, then prepared.
+  int32_t LoadDocument(const CFileSpec& spec, EReadKind kind, bool withSkyAndSun);
+  int32_t ReadDocumentFile(SReadDocument& read);
+  int32_t ReadEarlierDocument(SReadDocument& read);
+  void ReadSettingsRecord(CResourceEnv& document, SReadDocument& read);
+  void ReadPicture(SReadDocument& read);
+  int32_t MergeScene(SReadDocument& read, bool withSkyAndSun);
+  int32_t ReplaceScene(SReadDocument& read);
+  // The window's links into its scene dropped (selection, lists, cameras, sky, sun, render state),
+  // the scene table kept.
+  void DetachScene();
+  // The view and the render state on the scene table again.
+  void AttachScene();
+  // ResetScene's steps.
+  int32_t MatchImagesToSettings();
+  int32_t FindViewCameras();
+  int32_t FindSkyAndSun();
+  int32_t RestoreSelection();
+  // Shows the rendered image or the wireframe view, as the rendered-image toggle does.
+  void ShowRenderedImage(bool rendered);
+  // The window's own messages whose handling is not built yet.
+  static bool IsUnbuiltMessage(const CUIMessage& message);
+  // A file dialog's filter from a list of the application's resources: every entry with its
+  // terminator; the built-in filter when the list cannot be had, none when it cannot be locked.
+  static std::string DialogFilter(const char* listName, const char* builtIn, size_t builtInBytes);
+  // The replies of the save and revert questions.
+  int32_t HandleSaveReply(const CUIMessage& message);
+  int32_t HandleRevertReply(const CUIMessage& message);
+
   // Init's steps.
   void ReadTitle();
   int32_t MakeImages(SPointHV imageSize, SPointHV renderSize);
@@ -398,6 +483,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CPrevi
   uint8_t fInfoShown = 0;
   // A redraw failed and was reported; no further report until the next Invalidate.
   bool fRedrawFailed = false;
+  // The window asked the save question and waits for the reply.
+  bool fAskingToSave = false;
   std::unique_ptr<C3dBaseSys> fScene;
   std::unique_ptr<C3dBaseSpoolTable> fCameras;
   std::unique_ptr<C3dBaseSpoolTable> fObjects;

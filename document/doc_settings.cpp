@@ -98,6 +98,11 @@ void CDocSettings::SetText(uint32_t index, const char* text) {
   if (text) std::strncpy(fTexts[index], text, kTextBytes - 1);
 }
 
+void CDocSettings::CopyRecord(const CDocSettings& other) {
+  std::memcpy(fWords, other.fWords, sizeof fWords);
+  std::memcpy(fTexts, other.fTexts, sizeof fTexts);
+}
+
 void CDocSettings::SetSizes(int32_t imageWidth, int32_t imageHeight, int32_t renderWidth, int32_t renderHeight) {
   const int32_t values[] = {imageWidth, imageHeight, renderWidth, renderHeight, 0, 0, renderHeight, renderWidth};
   for (uint32_t i = 0; i < std::size(values); ++i) fWords[kImageWidth + i] = uint32_t(values[i]);

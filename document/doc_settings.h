@@ -65,6 +65,8 @@ class CDocSettings : public CSubscriber {
   std::string GetText(uint32_t index) const;
   // At most 64 characters are kept, and the rest of the field is zeroed.
   void SetText(uint32_t index, const char* text);
+  // Every word and text of the other settings; the settings object's own state stays.
+  void CopyRecord(const CDocSettings& other);
   // Image size, render size, and the render region over the whole rendered image.
   void SetSizes(int32_t imageWidth, int32_t imageHeight, int32_t renderWidth, int32_t renderHeight);
 

@@ -6,12 +6,13 @@
 #include <memory>
 
 #include "document/doc_render_state.h"
+#include "document/file_names.h"
 #include "document/layout_needs.h"
 #include "document/plugin.h"
 #include "document/plugin_callbacks.h"
 #include "framework/core/appl.h"
+#include "framework/core/busy_cursor.h"
 #include "framework/core/file_spec.h"
-#include "framework/core/format_text.h"
 #include "framework/core/holder.h"
 #include "framework/core/io_progress.h"
 #include "framework/core/ix_text.h"
@@ -35,9 +36,6 @@ enum EPluginText : uint32_t { kOpeningCaption = 5, kRenderingCaption = 6, kProgr
 constexpr const char kOpeningBuiltIn[] = "Rendering image as ";
 constexpr const char kRenderingBuiltIn[] = "Render to Disk";
 constexpr const char kProgressLineBuiltIn[] = "%ld%% complete (row:%ld, col:%ld)";
-// Entry of the "strings_" list.
-constexpr uint32_t kReplaceQuestion = 4;
-constexpr const char kReplaceQuestionBuiltIn[] = "The file \"%s\" already exists. Do you want to replace it?";
 
 constexpr int64_t kProgressTicks = 30;
 constexpr size_t kFilterBytes = 64 * 1024;
@@ -67,15 +65,6 @@ std::string ProgressLine(const char* pattern, int64_t percent, int64_t row, int6
 // The progress display's description, which the render shows while it runs.
 void ShowCaption(const char* caption) {
   if (CIOProgressDialog* dialog = GetIOProgressDialog()) dialog->SetDescription(caption);
-}
-
-// The windows under the closed save dialog are repainted before the render holds the loop.
-void DrainPaintMessages() {
-  platform::SMessage message;
-  while (platform::PeekMessage(&message, nullptr, platform::kWmPaint, platform::kWmPaint, true)) {
-    platform::TranslateMessage(message);
-    platform::DispatchMessage(message);
-  }
 }
 
 // The state's render size and render camera set for the command and restored afterwards.
@@ -118,23 +107,6 @@ class CImagePlugins {
 
  private:
   int32_t fResult = kNoErr;
-};
-
-// The busy cursor while the render is prepared, unless the application shows it already.
-class CBusyScope {
- public:
-  CBusyScope() : fApp(GetApplication()) {
-    if (!fApp || fApp->IsBusyCursor()) fApp = nullptr;
-    else fApp->SetBusyCursor();
-  }
-  ~CBusyScope() {
-    if (fApp) fApp->SetArrowCursor();
-  }
-  CBusyScope(const CBusyScope&) = delete;
-  CBusyScope& operator=(const CBusyScope&) = delete;
-
- private:
-  CAppl* fApp;
 };
 
 // The reports of a band render: the progress display and the context's observer, at most once per
@@ -232,25 +204,6 @@ int32_t RenderBands(CRenderContext& context, CImage& band, QNImageParams& block,
   return answer;
 }
 
-// The chosen name with the format's extension in place of its own, or appended when it has none.
-std::string WithExtension(const std::string& path, const char* extension) {
-  const size_t slash = path.find_last_of('/');
-  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const size_t dot = path.rfind('.');
-  // A leading dot names a hidden file rather than starting an extension.
-  const bool hasExtension = dot != std::string::npos && dot > nameStart;
-  return (hasExtension ? path.substr(0, dot) : path) + extension;
-}
-
-// Whether the user lets the render replace the file of a name the dialog did not show.
-bool MayReplace(const std::string& path) {
-  if (!platform::PathExists(path)) return true;
-  CAppl* app = GetApplication();
-  CIxTextRef question;
-  question.Attach(kReplaceQuestionBuiltIn, kReplaceQuestion);
-  return app && app->AskYesNo(FormatText(question.Text(), path.c_str(), nullptr).c_str());
-}
-
 // The target and a temporary file beside it, both fitting the block's path field.
 int32_t ChooseOutputFile(uint32_t& index, std::string& target, std::string& temporary) {
   char filter[kFilterBytes];
@@ -267,7 +220,7 @@ int32_t ChooseOutputFile(uint32_t& index, std::string& target, std::string& temp
   if (const int32_t err = CQNPlugin::GetFormatExtension(extension, sizeof extension, index)) return err;
   target = WithExtension(chosen.GetPath(), extension);
   if (target.size() >= QN_TEXT_BYTES) return kErrInvalidPath;
-  if (target != chosen.GetPath() && !MayReplace(target)) return kSilentCode24;
+  if (target != chosen.GetPath() && !MayReplaceFile(target)) return kSilentCode24;
   if (!platform::MakeTempBeside(target, &temporary, extension))
     return NonZeroError(MapLastError());
   return kNoErr;
@@ -339,7 +292,7 @@ int32_t RenderToDiskRotated(CRenderContext& context, CImage& band, QNImageParams
 }
 
 int32_t PrepareDiskRender(CDocRenderState& state, CRenderPreparation& preparation) {
-  CBusyScope busy;
+  CBusyCursor busy;
   SRenderRequest request;
   request.scene = state.fScene;
   request.camera = state.fCamera;
@@ -382,7 +335,8 @@ int32_t RenderToDisk(CDocRenderState& state, const SDiskRender& request) {
     rendering.Attach(kRenderingBuiltIn, kRenderingCaption, need::kPluginText.name);
     CRenderOutput output;
     result = OpenRenderOutput(block, opening.Text(), output);
-    DrainPaintMessages();
+    // The windows under the closed save dialog are repainted before the render holds the loop.
+    platform::DispatchPaintMessages();
     if (result) return result;
     ShowCaption(rendering.Text());
     context.GetStats().Clear();

@@ -851,6 +851,14 @@ bool PeekMessage(SMessage* message, WindowHandle window, uint32_t first, uint32_
   return true;
 }
 
+void DispatchPaintMessages() {
+  SMessage message;
+  for (int i = 0; i < kMostPaintDispatches && PeekMessage(&message, nullptr, kWmPaint, kWmPaint, true); ++i) {
+    TranslateMessage(message);
+    DispatchMessage(message);
+  }
+}
+
 uint32_t SetTimer(WindowHandle window, uint32_t id, uint32_t periodMs) {
   if (!Live(window) || id == 0) return 0;
   const int64_t period = std::max<int64_t>(periodMs, 1);

@@ -395,6 +395,11 @@ bool PeekMessage(SMessage* message, WindowHandle window, uint32_t first, uint32_
 bool PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 intptr_t SendMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 intptr_t DispatchMessage(const SMessage& message);
+// Paints the windows whose paint messages wait, after a dialog uncovered them, and takes nothing else
+// from the queue. At most kMostPaintDispatches: a window whose painting does not validate it would
+// come back for ever.
+inline constexpr int kMostPaintDispatches = 1000;
+void DispatchPaintMessages();
 // Posts the character message of a key-down (US layout); false when the key makes no character.
 bool TranslateMessage(const SMessage& message);
 // Kinds of messages waiting (high 16 bits) among those of mask.

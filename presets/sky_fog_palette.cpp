@@ -3,11 +3,27 @@
 #include "framework/core/result_codes.h"
 #include "presets/layout_needs.h"
 
+namespace {
+
+CSkyFogPalette* gCurrent = nullptr;
+
+}  // namespace
+
+CSkyFogPalette* GetCurrentSkyFogPalette() { return gCurrent; }
+
 CSkyFogPalette::CSkyFogPalette(CUICmFunction* owner, CResourceEnv* environment)
-    : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kSkyFogPalette) {}
+    : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kSkyFogPalette) {
+  gCurrent = this;
+}
+
+CSkyFogPalette::~CSkyFogPalette() {
+  if (gCurrent == this) gCurrent = nullptr;
+}
 
 void CSkyFogPalette::SetOwner(CDocWindow*) {}
 
 int32_t CSkyFogPalette::Update() { return kNoErr; }
 
 int32_t CSkyFogPalette::CommitChange() { return kNoErr; }
+
+int32_t CSkyFogPalette::ApplySky(bool, bool, bool) { return kNoErr; }

@@ -1,7 +1,7 @@
 // The sky & fog palette.
 //
 // Placeholder until the preset libraries' issue: built from its layout, it shows empty; its operations do
-// nothing and answer 0.
+// nothing and answer 0. Exactly one exists; its constructor makes it the program's current one.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@ class CDocWindow;
 class CSkyFogPalette : public CLayoutHostCanvas {
  public:
   CSkyFogPalette(CUICmFunction* owner, CResourceEnv* environment);
+  ~CSkyFogPalette() override;
 
   // Takes the current document window.
   void SetOwner(CDocWindow* window);
@@ -22,4 +23,11 @@ class CSkyFogPalette : public CLayoutHostCanvas {
 
   // Hands its settings to the current document window: 0.
   int32_t CommitChange();
+
+  // After a document was read: the readouts and colours from the scene's sky and sun (readouts,
+  // colours), an undoable sky action (record), and the document window redrawn. Does nothing: 0.
+  int32_t ApplySky(bool readouts, bool colours, bool record);
 };
+
+// The program's sky & fog palette, none before the interface is built and after it is gone.
+CSkyFogPalette* GetCurrentSkyFogPalette();

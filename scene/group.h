@@ -46,6 +46,9 @@ class C3dGroup : public C3dObject {
   C3dObject* GetMember(uint32_t index) const { return fMembers[index]; }
   const C3dBox& GetBox() const { return fBox; }
   uint32_t GetGroupNumber() const { return fGroupNumber; }
+  // A new group's number and box, which the grouping command gives it.
+  void SetGroupNumber(uint32_t number) { fGroupNumber = number; }
+  void SetBox(const C3dBox& box) { fBox = box; }
   bool IsRelinked() const { return fRelinked; }
   uint32_t GetSelectedCount() const { return fSelectedCount; }
 

@@ -110,6 +110,9 @@ class CAppl : public CBaseObject {
   virtual bool IsKeyPending() = 0;
   virtual bool IsUserInterrupt() = 0;
   virtual bool IsPaintPending() = 0;
+  // Paints what waits to be painted and leaves every other message in the queue, so that the windows
+  // a file dialog uncovered are whole again before a long operation holds the loop.
+  virtual void DispatchPaintMessages() = 0;
   virtual void FlushInput() = 0;
   virtual SRect GetScreenRect() = 0;
   virtual void ShowMessage(const char* text) = 0;

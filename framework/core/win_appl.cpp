@@ -526,6 +526,8 @@ int32_t CWinAppl::ChooseFile(bool save, CFileSpec* spec, bool* replacing, const 
     return error == 0 ? kSilentCode24 : MapSystemError(int32_t(error));
   }
   (save ? fSaveFolder : fOpenFolder) = FolderOfChoice(dialog.file);
+  // A name too long to hold is no file the program can name.
+  if (dialog.file.size() > CFileSpec::kMaxPath) return kErrInvalidPath;
   if (const int32_t err = spec->Set(dialog.file.c_str())) return err;
   if (save) {
     CFile probe(*spec);

@@ -57,6 +57,7 @@ class CWinAppl : public CAppl, public CWindowHandler {
   bool IsKeyPending() override;
   bool IsUserInterrupt() override;
   bool IsPaintPending() override;
+  void DispatchPaintMessages() override { platform::DispatchPaintMessages(); }
   void FlushInput() override;
   SRect GetScreenRect() override;
   // The screen without what the desktop keeps for itself (panels, docks).

@@ -31,8 +31,6 @@ constexpr const char* kDefaultExtension = "bmp";
 // The flag "prompt to create" has no use for a picture that is read: the chooser offers existing
 // files only.
 constexpr uint32_t kDialogFlags = platform::kOfnHideReadOnly | platform::kOfnEnableHook;
-// Paint messages of every window that the dialog covered; each dispatch validates its window.
-constexpr int kMostPaints = 1000;
 
 std::string FilterText() {
   const std::string builtIn(kBuiltInFilter, sizeof kBuiltInFilter);
@@ -53,15 +51,8 @@ platform::WindowHandle MainWindow() {
   return app ? app->GetMainWindow() : nullptr;
 }
 
-// The windows behind the closed dialog repaint now; nothing else is taken from the queue.
-void DispatchPendingPaints() {
-  platform::SMessage message;
-  for (int i = 0; i < kMostPaints && platform::PeekMessage(&message, nullptr, platform::kWmPaint, platform::kWmPaint, true);
-       ++i) {
-    platform::TranslateMessage(message);
-    platform::DispatchMessage(message);
-  }
-}
+// Pictures are looked for where the last one was chosen, apart from the documents' folder.
+std::string gPictureFolder;
 
 }  // namespace
 
@@ -101,6 +92,7 @@ int32_t CImageIO::ShowOpenDialog(const char* initialName, std::string* fileTitle
   fDialog.filter = FilterText();
   fDialog.filterIndex = 1;
   fDialog.file = initialName ? initialName : "";
+  fDialog.initialFolder = gPictureFolder;
   fDialog.defaultExtension = kDefaultExtension;
   fDialog.flags = kDialogFlags | (CSystemInfo::Get().HasNewShell() ? uint32_t(platform::kOfnExplorer) : 0u);
   if (!platform::GetOpenFileName(&fDialog)) {
@@ -108,8 +100,11 @@ int32_t CImageIO::ShowOpenDialog(const char* initialName, std::string* fileTitle
     return error ? MapSystemError(int32_t(error)) : kSilentCode24;
   }
   fSpec.Set(fDialog.file.c_str());
-  if (fileTitle) *fileTitle = fDialog.file.substr(fDialog.file.find_last_of('/') + 1);
-  DispatchPendingPaints();
+  const size_t slash = fDialog.file.find_last_of('/');
+  if (slash != std::string::npos) gPictureFolder = fDialog.file.substr(0, slash + 1);
+  if (fileTitle) *fileTitle = fDialog.file.substr(slash + 1);
+  // The windows behind the closed dialog repaint now.
+  platform::DispatchPaintMessages();
   return kNoErr;
 }
 

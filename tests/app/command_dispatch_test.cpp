@@ -46,8 +46,10 @@ TEST_F(CommandDispatch, CodesReachTheDocumentWindow) {
         {"undo", 26, {"EditCommand undo"}},
         {"edit", 26, {"EditSelection"}},
         {"flya", 26, {"FlyAround"}},
-        {"crnd", 27, {"HandleEvent 0 \"clear & render button\" \"doc window\" 0"}},
-        {"rndr", 27, {"HandleEvent 0 \"resume render button\" \"doc window\" 0"}},
+        {"crnd", 27, {"HandleEvent 0 \"clear & render button\" \"doc window\" 0",
+          "HandleControlMessage 0 \"clear & render button\" \"doc window\" 0"}},
+        {"rndr", 27, {"HandleEvent 0 \"resume render button\" \"doc window\" 0",
+          "HandleControlMessage 0 \"resume render button\" \"doc window\" 0"}},
         {"rese", 26,
          {"HandleControlMessage 0 \"render options menu\" \"\" 1919251248",
           "HandleControlMessage 2 \"view control\" \"doc window\" 7", "Invalidate view"}},
@@ -126,7 +128,8 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
     EXPECT_EQ(t->docSetup->GetBuildCount(), 1u);
     CDocWindowDouble::gCalls.clear();
     pm->GetBroadcaster()->DispatchQueued();
-    EXPECT_EQ(CDocWindowDouble::gCalls, Calls{"HandleEvent 0 \"size document\" \"doc window\" 0"});
+    EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
+                                               "HandleControlMessage 0 \"size document\" \"doc window\" 0"}));
   });
 }
 
@@ -278,7 +281,7 @@ TEST_F(CommandDispatch, KeysBecomeCommands) {
       const char* script;
       Calls calls;
     } cases[] = {
-        {"Ctrl+O", "key 17\nkey O\nkeyup O\nkeyup 17", {"OpenDocument 0 - 0"}},
+        {"Ctrl+O", "key 17\nkey O\nkeyup O\nkeyup 17", {"AskToSaveChanges 8", "OpenDocument 0 - 0"}},
         {"Ctrl+Shift+S", "key 17\nkey 16\nkey S\nkeyup S\nkeyup 16\nkeyup 17", {"SaveDocument 1"}},
         {"Ctrl+T", "key 17\nkey T\nkeyup T\nkeyup 17", {"EditSelection"}},
         {"Ctrl+K", "key 17\nkey K\nkeyup K\nkeyup 17", {}},

@@ -145,12 +145,13 @@ TEST_F(ProgramRun, ABrokenLayoutFileEndsTheStartSilently) {
   }
 }
 
-// A document named on the command line is handed to the document window at the first idle step.
+// A document named on the command line is handed to the document window at the first idle step: one
+// that is not there is reported.
 TEST_F(ProgramRun, TheCommandLinesDocumentIsOpenedWhenTheProgramIsIdle) {
   CopyData();
   std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\n";
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt", "'my scene.qnc'"), 0);
-  EXPECT_EQ(Errors(), "Quarn2: This feature has not yet been implemented.\n");
+  EXPECT_EQ(Errors(), "Quarn2: A file error has occurred (file not found).\n");
 }
 
 // The dialogs' shadow pictures are part of the interface: a resource file without one of them stops

@@ -110,9 +110,10 @@ TEST_F(PendingFiles, UnsavedChangesAskBeforeTheFileOpens) {
       int32_t box;
       Names calls;
     } cases[] = {
-        {platform::kIdNo, {"OpenDocument 0 /s/a.qnc 0"}},
-        {platform::kIdYes, {"SaveDocument 0", "OpenDocument 0 /s/a.qnc 0"}},
-        {platform::kIdCancel, {}},
+        {platform::kIdNo, {"HandleControlMessage 0 \"dont save\" \"save changes\" 0", "OpenDocument 0 /s/a.qnc 0"}},
+        {platform::kIdYes,
+         {"HandleControlMessage 0 \"save\" \"save changes\" 0", "SaveDocument 0", "OpenDocument 0 /s/a.qnc 0"}},
+        {platform::kIdCancel, {"HandleControlMessage 0 \"save cancel\" \"save changes\" 0"}},
     };
     for (const SCase& c : cases) {
       window->SetFlags(CDocWindow::kUnsavedChanges);

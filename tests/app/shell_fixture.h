@@ -92,7 +92,7 @@ class CDocWindowDouble : public CDocWindow {
   }
   int32_t HandleControlMessage(CUIMessage* message) override {
     Note("HandleControlMessage " + Describe(*message));
-    return 0;
+    return CDocWindow::HandleControlMessage(message);
   }
   void Invalidate(bool viewChanged) override {
     Note(std::string("Invalidate ") + (viewChanged ? "view" : "scene"));

@@ -208,4 +208,18 @@ TEST(Regions, AClipRegionBoundsEveryFill) {
   ReleaseDC(dc);
 }
 
+// The pump after a dialog paints what waits and takes nothing else from the queue.
+TEST_F(PaintTest, ThePaintPumpLeavesEveryOtherMessageWaiting) {
+  ShowWindow(window, kSwShow);
+  ASSERT_TRUE(PostMessage(window, kWmChar, 'a', 0));
+  gSeen.clear();
+  DispatchPaintMessages();
+  EXPECT_EQ(Count(kWmPaint), 1u);
+  EXPECT_EQ(Count(kWmChar), 0u);
+  EXPECT_FALSE(PumpPaint());
+  SMessage waiting;
+  ASSERT_TRUE(PeekMessage(&waiting, window, 0, 0xFFFFFFFF, true));
+  EXPECT_EQ(waiting.message, kWmChar);
+}
+
 }  // namespace

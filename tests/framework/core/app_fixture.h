@@ -29,6 +29,9 @@ class TestApp : public COrdaxApp {
   using COrdaxApp::COrdaxApp;
 
   std::vector<std::string> log;
+  // When set, relative names resolve in this folder instead of the program's (a "Plugins" folder of
+  // a test's own).
+  std::string moduleFolder;
   std::string quitIn;  // the phase that calls Quit
   uint32_t steps = 0;
   uint32_t stepsBeforeQuit = 0;  // 0: the loop never quits by itself
@@ -63,6 +66,11 @@ class TestApp : public COrdaxApp {
     if (log.empty() || log.back() != "Step") log.push_back("Step");
     COrdaxApp::Step();
     if (stepsBeforeQuit && steps >= stepsBeforeQuit) Quit();
+  }
+
+  int32_t SetModuleDirectory(const char* name, CFileSpec* spec) override {
+    if (moduleFolder.empty() || !name || name[0] == '/') return COrdaxApp::SetModuleDirectory(name, spec);
+    return spec->Set((moduleFolder + "/" + name).c_str());
   }
 
   // Pumps until the queue is empty.

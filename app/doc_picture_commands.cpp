@@ -1,0 +1,57 @@
+// Reading a picture into the rendered image, the page set-up and printing the image shown.
+#include "app/doc_window.h"
+#include "app/printer.h"
+#include "framework/core/busy_cursor.h"
+#include "framework/core/result_codes.h"
+#include "framework/image/image.h"
+#include "framework/ui/ui_message.h"
+#include "framework/image/image_io.h"
+#include "framework/ui/im_element.h"
+
+namespace {
+
+constexpr const char* kPrintTitle = "Quarn 2 Document";
+
+}  // namespace
+
+int32_t CDocWindow::OpenPicture() {
+  CFileSpec spec;
+  int32_t type = CImageIO::kTypeNone;
+  bool cancelled = false;
+  CUICmFunction* owner = GetOwner();
+  if (owner) owner->RaiseModalLevel();
+  const int32_t asked = CImageIO().AskImageFile(&spec, &type, &cancelled);
+  if (owner) owner->LowerModalLevel();
+  if (cancelled) return kNoErr;
+  if (asked) return asked;
+  CImage* picture = nullptr;
+  {
+    CBusyCursor busy;
+    if (const int32_t err = CImageIO::ReadByType(spec, type, &picture)) return err;
+  }
+  if (!picture || !picture->IsReady()) {
+    delete picture;
+    return kErrOutOfMemory;
+  }
+  // Only where the two overlap: the rest of the rendered image stays.
+  const bool copied = !fRenderedImage || fRenderedImage->CopyFrom(picture);
+  delete picture;
+  if (!copied) return kErrOutOfMemory;
+  for (CImElement* button : fOverlayButtons) {
+    if (button) button->Hide(false);
+  }
+  fMode &= ~kRenderedBackdrop;
+  if (fMode & kWireframeShown) ToggleRenderedImage();
+  return kNoErr;
+}
+
+int32_t CDocWindow::PageSetup() {
+  CPrinter().RunSettingsDialog();
+  return kNoErr;
+}
+
+int32_t CDocWindow::PrintDocument() {
+  const SPrintSettings& settings = CPrinter::Settings();
+  CImage* shown = (fMode & kWireframeShown) ? fWindowImage : fRenderedImage;
+  return CPrinter().PrintImage(shown, settings.copies, kPrintTitle, settings.resolution, settings.centre);
+}

@@ -1,0 +1,160 @@
+// Saving the document window's scene: the dialog, the names, the document and the picture beside it,
+// and saves that fail.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "document/doc_settings.h"
+#include "document/scene_file.h"
+#include "framework/image/bitmap_file.h"
+#include "platform/file.h"
+#include "tests/app/doc_commands_fixture.h"
+#include "tests/tools/run_tool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPutFilter("Quarn files(*.qnc)\0*.qnc\0", 25);
+
+using DocSave = DocCommandsTest;
+
+TEST_F(DocSave, AFirstSaveAsksThenWritesTheDocumentAndItsPicture) {
+  CDocWindow& w = Made();
+  BuildScene();
+  fs::create_directory(Path("a.b"));
+  const size_t dialogs = DialogCount();
+  Answer("save " + Path("a.b/scene"));
+  ASSERT_EQ(w.SaveDocument(0), 0);
+  ASSERT_EQ(DialogCount(), dialogs + 1);
+  const platform::headless::SAskedDialog& asked = platform::headless::AskedDialogs().back();
+  EXPECT_TRUE(asked.save);
+  EXPECT_EQ(asked.request.filter, kPutFilter);
+  EXPECT_EQ(asked.request.file, "Untitled.qnc");
+  EXPECT_EQ(asked.request.defaultExtension, "qnc");
+  EXPECT_EQ(owner->GetModalLevel(), 0u);
+
+  EXPECT_EQ(Files(), (std::vector<std::string>{"Plugins", "a.b"}));
+  EXPECT_TRUE(fs::exists(Path("a.b/scene.qnc")));
+  EXPECT_EQ(w.GetFlags() & (CDocWindow::kUnsavedChanges | CDocWindow::kHasFile), CDocWindow::kHasFile);
+  EXPECT_STREQ(w.GetTitle(), "scene");
+  EXPECT_STREQ(w.GetFileSpec().GetPath(), Path("a.b/scene.qnc").c_str());
+
+  // Everything comes back, the settings record with it.
+  C3dBaseSys read(app->GetObjectsEnv());
+  CDocSettings settings(SSpoolLayout{app->GetDataEnv(), 0, 0});
+  ASSERT_EQ(ReadSceneFile(Spec("a.b/scene.qnc"), &read, &settings), 0);
+  const std::vector<std::string> saved = Describe(w.GetSceneTable()), back = Describe(&read);
+  EXPECT_EQ(WithoutMaterials(back), WithoutMaterials(saved));
+  for (const std::string& material : OfFamily(saved, "matr"))
+    EXPECT_NE(std::find(back.begin(), back.end(), material), back.end()) << material;
+  EXPECT_EQ(settings.GetWord(CDocSettings::kRenderWidth), 480u);
+  EXPECT_EQ(settings.GetWord(CDocSettings::kRenderOptions), w.GetRenderOptions());
+
+  // The picture is the rendered image, 24 bits deep.
+  const SRun identify = RunCommand("identify -format '%w %h %z' '" + Path("a.b/scene.bmp") + "'");
+  EXPECT_EQ(identify.out, "480 360 8");
+  const SRun pnm = RunCommand("bmptopnm '" + Path("a.b/scene.bmp") + "' 2>/dev/null | pnmfile");
+  EXPECT_NE(pnm.out.find("PPM raw, 480 by 360"), std::string::npos) << pnm.out;
+  {
+    CImage* picture = nullptr;
+    ASSERT_EQ(CImBitmapFile::LoadImage(Spec("a.b/scene.bmp"), &picture), 0);
+    EXPECT_EQ(Pixel(picture, 5, 5), Pixel(w.GetRenderedImage(), 5, 5));
+    delete picture;
+  }
+
+  // A document with a file saves without a dialog; "save as" always asks, and a cancel writes nothing.
+  w.SetFlags(CDocWindow::kUnsavedChanges);
+  ASSERT_EQ(w.SaveDocument(0), 0);
+  EXPECT_EQ(DialogCount(), dialogs + 1);
+  EXPECT_FALSE(w.GetFlags() & CDocWindow::kUnsavedChanges);
+  const std::string written = Contents(Path("a.b/scene.qnc"));
+  w.SetFlags(CDocWindow::kUnsavedChanges);
+  Answer("cancel");
+  EXPECT_EQ(w.SaveDocument(1), 24);
+  EXPECT_EQ(DialogCount(), dialogs + 2);
+  EXPECT_EQ(Contents(Path("a.b/scene.qnc")), written);
+  EXPECT_TRUE(w.GetFlags() & CDocWindow::kUnsavedChanges);
+  EXPECT_STREQ(w.GetTitle(), "scene");
+}
+
+// The name chosen gets ".qnc"; a file of the name the dialog did not show is replaced only when the
+// user says so.
+TEST_F(DocSave, TheDocumentExtensionIsForcedAndAskedAbout) {
+  CDocWindow& w = Made();
+  KeepPicture(false);
+  Answer("save " + Path("scene.txt"));
+  ASSERT_EQ(w.SaveDocument(1), 0);
+  EXPECT_TRUE(fs::exists(Path("scene.qnc")));
+  EXPECT_FALSE(fs::exists(Path("scene.txt")));
+  EXPECT_FALSE(fs::exists(Path("scene.bmp")));
+  const size_t boxes = platform::headless::ShownBoxes().size();
+  EXPECT_EQ(boxes, 0u);
+
+  std::ofstream(Path("scene.qnc")) << "kept";
+  Answer("save " + Path("scene.txt") + "\nbox 7");
+  EXPECT_EQ(w.SaveDocument(1), 24);
+  EXPECT_EQ(Contents(Path("scene.qnc")), "kept");
+  ASSERT_EQ(platform::headless::ShownBoxes().size(), boxes + 1);
+  EXPECT_EQ(platform::headless::ShownBoxes().back().text,
+            "The file \"" + Path("scene.qnc") + "\" already exists. Do you want to replace it?");
+
+  Answer("save " + Path("scene.txt") + "\nbox 6");
+  EXPECT_EQ(w.SaveDocument(1), 0);
+  EXPECT_NE(Contents(Path("scene.qnc")), "kept");
+}
+
+// A thing that cannot be read back into memory once paged out.
+bool Refuse(CSpoolMem*) { return false; }
+
+TEST_F(DocSave, ASaveThatFailsLeavesTheOldDocumentAndTheChangesUnsaved) {
+  CDocWindow& w = Made();
+  BuildScene();
+  Answer("save " + Path("scene.qnc"));
+  ASSERT_EQ(w.SaveDocument(0), 0);
+  const std::string old = Contents(Path("scene.qnc"));
+  const std::vector<std::string> before = Files();
+  C3dBase* ball = nullptr;
+  ASSERT_EQ(w.GetSceneTable()->FindObject("ball", C3dSphere::kFamily, C3dSphere::kClassTag, &ball), 0);
+  const struct {
+    const char* name;
+    std::function<void()> spoil;
+    std::function<void()> mend;
+    int32_t code;
+  } cases[] = {
+      {"a thing whose lock fails",
+       [&] {
+         ball->SetValidator(&Refuse);
+         ASSERT_TRUE(ball->PageOut());
+       },
+       [&] { ball->SetValidator(nullptr); }, 1},
+      {"a full disk", [] { platform::SetTestFreeSpace(0); }, [] { platform::SetTestFreeSpace(-1); }, -34},
+  };
+  for (const auto& c : cases) {
+    w.SetFlags(CDocWindow::kUnsavedChanges);
+    c.spoil();
+    EXPECT_EQ(w.SaveDocument(0), c.code) << c.name;
+    c.mend();
+    EXPECT_EQ(Contents(Path("scene.qnc")), old) << c.name;
+    EXPECT_EQ(Files(), before) << c.name;
+    EXPECT_TRUE(w.GetFlags() & CDocWindow::kUnsavedChanges) << c.name;
+  }
+}
+
+// The picture is a convenience: one that cannot be written is reported once, and the save stands.
+TEST_F(DocSave, APictureThatCannotBeWrittenLeavesTheDocumentSaved) {
+  CDocWindow& w = Made();
+  fs::create_directory(Path("scene.bmp"));
+  const size_t boxes = platform::headless::ShownBoxes().size();
+  Answer("save " + Path("scene.qnc"));
+  w.SetFlags(CDocWindow::kUnsavedChanges);
+  EXPECT_EQ(w.SaveDocument(0), 0);
+  EXPECT_TRUE(fs::exists(Path("scene.qnc")));
+  EXPECT_FALSE(w.GetFlags() & CDocWindow::kUnsavedChanges);
+  EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes + 1);
+  EXPECT_TRUE(fs::is_directory(Path("scene.bmp")));
+}
+
+}  // namespace

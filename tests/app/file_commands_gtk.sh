@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The document's file commands on the real back end, on the display that xvfb-run gives: Ctrl+O shows
+# GTK's file chooser with the documents' filter, a path typed into it opens the document, whose
+# picture beside it becomes the rendered image shown in the document window; Ctrl+S saves the document
+# again without a dialog, writing the picture beside it anew; Ctrl+Q then ends the program with status
+# 0 and no question. No run may print a sanitizer report.
+# Arguments: the program, the build's data/ folder and quarn2-scene.
+set -uo pipefail
+program="$1"
+data="$2"
+scene_tool="$3"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR="$work"
+unset QUARN2_HEADLESS
+cp "$program" "$work/Quarn2"
+mkdir -p "$work/data" && cp "$data"/*.dat "$work/data/"
+cd "$work"
+failures=0
+checks=0
+failed=0
+fail() {
+  echo "FAIL: $*"
+  [ "$failed" = 1 ] || failures=$((failures + 1))
+  failed=1
+}
+check() {
+  checks=$((checks + 1))
+  failed=0
+}
+
+visible_windows() {  # the ids of the visible windows of that exact title, waiting for one a while
+  local ids=""
+  for _ in $(seq 1 150); do
+    ids="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)"
+    [ -n "$ids" ] && break
+    sleep 0.2
+  done
+  echo "$ids"
+}
+
+pixel() {  # the colour at (x, y) of an image, as srgb(r,g,b)
+  convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null | sed 's/^rgb/srgb/'
+}
+
+printf 'camera from 0 6 -20 to 0 2 0 fov 60\nsphere ball at 0 2 0 size 4 4 4\n' > scene.txt
+"$scene_tool" scene.txt doc.qnc > /dev/null 2>&1 || { echo "FAIL: quarn2-scene"; exit 1; }
+convert -size 480x360 xc:'#ff0000' BMP3:doc.bmp
+touch -d '2001-01-01' doc.bmp
+
+./Quarn2 2> run.err &
+pid=$!
+main="$(visible_windows Quarn2 | head -1)"
+[ -n "$main" ] || fail "no main window appeared"
+sleep 1
+
+# The chooser is the second visible window of the program's title; Ctrl+L opens its location field,
+# and a path typed there replaces what a try before left in it.
+chooser() { xdotool search --onlyvisible --name '^Quarn2$' 2>/dev/null | grep -v "^$main\$" | head -1; }
+check
+xdotool key ctrl+o
+dialog=""
+for _ in $(seq 1 50); do
+  dialog="$(chooser)"
+  [ -n "$dialog" ] && break
+  sleep 0.2
+done
+[ -n "$dialog" ] || fail "Ctrl+O showed no file chooser"
+sleep 1
+for _ in 1 2 3; do
+  [ -n "$(chooser)" ] || break
+  xdotool windowfocus --sync "$dialog" 2>/dev/null
+  xdotool key ctrl+l
+  sleep 0.3
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$work/doc.qnc"
+  sleep 0.5
+  xdotool key Return
+  for _ in $(seq 1 25); do
+    [ -n "$(chooser)" ] || break
+    sleep 0.2
+  done
+done
+[ -z "$(chooser)" ] || fail "the file chooser did not take the typed path"
+sleep 2
+
+# The view shows the rendered image, the picture read from beside the document.
+check
+import -window "$main" main.png 2>/dev/null
+width="$(identify -format '%w' main.png)"
+height="$(identify -format '%h' main.png)"
+centre="$(pixel main.png $((width / 2)) $((height / 2 + 12)))"
+[ "$centre" = "srgb(255,0,0)" ] || fail "the document view's centre is $centre, expected the picture's red"
+
+# A document with its file saves without a dialog, and the picture beside it is written again.
+check
+xdotool key ctrl+s
+sleep 2
+[ -n "$(find doc.bmp -newermt '2002-01-01')" ] || fail "Ctrl+S did not write the picture beside the document"
+[ "$(identify -format '%w %h' doc.bmp 2>/dev/null)" = "480 360" ] || fail "the picture is $(identify doc.bmp 2>&1)"
+[ "$(xdotool search --onlyvisible --name '^Quarn2$' 2>/dev/null | wc -l)" = 1 ] || fail "Ctrl+S showed a dialog"
+
+check
+xdotool key ctrl+q
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+if kill -0 $pid 2>/dev/null; then
+  fail "Ctrl+Q left the program running"
+  kill -9 $pid
+fi
+wait $pid
+status=$?
+[ "$status" = 0 ] || fail "exit status $status after Ctrl+Q, expected 0"
+grep -q Sanitizer run.err && fail "sanitizer report: $(cat run.err)"
+
+echo "$((checks - failures)) passed, $failures failed"
+exit $((failures > 0))
