@@ -83,7 +83,7 @@ bool CBSPTreeOptimizer::Reserve(uint32_t count) {
 
 bool CBSPTreeOptimizer::Add(C3dObject* object) {
   if (!fRoot) return false;
-  const SOptimizerObject record{object, 0, object->WorldBox()};
+  const SOptimizerObject record{object, object->WorldBox()};
   if (object->IsUnbounded()) return fUnbounded.Append(record);
   if (!fBounded.Append(record)) return false;
   if (fBounded.GetCount() == 1)

@@ -20,6 +20,7 @@
 #include "scene/object.h"
 #include "scene/sky.h"
 #include "scene/surface/material.h"
+#include "scene/surface/texture.h"
 
 namespace {
 
@@ -78,14 +79,20 @@ class CRenderReadiness {
     Each([](C3dObject& o) {
       o.BeginRender();
       C3dMaterial* material = MaterialOfHit(&o, nullptr);
-      if (material && material->Lock()) o.SetRenderMaterial(material);
+      if (material && material->Lock()) {
+        o.SetRenderMaterial(material);
+        material->HoldTextures();
+      }
       o.SetStopsShadows(MaterialStopsShadows(o));
     });
   }
   ~CRenderReadiness() {
     Each([](C3dObject& o) {
       o.SetStopsShadows(false);
-      if (C3dMaterial* material = o.GetRenderMaterial()) material->Unlock(false, false);
+      if (C3dMaterial* material = o.GetRenderMaterial()) {
+        material->ReleaseTextures();
+        material->Unlock(false, false);
+      }
       o.SetRenderMaterial(nullptr);
       o.EndRender();
     });
@@ -103,6 +110,27 @@ class CRenderReadiness {
   }
 
   C3dBaseSys& fScene;
+};
+
+// The sky's cloud textures held through a render, so that render threads sample them unlocked.
+class CSkyHold {
+ public:
+  explicit CSkyHold(C3dSky* sky) {
+    for (int layer = 0; sky && layer < 2; ++layer) {
+      C3dTexture* texture = sky->GetCloudTexture(layer);
+      if (texture && texture->HoldForRender()) fHeld[layer] = texture;
+    }
+  }
+  ~CSkyHold() {
+    for (C3dTexture* texture : fHeld) {
+      if (texture) texture->ReleaseAfterRender();
+    }
+  }
+  CSkyHold(const CSkyHold&) = delete;
+  CSkyHold& operator=(const CSkyHold&) = delete;
+
+ private:
+  C3dTexture* fHeld[2] = {};
 };
 
 int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings) {
@@ -156,6 +184,7 @@ int32_t CRenderPreparation::Prepare(const SRenderRequest& request, int32_t width
   fContext.SetViewTransform(camera.ViewTransform());
   if (fTree) fContext.UseOptimizer(fTree.get());
   fReadiness = std::make_unique<CRenderReadiness>(*request.scene);
+  fSkyHold = std::make_unique<CSkyHold>(request.sky);
   return fContext.PrepareOptimizer() && fContext.SetupView(true) ? kNoErr : kErrOutOfMemory;
 }
 

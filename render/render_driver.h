@@ -22,6 +22,7 @@ class CBSPTreeOptimizer;
 class CContextBinding;
 class CProgress;
 class CRenderReadiness;
+class CSkyHold;
 struct CRenderCamera;
 struct SRenderSettings;
 
@@ -93,6 +94,7 @@ class CRenderPreparation {
   std::unique_ptr<CBSPTreeOptimizer> fTree;
   std::unique_ptr<CContextBinding> fBinding;
   std::unique_ptr<CRenderReadiness> fReadiness;
+  std::unique_ptr<CSkyHold> fSkyHold;
 };
 
 // 0 when the render finished (the context's statistics then hold its pixels, rays and, when every
