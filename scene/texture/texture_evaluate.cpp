@@ -43,7 +43,7 @@ void ApplyPhase(const SCompiledNoise& phase, double amount, Point& p) {
 // The points of components [first, end): plain, or moved by the global phase first.
 void TransformPoints(STextureData& data, const Point& p, int32_t first, int32_t end) {
   STextureEngine& engine = GetTextureEngine();
-  if (data.transform != kTransformWarped) data.transform = kTransformPlain;
+  // Any word but warped is plain; the data is not written, since render threads share it.
   const bool warped = data.transform == kTransformWarped;
   bool gradients = false;
   for (int32_t c = first; c < end; ++c) gradients |= data.component[c].gradientFlag != 0;

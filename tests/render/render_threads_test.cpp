@@ -17,6 +17,10 @@
 #include "scene/sky.h"
 #include "scene/sun_light.h"
 #include "scene/surface/material.h"
+#include "scene/surface/pict_texture.h"
+#include "scene/surface/texture.h"
+#include "scene/texture/texture_data.h"
+#include "scene/texture/texture_compile.h"
 #include "tests/render/render_fixture.h"
 
 namespace {
@@ -38,9 +42,44 @@ class RenderThreads : public RenderTest {
     RenderTest::TearDown();
   }
 
+  // A 3D texture in the table whose one component is noise.
+  C3dTexture* NewNoise() {
+    C3dTexture* texture = MakeObject<C3dTexture>(table);
+    CHolder holder(texture, true, false);
+    STextureData& data = texture->GetTextureData();
+    data.count = 1;
+    data.outputFlags = kKindValue | kKindColour | kKindBump;
+    data.component[0].kinds = kKindValue | kKindBump;
+    data.component[0].noiseCode = 1 << 2 | 3;  // value noise in three dimensions
+    for (int32_t& f : data.component[0].frequency) f = 3;
+    PrepareEvaluation(data, true);
+    return texture;
+  }
+  // A picture texture in the table: a 4 × 4 checker of two colours and two alphas.
+  CPictTexture* NewChecker() {
+    CPictTexture* texture = MakeObject<CPictTexture>(table);
+    C3dCImage& picture = texture->GetPicture();
+    EXPECT_TRUE(picture.Allocate(4, 4, 0, false, false)) << picture.GetError();
+    CImNavigator nav(&picture, nullptr, true, false);
+    for (uint32_t r = 0; r < 4 && nav.IsUsable(); ++r)
+      for (uint32_t c = 0; c < 4; ++c) nav.Cells(r)[c].value = (r + c) % 2 ? 0x20FF8000 : 0xE00040C0;
+    return texture;
+  }
+  // The object's material coloured and bumped by the texture in component 0.
+  void Texture(C3dObject* object, CBaseTexture* texture) {
+    C3dMaterial* material = MaterialOf(object);
+    CHolder holder(material, true, false);
+    SMaterialRecord& record = material->GetRecord();
+    record.sources[C3dMaterial::kDiffuseColourSource] = 1;
+    record.sources[C3dMaterial::kBumpSource] = 1;
+    record.sample.bump = 0.5;
+    record.sample.flags |= SMaterialSample::kTextured;
+    ASSERT_EQ(material->SetChannelTexture(texture, 0), 0);
+  }
+
   // Everything whose trace keeps state: a terrain (its kept normals), a glass ball and a transparent
-  // cube (nested rays), a carved boolean group (shared span tables), a reflecting floor, a soft light
-  // and a sun under a sky with fog.
+  // cube (nested rays), a carved boolean group (shared span tables), a reflecting floor, 3D and picture
+  // textures, a soft light and a sun under a sky with fog and both cloud layers.
   void BuildScene() {
     C3dHeightField* field = MakeShape<C3dHeightField>(table);
     ASSERT_EQ(field->SetResolution(16), 0);
@@ -69,13 +108,20 @@ class RenderThreads : public RenderTest {
     ASSERT_EQ(C3dGroup::RelinkGroups(table), 0);
     C3dPlane* floor = NewPlane(-0.5);
     ChangeMaterial(floor, [](SMaterialRecord& r) { r.sample.reflection = 0.5; });
+    Texture(NewSphere({0.8, 0.8, 0.8}, {2.5, 1.5, -1}), NewNoise());
+    Texture(cube, NewChecker());
+    if (HasFatalFailure()) return;
 
     C3dSphereLight* lamp = NewRadialLight({-3, 5, -4}, 6);
     lamp->SetRadius(0.5);
     C3dSunLight* sun = MakeObject<C3dSunLight>(table);
     sun->SetDirection({0.3, 0.8, -0.52});
     sky = MakeObject<C3dSky>(table);
-    sky->GetSettings().valueF = 0.3;
+    SSkySettings& s = sky->GetSettings();
+    s.valueF = 0.3;
+    s.flags |= C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky::kCloudLayerB;
+    sky->SetCloudTexture(NewNoise(), 0);
+    sky->SetCloudTexture(NewNoise(), 1);
     request.sky = sky;
     request.camera = LookFrom({0, 2, -7}, {0, 0, 0});
   }
