@@ -71,46 +71,37 @@ class CContextBinding {
   C34Matrix fView;
 };
 
-// Every object of the (locked) table readied for rendering for as long as it lives.
-class CRenderReadiness {
- public:
-  // Each object's own material stays locked for the render.
-  explicit CRenderReadiness(C3dBaseSys& scene) : fScene(scene) {
-    Each([](C3dObject& o) {
-      o.BeginRender();
-      C3dMaterial* material = MaterialOfHit(&o, nullptr);
-      if (material && material->Lock()) {
-        o.SetRenderMaterial(material);
-        material->HoldTextures();
-      }
-      o.SetStopsShadows(MaterialStopsShadows(o));
-    });
-  }
-  ~CRenderReadiness() {
-    Each([](C3dObject& o) {
-      o.SetStopsShadows(false);
-      if (C3dMaterial* material = o.GetRenderMaterial()) {
-        material->ReleaseTextures();
-        material->Unlock(false, false);
-      }
-      o.SetRenderMaterial(nullptr);
-      o.EndRender();
-    });
-  }
-  CRenderReadiness(const CRenderReadiness&) = delete;
-  CRenderReadiness& operator=(const CRenderReadiness&) = delete;
-
- private:
-  template <typename Step>
-  void Each(Step step) {
-    for (uint32_t row = 0; row < fScene.GetCount(); ++row) {
-      C3dBase* thing = fScene[row].object;
-      if (C3dObject* object = thing ? thing->AsObject() : nullptr) step(*object);
+// Each object's own material stays locked for the render, its textures held.
+CRenderReadiness::CRenderReadiness(C3dBaseSys& scene) : fScene(scene) {
+  Each([](C3dObject& o) {
+    o.BeginRender();
+    C3dMaterial* material = MaterialOfHit(&o, nullptr);
+    if (material && material->Lock()) {
+      o.SetRenderMaterial(material);
+      material->HoldTextures();
     }
-  }
+    o.SetStopsShadows(MaterialStopsShadows(o));
+  });
+}
 
-  C3dBaseSys& fScene;
-};
+CRenderReadiness::~CRenderReadiness() {
+  Each([](C3dObject& o) {
+    o.SetStopsShadows(false);
+    if (C3dMaterial* material = o.GetRenderMaterial()) {
+      material->ReleaseTextures();
+      material->Unlock(false, false);
+    }
+    o.SetRenderMaterial(nullptr);
+    o.EndRender();
+  });
+}
+
+void CRenderReadiness::Each(void (*step)(C3dObject&)) {
+  for (uint32_t row = 0; row < fScene.GetCount(); ++row) {
+    C3dBase* thing = fScene[row].object;
+    if (C3dObject* object = thing ? thing->AsObject() : nullptr) step(*object);
+  }
+}
 
 // The sky's cloud textures held through a render, so that render threads sample them unlocked.
 class CSkyHold {
