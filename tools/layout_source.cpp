@@ -296,6 +296,16 @@ class CLayoutCompiler {
     });
   }
 
+  // The value of a "number" option: the record's number, claimed for its kind.
+  bool TakeNumber(const SStatement& s, const std::string& kind, const std::string& value, uint32_t* number,
+                  bool* numbered) {
+    int64_t n = 0;
+    if (!ReadInteger(value, 0, UINT32_MAX, &n)) return FailAt(s.line, "expected a number, found " + value);
+    *number = uint32_t(n);
+    *numbered = true;
+    return ClaimNumber(s, kind, *number);
+  }
+
   bool NoBlock(const SStatement& s) {
     return !s.opensBlock || FailAt(s.line, s.words[0] + " opens no block");
   }
@@ -327,13 +337,8 @@ class CLayoutCompiler {
     if (file.front() == '"' && !ReadQuotedText(s.words[2], &file, &reason)) return FailAt(s.line, reason);
     bool numbered = false;
     const bool read = ReadOptions(s, 3, {{"number", 1}, {"hotspot", 2}}, [&](const std::string& w, const auto& v) {
+      if (w == "number") return TakeNumber(s, kImageType, v[0], &picture.number, &numbered);
       int64_t a = 0, b = 0;
-      if (w == "number") {
-        if (!ReadInteger(v[0], 0, UINT32_MAX, &a)) return FailAt(s.line, "expected a number, found " + v[0]);
-        picture.number = uint32_t(a);
-        numbered = true;
-        return ClaimNumber(s, kImageType, picture.number);
-      }
       if (!ReadInteger(v[0], INT32_MIN, INT32_MAX, &a) || !ReadInteger(v[1], INT32_MIN, INT32_MAX, &b))
         return FailAt(s.line, "expected hotspot X Y");
       picture.hotH = int32_t(a);
@@ -356,11 +361,7 @@ class CLayoutCompiler {
     if (!s.opensBlock) return FailAt(s.line, "a list's entries go in a block");
     bool numbered = false;
     const bool read = ReadOptions(s, 2, {{"number", 1}}, [&](const std::string&, const auto& v) {
-      int64_t n = 0;
-      if (!ReadInteger(v[0], 0, UINT32_MAX, &n)) return FailAt(s.line, "expected a number, found " + v[0]);
-      record.number = uint32_t(n);
-      numbered = true;
-      return ClaimNumber(s, kind, record.number);
+      return TakeNumber(s, kind, v[0], &record.number, &numbered);
     });
     if (!read) return false;
     if (!numbered) record.number = Next();
@@ -695,11 +696,7 @@ class CLayoutCompiler {
     if (!s.opensBlock) return FailAt(s.line, "a style's settings go in a block");
     bool numbered = false;
     const bool read = ReadOptions(s, 2, {{"number", 1}}, [&](const std::string&, const auto& v) {
-      int64_t n = 0;
-      if (!ReadInteger(v[0], 0, UINT32_MAX, &n)) return FailAt(s.line, "expected a number, found " + v[0]);
-      record.number = uint32_t(n);
-      numbered = true;
-      return ClaimNumber(s, record.kind, record.number);
+      return TakeNumber(s, record.kind, v[0], &record.number, &numbered);
     });
     if (!read) return false;
     if (!numbered) record.number = Next();

@@ -514,10 +514,7 @@ struct CImElement::SRecord {
     listEntry = RecordWordAt(data, kRecordListEntry);
     position = {RecordSignedAt(data, kRecordPosition), RecordSignedAt(data, kRecordPosition + 4)};
     imageLayer = RecordWordAt(data, kRecordImageLayer);
-    shadow.dx = RecordSignedAt(data, kRecordShadow);
-    shadow.dy = RecordSignedAt(data, kRecordShadow + 4);
-    shadow.radius = RecordWordAt(data, kRecordShadow + 8);
-    shadow.opacity = RecordFloatAt(data, kRecordShadow + 12);
+    RecordShadowAt(data, kRecordShadow, &shadow);
     shadowLayer = RecordWordAt(data, kRecordShadowLayer);
     opacity = RecordFloatAt(data, kRecordOpacity);
     flags = RecordWordAt(data, kRecordFlags);

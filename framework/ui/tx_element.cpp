@@ -329,10 +329,7 @@ struct CTxElement::SRecord {
     RecordTextAt(data, kRecordStyleName, styleName, sizeof styleName);
     position = {RecordFloatAt(data, kRecordPosition), RecordFloatAt(data, kRecordPosition + 4)};
     textLayer = RecordWordAt(data, kRecordTextLayer);
-    shadow.dx = RecordSignedAt(data, kRecordShadow);
-    shadow.dy = RecordSignedAt(data, kRecordShadow + 4);
-    shadow.radius = RecordWordAt(data, kRecordShadow + 8);
-    shadow.opacity = RecordFloatAt(data, kRecordShadow + 12);
+    RecordShadowAt(data, kRecordShadow, &shadow);
     shadowLayer = RecordWordAt(data, kRecordShadowLayer);
     opacity = RecordFloatAt(data, kRecordOpacity);
     flags = RecordWordAt(data, kRecordFlags);
