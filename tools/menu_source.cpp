@@ -34,7 +34,7 @@ std::string At(uint32_t line, const std::string& reason) { return std::to_string
 // A quoted text in Mac OS Roman, which the interface's conversion must give back unchanged.
 bool ParseMacText(const std::string& token, std::string* mac, std::string* reason) {
   std::string ansi;
-  if (!ParseSourceText(token, &ansi, reason)) return false;
+  if (!ReadQuotedText(token, &ansi, reason)) return false;
   *mac = AnsiToMacRoman(ansi);
   if (MacRomanToAnsi(*mac) != ansi) {
     *reason = "the text holds a character that Mac OS Roman does not keep";
@@ -264,7 +264,7 @@ bool DecodeMenu(CResourceEnv& env, const SSpoolKey& key, std::string* text, std:
     *error = "the menu's flags or capacity cannot be written as a source";
     return false;
   }
-  std::string out = "title " + QuotedSourceText(MacRomanToAnsi(std::string(menu.GetTitle()))) + "\n";
+  std::string out = "title " + QuotedText(MacRomanToAnsi(std::string(menu.GetTitle()))) + "\n";
   out += "id " + std::to_string(menu.GetMenuId()) + "\n";
   if (flags) {
     out += "flags";
@@ -288,7 +288,7 @@ bool DecodeMenu(CResourceEnv& env, const SSpoolKey& key, std::string* text, std:
       *error = "row " + std::to_string(i + 1) + " cannot be written as a source";
       return false;
     }
-    out += "item " + QuotedSourceText(MacRomanToAnsi(rowText));
+    out += "item " + QuotedText(MacRomanToAnsi(rowText));
     if (hasKey) out += std::string(" key ") + char(row.key);
     if (row.alternateKey) out += std::string(" alternate ") + char(row.alternateKey);
     if (row.flags & CMenu::kItemCtrl) out += " ctrl";

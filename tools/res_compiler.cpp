@@ -1040,10 +1040,4 @@ bool ReadSourceLines(const std::string& text, std::vector<SSourceLine>* lines, s
   return true;
 }
 
-bool ParseSourceText(const std::string& token, std::string* ansi, std::string* reason) {
-  return ParseText(token, ansi, reason);
-}
-
 bool ParseSourceWord(const std::string& token, uint32_t* value) { return ParseWord(token, value); }
-
-std::string QuotedSourceText(const std::string& ansi) { return EscapedText(ansi); }
