@@ -120,3 +120,5 @@ struct SSourceLine {
 };
 bool ReadSourceLines(const std::string& text, std::vector<SSourceLine>* lines, std::string* error);
 bool ParseSourceWord(const std::string& token, uint32_t* value);
+// "LINE: reason": how every source error reads before the caller puts the file's name in front.
+std::string LineError(uint32_t line, const std::string& reason);
