@@ -1,7 +1,5 @@
 #include "app/entry.h"
 
-#include <cstdio>
-#include <cstdlib>
 
 #include "app/quarn_app.h"
 #include "document/prefs_file.h"
@@ -14,15 +12,6 @@ namespace {
 
 constexpr uint32_t kDefaultPoolBudget = 0x1FA000;
 constexpr uint32_t kObjectsPoolBudget = 0x500000;
-
-bool LoadInputScript() {
-  const char* script = std::getenv("QUARN2_SCRIPT");
-  if (!script || !*script || !platform::IsHeadless()) return true;
-  std::string error;
-  if (platform::headless::LoadScriptFile(script, &error)) return true;
-  std::fprintf(stderr, "%s: %s\n", script, error.c_str());
-  return false;
-}
 
 }  // namespace
 
@@ -53,7 +42,7 @@ int RunProgram(const std::string& commandLine) {
   if (platform::ClaimSingleInstance(CWinAppl::kClassName, kProgramName, commandLine) ==
       platform::InstanceRole::kForwarded)
     return 0;
-  if (!LoadInputScript()) {
+  if (!platform::headless::LoadScriptFromEnvironment()) {
     platform::ReleaseSingleInstance();
     return 1;
   }
