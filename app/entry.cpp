@@ -1,5 +1,7 @@
+// The program entry: one instance per user, the data pool's budget, and the application's run.
 #include "app/entry.h"
 
+#include <memory>
 
 #include "app/quarn_app.h"
 #include "document/prefs_file.h"
@@ -59,11 +61,11 @@ int RunProgram(const std::string& commandLine) {
   desc.keepWindowShown = false;
   desc.createMenu = true;
   bool started = false;
-  if (auto* app = new CQuarnApp(desc)) {
+  {
+    auto app = std::make_unique<CQuarnApp>(desc);
     app->HandleCommandLine(commandLine.c_str());
     app->Run();
     started = app->HasStarted();
-    delete app;
   }
   TermOrdax();
   platform::ReleaseSingleInstance();
