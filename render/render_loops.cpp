@@ -323,7 +323,8 @@ bool NeedsResampling(CImVector a, CImVector b, CImVector c, CImVector d) { retur
 CImVector ResamplePixel(CRenderWorker& worker, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
                         int32_t y, CImVector own) {
   vector3<float> sum;
-  for (const auto& offset : kResamples) sum += TraceSample(worker, eye, width, height, x + offset[0], y + offset[1], -1);
+  for (const auto& offset : kResamples)
+    sum += TraceSample(worker, eye, width, height, x + offset[0], y + offset[1], -1);
   const auto eighth = [](uint8_t old, float seven) { return ToByte((old / 255.0 + seven) * kEighthOf255); };
   return CImVector{kAntialiased | eighth(own.Red(), sum.x) << 16 | eighth(own.Green(), sum.y) << 8 |
                    eighth(own.Blue(), sum.z)};

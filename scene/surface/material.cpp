@@ -245,7 +245,8 @@ void C3dMaterial::SampleComponent(CRay& ray, int index, STextureSample& result) 
 
 void C3dMaterial::HoldTextures() {
   if (fTextureHolds++ > 0) return;
-  for (int k = 0; k < SMaterialRecord::kComponents; ++k) fTextureHeld[k] = fTextures[k] && fTextures[k]->HoldForRender();
+  for (int k = 0; k < SMaterialRecord::kComponents; ++k)
+    fTextureHeld[k] = fTextures[k] && fTextures[k]->HoldForRender();
 }
 
 void C3dMaterial::ReleaseTextures() {

@@ -234,7 +234,8 @@ TEST_F(PreviewRendererThreads, EveryLoopGivesTheSamePictureOnAnyNumberOfThreads)
       if (HasFatalFailure()) return;
       ASSERT_EQ(Render(false), 0) << threads;
       if (one.empty()) one = Pixels();
-      else EXPECT_EQ(Pixels(), one) << "block " << c.blockSize << (c.antialias ? ", antialiased" : "") << " on " << threads;
+      else
+        EXPECT_EQ(Pixels(), one) << "block " << c.blockSize << (c.antialias ? ", antialiased" : "") << " on " << threads;
     }
   }
 }

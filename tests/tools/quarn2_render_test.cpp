@@ -442,7 +442,8 @@ TEST_F(Quarn2RenderPlugins, AnyNumberOfThreadsWritesTheSameFile) {
     std::string first;
     for (const char* threads : {"1", "2", "7", ""}) {
       const std::string environment = *threads ? std::string("QUARN2_THREADS=") + threads : "";
-      const SRun run = RenderCopy(std::string("doc.qnc ") + c.out + " --width 61 --height 37 " + c.options, environment);
+      const SRun run =
+          RenderCopy(std::string("doc.qnc ") + c.out + " --width 61 --height 37 " + c.options, environment);
       ASSERT_EQ(run.status, 0) << c.out << " on " << threads << ": " << run.out;
       const std::string bytes = ReadAll(Path(c.out));
       ASSERT_FALSE(bytes.empty()) << c.out;
