@@ -366,6 +366,7 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
       // In every pass but the first, the pixels on the coarser grid are done already.
       const bool aligned = ((r - area.top) & mask) == 0 && block != int32_t(CRenderContext::kFirstBlockSize);
       std::vector<std::pair<int32_t, CImVector>> made;
+      made.reserve(size_t(Extent(area.left, area.right) / uint32_t(block) + 1));
       for (int32_t c = area.left + (k == 0 ? columnOffset : 0); c < area.right; c += block) {
         if (aligned && ((c - area.left) & mask) == 0) continue;
         made.emplace_back(c, RenderPixel(worker, frame.Eye(), frame.Width(), frame.Height(), c, r, samples));

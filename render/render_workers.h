@@ -21,8 +21,9 @@
 // QUARN2_THREADS when it holds a number from 1 up, else the machine's cores (at least 1).
 uint32_t RenderThreadCount();
 
-// One thread's share of a render. The first worker of a crew counts into the context's statistics
-// and uses its shadow cache; the others have their own, added to the context's when the crew ends.
+// One thread's share of a render. A crew of one thread counts into the context's statistics and uses
+// its shadow cache; the workers of a larger crew have their own, added to the context's when the crew
+// ends.
 class CRenderWorker {
  public:
   explicit CRenderWorker(CRenderContext& context);
