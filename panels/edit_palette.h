@@ -1,6 +1,6 @@
 // The edit palette: moving, turning and sizing the selection.
 //
-// Placeholder until the palettes' and dialogs' issue: built from its layout, it shows empty; its operations
+// Placeholder: built from its layout, it shows empty; its operations
 // do nothing and answer 0.
 #pragma once
 

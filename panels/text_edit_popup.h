@@ -1,6 +1,6 @@
 // The one-field numeric pop-up of the material composer.
 //
-// Placeholder until the palettes' and dialogs' issue: built from its layout, it shows empty and closes with
+// Placeholder: built from its layout, it shows empty and closes with
 // its buttons; its operations do nothing and answer 0.
 #pragma once
 

@@ -1,6 +1,6 @@
 // The numeric sky & fog dialog.
 //
-// Placeholder until the preset libraries' issue: built from its layout, it shows empty and closes with its
+// Placeholder: built from its layout, it shows empty and closes with its
 // buttons. StoreEditState is the one the dialog keeps.
 #pragma once
 

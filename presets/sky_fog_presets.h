@@ -1,6 +1,6 @@
 // The sky & fog preset library.
 //
-// Placeholder until the preset libraries' issue: built from its layout, it shows empty and closes with its
+// Placeholder: built from its layout, it shows empty and closes with its
 // buttons; its operations do nothing and answer 0.
 #pragma once
 
