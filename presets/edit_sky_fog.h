@@ -1,7 +1,7 @@
 // The numeric sky & fog dialog.
 //
-// Placeholder: built from its layout, it shows empty and closes with its
-// buttons. StoreEditState is the one the dialog keeps.
+// Placeholder: built from its layout, it shows empty and closes with its buttons. StoreEditState is the one
+// the dialog keeps.
 #pragma once
 
 #include <cstdint>
