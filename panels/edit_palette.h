@@ -1,7 +1,6 @@
 // The edit palette: moving, turning and sizing the selection.
 //
-// Placeholder: built from its layout, it shows empty; its operations
-// do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty; its operations do nothing and answer 0.
 #pragma once
 
 #include <cstdint>

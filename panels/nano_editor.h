@@ -1,8 +1,7 @@
 // The nano editor: the small window into which the document window draws its view while nano edit
 // mode is on.
 //
-// Placeholder: built from its layout, it shows empty; its operations
-// do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty; its operations do nothing and answer 0.
 #pragma once
 
 #include <cstdint>
