@@ -257,6 +257,7 @@ TEST_F(PluginCallsTest, AnImportCallFindsItsFormatAndRefusesWhatTheBlockCannotHo
       {longest.substr(0, longest.size() - 4) + "n.aaa", -120},  // 260 bytes
       {"/data/scene.ccc", 6},
       {"/data.aaa/scene", 6},  // a dot in a folder is no extension
+      {"/data/.aaa", 6},       // nor is the leading dot of a hidden file
   };
   for (const SCase& c : cases) {
     QNPluginParams refused{};
