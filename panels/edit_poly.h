@@ -4,8 +4,6 @@
 // and answer 0.
 #pragma once
 
-#include <cstdint>
-
 #include "framework/ui/layout_host_canvas.h"
 
 class CEditPoly : public CLayoutHostCanvas {

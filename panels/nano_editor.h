@@ -4,8 +4,6 @@
 // Placeholder: built from its layout, it shows empty; its operations do nothing and answer 0.
 #pragma once
 
-#include <cstdint>
-
 #include "framework/ui/layout_host_canvas.h"
 
 class CNanoEditor : public CLayoutHostCanvas {

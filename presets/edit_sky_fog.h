@@ -4,8 +4,6 @@
 // the dialog keeps.
 #pragma once
 
-#include <cstdint>
-
 #include "editing/sky_services.h"
 #include "framework/ui/layout_host_canvas.h"
 
