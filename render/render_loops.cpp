@@ -382,8 +382,11 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
     uint32_t counted = 0, drawn = 0;
     int32_t bandTop = firstRow;
     bool stopped = false;
-    const auto tend = [&](uint32_t done) {
+    const auto count = [&](uint32_t done) {
       for (; counted < done; ++counted) stats.fPixels += pixelsOfRow[counted];
+    };
+    const auto tend = [&](uint32_t done) {
+      count(done);
       if (slice.ElapsedTicks() >= kSliceTicks) {
         slice.Start();
         if (UserInterrupt() && PumpRenderMessages()) return stopped = true;
@@ -408,7 +411,9 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
     };
     const uint32_t done = crew.Run(rows, work, tend);
     if (stopped) {
-      // The next call goes on with the first row not done.
+      // Rows finished while the workers stopped count too; the next call goes on with the first row
+      // not done.
+      count(done);
       state.blockSize = uint32_t(block);
       state.blockMask = uint32_t(mask);
       state.column = 0;
@@ -479,11 +484,14 @@ int32_t RenderAdaptive(CRenderContext& context, const SRect& requested, const SR
   };
   uint32_t counted = 0, drawn = 0;
   bool stopped = false;
-  const auto tend = [&](uint32_t done) {
+  const auto count = [&](uint32_t done) {
     for (; counted < done; ++counted) {
       const int32_t r = rowOf(counted);
       stats.fPixels += Extent(area.left, area.right) * uint32_t(std::min(r + kAdaptiveBlock, area.bottom) - r);
     }
+  };
+  const auto tend = [&](uint32_t done) {
+    count(done);
     if (slice.ElapsedTicks() >= kSliceTicks) {
       slice.Start();
       // The input stays queued for the owner.
@@ -504,6 +512,7 @@ int32_t RenderAdaptive(CRenderContext& context, const SRect& requested, const SR
   };
   const uint32_t done = crew.Run(rows, work, tend);
   if (stopped) {
+    count(done);
     keep(rowOf(done));
     return kSilentCode24;
   }
