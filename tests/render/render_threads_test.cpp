@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "framework/core/appl.h"
 #include "framework/core/holder.h"
+#include "platform/headless.h"
+#include "platform/window.h"
 #include "render/render_driver.h"
 #include "render/render_workers.h"
 #include "scene/cube.h"
@@ -135,6 +139,13 @@ class RenderThreads : public RenderTest {
     return Pixels();
   }
 
+  // The threads of this process.
+  static size_t ThreadCount() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++count;
+    return count;
+  }
+
   SRenderRequest request;
   C3dSky* sky = nullptr;
 };
@@ -190,6 +201,27 @@ TEST_F(RenderThreads, EveryLoopAndModeGivesTheSamePictureOnAnyNumberOfThreads) {
       EXPECT_EQ(stats.fResampledPixels, single.fResampledPixels) << c.name << " on " << threads;
     }
   }
+}
+
+// Space pressed while a crew renders stops the render at the next band it shows, with every worker
+// ended; the next call finishes the picture that one thread makes.
+TEST_F(RenderThreads, AStoppedRenderEndsItsWorkersAndResumesToTheSamePicture) {
+  BuildScene();
+  if (HasFatalFailure()) return;
+  platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);  // input goes to it
+  settings.fFlags |= SRenderSettings::kAntialiasPass;
+  const std::vector<uint32_t> whole = RenderOn("1");
+  setenv("QUARN2_THREADS", "4", 1);
+  SetPixels(0);
+  context->ResetProgressive();
+  const size_t threads = ThreadCount();
+  ASSERT_TRUE(platform::headless::AddScript("key 32\n"));
+  ASSERT_EQ(RenderSceneImage(*context, request), 24);
+  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_LT(context->GetStats().fPixels, 45u * 31);
+  app->FlushInput();
+  ASSERT_EQ(RenderSceneImage(*context, request), 0);
+  EXPECT_EQ(Pixels(), whole);
 }
 
 }  // namespace
