@@ -1,31 +1,16 @@
 #include "editing/delete_action.h"
 
-#include "framework/core/appl.h"
+#include "editing/action_steps.h"
 #include "framework/core/result_codes.h"
-#include "framework/core/spool_sys.h"
 #include "scene/base_sys.h"
+#include "scene/group.h"
 #include "scene/object.h"
 
-namespace {
-
-// Held objects are out of the scene, in a table of their own in the objects environment.
-CSpoolSys* HoldingEnvironment(C3dBaseSys* owner) {
-  if (owner && owner->GetEnvironment()) return owner->GetEnvironment();
-  CAppl* application = GetApplication();
-  return application ? application->GetObjectsEnv() : nullptr;
-}
-
-}  // namespace
-
 CDeleteAction::CDeleteAction(C3dBaseSys* owner)
-    : fHolding(new C3dBaseSys(HoldingEnvironment(owner))), fOwner(owner), fObjects(SRange{0, kGrowthStep}) {
-  if (!fHolding || !fHolding->IsValid()) {
-    fHolding.reset();
-    SetValid(false);
-  }
+    : fHolding(NewHoldingTable(owner)), fOwner(owner), fObjects(SRange{0, kGrowthStep}) {
+  if (!fHolding) SetValid(false);
 }
 
-// The holding table deletes what it still holds, the last row first.
 CDeleteAction::~CDeleteAction() = default;
 
 bool CDeleteAction::AddObject(C3dObject* object) {
@@ -35,6 +20,29 @@ bool CDeleteAction::AddObject(C3dObject* object) {
   return fObjects.Append(object);
 }
 
-int32_t CDeleteAction::Undo() { return kErrNotImplemented; }
+int32_t CDeleteAction::Undo() {
+  if (GetUndone()) return kNoErr;
+  if (!fHolding || !fOwner) return kErrOutOfMemory;
+  const int32_t result = fHolding->MoveAllTo(fOwner, false);
+  RefreshSceneParts(GetDocument());
+  SelectTopLevel(GetDocument(), fObjects);
+  SetUndone(true);
+  return result;
+}
 
-int32_t CDeleteAction::Redo() { return kErrNotImplemented; }
+int32_t CDeleteAction::Redo() {
+  if (!GetUndone()) return kNoErr;
+  if (!fHolding) return kErrOutOfMemory;
+  if (fObjects.GetCount() == 1 && fObjects[0]->GetClass() == C3dGroup::kClassTag) {
+    auto* group = static_cast<C3dGroup*>(fObjects[0]);
+    for (uint32_t i = 0; i < group->GetMemberCount(); ++i) Select(GetDocument(), group->GetMember(i), i == 0);
+  }
+  int32_t result = kNoErr;
+  for (uint32_t i = 0; i < fObjects.GetCount(); ++i) {
+    Unselect(GetDocument(), fObjects[i]);
+    if (const int32_t error = fHolding->TransferObject(fObjects[i], fHolding.get()); error && !result) result = error;
+  }
+  RefreshSceneParts(GetDocument());
+  SetUndone(false);
+  return result;
+}

@@ -112,7 +112,7 @@ void ReplicateStep(C3dObject& copy, const SReplicateSettings& settings, uint32_t
 
 C3dDocument::C3dDocument(CDocumentHost* window)
     : fSelection(this),
-      fUndoHistory(kUndoCapacity),
+      fUndoHistory(kUndoCapacity, this),
       fWindow(window),
       fClipboard(new C3dBaseSys(DataEnvironment())),
       fHandle(RegisterHandle(this, kHandleTag)) {

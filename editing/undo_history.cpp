@@ -12,7 +12,8 @@ constexpr int32_t kBuildStep = 32;
 
 }  // namespace
 
-CUndoHistory::CUndoHistory(uint32_t capacity) : fSlots(SRange{0, kBuildStep}), fCapacity(capacity) {
+CUndoHistory::CUndoHistory(uint32_t capacity, C3dDocument* document)
+    : fSlots(SRange{0, kBuildStep}), fDocument(document), fCapacity(capacity) {
   if (capacity && fSlots.Reserve(std::max<uint32_t>(capacity, kBuildStep)) && fSlots.AppendN(nullptr, capacity)) {
     fSlots.Trim();
   }
@@ -40,6 +41,7 @@ int32_t CUndoHistory::Push(CUndoableAction* action) {
     delete action;
     return kErrOutOfMemory;
   }
+  if (action && fDocument) action->SetDocument(fDocument);
   DeleteSlot(fHead);
   fSlots[fHead] = action;
   fCurrent = fHead;

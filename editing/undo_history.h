@@ -7,12 +7,15 @@
 
 #include "framework/core/dyn_table.h"
 
+class C3dDocument;
 class CUndoableAction;
 
 class CUndoHistory {
  public:
-  // capacity slots, all empty; a capacity of 0 leaves the ring without slot storage.
-  explicit CUndoHistory(uint32_t capacity);
+  // capacity slots, all empty; a capacity of 0 leaves the ring without slot storage. document: the
+  // document whose edits the ring records, handed to every action pushed; null for a ring outside
+  // a document.
+  explicit CUndoHistory(uint32_t capacity, C3dDocument* document = nullptr);
   // Deletes every action, slot 0 first.
   ~CUndoHistory();
   CUndoHistory(const CUndoHistory&) = delete;
@@ -20,7 +23,7 @@ class CUndoHistory {
 
   // Deletes every action, slot 0 first; slots, head and current stay. 0.
   int32_t Clear();
-  // Takes ownership: the action goes into the head slot, deleting what was there, and becomes the
+  // Takes ownership and hands the action the ring's document: the action goes into the head slot, deleting what was there, and becomes the
   // current one. Actions that were undone and could still be redone are deleted with it. 0; 9 when
   // the ring has no slot storage (the action is then deleted at once).
   int32_t Push(CUndoableAction* action);
@@ -41,6 +44,7 @@ class CUndoHistory {
   void DeleteSlot(uint32_t slot);
 
   CDynTable<CUndoableAction*> fSlots;
+  C3dDocument* fDocument = nullptr;
   uint32_t fCapacity = 0;
   uint32_t fHead = 0;
   uint32_t fCurrent = 0;

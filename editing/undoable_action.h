@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class C3dDocument;
+
 class CUndoableAction {
  public:
   CUndoableAction() = default;
@@ -23,10 +25,17 @@ class CUndoableAction {
   virtual int32_t Undo() = 0;
   virtual int32_t Redo() = 0;
 
+  // The document whose undo history holds the action, which the history sets on Push: the actions
+  // that change the scene's structure select and refresh through it. Null outside a document's
+  // history (the material composer's), where those steps are left out.
+  C3dDocument* GetDocument() const { return fDocument; }
+  void SetDocument(C3dDocument* document) { fDocument = document; }
+
  protected:
   void SetValid(bool valid) { fValid = valid ? 1 : 0; }
 
  private:
+  C3dDocument* fDocument = nullptr;
   uint8_t fUndone = 0;
   uint8_t fValid = 1;
 };

@@ -141,8 +141,19 @@ TEST_F(DocPicture, GroupingOneObjectChangesNothing) {
   EXPECT_EQ(group->GetBox().fMax, both.fMax + margin);
   ASSERT_EQ(Selection().GetCount(), 1u);
   EXPECT_EQ(Selection().GetObject(0), group);
-  EXPECT_EQ(action->Undo(), 27);
-  EXPECT_EQ(action->Redo(), 27);
+
+  // Undone, the members are selected and the group is out of the scene; redone, it is back alone.
+  CUndoHistory& history = w.GetDocument()->GetUndoHistory();
+  ASSERT_EQ(history.Undo(), 0);
+  EXPECT_EQ(group->GetOwningTable(), action->GetHoldingTable());
+  EXPECT_EQ(Selection().GetCount(), 2u);
+  EXPECT_TRUE(cube->IsSelected() && other->IsSelected());
+  EXPECT_EQ(cube->GetParent(), nullptr);
+  ASSERT_EQ(history.Redo(), 0);
+  EXPECT_EQ(group->GetOwningTable(), w.GetSceneTable());
+  ASSERT_EQ(Selection().GetCount(), 1u);
+  EXPECT_EQ(Selection().GetObject(0), group);
+  EXPECT_EQ(cube->GetParent(), group);
 }
 
 }  // namespace

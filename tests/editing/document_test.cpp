@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "editing/camera_action.h"
 #include "editing/delete_action.h"
 #include "platform/alloc.h"
 #include "tests/editing/editing_fixture.h"
@@ -92,27 +91,6 @@ TEST_F(DocumentTest, RemovingAndDeletingObjectsLookUpTheSceneAgain) {
   host.calls.clear();
   EXPECT_EQ(document->RefreshSceneParts(), 0);
   EXPECT_EQ(host.calls, (std::vector<std::string>{"find parts, relinked", "objinfochanged 2"}));
-}
-
-TEST_F(DocumentTest, ThePlaceholderActionsKeepTheirObjectsAndAnswerNotImplemented) {
-  C3dSphere* sphere = NewSphere();
-  sphere->SetFlags(C3dObject::kSelected);
-  {
-    CDeleteAction action(table);
-    EXPECT_EQ(action.GetOwnerTable(), table);
-    EXPECT_FALSE(action.AddObject(nullptr));
-    EXPECT_TRUE(action.AddObject(sphere));
-    EXPECT_FALSE(sphere->IsSelected());
-    EXPECT_EQ(sphere->GetOwningTable(), action.GetHoldingTable());
-    EXPECT_EQ(action.Undo(), 27);
-    EXPECT_EQ(action.Redo(), 27);
-  }
-  C3dCamera* camera = MakeObject<C3dCamera>(table);
-  CCameraAction move(camera);
-  EXPECT_TRUE(move.IsValid());
-  EXPECT_EQ(move.GetCamera(), camera);
-  EXPECT_EQ(move.Undo(), 27);
-  EXPECT_EQ(move.Redo(), 27);
 }
 
 }  // namespace
