@@ -1,5 +1,6 @@
-// Selecting a newly made object, and grouping the selection.
+// Selecting a newly made object, and grouping and ungrouping the selection.
 #include "app/doc_window.h"
+#include "editing/delete_action.h"
 #include "editing/document.h"
 #include "editing/group_action.h"
 #include "editing/selection.h"
@@ -78,4 +79,27 @@ int32_t CDocWindow::GroupSelection() {
     return kErrOutOfMemory;
   }
   return fDocument->GetUndoHistory().Push(action);
+}
+
+int32_t CDocWindow::UngroupSelection() {
+  CSelection& selection = fDocument->GetSelection();
+  if (selection.GetCount() != 1) return kNoErr;
+  auto* action = new CDeleteAction(fScene.get());
+  if (!action || !action->IsValid()) {
+    delete action;
+    return kErrOutOfMemory;
+  }
+  C3dObject* selected = selection.GetObject(0);
+  if (selected->GetFamily() == C3dGroup::kFamily && selected->GetClass() == C3dGroup::kClassTag) {
+    auto* group = static_cast<C3dGroup*>(selected);
+    for (uint32_t i = 0; i < group->GetMemberCount(); ++i) selection.Add(group->GetMember(i), 0, 0);
+    selection.Remove(action, group);
+  }
+  // Even with nothing ungrouped the action replaces the last undo step.
+  if (const int32_t err = fDocument->GetUndoHistory().Push(action)) return err;
+  if (C3dGroup::RelinkGroups(fScene.get())) return kErrOutOfMemory;
+  Invalidate(true);
+  const int32_t err = FindSceneParts(false);
+  NotifyObjInfoChanged(kSceneChanged);
+  return err;
 }

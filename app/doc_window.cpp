@@ -444,7 +444,6 @@ int32_t CDocWindow::RenderToDisk(const SDiskRender& request) {
 int32_t CDocWindow::EditCommand(uint32_t) { return kErrNotImplemented; }
 int32_t CDocWindow::DuplicateSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::ReplicateSelection() { return kErrNotImplemented; }
-int32_t CDocWindow::UngroupSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::EditSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::ShowSelectionAsBox(bool) { return kErrNotImplemented; }
 int32_t CDocWindow::FlyAround() { return kErrNotImplemented; }

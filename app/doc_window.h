@@ -13,9 +13,10 @@
 // through the document library and replace the scene table only once a document was read whole; the
 // save question stands between them and unsaved changes.
 //
-// Still placeholders behind their final interfaces: the commands on the selection but grouping (27),
-// the menu states, the pointer feedback and the render slice (0; the slice clears the render request
-// word). The operations are virtual so that the shell's tests can stand in for the window.
+// Still placeholders behind their final interfaces: the commands on the selection but grouping and
+// ungrouping (27), the menu states, the pointer feedback and the render slice (0; the slice clears
+// the render request word). The operations are virtual so that the shell's tests can stand in for
+// the window.
 #pragma once
 
 #include <cstdint>
@@ -337,6 +338,10 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // Two or more selected objects become one new group, selected alone, with its action recorded:
   // 0 (also for fewer), or the failing step's code; a group made before a later step failed stays.
   int32_t GroupSelection() override;
+  // One selected group leaves the scene through a delete action, its members selected instead. With
+  // one selected object that is no group, the empty action is still recorded. 0 (also for none or
+  // several selected); 9 when the action cannot be made or the groups cannot be relinked; the push's
+  // code.
   virtual int32_t UngroupSelection();
   // The object, just made, becomes the only selected object (the others too while Shift is down):
   // its transform becomes its drag start, the view is flagged and the scene parts found again.

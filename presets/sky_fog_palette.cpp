@@ -27,3 +27,5 @@ int32_t CSkyFogPalette::Update() { return kNoErr; }
 int32_t CSkyFogPalette::CommitChange() { return kNoErr; }
 
 int32_t CSkyFogPalette::ApplySky(bool, bool, bool) { return kNoErr; }
+
+void CSkyFogPalette::UpdateAndRedraw(bool) { ++fUpdateAndRedrawCount; }

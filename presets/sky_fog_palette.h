@@ -1,7 +1,8 @@
 // The sky & fog palette.
 //
 // Placeholder until the preset libraries' issue: built from its layout, it shows empty; its operations do
-// nothing and answer 0. Exactly one exists; its constructor makes it the program's current one.
+// nothing and answer 0, UpdateAndRedraw only counts its calls. Exactly one exists; its constructor
+// makes it the program's current one.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,14 @@ class CSkyFogPalette : public CLayoutHostCanvas {
   // After a document was read: the readouts and colours from the scene's sky and sun (readouts,
   // colours), an undoable sky action (record), and the document window redrawn. Does nothing: 0.
   int32_t ApplySky(bool readouts, bool colours, bool record);
+
+  // Applies the edit state to the scene and shows it; commit records an undo step. Counts its calls
+  // and does nothing else.
+  void UpdateAndRedraw(bool commit);
+  uint32_t GetUpdateAndRedrawCount() const { return fUpdateAndRedrawCount; }
+
+ private:
+  uint32_t fUpdateAndRedrawCount = 0;
 };
 
 // The program's sky & fog palette, none before the interface is built and after it is gone.

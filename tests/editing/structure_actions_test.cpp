@@ -1,10 +1,12 @@
 // The actions that take objects out of the scene and bring them back: delete, create and group.
 #include <gtest/gtest.h>
 
+#include "editing/convert_action.h"
 #include "editing/create_action.h"
 #include "editing/delete_action.h"
 #include "editing/group_action.h"
 #include "platform/alloc.h"
+#include "scene/cube.h"
 #include "tests/editing/counting_action.h"
 #include "tests/editing/editing_fixture.h"
 
@@ -155,6 +157,46 @@ TEST_F(StructureActionsTest, ACreationWhoseHoldingTableCannotBeMadeStaysDone) {
   EXPECT_EQ(action->GetUndone(), 0);
   EXPECT_EQ(History().Undo(), 0);
   EXPECT_FALSE(InScene(sphere));
+}
+
+// A sphere in a group replaced by a cube: undone, the sphere is back in its group and the cube out of
+// the scene; redone, the other way.
+TEST_F(StructureActionsTest, UndoingAConversionPutsTheOldObjectBackIntoItsGroup) {
+  C3dSphere *sphere = NewSphere(), *other = NewSphere();
+  C3dGroup* group = NewGroup({sphere, other});
+  auto* action = new CConvertAction(table);
+  ASSERT_TRUE(action->IsValid());
+  C3dCube* cube = MakeShape<C3dCube>(table);
+  ASSERT_EQ(group->AddChild(cube), 0);
+  ASSERT_EQ(group->RemoveChild(sphere), 0);
+  ASSERT_EQ(document->DeleteObjectUndoable(action->GetDeletePart(), sphere), 0);
+  ASSERT_TRUE(action->GetCreatePart()->AddObject(cube));
+  ASSERT_EQ(History().Push(action), 0);
+  auto members = [&] {
+    std::vector<C3dObject*> out;
+    for (uint32_t i = 0; i < group->GetMemberCount(); ++i) out.push_back(group->GetMember(i));
+    return out;
+  };
+
+  ASSERT_EQ(History().Undo(), 0);
+  EXPECT_TRUE(InScene(sphere));
+  EXPECT_EQ(sphere->GetParent(), group);
+  EXPECT_FALSE(InScene(cube));
+  EXPECT_EQ(members(), (std::vector<C3dObject*>{other, sphere}));
+  EXPECT_FALSE(sphere->IsSelected());
+
+  ASSERT_EQ(History().Redo(), 0);
+  EXPECT_TRUE(InScene(cube));
+  EXPECT_EQ(cube->GetParent(), group);
+  EXPECT_FALSE(InScene(sphere));
+  EXPECT_EQ(members(), (std::vector<C3dObject*>{other, cube}));
+}
+
+TEST_F(StructureActionsTest, AConversionIsValidOnlyWithBothParts) {
+  platform::FailNextAllocations(1);
+  CConvertAction withoutDeletePart(table);
+  EXPECT_FALSE(withoutDeletePart.IsValid());
+  EXPECT_EQ(withoutDeletePart.Undo(), 9);
 }
 
 }  // namespace
