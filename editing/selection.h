@@ -112,6 +112,9 @@ class CSelection : public CViewSelection {
   }
   bool IsAxisOverride() const { return fAxisOverride; }
   uint32_t GetAxisOverrideMask() const { return fAxisOverrideMask; }
+  // Whether the key is held now, as a drag loop that does not pump must read it; false while the
+  // application is not active.
+  static bool IsKeyHeld(uint32_t virtualKey);
   // The mask of the modifier keys held now (SHandleDrag's bits).
   static uint32_t ModifierMask();
 

@@ -8,6 +8,7 @@
 #include "editing/document_host.h"
 #include "framework/core/appl.h"
 #include "framework/core/holder.h"
+#include "platform/window.h"
 #include "scene/camera.h"
 
 namespace {
@@ -96,22 +97,25 @@ struct CSelection::SDragStep {
   bool alt = false;
   bool skip = false;  // Shift is gathering movement: nothing changes
   double factor = 1;
-  double angle = 0;       // a face turn
-  double horizontal = 0;  // a free turn: about v
-  double vertical = 0;    //              and about v × u
-  vector3<double> u;      // the camera's viewing direction
-  vector3<double> v;      // and its up vector
+  double angle = 0;               // a face turn
+  double horizontal = 0;          // a free turn: about v
+  double vertical = 0;            //              and about v × u
+  vector3<double> u;              // the camera's viewing direction
+  vector3<double> v;              // and its up vector
   vector3<double> cameraAxis[3];  // v × u, v, u
   bool accumulated = false;
 };
 
-uint32_t CSelection::ModifierMask() {
+bool CSelection::IsKeyHeld(uint32_t virtualKey) {
   CAppl* app = GetApplication();
+  return app && app->IsActive() && platform::IsKeyDownNow(virtualKey);
+}
+
+uint32_t CSelection::ModifierMask() {
   uint32_t mask = SHandleDrag::kMaskBase;
-  if (!app) return mask;
-  if (app->IsShiftDown()) mask |= SHandleDrag::kMaskShift;
-  if (app->IsAltDown()) mask |= SHandleDrag::kMaskAlt;
-  if (app->IsControlDown()) mask |= SHandleDrag::kMaskControl;
+  if (IsKeyHeld(platform::kVkShift)) mask |= SHandleDrag::kMaskShift;
+  if (IsKeyHeld(platform::kVkMenu)) mask |= SHandleDrag::kMaskAlt;
+  if (IsKeyHeld(platform::kVkControl)) mask |= SHandleDrag::kMaskControl;
   return mask;
 }
 
@@ -232,12 +236,14 @@ bool CSelection::DragHandleStep(int32_t dx, int32_t dy, SHandleDrag* drag) {
     const C3dBox box = object->WorldBox();
     drag->centre = (box.fMin + box.fMax) * 0.5;
     object->NotifyParentBoundsChanged();
-    if (fEditKind == kRotate) {
-      if (corner) CornerRotate(*drag, step, object);
-      else FaceRotate(*drag, step, object);
+    if (fEditKind == kRotate && corner) {
+      CornerRotate(*drag, step, object);
+    } else if (fEditKind == kRotate) {
+      FaceRotate(*drag, step, object);
+    } else if (corner) {
+      CornerResize(*drag, step, object);
     } else {
-      if (corner) CornerResize(*drag, step, object);
-      else FaceResize(*drag, step, object);
+      FaceResize(*drag, step, object);
     }
     // The record accumulates the step's turn once, however many objects turned.
     step.accumulated = true;

@@ -55,8 +55,10 @@ class SelectionDrag : public EditingTest {
     C3dBox box = Selection().GetObject(0)->WorldBox();
     for (uint32_t i = 1; i < Selection().GetCount(); ++i) {
       const C3dBox other = Selection().GetObject(i)->WorldBox();
-      box.fMin = {std::min(box.fMin.x, other.fMin.x), std::min(box.fMin.y, other.fMin.y), std::min(box.fMin.z, other.fMin.z)};
-      box.fMax = {std::max(box.fMax.x, other.fMax.x), std::max(box.fMax.y, other.fMax.y), std::max(box.fMax.z, other.fMax.z)};
+      box.fMin = {std::min(box.fMin.x, other.fMin.x), std::min(box.fMin.y, other.fMin.y),
+                  std::min(box.fMin.z, other.fMin.z)};
+      box.fMax = {std::max(box.fMax.x, other.fMax.x), std::max(box.fMax.y, other.fMax.y),
+                  std::max(box.fMax.z, other.fMax.z)};
     }
     const vector3<double> lo = box.fMin, hi = box.fMax, mid = (lo + hi) * 0.5;
     const vector3<double> points[15] = {
@@ -66,7 +68,8 @@ class SelectionDrag : public EditingTest {
     for (uint32_t i = 0; i < 15; ++i) Selection().SetHandle(i, 1000 + 10 * int32_t(i), 0, points[i]);
   }
   // Selects the objects, lays out the handles and begins a drag of the handle in the edit kind.
-  SHandleDrag Begin(std::vector<C3dObject*> objects, int32_t handle, uint32_t kind, uint32_t mode = CSelection::kWorldAxes) {
+  SHandleDrag Begin(std::vector<C3dObject*> objects, int32_t handle, uint32_t kind,
+                    uint32_t mode = CSelection::kWorldAxes) {
     for (C3dObject* object : objects) Selection().Add(object, 0, 1);
     Selection().SetEditKind(kind);
     Selection().SetCoordinateMode(mode);
@@ -94,7 +97,8 @@ TEST_F(SelectionDrag, HandlesAreHitWithinThreePixelsButNeverTheCentre) {
   struct SCase {
     int32_t x, y;
     bool hit;
-  } cases[] = {{103, 97, true}, {100, 100, true}, {97, 103, true}, {104, 100, false}, {100, 96, false}, {300, 300, false}};
+  } cases[] = {{103, 97, true},   {100, 100, true}, {97, 103, true},
+               {104, 100, false}, {100, 96, false}, {300, 300, false}};
   for (const SCase& c : cases) {
     handle = -1;
     EXPECT_EQ(Selection().HitTestHandle(c.x, c.y, &handle), c.hit) << c.x << "," << c.y;
@@ -164,8 +168,8 @@ TEST_F(SelectionDrag, ShiftSnapsOnceTwentyPixelsGatheredAndEveryObjectAlike) {
 }
 
 // The turn of a point about the axis through the centre: the axis stays, the rest turns by the angle.
-void ExpectTurn(C3dObject* object, const C34Matrix& before, const vector3<double>& centre,
-                const vector3<double>& axis, double angle, const char* what) {
+void ExpectTurn(C3dObject* object, const C34Matrix& before, const vector3<double>& centre, const vector3<double>& axis,
+                double angle, const char* what) {
   const C34Matrix after = object->GetObjectToWorld();
   C34Matrix toObject;
   ASSERT_TRUE(before.Invert(toObject)) << what;
@@ -190,7 +194,12 @@ TEST_F(SelectionDrag, FaceTurnsAboutTheModesAxis) {
     double angle;
   } cases[] = {
       {"world y, snapped", CSelection::kWorldAxes, {kShift}, {12, 8, 1}, {0, 1, 0}, double(0.7853975f)},
-      {"own y, snapped", CSelection::kObjectAxes, {kShift}, {20, 5}, {-std::sin(0.5), std::cos(0.5), 0}, double(0.7853975f)},
+      {"own y, snapped",
+       CSelection::kObjectAxes,
+       {kShift},
+       {20, 5},
+       {-std::sin(0.5), std::cos(0.5), 0},
+       double(0.7853975f)},
       {"camera v, snapped", CSelection::kCameraAxes, {kShift}, {25, 0}, {0, 0.8, -0.6}, double(0.7853975f)},
       {"per pixel", CSelection::kWorldAxes, {}, {1}, {0, 1, 0}, double(0.00872664f)},
       {"fine", CSelection::kWorldAxes, {kAlt}, {1}, {0, 1, 0}, double(0.00084533f)},
