@@ -157,7 +157,13 @@ TEST_F(DocWindowMouse, ADragMovesTheSelectionAsOneUndoableMove) {
   C3dSphere* ball = AddSphere({0, 1, 0});
   Ready();
   const vector3<double> start = ball->GetTransformVector3();
+  // Every step tells the control palette while the window asks for it.
+  w->SetFlags(CDocWindow::kNotifyDrags);
+  const uint32_t queued = owner->GetQueueCount();
   EXPECT_EQ(Press(Pixel(Centre(ball)), Moves(5, 0, 4)), kHandled);
+  uint32_t steps = 0;
+  for (uint32_t i = queued; i < owner->GetQueueCount(); ++i) steps += owner->PeekQueued(i).GetDataWord() == 0x80000004u;
+  EXPECT_EQ(steps, 4u);
   const vector3<double> moved = ball->GetTransformVector3();
   EXPECT_GT(moved.x - start.x, 0.1);
   EXPECT_FALSE(Selection().IsMoveUnderWay());
@@ -256,6 +262,12 @@ TEST_F(DocWindowMouse, HandleDragsRecordAMatrixActionAndCtrlAltResets) {
   EXPECT_EQ(Press({x, y}, Moves(8, 0, 2)), kHandled);
   EXPECT_GT(ball->WorldBox().fMax.x - ball->WorldBox().fMin.x, before.fMax.x - before.fMin.x + 0.05);
   EXPECT_FALSE(w->IsDragging());
+  // Shift pressed in mid-drag: back to the drag start, then gathering toward a snap.
+  const double grown = ball->WorldBox().fMax.x - ball->WorldBox().fMin.x;
+  Draw();
+  Selection().GetHandle(1, &x, &y);
+  EXPECT_EQ(Press({x, y}, Moves(8, 0) + "key 16\n" + Moves(8, 0)), kHandled);
+  EXPECT_NEAR(ball->WorldBox().fMax.x - ball->WorldBox().fMin.x, grown, 1e-12);
 
   ball->SetTransformVector2({0.4, 0, 0});
   Draw();

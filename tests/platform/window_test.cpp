@@ -175,6 +175,25 @@ TEST(HeadlessScript, RelativeMovesStartFromThePointer) {
   EXPECT_EQ(error, "line 1: rmove needs DX and DY");
 }
 
+// A handler sees the keys as they were at its own message; a loop that polls without pumping sees
+// the keyboard as it is.
+TEST_F(WindowTest, KeysNowIgnoreTheStrokesStillQueued) {
+  SetFocus(window);
+  ASSERT_TRUE(headless::AddScript("key 16\n"));
+  while (headless::PendingInputs() > 0) GetCursorPos();
+  EXPECT_FALSE(IsKeyDownAsync(kVkShift));
+  EXPECT_TRUE(IsKeyDownNow(kVkShift));
+  SMessage m;
+  while (PeekMessage(&m, nullptr, kWmKeyFirst, kWmKeyLast, true)) {
+  }
+  EXPECT_TRUE(IsKeyDownAsync(kVkShift));
+  ASSERT_TRUE(headless::AddScript("keyup 16\n"));
+  while (headless::PendingInputs() > 0) GetCursorPos();
+  EXPECT_FALSE(IsKeyDownNow(kVkShift));
+  while (PeekMessage(&m, nullptr, kWmKeyFirst, kWmKeyLast, true)) {
+  }
+}
+
 TEST(AnsiText, ConvertsBothWays) {
   EXPECT_EQ(AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
   EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD"), "caf\xE9 \x80 ?");
