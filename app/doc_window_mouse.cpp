@@ -111,6 +111,7 @@ int32_t CDocWindow::HandleMouseDown(SWinEvent& event) {
     platform::Beep();
     return kHandled;
   }
+  if (!IsActiveWindow()) Activate();
   const bool space = app->IsKeyDown(platform::kVkSpace);
   SPointHV press;
   GetRoot()->ParentToLocalPoint(&press, ScreenToCanvas({event.x, event.y}));

@@ -30,7 +30,6 @@ constexpr double kGreatestExtent = 9999;
 constexpr double kParallel = 1e-12;
 
 constexpr vector3<double> kWorldAxis[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-constexpr vector3<double> kFaceNormal[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
 
 bool IsCamera(const C3dObject* object) { return object->GetFamily() == C3dCamera::kFamily; }
 
@@ -314,7 +313,6 @@ void CSelection::FaceResize(const SHandleDrag& drag, const SDragStep& step, C3dO
       if (Clamped(step.factor, worldExtent[a]) == 1) factor = 1;
     }
   } else {
-    axes[pair] = kFaceNormal[anchorHandle];
     factor = Clamped(factor, worldExtent[pair]);
   }
   Scale(object, anchor, axes[pair], factor);
