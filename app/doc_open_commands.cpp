@@ -60,6 +60,16 @@ bool KeepsPicture() {
 struct SImageDeleter {
   void operator()(CImage* image) const { delete image; }
 };
+using ImagePtr = std::unique_ptr<CImage, SImageDeleter>;
+
+// An image at the settings' render size, or null.
+ImagePtr NewRenderedImage(const CDocSettings& settings) {
+  int32_t error = kNoErr;
+  ImagePtr image(NewDataImage(settings.GetWord(CDocSettings::kRenderWidth),
+                              settings.GetWord(CDocSettings::kRenderHeight), &error));
+  if (!image || !image->IsReady()) return nullptr;
+  return image;
+}
 
 }  // namespace
 
@@ -79,7 +89,7 @@ struct CDocWindow::SReadDocument {
   std::unique_ptr<C3dBaseSys> table;
   // The window's settings, with what the document brought in place of them.
   std::unique_ptr<CDocSettings> settings;
-  std::unique_ptr<CImage, SImageDeleter> renderedImage;
+  ImagePtr renderedImage;
   bool pictureRead = false;
   bool earlierVersion = false;
 
@@ -162,14 +172,9 @@ void CDocWindow::ReadPicture(SReadDocument& read) {
   if (!KeepsPicture() || ExtensionStart(path) == std::string::npos) return;
   CFileSpec picture;
   if (picture.Set(WithExtension(path, kPictureExtension).c_str())) return;
-  int32_t error = kNoErr;
-  CImage* image = NewDataImage(read.settings->GetWord(CDocSettings::kRenderWidth),
-                               read.settings->GetWord(CDocSettings::kRenderHeight), &error);
-  if (!image || !image->IsReady()) {
-    delete image;
-    return;
-  }
-  read.renderedImage.reset(image);
+  read.renderedImage = NewRenderedImage(*read.settings);
+  CImage* image = read.renderedImage.get();
+  if (!image) return;
   read.pictureRead = CImBitmapFile::LoadImage(picture, &image) == kNoErr;
   if (read.pictureRead || read.kind == EReadKind::kRevert) return;
   image->Fill(kOpaqueWhite);
@@ -195,11 +200,8 @@ int32_t CDocWindow::ReadEarlierDocument(SReadDocument& read) {
                       int32_t(height(rects.second)));
   if (read.kind == EReadKind::kRevert) return kNoErr;
   settings.SetWord(CDocSettings::kBlockSize, 0);
-  int32_t error = kNoErr;
-  CImage* image = NewDataImage(settings.GetWord(CDocSettings::kRenderWidth),
-                               settings.GetWord(CDocSettings::kRenderHeight), &error);
-  if (image && image->IsReady() && image->Fill(kOpaqueWhite)) read.renderedImage.reset(image);
-  else delete image;
+  ImagePtr image = NewRenderedImage(settings);
+  if (image && image->Fill(kOpaqueWhite)) read.renderedImage = std::move(image);
   return kNoErr;
 }
 

@@ -8,6 +8,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
 #include "framework/image/ix_image.h"
+#include "framework/ui/geometry.h"
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
@@ -62,9 +63,6 @@ double ZoomFactor(int32_t level) {
   return 1.0;
 }
 
-int32_t Width(const SRect& r) { return r.right - r.left; }
-int32_t Height(const SRect& r) { return r.bottom - r.top; }
-
 // One axis of the visible part: the extent kept round the old centre, within 0 … size.
 void RecentreAxis(int32_t& low, int32_t& high, int32_t extent, int32_t size) {
   low = int32_t(std::lround(low + (high - low) * 0.5 - extent * 0.5));
@@ -88,9 +86,9 @@ uint32_t CDocWindow::PatchRenderPart(int32_t below) {
 
 SRect CDocWindow::DocImageRect() const {
   if (!fDocImage) return {};
+  const SRect& own = fDocImage->GetRect();
   SRect rect;
-  fDocImage->LocalToAncestorRect(&rect, SRect{0, 0, Height(fDocImage->GetRect()), Width(fDocImage->GetRect())},
-                                 GetRoot());
+  fDocImage->LocalToAncestorRect(&rect, SRect{0, 0, RectHeight(own), RectWidth(own)}, GetRoot());
   return rect;
 }
 
@@ -125,7 +123,7 @@ void CDocWindow::Draw() {
   platform::DeviceContext* dc = GetDeviceContext();
   const SRect element = DocImageRect();
   const bool wireframe = fMode & kWireframeShown;
-  const SRect source = wireframe ? SRect{0, 0, Height(element), Width(element)} : fVisiblePart;
+  const SRect source = wireframe ? SRect{0, 0, RectHeight(element), RectWidth(element)} : fVisiblePart;
   const SRect frame = Grown(element, 1);
   const SRect& canvas = GetBounds();
   if (fViewRect.left < element.left || fViewRect.top < element.top) {
@@ -184,7 +182,7 @@ int32_t CDocWindow::ToggleRenderedImage() {
 
 void CDocWindow::PlaceImageElement(bool fit) {
   if (!fDocImage) return;
-  const SPointHV view{Width(fViewRect), Height(fViewRect)};
+  const SPointHV view{RectWidth(fViewRect), RectHeight(fViewRect)};
   SPointHV size = fMode & kWireframeShown ? GetWindowImageSize() : fShownSize;
   if (fMode & kRenderedShown) size = {std::min(size.h, view.h), std::min(size.v, view.v)};
   if (fit && (fFlags & kViewIsCanvas) && (fMode & kRenderedShown)) {
@@ -212,7 +210,7 @@ int32_t CDocWindow::ZoomRenderedImage(bool zoomIn, bool reset) {
   const SPointHV shown{int32_t(std::lround(image.h * factor)), int32_t(std::lround(image.v * factor))};
   // Reductions stop at 80 pixels; the image's own size is always shown, however small.
   if (factor < 1 && (shown.h < kMinShownSide || shown.v < kMinShownSide)) return kHandled;
-  const SPointHV view{Width(fViewRect), Height(fViewRect)};
+  const SPointHV view{RectWidth(fViewRect), RectHeight(fViewRect)};
   if (shown.h <= view.h && shown.v <= view.v) {
     fVisiblePart = {0, 0, image.v, image.h};
   } else {

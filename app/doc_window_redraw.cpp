@@ -10,6 +10,7 @@
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
+#include "framework/ui/geometry.h"
 #include "framework/ui/im_element.h"
 #include "scene/base_sys.h"
 #include "scene/object.h"
@@ -41,8 +42,6 @@ constexpr SStackedButton kStackOrder[] = {
     {CSelection::kLandDownButton, CDocWindow::kLandDownChiclet},
     {CSelection::kLandUpButton, CDocWindow::kLandUpChiclet},
 };
-
-int32_t HeightOf(const CElement* element) { return element->GetRect().bottom - element->GetRect().top; }
 
 }  // namespace
 
@@ -152,7 +151,7 @@ void CDocWindow::LayoutOverlayButtons() {
   uint32_t mask = 0;
   const int32_t count = int32_t(selection.GetButtonMask(&mask));
   CImElement* stepButton = fOverlayButtons[kAttributesChiclet];
-  const int32_t step = stepButton ? HeightOf(stepButton) : 0;
+  const int32_t step = stepButton ? RectHeight(stepButton->GetRect()) : 0;
   int32_t x = fView.GetLabelX(), y = fView.GetLabelY();
   const int32_t imageHeight = GetWindowImageSize().v;
   if (y + count * step > imageHeight) y = imageHeight - count * step;
@@ -169,7 +168,7 @@ void CDocWindow::LayoutOverlayButtons() {
     }
     button->MoveTo({x, y}, false);
     button->Show(false);
-    y += HeightOf(button) - kButtonOverlap;
+    y += RectHeight(button->GetRect()) - kButtonOverlap;
   }
 }
 

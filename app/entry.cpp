@@ -1,7 +1,7 @@
+// The program entry: one instance per user, the data pool's budget, and the application's run.
 #include "app/entry.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <memory>
 
 #include "app/quarn_app.h"
 #include "document/prefs_file.h"
@@ -14,15 +14,6 @@ namespace {
 
 constexpr uint32_t kDefaultPoolBudget = 0x1FA000;
 constexpr uint32_t kObjectsPoolBudget = 0x500000;
-
-bool LoadInputScript() {
-  const char* script = std::getenv("QUARN2_SCRIPT");
-  if (!script || !*script || !platform::IsHeadless()) return true;
-  std::string error;
-  if (platform::headless::LoadScriptFile(script, &error)) return true;
-  std::fprintf(stderr, "%s: %s\n", script, error.c_str());
-  return false;
-}
 
 }  // namespace
 
@@ -53,7 +44,7 @@ int RunProgram(const std::string& commandLine) {
   if (platform::ClaimSingleInstance(CWinAppl::kClassName, kProgramName, commandLine) ==
       platform::InstanceRole::kForwarded)
     return 0;
-  if (!LoadInputScript()) {
+  if (!platform::headless::LoadScriptFromEnvironment()) {
     platform::ReleaseSingleInstance();
     return 1;
   }
@@ -70,11 +61,11 @@ int RunProgram(const std::string& commandLine) {
   desc.keepWindowShown = false;
   desc.createMenu = true;
   bool started = false;
-  if (auto* app = new CQuarnApp(desc)) {
+  {
+    auto app = std::make_unique<CQuarnApp>(desc);
     app->HandleCommandLine(commandLine.c_str());
     app->Run();
     started = app->HasStarted();
-    delete app;
   }
   TermOrdax();
   platform::ReleaseSingleInstance();

@@ -8,13 +8,13 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/win_appl.h"
 #include "framework/core/window_handler.h"
+#include "panels/layout_needs.h"
 #include "platform/desktop.h"
 #include "platform/system.h"
 
 namespace {
 
 constexpr const char* kResetPalettes = "reset palettes";
-constexpr const char* kSaveChangesRequest = "save changes";
 
 CWinAppl* WinApp() { return dynamic_cast<CWinAppl*>(GetApplication()); }
 
@@ -136,7 +136,7 @@ int32_t CPaletteManager::IdleStep() {
 int32_t CPaletteManager::AskBeforeOpening(CDocWindow* window) {
   window->SetFlags(CDocWindow::kIgnoreSaveReplies);
   CUIMessage request;
-  request.Init(0, kSaveChangesRequest, nullptr, nullptr, 0);
+  request.Init(0, need::kSaveChanges.name, nullptr, nullptr, 0);
   const int32_t answer = fBroadcaster.Dispatch(&request);
   if (answer == kHandled) return kNoErr;
   // Nobody asked: the files cannot wait for an answer that never comes.

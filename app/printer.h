@@ -2,7 +2,7 @@
 // document window through the platform's print dialog. A printer is made for the length of one
 // command; the settings it edits last for the program's run.
 //
-// Placeholder until the printing issue: the set-up dialog is not shown and answers 0; PrintImage
+// Placeholder, printing not built yet: the set-up dialog is not shown and answers 0; PrintImage
 // records what it was given and answers 27.
 #pragma once
 

@@ -135,6 +135,7 @@ void CQuarnApp::SetFrameMode(bool normal) {
   RecomputeFrame();
 }
 
+// The command 'quit', which may ask about unsaved changes first; without the shell, a plain quit.
 void CQuarnApp::QuitFromKey() {
   if (fPaletteManager) TellError(fPaletteManager->DoCommand(kQuit));
   else Quit();
@@ -173,11 +174,7 @@ int32_t CQuarnApp::OnMainDeactivateApp(SWinEvent&) {
 }
 
 int32_t CQuarnApp::OnMainClose(SWinEvent&) {
-  if (!fPaletteManager) {
-    Quit();
-    return 1;
-  }
-  TellError(fPaletteManager->DoCommand(kQuit));
+  QuitFromKey();
   return 1;
 }
 

@@ -1,8 +1,8 @@
 // The splash screen: a borderless canvas shown while the interface loads, and again, scrolling its
 // "about text", as the about box.
 //
-// Placeholder until the splash screen's issue: it builds from its layout and shows at once; the about
-// box answers 27.
+// Placeholder, the scrolling and the about box not built yet: it builds from its layout and shows at
+// once; the about box answers 27.
 #pragma once
 
 #include <cstdint>

@@ -12,9 +12,6 @@
 namespace platform {
 namespace {
 
-constexpr uint32_t kFrameDark = 0x646464;
-constexpr uint32_t kButtonKinds = 0x0F;
-
 struct SDialog {
   DialogProc procedure = nullptr;
   bool modal = false;

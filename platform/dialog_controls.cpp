@@ -12,9 +12,6 @@
 namespace platform {
 namespace {
 
-constexpr uint32_t kFrameDark = 0x646464;
-constexpr uint32_t kButtonKinds = 0x0F;
-
 struct SItemState {
   GdiObject font = nullptr;
   bool pressed = false;  // the left button went down on it and is still held

@@ -7,6 +7,11 @@
 
 namespace platform {
 
+// The colour of the frames of dialogs and push buttons (0x00RRGGBB).
+inline constexpr uint32_t kFrameDark = 0x646464;
+// The bits of a button's style that say its kind.
+inline constexpr uint32_t kButtonKinds = 0x0F;
+
 // A dialog's own keys (Tab, Return, Escape), as platform/dialog.h describes them; false for any other
 // key or window.
 bool DialogKey(WindowHandle dialog, uint32_t virtualKey);

@@ -399,7 +399,7 @@ class GtkBackend : public WindowBackend {
     }
     const SWinRect& r = w->rect;
     const bool hasSize = r.Width() > 0 && r.Height() > 0;
-    if (IsEditWindow(w)) PlaceEntry(w, data);
+    if (IsEditWindow(w)) OverlayAtPlace(w, data);
     else if (IsItemWindow(w)) PlaceItem(w, data);
     else if (IsChildWindow(w)) PlaceChild(w, data);
     else if (r.left != data->shownRect.left || r.top != data->shownRect.top)

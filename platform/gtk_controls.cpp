@@ -50,13 +50,7 @@ void MakeItem(SWindow* w, SGtkWindow* data) {
 }
 
 void PlaceItem(SWindow* w, SGtkWindow* data) {
-  SWindow* top = TopLevelOf(w);
-  SGtkWindow* topData = Data(top);
-  if (!topData || !topData->overlay) return;
-  if (!data->placed) gtk_overlay_add_overlay(GTK_OVERLAY(topData->overlay), data->area);
-  data->placed = true;
-  gtk_widget_set_margin_start(data->area, w->rect.left - top->rect.left);
-  gtk_widget_set_margin_top(data->area, w->rect.top - top->rect.top);
+  if (!OverlayAtPlace(w, data)) return;
   gtk_widget_set_size_request(data->area, w->rect.Width(), w->rect.Height());
   const std::string text = AnsiToUtf8(w->title);
   if (IsButton(w)) {

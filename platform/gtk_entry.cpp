@@ -125,16 +125,6 @@ void MakeEntry(SWindow* w, SGtkWindow* data) {
   g_signal_connect(data->area, "focus-in-event", G_CALLBACK(OnEntryFocus), w);
 }
 
-void PlaceEntry(SWindow* w, SGtkWindow* data) {
-  SWindow* top = TopLevelOf(w);
-  SGtkWindow* topData = Data(top);
-  if (!topData || !topData->overlay) return;
-  if (!data->placed) gtk_overlay_add_overlay(GTK_OVERLAY(topData->overlay), data->area);
-  data->placed = true;
-  gtk_widget_set_margin_start(data->area, w->rect.left - top->rect.left);
-  gtk_widget_set_margin_top(data->area, w->rect.top - top->rect.top);
-}
-
 void ShowEditState(SWindow* w) {
   GtkWidget* entry = EntryOf(w);
   const SEditState* e = EditStateOf(w);

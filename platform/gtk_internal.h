@@ -42,6 +42,19 @@ inline GtkWindow* GtkWindowOf(SWindow* w) {
   return data && data->window ? GTK_WINDOW(data->window) : nullptr;
 }
 
+// Lays a control's widget over its top-level ancestor's drawing area, at the control's place in that
+// window; false while the ancestor has no overlay.
+inline bool OverlayAtPlace(SWindow* w, SGtkWindow* data) {
+  SWindow* top = TopLevelOf(w);
+  SGtkWindow* topData = Data(top);
+  if (!topData || !topData->overlay) return false;
+  if (!data->placed) gtk_overlay_add_overlay(GTK_OVERLAY(topData->overlay), data->area);
+  data->placed = true;
+  gtk_widget_set_margin_start(data->area, w->rect.left - top->rect.left);
+  gtk_widget_set_margin_top(data->area, w->rect.top - top->rect.top);
+  return true;
+}
+
 // The widget whose GDK window shows the window: its GTK window, or a child window's drawing area.
 inline GtkWidget* OuterWidget(SGtkWindow* data) { return data->window ? data->window : data->area; }
 
@@ -56,9 +69,8 @@ bool RebuildMenuBars();
 // ---- edit controls (gtk_entry.cpp)
 
 bool IsEditWindow(const SWindow* w);
-// The entry over the top-level ancestor's drawing area, at the control's place.
+// The entry over the top-level ancestor's drawing area (placed by OverlayAtPlace).
 void MakeEntry(SWindow* w, SGtkWindow* data);
-void PlaceEntry(SWindow* w, SGtkWindow* data);
 // Text, selection, limit, alignment and font from the control's model.
 void ShowEditState(SWindow* w);
 // A key typed while an edit control of the top-level window holds the focus goes to the control's

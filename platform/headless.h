@@ -36,6 +36,10 @@ namespace platform::headless {
 // (nothing of the text is added then).
 bool AddScript(const std::string& text, std::string* error = nullptr);
 bool LoadScriptFile(const std::string& path, std::string* error = nullptr);
+// Scripted runs of a program: loads the script that QUARN2_SCRIPT names when the back end is the
+// headless one (on GTK, or without the variable, nothing is loaded). False when it cannot be loaded,
+// the file and the reason then printed on stderr.
+bool LoadScriptFromEnvironment();
 size_t PendingInputs();
 // The answer of the next file dialog, with the 1-based filter index the user picked; 0 picks as the
 // script's answers do.

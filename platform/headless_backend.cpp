@@ -484,6 +484,15 @@ bool LoadScriptFile(const std::string& path, std::string* error) {
   return AddScript(text, error);
 }
 
+bool LoadScriptFromEnvironment() {
+  const char* script = std::getenv("QUARN2_SCRIPT");
+  if (!script || !*script || !IsHeadless()) return true;
+  std::string error;
+  if (LoadScriptFile(script, &error)) return true;
+  std::fprintf(stderr, "%s: %s\n", script, error.c_str());
+  return false;
+}
+
 size_t PendingInputs() { return Headless().PendingInputs(); }
 
 void AnswerFileDialog(const std::string& path, uint32_t filterIndex) { Headless().AnswerFileDialog(path, filterIndex); }

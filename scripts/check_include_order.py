@@ -8,7 +8,9 @@ naming the file, the line and the header.
 import os
 import re
 import sys
-import tempfile
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import tree_check  # noqa: E402
 
 ORDER = [
     "platform", "framework/core", "framework/image", "framework/ui", "scene", "render", "document",
@@ -51,33 +53,12 @@ def upward_includes(root):
 
 def self_test():
     """Plants one upward and one downward include and checks that only the first is reported."""
-    with tempfile.TemporaryDirectory() as root:
-        os.makedirs(os.path.join(root, "scene"))
-        with open(os.path.join(root, "scene", "planted.cpp"), "w") as planted:
-            planted.write('#include "framework/core/vector3.h"\n#include "render/view.h"\n')
-        found = list(upward_includes(root))
-    expected = ["scene/planted.cpp:2: includes render/view.h of the later library render"]
-    if found != expected:
-        print(f"check_include_order: self-test found {found}, expected {expected}")
-        return 1
-    return 0
-
-
-def main():
-    if sys.argv[1:] == ["--self-test"]:
-        return self_test()
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
-    if not os.path.isdir(root):
-        print(f"check_include_order: {root}: no such folder", file=sys.stderr)
-        return 2
-    found = list(upward_includes(root))
-    for line in found:
-        print(line)
-    if found:
-        print(f"check_include_order: {len(found)} upward include(s); the order is {' < '.join(ORDER)}")
-        return 1
-    return 0
+    return tree_check.self_test(
+        "check_include_order", upward_includes, "scene/planted.cpp",
+        '#include "framework/core/vector3.h"\n#include "render/view.h"\n',
+        ["scene/planted.cpp:2: includes render/view.h of the later library render"])
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(tree_check.main("check_include_order", upward_includes, self_test,
+                             f"upward include(s); the order is {' < '.join(ORDER)}"))

@@ -8,7 +8,9 @@ literal, naming the file, the line and the call.
 import os
 import re
 import sys
-import tempfile
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import tree_check  # noqa: E402
 
 FOLDERS = ["app", "panels", "presets", "editors/terrain", "editors/material"]
 LOOKUPS = [
@@ -53,32 +55,14 @@ def found(root):
 
 def self_test():
     """Plants a literal and a declared name and checks that only the literal is reported."""
-    with tempfile.TemporaryDirectory() as root:
-        os.makedirs(os.path.join(root, "app"))
-        with open(os.path.join(root, "app", "planted.cpp"), "w") as planted:
-            planted.write('// FindElement(children, "in a comment")\n'
-                          'int a = FindElement(children, need::kDocImage.name, &found, false);\n'
-                          'int b = CElSystem::FindElement(children,\n    "doc image", &found, false);\n')
-        got = list(found(root))
-    expected = ["app/planted.cpp:3: a literal name passed to FindElement"]
-    if got != expected:
-        print(f"check_layout_literals: self-test found {got}, expected {expected}")
-        return 1
-    return 0
-
-
-def main():
-    if sys.argv[1:] == ["--self-test"]:
-        return self_test()
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
-    problems = list(found(root))
-    for line in problems:
-        print(line)
-    if problems:
-        print(f"check_layout_literals: {len(problems)} literal name(s); declare them in a layout_needs.cpp")
-        return 1
-    return 0
+    return tree_check.self_test(
+        "check_layout_literals", found, "app/planted.cpp",
+        '// FindElement(children, "in a comment")\n'
+        'int a = FindElement(children, need::kDocImage.name, &found, false);\n'
+        'int b = CElSystem::FindElement(children,\n    "doc image", &found, false);\n',
+        ["app/planted.cpp:3: a literal name passed to FindElement"])
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(tree_check.main("check_layout_literals", found, self_test,
+                             "literal name(s); declare them in a layout_needs.cpp"))

@@ -286,6 +286,26 @@ class CLayoutCompiler {
     return true;
   }
 
+  // Option words without values from index on, each adding its bit to *flags.
+  bool FlagWords(const SStatement& s, size_t index, const std::map<std::string, uint32_t>& bits, uint32_t* flags) {
+    std::map<std::string, size_t> options;
+    for (const auto& [word, bit] : bits) options[word] = 0;
+    return ReadOptions(s, index, options, [&](const std::string& w, const auto&) {
+      *flags |= bits.at(w);
+      return true;
+    });
+  }
+
+  // The value of a "number" option: the record's number, claimed for its kind.
+  bool TakeNumber(const SStatement& s, const std::string& kind, const std::string& value, uint32_t* number,
+                  bool* numbered) {
+    int64_t n = 0;
+    if (!ReadInteger(value, 0, UINT32_MAX, &n)) return FailAt(s.line, "expected a number, found " + value);
+    *number = uint32_t(n);
+    *numbered = true;
+    return ClaimNumber(s, kind, *number);
+  }
+
   bool NoBlock(const SStatement& s) {
     return !s.opensBlock || FailAt(s.line, s.words[0] + " opens no block");
   }
@@ -317,13 +337,8 @@ class CLayoutCompiler {
     if (file.front() == '"' && !ReadQuotedText(s.words[2], &file, &reason)) return FailAt(s.line, reason);
     bool numbered = false;
     const bool read = ReadOptions(s, 3, {{"number", 1}, {"hotspot", 2}}, [&](const std::string& w, const auto& v) {
+      if (w == "number") return TakeNumber(s, kImageType, v[0], &picture.number, &numbered);
       int64_t a = 0, b = 0;
-      if (w == "number") {
-        if (!ReadInteger(v[0], 0, UINT32_MAX, &a)) return FailAt(s.line, "expected a number, found " + v[0]);
-        picture.number = uint32_t(a);
-        numbered = true;
-        return ClaimNumber(s, kImageType, picture.number);
-      }
       if (!ReadInteger(v[0], INT32_MIN, INT32_MAX, &a) || !ReadInteger(v[1], INT32_MIN, INT32_MAX, &b))
         return FailAt(s.line, "expected hotspot X Y");
       picture.hotH = int32_t(a);
@@ -346,11 +361,7 @@ class CLayoutCompiler {
     if (!s.opensBlock) return FailAt(s.line, "a list's entries go in a block");
     bool numbered = false;
     const bool read = ReadOptions(s, 2, {{"number", 1}}, [&](const std::string&, const auto& v) {
-      int64_t n = 0;
-      if (!ReadInteger(v[0], 0, UINT32_MAX, &n)) return FailAt(s.line, "expected a number, found " + v[0]);
-      record.number = uint32_t(n);
-      numbered = true;
-      return ClaimNumber(s, kind, record.number);
+      return TakeNumber(s, kind, v[0], &record.number, &numbered);
     });
     if (!read) return false;
     if (!numbered) record.number = Next();
@@ -548,12 +559,11 @@ class CLayoutCompiler {
     }
     if (word == "fit") {
       out->elemFlags |= CElement::kLoadFit;
-      return Handled(ReadOptions(p, 1, {{"bounds", 0}, {"shownonly", 0}, {"outsets", 0}}, [&](const std::string& w, const auto&) {
-        out->elemFlags |= w == "bounds" ? CElement::kLoadFitBounds
-                          : w == "shownonly" ? CElement::kLoadFitShownOnly
-                                             : CElement::kLoadFitOutsets;
-        return true;
-      }));
+      return Handled(FlagWords(p, 1,
+                               {{"bounds", CElement::kLoadFitBounds},
+                                {"shownonly", CElement::kLoadFitShownOnly},
+                                {"outsets", CElement::kLoadFitOutsets}},
+                               &out->elemFlags));
     }
     if (word == "callbacks") {
       if (!Count(p, 1, kCallbackCount)) return EHandled::kFailed;
@@ -650,10 +660,7 @@ class CLayoutCompiler {
     if (word == "shadow") return Handled(Shadow(p, &out->imel, &flags, CImElement::kShadowOn, CImElement::kShadowInOutsets));
     if (word == "fitpicture") {
       flags |= CImElement::kFitToImage;
-      return Handled(ReadOptions(p, 1, {{"outsets", 0}}, [&](const std::string&, const auto&) {
-        flags |= CImElement::kFitShadowOutsets;
-        return true;
-      }));
+      return Handled(FlagWords(p, 1, {{"outsets", CImElement::kFitShadowOutsets}}, &flags));
     }
     return EHandled::kNotMine;
   }
@@ -689,11 +696,7 @@ class CLayoutCompiler {
     if (!s.opensBlock) return FailAt(s.line, "a style's settings go in a block");
     bool numbered = false;
     const bool read = ReadOptions(s, 2, {{"number", 1}}, [&](const std::string&, const auto& v) {
-      int64_t n = 0;
-      if (!ReadInteger(v[0], 0, UINT32_MAX, &n)) return FailAt(s.line, "expected a number, found " + v[0]);
-      record.number = uint32_t(n);
-      numbered = true;
-      return ClaimNumber(s, record.kind, record.number);
+      return TakeNumber(s, record.kind, v[0], &record.number, &numbered);
     });
     if (!read) return false;
     if (!numbered) record.number = Next();
@@ -741,10 +744,7 @@ class CLayoutCompiler {
       if (p.words[1].front() != '"') return Handled(FailAt(p.line, "expected a quoted text, found " + p.words[1]));
       out->txel.Add(p.line, "text " + p.words[1]);
       flags |= CTxElement::kUseText;
-      return Handled(ReadOptions(p, 2, {{"owned", 0}}, [&](const std::string&, const auto&) {
-        flags |= CTxElement::kOwnsText;
-        return true;
-      }));
+      return Handled(FlagWords(p, 2, {{"owned", CTxElement::kOwnsText}}, &flags));
     }
     if (word == "list")
       return Handled(Reference(p, &out->txel, "list", "listname", &flags, CTxElement::kUseList, CTxElement::kListByName,
@@ -756,17 +756,12 @@ class CLayoutCompiler {
       if (p.words.size() < 5) return Handled(FailAt(p.line, "textshadow needs DX DY RADIUS OPACITY"));
       out->txel.Add(p.line, "shadow " + Joined(p.words, 1, 3));
       out->txel.Add(p.line, "shadowopacity " + p.words[4]);
-      return Handled(ReadOptions(p, 5, {{"shown", 0}, {"overflows", 0}}, [&](const std::string& w, const auto&) {
-        flags |= w == "shown" ? CTxElement::kShadowShown : CTxElement::kShadowOverflows;
-        return true;
-      }));
+      return Handled(FlagWords(p, 5, {{"shown", CTxElement::kShadowShown}, {"overflows", CTxElement::kShadowOverflows}},
+                               &flags));
     }
     if (word == "fittext") {
       flags |= CTxElement::kFitText;
-      return Handled(ReadOptions(p, 1, {{"extend", 0}}, [&](const std::string&, const auto&) {
-        flags |= CTxElement::kFitShadowOutsets;
-        return true;
-      }));
+      return Handled(FlagWords(p, 1, {{"extend", CTxElement::kFitShadowOutsets}}, &flags));
     }
     return EHandled::kNotMine;
   }
@@ -775,15 +770,13 @@ class CLayoutCompiler {
     const std::string& word = p.words[0];
     if (word == "options") {
       out->hasOptions = true;
-      return Handled(ReadOptions(p, 1, {{"build", 0}, {"free", 0}, {"show", 0}, {"hide", 0}, {"hold", 0}},
-                         [&](const std::string& w, const auto&) {
-                           out->rmelOptions |= w == "build"  ? CRmElement::kBuildChildrenOnOpen
-                                               : w == "free" ? CRmElement::kFreeChildrenOnClose
-                                               : w == "show" ? CRmElement::kShowOnOpen
-                                               : w == "hide" ? CRmElement::kHideOnClose
-                                                             : CRmElement::kHoldApplication;
-                           return true;
-                         }));
+      return Handled(FlagWords(p, 1,
+                               {{"build", CRmElement::kBuildChildrenOnOpen},
+                                {"free", CRmElement::kFreeChildrenOnClose},
+                                {"show", CRmElement::kShowOnOpen},
+                                {"hide", CRmElement::kHideOnClose},
+                                {"hold", CRmElement::kHoldApplication}},
+                               &out->rmelOptions));
     }
     if (word == "routines") {
       if (!Count(p, 1, kRoutineCount)) return EHandled::kFailed;

@@ -29,12 +29,10 @@ struct SMenuHeader {
   uint32_t growth = 1;
 };
 
-std::string At(uint32_t line, const std::string& reason) { return std::to_string(line) + ": " + reason; }
-
 // A quoted text in Mac OS Roman, which the interface's conversion must give back unchanged.
 bool ParseMacText(const std::string& token, std::string* mac, std::string* reason) {
   std::string ansi;
-  if (!ParseSourceText(token, &ansi, reason)) return false;
+  if (!ReadQuotedText(token, &ansi, reason)) return false;
   *mac = AnsiToMacRoman(ansi);
   if (MacRomanToAnsi(*mac) != ansi) {
     *reason = "the text holds a character that Mac OS Roman does not keep";
@@ -78,7 +76,7 @@ bool ParseItem(const SSourceLine& line, CMenuItem* row, std::string* error) {
   std::memset(row, 0, sizeof *row);
   std::string text, reason;
   if (t.size() < 2 || !ParseMacText(t[1], &text, &reason)) {
-    *error = At(line.number, reason.empty() ? "expected item \"TEXT\"" : reason);
+    *error = LineError(line.number, reason.empty() ? "expected item \"TEXT\"" : reason);
     return false;
   }
   std::memcpy(row->text, text.data(), text.size());
@@ -94,13 +92,13 @@ bool ParseItem(const SSourceLine& line, CMenuItem* row, std::string* error) {
     const std::string& word = t[i];
     const bool valued = word == "key" || word == "alternate" || word == "command";
     if (valued && i + 1 >= t.size()) {
-      *error = At(line.number, word + " needs a value");
+      *error = LineError(line.number, word + " needs a value");
       return false;
     }
     if (word == "key" || word == "alternate") {
       const std::string& value = t[++i];
       if (value.size() != 1 || !IsKeyCharacter(uint8_t(value[0]))) {
-        *error = At(line.number, word + " takes one printable character, not " + value);
+        *error = LineError(line.number, word + " takes one printable character, not " + value);
         return false;
       }
       if (word == "key") {
@@ -111,7 +109,7 @@ bool ParseItem(const SSourceLine& line, CMenuItem* row, std::string* error) {
       }
     } else if (word == "command") {
       if (!ParseCommand(t[++i], &row->command)) {
-        *error = At(line.number, "expected a command 'CODE' or a number, found " + t[i]);
+        *error = LineError(line.number, "expected a command 'CODE' or a number, found " + t[i]);
         return false;
       }
       command = true;
@@ -119,13 +117,13 @@ bool ParseItem(const SSourceLine& line, CMenuItem* row, std::string* error) {
       const SFlagWord* flag = nullptr;
       for (const SFlagWord& w : kWords) flag = word == w.word ? &w : flag;
       if (!flag) {
-        *error = At(line.number, "unexpected " + word);
+        *error = LineError(line.number, "unexpected " + word);
         return false;
       }
       row->flags |= flag->flag;
     }
   }
-  if (!command) *error = At(line.number, "an item needs its command");
+  if (!command) *error = LineError(line.number, "an item needs its command");
   return command;
 }
 
@@ -151,7 +149,7 @@ bool ParseHeaderLine(const SSourceLine& line, SMenuHeader* header, std::string* 
   } else {
     reason = "unexpected " + t[0];
   }
-  if (!ok) *error = At(line.number, reason.empty() ? "malformed " + t[0] + " line" : reason);
+  if (!ok) *error = LineError(line.number, reason.empty() ? "malformed " + t[0] + " line" : reason);
   return ok;
 }
 
@@ -174,7 +172,7 @@ bool CompileMenu(const std::string& text, std::vector<uint8_t>* out, std::string
       if (!ParseItem(line, &row, error)) return false;
     } else {
       if (!rows.empty() || std::find(seen.begin(), seen.end(), word) != seen.end()) {
-        *error = At(line.number, word + " comes once, before the rows");
+        *error = LineError(line.number, word + " comes once, before the rows");
         return false;
       }
       if (!ParseHeaderLine(line, &header, error)) return false;
@@ -264,7 +262,7 @@ bool DecodeMenu(CResourceEnv& env, const SSpoolKey& key, std::string* text, std:
     *error = "the menu's flags or capacity cannot be written as a source";
     return false;
   }
-  std::string out = "title " + QuotedSourceText(MacRomanToAnsi(std::string(menu.GetTitle()))) + "\n";
+  std::string out = "title " + QuotedText(MacRomanToAnsi(std::string(menu.GetTitle()))) + "\n";
   out += "id " + std::to_string(menu.GetMenuId()) + "\n";
   if (flags) {
     out += "flags";
@@ -288,7 +286,7 @@ bool DecodeMenu(CResourceEnv& env, const SSpoolKey& key, std::string* text, std:
       *error = "row " + std::to_string(i + 1) + " cannot be written as a source";
       return false;
     }
-    out += "item " + QuotedSourceText(MacRomanToAnsi(rowText));
+    out += "item " + QuotedText(MacRomanToAnsi(rowText));
     if (hasKey) out += std::string(" key ") + char(row.key);
     if (row.alternateKey) out += std::string(" alternate ") + char(row.alternateKey);
     if (row.flags & CMenu::kItemCtrl) out += " ctrl";

@@ -96,8 +96,6 @@ bool Tokenize(const std::string& text, uint32_t number, SLine* line, std::string
   return true;
 }
 
-std::string At(uint32_t line, const std::string& reason) { return std::to_string(line) + ": " + reason; }
-
 // The lines that are neither blank nor comments.
 bool ReadLines(const std::string& text, std::vector<SLine>* lines, std::string* error) {
   std::istringstream in(text);
@@ -111,7 +109,7 @@ bool ReadLines(const std::string& text, std::vector<SLine>* lines, std::string* 
     SLine line;
     std::string reason;
     if (!Tokenize(raw, number, &line, &reason)) {
-      *error = At(number, reason);
+      *error = LineError(number, reason);
       return false;
     }
     lines->push_back(line);
@@ -217,7 +215,7 @@ bool ReadSets(std::vector<SLine>& lines, uint32_t* sets, std::string* error) {
   const SLine& line = lines.front();
   uint32_t n = 0;
   if (line.tokens.size() != 2 || !ParseU32(line.tokens[1], &n) || n > 255) {
-    *error = At(line.number, "expected \"sets N\" with N from 0 to 255");
+    *error = LineError(line.number, "expected \"sets N\" with N from 0 to 255");
     return false;
   }
   *sets = n;
@@ -228,15 +226,15 @@ bool ReadSets(std::vector<SLine>& lines, uint32_t* sets, std::string* error) {
 // Each line's leading index, above the one before.
 bool ReadIndex(const SLine& line, int64_t previous, uint32_t* index, std::string* error) {
   if (line.tokens.front() == "sets") {
-    *error = At(line.number, "\"sets\" must come first");
+    *error = LineError(line.number, "\"sets\" must come first");
     return false;
   }
   if (!ParseU32(line.tokens.front(), index) || *index > kMaxIndex) {
-    *error = At(line.number, "expected an index from 0 to " + std::to_string(kMaxIndex));
+    *error = LineError(line.number, "expected an index from 0 to " + std::to_string(kMaxIndex));
     return false;
   }
   if (int64_t(*index) <= previous) {
-    *error = At(line.number, "index " + std::to_string(*index) + " does not follow " + std::to_string(previous));
+    *error = LineError(line.number, "index " + std::to_string(*index) + " does not follow " + std::to_string(previous));
     return false;
   }
   return true;
@@ -257,15 +255,15 @@ bool CompileIxtx(const std::string& text, std::vector<uint8_t>* out, std::string
     if (!ReadIndex(line, previous, &index, error)) return false;
     std::string value, reason;
     if (line.tokens.size() != 2) {
-      *error = At(line.number, "expected INDEX \"TEXT\"");
+      *error = LineError(line.number, "expected INDEX \"TEXT\"");
       return false;
     }
     if (!ParseText(line.tokens[1], &value, &reason)) {
-      *error = At(line.number, reason);
+      *error = LineError(line.number, reason);
       return false;
     }
     if (value.size() > 0xFFFF) {
-      *error = At(line.number, "a text holds at most 65535 characters");
+      *error = LineError(line.number, "a text holds at most 65535 characters");
       return false;
     }
     texts.resize(index);
@@ -294,7 +292,7 @@ bool CompileIxco(const std::string& text, std::vector<uint8_t>* out, std::string
     uint32_t index = 0, colour = 0;
     if (!ReadIndex(line, previous, &index, error)) return false;
     if (line.tokens.size() != 2 || !ParseU32(line.tokens[1], &colour)) {
-      *error = At(line.number, "expected INDEX 0xHHHHHHHH");
+      *error = LineError(line.number, "expected INDEX 0xHHHHHHHH");
       return false;
     }
     colours.resize(index);
@@ -327,7 +325,7 @@ bool ParseImageRecord(const SLine& line, std::vector<uint8_t>* record, std::stri
     else ok = false;
   }
   if (!ok) {
-    *error = At(line.number, reason.empty() ? "expected INDEX (number N | name \"NAME\") [file | resource]" : reason);
+    *error = LineError(line.number, reason.empty() ? "expected INDEX (number N | name \"NAME\") [file | resource]" : reason);
     return false;
   }
   record->assign(kImageRecordBytes, 0);
@@ -346,14 +344,14 @@ bool CompileIxim(const std::string& text, std::vector<uint8_t>* out, std::string
     uint32_t index = 0;
     if (!ReadIndex(line, int64_t(records.size()) - 1, &index, error)) return false;
     if (index != records.size()) {
-      *error = At(line.number, "index " + std::to_string(records.size()) + " is missing");
+      *error = LineError(line.number, "index " + std::to_string(records.size()) + " is missing");
       return false;
     }
     records.emplace_back();
     if (!ParseImageRecord(line, &records.back(), error)) return false;
   }
   if (PaddedCount(uint32_t(records.size()), sets) != records.size()) {
-    *error = At(lines.empty() ? 1 : lines.back().number,
+    *error = LineError(lines.empty() ? 1 : lines.back().number,
                 std::to_string(records.size()) + " images do not fill " + std::to_string(sets + 1) + " sets");
     return false;
   }
@@ -365,7 +363,7 @@ bool CompileIxim(const std::string& text, std::vector<uint8_t>* out, std::string
 bool ParseSetEntry(const SLine& line, std::vector<uint8_t>* entry, std::string* error) {
   const auto& t = line.tokens;
   auto fail = [&](const std::string& reason) {
-    *error = At(line.number, reason);
+    *error = LineError(line.number, reason);
     return false;
   };
   uint32_t id = 0;
@@ -646,12 +644,12 @@ bool CompileLayoutRecord(const SRecordLayout& layout, const std::string& text, s
       if (t[0] == layout.fields[f].keyword) which = f;
     }
     if (which == layout.fields.size()) {
-      *error = At(line.number, "unexpected " + t[0]);
+      *error = LineError(line.number, "unexpected " + t[0]);
       return false;
     }
     const SRecordField& field = layout.fields[which];
     if (seen[which] || t.size() != field.values + 1) {
-      *error = At(line.number, std::string(field.keyword) + " takes " + std::to_string(field.values) +
+      *error = LineError(line.number, std::string(field.keyword) + " takes " + std::to_string(field.values) +
                                    (field.values == 1 ? " value" : " values") + ", once");
       return false;
     }
@@ -659,7 +657,7 @@ bool CompileLayoutRecord(const SRecordLayout& layout, const std::string& text, s
     for (size_t i = 0; i < field.values; ++i) {
       std::string reason;
       if (!PutValue(field, i, t[i + 1], record, &reason)) {
-        *error = At(line.number, reason);
+        *error = LineError(line.number, reason);
         return false;
       }
     }
@@ -765,7 +763,7 @@ bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries,
     }
     const bool hotspot = t.size() == 7 && t[4] == "hotspot";
     if (t.size() != 4 && !hotspot) {
-      *error = At(line.number, "expected TYPE NUMBER NAME SOURCE-FILE [hotspot X Y] or layout FILE.layout");
+      *error = LineError(line.number, "expected TYPE NUMBER NAME SOURCE-FILE [hotspot X Y] or layout FILE.layout");
       return false;
     }
     bool exact = true;
@@ -773,7 +771,7 @@ bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries,
     entry.type = platform::Utf8ToAnsi(t[0], &exact);
     if (t[2].front() == '"') {
       if (!ParseText(t[2], &entry.name, &reason)) {
-        *error = At(line.number, reason);
+        *error = LineError(line.number, reason);
         return false;
       }
     } else if (t[2] != "-") {
@@ -781,21 +779,21 @@ bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries,
     }
     entry.source = t[3];
     if (!exact) {
-      *error = At(line.number, "the type or name holds a character outside Windows-1252");
+      *error = LineError(line.number, "the type or name holds a character outside Windows-1252");
       return false;
     }
     if (entry.type.size() > 15 || entry.name.size() > 31) {
-      *error = At(line.number, "a type holds at most 15 characters and a name at most 31");
+      *error = LineError(line.number, "a type holds at most 15 characters and a name at most 31");
       return false;
     }
     if (!ParseU32(t[1], &entry.number)) {
-      *error = At(line.number, "expected a resource number, found " + t[1]);
+      *error = LineError(line.number, "expected a resource number, found " + t[1]);
       return false;
     }
     if (hotspot) {
       uint32_t h = 0, v = 0;
       if (!ParseWord(t[5], &h) || !ParseWord(t[6], &v)) {
-        *error = At(line.number, "expected hotspot X Y");
+        *error = LineError(line.number, "expected hotspot X Y");
         return false;
       }
       entry.hotspot = true;
@@ -1040,10 +1038,6 @@ bool ReadSourceLines(const std::string& text, std::vector<SSourceLine>* lines, s
   return true;
 }
 
-bool ParseSourceText(const std::string& token, std::string* ansi, std::string* reason) {
-  return ParseText(token, ansi, reason);
-}
-
 bool ParseSourceWord(const std::string& token, uint32_t* value) { return ParseWord(token, value); }
 
-std::string QuotedSourceText(const std::string& ansi) { return EscapedText(ansi); }
+std::string LineError(uint32_t line, const std::string& reason) { return std::to_string(line) + ": " + reason; }

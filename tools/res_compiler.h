@@ -111,15 +111,14 @@ void SetTextureStorer(TextureStorer storer);
 // Compiles the manifest's resources into an open environment.
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error);
 
-// The pieces of source syntax that every compiler shares: lines without blanks and comments cut into
-// words, "quoted texts" and 'four-character codes' (kept with their quotes), quoted texts (UTF-8 to Windows-1252, escapes
-// resolved), 32-bit words (decimal or 0x-hex, negative ones as their pattern), and texts written back
-// in quotes with escapes.
+// The pieces of source syntax that every compiler shares, besides ReadQuotedText and QuotedText: lines
+// without blanks and comments cut into words, "quoted texts" and 'four-character codes' (kept with
+// their quotes), and 32-bit words (decimal or 0x-hex, negative ones as their pattern).
 struct SSourceLine {
   uint32_t number = 0;
   std::vector<std::string> tokens;
 };
 bool ReadSourceLines(const std::string& text, std::vector<SSourceLine>* lines, std::string* error);
-bool ParseSourceText(const std::string& token, std::string* ansi, std::string* reason);
 bool ParseSourceWord(const std::string& token, uint32_t* value);
-std::string QuotedSourceText(const std::string& ansi);
+// "LINE: reason": how every source error reads before the caller puts the file's name in front.
+std::string LineError(uint32_t line, const std::string& reason);

@@ -17,8 +17,6 @@ namespace {
 
 constexpr int32_t kMaxComponents = 3;
 
-std::string At(uint32_t line, const std::string& reason) { return std::to_string(line) + ": " + reason; }
-
 // The words of one line after its keyword, read in order.
 class CFields {
  public:
@@ -158,7 +156,7 @@ bool CompileTextureSource(const std::string& text, STextureData* data, std::stri
     const std::string& key = line.tokens[0];
     if (key == "}" && line.tokens.size() == 1) {
       if (!component) {
-        *error = At(line.number, "\"}\" closes no component");
+        *error = LineError(line.number, "\"}\" closes no component");
         return false;
       }
       component = nullptr;
@@ -168,11 +166,11 @@ bool CompileTextureSource(const std::string& text, STextureData* data, std::stri
       int32_t n = 0;
       CFields f(line);
       if (component || !f.Count(2) || !f.Int(&n) || line.tokens[2] != "{" || n < 1 || n > kMaxComponents) {
-        *error = At(line.number, "expected component N { with N from 1 to 3, outside any component");
+        *error = LineError(line.number, "expected component N { with N from 1 to 3, outside any component");
         return false;
       }
       if (!components.insert(n).second) {
-        *error = At(line.number, "component " + std::to_string(n) + " is given twice");
+        *error = LineError(line.number, "component " + std::to_string(n) + " is given twice");
         return false;
       }
       component = &data->component[n - 1];
@@ -181,7 +179,7 @@ bool CompileTextureSource(const std::string& text, STextureData* data, std::stri
     }
     const std::string field = component ? std::to_string(componentNumber) + " " + key : key;
     if (!seen.insert(field).second) {
-      *error = At(line.number, "\"" + key + "\" is given twice");
+      *error = LineError(line.number, "\"" + key + "\" is given twice");
       return false;
     }
     CFields f(line);
@@ -189,21 +187,21 @@ bool CompileTextureSource(const std::string& text, STextureData* data, std::stri
     const bool read = component ? ReadComponentField(key, f, component, &expected)
                                 : ReadTextureField(key, f, data, &expected);
     if (!read) {
-      *error = At(line.number, expected ? std::string("expected ") + expected : "unknown field \"" + key + "\"");
+      *error = LineError(line.number, expected ? std::string("expected ") + expected : "unknown field \"" + key + "\"");
       return false;
     }
   }
   if (component) {
-    *error = At(lines.back().number, "component " + std::to_string(componentNumber) + " is not closed");
+    *error = LineError(lines.back().number, "component " + std::to_string(componentNumber) + " is not closed");
     return false;
   }
   if (!seen.count("count")) {
-    *error = At(lines.empty() ? 1 : lines.front().number, "the texture needs its count");
+    *error = LineError(lines.empty() ? 1 : lines.front().number, "the texture needs its count");
     return false;
   }
   for (int32_t n : components) {
     if (n > data->count) {
-      *error = At(lines.front().number, "component " + std::to_string(n) + " lies beyond the count");
+      *error = LineError(lines.front().number, "component " + std::to_string(n) + " lies beyond the count");
       return false;
     }
   }

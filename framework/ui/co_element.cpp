@@ -49,10 +49,7 @@ struct CCoElement::SRecord {
     RecordTextAt(data, kRecordListName, listName, sizeof listName);
     listEntry = RecordWordAt(data, kRecordListEntry);
     fillLayer = RecordWordAt(data, kRecordFillLayer);
-    shadow.dx = RecordSignedAt(data, kRecordShadow);
-    shadow.dy = RecordSignedAt(data, kRecordShadow + 4);
-    shadow.radius = RecordWordAt(data, kRecordShadow + 8);
-    shadow.opacity = RecordFloatAt(data, kRecordShadow + 12);
+    RecordShadowAt(data, kRecordShadow, &shadow);
     shadowLayer = RecordWordAt(data, kRecordShadowLayer);
     opacity = RecordFloatAt(data, kRecordOpacity);
     flags = RecordWordAt(data, kRecordFlags);

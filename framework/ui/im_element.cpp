@@ -55,13 +55,6 @@ int32_t ReadImage(const SGridLayout& grid, const SSpoolTableSpec& spec, CImage**
   return kNoErr;
 }
 
-// Images the element makes at run time live in the working environment.
-void WorkingImageSpec(SGridLayout* grid, SSpoolTableSpec* spec, const SSpoolKey* key) {
-  CAppl* app = GetApplication();
-  MakeImageGridSpec(*grid, app ? app->GetDataEnv() : nullptr, 0, 0);
-  spec->SetDefaults(false, key, &ImageRecordTypeHandler);
-}
-
 }  // namespace
 
 uint32_t ImelRecordHandler(CSpoolMem* record, uint32_t message, void* argument) {
@@ -398,6 +391,15 @@ int32_t CImElement::FitToImage(bool withShadowOutsets, bool unite, bool redraw, 
   if (!fPicture) return kNoErr;
   SRect area;
   if (const int32_t err = GetUpdateArea(&area, !fShadowInOutsets, kUnlimited)) return err;
+  if (const int32_t err = FitRectToArea(area, unite, redraw, marginTopLeft, marginBottomRight)) return err;
+  if (!withShadowOutsets) return kNoErr;
+  SRect shadowed;
+  if (const int32_t err = GetUpdateArea(&shadowed, true, kUnlimited)) return err;
+  return SetOutsetsToHold(shadowed, redraw);
+}
+
+int32_t CImElement::FitRectToArea(SRect area, bool unite, bool redraw, SPointHV marginTopLeft,
+                                  SPointHV marginBottomRight) {
   SRect rect;
   GetLocalRect(&rect);
   if (unite && !IsEmptyRect(rect)) area = UniteRects(area, rect);
@@ -409,13 +411,20 @@ int32_t CImElement::FitToImage(bool withShadowOutsets, bool unite, bool redraw, 
   SPointHV hotSpot;
   GetHotSpotOf(&hotSpot, area);
   if (const int32_t err = SetRect(inParent, redraw)) return err;
-  if (const int32_t err = SetOrigin(hotSpot, redraw)) return err;
-  if (!withShadowOutsets) return kNoErr;
-  SRect shadowed;
-  if (const int32_t err = GetUpdateArea(&shadowed, true, kUnlimited)) return err;
+  return SetOrigin(hotSpot, redraw);
+}
+
+int32_t CImElement::SetOutsetsToHold(const SRect& shadowed, bool redraw) {
+  SRect rect;
   GetLocalRect(&rect);
   return SetOutsets({shadowed.left - rect.left, shadowed.top - rect.top},
                     {shadowed.right - rect.right, shadowed.bottom - rect.bottom}, redraw);
+}
+
+void CImElement::WorkingImageSpec(SGridLayout* grid, SSpoolTableSpec* spec, const SSpoolKey* key) {
+  CAppl* app = GetApplication();
+  MakeImageGridSpec(*grid, app ? app->GetDataEnv() : nullptr, 0, 0);
+  spec->SetDefaults(false, key, &ImageRecordTypeHandler);
 }
 
 // ---- drawing
@@ -505,10 +514,7 @@ struct CImElement::SRecord {
     listEntry = RecordWordAt(data, kRecordListEntry);
     position = {RecordSignedAt(data, kRecordPosition), RecordSignedAt(data, kRecordPosition + 4)};
     imageLayer = RecordWordAt(data, kRecordImageLayer);
-    shadow.dx = RecordSignedAt(data, kRecordShadow);
-    shadow.dy = RecordSignedAt(data, kRecordShadow + 4);
-    shadow.radius = RecordWordAt(data, kRecordShadow + 8);
-    shadow.opacity = RecordFloatAt(data, kRecordShadow + 12);
+    RecordShadowAt(data, kRecordShadow, &shadow);
     shadowLayer = RecordWordAt(data, kRecordShadowLayer);
     opacity = RecordFloatAt(data, kRecordOpacity);
     flags = RecordWordAt(data, kRecordFlags);

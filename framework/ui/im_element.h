@@ -159,6 +159,13 @@ class CImElement : public CCoElement {
  protected:
   // Invalidates both areas, or the one holding both when they overlap.
   int32_t RedrawAreas(const SRect& before, const SRect& after);
+  // Sizes the element to area (local coordinates), united with the rect when asked and grown by the
+  // margins; the rect and the hot spot move together, so what the area holds stays where it is.
+  int32_t FitRectToArea(SRect area, bool unite, bool redraw, SPointHV marginTopLeft, SPointHV marginBottomRight);
+  // Outsets that reach just as far as `shadowed` (local coordinates) does beyond the rect.
+  int32_t SetOutsetsToHold(const SRect& shadowed, bool redraw);
+  // The grid and spec of images made at run time, which live in the working environment.
+  static void WorkingImageSpec(SGridLayout* grid, SSpoolTableSpec* spec, const SSpoolKey* key);
 
  private:
   struct SRecord;

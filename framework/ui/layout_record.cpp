@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "framework/core/byte_order.h"
+#include "framework/ui/soft_shadow.h"
 
 uint32_t RecordWordAt(const uint8_t* data, uint32_t offset) {
   uint32_t word = 0;
@@ -14,6 +15,13 @@ float RecordFloatAt(const uint8_t* data, uint32_t offset) {
   float value = 0;
   std::memcpy(&value, data + offset, 4);
   return value;
+}
+
+void RecordShadowAt(const uint8_t* data, uint32_t offset, SSoftShadow* shadow) {
+  shadow->dx = RecordSignedAt(data, offset);
+  shadow->dy = RecordSignedAt(data, offset + 4);
+  shadow->radius = RecordWordAt(data, offset + 8);
+  shadow->opacity = RecordFloatAt(data, offset + 12);
 }
 
 bool RecordTextAt(const uint8_t* data, uint32_t offset, char* out, uint32_t bytes) {

@@ -11,6 +11,8 @@
 #include "framework/core/spool_table_spec.h"
 #include "framework/core/subscriber.h"
 
+struct SSoftShadow;
+
 // What a record handler knows of its record: its tag and version, its least size, and where its
 // numbers are (the words turned around; texts stay as they are).
 struct SWordRange {
@@ -33,6 +35,8 @@ uint32_t HandleLayoutRecord(CSpoolMem* record, uint32_t message, void* argument,
 uint32_t RecordWordAt(const uint8_t* data, uint32_t offset);
 inline int32_t RecordSignedAt(const uint8_t* data, uint32_t offset) { return int32_t(RecordWordAt(data, offset)); }
 float RecordFloatAt(const uint8_t* data, uint32_t offset);
+// A shadow field: dx, dy and radius (words), then opacity (float); the other settings are left alone.
+void RecordShadowAt(const uint8_t* data, uint32_t offset, SSoftShadow* shadow);
 // A text field of `bytes` bytes, up to its terminator and cut so that the copy's terminator fits in
 // `bytes`; false when the field has no terminator (it holds a longer text than its room allows).
 bool RecordTextAt(const uint8_t* data, uint32_t offset, char* out, uint32_t bytes);

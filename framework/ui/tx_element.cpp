@@ -230,24 +230,11 @@ int32_t CTxElement::FitToText(bool extend, bool unite, bool redraw, SPointHV fir
   if (!HasText() || !fStyle) return kNoErr;
   SRect area;
   if (const int32_t err = Layout(&area, !fShadowOverflows, kUnlimited)) return err;
-  SRect rect;
-  GetLocalRect(&rect);
-  if (unite && !IsEmptyRect(rect)) area = UniteRects(area, rect);
-  area = {area.top + firstMargin.v, area.left + firstMargin.h, area.bottom + secondMargin.v,
-          area.right + secondMargin.h};
-  // Both from the area as it lies now: the rect and the hot spot move together.
-  SRect inParent;
-  LocalToParentRect(&inParent, area);
-  SPointHV hotSpot;
-  GetHotSpotOf(&hotSpot, area);
-  if (const int32_t err = SetRect(inParent, redraw)) return err;
-  if (const int32_t err = SetOrigin(hotSpot, redraw)) return err;
+  if (const int32_t err = FitRectToArea(area, unite, redraw, firstMargin, secondMargin)) return err;
   if (!extend) return kNoErr;
   SRect shadowed;
   if (const int32_t err = Layout(&shadowed, true, kUnlimited)) return err;
-  GetLocalRect(&rect);
-  return SetOutsets({shadowed.left - rect.left, shadowed.top - rect.top},
-                    {shadowed.right - rect.right, shadowed.bottom - rect.bottom}, redraw);
+  return SetOutsetsToHold(shadowed, redraw);
 }
 
 // ---- drawing
@@ -271,11 +258,9 @@ int32_t CTxElement::RenderShadow() {
   err = WithText([&](const char* current) { return fStyle->DrawText(current, fPosition, text); });
   fStyle->mask = mask;
   if (!err) {
-    CAppl* app = GetApplication();
     SGridLayout grid;
-    MakeImageGridSpec(grid, app ? app->GetDataEnv() : nullptr, 0, 0);
     SSpoolTableSpec spec;
-    spec.SetDefaults(false, nullptr, &ImageRecordTypeHandler);
+    WorkingImageSpec(&grid, &spec, nullptr);
     fShadowImage = MakeSoftShadow(text, grid, spec, fShadow);
     if (!fShadowImage) err = kErrFailedCreation;
   }
@@ -344,10 +329,7 @@ struct CTxElement::SRecord {
     RecordTextAt(data, kRecordStyleName, styleName, sizeof styleName);
     position = {RecordFloatAt(data, kRecordPosition), RecordFloatAt(data, kRecordPosition + 4)};
     textLayer = RecordWordAt(data, kRecordTextLayer);
-    shadow.dx = RecordSignedAt(data, kRecordShadow);
-    shadow.dy = RecordSignedAt(data, kRecordShadow + 4);
-    shadow.radius = RecordWordAt(data, kRecordShadow + 8);
-    shadow.opacity = RecordFloatAt(data, kRecordShadow + 12);
+    RecordShadowAt(data, kRecordShadow, &shadow);
     shadowLayer = RecordWordAt(data, kRecordShadowLayer);
     opacity = RecordFloatAt(data, kRecordOpacity);
     flags = RecordWordAt(data, kRecordFlags);

@@ -94,7 +94,7 @@ class DocCommandsTest : public PluginFolderTest<DocWindowTest> {
     for (C3dObject* member : members) EXPECT_EQ(group->AddChild(member), 0);
     return group;
   }
-  // The document of the checks: a sphere, a group of two cubes and a radial light, with view
+  // A small document: a sphere, a group of two cubes and a radial light, with view
   // dot 2 pressed; the sphere is selected.
   void BuildScene() {
     C3dSphere* ball = AddShape<C3dSphere>("ball", {1, 2, 3});

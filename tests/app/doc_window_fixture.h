@@ -34,10 +34,9 @@ inline std::unique_ptr<CResourceEnv> OpenDataFile(const std::string& name, uint3
   return env;
 }
 
-class DocWindowTest : public ::testing::Test {
+// A framework application reading the build's system.dat, and a command owner from its pools.
+class SystemDataTest : public ::testing::Test {
  protected:
-  static constexpr SPointHV kSize{480, 360};
-
   void SetUp() override {
     ASSERT_EQ(InitOrdax(), 0);
     app = new TestApp(ProgramDesc());
@@ -46,23 +45,39 @@ class DocWindowTest : public ::testing::Test {
     system.Set(QUARN2_DATA_DIR "/system.dat");
     app->CAppl::OpenResourceEnvironment(&system);
     ASSERT_NE(app->GetResourceEnv(), nullptr);
-    ASSERT_EQ(C3dBaseSys::RegisterAllClasses(), 0);
-    platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);
-    layout = OpenDataFile("docwindow.dat");
-    textures = OpenDataFile("textures.dat");
     owner = new CUICmFunction(SRange{0, 16});
   }
   void TearDown() override {
-    delete window;
-    window = nullptr;
     delete owner;
-    layout.reset();
-    textures.reset();
-    C3dBaseSys::UnregisterAllClasses();
     app->CAppl::CloseResourceEnvironment();
     app->Term();
     delete app;
     TermOrdax();
+  }
+
+  TestApp* app = nullptr;
+  CUICmFunction* owner = nullptr;
+};
+
+class DocWindowTest : public SystemDataTest {
+ protected:
+  static constexpr SPointHV kSize{480, 360};
+
+  void SetUp() override {
+    SystemDataTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(C3dBaseSys::RegisterAllClasses(), 0);
+    platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);
+    layout = OpenDataFile("docwindow.dat");
+    textures = OpenDataFile("textures.dat");
+  }
+  void TearDown() override {
+    delete window;
+    window = nullptr;
+    layout.reset();
+    textures.reset();
+    C3dBaseSys::UnregisterAllClasses();
+    SystemDataTest::TearDown();
   }
 
   // A window of class T built from a layout file and initialised: Init's answer.
@@ -118,9 +133,7 @@ class DocWindowTest : public ::testing::Test {
     return pixels.IsUsable() ? pixels.Cells(uint32_t(y))[x].value : 0;
   }
 
-  TestApp* app = nullptr;
   std::unique_ptr<CResourceEnv> layout;
   std::unique_ptr<CResourceEnv> textures;
-  CUICmFunction* owner = nullptr;
   CDocWindow* window = nullptr;
 };

@@ -5,14 +5,10 @@
 # again without a dialog, writing the picture beside it anew; Ctrl+Q then ends the program with status
 # 0 and no question. No run may print a sanitizer report.
 # Arguments: the program, the build's data/ folder and quarn2-scene.
-set -uo pipefail
 program="$1"
 data="$2"
 scene_tool="$3"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR="$work"
-unset QUARN2_HEADLESS
+source "$(dirname "$0")/../framework/ui/gtk_session.sh"
 cp "$program" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$data"/*.dat "$work/data/"
 cd "$work"
@@ -29,16 +25,6 @@ check() {
   failed=0
 }
 
-visible_windows() {  # the ids of the visible windows of that exact title, waiting for one a while
-  local ids=""
-  for _ in $(seq 1 150); do
-    ids="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)"
-    [ -n "$ids" ] && break
-    sleep 0.2
-  done
-  echo "$ids"
-}
-
 pixel() {  # the colour at (x, y) of an image, as srgb(r,g,b)
   convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null | sed 's/^rgb/srgb/'
 }
@@ -50,7 +36,7 @@ touch -d '2001-01-01' doc.bmp
 
 ./Quarn2 2> run.err &
 pid=$!
-main="$(visible_windows Quarn2 | head -1)"
+main="$(visible_windows Quarn2 30 | head -1)"
 [ -n "$main" ] || fail "no main window appeared"
 sleep 1
 

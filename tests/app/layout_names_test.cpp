@@ -23,7 +23,7 @@
 #include "framework/ui/ui_message.h"
 #include "panels/layout_needs.h"
 #include "presets/layout_needs.h"
-#include "tests/framework/core/app_fixture.h"
+#include "tests/app/doc_window_fixture.h"
 
 namespace {
 
@@ -108,29 +108,7 @@ std::string Missing(const SLayoutNeed& need, CUICmFunction* owner) {
   return "unknown need";
 }
 
-class LayoutNames : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_EQ(InitOrdax(), 0);
-    app = new TestApp(ProgramDesc());
-    app->Init(nullptr, nullptr, nullptr);
-    CFileSpec system;
-    system.Set(QUARN2_DATA_DIR "/system.dat");
-    app->CAppl::OpenResourceEnvironment(&system);
-    ASSERT_NE(app->GetResourceEnv(), nullptr);
-    owner = new CUICmFunction(SRange{0, 16});
-  }
-  void TearDown() override {
-    delete owner;
-    app->CAppl::CloseResourceEnvironment();
-    app->Term();
-    delete app;
-    TermOrdax();
-  }
-
-  TestApp* app = nullptr;
-  CUICmFunction* owner = nullptr;  // from the application's pools
-};
+using LayoutNames = SystemDataTest;
 
 TEST_F(LayoutNames, EveryDeclaredNeedIsInTheCompiledFiles) {
   uint32_t checked = 0;

@@ -7,27 +7,15 @@
 # to the group writes the menu files, which desktop-file-validate and xmllint accept; Yes to the start
 # runs the installed cvn32.exe, which tells its folder; the status is 0. No run may print a sanitizer
 # report. Arguments: the program and the folder mkpayload wrote to.
-set -uo pipefail
 setvane="$1"
 payload="$2/payload"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work"
-unset QUARN2_HEADLESS QUARN2_SCRIPT
+source "$(dirname "$0")/../framework/ui/gtk_session.sh"
+export HOME="$work/home" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+unset QUARN2_SCRIPT
 mkdir -p "$HOME" "$XDG_DATA_HOME"
 target="$XDG_DATA_HOME/Carvane"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-window() {  # the id of the visible window titled $1, waiting up to 15 s
-  local id=""
-  for _ in $(seq 1 75); do
-    id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
-    [ -n "$id" ] && break
-    sleep 0.2
-  done
-  echo "$id"
-}
+window() { visible_windows "$1" | head -1; }  # the id of the visible window titled $1
 
 answer() {  # answer TITLE KEY: presses KEY once the window titled TITLE shows
   local id

@@ -1,43 +1,19 @@
 // Layout sources and PNG pictures: what resbuild makes of a .layout file, how it reports the lines it
 // cannot read, and PNGs of every colour type read back as ImageMagick reads them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "run_tool.h"
+#include "tool_folder.h"
 #include "tools/png_picture.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class LayoutSourceTest : public ::testing::Test {
+class LayoutSourceTest : public ToolFolderTest {
  protected:
-  void SetUp() override {
-    folder = fs::path(::testing::TempDir()) / ("quarn2-layout-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
-  void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(folder / name, std::ios::binary) << text;
-  }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(folder / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  std::string P(const std::string& name) const { return "'" + (folder / name).string() + "'"; }
-  SRun Resbuild(const std::string& input, const std::string& out) const {
-    return RunCommand(std::string(RESBUILD_PATH) + " " + input + " " + P(out) + " 2>&1");
-  }
   // resdump's listing without the sizes, sorted.
   std::vector<std::string> Listing(const std::string& file) const {
     std::istringstream lines(RunCommand(std::string(RESDUMP_PATH) + " " + P(file)).out);
@@ -50,8 +26,6 @@ class LayoutSourceTest : public ::testing::Test {
   void Convert(const std::string& arguments, const std::string& name) const {
     ASSERT_EQ(std::system(("convert " + arguments + " " + P(name) + " 2>/dev/null").c_str()), 0) << arguments;
   }
-
-  fs::path folder;
 };
 
 TEST_F(LayoutSourceTest, TheTestDialogCompilesTheSameTwiceWithEveryKindOfRecord) {

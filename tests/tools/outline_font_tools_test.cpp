@@ -2,7 +2,6 @@
 // own rendering of the same outlines; resbuild's font, style and text element sources and their
 // errors; resdump's view of them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -22,7 +21,7 @@
 #include "framework/image/image.h"
 #include "framework/ui/outline_font.h"
 #include "framework/ui/text_style.h"
-#include "run_tool.h"
+#include "tool_folder.h"
 #include "tests/framework/image/image_fixture.h"
 #include "tests/framework/core/resource_fixture.h"
 #include "tests/framework/ui/font_fixture.h"
@@ -32,24 +31,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FontToolsTest : public ::testing::Test {
+class FontToolsTest : public ToolFolderTest {
  protected:
-  void SetUp() override {
-    folder = fs::path(::testing::TempDir()) / ("quarn2-fonts-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
-  void Write(const std::string& name, const std::string& text) const { std::ofstream(folder / name) << text; }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(folder / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  std::string P(const std::string& name) const { return "'" + (folder / name).string() + "'"; }
-  SRun Resbuild(const std::string& input, const std::string& out) const {
-    return RunCommand(std::string(RESBUILD_PATH) + " " + input + " " + P(out) + " 2>&1");
-  }
   // A .layout source's first error, the old output file staying as it was.
   std::string LayoutError(const std::string& source) const {
     Write("bad.layout", source);
@@ -60,8 +43,6 @@ class FontToolsTest : public ::testing::Test {
     const std::string prefix = "resbuild: " + (folder / "bad.layout").string() + ":";
     return run.out.rfind(prefix, 0) == 0 ? run.out.substr(prefix.size()) : run.out;
   }
-
-  fs::path folder;
 };
 
 TEST_F(FontToolsTest, TheSystemFileHoldsTheTwoFontsTheSameAtEveryBuild) {

@@ -1,7 +1,6 @@
 // quarn2-layout on the headless back end: the dialog's shot, its title, its messages under a script,
 // Escape, and its failures.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,7 +9,7 @@
 
 #include "framework/ui/geometry.h"
 #include "framework/ui/text_style.h"
-#include "run_tool.h"
+#include "tool_folder.h"
 #include "tests/framework/core/resource_fixture.h"
 #include "tests/framework/ui/font_fixture.h"
 
@@ -18,19 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Quarn2LayoutTest : public ::testing::Test {
+class Quarn2LayoutTest : public ToolFolderTest {
  protected:
   void SetUp() override {
-    folder = fs::path(::testing::TempDir()) / ("quarn2-layout-tool-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    const SRun built = RunCommand(std::string(RESBUILD_PATH) + " '" + QUARN2_TEST_LAYOUTS + "/testdialog.layout' " +
-                                  P("testdialog.dat") + " 2>&1");
+    ToolFolderTest::SetUp();
+    const SRun built = Resbuild(std::string("'") + QUARN2_TEST_LAYOUTS + "/testdialog.layout'", "testdialog.dat");
     ASSERT_EQ(built.status, 0) << built.out;
   }
-  void TearDown() override { fs::remove_all(folder); }
-
-  std::string P(const std::string& name) const { return "'" + (folder / name).string() + "'"; }
   SRun Tool(const std::string& arguments, const std::string& environment = "") const {
     return RunCommand("env QUARN2_HEADLESS=1 " + environment + " " + QUARN2_LAYOUT_PATH + " " + arguments +
                       " --system '" + QUARN2_SYSTEM_DAT + "' 2>&1");
@@ -40,8 +33,6 @@ class Quarn2LayoutTest : public ::testing::Test {
                       "}]' info:")
         .out;
   }
-
-  fs::path folder;
 };
 
 TEST_F(Quarn2LayoutTest, TheShotIsTheWindowWithItsShadows) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -7,35 +6,17 @@
 #include <string>
 
 #include "framework/core/result_codes.h"
-#include "run_tool.h"
+#include "tool_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class ResourceToolsTest : public ::testing::Test {
+class ResourceToolsTest : public ToolFolderTest {
  protected:
-  void SetUp() override {
-    folder = fs::path(::testing::TempDir()) / ("quarn2-res-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
-  void Write(const std::string& name, const std::string& text) const { std::ofstream(folder / name) << text; }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(folder / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  std::string P(const std::string& name) const { return "'" + (folder / name).string() + "'"; }
-  SRun Resbuild(const std::string& manifest, const std::string& out) const {
-    return RunCommand(std::string(RESBUILD_PATH) + " " + P(manifest) + " " + P(out) + " 2>&1");
-  }
   SRun Resdump(const std::string& arguments) const {
     return RunCommand(std::string(RESDUMP_PATH) + " " + arguments + " 2>&1");
   }
-
-  fs::path folder;
 };
 
 TEST_F(ResourceToolsTest, ResbuildIsRepeatableAndResdumpListsWhatItBuilt) {
@@ -43,8 +24,8 @@ TEST_F(ResourceToolsTest, ResbuildIsRepeatableAndResdumpListsWhatItBuilt) {
   Write("errors.ixtx", "0 \"zero\"\n2 \"two\"\n");
   Write("colours.ixco", "0 0xFF0000\n");
   Write("logo.bin", "raw bytes");
-  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
-  ASSERT_EQ(Resbuild("manifest", "b.dat").status, 0);
+  ASSERT_EQ(Resbuild(P("manifest"), "a.dat").status, 0);
+  ASSERT_EQ(Resbuild(P("manifest"), "b.dat").status, 0);
   EXPECT_EQ(Read("a.dat"), Read("b.dat"));
   EXPECT_EQ(fs::directory_iterator(folder)->path().filename().string().rfind("tmp", 0), std::string::npos);
 
@@ -64,13 +45,13 @@ TEST_F(ResourceToolsTest, ResbuildIsRepeatableAndResdumpListsWhatItBuilt) {
 TEST_F(ResourceToolsTest, ResbuildStoresCanvasRecordsBigEndian) {
   Write("manifest", "canv 5 palette palette.canv\n");
   Write("palette.canv", "frame 1 2 3 4\nflags 0x0C00\ncolour 0x00FF0000\noptions 3\n");
-  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  ASSERT_EQ(Resbuild(P("manifest"), "a.dat").status, 0);
   const SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " canv 5 | xxd -p -c 68");
   EXPECT_EQ(run.out,
             "63616e7630313030" + std::string(32, '0') + "00000001000000020000000300000004" + "00000c00" +
                 std::string(16, '0') + "3f8000003f800000" + "00ff0000" + "00000003\n");
   Write("manifest", "elem 5 palette palette.canv\n");
-  EXPECT_EQ(Resbuild("manifest", "b.dat").status, 1);
+  EXPECT_EQ(Resbuild(P("manifest"), "b.dat").status, 1);
 }
 
 // The element records too: texts as they are, numbers big-endian, and the element's defaults (size
@@ -80,7 +61,7 @@ TEST_F(ResourceToolsTest, ResbuildStoresElementRecordsBigEndian) {
   Write("pages.elem", "name \"pages\"\nrect 1 2 3 -4\nflags 0x10011\n");
   Write("pages.rsel", "open \"page 1\"\n");
   Write("page.rmel", "list 300\nlistname \"routines\"\noptions 0x2D\n");
-  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  ASSERT_EQ(Resbuild(P("manifest"), "a.dat").status, 0);
   const std::string zeros16(32, '0');
   SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " elem 7 | xxd -p -c 316");
   const std::string elem = run.out;
@@ -104,7 +85,7 @@ TEST_F(ResourceToolsTest, ResbuildStoresPictureRecordsBigEndian) {
   Write("panel.imca", "picture 100\npicturename \"bg\"\noffset 3 -4\nflags 0x13\n");
   Write("box.coel", "colour 0x00336699\nshadow 4 -2 3\nflags 0x7\n");
   Write("button.imel", "picture 5\nentry 2\nposition 1 2\nshadowopacity 0.5\nflags 0x61\n");
-  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  ASSERT_EQ(Resbuild(P("manifest"), "a.dat").status, 0);
   const std::string zeros16(32, '0'), zeros32(64, '0');
   SRun run = RunCommand(std::string(RESDUMP_PATH) + " " + P("a.dat") + " imca 3 | xxd -p -c 72");
   EXPECT_EQ(run.out, "696d636130313030" + zeros16 + "00000064" + "6267" + std::string(60, '0') +
@@ -122,7 +103,7 @@ TEST_F(ResourceToolsTest, ResbuildStoresPictureRecordsBigEndian) {
 // (directory of 128 entries at 656, 18 in use, growth 128), and the directory's chunk at 656.
 TEST_F(ResourceToolsTest, ANewResourceFileByteForByte) {
   Write("manifest", "# nothing\n");
-  ASSERT_EQ(Resbuild("manifest", "new.res").status, 0);
+  ASSERT_EQ(Resbuild(P("manifest"), "new.res").status, 0);
   EXPECT_EQ(RunCommand("xxd -s 512 -l 24 -p " + P("new.res")).out, "5265736f7572636520436f6d706f736974652046696c6500\n");
   EXPECT_EQ(RunCommand("xxd -s 584 -l 36 -p -c 36 " + P("new.res")).out,
             "010000000000060000000290010000000000000000000000000000800000001200000080\n");
@@ -134,7 +115,7 @@ TEST_F(ResourceToolsTest, ABadLineIsNamedAndTheOutputStaysAsItWas) {
   Write("manifest", "ixtx 128 errors_ errors.ixtx\n");
   Write("errors.ixtx", "0 \"fine\"\n1 \"broken\n");
   Write("out.dat", "the old file");
-  SRun run = Resbuild("manifest", "out.dat");
+  SRun run = Resbuild(P("manifest"), "out.dat");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "resbuild: " + (folder / "errors.ixtx").string() + ":2: a text has no closing quote\n");
   EXPECT_EQ(Read("out.dat"), "the old file");
@@ -142,12 +123,12 @@ TEST_F(ResourceToolsTest, ABadLineIsNamedAndTheOutputStaysAsItWas) {
 
   Write("manifest", "ixtx 128 errors_ errors.ixtx\nixtx 128 again errors.ixtx\n");
   Write("errors.ixtx", "0 \"fine\"\n");
-  run = Resbuild("manifest", "out.dat");
+  run = Resbuild(P("manifest"), "out.dat");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "resbuild: " + (folder / "manifest").string() + ":2: " +
                          BuiltInMessageFor(kErrObjectDuplicated) + " (code 7)\n");
   Write("manifest", "ixco 1 - errors.ixtx\n");
-  run = Resbuild("manifest", "out.dat");
+  run = Resbuild(P("manifest"), "out.dat");
   EXPECT_EQ(run.out, "resbuild: " + (folder / "manifest").string() +
                          ":1: a .ixtx source makes 'ixtx' resources, not 'ixco'\n");
   EXPECT_EQ(Read("out.dat"), "the old file");
@@ -159,7 +140,7 @@ TEST_F(ResourceToolsTest, MenusDecodeToSourcesThatCompileBackTheSame) {
   Write("file.menu", "# File\ntitle \"Fichier\"\nid 2\nflags independent-checks\nwords 3 -2\ngrowth 4\n"
                      "item \"Nouveau\" key n ctrl command 'new '\nseparator\n"
                      "item \"Caf\xC3\xA9 \\\"noir\\\"\" key O alternate o alt alt2 shift disabled checkable command 7\n");
-  ASSERT_EQ(Resbuild("manifest", "a.dat").status, 0);
+  ASSERT_EQ(Resbuild(P("manifest"), "a.dat").status, 0);
   const SRun decoded = Resdump("--decode " + P("a.dat") + " menu 2");
   ASSERT_EQ(decoded.status, 0) << decoded.out;
   EXPECT_EQ(decoded.out,
@@ -168,12 +149,12 @@ TEST_F(ResourceToolsTest, MenusDecodeToSourcesThatCompileBackTheSame) {
             "item \"Caf\xC3\xA9 \\\"noir\\\"\" key O alternate o alt alt2 shift disabled checkable command 7\n");
   Write("back.menu", decoded.out);
   Write("manifest2", "menu 2 - back.menu\n");
-  ASSERT_EQ(Resbuild("manifest2", "b.dat").status, 0);
+  ASSERT_EQ(Resbuild(P("manifest2"), "b.dat").status, 0);
   EXPECT_EQ(Resdump(P("a.dat") + " menu 2").out, Resdump(P("b.dat") + " menu 2").out);
   EXPECT_EQ(Resdump("--decode " + P("b.dat") + " menu 2").out, decoded.out);
   EXPECT_EQ(Resdump(P("a.dat") + " menu 2").out.size(), 3u * 40);
   Write("file.menu", "item \"\xC3\x95\" command 1\n");
-  const SRun refused = Resbuild("manifest", "c.dat");
+  const SRun refused = Resbuild(P("manifest"), "c.dat");
   EXPECT_EQ(refused.status, 1);
   EXPECT_NE(refused.out.find("file.menu:1: the text holds a character that Mac OS Roman does not keep"),
             std::string::npos)

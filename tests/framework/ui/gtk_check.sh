@@ -1,13 +1,9 @@
-# What the GTK check scripts share; sourced. start_check PROGRAM starts the program with a private
-# folder as its argument, its standard input on descriptor 3 and its output in $work/out and
-# $work/err; wait_for PATTERN waits up to 15 s for an output line; send_command LINE sends a line
-# and waits for the program's "done LINE"; fail MESSAGE counts a failure; finish NAME sends "quit", waits for the program's end, fails on any sanitizer report and exits.
-set -uo pipefail
-work="$(mktemp -d)"
-export XDG_RUNTIME_DIR="$work" TMPDIR="$work"
-unset QUARN2_HEADLESS
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# What the scripts around GTK check programs share; sourced, after gtk_session.sh. start_check PROGRAM
+# starts the program with $work as its argument, its standard input on descriptor 3 and its output
+# in $work/out and $work/err; wait_for PATTERN waits up to 15 s for an output line; send_command LINE
+# sends a line and waits for the program's "done LINE"; finish NAME sends "quit", waits for the
+# program's end, fails on any sanitizer report and exits.
+source "$(dirname "${BASH_SOURCE[0]}")/gtk_session.sh"
 
 start_check() {
   mkfifo "$work/in"

@@ -6,13 +6,9 @@
 # held button shows its pressed picture, and Escape ends the tool with status 0. No run may print a
 # sanitizer report.
 # Arguments: quarn2-layout, resbuild, the test layouts' folder, the build's data/system.dat.
-set -uo pipefail
 tool="$1" resbuild="$2" layouts="$3" system="$4"
-work="$(mktemp -d)"
-export XDG_RUNTIME_DIR="$work" TMPDIR="$work"
-unset QUARN2_HEADLESS QUARN2_SCRIPT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/gtk_session.sh"
+unset QUARN2_SCRIPT
 pid=""
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 
