@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/file_names.h"
 #include "document/layout_needs.h"
 #include "document/plugin_callbacks.h"
 #include "framework/core/appl.h"
@@ -321,10 +322,9 @@ int32_t CallImportPlugin(QNPluginParams* block, const char* path) {
   if (!block || !path) return kErrInvalidParameter;
   const size_t length = std::strlen(path);
   if (length >= sizeof block->text || length >= sizeof block->outputPath) return kErrInvalidPath;
-  const char* name = std::strrchr(path, '/');
-  const char* dot = std::strrchr(name ? name : path, '.');
+  const size_t dot = ExtensionStart(path);
   uint32_t index = 0;
-  if (const int32_t err = CQNPlugin::FindFormat(dot ? dot : "", &index)) return err;
+  if (const int32_t err = CQNPlugin::FindFormat(dot == std::string::npos ? "" : path + dot, &index)) return err;
   std::memcpy(block->outputPath, path, length + 1);
   std::memcpy(block->text, path, length + 1);
   if (const SDocumentSlots* slots = GetDocumentSlots(); slots && slots->beginImportCommand)

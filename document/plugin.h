@@ -97,10 +97,10 @@ class CQNPlugin : public CBaseObject {
 int32_t FindPlugins(const char* folder, const char* extension);
 // Ends the host the finding step built.
 int32_t ReleasePlugins();
-// The import command's plug-in call once the user has chosen a file: the format whose extension
-// (ignoring case) is the path's, the path into the zeroed block at 0 and at 540, the progress
-// display captioned "Importing from " and the format's description with the progress step in slot 2,
-// and the plug-in called with selector 7. Before the call, what an earlier import listed is
-// forgotten. -120 for a path that does not fit the block's fields, and FindFormat's failure, both
-// before any plug-in call; else the plug-in's answer.
+// The import command's plug-in call once the user has chosen a file: the format whose extension (ignoring
+// case) is the file name's, the path into the block (which the caller zeroed) at 0 and at 540, the
+// progress display captioned "Importing from " and the format's description with the progress step in
+// slot 2, and the plug-in called with selector 7. Before the call, what an earlier import listed is
+// forgotten. -120 for a path that does not fit the block's fields, and FindFormat's failure, both before
+// any plug-in call; else the plug-in's answer.
 int32_t CallImportPlugin(QNPluginParams* block, const char* path);

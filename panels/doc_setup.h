@@ -2,9 +2,9 @@
 // document" (after the new-document command) or "size document" to the canvas "doc window", with the
 // document size as the first point and the render size as the second.
 //
-// Stand-in until the palettes' and dialogs' issue: the open request (Open, or a kind-0 message whose
-// element and canvas are "doc setup") posts at once what "ok" would send for the size it was filled
-// with, rendered at that size.
+// Stand-in until the dialog itself is built: the open request (Open, or a kind-0 message whose element and
+// canvas are "doc setup") posts at once what "ok" would send for the size it was filled with, rendered at
+// that size.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,10 @@
 #include "panels/document_question.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "framework/core/appl.h"
+#include "framework/core/format_text.h"
 #include "framework/core/ix_text.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/win_appl.h"
@@ -19,26 +21,16 @@ constexpr const char* kUntitled = "Untitled";
 
 DocumentTitleSource gTitleSource = nullptr;
 
-std::string Wording(uint32_t entry) {
-  CAppl* app = GetApplication();
-  if (app && app->GetResourceEnv()) {
-    CIxTextLocal list(app->GetResourceEnv(), need::kQuestionTexts.name, CIxText::kNone);
-    if (list.GetResult() == 0 && entry < list.Count()) return list.TextAt(entry);
-  }
-  return entry < sizeof kBuiltIn / sizeof kBuiltIn[0] ? kBuiltIn[entry] : "";
-}
-
 }  // namespace
 
 void SetDocumentTitleSource(DocumentTitleSource source) { gTitleSource = source; }
 
-// The title goes in as text, never as a format: a "%" in it is shown as it is.
+// FormatText puts the title in as text, never as a format: a "%" in it is shown as it is.
 std::string DocumentQuestionText(uint32_t entry) {
-  std::string text = Wording(entry);
+  CIxTextRef wording;
+  wording.Attach(entry < std::size(kBuiltIn) ? kBuiltIn[entry] : "", entry, need::kQuestionTexts.name);
   const char* title = gTitleSource ? gTitleSource() : nullptr;
-  const size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, title && *title ? title : kUntitled);
-  return text;
+  return FormatText(wording.Text(), title && *title ? title : kUntitled, nullptr);
 }
 
 bool IsOpenRequest(const CUIMessage* message, const char* dialog) {

@@ -1,7 +1,7 @@
 // The 3D transformation dialog: numeric size, rotation and position of the selection.
 //
-// Placeholder until the palettes' and dialogs' issue: built from its layout, it shows empty and closes with
-// its buttons; its operations do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty and closes with its buttons; its operations do nothing
+// and answer 0.
 #pragma once
 
 #include <cstdint>

@@ -1,10 +1,8 @@
 // The light editor.
 //
-// Placeholder until the palettes' and dialogs' issue: built from its layout, it shows empty and closes with
-// its buttons; its operations do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty and closes with its buttons; its operations do nothing
+// and answer 0.
 #pragma once
-
-#include <cstdint>
 
 #include "framework/ui/layout_host_canvas.h"
 

@@ -1,10 +1,7 @@
 // The edit palette: moving, turning and sizing the selection.
 //
-// Placeholder until the palettes' and dialogs' issue: built from its layout, it shows empty; its operations
-// do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty; its operations do nothing and answer 0.
 #pragma once
-
-#include <cstdint>
 
 #include "framework/ui/layout_host_canvas.h"
 

@@ -1,8 +1,8 @@
 // The input/output progress dialog: description, status line, progress bar and a cancel button.
 //
-// Placeholder until the dialogs' issue: a plain window of its own stands for the dialog. It records
-// description, status and percentage, shows and hides, keeps the dialog layer's nesting count, and
-// stops running when its window is clicked, as the cancel button will.
+// Placeholder: a plain window of its own stands for the dialog. It records description, status and
+// percentage, shows and hides, keeps the dialog layer's nesting count, and stops running when its window is
+// clicked, as the cancel button will.
 #pragma once
 
 #include <string>

@@ -1,11 +1,8 @@
 // The nano editor: the small window into which the document window draws its view while nano edit
 // mode is on.
 //
-// Placeholder until the palettes' and dialogs' issue: built from its layout, it shows empty; its operations
-// do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty; its operations do nothing and answer 0.
 #pragma once
-
-#include <cstdint>
 
 #include "framework/ui/layout_host_canvas.h"
 

@@ -1,9 +1,9 @@
 // The revert changes dialog: whether the scene goes back to its last saved state, with the buttons
 // "revert" and "revert cancel".
 //
-// Stand-in until the palettes' and dialogs' issue: the open request (a kind-0 message whose element is
-// "revert changes") asks the question in a message box with Yes and No; Yes posts what "revert" sends, a
-// kind-0 broadcast message "revert done" to the canvas "revert changes".
+// Stand-in until the dialog itself is built: the open request (a kind-0 message whose element is "revert
+// changes") asks the question in a message box with Yes and No; Yes posts what "revert" sends, a kind-0
+// broadcast message "revert done" to the canvas "revert changes".
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 // The save changes dialog: whether the changed scene is saved before it is closed or replaced, with
 // the buttons "save", "dont save" and "save cancel".
 //
-// Stand-in until the palettes' and dialogs' issue: the open request (a kind-0 message whose element is
-// "save changes") asks the question in a message box with Yes, No and Cancel and posts the reply the
-// dialog sends: a kind-0 broadcast message to the canvas "save changes" whose element is the button.
+// Stand-in until the dialog itself is built: the open request (a kind-0 message whose element is "save
+// changes") asks the question in a message box with Yes, No and Cancel and posts the reply the dialog sends:
+// a kind-0 broadcast message to the canvas "save changes" whose element is the button.
 #pragma once
 
 #include <cstdint>

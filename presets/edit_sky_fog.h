@@ -1,10 +1,8 @@
 // The numeric sky & fog dialog.
 //
-// Placeholder until the preset libraries' issue: built from its layout, it shows empty and closes with its
-// buttons. StoreEditState is the one the dialog keeps.
+// Placeholder: built from its layout, it shows empty and closes with its buttons. StoreEditState is the one
+// the dialog keeps.
 #pragma once
-
-#include <cstdint>
 
 #include "editing/sky_services.h"
 #include "framework/ui/layout_host_canvas.h"

@@ -4,7 +4,4 @@
 
 CObjMatPresets::CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
                                CAddPreset* addPreset, CDeletePreset* deletePreset)
-    : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kObjMatPresets),
-      fControlPalette(controlPalette),
-      fAddPreset(addPreset),
-      fDeletePreset(deletePreset) {}
+    : CPresetLibrary(owner, environment, need::kObjMatPresets, controlPalette, addPreset, deletePreset) {}

@@ -1,28 +1,13 @@
 // The object and material preset library.
 //
-// Placeholder until the preset libraries' issue: built from its layout, it shows empty and closes with its
-// buttons; its operations do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty and closes with its buttons; its operations do nothing
+// and answer 0.
 #pragma once
 
-#include <cstdint>
+#include "presets/preset_library.h"
 
-#include "framework/ui/layout_host_canvas.h"
-
-class CAddPreset;
-class CControlPalette;
-class CDeletePreset;
-
-class CObjMatPresets : public CLayoutHostCanvas {
+class CObjMatPresets : public CPresetLibrary {
  public:
   CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
                  CAddPreset* addPreset, CDeletePreset* deletePreset);
-
-  CControlPalette* GetControlPalette() const { return fControlPalette; }
-  CAddPreset* GetAddPreset() const { return fAddPreset; }
-  CDeletePreset* GetDeletePreset() const { return fDeletePreset; }
-
- private:
-  CControlPalette* fControlPalette = nullptr;
-  CAddPreset* fAddPreset = nullptr;
-  CDeletePreset* fDeletePreset = nullptr;
 };

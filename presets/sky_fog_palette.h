@@ -1,8 +1,7 @@
 // The sky & fog palette.
 //
-// Placeholder until the preset libraries' issue: built from its layout, it shows empty; its operations do
-// nothing and answer 0, UpdateAndRedraw only counts its calls. Exactly one exists; its constructor
-// makes it the program's current one.
+// Placeholder: built from its layout, it shows empty; its operations do nothing and answer 0, UpdateAndRedraw
+// only counts its calls. Exactly one exists; its constructor makes it the program's current one.
 #pragma once
 
 #include <cstdint>

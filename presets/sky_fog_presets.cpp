@@ -5,10 +5,7 @@
 
 CSkyFogPresets::CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
                                CAddPreset* addPreset, CDeletePreset* deletePreset)
-    : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kSkyFogPresets),
-      fControlPalette(controlPalette),
-      fAddPreset(addPreset),
-      fDeletePreset(deletePreset) {}
+    : CPresetLibrary(owner, environment, need::kSkyFogPresets, controlPalette, addPreset, deletePreset) {}
 
 int32_t CSkyFogPresets::SetDocWindow(CDocWindow*) { return kNoErr; }
 

@@ -1,20 +1,17 @@
 // The sky & fog preset library.
 //
-// Placeholder until the preset libraries' issue: built from its layout, it shows empty and closes with its
-// buttons; its operations do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty and closes with its buttons; its operations do nothing
+// and answer 0.
 #pragma once
 
 #include <cstdint>
 
-#include "framework/ui/layout_host_canvas.h"
+#include "presets/preset_library.h"
 
-class CAddPreset;
-class CControlPalette;
-class CDeletePreset;
 class CDocWindow;
 class CSkyFogPalette;
 
-class CSkyFogPresets : public CLayoutHostCanvas {
+class CSkyFogPresets : public CPresetLibrary {
  public:
   CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
                  CAddPreset* addPreset, CDeletePreset* deletePreset);
@@ -24,13 +21,4 @@ class CSkyFogPresets : public CLayoutHostCanvas {
 
   // The palette it updates: 0.
   int32_t SetSkyFogPalette(CSkyFogPalette* palette);
-
-  CControlPalette* GetControlPalette() const { return fControlPalette; }
-  CAddPreset* GetAddPreset() const { return fAddPreset; }
-  CDeletePreset* GetDeletePreset() const { return fDeletePreset; }
-
- private:
-  CControlPalette* fControlPalette = nullptr;
-  CAddPreset* fAddPreset = nullptr;
-  CDeletePreset* fDeletePreset = nullptr;
 };

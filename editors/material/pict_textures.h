@@ -1,7 +1,7 @@
 // The 2D picture textures dialog.
 //
-// Placeholder until the material editors' issue: built from its layout, it shows empty and closes with its
-// buttons; its operations do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty and closes with its buttons; its operations do nothing
+// and answer 0.
 #pragma once
 
 #include <cstdint>

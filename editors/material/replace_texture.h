@@ -1,10 +1,8 @@
 // The dialog that asks before a texture of the library is replaced.
 //
-// Placeholder until the material editors' issue: built from its layout, it shows empty and closes with its
-// buttons; its operations do nothing and answer 0.
+// Placeholder: built from its layout, it shows empty and closes with its buttons; its operations do nothing
+// and answer 0.
 #pragma once
-
-#include <cstdint>
 
 #include "framework/ui/layout_host_canvas.h"
 

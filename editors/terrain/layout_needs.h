@@ -1,4 +1,4 @@
-// What the terrain editor look up in their layout files.
+// What the terrain editor looks up in its layout file.
 #pragma once
 
 #include "framework/ui/layout_need.h"

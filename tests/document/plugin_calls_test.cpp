@@ -22,6 +22,11 @@ QNPluginParams ImportBlock(const char* path, uint32_t formatIndex) {
 
 class PluginCallsTest : public PluginTest {
  protected:
+  // A test that registers a document side and stops early leaves none to the next.
+  void TearDown() override {
+    SetDocumentSlots(nullptr);
+    PluginTest::TearDown();
+  }
   // The table as the plug-in's selector 7 reports it.
   std::vector<std::string> SlotsSeen() {
     QNPluginParams block = ImportBlock("/data/scene.aaa", 0);
@@ -198,7 +203,6 @@ TEST_F(PluginCallsTest, DocumentSlotsReachTheRegisteredDocumentSide) {
   EXPECT_EQ(reinterpret_cast<QNHostAddTriangleFn>(slots[QN_SLOT_ADD_TRIANGLE])(41, 5, p, nullptr, p), 13);
   EXPECT_EQ(reinterpret_cast<QNHostMeshDataFn>(slots[QN_SLOT_MESH_DATA])(41, 5, 8, p, p, p), 0);
   EXPECT_EQ(reinterpret_cast<QNHostDocumentFn>(slots[QN_SLOT_END_IMPORT])(41), 2);
-  SetDocumentSlots(nullptr);
   const std::vector<std::string> expected = {"count 41",
                                              "find 41 9",
                                              "get 41 3",
@@ -257,6 +261,7 @@ TEST_F(PluginCallsTest, AnImportCallFindsItsFormatAndRefusesWhatTheBlockCannotHo
       {longest.substr(0, longest.size() - 4) + "n.aaa", -120},  // 260 bytes
       {"/data/scene.ccc", 6},
       {"/data.aaa/scene", 6},  // a dot in a folder is no extension
+      {"/data/.aaa", 6},       // nor is the leading dot of a hidden file
   };
   for (const SCase& c : cases) {
     QNPluginParams refused{};
@@ -266,7 +271,6 @@ TEST_F(PluginCallsTest, AnImportCallFindsItsFormatAndRefusesWhatTheBlockCannotHo
   EXPECT_EQ(Selectors(kImport), "");
   EXPECT_TRUE(gHeard.empty());
   TearDownIOProgress();
-  SetDocumentSlots(nullptr);
 }
 
 }  // namespace

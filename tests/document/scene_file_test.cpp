@@ -37,6 +37,21 @@ class SceneFile : public DocumentTest {
     std::sort(names.begin(), names.end());
     return names;
   }
+  // What a failed save leaves: the old document, no other file, and each of the scene's count things
+  // back in the working environment, subscribed.
+  ::testing::AssertionResult LeftAsItWas(const CFileSpec& target, const std::string& old,
+                                         const std::vector<std::string>& files, size_t count) {
+    if (Contents(target) != old) return ::testing::AssertionFailure() << "the document changed";
+    if (Files() != files) return ::testing::AssertionFailure() << "the folder changed";
+    const std::vector<C3dBase*> things = Things(table);
+    if (things.size() != count) return ::testing::AssertionFailure() << things.size() << " things, not " << count;
+    for (C3dBase* thing : things) {
+      if (thing->GetEnvironment() != ObjectsEnv())
+        return ::testing::AssertionFailure() << NameOf(thing) << " stayed in the document";
+      if (!thing->IsSubscribed()) return ::testing::AssertionFailure() << NameOf(thing) << " is not subscribed";
+    }
+    return ::testing::AssertionSuccess();
+  }
   std::unique_ptr<CDocSettings> NewSettings() {
     return std::make_unique<CDocSettings>(SSpoolLayout{ObjectsEnv(), 0, 0});
   }
@@ -93,9 +108,7 @@ TEST_F(SceneFile, ASaveThatFailsHalfwayLeavesTheOldDocument) {
     c.spoil();
     EXPECT_EQ(WriteSceneFile(target, table, nullptr), c.code) << c.name;
     c.mend();
-    EXPECT_EQ(Contents(target), old) << c.name;
-    EXPECT_EQ(Files(), before) << c.name;
-    for (C3dBase* thing : Things(table)) EXPECT_EQ(thing->GetEnvironment(), ObjectsEnv()) << c.name;
+    EXPECT_TRUE(LeftAsItWas(target, old, before, things.size())) << c.name;
   }
   // Everything still there saves again.
   ASSERT_EQ(WriteSceneFile(target, table, nullptr), 0);
@@ -123,14 +136,7 @@ TEST_F(SceneFile, ASaveFailingAtEachWriteInTurnLeavesTheOldDocumentAndAWholeScen
     platform::SetTestFailingWrite(0);
     if (result == 0) break;
     ASSERT_EQ(result, -34) << "write " << n;
-    ASSERT_EQ(Contents(target), old) << "write " << n;
-    ASSERT_EQ(Files(), before) << "write " << n;
-    const std::vector<C3dBase*> things = Things(table);
-    ASSERT_EQ(things.size(), count) << "write " << n;
-    for (C3dBase* thing : things) {
-      ASSERT_EQ(thing->GetEnvironment(), ObjectsEnv()) << "write " << n << " " << NameOf(thing);
-      ASSERT_TRUE(thing->IsSubscribed()) << "write " << n << " " << NameOf(thing);
-    }
+    ASSERT_TRUE(LeftAsItWas(target, old, before, count)) << "write " << n;
   }
   EXPECT_GT(n, 10u);
   ASSERT_EQ(WriteSceneFile(target, table, settings.get()), 0);
