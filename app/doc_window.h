@@ -481,6 +481,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
 
   // The flags, detail and colour every view camera gets.
   static void ApplyCommonCameraSetUp(C3dCamera& camera);
+  static int32_t HideViewCamera(C3dCamera& camera);
   Handle32 DefaultMaterialHandle() const;
   // A stored 32-bit image copied into the working environment: 0 or the read's code.
   static int32_t ReadStoredImage(CResourceEnv* environment, const SSpoolKey& key, CImage** image);
