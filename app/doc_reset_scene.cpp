@@ -137,7 +137,10 @@ int32_t CDocWindow::FindViewCameras() {
   for (uint32_t view = kPerspective; view < kStandardViewCount; ++view) {
     const char* name = ViewCameraName(view);
     fViewCameras[view] = FindNamed<C3dCamera>(table, name);
-    if (fViewCameras[view]) continue;
+    if (fViewCameras[view]) {
+      if (const int32_t err = HideViewCamera(*fViewCameras[view])) return err;
+      continue;
+    }
     // A standard view that cannot be made is left out; the preparation goes on without it.
     if (CreateViewCamera(view, name, table) != kNoErr || !fViewCameras[view]) {
       fViewCameras[view] = nullptr;
@@ -158,6 +161,7 @@ int32_t CDocWindow::FindViewCameras() {
       if (const int32_t err = CreateViewCamera(slot, ViewCameraName(slot), table)) return err;
       continue;
     }
+    if (const int32_t err = HideViewCamera(*camera)) return err;
     if (palette && (camera->GetStateFlags() & kDotPressed)) palette->SetButtonState(dot, 1);
   }
   return kNoErr;

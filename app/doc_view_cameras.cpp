@@ -122,6 +122,16 @@ void CDocWindow::ApplyCommonCameraSetUp(C3dCamera& camera) {
   camera.SetCreationWord(1, kCameraColour);
 }
 
+// A view camera found in a document written elsewhere (quarn2-scene's "perspective") may lack the
+// flags that keep it out of the wireframe and out of picking; at the eye it would catch every click.
+int32_t CDocWindow::HideViewCamera(C3dCamera& camera) {
+  CHolder lock(&camera, true, false);
+  if (!lock.IsLocked()) return NonZeroError(camera.GetError());
+  camera.SetFlags(kCameraFlags);
+  camera.SetStateFlags(C3dObject::kExcluded);
+  return kNoErr;
+}
+
 int32_t CDocWindow::SetStandardView(uint32_t view) {
   if (view >= kStandardViewCount) return kNoErr;
   C3dCamera* camera = fViewCameras[view];

@@ -353,6 +353,29 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   virtual bool IsCameraFirstSelected();
   virtual void ClearSelection();
 
+  // ---- the mouse (doc_window_mouse.cpp)
+  // A press of the primary button in the canvas: over the rendered image Space scrolls it and a band
+  // chooses the render region (0 once a band was tracked); over the wireframe Space drives the camera
+  // (with Ctrl a zoom step, with Alt the trackball), a handle is dragged (Ctrl rotates, Ctrl+Alt
+  // resets), a picked object is selected and moved, and empty space draws a selection band or
+  // deselects. 26 when handled, 9 when the scene cannot be locked, or the undo push's code.
+  virtual int32_t HandleMouseDown(SWinEvent& event);
+  // A dotted XOR band from the anchor (canvas point) to the pointer while the button is down, taken
+  // away again at the release: true with the band cut to the view, in view pixels, when not empty.
+  bool TrackRubberBand(SPointHV anchor, SRect* band);
+  // Space drags from the anchor (screen point), which the pointer goes back to after each step:
+  // the camera's pan, recorded as one camera action, or the trackball through the camera controls'
+  // messages to the window's own handler.
+  int32_t TrackCameraDrag(SPointHV anchor);
+  int32_t TrackTrackballDrag(SPointHV anchor);
+  // Moves the visible part of the rendered image with the pointer, inside the image.
+  int32_t ScrollRenderedImage();
+  // The render region (top, left, bottom, right in rendered-image pixels) of the settings record.
+  SRect GetRenderRegion() const;
+  void SetRenderRegion(const SRect& region);
+  int32_t OnPointerPress(SWinEvent& event) override;
+  bool PixelRay(int32_t x, int32_t y, vector3<double>* origin, vector3<double>* direction) override;
+
   // Named messages go to HandleControlMessage; the rest goes down the tree.
   int32_t HandleEvent(CUIMessage* message) override;
   // The named messages the window acts on: the replies of the save and revert questions (the save
@@ -458,6 +481,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
 
   // The flags, detail and colour every view camera gets.
   static void ApplyCommonCameraSetUp(C3dCamera& camera);
+  static int32_t HideViewCamera(C3dCamera& camera);
   Handle32 DefaultMaterialHandle() const;
   // A stored 32-bit image copied into the working environment: 0 or the read's code.
   static int32_t ReadStoredImage(CResourceEnv* environment, const SSpoolKey& key, CImage** image);
@@ -469,6 +493,19 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   uint32_t SelectedFamily();
   // "doc image" in the canvas's coordinates.
   SRect DocImageRect() const;
+  // The mouse's steps (doc_window_mouse.cpp).
+  SPointHV PointerInCanvas() const;
+  SPointHV CanvasToView(SPointHV point) const;
+  // The object-info notification of a drag step, while F10 is held or the window asks for it.
+  void NotifyDragStep(uint32_t code);
+  // The press to the overlay buttons and "patch render": whether one took it.
+  bool OfferToDocImage(SWinEvent& event, SPointHV press);
+  int32_t PressOnRenderedImage(SWinEvent& event, SPointHV press, bool space);
+  int32_t PressOnWireframe(SWinEvent& event, SPointHV press, bool space);
+  int32_t ResetSelectionTransform();
+  int32_t TrackHandleDrag(int32_t handle, SPointHV anchor, bool rotate);
+  int32_t TrackMoveDrag(SPointHV press, const vector3<double>& point);
+  void SelectInBand(const SRect& band, bool toggle);
   // Margins, frame and image of Redraw(const SRect*).
   void Draw();
   void FillCanvasBands(platform::DeviceContext* dc, const SRect& client);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "framework/core/vector3.h"
+
 class C3dBaseSpoolTable;
 class C3dBaseSys;
 class C3dCamera;
@@ -31,4 +33,6 @@ class CDocumentHost {
   virtual void Invalidate(bool viewChanged) = 0;
   // The render camera derived again from the current camera: 0 or the lock's code.
   virtual int32_t CacheCameraState() = 0;
+  // The ray from the eye through the pixel (x, y) of the window's view; false without a view.
+  virtual bool PixelRay(int32_t, int32_t, vector3<double>*, vector3<double>*) { return false; }
 };

@@ -39,10 +39,15 @@ C3dObject* CSelection::GetObject(uint32_t index) const {
   return index < fObjects.GetCount() ? fObjects[index] : nullptr;
 }
 
-void CSelection::SetHandle(uint32_t index, int32_t x, int32_t y) {
+void CSelection::SetHandle(uint32_t index, int32_t x, int32_t y, const vector3<double>& world) {
   if (index >= kHandleCount) return;
   fHandles[index][0] = x;
   fHandles[index][1] = y;
+  fHandleWorld[index] = world;
+}
+
+vector3<double> CSelection::GetHandleWorldPoint(uint32_t index) const {
+  return index < kHandleCount ? fHandleWorld[index] : vector3<double>{};
 }
 
 void CSelection::GetHandle(uint32_t index, int32_t* x, int32_t* y) const {

@@ -10,12 +10,26 @@
 #include "framework/core/dyn_table.h"
 #include "framework/core/vector3.h"
 #include "render/view_selection.h"
+#include "scene/object.h"
 
 class C3dBaseSpoolTable;
 class C3dBaseSys;
 class C3dDocument;
 class C3dObject;
 class CDeleteAction;
+
+// What a handle drag carries from step to step; the caller owns it and passes it to every call.
+struct SHandleDrag {
+  // The modifier mask: kMaskBase, plus a bit for each modifier key held.
+  enum : uint32_t { kMaskBase = 1, kMaskControl = 2, kMaskShift = 4, kMaskAlt = 8 };
+
+  int32_t handle = 0;
+  int32_t movement[2] = {};  // this step's pointer movement in pixels (x, y)
+  vector3<double> centre;    // of the world box of the object being processed
+  uint8_t firstStep = 1;     // until the first rotation step
+  SQuaternion rotation;      // accumulated over the drag; the caller starts it at the identity
+  uint32_t modifiers = 0;
+};
 
 class CSelection : public CViewSelection {
  public:
@@ -80,15 +94,57 @@ class CSelection : public CViewSelection {
   uint32_t GetLastFamilyTag() const { return fLastFamilyTag; }
   int32_t GetListPosition() const { return fListPosition; }
   void SetListPosition(int32_t position) { fListPosition = position; }
-  // Where the last scene draw put handle index (0 to 14).
+  // Where the last scene draw put handle index (0 to 14), and the world point it stands for.
   void GetHandle(uint32_t index, int32_t* x, int32_t* y) const;
+  vector3<double> GetHandleWorldPoint(uint32_t index) const;
+
+  // ---- dragging the selection (selection_drag.cpp)
+  // Handles 0 to 5 are the faces (pairs across x, y, z), 6 to 13 the corners, 14 the centre.
+  static constexpr int32_t kFirstCorner = 6;
+  static constexpr int32_t kCentreHandle = 14;
+  // Pointer travel that makes one snapped step while Shift is held.
+  static constexpr int32_t kSnapPixels = 20;
+  // The axis override: the edit palette's drags name the axes instead of the modifier keys.
+  enum : uint32_t { kOverrideFirstAxis = 1, kOverrideSecondAxis = 2, kOverrideThirdAxis = 4, kOverrideUniform = 8 };
+  void SetAxisOverride(bool on, uint32_t mask) {
+    fAxisOverride = on;
+    fAxisOverrideMask = mask;
+  }
+  bool IsAxisOverride() const { return fAxisOverride; }
+  uint32_t GetAxisOverrideMask() const { return fAxisOverrideMask; }
+  // Whether the key is held now, as a drag loop that does not pump must read it; false while the
+  // application is not active.
+  static bool IsKeyHeld(uint32_t virtualKey);
+  // The mask of the modifier keys held now (SHandleDrag's bits).
+  static uint32_t ModifierMask();
+
+  // The first of handles 0 to 13 whose point lies within the hit size of the screen point in both
+  // directions; the centre is never hit. False for an empty selection.
+  bool HitTestHandle(int32_t x, int32_t y, int32_t* handle) const;
+  // Resets the snap accumulators and the record; every unlocked object keeps its rotation (rotate)
+  // or its size and position (resize) as its drag start. False for a handle outside 0 to 14.
+  bool BeginHandleDrag(int32_t handle, SHandleDrag* drag);
+  // One step of the pointer's movement: resizes or rotates every listed object but locked ones and
+  // the camera. A change of the modifier keys first puts the objects back to their drag start.
+  bool DragHandleStep(int32_t dx, int32_t dy, SHandleDrag* drag);
+  // Starts a move in the plane through the point that faces the current camera; every unlocked
+  // object keeps its position as its drag start.
+  void BeginPlaneMove(const vector3<double>& point);
+  void SetLastPoint(int32_t x, int32_t y);
+  // Moves the listed objects by where the pointer's ray meets the plane since the last step (one
+  // axis only, by the modifier keys or the override) and hands the move back; nothing moves, and
+  // the move is zero, for a ray along the plane.
+  void PlaneMoveStep(int32_t x, int32_t y, vector3<double>* translation);
+  // Set while a move drag has begun moving.
+  bool IsMoveUnderWay() const { return fMoveUnderWay != 0; }
+  void SetMoveUnderWay(bool moving) { fMoveUnderWay = moving ? 1 : 0; }
 
   // ---- CViewSelection: the box in the object's own axes is the object-axes mode.
   uint32_t GetBoxMode() const override { return fCoordinateMode; }
   uint32_t GetCount() const override { return fObjects.GetCount(); }
   C3dObject* GetObject(uint32_t index) const override;
   int32_t GetHandleSize() const override { return fHandleSize; }
-  void SetHandle(uint32_t index, int32_t x, int32_t y) override;
+  void SetHandle(uint32_t index, int32_t x, int32_t y, const vector3<double>& world) override;
 
  private:
   // Clears the object's selected bit and tells its group.
@@ -96,15 +152,38 @@ class CSelection : public CViewSelection {
   // A group's members (inner groups walked first), then the group, into the action.
   static void ExtractGroup(C3dObject* object, CDeleteAction* action);
   uint32_t IndexOf(const C3dObject* object) const;
+  // A drag step's values, the same for every object.
+  struct SDragStep;
+  void PrepareDragStep(const SHandleDrag& drag, SDragStep* step);
+  void DragAxes(const SDragStep& step, C3dObject* object, vector3<double> (&axes)[3]) const;
+  void ScaleThreeAxes(const SDragStep& step, C3dObject* object, const vector3<double>& anchor, bool clamp) const;
+  void FaceResize(const SHandleDrag& drag, const SDragStep& step, C3dObject* object) const;
+  void CornerResize(const SHandleDrag& drag, const SDragStep& step, C3dObject* object) const;
+  void FaceRotate(SHandleDrag& drag, const SDragStep& step, C3dObject* object) const;
+  void CornerRotate(SHandleDrag& drag, const SDragStep& step, C3dObject* object) const;
+  // The current camera's viewing direction u and up vector v (defaults without a camera).
+  void CameraAxes(vector3<double>* u, vector3<double>* v) const;
 
   C3dDocument* fDocument = nullptr;
   uint32_t fCoordinateMode = kWorldAxes;
   uint32_t fEditKind = kResize;
   CDynTable<C3dObject*> fObjects;
   int32_t fHandles[kHandleCount][2] = {};
+  vector3<double> fHandleWorld[kHandleCount];
   int32_t fHandleHitSize = kHandleHitSize;
   int32_t fHandleSize = kHandleHitSize;
   uint32_t fLastClassTag = 0;
   uint32_t fLastFamilyTag = 0;
   int32_t fListPosition = 0;
+  bool fAxisOverride = false;
+  uint32_t fAxisOverrideMask = 0;
+  // The snap accumulators of a handle drag: A resizes and turns about a face's axis, B turns freely.
+  int32_t fSnapA = 0;
+  int32_t fSnapB = 0;
+  // The move drag.
+  vector3<double> fPlanePoint;
+  vector3<double> fPlaneNormal;
+  int32_t fLastPoint[2] = {};
+  vector3<double> fLastHit;
+  uint8_t fMoveUnderWay = 0;
 };

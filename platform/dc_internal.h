@@ -20,6 +20,7 @@ struct SGdiObject {
   // Pens and brushes; a null pen or brush draws nothing.
   uint32_t color = 0;
   bool null = false;
+  bool dotted = false;
   // Fonts: the face they stand for and the pixel height of their characters.
   std::string face;
   int32_t pixelHeight = 0;
@@ -41,6 +42,7 @@ struct DeviceContext {
   uint32_t textColor = 0x000000;
   int32_t bkMode = kOpaque;
   uint32_t textAlign = 0;
+  int32_t rop2 = kR2CopyPen;
   SPoint position;  // where LineTo starts
   SGdiObject* pen = nullptr;
   SGdiObject* brush = nullptr;

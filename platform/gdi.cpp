@@ -72,14 +72,43 @@ void Put(const STarget& target, int32_t x, int32_t y, uint32_t color) {
   if (target.clipSet.Contains({x, y})) target.surface->Row(y)[x] = color;
 }
 
+constexpr uint32_t kDotPeriod = 4;  // two pixels on, two off
+
+// How the context's pen draws a pixel: its colour, or for a dotted pen's gaps the background colour
+// (none when the background is transparent), replacing or XORed by the drawing mode.
+struct SPenPixels {
+  uint32_t color = 0;
+  uint32_t gapColor = 0;
+  bool dotted = false;
+  bool gaps = false;
+  bool xorMode = false;
+  uint32_t step = 0;
+
+  explicit SPenPixels(const DeviceContext* dc)
+      : color(dc->pen->color),
+        gapColor(dc->bkColor),
+        dotted(dc->pen->dotted),
+        gaps(dc->bkMode == kOpaque),
+        xorMode(dc->rop2 == kR2XorPen) {}
+
+  void Put(const STarget& target, int32_t x, int32_t y) {
+    const bool on = !dotted || step++ % kDotPeriod < kDotPeriod / 2;
+    if ((!on && !gaps) || !target.clipSet.Contains({x, y})) return;
+    uint32_t& pixel = target.surface->Row(y)[x];
+    const uint32_t c = on ? color : gapColor;
+    pixel = xorMode ? (pixel ^ c) & 0xFFFFFF : c;
+  }
+};
+
 // The pixels of a line from a to b without b, in surface coordinates.
-void Line(const STarget& target, SPoint a, SPoint b, uint32_t color) {
+template <typename PutPixel>
+void Line(SPoint a, SPoint b, PutPixel put) {
   const int64_t dx = std::llabs(int64_t(b.x) - a.x), dy = -std::llabs(int64_t(b.y) - a.y);
   const int32_t sx = a.x < b.x ? 1 : -1, sy = a.y < b.y ? 1 : -1;
   int64_t error = dx + dy;
   SPoint p = a;
   while (p.x != b.x || p.y != b.y) {
-    Put(target, p.x, p.y, color);
+    put(p.x, p.y);
     const int64_t twice = 2 * error;
     if (twice >= dy) {
       error += dy;
@@ -146,12 +175,18 @@ GdiObject GetStockObject(int32_t which) {
 }
 
 GdiObject CreatePen(int32_t style, int32_t, uint32_t color) {
-  if (style != kPsSolid && style != kPsNull) return nullptr;
+  if (style != kPsSolid && style != kPsDot && style != kPsNull) return nullptr;
   auto* pen = new SGdiObject;
   pen->kind = SGdiObject::Kind::kPen;
   pen->color = color & 0xFFFFFF;
   pen->null = style == kPsNull;
+  pen->dotted = style == kPsDot;
   return pen;
+}
+
+int32_t SetROP2(DeviceContext* dc, int32_t mode) {
+  if (!dc || (mode != kR2XorPen && mode != kR2CopyPen)) return 0;
+  return std::exchange(dc->rop2, mode);
 }
 
 GdiObject CreateSolidBrush(uint32_t color) {
@@ -327,7 +362,8 @@ bool LineTo(DeviceContext* dc, int32_t x, int32_t y) {
   dc->position = {x, y};
   if (!dc->pen || dc->pen->null) return true;
   const SPoint a{from.x + target.originX, from.y + target.originY}, b{x + target.originX, y + target.originY};
-  Line(target, a, b, dc->pen->color);
+  SPenPixels pen(dc);
+  Line(a, b, [&](int32_t px, int32_t py) { pen.Put(target, px, py); });
   Changed(target, {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1});
   return true;
 }
@@ -339,7 +375,9 @@ bool Polygon(DeviceContext* dc, const SPoint* points, int32_t count) {
   for (SPoint& p : shape) p = {p.x + target.originX, p.y + target.originY};
   if (dc->brush && !dc->brush->null) FillPolygon(target, shape, dc->brush->color);
   if (dc->pen && !dc->pen->null) {
-    for (size_t i = 0; i < shape.size(); ++i) Line(target, shape[i], shape[(i + 1) % shape.size()], dc->pen->color);
+    SPenPixels pen(dc);
+    for (size_t i = 0; i < shape.size(); ++i)
+      Line(shape[i], shape[(i + 1) % shape.size()], [&](int32_t px, int32_t py) { pen.Put(target, px, py); });
   }
   Changed(target, Bounds(shape.data(), count));
   return true;

@@ -37,8 +37,14 @@ enum : int32_t {
 };
 GdiObject GetStockObject(int32_t which);
 
-enum : int32_t { kPsSolid = 0, kPsNull = 5 };
+// A dotted pen draws two pixels in its colour, then two in the background colour when the
+// background mode is opaque (else leaves them), along each line.
+enum : int32_t { kPsSolid = 0, kPsDot = 2, kPsNull = 5 };
 GdiObject CreatePen(int32_t style, int32_t width, uint32_t color);
+// How pen pixels meet what is there: the pen's colour replaces it, or is XORed onto it (drawn twice,
+// a line leaves the pixels as they were). The answer is the previous mode, 0 for a bad call.
+enum : int32_t { kR2XorPen = 7, kR2CopyPen = 13 };
+int32_t SetROP2(DeviceContext* dc, int32_t mode);
 GdiObject CreateSolidBrush(uint32_t color);
 
 // A font request. height < 0 asks for that character height in pixels, > 0 for that cell height,

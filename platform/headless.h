@@ -3,6 +3,7 @@
 // Input script, one event a line ('#' starts a comment):
 //   wait MS            the next input comes MS virtual milliseconds after the previous one
 //   move X Y           pointer to screen point (X, Y)
+//   rmove DX DY        pointer by (DX, DY) from where it is then (drags put it back after each step)
 //   down left|right    button press; up left|right: release
 //   key VK             key press; keyup VK: release (VK in decimal, 0x-hex, or a letter or digit)
 //   char C             a character message (C one character, or a number)

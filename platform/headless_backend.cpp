@@ -17,7 +17,7 @@
 namespace platform {
 namespace {
 
-enum class InputKind { kMove, kDown, kUp, kKey, kKeyUp, kChar, kMenu, kDrop, kDisplay, kLogout };
+enum class InputKind { kMove, kRelativeMove, kDown, kUp, kKey, kKeyUp, kChar, kMenu, kDrop, kDisplay, kLogout };
 
 struct SInput {
   InputKind kind;
@@ -213,7 +213,9 @@ class HeadlessBackend : public WindowBackend {
   void Apply(const SInput& input) {
     switch (input.kind) {
       case InputKind::kMove:
-        fCursor = {input.a, input.b};
+      case InputKind::kRelativeMove:
+        fCursor = input.kind == InputKind::kMove ? SPoint{input.a, input.b}
+                                                 : SPoint{fCursor.x + input.a, fCursor.y + input.b};
         SetCursorPosition(fCursor);
         QueuePointerMove(fCursor);
         break;
@@ -369,6 +371,10 @@ class HeadlessBackend : public WindowBackend {
     if (verb == "move") {
       if (!ParseNumber(a, &x) || !ParseNumber(b, &y)) return *reason = "move needs X and Y", false;
       return push(InputKind::kMove, x, y);
+    }
+    if (verb == "rmove") {
+      if (!ParseNumber(a, &x) || !ParseNumber(b, &y)) return *reason = "rmove needs DX and DY", false;
+      return push(InputKind::kRelativeMove, x, y);
     }
     if (verb == "down" || verb == "up") {
       if (a != "left" && a != "right") return *reason = verb + " needs left or right", false;

@@ -946,6 +946,11 @@ bool IsKeyDownAsync(uint32_t virtualKey) {
   return virtualKey < 256 && KeyState(virtualKey);
 }
 
+bool IsKeyDownNow(uint32_t virtualKey) {
+  PollInput();
+  return virtualKey < 256 && gKeys[virtualKey];
+}
+
 bool IsKeyToggled(uint32_t virtualKey) {
   PollInput();
   return virtualKey < 256 && gToggled[virtualKey];

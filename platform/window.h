@@ -412,6 +412,9 @@ void WaitMessage(int64_t timeoutMs);
 // Keys and pointer. A key reads as it was before its oldest stroke still in the queue, so handlers see
 // the modifiers of their own message even when a burst of input is queued at once.
 bool IsKeyDownAsync(uint32_t virtualKey);
+// The keyboard's state now, whatever strokes wait in the queue: for loops that poll without pumping
+// (drags), which would otherwise never see a modifier change until they end.
+bool IsKeyDownNow(uint32_t virtualKey);
 bool IsKeyToggled(uint32_t virtualKey);  // Caps Lock's state
 // Mapping 2: the unshifted character of a virtual key (letters upper case), 0 when none.
 uint32_t MapVirtualKey(uint32_t virtualKey, uint32_t mapping);

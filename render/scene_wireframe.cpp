@@ -212,8 +212,9 @@ class CSceneWireframe {
     HandlePoints(fSelectionBox, points);
     int32_t x[CViewSelection::kHandleCount], y[CViewSelection::kHandleCount];
     for (uint32_t i = 0; i < CViewSelection::kHandleCount; ++i) {
-      fView.ProjectToPixel(fSelectionMatrix.TransformPoint(points[i]), fMatrix, x[i], y[i]);
-      selection.SetHandle(i, x[i], y[i]);
+      const vector3<double> world = fSelectionMatrix.TransformPoint(points[i]);
+      fView.ProjectToPixel(world, fMatrix, x[i], y[i]);
+      selection.SetHandle(i, x[i], y[i], world);
     }
     const uint32_t hidden = HiddenHandleMask(fSelectionBox, fView.fPosition, selection.GetBoxMode());
     const int32_t half = selection.GetHandleSize() / 2;

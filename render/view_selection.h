@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "framework/core/vector3.h"
+
 class C3dObject;
 
 class CViewSelection {
@@ -21,6 +23,6 @@ class CViewSelection {
   virtual C3dObject* GetObject(uint32_t index) const = 0;
   // The edge of a handle's square, in pixels.
   virtual int32_t GetHandleSize() const = 0;
-  // Where the scene draw put handle index, in the view's pixels.
-  virtual void SetHandle(uint32_t index, int32_t x, int32_t y) = 0;
+  // Where the scene draw put handle index, in the view's pixels, and the world point it stands for.
+  virtual void SetHandle(uint32_t index, int32_t x, int32_t y, const vector3<double>& world) = 0;
 };

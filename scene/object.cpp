@@ -90,7 +90,8 @@ void C3dObject::SetScaledSize(const vector3<double>& size) {
     const double e = extent[axis];
     // Unbounded objects have no extent to scale to.
     if (std::fabs(e) <= kNoExtent || !std::isfinite(e)) continue;
-    const double wanted = std::clamp(std::fabs(e * size[axis] / e), kLeastExtent, kGreatestExtent);
+    // The wanted extent's sign is kept: a negative one keeps a mirror, a positive one removes it.
+    const double wanted = std::copysign(std::clamp(std::fabs(size[axis]), kLeastExtent, kGreatestExtent), size[axis]);
     Axis(fPlacement.fScale, axis) *= wanted / e;
   }
   fPlacement.fDirty = 1;

@@ -157,7 +157,8 @@ class C3dObject : public C3dBase {
   void SetTransformVector3(const vector3<double>& position) { fPlacement.SetPosition(position); }
   // The local box's extent times the placement scale.
   vector3<double> GetScaledSize();
-  // Scales each axis to an extent of |size| within 0.01 … 9999; an axis of no extent keeps its scale.
+  // Scales each axis to the wanted extent, its size clamped to 0.01 … 9999 and its sign kept (a
+  // negative extent mirrors); an axis of no extent keeps its scale.
   void SetScaledSize(const vector3<double>& size);
 
   // Draws every edge of the mesh through the object-to-world matrix; false for a hidden object or

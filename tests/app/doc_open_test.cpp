@@ -11,6 +11,8 @@
 #include "editing/delete_action.h"
 #include "editing/undo_history.h"
 #include "framework/image/bitmap_file.h"
+#include "scene/camera.h"
+#include "scene/factory.h"
 #include "scene/sky.h"
 #include "scene/sun_light.h"
 #include "scene/surface/texture.h"
@@ -146,6 +148,28 @@ TEST_F(DocOpen, WhatTheDocumentLacksIsMade) {
   EXPECT_EQ(w.GetCurrentCamera()->GetTransformVector3(), (vector3<double>{10, 3, -10}));
   // The window's sizes stay without a settings record.
   EXPECT_EQ(w.GetRenderImageSize(), kSize);
+}
+
+// A "perspective" camera written by another tool, without the view cameras' flags, is kept out of
+// the wireframe and of picking once opened: at the eye it would otherwise catch every click.
+TEST_F(DocOpen, AViewCameraFromElsewhereIsNeitherDrawnNorPicked) {
+  CDocWindow& w = Made();
+  C3dBaseSys table(app->GetObjectsEnv());
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<C3dCamera>(app->GetObjectsEnv(), key, spec);
+  C3dCamera* camera = nullptr;
+  ASSERT_EQ(NewObject(&camera, &table, key, spec), 0);
+  SetName(camera, "perspective");
+  camera->SetStateFlags(0x4000);
+  ASSERT_EQ(WriteSceneFile(Spec("elsewhere.qnc"), &table, nullptr), 0);
+  ASSERT_EQ(Open(w, "elsewhere.qnc", 0, false), 0);
+  C3dCamera* opened = w.GetViewCamera(CDocWindow::kPerspective);
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(NameOf(opened), "perspective");
+  EXPECT_TRUE(opened->GetStateFlags() & C3dObject::kExcluded);
+  EXPECT_TRUE(opened->GetFlags() & C3dObject::kNotDrawn);
+  EXPECT_TRUE(opened->GetStateFlags() & 0x4000);
 }
 
 // With the picture option on, the picture beside a document is its rendered image, shown; with the

@@ -249,12 +249,13 @@ TEST_F(SelectionTest, TheViewReadsTheSetAndWritesItsHandlesBack) {
   Selection().SetCoordinateMode(CSelection::kObjectAxes);
   EXPECT_EQ(view.GetBoxMode(), 1u);
   EXPECT_EQ(view.GetHandleSize(), 3);
-  view.SetHandle(14, 120, -7);
-  view.SetHandle(CViewSelection::kHandleCount, 1, 1);
+  view.SetHandle(14, 120, -7, {1, 2, 3});
+  view.SetHandle(CViewSelection::kHandleCount, 1, 1, {});
   int32_t x = 0, y = 0;
   Selection().GetHandle(14, &x, &y);
   EXPECT_EQ(x, 120);
   EXPECT_EQ(y, -7);
+  ExpectNear(Selection().GetHandleWorldPoint(14), {1, 2, 3});
 }
 
 }  // namespace

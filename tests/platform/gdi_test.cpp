@@ -46,6 +46,38 @@ TEST_F(GdiTest, LinesLeaveOutTheirEndPoint) {
   EXPECT_TRUE(DeleteObject(pen));
 }
 
+// A dotted pen: two pixels of its colour, two of the background colour while the background is
+// opaque, none while it is transparent; in XOR mode a line drawn twice leaves the pixels as they were.
+TEST_F(GdiTest, DottedXorLinesComeAwayWhenDrawnAgain) {
+  for (int32_t x = 0; x < 12; ++x) surface.Row(1)[x] = 0x102030 + uint32_t(x);
+  GdiObject pen = CreatePen(kPsDot, 1, 0);
+  GdiObject previous = SelectObject(dc, pen);
+  EXPECT_EQ(SetROP2(dc, kR2XorPen), kR2CopyPen);
+  MoveToEx(dc, 0, 1, nullptr);
+  LineTo(dc, 8, 1);
+  for (int32_t x = 0; x < 8; ++x) {
+    const uint32_t under = 0x102030 + uint32_t(x);
+    EXPECT_EQ(surface.Pixel(x, 1), x % 4 < 2 ? under : under ^ 0xFFFFFF) << x;
+  }
+  EXPECT_EQ(surface.Pixel(8, 1), 0x102038u);
+  MoveToEx(dc, 0, 1, nullptr);
+  LineTo(dc, 8, 1);
+  for (int32_t x = 0; x < 12; ++x) EXPECT_EQ(surface.Pixel(x, 1), 0x102030 + uint32_t(x)) << x;
+
+  EXPECT_EQ(SetROP2(dc, kR2CopyPen), kR2XorPen);
+  EXPECT_EQ(SetROP2(dc, 3), 0);
+  GdiObject red = CreatePen(kPsDot, 1, 0xFF0000);
+  SelectObject(dc, red);
+  SetBkMode(dc, kTransparent);
+  MoveToEx(dc, 0, 3, nullptr);
+  LineTo(dc, 6, 3);
+  EXPECT_EQ(PixelsOf(0xFF0000), "0,3 1,3 4,3 5,3 ");
+  EXPECT_EQ(surface.Pixel(2, 3), 0u);
+  SelectObject(dc, previous);
+  DeleteObject(pen);
+  DeleteObject(red);
+}
+
 TEST_F(GdiTest, PolygonsFillWhatTheirCentresCoverAndOutlineTheEdges) {
   GdiObject brush = CreateSolidBrush(0x0000FF);
   GdiObject previousBrush = SelectObject(dc, brush);

@@ -159,6 +159,41 @@ TEST(HeadlessScript, BadLinesAreNamedAndNothingIsAdded) {
   EXPECT_EQ(MessageBox(nullptr, "text", "caption", 0), kIdOk);
 }
 
+// A relative move starts from where the pointer is when it is taken, also after the program moved it.
+TEST(HeadlessScript, RelativeMovesStartFromThePointer) {
+  ASSERT_TRUE(headless::AddScript("move 100 100\nrmove 5 -3\n"));
+  while (headless::PendingInputs() > 0) GetCursorPos();
+  EXPECT_EQ(GetCursorPos().x, 105);
+  EXPECT_EQ(GetCursorPos().y, 97);
+  SetCursorPos(40, 40);
+  ASSERT_TRUE(headless::AddScript("rmove -10 20\n"));
+  while (headless::PendingInputs() > 0) GetCursorPos();
+  EXPECT_EQ(GetCursorPos().x, 30);
+  EXPECT_EQ(GetCursorPos().y, 60);
+  std::string error;
+  EXPECT_FALSE(headless::AddScript("rmove 1\n", &error));
+  EXPECT_EQ(error, "line 1: rmove needs DX and DY");
+}
+
+// A handler sees the keys as they were at its own message; a loop that polls without pumping sees
+// the keyboard as it is.
+TEST_F(WindowTest, KeysNowIgnoreTheStrokesStillQueued) {
+  SetFocus(window);
+  ASSERT_TRUE(headless::AddScript("key 16\n"));
+  while (headless::PendingInputs() > 0) GetCursorPos();
+  EXPECT_FALSE(IsKeyDownAsync(kVkShift));
+  EXPECT_TRUE(IsKeyDownNow(kVkShift));
+  SMessage m;
+  while (PeekMessage(&m, nullptr, kWmKeyFirst, kWmKeyLast, true)) {
+  }
+  EXPECT_TRUE(IsKeyDownAsync(kVkShift));
+  ASSERT_TRUE(headless::AddScript("keyup 16\n"));
+  while (headless::PendingInputs() > 0) GetCursorPos();
+  EXPECT_FALSE(IsKeyDownNow(kVkShift));
+  while (PeekMessage(&m, nullptr, kWmKeyFirst, kWmKeyLast, true)) {
+  }
+}
+
 TEST(AnsiText, ConvertsBothWays) {
   EXPECT_EQ(AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
   EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9 \xE2\x82\xAC \xE4\xB8\xAD"), "caf\xE9 \x80 ?");

@@ -243,6 +243,7 @@ TEST_F(SceneWireframe, TheSelectionBoxAndItsHandlesGoBackToTheSelection) {
     v.ProjectToPixel(points[i], v.GetWorldToCamera(), x[i], y[i]);
     EXPECT_EQ(selection.handles[i][0], x[i]) << i;
     EXPECT_EQ(selection.handles[i][1], y[i]) << i;
+    ExpectNear(selection.world[i], points[i], 1e-9, "handle world point");
   }
   // The eye lies beyond the x-max and z-min faces.
   const uint32_t hidden = 0x2A82 | 0x0CD0;

@@ -17,15 +17,17 @@ class CTestSelection : public CViewSelection {
   uint32_t GetCount() const override { return uint32_t(objects.size()); }
   C3dObject* GetObject(uint32_t index) const override { return index < objects.size() ? objects[index] : nullptr; }
   int32_t GetHandleSize() const override { return handleSize; }
-  void SetHandle(uint32_t index, int32_t x, int32_t y) override {
+  void SetHandle(uint32_t index, int32_t x, int32_t y, const vector3<double>& point) override {
     handles[index][0] = x;
     handles[index][1] = y;
+    world[index] = point;
   }
 
   uint32_t boxMode = 0;
   std::vector<C3dObject*> objects;
   int32_t handleSize = 4;
   int32_t handles[kHandleCount][2] = {};
+  vector3<double> world[kHandleCount];
 };
 
 class ViewTest : public RenderTest {

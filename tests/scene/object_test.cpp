@@ -15,7 +15,7 @@ void ExpectNear(const C34Matrix& a, const C34Matrix& b) {
   for (int i = 0; i < 12; ++i) EXPECT_NEAR(a.m[i], b.m[i], 1e-9) << i;
 }
 
-TEST_F(PlacedObject, ScaledSizeKeepsFlatAxesAndClampsTheWantedExtent) {
+TEST_F(PlacedObject, ScaledSizeKeepsFlatAxesClampsTheWantedExtentAndKeepsItsSign) {
   struct SCase {
     double localExtent, scale, wanted, scaleAfter;
   } cases[] = {
@@ -23,7 +23,11 @@ TEST_F(PlacedObject, ScaledSizeKeepsFlatAxesAndClampsTheWantedExtent) {
       {2, 1, 0, 0.005},          // a wanted size of 0 gives an extent of 0.01
       {2, 1, 20000, 4999.5},     // and 20000 an extent of 9999
       {2, 2, 6, 3},
-      {4, -1, 2, 0.5},           // the extent comes out positive
+      {4, -1, 2, 0.5},           // a positive wanted extent removes a mirror
+      {4, -1, -8, -2},           // a negative one keeps it
+      {2, 1, -6, -3},            // and mirrors an object that was not
+      {2, 1, -0.001, -0.005},    // the clamp takes the size and keeps the sign
+      {2, -1, -20000, -4999.5},
   };
   for (const SCase& c : cases) {
     CTestSolid* solid = NewSolid({{-1, 0, -1}, {1, c.localExtent, 1}});
@@ -32,6 +36,19 @@ TEST_F(PlacedObject, ScaledSizeKeepsFlatAxesAndClampsTheWantedExtent) {
     EXPECT_NEAR(solid->GetPlacement().fScale.y, c.scaleAfter, 1e-9) << c.wanted;
     EXPECT_TRUE(solid->GetPlacement().fDirty);
   }
+}
+
+// A mirror decomposes with negative scales; doubling the size as read keeps the mirror.
+TEST_F(PlacedObject, DoublingAMirroredObjectKeepsTheMirror) {
+  CTestSolid* solid = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  solid->ScaleAlongAxis({0, 0, 0}, {{0, 1, 0}, -1});
+  const C34Matrix mirrored = solid->GetObjectToWorld();
+  const vector3<double> size = solid->GetScaledSize();
+  EXPECT_LT(size.x * size.y * size.z, 0);
+  solid->SetScaledSize(size * 2.0);
+  C34Matrix doubled = mirrored;
+  for (int i = 0; i < 9; ++i) doubled.m[i] *= 2;
+  ExpectNear(solid->GetObjectToWorld(), doubled);
 }
 
 TEST_F(PlacedObject, SnapToGridMovesTheCentreToTheNearestLine) {
