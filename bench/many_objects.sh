@@ -41,7 +41,7 @@ for n in 1000 100000; do
   describe "$n"
   read -r wall cpu < <(timed "$scene_tool" "scene$n.txt" "scene$n.qnc")
   eval "write_wall_$n=$wall write_cpu_$n=$cpu"
-  read -r wall cpu < <(timed "$render_tool" "scene$n.qnc" "scene$n.bmp" --optimizer 2)
+  read -r wall cpu < <(timed env QUARN2_THREADS=1 "$render_tool" "scene$n.qnc" "scene$n.bmp" --optimizer 2)
   eval "render_wall_$n=$wall render_cpu_$n=$cpu"
 done
 report write 1000 "$write_wall_1000" "$write_cpu_1000" 0 0 0

@@ -1,9 +1,11 @@
 #include "document/render_to_disk.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include "document/doc_render_state.h"
 #include "document/file_names.h"
@@ -28,6 +30,7 @@
 #include "render/render_driver.h"
 #include "render/render_loops.h"
 #include "render/render_settings.h"
+#include "render/render_workers.h"
 #include "scene/base_sys.h"
 
 namespace {
@@ -151,9 +154,10 @@ struct SBandGeometry {
   }
 };
 
-// The two-row scheme of both band renders: each output row rendered into band row 1, the row before
-// it (band row 0) antialiased against it and handed over, then moved up. The last row is handed over
-// as it is.
+// Both band renders: each output row rendered, antialiased against the row below it as that row
+// was rendered, and handed over in order; the last row is handed over as it is. Rows are rendered in
+// chunks by the render's threads, then antialiased by them; the calling thread alone reports
+// progress, hands rows to the plug-in and stops everything at the first failure or cancel.
 int32_t RenderBands(CRenderContext& context, CImage& band, QNImageParams& block, const SBandGeometry& geometry,
                     const char* linePattern) {
   const int32_t width = int32_t(block.width), height = int32_t(block.height);
@@ -163,8 +167,9 @@ int32_t RenderBands(CRenderContext& context, CImage& band, QNImageParams& block,
   const SRect bounds = band.GetBounds();
   CImNavigator cells(&band, &bounds, true, false);
   if (!scene.IsLocked() || !cells.IsUsable() || !context.PrepareLights()) return kErrOutOfMemory;
+  CRenderCrew crew(context);
+  if (!crew.Prepare()) return kErrOutOfMemory;
   CImVector* upper = cells.Cells(0);
-  CImVector* lower = cells.Cells(1);
   vector3<double> eye, corner;
   context.GetCamera()->GetEyeAndCorner(eye, corner);
   const uint32_t samples = context.GetSampleCount();
@@ -174,34 +179,77 @@ int32_t RenderBands(CRenderContext& context, CImage& band, QNImageParams& block,
   block.pixels = &upper->value;
   static_assert(sizeof(CImVector) == sizeof(uint32_t));
 
-  const auto renderRow = [&](CImVector* into, int32_t row) -> int32_t {
-    for (int32_t column = 0; column < width; ++column) {
+  // rendered[j] is output row base + j; the chunk's rows below base are handed over.
+  const int32_t chunk = int32_t(std::max(8u, crew.GetThreadCount() * 4));
+  std::vector<std::vector<CImVector>> rendered(size_t(chunk) + 1U);
+  std::vector<std::vector<CImVector>> finished(static_cast<size_t>(chunk));
+  std::vector<uint32_t> resampled(size_t(chunk), 0);
+  int32_t answer = kNoErr;
+  for (int32_t base = 0; base < height; base += chunk) {
+    const int32_t first = base == 0 ? 0 : base + 1;
+    const int32_t last = std::min(base + chunk, height - 1);
+    const int32_t rows = std::max(last - first + 1, 0);
+    const auto render = [&](CRenderWorker& worker, uint32_t k) {
+      const int32_t row = first + int32_t(k);
+      std::vector<CImVector>& into = rendered[size_t(row - base)];
+      into.resize(size_t(width));
+      for (int32_t column = 0; column < width; ++column) {
+        int32_t x = 0, y = 0;
+        geometry.ScenePixel(column, row, x, y);
+        into[size_t(column)] = RenderPixel(worker, eye, geometry.sceneWidth, geometry.sceneHeight, x, y, samples);
+      }
+    };
+    uint32_t counted = 0;
+    const auto renderTend = [&](uint32_t done) {
       int32_t x = 0, y = 0;
-      geometry.ScenePixel(column, row, x, y);
-      into[column] = RenderPixel(context, eye, geometry.sceneWidth, geometry.sceneHeight, x, y, samples);
-      ++stats.fPixels;
-      if (const int32_t answer = progress.Step(x, y)) return answer;
+      for (; counted < done; ++counted) {
+        stats.fPixels += uint32_t(width);
+        geometry.ScenePixel(width - 1, first + int32_t(counted), x, y);
+      }
+      if (answer == kNoErr) answer = progress.Step(x, y);
+      return answer != kNoErr;
+    };
+    crew.Run(uint32_t(rows), render, renderTend);
+    if (answer) return answer;
+
+    const int32_t handed = std::min(base + chunk, height) - base;
+    // Every row but the image's last against the row below it.
+    const int32_t smoothed = antialias ? std::min(handed, height - 1 - base) : 0;
+    const auto smooth = [&](CRenderWorker& worker, uint32_t k) {
+      const std::vector<CImVector>& up = rendered[k];
+      const std::vector<CImVector>& low = rendered[k + 1];
+      std::vector<CImVector>& out = finished[k];
+      out = up;
+      uint32_t count = 0;
+      for (int32_t column = 0; column < width - 1; ++column) {
+        const size_t c = size_t(column);
+        if (!NeedsResampling(up[c], up[c + 1], low[c], low[c + 1])) continue;
+        int32_t x = 0, y = 0;
+        geometry.ScenePixel(column, base + int32_t(k), x, y);
+        out[c] = ResamplePixel(worker, eye, geometry.sceneWidth, geometry.sceneHeight, x, y, up[c]);
+        ++count;
+      }
+      resampled[k] = count;
+    };
+    const auto smoothTend = [&](uint32_t) {
+      if (answer == kNoErr) answer = progress.Step(0, base);
+      return answer != kNoErr;
+    };
+    crew.Run(uint32_t(smoothed), smooth, smoothTend);
+    if (answer) return answer;
+
+    for (int32_t k = 0; k < handed; ++k) {
+      const bool smoothedRow = k < smoothed;
+      const std::vector<CImVector>& row = smoothedRow ? finished[size_t(k)] : rendered[size_t(k)];
+      std::copy(row.begin(), row.end(), upper);
+      if (smoothedRow) stats.fResampledPixels += resampled[size_t(k)];
+      if (base + k == height - 1) progress.Finish();
+      if (const int32_t written = WriteRenderBand(block)) return written;
+      ++block.rowsDone;
     }
-    return kNoErr;
-  };
-  if (const int32_t answer = renderRow(upper, 0)) return answer;
-  for (int32_t row = 1; row < height; ++row) {
-    if (const int32_t answer = renderRow(lower, row)) return answer;
-    for (int32_t column = 0; antialias && column < width - 1; ++column) {
-      if (!NeedsResampling(upper[column], upper[column + 1], lower[column], lower[column + 1])) continue;
-      int32_t x = 0, y = 0;
-      geometry.ScenePixel(column, row - 1, x, y);
-      upper[column] = ResamplePixel(context, eye, geometry.sceneWidth, geometry.sceneHeight, x, y, upper[column]);
-      ++stats.fResampledPixels;
-    }
-    if (const int32_t answer = WriteRenderBand(block)) return answer;
-    ++block.rowsDone;
-    std::memcpy(upper, lower, sizeof(CImVector) * size_t(width));
+    rendered[0].swap(rendered[size_t(chunk)]);
   }
-  progress.Finish();
-  const int32_t answer = WriteRenderBand(block);
-  if (answer == kNoErr) ++block.rowsDone;
-  return answer;
+  return kNoErr;
 }
 
 // The target and a temporary file beside it, both fitting the block's path field.

@@ -15,7 +15,7 @@ CMemPool* OptimizerTablePool() {
 CAbstractOptimizer::CAbstractOptimizer() : fIndex(SRange{0, 8}, OptimizerTablePool()) {}
 
 bool CAbstractOptimizer::TestRecord(const SOptimizerObject& record, CRay& ray) {
-  if (record.fSkip || !record.fObject->Intersect(ray)) return false;
+  if (record.fObject == ray.fSkipObject || !record.fObject->Intersect(ray)) return false;
   ray.fTMax = float(ray.fHitT);
   return true;
 }

@@ -14,11 +14,10 @@ class C3dObject;
 class CMemPool;
 struct CRay;
 
-// An optimizer's record of one object. While the skip flag is set the record is not tested, which
-// lets the shadow test leave out an object it has just tried.
+// An optimizer's record of one object. The record of a ray's skipped object (CRay::fSkipObject) is
+// not tested, which lets the shadow test leave out an object it has just tried.
 struct SOptimizerObject {
   C3dObject* fObject = nullptr;
-  uint8_t fSkip = 0;
   C3dBox fBox;
 };
 
@@ -46,7 +45,7 @@ class CAbstractOptimizer : public CBaseObject {
  protected:
   CAbstractOptimizer();
 
-  // Tests the record unless it is skipped; a hit becomes the ray's new upper bound, so that later
+  // Tests the record unless the ray skips its object; a hit becomes the ray's new upper bound, so that later
   // records must lie nearer still.
   static bool TestRecord(const SOptimizerObject& record, CRay& ray);
   static bool TestRecord(const SOptimizerObject* record, CRay& ray) { return TestRecord(*record, ray); }

@@ -83,7 +83,7 @@ bool CBSPTreeOptimizer::Reserve(uint32_t count) {
 
 bool CBSPTreeOptimizer::Add(C3dObject* object) {
   if (!fRoot) return false;
-  const SOptimizerObject record{object, 0, object->WorldBox()};
+  const SOptimizerObject record{object, object->WorldBox()};
   if (object->IsUnbounded()) return fUnbounded.Append(record);
   if (!fBounded.Append(record)) return false;
   if (fBounded.GetCount() == 1)
@@ -159,11 +159,7 @@ bool CBSPTreeOptimizer::Distribute(const SBSPNode& node, double mid, SBSPNode& l
 bool CBSPTreeOptimizer::Intersect(CRay& ray) {
   const bool unboundedHit = TestRecords(fUnbounded, ray);
   double near = 0, far = 0;
-  if (!fRoot || !fRoot->fBox.IntersectRay(ray.fOrigin, ray.fDirection, near, far)) {
-    ++fRootBoxMisses;
-    return unboundedHit;
-  }
-  ++fRootBoxHits;
+  if (!fRoot || !fRoot->fBox.IntersectRay(ray.fOrigin, ray.fDirection, near, far)) return unboundedHit;
   const bool treeHit = Descend(*fRoot, ray, near - kOverlap, far + kOverlap);
   return unboundedHit || treeHit;
 }

@@ -57,9 +57,6 @@ class CBSPTreeOptimizer : public CAbstractOptimizer {
   uint32_t GetNodeCount() const { return fNodeCount; }
   uint32_t GetUnboundedCount() const { return fUnbounded.GetCount(); }
   uint32_t GetBoundedCount() const { return fBounded.GetCount(); }
-  // How many queries crossed the scene's box and how many passed it by.
-  uint32_t GetRootBoxHits() const { return fRootBoxHits; }
-  uint32_t GetRootBoxMisses() const { return fRootBoxMisses; }
 
  private:
   bool MakeRoot();
@@ -76,6 +73,4 @@ class CBSPTreeOptimizer : public CAbstractOptimizer {
   CDynTable<SOptimizerObject> fUnbounded;
   CDynTable<SOptimizerObject> fBounded;
   bool fTablesValid = false;
-  uint32_t fRootBoxHits = 0;
-  uint32_t fRootBoxMisses = 0;
 };

@@ -18,7 +18,7 @@ bool CNullOptimizer::Reserve(uint32_t count) {
 }
 
 // The object's bounds are not needed: every record is tested.
-bool CNullOptimizer::Add(C3dObject* object) { return fRecords.Append({object, 0, {}}); }
+bool CNullOptimizer::Add(C3dObject* object) { return fRecords.Append({object, {}}); }
 
 bool CNullOptimizer::Build() {
   fRecords.SetStep(0);

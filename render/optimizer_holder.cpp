@@ -31,6 +31,13 @@ bool COptimizerHolder::Build(uint32_t level, uint32_t count) {
   return fValid;
 }
 
+bool COptimizerHolder::Grow(uint32_t levels) {
+  if (levels == 0) return fValid;
+  COptimizerHolder* first = GetFirstChild();
+  COptimizerHolder* second = GetSecondChild();
+  return first && second && first->Grow(levels - 1) && second->Grow(levels - 1);
+}
+
 COptimizerHolder* COptimizerHolder::Child(COptimizerHolder*& child) {
   if (!child) child = new COptimizerHolder(fLevel + 1, fEntries.GetCount());
   return child && child->IsValid() ? child : nullptr;

@@ -26,6 +26,9 @@ class COptimizerHolder : public CBaseObject {
   // with as many entries as this one; null when it cannot be made.
   COptimizerHolder* GetFirstChild() { return Child(fFirstChild); }
   COptimizerHolder* GetSecondChild() { return Child(fSecondChild); }
+  // Makes every node down to levels below this one now, so that a render's threads never allocate;
+  // false when memory fails.
+  bool Grow(uint32_t levels);
 
   uint32_t GetLevel() const { return fLevel; }
   uint32_t GetEntryCount() const { return fEntries.GetCount(); }

@@ -1,7 +1,10 @@
 #include "render/preview_renderer.h"
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "framework/core/appl.h"
 #include "framework/core/fast_math.h"
@@ -11,9 +14,11 @@
 #include "framework/image/image.h"
 #include "platform/window.h"
 #include "render/render_context.h"
+#include "render/render_driver.h"
 #include "render/render_loops.h"
 #include "render/render_pixels.h"
 #include "render/render_target.h"
+#include "render/render_workers.h"
 #include "scene/base_sys.h"
 
 namespace {
@@ -28,6 +33,17 @@ constexpr int64_t kSubdivisionRefreshTicks = 9;
 uint32_t ToByte(float c) { return !(c > 0) ? 0 : c >= 1 ? 255 : uint32_t(c * 255); }
 
 uint32_t Pack(const vector3<float>& colour) { return ToByte(colour.x) << 16 | ToByte(colour.y) << 8 | ToByte(colour.z); }
+
+// Rows [top, top + rows of cells) of the image, laid out like it, with its height for clipping.
+struct SPreviewStrip {
+  std::vector<CImVector> cells;
+  int32_t top;
+  int32_t columns;
+  int32_t imageRows;
+  CImVector* Cells(uint32_t row) { return cells.data() + size_t(int32_t(row) - top) * size_t(columns); }
+  uint32_t GetColumns() const { return uint32_t(columns); }
+  uint32_t GetRows() const { return uint32_t(imageRows); }
+};
 
 // Drains the queue while a preview renders: input is swallowed, a button press or key press stops the
 // render, everything else is handled.
@@ -84,12 +100,20 @@ class CPreviewRenderer::CPass {
       fRenderer.fStartBlockSize = fState.blockSize;
     }
     fTotal.Start();
+    // With one thread the loops below run as they always have; with more, rows go to a crew.
+    if (RenderThreadCount() > 1) {
+      // Threads must find every object ready, its material and textures held: they lock nothing.
+      fReadiness.emplace(*fContext.GetSceneTable());
+      fCrew.emplace(fContext);
+      if (!fCrew->Prepare()) return kErrOutOfMemory;
+    }
     if (fState.blockSize != 0) {
-      const int32_t result = fRenderer.fBlockSize == kProgressive ? Progressive() : Subdivision();
+      const int32_t result = fRenderer.fBlockSize == kProgressive ? (fCrew ? ProgressiveRows() : Progressive())
+                                                                   : (fCrew ? SubdivisionRows() : Subdivision());
       if (result) return result;
     }
     if (fRenderer.fAntialias) {
-      if (const int32_t result = Antialias()) return result;
+      if (const int32_t result = fCrew ? AntialiasRows() : Antialias()) return result;
     }
     fRenderer.Restart();
     fContext.GetStats().SplitTime(uint64_t(fTotal.ElapsedSeconds()));
@@ -179,6 +203,149 @@ class CPreviewRenderer::CPass {
     return kNoErr;
   }
 
+  // The progressive levels on the crew: each row of a level one item, its blocks filled at once.
+  int32_t ProgressiveRows() {
+    int32_t size = int32_t(fState.blockSize);
+    const int32_t start = int32_t(fRenderer.fStartBlockSize);
+    int32_t row = int32_t(fState.row), column = int32_t(fState.column);
+    for (; size > 0; size /= 2, row = column = 0) {
+      const int32_t previous = size * 2;
+      const bool skips = size < start;
+      const uint32_t rows = row < fHeight ? uint32_t((fHeight - row + size - 1) / size) : 0;
+      const auto work = [&](CRenderWorker& worker, uint32_t k) {
+        const int32_t y = row + int32_t(k) * size;
+        std::vector<std::pair<int32_t, CImVector>> made;
+        for (int32_t x = k == 0 ? column : 0; x < fWidth; x += size) {
+          if (skips && x % previous == 0 && y % previous == 0) continue;
+          made.emplace_back(x, CImVector{fRenderer.SamplePixel(worker, x, y)});
+        }
+        std::lock_guard<std::mutex> guard(fCrew->ImageLock());
+        for (const auto& [x, pixel] : made) {
+          if (size == 1) fNavigator->Cells(uint32_t(y))[x] = pixel;
+          else FillImageRect(*fNavigator, SRect{y, x, y + size, x + size}, pixel, false);
+        }
+      };
+      int32_t bandTop = row;
+      uint32_t drawn = 0;
+      bool stopped = false;
+      const auto tend = [&](uint32_t done) {
+        if (Stopped()) return stopped = true;
+        if (done > drawn && (done == rows || fRefresh.ElapsedTicks() > kRefreshTicks)) {
+          const int32_t bandEnd = std::min(row + int32_t(done) * size, fHeight);
+          std::lock_guard<std::mutex> guard(fCrew->ImageLock());
+          Draw(bandTop, bandEnd, false);
+          bandTop = bandEnd;
+          drawn = done;
+        }
+        return false;
+      };
+      const uint32_t done = fCrew->Run(rows, work, tend);
+      if (stopped) return Keep(size, 0, row + int32_t(done) * size, size);
+    }
+    fState.blockSize = fState.blockMask = 0;
+    return kNoErr;
+  }
+
+  // The subdivided blocks on the crew: each row of blocks one item, on a strip of its own rows and
+  // the row below, which belongs to the next row of blocks (its corner samples there are the same
+  // whoever takes them, so the strip starts that row unsampled).
+  int32_t SubdivisionRows() {
+    const int32_t size = int32_t(fRenderer.fBlockSize);
+    const int32_t column = int32_t(fState.column);
+    const int32_t first = int32_t(fState.row);
+    int32_t bandTop = int32_t(fState.lastDrawnRow);
+    const uint32_t rows = first < fHeight ? uint32_t((fHeight - first + size - 1) / size) : 0;
+    const auto work = [&](CRenderWorker& worker, uint32_t k) {
+      const int32_t y = first + int32_t(k) * size;
+      const int32_t own = std::min(y + size, fHeight) - y;
+      SPreviewStrip strip{std::vector<CImVector>(size_t(fWidth) * size_t(own + 1)), y, fWidth, fHeight};
+      {
+        std::lock_guard<std::mutex> guard(fCrew->ImageLock());
+        for (int32_t j = 0; j < own; ++j)
+          std::copy_n(fNavigator->Cells(uint32_t(y + j)), fWidth, strip.Cells(uint32_t(y + j)));
+      }
+      for (int32_t x = k == 0 ? column : 0; x < fWidth; x += size)
+        fRenderer.SubdivideRows(strip, fWidth, fHeight, x, y, size, worker);
+      std::lock_guard<std::mutex> guard(fCrew->ImageLock());
+      for (int32_t j = 0; j < own; ++j)
+        std::copy_n(strip.Cells(uint32_t(y + j)), fWidth, fNavigator->Cells(uint32_t(y + j)));
+    };
+    uint32_t drawn = 0;
+    bool stopped = false;
+    const auto tend = [&](uint32_t done) {
+      if (Stopped()) return stopped = true;
+      if (done > drawn && (done == rows || fRefresh.ElapsedTicks() > kSubdivisionRefreshTicks)) {
+        const int32_t bandEnd = std::min(first + int32_t(done) * size, fHeight);
+        std::lock_guard<std::mutex> guard(fCrew->ImageLock());
+        Draw(bandTop, bandEnd, false);
+        bandTop = bandEnd;
+        drawn = done;
+      }
+      return false;
+    };
+    const uint32_t done = fCrew->Run(rows, work, tend);
+    if (stopped) {
+      fState.lastDrawnRow = uint32_t(bandTop);
+      return Keep(int32_t(fState.blockSize), 0, first + int32_t(done) * size, size);
+    }
+    fState.blockSize = fState.blockMask = 0;
+    fState.row = fState.column = fState.lastDrawnRow = 0;
+    return kNoErr;
+  }
+
+  // The eight-sample pass on the crew: each row antialiased against the row below as both were, into
+  // a buffer of its own, and put into the image in order.
+  int32_t AntialiasRows() {
+    vector3<double> eye, corner;
+    fContext.GetCamera()->GetEyeAndCorner(eye, corner);
+    const int32_t column = int32_t(fState.antialiasColumn);
+    const int32_t first = int32_t(fState.antialiasRow);
+    int32_t bandTop = first;
+    const uint32_t rows = first < fHeight - 1 ? uint32_t(fHeight - 1 - first) : 0;
+    std::vector<std::vector<CImVector>> made(rows);
+    std::vector<uint32_t> resampled(rows, 0);
+    const auto work = [&](CRenderWorker& worker, uint32_t k) {
+      const int32_t y = first + int32_t(k);
+      const CImVector* row = fNavigator->Cells(uint32_t(y));
+      const CImVector* below = fNavigator->Cells(uint32_t(y + 1));
+      std::vector<CImVector> out(row, row + fWidth);
+      for (int32_t x = k == 0 ? column : 0; x < fWidth - 1; ++x) {
+        CImVector& pixel = out[size_t(x)];
+        if (pixel.Alpha() == 0xFF || !EdgeTest(pixel, row[x + 1], below[x], below[x + 1], kEdgeThreshold)) continue;
+        pixel = ResamplePixel(worker, eye, fWidth, fHeight, x, y, pixel);
+        ++resampled[k];
+      }
+      made[k] = std::move(out);
+    };
+    uint32_t committed = 0;
+    bool stopped = false;
+    const auto tend = [&](uint32_t done) {
+      std::lock_guard<std::mutex> guard(fCrew->ImageLock());
+      for (; committed < done; ++committed) {
+        std::copy(made[committed].begin(), made[committed].end(),
+                  fNavigator->Cells(uint32_t(first + int32_t(committed))));
+        fContext.GetStats().fResampledPixels += resampled[committed];
+        std::vector<CImVector>().swap(made[committed]);
+      }
+      if (Stopped()) return stopped = true;
+      const int32_t end = first + int32_t(committed);
+      if (end > bandTop && (committed == rows || fRefresh.ElapsedTicks() > kRefreshTicks)) {
+        Draw(bandTop, end, fRenderer.fBandHighlight);
+        bandTop = end;
+      }
+      return false;
+    };
+    fCrew->Run(rows, work, tend);
+    if (stopped) {
+      fState.antialiasColumn = 0;
+      fState.antialiasRow = uint32_t(first + int32_t(committed));
+      return kSilentCode24;
+    }
+    // The last row, never sampled again, goes with the last band.
+    Draw(bandTop, fHeight, false);
+    return kNoErr;
+  }
+
   static int32_t NextColumn(int32_t x, int32_t size) { return x + size; }
 
   // Where a stopped pass goes on: the block after the last one done, on the next row past the end.
@@ -232,6 +399,10 @@ class CPreviewRenderer::CPass {
   CTimer fCheck;
   CTimer fRefresh;
   CTimer fTotal;
+  // Only when more than one thread renders; the crew ends first, adding its workers' counts to the
+  // context's, then the objects' readiness.
+  std::optional<CRenderReadiness> fReadiness;
+  std::optional<CRenderCrew> fCrew;
 };
 
 void CPreviewRenderer::SetScene(CRenderContext* context) {
@@ -284,14 +455,25 @@ void CPreviewRenderer::PixelRay(int32_t px, int32_t py, vector3<double>& directi
 }
 
 uint32_t CPreviewRenderer::SamplePixel(int32_t x, int32_t y) {
+  CRenderWorker worker(*fContext);
+  return SamplePixel(worker, x, y);
+}
+
+uint32_t CPreviewRenderer::SamplePixel(CRenderWorker& worker, int32_t x, int32_t y) {
   vector3<double> direction;
   float length = 0;
   PixelRay(x, y, direction, length);
-  return Pack(TracePrimaryRay(*fContext, fEye, direction * double(length), -1));
+  return Pack(TracePrimaryRay(worker, fEye, direction * double(length), -1));
 }
 
 void CPreviewRenderer::Subdivide(CImNavigator& image, int32_t x, int32_t y, int32_t size) {
-  const int32_t width = int32_t(image.GetColumns()), height = int32_t(image.GetRows());
+  CRenderWorker worker(*fContext);
+  SubdivideRows(image, int32_t(image.GetColumns()), int32_t(image.GetRows()), x, y, size, worker);
+}
+
+template <typename Rows>
+void CPreviewRenderer::SubdivideRows(Rows& image, int32_t width, int32_t height, int32_t x, int32_t y, int32_t size,
+                                     CRenderWorker& worker) {
   const int32_t xs[4] = {x, x + size, x + size, x};
   const int32_t ys[4] = {y, y, y + size, y + size};
   CImVector corners[4];
@@ -300,7 +482,7 @@ void CPreviewRenderer::Subdivide(CImNavigator& image, int32_t x, int32_t y, int3
     CImVector scratch;
     const bool inside = xs[k] < width && ys[k] < height;
     CImVector& pixel = inside ? image.Cells(uint32_t(ys[k]))[xs[k]] : scratch;
-    if (pixel.Alpha() == 0) pixel.value = kSubdivided | SamplePixel(xs[k], ys[k]);
+    if (pixel.Alpha() == 0) pixel.value = kSubdivided | SamplePixel(worker, xs[k], ys[k]);
     corners[k] = pixel;
     if (size == 1) return;
   }
@@ -309,8 +491,8 @@ void CPreviewRenderer::Subdivide(CImNavigator& image, int32_t x, int32_t y, int3
     return;
   }
   const int32_t half = size / 2;
-  Subdivide(image, x, y, half);
-  if (x + half < width) Subdivide(image, x + half, y, half);
-  if (x + half < width && y + half < height) Subdivide(image, x + half, y + half, half);
-  if (y + half < height) Subdivide(image, x, y + half, half);
+  SubdivideRows(image, width, height, x, y, half, worker);
+  if (x + half < width) SubdivideRows(image, width, height, x + half, y, half, worker);
+  if (x + half < width && y + half < height) SubdivideRows(image, width, height, x + half, y + half, half, worker);
+  if (y + half < height) SubdivideRows(image, width, height, x, y + half, half, worker);
 }

@@ -19,6 +19,7 @@
 
 class CImNavigator;
 class CRenderContext;
+class CRenderWorker;
 class CTimer;
 
 class CPreviewRenderer : public CBaseObject {
@@ -72,8 +73,13 @@ class CPreviewRenderer : public CBaseObject {
   class CPass;
   friend class CPass;
 
-  // The sample of a pixel as 0x00RRGGBB.
+  // The sample of a pixel as 0x00RRGGBB, counted into the context's statistics or the worker's.
   uint32_t SamplePixel(int32_t x, int32_t y);
+  uint32_t SamplePixel(CRenderWorker& worker, int32_t x, int32_t y);
+  // Subdivide over any rows laid out like the image's, width × height.
+  template <typename Rows>
+  void SubdivideRows(Rows& rows, int32_t width, int32_t height, int32_t x, int32_t y, int32_t size,
+                     CRenderWorker& worker);
 
   bool fAntialias = false;
   bool fBandHighlight = false;

@@ -24,8 +24,6 @@ using Colour = vector3<float>;
 
 constexpr float kChildNear = 0.0001f;
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
-// Reflected and transmitted rays go at most this many levels below the primary ray.
-constexpr uint32_t kChildDepthLimit = 6;
 // Rays that go straight on through a surface (shadow rays among them) stop continuing beyond this
 // depth. Far from the origin a continued ray can meet the surface it starts on again, one rounding
 // step further each time, and would recurse until the stack runs out.

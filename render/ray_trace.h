@@ -5,6 +5,8 @@
 // word (mask, altitude, depth) replace the shading.
 #pragma once
 
+#include <cstdint>
+
 #include "framework/core/vector3.h"
 
 class C3dObject;
@@ -13,6 +15,9 @@ struct CRay;
 // Leaves the ray's colour in the record; a shadow ray also its factor, filter and blocker. The ray is
 // bound to a context with settings, to its statistics and to its shadow-cache node.
 void TraceRay(CRay& ray);
+
+// Reflected and transmitted rays go at most this many levels below the primary ray.
+inline constexpr uint32_t kChildDepthLimit = 6;
 
 // out = colour × factor.
 void ScaleColour(vector3<float>& out, const vector3<float>& colour, double factor);

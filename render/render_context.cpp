@@ -27,7 +27,15 @@ constexpr double kDegree = 0.01745329251994;
 constexpr double kRingInset = 0.35;
 constexpr int32_t kLightStep = 8;
 
-double Random01() { return NextRandomUnit(GetRandomState()); }
+double Random01(SRandomState& state) { return NextRandomUnit(state); }
+
+// Mixes a pixel's position into a seed, so that neighbouring pixels start far apart in the sequence.
+uint64_t PixelSeed(int32_t x, int32_t y) {
+  uint64_t h = (uint64_t(uint32_t(x)) << 32 | uint32_t(y)) + 0x9E3779B97F4A7C15ull;
+  h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+  h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+  return h ^ (h >> 31);
+}
 
 // The centre of cell i of an n × n grid.
 void GridPoint(uint32_t i, uint32_t n, double& x, double& y) {
@@ -67,9 +75,11 @@ int32_t CRenderContext::SetAntialias(uint32_t mode, uint32_t grid) {
   fGrid = grid;
   fAntialiasAccepted = true;
   for (SRingOffset& offset : fRingOffsets) offset = {};
-  for (uint32_t i = 0; i < kSampleSlots; ++i) fSampleOrder[i] = i;
+  for (uint32_t i = 0; i < kSampleSlots; ++i) fSampler.order[i] = i;
   BuildRingPattern();
-  ShuffleSamples();
+  fSampler.random = GetRandomState();
+  ShuffleSamples(fSampler);
+  GetRandomState() = fSampler.random;
   return kNoErr;
 }
 
@@ -94,6 +104,24 @@ uint32_t CRenderContext::GetSampleCount() const {
 }
 
 bool CRenderContext::GetSampleOffset(double& x, double& y, int32_t& orderEntry, uint32_t i) {
+  fSampler.random = GetRandomState();
+  if (fMode == 6 && i == 0 && i < GetSampleCount()) ShuffleSamples(fSampler);
+  const bool given = GetSampleOffset(fSampler, x, y, orderEntry, i);
+  GetRandomState() = fSampler.random;
+  return given;
+}
+
+void CRenderContext::BeginPixel(SPixelSampler& sampler, int32_t x, int32_t y) const {
+  const uint64_t seed = PixelSeed(x, y);
+  sampler.random = {uint32_t(seed), 0, uint32_t(seed >> 32)};
+  if (fMode != 6) return;
+  const uint32_t count = fGrid * fGrid;
+  for (uint32_t i = 0; i < count && i < kSampleSlots; ++i) sampler.order[i] = i;
+  ShuffleSamples(sampler);
+}
+
+bool CRenderContext::GetSampleOffset(SPixelSampler& sampler, double& x, double& y, int32_t& orderEntry,
+                                     uint32_t i) const {
   if (fMode == 0 || fMode == 1) {
     x = y = fMode == 0 ? 0 : 0.5;
     return true;
@@ -101,8 +129,8 @@ bool CRenderContext::GetSampleOffset(double& x, double& y, int32_t& orderEntry, 
   if (i >= GetSampleCount()) return false;
   switch (fMode) {
     case 2:
-      x = Random01();
-      y = Random01();
+      x = Random01(sampler.random);
+      y = Random01(sampler.random);
       return true;
     case 3:
       GridPoint(i, fGrid, x, y);
@@ -116,12 +144,9 @@ bool CRenderContext::GetSampleOffset(double& x, double& y, int32_t& orderEntry, 
       return true;
     default:  // 5 and 6
       GridPoint(i, fGrid, x, y);
-      x += (Random01() * 0.25 - 0.125) / fGrid;
-      y += (Random01() * 0.25 - 0.125) / fGrid;
-      if (fMode == 6) {
-        if (i == 0) ShuffleSamples();
-        orderEntry = int32_t(fSampleOrder[i]);
-      }
+      x += (Random01(sampler.random) * 0.25 - 0.125) / fGrid;
+      y += (Random01(sampler.random) * 0.25 - 0.125) / fGrid;
+      if (fMode == 6) orderEntry = int32_t(sampler.order[i]);
       return true;
   }
 }
@@ -146,13 +171,13 @@ void CRenderContext::BuildRingPattern() {
   }
 }
 
-void CRenderContext::ShuffleSamples() {
+void CRenderContext::ShuffleSamples(SPixelSampler& sampler) const {
   const uint32_t count = fGrid * fGrid;
   if (fMode != 6 || count < 2) return;
   for (uint32_t swap = 0; swap < count / 2; ++swap) {
-    const uint32_t a = uint32_t(Random01() * (count - 1) + 0.5);
-    const uint32_t b = uint32_t(Random01() * (count - 1) + 0.5);
-    std::swap(fSampleOrder[a], fSampleOrder[b]);
+    const uint32_t a = uint32_t(Random01(sampler.random) * (count - 1) + 0.5);
+    const uint32_t b = uint32_t(Random01(sampler.random) * (count - 1) + 0.5);
+    std::swap(sampler.order[a], sampler.order[b]);
   }
 }
 

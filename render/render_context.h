@@ -12,6 +12,7 @@
 #include "framework/core/dyn_table.h"
 #include "framework/core/four_cc.h"
 #include "framework/core/matrix34.h"
+#include "framework/core/random.h"
 #include "render/optimizer_holder.h"
 #include "scene/render_stats.h"
 
@@ -57,6 +58,13 @@ class CRenderContext : public CBaseObject {
     float x = 0;
     float y = 0;
   };
+  // What one pixel's samples draw from: a random sequence seeded by the pixel alone and, in mode 6,
+  // the pixel's own sample order. A pixel's samples then never depend on the pixels rendered before
+  // it, nor on the thread that renders it.
+  struct SPixelSampler {
+    SRandomState random;
+    uint32_t order[kSampleSlots];
+  };
 
   // The antialias mode and grid as SetAntialias takes them; a pair it refuses leaves the context
   // not ready. parameter is kept as given.
@@ -100,6 +108,10 @@ class CRenderContext : public CBaseObject {
   // written, when the mode has no sample i. In mode 6 sample 0 draws a fresh sample order and every
   // sample writes its entry of it to orderEntry, which other modes leave alone.
   bool GetSampleOffset(double& x, double& y, int32_t& orderEntry, uint32_t i);
+  // The render loops' form: BeginPixel seeds the sampler for pixel (x, y) and draws its sample order;
+  // the offsets of its samples then come from it alone.
+  void BeginPixel(SPixelSampler& sampler, int32_t x, int32_t y) const;
+  bool GetSampleOffset(SPixelSampler& sampler, double& x, double& y, int32_t& orderEntry, uint32_t i) const;
   // The ring offset that a spread ray of the order entry takes; (0, 0) outside the pattern.
   SRingOffset GetRingOffset(int32_t orderEntry) const;
 
@@ -142,7 +154,7 @@ class CRenderContext : public CBaseObject {
   static bool NeedsGrid(uint32_t mode) { return mode == 2 || mode == 3 || mode == 5 || mode == 6; }
   // Both only in mode 6, for grids of 1 … 16.
   void BuildRingPattern();
-  void ShuffleSamples();
+  void ShuffleSamples(SPixelSampler& sampler) const;
   C3dObject* ObjectAt(uint32_t row) const;
 
   SRenderSettings* fSettings = nullptr;
@@ -167,5 +179,6 @@ class CRenderContext : public CBaseObject {
   C34Matrix fViewTransform;
   COptimizerHolder fHolder;
   SRingOffset fRingOffsets[kSampleSlots];
-  uint32_t fSampleOrder[kSampleSlots] = {};
+  // The sampler of the one-argument GetSampleOffset, drawing from the process-wide generator.
+  SPixelSampler fSampler;
 };

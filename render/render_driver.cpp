@@ -20,6 +20,7 @@
 #include "scene/object.h"
 #include "scene/sky.h"
 #include "scene/surface/material.h"
+#include "scene/surface/texture.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ struct STreeLimits {
 constexpr STreeLimits kTreeLimits[] = {{0xFFFFFFFF, 0}, {5, 5}, {50, 10}};
 
 bool IsEmpty(const SRect& r) { return r.bottom <= r.top || r.right <= r.left; }
+
+// Room for the crossings of a boolean group's members with one ray.
+constexpr uint32_t kBooleanSpans = 64;
 
 }  // namespace
 
@@ -70,39 +74,60 @@ class CContextBinding {
   C34Matrix fView;
 };
 
-// Every object of the (locked) table readied for rendering for as long as it lives.
-class CRenderReadiness {
- public:
-  // Each object's own material stays locked for the render.
-  explicit CRenderReadiness(C3dBaseSys& scene) : fScene(scene) {
-    Each([](C3dObject& o) {
-      o.BeginRender();
-      C3dMaterial* material = MaterialOfHit(&o, nullptr);
-      if (material && material->Lock()) o.SetRenderMaterial(material);
-      o.SetStopsShadows(MaterialStopsShadows(o));
-    });
-  }
-  ~CRenderReadiness() {
-    Each([](C3dObject& o) {
-      o.SetStopsShadows(false);
-      if (C3dMaterial* material = o.GetRenderMaterial()) material->Unlock(false, false);
-      o.SetRenderMaterial(nullptr);
-      o.EndRender();
-    });
-  }
-  CRenderReadiness(const CRenderReadiness&) = delete;
-  CRenderReadiness& operator=(const CRenderReadiness&) = delete;
+// Each object's own material stays locked for the render, its textures held. The span tables of
+// boolean groups get room first: a render thread that grew one would take memory from a pool that the
+// calling thread may be using.
+CRenderReadiness::CRenderReadiness(C3dBaseSys& scene) : fScene(scene) {
+  Each([](C3dObject& o) {
+    o.BeginRender();
+    if (o.GetStateFlags() & (C3dObject::kBooleanMember | C3dObject::kBooleanGroup)) o.GetSpans().Reserve(kBooleanSpans);
+    C3dMaterial* material = MaterialOfHit(&o, nullptr);
+    if (material && material->Lock()) {
+      o.SetRenderMaterial(material);
+      material->HoldTextures();
+    }
+    o.SetStopsShadows(MaterialStopsShadows(o));
+  });
+}
 
- private:
-  template <typename Step>
-  void Each(Step step) {
-    for (uint32_t row = 0; row < fScene.GetCount(); ++row) {
-      C3dBase* thing = fScene[row].object;
-      if (C3dObject* object = thing ? thing->AsObject() : nullptr) step(*object);
+CRenderReadiness::~CRenderReadiness() {
+  Each([](C3dObject& o) {
+    o.SetStopsShadows(false);
+    if (C3dMaterial* material = o.GetRenderMaterial()) {
+      material->ReleaseTextures();
+      material->Unlock(false, false);
+    }
+    o.SetRenderMaterial(nullptr);
+    o.EndRender();
+  });
+}
+
+void CRenderReadiness::Each(void (*step)(C3dObject&)) {
+  for (uint32_t row = 0; row < fScene.GetCount(); ++row) {
+    C3dBase* thing = fScene[row].object;
+    if (C3dObject* object = thing ? thing->AsObject() : nullptr) step(*object);
+  }
+}
+
+// The sky's cloud textures held through a render, so that render threads sample them unlocked.
+class CSkyHold {
+ public:
+  explicit CSkyHold(C3dSky* sky) {
+    for (int layer = 0; sky && layer < 2; ++layer) {
+      C3dTexture* texture = sky->GetCloudTexture(layer);
+      if (texture && texture->HoldForRender()) fHeld[layer] = texture;
     }
   }
+  ~CSkyHold() {
+    for (C3dTexture* texture : fHeld) {
+      if (texture) texture->ReleaseAfterRender();
+    }
+  }
+  CSkyHold(const CSkyHold&) = delete;
+  CSkyHold& operator=(const CSkyHold&) = delete;
 
-  C3dBaseSys& fScene;
+ private:
+  C3dTexture* fHeld[2] = {};
 };
 
 int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings) {
@@ -156,6 +181,7 @@ int32_t CRenderPreparation::Prepare(const SRenderRequest& request, int32_t width
   fContext.SetViewTransform(camera.ViewTransform());
   if (fTree) fContext.UseOptimizer(fTree.get());
   fReadiness = std::make_unique<CRenderReadiness>(*request.scene);
+  fSkyHold = std::make_unique<CSkyHold>(request.sky);
   return fContext.PrepareOptimizer() && fContext.SetupView(true) ? kNoErr : kErrOutOfMemory;
 }
 

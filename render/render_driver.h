@@ -21,7 +21,8 @@ class CImage;
 class CBSPTreeOptimizer;
 class CContextBinding;
 class CProgress;
-class CRenderReadiness;
+class CSkyHold;
+class C3dObject;
 struct CRenderCamera;
 struct SRenderSettings;
 
@@ -66,6 +67,22 @@ int32_t PrepareSky(C3dSky* sky, C3dBaseSys* scene, SRenderSettings& settings);
 // corner, 2 a jittered 4 × 4 grid. False for any other choice.
 bool AntialiasForChoice(uint32_t choice, uint32_t& mode, uint32_t& grid);
 
+// Every object of the (locked) table readied for rendering for as long as it lives: begun, its own
+// material locked with its textures held, and whether it stops shadows outright; its end undoes
+// that. Render threads then lock nothing.
+class CRenderReadiness {
+ public:
+  explicit CRenderReadiness(C3dBaseSys& scene);
+  ~CRenderReadiness();
+  CRenderReadiness(const CRenderReadiness&) = delete;
+  CRenderReadiness& operator=(const CRenderReadiness&) = delete;
+
+ private:
+  void Each(void (*step)(C3dObject&));
+
+  C3dBaseSys& fScene;
+};
+
 // The steps before a render's loop, the same for every owner: the antialias mode and grid, the sky
 // prepared into the settings record, the render camera for a width × height picture, the optimizer
 // chosen (a tree of the optimizer choice when the word has 0x80) and fed, the view set up with the
@@ -93,6 +110,7 @@ class CRenderPreparation {
   std::unique_ptr<CBSPTreeOptimizer> fTree;
   std::unique_ptr<CContextBinding> fBinding;
   std::unique_ptr<CRenderReadiness> fReadiness;
+  std::unique_ptr<CSkyHold> fSkyHold;
 };
 
 // 0 when the render finished (the context's statistics then hold its pixels, rays and, when every

@@ -5,8 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/core/appl.h"
 #include "framework/core/fast_math.h"
@@ -25,6 +28,7 @@
 #include "render/render_pixels.h"
 #include "render/render_settings.h"
 #include "render/render_target.h"
+#include "render/render_workers.h"
 #include "scene/base_sys.h"
 #include "scene/ray.h"
 
@@ -46,50 +50,12 @@ constexpr double kResamples[7][2] = {{0.5, 0},   {0.25, 0.25}, {0.75, 0.25}, {0,
 constexpr double kEighthOf255 = 31.875;
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-// Whether the pixel loop's slice of work is over. Reading the clock costs about as much as a plain
-// pixel's arithmetic, so while readings keep showing the same millisecond the watch reads it only
-// every second, fourth, ... up to every 32nd pixel; the first reading that moves on goes back to every
-// pixel, so slow pixels are watched one by one.
-class CSliceWatch {
- public:
-  CSliceWatch() { Start(); }
-  void Start() {
-    fStartMs = fLastMs = platform::NowMs();
-    fStride = 1;
-    fCount = 0;
-  }
-  // Called once a pixel: whether more than ticks have passed since the start.
-  bool Over(int64_t ticks) {
-    if (++fCount < fStride) return false;
-    fCount = 0;
-    const int64_t now = platform::NowMs();
-    fStride = now == fLastMs ? std::min(fStride * 2, kLongestStride) : 1;
-    fLastMs = now;
-    return platform::MsToTicks(now) - platform::MsToTicks(fStartMs) > ticks;
-  }
-
- private:
-  static constexpr int32_t kLongestStride = 32;
-  int64_t fStartMs = 0;
-  int64_t fLastMs = 0;
-  int32_t fStride = 1;
-  int32_t fCount = 0;
-};
-
 float Clamp01(float c) { return !(c > 0) ? 0 : c >= 1 ? 1 : c; }
 
 uint32_t ToByte(double c) { return !(c > 0) ? 0 : c >= 255 ? 255 : uint32_t(c); }
 
 uint32_t PackColour(const vector3<float>& colour) {
   return ToByte(colour.x) << 16 | ToByte(colour.y) << 8 | ToByte(colour.z);
-}
-
-// One primary ray through the image point (px, py), its colour weighed and clamped to [0, 1].
-vector3<float> TraceSample(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height,
-                           double px, double py, int32_t orderEntry) {
-  vector3<double> origin = eye, direction;
-  context.GetCamera()->MakeRay(px / width - 0.5, -(py / height - 0.5), origin, direction);
-  return TracePrimaryRay(context, origin, direction, orderEntry);
 }
 
 bool UserInterrupt() {
@@ -159,14 +125,32 @@ void AntialiasTexts(CProgress& progress, const SRect& area, int32_t row, uint64_
   SetAntialiasTitle(progress);
 }
 
+// Rows of pixels that a worker owns for one item, laid out like the image's: row 0 is image row top.
+struct SPixelStrip {
+  std::vector<CImVector> cells;
+  int32_t top = 0;
+  int32_t columns = 0;
+  int32_t rows = 0;
+
+  void Reset(int32_t firstRow, int32_t width, int32_t count) {
+    top = firstRow;
+    columns = width;
+    rows = count;
+    cells.assign(size_t(width) * size_t(std::max(count, 0)), CImVector{});
+  }
+  CImVector* Cells(uint32_t row) { return cells.data() + size_t(row) * size_t(columns); }
+  uint32_t GetColumns() const { return uint32_t(columns); }
+  uint32_t GetRows() const { return uint32_t(rows); }
+};
+
 // What every loop holds while it runs: the target image, the locked scene, the eye, the area cut to
-// the image.
+// the image, and the crew of workers with their shadow caches.
 class CLoopFrame {
  public:
   explicit CLoopFrame(CRenderContext& context) : fContext(context) {}
 
-  // 0, 9 when the image or scene cannot be had or the lights not prepared, 16 without camera or
-  // settings.
+  // 0, 9 when the image or scene cannot be had or the lights and shadow caches not prepared, 16
+  // without camera or settings.
   int32_t Open(const SRect& requested) {
     CRenderTarget* target = fContext.GetTarget();
     CImage* image = target ? target->fImage : nullptr;
@@ -182,7 +166,8 @@ class CLoopFrame {
     fContext.GetCamera()->GetEyeAndCorner(fEye, corner);
     if (!fContext.PrepareLights()) return kErrOutOfMemory;
     fContext.GetStats().Clear();
-    return kNoErr;
+    fCrew.emplace(fContext);
+    return fCrew->Prepare() ? kNoErr : kErrOutOfMemory;
   }
 
   CImNavigator& Image() { return *fImage; }
@@ -191,6 +176,7 @@ class CLoopFrame {
   const vector3<double>& Eye() const { return fEye; }
   int32_t Width() const { return fBounds.right; }
   int32_t Height() const { return fBounds.bottom; }
+  CRenderCrew& Crew() { return *fCrew; }
 
  private:
   CRenderContext& fContext;
@@ -200,35 +186,29 @@ class CLoopFrame {
   SRect fArea;
   uint64_t fAreaSize = 0;
   vector3<double> fEye;
+  // Ends first, adding its workers' counts to the context's.
+  std::optional<CRenderCrew> fCrew;
 };
 
-// One pixel's colour, filling its block of the pass (cut to the area).
-void RenderProgressiveBlock(CRenderContext& context, CLoopFrame& frame, int32_t c, int32_t r, int32_t block,
-                            uint32_t samples) {
-  const CImVector pixel = RenderPixel(context, frame.Eye(), frame.Width(), frame.Height(), c, r, samples);
-  const SRect& area = frame.Area();
-  const SRect rect{r, c, std::min(r + block, area.bottom), std::min(c + block, area.right)};
-  if (block == 1) frame.Image().Cells(uint32_t(r))[c] = pixel;
-  else FillImageRect(frame.Image(), rect, pixel, false);
-}
+// The antialias pass with the crew of a loop.
+int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const vector3<double>& eye, const SRect& area,
+                      const SRect* viewFrom, const SRect* viewTo, CProgress* progress);
 
 // The end of a finished progressive or adaptive render: the antialias pass when asked, then a fresh
 // start for the next render.
 int32_t Finish(bool draw, CRenderContext& context, CLoopFrame& frame, const SRect* viewFrom, const SRect* viewTo,
                CProgress* progress) {
   if (context.GetSettings()->fFlags & SRenderSettings::kAntialiasPass) {
-    const int32_t result = RenderAntialiasPass(draw, context, frame.Image(), frame.Eye(), frame.Area(), viewFrom,
-                                               viewTo, progress);
+    const int32_t result =
+        AntialiasPass(draw, frame.Crew(), frame.Image(), frame.Eye(), frame.Area(), viewFrom, viewTo, progress);
     if (result) return result;
   }
   context.ResetProgressive();
   return kNoErr;
 }
 
-}  // namespace
-
-vector3<float> TracePrimaryRay(CRenderContext& context, const vector3<double>& origin, const vector3<double>& direction,
-                               int32_t orderEntry) {
+vector3<float> TraceWith(CRenderContext& context, CRenderStats& stats, COptimizerHolder& holder, SRandomState* random,
+                         const vector3<double>& origin, const vector3<double>& direction, int32_t orderEntry) {
   const double squared = Dot(direction, direction);
   if (!(squared > 0)) return {};
   const double inverse = FastInvSqrt(squared);
@@ -236,42 +216,124 @@ vector3<float> TracePrimaryRay(CRenderContext& context, const vector3<double>& o
   ray.Init(nullptr, origin, direction * inverse, {1, 1, 1}, {1, 1, 1}, float(1 / inverse), kInfinity, nullptr,
            nullptr, orderEntry);
   ray.fContext = &context;
-  ray.fStats = &context.GetStats();
-  ray.fHolder = &context.GetHolder();
+  ray.fStats = &stats;
+  ray.fHolder = &holder;
+  ray.fRandom = random;
   TraceRay(ray);
   const vector3<float>& c = ray.fColour;
   const vector3<float>& w = ray.fColourWeight;
   return {Clamp01(c.x * w.x), Clamp01(c.y * w.y), Clamp01(c.z * w.z)};
 }
 
-void RenderPixelSamples(vector3<float>& colour, CRenderContext& context, const vector3<double>& eye, int32_t width,
+// One primary ray through the image point (px, py), its colour weighed and clamped to [0, 1].
+vector3<float> TraceSample(CRenderWorker& worker, const vector3<double>& eye, int32_t width, int32_t height, double px,
+                           double py, int32_t orderEntry) {
+  vector3<double> origin = eye, direction;
+  worker.Context().GetCamera()->MakeRay(px / width - 0.5, -(py / height - 0.5), origin, direction);
+  return TracePrimaryRay(worker, origin, direction, orderEntry);
+}
+
+// The recursion of RenderBlockAdaptive over any rows laid out like the image's.
+template <typename Rows>
+void AdaptiveBlock(Rows& rows, int32_t width, int32_t height, int32_t x, int32_t y, int32_t size,
+                   CRenderWorker& worker, const vector3<double>& eye) {
+  const int32_t xs[4] = {x, x + size, x + size, x};
+  const int32_t ys[4] = {y, y, y + size, y + size};
+  CImVector corner[4];
+  for (int k = 0; k < 4; ++k) {
+    if (xs[k] >= 0 && xs[k] < width && ys[k] >= 0 && ys[k] < height) {
+      CImVector& pixel = rows.Cells(uint32_t(ys[k]))[xs[k]];
+      if (pixel.Alpha() == 0) {
+        vector3<float> colour;
+        RenderPixelSamples(colour, worker, eye, width, height, xs[k], ys[k], 1);
+        pixel.value = kAdaptiveSampled | PackColour(colour);
+      }
+      corner[k] = pixel;
+    }
+    if (size == 1) return;
+  }
+  if (!EdgeTest(corner[0], corner[1], corner[2], corner[3], kEdgeThreshold)) {
+    FillBlockBilinear(rows, x, y, size, corner[0], corner[1], corner[3], corner[2]);
+    return;
+  }
+  const int32_t half = size / 2;
+  AdaptiveBlock(rows, width, height, x, y, half, worker, eye);
+  if (x + half < width) AdaptiveBlock(rows, width, height, x + half, y, half, worker, eye);
+  if (x + half < width && y + half < height) AdaptiveBlock(rows, width, height, x + half, y + half, half, worker, eye);
+  if (y + half < height) AdaptiveBlock(rows, width, height, x, y + half, half, worker, eye);
+}
+
+// A strip's rows as the image's: row y of the image is the strip's row y − top.
+struct SStripRows {
+  SPixelStrip& strip;
+  CImVector* Cells(uint32_t row) { return strip.Cells(row - uint32_t(strip.top)); }
+  uint32_t GetColumns() const { return strip.GetColumns(); }
+  uint32_t GetRows() const { return uint32_t(strip.top + strip.rows); }
+};
+
+}  // namespace
+
+vector3<float> TracePrimaryRay(CRenderContext& context, const vector3<double>& origin, const vector3<double>& direction,
+                               int32_t orderEntry) {
+  return TraceWith(context, context.GetStats(), context.GetHolder(), nullptr, origin, direction, orderEntry);
+}
+
+vector3<float> TracePrimaryRay(CRenderWorker& worker, const vector3<double>& origin, const vector3<double>& direction,
+                               int32_t orderEntry) {
+  return TraceWith(worker.Context(), worker.Stats(), worker.Holder(), &worker.Sampler().random, origin, direction,
+                   orderEntry);
+}
+
+void RenderPixelSamples(vector3<float>& colour, CRenderWorker& worker, const vector3<double>& eye, int32_t width,
                         int32_t height, int32_t x, int32_t y, uint32_t sampleCount) {
+  CRenderContext& context = worker.Context();
+  CRenderContext::SPixelSampler& sampler = worker.Sampler();
+  context.BeginPixel(sampler, x, y);
   vector3<float> sum;
   for (uint32_t i = 0; i < sampleCount; ++i) {
     double dx = 0, dy = 0;
     int32_t orderEntry = -1;
-    if (context.GetSampleOffset(dx, dy, orderEntry, i))
-      sum += TraceSample(context, eye, width, height, x + dx, y + dy, orderEntry);
+    if (context.GetSampleOffset(sampler, dx, dy, orderEntry, i))
+      sum += TraceSample(worker, eye, width, height, x + dx, y + dy, orderEntry);
   }
   colour = sum * (sampleCount > 1 ? 255.0f / float(sampleCount) : 255.0f);
 }
 
-CImVector RenderPixel(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
+void RenderPixelSamples(vector3<float>& colour, CRenderContext& context, const vector3<double>& eye, int32_t width,
+                        int32_t height, int32_t x, int32_t y, uint32_t sampleCount) {
+  CRenderWorker worker(context);
+  RenderPixelSamples(colour, worker, eye, width, height, x, y, sampleCount);
+}
+
+CImVector RenderPixel(CRenderWorker& worker, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
                       int32_t y, uint32_t sampleCount) {
   vector3<float> colour;
-  RenderPixelSamples(colour, context, eye, width, height, x, y, sampleCount);
+  RenderPixelSamples(colour, worker, eye, width, height, x, y, sampleCount);
   return CImVector{PackColour(colour)};
+}
+
+CImVector RenderPixel(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
+                      int32_t y, uint32_t sampleCount) {
+  CRenderWorker worker(context);
+  return RenderPixel(worker, eye, width, height, x, y, sampleCount);
 }
 
 bool NeedsResampling(CImVector a, CImVector b, CImVector c, CImVector d) { return EdgeTest(a, b, c, d, kEdgeThreshold); }
 
-CImVector ResamplePixel(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
+CImVector ResamplePixel(CRenderWorker& worker, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
                         int32_t y, CImVector own) {
   vector3<float> sum;
-  for (const auto& offset : kResamples) sum += TraceSample(context, eye, width, height, x + offset[0], y + offset[1], -1);
+  for (const auto& offset : kResamples)
+    sum += TraceSample(worker, eye, width, height, x + offset[0], y + offset[1], -1);
   const auto eighth = [](uint8_t old, float seven) { return ToByte((old / 255.0 + seven) * kEighthOf255); };
   return CImVector{kAntialiased | eighth(own.Red(), sum.x) << 16 | eighth(own.Green(), sum.y) << 8 |
                    eighth(own.Blue(), sum.z)};
+}
+
+CImVector ResamplePixel(CRenderContext& context, const vector3<double>& eye, int32_t width, int32_t height, int32_t x,
+                        int32_t y, CImVector own) {
+  CRenderWorker worker(context);
+  return ResamplePixel(worker, eye, width, height, x, y, own);
 }
 
 int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& requested, const SRect* viewFrom,
@@ -287,47 +349,76 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
   CRenderStats& stats = context.GetStats();
   CRenderContext::SProgressiveState& state = context.GetProgressive();
   const uint32_t samples = context.GetSampleCount();
-  CSliceWatch slice;
-  CTimer refresh, pass;
+  CRenderCrew& crew = frame.Crew();
+  CTimer refresh, pass, slice;
   refresh.Start();
+  slice.Start();
   int32_t block = int32_t(state.blockSize), mask = int32_t(state.blockMask);
   int32_t columnOffset = int32_t(state.column), rowOffset = int32_t(state.row);
-  const auto stop = [&](int32_t column, int32_t row) {
-    state.blockSize = uint32_t(block);
-    state.blockMask = uint32_t(mask);
-    state.column = uint32_t(column - area.left);
-    state.row = uint32_t(row - area.top);
-    return kSilentCode24;
-  };
   for (; block != 0; block /= 2, columnOffset = rowOffset = 0) {
     pass.Start();
-    int32_t bandTop = area.top + rowOffset;
-    for (int32_t r = area.top + rowOffset; r < area.bottom; r += block) {
+    const int32_t firstRow = area.top + rowOffset;
+    const uint32_t rows = firstRow < area.bottom ? uint32_t((area.bottom - firstRow + block - 1) / block) : 0;
+    std::vector<uint32_t> pixelsOfRow(rows, 0);
+    // Row item k of the pass: its pixels' colours, then their blocks filled in the image at once.
+    const auto work = [&](CRenderWorker& worker, uint32_t k) {
+      const int32_t r = firstRow + int32_t(k) * block;
       // In every pass but the first, the pixels on the coarser grid are done already.
       const bool aligned = ((r - area.top) & mask) == 0 && block != int32_t(CRenderContext::kFirstBlockSize);
-      for (int32_t c = area.left + columnOffset; c < area.right; c += block) {
+      std::vector<std::pair<int32_t, CImVector>> made;
+      made.reserve(size_t(Extent(area.left, area.right) / uint32_t(block) + 1));
+      for (int32_t c = area.left + (k == 0 ? columnOffset : 0); c < area.right; c += block) {
         if (aligned && ((c - area.left) & mask) == 0) continue;
-        RenderProgressiveBlock(context, frame, c, r, block, samples);
-        ++stats.fPixels;
-        if (slice.Over(kSliceTicks)) {
-          if (UserInterrupt() && PumpRenderMessages()) return stop(c, r);
-          slice.Start();
-        }
+        made.emplace_back(c, RenderPixel(worker, frame.Eye(), frame.Width(), frame.Height(), c, r, samples));
       }
-      columnOffset = 0;
-      const bool lastRow = r + block >= area.bottom;
-      if (!lastRow && refresh.ElapsedTicks() < kProgressiveRefreshTicks) continue;
-      const int32_t bandEnd = std::min(r + block, area.bottom);
-      // The inverted line marks how far the pass has come; the next band draws it over.
-      DrawBand(context, image, draw, area, bandTop, bandEnd, lastRow ? -1 : bandEnd - 1, viewFrom, viewTo);
+      std::lock_guard<std::mutex> guard(crew.ImageLock());
+      for (const auto& [c, pixel] : made) {
+        if (block == 1) image.Cells(uint32_t(r))[c] = pixel;
+        else FillImageRect(image, SRect{r, c, std::min(r + block, area.bottom), std::min(c + block, area.right)}, pixel,
+                           false);
+      }
+      pixelsOfRow[k] = uint32_t(made.size());
+    };
+    uint32_t counted = 0, drawn = 0;
+    int32_t bandTop = firstRow;
+    bool stopped = false;
+    const auto count = [&](uint32_t done) {
+      for (; counted < done; ++counted) stats.fPixels += pixelsOfRow[counted];
+    };
+    const auto tend = [&](uint32_t done) {
+      count(done);
+      if (slice.ElapsedTicks() >= kSliceTicks) {
+        slice.Start();
+        if (UserInterrupt() && PumpRenderMessages()) return stopped = true;
+      }
+      const bool lastRow = done == rows;
+      const bool due = refresh.ElapsedTicks() >= kProgressiveRefreshTicks;
+      if (done == drawn || (!lastRow && !due)) return false;
+      const int32_t bandEnd = std::min(firstRow + int32_t(done) * block, area.bottom);
+      {
+        // The inverted line marks how far the pass has come; the next band draws it over.
+        std::lock_guard<std::mutex> guard(crew.ImageLock());
+        DrawBand(context, image, draw, area, bandTop, bandEnd, lastRow ? -1 : bandEnd - 1, viewFrom, viewTo);
+      }
       bandTop = bandEnd - 1;
-      const bool stopped = PumpRenderMessages();
+      drawn = done;
+      stopped = PumpRenderMessages();
       if (progress && !lastRow && stats.fPixels > 0)
         ProgressiveTexts(*progress, pass, frame.AreaSize(), stats.fPixels, block == 1);
       context.GetObserver().Tell(stats.fPixels, uint32_t(frame.AreaSize()));
       refresh.Start();
-      // Past the row's end: the next call goes on with the next row.
-      if (stopped) return stop(area.right, r);
+      return stopped;
+    };
+    const uint32_t done = crew.Run(rows, work, tend);
+    if (stopped) {
+      // Rows finished while the workers stopped count too; the next call goes on with the first row
+      // not done.
+      count(done);
+      state.blockSize = uint32_t(block);
+      state.blockMask = uint32_t(mask);
+      state.column = 0;
+      state.row = uint32_t(firstRow + int32_t(done) * block - area.top);
+      return kSilentCode24;
     }
     mask = block - 1;
   }
@@ -339,31 +430,8 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
 
 void RenderBlockAdaptive(CImNavigator& image, int32_t x, int32_t y, int32_t size, CRenderContext& context,
                          const vector3<double>& eye) {
-  const int32_t width = int32_t(image.GetColumns()), height = int32_t(image.GetRows());
-  const int32_t xs[4] = {x, x + size, x + size, x};
-  const int32_t ys[4] = {y, y, y + size, y + size};
-  CImVector corner[4];
-  for (int k = 0; k < 4; ++k) {
-    if (xs[k] >= 0 && xs[k] < width && ys[k] >= 0 && ys[k] < height) {
-      CImVector& pixel = image.Cells(uint32_t(ys[k]))[xs[k]];
-      if (pixel.Alpha() == 0) {
-        vector3<float> colour;
-        RenderPixelSamples(colour, context, eye, width, height, xs[k], ys[k], 1);
-        pixel.value = kAdaptiveSampled | PackColour(colour);
-      }
-      corner[k] = pixel;
-    }
-    if (size == 1) return;
-  }
-  if (!EdgeTest(corner[0], corner[1], corner[2], corner[3], kEdgeThreshold)) {
-    FillBlockBilinear(image, x, y, size, corner[0], corner[1], corner[3], corner[2]);
-    return;
-  }
-  const int32_t half = size / 2;
-  RenderBlockAdaptive(image, x, y, half, context, eye);
-  if (x + half < width) RenderBlockAdaptive(image, x + half, y, half, context, eye);
-  if (x + half < width && y + half < height) RenderBlockAdaptive(image, x + half, y + half, half, context, eye);
-  if (y + half < height) RenderBlockAdaptive(image, x, y + half, half, context, eye);
+  CRenderWorker worker(context);
+  AdaptiveBlock(image, int32_t(image.GetColumns()), int32_t(image.GetRows()), x, y, size, worker, eye);
 }
 
 int32_t RenderAdaptive(CRenderContext& context, const SRect& requested, const SRect* viewFrom, const SRect* viewTo,
@@ -372,47 +440,102 @@ int32_t RenderAdaptive(CRenderContext& context, const SRect& requested, const SR
   if (const int32_t result = frame.Open(requested)) return result;
   CImNavigator& image = frame.Image();
   const SRect& area = frame.Area();
+  const int32_t width = frame.Width(), height = frame.Height();
   CRenderStats& stats = context.GetStats();
   CRenderContext::SProgressiveState& state = context.GetProgressive();
+  CRenderCrew& crew = frame.Crew();
   if (state.column == 0 && state.row == 0) context.GetTarget()->fImage->SetAlpha(0);
   CTimer slice, refresh;
   slice.Start();
   refresh.Start();
-  int32_t columnOffset = int32_t(state.column);
+  const int32_t columnOffset = int32_t(state.column);
   int32_t lastDrawn = area.top + int32_t(state.lastDrawnRow);
-  int32_t r = area.top + int32_t(state.row);
+  const int32_t firstRow = area.top + int32_t(state.row);
+  const uint32_t rows =
+      firstRow < area.bottom ? uint32_t((area.bottom - firstRow + kAdaptiveBlock - 1) / kAdaptiveBlock) : 0;
+  const auto rowOf = [&](uint32_t k) { return firstRow + int32_t(k) * kAdaptiveBlock; };
   const auto keep = [&](int32_t row) {
     state.column = 0;
     state.row = uint32_t(row - area.top);
     state.lastDrawnRow = uint32_t(lastDrawn - area.top);
   };
-  for (; r < area.bottom; r += kAdaptiveBlock) {
-    for (int32_t c = area.left + columnOffset; c < area.right; c += kAdaptiveBlock)
-      RenderBlockAdaptive(image, c, r, kAdaptiveBlock, context, frame.Eye());
-    columnOffset = 0;
-    const int32_t next = std::min(r + kAdaptiveBlock, area.bottom);
-    stats.fPixels += Extent(area.left, area.right) * uint32_t(next - r);
+  // Block row k works on a strip of its own rows and the row below them, which is the next block
+  // row's: sampled corners there are exact samples, the same whichever block row takes them, so the
+  // strip starts that row unsampled and the next block row samples it afresh. Below the area the
+  // row is the image's own.
+  const auto work = [&](CRenderWorker& worker, uint32_t k) {
+    const int32_t r = rowOf(k);
+    const int32_t own = std::min(r + kAdaptiveBlock, height) - r;
+    const bool edgeBelow = r + kAdaptiveBlock < height;
+    const bool edgeIsImage = edgeBelow && r + kAdaptiveBlock >= area.bottom;
+    SPixelStrip strip;
+    strip.Reset(r, width, own + (edgeBelow ? 1 : 0));
+    {
+      std::lock_guard<std::mutex> guard(crew.ImageLock());
+      for (int32_t j = 0; j < own + (edgeIsImage ? 1 : 0); ++j)
+        std::copy_n(image.Cells(uint32_t(r + j)), width, strip.Cells(uint32_t(j)));
+    }
+    SStripRows rowsOf{strip};
+    for (int32_t c = area.left + (k == 0 ? columnOffset : 0); c < area.right; c += kAdaptiveBlock)
+      AdaptiveBlock(rowsOf, width, height, c, r, kAdaptiveBlock, worker, frame.Eye());
+    std::lock_guard<std::mutex> guard(crew.ImageLock());
+    for (int32_t j = 0; j < own + (edgeIsImage ? 1 : 0); ++j)
+      std::copy_n(strip.Cells(uint32_t(j)), width, image.Cells(uint32_t(r + j)));
+  };
+  uint32_t counted = 0, drawn = 0;
+  bool stopped = false;
+  const auto count = [&](uint32_t done) {
+    for (; counted < done; ++counted) {
+      const int32_t r = rowOf(counted);
+      stats.fPixels += Extent(area.left, area.right) * uint32_t(std::min(r + kAdaptiveBlock, area.bottom) - r);
+    }
+  };
+  const auto tend = [&](uint32_t done) {
+    count(done);
     if (slice.ElapsedTicks() >= kSliceTicks) {
       slice.Start();
       // The input stays queued for the owner.
-      if (UserInterrupt()) {
-        keep(r + kAdaptiveBlock);
-        return kSilentCode24;
-      }
+      if (UserInterrupt()) return stopped = true;
     }
-    if (next < area.bottom && refresh.ElapsedTicks() < kRefreshTicks) continue;
-    DrawBand(context, image, true, area, lastDrawn, next, -1, viewFrom, viewTo);
+    const bool last = done == rows;
+    if (done == drawn || (!last && refresh.ElapsedTicks() < kRefreshTicks)) return false;
+    const int32_t next = std::min(rowOf(done), area.bottom);
+    {
+      std::lock_guard<std::mutex> guard(crew.ImageLock());
+      DrawBand(context, image, true, area, lastDrawn, next, -1, viewFrom, viewTo);
+    }
     lastDrawn = next;
+    drawn = done;
     context.GetObserver().Tell(stats.fPixels, uint32_t(frame.AreaSize()));
     refresh.Start();
+    return false;
+  };
+  const uint32_t done = crew.Run(rows, work, tend);
+  if (stopped) {
+    count(done);
+    keep(rowOf(done));
+    return kSilentCode24;
   }
   // Past the last row, so that a call after an interrupted antialias pass goes straight to it.
-  keep(r);
+  keep(rowOf(rows));
   return Finish(true, context, frame, viewFrom, viewTo, progress);
 }
 
 int32_t RenderAntialiasPass(bool draw, CRenderContext& context, CImNavigator& image, const vector3<double>& eye,
                             const SRect& area, const SRect* viewFrom, const SRect* viewTo, CProgress* progress) {
+  CRenderCrew crew(context);
+  if (!crew.Prepare()) return kErrOutOfMemory;
+  return AntialiasPass(draw, crew, image, eye, area, viewFrom, viewTo, progress);
+}
+
+namespace {
+
+// Each row is antialiased against the row below as both were before the pass: a worker writes its
+// row into a buffer of its own, and the calling thread puts rows into the image in order, once the
+// rows before them are done and nothing reads them any more.
+int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const vector3<double>& eye, const SRect& area,
+                      const SRect* viewFrom, const SRect* viewTo, CProgress* progress) {
+  CRenderContext& context = crew.CallingWorker().Context();
   CRenderContext::SProgressiveState& state = context.GetProgressive();
   CRenderStats& stats = context.GetStats();
   const int32_t width = int32_t(image.GetColumns()), height = int32_t(image.GetRows());
@@ -421,46 +544,72 @@ int32_t RenderAntialiasPass(bool draw, CRenderContext& context, CImNavigator& im
   CTimer slice, refresh;
   slice.Start();
   refresh.Start();
-  int32_t columnOffset = int32_t(state.antialiasColumn);
-  int32_t r = area.top + int32_t(state.antialiasRow);
-  int32_t lastDrawn = r;
-  const auto stop = [&](int32_t column, int32_t row) {
-    state.antialiasColumn = uint32_t(column - area.left);
-    state.antialiasRow = uint32_t(row - area.top);
-    return kSilentCode24;
-  };
-  for (; r < area.bottom - 1; ++r) {
-    CImVector* row = image.Cells(uint32_t(r));
+  const int32_t columnOffset = int32_t(state.antialiasColumn);
+  const int32_t firstRow = area.top + int32_t(state.antialiasRow);
+  int32_t lastDrawn = firstRow;
+  const uint32_t items = firstRow < area.bottom - 1 ? uint32_t(area.bottom - 1 - firstRow) : 0;
+  std::vector<std::vector<CImVector>> made(items);
+  std::vector<uint32_t> resampled(items, 0);
+  const auto work = [&](CRenderWorker& worker, uint32_t k) {
+    const int32_t r = firstRow + int32_t(k);
+    const CImVector* row = image.Cells(uint32_t(r));
     const CImVector* below = image.Cells(uint32_t(r + 1));
-    for (int32_t c = area.left + columnOffset; c < area.right - 1; ++c) {
-      CImVector& pixel = row[c];
+    std::vector<CImVector> out(row + area.left, row + area.right);
+    uint32_t count = 0;
+    for (int32_t c = area.left + (k == 0 ? columnOffset : 0); c < area.right - 1; ++c) {
+      CImVector& pixel = out[size_t(c - area.left)];
       if (pixel.Alpha() == 0xFF) continue;
       if (!NeedsResampling(pixel, row[c + 1], below[c], below[c + 1])) {
         pixel.value |= kAntialiased;
         continue;
       }
-      pixel = ResamplePixel(context, eye, width, height, c, r, pixel);
-      ++stats.fResampledPixels;
-      if (slice.ElapsedTicks() > kSliceTicks) {
-        if (UserInterrupt()) return stop(c, r);
-        if (slice.ElapsedTicks() > kRefreshTicks && PumpRenderMessages()) return stop(c, r);
-        slice.Start();
+      pixel = ResamplePixel(worker, eye, width, height, c, r, pixel);
+      ++count;
+    }
+    made[k] = std::move(out);
+    resampled[k] = count;
+  };
+  uint32_t committed = 0;
+  bool stopped = false;
+  const auto tend = [&](uint32_t done) {
+    if (committed < done) {
+      std::lock_guard<std::mutex> guard(crew.ImageLock());
+      for (; committed < done; ++committed) {
+        std::vector<CImVector>& out = made[committed];
+        std::copy(out.begin(), out.end(), image.Cells(uint32_t(firstRow + int32_t(committed))) + area.left);
+        stats.fResampledPixels += resampled[committed];
+        std::vector<CImVector>().swap(out);
       }
     }
-    columnOffset = 0;
-    if (refresh.ElapsedTicks() <= kRefreshTicks) continue;
-    DrawBand(context, image, draw, area, lastDrawn, r + 1, r, viewFrom, viewTo);
+    if (slice.ElapsedTicks() > kSliceTicks) {
+      slice.Start();
+      if (UserInterrupt()) return stopped = true;
+    }
+    if (committed == 0 || refresh.ElapsedTicks() <= kRefreshTicks) return false;
+    const int32_t r = firstRow + int32_t(committed) - 1;
+    {
+      std::lock_guard<std::mutex> guard(crew.ImageLock());
+      DrawBand(context, image, draw, area, lastDrawn, r + 1, r, viewFrom, viewTo);
+    }
     lastDrawn = r;
     if (progress) AntialiasTexts(*progress, area, r, areaSize);
     context.GetObserver().Tell(uint32_t(r - area.top + 1), rows);
-    if (PumpRenderMessages()) return stop(area.right, r);
     refresh.Start();
+    return stopped = PumpRenderMessages();
+  };
+  crew.Run(items, work, tend);
+  if (stopped) {
+    state.antialiasColumn = 0;
+    state.antialiasRow = uint32_t(firstRow + int32_t(committed) - area.top);
+    return kSilentCode24;
   }
   // The rows since the last refresh are shown too.
   DrawBand(context, image, draw, area, lastDrawn, area.bottom, -1, viewFrom, viewTo);
   context.GetObserver().Tell(rows, rows);
   return kNoErr;
 }
+
+}  // namespace
 
 bool PumpRenderMessages() {
   using namespace platform;

@@ -49,24 +49,6 @@ void BlendColour(CImVector a, CImVector b, int32_t weight, CImVector& out) {
   out.value = blended;
 }
 
-void FillBlockBilinear(CImNavigator& image, int32_t x, int32_t y, int32_t n, CImVector c00, CImVector c10,
-                       CImVector c01, CImVector c11) {
-  if (x < 0 || y < 0) return;
-  const int32_t w = std::min(x + n, int32_t(image.GetColumns())) - x;
-  const int32_t h = std::min(y + n, int32_t(image.GetRows())) - y;
-  if (w < 1 || h < 1) return;
-  // Carried from column to column and row to row, so that the partial blends keep c00's top byte.
-  CImVector top = c00, bottom = c00, pixel = c00;
-  for (int32_t i = 0; i < w; ++i) {
-    BlendColour(c00, c10, i * 256 / w, top);
-    BlendColour(c01, c11, i * 256 / w, bottom);
-    for (int32_t j = 0; j < h; ++j) {
-      BlendColour(top, bottom, j * 256 / h, pixel);
-      image.Cells(uint32_t(y + j))[x + i] = pixel;
-    }
-  }
-}
-
 void FillImageRect(CImNavigator& image, const SRect& rect, CImVector colour, bool invert) {
   const SRect area = ClippedRect(rect, ImageBounds(image));
   for (int32_t r = area.top; r < area.bottom; ++r) {

@@ -6,7 +6,6 @@
 
 #include "framework/core/fast_math.h"
 #include "framework/core/holder.h"
-#include "framework/core/random.h"
 #include "render/abstract_optimizer.h"
 #include "render/ray_trace.h"
 #include "render/render_context.h"
@@ -28,8 +27,6 @@ constexpr double kRingSpread = 0.5 * 0.35;
 constexpr double kDegree = 0.01745329251994;
 // e^(−4(n − 1)) as a power of two.
 constexpr double kMediumExponent = -5.7707801635558535;
-
-double Random01() { return NextRandomUnit(GetRandomState()); }
 
 // The ray's origin for its shadow ray and, when the light is a point, the way there.
 struct STowardsLight {
@@ -100,19 +97,16 @@ void CastSecondaryRay(CRay& ray, CRenderContext& context, C3dLight& light, uint3
   const SRenderSettings& settings = *context.GetSettings();
   COptimizerHolder* node = (settings.fFlags & SRenderSettings::kShadowCache) ? ray.fHolder : nullptr;
   SOptimizerObject* cached = node ? node->GetEntry(lightIndex) : nullptr;
-  if (cached && !cached->fSkip) {
+  if (cached && cached->fObject != shadow.fSkipObject) {
     if (Stops(*cached->fObject, shadow)) {
       filter = {};
       factor = 0;
       return;
     }
-    // Tried already: the optimizer passes it by for this ray.
-    cached->fSkip = 1;
-  } else {
-    cached = nullptr;
+    // Tried already: the optimizer passes it by for this ray and its continuations.
+    shadow.fSkipObject = cached->fObject;
   }
   TraceRay(shadow);
-  if (cached) cached->fSkip = 0;
   filter = shadow.fShadowFilter;
   factor = shadow.fShadowFactor;
   if (node && shadow.fBlocker) {
@@ -163,8 +157,8 @@ bool RefractDirection(const vector3<double>& direction, const vector3<double>& n
 void PerturbDirection(CRay& ray, const CRenderContext& context, int32_t orderEntry, double distance, double spread) {
   if (orderEntry < 0 || distance == 0 || spread == 0 || context.GetGrid() == 0) return;
   const double reach = kRingSpread / context.GetGrid();
-  const double angle = Random01() * 360 * kDegree;
-  const double radius = Random01() * reach;
+  const double angle = ray.Random01() * 360 * kDegree;
+  const double radius = ray.Random01() * reach;
   const CRenderContext::SRingOffset ring = context.GetRingOffset(orderEntry);
   const double px = (ring.x + std::cos(angle) * radius) * spread;
   const double py = (ring.y + std::sin(angle) * radius) * spread;

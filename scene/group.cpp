@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 #include "framework/core/byte_order.h"
 #include "framework/core/four_cc.h"
@@ -496,6 +497,9 @@ bool C3dGroup::IntersectSpans(CRay& ray, bool) {
 bool C3dGroup::IntersectInBooleanGroup(CRay& ray, C3dObject* member) {
   C3dGroup* group = member->GetParent();
   if (!group) return false;
+  // The span tables and the resolver are shared: one ray at a time resolves a boolean group.
+  static std::mutex resolving;
+  std::lock_guard<std::mutex> guard(resolving);
   while ((group->GetStateFlags() & kBooleanMember) && group->GetParent()) group = group->GetParent();
   group->GetSpans().Clear();
   group->IntersectSpans(ray, false);

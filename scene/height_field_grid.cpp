@@ -1,8 +1,11 @@
 #include "scene/height_field_grid.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -11,6 +14,20 @@
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
+
+namespace {
+
+// A thread's tables of kept normals, for the last few grids it rendered.
+struct SThreadKept {
+  const CHeightFieldGrid* grid = nullptr;
+  uint64_t stamp = 0;
+  std::unique_ptr<CHeightFieldGrid::SKeptNormal[]> table;
+};
+thread_local std::array<SThreadKept, 4> tKept;
+thread_local uint32_t tNextKept = 0;
+std::atomic<uint64_t> gNextRenderStamp{1};
+
+}  // namespace
 
 namespace {
 
@@ -168,14 +185,13 @@ void CHeightFieldGrid::BeginRender() {
     fFine.Unlock(false, false);
     return;
   }
-  // Without the table, every hit makes its vertex normals afresh.
-  fKeptNormals.reset(new (std::nothrow) SKeptNormal[kKeptSide * kKeptSide]());
+  fRenderStamp = gNextRenderStamp.fetch_add(1);
 }
 
 void CHeightFieldGrid::EndRender() {
   if (!fRendering) return;
   fRendering = false;
-  fKeptNormals.reset();
+  fRenderStamp = 0;
   fCoarse.Unlock(false, false);
   fFine.Unlock(false, false);
 }
@@ -484,9 +500,10 @@ bool CHeightFieldGrid::RecordHit(SWalk& walk, double t, const vector3<double>& p
 vector3<double> CHeightFieldGrid::ShadingNormal(const SWalk& walk, const vector3<double>& point, int32_t cx,
                                                 int32_t cz, bool mirrored) {
   vector3<double> vertex[2][2];
-  if (fKeptNormals) {
+  // Without the table, every hit makes its vertex normals afresh.
+  if (SKeptNormal* kept = fRenderStamp ? KeptTable() : nullptr) {
     for (int j = 0; j < 2; ++j)
-      for (int i = 0; i < 2; ++i) vertex[j][i] = KeptVertexNormal(walk.heights, cx + i, cz + j);
+      for (int i = 0; i < 2; ++i) vertex[j][i] = KeptVertexNormal(kept, walk.heights, cx + i, cz + j);
   } else {
     for (int j = 0; j < 2; ++j)
       for (int i = 0; i < 2; ++i) vertex[j][i] = VertexNormal(walk.heights, cx + i, cz + j);
@@ -513,9 +530,23 @@ vector3<double> CHeightFieldGrid::VertexNormal(const CHFUnit* heights, int32_t v
   return std::isfinite(k) ? v * k : vector3<double>{0, 1, 0};
 }
 
-vector3<double> CHeightFieldGrid::KeptVertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz) {
+CHeightFieldGrid::SKeptNormal* CHeightFieldGrid::KeptTable() const {
+  for (SThreadKept& slot : tKept) {
+    if (slot.grid == this && slot.stamp == fRenderStamp) return slot.table.get();
+  }
+  SThreadKept& slot = tKept[tNextKept++ % tKept.size()];
+  if (!slot.table) slot.table.reset(new (std::nothrow) SKeptNormal[kKeptSide * kKeptSide]);
+  if (!slot.table) return nullptr;
+  std::fill_n(slot.table.get(), kKeptSide * kKeptSide, SKeptNormal{});
+  slot.grid = this;
+  slot.stamp = fRenderStamp;
+  return slot.table.get();
+}
+
+vector3<double> CHeightFieldGrid::KeptVertexNormal(SKeptNormal* table, const CHFUnit* heights, int32_t vx,
+                                                   int32_t vz) const {
   const uint32_t key = uint32_t(vz) * (fSide + 1) + uint32_t(vx) + 1;
-  SKeptNormal& kept = fKeptNormals[(vz % kKeptSide) * kKeptSide + vx % kKeptSide];
+  SKeptNormal& kept = table[(vz % kKeptSide) * kKeptSide + vx % kKeptSide];
   if (kept.key != key) {
     const vector3<double> n = VertexNormal(heights, vx, vz);
     kept = {key, {n.x, n.y, n.z}};

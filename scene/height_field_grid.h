@@ -82,6 +82,13 @@ class CHeightFieldGrid : public CBaseObject {
   // to the query's callback. False when nothing was hit or a level cannot be locked.
   bool Intersect(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit);
 
+  // A place of a thread's table of kept vertex normals (below).
+  static constexpr int32_t kKeptSide = 64;
+  struct SKeptNormal {
+    uint32_t key;
+    double normal[3];
+  };
+
  private:
   struct SWalk;
   bool Walk(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit);
@@ -121,7 +128,9 @@ class CHeightFieldGrid : public CBaseObject {
   // The unit normal of grid vertex (vx, vz), 0 … n on each side, from its neighbours' heights.
   vector3<double> VertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz) const;
   // Through a render, from the table below.
-  vector3<double> KeptVertexNormal(const CHFUnit* heights, int32_t vx, int32_t vz);
+  vector3<double> KeptVertexNormal(SKeptNormal* table, const CHFUnit* heights, int32_t vx, int32_t vz) const;
+  // The calling thread's table for this render; null when it cannot be made.
+  SKeptNormal* KeptTable() const;
 
   CSpoolTableT<uint32_t> fFine;
   CSpoolTableT<uint32_t> fCoarse;
@@ -132,13 +141,9 @@ class CHeightFieldGrid : public CBaseObject {
   int32_t fShift = 0;
   bool fBuilt = false;
   bool fRendering = false;
-  // Through a render, the normals of the vertices that hits needed last: neighbouring hits share their
-  // vertices. Each vertex has one place, by its x and z within a block of kKeptSide × kKeptSide;
-  // a key of 0 marks a place not filled yet.
-  static constexpr int32_t kKeptSide = 64;
-  struct SKeptNormal {
-    uint32_t key;
-    double normal[3];
-  };
-  std::unique_ptr<SKeptNormal[]> fKeptNormals;
+  // Through a render, each thread keeps the normals of the vertices that its hits needed last:
+  // neighbouring hits share their vertices. Each vertex has one place, by its x and z within a block
+  // of kKeptSide × kKeptSide; a key of 0 marks a place not filled yet. The render's stamp tells a
+  // thread's table of this render from one of an earlier render (0: not rendering).
+  uint64_t fRenderStamp = 0;
 };

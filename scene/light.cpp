@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
@@ -91,10 +92,15 @@ void C3dShapedLight::Illuminate(const vector3<double>& point, vector3<float>& co
 }
 
 void C3dShapedLight::PaintThroughMaterial(const vector3<double>& local, vector3<float>& colour) {
-  C3dMaterial* material = LookupHandleAs<C3dMaterial>(GetMaterial(), C3dMaterial::kFamily);
+  // Through a render the material is held for it already, and render threads must not lock it.
+  C3dMaterial* const held = GetRenderMaterial();
+  C3dMaterial* material = held ? held : LookupHandleAs<C3dMaterial>(GetMaterial(), C3dMaterial::kFamily);
   if (!material || !material->IsReady()) return;
-  CHolder holder(material, false, false);
-  if (!holder.IsLocked()) return;
+  std::optional<CHolder> holder;
+  if (!held) {
+    holder.emplace(material, false, false);
+    if (!holder->IsLocked()) return;
+  }
   SMaterialSample sample = material->GetRecord().sample;
   if (!(sample.flags & C3dMaterial::kTexturedFlag)) return;
   const SLightSlide slide = SlideAt(local);

@@ -4,6 +4,7 @@
 // operations are how the editor moves objects, the ray tracer intersects them and the views draw them.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "framework/core/box3d.h"
@@ -127,11 +128,14 @@ class C3dObject : public C3dBase {
   C3dGroup* GetParent() const { return fParent; }
   void SetParent(C3dGroup* parent) { fParent = parent; }
   CDynTable<SSpanEntry>& GetSpans() { return fSpans; }
-  // How many child rays started inside the object are being traced; the trace raises it around each.
-  uint32_t GetNesting() const { return fNesting; }
-  void RaiseNesting() { ++fNesting; }
+  // How many child rays started inside the object are being traced, by every thread of a render; the
+  // trace raises it around each.
+  uint32_t GetNesting() const { return fNesting.load(std::memory_order_relaxed); }
+  void RaiseNesting() { fNesting.fetch_add(1, std::memory_order_relaxed); }
   void LowerNesting() {
-    if (fNesting) --fNesting;
+    uint32_t n = fNesting.load(std::memory_order_relaxed);
+    while (n && !fNesting.compare_exchange_weak(n, n - 1, std::memory_order_relaxed)) {
+    }
   }
 
   // A change made directly to a block counts once its dirty flag is set.
@@ -277,7 +281,7 @@ class C3dObject : public C3dBase {
   double fKeptValues[6] = {};
   uint32_t fKeptWords[2] = {};
   CDynTable<SSpanEntry> fSpans;
-  uint32_t fNesting = 0;
+  std::atomic<uint32_t> fNesting{0};
   bool fStopsShadows = false;
   C3dMaterial* fRenderMaterial = nullptr;
   Handle32 fHandle = kNoHandle;

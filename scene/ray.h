@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "framework/core/box3d.h"
+#include "framework/core/random.h"
 #include "framework/core/vector3.h"
 #include "scene/render_stats.h"
 
@@ -78,9 +79,17 @@ struct CRay {
   // them for the hit that stays the nearest (most hits on the water plane lie behind the terrain).
   uint8_t fDeferWorld = 0;
   C3dObject* fWorldPending = nullptr;
+  // Where the ray tree's random draws (jitter, soft shadows, spread rays) come from: the render seeds
+  // one per pixel, so that a pixel's picture does not depend on which thread renders it or when. Null
+  // draws from the process-wide generator.
+  SRandomState* fRandom = nullptr;
+  // An object the optimizer passes by for this ray and its continuations: the shadow test sets it to
+  // the cached blocker it has just tried.
+  C3dObject* fSkipObject = nullptr;
 
   // A ray from origin along the unit direction with the open interval (tMin, tMax). A child takes
-  // the parent's context, statistics, flag bytes and filter word one level deeper; a ray without a
+  // the parent's context, statistics, random source, skipped object, flag bytes and filter word one
+  // level deeper; a ray without a
   // parent is a primary ray of depth 0, bound to a context by its caller. Everything a trace leaves
   // in a record (hit, exit, colours, shadow results) starts over, so a record can be used again.
   void Init(CRay* parent, const vector3<double>& origin, const vector3<double>& direction,
@@ -97,6 +106,8 @@ struct CRay {
       fSelectedOnly = parent->fSelectedOnly;
       fUnselectedOnly = parent->fUnselectedOnly;
       fFilterSpare = parent->fFilterSpare;
+      fRandom = parent->fRandom;
+      fSkipObject = parent->fSkipObject;
       fDepth = parent->fDepth + 1;
     } else {
       fContext = nullptr;
@@ -104,6 +115,8 @@ struct CRay {
       fPrimary = 1;
       fShadowRay = fHitTestOnly = fSkipLights = 0;
       fFilterRay = fSelectedOnly = fUnselectedOnly = fFilterSpare = 0;
+      fRandom = nullptr;
+      fSkipObject = nullptr;
       fDepth = 0;
     }
     fParent = parent;
@@ -138,6 +151,8 @@ struct CRay {
   void CountMiss() const {
     if (fStats) ++fStats->fMisses;
   }
+  // The next draw in [0, 1) of the ray's random source.
+  double Random01() const { return NextRandomUnit(fRandom ? *fRandom : GetRandomState()); }
 };
 
 // The slab test of a box against the ray, in world space or, with objectSpace, against the ray's

@@ -22,6 +22,15 @@ struct CRenderStats {
   uint8_t fSpare[8] = {};
 
   void Clear() { *this = CRenderStats(); }
+  // Adds the other's pixel, ray and test counters: a render's threads each count their own.
+  void Add(const CRenderStats& other) {
+    fPixels += other.fPixels;
+    fResampledPixels += other.fResampledPixels;
+    fEyeRays += other.fEyeRays;
+    fShadowRays += other.fShadowRays;
+    fHits += other.fHits;
+    fMisses += other.fMisses;
+  }
   // Takes both sums from the full counters and splits the seconds into days, hours, minutes and
   // seconds.
   void SplitTime(uint64_t seconds);

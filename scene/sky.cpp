@@ -119,26 +119,24 @@ vector3<float> HorizonColour(double e) {
   return {float(1 + e), 0, 0};
 }
 
-// A cloud texture locked for the samples of one layer.
+// A cloud texture locked for the samples of one layer; held through a render, it is not locked again,
+// since render threads sample it at once. The result stays with the sampler, not the texture.
 class CCloudSampler {
  public:
-  explicit CCloudSampler(C3dTexture* texture) : fHolder(texture, false, false) {}
-  bool IsReady() const { return fHolder.IsLocked(); }
+  explicit CCloudSampler(C3dTexture* texture)
+      : fTexture(texture), fHolder(texture, false, false, nullptr, !texture->IsHeldForRender()) {}
+  bool IsReady() const { return fTexture->IsHeldForRender() || fHolder.IsLocked(); }
   double Value(double a, double b, double height) {
-    STextureData& data = Data();
-    EvaluateTextureComponent(a, b, height, data);
-    return data.result.value;
+    fResult = TextureResultAt(a, b, height, fTexture->GetTextureData());
+    return fResult.value;
   }
-  bool HasGradient() { return Data().outputFlags & kKindBump; }
-  vector3<double> Gradient() {
-    const STextureResult& result = Data().result;
-    return {result.gradient[0], result.gradient[1], result.gradient[2]};
-  }
+  bool HasGradient() { return fTexture->GetTextureData().outputFlags & kKindBump; }
+  vector3<double> Gradient() const { return {fResult.gradient[0], fResult.gradient[1], fResult.gradient[2]}; }
 
  private:
-  STextureData& Data() { return static_cast<C3dTexture*>(fHolder.GetObject())->GetTextureData(); }
-
+  C3dTexture* fTexture;
   CHolder fHolder;
+  STextureResult fResult{};
 };
 
 // Where an upward ray meets the horizontal plane at the height; false when the plane lies behind it.

@@ -1,4 +1,4 @@
-// quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N]: opens a scene
+// quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N] [--options=WORD]: opens a scene
 // document with the program's own reader, renders it whole and writes the image as a 24-bit BMP file.
 // quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--optimizer=N]: renders
 // it row by row into a file that the image plug-in offering EXT, in the "Plugins" folder beside the
@@ -7,7 +7,9 @@
 // error and exits with status 1, leaving no output file (an existing one stays as it was); wrong
 // arguments print the usage and exit with status 2.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "document/plugin_protocol.h"
@@ -27,12 +29,12 @@ namespace {
 // The largest picture, 8192 × 8192 pixels of 4 bytes, with room for the scene's own pictures.
 constexpr uint32_t kDataPoolBudget = 0x18000000;
 
-enum EOption { kWidth, kHeight, kAntialias, kRotate, kResolution, kOptimizer, kStats };
+enum EOption { kWidth, kHeight, kAntialias, kRotate, kResolution, kOptimizer, kOptions, kStats };
 
 const STool kTool{
     "quarn2-render",
-    {"DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N] [--stats]",
-     "DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--optimizer=N] [--stats]"},
+    {"DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N] [--options=WORD] [--stats]",
+     "DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] [--optimizer=N] [--options=WORD] [--stats]"},
     "Renders a scene document with no window into a 24-bit BMP file, or into any format that an image\n"
     "plug-in (a \"*.qni\" library in the Plugins folder beside the tool) writes.",
     {
@@ -42,6 +44,8 @@ const STool kTool{
         {"rotate", kRotate, nullptr, "plug-in formats: write the picture turned a quarter turn"},
         {"dpi", kResolution, "N", "plug-in formats: the resolution given to the plug-in, 1 to 9600 (default 72)"},
         {"optimizer", kOptimizer, "N", "the tree that finds what rays meet, 0 to 2 (default 1; see below)"},
+        {"options", kOptions, "WORD",
+         "the render option word instead of the document's, 1 to 0xFFFF (0x4000 adaptive, 0x2000 antialias pass)"},
         {"stats", kStats, nullptr, "after the render, its statistics on standard output as the render report has them"},
     },
     "The camera named \"perspective\" (else the document's first camera) looks at the scene; its first\n"
@@ -100,6 +104,15 @@ std::string TakeOption(SOptions& options, int id, const char* value) {
       options.disk.resolution = int32_t(read);
       options.hasDiskOption = true;
       return "";
+    case kOptions: {
+      char* end = nullptr;
+      errno = 0;
+      const unsigned long word = std::strtoul(value, &end, 0);
+      if (errno || !end || *end || end == value || *value == '-' || word < 1 || word > 0xFFFF)
+        return "--options needs a word from 1 to 0xFFFF";
+      options.job.options = uint32_t(word);
+      return "";
+    }
     case kStats:
       options.showStats = true;
       return "";

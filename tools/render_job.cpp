@@ -146,7 +146,7 @@ int32_t CRenderDocument::Read(const SRenderJob& job) {
   if (!fCamera) return kErrObjectNotFound;
   fSky = FirstOfClass<C3dSky>(fTable);
   const uint32_t options = fSettings.GetWord(CDocSettings::kRenderOptions);
-  fOptions = options ? options : kDefaultOptions;
+  fOptions = job.options ? job.options : options ? options : kDefaultOptions;
   fWidth = job.width ? job.width : SideOr(fSettings.GetWord(CDocSettings::kRenderWidth), kDefaultWidth);
   fHeight = job.height ? job.height : SideOr(fSettings.GetWord(CDocSettings::kRenderHeight), kDefaultHeight);
   return kNoErr;

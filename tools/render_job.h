@@ -31,6 +31,8 @@ struct SRenderJob {
   // scene of many thousands of things needs.
   static constexpr uint32_t kLargestOptimizerChoice = 2;
   uint32_t optimizerChoice = 1;
+  // The render option word to use instead of the document's; 0 keeps the document's.
+  uint32_t options = 0;
   SRenderObserver observer;
   // Where the render's statistics go, when given.
   CRenderStats* stats = nullptr;

@@ -309,3 +309,18 @@ int32_t CBaseTexture::CopyByTag(uint32_t classTag, uint32_t id, CSpoolSys* envir
   if (!result) (*out)->SetKey(stored);
   return result;
 }
+
+bool CBaseTexture::HoldForRender() {
+  if (fRenderHolds > 0) {
+    ++fRenderHolds;
+    return true;
+  }
+  if (!Lock()) return false;
+  fRenderHolds = 1;
+  return true;
+}
+
+void CBaseTexture::ReleaseAfterRender() {
+  if (fRenderHolds == 0 || --fRenderHolds > 0) return;
+  Unlock(false, false);
+}

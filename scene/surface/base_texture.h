@@ -57,6 +57,12 @@ class CBaseTexture : public C3dBase {
 
   // Fills the sample's colour, value and gradient at its point; the texture is locked by the caller.
   virtual void Evaluate(STextureSample& sample, const vector3<double>& normal, int32_t mappingMode) = 0;
+  // Through a render the texture (with what it keeps beside it) stays locked from one thread, so that
+  // render threads evaluate it without locking; false when it cannot be locked. The calling thread
+  // pairs every successful hold with a release.
+  virtual bool HoldForRender();
+  virtual void ReleaseAfterRender();
+  bool IsHeldForRender() const { return fRenderHolds > 0; }
   // 0 and a new texture with the same name and contents in the application's object environment,
   // in no table, id 0; 9 without memory, or the source's lock error.
   virtual int32_t Duplicate(CBaseTexture** out) = 0;
@@ -114,4 +120,7 @@ class CBaseTexture : public C3dBase {
 
   Handle32 fHandle = kNoHandle;
   uint32_t fUseCount = 0;
+
+ protected:
+  uint32_t fRenderHolds = 0;
 };

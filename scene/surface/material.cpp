@@ -215,12 +215,13 @@ bool C3dMaterial::SwapRecord(uint8_t* record, uint32_t size) {
 
 void C3dMaterial::Evaluate(CRay& ray, SMaterialSample& sample) {
   STextureSample results[SMaterialRecord::kComponents];
-  fHeightFactor = 0.1 * ray.fHit.fPoint.y;
+  // Per hit, never kept: threads of a render evaluate the same material at once.
+  const double heightFactor = 0.1 * ray.fHit.fPoint.y;
   for (int k = 0; k < SMaterialRecord::kComponents; ++k) {
     if (fTextures[k]) SampleComponent(ray, k, results[k]);
   }
-  Bump(ray, sample, results);
-  ApplySources(GetRecord(), sample, results, fHeightFactor);
+  Bump(ray, sample, results, heightFactor);
+  ApplySources(GetRecord(), sample, results, heightFactor);
 }
 
 void C3dMaterial::SampleComponent(CRay& ray, int index, STextureSample& result) {
@@ -229,6 +230,11 @@ void C3dMaterial::SampleComponent(CRay& ray, int index, STextureSample& result) 
   result.colourWanted = result.valueWanted = result.gradientWanted = 1;
   result.symmetric = component.flags & SMaterialComponent::kMirrored;
   MapTexture(ray, component, texture->GetClass() == CPictTexture::kClassTag, result);
+  if (fTextureHolds > 0) {
+    if (fTextureHeld[index]) texture->Evaluate(result, ray.fHit.fNormal, component.mappingMode);
+    else result = {};
+    return;
+  }
   CHolder holder(texture, false, false);
   if (!holder.IsLocked()) {
     result = {};
@@ -237,7 +243,22 @@ void C3dMaterial::SampleComponent(CRay& ray, int index, STextureSample& result) 
   texture->Evaluate(result, ray.fHit.fNormal, component.mappingMode);
 }
 
-void C3dMaterial::Bump(CRay& ray, const SMaterialSample& sample, const STextureSample* results) {
+void C3dMaterial::HoldTextures() {
+  if (fTextureHolds++ > 0) return;
+  for (int k = 0; k < SMaterialRecord::kComponents; ++k)
+    fTextureHeld[k] = fTextures[k] && fTextures[k]->HoldForRender();
+}
+
+void C3dMaterial::ReleaseTextures() {
+  if (fTextureHolds == 0 || --fTextureHolds > 0) return;
+  for (int k = 0; k < SMaterialRecord::kComponents; ++k) {
+    if (fTextureHeld[k] && fTextures[k]) fTextures[k]->ReleaseAfterRender();
+    fTextureHeld[k] = false;
+  }
+}
+
+void C3dMaterial::Bump(CRay& ray, const SMaterialSample& sample, const STextureSample* results,
+                       double heightFactor) {
   const int32_t source = GetRecord().sources[kBumpSource];
   const double bump = sample.bump;
   if (source == kFlat || bump == 0) return;
@@ -249,7 +270,7 @@ void C3dMaterial::Bump(CRay& ray, const SMaterialSample& sample, const STextureS
   } else if (source == kMixByHeight || source == kMixByThird) {
     const vector3<double> a = results[0].gradientWanted ? results[0].gradient : vector3<double>{};
     const vector3<double> b = results[1].gradientWanted ? results[1].gradient : vector3<double>{};
-    gradient = a + (b - a) * MixFactor(source, results, fHeightFactor);
+    gradient = a + (b - a) * MixFactor(source, results, heightFactor);
   } else {
     return;
   }

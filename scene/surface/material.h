@@ -95,8 +95,6 @@ class C3dMaterial : public C3dBase {
   SMaterialRecord& GetRecord() { return *reinterpret_cast<SMaterialRecord*>(GetData() + kPartOffset); }
   CBaseTexture* GetChannelTexture(int index) const { return IsComponent(index) ? fTextures[index] : nullptr; }
   bool IsUseCounted(int index) const { return IsComponent(index) && fUseCounted[index]; }
-  // 0.1 × the height of the last evaluated hit.
-  double GetHeightFactor() const { return fHeightFactor; }
 
   // The defaults of every field except the components' texture tags and ids.
   void InitDefaults() override;
@@ -109,6 +107,11 @@ class C3dMaterial : public C3dBase {
   // value. The material is locked by the caller. A texture that cannot be locked gives a cleared
   // result.
   void Evaluate(CRay& ray, SMaterialSample& sample);
+  // Through a render every component's texture stays held (CBaseTexture::HoldForRender), and
+  // Evaluate, which then may run on many threads at once, locks nothing; a texture that could not be
+  // held gives a cleared result. Holds nest; the calling thread pairs each with a release.
+  void HoldTextures();
+  void ReleaseTextures();
   // The edge fields from transparency and refraction index: a refracting transparent surface
   // reflects more and lets through less at grazing angles.
   static void UpdateRefraction(SMaterialSample& sample);
@@ -144,7 +147,7 @@ class C3dMaterial : public C3dBase {
   // Component index's texture, tag and id, without counting; the record is locked.
   void Install(int index, CBaseTexture* texture);
   void SampleComponent(CRay& ray, int index, STextureSample& result);
-  void Bump(CRay& ray, const SMaterialSample& sample, const STextureSample* results);
+  void Bump(CRay& ray, const SMaterialSample& sample, const STextureSample* results, double heightFactor);
 
   Handle32 fHandle = kNoHandle;
   uint32_t fModelTag = kModelTag;
@@ -152,5 +155,6 @@ class C3dMaterial : public C3dBase {
   uint32_t fTextureIds[SMaterialRecord::kComponents] = {};
   CBaseTexture* fTextures[SMaterialRecord::kComponents] = {};
   bool fUseCounted[SMaterialRecord::kComponents] = {};
-  double fHeightFactor = 0;
+  uint32_t fTextureHolds = 0;
+  bool fTextureHeld[SMaterialRecord::kComponents] = {};
 };

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "framework/core/holder.h"
 #include "framework/core/resource_env.h"
@@ -98,11 +99,40 @@ int32_t CPictTexture::Release() {
 
 // ---- sampling
 
-void CPictTexture::Evaluate(STextureSample& sample, const vector3<double>&, int32_t mappingMode) {
+bool CPictTexture::HoldForRender() {
+  if (fRenderHolds > 0) {
+    ++fRenderHolds;
+    return true;
+  }
+  if (!Lock()) return false;
   const CSpoolSys* environment = fImage.GetEnvironment();
-  if (!fImage.IsSubscribed() || (environment && !environment->IsReady())) return;
-  const SRect whole = fImage.GetBounds();
-  CImNavigator nav(&fImage, &whole, false, false);
+  if (fImage.IsSubscribed() && !(environment && !environment->IsReady())) {
+    fHeldBounds = fImage.GetBounds();
+    fHeld.reset(new CImNavigator(&fImage, &fHeldBounds, false, false));
+    if (fHeld && !fHeld->IsUsable()) fHeld.reset();
+  }
+  fRenderHolds = 1;
+  return true;
+}
+
+void CPictTexture::ReleaseAfterRender() {
+  if (fRenderHolds == 0 || --fRenderHolds > 0) return;
+  fHeld.reset();
+  Unlock(false, false);
+}
+
+void CPictTexture::Evaluate(STextureSample& sample, const vector3<double>&, int32_t mappingMode) {
+  std::optional<CImNavigator> own;
+  CImNavigator* held = fHeld.get();
+  if (!held && fRenderHolds > 0) return;
+  if (!held) {
+    const CSpoolSys* environment = fImage.GetEnvironment();
+    if (!fImage.IsSubscribed() || (environment && !environment->IsReady())) return;
+    const SRect whole = fImage.GetBounds();
+    own.emplace(&fImage, &whole, false, false);
+    held = &*own;
+  }
+  CImNavigator& nav = *held;
   if (!nav.IsUsable()) return;
   const uint32_t width = nav.GetColumns(), height = nav.GetRows();
   const double x = width * sample.point.x, y = height * (1 - sample.point.y);

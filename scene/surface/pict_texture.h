@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "framework/image/image.h"
 #include "scene/c_image.h"
 #include "scene/surface/base_texture.h"
 
@@ -40,6 +42,8 @@ class CPictTexture : public CBaseTexture {
   // Samples the picture at u = the point's x, v = its y, bilinearly, repeating it both ways. A
   // picture that cannot be read, or has no pixels, leaves the sample as it was.
   void Evaluate(STextureSample& sample, const vector3<double>& normal, int32_t mappingMode) override;
+  bool HoldForRender() override;
+  void ReleaseAfterRender() override;
   int32_t Duplicate(CBaseTexture** out) override;
   // The picture paged in (and marked changed when asked), or written back and released.
   int32_t Acquire(bool changed) override;
@@ -54,5 +58,8 @@ class CPictTexture : public CBaseTexture {
   int32_t CopyInto(CPictTexture& copy);
 
   C3dCImage fImage;
+  // The picture's cells through a render, so that evaluations do not lock it.
+  std::unique_ptr<CImNavigator> fHeld;
+  SRect fHeldBounds;
   bool fPictureReady = false;
 };

@@ -114,7 +114,6 @@ void C3dTexture::Evaluate(STextureSample& sample, const vector3<double>& normal,
   engine.altitude = sample.point.y;
   engine.facing = Clamp01(2 * normal.x);
   STextureData& data = GetTextureData();
-  STextureResult& result = data.result;
   bool negated[3] = {};
   if (sample.symmetric == 1) {
     double* axes[3] = {&sample.point.x, &sample.point.y, &sample.point.z};
@@ -123,7 +122,7 @@ void C3dTexture::Evaluate(STextureSample& sample, const vector3<double>& normal,
       if (negated[i]) *axes[i] = -*axes[i];
     }
   }
-  EvaluateTexture(sample.point.x, sample.point.y, sample.point.z, data);
+  STextureResult result = TextureResultAt(sample.point.x, sample.point.y, sample.point.z, data);
   if (sample.gradientWanted == 1) {
     for (int i = 0; i < 3; ++i) {
       if (negated[i]) result.gradient[i] = -result.gradient[i];

@@ -2,7 +2,8 @@
 
 namespace {
 
-STextureEngine gEngine;
+// Each render thread evaluates with its own.
+thread_local STextureEngine gEngine;
 
 }  // namespace
 

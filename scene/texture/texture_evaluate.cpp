@@ -43,7 +43,7 @@ void ApplyPhase(const SCompiledNoise& phase, double amount, Point& p) {
 // The points of components [first, end): plain, or moved by the global phase first.
 void TransformPoints(STextureData& data, const Point& p, int32_t first, int32_t end) {
   STextureEngine& engine = GetTextureEngine();
-  if (data.transform != kTransformWarped) data.transform = kTransformPlain;
+  // Any word but warped is plain; the data is not written, since render threads share it.
   const bool warped = data.transform == kTransformWarped;
   bool gradients = false;
   for (int32_t c = first; c < end; ++c) gradients |= data.component[c].gradientFlag != 0;
@@ -269,7 +269,9 @@ void ConvertTextureOutput(STextureResult& result, int32_t produced, int32_t want
     result.colour = Mix2(result.colour, MapValueToColor(global, result.value, at), 0.25);
 }
 
-void EvaluateTexture(double x, double y, double z, STextureData& data) {
+void EvaluateTexture(double x, double y, double z, STextureData& data) { data.result = TextureResultAt(x, y, z, data); }
+
+STextureResult TextureResultAt(double x, double y, double z, STextureData& data) {
   const STextureEngine& engine = GetTextureEngine();
   const int32_t used = UsedComponents(data);
   TransformPoints(data, {x, y, z}, 0, used);
@@ -287,7 +289,7 @@ void EvaluateTexture(double x, double y, double z, STextureData& data) {
   ConvertTextureOutput(result, data.producedKinds, data.outputFlags, data.colour);
   if (data.outputFlags & kKindColour && data.conversionMode != kConvertNone)
     result.colour = ConvertColourFormat(result.colour, data.conversionMode == kConvertRGBToHLS);
-  data.result = result;
+  return result;
 }
 
 void EvaluateTextureComponent(double u, double v, double w, STextureData& data) { EvaluateTexture(u, v, w, data); }

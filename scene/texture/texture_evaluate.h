@@ -9,6 +9,8 @@
 
 // Leaves colour, gradient and value in data.result.
 void EvaluateTexture(double x, double y, double z, STextureData& data);
+// The same result returned, the data left as it is: render threads evaluate one texture at once.
+STextureResult TextureResultAt(double x, double y, double z, STextureData& data);
 
 // The sky's entry for its cloud layers, which scene/ calls: the whole texture at (u, v, w). The caller
 // holds the texture locked around the call.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -202,3 +203,39 @@ TEST_F(PreviewRenderer, FinishedBandsAreDrawnAtTheDestination) {
 }
 
 }  // namespace
+
+// On a crew of threads the preview makes the same picture in each of its loops as on one.
+class PreviewRendererThreads : public PreviewRenderer {
+ protected:
+  void TearDown() override {
+    unsetenv("QUARN2_THREADS");
+    PreviewRenderer::TearDown();
+  }
+};
+
+TEST_F(PreviewRendererThreads, EveryLoopGivesTheSamePictureOnAnyNumberOfThreads) {
+  NewSphere({1, 1, 1}, {0, 0.5, 0});
+  NewSphere({0.4, 0.4, 0.4}, {1.2, 0.1, -0.5});
+  NewPlane(-1);
+  NewRadialLight({-2, 4, -3}, 5);
+  LookFrom({0, 1, -5}, {0, 0, 0});
+  const struct {
+    uint32_t blockSize;
+    bool antialias;
+  } cases[] = {{1, false}, {1, true}, {4, false}, {4, true}, {8, true}};
+  for (const auto& c : cases) {
+    std::vector<uint32_t> one;
+    for (const char* threads : {"1", "2", "7"}) {
+      setenv("QUARN2_THREADS", threads, 1);
+      renderer.SetBlockSize(c.blockSize);
+      renderer.SetInitialBlockSize(8);
+      renderer.SetAntialias(c.antialias);
+      Bind(37, 29);
+      if (HasFatalFailure()) return;
+      ASSERT_EQ(Render(false), 0) << threads;
+      if (one.empty()) one = Pixels();
+      else
+        EXPECT_EQ(Pixels(), one) << "block " << c.blockSize << (c.antialias ? ", antialiased" : "") << " on " << threads;
+    }
+  }
+}

@@ -328,7 +328,6 @@ TEST_F(RayTrace, TheShadowCacheTriesTheLastBlockerFirst) {
   const SOptimizerObject* entry = context->GetHolder().GetEntry(0);
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->fObject->GetTransformVector3(), (vector3<double>{0, 2, 0}));
-  EXPECT_EQ(entry->fSkip, 0);
 
   // The cached blocker answers at once: no shadow ray is traced.
   const uint64_t before = context->GetStats().fShadowRays;

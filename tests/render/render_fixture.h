@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,14 +78,18 @@ class RenderTest : public SceneTest {
   uint32_t DataBudget() const override { return 8u << 20; }
   uint32_t ObjectsBudget() const override { return 8u << 20; }
 
+  // Renders run on one thread, so that probes count and advance the virtual clock in order; the
+  // tests of the render's threads say how many they want.
   void SetUp() override {
     SceneTest::SetUp();
+    setenv("QUARN2_THREADS", "1", 1);
     context = std::make_unique<CRenderContext>(1, 1, 10, 0);
     context->SetSettings(&settings);
     context->SetSceneTable(table);
     context->SetCamera(&frame);
   }
   void TearDown() override {
+    unsetenv("QUARN2_THREADS");
     context.reset();
     delete image;
     delete camera;

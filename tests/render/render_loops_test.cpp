@@ -86,18 +86,20 @@ TEST_F(RenderLoops, AnInterruptedRenderResumesWithTheSamePixel) {
   ASSERT_EQ(Progressive(), 0);
   const std::vector<uint32_t> whole = Pixels();
 
-  // Ten milliseconds a ray: the loop looks for input every few pixels, and refreshes once a row.
+  // Ten milliseconds a ray: the loop looks for input after every row, and stops after the row it is
+  // in; the next call goes on with the row below.
   probe->tickMs = 10;
   ASSERT_TRUE(Prepare(37, 23));
   Script("wait 4000\nkey 32\n");
   ASSERT_EQ(Progressive(), 24);
   const CRenderContext::SProgressiveState state = context->GetProgressive();
   EXPECT_EQ(state.blockSize, 1u);
-  EXPECT_GT(state.column, 0u);  // in the middle of a row
-  EXPECT_LT(state.column, 37u);
+  EXPECT_EQ(state.column, 0u);
+  EXPECT_GT(state.row, 0u);
+  EXPECT_LT(state.row, 23u);
   const uint32_t first = context->GetStats().fPixels;
   ASSERT_EQ(Progressive(), 0);
-  EXPECT_EQ(first + context->GetStats().fPixels, 37u * 23 + 1);
+  EXPECT_EQ(first + context->GetStats().fPixels, 37u * 23);
   EXPECT_EQ(Pixels(), whole);
 }
 
@@ -154,8 +156,8 @@ TEST_F(RenderLoops, TheAntialiasPassRunsAfterARenderWhenAsked) {
   EXPECT_EQ(context->GetProgressive().blockSize, 16u);
 }
 
-// A render whose antialias pass was interrupted goes straight back to that pass, at the row where it
-// stopped: the rows above are neither scanned nor drawn again.
+// A render whose antialias pass was interrupted goes straight back to that pass, at the row below the
+// one it stopped after: the rows above are neither scanned nor drawn again.
 TEST_F(RenderLoops, AnInterruptedAntialiasPassResumesAtItsRow) {
   probe = MakeObject<CProbeSolid>(table);
   probe->ticking = true;
@@ -172,7 +174,7 @@ TEST_F(RenderLoops, AnInterruptedAntialiasPassResumesAtItsRow) {
   context->GetProgressive().blockSize = 0;  // the passes are done: the call goes on to antialiasing
   Script("wait 4500\nkey 32\n");
   ASSERT_EQ(Progressive(), 24);
-  ASSERT_EQ(context->GetProgressive().antialiasRow, 3u);
+  ASSERT_EQ(context->GetProgressive().antialiasRow, 4u);
   const uint64_t first = context->GetStats().fResampledPixels;
   app->FlushInput();
 
@@ -184,8 +186,8 @@ TEST_F(RenderLoops, AnInterruptedAntialiasPassResumesAtItsRow) {
   ASSERT_EQ(RenderProgressive(true, *context, Whole(), &view, &view, nullptr), 0);
   platform::ReleaseDC(dc);
   EXPECT_EQ(first + context->GetStats().fResampledPixels, 19u * 11);
-  for (int y = 0; y < 3; ++y) EXPECT_EQ(surface.Pixel(5, y), 0x00ABCDEFu) << y;
-  for (int y = 3; y < 12; ++y) EXPECT_EQ(surface.Pixel(5, y), Pixel(5, y) & kColourOf) << y;
+  for (int y = 0; y < 4; ++y) EXPECT_EQ(surface.Pixel(5, y), 0x00ABCDEFu) << y;
+  for (int y = 4; y < 12; ++y) EXPECT_EQ(surface.Pixel(5, y), Pixel(5, y) & kColourOf) << y;
   EXPECT_EQ(context->GetProgressive().blockSize, 16u);
 }
 
@@ -224,14 +226,16 @@ TEST_F(RenderLoops, TheAdaptiveRenderCountsItsAreaAndSamplesCornersOnce) {
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.back(), (std::pair<uint32_t, uint32_t>{900, 900}));
   for (const uint32_t pixel : Pixels()) ASSERT_EQ(pixel >> 24, 0x80u);
-  // Fewer rays than pixels where the image is smooth, and never one pixel twice.
+  // Fewer rays than pixels where the image is smooth. A pixel is sampled twice only on a row that two
+  // block rows share (rows 4, 8, … 28), once by each, since each block row renders on its own.
   const uint64_t rays = context->GetStats().fEyeRays;
   EXPECT_LT(rays, 900u);
   std::set<std::tuple<double, double, double>> directions;
   for (const CProbeSolid::SSeen& s : probe->seen) {
     if (s.primary) directions.insert({s.direction.x, s.direction.y, s.direction.z});
   }
-  EXPECT_EQ(directions.size(), rays);
+  EXPECT_LE(directions.size(), rays);
+  EXPECT_LE(rays - directions.size(), 7u * 30);
 }
 
 TEST_F(RenderLoops, TheObserverAndTheProgressTextsFollowTheProgressiveRender) {

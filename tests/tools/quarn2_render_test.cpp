@@ -340,15 +340,18 @@ TEST_F(Quarn2Render, WrongArgumentsExitWithStatusTwoAndAUsageLine) {
       {"doc.qnc out.BMP --dpi 300", "--rotate and --dpi are for files an image plug-in writes, not .bmp"},
       {"doc.qnc out.pam --aa 1", "--aa is for .bmp only: a file an image plug-in writes samples each pixel's centre"},
       {"doc.qnc out.bmp --optimizer 3", "--optimizer needs a choice from 0 to 2"},
+      {"doc.qnc out.bmp --options 0", "--options needs a word from 1 to 0xFFFF"},
+      {"doc.qnc out.bmp --options 0x10000", "--options needs a word from 1 to 0xFFFF"},
+      {"doc.qnc out.bmp --options 12x", "--options needs a word from 1 to 0xFFFF"},
   };
   for (const auto& c : cases) {
     const SRun run = Render(c.arguments);
     EXPECT_EQ(run.status, 2) << c.arguments;
     EXPECT_EQ(run.out.rfind("quarn2-render: " + std::string(c.reason), 0), 0u) << c.arguments << ": " << run.out;
     EXPECT_NE(run.out.find("\nusage: quarn2-render DOC.qnc OUT.bmp [--width=W] [--height=H] [--aa=MODE] [--optimizer=N] "
-                           "[--stats]\n"
+                           "[--options=WORD] [--stats]\n"
                            "       quarn2-render DOC.qnc OUT.EXT [--width=W] [--height=H] [--rotate] [--dpi=N] "
-                           "[--optimizer=N] [--stats]\n"),
+                           "[--optimizer=N] [--options=WORD] [--stats]\n"),
               std::string::npos)
         << c.arguments << ": " << run.out;
   }
@@ -410,6 +413,43 @@ TEST_F(Quarn2RenderPlugins, AnyOtherNameIsWrittenByTheImagePluginWithTheBmpPaths
     const SRun pamfile = RunCommand("pamfile '" + Path(c.out) + "' 2>&1");
     EXPECT_NE(pamfile.out.find(std::string("PAM, ") + c.size + " by 4"), std::string::npos) << pamfile.out;
     EXPECT_EQ(BlockLine(), c.block) << c.out;
+  }
+}
+
+// The picture does not depend on how many threads render it: every antialias mode, the adaptive
+// render with its antialias pass, spread reflections, and render to disk (straight and turned, rows
+// antialiased) give the same bytes on 1, 2 and 7 threads and on one a core.
+TEST_F(Quarn2RenderPlugins, AnyNumberOfThreadsWritesTheSameFile) {
+  const struct {
+    const char* out;
+    const char* options;
+  } cases[] = {
+      {"m0.bmp", "--aa 0"},
+      {"m1.bmp", "--aa 1"},
+      {"m2.bmp", "--aa 2"},
+      {"m3.bmp", "--aa 3"},
+      {"m4.bmp", "--aa 4"},
+      {"m5.bmp", "--aa 5"},
+      {"m6.bmp", "--aa 6 --options 0x3FF"},  // with spread reflections
+      {"m7.bmp", "--aa 7"},
+      {"adaptive.bmp", "--aa 1 --options 0x63BF"},
+      {"adaptive5.bmp", "--aa 5 --options 0x63BF"},
+      {"pass.bmp", "--aa 1 --options 0x23BF"},
+      {"disk.ppm", "--options 0x23BF"},
+      {"turned.ppm", "--rotate --options 0x23BF"},
+  };
+  for (const auto& c : cases) {
+    std::string first;
+    for (const char* threads : {"1", "2", "7", ""}) {
+      const std::string environment = *threads ? std::string("QUARN2_THREADS=") + threads : "";
+      const SRun run =
+          RenderCopy(std::string("doc.qnc ") + c.out + " --width 61 --height 37 " + c.options, environment);
+      ASSERT_EQ(run.status, 0) << c.out << " on " << threads << ": " << run.out;
+      const std::string bytes = ReadAll(Path(c.out));
+      ASSERT_FALSE(bytes.empty()) << c.out;
+      if (first.empty()) first = bytes;
+      else EXPECT_TRUE(bytes == first) << c.out << " differs on " << (*threads ? threads : "one thread a core");
+    }
   }
 }
 

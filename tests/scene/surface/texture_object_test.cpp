@@ -114,11 +114,12 @@ TEST_F(Texture3d, EvaluationGivesTheResultColourBytesAndValue) {
   data.component[0].colour = {0, 0, {0x3366CC, 0, 0}};
   texture->PrepareEvaluation(true);
   STextureSample sample = SampleAt({1, 2, 3});
+  data.result = {};
   texture->Evaluate(sample, {0, 1, 0}, 1);
-  EXPECT_EQ(data.result.colour, 0x3366CCu);
   EXPECT_EQ(sample.colour, (vector3<float>{0x33 * kByteScale, 0x66 * kByteScale, 0xCC * kByteScale}));
-  EXPECT_EQ(sample.value, double(data.result.value));
   EXPECT_DOUBLE_EQ(sample.value, (0x33 + 0x66 + 0xCC) / 765.0);
+  // The result stays with the sample: render threads evaluate one texture at once.
+  EXPECT_EQ(data.result.colour, 0u);
   holder.Release();
   delete texture;
 }

@@ -1,0 +1,227 @@
+// Renders through the driver on a crew of threads: the same picture on any number of them, in every
+// loop and antialias mode, with the statistics of one thread.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/core/appl.h"
+#include "framework/core/holder.h"
+#include "platform/headless.h"
+#include "platform/window.h"
+#include "render/render_driver.h"
+#include "render/render_workers.h"
+#include "scene/cube.h"
+#include "scene/group.h"
+#include "scene/height_field.h"
+#include "scene/sky.h"
+#include "scene/sun_light.h"
+#include "scene/surface/material.h"
+#include "scene/surface/pict_texture.h"
+#include "scene/surface/texture.h"
+#include "scene/texture/texture_data.h"
+#include "scene/texture/texture_compile.h"
+#include "tests/render/render_fixture.h"
+
+namespace {
+
+class RenderThreads : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    int32_t error = 0;
+    image = NewDataImage(45, 31, &error);
+    ASSERT_NE(image, nullptr) << error;
+    request.scene = table;
+    request.image = image;
+    request.area = image->GetBounds();
+    request.settings = &settings;
+  }
+  void TearDown() override {
+    unsetenv("QUARN2_THREADS");
+    RenderTest::TearDown();
+  }
+
+  // A 3D texture in the table whose one component is noise.
+  C3dTexture* NewNoise() {
+    C3dTexture* texture = MakeObject<C3dTexture>(table);
+    CHolder holder(texture, true, false);
+    STextureData& data = texture->GetTextureData();
+    data.count = 1;
+    data.outputFlags = kKindValue | kKindColour | kKindBump;
+    data.component[0].kinds = kKindValue | kKindBump;
+    data.component[0].noiseCode = 1 << 2 | 3;  // value noise in three dimensions
+    for (int32_t& f : data.component[0].frequency) f = 3;
+    PrepareEvaluation(data, true);
+    return texture;
+  }
+  // A picture texture in the table: a 4 × 4 checker of two colours and two alphas.
+  CPictTexture* NewChecker() {
+    CPictTexture* texture = MakeObject<CPictTexture>(table);
+    C3dCImage& picture = texture->GetPicture();
+    EXPECT_TRUE(picture.Allocate(4, 4, 0, false, false)) << picture.GetError();
+    CImNavigator nav(&picture, nullptr, true, false);
+    for (uint32_t r = 0; r < 4 && nav.IsUsable(); ++r)
+      for (uint32_t c = 0; c < 4; ++c) nav.Cells(r)[c].value = (r + c) % 2 ? 0x20FF8000 : 0xE00040C0;
+    return texture;
+  }
+  // The object's material coloured and bumped by the texture in component 0.
+  void Texture(C3dObject* object, CBaseTexture* texture) {
+    C3dMaterial* material = MaterialOf(object);
+    CHolder holder(material, true, false);
+    SMaterialRecord& record = material->GetRecord();
+    record.sources[C3dMaterial::kDiffuseColourSource] = 1;
+    record.sources[C3dMaterial::kBumpSource] = 1;
+    record.sample.bump = 0.5;
+    record.sample.flags |= SMaterialSample::kTextured;
+    ASSERT_EQ(material->SetChannelTexture(texture, 0), 0);
+  }
+
+  // Everything whose trace keeps state: a terrain (its kept normals), a glass ball and a transparent
+  // cube (nested rays), a carved boolean group (shared span tables), a reflecting floor, 3D and picture
+  // textures, a soft light and a sun under a sky with fog and both cloud layers.
+  void BuildScene() {
+    C3dHeightField* field = MakeShape<C3dHeightField>(table);
+    ASSERT_EQ(field->SetResolution(16), 0);
+    {
+      CHolder holder(field, true, false);
+      CHFUnit* grid = field->GetGrid();
+      for (int i = 0; i < 256; ++i) grid[i] = CHFUnit((i * 7919) % 30000 + 10000);
+    }
+    field->SetBoxAndPivot();
+    ASSERT_EQ(field->BuildTiles(), 0);
+    Place(field, {4, 1, 4}, {-2, -0.4, 1});
+
+    C3dSphere* glass = NewSphere({1, 1, 1}, {-1, 0.5, -1});
+    ChangeMaterial(glass, [](SMaterialRecord& r) { r.sample.flags = SMaterialSample::kGlassLike; });
+    C3dCube* cube = MakeShape<C3dCube>(table);
+    Place(cube, {1.2, 1.2, 1.2}, {1.5, 0.25, 0});
+    ChangeMaterial(cube, [](SMaterialRecord& r) {
+      r.sample.flags = SMaterialSample::kTransparent;
+      r.sample.transparency = 0.5;
+    });
+    C3dSphere* kept = NewSphere({1.5, 1.5, 1.5}, {0.5, 1.5, 2});
+    kept->SetStateFlags(C3dObject::kPositive);
+    C3dSphere* carved = NewSphere({1, 1, 1}, {0.5, 1.5, 1});
+    carved->SetStateFlags(C3dObject::kNegative);
+    NewGroup({kept, carved});
+    ASSERT_EQ(C3dGroup::RelinkGroups(table), 0);
+    C3dPlane* floor = NewPlane(-0.5);
+    ChangeMaterial(floor, [](SMaterialRecord& r) { r.sample.reflection = 0.5; });
+    Texture(NewSphere({0.8, 0.8, 0.8}, {2.5, 1.5, -1}), NewNoise());
+    Texture(cube, NewChecker());
+    if (HasFatalFailure()) return;
+
+    C3dSphereLight* lamp = NewRadialLight({-3, 5, -4}, 6);
+    lamp->SetRadius(0.5);
+    C3dSunLight* sun = MakeObject<C3dSunLight>(table);
+    sun->SetDirection({0.3, 0.8, -0.52});
+    sky = MakeObject<C3dSky>(table);
+    SSkySettings& s = sky->GetSettings();
+    s.valueF = 0.3;
+    s.flags |= C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky::kCloudLayerB;
+    sky->SetCloudTexture(NewNoise(), 0);
+    sky->SetCloudTexture(NewNoise(), 1);
+    request.sky = sky;
+    request.camera = LookFrom({0, 2, -7}, {0, 0, 0});
+  }
+  // The picture of a whole render on the given number of threads ("" one a core).
+  std::vector<uint32_t> RenderOn(const char* threads) {
+    if (*threads) setenv("QUARN2_THREADS", threads, 1);
+    else unsetenv("QUARN2_THREADS");
+    SetPixels(0);
+    context->ResetProgressive();
+    EXPECT_EQ(RenderSceneImage(*context, request), 0) << threads;
+    return Pixels();
+  }
+
+  // The threads of this process.
+  static size_t ThreadCount() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) ++count;
+    return count;
+  }
+
+  SRenderRequest request;
+  C3dSky* sky = nullptr;
+};
+
+TEST_F(RenderThreads, TheThreadCountComesFromTheEnvironmentOrTheCores) {
+  const uint32_t cores = std::max(1u, std::thread::hardware_concurrency());
+  const struct {
+    const char* value;  // null: unset
+    uint32_t count;
+  } cases[] = {{nullptr, cores}, {"", cores}, {"1", 1}, {"7", 7}, {"0", cores}, {"-2", cores}, {"3x", cores}};
+  for (const auto& c : cases) {
+    if (c.value) setenv("QUARN2_THREADS", c.value, 1);
+    else unsetenv("QUARN2_THREADS");
+    EXPECT_EQ(RenderThreadCount(), c.count) << (c.value ? c.value : "unset");
+  }
+}
+
+TEST_F(RenderThreads, EveryLoopAndModeGivesTheSamePictureOnAnyNumberOfThreads) {
+  BuildScene();
+  if (HasFatalFailure()) return;
+  const uint32_t base = settings.fFlags | SRenderSettings::kShadows;
+  const struct {
+    const char* name;
+    uint32_t mode;
+    uint32_t grid;
+    uint32_t flags;
+  } cases[] = {
+      {"corner", 0, 1, base},
+      {"centre", 1, 1, base},
+      {"random points", 2, 3, base},
+      {"grid", 3, 2, base},
+      {"six points", 4, 1, base},
+      {"jittered", 5, 3, base},
+      {"spread rays", 6, 3, base | SRenderSettings::kDistributedRays},
+      {"two by two", 7, 1, base},
+      {"antialias pass", 1, 1, base | SRenderSettings::kAntialiasPass},
+      {"adaptive", 1, 1, base | SRenderSettings::kAdaptive},
+      {"adaptive, jittered, with its pass", 5, 2, base | SRenderSettings::kAdaptive | SRenderSettings::kAntialiasPass},
+  };
+  for (const auto& c : cases) {
+    request.antialiasMode = c.mode;
+    request.grid = c.grid;
+    settings.fFlags = c.flags;
+    const std::vector<uint32_t> one = RenderOn("1");
+    const CRenderStats single = context->GetStats();
+    EXPECT_EQ(single.fPixels, 45u * 31) << c.name;
+    for (const char* threads : {"2", "7", ""}) {
+      EXPECT_EQ(RenderOn(threads), one) << c.name << " on " << (*threads ? threads : "one thread a core");
+      // Every worker's counts reach the context's.
+      const CRenderStats& stats = context->GetStats();
+      EXPECT_EQ(stats.fPixels, single.fPixels) << c.name << " on " << threads;
+      EXPECT_EQ(stats.fEyeRays, single.fEyeRays) << c.name << " on " << threads;
+      EXPECT_EQ(stats.fResampledPixels, single.fResampledPixels) << c.name << " on " << threads;
+    }
+  }
+}
+
+// Space pressed while a crew renders stops the render at the next band it shows, with every worker
+// ended; the next call finishes the picture that one thread makes.
+TEST_F(RenderThreads, AStoppedRenderEndsItsWorkersAndResumesToTheSamePicture) {
+  BuildScene();
+  if (HasFatalFailure()) return;
+  platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);  // input goes to it
+  settings.fFlags |= SRenderSettings::kAntialiasPass;
+  const std::vector<uint32_t> whole = RenderOn("1");
+  setenv("QUARN2_THREADS", "4", 1);
+  SetPixels(0);
+  context->ResetProgressive();
+  const size_t threads = ThreadCount();
+  ASSERT_TRUE(platform::headless::AddScript("key 32\n"));
+  ASSERT_EQ(RenderSceneImage(*context, request), 24);
+  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_LT(context->GetStats().fPixels, 45u * 31);
+  app->FlushInput();
+  ASSERT_EQ(RenderSceneImage(*context, request), 0);
+  EXPECT_EQ(Pixels(), whole);
+}
+
+}  // namespace
