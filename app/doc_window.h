@@ -383,6 +383,30 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // until they are built; anything else 0.
   virtual int32_t HandleControlMessage(CUIMessage* message);
 
+  // ---- handlers the dispatcher routes to (doc_window_placeholders.cpp holds those not built yet,
+  // each answering 27). Each answers 0 (not handled), 26 (handled) or an error code.
+  // The create palette's items and the picture textures dialog's reply; 0 for any other message.
+  virtual int32_t HandleCreateItem(CUIMessage* message);
+  // Press, drag and release on the six camera controls.
+  virtual int32_t HandleCameraControl(CUIMessage* message);
+  // "zoom to selection", "reset camera", "view dot", "view control", "camera options menu",
+  // "trackball options menu".
+  virtual int32_t HandleCameraMessage(CUIMessage* message);
+  virtual int32_t CentreOnSelection(uint8_t aim);
+  virtual int32_t CentreOnScene(uint8_t aim);
+  virtual int32_t SetTrackballMode(uint32_t code);
+  // "reposition options", "rotate options", "resize options", "align options"; 0 for a code that
+  // is not one of theirs, so that the dispatch goes on.
+  virtual int32_t HandleTransformOption(CUIMessage* message);
+  virtual int32_t LandSelection();
+  virtual int32_t AlignSelection(uint32_t code);
+  // "render all button", "resume render button", "clear & render button".
+  virtual int32_t HandleRenderButton(CUIMessage* message);
+  virtual int32_t SetPreviewMode(int32_t state);
+  virtual int32_t SetTexturesShown(int32_t state);
+  virtual int32_t HandlePlopRenderMode(CUIMessage* message);
+  virtual int32_t HandleRenderOption(CUIMessage* message);
+
   // ---- what a new document window takes over from the one it replaces
   virtual int32_t CopyViewDotStates(CDocWindow* from);
   virtual int32_t CopyCopiedMaterial(CDocWindow* from);

@@ -1,0 +1,26 @@
+// Handlers the dispatcher already routes to but that are not built yet: each answers 27 so that a
+// message reaching one is seen as not done, never as handled.
+#include "app/doc_window.h"
+#include "framework/core/result_codes.h"
+
+// ---- create items
+int32_t CDocWindow::HandleCreateItem(CUIMessage*) { return kNoErr; }
+
+// ---- camera navigation
+int32_t CDocWindow::HandleCameraControl(CUIMessage*) { return kErrNotImplemented; }
+int32_t CDocWindow::HandleCameraMessage(CUIMessage*) { return kErrNotImplemented; }
+int32_t CDocWindow::CentreOnSelection(uint8_t) { return kErrNotImplemented; }
+int32_t CDocWindow::CentreOnScene(uint8_t) { return kErrNotImplemented; }
+int32_t CDocWindow::SetTrackballMode(uint32_t) { return kErrNotImplemented; }
+
+// ---- transform options and landing
+int32_t CDocWindow::HandleTransformOption(CUIMessage*) { return kErrNotImplemented; }
+int32_t CDocWindow::LandSelection() { return kErrNotImplemented; }
+int32_t CDocWindow::AlignSelection(uint32_t) { return kErrNotImplemented; }
+
+// ---- render buttons and options
+int32_t CDocWindow::HandleRenderButton(CUIMessage*) { return kErrNotImplemented; }
+int32_t CDocWindow::SetPreviewMode(int32_t) { return kErrNotImplemented; }
+int32_t CDocWindow::SetTexturesShown(int32_t) { return kErrNotImplemented; }
+int32_t CDocWindow::HandlePlopRenderMode(CUIMessage*) { return kErrNotImplemented; }
+int32_t CDocWindow::HandleRenderOption(CUIMessage*) { return kErrNotImplemented; }
