@@ -157,6 +157,9 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void SetRenderRequest(uint32_t word) { fRenderRequest = word; }
   bool IsDragging() const { return fDragging != 0; }
   void SetDragging(bool dragging) { fDragging = dragging ? 1 : 0; }
+  // The axes the transform options work in: 0 world, 1 the object's own, 2 the camera's.
+  int32_t GetEditSpace() const { return fEditSpace; }
+  void SetEditSpace(int32_t space) { fEditSpace = space; }
   const char* GetTitle() const { return fTitle; }
   SPointHV GetWindowImageSize() const;
   SPointHV GetRenderImageSize() const;
@@ -406,6 +409,9 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   virtual int32_t SetTexturesShown(int32_t state);
   virtual int32_t HandlePlopRenderMode(CUIMessage* message);
   virtual int32_t HandleRenderOption(CUIMessage* message);
+  // The document-size operation: rebuilds the window image and the rendered image when a size
+  // differs from the settings' (width h, height v each).
+  virtual int32_t RefreshViewImage(SPointHV windowSize, SPointHV renderSize);
 
   // ---- what a new document window takes over from the one it replaces
   virtual int32_t CopyViewDotStates(CDocWindow* from);
@@ -545,6 +551,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   uint32_t fRenderRequest = 0;
   uint32_t fFlags = 0;
   SRect fViewRect;
+  int32_t fEditSpace = 0;
   uint8_t fDragging = 0;
   uint8_t fInfoShown = 0;
   // A redraw failed and was reported; no further report until the next Invalidate.

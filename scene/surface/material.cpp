@@ -440,3 +440,9 @@ int32_t C3dMaterial::Randomize() {
   }
   return kNoErr;
 }
+
+// Not built yet: reading a library's material answers 27 and hands back nothing.
+int32_t C3dMaterial::NewFromLibrary(C3dMaterial** out, const SObjectKey&, const SSpoolTableSpec&) {
+  if (out != nullptr) *out = nullptr;
+  return kErrNotImplemented;
+}

@@ -84,6 +84,9 @@ class C3dMaterial : public C3dBase {
   // 0 with the new material in the table (when one is given); 9 when memory fails or the table
   // cannot take it, 13 when it does not check out. Nothing is left behind on failure.
   static int32_t New(C3dMaterial** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec);
+  // Reads a stored material from an opened library environment (the key's owner); the material is
+  // the caller's and in no table. 16 when the environment is closed, 14 when it is not a library.
+  static int32_t NewFromLibrary(C3dMaterial** out, const SObjectKey& key, const SSpoolTableSpec& spec);
 
   // Also needs its handle.
   bool IsReady() const override { return C3dBase::IsReady() && fHandle != kNoHandle; }
