@@ -171,6 +171,7 @@ int32_t CDocWindow::HandleTransformOption(CUIMessage* message) {
 }
 
 int32_t CDocWindow::AlignSelection(uint32_t code) {
+  // The palette takes 9 for a mode the selection refuses.
   if (!fDocument || !fDocument->GetSelection().AlignToFirst(code)) return kErrOutOfMemory;
   Invalidate(false);
   NotifyObjInfoChanged(kSelectionChanged);
@@ -191,6 +192,8 @@ int32_t CDocWindow::LandSelection() {
     if (object->IsTransformLocked()) continue;
     if (action && action->AddObject(object) != kNoErr) action.reset();
     const C3dBox box = object->WorldBox();
+    // An empty group has no bottom to land.
+    if (!std::isfinite(box.fMin.y)) continue;
     const vector3<double> origin{Centre(box).x, box.fMin.y, Centre(box).z};
     const double up = box.fMin.y >= 0 ? -1 : 1;
     double distance = std::fabs(box.fMin.y);

@@ -129,7 +129,9 @@ bool CSelection::AlignToFirst(uint32_t mode) {
     for (uint32_t axis = 0; axis < 3; ++axis) {
       const uint32_t axisMode = mode == kAllCentres ? axis * kModesPerAxis + 1 : mode;
       if (axisMode / kModesPerAxis != axis) continue;
-      delta += OnAxis(axis, Coordinate(reference, axisMode) - Coordinate(box, axisMode));
+      const double move = Coordinate(reference, axisMode) - Coordinate(box, axisMode);
+      // Neither box may be empty.
+      if (std::isfinite(move)) delta += OnAxis(axis, move);
     }
     object->Translate(delta);
     object->NotifyParentBoundsChanged();
@@ -145,7 +147,8 @@ bool CSelection::SnapToGrid(uint32_t mode) {
     C3dObject* object = fObjects[i];
     if (object->IsTransformLocked()) continue;
     const double remainder = std::fmod(Coordinate(object->WorldBox(), mode), kGridStep);
-    if (-kOnGrid < remainder && remainder < kOnGrid) continue;
+    // An object without a box (an empty group) has no coordinate to snap.
+    if (!std::isfinite(remainder) || (-kOnGrid < remainder && remainder < kOnGrid)) continue;
     object->Translate(OnAxis(mode / kModesPerAxis, GridMove(remainder)));
     object->NotifyParentBoundsChanged();
   }
