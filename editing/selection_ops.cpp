@@ -21,8 +21,8 @@ constexpr uint32_t kModesPerAxis = 3;
 // A box coordinate this near a grid line is on it.
 constexpr double kOnGrid = 0.0001;
 constexpr double kRadiansPerDegree = 0.017453277777777776;
-// A scaled nudge: the field angle in radians to the view's width in sixtieths, and the per-unit
-// steps of the whole-pixel and the fine nudge.
+// A scaled nudge: the field angle as a share of 60 degrees (3 / pi), and the steps per unit of
+// distance of the whole and the fine nudge.
 constexpr double kFieldAngleScale = 0.9549304291547923;
 constexpr double kNudgeScale = 0.001;
 constexpr double kNudgeByScale = 0.01;
