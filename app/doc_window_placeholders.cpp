@@ -13,11 +13,6 @@ int32_t CDocWindow::CentreOnSelection(uint8_t) { return kErrNotImplemented; }
 int32_t CDocWindow::CentreOnScene(uint8_t) { return kErrNotImplemented; }
 int32_t CDocWindow::SetTrackballMode(uint32_t) { return kErrNotImplemented; }
 
-// ---- transform options and landing
-int32_t CDocWindow::HandleTransformOption(CUIMessage*) { return kErrNotImplemented; }
-int32_t CDocWindow::LandSelection() { return kErrNotImplemented; }
-int32_t CDocWindow::AlignSelection(uint32_t) { return kErrNotImplemented; }
-
 // ---- render buttons and options
 int32_t CDocWindow::HandleRenderButton(CUIMessage*) { return kErrNotImplemented; }
 int32_t CDocWindow::SetPreviewMode(int32_t) { return kErrNotImplemented; }
