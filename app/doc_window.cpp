@@ -102,7 +102,9 @@ CDocWindow::~CDocWindow() {
   if (gCurrent == this) SetCurrentDocWindow(nullptr);
   delete fRenderedImage;
   delete fWindowImage;
-  fRenderedImage = fWindowImage = nullptr;
+  delete fShownImage;
+  delete fPatternImage;
+  fRenderedImage = fWindowImage = fShownImage = fPatternImage = nullptr;
   fView.SetImage(nullptr);
   delete fCopiedMaterial;
   fCopiedMaterial = nullptr;
@@ -269,6 +271,8 @@ void CDocWindow::SetUpRenderState() {
   fRender.fSky = fSky;
   fRender.fAntialiasChoice = 0;
   fRender.fOptimizerChoice = 0;
+  // A complete render shows its report until the render options say otherwise.
+  fRender.fReportWanted = true;
   CRenderContext& context = fRender.fContext;
   context.SetSettings(&fRender.fSettings);
   context.SetCamera(&fRender.fRenderCamera);
@@ -417,11 +421,6 @@ int32_t CDocWindow::Heartbeat(const SHeartbeatRecord& record) {
 int32_t CDocWindow::UpdateMenuStates() { return kNoErr; }
 int32_t CDocWindow::TrackHover() { return kNoErr; }
 int32_t CDocWindow::TrackImageHover() { return kNoErr; }
-
-int32_t CDocWindow::RenderSlice() {
-  fRenderRequest = 0;
-  return kNoErr;
-}
 
 // ---- render to disk
 
