@@ -61,8 +61,11 @@ void EmptyList(C3dBaseSpoolTable* list) {
   if (list && list->GetCount()) list->RemoveAt(0, list->GetCount());
 }
 
-// A 32-bit image of the size in the data environment: null when it cannot be made or used.
-CImage* NewImage(SPointHV size) {
+}  // namespace
+
+CDocWindow* GetCurrentDocWindow() { return gCurrent; }
+
+CImage* CDocWindow::NewImage(SPointHV size) {
   if (size.h <= 0 || size.v <= 0) return nullptr;
   int32_t error = kNoErr;
   CImage* image = NewDataImage(uint32_t(size.h), uint32_t(size.v), &error);
@@ -72,10 +75,6 @@ CImage* NewImage(SPointHV size) {
   }
   return image;
 }
-
-}  // namespace
-
-CDocWindow* GetCurrentDocWindow() { return gCurrent; }
 
 void SetCurrentDocWindow(CDocWindow* window) {
   gCurrent = window;

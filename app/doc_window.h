@@ -507,6 +507,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   int32_t HandleSaveReply(const CUIMessage& message);
   int32_t HandleRevertReply(const CUIMessage& message);
 
+  // A 32-bit image of the size in the data environment: null when it cannot be made or used.
+  static CImage* NewImage(SPointHV size);
   // Init's steps.
   void ReadTitle();
   int32_t MakeImages(SPointHV imageSize, SPointHV renderSize);

@@ -198,8 +198,7 @@ void CDocWindow::DrawRenderedImage(platform::DeviceContext* dc, const SRect& sou
   const int32_t width = RectWidth(shown), height = RectHeight(shown);
   if (!fShownImage || int32_t(fShownImage->GetWidth()) != width || int32_t(fShownImage->GetHeight()) != height) {
     delete fShownImage;
-    int32_t error = kNoErr;
-    fShownImage = NewDataImage(uint32_t(width), uint32_t(height), &error);
+    fShownImage = NewImage({width, height});
   }
   bool composed = false;
   if (fShownImage) {

@@ -44,18 +44,6 @@ bool Named(const CUIMessage& message, const char* name) {
   return message.elementName && std::strcmp(message.elementName, name) == 0;
 }
 
-// A 32-bit image of the size in the data environment: null when it cannot be made or used.
-CImage* NewSizedImage(SPointHV size) {
-  if (size.h <= 0 || size.v <= 0) return nullptr;
-  int32_t error = kNoErr;
-  CImage* image = NewDataImage(uint32_t(size.h), uint32_t(size.v), &error);
-  if (image && !image->IsReady()) {
-    delete image;
-    return nullptr;
-  }
-  return image;
-}
-
 }  // namespace
 
 int32_t CDocWindow::HandleRenderButton(CUIMessage* message) {
@@ -173,8 +161,8 @@ int32_t CDocWindow::RefreshViewImage(SPointHV windowSize, SPointHV renderSize) {
   const SPointHV render = GetRenderImageSize();
   if (window.h == windowSize.h && window.v == windowSize.v && render.h == renderSize.h && render.v == renderSize.v)
     return kNoErr;
-  CImage* windowImage = NewSizedImage(windowSize);
-  CImage* renderedImage = NewSizedImage(renderSize);
+  CImage* windowImage = NewImage(windowSize);
+  CImage* renderedImage = NewImage(renderSize);
   if (!windowImage || !renderedImage || !renderedImage->Fill(0xFFFFFFFF)) {
     delete windowImage;
     delete renderedImage;
