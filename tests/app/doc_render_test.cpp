@@ -308,6 +308,15 @@ TEST_F(DocRender, TheTintMarksTheRegionOnScreenOnly) {
   ASSERT_EQ(w.RenderSlice(), 0);
   EXPECT_EQ(Pixels(), std::vector<uint32_t>(pixels.size(), 0xFF102030u));  // drawing tints nothing of it
 
+  // A picture read into the image, and a size change, forget the mark.
+  ASSERT_EQ(RunCommand("convert -size 16x8 xc:'#ff0000' BMP3:'" + Path("red.bmp") + "'").status, 0);
+  Answer("open " + Path("red.bmp"));
+  ASSERT_EQ(w.OpenPicture(), 0);
+  EXPECT_EQ(w.GetTintedRegion(), SRect());
+  w.SetRenderRegion({0, 0, 8, 8});
+  ASSERT_EQ(Button("clear & render button"), kHandled);
+  ASSERT_EQ(Beat(), 0);
+  EXPECT_EQ(w.GetTintedRegion(), (SRect{0, 0, 8, 8}));
   ASSERT_EQ(Option("res1"), kHandled);
   EXPECT_EQ(w.GetTintedRegion(), SRect());
 }
