@@ -61,8 +61,11 @@ void EmptyList(C3dBaseSpoolTable* list) {
   if (list && list->GetCount()) list->RemoveAt(0, list->GetCount());
 }
 
-// A 32-bit image of the size in the data environment: null when it cannot be made or used.
-CImage* NewImage(SPointHV size) {
+}  // namespace
+
+CDocWindow* GetCurrentDocWindow() { return gCurrent; }
+
+CImage* CDocWindow::NewImage(SPointHV size) {
   if (size.h <= 0 || size.v <= 0) return nullptr;
   int32_t error = kNoErr;
   CImage* image = NewDataImage(uint32_t(size.h), uint32_t(size.v), &error);
@@ -72,10 +75,6 @@ CImage* NewImage(SPointHV size) {
   }
   return image;
 }
-
-}  // namespace
-
-CDocWindow* GetCurrentDocWindow() { return gCurrent; }
 
 void SetCurrentDocWindow(CDocWindow* window) {
   gCurrent = window;
@@ -102,7 +101,9 @@ CDocWindow::~CDocWindow() {
   if (gCurrent == this) SetCurrentDocWindow(nullptr);
   delete fRenderedImage;
   delete fWindowImage;
-  fRenderedImage = fWindowImage = nullptr;
+  delete fShownImage;
+  delete fPatternImage;
+  fRenderedImage = fWindowImage = fShownImage = fPatternImage = nullptr;
   fView.SetImage(nullptr);
   delete fCopiedMaterial;
   fCopiedMaterial = nullptr;
@@ -269,6 +270,8 @@ void CDocWindow::SetUpRenderState() {
   fRender.fSky = fSky;
   fRender.fAntialiasChoice = 0;
   fRender.fOptimizerChoice = 0;
+  // A complete render shows its report until the render options say otherwise.
+  fRender.fReportWanted = true;
   CRenderContext& context = fRender.fContext;
   context.SetSettings(&fRender.fSettings);
   context.SetCamera(&fRender.fRenderCamera);
@@ -417,11 +420,6 @@ int32_t CDocWindow::Heartbeat(const SHeartbeatRecord& record) {
 int32_t CDocWindow::UpdateMenuStates() { return kNoErr; }
 int32_t CDocWindow::TrackHover() { return kNoErr; }
 int32_t CDocWindow::TrackImageHover() { return kNoErr; }
-
-int32_t CDocWindow::RenderSlice() {
-  fRenderRequest = 0;
-  return kNoErr;
-}
 
 // ---- render to disk
 

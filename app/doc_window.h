@@ -14,8 +14,7 @@
 // save question stands between them and unsaved changes.
 //
 // Still placeholders behind their final interfaces: the commands on the selection but grouping and
-// ungrouping (27), the menu states, the pointer feedback and the render slice (0; the slice clears
-// the render request word). The operations are virtual so that the shell's tests can stand in for
+// ungrouping (27), the menu states and the pointer feedback. The operations are virtual so that the shell's tests can stand in for
 // the window.
 #pragma once
 
@@ -281,7 +280,21 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   virtual int32_t UpdateMenuStates();
   virtual int32_t TrackHover();
   virtual int32_t TrackImageHover();
+  // Renders the render region into the rendered image through the window's own render context while
+  // request bit 1 is set, draws the whole image for bit 2, and clears the request word: 0 when done
+  // (a complete render beeps and fills the report), 24 when the user stopped it (the next call
+  // resumes), 9 when the optimizer, view or scene cannot be had, or the render's own code.
   virtual int32_t RenderSlice();
+  // The rendered image's rectangle moved one sixteenth towards the pattern, tiled from the image's
+  // origin with every other row of tiles shifted by half a tile; top bytes cleared. Nothing unless both
+  // images are usable and the flag is set.
+  static void TintRectangle(CImage* image, CImage* pattern, uint32_t flag, const SRect& rect);
+  // The same with picture `pattern` of the window's layout, read on first use: 0 or the read's code.
+  int32_t TintRenderRegion(CImage* image, uint32_t pattern, uint32_t flag, const SRect& rect);
+  // The rectangle of the rendered image shown tinted on screen (empty: none).
+  const SRect& GetTintedRegion() const { return fTintedRegion; }
+  // The rendered image as the view shows it: the visible part, with the tinted region marked.
+  CImage* GetShownImage() const { return fShownImage; }
 
   // The view rectangle in the window's pixels, and the view laid out on it again.
   virtual void SetViewRect(const SRect& rect);
@@ -494,6 +507,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   int32_t HandleSaveReply(const CUIMessage& message);
   int32_t HandleRevertReply(const CUIMessage& message);
 
+  // A 32-bit image of the size in the data environment: null when it cannot be made or used.
+  static CImage* NewImage(SPointHV size);
   // Init's steps.
   void ReadTitle();
   int32_t MakeImages(SPointHV imageSize, SPointHV renderSize);
@@ -538,6 +553,12 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void SelectInBand(const SRect& band, bool toggle);
   // Margins, frame and image of Redraw(const SRect*).
   void Draw();
+  // The visible part of the rendered image into the element, composed with the tint when one is kept.
+  void DrawRenderedImage(platform::DeviceContext* dc, const SRect& source, const SRect& destination);
+  void ForgetTint() { fTintedRegion = SRect(); }
+  int32_t CreatePatternImage(uint32_t pattern);
+  // RenderSlice's render of the region, steps up to the drawing of the result.
+  int32_t RenderRegion(uint64_t* area);
   void FillCanvasBands(platform::DeviceContext* dc, const SRect& client);
 
   CFileSpec fFile;
@@ -584,6 +605,10 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   std::unique_ptr<CIxImage> fPatchPictures;
   CDocRenderState fRender;
   CImVector fMarginColour;
+  // The tint pattern, and the image the tinted view is composed in; both made on first use.
+  CImage* fPatternImage = nullptr;
+  CImage* fShownImage = nullptr;
+  SRect fTintedRegion;
 
   CTerrainEditor* fTerrainEditor = nullptr;
   CEditPoly* fMeshPanel = nullptr;
