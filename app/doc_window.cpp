@@ -35,8 +35,6 @@ constexpr const char* kZoomToSelection = "zoom to selection";
 constexpr uint32_t kObjInfoKind = 2;
 constexpr uint32_t kZoomToSelectionRow = 1;
 constexpr uint32_t kShowPatchRenderRow = 2;
-// Messages whose work is the document window's own and not built yet.
-constexpr const char* kUnbuiltMessages[] = {"clear & render button", "resume render button", "size document"};
 
 CDocWindow* gCurrent = nullptr;
 
@@ -450,20 +448,6 @@ bool CDocWindow::IsCameraFirstSelected() { return false; }
 void CDocWindow::ClearSelection() { fDocument->GetSelection().DeselectAll(1); }
 int32_t CDocWindow::CopyViewDotStates(CDocWindow*) { return kNoErr; }
 int32_t CDocWindow::CopyCopiedMaterial(CDocWindow*) { return kNoErr; }
-
-int32_t CDocWindow::HandleEvent(CUIMessage* message) {
-  if (!message || !IsShown()) return kNoErr;
-  if (message->kind == 0) return HandleControlMessage(message);
-  return CLayoutHostCanvas::HandleEvent(message);
-}
-
-bool CDocWindow::IsUnbuiltMessage(const CUIMessage& message) {
-  if (std::strcmp(message.canvasName, need::kDocWindow.name) != 0) return false;
-  for (const char* name : kUnbuiltMessages) {
-    if (std::strcmp(message.elementName, name) == 0) return true;
-  }
-  return false;
-}
 
 void CDocWindow::SetCompanions(CTerrainEditor* terrain, CEditPoly* meshes, CEditTori* tori, CReportRender* report) {
   fTerrainEditor = terrain;
