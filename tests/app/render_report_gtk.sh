@@ -68,7 +68,7 @@ state="$(wait_for_cut insensitive)"
 check
 import -window "$main" before.png 2>/dev/null
 keys ctrl+r
-report="$(visible_windows "report render time" 60 | head -1)"
+report="$(visible_windows "report render time" 200 | head -1)"
 [ -n "$report" ] || fail "Ctrl+R showed no render report"
 import -window "$main" after.png 2>/dev/null
 band="240x60+$((WIDTH / 2 - 120))+$((HEIGHT / 2))"
