@@ -176,9 +176,11 @@ void CDocWindow::ReleaseCameraNavigation() {
   if (fHandle != kNoHandle) ReleaseHandle(fHandle);
   fHandle = kNoHandle;
   // A drag cut short with the window: its camera goes with the window.
-  for (C3dCamera* camera : fViewCameras) {
-    if (gPendingAction && gPendingAction->GetCamera() == camera) gPendingAction.reset();
-  }
+  if (!gPendingAction) return;
+  C3dCamera* camera = gPendingAction->GetCamera();
+  bool ours = camera == fCurrentCamera;
+  for (C3dCamera* view : fViewCameras) ours = ours || camera == view;
+  if (ours) gPendingAction.reset();
 }
 
 // ---- the six camera controls

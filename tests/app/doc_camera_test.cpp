@@ -320,6 +320,17 @@ TEST_F(DocCamera, PressDragsAndReleaseMakeOneUndoableCameraAction) {
   EXPECT_EQ(Control(4, "camera XY control"), 0);
 }
 
+// A window that goes while a drag is under way takes the drag's action along: the next window's
+// release records nothing of a camera that is gone.
+TEST_F(DocCamera, AWindowClosedInMidDragLeavesNoActionBehind) {
+  ASSERT_EQ(Control(1, "camera XY control"), kHandled);
+  ASSERT_EQ(Control(2, "camera XY control", 5, 5), kHandled);
+  w = &Made<CCameraWindow>();
+  Show();
+  EXPECT_EQ(Control(3, "camera XY control"), kHandled);
+  EXPECT_EQ(History().GetCurrentAction(), nullptr);
+}
+
 TEST_F(DocCamera, APressOverTheRenderedImageBringsTheWireframeBack) {
   ASSERT_EQ(w->ToggleRenderedImage(), kHandled);
   ASSERT_TRUE(w->GetMode() & CDocWindow::kRenderedShown);
