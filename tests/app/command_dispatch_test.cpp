@@ -51,8 +51,8 @@ TEST_F(CommandDispatch, CodesReachTheDocumentWindow) {
         {"rndr", 27, {"HandleEvent 0 \"resume render button\" \"doc window\" 0",
           "HandleControlMessage 0 \"resume render button\" \"doc window\" 0"}},
         {"rese", 26,
-         {"HandleControlMessage 0 \"render options menu\" \"\" 1919251248",
-          "HandleControlMessage 2 \"view control\" \"doc window\" 7", "Invalidate view"}},
+         {"HandleControlMessage 0 \"render options menu\" \"\" 1919251248", "Invalidate view",
+          "HandleControlMessage 2 \"view control\" \"doc window\" 7", "Invalidate view", "Invalidate view"}},
         {"mrge", 26, {"OpenDocument 1 - 0"}},
     };
     for (const SCase& c : cases) {
@@ -129,7 +129,8 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
     CDocWindowDouble::gCalls.clear();
     pm->GetBroadcaster()->DispatchQueued();
     EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
-                                               "HandleControlMessage 0 \"size document\" \"doc window\" 0"}));
+                                               "HandleControlMessage 0 \"size document\" \"doc window\" 0",
+                                               "Invalidate view"}));
   });
 }
 

@@ -32,8 +32,7 @@ void ExpectNear(const vector3<double>& a, const vector3<double>& b, double toler
 
 vector3<double> Unit(const vector3<double>& v) { return v * (1 / std::sqrt(Dot(v, v))); }
 
-// A window that notes its final redraws and, standing in for the dispatcher, hands the camera
-// controls' messages it is sent to their handler when nothing else took them.
+// A window that notes its final redraws and its presses.
 class CCameraWindow : public CDocWindow {
  public:
   using CDocWindow::CDocWindow;
@@ -41,11 +40,6 @@ class CCameraWindow : public CDocWindow {
   int32_t Redraw(bool force) override {
     if (IsFinalRedraw()) ++finalRedraws;
     return CDocWindow::Redraw(force);
-  }
-  int32_t HandleEvent(CUIMessage* message) override {
-    const int32_t result = CDocWindow::HandleEvent(message);
-    if (result || message->kind < 1 || message->kind > 3) return result;
-    return HandleCameraControl(message);
   }
   int32_t OnPointerPress(SWinEvent& event) override {
     ++presses;
@@ -444,6 +438,19 @@ TEST_F(DocCamera, ZoomToSelectionFitsTheRenderRegionToTheView) {
     EXPECT_DOUBLE_EQ(view.offsetX, c.panX) << what;
     EXPECT_DOUBLE_EQ(view.offsetY, c.panY) << what;
   }
+}
+
+// Row 1 of the window's context menu asks the window, through its owner, to zoom.
+TEST_F(DocCamera, TheContextMenusFirstRowZoomsToTheRenderRegion) {
+  w->SetRenderRegion({0, 0, 180, 240});
+  const platform::SPoint anchor{300, 300};
+  const int32_t frame = 3;
+  ASSERT_TRUE(platform::headless::AddScript("move 300 300\nmove " + std::to_string(anchor.x + frame + 30) + " " +
+                                            std::to_string(anchor.y + frame + 9) + "\ndown left\nup left\n"));
+  EXPECT_EQ(w->RunContextMenu(), 0);
+  Settle();
+  EXPECT_DOUBLE_EQ(Camera()->GetView().extentX, 0.5);
+  EXPECT_DOUBLE_EQ(Camera()->GetView().offsetY, 0.5);
 }
 
 TEST_F(DocCamera, CentringAimsTheCameraOrSetsItsTarget) {
