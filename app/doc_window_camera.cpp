@@ -216,6 +216,7 @@ int32_t CDocWindow::PressCameraControl(CUIMessage* message, uint32_t control) {
   if (fMode & kRenderedShown) {
     Invalidate(true);
     Redraw(false);
+    UpdateSelectionPaletteMode();
   }
   message->SetPayloadWord(kValueWord, int32_t(GetHandle()));
   return kHandled;
