@@ -98,6 +98,7 @@ CDocWindow::CDocWindow(CUICmFunction* owner, CResourceEnv* environment)
 CDocWindow::~CDocWindow() {
   if (CAppl* app = GetApplication()) app->UnsubscribeHeartbeat(HeartbeatOwner());
   if (gCurrent == this) SetCurrentDocWindow(nullptr);
+  ReleaseCameraNavigation();
   delete fRenderedImage;
   delete fWindowImage;
   delete fShownImage;

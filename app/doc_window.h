@@ -26,6 +26,7 @@
 #include "editing/document_host.h"
 #include "editing/import_host.h"
 #include "framework/core/file_spec.h"
+#include "framework/core/four_cc.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/vector3.h"
 #include "framework/ui/geometry.h"
@@ -34,6 +35,7 @@
 #include "render/view.h"
 
 class C3dBase;
+struct C3dBox;
 class C3dBaseSpoolTable;
 class C3dBaseSys;
 class C3dCamera;
@@ -438,8 +440,11 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // "zoom to selection", "reset camera", "view dot", "view control", "camera options menu",
   // "trackball options menu".
   virtual int32_t HandleCameraMessage(CUIMessage* message);
+  // The camera aimed at (aim 1) or only its target set to the centre of the selected objects' boxes,
+  // or of every non-camera object's of the scene table: 0, or the failing lock's code.
   virtual int32_t CentreOnSelection(uint8_t aim);
   virtual int32_t CentreOnScene(uint8_t aim);
+  // 'trak', 'cnts' or 'trpd': 26; 0 for another code.
   virtual int32_t SetTrackballMode(uint32_t code);
   // "reposition options", "rotate options", "resize options", "align options"; 0 for a code that
   // is not one of theirs, so that the dispatch goes on.
@@ -455,6 +460,19 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // The document-size operation: rebuilds the window image and the rendered image when a size
   // differs from the settings' (width h, height v each).
   virtual int32_t RefreshViewImage(SPointHV windowSize, SPointHV renderSize);
+
+  // ---- camera navigation (doc_window_camera.cpp)
+  // What the trackball turns about: the scene's centre, the selection's, or the eye.
+  enum ETrackballMode : int32_t { kTrackScene, kTrackSelection, kTrackTripod };
+  // The type tag of the window's 32-bit handle, which the camera controls' press reply carries.
+  static constexpr uint32_t kHandleTag = FourCC("dwin");
+  Handle32 GetHandle();
+  int32_t GetTrackballMode() const { return fTrackballMode; }
+  // Set when another view camera became current; whoever reacts to it clears it.
+  bool HasCameraChanged() const { return fCameraChanged != 0; }
+  void ClearCameraChanged() { fCameraChanged = 0; }
+  // True during the redraw that ends a camera drag.
+  bool IsFinalRedraw() const { return fFinalRedraw != 0; }
 
   // ---- what a new document window takes over from the one it replaces
   virtual int32_t CopyViewDotStates(CDocWindow* from);
@@ -586,6 +604,23 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   int32_t TrackHandleDrag(int32_t handle, SPointHV anchor, bool rotate);
   int32_t TrackMoveDrag(SPointHV press, const vector3<double>& point);
   void SelectInBand(const SRect& band, bool toggle);
+  // Camera navigation's steps.
+  int32_t PressCameraControl(CUIMessage* message, uint32_t control);
+  int32_t DragCameraControl(const CUIMessage& message, uint32_t control);
+  int32_t ReleaseCameraControl();
+  int32_t LevelCamera(uint32_t control);
+  int32_t ResetCamera(const CUIMessage& message);
+  int32_t SelectView(int32_t view);
+  int32_t PressViewDot(const CUIMessage& message);
+  int32_t ZoomToRenderRegion();
+  int32_t CameraOption(uint32_t code);
+  int32_t AimCamera(const C3dBox& box, uint8_t aim);
+  // The current camera's new set-up taken over: render camera, remembered camera, redraw.
+  void TakeNewCurrentCamera();
+  // Camera 0 becomes current, out of the selection and hidden from the views.
+  void LookThroughPerspective();
+  // The press reply's handle and a drag's pending action given up with the window.
+  void ReleaseCameraNavigation();
   // Margins, frame and image of Redraw(const SRect*).
   void Draw();
   // The visible part of the rendered image into the element, composed with the tint when one is kept.
@@ -616,6 +651,10 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   CSelectionPalette* fSelectionPalette = nullptr;
   uint8_t fDragging = 0;
   uint8_t fInfoShown = 0;
+  int32_t fTrackballMode = kTrackScene;
+  uint8_t fFinalRedraw = 0;
+  uint8_t fCameraChanged = 0;
+  Handle32 fHandle = kNoHandle;
   // A redraw failed and was reported; no further report until the next Invalidate.
   bool fRedrawFailed = false;
   // The window asked the save question and waits for the reply.

@@ -5,11 +5,3 @@
 
 // ---- create items
 int32_t CDocWindow::HandleCreateItem(CUIMessage*) { return kNoErr; }
-
-// ---- camera navigation
-int32_t CDocWindow::HandleCameraControl(CUIMessage*) { return kErrNotImplemented; }
-int32_t CDocWindow::HandleCameraMessage(CUIMessage*) { return kErrNotImplemented; }
-int32_t CDocWindow::CentreOnSelection(uint8_t) { return kErrNotImplemented; }
-int32_t CDocWindow::CentreOnScene(uint8_t) { return kErrNotImplemented; }
-int32_t CDocWindow::SetTrackballMode(uint32_t) { return kErrNotImplemented; }
-

@@ -52,7 +52,7 @@ TEST_F(CommandDispatch, CodesReachTheDocumentWindow) {
           "HandleControlMessage 0 \"resume render button\" \"doc window\" 0"}},
         {"rese", 26,
          {"HandleControlMessage 0 \"render options menu\" \"\" 1919251248", "Invalidate view",
-          "HandleControlMessage 2 \"view control\" \"doc window\" 7", "Invalidate view"}},
+          "HandleControlMessage 2 \"view control\" \"doc window\" 7", "Invalidate view", "Invalidate view"}},
         {"mrge", 26, {"OpenDocument 1 - 0"}},
     };
     for (const SCase& c : cases) {
