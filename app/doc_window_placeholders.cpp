@@ -3,9 +3,6 @@
 #include "app/doc_window.h"
 #include "framework/core/result_codes.h"
 
-// ---- create items
-int32_t CDocWindow::HandleCreateItem(CUIMessage*) { return kNoErr; }
-
 // ---- camera navigation
 int32_t CDocWindow::HandleCameraControl(CUIMessage*) { return kErrNotImplemented; }
 int32_t CDocWindow::HandleCameraMessage(CUIMessage*) { return kErrNotImplemented; }
