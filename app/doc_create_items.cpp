@@ -2,6 +2,7 @@
 // alone, becomes one undoable creation. "2d pict" asks the picture textures dialog for a picture
 // first; its reply makes an upright face of the picture's proportions.
 #include <cstring>
+#include <new>
 
 #include "app/doc_window.h"
 #include "editing/create_action.h"
@@ -107,7 +108,7 @@ int32_t CDocWindow::HandleCreateItem(CUIMessage* message) {
   if (created) return created;
 
   // One undo step lists every object the operation left selected.
-  auto* action = new CCreateAction(fScene.get());
+  auto* action = new (std::nothrow) CCreateAction(fScene.get());
   if (!action) return kErrOutOfMemory;
   CSelection& selection = fDocument->GetSelection();
   for (uint32_t i = 0; i < selection.GetCount(); ++i) {
