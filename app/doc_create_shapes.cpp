@@ -154,12 +154,15 @@ int32_t CopyPresetMaterial(C3dBaseSys* scene, C3dMaterial* target, uint32_t inde
   stored.Set(C3dMaterial::kTypeName, id, false);
   SSpoolTableSpec spec;
   spec.SetForObjects(true, &stored);
+  // A record that cannot be read is reported, so that the caller keeps the material it had rather
+  // than an empty one.
   C3dMaterial* preset = nullptr;
-  if (C3dMaterial::NewFromLibrary(&preset, key, spec) != kNoErr) return kNoErr;
+  if (const int32_t err = C3dMaterial::NewFromLibrary(&preset, key, spec)) return err;
   std::unique_ptr<C3dMaterial> owned(preset);
   CHolder into(target, true, false);
+  if (!into.IsLocked()) return NonZeroError(target->GetError());
   CHolder from(preset, false, false);
-  if (!into.IsLocked() || !from.IsLocked()) return kNoErr;
+  if (!from.IsLocked()) return NonZeroError(preset->GetError());
   target->GetRecord() = preset->GetRecord();
   bool textured = false;
   for (int k = 0; k < SMaterialRecord::kComponents; ++k) {
