@@ -37,6 +37,8 @@ int32_t CDocWindow::OpenPicture() {
   const bool copied = !fRenderedImage || fRenderedImage->CopyFrom(picture);
   delete picture;
   if (!copied) return kErrOutOfMemory;
+  // The picture is no render: nothing of it is marked.
+  ForgetTint();
   for (CImElement* button : fOverlayButtons) {
     if (button) button->Hide(false);
   }

@@ -106,6 +106,7 @@ int32_t CDocWindow::ResetScene(bool earlierVersion) {
 // The window image and the rendered image at the settings' sizes, each made again only when its
 // size differs; neither changes unless both can be had.
 int32_t CDocWindow::MatchImagesToSettings() {
+  ForgetTint();
   const SPointHV imageSize = GetWindowImageSize();
   const SPointHV renderSize = GetRenderImageSize();
   CImage* windowImage = HasSize(fWindowImage, imageSize) ? fWindowImage : NewImageOfSize(imageSize, false);

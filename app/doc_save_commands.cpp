@@ -108,15 +108,6 @@ int32_t CDocWindow::AskToSaveChanges(uint32_t after) {
   return answer ? answer : kErrFailedCreation;
 }
 
-int32_t CDocWindow::HandleControlMessage(CUIMessage* message) {
-  if (!message) return kNoErr;
-  if (IsUnbuiltMessage(*message)) return kErrNotImplemented;
-  if (Is(message->canvasName, need::kSaveChanges.name))
-    return fFlags & kIgnoreSaveReplies ? kNoErr : HandleSaveReply(*message);
-  if (Is(message->canvasName, need::kRevertChanges.name)) return HandleRevertReply(*message);
-  return kNoErr;
-}
-
 // A save that fails keeps the document and drops what the question would have gone on with.
 int32_t CDocWindow::HandleSaveReply(const CUIMessage& message) {
   const char* reply = message.elementName;

@@ -35,8 +35,6 @@ constexpr const char* kZoomToSelection = "zoom to selection";
 constexpr uint32_t kObjInfoKind = 2;
 constexpr uint32_t kZoomToSelectionRow = 1;
 constexpr uint32_t kShowPatchRenderRow = 2;
-// Messages whose work is the document window's own and not built yet.
-constexpr const char* kUnbuiltMessages[] = {"clear & render button", "resume render button", "size document"};
 
 CDocWindow* gCurrent = nullptr;
 
@@ -61,8 +59,11 @@ void EmptyList(C3dBaseSpoolTable* list) {
   if (list && list->GetCount()) list->RemoveAt(0, list->GetCount());
 }
 
-// A 32-bit image of the size in the data environment: null when it cannot be made or used.
-CImage* NewImage(SPointHV size) {
+}  // namespace
+
+CDocWindow* GetCurrentDocWindow() { return gCurrent; }
+
+CImage* CDocWindow::NewImage(SPointHV size) {
   if (size.h <= 0 || size.v <= 0) return nullptr;
   int32_t error = kNoErr;
   CImage* image = NewDataImage(uint32_t(size.h), uint32_t(size.v), &error);
@@ -72,10 +73,6 @@ CImage* NewImage(SPointHV size) {
   }
   return image;
 }
-
-}  // namespace
-
-CDocWindow* GetCurrentDocWindow() { return gCurrent; }
 
 void SetCurrentDocWindow(CDocWindow* window) {
   gCurrent = window;
@@ -102,7 +99,9 @@ CDocWindow::~CDocWindow() {
   if (gCurrent == this) SetCurrentDocWindow(nullptr);
   delete fRenderedImage;
   delete fWindowImage;
-  fRenderedImage = fWindowImage = nullptr;
+  delete fShownImage;
+  delete fPatternImage;
+  fRenderedImage = fWindowImage = fShownImage = fPatternImage = nullptr;
   fView.SetImage(nullptr);
   delete fCopiedMaterial;
   fCopiedMaterial = nullptr;
@@ -269,6 +268,8 @@ void CDocWindow::SetUpRenderState() {
   fRender.fSky = fSky;
   fRender.fAntialiasChoice = 0;
   fRender.fOptimizerChoice = 0;
+  // A complete render shows its report until the render options say otherwise.
+  fRender.fReportWanted = true;
   CRenderContext& context = fRender.fContext;
   context.SetSettings(&fRender.fSettings);
   context.SetCamera(&fRender.fRenderCamera);
@@ -418,11 +419,6 @@ int32_t CDocWindow::UpdateMenuStates() { return kNoErr; }
 int32_t CDocWindow::TrackHover() { return kNoErr; }
 int32_t CDocWindow::TrackImageHover() { return kNoErr; }
 
-int32_t CDocWindow::RenderSlice() {
-  fRenderRequest = 0;
-  return kNoErr;
-}
-
 // ---- render to disk
 
 int32_t CDocWindow::RenderToDisk() {
@@ -452,20 +448,6 @@ bool CDocWindow::IsCameraFirstSelected() { return false; }
 void CDocWindow::ClearSelection() { fDocument->GetSelection().DeselectAll(1); }
 int32_t CDocWindow::CopyViewDotStates(CDocWindow*) { return kNoErr; }
 int32_t CDocWindow::CopyCopiedMaterial(CDocWindow*) { return kNoErr; }
-
-int32_t CDocWindow::HandleEvent(CUIMessage* message) {
-  if (!message || !IsShown()) return kNoErr;
-  if (message->kind == 0) return HandleControlMessage(message);
-  return CLayoutHostCanvas::HandleEvent(message);
-}
-
-bool CDocWindow::IsUnbuiltMessage(const CUIMessage& message) {
-  if (std::strcmp(message.canvasName, need::kDocWindow.name) != 0) return false;
-  for (const char* name : kUnbuiltMessages) {
-    if (std::strcmp(message.elementName, name) == 0) return true;
-  }
-  return false;
-}
 
 void CDocWindow::SetCompanions(CTerrainEditor* terrain, CEditPoly* meshes, CEditTori* tori, CReportRender* report) {
   fTerrainEditor = terrain;

@@ -14,8 +14,7 @@
 // save question stands between them and unsaved changes.
 //
 // Still placeholders behind their final interfaces: the commands on the selection but grouping and
-// ungrouping (27), the menu states, the pointer feedback and the render slice (0; the slice clears
-// the render request word). The operations are virtual so that the shell's tests can stand in for
+// ungrouping (27), the menu states and the pointer feedback. The operations are virtual so that the shell's tests can stand in for
 // the window.
 #pragma once
 
@@ -56,6 +55,7 @@ class CNanoEditor;
 class CPictTextures;
 class CReportRender;
 class CResourceEnv;
+class CSelectionPalette;
 class CTerrainEditor;
 struct SDiskRender;
 struct QNPluginParams;
@@ -281,7 +281,21 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   virtual int32_t UpdateMenuStates();
   virtual int32_t TrackHover();
   virtual int32_t TrackImageHover();
+  // Renders the render region into the rendered image through the window's own render context while
+  // request bit 1 is set, draws the whole image for bit 2, and clears the request word: 0 when done
+  // (a complete render beeps and fills the report), 24 when the user stopped it (the next call
+  // resumes), 9 when the optimizer, view or scene cannot be had, or the render's own code.
   virtual int32_t RenderSlice();
+  // The rendered image's rectangle moved one sixteenth towards the pattern, tiled from the image's
+  // origin with every other row of tiles shifted by half a tile; top bytes cleared. Nothing unless both
+  // images are usable and the flag is set.
+  static void TintRectangle(CImage* image, CImage* pattern, uint32_t flag, const SRect& rect);
+  // The same with picture `pattern` of the window's layout, read on first use: 0 or the read's code.
+  int32_t TintRenderRegion(CImage* image, uint32_t pattern, uint32_t flag, const SRect& rect);
+  // The rectangle of the rendered image shown tinted on screen (empty: none).
+  const SRect& GetTintedRegion() const { return fTintedRegion; }
+  // The rendered image as the view shows it: the visible part, with the tinted region marked.
+  CImage* GetShownImage() const { return fShownImage; }
 
   // The view rectangle in the window's pixels, and the view laid out on it again.
   virtual void SetViewRect(const SRect& rect);
@@ -423,12 +437,26 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   int32_t OnPointerPress(SWinEvent& event) override;
   bool PixelRay(int32_t x, int32_t y, vector3<double>* origin, vector3<double>* direction) override;
 
-  // Named messages go to HandleControlMessage; the rest goes down the tree.
+  // Nothing while the window is hidden; kind 4 clears the pop-up byte; named messages go to
+  // HandleControlMessage, the tracking of the six camera controls to HandleCameraControl, the rest
+  // down the tree. 0 (not handled), 26 (handled) or an error code.
   int32_t HandleEvent(CUIMessage* message) override;
-  // The named messages the window acts on: the replies of the save and revert questions (the save
-  // question's only while the window asked it). The render buttons and "size document" answer 27
-  // until they are built; anything else 0.
+  // The named messages by canvas, then element, in a fixed order: the "doc window" rows, the
+  // chiclets and "patch render" of "doc image", the display palette's zoom, the replies of the save
+  // (ignored while kIgnoreSaveReplies is set) and revert questions, "hide underground shadows", the
+  // option menus, and last the create items from any canvas. "background selector" and "edit space"
+  // go on after their work. 0 for a message the window does not know.
   virtual int32_t HandleControlMessage(CUIMessage* message);
+  // Choices the dispatcher keeps for the view: the background (with a byte telling that it changed)
+  // and whether shadows under the ground are hidden.
+  int32_t GetBackgroundChoice() const { return fBackgroundChoice; }
+  bool IsBackgroundChanged() const { return fBackgroundChanged != 0; }
+  bool IsHidingUnderground() const { return fHideUnderground != 0; }
+  // The pop-up byte: the pointer information was posted and is not posted again until it is cleared.
+  bool IsInfoShown() const { return fInfoShown != 0; }
+  void SetInfoShown(bool shown) { fInfoShown = shown ? 1 : 0; }
+  // The selection palette takes the window's mode: 0 or its answer (0 without a palette).
+  int32_t UpdateSelectionPaletteMode();
 
   // ---- handlers the dispatcher routes to (doc_window_placeholders.cpp holds those not built yet,
   // each answering 27). Each answers 0 (not handled), 26 (handled) or an error code.
@@ -466,6 +494,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void SetPictTextures(CPictTextures* dialog) { fPictTextures = dialog; }
   void SetMenuBar(CMenuBar* menuBar) { fMenuBar = menuBar; }
   void SetNanoEditor(CNanoEditor* editor) { fNanoEditor = editor; }
+  void SetSelectionPalette(CSelectionPalette* palette) { fSelectionPalette = palette; }
   CTerrainEditor* GetTerrainEditor() const { return fTerrainEditor; }
   CEditPoly* GetMeshPanel() const { return fMeshPanel; }
   CEditTori* GetTorusEditor() const { return fTorusEditor; }
@@ -529,15 +558,21 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   int32_t RestoreSelection();
   // Shows the rendered image or the wireframe view, as the rendered-image toggle does.
   void ShowRenderedImage(bool rendered);
-  // The window's own messages whose handling is not built yet.
-  static bool IsUnbuiltMessage(const CUIMessage& message);
   // A file dialog's filter from a list of the application's resources: every entry with its
   // terminator; the built-in filter when the list cannot be had, none when it cannot be locked.
   static std::string DialogFilter(const char* listName, const char* builtIn, size_t builtInBytes);
   // The replies of the save and revert questions.
   int32_t HandleSaveReply(const CUIMessage& message);
   int32_t HandleRevertReply(const CUIMessage& message);
+  // The dispatcher's own handlers (doc_window_dispatch.cpp).
+  bool HandleDocWindowRow(CUIMessage* message, int32_t* answer);
+  void ChooseBackground(int32_t choice, int32_t source);
+  void ChooseEditSpace(int32_t button);
+  int32_t PatchRender(int32_t part);
+  int32_t ToggleUndergroundShadows();
 
+  // A 32-bit image of the size in the data environment: null when it cannot be made or used.
+  static CImage* NewImage(SPointHV size);
   // Init's steps.
   void ReadTitle();
   int32_t MakeImages(SPointHV imageSize, SPointHV renderSize);
@@ -582,6 +617,12 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void SelectInBand(const SRect& band, bool toggle);
   // Margins, frame and image of Redraw(const SRect*).
   void Draw();
+  // The visible part of the rendered image into the element, composed with the tint when one is kept.
+  void DrawRenderedImage(platform::DeviceContext* dc, const SRect& source, const SRect& destination);
+  void ForgetTint() { fTintedRegion = SRect(); }
+  int32_t CreatePatternImage(uint32_t pattern);
+  // RenderSlice's render of the region, steps up to the drawing of the result.
+  int32_t RenderRegion(uint64_t* area);
   void FillCanvasBands(platform::DeviceContext* dc, const SRect& client);
 
   CFileSpec fFile;
@@ -596,6 +637,12 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   uint32_t fFlags = 0;
   SRect fViewRect;
   int32_t fEditSpace = 0;
+  // What the dispatcher keeps: the background choice and that it changed, the hiding of shadows
+  // under the ground, and the selection palette that follows the mode.
+  int32_t fBackgroundChoice = 0;
+  uint8_t fBackgroundChanged = 0;
+  uint8_t fHideUnderground = 0;
+  CSelectionPalette* fSelectionPalette = nullptr;
   uint8_t fDragging = 0;
   uint8_t fInfoShown = 0;
   // A redraw failed and was reported; no further report until the next Invalidate.
@@ -628,6 +675,10 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   std::unique_ptr<CIxImage> fPatchPictures;
   CDocRenderState fRender;
   CImVector fMarginColour;
+  // The tint pattern, and the image the tinted view is composed in; both made on first use.
+  CImage* fPatternImage = nullptr;
+  CImage* fShownImage = nullptr;
+  SRect fTintedRegion;
 
   CTerrainEditor* fTerrainEditor = nullptr;
   CEditPoly* fMeshPanel = nullptr;

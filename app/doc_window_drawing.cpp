@@ -133,7 +133,11 @@ void CDocWindow::Draw() {
     FrameWith(dc, frame, platform::kBlackBrush);
   }
   if (!(fFlags & kViewIsCanvas)) FillCanvasBands(dc, canvas);
-  if (CImage* image = wireframe ? fWindowImage : fRenderedImage) image->Draw(dc, source, element);
+  if (wireframe) {
+    if (fWindowImage) fWindowImage->Draw(dc, source, element);
+  } else {
+    DrawRenderedImage(dc, source, element);
+  }
   if ((fMode & kRenderedShown) && fPatchRender && fPatchRender->IsShown()) DrawPatchRender(dc);
 }
 

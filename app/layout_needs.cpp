@@ -43,6 +43,7 @@ const SLayoutNeed kPatchRender = DocImageChild("patch render");
 const SLayoutNeed kPatchRenderPictures{SLayoutNeed::kImageList, "docwindow.dat", "patch render", 0, nullptr,
                                        SLayoutNeed::kAnyElement, 3};
 const SLayoutNeed kDefaultPicture{SLayoutNeed::kPicture, "docwindow.dat", "leo"};
+const SLayoutNeed kRegionTint{SLayoutNeed::kPicture, "docwindow.dat", "region tint", 106};
 const SLayoutNeed kDocContextMenu{SLayoutNeed::kMenu, "docwindow.dat", nullptr, 150};
 const SLayoutNeed kWarnings{SLayoutNeed::kTextList, "system.dat", "warnings_", 0, nullptr, SLayoutNeed::kAnyElement, 1};
 const SLayoutNeed kCloudTextureNames{SLayoutNeed::kTextList, "textures.dat", "cloud texture names", 0, nullptr,
@@ -66,7 +67,7 @@ SLayoutNeedTable AppLayoutNeeds() {
     for (const SLayoutNeed& menu : need::kMenus) needs.push_back(&menu);
     for (const SLayoutNeed& button : need::kOverlayButtons) needs.push_back(&button);
     needs.insert(needs.end(), {&need::kPresetFolder, &need::kPresetLibraries, &need::kPatchRender,
-                               &need::kPatchRenderPictures, &need::kDefaultPicture, &need::kDocContextMenu,
+                               &need::kPatchRenderPictures, &need::kDefaultPicture, &need::kRegionTint, &need::kDocContextMenu,
                                &need::kWarnings, &need::kCloudTextureNames});
     needs.insert(needs.end(), {&need::kDocWindow, &need::kDocImage, &need::kDocText, &need::kControlPalette,
                                &need::kReportRender.canvas, &need::kReportRender.ok, &need::kSplashscreen});

@@ -60,6 +60,7 @@ extern const SLayoutNeed kOverlayButtons[kOverlayButtonCount];  // in the window
 extern const SLayoutNeed kPatchRender;
 extern const SLayoutNeed kPatchRenderPictures;  // its three pictures
 extern const SLayoutNeed kDefaultPicture;       // the picture of a new document's picture texture
+extern const SLayoutNeed kRegionTint;           // picture 106: the tile the rendered region is tinted with
 extern const SLayoutNeed kDocContextMenu;       // row 1 zoom to the selection, row 2 show "patch render"
 extern const SLayoutNeed kWarnings;             // the application's warnings
 extern const SLayoutNeed kCloudTextureNames;    // the texture library's textures for a new sky's clouds

@@ -232,6 +232,7 @@ void CPaletteManager::GiveCompanions(CDocWindow* window) {
   window->SetPictTextures(fCanvases->pictTextures);
   window->SetMenuBar(&fMenuBar);
   window->SetNanoEditor(fCanvases->nanoEditor);
+  window->SetSelectionPalette(fCanvases->selectionPalette);
 }
 
 int32_t CPaletteManager::ConstructCanvases() {

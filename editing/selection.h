@@ -139,6 +139,68 @@ class CSelection : public CViewSelection {
   bool IsMoveUnderWay() const { return fMoveUnderWay != 0; }
   void SetMoveUnderWay(bool moving) { fMoveUnderWay = moving ? 1 : 0; }
 
+  // ---- operations on the whole selection and selection by kind (selection_ops.cpp)
+  // The world box coordinate that align and snap bring into line; align also has all three centres.
+  enum : uint32_t {
+    kLowestX,
+    kCentreX,
+    kHighestX,
+    kLowestY,
+    kCentreY,
+    kHighestY,
+    kLowestZ,
+    kCentreZ,
+    kHighestZ,
+    kAllCentres,
+  };
+  static constexpr double kGridStep = 2.0;
+  // The kinds the selection palette steps through: the thirteen shapes, then the five lights.
+  static constexpr uint32_t kKindCount = 18;
+  // Moves every unlocked object so that its box coordinate of the mode meets the first listed
+  // object's, recorded as one matrix action (objects already in line count). False for a mode
+  // above kAllCentres; fewer than two objects change nothing.
+  bool AlignToFirst(uint32_t mode);
+  // Moves every unlocked object along the mode's axis so that its box coordinate lands on the
+  // nearest multiple of kGridStep (a remainder of exactly half a step goes away from zero); records
+  // nothing. False for a mode above kHighestZ.
+  bool SnapToGrid(uint32_t mode);
+  // The amount on x (directions 0, 1), y (2, 3) or z (4, 5) in the coordinate mode's axes, moving
+  // every object but locked ones and the camera; scaled: times the object's distance from the
+  // camera and its field angle, so that a nudge looks alike near and far. Records nothing.
+  void NudgeSelection(int32_t amount, uint32_t direction, uint8_t scaled);
+  void NudgeSelectionBy(double amount, uint32_t direction, uint8_t scaled);
+  // Draws, for each listed object in turn, a position offset within ±position, a rotation offset
+  // within ±rotationDegrees and a size factor of 0.95 … 1.05 times scale, from the framework's
+  // generator.
+  void PrepareRandomize(const vector3<double>& position, const vector3<double>& rotationDegrees, double scale);
+  // Moves each object but locked ones and the camera a tenth of step along its position offset,
+  // turns it by step times its rotation offset and multiplies (step < 0: divides) its size by its
+  // factor; a group's unlocked members, at every depth, each take the group's offsets.
+  void ApplyRandomizeStep(int32_t step);
+  // The navigation of the selection palette over the window's object list. The found object becomes
+  // the only selection; while Shift is held it is added instead, or deselected when it was selected.
+  // Each answers false when the list holds nothing to find.
+  // The next kind (after the last, the first) that the list holds: its tags, found or not.
+  bool SelectNextKind(uint32_t* classTag, uint32_t* familyTag);
+  bool SelectPreviousKind(uint32_t* classTag, uint32_t* familyTag);
+  // The next (previous) object of the last added object's kind after (before) the list position,
+  // wrapping round; its index becomes the list position and the palette's object index.
+  bool SelectNextOfKind();
+  bool SelectPreviousOfKind();
+  // The first (last) object of the kind: its index becomes the list position and *position.
+  bool SelectFirstOfKind(uint32_t classTag, uint32_t familyTag, int32_t* position);
+  bool SelectLastOfKind(uint32_t classTag, uint32_t familyTag, int32_t* position);
+  bool SelectFirstObject();
+  bool SelectLastObject();
+  // The object after (before) the first selected one in the list, wrapping round; the first (last)
+  // when nothing is selected.
+  bool SelectNextObject();
+  bool SelectPreviousObject();
+  // The navigation's place, one for the whole program: the kind (0 to 17) and the palette's object
+  // index, 0 when the kind changes and the index of each object found.
+  static uint32_t GetKindIndex();
+  static int32_t GetPaletteObjectIndex();
+
   // ---- CViewSelection: the box in the object's own axes is the object-axes mode.
   uint32_t GetBoxMode() const override { return fCoordinateMode; }
   uint32_t GetCount() const override { return fObjects.GetCount(); }
@@ -186,4 +248,18 @@ class CSelection : public CViewSelection {
   int32_t fLastPoint[2] = {};
   vector3<double> fLastHit;
   uint8_t fMoveUnderWay = 0;
+
+  // ---- operations on the whole selection (selection_ops.cpp)
+  // Selects the object found by the navigation, Shift toggling it.
+  void SelectFound(C3dObject* object);
+  // The list's first entry of the kind from the cursor on (forward) or down, and its index; null
+  // when there is none.
+  C3dObject* FindOfKind(uint32_t classTag, uint32_t familyTag, int32_t from, bool forward, int32_t* index);
+  // The found object at the index selected, the index the list position and *position: false for none.
+  bool SelectAt(C3dObject* object, int32_t index, int32_t* position);
+  void Nudge(const vector3<double>& amounts, double scaleFactor, uint8_t scaled);
+  // The random offsets of PrepareRandomize, one row per listed object.
+  CDynTable<vector3<double>> fRandomPosition{SRange{0, kGrowthStep}};
+  CDynTable<vector3<double>> fRandomRotation{SRange{0, kGrowthStep}};
+  CDynTable<vector3<double>> fRandomScale{SRange{0, kGrowthStep}};
 };

@@ -129,7 +129,8 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
     CDocWindowDouble::gCalls.clear();
     pm->GetBroadcaster()->DispatchQueued();
     EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
-                                               "HandleControlMessage 0 \"size document\" \"doc window\" 0"}));
+                                               "HandleControlMessage 0 \"size document\" \"doc window\" 0",
+                                               "Invalidate view"}));
   });
 }
 

@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Rendering into the document window on the real back end, on the display that xvfb-run gives: Ctrl+R
+# (the Render menu's render item) renders the default scene into the window, which then differs inside
+# the document image from the wireframe shown before. No run may print a sanitizer report.
+# Arguments: the program and the build's data/ folder.
+set -uo pipefail
+program="$1"
+data="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR="$work"
+unset QUARN2_HEADLESS
+cp "$program" "$work/Quarn2"
+mkdir -p "$work/data" && cp "$data"/*.dat "$work/data/"
+cd "$work"
+failures=0
+checks=0
+failed=0
+fail() {
+  echo "FAIL: $*"
+  [ "$failed" = 1 ] || failures=$((failures + 1))
+  failed=1
+}
+check() {
+  checks=$((checks + 1))
+  failed=0
+}
+
+visible_window() {  # the id of the visible window of that exact title, waiting for it a while
+  local id=""
+  for _ in $(seq 1 150); do
+    id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
+    [ -n "$id" ] && break
+    sleep 0.2
+  done
+  echo "$id"
+}
+
+capture() {  # the main window into the file
+  import -window "$main" "$1" 2>/dev/null
+}
+
+changed_in() {  # how many pixels of the rectangle (W x H + X + Y in the window) differ between two captures
+  convert "$1" -crop "$3" +repage a.png && convert "$2" -crop "$3" +repage b.png
+  compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1
+}
+
+./Quarn2 2> run.err &
+pid=$!
+main="$(visible_window Quarn2)"
+[ -n "$main" ] || { echo "FAIL: no main window appeared"; kill -9 $pid; exit 1; }
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$main")"
+# The document image sits in the middle of the main window below the menu bar; a square of it around
+# the horizon holds sky and ground in the wireframe and in the render alike.
+inside="200x120+$((WIDTH / 2 - 100))+$((HEIGHT / 2 + 12 - 60))"
+capture wireframe.png
+
+check
+# The keys go to the window with the focus: the pointer over the main window's menu bar gives it.
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
+xdotool key ctrl+r
+# The render runs inside the heartbeat and shows its bands as they finish; the window settles when it
+# is done.
+previous=""
+for _ in $(seq 1 120); do
+  sleep 2
+  capture now.png
+  digest="$(convert now.png -crop "$inside" +repage rgb:- 2>/dev/null | md5sum)"
+  [ -n "$previous" ] && [ "$digest" = "$previous" ] && break
+  previous="$digest"
+done
+changed="$(changed_in wireframe.png now.png "$inside")"
+[ "${changed:-0}" -gt 2000 ] || fail "Ctrl+R changed only ${changed:-0} pixels inside the document image"
+# Above the horizon the wireframe view is grey, the rendered sky blue: what changed is the render, not
+# a box in front of it.
+sky="$((WIDTH / 2)),$((HEIGHT / 2 + 12 - 120))"
+read -r red blue <<< "$(convert now.png -format "%[fx:int(255*p{$sky}.r)] %[fx:int(255*p{$sky}.b)]" info: 2>/dev/null)"
+[ "$((${blue:-0} - ${red:-0}))" -gt 60 ] || fail "the sky of the document image is not blue (red ${red:-?}, blue ${blue:-?})"
+
+check
+kill $pid
+wait $pid
+grep -q Sanitizer run.err && fail "sanitizer report: $(cat run.err)"
+
+echo "$((checks - failures)) passed, $failures failed"
+exit $((failures > 0))
