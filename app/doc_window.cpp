@@ -1,6 +1,7 @@
 #include "app/doc_window.h"
 
 #include "app/layout_needs.h"
+#include "app/report_render.h"
 #include "document/doc_settings.h"
 #include "document/render_to_disk.h"
 #include "editing/document.h"
@@ -415,7 +416,6 @@ int32_t CDocWindow::Heartbeat(const SHeartbeatRecord& record) {
   return kNoErr;
 }
 
-int32_t CDocWindow::UpdateMenuStates() { return kNoErr; }
 int32_t CDocWindow::TrackHover() { return kNoErr; }
 int32_t CDocWindow::TrackImageHover() { return kNoErr; }
 
@@ -454,4 +454,6 @@ void CDocWindow::SetCompanions(CTerrainEditor* terrain, CEditPoly* meshes, CEdit
   fMeshPanel = meshes;
   fTorusEditor = tori;
   fReportRender = report;
+  // A render to disk fills the same report as a render into the window.
+  fRender.fReport = report;
 }

@@ -14,8 +14,8 @@
 // save question stands between them and unsaved changes.
 //
 // Still placeholders behind their final interfaces: the commands on the selection but grouping and
-// ungrouping (27), the menu states and the pointer feedback. The operations are virtual so that the shell's tests can stand in for
-// the window.
+// ungrouping (27) and the pointer feedback. The operations are virtual so that the shell's tests can
+// stand in for the window.
 #pragma once
 
 #include <cstdint>
@@ -278,7 +278,22 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // ---- the heartbeat: 0 while a dialog stands in front, the record's second word is set or the
   // canvas is hidden; else the redraw's or the render slice's result.
   int32_t Heartbeat(const SHeartbeatRecord& record);
+  // Enables or greys the menu commands that depend on the selection: the groups 4, 1, 8 and 16, then
+  // (with something selected) 2, each refining the one before. 0.
   virtual int32_t UpdateMenuStates();
+  // The menu groups: 1 the commands on any selection, 2 'edit', 4 'rvrt', 8 'grup', 16 'ugrp'.
+  enum EMenuGroup : uint32_t {
+    kSelectionMenuGroup = 1,
+    kEditMenuGroup = 2,
+    kRevertMenuGroup = 4,
+    kSeveralMenuGroup = 8,
+    kUngroupMenuGroup = 16,
+  };
+  // Every command of the group enabled or greyed in the menu bar's menus; another group does nothing.
+  void EnableMenuGroup(uint32_t group, bool enable);
+  // Whether a usable camera is among the selected objects of the object list; with firstOnly only
+  // the first selected object counts.
+  bool HasSelectedCamera(bool firstOnly);
   virtual int32_t TrackHover();
   virtual int32_t TrackImageHover();
   // Renders the render region into the rendered image through the window's own render context while

@@ -7,6 +7,9 @@ namespace need {
 namespace {
 
 constexpr SLayoutNeed File(const char* name) { return {SLayoutNeed::kFile, name, name}; }
+constexpr SLayoutNeed ReportText(const char* name) {
+  return {SLayoutNeed::kElement, "reportrender.dat", name, 0, "report render time", SLayoutNeed::kTextElement};
+}
 constexpr SLayoutNeed DocImageChild(const char* name) {
   return {SLayoutNeed::kElement, "docwindow.dat", name, 0, "doc window", SLayoutNeed::kImageElement};
 }
@@ -50,6 +53,14 @@ const SLayoutNeed kCloudTextureNames{SLayoutNeed::kTextList, "textures.dat", "cl
                                      SLayoutNeed::kAnyElement, 2};
 const SLayoutNeed kControlPalette{SLayoutNeed::kCanvas, "controlpalette.dat", "control palette"};
 const SDialogNeeds kReportRender = DialogNeeds("reportrender.dat", "report render time", true, false);
+const SLayoutNeed kReportTexts[kReportTextCount] = {
+    ReportText("report doc title"),     ReportText("report time text"),   ReportText("report pixels rendered"),
+    ReportText("report pixels antialiased"), ReportText("primary rays total"), ReportText("primary rays per pixel"),
+    ReportText("shadow rays total"),    ReportText("shadow rays per pixel"), ReportText("total rays total"),
+    ReportText("total rays per pixel"), ReportText("ray hits total"),     ReportText("ray hits per pixel"),
+    ReportText("ray misses total"),     ReportText("ray misses per pixel"), ReportText("intersects total"),
+    ReportText("intersects per pixel"),
+};
 const SLayoutNeed kSplashscreen{SLayoutNeed::kCanvas, "splashscreen.dat", "splashscreen"};
 const SLayoutNeed kMenus[kMenuCount] = {
     {SLayoutNeed::kMenu, "menus.dat", nullptr, 2},
@@ -66,6 +77,7 @@ SLayoutNeedTable AppLayoutNeeds() {
     for (const SLayoutNeed& file : need::kLayoutFiles) needs.push_back(&file);
     for (const SLayoutNeed& menu : need::kMenus) needs.push_back(&menu);
     for (const SLayoutNeed& button : need::kOverlayButtons) needs.push_back(&button);
+    for (const SLayoutNeed& text : need::kReportTexts) needs.push_back(&text);
     needs.insert(needs.end(), {&need::kPresetFolder, &need::kPresetLibraries, &need::kPatchRender,
                                &need::kPatchRenderPictures, &need::kDefaultPicture, &need::kRegionTint, &need::kDocContextMenu,
                                &need::kWarnings, &need::kCloudTextureNames});

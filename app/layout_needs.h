@@ -66,6 +66,8 @@ extern const SLayoutNeed kWarnings;             // the application's warnings
 extern const SLayoutNeed kCloudTextureNames;    // the texture library's textures for a new sky's clouds
 extern const SLayoutNeed kControlPalette;
 extern const SDialogNeeds kReportRender;
+inline constexpr uint32_t kReportTextCount = 16;
+extern const SLayoutNeed kReportTexts[kReportTextCount];  // in the report's text order
 extern const SLayoutNeed kSplashscreen;
 inline constexpr uint32_t kMenuCount = 4;
 extern const SLayoutNeed kMenus[kMenuCount];  // File, Edit, Object and Render, in the menu bar's order

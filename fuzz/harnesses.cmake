@@ -4,7 +4,8 @@
 function(quarn2_fuzz_harnesses)
   set(here ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
   add_library(fuzz_support STATIC ${here}/fuzz_support.cpp ${here}/fuzz_resource.cpp ${here}/fuzz_readers.cpp
-    ${here}/fuzz_scene.cpp ${QUARN2_SOURCE_DIR}/tools/scene_script.cpp ${ARGN})
+    ${here}/fuzz_scene.cpp ${QUARN2_SOURCE_DIR}/tools/scene_script.cpp
+    ${QUARN2_SOURCE_DIR}/tools/material_keywords.cpp ${ARGN})
   target_include_directories(fuzz_support PUBLIC ${QUARN2_SOURCE_DIR})
   target_compile_definitions(fuzz_support PRIVATE QUARN2_SOURCE_DIR="${QUARN2_SOURCE_DIR}")
   target_link_libraries(fuzz_support PUBLIC framework_image resource_tools document)

@@ -1,22 +1,23 @@
 #include "scene/render_stats.h"
 
 #include <cstdio>
-#include <iterator>
+
+#include "framework/core/format_text.h"
 
 namespace {
 
 constexpr uint64_t kSecondsPerDay = 86400;
 constexpr double kAbbreviatedFrom = 1000000;
-// Each tier a factor of ten above the one before.
+// Each tier a thousand times the one before: fifty million reads "50.00 mil".
 constexpr struct {
   double from;
   double scale;
-  const char* suffix;
-} kTiers[] = {{1e6, 0.000001, "mil"},
-              {1e7, 0.0000001, "bil"},
-              {1e8, 0.00000001, "tri"},
-              {1e9, 0.000000001, "qua"},
-              {1e10, 0.0000000001, "qui"}};
+  const char* format;
+} kTiers[kReportTierCount] = {{1e6, 1e-6, "%.2f mil"},
+                              {1e9, 1e-9, "%.2f bil"},
+                              {1e12, 1e-12, "%.2f tri"},
+                              {1e15, 1e-15, "%.2f qua"},
+                              {1e18, 1e-18, "%.2f qui"}};
 
 void AppendNumber(std::string& text, uint32_t value, bool twoDigits, bool separator) {
   char buffer[16];
@@ -44,19 +45,15 @@ void FormatElapsedTime(const CRenderStats& stats, std::string& text) {
   AppendNumber(text, stats.fSeconds, true, false);
 }
 
-std::string FormatReportCount(uint64_t value) {
-  if (value > uint64_t(kAbbreviatedFrom)) return FormatReportFigure(double(value));
+std::string FormatReportCount(uint64_t value, const ReportTierFormats* formats) {
+  if (value > uint64_t(kAbbreviatedFrom)) return FormatReportFigure(double(value), formats);
   return std::to_string(value);
 }
 
-std::string FormatReportFigure(double value) {
-  char buffer[64];
-  if (!(value >= kAbbreviatedFrom)) {
-    std::snprintf(buffer, sizeof buffer, "%.2f", value);
-    return buffer;
-  }
+std::string FormatReportFigure(double value, const ReportTierFormats* formats) {
+  if (!(value >= kAbbreviatedFrom)) return FormatText("%.2f", value);
   size_t tier = 0;
-  while (tier + 1 < std::size(kTiers) && value >= kTiers[tier + 1].from) ++tier;
-  std::snprintf(buffer, sizeof buffer, "%.2f %s", value * kTiers[tier].scale, kTiers[tier].suffix);
-  return buffer;
+  while (tier + 1 < kReportTierCount && value >= kTiers[tier + 1].from) ++tier;
+  const std::string& format = formats ? (*formats)[tier] : std::string(kTiers[tier].format);
+  return FormatText(format, value * kTiers[tier].scale);
 }

@@ -2,6 +2,8 @@
 // Header-only for the counters, since scene objects count into it through the ray record.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -42,6 +44,9 @@ void FormatElapsedTime(const CRenderStats& stats, std::string& text);
 
 // The render report's forms of its numbers: a counter up to 1000000 as it is, a larger one
 // abbreviated; a figure (a per-pixel rate) always abbreviated: "%.2f" below 1000000, above it scaled
-// into tiers each ten times the one before, "%.2f mil", "bil", "tri", "qua" and "qui".
-std::string FormatReportCount(uint64_t value);
-std::string FormatReportFigure(double value);
+// into tiers of a thousand, "%.2f mil" from a million, then "bil", "tri", "qua" and "qui". formats,
+// when given, replace the five suffixed forms in that order; each fills one "%.2f".
+inline constexpr size_t kReportTierCount = 5;
+using ReportTierFormats = std::array<std::string, kReportTierCount>;
+std::string FormatReportCount(uint64_t value, const ReportTierFormats* formats = nullptr);
+std::string FormatReportFigure(double value, const ReportTierFormats* formats = nullptr);

@@ -7,6 +7,7 @@
 #include "framework/core/fast_math.h"
 #include "framework/core/holder.h"
 #include "framework/core/random.h"
+#include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "scene/factory.h"
 #include "scene/surface/base_texture.h"
@@ -441,8 +442,40 @@ int32_t C3dMaterial::Randomize() {
   return kNoErr;
 }
 
-// Not built yet: reading a library's material answers 27 and hands back nothing.
-int32_t C3dMaterial::NewFromLibrary(C3dMaterial** out, const SObjectKey&, const SSpoolTableSpec&) {
-  if (out != nullptr) *out = nullptr;
-  return kErrNotImplemented;
+namespace {
+
+// A library must be open with its file attached; only then is its kind worth asking.
+bool IsOpenEnvironment(CSpoolSys* environment) {
+  if (!environment || !environment->IsReady()) return false;
+  if (auto* resources = dynamic_cast<CResourceEnv*>(environment)) return resources->IsOpen();
+  if (auto* spool = dynamic_cast<CSpoolEnv*>(environment)) return spool->IsOpen();
+  return true;
+}
+
+}  // namespace
+
+int32_t C3dMaterial::NewFromLibrary(C3dMaterial** out, const SObjectKey& key, const SSpoolTableSpec& spec) {
+  *out = nullptr;
+  if (!IsOpenEnvironment(key.environment)) return kErrInvalidParameter;
+  if (key.environment->GetKind() != kResourceKind) return kErrUnexpectedType;
+  auto* material = new C3dMaterial(key);
+  if (!material) return kErrOutOfMemory;
+  int32_t result = kNoErr;
+  if (!material->IsReady()) result = kErrFailedCreation;
+  else if (!material->Init(spec)) result = NonZeroError(material->GetError());
+  if (!result) {
+    // Readers copy the whole material part from the record: one too short, or of another class, is
+    // refused here rather than read past its end.
+    CHolder page(material, false, false);
+    if (!page.IsLocked()) result = NonZeroError(material->GetError());
+    else if (material->GetDataSize() < kRecordSize || material->GetFamily() != kFamily ||
+             material->GetClass() != kClassTag)
+      result = kErrInvalidFormat;
+  }
+  if (result) {
+    delete material;
+    return result;
+  }
+  *out = material;
+  return kNoErr;
 }

@@ -38,21 +38,37 @@ TEST(RenderStats, SumsTakeTheWholeCountersAndClearStartsOver) {
 }
 
 // Counters are whole up to a million; above it they and every per-pixel figure are scaled into tiers
-// each ten times the one before.
+// each a thousand times the one before.
 TEST(RenderStats, TheReportAbbreviatesLargeNumbers) {
   const struct {
     uint64_t count;
     const char* text;
-  } counts[] = {{0, "0"}, {999999, "999999"}, {1000000, "1000000"}, {1000001, "1.00 mil"},
-                {50000000, "5.00 bil"}, {123456789012, "12.35 qui"}};
+  } counts[] = {{0, "0"},
+                {999999, "999999"},
+                {1000000, "1000000"},
+                {1000001, "1.00 mil"},
+                {50000000, "50.00 mil"},
+                {2500000000, "2.50 bil"},
+                {123456789012, "123.46 bil"},
+                {UINT64_MAX, "18.45 qui"}};
   for (const auto& c : counts) EXPECT_EQ(FormatReportCount(c.count), c.text) << c.count;
   const struct {
     double figure;
     const char* text;
-  } figures[] = {{2.5, "2.50"},          {999999.994, "999999.99"}, {1000000, "1.00 mil"},
-                 {9999999, "10.00 mil"}, {10000000, "1.00 bil"},   {250000000, "2.50 tri"},
-                 {3e9, "3.00 qua"},      {4e12, "400.00 qui"}};
+  } figures[] = {{0, "0.00"},           {2.5, "2.50"},        {999999.994, "999999.99"}, {1000000, "1.00 mil"},
+                 {999999999, "1000.00 mil"}, {1e9, "1.00 bil"}, {4e12, "4.00 tri"},    {3e15, "3.00 qua"},
+                 {7e18, "7.00 qui"},    {5e21, "5000.00 qui"}};
   for (const auto& c : figures) EXPECT_EQ(FormatReportFigure(c.figure), c.text) << c.figure;
+}
+
+// A report's own forms replace the five suffixed ones tier by tier; the unscaled form stays.
+TEST(RenderStats, OwnFormsReplaceTheSuffixedOnes) {
+  const ReportTierFormats formats = {"%.2f M", "%.2f G", "%.2f T", "%.2f P", "%s %.2f E %d"};
+  EXPECT_EQ(FormatReportCount(1000001, &formats), "1.00 M");
+  EXPECT_EQ(FormatReportCount(1000000, &formats), "1000000");
+  EXPECT_EQ(FormatReportFigure(2.5, &formats), "2.50");
+  EXPECT_EQ(FormatReportFigure(2.5e9, &formats), "2.50 G");
+  EXPECT_EQ(FormatReportFigure(2e18, &formats), "%s 2.00 E %d");
 }
 
 }  // namespace

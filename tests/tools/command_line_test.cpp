@@ -25,6 +25,7 @@ constexpr STool kTools[] = {
     {"quarn2-scene", QUARN2_SCENE_PATH}, {"quarn2-render", QUARN2_RENDER_PATH}, {"quarn2-pict", QUARN2_PICT_PATH},
     {"quarn2-sky", QUARN2_SKY_PATH},     {"resbuild", RESBUILD_PATH},           {"resdump", RESDUMP_PATH},
     {"cmfdump", CMFDUMP_PATH},           {"quarn2-layout", QUARN2_LAYOUT_PATH, true},
+    {"quarn2-presets", QUARN2_PRESETS_PATH},
 };
 
 class ToolCommandLine : public ::testing::Test {

@@ -58,6 +58,28 @@ TEST(FormatText, OnlyTheFirstCodeDirectiveIsFilled) {
   for (const SCase& c : cases) EXPECT_EQ(FormatText(c.pattern, 57), c.expected) << c.pattern;
 }
 
+// The render report's abbreviations: one figure with two decimals, every other directive as it is.
+TEST(FormatText, TheFigureFillsOnlyTheFirstTwoDecimalDirective) {
+  struct SCase {
+    const char* pattern;
+    double figure;
+    const char* expected;
+  } cases[] = {
+      {"%.2f M", 1.000001, "1.00 M"},
+      {"%.2f and %.2f", 2.5, "2.50 and %.2f"},
+      {"%.3f %f %.2 %s %d %.2f", -0.125, "%.3f %f %.2 %s %d -0.12"},
+      {"100%% %.2f%%", 99.999, "100% 100.00%"},
+      {"%.2", 1, "%.2"},
+      {"%.2f", 1e300, nullptr},
+  };
+  for (const SCase& c : cases) {
+    const std::string text = FormatText(c.pattern, c.figure);
+    if (c.expected) EXPECT_EQ(text, c.expected) << c.pattern;
+    else EXPECT_EQ(text.size(), 304u) << c.pattern;  // 301 digits, the point and two decimals
+  }
+  EXPECT_EQ(FormatText("%.2f %s %d", "t", nullptr, nullptr), "%.2f t %d");
+}
+
 // The linking messages expect a fragment name, some of them a code as well.
 TEST(FormatText, TheNameFillsOnlyTheFirstTextDirective) {
   const int32_t code = -43;

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# The selection's menu states and the render report on the real back end, on the display that
+# xvfb-run gives, with a session bus of its own for the accessibility bus: with nothing selected the
+# Edit menu's "Cut" is insensitive, sensitive once a click selects the ground, insensitive again
+# once a click on the sky selects nothing; Ctrl+R renders the default scene into the document window, whose capture then
+# differs inside "doc image", and shows the render report's window "report render time", which
+# Return closes. No run may print a sanitizer report.
+# Arguments: the program and the build's data/ folder.
+if [ -z "${QUARN2_OWN_BUS:-}" ]; then
+  QUARN2_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
+program="$1"
+data="$2"
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/../framework/ui/gtk_session.sh"
+cp "$program" "$work/Quarn2"
+mkdir -p "$work/data" && cp "$data"/*.dat "$work/data/"
+cd "$work"
+checks=0
+failed=0
+fail() {
+  echo "FAIL: $*"
+  [ "$failed" = 1 ] || failures=$((failures + 1))
+  failed=1
+}
+check() {
+  checks=$((checks + 1))
+  failed=0
+}
+keys() {  # the keys to the main window, which takes them only with the focus
+  xdotool windowfocus --sync "$main" 2>/dev/null
+  xdotool key "$@"
+}
+
+cut_state() {  # what the accessibility bus says of the Edit menu's "Cut"
+  /usr/bin/python3 "$here/menu_item_state.py" Quarn2 Cut 2>/dev/null
+}
+wait_for_cut() {  # waits a few seconds for "Cut" to be in the state, then prints the state it is in
+  local state=""
+  for _ in $(seq 1 10); do
+    state="$(cut_state)"
+    [ "$state" = "$1" ] && break
+    sleep 0.3
+  done
+  echo "$state"
+}
+
+./Quarn2 2> run.err &
+pid=$!
+main="$(visible_windows Quarn2 30 | head -1)"
+[ -n "$main" ] || { echo "FAIL: no main window appeared"; kill -9 $pid; exit 1; }
+sleep 2
+
+check
+state="$(wait_for_cut insensitive)"
+[ "$state" = insensitive ] || fail "with nothing selected \"Cut\" is $state"
+# The default view looks level at the horizon in the middle of the main window below the menu bar:
+# the ground lies below it, the sky above.
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2 + 12 + 120)) click 1
+state="$(wait_for_cut sensitive)"
+[ "$state" = sensitive ] || fail "with the ground selected \"Cut\" is $state"
+xdotool mousemove $((X + WIDTH / 2 - 210)) $((Y + HEIGHT / 2 + 12 - 150)) click 1
+state="$(wait_for_cut insensitive)"
+[ "$state" = insensitive ] || fail "with nothing selected again \"Cut\" is $state"
+
+# "doc image" lies in the middle of the main window below the menu bar: its middle row changes.
+check
+import -window "$main" before.png 2>/dev/null
+keys ctrl+r
+report="$(visible_windows "report render time" 200 | head -1)"
+[ -n "$report" ] || fail "Ctrl+R showed no render report"
+import -window "$main" after.png 2>/dev/null
+band="240x60+$((WIDTH / 2 - 120))+$((HEIGHT / 2))"
+convert before.png -crop "$band" +repage a.png && convert after.png -crop "$band" +repage b.png
+changed="$(compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1)"
+[ "${changed:-0}" != 0 ] || fail "the rendered view does not differ from the wireframe in $band"
+if [ -n "$report" ]; then
+  xdotool windowfocus --sync "$report" 2>/dev/null
+  xdotool key Return
+  for _ in $(seq 1 25); do
+    [ -z "$(xdotool search --onlyvisible --name '^report render time$' 2>/dev/null)" ] && break
+    sleep 0.2
+  done
+  [ -z "$(xdotool search --onlyvisible --name '^report render time$' 2>/dev/null)" ] ||
+    fail "Return left the render report shown"
+fi
+
+check
+keys ctrl+q
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+if kill -0 $pid 2>/dev/null; then
+  fail "Ctrl+Q left the program running"
+  kill -9 $pid
+fi
+wait $pid
+status=$?
+[ "$status" = 0 ] || fail "exit status $status after Ctrl+Q, expected 0"
+grep -q Sanitizer run.err && fail "sanitizer report: $(cat run.err)"
+
+echo "$((checks - failures)) passed, $failures failed"
+exit $((failures > 0))
