@@ -387,6 +387,50 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   virtual bool IsCameraFirstSelected();
   virtual void ClearSelection();
 
+  // ---- creating objects (doc_create_shapes.cpp, doc_create_lights.cpp). Each makes its object
+  // through the class's factory, gives it its size, rotation, position, family and colour and
+  // selects it alone: the first failing step's code, else SelectNewObject's. Nothing is recorded.
+  virtual int32_t CreateWaterPlane();
+  virtual int32_t CreateCloudPlane();
+  virtual int32_t CreateGroundPlane();
+  virtual int32_t CreateTerrain();
+  virtual int32_t CreateStone();
+  virtual int32_t CreateSymLattice();
+  virtual int32_t CreateSphere();
+  virtual int32_t CreateEllipsoid();
+  virtual int32_t CreateSquashedSphere();
+  virtual int32_t CreateTorus();
+  virtual int32_t CreateTuboid();
+  virtual int32_t CreateCylinder();
+  virtual int32_t CreateSquashedCylinder();
+  virtual int32_t CreateStretchedCylinder();
+  virtual int32_t CreateCube();
+  virtual int32_t CreateBrickoid();
+  virtual int32_t CreateStretchedCube();
+  virtual int32_t CreatePyramid();
+  virtual int32_t CreateSquashedPyramid();
+  virtual int32_t CreateStretchedPyramid();
+  virtual int32_t CreateCone();
+  virtual int32_t CreateStretchedCone();
+  virtual int32_t CreateSquashedCone();
+  virtual int32_t CreateHorizontalDisk();
+  virtual int32_t CreateVerticalDisk();
+  virtual int32_t CreateHorizontalFace();
+  // An upright face of width over height `aspect`, its shorter side 2.
+  virtual int32_t CreateVerticalFace(double aspect);
+  virtual int32_t CreateRadialLight();
+  virtual int32_t CreateSpotLight();
+  virtual int32_t CreateSquareSpotLight();
+  virtual int32_t CreateParallelLight();
+  virtual int32_t CreateCylinderLight();
+  // Where a new object goes when the preferences place new objects in view: 11.31370849898 along
+  // the current camera's direction from its position. 0 with the position written, 1 when the
+  // preferences, the camera or its lock leave it alone.
+  int32_t PlaceNewObject(vector3<double>* position);
+  // A material of preset library `entry` of list 101, picked at random (never the last of two or
+  // more), copied into the target: 0, 9 when the list cannot be had, or the library's open error.
+  int32_t ApplyRandomPresetMaterial(uint32_t entry, C3dMaterial* target);
+
   // ---- the mouse (doc_window_mouse.cpp)
   // A press of the primary button in the canvas: over the rendered image Space scrolls it and a band
   // chooses the render region (0 once a band was tracked); over the wireframe Space drives the camera

@@ -1,10 +1,55 @@
 #include "panels/layout_needs.h"
 
+#include <cstddef>
+#include <iterator>
+
+namespace {
+
+constexpr SLayoutNeed CreateItem(const char* name) {
+  return {SLayoutNeed::kElement, "createpalette.dat", name, 0, "create palette", SLayoutNeed::kImageElement};
+}
+
+}  // namespace
+
 namespace need {
 
 const SDialogNeeds kAddPreset = DialogNeeds("addpreset.dat", "add preset");
 const SDialogNeeds kColorPicker = DialogNeeds("colorpicker.dat", "color picker");
 const SLayoutNeed kCreatePalette{SLayoutNeed::kCanvas, "createpalette.dat", "create palette"};
+const SLayoutNeed kCreateItems[kCreateItemCount] = {
+    CreateItem("water plane"),
+    CreateItem("cloud plane"),
+    CreateItem("ground plane"),
+    CreateItem("terrain"),
+    CreateItem("stone"),
+    CreateItem("sym lattice"),
+    CreateItem("sphere"),
+    CreateItem("ellipsoid"),
+    CreateItem("squashed sphere"),
+    CreateItem("torus"),
+    CreateItem("tuboid"),
+    CreateItem("cylinder"),
+    CreateItem("squashed cylinder"),
+    CreateItem("stretched cylinder"),
+    CreateItem("cube"),
+    CreateItem("brickoid"),
+    CreateItem("stretched cube"),
+    CreateItem("pyramid"),
+    CreateItem("squashed pyramid"),
+    CreateItem("stretched pyramid"),
+    CreateItem("cone"),
+    CreateItem("stretched cone"),
+    CreateItem("squashed cone"),
+    CreateItem("2d Hdisk"),
+    CreateItem("2d Vdisk"),
+    CreateItem("2d pict"),
+    CreateItem("2d Hface"),
+    CreateItem("2d Vface"),
+    CreateItem("radial light"),
+    CreateItem("spotlight"),
+    CreateItem("square spotlight"),
+    CreateItem("parallel light"),
+};
 const SDialogNeeds kDeletePreset = DialogNeeds("deletepreset.dat", "delete preset");
 const SLayoutNeed kDisplayPalette{SLayoutNeed::kCanvas, "displaypalette.dat", "display palette"};
 const SDialogNeeds kDocSetup = DialogNeeds("docsetup.dat", "doc setup");
@@ -50,5 +95,12 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kSelectionPalette,     &need::kTextEditPopup.canvas, &need::kTextEditPopup.ok,
       &need::kTextEditPopup.cancel, &need::kQuestionTexts,
   };
-  return {kNeeds, sizeof kNeeds / sizeof kNeeds[0]};
+  static const SLayoutNeed* const* const kAll = [] {
+    static const SLayoutNeed* all[std::size(kNeeds) + need::kCreateItemCount];
+    size_t n = 0;
+    for (const SLayoutNeed* entry : kNeeds) all[n++] = entry;
+    for (const SLayoutNeed& item : need::kCreateItems) all[n++] = &item;
+    return all;
+  }();
+  return {kAll, uint32_t(std::size(kNeeds) + need::kCreateItemCount)};
 }

@@ -8,6 +8,9 @@ namespace need {
 extern const SDialogNeeds kAddPreset;
 extern const SDialogNeeds kColorPicker;
 extern const SLayoutNeed kCreatePalette;
+// The create palette's item buttons, image elements named as the items.
+inline constexpr uint32_t kCreateItemCount = 32;
+extern const SLayoutNeed kCreateItems[kCreateItemCount];
 extern const SDialogNeeds kDeletePreset;
 extern const SLayoutNeed kDisplayPalette;
 extern const SDialogNeeds kDocSetup;
