@@ -475,8 +475,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // The selection palette takes the window's mode: 0 or its answer (0 without a palette).
   int32_t UpdateSelectionPaletteMode();
 
-  // ---- handlers the dispatcher routes to (doc_window_placeholders.cpp holds those not built yet,
-  // each answering 27). Each answers 0 (not handled), 26 (handled) or an error code.
+  // ---- handlers the dispatcher routes to. Each answers 0 (not handled), 26 (handled) or an error
+  // code.
   // The create palette's items and the picture textures dialog's reply; 0 for any other message.
   virtual int32_t HandleCreateItem(CUIMessage* message);
   // Press, drag and release on the six camera controls.
