@@ -88,6 +88,20 @@ fi
 
 check
 keys ctrl+q
+# The render changed the document, so quitting asks first: "Don't Save" is the left of the question's
+# three buttons along its bottom edge.
+question=""
+for _ in $(seq 1 50); do
+  question="$(xdotool search --onlyvisible --name '^Quarn2$' 2>/dev/null | grep -vx "$main" | head -1)"
+  [ -n "$question" ] && break
+  sleep 0.2
+done
+if [ -n "$question" ]; then
+  eval "$(xdotool getwindowgeometry --shell "$question")"
+  xdotool mousemove $((X + WIDTH / 6)) $((Y + HEIGHT - 16)) click 1
+else
+  fail "Ctrl+Q after a render did not ask to save the changes"
+fi
 for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
 if kill -0 $pid 2>/dev/null; then
   fail "Ctrl+Q left the program running"
