@@ -3,46 +3,7 @@
 # Space+Alt drag turns the camera with the trackball and leaves the pointer where the press was, and
 # the captured window changes. No run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.
-set -uo pipefail
-program="$1"
-data="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR="$work"
-unset QUARN2_HEADLESS
-cp "$program" "$work/Quarn2"
-mkdir -p "$work/data" && cp "$data"/*.dat "$work/data/"
-cd "$work"
-failures=0
-checks=0
-failed=0
-fail() {
-  echo "FAIL: $*"
-  [ "$failed" = 1 ] || failures=$((failures + 1))
-  failed=1
-}
-check() {
-  checks=$((checks + 1))
-  failed=0
-}
-
-visible_window() {  # the id of the visible window of that exact title, waiting for it a while
-  local id=""
-  for _ in $(seq 1 150); do
-    id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
-    [ -n "$id" ] && break
-    sleep 0.2
-  done
-  echo "$id"
-}
-
-capture() {  # the main window into the file
-  import -window "$main" "$1" 2>/dev/null
-}
-
-differs() {  # whether two captures differ in any pixel
-  [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]
-}
+source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
 ./Quarn2 2> run.err &
 pid=$!

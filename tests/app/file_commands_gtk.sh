@@ -5,25 +5,8 @@
 # again without a dialog, writing the picture beside it anew; Ctrl+Q then ends the program with status
 # 0 and no question. No run may print a sanitizer report.
 # Arguments: the program, the build's data/ folder and quarn2-scene.
-program="$1"
-data="$2"
 scene_tool="$3"
-source "$(dirname "$0")/../framework/ui/gtk_session.sh"
-cp "$program" "$work/Quarn2"
-mkdir -p "$work/data" && cp "$data"/*.dat "$work/data/"
-cd "$work"
-failures=0
-checks=0
-failed=0
-fail() {
-  echo "FAIL: $*"
-  [ "$failed" = 1 ] || failures=$((failures + 1))
-  failed=1
-}
-check() {
-  checks=$((checks + 1))
-  failed=0
-}
+source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
 pixel() {  # the colour at (x, y) of an image, as srgb(r,g,b)
   convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null | sed 's/^rgb/srgb/'

@@ -3,47 +3,7 @@
 # (the Render menu's render item) renders the default scene into the window, which then differs inside
 # the document image from the wireframe shown before. No run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.
-set -uo pipefail
-program="$1"
-data="$2"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR="$work"
-unset QUARN2_HEADLESS
-cp "$program" "$work/Quarn2"
-mkdir -p "$work/data" && cp "$data"/*.dat "$work/data/"
-cd "$work"
-failures=0
-checks=0
-failed=0
-fail() {
-  echo "FAIL: $*"
-  [ "$failed" = 1 ] || failures=$((failures + 1))
-  failed=1
-}
-check() {
-  checks=$((checks + 1))
-  failed=0
-}
-
-visible_window() {  # the id of the visible window of that exact title, waiting for it a while
-  local id=""
-  for _ in $(seq 1 150); do
-    id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
-    [ -n "$id" ] && break
-    sleep 0.2
-  done
-  echo "$id"
-}
-
-capture() {  # the main window into the file
-  import -window "$main" "$1" 2>/dev/null
-}
-
-changed_in() {  # how many pixels of the rectangle (W x H + X + Y in the window) differ between two captures
-  convert "$1" -crop "$3" +repage a.png && convert "$2" -crop "$3" +repage b.png
-  compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1
-}
+source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
 ./Quarn2 2> run.err &
 pid=$!

@@ -9,24 +9,9 @@
 if [ -z "${QUARN2_OWN_BUS:-}" ]; then
   QUARN2_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
 fi
-program="$1"
-data="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/../framework/ui/gtk_session.sh"
-cp "$program" "$work/Quarn2"
-mkdir -p "$work/data" && cp "$data"/*.dat "$work/data/"
-cd "$work"
-checks=0
-failed=0
-fail() {
-  echo "FAIL: $*"
-  [ "$failed" = 1 ] || failures=$((failures + 1))
-  failed=1
-}
-check() {
-  checks=$((checks + 1))
-  failed=0
-}
+source "$here/program_gtk.sh" "$1" "$2"
+
 keys() {  # the keys to the main window, which takes them only with the focus
   xdotool windowfocus --sync "$main" 2>/dev/null
   xdotool key "$@"
