@@ -11,6 +11,7 @@
 #include "editing/document.h"
 #include "editing/document_host.h"
 #include "framework/core/holder.h"
+#include "platform/window.h"
 #include "scene/base_spool_table.h"
 #include "scene/camera.h"
 #include "tests/scene/scene_fixture.h"
@@ -72,4 +73,20 @@ class EditingTest : public SceneTest {
   CTestHost host;
   std::unique_ptr<C3dDocument> document;
   std::unique_ptr<C3dBaseSpoolTable> list;
+};
+
+// With a maximised main window for the pointer and key queries, and a camera in the table that the
+// host answers as the current one.
+class EditingCameraTest : public EditingTest {
+ protected:
+  void SetUp() override {
+    EditingTest::SetUp();
+    if (HasFatalFailure()) return;
+    platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);
+    camera = MakeObject<C3dCamera>(table);
+    ASSERT_NE(camera, nullptr);
+    host.camera = camera;
+  }
+
+  C3dCamera* camera = nullptr;
 };

@@ -16,19 +16,11 @@ namespace {
 
 constexpr uint32_t kShift = 16, kControl = 17, kAlt = 18;
 
-class SelectionDrag : public EditingTest {
+class SelectionDrag : public EditingCameraTest {
  protected:
-  void SetUp() override {
-    EditingTest::SetUp();
-    if (HasFatalFailure()) return;
-    platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);
-    camera = MakeObject<C3dCamera>(table);
-    ASSERT_NE(camera, nullptr);
-    host.camera = camera;
-  }
   void TearDown() override {
     Hold({});
-    EditingTest::TearDown();
+    EditingCameraTest::TearDown();
   }
 
   // Exactly these modifier keys are down.
@@ -83,7 +75,6 @@ class SelectionDrag : public EditingTest {
     return box.fMax - box.fMin;
   }
 
-  C3dCamera* camera = nullptr;
 };
 
 TEST_F(SelectionDrag, HandlesAreHitWithinThreePixelsButNeverTheCentre) {

@@ -21,19 +21,11 @@ namespace {
 
 constexpr uint32_t kShift = 16;
 
-class SelectionOps : public EditingTest {
+class SelectionOps : public EditingCameraTest {
  protected:
-  void SetUp() override {
-    EditingTest::SetUp();
-    if (HasFatalFailure()) return;
-    platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);
-    camera = MakeObject<C3dCamera>(table);
-    ASSERT_NE(camera, nullptr);
-    host.camera = camera;
-  }
   void TearDown() override {
     HoldShift(false);
-    EditingTest::TearDown();
+    EditingCameraTest::TearDown();
   }
 
   void HoldShift(bool down) {
@@ -58,7 +50,6 @@ class SelectionOps : public EditingTest {
     return mode % 3 == 0 ? box.fMin[axis] : mode % 3 == 2 ? box.fMax[axis] : (box.fMin[axis] + box.fMax[axis]) * 0.5;
   }
 
-  C3dCamera* camera = nullptr;
 };
 
 TEST_F(SelectionOps, AlignBringsEachModesCoordinateOntoTheFirstObjectsAsOneUndoableAction) {
