@@ -37,6 +37,9 @@ for name in "${names[@]}"; do
   mkdir -p "$build/seeds/$name" "$build/corpus/$name" "$build/findings/$name" "$build/logs"
 done
 
+# The harnesses write each input to a file of their private folder under $TMPDIR: in memory, a busy
+# disk cannot hold an input past the timeout.
+[ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 touch "$build/logs/.start"
 run() {
   local name=$1
