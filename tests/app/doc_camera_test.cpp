@@ -70,10 +70,6 @@ class DocCamera : public DocWindowTest {
     Settle();
     DocWindowTest::TearDown();
   }
-  void Settle() {
-    for (int i = 0; i < 400 && platform::headless::PendingInputs() > 0; ++i) app->PumpMessages();
-    app->PumpMessages();
-  }
   void HoldAlt(bool down) {
     platform::headless::AddScript(down ? "key 18\n" : "keyup 18\n");
     Settle();

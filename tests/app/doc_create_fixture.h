@@ -167,9 +167,6 @@ class DocCreateTest : public DocCommandsTest {
     Settle();
     ASSERT_EQ(app->IsControlDown(), down);
   }
-  void Settle() {
-    for (int i = 0; i < 50 && platform::headless::PendingInputs() > 0; ++i) app->PumpMessages();
-  }
 
   static void ExpectNear(const vector3<double>& actual, const vector3<double>& expected, const std::string& what,
                          double tolerance = 1e-9) {

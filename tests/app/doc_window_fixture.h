@@ -20,6 +20,7 @@
 #include "framework/core/resource_env.h"
 #include "framework/image/image.h"
 #include "framework/ui/ui_message.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "scene/base_spool_table.h"
 #include "scene/base_sys.h"
@@ -105,6 +106,11 @@ class DocWindowTest : public SystemDataTest {
   }
 
   CSelection& Selection() { return window->GetDocument()->GetSelection(); }
+  // Plays the script input still waiting, then one more loop step.
+  void Settle() {
+    for (int i = 0; i < 400 && platform::headless::PendingInputs() > 0; ++i) app->PumpMessages();
+    app->PumpMessages();
+  }
 
   // The things of the scene table of a family (and class, unless 0), in row order.
   std::vector<C3dBase*> Things(uint32_t family, uint32_t classTag = 0) {

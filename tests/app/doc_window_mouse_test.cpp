@@ -67,11 +67,6 @@ class DocWindowMouse : public DocWindowTest {
     Settle();
     DocWindowTest::TearDown();
   }
-
-  void Settle() {
-    for (int i = 0; i < 400 && platform::headless::PendingInputs() > 0; ++i) app->PumpMessages();
-    app->PumpMessages();
-  }
   void Draw() {
     w->Invalidate(true);
     ASSERT_EQ(w->Redraw(false), 0);
