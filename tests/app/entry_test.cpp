@@ -225,10 +225,16 @@ TEST_F(ProgramRun, AnIdleHeadlessRunSleeps) {
   // Started once its swap files are there; then a moment for the rest of the start.
   for (int i = 0; i < 200 && !fs::exists(folder / "tmp" / "qspool0.tmp"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // On a loaded machine the start itself can take a while: the quietest of a few 2-second spells
+  // counts, and a spinning program has none below the limit.
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  const double before = CpuSeconds(pid);
-  std::this_thread::sleep_for(std::chrono::seconds(2));
-  const double used = CpuSeconds(pid) - before;
+  double used = 0;
+  for (int spell = 0; spell < 4; ++spell) {
+    const double before = CpuSeconds(pid);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    used = CpuSeconds(pid) - before;
+    if (used < 0.1) break;
+  }
   int status = 0;
   const bool running = waitpid(pid, &status, WNOHANG) == 0;
   kill(pid, SIGKILL);
