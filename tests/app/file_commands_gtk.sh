@@ -17,10 +17,7 @@ printf 'camera from 0 6 -20 to 0 2 0 fov 60\nsphere ball at 0 2 0 size 4 4 4\n' 
 convert -size 480x360 xc:'#ff0000' BMP3:doc.bmp
 touch -d '2001-01-01' doc.bmp
 
-./Quarn2 2> run.err &
-pid=$!
-main="$(visible_windows Quarn2 30 | head -1)"
-[ -n "$main" ] || fail "no main window appeared"
+start_program
 sleep 1
 
 # The chooser is the second visible window of the program's title; Ctrl+L opens its location field,
@@ -71,15 +68,5 @@ sleep 2
 
 check
 xdotool key ctrl+q
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-if kill -0 $pid 2>/dev/null; then
-  fail "Ctrl+Q left the program running"
-  kill -9 $pid
-fi
-wait $pid
-status=$?
-[ "$status" = 0 ] || fail "exit status $status after Ctrl+Q, expected 0"
-grep -q Sanitizer run.err && fail "sanitizer report: $(cat run.err)"
-
-echo "$((checks - failures)) passed, $failures failed"
-exit $((failures > 0))
+expect_quit
+end_run

@@ -6,10 +6,7 @@
 # Arguments: the program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
-./Quarn2 2> run.err &
-pid=$!
-main="$(visible_window Quarn2)"
-[ -n "$main" ] || { echo "FAIL: no main window appeared"; kill -9 $pid; exit 1; }
+start_program
 sleep 3
 eval "$(xdotool getwindowgeometry --shell "$main")"
 # The default view looks level at the horizon in the middle of the view, which is the main window's
@@ -67,7 +64,4 @@ differs after_band.png panned.png || fail "a Space-drag did not move the view"
 check
 kill $pid
 wait $pid
-grep -q Sanitizer run.err && fail "sanitizer report: $(cat run.err)"
-
-echo "$((checks - failures)) passed, $failures failed"
-exit $((failures > 0))
+end_run

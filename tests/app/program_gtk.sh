@@ -35,3 +35,31 @@ changed_in() {
   convert "$1" -crop "$3" +repage a.png && convert "$2" -crop "$3" +repage b.png
   compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1
 }
+
+# Starts the program from $work with its errors in run.err; $pid and its main window $main, or the
+# script ends at once when no main window shows.
+start_program() {
+  ./Quarn2 2> run.err &
+  pid=$!
+  main="$(visible_window Quarn2)"
+  [ -n "$main" ] || { echo "FAIL: no main window appeared"; kill -9 $pid; exit 1; }
+}
+
+# After a quit was asked for: the program must end by itself, with status 0.
+expect_quit() {
+  for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
+  if kill -0 $pid 2>/dev/null; then
+    fail "Ctrl+Q left the program running"
+    kill -9 $pid
+  fi
+  wait $pid
+  local status=$?
+  [ "$status" = 0 ] || fail "exit status $status after Ctrl+Q, expected 0"
+}
+
+# The last check: no sanitizer report; then the tally and the script's status.
+end_run() {
+  grep -q Sanitizer run.err && fail "sanitizer report: $(cat run.err)"
+  echo "$((checks - failures)) passed, $failures failed"
+  exit $((failures > 0))
+}

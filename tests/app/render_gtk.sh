@@ -5,10 +5,7 @@
 # Arguments: the program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
-./Quarn2 2> run.err &
-pid=$!
-main="$(visible_window Quarn2)"
-[ -n "$main" ] || { echo "FAIL: no main window appeared"; kill -9 $pid; exit 1; }
+start_program
 sleep 3
 eval "$(xdotool getwindowgeometry --shell "$main")"
 # The document image sits in the middle of the main window below the menu bar; a square of it around
@@ -42,7 +39,4 @@ read -r red blue <<< "$(convert now.png -format "%[fx:int(255*p{$sky}.r)] %[fx:i
 check
 kill $pid
 wait $pid
-grep -q Sanitizer run.err && fail "sanitizer report: $(cat run.err)"
-
-echo "$((checks - failures)) passed, $failures failed"
-exit $((failures > 0))
+end_run

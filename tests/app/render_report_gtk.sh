@@ -30,10 +30,7 @@ wait_for_cut() {  # waits a few seconds for "Cut" to be in the state, then print
   echo "$state"
 }
 
-./Quarn2 2> run.err &
-pid=$!
-main="$(visible_windows Quarn2 30 | head -1)"
-[ -n "$main" ] || { echo "FAIL: no main window appeared"; kill -9 $pid; exit 1; }
+start_program
 sleep 2
 
 check
@@ -87,15 +84,5 @@ if [ -n "$question" ]; then
 else
   fail "Ctrl+Q after a render did not ask to save the changes"
 fi
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
-if kill -0 $pid 2>/dev/null; then
-  fail "Ctrl+Q left the program running"
-  kill -9 $pid
-fi
-wait $pid
-status=$?
-[ "$status" = 0 ] || fail "exit status $status after Ctrl+Q, expected 0"
-grep -q Sanitizer run.err && fail "sanitizer report: $(cat run.err)"
-
-echo "$((checks - failures)) passed, $failures failed"
-exit $((failures > 0))
+expect_quit
+end_run
