@@ -25,8 +25,8 @@ namespace {
 
 enum EForm { kShapeForm, kShapeFormWithMaterial, kLightForm };
 
-// One factory call: the key and spec on the environment (the spec keyed when asked, which only a
-// resource environment takes), the out pointer set to garbage first so that nulling it shows.
+// One factory call with a creation key and table settings on the environment (keyed when asked,
+// which only a resource environment takes); the out pointer starts as garbage so that nulling it shows.
 template <typename T, EForm Form>
 int32_t Make(C3dBaseSys* table, CSpoolSys* environment, bool keyed, C3dObject** out) {
   SObjectKey key;
