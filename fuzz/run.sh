@@ -40,6 +40,9 @@ done
 # The harnesses write each input to a file of their private folder under $TMPDIR: in memory, a busy
 # disk cannot hold an input past the timeout.
 [ -d /dev/shm ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
+# Nor may the allocator's periodic return of freed pages to the system: on a loaded machine one such
+# madvise call has stalled a single input past the timeout.
+export ASAN_OPTIONS="allocator_release_to_os_interval_ms=-1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 touch "$build/logs/.start"
 run() {
   local name=$1

@@ -176,6 +176,8 @@ void ConvertInsert(const SInsertRecord& insert, const SInsertRecord* context) {
   if (!block.work)
     for (const SEntity* entity = block.entities.first; entity; entity = entity->next) block.work += Work(*entity);
   const int64_t copies = columns * rows;
+  // An array with no rows or no columns places nothing, however large its other count.
+  if (copies == 0) return;
   gImport.instances += copies;
   if (gImport.instances <= kMostBlockInstances) gImport.workToExpand += copies * block.work;
   if (gImport.instances > kMostBlockInstances || gImport.workToExpand > kMostExpansionWork) {

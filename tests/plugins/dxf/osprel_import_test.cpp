@@ -264,6 +264,8 @@ TEST_F(OsprelImportTest, DrawingsThatWouldRunAwayAreBounded) {
        0, 0},
       {"2147483647 x 2147483647 copies",
        Blocks(Block("C", Circle() + Circle())) + EntitiesOnly(Insert("C", "70\n2147483647\n71\n2147483647\n")), 19, 0},
+      {"2147483647 columns of no rows",
+       Blocks(Block("C", Circle())) + EntitiesOnly(Insert("C", "70\n2147483647\n71\n0\n")), 0, 0},
       {"a mesh claiming 32767 x 32767 vertices",
        EntitiesOnly("0\nPOLYLINE\n8\n0\n66\n1\n70\n16\n71\n32767\n72\n32767\n" + meshVertices + "0\nSEQEND\n"), 0, 0},
       {"no entities section", "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n0\nENDSEC\n0\nEOF\n", 0, 0},
