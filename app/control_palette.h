@@ -216,6 +216,39 @@ class CControlPalette : public CLayoutHostCanvas {
   int32_t ShowReadout(CUIMessage* message);
   // The sky, its textures and the sky-only tables, made on first use, freed.
   void FreePreviewScene();
+  // The preview camera takes the set-up of the window's camera that the view code selects ('camv'
+  // the camera view, 'top ' ... 'rght' the standard views, 'curv' the current camera), the
+  // preview renders with the window's render options. 0, 9 when a camera cannot be locked.
+  int32_t SyncPreviewCamera(uint32_t viewCode);
+  // The preview camera's projection into the renderer and the preview view, the renderer prepared.
+  int32_t SetupPreviewView();
+  // The window's sky copied into the preview's own sky and prepared: 0 or the failing step's code.
+  int32_t PreparePreviewSky();
+  // Interruptible slices while the preview is pending: 0 once it is complete, 26 while the window
+  // renders, input waits or the application is in the background, 24 when a slice was interrupted,
+  // or an error code.
+  int32_t RenderNanoSlices();
+  // The pending preview rendered to the end: 0 or an error code.
+  int32_t RenderNanoNow();
+  // The heartbeat's preview step: a pending preview renders 60 ticks after the last attempt; input
+  // waiting puts it off. 0 or the render's answer.
+  int32_t RenderPendingPreview();
+  // 'nrnd': the preview restarts and renders again after it follows the window's camera. 0.
+  int32_t RenewPreview();
+  // The readout's two lines from two texts with size prefixes; no top text clears both. 26.
+  int32_t ShowReadoutTexts(const char* top, const char* bottom);
+  // The bottom line only, at its prefix's size.
+  void SetReadoutPercent(const char* text);
+  // Entries top and bottom of the help list named after the element, to the readout through the
+  // owner; nothing for an element without a list. The delivery's answer, or 0.
+  int32_t ShowElementHelp(const char* name, uint32_t top, uint32_t bottom);
+  // A progress event (0 begin, 2 update, 3 new title, 7 end) of the current level.
+  void ShowProgress(uint32_t event, float fraction, const char* title, const char* text);
+  // The heartbeat step; nested: the heartbeat record's second word. 0 or the preview's answer.
+  int32_t HeartbeatStep(uint32_t nested);
+  // The readout's lines as shown.
+  const char* GetTopLine() const { return fTopLine; }
+  const char* GetBottomLine() const { return fBottomLine; }
   // ---- end of nano preview and readout
 
  private:
@@ -311,6 +344,29 @@ class CControlPalette : public CLayoutHostCanvas {
   uint8_t fProgressSubscribed = 0;
 
   // ---- nano preview and readout (nano_preview.cpp, control_palette_readout.cpp)
+  static constexpr uint32_t kReadoutBytes = 256;
+  // The preview's own sky with its textures, the sky-only scene and the render target.
+  struct SPreviewScene;
+  SPreviewScene* PreviewScene();
+  // The target's port and the element's place on the palette.
+  SRect PreviewDestination();
+  int32_t RenderPreview(bool slices);
+  void RestartPreviewState(bool pending);
+  // The readout's steps.
+  void SetReadoutLine(CTxElement* element, const char* words, float size);
+  void PlaceReadoutText(CTxElement* element, bool atFoot);
+  void PlaceReadoutLines(bool twoLines);
+  void RedrawReadout();
+  int32_t SendReadout(const char* top, const char* bottom);
+  void TrackHoverHelp();
+  void ReportHoverResult(int32_t result);
+
+  SPreviewScene* fPreviewScene = nullptr;
+  char fTopLine[kReadoutBytes] = {};
+  char fBottomLine[kReadoutBytes] = {};
+  uint32_t fProgressStart = 0;
+  // The hover failure told last; told again only after a hover that worked.
+  int32_t fReportedHoverError = 0;
   // ---- end of nano preview and readout
 };
 

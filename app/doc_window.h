@@ -349,6 +349,10 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // document), the picture textures, the stored selection, and a redraw. Clears unsaved changes.
   int32_t ResetScene(bool earlierVersion);
 
+  // ---- rendering depth, read by the control palette's nano preview (doc_window_render.cpp)
+  // Above 0 while RenderSlice renders: the preview leaves the machine to the window's render.
+  uint32_t GetRenderDepth() const { return fRenderDepth; }
+
   // ---- import through the plug-ins of "Plugins" (doc_import.cpp)
   virtual int32_t ImportObject();
   // The file dialog over every plug-in format and the plug-in's call with the chosen path.
@@ -741,6 +745,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   CPictTextures* fPictTextures = nullptr;
   CMenuBar* fMenuBar = nullptr;
   CNanoEditor* fNanoEditor = nullptr;
+  // ---- rendering depth (doc_window_render.cpp)
+  uint32_t fRenderDepth = 0;
 };
 
 // The program's current document window, none before the interface is built and after it is gone.
