@@ -132,15 +132,15 @@ SLayoutNeedTable AppLayoutNeeds() {
     needs.insert(needs.end(), {&need::kControlBackground, &need::kNanoPreview, &need::kViewControl,
                                &need::kFlyThroughControl, &need::kTexturesButton, &need::kPreviewModeButton,
                                &need::kMultiplexContainer, &need::kTopMultiplexText, &need::kBottomMultiplexText});
-    for (const SLayoutNeed* table : {need::kCameraControls, need::kRenderButtons, need::kOptionMenuButtons,
-                                     need::kOptionMenus, need::kViewDots, need::kControlHelp}) {
-      const uint32_t count = table == need::kCameraControls  ? need::kCameraControlCount
-                             : table == need::kRenderButtons ? need::kRenderButtonCount
-                             : table == need::kViewDots      ? need::kViewDotCount
-                             : table == need::kControlHelp   ? need::kControlHelpCount
-                                                             : need::kOptionMenuCount;
-      for (uint32_t i = 0; i < count; ++i) needs.push_back(&table[i]);
-    }
+    auto add = [&](const auto& table) {
+      for (const SLayoutNeed& need : table) needs.push_back(&need);
+    };
+    add(need::kCameraControls);
+    add(need::kRenderButtons);
+    add(need::kOptionMenuButtons);
+    add(need::kOptionMenus);
+    add(need::kViewDots);
+    add(need::kControlHelp);
     return needs;
   }();
   return {kNeeds.data(), uint32_t(kNeeds.size())};
