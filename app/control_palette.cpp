@@ -115,6 +115,10 @@ CControlPalette::~CControlPalette() {
 // ---- the build
 
 int32_t CControlPalette::BuildControls(CResourceEnv* environment) {
+  // A build replaces every element: nothing of an earlier tree is kept.
+  LeaveHovered();
+  FreePreviewObjects();
+  ForgetElements();
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
   BindControls();
   if (const int32_t err = BuildPreview()) return err;
@@ -126,6 +130,20 @@ int32_t CControlPalette::BuildControls(CResourceEnv* environment) {
   ExchangePrefs(true);
   DrawNanoWireframe(false);
   return kNoErr;
+}
+
+void CControlPalette::ForgetElements() {
+  fViewControl = nullptr;
+  fFlyThrough = nullptr;
+  fTopText = fBottomText = nullptr;
+  fNanoPreview = nullptr;
+  fTexturesButton = fPreviewModeButton = nullptr;
+  for (CImElement*& dot : fViewDots) dot = nullptr;
+  for (CImElement*& control : fCameraControls) control = nullptr;
+  for (CImElement*& button : fRenderButtons) button = nullptr;
+  fHovered = nullptr;
+  fCurrentDot = nullptr;
+  fDisabledControls = 0;
 }
 
 void CControlPalette::BindControls() {
@@ -160,7 +178,9 @@ void CControlPalette::BindControls() {
     BindElementRef(need::kRenderButtons[i].name, &found, &OnRenderButtonPress, &OnGlowHover, nullptr);
     fRenderButtons[i] = AsImage(found);
   }
-  for (const SLayoutNeed& menu : need::kOptionMenuButtons) BindElement(menu.name, &OnMenuButtonPress, &OnGlowHover, nullptr);
+  for (const SLayoutNeed& menu : need::kOptionMenuButtons) {
+    BindElement(menu.name, &OnMenuButtonPress, &OnGlowHover, nullptr);
+  }
   BindElementRef(need::kTexturesButton.name, &found, &OnTogglePress, &OnHover, nullptr);
   fTexturesButton = AsImage(found);
   BindElementRef(need::kPreviewModeButton.name, &found, &OnTogglePress, &OnHover, nullptr);
@@ -181,9 +201,8 @@ void CControlPalette::BindControls() {
 }
 
 // Build steps 3 to 9: the preview image, its attachments, view and camera, the scene it renders, and
-// the camera's start. Objects of an earlier build go first.
+// the camera's start.
 int32_t CControlPalette::BuildPreview() {
-  FreePreviewObjects();
   if (!fNanoPreview) return kErrFailedCreation;
   fPreviewRect = fNanoPreview->GetRect();
   int32_t error = kNoErr;

@@ -257,6 +257,7 @@ class CControlPalette : public CLayoutHostCanvas {
 
  private:
   // The build's steps.
+  void ForgetElements();
   void BindControls();
   int32_t BuildPreview();
   void FreePreviewObjects();

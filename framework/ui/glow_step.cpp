@@ -51,7 +51,8 @@ int32_t GlowPulseStep(CImElement& element, uint32_t stateEntry, SGlowPulse& puls
   const bool translucent = element.IsTranslucent();
   if (hideFirst) element.SetTranslucent(false, false);
   // The scratch image stays the caller's: the element is never asked to release it.
-  const int32_t err = element.GetImage() == scratch ? element.Redraw(false) : element.SetImage(scratch, false, false, false, true);
+  const int32_t err =
+      element.GetImage() == scratch ? element.Redraw(false) : element.SetImage(scratch, false, false, false, true);
   if (hideFirst) element.SetTranslucent(translucent, false);
   // Entry 0 is the element's state again, while the blend stays on show.
   list->Select(0);

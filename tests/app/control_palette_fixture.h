@@ -79,13 +79,13 @@ class ControlPaletteTest : public ShellTest {
         });
     palette = nullptr;
   }
-  // The window's heartbeat row logs "heartbeat" each time it runs.
+  // The window's heartbeat row logs "heartbeat" and the cursor's shape each time it runs.
   void SpyOnHeartbeat() {
     CCFEntry* row = app->GetHeartbeat()->FindEntry(window->HeartbeatOwner());
     ASSERT_NE(row, nullptr);
     gHeartbeat = row->callback;
     row->callback = [](void* owner, void* record, void* data) -> int32_t {
-      CControlLogWindow::gLog.push_back("heartbeat");
+      CControlLogWindow::gLog.push_back("heartbeat " + CursorName());
       return gHeartbeat(owner, record, data);
     };
   }
@@ -96,7 +96,9 @@ class ControlPaletteTest : public ShellTest {
     const SPointHV screen = palette->CanvasToScreen(root);
     return {screen.h, screen.v};
   }
-  static std::string Move(platform::SPoint p) { return "move " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n"; }
+  static std::string Move(platform::SPoint p) {
+    return "move " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+  }
   // The keys held, a press at the screen point, the lines of `during` while the button is down, the
   // release and the keys let go. Each line comes a while after the last, as a hand would give them,
   // so that the press is handled before the rest arrives.
@@ -114,7 +116,8 @@ class ControlPaletteTest : public ShellTest {
     for (uint32_t key : keys) script += "keyup " + std::to_string(key) + "\n";
     Play(script);
   }
-  void Press(CElement* element, SPointHV local, const std::string& during = "", const std::vector<uint32_t>& keys = {}) {
+  void Press(CElement* element, SPointHV local, const std::string& during = "",
+             const std::vector<uint32_t>& keys = {}) {
     PressAt(ScreenOf(element, local), during, keys);
   }
   // The hover of the palette's root at the element's point, as the heartbeat delivers it.

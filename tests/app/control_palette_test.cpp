@@ -246,12 +246,11 @@ TEST_F(ControlPalette, AReadoutMessageReachesTheReadout) {
 TEST_F(ControlPalette, KeysPickViewsAndRecallDots) {
   RunPalette([&] {
     auto type = [&](char c, const char* modifier = nullptr) {
-      std::string script = modifier ? std::string("key ") + modifier + "\n" : "";
-      script += std::string("char ") + c + "\n";
-      if (modifier) script += std::string("keyup ") + modifier + "\n";
-      platform::SWinRect frame;
-      platform::GetWindowRect(palette->GetWindow(), &frame);
-      Play("move " + std::to_string(frame.left + 5) + " " + std::to_string(frame.top + 5) + "\n" + script);
+      if (modifier) Play(std::string("key ") + modifier + "\n");
+      SWinEvent event;
+      event.key = uint8_t(c);
+      palette->OnCharacter(event);
+      if (modifier) Play(std::string("keyup ") + modifier + "\n");
     };
     type('3');
     EXPECT_EQ(palette->GetCurrentView(), 2u);
