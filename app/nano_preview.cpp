@@ -114,8 +114,11 @@ struct CControlPalette::SPreviewScene {
   // The sky owns its two cloud textures.
   C3dSky* sky = nullptr;
   CBorrowedRows* skyOnly = nullptr;
+  // The nano preview element's picture when its layout gives it none.
+  CImage* picture = nullptr;
 
   ~SPreviewScene() {
+    delete picture;
     delete skyOnly;
     if (sky) sky->ReleaseImages();
     delete sky;
@@ -128,6 +131,8 @@ CControlPalette::SPreviewScene* CControlPalette::PreviewScene() {
 }
 
 void CControlPalette::FreePreviewScene() {
+  if (fNanoPreview && fPreviewScene && fPreviewScene->picture && fNanoPreview->GetImage() == fPreviewScene->picture)
+    fNanoPreview->SetImage(nullptr, false, false, true, false);
   if (fContext && fPreviewScene && fContext->GetTarget() == &fPreviewScene->target) fContext->SetTarget(nullptr);
   if (fContext && fPreviewScene && fContext->GetSceneTable() == fPreviewScene->skyOnly) fContext->SetSceneTable(nullptr);
   delete fPreviewScene;
@@ -373,9 +378,20 @@ int32_t CControlPalette::DrawNanoPreview(CElement* element, uint32_t, CImage*) {
   CControlPalette* palette = GetCurrentControlPalette();
   if (!palette || palette->fPending) return kNoErr;
   auto* preview = dynamic_cast<CImElement*>(element);
-  CImage* picture = preview ? preview->GetImage() : nullptr;
   CImage* image = palette->fPreviewImage;
-  if (!picture || !image) return kErrGeneric;
+  if (!preview || !image) return kErrGeneric;
+  // A layout that gives the element no picture of its own gets the palette's, the preview's size.
+  if (!preview->GetImage()) {
+    SPreviewScene* scene = palette->PreviewScene();
+    if (!scene->picture) {
+      int32_t error = kNoErr;
+      scene->picture = NewDataImage(image->GetWidth(), image->GetHeight(), &error);
+      if (!scene->picture) return NonZeroError(error);
+    }
+    if (const int32_t err = preview->SetImage(scene->picture, false, false, false, false)) return err;
+  }
+  CImage* picture = preview->GetImage();
+  if (!picture) return kErrGeneric;
   CImNavigator from(image, nullptr, false, false);
   CImNavigator to(picture, nullptr, true, false);
   if (!from.IsUsable() || !to.IsUsable()) return kErrOutOfMemory;
