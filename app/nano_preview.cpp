@@ -35,7 +35,6 @@
 
 namespace {
 
-constexpr const char* kNanoPreviewName = "nano preview";
 constexpr uint32_t kPreviewChangeKind = 2;
 // The change bits of "objinfochanged": the scene itself changed; render at once.
 constexpr uint32_t kSceneChanges = 2 | 4;
@@ -286,7 +285,7 @@ void CControlPalette::CancelPreview() { RestartPreviewState(false); }
 int32_t CControlPalette::RenewPreview() {
   RestartPreviewState(true);
   CUIMessage message;
-  message.Init(kPreviewChangeKind, kNanoPreviewName, nullptr, need::kControlPalette.name, 0);
+  message.Init(kPreviewChangeKind, need::kNanoPreview.name, nullptr, need::kControlPalette.name, 0);
   CElement* root = GetRoot();
   const int32_t answer = root ? root->SendMessageUp(&message, root) : kNoErr;
   return answer == kHandled ? kNoErr : answer;
