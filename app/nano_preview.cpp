@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 
 #include "app/control_palette.h"
 #include "app/doc_window.h"
@@ -175,6 +176,7 @@ int32_t CControlPalette::SetupPreviewView() {
     fContext->SetViewTransform(projection.ViewTransform());
   }
   if (fPreviewView3d) {
+    if (fPreviewView3d->GetImage() != fPreviewImage) fPreviewView3d->SetImage(fPreviewImage);
     fPreviewView3d->SetCamera(camera);
     if (const int32_t err = fPreviewView3d->UpdateFromCamera()) return err;
   }
@@ -357,6 +359,7 @@ int32_t CControlPalette::DrawNanoWireframe(bool show) {
   CHolder objects(scene, false, false);
   if (!scene || !objects.IsLocked()) return kErrOutOfMemory;
   view->GetStyle() = window->GetViewStyle();
+  if (view->GetImage() != fPreviewImage) view->SetImage(fPreviewImage);
   view->SetObjectList(scene);
   view->SetCamera(fPreviewCamera);
   if (const int32_t err = view->UpdateFromCamera()) return err;

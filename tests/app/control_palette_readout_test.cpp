@@ -163,20 +163,17 @@ TEST_F(Hover, ThePointerOverAControlShowsItsHelpAndLeavingClearsIt) {
   EXPECT_EQ(BottomText(), Entry("trackball control", 1));
 
   // An element that hovers but has no help list shows nothing.
-  CElement* bare = nullptr;
-  for (CElement* candidate : {static_cast<CElement*>(palette->GetNanoPreviewElement()),
-                              static_cast<CElement*>(palette->GetTexturesButton()),
-                              static_cast<CElement*>(palette->GetViewDot(0))}) {
-    CIxTextLocal texts(paletteLayout.get(), candidate ? candidate->GetName() : "", CIxText::kNone);
-    if (candidate && texts.GetResult() != 0) bare = candidate;
+  CElement* flyThrough = nullptr;
+  ASSERT_EQ(CElSystem::FindByName(palette->GetViewControl(), "fly through control", &flyThrough), 0);
+  {
+    CIxTextLocal texts(paletteLayout.get(), "fly through control", CIxText::kNone);
+    ASSERT_NE(texts.GetResult(), 0) << "the fly-through control has a help list";
   }
-  if (bare) {
-    palette->ShowReadoutTexts(nullptr, nullptr);
-    MovePointer(ScreenCentre(bare));
-    EXPECT_EQ(Beat(), 0);
-    EXPECT_EQ(palette->GetHoveredElement(), bare);
-    EXPECT_EQ(TopText(), "");
-  }
+  palette->ShowReadoutTexts(nullptr, nullptr);
+  MovePointer(ScreenCentre(flyThrough));
+  EXPECT_EQ(Beat(), 0);
+  EXPECT_EQ(palette->GetHoveredElement(), flyThrough);
+  EXPECT_EQ(TopText(), "");
 
   MovePointer(ScreenCentre(trackball));
   Beat();
