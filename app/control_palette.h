@@ -21,7 +21,6 @@ class C3dCamera;
 class CDocWindow;
 class CElement;
 class CImElement;
-class CImNavigator;
 class CImage;
 class CMenu;
 class CPrefsFile;
@@ -93,9 +92,14 @@ class CControlPalette : public CLayoutHostCanvas {
   enum EAttachment : uint32_t {
     kZoneWord = 0,    // the last pointer zone of a translation control
     kCursorWord = 1,  // the hover cursor
-    kLockedWord = 2,  // a view dot that refuses Alt-clearing; the nano preview's image
-    kNumberWord = 3,  // a view dot's number; the nano preview's renderer
+    kKeepWord = 2,    // set: a view dot that refuses Alt-clearing
+    kDotNumberWord = 3,
+    // The nano preview's image and renderer, as handles of the process-wide table.
+    kPreviewImageWord = 2,
+    kPreviewRendererWord = 3,
   };
+  static constexpr uint32_t kPreviewImageTag = FourCC("npim");
+  static constexpr uint32_t kPreviewRendererTag = FourCC("nprn");
 
   CControlPalette(CUICmFunction* owner, CResourceEnv* environment);
   // Writes the settings, leaves the progress notifications and the heartbeat, frees the preview.
@@ -253,14 +257,15 @@ class CControlPalette : public CLayoutHostCanvas {
 
  private:
   // The build's steps.
+  void ForgetElements();
   void BindControls();
-  void BindCameraControl(const char* name, ECameraControl index, ElHoverCallback hover, uint32_t cursor);
   int32_t BuildPreview();
+  void FreePreviewObjects();
   // The settings' codes and flags to and from the record.
   void LoadSettings(const CPrefsFile& prefs);
   void StoreSettings(CPrefsFile& prefs) const;
   // A kind 0 message to the document window's render-options handler, flag 1.
-  void SendRenderOption(uint32_t code, uint32_t data);
+  static void SendRenderOption(CDocWindow& window, uint32_t code, uint32_t data);
   // Sends a message up through the palette's root element: the receiver's answer.
   int32_t SendUp(CUIMessage& message);
   // A kind 0 message, canvas "doc window", flag 1, value word, up through the root.
@@ -272,13 +277,14 @@ class CControlPalette : public CLayoutHostCanvas {
   int32_t ViewDotStep(const CUIMessage& message);
   // Shows the view on the view control (state and image) and dims or undims the camera controls.
   void ShowView(uint32_t view);
-  // The option menus: popped up at the screen point, the choice acted on; 26.
-  int32_t RunOptionMenu(const CUIMessage& message);
-  int32_t ChoosePreviewOption(uint32_t code, uint32_t index, uint32_t wireIndex);
+  // Option menu `which` (0 nano preview, 1 view, 2 camera, 3 trackball, 4 render options) popped up
+  // at the screen point, the choice acted on: 26, or the menu's load error.
+  int32_t RunOptionMenu(uint32_t which, SPointHV screenPoint);
+  int32_t ChoosePreviewOption(CMenu& menu, uint32_t code, uint32_t index);
   int32_t ChooseViewOption(uint32_t code, uint32_t index);
   int32_t ChooseCameraOption(uint32_t code);
   int32_t ChooseTrackballOption(uint32_t code);
-  int32_t ChooseRenderOption(uint32_t code, uint32_t index, const CMenu& menu);
+  int32_t ChooseRenderOption(CMenu& menu, uint32_t code, uint32_t index);
   // Shows state on an image element through its image list, without (or with) a redraw.
   static void ShowState(CImElement* element, uint32_t state, bool redraw = true);
   static uint32_t CurrentState(const CImElement* element);
@@ -323,7 +329,6 @@ class CControlPalette : public CLayoutHostCanvas {
   // The nano preview's objects and progressive state: pending while a render is wanted.
   SRect fPreviewRect;
   CImage* fPreviewImage = nullptr;
-  CImNavigator* fNavigator = nullptr;
   CRenderContext* fContext = nullptr;
   CPreviewRenderer* fRenderer = nullptr;
   uint8_t fPending = 0;

@@ -435,6 +435,17 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // more), copied into the target: 0, 9 when the list cannot be had, or the library's open error.
   int32_t ApplyRandomPresetMaterial(uint32_t entry, C3dMaterial* target);
 
+  // ---- the live preview of drags (doc_window_mouse.cpp)
+  // A Space drag's first movement: flags 0x80 and 0x100 set, the nano editor centred on the screen
+  // and shown, and the drag's redraws go to its picture. False, with nothing changed, without it.
+  bool StartLivePreview();
+  // After such a drag: 0x100 cleared, 0x80 too unless it was set before the drag, the nano editor
+  // hidden.
+  void StopLivePreview(bool hadLivePreview);
+  // The redraw's target while a drag feeds the live preview (0x80, and force or 0x100): the nano
+  // editor's picture; none otherwise.
+  CImElement* LivePreviewTarget(bool force) const;
+
   // ---- the mouse (doc_window_mouse.cpp)
   // A press of the primary button in the canvas: over the rendered image Space scrolls it and a band
   // chooses the render region (0 once a band was tracked); over the wireframe Space drives the camera

@@ -13,7 +13,8 @@ constexpr SLayoutNeed ReportText(const char* name) {
 constexpr SLayoutNeed DocImageChild(const char* name) {
   return {SLayoutNeed::kElement, "docwindow.dat", name, 0, "doc window", SLayoutNeed::kImageElement};
 }
-constexpr SLayoutNeed ControlElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+constexpr SLayoutNeed ControlElement(const char* name,
+                                     SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
   return {SLayoutNeed::kElement, "controlpalette.dat", name, 0, "control palette", kind};
 }
 constexpr SLayoutNeed ControlHelp(const char* name) {
@@ -68,7 +69,9 @@ const SLayoutNeed kCameraControls[kCameraControlCount] = {
     ControlElement("camera XZ control"), ControlElement("banking button"),    ControlElement("field of view button"),
 };
 const SLayoutNeed kRenderButtons[kRenderButtonCount] = {
-    ControlElement("render all button"), ControlElement("clear & render button"), ControlElement("resume render button"),
+    ControlElement("render all button"),
+    ControlElement("clear & render button"),
+    ControlElement("resume render button"),
 };
 const SLayoutNeed kOptionMenuButtons[kOptionMenuCount] = {
     ControlElement("nano preview options menu"), ControlElement("view options menu"),
@@ -88,15 +91,15 @@ const SLayoutNeed kViewDots[kViewDotCount] = {
     ControlElement("view 6 dot"), ControlElement("view 7 dot"),
 };
 const SLayoutNeed kControlHelp[kControlHelpCount] = {
-    ControlHelp("nano preview"),          ControlHelp("view control"),          ControlHelp("trackball control"),
-    ControlHelp("camera XY control"),     ControlHelp("camera XZ control"),     ControlHelp("camera YZ control"),
-    ControlHelp("banking button"),        ControlHelp("field of view button"),  ControlHelp("render all button"),
-    ControlHelp("clear & render button"), ControlHelp("resume render button"),  ControlHelp("nano preview options menu"),
-    ControlHelp("view options menu"),     ControlHelp("camera options menu"),   ControlHelp("render options menu"),
-    ControlHelp("trackball options menu"), ControlHelp("textures on/off button"), ControlHelp("preview mode button"),
-    ControlHelp("view 0 dot"),            ControlHelp("view 1 dot"),            ControlHelp("view 2 dot"),
-    ControlHelp("view 3 dot"),            ControlHelp("view 4 dot"),            ControlHelp("view 5 dot"),
-    ControlHelp("view 6 dot"),            ControlHelp("view 7 dot"),
+    ControlHelp("nano preview"), ControlHelp("view control"), ControlHelp("trackball control"),
+    ControlHelp("camera XY control"), ControlHelp("camera XZ control"), ControlHelp("camera YZ control"),
+    ControlHelp("banking button"), ControlHelp("field of view button"), ControlHelp("render all button"),
+    ControlHelp("clear & render button"), ControlHelp("resume render button"),
+    ControlHelp("nano preview options menu"), ControlHelp("view options menu"), ControlHelp("camera options menu"),
+    ControlHelp("render options menu"), ControlHelp("trackball options menu"),
+    ControlHelp("textures on/off button"), ControlHelp("preview mode button"), ControlHelp("view 0 dot"),
+    ControlHelp("view 1 dot"), ControlHelp("view 2 dot"), ControlHelp("view 3 dot"), ControlHelp("view 4 dot"),
+    ControlHelp("view 5 dot"), ControlHelp("view 6 dot"), ControlHelp("view 7 dot"),
 };
 const SDialogNeeds kReportRender = DialogNeeds("reportrender.dat", "report render time", true, false);
 const SLayoutNeed kReportTexts[kReportTextCount] = {
@@ -132,15 +135,15 @@ SLayoutNeedTable AppLayoutNeeds() {
     needs.insert(needs.end(), {&need::kControlBackground, &need::kNanoPreview, &need::kViewControl,
                                &need::kFlyThroughControl, &need::kTexturesButton, &need::kPreviewModeButton,
                                &need::kMultiplexContainer, &need::kTopMultiplexText, &need::kBottomMultiplexText});
-    for (const SLayoutNeed* table : {need::kCameraControls, need::kRenderButtons, need::kOptionMenuButtons,
-                                     need::kOptionMenus, need::kViewDots, need::kControlHelp}) {
-      const uint32_t count = table == need::kCameraControls  ? need::kCameraControlCount
-                             : table == need::kRenderButtons ? need::kRenderButtonCount
-                             : table == need::kViewDots      ? need::kViewDotCount
-                             : table == need::kControlHelp   ? need::kControlHelpCount
-                                                             : need::kOptionMenuCount;
-      for (uint32_t i = 0; i < count; ++i) needs.push_back(&table[i]);
-    }
+    auto add = [&](const auto& table) {
+      for (const SLayoutNeed& need : table) needs.push_back(&need);
+    };
+    add(need::kCameraControls);
+    add(need::kRenderButtons);
+    add(need::kOptionMenuButtons);
+    add(need::kOptionMenus);
+    add(need::kViewDots);
+    add(need::kControlHelp);
     return needs;
   }();
   return {kNeeds.data(), uint32_t(kNeeds.size())};

@@ -16,5 +16,7 @@ struct SGlowPulse {
 // (step becomes -20 / +20); when the element's image list has entry `stateEntry`, entry 0 with that entry blended
 // over it by level / 256 (entry 0's alpha kept) is shown in `scratch` (made or grown to entry 0's size, reused).
 // hideFirst: the element's translucency is switched off while the picture changes and restored after.
+// The scratch stays the caller's: before it is freed, and before the element goes (which would free
+// the picture it shows), the element must show an entry of its list again (SelectEntry).
 // 0; 9 when the scratch image cannot be made; nothing is drawn when entry 0 is missing or unusable.
 int32_t GlowPulseStep(CImElement& element, uint32_t stateEntry, SGlowPulse& pulse, CImage*& scratch, bool hideFirst);
