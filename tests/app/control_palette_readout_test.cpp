@@ -55,7 +55,9 @@ TEST_F(Readout, TheSizePrefixSetsEachLinesTypeSizeAndLayout) {
     EXPECT_EQ(palette->ShowReadoutTexts(c.top, c.bottom), kHandled);
     EXPECT_EQ(TopText(), c.topLine) << c.top;
     EXPECT_STREQ(palette->GetTopLine(), c.topLine) << c.top;
-    if (c.topSize) EXPECT_EQ(Size(Top()), c.topSize) << c.top;
+    if (c.topSize) {
+      EXPECT_EQ(Size(Top()), c.topSize) << c.top;
+    }
     if (c.bottomLine) {
       EXPECT_TRUE(Bottom()->IsShown()) << c.top;
       EXPECT_EQ(BottomText(), c.bottomLine) << c.top;

@@ -85,18 +85,20 @@ TEST_F(NanoPreview, SyncingCopiesTheSetUpAndPositionOfTheChosenCamera) {
   MakePalette();
   window->SetCurrentCamera(window->GetViewCamera(CDocWindow::kFront));
   struct SCase {
-    const char* code;
+    uint32_t code;
     CDocWindow::EView view;
-  } cases[] = {{"top ", CDocWindow::kTop}, {"bttm", CDocWindow::kBottom}, {"camv", CDocWindow::kPerspective},
-               {"curv", CDocWindow::kFront}};
+  } cases[] = {{FourCC("top "), CDocWindow::kTop},
+               {FourCC("bttm"), CDocWindow::kBottom},
+               {FourCC("camv"), CDocWindow::kPerspective},
+               {FourCC("curv"), CDocWindow::kFront}};
   for (const SCase& c : cases) {
     ASSERT_EQ(palette->InitPreviewCamera(), 0);
-    ASSERT_EQ(palette->SyncPreviewCamera(FourCC(c.code)), 0) << c.code;
+    ASSERT_EQ(palette->SyncPreviewCamera(c.code), 0) << FourCCText(c.code);
     C3dCamera* from = window->GetViewCamera(c.view);
     C3dCamera* camera = palette->GetPreviewCamera();
     CHolder a(from, false, false), b(camera, false, false);
-    EXPECT_EQ(std::memcmp(&camera->GetView(), &from->GetView(), 136), 0) << c.code;
-    EXPECT_EQ(camera->GetTransformVector3(), from->GetTransformVector3()) << c.code;
+    EXPECT_EQ(std::memcmp(&camera->GetView(), &from->GetView(), 136), 0) << FourCCText(c.code);
+    EXPECT_EQ(camera->GetTransformVector3(), from->GetTransformVector3()) << FourCCText(c.code);
   }
   C3dCamera* camera = palette->GetPreviewCamera();
   ASSERT_EQ(palette->SyncPreviewCamera(FourCC("top ")), 0);
