@@ -11,6 +11,7 @@
 #include "framework/image/image.h"
 #include "framework/ui/glow_step.h"
 #include "panels/nano_editor.h"
+#include "platform/clock.h"
 #include "platform/system.h"
 #include "scene/camera.h"
 #include "tests/app/control_palette_fixture.h"

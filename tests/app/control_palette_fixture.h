@@ -13,6 +13,7 @@
 #include "framework/core/cm_function.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/canvas.h"
+#include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
 #include "platform/window.h"
 #include "tests/app/shell_fixture.h"

@@ -284,7 +284,7 @@ class ControlPaletteMenus : public ControlPaletteTest {
     const platform::SPoint at = ScreenOf(element, {4, 4});
     const int32_t frame = 3, rowHeight = 19;
     const platform::SPoint item{at.x + frame + 30, at.y + frame + int32_t(row - 1) * rowHeight + rowHeight / 2};
-    Play(Move(at) + "down left\nup left\n" + Move(item) + "down left\nup left\n");
+    PressAt(at, "wait 20\n" + Move(item) + "wait 20\ndown left");
   }
 };
 
