@@ -96,7 +96,7 @@ class CBorrowedRows : public C3dBaseSys {
   // False when the rows cannot be locked or grow.
   bool Fill(std::initializer_list<C3dBase*> things) {
     CHolder holder(this, true, false);
-    if (!holder.IsLocked() || !RemoveAt(0, GetCount())) return false;
+    if (!holder.IsLocked() || (GetCount() && !RemoveAt(0, GetCount()))) return false;
     for (C3dBase* thing : things) {
       if (!thing) continue;
       C3dBaseSysEntry row;
@@ -295,12 +295,14 @@ int32_t CControlPalette::RenewPreview() {
 
 // ---- rendering
 
+// A host canvas's tree has the screen for its root coordinates; the bands go to the window.
 SRect CControlPalette::PreviewDestination() {
   SRect destination;
   if (fNanoPreview) {
-    SRect local;
+    SRect local, screen;
     fNanoPreview->GetLocalRect(&local);
-    fNanoPreview->LocalToRootRect(&destination, local);
+    fNanoPreview->LocalToRootRect(&screen, local);
+    destination = ScreenToCanvasRect(screen);
   }
   CRenderTarget& target = PreviewScene()->target;
   target.fImage = fPreviewImage;

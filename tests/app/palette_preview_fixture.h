@@ -16,6 +16,7 @@
 #include "framework/ui/canvas.h"
 #include "framework/ui/element.h"
 #include "framework/ui/ho_element.h"
+#include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
 #include "platform/clock.h"
 #include "platform/headless.h"
@@ -72,12 +73,12 @@ class PaletteTest : public DocCommandsTest {
   }
   int32_t ObjInfoChanged(uint32_t changes) { return Send(2, "objinfochanged", changes); }
 
-  // The element's centre on the screen.
-  SPointHV ScreenCentre(CElement* element) const {
-    SRect local, inRoot;
+  // The element's centre on the screen, where a host canvas's tree has its root coordinates.
+  static SPointHV ScreenCentre(CElement* element) {
+    SRect local, screen;
     element->GetLocalRect(&local);
-    element->LocalToRootRect(&inRoot, local);
-    return palette->CanvasToScreen({(inRoot.left + inRoot.right) / 2, (inRoot.top + inRoot.bottom) / 2});
+    element->LocalToRootRect(&screen, local);
+    return {(screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2};
   }
   static void MovePointer(SPointHV screen) { platform::SetCursorPos(screen.h, screen.v); }
   static void AdvanceTicks(int64_t ticks) { platform::AdvanceVirtualClock(ticks * 50 / 3 + 1); }
