@@ -44,7 +44,6 @@ constexpr int32_t kPercentDelayTicks = 20;
 
 constexpr uint32_t kWaitCursor = 1;
 constexpr uint32_t kArrowCursor = 0;
-constexpr uint32_t kSpaceHeldCursor = 108;
 constexpr uint32_t kSpaceKey = 0x20;
 
 // A readout line: the words and their type size (0: the line keeps its size).

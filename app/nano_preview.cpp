@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <initializer_list>
+#include <iterator>
 
 #include "app/control_palette.h"
 #include "app/doc_window.h"
@@ -35,7 +36,6 @@
 
 namespace {
 
-constexpr const char* kNanoPreviewName = "nano preview";
 constexpr uint32_t kPreviewChangeKind = 2;
 // The change bits of "objinfochanged": the scene itself changed; render at once.
 constexpr uint32_t kSceneChanges = 2 | 4;
@@ -96,7 +96,7 @@ class CBorrowedRows : public C3dBaseSys {
   // False when the rows cannot be locked or grow.
   bool Fill(std::initializer_list<C3dBase*> things) {
     CHolder holder(this, true, false);
-    if (!holder.IsLocked() || !RemoveAt(0, GetCount())) return false;
+    if (!holder.IsLocked() || (GetCount() && !RemoveAt(0, GetCount()))) return false;
     for (C3dBase* thing : things) {
       if (!thing) continue;
       C3dBaseSysEntry row;
@@ -114,8 +114,11 @@ struct CControlPalette::SPreviewScene {
   // The sky owns its two cloud textures.
   C3dSky* sky = nullptr;
   CBorrowedRows* skyOnly = nullptr;
+  // The nano preview element's picture when its layout gives it none.
+  CImage* picture = nullptr;
 
   ~SPreviewScene() {
+    delete picture;
     delete skyOnly;
     if (sky) sky->ReleaseImages();
     delete sky;
@@ -128,6 +131,8 @@ CControlPalette::SPreviewScene* CControlPalette::PreviewScene() {
 }
 
 void CControlPalette::FreePreviewScene() {
+  if (fNanoPreview && fPreviewScene && fPreviewScene->picture && fNanoPreview->GetImage() == fPreviewScene->picture)
+    fNanoPreview->SetImage(nullptr, false, false, true, false);
   if (fContext && fPreviewScene && fContext->GetTarget() == &fPreviewScene->target) fContext->SetTarget(nullptr);
   if (fContext && fPreviewScene && fContext->GetSceneTable() == fPreviewScene->skyOnly) fContext->SetSceneTable(nullptr);
   delete fPreviewScene;
@@ -171,6 +176,7 @@ int32_t CControlPalette::SetupPreviewView() {
     fContext->SetViewTransform(projection.ViewTransform());
   }
   if (fPreviewView3d) {
+    if (fPreviewView3d->GetImage() != fPreviewImage) fPreviewView3d->SetImage(fPreviewImage);
     fPreviewView3d->SetCamera(camera);
     if (const int32_t err = fPreviewView3d->UpdateFromCamera()) return err;
   }
@@ -281,7 +287,7 @@ void CControlPalette::CancelPreview() { RestartPreviewState(false); }
 int32_t CControlPalette::RenewPreview() {
   RestartPreviewState(true);
   CUIMessage message;
-  message.Init(kPreviewChangeKind, kNanoPreviewName, nullptr, need::kControlPalette.name, 0);
+  message.Init(kPreviewChangeKind, need::kNanoPreview.name, nullptr, need::kControlPalette.name, 0);
   CElement* root = GetRoot();
   const int32_t answer = root ? root->SendMessageUp(&message, root) : kNoErr;
   return answer == kHandled ? kNoErr : answer;
@@ -289,12 +295,14 @@ int32_t CControlPalette::RenewPreview() {
 
 // ---- rendering
 
+// A host canvas's tree has the screen for its root coordinates; the bands go to the window.
 SRect CControlPalette::PreviewDestination() {
   SRect destination;
   if (fNanoPreview) {
-    SRect local;
+    SRect local, screen;
     fNanoPreview->GetLocalRect(&local);
-    fNanoPreview->LocalToRootRect(&destination, local);
+    fNanoPreview->LocalToRootRect(&screen, local);
+    destination = ScreenToCanvasRect(screen);
   }
   CRenderTarget& target = PreviewScene()->target;
   target.fImage = fPreviewImage;
@@ -353,6 +361,7 @@ int32_t CControlPalette::DrawNanoWireframe(bool show) {
   CHolder objects(scene, false, false);
   if (!scene || !objects.IsLocked()) return kErrOutOfMemory;
   view->GetStyle() = window->GetViewStyle();
+  if (view->GetImage() != fPreviewImage) view->SetImage(fPreviewImage);
   view->SetObjectList(scene);
   view->SetCamera(fPreviewCamera);
   if (const int32_t err = view->UpdateFromCamera()) return err;
@@ -373,9 +382,20 @@ int32_t CControlPalette::DrawNanoPreview(CElement* element, uint32_t, CImage*) {
   CControlPalette* palette = GetCurrentControlPalette();
   if (!palette || palette->fPending) return kNoErr;
   auto* preview = dynamic_cast<CImElement*>(element);
-  CImage* picture = preview ? preview->GetImage() : nullptr;
   CImage* image = palette->fPreviewImage;
-  if (!picture || !image) return kErrGeneric;
+  if (!preview || !image) return kErrGeneric;
+  // A layout that gives the element no picture of its own gets the palette's, the preview's size.
+  if (!preview->GetImage()) {
+    SPreviewScene* scene = palette->PreviewScene();
+    if (!scene->picture) {
+      int32_t error = kNoErr;
+      scene->picture = NewDataImage(image->GetWidth(), image->GetHeight(), &error);
+      if (!scene->picture) return NonZeroError(error);
+    }
+    if (const int32_t err = preview->SetImage(scene->picture, false, false, false, false)) return err;
+  }
+  CImage* picture = preview->GetImage();
+  if (!picture) return kErrGeneric;
   CImNavigator from(image, nullptr, false, false);
   CImNavigator to(picture, nullptr, true, false);
   if (!from.IsUsable() || !to.IsUsable()) return kErrOutOfMemory;
