@@ -325,9 +325,9 @@ int32_t ReplaceConvertedObject(const SConversion& conversion, C3dObject* old, C3
   }
   if (createPart && !createPart->AddObject(made)) return kErrGeneric;
   CSelection& selection = document->GetSelection();
-  selection.Remove(deletePart, old);
-  // An object with its selected bit that the list did not hold leaves the scene all the same.
-  if (old->GetOwningTable() == conversion.scene) document->DeleteObjectUndoable(deletePart, old);
+  // An object with its selected bit that the list does not hold leaves the scene all the same.
+  if (selection.Contains(old)) selection.Remove(deletePart, old);
+  else document->DeleteObjectUndoable(deletePart, old);
   if (!(made->GetFlags() & C3dObject::kNotDrawn)) selection.Add(made, 0, 1);
   return kNoErr;
 }
