@@ -248,8 +248,8 @@ C3dMaterial* MaterialOf(const C3dObject* object) {
 }
 
 // Takes a new object that did not make it into the scene back out, with the material made for it.
-void Destroy(C3dObject* made, bool withMaterial) {
-  if (C3dMaterial* material = withMaterial ? MaterialOf(made) : nullptr) {
+void Destroy(C3dObject* made) {
+  if (C3dMaterial* material = MaterialOf(made)) {
     C3dBaseSys* table = material->GetOwningTable();
     if (!table || table->RemoveObject(material, true, false) != kNoErr) delete material;
   }
@@ -357,7 +357,7 @@ int32_t Convert(const SConversion& conversion, const STarget& target, C3dObject*
     }
   }
   if (!result) result = ReplaceConvertedObject(conversion, old, made);
-  if (result) Destroy(made, true);
+  if (result) Destroy(made);
   return result;
 }
 
