@@ -51,6 +51,8 @@ const SLayoutNeed kDocContextMenu{SLayoutNeed::kMenu, "docwindow.dat", nullptr, 
 const SLayoutNeed kWarnings{SLayoutNeed::kTextList, "system.dat", "warnings_", 0, nullptr, SLayoutNeed::kAnyElement, 1};
 const SLayoutNeed kCloudTextureNames{SLayoutNeed::kTextList, "textures.dat", "cloud texture names", 0, nullptr,
                                      SLayoutNeed::kAnyElement, 2};
+const SLayoutNeed kImageInfo{SLayoutNeed::kTextList, "docwindow.dat", "image info", 0, nullptr,
+                             SLayoutNeed::kAnyElement, 5};
 const SLayoutNeed kControlPalette{SLayoutNeed::kCanvas, "controlpalette.dat", "control palette"};
 const SDialogNeeds kReportRender = DialogNeeds("reportrender.dat", "report render time", true, false);
 const SLayoutNeed kReportTexts[kReportTextCount] = {
@@ -83,6 +85,7 @@ SLayoutNeedTable AppLayoutNeeds() {
                                &need::kWarnings, &need::kCloudTextureNames});
     needs.insert(needs.end(), {&need::kDocWindow, &need::kDocImage, &need::kDocText, &need::kControlPalette,
                                &need::kReportRender.canvas, &need::kReportRender.ok, &need::kSplashscreen});
+    needs.push_back(&need::kImageInfo);
     return needs;
   }();
   return {kNeeds.data(), uint32_t(kNeeds.size())};
