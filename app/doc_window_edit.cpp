@@ -15,6 +15,7 @@
 #include "framework/core/handle_table.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
+#include "framework/ui/im_element.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
 #include "scene/group.h"
@@ -152,6 +153,11 @@ int32_t CDocWindow::EditCommand(uint32_t code) {
       ForgetTint();
       const SPointHV size = GetRenderImageSize();
       SetRenderRegion({0, 0, size.v, size.h});
+      // The patch also limits where a render draws: it spans the shown image again.
+      if (fPatchRender) {
+        const SRect shown = DocImageRect();
+        fPatchRender->SetRect({0, 0, RectHeight(shown), RectWidth(shown)}, false);
+      }
       LayoutView();
       fRender.fContext.ResetProgressive();
       return kNoErr;

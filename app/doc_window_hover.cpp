@@ -15,6 +15,7 @@
 #include "framework/image/image.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/canvas.h"
+#include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
 #include "platform/gdi.h"

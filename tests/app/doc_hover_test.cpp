@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
 #include "platform/headless.h"
 #include "scene/cone.h"
 #include "scene/object_family.h"
+#include "scene/plane.h"
 #include "tests/app/doc_commands_fixture.h"
 
 namespace {
@@ -99,7 +101,9 @@ TEST_F(DocHover, SpaceAndItsModifiersChooseTheCameraCursors) {
                {{kSpace, kControl}, "shape 121"},
                {{kSpace, kControl, kAlt}, "shape 120"}};
   for (bool rendered : {false, true}) {
-    if (rendered) ASSERT_EQ(w->ToggleRenderedImage(), kHandled);
+    if (rendered) {
+      ASSERT_EQ(w->ToggleRenderedImage(), kHandled);
+    }
     for (const SCase& c : cases) {
       SCOPED_TRACE(c.wireframe);
       Keys("key", c.keys);
@@ -158,8 +162,9 @@ TEST_F(DocHover, TheHoveredHandleIsFramedAndTheSurfaceComesBackByteForByte) {
   const SRect frame{at.v - 3, at.h - 2, at.v + 3, at.h + 4};
   EXPECT_EQ(w->GetHandleOutline(), frame);
   for (SPointHV corner : {SPointHV{frame.left, frame.top}, SPointHV{frame.right - 1, frame.top},
-                          SPointHV{frame.left, frame.bottom - 1}, SPointHV{frame.right - 1, frame.bottom - 1}})
+                          SPointHV{frame.left, frame.bottom - 1}, SPointHV{frame.right - 1, frame.bottom - 1}}) {
     EXPECT_EQ(SurfaceAt(corner), 0u) << corner.h << "," << corner.v;
+  }
   EXPECT_NE(SurfacePixels(), before);
   PointAt(EmptySpot());
   w->TrackHover();
@@ -184,8 +189,9 @@ TEST_F(DocHover, TheOverlayButtonUnderThePointerIsFramedInWhiteTwoPixelsInside) 
   ASSERT_EQ(w->GetHoveredHandle(), CDocWindow::kNoHandleHovered);
   const SRect frame{button.top + 2, button.left + 2, button.bottom - 2, button.right - 2};
   EXPECT_EQ(w->GetButtonOutline(), frame);
-  for (SPointHV corner : {SPointHV{frame.left, frame.top}, SPointHV{frame.right - 1, frame.bottom - 1}})
+  for (SPointHV corner : {SPointHV{frame.left, frame.top}, SPointHV{frame.right - 1, frame.bottom - 1}}) {
     EXPECT_EQ(SurfaceAt(corner), 0xFFFFFFu);
+  }
   PointAt(EmptySpot());
   w->TrackHover();
   EXPECT_TRUE(IsEmptyRect(w->GetButtonOutline()));
@@ -215,19 +221,24 @@ TEST_F(DocHover, TheRenderedImageAndThePatchAndOtherWindows) {
   PointAt({w->GetBounds().right + 10, 10});
   ASSERT_NE(platform::WindowFromPoint(platform::GetCursorPos()), w->GetWindow());
   for (bool rendered : {true, false}) {
-    if (!rendered) ASSERT_EQ(w->ToggleRenderedImage(), kHandled);
+    if (!rendered) {
+      ASSERT_EQ(w->ToggleRenderedImage(), kHandled);
+    }
     const size_t lines = posted.size();
     rendered ? w->TrackImageHover() : w->TrackHover();
     EXPECT_EQ(Cursor(), "shape 118");
-    if (!rendered) EXPECT_EQ(posted.size(), lines) << "nothing posted from elsewhere";
+    if (!rendered) {
+      EXPECT_EQ(posted.size(), lines) << "nothing posted from elsewhere";
+    }
   }
 }
 
 // One selected of a sphere, a cube and a group of two cones, then the group: the line counts the
 // group's members once; over the rendered image the title and the image's size, once per switch.
 TEST_F(DocHover, TheInformationLine) {
-  for (C3dBase* ground : Things(C3dPlane::kFamily, C3dPlane::kClassTag))
+  for (C3dBase* ground : Things(C3dPlane::kFamily, C3dPlane::kClassTag)) {
     ASSERT_EQ(w->GetDocument()->DeleteObjectUndoable(nullptr, ground->AsObject()), 0);
+  }
   C3dSphere* ball = AddShape<C3dSphere>("ball", {0, 1, 0});
   AddShape<C3dCube>("box", {3, 1, 0});
   C3dGroup* pair = AddGroup("pair", {AddShape<C3dCone>("a", {-3, 1, 0}), AddShape<C3dCone>("b", {-5, 1, 0})});

@@ -14,6 +14,7 @@
 #include "scene/cone_light.h"
 #include "scene/height_field.h"
 #include "scene/object_family.h"
+#include "scene/plane.h"
 #include "scene/triangle_mesh.h"
 #include "tests/app/doc_commands_fixture.h"
 #include "tests/editing/counting_action.h"
@@ -99,11 +100,13 @@ class DocSelectionCommands : public DocCommandsTest {
     for (uint32_t i = 0; i < Selection().GetCount(); ++i) {
       C3dObject* object = Selection().GetObject(i);
       EXPECT_TRUE(object->IsSelected());
-      for (const auto& [name, known] : objects)
+      for (const auto& [name, known] : objects) {
         if (known == object) out.push_back(name);
+      }
     }
-    for (const auto& [name, object] : objects)
+    for (const auto& [name, object] : objects) {
       EXPECT_EQ(object->IsSelected(), Selection().Contains(object)) << name;
+    }
     EXPECT_FALSE(w->GetCurrentCamera()->IsSelected()) << "the camera one looks through";
     std::sort(out.begin(), out.end());
     return out;
@@ -205,8 +208,9 @@ TEST_F(DocSelectionCommands, SoloThenEndSoloLeavesEveryObjectAsItWas) {
     EXPECT_EQ(object->GetFlags() & 0x14u, 0x14u) << name;
     EXPECT_TRUE(object->GetStateFlags() & C3dObject::kExcluded) << name;
   }
-  for (const char* name : {"ball", "pair", "left", "right", "aside"})
+  for (const char* name : {"ball", "pair", "left", "right", "aside"}) {
     EXPECT_EQ(objects[name]->GetFlags() & 0x10u, 0u) << name;
+  }
   // What solo left out, the selection commands pass over.
   EXPECT_EQ(w->SelectAll(), 0);
   EXPECT_EQ(Selected(), (Names{"ball", "pair"}));
