@@ -417,9 +417,6 @@ int32_t CDocWindow::Heartbeat(const SHeartbeatRecord& record) {
   return kNoErr;
 }
 
-int32_t CDocWindow::TrackHover() { return kNoErr; }
-int32_t CDocWindow::TrackImageHover() { return kNoErr; }
-
 // ---- render to disk
 
 int32_t CDocWindow::RenderToDisk() {
@@ -438,7 +435,6 @@ int32_t CDocWindow::RenderToDisk(const SDiskRender& request) {
 
 // ---- the shell's commands not built yet
 
-int32_t CDocWindow::EditCommand(uint32_t) { return kErrNotImplemented; }
 int32_t CDocWindow::DuplicateSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::ReplicateSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::EditSelection() { return kErrNotImplemented; }

@@ -52,6 +52,7 @@ class CImElement;
 class CImage;
 class CIxImage;
 class CIxText;
+class CMaterialAction;
 class CMenuBar;
 class CNanoEditor;
 class CPictTextures;
@@ -390,6 +391,47 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   virtual int32_t ShowHelp();
   virtual bool IsCameraFirstSelected();
   virtual void ClearSelection();
+
+  // ---- edit commands (doc_window_edit.cpp). EditCommand takes the Edit menu's twelve codes on the
+  // selection, the undo history and the window's placement and material clipboards: 26 or 0 when
+  // done, 9 when an action cannot be made, or the failing step's code; 0 for another code. An edit
+  // with nothing to record records nothing.
+  // The first selected object's material (a group's first member's) into the window's copied
+  // material, made on the first copy in the application's objects environment: 26 when done or with
+  // nothing selected, 9 when a lock fails, or the failing step's code.
+  int32_t CopyMaterial();
+  // The copied material (else the default one) into the object's material, a group's members' in
+  // turn, each recorded in the action first: 26 for no object, 0, or the first failing step's code.
+  int32_t PasteMaterial(CMaterialAction* action, C3dObject* object);
+
+  // ---- selection commands (doc_window_selection.cpp). Each walks the object list, sets or clears
+  // the selected bits, rebuilds the selection from them and redraws; none is recorded. 0, also when
+  // the list cannot be locked (nothing then changes). With Shift, the kind and family selections
+  // toggle their matches and keep the other objects' bits.
+  // Every top-level object not left out of the selection commands (first-word bit 4).
+  int32_t SelectAll();
+  int32_t DeselectAll();
+  // The top-level objects not left out change their selected bit.
+  int32_t InvertSelection();
+  // Meshes that the stone item did not make.
+  int32_t SelectImportedMeshes();
+  // Top-level objects of the family number.
+  int32_t SelectFamily(uint32_t family);
+  // 'hfld' terrains, 'symh' symmetric lattices, 'tmsh' stones, any other tag the shapes of that class.
+  int32_t SelectKind(uint32_t kind);
+  // Lights of the class; with Shift they are selected, never toggled.
+  int32_t SelectLightClass(uint32_t classTag);
+  // Everything not selected (alone or through its group) hidden and left out until EndSolo.
+  int32_t SoloSelection();
+  int32_t EndSolo();
+
+  // ---- pointer feedback (doc_window_hover.cpp)
+  // The hovered handle (kNoHandleHovered: none) and the outlines drawn on the window's surface
+  // (empty: none), in canvas coordinates.
+  static constexpr int32_t kNoHandleHovered = 15;
+  int32_t GetHoveredHandle() const { return fHoveredHandle; }
+  const SRect& GetHandleOutline() const { return fHandleOutline; }
+  const SRect& GetButtonOutline() const { return fButtonOutline; }
 
   // ---- creating objects (doc_create_shapes.cpp, doc_create_lights.cpp). Each makes its object
   // through the class's factory, gives it its size, rotation, position, family and colour and
@@ -758,6 +800,30 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   CNanoEditor* fNanoEditor = nullptr;
   // ---- rendering depth (doc_window_render.cpp)
   uint32_t fRenderDepth = 0;
+
+  // ---- edit commands, selection commands and pointer feedback (doc_window_edit.cpp,
+  // doc_window_selection.cpp, doc_window_hover.cpp)
+  // The selection emptied without touching the selected bits, then rebuilt from them; groups count
+  // their selected members once throughout.
+  template <typename Walk>
+  int32_t RebuildSelection(Walk&& walk);
+  template <typename Walk>
+  int32_t ChangeSolo(Walk&& walk);
+  // The control palette told of a selection change: while F10 is held or kNotifyDrags is set.
+  void NotifySelectionChange();
+  // The cursor for the modifier keys while Space is held.
+  static uint32_t SpaceCursor(bool control, bool alt);
+  // The black frame round the handle's point, or the old one taken away (restored from the window
+  // image); the white frame inside the overlay button under the canvas point, if any.
+  void OutlineHandle(SPointHV handle, bool remove);
+  void OutlineOverlayButton(SPointHV point);
+  // The two lines of the information line, posted unless they are what was posted last while the
+  // information-shown byte is set.
+  void PostInfoLine(const std::string& top, const std::string& bottom);
+  int32_t fHoveredHandle = kNoHandleHovered;
+  SRect fHandleOutline;
+  SRect fButtonOutline;
+  std::string fPostedInfo[2];
 };
 
 // The program's current document window, none before the interface is built and after it is gone.

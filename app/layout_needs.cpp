@@ -59,6 +59,8 @@ const SLayoutNeed kDocContextMenu{SLayoutNeed::kMenu, "docwindow.dat", nullptr, 
 const SLayoutNeed kWarnings{SLayoutNeed::kTextList, "system.dat", "warnings_", 0, nullptr, SLayoutNeed::kAnyElement, 1};
 const SLayoutNeed kCloudTextureNames{SLayoutNeed::kTextList, "textures.dat", "cloud texture names", 0, nullptr,
                                      SLayoutNeed::kAnyElement, 2};
+const SLayoutNeed kImageInfo{SLayoutNeed::kTextList, "docwindow.dat", "image info", 0, nullptr,
+                             SLayoutNeed::kAnyElement, 5};
 const SLayoutNeed kControlPalette{SLayoutNeed::kCanvas, "controlpalette.dat", "control palette"};
 const SLayoutNeed kControlBackground = ControlElement("control palette background");
 const SLayoutNeed kNanoPreview = ControlElement("nano preview");
@@ -144,6 +146,7 @@ SLayoutNeedTable AppLayoutNeeds() {
     add(need::kOptionMenus);
     add(need::kViewDots);
     add(need::kControlHelp);
+    needs.push_back(&need::kImageInfo);
     return needs;
   }();
   return {kNeeds.data(), uint32_t(kNeeds.size())};

@@ -64,6 +64,7 @@ extern const SLayoutNeed kRegionTint;           // picture 106: the tile the ren
 extern const SLayoutNeed kDocContextMenu;       // row 1 zoom to the selection, row 2 show "patch render"
 extern const SLayoutNeed kWarnings;             // the application's warnings
 extern const SLayoutNeed kCloudTextureNames;    // the texture library's textures for a new sky's clouds
+extern const SLayoutNeed kImageInfo;  // the information line: 1 image size, 2 and 3 selected, 4 scene
 extern const SLayoutNeed kControlPalette;
 // ---- the control palette's elements and menus (control_palette*.cpp, nano_preview.cpp)
 extern const SLayoutNeed kControlBackground;

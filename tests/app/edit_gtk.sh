@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The Edit menu's commands on the real back end, on the display that xvfb-run gives, over the default
+# scene: Ctrl+A selects the ground (its box and handles appear), Ctrl+X takes it out of the scene, and
+# Ctrl+Z brings it back selected, the window as it was after Ctrl+A. No run may print a sanitizer
+# report. Arguments: the program and the build's data/ folder.
+source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
+
+start_program
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$main")"
+# The keys go to the window with the focus: the pointer over the main window's menu bar gives it, and
+# there it frames no handle or button of the document window.
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
+capture start.png
+
+check
+xdotool key ctrl+a
+sleep 1.5
+capture selected.png
+differs start.png selected.png || fail "Ctrl+A changed nothing on screen"
+
+check
+xdotool key ctrl+x
+sleep 1.5
+capture cut.png
+differs selected.png cut.png || fail "Ctrl+X left the selected ground on screen"
+
+check
+xdotool key ctrl+z
+sleep 1.5
+capture undone.png
+differs selected.png undone.png && fail "Ctrl+Z did not bring the selected ground back as it was"
+
+check
+kill $pid
+wait $pid
+end_run
