@@ -268,9 +268,9 @@ int32_t CControlPalette::OnMenuButtonPress(CElement* element, CElement** handled
   CControlPalette* palette = GetCurrentControlPalette();
   if (!palette || !element) return kNoErr;
   *handled = element;
-  SPointHV inRoot;
-  element->LocalToRootPoint(&inRoot, point);
-  const SPointHV screen = palette->CanvasToScreen(inRoot);
+  // A host canvas's root lies at the window's place on the screen.
+  SPointHV screen;
+  element->LocalToRootPoint(&screen, point);
   CUIMessage message;
   message.InitWithPoints(kNamedKind, element, screen, screen, 0);
   return SendFromElement(element, message);

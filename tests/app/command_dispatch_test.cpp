@@ -227,13 +227,15 @@ TEST_F(CommandDispatch, ANewDocumentReplacesTheWindow) {
     EXPECT_TRUE(fresh->IsShown());
     CUICmFunction* broadcaster = pm->GetBroadcaster();
     EXPECT_EQ((*broadcaster)[broadcaster->GetCount() - 1].owner, pm);
-    // The save question comes before the set-up dialog: with changes, 'ndoc' only asks.
+    // The save question comes before the set-up dialog: with changes, 'ndoc' only asks. (The new
+    // window's settings from the control palette may have queued the preview's notice already.)
+    const uint32_t queued = broadcaster->GetQueueCount();
     fresh->SetFlags(CDocWindow::kUnsavedChanges);
     EXPECT_EQ(pm->DoCommand(FourCC("ndoc")), 26);
-    EXPECT_EQ(broadcaster->GetQueueCount(), 0u);
+    EXPECT_EQ(broadcaster->GetQueueCount(), queued);
     fresh->ClearFlags(CDocWindow::kUnsavedChanges);
     EXPECT_EQ(pm->DoCommand(FourCC("ndoc")), 26);
-    ASSERT_EQ(broadcaster->GetQueueCount(), 1u);
+    ASSERT_EQ(broadcaster->GetQueueCount(), queued + 1);
   });
 }
 

@@ -288,6 +288,8 @@ TEST_F(ControlPaletteControls, TogglesAndRenderButtonsReachTheWindow) {
 TEST_F(ControlPaletteControls, TheGlowFlashesThenPulsesAfterASecond) {
   RunPalette([&] {
     CImElement* banking = Camera(CControlPalette::kBanking);
+    // As the heartbeat does before a hover without a hovered element.
+    SetAppCursor(0, false);
     ASSERT_EQ(HoverAt(banking, {3, 3}), 26);
     EXPECT_EQ(palette->GetHoveredElement(), banking);
     EXPECT_EQ(palette->GetGlow().level, 140);

@@ -91,10 +91,10 @@ class ControlPaletteTest : public ShellTest {
     };
   }
   // The screen point of a point in the element's own coordinates.
-  platform::SPoint ScreenOf(CElement* element, SPointHV local) const {
-    SPointHV root;
-    element->LocalToRootPoint(&root, local);
-    const SPointHV screen = palette->CanvasToScreen(root);
+  // (A host canvas's root lies at the window's place on the screen.)
+  static platform::SPoint ScreenOf(CElement* element, SPointHV local) {
+    SPointHV screen;
+    element->LocalToRootPoint(&screen, local);
     return {screen.h, screen.v};
   }
   static std::string Move(platform::SPoint p) {
@@ -123,9 +123,9 @@ class ControlPaletteTest : public ShellTest {
   }
   // The hover of the palette's root at the element's point, as the heartbeat delivers it.
   int32_t HoverAt(CElement* element, SPointHV local) {
-    SPointHV root;
-    element->LocalToRootPoint(&root, local);
-    return palette->GetRoot()->HandleHover(root);
+    SPointHV inRoot;
+    element->LocalToAncestorPoint(&inRoot, local, palette->GetRoot());
+    return palette->GetRoot()->HandleHover(inRoot);
   }
   static uint32_t State(const CImElement* element) {
     CIxImage* list = element ? element->GetImageList() : nullptr;

@@ -321,6 +321,7 @@ TEST_F(ControlPaletteMenus, TheRenderOptionsSetTheirGroupAndReachTheWindow) {
 
 TEST_F(ControlPaletteMenus, TheViewMenuPicksAndResetsViews) {
   RunPalette([&] {
+    Log().clear();
     Choose(kViewMenu, 4);
     EXPECT_EQ(palette->GetCurrentView(), 3u);
     EXPECT_EQ(Log(), std::vector<std::string>{"message view control 3"});
