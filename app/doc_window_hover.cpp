@@ -102,6 +102,14 @@ std::string FormatTwoNumbers(const std::string& pattern, int32_t first, int32_t 
   return FormatText(pattern.substr(0, split), first) + FormatText(pattern.substr(split), second);
 }
 
+// Whether the window is the one under the screen point. Asking the platform walks every window, on
+// every loop step; a point outside the window's own rectangle needs no asking.
+bool IsUnder(platform::WindowHandle window, platform::SPoint screen) {
+  platform::SWinRect rect;
+  if (!platform::GetWindowRect(window, &rect) || !rect.Contains(screen)) return false;
+  return platform::WindowFromPoint(screen) == window;
+}
+
 uint32_t HandleCursor(int32_t handle, bool control, bool alt) {
   if (control && alt) return kResetCursor;
   if (control) return kRotateCursor;
@@ -123,7 +131,7 @@ int32_t CDocWindow::TrackHover() {
   CAppl* app = GetApplication();
   if (!app) return kNoErr;
   const platform::SPoint screen = app->GetCursorPos();
-  if (platform::WindowFromPoint(screen) != GetWindow()) return kNoErr;
+  if (!IsUnder(GetWindow(), screen)) return kNoErr;
   const bool control = app->IsControlDown(), alt = app->IsAltDown();
   if (app->IsKeyDown(platform::kVkSpace)) {
     SetAppCursor(SpaceCursor(control, alt), false);
@@ -187,7 +195,7 @@ int32_t CDocWindow::TrackImageHover() {
         &placed, {at.v, at.h, at.v + int32_t(picture->GetHeight()), at.h + int32_t(picture->GetWidth())}, GetRoot());
     onPatch = IsPointInRect(canvas, placed);
   }
-  if (platform::WindowFromPoint(screen) == GetWindow()) {
+  if (IsUnder(GetWindow(), screen)) {
     if (onPatch) SetAppCursorByName(nullptr, false);
     else SetAppCursor(kRenderedImageCursor, false);
   }
