@@ -817,13 +817,13 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // image); the white frame inside the overlay button under the canvas point, if any.
   void OutlineHandle(SPointHV handle, bool remove);
   void OutlineOverlayButton(SPointHV point);
-  // The two lines of the information line, posted unless they are what was posted last while the
-  // information-shown byte is set.
+  // The two lines of the information line to the palettes; the information-shown byte is set.
   void PostInfoLine(const std::string& top, const std::string& bottom);
   int32_t fHoveredHandle = kNoHandleHovered;
   SRect fHandleOutline;
   SRect fButtonOutline;
-  std::string fPostedInfo[2];
+  // The selected and scene counts of the wireframe's line last posted.
+  uint64_t fPostedCounts = 0;
 };
 
 // The program's current document window, none before the interface is built and after it is gone.

@@ -102,6 +102,14 @@ std::string FormatTwoNumbers(const std::string& pattern, int32_t first, int32_t 
   return FormatText(pattern.substr(0, split), first) + FormatText(pattern.substr(split), second);
 }
 
+// Whether the window is the one under the screen point. Asking the platform walks every window, on
+// every loop step; a point outside the window's own rectangle needs no asking.
+bool IsUnder(platform::WindowHandle window, platform::SPoint screen) {
+  platform::SWinRect rect;
+  if (!platform::GetWindowRect(window, &rect) || !rect.Contains(screen)) return false;
+  return platform::WindowFromPoint(screen) == window;
+}
+
 uint32_t HandleCursor(int32_t handle, bool control, bool alt) {
   if (control && alt) return kResetCursor;
   if (control) return kRotateCursor;
@@ -123,7 +131,7 @@ int32_t CDocWindow::TrackHover() {
   CAppl* app = GetApplication();
   if (!app) return kNoErr;
   const platform::SPoint screen = app->GetCursorPos();
-  if (platform::WindowFromPoint(screen) != GetWindow()) return kNoErr;
+  if (!IsUnder(GetWindow(), screen)) return kNoErr;
   const bool control = app->IsControlDown(), alt = app->IsAltDown();
   if (app->IsKeyDown(platform::kVkSpace)) {
     SetAppCursor(SpaceCursor(control, alt), false);
@@ -150,8 +158,6 @@ int32_t CDocWindow::TrackHover() {
     SetAppCursorByName(nullptr, false);
   }
 
-  CIxTextLocal info(GetResourceEnvironment(), need::kImageInfo.name, CIxText::kNone);
-  if (info.GetResult() != kNoErr || info.Count() < need::kImageInfo.entries) return kNoErr;
   uint32_t selected = 0, scene = 0;
   for (uint32_t i = 0; i < selection.GetCount(); ++i) selected += ObjectCount(selection.GetObject(i));
   // Top-level objects only: a group counts its members, which the list also holds.
@@ -162,8 +168,14 @@ int32_t CDocWindow::TrackHover() {
     if (object && !object->GetParent() && object->GetFamily() != C3dCamera::kFamily) scene += ObjectCount(object);
   }
   objects.Release();
+  // The line stands while the byte is set and the counts are those it shows.
+  const uint64_t counts = uint64_t(selected) << 32 | scene;
+  if (fInfoShown && counts == fPostedCounts) return kNoErr;
+  CIxTextLocal info(GetResourceEnvironment(), need::kImageInfo.name, CIxText::kNone);
+  if (info.GetResult() != kNoErr || info.Count() < need::kImageInfo.entries) return kNoErr;
   const uint32_t entry = selected == 1 ? kOneSelectedEntry : kSelectedEntry;
   PostInfoLine(FormatText(info.TextAt(entry), int32_t(selected)), FormatText(info.TextAt(kSceneEntry), int32_t(scene)));
+  fPostedCounts = counts;
   return kNoErr;
 }
 
@@ -187,7 +199,7 @@ int32_t CDocWindow::TrackImageHover() {
         &placed, {at.v, at.h, at.v + int32_t(picture->GetHeight()), at.h + int32_t(picture->GetWidth())}, GetRoot());
     onPatch = IsPointInRect(canvas, placed);
   }
-  if (platform::WindowFromPoint(screen) == GetWindow()) {
+  if (IsUnder(GetWindow(), screen)) {
     if (onPatch) SetAppCursorByName(nullptr, false);
     else SetAppCursor(kRenderedImageCursor, false);
   }
@@ -200,12 +212,9 @@ int32_t CDocWindow::TrackImageHover() {
 }
 
 void CDocWindow::PostInfoLine(const std::string& top, const std::string& bottom) {
-  if (fInfoShown && top == fPostedInfo[0] && bottom == fPostedInfo[1]) return;
   CUIMessage message;
   message.Init(kReadoutKind, top.c_str(), bottom.c_str(), nullptr, kReadoutFlags);
   if (CUICmFunction* owner = GetOwner()) owner->Dispatch(&message);
-  fPostedInfo[0] = top;
-  fPostedInfo[1] = bottom;
   // Any other readout text clears the byte again (HandleEvent), and the line is posted anew.
   fInfoShown = 1;
 }
