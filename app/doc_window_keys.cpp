@@ -167,7 +167,7 @@ int32_t CDocWindow::MoveCameraWhileHeld(uint32_t arrow, bool slide) {
     Invalidate(true);
     Redraw(false);
     NotifyDragStep(kCameraStepChanged);
-  } while (app->IsKeyDown(arrow));
+  } while (CSelection::IsKeyHeld(arrow));
   lock.Release();
   // The key's repeats were for the move just made.
   app->FlushInput();

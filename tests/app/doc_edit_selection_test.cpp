@@ -132,7 +132,9 @@ TEST_F(DocEditSelection, EditOpensTheEditorThatFitsTheFirstSelectedObject) {
     const size_t boxes = Boxes();
     EXPECT_EQ(w->EditSelection(), row.answer) << row.name;
     ASSERT_EQ(Boxes(), boxes + (row.warned ? 1 : 0)) << row.name;
-    if (row.warned) EXPECT_EQ(platform::headless::ShownBoxes().back().text, noEditor) << row.name;
+    if (row.warned) {
+      EXPECT_EQ(platform::headless::ShownBoxes().back().text, noEditor) << row.name;
+    }
     const bool toLightEditor = row.object == lamp;
     ASSERT_EQ(heard.size(), toLightEditor ? 1u : 0u) << row.name;
     if (toLightEditor) {
