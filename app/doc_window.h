@@ -64,6 +64,7 @@ struct SDiskRender;
 struct QNPluginParams;
 struct SHeartbeatRecord;
 struct SSpoolKey;
+struct SReplicateSettings;
 
 class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImportHost, public CPreviewDocument {
  public:
@@ -532,6 +533,23 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // The selection palette takes the window's mode: 0 or its answer (0 without a palette).
   int32_t UpdateSelectionPaletteMode();
 
+  // ---- keys, build information and help (doc_window_keys.cpp); edit, duplicate and replicate
+  // (doc_window_edit_selection.cpp)
+  // The window's keys, nothing (0) while it is stale: Ctrl+Alt+arrow slides and Ctrl+arrow orbits the
+  // camera one step a tick while the key is held (one camera action), Ctrl+1 to 6 post the palettes'
+  // names, and the other keys nudge, scale, reset, set boolean roles (0), delete, select the next
+  // object, zoom and switch to the rendered image. Shift+F1 first shows the build information. An
+  // edit with nothing selected records nothing. 26 when done, the failing step's code, or the host
+  // canvas's own answer for a key it does not take.
+  int32_t OnCharacter(SWinEvent& event) override;
+  // The object after the last one Tab chose becomes the only selection, wrapping round the object
+  // list; the walk starts again when the list's count changed or nothing is selected. 26.
+  int32_t SelectNextObject();
+  // count generations of copies of the selection (C3dDocument::ReplicateObjects), left selected and
+  // recorded as one create action, under the busy cursor unless it already shows: 0 or the failing
+  // step's code.
+  virtual int32_t ReplicateWithParameters(uint32_t count, const SReplicateSettings& settings, uint32_t mode);
+
   // ---- handlers the dispatcher routes to. Each answers 0 (not handled), 26 (handled) or an error
   // code.
   // The create palette's items and the picture textures dialog's reply; 0 for any other message.
@@ -824,6 +842,23 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   SRect fButtonOutline;
   // The selected and scene counts of the wireframe's line last posted.
   uint64_t fPostedCounts = 0;
+
+  // ---- keys, edit, duplicate and replicate (doc_window_keys.cpp, doc_window_edit_selection.cpp)
+  // The keys' steps: a camera move while the arrow is held, a nudge, a scale, the reset of rotation
+  // and size, a boolean role (0 for none) and the palette names of Ctrl+1 to 6.
+  int32_t MoveCameraWhileHeld(uint32_t arrow, bool slide);
+  int32_t NudgeSelectionByKey(uint32_t key, bool alt, bool shift);
+  int32_t ScaleSelectionByKey(double factor);
+  int32_t ResetSelectionByKey();
+  int32_t SetSelectionRole(uint32_t role);
+  int32_t PostPaletteName(uint32_t index);
+  void ShowBuildInformation();
+  // Duplicate's and replicate's common end: the selection recorded as one create action, the scene
+  // parts found again and the control palette told.
+  int32_t RecordCopies();
+  // Where Tab's walk stands in the object list, and the list's count when it moved there.
+  int32_t fNextObjectPosition = -1;
+  uint32_t fNextObjectCount = 0;
 };
 
 // The program's current document window, none before the interface is built and after it is gone.

@@ -4,3 +4,8 @@
 
 CEditPoly::CEditPoly(CUICmFunction* owner, CResourceEnv* environment)
     : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kEditPoly) {}
+
+int32_t CEditPoly::SetMesh(C3dBaseSpoolTable* objects) {
+  fObjects = objects;
+  return 0;
+}

@@ -595,6 +595,17 @@ class GtkBackend : public WindowBackend {
     return true;
   }
 
+  bool ShowWithViewer(SWindow* parent, const std::string& path) override {
+    GError* failure = nullptr;
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, &failure);
+    const bool shown =
+        uri && gtk_show_uri_on_window(parent ? GtkWindowOf(parent) : nullptr, uri, GDK_CURRENT_TIME, &failure);
+    g_free(uri);
+    if (failure) g_error_free(failure);
+    if (!shown) SetLastError(kWinNotSupported);
+    return shown;
+  }
+
  private:
   static GtkClipboard* SystemClipboard() { return gtk_clipboard_get(GDK_SELECTION_CLIPBOARD); }
 

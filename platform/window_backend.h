@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/errors.h"
 #include "platform/rect_set.h"
 #include "platform/window.h"
 
@@ -155,6 +156,13 @@ class WindowBackend {
   virtual bool ClipboardHas(uint32_t format) = 0;
   virtual bool ClipboardSet(uint32_t format, std::vector<uint8_t> bytes) = 0;
   virtual bool ClipboardGet(uint32_t format, std::vector<uint8_t>* bytes) = 0;
+
+  // A file shown by the desktop's viewer for its type, over the parent window (null: none); false,
+  // with the Windows error set, when no viewer could be started.
+  virtual bool ShowWithViewer(SWindow* /*parent*/, const std::string& /*path*/) {
+    SetLastError(kWinNotSupported);
+    return false;
+  }
 };
 
 WindowBackend& Backend();
