@@ -67,9 +67,11 @@ bool IsInside(CElement* element, SPointHV point) {
 
 uint32_t ShownState(CElement* element) { return element->GetUserWord(kStateWord); }
 
-// Entry n of the button's list, for the moment.
+// Entry n of the button's list, for the moment; painted at once, since the press callbacks hold the
+// loop until the button is released.
 void ShowEntry(CElement* element, uint32_t entry) {
   if (CImElement* image = AsImage(element)) image->SelectEntry(entry, false, false, true);
+  if (CEditPalette* palette = CEditPalette::GetCurrent()) palette->UpdateNow();
 }
 
 // Entry n of the button's list, which it then stands in.

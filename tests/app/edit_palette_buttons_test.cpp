@@ -70,6 +70,9 @@ class EditPaletteButtons : public DocWindowTest {
     sphere = AddSphere({0, 1, 0});
     Selection().Add(sphere, 1, 0);
     ASSERT_EQ(w->FindSceneParts(true), 0);
+    // The handles' world points, which the resize drags anchor at, come from a scene draw.
+    w->Invalidate(true);
+    ASSERT_EQ(w->Redraw(false), 0);
     marker = new CMarkerAction;
     ASSERT_EQ(w->GetDocument()->GetUndoHistory().Push(marker), 0);
   }
