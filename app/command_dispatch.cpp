@@ -87,6 +87,8 @@ int32_t CPaletteManager::RunCommand(uint32_t code) {
   SCanvasTable* t = fCanvases;
   CAppl* app = GetApplication();
   if (!t) return kHandled;
+  // The nano preview follows the window's camera before it renders again.
+  if (code == FourCC("nrnd") && t->controlPalette) return Done(t->controlPalette->RenewPreview());
   switch (code) {
     case FourCC("abot"): {
       CSplashscreen about;

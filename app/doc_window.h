@@ -355,6 +355,10 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // document), the picture textures, the stored selection, and a redraw. Clears unsaved changes.
   int32_t ResetScene(bool earlierVersion);
 
+  // ---- rendering depth, read by the control palette's nano preview (doc_window_render.cpp)
+  // Above 0 while RenderSlice renders: the preview leaves the machine to the window's render.
+  uint32_t GetRenderDepth() const { return fRenderDepth; }
+
   // ---- import through the plug-ins of "Plugins" (doc_import.cpp)
   virtual int32_t ImportObject();
   // The file dialog over every plug-in format and the plug-in's call with the chosen path.
@@ -436,6 +440,17 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // A material of preset library `entry` of list 101, picked at random (never the last of two or
   // more), copied into the target: 0, 9 when the list cannot be had, or the library's open error.
   int32_t ApplyRandomPresetMaterial(uint32_t entry, C3dMaterial* target);
+
+  // ---- the live preview of drags (doc_window_mouse.cpp)
+  // A Space drag's first movement: flags 0x80 and 0x100 set, the nano editor centred on the screen
+  // and shown, and the drag's redraws go to its picture. False, with nothing changed, without it.
+  bool StartLivePreview();
+  // After such a drag: 0x100 cleared, 0x80 too unless it was set before the drag, the nano editor
+  // hidden.
+  void StopLivePreview(bool hadLivePreview);
+  // The redraw's target while a drag feeds the live preview (0x80, and force or 0x100): the nano
+  // editor's picture; none otherwise.
+  CImElement* LivePreviewTarget(bool force) const;
 
   // ---- the mouse (doc_window_mouse.cpp)
   // A press of the primary button in the canvas: over the rendered image Space scrolls it and a band
@@ -747,6 +762,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   CPictTextures* fPictTextures = nullptr;
   CMenuBar* fMenuBar = nullptr;
   CNanoEditor* fNanoEditor = nullptr;
+  // ---- rendering depth (doc_window_render.cpp)
+  uint32_t fRenderDepth = 0;
 };
 
 // The program's current document window, none before the interface is built and after it is gone.

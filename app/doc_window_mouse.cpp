@@ -21,6 +21,7 @@
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
+#include "panels/nano_editor.h"
 #include "platform/clock.h"
 #include "platform/gdi.h"
 #include "platform/window.h"
@@ -416,6 +417,29 @@ bool CDocWindow::TrackRubberBand(SPointHV anchor, SRect* band) {
 
 // ---- the camera
 
+// ---- the live preview of drags
+
+bool CDocWindow::StartLivePreview() {
+  if (!fNanoEditor || !fNanoEditor->GetImageElement()) return false;
+  fFlags |= kLivePreview | kLivePreviewDrag;
+  fNanoEditor->CentreOnScreen();
+  fNanoEditor->Show();
+  fNanoEditor->UpdateNow();
+  return true;
+}
+
+void CDocWindow::StopLivePreview(bool hadLivePreview) {
+  fFlags &= ~kLivePreviewDrag;
+  if (!hadLivePreview) fFlags &= ~kLivePreview;
+  if (fNanoEditor) fNanoEditor->Hide();
+}
+
+CImElement* CDocWindow::LivePreviewTarget(bool force) const {
+  if (!(fFlags & kLivePreview) || !(force || (fFlags & kLivePreviewDrag)) || !fNanoEditor) return nullptr;
+  CImElement* image = fNanoEditor->GetImageElement();
+  return image && image->GetImage() ? image : nullptr;
+}
+
 int32_t CDocWindow::TrackCameraDrag(SPointHV anchor) {
   CAppl* app = GetApplication();
   C3dCamera* camera = fCurrentCamera;
@@ -424,12 +448,16 @@ int32_t CDocWindow::TrackCameraDrag(SPointHV anchor) {
   if (!action->IsValid()) return kErrOutOfMemory;
   CHolder locked(camera, false, false);
   app->HideCursor();
+  const bool hadLivePreview = fFlags & kLivePreview;
+  bool live = false, moved = false;
   while (app->IsStillDown()) {
     const platform::SPoint pointer = app->GetCursorPos();
     if (pointer.x == anchor.h && pointer.y == anchor.v) {
       platform::SleepMs(kRestMs);
       continue;
     }
+    if (!moved) live = StartLivePreview();
+    moved = true;
     SCameraView& view = camera->GetView();
     if (CSelection::IsKeyHeld(platform::kVkMenu)) {
       view.offsetX = view.offsetY = 0;
@@ -444,6 +472,7 @@ int32_t CDocWindow::TrackCameraDrag(SPointHV anchor) {
   }
   locked.Release();
   const int32_t err = fDocument->GetUndoHistory().Push(action.release());
+  if (live) StopLivePreview(hadLivePreview);
   app->ShowCursor();
   SetAppCursor(0, true);
   Invalidate(true);
@@ -464,13 +493,19 @@ int32_t CDocWindow::TrackTrackballDrag(SPointHV anchor) {
     HandleEvent(&message);
   };
   send(kControlPress, kTrackballControl, 0, 0);
+  const bool hadLivePreview = fFlags & kLivePreview;
+  bool live = false, moved = false;
   while (app->IsStillDown()) {
     const platform::SPoint pointer = app->GetCursorPos();
     if (pointer.x == anchor.h && pointer.y == anchor.v) {
       platform::SleepMs(kRestMs);
       continue;
     }
-    app->HideCursor();
+    if (!moved) {
+      app->HideCursor();
+      live = StartLivePreview();
+    }
+    moved = true;
     const bool control = CSelection::IsKeyHeld(platform::kVkControl), alt = CSelection::IsKeyHeld(platform::kVkMenu);
     const char* target = !control ? kTrackballControl : alt ? kBankingButton : kCameraXZControl;
     send(kControlDrag, target, pointer.x - anchor.h, pointer.y - anchor.v);
@@ -478,7 +513,8 @@ int32_t CDocWindow::TrackTrackballDrag(SPointHV anchor) {
     Heartbeat(SHeartbeatRecord());
     platform::SleepMs(0);
   }
+  if (live) StopLivePreview(hadLivePreview);
   send(kControlRelease, kTrackballControl, 0, 0);
-  app->ShowCursor();
+  if (moved) app->ShowCursor();
   return kNoErr;
 }

@@ -12,6 +12,7 @@
 #include "framework/image/image.h"
 #include "framework/ui/geometry.h"
 #include "framework/ui/im_element.h"
+#include "panels/nano_editor.h"
 #include "scene/base_sys.h"
 #include "scene/object.h"
 #include "scene/object_family.h"
@@ -58,9 +59,8 @@ void CDocWindow::Invalidate(bool viewChanged) {
 }
 
 int32_t CDocWindow::Redraw(bool force) {
-  // The live preview of a drag is the control palette's; until it has one the window image serves.
-  (void)force;
-  CImage* target = fWindowImage;
+  CImElement* live = LivePreviewTarget(force);
+  CImage* target = live ? live->GetImage() : fWindowImage;
   if (!target) return kErrOutOfMemory;
   CImNavigator resident(target, nullptr, false, false);
   if (!resident.IsUsable()) return kErrOutOfMemory;
@@ -77,7 +77,14 @@ int32_t CDocWindow::Redraw(bool force) {
     if (const int32_t err = DrawSceneLayer(target)) return err;
     fDirty &= ~kDirtyLayer;
   }
-  if ((fDirty & kDirtyScreen) && IsShown()) {
+  if (live) {
+    // The nano editor paints its own picture.
+    if (fDirty & kDirtyScreen) {
+      live->Redraw(false);
+      fNanoEditor->UpdateNow();
+    }
+    fDirty &= ~kDirtyScreen;
+  } else if ((fDirty & kDirtyScreen) && IsShown()) {
     CopyToScreen(target, DocImageRect());
     fDirty &= ~kDirtyScreen;
   }
@@ -101,7 +108,9 @@ int32_t CDocWindow::ResetClasses() {
 int32_t CDocWindow::DrawSceneLayer(CImage* target) {
   CHolder scene(fScene.get(), false, false);
   if (!fScene || !scene.IsLocked()) return kErrOutOfMemory;
-  if ((fMode & kRenderedBackdrop) && fRenderedImage) target->CopyFrom(fRenderedImage);
+  // The live preview has a background of its own, and no overlay buttons.
+  const bool windowImage = target == fWindowImage;
+  if ((fMode & kRenderedBackdrop) && fRenderedImage && windowImage) target->CopyFrom(fRenderedImage);
   else fView.ClearBackground();
   CAppl* app = GetApplication();
   const bool dragging = fDragging != 0;
@@ -110,7 +119,7 @@ int32_t CDocWindow::DrawSceneLayer(CImage* target) {
   if (!dragging && app) app->SetArrowCursor();
   scene.Release();
   if (err) return err;
-  if (!dragging) {
+  if (!dragging && windowImage) {
     LayoutOverlayButtons();
     DrawOverlayButtons();
   }

@@ -56,7 +56,11 @@ int32_t CDocWindow::RenderSlice() {
   int32_t result = kNoErr;
   uint64_t area = 0;
   const bool rendered = fRenderRequest & kRenderNow;
-  if (rendered) result = RenderRegion(&area);
+  if (rendered) {
+    ++fRenderDepth;
+    result = RenderRegion(&area);
+    --fRenderDepth;
+  }
   if (fRenderRequest & kRenderDrawAll) {
     if (platform::DeviceContext* dc = GetDeviceContext()) {
       const SRect element = DocImageRect();

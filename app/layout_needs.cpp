@@ -13,6 +13,14 @@ constexpr SLayoutNeed ReportText(const char* name) {
 constexpr SLayoutNeed DocImageChild(const char* name) {
   return {SLayoutNeed::kElement, "docwindow.dat", name, 0, "doc window", SLayoutNeed::kImageElement};
 }
+constexpr SLayoutNeed ControlElement(const char* name,
+                                     SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, "controlpalette.dat", name, 0, "control palette", kind};
+}
+constexpr SLayoutNeed ControlHelp(const char* name) {
+  return {SLayoutNeed::kTextList, "controlpalette.dat", name, 0, nullptr, SLayoutNeed::kAnyElement, 2};
+}
+constexpr SLayoutNeed ControlMenu(uint32_t number) { return {SLayoutNeed::kMenu, "menus.dat", nullptr, number}; }
 
 }  // namespace
 
@@ -52,6 +60,47 @@ const SLayoutNeed kWarnings{SLayoutNeed::kTextList, "system.dat", "warnings_", 0
 const SLayoutNeed kCloudTextureNames{SLayoutNeed::kTextList, "textures.dat", "cloud texture names", 0, nullptr,
                                      SLayoutNeed::kAnyElement, 2};
 const SLayoutNeed kControlPalette{SLayoutNeed::kCanvas, "controlpalette.dat", "control palette"};
+const SLayoutNeed kControlBackground = ControlElement("control palette background");
+const SLayoutNeed kNanoPreview = ControlElement("nano preview");
+const SLayoutNeed kViewControl = ControlElement("view control");
+const SLayoutNeed kFlyThroughControl = ControlElement("fly through control", SLayoutNeed::kAnyElement);
+const SLayoutNeed kCameraControls[kCameraControlCount] = {
+    ControlElement("trackball control"), ControlElement("camera YZ control"), ControlElement("camera XY control"),
+    ControlElement("camera XZ control"), ControlElement("banking button"),    ControlElement("field of view button"),
+};
+const SLayoutNeed kRenderButtons[kRenderButtonCount] = {
+    ControlElement("render all button"),
+    ControlElement("clear & render button"),
+    ControlElement("resume render button"),
+};
+const SLayoutNeed kOptionMenuButtons[kOptionMenuCount] = {
+    ControlElement("nano preview options menu"), ControlElement("view options menu"),
+    ControlElement("camera options menu"),       ControlElement("trackball options menu"),
+    ControlElement("render options menu"),
+};
+const SLayoutNeed kOptionMenus[kOptionMenuCount] = {ControlMenu(200), ControlMenu(201), ControlMenu(202),
+                                                    ControlMenu(203), ControlMenu(204)};
+const SLayoutNeed kTexturesButton = ControlElement("textures on/off button");
+const SLayoutNeed kPreviewModeButton = ControlElement("preview mode button");
+const SLayoutNeed kMultiplexContainer = ControlElement("multiplex text container", SLayoutNeed::kAnyElement);
+const SLayoutNeed kTopMultiplexText = ControlElement("top multiplex text", SLayoutNeed::kTextElement);
+const SLayoutNeed kBottomMultiplexText = ControlElement("bottom multiplex text", SLayoutNeed::kTextElement);
+const SLayoutNeed kViewDots[kViewDotCount] = {
+    ControlElement("view 0 dot"), ControlElement("view 1 dot"), ControlElement("view 2 dot"),
+    ControlElement("view 3 dot"), ControlElement("view 4 dot"), ControlElement("view 5 dot"),
+    ControlElement("view 6 dot"), ControlElement("view 7 dot"),
+};
+const SLayoutNeed kControlHelp[kControlHelpCount] = {
+    ControlHelp("nano preview"), ControlHelp("view control"), ControlHelp("trackball control"),
+    ControlHelp("camera XY control"), ControlHelp("camera XZ control"), ControlHelp("camera YZ control"),
+    ControlHelp("banking button"), ControlHelp("field of view button"), ControlHelp("render all button"),
+    ControlHelp("clear & render button"), ControlHelp("resume render button"),
+    ControlHelp("nano preview options menu"), ControlHelp("view options menu"), ControlHelp("camera options menu"),
+    ControlHelp("render options menu"), ControlHelp("trackball options menu"),
+    ControlHelp("textures on/off button"), ControlHelp("preview mode button"), ControlHelp("view 0 dot"),
+    ControlHelp("view 1 dot"), ControlHelp("view 2 dot"), ControlHelp("view 3 dot"), ControlHelp("view 4 dot"),
+    ControlHelp("view 5 dot"), ControlHelp("view 6 dot"), ControlHelp("view 7 dot"),
+};
 const SDialogNeeds kReportRender = DialogNeeds("reportrender.dat", "report render time", true, false);
 const SLayoutNeed kReportTexts[kReportTextCount] = {
     ReportText("report doc title"),     ReportText("report time text"),   ReportText("report pixels rendered"),
@@ -83,6 +132,18 @@ SLayoutNeedTable AppLayoutNeeds() {
                                &need::kWarnings, &need::kCloudTextureNames});
     needs.insert(needs.end(), {&need::kDocWindow, &need::kDocImage, &need::kDocText, &need::kControlPalette,
                                &need::kReportRender.canvas, &need::kReportRender.ok, &need::kSplashscreen});
+    needs.insert(needs.end(), {&need::kControlBackground, &need::kNanoPreview, &need::kViewControl,
+                               &need::kFlyThroughControl, &need::kTexturesButton, &need::kPreviewModeButton,
+                               &need::kMultiplexContainer, &need::kTopMultiplexText, &need::kBottomMultiplexText});
+    auto add = [&](const auto& table) {
+      for (const SLayoutNeed& need : table) needs.push_back(&need);
+    };
+    add(need::kCameraControls);
+    add(need::kRenderButtons);
+    add(need::kOptionMenuButtons);
+    add(need::kOptionMenus);
+    add(need::kViewDots);
+    add(need::kControlHelp);
     return needs;
   }();
   return {kNeeds.data(), uint32_t(kNeeds.size())};

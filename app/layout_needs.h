@@ -65,6 +65,30 @@ extern const SLayoutNeed kDocContextMenu;       // row 1 zoom to the selection, 
 extern const SLayoutNeed kWarnings;             // the application's warnings
 extern const SLayoutNeed kCloudTextureNames;    // the texture library's textures for a new sky's clouds
 extern const SLayoutNeed kControlPalette;
+// ---- the control palette's elements and menus (control_palette*.cpp, nano_preview.cpp)
+extern const SLayoutNeed kControlBackground;
+extern const SLayoutNeed kNanoPreview;
+extern const SLayoutNeed kViewControl;
+extern const SLayoutNeed kFlyThroughControl;  // inside the view control
+inline constexpr uint32_t kCameraControlCount = 6;
+// Trackball, YZ, XY, XZ, banking, field of view: the palette's order of its camera controls.
+extern const SLayoutNeed kCameraControls[kCameraControlCount];
+inline constexpr uint32_t kRenderButtonCount = 3;
+extern const SLayoutNeed kRenderButtons[kRenderButtonCount];  // render all, clear & render, resume render
+inline constexpr uint32_t kOptionMenuCount = 5;
+// Nano preview, view, camera, trackball and render options: the buttons and their menus 200 to 204.
+extern const SLayoutNeed kOptionMenuButtons[kOptionMenuCount];
+extern const SLayoutNeed kOptionMenus[kOptionMenuCount];
+extern const SLayoutNeed kTexturesButton;
+extern const SLayoutNeed kPreviewModeButton;
+extern const SLayoutNeed kMultiplexContainer;
+extern const SLayoutNeed kTopMultiplexText;     // inside the container
+extern const SLayoutNeed kBottomMultiplexText;  // inside the container
+inline constexpr uint32_t kViewDotCount = 8;
+extern const SLayoutNeed kViewDots[kViewDotCount];  // "view 0 dot" to "view 7 dot"
+// The hover help lists, named like their controls: entries 0 and 1.
+inline constexpr uint32_t kControlHelpCount = 26;
+extern const SLayoutNeed kControlHelp[kControlHelpCount];
 extern const SDialogNeeds kReportRender;
 inline constexpr uint32_t kReportTextCount = 16;
 extern const SLayoutNeed kReportTexts[kReportTextCount];  // in the report's text order

@@ -120,6 +120,8 @@ const SDialogNeeds kEditPoly = DialogNeeds("editpoly.dat", "edit poly");
 const SDialogNeeds kEditTori = DialogNeeds("edittori.dat", "edit tori");
 const SDialogNeeds kExportRender = DialogNeeds("exportrender.dat", "export render");
 const SLayoutNeed kNanoEditor{SLayoutNeed::kCanvas, "docwindow.dat", "nano editor"};
+const SLayoutNeed kNanoEditorImage{SLayoutNeed::kElement, "docwindow.dat", "nano editor image", 0, "nano editor",
+                                   SLayoutNeed::kImageElement};
 const SDialogNeeds kPrefs = DialogNeeds("prefs.dat", "Preferences");
 const SDialogNeeds kReplicate = DialogNeeds("replicate.dat", "replicate");
 const SLayoutNeed kRevertChanges{SLayoutNeed::kCanvas, "saverevert.dat", "revert changes"};
@@ -146,7 +148,7 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kEditPoly.canvas,      &need::kEditPoly.ok,          &need::kEditPoly.cancel,
       &need::kEditTori.canvas,      &need::kEditTori.ok,          &need::kEditTori.cancel,
       &need::kExportRender.canvas,  &need::kExportRender.ok,      &need::kExportRender.cancel,
-      &need::kNanoEditor,           &need::kPrefs.canvas,         &need::kPrefs.ok,
+      &need::kNanoEditor,           &need::kNanoEditorImage,      &need::kPrefs.canvas,         &need::kPrefs.ok,
       &need::kPrefs.cancel,         &need::kReplicate.canvas,     &need::kReplicate.ok,
       &need::kReplicate.cancel,     &need::kRevertChanges,        &need::kSaveChanges,
       &need::kSelectionPalette,     &need::kTextEditPopup.canvas, &need::kTextEditPopup.ok,

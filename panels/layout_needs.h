@@ -52,6 +52,7 @@ extern const SDialogNeeds kEditPoly;
 extern const SDialogNeeds kEditTori;
 extern const SDialogNeeds kExportRender;
 extern const SLayoutNeed kNanoEditor;
+extern const SLayoutNeed kNanoEditorImage;  // the picture the document window draws into
 extern const SDialogNeeds kPrefs;
 extern const SDialogNeeds kReplicate;
 extern const SLayoutNeed kRevertChanges;

@@ -48,6 +48,7 @@ class DocOpen : public DocCommandsTest {
  protected:
   void TearDown() override {
     delete palette_;
+    paletteLayout_.reset();
     DocCommandsTest::TearDown();
   }
 
@@ -80,7 +81,11 @@ class DocOpen : public DocCommandsTest {
     CDocWindow& w = Made();
     AddShape<C3dCube>("other", {0, 5, 0});
     EXPECT_EQ(w.FindSceneParts(true), 0);
-    if (!palette_) palette_ = new CControlPalette(owner, layout.get());
+    if (!palette_) {
+      paletteLayout_ = OpenDataFile("controlpalette.dat");
+      palette_ = new CControlPalette(owner, paletteLayout_.get());
+      EXPECT_EQ(palette_->BuildOnce(), 0);
+    }
     for (uint32_t dot = 0; dot < 8; ++dot) palette_->SetButtonState(dot, 3);
     return w;
   }
@@ -91,6 +96,7 @@ class DocOpen : public DocCommandsTest {
   }
 
   CControlPalette* palette_ = nullptr;
+  std::unique_ptr<CResourceEnv> paletteLayout_;
 };
 
 TEST_F(DocOpen, AnOpenedDocumentReplacesTheScene) {

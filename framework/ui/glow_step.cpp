@@ -1,0 +1,60 @@
+#include "framework/ui/glow_step.h"
+
+#include "framework/core/result_codes.h"
+#include "framework/image/image.h"
+#include "framework/image/ix_image.h"
+#include "framework/ui/im_element.h"
+
+namespace {
+
+constexpr int32_t kFullLevel = 256;
+constexpr int32_t kLevelStep = 20;
+
+void MovePulse(SGlowPulse& pulse) {
+  pulse.level += pulse.step;
+  if (pulse.level > kFullLevel) {
+    pulse.level = kFullLevel;
+    pulse.step = -kLevelStep;
+  } else if (pulse.level < 0) {
+    pulse.level = 0;
+    pulse.step = kLevelStep;
+  }
+}
+
+// The scratch image at the size of the picture, made anew only when the size differs.
+bool FitScratch(CImage*& scratch, const CImage& like) {
+  const uint32_t width = like.GetWidth(), height = like.GetHeight();
+  if (scratch && scratch->GetWidth() == width && scratch->GetHeight() == height) return true;
+  int32_t error = kNoErr;
+  CImage* made = NewDataImage(width, height, &error);
+  if (!made || !made->IsReady()) {
+    delete made;
+    return false;
+  }
+  delete scratch;
+  scratch = made;
+  return true;
+}
+
+}  // namespace
+
+int32_t GlowPulseStep(CImElement& element, uint32_t stateEntry, SGlowPulse& pulse, CImage*& scratch, bool hideFirst) {
+  MovePulse(pulse);
+  CIxImage* list = element.GetImageList();
+  CImage* normal = list ? list->ImageAt(0) : nullptr;
+  if (!normal || !normal->IsReady()) return kNoErr;
+  CImage* highlight = list->ImageAt(stateEntry);
+  if (!highlight) return kNoErr;
+  // The element may show the scratch image already: it is filled before it is shown again.
+  if (element.GetImage() != scratch && !FitScratch(scratch, *normal)) return kErrOutOfMemory;
+  if (!scratch->CopyFrom(normal) || !scratch->BlendColorFrom(pulse.level, highlight)) return kErrOutOfMemory;
+  const bool translucent = element.IsTranslucent();
+  if (hideFirst) element.SetTranslucent(false, false);
+  // The scratch image stays the caller's: the element is never asked to release it.
+  const int32_t err =
+      element.GetImage() == scratch ? element.Redraw(false) : element.SetImage(scratch, false, false, false, true);
+  if (hideFirst) element.SetTranslucent(translucent, false);
+  // Entry 0 is the element's state again, while the blend stays on show.
+  list->Select(0);
+  return err;
+}

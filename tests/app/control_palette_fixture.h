@@ -1,0 +1,142 @@
+// The program's interface with its control palette, a document window that records the messages the
+// palette's controls send it, and the means to press, drag and hover over the palette's elements
+// through the headless input script.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/control_palette.h"
+#include "app/layout_needs.h"
+#include "framework/core/appl.h"
+#include "framework/core/cm_function.h"
+#include "framework/image/ix_image.h"
+#include "framework/ui/canvas.h"
+#include "framework/ui/im_element.h"
+#include "platform/window.h"
+#include "tests/app/shell_fixture.h"
+
+// Records, in one log with the heartbeats of its table row, what reaches the window's handlers.
+class CControlLogWindow : public CDocWindowDouble {
+ public:
+  static inline std::vector<std::string> gLog;
+  using CDocWindowDouble::CDocWindowDouble;
+  static CDocWindow* Make(CUICmFunction* owner, CResourceEnv* environment) {
+    return new CControlLogWindow(owner, environment);
+  }
+  // The named messages meant for the palette manager pass the window first.
+  int32_t HandleEvent(CUIMessage* m) override {
+    for (const char* name : {"edit camera", "fly through control", "doc setup"}) {
+      if (m && m->kind == 0 && std::strcmp(m->elementName, name) == 0)
+        gLog.push_back(std::string("named ") + m->elementName + " " + m->canvasName);
+    }
+    return CDocWindowDouble::HandleEvent(m);
+  }
+  int32_t HandleCameraControl(CUIMessage* m) override {
+    gLog.push_back("camera " + std::to_string(m->kind) + " " + m->elementName + " " +
+                   std::to_string(m->GetPayloadWord(6)) + "," + std::to_string(m->GetPayloadWord(7)) + " " +
+                   std::to_string(m->GetPayloadWord(0)));
+    return CDocWindowDouble::HandleCameraControl(m);
+  }
+  int32_t HandleCameraMessage(CUIMessage* m) override {
+    gLog.push_back(std::string("message ") + m->elementName + " " + std::to_string(m->GetPayloadWord(0)));
+    return CDocWindowDouble::HandleCameraMessage(m);
+  }
+  int32_t HandleRenderButton(CUIMessage* m) override {
+    gLog.push_back(std::string("render ") + m->elementName);
+    return CDocWindowDouble::HandleRenderButton(m);
+  }
+  int32_t HandleRenderOption(CUIMessage* m) override {
+    gLog.push_back("option " + FourCCText(uint32_t(m->GetPayloadWord(0))) + " " + std::to_string(m->GetDataWord()));
+    return CDocWindowDouble::HandleRenderOption(m);
+  }
+  int32_t FlyAround() override {
+    gLog.push_back("fly");
+    return CDocWindowDouble::FlyAround();
+  }
+};
+
+class ControlPaletteTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    CControlLogWindow::gLog.clear();
+    gHeartbeat = nullptr;
+  }
+  // The program runs with the logging window; the body's palette is shown and its window current.
+  void RunPalette(const std::function<void()>& body, const std::function<void()>& beforeRun = nullptr) {
+    Run(
+        [&] {
+          palette = pm->GetCanvases()->controlPalette;
+          ASSERT_NE(palette, nullptr);
+          palette->Show();
+          body();
+        },
+        [&] {
+          pm->SetDocWindowFactory(&CControlLogWindow::Make);
+          if (beforeRun) beforeRun();
+        });
+    palette = nullptr;
+  }
+  // The window's heartbeat row logs "heartbeat" and the cursor's shape each time it runs.
+  void SpyOnHeartbeat() {
+    CCFEntry* row = app->GetHeartbeat()->FindEntry(window->HeartbeatOwner());
+    ASSERT_NE(row, nullptr);
+    gHeartbeat = row->callback;
+    row->callback = [](void* owner, void* record, void* data) -> int32_t {
+      CControlLogWindow::gLog.push_back("heartbeat " + CursorName());
+      return gHeartbeat(owner, record, data);
+    };
+  }
+  // The screen point of a point in the element's own coordinates.
+  platform::SPoint ScreenOf(CElement* element, SPointHV local) const {
+    SPointHV root;
+    element->LocalToRootPoint(&root, local);
+    const SPointHV screen = palette->CanvasToScreen(root);
+    return {screen.h, screen.v};
+  }
+  static std::string Move(platform::SPoint p) {
+    return "move " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
+  }
+  // The keys held, a press at the screen point, the lines of `during` while the button is down, the
+  // release and the keys let go. Each line comes a while after the last, as a hand would give them,
+  // so that the press is handled before the rest arrives.
+  void PressAt(platform::SPoint at, const std::string& during = "", const std::vector<uint32_t>& keys = {}) {
+    std::string script;
+    for (uint32_t key : keys) script += "key " + std::to_string(key) + "\n";
+    script += Move(at) + "down left\n";
+    size_t line = 0;
+    while (line < during.size()) {
+      const size_t end = during.find('\n', line);
+      script += "wait 20\n" + during.substr(line, end - line) + "\n";
+      line = end == std::string::npos ? during.size() : end + 1;
+    }
+    script += "wait 20\nup left\n";
+    for (uint32_t key : keys) script += "keyup " + std::to_string(key) + "\n";
+    Play(script);
+  }
+  void Press(CElement* element, SPointHV local, const std::string& during = "",
+             const std::vector<uint32_t>& keys = {}) {
+    PressAt(ScreenOf(element, local), during, keys);
+  }
+  // The hover of the palette's root at the element's point, as the heartbeat delivers it.
+  int32_t HoverAt(CElement* element, SPointHV local) {
+    SPointHV root;
+    element->LocalToRootPoint(&root, local);
+    return palette->GetRoot()->HandleHover(root);
+  }
+  static uint32_t State(const CImElement* element) {
+    CIxImage* list = element ? element->GetImageList() : nullptr;
+    return list ? list->Selected() : CIxImage::kNone;
+  }
+  static std::string CursorName() { return platform::headless::CursorDescription(platform::GetCursor()); }
+  static std::string Shape(uint32_t number) {
+    return platform::headless::CursorDescription(platform::ShapeCursor(number));
+  }
+  CImElement* Camera(uint32_t control) const { return palette->GetCameraControl(control); }
+  static std::vector<std::string>& Log() { return CControlLogWindow::gLog; }
+
+  CControlPalette* palette = nullptr;
+  static inline CFCallback gHeartbeat = nullptr;
+};
