@@ -626,7 +626,7 @@ int32_t CEditPalette::TrackRandomizeMode(CElement* element, SPointHV point) {
     CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
     SetAppCursor(0, true);
   }
-  SetAppCursor(ZoneAt(element, point) != kNoZone ? kCursorPressed : 0, true);
+  SetAppCursor(ZoneAt(element, point) != kNoZone ? uint32_t(kCursorPressed) : 0u, true);
   return kHandled;
 }
 
