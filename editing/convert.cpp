@@ -13,6 +13,7 @@
 #include "framework/core/busy_cursor.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/spool_sys.h"
 #include "scene/base_spool_table.h"
 #include "scene/base_sys.h"
 #include "scene/camera.h"
@@ -225,12 +226,12 @@ int32_t IsLeftAlone(const STarget& target, C3dObject* object, bool* alone) {
 
 // A component without extent takes the smaller of the other two, x first, each later one seeing the
 // values filled before it, so that a flat square becomes a cube.
-vector3<double> FillZeroExtent(vector3<double> extent) {
+vector3<double> FillZeroExtent(const vector3<double>& extent) {
+  double e[3] = {extent.x, extent.y, extent.z};
   for (int axis = 0; axis < 3; ++axis) {
-    if (extent[axis] != 0.0) continue;
-    extent[axis] = std::min(extent[(axis + 1) % 3], extent[(axis + 2) % 3]);
+    if (e[axis] == 0.0) e[axis] = std::min(e[(axis + 1) % 3], e[(axis + 2) % 3]);
   }
-  return extent;
+  return {e[0], e[1], e[2]};
 }
 
 vector3<double> NewExtent(EExtent rule, const vector3<double>& extent) {
