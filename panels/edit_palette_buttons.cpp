@@ -82,12 +82,11 @@ void ShowState(CElement* element, uint32_t state) {
 
 bool IsKeyHeld(uint32_t key) { return CSelection::IsKeyHeld(key); }
 
-// From the element's local coordinates to the screen, through the edit palette's canvas.
+// The root coordinates of a hosted tree are the screen's.
 SPointHV ElementToScreen(CElement* element, SPointHV local) {
-  SPointHV inCanvas;
-  element->LocalToRootPoint(&inCanvas, local);
-  CEditPalette* palette = CEditPalette::GetCurrent();
-  return palette ? palette->CanvasToScreen(inCanvas) : inCanvas;
+  SPointHV screen;
+  element->LocalToRootPoint(&screen, local);
+  return screen;
 }
 
 SPointHV Pointer() {
@@ -137,8 +136,8 @@ void AfterStep(const STarget& target) {
     target.window->NotifyObjInfoChanged(kDragStepChanged);
 }
 
-// Polls the pointer while the button is held and hands each movement since the last position to
-// step. With keepAt the pointer is put back there after each step, so that the drag goes on without
+// Polls the pointer while the button is held and hands each movement since the last position (at
+// first the press point, so that travel during the pressed look's wait counts) to step. With keepAt the pointer is put back there after each step, so that the drag goes on without
 // the pointer leaving the button. Whether anything moved.
 template <typename F>
 bool DragLoop(const STarget& target, SPointHV start, bool keepAt, F step) {
@@ -355,7 +354,7 @@ int32_t CEditPalette::PressResize(CElement* element, CElement** handled, SPointH
   SHandleDrag drag;
   selection.BeginHandleDrag(kHandleOfZone[zone], &drag);
   target.window->SetDragState(true);
-  const bool moved = DragLoop(target, Pointer(), false,
+  const bool moved = DragLoop(target, ElementToScreen(element, point), false,
                               [&](int32_t dx, int32_t dy) { selection.DragHandleStep(dx, dy, &drag); });
   const int32_t err = EndRecord(target, std::move(action), moved);
   selection.SetAxisOverride(false, mask & ~uint32_t(CSelection::kOverrideUniform));
@@ -410,7 +409,7 @@ int32_t CEditPalette::PressReposition(CElement* element, CElement** handled, SPo
   target.window->SetDragState(true);
   // Up raises the selection: the vertical movement counts against y.
   const bool vertical = direction / 2 == 1;
-  const bool moved = DragLoop(target, Pointer(), false, [&](int32_t dx, int32_t dy) {
+  const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t dy) {
     selection.NudgeSelection(vertical ? -dy : dx, uint32_t(drag.handle), 1);
   });
   const int32_t err = EndRecord(target, std::move(action), moved);
@@ -430,7 +429,7 @@ int32_t CEditPalette::PressRandomizeMode(CElement* element, CElement** handled, 
   uint32_t mode = ShownState(element);
   SetAppCursor(kCursorPressed, true);
   CAppl* app = App();
-  int32_t lastX = Pointer().h;
+  int32_t lastX = ElementToScreen(element, point).h;
   bool stepped = false;
   while (app && app->IsStillDown()) {
     const int32_t x = Pointer().h;
@@ -447,7 +446,7 @@ int32_t CEditPalette::PressRandomizeMode(CElement* element, CElement** handled, 
   return kNoErr;
 }
 
-int32_t CEditPalette::PressRandomize(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+int32_t CEditPalette::PressRandomize(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
   const STarget target = Target();
   CEditPalette* palette = GetCurrent();
   if (!target.IsUsable() || !palette) return kNoErr;
@@ -462,7 +461,7 @@ int32_t CEditPalette::PressRandomize(CElement* element, CElement** handled, SPoi
   SetAppCursor(kCursorPressed, true);
   target.window->SetDragState(true);
   // Only the sideways travel scatters, so that going back to the start undoes it.
-  const bool moved = DragLoop(target, Pointer(), false, [&](int32_t dx, int32_t) {
+  const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t) {
     if (dx) selection.ApplyRandomizeStep(dx);
   });
   const int32_t err = EndRecord(target, std::move(action), moved);
@@ -480,14 +479,12 @@ namespace {
 CElement* ItemAt(CLayoutHostCanvas* list, SPointHV screen) {
   CElement* root = list->GetRoot();
   if (!root) return nullptr;
-  SPointHV inRoot;
-  root->ParentToLocalPoint(&inRoot, list->ScreenToCanvas(screen));
   CElSystem* items = root->GetChildren();
   for (const SLayoutNeed& need : need::kConvertItems) {
     CElement* item = nullptr;
     if (CElSystem::FindElement(items, need.name, &item, false) || !item) continue;
     SPointHV local;
-    item->ParentToLocalPoint(&local, inRoot);
+    item->RootToLocalPoint(&local, screen);
     if (IsInside(item, local)) return item;
   }
   return nullptr;
@@ -556,8 +553,9 @@ int32_t CEditPalette::PressConvertObject(CElement* element, CElement** handled, 
 
 int32_t CEditPalette::InvokeButtonAction(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
   *handled = element;
-  SPointHV inCanvas;
-  element->LocalToRootPoint(&inCanvas, point);
+  CEditPalette* palette = GetCurrent();
+  const SPointHV screen = ElementToScreen(element, point);
+  const SPointHV inCanvas = palette ? palette->ScreenToCanvas(screen) : screen;
   CUIMessage message;
   message.InitWithPoints(0, element, inCanvas, SPointHV{0, 0}, 0);
   return element->SendMessageUp(&message, element);
