@@ -214,6 +214,12 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // cannot be locked, 16 without one.
   int32_t CacheCameraState() override;
 
+  // ---- CDocumentHost: what the edit palette's drags reach (edit_palette_buttons.cpp)
+  C3dDocument* GetHostDocument() override { return GetDocument(); }
+  int32_t RedrawNow() override { return Redraw(false); }
+  void SetDragState(bool dragging) override { SetDragging(dragging); }
+  bool NotifiesEveryDragStep() const override { return (fFlags & kNotifyDrags) != 0; }
+
   // ---- CPreviewDocument
   uint32_t GetRenderSettings() const override { return fRender.fSettings.fFlags; }
   SViewStyle GetViewStyle() const override { return fView.GetStyle(); }

@@ -10,6 +10,7 @@
 class C3dBaseSpoolTable;
 class C3dBaseSys;
 class C3dCamera;
+class C3dDocument;
 
 class CDocumentHost {
  public:
@@ -35,4 +36,13 @@ class CDocumentHost {
   virtual int32_t CacheCameraState() = 0;
   // The ray from the eye through the pixel (x, y) of the window's view; false without a view.
   virtual bool PixelRay(int32_t, int32_t, vector3<double>*, vector3<double>*) { return false; }
+
+  // What the edit palette's drags reach besides, each standing for nothing by default: the document
+  // with its selection and undo history; an immediate redraw (0 or its code), since the drag loops
+  // do not return to the heartbeat; the dragging byte, which keeps those redraws light; and whether
+  // every drag step also tells the control palette.
+  virtual C3dDocument* GetHostDocument() { return nullptr; }
+  virtual int32_t RedrawNow() { return 0; }
+  virtual void SetDragState(bool) {}
+  virtual bool NotifiesEveryDragStep() const { return false; }
 };

@@ -3,10 +3,24 @@
 #include <cstddef>
 #include <iterator>
 
+#include "editing/convert.h"
+
 namespace {
 
 constexpr SLayoutNeed CreateItem(const char* name) {
   return {SLayoutNeed::kElement, "createpalette.dat", name, 0, "create palette", SLayoutNeed::kImageElement};
+}
+
+constexpr SLayoutNeed EditButton(const char* name) {
+  return {SLayoutNeed::kElement, "editpalette.dat", name, 0, "edit palette", SLayoutNeed::kImageElement};
+}
+
+constexpr SLayoutNeed EditImages(const char* name, uint32_t entries) {
+  return {SLayoutNeed::kImageList, "editpalette.dat", name, 0, nullptr, SLayoutNeed::kAnyElement, entries};
+}
+
+constexpr SLayoutNeed ConvertItem(const char* name) {
+  return {SLayoutNeed::kElement, "editpalette.dat", name, 0, "convert object", SLayoutNeed::kCompositeElement};
 }
 
 }  // namespace
@@ -59,6 +73,49 @@ const SDialogNeeds kEditFamily = DialogNeeds("editfamily.dat", "edit family");
 const SDialogNeeds kEditLight = DialogNeeds("editlight.dat", "edit light");
 const SDialogNeeds kEditObjAttrs = DialogNeeds("editobjattrs.dat", "edit objattrs");
 const SLayoutNeed kEditPalette{SLayoutNeed::kCanvas, "editpalette.dat", "edit palette"};
+const SLayoutNeed kEditResize = EditButton("resize");
+const SLayoutNeed kEditRotate = EditButton("rotate");
+const SLayoutNeed kEditReposition = EditButton("reposition");
+const SLayoutNeed kEditRandomize = EditButton("randomize");
+const SLayoutNeed kEditRandomizeControl = EditButton("randomize control");
+const SLayoutNeed kEditConvertObject = EditButton("convert object");
+// Resize: the zones' hover states 1 to 7, pressed zone + 7, with Alt zone / 2 + 14 and + 17.
+const SLayoutNeed kEditResizeImages = EditImages("resize", 21);
+// Rotate: hover 1 to 3, pressed zone + 3; reposition: hover 1 to 6, pressed zone + 6.
+const SLayoutNeed kEditRotateImages = EditImages("rotate", 7);
+const SLayoutNeed kEditRepositionImages = EditImages("reposition", 13);
+// One entry per randomize mode.
+const SLayoutNeed kEditRandomizeImages = EditImages("randomize", 8);
+const SLayoutNeed kEditRandomizeControlImages = EditImages("randomize control", 2);
+// Normal, hovered, pressed.
+const SLayoutNeed kEditConvertObjectImages = EditImages("convert object", 3);
+const SLayoutNeed kEditOptions[kEditOptionCount] = {
+    EditButton("materials options"),  EditButton("resize options"), EditButton("rotate options"),
+    EditButton("reposition options"), EditButton("align options"),  EditButton("randomize options"),
+};
+const SLayoutNeed kEditTabButtons[kEditTabCount] = {
+    EditButton("create plopup"),
+    EditButton("edit plopup"),
+    EditButton("sky&fog plopup"),
+};
+const SLayoutNeed kEditCreateText = EditButton("create text");
+const SLayoutNeed kEditSkyFogText = EditButton("sky&fog text");
+const SLayoutNeed kEditAlign{SLayoutNeed::kElement, "editpalette.dat", "align", 0, "edit palette"};
+const SLayoutNeed kEditAlignButtons[kEditAlignCount] = {
+    EditButton("align all"),      EditButton("align x center"), EditButton("align x left"),
+    EditButton("align x right"),  EditButton("align y center"), EditButton("align y top"),
+    EditButton("align y bottom"), EditButton("align z center"), EditButton("align z front"),
+    EditButton("align z back"),
+};
+const SLayoutNeed kConvertList{SLayoutNeed::kCanvas, "editpalette.dat", "convert object"};
+const SLayoutNeed kConvertItems[kConvertItemCount] = {
+    ConvertItem(kConversionTargets[0]),  ConvertItem(kConversionTargets[1]),  ConvertItem(kConversionTargets[2]),
+    ConvertItem(kConversionTargets[3]),  ConvertItem(kConversionTargets[4]),  ConvertItem(kConversionTargets[5]),
+    ConvertItem(kConversionTargets[6]),  ConvertItem(kConversionTargets[7]),  ConvertItem(kConversionTargets[8]),
+    ConvertItem(kConversionTargets[9]),  ConvertItem(kConversionTargets[10]), ConvertItem(kConversionTargets[11]),
+    ConvertItem(kConversionTargets[12]), ConvertItem(kConversionTargets[13]), ConvertItem(kConversionTargets[14]),
+    ConvertItem(kConversionTargets[15]),
+};
 const SDialogNeeds kEditPoly = DialogNeeds("editpoly.dat", "edit poly");
 const SDialogNeeds kEditTori = DialogNeeds("edittori.dat", "edit tori");
 const SDialogNeeds kExportRender = DialogNeeds("exportrender.dat", "export render");
@@ -97,12 +154,28 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kSelectionPalette,     &need::kTextEditPopup.canvas, &need::kTextEditPopup.ok,
       &need::kTextEditPopup.cancel, &need::kQuestionTexts,
   };
+  static const SLayoutNeed* const kEditPaletteNeeds[] = {
+      &need::kEditResize,          &need::kEditRotate,           &need::kEditReposition,
+      &need::kEditRandomize,       &need::kEditRandomizeControl, &need::kEditConvertObject,
+      &need::kEditResizeImages,    &need::kEditRotateImages,     &need::kEditRepositionImages,
+      &need::kEditRandomizeImages, &need::kEditRandomizeControlImages, &need::kEditConvertObjectImages,
+      &need::kEditCreateText,      &need::kEditSkyFogText,       &need::kEditAlign,
+      &need::kConvertList,
+  };
+  constexpr size_t kAllCount = std::size(kNeeds) + need::kCreateItemCount + std::size(kEditPaletteNeeds) +
+                               need::kEditOptionCount + need::kEditTabCount + need::kEditAlignCount +
+                               need::kConvertItemCount;
   static const SLayoutNeed* const* const kAll = [] {
-    static const SLayoutNeed* all[std::size(kNeeds) + need::kCreateItemCount];
+    static const SLayoutNeed* all[kAllCount];
     size_t n = 0;
     for (const SLayoutNeed* entry : kNeeds) all[n++] = entry;
     for (const SLayoutNeed& item : need::kCreateItems) all[n++] = &item;
+    for (const SLayoutNeed* entry : kEditPaletteNeeds) all[n++] = entry;
+    for (const SLayoutNeed& item : need::kEditOptions) all[n++] = &item;
+    for (const SLayoutNeed& item : need::kEditTabButtons) all[n++] = &item;
+    for (const SLayoutNeed& item : need::kEditAlignButtons) all[n++] = &item;
+    for (const SLayoutNeed& item : need::kConvertItems) all[n++] = &item;
     return all;
   }();
-  return {kAll, uint32_t(std::size(kNeeds) + need::kCreateItemCount)};
+  return {kAll, uint32_t(kAllCount)};
 }

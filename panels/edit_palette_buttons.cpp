@@ -1,0 +1,633 @@
+// The edit palette's picture buttons: the press callbacks that drag, scatter and convert the
+// selection while the mouse button is held, and the hover callbacks that light the button under the
+// pointer. A button's shown state is kept in its user word 0, so that a glow step, which shows a
+// blended picture of its own, never loses which entry the button stands in.
+#include <cstdlib>
+#include <iterator>
+#include <memory>
+
+#include "editing/document.h"
+#include "editing/document_host.h"
+#include "editing/matrix_action.h"
+#include "editing/selection.h"
+#include "framework/core/appl.h"
+#include "framework/core/result_codes.h"
+#include "framework/core/timer.h"
+#include "framework/image/image.h"
+#include "framework/image/ix_image.h"
+#include "framework/ui/canvas.h"
+#include "framework/ui/glow_step.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/im_element.h"
+#include "framework/ui/ui_message.h"
+#include "panels/edit_palette.h"
+#include "panels/layout_needs.h"
+#include "platform/clock.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr int64_t kPollMs = 5;
+constexpr int64_t kPressedTicks = 2;
+// A pulse is due once the pointer rested this long on the button and the last step is this old.
+constexpr int64_t kPulseAfterTicks = 60;
+constexpr int64_t kPulseEveryTicks = 2;
+constexpr int32_t kEnteredLevel = 255;
+constexpr int32_t kHoverEnteredLevel = 160;
+constexpr int32_t kFallingStep = -20;
+// The randomize mode changes with this much sideways pointer travel.
+constexpr int32_t kModeStepPixels = 4;
+constexpr uint32_t kNoZone = 0;
+constexpr uint32_t kZoneLimit = 255;
+constexpr uint32_t kVkF10 = 0x79;
+// The change bits of "objinfochanged": a drag step asks for the preview at once.
+constexpr uint32_t kSelectionChanged = 4;
+constexpr uint32_t kDragStepChanged = 0x80000004;
+constexpr uint32_t kStateWord = 0;
+constexpr uint32_t kCursorWord = 1;
+
+// The hot button, its pulse and its two timers.
+struct SHotButton {
+  CElement* element = nullptr;
+  SGlowPulse pulse;
+  CTimer hover;
+  CTimer pulseTimer;
+  CImage* scratch = nullptr;
+};
+SHotButton gHot;
+
+CAppl* App() { return GetApplication(); }
+
+CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
+
+bool IsInside(CElement* element, SPointHV point) {
+  const SRect& rect = element->GetRect();
+  return point.h >= 0 && point.h < RectWidth(rect) && point.v >= 0 && point.v < RectHeight(rect);
+}
+
+uint32_t ShownState(CElement* element) { return element->GetUserWord(kStateWord); }
+
+// Entry n of the button's list, for the moment; painted at once, since the press callbacks hold the
+// loop until the button is released.
+void ShowEntry(CElement* element, uint32_t entry) {
+  if (CImElement* image = AsImage(element)) image->SelectEntry(entry, false, false, true);
+  if (CEditPalette* palette = CEditPalette::GetCurrent()) palette->UpdateNow();
+}
+
+// Entry n of the button's list, which it then stands in.
+void ShowState(CElement* element, uint32_t state) {
+  element->SetUserWord(kStateWord, state);
+  ShowEntry(element, state);
+}
+
+bool IsKeyHeld(uint32_t key) { return CSelection::IsKeyHeld(key); }
+
+// The root coordinates of a hosted tree are the screen's.
+SPointHV ElementToScreen(CElement* element, SPointHV local) {
+  SPointHV screen;
+  element->LocalToRootPoint(&screen, local);
+  return screen;
+}
+
+SPointHV Pointer() {
+  CAppl* app = App();
+  const platform::SPoint p = app ? app->GetCursorPos() : platform::SPoint{};
+  return {p.x, p.y};
+}
+
+// What the buttons act on: the current edit palette's document window and its document.
+struct STarget {
+  CDocumentHost* window = nullptr;
+  C3dDocument* document = nullptr;
+
+  bool IsUsable() const { return window && document; }
+  CSelection& Selection() const { return document->GetSelection(); }
+};
+
+STarget Target() {
+  STarget target;
+  CEditPalette* palette = CEditPalette::GetCurrent();
+  target.window = palette ? palette->GetOwnerWindow() : nullptr;
+  target.document = target.window ? target.window->GetHostDocument() : nullptr;
+  return target;
+}
+
+// The undo record of a drag: every selected object's transform before it, groups with their
+// members. None when the action cannot be made; the drag then goes on without it.
+std::unique_ptr<CMatrixAction> BeginRecord(CSelection& selection) {
+  auto action = std::make_unique<CMatrixAction>();
+  if (!action->IsValid()) return nullptr;
+  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
+    if (action->AddObject(selection.GetObject(i), true)) return nullptr;
+  }
+  return action;
+}
+
+// Pushed when something moved, so that a press without movement leaves the last undo step alone.
+int32_t EndRecord(const STarget& target, std::unique_ptr<CMatrixAction> action, bool moved) {
+  if (!action || !moved) return kNoErr;
+  return target.document->GetUndoHistory().Push(action.release());
+}
+
+void AfterStep(const STarget& target) {
+  target.window->Invalidate(true);
+  target.window->RedrawNow();
+  if (IsKeyHeld(kVkF10) || target.window->NotifiesEveryDragStep())
+    target.window->NotifyObjInfoChanged(kDragStepChanged);
+}
+
+// Polls the pointer while the button is held and hands each movement since the last position (at
+// first the press point, so that travel during the pressed look's wait counts) to step. With keepAt the pointer is put back there after each step, so that the drag goes on without
+// the pointer leaving the button. Whether anything moved.
+template <typename F>
+bool DragLoop(const STarget& target, SPointHV start, bool keepAt, F step) {
+  CAppl* app = App();
+  bool moved = false;
+  SPointHV last = start;
+  while (app && app->IsStillDown()) {
+    const SPointHV now = Pointer();
+    if (now == last) {
+      platform::SleepMs(kPollMs);
+      continue;
+    }
+    step(now.h - last.h, now.v - last.v);
+    if (keepAt) SetCursorPosition(start.h, start.v);
+    last = keepAt ? start : now;
+    AfterStep(target);
+    moved = true;
+  }
+  return moved;
+}
+
+void EndOfDrag(const STarget& target, CElement* element, uint32_t hoverState) {
+  SetAppCursor(0, true);
+  target.window->SetDragState(false);
+  target.window->Invalidate(true);
+  target.window->RedrawNow();
+  target.window->NotifyObjInfoChanged(kSelectionChanged);
+  CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+  ShowState(element, hoverState);
+}
+
+void ShowPressed(CElement* element, uint32_t state) {
+  ShowState(element, state);
+  SetAppCursor(CEditPalette::kCursorPressed, true);
+  CTimer().WaitTicks(kPressedTicks);
+}
+
+// The zone buttons: what a zone shows and which cursor goes with it.
+enum class EZoneButton { kResize, kRotate, kReposition };
+
+uint32_t HoverState(EZoneButton button, uint32_t zone) {
+  if (button == EZoneButton::kResize && zone > 1 && IsKeyHeld(platform::kVkMenu)) return zone / 2 + 14;
+  return zone;
+}
+
+// 0 keeps the cursor as it is.
+uint32_t ZoneCursor(EZoneButton button, uint32_t zone) {
+  switch (button) {
+    case EZoneButton::kResize: {
+      constexpr uint32_t kByPair[] = {CEditPalette::kCursorCentre, CEditPalette::kCursorHorizontal,
+                                      CEditPalette::kCursorDepth, CEditPalette::kCursorVertical};
+      return zone / 2 < std::size(kByPair) ? kByPair[zone / 2] : 0;
+    }
+    case EZoneButton::kRotate: {
+      constexpr uint32_t kByZone[] = {0, CEditPalette::kCursorVertical, CEditPalette::kCursorHorizontal,
+                                      CEditPalette::kCursorDepth};
+      return zone < std::size(kByZone) ? kByZone[zone] : 0;
+    }
+    case EZoneButton::kReposition: {
+      constexpr uint32_t kByPair[] = {CEditPalette::kCursorHorizontal, CEditPalette::kCursorVertical,
+                                      CEditPalette::kCursorDepth};
+      return (zone - 1) / 2 < std::size(kByPair) ? kByPair[(zone - 1) / 2] : 0;
+    }
+  }
+  return 0;
+}
+
+int32_t TrackZoneButton(EZoneButton button, CElement* element, SPointHV point) {
+  if (!IsInside(element, point)) {
+    if (CButtonTracker::GetHotButton() == element) {
+      ShowState(element, 0);
+      CButtonTracker::DropHot();
+      SetAppCursor(0, true);
+    }
+    return kNoErr;
+  }
+  const uint32_t zone = CEditPalette::ZoneAt(element, point);
+  if (CButtonTracker::GetHotButton() != element) {
+    CButtonTracker::MakeHot(element);
+    CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+    element->Redraw();
+    SetAppCursor(0, true);
+  }
+  if (zone != kNoZone) {
+    if (button == EZoneButton::kRotate && zone > 3) return kHandled;
+    if (const uint32_t cursor = ZoneCursor(button, zone)) SetAppCursor(cursor, true);
+  }
+  const uint32_t state = HoverState(button, zone);
+  if (ShownState(element) != state) {
+    CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+    CButtonTracker::RestartTimers();
+    ShowState(element, state);
+    if (state == 0) {
+      SetAppCursor(0, true);
+      CButtonTracker::DropHot();
+    }
+  } else if (state != 0 && CButtonTracker::IsPulseDue()) {
+    CButtonTracker::Track(AsImage(element), state);
+  }
+  return kHandled;
+}
+
+// The tab buttons and labels: lit by a redraw at half opacity, their own opacity kept.
+int32_t TrackTab(CElement* element, SPointHV point, bool hideAgain) {
+  if (!IsInside(element, point)) {
+    if (CButtonTracker::GetHotButton() == element) CButtonTracker::DropHot();
+    return kNoErr;
+  }
+  if (CButtonTracker::GetHotButton() == element) return hideAgain ? kNoErr : kHandled;
+  CButtonTracker::MakeHot(element);
+  CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+  SetAppCursor(0, true);
+  if (CImElement* image = AsImage(element)) {
+    const float own = image->GetOpacity();
+    image->SetOpacity(CEditPalette::kTabHighlightOpacity, true);
+    image->SetOpacity(hideAgain ? 0.0f : own, false);
+  }
+  return hideAgain ? kNoErr : kHandled;
+}
+
+}  // namespace
+
+// ---- the hot button
+
+void CButtonTracker::Track(CImElement* element, uint32_t state) {
+  if (element) GlowPulseStep(*element, state, gHot.pulse, gHot.scratch, false);
+  gHot.pulseTimer.Start();
+}
+
+bool CButtonTracker::IsPulseDue() {
+  return gHot.hover.ElapsedTicks() > kPulseAfterTicks && gHot.pulseTimer.ElapsedTicks() > kPulseEveryTicks;
+}
+
+void CButtonTracker::MakeHot(CElement* element) {
+  if (gHot.element && gHot.element != element) Leave(gHot.element);
+  gHot.element = element;
+  gHot.hover.Start();
+  gHot.pulseTimer.Expire();
+}
+
+void CButtonTracker::DropHot() {
+  if (gHot.element) Leave(gHot.element);
+  gHot.element = nullptr;
+}
+
+void CButtonTracker::Leave(CElement* element) {
+  if (!element) return;
+  CImElement* image = AsImage(element);
+  if (image && image->GetImageList()) image->SelectEntry(ShownState(element), false, false, true);
+  else element->Redraw();
+}
+
+void CButtonTracker::SetPulse(int32_t level, int32_t step) {
+  gHot.pulse.level = level;
+  gHot.pulse.step = step;
+}
+
+void CButtonTracker::RestartTimers() {
+  gHot.hover.Start();
+  gHot.pulseTimer.Expire();
+}
+
+CElement* CButtonTracker::GetHotButton() { return gHot.element; }
+int32_t CButtonTracker::GetLevel() { return gHot.pulse.level; }
+int32_t CButtonTracker::GetStep() { return gHot.pulse.step; }
+
+void CButtonTracker::FreeScratch() {
+  delete gHot.scratch;
+  gHot.scratch = nullptr;
+}
+
+// ---- zones and modes
+
+uint32_t CEditPalette::ZoneAt(CElement* element, SPointHV point) {
+  CImElement* image = AsImage(element);
+  CIxImage* list = image ? image->GetImageList() : nullptr;
+  CImage* normal = list ? list->ImageAt(0) : nullptr;
+  if (!normal) return kNoZone;
+  const SPointHV at{point.h - image->GetImagePosition().h, point.v - image->GetImagePosition().v};
+  if (at.h < 0 || at.v < 0 || uint32_t(at.h) >= normal->GetWidth() || uint32_t(at.v) >= normal->GetHeight())
+    return kNoZone;
+  CImNavigator pixels(normal, nullptr, false, false);
+  if (!pixels.IsUsable()) return kNoZone;
+  const uint32_t zone = pixels.Cells(uint32_t(at.v))[at.h].Alpha();
+  return zone == kZoneLimit ? kNoZone : zone;
+}
+
+void CEditPalette::RandomizeAmplitudes(uint32_t mode, vector3<double>* position, vector3<double>* rotation,
+                                       double* scale) {
+  // Modes beyond the eight scatter the position only.
+  if (mode > 7) mode = 4;
+  *position = mode < 4 ? vector3<double>{1, 0, 1} : vector3<double>{1, 1, 1};
+  *rotation = (mode & 1) ? vector3<double>{1, 1, 1} : vector3<double>{};
+  *scale = (mode & 2) ? 1.0 : 0.0;
+}
+
+// ---- the drags
+
+int32_t CEditPalette::PressResize(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
+  // By zone: 1 the centre, then the faces across x, z and y.
+  constexpr int32_t kHandleOfZone[] = {-1, CSelection::kCentreHandle, 1, 0, 4, 5, 3, 2};
+  const uint32_t zone = ZoneAt(element, point);
+  const STarget target = Target();
+  if (zone == kNoZone || zone >= std::size(kHandleOfZone) || !target.IsUsable()) return kNoErr;
+  *handled = element;
+  CSelection& selection = target.Selection();
+  selection.SetEditKind(CSelection::kResize);
+  auto action = BeginRecord(selection);
+  const bool alt = IsKeyHeld(platform::kVkMenu);
+  ShowPressed(element, zone > 1 && alt ? zone / 2 + 17 : zone + 7);
+  const uint32_t mask = selection.GetAxisOverrideMask() |
+                        (IsKeyHeld(platform::kVkControl) ? uint32_t(CSelection::kOverrideUniform) : 0u);
+  selection.SetAxisOverride(true, mask);
+  SHandleDrag drag;
+  selection.BeginHandleDrag(kHandleOfZone[zone], &drag);
+  target.window->SetDragState(true);
+  const bool moved = DragLoop(target, ElementToScreen(element, point), false,
+                              [&](int32_t dx, int32_t dy) { selection.DragHandleStep(dx, dy, &drag); });
+  const int32_t err = EndRecord(target, std::move(action), moved);
+  selection.SetAxisOverride(false, mask & ~uint32_t(CSelection::kOverrideUniform));
+  EndOfDrag(target, element, HoverState(EZoneButton::kResize, zone));
+  return err;
+}
+
+int32_t CEditPalette::PressRotate(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
+  // By zone: about y, x and z.
+  constexpr int32_t kHandleOfZone[] = {-1, 3, 1, 5};
+  const uint32_t zone = ZoneAt(element, point);
+  const STarget target = Target();
+  if (zone == kNoZone || zone >= std::size(kHandleOfZone) || !target.IsUsable()) return kNoErr;
+  *handled = element;
+  CSelection& selection = target.Selection();
+  selection.SetEditKind(CSelection::kRotate);
+  auto action = BeginRecord(selection);
+  ShowPressed(element, zone + 3);
+  SHandleDrag drag;
+  selection.BeginHandleDrag(kHandleOfZone[zone], &drag);
+  target.window->SetDragState(true);
+  const bool control = IsKeyHeld(platform::kVkControl);
+  CAppl* app = App();
+  if (app) app->HideCursor();
+  const SPointHV press = ElementToScreen(element, point);
+  SetCursorPosition(press.h, press.v);
+  // Without Ctrl the pointer goes back to the press point after each step; with it, the movement is
+  // taken from where the pointer is, so that no step counts the same travel twice.
+  const bool moved = DragLoop(target, press, !control,
+                              [&](int32_t dx, int32_t dy) { selection.DragHandleStep(dx, dy, &drag); });
+  const int32_t err = EndRecord(target, std::move(action), moved);
+  SetAppCursor(0, false);
+  SetCursorPosition(press.h, press.v);
+  if (app) app->ShowCursor();
+  EndOfDrag(target, element, zone);
+  return err;
+}
+
+int32_t CEditPalette::PressReposition(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
+  // By zone: the directions along x (0, 1), y (2, 3) and z (4, 5).
+  constexpr int32_t kDirectionOfZone[] = {-1, 1, 0, 2, 3, 5, 4};
+  const uint32_t zone = ZoneAt(element, point);
+  const STarget target = Target();
+  if (zone == kNoZone || zone >= std::size(kDirectionOfZone) || !target.IsUsable()) return kNoErr;
+  *handled = element;
+  CSelection& selection = target.Selection();
+  auto action = BeginRecord(selection);
+  ShowPressed(element, zone + 6);
+  const uint32_t direction = uint32_t(kDirectionOfZone[zone]);
+  SHandleDrag drag;
+  selection.BeginHandleDrag(int32_t(direction), &drag);
+  target.window->SetDragState(true);
+  // Up raises the selection: the vertical movement counts against y.
+  const bool vertical = direction / 2 == 1;
+  const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t dy) {
+    selection.NudgeSelection(vertical ? -dy : dx, uint32_t(drag.handle), 1);
+  });
+  const int32_t err = EndRecord(target, std::move(action), moved);
+  EndOfDrag(target, element, zone);
+  return err;
+}
+
+// ---- randomize
+
+int32_t CEditPalette::PressRandomizeMode(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
+  CImElement* image = AsImage(element);
+  CIxImage* list = image ? image->GetImageList() : nullptr;
+  if (!list || ZoneAt(element, point) == kNoZone) return kNoErr;
+  *handled = element;
+  const uint32_t count = list->Count();
+  const uint32_t max = count ? count - 1 : 0;
+  uint32_t mode = ShownState(element);
+  SetAppCursor(kCursorPressed, true);
+  CAppl* app = App();
+  int32_t lastX = ElementToScreen(element, point).h;
+  bool stepped = false;
+  while (app && app->IsStillDown()) {
+    const int32_t x = Pointer().h;
+    if (std::abs(x - lastX) <= kModeStepPixels) {
+      platform::SleepMs(kPollMs);
+      continue;
+    }
+    if (x < lastX && mode > 0) ShowState(element, --mode);
+    else if (x > lastX && mode < max) ShowState(element, ++mode);
+    lastX = x;
+    stepped = true;
+  }
+  if (!stepped) ShowState(element, mode >= max ? 0 : mode + 1);
+  return kNoErr;
+}
+
+int32_t CEditPalette::PressRandomize(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
+  const STarget target = Target();
+  CEditPalette* palette = GetCurrent();
+  if (!target.IsUsable() || !palette) return kNoErr;
+  *handled = element;
+  vector3<double> position, rotation;
+  double scale = 0;
+  CImElement* modeButton = palette->GetRandomizeButton();
+  RandomizeAmplitudes(modeButton ? ShownState(modeButton) : 0, &position, &rotation, &scale);
+  CSelection& selection = target.Selection();
+  auto action = BeginRecord(selection);
+  selection.PrepareRandomize(position, rotation, scale);
+  SetAppCursor(kCursorPressed, true);
+  target.window->SetDragState(true);
+  // Only the sideways travel scatters, so that going back to the start undoes it.
+  const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t) {
+    if (dx) selection.ApplyRandomizeStep(dx);
+  });
+  const int32_t err = EndRecord(target, std::move(action), moved);
+  target.window->SetDragState(false);
+  SetAppCursor(0, true);
+  target.window->Invalidate(true);
+  return err;
+}
+
+// ---- convert object
+
+namespace {
+
+// The list item (an element named for its target) under the screen point, or none.
+CElement* ItemAt(CLayoutHostCanvas* list, SPointHV screen) {
+  CElement* root = list->GetRoot();
+  if (!root) return nullptr;
+  CElSystem* items = root->GetChildren();
+  for (const SLayoutNeed& need : need::kConvertItems) {
+    CElement* item = nullptr;
+    if (CElSystem::FindElement(items, need.name, &item, false) || !item) continue;
+    SPointHV local;
+    item->RootToLocalPoint(&local, screen);
+    if (IsInside(item, local)) return item;
+  }
+  return nullptr;
+}
+
+// The lit item shows the list's highlight colour as its fill.
+class CItemHighlight {
+ public:
+  explicit CItemHighlight(CLayoutHostCanvas* list) : fList(list) {}
+  ~CItemHighlight() { Light(nullptr); }
+  CElement* Lit() const { return fItem; }
+  void Light(CElement* item) {
+    if (item == fItem) return;
+    if (auto* old = dynamic_cast<CCoElement*>(fItem)) old->SetFillColor(fNormal, true);
+    fItem = item;
+    if (auto* now = dynamic_cast<CCoElement*>(fItem)) {
+      fNormal = now->GetFillColor();
+      CImVector lit;
+      lit.Set(0xFF, 0x4A, 0x6E, 0x9A);
+      now->SetFillColor(lit, true);
+    }
+    fList->UpdateNow();
+  }
+
+ private:
+  CLayoutHostCanvas* fList;
+  CElement* fItem = nullptr;
+  CImVector fNormal;
+};
+
+}  // namespace
+
+int32_t CEditPalette::PressConvertObject(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+  CEditPalette* palette = GetCurrent();
+  CLayoutHostCanvas* list = palette ? palette->GetConvertList() : nullptr;
+  if (!list) return kNoErr;
+  *handled = element;
+  ShowEntry(element, 2);
+  // The list opens below the button.
+  const SPointHV below = ElementToScreen(element, {0, RectHeight(element->GetRect())});
+  list->MoveTo(below);
+  list->Show();
+  list->UpdateNow();
+  CItemHighlight highlight(list);
+  CAppl* app = App();
+  while (app && app->IsStillDown()) {
+    highlight.Light(ItemAt(list, Pointer()));
+    platform::SleepMs(kPollMs);
+  }
+  CElement* chosen = ItemAt(list, Pointer());
+  highlight.Light(nullptr);
+  int32_t err = kNoErr;
+  if (chosen) {
+    CUIMessage message;
+    message.Init(0, chosen->GetName(), chosen->GetWindowName(), need::kEditPalette.name, 0);
+    err = palette->HandleEvent(&message);
+  }
+  CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+  list->Hide();
+  // Lit as the hovered button it still is; it stands in its normal state.
+  ShowEntry(element, 1);
+  return err == kHandled ? kNoErr : err;
+}
+
+// ---- the option and tab buttons
+
+int32_t CEditPalette::InvokeButtonAction(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
+  *handled = element;
+  CEditPalette* palette = GetCurrent();
+  const SPointHV screen = ElementToScreen(element, point);
+  const SPointHV inCanvas = palette ? palette->ScreenToCanvas(screen) : screen;
+  CUIMessage message;
+  message.InitWithPoints(0, element, inCanvas, SPointHV{0, 0}, 0);
+  return element->SendMessageUp(&message, element);
+}
+
+int32_t CEditPalette::PressButton(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+  CImElement* image = AsImage(element);
+  const float own = image ? image->GetOpacity() : 1.0f;
+  if (image) image->SetOpacity(kTabHighlightOpacity, true);
+  *handled = element;
+  CUIMessage message;
+  message.InitFromElement(0, element, CUIMessage::kBroadcast);
+  const int32_t err = element->SendMessageUp(&message, element);
+  if (image) image->SetOpacity(own, false);
+  return err;
+}
+
+int32_t CEditPalette::PostButtonMessage(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+  CAppl* app = App();
+  while (app && app->IsStillDown()) platform::SleepMs(kPollMs);
+  *handled = element;
+  CUIMessage message;
+  message.InitFromElement(0, element, CUIMessage::kBroadcast);
+  return element->SendMessageUp(&message, element);
+}
+
+// ---- hover
+
+int32_t CEditPalette::TrackResize(CElement* element, SPointHV point) {
+  return TrackZoneButton(EZoneButton::kResize, element, point);
+}
+
+int32_t CEditPalette::TrackRotate(CElement* element, SPointHV point) {
+  return TrackZoneButton(EZoneButton::kRotate, element, point);
+}
+
+int32_t CEditPalette::TrackReposition(CElement* element, SPointHV point) {
+  return TrackZoneButton(EZoneButton::kReposition, element, point);
+}
+
+int32_t CEditPalette::TrackButtonHover(CElement* element, SPointHV point) {
+  const uint32_t ownCursor = element->GetUserWord(kCursorWord);
+  if (!IsInside(element, point)) {
+    if (CButtonTracker::GetHotButton() == element) {
+      CButtonTracker::DropHot();
+      if (ownCursor) SetAppCursor(0, true);
+    }
+    return kNoErr;
+  }
+  if (CButtonTracker::GetHotButton() != element) {
+    CButtonTracker::MakeHot(element);
+    CButtonTracker::SetPulse(kHoverEnteredLevel, kFallingStep);
+    CButtonTracker::Track(AsImage(element), 1);
+    element->Redraw();
+    SetAppCursor(ownCursor, true);
+  } else if (CButtonTracker::IsPulseDue()) {
+    CButtonTracker::Track(AsImage(element), 1);
+  }
+  return kHandled;
+}
+
+int32_t CEditPalette::TrackRandomizeMode(CElement* element, SPointHV point) {
+  if (!IsInside(element, point)) return TrackButtonHover(element, point);
+  if (CButtonTracker::GetHotButton() != element) {
+    CButtonTracker::MakeHot(element);
+    CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+    SetAppCursor(0, true);
+  }
+  SetAppCursor(ZoneAt(element, point) != kNoZone ? uint32_t(kCursorPressed) : 0u, true);
+  return kHandled;
+}
+
+int32_t CEditPalette::TrackHotButton(CElement* element, SPointHV point) { return TrackTab(element, point, false); }
+
+int32_t CEditPalette::SwitchHotButton(CElement* element, SPointHV point) { return TrackTab(element, point, true); }
