@@ -1,17 +1,15 @@
 // The printer: the page set-up dialog of the three print settings, and printing one image of the
-// document window through the platform's print dialog. A printer is made for the length of one
-// command; the settings it edits last for the program's run.
-//
-// Placeholder, printing not built yet: the set-up dialog is not shown and answers 0; PrintImage
-// records what it was given and answers 27.
+// document window through the platform's print dialog, scaled by the chosen resolution, fitted to the
+// page and printed once per copy. A printer is made for the length of one command; the settings it
+// edits last for the program's run.
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "framework/core/base_object.h"
 
 class CImage;
+class CMemBlock;
 
 struct SPrintSettings {
   uint32_t copies = 1;  // at least 1
@@ -19,23 +17,35 @@ struct SPrintSettings {
   bool centre = true;
 };
 
-// What the last PrintImage call was given.
-struct SPrintRequest {
-  const CImage* image = nullptr;
-  uint32_t copies = 0;
-  std::string title;
-  uint32_t resolution = 0;
-  bool centre = false;
+// Where the image lands on the page, in printer pixels.
+struct SPrintPlacement {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t width = 0;
+  int32_t height = 0;
 };
 
 class CPrinter : public CBaseObject {
  public:
+  CPrinter() : fEnabled(1) {}
+  ~CPrinter() override { fEnabled = 0; }
+
   static SPrintSettings& Settings();
-  static const SPrintRequest& LastRequest();
 
   // The page set-up: 0 once it closed, 26 when it cannot be shown.
   int32_t RunSettingsDialog();
-  // 0; 24 when the user cancels the print dialog; 9 when a device context, memory or a page or
-  // document call fails.
+  // 0; 24 when the user cancels the print dialog (nothing shown); 9 when there is no printer, no
+  // memory, or a page or document call fails. The copies the user chose become the current ones.
   int32_t PrintImage(CImage* image, uint32_t copies, const char* title, uint32_t resolution, bool centre);
+
+  // The image at the resolution on the printer, shrunk to fit the page with its proportions kept,
+  // centred or at the top left corner; no side below 1 pixel. The page and resolutions are above 0.
+  static SPrintPlacement PlaceOnPage(uint32_t imageWidth, uint32_t imageHeight, uint32_t resolution, int32_t dpiX,
+                                     int32_t dpiY, int32_t pageWidth, int32_t pageHeight, bool centre);
+  // The image as the printer takes it: a bottom-up 24-bit bitmap, its 40-byte header and then its rows
+  // (platform/device_context.h), in a new block the caller deletes; none when it cannot be made.
+  static CMemBlock* MakeBitmap(CImage* image);
+
+ private:
+  uint32_t fEnabled = 0;
 };

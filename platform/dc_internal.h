@@ -32,6 +32,8 @@ struct SGdiObject {
   Surface pixels;
 };
 
+struct SPrintJob;
+
 struct DeviceContext {
   WindowHandle window = nullptr;  // a window's client area, looked up again at every call
   Surface* surface = nullptr;     // or a surface of the caller's, or the selected bitmap's
@@ -53,6 +55,9 @@ struct DeviceContext {
   // The clip outside the paint that BeginPaint narrowed it for.
   bool paintSavedClipped = false;
   RectSet paintSavedClip;
+  // A printer's context draws onto the job's page (platform/print.h); deleted with DeleteDC.
+  SPrintJob* printer = nullptr;
+  int32_t stretchMode = 1;  // kBlackOnWhite
 };
 
 // Where a call draws: the surface, the offset of the context's (0, 0) in it, and the area it may

@@ -16,14 +16,15 @@ struct SRegion {
 
 namespace {
 
-enum EDepth : uint16_t { kIndexed = 8, kTrueColour = 32 };
+enum EDepth : uint16_t { kIndexed = 8, kPacked = 24, kTrueColour = 32 };
 
 bool CanDraw(const SBitmapInfoHeader* header, const void* bits, uint32_t usage, uint32_t rop) {
   if (!header || !bits || header->size < sizeof(SBitmapInfoHeader) || header->planes != 1 ||
       header->compression != kBiRgb || header->width <= 0 || header->height == 0 || usage != kDibRgbColors ||
       rop != kSrcCopy)
     return false;
-  return header->bitCount == kTrueColour || (header->bitCount == kIndexed && header->colorsUsed == 0);
+  return header->bitCount == kTrueColour || header->bitCount == kPacked ||
+         (header->bitCount == kIndexed && header->colorsUsed == 0);
 }
 
 // The surface colour of pixel `column` of a row.
@@ -32,8 +33,8 @@ uint32_t PixelOf(const SBitmapInfoHeader* header, const uint8_t* line, int64_t c
     const SRgbQuad& c = reinterpret_cast<const SBitmapInfo*>(header)->colors[line[column]];
     return uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | c.blue;
   }
-  // Blue, green, red and a byte the surface has no place for.
-  const uint8_t* p = line + column * 4;
+  // Blue, green, red, and in 32-bit blocks a byte the surface has no place for.
+  const uint8_t* p = line + column * (header->bitCount / 8);
   return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
 }
 
@@ -114,7 +115,7 @@ DeviceContext* CreateSurfaceDC(Surface* surface) {
 }
 
 void ReleaseDC(DeviceContext* dc) {
-  if (!dc || dc->own || dc->memory) return;
+  if (!dc || dc->own || dc->memory || dc->printer) return;
   DeselectObjects(dc);
   delete dc;
 }

@@ -91,10 +91,11 @@ bool ExtTextOut(DeviceContext* dc, int32_t x, int32_t y, uint32_t options, const
                 uint32_t count);
 
 // Draws the source rectangle of an uncompressed pixel block into the destination rectangle: a plain
-// copy when the sizes agree, nearest-pixel stretching otherwise. Blocks are 32-bit, or 8-bit with the
-// header the start of an SBitmapInfo whose 256 colours the pixels index (colours used 0). The
-// source's y counts from the picture's top for top-down blocks and from its bottom for bottom-up
-// ones; only pixels inside the block are read. Each row takes width × bits rounded up to 32 bits.
+// copy when the sizes agree, nearest-pixel stretching otherwise. Blocks are 32-bit, 24-bit (blue,
+// green, red), or 8-bit with the header the start of an SBitmapInfo whose 256 colours the pixels
+// index (colours used 0). The source's y counts from the picture's top for top-down blocks and from
+// its bottom for bottom-up ones; only pixels inside the block are read. Each row takes width × bits
+// rounded up to 32 bits.
 // Answers the source rows drawn, or 0 with the invalid-parameter error for what it cannot draw.
 int32_t StretchDIBits(DeviceContext* dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32_t destHeight,
                       int32_t xSrc, int32_t ySrc, int32_t srcWidth, int32_t srcHeight, const void* bits,

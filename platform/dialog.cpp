@@ -191,18 +191,27 @@ WindowHandle MakeDialog(ModuleHandle instance, const void* dialogTemplate, Windo
   return dialog;
 }
 
-// Headless: the script's answer for a modal dialog with items, which notes what the dialog showed.
-void AnswerFromScript(WindowHandle dialog, const SDialog& d) {
+// Headless: the script's answer for a modal dialog with items, which notes what the dialog showed;
+// false when there is none.
+bool AnswerFromScript(WindowHandle dialog, const SDialog& d) {
   int32_t button = 0;
   std::vector<std::pair<int32_t, std::string>> values;
-  if (d.items.empty() || !Backend().TakeDialogAnswer(&button, &values)) return;
-  headless::SShownDialog shown{GetWindowText(dialog), {}, button};
-  for (const auto& [id, item] : d.items) shown.items.push_back({id, GetItemText(dialog, id)});
+  if (d.items.empty() || !Backend().TakeDialogAnswer(&button, &values)) return false;
+  headless::SShownDialog shown{GetWindowText(dialog), {}, button, {}};
+  for (const auto& [id, item] : d.items) {
+    shown.items.push_back({id, GetItemText(dialog, id)});
+    if (HoldsCheck(item)) shown.checks.push_back({id, uint32_t(SendMessage(item, kBmGetCheck, 0, 0))});
+  }
   gShownDialogs.push_back(shown);
-  for (const auto& [id, value] : values) SetItemText(dialog, id, value);
+  for (const auto& [id, value] : values) {
+    WindowHandle target = GetDialogItem(dialog, id);
+    if (target && HoldsCheck(target)) SetClickedState(target, value != "0");
+    else SetItemText(dialog, id, value);
+  }
   WindowHandle item = GetDialogItem(dialog, button);
   if (item && IsPushButton(item)) PressButton(item);
   else Command(dialog, button, item);
+  return true;
 }
 
 }  // namespace
@@ -275,7 +284,8 @@ intptr_t DialogBoxIndirectParam(ModuleHandle instance, const void* dialogTemplat
     if (disabledOwner) EnableWindow(owner, true);
     return -1;
   }
-  if (const SDialog* d = DialogOf(dialog); d && !d->ended) AnswerFromScript(dialog, *d);
+  bool answered = false;
+  if (const SDialog* d = DialogOf(dialog); d && !d->ended) answered = AnswerFromScript(dialog, *d);
   bool cancelled = false;
   SMessage m;
   while (DialogOf(dialog) && !DialogOf(dialog)->ended) {
@@ -283,6 +293,8 @@ intptr_t DialogBoxIndirectParam(ModuleHandle instance, const void* dialogTemplat
       if (DispatchMessage(m) == 0) TranslateMessage(m);
       continue;
     }
+    // A scripted press that left the dialog open (its values refused) is followed by the next answer.
+    if (answered && AnswerFromScript(dialog, *DialogOf(dialog))) continue;
     // Nothing will ever answer a dialog with items once a script has run out: it is closed.
     if (!cancelled && !DialogOf(dialog)->items.empty() && !Backend().InputMayCome()) {
       cancelled = true;
@@ -311,6 +323,14 @@ bool EndDialog(WindowHandle dialog, intptr_t result) {
   d->result = result;
   if (!d->modal) ShowWindow(dialog, kSwHide);
   return true;
+}
+
+std::vector<WindowHandle> DialogItems(WindowHandle dialog) {
+  std::vector<WindowHandle> items;
+  if (const SDialog* d = DialogOf(dialog)) {
+    for (const auto& [id, item] : d->items) items.push_back(item);
+  }
+  return items;
 }
 
 WindowHandle GetDialogItem(WindowHandle dialog, int32_t id) {

@@ -21,6 +21,13 @@
 // the line "dialog BUTTON [ID=VALUE]..." sets the text of each item ID to VALUE and then presses the
 // push button BUTTON. A modal dialog that has none once the script has run out is sent kIdCancel, as
 // a user who closed it would. On GTK, the items are real widgets over the dialog's surface.
+//
+// Check boxes and radio buttons are buttons of those kinds: a click on an automatic one (or Space
+// while it has the focus) checks or clears it, an automatic radio button clearing the other automatic
+// radio buttons of its group (the items from one with kWsGroup up to the next), and then the dialog
+// hears kWmCommand with its id as for a push button. A script's VALUE for one of them is 1 or 0: 1
+// checks it as a click would, 0 clears it. A dialog that stays open after the scripted press takes
+// the next scripted answer, as a user would try again.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +51,34 @@ inline constexpr const char* kStaticClass = "STATIC";
 enum : uint32_t { kBsPushButton = 0x0, kBsDefPushButton = 0x1 };
 // Classes of template items, by the system's numbers.
 enum : uint16_t { kItemButton = 0x0080, kItemEdit = 0x0081, kItemStatic = 0x0082 };
+
+// ---- check boxes, radio buttons, group boxes and numeric fields (dialog_controls.cpp)
+// Button kinds beside push buttons: a group box is a frame with its text, which takes no input.
+enum : uint32_t {
+  kBsCheckBox = 0x2,
+  kBsAutoCheckBox = 0x3,
+  kBsRadioButton = 0x4,
+  kBsGroupBox = 0x7,
+  kBsAutoRadioButton = 0x9,
+};
+// The first item of a group (the same bit as kWsMinimizeBox, which items never have).
+inline constexpr uint32_t kWsGroup = 0x00020000;
+// An edit field that takes only digits as typed characters.
+inline constexpr uint32_t kEsNumber = 0x2000;
+enum : uint32_t { kBmGetCheck = 0x00F0, kBmSetCheck = 0x00F1 };
+enum : uint32_t { kBstUnchecked = 0, kBstChecked = 1 };
+
+// False when the dialog has no such item.
+bool CheckDlgButton(WindowHandle dialog, int32_t id, uint32_t state);
+// kBstUnchecked also for an item that is no check box or radio button.
+uint32_t IsDlgButtonChecked(WindowHandle dialog, int32_t id);
+// Checks the button check and clears every other button whose id lies in first..last.
+bool CheckRadioButton(WindowHandle dialog, int32_t first, int32_t last, int32_t check);
+// The number as the item's text, signed when asked.
+bool SetDlgItemInt(WindowHandle dialog, int32_t id, uint32_t value, bool isSigned);
+// The item's text as a decimal number (blanks around it allowed, a leading minus when signed): 0 with
+// *translated false when the text is no number in range or there is no item.
+uint32_t GetDlgItemInt(WindowHandle dialog, int32_t id, bool* translated, bool isSigned);
 
 // EndDialog's result; -1 when the template cannot be read or a window cannot be made.
 intptr_t DialogBoxIndirectParam(ModuleHandle instance, const void* dialogTemplate, WindowHandle owner,
@@ -69,6 +104,8 @@ struct SShownDialog {
   std::string title;
   std::vector<std::pair<int32_t, std::string>> items;
   int32_t pressed = 0;
+  // The check boxes' and radio buttons' states, in template order.
+  std::vector<std::pair<int32_t, uint32_t>> checks;
 };
 const std::vector<SShownDialog>& ShownDialogs();
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/window.h"
 
@@ -18,6 +19,19 @@ bool DialogKey(WindowHandle dialog, uint32_t virtualKey);
 // The push button was pressed: its dialog hears kWmCommand with the button's id, unless the button is
 // disabled.
 void PressButton(WindowHandle button);
+
+// ---- check boxes, radio buttons and group boxes (dialog_controls.cpp)
+// The items of a dialog in template order; empty for any other window.
+std::vector<WindowHandle> DialogItems(WindowHandle dialog);
+// A button's kind (kBsPushButton, kBsAutoCheckBox, ...).
+uint32_t ButtonKind(WindowHandle button);
+// A check box or a radio button, which holds a check state.
+bool HoldsCheck(WindowHandle button);
+// A user's click: an automatic check box or radio button changes its state, then PressButton.
+void ClickButton(WindowHandle button);
+// Sets the state as a click on the button would leave it (an automatic radio button clears its group)
+// without telling the dialog.
+void SetClickedState(WindowHandle button, bool checked);
 
 intptr_t ButtonClassProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 intptr_t StaticClassProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);

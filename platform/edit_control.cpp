@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/clipboard.h"
+#include "platform/dialog.h"
 #include "platform/gdi.h"
 #include "platform/system.h"
 #include "platform/window_backend.h"
@@ -133,6 +134,12 @@ void Changed(SWindow* w) {
 }
 
 intptr_t Input(SWindow* w, SEditState& e, uint32_t message, uintptr_t wParam) {
+  // A numeric field refuses other printable characters, whichever control takes the keys.
+  const bool printable = wParam >= 0x20 && wParam != 0x7F && wParam <= 0xFF;
+  if (message == kWmChar && (w->style & kEsNumber) && printable && (wParam < '0' || wParam > '9')) {
+    Beep();
+    return 0;
+  }
   bool acted = false;
   if (Backend().EditInput(w, message, wParam, &acted)) return acted ? 1 : 0;
   acted = message == kWmKeyDown ? ModelKey(e, uint32_t(wParam)) : ModelCharacter(e, uint32_t(wParam));

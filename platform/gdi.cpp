@@ -9,6 +9,7 @@
 
 #include "platform/dc_internal.h"
 #include "platform/errors.h"
+#include "platform/print_backend.h"
 
 namespace platform {
 namespace {
@@ -292,6 +293,7 @@ DeviceContext* CreateCompatibleDC(DeviceContext*) {
 }
 
 bool DeleteDC(DeviceContext* dc) {
+  if (dc && dc->printer) return DeletePrinterDC(dc);
   if (!dc || !dc->memory) return false;
   DeselectObjects(dc);
   delete dc;

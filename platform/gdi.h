@@ -86,8 +86,8 @@ int32_t GetDIBits(DeviceContext* dc, GdiObject bitmap, uint32_t startRow, uint32
 // one is, it holds a shared stock bitmap of one black pixel that reads black and takes no drawing.
 // Memory contexts are deleted with DeleteDC, not released.
 DeviceContext* CreateCompatibleDC(DeviceContext* dc);
-// Deletes a memory context; a bitmap selected into it stays, no longer held. False, with nothing
-// done, for any other kind of context.
+// Deletes a memory context; a bitmap selected into it stays, no longer held. Deletes a printer's
+// context too (platform/print.h). False, with nothing done, for any other kind of context.
 bool DeleteDC(DeviceContext* dc);
 // The object selected before of the same kind; null when the object cannot be selected (a bitmap
 // into a context that is not a memory one, or one selected into another context).

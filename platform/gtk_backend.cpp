@@ -14,6 +14,7 @@
 #include "platform/dialog.h"
 #include "platform/dib.h"
 #include "platform/gtk_internal.h"
+#include "platform/print_backend.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -743,6 +744,9 @@ WindowBackend* NewGtkBackend() {
 
 }  // namespace
 
-void EnableGtkBackend() { SetDisplayBackendFactory(&NewGtkBackend); }
+void EnableGtkBackend() {
+  SetDisplayBackendFactory(&NewGtkBackend);
+  SetDisplayPrinting(&NewGtkPrinting);
+}
 
 }  // namespace platform

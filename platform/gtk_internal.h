@@ -88,4 +88,9 @@ void MakeItem(SWindow* w, SGtkWindow* data);
 // Place, size, text and state from the item's window.
 void PlaceItem(SWindow* w, SGtkWindow* data);
 
+// ---- printing (gtk_print.cpp)
+
+class PrintBackend;
+PrintBackend* NewGtkPrinting();
+
 }  // namespace platform

@@ -18,6 +18,9 @@
 //                      path's extension (else the dialog's own); save PATH likewise; cancel: the user
 //                      cancels
 //   compression full|cancel  answer of the next choice of a movie's compressor (full when none)
+//   print DPI_X DPI_Y PAGE_W PAGE_H COPIES  answer of the next print dialog: a printer of that
+//                      resolution and page size in pixels, with the copies chosen (platform/print.h);
+//                      print cancel: the user cancels (as when no answer is left)
 //   dialog BUTTON [ID=VALUE]...  answer of the next modal dialog with items (platform/dialog.h): each
 //                      item ID takes the text VALUE (in quotes where it holds blanks), then the push
 //                      button BUTTON is pressed

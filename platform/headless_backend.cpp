@@ -153,18 +153,26 @@ class HeadlessBackend : public WindowBackend {
     return chosen;
   }
 
+  bool TakePrintAnswer(SPrintAnswer* answer) override {
+    if (fPrintAnswers.empty()) return false;
+    *answer = fPrintAnswers.front();
+    fPrintAnswers.pop_front();
+    return true;
+  }
+
   bool AddScript(const std::string& text, std::string* error) {
     std::deque<SInput> inputs;
     std::deque<int32_t> boxes;
     std::deque<SDialogAnswer> dialogs;
     std::deque<bool> compressions;
     std::deque<SItemsAnswer> items;
+    std::deque<SPrintAnswer> prints;
     std::istringstream lines(text);
     std::string line;
     int64_t pendingDelay = 0;
     for (int number = 1; std::getline(lines, line); ++number) {
       std::string reason;
-      if (!ParseLine(line, &inputs, &boxes, &dialogs, &compressions, &items, &pendingDelay, &reason)) {
+      if (!ParseLine(line, &inputs, &boxes, &dialogs, &compressions, &items, &prints, &pendingDelay, &reason)) {
         if (error) *error = "line " + std::to_string(number) + ": " + reason;
         return false;
       }
@@ -175,6 +183,7 @@ class HeadlessBackend : public WindowBackend {
     fDialogAnswers.insert(fDialogAnswers.end(), dialogs.begin(), dialogs.end());
     fCompressionAnswers.insert(fCompressionAnswers.end(), compressions.begin(), compressions.end());
     fItemsAnswers.insert(fItemsAnswers.end(), items.begin(), items.end());
+    fPrintAnswers.insert(fPrintAnswers.end(), prints.begin(), prints.end());
     return true;
   }
 
@@ -344,9 +353,29 @@ class HeadlessBackend : public WindowBackend {
     return true;
   }
 
+  // "print DPI_X DPI_Y PAGE_W PAGE_H COPIES" or "print cancel".
+  static bool ParsePrintAnswer(const std::string& rest, std::deque<SPrintAnswer>* prints, std::string* reason) {
+    if (rest == "cancel") {
+      prints->push_back({});
+      return true;
+    }
+    std::istringstream words(rest);
+    std::string word;
+    int32_t values[5] = {};
+    size_t count = 0;
+    while (words >> word) {
+      if (count >= 5 || !ParseNumber(word, &values[count]) || values[count] <= 0) count = 6;
+      else ++count;
+    }
+    if (count != 5) return *reason = "print needs DPI_X DPI_Y PAGE_W PAGE_H COPIES, all above 0, or cancel", false;
+    prints->push_back({false, values[0], values[1], values[2], values[3], uint32_t(values[4])});
+    return true;
+  }
+
   static bool ParseLine(const std::string& raw, std::deque<SInput>* inputs, std::deque<int32_t>* boxes,
                         std::deque<SDialogAnswer>* dialogs, std::deque<bool>* compressions,
-                        std::deque<SItemsAnswer>* items, int64_t* delay, std::string* reason) {
+                        std::deque<SItemsAnswer>* items, std::deque<SPrintAnswer>* prints, int64_t* delay,
+                        std::string* reason) {
     const std::string line = raw.substr(0, raw.find('#'));
     std::istringstream words(line);
     std::string verb;
@@ -433,6 +462,7 @@ class HeadlessBackend : public WindowBackend {
       compressions->push_back(a == "full");
       return true;
     }
+    if (verb == "print") return ParsePrintAnswer(rest, prints, reason);
     *reason = "unknown event: " + verb;
     return false;
   }
@@ -442,6 +472,7 @@ class HeadlessBackend : public WindowBackend {
   std::deque<SDialogAnswer> fDialogAnswers;
   std::deque<bool> fCompressionAnswers;
   std::deque<SItemsAnswer> fItemsAnswers;
+  std::deque<SPrintAnswer> fPrintAnswers;
   int64_t fLastTakenMs = 0;
   SPoint fCursor;
   int32_t fScreenWidth = 1024;

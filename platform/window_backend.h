@@ -91,6 +91,17 @@ struct SEditState {
 // Null for a window that is no edit control.
 SEditState* EditStateOf(WindowHandle window);
 
+// A print dialog's scripted answer: a printer of that resolution and page size (pixels) with the
+// copies chosen, or a cancel.
+struct SPrintAnswer {
+  bool cancel = true;
+  int32_t dpiX = 0;
+  int32_t dpiY = 0;
+  int32_t pageWidth = 0;
+  int32_t pageHeight = 0;
+  uint32_t copies = 1;
+};
+
 class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
@@ -150,6 +161,8 @@ class WindowBackend {
   virtual bool TakeDialogAnswer(int32_t* /*button*/, std::vector<std::pair<int32_t, std::string>>* /*texts*/) {
     return false;
   }
+  // A scripted answer for the print dialog (platform/print.h); false when there is none.
+  virtual bool TakePrintAnswer(SPrintAnswer* /*answer*/) { return false; }
 
   // The clipboard's blocks, one per format (clipboard.cpp keeps the open state).
   virtual bool ClipboardEmpty() = 0;

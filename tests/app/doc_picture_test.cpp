@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <string>
 
-#include "app/printer.h"
 #include "editing/group_action.h"
 #include "editing/selection.h"
 #include "editing/undo_history.h"
 #include "framework/ui/im_element.h"
+#include "platform/print.h"
 #include "tests/app/doc_commands_fixture.h"
 #include "tests/tools/run_tool.h"
 
@@ -94,21 +94,27 @@ TEST_F(DocPicture, PicturesAndDocumentsRememberTheirOwnFolders) {
   EXPECT_EQ(platform::headless::AskedDialogs().back().request.initialFolder, dir_ + "/");
 }
 
-// The printer is handed the image shown, the wireframe's or the rendered one, with the document
-// name and the print settings; the page set-up answers 0.
+// The printer is handed the image shown, the wireframe's or the rendered one; the page set-up answers
+// 0. On a page of the image's size at 72 dpi the image is printed pixel for pixel.
 TEST_F(DocPicture, PrintingHandsThePrinterTheImageShown) {
   CDocWindow& w = Made();
   EXPECT_EQ(w.PageSetup(), 0);
-  EXPECT_EQ(w.PrintDocument(), 27);
-  const SPrintRequest& wire = CPrinter::LastRequest();
-  EXPECT_EQ(wire.image, w.GetWindowImage());
-  EXPECT_EQ(wire.title, "Quarn 2 Document");
-  EXPECT_EQ(wire.copies, 1u);
-  EXPECT_EQ(wire.resolution, 72u);
-  EXPECT_TRUE(wire.centre);
+  auto printsShown = [&](CImage* image) {
+    platform::headless::ForgetPrintedDocuments();
+    Answer("print 72 72 480 360 1");
+    ASSERT_EQ(w.PrintDocument(), 0);
+    ASSERT_EQ(platform::headless::PrintedDocuments().size(), 1u);
+    const auto& document = platform::headless::PrintedDocuments()[0];
+    EXPECT_EQ(document.name, "Quarn 2 Document");
+    ASSERT_EQ(document.pages.size(), 1u);
+    for (int32_t y = 0; y < 360; y += 7) {
+      for (int32_t x = 0; x < 480; x += 5)
+        ASSERT_EQ(document.pages[0].Pixel(x, y), Pixel(image, x, y) & 0xFFFFFF) << x << "," << y;
+    }
+  };
+  printsShown(w.GetWindowImage());
   w.ToggleRenderedImage();
-  EXPECT_EQ(w.PrintDocument(), 27);
-  EXPECT_EQ(CPrinter::LastRequest().image, w.GetRenderedImage());
+  printsShown(w.GetRenderedImage());
 }
 
 // Grouping needs two objects; one changes nothing and records nothing.
