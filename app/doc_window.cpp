@@ -443,7 +443,6 @@ int32_t CDocWindow::DuplicateSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::ReplicateSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::EditSelection() { return kErrNotImplemented; }
 int32_t CDocWindow::ShowSelectionAsBox(bool) { return kErrNotImplemented; }
-int32_t CDocWindow::FlyAround() { return kErrNotImplemented; }
 int32_t CDocWindow::ShowHelp() { return kErrNotImplemented; }
 bool CDocWindow::IsCameraFirstSelected() { return false; }
 void CDocWindow::ClearSelection() { fDocument->GetSelection().DeselectAll(1); }

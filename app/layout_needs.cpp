@@ -62,6 +62,10 @@ const SLayoutNeed kReportTexts[kReportTextCount] = {
     ReportText("intersects per pixel"),
 };
 const SLayoutNeed kSplashscreen{SLayoutNeed::kCanvas, "splashscreen.dat", "splashscreen"};
+const SLayoutNeed kSplashPicture{SLayoutNeed::kElement, "splashscreen.dat", "splash pict", 0, "splashscreen",
+                                 SLayoutNeed::kImageElement};
+const SLayoutNeed kAboutText{SLayoutNeed::kElement, "splashscreen.dat", "about text", 0, "splashscreen",
+                             SLayoutNeed::kTextElement};
 const SLayoutNeed kMenus[kMenuCount] = {
     {SLayoutNeed::kMenu, "menus.dat", nullptr, 2},
     {SLayoutNeed::kMenu, "menus.dat", nullptr, 3},
@@ -83,6 +87,7 @@ SLayoutNeedTable AppLayoutNeeds() {
                                &need::kWarnings, &need::kCloudTextureNames});
     needs.insert(needs.end(), {&need::kDocWindow, &need::kDocImage, &need::kDocText, &need::kControlPalette,
                                &need::kReportRender.canvas, &need::kReportRender.ok, &need::kSplashscreen});
+    needs.insert(needs.end(), {&need::kSplashPicture, &need::kAboutText});
     return needs;
   }();
   return {kNeeds.data(), uint32_t(kNeeds.size())};
