@@ -11,6 +11,7 @@
 #include "framework/core/box3d.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/spool_sys.h"
 #include "framework/core/timer.h"
 #include "framework/image/avi_movie.h"
 #include "framework/image/clipboard.h"
