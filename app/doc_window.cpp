@@ -436,7 +436,6 @@ int32_t CDocWindow::RenderToDisk(const SDiskRender& request) {
 // ---- the shell's commands not built yet
 
 int32_t CDocWindow::ShowSelectionAsBox(bool) { return kErrNotImplemented; }
-int32_t CDocWindow::FlyAround() { return kErrNotImplemented; }
 bool CDocWindow::IsCameraFirstSelected() { return false; }
 void CDocWindow::ClearSelection() { fDocument->GetSelection().DeselectAll(1); }
 int32_t CDocWindow::CopyViewDotStates(CDocWindow*) { return kNoErr; }

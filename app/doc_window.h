@@ -865,6 +865,15 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // Where Tab's walk stands in the object list, and the list's count when it moved there.
   int32_t fNextObjectPosition = -1;
   uint32_t fNextObjectCount = 0;
+
+  // ---- fly-around (doc_window_flyaround.cpp)
+  // The orbit recorded from the rendered or the window image as a movie of 1,800 frames, the step a
+  // frame: 0 when done, cancelled or stopped by the user, else the failing step's code.
+  int32_t RecordFlight(C3dCamera* fly, double step, bool rendered);
+  int32_t DrawFlightFrame(C3dCamera* fly, double step, bool rendered);
+  // The window's own camera current and hidden from the views again, given the fly camera's pose
+  // when keep is set; the fly camera gone.
+  void EndFlight(C3dCamera* fly, C3dCamera* previous, bool keep);
 };
 
 // The program's current document window, none before the interface is built and after it is gone.

@@ -113,6 +113,10 @@ const SLayoutNeed kReportTexts[kReportTextCount] = {
     ReportText("intersects per pixel"),
 };
 const SLayoutNeed kSplashscreen{SLayoutNeed::kCanvas, "splashscreen.dat", "splashscreen"};
+const SLayoutNeed kSplashPicture{SLayoutNeed::kElement, "splashscreen.dat", "splash pict", 0, "splashscreen",
+                                 SLayoutNeed::kImageElement};
+const SLayoutNeed kAboutText{SLayoutNeed::kElement, "splashscreen.dat", "about text", 0, "splashscreen",
+                             SLayoutNeed::kTextElement};
 const SLayoutNeed kMenus[kMenuCount] = {
     {SLayoutNeed::kMenu, "menus.dat", nullptr, 2},
     {SLayoutNeed::kMenu, "menus.dat", nullptr, 3},
@@ -147,6 +151,7 @@ SLayoutNeedTable AppLayoutNeeds() {
     add(need::kViewDots);
     add(need::kControlHelp);
     needs.push_back(&need::kImageInfo);
+    needs.insert(needs.end(), {&need::kSplashPicture, &need::kAboutText});
     return needs;
   }();
   return {kNeeds.data(), uint32_t(kNeeds.size())};

@@ -94,6 +94,8 @@ extern const SDialogNeeds kReportRender;
 inline constexpr uint32_t kReportTextCount = 16;
 extern const SLayoutNeed kReportTexts[kReportTextCount];  // in the report's text order
 extern const SLayoutNeed kSplashscreen;
+extern const SLayoutNeed kSplashPicture;  // states 0 (start-up) and 1 (about box)
+extern const SLayoutNeed kAboutText;      // with its list: entry 1 the program's name and version
 inline constexpr uint32_t kMenuCount = 4;
 extern const SLayoutNeed kMenus[kMenuCount];  // File, Edit, Object and Render, in the menu bar's order
 

@@ -53,6 +53,7 @@ struct SFileTestHooks {
   bool watching = false;
   bool full = false;
   std::set<int> watched;  // files opened since the failing write was set
+  bool passing = false;   // the disk has room again after the failing write
 };
 
 SFileTestHooks gHooks;
@@ -87,6 +88,10 @@ bool WriteFails(int fd) {
       return false;
     }
     gHooks.full = true;
+  }
+  if (gHooks.passing) {
+    gHooks.watching = false;
+    gHooks.watched.clear();
   }
   SetLastError(kWinDiskFull);
   return true;
@@ -564,6 +569,12 @@ void SetTestFailingWrite(uint32_t n) {
   gHooks.watching = n != 0;
   gHooks.full = false;
   gHooks.watched.clear();
+  gHooks.passing = false;
+}
+
+void SetTestFailingWriteOnce(uint32_t n) {
+  SetTestFailingWrite(n);
+  gHooks.passing = n != 0;
 }
 
 void ResetFileTestHooks() { gHooks = SFileTestHooks{}; }

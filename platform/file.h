@@ -94,6 +94,9 @@ void SetTestFailingRename(uint32_t n);  // the n-th rename from now fails with a
 // The n-th write into a file opened from now on fails with disk full, as does every later write into
 // those files; 0 clears. Files opened before (a swap file already in use) are not counted.
 void SetTestFailingWrite(uint32_t n);
+// The same for one write only: the n-th write fails with disk full and the writes after it succeed,
+// as when other files make room again.
+void SetTestFailingWriteOnce(uint32_t n);
 void ResetFileTestHooks();
 
 }  // namespace platform

@@ -53,6 +53,9 @@ void SetScreenSize(int32_t width, int32_t height);
 // as it was last composed, with what was drawn onto it since.
 void SetDesktopColor(uint32_t color);
 uint32_t ScreenPixel(int32_t x, int32_t y);
+// A picture the screen shows over its colour from its top left corner, in rows of 0x00RRGGBB from the
+// top (width × height of them), as a desktop's wallpaper would; a picture of no pixels takes it away.
+void SetScreenPicture(int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
 // 500 ms at first.
 void SetDoubleClickTime(uint32_t ms);
 

@@ -87,6 +87,10 @@ class HeadlessBackend : public WindowBackend {
   void RefreshScreen(const SWinRect&) override {
     Surface& screen = *ScreenSurface();
     screen.Fill(0, 0, screen.Width(), screen.Height(), fDesktopColor);
+    for (int32_t y = 0; y < std::min(fScreenPictureHeight, screen.Height()); ++y) {
+      for (int32_t x = 0; x < std::min(fScreenPictureWidth, screen.Width()); ++x)
+        screen.Row(y)[x] = fScreenPicture[size_t(y) * size_t(fScreenPictureWidth) + size_t(x)] & 0xFFFFFF;
+    }
     ComposeChildren(nullptr, false);
   }
 
@@ -213,6 +217,12 @@ class HeadlessBackend : public WindowBackend {
     fScreenHeight = height;
   }
   void SetDesktopColor(uint32_t color) { fDesktopColor = color & 0xFFFFFF; }
+  void SetScreenPicture(int32_t width, int32_t height, const std::vector<uint32_t>& pixels) {
+    const bool whole = width > 0 && height > 0 && pixels.size() >= size_t(width) * size_t(height);
+    fScreenPicture = whole ? pixels : std::vector<uint32_t>();
+    fScreenPictureWidth = whole ? width : 0;
+    fScreenPictureHeight = whole ? height : 0;
+  }
   uint32_t ScreenPixel(int32_t x, int32_t y) { return ScreenSurface()->Pixel(x, y); }
   void SetDoubleClickTime(uint32_t ms) { fDoubleClickTime = ms; }
   const std::vector<headless::SShownBox>& Boxes() const { return fBoxes; }
@@ -483,6 +493,9 @@ class HeadlessBackend : public WindowBackend {
   SWinRect fWorkArea;  // empty: the whole screen
   Surface fScreen;
   uint32_t fDesktopColor = 0;
+  std::vector<uint32_t> fScreenPicture;
+  int32_t fScreenPictureWidth = 0;
+  int32_t fScreenPictureHeight = 0;
   uint32_t fDoubleClickTime = 500;
   std::vector<headless::SShownBox> fBoxes;
   std::vector<headless::SAskedDialog> fDialogs;
@@ -535,6 +548,9 @@ void SetMetric(int32_t index, int32_t value) { Headless().SetMetric(index, value
 void SetWorkArea(const SWinRect& area) { Headless().SetWorkArea(area); }
 
 void SetDesktopColor(uint32_t color) { Headless().SetDesktopColor(color); }
+void SetScreenPicture(int32_t width, int32_t height, const std::vector<uint32_t>& pixels) {
+  Headless().SetScreenPicture(width, height, pixels);
+}
 
 uint32_t ScreenPixel(int32_t x, int32_t y) { return Headless().ScreenPixel(x, y); }
 

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The splash screen and the fly-around on the real back end, on the display that xvfb-run gives. With
+# the root window painted #336699, the splash screen that shows while the interface loads has copied
+# the screen beneath it before it appeared: its transparent corners are #336699. Ctrl+F (the Render
+# menu's Fly Around) orbits the view, and Escape leaves the document window as it was before. No run
+# may print a sanitizer report.
+# Arguments: the program and the build's data/ folder.
+source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
+
+xsetroot -solid '#336699'
+./Quarn2 2> run.err &
+pid=$!
+
+check
+# The splash lives only while the interface loads: it is looked for often and captured at once.
+splash=""
+for _ in $(seq 1 300); do
+  splash="$(xdotool search --onlyvisible --name '^splashscreen$' 2>/dev/null | head -1)"
+  [ -n "$splash" ] && break
+  sleep 0.05
+done
+if [ -z "$splash" ]; then
+  fail "no splash screen showed while the interface loaded"
+elif ! import -window "$splash" splash.png 2>/dev/null; then
+  fail "the splash screen went before it could be captured"
+else
+  corner="$(convert splash.png -format '%[hex:p{0,0}]' info: 2>/dev/null)"
+  [ "${corner:0:6}" = "336699" ] || fail "the splash screen's corner is #${corner:-?}, not the screen's #336699"
+fi
+
+main="$(visible_window Quarn2)"
+[ -n "$main" ] || { echo "FAIL: no main window appeared"; kill -9 $pid; exit 1; }
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$main")"
+# A square of the document image around its middle, where the wireframe lies.
+inside="240x160+$((WIDTH / 2 - 120))+$((HEIGHT / 2 + 12 - 80))"
+capture before.png
+
+check
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
+xdotool key ctrl+f
+sleep 2
+capture flying.png
+changed="$(changed_in before.png flying.png "$inside")"
+[ "${changed:-0}" -gt 0 ] || fail "Ctrl+F did not move the view"
+xdotool key Escape
+sleep 2
+capture after.png
+changed="$(changed_in before.png after.png "$inside")"
+[ "${changed:-1}" = 0 ] || fail "after Ctrl+F and Escape ${changed:-?} pixels of the document window differ"
+
+check
+kill $pid
+wait $pid
+end_run
