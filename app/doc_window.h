@@ -13,9 +13,8 @@
 // through the document library and replace the scene table only once a document was read whole; the
 // save question stands between them and unsaved changes.
 //
-// Still placeholders behind their final interfaces: the commands on the selection but grouping and
-// ungrouping (27) and the pointer feedback. The operations are virtual so that the shell's tests can
-// stand in for the window.
+// Still a placeholder behind its final interface: showing the selection as a box (27). The
+// operations are virtual so that the shell's tests can stand in for the window.
 #pragma once
 
 #include <cstdint>
