@@ -205,8 +205,14 @@ int32_t CDocWindow::NudgeSelectionByKey(uint32_t key, bool alt, bool shift) {
   return err ? err : kHandled;
 }
 
-int32_t CDocWindow::ScaleSelectionByKey(double factor) {
-  CSelection& selection = fDocument->GetSelection();
+namespace {
+
+// One matrix action over the selection, `change` applied to each selected object, then the window
+// redrawn and the palettes told.
+template <typename Change>
+int32_t ChangeSelectedTransforms(CDocWindow& window, uint32_t changes, Change&& change) {
+  C3dDocument* document = window.GetDocument();
+  CSelection& selection = document->GetSelection();
   if (selection.GetCount() == 0) return kHandled;
   auto action = std::make_unique<CMatrixAction>();
   if (!action->IsValid()) return kErrOutOfMemory;
@@ -215,34 +221,27 @@ int32_t CDocWindow::ScaleSelectionByKey(double factor) {
   }
   for (uint32_t i = 0; i < selection.GetCount(); ++i) {
     C3dObject* object = selection.GetObject(i);
-    // A locked transform is left as it is, as every other transform edit leaves it.
-    if (object->IsTransformLocked()) continue;
-    object->SetScaledSize(object->GetScaledSize() * factor);
+    change(object);
     object->NotifyParentBoundsChanged();
   }
-  const int32_t err = fDocument->GetUndoHistory().Push(action.release());
-  Invalidate(false);
-  NotifyObjInfoChanged(kSelectionChanged);
+  const int32_t err = document->GetUndoHistory().Push(action.release());
+  window.Invalidate(false);
+  window.NotifyObjInfoChanged(changes);
   return err ? err : kHandled;
 }
 
+}  // namespace
+
+int32_t CDocWindow::ScaleSelectionByKey(double factor) {
+  return ChangeSelectedTransforms(*this, kSelectionChanged, [factor](C3dObject* object) {
+    // A locked transform is left as it is, as every other transform edit leaves it.
+    if (object->IsTransformLocked()) return;
+    object->SetScaledSize(object->GetScaledSize() * factor);
+  });
+}
+
 int32_t CDocWindow::ResetSelectionByKey() {
-  CSelection& selection = fDocument->GetSelection();
-  if (selection.GetCount() == 0) return kHandled;
-  auto action = std::make_unique<CMatrixAction>();
-  if (!action->IsValid()) return kErrOutOfMemory;
-  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
-    if (action->AddObject(selection.GetObject(i))) return kErrOutOfMemory;
-  }
-  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
-    C3dObject* object = selection.GetObject(i);
-    object->ResetRotationAndSize();
-    object->NotifyParentBoundsChanged();
-  }
-  const int32_t err = fDocument->GetUndoHistory().Push(action.release());
-  Invalidate(false);
-  NotifyObjInfoChanged(kSceneChanged);
-  return err ? err : kHandled;
+  return ChangeSelectedTransforms(*this, kSceneChanged, [](C3dObject* object) { object->ResetRotationAndSize(); });
 }
 
 int32_t CDocWindow::SetSelectionRole(uint32_t role) {
