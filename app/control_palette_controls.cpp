@@ -215,17 +215,9 @@ int32_t CControlPalette::OnZoneHover(CElement* element, SPointHV point) {
 }
 
 uint32_t CControlPalette::ZoneAt(CImElement* element, SPointHV point) {
-  CIxImage* list = element ? element->GetImageList() : nullptr;
-  CImage* picture = list ? list->ImageAt(0) : nullptr;
-  if (!picture) return 0;
-  const SPointHV at{point.h - element->GetImagePosition().h, point.v - element->GetImagePosition().v};
-  if (at.h < 0 || at.v < 0 || uint32_t(at.h) >= picture->GetWidth() || uint32_t(at.v) >= picture->GetHeight())
-    return 0;
-  CImNavigator pixels(picture, nullptr, false, false);
-  if (!pixels.IsUsable()) return 0;
-  const uint8_t alpha = pixels.Cells(uint32_t(at.v))[at.h].Alpha();
-  if (alpha == 0 || alpha == kOpaque) return 0;
-  return alpha <= kLastZoneAlpha ? alpha : kNoZone;
+  const int32_t alpha = element ? ZoneMapAlpha(*element, point) : -1;
+  if (alpha <= 0 || alpha == kOpaque) return 0;
+  return uint32_t(alpha) <= kLastZoneAlpha ? uint32_t(alpha) : kNoZone;
 }
 
 // ---- enabling

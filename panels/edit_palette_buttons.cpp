@@ -313,16 +313,8 @@ void CButtonTracker::FreeScratch() {
 
 uint32_t CEditPalette::ZoneAt(CElement* element, SPointHV point) {
   CImElement* image = AsImage(element);
-  CIxImage* list = image ? image->GetImageList() : nullptr;
-  CImage* normal = list ? list->ImageAt(0) : nullptr;
-  if (!normal) return kNoZone;
-  const SPointHV at{point.h - image->GetImagePosition().h, point.v - image->GetImagePosition().v};
-  if (at.h < 0 || at.v < 0 || uint32_t(at.h) >= normal->GetWidth() || uint32_t(at.v) >= normal->GetHeight())
-    return kNoZone;
-  CImNavigator pixels(normal, nullptr, false, false);
-  if (!pixels.IsUsable()) return kNoZone;
-  const uint32_t zone = pixels.Cells(uint32_t(at.v))[at.h].Alpha();
-  return zone == kZoneLimit ? kNoZone : zone;
+  const int32_t alpha = image ? ZoneMapAlpha(*image, point) : -1;
+  return alpha < 0 || uint32_t(alpha) == kZoneLimit ? kNoZone : uint32_t(alpha);
 }
 
 void CEditPalette::RandomizeAmplitudes(uint32_t mode, vector3<double>* position, vector3<double>* rotation,

@@ -58,3 +58,15 @@ int32_t GlowPulseStep(CImElement& element, uint32_t stateEntry, SGlowPulse& puls
   list->Select(0);
   return err;
 }
+
+int32_t ZoneMapAlpha(CImElement& element, SPointHV point) {
+  CIxImage* list = element.GetImageList();
+  CImage* picture = list ? list->ImageAt(0) : nullptr;
+  if (!picture) return -1;
+  const SPointHV at{point.h - element.GetImagePosition().h, point.v - element.GetImagePosition().v};
+  if (at.h < 0 || at.v < 0 || uint32_t(at.h) >= picture->GetWidth() || uint32_t(at.v) >= picture->GetHeight())
+    return -1;
+  CImNavigator pixels(picture, nullptr, false, false);
+  if (!pixels.IsUsable()) return -1;
+  return pixels.Cells(uint32_t(at.v))[at.h].Alpha();
+}

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "framework/ui/geometry.h"
+
 class CImage;
 class CImElement;
 
@@ -20,3 +22,7 @@ struct SGlowPulse {
 // the picture it shows), the element must show an entry of its list again (SelectEntry).
 // 0; 9 when the scratch image cannot be made; nothing is drawn when entry 0 is missing or unusable.
 int32_t GlowPulseStep(CImElement& element, uint32_t stateEntry, SGlowPulse& pulse, CImage*& scratch, bool hideFirst);
+
+// The alpha byte of entry 0 of the element's image list under the point (element coordinates), where
+// picture buttons keep the map of their zones; -1 off the picture or without one.
+int32_t ZoneMapAlpha(CImElement& element, SPointHV point);
