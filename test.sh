@@ -10,8 +10,9 @@ source scripts/packages.sh
 ensure_packages cmake g++ make pkg-config libgtest-dev python3 libgtk-3-dev libpng-dev libfreetype-dev fonts-dejavu-core xvfb xauth xdotool imagemagick netpbm xxd \
   ffmpeg admesh libtiff-tools clang libclang-rt-14-dev python3-ezdxf zlib1g-dev desktop-file-utils libxml2-utils \
   dbus python3-gi gir1.2-atspi-2.0 at-spi2-core
-# xsetroot paints the virtual display's root window for the screen-capture check.
-ensure_packages x11-xserver-utils
+# xsetroot paints the virtual display's root window for the screen-capture check; Ghostscript reads
+# the PDF that the print check prints to a file.
+ensure_packages x11-xserver-utils ghostscript
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUARN2_TESTS=ON -DQUARN2_SANITIZE=ON >/dev/null
 cmake --build build-test -j "$(nproc)"
