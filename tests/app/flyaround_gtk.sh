@@ -27,10 +27,21 @@ for _ in $(seq 1 300); do
   [ -n "$splash" ] && break
   sleep 0.05
 done
+# A window is mapped before it first paints: captures are taken until the picture's middle shows.
+painted=""
+if [ -n "$splash" ]; then
+  for _ in $(seq 1 40); do
+    # import waits on a window that has gone.
+    timeout 2 import -window "$splash" splash.png 2>/dev/null || break
+    middle="$(convert splash.png -gravity center -crop 1x1+0+0 -format '%[hex:p{0,0}]' info: 2>/dev/null)"
+    [ -n "$middle" ] && [ "${middle:0:6}" != 000000 ] && { painted=1; break; }
+    sleep 0.05
+  done
+fi
 if [ -z "$splash" ]; then
   fail "no splash screen showed while the interface loaded"
-elif ! import -window "$splash" splash.png 2>/dev/null; then
-  fail "the splash screen went before it could be captured"
+elif [ -z "$painted" ]; then
+  fail "the splash screen went before it was painted and captured"
 else
   corner="$(convert splash.png -format '%[hex:p{0,0}]' info: 2>/dev/null)"
   [ "${corner:0:6}" = "336699" ] || fail "the splash screen's corner is #${corner:-?}, not the screen's #336699"
