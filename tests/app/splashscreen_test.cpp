@@ -8,11 +8,13 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/layout_needs.h"
 #include "app/splashscreen.h"
 #include "framework/core/ix_text.h"
+#include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/ho_element.h"
@@ -78,14 +80,17 @@ class Splashscreen : public SystemDataTest {
     EXPECT_EQ(splash->Build(from ? from : layout.get()), 0);
     return *splash;
   }
-  // The real layout with `what` (up to the end of its line or block) replaced, compiled on its own.
-  CResourceEnv* Variant(const std::string& what, const std::string& replacement) {
+  // The real layout with each `what` (up to the end of its line or block) replaced, compiled on its own.
+  CResourceEnv* Variant(const std::vector<std::pair<std::string, std::string>>& changes) {
     std::ifstream in(QUARN2_LAYOUT_SOURCES "/splashscreen.layout");
     std::string source((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const size_t start = source.find(what);
-    EXPECT_NE(start, std::string::npos) << what;
-    const size_t end = what.back() == '{' ? source.find("}\n", start) + 2 : source.find('\n', start) + 1;
-    source.replace(start, end - start, replacement);
+    for (const auto& [what, replacement] : changes) {
+      const size_t start = source.find(what);
+      EXPECT_NE(start, std::string::npos) << what;
+      if (start == std::string::npos) continue;
+      const size_t end = what.back() == '{' ? source.find("}\n", start) + 2 : source.find('\n', start) + 1;
+      source.replace(start, end - start, replacement);
+    }
     for (size_t at = 0; (at = source.find("pictures/", at)) != std::string::npos; at += 40)
       source.replace(at, 9, QUARN2_LAYOUT_SOURCES "/pictures/");
     const std::string path = tmp.Path() + "/splashscreen.layout", out = tmp.Path() + "/splashscreen.dat";
@@ -99,6 +104,7 @@ class Splashscreen : public SystemDataTest {
     variant = std::make_unique<CResourceEnv>(spec, CFile::kModeRead);
     return variant.get();
   }
+  CResourceEnv* Variant(const std::string& what, const std::string& replacement) { return Variant({{what, replacement}}); }
   // Plays the script input still waiting.
   void Settle() {
     for (int i = 0; i < 400 && platform::headless::PendingInputs() > 0; ++i) app->PumpMessages();
@@ -221,6 +227,33 @@ TEST_F(Splashscreen, AKeyOrAClickEndsTheAboutBoxWithinTenTicks) {
     platform::headless::AddScript("keyup 65\nup left\n");
     Settle();
   }
+}
+
+// The box gives up at once when an entry cannot be laid out (a list without entry 1) or when the data
+// pool has no room for its working block; afterwards the pool and the box serve again.
+TEST_F(Splashscreen, TheAboutBoxFailsOnAMissingEntryOrAFullDataPool) {
+  // The element starts on entry 0, the only one.
+  CRecordingSplash& lonely =
+      Build(Variant({{"texts \"about text\" {", "texts \"about text\" {\n 0 \"zero\"\n}\n"}, {"index 1", "index 0\n"}}));
+  ASSERT_TRUE(platform::headless::AddScript("wait 2000\nkey 65\n"));
+  EXPECT_EQ(lonely.RunAboutBox(), kErrGeneric);
+  for (const SStep& step : lonely.steps) EXPECT_EQ(step.entry, 0u);
+  Settle();
+
+  CRecordingSplash& box = Build();
+  CMemPool* pool = GetDataPool();
+  std::vector<void*> taken;
+  for (size_t size = 1 << 20; size >= 16; size /= 2)
+    while (void* block = pool->Alloc(size)) taken.push_back(block);
+  ASSERT_LT(pool->GetFreeBytes(), CSplashscreen::kWorkingBytes);
+  EXPECT_EQ(box.RunAboutBox(), kErrOutOfMemory);
+  EXPECT_FALSE(box.IsShown());
+  for (void* block : taken) pool->Free(block);
+
+  ASSERT_TRUE(platform::headless::AddScript("wait 2000\nkey 65\n"));
+  EXPECT_EQ(box.RunAboutBox(), kNoErr);
+  EXPECT_FALSE(box.steps.empty());
+  Settle();
 }
 
 // Entry 1 of the program's own list, the first the box shows, names the program and its version.
