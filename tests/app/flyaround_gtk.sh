@@ -2,8 +2,9 @@
 # The splash screen and the fly-around on the real back end, on the display that xvfb-run gives. With
 # the root window painted #336699, the splash screen that shows while the interface loads has copied
 # the screen beneath it before it appeared: its transparent corners are #336699. Ctrl+F (the Render
-# menu's Fly Around) orbits the view, and Escape leaves the document window as it was before. No run
-# may print a sanitizer report.
+# menu's Fly Around) orbits the view, and Escape leaves the document window as it was before. The
+# Render menu's "About Quarn2..." shows the splash again with its text rising, until a key ends it. No
+# run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
@@ -67,6 +68,25 @@ sleep 2
 capture after.png
 changed="$(changed_in before.png after.png "$inside")"
 [ "${changed:-1}" = 0 ] || fail "after Ctrl+F and Escape ${changed:-?} pixels of the document window differ"
+
+check
+# The Render menu is the fourth title of the menu bar; its last item is the about box.
+xdotool mousemove "$((X + 168))" "$((Y + 11))" click 1
+sleep 0.7
+xdotool key Up Return
+about="$(visible_window splashscreen)"
+if [ -z "$about" ]; then
+  fail "the Render menu's last item showed no about box"
+else
+  timeout 2 import -window "$about" about1.png 2>/dev/null
+  sleep 1
+  timeout 2 import -window "$about" about2.png 2>/dev/null
+  differs about1.png about2.png || fail "the about box's text did not move in a second"
+  xdotool key a
+  sleep 1.5
+  [ -z "$(xdotool search --onlyvisible --name '^splashscreen$' 2>/dev/null)" ] || fail "a key press left the about box open"
+  kill -0 $pid 2>/dev/null || fail "the program ended with the about box"
+fi
 
 check
 kill $pid

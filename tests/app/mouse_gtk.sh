@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The mouse in the document window on the real back end, on the display that xvfb-run gives, over the
 # default scene: a click on the ground selects it (its box and handles appear), a drag on it moves it,
-# a drag in the sky shows a dotted band, and a Space-drag pans the camera and leaves the pointer where
-# the press was. Each step changes the captured window. No run may print a sanitizer report.
+# the pointer over the overlay button "A" of the selection frames it in white until it leaves, a drag
+# in the sky shows a dotted band, and a Space-drag pans the camera and leaves the pointer where the
+# press was. Each step changes the captured window. No run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
@@ -22,6 +23,25 @@ xdotool mousemove "$ground_x" "$ground_y" click 1
 sleep 1.5
 capture selected.png
 differs start.png selected.png || fail "a click on the ground changed nothing on screen"
+
+# The overlay buttons stand at the document image's lower right corner while something is selected.
+check
+button="30x30+$((WIDTH / 2 + 216))+$((HEIGHT / 2 + 134))"
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 2 - 60))"
+sleep 1
+capture away.png
+xdotool mousemove "$((X + WIDTH / 2 + 231))" "$((Y + HEIGHT / 2 + 149))"
+sleep 1
+capture over.png
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 2 - 60))"
+sleep 1
+capture left.png
+# The frame is white: the crop gains that many white pixels.
+white() { convert "$1" -crop "$button" +repage -fill black +opaque white -format '%[fx:int(mean*w*h+0.5)]' info: 2>/dev/null; }
+framed=$(($(white over.png) - $(white away.png)))
+[ "$framed" -gt 40 ] || fail "the pointer over the overlay button added $framed white pixels, no frame"
+restored="$(changed_in away.png left.png "$button")"
+[ "${restored:-1}" = 0 ] || fail "the frame stayed after the pointer left (${restored:-?} pixels differ)"
 
 check
 xdotool mousemove "$ground_x" "$ground_y" mousedown 1
