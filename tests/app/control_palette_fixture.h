@@ -17,6 +17,7 @@
 #include "framework/ui/im_element.h"
 #include "platform/window.h"
 #include "tests/app/shell_fixture.h"
+#include "tests/app/press_script.h"
 
 // Records, in one log with the heartbeats of its table row, what reaches the window's handlers.
 class CControlLogWindow : public CDocWindowDouble {
@@ -100,22 +101,9 @@ class ControlPaletteTest : public ShellTest {
   static std::string Move(platform::SPoint p) {
     return "move " + std::to_string(p.x) + " " + std::to_string(p.y) + "\n";
   }
-  // The keys held, a press at the screen point, the lines of `during` while the button is down, the
-  // release and the keys let go. Each line comes a while after the last, as a hand would give them,
-  // so that the press is handled before the rest arrives.
+  // A press at the screen point with the lines of `during` while the button is down (PressScript).
   void PressAt(platform::SPoint at, const std::string& during = "", const std::vector<uint32_t>& keys = {}) {
-    std::string script;
-    for (uint32_t key : keys) script += "key " + std::to_string(key) + "\n";
-    script += Move(at) + "down left\n";
-    size_t line = 0;
-    while (line < during.size()) {
-      const size_t end = during.find('\n', line);
-      script += "wait 20\n" + during.substr(line, end - line) + "\n";
-      line = end == std::string::npos ? during.size() : end + 1;
-    }
-    script += "wait 20\nup left\n";
-    for (uint32_t key : keys) script += "keyup " + std::to_string(key) + "\n";
-    Play(script);
+    Play(PressScript(at.x, at.y, during, keys));
   }
   void Press(CElement* element, SPointHV local, const std::string& during = "",
              const std::vector<uint32_t>& keys = {}) {

@@ -21,6 +21,7 @@
 #include "scene/sphere.h"
 #include "scene/sun_light.h"
 #include "tests/app/doc_window_fixture.h"
+#include "tests/app/press_script.h"
 
 namespace {
 
@@ -75,20 +76,7 @@ class DocWindowMouse : public DocWindowTest {
   // release and the keys let go; then the press handler's answer.
   int32_t Press(SPointHV at, const std::string& during = "", std::vector<uint32_t> keys = {}) {
     const SPointHV screen = w->CanvasToScreen(at);
-    std::string script;
-    for (uint32_t key : keys) script += "key " + std::to_string(key) + "\n";
-    // Each step comes a while after the last, as a hand would give them, so that the press is handled
-    // before the rest arrives.
-    script += "move " + std::to_string(screen.h) + " " + std::to_string(screen.v) + "\ndown left\n";
-    size_t line = 0;
-    while (line < during.size()) {
-      const size_t end = during.find('\n', line);
-      script += "wait 20\n" + during.substr(line, end - line) + "\n";
-      line = end == std::string::npos ? during.size() : end + 1;
-    }
-    script += "wait 20\nup left\n";
-    for (uint32_t key : keys) script += "keyup " + std::to_string(key) + "\n";
-    EXPECT_TRUE(platform::headless::AddScript(script));
+    EXPECT_TRUE(platform::headless::AddScript(PressScript(screen.h, screen.v, during, keys)));
     const uint32_t before = w->presses;
     Settle();
     EXPECT_EQ(w->presses, before + 1) << "the press reached the window";

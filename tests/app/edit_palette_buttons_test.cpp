@@ -26,6 +26,7 @@
 #include "scene/object_family.h"
 #include "scene/sphere.h"
 #include "tests/app/doc_window_fixture.h"
+#include "tests/app/press_script.h"
 
 namespace {
 
@@ -122,18 +123,7 @@ class EditPaletteButtons : public DocWindowTest {
   // and the keys let go.
   void Press(CElement* element, SPointHV local, const std::string& during = "", std::vector<uint32_t> keys = {}) {
     const SPointHV screen = OnScreen(element, local);
-    std::string script;
-    for (uint32_t key : keys) script += "key " + std::to_string(key) + "\n";
-    script += "move " + std::to_string(screen.h) + " " + std::to_string(screen.v) + "\ndown left\n";
-    size_t line = 0;
-    while (line < during.size()) {
-      const size_t end = during.find('\n', line);
-      script += "wait 20\n" + during.substr(line, end - line) + "\n";
-      line = end == std::string::npos ? during.size() : end + 1;
-    }
-    script += "wait 20\nup left\nwait 200\n";
-    for (uint32_t key : keys) script += "keyup " + std::to_string(key) + "\n";
-    ASSERT_TRUE(platform::headless::AddScript(script));
+    ASSERT_TRUE(platform::headless::AddScript(PressScript(screen.h, screen.v, during, keys, "wait 200\n")));
     Settle();
   }
   CUndoableAction* Recorded() { return w->GetDocument()->GetUndoHistory().GetCurrentAction(); }
