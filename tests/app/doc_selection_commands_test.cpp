@@ -24,17 +24,6 @@ namespace {
 constexpr uint32_t kShift = 16, kF10 = 121;
 constexpr uint32_t kStoneState = 0x40000;
 
-// A window that keeps its object-info notifications.
-class CNotingWindow : public CDocWindow {
- public:
-  using CDocWindow::CDocWindow;
-  void NotifyObjInfoChanged(uint32_t changes) override {
-    notified.push_back(changes);
-    CDocWindow::NotifyObjInfoChanged(changes);
-  }
-  std::vector<uint32_t> notified;
-};
-
 class DocSelectionCommands : public DocCommandsTest {
  protected:
   using Names = std::vector<std::string>;
@@ -42,7 +31,7 @@ class DocSelectionCommands : public DocCommandsTest {
   void SetUp() override {
     DocCommandsTest::SetUp();
     if (HasFatalFailure()) return;
-    w = &Made<CNotingWindow>();
+    w = &Made<CNotingDocWindow>();
     // The ground the window made is part of the scene the commands see.
     std::vector<C3dBase*> grounds = Things(C3dPlane::kFamily, C3dPlane::kClassTag);
     ASSERT_EQ(grounds.size(), 1u);
@@ -112,7 +101,7 @@ class DocSelectionCommands : public DocCommandsTest {
     return out;
   }
 
-  CNotingWindow* w = nullptr;
+  CNotingDocWindow* w = nullptr;
   std::map<std::string, C3dObject*> objects;
   SActionCounts counts;
   CUndoableAction* previous = nullptr;

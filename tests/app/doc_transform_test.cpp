@@ -31,23 +31,12 @@ vector3<double> Centre(C3dObject* object) {
   return (box.fMin + box.fMax) * 0.5;
 }
 
-// A window that counts its object-info notifications.
-class CTransformWindow : public CDocWindow {
- public:
-  using CDocWindow::CDocWindow;
-  void NotifyObjInfoChanged(uint32_t changes) override {
-    notified.push_back(changes);
-    CDocWindow::NotifyObjInfoChanged(changes);
-  }
-  std::vector<uint32_t> notified;
-};
-
 class DocTransform : public DocWindowTest {
  protected:
   void SetUp() override {
     DocWindowTest::SetUp();
     if (HasFatalFailure()) return;
-    w = &Made<CTransformWindow>();
+    w = &Made<CNotingDocWindow>();
   }
 
   template <typename T>
@@ -80,7 +69,7 @@ class DocTransform : public DocWindowTest {
     return planes.empty() ? nullptr : planes[0]->AsObject();
   }
 
-  CTransformWindow* w = nullptr;
+  CNotingDocWindow* w = nullptr;
 };
 
 TEST_F(DocTransform, EachOptionActsOnTheWholeSelectionAsOneUndoableAction) {

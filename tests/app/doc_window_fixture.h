@@ -60,6 +60,17 @@ class SystemDataTest : public ::testing::Test {
   CUICmFunction* owner = nullptr;
 };
 
+// A document window that keeps its object-info notifications, in order.
+class CNotingDocWindow : public CDocWindow {
+ public:
+  using CDocWindow::CDocWindow;
+  void NotifyObjInfoChanged(uint32_t changes) override {
+    notified.push_back(changes);
+    CDocWindow::NotifyObjInfoChanged(changes);
+  }
+  std::vector<uint32_t> notified;
+};
+
 class DocWindowTest : public SystemDataTest {
  protected:
   static constexpr SPointHV kSize{480, 360};
