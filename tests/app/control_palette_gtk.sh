@@ -32,14 +32,7 @@ if [ -n "$palette" ]; then
   sleep 0.5
   xdotool click 1
 fi
-previous=""
-for _ in $(seq 1 120); do
-  sleep 2
-  capture now.png
-  digest="$(convert now.png -crop "$inside" +repage rgb:- 2>/dev/null | md5sum)"
-  [ -n "$previous" ] && [ "$digest" = "$previous" ] && break
-  previous="$digest"
-done
+capture_settled "$inside"
 changed="$(changed_in wireframe.png now.png "$inside")"
 [ "${changed:-0}" -gt 2000 ] || fail "the render all button changed only ${changed:-0} pixels inside the document image"
 

@@ -62,15 +62,6 @@ class DocEditCommands : public DocCommandsTest {
   int32_t Edit(const char (&code)[5]) { return w->EditCommand(FourCC(code)); }
   CUndoHistory& History() { return w->GetDocument()->GetUndoHistory(); }
   CUndoableAction* Recorded() { return History().GetCurrentAction(); }
-  std::vector<C3dObject*> Listed() {
-    std::vector<C3dObject*> out;
-    for (uint32_t i = 0; i < Selection().GetCount(); ++i) out.push_back(Selection().GetObject(i));
-    return out;
-  }
-  void SelectOnly(std::initializer_list<C3dObject*> objects) {
-    Selection().DeselectAll(1);
-    for (C3dObject* object : objects) Selection().Add(object, 0, 0);
-  }
   bool InScene(C3dObject* object) { return object->GetOwningTable() == w->GetSceneTable(); }
   size_t Spheres() { return Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(); }
   // A counting action standing for the user's last undo step.

@@ -83,15 +83,6 @@ class DocEditSelection : public DocCommandsTest {
     if (object) object->SetTransformVector3(at);
     return object;
   }
-  void SelectOnly(std::initializer_list<C3dObject*> objects) {
-    Selection().DeselectAll(1);
-    for (C3dObject* object : objects) Selection().Add(object, 0, 0);
-  }
-  std::vector<C3dObject*> Listed() {
-    std::vector<C3dObject*> out;
-    for (uint32_t i = 0; i < Selection().GetCount(); ++i) out.push_back(Selection().GetObject(i));
-    return out;
-  }
   CUndoHistory& History() { return w->GetDocument()->GetUndoHistory(); }
   static size_t Boxes() { return platform::headless::ShownBoxes().size(); }
 

@@ -12,15 +12,6 @@ namespace {
 class DocGrouping : public DocCommandsTest {
  protected:
   CUndoHistory& History() { return window->GetDocument()->GetUndoHistory(); }
-  std::vector<C3dObject*> Listed() {
-    std::vector<C3dObject*> out;
-    for (uint32_t i = 0; i < Selection().GetCount(); ++i) out.push_back(Selection().GetObject(i));
-    return out;
-  }
-  void SelectOnly(std::initializer_list<C3dObject*> objects) {
-    Selection().DeselectAll(1);
-    for (C3dObject* object : objects) Selection().Add(object, 0, 0);
-  }
   SActionCounts counts;
 };
 

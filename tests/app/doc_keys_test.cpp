@@ -96,10 +96,6 @@ class DocKeys : public DocCommandsTest {
     EXPECT_EQ(History().Push(previous), 0);
     return previous;
   }
-  void SelectOnly(std::initializer_list<C3dObject*> objects) {
-    Selection().DeselectAll(1);
-    for (C3dObject* object : objects) Selection().Add(object, 0, 0);
-  }
 
   CKeysWindow* w = nullptr;
   SActionCounts counts;

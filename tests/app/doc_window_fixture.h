@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -117,6 +118,16 @@ class DocWindowTest : public SystemDataTest {
   }
 
   CSelection& Selection() { return window->GetDocument()->GetSelection(); }
+  // The selection made of these objects alone, and the selection's objects in its order.
+  void SelectOnly(std::initializer_list<C3dObject*> objects) {
+    Selection().DeselectAll(1);
+    for (C3dObject* object : objects) Selection().Add(object, 0, 0);
+  }
+  std::vector<C3dObject*> Listed() {
+    std::vector<C3dObject*> out;
+    for (uint32_t i = 0; i < Selection().GetCount(); ++i) out.push_back(Selection().GetObject(i));
+    return out;
+  }
   // Plays the script input still waiting, then one more loop step.
   void Settle() {
     for (int i = 0; i < 400 && platform::headless::PendingInputs() > 0; ++i) app->PumpMessages();

@@ -2,7 +2,8 @@
 # and $2. The program runs from $work with its data/ beside it. Failures count once per check: check
 # starts one, fail reports. visible_window TITLE waits up to 30 s for a visible window of exactly that
 # title and prints its id; capture FILE grabs the main window $main; differs A B tells whether two
-# captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ.
+# captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
+# capture_settled RECT waits for the window to settle.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -34,6 +35,19 @@ differs() {
 changed_in() {
   convert "$1" -crop "$3" +repage a.png && convert "$2" -crop "$3" +repage b.png
   compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1
+}
+
+# Captures the main window into now.png every 2 s until RECT (W x H + X + Y) is the same twice, or up
+# to 4 minutes: a render shows its bands as they finish, and the window settles when it is done.
+capture_settled() {
+  local previous="" digest
+  for _ in $(seq 1 120); do
+    sleep 2
+    capture now.png
+    digest="$(convert now.png -crop "$1" +repage rgb:- 2>/dev/null | md5sum)"
+    [ -n "$previous" ] && [ "$digest" = "$previous" ] && break
+    previous="$digest"
+  done
 }
 
 # Starts the program from $work with its errors in run.err; $pid and its main window $main, or the

@@ -17,16 +17,7 @@ check
 # The keys go to the window with the focus: the pointer over the main window's menu bar gives it.
 xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
 xdotool key ctrl+r
-# The render runs inside the heartbeat and shows its bands as they finish; the window settles when it
-# is done.
-previous=""
-for _ in $(seq 1 120); do
-  sleep 2
-  capture now.png
-  digest="$(convert now.png -crop "$inside" +repage rgb:- 2>/dev/null | md5sum)"
-  [ -n "$previous" ] && [ "$digest" = "$previous" ] && break
-  previous="$digest"
-done
+capture_settled "$inside"
 changed="$(changed_in wireframe.png now.png "$inside")"
 [ "${changed:-0}" -gt 2000 ] || fail "Ctrl+R changed only ${changed:-0} pixels inside the document image"
 # Above the horizon the wireframe view is grey, the rendered sky blue: what changed is the render, not
