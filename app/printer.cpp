@@ -19,8 +19,6 @@
 namespace {
 
 constexpr uint32_t kDefaultResolution = 72;
-constexpr uint32_t kBitmapHeaderBytes = 40;
-constexpr int32_t kDialogNotShown = 26;
 
 SPrintSettings gSettings;
 
@@ -86,11 +84,11 @@ int32_t PrintPages(platform::DeviceContext* dc, CImage* image, uint32_t copies, 
                    uint32_t resolution, bool centre) {
   using namespace platform;
   SetStretchBltMode(dc, kColorOnColor);
-  CMemBlock* bitmap = CPrinter::MakeBitmap(image);
+  CMemBlock* bitmap = CClipboard::ImageToDIB(image);
   if (!bitmap) return kErrOutOfMemory;
   SBitmapInfoHeader header;
   std::memcpy(&header, bitmap->GetData(), sizeof header);
-  const uint8_t* rows = bitmap->GetData() + kBitmapHeaderBytes;
+  const uint8_t* rows = bitmap->GetData() + sizeof(platform::SBitmapInfoHeader);
   const SPrintPlacement at =
       CPrinter::PlaceOnPage(image->GetWidth(), image->GetHeight(), resolution, GetDeviceCaps(dc, kLogPixelsX),
                             GetDeviceCaps(dc, kLogPixelsY), GetDeviceCaps(dc, kHorzRes), GetDeviceCaps(dc, kVertRes),
@@ -126,7 +124,7 @@ int32_t CPrinter::RunSettingsDialog() {
   const intptr_t answer =
       platform::DialogBoxIndirectParam(app ? app->GetInstance() : platform::ProgramModule(), layout.Data(),
                                        MainWindow(), &PageSetupProc, 0);
-  return answer == -1 ? kDialogNotShown : kNoErr;
+  return answer == -1 ? kHandled : kNoErr;
 }
 
 int32_t CPrinter::PrintImage(CImage* image, uint32_t copies, const char* title, uint32_t resolution, bool centre) {
@@ -167,4 +165,3 @@ SPrintPlacement CPrinter::PlaceOnPage(uint32_t imageWidth, uint32_t imageHeight,
   return at;
 }
 
-CMemBlock* CPrinter::MakeBitmap(CImage* image) { return CClipboard::ImageToDIB(image); }

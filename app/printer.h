@@ -9,7 +9,6 @@
 #include "framework/core/base_object.h"
 
 class CImage;
-class CMemBlock;
 
 struct SPrintSettings {
   uint32_t copies = 1;  // at least 1
@@ -27,9 +26,6 @@ struct SPrintPlacement {
 
 class CPrinter : public CBaseObject {
  public:
-  CPrinter() : fEnabled(1) {}
-  ~CPrinter() override { fEnabled = 0; }
-
   static SPrintSettings& Settings();
 
   // The page set-up: 0 once it closed, 26 when it cannot be shown.
@@ -42,10 +38,4 @@ class CPrinter : public CBaseObject {
   // centred or at the top left corner; no side below 1 pixel. The page and resolutions are above 0.
   static SPrintPlacement PlaceOnPage(uint32_t imageWidth, uint32_t imageHeight, uint32_t resolution, int32_t dpiX,
                                      int32_t dpiY, int32_t pageWidth, int32_t pageHeight, bool centre);
-  // The image as the printer takes it: a bottom-up 24-bit bitmap, its 40-byte header and then its rows
-  // (platform/device_context.h), in a new block the caller deletes; none when it cannot be made.
-  static CMemBlock* MakeBitmap(CImage* image);
-
- private:
-  uint32_t fEnabled = 0;
 };

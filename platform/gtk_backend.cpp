@@ -596,6 +596,11 @@ class GtkBackend : public WindowBackend {
     return true;
   }
 
+  PrintBackend* Printing() override {
+    if (!fPrinting) fPrinting.reset(NewGtkPrinting());
+    return fPrinting.get();
+  }
+
   bool ShowWithViewer(SWindow* parent, const std::string& path) override {
     GError* failure = nullptr;
     gchar* uri = g_filename_to_uri(path.c_str(), nullptr, &failure);
@@ -744,9 +749,6 @@ WindowBackend* NewGtkBackend() {
 
 }  // namespace
 
-void EnableGtkBackend() {
-  SetDisplayBackendFactory(&NewGtkBackend);
-  SetDisplayPrinting(&NewGtkPrinting);
-}
+void EnableGtkBackend() { SetDisplayBackendFactory(&NewGtkBackend); }
 
 }  // namespace platform

@@ -31,7 +31,9 @@ void OnClicked(GtkButton*, gpointer user) {
   if (!w) return;
   ClickButton(w);
   // A click the platform refuses (a disabled or non-automatic button) leaves the widget as it was.
-  if (SGtkWindow* data = Data(w)) PlaceItem(w, data);
+  // The click ran the dialog's procedure, which may have destroyed the item: it is looked up again.
+  w = Owner(user);
+  if (SGtkWindow* data = w ? Data(w) : nullptr) PlaceItem(w, data);
 }
 
 void DropPartner(gpointer partner) {

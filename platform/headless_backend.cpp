@@ -12,6 +12,7 @@
 #include "platform/desktop.h"
 #include "platform/file.h"
 #include "platform/headless.h"
+#include "platform/print_backend.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -53,6 +54,7 @@ class HeadlessBackend : public WindowBackend {
   ~HeadlessBackend() override { gHeadless = nullptr; }
 
   bool IsHeadless() const override { return true; }
+  PrintBackend* Printing() override { return &HeadlessPrinting(); }
 
   void Poll() override {
     if (IsVirtualClock()) AdvanceVirtualClock(1);

@@ -15,20 +15,9 @@ constexpr int32_t kPrintDone = 1;
 constexpr int32_t kPrintError = -1;
 constexpr uint32_t kPageColour = 0xFFFFFF;
 
-PrintingFactory gDisplayPrinting = nullptr;
-
-// The printing of the back end that runs; null on a display whose back end prints nothing.
-PrintBackend* Printing() {
-  if (Backend().IsHeadless()) return &HeadlessPrinting();
-  static PrintBackend* display = gDisplayPrinting ? gDisplayPrinting() : nullptr;
-  return display;
-}
-
 SPrintJob* JobOf(DeviceContext* dc) { return dc ? dc->printer : nullptr; }
 
 }  // namespace
-
-void SetDisplayPrinting(PrintingFactory factory) { gDisplayPrinting = factory; }
 
 bool PrintDialog(SPrintDialog* dialog, uint32_t* error) {
   *error = 0;
@@ -37,7 +26,7 @@ bool PrintDialog(SPrintDialog* dialog, uint32_t* error) {
     return false;
   }
   dialog->dc = nullptr;
-  PrintBackend* printing = Printing();
+  PrintBackend* printing = Backend().Printing();
   if (!printing) {
     *error = kWinNotSupported;
     return false;

@@ -24,12 +24,8 @@
 
 namespace platform {
 
-// Flags of the print dialog; every dialog answers a device context and offers no "selection" range.
-enum : uint32_t { kPdNoSelection = 0x0004, kPdReturnDc = 0x0100 };
-
 struct SPrintDialog {
   WindowHandle owner = nullptr;
-  uint32_t flags = kPdReturnDc | kPdNoSelection;
   uint32_t copies = 1;          // shown in the dialog; the user's count (at least 1) once chosen
   DeviceContext* dc = nullptr;  // the chosen printer's context, deleted with DeleteDC
 };

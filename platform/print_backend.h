@@ -44,9 +44,6 @@ class PrintBackend {
 };
 
 PrintBackend& HeadlessPrinting();
-// The printing of a real display's back end, used whenever that back end runs.
-using PrintingFactory = PrintBackend* (*)();
-void SetDisplayPrinting(PrintingFactory factory);
 
 // DeleteDC of a printer's context (platform/gdi.h): a document still open is aborted.
 bool DeletePrinterDC(DeviceContext* dc);

@@ -16,6 +16,8 @@
 
 namespace platform {
 
+class PrintBackend;
+
 struct SMenuItem {
   std::string text;  // Windows-1252; empty for a separator
   uint32_t id = 0;
@@ -176,6 +178,9 @@ class WindowBackend {
     SetLastError(kWinNotSupported);
     return false;
   }
+
+  // The printing this back end offers (platform/print_backend.h); null where it prints nothing.
+  virtual PrintBackend* Printing() { return nullptr; }
 };
 
 WindowBackend& Backend();

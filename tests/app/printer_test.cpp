@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/printer.h"
+#include "framework/image/clipboard.h"
 #include "framework/core/mem_block.h"
 #include "platform/dialog.h"
 #include "platform/dib.h"
@@ -97,7 +98,7 @@ class PrinterTest : public DocCommandsTest {
   }
 };
 
-// Rows of width × 3 bytes padded to four, the image's last row first, each pixel blue, green, red.
+// The bitmap the printer is sent: rows of width × 3 bytes padded to four, the image's last row first, each pixel blue, green, red.
 TEST_F(PrinterTest, TheBitmapIsBottomUpWithThreeBytesAPixel) {
   const struct {
     uint32_t width, height, rowBytes;
@@ -107,7 +108,7 @@ TEST_F(PrinterTest, TheBitmapIsBottomUpWithThreeBytesAPixel) {
     CImage* image = NewDataImage(c.width, c.height, &error);
     ASSERT_NE(image, nullptr) << c.width;
     Pattern(image);
-    CMemBlock* bitmap = CPrinter::MakeBitmap(image);
+    CMemBlock* bitmap = CClipboard::ImageToDIB(image);
     ASSERT_NE(bitmap, nullptr) << c.width;
     platform::SBitmapInfoHeader header;
     std::memcpy(&header, bitmap->GetData(), sizeof header);
