@@ -5,6 +5,7 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstring>
 #include <map>
 
@@ -613,6 +614,9 @@ class GtkBackend : public WindowBackend {
   }
 
  private:
+  // Made the first time something prints.
+  std::unique_ptr<PrintBackend> fPrinting;
+
   static GtkClipboard* SystemClipboard() { return gtk_clipboard_get(GDK_SELECTION_CLIPBOARD); }
 
   // A tool window (a palette or dialog) is a utility window over its owner, kept out of the task bar,
