@@ -18,7 +18,6 @@
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_host_canvas.h"
 #include "framework/ui/ui_message.h"
-#include "panels/nano_editor.h"
 #include "platform/clock.h"
 #include "platform/system.h"
 
@@ -107,6 +106,7 @@ struct CControlPalette::SDrag {
   CDocWindow* receiver = nullptr;
   // The document window feeds its live preview window during the drag.
   CDocWindow* liveWindow = nullptr;
+  bool liveShown = false;
   bool moved = false;
   bool cursorHidden = false;
 };
@@ -324,11 +324,8 @@ int32_t CControlPalette::TrackCameraDrag(CImElement* control, uint32_t zone) {
     DragStep(drag, delta);
   }
 
-  CNanoEditor* live = drag.liveWindow ? drag.liveWindow->GetNanoEditor() : nullptr;
-  if (live && live->IsShown()) {
-    drag.liveWindow->ClearFlags(CDocWindow::kLivePreviewDrag);
-    live->Hide();
-  }
+  // The live flag was set before the drag: it stays.
+  if (drag.liveShown) drag.liveWindow->StopLivePreview(true);
   CUIMessage end;
   end.InitWithPoints(kReleaseKind, control, drag.start, {0, 0}, CUIMessage::kBroadcast);
   const int32_t result = SendFromElement(control, end);
@@ -346,11 +343,8 @@ void CControlPalette::DragStep(SDrag& drag, SPointHV delta) {
     ShowState(fCurrentDot, 1);
     fCurrentDot = nullptr;
   }
-  CNanoEditor* live = drag.liveWindow ? drag.liveWindow->GetNanoEditor() : nullptr;
-  if (first && live) {
-    drag.liveWindow->SetFlags(CDocWindow::kLivePreviewDrag);
-    live->CentreOnScreen();
-  }
+  // The step's redraw and the heartbeat after it draw the first frame into the shown window.
+  if (first && drag.liveWindow) drag.liveShown = drag.liveWindow->StartLivePreview();
   const bool alt = app->IsAltDown();
   if (drag.control == fCameraControls[kTrackball]) {
     const bool ctrl = app->IsControlDown();
@@ -370,11 +364,6 @@ void CControlPalette::DragStep(SDrag& drag, SPointHV delta) {
   step.SetPayloadWord(0, angle && alt ? 1 : 0);
   if (drag.receiver) drag.receiver->HandleEvent(&step);
   else SendFromElement(drag.control, step);
-  if (first && live) {
-    if (CImElement* image = live->GetImageElement()) image->Redraw();
-    live->Show();
-    live->UpdateNow();
-  }
   if (drag.receiver) RunHeartbeatOf(drag.receiver->HeartbeatOwner());
 }
 
