@@ -82,17 +82,6 @@ void WaitForRelease(CAppl* app) {
 
 int32_t SendFromElement(CElement* element, CUIMessage& message) { return element->SendMessageUp(&message, element); }
 
-// One run of the heartbeat table's row of owner, as the application's heartbeat would run it.
-void RunHeartbeatOf(const void* owner) {
-  CAppl* app = GetApplication();
-  CCmFunction* table = app ? app->GetHeartbeat() : nullptr;
-  CCFEntry* row = table && owner ? table->FindEntry(owner) : nullptr;
-  if (!row) return;
-  CCFEntry copy = *row;
-  SHeartbeatRecord record;
-  CCFEntry::Call(copy, &record);
-}
-
 }  // namespace
 
 // A camera control's drag: the axes it allows, where it started, and who takes its steps.
@@ -317,7 +306,7 @@ int32_t CControlPalette::TrackCameraDrag(CImElement* control, uint32_t zone) {
     const SPointHV delta{now.x - drag.start.h, now.y - drag.start.v};
     SetCursorPosition(drag.start.h, drag.start.v);
     if (delta.h == 0 && delta.v == 0) {
-      if (drag.receiver) RunHeartbeatOf(drag.receiver->HeartbeatOwner());
+      if (drag.receiver) drag.receiver->Heartbeat(SHeartbeatRecord{});
       platform::SleepMs(kRestMs);
       continue;
     }
@@ -364,7 +353,7 @@ void CControlPalette::DragStep(SDrag& drag, SPointHV delta) {
   step.SetPayloadWord(0, angle && alt ? 1 : 0);
   if (drag.receiver) drag.receiver->HandleEvent(&step);
   else SendFromElement(drag.control, step);
-  if (drag.receiver) RunHeartbeatOf(drag.receiver->HeartbeatOwner());
+  if (drag.receiver) drag.receiver->Heartbeat(SHeartbeatRecord{});
 }
 
 int32_t CControlPalette::OnViewControlPress(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
