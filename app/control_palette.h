@@ -224,7 +224,8 @@ class CControlPalette : public CLayoutHostCanvas {
   // the camera view, 'top ' ... 'rght' the standard views, 'curv' the current camera), the
   // preview renders with the window's render options. 0, 9 when a camera cannot be locked.
   int32_t SyncPreviewCamera(uint32_t viewCode);
-  // The preview camera's projection into the renderer and the preview view, the renderer prepared.
+  // The preview camera's projection into the renderer and the preview view; the scene is prepared
+  // by each render (RenderPreview), which the wireframe does without.
   int32_t SetupPreviewView();
   // The window's sky copied into the preview's own sky and prepared: 0 or the failing step's code.
   int32_t PreparePreviewSky();

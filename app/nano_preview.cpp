@@ -37,8 +37,7 @@
 namespace {
 
 constexpr uint32_t kPreviewChangeKind = 2;
-// The change bits of "objinfochanged": the scene itself changed; render at once.
-constexpr uint32_t kSceneChanges = 2 | 4;
+// The change bits of "objinfochanged": the scene changed (cancels a preview that waits); render at once.
 constexpr uint32_t kCancelChange = 2;
 constexpr uint32_t kRenderAtOnce = 0x80000000;
 
@@ -180,9 +179,7 @@ int32_t CControlPalette::SetupPreviewView() {
     fPreviewView3d->SetCamera(camera);
     if (const int32_t err = fPreviewView3d->UpdateFromCamera()) return err;
   }
-  // A palette built before any document window has no scene to prepare yet.
-  if (!fContext->GetSceneTable()) return kNoErr;
-  return fRenderer->Prepare(width, height);
+  return kNoErr;
 }
 
 int32_t CControlPalette::SyncPreviewCamera(uint32_t viewCode) {
@@ -338,10 +335,11 @@ int32_t CControlPalette::RenderPreview(bool slices) {
   if (!window->GetLightList() || !lights.IsLocked()) return kErrOutOfMemory;
   if (slices) fRenderer->GetSettings().fFlags &= ~kRenderModes;
   // Fed again before every render: a change whose notice still waits in the queue may have deleted
-  // objects that the optimizer holds.
+  // objects that the optimizer holds. The bounds follow the scene and the camera.
   if (const int32_t err =
           fRenderer->Prepare(int32_t(fPreviewImage->GetWidth()), int32_t(fPreviewImage->GetHeight())))
     return err;
+  if (!fContext->SetupView(true)) return kErrOutOfMemory;
   while (fPending) {
     if (slices && (app->IsUserInterrupt() || !app->IsActive())) return kHandled;
     if (const int32_t result = fRenderer->Render(destination, slices)) return result;
@@ -433,9 +431,8 @@ int32_t CControlPalette::UpdatePreview(uint32_t changeBits) {
     if (changeBits & kCancelChange) CancelPreview();
     return kHandled;
   }
+  // The scene is prepared by the render, which a wireframe does without.
   if (const int32_t err = SyncPreviewCamera(fPreviewView)) return err;
-  // SyncPreviewCamera fed the optimizer already; a scene change also needs the scene's bounds.
-  if ((changeBits & kSceneChanges) && !fContext->SetupView(true)) return kErrOutOfMemory;
   RestartPreviewState(true);
   if ((changeBits & kRenderAtOnce) || notifyDrags) {
     if (fPreviewMode == kModeWire) DrawNanoWireframe(true);
