@@ -222,11 +222,7 @@ int32_t CControlPalette::BuildPreview() {
   MakeCreationKey<C3dCamera>(app ? app->GetObjectsEnv() : nullptr, key, spec);
   if (const int32_t err = NewObject(&fPreviewCamera, nullptr, key, spec)) return err;
   CDocWindow* window = GetCurrentDocWindow();
-  if (fPreviewMode == kModeSkyOnly) {
-    if (const int32_t err = BuildSkyOnlyScene()) return err;
-  } else {
-    fContext->SetSceneTable(window ? window->GetSceneTable() : nullptr);
-  }
+  if (const int32_t err = ChoosePreviewScene(window)) return err;
   if (window && fContext->PrepareOptimizer()) RestartPreview();
   return InitPreviewCamera();
 }
@@ -361,11 +357,8 @@ int32_t CControlPalette::ResetViewState(bool reselect, bool force) {
     ShowState(first, 2);
     fCurrentDot = first;
   }
-  DimCameraControls(false);
   if (!fAutoPreview && !force) return kNoErr;
-  RestartPreview();
-  const int32_t result = SendPreviewMessage();
-  return result == kHandled ? kNoErr : result;
+  return RenewPreview();
 }
 
 void CControlPalette::SetButtonState(uint32_t button, uint32_t state) {
@@ -392,11 +385,7 @@ int32_t CControlPalette::ViewDotStep(const CUIMessage& message) {
   const int32_t dot = message.GetPayloadWord(0), before = message.GetPayloadWord(1);
   if (dot != 0 && before != 1 && before != 2) return kNoErr;
   SelectView(0);
-  DimCameraControls(false);
-  if (fAutoPreview) {
-    RestartPreview();
-    SendPreviewMessage();
-  }
+  if (fAutoPreview) RenewPreview();
   return kNoErr;
 }
 

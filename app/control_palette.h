@@ -204,6 +204,9 @@ class CControlPalette : public CLayoutHostCanvas {
   // Set-up of the preview camera (build step 9) and of the sky-only scene (build step 7).
   int32_t InitPreviewCamera();
   int32_t BuildSkyOnlyScene();
+  // The render context's scene: the sky-only scene in mode 'skyo', else the window's scene table
+  // (none without a window). 0 or the sky-only scene's error.
+  int32_t ChoosePreviewScene(CDocWindow* window);
   // The preview follows a change: kAllChanges for the preview element and view changes, the data
   // word of "objinfochanged". 26, or an error code.
   int32_t UpdatePreview(uint32_t changeBits);

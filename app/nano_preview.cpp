@@ -10,7 +10,6 @@
 
 #include "app/control_palette.h"
 #include "app/doc_window.h"
-#include "app/layout_needs.h"
 #include "framework/core/appl.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
@@ -185,12 +184,9 @@ int32_t CControlPalette::SetupPreviewView() {
 int32_t CControlPalette::SyncPreviewCamera(uint32_t viewCode) {
   CDocWindow* window = GetCurrentDocWindow();
   if (!window || !fRenderer || !fContext) return kErrObjectNotFound;
-  if (fPreviewMode == kModeSkyOnly) {
-    if (const int32_t err = BuildSkyOnlyScene()) return err;
-    viewCode = kViewCamera;
-  } else {
-    fContext->SetSceneTable(window->GetSceneTable());
-  }
+  if (const int32_t err = ChoosePreviewScene(window)) return err;
+  // The sky alone is seen through the camera view.
+  if (fPreviewMode == kModeSkyOnly) viewCode = kViewCamera;
   // The preview renders with the window's render options.
   fRenderer->GetSettings().fFlags = window->GetRenderOptions();
   {
@@ -226,6 +222,12 @@ int32_t CControlPalette::BuildSkyOnlyScene() {
   CDocWindow* window = GetCurrentDocWindow();
   if (!scene->skyOnly->Fill({fPreviewCamera, window ? window->GetSun() : nullptr})) return kErrGeneric;
   fContext->SetSceneTable(scene->skyOnly);
+  return kNoErr;
+}
+
+int32_t CControlPalette::ChoosePreviewScene(CDocWindow* window) {
+  if (fPreviewMode == kModeSkyOnly) return BuildSkyOnlyScene();
+  fContext->SetSceneTable(window ? window->GetSceneTable() : nullptr);
   return kNoErr;
 }
 
@@ -282,11 +284,8 @@ int32_t CControlPalette::RestartPreview() {
 void CControlPalette::CancelPreview() { RestartPreviewState(false); }
 
 int32_t CControlPalette::RenewPreview() {
-  RestartPreviewState(true);
-  CUIMessage message;
-  message.Init(kPreviewChangeKind, need::kNanoPreview.name, nullptr, need::kControlPalette.name, 0);
-  CElement* root = GetRoot();
-  const int32_t answer = root ? root->SendMessageUp(&message, root) : kNoErr;
+  RestartPreview();
+  const int32_t answer = SendPreviewMessage();
   return answer == kHandled ? kNoErr : answer;
 }
 
@@ -322,11 +321,7 @@ int32_t CControlPalette::RenderPreview(bool slices) {
   CAppl* app = GetApplication();
   if (!window || !app || !fPreviewImage || !fRenderer || !fContext) return kErrObjectNotFound;
   const SRect destination = PreviewDestination();
-  if (fPreviewMode == kModeSkyOnly) {
-    if (const int32_t err = BuildSkyOnlyScene()) return err;
-  } else {
-    fContext->SetSceneTable(window->GetSceneTable());
-  }
+  if (const int32_t err = ChoosePreviewScene(window)) return err;
   if (const int32_t err = PreparePreviewSky()) return err;
   C3dSky* sky = fPreviewScene->sky;
   CHolder skyLock(sky, false, false);
