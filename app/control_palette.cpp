@@ -204,9 +204,9 @@ void CControlPalette::BindControls() {
 // the camera's start.
 int32_t CControlPalette::BuildPreview() {
   if (!fNanoPreview) return kErrFailedCreation;
-  fPreviewRect = fNanoPreview->GetRect();
+  const SRect& place = fNanoPreview->GetRect();
   int32_t error = kNoErr;
-  fPreviewImage = NewDataImage(uint32_t(RectWidth(fPreviewRect)), uint32_t(RectHeight(fPreviewRect)), &error);
+  fPreviewImage = NewDataImage(uint32_t(RectWidth(place)), uint32_t(RectHeight(place)), &error);
   if (!fPreviewImage) return error ? error : kErrOutOfMemory;
   if (!fPreviewImage->IsReady()) return NonZeroError(fPreviewImage->GetError());
   fNanoPreview->SetUserWord(kPreviewImageWord, RegisterHandle(fPreviewImage, kPreviewImageTag));

@@ -165,8 +165,6 @@ class CControlPalette : public CLayoutHostCanvas {
   CTxElement* GetTopText() const { return fTopText; }
   CTxElement* GetBottomText() const { return fBottomText; }
   CImage* GetPreviewImage() const { return fPreviewImage; }
-  CPreviewRenderer* GetPreviewRenderer() const { return fRenderer; }
-  CRenderContext* GetRenderContext() const { return fContext; }
   C3dCamera* GetPreviewCamera() const { return fPreviewCamera; }
 
   // ---- controls and camera drags (control_palette_controls.cpp). Callbacks take the element and
@@ -331,13 +329,10 @@ class CControlPalette : public CLayoutHostCanvas {
   uint32_t fDisabledControls = 0;
 
   // The nano preview's objects and progressive state: pending while a render is wanted.
-  SRect fPreviewRect;
   CImage* fPreviewImage = nullptr;
   CRenderContext* fContext = nullptr;
   CPreviewRenderer* fRenderer = nullptr;
   uint8_t fPending = 0;
-  uint32_t fBlockSize = 0;
-  uint32_t fCounters[6] = {};
   CView* fPreviewView3d = nullptr;
   C3dCamera* fPreviewCamera = nullptr;
 

@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstring>
 #include <initializer_list>
-#include <iterator>
 
 #include "app/control_palette.h"
 #include "app/doc_window.h"
@@ -268,11 +267,7 @@ int32_t CControlPalette::PreparePreviewSky() {
 
 void CControlPalette::RestartPreviewState(bool pending) {
   fPending = pending ? 1 : 0;
-  std::fill(std::begin(fCounters), std::end(fCounters), 0);
-  if (fRenderer) {
-    fRenderer->Restart();
-    fBlockSize = fRenderer->GetBlockSize();
-  }
+  if (fRenderer) fRenderer->Restart();
   if (pending) fRenderTime = Now();
 }
 
@@ -335,13 +330,13 @@ int32_t CControlPalette::RenderPreview(bool slices) {
           fRenderer->Prepare(int32_t(fPreviewImage->GetWidth()), int32_t(fPreviewImage->GetHeight())))
     return err;
   if (!fContext->SetupView(true)) return kErrOutOfMemory;
-  while (fPending) {
-    if (slices && (app->IsUserInterrupt() || !app->IsActive())) return kHandled;
-    if (const int32_t result = fRenderer->Render(destination, slices)) return result;
-    fPending = 0;
-    // The element takes the finished image at its next paint.
-    if (fNanoPreview) fNanoPreview->InvalidateRect();
-  }
+  if (!fPending) return kNoErr;
+  if (slices && (app->IsUserInterrupt() || !app->IsActive())) return kHandled;
+  // The renderer answers 0 once the image is complete.
+  if (const int32_t result = fRenderer->Render(destination, slices)) return result;
+  fPending = 0;
+  // The element takes the finished image at its next paint.
+  if (fNanoPreview) fNanoPreview->InvalidateRect();
   return kNoErr;
 }
 
@@ -443,13 +438,10 @@ int32_t CControlPalette::RenderPendingPreview() {
     fRenderTime = Now() + kBackOffTicks;
     return kNoErr;
   }
-  while (fPending && app->IsActive()) {
-    const int32_t result = fPreviewMode == kModeWire ? DrawNanoWireframe(true) : RenderNanoSlices();
-    fRenderTime = Now();
-    if (result) {
-      fRenderTime += kBackOffTicks;
-      return result;
-    }
-  }
-  return kNoErr;
+  if (!app->IsActive()) return kNoErr;
+  // Either completes the preview, or answers why not.
+  const int32_t result = fPreviewMode == kModeWire ? DrawNanoWireframe(true) : RenderNanoSlices();
+  fRenderTime = Now();
+  if (result) fRenderTime += kBackOffTicks;
+  return result;
 }
