@@ -1,6 +1,7 @@
 // The control palette's build, its settings in the preferences file, its UI messages, the view
 // control's state and the option menus.
 #include "app/control_palette.h"
+#include "app/control_palette_shared.h"
 
 #include <cstring>
 #include <memory>
@@ -32,14 +33,16 @@ namespace {
 
 CControlPalette* gCurrent = nullptr;
 
+using control_palette::AsImage;
+using control_palette::kEditCameraMessage;
+using control_palette::kNamedKind;
+using control_palette::kViewDotMessage;
+
 // UI message kinds.
-constexpr uint32_t kNamedKind = 0;
 constexpr uint32_t kValueKind = 2;
 constexpr uint32_t kReadoutKind = 4;
 
-constexpr const char* kViewDotMessage = "view dot";
 constexpr const char* kObjInfoChanged = "objinfochanged";
-constexpr const char* kEditCameraMessage = "edit camera";
 
 // The preview's render context: antialias mode 1, grid 1, parameter 10, and its optimizer.
 constexpr uint32_t kPreviewAntialiasMode = 1;
@@ -60,8 +63,6 @@ constexpr uint32_t kFirstSizeCode = FourCC("res0");
 enum EOptionMenu : uint32_t { kPreviewMenu, kViewMenu, kCameraMenu, kTrackballMenu, kRenderMenu };
 
 bool Is(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
-
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
 
 // The menus' layout file, which the palette manager keeps open while the interface lives.
 CResourceEnv* MenuFile() {
@@ -145,6 +146,11 @@ void CControlPalette::ForgetElements() {
   fCurrentDot = nullptr;
   fDisabledControls = 0;
 }
+
+// The palette's element arrays are bound from the layout's tables of names.
+static_assert(CControlPalette::kViewDotCount == need::kViewDotCount);
+static_assert(CControlPalette::kCameraControlCount == need::kCameraControlCount);
+static_assert(CControlPalette::kRenderButtonCount == need::kRenderButtonCount);
 
 void CControlPalette::BindControls() {
   InstallDefaultCallbacks(GetRoot());

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/control_palette.h"
+#include "app/control_palette_shared.h"
 #include "app/doc_window.h"
 #include "app/layout_needs.h"
 #include "framework/core/appl.h"
@@ -23,14 +24,19 @@
 
 namespace {
 
+using control_palette::AsImage;
+using control_palette::kEditCameraMessage;
+using control_palette::kNamedKind;
+using control_palette::kPollMs;
+using control_palette::kViewDotMessage;
+using control_palette::Now;
+using control_palette::WaitForRelease;
+
 // UI message kinds of a tracked control.
-constexpr uint32_t kNamedKind = 0;
 constexpr uint32_t kPressKind = 1;
 constexpr uint32_t kStepKind = 2;
 constexpr uint32_t kReleaseKind = 3;
 
-constexpr const char* kViewDotMessage = "view dot";
-constexpr const char* kEditCameraMessage = "edit camera";
 constexpr const char* kResetCameraMessage = "reset camera";
 constexpr const char* kDocSetupMessage = "doc setup";
 constexpr const char* kMenuBarCanvas = "menu bar";
@@ -51,10 +57,7 @@ constexpr uint32_t kDefaultCursor = 0;
 
 // The view control steps a view each time the pointer moves this far from its anchor.
 constexpr int32_t kViewStepPixels = 4;
-constexpr int64_t kPollMs = 10;
 constexpr int64_t kRestMs = 100;  // the pointer rests during a drag
-
-uint32_t Now() { return uint32_t(platform::NowTicks()); }
 
 bool Elapsed(uint32_t since, int32_t ticks) { return int32_t(Now() - since) > ticks; }
 
@@ -62,8 +65,6 @@ bool IsInside(const CElement* element, SPointHV point) {
   const SRect& rect = element->GetRect();
   return point.h >= 0 && point.v >= 0 && point.h < RectWidth(rect) && point.v < RectHeight(rect);
 }
-
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
 
 uint32_t ImageCount(const CImElement* element) {
   CIxImage* list = element ? element->GetImageList() : nullptr;
@@ -74,10 +75,6 @@ uint32_t ImageCount(const CImElement* element) {
 uint32_t PressedState(const CImElement* element) {
   const uint32_t count = ImageCount(element);
   return count == 1 || count == 2 ? 1 : 2;
-}
-
-void WaitForRelease(CAppl* app) {
-  while (app && app->IsStillDown()) platform::SleepMs(kPollMs);
 }
 
 int32_t SendFromElement(CElement* element, CUIMessage& message) { return element->SendMessageUp(&message, element); }

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/control_palette.h"
+#include "app/control_palette_shared.h"
 #include "app/layout_needs.h"
 #include "framework/core/appl.h"
 #include "framework/core/cm_function.h"
@@ -21,10 +22,11 @@
 #include "framework/ui/text_style.h"
 #include "framework/ui/tx_element.h"
 #include "framework/ui/ui_message.h"
-#include "platform/clock.h"
 #include "platform/window.h"
 
 namespace {
+
+using control_palette::Now;
 
 constexpr uint32_t kReadoutKind = 4;
 // The type size of a text without a size prefix, the largest a prefix gives, and the size of every
@@ -78,8 +80,6 @@ void CapSize(SReadoutLine& line, bool smallPalette) {
   if (line.size > kLargestSize) line.size = kCappedSize;
   if (smallPalette) line.size = kSmallPaletteSize;
 }
-
-uint32_t Now() { return uint32_t(platform::NowTicks()); }
 
 }  // namespace
 

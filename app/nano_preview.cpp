@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "app/control_palette.h"
+#include "app/control_palette_shared.h"
 #include "app/doc_window.h"
 #include "framework/core/appl.h"
 #include "framework/core/holder.h"
@@ -18,7 +19,6 @@
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
-#include "platform/clock.h"
 #include "render/preview_renderer.h"
 #include "render/render_context.h"
 #include "render/render_driver.h"
@@ -33,6 +33,8 @@
 #include "scene/surface/texture.h"
 
 namespace {
+
+using control_palette::Now;
 
 constexpr uint32_t kPreviewChangeKind = 2;
 // The change bits of "objinfochanged": the scene changed (cancels a preview that waits); render at once.
@@ -79,8 +81,6 @@ CSpoolSys* ObjectsEnv() {
   CAppl* app = GetApplication();
   return app ? app->GetObjectsEnv() : nullptr;
 }
-
-uint32_t Now() { return uint32_t(platform::NowTicks()); }
 
 // Rows that point at things without owning them: the sky-only scene's preview camera and sun.
 class CBorrowedRows : public C3dBaseSys {
