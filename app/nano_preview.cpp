@@ -400,8 +400,7 @@ int32_t CControlPalette::DrawNanoPreview(CElement* element, uint32_t, CImage*) {
 
 int32_t CControlPalette::OnNanoPreviewPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
   if (CAppl* app = GetApplication()) {
-    while (app->IsStillDown()) {
-    }
+    control_palette::WaitForRelease(app);
     app->FlushInput();
   }
   if (handled) *handled = element;
