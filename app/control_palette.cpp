@@ -105,8 +105,7 @@ CControlPalette::~CControlPalette() {
     while (app->IsHeartbeatSubscriber(this)) app->UnsubscribeHeartbeat(this);
   }
   // The glow's scratch picture leaves the element that shows it before it goes.
-  LeaveHovered();
-  delete fGlowScratch;
+  fGlow.DropHot();
   FreePreviewObjects();
   delete fContext;
   delete fRenderer;
@@ -117,7 +116,7 @@ CControlPalette::~CControlPalette() {
 
 int32_t CControlPalette::BuildControls(CResourceEnv* environment) {
   // A build replaces every element: nothing of an earlier tree is kept.
-  LeaveHovered();
+  fGlow.DropHot();
   FreePreviewObjects();
   ForgetElements();
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
@@ -142,7 +141,7 @@ void CControlPalette::ForgetElements() {
   for (CImElement*& dot : fViewDots) dot = nullptr;
   for (CImElement*& control : fCameraControls) control = nullptr;
   for (CImElement*& button : fRenderButtons) button = nullptr;
-  fHovered = nullptr;
+  fGlow.ForgetHot();
   fCurrentDot = nullptr;
   fDisabledControls = 0;
 }

@@ -179,9 +179,6 @@ class CControlPalette : public CLayoutHostCanvas {
   static int32_t OnViewDotPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t OnTogglePress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t OnRenderButtonPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
-  // One step of the hover glow of the element towards its state image (hideFirst: the element's
-  // translucency off while its picture changes); records the tick. 0 or 9.
-  int32_t GlowStep(CImElement* element, uint32_t stateImage, bool hideFirst);
   // dim: the enabled camera controls are disabled and show state 1; else the disabled ones are
   // enabled and show state 0.
   void DimCameraControls(bool dim);
@@ -193,10 +190,10 @@ class CControlPalette : public CLayoutHostCanvas {
   // 255 and without a picture; kNoZone above 4.
   static constexpr uint32_t kNoZone = 0xFFFFFFFF;
   static uint32_t ZoneAt(CImElement* element, SPointHV point);
-  CElement* GetHoveredElement() const { return fHovered; }
+  CElement* GetHoveredElement() const { return fGlow.GetHotButton(); }
   CImElement* GetCurrentDot() const { return fCurrentDot; }
   bool AreRenderButtonsLit() const { return fRenderButtonsLit != 0; }
-  const SGlowPulse& GetGlow() const { return fGlow; }
+  const SGlowPulse& GetGlow() const { return fGlow.GetPulse(); }
 
   // ---- nano preview and readout (nano_preview.cpp, control_palette_readout.cpp)
   // Set-up of the preview camera (build step 9) and of the sky-only scene (build step 7).
@@ -295,8 +292,7 @@ class CControlPalette : public CLayoutHostCanvas {
   struct SDrag;
   int32_t TrackCameraDrag(CImElement* element, uint32_t zone);
   void DragStep(SDrag& drag, SPointHV delta);
-  // Redraws the previously hovered element in its normal look and forgets it.
-  void LeaveHovered();
+  // The glow starts over at level, moving by step, as if the hover began now.
   void StartGlow(int32_t level, int32_t step);
   void SetHoverCursor(const CElement* element);
   // A press at the dot's point with the current tick, as a click would.
@@ -336,15 +332,11 @@ class CControlPalette : public CLayoutHostCanvas {
   CView* fPreviewView3d = nullptr;
   C3dCamera* fPreviewCamera = nullptr;
 
-  // The callbacks' shared state: the hovered element, the dot holding the current view, the render
-  // buttons lit by a press, the glow (hover start and last step in ticks) and its scratch picture.
-  CElement* fHovered = nullptr;
+  // The callbacks' shared state: the hovered element and its glow, the dot holding the current view,
+  // the render buttons lit by a press.
+  CGlowTracker fGlow;
   CImElement* fCurrentDot = nullptr;
   uint8_t fRenderButtonsLit = 0;
-  SGlowPulse fGlow;
-  uint32_t fHoverStart = 0;
-  uint32_t fLastGlowStep = 0;
-  CImage* fGlowScratch = nullptr;
   uint8_t fProgressSubscribed = 0;
 
   // ---- nano preview and readout (nano_preview.cpp, control_palette_readout.cpp)

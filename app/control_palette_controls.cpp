@@ -44,8 +44,6 @@ constexpr const char* kMenuBarCanvas = "menu bar";
 // The glow: the flash on entering starts here and fades; after a second of hovering it pulses.
 constexpr int32_t kEnterLevel = 160;
 constexpr int32_t kLevelStep = 20;
-constexpr int32_t kPulseDelayTicks = 60;
-constexpr int32_t kPulseStepTicks = 2;
 constexpr uint32_t kHighlightImage = 1;
 
 // Zones 1 to 4 of a translation control's picture.
@@ -58,8 +56,6 @@ constexpr uint32_t kDefaultCursor = 0;
 // The view control steps a view each time the pointer moves this far from its anchor.
 constexpr int32_t kViewStepPixels = 4;
 constexpr int64_t kRestMs = 100;  // the pointer rests during a drag
-
-bool Elapsed(uint32_t since, int32_t ticks) { return int32_t(Now() - since) > ticks; }
 
 bool IsInside(const CElement* element, SPointHV point) {
   const SRect& rect = element->GetRect();
@@ -99,43 +95,27 @@ struct CControlPalette::SDrag {
 
 // ---- hover
 
-void CControlPalette::LeaveHovered() {
-  CElement* hovered = fHovered;
-  fHovered = nullptr;
-  if (CImElement* image = AsImage(hovered)) ShowState(image, CurrentState(image));
-}
-
 void CControlPalette::StartGlow(int32_t level, int32_t step) {
-  fGlow.level = level;
-  fGlow.step = step;
-  fHoverStart = Now();
-  fLastGlowStep = 0;
+  fGlow.SetPulse(level, step);
+  fGlow.RestartTimers();
 }
 
 void CControlPalette::SetHoverCursor(const CElement* element) {
   SetAppCursor(element ? element->GetUserWord(kCursorWord) : kDefaultCursor, false);
 }
 
-int32_t CControlPalette::GlowStep(CImElement* element, uint32_t stateImage, bool hideFirst) {
-  if (!element) return kNoErr;
-  const int32_t err = GlowPulseStep(*element, stateImage, fGlow, fGlowScratch, hideFirst);
-  fLastGlowStep = Now();
-  return err;
-}
-
 int32_t CControlPalette::OnHover(CElement* element, SPointHV point) {
   CControlPalette* palette = GetCurrentControlPalette();
   if (!palette || !element) return kNoErr;
   if (IsInside(element, point)) {
-    if (palette->fHovered != element) {
-      palette->LeaveHovered();
-      palette->fHovered = element;
+    if (palette->fGlow.GetHotButton() != element) {
+      palette->fGlow.MakeHot(element);
       palette->SetHoverCursor(element);
     }
     return kHandled;
   }
-  if (palette->fHovered == element) {
-    palette->LeaveHovered();
+  if (palette->fGlow.GetHotButton() == element) {
+    palette->fGlow.DropHot();
     if (element->GetUserWord(kCursorWord)) SetAppCursor(kDefaultCursor, false);
   }
   return kNoErr;
@@ -145,17 +125,16 @@ int32_t CControlPalette::OnGlowHover(CElement* element, SPointHV point) {
   CControlPalette* palette = GetCurrentControlPalette();
   if (!palette || !element || !palette->IsEnabled(element)) return kNoErr;
   if (!IsInside(element, point)) return OnHover(element, point);
-  if (palette->fHovered != element) {
-    palette->LeaveHovered();
-    palette->fHovered = element;
-    palette->StartGlow(kEnterLevel, -kLevelStep);
-    palette->GlowStep(AsImage(element), kHighlightImage, false);
+  CGlowTracker& glow = palette->fGlow;
+  if (glow.GetHotButton() != element) {
+    glow.MakeHot(element);
+    glow.SetPulse(kEnterLevel, -kLevelStep);
+    glow.Track(AsImage(element), kHighlightImage);
     element->SetUserWord(kZoneWord, 0);
     palette->SetHoverCursor(element);
     return kHandled;
   }
-  if (Elapsed(palette->fHoverStart, kPulseDelayTicks) && Elapsed(palette->fLastGlowStep, kPulseStepTicks))
-    palette->GlowStep(AsImage(element), kHighlightImage, false);
+  if (glow.IsPulseDue()) glow.Track(AsImage(element), kHighlightImage);
   return kHandled;
 }
 
@@ -163,20 +142,20 @@ int32_t CControlPalette::OnZoneHover(CElement* element, SPointHV point) {
   CControlPalette* palette = GetCurrentControlPalette();
   CImElement* control = AsImage(element);
   if (!palette || !control || !palette->IsEnabled(element)) return kNoErr;
+  CGlowTracker& glow = palette->fGlow;
   if (!IsInside(element, point)) {
-    if (palette->fHovered == element) {
+    if (glow.GetHotButton() == element) {
       element->SetUserWord(kZoneWord, 0);
       ShowState(control, 0);
-      palette->LeaveHovered();
+      glow.DropHot();
       SetAppCursor(kDefaultCursor, false);
     }
     return kNoErr;
   }
   const uint32_t zone = ZoneAt(control, point);
-  if (palette->fHovered != element) {
-    palette->LeaveHovered();
-    palette->fHovered = element;
-    palette->StartGlow(0, kLevelStep);
+  if (glow.GetHotButton() != element) {
+    glow.MakeHot(element);
+    glow.SetPulse(0, kLevelStep);
     element->SetUserWord(kZoneWord, 0);
     SetAppCursor(kDefaultCursor, false);
   }
@@ -190,11 +169,10 @@ int32_t CControlPalette::OnZoneHover(CElement* element, SPointHV point) {
     ShowState(control, 0);
     if (zone == 0) {
       SetAppCursor(kDefaultCursor, false);
-      palette->LeaveHovered();
+      glow.DropHot();
     }
-  } else if (zone != 0 && Elapsed(palette->fHoverStart, kPulseDelayTicks) &&
-             Elapsed(palette->fLastGlowStep, kPulseStepTicks)) {
-    palette->GlowStep(control, kHighlightImage, true);
+  } else if (zone != 0 && glow.IsPulseDue()) {
+    glow.Track(control, kHighlightImage, true);
   }
   element->SetUserWord(kZoneWord, zone);
   return kHandled;

@@ -275,30 +275,31 @@ void CControlPalette::TrackHoverHelp() {
   const bool inside = platform::GetWindowRect(GetWindow(), &frame) && cursor.x >= frame.left &&
                       cursor.x < frame.right && cursor.y >= frame.top && cursor.y < frame.bottom &&
                       platform::WindowFromPoint(cursor) == GetWindow();
+  CElement* before = fGlow.GetHotButton();
   if (!inside) {
-    if (!fHovered) return;
-    fHovered->SetUserWord(kZoneWord, 0);
-    LeaveHovered();
+    if (!before) return;
+    before->SetUserWord(kZoneWord, 0);
+    fGlow.DropHot();
     SetAppCursor(kArrowCursor, false);
     SendReadout(nullptr, nullptr);
     return;
   }
   if (app->IsKeyDown(kSpaceKey)) {
-    if (fHovered) LeaveHovered();
+    fGlow.DropHot();
     SetAppCursor(kCursorSpaceHeld, false);
     return;
   }
-  if (!fHovered) SetAppCursor(kArrowCursor, false);
-  CElement* before = fHovered;
+  if (!before) SetAppCursor(kArrowCursor, false);
   const uint32_t zone = before ? before->GetUserWord(kZoneWord) : 0;
   CElement* root = GetRoot();
   SPointHV point;
   root->ParentToLocalPoint(&point, ScreenToCanvas({cursor.x, cursor.y}));
   ReportHoverResult(root->HandleHover(point));
-  if (fHovered == before) {
-    if (fHovered && fHovered->GetUserWord(kZoneWord) != zone) ShowElementHelp(fHovered->GetName(), 0, 1);
-  } else if (fHovered) {
-    ShowElementHelp(fHovered->GetName(), 0, 1);
+  CElement* hovered = fGlow.GetHotButton();
+  if (hovered == before) {
+    if (hovered && hovered->GetUserWord(kZoneWord) != zone) ShowElementHelp(hovered->GetName(), 0, 1);
+  } else if (hovered) {
+    ShowElementHelp(hovered->GetName(), 0, 1);
   } else {
     SendReadout(nullptr, nullptr);
   }
