@@ -247,7 +247,8 @@ class CControlPalette : public CLayoutHostCanvas {
   int32_t ShowElementHelp(const char* name, uint32_t top, uint32_t bottom);
   // A progress event (0 begin, 2 update, 3 new title, 7 end) of the current level.
   void ShowProgress(uint32_t event, float fraction, const char* title, const char* text);
-  // The heartbeat step; nested: the heartbeat record's second word. 0 or the preview's answer.
+  // The heartbeat step; nested: the heartbeat record's second word. 0, or the preview's error (its
+  // silent answers, giving way or interrupted, answer 0 so that the broadcast goes on).
   int32_t HeartbeatStep(uint32_t nested);
   // The readout's lines as shown.
   const char* GetTopLine() const { return fTopLine; }

@@ -262,7 +262,11 @@ int32_t CControlPalette::HeartbeatStep(uint32_t nested) {
   const uint32_t now = Now();
   if (int32_t(now - fHeartbeatStamp) < kHeartbeatTicks) return kNoErr;
   fHeartbeatStamp = now;
-  if (const int32_t result = RenderPendingPreview()) return result;
+  if (const int32_t result = RenderPendingPreview()) {
+    // A preview that gave way or was interrupted has put itself off; that is no error, and the
+    // heartbeat's later rows (the document windows) must still get this beat.
+    return IsSilentCode(result) ? kNoErr : result;
+  }
   TrackHoverHelp();
   if (fRenderButtonsLit) ResetRenderButtons();
   return kNoErr;
