@@ -1,6 +1,7 @@
 // The control palette's build, its settings in the preferences file, its UI messages, the view
 // control's state and the option menus.
 #include "app/control_palette.h"
+#include "app/control_palette_shared.h"
 
 #include <cstring>
 #include <memory>
@@ -32,14 +33,16 @@ namespace {
 
 CControlPalette* gCurrent = nullptr;
 
+using control_palette::AsImage;
+using control_palette::kEditCameraMessage;
+using control_palette::kNamedKind;
+using control_palette::kViewDotMessage;
+
 // UI message kinds.
-constexpr uint32_t kNamedKind = 0;
 constexpr uint32_t kValueKind = 2;
 constexpr uint32_t kReadoutKind = 4;
 
-constexpr const char* kViewDotMessage = "view dot";
 constexpr const char* kObjInfoChanged = "objinfochanged";
-constexpr const char* kEditCameraMessage = "edit camera";
 
 // The preview's render context: antialias mode 1, grid 1, parameter 10, and its optimizer.
 constexpr uint32_t kPreviewAntialiasMode = 1;
@@ -60,8 +63,6 @@ constexpr uint32_t kFirstSizeCode = FourCC("res0");
 enum EOptionMenu : uint32_t { kPreviewMenu, kViewMenu, kCameraMenu, kTrackballMenu, kRenderMenu };
 
 bool Is(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
-
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
 
 // The menus' layout file, which the palette manager keeps open while the interface lives.
 CResourceEnv* MenuFile() {
@@ -104,8 +105,7 @@ CControlPalette::~CControlPalette() {
     while (app->IsHeartbeatSubscriber(this)) app->UnsubscribeHeartbeat(this);
   }
   // The glow's scratch picture leaves the element that shows it before it goes.
-  LeaveHovered();
-  delete fGlowScratch;
+  fGlow.DropHot();
   FreePreviewObjects();
   delete fContext;
   delete fRenderer;
@@ -116,7 +116,7 @@ CControlPalette::~CControlPalette() {
 
 int32_t CControlPalette::BuildControls(CResourceEnv* environment) {
   // A build replaces every element: nothing of an earlier tree is kept.
-  LeaveHovered();
+  fGlow.DropHot();
   FreePreviewObjects();
   ForgetElements();
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
@@ -141,10 +141,15 @@ void CControlPalette::ForgetElements() {
   for (CImElement*& dot : fViewDots) dot = nullptr;
   for (CImElement*& control : fCameraControls) control = nullptr;
   for (CImElement*& button : fRenderButtons) button = nullptr;
-  fHovered = nullptr;
+  fGlow.ForgetHot();
   fCurrentDot = nullptr;
   fDisabledControls = 0;
 }
+
+// The palette's element arrays are bound from the layout's tables of names.
+static_assert(CControlPalette::kViewDotCount == need::kViewDotCount);
+static_assert(CControlPalette::kCameraControlCount == need::kCameraControlCount);
+static_assert(CControlPalette::kRenderButtonCount == need::kRenderButtonCount);
 
 void CControlPalette::BindControls() {
   InstallDefaultCallbacks(GetRoot());
@@ -204,9 +209,9 @@ void CControlPalette::BindControls() {
 // the camera's start.
 int32_t CControlPalette::BuildPreview() {
   if (!fNanoPreview) return kErrFailedCreation;
-  fPreviewRect = fNanoPreview->GetRect();
+  const SRect& place = fNanoPreview->GetRect();
   int32_t error = kNoErr;
-  fPreviewImage = NewDataImage(uint32_t(RectWidth(fPreviewRect)), uint32_t(RectHeight(fPreviewRect)), &error);
+  fPreviewImage = NewDataImage(uint32_t(RectWidth(place)), uint32_t(RectHeight(place)), &error);
   if (!fPreviewImage) return error ? error : kErrOutOfMemory;
   if (!fPreviewImage->IsReady()) return NonZeroError(fPreviewImage->GetError());
   fNanoPreview->SetUserWord(kPreviewImageWord, RegisterHandle(fPreviewImage, kPreviewImageTag));
@@ -222,11 +227,7 @@ int32_t CControlPalette::BuildPreview() {
   MakeCreationKey<C3dCamera>(app ? app->GetObjectsEnv() : nullptr, key, spec);
   if (const int32_t err = NewObject(&fPreviewCamera, nullptr, key, spec)) return err;
   CDocWindow* window = GetCurrentDocWindow();
-  if (fPreviewMode == kModeSkyOnly) {
-    if (const int32_t err = BuildSkyOnlyScene()) return err;
-  } else {
-    fContext->SetSceneTable(window ? window->GetSceneTable() : nullptr);
-  }
+  if (const int32_t err = ChoosePreviewScene(window)) return err;
   if (window && fContext->PrepareOptimizer()) RestartPreview();
   return InitPreviewCamera();
 }
@@ -361,11 +362,8 @@ int32_t CControlPalette::ResetViewState(bool reselect, bool force) {
     ShowState(first, 2);
     fCurrentDot = first;
   }
-  DimCameraControls(false);
   if (!fAutoPreview && !force) return kNoErr;
-  RestartPreview();
-  const int32_t result = SendPreviewMessage();
-  return result == kHandled ? kNoErr : result;
+  return RenewPreview();
 }
 
 void CControlPalette::SetButtonState(uint32_t button, uint32_t state) {
@@ -392,11 +390,7 @@ int32_t CControlPalette::ViewDotStep(const CUIMessage& message) {
   const int32_t dot = message.GetPayloadWord(0), before = message.GetPayloadWord(1);
   if (dot != 0 && before != 1 && before != 2) return kNoErr;
   SelectView(0);
-  DimCameraControls(false);
-  if (fAutoPreview) {
-    RestartPreview();
-    SendPreviewMessage();
-  }
+  if (fAutoPreview) RenewPreview();
   return kNoErr;
 }
 

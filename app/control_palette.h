@@ -165,8 +165,6 @@ class CControlPalette : public CLayoutHostCanvas {
   CTxElement* GetTopText() const { return fTopText; }
   CTxElement* GetBottomText() const { return fBottomText; }
   CImage* GetPreviewImage() const { return fPreviewImage; }
-  CPreviewRenderer* GetPreviewRenderer() const { return fRenderer; }
-  CRenderContext* GetRenderContext() const { return fContext; }
   C3dCamera* GetPreviewCamera() const { return fPreviewCamera; }
 
   // ---- controls and camera drags (control_palette_controls.cpp). Callbacks take the element and
@@ -181,9 +179,6 @@ class CControlPalette : public CLayoutHostCanvas {
   static int32_t OnViewDotPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t OnTogglePress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t OnRenderButtonPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
-  // One step of the hover glow of the element towards its state image (hideFirst: the element's
-  // translucency off while its picture changes); records the tick. 0 or 9.
-  int32_t GlowStep(CImElement* element, uint32_t stateImage, bool hideFirst);
   // dim: the enabled camera controls are disabled and show state 1; else the disabled ones are
   // enabled and show state 0.
   void DimCameraControls(bool dim);
@@ -195,15 +190,18 @@ class CControlPalette : public CLayoutHostCanvas {
   // 255 and without a picture; kNoZone above 4.
   static constexpr uint32_t kNoZone = 0xFFFFFFFF;
   static uint32_t ZoneAt(CImElement* element, SPointHV point);
-  CElement* GetHoveredElement() const { return fHovered; }
+  CElement* GetHoveredElement() const { return fGlow.GetHotButton(); }
   CImElement* GetCurrentDot() const { return fCurrentDot; }
   bool AreRenderButtonsLit() const { return fRenderButtonsLit != 0; }
-  const SGlowPulse& GetGlow() const { return fGlow; }
+  const SGlowPulse& GetGlow() const { return fGlow.GetPulse(); }
 
   // ---- nano preview and readout (nano_preview.cpp, control_palette_readout.cpp)
   // Set-up of the preview camera (build step 9) and of the sky-only scene (build step 7).
   int32_t InitPreviewCamera();
   int32_t BuildSkyOnlyScene();
+  // The render context's scene: the sky-only scene in mode 'skyo', else the window's scene table
+  // (none without a window). 0 or the sky-only scene's error.
+  int32_t ChoosePreviewScene(CDocWindow* window);
   // The preview follows a change: kAllChanges for the preview element and view changes, the data
   // word of "objinfochanged". 26, or an error code.
   int32_t UpdatePreview(uint32_t changeBits);
@@ -224,7 +222,8 @@ class CControlPalette : public CLayoutHostCanvas {
   // the camera view, 'top ' ... 'rght' the standard views, 'curv' the current camera), the
   // preview renders with the window's render options. 0, 9 when a camera cannot be locked.
   int32_t SyncPreviewCamera(uint32_t viewCode);
-  // The preview camera's projection into the renderer and the preview view, the renderer prepared.
+  // The preview camera's projection into the renderer and the preview view; the scene is prepared
+  // by each render (RenderPreview), which the wireframe does without.
   int32_t SetupPreviewView();
   // The window's sky copied into the preview's own sky and prepared: 0 or the failing step's code.
   int32_t PreparePreviewSky();
@@ -248,7 +247,8 @@ class CControlPalette : public CLayoutHostCanvas {
   int32_t ShowElementHelp(const char* name, uint32_t top, uint32_t bottom);
   // A progress event (0 begin, 2 update, 3 new title, 7 end) of the current level.
   void ShowProgress(uint32_t event, float fraction, const char* title, const char* text);
-  // The heartbeat step; nested: the heartbeat record's second word. 0 or the preview's answer.
+  // The heartbeat step; nested: the heartbeat record's second word. 0, or the preview's error (its
+  // silent answers, giving way or interrupted, answer 0 so that the broadcast goes on).
   int32_t HeartbeatStep(uint32_t nested);
   // The readout's lines as shown.
   const char* GetTopLine() const { return fTopLine; }
@@ -293,8 +293,7 @@ class CControlPalette : public CLayoutHostCanvas {
   struct SDrag;
   int32_t TrackCameraDrag(CImElement* element, uint32_t zone);
   void DragStep(SDrag& drag, SPointHV delta);
-  // Redraws the previously hovered element in its normal look and forgets it.
-  void LeaveHovered();
+  // The glow starts over at level, moving by step, as if the hover began now.
   void StartGlow(int32_t level, int32_t step);
   void SetHoverCursor(const CElement* element);
   // A press at the dot's point with the current tick, as a click would.
@@ -327,25 +326,18 @@ class CControlPalette : public CLayoutHostCanvas {
   uint32_t fDisabledControls = 0;
 
   // The nano preview's objects and progressive state: pending while a render is wanted.
-  SRect fPreviewRect;
   CImage* fPreviewImage = nullptr;
   CRenderContext* fContext = nullptr;
   CPreviewRenderer* fRenderer = nullptr;
   uint8_t fPending = 0;
-  uint32_t fBlockSize = 0;
-  uint32_t fCounters[6] = {};
   CView* fPreviewView3d = nullptr;
   C3dCamera* fPreviewCamera = nullptr;
 
-  // The callbacks' shared state: the hovered element, the dot holding the current view, the render
-  // buttons lit by a press, the glow (hover start and last step in ticks) and its scratch picture.
-  CElement* fHovered = nullptr;
+  // The callbacks' shared state: the hovered element and its glow, the dot holding the current view,
+  // the render buttons lit by a press.
+  CGlowTracker fGlow;
   CImElement* fCurrentDot = nullptr;
   uint8_t fRenderButtonsLit = 0;
-  SGlowPulse fGlow;
-  uint32_t fHoverStart = 0;
-  uint32_t fLastGlowStep = 0;
-  CImage* fGlowScratch = nullptr;
   uint8_t fProgressSubscribed = 0;
 
   // ---- nano preview and readout (nano_preview.cpp, control_palette_readout.cpp)

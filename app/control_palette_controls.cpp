@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/control_palette.h"
+#include "app/control_palette_shared.h"
 #include "app/doc_window.h"
 #include "app/layout_needs.h"
 #include "framework/core/appl.h"
@@ -18,20 +19,24 @@
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_host_canvas.h"
 #include "framework/ui/ui_message.h"
-#include "panels/nano_editor.h"
 #include "platform/clock.h"
 #include "platform/system.h"
 
 namespace {
 
+using control_palette::AsImage;
+using control_palette::kEditCameraMessage;
+using control_palette::kNamedKind;
+using control_palette::kPollMs;
+using control_palette::kViewDotMessage;
+using control_palette::Now;
+using control_palette::WaitForRelease;
+
 // UI message kinds of a tracked control.
-constexpr uint32_t kNamedKind = 0;
 constexpr uint32_t kPressKind = 1;
 constexpr uint32_t kStepKind = 2;
 constexpr uint32_t kReleaseKind = 3;
 
-constexpr const char* kViewDotMessage = "view dot";
-constexpr const char* kEditCameraMessage = "edit camera";
 constexpr const char* kResetCameraMessage = "reset camera";
 constexpr const char* kDocSetupMessage = "doc setup";
 constexpr const char* kMenuBarCanvas = "menu bar";
@@ -39,8 +44,6 @@ constexpr const char* kMenuBarCanvas = "menu bar";
 // The glow: the flash on entering starts here and fades; after a second of hovering it pulses.
 constexpr int32_t kEnterLevel = 160;
 constexpr int32_t kLevelStep = 20;
-constexpr int32_t kPulseDelayTicks = 60;
-constexpr int32_t kPulseStepTicks = 2;
 constexpr uint32_t kHighlightImage = 1;
 
 // Zones 1 to 4 of a translation control's picture.
@@ -52,19 +55,12 @@ constexpr uint32_t kDefaultCursor = 0;
 
 // The view control steps a view each time the pointer moves this far from its anchor.
 constexpr int32_t kViewStepPixels = 4;
-constexpr int64_t kPollMs = 10;
 constexpr int64_t kRestMs = 100;  // the pointer rests during a drag
-
-uint32_t Now() { return uint32_t(platform::NowTicks()); }
-
-bool Elapsed(uint32_t since, int32_t ticks) { return int32_t(Now() - since) > ticks; }
 
 bool IsInside(const CElement* element, SPointHV point) {
   const SRect& rect = element->GetRect();
   return point.h >= 0 && point.v >= 0 && point.h < RectWidth(rect) && point.v < RectHeight(rect);
 }
-
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
 
 uint32_t ImageCount(const CImElement* element) {
   CIxImage* list = element ? element->GetImageList() : nullptr;
@@ -77,22 +73,7 @@ uint32_t PressedState(const CImElement* element) {
   return count == 1 || count == 2 ? 1 : 2;
 }
 
-void WaitForRelease(CAppl* app) {
-  while (app && app->IsStillDown()) platform::SleepMs(kPollMs);
-}
-
 int32_t SendFromElement(CElement* element, CUIMessage& message) { return element->SendMessageUp(&message, element); }
-
-// One run of the heartbeat table's row of owner, as the application's heartbeat would run it.
-void RunHeartbeatOf(const void* owner) {
-  CAppl* app = GetApplication();
-  CCmFunction* table = app ? app->GetHeartbeat() : nullptr;
-  CCFEntry* row = table && owner ? table->FindEntry(owner) : nullptr;
-  if (!row) return;
-  CCFEntry copy = *row;
-  SHeartbeatRecord record;
-  CCFEntry::Call(copy, &record);
-}
 
 }  // namespace
 
@@ -107,49 +88,34 @@ struct CControlPalette::SDrag {
   CDocWindow* receiver = nullptr;
   // The document window feeds its live preview window during the drag.
   CDocWindow* liveWindow = nullptr;
+  bool liveShown = false;
   bool moved = false;
   bool cursorHidden = false;
 };
 
 // ---- hover
 
-void CControlPalette::LeaveHovered() {
-  CElement* hovered = fHovered;
-  fHovered = nullptr;
-  if (CImElement* image = AsImage(hovered)) ShowState(image, CurrentState(image));
-}
-
 void CControlPalette::StartGlow(int32_t level, int32_t step) {
-  fGlow.level = level;
-  fGlow.step = step;
-  fHoverStart = Now();
-  fLastGlowStep = 0;
+  fGlow.SetPulse(level, step);
+  fGlow.RestartTimers();
 }
 
 void CControlPalette::SetHoverCursor(const CElement* element) {
   SetAppCursor(element ? element->GetUserWord(kCursorWord) : kDefaultCursor, false);
 }
 
-int32_t CControlPalette::GlowStep(CImElement* element, uint32_t stateImage, bool hideFirst) {
-  if (!element) return kNoErr;
-  const int32_t err = GlowPulseStep(*element, stateImage, fGlow, fGlowScratch, hideFirst);
-  fLastGlowStep = Now();
-  return err;
-}
-
 int32_t CControlPalette::OnHover(CElement* element, SPointHV point) {
   CControlPalette* palette = GetCurrentControlPalette();
   if (!palette || !element) return kNoErr;
   if (IsInside(element, point)) {
-    if (palette->fHovered != element) {
-      palette->LeaveHovered();
-      palette->fHovered = element;
+    if (palette->fGlow.GetHotButton() != element) {
+      palette->fGlow.MakeHot(element);
       palette->SetHoverCursor(element);
     }
     return kHandled;
   }
-  if (palette->fHovered == element) {
-    palette->LeaveHovered();
+  if (palette->fGlow.GetHotButton() == element) {
+    palette->fGlow.DropHot();
     if (element->GetUserWord(kCursorWord)) SetAppCursor(kDefaultCursor, false);
   }
   return kNoErr;
@@ -159,17 +125,16 @@ int32_t CControlPalette::OnGlowHover(CElement* element, SPointHV point) {
   CControlPalette* palette = GetCurrentControlPalette();
   if (!palette || !element || !palette->IsEnabled(element)) return kNoErr;
   if (!IsInside(element, point)) return OnHover(element, point);
-  if (palette->fHovered != element) {
-    palette->LeaveHovered();
-    palette->fHovered = element;
-    palette->StartGlow(kEnterLevel, -kLevelStep);
-    palette->GlowStep(AsImage(element), kHighlightImage, false);
+  CGlowTracker& glow = palette->fGlow;
+  if (glow.GetHotButton() != element) {
+    glow.MakeHot(element);
+    glow.SetPulse(kEnterLevel, -kLevelStep);
+    glow.Track(AsImage(element), kHighlightImage);
     element->SetUserWord(kZoneWord, 0);
     palette->SetHoverCursor(element);
     return kHandled;
   }
-  if (Elapsed(palette->fHoverStart, kPulseDelayTicks) && Elapsed(palette->fLastGlowStep, kPulseStepTicks))
-    palette->GlowStep(AsImage(element), kHighlightImage, false);
+  if (glow.IsPulseDue()) glow.Track(AsImage(element), kHighlightImage);
   return kHandled;
 }
 
@@ -177,20 +142,20 @@ int32_t CControlPalette::OnZoneHover(CElement* element, SPointHV point) {
   CControlPalette* palette = GetCurrentControlPalette();
   CImElement* control = AsImage(element);
   if (!palette || !control || !palette->IsEnabled(element)) return kNoErr;
+  CGlowTracker& glow = palette->fGlow;
   if (!IsInside(element, point)) {
-    if (palette->fHovered == element) {
+    if (glow.GetHotButton() == element) {
       element->SetUserWord(kZoneWord, 0);
       ShowState(control, 0);
-      palette->LeaveHovered();
+      glow.DropHot();
       SetAppCursor(kDefaultCursor, false);
     }
     return kNoErr;
   }
   const uint32_t zone = ZoneAt(control, point);
-  if (palette->fHovered != element) {
-    palette->LeaveHovered();
-    palette->fHovered = element;
-    palette->StartGlow(0, kLevelStep);
+  if (glow.GetHotButton() != element) {
+    glow.MakeHot(element);
+    glow.SetPulse(0, kLevelStep);
     element->SetUserWord(kZoneWord, 0);
     SetAppCursor(kDefaultCursor, false);
   }
@@ -204,11 +169,10 @@ int32_t CControlPalette::OnZoneHover(CElement* element, SPointHV point) {
     ShowState(control, 0);
     if (zone == 0) {
       SetAppCursor(kDefaultCursor, false);
-      palette->LeaveHovered();
+      glow.DropHot();
     }
-  } else if (zone != 0 && Elapsed(palette->fHoverStart, kPulseDelayTicks) &&
-             Elapsed(palette->fLastGlowStep, kPulseStepTicks)) {
-    palette->GlowStep(control, kHighlightImage, true);
+  } else if (zone != 0 && glow.IsPulseDue()) {
+    glow.Track(control, kHighlightImage, true);
   }
   element->SetUserWord(kZoneWord, zone);
   return kHandled;
@@ -317,18 +281,15 @@ int32_t CControlPalette::TrackCameraDrag(CImElement* control, uint32_t zone) {
     const SPointHV delta{now.x - drag.start.h, now.y - drag.start.v};
     SetCursorPosition(drag.start.h, drag.start.v);
     if (delta.h == 0 && delta.v == 0) {
-      if (drag.receiver) RunHeartbeatOf(drag.receiver->HeartbeatOwner());
+      if (drag.receiver) drag.receiver->Heartbeat(SHeartbeatRecord{});
       platform::SleepMs(kRestMs);
       continue;
     }
     DragStep(drag, delta);
   }
 
-  CNanoEditor* live = drag.liveWindow ? drag.liveWindow->GetNanoEditor() : nullptr;
-  if (live && live->IsShown()) {
-    drag.liveWindow->ClearFlags(CDocWindow::kLivePreviewDrag);
-    live->Hide();
-  }
+  // The live flag was set before the drag: it stays.
+  if (drag.liveShown) drag.liveWindow->StopLivePreview(true);
   CUIMessage end;
   end.InitWithPoints(kReleaseKind, control, drag.start, {0, 0}, CUIMessage::kBroadcast);
   const int32_t result = SendFromElement(control, end);
@@ -346,11 +307,8 @@ void CControlPalette::DragStep(SDrag& drag, SPointHV delta) {
     ShowState(fCurrentDot, 1);
     fCurrentDot = nullptr;
   }
-  CNanoEditor* live = drag.liveWindow ? drag.liveWindow->GetNanoEditor() : nullptr;
-  if (first && live) {
-    drag.liveWindow->SetFlags(CDocWindow::kLivePreviewDrag);
-    live->CentreOnScreen();
-  }
+  // The step's redraw and the heartbeat after it draw the first frame into the shown window.
+  if (first && drag.liveWindow) drag.liveShown = drag.liveWindow->StartLivePreview();
   const bool alt = app->IsAltDown();
   if (drag.control == fCameraControls[kTrackball]) {
     const bool ctrl = app->IsControlDown();
@@ -370,12 +328,7 @@ void CControlPalette::DragStep(SDrag& drag, SPointHV delta) {
   step.SetPayloadWord(0, angle && alt ? 1 : 0);
   if (drag.receiver) drag.receiver->HandleEvent(&step);
   else SendFromElement(drag.control, step);
-  if (first && live) {
-    if (CImElement* image = live->GetImageElement()) image->Redraw();
-    live->Show();
-    live->UpdateNow();
-  }
-  if (drag.receiver) RunHeartbeatOf(drag.receiver->HeartbeatOwner());
+  if (drag.receiver) drag.receiver->Heartbeat(SHeartbeatRecord{});
 }
 
 int32_t CControlPalette::OnViewControlPress(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {

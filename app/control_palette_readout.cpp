@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/control_palette.h"
+#include "app/control_palette_shared.h"
 #include "app/layout_needs.h"
 #include "framework/core/appl.h"
 #include "framework/core/cm_function.h"
@@ -21,10 +22,11 @@
 #include "framework/ui/text_style.h"
 #include "framework/ui/tx_element.h"
 #include "framework/ui/ui_message.h"
-#include "platform/clock.h"
 #include "platform/window.h"
 
 namespace {
+
+using control_palette::Now;
 
 constexpr uint32_t kReadoutKind = 4;
 // The type size of a text without a size prefix, the largest a prefix gives, and the size of every
@@ -78,8 +80,6 @@ void CapSize(SReadoutLine& line, bool smallPalette) {
   if (line.size > kLargestSize) line.size = kCappedSize;
   if (smallPalette) line.size = kSmallPaletteSize;
 }
-
-uint32_t Now() { return uint32_t(platform::NowTicks()); }
 
 }  // namespace
 
@@ -262,7 +262,11 @@ int32_t CControlPalette::HeartbeatStep(uint32_t nested) {
   const uint32_t now = Now();
   if (int32_t(now - fHeartbeatStamp) < kHeartbeatTicks) return kNoErr;
   fHeartbeatStamp = now;
-  if (const int32_t result = RenderPendingPreview()) return result;
+  if (const int32_t result = RenderPendingPreview()) {
+    // A preview that gave way or was interrupted has put itself off; that is no error, and the
+    // heartbeat's later rows (the document windows) must still get this beat.
+    return IsSilentCode(result) ? kNoErr : result;
+  }
   TrackHoverHelp();
   if (fRenderButtonsLit) ResetRenderButtons();
   return kNoErr;
@@ -275,30 +279,31 @@ void CControlPalette::TrackHoverHelp() {
   const bool inside = platform::GetWindowRect(GetWindow(), &frame) && cursor.x >= frame.left &&
                       cursor.x < frame.right && cursor.y >= frame.top && cursor.y < frame.bottom &&
                       platform::WindowFromPoint(cursor) == GetWindow();
+  CElement* before = fGlow.GetHotButton();
   if (!inside) {
-    if (!fHovered) return;
-    fHovered->SetUserWord(kZoneWord, 0);
-    LeaveHovered();
+    if (!before) return;
+    before->SetUserWord(kZoneWord, 0);
+    fGlow.DropHot();
     SetAppCursor(kArrowCursor, false);
     SendReadout(nullptr, nullptr);
     return;
   }
   if (app->IsKeyDown(kSpaceKey)) {
-    if (fHovered) LeaveHovered();
+    fGlow.DropHot();
     SetAppCursor(kCursorSpaceHeld, false);
     return;
   }
-  if (!fHovered) SetAppCursor(kArrowCursor, false);
-  CElement* before = fHovered;
+  if (!before) SetAppCursor(kArrowCursor, false);
   const uint32_t zone = before ? before->GetUserWord(kZoneWord) : 0;
   CElement* root = GetRoot();
   SPointHV point;
   root->ParentToLocalPoint(&point, ScreenToCanvas({cursor.x, cursor.y}));
   ReportHoverResult(root->HandleHover(point));
-  if (fHovered == before) {
-    if (fHovered && fHovered->GetUserWord(kZoneWord) != zone) ShowElementHelp(fHovered->GetName(), 0, 1);
-  } else if (fHovered) {
-    ShowElementHelp(fHovered->GetName(), 0, 1);
+  CElement* hovered = fGlow.GetHotButton();
+  if (hovered == before) {
+    if (hovered && hovered->GetUserWord(kZoneWord) != zone) ShowElementHelp(hovered->GetName(), 0, 1);
+  } else if (hovered) {
+    ShowElementHelp(hovered->GetName(), 0, 1);
   } else {
     SendReadout(nullptr, nullptr);
   }

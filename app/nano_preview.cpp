@@ -6,11 +6,10 @@
 #include <bit>
 #include <cstring>
 #include <initializer_list>
-#include <iterator>
 
 #include "app/control_palette.h"
+#include "app/control_palette_shared.h"
 #include "app/doc_window.h"
-#include "app/layout_needs.h"
 #include "framework/core/appl.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
@@ -20,7 +19,6 @@
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
-#include "platform/clock.h"
 #include "render/preview_renderer.h"
 #include "render/render_context.h"
 #include "render/render_driver.h"
@@ -36,9 +34,10 @@
 
 namespace {
 
+using control_palette::Now;
+
 constexpr uint32_t kPreviewChangeKind = 2;
-// The change bits of "objinfochanged": the scene itself changed; render at once.
-constexpr uint32_t kSceneChanges = 2 | 4;
+// The change bits of "objinfochanged": the scene changed (cancels a preview that waits); render at once.
 constexpr uint32_t kCancelChange = 2;
 constexpr uint32_t kRenderAtOnce = 0x80000000;
 
@@ -82,8 +81,6 @@ CSpoolSys* ObjectsEnv() {
   CAppl* app = GetApplication();
   return app ? app->GetObjectsEnv() : nullptr;
 }
-
-uint32_t Now() { return uint32_t(platform::NowTicks()); }
 
 // Rows that point at things without owning them: the sky-only scene's preview camera and sun.
 class CBorrowedRows : public C3dBaseSys {
@@ -180,20 +177,15 @@ int32_t CControlPalette::SetupPreviewView() {
     fPreviewView3d->SetCamera(camera);
     if (const int32_t err = fPreviewView3d->UpdateFromCamera()) return err;
   }
-  // A palette built before any document window has no scene to prepare yet.
-  if (!fContext->GetSceneTable()) return kNoErr;
-  return fRenderer->Prepare(width, height);
+  return kNoErr;
 }
 
 int32_t CControlPalette::SyncPreviewCamera(uint32_t viewCode) {
   CDocWindow* window = GetCurrentDocWindow();
   if (!window || !fRenderer || !fContext) return kErrObjectNotFound;
-  if (fPreviewMode == kModeSkyOnly) {
-    if (const int32_t err = BuildSkyOnlyScene()) return err;
-    viewCode = kViewCamera;
-  } else {
-    fContext->SetSceneTable(window->GetSceneTable());
-  }
+  if (const int32_t err = ChoosePreviewScene(window)) return err;
+  // The sky alone is seen through the camera view.
+  if (fPreviewMode == kModeSkyOnly) viewCode = kViewCamera;
   // The preview renders with the window's render options.
   fRenderer->GetSettings().fFlags = window->GetRenderOptions();
   {
@@ -229,6 +221,12 @@ int32_t CControlPalette::BuildSkyOnlyScene() {
   CDocWindow* window = GetCurrentDocWindow();
   if (!scene->skyOnly->Fill({fPreviewCamera, window ? window->GetSun() : nullptr})) return kErrGeneric;
   fContext->SetSceneTable(scene->skyOnly);
+  return kNoErr;
+}
+
+int32_t CControlPalette::ChoosePreviewScene(CDocWindow* window) {
+  if (fPreviewMode == kModeSkyOnly) return BuildSkyOnlyScene();
+  fContext->SetSceneTable(window ? window->GetSceneTable() : nullptr);
   return kNoErr;
 }
 
@@ -269,11 +267,7 @@ int32_t CControlPalette::PreparePreviewSky() {
 
 void CControlPalette::RestartPreviewState(bool pending) {
   fPending = pending ? 1 : 0;
-  std::fill(std::begin(fCounters), std::end(fCounters), 0);
-  if (fRenderer) {
-    fRenderer->Restart();
-    fBlockSize = fRenderer->GetBlockSize();
-  }
+  if (fRenderer) fRenderer->Restart();
   if (pending) fRenderTime = Now();
 }
 
@@ -285,11 +279,8 @@ int32_t CControlPalette::RestartPreview() {
 void CControlPalette::CancelPreview() { RestartPreviewState(false); }
 
 int32_t CControlPalette::RenewPreview() {
-  RestartPreviewState(true);
-  CUIMessage message;
-  message.Init(kPreviewChangeKind, need::kNanoPreview.name, nullptr, need::kControlPalette.name, 0);
-  CElement* root = GetRoot();
-  const int32_t answer = root ? root->SendMessageUp(&message, root) : kNoErr;
+  RestartPreview();
+  const int32_t answer = SendPreviewMessage();
   return answer == kHandled ? kNoErr : answer;
 }
 
@@ -325,11 +316,7 @@ int32_t CControlPalette::RenderPreview(bool slices) {
   CAppl* app = GetApplication();
   if (!window || !app || !fPreviewImage || !fRenderer || !fContext) return kErrObjectNotFound;
   const SRect destination = PreviewDestination();
-  if (fPreviewMode == kModeSkyOnly) {
-    if (const int32_t err = BuildSkyOnlyScene()) return err;
-  } else {
-    fContext->SetSceneTable(window->GetSceneTable());
-  }
+  if (const int32_t err = ChoosePreviewScene(window)) return err;
   if (const int32_t err = PreparePreviewSky()) return err;
   C3dSky* sky = fPreviewScene->sky;
   CHolder skyLock(sky, false, false);
@@ -338,17 +325,18 @@ int32_t CControlPalette::RenderPreview(bool slices) {
   if (!window->GetLightList() || !lights.IsLocked()) return kErrOutOfMemory;
   if (slices) fRenderer->GetSettings().fFlags &= ~kRenderModes;
   // Fed again before every render: a change whose notice still waits in the queue may have deleted
-  // objects that the optimizer holds.
+  // objects that the optimizer holds. The bounds follow the scene and the camera.
   if (const int32_t err =
           fRenderer->Prepare(int32_t(fPreviewImage->GetWidth()), int32_t(fPreviewImage->GetHeight())))
     return err;
-  while (fPending) {
-    if (slices && (app->IsUserInterrupt() || !app->IsActive())) return kHandled;
-    if (const int32_t result = fRenderer->Render(destination, slices)) return result;
-    fPending = 0;
-    // The element takes the finished image at its next paint.
-    if (fNanoPreview) fNanoPreview->InvalidateRect();
-  }
+  if (!fContext->SetupView(true)) return kErrOutOfMemory;
+  if (!fPending) return kNoErr;
+  if (slices && (app->IsUserInterrupt() || !app->IsActive())) return kHandled;
+  // The renderer answers 0 once the image is complete.
+  if (const int32_t result = fRenderer->Render(destination, slices)) return result;
+  fPending = 0;
+  // The element takes the finished image at its next paint.
+  if (fNanoPreview) fNanoPreview->InvalidateRect();
   return kNoErr;
 }
 
@@ -412,8 +400,7 @@ int32_t CControlPalette::DrawNanoPreview(CElement* element, uint32_t, CImage*) {
 
 int32_t CControlPalette::OnNanoPreviewPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
   if (CAppl* app = GetApplication()) {
-    while (app->IsStillDown()) {
-    }
+    control_palette::WaitForRelease(app);
     app->FlushInput();
   }
   if (handled) *handled = element;
@@ -433,9 +420,8 @@ int32_t CControlPalette::UpdatePreview(uint32_t changeBits) {
     if (changeBits & kCancelChange) CancelPreview();
     return kHandled;
   }
+  // The scene is prepared by the render, which a wireframe does without.
   if (const int32_t err = SyncPreviewCamera(fPreviewView)) return err;
-  // SyncPreviewCamera fed the optimizer already; a scene change also needs the scene's bounds.
-  if ((changeBits & kSceneChanges) && !fContext->SetupView(true)) return kErrOutOfMemory;
   RestartPreviewState(true);
   if ((changeBits & kRenderAtOnce) || notifyDrags) {
     if (fPreviewMode == kModeWire) DrawNanoWireframe(true);
@@ -451,13 +437,10 @@ int32_t CControlPalette::RenderPendingPreview() {
     fRenderTime = Now() + kBackOffTicks;
     return kNoErr;
   }
-  while (fPending && app->IsActive()) {
-    const int32_t result = fPreviewMode == kModeWire ? DrawNanoWireframe(true) : RenderNanoSlices();
-    fRenderTime = Now();
-    if (result) {
-      fRenderTime += kBackOffTicks;
-      return result;
-    }
-  }
-  return kNoErr;
+  if (!app->IsActive()) return kNoErr;
+  // Either completes the preview, or answers why not.
+  const int32_t result = fPreviewMode == kModeWire ? DrawNanoWireframe(true) : RenderNanoSlices();
+  fRenderTime = Now();
+  if (result) fRenderTime += kBackOffTicks;
+  return result;
 }

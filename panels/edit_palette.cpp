@@ -31,8 +31,7 @@ CEditPalette::CEditPalette(CUICmFunction* owner, CResourceEnv* environment)
 }
 
 CEditPalette::~CEditPalette() {
-  CButtonTracker::DropHot();
-  CButtonTracker::FreeScratch();
+  fTracker.DropHot();
   delete fConvertList;
   if (gCurrent == this) gCurrent = nullptr;
 }

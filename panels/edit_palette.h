@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "framework/core/vector3.h"
+#include "framework/ui/glow_step.h"
 #include "framework/ui/layout_host_canvas.h"
 
 class C3dDocument;
@@ -19,32 +20,6 @@ class CElement;
 class CImElement;
 class CImage;
 struct SWinEvent;
-
-// The hot button and its pulsing highlight, shared by every button of the edit palette.
-class CButtonTracker {
- public:
-  // One glow step: the pulse level moves by the pulse step, bouncing at 0 and 256, and the element
-  // shows entry 0 with entry `state` blended over it by level / 256; the pulse timer restarts.
-  static void Track(CImElement* element, uint32_t state);
-  // A pulse step is due: the pointer has rested on the hot button for over 60 ticks and the last
-  // step is over 2 ticks old.
-  static bool IsPulseDue();
-  // The element becomes the hot button, the one before it dropping its highlight; the hover timer
-  // starts and the pulse timer reads as long expired.
-  static void MakeHot(CElement* element);
-  // The hot button drops its highlight and there is none.
-  static void DropHot();
-  // The element shows its current image entry again, without the highlight.
-  static void Leave(CElement* element);
-  static void SetPulse(int32_t level, int32_t step);
-  static void RestartTimers();
-
-  static CElement* GetHotButton();
-  static int32_t GetLevel();
-  static int32_t GetStep();
-  // The working picture the highlight is shown in, freed when the palette goes.
-  static void FreeScratch();
-};
 
 class CEditPalette : public CLayoutHostCanvas {
  public:
@@ -81,6 +56,10 @@ class CEditPalette : public CLayoutHostCanvas {
   CImElement* GetRandomizeButton() const { return fRandomize; }
   // The list window of "convert object", built on first use.
   CLayoutHostCanvas* GetConvertList();
+  // The hot button and its pulsing highlight, shared by every button of the palette.
+  CGlowTracker& GetTracker() { return fTracker; }
+  // The entry a button stands in (its user word 0), which a glow step never changes.
+  static uint32_t ButtonState(const CElement* element);
 
   // ---- the buttons' callbacks (edit_palette_buttons.cpp). Press callbacks answer a result code;
   // hover callbacks answer 26 while the pointer is over the element, else 0.
@@ -115,4 +94,5 @@ class CEditPalette : public CLayoutHostCanvas {
   CImElement* fRandomize = nullptr;
   CImElement* fRandomizeControl = nullptr;
   CLayoutHostCanvas* fConvertList = nullptr;
+  CGlowTracker fTracker{&ButtonState};
 };

@@ -29,9 +29,6 @@ namespace {
 
 constexpr int64_t kPollMs = 5;
 constexpr int64_t kPressedTicks = 2;
-// A pulse is due once the pointer rested this long on the button and the last step is this old.
-constexpr int64_t kPulseAfterTicks = 60;
-constexpr int64_t kPulseEveryTicks = 2;
 constexpr int32_t kEnteredLevel = 255;
 constexpr int32_t kHoverEnteredLevel = 160;
 constexpr int32_t kFallingStep = -20;
@@ -46,16 +43,6 @@ constexpr uint32_t kDragStepChanged = 0x80000004;
 constexpr uint32_t kStateWord = 0;
 constexpr uint32_t kCursorWord = 1;
 
-// The hot button, its pulse and its two timers.
-struct SHotButton {
-  CElement* element = nullptr;
-  SGlowPulse pulse;
-  CTimer hover;
-  CTimer pulseTimer;
-  CImage* scratch = nullptr;
-};
-SHotButton gHot;
-
 CAppl* App() { return GetApplication(); }
 
 CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
@@ -65,7 +52,14 @@ bool IsInside(CElement* element, SPointHV point) {
   return point.h >= 0 && point.h < RectWidth(rect) && point.v >= 0 && point.v < RectHeight(rect);
 }
 
-uint32_t ShownState(CElement* element) { return element->GetUserWord(kStateWord); }
+uint32_t ShownState(CElement* element) { return CEditPalette::ButtonState(element); }
+
+// The current palette's hot button; buttons only hover while their palette lives.
+CGlowTracker& Tracker() {
+  static CGlowTracker none;
+  CEditPalette* palette = CEditPalette::GetCurrent();
+  return palette ? palette->GetTracker() : none;
+}
 
 // Entry n of the button's list, for the moment; painted at once, since the press callbacks hold the
 // loop until the button is released.
@@ -165,7 +159,7 @@ void EndOfDrag(const STarget& target, CElement* element, uint32_t hoverState) {
   target.window->Invalidate(true);
   target.window->RedrawNow();
   target.window->NotifyObjInfoChanged(kSelectionChanged);
-  CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+  Tracker().SetPulse(kEnteredLevel, kFallingStep);
   ShowState(element, hoverState);
 }
 
@@ -207,17 +201,17 @@ uint32_t ZoneCursor(EZoneButton button, uint32_t zone) {
 
 int32_t TrackZoneButton(EZoneButton button, CElement* element, SPointHV point) {
   if (!IsInside(element, point)) {
-    if (CButtonTracker::GetHotButton() == element) {
+    if (Tracker().GetHotButton() == element) {
       ShowState(element, 0);
-      CButtonTracker::DropHot();
+      Tracker().DropHot();
       SetAppCursor(0, true);
     }
     return kNoErr;
   }
   const uint32_t zone = CEditPalette::ZoneAt(element, point);
-  if (CButtonTracker::GetHotButton() != element) {
-    CButtonTracker::MakeHot(element);
-    CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+  if (Tracker().GetHotButton() != element) {
+    Tracker().MakeHot(element);
+    Tracker().SetPulse(kEnteredLevel, kFallingStep);
     element->Redraw();
     SetAppCursor(0, true);
   }
@@ -227,15 +221,15 @@ int32_t TrackZoneButton(EZoneButton button, CElement* element, SPointHV point) {
   }
   const uint32_t state = HoverState(button, zone);
   if (ShownState(element) != state) {
-    CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
-    CButtonTracker::RestartTimers();
+    Tracker().SetPulse(kEnteredLevel, kFallingStep);
+    Tracker().RestartTimers();
     ShowState(element, state);
     if (state == 0) {
       SetAppCursor(0, true);
-      CButtonTracker::DropHot();
+      Tracker().DropHot();
     }
-  } else if (state != 0 && CButtonTracker::IsPulseDue()) {
-    CButtonTracker::Track(AsImage(element), state);
+  } else if (state != 0 && Tracker().IsPulseDue()) {
+    Tracker().Track(AsImage(element), state);
   }
   return kHandled;
 }
@@ -243,12 +237,12 @@ int32_t TrackZoneButton(EZoneButton button, CElement* element, SPointHV point) {
 // The tab buttons and labels: lit by a redraw at half opacity, their own opacity kept.
 int32_t TrackTab(CElement* element, SPointHV point, bool hideAgain) {
   if (!IsInside(element, point)) {
-    if (CButtonTracker::GetHotButton() == element) CButtonTracker::DropHot();
+    if (Tracker().GetHotButton() == element) Tracker().DropHot();
     return kNoErr;
   }
-  if (CButtonTracker::GetHotButton() == element) return hideAgain ? kNoErr : kHandled;
-  CButtonTracker::MakeHot(element);
-  CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+  if (Tracker().GetHotButton() == element) return hideAgain ? kNoErr : kHandled;
+  Tracker().MakeHot(element);
+  Tracker().SetPulse(kEnteredLevel, kFallingStep);
   SetAppCursor(0, true);
   if (CImElement* image = AsImage(element)) {
     const float own = image->GetOpacity();
@@ -262,52 +256,7 @@ int32_t TrackTab(CElement* element, SPointHV point, bool hideAgain) {
 
 // ---- the hot button
 
-void CButtonTracker::Track(CImElement* element, uint32_t state) {
-  if (element) GlowPulseStep(*element, state, gHot.pulse, gHot.scratch, false);
-  gHot.pulseTimer.Start();
-}
-
-bool CButtonTracker::IsPulseDue() {
-  return gHot.hover.ElapsedTicks() > kPulseAfterTicks && gHot.pulseTimer.ElapsedTicks() > kPulseEveryTicks;
-}
-
-void CButtonTracker::MakeHot(CElement* element) {
-  if (gHot.element && gHot.element != element) Leave(gHot.element);
-  gHot.element = element;
-  gHot.hover.Start();
-  gHot.pulseTimer.Expire();
-}
-
-void CButtonTracker::DropHot() {
-  if (gHot.element) Leave(gHot.element);
-  gHot.element = nullptr;
-}
-
-void CButtonTracker::Leave(CElement* element) {
-  if (!element) return;
-  CImElement* image = AsImage(element);
-  if (image && image->GetImageList()) image->SelectEntry(ShownState(element), false, false, true);
-  else element->Redraw();
-}
-
-void CButtonTracker::SetPulse(int32_t level, int32_t step) {
-  gHot.pulse.level = level;
-  gHot.pulse.step = step;
-}
-
-void CButtonTracker::RestartTimers() {
-  gHot.hover.Start();
-  gHot.pulseTimer.Expire();
-}
-
-CElement* CButtonTracker::GetHotButton() { return gHot.element; }
-int32_t CButtonTracker::GetLevel() { return gHot.pulse.level; }
-int32_t CButtonTracker::GetStep() { return gHot.pulse.step; }
-
-void CButtonTracker::FreeScratch() {
-  delete gHot.scratch;
-  gHot.scratch = nullptr;
-}
+uint32_t CEditPalette::ButtonState(const CElement* element) { return element->GetUserWord(kStateWord); }
 
 // ---- zones and modes
 
@@ -534,7 +483,7 @@ int32_t CEditPalette::PressConvertObject(CElement* element, CElement** handled, 
     message.Init(0, chosen->GetName(), chosen->GetWindowName(), need::kEditPalette.name, 0);
     err = palette->HandleEvent(&message);
   }
-  CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+  Tracker().SetPulse(kEnteredLevel, kFallingStep);
   list->Hide();
   // Lit as the hovered button it still is; it stands in its normal state.
   ShowEntry(element, 1);
@@ -591,29 +540,29 @@ int32_t CEditPalette::TrackReposition(CElement* element, SPointHV point) {
 int32_t CEditPalette::TrackButtonHover(CElement* element, SPointHV point) {
   const uint32_t ownCursor = element->GetUserWord(kCursorWord);
   if (!IsInside(element, point)) {
-    if (CButtonTracker::GetHotButton() == element) {
-      CButtonTracker::DropHot();
+    if (Tracker().GetHotButton() == element) {
+      Tracker().DropHot();
       if (ownCursor) SetAppCursor(0, true);
     }
     return kNoErr;
   }
-  if (CButtonTracker::GetHotButton() != element) {
-    CButtonTracker::MakeHot(element);
-    CButtonTracker::SetPulse(kHoverEnteredLevel, kFallingStep);
-    CButtonTracker::Track(AsImage(element), 1);
+  if (Tracker().GetHotButton() != element) {
+    Tracker().MakeHot(element);
+    Tracker().SetPulse(kHoverEnteredLevel, kFallingStep);
+    Tracker().Track(AsImage(element), 1);
     element->Redraw();
     SetAppCursor(ownCursor, true);
-  } else if (CButtonTracker::IsPulseDue()) {
-    CButtonTracker::Track(AsImage(element), 1);
+  } else if (Tracker().IsPulseDue()) {
+    Tracker().Track(AsImage(element), 1);
   }
   return kHandled;
 }
 
 int32_t CEditPalette::TrackRandomizeMode(CElement* element, SPointHV point) {
   if (!IsInside(element, point)) return TrackButtonHover(element, point);
-  if (CButtonTracker::GetHotButton() != element) {
-    CButtonTracker::MakeHot(element);
-    CButtonTracker::SetPulse(kEnteredLevel, kFallingStep);
+  if (Tracker().GetHotButton() != element) {
+    Tracker().MakeHot(element);
+    Tracker().SetPulse(kEnteredLevel, kFallingStep);
     SetAppCursor(0, true);
   }
   SetAppCursor(ZoneAt(element, point) != kNoZone ? uint32_t(kCursorPressed) : 0u, true);

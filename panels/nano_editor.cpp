@@ -1,8 +1,6 @@
 #include "panels/nano_editor.h"
 
-#include "framework/core/appl.h"
 #include "framework/ui/element.h"
-#include "framework/ui/geometry.h"
 #include "framework/ui/im_element.h"
 #include "panels/layout_needs.h"
 
@@ -19,11 +17,4 @@ int32_t CNanoEditor::BuildControls(CResourceEnv* environment) {
   return 0;
 }
 
-void CNanoEditor::CentreOnScreen() {
-  CAppl* app = GetApplication();
-  if (!app) return;
-  const SRect screen = app->GetScreenRect();
-  const SRect& frame = GetFrame();
-  MoveTo({screen.left + (RectWidth(screen) - RectWidth(frame)) / 2,
-          screen.top + (RectHeight(screen) - RectHeight(frame)) / 2});
-}
+void CNanoEditor::CentreOnScreen() { Place(GetFrame(), kPlaceCentreH | kPlaceCentreV, nullptr, {}, {}); }

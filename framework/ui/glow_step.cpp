@@ -3,12 +3,16 @@
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
 #include "framework/image/ix_image.h"
+#include "framework/ui/element.h"
 #include "framework/ui/im_element.h"
 
 namespace {
 
 constexpr int32_t kFullLevel = 256;
 constexpr int32_t kLevelStep = 20;
+// A pulse is due once the pointer rested this long on the button and the last step is this old.
+constexpr int64_t kPulseAfterTicks = 60;
+constexpr int64_t kPulseEveryTicks = 2;
 
 void MovePulse(SGlowPulse& pulse) {
   pulse.level += pulse.step;
@@ -69,4 +73,52 @@ int32_t ZoneMapAlpha(CImElement& element, SPointHV point) {
   CImNavigator pixels(picture, nullptr, false, false);
   if (!pixels.IsUsable()) return -1;
   return pixels.Cells(uint32_t(at.v))[at.h].Alpha();
+}
+
+// ---- the hot button
+
+CGlowTracker::~CGlowTracker() { delete fScratch; }
+
+int32_t CGlowTracker::Track(CImElement* element, uint32_t state, bool hideFirst) {
+  const int32_t err = element ? GlowPulseStep(*element, state, fPulse, fScratch, hideFirst) : kNoErr;
+  fPulseTimer.Start();
+  return err;
+}
+
+bool CGlowTracker::IsPulseDue() const {
+  return fHover.ElapsedTicks() > kPulseAfterTicks && fPulseTimer.ElapsedTicks() > kPulseEveryTicks;
+}
+
+void CGlowTracker::MakeHot(CElement* element) {
+  if (fHot && fHot != element) Leave(fHot);
+  fHot = element;
+  RestartTimers();
+}
+
+void CGlowTracker::DropHot() {
+  CElement* hot = fHot;
+  fHot = nullptr;
+  if (hot) Leave(hot);
+}
+
+void CGlowTracker::Leave(CElement* element) const {
+  if (!element) return;
+  auto* image = dynamic_cast<CImElement*>(element);
+  CIxImage* list = image ? image->GetImageList() : nullptr;
+  if (!list) {
+    element->Redraw();
+    return;
+  }
+  const uint32_t selected = list->Selected() == CIxImage::kNone ? 0 : list->Selected();
+  image->SelectEntry(fStateOf ? fStateOf(element) : selected, false, false, true);
+}
+
+void CGlowTracker::SetPulse(int32_t level, int32_t step) {
+  fPulse.level = level;
+  fPulse.step = step;
+}
+
+void CGlowTracker::RestartTimers() {
+  fHover.Start();
+  fPulseTimer.Expire();
 }

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
+#include "framework/core/timer.h"
 #include "framework/ui/geometry.h"
 
+class CElement;
 class CImage;
 class CImElement;
 
@@ -26,3 +28,48 @@ int32_t GlowPulseStep(CImElement& element, uint32_t stateEntry, SGlowPulse& puls
 // The alpha byte of entry 0 of the element's image list under the point (element coordinates), where
 // picture buttons keep the map of their zones; -1 off the picture or without one.
 int32_t ZoneMapAlpha(CImElement& element, SPointHV point);
+
+// The hot button of one palette and its pulsing highlight: the element under the pointer, the pulse,
+// the hover and pulse timers and the picture the blend is shown in.
+class CGlowTracker {
+ public:
+  // The state entry an element stands in, shown again when it stops being hot; without it the entry
+  // its image list has selected.
+  using StateOf = uint32_t (*)(const CElement* element);
+
+  explicit CGlowTracker(StateOf stateOf = nullptr) : fStateOf(stateOf) {}
+  // The scratch picture goes with the tracker: the hot element must have been dropped before.
+  ~CGlowTracker();
+  CGlowTracker(const CGlowTracker&) = delete;
+  CGlowTracker& operator=(const CGlowTracker&) = delete;
+
+  // One glow step of the element towards entry `state` (GlowPulseStep); the pulse timer restarts.
+  int32_t Track(CImElement* element, uint32_t state, bool hideFirst = false);
+  // A pulse step is due: the pointer has rested on the hot button for over 60 ticks and the last
+  // step is over 2 ticks old.
+  bool IsPulseDue() const;
+  // The element becomes the hot button, the one before it dropping its highlight; the hover timer
+  // starts and the pulse timer reads as long expired.
+  void MakeHot(CElement* element);
+  // The hot button drops its highlight and there is none.
+  void DropHot();
+  // The hot button is forgotten untouched: its tree is gone.
+  void ForgetHot() { fHot = nullptr; }
+  // The element shows its state entry again, without the highlight (a plain redraw without a list).
+  void Leave(CElement* element) const;
+  void SetPulse(int32_t level, int32_t step);
+  void RestartTimers();
+
+  CElement* GetHotButton() const { return fHot; }
+  const SGlowPulse& GetPulse() const { return fPulse; }
+  int32_t GetLevel() const { return fPulse.level; }
+  int32_t GetStep() const { return fPulse.step; }
+
+ private:
+  StateOf fStateOf;
+  CElement* fHot = nullptr;
+  SGlowPulse fPulse;
+  CTimer fHover;
+  CTimer fPulseTimer;
+  CImage* fScratch = nullptr;
+};

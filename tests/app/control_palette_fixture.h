@@ -19,10 +19,11 @@
 #include "tests/app/shell_fixture.h"
 #include "tests/app/press_script.h"
 
-// Records, in one log with the heartbeats of its table row, what reaches the window's handlers.
+// Records, in one log with its heartbeats once asked to, what reaches the window's handlers.
 class CControlLogWindow : public CDocWindowDouble {
  public:
   static inline std::vector<std::string> gLog;
+  static inline bool gLogHeartbeats = false;
   using CDocWindowDouble::CDocWindowDouble;
   static CDocWindow* Make(CUICmFunction* owner, CResourceEnv* environment) {
     return new CControlLogWindow(owner, environment);
@@ -57,6 +58,11 @@ class CControlLogWindow : public CDocWindowDouble {
     gLog.push_back("fly");
     return CDocWindowDouble::FlyAround();
   }
+  // The first step of every heartbeat that acts, with the cursor's shape at the time.
+  int32_t UpdateMenuStates() override {
+    if (gLogHeartbeats) gLog.push_back("heartbeat " + platform::headless::CursorDescription(platform::GetCursor()));
+    return CDocWindowDouble::UpdateMenuStates();
+  }
 };
 
 class ControlPaletteTest : public ShellTest {
@@ -64,7 +70,7 @@ class ControlPaletteTest : public ShellTest {
   void SetUp() override {
     ShellTest::SetUp();
     CControlLogWindow::gLog.clear();
-    gHeartbeat = nullptr;
+    CControlLogWindow::gLogHeartbeats = false;
   }
   // The program runs with the logging window; the body's palette is shown and its window current.
   void RunPalette(const std::function<void()>& body, const std::function<void()>& beforeRun = nullptr) {
@@ -81,16 +87,8 @@ class ControlPaletteTest : public ShellTest {
         });
     palette = nullptr;
   }
-  // The window's heartbeat row logs "heartbeat" and the cursor's shape each time it runs.
-  void SpyOnHeartbeat() {
-    CCFEntry* row = app->GetHeartbeat()->FindEntry(window->HeartbeatOwner());
-    ASSERT_NE(row, nullptr);
-    gHeartbeat = row->callback;
-    row->callback = [](void* owner, void* record, void* data) -> int32_t {
-      CControlLogWindow::gLog.push_back("heartbeat " + CursorName());
-      return gHeartbeat(owner, record, data);
-    };
-  }
+  // The window's heartbeats log "heartbeat" and the cursor's shape each time they act.
+  static void SpyOnHeartbeat() { CControlLogWindow::gLogHeartbeats = true; }
   // The screen point of a point in the element's own coordinates.
   // (A host canvas's root lies at the window's place on the screen.)
   static platform::SPoint ScreenOf(CElement* element, SPointHV local) {
@@ -127,5 +125,4 @@ class ControlPaletteTest : public ShellTest {
   static std::vector<std::string>& Log() { return CControlLogWindow::gLog; }
 
   CControlPalette* palette = nullptr;
-  static inline CFCallback gHeartbeat = nullptr;
 };

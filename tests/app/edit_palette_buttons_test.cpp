@@ -320,11 +320,11 @@ TEST_F(EditPaletteButtons, HoverOverResizeZonesShowsTheirStatesAndCursors) {
     EXPECT_EQ(CEditPalette::TrackResize(resize, ZonePoint(resize, c.zone)), 26);
     EXPECT_EQ(resize->GetUserWord(0), c.zone);
     EXPECT_EQ(CurrentCursor(), c.cursor) << c.zone;
-    EXPECT_EQ(CButtonTracker::GetHotButton(), resize);
+    EXPECT_EQ(palette->GetTracker().GetHotButton(), resize);
   }
   EXPECT_EQ(CEditPalette::TrackResize(resize, {-1, 10}), 0);
   EXPECT_EQ(resize->GetUserWord(0), 0u);
-  EXPECT_EQ(CButtonTracker::GetHotButton(), nullptr);
+  EXPECT_EQ(palette->GetTracker().GetHotButton(), nullptr);
 }
 
 // The pulse starts after 60 ticks of hovering and then steps every third tick, bouncing between 0
@@ -334,17 +334,17 @@ TEST_F(EditPaletteButtons, AHoveredButtonPulsesAfterASecondEveryThirdTick) {
   const SPointHV inside{10, 10};
   const int64_t entered = platform::NowTicks();
   ASSERT_EQ(CEditPalette::TrackButtonHover(button, inside), 26);
-  EXPECT_EQ(CButtonTracker::GetLevel(), 140) << "entering sets 160 and makes one step";
+  EXPECT_EQ(palette->GetTracker().GetLevel(), 140) << "entering sets 160 and makes one step";
   // Each pulse changes the level, or at 0 only the step's sign.
-  int32_t level = CButtonTracker::GetLevel(), step = CButtonTracker::GetStep();
+  int32_t level = palette->GetTracker().GetLevel(), step = palette->GetTracker().GetStep();
   std::vector<int64_t> changedAt;
   std::vector<int32_t> levels;
   for (int call = 0; call < 1200; ++call) {
     platform::AdvanceVirtualClock(17);
     ASSERT_EQ(CEditPalette::TrackButtonHover(button, inside), 26);
-    if (CButtonTracker::GetLevel() == level && CButtonTracker::GetStep() == step) continue;
-    level = CButtonTracker::GetLevel();
-    step = CButtonTracker::GetStep();
+    if (palette->GetTracker().GetLevel() == level && palette->GetTracker().GetStep() == step) continue;
+    level = palette->GetTracker().GetLevel();
+    step = palette->GetTracker().GetStep();
     changedAt.push_back(platform::NowTicks() - entered);
     levels.push_back(level);
   }
@@ -364,7 +364,7 @@ TEST_F(EditPaletteButtons, AHoveredButtonPulsesAfterASecondEveryThirdTick) {
   }
   EXPECT_TRUE(low && high) << "the pulse bounced at both ends";
   EXPECT_EQ(CEditPalette::TrackButtonHover(button, {-5, 10}), 0);
-  EXPECT_EQ(CButtonTracker::GetHotButton(), nullptr);
+  EXPECT_EQ(palette->GetTracker().GetHotButton(), nullptr);
 }
 
 TEST_F(EditPaletteButtons, TheTabLabelsAreInvisibleUntilHovered) {
@@ -373,7 +373,7 @@ TEST_F(EditPaletteButtons, TheTabLabelsAreInvisibleUntilHovered) {
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->GetOpacity(), 0.0f) << label->name;
     EXPECT_EQ(CEditPalette::SwitchHotButton(text, {2, 2}), 0);
-    EXPECT_EQ(CButtonTracker::GetHotButton(), text);
+    EXPECT_EQ(palette->GetTracker().GetHotButton(), text);
     EXPECT_EQ(text->GetOpacity(), 0.0f) << "hidden again at its next redraw";
   }
 }

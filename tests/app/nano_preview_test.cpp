@@ -248,6 +248,25 @@ TEST_F(NanoPreview, TheHeartbeatRendersAfterSixtyTicksAndBacksOffForInput) {
   EXPECT_FALSE(palette->IsPreviewPending());
 }
 
+// A preview that gives way to the window's render waits for its back-off, and its step answers 0 so
+// that the heartbeat goes on to the rows after the palette.
+TEST_F(NanoPreview, APreviewGivingWayLetsTheHeartbeatGoOn) {
+  MakePalette();
+  MovePointer({0, 700});
+  palette->RestartPreview();
+  window->SetRenderRequest(CDocWindow::kRenderNow);
+  AdvanceTicks(61);
+  EXPECT_EQ(palette->HeartbeatStep(0), 0);
+  EXPECT_TRUE(palette->IsPreviewPending());
+  window->SetRenderRequest(0);
+  AdvanceTicks(140);
+  EXPECT_EQ(palette->HeartbeatStep(0), 0);
+  EXPECT_TRUE(palette->IsPreviewPending()) << "still backing off";
+  AdvanceTicks(12);
+  EXPECT_EQ(palette->HeartbeatStep(0), 0);
+  EXPECT_FALSE(palette->IsPreviewPending());
+}
+
 // 'nrnd' restarts the preview, which follows the window's camera again and renders.
 TEST_F(NanoPreview, TheNanoRenderCommandRendersThePreviewAgain) {
   MakePalette();
