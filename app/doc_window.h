@@ -754,6 +754,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // RenderSlice's render of the region, steps up to the drawing of the result.
   int32_t RenderRegion(uint64_t* area);
   void FillCanvasBands(platform::DeviceContext* dc, const SRect& client);
+  // A one-pixel frame just inside the rectangle with a stock brush, cut to the limit when one is given.
+  static void FrameWith(platform::DeviceContext* dc, const SRect& r, int32_t stockBrush, const SRect* limit = nullptr);
 
   CFileSpec fFile;
   std::unique_ptr<CDocSettings> fSettings;
