@@ -842,6 +842,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // image); the white frame inside the overlay button under the canvas point, if any.
   void OutlineHandle(SPointHV handle, bool remove);
   void OutlineOverlayButton(SPointHV point);
+  // The image copied over the frames: none is drawn now, and the next heartbeat draws them again.
+  void ForgetHoverFrames();
   // The two lines of the information line to the palettes; the information-shown byte is set.
   void PostInfoLine(const std::string& top, const std::string& bottom);
   int32_t fHoveredHandle = kNoHandleHovered;

@@ -136,6 +136,7 @@ void CDocWindow::Draw() {
   } else {
     DrawRenderedImage(dc, source, element);
   }
+  ForgetHoverFrames();
   if ((fMode & kRenderedShown) && fPatchRender && fPatchRender->IsShown()) DrawPatchRender(dc);
 }
 

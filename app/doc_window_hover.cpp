@@ -216,6 +216,12 @@ void CDocWindow::OutlineHandle(SPointHV handle, bool remove) {
   if (!remove && dc) FrameWith(dc, outline, platform::kBlackBrush, &image);
 }
 
+void CDocWindow::ForgetHoverFrames() {
+  fHoveredHandle = kNoHandleHovered;
+  fHandleOutline = {};
+  fButtonOutline = {};
+}
+
 // The old frame is restored from the window image, which holds the overlay buttons, rather than left
 // to a repaint that would also wipe a new frame it overlaps.
 void CDocWindow::OutlineOverlayButton(SPointHV point) {
