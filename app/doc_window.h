@@ -709,6 +709,10 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   static int32_t ReadStoredImage(CResourceEnv* environment, const SSpoolKey& key, CImage** image);
   // The thing's record name; the thing is locked by the caller.
   static void NameThing(C3dBase& thing, const char* name);
+  // A new camera in the table, of the kind the objects environment makes: NewObject's code.
+  static int32_t NewCamera(C3dBaseSys* table, C3dCamera** camera);
+  // The fly-around's camera, named and looking at the scene's box from above and beside it.
+  static int32_t NewFlyCamera(C3dBaseSys* scene, C3dCamera** camera);
   int32_t ZoomCamera(bool zoomIn, bool reset);
   int32_t ZoomRenderedImage(bool zoomIn, bool reset);
   // The family all selected objects share, or kMixedFamilies.
