@@ -87,8 +87,6 @@ int32_t CPaletteManager::RunCommand(uint32_t code) {
   SCanvasTable* t = fCanvases;
   CAppl* app = GetApplication();
   if (!t) return kHandled;
-  // The nano preview follows the window's camera before it renders again.
-  if (code == FourCC("nrnd") && t->controlPalette) return Done(t->controlPalette->RenewPreview());
   switch (code) {
     case FourCC("abot"): {
       CSplashscreen about;
@@ -140,7 +138,9 @@ int32_t CPaletteManager::RunCommand(uint32_t code) {
     case FourCC("mrep"): return ShowDialog(t->replicate, [](CReplicate* d) { return d->Apply(); });
     case FourCC("open"): return OpenOrMerge(false);
     case FourCC("mrge"): return OpenOrMerge(true);
-    case FourCC("nrnd"): return t->controlPalette ? Done(t->controlPalette->RestartPreview()) : kHandled;
+    case FourCC("nrnd"):
+      // The nano preview follows the window's camera before it renders again.
+      return t->controlPalette ? Done(t->controlPalette->RenewPreview()) : kHandled;
     case FourCC("obox"): return SetSelectionShownAsBox(true);
     case FourCC("olat"): return SetSelectionShownAsBox(false);
     case FourCC("pgst"):

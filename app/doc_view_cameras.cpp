@@ -85,6 +85,14 @@ void CDocWindow::NameThing(C3dBase& thing, const char* name) {
   if (name) std::copy(name, name + std::min(std::strlen(name), size_t(C3dBase::kNameBytes - 1)), field);
 }
 
+int32_t CDocWindow::NewCamera(C3dBaseSys* table, C3dCamera** camera) {
+  CAppl* app = GetApplication();
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<C3dCamera>(app ? app->GetObjectsEnv() : nullptr, key, spec);
+  return NewObject(camera, table, key, spec);
+}
+
 int32_t CDocWindow::CreateViewCameras(C3dBaseSys* table) {
   for (uint32_t slot = 0; slot < kViewCameraCount; ++slot) {
     if (const int32_t err = CreateViewCamera(slot, kViewNames[slot], table)) return err;
@@ -98,11 +106,7 @@ int32_t CDocWindow::CreateViewCameras(C3dBaseSys* table) {
 
 int32_t CDocWindow::CreateViewCamera(uint32_t slot, const char* name, C3dBaseSys* table) {
   if (slot >= kViewCameraCount) return kErrInvalidParameter;
-  CAppl* app = GetApplication();
-  SObjectKey key;
-  SSpoolTableSpec spec;
-  MakeCreationKey<C3dCamera>(app ? app->GetObjectsEnv() : nullptr, key, spec);
-  if (const int32_t err = NewObject(&fViewCameras[slot], table, key, spec)) return err;
+  if (const int32_t err = NewCamera(table, &fViewCameras[slot])) return err;
   C3dCamera* camera = fViewCameras[slot];
   if (!camera) return kNoErr;
   CHolder lock(camera, true, false);

@@ -709,6 +709,10 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   static int32_t ReadStoredImage(CResourceEnv* environment, const SSpoolKey& key, CImage** image);
   // The thing's record name; the thing is locked by the caller.
   static void NameThing(C3dBase& thing, const char* name);
+  // A new camera in the table, of the kind the objects environment makes: NewObject's code.
+  static int32_t NewCamera(C3dBaseSys* table, C3dCamera** camera);
+  // The fly-around's camera, named and looking at the scene's box from above and beside it.
+  static int32_t NewFlyCamera(C3dBaseSys* scene, C3dCamera** camera);
   int32_t ZoomCamera(bool zoomIn, bool reset);
   int32_t ZoomRenderedImage(bool zoomIn, bool reset);
   // The family all selected objects share, or kMixedFamilies.
@@ -754,6 +758,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // RenderSlice's render of the region, steps up to the drawing of the result.
   int32_t RenderRegion(uint64_t* area);
   void FillCanvasBands(platform::DeviceContext* dc, const SRect& client);
+  // A one-pixel frame just inside the rectangle with a stock brush, cut to the limit when one is given.
+  static void FrameWith(platform::DeviceContext* dc, const SRect& r, int32_t stockBrush, const SRect* limit = nullptr);
 
   CFileSpec fFile;
   std::unique_ptr<CDocSettings> fSettings;
@@ -840,6 +846,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // image); the white frame inside the overlay button under the canvas point, if any.
   void OutlineHandle(SPointHV handle, bool remove);
   void OutlineOverlayButton(SPointHV point);
+  // The image copied over the frames: none is drawn now, and the next heartbeat draws them again.
+  void ForgetHoverFrames();
   // The two lines of the information line to the palettes; the information-shown byte is set.
   void PostInfoLine(const std::string& top, const std::string& bottom);
   int32_t fHoveredHandle = kNoHandleHovered;

@@ -28,8 +28,6 @@ constexpr uint32_t kBottomShadow = 4;
 
 platform::SWinRect ToWin(const SRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-SRect Grown(const SRect& r, int32_t by) { return {r.top - by, r.left - by, r.bottom + by, r.right + by}; }
-
 // The four bands of outer around inner, in the order top, bottom, left, right.
 void BandsAround(const SRect& outer, const SRect& inner, SRect out[4]) {
   out[0] = {outer.top, outer.left, inner.top, outer.right};
@@ -44,16 +42,6 @@ void FillColour(platform::DeviceContext* dc, const SRect& area, uint32_t colour)
   const platform::SWinRect r = ToWin(area);
   platform::ExtTextOut(dc, 0, 0, platform::kEtoOpaque, &r, nullptr, 0);
   platform::SetBkColor(dc, previous);
-}
-
-// A one-pixel frame on the rectangle with a stock brush.
-void FrameWith(platform::DeviceContext* dc, const SRect& r, int32_t stockBrush) {
-  platform::GdiObject brush = platform::GetStockObject(stockBrush);
-  SRect edges[4];
-  BandsAround(r, Grown(r, -1), edges);
-  for (const SRect& edge : edges) {
-    if (!IsEmptyRect(edge)) platform::FillRect(dc, ToWin(edge), brush);
-  }
 }
 
 // Zoom level n: 1 at 0, 2|n| below, 1 / 2n above.
@@ -77,6 +65,16 @@ void RecentreAxis(int32_t& low, int32_t& high, int32_t extent, int32_t size) {
 }
 
 }  // namespace
+
+void CDocWindow::FrameWith(platform::DeviceContext* dc, const SRect& r, int32_t stockBrush, const SRect* limit) {
+  platform::GdiObject brush = platform::GetStockObject(stockBrush);
+  SRect edges[4];
+  BandsAround(r, GrownRect(r, -1), edges);
+  for (SRect edge : edges) {
+    if (limit) edge = SectRect(edge, *limit);
+    if (!IsEmptyRect(edge)) platform::FillRect(dc, ToWin(edge), brush);
+  }
+}
 
 uint32_t CDocWindow::PatchRenderPart(int32_t below) {
   uint32_t part = 0;
@@ -124,7 +122,7 @@ void CDocWindow::Draw() {
   const SRect element = DocImageRect();
   const bool wireframe = fMode & kWireframeShown;
   const SRect source = wireframe ? SRect{0, 0, RectHeight(element), RectWidth(element)} : fVisiblePart;
-  const SRect frame = Grown(element, 1);
+  const SRect frame = GrownRect(element, 1);
   const SRect& canvas = GetBounds();
   if (fViewRect.left < element.left || fViewRect.top < element.top) {
     SRect margins[4];
@@ -138,6 +136,7 @@ void CDocWindow::Draw() {
   } else {
     DrawRenderedImage(dc, source, element);
   }
+  ForgetHoverFrames();
   if ((fMode & kRenderedShown) && fPatchRender && fPatchRender->IsShown()) DrawPatchRender(dc);
 }
 
@@ -150,7 +149,7 @@ void CDocWindow::DrawPatchRender(platform::DeviceContext* dc) {
   fPatchRender->LocalToAncestorRect(
       &place, {at.v, at.h, at.v + int32_t(picture->GetHeight()), at.h + int32_t(picture->GetWidth())}, GetRoot());
   picture->Draw(dc, picture->GetBounds(), place);
-  const SRect frame = Grown(place, 1);
+  const SRect frame = GrownRect(place, 1);
   FrameWith(dc, frame, platform::kBlackBrush);
   // The shadow pieces along the right and bottom edges, where the canvas has room for them.
   const SRect& canvas = GetBounds();
@@ -284,7 +283,7 @@ int32_t CDocWindow::PaintPatchRender(CElement* element, uint32_t, CImage* port) 
   SRect local;
   patch->GetLocalRect(&local);
   SRect border[4];
-  BandsAround(Grown(place, 1), place, border);
+  BandsAround(GrownRect(place, 1), place, border);
   for (const SRect& edge : border) {
     const SRect area = SectRect(edge, local);
     if (IsEmptyRect(area)) continue;

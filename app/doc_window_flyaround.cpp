@@ -3,7 +3,6 @@
 // as a movie of wireframe or rendered frames. The loop pumps the messages itself and keeps the mouse
 // and the keys to itself; nothing is recorded for undo.
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 #include "app/doc_window.h"
@@ -20,7 +19,6 @@
 #include "platform/window.h"
 #include "scene/base_sys.h"
 #include "scene/camera.h"
-#include "scene/factory.h"
 #include "scene/group.h"
 #include "scene/object_family.h"
 
@@ -28,10 +26,6 @@ namespace {
 
 constexpr const char* kFlyCameraName = "flyaround camera";
 constexpr int32_t kFlyCameraFamily = 0;
-// What a view camera carries while it is not looked through: left out of the wireframe (first word)
-// and of every ray (second word).
-constexpr uint32_t kNotDrawnFlag = C3dObject::kNotDrawn;
-constexpr uint32_t kExcludedFlag = C3dObject::kExcluded;
 
 constexpr double kFirstStep = -0.075;  // radians a frame
 constexpr double kStepChange = 0.005;
@@ -95,33 +89,6 @@ C3dBox SceneBox(C3dBaseSys* scene) {
     box.Union(own);
   }
   return box.IsEmpty() ? kEmptySceneBox : box;
-}
-
-int32_t NewFlyCamera(C3dBaseSys* scene, C3dCamera** out) {
-  *out = nullptr;
-  CAppl* app = GetApplication();
-  const C3dBox box = SceneBox(scene);
-  SObjectKey key;
-  SSpoolTableSpec spec;
-  MakeCreationKey<C3dCamera>(app ? app->GetObjectsEnv() : nullptr, key, spec);
-  C3dCamera* camera = nullptr;
-  if (NewObject(&camera, scene, key, spec) || !camera) return kErrOutOfMemory;
-  CHolder lock(camera, true, false);
-  if (!lock.IsLocked()) {
-    scene->RemoveObject(camera, true, false);
-    return kErrOutOfMemory;
-  }
-  const vector3<double> centre = (box.fMin + box.fMax) * 0.5;
-  const vector3<double> size = box.fMax - box.fMin;
-  camera->SetTransformVector3({centre.x + kSideDistance * size.x, centre.y + kHeightDistance * size.y + kLift,
-                               centre.z + kSideDistance * size.z});
-  camera->SetOrigin(centre);
-  char* name = reinterpret_cast<char*>(camera->GetData());
-  std::memset(name, 0, C3dBase::kNameBytes);
-  std::memcpy(name, kFlyCameraName, std::strlen(kFlyCameraName));
-  SetObjectFamily(*camera, kFlyCameraFamily);
-  *out = camera;
-  return kNoErr;
 }
 
 // One frame's steering: the automatic orbit, then the pointer's movement since the last frame.
@@ -209,12 +176,34 @@ int32_t WriteFlipped(CAviMovie& movie, CImage* source, CImage* frame) {
 int32_t SetCameraHidden(C3dCamera* camera, bool hidden) {
   CHolder lock(camera, true, false);
   if (!camera || !lock.IsLocked()) return kErrOutOfMemory;
-  camera->SetFlags(kNotDrawnFlag, hidden);
-  camera->SetStateFlags(kExcludedFlag, hidden);
+  // Not looked through: left out of the wireframe and of every ray.
+  camera->SetFlags(C3dObject::kNotDrawn, hidden);
+  camera->SetStateFlags(C3dObject::kExcluded, hidden);
   return kNoErr;
 }
 
 }  // namespace
+
+int32_t CDocWindow::NewFlyCamera(C3dBaseSys* scene, C3dCamera** out) {
+  *out = nullptr;
+  const C3dBox box = SceneBox(scene);
+  C3dCamera* camera = nullptr;
+  if (NewCamera(scene, &camera) || !camera) return kErrOutOfMemory;
+  CHolder lock(camera, true, false);
+  if (!lock.IsLocked()) {
+    scene->RemoveObject(camera, true, false);
+    return kErrOutOfMemory;
+  }
+  const vector3<double> centre = (box.fMin + box.fMax) * 0.5;
+  const vector3<double> size = box.fMax - box.fMin;
+  camera->SetTransformVector3({centre.x + kSideDistance * size.x, centre.y + kHeightDistance * size.y + kLift,
+                               centre.z + kSideDistance * size.z});
+  camera->SetOrigin(centre);
+  NameThing(*camera, kFlyCameraName);
+  SetObjectFamily(*camera, kFlyCameraFamily);
+  *out = camera;
+  return kNoErr;
+}
 
 int32_t CDocWindow::FlyAround() {
   CAppl* app = GetApplication();

@@ -52,24 +52,10 @@ constexpr const char* kTitleLine = "12%s";
 constexpr SRect kHandleFrame{-3, -2, 3, 4};
 constexpr int32_t kButtonInset = 2;
 
-SRect Grown(const SRect& r, int32_t by) { return {r.top - by, r.left - by, r.bottom + by, r.right + by}; }
-
-// A one-pixel frame just inside the rectangle in the brush, cut to the limit.
-void FrameRect(platform::DeviceContext* dc, const SRect& r, const SRect& limit, platform::GdiObject brush) {
-  const SRect edges[] = {{r.top, r.left, r.top + 1, r.right},
-                         {r.bottom - 1, r.left, r.bottom, r.right},
-                         {r.top, r.left, r.bottom, r.left + 1},
-                         {r.top, r.right - 1, r.bottom, r.right}};
-  for (const SRect& edge : edges) {
-    const SRect cut = SectRect(edge, limit);
-    if (!IsEmptyRect(cut)) platform::FillRect(dc, {cut.left, cut.top, cut.right, cut.bottom}, brush);
-  }
-}
-
 // The frame's area, grown by a pixel, copied back from the window image shown in the image rectangle.
 void RestoreFromImage(CImage* windowImage, platform::DeviceContext* dc, const SRect& image, const SRect& outline) {
   if (IsEmptyRect(outline) || !windowImage || !dc) return;
-  const SRect area = SectRect(Grown(outline, 1), image);
+  const SRect area = SectRect(GrownRect(outline, 1), image);
   if (!IsEmptyRect(area)) windowImage->Draw(dc, OffsetRect(area, -image.left, -image.top), area);
 }
 
@@ -227,7 +213,13 @@ void CDocWindow::OutlineHandle(SPointHV handle, bool remove) {
   if (!remove && outline == fHandleOutline) return;
   RestoreFromImage(fWindowImage, dc, image, fHandleOutline);
   fHandleOutline = outline;
-  if (!remove && dc) FrameRect(dc, outline, image, platform::GetStockObject(platform::kBlackBrush));
+  if (!remove && dc) FrameWith(dc, outline, platform::kBlackBrush, &image);
+}
+
+void CDocWindow::ForgetHoverFrames() {
+  fHoveredHandle = kNoHandleHovered;
+  fHandleOutline = {};
+  fButtonOutline = {};
 }
 
 // The old frame is restored from the window image, which holds the overlay buttons, rather than left
@@ -240,7 +232,7 @@ void CDocWindow::OutlineOverlayButton(SPointHV point) {
     button->GetLocalRect(&local);
     button->LocalToAncestorRect(&placed, local, GetRoot());
     if (!IsPointInRect(point, placed)) continue;
-    outline = Grown(placed, -kButtonInset);
+    outline = GrownRect(placed, -kButtonInset);
     break;
   }
   if (outline == fButtonOutline) return;
@@ -248,5 +240,5 @@ void CDocWindow::OutlineOverlayButton(SPointHV point) {
   const SRect image = DocImageRect();
   RestoreFromImage(fWindowImage, dc, image, fButtonOutline);
   fButtonOutline = outline;
-  if (!IsEmptyRect(outline) && dc) FrameRect(dc, outline, image, platform::GetStockObject(platform::kWhiteBrush));
+  if (!IsEmptyRect(outline) && dc) FrameWith(dc, outline, platform::kWhiteBrush, &image);
 }

@@ -86,6 +86,7 @@ int32_t CDocWindow::Redraw(bool force) {
     fDirty &= ~kDirtyScreen;
   } else if ((fDirty & kDirtyScreen) && IsShown()) {
     CopyToScreen(target, DocImageRect());
+    ForgetHoverFrames();
     fDirty &= ~kDirtyScreen;
   }
   fDirty = 0;

@@ -1,7 +1,7 @@
 #include "app/splashscreen.h"
 
 #include <algorithm>
-#include <vector>
+#include <memory>
 
 #include "app/layout_needs.h"
 #include "framework/core/appl.h"
@@ -15,48 +15,15 @@
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/tx_element.h"
-#include "platform/device_context.h"
-#include "platform/gdi.h"
+#include "framework/ui/ui_host_canvas.h"
 #include "platform/window.h"
 
 namespace {
-
-constexpr uint32_t kOpaque = 0xFF000000;
 
 CElement* FindChild(CHoElement* root, const char* name) {
   CElement* element = nullptr;
   if (!root || CElSystem::FindElement(root->GetChildren(), name, &element, false)) return nullptr;
   return element;
-}
-
-// A copy of the screen's rectangle as rows of 0x00RRGGBB from the top, through an off-screen bitmap
-// as the desktop system copies screens; empty when the copy cannot be made.
-std::vector<uint32_t> CopyScreen(const SRect& area) {
-  const int32_t width = RectWidth(area), height = RectHeight(area);
-  std::vector<uint32_t> pixels;
-  if (width <= 0 || height <= 0) return pixels;
-  platform::DeviceContext* screen = platform::GetDC(nullptr);
-  if (!screen) return pixels;
-  platform::DeviceContext* memory = platform::CreateCompatibleDC(screen);
-  platform::GdiObject bitmap = platform::CreateCompatibleBitmap(screen, width, height);
-  if (memory && bitmap) {
-    platform::GdiObject before = platform::SelectObject(memory, bitmap);
-    const bool copied = platform::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, platform::kSrcCopy);
-    platform::SelectObject(memory, before);
-    platform::SBitmapInfoHeader header;
-    header.width = width;
-    header.height = -height;
-    header.bitCount = 32;
-    header.compression = platform::kBiRgb;
-    pixels.resize(size_t(width) * size_t(height));
-    if (!copied || platform::GetDIBits(screen, bitmap, 0, uint32_t(height), pixels.data(), &header,
-                                       platform::kDibRgbColors) != height)
-      pixels.clear();
-  }
-  if (bitmap) platform::DeleteObject(bitmap);
-  if (memory) platform::DeleteDC(memory);
-  platform::ReleaseDC(screen);
-  return pixels;
 }
 
 }  // namespace
@@ -87,15 +54,15 @@ void CSplashscreen::CaptureBackground() {
   GetRoot()->GetLocalRect(&element);
   const int32_t width = std::min(RectWidth(element), int32_t(backdrop->GetWidth()));
   const int32_t height = std::min(RectHeight(element), int32_t(backdrop->GetHeight()));
+  if (width <= 0 || height <= 0) return;
+  // The grab fills a whole image: one of the root's size, so the rest of the backdrop keeps its pixels.
+  int32_t err = kNoErr;
+  const std::unique_ptr<CImage> screen(NewDataImage(uint32_t(width), uint32_t(height), &err));
+  if (!screen) return;
   const SRect& frame = GetFrame();
-  const std::vector<uint32_t> screen = CopyScreen({frame.top, frame.left, frame.top + height, frame.left + width});
-  if (screen.empty()) return;
-  CImNavigator pixels(backdrop, nullptr, true, false);
-  if (!pixels.IsUsable()) return;
-  for (int32_t y = 0; y < height; ++y) {
-    CImVector* row = pixels.Cells(uint32_t(y));
-    for (int32_t x = 0; x < width; ++x) row[x].value = kOpaque | (screen[size_t(y) * size_t(width) + size_t(x)] & 0xFFFFFF);
-  }
+  GrabScreenIntoImage(screen.get(), {frame.left, frame.top});
+  screen->SetOrigin(backdrop->GetOriginH(), backdrop->GetOriginV());
+  backdrop->CopyFrom(screen.get());
 }
 
 bool CSplashscreen::LayOutEntry(CTxElement* text, uint32_t entry, SRect* laidOut) {

@@ -27,6 +27,8 @@ inline bool IsPointInRect(const SPointHV& p, const SRect& r) {
 inline SRect OffsetRect(const SRect& r, int32_t h, int32_t v) {
   return {r.top + v, r.left + h, r.bottom + v, r.right + h};
 }
+// The rectangle grown by that many pixels on every side (shrunk for a negative count).
+inline SRect GrownRect(const SRect& r, int32_t by) { return {r.top - by, r.left - by, r.bottom + by, r.right + by}; }
 // The rectangle moved to that left (or top) edge, its size kept.
 inline SRect WithLeft(const SRect& r, int32_t left) { return OffsetRect(r, left - r.left, 0); }
 inline SRect WithTop(const SRect& r, int32_t top) { return OffsetRect(r, 0, top - r.top); }

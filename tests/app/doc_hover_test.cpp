@@ -198,6 +198,55 @@ TEST_F(DocHover, TheOverlayButtonUnderThePointerIsFramedInWhiteTwoPixelsInside) 
   EXPECT_EQ(SurfacePixels(), before);
 }
 
+// A redraw copies the window image over the frames (after a click on an overlay button, a key nudge
+// with the pointer on a handle, or a paint); the next look at the pointer frames the same place again.
+TEST_F(DocHover, AFrameCoveredByARedrawIsDrawnAgain) {
+  SelectedSphere();
+  SPointHV handle;
+  Selection().GetHandle(0, &handle.h, &handle.v);
+  int32_t hit = -1;
+  ASSERT_TRUE(Selection().HitTestHandle(handle.h, handle.v, &hit));
+  Selection().GetHandle(uint32_t(hit), &handle.h, &handle.v);
+  CImElement* button = nullptr;
+  for (uint32_t i = 0; i < CDocWindow::kOverlayButtonCount && !button; ++i) {
+    if (w->GetOverlayButton(i)->IsShown()) button = w->GetOverlayButton(i);
+  }
+  ASSERT_NE(button, nullptr);
+  const SRect buttonRect = CanvasRect(button);
+  const struct {
+    const char* what;
+    SPointHV at;
+  } places[] = {{"handle", ImageToCanvas(handle)},
+                {"button", {(buttonRect.left + buttonRect.right) / 2, (buttonRect.top + buttonRect.bottom) / 2}}};
+  const struct {
+    const char* how;
+    void (*cover)(CDocWindow*);
+  } redraws[] = {{"redraw", [](CDocWindow* window) {
+                    window->Invalidate(false);
+                    ASSERT_EQ(window->Redraw(false), 0);
+                  }},
+                 {"paint", [](CDocWindow* window) { ASSERT_TRUE(window->Redraw(static_cast<const SRect*>(nullptr))); }}};
+  for (const auto& place : places) {
+    for (const auto& redraw : redraws) {
+      SCOPED_TRACE(std::string(place.what) + " " + redraw.how);
+      PointAt(EmptySpot());
+      w->TrackHover();
+      const std::vector<uint32_t> bare = SurfacePixels();
+      PointAt(place.at);
+      w->TrackHover();
+      const std::vector<uint32_t> framed = SurfacePixels();
+      const SRect handleOutline = w->GetHandleOutline(), buttonOutline = w->GetButtonOutline();
+      ASSERT_NE(framed, bare);
+      redraw.cover(w);
+      ASSERT_EQ(SurfacePixels(), bare);
+      w->TrackHover();
+      EXPECT_EQ(SurfacePixels(), framed);
+      EXPECT_EQ(w->GetHandleOutline(), handleOutline);
+      EXPECT_EQ(w->GetButtonOutline(), buttonOutline);
+    }
+  }
+}
+
 // The rendered image shows cursor 118, the "patch render" picture the default; a pointer over
 // another window changes nothing.
 TEST_F(DocHover, TheRenderedImageAndThePatchAndOtherWindows) {
