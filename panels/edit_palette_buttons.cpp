@@ -137,8 +137,10 @@ void AfterStep(const STarget& target) {
 }
 
 // Polls the pointer while the button is held and hands each movement since the last position (at
-// first the press point, so that travel during the pressed look's wait counts) to step. With keepAt the pointer is put back there after each step, so that the drag goes on without
-// the pointer leaving the button. Whether anything moved.
+// first the press point, so that travel during the pressed look's wait counts) to step, which
+// answers whether it changed anything; only such a step redraws and counts as a move. With keepAt
+// the pointer is put back there after each step, so that the drag goes on without the pointer
+// leaving the button. Whether anything moved.
 template <typename F>
 bool DragLoop(const STarget& target, SPointHV start, bool keepAt, F step) {
   CAppl* app = App();
@@ -150,9 +152,10 @@ bool DragLoop(const STarget& target, SPointHV start, bool keepAt, F step) {
       platform::SleepMs(kPollMs);
       continue;
     }
-    step(now.h - last.h, now.v - last.v);
+    const bool changed = step(now.h - last.h, now.v - last.v);
     if (keepAt) SetCursorPosition(start.h, start.v);
     last = keepAt ? start : now;
+    if (!changed) continue;
     AfterStep(target);
     moved = true;
   }
@@ -346,8 +349,10 @@ int32_t CEditPalette::PressResize(CElement* element, CElement** handled, SPointH
   SHandleDrag drag;
   selection.BeginHandleDrag(kHandleOfZone[zone], &drag);
   target.window->SetDragState(true);
-  const bool moved = DragLoop(target, ElementToScreen(element, point), false,
-                              [&](int32_t dx, int32_t dy) { selection.DragHandleStep(dx, dy, &drag); });
+  const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t dy) {
+    selection.DragHandleStep(dx, dy, &drag);
+    return true;
+  });
   const int32_t err = EndRecord(target, std::move(action), moved);
   selection.SetAxisOverride(false, mask & ~uint32_t(CSelection::kOverrideUniform));
   EndOfDrag(target, element, HoverState(EZoneButton::kResize, zone));
@@ -375,8 +380,10 @@ int32_t CEditPalette::PressRotate(CElement* element, CElement** handled, SPointH
   SetCursorPosition(press.h, press.v);
   // Without Ctrl the pointer goes back to the press point after each step; with it, the movement is
   // taken from where the pointer is, so that no step counts the same travel twice.
-  const bool moved = DragLoop(target, press, !control,
-                              [&](int32_t dx, int32_t dy) { selection.DragHandleStep(dx, dy, &drag); });
+  const bool moved = DragLoop(target, press, !control, [&](int32_t dx, int32_t dy) {
+    selection.DragHandleStep(dx, dy, &drag);
+    return true;
+  });
   const int32_t err = EndRecord(target, std::move(action), moved);
   SetAppCursor(0, false);
   SetCursorPosition(press.h, press.v);
@@ -403,6 +410,7 @@ int32_t CEditPalette::PressReposition(CElement* element, CElement** handled, SPo
   const bool vertical = direction / 2 == 1;
   const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t dy) {
     selection.NudgeSelection(vertical ? -dy : dx, uint32_t(drag.handle), 1);
+    return true;
   });
   const int32_t err = EndRecord(target, std::move(action), moved);
   EndOfDrag(target, element, zone);
@@ -452,9 +460,11 @@ int32_t CEditPalette::PressRandomize(CElement* element, CElement** handled, SPoi
   selection.PrepareRandomize(position, rotation, scale);
   SetAppCursor(kCursorPressed, true);
   target.window->SetDragState(true);
-  // Only the sideways travel scatters, so that going back to the start undoes it.
+  // Only the sideways travel scatters, so that going back to the start undoes it; up and down
+  // neither redraws nor records.
   const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t) {
     if (dx) selection.ApplyRandomizeStep(dx);
+    return dx != 0;
   });
   const int32_t err = EndRecord(target, std::move(action), moved);
   target.window->SetDragState(false);
