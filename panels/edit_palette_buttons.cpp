@@ -39,7 +39,6 @@ constexpr int32_t kFallingStep = -20;
 constexpr int32_t kModeStepPixels = 4;
 constexpr uint32_t kNoZone = 0;
 constexpr uint32_t kZoneLimit = 255;
-constexpr uint32_t kVkF10 = 0x79;
 // The change bits of "objinfochanged": a drag step asks for the preview at once.
 constexpr uint32_t kSelectionChanged = 4;
 constexpr uint32_t kDragStepChanged = 0x80000004;
@@ -132,8 +131,7 @@ int32_t EndRecord(const STarget& target, std::unique_ptr<CMatrixAction> action, 
 void AfterStep(const STarget& target) {
   target.window->Invalidate(true);
   target.window->RedrawNow();
-  if (IsKeyHeld(kVkF10) || target.window->NotifiesEveryDragStep())
-    target.window->NotifyObjInfoChanged(kDragStepChanged);
+  target.window->NotifyDragStep(kDragStepChanged);
 }
 
 // Polls the pointer while the button is held and hands each movement since the last position (at
