@@ -17,11 +17,11 @@
 namespace {
 
 // First flag word: left out of the selection commands (the camera one looks through, solo mode), and
-// hidden by solo mode. Second flag word: hidden, and the mesh the stone item made.
+// hidden by solo mode. Second flag word: hidden, and the mesh made as a stone.
 constexpr uint32_t kLeftOut = C3dObject::kNotDrawn;
 constexpr uint32_t kSoloHidden = 0x10;
 constexpr uint32_t kHiddenState = C3dObject::kExcluded;
-constexpr uint32_t kStoneState = 0x40000;
+constexpr uint32_t kStoneState = C3dTriangleMesh::kStoneStateFlag;
 constexpr uint32_t kSymmetricLattice = FourCC("symh");
 // "objinfochanged": the selection changed; solo mode changed what the scene shows.
 constexpr uint32_t kSelectionChanged = 2;

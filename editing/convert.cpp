@@ -39,8 +39,6 @@
 
 namespace {
 
-// Marks a mesh as a generated stone rather than an imported one.
-constexpr uint32_t kStoneStateFlag = 0x40000;
 constexpr double kTorusTube = 1.0;
 constexpr double kTorusRing = 3.0;
 // The torus's height as a share of the smaller of its width and depth.
@@ -278,7 +276,7 @@ int32_t TakeOver(const SConversion& conversion, const STarget& target, C3dObject
   } else {
     made->SetCreationWord(0, old->GetCreationWord(0));
     made->SetCreationWord(1, old->GetCreationWord(1));
-    if (target.classTag == C3dTriangleMesh::kClassTag) made->SetStateFlags(kStoneStateFlag);
+    if (target.classTag == C3dTriangleMesh::kClassTag) made->SetStateFlags(C3dTriangleMesh::kStoneStateFlag);
   }
   made->SetScaledSize(NewExtent(target.extent, old->GetScaledSize()));
   return kNoErr;
