@@ -111,18 +111,9 @@ STarget Target() {
   return target;
 }
 
-// The undo record of a drag: every selected object's transform before it, groups with their
-// members. None when the action cannot be made; the drag then goes on without it.
-std::unique_ptr<CMatrixAction> BeginRecord(CSelection& selection) {
-  auto action = std::make_unique<CMatrixAction>();
-  if (!action->IsValid()) return nullptr;
-  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
-    if (action->AddObject(selection.GetObject(i), true)) return nullptr;
-  }
-  return action;
-}
-
-// Pushed when something moved, so that a press without movement leaves the last undo step alone.
+// The undo record of a drag, taken before it (CMatrixAction::OfSelection; the drag goes on without
+// one), pushed when something moved, so that a press without movement leaves the last undo step
+// alone.
 int32_t EndRecord(const STarget& target, std::unique_ptr<CMatrixAction> action, bool moved) {
   if (!action || !moved) return kNoErr;
   return target.document->GetUndoHistory().Push(action.release());
@@ -338,7 +329,7 @@ int32_t CEditPalette::PressResize(CElement* element, CElement** handled, SPointH
   *handled = element;
   CSelection& selection = target.Selection();
   selection.SetEditKind(CSelection::kResize);
-  auto action = BeginRecord(selection);
+  auto action = CMatrixAction::OfSelection(selection);
   const bool alt = IsKeyHeld(platform::kVkMenu);
   ShowPressed(element, zone > 1 && alt ? zone / 2 + 17 : zone + 7);
   const uint32_t mask = selection.GetAxisOverrideMask() |
@@ -366,7 +357,7 @@ int32_t CEditPalette::PressRotate(CElement* element, CElement** handled, SPointH
   *handled = element;
   CSelection& selection = target.Selection();
   selection.SetEditKind(CSelection::kRotate);
-  auto action = BeginRecord(selection);
+  auto action = CMatrixAction::OfSelection(selection);
   ShowPressed(element, zone + 3);
   SHandleDrag drag;
   selection.BeginHandleDrag(kHandleOfZone[zone], &drag);
@@ -398,7 +389,7 @@ int32_t CEditPalette::PressReposition(CElement* element, CElement** handled, SPo
   if (zone == kNoZone || zone >= std::size(kDirectionOfZone) || !target.IsUsable()) return kNoErr;
   *handled = element;
   CSelection& selection = target.Selection();
-  auto action = BeginRecord(selection);
+  auto action = CMatrixAction::OfSelection(selection);
   ShowPressed(element, zone + 6);
   const uint32_t direction = uint32_t(kDirectionOfZone[zone]);
   SHandleDrag drag;
@@ -454,7 +445,7 @@ int32_t CEditPalette::PressRandomize(CElement* element, CElement** handled, SPoi
   CImElement* modeButton = palette->GetRandomizeButton();
   RandomizeAmplitudes(modeButton ? ShownState(modeButton) : 0, &position, &rotation, &scale);
   CSelection& selection = target.Selection();
-  auto action = BeginRecord(selection);
+  auto action = CMatrixAction::OfSelection(selection);
   selection.PrepareRandomize(position, rotation, scale);
   SetAppCursor(kCursorPressed, true);
   target.window->SetDragState(true);
