@@ -304,9 +304,9 @@ int32_t ReplaceConvertedObject(const SConversion& conversion, C3dObject* old, C3
     // Out of the group first, so that the group counts a selected member's leaving once.
     group->RemoveChild(old);
     Unselect(document, old);
-    // Without an action nothing would ever free the old member, so it is deleted.
+    // Without an action nothing would ever free the old member, so it is deleted. Its scene-parts
+    // look-up relinks the groups.
     document->DeleteObjectUndoable(deletePart, old);
-    C3dGroup::RelinkGroups(conversion.scene);
     return kNoErr;
   }
   if (createPart && !createPart->AddObject(made)) return kErrGeneric;
