@@ -195,12 +195,7 @@ int32_t CDocWindow::CopyMaterial() {
   CHolder sourceLock(source, false, false);
   CHolder clipboardLock(fCopiedMaterial, true, false);
   if (!sourceLock.IsLocked() || !clipboardLock.IsLocked()) return kErrOutOfMemory;
-  fCopiedMaterial->ReleaseTextureRefs();
-  if (const int32_t err = fCopiedMaterial->CopyFrom(*source)) return err;
-  if (const int32_t err = fCopiedMaterial->AddTextureRefs()) {
-    fCopiedMaterial->ReleaseTextureRefs();
-    return err;
-  }
+  if (const int32_t err = fCopiedMaterial->CopyWithTextureRefs(*source)) return err;
   return kHandled;
 }
 
