@@ -12,29 +12,16 @@
 #include "scene/cylinder_light.h"
 #include "scene/factory.h"
 #include "scene/light.h"
-#include "scene/object_family.h"
 #include "scene/pyramid_light.h"
 #include "scene/sphere_light.h"
 #include "scene/surface/material.h"
 
 namespace {
 
-constexpr vector3<float> kWhite{1, 1, 1};
-constexpr double kIntensity = 5.0;
-constexpr double kRadius = 1.0;
-constexpr uint32_t kNewLightStateFlags[] = {0x100, 0x1000};
-constexpr int32_t kLightFamily = 3;
-constexpr double kMaterialTransparency = 0.5;
-
 CSpoolSys* ObjectsEnvironment() {
   CAppl* app = GetApplication();
   return app ? app->GetObjectsEnv() : nullptr;
 }
-
-// The class part's leading value, which the radial light has none of.
-void ClearClassValue(C3dSphereLight&) {}
-void ClearClassValue(C3dRoundBeamLight& light) { light.SetExponent(0.0); }
-void ClearClassValue(C3dSquareBeamLight& light) { light.SetExponents(0.0f, 0.0f); }
 
 template <typename T>
 int32_t CreateLight(CDocWindow& window) {
@@ -58,11 +45,9 @@ int32_t CreateLight(CDocWindow& window) {
   light->SetMaterial(material->GetHandle());
   CHolder lock(light, true, false);
   if (!lock.IsLocked()) return NonZeroError(light->GetError());
-  light->SetColour(kWhite);
-  light->SetIntensity(kIntensity);
-  light->SetRadius(kRadius);
-  ClearClassValue(*light);
-  for (uint32_t bit : kNewLightStateFlags) light->SetStateFlags(bit);
+  SetNewLightShine(*light);
+  ClearLightClassValue(*light);
+  SetNewLightRoles(*light);
   vector3<double> position{0, 1, 0};
   window.PlaceNewObject(&position);
   light->SetTransformVector3(position);
@@ -71,11 +56,9 @@ int32_t CreateLight(CDocWindow& window) {
   CHolder materialLock(material, true, false);
   if (materialLock.IsLocked()) {
     SMaterialSample& sample = material->GetRecord().sample;
-    sample.flags |= SMaterialSample::kGlassLike;
-    sample.transparency = kMaterialTransparency;
+    SetNewLightMaterial(sample);
     sample.diffuseColour = light->GetColour();
   }
-  SetObjectFamily(*light, kLightFamily);
   return window.SelectNewObject(light);
 }
 

@@ -56,7 +56,6 @@ constexpr int32_t kWaterFamily = 2;
 constexpr int32_t kCloudFamily = 8;
 constexpr int32_t kStoneFamily = 20;
 
-constexpr uint32_t kStoneStateFlag = 0x40000;
 constexpr double kTorusTube = 1.0;
 constexpr double kTorusRing = 3.0;
 constexpr double kLatticeLowerClip = 0.03;
@@ -341,7 +340,7 @@ int32_t CDocWindow::CreateStone() {
   item.y = -2.0 * box.fMin.y;
   item.family = kStoneFamily;
   ApplyItem(*this, *stone, item);
-  stone->SetStateFlags(kStoneStateFlag);
+  stone->SetStateFlags(C3dTriangleMesh::kStoneStateFlag);
   return SelectNewObject(stone);
 }
 

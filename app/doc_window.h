@@ -217,7 +217,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   C3dDocument* GetHostDocument() override { return GetDocument(); }
   int32_t RedrawNow() override { return Redraw(false); }
   void SetDragState(bool dragging) override { SetDragging(dragging); }
-  bool NotifiesEveryDragStep() const override { return (fFlags & kNotifyDrags) != 0; }
+  // The object-info notification of a drag step, while F10 is held or kNotifyDrags is set.
+  void NotifyDragStep(uint32_t code) override;
 
   // ---- CPreviewDocument
   uint32_t GetRenderSettings() const override { return fRender.fSettings.fFlags; }
@@ -722,8 +723,6 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // The mouse's steps (doc_window_mouse.cpp).
   SPointHV PointerInCanvas() const;
   SPointHV CanvasToView(SPointHV point) const;
-  // The object-info notification of a drag step, while F10 is held or the window asks for it.
-  void NotifyDragStep(uint32_t code);
   // The press to the overlay buttons and "patch render": whether one took it.
   bool OfferToDocImage(SWinEvent& event, SPointHV press);
   int32_t PressOnRenderedImage(SWinEvent& event, SPointHV press, bool space);
@@ -838,8 +837,6 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   int32_t RebuildSelection(Walk&& walk);
   template <typename Walk>
   int32_t ChangeSolo(Walk&& walk);
-  // The control palette told of a selection change: while F10 is held or kNotifyDrags is set.
-  void NotifySelectionChange();
   // The cursor for the modifier keys while Space is held.
   static uint32_t SpaceCursor(bool control, bool alt);
   // The black frame round the handle's point, or the old one taken away (restored from the window

@@ -109,11 +109,9 @@ int32_t CDocWindow::EditCommand(uint32_t code) {
     }
     case FourCC("pama"): {
       // Without an action the paste still happens; it just cannot be undone.
-      std::unique_ptr<CMatrixAction> action(new (std::nothrow) CMatrixAction);
-      if (action && !action->IsValid()) action.reset();
+      std::unique_ptr<CMatrixAction> action = CMatrixAction::OfSelection(selection);
       for (uint32_t i = 0; i < selection.GetCount(); ++i) {
         C3dObject* object = selection.GetObject(i);
-        if (action && action->AddObject(object, true)) action.reset();
         // A group is recorded for its members' sake, never changed itself; a locked object stays.
         if (IsGroup(object) || object->IsTransformLocked()) continue;
         object->GetPlacement().fShear = gPlacement.shear;
@@ -197,12 +195,7 @@ int32_t CDocWindow::CopyMaterial() {
   CHolder sourceLock(source, false, false);
   CHolder clipboardLock(fCopiedMaterial, true, false);
   if (!sourceLock.IsLocked() || !clipboardLock.IsLocked()) return kErrOutOfMemory;
-  fCopiedMaterial->ReleaseTextureRefs();
-  if (const int32_t err = fCopiedMaterial->CopyFrom(*source)) return err;
-  if (const int32_t err = fCopiedMaterial->AddTextureRefs()) {
-    fCopiedMaterial->ReleaseTextureRefs();
-    return err;
-  }
+  if (const int32_t err = fCopiedMaterial->CopyWithTextureRefs(*source)) return err;
   return kHandled;
 }
 

@@ -101,20 +101,25 @@ int32_t CDocWindow::RecordCopies() {
   // Without memory for the action the copies stay, not undoable; nothing copied records nothing.
   std::unique_ptr<CCreateAction> action(selection.GetCount() ? new (std::nothrow) CCreateAction(fScene.get())
                                                                : nullptr);
+  int32_t result = kNoErr;
   if (action) {
     // A copied group's members are copies too: listed before their group, they leave and come back
     // with it.
     CDynTable<C3dObject*> made(SRange{0, kCopiesStep});
-    for (uint32_t i = 0; i < selection.GetCount(); ++i) {
-      if (C3dObject::AppendExpandingGroups(made, selection.GetObject(i), true)) return kErrOutOfMemory;
+    for (uint32_t i = 0; i < selection.GetCount() && !result; ++i) {
+      if (C3dObject::AppendExpandingGroups(made, selection.GetObject(i), true)) result = kErrOutOfMemory;
     }
-    for (uint32_t i = 0; i < made.GetCount(); ++i) {
-      if (!action->AddObject(made[i])) return kErrOutOfMemory;
+    for (uint32_t i = 0; i < made.GetCount() && !result; ++i) {
+      if (!action->AddObject(made[i])) result = kErrOutOfMemory;
     }
-    if (const int32_t err = fDocument->GetUndoHistory().Push(action.release())) return err;
+    if (result) action.reset();
+    else result = fDocument->GetUndoHistory().Push(action.release());
   }
+  // The copies are in the scene and selected even when they could not be recorded.
   Invalidate(false);
-  if (const int32_t err = FindSceneParts(true)) return err;
+  const int32_t found = FindSceneParts(true);
+  if (!result) result = found;
+  if (found) return result;
   NotifyObjInfoChanged(kSceneChanged);
-  return kNoErr;
+  return result;
 }

@@ -191,11 +191,8 @@ int32_t CDocWindow::NudgeSelectionByKey(uint32_t key, bool alt, bool shift) {
   double step = positive ? kNudgeStep : -kNudgeStep;
   if (alt) step *= kFineNudge;
   else if (shift) step *= kCoarseNudge;
-  auto action = std::make_unique<CMatrixAction>();
-  if (!action->IsValid()) return kErrOutOfMemory;
-  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
-    if (action->AddObject(selection.GetObject(i))) return kErrOutOfMemory;
-  }
+  auto action = CMatrixAction::OfSelection(selection);
+  if (!action) return kErrOutOfMemory;
   SHandleDrag drag;
   selection.BeginHandleDrag(handle, &drag);
   selection.NudgeSelectionBy(step, uint32_t(handle), 0);
@@ -214,11 +211,8 @@ int32_t ChangeSelectedTransforms(CDocWindow& window, uint32_t changes, Change&& 
   C3dDocument* document = window.GetDocument();
   CSelection& selection = document->GetSelection();
   if (selection.GetCount() == 0) return kHandled;
-  auto action = std::make_unique<CMatrixAction>();
-  if (!action->IsValid()) return kErrOutOfMemory;
-  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
-    if (action->AddObject(selection.GetObject(i))) return kErrOutOfMemory;
-  }
+  auto action = CMatrixAction::OfSelection(selection);
+  if (!action) return kErrOutOfMemory;
   for (uint32_t i = 0; i < selection.GetCount(); ++i) {
     C3dObject* object = selection.GetObject(i);
     change(object);

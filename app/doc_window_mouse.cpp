@@ -274,14 +274,11 @@ int32_t CDocWindow::ResetSelectionTransform() {
 int32_t CDocWindow::TrackHandleDrag(int32_t handle, SPointHV anchor, bool rotate) {
   CAppl* app = GetApplication();
   CSelection& selection = fDocument->GetSelection();
-  auto action = std::make_unique<CMatrixAction>();
-  if (!action->IsValid()) return kErrOutOfMemory;
+  auto action = CMatrixAction::OfSelection(selection);
+  if (!action) return kErrOutOfMemory;
   selection.SetEditKind(rotate ? CSelection::kRotate : CSelection::kResize);
   SHandleDrag drag;
   selection.BeginHandleDrag(handle, &drag);
-  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
-    if (action->AddObject(selection.GetObject(i), true)) return kErrOutOfMemory;
-  }
   app->HideCursor();
   fDragging = 1;
   Invalidate(false);

@@ -16,13 +16,12 @@
 
 namespace {
 
-constexpr uint32_t kVkF10 = 121;
 // First flag word: left out of the selection commands (the camera one looks through, solo mode), and
-// hidden by solo mode. Second flag word: hidden, and the mesh the stone item made.
+// hidden by solo mode. Second flag word: hidden, and the mesh made as a stone.
 constexpr uint32_t kLeftOut = C3dObject::kNotDrawn;
 constexpr uint32_t kSoloHidden = 0x10;
 constexpr uint32_t kHiddenState = C3dObject::kExcluded;
-constexpr uint32_t kStoneState = 0x40000;
+constexpr uint32_t kStoneState = C3dTriangleMesh::kStoneStateFlag;
 constexpr uint32_t kSymmetricLattice = FourCC("symh");
 // "objinfochanged": the selection changed; solo mode changed what the scene shows.
 constexpr uint32_t kSelectionChanged = 2;
@@ -54,10 +53,6 @@ bool IsShiftHeld() {
 
 }  // namespace
 
-void CDocWindow::NotifySelectionChange() {
-  if ((fFlags & kNotifyDrags) || CSelection::IsKeyHeld(kVkF10)) NotifyObjInfoChanged(kSelectionChanged);
-}
-
 // Solo mode changes what the scene shows, so the control palette hears of it every time.
 template <typename Walk>
 int32_t CDocWindow::ChangeSolo(Walk&& walk) {
@@ -86,7 +81,7 @@ int32_t CDocWindow::RebuildSelection(Walk&& walk) {
     selection.AddSelectedOf(list);
   }
   Invalidate(false);
-  NotifySelectionChange();
+  NotifyDragStep(kSelectionChanged);
   return kNoErr;
 }
 
@@ -101,14 +96,14 @@ int32_t CDocWindow::SelectAll() {
     });
   }
   Invalidate(false);
-  NotifySelectionChange();
+  NotifyDragStep(kSelectionChanged);
   return kNoErr;
 }
 
 int32_t CDocWindow::DeselectAll() {
   fDocument->GetSelection().DeselectAll(1);
   Invalidate(false);
-  NotifySelectionChange();
+  NotifyDragStep(kSelectionChanged);
   return kNoErr;
 }
 

@@ -106,12 +106,10 @@ int32_t CDocWindow::HandleTransformOption(CUIMessage* message) {
   CSelection& selection = fDocument->GetSelection();
   // Applies the operation to every selected object, recorded as one action.
   const auto record = [&](auto operation) {
-    auto action = std::make_unique<CMatrixAction>();
     // Without memory for the action the operation still runs; nothing is recorded.
-    if (!action->IsValid()) action.reset();
+    auto action = CMatrixAction::OfSelection(selection);
     for (uint32_t i = 0; i < selection.GetCount(); ++i) {
       C3dObject* object = selection.GetObject(i);
-      if (action && action->AddObject(object) != kNoErr) action.reset();
       operation(object);
       object->NotifyParentBoundsChanged();
     }

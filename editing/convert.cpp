@@ -27,7 +27,6 @@
 #include "scene/group.h"
 #include "scene/height_field.h"
 #include "scene/light.h"
-#include "scene/object_family.h"
 #include "scene/plane.h"
 #include "scene/pyramid.h"
 #include "scene/pyramid_light.h"
@@ -40,15 +39,6 @@
 
 namespace {
 
-// A light made from a shape shines as the light's create item makes one.
-constexpr vector3<float> kWhite{1, 1, 1};
-constexpr double kLightIntensity = 5.0;
-constexpr double kLightRadius = 1.0;
-constexpr uint32_t kNewLightStateFlags[] = {0x100, 0x1000};
-constexpr int32_t kLightFamilyNumber = 3;
-constexpr double kLightTransparency = 0.5;
-// Marks a mesh as a generated stone rather than an imported one.
-constexpr uint32_t kStoneStateFlag = 0x40000;
 constexpr double kTorusTube = 1.0;
 constexpr double kTorusRing = 3.0;
 // The torus's height as a share of the smaller of its width and depth.
@@ -141,14 +131,9 @@ int32_t SetTorusRadii(const STarget&, C3dObject* made) {
 
 // ---- light steps
 
-// The leading value of the class part, which the radial light has none of.
-void ClearClassValue(C3dSphereLight&) {}
-void ClearClassValue(C3dRoundBeamLight& light) { light.SetExponent(0.0); }
-void ClearClassValue(C3dSquareBeamLight& light) { light.SetExponents(0.0f, 0.0f); }
-
-template <typename T>
+// A light made from a shape shines as the light's create item makes one.
 void SetUpLight(C3dObject* old, C3dObject* made) {
-  auto* light = static_cast<T*>(made);
+  auto* light = static_cast<C3dLight*>(made);
   if (old->IsLight()) {
     const auto* source = static_cast<const C3dLight*>(old);
     light->SetColour(source->GetColour());
@@ -156,11 +141,9 @@ void SetUpLight(C3dObject* old, C3dObject* made) {
     light->SetRadius(source->C3dLight::GetRadius());
     light->SetLightWord(source->GetLightWord());
   } else {
-    light->SetColour(kWhite);
-    light->SetIntensity(kLightIntensity);
-    light->SetRadius(kLightRadius);
+    SetNewLightShine(*light);
   }
-  ClearClassValue(*light);
+  ClearLightClassValue(*light);
 }
 
 // ---- the targets
@@ -175,8 +158,7 @@ constexpr STarget Shape(const char* name, bool matchFamily, EExtent extent) {
 
 template <typename T>
 constexpr STarget Light(const char* name) {
-  return {name, kLights, T::kClassTag, true, -1, EExtent::kZeroFill, MakeWithoutMaterial<T>, nullptr, SetUpLight<T>,
-          false};
+  return {name, kLights, T::kClassTag, true, -1, EExtent::kZeroFill, MakeWithoutMaterial<T>, nullptr, SetUpLight, false};
 }
 
 const STarget kTargets[kConversionTargetCount] = {
@@ -263,8 +245,12 @@ int32_t SetUpMaterial(C3dObject* made, bool light) {
   CHolder lock(material, true, false);
   if (!lock.IsLocked()) return NonZeroError(material->GetError());
   SMaterialSample& sample = material->GetRecord().sample;
-  sample.flags = light ? sample.flags | SMaterialSample::kGlassLike : sample.flags & ~SMaterialSample::kGlassLike;
-  sample.transparency = light ? kLightTransparency : 0.0;
+  if (light) {
+    SetNewLightMaterial(sample);
+  } else {
+    sample.flags &= ~SMaterialSample::kGlassLike;
+    sample.transparency = 0.0;
+  }
   return kNoErr;
 }
 
@@ -286,12 +272,11 @@ int32_t TakeOver(const SConversion& conversion, const STarget& target, C3dObject
   made->SetStateFlags(~0u, false);
   made->SetStateFlags(old->GetStateFlags());
   if (light) {
-    for (uint32_t bit : kNewLightStateFlags) made->SetStateFlags(bit);
-    SetObjectFamily(*made, kLightFamilyNumber);
+    SetNewLightRoles(*static_cast<C3dLight*>(made));
   } else {
     made->SetCreationWord(0, old->GetCreationWord(0));
     made->SetCreationWord(1, old->GetCreationWord(1));
-    if (target.classTag == C3dTriangleMesh::kClassTag) made->SetStateFlags(kStoneStateFlag);
+    if (target.classTag == C3dTriangleMesh::kClassTag) made->SetStateFlags(C3dTriangleMesh::kStoneStateFlag);
   }
   made->SetScaledSize(NewExtent(target.extent, old->GetScaledSize()));
   return kNoErr;
@@ -319,9 +304,9 @@ int32_t ReplaceConvertedObject(const SConversion& conversion, C3dObject* old, C3
     // Out of the group first, so that the group counts a selected member's leaving once.
     group->RemoveChild(old);
     Unselect(document, old);
-    // Without an action nothing would ever free the old member, so it is deleted.
+    // Without an action nothing would ever free the old member, so it is deleted. Its scene-parts
+    // look-up relinks the groups.
     document->DeleteObjectUndoable(deletePart, old);
-    C3dGroup::RelinkGroups(conversion.scene);
     return kNoErr;
   }
   if (createPart && !createPart->AddObject(made)) return kErrGeneric;

@@ -39,10 +39,10 @@ class CDocumentHost {
 
   // What the edit palette's drags reach besides, each standing for nothing by default: the document
   // with its selection and undo history; an immediate redraw (0 or its code), since the drag loops
-  // do not return to the heartbeat; the dragging byte, which keeps those redraws light; and whether
-  // every drag step also tells the control palette.
+  // do not return to the heartbeat; the dragging byte, which keeps those redraws light; and the
+  // object-info notification of a drag step, sent while F10 is held or the window asks for it.
   virtual C3dDocument* GetHostDocument() { return nullptr; }
   virtual int32_t RedrawNow() { return 0; }
   virtual void SetDragState(bool) {}
-  virtual bool NotifiesEveryDragStep() const { return false; }
+  virtual void NotifyDragStep(uint32_t) {}
 };

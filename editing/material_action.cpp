@@ -63,9 +63,7 @@ int32_t CMaterialAction::CopyInto(C3dObject* object, C3dMaterial* source) {
   if (!sourceLock.IsLocked()) return NonZeroError(object->GetError());
   C3dMaterial* target = MaterialOf(object);
   if (!target || target == source) return kNoErr;
-  target->ReleaseTextureRefs();
-  if (const int32_t error = target->CopyFrom(*source)) return error;
-  return target->AddTextureRefs();
+  return target->CopyWithTextureRefs(*source);
 }
 
 int32_t CMaterialAction::AddObject(C3dObject* object, bool before) {

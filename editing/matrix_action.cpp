@@ -1,5 +1,8 @@
 #include "editing/matrix_action.h"
 
+#include <new>
+
+#include "editing/selection.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "scene/group.h"
@@ -16,6 +19,15 @@ C3dGroup* AsGroup(C3dObject* object) {
 CMatrixAction::CMatrixAction()
     : fObjects(SRange{0, kGrowthStep}), fBefore(SRange{0, kGrowthStep}), fAfter(SRange{0, kGrowthStep}) {
   if (!fObjects.IsValid() || !fBefore.IsValid() || !fAfter.IsValid()) SetValid(false);
+}
+
+std::unique_ptr<CMatrixAction> CMatrixAction::OfSelection(CSelection& selection) {
+  std::unique_ptr<CMatrixAction> action(new (std::nothrow) CMatrixAction);
+  if (!action || !action->IsValid()) return nullptr;
+  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
+    if (action->AddObject(selection.GetObject(i))) return nullptr;
+  }
+  return action;
 }
 
 CMatrixAction::SDecomposition CMatrixAction::Decompose(C3dObject* object) {

@@ -5,12 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "editing/undoable_action.h"
 #include "framework/core/dyn_table.h"
 #include "framework/core/matrix34.h"
 
 class C3dObject;
+class CSelection;
 
 class CMatrixAction : public CUndoableAction {
  public:
@@ -19,6 +21,9 @@ class CMatrixAction : public CUndoableAction {
 
   // Invalid when its tables cannot be made.
   CMatrixAction();
+  // An action holding every selected object's transform as it is now, groups with their members;
+  // null when it cannot be made or cannot take an object. The caller decides what to do without one.
+  static std::unique_ptr<CMatrixAction> OfSelection(CSelection& selection);
 
   // before: lists the object, a group's members first (the last member first, at every depth), with
   // its transform as it is now; otherwise the transform goes to the after table alone. 0; 9 when a

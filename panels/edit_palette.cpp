@@ -13,14 +13,6 @@ namespace {
 
 CEditPalette* gCurrent = nullptr;
 
-// The list window of "convert object": a pop-up of the palette's layout file that shows while the
-// button is held.
-class CConvertList : public CLayoutHostCanvas {
- public:
-  CConvertList(CUICmFunction* owner, CResourceEnv* environment)
-      : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kConvertList) {}
-};
-
 CImElement* ImageElementOf(CElement* element) { return dynamic_cast<CImElement*>(element); }
 
 }  // namespace
@@ -45,16 +37,12 @@ C3dDocument* CEditPalette::GetDocument() const { return fWindow ? fWindow->GetHo
 int32_t CEditPalette::BuildControls(CResourceEnv* environment) {
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
   CElement* found = nullptr;
-  BindElementRef(need::kEditResize.name, &found, &PressResize, &TrackResize, nullptr);
-  fResize = ImageElementOf(found);
-  BindElementRef(need::kEditRotate.name, &found, &PressRotate, &TrackRotate, nullptr);
-  fRotate = ImageElementOf(found);
-  BindElementRef(need::kEditReposition.name, &found, &PressReposition, &TrackReposition, nullptr);
-  fReposition = ImageElementOf(found);
+  BindElement(need::kEditResize.name, &PressResize, &TrackResize, nullptr);
+  BindElement(need::kEditRotate.name, &PressRotate, &TrackRotate, nullptr);
+  BindElement(need::kEditReposition.name, &PressReposition, &TrackReposition, nullptr);
   BindElementRef(need::kEditRandomize.name, &found, &PressRandomizeMode, &TrackRandomizeMode, nullptr);
   fRandomize = ImageElementOf(found);
-  BindElementRef(need::kEditRandomizeControl.name, &found, &PressRandomize, &TrackButtonHover, nullptr);
-  fRandomizeControl = ImageElementOf(found);
+  BindElement(need::kEditRandomizeControl.name, &PressRandomize, &TrackButtonHover, nullptr);
   BindElement(need::kEditConvertObject.name, &PressConvertObject, &TrackButtonHover, nullptr);
   for (const SLayoutNeed& option : need::kEditOptions)
     BindElement(option.name, &InvokeButtonAction, &TrackButtonHover, nullptr);
@@ -75,7 +63,9 @@ int32_t CEditPalette::BuildControls(CResourceEnv* environment) {
 }
 
 CLayoutHostCanvas* CEditPalette::GetConvertList() {
-  if (!fConvertList) fConvertList = new CConvertList(GetOwner(), GetResourceEnvironment());
+  // A pop-up of the palette's layout file that shows while the button is held.
+  if (!fConvertList)
+    fConvertList = new CLayoutHostCanvas(GetOwner(), GetResourceEnvironment(), kDialogStyle, need::kConvertList);
   if (fConvertList->BuildOnce()) return nullptr;
   return fConvertList;
 }

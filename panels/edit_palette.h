@@ -50,9 +50,6 @@ class CEditPalette : public CLayoutHostCanvas {
 
   // The one edit palette, none before it is made.
   static CEditPalette* GetCurrent();
-  CImElement* GetResizeButton() const { return fResize; }
-  CImElement* GetRotateButton() const { return fRotate; }
-  CImElement* GetRepositionButton() const { return fReposition; }
   CImElement* GetRandomizeButton() const { return fRandomize; }
   // The list window of "convert object", built on first use.
   CLayoutHostCanvas* GetConvertList();
@@ -88,11 +85,7 @@ class CEditPalette : public CLayoutHostCanvas {
 
  private:
   CDocumentHost* fWindow = nullptr;
-  CImElement* fResize = nullptr;
-  CImElement* fRotate = nullptr;
-  CImElement* fReposition = nullptr;
   CImElement* fRandomize = nullptr;
-  CImElement* fRandomizeControl = nullptr;
   CLayoutHostCanvas* fConvertList = nullptr;
   CGlowTracker fTracker{&ButtonState};
 };

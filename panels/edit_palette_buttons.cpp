@@ -36,7 +36,6 @@ constexpr int32_t kFallingStep = -20;
 constexpr int32_t kModeStepPixels = 4;
 constexpr uint32_t kNoZone = 0;
 constexpr uint32_t kZoneLimit = 255;
-constexpr uint32_t kVkF10 = 0x79;
 // The change bits of "objinfochanged": a drag step asks for the preview at once.
 constexpr uint32_t kSelectionChanged = 4;
 constexpr uint32_t kDragStepChanged = 0x80000004;
@@ -106,18 +105,9 @@ STarget Target() {
   return target;
 }
 
-// The undo record of a drag: every selected object's transform before it, groups with their
-// members. None when the action cannot be made; the drag then goes on without it.
-std::unique_ptr<CMatrixAction> BeginRecord(CSelection& selection) {
-  auto action = std::make_unique<CMatrixAction>();
-  if (!action->IsValid()) return nullptr;
-  for (uint32_t i = 0; i < selection.GetCount(); ++i) {
-    if (action->AddObject(selection.GetObject(i), true)) return nullptr;
-  }
-  return action;
-}
-
-// Pushed when something moved, so that a press without movement leaves the last undo step alone.
+// The undo record of a drag, taken before it (CMatrixAction::OfSelection; the drag goes on without
+// one), pushed when something moved, so that a press without movement leaves the last undo step
+// alone.
 int32_t EndRecord(const STarget& target, std::unique_ptr<CMatrixAction> action, bool moved) {
   if (!action || !moved) return kNoErr;
   return target.document->GetUndoHistory().Push(action.release());
@@ -126,13 +116,14 @@ int32_t EndRecord(const STarget& target, std::unique_ptr<CMatrixAction> action, 
 void AfterStep(const STarget& target) {
   target.window->Invalidate(true);
   target.window->RedrawNow();
-  if (IsKeyHeld(kVkF10) || target.window->NotifiesEveryDragStep())
-    target.window->NotifyObjInfoChanged(kDragStepChanged);
+  target.window->NotifyDragStep(kDragStepChanged);
 }
 
 // Polls the pointer while the button is held and hands each movement since the last position (at
-// first the press point, so that travel during the pressed look's wait counts) to step. With keepAt the pointer is put back there after each step, so that the drag goes on without
-// the pointer leaving the button. Whether anything moved.
+// first the press point, so that travel during the pressed look's wait counts) to step, which
+// answers whether it changed anything; only such a step redraws and counts as a move. With keepAt
+// the pointer is put back there after each step, so that the drag goes on without the pointer
+// leaving the button. Whether anything moved.
 template <typename F>
 bool DragLoop(const STarget& target, SPointHV start, bool keepAt, F step) {
   CAppl* app = App();
@@ -144,9 +135,10 @@ bool DragLoop(const STarget& target, SPointHV start, bool keepAt, F step) {
       platform::SleepMs(kPollMs);
       continue;
     }
-    step(now.h - last.h, now.v - last.v);
+    const bool changed = step(now.h - last.h, now.v - last.v);
     if (keepAt) SetCursorPosition(start.h, start.v);
     last = keepAt ? start : now;
+    if (!changed) continue;
     AfterStep(target);
     moved = true;
   }
@@ -286,7 +278,7 @@ int32_t CEditPalette::PressResize(CElement* element, CElement** handled, SPointH
   *handled = element;
   CSelection& selection = target.Selection();
   selection.SetEditKind(CSelection::kResize);
-  auto action = BeginRecord(selection);
+  auto action = CMatrixAction::OfSelection(selection);
   const bool alt = IsKeyHeld(platform::kVkMenu);
   ShowPressed(element, zone > 1 && alt ? zone / 2 + 17 : zone + 7);
   const uint32_t mask = selection.GetAxisOverrideMask() |
@@ -295,8 +287,10 @@ int32_t CEditPalette::PressResize(CElement* element, CElement** handled, SPointH
   SHandleDrag drag;
   selection.BeginHandleDrag(kHandleOfZone[zone], &drag);
   target.window->SetDragState(true);
-  const bool moved = DragLoop(target, ElementToScreen(element, point), false,
-                              [&](int32_t dx, int32_t dy) { selection.DragHandleStep(dx, dy, &drag); });
+  const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t dy) {
+    selection.DragHandleStep(dx, dy, &drag);
+    return true;
+  });
   const int32_t err = EndRecord(target, std::move(action), moved);
   selection.SetAxisOverride(false, mask & ~uint32_t(CSelection::kOverrideUniform));
   EndOfDrag(target, element, HoverState(EZoneButton::kResize, zone));
@@ -312,7 +306,7 @@ int32_t CEditPalette::PressRotate(CElement* element, CElement** handled, SPointH
   *handled = element;
   CSelection& selection = target.Selection();
   selection.SetEditKind(CSelection::kRotate);
-  auto action = BeginRecord(selection);
+  auto action = CMatrixAction::OfSelection(selection);
   ShowPressed(element, zone + 3);
   SHandleDrag drag;
   selection.BeginHandleDrag(kHandleOfZone[zone], &drag);
@@ -324,8 +318,10 @@ int32_t CEditPalette::PressRotate(CElement* element, CElement** handled, SPointH
   SetCursorPosition(press.h, press.v);
   // Without Ctrl the pointer goes back to the press point after each step; with it, the movement is
   // taken from where the pointer is, so that no step counts the same travel twice.
-  const bool moved = DragLoop(target, press, !control,
-                              [&](int32_t dx, int32_t dy) { selection.DragHandleStep(dx, dy, &drag); });
+  const bool moved = DragLoop(target, press, !control, [&](int32_t dx, int32_t dy) {
+    selection.DragHandleStep(dx, dy, &drag);
+    return true;
+  });
   const int32_t err = EndRecord(target, std::move(action), moved);
   SetAppCursor(0, false);
   SetCursorPosition(press.h, press.v);
@@ -342,7 +338,7 @@ int32_t CEditPalette::PressReposition(CElement* element, CElement** handled, SPo
   if (zone == kNoZone || zone >= std::size(kDirectionOfZone) || !target.IsUsable()) return kNoErr;
   *handled = element;
   CSelection& selection = target.Selection();
-  auto action = BeginRecord(selection);
+  auto action = CMatrixAction::OfSelection(selection);
   ShowPressed(element, zone + 6);
   const uint32_t direction = uint32_t(kDirectionOfZone[zone]);
   SHandleDrag drag;
@@ -352,6 +348,7 @@ int32_t CEditPalette::PressReposition(CElement* element, CElement** handled, SPo
   const bool vertical = direction / 2 == 1;
   const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t dy) {
     selection.NudgeSelection(vertical ? -dy : dx, uint32_t(drag.handle), 1);
+    return true;
   });
   const int32_t err = EndRecord(target, std::move(action), moved);
   EndOfDrag(target, element, zone);
@@ -397,13 +394,15 @@ int32_t CEditPalette::PressRandomize(CElement* element, CElement** handled, SPoi
   CImElement* modeButton = palette->GetRandomizeButton();
   RandomizeAmplitudes(modeButton ? ShownState(modeButton) : 0, &position, &rotation, &scale);
   CSelection& selection = target.Selection();
-  auto action = BeginRecord(selection);
+  auto action = CMatrixAction::OfSelection(selection);
   selection.PrepareRandomize(position, rotation, scale);
   SetAppCursor(kCursorPressed, true);
   target.window->SetDragState(true);
-  // Only the sideways travel scatters, so that going back to the start undoes it.
+  // Only the sideways travel scatters, so that going back to the start undoes it; up and down
+  // neither redraws nor records.
   const bool moved = DragLoop(target, ElementToScreen(element, point), false, [&](int32_t dx, int32_t) {
     if (dx) selection.ApplyRandomizeStep(dx);
+    return dx != 0;
   });
   const int32_t err = EndRecord(target, std::move(action), moved);
   target.window->SetDragState(false);

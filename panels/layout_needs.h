@@ -1,6 +1,7 @@
 // What the palettes and dialogs look up in their layout files.
 #pragma once
 
+#include "editing/convert.h"
 #include "framework/ui/layout_need.h"
 
 namespace need {
@@ -46,7 +47,7 @@ inline constexpr uint32_t kEditAlignCount = 10;
 extern const SLayoutNeed kEditAlignButtons[kEditAlignCount];
 // The list window of "convert object", with an element of each conversion target's name.
 extern const SLayoutNeed kConvertList;
-inline constexpr uint32_t kConvertItemCount = 16;
+inline constexpr uint32_t kConvertItemCount = kConversionTargetCount;
 extern const SLayoutNeed kConvertItems[kConvertItemCount];
 extern const SDialogNeeds kEditPoly;
 extern const SDialogNeeds kEditTori;

@@ -7,6 +7,7 @@
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "scene/class_mesh.h"
+#include "scene/object_family.h"
 #include "scene/surface/material.h"
 
 namespace {
@@ -197,4 +198,38 @@ bool C3dSquareBeamLight::SwapRecord(uint8_t* record, uint32_t size) {
   SwapWordAt(record + kClassPartOffset);
   SwapWordAt(record + kClassPartOffset + 4);
   return true;
+}
+
+// ---- a new light
+
+namespace {
+
+constexpr vector3<float> kNewLightColour{1, 1, 1};
+constexpr double kNewLightIntensity = 5.0;
+constexpr double kNewLightRadius = 1.0;
+constexpr uint32_t kNewLightStateFlags[] = {0x100, 0x1000};
+constexpr int32_t kNewLightFamily = 3;
+constexpr double kNewLightTransparency = 0.5;
+
+}  // namespace
+
+void SetNewLightShine(C3dLight& light) {
+  light.SetColour(kNewLightColour);
+  light.SetIntensity(kNewLightIntensity);
+  light.SetRadius(kNewLightRadius);
+}
+
+void ClearLightClassValue(C3dLight& light) {
+  if (auto* round = dynamic_cast<C3dRoundBeamLight*>(&light)) round->SetExponent(0.0);
+  else if (auto* square = dynamic_cast<C3dSquareBeamLight*>(&light)) square->SetExponents(0.0f, 0.0f);
+}
+
+void SetNewLightRoles(C3dLight& light) {
+  for (uint32_t bit : kNewLightStateFlags) light.SetStateFlags(bit);
+  SetObjectFamily(light, kNewLightFamily);
+}
+
+void SetNewLightMaterial(SMaterialSample& sample) {
+  sample.flags |= SMaterialSample::kGlassLike;
+  sample.transparency = kNewLightTransparency;
 }

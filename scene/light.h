@@ -19,6 +19,7 @@
 #include "scene/shape_intersection.h"
 
 class C3dClassMesh;
+struct SMaterialSample;
 
 class C3dLight : public C3dObject {
  public:
@@ -177,6 +178,16 @@ class C3dSquareBeamLight : public C3dShapedLight {
  private:
   float fExponents[2] = {};
 };
+
+// What a light the user makes starts with, from its create item or converted from another object.
+// White, intensity 5, radius 1.
+void SetNewLightShine(C3dLight& light);
+// The leading value of the class part to 0: a beam light's exponents; the radial light has none.
+void ClearLightClassValue(C3dLight& light);
+// State bits 0x100 and 0x1000 and family 3, the lights' family.
+void SetNewLightRoles(C3dLight& light);
+// Its material glass-like and half transparent.
+void SetNewLightMaterial(SMaterialSample& sample);
 
 // What every shaped light class T over its base has in the same form: its two factories, its one
 // class mesh with the hooks that make it, its type name, facet count and duplicate.

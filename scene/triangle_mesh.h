@@ -31,6 +31,9 @@ class C3dTriangleMesh : public C3dObject {
   static constexpr uint32_t kFamily = FourCC("3dob");
   static constexpr uint32_t kClassTag = FourCC("tmsh");
   static constexpr const char* kTypeName = "C3dTriMeshType2";
+  // State flag of a mesh generated as a stone (by its create item or a conversion), which the
+  // selection commands tell from an imported mesh.
+  static constexpr uint32_t kStoneStateFlag = 0x40000;
   // The mesh header, offsets from the record's start.
   static constexpr uint32_t kByteOrderOffset = 748;  // 1 while the arrays are big-endian
   static constexpr uint32_t kCountsOffset = 752;     // vertex, normal and face capacity and count

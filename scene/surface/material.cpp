@@ -393,6 +393,16 @@ int32_t C3dMaterial::CopyFrom(C3dMaterial& other) {
   return kNoErr;
 }
 
+int32_t C3dMaterial::CopyWithTextureRefs(C3dMaterial& other) {
+  ReleaseTextureRefs();
+  if (const int32_t error = CopyFrom(other)) return error;
+  if (const int32_t error = AddTextureRefs()) {
+    ReleaseTextureRefs();
+    return error;
+  }
+  return kNoErr;
+}
+
 int32_t C3dMaterial::Reset() {
   const int32_t error = ReleaseTextureRefs(true);
   CHolder holder(this, true, false);

@@ -136,6 +136,10 @@ class C3dMaterial : public C3dBase {
   // The other material's part; each component that the new sources read takes over the other's
   // texture, the others are emptied, and replaced textures give back their counted uses.
   int32_t CopyFrom(C3dMaterial& other);
+  // Becomes a copy of the other material that counts its own texture uses: its uses given back, the
+  // other's part copied and the uses counted; when counting fails they are given back again. 0 or
+  // the failure's code.
+  int32_t CopyWithTextureRefs(C3dMaterial& other);
   // Back to a new material's state: every component emptied, its counted use given back, and every
   // field at its default. The first error of giving back a use or of the lock.
   int32_t Reset();

@@ -2,6 +2,7 @@
 // dialog's replication copy the selection as one undoable step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,8 +12,10 @@
 #include "editing/undo_history.h"
 #include "editors/terrain/terrain_editor.h"
 #include "framework/core/appl.h"
+#include "framework/core/result_codes.h"
 #include "panels/edit_poly.h"
 #include "panels/edit_tori.h"
+#include "platform/alloc.h"
 #include "scene/height_field.h"
 #include "scene/torus.h"
 #include "scene/triangle_mesh.h"
@@ -29,10 +32,17 @@ class CCopyWindow : public CDocWindow {
   int32_t FindSceneParts(bool relink) override {
     CAppl* app = GetApplication();
     busyWhileFinding.push_back(app && app->IsBusyCursor());
-    return findResult ? findResult : CDocWindow::FindSceneParts(relink);
+    lastFound = findResult ? findResult : CDocWindow::FindSceneParts(relink);
+    return lastFound;
+  }
+  void NotifyObjInfoChanged(uint32_t changes) override {
+    notified.push_back(changes);
+    CDocWindow::NotifyObjInfoChanged(changes);
   }
   std::vector<bool> busyWhileFinding;
   int32_t findResult = 0;
+  int32_t lastFound = 0;
+  std::vector<uint32_t> notified;
 };
 
 struct SHeard {
@@ -208,6 +218,32 @@ TEST_F(DocEditSelection, DuplicatingNothingRecordsNothing) {
   EXPECT_EQ(w->DuplicateSelection(), 0);
   EXPECT_EQ(w->ReplicateSelection(), 0);
   EXPECT_EQ(History().GetCurrentAction(), previous);
+}
+
+// Memory failing at each point in turn: whenever the copies were made and selected, the window takes
+// them in and tells the palettes, also when recording them failed. (A pool retries an allocation
+// once, so two calls fail.)
+TEST_F(DocEditSelection, CopiesThatCannotBeRecordedAreStillTakenIn) {
+  // More than copying one cube and recording it asks for.
+  constexpr uint32_t kAllocationsOfACopy = 60;
+  C3dCube* cube = AddShape<C3dCube>("cube", {1, 0, 0});
+  ASSERT_EQ(w->FindSceneParts(true), 0);
+  uint32_t failuresAfterCopying = 0;
+  for (uint32_t served = 0; served < kAllocationsOfACopy; ++served) {
+    SelectOnly({cube});
+    w->busyWhileFinding.clear();
+    w->notified.clear();
+    w->lastFound = -1;
+    platform::FailAllocationsAfter(served, 2);
+    const int32_t err = w->DuplicateSelection();
+    platform::FailNextAllocations(0);
+    if (err == kNoErr || Listed() == std::vector<C3dObject*>{cube}) continue;
+    ++failuresAfterCopying;
+    EXPECT_EQ(w->busyWhileFinding.size(), 1u) << "failing allocation " << served;
+    const bool told = std::count(w->notified.begin(), w->notified.end(), 2u) == 1;
+    EXPECT_EQ(told, w->lastFound == kNoErr) << "failing allocation " << served;
+  }
+  EXPECT_GT(failuresAfterCopying, 0u);
 }
 
 // ---- 'repl' and the replicate dialog's replication

@@ -288,6 +288,17 @@ TEST_F(EditPaletteButtons, RandomizeControlScattersAndGoingBackRestores) {
   EXPECT_FALSE(w->IsDragging());
 }
 
+// Up and down travel scatters nothing, so it neither redraws nor records an undo step.
+TEST_F(EditPaletteButtons, RandomizeControlIgnoresUpAndDownTravel) {
+  const C34Matrix placed = sphere->GetObjectToWorld();
+  w->steps = 0;
+  Press(Button(need::kEditRandomizeControl), {20, 20}, "rmove 0 10\nrmove 0 -6");
+  EXPECT_EQ(w->steps, 0u);
+  EXPECT_EQ(Recorded(), marker);
+  for (int i = 0; i < 12; ++i) EXPECT_DOUBLE_EQ(sphere->GetObjectToWorld().m[i], placed.m[i]);
+  EXPECT_FALSE(w->IsDragging());
+}
+
 TEST_F(EditPaletteButtons, RandomizeModesGiveTheirAmplitudes) {
   struct SCase {
     uint32_t mode;
