@@ -29,7 +29,7 @@ CSpoolTableT<CHFUnit>* NewGridTable(uint32_t n) {
   SSpoolTableSpec spec;
   spec.SetDefaults(false, nullptr, nullptr);
   auto* table = new CSpoolTableT<CHFUnit>(layout, spec);
-  if (!table->IsValid()) {
+  if (table && !table->IsValid()) {
     delete table;
     return nullptr;
   }
