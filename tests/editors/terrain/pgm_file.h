@@ -50,7 +50,7 @@ inline bool ReadGreyMap(const std::string& path, SGreyMap* map, std::string* why
     return false;
   };
   std::ifstream in(path, std::ios::binary);
-  if (!in) return fail("cannot open " + path);
+  if (!in) return fail("cannot be opened");
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   if (bytes.size() < 2 || bytes[0] != 'P' || bytes[1] != '5') return fail("no P5 magic");
   size_t at = 2;
