@@ -68,10 +68,16 @@ int32_t OnGrid(C3dHeightField* field, Step step) {
   return step(field->GetGrid(), field->GetSide());
 }
 
-// A zero-filled n × n grid from the data pool; false when the pool refuses it.
-bool MakeScratch(CMemBlockT<CHFUnit>& block, uint32_t n) {
-  const uint64_t bytes = uint64_t(n) * n * sizeof(CHFUnit);
-  return bytes <= UINT32_MAX && block.Init(uint32_t(bytes), GetDataPool());
+// OnGrid with a zero-filled n × n scratch grid from the data pool: step(grid, scratch, n), or 9, the
+// grid untouched, when the pool refuses the scratch grid.
+template <typename Step>
+int32_t OnGridWithScratch(C3dHeightField* field, Step step) {
+  return OnGrid(field, [&step](CHFUnit* grid, uint32_t n) -> int32_t {
+    const uint64_t bytes = uint64_t(n) * n * sizeof(CHFUnit);
+    CMemBlockT<CHFUnit> block;
+    if (bytes > UINT32_MAX || !block.Init(uint32_t(bytes), GetDataPool())) return kErrOutOfMemory;
+    return step(grid, block.GetTyped(), n);
+  });
 }
 
 int32_t Smoothed(CHFUnit* grid, uint32_t n, int32_t lo, int32_t hi, int32_t passes = 1) {
@@ -113,13 +119,10 @@ void PlateauStep(const CHFUnit* from, CHFUnit* to, uint32_t n) {
   }
 }
 
-// Seeds clusters of seven cells (a cell, its four neighbours and the two below it diagonally) over a
-// lattice of step 3 from (5, 5), smooths them, lifts them by f over the grid and spreads them back
-// into it as plateaus.
-int32_t MoundStep(CHFUnit* grid, uint32_t n, double f, int32_t lo, int32_t hi) {
-  CMemBlockT<CHFUnit> block;
-  if (!MakeScratch(block, n)) return kErrOutOfMemory;
-  CHFUnit* mounds = block.GetTyped();
+// Seeds clusters of seven cells (a cell, its four neighbours and the two below it diagonally) into the
+// cleared scratch grid over a lattice of step 3 from (5, 5), smooths them, lifts them by f over the
+// grid and spreads them back into it as plateaus.
+int32_t MoundStep(CHFUnit* grid, CHFUnit* mounds, uint32_t n, double f, int32_t lo, int32_t hi) {
   const int64_t size = n;
   const int64_t lattice = size < 11 ? 0 : (size - 8) / 3;
   for (int64_t a = 0; a < lattice; ++a) {
@@ -326,10 +329,7 @@ int32_t BuildErodedHeightGrid(C3dHeightField* field, int32_t lo, int32_t hi) {
 }
 
 int32_t SpikesHeightGrid(C3dHeightField* field) {
-  return OnGrid(field, [](CHFUnit* grid, uint32_t n) -> int32_t {
-    CMemBlockT<CHFUnit> block;
-    if (!MakeScratch(block, n)) return kErrOutOfMemory;
-    CHFUnit* spikes = block.GetTyped();
+  return OnGridWithScratch(field, [](CHFUnit* grid, CHFUnit* spikes, uint32_t n) -> int32_t {
     const int64_t size = n;
     const int64_t lattice = size < 8 ? 0 : (size - 5) / 3;
     for (int64_t a = 0; a < lattice; ++a) {
@@ -360,7 +360,8 @@ int32_t MoundsHeightGrid(C3dHeightField* field, int32_t lo, int32_t hi) {
   const uint32_t start = field->GetSide();
   if (start == 0) return kNoErr;
   const auto step = [&](double f) {
-    return OnGrid(field, [&](CHFUnit* grid, uint32_t n) -> int32_t { return MoundStep(grid, n, f, lo, hi); });
+    return OnGridWithScratch(
+        field, [&](CHFUnit* grid, CHFUnit* mounds, uint32_t n) { return MoundStep(grid, mounds, n, f, lo, hi); });
   };
   if (start <= kMoundsFirstSide) return step(0.5);
   double f = 0.5;
@@ -392,10 +393,7 @@ int32_t SawtoothHeightGrid(C3dHeightField* field) {
 }
 
 int32_t SubcontoursHeightGrid(C3dHeightField* field, int32_t lo, int32_t hi) {
-  return OnGrid(field, [lo, hi](CHFUnit* grid, uint32_t n) -> int32_t {
-    CMemBlockT<CHFUnit> block;
-    if (!MakeScratch(block, n)) return kErrOutOfMemory;
-    CHFUnit* flat = block.GetTyped();
+  return OnGridWithScratch(field, [lo, hi](CHFUnit* grid, CHFUnit* flat, uint32_t n) -> int32_t {
     const int64_t size = n;
     std::copy(grid, grid + size * size, flat);
     // Steepness is read from the terrain, not from the copy being cleared.
@@ -418,10 +416,7 @@ int32_t SubcontoursHeightGrid(C3dHeightField* field, int32_t lo, int32_t hi) {
 }
 
 int32_t SubplateausHeightGrid(C3dHeightField* field, int32_t lo, int32_t hi) {
-  return OnGrid(field, [lo, hi](CHFUnit* grid, uint32_t n) -> int32_t {
-    CMemBlockT<CHFUnit> block;
-    if (!MakeScratch(block, n)) return kErrOutOfMemory;
-    CHFUnit* copy = block.GetTyped();
+  return OnGridWithScratch(field, [lo, hi](CHFUnit* grid, CHFUnit* copy, uint32_t n) -> int32_t {
     std::copy(grid, grid + size_t(n) * n, copy);
     for (int32_t pass = 0; pass < 2; ++pass) {
       PlateauStep(grid, copy, n);
@@ -432,10 +427,7 @@ int32_t SubplateausHeightGrid(C3dHeightField* field, int32_t lo, int32_t hi) {
 }
 
 int32_t SlopeNoiseHeightGrid(C3dHeightField* field, int32_t lo, int32_t hi) {
-  return OnGrid(field, [lo, hi](CHFUnit* grid, uint32_t n) -> int32_t {
-    CMemBlockT<CHFUnit> block;
-    if (!MakeScratch(block, n)) return kErrOutOfMemory;
-    CHFUnit* slopes = block.GetTyped();
+  return OnGridWithScratch(field, [lo, hi](CHFUnit* grid, CHFUnit* slopes, uint32_t n) -> int32_t {
     const int64_t size = n;
     for (int64_t r = 0; r < size; ++r)
       for (int64_t c = 0; c < size; ++c) slopes[r * size + c] = SlopeAt(grid, size, r, c);
