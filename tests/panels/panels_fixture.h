@@ -1,0 +1,207 @@
+// A palette built headless from the build's data/ beside a stand-in document window: a scene table
+// with a document on it, whose window records what the palettes ask of it. The application reads the
+// build's system.dat, runs in a folder of the test's own (for "Quarn2 Prefs") with its main window
+// maximised, and every broadcast UI message is kept.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editing/document.h"
+#include "framework/core/file.h"
+#include "framework/core/file_spec.h"
+#include "framework/core/four_cc.h"
+#include "framework/core/resource_env.h"
+#include "framework/ui/element.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/ui_host_canvas.h"
+#include "framework/ui/im_element.h"
+#include "framework/image/ix_image.h"
+#include "framework/ui/ui_message.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
+#include "platform/window.h"
+#include "tests/editing/editing_fixture.h"
+
+// The document window as the palettes reach it: every call is logged; the mode word and the edit
+// space are the window's own; the answer of the alignment is the test's.
+class CPaletteHost : public CTestHost {
+ public:
+  C3dDocument* GetHostDocument() override { return document; }
+  void NotifyDragStep(uint32_t code) override { calls.push_back("drag step " + std::to_string(code)); }
+  int32_t AlignSelection(uint32_t code) override {
+    calls.push_back("align " + std::to_string(code));
+    return alignResult;
+  }
+  int32_t SelectKind(uint32_t kind) override { return Log("kind", kind); }
+  int32_t SelectLightClass(uint32_t classTag) override { return Log("light", classTag); }
+  int32_t SelectFamily(uint32_t family) override {
+    calls.push_back("family " + std::to_string(family));
+    return 0;
+  }
+  int32_t SelectAll() override { return Log("select all"); }
+  int32_t InvertSelection() override { return Log("invert"); }
+  int32_t SelectImportedMeshes() override { return Log("meshes"); }
+  int32_t SoloSelection() override { return Log("solo"); }
+  int32_t EndSolo() override { return Log("end solo"); }
+  uint32_t GetMode() const override { return mode; }
+  void SetRenderedBackdrop(bool on) override { mode = on ? mode | kRenderedBackdrop : mode & ~kRenderedBackdrop; }
+  int32_t ToggleRenderedImage() override {
+    calls.push_back("toggle");
+    mode ^= kWireframeShown | kRenderedShown;
+    return 26;
+  }
+  int32_t GetEditSpace() const override { return editSpace; }
+
+  C3dDocument* document = nullptr;
+  uint32_t mode = kWireframeShown;
+  int32_t editSpace = 0;
+  int32_t alignResult = 0;
+
+ private:
+  int32_t Log(const std::string& what, uint32_t tag = 0) {
+    calls.push_back(tag ? what + " " + FourCCText(tag) : what);
+    return 0;
+  }
+  static std::string FourCCText(uint32_t tag) {
+    return {char(tag >> 24), char(tag >> 16), char(tag >> 8), char(tag)};
+  }
+};
+
+// A broadcast UI message as it was dispatched.
+struct SSentMessage {
+  uint32_t kind;
+  uint32_t flags;
+  std::string element, window, canvas;
+  int32_t word0;
+  bool operator==(const SSentMessage&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const SSentMessage& m) {
+  return out << "{" << m.kind << ", " << m.flags << ", \"" << m.element << "\", \"" << m.window << "\", \"" << m.canvas
+             << "\", " << m.word0 << "}";
+}
+
+class PanelsTest : public EditingTest {
+ protected:
+  // Layout pictures and the palettes' scratch pictures want the program's data pool.
+  uint32_t DataBudget() const override { return 0x1000000; }
+  uint32_t ObjectsBudget() const override { return 0x500000; }
+
+  void SetUp() override {
+    EditingTest::SetUp();
+    if (HasFatalFailure()) return;
+    ASSERT_NE(getcwd(oldFolder, sizeof oldFolder), nullptr);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    CFileSpec system;
+    system.Set(QUARN2_DATA_DIR "/system.dat");
+    app->CAppl::OpenResourceEnvironment(&system);
+    ASSERT_NE(app->GetResourceEnv(), nullptr);
+    platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);
+    owner = new CUICmFunction(SRange{0, 16});
+    owner->Register(this, &Keep);
+    host.document = document.get();
+  }
+  void TearDown() override {
+    platform::headless::AddScript("keyup 32\nkeyup 121\n");
+    Settle();
+    delete owner;
+    files.clear();
+    app->CAppl::CloseResourceEnvironment();
+    EXPECT_EQ(chdir(oldFolder), 0);
+    EditingTest::TearDown();
+  }
+
+  CResourceEnv* DataFile(const std::string& name) {
+    CFileSpec spec;
+    spec.Set((std::string(QUARN2_DATA_DIR) + "/" + name).c_str());
+    files.push_back(std::make_unique<CResourceEnv>(spec, CFile::kModeRead));
+    EXPECT_TRUE(files.back()->IsOpen()) << name;
+    return files.back().get();
+  }
+
+  // The broadcaster's first row keeps every message and lets it go on.
+  static int32_t Keep(void* test, void* message, void*) {
+    const auto* m = static_cast<const CUIMessage*>(message);
+    auto* self = static_cast<PanelsTest*>(test);
+    self->sent.push_back({m->kind, m->flags, m->elementName, m->windowName, m->canvasName, m->GetPayloadWord(0)});
+    if (self->onSent) self->onSent(*m);
+    return 0;
+  }
+  std::vector<SSentMessage> Sent(uint32_t kind) const {
+    std::vector<SSentMessage> out;
+    for (const SSentMessage& m : sent) {
+      if (m.kind == kind) out.push_back(m);
+    }
+    return out;
+  }
+
+  // Plays the script input still waiting, then one more loop step.
+  void Settle() {
+    for (int i = 0; i < 400 && platform::headless::PendingInputs() > 0; ++i) app->PumpMessages();
+    app->PumpMessages();
+  }
+  void Script(const std::string& text) {
+    ASSERT_TRUE(platform::headless::AddScript(text));
+    Settle();
+  }
+  static SPointHV OnScreen(CElement* element, SPointHV local) {
+    SPointHV screen;
+    element->LocalToRootPoint(&screen, local);
+    return screen;
+  }
+  static CElement* Find(CUIHostCanvas& palette, const char* name) {
+    CElement* found = nullptr;
+    CElSystem::FindByName(palette.GetRoot(), name, &found);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  static CImElement* FindImage(CUIHostCanvas& palette, const char* name) {
+    return dynamic_cast<CImElement*>(Find(palette, name));
+  }
+  // One heartbeat of the main loop to a watch.
+  static void Beat(CFCallback watch, void* palette) {
+    SHeartbeatRecord record;
+    watch(palette, &record, nullptr);
+  }
+  static std::string Cursor() { return platform::headless::CursorDescription(platform::GetCursor()); }
+
+  CPaletteHost host;
+  CUICmFunction* owner = nullptr;
+  std::vector<SSentMessage> sent;
+  // Called with each message as it is dispatched.
+  std::function<void(const CUIMessage&)> onSent;
+  std::vector<std::unique_ptr<CResourceEnv>> files;
+  char oldFolder[4096] = {};
+};
+
+// The entries an element's image list showed, each time the element was drawn.
+class CDrawnEntries {
+ public:
+  explicit CDrawnEntries(CElement* element) : fElement(element) {
+    fCurrent = this;
+    element->SetDrawCallback(&Record);
+  }
+  ~CDrawnEntries() {
+    fElement->SetDrawCallback(nullptr);
+    fCurrent = nullptr;
+  }
+  const std::vector<uint32_t>& Entries() const { return fEntries; }
+
+ private:
+  static int32_t Record(CElement* element, uint32_t, CImage*) {
+    auto* image = dynamic_cast<CImElement*>(element);
+    CIxImage* list = image ? image->GetImageList() : nullptr;
+    if (fCurrent && list && (fCurrent->fEntries.empty() || fCurrent->fEntries.back() != list->Selected()))
+      fCurrent->fEntries.push_back(list->Selected());
+    return 0;
+  }
+  static inline CDrawnEntries* fCurrent = nullptr;
+  CElement* fElement;
+  std::vector<uint32_t> fEntries;
+};
