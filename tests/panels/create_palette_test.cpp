@@ -24,7 +24,7 @@ class CreatePaletteTest : public PanelsTest {
     if (HasFatalFailure()) return;
     palette = std::make_unique<CCreatePalette>(owner, DataFile("createpalette.dat"));
     ASSERT_EQ(palette->BuildOnce(), 0);
-    palette->SetOwner(&host);
+    palette->SetOwner(&window);
     palette->MoveTo(kPaletteAt);
     palette->Show();
     sphere = FindImage(*palette, "sphere");
@@ -58,10 +58,10 @@ class CreatePaletteTest : public PanelsTest {
 
 TEST_F(CreatePaletteTest, AnItemShowsItsPressedFrameUntilReleasedAnywhereThenBroadcastsItsName) {
   ASSERT_EQ(sphere->GetImageList()->Count(), 3u);
-  CDrawnEntries drawn(sphere);
+  CDrawRecorder drawn(sphere, &CDrawRecorder::Entry);
   Tracker().SetPulse(40, 20);
   Press(sphere, {10, 10}, "wait 30\nrmove 200 300\nwait 30\n");
-  EXPECT_EQ(drawn.Entries(), (std::vector<uint32_t>{2, 0}));
+  EXPECT_EQ(drawn.Values(), (std::vector<int64_t>{2, 0}));
   EXPECT_EQ(Tracker().GetLevel(), 255);
   EXPECT_EQ(Tracker().GetStep(), -20);
   EXPECT_EQ(Sent(0), (std::vector<SSentMessage>{{0, 1, "sphere", "", "create palette", 0}}));
@@ -72,9 +72,9 @@ TEST_F(CreatePaletteTest, AnItemOfTwoFramesShowsFrameOneWhilePressed) {
   CResourceEnv* edit = DataFile("editpalette.dat");
   ASSERT_EQ(sphere->SetImageListByName(edit, need::kEditAlignButtons[0].name, 0, true), 0);
   ASSERT_EQ(sphere->GetImageList()->Count(), 2u);
-  CDrawnEntries drawn(sphere);
+  CDrawRecorder drawn(sphere, &CDrawRecorder::Entry);
   Press(sphere, {10, 10});
-  EXPECT_EQ(drawn.Entries(), (std::vector<uint32_t>{1, 0}));
+  EXPECT_EQ(drawn.Values(), (std::vector<int64_t>{1, 0}));
 }
 
 TEST_F(CreatePaletteTest, APlopUpIsHalfLitWhileItsMessageGoesThenKeepsItsLevel) {
@@ -103,7 +103,7 @@ TEST_F(CreatePaletteTest, TheCreateTabShowsThePaletteAndTheOtherTabsStandUnlit) 
   tab.Init(0, need::kCreateTabs[need::kCreateTab].name, nullptr, nullptr, CUIMessage::kBroadcast);
   EXPECT_EQ(palette->HandleEvent(&tab), kHandled);
   EXPECT_TRUE(palette->IsShown());
-  EXPECT_EQ(host.calls, std::vector<std::string>{"invalidate"});
+  EXPECT_EQ(window.calls, std::vector<std::string>{"invalidate"});
 }
 
 // The glow of a newly hot item starts at 160 and steps once; after a second of hovering it steps at

@@ -28,10 +28,13 @@
 #include "platform/window.h"
 #include "tests/editing/editing_fixture.h"
 
-// The document window as the palettes reach it: every call is logged; the mode word and the edit
-// space are the window's own; the answer of the alignment is the test's.
+// The document window as the palettes reach it: every call is logged; the scene table and object list
+// are those of the document's own host; the mode word and the edit space are the window's own; the
+// answer of the alignment is the test's.
 class CPaletteHost : public CTestHost {
  public:
+  C3dBaseSys* GetSceneTable() override { return documentHost->GetSceneTable(); }
+  C3dBaseSpoolTable* GetObjectList() override { return documentHost->GetObjectList(); }
   C3dDocument* GetHostDocument() override { return document; }
   void NotifyDragStep(uint32_t code) override { calls.push_back("drag step " + std::to_string(code)); }
   int32_t AlignSelection(uint32_t code) override {
@@ -58,6 +61,7 @@ class CPaletteHost : public CTestHost {
   }
   int32_t GetEditSpace() const override { return editSpace; }
 
+  CDocumentHost* documentHost = nullptr;
   C3dDocument* document = nullptr;
   uint32_t mode = kWireframeShown;
   int32_t editSpace = 0;
@@ -105,7 +109,8 @@ class PanelsTest : public EditingTest {
     platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);
     owner = new CUICmFunction(SRange{0, 16});
     owner->Register(this, &Keep);
-    host.document = document.get();
+    window.documentHost = &host;
+    window.document = document.get();
   }
   void TearDown() override {
     platform::headless::AddScript("keyup 32\nkeyup 121\n");
@@ -155,11 +160,20 @@ class PanelsTest : public EditingTest {
     element->LocalToRootPoint(&screen, local);
     return screen;
   }
+  // The element of that name anywhere in the palette's tree.
   static CElement* Find(CUIHostCanvas& palette, const char* name) {
-    CElement* found = nullptr;
-    CElSystem::FindByName(palette.GetRoot(), name, &found);
+    CElement* found = FindBelow(palette.GetRoot(), name);
     EXPECT_NE(found, nullptr) << name;
     return found;
+  }
+  static CElement* FindBelow(CElement* parent, const std::string& name) {
+    CElSystem* children = parent ? parent->GetChildren() : nullptr;
+    CElement* child = nullptr;
+    for (uint32_t i = 0; children && CElSystem::GetElementAt(children, i, &child) == 0 && child; ++i) {
+      if (child->GetName() && name == child->GetName()) return child;
+      if (CElement* found = FindBelow(child, name)) return found;
+    }
+    return nullptr;
   }
   static CImElement* FindImage(CUIHostCanvas& palette, const char* name) {
     return dynamic_cast<CImElement*>(Find(palette, name));
@@ -171,7 +185,8 @@ class PanelsTest : public EditingTest {
   }
   static std::string Cursor() { return platform::headless::CursorDescription(platform::GetCursor()); }
 
-  CPaletteHost host;
+  // The palettes' document window; `host` is the document's.
+  CPaletteHost window;
   CUICmFunction* owner = nullptr;
   std::vector<SSentMessage> sent;
   // Called with each message as it is dispatched.
@@ -180,28 +195,37 @@ class PanelsTest : public EditingTest {
   char oldFolder[4096] = {};
 };
 
-// The entries an element's image list showed, each time the element was drawn.
-class CDrawnEntries {
+// What an image element showed each time it was drawn, a value taken by `what`, each change once.
+class CDrawRecorder {
  public:
-  explicit CDrawnEntries(CElement* element) : fElement(element) {
+  using What = std::function<int64_t(CImElement&)>;
+  CDrawRecorder(CElement* element, What what) : fElement(element), fWhat(std::move(what)) {
     fCurrent = this;
     element->SetDrawCallback(&Record);
   }
-  ~CDrawnEntries() {
+  ~CDrawRecorder() {
     fElement->SetDrawCallback(nullptr);
     fCurrent = nullptr;
   }
-  const std::vector<uint32_t>& Entries() const { return fEntries; }
+  const std::vector<int64_t>& Values() const { return fValues; }
+
+  // The entry of its image list, and its opacity in hundredths.
+  static int64_t Entry(CImElement& element) {
+    CIxImage* list = element.GetImageList();
+    return list ? int64_t(list->Selected()) : -1;
+  }
+  static int64_t Opacity(CImElement& element) { return int64_t(element.GetOpacity() * 100 + 0.5f); }
 
  private:
   static int32_t Record(CElement* element, uint32_t, CImage*) {
     auto* image = dynamic_cast<CImElement*>(element);
-    CIxImage* list = image ? image->GetImageList() : nullptr;
-    if (fCurrent && list && (fCurrent->fEntries.empty() || fCurrent->fEntries.back() != list->Selected()))
-      fCurrent->fEntries.push_back(list->Selected());
+    if (!fCurrent || !image) return 0;
+    const int64_t value = fCurrent->fWhat(*image);
+    if (fCurrent->fValues.empty() || fCurrent->fValues.back() != value) fCurrent->fValues.push_back(value);
     return 0;
   }
-  static inline CDrawnEntries* fCurrent = nullptr;
+  static inline CDrawRecorder* fCurrent = nullptr;
   CElement* fElement;
-  std::vector<uint32_t> fEntries;
+  What fWhat;
+  std::vector<int64_t> fValues;
 };
