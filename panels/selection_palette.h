@@ -110,6 +110,7 @@ class CSelectionPalette : public CLayoutHostCanvas {
   void WatchAway(int64_t now);
   void WatchInside(int64_t now, SPointHV local);
   void ShowToolsUnder(SPointHV local);
+  static int32_t Hover(CElement* element, SPointHV point, bool lit);
   void SetHot(CElement* element, bool lit);
   void SetDisplayWord(uint32_t word, uint32_t value);
 

@@ -75,22 +75,15 @@ int32_t CSelectionPalette::TrackButtonPress(CElement* element, CElement** handle
   return Answer(SendElementMessage(element));
 }
 
-int32_t CSelectionPalette::TrackButtonHover(CElement* element, SPointHV point) {
-  CSelectionPalette* palette = GetCurrent();
-  if (!palette) return kNoErr;
-  if (IsInsideElement(element, point)) {
-    if (palette->fHot != element) palette->SetHot(element, true);
-    return kHandled;
-  }
-  if (palette->fHot == element) palette->SetHot(nullptr, false);
-  return kNoErr;
-}
+int32_t CSelectionPalette::TrackButtonHover(CElement* element, SPointHV point) { return Hover(element, point, true); }
 
-int32_t CSelectionPalette::TrackPlainHover(CElement* element, SPointHV point) {
+int32_t CSelectionPalette::TrackPlainHover(CElement* element, SPointHV point) { return Hover(element, point, false); }
+
+int32_t CSelectionPalette::Hover(CElement* element, SPointHV point, bool lit) {
   CSelectionPalette* palette = GetCurrent();
   if (!palette) return kNoErr;
   if (IsInsideElement(element, point)) {
-    if (palette->fHot != element) palette->SetHot(element, false);
+    if (palette->fHot != element) palette->SetHot(element, lit);
     return kHandled;
   }
   if (palette->fHot == element) palette->SetHot(nullptr, false);

@@ -15,18 +15,14 @@
 namespace {
 
 constexpr SPointHV kPaletteAt{300, 200};
-constexpr uint32_t kTipKind = 4;
 
 class CreatePaletteTest : public PanelsTest {
  protected:
   void SetUp() override {
     PanelsTest::SetUp();
     if (HasFatalFailure()) return;
-    palette = std::make_unique<CCreatePalette>(owner, DataFile("createpalette.dat"));
-    ASSERT_EQ(palette->BuildOnce(), 0);
+    palette = Built<CCreatePalette>("createpalette.dat", kPaletteAt);
     palette->SetOwner(&window);
-    palette->MoveTo(kPaletteAt);
-    palette->Show();
     sphere = FindImage(*palette, "sphere");
     ASSERT_NE(sphere, nullptr);
   }

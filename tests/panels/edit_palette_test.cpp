@@ -15,21 +15,14 @@
 namespace {
 
 constexpr SPointHV kPaletteAt{300, 200};
-constexpr uint32_t kTipKind = 4;
-// The headless pop-up menu: its frame and the height of a row.
-constexpr int32_t kMenuFrame = 3;
-constexpr int32_t kMenuRow = 19;
 
 class EditPaletteTest : public PanelsTest {
  protected:
   void SetUp() override {
     PanelsTest::SetUp();
     if (HasFatalFailure()) return;
-    palette = std::make_unique<CEditPalette>(owner, DataFile("editpalette.dat"));
-    ASSERT_EQ(palette->BuildOnce(), 0);
+    palette = Built<CEditPalette>("editpalette.dat", kPaletteAt);
     palette->SetOwner(&window);
-    palette->MoveTo(kPaletteAt);
-    palette->Show();
   }
   void TearDown() override {
     SetConversionFactoryProbe(nullptr);
@@ -47,15 +40,7 @@ class EditPaletteTest : public PanelsTest {
   // the messages broadcast meanwhile.
   std::vector<SSentMessage> Choose(const char* option, uint32_t row) {
     CUIMessage message = Named(option);
-    const SPointHV menu = palette->CanvasToScreen(message.firstPoint);
-    const SPointHV at = row ? SPointHV{menu.h + kMenuFrame + 30, menu.v + kMenuFrame + int32_t(row - 1) * kMenuRow + kMenuRow / 2}
-                            : SPointHV{menu.h - 20, menu.v - 20};
-    EXPECT_TRUE(platform::headless::AddScript("wait 20\nmove " + std::to_string(at.h) + " " + std::to_string(at.v) +
-                                              "\nwait 20\ndown left\nwait 20\nup left\n"));
-    sent.clear();
-    EXPECT_EQ(palette->HandleEvent(&message), kHandled) << option;
-    Settle();
-    return sent;
+    return ChooseRow(*palette, message, row);
   }
   void Press(CElement* element, SPointHV local, const std::string& during, SPointHV release) {
     const SPointHV at = OnScreen(element, local), up = OnScreen(element, release);
@@ -93,7 +78,7 @@ TEST_F(EditPaletteTest, TheAlignButtonsTakeTheirAxisCursorsAndModes) {
       {"align z front", 123, 8},  {"align z back", 123, 6},
   };
   for (const SCase& c : cases) {
-    EXPECT_EQ(Find(*palette, c.name)->GetUserWord(1), c.cursor) << c.name;
+    EXPECT_EQ(Find(*palette, std::string("align|") + c.name)->GetUserWord(1), c.cursor) << c.name;
     window.calls.clear();
     CUIMessage message = Named(c.name);
     EXPECT_EQ(palette->HandleEvent(&message), kHandled) << c.name;
@@ -117,7 +102,7 @@ TEST_F(EditPaletteTest, TheEditTabShowsTheHiddenPaletteWhichTakesNothingElse) {
 // Pressed, a button shows entry 1 while the pointer is over it (its left column and top row count)
 // and entry 0 away from it; its message goes when it is let go over it.
 TEST_F(EditPaletteTest, APlainButtonSendsItsMessageOnlyWhenReleasedOverIt) {
-  CElement* left = Find(*palette, "align x left");
+  CElement* left = Find(*palette, "align|align x left");
   struct SCase {
     SPointHV release;
     bool sent;
@@ -201,7 +186,7 @@ TEST_F(EditPaletteTest, TheConvertListConvertsAndAFailureIsTold) {
 }
 
 TEST_F(EditPaletteTest, ANewlyHotButtonOrANewStatePostsItsTip) {
-  HoverAt(Find(*palette, "align all"), {9, 9});
+  HoverAt(Find(*palette, "align|align all"), {9, 9});
   EXPECT_EQ(Sent(kTipKind), (std::vector<SSentMessage>{{kTipKind, 1, "Align", "Centres together in x, y and z", "", 0}}));
   CElement* resize = Find(*palette, need::kEditResize.name);
   sent.clear();
@@ -213,7 +198,7 @@ TEST_F(EditPaletteTest, ANewlyHotButtonOrANewStatePostsItsTip) {
   sent.clear();
   HoverAt(resize, ZonePoint(resize, 4));
   EXPECT_TRUE(sent.empty());
-  CElement* back = Find(*palette, "align z back");
+  CElement* back = Find(*palette, "align|align z back");
   back->SetName("no tip here");
   HoverAt(back, {9, 9});
   EXPECT_EQ(palette->GetTracker().GetHotButton(), back);

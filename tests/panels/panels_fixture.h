@@ -93,6 +93,11 @@ inline std::ostream& operator<<(std::ostream& out, const SSentMessage& m) {
 
 class PanelsTest : public EditingTest {
  protected:
+  static constexpr uint32_t kTipKind = 4;
+  // The headless pop-up menu: its frame and the height of a row.
+  static constexpr int32_t kMenuFrame = 3;
+  static constexpr int32_t kMenuRow = 19;
+
   // Layout pictures and the palettes' scratch pictures want the program's data pool.
   uint32_t DataBudget() const override { return 0x1000000; }
   uint32_t ObjectsBudget() const override { return 0x500000; }
@@ -120,6 +125,16 @@ class PanelsTest : public EditingTest {
     app->CAppl::CloseResourceEnvironment();
     EXPECT_EQ(chdir(oldFolder), 0);
     EditingTest::TearDown();
+  }
+
+  // A palette of class T built from its layout file, placed at the screen point and shown.
+  template <typename T>
+  std::unique_ptr<T> Built(const std::string& file, SPointHV at) {
+    auto palette = std::make_unique<T>(owner, DataFile(file));
+    EXPECT_EQ(palette->BuildOnce(), 0) << file;
+    palette->MoveTo(at);
+    palette->Show();
+    return palette;
   }
 
   CResourceEnv* DataFile(const std::string& name) {
@@ -160,24 +175,30 @@ class PanelsTest : public EditingTest {
     element->LocalToRootPoint(&screen, local);
     return screen;
   }
-  // The element of that name anywhere in the palette's tree.
-  static CElement* Find(CUIHostCanvas& palette, const char* name) {
-    CElement* found = FindBelow(palette.GetRoot(), name);
-    EXPECT_NE(found, nullptr) << name;
+  // The element of that path below the palette's root ("parent|child" for a nested one).
+  static CElement* Find(CUIHostCanvas& palette, const std::string& path) {
+    CElement* found = nullptr;
+    CElSystem::FindByName(palette.GetRoot(), path.c_str(), &found);
+    EXPECT_NE(found, nullptr) << path;
     return found;
   }
-  static CElement* FindBelow(CElement* parent, const std::string& name) {
-    CElSystem* children = parent ? parent->GetChildren() : nullptr;
-    CElement* child = nullptr;
-    for (uint32_t i = 0; children && CElSystem::GetElementAt(children, i, &child) == 0 && child; ++i) {
-      if (child->GetName() && name == child->GetName()) return child;
-      if (CElement* found = FindBelow(child, name)) return found;
-    }
-    return nullptr;
-  }
-  static CImElement* FindImage(CUIHostCanvas& palette, const char* name) {
+  static CImElement* FindImage(CUIHostCanvas& palette, const std::string& name) {
     return dynamic_cast<CImElement*>(Find(palette, name));
   }
+  // The palette's handling of a message that pops up a menu at its first point, with row `row` of the
+  // menu chosen (0: a click beside it): the messages broadcast meanwhile.
+  std::vector<SSentMessage> ChooseRow(CUIHostCanvas& palette, CUIMessage& message, uint32_t row) {
+    const SPointHV menu = palette.CanvasToScreen(message.firstPoint);
+    const SPointHV at = row ? SPointHV{menu.h + kMenuFrame + 30, menu.v + kMenuFrame + int32_t(row - 1) * kMenuRow + kMenuRow / 2}
+                            : SPointHV{menu.h - 20, menu.v - 20};
+    EXPECT_TRUE(platform::headless::AddScript("wait 20\nmove " + std::to_string(at.h) + " " + std::to_string(at.v) +
+                                              "\nwait 20\ndown left\nwait 20\nup left\n"));
+    sent.clear();
+    EXPECT_EQ(palette.HandleEvent(&message), 26) << message.elementName;
+    Settle();
+    return sent;
+  }
+
   // One heartbeat of the main loop to a watch.
   static void Beat(CFCallback watch, void* palette) {
     SHeartbeatRecord record;

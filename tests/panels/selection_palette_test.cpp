@@ -21,9 +21,6 @@ namespace {
 
 constexpr SPointHV kPaletteAt{300, 400};
 constexpr SPointHV kDisplayAt{900, 100};
-constexpr uint32_t kTipKind = 4;
-constexpr int32_t kMenuFrame = 3;
-constexpr int32_t kMenuRow = 19;
 
 class SelectionPaletteTest : public PanelsTest {
  protected:
@@ -41,16 +38,10 @@ class SelectionPaletteTest : public PanelsTest {
   void Make() {
     palette.reset();
     display.reset();
-    display = std::make_unique<CDisplayPalette>(owner, DataFile("displaypalette.dat"));
-    ASSERT_EQ(display->BuildOnce(), 0);
-    display->MoveTo(kDisplayAt);
-    display->Show();
-    palette = std::make_unique<CSelectionPalette>(owner, DataFile("selectionpalette.dat"));
-    ASSERT_EQ(palette->BuildOnce(), 0);
+    display = Built<CDisplayPalette>("displaypalette.dat", kDisplayAt);
+    palette = Built<CSelectionPalette>("selectionpalette.dat", kPaletteAt);
     palette->SetOwner(&window);
     palette->SetDisplayPalette(display.get());
-    palette->MoveTo(kPaletteAt);
-    palette->Show();
   }
   CUIMessage Named(const char* element) {
     CUIMessage message;
@@ -65,12 +56,7 @@ class SelectionPaletteTest : public PanelsTest {
   // The button's message with row `row` of its pop-up chosen.
   void Choose(const char* button, uint32_t row) {
     CUIMessage message = Named(button);
-    const SPointHV menu = palette->CanvasToScreen(message.firstPoint);
-    const SPointHV at{menu.h + kMenuFrame + 30, menu.v + kMenuFrame + int32_t(row - 1) * kMenuRow + kMenuRow / 2};
-    ASSERT_TRUE(platform::headless::AddScript("wait 20\nmove " + std::to_string(at.h) + " " + std::to_string(at.v) +
-                                              "\nwait 20\ndown left\nwait 20\nup left\n"));
-    EXPECT_EQ(palette->HandleEvent(&message), kHandled) << button;
-    Settle();
+    ChooseRow(*palette, message, row);
   }
   void Press(CElement* element, SPointHV local, SPointHV release) {
     const SPointHV at = OnScreen(element, local), up = OnScreen(element, release);
