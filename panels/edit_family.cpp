@@ -18,21 +18,28 @@ constexpr const char* kFamilyNameFormat = "Family %ld";
 
 uint32_t TableColour(uint32_t family) { return CEditFamily::GetFamily(family).colour.value; }
 
-// The name of family i by a format that IsFamilyNameFormat took: with "l" the number goes as a long.
-void FormatName(char (&name)[SFamilyRecord::kNameBytes], const char* format, uint32_t i) {
-  bool isLong = false;
+// How a format from a data file takes the family's number: it is used only with exactly one integer
+// conversion (%d, %i or %u, with "l" a long, at most a width before it) and no conversion beside it
+// but %%.
+enum class ENameFormat { kRefused, kInt, kLong };
+
+ENameFormat NameFormatOf(const char* format) {
+  if (!format) return ENameFormat::kRefused;
+  ENameFormat found = ENameFormat::kRefused;
   for (const char* c = format; *c; ++c) {
     if (*c != '%') continue;
-    if (c[1] == '%') {
-      ++c;
-      continue;
+    ++c;
+    if (*c == '%') continue;
+    // A width, never a flag.
+    if (*c >= '1' && *c <= '9') {
+      while (std::isdigit(static_cast<unsigned char>(*c))) ++c;
     }
-    while (std::isdigit(static_cast<unsigned char>(c[1]))) ++c;
-    isLong = c[1] == 'l';
-    break;
+    const bool isLong = *c == 'l';
+    if (isLong) ++c;
+    if ((*c != 'd' && *c != 'i' && *c != 'u') || found != ENameFormat::kRefused) return ENameFormat::kRefused;
+    found = isLong ? ENameFormat::kLong : ENameFormat::kInt;
   }
-  if (isLong) std::snprintf(name, sizeof name, format, long(i));
-  else std::snprintf(name, sizeof name, format, int(i));
+  return found;
 }
 
 }  // namespace
@@ -44,24 +51,6 @@ CEditFamily::CEditFamily(CUICmFunction* owner, CResourceEnv* environment)
 
 void CEditFamily::SetOwner(CDocWindow*) {}
 
-bool CEditFamily::IsFamilyNameFormat(const char* format) {
-  if (!format) return false;
-  uint32_t integers = 0;
-  for (const char* c = format; *c; ++c) {
-    if (*c != '%') continue;
-    ++c;
-    if (*c == '%') continue;
-    // A width, never a flag.
-    if (*c >= '1' && *c <= '9') {
-      while (std::isdigit(static_cast<unsigned char>(*c))) ++c;
-    }
-    if (*c == 'l') ++c;
-    if (*c != 'd' && *c != 'i' && *c != 'u') return false;
-    ++integers;
-  }
-  return integers == 1;
-}
-
 void CEditFamily::InitFamilyTable(CResourceEnv* environment) {
   // The lookup answers the built-in colours while the table is being filled.
   SetFamilyColourLookup(nullptr);
@@ -69,11 +58,17 @@ void CEditFamily::InitFamilyTable(CResourceEnv* environment) {
   const bool listed = names.GetResult() == kNoErr;
   const uint32_t count = listed ? names.Count() : 0;
   const char* first = count > 0 ? names.TextAt(0) : kDefaultFamilyName;
-  const char* format = count > 1 && IsFamilyNameFormat(names.TextAt(1)) ? names.TextAt(1) : kFamilyNameFormat;
+  const char* format = count > 1 ? names.TextAt(1) : kFamilyNameFormat;
+  ENameFormat kind = NameFormatOf(format);
+  if (kind == ENameFormat::kRefused) {
+    format = kFamilyNameFormat;
+    kind = ENameFormat::kLong;
+  }
   for (uint32_t i = 0; i < kFamilyCount; ++i) {
     SFamilyRecord& record = gFamilies[i];
     if (i == 0) CopyCString(record.name, first, sizeof record.name);
-    else FormatName(record.name, format, i);
+    else if (kind == ENameFormat::kLong) std::snprintf(record.name, sizeof record.name, format, long(i));
+    else std::snprintf(record.name, sizeof record.name, format, int(i));
     record.colour.value = FamilyColour(int32_t(i));
   }
   SetFamilyColourLookup(&TableColour);

@@ -36,9 +36,6 @@ class CEditFamily : public CLayoutHostCanvas {
   // record i entry 1 with the number i, a format that holds one integer conversion and no other
   // (else the built-in "Family %ld"); without the list "Default family" and "Family 1" to "Family 24".
   static void InitFamilyTable(CResourceEnv* environment);
-  // Whether a format from a data file takes exactly one integer and nothing else: one conversion
-  // %d, %i, %u or %ld with at most a width, and no conversion beside it but %%.
-  static bool IsFamilyNameFormat(const char* format);
   // Record `family`; an index outside 0..24 is family 0.
   static SFamilyRecord& GetFamily(uint32_t family);
 };

@@ -129,8 +129,8 @@ int32_t CEditPalette::HandleEvent(CUIMessage* message) {
     // The conversion's failure is told; the message goes on as any other.
     C3dDocument* document = GetDocument();
     const int32_t err = document ? ConvertSelection(document, message->elementName) : kNoErr;
-    if (err)
-      if (CAppl* app = GetApplication()) app->TellError(err);
+    CAppl* app = GetApplication();
+    if (err && app) app->TellError(err);
   }
   if (const int32_t code = AlignmentCode(message->elementName); code >= 0) {
     const int32_t err = fWindow ? fWindow->AlignSelection(uint32_t(code)) : kNoErr;
