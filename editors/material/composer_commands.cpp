@@ -144,7 +144,7 @@ int32_t CMaterialComposer::TakeComposerCommand(CUIMessage* message) {
   }
   const bool ok = Same(element, need::kMaterialComposer.ok.name);
   if (ok || Same(element, need::kMaterialComposer.cancel.name)) {
-    Close(ok);
+    CloseDialog(ok);
     return kHandled;
   }
   if (const int32_t answer = HandleComponentPress(message)) return answer;
@@ -168,7 +168,7 @@ int32_t CMaterialComposer::OpenPresets() {
 
 // "ok" and "cancel" end the composer's modal level; "ok" first writes the working material into the
 // selection, which changes the document.
-void CMaterialComposer::Close(bool apply) {
+void CMaterialComposer::CloseDialog(bool apply) {
   CLayoutHostCanvas::Close();
   if (apply && fHost) {
     if (const int32_t err = ApplyToSelection()) {

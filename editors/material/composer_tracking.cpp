@@ -130,6 +130,27 @@ uint32_t ColourOf(const vector3<float>& colour) {
   return Byte(double(colour.x) * 255) << 16 | Byte(double(colour.y) * 255) << 8 | Byte(double(colour.z) * 255);
 }
 
+// The sample is packed: its doubles are set as members, never through their addresses.
+void SetChannelValue(SMaterialSample& s, int channel, double value) {
+  switch (channel) {
+    case 0: s.diffusion = value; break;
+    case 1: s.ambience = value; break;
+    case 2: s.specularity = value; break;
+    case 3: s.transparency = value; break;
+    case 4: s.reflection = value; break;
+    default: s.bump = value; break;
+  }
+}
+
+void SetColourChannel(SMaterialSample& s, int index, const vector3<float>& colour) {
+  switch (index) {
+    case 0: s.diffuseColour = colour; break;
+    case 1: s.ambientColour = colour; break;
+    case 2: s.specularColour = colour; break;
+    default: s.transparentColour = colour; break;
+  }
+}
+
 vector3<float> FloatsOf(uint32_t colour) {
   return {float((colour >> 16) & 0xFF) * kByteScale, float((colour >> 8) & 0xFF) * kByteScale,
           float(colour & 0xFF) * kByteScale};
@@ -264,11 +285,12 @@ int32_t CMaterialComposer::PressFrequencyValues(CElement*, CElement** handled, S
 
 int32_t CMaterialComposer::ValueSliderValue(int32_t x, int32_t width, bool bump) {
   if (width <= 0) return 0;
-  const double scale = 255.0 / width;
+  // x × 255 / w is exact for whole pixels, where x × (255 / w) can fall a hair short of a level.
+  const auto value = [width](int32_t along) { return int32_t(std::trunc(255 - double(along) * 255 / width)); };
   x = std::clamp(x, 0, bump ? 2 * width + kBumpZeroZone : width);
-  if (x <= width) return int32_t(std::trunc(255 - x * scale));
+  if (x <= width) return value(x);
   if (x < width + kBumpZeroZone) return 0;
-  return int32_t(std::trunc(255 - (x - kBumpZeroZone) * scale));
+  return value(x - kBumpZeroZone);
 }
 
 // Tracks while the pointer stays within the slider's height; the first pass runs whenever the press
@@ -417,18 +439,16 @@ int32_t CMaterialComposer::StoreControls() {
     if (fComponentMappings[k])
       record.component[k].flags = (record.component[k].flags & ~kMirrored) | (Word(fComponentMappings[k]) ? kMirrored : 0);
   }
-  double* values[kValueChannelCount] = {&s.diffusion, &s.ambience, &s.specularity, &s.transparency, &s.reflection, &s.bump};
   for (int channel = 0; channel < kValueChannelCount; ++channel) {
-    if (fValueSliders[channel]) *values[channel] = Word(fValueSliders[channel]) * (1.0 / 255);
+    if (fValueSliders[channel]) SetChannelValue(s, channel, Word(fValueSliders[channel]) * (1.0 / 255));
   }
   if (fMetallicityText) {
     s.metallicity = Word(fMetallicityText) * (1.0 / 255);
     s.metallicityExponent = kMetallicityFactor;
   }
   if (fRefractionIndex) s.refractionIndex = Word(fRefractionIndex) * kRefractionScale;
-  vector3<float>* colours[4] = {&s.diffuseColour, &s.ambientColour, &s.specularColour, &s.transparentColour};
   for (int i = 0; i < 4; ++i) {
-    if (fFlatMarkers[kValueChannelCount + i]) *colours[i] = FloatsOf(fFlatMarkers[kValueChannelCount + i]->GetUserWord(0));
+    if (CElement* marker = fFlatMarkers[kValueChannelCount + i]) SetColourChannel(s, i, FloatsOf(marker->GetUserWord(0)));
   }
   if (fSpecColor) {
     const uint32_t c = fSpecColor->GetUserWord(0);

@@ -73,6 +73,14 @@ void ReleaseSliderImages(CElement* slider) {
   ReleaseHandle(slider->SetUserWord(2, kNoHandle));
 }
 
+// The child of that name below the parent, its callbacks as they are.
+template <typename T>
+T* Find(CElement* parent, const SLayoutNeed& need) {
+  CElement* found = nullptr;
+  if (!parent || CElSystem::FindElement(parent->GetChildren(), need.name, &found, false) != kNoErr) return nullptr;
+  return As<T>(found);
+}
+
 std::unique_ptr<CPreviewScene> MakePreview(bool* ready) {
   auto preview = std::make_unique<CPreviewScene>();
   *ready = preview->IsReady();
@@ -195,8 +203,8 @@ int32_t CMaterialComposer::BindMaterialGrid() {
 
 // One image each for the colour, alpha and bump swatches, the size of component a's colour swatch.
 int32_t CMaterialComposer::MakeSwatchImages() {
-  fMaterialComponents = Bind<CElement>(GetRoot(), need::kComposerMaterialComponents);
-  CElement* sample = Bind<CElement>(fMaterialComponents, need::kComposerComponentColors[0]);
+  fMaterialComponents = Find<CElement>(GetRoot(), need::kComposerMaterialComponents);
+  CElement* sample = Find<CElement>(fMaterialComponents, need::kComposerComponentColors[0]);
   if (!sample) return kNoErr;
   const SRect& rect = sample->GetRect();
   for (std::unique_ptr<CImage>& image : fSwatchImages) {
@@ -433,11 +441,11 @@ int32_t CMaterialComposer::WithButtonPressed(CImElement* button, uint32_t ticks,
 }
 
 int32_t CMaterialComposer::CopyWithFeedback() {
-  return WithButtonPressed(Bind<CImElement>(GetRoot(), need::kComposerCopy), kCopyTicks, [this] { CopyMaterial(); });
+  return WithButtonPressed(Find<CImElement>(GetRoot(), need::kComposerCopy), kCopyTicks, [this] { CopyMaterial(); });
 }
 
 int32_t CMaterialComposer::PasteWithFeedback() {
-  return WithButtonPressed(Bind<CImElement>(GetRoot(), need::kComposerPaste), kPasteTicks, [this] {
+  return WithButtonPressed(Find<CImElement>(GetRoot(), need::kComposerPaste), kPasteTicks, [this] {
     RecordUndoStep();
     PasteMaterial();
   });

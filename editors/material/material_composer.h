@@ -260,7 +260,7 @@ class CMaterialComposer : public CLayoutHostCanvas {
   int32_t TakeEditorReply(const CUIMessage& message);
   int32_t TakeComposerCommand(CUIMessage* message);
   int32_t OpenPresets();
-  void Close(bool apply);
+  void CloseDialog(bool apply);
   // The slot's texture and kind changes of SetComponent.
   int32_t AssignProcedural(int component, int32_t choice);
   int32_t AssignPicture(int component, bool first);

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <fstream>
+#include <functional>
+#include <regex>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +21,9 @@
 #include "editors/material/pict_textures.h"
 #include "framework/core/appl.h"
 #include "framework/core/holder.h"
+#include "framework/core/ix_text.h"
 #include "framework/core/random.h"
+#include "framework/image/ix_image.h"
 #include "framework/image/image.h"
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
@@ -60,6 +66,7 @@ class MaterialComposerTest : public DocCommandsTest {
     platform::headless::AddScript("keyup 16\nkeyup 17\nkeyup 18\n");
     Settle();
     composer.reset();
+    layoutCopy.reset();
     popup.reset();
     dt.reset();
     presets.reset();
@@ -93,19 +100,18 @@ class MaterialComposerTest : public DocCommandsTest {
     return *composer;
   }
 
-  // A library of stored 3D textures of these names (ids from 128), written by resbuild from the build's
-  // own texture sources.
-  std::unique_ptr<CResourceEnv> MakeLibrary(const std::vector<std::string>& names) {
+  // A library of stored 3D textures of these ids and names, written by resbuild from the build's own
+  // texture sources.
+  std::unique_ptr<CResourceEnv> MakeLibrary(const std::vector<std::pair<uint32_t, std::string>>& textures) {
     const std::string manifest = Path("library.manifest");
     {
       std::ofstream out(manifest);
-      uint32_t id = 128;
-      for (const std::string& name : names)
-        out << "C3dTexture " << id++ << " \"" << name << "\" " << QUARN2_LAYOUT_SOURCES << "/textures/stratus.qntx\n";
-      if (names.empty()) out << "ixtx 1000 none " << Path("empty.ixtx") << "\n";
+      for (const auto& [id, name] : textures)
+        out << "C3dTexture " << id << " \"" << name << "\" " << QUARN2_LAYOUT_SOURCES << "/textures/stratus.qntx\n";
+      if (textures.empty()) out << "ixtx 1000 none " << Path("empty.ixtx") << "\n";
     }
-    if (names.empty()) std::ofstream(Path("empty.ixtx")) << "0 \"none\"\n";
-    const std::string dat = Path("library.dat");
+    if (textures.empty()) std::ofstream(Path("empty.ixtx")) << "0 \"none\"\n";
+    const std::string dat = Path("library-" + std::to_string(++copies_) + ".dat");
     const std::string command = std::string(RESBUILD_PATH) + " " + manifest + " " + dat + " > /dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
     CFileSpec spec;
@@ -113,6 +119,53 @@ class MaterialComposerTest : public DocCommandsTest {
     auto env = std::make_unique<CResourceEnv>(spec, CFile::kModeRead);
     EXPECT_TRUE(env->IsOpen());
     return env;
+  }
+  // Names with the ids 128 on.
+  std::unique_ptr<CResourceEnv> MakeLibrary(const std::vector<std::string>& names) {
+    std::vector<std::pair<uint32_t, std::string>> textures;
+    for (const std::string& name : names) textures.emplace_back(128 + uint32_t(textures.size()), name);
+    return MakeLibrary(textures);
+  }
+
+  // A copy of the composer's layout changed by edit, compiled with the sources' pictures and menus and
+  // the manifest lines given.
+  std::unique_ptr<CResourceEnv> LayoutCopy(const std::function<std::string(const std::string&)>& edit,
+                                           const std::string& extraManifest = "") {
+    const std::string sources = QUARN2_LAYOUT_SOURCES;
+    std::ifstream in(sources + "/materialcomposer.layout");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    text = std::regex_replace(text, std::regex(" pictures/"), " " + sources + "/pictures/");
+    std::ofstream(Path("copy.layout")) << edit(text);
+    std::ofstream manifest(Path("copy.manifest"));
+    manifest << "layout " << Path("copy.layout") << "\n";
+    for (const char* menu : {"100 composer-types", "101 composer-mapping", "102 composer-shading", "200 composer-preview"}) {
+      const std::string line = menu;
+      manifest << "menu " << line.substr(0, 3) << " - " << sources << "/" << line.substr(4) << ".menu\n";
+    }
+    manifest << extraManifest;
+    manifest.close();
+    const std::string dat = Path("copy-" + std::to_string(++copies_) + ".dat");
+    const std::string command = std::string(RESBUILD_PATH) + " " + Path("copy.manifest") + " " + dat + " > /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    CFileSpec spec;
+    spec.Set(dat.c_str());
+    auto env = std::make_unique<CResourceEnv>(spec, CFile::kModeRead);
+    EXPECT_TRUE(env->IsOpen());
+    return env;
+  }
+  // The layout with the components' swatches size × size.
+  static std::string SwatchesOfSize(const std::string& text, int32_t size) {
+    std::string out;
+    std::smatch m;
+    const std::regex swatch(R"re((imel "component [a-d] (color|alpha|bump)" \{\s+rect )(\d+) (\d+) \d+ \d+)re");
+    std::string rest = text;
+    while (std::regex_search(rest, m, swatch)) {
+      const int32_t top = std::stoi(m[3]), left = std::stoi(m[4]);
+      out += m.prefix().str() + m[1].str() + std::to_string(top) + " " + std::to_string(left) + " " +
+             std::to_string(top + size) + " " + std::to_string(left + size);
+      rest = m.suffix().str();
+    }
+    return out + rest;
   }
 
   // Presses, drags and keys at the elements.
@@ -149,13 +202,13 @@ class MaterialComposerTest : public DocCommandsTest {
   // A character event straight to the composer, with the keys held.
   int32_t Key(uint32_t character, std::vector<uint32_t> keys = {}) {
     for (uint32_t key : keys) platform::headless::AddScript("key " + std::to_string(key) + "\n");
-    for (int i = 0; i < 20 && platform::headless::PendingInputs() > 0; ++i) app->GetCursorPos();
+    Settle();
     SWinEvent event;
     event.Init();
     event.key = character;
     const int32_t answer = composer->OnCharacter(event);
     for (uint32_t key : keys) platform::headless::AddScript("keyup " + std::to_string(key) + "\n");
-    for (int i = 0; i < 20 && platform::headless::PendingInputs() > 0; ++i) app->GetCursorPos();
+    Settle();
     return answer;
   }
   // A row of the pop-up menu that opens at the screen point (rows 19 pixels high from 3 below it).
@@ -197,13 +250,19 @@ class MaterialComposerTest : public DocCommandsTest {
     edit(composer->GetMaterial()->GetRecord());
   }
   CUndoableAction* Undone() { return composer->GetUndo().GetCurrentAction(); }
+  static int32_t Word(const CElement* element, uint32_t index = 0) { return int32_t(element->GetUserWord(index)); }
+  // The level a slider shows for a fraction, as the refresh reads it.
+  static int32_t Level(double fraction, double scale = 255) { return int32_t(std::trunc(fraction * scale + 1e-4)); }
   static void SeedRandom(uint32_t x, uint32_t i, uint32_t j) { GetRandomState() = SRandomState{x, i, j}; }
 
-  std::unique_ptr<CResourceEnv> composerLayout, pictLayout, quickLayout, presetsLayout, dtLayout, library;
+  std::unique_ptr<CResourceEnv> composerLayout, pictLayout, quickLayout, presetsLayout, dtLayout, library, layoutCopy;
   std::unique_ptr<CPictTextures> pict;
   std::unique_ptr<CEdit3dTexture> quick;
   std::unique_ptr<CObjMatPresets> presets;
   std::unique_ptr<CDTEditor> dt;
   std::unique_ptr<CTextEditPopup> popup;
   std::unique_ptr<CMaterialComposer> composer;
+
+ private:
+  int copies_ = 0;
 };
