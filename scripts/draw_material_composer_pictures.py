@@ -9,9 +9,10 @@ picture's geometry; materialcomposer.layout names the files it writes.
 """
 import math
 import os
-import struct
 import sys
-import zlib
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import png_picture  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "..", "resources", "layouts", "pictures")
@@ -33,17 +34,8 @@ DIGITS = {
 
 def write_png(name, width, height, pixel):
     """pixel(x, y) gives (r, g, b, a)."""
-    raw = b"".join(
-        b"\0" + b"".join(struct.pack("BBBB", *pixel(x, y)) for x in range(width)) for y in range(height))
-
-    def chunk(tag, data):
-        body = tag + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(png)
+    rows = [[pixel(x, y) for x in range(width)] for y in range(height)]
+    png_picture.write_png(os.path.join(OUT, name), width, height, rows)
 
 
 def opaque(rgb):
@@ -57,14 +49,9 @@ def in_rounded(x, y, w, h, r):
     return (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r
 
 
-def frequency_slider():
-    w, h = 14, 64
-
-    def window(x, y):
-        return 2 <= x < w - 2 and 2 <= y < h - 2
-
-    write_png("composer-frequency-slider-alpha.png", w, h,
-              lambda x, y: (255, 255, 255, 255) if window(x, y) else CLEAR)
+def slider(name, w, h, window):
+    """A slider's alpha picture (its window opaque) and its picture (a frame whose window is clear)."""
+    write_png(f"composer-{name}-alpha.png", w, h, lambda x, y: (255, 255, 255, 255) if window(x, y) else CLEAR)
 
     def frame(x, y):
         if window(x, y):
@@ -73,27 +60,18 @@ def frequency_slider():
             return opaque(EDGE)
         return opaque(FACE)
 
-    write_png("composer-frequency-slider.png", w, h, frame)
+    write_png(f"composer-{name}.png", w, h, frame)
+
+
+def frequency_slider():
+    w, h = 14, 64
+    slider("frequency-slider", w, h, lambda x, y: 2 <= x < w - 2 and 2 <= y < h - 2)
 
 
 def channel_slider():
-    w, h = 100, 14
-
     # A wedge, tall at the left where the slider stands for 255.
-    def wedge(x, y):
-        top = 2 + (h - 4) * x / w
-        return 2 <= x < w - 2 and top <= y < h - 2
-
-    write_png("composer-channel-slider-alpha.png", w, h, lambda x, y: (255, 255, 255, 255) if wedge(x, y) else CLEAR)
-
-    def frame(x, y):
-        if wedge(x, y):
-            return CLEAR
-        if x in (0, w - 1) or y in (0, h - 1):
-            return opaque(EDGE)
-        return opaque(FACE)
-
-    write_png("composer-channel-slider.png", w, h, frame)
+    w, h = 100, 14
+    slider("channel-slider", w, h, lambda x, y: 2 <= x < w - 2 and 2 + (h - 4) * x / w <= y < h - 2)
 
 
 def colour_marker():

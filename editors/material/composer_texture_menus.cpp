@@ -84,6 +84,26 @@ std::string FormatName(const char* pattern, char letter, int32_t number) {
   return FormatText(safe, text, &number);
 }
 
+// Calls visit with each procedural texture of the host's document, in the scene's order, until it
+// answers non-zero: that answer, 9 when they cannot be listed, else 0.
+template <typename Visit>
+int32_t ForEachDocumentTexture(CDocumentHost* host, Visit visit) {
+  C3dBaseSys* scene = host ? host->GetSceneTable() : nullptr;
+  CAppl* app = GetApplication();
+  if (!scene || !app) return kNoErr;
+  C3dBaseSpoolTable textures(app->GetObjectsEnv());
+  if (scene->CollectByTypeAndKind(CBaseTexture::kFamily, C3dTexture::kClassTag, &textures, false))
+    return kErrOutOfMemory;
+  CHolder list(&textures, false, false);
+  if (!list.IsLocked()) return kErrOutOfMemory;
+  for (uint32_t i = 0; i < textures.GetCount(); ++i) {
+    if (C3dBase* texture = textures.At(i)) {
+      if (const int32_t answer = visit(texture)) return answer;
+    }
+  }
+  return kNoErr;
+}
+
 }  // namespace
 
 // ---- names
@@ -163,20 +183,12 @@ int32_t CMaterialComposer::RebuildTextureMenu() {
 // The document's procedural textures but the sky's cloud layers; one named like a row before it
 // takes that row's place.
 int32_t CMaterialComposer::ListTextureNames(CMenu* menu) {
-  C3dBaseSys* scene = fHost ? fHost->GetSceneTable() : nullptr;
-  CAppl* app = GetApplication();
-  if (!scene || !menu || !app) return kNoErr;
-  C3dBaseSpoolTable textures(app->GetObjectsEnv());
-  if (scene->CollectByTypeAndKind(CBaseTexture::kFamily, C3dTexture::kClassTag, &textures, false))
-    return kErrOutOfMemory;
-  CHolder list(&textures, false, false);
-  if (!list.IsLocked()) return kErrOutOfMemory;
-  for (uint32_t i = 0; i < textures.GetCount(); ++i) {
-    C3dBase* texture = textures.At(i);
+  if (!menu) return kNoErr;
+  return ForEachDocumentTexture(fHost, [menu](C3dBase* texture) {
     CHolder held(texture, false, false);
-    if (!texture || !held.IsLocked()) continue;
+    if (!held.IsLocked()) return kNoErr;
     const std::string name = NameOf(texture);
-    if (name == kCloudTextureNames[0] || name == kCloudTextureNames[1]) continue;
+    if (name == kCloudTextureNames[0] || name == kCloudTextureNames[1]) return kNoErr;
     const CMenuItem row = MenuRow(name.c_str(), DocumentTextureSelection(texture->GetId()));
     CHolder rows(menu, true, false);
     if (!rows.IsLocked()) return kErrOutOfMemory;
@@ -186,23 +198,8 @@ int32_t CMaterialComposer::ListTextureNames(CMenu* menu) {
     }
     if (same) (*menu)[same - 1] = row;
     else if (!menu->Append(&row)) return kErrOutOfMemory;
-  }
-  return kNoErr;
-}
-
-int32_t CMaterialComposer::IsDocumentTexture(CBaseTexture* texture) {
-  C3dBaseSys* scene = fHost ? fHost->GetSceneTable() : nullptr;
-  CAppl* app = GetApplication();
-  if (!scene || !texture || !app) return 0;
-  C3dBaseSpoolTable textures(app->GetObjectsEnv());
-  if (scene->CollectByTypeAndKind(CBaseTexture::kFamily, C3dTexture::kClassTag, &textures, false))
-    return kErrOutOfMemory;
-  CHolder list(&textures, false, false);
-  if (!list.IsLocked()) return kErrOutOfMemory;
-  for (uint32_t i = 0; i < textures.GetCount(); ++i) {
-    if (textures.At(i) == texture) return 1;
-  }
-  return 0;
+    return kNoErr;
+  });
 }
 
 int32_t CMaterialComposer::ChooseComponentTexture(SPointHV screenPoint, CElement*, int c) {

@@ -29,8 +29,8 @@
 namespace {
 
 constexpr int64_t kPollMs = 5;
-constexpr int32_t kFrequencyMax = 99;
-constexpr int32_t kNumberMax = 255;
+constexpr int32_t kFrequencyMax = CMaterialComposer::kFrequencyLevels;
+constexpr int32_t kNumberMax = CMaterialComposer::kValueLevels;
 constexpr int32_t kBallStep = 8;
 // The bump slider goes on past its width through a zone of 0 down to −255.
 constexpr int32_t kBumpZeroZone = 30;

@@ -31,8 +31,8 @@
 namespace {
 
 constexpr uint32_t kImageTag = CMaterialComposer::kImageHandleTag;
-constexpr int32_t kFrequencyMax = 99;
-constexpr int32_t kValueMax = 255;
+constexpr int32_t kFrequencyMax = CMaterialComposer::kFrequencyLevels;
+constexpr int32_t kValueMax = CMaterialComposer::kValueLevels;
 constexpr uint32_t kRaisedColour = 0x00FF0000;
 constexpr uint32_t kLoweredColour = 0x0000FF00;
 // The names of value messages that are no element's.

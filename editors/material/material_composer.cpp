@@ -492,6 +492,10 @@ int32_t CMaterialComposer::IdleStep(bool nested) {
   }
   if (!fPreview || !fPreview->IsRenderPending()) return kNoErr;
   const int32_t result = fPreview->Render(GetDeviceContext(), fPreviewRect);
-  // An interrupted render goes on at the next beat.
-  return IsSilentCode(result) ? kNoErr : result;
+  // An interrupted render goes on at the next beat; a failing one is tried again at every beat and
+  // reported once.
+  if (result == kNoErr) fPreviewError = kNoErr;
+  if (IsSilentCode(result) || result == fPreviewError) return kNoErr;
+  fPreviewError = result;
+  return result;
 }

@@ -50,6 +50,9 @@ class CMaterialComposer : public CLayoutHostCanvas {
   static constexpr int kGridColumns = 5;
   static constexpr int kTextRingCount = kValueChannelCount + kComponentCount;
   static constexpr int32_t kMappingModes = 11;
+  // The levels of the frequency sliders (0 to 99) and of the value sliders and numbers (0 to 255).
+  static constexpr int32_t kFrequencyLevels = 99;
+  static constexpr int32_t kValueLevels = 255;
 
   // SetComponent's flags: the type was chosen from the type menu, a texture is assigned, the mapping
   // mode is set; and its kinds.
@@ -162,9 +165,6 @@ class CMaterialComposer : public CLayoutHostCanvas {
   int32_t MakeTextureName(CBaseTexture* texture, int32_t kind);
   int32_t ChooseComponentTexture(SPointHV screenPoint, CElement* element, int component);
   int32_t ShowMappingMenu(SPointHV screenPoint, CElement* element, int component);
-  // 1 when the texture is one of the document's procedural textures, else 0; 9 when they cannot be
-  // listed.
-  int32_t IsDocumentTexture(CBaseTexture* texture);
   void RefreshComponents(bool full);
 
   // ---- the document (composer_apply.cpp)
@@ -324,6 +324,8 @@ class CMaterialComposer : public CLayoutHostCanvas {
   CResourceEnv* fTextures = nullptr;
   std::unique_ptr<CMenu> fPictureMenu;
   uint8_t fPresetsChanged = 0;
+  // The preview's last failure, reported once rather than at every beat.
+  int32_t fPreviewError = 0;
   CUndoHistory fUndo{1};
   // The document's undo step that "ok" fills, until the document's history takes it.
   std::unique_ptr<CMaterialAction> fPending;

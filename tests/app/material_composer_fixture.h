@@ -111,14 +111,7 @@ class MaterialComposerTest : public DocCommandsTest {
       if (textures.empty()) out << "ixtx 1000 none " << Path("empty.ixtx") << "\n";
     }
     if (textures.empty()) std::ofstream(Path("empty.ixtx")) << "0 \"none\"\n";
-    const std::string dat = Path("library-" + std::to_string(++copies_) + ".dat");
-    const std::string command = std::string(RESBUILD_PATH) + " " + manifest + " " + dat + " > /dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    CFileSpec spec;
-    spec.Set(dat.c_str());
-    auto env = std::make_unique<CResourceEnv>(spec, CFile::kModeRead);
-    EXPECT_TRUE(env->IsOpen());
-    return env;
+    return Compile(manifest, "library");
   }
   // Names with the ids 128 on.
   std::unique_ptr<CResourceEnv> MakeLibrary(const std::vector<std::string>& names) {
@@ -144,8 +137,12 @@ class MaterialComposerTest : public DocCommandsTest {
     }
     manifest << extraManifest;
     manifest.close();
-    const std::string dat = Path("copy-" + std::to_string(++copies_) + ".dat");
-    const std::string command = std::string(RESBUILD_PATH) + " " + Path("copy.manifest") + " " + dat + " > /dev/null";
+    return Compile(Path("copy.manifest"), "copy");
+  }
+  // The manifest compiled by resbuild into a file of its own, opened.
+  std::unique_ptr<CResourceEnv> Compile(const std::string& manifest, const std::string& name) {
+    const std::string dat = Path(name + "-" + std::to_string(++copies_) + ".dat");
+    const std::string command = std::string(RESBUILD_PATH) + " " + manifest + " " + dat + " > /dev/null";
     EXPECT_EQ(std::system(command.c_str()), 0);
     CFileSpec spec;
     spec.Set(dat.c_str());

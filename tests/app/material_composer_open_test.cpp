@@ -67,6 +67,7 @@ TEST_F(MaterialComposerCommand, EmatBindsTheComposerToTheMaterialToEdit) {
       ASSERT_EQ(pair->AddChild(right), 0);
     }
     ASSERT_EQ(window->FindSceneParts(true), 0);
+    EXPECT_EQ(GetCurrentDocumentHost(), static_cast<CDocumentHost*>(window));
     CMaterialComposer* composer = Composer();
     ASSERT_NE(composer, nullptr);
     const auto material = [&](C3dObject* object) {
