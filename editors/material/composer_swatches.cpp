@@ -189,7 +189,7 @@ int32_t CMaterialComposer::SetComponent(uint32_t flags, int c, int32_t kind, int
   }
   if (flags & kAssignTexture) {
     const bool typeChosen = flags & kTypeChosen;
-    const int32_t err = kind == kPicture ? AssignPicture(c, typeChosen)
+    const int32_t err = kind == kPicture ? AssignPicture(c, typeChosen, uint32_t(choice))
                                          : AssignProcedural(c, typeChosen ? kNewTexture : choice);
     if (err) return err;
     const bool picture = fMaterial->GetRecord().component[c].textureTag == CPictTexture::kClassTag;
@@ -229,20 +229,23 @@ int32_t CMaterialComposer::AssignProcedural(int c, int32_t choice) {
   return kNoErr;
 }
 
-// The first picture of the document, or the one of the pictures menu's current row (the row chosen
-// last, whose command is the picture's id, which can be any number).
-int32_t CMaterialComposer::AssignPicture(int c, bool first) {
+// The first picture of the document, or the picture of that id (the pictures menu's rows carry the
+// ids, and skip pictures that could not be read, so a row's place need not be the picture's).
+int32_t CMaterialComposer::AssignPicture(int c, bool first, uint32_t id) {
   C3dBaseSpoolTable* pictures = fHost ? fHost->GetPictureList() : nullptr;
   if (!pictures) return kErrObjectNotFound;
   CHolder list(pictures, false, false);
   if (!list.IsLocked()) return NonZeroError(pictures->GetError());
-  const uint32_t row = first ? 0 : (fPictureMenu ? fPictureMenu->GetCurrentItem() : 0) - 1;
-  CBaseTexture* picture = row < pictures->GetCount() ? dynamic_cast<CBaseTexture*>(pictures->At(row)) : nullptr;
+  CBaseTexture* picture = nullptr;
+  for (uint32_t row = 0; row < pictures->GetCount() && !picture; ++row) {
+    auto* candidate = dynamic_cast<CBaseTexture*>(pictures->At(row));
+    if (candidate && (first || candidate->GetId() == id)) picture = candidate;
+  }
   if (!picture) return kErrObjectNotFound;
   if (const int32_t err = fMaterial->SetChannelTexture(picture, c)) return err;
   if (first && fPictureMenu) {
     fPictureMenu->SetCurrentByCommand(picture->GetId());
-    fPictureMenu->CheckItem(1, true, nullptr, true);
+    fPictureMenu->CheckItem(fPictureMenu->FindItemIndex(picture->GetId()), true, nullptr, true);
   }
   return kNoErr;
 }

@@ -122,7 +122,8 @@ class CMaterialComposer : public CLayoutHostCanvas {
   static bool AlphaToGray(CImage* source, CImage* target);
   int32_t HandleComponentPress(CUIMessage* message);
   int32_t ComponentTypePopup(SPointHV screenPoint, CElement* element, int component);
-  // Changes component c: the flags, kind and choice above; 0 or the code, the slot as it was on failure.
+  // Changes component c: the flags, kind and choice above (for a picture, its id); 0 or the code, the
+  // slot as it was on failure.
   int32_t SetComponent(uint32_t flags, int component, int32_t kind, int32_t choice);
 
   // ---- the commands (composer_commands.cpp)
@@ -263,7 +264,7 @@ class CMaterialComposer : public CLayoutHostCanvas {
   void CloseDialog(bool apply);
   // The slot's texture and kind changes of SetComponent.
   int32_t AssignProcedural(int component, int32_t choice);
-  int32_t AssignPicture(int component, bool first);
+  int32_t AssignPicture(int component, bool first, uint32_t id);
   void ShowComponent(int component, bool withTexture, bool full);
   void ShowComponentName(int component, CBaseTexture* texture, bool redraw);
   void RestartComponentSwatches(int component);

@@ -263,6 +263,28 @@ TEST_F(MaterialComposerComponents, AnUnnamedPictureIsNamedOnceFromItsPattern) {
   }
 }
 
+// A picture component's name opens the pictures menu: the row chosen is the picture given.
+TEST_F(MaterialComposerComponents, ThePicturesMenuGivesTheChosenPicture) {
+  CPictTexture* bark = nullptr;
+  ASSERT_EQ(AppendNew(&bark, window->GetSceneTable(), app->GetObjectsEnv()), 0);
+  SetName(bark, "bark");
+  ASSERT_EQ(window->FindSceneParts(false), 0);
+  Open();
+  ASSERT_EQ(composer->SetComponent(CMaterialComposer::kTypeChosen, 1, CMaterialComposer::kPicture, 0), 0);
+  C3dBase* first = FirstPicture();
+  EXPECT_EQ(Slot(1), first);
+  EXPECT_EQ(Rows(composer->GetPictureMenu()), (std::vector<std::pair<std::string, uint32_t>>{
+                                                  {NameOf(first), first->GetId()}, {"bark", bark->GetId()}}));
+  composer->GetUndo().Clear();
+  const SPointHV at = Middle(composer->GetComponentName(1));
+  ASSERT_TRUE(platform::headless::AddScript(ChooseRow(at, 2)));
+  EXPECT_EQ(composer->ChooseComponentTexture(at, composer->GetComponentName(1), 1), 0);
+  EXPECT_EQ(Slot(1), bark);
+  EXPECT_EQ(Working().component[1].textureTag, CPictTexture::kClassTag);
+  EXPECT_STREQ(composer->GetComponentName(1)->GetText(), "bark");
+  EXPECT_NE(Undone(), nullptr);
+}
+
 // Menu 101: the ticked mapping is no change; row 1 switches mirroring; row m + 3 sets mapping m.
 TEST_F(MaterialComposerComponents, TheMappingMenuSetsMirroringAndTheMappingNumber) {
   Open();
