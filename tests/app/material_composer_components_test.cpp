@@ -408,6 +408,36 @@ TEST_F(MaterialComposerComponents, ASwatchOpensTheEditorOfItsComponentsKind) {
   pict->Close();
 }
 
+// The preview's options switch its sample, which then wears the working material.
+TEST_F(MaterialComposerComponents, ThePreviewOptionsSwitchTheSampleInTheWorkingMaterial) {
+  BuildScene();
+  // The preview copies the selection of the current window.
+  SetCurrentDocWindow(window);
+  struct SForget {
+    ~SForget() { SetCurrentDocWindow(nullptr); }
+  } forget;
+  Open();
+  CPreviewScene* preview = composer->GetPreview();
+  ASSERT_EQ(preview->GetShapeCode(), CPreviewScene::kSelection);
+  ASSERT_EQ(preview->GetSample(), preview->GetCopy()) << "a copy of the selected ball";
+  EXPECT_EQ(preview->GetSample()->GetMaterial(), composer->GetMaterial()->GetHandle());
+  CElement* options = nullptr;
+  ASSERT_EQ(CElSystem::FindElement(composer->GetRoot()->GetChildren(), "preview options", &options, false), 0);
+  const SPointHV at = Middle(options);
+  CUIMessage message = Message(0, "preview options", kComposer);
+  message.secondPoint = at;
+  ASSERT_TRUE(platform::headless::AddScript(ChooseRow(at, 3)));
+  EXPECT_EQ(composer->HandleEvent(&message), kHandled);
+  EXPECT_EQ(preview->GetShapeCode(), CPreviewScene::kCube);
+  EXPECT_EQ(preview->GetSample(), preview->GetShape(CPreviewScene::kCube));
+  EXPECT_EQ(preview->GetSample()->GetMaterial(), composer->GetMaterial()->GetHandle());
+  ASSERT_TRUE(platform::headless::AddScript(ChooseRow(at, 9)));
+  EXPECT_EQ(composer->HandleEvent(&message), kHandled);
+  EXPECT_EQ(preview->GetShapeCode(), CPreviewScene::kSelection);
+  EXPECT_EQ(preview->GetSample(), preview->GetCopy());
+  EXPECT_EQ(preview->GetSample()->GetMaterial(), composer->GetMaterial()->GetHandle());
+}
+
 // "copy" and "paste" go on to the component and default handling after their work.
 TEST_F(MaterialComposerComponents, CopyAndPasteGoOnToTheDefaultHandling) {
   Open();
