@@ -54,8 +54,7 @@ int32_t CDTEditor::PreviewHeartbeat(void* editor, void* record, void*) {
                                   preview ? preview->GetUserWord(kLineWord) : 0};
       if (self->RenderPreviewStep(index) != kNoErr) break;
       // A preview that could not draw waits for a later beat rather than holding this one.
-      if (preview->GetUserWord(kBlockWord) == before[0] && preview->GetUserWord(kLineWord) == before[1])
-        return kNoErr;
+      if (preview->GetUserWord(kBlockWord) == before[0] && preview->GetUserWord(kLineWord) == before[1]) break;
       if (app->IsUserInterrupt()) return kNoErr;
     }
   }
