@@ -240,6 +240,7 @@ class CDTEditor : public CLayoutHostCanvas {
   // The controls' parts.
   void MoveComponentFrequencies(int32_t difference);
   void DragComponentFrequencies(int32_t* running, int32_t step);
+  void ShowComponentFrequencies(const int32_t* values);
   void Step(CElement* button, int32_t direction);
   void SwitchTo(CImElement* pressed);
   void MovePad(CTxElement* field, int32_t pixels, const char* format);

@@ -220,21 +220,27 @@ int32_t CDTEditor::DragSliderBar(CElement* element, CElement** handled, SPointHV
   return Post(element, point);
 }
 
-// Each component's frequency moved by the difference, each held to its range on its own, then
-// written into the texture.
+// Each component's frequency moved by the difference, each held to its range on its own.
 void CDTEditor::MoveComponentFrequencies(int32_t difference) {
   int32_t values[kPanelCount] = {};
-  for (int p = kPanelA; p < kPanelCount; ++p) {
-    CTxElement* field = GetField(p, kDTNoiseSliderVal);
-    values[p] = std::clamp(Word(field) + difference, -kLimit, kLimit);
-    if (!field) continue;
-    ShowNumber(field, values[p]);
-    PlaceSliderThumb(field, kDTPanelChildren[kDTNoiseSliderVal].name);
-  }
+  for (int p = kPanelA; p < kPanelCount; ++p)
+    values[p] = std::clamp(Word(GetField(p, kDTNoiseSliderVal)) + difference, -kLimit, kLimit);
+  ShowComponentFrequencies(values);
+}
+
+// The texture takes the frequencies before their fields post their messages: the handler's refresh
+// then reads them back, not the ones they replace.
+void CDTEditor::ShowComponentFrequencies(const int32_t* values) {
   WriteTexture(fWorking, [&](STextureData& data) {
     for (int p = kPanelA; p < kPanelCount; ++p) data.component[p].frequency[0] = values[p];
   });
   fRefreshPending = true;
+  for (int p = kPanelA; p < kPanelCount; ++p) {
+    CTxElement* field = GetField(p, kDTNoiseSliderVal);
+    if (!field) continue;
+    ShowNumber(field, values[p]);
+    PlaceSliderThumb(field, kDTPanelChildren[kDTNoiseSliderVal].name);
+  }
 }
 
 // ---- the steppers
@@ -444,13 +450,6 @@ void CDTEditor::DragComponentFrequencies(int32_t* running, int32_t step) {
   for (int p = kPanelA; p < kPanelCount; ++p) {
     running[p] += step;
     values[p] = std::clamp(running[p], -kLimit, kLimit);
-    CTxElement* field = GetField(p, kDTNoiseSliderVal);
-    if (!field) continue;
-    ShowNumber(field, values[p]);
-    PlaceSliderThumb(field, kDTPanelChildren[kDTNoiseSliderVal].name);
   }
-  WriteTexture(fWorking, [&](STextureData& data) {
-    for (int p = kPanelA; p < kPanelCount; ++p) data.component[p].frequency[0] = values[p];
-  });
-  fRefreshPending = true;
+  ShowComponentFrequencies(values);
 }
