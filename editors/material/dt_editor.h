@@ -53,6 +53,8 @@ class CDTEditor : public CLayoutHostCanvas {
   static constexpr uint32_t kLineWord = 1;
   static constexpr uint32_t kCoarseBlock = 4;
   static constexpr uint32_t kFineBlock = 1;
+  // The a and b fields hold their filter parameter in units of 1/10000.
+  static constexpr double kFilterUnit = 0.0001;
   // The hidden textures menu.
   static constexpr uint32_t kTextureMenuId = 500;
   static constexpr uint32_t kNameLength = 63;
@@ -227,6 +229,8 @@ class CDTEditor : public CLayoutHostCanvas {
   void RefreshGlobal(const STextureData& data);
   void ShowCount(int32_t count);
   void ShowChoice(CImElement* element, int32_t index);
+  void ShowFilter(int group, CImElement* kind, const STextureFilter& filter);
+  void ShowColours(int group, CImElement* map, const SColorOutput& colour);
   CImElement* ChoiceElement(int kind, int group) const;
   void ShowSwatch(CImElement* swatch, uint32_t colour);
   void ShowFormat(int group, int32_t format);

@@ -26,7 +26,7 @@ constexpr int32_t kLimit = 1000;
 // The filter pad: a and b in units of 1/10000, moved 77.9 units a pixel.
 constexpr double kPadLimit = 1000000;
 constexpr double kPadStep = 77.9;
-constexpr double kFilterUnit = 0.0001;
+constexpr double kFilterUnit = CDTEditor::kFilterUnit;
 constexpr uint32_t kPollMs = 10;
 
 // The number controls, each shown in its group's field of that panel child.
@@ -89,9 +89,17 @@ bool IsButtonDown() {
   return app && app->IsMouseDown();
 }
 
-// A pass of a drag loop that saw no motion waits a little before the next.
-void Pause(SPointHV before, SPointHV now) {
-  if (before == now) platform::SleepMs(kPollMs);
+// Calls pass(now, last) with the pointer's position and the one before, once and then while the
+// button is held; a pass that saw no motion waits a little before the next.
+template <typename Pass>
+void WhileHeld(Pass pass) {
+  SPointHV last = Pointer();
+  for (bool first = true; first || IsButtonDown(); first = false) {
+    const SPointHV now = Pointer();
+    if (!first && now == last) platform::SleepMs(kPollMs);
+    pass(now, last);
+    last = now;
+  }
 }
 
 int32_t TrackLength(const CElement* bar) { return bar ? RectWidth(bar->GetRect()) - kTrackMargin : 0; }
@@ -195,13 +203,7 @@ int32_t CDTEditor::DragSliderBar(CElement* element, CElement** handled, SPointHV
                                        : self->fChildren[group][phase ? kDTPhaseSlider : kDTNoiseSlider];
   CTxElement* field = self->GetField(group, kFieldOf[control]);
   const int32_t length = TrackLength(bar);
-  SPointHV last = Pointer();
-  bool first = true;
-  while (first || IsButtonDown()) {
-    const SPointHV now = Pointer();
-    if (!first) Pause(last, now);
-    first = false;
-    last = now;
+  WhileHeld([&](SPointHV now, SPointHV) {
     SPointHV local;
     bar->RootToLocalPoint(&local, now);
     const int32_t x = std::clamp(local.h, 0, std::max(length, 0));
@@ -211,12 +213,12 @@ int32_t CDTEditor::DragSliderBar(CElement* element, CElement** handled, SPointHV
     if (field) self->ShowNumber(field, value);
     if (group == kGlobal && !phase) {
       if (value != old) self->MoveComponentFrequencies(value - old);
-      continue;
+      return;
     }
     WriteTexture(self->fWorking, [&](STextureData& data) {
       if (int32_t* word = RecordWord(data, group, control)) *word = value;
     });
-  }
+  });
   return Post(element, point);
 }
 
@@ -362,17 +364,11 @@ int32_t CDTEditor::DragFilterImage(CElement* element, CElement** handled, SPoint
   if (!self || group == kNoGroup) return Post(element, point);
   CTxElement* a = self->GetField(group, kDTAVal);
   CTxElement* b = self->GetField(group, kDTBVal);
-  SPointHV last = Pointer();
-  bool first = true;
-  while (first || IsButtonDown()) {
-    const SPointHV now = Pointer();
-    if (!first) Pause(last, now);
-    first = false;
+  WhileHeld([&](SPointHV now, SPointHV last) {
     self->MovePad(a, last.h - now.h, "a = %g");
     self->MovePad(b, last.v - now.v, "b = %g");
-    last = now;
     self->WriteFilterParameters();
-  }
+  });
   return Post(element, point);
 }
 
@@ -423,9 +419,7 @@ int32_t CDTEditor::DragValueField(CElement* element, CElement** handled, SPointH
   const int32_t lower = LowerLimit(control);
   int32_t running[kPanelCount] = {};
   for (int p = kPanelA; p < kPanelCount; ++p) running[p] = Word(self->GetField(p, kDTNoiseSliderVal));
-  SPointHV last = Pointer();
-  while (IsButtonDown()) {
-    const SPointHV now = Pointer();
+  WhileHeld([&](SPointHV now, SPointHV last) {
     const int32_t step = last.v - now.v;
     const int32_t value = Word(field);
     if (value >= lower && value <= kLimit) {
@@ -433,10 +427,8 @@ int32_t CDTEditor::DragValueField(CElement* element, CElement** handled, SPointH
       if (group == kGlobal && control == kFrequency) self->DragComponentFrequencies(running, step);
       self->WriteValueText(field);
     }
-    Pause(last, now);
-    last = now;
     if (control != kFilterC) self->PlaceSliderThumb(field, field->GetName());
-  }
+  });
   WriteTexture(self->fWorking, [&](STextureData& data) {
     if (int32_t* word = RecordWord(data, group, control)) *word = Word(field);
   });

@@ -19,9 +19,8 @@ namespace {
 
 using namespace need;
 
-// The a and b fields hold their parameter in units of 1/10000.
-constexpr double kFilterUnit = 0.0001;
-constexpr double kFilterUnits = 10000.0;
+constexpr double kFilterUnit = CDTEditor::kFilterUnit;
+constexpr double kFilterUnits = 1 / kFilterUnit;
 constexpr int32_t kStripCell = 18;
 constexpr uint32_t kOff = 0;
 constexpr uint32_t kOn = 1;
@@ -80,19 +79,8 @@ void CDTEditor::RefreshGlobal(const STextureData& data) {
   ShowChoice(fGlobals[kDTGOutputType], data.outputFlags);
   ShowChoice(fChildren[kPanelA][kDTOperation], data.operation[0]);
   ShowChoice(fChildren[kPanelB][kDTOperation], data.operation[1]);
-  ShowChoice(fGlobals[kDTGFilterType], data.filter.kind);
-  const int32_t filter[3] = {data.filter.count, FilterUnits(data.filter.a), FilterUnits(data.filter.b)};
-  const uint32_t fields[3] = {kDTCVal, kDTAVal, kDTBVal};
-  for (int i = 0; i < 3; ++i) {
-    if (CTxElement* field = GetField(kGlobal, fields[i])) {
-      field->SetUserWord(0, uint32_t(filter[i]));
-      ShowValueText(field);
-    }
-  }
-  ShowChoice(fGlobals[kDTGColorMap], data.colour.mapKind);
-  const uint32_t swatches[3] = {kDTGColor1, kDTGColor2, kDTGColor3};
-  for (int i = 0; i < 3; ++i) ShowSwatch(fGlobals[swatches[i]], data.colour.colour[i]);
-  ShowFormat(kGlobal, data.colour.format);
+  ShowFilter(kGlobal, fGlobals[kDTGFilterType], data.filter);
+  ShowColours(kGlobal, fGlobals[kDTGColorMap], data.colour);
   // The global phase is written by its bar, its steppers and its field; the field shows it again.
   ShowNumber(GetField(kGlobal, kDTPhaseSliderVal), data.globalPhase.amount);
   MoveThumb(kGlobal, true);
@@ -105,18 +93,28 @@ void CDTEditor::RefreshPanel(int panel, const STextureComponent& component) {
   MoveThumb(panel, false);
   ShowNumber(GetField(panel, kDTPhaseSliderVal), component.phase.amount);
   MoveThumb(panel, true);
-  ShowChoice(children[kDTFilterType], component.filter.kind);
-  const int32_t filter[3] = {component.filter.count, FilterUnits(component.filter.a), FilterUnits(component.filter.b)};
+  ShowFilter(panel, children[kDTFilterType], component.filter);
+  ShowColours(panel, children[kDTColorMap], component.colour);
+}
+
+// A filter's kind on its button, its c, a and b in the group's fields.
+void CDTEditor::ShowFilter(int group, CImElement* kind, const STextureFilter& filter) {
+  ShowChoice(kind, filter.kind);
+  const int32_t values[3] = {filter.count, FilterUnits(filter.a), FilterUnits(filter.b)};
   const uint32_t fields[3] = {kDTCVal, kDTAVal, kDTBVal};
   for (int i = 0; i < 3; ++i) {
-    if (CTxElement* field = GetField(panel, fields[i])) {
-      field->SetUserWord(0, uint32_t(filter[i]));
+    if (CTxElement* field = GetField(group, fields[i])) {
+      field->SetUserWord(0, uint32_t(values[i]));
       ShowValueText(field);
     }
   }
-  ShowChoice(children[kDTColorMap], component.colour.mapKind);
-  for (int i = 0; i < 3; ++i) ShowSwatch(children[kDTColor1 + uint32_t(i)], component.colour.colour[i]);
-  ShowFormat(panel, component.colour.format);
+}
+
+// A colour output's map on its button, its colours in the group's swatches and its format.
+void CDTEditor::ShowColours(int group, CImElement* map, const SColorOutput& colour) {
+  ShowChoice(map, colour.mapKind);
+  for (uint32_t i = 0; i < 3; ++i) ShowSwatch(group == kGlobal ? fGlobals[kDTGColor1 + i] : fChildren[group][kDTColor1 + i], colour.colour[i]);
+  ShowFormat(group, colour.format);
 }
 
 // A choice button holds its index and shows that cell of its strip.

@@ -45,9 +45,6 @@ class DTEditorCommands : public DTEditorTest {
     CHolder held(thing, false, false);
     return std::vector<uint8_t>(thing->GetData(), thing->GetData() + C3dTexture::kRecordSize);
   }
-  void CompleteAll() {
-    for (int i = 0; i < CDTEditor::kPreviewCount; ++i) editor->GetPreview(i)->SetUserWord(CDTEditor::kBlockWord, 0);
-  }
 
   // The owner's messages: payload words 0 and 1.
   std::vector<std::pair<int32_t, int32_t>> owned;

@@ -14,9 +14,7 @@ class DTEditorComponents : public DTEditorTest {
   void SetUp() override {
     DTEditorTest::SetUp();
     if (HasFatalFailure()) return;
-    Open();
-    Edit([](STextureData& data) { data.count = 3; });
-    Send(0, "anything", kEditor);
+    OpenWithThreeComponents();
   }
   // The element's menu popped up at the element, with row `row` chosen (0: left with Escape).
   void Choose(int kind, CImElement* element, const char* group, uint32_t row) {

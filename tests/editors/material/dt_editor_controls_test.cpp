@@ -21,9 +21,7 @@ class DTEditorControls : public DTEditorTest {
   void SetUp() override {
     DTEditorTest::SetUp();
     if (HasFatalFailure()) return;
-    Open();
-    Edit([](STextureData& data) { data.count = 3; });
-    Send(0, "anything", kEditor);
+    OpenWithThreeComponents();
   }
   int32_t Frequency(int component) { return Data().component[component].frequency[0]; }
   void SetFrequencies(int32_t a, int32_t b, int32_t c) {
@@ -40,9 +38,6 @@ class DTEditorControls : public DTEditorTest {
     std::string script;
     for (int32_t i = 0; i < count; ++i) script += "rmove " + std::to_string(dx) + " " + std::to_string(dy) + "\nwait 20\n";
     return script;
-  }
-  void CompleteAll() {
-    for (int i = 0; i < CDTEditor::kPreviewCount; ++i) editor->GetPreview(i)->SetUserWord(CDTEditor::kBlockWord, 0);
   }
 };
 

@@ -91,6 +91,13 @@ class DTEditorTest : public PanelsTest {
     Settle();
   }
 
+  // Opened, the texture given three components, and the panels shown by a message.
+  void OpenWithThreeComponents() {
+    Open();
+    Edit([](STextureData& data) { data.count = 3; });
+    Send(0, "anything", kEditor);
+  }
+
   // ---- the working texture
   STextureData Data() {
     C3dTexture* texture = editor->GetWorkingTexture();
@@ -226,6 +233,9 @@ class DTEditorTest : public PanelsTest {
   }
   void RestartAll() {
     for (int i = 0; i < CDTEditor::kPreviewCount; ++i) editor->RestartPreview(i);
+  }
+  void CompleteAll() {
+    for (int i = 0; i < CDTEditor::kPreviewCount; ++i) editor->GetPreview(i)->SetUserWord(CDTEditor::kBlockWord, 0);
   }
 
   CTextureDocumentHost documentHost;

@@ -136,10 +136,7 @@ TEST_F(DTEditorPreview, NothingAdvancesUnderAnotherDialogOrInAnotherApplication)
 // The previews as a person sees them, written beside the test's files when QUARN2_PREVIEW_DIR names a
 // folder (ImageMagick's identify then reports 92 x 92).
 TEST_F(DTEditorPreview, TheRenderedPreviewsCanBeWrittenForAPersonToLookAt) {
-  Open();
-  Edit([](STextureData& data) { data.count = 3; });
-  // A message shows the panels of the count.
-  Send(0, "anything", kEditor);
+  OpenWithThreeComponents();
   RestartAll();
   RenderAll();
   for (int i = 0; i < 4; ++i) EXPECT_EQ(Progress(i), kComplete) << i;
