@@ -33,9 +33,6 @@ namespace {
 
 using namespace need;
 
-// The colour swatches' group index of SetColorSwatch, by group.
-constexpr int kSwatchIndex[4] = {1, 2, 3, 4};
-
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
 CAppl* App() { return GetApplication(); }
@@ -580,9 +577,10 @@ bool CDTEditor::TakeOwnCommand(const CUIMessage& message, int32_t* answer) {
 
 // A colour put on a swatch (2) or chosen (3), which takes the reset snapshot again.
 bool CDTEditor::TakeColour(const CUIMessage& message, int32_t* answer) {
+  // SetColorSwatch's index: 1 to 3 for the panels, 4 for the combiner.
   int index = 0;
   for (int g = kPanelA; g <= kGlobal; ++g) {
-    if (Same(message.canvasName, GroupName(g))) index = kSwatchIndex[g];
+    if (Same(message.canvasName, GroupName(g))) index = g + 1;
   }
   const bool set = index && SetColorSwatch(message.elementName, uint32_t(message.GetPayloadWord(0)), index) == 0;
   if (set) StoreControlsInTexture();

@@ -185,6 +185,15 @@ TEST_F(DTEditorComponents, ASwatchOfAnotherGroupIsNotSetAndAGlobalOneIsStored) {
   EXPECT_EQ(At<uint32_t>(72), colour);
 }
 
+// A colour put on a swatch (kind 2) is stored; a name of another group is left to the default handling.
+TEST_F(DTEditorComponents, AColourPutOnASwatchIsStored) {
+  EXPECT_EQ(Send(2, "compGColor1", kEditor, 0x00010203), 0);
+  EXPECT_EQ(At<uint32_t>(68), 0x00010203u);
+  const std::vector<uint8_t> before = Bytes(0, 896);
+  EXPECT_EQ(Send(2, "compGColor1", "compB", 0x00FFFFFF), 0);
+  EXPECT_EQ(Bytes(0, 896), before);
+}
+
 // A chosen colour (kind 3) is stored and taken into the snapshot: reset then keeps it.
 TEST_F(DTEditorComponents, AChosenColourIsWhatResetReturnsTo) {
   EXPECT_EQ(Send(3, "color1", "compA", 0x00112233), 0);
