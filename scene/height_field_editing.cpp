@@ -239,6 +239,21 @@ int32_t C3dHeightField::SetColourTable(const CImVector* colours, int32_t offset)
   return kNoErr;
 }
 
+bool C3dHeightField::GetColourTable(CImVector* colours, int32_t* offset) {
+  if (!fColours || !colours) return false;
+  CHolder holder(fColours, false, false);
+  if (!holder.IsLocked()) return false;
+  std::copy(fColours->GetRecords(), fColours->GetRecords() + kColourCount, colours);
+  if (offset) *offset = fColourOffset;
+  return true;
+}
+
+void C3dHeightField::DeleteColourTable() {
+  delete fColours;
+  fColours = nullptr;
+  fColourOffset = 0;
+}
+
 CImVector C3dHeightField::ColourAtHeight(double fraction) {
   if (!fColours) return {};
   CHolder holder(fColours, false, false);

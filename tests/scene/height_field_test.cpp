@@ -339,6 +339,24 @@ TEST_F(HeightField, ColoursByHeight) {
   }
 }
 
+// The table reads back as stored, and once deleted the field has none to give or colour with.
+TEST_F(HeightField, TheColourTableReadsBackUntilDeleted) {
+  C3dHeightField* field = Grey128();
+  std::vector<CImVector> colours(256), read(256);
+  int32_t offset = 99;
+  EXPECT_FALSE(field->GetColourTable(read.data(), &offset));
+  EXPECT_EQ(offset, 99);
+  for (uint32_t i = 0; i < 256; ++i) colours[i].value = i * 0x010203u;
+  ASSERT_EQ(field->SetColourTable(colours.data(), -7), 0);
+  ASSERT_TRUE(field->GetColourTable(read.data(), &offset));
+  EXPECT_EQ(offset, -7);
+  for (uint32_t i = 0; i < 256; ++i) EXPECT_EQ(read[i].value, colours[i].value) << i;
+  field->DeleteColourTable();
+  EXPECT_FALSE(field->HasColourTable());
+  EXPECT_FALSE(field->GetColourTable(read.data(), &offset));
+  EXPECT_EQ(field->ColourAtHeight(0.5).value, 0u);
+}
+
 TEST_F(HeightField, TheWireframeDrawsLinesEverySoManySamples) {
   C3dHeightField* field = Grey128();
   CLineRecorder view;
