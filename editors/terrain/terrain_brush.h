@@ -12,6 +12,7 @@
 #include "scene/resample_grid.h"
 
 class C3dHeightField;
+class CElement;
 
 class CTerrainBrush {
  public:
@@ -34,10 +35,19 @@ class CTerrainBrush {
   CTerrainBrush& operator=(const CTerrainBrush&) = delete;
   virtual ~CTerrainBrush();
 
-  void SetBehaviour(int32_t behaviour) { fBehaviour = behaviour; }
+  // The icon element that shows the behaviour (its six state pictures, one a behaviour) and the
+  // element that shows the level; either may be none.
+  void SetElements(CElement* behaviourIcon, CElement* levelElement);
+  // Stores the behaviour and shows its icon as with the modifier up.
+  void SetBehaviour(int32_t behaviour);
   int32_t GetBehaviour() const { return fBehaviour; }
-  // The behaviour a stroke acts with while the modifier is held or not.
+  // The behaviour a stroke acts with while the modifier is held or not; the icon shows it.
   static int32_t ActingBehaviour(int32_t behaviour, bool modifierDown);
+  // Shows the icon of the behaviour that acts with the modifier as given, when another shows, and
+  // redraws the level element when the level it shows changes (the modifier turns the level of
+  // kToLevel upside down).
+  void SetBehaviourCursor(bool modifierDown);
+  double GetShownLevel() const { return fShownLevel; }
 
   double GetBrushFlow() const { return fBrushFlow; }
   void SetBrushFlow(double flow) { fBrushFlow = flow; }
@@ -98,6 +108,9 @@ class CTerrainBrush {
   int32_t fBrushLevel = kDefaultLevel;
   int32_t fBrushRadius = kDefaultRadius;
   double fLevelFraction = 0.0;
+  double fShownLevel = 0.0;
   int32_t fBehaviour = kToLevel;
+  CElement* fBehaviourIcon = nullptr;
+  CElement* fLevelElement = nullptr;
   std::function<void(int32_t, int32_t)> fDabObserver;
 };
