@@ -219,7 +219,8 @@ bool C3dHeightField::FillImageFromGrid(CImage8* image) {
 
 int32_t C3dHeightField::SetColourTable(const CImVector* colours, int32_t offset) {
   if (!colours) return kErrInvalidParameter;
-  if (!fColours) {
+  const bool made = !fColours;
+  if (made) {
     CAppl* app = GetApplication();
     STableLayout layout;
     layout.SetSized(app ? app->GetDataEnv() : nullptr, sizeof(CImVector), kColourCount);
@@ -233,7 +234,12 @@ int32_t C3dHeightField::SetColourTable(const CImVector* colours, int32_t offset)
     if (!fColours) return kErrOutOfMemory;
   }
   CHolder holder(fColours, true, false);
-  if (!holder.IsLocked()) return kErrOutOfMemory;
+  if (!holder.IsLocked()) {
+    // A table made for this call and never filled is no table.
+    holder.Release();
+    if (made) DeleteColourTable();
+    return kErrOutOfMemory;
+  }
   std::copy(colours, colours + kColourCount, fColours->GetRecords());
   fColourOffset = offset;
   return kNoErr;

@@ -391,7 +391,10 @@ int32_t CTerrainEditor::ApplyToObject(bool keepColourMap) {
   if (keepColourMap) {
     CImVector entries[kGradientEntries];
     for (uint32_t i = 0; i < kGradientEntries; ++i) entries[i] = GetGradientCell(i + 1);
-    if (const int32_t err = field->SetColourTable(entries, -(GetGradientRotation() % 256))) return err;
+    if (const int32_t err = field->SetColourTable(entries, -(GetGradientRotation() % 256))) {
+      restoreColours();
+      return err;
+    }
   }
   const double low = fBracketLow < kBracketEnd ? kLowestBracket : fBracketLow;
   const double high = std::abs(fBracketHigh - 1.0) < kBracketEnd ? kHighestBracket : fBracketHigh;

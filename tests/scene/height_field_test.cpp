@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "height_field_fixture.h"
+#include "platform/alloc.h"
 #include "scene/surface/material.h"
 #include "tests/framework/image/image_fixture.h"
 
@@ -355,6 +356,18 @@ TEST_F(HeightField, TheColourTableReadsBackUntilDeleted) {
   EXPECT_FALSE(field->HasColourTable());
   EXPECT_FALSE(field->GetColourTable(read.data(), &offset));
   EXPECT_EQ(field->ColourAtHeight(0.5).value, 0u);
+  // A table that cannot be made whole leaves none behind.
+  uint32_t failures = 0;
+  for (uint32_t served = 0; served < 20 && !field->HasColourTable(); ++served) {
+    platform::FailAllocationsAfter(served, 2);
+    const int32_t err = field->SetColourTable(colours.data(), 0);
+    platform::FailNextAllocations(0);
+    if (err == 0) break;
+    ++failures;
+    EXPECT_FALSE(field->HasColourTable()) << served;
+  }
+  EXPECT_GT(failures, 0u);
+  EXPECT_TRUE(field->HasColourTable());
 }
 
 TEST_F(HeightField, TheWireframeDrawsLinesEverySoManySamples) {
