@@ -131,6 +131,13 @@ void CTerrainBrush::Release(SGridCopy& copy) {
   copy = {};
 }
 
+std::vector<CHFUnit> CTerrainBrush::HeightsOf(const SGridCopy& copy) {
+  if (!copy.table) return {};
+  CHolder lock(copy.table, false, false);
+  if (!lock.IsLocked()) return {};
+  return std::vector<CHFUnit>(copy.table->GetRecords(), copy.table->GetRecords() + size_t(copy.side) * copy.side);
+}
+
 int32_t CTerrainBrush::CopyGrid(C3dHeightField* field, SGridCopy& copy) {
   if (!field) return kErrGeneric;
   Release(copy);

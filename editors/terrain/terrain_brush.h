@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "framework/core/mem_block.h"
 #include "framework/core/spool_table.h"
@@ -74,6 +75,9 @@ class CTerrainBrush {
   int32_t SetSource(C3dHeightField* field);
   bool HasStrokeBase() const { return fStrokeBase.table != nullptr; }
   bool HasSource() const { return fBrushSource.table != nullptr; }
+  // The copies' heights, row after row; empty without the copy or when it cannot be locked.
+  std::vector<CHFUnit> StrokeBaseHeights() const { return HeightsOf(fStrokeBase); }
+  std::vector<CHFUnit> SourceHeights() const { return HeightsOf(fBrushSource); }
 
   // Dabs along the segment from (x0, y0) to (x1, y1) in grid cells (column, row): one at the end with
   // the smaller coordinate on the longer axis, then one every r / 8 + 1 cells while the walk has not
@@ -92,6 +96,7 @@ class CTerrainBrush {
   };
 
   static void Release(SGridCopy& copy);
+  static std::vector<CHFUnit> HeightsOf(const SGridCopy& copy);
   static int32_t CopyGrid(C3dHeightField* field, SGridCopy& copy);
   // The copy at side n, resampled when it has another; false when that cannot be made.
   static bool FitCopy(SGridCopy& copy, uint32_t n);
