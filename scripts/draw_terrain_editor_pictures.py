@@ -9,10 +9,11 @@ files it writes.
 """
 import math
 import os
-import struct
 import subprocess
 import sys
-import zlib
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import png_file  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PICTURES = os.path.join(HERE, "..", "resources", "layouts", "pictures")
@@ -60,17 +61,7 @@ ELEVATION_BUTTONS = [
 
 
 def write_png(folder, name, width, height, pixels):
-    """pixels: rows of (r, g, b, a) tuples."""
-    raw = b"".join(b"\0" + b"".join(struct.pack("BBBB", *p) for p in row) for row in pixels)
-
-    def chunk(tag, data):
-        body = tag + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-    with open(os.path.join(folder, name), "wb") as f:
-        f.write(png)
+    png_file.write_png(os.path.join(folder, name), width, height, pixels)
 
 
 def canvas(width, height, colour, alpha=255):

@@ -158,40 +158,36 @@ int32_t CTerrainEditor::BuildControls(CResourceEnv* environment) {
 int32_t CTerrainEditor::FindElements() {
   fLatchedButton = nullptr;
   CElement* root = GetRoot();
+  // Each element among the children of one found before it.
   struct SLookup {
-    CElement* parent;
+    CElement* const* parent;
     const SLayoutNeed& need;
     CElement** out;
   };
-  const SLookup topLevel[] = {
-      {root, need::kElevationPanel, &fElevationPanel},
-      {root, need::kFilteringPanel, &fFilteringPanel},
-      {root, need::kPicturesPanel, &fPicturesPanel},
-      {root, need::kGradientsPanel, &fGradientsPanel},
-      {root, need::kPreview2d, &fPreview2d},
-      {root, need::kPreview3d, &fPreview3dElement},
-      {root, need::kBracketArea, &fBracketArea},
-      {root, need::kLevelControl, &fLevelControl},
-      {root, need::kBrushBehaviorText, &fBrushBehaviorText},
-      {root, need::kOnButton, &fOnButton},
-      {root, need::kOffButton, &fOffButton},
+  const SLookup lookups[] = {
+      {&root, need::kElevationPanel, &fElevationPanel},
+      {&root, need::kFilteringPanel, &fFilteringPanel},
+      {&root, need::kPicturesPanel, &fPicturesPanel},
+      {&root, need::kGradientsPanel, &fGradientsPanel},
+      {&root, need::kPreview2d, &fPreview2d},
+      {&root, need::kPreview3d, &fPreview3dElement},
+      {&root, need::kBracketArea, &fBracketArea},
+      {&root, need::kLevelControl, &fLevelControl},
+      {&root, need::kBrushBehaviorText, &fBrushBehaviorText},
+      {&root, need::kOnButton, &fOnButton},
+      {&root, need::kOffButton, &fOffButton},
+      {&fElevationPanel, need::kElevBackground, &fElevBackground},
+      {&fElevationPanel, need::kElevSwitch, &fElevSwitch},
+      {&fGradientsPanel, need::kGradients, &fGradients},
+      {&fFilteringPanel, need::kFilterSrcImage, &fFilterSrcImage},
+      {&fFilteringPanel, need::kFilterDestImage, &fFilterDestImage},
+      {&fPicturesPanel, need::kImageSrc0, &fImageSrc0},
+      {&fPicturesPanel, need::kImageSrc1, &fImageSrc1},
+      {&fPicturesPanel, need::kImageDest, &fImageDest},
+      {&fPreview2d, need::kCropItem, &fCropItem},
   };
-  for (const SLookup& lookup : topLevel) {
-    if (const int32_t err = Find(lookup.parent, lookup.need, lookup.out)) return err;
-  }
-  const SLookup inPanels[] = {
-      {fElevationPanel, need::kElevBackground, &fElevBackground},
-      {fElevationPanel, need::kElevSwitch, &fElevSwitch},
-      {fGradientsPanel, need::kGradients, &fGradients},
-      {fFilteringPanel, need::kFilterSrcImage, &fFilterSrcImage},
-      {fFilteringPanel, need::kFilterDestImage, &fFilterDestImage},
-      {fPicturesPanel, need::kImageSrc0, &fImageSrc0},
-      {fPicturesPanel, need::kImageSrc1, &fImageSrc1},
-      {fPicturesPanel, need::kImageDest, &fImageDest},
-      {fPreview2d, need::kCropItem, &fCropItem},
-  };
-  for (const SLookup& lookup : inPanels) {
-    if (const int32_t err = Find(lookup.parent, lookup.need, lookup.out)) return err;
+  for (const SLookup& lookup : lookups) {
+    if (const int32_t err = Find(*lookup.parent, lookup.need, lookup.out)) return err;
   }
   return kNoErr;
 }
@@ -563,7 +559,7 @@ int32_t CTerrainEditor::ShowFilteringPanel() {
   CImElement* curve = AsImage(fFilterSrcImage);
   if (!curve || !curve->GetImage() || !fGreyImage || !fFilterImage || !fLut) return kErrGeneric;
   CImVector colours[kGradientEntries];
-  for (uint32_t i = 0; i < kGradientEntries; ++i) colours[i].value = fGreyImage->GetColor(uint8_t(i));
+  GreyImageColours(colours);
   if (!fLut->Draw(curve->GetImage(), colours, fGradientMode)) return kErrGeneric;
   if (!fFilterImage->ScaleFrom(fGreyImage.get(), 1)) return kErrGeneric;
   for (uint32_t i = 0; i < kGradientEntries; ++i) fFilterImage->SetColor(uint8_t(i), colours[i].value, false);
@@ -590,3 +586,7 @@ int32_t CTerrainEditor::ShowPicturesPanel() {
 }
 
 bool CTerrainEditor::DrawFilterPreview() { return false; }
+
+void CTerrainEditor::GreyImageColours(CImVector* colours) const {
+  for (uint32_t i = 0; i < kGradientEntries; ++i) colours[i].value = fGreyImage ? fGreyImage->GetColor(uint8_t(i)) : 0;
+}

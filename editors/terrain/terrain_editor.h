@@ -238,8 +238,6 @@ class CTerrainEditor : public CLayoutHostCanvas {
   static int32_t Heartbeat(void* editor, void* record, void* data);
 
  private:
-  struct SBuiltPictures;
-
   // ---- build (terrain_editor.cpp)
   int32_t FindElements();
   void BindElevationPanel();
@@ -259,6 +257,8 @@ class CTerrainEditor : public CLayoutHostCanvas {
   int32_t RemakeGreyImage(C3dHeightField* grid = nullptr);
   // The views redrawn from the current grid after it changed: 0, 9 or 1.
   int32_t ShowCurrentGrid();
+  // The 2D picture's 256 colours, the gradient as its views show it.
+  void GreyImageColours(CImVector* colours) const;
   // ---- elevation operations
   int32_t FillTarget(int32_t operation, bool control, bool alt);
   int32_t PrepareBrush();
@@ -283,7 +283,6 @@ class CTerrainEditor : public CLayoutHostCanvas {
   bool fPreviewLive = false;
   uint8_t fActivePanel = kElevationPanel;
   bool fUndoAvailable = false;
-  int32_t fBlendAmount = 0;
   double fBracketLow = 0.0;
   double fBracketHigh = 1.0;
   double fSavedBracketLow = 0.0;

@@ -136,7 +136,7 @@ bool CTerrainEditor::RefreshGradient(bool redraw3d) {
     auto* curve = dynamic_cast<CImElement*>(fFilterSrcImage);
     if (curve && curve->GetImage() && fLut) {
       CImVector colours[kGradientEntries];
-      for (uint32_t i = 0; i < kGradientEntries; ++i) colours[i].value = fGreyImage->GetColor(uint8_t(i));
+      GreyImageColours(colours);
       fLut->Draw(curve->GetImage(), colours, fGradientMode);
       curve->Redraw();
     }
