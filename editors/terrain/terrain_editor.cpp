@@ -117,6 +117,7 @@ CTerrainEditor::~CTerrainEditor() {
     while (app->IsHeartbeatSubscriber(this)) app->UnsubscribeHeartbeat(this);
   }
   DeleteGrids();
+  ForgetHover();
   SetGradientColourLookup(nullptr);
   if (gCurrent == this) gCurrent = nullptr;
 }
@@ -157,6 +158,7 @@ int32_t CTerrainEditor::BuildControls(CResourceEnv* environment) {
 
 int32_t CTerrainEditor::FindElements() {
   fLatchedButton = nullptr;
+  ForgetHover();
   CElement* root = GetRoot();
   // Each element among the children of one found before it.
   struct SLookup {

@@ -149,7 +149,9 @@ class CTerrainEditor : public CLayoutHostCanvas {
 
   // ---- views (terrain_views.cpp)
   // Draws the 2D view (with the brush outline at pointer2d when given) and renders the 3D view of
-  // grid (none: the current grid): 0, or 1 when the render fails.
+  // grid (none: the current grid): 0, or 1 when the render fails. The canvas's own Redraw composes the
+  // whole dialog.
+  using CLayoutHostCanvas::Redraw;
   int32_t Redraw(bool redraw3d, bool redraw2d, const SPointHV* pointer2d, C3dHeightField* grid);
   // Renders the 3D view of grid into image (none: the render picture) within clip (none: all of it),
   // turned by the drag from lastPoint to point when given, then copies it into target or, without
@@ -269,6 +271,8 @@ class CTerrainEditor : public CLayoutHostCanvas {
   bool PrepareRenderGrid(C3dHeightField* grid, bool fullQuality, C3dHeightField** rendered);
   void ApplyViewDrag(const SPointHV* point, const SPointHV* lastPoint, bool keepTurn, bool keepTilt);
   void HoverOutside2d();
+  // The element remembered as hovered goes with the tree that held it.
+  static void ForgetHover();
   void ShowBrushCursor(bool alt);
 
   C3dHeightField* fHeightField = nullptr;

@@ -78,6 +78,12 @@ void Forget(CElement* element) {
 
 }  // namespace
 
+void CTerrainEditor::ForgetHover() {
+  gHovered = nullptr;
+  gLastHover = {-1, -1};
+  gLastAlt = false;
+}
+
 const SRect& CTerrainEditor::GetView2dRect() const { return gView2d; }
 
 const SRect& CTerrainEditor::GetView3dRect() const { return gView3d; }

@@ -7,6 +7,7 @@
 
 #include "editors/terrain/terrain_3d_preview.h"
 #include "editors/terrain/terrain_brush.h"
+#include "framework/image/bitmap_file.h"
 #include "tests/editors/terrain/terrain_editor_fixture.h"
 
 namespace {
@@ -142,9 +143,17 @@ TEST_F(TerrainViews, TheFirstIdleStepPlaysTheIntro) {
   EXPECT_EQ(renders.modes[30], TerrainPreview::kReliefWithShadows);
   EXPECT_EQ(editor->GetPreview3d()->GetHeightScale(), 1.5);
   EXPECT_TRUE(editor->IsPreviewLive());
+  // The two views, drawn into their elements, as pictures to look at.
+  editor->Redraw(nullptr);
+  for (const SLayoutNeed* view : {&need::kPreview2d, &need::kPreview3d}) {
+    CFileSpec spec;
+    spec.Set((::testing::TempDir() + "/terrain-" + view->name + ".bmp").c_str());
+    EXPECT_EQ(SaveImageAsBmp(spec, Image(*view)->GetImage(), true), 0) << view->name;
+  }
+  const size_t drawn = renders.Count();
   platform::AdvanceVirtualClock(1000);
   ASSERT_EQ(editor->IdleStep(0), 0);
-  EXPECT_EQ(renders.Count(), 31u) << "once";
+  EXPECT_EQ(renders.Count(), drawn) << "the intro plays once";
 
   ASSERT_EQ(Send(need::kTerrainEditor.cancel), 26);
   ASSERT_EQ(Open(terrain), 26);
