@@ -84,6 +84,7 @@ void StoreFace(uint8_t* at, const S3dFace& face) {
 C3dTriangleMesh::C3dTriangleMesh(const SObjectKey& key) : C3dObject(key) { SizeRecord(kArraysOffset); }
 
 C3dTriangleMesh::~C3dTriangleMesh() {
+  fRenderHold.Release();
   delete fRunTime;
   delete fVoxels;
 }

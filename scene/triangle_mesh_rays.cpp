@@ -2,12 +2,14 @@
 // nearest hit and the crossings for boolean groups.
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "framework/core/appl.h"
 #include "framework/core/fast_math.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
+#include "scene/ray_scratch.h"
 #include "scene/shape_intersection.h"
 #include "scene/triangle_mesh.h"
 
@@ -102,8 +104,12 @@ struct SCellBounds {
 // One ray's walk: its object-space line, what it accepts and what it found.
 struct C3dTriangleMesh::SRayWalk {
   CRay* ray = nullptr;
+  // The ray's own notes of the faces it has tested.
+  CFaceMailbox* mailbox = nullptr;
   vector3<double> start;
-  bool spans = false;
+  // Every crossing goes here when the walk collects them for a boolean group; otherwise the walk looks
+  // for the nearest hit.
+  CSpanList* spans = nullptr;
   // The open interval a nearest hit must lie in, narrowing to the best hit, in single precision.
   double tNear = 0;
   double tBest = 0;
@@ -145,7 +151,6 @@ int32_t C3dTriangleMesh::PrepareRunTime() {
   }
   const int32_t result = fVoxels->Build(records, fFaceCount, fBox);
   fPrepared = result == kNoErr;
-  fRayCounter = 0;
   return result;
 }
 
@@ -183,14 +188,12 @@ SSpanEntry C3dTriangleMesh::FaceHit(const SArrays& arrays, const S3dFace& face, 
   return hit;
 }
 
-bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dTriRunTime& record,
-                               S3dFace& face, double& t, vector3<double>& point) const {
+bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dFace& face, double& t,
+                               vector3<double>& point) {
   const vector3<double>& origin = walk.ray->fHit.fObjOrigin;
   const vector3<double>& direction = walk.ray->fHit.fObjDirection;
   const auto withinInterval = [&walk](double at) { return at - walk.tNear > kBeyond && at - walk.tBest < -kBeyond; };
-  if (record.stamp != fRayCounter) {
-    record.stamp = fRayCounter;
-    record.cached = 0;
+  if (walk.mailbox->FirstVisit(f)) {
     LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
     const double d = Dot(direction, face.faceNormal);
     if (std::fabs(d) < kParallel) return false;
@@ -199,28 +202,28 @@ bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f
     point = origin + direction * t;
     return true;
   }
-  // Crossings test each face once; a nearest hit may wait in a face's record for its own cell.
-  if (walk.spans || !record.cached) return false;
-  record.cached = 0;
-  t = record.cachedT;
-  point = record.cachedPoint;
+  // Crossings test each face once; a nearest hit may wait in the mailbox for its own cell.
+  if (walk.spans || !walk.mailbox->TakeKept(f, t, point)) return false;
   if (!withinInterval(t)) return false;
   LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
   return true;
 }
 
 bool C3dTriangleMesh::Walk(SRayWalk& walk) {
+  if (fRenderHold.IsHeld()) return WalkCells(walk);
+  const CRenderHold::CTurn turn(fRenderHold);
   CHolder mesh(this, false, false);
   CHolder cells(&fVoxels->GetCells(), false, false);
   CHolder indices(&fVoxels->GetIndices(), false, false);
-  CHolder table(fRunTime, true, false);
+  CHolder table(fRunTime, false, false);
   if (!mesh.IsLocked() || !cells.IsLocked() || !indices.IsLocked() || !table.IsLocked()) return false;
-  S3dTriRunTime* records = fRunTime->GetRecords();
-  // After 2^32 rays the stamps could match again: they start afresh.
-  if (++fRayCounter == 0) {
-    for (uint32_t f = 0; f < fFaceCount; ++f) records[f].stamp = 0;
-    fRayCounter = 1;
-  }
+  return WalkCells(walk);
+}
+
+bool C3dTriangleMesh::WalkCells(SRayWalk& walk) {
+  walk.mailbox = &ScratchOf(*walk.ray).Mailbox();
+  if (!walk.mailbox->BeginWalk(fFaceCount)) return false;
+  const S3dTriRunTime* records = fRunTime->GetRecords();
   const SArrays arrays = BindData();
   const int32_t* counts = fVoxels->GetCounts();
   const C3dBox& box = fVoxels->GetBox();
@@ -235,27 +238,28 @@ bool C3dTriangleMesh::Walk(SRayWalk& walk) {
     bool hitHere = false;
     for (uint32_t n = 0; n < voxel.count; ++n) {
       const uint32_t f = fVoxels->GetIndices()[voxel.first + n];
-      S3dTriRunTime& record = records[f];
       S3dFace face;
       double t = 0;
       vector3<double> point;
-      if (!PlaneHit(walk, arrays, f, record, face, t, point)) continue;
+      if (!PlaneHit(walk, arrays, f, face, t, point)) continue;
       if (!walk.spans && !bounds.Holds(point)) {
-        record.cached = 1;
-        record.cachedT = t;
-        record.cachedPoint = point;
+        if (!walk.mailbox->Keep(f, t, point)) return false;
         continue;
       }
       const vector3<double> corners[3] = {PointOf(arrays.vertices, face.vertex[0]),
                                           PointOf(arrays.vertices, face.vertex[1]),
                                           PointOf(arrays.vertices, face.vertex[2])};
       double u = 0, v = 0;
-      if (!InsideFace(corners, point, record.axisI, record.axisJ, u, v)) continue;
+      if (!InsideFace(corners, point, records[f].axisI, records[f].axisJ, u, v)) continue;
       walk.hit = FaceHit(arrays, face, point, t, u, v, wantsTexture);
       walk.found = hitHere = true;
       if (walk.spans) {
         CompleteCrossing(*this, walk.hit);
-        if (!GetSpans().Append(walk.hit)) return false;
+        try {
+          walk.spans->push_back(walk.hit);
+        } catch (const std::bad_alloc&) {
+          return false;
+        }
       } else {
         walk.tBest = float(t);
         walk.hit.fT = walk.tBest;
@@ -272,8 +276,7 @@ bool C3dTriangleMesh::Intersect(CRay& ray) {
   RayToObjectSpace(*this, ray);
   double entry = 0, exit = 0;
   SRayWalk walk;
-  // Picking may reach a mesh that no render has prepared.
-  const bool ready = IntersectRay(fBox, ray, entry, exit, true) && PrepareRunTime() == kNoErr;
+  const bool ready = IntersectRay(fBox, ray, entry, exit, true) && Ready();
   if (ready) {
     walk.ray = &ray;
     walk.start = WalkStart(ray.fHit.fObjOrigin, ray.fHit.fObjDirection, entry, fBox);
@@ -290,18 +293,31 @@ bool C3dTriangleMesh::Intersect(CRay& ray) {
   return true;
 }
 
-bool C3dTriangleMesh::IntersectSpans(CRay& ray, bool) {
+bool C3dTriangleMesh::IntersectSpans(CRay& ray, bool, CSpanList& spans) {
   if (GetStateFlags() & kExcluded) return false;
   RayToObjectSpace(*this, ray);
   double entry = 0, exit = 0;
-  if (!IntersectRay(fBox, ray, entry, exit, true) || PrepareRunTime() != kNoErr) return false;
+  if (!IntersectRay(fBox, ray, entry, exit, true) || !Ready()) return false;
   SRayWalk walk;
   walk.ray = &ray;
-  walk.spans = true;
+  walk.spans = &spans;
   // Every crossing of the line counts, behind the origin too, as for the other solids.
   walk.start = WalkStart(ray.fHit.fObjOrigin + ray.fHit.fObjDirection * entry, ray.fHit.fObjDirection, 0, fBox);
-  const uint32_t first = GetSpans().GetCount();
+  const size_t first = spans.size();
   Walk(walk);
-  SortFacetSpans(GetSpans(), first);
-  return GetSpans().GetCount() > first;
+  SortFacetSpans(spans, first);
+  return spans.size() > first;
 }
+
+// Picking may reach a mesh that no render has prepared; a render prepares it before its threads start.
+bool C3dTriangleMesh::Ready() { return fRenderHold.IsRendering() ? fPrepared : PrepareRunTime() == kNoErr; }
+
+void C3dTriangleMesh::BeginRender() {
+  if (fRenderHold.IsRendering() || PrepareRunTime() != kNoErr) {
+    fRenderHold.Begin({});
+    return;
+  }
+  fRenderHold.Begin({this, &fVoxels->GetCells(), &fVoxels->GetIndices(), fRunTime});
+}
+
+void C3dTriangleMesh::EndRender() { fRenderHold.End(); }

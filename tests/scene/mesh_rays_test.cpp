@@ -92,14 +92,15 @@ TEST_F(MeshRays, TheSpansOfTheCubeAreItsTwoSidesInOrder) {
   C3dTriangleMesh* mesh = NewCube();
   CRenderStats stats;
   CRay ray = MakeRay(stats, {0, 0, 5}, {0, 0, -1});
-  ASSERT_TRUE(mesh->IntersectSpans(ray, false));
+  CSpanList spans;
+  ASSERT_TRUE(mesh->IntersectSpans(ray, false, spans));
   // The ray passes the diagonal both triangles of a side share: one crossing per side.
-  ASSERT_EQ(mesh->GetSpans().GetCount(), 2u);
-  EXPECT_NEAR(mesh->GetSpans()[0].fT, 4.5, 1e-9);
-  EXPECT_NEAR(mesh->GetSpans()[1].fT, 5.5, 1e-9);
-  ExpectNear(mesh->GetSpans()[0].fNormal, {0, 0, 1});
-  ExpectNear(mesh->GetSpans()[1].fNormal, {0, 0, -1});
-  EXPECT_EQ(mesh->GetSpans()[0].fObject, mesh);
+  ASSERT_EQ(spans.size(), 2u);
+  EXPECT_NEAR(spans[0].fT, 4.5, 1e-9);
+  EXPECT_NEAR(spans[1].fT, 5.5, 1e-9);
+  ExpectNear(spans[0].fNormal, {0, 0, 1});
+  ExpectNear(spans[1].fNormal, {0, 0, -1});
+  EXPECT_EQ(spans[0].fObject, mesh);
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 
