@@ -21,7 +21,8 @@ std::mutex& Turn() {
 
 uint64_t BytesOf(const CSpoolMem& block) { return block.GetSpooledBytes(); }
 
-// Whether the blocks fit within half of each pool beside what is held already.
+// Whether the blocks fit within the share of each pool that holds may take, beside what is held
+// already: the rest is room for the unheld objects, which threads page in one at a time.
 bool FitsShare(std::initializer_list<CSpoolMem*> blocks) {
   std::map<const CMemPool*, uint64_t> wanted;
   for (const CSpoolMem* block : blocks) {
@@ -29,7 +30,7 @@ bool FitsShare(std::initializer_list<CSpoolMem*> blocks) {
     wanted[block->GetPool()] += BytesOf(*block);
   }
   for (const auto& [pool, bytes] : wanted) {
-    if (Held()[pool] + bytes > pool->GetBudget() / 2) return false;
+    if (Held()[pool] + bytes > uint64_t(pool->GetBudget()) / 4 * 3) return false;
   }
   return true;
 }

@@ -1,7 +1,7 @@
 // Spool blocks that a scene object keeps locked from the start of a render to its end, so that the
-// render's threads read them without locking. Holds take at most half of a pool: a scene larger than
-// that leaves the rest of its objects unheld, and a thread that reads one locks it for as long as it
-// reads, paging it in while the others go on, in the room the holds left. Renders of the same scene
+// render's threads read them without locking. Holds take at most three quarters of a pool: a scene
+// larger than that leaves the rest of its objects unheld, and a thread that reads one locks it for as
+// long as it reads, paging it in while the others go on, in the room the holds left. Renders of the same scene
 // may nest; the outermost one locks and unlocks. Holds begin and end on the program's thread.
 #pragma once
 

@@ -85,6 +85,7 @@ C3dTriangleMesh::C3dTriangleMesh(const SObjectKey& key) : C3dObject(key) { SizeR
 
 C3dTriangleMesh::~C3dTriangleMesh() {
   fRenderHold.Release();
+  delete fGeometry;
   delete fRunTime;
   delete fVoxels;
 }

@@ -2,8 +2,9 @@
 // vertices, the per-corner normals and the 76-byte faces live in the object's own record behind a
 // 100-byte mesh header, so that a document stores a mesh as one record; each array has a capacity
 // that grows by 50 entries. Before rendering every face gets a run-time record and the mesh a voxel
-// grid (voxel_grid.h), neither of them stored; through a render both stay locked with the record,
-// read by every render thread and written by none.
+// grid (voxel_grid.h) and a copy of its arrays, none of them stored, all in the data environment:
+// rays never read the record, which lives in the small objects pool beside every other thing of the
+// scene. Through a render they stay locked, read by every render thread and written by none.
 #pragma once
 
 #include <cstdint>
@@ -104,8 +105,8 @@ class C3dTriangleMesh : public C3dObject {
   int32_t ComputeVertexNormals(double angleDegrees);
   // Smooth: every corner with a normal of its own blends it; otherwise every face is flat.
   void SetAllFacesVisible(bool smooth);
-  // The run-time records and the voxel grid; 0 at once when they are there. 9 leaves the mesh
-  // unprepared.
+  // The run-time records, the voxel grid and the copy of the arrays; 0 at once when they are there
+  // and the record has not changed since. 9 leaves the mesh unprepared.
   int32_t PrepareRunTime();
   bool IsPrepared() const { return fPrepared; }
   const int32_t* GetGridCounts() const;
@@ -151,6 +152,9 @@ class C3dTriangleMesh : public C3dObject {
     uint8_t* faces = nullptr;
   };
   SArrays BindData() const;
+  // The arrays copied for rays, and where they lie in the copy.
+  bool CopyGeometry(const SArrays& arrays);
+  SArrays CopiedArrays() const;
   // Grows one array by entries, moving the arrays behind it; false when the record cannot grow.
   bool GrowArray(uint32_t* capacity, uint32_t entries);
   bool AppendEntry(uint32_t* capacity, uint32_t* count, const void* entry, uint32_t bytes);
@@ -196,7 +200,12 @@ class C3dTriangleMesh : public C3dObject {
   // Made by the first preparation.
   CMeshVoxels* fVoxels = nullptr;
   CSpoolDynTable<S3dTriRunTime>* fRunTime = nullptr;
+  CSpoolTableT<uint8_t>* fGeometry = nullptr;
+  uint32_t fCopiedVertices = 0;
+  uint32_t fCopiedNormals = 0;
   bool fPrepared = false;
+  // The record's change count when it was last prepared.
+  uint32_t fPreparedChanges = 0;
   CRenderHold fRenderHold;
 };
 

@@ -2,6 +2,7 @@
 // nearest hit and the crossings for boolean groups.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 
 #include "framework/core/appl.h"
@@ -118,20 +119,51 @@ struct C3dTriangleMesh::SRayWalk {
 };
 
 bool C3dTriangleMesh::EnsureRunTime() {
-  if (fVoxels && fRunTime) return fVoxels->IsUsable() && fRunTime->IsValid();
+  const auto usable = [this] { return fVoxels->IsUsable() && fRunTime->IsValid() && fGeometry->IsValid(); };
+  if (fVoxels && fRunTime && fGeometry) return usable();
   CAppl* app = GetApplication();
+  CSpoolSys* environment = app ? app->GetDataEnv() : nullptr;
   SDynTableLayout layout;
-  layout.SetSized(app ? app->GetDataEnv() : nullptr, sizeof(S3dTriRunTime), 0);
+  layout.SetSized(environment, sizeof(S3dTriRunTime), 0);
   layout.range = SRange{0, 64};
+  STableLayout bytes;
+  bytes.SetSized(environment, 1, 0);
   SSpoolTableSpec spec;
   spec.SetDefaults(false, nullptr, nullptr);
   if (!fVoxels) fVoxels = new CMeshVoxels;
   if (!fRunTime) fRunTime = new CSpoolDynTable<S3dTriRunTime>(layout, spec);
-  return fVoxels && fRunTime && fVoxels->IsUsable() && fRunTime->IsValid();
+  if (!fGeometry) fGeometry = new CSpoolTableT<uint8_t>(bytes, spec);
+  return fVoxels && fRunTime && fGeometry && usable();
+}
+
+// The vertex, normal and face arrays as the record holds them, one after the other.
+bool C3dTriangleMesh::CopyGeometry(const SArrays& arrays) {
+  const uint64_t vertexBytes = uint64_t(kVertexBytes) * fVertexCount;
+  const uint64_t normalBytes = uint64_t(kNormalBytes) * fNormalCount;
+  const uint64_t faceBytes = uint64_t(kFaceBytes) * fFaceCount;
+  const uint64_t total = vertexBytes + normalBytes + faceBytes;
+  if (total > UINT32_MAX || !fGeometry->SetSize(1, uint32_t(total), false, false)) return false;
+  CHolder copy(fGeometry, true, false);
+  if (!copy.IsLocked()) return false;
+  uint8_t* to = fGeometry->GetRecords();
+  if (vertexBytes) std::memcpy(to, arrays.vertices, vertexBytes);
+  if (normalBytes) std::memcpy(to + vertexBytes, arrays.normals, normalBytes);
+  if (faceBytes) std::memcpy(to + vertexBytes + normalBytes, arrays.faces, faceBytes);
+  fCopiedVertices = fVertexCount;
+  fCopiedNormals = fNormalCount;
+  return true;
+}
+
+C3dTriangleMesh::SArrays C3dTriangleMesh::CopiedArrays() const {
+  uint8_t* base = fGeometry->GetRecords();
+  uint8_t* normals = base + size_t(kVertexBytes) * fCopiedVertices;
+  return {base, normals, normals + size_t(kNormalBytes) * fCopiedNormals};
 }
 
 int32_t C3dTriangleMesh::PrepareRunTime() {
-  if (fPrepared) return kNoErr;
+  // Any change of the record since the last preparation, through whatever path, makes the copy old.
+  if (fPrepared && fPreparedChanges == GetChangeCount()) return kNoErr;
+  fPrepared = false;
   if (!EnsureRunTime()) return kErrOutOfMemory;
   CHolder mesh(this, false, false);
   if (!mesh.IsLocked()) return kErrOutOfMemory;
@@ -149,8 +181,10 @@ int32_t C3dTriangleMesh::PrepareRunTime() {
     for (uint32_t k = 0; k < 3; ++k) record.box.Extend(PointOf(arrays.vertices, face.vertex[k]));
     ProjectionAxes(face.faceNormal, record.axisI, record.axisJ);
   }
+  if (!CopyGeometry(arrays)) return kErrOutOfMemory;
   const int32_t result = fVoxels->Build(records, fFaceCount, fBox);
   fPrepared = result == kNoErr;
+  fPreparedChanges = GetChangeCount();
   return result;
 }
 
@@ -212,11 +246,11 @@ bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f
 bool C3dTriangleMesh::Walk(SRayWalk& walk) {
   if (fRenderHold.IsHeld()) return WalkCells(walk);
   const CRenderHold::CTurn turn(fRenderHold);
-  CHolder mesh(this, false, false);
+  CHolder geometry(fGeometry, false, false);
   CHolder cells(&fVoxels->GetCells(), false, false);
   CHolder indices(&fVoxels->GetIndices(), false, false);
   CHolder table(fRunTime, false, false);
-  if (!mesh.IsLocked() || !cells.IsLocked() || !indices.IsLocked() || !table.IsLocked()) return false;
+  if (!geometry.IsLocked() || !cells.IsLocked() || !indices.IsLocked() || !table.IsLocked()) return false;
   return WalkCells(walk);
 }
 
@@ -224,7 +258,7 @@ bool C3dTriangleMesh::WalkCells(SRayWalk& walk) {
   walk.mailbox = &ScratchOf(*walk.ray).Mailbox();
   if (!walk.mailbox->BeginWalk(fFaceCount)) return false;
   const S3dTriRunTime* records = fRunTime->GetRecords();
-  const SArrays arrays = BindData();
+  const SArrays arrays = CopiedArrays();
   const int32_t* counts = fVoxels->GetCounts();
   const C3dBox& box = fVoxels->GetBox();
   CVoxelGrid grid;
@@ -317,7 +351,7 @@ void C3dTriangleMesh::BeginRender() {
     fRenderHold.Begin({});
     return;
   }
-  fRenderHold.Begin({this, &fVoxels->GetCells(), &fVoxels->GetIndices(), fRunTime});
+  fRenderHold.Begin({fGeometry, &fVoxels->GetCells(), &fVoxels->GetIndices(), fRunTime});
 }
 
 void C3dTriangleMesh::EndRender() { fRenderHold.End(); }

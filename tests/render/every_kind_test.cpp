@@ -49,14 +49,18 @@ class EveryKind;
 struct SKindCase {
   const char* name;
   void (EveryKind::*build)();
-  // The objects pool of the case; 0 takes the render tests' own.
+  // The pools of the case; 0 takes the render tests' own.
   uint32_t objectsBudget = 0;
+  uint32_t dataBudget = 0;
 };
 
 class EveryKind : public PluginFolderTest<RenderTest>, public ::testing::WithParamInterface<SKindCase> {
  protected:
   uint32_t ObjectsBudget() const override {
     return GetParam().objectsBudget ? GetParam().objectsBudget : RenderTest::ObjectsBudget();
+  }
+  uint32_t DataBudget() const override {
+    return GetParam().dataBudget ? GetParam().dataBudget : RenderTest::DataBudget();
   }
 
   void SetUp() override {
@@ -286,7 +290,8 @@ class EveryKind : public PluginFolderTest<RenderTest>, public ::testing::WithPar
     Floor();
     Sun();
   }
-  // Six meshes of about 50 KB each in a pool of 256 KB: renders hold at most half of it and page
+  // Six meshes of about 50 KB each in an objects pool of 256 KB, which they do not fit, nor do their
+  // rays' data (80 KB each) fit the data pool of 384 KB: renders hold three quarters of it and page
   // the rest in while other threads read.
   void MoreThanThePool() {
     uint64_t bytes = 0;
@@ -425,7 +430,7 @@ const SKindCase kKinds[] = {
     {"ParallelLight", &EveryKind::ParallelLight},
     {"CircularParallelLight", &EveryKind::CircularParallelLight},
     {"SunLight", &EveryKind::SunLight},
-    {"MeshesLargerThanTheObjectsPool", &EveryKind::MoreThanThePool, 256u << 10},
+    {"MeshesLargerThanTheirPools", &EveryKind::MoreThanThePool, 256u << 10, 384u << 10},
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, EveryKind, ::testing::ValuesIn(kKinds),
