@@ -29,6 +29,7 @@ bool CFaceMailbox::FirstVisit(uint32_t face) {
 
 bool CFaceMailbox::Keep(uint32_t face, double t, const vector3<double>& point) {
   SMark& mark = fMarks[face];
+  if (mark.walk != fWalk) mark = SMark{fWalk, 0};
   if (mark.kept) {
     fKept[mark.kept - 1] = SKept{t, point, true};
     return true;
@@ -44,7 +45,7 @@ bool CFaceMailbox::Keep(uint32_t face, double t, const vector3<double>& point) {
 
 bool CFaceMailbox::TakeKept(uint32_t face, double& t, vector3<double>& point) {
   const SMark& mark = fMarks[face];
-  if (!mark.kept) return false;
+  if (mark.walk != fWalk || !mark.kept) return false;
   SKept& kept = fKept[mark.kept - 1];
   if (!kept.waiting) return false;
   kept.waiting = false;

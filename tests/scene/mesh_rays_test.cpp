@@ -182,6 +182,12 @@ TEST_F(MeshRays, ASmoothFaceBlendsItsCornerNormals) {
   EXPECT_NEAR(ray.fHit.fV, 0, 1e-9);  // the box has no extent in z
   ExpectNear(ray.fHit.fTangentU, {1, 0, 0});
   ExpectNear(ray.fHit.fTangentV, {0, 0, -1});
+
+  // The rays read a copy of the arrays, which follows a change of the record made after it was taken.
+  mesh->SetAllFacesVisible(false);
+  CRay flat = MakeRay(stats, {1, 2, 3}, {0, 0, -1});
+  ASSERT_TRUE(mesh->Intersect(flat));
+  ExpectNear(flat.fHit.fShadingNormal, {0, 0, 1});
 }
 
 TEST_F(MeshRays, EntryTestsComeFirstAndCountNothing) {
