@@ -104,11 +104,6 @@ class EveryKind : public PluginFolderTest<RenderTest>, public ::testing::WithPar
   void Shape() {
     Lit(MakeShape<T>(table), {2, 2, 2}, {0, 1.5, 0});
   }
-  void Sphere() { Shape<C3dSphere>(); }
-  void Cube() { Shape<C3dCube>(); }
-  void Pyramid() { Shape<C3dPyramid>(); }
-  void Cone() { Shape<C3dCone>(); }
-  void Cylinder() { Shape<C3dCylinder>(); }
   void Torus() {
     C3dTorus* torus = MakeShape<C3dTorus>(table);
     torus->SetMinorRadius(1);
@@ -116,8 +111,6 @@ class EveryKind : public PluginFolderTest<RenderTest>, public ::testing::WithPar
     torus->GetPlacement().SetRotation({0.6, 0, 0.3});
     Lit(torus, {0.5, 0.5, 0.5}, {0, 2, 0});
   }
-  void Disk() { Shape<C3dCircle>(); }
-  void Square() { Shape<C3dSquare>(); }
   void Plane() {
     C3dPlane* plane = MakeShape<C3dPlane>(table);
     plane->GetPlacement().SetRotation({0.3, 0, 0.2});
@@ -254,14 +247,8 @@ class EveryKind : public PluginFolderTest<RenderTest>, public ::testing::WithPar
   }
   // Both cloud layers of a sky with fog and shadow lightening, seen from low down.
   void Clouds() {
-    Sphere();
-    C3dSky* sky = MakeObject<C3dSky>(table);
-    SSkySettings& s = sky->GetSettings();
-    s.valueF = 0.3;
-    s.flags |= C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky::kCloudLayerB;
-    sky->SetCloudTexture(NewNoise(), 0);
-    sky->SetCloudTexture(NewNoise(), 1);
-    request.sky = sky;
+    Shape<C3dSphere>();
+    request.sky = NewCloudySky();
     request.camera = LookFrom({2, 1, -8}, {0, 4, 0});
   }
   // A light above a ball on the floor, aimed straight down, with a soft edge where the kind has one.
@@ -280,11 +267,6 @@ class EveryKind : public PluginFolderTest<RenderTest>, public ::testing::WithPar
     light->SetIntensity(7);
     light->SetRadius(0.4);
   }
-  void RadialLight() { Lamp<C3dSphereLight>(); }
-  void SpotLight() { Lamp<C3dConeLight>(); }
-  void SquareSpotLight() { Lamp<C3dPyramidLight>(); }
-  void ParallelLight() { Lamp<C3dCubeLight>(); }
-  void CircularParallelLight() { Lamp<C3dCylinderLight>(); }
   void SunLight() {
     NewSphere({2, 2, 2}, {0, 1, 0});
     Floor();
@@ -406,14 +388,14 @@ TEST_P(EveryKind, RendersTheSamePictureOnAnyNumberOfThreadsAndLeavesNoLock) {
 }
 
 const SKindCase kKinds[] = {
-    {"Sphere", &EveryKind::Sphere},
-    {"Cube", &EveryKind::Cube},
-    {"Pyramid", &EveryKind::Pyramid},
-    {"Cone", &EveryKind::Cone},
-    {"Cylinder", &EveryKind::Cylinder},
+    {"Sphere", &EveryKind::Shape<C3dSphere>},
+    {"Cube", &EveryKind::Shape<C3dCube>},
+    {"Pyramid", &EveryKind::Shape<C3dPyramid>},
+    {"Cone", &EveryKind::Shape<C3dCone>},
+    {"Cylinder", &EveryKind::Shape<C3dCylinder>},
     {"Torus", &EveryKind::Torus},
-    {"Disk", &EveryKind::Disk},
-    {"Square", &EveryKind::Square},
+    {"Disk", &EveryKind::Shape<C3dCircle>},
+    {"Square", &EveryKind::Shape<C3dSquare>},
     {"Plane", &EveryKind::Plane},
     {"MeshesFromADxfImport", &EveryKind::DxfMeshes},
     {"MeshesFromA3dmfImport", &EveryKind::MetafileMeshes},
@@ -424,11 +406,11 @@ const SKindCase kKinds[] = {
     {"PictureTexture", &EveryKind::PictureTexture},
     {"ProceduralTexture", &EveryKind::ProceduralTexture},
     {"Clouds", &EveryKind::Clouds},
-    {"RadialLight", &EveryKind::RadialLight},
-    {"SpotLight", &EveryKind::SpotLight},
-    {"SquareSpotLight", &EveryKind::SquareSpotLight},
-    {"ParallelLight", &EveryKind::ParallelLight},
-    {"CircularParallelLight", &EveryKind::CircularParallelLight},
+    {"RadialLight", &EveryKind::Lamp<C3dSphereLight>},
+    {"SpotLight", &EveryKind::Lamp<C3dConeLight>},
+    {"SquareSpotLight", &EveryKind::Lamp<C3dPyramidLight>},
+    {"ParallelLight", &EveryKind::Lamp<C3dCubeLight>},
+    {"CircularParallelLight", &EveryKind::Lamp<C3dCylinderLight>},
     {"SunLight", &EveryKind::SunLight},
     {"MeshesLargerThanTheirPools", &EveryKind::MoreThanThePool, 256u << 10, 384u << 10},
 };

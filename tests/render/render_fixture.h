@@ -21,6 +21,7 @@
 #include "scene/camera.h"
 #include "scene/cube.h"
 #include "scene/plane.h"
+#include "scene/sky.h"
 #include "scene/sphere_light.h"
 #include "scene/sun_light.h"
 #include "scene/surface/material.h"
@@ -160,6 +161,16 @@ class RenderTest : public SceneTest {
     for (uint32_t r = 0; r < 4 && nav.IsUsable(); ++r)
       for (uint32_t c = 0; c < 4; ++c) nav.Cells(r)[c].value = (r + c) % 2 ? 0x20FF8000 : 0xE00040C0;
     return texture;
+  }
+  // A sky in the table with both cloud layers, each of noise, and shadows lightened to 0.3.
+  C3dSky* NewCloudySky() {
+    C3dSky* sky = MakeObject<C3dSky>(table);
+    SSkySettings& s = sky->GetSettings();
+    s.valueF = 0.3;
+    s.flags |= C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky::kCloudLayerB;
+    sky->SetCloudTexture(NewNoise(), 0);
+    sky->SetCloudTexture(NewNoise(), 1);
+    return sky;
   }
   // The object's material coloured and bumped by the texture in component 0.
   static void Texture(C3dObject* object, CBaseTexture* texture) {

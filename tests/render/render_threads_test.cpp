@@ -81,12 +81,7 @@ class RenderThreads : public RenderTest {
     lamp->SetRadius(0.5);
     C3dSunLight* sun = MakeObject<C3dSunLight>(table);
     sun->SetDirection({0.3, 0.8, -0.52});
-    sky = MakeObject<C3dSky>(table);
-    SSkySettings& s = sky->GetSettings();
-    s.valueF = 0.3;
-    s.flags |= C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky::kCloudLayerB;
-    sky->SetCloudTexture(NewNoise(), 0);
-    sky->SetCloudTexture(NewNoise(), 1);
+    sky = NewCloudySky();
     request.sky = sky;
     request.camera = LookFrom({0, 2, -7}, {0, 0, 0});
   }
