@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <ostream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ struct SKindCase {
   uint32_t objectsBudget = 0;
   uint32_t dataBudget = 0;
 };
+
+void PrintTo(const SKindCase& kind, std::ostream* out) { *out << kind.name; }
 
 class EveryKind : public PluginFolderTest<RenderTest>, public ::testing::WithParamInterface<SKindCase> {
  protected:
