@@ -2,7 +2,7 @@
 // and disk, the torus), on a ray already brought into the shape's object space, shared by the
 // primitives, the camera's pick body and the lights whose visible volumes have those shapes; and the
 // steps every such object runs around it: the entry tests, the nearest hit written into the ray, the
-// crossings put into its span table, and its world box.
+// crossings put into a span list, and its world box.
 //
 // The cores fill a crossing's object-space part: t, point, normal, and u, v and the two tangents
 // when the ray wants texture values. Nearest-hit cores accept only t inside the ray's interval and,

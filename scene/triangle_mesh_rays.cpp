@@ -1,5 +1,5 @@
-// Rays through a triangle mesh: the run-time records and the voxel grid made before rendering, the
-// nearest hit and the crossings for boolean groups.
+// Rays through a triangle mesh: the run-time records, the voxel grid and the copy of the arrays that
+// rays read, made before rendering; the nearest hit and the crossings for boolean groups.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
