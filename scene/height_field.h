@@ -14,6 +14,7 @@
 #include "framework/image/image.h"
 #include "scene/height_field_grid.h"
 #include "scene/object.h"
+#include "scene/render_hold.h"
 
 class CImage8;
 
@@ -131,7 +132,7 @@ class C3dHeightField : public C3dObject {
   int32_t CopyTo(C3dObject& target) override;
   int32_t Prepare() override { return 0; }
   bool Intersect(CRay& ray) override;
-  bool IntersectSpans(CRay& ray, bool farSide) override;
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override;
   bool IsRayInside(const CRay&) override { return false; }
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
@@ -152,7 +153,8 @@ class C3dHeightField : public C3dObject {
 
  private:
   // The walk shared by Intersect and IntersectSpans; false when the ray misses the box.
-  bool Query(CRay& ray, bool spans, SHeightHit* hit);
+  // With spans, every crossing is appended to it; otherwise hit receives the nearest.
+  bool Query(CRay& ray, CSpanList* spans, SHeightHit* hit);
   bool DistanceOnly(const CRay& ray) const;
   SSpanEntry HitEntry(const SHeightHit& hit, bool wantsTexture);
   void CopyHeaderFrom(const C3dHeightField& other);
@@ -166,7 +168,7 @@ class C3dHeightField : public C3dObject {
   bool fSymmetric = false;
   CHeightFieldGrid* fTiles = nullptr;
   // The record is locked from the start of a render to its end.
-  bool fRenderLocked = false;
+  CRenderHold fRenderHold;
   // Set when the tiles could not be built for a record read from a document.
   bool fTilesFailed = false;
   CSpoolTableT<CImVector>* fColours = nullptr;
