@@ -88,7 +88,7 @@ class GtkPrinting : public PrintBackend {
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     g_signal_connect(dialog, "map-event", G_CALLBACK(OnMapTakeFocus), nullptr);
-    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    const gint response = RunDialog(dialog);
     auto* p = new SGtkPrinter;
     if (response == GTK_RESPONSE_OK) {
       if (GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(chooser)) p->printer = GTK_PRINTER(g_object_ref(printer));
