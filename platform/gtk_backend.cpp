@@ -109,6 +109,13 @@ void DeliverReleasedKeys() {
 
 gint RunDialog(GtkWidget* dialog) {
   const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+  // The keyboard goes back to the dialog's owner, else to the program's active window, also where no
+  // window manager hands it on: the program is active again and reads its keys' modifiers.
+  gtk_widget_hide(dialog);
+  GtkWindow* back = gtk_window_get_transient_for(GTK_WINDOW(dialog));
+  if (!back) back = GtkWindowOf(FindLiveWindow(GetActiveWindow()));
+  if (back && gtk_widget_get_realized(GTK_WIDGET(back)))
+    gdk_window_focus(gtk_widget_get_window(GTK_WIDGET(back)), GDK_CURRENT_TIME);
   DeliverReleasedKeys();
   return response;
 }

@@ -66,7 +66,8 @@ inline SWindow* Owner(gpointer user) { return FindLiveWindow(static_cast<SWindow
 // The keys that the program saw go down and that have come up where its windows did not hear it
 // come up now.
 void DeliverReleasedKeys();
-// Runs a dialog of GTK's own to its answer; keys let go inside it come up for the program after.
+// Runs a dialog of GTK's own to its answer and hides it; the keyboard goes back to the program, and
+// keys let go inside the dialog come up for the program after.
 gint RunDialog(GtkWidget* dialog);
 
 // ---- menu bars (gtk_menu_bar.cpp)

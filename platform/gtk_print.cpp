@@ -96,9 +96,6 @@ class GtkPrinting : public PrintBackend {
       p->setup = gtk_page_setup_copy(gtk_print_unix_dialog_get_page_setup(chooser));
     }
     gtk_widget_destroy(dialog);
-    // The keyboard goes back to the owner, also where no window manager hands it on.
-    if (parent && gtk_widget_get_realized(GTK_WIDGET(parent)))
-      gdk_window_focus(gtk_widget_get_window(GTK_WIDGET(parent)), GDK_CURRENT_TIME);
     Backend().Flush();
     job->backendData = p;
     if (response != GTK_RESPONSE_OK || !p->printer || !p->settings || !p->setup) {

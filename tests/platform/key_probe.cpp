@@ -4,9 +4,9 @@
 //
 // A line: where the message went ("window" or "edit"), its kind (down, up, char, sysdown, sysup,
 // syschar), wParam in hex, the previous-state bit of lParam, and the modifiers as the program reads
-// them while it handles the message (S, C, A, or "-"). F8 shows a message box; F9 gives the focus to a text field inside the
-// window; F12 prints the field's text and selection ("text ... selection A B") and ends the probe. A run
-// also ends after 60 s, or headless when the script has run out.
+// them while it handles the message (S, C, A, or "-"). F8 shows a message box; F9 gives the focus to
+// a text field inside the window; F12 prints the field's text and selection ("text ... selection A
+// B") and ends the probe. A run also ends after 60 s, or headless when the script has run out.
 #include <cstdio>
 #include <string>
 
@@ -102,8 +102,8 @@ int main() {
   windowClass.procedure = &WindowProcedure;
   windowClass.cursor = ArrowCursor();
   if (!RegisterWindowClass(windowClass)) return 1;
-  WindowHandle window =
-      CreateWindow(0, "KeyProbe", "key probe", kWsPopup | kWsVisible, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+  WindowHandle window = CreateWindow(0, "KeyProbe", "key probe", kWsPopup | kWsVisible, 0, 0, 300, 200, nullptr,
+                                     nullptr, nullptr, nullptr);
   gEdit = CreateWindow(0, kEditClass, "", kWsChild | kWsVisible, 20, 80, 200, 24, window, nullptr, nullptr, nullptr);
   if (!window || !gEdit) return 1;
   gEditProcedure = SetWindowProcedure(gEdit, &EditProc);
