@@ -34,12 +34,13 @@ void AddDamage(SGtkWindow* data, const SWinRect& area) {
                                         std::max(d.right, area.right), std::max(d.bottom, area.bottom)};
 }
 
-// The key as the US layout names it without modifiers, so Shift+1 is still the key "1".
+// The key as the US layout names it without modifiers, so Shift+1 is still the key "1"; only Num Lock
+// counts, which makes the keypad's keys digits rather than arrows.
 uint32_t VirtualKeyOf(const GdkEventKey* event) {
   guint keyval = event->keyval;
   GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_display_get_default());
-  gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, GdkModifierType(0), 0, &keyval, nullptr,
-                                      nullptr, nullptr);
+  const auto numLock = GdkModifierType(event->state & GDK_MOD2_MASK);
+  gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, numLock, 0, &keyval, nullptr, nullptr, nullptr);
   return VirtualKeyNamed(gdk_keyval_name(keyval));
 }
 
@@ -69,17 +70,20 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer user) {
   return TRUE;
 }
 
-// The keys held as the program saw them go down, each with its key code: a key let go while a dialog
-// of GTK's own holds the keyboard, or while another program has it, never reaches the program's windows.
-std::map<uint32_t, guint16> gHeldKeys;
+// The keys held as the program saw them go down, by key code: a key comes up as the key it went down
+// as, whatever Num Lock did meanwhile, and a key let go while a dialog of GTK's own holds the
+// keyboard, or while another program has it, never reaches the program's windows.
+std::map<guint16, uint32_t> gHeldKeys;
 
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer user) {
   SWindow* w = Owner(user);
-  const uint32_t vk = VirtualKeyOf(event);
-  if (!w || !vk) return TRUE;
+  if (!w) return TRUE;
   const bool down = event->type == GDK_KEY_PRESS;
-  if (down) gHeldKeys[vk] = event->hardware_keycode;
-  else gHeldKeys.erase(vk);
+  const auto held = gHeldKeys.find(event->hardware_keycode);
+  const uint32_t vk = !down && held != gHeldKeys.end() ? held->second : VirtualKeyOf(event);
+  if (!vk) return TRUE;
+  if (down) gHeldKeys[event->hardware_keycode] = vk;
+  else if (held != gHeldKeys.end()) gHeldKeys.erase(held);
   if (RouteKeyToEdit(w, event, vk)) return TRUE;
   QueueKey(w, vk, down);
   return TRUE;
@@ -96,13 +100,13 @@ void DeliverReleasedKeys() {
   if (gHeldKeys.empty() || !GDK_IS_X11_DISPLAY(display)) return;
   char keys[32] = {};
   XQueryKeymap(GDK_DISPLAY_XDISPLAY(display), keys);
-  std::vector<uint32_t> released;
-  for (const auto& [vk, code] : gHeldKeys) {
-    if (code < 256 && !(keys[code / 8] & (1 << (code % 8)))) released.push_back(vk);
+  std::vector<std::pair<guint16, uint32_t>> released;
+  for (const auto& [code, vk] : gHeldKeys) {
+    if (code < 256 && !(keys[code / 8] & (1 << (code % 8)))) released.push_back({code, vk});
   }
-  std::stable_partition(released.begin(), released.end(), IsModifier);
-  for (uint32_t vk : released) {
-    gHeldKeys.erase(vk);
+  std::stable_partition(released.begin(), released.end(), [](const auto& key) { return IsModifier(key.second); });
+  for (const auto& [code, vk] : released) {
+    gHeldKeys.erase(code);
     QueueKey(nullptr, vk, false);
   }
 }

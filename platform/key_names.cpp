@@ -30,7 +30,14 @@ constexpr SKeyName kKeyNames[] = {
     {"Down", kVkDown},             {"Insert", kVkInsert},
     {"Delete", kVkDelete},         {"KP_Multiply", kVkMultiply},
     {"KP_Add", kVkAdd},            {"KP_Subtract", kVkSubtract},
-    {"KP_Divide", kVkDivide},      {"semicolon", kVkOemSemicolon},
+    {"KP_Divide", kVkDivide},      {"KP_Decimal", kVkDecimal},
+    {"KP_Home", kVkHome},          {"KP_End", kVkEnd},
+    {"KP_Left", kVkLeft},          {"KP_Up", kVkUp},
+    {"KP_Right", kVkRight},        {"KP_Down", kVkDown},
+    {"KP_Prior", kVkPrior},        {"KP_Page_Up", kVkPrior},
+    {"KP_Next", kVkNext},          {"KP_Page_Down", kVkNext},
+    {"KP_Insert", kVkInsert},      {"KP_Delete", kVkDelete},
+    {"semicolon", kVkOemSemicolon},
     {"equal", kVkOemPlus},         {"comma", kVkOemComma},
     {"minus", kVkOemMinus},        {"period", kVkOemPeriod},
     {"slash", kVkOemSlash},        {"grave", kVkOemTilde},
@@ -50,6 +57,8 @@ uint32_t VirtualKeyNamed(const char* name) {
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return uint32_t(c);
     return 0;
   }
+  if (std::strncmp(name, "KP_", 3) == 0 && name[3] >= '0' && name[3] <= '9' && !name[4])
+    return uint32_t(kVkNumpad0 + (name[3] - '0'));
   if (c == 'F' && name[1] >= '1' && name[1] <= '9') {
     char* end = nullptr;
     const unsigned long number = std::strtoul(name + 1, &end, 10);

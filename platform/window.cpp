@@ -326,6 +326,7 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
     }
   }
   if (vk >= '0' && vk <= '9') return shift ? uint32_t(")!@#$%^&*("[vk - '0']) : vk;
+  if (vk >= kVkNumpad0 && vk <= kVkNumpad0 + 9) return '0' + (vk - kVkNumpad0);
   struct SKeyChars {
     uint32_t vk;
     char plain, shifted;
@@ -336,7 +337,7 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
       {kVkOemPeriod, '.', '>'},    {kVkOemSlash, '/', '?'},        {kVkOemTilde, '`', '~'},
       {kVkOemOpenBracket, '[', '{'}, {kVkOemBackslash, '\\', '|'}, {kVkOemCloseBracket, ']', '}'},
       {kVkOemQuote, '\'', '"'},       {kVkMultiply, '*', '*'},        {kVkAdd, '+', '+'},
-      {kVkSubtract, '-', '-'},       {kVkDivide, '/', '/'},
+      {kVkSubtract, '-', '-'},       {kVkDecimal, '.', '.'},         {kVkDivide, '/', '/'},
   };
   for (const SKeyChars& k : kKeys) {
     if (k.vk == vk) return uint8_t(shift ? k.shifted : k.plain);

@@ -116,9 +116,11 @@ enum : uint32_t {
   kVkDown = 0x28,
   kVkInsert = 0x2D,
   kVkDelete = 0x2E,
-  kVkMultiply = 0x6A,  // the keypad's operators
+  kVkNumpad0 = 0x60,  // the keypad's digits with Num Lock on, to 0x69
+  kVkMultiply = 0x6A,
   kVkAdd = 0x6B,
   kVkSubtract = 0x6D,
+  kVkDecimal = 0x6E,
   kVkDivide = 0x6F,
   kVkF1 = 0x70,
   kVkOemSemicolon = 0xBA,

@@ -85,6 +85,7 @@ TEST_F(WindowTest, USLayoutCharacters) {
       // X key names and xdotool's chords; the keypad's operators type theirs.
       {"stroke shift+8 slash shift+equal minus Tab\n", {'*', '/', '+', '-', '\t'}},
       {"stroke KP_Multiply KP_Divide KP_Add KP_Subtract ctrl+KP_Add\n", {'*', '/', '+', '-'}},
+      {"stroke KP_1 shift+KP_0 KP_Decimal KP_End\n", {'1', '0', '.'}},
       {"key Control_L\nkey i\nkeyup i\nkeyup Control_L\n", {0x09}},
   };
   for (const SCase& c : cases) EXPECT_EQ(Characters(c.script), c.characters) << c.script;
