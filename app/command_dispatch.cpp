@@ -120,7 +120,7 @@ int32_t CPaletteManager::RunCommand(uint32_t code) {
     case FourCC("repl"): return window ? Done(window->ReplicateSelection()) : kHandled;
     case FourCC("e2dP"):
       if (app && app->IsShiftDown()) return ShowTextureEditor(kObjectTextures);
-      return ShowDialog(t->pictTextures, [](CPictTextures* d) { return d->RefreshSlots(0); });
+      return ShowDialog(t->pictTextures, [](CPictTextures* d) { return d->RefreshSlots(nullptr); });
     case FourCC("e3dT"):
       if (app && app->IsAltDown() && app->IsControlDown()) return ShowTextureEditor(kObjectTextures);
       return ShowQuickTextureEditor(kObjectTextures, false);
@@ -281,7 +281,7 @@ int32_t CPaletteManager::ShowQuickTextureEditor(int32_t mode, bool forSkyFog) {
   CResourceEnv* library = fCanvases->files[kTexturesFile];
   return ShowDialog(fCanvases->edit3dTexture, [library, mode, forSkyFog](CEdit3dTexture* editor) {
     if (forSkyFog) {
-      if (const int32_t err = editor->SetTarget(kEditSkyFogCanvas, 0, 0)) return err;
+      if (const int32_t err = editor->SetTarget(kEditSkyFogCanvas, nullptr, 0)) return err;
     }
     return editor->LoadTextureLibrary(library, mode);
   });

@@ -110,6 +110,10 @@ class C3dHeightField : public C3dObject {
   bool FillImageFromGrid(CImage8* image);
   // The elevation colour table: 256 colours and an offset into them. 0, 9, or 16 without colours.
   int32_t SetColourTable(const CImVector* colours, int32_t offset);
+  // The table's 256 colours and its offset; false, with nothing written, without a table or when it
+  // cannot be locked.
+  bool GetColourTable(CImVector* colours, int32_t* offset);
+  void DeleteColourTable();
   // The table's colour at a fraction of the height range, blended between neighbouring entries; the
   // zero colour without a table.
   CImVector ColourAtHeight(double fraction);
