@@ -37,18 +37,10 @@ capture wireframe.png
 changed="$(changed_in raised.png wireframe.png "$inside")"
 [ "${changed:-1}" = 0 ] || fail "the second Esc did not bring the wireframe back (${changed:-?} pixels differ)"
 
-# The chooser is the second visible window of the program's title.
-chooser() { xdotool search --onlyvisible --name '^Quarn2$' 2>/dev/null | grep -v "^$main\$" | head -1; }
 for keys in ctrl+i ctrl+shift+s; do
   check
   xdotool key "$keys"
-  dialog=""
-  for _ in $(seq 1 50); do
-    dialog="$(chooser)"
-    [ -n "$dialog" ] && break
-    sleep 0.2
-  done
-  [ -n "$dialog" ] || fail "$keys showed no file chooser"
+  [ -n "$(wait_for_chooser)" ] || fail "$keys showed no file chooser"
   sleep 0.5
   xdotool key Escape
   for _ in $(seq 1 25); do
