@@ -122,8 +122,7 @@ TEST_F(ProgramRun, KeysImportSaveAsAndQuitAsOnTheDesktop) {
   std::ofstream(folder / "keys.txt") << "wait 1500\nkey 17\nkey I\nkeyup I\nkeyup 17\nopen "
                                      << (folder / "circle.dxf").string() << "\nwait 1500\nstroke ctrl+shift+s\nsave "
                                      << (folder / "saved.qnc").string() << "\nwait 1000\nstroke ctrl+q\n";
-  // One render worker: the nano preview renders the mesh, whose rays are not yet safe on several.
-  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt QUARN2_THREADS=1"), 0);
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);
   EXPECT_EQ(Errors(), "");
   std::ifstream saved(folder / "saved.qnc", std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
