@@ -61,7 +61,6 @@ constexpr const char* kRenderOptions = "render options menu";
 constexpr const char* kViewControl = "view control";
 constexpr uint32_t kResetViewWord = 7;
 constexpr uint32_t kAltF4 = 115;
-constexpr uint32_t kTab = 9;
 // The texture editors' modes: the objects' textures, the stratus and the cumulus layer.
 constexpr int32_t kObjectTextures = 0;
 constexpr int32_t kStratus = 1;
@@ -395,7 +394,8 @@ int32_t CPaletteManager::HandleKey(const SWinEvent& event) {
   if (fMenuBar.FindByAccelerator(event.key, &code, control, alt, shift, app->IsCommandDown()))
     return DoCommand(code);
   if (!control) return kNoErr;
-  if (event.key == kTab) return TogglePalettes();
+  // The Tab key itself: Ctrl+I's character is a tab too.
+  if (event.virtualKey == platform::kVkTab) return TogglePalettes();
   if (event.key == 't' || event.key == 'T') return DoCommand(FourCC("edit"));
   return kNoErr;
 }
