@@ -160,9 +160,10 @@ class TerrainEditorTest : public DocWindowTest {
     return editor->HandleEvent(&message);
   }
   // The script of a choice in the pop-up menu that opens at the screen point: a click on the row
-  // (rows 19 pixels high from 3 below the point), or with row 0 a click beside the menu.
+  // (rows 19 pixels high from 3 below the point), or with row 0 Escape, which dismisses it.
   static std::string ChooseRow(SPointHV at, uint32_t row) {
-    const SPointHV click = row ? SPointHV{at.h + 33, at.v + 3 + int32_t(row - 1) * 19 + 9} : SPointHV{at.h - 20, at.v - 20};
+    if (!row) return "key 0x1B\nwait 30\nkeyup 0x1B\n";
+    const SPointHV click{at.h + 33, at.v + 3 + int32_t(row - 1) * 19 + 9};
     return "move " + std::to_string(click.h) + " " + std::to_string(click.v) + "\nwait 20\ndown left\nwait 20\nup left\n";
   }
   // A key typed through the application as a hand types it: the modifiers held, the key's stroke.
