@@ -179,6 +179,7 @@ int32_t CTerrainEditor::RotateGradientDrag(SPointHV press) {
       last = row;
       const bool redraw3d = app->IsControlDown() || fOptionQuickPreview || fOptionSpin;
       if (!RefreshGradient(redraw3d)) result = kErrGeneric;
+      UpdateNow();
     }
     platform::SleepMs(kPollMs);
   }
@@ -209,6 +210,7 @@ int32_t CTerrainEditor::DragBrackets(SPointHV press) {
         fBracketHigh += change;
       }
       if (!RefreshGradient(app->IsControlDown())) result = kErrGeneric;
+      UpdateNow();
     }
     platform::SleepMs(kPollMs);
   }
@@ -267,6 +269,7 @@ int32_t CTerrainEditor::ChooseGradientPreset(SPointHV press) {
   int32_t position = kPresetPitch * shown;
   fGradientsPanel->Show(true);
   FrameGradientPreset(shown, true);
+  UpdateNow();
   {
     // The pointer stays where it was pressed; its travel moves the choice.
     CHiddenPointer hidden(press);
@@ -281,6 +284,7 @@ int32_t CTerrainEditor::ChooseGradientPreset(SPointHV press) {
           FrameGradientPreset(shown, false);
           FrameGradientPreset(chosen, true);
           shown = chosen;
+          UpdateNow();
         }
       }
       platform::SleepMs(kPollMs);

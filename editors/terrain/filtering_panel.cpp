@@ -185,6 +185,7 @@ int32_t CTerrainEditor::PressFilterCurve(CElement* element, CElement** handled, 
     if (!(now == last) && editor->DrawCurveSegment(last, now, width, height)) {
       editor->ShowCurve();
       if (app->IsControlDown() || editor->fOptionQuickPreview) editor->PreviewFilter();
+      editor->UpdateNow();
     }
     last = now;
     if (down) platform::SleepMs(kPollMs);

@@ -188,6 +188,7 @@ int32_t CTerrainEditor::BlendDrag(SPointHV screenPoint) {
       fBlendAmount = std::clamp(fBlendAmount + int32_t(d * kWeightPerPixel), 0, kFullWeight);
       if (!BlendPictures(mixed, second, first, fBlendAmount)) return kErrGeneric;
       fImageDest->Redraw();
+      UpdateNow();
       previous = now;
     }
     platform::SleepMs(kPollMs);

@@ -186,6 +186,7 @@ int32_t CTerrainEditor::PressBrushSlider(CElement* element, CElement** handled, 
       }
       if (state != was) {
         slider->SelectEntry(uint32_t(state), false, false, true);
+        editor->UpdateNow();
         if (size) {
           editor->fBrushCells = (state * kRadiusStep + kRadiusStep) * 256 / std::max(n, 1);
           editor->DrawView2d(&kViewMiddle);
@@ -235,6 +236,7 @@ int32_t CTerrainEditor::PressLevelControl(CElement* element, CElement** handled,
         brush.SetLevelFraction(height > 1 ? double(shown) / (height - 1) : 0.0);
         brush.SetBehaviourCursor(false);
         if (editor->fOptionSpin) editor->Redraw(true, true, nullptr, nullptr);
+        editor->UpdateNow();
       }
       platform::SleepMs(kPollMs);
     }
