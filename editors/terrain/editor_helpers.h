@@ -7,6 +7,7 @@
 
 #include "framework/core/appl.h"
 #include "framework/core/result_codes.h"
+#include "framework/image/ix_image.h"
 #include "framework/ui/canvas.h"
 #include "framework/ui/im_element.h"
 #include "platform/clock.h"
@@ -60,6 +61,27 @@ inline void WaitForRelease() {
   CAppl* app = App();
   while (app && app->IsStillDown()) platform::SleepMs(kPollMs);
 }
+
+// A button shows its pressed picture (the entry after its normal one) for the length of a scope;
+// nothing for an element without state pictures.
+class CPressedPicture {
+ public:
+  explicit CPressedPicture(CElement* element) : fButton(AsImage(element)) {
+    CIxImage* states = fButton ? fButton->GetImageList() : nullptr;
+    if (!states) fButton = nullptr;
+    else fNormal = states->Selected() == CIxImage::kNone ? 0 : states->Selected();
+    if (fButton) fButton->SelectEntry(fNormal + 1, false, false, true);
+  }
+  ~CPressedPicture() {
+    if (fButton) fButton->SelectEntry(fNormal, false, false, true);
+  }
+  CPressedPicture(const CPressedPicture&) = delete;
+  CPressedPicture& operator=(const CPressedPicture&) = delete;
+
+ private:
+  CImElement* fButton = nullptr;
+  uint32_t fNormal = 0;
+};
 
 // Hides the pointer for a drag unless it is hidden already; the end puts it back where the drag
 // began (a screen point) and shows it again if it was shown.

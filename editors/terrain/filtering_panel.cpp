@@ -140,18 +140,13 @@ int32_t CTerrainEditor::ApplyCurve() {
 }
 
 int32_t CTerrainEditor::FilterOptions(SPointHV screenPoint) {
-  std::unique_ptr<CMenu> menu;
-  if (const int32_t err = PrepareMenu(need::kProfilesMenu, &menu)) return err;
-  CImElement* button = AsImage(fFilterOptions);
-  CIxImage* states = button ? button->GetImageList() : nullptr;
-  const uint32_t normal = states && states->Selected() != CIxImage::kNone ? states->Selected() : 0;
-  if (states) button->SelectEntry(normal + 1, false, false, true);
-  UpdateNow();
-  uintptr_t command = 0;
-  uint32_t row = 0;
-  const bool chosen = menu->SelectItemAt(screenPoint, GetWindow(), &command, &row);
-  if (states) button->SelectEntry(normal, false, false, true);
-  if (!chosen) return kHandled;
+  uint32_t row = 0, command = 0;
+  {
+    CPressedPicture pressed(fFilterOptions);
+    UpdateNow();
+    if (const int32_t err = PopUpMenu(need::kProfilesMenu, screenPoint, &row, &command)) return err;
+  }
+  if (!row) return kHandled;
   {
     CBusyCursor busy;
     CHolder current(fCurrent, true, false);
@@ -195,15 +190,11 @@ int32_t CTerrainEditor::PressFilterCurve(CElement* element, CElement** handled, 
 
 int32_t CTerrainEditor::PressFilterSmooth(CElement* element, CElement** handled, SPointHV point, SWinEvent* event) {
   *handled = element;
-  CImElement* button = AsImage(element);
-  CIxImage* states = button ? button->GetImageList() : nullptr;
-  const uint32_t normal = states && states->Selected() != CIxImage::kNone ? states->Selected() : 0;
-  if (states) button->SelectEntry(normal + 1, false, false, true);
+  CPressedPicture pressed(element);
   if (CTerrainEditor* editor = GetCurrentEditor()) editor->UpdateNow();
   const int32_t result = UIHostPostElementMessage(element, handled, point, event);
   // The preview stays while the button is held.
   WaitForRelease();
-  if (states) button->SelectEntry(normal, false, false, true);
   return result == kHandled ? kNoErr : result;
 }
 

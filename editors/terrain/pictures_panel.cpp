@@ -114,11 +114,9 @@ bool CTerrainEditor::BlendPictures(CImage* dest, CImage* src1, CImage* src0, int
 }
 
 int32_t CTerrainEditor::PicturesOptions(SPointHV screenPoint) {
-  std::unique_ptr<CMenu> menu;
-  if (const int32_t err = PrepareMenu(need::kMixingMenu, &menu)) return err;
-  uintptr_t command = 0;
-  uint32_t row = 0;
-  if (!menu->SelectItemAt(screenPoint, GetWindow(), &command, &row)) return kNoErr;
+  uint32_t row = 0, command = 0;
+  if (const int32_t err = PopUpMenu(need::kMixingMenu, screenPoint, &row, &command)) return err;
+  if (!row) return kNoErr;
   const int32_t mode = int32_t(command) - int32_t(kFirstMixingCommand) + kMix;
   if (mode >= kMix && mode <= kBlend) fPictureBlendMode = mode;
   return kNoErr;

@@ -228,6 +228,9 @@ class CTerrainEditor : public CLayoutHostCanvas {
   // The pop-up menu as it opens: loaded from the layout file with the rows of the editor's state
   // ticked. 0 or the load's code.
   int32_t PrepareMenu(const SLayoutNeed& need, std::unique_ptr<CMenu>* menu);
+  // The menu popped up at the screen point: the chosen row (1-based, 0 when none) and its command.
+  // 0 or the load's code.
+  int32_t PopUpMenu(const SLayoutNeed& need, SPointHV screenPoint, uint32_t* row, uint32_t* command);
   // Menu 400: the grid resized to the chosen side. 0, or the resize's, the redraw's or the pop-up's
   // code; the brush's cells follow the side on every path.
   int32_t ResolutionPopup(SPointHV screenPoint);

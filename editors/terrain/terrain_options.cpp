@@ -64,14 +64,21 @@ int32_t CTerrainEditor::PrepareMenu(const SLayoutNeed& need, std::unique_ptr<CMe
   return kNoErr;
 }
 
-int32_t CTerrainEditor::ResolutionPopup(SPointHV screenPoint) {
+int32_t CTerrainEditor::PopUpMenu(const SLayoutNeed& need, SPointHV screenPoint, uint32_t* row, uint32_t* command) {
+  *row = *command = 0;
   std::unique_ptr<CMenu> menu;
-  if (const int32_t err = PrepareMenu(need::kResolutionMenu, &menu)) return err;
-  uintptr_t side = 0;
-  uint32_t row = 0;
-  const bool chosen = menu->SelectItemAt(screenPoint, GetWindow(), &side, &row);
+  if (const int32_t err = PrepareMenu(need, &menu)) return err;
+  uintptr_t chosen = 0;
+  if (!menu->SelectItemAt(screenPoint, GetWindow(), &chosen, row)) *row = 0;
+  else *command = uint32_t(chosen);
+  return kNoErr;
+}
+
+int32_t CTerrainEditor::ResolutionPopup(SPointHV screenPoint) {
+  uint32_t row = 0, side = 0;
+  if (const int32_t err = PopUpMenu(need::kResolutionMenu, screenPoint, &row, &side)) return err;
   int32_t result = kNoErr;
-  if (chosen && fCurrent && IsWorkingSide(side) && side != fCurrent->GetSide()) {
+  if (row && fCurrent && IsWorkingSide(side) && side != fCurrent->GetSide()) {
     CBusyCursor busy;
     if (!fCurrent->ChangeResolution(uint32_t(side))) {
       result = kErrOutOfMemory;
@@ -87,11 +94,8 @@ int32_t CTerrainEditor::ResolutionPopup(SPointHV screenPoint) {
 }
 
 int32_t CTerrainEditor::TerrainOptionsPopup(SPointHV screenPoint) {
-  std::unique_ptr<CMenu> menu;
-  if (const int32_t err = PrepareMenu(need::kOptionsMenu, &menu)) return err;
-  uintptr_t command = 0;
-  uint32_t row = 0;
-  if (!menu->SelectItemAt(screenPoint, GetWindow(), &command, &row)) return kNoErr;
+  uint32_t row = 0, command = 0;
+  if (const int32_t err = PopUpMenu(need::kOptionsMenu, screenPoint, &row, &command)) return err;
   switch (row) {
     case kSpinRow: fOptionSpin = !fOptionSpin; break;
     case kQuickPreviewRow: fOptionQuickPreview = !fOptionQuickPreview; break;
@@ -102,12 +106,9 @@ int32_t CTerrainEditor::TerrainOptionsPopup(SPointHV screenPoint) {
 }
 
 int32_t CTerrainEditor::BrushBehaviourPopup(SPointHV screenPoint) {
-  std::unique_ptr<CMenu> menu;
-  if (const int32_t err = PrepareMenu(need::kBrushMenu, &menu)) return err;
-  uintptr_t command = 0;
-  uint32_t row = 0;
-  if (!menu->SelectItemAt(screenPoint, GetWindow(), &command, &row) || !fBrush) return kNoErr;
-  if (row >= 1 && int32_t(row) <= CTerrainBrush::kRaiseToLevel + 1) fBrush->SetBehaviour(int32_t(row) - 1);
+  uint32_t row = 0, command = 0;
+  if (const int32_t err = PopUpMenu(need::kBrushMenu, screenPoint, &row, &command)) return err;
+  if (fBrush && row >= 1 && int32_t(row) <= CTerrainBrush::kRaiseToLevel + 1) fBrush->SetBehaviour(int32_t(row) - 1);
   return kNoErr;
 }
 
