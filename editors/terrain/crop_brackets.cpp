@@ -21,19 +21,16 @@ constexpr int32_t kSmallestDrawnFrame = 10;
 // A corner drag leaves both sides at least this long.
 constexpr int32_t kShortestSide = 20;
 constexpr uint32_t kInverted = 0xFFFFFF;
-// The bracket strip: its gradient rows start below the colour shown above the brackets; a press right
-// of it resets the brackets.
-constexpr int32_t kStripWidth = 12;
+// The bracket strip's gradient rows start below the colour shown above the brackets.
 constexpr int32_t kFirstGradientRow = 1;
 constexpr double kGradientRows = CTerrainEditor::kGradientEntries;
 // The brackets keep this far apart; a press this near a bracket (a tenth of their distance) drags it.
 constexpr double kLeastGap = 0.069;
 constexpr double kBandShare = 0.1;
 enum EBracketImage : uint32_t { kStripBackground = 0, kUpperBracket = 1, kLowerBracket = 2 };
-// The colour map icon's swatch; the presets' picture has preset m at columns 18 m to 18 m + 11.
+// The colour map icon's swatch; the last preset's first column in the presets' picture.
 constexpr SRect kSwatch{13, 15, 25, 27};
-constexpr int32_t kPresetPitch = 18;
-constexpr int32_t kLastPresetColumn = kPresetPitch * (CTerrainEditor::kGradientPresets - 1);
+constexpr int32_t kLastPresetColumn = CTerrainEditor::kPresetPitch * (CTerrainEditor::kGradientPresets - 1);
 constexpr int32_t kPresetWidth = 12;
 constexpr int32_t kFrameBar = 2;
 constexpr uint32_t kFrameColour = 0xFFFFFFFF;
@@ -154,6 +151,7 @@ int32_t CTerrainEditor::PressBracketArea(CElement* element, CElement** handled, 
   CAppl* app = App();
   if (!editor || !app) return kNoErr;
   int32_t result = kNoErr;
+  // Beside the strip: the brackets open fully.
   if (point.h > kStripWidth) {
     editor->SetBrackets(0.0, 1.0);
     element->Redraw();

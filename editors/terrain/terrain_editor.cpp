@@ -44,7 +44,6 @@ constexpr uint32_t kBrushSizeState = 2;
 constexpr uint32_t kBrushHardState = 9;
 constexpr uint32_t kBrushFlowState = 5;
 constexpr uint32_t kRampCount = 9;
-constexpr uint32_t kStripWidth = 12;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
 // "ok" writes brackets at the ends a little beyond them, so that no height is clipped.
 constexpr double kBracketEnd = 1e-10;
@@ -272,7 +271,7 @@ int32_t CTerrainEditor::MakePictures() {
   fRender3d.reset(NewDataImage(uint32_t(RectWidth(view3d)), uint32_t(RectHeight(view3d)), &error));
   fBackground3d.reset(NewDataImage(uint32_t(RectWidth(view3d)), uint32_t(RectHeight(view3d)), &error));
   fFilterImage.reset(NewDataImage8(uint32_t(RectWidth(curve)), uint32_t(RectHeight(curve)), &error));
-  fGradientStrip.reset(NewDataImage(kStripWidth, kGradientCells, &error));
+  fGradientStrip.reset(NewDataImage(uint32_t(kStripWidth), kGradientCells, &error));
   if (!fRender3d || !fBackground3d || !fFilterImage || !fGradientStrip) return kErrOutOfMemory;
   fPreview3d = std::make_unique<CTerrain3dPreview>();
   fLut = std::make_unique<CTerrainLUT>();

@@ -41,12 +41,16 @@ class CTerrainEditor : public CLayoutHostCanvas {
   enum EPanel : uint8_t { kElevationPanel = 0, kFilteringPanel = 1, kPicturesPanel = 2 };
   // Gradient modes: a preset of the "gradients" picture, or the object's own colour table.
   static constexpr int32_t kGradientPresets = 15;
+  // Preset m of the "gradients" picture is its columns 18 m to 18 m + 11.
+  static constexpr int32_t kPresetPitch = 18;
   static constexpr int32_t kDefaultGradient = 14;
   static constexpr int32_t kObjectGradient = 15;
   // The gradient: cell 0 above the upper bracket, cells 1 to 256 the entries from the lowest
   // elevation up, cell 257 below the lower bracket.
   static constexpr uint32_t kGradientCells = 258;
   static constexpr uint32_t kGradientEntries = 256;
+  // The gradient strip beside the 2D view: this wide, a row for each cell.
+  static constexpr int32_t kStripWidth = 12;
   static constexpr uint32_t kPreviewSide = 128;
   static constexpr int32_t kStartBrushCells = 40;
   // Working grids are powers of two within these sides.

@@ -39,8 +39,8 @@ constexpr float kPi = 3.14159265358979f;
 constexpr int32_t kHandleMargin = 5;
 constexpr int32_t kCropSpace = 256;
 // The bracket strip beside the 2D view.
-constexpr int32_t kStripWidth = 12;
-constexpr int32_t kStripHeight = 258;
+constexpr int32_t kStripWidth = CTerrainEditor::kStripWidth;
+constexpr int32_t kStripHeight = CTerrainEditor::kGradientCells;
 
 SRect gView2d;
 SRect gView3d;

@@ -165,11 +165,11 @@ TEST_F(PicturesPanel, CopyAndPasteGoThroughTheClipboard) {
   EXPECT_EQ(editor->HandlePicturesPanel(&paste), 0);
   EXPECT_EQ(Pixels(Image(need::kImageSrc1)->GetImage()), before);
 
-  EXPECT_EQ(Send(need::kPicturesCopySrc0, kPanel), 26);
+  EXPECT_EQ(Send(need::kPicturesCopySrc1, kPanel), 26);
   CClipboard clipboard;
   std::unique_ptr<CImage> copied(clipboard.GetDIB());
   ASSERT_NE(copied, nullptr);
-  const std::vector<uint32_t> source = Pixels(Image(need::kImageSrc0)->GetImage()), got = Pixels(copied.get());
+  const std::vector<uint32_t> source = Pixels(Image(need::kImageSrc1)->GetImage()), got = Pixels(copied.get());
   ASSERT_EQ(got.size(), source.size());
   for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i] & 0xFFFFFF, source[i] & 0xFFFFFF) << i;
 
