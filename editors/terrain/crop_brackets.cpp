@@ -83,35 +83,37 @@ int32_t CTerrainEditor::CropOrFit(bool fit) {
   return HandledOr(RefreshAfterChange(nullptr));
 }
 
-bool CTerrainEditor::CropFrameDrag() {
+bool CTerrainEditor::CropFrameDrag(SPointHV press) {
   CAppl* app = App();
   const uint32_t handle = fPreview2d->SetUserWord(kHandleWord, kHandleSide);
   if (!app || !fCropItem || handle == kHandleSide || handle > kHandleBottomLeft) return false;
   const SRect& view = fPreview2d->GetRect();
   const int32_t width = RectWidth(view), height = RectHeight(view);
   SRect frame = fCropItem->GetRect();
-  const SPointHV press = PointerIn(fPreview2d);
   const SPointHV offset{press.h - frame.left, press.v - frame.top};
   const bool right = handle == kHandleBottomRight || handle == kHandleTopRight;
   const bool bottom = handle == kHandleBottomRight || handle == kHandleBottomLeft;
   SPointHV last = press;
   while (app->IsStillDown()) {
     const SPointHV at = PointerIn(fPreview2d);
-    if (!(at == last)) {
+    SRect next = frame;
+    if (handle == kHandleInside) {
+      next = {at.v - offset.v, at.h - offset.h, at.v - offset.v + RectHeight(frame), at.h - offset.h + RectWidth(frame)};
+    } else {
+      (right ? next.right : next.left) = at.h;
+      (bottom ? next.bottom : next.top) = at.v;
+      // Square by the dragged corner, which the pointer then stands on.
+      const int32_t side = std::min(RectWidth(next), RectHeight(next));
+      if (right) next.right = next.left + side;
+      else next.left = next.right - side;
+      if (bottom) next.bottom = next.top + side;
+      else next.top = next.bottom - side;
+    }
+    // A corner that would leave a side shorter than 20 points moves nothing.
+    const bool sized = RectWidth(next) >= kShortestSide && RectHeight(next) >= kShortestSide;
+    if (!(at == last) && sized) {
       last = at;
-      SRect next = frame;
-      if (handle == kHandleInside) {
-        next = {at.v - offset.v, at.h - offset.h, at.v - offset.v + RectHeight(frame), at.h - offset.h + RectWidth(frame)};
-      } else {
-        (right ? next.right : next.left) = at.h;
-        (bottom ? next.bottom : next.top) = at.v;
-        if (RectWidth(next) < kShortestSide || RectHeight(next) < kShortestSide) next = frame;
-        // Square by the dragged corner, which the pointer then stands on.
-        const int32_t side = std::min(RectWidth(next), RectHeight(next));
-        if (right) next.right = next.left + side;
-        else next.left = next.right - side;
-        if (bottom) next.bottom = next.top + side;
-        else next.top = next.bottom - side;
+      if (handle != kHandleInside) {
         last = {right ? next.right : next.left, bottom ? next.bottom : next.top};
         if (!(last == at)) PutPointerAt(last);
       }

@@ -260,8 +260,9 @@ class CTerrainEditor : public CLayoutHostCanvas {
   // The current grid from the snapshot cut to the crop frame (crop) or shrunk into it (fit), while the
   // frame shows: 26, 1 without a snapshot or heights, 9, or the redraw's code.
   int32_t CropOrFit(bool fit);
-  // The crop frame dragged by the handle the hover left: false when there was none.
-  bool CropFrameDrag();
+  // The crop frame dragged by the handle the hover left, from the press at a view point: false when
+  // there was no handle.
+  bool CropFrameDrag(SPointHV press);
   // Every second pixel of the frame's sides inverted, from the top left corner round; 1 (nothing
   // drawn) for a frame of 10 pixels or less either way, else 0.
   static int32_t DrawCropFrame(CImage* picture, const SRect& frame);

@@ -209,7 +209,7 @@ int32_t CTerrainEditor::LowerOrRaise(bool raise, bool* snapshotTaken) {
 
 int32_t CTerrainEditor::Press2dView(SPointHV viewPoint) {
   if (fCropItem && fCropItem->IsShown()) {
-    CropFrameDrag();
+    CropFrameDrag(viewPoint);
     return kNoErr;
   }
   return PaintWithBrush(viewPoint);

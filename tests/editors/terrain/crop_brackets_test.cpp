@@ -79,6 +79,12 @@ TEST_F(CropAndBrackets, TheFrameDragsByItsHandles) {
     EXPECT_EQ(view->GetUserWord(CTerrainEditor::kHandleWord), 0u) << c.what;
     EXPECT_EQ(HeightsOf(editor->GetCurrent()), start) << c.what << ": the press paints nothing";
   }
+  // A refused corner leaves the pointer where the hand put it.
+  ASSERT_EQ(frame->SetRect({64, 64, 192, 192}, false), 0);
+  view->SetUserWord(CTerrainEditor::kHandleWord, CTerrainEditor::kHandleBottomRight);
+  const SPointHV low{192, 192}, left{72, 92};
+  Press(view, "rmove -120 -100", {}, &low);
+  EXPECT_EQ(Cursor(), OnScreen(view, &left));
   // The dragged corner took the pointer with it.
   ASSERT_EQ(frame->SetRect({64, 64, 192, 192}, false), 0);
   view->SetUserWord(CTerrainEditor::kHandleWord, CTerrainEditor::kHandleTopLeft);
