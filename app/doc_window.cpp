@@ -314,6 +314,8 @@ void CDocWindow::BindOverlayElements() {
     fOverlayButtons[i] = dynamic_cast<CImElement*>(button);
   }
   if (CImElement* family = fOverlayButtons[kFamilyChiclet]) family->SetDrawCallback(&PaintFamilyChiclet);
+  if (CImElement* attributes = fOverlayButtons[kAttributesChiclet])
+    attributes->SetPressCallback(&OnAttributesChicletPress);
   CElement* patch = nullptr;
   BindElementData(fDocImage, need::kPatchRender.name, &patch, &OnPatchRenderClick, nullptr, nullptr);
   fPatchRender = dynamic_cast<CImElement*>(patch);
@@ -321,6 +323,13 @@ void CDocWindow::BindOverlayElements() {
   fPatchRender->SetDrawCallback(&PaintPatchRender);
   if (fPatchPictures && fPatchRender->SetImageList(fPatchPictures.get(), true) == kNoErr) fPatchPictures.release();
   fPatchRender->SelectEntry(0, false, false, false);
+}
+
+int32_t CDocWindow::OnAttributesChicletPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+  *handled = element;
+  CUIMessage message;
+  message.InitFromElement(0, element, CUIMessage::kBroadcast);
+  return element->SendMessageUp(&message, element);
 }
 
 // ---- small operations

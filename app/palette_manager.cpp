@@ -32,6 +32,7 @@
 #include "panels/edit_camera.h"
 #include "panels/edit_family.h"
 #include "panels/edit_light.h"
+#include "panels/gel_pictures.h"
 #include "panels/edit_obj_attrs.h"
 #include "panels/edit_palette.h"
 #include "panels/edit_poly.h"
@@ -312,7 +313,8 @@ int32_t CPaletteManager::ConstructLibraries() {
     err = Make(&t.materialComposer, kMaterialComposerFile, kPreBuild, t.files[kTexturesFile], t.pictTextures,
                t.edit3dTexture, t.objMatPresets, t.dtEditor);
   if (!err) err = Make(&t.textEditPopup, kMaterialComposerFile, kPreBuild);
-  if (!err) err = Make(&t.editLight, kEditLightFile, kNoBuild, t.pictTextures, t.objMatPresets);
+  // The light editor's picture gels come with the picture textures dialog's side of CGelPictures.
+  if (!err) err = Make(&t.editLight, kEditLightFile, kNoBuild, static_cast<CGelPictures*>(nullptr), t.objMatPresets);
   if (!err) err = Make(&t.skyFogPresets, kSkyFogPresetsFile, kPreBuild, t.controlPalette, t.addPreset, t.deletePreset);
   if (!err) err = Make(&t.prefs, kPrefsFile, kNoBuild);
   return err;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "framework/core/vector3.h"
+#include "framework/ui/geometry.h"
 
 class C3dBaseSpoolTable;
 class C3dBaseSys;
@@ -81,6 +82,10 @@ class CDocumentHost {
   virtual C3dMaterial* GetDefaultMaterial() const { return nullptr; }
   virtual C3dMaterial* GetMaterialClipboard(bool /*make*/, int32_t* /*error*/ = nullptr) { return nullptr; }
   virtual C3dBaseSpoolTable* GetPictureList() const { return nullptr; }
+
+  // What the camera editor reaches besides: the size of the image the window shows, whose pixels
+  // the camera's pans count; (0, 0) by default.
+  virtual SPointHV GetWindowImageSize() const { return {}; }
 };
 
 // The document host of the current document window, which dialogs that open on no document of

@@ -34,6 +34,11 @@ SLayoutNeed TipList(const SLayoutNeed& control, uint32_t entries = 2) {
   return {SLayoutNeed::kTextList, control.file, control.name, 0, nullptr, SLayoutNeed::kAnyElement, entries};
 }
 
+constexpr SLayoutNeed DialogElement(const SDialogNeeds& dialog, const char* name,
+                                    SLayoutNeed::EElementKind kind = SLayoutNeed::kAnyElement) {
+  return {SLayoutNeed::kElement, dialog.canvas.file, name, 0, dialog.canvas.name, kind};
+}
+
 constexpr SLayoutNeed ConvertItem(const char* name) {
   return {SLayoutNeed::kElement, "editpalette.dat", name, 0, "convert object", SLayoutNeed::kCompositeElement};
 }
@@ -44,6 +49,22 @@ namespace need {
 
 const SDialogNeeds kAddPreset = DialogNeeds("addpreset.dat", "add preset");
 const SDialogNeeds kColorPicker = DialogNeeds("colorpicker.dat", "color picker");
+const SLayoutNeed kPickerBarInfo = DialogElement(kColorPicker, "bar info", SLayoutNeed::kImageElement);
+const SLayoutNeed kPickerBarLabels{SLayoutNeed::kImageList, "colorpicker.dat", "bar labels", 0, nullptr,
+                                   SLayoutNeed::kAnyElement, kColourModelCount};
+const SLayoutNeed kPickerColorBox = DialogElement(kColorPicker, "color box", SLayoutNeed::kImageElement);
+const SLayoutNeed kPickerModelButtons[kColourModelCount] = {
+    DialogElement(kColorPicker, "rgb button"), DialogElement(kColorPicker, "hsv button"),
+    DialogElement(kColorPicker, "hls button"), DialogElement(kColorPicker, "cmy button")};
+const SLayoutNeed kPickerBarTexts[kPickerBarCount] = {DialogElement(kColorPicker, "bar text 0"),
+                                                      DialogElement(kColorPicker, "bar text 1"),
+                                                      DialogElement(kColorPicker, "bar text 2")};
+const SLayoutNeed kPickerBarImages[kPickerBarCount] = {
+    DialogElement(kColorPicker, "bar image 0", SLayoutNeed::kImageElement),
+    DialogElement(kColorPicker, "bar image 1", SLayoutNeed::kImageElement),
+    DialogElement(kColorPicker, "bar image 2", SLayoutNeed::kImageElement)};
+const SLayoutNeed kPickerImage{SLayoutNeed::kPicture, "colorpicker.dat", "color picker image"};
+const SLayoutNeed kEyedropperCursor{SLayoutNeed::kPicture, "system.dat", "cursor 119"};
 const SLayoutNeed kCreatePalette{SLayoutNeed::kCanvas, "createpalette.dat", "create palette"};
 const SLayoutNeed kCreateItems[kCreateItemCount] = {
     CreateItem("water plane"),
@@ -95,13 +116,50 @@ const SLayoutNeed kDisplayTop{SLayoutNeed::kElement, "displaypalette.dat", "disp
 const SLayoutNeed kDisplayBottom{SLayoutNeed::kElement, "displaypalette.dat", "display bottom", 0, "display palette"};
 const SDialogNeeds kDocSetup = DialogNeeds("docsetup.dat", "doc setup");
 const SDialogNeeds kEdit3dTrans = DialogNeeds("edit3dtrans.dat", "edit 3dtrans");
+const SLayoutNeed kEdit3dTransFields[kTransformFieldCount] = {
+    DialogElement(kEdit3dTrans, "offset x"), DialogElement(kEdit3dTrans, "offset y"),
+    DialogElement(kEdit3dTrans, "offset z"), DialogElement(kEdit3dTrans, "rotate x"),
+    DialogElement(kEdit3dTrans, "rotate y"), DialogElement(kEdit3dTrans, "rotate z"),
+    DialogElement(kEdit3dTrans, "scale x"),  DialogElement(kEdit3dTrans, "scale y"),
+    DialogElement(kEdit3dTrans, "scale z")};
 const SDialogNeeds kEditCamera = DialogNeeds("editcamera.dat", "edit camera");
+const SLayoutNeed kEditCameraFields[kCameraFieldCount] = {
+    DialogElement(kEditCamera, "offset x"),      DialogElement(kEditCamera, "offset y"),
+    DialogElement(kEditCamera, "offset z"),      DialogElement(kEditCamera, "rotate x"),
+    DialogElement(kEditCamera, "rotate y"),      DialogElement(kEditCamera, "rotate z"),
+    DialogElement(kEditCamera, "field of view"), DialogElement(kEditCamera, "pan v"),
+    DialogElement(kEditCamera, "pan h"),         DialogElement(kEditCamera, "scale")};
 const SDialogNeeds kEditFamily = DialogNeeds("editfamily.dat", "edit family");
 const SLayoutNeed kFamilyNames{SLayoutNeed::kTextList, "editfamily.dat", "family names", 0, nullptr,
                                SLayoutNeed::kAnyElement, 2};
 const SLayoutNeed kFamiliesMenu = Menu("system.dat", 40);
 const SDialogNeeds kEditLight = DialogNeeds("editlight.dat", "edit light");
+const SLayoutNeed kLightPreview = DialogElement(kEditLight, "light preview", SLayoutNeed::kImageElement);
+const SLayoutNeed kLightIntensity = DialogElement(kEditLight, "light intensity", SLayoutNeed::kImageElement);
+const SLayoutNeed kLightSoftness = DialogElement(kEditLight, "light softness", SLayoutNeed::kImageElement);
+const SLayoutNeed kLightSliderFrames[2] = {
+    {SLayoutNeed::kImageList, "editlight.dat", "intensity slider", 0, nullptr, SLayoutNeed::kAnyElement, 11},
+    {SLayoutNeed::kImageList, "editlight.dat", "softness slider", 0, nullptr, SLayoutNeed::kAnyElement, 11}};
+const SLayoutNeed kLightColor = DialogElement(kEditLight, "light color", SLayoutNeed::kImageElement);
+const SLayoutNeed kLightStatusText = DialogElement(kEditLight, "status text", SLayoutNeed::kTextElement);
+const SLayoutNeed kLightTextureGels = DialogElement(kEditLight, "texture gels");
+const SLayoutNeed kLightPictTextures = DialogElement(kEditLight, "picttextures");
+const SLayoutNeed kLightOptions = DialogElement(kEditLight, "light options");
+const SLayoutNeed kLightOptionsMenu = Menu("editlight.dat", 1200);
+const SLayoutNeed kLightOptionsGelMenu = Menu("editlight.dat", 1201);
 const SDialogNeeds kEditObjAttrs = DialogNeeds("editobjattrs.dat", "edit objattrs");
+const SLayoutNeed kEditObjAttrsFields[kTransformFieldCount] = {
+    DialogElement(kEditObjAttrs, "offset x"), DialogElement(kEditObjAttrs, "offset y"),
+    DialogElement(kEditObjAttrs, "offset z"), DialogElement(kEditObjAttrs, "rotate x"),
+    DialogElement(kEditObjAttrs, "rotate y"), DialogElement(kEditObjAttrs, "rotate z"),
+    DialogElement(kEditObjAttrs, "size x"),   DialogElement(kEditObjAttrs, "size y"),
+    DialogElement(kEditObjAttrs, "size z")};
+const SLayoutNeed kEditObjAttrsChecks[kObjAttrsCheckCount] = {
+    DialogElement(kEditObjAttrs, "positive check", SLayoutNeed::kImageElement),
+    DialogElement(kEditObjAttrs, "negative check", SLayoutNeed::kImageElement),
+    DialogElement(kEditObjAttrs, "intersect check", SLayoutNeed::kImageElement),
+    DialogElement(kEditObjAttrs, "locked check", SLayoutNeed::kImageElement),
+    DialogElement(kEditObjAttrs, "show as box check", SLayoutNeed::kImageElement)};
 const SLayoutNeed kEditPalette{SLayoutNeed::kCanvas, "editpalette.dat", "edit palette"};
 const SLayoutNeed kEditResize = EditButton("resize");
 const SLayoutNeed kEditRotate = EditButton("rotate");
@@ -269,6 +327,12 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kSelectionRight, &need::kSoloMode, &need::kImageMode,
       &need::kImageModeImages, &need::kSelectionOptionsMenu,
   };
+  static const SLayoutNeed* const kDialogNeeds[] = {
+      &need::kPickerBarInfo,     &need::kPickerBarLabels,    &need::kPickerColorBox,   &need::kPickerImage,
+      &need::kEyedropperCursor,  &need::kLightPreview,       &need::kLightIntensity,   &need::kLightSoftness,
+      &need::kLightColor,         &need::kLightStatusText,  &need::kLightTextureGels,
+      &need::kLightPictTextures, &need::kLightOptions,       &need::kLightOptionsMenu, &need::kLightOptionsGelMenu,
+  };
   static const std::vector<SLayoutNeed> kTips = TipLists();
   static const std::vector<const SLayoutNeed*> kAll = [] {
     std::vector<const SLayoutNeed*> all;
@@ -292,6 +356,15 @@ SLayoutNeedTable PanelsLayoutNeeds() {
     add(need::kSelectionKinds);
     add(need::kSelectionSteps);
     add(kTips);
+    add(kDialogNeeds);
+    add(need::kPickerModelButtons);
+    add(need::kPickerBarTexts);
+    add(need::kPickerBarImages);
+    add(need::kEdit3dTransFields);
+    add(need::kEditCameraFields);
+    add(need::kEditObjAttrsFields);
+    add(need::kEditObjAttrsChecks);
+    add(need::kLightSliderFrames);
     return all;
   }();
   return {kAll.data(), uint32_t(kAll.size())};

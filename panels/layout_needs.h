@@ -8,6 +8,19 @@ namespace need {
 
 extern const SDialogNeeds kAddPreset;
 extern const SDialogNeeds kColorPicker;
+// The colour picker's bar labels (one entry per colour model), colour box, model buttons (RGB, HSV,
+// HLS, CMY), bars and their fields, and the eyedropper's pop-up picture.
+extern const SLayoutNeed kPickerBarInfo;
+extern const SLayoutNeed kPickerBarLabels;
+extern const SLayoutNeed kPickerColorBox;
+inline constexpr uint32_t kColourModelCount = 4;
+extern const SLayoutNeed kPickerModelButtons[kColourModelCount];
+inline constexpr uint32_t kPickerBarCount = 3;
+extern const SLayoutNeed kPickerBarTexts[kPickerBarCount];
+extern const SLayoutNeed kPickerBarImages[kPickerBarCount];
+extern const SLayoutNeed kPickerImage;
+// The eyedropper cursor of system.dat.
+extern const SLayoutNeed kEyedropperCursor;
 extern const SLayoutNeed kCreatePalette;
 // The create palette's item buttons, image elements named as the items; its tab labels ("create
 // text", "edit text", "sky&fog text") and plop-up buttons.
@@ -23,14 +36,38 @@ extern const SLayoutNeed kDisplayTop;
 extern const SLayoutNeed kDisplayBottom;
 extern const SDialogNeeds kDocSetup;
 extern const SDialogNeeds kEdit3dTrans;
+// Its nine fields: offset, rotate and scale, x, y and z each.
+inline constexpr uint32_t kTransformFieldCount = 9;
+extern const SLayoutNeed kEdit3dTransFields[kTransformFieldCount];
 extern const SDialogNeeds kEditCamera;
+// Its ten fields: offset and rotate x, y, z, "field of view", "pan v", "pan h" and "scale".
+inline constexpr uint32_t kCameraFieldCount = 10;
+extern const SLayoutNeed kEditCameraFields[kCameraFieldCount];
 extern const SDialogNeeds kEditFamily;
 // The families' default names: entry 0 the default family's, entry 1 the others' with their number.
 extern const SLayoutNeed kFamilyNames;
 // The selection palette's families menu, of system.dat.
 extern const SLayoutNeed kFamiliesMenu;
 extern const SDialogNeeds kEditLight;
+// The light editor's preview, sliders with their frames, swatch, percent readout, gel and options
+// buttons, and options menus (1201 with Alt held).
+extern const SLayoutNeed kLightPreview;
+extern const SLayoutNeed kLightIntensity;
+extern const SLayoutNeed kLightSoftness;
+extern const SLayoutNeed kLightSliderFrames[2];
+extern const SLayoutNeed kLightColor;
+extern const SLayoutNeed kLightStatusText;
+extern const SLayoutNeed kLightTextureGels;
+extern const SLayoutNeed kLightPictTextures;
+extern const SLayoutNeed kLightOptions;
+extern const SLayoutNeed kLightOptionsMenu;
+extern const SLayoutNeed kLightOptionsGelMenu;
 extern const SDialogNeeds kEditObjAttrs;
+// Its nine fields (offset, rotate and size, x, y and z each) and its five checks: the three roles,
+// then locked and show as box.
+extern const SLayoutNeed kEditObjAttrsFields[kTransformFieldCount];
+inline constexpr uint32_t kObjAttrsCheckCount = 5;
+extern const SLayoutNeed kEditObjAttrsChecks[kObjAttrsCheckCount];
 extern const SLayoutNeed kEditPalette;
 // The edit palette's picture buttons, and their image lists with the entries the buttons show.
 extern const SLayoutNeed kEditResize;

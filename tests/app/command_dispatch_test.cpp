@@ -113,6 +113,7 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
       const char* code;
       CLayoutHostCanvas* dialog;
     } cases[] = {{"attr", t->editObjAttrs}, {"pref", t->prefs}, {"mrep", t->replicate}};
+    SelectFirstObject();
     for (const SCase& c : cases) {
       for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(pm->DoCommand(Code(c.code)), 26) << c.code;
@@ -193,6 +194,7 @@ TEST_F(CommandDispatch, UIMessagesBecomeCommandsAndLayouts) {
         {"edit palette", "edit object", 26, {"EditSelection"}, nullptr},
         {"no such canvas", "no such element", 0, {}, nullptr},
     };
+    SelectFirstObject();
     for (const SCase& c : cases) {
       CDocWindowDouble::gCalls.clear();
       CUIMessage message = Message(0, c.canvas, c.element);
@@ -401,9 +403,10 @@ TEST_F(CommandDispatch, MainWindowMessages) {
   });
 }
 
-TEST_F(CommandDispatch, EscapeAndReturnCloseAPlaceholderDialog) {
+TEST_F(CommandDispatch, EscapeAndReturnCloseADialog) {
   Run([&] {
     CLayoutHostCanvas* attributes = pm->GetCanvases()->editObjAttrs;
+    SelectFirstObject();
     for (const char* key : {"key 27\nkeyup 27", "key 13\nkeyup 13"}) {
       ASSERT_EQ(pm->DoCommand(FourCC("attr")), 26);
       ASSERT_TRUE(attributes->IsShown());
