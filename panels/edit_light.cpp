@@ -438,13 +438,13 @@ int32_t CEditLight::OnOptionsPress(CElement* element, CElement** handled, SPoint
   return element->SendMessageUp(&message, element);
 }
 
-int32_t CEditLight::RunOptionsMenu(SPointHV point) {
+std::unique_ptr<CMenu> CEditLight::LoadOptionsMenu(int32_t* error) {
   CAppl* app = GetApplication();
   const SLayoutNeed& need = app && app->IsAltDown() ? need::kLightOptionsGelMenu : need::kLightOptionsMenu;
   CMenu* loaded = nullptr;
-  if (const int32_t err = CMenu::Load(GetResourceEnvironment(), need.number, &loaded, GetWindow())) return err;
+  *error = CMenu::Load(GetResourceEnvironment(), need.number, &loaded, GetWindow());
   std::unique_ptr<CMenu> menu(loaded);
-  if (!menu) return kNoErr;
+  if (*error || !menu) return nullptr;
   const auto check = [&menu](uint32_t command, bool on) {
     if (const uint32_t index = menu->FindItemIndex(command)) menu->CheckItem(index, on, nullptr, true);
   };
@@ -453,6 +453,13 @@ int32_t CEditLight::RunOptionsMenu(SPointHV point) {
   check(kInfiniteCommand, fOptions[kInfinite]);
   check(kScenePreviewCommand, fOptions[kScenePreview]);
   check(kNeutralPreviewCommand, !fOptions[kScenePreview]);
+  return menu;
+}
+
+int32_t CEditLight::RunOptionsMenu(SPointHV point) {
+  int32_t err = kNoErr;
+  std::unique_ptr<CMenu> menu = LoadOptionsMenu(&err);
+  if (!menu) return err;
   uintptr_t chosen = 0;
   uint32_t row = 0;
   if (!menu->SelectItemAt(CanvasToScreen(point), GetWindow(), &chosen, &row)) return kNoErr;
@@ -536,8 +543,11 @@ int32_t CEditLight::HandleEvent(CUIMessage* message) {
     case 0:
       if (Same(element, need::kLightTextureGels.name)) return OpenPresets();
       if (Same(element, need::kLightPictTextures.name)) return OpenPictures();
-      if (Same(element, need::kLightOptions.name)) RunOptionsMenu(message->firstPoint);
-      else if (Same(element, need::kEditLight.ok.name) || Same(element, need::kEditLight.cancel.name))
+      if (Same(element, need::kLightOptions.name)) {
+        RunOptionsMenu(message->firstPoint);
+        return kHandled;
+      }
+      if (Same(element, need::kEditLight.ok.name) || Same(element, need::kEditLight.cancel.name))
         return Close(Same(element, need::kEditLight.ok.name));
       break;
     case kSliderValue:

@@ -20,6 +20,7 @@ class CDocumentHost;
 class CGelPictures;
 class CImage;
 class CImElement;
+class CMenu;
 class CObjMatPresets;
 class CPreviewScene;
 class CTxElement;
@@ -67,6 +68,10 @@ class CEditLight : public CLayoutHostCanvas {
   static void WriteLight(C3dLight& light, const SLightValues& values);
   // The slider's picture for a value among count pictures.
   static uint32_t SliderFrame(uint32_t count, int32_t value);
+
+  // The options menu as it pops up now: 1201 with Alt held, else 1200, its ticks from the options.
+  // None, with the code in *error, when it cannot be loaded.
+  std::unique_ptr<CMenu> LoadOptionsMenu(int32_t* error);
 
   const SLightValues& GetValues() const { return fValues; }
   bool GetOption(EOption option) const { return fOptions[option] != 0; }
