@@ -133,6 +133,16 @@ const SDialogNeeds kEditFamily = DialogNeeds("editfamily.dat", "edit family");
 const SLayoutNeed kFamilyNames{SLayoutNeed::kTextList, "editfamily.dat", "family names", 0, nullptr,
                                SLayoutNeed::kAnyElement, 2};
 const SLayoutNeed kFamiliesMenu = Menu("system.dat", 40);
+const SLayoutNeed kFamilyColorBox = DialogElement(kEditFamily, "color picker", SLayoutNeed::kImageElement);
+const SLayoutNeed kFamilyNameField = DialogElement(kEditFamily, "status text");
+#define QUARN2_CHICLET(i) DialogElement(kEditFamily, "family " #i, SLayoutNeed::kImageElement)
+const SLayoutNeed kFamilyChiclets[kFamilyChicletCount] = {
+    QUARN2_CHICLET(0),  QUARN2_CHICLET(1),  QUARN2_CHICLET(2),  QUARN2_CHICLET(3),  QUARN2_CHICLET(4),
+    QUARN2_CHICLET(5),  QUARN2_CHICLET(6),  QUARN2_CHICLET(7),  QUARN2_CHICLET(8),  QUARN2_CHICLET(9),
+    QUARN2_CHICLET(10), QUARN2_CHICLET(11), QUARN2_CHICLET(12), QUARN2_CHICLET(13), QUARN2_CHICLET(14),
+    QUARN2_CHICLET(15), QUARN2_CHICLET(16), QUARN2_CHICLET(17), QUARN2_CHICLET(18), QUARN2_CHICLET(19),
+    QUARN2_CHICLET(20), QUARN2_CHICLET(21), QUARN2_CHICLET(22), QUARN2_CHICLET(23), QUARN2_CHICLET(24)};
+#undef QUARN2_CHICLET
 const SDialogNeeds kEditLight = DialogNeeds("editlight.dat", "edit light");
 const SLayoutNeed kLightPreview = DialogElement(kEditLight, "light preview", SLayoutNeed::kImageElement);
 const SLayoutNeed kLightIntensity = DialogElement(kEditLight, "light intensity", SLayoutNeed::kImageElement);
@@ -215,12 +225,26 @@ const SLayoutNeed kConvertItems[kConvertItemCount] = {
 };
 const SDialogNeeds kEditPoly = DialogNeeds("editpoly.dat", "edit poly");
 const SDialogNeeds kEditTori = DialogNeeds("edittori.dat", "edit tori");
+const SLayoutNeed kPolySmooth = DialogElement(kEditPoly, "smooth");
+const SLayoutNeed kPolyUnsmooth = DialogElement(kEditPoly, "unsmooth");
+const SLayoutNeed kPolySlider = DialogElement(kEditPoly, "slider", SLayoutNeed::kImageElement);
+const SLayoutNeed kPolyStatus = DialogElement(kEditPoly, "status text", SLayoutNeed::kTextElement);
+const SLayoutNeed kPolyStatusTexts{SLayoutNeed::kTextList, "editpoly.dat", "status text", 0, nullptr,
+                                   SLayoutNeed::kAnyElement, 7};
+const SLayoutNeed kToriBackground = DialogElement(kEditTori, "torus background", SLayoutNeed::kImageElement);
+const SLayoutNeed kToriTorus = DialogElement(kEditTori, "torus", SLayoutNeed::kImageElement);
 const SDialogNeeds kExportRender = DialogNeeds("exportrender.dat", "export render");
 const SLayoutNeed kNanoEditor{SLayoutNeed::kCanvas, "docwindow.dat", "nano editor"};
 const SLayoutNeed kNanoEditorImage{SLayoutNeed::kElement, "docwindow.dat", "nano editor image", 0, "nano editor",
                                    SLayoutNeed::kImageElement};
 const SDialogNeeds kPrefs = DialogNeeds("prefs.dat", "Preferences");
 const SDialogNeeds kReplicate = DialogNeeds("replicate.dat", "replicate");
+const SLayoutNeed kReplicateCheck = DialogElement(kReplicate, "scale translation check", SLayoutNeed::kImageElement);
+const SLayoutNeed kReplicateFields[kReplicateFieldCount] = {
+    DialogElement(kReplicate, "quanity"),  DialogElement(kReplicate, "offset x"), DialogElement(kReplicate, "offset y"),
+    DialogElement(kReplicate, "offset z"), DialogElement(kReplicate, "scale x"),  DialogElement(kReplicate, "scale y"),
+    DialogElement(kReplicate, "scale z"),  DialogElement(kReplicate, "rotate x"), DialogElement(kReplicate, "rotate y"),
+    DialogElement(kReplicate, "rotate z")};
 const SLayoutNeed kRevertChanges{SLayoutNeed::kCanvas, "saverevert.dat", "revert changes"};
 const SLayoutNeed kSaveChanges{SLayoutNeed::kCanvas, "saverevert.dat", "save changes"};
 const SLayoutNeed kSelectionPalette{SLayoutNeed::kCanvas, "selectionpalette.dat", "selection palette"};
@@ -333,6 +357,11 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kLightColor,         &need::kLightStatusText,  &need::kLightTextureGels,
       &need::kLightPictTextures, &need::kLightOptions,       &need::kLightOptionsMenu, &need::kLightOptionsGelMenu,
   };
+  static const SLayoutNeed* const kSelectionEditorNeeds[] = {
+      &need::kFamilyColorBox, &need::kFamilyNameField, &need::kPolySmooth,      &need::kPolyUnsmooth,
+      &need::kPolySlider,     &need::kPolyStatus,      &need::kPolyStatusTexts, &need::kToriBackground,
+      &need::kToriTorus,      &need::kReplicateCheck,
+  };
   static const std::vector<SLayoutNeed> kTips = TipLists();
   static const std::vector<const SLayoutNeed*> kAll = [] {
     std::vector<const SLayoutNeed*> all;
@@ -365,6 +394,9 @@ SLayoutNeedTable PanelsLayoutNeeds() {
     add(need::kEditObjAttrsFields);
     add(need::kEditObjAttrsChecks);
     add(need::kLightSliderFrames);
+    add(kSelectionEditorNeeds);
+    add(need::kFamilyChiclets);
+    add(need::kReplicateFields);
     return all;
   }();
   return {kAll.data(), uint32_t(kAll.size())};

@@ -48,6 +48,24 @@ extern const SDialogNeeds kEditFamily;
 extern const SLayoutNeed kFamilyNames;
 // The selection palette's families menu, of system.dat.
 extern const SLayoutNeed kFamiliesMenu;
+// The families dialog's colour box, name field and 25 chiclets.
+extern const SLayoutNeed kFamilyColorBox;
+extern const SLayoutNeed kFamilyNameField;
+inline constexpr uint32_t kFamilyChicletCount = 25;
+extern const SLayoutNeed kFamilyChiclets[kFamilyChicletCount];
+// The polygon panel's buttons, slider, status line and its seven texts.
+extern const SLayoutNeed kPolySmooth;
+extern const SLayoutNeed kPolyUnsmooth;
+extern const SLayoutNeed kPolySlider;
+extern const SLayoutNeed kPolyStatus;
+extern const SLayoutNeed kPolyStatusTexts;
+// The torus editor's preview background and drag element.
+extern const SLayoutNeed kToriBackground;
+extern const SLayoutNeed kToriTorus;
+// The replicate dialog's check box and its ten fields: "quanity", offset, scale and rotate x, y, z.
+extern const SLayoutNeed kReplicateCheck;
+inline constexpr uint32_t kReplicateFieldCount = 10;
+extern const SLayoutNeed kReplicateFields[kReplicateFieldCount];
 extern const SDialogNeeds kEditLight;
 // The light editor's preview, sliders with their frames, swatch, percent readout, gel and options
 // buttons, and options menus (1201 with Alt held).
