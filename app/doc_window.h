@@ -553,7 +553,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // count generations of copies of the selection (C3dDocument::ReplicateObjects), left selected and
   // recorded as one create action, under the busy cursor unless it already shows: 0 or the failing
   // step's code.
-  virtual int32_t ReplicateWithParameters(uint32_t count, const SReplicateSettings& settings, uint32_t mode);
+  int32_t ReplicateWithParameters(uint32_t count, const SReplicateSettings& settings, uint32_t mode) override;
 
   // ---- handlers the dispatcher routes to. Each answers 0 (not handled), 26 (handled) or an error
   // code.

@@ -13,6 +13,7 @@ class C3dBaseSys;
 class C3dCamera;
 class C3dDocument;
 class C3dMaterial;
+struct SReplicateSettings;
 
 class CDocumentHost {
  public:
@@ -86,6 +87,12 @@ class CDocumentHost {
   // What the camera editor reaches besides: the size of the image the window shows, whose pixels
   // the camera's pans count; (0, 0) by default.
   virtual SPointHV GetWindowImageSize() const { return {}; }
+
+  // What the replicate dialog reaches: count copies of the selection, each a step further than the
+  // one before, recorded as one undoable step; 0 by default.
+  virtual int32_t ReplicateWithParameters(uint32_t /*count*/, const SReplicateSettings& /*step*/, uint32_t /*mode*/) {
+    return 0;
+  }
 };
 
 // The document host of the current document window, which dialogs that open on no document of
