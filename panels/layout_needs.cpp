@@ -223,7 +223,7 @@ const SLayoutNeed kConvertItems[kConvertItemCount] = {
     ConvertItem(kConversionTargets[12]), ConvertItem(kConversionTargets[13]), ConvertItem(kConversionTargets[14]),
     ConvertItem(kConversionTargets[15]),
 };
-const SDialogNeeds kEditPoly = DialogNeeds("editpoly.dat", "edit poly");
+const SDialogNeeds kEditPoly = DialogNeeds("editpoly.dat", "edit poly", true, false);
 const SDialogNeeds kEditTori = DialogNeeds("edittori.dat", "edit tori");
 const SLayoutNeed kPolySmooth = DialogElement(kEditPoly, "smooth");
 const SLayoutNeed kPolyUnsmooth = DialogElement(kEditPoly, "unsmooth");
@@ -326,7 +326,7 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kEditFamily.ok,        &need::kEditFamily.cancel,    &need::kEditLight.canvas,
       &need::kEditLight.ok,         &need::kEditLight.cancel,     &need::kEditObjAttrs.canvas,
       &need::kEditObjAttrs.ok,      &need::kEditObjAttrs.cancel,  &need::kEditPalette,
-      &need::kEditPoly.canvas,      &need::kEditPoly.ok,          &need::kEditPoly.cancel,
+      &need::kEditPoly.canvas,      &need::kEditPoly.ok,
       &need::kEditTori.canvas,      &need::kEditTori.ok,          &need::kEditTori.cancel,
       &need::kExportRender.canvas,  &need::kExportRender.ok,      &need::kExportRender.cancel,
       &need::kNanoEditor,           &need::kNanoEditorImage,      &need::kPrefs.canvas,         &need::kPrefs.ok,
