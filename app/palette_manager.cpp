@@ -351,6 +351,8 @@ void CPaletteManager::LinkCanvases() {
   }
   if (t.editFamily) t.editFamily->SetOwner(window);
   if (t.replicate) t.replicate->SetOwner(window);
+  if (t.editPoly) t.editPoly->SetOwner(window);
+  if (t.editTori) t.editTori->SetOwner(window);
   if (t.createPalette) t.createPalette->SetOwner(window);
   if (t.selectionPalette) t.selectionPalette->SetOwner(window);
   if (t.editLight) t.editLight->SetOwner(window);
