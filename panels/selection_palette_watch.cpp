@@ -19,9 +19,6 @@ namespace {
 constexpr int64_t kPressedTicks = 2;
 constexpr float kLit = 1.0f;
 constexpr float kHalfLit = 0.5f;
-// The fade's step, and the level past which it ends at once.
-constexpr int32_t kFadeStep = 12;
-constexpr int32_t kLastFadeLevel = 180;
 // The user words of "sel left" and "sel right" (0: a restart is asked for; "sel left" 1: the fade
 // waits) and of "display top" and "display bottom" (0: the tools are hidden; "display top" 1: the
 // pointer is over the selection palette).
@@ -66,13 +63,7 @@ int32_t SendFromPressPoint(CElement* element, SPointHV point) {
 // ---- the buttons
 
 int32_t CSelectionPalette::TrackButtonPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
-  const float own = OpacityOf(element);
-  SetOpacity(element, kLit);
-  CTimer().WaitTicks(kPressedTicks);
-  WaitForMouseUp();
-  SetOpacity(element, own);
-  *handled = element;
-  return Answer(SendElementMessage(element));
+  return Answer(PressLit(element, handled));
 }
 
 int32_t CSelectionPalette::TrackButtonHover(CElement* element, SPointHV point) { return Hover(element, point, true); }
@@ -179,8 +170,7 @@ void CSelectionPalette::WatchAway(int64_t now) {
       tool->Hide(false);
     SetDisplayWord(kHiddenWord, 1);
   }
-  fFade += kFadeStep;
-  if (fFade > kLastFadeLevel) fFade = kFadeLevels;
+  fFade = NextFadeLevel(fFade);
   FadeBackground(fFade);
   fFadeTick = now;
 }
@@ -236,10 +226,4 @@ void CSelectionPalette::SetDisplayWord(uint32_t word, uint32_t value) {
   }
 }
 
-int32_t CSelectionPalette::FadeBackground(int32_t level) {
-  if (!fBackground) return kErrGeneric;
-  if (level <= 0) return fBackground->Hide(true);
-  const int32_t err = fBackground->SetOpacity(float(level) / float(kFadeLevels), true);
-  if (err || fBackground->IsShown()) return err;
-  return fBackground->Show(true);
-}
+int32_t CSelectionPalette::FadeBackground(int32_t level) { return ShowFadeLevel(fBackground, level); }
