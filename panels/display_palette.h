@@ -125,7 +125,8 @@ class CDisplayPalette : public CLayoutHostCanvas {
   static int32_t PressButton(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   // Its state word switched at the release, lit while on, then its message.
   static int32_t PressToggle(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
-  // A flash, then its message to this palette with its corner on the screen: where the menu opens.
+  // Lit until the mouse button is up, then its message to this palette with its corner on the
+  // screen: where the menu opens.
   static int32_t PressMenuButton(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   // Lit while the window's camera pans with the pointer.
   static int32_t PressPan(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);

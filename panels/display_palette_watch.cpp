@@ -71,9 +71,12 @@ int32_t CDisplayPalette::PressToggle(CElement* element, CElement** handled, SPoi
   return Answer(SendElementMessage(element));
 }
 
+// The menu opens once the button is up: a menu opened under a pointer still pressed would take the
+// release as the choice of the row beneath it.
 int32_t CDisplayPalette::PressMenuButton(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
   const float own = OpacityOf(element);
   SetOpacity(element, kLit);
+  WaitForMouseUp();
   SetOpacity(element, own);
   SPointHV corner;
   element->LocalToRootPoint(&corner, {0, 0});

@@ -50,8 +50,9 @@ TEST_F(CommandDispatch, CodesReachTheDocumentWindow) {
           "HandleControlMessage 0 \"clear & render button\" \"doc window\" 0"}},
         {"rndr", 26, {"HandleEvent 0 \"resume render button\" \"doc window\" 0",
           "HandleControlMessage 0 \"resume render button\" \"doc window\" 0"}},
+        // The display palette's reset draws the window with its background first.
         {"rese", 26,
-         {"HandleControlMessage 0 \"render options menu\" \"\" 1919251248", "Invalidate view",
+         {"Invalidate scene", "HandleControlMessage 0 \"render options menu\" \"\" 1919251248", "Invalidate view",
           "HandleControlMessage 2 \"view control\" \"doc window\" 7", "Invalidate view", "Invalidate view"}},
         {"mrge", 26, {"OpenDocument 1 - 0"}},
     };

@@ -6,17 +6,6 @@
 # sanitizer report. Arguments: the program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
-# The element's middle on the screen, from the palette's window and the element's rectangle there.
-at() {
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  echo "$((X + $3)) $((Y + $2))"
-}
-# Clicks a point of a palette given as its rectangle's middle (top left bottom right, in the palette).
-click_in() {
-  read -r x y < <(at "$1" $((($2 + $4) / 2)) $((($3 + $5) / 2)))
-  xdotool mousemove "$x" "$y" click 1
-}
-
 start_program
 sleep 3
 create="$(visible_window "create palette")"

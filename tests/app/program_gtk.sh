@@ -3,7 +3,9 @@
 # starts one, fail reports. visible_window TITLE waits up to 30 s for a visible window of exactly that
 # title and prints its id; capture FILE grabs the main window $main; differs A B tells whether two
 # captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
-# capture_settled RECT waits for the window to settle.
+# capture_settled RECT waits for the window to settle. at WINDOW V H prints the screen point of a
+# point of a window (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle.
+# pixel FILE X Y prints a captured pixel as RRGGBB.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -35,6 +37,23 @@ differs() {
 changed_in() {
   convert "$1" -crop "$3" +repage a.png && convert "$2" -crop "$3" +repage b.png
   compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1
+}
+
+at() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$((X + $3)) $((Y + $2))"
+}
+
+click_in() {
+  read -r x y < <(at "$1" $((($2 + $4) / 2)) $((($3 + $5) / 2)))
+  xdotool mousemove "$x" "$y" click 1
+}
+
+pixel() {
+  local hex
+  hex="$(convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null)"
+  hex="${hex,,}"
+  echo "${hex:0:6}"
 }
 
 # Captures the main window into now.png every 2 s until RECT (W x H + X + Y) is the same twice, or up

@@ -184,20 +184,13 @@ TEST_F(DisplayPaletteTest, TheBackgroundMenuSetsModeAndColour) {
   EXPECT_EQ(display->SetBackground(0, 0), 1) << "no window";
 }
 
-// The menu button opens the menu at its corner, under the pointer: let go there, the press picks the
-// first row. "Other Colour..." asks the picker and changes nothing until the picker's message comes
-// back from "background selector".
+// The menu button opens the menu at its corner once it is let go. "Other Colour..." asks the picker
+// and changes nothing until the picker's message comes back from "background selector".
 TEST_F(DisplayPaletteTest, OtherColourGoesThroughTheColourPicker) {
   CImElement* selector = Control(need::kBackgroundSelector);
   const SPointHV at = Corner(need::kBackgroundSelector);
-  ShowToggles();
-  Press(selector, {10, 10});
-  EXPECT_EQ(display->GetBackgroundMode(), 0) << "grey, the first row";
-  display->SetBackground(100, 0xCACACA);
   const uint32_t level = owner->GetModalLevel();
-  CUIMessage message;
-  message.InitWithPoints(0, selector, at, {10, 10}, 0);
-  ChooseAt(at, 4, [&] { EXPECT_EQ(display->HandleEvent(&message), kHandled); });
+  Press(selector, {10, 10}, "", "", MenuClick(at, 4));
   ASSERT_EQ(picker->GetRequestCount(), 1u);
   EXPECT_EQ(picker->GetLastRequest().colour, 0xCACACAu);
   EXPECT_EQ(picker->GetLastRequest().requester, selector);
