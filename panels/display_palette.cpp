@@ -140,9 +140,7 @@ int32_t CDisplayPalette::BuildControls(CResourceEnv* environment) {
 
 void CDisplayPalette::FindControls() {
   const auto find = [this](const SLayoutNeed& need, ElPressCallback press, ElHoverCallback hover) {
-    CElement* found = nullptr;
-    BindElementRef(need.name, &found, press, hover, nullptr);
-    return found;
+    return BindControl(*this, need, press, hover);
   };
   fBackground = dynamic_cast<CImElement*>(find(need::kDisplayBackground, nullptr, nullptr));
   fToolsBackground = find(need::kToolsBackground, nullptr, nullptr);

@@ -25,8 +25,6 @@ constexpr int64_t kPressedTicks = 2;
 constexpr int64_t kPollMs = 5;
 constexpr float kLit = 1.0f;
 constexpr float kHalfLit = 0.5f;
-constexpr uint32_t kControlKey = 0x11;
-constexpr uint32_t kF10 = 0x79;
 // "objinfochanged" after a change of the view's look.
 constexpr uint32_t kViewLookChanged = 4;
 // The user words of "sel left" and "sel right" (0: the selection palette's fade restarts; "sel
@@ -34,17 +32,6 @@ constexpr uint32_t kViewLookChanged = 4;
 // selection palette's tools are hidden; "display top" 1: the pointer is over the selection palette).
 constexpr uint32_t kRestartWord = 0;
 constexpr uint32_t kHoldWord = 1;
-
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
-
-float OpacityOf(CElement* element) {
-  CImElement* image = AsImage(element);
-  return image ? image->GetOpacity() : kLit;
-}
-
-void SetOpacity(CElement* element, float opacity, bool redraw = true) {
-  if (CImElement* image = AsImage(element)) image->SetOpacity(opacity, redraw);
-}
 
 bool IsShownElement(const CElement* element) { return element && element->IsShown(); }
 
@@ -66,7 +53,7 @@ int32_t CDisplayPalette::PressToggle(CElement* element, CElement** handled, SPoi
   WaitForMouseUp();
   const bool on = element->GetUserWord(kStateWord) == 0;
   element->SetUserWord(kStateWord, on ? 1 : 0);
-  SetOpacity(element, on ? kLit : 0.0f);
+  SetOpacityOf(element, on ? kLit : 0.0f);
   *handled = element;
   return Answer(SendElementMessage(element));
 }
@@ -75,9 +62,9 @@ int32_t CDisplayPalette::PressToggle(CElement* element, CElement** handled, SPoi
 // release as the choice of the row beneath it.
 int32_t CDisplayPalette::PressMenuButton(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
   const float own = OpacityOf(element);
-  SetOpacity(element, kLit);
+  SetOpacityOf(element, kLit);
   WaitForMouseUp();
-  SetOpacity(element, own);
+  SetOpacityOf(element, own);
   SPointHV corner;
   element->LocalToRootPoint(&corner, {0, 0});
   CUIMessage message;
@@ -90,11 +77,11 @@ int32_t CDisplayPalette::PressPan(CElement* element, CElement** handled, SPointH
   *handled = element;
   CDisplayPalette* palette = GetCurrent();
   const float own = OpacityOf(element);
-  SetOpacity(element, kLit);
+  SetOpacityOf(element, kLit);
   SPointHV anchor;
   element->LocalToRootPoint(&anchor, point);
   const int32_t err = palette && palette->fWindow ? palette->fWindow->TrackCameraDrag(anchor) : kNoErr;
-  SetOpacity(element, own);
+  SetOpacityOf(element, own);
   return Answer(err);
 }
 
@@ -274,7 +261,7 @@ void CDisplayPalette::WatchAway(int64_t now) {
   if (fFade >= kPaletteFadeLevels || now - fHoverTick < kPaletteFadeDelayTicks ||
       now - fFadeTick < kPaletteFadeStepTicks)
     return;
-  SetOpacity(fControls[need::kPlopRenderMode], 0.0f, false);
+  SetOpacityOf(fControls[need::kPlopRenderMode], 0.0f, false);
   if (fFade == 0) HideTools();
   fFade = NextFadeLevel(fFade);
   ShowFadeLevel(fBackground, fFade);

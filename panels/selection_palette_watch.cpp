@@ -27,17 +27,6 @@ constexpr uint32_t kHoldWord = 1;
 constexpr uint32_t kHiddenWord = 0;
 constexpr uint32_t kInsideWord = 1;
 
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
-
-float OpacityOf(CElement* element) {
-  CImElement* image = AsImage(element);
-  return image ? image->GetOpacity() : kLit;
-}
-
-void SetOpacity(CElement* element, float opacity) {
-  if (CImElement* image = AsImage(element)) image->SetOpacity(opacity, true);
-}
-
 bool IsShownElement(const CElement* element) { return element && element->IsShown(); }
 
 uint32_t WordOf(const CElement* element, uint32_t word) { return element ? element->GetUserWord(word) : 0; }
@@ -96,8 +85,8 @@ void CSelectionPalette::SetHot(CElement* element, bool lit) {
 int32_t CSelectionPalette::PressOptionsButton(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
   *handled = element;
   const float own = OpacityOf(element);
-  SetOpacity(element, kLit);
-  SetOpacity(element, own);
+  SetOpacityOf(element, kLit);
+  SetOpacityOf(element, own);
   return SendFromPressPoint(element, point);
 }
 
@@ -112,7 +101,7 @@ int32_t CSelectionPalette::CycleImageMode(CElement* element, CElement** handled,
   if (CImElement* image = AsImage(element); image && palette) palette->StepImageMode(image);
   CTimer().WaitTicks(kPressedTicks);
   WaitForMouseUp();
-  SetOpacity(element, own);
+  SetOpacityOf(element, own);
   *handled = element;
   return Answer(SendElementMessage(element));
 }

@@ -130,6 +130,23 @@ int32_t ShowFadeLevel(CImElement* background, int32_t level) {
 
 // ---- the buttons
 
+CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
+
+float OpacityOf(CElement* element) {
+  CImElement* image = AsImage(element);
+  return image ? image->GetOpacity() : 1.0f;
+}
+
+void SetOpacityOf(CElement* element, float opacity, bool redraw) {
+  if (CImElement* image = AsImage(element)) image->SetOpacity(opacity, redraw);
+}
+
+CElement* BindControl(CUIHostCanvas& palette, const SLayoutNeed& need, ElPressCallback press, ElHoverCallback hover) {
+  CElement* found = nullptr;
+  palette.BindElementRef(need.name, &found, press, hover, nullptr);
+  return found;
+}
+
 int32_t BindChildren(CElement* parent, ElPressCallback press, ElHoverCallback hover,
                      const std::function<void(CElement*)>& also) {
   CElSystem* children = parent ? parent->GetChildren() : nullptr;

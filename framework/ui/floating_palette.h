@@ -9,6 +9,7 @@
 #include "framework/core/cm_function.h"
 #include "framework/ui/element_callbacks.h"
 #include "framework/ui/geometry.h"
+#include "framework/ui/layout_need.h"
 #include "platform/window.h"
 
 class CElement;
@@ -73,6 +74,14 @@ int32_t NextFadeLevel(int32_t level);
 int32_t ShowFadeLevel(CImElement* background, int32_t level);
 
 // ---- the buttons
+// A palette's buttons are image elements whose opacity is their highlight: the element as one (none
+// for another kind), its opacity (1 for another kind), and a new one (nothing for another kind).
+CImElement* AsImage(CElement* element);
+float OpacityOf(CElement* element);
+void SetOpacityOf(CElement* element, float opacity, bool redraw = true);
+// The element of that name below the palette's root with the press and hover callbacks (none clears
+// one); none when the layout lacks it.
+CElement* BindControl(CUIHostCanvas& palette, const SLayoutNeed& need, ElPressCallback press, ElHoverCallback hover);
 // Every child of the parent, from the last to the first, takes the press and hover callbacks and is
 // then handed to `also` when one is given: 0, or the error of looking a child up.
 int32_t BindChildren(CElement* parent, ElPressCallback press, ElHoverCallback hover,

@@ -433,25 +433,7 @@ TEST_F(DisplayPaletteTest, TheToolsFadeWhileThePointerIsAwayAndComeBackWhereItRe
   EXPECT_TRUE(Control(need::kNanoEditMode)->IsShown());
   EXPECT_EQ(Control(need::kPlopRenderMode)->GetOpacity(), 1.0f) << "on, lit";
 
-  const int64_t leftAt = platform::NowTicks();
-  std::vector<int32_t> levels;
-  std::vector<int64_t> at;
-  for (int beat = 0; beat < 200 && display->GetFadeLevel() < 256; ++beat) {
-    WatchAt(Away());
-    if (display->GetFadeLevel() != (levels.empty() ? 0 : levels.back())) {
-      levels.push_back(display->GetFadeLevel());
-      at.push_back(platform::NowTicks() - leftAt);
-      EXPECT_FLOAT_EQ(background->GetOpacity(), float(levels.back()) / 256) << levels.back();
-    }
-    platform::AdvanceVirtualClock(17);
-  }
-  std::vector<int32_t> expected;
-  for (int32_t level = 12; level <= 180; level += 12) expected.push_back(level);
-  expected.push_back(256);
-  EXPECT_EQ(levels, expected);
-  ASSERT_FALSE(at.empty());
-  EXPECT_GT(at.front(), 120);
-  for (size_t i = 1; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 3) << i;
+  ExpectFade([&] { WatchAt(Away()); }, [&] { return display->GetFadeLevel(); }, background);
   for (const SLayoutNeed* hidden : {&need::kDisplayToolsBottom, &need::kToolsBackground, &need::kDisplayTop,
                                     &need::kDisplayBottom, &need::kDisplayControls[need::kNanoEditMode],
                                     &need::kDisplayControls[need::kPlopRenderMode]})

@@ -235,6 +235,31 @@ class PanelsTest : public EditingTest {
     watch(palette, &record, nullptr);
   }
   static std::string Cursor() { return platform::headless::CursorDescription(platform::GetCursor()); }
+  // Beats of a watch with the pointer away, 17 ms apart, until the palette has faded: its levels run
+  // 12, 24, ..., 180 and 256, the first more than 120 ticks after the first beat and each at least 3
+  // after the one before, the background drawn at level / 256 each time.
+  static void ExpectFade(const std::function<void()>& beatAway, const std::function<int32_t()>& level,
+                         CImElement* background) {
+    const int64_t start = platform::NowTicks();
+    std::vector<int32_t> levels;
+    std::vector<int64_t> at;
+    for (int beat = 0; beat < 200 && level() < 256; ++beat) {
+      beatAway();
+      if (level() != (levels.empty() ? 0 : levels.back())) {
+        levels.push_back(level());
+        at.push_back(platform::NowTicks() - start);
+        EXPECT_FLOAT_EQ(background->GetOpacity(), float(levels.back()) / 256) << levels.back();
+      }
+      platform::AdvanceVirtualClock(17);
+    }
+    std::vector<int32_t> expected;
+    for (int32_t step = 12; step <= 180; step += 12) expected.push_back(step);
+    expected.push_back(256);
+    EXPECT_EQ(levels, expected);
+    ASSERT_FALSE(at.empty());
+    EXPECT_GT(at.front(), 120);
+    for (size_t i = 1; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 3) << i;
+  }
 
   // The palettes' document window; `host` is the document's.
   CPaletteHost window;
