@@ -50,7 +50,7 @@ after="$(black_pixels black.png)"
 # "marker pen" (148 6 210 60): a stroke along y = 950 over the main window's empty part.
 check
 import -window root screen.png 2>/dev/null
-under="$(pixel screen.png 200 950)"
+under="$(pixel_hex screen.png 200 950)"
 click_in "$display" 148 6 210 60
 sleep 1
 xdotool mousemove 100 950 mousedown 1
@@ -62,14 +62,14 @@ xdotool mouseup 1
 sleep 0.5
 import -window root stroke.png 2>/dev/null
 for row in 948 951; do
-  [ "$(pixel stroke.png 200 $row)" = ff0000 ] || fail "no red at (200, $row) of the stroke: $(pixel stroke.png 200 $row)"
+  [ "$(pixel_hex stroke.png 200 $row)" = ff0000 ] || fail "no red at (200, $row) of the stroke: $(pixel_hex stroke.png 200 $row)"
 done
-[ "$(pixel stroke.png 200 960)" = "$(pixel screen.png 200 960)" ] ||
-  fail "beside the stroke the screen shows $(pixel stroke.png 200 960), not $(pixel screen.png 200 960) as before"
+[ "$(pixel_hex stroke.png 200 960)" = "$(pixel_hex screen.png 200 960)" ] ||
+  fail "beside the stroke the screen shows $(pixel_hex stroke.png 200 960), not $(pixel_hex screen.png 200 960) as before"
 xdotool key a
 sleep 1
 import -window root after.png 2>/dev/null
-[ "$(pixel after.png 200 950)" = "$under" ] || fail "after the key the stroke's place shows $(pixel after.png 200 950), not $under"
+[ "$(pixel_hex after.png 200 950)" = "$under" ] || fail "after the key the stroke's place shows $(pixel_hex after.png 200 950), not $under"
 kill -0 $pid 2>/dev/null || fail "the program ended with the marker pen"
 
 check

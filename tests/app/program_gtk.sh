@@ -5,7 +5,7 @@
 # captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
 # capture_settled RECT waits for the window to settle. at WINDOW V H prints the screen point of a
 # point of a window (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle.
-# pixel FILE X Y prints a captured pixel as RRGGBB.
+# pixel_hex FILE X Y prints a captured pixel as rrggbb.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -49,7 +49,7 @@ click_in() {
   xdotool mousemove "$x" "$y" click 1
 }
 
-pixel() {
+pixel_hex() {
   local hex
   hex="$(convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null)"
   hex="${hex,,}"
