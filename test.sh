@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the test tree with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test, then
-# the render tests once more built with ThreadSanitizer, which watches the render's threads;
+# the render tests and the spool objects' thread tests once more built with ThreadSanitizer, which
+# watches the render's threads;
 # the tests labelled "gtk" run one at a time on a virtual display, and those labelled "fuzz" run every
 # fuzzing harness once over its seeds and regression inputs (the long runs are fuzz/run.sh, which
 # needs clang). Installs missing Debian packages first.
@@ -22,6 +23,7 @@ ctest --output-on-failure --timeout 300 -j "$(nproc)" -LE gtk "$@"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure --timeout 300 -L gtk "$@"
 cd ..
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUARN2_TESTS=ON -DQUARN2_TSAN=ON >/dev/null
-cmake --build build-tsan -j "$(nproc)" --target render_tests
-QUARN2_HEADLESS=1 TSAN_OPTIONS="suppressions=$PWD/tests/render/tsan.supp halt_on_error=1" \
-  build-tsan/tests/render_tests --gtest_brief=1
+cmake --build build-tsan -j "$(nproc)" --target render_tests framework_core_tests
+export QUARN2_HEADLESS=1 TSAN_OPTIONS="suppressions=$PWD/tests/render/tsan.supp halt_on_error=1"
+build-tsan/tests/render_tests --gtest_brief=1
+build-tsan/tests/framework_core_tests --gtest_brief=1 --gtest_filter='SpoolThreads.*'

@@ -13,6 +13,7 @@ class C3dBaseSys;
 class C3dCamera;
 class C3dDocument;
 class CView;
+class C3dMaterial;
 
 class CDocumentHost {
  public:
@@ -93,4 +94,16 @@ class CDocumentHost {
   virtual void ShowPlopRender() {}
   // The whole window painted again, margins and all.
   virtual void RepaintWindow() {}
+  // What the material composer reaches besides, none by default: the material new objects get; the
+  // material clipboard, made on first use when make is set (null when it cannot be made, with the
+  // reason in *error when one is given); and the picture textures of the document.
+  virtual C3dMaterial* GetDefaultMaterial() const { return nullptr; }
+  virtual C3dMaterial* GetMaterialClipboard(bool /*make*/, int32_t* /*error*/ = nullptr) { return nullptr; }
+  virtual C3dBaseSpoolTable* GetPictureList() const { return nullptr; }
 };
+
+// The document host of the current document window, which dialogs that open on no document of
+// their own work on; none before a window is made. The application sets it wherever it makes a
+// window current.
+CDocumentHost* GetCurrentDocumentHost();
+void SetCurrentDocumentHost(CDocumentHost* host);
