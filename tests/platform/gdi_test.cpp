@@ -167,6 +167,7 @@ TEST_F(GdiTest, FramesAndRoundedRectangles) {
   DeleteObject(fill);
   DeleteObject(pen);
   ReleaseDC(b);
+}
 
 // A circle of radius 3 round (5, 4): the outline lies on the curve, one pixel wide and closed; a
 // brush fills the inside; a dotted XOR outline drawn twice leaves the pixels as they were.
