@@ -69,14 +69,7 @@ differs both.png aligned.png || fail "align x left did not move the selection"
 
 # Over the selection palette its tools show; four seconds away, they have faded.
 check
-read -r x y < <(at "$selection" 38 260)
-xdotool mousemove "$x" "$y"
-sleep 1
-import -window "$selection" over.png 2>/dev/null
-xdotool mousemove 5 5
-sleep 4
-import -window "$selection" away.png 2>/dev/null
-differs over.png away.png || fail "the selection palette did not fade while the pointer was away"
+fades_away "$selection" 38 260 || fail "the selection palette did not fade while the pointer was away"
 
 # The new objects are unsaved changes, which Ctrl+Q would ask about: the run is ended instead.
 check

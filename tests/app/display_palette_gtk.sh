@@ -23,14 +23,7 @@ fi
 
 # The lower tools lie at 148 6 396 114 of the strip. Over them they show; away, they fade.
 check
-read -r x y < <(at "$display" 300 60)
-xdotool mousemove "$x" "$y"
-sleep 1
-import -window "$display" over.png 2>/dev/null
-xdotool mousemove 5 5
-sleep 4
-import -window "$display" away.png 2>/dev/null
-differs over.png away.png || fail "the display palette's tools did not show under the pointer and fade away from it"
+fades_away "$display" 300 60 || fail "the display palette's tools did not show under the pointer and fade away from it"
 
 # "background selector" (210 6 272 60): once let go, its menu opens at its corner; row 2 is "Black"
 # (rows of 24 pixels under a frame of 3).

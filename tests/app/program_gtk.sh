@@ -7,7 +7,8 @@
 # chooser prints the file chooser's id (the second visible window of the program's title);
 # wait_for_chooser waits up to 10 s for one and prints its id. at WINDOW V H prints the screen point of
 # a point of a window (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle;
-# pixel_hex FILE X Y prints a captured pixel as rrggbb.
+# pixel_hex FILE X Y prints a captured pixel as rrggbb. fades_away WINDOW V H tells whether the window
+# captured with the pointer over its point differs from a capture 4 s after the pointer left.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -61,6 +62,17 @@ at() {
 click_in() {
   read -r x y < <(at "$1" $((($2 + $4) / 2)) $((($3 + $5) / 2)))
   xdotool mousemove "$x" "$y" click 1
+}
+
+fades_away() {
+  read -r x y < <(at "$1" "$2" "$3")
+  xdotool mousemove "$x" "$y"
+  sleep 1
+  import -window "$1" over.png 2>/dev/null
+  xdotool mousemove 5 5
+  sleep 4
+  import -window "$1" away.png 2>/dev/null
+  differs over.png away.png
 }
 
 pixel_hex() {

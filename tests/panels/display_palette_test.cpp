@@ -11,6 +11,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/window_handler.h"
 #include "framework/ui/canvas.h"
+#include "framework/ui/scrolling_menu.h"
 #include "panels/color_picker.h"
 #include "panels/display_palette.h"
 #include "panels/layout_needs.h"
@@ -255,15 +256,23 @@ TEST_F(DisplayPaletteTest, ResolutionMenusSetTheViewsDetails) {
     EXPECT_EQ(display->GetResolutionChoice(c.which), c.item);
     EXPECT_EQ(window.calls, (std::vector<std::string>{"invalidate", "redraw", "drag step 4"}));
   }
-  // Through the menus: item 2's menu (the objects'), its row 3.
+  // Through the menus: item 2's menu (the objects'), its row 3; it opens with the current item 4 ticked.
   const SPointHV at = Corner(need::kWireframeResolution);
   platform::WindowHandle first = nullptr;
   bool clicked = false;
+  std::vector<bool> ticks;
   CTimerWatch watch([&] {
     platform::WindowHandle focus = platform::GetFocus();
     if (!focus || platform::GetClassName(focus) != "#32770" || clicked) return;
     if (!first) first = focus;
     if (focus == first) return;
+    if (auto* sub = reinterpret_cast<CScrollingMenu*>(platform::GetWindowUserData(focus))) {
+      for (uint32_t item = 1; item <= 4; ++item) {
+        bool ticked = false;
+        sub->CheckState(CScrollingMenu::kReadCheck, item, &ticked);
+        ticks.push_back(ticked);
+      }
+    }
     platform::SWinRect r;
     platform::GetWindowRect(focus, &r);
     platform::headless::AddScript("move " + std::to_string(r.left + 20) + " " +
@@ -275,6 +284,7 @@ TEST_F(DisplayPaletteTest, ResolutionMenusSetTheViewsDetails) {
                                             std::to_string(at.v + kMenuFrame + kMenuRow + kMenuRow / 2) + "\n"));
   EXPECT_EQ(display->PopUpResolutionMenus(at), 0);
   EXPECT_TRUE(clicked);
+  EXPECT_EQ(ticks, (std::vector<bool>{false, false, false, true}));
   EXPECT_EQ(display->GetResolutionChoice(CDisplayPalette::kFirstResolution), 3);
   EXPECT_EQ(Style().detail, 64u);
 }
