@@ -4,6 +4,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "plugins/3dmf/vendrix.h"
+#include "plugins/3dmf/vendrix_geometry.h"
 #include "tests/plugins/3dmf/vendrix_fixture.h"
 
 namespace vendrix_test {
@@ -249,6 +251,24 @@ TEST_F(VendrixImportTest, AReferenceSendsItsObjectAgain) {
     std::vector<STriangle> twice = box;
     twice.insert(twice.end(), box.begin(), box.end());
     EXPECT_EQ(Triangles(), twice) << FormName(form);
+  }
+}
+
+// A costly object that References read again is converted once, and each reading sends the very
+// triangles that converting it again would: the same as four copies of it, in every form.
+TEST_F(VendrixImportTest, AReferencedObjectIsConvertedOnceAndPlacedAgain) {
+  CRecordingHost linked;
+  linked.Link(&VendrixEntry);
+  for (EForm form : kForms) {
+    ASSERT_EQ(linked.Import(Fixture("copies-notch-placed", form)), 0) << FormName(form);
+    const std::vector<STriangle> copies = linked.AllTriangles();
+    ASSERT_EQ(copies.size(), 16u) << FormName(form);
+    linked.Reset();
+    const uint64_t before = ConvertedObjectCount();
+    ASSERT_EQ(linked.Import(Fixture("reference-notch-placed", form)), 0) << FormName(form);
+    EXPECT_EQ(ConvertedObjectCount() - before, 1u) << FormName(form);
+    EXPECT_EQ(linked.AllTriangles(), copies) << FormName(form);
+    linked.Reset();
   }
 }
 
