@@ -41,6 +41,9 @@ enum EFormatIndex : uint32_t { kTextFormat = 0, kBinaryFormat = 1, kFormats = 2 
 enum EResult : int32_t { kImported = 0, kImportFailed = 2, kExternalReference = 3, kCancelled = 20 };
 
 constexpr size_t kProgressTextBytes = 64;
+// While References read earlier parts of the file again, the position stands still: the reading is
+// still reported every so many objects, so that the host hears the user's cancel.
+constexpr uint32_t kObjectsPerStillReport = 64;
 // The triangles kept for objects that References may read again (36 bytes each); past this, an object
 // is converted again each time.
 constexpr size_t kMostKeptTriangles = 1 << 20;
@@ -99,6 +102,7 @@ struct SImport {
   char reading[kProgressTextBytes] = {};
   uint64_t size = 0;
   uint64_t reported = 0;
+  uint32_t unreported = 0;  // objects read since the last report
 };
 
 template <typename Slot>
@@ -110,11 +114,17 @@ int32_t ReportProgress(const SImport& import, const char* text, int32_t done, in
   return HostSlot<QNHostProgressFn>(import, QN_SLOT_PROGRESS)(text, done, total);
 }
 
-// After each object, when the file position has moved past what was reported. The host counts in
-// 32 bits: a larger file is reported in coarser steps.
+// After each object, when the file position has moved past what was reported, and otherwise after
+// every kObjectsPerStillReport objects with the position reported before. The host counts in 32 bits:
+// a larger file is reported in coarser steps.
 int32_t ReportReading(SImport& import, MetafileContext* context) {
   uint64_t position = 0;
-  if (MetafilePosition(context, &position) != kMetafileFine || position <= import.reported) return kImported;
+  if (MetafilePosition(context, &position) != kMetafileFine) return kImported;
+  if (position <= import.reported) {
+    if (++import.unreported < kObjectsPerStillReport) return kImported;
+    position = import.reported;
+  }
+  import.unreported = 0;
   import.reported = position;
   int32_t shift = 0;
   while ((import.size >> shift) > uint64_t(INT32_MAX)) ++shift;
