@@ -37,15 +37,22 @@ class CPointTree {
   CPointTree(const TriangulationWork& work, const SClipArrays& arrays, int64_t budget)
       : fWork(work), fArrays(arrays), fBudget(budget) {}
 
-  void Build() {
-    for (int32_t k = 0; k < fWork.pointCount; ++k) fArrays.ids[k] = k;
-    Build(0, fWork.pointCount - 1);
-    for (int32_t k = 0; k < fWork.pointCount; ++k) fArrays.placeOf[fArrays.ids[k]] = k;
+  // The tree of the points that keep(point) takes; a point it leaves out is never found.
+  template <typename Keep>
+  void Build(Keep keep) {
+    fSize = 0;
+    for (int32_t k = 0; k < fWork.pointCount; ++k) {
+      fArrays.placeOf[k] = -1;
+      if (keep(k)) fArrays.ids[fSize++] = k;
+    }
+    Build(0, fSize - 1);
+    for (int32_t k = 0; k < fSize; ++k) fArrays.placeOf[fArrays.ids[k]] = k;
   }
 
   void Remove(int32_t point) {
     const int32_t place = fArrays.placeOf[point];
-    for (int32_t lo = 0, hi = fWork.pointCount - 1;;) {
+    if (place < 0) return;
+    for (int32_t lo = 0, hi = fSize - 1;;) {
       const int32_t middle = lo + (hi - lo) / 2;
       --fArrays.remaining[middle];
       if (place == middle || fArrays.axes[middle] == kLeaf) return;
@@ -69,7 +76,7 @@ class CPointTree {
       const int32_t from = triangle.corners[k], to = triangle.corners[(k + 1) % 3];
       triangle.edges[k] = {u[from], v[from], u[to] - u[from], v[to] - v[from]};
     }
-    return Search(0, fWork.pointCount - 1, triangle);
+    return Search(0, fSize - 1, triangle);
   }
 
   // A step round the ring costs as much as a node of a search.
@@ -180,6 +187,7 @@ class CPointTree {
   const TriangulationWork& fWork;
   const SClipArrays& fArrays;
   int64_t fBudget;
+  int32_t fSize = 0;
 };
 
 class CEarClipper {
@@ -223,7 +231,18 @@ class CEarClipper {
     }
     const double* u = fWork.u;
     std::sort(fArrays.order, fArrays.order + n, [u](int32_t i, int32_t j) { return u[i] < u[j] || (u[i] == u[j] && i < j); });
-    fTree.Build();
+    // Only a corner that does not turn with the ring can lie inside a triangle of a simple polygon's
+    // corners, and cutting ears turns no corner against it: the tree holds those alone.
+    fSense = Turning() < 0 ? -1 : 1;
+    fTree.Build([&](int32_t point) { return Turn(point) * fSense <= 0; });
+  }
+
+  // Twice the signed area of the corner at the point with its neighbours.
+  double Turn(int32_t at) const {
+    const int32_t p = fArrays.previous[at], s = fArrays.next[at];
+    const double* u = fWork.u;
+    const double* v = fWork.v;
+    return (u[at] - u[p]) * (v[s] - v[p]) - (v[at] - v[p]) * (u[s] - u[p]);
   }
 
   // The point with the smallest u, the first from the start among equals.
@@ -268,13 +287,13 @@ class CEarClipper {
   // Whether the corner at the point can go: it turns with the ring and holds no other point, not even on
   // an edge (where the cut would touch the ring), or it lies on the straight line between its
   // neighbours, where its triangle has no inside.
-  bool IsEar(int32_t at, double sense) {
+  bool IsEar(int32_t at) {
     const int32_t p = fArrays.previous[at], s = fArrays.next[at];
     const double* u = fWork.u;
     const double* v = fWork.v;
-    const double turn = (u[at] - u[p]) * (v[s] - v[p]) - (v[at] - v[p]) * (u[s] - u[p]);
+    const double turn = Turn(at);
     if (turn == 0) return (u[at] - u[p]) * (u[s] - u[at]) + (v[at] - v[p]) * (v[s] - v[at]) > 0;
-    return turn * sense > 0 && !fTree.AnyInside(p, at, s, true);
+    return turn * fSense > 0 && !fTree.AnyInside(p, at, s, true);
   }
 
   // Ears from a stack of corners to look at, the ring's corners at first: cutting an ear changes
@@ -285,7 +304,6 @@ class CEarClipper {
   // is spent.
   bool ClipQueued() {
     if (fCount <= 3) return true;
-    const double sense = Turning() < 0 ? -1 : 1;
     int32_t top = 0;
     const auto push = [&](int32_t point) { fArrays.stack[top++] = point; };
     bool filled = false;
@@ -312,7 +330,7 @@ class CEarClipper {
       const int32_t at = fArrays.stack[--top];
       if (fArrays.removed[at]) continue;
       fTree.Spend();
-      if (!fTree.Spent() && !IsEar(at, sense)) continue;
+      if (!fTree.Spent() && !IsEar(at)) continue;
       const int32_t p = fArrays.previous[at], s = fArrays.next[at];
       if (!CutEar(at)) return false;
       push(s);
@@ -329,6 +347,7 @@ class CEarClipper {
   int32_t fStart = 0;
   int32_t fHead = 0;
   int64_t fLeftmostBudget;
+  double fSense = 1;  // the turning sense of the ring
 };
 
 }  // namespace
