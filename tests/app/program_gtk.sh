@@ -5,7 +5,7 @@
 # captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
 # capture_settled RECT waits for the window to settle. chooser prints the file chooser's id (the
 # second visible window of the program's title); wait_for_chooser waits up to 10 s for one and prints
-# its id.
+# its id; type_path DIALOG PATH enters a path into that chooser.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -40,6 +40,28 @@ wait_for_chooser() {
     sleep 0.2
   done
   echo "$dialog"
+}
+
+# Ctrl+L, the path and Return into the chooser DIALOG, tried up to three times since a first key may
+# come before the chooser takes keys; Ctrl+L shows an open chooser's location field and is the name
+# field of a save chooser. Fails when the chooser stays shown.
+type_path() {
+  sleep 1
+  for _ in 1 2 3; do
+    [ -n "$(chooser)" ] || break
+    xdotool windowfocus --sync "$1" 2>/dev/null
+    xdotool key ctrl+l
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$2"
+    sleep 0.5
+    xdotool key Return
+    for _ in $(seq 1 25); do
+      [ -n "$(chooser)" ] || break
+      sleep 0.2
+    done
+  done
+  [ -z "$(chooser)" ] || fail "the file chooser did not take the typed path"
 }
 
 differs() {
