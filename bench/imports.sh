@@ -47,7 +47,7 @@ echo "$peer_dxf"
 for file in nurb-curve.b3d comb.b3d references.b3d block-comb.dxf shape-font.dxf; do
   line=$(best "$file")
   peer=$([ "${file##*.}" = dxf ] && echo "$peer_dxf" || echo "$peer_3dmf")
-  ratio=$(awk -v a="$(cpu_of "$line")" -v b="$(cpu_of "$peer")" 'BEGIN { printf "%.1f", b > 0 ? a / b : 0 }')
+  ratio=$(awk -v a="$(cpu_of "$line")" -v b="$(cpu_of "$peer")" 'BEGIN { printf "%.1f", (b > 0 ? a / b : 0) }')
   echo "$line  cpu ratio to peer $ratio"
 done
 echo "cancelled 5 ms in:"
