@@ -5,7 +5,8 @@
 # captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
 # capture_settled RECT waits for the window to settle; open_composer brings up the material composer.
 # chooser prints the file chooser's id (the second visible window of the program's title);
-# wait_for_chooser waits up to 10 s for one and prints its id. at WINDOW V H prints the screen point of
+# wait_for_chooser waits up to 10 s for one and prints its id; type_path DIALOG PATH enters a path into
+# that chooser. at WINDOW V H prints the screen point of
 # a point of a window (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle;
 # pixel_hex FILE X Y prints a captured pixel as rrggbb. fades_away WINDOW V H tells whether the window
 # captured with the pointer over its point differs from a capture 4 s after the pointer left.
@@ -43,6 +44,28 @@ wait_for_chooser() {
     sleep 0.2
   done
   echo "$dialog"
+}
+
+# Ctrl+L, the path and Return into the chooser DIALOG, tried up to three times since a first key may
+# come before the chooser takes keys; Ctrl+L shows an open chooser's location field and is the name
+# field of a save chooser. Fails when the chooser stays shown.
+type_path() {
+  sleep 1
+  for _ in 1 2 3; do
+    [ -n "$(chooser)" ] || break
+    xdotool windowfocus --sync "$1" 2>/dev/null
+    xdotool key ctrl+l
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$2"
+    sleep 0.5
+    xdotool key Return
+    for _ in $(seq 1 25); do
+      [ -n "$(chooser)" ] || break
+      sleep 0.2
+    done
+  done
+  [ -z "$(chooser)" ] || fail "the file chooser did not take the typed path"
 }
 
 differs() {
