@@ -35,7 +35,7 @@ constexpr SDialogNeeds ButtonsNamed(const char* file, const char* canvas, const 
 }  // namespace
 
 const SDialogNeeds kDTEditor = DialogNeeds(kDTFile, kDTCanvas);
-const SDialogNeeds kDTSubEditor = DialogNeeds("DTEditors.dat", "DTSubEditor");
+const SDialogNeeds kDTSubEditor = DialogNeeds(kDTFile, "DTSubEditor", false, false);
 const SDialogNeeds kEdit3dTexture = DialogNeeds("edit3dtexture.dat", "edit 3dtexture");
 const SDialogNeeds kMaterialComposer = DialogNeeds("materialcomposer.dat", "materials composer");
 const SDialogNeeds kPictTextures = DialogNeeds("picttextures.dat", "picttextures");
@@ -150,12 +150,64 @@ const SLayoutNeed kDTMenus[kDTMenuCount] = {{SLayoutNeed::kMenu, kDTFile, nullpt
                                             {SLayoutNeed::kMenu, kDTFile, nullptr, 4},
                                             {SLayoutNeed::kMenu, kDTFile, nullptr, 5}};
 
+
+namespace {
+
+constexpr const char* kDTSubCanvas = "DTSubEditor";
+constexpr SLayoutNeed DTSubElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, kDTFile, name, 0, kDTSubCanvas, kind};
+}
+
+constexpr const char* kPictFile = "picttextures.dat";
+constexpr const char* kPictCanvas = "picttextures";
+constexpr SLayoutNeed PictElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kAnyElement) {
+  return {SLayoutNeed::kElement, kPictFile, name, 0, kPictCanvas, kind};
+}
+
+}  // namespace
+
+const SLayoutNeed kDTSubControls[kDTSubControlCount] = {
+    DTSubElement("dtsOk"),          DTSubElement("dtsCancel"),      DTSubElement("dimensionOne"),
+    DTSubElement("dimensionTwo"),   DTSubElement("dimensionThree"), DTSubElement("noiseType"),
+    DTSubElement("mode"),           DTSubElement("dtsimage"),       DTSubElement("rotate"),
+    DTSubElement("translate"),      DTSubElement("dtsemenu"),
+    DTSubElement("angleXYVal", SLayoutNeed::kTextElement), DTSubElement("angleYZVal", SLayoutNeed::kTextElement),
+    DTSubElement("freqXVal", SLayoutNeed::kTextElement),   DTSubElement("freqYVal", SLayoutNeed::kTextElement),
+    DTSubElement("freqZVal", SLayoutNeed::kTextElement),   DTSubElement("octaveVal", SLayoutNeed::kTextElement),
+    DTSubElement("angleXYDec"),     DTSubElement("angleYZDec"),     DTSubElement("freqXDec"),
+    DTSubElement("freqYDec"),       DTSubElement("freqZDec"),       DTSubElement("octaveDec"),
+    DTSubElement("angleXYInc"),     DTSubElement("angleYZInc"),     DTSubElement("freqXInc"),
+    DTSubElement("freqYInc"),       DTSubElement("freqZInc"),       DTSubElement("octaveInc")};
+const SLayoutNeed kDTSubNoiseMenu{SLayoutNeed::kMenu, kDTFile, nullptr, 6};
+const SLayoutNeed kDTSubModeMenu{SLayoutNeed::kMenu, kDTFile, nullptr, 1};
+
+const SLayoutNeed kPictGrid = PictElement("pict grid");
+const SLayoutNeed kPictSlots[kPictSlotCount] = {
+    PictElement("grid 0"),  PictElement("grid 1"),  PictElement("grid 2"),  PictElement("grid 3"),
+    PictElement("grid 4"),  PictElement("grid 5"),  PictElement("grid 6"),  PictElement("grid 7"),
+    PictElement("grid 8"),  PictElement("grid 9"),  PictElement("grid 10"), PictElement("grid 11"),
+    PictElement("grid 12"), PictElement("grid 13"), PictElement("grid 14"), PictElement("grid 15"),
+    PictElement("grid 16"), PictElement("grid 17"), PictElement("grid 18"), PictElement("grid 19"),
+    PictElement("grid 20"), PictElement("grid 21"), PictElement("grid 22"), PictElement("grid 23"),
+    PictElement("grid 24"), PictElement("grid 25"), PictElement("grid 26"), PictElement("grid 27"),
+    PictElement("grid 28"), PictElement("grid 29"), PictElement("grid 30"), PictElement("grid 31")};
+const SLayoutNeed kPictPreviews[kPictPreviewCount] = {PictElement("pict preview", SLayoutNeed::kImageElement),
+                                                      PictElement("alpha preview", SLayoutNeed::kImageElement),
+                                                      PictElement("total preview", SLayoutNeed::kImageElement)};
+const SLayoutNeed kPictButtons[kPictButtonCount] = {
+    PictElement("delete pict"), PictElement("open list"),   PictElement("save list"),   PictElement("pict load"),
+    PictElement("pict copy"),   PictElement("pict paste"),  PictElement("pict white"),  PictElement("pict black"),
+    PictElement("alpha load"),  PictElement("alpha copy"),  PictElement("alpha paste"), PictElement("alpha invert"),
+    PictElement("alpha white"), PictElement("alpha black")};
+const SLayoutNeed kPictListTexts{SLayoutNeed::kTextList, kPictFile, "picture list texts", 0, nullptr,
+                                 SLayoutNeed::kAnyElement, 4};
+
 }  // namespace need
 
 SLayoutNeedTable MaterialLayoutNeeds() {
   static const SLayoutNeed* const kNeeds[] = {
       &need::kDTEditor.canvas,         &need::kDTEditor.ok,         &need::kDTEditor.cancel,
-      &need::kDTSubEditor.canvas,      &need::kDTSubEditor.ok,      &need::kDTSubEditor.cancel,
+      &need::kDTSubEditor.canvas,
       &need::kEdit3dTexture.canvas,    &need::kEdit3dTexture.ok,    &need::kEdit3dTexture.cancel,
       &need::kMaterialComposer.canvas, &need::kMaterialComposer.ok, &need::kMaterialComposer.cancel,
       &need::kPictTextures.canvas,     &need::kPictTextures.ok,     &need::kPictTextures.cancel,
@@ -173,7 +225,8 @@ SLayoutNeedTable MaterialLayoutNeeds() {
           &need::kComposerShadingMode, &need::kComposerCopy, &need::kComposerPaste, &need::kComposerReset,
           &need::kComposerRandomize, &need::kFrequencySliderAlpha, &need::kChannelSliderAlpha,
           &need::kNewTextureNames, &need::kComponentTypeMenu, &need::kMappingMenu, &need::kShadingModeMenu,
-          &need::kPreviewOptionsMenu, &need::kSaveNewTextureName})
+          &need::kPreviewOptionsMenu, &need::kSaveNewTextureName, &need::kDTSubNoiseMenu, &need::kDTSubModeMenu,
+          &need::kPictGrid, &need::kPictListTexts})
       needs.push_back(single);
     const auto add = [&needs](const SLayoutNeed* list, uint32_t count) {
       for (uint32_t i = 0; i < count; ++i) needs.push_back(&list[i]);
@@ -188,6 +241,10 @@ SLayoutNeedTable MaterialLayoutNeeds() {
     add(need::kDTMenuMarkers, need::kDTMenuMarkerCount);
     add(need::kDTGlobals, need::kDTGlobalCount);
     add(need::kDTMenus, need::kDTMenuCount);
+    add(need::kDTSubControls, need::kDTSubControlCount);
+    add(need::kPictSlots, need::kPictSlotCount);
+    add(need::kPictPreviews, need::kPictPreviewCount);
+    add(need::kPictButtons, need::kPictButtonCount);
     for (const SLayoutNeed* list : {need::kComposerComponentTypes, need::kComposerComponentNames,
                                     need::kComposerComponentMappings, need::kComposerComponentColors,
                                     need::kComposerComponentAlphas, need::kComposerComponentBumps})
