@@ -163,6 +163,7 @@ constexpr const char* kPictCanvas = "picttextures";
 constexpr SLayoutNeed PictElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kAnyElement) {
   return {SLayoutNeed::kElement, kPictFile, name, 0, kPictCanvas, kind};
 }
+constexpr SLayoutNeed PictImage(const char* name) { return PictElement(name, SLayoutNeed::kImageElement); }
 
 }  // namespace
 
@@ -183,17 +184,16 @@ const SLayoutNeed kDTSubModeMenu{SLayoutNeed::kMenu, kDTFile, nullptr, 1};
 
 const SLayoutNeed kPictGrid = PictElement("pict grid");
 const SLayoutNeed kPictSlots[kPictSlotCount] = {
-    PictElement("grid 0"),  PictElement("grid 1"),  PictElement("grid 2"),  PictElement("grid 3"),
-    PictElement("grid 4"),  PictElement("grid 5"),  PictElement("grid 6"),  PictElement("grid 7"),
-    PictElement("grid 8"),  PictElement("grid 9"),  PictElement("grid 10"), PictElement("grid 11"),
-    PictElement("grid 12"), PictElement("grid 13"), PictElement("grid 14"), PictElement("grid 15"),
-    PictElement("grid 16"), PictElement("grid 17"), PictElement("grid 18"), PictElement("grid 19"),
-    PictElement("grid 20"), PictElement("grid 21"), PictElement("grid 22"), PictElement("grid 23"),
-    PictElement("grid 24"), PictElement("grid 25"), PictElement("grid 26"), PictElement("grid 27"),
-    PictElement("grid 28"), PictElement("grid 29"), PictElement("grid 30"), PictElement("grid 31")};
-const SLayoutNeed kPictPreviews[kPictPreviewCount] = {PictElement("pict preview", SLayoutNeed::kImageElement),
-                                                      PictElement("alpha preview", SLayoutNeed::kImageElement),
-                                                      PictElement("total preview", SLayoutNeed::kImageElement)};
+    PictImage("grid 0"),  PictImage("grid 1"),  PictImage("grid 2"),  PictImage("grid 3"),
+    PictImage("grid 4"),  PictImage("grid 5"),  PictImage("grid 6"),  PictImage("grid 7"),
+    PictImage("grid 8"),  PictImage("grid 9"),  PictImage("grid 10"), PictImage("grid 11"),
+    PictImage("grid 12"), PictImage("grid 13"), PictImage("grid 14"), PictImage("grid 15"),
+    PictImage("grid 16"), PictImage("grid 17"), PictImage("grid 18"), PictImage("grid 19"),
+    PictImage("grid 20"), PictImage("grid 21"), PictImage("grid 22"), PictImage("grid 23"),
+    PictImage("grid 24"), PictImage("grid 25"), PictImage("grid 26"), PictImage("grid 27"),
+    PictImage("grid 28"), PictImage("grid 29"), PictImage("grid 30"), PictImage("grid 31")};
+const SLayoutNeed kPictPreviews[kPictPreviewCount] = {PictImage("pict preview"), PictImage("alpha preview"),
+                                                      PictImage("total preview")};
 const SLayoutNeed kPictButtons[kPictButtonCount] = {
     PictElement("delete pict"), PictElement("open list"),   PictElement("save list"),   PictElement("pict load"),
     PictElement("pict copy"),   PictElement("pict paste"),  PictElement("pict white"),  PictElement("pict black"),

@@ -399,17 +399,23 @@ TEST_F(MaterialComposerComponents, ASwatchOpensTheEditorOfItsComponentsKind) {
   EXPECT_TRUE(dt->IsShown());
   dt->Close();
 
+  // The pictures dialog shows the current window's pictures.
+  SetCurrentDocWindow(window);
+  struct SForget {
+    ~SForget() { SetCurrentDocWindow(nullptr); }
+  } forget;
   ASSERT_EQ(composer->SetComponent(CMaterialComposer::kTypeChosen, 0, CMaterialComposer::kPicture, 0), 0);
   platform::headless::AddScript("key 18\n");
   Settle();
   EXPECT_EQ(Send(0, "component a alpha", "material components"), kHandled);
   platform::headless::AddScript("keyup 18\n");
   Settle();
-  EXPECT_EQ(pict->GetCalls(), (std::vector<std::string>{"SetContext", "RefreshSlots"}));
+  EXPECT_TRUE(pict->IsShown());
+  EXPECT_STREQ(pict->GetCallerName(), kComposer);
   EXPECT_EQ(pict->GetTarget(), composer->GetMaterial());
   EXPECT_EQ(pict->GetResultFlag(), nullptr);
   EXPECT_EQ(pict->GetChannel(), 0u);
-  EXPECT_EQ(static_cast<CBaseTexture*>(pict->GetSelected()), Slot(0));
+  EXPECT_EQ(static_cast<CBaseTexture*>(pict->GetCurrentTexture()), Slot(0));
   pict->Close();
 }
 
