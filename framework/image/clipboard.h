@@ -20,6 +20,8 @@ class CClipboard : public CBaseObject {
   bool PutDIB(CImage* image);
   // A bitmap the caller prepared (a 32-bit one among them), put on the clipboard as it is.
   bool PutDIBBytes(const void* bitmap, uint32_t size);
+  // Whether the clipboard holds a device-independent bitmap; false also when it cannot be opened.
+  bool HasDIB();
   // A new image in the application's spool environment holding the clipboard's picture, or none.
   CImage* GetDIB();
   // The filled bitmap in a new block from the data pool, or none; the caller deletes it. With 32 bits
