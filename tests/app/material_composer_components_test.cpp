@@ -519,4 +519,50 @@ TEST_F(MaterialComposerComponents, OkAndCancelCloseTheComposer) {
   }
 }
 
+// End to end: the colour of a component holding a picture opens the pictures dialog on it; a picture
+// loaded there into an empty slot and confirmed with "ok" is the component's texture, and the document
+// has changes that quitting asks about.
+TEST_F(MaterialComposerComponents, APictureLoadedInTheDialogBecomesTheComponentsTexture) {
+  SetCurrentDocWindow(window);
+  struct SForget {
+    ~SForget() { SetCurrentDocWindow(nullptr); }
+  } forget;
+  const std::string bark = Path("bark.bmp");
+  ASSERT_EQ(std::system(("convert -size 16x12 xc:'#8B5A2B' BMP3:'" + bark + "'").c_str()), 0);
+  Open();
+  ASSERT_EQ(composer->SetComponent(CMaterialComposer::kTypeChosen, 1, CMaterialComposer::kPicture, 0), 0);
+  ASSERT_NE(FirstPicture(), nullptr);
+  window->ClearFlags(CDocWindow::kUnsavedChanges);
+
+  Click(composer->GetComponentColor(1));
+  ASSERT_TRUE(pict->IsShown());
+  EXPECT_EQ(pict->GetChannel(), 1u);
+  EXPECT_EQ(static_cast<C3dBase*>(pict->GetCurrentTexture()), FirstPicture());
+  pict->MoveTo({300, 100});
+  Settle();
+  ASSERT_EQ(CPictTextures::SlotTexture(pict->GetSlot(3)), nullptr);
+  Click(pict->GetSlot(3));
+  EXPECT_EQ(pict->GetCurrentSlot(), pict->GetSlot(3));
+  const auto button = [this](const char* name) {
+    CElement* found = nullptr;
+    EXPECT_EQ(CElSystem::FindByName(pict->GetRoot(), name, &found), 0) << name;
+    return found;
+  };
+  Answer("open " + bark);
+  Click(button("pict load"));
+  CPictTexture* loaded = pict->GetCurrentTexture();
+  ASSERT_NE(loaded, nullptr);
+  Click(button("ok"));
+  EXPECT_FALSE(pict->IsShown());
+  EXPECT_EQ(Slot(1), loaded);
+  {
+    CHolder held(loaded, false, false);
+    EXPECT_STREQ(reinterpret_cast<const char*>(loaded->GetData()), "bark");
+    EXPECT_EQ(loaded->GetPicture().GetWidth(), 16u);
+  }
+  EXPECT_TRUE(window->GetFlags() & CDocWindow::kUnsavedChanges);
+  EXPECT_NE(window->AskToSaveChanges(CDocWindow::kQuitAfterQuestion), 0) << "quitting asks first";
+  window->ClearFlags(CDocWindow::kUnsavedChanges | CDocWindow::kQuitAfterQuestion);
+}
+
 }  // namespace

@@ -403,6 +403,37 @@ TEST_F(PictTexturesApply, OkWithoutACallerGivesTheSelectionsMaterialsTheTextureA
   EXPECT_EQ(pictureHost.material->GetChannelTexture(0), picture) << "the current material has no undo";
 }
 
+TEST_F(PictTexturesApply, OkWithoutACallerOrASelectionStillSetsUpTheWindowsMaterial) {
+  NewSphere();
+  Open();
+  EXPECT_EQ(Send("ok"), int32_t(kHandled));
+  EXPECT_EQ(pictureHost.material->GetChannelTexture(0), picture);
+  ExpectSetUpB(pictureHost.material, "current material");
+  EXPECT_EQ(document->GetUndoHistory().GetCurrentAction(), nullptr) << "no object changed, no undo step";
+}
+
+// A light's material takes only the mapping of the picture: it lights through it, so it is not made
+// see-through and its sources stay.
+TEST_F(PictTexturesApply, ALightsMaterialTakesThePictureWithItsMappingAlone) {
+  C3dMaterial* material = MaterialOf(NewSphere());
+  SMaterialRecord before;
+  {
+    CHolder held(material, false, false);
+    before = material->GetRecord();
+  }
+  Open();
+  ASSERT_EQ(dialog->SetContext(CPictTextures::kLightEditor, material, nullptr, 0), 0);
+  EXPECT_EQ(Send("ok"), int32_t(kHandled));
+  CHolder held(material, false, false);
+  const SMaterialRecord& record = material->GetRecord();
+  EXPECT_EQ(material->GetChannelTexture(0), picture);
+  EXPECT_EQ(record.component[0].mappingMode, 2);
+  EXPECT_EQ(record.component[0].scale, 0.01);
+  EXPECT_EQ(record.sample.flags & 0x8, before.sample.flags & 0x8);
+  EXPECT_EQ(record.sources[C3dMaterial::kDiffuseColourSource], before.sources[C3dMaterial::kDiffuseColourSource]);
+  EXPECT_EQ(record.sources[C3dMaterial::kTransparencySource], before.sources[C3dMaterial::kTransparencySource]);
+}
+
 TEST_F(PictTexturesApply, ACallersMaterialTakesTheTextureAndTheCallerHearsTheSize) {
   C3dMaterial* material = MaterialOf(NewSphere());
   uint8_t changed = 1;
