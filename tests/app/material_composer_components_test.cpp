@@ -565,4 +565,31 @@ TEST_F(MaterialComposerComponents, APictureLoadedInTheDialogBecomesTheComponents
   window->ClearFlags(CDocWindow::kUnsavedChanges | CDocWindow::kQuitAfterQuestion);
 }
 
+// Deleting a picture in the dialog takes it out of the composer's working material and empties the
+// composer's undo history, whose steps may hold it.
+TEST_F(MaterialComposerComponents, ADeletedPictureLeavesTheComposer) {
+  SetCurrentDocWindow(window);
+  struct SForget {
+    ~SForget() { SetCurrentDocWindow(nullptr); }
+  } forget;
+  Open();
+  CTxElement* type = composer->GetComponentType(2);
+  const SPointHV at = Middle(type);
+  ASSERT_TRUE(platform::headless::AddScript(ChooseRow(at, 2)));
+  EXPECT_EQ(composer->ComponentTypePopup(at, type, 2), 0);
+  ASSERT_NE(FirstPicture(), nullptr);
+  ASSERT_EQ(Slot(2), FirstPicture());
+  ASSERT_NE(Undone(), nullptr) << "the picture's step";
+  ASSERT_EQ(composer->OpenTextureEditor(2), 0);
+  ASSERT_TRUE(pict->IsShown());
+  CUIMessage message;
+  message.Init(0, "delete pict", nullptr, "picttextures", 0);
+  EXPECT_EQ(pict->HandleEvent(&message), kHandled);
+  while (owner->GetQueueCount()) owner->DispatchQueued();
+  EXPECT_EQ(Slot(2), nullptr);
+  EXPECT_EQ(Undone(), nullptr);
+  EXPECT_EQ(FirstPicture(), nullptr);
+  pict->Close();
+}
+
 }  // namespace
