@@ -15,13 +15,14 @@
 #include "editors/material/pict_textures.h"
 #include "framework/core/appl.h"
 #include "framework/core/char_set.h"
+#include "framework/core/file_spec.h"
 #include "framework/core/holder.h"
 #include "framework/core/ordax.h"
 #include "framework/core/mem_block.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/clipboard.h"
 #include "framework/image/image.h"
-#include "framework/image/image_io.h"
+#include "framework/ui/ask_image_file.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
 #include "scene/base_sys.h"
@@ -103,17 +104,6 @@ bool ChangePicture(CPictTexture* texture, Change change) {
   CHolder held(texture, true, false);
   return held.IsLocked() && change(texture->GetPicture());
 }
-
-struct SBusyCursor {
-  SBusyCursor() {
-    if (app && !wasBusy) app->SetBusyCursor();
-  }
-  ~SBusyCursor() {
-    if (app && !wasBusy) app->SetArrowCursor();
-  }
-  CAppl* app = GetApplication();
-  bool wasBusy = app && app->IsBusyCursor();
-};
 
 }  // namespace
 
@@ -253,21 +243,11 @@ int32_t CPictTextures::InvertAlpha() {
 // ---- files
 
 int32_t CPictTextures::LoadPicture(bool alpha) {
-  CImageIO dialog;
   CFileSpec spec;
-  int32_t type = 0;
-  bool cancelled = false;
-  CUICmFunction* owner = GetOwner();
-  if (owner) owner->RaiseModalLevel();
-  const int32_t asked = dialog.AskImageFile(&spec, &type, &cancelled);
-  if (owner) owner->LowerModalLevel();
-  if (cancelled) return kNoErr;
-  if (asked) return asked;
   CImage* read = nullptr;
-  {
-    SBusyCursor busy;
-    if (const int32_t err = CImageIO::ReadByType(spec, type, &read)) return err;
-  }
+  const int32_t asked = AskAndReadImage(GetOwner(), &read, &spec);
+  if (asked == kSilentCode24) return kNoErr;
+  if (asked) return asked;
   std::unique_ptr<CImage> image(read);
   if (GetCurrentTexture()) {
     const int32_t err = alpha ? SetAlphaFrom(image.get()) : ShowPicture(image.get());

@@ -11,6 +11,7 @@
 #include "editing/document_host.h"
 #include "editors/material/pict_textures.h"
 #include "framework/core/appl.h"
+#include "framework/core/busy_cursor.h"
 #include "framework/core/file.h"
 #include "framework/core/holder.h"
 #include "framework/core/ix_text.h"
@@ -62,17 +63,6 @@ bool TakeTexts(CIxText* list, SDialogTexts* out) {
 std::string ListPath(const std::string& chosen) {
   return ExtensionStart(chosen) == std::string::npos ? chosen + kExtension : chosen;
 }
-
-struct SBusyCursor {
-  SBusyCursor() {
-    if (app && !wasBusy) app->SetBusyCursor();
-  }
-  ~SBusyCursor() {
-    if (app && !wasBusy) app->SetArrowCursor();
-  }
-  CAppl* app = GetApplication();
-  bool wasBusy = app && app->IsBusyCursor();
-};
 
 // The earlier list's bytes into the fresh temporary file, so that its other resources stay as a
 // list opened for writing keeps them.
@@ -139,7 +129,7 @@ int32_t CPictTextures::SaveList() {
   if (const int32_t err = CFileSpec::MakeTempBeside(target, temporary)) return err;
   int32_t result = CopyEarlierList(target.GetPath(), temporary.GetPath());
   if (!result) {
-    SBusyCursor busy;
+    CBusyCursor busy;
     CResourceEnv list(temporary, CFile::kModeReadWrite, kResourceFileType, kCreator, kFileType);
     result = list.IsOpen() ? WriteListEntries(&list) : NonZeroError(list.GetLastResult());
     const int32_t closed = list.IsOpen() ? list.Close() : kNoErr;
@@ -184,7 +174,7 @@ int32_t CPictTextures::OpenList() {
   if (const int32_t err = CFile(chosen).Probe()) return err;
   CResourceEnv list(chosen, CFile::kModeRead, kResourceFileType, kCreator, kFileType);
   if (!list.IsOpen()) return NonZeroError(list.GetLastResult());
-  SBusyCursor busy;
+  CBusyCursor busy;
   const std::unordered_set<C3dBase*> before = PictureTextures(scene);
   const SDocumentClass* pictures = FindDocumentClass(CBaseTexture::kFamily, CPictTexture::kClassTag);
   int32_t result = pictures ? kNoErr : kErrUnexpectedStatus;

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "editors/material/component_preview.h"
-#include "framework/ui/scrolling_menu.h"
 #include "tests/editors/material/dt_editor_fixture.h"
 
 namespace {
@@ -103,23 +102,9 @@ class DTSubEditorTest : public DTEditorTest {
   void ChooseRow(int which, uint32_t row) {
     CImElement* strip = Control(which == CDTSubEditor::kNoiseMenu ? kDTSubNoiseType : kDTSubMode);
     const SPointHV at = Screen(strip, {2, 2});
-    const std::string script =
-        row ? "wait 20\nmove " + std::to_string(at.h + kMenuFrame + 30) + " " +
-                  std::to_string(at.v + kMenuFrame + int32_t(row - 1) * kMenuRow + kMenuRow / 2) +
-                  "\nwait 20\ndown left\nwait 20\nup left\n"
-            : "wait 20\nkey 0x1B\nwait 20\nkeyup 0x1B\n";
-    ASSERT_TRUE(platform::headless::AddScript(script));
+    ASSERT_TRUE(platform::headless::AddScript(MenuAnswer(at, row)));
     sub->ChooseFromMenu(at, which);
     Settle();
-  }
-  static std::vector<uint32_t> Ticked(CMenu* menu) {
-    std::vector<uint32_t> rows;
-    for (uint32_t row = 1; row <= menu->GetCount(); ++row) {
-      bool on = false;
-      menu->GetScrollingMenu()->CheckState(CScrollingMenu::kReadCheck, row, &on);
-      if (on) rows.push_back(row);
-    }
-    return rows;
   }
 };
 
