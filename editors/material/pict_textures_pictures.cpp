@@ -25,6 +25,7 @@
 #include "framework/ui/ask_image_file.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
+#include "platform/ansi_text.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
 #include "scene/surface/pict_texture.h"
@@ -253,7 +254,8 @@ int32_t CPictTextures::LoadPicture(bool alpha) {
     const int32_t err = alpha ? SetAlphaFrom(image.get()) : ShowPicture(image.get());
     return err ? err : kHandled;
   }
-  const std::string name = BareFileName(spec.GetPath());
+  // The path holds the system's UTF-8; the dialog's texts are ANSI.
+  const std::string name = platform::Utf8ToAnsi(BareFileName(spec.GetPath()));
   if (!alpha) return FillSlotWith(image.get(), name.c_str());
   std::unique_ptr<CImage> prepared = AlphaPicture(image.get(), image->GetWidth(), image->GetHeight());
   return prepared ? FillSlotWith(prepared.get(), name.c_str()) : kErrOutOfMemory;

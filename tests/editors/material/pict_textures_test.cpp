@@ -132,6 +132,13 @@ TEST_F(PictTexturesTest, APictureLoadedIntoAnEmptySlotIsANewTextureNamedAfterIts
   ASSERT_TRUE(platform::headless::AddScript("cancel\n"));
   EXPECT_EQ(Send("alpha load"), 0);
   EXPECT_EQ(Colours(Pixels(texture)), ConvertedPixels(bark));
+  // The name of a file named in UTF-8 is stored in Mac OS Roman.
+  const std::string accented = Convert("-size 4x4 xc:white", "\xC3\xA9" "corce.bmp", "BMP3:");
+  PressSlot(1);
+  ASSERT_TRUE(platform::headless::AddScript("open " + accented + "\n"));
+  EXPECT_EQ(Send("pict load"), int32_t(kHandled));
+  ASSERT_NE(dialog->GetCurrentTexture(), nullptr);
+  EXPECT_EQ(NameOf(dialog->GetCurrentTexture()), "\x8E" "corce");
 }
 
 // Each reader's picture gives the pixels convert gives; an alpha picture gives a = 255 - its grey.
@@ -288,9 +295,11 @@ TEST_F(PictTexturesTest, AFillActsOnlyWhenConfirmed) {
   const std::vector<uint32_t> before = Pixels(texture);
   Open();
   sent.clear();
+  const uint32_t changes = pictureHost.changes;
   EXPECT_EQ(Confirmed("pict white", platform::kIdNo), int32_t(kHandled));
   EXPECT_EQ(confirm->GetConfirmationName(), "pict white");
   EXPECT_EQ(Pixels(texture), before);
+  EXPECT_EQ(pictureHost.changes, changes);
   EXPECT_EQ(Sent(0).front(), (SSentMessage{0, 1, "delete preset", "", kDialog, 0}));
 
   sent.clear();
@@ -299,6 +308,7 @@ TEST_F(PictTexturesTest, AFillActsOnlyWhenConfirmed) {
   std::vector<uint32_t> pixels = Pixels(texture);
   for (uint32_t i = 0; i < pixels.size(); ++i) ASSERT_EQ(pixels[i], (before[i] & 0xFF000000) | 0xFFFFFF) << i;
   EXPECT_EQ(Colours(Pixels(dialog->GetWorkImage())), Colours(pixels));
+  EXPECT_GT(pictureHost.changes, changes) << "the document has changes";
 
   EXPECT_EQ(Confirmed("alpha white"), int32_t(kHandled));
   for (uint32_t a : Alphas(Pixels(texture))) ASSERT_EQ(a, 0u);
@@ -324,9 +334,11 @@ TEST_F(PictTexturesTest, InvertingTheAlphaTwiceGivesTheBytesBack) {
   EXPECT_EQ(Send("alpha invert"), int32_t(kHandled));
   const std::vector<uint32_t> inverted = Pixels(texture);
   for (uint32_t i = 0; i < before.size(); ++i) ASSERT_EQ(inverted[i], before[i] ^ 0xFF000000u) << i;
+  const uint32_t changes = pictureHost.changes;
   EXPECT_EQ(Send("alpha invert"), int32_t(kHandled));
   EXPECT_EQ(Pixels(texture), before);
   EXPECT_EQ(Pixels(dialog->GetWorkImage()), before);
+  EXPECT_GT(pictureHost.changes, changes) << "the document has changes";
 }
 
 // ---- giving the texture
