@@ -26,22 +26,7 @@ check
 xdotool key ctrl+o
 dialog="$(wait_for_chooser)"
 [ -n "$dialog" ] || fail "Ctrl+O showed no file chooser"
-sleep 1
-for _ in 1 2 3; do
-  [ -n "$(chooser)" ] || break
-  xdotool windowfocus --sync "$dialog" 2>/dev/null
-  xdotool key ctrl+l
-  sleep 0.3
-  xdotool key ctrl+a
-  xdotool type --delay 20 "$work/doc.qnc"
-  sleep 0.5
-  xdotool key Return
-  for _ in $(seq 1 25); do
-    [ -n "$(chooser)" ] || break
-    sleep 0.2
-  done
-done
-[ -z "$(chooser)" ] || fail "the file chooser did not take the typed path"
+type_path "$dialog" "$work/doc.qnc"
 sleep 2
 
 # The view shows the rendered image, the picture read from beside the document.

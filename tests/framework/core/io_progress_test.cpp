@@ -90,6 +90,18 @@ TEST_F(IOProgressTest, PumpsAtMostEveryThirtyTicks) {
   EXPECT_EQ(seen, 1);
 }
 
+// A count that stands still redraws nothing, but the queue is served every thirty ticks all the same:
+// a caller that reports the same count for a while still hears Escape.
+TEST_F(IOProgressTest, AnUnchangedCountStillHearsTheCancel) {
+  Begin();
+  AdvanceVirtualClock(1000);
+  ProgressUpdate("moved", 1, 10);  // restarts the pump timer
+  AdvanceVirtualClock(30 * 1000 / 60 + 20);
+  PostMessage(Main(), kWmKeyDown, kVkEscape, 1);
+  EXPECT_EQ(ProgressUpdate("still", 1, 10), 24);
+  EXPECT_EQ(dialog->GetStatus(), "moved");
+}
+
 TEST_F(IOProgressTest, EscapeCancelsOtherInputIsDropped) {
   Begin();
   PostMessage(Main(), kWmKeyDown, 'A', 1);
