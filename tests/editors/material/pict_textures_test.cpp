@@ -425,7 +425,7 @@ TEST_F(PictTexturesApply, OkWithoutACallerOrASelectionStillSetsUpTheWindowsMater
 }
 
 // A light's material takes only the mapping of the picture: it lights through it, so it is not made
-// see-through and its sources stay.
+// see-through and its sources stay; the light editor learns that its gel changed.
 TEST_F(PictTexturesApply, ALightsMaterialTakesThePictureWithItsMappingAlone) {
   C3dMaterial* material = MaterialOf(NewSphere());
   SMaterialRecord before;
@@ -434,8 +434,13 @@ TEST_F(PictTexturesApply, ALightsMaterialTakesThePictureWithItsMappingAlone) {
     before = material->GetRecord();
   }
   Open();
-  ASSERT_EQ(dialog->SetContext(CPictTextures::kLightEditor, material, nullptr, 0), 0);
+  // The light editor reaches the dialog through its gel interface, which tells it the gel changed.
+  CGelPictures& gels = *dialog;
+  uint8_t changed = 0;
+  gels.SetGelContext(CPictTextures::kLightEditor, material, &changed);
+  EXPECT_EQ(dialog->GetCallerName(), CPictTextures::kLightEditor);
   EXPECT_EQ(Send("ok"), int32_t(kHandled));
+  EXPECT_EQ(changed, 1);
   CHolder held(material, false, false);
   const SMaterialRecord& record = material->GetRecord();
   EXPECT_EQ(material->GetChannelTexture(0), picture);
