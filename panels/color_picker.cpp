@@ -19,6 +19,7 @@
 #include "panels/layout_needs.h"
 #include "panels/scene_edit.h"
 #include "platform/clock.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -106,9 +107,11 @@ class CPopUpShown {
     const SRect place = PopUpPlace(screen, {RectWidth(frame), RectHeight(frame)}, app->GetScreenRect());
     gPopUp->MoveTo({place.left, place.top});
   }
+  // Shown without taking the activation, which its hiding would hand to the main window, in front of
+  // the dialogs.
   void Show() {
     if (!gPopUp || fShown) return;
-    gPopUp->Show();
+    platform::SetWindowPos(gPopUp->GetWindow(), 0, 0, 0, 0, CCanvas::kShowFlags | platform::kSwpNoActivate);
     gPopUp->Redraw(nullptr);
     fShown = true;
   }
