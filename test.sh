@@ -33,5 +33,5 @@ stage "GTK tests" ctest --test-dir build-test --output-on-failure --timeout 300 
 stage "ThreadSanitizer build" bash -c "cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUARN2_TESTS=ON -DQUARN2_TSAN=ON >/dev/null &&
   cmake --build build-tsan -j $jobs --target tsan_tests"
 QUARN2_HEADLESS=1 TSAN_OPTIONS="suppressions=$PWD/tests/render/tsan.supp halt_on_error=1" \
-  stage "ThreadSanitizer tests" ctest --test-dir build-tsan --output-on-failure --timeout 300 -j "$jobs" -L tsan "$@"
+  stage "ThreadSanitizer tests" ctest --test-dir build-tsan --output-on-failure --timeout 300 -j "$jobs" -L tsan -LE gtk "$@"
 echo "== everything: $((SECONDS - started)) s"
