@@ -83,12 +83,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
     kNotifyDrags = 0x200,      // every drag step also tells the control palette
     kIgnoreSaveReplies = 0x400,  // the palette manager asked and takes the answer
   };
-  // The mode word.
-  enum : uint32_t {
-    kWireframeShown = 0x1,
-    kRenderedShown = 0x2,
-    kRenderedBackdrop = 0x4,  // the rendered image lies behind the wireframe
-  };
+  // The mode word's bits are CDocumentHost's.
   // The dirty word: 1 redraw pending, 4 the view or camera changed, 8 reset the scene's classes, 16
   // draw the scene layer, 32 copy to the screen.
   enum : uint32_t {
@@ -155,13 +150,14 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   uint32_t GetFlags() const { return fFlags; }
   void SetFlags(uint32_t bits) { fFlags |= bits; }
   void ClearFlags(uint32_t bits) { fFlags &= ~bits; }
-  uint32_t GetMode() const { return fMode; }
+  uint32_t GetMode() const override { return fMode; }
+  void SetRenderedBackdrop(bool on) override;
   uint32_t GetRenderRequest() const { return fRenderRequest; }
   void SetRenderRequest(uint32_t word) { fRenderRequest = word; }
   bool IsDragging() const { return fDragging != 0; }
   void SetDragging(bool dragging) { fDragging = dragging ? 1 : 0; }
   // The axes the transform options work in: 0 world, 1 the object's own, 2 the camera's.
-  int32_t GetEditSpace() const { return fEditSpace; }
+  int32_t GetEditSpace() const override { return fEditSpace; }
   void SetEditSpace(int32_t space) { fEditSpace = space; }
   const char* GetTitle() const { return fTitle; }
   SPointHV GetWindowImageSize() const;
@@ -257,7 +253,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
 
   // ---- drawing and the rendered-image view
   // Switches between the wireframe and the rendered image: 26.
-  int32_t ToggleRenderedImage();
+  int32_t ToggleRenderedImage() override;
   // Places "doc image" in the view rectangle, centred; fit resets the visible part of a rendered image
   // smaller than the view.
   void PlaceImageElement(bool fit);
@@ -416,21 +412,21 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // the list cannot be locked (nothing then changes). With Shift, the kind and family selections
   // toggle their matches and keep the other objects' bits.
   // Every top-level object not left out of the selection commands (first-word bit 4).
-  int32_t SelectAll();
+  int32_t SelectAll() override;
   int32_t DeselectAll();
   // The top-level objects not left out change their selected bit.
-  int32_t InvertSelection();
+  int32_t InvertSelection() override;
   // Meshes that the stone item did not make.
-  int32_t SelectImportedMeshes();
+  int32_t SelectImportedMeshes() override;
   // Top-level objects of the family number.
-  int32_t SelectFamily(uint32_t family);
+  int32_t SelectFamily(uint32_t family) override;
   // 'hfld' terrains, 'symh' symmetric lattices, 'tmsh' stones, any other tag the shapes of that class.
-  int32_t SelectKind(uint32_t kind);
+  int32_t SelectKind(uint32_t kind) override;
   // Lights of the class; with Shift they are selected, never toggled.
-  int32_t SelectLightClass(uint32_t classTag);
+  int32_t SelectLightClass(uint32_t classTag) override;
   // Everything not selected (alone or through its group) hidden and left out until EndSolo.
-  int32_t SoloSelection();
-  int32_t EndSolo();
+  int32_t SoloSelection() override;
+  int32_t EndSolo() override;
 
   // ---- pointer feedback (doc_window_hover.cpp)
   // The hovered handle (kNoHandleHovered: none) and the outlines drawn on the window's surface
@@ -575,7 +571,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // is not one of theirs, so that the dispatch goes on.
   virtual int32_t HandleTransformOption(CUIMessage* message);
   virtual int32_t LandSelection();
-  virtual int32_t AlignSelection(uint32_t code);
+  int32_t AlignSelection(uint32_t code) override;
   // "render all button", "resume render button", "clear & render button".
   virtual int32_t HandleRenderButton(CUIMessage* message);
   virtual int32_t SetPreviewMode(int32_t state);

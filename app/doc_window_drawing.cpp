@@ -165,6 +165,11 @@ void CDocWindow::DrawPatchRender(platform::DeviceContext* dc) {
 
 // ---- the two images
 
+void CDocWindow::SetRenderedBackdrop(bool on) {
+  if (on) fMode |= kRenderedBackdrop;
+  else fMode &= ~kRenderedBackdrop;
+}
+
 int32_t CDocWindow::ToggleRenderedImage() {
   if (fMode & kRenderedShown) {
     fMode = (fMode & ~kRenderedShown) | kWireframeShown;

@@ -348,6 +348,7 @@ void CPaletteManager::LinkCanvases() {
     t.skyFogPresets->SetSkyFogPalette(t.skyFogPalette);
   }
   if (t.editFamily) t.editFamily->SetOwner(window);
+  if (t.createPalette) t.createPalette->SetOwner(window);
   if (t.selectionPalette) t.selectionPalette->SetOwner(window);
   if (t.editLight) t.editLight->SetOwner(window);
   if (t.editPalette) t.editPalette->SetOwner(window);

@@ -45,4 +45,32 @@ class CDocumentHost {
   virtual int32_t RedrawNow() { return 0; }
   virtual void SetDragState(bool) {}
   virtual void NotifyDragStep(uint32_t) {}
+
+  // What the edit and selection palettes reach besides, each doing nothing and answering 0 by
+  // default. The alignment of the selection on its first object (CSelection's modes 0 to 9).
+  virtual int32_t AlignSelection(uint32_t) { return 0; }
+  // The selection commands: by kind or light class tag, by family number, all, inverted, the
+  // imported meshes, and solo mode entered and left.
+  virtual int32_t SelectKind(uint32_t) { return 0; }
+  virtual int32_t SelectLightClass(uint32_t) { return 0; }
+  virtual int32_t SelectFamily(uint32_t) { return 0; }
+  virtual int32_t SelectAll() { return 0; }
+  virtual int32_t InvertSelection() { return 0; }
+  virtual int32_t SelectImportedMeshes() { return 0; }
+  virtual int32_t SoloSelection() { return 0; }
+  virtual int32_t EndSolo() { return 0; }
+
+  // The mode word: which image the window shows, and whether the rendered image lies behind the
+  // wireframe.
+  enum : uint32_t {
+    kWireframeShown = 0x1,
+    kRenderedShown = 0x2,
+    kRenderedBackdrop = 0x4,
+  };
+  virtual uint32_t GetMode() const { return 0; }
+  virtual void SetRenderedBackdrop(bool) {}
+  // Switches between the wireframe and the rendered image.
+  virtual int32_t ToggleRenderedImage() { return 0; }
+  // The axes the transform options work in: 0 world, 1 the object's own, 2 the camera's.
+  virtual int32_t GetEditSpace() const { return 0; }
 };

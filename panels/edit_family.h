@@ -2,9 +2,9 @@
 // colour each, family 0 the default family. Every new or converted object copies its family's colour
 // from the table.
 //
-// Placeholder until the palettes' and dialogs' issue: built from its layout, it shows empty and closes with
-// its buttons; its operations do nothing and answer 0. The family table is filled with its defaults when the
-// dialog is made.
+// The dialog is a placeholder until the families dialog's issue: built from its layout, it shows empty
+// and closes with its buttons; its operations do nothing and answer 0. The family table is filled
+// with its defaults when the dialog is made.
 #pragma once
 
 #include <cstdint>
@@ -31,8 +31,10 @@ class CEditFamily : public CLayoutHostCanvas {
   // Takes the current document window.
   void SetOwner(CDocWindow* window);
 
-  // Every record back to its default name ("Default family", then "Family 1" to "Family 24") and
-  // colour, and the table made the one new objects take their colours from.
+  // Every record back to its default name and colour, and the table made the one new objects take
+  // their colours from. The names come from the layout's list "family names": record 0 is entry 0,
+  // record i entry 1 with the number i, a format that holds one integer conversion and no other
+  // (else the built-in "Family %ld"); without the list "Default family" and "Family 1" to "Family 24".
   static void InitFamilyTable(CResourceEnv* environment);
   // Record `family`; an index outside 0..24 is family 0.
   static SFamilyRecord& GetFamily(uint32_t family);

@@ -1,11 +1,10 @@
 // The edit palette: picture buttons that act on the selection while the mouse button is held.
 // "resize", "rotate" and "reposition" drag it along the zone of the button that was pressed (the zone
 // map is the alpha byte of the button's entry 0), "randomize control" scatters it, "randomize" chooses
-// what is scattered, and "convert object" opens the list of conversion targets. One hot button at a
-// time shows the hover highlight, pulsing once the pointer has rested on it for a second.
-//
-// Stand-in for the rest of the palette: the alignment, the option pop-ups, the tab messages and the
-// tips are not handled yet; their buttons are bound and pass their messages on as they would.
+// what is scattered, and "convert object" opens the list of conversion targets. The ten "align"
+// buttons line the selection up on its first object, and six option buttons pop up their menus. One
+// hot button at a time shows the hover highlight, pulsing once the pointer has rested on it for a
+// second, and its tip goes to the other palettes.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +30,15 @@ class CEditPalette : public CLayoutHostCanvas {
     kCursorCentre = 116,
     kCursorDepth = 123,
   };
-  static constexpr float kTabHighlightOpacity = 0.5f;
+  // The option buttons, in the order of need::kEditOptions.
+  enum EOption : uint32_t {
+    kMaterialsOptions,
+    kResizeOptions,
+    kRotateOptions,
+    kRepositionOptions,
+    kAlignOptions,
+    kRandomizeOptions,
+  };
 
   CEditPalette(CUICmFunction* owner, CResourceEnv* environment);
   ~CEditPalette() override;
@@ -41,12 +48,32 @@ class CEditPalette : public CLayoutHostCanvas {
   CDocumentHost* GetOwnerWindow() const { return fWindow; }
   C3dDocument* GetDocument() const;
 
-  // The layout, then the buttons' press and hover callbacks; "create text" and "sky&fog text" are
-  // made invisible until hovered.
+  // The layout, then the buttons' press and hover callbacks ("create text" and "sky&fog text" are
+  // made invisible until hovered, the "align" buttons get their cursors), then the pointer watch:
+  // the layout's code, or 13 when the watch cannot be registered.
   int32_t BuildControls(CResourceEnv* environment) override;
-  // A message from the "convert object" list converts the selection to the item's target: 26, or
-  // the conversion's failure. The rest goes to the layout host canvas.
+  // "edit text" brings the palette forward (26). While it shows: a message from the "convert object"
+  // list converts the selection (a failure is reported), an "align" button aligns it (26 or the
+  // alignment's code), and an option button of this palette pops up its menu (26). 0 while hidden;
+  // the rest goes to the layout host canvas.
   int32_t HandleEvent(CUIMessage* message) override;
+
+  // The alignment mode of an "align" button, or -1 for another name.
+  static int32_t AlignmentCode(const char* name);
+  // Posts the button's tip: entries first and second of its text list.
+  int32_t ShowButtonTip(const char* name, uint32_t first, uint32_t second);
+  // The option menus, at a point of the palette's canvas: the menu's loading code, else 0. A choice
+  // goes out as a broadcast message: "materials options" 'e2dp' and 'e3dt' open the picture and
+  // texture editors, other commands go to the document window under the button's name; the edit
+  // space rows of the resize, rotate and reposition menus as "edit space", '3dtr' as "3d
+  // transformation" in the menu's mode; a randomize mode becomes the "randomize" button's. The row
+  // already checked sends nothing.
+  int32_t PopUpOptionsMenu(SPointHV point, const char* name);
+  int32_t PopUpTransformOptions(SPointHV point, const char* name);
+  int32_t PopUpRandomizeOptions(SPointHV point);
+  // The heartbeat's pointer watch: the hover of the button under the pointer, its tip when the hot
+  // button or its state changed, the Space cursor; leaving the palette drops the hot button. 0.
+  static int32_t WatchPointer(void* palette, void* record, void* data);
 
   // The one edit palette, none before it is made.
   static CEditPalette* GetCurrent();
@@ -69,6 +96,9 @@ class CEditPalette : public CLayoutHostCanvas {
   static int32_t InvokeButtonAction(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t PressButton(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t PostButtonMessage(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
+  // The plain buttons: entry 1 while the pointer is held over the button, entry 0 away from it; the
+  // button's message when released over it (0, or the message's failure).
+  static int32_t TrackButtonPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t TrackResize(CElement* element, SPointHV point);
   static int32_t TrackRotate(CElement* element, SPointHV point);
   static int32_t TrackReposition(CElement* element, SPointHV point);
@@ -84,8 +114,16 @@ class CEditPalette : public CLayoutHostCanvas {
                                   double* scale);
 
  private:
+  int32_t BindAlignButtons();
+  void WatchPointer(const void* record);
+  // Sends a choice of an option menu, broadcast: element and canvas names, the command in word 0.
+  int32_t SendChoice(const char* element, const char* canvas, uint32_t command);
+
   CDocumentHost* fWindow = nullptr;
   CImElement* fRandomize = nullptr;
   CLayoutHostCanvas* fConvertList = nullptr;
   CGlowTracker fTracker{&ButtonState};
+  // The edit space row last chosen in a transform options menu; none at first.
+  uint32_t fLastSpaceCommand = 0;
+  int64_t fLastWatch = 0;
 };

@@ -16,6 +16,7 @@
 #include "framework/image/image.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/canvas.h"
+#include "framework/ui/floating_palette.h"
 #include "framework/ui/glow_step.h"
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
@@ -29,9 +30,8 @@ namespace {
 
 constexpr int64_t kPollMs = 5;
 constexpr int64_t kPressedTicks = 2;
-constexpr int32_t kEnteredLevel = 255;
-constexpr int32_t kHoverEnteredLevel = 160;
-constexpr int32_t kFallingStep = -20;
+constexpr int32_t kEnteredLevel = kPressedGlowLevel;
+constexpr int32_t kFallingStep = kFallingGlowStep;
 // The randomize mode changes with this much sideways pointer travel.
 constexpr int32_t kModeStepPixels = 4;
 constexpr uint32_t kNoZone = 0;
@@ -45,11 +45,6 @@ constexpr uint32_t kCursorWord = 1;
 CAppl* App() { return GetApplication(); }
 
 CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
-
-bool IsInside(CElement* element, SPointHV point) {
-  const SRect& rect = element->GetRect();
-  return point.h >= 0 && point.h < RectWidth(rect) && point.v >= 0 && point.v < RectHeight(rect);
-}
 
 uint32_t ShownState(CElement* element) { return CEditPalette::ButtonState(element); }
 
@@ -192,7 +187,7 @@ uint32_t ZoneCursor(EZoneButton button, uint32_t zone) {
 }
 
 int32_t TrackZoneButton(EZoneButton button, CElement* element, SPointHV point) {
-  if (!IsInside(element, point)) {
+  if (!IsInsideElement(element, point)) {
     if (Tracker().GetHotButton() == element) {
       ShowState(element, 0);
       Tracker().DropHot();
@@ -224,24 +219,6 @@ int32_t TrackZoneButton(EZoneButton button, CElement* element, SPointHV point) {
     Tracker().Track(AsImage(element), state);
   }
   return kHandled;
-}
-
-// The tab buttons and labels: lit by a redraw at half opacity, their own opacity kept.
-int32_t TrackTab(CElement* element, SPointHV point, bool hideAgain) {
-  if (!IsInside(element, point)) {
-    if (Tracker().GetHotButton() == element) Tracker().DropHot();
-    return kNoErr;
-  }
-  if (Tracker().GetHotButton() == element) return hideAgain ? kNoErr : kHandled;
-  Tracker().MakeHot(element);
-  Tracker().SetPulse(kEnteredLevel, kFallingStep);
-  SetAppCursor(0, true);
-  if (CImElement* image = AsImage(element)) {
-    const float own = image->GetOpacity();
-    image->SetOpacity(CEditPalette::kTabHighlightOpacity, true);
-    image->SetOpacity(hideAgain ? 0.0f : own, false);
-  }
-  return hideAgain ? kNoErr : kHandled;
 }
 
 }  // namespace
@@ -425,7 +402,7 @@ CElement* ItemAt(CLayoutHostCanvas* list, SPointHV screen) {
     if (CElSystem::FindElement(items, need.name, &item, false) || !item) continue;
     SPointHV local;
     item->RootToLocalPoint(&local, screen);
-    if (IsInside(item, local)) return item;
+    if (IsInsideElement(item, local)) return item;
   }
   return nullptr;
 }
@@ -489,7 +466,32 @@ int32_t CEditPalette::PressConvertObject(CElement* element, CElement** handled, 
   return err == kHandled ? kNoErr : err;
 }
 
-// ---- the option and tab buttons
+// ---- the plain, option and tab buttons
+
+int32_t CEditPalette::TrackButtonPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+  const auto overButton = [element] {
+    SPointHV local;
+    element->RootToLocalPoint(&local, Pointer());
+    return IsInsideElement(element, local);
+  };
+  ShowEntry(element, 1);
+  CTimer().WaitTicks(kPressedTicks);
+  bool inside = true;
+  CAppl* app = App();
+  while (app && app->IsStillDown()) {
+    if (overButton() != inside) {
+      inside = !inside;
+      ShowEntry(element, inside ? 1 : 0);
+    }
+    platform::SleepMs(kPollMs);
+  }
+  Tracker().SetPulse(kEnteredLevel, kFallingStep);
+  ShowEntry(element, 0);
+  *handled = element;
+  if (!overButton()) return kNoErr;
+  const int32_t answer = SendElementMessage(element);
+  return answer == kHandled ? kNoErr : answer;
+}
 
 int32_t CEditPalette::InvokeButtonAction(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
   *handled = element;
@@ -502,24 +504,11 @@ int32_t CEditPalette::InvokeButtonAction(CElement* element, CElement** handled, 
 }
 
 int32_t CEditPalette::PressButton(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
-  CImElement* image = AsImage(element);
-  const float own = image ? image->GetOpacity() : 1.0f;
-  if (image) image->SetOpacity(kTabHighlightOpacity, true);
-  *handled = element;
-  CUIMessage message;
-  message.InitFromElement(0, element, CUIMessage::kBroadcast);
-  const int32_t err = element->SendMessageUp(&message, element);
-  if (image) image->SetOpacity(own, false);
-  return err;
+  return PressHighlighted(element, handled);
 }
 
 int32_t CEditPalette::PostButtonMessage(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
-  CAppl* app = App();
-  while (app && app->IsStillDown()) platform::SleepMs(kPollMs);
-  *handled = element;
-  CUIMessage message;
-  message.InitFromElement(0, element, CUIMessage::kBroadcast);
-  return element->SendMessageUp(&message, element);
+  return PressOnRelease(element, handled);
 }
 
 // ---- hover
@@ -538,27 +527,15 @@ int32_t CEditPalette::TrackReposition(CElement* element, SPointHV point) {
 
 int32_t CEditPalette::TrackButtonHover(CElement* element, SPointHV point) {
   const uint32_t ownCursor = element->GetUserWord(kCursorWord);
-  if (!IsInside(element, point)) {
-    if (Tracker().GetHotButton() == element) {
-      Tracker().DropHot();
-      if (ownCursor) SetAppCursor(0, true);
-    }
-    return kNoErr;
-  }
-  if (Tracker().GetHotButton() != element) {
-    Tracker().MakeHot(element);
-    Tracker().SetPulse(kHoverEnteredLevel, kFallingStep);
-    Tracker().Track(AsImage(element), 1);
-    element->Redraw();
-    SetAppCursor(ownCursor, true);
-  } else if (Tracker().IsPulseDue()) {
-    Tracker().Track(AsImage(element), 1);
-  }
-  return kHandled;
+  const bool wasHot = Tracker().GetHotButton() == element;
+  const int32_t answer = HoverGlowButton(Tracker(), element, point, 1);
+  if (answer == kHandled && !wasHot) SetAppCursor(ownCursor, true);
+  else if (answer != kHandled && wasHot && ownCursor) SetAppCursor(0, true);
+  return answer;
 }
 
 int32_t CEditPalette::TrackRandomizeMode(CElement* element, SPointHV point) {
-  if (!IsInside(element, point)) return TrackButtonHover(element, point);
+  if (!IsInsideElement(element, point)) return TrackButtonHover(element, point);
   if (Tracker().GetHotButton() != element) {
     Tracker().MakeHot(element);
     Tracker().SetPulse(kEnteredLevel, kFallingStep);
@@ -568,6 +545,12 @@ int32_t CEditPalette::TrackRandomizeMode(CElement* element, SPointHV point) {
   return kHandled;
 }
 
-int32_t CEditPalette::TrackHotButton(CElement* element, SPointHV point) { return TrackTab(element, point, false); }
+int32_t CEditPalette::TrackHotButton(CElement* element, SPointHV point) {
+  return HoverTab(Tracker(), element, point) ? kHandled : kNoErr;
+}
 
-int32_t CEditPalette::SwitchHotButton(CElement* element, SPointHV point) { return TrackTab(element, point, true); }
+// The tab labels take the hover without claiming it.
+int32_t CEditPalette::SwitchHotButton(CElement* element, SPointHV point) {
+  HoverTab(Tracker(), element, point);
+  return kNoErr;
+}

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <iterator>
+#include <type_traits>
+#include <vector>
 
 #include "editing/convert.h"
 
@@ -17,6 +19,19 @@ constexpr SLayoutNeed EditButton(const char* name) {
 
 constexpr SLayoutNeed EditImages(const char* name, uint32_t entries) {
   return {SLayoutNeed::kImageList, "editpalette.dat", name, 0, nullptr, SLayoutNeed::kAnyElement, entries};
+}
+
+constexpr SLayoutNeed SelectionButton(const char* name) {
+  return {SLayoutNeed::kElement, "selectionpalette.dat", name, 0, "selection palette", SLayoutNeed::kImageElement};
+}
+
+constexpr SLayoutNeed Menu(const char* file, uint32_t number) {
+  return {SLayoutNeed::kMenu, file, nullptr, number};
+}
+
+// A tip list of the palette's layout file, named as its control.
+SLayoutNeed TipList(const SLayoutNeed& control, uint32_t entries = 2) {
+  return {SLayoutNeed::kTextList, control.file, control.name, 0, nullptr, SLayoutNeed::kAnyElement, entries};
 }
 
 constexpr SLayoutNeed ConvertItem(const char* name) {
@@ -64,12 +79,27 @@ const SLayoutNeed kCreateItems[kCreateItemCount] = {
     CreateItem("square spotlight"),
     CreateItem("parallel light"),
 };
+const SLayoutNeed kCreateTabs[kTabCount] = {
+    CreateItem("create text"),
+    CreateItem("edit text"),
+    CreateItem("sky&fog text"),
+};
+const SLayoutNeed kCreatePlopUps[kTabCount] = {
+    CreateItem("create plopup"),
+    CreateItem("edit plopup"),
+    CreateItem("sky&fog plopup"),
+};
 const SDialogNeeds kDeletePreset = DialogNeeds("deletepreset.dat", "delete preset");
 const SLayoutNeed kDisplayPalette{SLayoutNeed::kCanvas, "displaypalette.dat", "display palette"};
+const SLayoutNeed kDisplayTop{SLayoutNeed::kElement, "displaypalette.dat", "display top", 0, "display palette"};
+const SLayoutNeed kDisplayBottom{SLayoutNeed::kElement, "displaypalette.dat", "display bottom", 0, "display palette"};
 const SDialogNeeds kDocSetup = DialogNeeds("docsetup.dat", "doc setup");
 const SDialogNeeds kEdit3dTrans = DialogNeeds("edit3dtrans.dat", "edit 3dtrans");
 const SDialogNeeds kEditCamera = DialogNeeds("editcamera.dat", "edit camera");
 const SDialogNeeds kEditFamily = DialogNeeds("editfamily.dat", "edit family");
+const SLayoutNeed kFamilyNames{SLayoutNeed::kTextList, "editfamily.dat", "family names", 0, nullptr,
+                               SLayoutNeed::kAnyElement, 2};
+const SLayoutNeed kFamiliesMenu = Menu("system.dat", 40);
 const SDialogNeeds kEditLight = DialogNeeds("editlight.dat", "edit light");
 const SDialogNeeds kEditObjAttrs = DialogNeeds("editobjattrs.dat", "edit objattrs");
 const SLayoutNeed kEditPalette{SLayoutNeed::kCanvas, "editpalette.dat", "edit palette"};
@@ -99,7 +129,16 @@ const SLayoutNeed kEditTabButtons[kEditTabCount] = {
     EditButton("sky&fog plopup"),
 };
 const SLayoutNeed kEditCreateText = EditButton("create text");
+const SLayoutNeed kEditEditText = EditButton("edit text");
 const SLayoutNeed kEditSkyFogText = EditButton("sky&fog text");
+const SLayoutNeed kEditMaterialsMenu = Menu("editpalette.dat", 300);
+const SLayoutNeed kEditTransformMenus[kEditTransformMenuCount] = {
+    Menu("editpalette.dat", 301),
+    Menu("editpalette.dat", 302),
+    Menu("editpalette.dat", 303),
+};
+const SLayoutNeed kEditAlignMenu = Menu("editpalette.dat", 304);
+const SLayoutNeed kEditRandomizeMenu = Menu("editpalette.dat", 305);
 const SLayoutNeed kEditAlign{SLayoutNeed::kElement, "editpalette.dat", "align", 0, "edit palette"};
 const SLayoutNeed kEditAlignButtons[kEditAlignCount] = {
     EditButton("align all"),      EditButton("align x center"), EditButton("align x left"),
@@ -127,11 +166,71 @@ const SDialogNeeds kReplicate = DialogNeeds("replicate.dat", "replicate");
 const SLayoutNeed kRevertChanges{SLayoutNeed::kCanvas, "saverevert.dat", "revert changes"};
 const SLayoutNeed kSaveChanges{SLayoutNeed::kCanvas, "saverevert.dat", "save changes"};
 const SLayoutNeed kSelectionPalette{SLayoutNeed::kCanvas, "selectionpalette.dat", "selection palette"};
+const SLayoutNeed kSelectionKinds[kSelectionKindCount] = {
+    SelectionButton("sel planes"),         SelectionButton("sel terrains"),
+    SelectionButton("sel stones"),         SelectionButton("sel sym lattices"),
+    SelectionButton("sel spheres"),        SelectionButton("sel tori"),
+    SelectionButton("sel cylinders"),      SelectionButton("sel cubes"),
+    SelectionButton("sel pyramids"),       SelectionButton("sel cones"),
+    SelectionButton("sel disks"),          SelectionButton("sel squares"),
+    SelectionButton("sel radial lights"),  SelectionButton("sel spotlights"),
+    SelectionButton("sel square spotlights"), SelectionButton("sel parallel lights"),
+    SelectionButton("sel groups"),
+};
+const SLayoutNeed kSelectionSteps[kStepCount] = {
+    SelectionButton("sel prev object"),
+    SelectionButton("sel next object"),
+    SelectionButton("sel first object"),
+    SelectionButton("sel last object"),
+};
+const SLayoutNeed kSelectionOptionsButton = SelectionButton("sel pal options");
+const SLayoutNeed kSelectionFamiliesButton = SelectionButton("sel families");
+const SLayoutNeed kSelectionBackground = SelectionButton("selection palette background");
+const SLayoutNeed kSelectionObjectsBackground = SelectionButton("selection objects background");
+const SLayoutNeed kSelectionTools = SelectionButton("sel tools");
+const SLayoutNeed kSelectionLeft = SelectionButton("sel left");
+const SLayoutNeed kSelectionRight = SelectionButton("sel right");
+const SLayoutNeed kSoloMode = SelectionButton("solo mode");
+const SLayoutNeed kImageMode = SelectionButton("image mode");
+// The rendered image shown, behind the wireframe, the wireframe alone.
+const SLayoutNeed kImageModeImages{
+    SLayoutNeed::kImageList, "selectionpalette.dat", "image mode", 0, nullptr, SLayoutNeed::kAnyElement, 3};
+const SLayoutNeed kSelectionOptionsMenu = Menu("selectionpalette.dat", 200);
 const SDialogNeeds kTextEditPopup = DialogNeeds("materialcomposer.dat", "text edit popup");
 const SLayoutNeed kQuestionTexts{
     SLayoutNeed::kTextList, "system.dat", "question texts", 0, nullptr, SLayoutNeed::kAnyElement, 2};
 
 }  // namespace need
+
+namespace {
+
+// The tip lists, named as their controls.
+std::vector<SLayoutNeed> TipLists() {
+  std::vector<SLayoutNeed> tips;
+  for (const SLayoutNeed& item : need::kCreateItems) tips.push_back(TipList(item));
+  for (const SLayoutNeed* group : {need::kCreateTabs, need::kCreatePlopUps}) {
+    for (uint32_t i = 0; i < need::kTabCount; ++i) tips.push_back(TipList(group[i]));
+  }
+  // A hot "resize" shows states up to 17, "rotate" 3, "reposition" 6, "randomize" 7.
+  tips.push_back(TipList(need::kEditResize, 19));
+  tips.push_back(TipList(need::kEditRotate, 4));
+  tips.push_back(TipList(need::kEditReposition, 7));
+  tips.push_back(TipList(need::kEditRandomize, 9));
+  for (const SLayoutNeed* button : {&need::kEditRandomizeControl, &need::kEditConvertObject, &need::kEditCreateText,
+                                    &need::kEditEditText, &need::kEditSkyFogText})
+    tips.push_back(TipList(*button));
+  for (const SLayoutNeed& button : need::kEditOptions) tips.push_back(TipList(button));
+  for (const SLayoutNeed& button : need::kEditTabButtons) tips.push_back(TipList(button));
+  for (const SLayoutNeed& button : need::kEditAlignButtons) tips.push_back(TipList(button));
+  for (const SLayoutNeed& button : need::kSelectionKinds) tips.push_back(TipList(button));
+  for (const SLayoutNeed& button : need::kSelectionSteps) tips.push_back(TipList(button));
+  for (const SLayoutNeed* button : {&need::kSelectionOptionsButton, &need::kSelectionFamiliesButton, &need::kSoloMode,
+                                    &need::kImageMode})
+    tips.push_back(TipList(*button));
+  return tips;
+}
+
+}  // namespace
 
 SLayoutNeedTable PanelsLayoutNeeds() {
   static const SLayoutNeed* const kNeeds[] = {
@@ -152,30 +251,48 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kPrefs.cancel,         &need::kReplicate.canvas,     &need::kReplicate.ok,
       &need::kReplicate.cancel,     &need::kRevertChanges,        &need::kSaveChanges,
       &need::kSelectionPalette,     &need::kTextEditPopup.canvas, &need::kTextEditPopup.ok,
-      &need::kTextEditPopup.cancel, &need::kQuestionTexts,
+      &need::kTextEditPopup.cancel, &need::kQuestionTexts,        &need::kDisplayTop,
+      &need::kDisplayBottom,        &need::kFamilyNames,          &need::kFamiliesMenu,
   };
   static const SLayoutNeed* const kEditPaletteNeeds[] = {
       &need::kEditResize,          &need::kEditRotate,           &need::kEditReposition,
       &need::kEditRandomize,       &need::kEditRandomizeControl, &need::kEditConvertObject,
       &need::kEditResizeImages,    &need::kEditRotateImages,     &need::kEditRepositionImages,
       &need::kEditRandomizeImages, &need::kEditRandomizeControlImages, &need::kEditConvertObjectImages,
-      &need::kEditCreateText,      &need::kEditSkyFogText,       &need::kEditAlign,
-      &need::kConvertList,
+      &need::kEditCreateText,      &need::kEditEditText,         &need::kEditSkyFogText,
+      &need::kEditAlign,           &need::kConvertList,          &need::kEditMaterialsMenu,
+      &need::kEditAlignMenu,       &need::kEditRandomizeMenu,
   };
-  constexpr size_t kAllCount = std::size(kNeeds) + need::kCreateItemCount + std::size(kEditPaletteNeeds) +
-                               need::kEditOptionCount + need::kEditTabCount + need::kEditAlignCount +
-                               need::kConvertItemCount;
-  static const SLayoutNeed* const* const kAll = [] {
-    static const SLayoutNeed* all[kAllCount];
-    size_t n = 0;
-    for (const SLayoutNeed* entry : kNeeds) all[n++] = entry;
-    for (const SLayoutNeed& item : need::kCreateItems) all[n++] = &item;
-    for (const SLayoutNeed* entry : kEditPaletteNeeds) all[n++] = entry;
-    for (const SLayoutNeed& item : need::kEditOptions) all[n++] = &item;
-    for (const SLayoutNeed& item : need::kEditTabButtons) all[n++] = &item;
-    for (const SLayoutNeed& item : need::kEditAlignButtons) all[n++] = &item;
-    for (const SLayoutNeed& item : need::kConvertItems) all[n++] = &item;
+  static const SLayoutNeed* const kSelectionNeeds[] = {
+      &need::kSelectionOptionsButton, &need::kSelectionFamiliesButton, &need::kSelectionBackground,
+      &need::kSelectionObjectsBackground, &need::kSelectionTools, &need::kSelectionLeft,
+      &need::kSelectionRight, &need::kSoloMode, &need::kImageMode,
+      &need::kImageModeImages, &need::kSelectionOptionsMenu,
+  };
+  static const std::vector<SLayoutNeed> kTips = TipLists();
+  static const std::vector<const SLayoutNeed*> kAll = [] {
+    std::vector<const SLayoutNeed*> all;
+    const auto add = [&all](const auto& needs) {
+      for (const auto& need : needs) {
+        if constexpr (std::is_pointer_v<std::decay_t<decltype(need)>>) all.push_back(need);
+        else all.push_back(&need);
+      }
+    };
+    add(kNeeds);
+    add(need::kCreateItems);
+    add(need::kCreateTabs);
+    add(need::kCreatePlopUps);
+    add(kEditPaletteNeeds);
+    add(need::kEditOptions);
+    add(need::kEditTabButtons);
+    add(need::kEditAlignButtons);
+    add(need::kEditTransformMenus);
+    add(need::kConvertItems);
+    add(kSelectionNeeds);
+    add(need::kSelectionKinds);
+    add(need::kSelectionSteps);
+    add(kTips);
     return all;
   }();
-  return {kAll, uint32_t(kAllCount)};
+  return {kAll.data(), uint32_t(kAll.size())};
 }

@@ -9,15 +9,26 @@ namespace need {
 extern const SDialogNeeds kAddPreset;
 extern const SDialogNeeds kColorPicker;
 extern const SLayoutNeed kCreatePalette;
-// The create palette's item buttons, image elements named as the items.
+// The create palette's item buttons, image elements named as the items; its tab labels ("create
+// text", "edit text", "sky&fog text") and plop-up buttons.
 inline constexpr uint32_t kCreateItemCount = 32;
 extern const SLayoutNeed kCreateItems[kCreateItemCount];
+enum ETab : uint32_t { kCreateTab, kEditTab, kSkyFogTab, kTabCount };
+extern const SLayoutNeed kCreateTabs[kTabCount];
+extern const SLayoutNeed kCreatePlopUps[kTabCount];
 extern const SDialogNeeds kDeletePreset;
 extern const SLayoutNeed kDisplayPalette;
+// The elements of the display palette that follow the selection palette's fade.
+extern const SLayoutNeed kDisplayTop;
+extern const SLayoutNeed kDisplayBottom;
 extern const SDialogNeeds kDocSetup;
 extern const SDialogNeeds kEdit3dTrans;
 extern const SDialogNeeds kEditCamera;
 extern const SDialogNeeds kEditFamily;
+// The families' default names: entry 0 the default family's, entry 1 the others' with their number.
+extern const SLayoutNeed kFamilyNames;
+// The selection palette's families menu, of system.dat.
+extern const SLayoutNeed kFamiliesMenu;
 extern const SDialogNeeds kEditLight;
 extern const SDialogNeeds kEditObjAttrs;
 extern const SLayoutNeed kEditPalette;
@@ -41,7 +52,15 @@ extern const SLayoutNeed kEditOptions[kEditOptionCount];
 inline constexpr uint32_t kEditTabCount = 3;
 extern const SLayoutNeed kEditTabButtons[kEditTabCount];
 extern const SLayoutNeed kEditCreateText;
+extern const SLayoutNeed kEditEditText;
 extern const SLayoutNeed kEditSkyFogText;
+// The option menus: materials, resize, rotate, reposition (in the 3D transformation's modes 0 to 2),
+// align and randomize.
+extern const SLayoutNeed kEditMaterialsMenu;
+inline constexpr uint32_t kEditTransformMenuCount = 3;
+extern const SLayoutNeed kEditTransformMenus[kEditTransformMenuCount];
+extern const SLayoutNeed kEditAlignMenu;
+extern const SLayoutNeed kEditRandomizeMenu;
 extern const SLayoutNeed kEditAlign;
 inline constexpr uint32_t kEditAlignCount = 10;
 extern const SLayoutNeed kEditAlignButtons[kEditAlignCount];
@@ -59,10 +78,30 @@ extern const SDialogNeeds kReplicate;
 extern const SLayoutNeed kRevertChanges;
 extern const SLayoutNeed kSaveChanges;
 extern const SLayoutNeed kSelectionPalette;
+// The selection palette's kind buttons, in the order of its kind table; its step buttons; its other
+// elements and its options menu.
+inline constexpr uint32_t kSelectionKindCount = 17;
+extern const SLayoutNeed kSelectionKinds[kSelectionKindCount];
+enum EStep : uint32_t { kPreviousStep, kNextStep, kFirstStep, kLastStep, kStepCount };
+extern const SLayoutNeed kSelectionSteps[kStepCount];
+extern const SLayoutNeed kSelectionOptionsButton;
+extern const SLayoutNeed kSelectionFamiliesButton;
+extern const SLayoutNeed kSelectionBackground;
+extern const SLayoutNeed kSelectionObjectsBackground;
+extern const SLayoutNeed kSelectionTools;
+extern const SLayoutNeed kSelectionLeft;
+extern const SLayoutNeed kSelectionRight;
+extern const SLayoutNeed kSoloMode;
+extern const SLayoutNeed kImageMode;
+extern const SLayoutNeed kImageModeImages;
+extern const SLayoutNeed kSelectionOptionsMenu;
 extern const SDialogNeeds kTextEditPopup;
 extern const SLayoutNeed kQuestionTexts;  // 0 the save question, 1 the revert question
 
 }  // namespace need
 
-// Every declaration above, for the test that finds them in data/.
+// Every declaration above, for the test that finds them in data/; besides, the tip lists that the
+// palettes read by the name of the control under the pointer: one for every item, tab and plop-up
+// of the create palette, every button of the edit palette (entry 0 the title, then a text for each
+// state the button shows while hot) and every button of the selection palette.
 SLayoutNeedTable PanelsLayoutNeeds();

@@ -61,6 +61,8 @@ class CGlowTracker {
   void RestartTimers();
 
   CElement* GetHotButton() const { return fHot; }
+  // The state entry the element stands in; 0 without a StateOf.
+  uint32_t StateEntry(const CElement* element) const { return fStateOf && element ? fStateOf(element) : 0; }
   const SGlowPulse& GetPulse() const { return fPulse; }
   int32_t GetLevel() const { return fPulse.level; }
   int32_t GetStep() const { return fPulse.step; }

@@ -171,6 +171,55 @@ TEST_F(EditPaletteButtons, ResizeZoneThreeDragsTheXFaceAsOneUndoStep) {
   ExpectNear(Extent(sphere), before, 1e-9, "undone");
 }
 
+// The "align" buttons line the selection up on its first object through the window, one undo step
+// each; one object alone does not move.
+TEST_F(EditPaletteButtons, AlignButtonsLineTheSelectionUpOnItsFirstObject) {
+  sphere->SetScaledSize({1, 2, 2});
+  sphere->SetTransformVector3({0.5, 1, 0});
+  C3dSphere* second = AddSphere({6, 1, 3});
+  struct SCase {
+    const char* button;
+    double expected;  // the second sphere's minimum, maximum or centre in x
+    int side;
+  } cases[] = {{"align x left", 0, -1}, {"align x right", 1, 1}, {"align x center", 0.5, 0}};
+  for (const SCase& c : cases) {
+    second->SetTransformVector3({6, 1, 3});
+    SelectOnly({sphere, second});
+    CUIMessage message;
+    message.Init(0, c.button, nullptr, need::kEditPalette.name, 0);
+    EXPECT_EQ(palette->HandleEvent(&message), kHandled) << c.button;
+    const C3dBox box = second->WorldBox();
+    const double x = c.side < 0 ? box.fMin.x : c.side > 0 ? box.fMax.x : (box.fMin.x + box.fMax.x) / 2;
+    EXPECT_NEAR(x, c.expected, 1e-9) << c.button;
+    EXPECT_NEAR(box.fMin.z, 2, 1e-9) << "only x moves";
+    EXPECT_NE(dynamic_cast<CMatrixAction*>(Recorded()), nullptr) << c.button;
+    EXPECT_NEAR(sphere->WorldBox().fMin.x, 0, 1e-9) << "the first stays";
+  }
+  ASSERT_EQ(w->GetDocument()->GetUndoHistory().Push(new CMarkerAction), 0);
+  CUndoableAction* before = Recorded();
+  SelectOnly({second});
+  const C3dBox alone = second->WorldBox();
+  CUIMessage message;
+  message.Init(0, "align x left", nullptr, need::kEditPalette.name, 0);
+  EXPECT_EQ(palette->HandleEvent(&message), kHandled);
+  EXPECT_NEAR(second->WorldBox().fMin.x, alone.fMin.x, 1e-12);
+  EXPECT_EQ(Recorded(), before);
+}
+
+// The resize menu's first row makes the object's axes the window's edit space.
+TEST_F(EditPaletteButtons, TheResizeMenuChoosesTheWindowsEditSpace) {
+  w->SetEditSpace(0);
+  CUIMessage message;
+  message.Init(0, "resize options", nullptr, need::kEditPalette.name, 0);
+  message.firstPoint = {40, 30};
+  const SPointHV menu = palette->CanvasToScreen(message.firstPoint);
+  ASSERT_TRUE(platform::headless::AddScript("wait 20\nmove " + std::to_string(menu.h + 33) + " " +
+                                            std::to_string(menu.v + 12) + "\nwait 20\ndown left\nwait 20\nup left\n"));
+  EXPECT_EQ(palette->HandleEvent(&message), kHandled);
+  Settle();
+  EXPECT_EQ(w->GetEditSpace(), 1);
+}
+
 // A press that moves nothing, or lands where the zone map names no zone, changes nothing and leaves
 // the user's last undo step in place.
 TEST_F(EditPaletteButtons, APressThatMovesNothingOrHasNoZoneRecordsNothing) {
