@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the test tree with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test: the
 # headless ones, then those labelled "gtk" side by side, each on a virtual display of its own
-# (tests/gtk_display.sh), then the tests labelled "tsan" once more built with ThreadSanitizer, which
-# watches the render's threads. Those labelled "fuzz" run every fuzzing harness once over its seeds and
-# regression inputs (the long runs are fuzz/run.sh, which needs clang). Says how long each stage took.
-# Installs missing Debian packages first.
+# (tests/gtk_display.sh), then those labelled "tsan" (the render's and the spool objects' threads) once
+# more built with ThreadSanitizer, which watches their threads. Those labelled "fuzz" run every fuzzing
+# harness once over its seeds and regression inputs (the long runs are fuzz/run.sh, which needs clang).
+# Says how long each stage took. Installs missing Debian packages first.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh

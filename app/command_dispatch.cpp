@@ -61,7 +61,6 @@ constexpr const char* kRenderOptions = "render options menu";
 constexpr const char* kViewControl = "view control";
 constexpr uint32_t kResetViewWord = 7;
 constexpr uint32_t kAltF4 = 115;
-constexpr uint32_t kTab = 9;
 // The texture editors' modes: the objects' textures, the stratus and the cumulus layer.
 constexpr int32_t kObjectTextures = 0;
 constexpr int32_t kStratus = 1;
@@ -121,7 +120,7 @@ int32_t CPaletteManager::RunCommand(uint32_t code) {
     case FourCC("repl"): return window ? Done(window->ReplicateSelection()) : kHandled;
     case FourCC("e2dP"):
       if (app && app->IsShiftDown()) return ShowTextureEditor(kObjectTextures);
-      return ShowDialog(t->pictTextures, [](CPictTextures* d) { return d->RefreshSlots(0); });
+      return ShowDialog(t->pictTextures, [](CPictTextures* d) { return d->RefreshSlots(nullptr); });
     case FourCC("e3dT"):
       if (app && app->IsAltDown() && app->IsControlDown()) return ShowTextureEditor(kObjectTextures);
       return ShowQuickTextureEditor(kObjectTextures, false);
@@ -282,7 +281,7 @@ int32_t CPaletteManager::ShowQuickTextureEditor(int32_t mode, bool forSkyFog) {
   CResourceEnv* library = fCanvases->files[kTexturesFile];
   return ShowDialog(fCanvases->edit3dTexture, [library, mode, forSkyFog](CEdit3dTexture* editor) {
     if (forSkyFog) {
-      if (const int32_t err = editor->SetTarget(kEditSkyFogCanvas, 0, 0)) return err;
+      if (const int32_t err = editor->SetTarget(kEditSkyFogCanvas, nullptr, 0)) return err;
     }
     return editor->LoadTextureLibrary(library, mode);
   });
@@ -395,7 +394,8 @@ int32_t CPaletteManager::HandleKey(const SWinEvent& event) {
   if (fMenuBar.FindByAccelerator(event.key, &code, control, alt, shift, app->IsCommandDown()))
     return DoCommand(code);
   if (!control) return kNoErr;
-  if (event.key == kTab) return TogglePalettes();
+  // The Tab key itself: Ctrl+I's character is a tab too.
+  if (event.virtualKey == platform::kVkTab) return TogglePalettes();
   if (event.key == 't' || event.key == 'T') return DoCommand(FourCC("edit"));
   return kNoErr;
 }

@@ -89,8 +89,8 @@ int32_t CDocWindow::HandleCreateItem(CUIMessage* message) {
     // "2d pict": the face comes with the dialog's reply; nothing is recorded now.
     if (!fPictTextures) return kNoErr;
     if (fPictTextures->BuildOnce() != kNoErr) return kErrGeneric;
-    fPictTextures->SetContext(kPictureReplyName, fDefaultMaterial, 0, 0);
-    fPictTextures->RefreshSlots(0);
+    fPictTextures->SetContext(kPictureReplyName, fDefaultMaterial, nullptr, 0);
+    fPictTextures->RefreshSlots(nullptr);
     fPictTextures->Refresh(false);
     return kHandled;
   }

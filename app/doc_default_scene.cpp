@@ -29,7 +29,6 @@
 namespace {
 
 constexpr const char* kPictureName = "leo";
-constexpr const char* kCloudTextureNames[2] = {"high cloud texture", "low cloud texture"};
 // The texture library's cloud textures when it has no "cloud texture names" list.
 constexpr const char* kDefaultCloudTextures[2] = {"Stratus", "Cumulus"};
 

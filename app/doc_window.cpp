@@ -5,6 +5,7 @@
 #include "document/doc_settings.h"
 #include "document/render_to_disk.h"
 #include "editing/document.h"
+#include "editing/document_host.h"
 #include "editing/host_callbacks.h"
 #include "editing/undo_history.h"
 #include "framework/core/appl.h"
@@ -24,6 +25,7 @@
 #include "platform/window.h"
 #include "scene/base_spool_table.h"
 #include "scene/base_sys.h"
+#include "scene/camera.h"
 #include "scene/factory.h"
 #include "scene/sky.h"
 #include "scene/surface/material.h"
@@ -77,6 +79,7 @@ CImage* CDocWindow::NewImage(SPointHV size) {
 
 void SetCurrentDocWindow(CDocWindow* window) {
   gCurrent = window;
+  SetCurrentDocumentHost(window);
   RegisterPreviewDocument(window);
   SetCallbackDocument(window ? window->GetDocument() : nullptr, window);
 }
@@ -436,7 +439,10 @@ int32_t CDocWindow::RenderToDisk(const SDiskRender& request) {
 // ---- the shell's commands not built yet
 
 int32_t CDocWindow::ShowSelectionAsBox(bool) { return kErrNotImplemented; }
-bool CDocWindow::IsCameraFirstSelected() { return false; }
+bool CDocWindow::IsCameraFirstSelected() {
+  const C3dObject* first = fDocument->GetSelection().GetObject(0);
+  return first && first->GetFamily() == C3dCamera::kFamily;
+}
 void CDocWindow::ClearSelection() { fDocument->GetSelection().DeselectAll(1); }
 int32_t CDocWindow::CopyViewDotStates(CDocWindow*) { return kNoErr; }
 int32_t CDocWindow::CopyCopiedMaterial(CDocWindow*) { return kNoErr; }

@@ -173,11 +173,14 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   CView& GetView() { return fView; }
   C3dBaseSpoolTable* GetCameraList() const { return fCameras.get(); }
   C3dBaseSpoolTable* GetLightList() const { return fLights.get(); }
-  C3dBaseSpoolTable* GetPictureList() const { return fPictures.get(); }
+  C3dBaseSpoolTable* GetPictureList() const override { return fPictures.get(); }
   C3dCamera* GetViewCamera(uint32_t view) const { return view < kViewCameraCount ? fViewCameras[view] : nullptr; }
   C3dCamera* GetSetUpCamera() const { return fSetUpCamera; }
   C3dMaterial* GetDefaultMaterial() const override { return fDefaultMaterial; }
   C3dMaterial* GetCopiedMaterial() const { return fCopiedMaterial; }
+  // The copied material, made on first use in the application's objects environment (where every
+  // scene thing lives, never in the program's data file) when make is set.
+  C3dMaterial* GetMaterialClipboard(bool make, int32_t* error = nullptr) override;
   CImage* GetWindowImage() const { return fWindowImage; }
   CImage* GetRenderedImage() const { return fRenderedImage; }
   // Entry 0 of list 100, and list 101: where object creation finds the material preset libraries.

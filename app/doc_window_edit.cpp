@@ -174,6 +174,17 @@ int32_t CDocWindow::EditCommand(uint32_t code) {
   }
 }
 
+C3dMaterial* CDocWindow::GetMaterialClipboard(bool make, int32_t* error) {
+  if (fCopiedMaterial || !make) return fCopiedMaterial;
+  CAppl* app = GetApplication();
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<C3dMaterial>(app ? app->GetObjectsEnv() : nullptr, key, spec);
+  const int32_t result = C3dMaterial::New(&fCopiedMaterial, nullptr, key, spec);
+  if (error) *error = result;
+  return fCopiedMaterial;
+}
+
 int32_t CDocWindow::CopyMaterial() {
   CSelection& selection = fDocument->GetSelection();
   C3dObject* object = selection.GetObject(0);
@@ -184,14 +195,8 @@ int32_t CDocWindow::CopyMaterial() {
   }
   C3dMaterial* source = object ? MaterialOf(object) : nullptr;
   if (!source) return kHandled;
-  if (!fCopiedMaterial) {
-    // In the objects environment, where every scene thing lives: never in the program's data file.
-    CAppl* app = GetApplication();
-    SObjectKey key;
-    SSpoolTableSpec spec;
-    MakeCreationKey<C3dMaterial>(app ? app->GetObjectsEnv() : nullptr, key, spec);
-    if (const int32_t err = C3dMaterial::New(&fCopiedMaterial, nullptr, key, spec)) return err;
-  }
+  int32_t made = kNoErr;
+  if (!GetMaterialClipboard(true, &made)) return made;
   CHolder sourceLock(source, false, false);
   CHolder clipboardLock(fCopiedMaterial, true, false);
   if (!sourceLock.IsLocked() || !clipboardLock.IsLocked()) return kErrOutOfMemory;

@@ -58,7 +58,7 @@ int32_t CDocWindow::EditSelection() {
     case C3dHeightField::kClassTag: {
       if (!fTerrainEditor) return kNoErr;
       if (const int32_t err = fTerrainEditor->BuildOnce()) return err;
-      if (fTerrainEditor->AttachHeightField(static_cast<C3dHeightField*>(object)) == kNoErr) fTerrainEditor->Show(0);
+      if (fTerrainEditor->AttachHeightField(static_cast<C3dHeightField*>(object), this) == kNoErr) fTerrainEditor->Show(0);
       return kHandled;
     }
     case C3dTriangleMesh::kClassTag: {

@@ -11,6 +11,7 @@ class C3dBaseSpoolTable;
 class C3dBaseSys;
 class C3dCamera;
 class C3dDocument;
+class C3dMaterial;
 
 class CDocumentHost {
  public:
@@ -73,4 +74,17 @@ class CDocumentHost {
   virtual int32_t ToggleRenderedImage() { return 0; }
   // The axes the transform options work in: 0 world, 1 the object's own, 2 the camera's.
   virtual int32_t GetEditSpace() const { return 0; }
+
+  // What the material composer reaches besides, none by default: the material new objects get; the
+  // material clipboard, made on first use when make is set (null when it cannot be made, with the
+  // reason in *error when one is given); and the picture textures of the document.
+  virtual C3dMaterial* GetDefaultMaterial() const { return nullptr; }
+  virtual C3dMaterial* GetMaterialClipboard(bool /*make*/, int32_t* /*error*/ = nullptr) { return nullptr; }
+  virtual C3dBaseSpoolTable* GetPictureList() const { return nullptr; }
 };
+
+// The document host of the current document window, which dialogs that open on no document of
+// their own work on; none before a window is made. The application sets it wherever it makes a
+// window current.
+CDocumentHost* GetCurrentDocumentHost();
+void SetCurrentDocumentHost(CDocumentHost* host);

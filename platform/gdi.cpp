@@ -155,6 +155,28 @@ void FillPolygon(const STarget& target, const std::vector<SPoint>& points, uint3
   }
 }
 
+// The outline of the ellipse round (cx, cy) with semi-axes a and b, in surface coordinates: pixels
+// in order round the curve, each next to the one before, without the corner pixel of a step that a
+// diagonal makes.
+std::vector<SPoint> EllipseOutline(double cx, double cy, double a, double b) {
+  std::vector<SPoint> chain;
+  const int32_t steps = std::max(8, int32_t(std::ceil(8 * std::max(a, b))) * 4);
+  for (int32_t i = 0; i < steps; ++i) {
+    const double t = 2 * M_PI * i / steps;
+    const SPoint p{int32_t(std::lround(cx + a * std::cos(t))), int32_t(std::lround(cy + b * std::sin(t)))};
+    if (chain.empty() || p.x != chain.back().x || p.y != chain.back().y) chain.push_back(p);
+  }
+  while (chain.size() > 1 && chain.back().x == chain.front().x && chain.back().y == chain.front().y) chain.pop_back();
+  std::vector<SPoint> thin;
+  for (size_t i = 0; i < chain.size(); ++i) {
+    const SPoint& before = thin.empty() ? chain.back() : thin.back();
+    const SPoint& after = chain[(i + 1) % chain.size()];
+    const bool corner = chain.size() > 4 && std::abs(before.x - after.x) <= 1 && std::abs(before.y - after.y) <= 1;
+    if (!corner) thin.push_back(chain[i]);
+  }
+  return thin;
+}
+
 }  // namespace
 
 // ---- objects
@@ -382,6 +404,28 @@ bool Polygon(DeviceContext* dc, const SPoint* points, int32_t count) {
       Line(shape[i], shape[(i + 1) % shape.size()], [&](int32_t px, int32_t py) { pen.Put(target, px, py); });
   }
   Changed(target, Bounds(shape.data(), count));
+  return true;
+}
+
+bool Ellipse(DeviceContext* dc, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  STarget target;
+  if (right <= left || bottom <= top || !Resolve(dc, &target)) return false;
+  const double cx = target.originX + (left + right - 1) / 2.0, cy = target.originY + (top + bottom - 1) / 2.0;
+  const double a = (right - left - 1) / 2.0, b = (bottom - top - 1) / 2.0;
+  const SWinRect box{left + target.originX, top + target.originY, right + target.originX, bottom + target.originY};
+  if (dc->brush && !dc->brush->null) {
+    for (int32_t y = box.top; y < box.bottom; ++y) {
+      for (int32_t x = box.left; x < box.right; ++x) {
+        const double u = a > 0 ? (x - cx) / a : 0, v = b > 0 ? (y - cy) / b : 0;
+        if (u * u + v * v <= 1.0) Put(target, x, y, dc->brush->color);
+      }
+    }
+  }
+  if (dc->pen && !dc->pen->null) {
+    SPenPixels pen(dc);
+    for (const SPoint& p : EllipseOutline(cx, cy, a, b)) pen.Put(target, p.x, p.y);
+  }
+  Changed(target, box);
   return true;
 }
 

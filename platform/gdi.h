@@ -105,6 +105,10 @@ bool LineTo(DeviceContext* dc, int32_t x, int32_t y);
 // Filled with the selected brush (pixels whose centres lie inside, alternate rule), outlined with
 // the selected pen.
 bool Polygon(DeviceContext* dc, const SPoint* points, int32_t count);
+// The ellipse inscribed in the rectangle (right and bottom left out): filled with the selected brush,
+// then outlined with the selected pen one pixel wide, the outline's pixels taken in order round the
+// curve so that a dotted pen dots it evenly.
+bool Ellipse(DeviceContext* dc, int32_t left, int32_t top, int32_t right, int32_t bottom);
 // Fills with the brush, the right and bottom edges left out.
 bool FillRect(DeviceContext* dc, const SWinRect& rect, GdiObject brush);
 

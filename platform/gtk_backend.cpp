@@ -8,6 +8,7 @@
 #include <memory>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "platform/ansi_text.h"
 #include "platform/clipboard.h"
@@ -33,59 +34,14 @@ void AddDamage(SGtkWindow* data, const SWinRect& area) {
                                         std::max(d.right, area.right), std::max(d.bottom, area.bottom)};
 }
 
-uint32_t VirtualKeyOf(guint keyval) {
-  if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return 'A' + (keyval - GDK_KEY_a);
-  if (keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) return 'A' + (keyval - GDK_KEY_A);
-  if (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9) return '0' + (keyval - GDK_KEY_0);
-  if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24) return kVkF1 + (keyval - GDK_KEY_F1);
-  switch (keyval) {
-    case GDK_KEY_BackSpace: return kVkBack;
-    case GDK_KEY_Tab: return kVkTab;
-    case GDK_KEY_Return:
-    case GDK_KEY_KP_Enter: return kVkReturn;
-    case GDK_KEY_Shift_L:
-    case GDK_KEY_Shift_R: return kVkShift;
-    case GDK_KEY_Control_L:
-    case GDK_KEY_Control_R: return kVkControl;
-    case GDK_KEY_Alt_L:
-    case GDK_KEY_Alt_R:
-    case GDK_KEY_Meta_L:
-    case GDK_KEY_Meta_R: return kVkMenu;
-    case GDK_KEY_Caps_Lock: return kVkCapital;
-    case GDK_KEY_Escape: return kVkEscape;
-    case GDK_KEY_space: return kVkSpace;
-    case GDK_KEY_Page_Up: return kVkPrior;
-    case GDK_KEY_Page_Down: return kVkNext;
-    case GDK_KEY_End: return kVkEnd;
-    case GDK_KEY_Home: return kVkHome;
-    case GDK_KEY_Left: return kVkLeft;
-    case GDK_KEY_Up: return kVkUp;
-    case GDK_KEY_Right: return kVkRight;
-    case GDK_KEY_Down: return kVkDown;
-    case GDK_KEY_Insert: return kVkInsert;
-    case GDK_KEY_Delete: return kVkDelete;
-    case GDK_KEY_semicolon: return kVkOemSemicolon;
-    case GDK_KEY_equal: return kVkOemPlus;
-    case GDK_KEY_comma: return kVkOemComma;
-    case GDK_KEY_minus: return kVkOemMinus;
-    case GDK_KEY_period: return kVkOemPeriod;
-    case GDK_KEY_slash: return kVkOemSlash;
-    case GDK_KEY_grave: return kVkOemTilde;
-    case GDK_KEY_bracketleft: return kVkOemOpenBracket;
-    case GDK_KEY_backslash: return kVkOemBackslash;
-    case GDK_KEY_bracketright: return kVkOemCloseBracket;
-    case GDK_KEY_apostrophe: return kVkOemQuote;
-    default: return 0;
-  }
-}
-
-// The key as the US layout names it without modifiers, so Shift+1 is still the key "1".
+// The key as the US layout names it without modifiers, so Shift+1 is still the key "1"; only Num Lock
+// counts, which makes the keypad's keys digits rather than arrows.
 uint32_t VirtualKeyOf(const GdkEventKey* event) {
   guint keyval = event->keyval;
   GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_display_get_default());
-  gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, GdkModifierType(0), 0, &keyval, nullptr,
-                                      nullptr, nullptr);
-  return VirtualKeyOf(keyval);
+  const auto numLock = GdkModifierType(event->state & GDK_MOD2_MASK);
+  gdk_keymap_translate_keyboard_state(keymap, event->hardware_keycode, numLock, 0, &keyval, nullptr, nullptr, nullptr);
+  return VirtualKeyNamed(gdk_keyval_name(keyval));
 }
 
 gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer user) {
@@ -114,13 +70,61 @@ gboolean OnMotion(GtkWidget*, GdkEventMotion* event, gpointer user) {
   return TRUE;
 }
 
+// The keys held as the program saw them go down, by key code: a key comes up as the key it went down
+// as, whatever Num Lock did meanwhile, and a key let go while a dialog of GTK's own holds the
+// keyboard, or while another program has it, never reaches the program's windows.
+std::map<guint16, uint32_t> gHeldKeys;
+
 gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer user) {
   SWindow* w = Owner(user);
-  const uint32_t vk = VirtualKeyOf(event);
-  if (!w || !vk || RouteKeyToEdit(w, event, vk)) return TRUE;
-  QueueKey(w, vk, event->type == GDK_KEY_PRESS);
+  if (!w) return TRUE;
+  const bool down = event->type == GDK_KEY_PRESS;
+  const auto held = gHeldKeys.find(event->hardware_keycode);
+  const uint32_t vk = !down && held != gHeldKeys.end() ? held->second : VirtualKeyOf(event);
+  if (!vk) return TRUE;
+  if (down) gHeldKeys[event->hardware_keycode] = vk;
+  else if (held != gHeldKeys.end()) gHeldKeys.erase(held);
+  if (RouteKeyToEdit(w, event, vk)) return TRUE;
+  QueueKey(w, vk, down);
   return TRUE;
 }
+
+bool IsModifier(uint32_t vk) { return vk == kVkShift || vk == kVkControl || vk == kVkMenu; }
+
+}  // namespace
+
+// Each held key that the keyboard no longer holds comes up, in the order in which the headless back
+// end's strokes let go: Shift, Ctrl and Alt first, then the others.
+void DeliverReleasedKeys() {
+  GdkDisplay* display = gdk_display_get_default();
+  if (gHeldKeys.empty() || !GDK_IS_X11_DISPLAY(display)) return;
+  char keys[32] = {};
+  XQueryKeymap(GDK_DISPLAY_XDISPLAY(display), keys);
+  std::vector<std::pair<guint16, uint32_t>> released;
+  for (const auto& [code, vk] : gHeldKeys) {
+    if (code < 256 && !(keys[code / 8] & (1 << (code % 8)))) released.push_back({code, vk});
+  }
+  std::stable_partition(released.begin(), released.end(), [](const auto& key) { return IsModifier(key.second); });
+  for (const auto& [code, vk] : released) {
+    gHeldKeys.erase(code);
+    QueueKey(nullptr, vk, false);
+  }
+}
+
+gint RunDialog(GtkWidget* dialog) {
+  const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+  // The keyboard goes back to the dialog's owner, else to the program's active window, also where no
+  // window manager hands it on: the program is active again and reads its keys' modifiers.
+  gtk_widget_hide(dialog);
+  GtkWindow* back = gtk_window_get_transient_for(GTK_WINDOW(dialog));
+  if (!back) back = GtkWindowOf(FindLiveWindow(GetActiveWindow()));
+  if (back && gtk_widget_get_realized(GTK_WIDGET(back)))
+    gdk_window_focus(gtk_widget_get_window(GTK_WIDGET(back)), GDK_CURRENT_TIME);
+  DeliverReleasedKeys();
+  return response;
+}
+
+namespace {
 
 // While a pop-up holds the pointer, what happens outside the program's windows comes to it: the
 // buttons' state, and a press there activates something else.
@@ -151,6 +155,7 @@ void GrabForPopUps() {
 
 gboolean OnFocus(GtkWidget*, GdkEventFocus* event, gpointer user) {
   if (SWindow* w = Owner(user)) QueueWindowMessage(w, kWmActivateApp, event->in ? 1 : 0, 0);
+  if (event->in) DeliverReleasedKeys();
   return FALSE;
 }
 
@@ -499,7 +504,7 @@ class GtkBackend : public WindowBackend {
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), question ? GTK_RESPONSE_YES : GTK_RESPONSE_OK);
     // The box takes the keyboard, also where no window manager gives it (the pointer may lie elsewhere).
     g_signal_connect(dialog, "map-event", G_CALLBACK(OnMapTakeFocus), nullptr);
-    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    const gint response = RunDialog(dialog);
     gtk_widget_destroy(dialog);
     Poll();
     switch (response) {
@@ -531,7 +536,7 @@ class GtkBackend : public WindowBackend {
     } else if (!request->file.empty()) {
       gtk_file_chooser_set_filename(chooser, request->file.c_str());
     }
-    const bool chosen = gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT;
+    const bool chosen = RunDialog(dialog) == GTK_RESPONSE_ACCEPT;
     if (chosen) {
       gchar* path = gtk_file_chooser_get_filename(chooser);
       request->file = path ? path : "";

@@ -71,8 +71,9 @@ uint32_t CharacterOf(GdkEventKey* event, uint32_t virtualKey) {
   const bool control = (event->state & GDK_CONTROL_MASK) != 0;
   if (control || virtualKey == kVkBack || virtualKey == kVkTab || virtualKey == kVkReturn || virtualKey == kVkEscape)
     return CharacterOfKey(virtualKey);
+  // Delete has a code point (0x7F) but types no character.
   const gunichar c = gdk_keyval_to_unicode(event->keyval);
-  if (!c || c < 0x20) return 0;
+  if (c < 0x20 || c == 0x7F) return 0;
   char utf8[8] = {};
   g_unichar_to_utf8(c, utf8);
   bool exact = true;

@@ -61,6 +61,15 @@ inline GtkWidget* OuterWidget(SGtkWindow* data) { return data->window ? data->wi
 // The window record behind a widget, or null when it is gone.
 inline SWindow* Owner(gpointer user) { return FindLiveWindow(static_cast<SWindow*>(user)); }
 
+// ---- keys (gtk_backend.cpp)
+
+// The keys that the program saw go down and that have come up where its windows did not hear it
+// come up now.
+void DeliverReleasedKeys();
+// Runs a dialog of GTK's own to its answer and hides it; the keyboard goes back to the program, and
+// keys let go inside the dialog come up for the program after.
+gint RunDialog(GtkWidget* dialog);
+
 // ---- menu bars (gtk_menu_bar.cpp)
 
 // Fills each window's menu bar from its menu data again; nothing (false) while one of them is open.

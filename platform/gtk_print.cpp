@@ -88,7 +88,7 @@ class GtkPrinting : public PrintBackend {
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     g_signal_connect(dialog, "map-event", G_CALLBACK(OnMapTakeFocus), nullptr);
-    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    const gint response = RunDialog(dialog);
     auto* p = new SGtkPrinter;
     if (response == GTK_RESPONSE_OK) {
       if (GtkPrinter* printer = gtk_print_unix_dialog_get_selected_printer(chooser)) p->printer = GTK_PRINTER(g_object_ref(printer));
@@ -96,9 +96,6 @@ class GtkPrinting : public PrintBackend {
       p->setup = gtk_page_setup_copy(gtk_print_unix_dialog_get_page_setup(chooser));
     }
     gtk_widget_destroy(dialog);
-    // The keyboard goes back to the owner, also where no window manager hands it on.
-    if (parent && gtk_widget_get_realized(GTK_WIDGET(parent)))
-      gdk_window_focus(gtk_widget_get_window(GTK_WIDGET(parent)), GDK_CURRENT_TIME);
     Backend().Flush();
     job->backendData = p;
     if (response != GTK_RESPONSE_OK || !p->printer || !p->settings || !p->setup) {

@@ -5,7 +5,12 @@
 //   move X Y           pointer to screen point (X, Y)
 //   rmove DX DY        pointer by (DX, DY) from where it is then (drags put it back after each step)
 //   down left|right    button press; up left|right: release
-//   key VK             key press; keyup VK: release (VK in decimal, 0x-hex, or a letter or digit)
+//   key VK             key press; keyup VK: release (VK in decimal, 0x-hex, a letter or digit, or the
+//                      key's X name as xdotool takes it: Control_L, Shift_L, Alt_L, Tab, Escape, Delete,
+//                      Left, Prior, F1, minus, equal, slash, KP_Add, ...)
+//   stroke CHORD...    each chord typed as xdotool's key command types it: "stroke ctrl+shift+s Tab"
+//                      presses Ctrl, Shift and S, lets go of Shift, Ctrl and S, then presses and lets go
+//                      of Tab (ctrl, shift and alt stand for Control_L, Shift_L and Alt_L)
 //   char C             a character message (C one character, or a number)
 //   menu TITLE ITEM    chooses the item of that text (or of that text before its tab) in the menu-bar
 //                      entry of that title, as a click would; a text with blanks is written in quotes

@@ -337,11 +337,40 @@ class HeadlessBackend : public WindowBackend {
   }
 
   static bool ParseKey(const std::string& word, int32_t* vk) {
-    if (word.size() == 1 && std::isalnum(static_cast<unsigned char>(word[0]))) {
-      *vk = std::toupper(static_cast<unsigned char>(word[0]));
+    if (const uint32_t named = VirtualKeyNamed(word.c_str())) {
+      *vk = int32_t(named);
       return true;
     }
     return ParseNumber(word, vk) && *vk > 0 && *vk < 256;
+  }
+
+  // A chord as xdotool's key command takes it ("ctrl+shift+s", "Tab"): its keys go down in order,
+  // then Shift, Ctrl and Alt come up in that order, then the others.
+  static bool ParseStroke(const std::string& chord, std::deque<SInput>* inputs, int64_t* delay) {
+    static const std::map<std::string, std::string> kAliases{{"shift", "Shift_L"}, {"ctrl", "Control_L"},
+                                                             {"alt", "Alt_L"}};
+    std::vector<int32_t> keys;
+    std::istringstream parts(chord);
+    for (std::string part; std::getline(parts, part, '+');) {
+      const auto alias = kAliases.find(part);
+      int32_t vk = 0;
+      if (!ParseKey(alias == kAliases.end() ? part : alias->second, &vk)) return false;
+      keys.push_back(vk);
+    }
+    if (keys.empty()) return false;
+    for (int32_t vk : keys) {
+      inputs->push_back({InputKind::kKey, vk, 0, *delay, {}, {}, {}});
+      *delay = 0;
+    }
+    std::vector<int32_t> ups;
+    for (int32_t modifier : {kVkShift, kVkControl, kVkMenu}) {
+      if (std::find(keys.begin(), keys.end(), modifier) != keys.end()) ups.push_back(modifier);
+    }
+    for (int32_t vk : keys) {
+      if (std::find(ups.begin(), ups.end(), vk) == ups.end()) ups.push_back(vk);
+    }
+    for (int32_t vk : ups) inputs->push_back({InputKind::kKeyUp, vk, 0, 0, {}, {}, {}});
+    return true;
   }
 
   // "dialog BUTTON [ID=VALUE]...": a value holds blanks where it is written in quotes.
@@ -424,6 +453,14 @@ class HeadlessBackend : public WindowBackend {
     if (verb == "key" || verb == "keyup") {
       if (!ParseKey(a, &x)) return *reason = "not a virtual key: " + a, false;
       return push(verb == "key" ? InputKind::kKey : InputKind::kKeyUp, x, 0);
+    }
+    if (verb == "stroke") {
+      std::vector<std::string> chords = Words(rest);
+      if (chords.empty()) return *reason = "stroke needs keys such as ctrl+shift+s", false;
+      for (const std::string& chord : chords) {
+        if (!ParseStroke(chord, inputs, delay)) return *reason = "not a stroke of keys: " + chord, false;
+      }
+      return true;
     }
     if (verb == "char") {
       if (rest.size() == 1) return push(InputKind::kChar, static_cast<unsigned char>(rest[0]), 0);

@@ -14,7 +14,12 @@ namespace {
 
 std::vector<SWindowClass> gClasses;
 std::vector<SWindow*> gWindows;
-std::deque<SMessage> gQueue;
+// Key input takes its window only when the program takes it (RouteKeyInput).
+struct SQueued : SMessage {
+  bool keyInput = false;
+  WindowHandle keyTarget = nullptr;
+};
+std::deque<SQueued> gQueue;
 WindowHandle gActive = nullptr;
 WindowHandle gFocus = nullptr;
 uint64_t gTopZ = 0;
@@ -145,8 +150,8 @@ void MoveChildren(SWindow* parent, int32_t dx, int32_t dy) {
   }
 }
 
-void Post(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-  SMessage m;
+SQueued& Post(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  SQueued m;
   m.window = window;
   m.message = message;
   m.wParam = wParam;
@@ -154,6 +159,13 @@ void Post(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lPar
   m.time = uint32_t(NowTicks());
   m.point = gCursor;
   gQueue.push_back(m);
+  return gQueue.back();
+}
+
+void PostKeyInput(WindowHandle target, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  SQueued& m = Post(nullptr, message, wParam, lParam);
+  m.keyInput = true;
+  m.keyTarget = target;
 }
 
 // Recomputes the client area through the window's own procedure.
@@ -200,16 +212,34 @@ STimer* DueTimer(WindowHandle window) {
   return due;
 }
 
-void ForgetActivation(SWindow* w) {
-  if (gActive == w) gActive = nullptr;
-  if (gFocus == w) gFocus = nullptr;
-}
-
 bool IsInside(const SWindow* w, const SWindow* ancestor) {
   for (; w; w = IsChildWindow(w) ? w->parent : nullptr) {
     if (w == ancestor) return true;
   }
   return false;
+}
+
+void ForgetActivation(SWindow* w) {
+  if (gActive == w) gActive = nullptr;
+  if (IsInside(Live(gFocus), w)) gFocus = nullptr;
+}
+
+bool TakesActivation(SWindow* w, const SWindow* leaving) {
+  return w && w != leaving && Live(w) && !IsChildWindow(w) && IsShowing(w) && !w->disabled;
+}
+
+// The active window went (hidden or destroyed): activation passes to its owner when that can take
+// it, else to the topmost other top-level window that can, as a desktop hands it on. The keys typed
+// next still reach the program, the same on both back ends.
+void PassActivationOn(SWindow* w) {
+  const bool wasActive = gActive == w;
+  ForgetActivation(w);
+  if (!wasActive) return;
+  SWindow* next = TakesActivation(w->parent, w) ? w->parent : nullptr;
+  for (SWindow* other : ChildrenTopFirst(nullptr, false)) {
+    if (!next && TakesActivation(other, w)) next = other;
+  }
+  if (next) Activate(next);
 }
 
 // Keys go to the focus window when it lies in the target (or no target is named), else the target.
@@ -218,6 +248,15 @@ WindowHandle KeyWindow(WindowHandle target) {
   if (!target) return focus;
   SWindow* t = Live(target);
   return t && focus && IsInside(focus, t) ? focus : t;
+}
+
+// Key input goes to the window that has the focus when the program takes it, not when it was typed:
+// keys typed ahead reach the window that a key before them gave the focus to, however fast input comes.
+// False when no window takes it then: it is dropped.
+bool RouteKeyInput(SQueued& m) {
+  if (!m.keyInput) return true;
+  m.window = KeyWindow(m.keyTarget);
+  return m.window && TakesInput(m.window);
 }
 
 void Show(SWindow* w, bool activate) {
@@ -230,8 +269,8 @@ void Show(SWindow* w, bool activate) {
 
 void Hide(SWindow* w) {
   w->visible = false;
-  ForgetActivation(w);
   Backend().WindowChanged(w);
+  PassActivationOn(w);
 }
 
 SCursor* MadeCursor(const SCursor& cursor) {
@@ -257,6 +296,17 @@ bool KeyState(uint32_t vk) {
   return gKeys[vk];
 }
 
+// A toggle key's state (Caps Lock's) likewise: as before the presses of it still queued.
+bool ToggleState(uint32_t vk) {
+  vk &= 0xFF;
+  bool toggled = gToggled[vk];
+  for (const SMessage& m : gQueue) {
+    const bool press = m.message == kWmKeyDown || m.message == kWmSysKeyDown;
+    if (press && (m.wParam & 0xFF) == vk && ((m.lParam >> 30) & 1) == 0) toggled = !toggled;
+  }
+  return toggled;
+}
+
 uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
   if (vk >= 'A' && vk <= 'Z') {
     if (control) return vk - 'A' + 1;
@@ -276,6 +326,7 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
     }
   }
   if (vk >= '0' && vk <= '9') return shift ? uint32_t(")!@#$%^&*("[vk - '0']) : vk;
+  if (vk >= kVkNumpad0 && vk <= kVkNumpad0 + 9) return '0' + (vk - kVkNumpad0);
   struct SKeyChars {
     uint32_t vk;
     char plain, shifted;
@@ -285,7 +336,8 @@ uint32_t CharacterOf(uint32_t vk, bool shift, bool control, bool caps) {
       {kVkOemPlus, '=', '+'},      {kVkOemComma, ',', '<'},        {kVkOemMinus, '-', '_'},
       {kVkOemPeriod, '.', '>'},    {kVkOemSlash, '/', '?'},        {kVkOemTilde, '`', '~'},
       {kVkOemOpenBracket, '[', '{'}, {kVkOemBackslash, '\\', '|'}, {kVkOemCloseBracket, ']', '}'},
-      {kVkOemQuote, '\'', '"'},
+      {kVkOemQuote, '\'', '"'},       {kVkMultiply, '*', '*'},        {kVkAdd, '+', '+'},
+      {kVkSubtract, '-', '-'},       {kVkDecimal, '.', '.'},         {kVkDivide, '/', '/'},
   };
   for (const SKeyChars& k : kKeys) {
     if (k.vk == vk) return uint8_t(shift ? k.shifted : k.plain);
@@ -432,14 +484,15 @@ bool DestroyWindow(WindowHandle window) {
   for (SWindow* child : std::vector<SWindow*>(gWindows)) {
     if (child->parent == w) DestroyWindow(child);
   }
-  ForgetActivation(w);
+  PassActivationOn(w);
   SendMessage(w, kWmDestroy, 0, 0);
   SendMessage(w, kWmNcDestroy, 0, 0);
   for (const SMessage& m : gQueue) {
     if (m.window == w && m.message == kWmUser) ReleaseForwardedCommandLine(m.lParam);
   }
-  gQueue.erase(std::remove_if(gQueue.begin(), gQueue.end(), [w](const SMessage& m) { return m.window == w; }),
-               gQueue.end());
+  gQueue.erase(
+      std::remove_if(gQueue.begin(), gQueue.end(), [w](const SQueued& m) { return m.window == w && !m.keyInput; }),
+      gQueue.end());
   gTimers.erase(std::remove_if(gTimers.begin(), gTimers.end(), [w](const STimer& t) { return t.window == w; }),
                 gTimers.end());
   Backend().WindowDestroyed(w);
@@ -613,10 +666,7 @@ bool ShowWindow(WindowHandle window, int32_t command) {
   if (!w) return false;
   const bool wasVisible = w->visible;
   switch (command) {
-    case kSwHide:
-      w->visible = false;
-      ForgetActivation(w);
-      break;
+    case kSwHide: w->visible = false; break;
     case kSwMinimize:
       w->visible = true;
       w->iconic = true;
@@ -638,7 +688,8 @@ bool ShowWindow(WindowHandle window, int32_t command) {
       break;
   }
   Backend().WindowChanged(w);
-  if (w->visible && command != kSwMinimize) Show(w, !IsChildWindow(w));
+  if (!w->visible) PassActivationOn(w);
+  else if (command != kSwMinimize) Show(w, !IsChildWindow(w));
   return wasVisible;
 }
 
@@ -828,8 +879,15 @@ bool IsSystemMenuItemEnabled(WindowHandle window, uint32_t command) {
 
 bool PeekMessage(SMessage* message, WindowHandle window, uint32_t first, uint32_t last, bool remove) {
   PollInput();
-  for (auto it = gQueue.begin(); it != gQueue.end(); ++it) {
-    if ((window && it->window != window) || !InRange(it->message, first, last)) continue;
+  for (auto it = gQueue.begin(); it != gQueue.end();) {
+    if (!RouteKeyInput(*it)) {
+      it = gQueue.erase(it);
+      continue;
+    }
+    if ((window && it->window != window) || !InRange(it->message, first, last)) {
+      ++it;
+      continue;
+    }
     *message = *it;
     if (remove) gQueue.erase(it);
     return true;
@@ -906,13 +964,13 @@ intptr_t DispatchMessage(const SMessage& message) {
 bool TranslateMessage(const SMessage& message) {
   if (message.message != kWmKeyDown && message.message != kWmSysKeyDown) return false;
   const uint32_t c = CharacterOf(uint32_t(message.wParam) & 0xFF, KeyState(kVkShift), KeyState(kVkControl),
-                                 gToggled[kVkCapital]);
+                                 ToggleState(kVkCapital));
   if (!c) return false;
   // The character comes next, before anything queued after the key.
   SMessage character = message;
   character.message = message.message == kWmKeyDown ? kWmChar : kWmSysChar;
   character.wParam = c;
-  gQueue.push_front(character);
+  gQueue.push_front(SQueued{character});
   return true;
 }
 
@@ -953,7 +1011,7 @@ bool IsKeyDownNow(uint32_t virtualKey) {
 
 bool IsKeyToggled(uint32_t virtualKey) {
   PollInput();
-  return virtualKey < 256 && gToggled[virtualKey];
+  return virtualKey < 256 && ToggleState(virtualKey);
 }
 
 uint32_t MapVirtualKey(uint32_t virtualKey, uint32_t mapping) {
@@ -975,18 +1033,13 @@ void QueueKey(WindowHandle target, uint32_t virtualKey, bool down) {
   const bool wasDown = gKeys[virtualKey];
   if (down && !wasDown) gToggled[virtualKey] = !gToggled[virtualKey];
   gKeys[virtualKey] = down;
-  WindowHandle w = KeyWindow(target);
-  if (!w || !TakesInput(w)) return;
   const bool system = gKeys[kVkMenu] || virtualKey == kVkMenu;
   const uint32_t message = down ? (system ? kWmSysKeyDown : kWmKeyDown) : (system ? kWmSysKeyUp : kWmKeyUp);
   // Bit 30: the key was down before this stroke.
-  Post(w, message, virtualKey, intptr_t(down ? (wasDown ? 0x40000001u : 1u) : 0xC0000001u));
+  PostKeyInput(target, message, virtualKey, intptr_t(down ? (wasDown ? 0x40000001u : 1u) : 0xC0000001u));
 }
 
-void QueueChar(WindowHandle target, uint32_t character) {
-  WindowHandle w = KeyWindow(target);
-  if (w && TakesInput(w)) Post(w, kWmChar, character, 1);
-}
+void QueueChar(WindowHandle target, uint32_t character) { PostKeyInput(target, kWmChar, character, 1); }
 
 void ActivationLeft() {
   WindowHandle previous = Live(gActive);

@@ -116,6 +116,12 @@ enum : uint32_t {
   kVkDown = 0x28,
   kVkInsert = 0x2D,
   kVkDelete = 0x2E,
+  kVkNumpad0 = 0x60,  // the keypad's digits with Num Lock on, to 0x69
+  kVkMultiply = 0x6A,
+  kVkAdd = 0x6B,
+  kVkSubtract = 0x6D,
+  kVkDecimal = 0x6E,
+  kVkDivide = 0x6F,
   kVkF1 = 0x70,
   kVkOemSemicolon = 0xBA,
   kVkOemPlus = 0xBB,
@@ -415,7 +421,7 @@ bool IsKeyDownAsync(uint32_t virtualKey);
 // The keyboard's state now, whatever strokes wait in the queue: for loops that poll without pumping
 // (drags), which would otherwise never see a modifier change until they end.
 bool IsKeyDownNow(uint32_t virtualKey);
-bool IsKeyToggled(uint32_t virtualKey);  // Caps Lock's state
+bool IsKeyToggled(uint32_t virtualKey);  // Caps Lock's state, also as before its presses still queued
 // Mapping 2: the unshifted character of a virtual key (letters upper case), 0 when none.
 uint32_t MapVirtualKey(uint32_t virtualKey, uint32_t mapping);
 SPoint GetCursorPos();

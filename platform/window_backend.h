@@ -222,6 +222,9 @@ void ActivationLeft();
 // once), and the character a key makes with the modifiers held now (0 when none).
 void SetKeyState(uint32_t virtualKey, bool down);
 uint32_t CharacterOfKey(uint32_t virtualKey);
+// The virtual key of an X key name ("Tab", "a", "Control_L", "F5", "KP_Add"), 0 for a name of no key
+// the program knows; both back ends name keys so.
+uint32_t VirtualKeyNamed(const char* name);
 
 // The classes the system itself provides ("EDIT", "BUTTON", "STATIC" and the dialog class), registered on
 // their first use; false for any other name.

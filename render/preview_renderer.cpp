@@ -45,24 +45,25 @@ struct SPreviewStrip {
   uint32_t GetRows() const { return uint32_t(imageRows); }
 };
 
-// Drains the queue while a preview renders: input is swallowed, a button press or key press stops the
-// render, everything else is handled.
+// Drains the queue while a preview renders: input is swallowed, and a button press or key press stops
+// the render. Paint messages are handled; any other message stops the render and stays in the queue:
+// what it does (a command from the menu bar, the window closed) may change or replace the scene, which
+// the render holds until it returns.
 bool PumpPreviewMessages() {
   using namespace platform;
-  bool stop = false;
   SMessage message;
-  while (!stop && PeekMessage(&message, nullptr, 0, 0, true)) {
+  while (PeekMessage(&message, nullptr, 0, 0, false)) {
     const uint32_t kind = message.message;
     const bool mouse = kind >= kWmMouseFirst && kind <= kWmMouseLast;
     const bool key = kind >= kWmKeyFirst && kind <= kWmKeyLast;
-    if (mouse || key) {
-      stop = kind == kWmLButtonDown || kind == kWmRButtonDown || kind == kWmKeyDown;
-      continue;
-    }
+    if (!mouse && !key && kind != kWmPaint) return true;
+    PeekMessage(&message, nullptr, kind, kind, true);
+    if (kind == kWmLButtonDown || kind == kWmRButtonDown || kind == kWmKeyDown) return true;
+    if (mouse || key) continue;
     TranslateMessage(message);
     DispatchMessage(message);
   }
-  return stop;
+  return false;
 }
 
 }  // namespace
@@ -100,10 +101,10 @@ class CPreviewRenderer::CPass {
       fRenderer.fStartBlockSize = fState.blockSize;
     }
     fTotal.Start();
+    // Every object ready, its material and textures held, whether one thread renders or a crew.
+    fReadiness.emplace(*fContext.GetSceneTable());
     // With one thread the loops below run as they always have; with more, rows go to a crew.
     if (RenderThreadCount() > 1) {
-      // Threads must find every object ready, its material and textures held: they lock nothing.
-      fReadiness.emplace(*fContext.GetSceneTable());
       fCrew.emplace(fContext);
       if (!fCrew->Prepare()) return kErrOutOfMemory;
     }
@@ -399,7 +400,7 @@ class CPreviewRenderer::CPass {
   CTimer fCheck;
   CTimer fRefresh;
   CTimer fTotal;
-  // Only when more than one thread renders; the crew ends first, adding its workers' counts to the
+  // The crew (only when more than one thread renders) ends first, adding its workers' counts to the
   // context's, then the objects' readiness.
   std::optional<CRenderReadiness> fReadiness;
   std::optional<CRenderCrew> fCrew;

@@ -40,13 +40,16 @@ class CPreviewRenderer : public CBaseObject {
 
   // Run the eight-sample pass after the main pass; it also takes the main samples at pixel corners.
   void SetAntialias(bool on) { fAntialias = on; }
+  bool IsAntialias() const { return fAntialias; }
   // Show which band the antialias pass refreshes.
   void SetBandHighlight(bool on) { fBandHighlight = on; }
+  bool IsBandHighlight() const { return fBandHighlight; }
   // 1 renders progressively; any other size subdivides blocks of it.
   void SetBlockSize(uint32_t size) { fBlockSize = size; }
   uint32_t GetBlockSize() const { return fBlockSize; }
   // The block size of the first progressive level of the next render.
   void SetInitialBlockSize(uint32_t size) { fInitialBlockSize = size; }
+  uint32_t GetInitialBlockSize() const { return fInitialBlockSize; }
 
   // After a change of scene, camera or size: the eye and view-plane corner from the render camera
   // (which the owner has set from its camera), the pixel scales for width × height, the lights

@@ -612,7 +612,8 @@ int32_t CPreviewScene::Paint(CElement* element, platform::DeviceContext* port, c
   if (!element) return kErrInvalidParameter;
   SRect local, destination;
   element->GetLocalRect(&local);
-  element->LocalToRootRect(&destination, local);
+  // The port is the element's window: its coordinates are the canvas's, not the screen's.
+  element->LocalToAncestorRect(&destination, local, nullptr);
   ShowImage(port, destination);
   return press ? Drag(element, port, destination) : kNoErr;
 }

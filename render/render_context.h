@@ -14,6 +14,7 @@
 #include "framework/core/matrix34.h"
 #include "framework/core/random.h"
 #include "render/optimizer_holder.h"
+#include "scene/ray_scratch.h"
 #include "scene/render_stats.h"
 
 class C3dBaseSys;
@@ -149,6 +150,8 @@ class CRenderContext : public CBaseObject {
   void SetOptimizerChoice(uint32_t choice) { fOptimizerChoice = choice; }
 
   CRenderStats& GetStats() { return fStats; }
+  // The ray scratch of the rays the calling thread traces (one thread renders, or a single ray).
+  CRayScratch& GetScratch() { return fScratch; }
 
  private:
   static bool NeedsGrid(uint32_t mode) { return mode == 2 || mode == 3 || mode == 5 || mode == 6; }
@@ -178,6 +181,7 @@ class CRenderContext : public CBaseObject {
   C3dBox fCameraBounds;
   C34Matrix fViewTransform;
   COptimizerHolder fHolder;
+  CRayScratch fScratch;
   SRingOffset fRingOffsets[kSampleSlots];
   // The sampler of the one-argument GetSampleOffset, drawing from the process-wide generator.
   SPixelSampler fSampler;

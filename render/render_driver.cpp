@@ -34,9 +34,6 @@ constexpr STreeLimits kTreeLimits[] = {{0xFFFFFFFF, 0}, {5, 5}, {50, 10}};
 
 bool IsEmpty(const SRect& r) { return r.bottom <= r.top || r.right <= r.left; }
 
-// Room for the crossings of a boolean group's members with one ray.
-constexpr uint32_t kBooleanSpans = 64;
-
 }  // namespace
 
 // The context's bindings for one render, given back as they were on every way out.
@@ -74,13 +71,12 @@ class CContextBinding {
   C34Matrix fView;
 };
 
-// Each object's own material stays locked for the render, its textures held. The span tables of
-// boolean groups get room first: a render thread that grew one would take memory from a pool that the
-// calling thread may be using.
+// Each object's own material stays locked for the render, its textures held, and its transforms
+// composed now: a render thread that found them out of date would write them while others read.
 CRenderReadiness::CRenderReadiness(C3dBaseSys& scene) : fScene(scene) {
   Each([](C3dObject& o) {
+    o.GetObjectToWorld();
     o.BeginRender();
-    if (o.GetStateFlags() & (C3dObject::kBooleanMember | C3dObject::kBooleanGroup)) o.GetSpans().Reserve(kBooleanSpans);
     C3dMaterial* material = MaterialOfHit(&o, nullptr);
     if (material && material->Lock()) {
       o.SetRenderMaterial(material);

@@ -207,8 +207,9 @@ int32_t Finish(bool draw, CRenderContext& context, CLoopFrame& frame, const SRec
   return kNoErr;
 }
 
-vector3<float> TraceWith(CRenderContext& context, CRenderStats& stats, COptimizerHolder& holder, SRandomState* random,
-                         const vector3<double>& origin, const vector3<double>& direction, int32_t orderEntry) {
+vector3<float> TraceWith(CRenderContext& context, CRenderStats& stats, COptimizerHolder& holder, CRayScratch& scratch,
+                         SRandomState* random, const vector3<double>& origin, const vector3<double>& direction,
+                         int32_t orderEntry) {
   const double squared = Dot(direction, direction);
   if (!(squared > 0)) return {};
   const double inverse = FastInvSqrt(squared);
@@ -218,6 +219,7 @@ vector3<float> TraceWith(CRenderContext& context, CRenderStats& stats, COptimize
   ray.fContext = &context;
   ray.fStats = &stats;
   ray.fHolder = &holder;
+  ray.fScratch = &scratch;
   ray.fRandom = random;
   TraceRay(ray);
   const vector3<float>& c = ray.fColour;
@@ -275,13 +277,14 @@ struct SStripRows {
 
 vector3<float> TracePrimaryRay(CRenderContext& context, const vector3<double>& origin, const vector3<double>& direction,
                                int32_t orderEntry) {
-  return TraceWith(context, context.GetStats(), context.GetHolder(), nullptr, origin, direction, orderEntry);
+  return TraceWith(context, context.GetStats(), context.GetHolder(), context.GetScratch(), nullptr, origin, direction,
+                   orderEntry);
 }
 
 vector3<float> TracePrimaryRay(CRenderWorker& worker, const vector3<double>& origin, const vector3<double>& direction,
                                int32_t orderEntry) {
-  return TraceWith(worker.Context(), worker.Stats(), worker.Holder(), &worker.Sampler().random, origin, direction,
-                   orderEntry);
+  return TraceWith(worker.Context(), worker.Stats(), worker.Holder(), worker.Scratch(), &worker.Sampler().random,
+                   origin, direction, orderEntry);
 }
 
 void RenderPixelSamples(vector3<float>& colour, CRenderWorker& worker, const vector3<double>& eye, int32_t width,

@@ -27,13 +27,15 @@ uint32_t RenderThreadCount() {
 }
 
 CRenderWorker::CRenderWorker(CRenderContext& context)
-    : fContext(context), fStats(&context.GetStats()), fHolder(&context.GetHolder()) {}
+    : fContext(context), fStats(&context.GetStats()), fHolder(&context.GetHolder()), fScratch(&context.GetScratch()) {}
 
 CRenderWorker::CRenderWorker(CRenderContext& context, bool own) : CRenderWorker(context) {
   if (!own) return;
   fOwnHolder.reset(new COptimizerHolder(0, 0));
+  fOwnScratch = std::make_unique<CRayScratch>();
   fStats = &fOwnStats;
   fHolder = fOwnHolder.get();
+  fScratch = fOwnScratch.get();
 }
 
 bool CRenderWorker::Prepare() {

@@ -16,14 +16,15 @@
 #include "framework/core/vector3.h"
 #include "render/optimizer_holder.h"
 #include "render/render_context.h"
+#include "scene/ray_scratch.h"
 #include "scene/render_stats.h"
 
 // QUARN2_THREADS when it holds a number from 1 up, else the machine's cores (at least 1).
 uint32_t RenderThreadCount();
 
 // One thread's share of a render. A crew of one thread counts into the context's statistics and uses
-// its shadow cache; the workers of a larger crew have their own, added to the context's when the crew
-// ends.
+// its shadow cache and ray scratch; the workers of a larger crew have their own, their counts added to
+// the context's when the crew ends.
 class CRenderWorker {
  public:
   explicit CRenderWorker(CRenderContext& context);
@@ -36,6 +37,7 @@ class CRenderWorker {
   CRenderContext& Context() const { return fContext; }
   CRenderStats& Stats() { return *fStats; }
   COptimizerHolder& Holder() { return *fHolder; }
+  CRayScratch& Scratch() { return *fScratch; }
   CRenderContext::SPixelSampler& Sampler() { return fSampler; }
   bool IsOwn() const { return fOwnHolder != nullptr; }
 
@@ -43,8 +45,10 @@ class CRenderWorker {
   CRenderContext& fContext;
   CRenderStats fOwnStats;
   std::unique_ptr<COptimizerHolder> fOwnHolder;
+  std::unique_ptr<CRayScratch> fOwnScratch;
   CRenderStats* fStats;
   COptimizerHolder* fHolder;
+  CRayScratch* fScratch;
   CRenderContext::SPixelSampler fSampler{};
 };
 

@@ -157,6 +157,7 @@ C3dObject* CView::PickObject(CRenderContext& scene, int32_t px, int32_t py, vect
              std::numeric_limits<float>::infinity(), nullptr, nullptr, -1);
     ray.fContext = &scene;
     ray.fHolder = &scene.GetHolder();
+    ray.fScratch = &scene.GetScratch();
     ray.fPrimary = 0;
     ray.fHitTestOnly = 1;
     ray.fSkipLights = filtered ? 0 : 1;

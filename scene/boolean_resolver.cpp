@@ -1,33 +1,35 @@
 #include "scene/boolean_resolver.h"
 
+#include <new>
+
 #include "framework/core/result_codes.h"
 
 namespace {
 
-constexpr int32_t kListStep = 32;
-
 bool IsEntry(const CBooleanResolver::STValue& value) { return value.ordinal % 2 == 0; }
 
 // The first value of the table whose t is not below t.
-uint32_t InsertionPoint(const CDynTable<CBooleanResolver::STValue>& values, double t) {
-  uint32_t at = 0;
-  while (at < values.GetCount() && values[at].t < t) ++at;
+size_t InsertionPoint(const std::vector<CBooleanResolver::STValue>& values, double t) {
+  size_t at = 0;
+  while (at < values.size() && values[at].t < t) ++at;
   return at;
+}
+
+// False when memory fails, the list then unchanged.
+bool Insert(std::vector<CBooleanResolver::STValue>& values, const CBooleanResolver::STValue& value) {
+  try {
+    values.insert(values.begin() + std::ptrdiff_t(InsertionPoint(values, value.t)), value);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 }  // namespace
 
-CBooleanResolver::CBooleanResolver()
-    : fLists{CDynTable<STValue>(SRange{0, kListStep}), CDynTable<STValue>(SRange{0, kListStep}),
-             CDynTable<STValue>(SRange{0, kListStep})} {}
-
-bool CBooleanResolver::IsValid() const {
-  return fLists[0].IsValid() && fLists[1].IsValid() && fLists[2].IsValid();
-}
-
 void CBooleanResolver::Reset() {
   for (uint32_t list = 0; list < 3; ++list) {
-    fLists[list].Clear();
+    fLists[list].clear();
     fUsed[list] = 0;
   }
 }
@@ -38,18 +40,14 @@ void CBooleanResolver::BeginList(uint32_t list, SCursor& cursor) {
 }
 
 int32_t CBooleanResolver::AddValue(SCursor& cursor, double t, const SSpanEntry* span) {
-  CDynTable<STValue>& values = fLists[cursor.list];
-  const STValue value{t, cursor.ordinal, 0, span, cursor.list};
-  if (!values.InsertAt(InsertionPoint(values, t), &value, 1)) return kErrOutOfMemory;
+  if (!Insert(fLists[cursor.list], STValue{t, cursor.ordinal, 0, span, cursor.list})) return kErrOutOfMemory;
   ++cursor.ordinal;
   return kNoErr;
 }
 
 void CBooleanResolver::EndList(const SCursor& cursor) {
-  CDynTable<STValue>& values = fLists[cursor.list];
   int32_t depth = 0;
-  for (uint32_t i = 0; i < values.GetCount(); ++i) {
-    STValue& value = values[i];
+  for (STValue& value : fLists[cursor.list]) {
     if (IsEntry(value)) {
       if (depth > 0) value.removal = 1;
       ++depth;
@@ -62,39 +60,35 @@ void CBooleanResolver::EndList(const SCursor& cursor) {
 }
 
 void CBooleanResolver::RemoveFlagged(uint32_t list) {
-  CDynTable<STValue>& values = fLists[list];
-  uint32_t kept = 0;
-  for (uint32_t i = 0; i < values.GetCount(); ++i) {
-    if (!values[i].removal) values[kept++] = values[i];
+  std::vector<STValue>& values = fLists[list];
+  size_t kept = 0;
+  for (const STValue& value : values) {
+    if (!value.removal) values[kept++] = value;
   }
-  if (kept < values.GetCount()) values.RemoveAt(kept, values.GetCount() - kept);
+  values.resize(kept);
 }
 
 int32_t CBooleanResolver::Resolve() {
   int32_t result = kNoErr;
-  if (fLists[kPositiveList].GetCount()) {
-    if (fLists[kNegativeList].GetCount() || fUsed[kNegativeList]) result = ApplyNegative();
-    if (!result && (fLists[kIntersectList].GetCount() || fUsed[kIntersectList])) result = ApplyIntersect();
+  if (!fLists[kPositiveList].empty()) {
+    if (!fLists[kNegativeList].empty() || fUsed[kNegativeList]) result = ApplyNegative();
+    if (!result && (!fLists[kIntersectList].empty() || fUsed[kIntersectList])) result = ApplyIntersect();
   }
   for (uint8_t& used : fUsed) used = 0;
   return result;
 }
 
 int32_t CBooleanResolver::MergeIntoPositive(uint32_t list) {
-  CDynTable<STValue>& positive = fLists[kPositiveList];
-  const CDynTable<STValue>& merged = fLists[list];
-  for (uint32_t i = 0; i < merged.GetCount(); ++i) {
-    if (!positive.InsertAt(InsertionPoint(positive, merged[i].t), &merged[i], 1)) return kErrOutOfMemory;
+  for (const STValue& value : fLists[list]) {
+    if (!Insert(fLists[kPositiveList], value)) return kErrOutOfMemory;
   }
   return kNoErr;
 }
 
 int32_t CBooleanResolver::ApplyNegative() {
   if (const int32_t error = MergeIntoPositive(kNegativeList)) return error;
-  CDynTable<STValue>& values = fLists[kPositiveList];
   bool insidePositive = false, insideNegative = false;
-  for (uint32_t i = 0; i < values.GetCount(); ++i) {
-    STValue& value = values[i];
+  for (STValue& value : fLists[kPositiveList]) {
     const bool entry = IsEntry(value);
     if (value.list != kNegativeList) {
       if (insideNegative) value.removal = 1;
@@ -112,10 +106,8 @@ int32_t CBooleanResolver::ApplyNegative() {
 
 int32_t CBooleanResolver::ApplyIntersect() {
   if (const int32_t error = MergeIntoPositive(kIntersectList)) return error;
-  CDynTable<STValue>& values = fLists[kPositiveList];
   bool insideIntersect = false, insidePositive = false;
-  for (uint32_t i = 0; i < values.GetCount(); ++i) {
-    STValue& value = values[i];
+  for (STValue& value : fLists[kPositiveList]) {
     const bool entry = IsEntry(value);
     if (value.list != kIntersectList) {
       if (!insideIntersect) value.removal = 1;

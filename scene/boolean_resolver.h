@@ -1,16 +1,15 @@
 // The resolver that combines the spans of a boolean group's members along one ray: positive members
-// add solid, negative members carve it away, intersect members keep only what lies inside them. One
-// resolver serves every group, one ray at a time.
+// add solid, negative members carve it away, intersect members keep only what lies inside them. Each
+// render thread has its own (in its ray scratch), which serves the groups of one ray at a time; its
+// lists grow from the heap, never from a pool that the calling thread may be using.
 #pragma once
 
 #include <cstdint>
-
-#include "framework/core/base_object.h"
-#include "framework/core/dyn_table.h"
+#include <vector>
 
 struct SSpanEntry;
 
-class CBooleanResolver : public CBaseObject {
+class CBooleanResolver {
  public:
   enum : uint32_t { kPositiveList = 0, kNegativeList = 1, kIntersectList = 2 };
 
@@ -27,9 +26,6 @@ class CBooleanResolver : public CBaseObject {
     uint32_t ordinal = 0;
   };
 
-  CBooleanResolver();
-
-  bool IsValid() const;
   // Empties the lists and clears their used flags.
   void Reset();
   // Starts a member's values for one list; the list counts as used even if none follow.
@@ -42,7 +38,7 @@ class CBooleanResolver : public CBaseObject {
   // Combines the lists; the positive list then holds the result. 9 when a list cannot grow.
   int32_t Resolve();
 
-  const CDynTable<STValue>& GetList(uint32_t list) const { return fLists[list]; }
+  const std::vector<STValue>& GetList(uint32_t list) const { return fLists[list]; }
 
  private:
   // Merges a list into the positive list, each value in front of the first positive one whose t is
@@ -52,6 +48,6 @@ class CBooleanResolver : public CBaseObject {
   int32_t ApplyIntersect();
   void RemoveFlagged(uint32_t list);
 
-  CDynTable<STValue> fLists[3];
+  std::vector<STValue> fLists[3];
   uint8_t fUsed[3] = {};
 };

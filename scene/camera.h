@@ -87,7 +87,7 @@ class C3dCamera : public C3dObject, public C3dClassMeshes<C3dCamera, 1> {
   int32_t Prepare() override { return 0; }
   // Only picking rays, against the pick body: the pyramid of twice the unit pyramid's size.
   bool Intersect(CRay& ray) override;
-  bool IntersectSpans(CRay&, bool) override { return false; }
+  bool IntersectSpans(CRay&, bool, CSpanList&) override { return false; }
   bool IsRayInside(const CRay&) override { return false; }
   bool IsSolid() const override { return false; }
   bool IsClosed() const override { return true; }

@@ -31,7 +31,9 @@ class C3dCircle : public C3dPrimitive<C3dCircle>, public C3dClassMeshes<C3dCircl
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t n);
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectFlat(*this, ray, EFlatShape::kDisk); }
-  bool IntersectSpans(CRay& ray, bool farSide) override { return FlatSpans(*this, ray, EFlatShape::kDisk, farSide); }
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override {
+    return FlatSpans(*this, ray, spans, EFlatShape::kDisk, farSide);
+  }
   bool IsSolid() const override { return false; }
   bool IsClosed() const override { return false; }
   bool IsClosedSolid() const override { return true; }

@@ -24,7 +24,7 @@ class C3dCone : public C3dPrimitive<C3dCone>, public C3dClassMeshes<C3dCone, 3> 
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t n);
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectCone(*this, ray, kConeBottom); }
-  bool IntersectSpans(CRay& ray, bool) override { return ConeSpans(*this, ray, kConeBottom); }
+  bool IntersectSpans(CRay& ray, bool, CSpanList& spans) override { return ConeSpans(*this, ray, spans, kConeBottom); }
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }

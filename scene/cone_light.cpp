@@ -62,7 +62,9 @@ bool C3dConeLight::Intersect(CRay& ray) {
   return PassesLightEntryTests(ray, answer) ? IntersectCone(*this, ray, Bottom(ray)) : answer;
 }
 
-bool C3dConeLight::IntersectSpans(CRay& ray, bool) { return ConeSpans(*this, ray, Bottom(ray)); }
+bool C3dConeLight::IntersectSpans(CRay& ray, bool, CSpanList& spans) {
+  return ConeSpans(*this, ray, spans, Bottom(ray));
+}
 
 // ---- light
 

@@ -24,7 +24,7 @@ class C3dCube : public C3dPrimitive<C3dCube>, public C3dClassMeshes<C3dCube, 1> 
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t detail);
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectBox(*this, ray, kBoxBottom); }
-  bool IntersectSpans(CRay& ray, bool) override { return BoxSpans(*this, ray, kBoxBottom); }
+  bool IntersectSpans(CRay& ray, bool, CSpanList& spans) override { return BoxSpans(*this, ray, spans, kBoxBottom); }
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }

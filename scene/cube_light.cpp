@@ -49,7 +49,9 @@ bool C3dCubeLight::Intersect(CRay& ray) {
   return PassesLightEntryTests(ray, answer) ? IntersectBox(*this, ray, Bottom(ray)) : answer;
 }
 
-bool C3dCubeLight::IntersectSpans(CRay& ray, bool) { return BoxSpans(*this, ray, Bottom(ray)); }
+bool C3dCubeLight::IntersectSpans(CRay& ray, bool, CSpanList& spans) {
+  return BoxSpans(*this, ray, spans, Bottom(ray));
+}
 
 // ---- light
 

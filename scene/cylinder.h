@@ -25,7 +25,7 @@ class C3dCylinder : public C3dPrimitive<C3dCylinder>, public C3dClassMeshes<C3dC
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t n);
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectCylinder(*this, ray, kCylinderBottom); }
-  bool IntersectSpans(CRay& ray, bool) override { return CylinderSpans(*this, ray, kCylinderBottom); }
+  bool IntersectSpans(CRay& ray, bool, CSpanList& spans) override { return CylinderSpans(*this, ray, spans, kCylinderBottom); }
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }

@@ -54,7 +54,9 @@ bool C3dCylinderLight::Intersect(CRay& ray) {
   return PassesLightEntryTests(ray, answer) ? IntersectCylinder(*this, ray, Bottom(ray)) : answer;
 }
 
-bool C3dCylinderLight::IntersectSpans(CRay& ray, bool) { return CylinderSpans(*this, ray, Bottom(ray)); }
+bool C3dCylinderLight::IntersectSpans(CRay& ray, bool, CSpanList& spans) {
+  return CylinderSpans(*this, ray, spans, Bottom(ray));
+}
 
 // ---- light
 

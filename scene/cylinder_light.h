@@ -19,7 +19,7 @@ class C3dCylinderLight : public C3dLightClass<C3dCylinderLight, C3dRoundBeamLigh
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t detail);
 
   bool Intersect(CRay& ray) override;
-  bool IntersectSpans(CRay& ray, bool farSide) override;
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override;
   C3dBox LocalBox() override;
   C3dBox WorldBox() override;
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <mutex>
+#include <new>
+#include <vector>
 
 #include "framework/core/byte_order.h"
 #include "framework/core/four_cc.h"
@@ -15,16 +16,13 @@
 #include "scene/boolean_resolver.h"
 #include "scene/factory.h"
 #include "scene/line_drawer.h"
+#include "scene/ray_scratch.h"
 
 namespace {
 
 constexpr double kBoxMargin = 0.01;
 constexpr double kRelinkedMargin = 0.001;
 constexpr double kParallel = 1e-6;
-
-// Shared by every group: made by the first, destroyed with the last.
-CBooleanResolver* gResolver = nullptr;
-uint32_t gLiveGroups = 0;
 
 bool IsGroup(const C3dBase* thing) {
   return thing && thing->GetFamily() == C3dGroup::kFamily && thing->GetClass() == C3dGroup::kClassTag;
@@ -69,24 +67,17 @@ void DeleteCopy(C3dObject* copy) {
 }
 
 C3dGroup::C3dGroup(const SObjectKey& key) : C3dObject(key), fMembers(SRange{0, kMemberStep}, GetDataPool()) {
-  if (gLiveGroups++ == 0) gResolver = new CBooleanResolver;
   SizeRecord(kMembersOffset);
 }
 
-C3dGroup::~C3dGroup() {
-  ClearMembers();
-  if (--gLiveGroups == 0) {
-    delete gResolver;
-    gResolver = nullptr;
-  }
-}
+C3dGroup::~C3dGroup() { ClearMembers(); }
 
 int32_t C3dGroup::New(C3dGroup** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec) {
   return NewObject(out, table, key, spec);
 }
 
 bool C3dGroup::IsReady() const {
-  return C3dObject::IsReady() && fMembers.IsValid() && gResolver && gResolver->IsValid();
+  return C3dObject::IsReady() && fMembers.IsValid();
 }
 
 // ---- members
@@ -462,14 +453,15 @@ bool C3dGroup::Intersect(CRay& ray) {
   return true;
 }
 
-bool C3dGroup::IntersectSpans(CRay& ray, bool) {
-  if (!(GetStateFlags() & kBooleanGroup) || !gResolver) return false;
-  for (uint32_t i = 0; i < fMembers.GetCount(); ++i) {
-    fMembers[i]->GetSpans().Clear();
-    // Members always close their solids: a flat one adds its far side.
-    fMembers[i]->IntersectSpans(ray, true);
-  }
-  gResolver->Reset();
+bool C3dGroup::IntersectSpans(CRay& ray, bool, CSpanList& spans) {
+  if (!(GetStateFlags() & kBooleanGroup)) return false;
+  CRayScratch& scratch = ScratchOf(ray);
+  CRayScratch::CSpanLease members(scratch, fMembers.GetCount());
+  if (!members.IsValid()) return false;
+  // Members always close their solids: a flat one adds its far side.
+  for (uint32_t i = 0; i < fMembers.GetCount(); ++i) fMembers[i]->IntersectSpans(ray, true, members[i]);
+  CBooleanResolver& resolver = scratch.Resolver();
+  resolver.Reset();
   static constexpr struct {
     uint32_t role;
     uint32_t list;
@@ -477,36 +469,37 @@ bool C3dGroup::IntersectSpans(CRay& ray, bool) {
                     {kNegative, CBooleanResolver::kNegativeList},
                     {kIntersect, CBooleanResolver::kIntersectList}};
   for (uint32_t i = 0; i < fMembers.GetCount(); ++i) {
-    const CDynTable<SSpanEntry>& spans = fMembers[i]->GetSpans();
+    const CSpanList& own = members[i];
     for (const auto& role : kRoleLists) {
       if (!(fMembers[i]->GetStateFlags() & role.role)) continue;
       CBooleanResolver::SCursor cursor;
-      gResolver->BeginList(role.list, cursor);
-      for (uint32_t s = 0; spans.GetCount() >= 2 && s < spans.GetCount(); ++s) {
-        if (gResolver->AddValue(cursor, spans[s].fT, &spans[s])) return false;
+      resolver.BeginList(role.list, cursor);
+      for (size_t s = 0; own.size() >= 2 && s < own.size(); ++s) {
+        if (resolver.AddValue(cursor, own[s].fT, &own[s])) return false;
       }
-      gResolver->EndList(cursor);
+      resolver.EndList(cursor);
     }
   }
-  if (gResolver->Resolve()) return false;
-  const CDynTable<CBooleanResolver::STValue>& result = gResolver->GetList(CBooleanResolver::kPositiveList);
-  for (uint32_t i = 0; i < result.GetCount(); ++i) GetSpans().Append(*result[i].span);
+  if (resolver.Resolve()) return false;
+  const std::vector<CBooleanResolver::STValue>& result = resolver.GetList(CBooleanResolver::kPositiveList);
+  try {
+    for (const CBooleanResolver::STValue& value : result) spans.push_back(*value.span);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   return true;
 }
 
 bool C3dGroup::IntersectInBooleanGroup(CRay& ray, C3dObject* member) {
   C3dGroup* group = member->GetParent();
   if (!group) return false;
-  // The span tables and the resolver are shared: one ray at a time resolves a boolean group.
-  static std::mutex resolving;
-  std::lock_guard<std::mutex> guard(resolving);
   while ((group->GetStateFlags() & kBooleanMember) && group->GetParent()) group = group->GetParent();
-  group->GetSpans().Clear();
-  group->IntersectSpans(ray, false);
-  const CDynTable<SSpanEntry>& spans = group->GetSpans();
+  CRayScratch::CSpanLease lease(ScratchOf(ray), 1);
+  if (!lease.IsValid()) return false;
+  CSpanList& spans = lease[0];
+  group->IntersectSpans(ray, false, spans);
   const SSpanEntry* nearest = nullptr;
-  for (uint32_t i = 0; i < spans.GetCount(); ++i) {
-    const SSpanEntry& span = spans[i];
+  for (const SSpanEntry& span : spans) {
     if (span.fValid && ray.fTMin <= span.fT && span.fT <= ray.fTMax && (!nearest || span.fT < nearest->fT))
       nearest = &span;
   }

@@ -106,7 +106,7 @@ class C3dGroup : public C3dObject {
   int32_t CopyTo(C3dObject& target) override;
   int32_t Prepare() override { return 0; }
   bool Intersect(CRay& ray) override;
-  bool IntersectSpans(CRay& ray, bool farSide) override;
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override;
   bool IsRayInside(const CRay&) override { return false; }
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }

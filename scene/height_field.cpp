@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "framework/core/byte_order.h"
 #include "framework/core/dyn_table.h"
@@ -35,7 +36,6 @@ C3dHeightField::C3dHeightField(const SObjectKey& key) : C3dObject(key), fTiles(n
 }
 
 C3dHeightField::~C3dHeightField() {
-  EndRender();
   delete fColours;
   delete fTiles;
 }
@@ -235,7 +235,7 @@ int32_t C3dHeightField::CopyTo(C3dObject& target) {
 // A shadow ray that any hit on this terrain stops learns the distance and the object only.
 bool C3dHeightField::DistanceOnly(const CRay& ray) const { return ray.fShadowRay && StopsShadows(); }
 
-bool C3dHeightField::Query(CRay& ray, bool spans, SHeightHit* hit) {
+bool C3dHeightField::Query(CRay& ray, CSpanList* spans, SHeightHit* hit) {
   RayToObjectSpace(*this, ray);
   double entry = 0, exit = 0;
   if (!fTiles->IsBuilt() || !IntersectRay(fBox, ray, entry, exit, true)) return false;
@@ -250,7 +250,7 @@ bool C3dHeightField::Query(CRay& ray, bool spans, SHeightHit* hit) {
     query.tFar = std::min(exit, double(ray.fTMax));
     if (query.tNear > query.tFar) return false;
   }
-  query.spans = spans;
+  query.spans = spans != nullptr;
   query.shading = !DistanceOnly(ray);
   query.symmetric = fSymmetric;
   query.lower = fSide * fLowerClip;
@@ -258,17 +258,23 @@ bool C3dHeightField::Query(CRay& ray, bool spans, SHeightHit* hit) {
   const bool wantsTexture = ray.fWantsTexture == 1;
   struct SContext {
     C3dHeightField* field;
+    CSpanList* spans;
     bool wantsTexture;
-  } context{this, wantsTexture};
+  } context{this, spans, wantsTexture};
   query.onHit = [](void* c, const SHeightHit& found) {
     auto* context = static_cast<SContext*>(c);
     SSpanEntry entry = context->field->HitEntry(found, context->wantsTexture);
     CompleteCrossing(*context->field, entry);
-    return context->field->GetSpans().Append(entry);
+    try {
+      context->spans->push_back(entry);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    return true;
   };
   query.context = &context;
-  // The heights stay locked through a render.
-  if (fRenderLocked) return fTiles->Intersect(GetGrid(), query, hit);
+  if (fRenderHold.IsHeld()) return fTiles->Intersect(GetGrid(), query, hit);
+  const CRenderHold::CTurn turn(fRenderHold);
   CHolder holder(this, false, false);
   return holder.IsLocked() && fTiles->Intersect(GetGrid(), query, hit);
 }
@@ -294,7 +300,7 @@ bool C3dHeightField::Intersect(CRay& ray) {
   bool answer = false;
   if (!PassesEntryTests(*this, ray, answer)) return answer;
   SHeightHit hit;
-  if (!Query(ray, false, &hit) || !(ray.fTMin < hit.t && hit.t < ray.fTMax)) {
+  if (!Query(ray, nullptr, &hit) || !(ray.fTMin < hit.t && hit.t < ray.fTMax)) {
     ray.CountMiss();
     return false;
   }
@@ -311,23 +317,20 @@ bool C3dHeightField::Intersect(CRay& ray) {
   return true;
 }
 
-bool C3dHeightField::IntersectSpans(CRay& ray, bool) {
+bool C3dHeightField::IntersectSpans(CRay& ray, bool, CSpanList& spans) {
   if (GetStateFlags() & kExcluded) return false;
-  const uint32_t first = GetSpans().GetCount();
-  Query(ray, true, nullptr);
-  SortFacetSpans(GetSpans(), first);
-  return GetSpans().GetCount() > first;
+  const size_t first = spans.size();
+  Query(ray, &spans, nullptr);
+  SortFacetSpans(spans, first);
+  return spans.size() > first;
 }
 
 void C3dHeightField::BeginRender() {
-  fTiles->BeginRender();
-  if (!fRenderLocked) fRenderLocked = Lock();
+  if (fRenderHold.Begin({this})) fTiles->BeginRender();
 }
 
 void C3dHeightField::EndRender() {
-  fTiles->EndRender();
-  if (fRenderLocked) Unlock(false, false);
-  fRenderLocked = false;
+  if (fRenderHold.End()) fTiles->EndRender();
 }
 
 // ---- drawing

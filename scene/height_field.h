@@ -14,6 +14,7 @@
 #include "framework/image/image.h"
 #include "scene/height_field_grid.h"
 #include "scene/object.h"
+#include "scene/render_hold.h"
 
 class CImage8;
 
@@ -110,6 +111,10 @@ class C3dHeightField : public C3dObject {
   bool FillImageFromGrid(CImage8* image);
   // The elevation colour table: 256 colours and an offset into them. 0, 9, or 16 without colours.
   int32_t SetColourTable(const CImVector* colours, int32_t offset);
+  // The table's 256 colours and its offset; false, with nothing written, without a table or when it
+  // cannot be locked.
+  bool GetColourTable(CImVector* colours, int32_t* offset);
+  void DeleteColourTable();
   // The table's colour at a fraction of the height range, blended between neighbouring entries; the
   // zero colour without a table.
   CImVector ColourAtHeight(double fraction);
@@ -127,7 +132,7 @@ class C3dHeightField : public C3dObject {
   int32_t CopyTo(C3dObject& target) override;
   int32_t Prepare() override { return 0; }
   bool Intersect(CRay& ray) override;
-  bool IntersectSpans(CRay& ray, bool farSide) override;
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override;
   bool IsRayInside(const CRay&) override { return false; }
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
@@ -148,7 +153,8 @@ class C3dHeightField : public C3dObject {
 
  private:
   // The walk shared by Intersect and IntersectSpans; false when the ray misses the box.
-  bool Query(CRay& ray, bool spans, SHeightHit* hit);
+  // With spans, every crossing is appended to it; otherwise hit receives the nearest.
+  bool Query(CRay& ray, CSpanList* spans, SHeightHit* hit);
   bool DistanceOnly(const CRay& ray) const;
   SSpanEntry HitEntry(const SHeightHit& hit, bool wantsTexture);
   void CopyHeaderFrom(const C3dHeightField& other);
@@ -162,7 +168,7 @@ class C3dHeightField : public C3dObject {
   bool fSymmetric = false;
   CHeightFieldGrid* fTiles = nullptr;
   // The record is locked from the start of a render to its end.
-  bool fRenderLocked = false;
+  CRenderHold fRenderHold;
   // Set when the tiles could not be built for a record read from a document.
   bool fTilesFailed = false;
   CSpoolTableT<CImVector>* fColours = nullptr;

@@ -219,7 +219,8 @@ bool C3dHeightField::FillImageFromGrid(CImage8* image) {
 
 int32_t C3dHeightField::SetColourTable(const CImVector* colours, int32_t offset) {
   if (!colours) return kErrInvalidParameter;
-  if (!fColours) {
+  const bool made = !fColours;
+  if (made) {
     CAppl* app = GetApplication();
     STableLayout layout;
     layout.SetSized(app ? app->GetDataEnv() : nullptr, sizeof(CImVector), kColourCount);
@@ -233,10 +234,30 @@ int32_t C3dHeightField::SetColourTable(const CImVector* colours, int32_t offset)
     if (!fColours) return kErrOutOfMemory;
   }
   CHolder holder(fColours, true, false);
-  if (!holder.IsLocked()) return kErrOutOfMemory;
+  if (!holder.IsLocked()) {
+    // A table made for this call and never filled is no table.
+    holder.Release();
+    if (made) DeleteColourTable();
+    return kErrOutOfMemory;
+  }
   std::copy(colours, colours + kColourCount, fColours->GetRecords());
   fColourOffset = offset;
   return kNoErr;
+}
+
+bool C3dHeightField::GetColourTable(CImVector* colours, int32_t* offset) {
+  if (!fColours || !colours) return false;
+  CHolder holder(fColours, false, false);
+  if (!holder.IsLocked()) return false;
+  std::copy(fColours->GetRecords(), fColours->GetRecords() + kColourCount, colours);
+  if (offset) *offset = fColourOffset;
+  return true;
+}
+
+void C3dHeightField::DeleteColourTable() {
+  delete fColours;
+  fColours = nullptr;
+  fColourOffset = 0;
 }
 
 CImVector C3dHeightField::ColourAtHeight(double fraction) {

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int32_t kSpanStep = 2;
 constexpr double kNoExtent = 1e-10;
 constexpr double kLeastExtent = 0.01;
 constexpr double kGreatestExtent = 9999;
@@ -39,7 +38,7 @@ void SwapReferenceTransform(uint8_t* block) {
 
 }  // namespace
 
-C3dObject::C3dObject(const SObjectKey& key) : C3dBase(key), fSpans(SRange{0, kSpanStep}, GetDataPool()) {
+C3dObject::C3dObject(const SObjectKey& key) : C3dBase(key) {
   fReference.Init();
   fPlacement.Init();
   SizeRecord(kRecordSize);
@@ -54,8 +53,6 @@ Handle32 C3dObject::GetHandle() {
   if (fHandle == kNoHandle) fHandle = RegisterHandle(this, kHandleTag);
   return fHandle;
 }
-
-bool C3dObject::IsReady() const { return C3dBase::IsReady() && fSpans.IsValid(); }
 
 bool C3dObject::IsLight() const { return GetFamily() == FourCC("lght"); }
 

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "framework/core/box3d.h"
 #include "framework/core/dyn_table.h"
@@ -40,6 +41,11 @@ struct SSpanEntry {
   // 0 for the far entry a flat primitive adds below its surface.
   uint8_t fValid = 0;
 };
+
+// The crossings of one ray with a solid, in the order the call that collects them gives: a list of the
+// caller's (the ray's scratch lends boolean groups theirs), never a part of the object, since every
+// render thread asks at once.
+using CSpanList = std::vector<SSpanEntry>;
 
 // A scale along a direction: unit axis n and factor s (−1 mirrors).
 struct SAxisScale {
@@ -88,7 +94,6 @@ class C3dObject : public C3dBase {
   ~C3dObject() override;
 
   C3dObject* AsObject() override { return this; }
-  bool IsReady() const override;
   // The 32-bit word that plug-ins are handed for the object, registered on first use and released
   // with the object, so that a handle of a deleted object resolves to none. kNoHandle when the
   // handle table refuses.
@@ -127,7 +132,6 @@ class C3dObject : public C3dBase {
 
   C3dGroup* GetParent() const { return fParent; }
   void SetParent(C3dGroup* parent) { fParent = parent; }
-  CDynTable<SSpanEntry>& GetSpans() { return fSpans; }
   // How many child rays started inside the object are being traced, by every thread of a render; the
   // trace raises it around each.
   uint32_t GetNesting() const { return fNesting.load(std::memory_order_relaxed); }
@@ -214,8 +218,8 @@ class C3dObject : public C3dBase {
   virtual int32_t Prepare() = 0;
   // The nearest hit within the ray's interval, recorded in the ray.
   virtual bool Intersect(CRay& ray) = 0;
-  // Appends where the ray enters and leaves the object to the span table.
-  virtual bool IntersectSpans(CRay& ray, bool farSide) = 0;
+  // Appends where the ray enters and leaves the object to the list.
+  virtual bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) = 0;
   virtual bool IsRayInside(const CRay& ray) = 0;
   virtual bool IsSolid() const { return fSolidFlags & 1; }
   virtual bool IsClosed() const = 0;
@@ -280,7 +284,6 @@ class C3dObject : public C3dBase {
   double fViewDepth = 0;
   double fKeptValues[6] = {};
   uint32_t fKeptWords[2] = {};
-  CDynTable<SSpanEntry> fSpans;
   std::atomic<uint32_t> fNesting{0};
   bool fStopsShadows = false;
   C3dMaterial* fRenderMaterial = nullptr;

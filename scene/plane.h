@@ -24,7 +24,9 @@ class C3dPlane : public C3dPrimitive<C3dPlane>, public C3dClassMeshes<C3dPlane, 
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t detail);
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectFlat(*this, ray, EFlatShape::kPlane); }
-  bool IntersectSpans(CRay& ray, bool farSide) override { return FlatSpans(*this, ray, EFlatShape::kPlane, farSide); }
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override {
+    return FlatSpans(*this, ray, spans, EFlatShape::kPlane, farSide);
+  }
   bool IsSolid() const override { return false; }
   bool IsClosed() const override { return false; }
   bool IsClosedSolid() const override { return true; }

@@ -24,7 +24,7 @@ class C3dPyramid : public C3dPrimitive<C3dPyramid>, public C3dClassMeshes<C3dPyr
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t detail);
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectPyramid(*this, ray, kPyramidBottom); }
-  bool IntersectSpans(CRay& ray, bool) override { return PyramidSpans(*this, ray, kPyramidBottom); }
+  bool IntersectSpans(CRay& ray, bool, CSpanList& spans) override { return PyramidSpans(*this, ray, spans, kPyramidBottom); }
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }

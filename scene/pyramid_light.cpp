@@ -50,7 +50,9 @@ bool C3dPyramidLight::Intersect(CRay& ray) {
   return PassesLightEntryTests(ray, answer) ? IntersectPyramid(*this, ray, Bottom(ray)) : answer;
 }
 
-bool C3dPyramidLight::IntersectSpans(CRay& ray, bool) { return PyramidSpans(*this, ray, Bottom(ray)); }
+bool C3dPyramidLight::IntersectSpans(CRay& ray, bool, CSpanList& spans) {
+  return PyramidSpans(*this, ray, spans, Bottom(ray));
+}
 
 // ---- light
 

@@ -11,6 +11,7 @@
 
 class C3dObject;
 class COptimizerHolder;
+class CRayScratch;
 class CRenderContext;
 
 // What an intersection writes about its hit: the ray in the object's space (RayToObject), then the
@@ -86,11 +87,14 @@ struct CRay {
   // An object the optimizer passes by for this ray and its continuations: the shadow test sets it to
   // the cached blocker it has just tried.
   C3dObject* fSkipObject = nullptr;
+  // What the intersections of the ray tree write as they work (ray_scratch.h): the render worker's
+  // own. Null takes the calling thread's.
+  CRayScratch* fScratch = nullptr;
 
   // A ray from origin along the unit direction with the open interval (tMin, tMax). A child takes
-  // the parent's context, statistics, random source, skipped object, flag bytes and filter word one
-  // level deeper; a ray without a
-  // parent is a primary ray of depth 0, bound to a context by its caller. Everything a trace leaves
+  // the parent's context, statistics, random source, scratch, skipped object, flag bytes and filter
+  // word one level deeper; a ray without a parent is a primary ray of depth 0, bound to a context by
+  // its caller. Everything a trace leaves
   // in a record (hit, exit, colours, shadow results) starts over, so a record can be used again.
   void Init(CRay* parent, const vector3<double>& origin, const vector3<double>& direction,
             const vector3<float>& colourWeight, const vector3<float>& pathWeight, float tMin, float tMax,
@@ -107,6 +111,7 @@ struct CRay {
       fUnselectedOnly = parent->fUnselectedOnly;
       fFilterSpare = parent->fFilterSpare;
       fRandom = parent->fRandom;
+      fScratch = parent->fScratch;
       fSkipObject = parent->fSkipObject;
       fDepth = parent->fDepth + 1;
     } else {
@@ -116,6 +121,7 @@ struct CRay {
       fShadowRay = fHitTestOnly = fSkipLights = 0;
       fFilterRay = fSelectedOnly = fUnselectedOnly = fFilterSpare = 0;
       fRandom = nullptr;
+      fScratch = nullptr;
       fSkipObject = nullptr;
       fDepth = 0;
     }

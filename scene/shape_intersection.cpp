@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <numbers>
 
 #include "framework/core/fast_math.h"
@@ -724,7 +725,7 @@ bool IntersectFound(C3dObject& object, CRay& ray, Find find, Surface surface) {
 // The torus makes the most crossings.
 constexpr int kMostCrossings = 4;
 
-// Spans of one call: the crossings found put into the span table by append(crossings, count), or by
+// Spans of one call: the crossings found put into the span list by append(crossings, count), or by
 // AppendCrossings when at least `least` were found.
 template <typename Crossings, typename Append>
 bool CollectSpans(C3dObject& object, CRay& ray, Crossings crossings, Append append) {
@@ -735,9 +736,10 @@ bool CollectSpans(C3dObject& object, CRay& ray, Crossings crossings, Append appe
 }
 
 template <typename Crossings>
-bool ShapeSpans(C3dObject& object, CRay& ray, int least, Crossings crossings) {
-  return CollectSpans(object, ray, crossings,
-                      [&](SSpanEntry* found, int count) { return AppendCrossings(object, found, count, least); });
+bool ShapeSpans(C3dObject& object, CRay& ray, CSpanList& spans, int least, Crossings crossings) {
+  return CollectSpans(object, ray, crossings, [&](SSpanEntry* found, int count) {
+    return AppendCrossings(object, spans, found, count, least);
+  });
 }
 
 }  // namespace
@@ -773,22 +775,24 @@ bool IntersectCylinder(C3dObject& object, CRay& ray, const SShapeBottom& bottom)
                         [&](const CRay& r, SSpanEntry& hit) { return NearestCylinderCrossing(r, bottom, hit); });
 }
 
-bool SphereSpans(C3dObject& object, CRay& ray) { return ShapeSpans(object, ray, 2, SphereCrossings); }
-
-bool BoxSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom) {
-  return ShapeSpans(object, ray, 2, [&](const CRay& r, SSpanEntry* c) { return BoxCrossings(r, bottom, c); });
+bool SphereSpans(C3dObject& object, CRay& ray, CSpanList& spans) {
+  return ShapeSpans(object, ray, spans, 2, SphereCrossings);
 }
 
-bool PyramidSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom) {
-  return ShapeSpans(object, ray, 1, [&](const CRay& r, SSpanEntry* c) { return PyramidCrossings(r, bottom, c); });
+bool BoxSpans(C3dObject& object, CRay& ray, CSpanList& spans, const SShapeBottom& bottom) {
+  return ShapeSpans(object, ray, spans, 2, [&](const CRay& r, SSpanEntry* c) { return BoxCrossings(r, bottom, c); });
 }
 
-bool ConeSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom) {
-  return ShapeSpans(object, ray, 1, [&](const CRay& r, SSpanEntry* c) { return ConeCrossings(r, bottom, c); });
+bool PyramidSpans(C3dObject& object, CRay& ray, CSpanList& spans, const SShapeBottom& bottom) {
+  return ShapeSpans(object, ray, spans, 1, [&](const CRay& r, SSpanEntry* c) { return PyramidCrossings(r, bottom, c); });
 }
 
-bool CylinderSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom) {
-  return ShapeSpans(object, ray, 1, [&](const CRay& r, SSpanEntry* c) { return CylinderCrossings(r, bottom, c); });
+bool ConeSpans(C3dObject& object, CRay& ray, CSpanList& spans, const SShapeBottom& bottom) {
+  return ShapeSpans(object, ray, spans, 1, [&](const CRay& r, SSpanEntry* c) { return ConeCrossings(r, bottom, c); });
+}
+
+bool CylinderSpans(C3dObject& object, CRay& ray, CSpanList& spans, const SShapeBottom& bottom) {
+  return ShapeSpans(object, ray, spans, 1, [&](const CRay& r, SSpanEntry* c) { return CylinderCrossings(r, bottom, c); });
 }
 
 bool RecordNearest(C3dObject& object, CRay& ray, bool found, SSpanEntry& hit) {
@@ -802,40 +806,41 @@ bool RecordNearest(C3dObject& object, CRay& ray, bool found, SSpanEntry& hit) {
   return true;
 }
 
-bool AppendCrossings(C3dObject& object, SSpanEntry* crossings, int count, int least) {
+bool AppendCrossings(C3dObject& object, CSpanList& spans, SSpanEntry* crossings, int count, int least) {
   if (count == 0 || count < least) return false;
   for (int i = 0; i < count; ++i) Complete(object, crossings[i]);
-  CDynTable<SSpanEntry>& spans = object.GetSpans();
-  if (!spans.Append(crossings[0])) return false;
-  if (count < 2) return true;
-  // The first crossing stands last in the table: the second goes before it only when nearer.
-  return crossings[1].fT < crossings[0].fT ? spans.InsertAt(spans.GetCount() - 1, &crossings[1], 1)
-                                           : spans.Append(crossings[1]);
-}
-
-bool AppendSorted(C3dObject& object, SSpanEntry* crossings, int count) {
-  if (count == 0) return false;
-  CDynTable<SSpanEntry>& spans = object.GetSpans();
-  for (int i = 0; i < count; ++i) {
-    Complete(object, crossings[i]);
-    if (!spans.Append(crossings[i])) return false;
+  // The first crossing stands last in the list: the second goes before it only when nearer.
+  const bool swapped = count >= 2 && crossings[1].fT < crossings[0].fT;
+  try {
+    if (swapped) spans.push_back(crossings[1]);
+    spans.push_back(crossings[0]);
+    if (count >= 2 && !swapped) spans.push_back(crossings[1]);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  SSpanEntry* first = spans.GetRecords();
-  std::stable_sort(first, first + spans.GetCount(),
-                   [](const SSpanEntry& a, const SSpanEntry& b) { return a.fT < b.fT; });
   return true;
 }
 
-void SortFacetSpans(CDynTable<SSpanEntry>& spans, uint32_t first) {
-  if (spans.GetCount() <= first) return;
-  SSpanEntry* begin = spans.GetRecords() + first;
-  SSpanEntry* end = spans.GetRecords() + spans.GetCount();
-  std::stable_sort(begin, end, [](const SSpanEntry& a, const SSpanEntry& b) { return a.fT < b.fT; });
+bool AppendSorted(C3dObject& object, CSpanList& spans, SSpanEntry* crossings, int count) {
+  if (count == 0) return false;
+  for (int i = 0; i < count; ++i) Complete(object, crossings[i]);
+  try {
+    spans.insert(spans.end(), crossings, crossings + count);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  std::stable_sort(spans.begin(), spans.end(), [](const SSpanEntry& a, const SSpanEntry& b) { return a.fT < b.fT; });
+  return true;
+}
+
+void SortFacetSpans(CSpanList& spans, size_t first) {
+  if (spans.size() <= first) return;
+  const auto begin = spans.begin() + std::ptrdiff_t(first);
+  std::stable_sort(begin, spans.end(), [](const SSpanEntry& a, const SSpanEntry& b) { return a.fT < b.fT; });
   const auto same = [](const SSpanEntry& a, const SSpanEntry& b) {
     return std::fabs(a.fT - b.fT) <= kSameSpan * std::max(1.0, std::fabs(a.fT));
   };
-  const uint32_t kept = uint32_t(std::unique(begin, end, same) - spans.GetRecords());
-  if (kept < spans.GetCount()) spans.RemoveAt(kept, spans.GetCount() - kept);
+  spans.erase(std::unique(begin, spans.end(), same), spans.end());
 }
 
 vector3<double> UnitSpherePoint(double polar, double azimuth) {
@@ -907,8 +912,8 @@ bool IntersectFlat(C3dObject& object, CRay& ray, EFlatShape shape) {
       [shape](SRayHit& hit, const CRay& r, const vector3<double>& p) { FlatSurfaceAt(hit, r, shape, p); });
 }
 
-bool FlatSpans(C3dObject& object, CRay& ray, EFlatShape shape, bool farSide) {
-  return ShapeSpans(object, ray, 1,
+bool FlatSpans(C3dObject& object, CRay& ray, CSpanList& spans, EFlatShape shape, bool farSide) {
+  return ShapeSpans(object, ray, spans, 1,
                     [&](const CRay& r, SSpanEntry* c) { return FlatCrossings(r, shape, farSide, c); });
 }
 
@@ -942,10 +947,10 @@ bool IntersectTorus(C3dObject& object, CRay& ray, const STorus& torus) {
                         [&](const CRay& r, SSpanEntry& hit) { return NearestTorusCrossing(r, torus, hit); });
 }
 
-bool TorusSpans(C3dObject& object, CRay& ray, const STorus& torus) {
+bool TorusSpans(C3dObject& object, CRay& ray, CSpanList& spans, const STorus& torus) {
   return CollectSpans(
       object, ray, [&](const CRay& r, SSpanEntry* c) { return TorusCrossings(r, torus, c); },
-      [&](SSpanEntry* found, int count) { return AppendSorted(object, found, count); });
+      [&](SSpanEntry* found, int count) { return AppendSorted(object, spans, found, count); });
 }
 
 // The torus lies within its centre circle widened by a ball of the tube's radius; that sum's box is

@@ -2,7 +2,7 @@
 // and disk, the torus), on a ray already brought into the shape's object space, shared by the
 // primitives, the camera's pick body and the lights whose visible volumes have those shapes; and the
 // steps every such object runs around it: the entry tests, the nearest hit written into the ray, the
-// crossings put into its span table, and its world box.
+// crossings put into a span list, and its world box.
 //
 // The cores fill a crossing's object-space part: t, point, normal, and u, v and the two tangents
 // when the ray wants texture values. Nearest-hit cores accept only t inside the ray's interval and,
@@ -95,17 +95,17 @@ bool IntersectCylinder(C3dObject& object, CRay& ray, const SShapeBottom& bottom)
 bool IntersectFlat(C3dObject& object, CRay& ray, EFlatShape shape);
 bool IntersectTorus(C3dObject& object, CRay& ray, const STorus& torus);
 
-// IntersectSpans of each shape: nothing for an excluded object, otherwise its crossings appended
-// without filters or interval. The box needs two crossings to make a span; one crossing of the other
-// shapes makes a one-entry span.
-bool SphereSpans(C3dObject& object, CRay& ray);
-bool BoxSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
-bool PyramidSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
-bool ConeSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
-bool CylinderSpans(C3dObject& object, CRay& ray, const SShapeBottom& bottom);
-bool FlatSpans(C3dObject& object, CRay& ray, EFlatShape shape, bool farSide);
-// The torus's crossings appended, then the whole span table sorted by t.
-bool TorusSpans(C3dObject& object, CRay& ray, const STorus& torus);
+// IntersectSpans of each shape: nothing for an excluded object, otherwise its crossings appended to
+// the list without filters or interval. The box needs two crossings to make a span; one crossing of
+// the other shapes makes a one-entry span.
+bool SphereSpans(C3dObject& object, CRay& ray, CSpanList& spans);
+bool BoxSpans(C3dObject& object, CRay& ray, CSpanList& spans, const SShapeBottom& bottom);
+bool PyramidSpans(C3dObject& object, CRay& ray, CSpanList& spans, const SShapeBottom& bottom);
+bool ConeSpans(C3dObject& object, CRay& ray, CSpanList& spans, const SShapeBottom& bottom);
+bool CylinderSpans(C3dObject& object, CRay& ray, CSpanList& spans, const SShapeBottom& bottom);
+bool FlatSpans(C3dObject& object, CRay& ray, CSpanList& spans, EFlatShape shape, bool farSide);
+// The torus's crossings appended, then the whole list sorted by t.
+bool TorusSpans(C3dObject& object, CRay& ray, CSpanList& spans, const STorus& torus);
 
 // With a crossing: completes it in world space, records it in the ray as the object's own hit and
 // counts a hit; without one counts a miss. Answers found.
@@ -113,17 +113,17 @@ bool RecordNearest(C3dObject& object, CRay& ray, bool found, SSpanEntry& hit);
 // After a search with the ray's fDeferWorld set: the world-space point and normals of the hit that
 // stayed the nearest, when its shape left them for later.
 void CompleteDeferredHit(CRay& ray);
-// Completes the crossings of one call and puts them at the end of the object's span table in
-// increasing t (equal t: the first found first). Fewer than `least` crossings add nothing. Answers
-// whether any were added.
-bool AppendCrossings(C3dObject& object, SSpanEntry* crossings, int count, int least);
-// Completes the crossings and appends them, then sorts the whole span table by t (equal t keep their
+// Completes the object's crossings of one call and puts them at the end of the list in increasing t
+// (equal t: the first found first). Fewer than `least` crossings add nothing. Answers whether any
+// were added.
+bool AppendCrossings(C3dObject& object, CSpanList& spans, SSpanEntry* crossings, int count, int least);
+// Completes the crossings and appends them, then sorts the whole list by t (equal t keep their
 // order). Answers whether any were added.
-bool AppendSorted(C3dObject& object, SSpanEntry* crossings, int count);
+bool AppendSorted(C3dObject& object, CSpanList& spans, SSpanEntry* crossings, int count);
 
-// Sorts the span table's entries from first on by t, ascending, and drops an entry at the same t as
-// the one before it: a ray through the edge two facets share crosses the surface once.
-void SortFacetSpans(CDynTable<SSpanEntry>& spans, uint32_t first);
+// Sorts the list's entries from first on by t, ascending, and drops an entry at the same t as the one
+// before it: a ray through the edge two facets share crosses the surface once.
+void SortFacetSpans(CSpanList& spans, size_t first);
 
 // A point of the unit sphere at the polar angle from +y and the azimuth from +z towards +x.
 vector3<double> UnitSpherePoint(double polar, double azimuth);

@@ -18,6 +18,10 @@ class C3dBaseSys;
 class C3dSunLight;
 class C3dTexture;
 
+// The names the document gives its sky's two cloud textures, layer 0 and layer 1: textures that
+// belong to the sky and are no material's.
+inline constexpr const char* kCloudTextureNames[2] = {"high cloud texture", "low cloud texture"};
+
 // The stored sky settings, in record order, with the defaults of a new sky.
 struct SSkySettings {
   uint32_t flags = 0x283;

@@ -24,4 +24,4 @@ C3dBox C3dSphere::LocalBox() { return {{-1, -1, -1}, {1, 1, 1}}; }
 
 C3dBox C3dSphere::WorldBox() { return SphereWorldBox(GetObjectToWorld()); }
 
-bool C3dSphere::IntersectSpans(CRay& ray, bool) { return SphereSpans(*this, ray); }
+bool C3dSphere::IntersectSpans(CRay& ray, bool, CSpanList& spans) { return SphereSpans(*this, ray, spans); }

@@ -25,7 +25,7 @@ class C3dSphere : public C3dPrimitive<C3dSphere>, public C3dClassMeshes<C3dSpher
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t n);
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectSphere(*this, ray); }
-  bool IntersectSpans(CRay& ray, bool farSide) override;
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override;
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }

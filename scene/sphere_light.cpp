@@ -38,7 +38,7 @@ bool C3dSphereLight::Intersect(CRay& ray) {
   return PassesLightEntryTests(ray, answer) ? IntersectSphere(*this, ray) : answer;
 }
 
-bool C3dSphereLight::IntersectSpans(CRay& ray, bool) { return SphereSpans(*this, ray); }
+bool C3dSphereLight::IntersectSpans(CRay& ray, bool, CSpanList& spans) { return SphereSpans(*this, ray, spans); }
 
 // ---- light
 

@@ -21,7 +21,7 @@ class C3dSphereLight : public C3dLightClass<C3dSphereLight, C3dShapedLight> {
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t detail);
 
   bool Intersect(CRay& ray) override;
-  bool IntersectSpans(CRay& ray, bool farSide) override;
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override;
   C3dBox LocalBox() override;
   C3dBox WorldBox() override;
   bool SwapRecord(uint8_t* record, uint32_t size) override;

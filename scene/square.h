@@ -25,7 +25,9 @@ class C3dSquare : public C3dPrimitive<C3dSquare>, public C3dClassMeshes<C3dSquar
   static int32_t MakeClassMesh(C3dClassMesh* mesh, uint32_t detail);
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectFlat(*this, ray, EFlatShape::kSquare); }
-  bool IntersectSpans(CRay& ray, bool farSide) override { return FlatSpans(*this, ray, EFlatShape::kSquare, farSide); }
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override {
+    return FlatSpans(*this, ray, spans, EFlatShape::kSquare, farSide);
+  }
   bool IsSolid() const override { return false; }
   bool IsClosed() const override { return false; }
   bool IsClosedSolid() const override { return true; }

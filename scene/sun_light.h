@@ -51,7 +51,7 @@ class C3dSunLight : public C3dLight {
   double GetRadius() const override { return 0; }
 
   bool Intersect(CRay&) override { return false; }
-  bool IntersectSpans(CRay&, bool) override { return false; }
+  bool IntersectSpans(CRay&, bool, CSpanList&) override { return false; }
   bool IsRayInside(const CRay&) override { return false; }
   bool IsSolid() const override { return false; }
   bool IsClosed() const override { return false; }

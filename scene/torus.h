@@ -42,7 +42,7 @@ class C3dTorus : public C3dPrimitive<C3dTorus>, public C3dClassMeshes<C3dTorus, 
   void UpdateBounds() { fBox = fShape.LocalBox(); }
 
   bool IntersectObjectSpace(CRay& ray) { return IntersectTorus(*this, ray, fShape); }
-  bool IntersectSpans(CRay& ray, bool) override { return TorusSpans(*this, ray, fShape); }
+  bool IntersectSpans(CRay& ray, bool, CSpanList& spans) override { return TorusSpans(*this, ray, spans, fShape); }
   bool IsClosed() const override { return true; }
   bool IsClosedSolid() const override { return true; }
   bool IsUnbounded() const override { return false; }

@@ -84,6 +84,8 @@ void StoreFace(uint8_t* at, const S3dFace& face) {
 C3dTriangleMesh::C3dTriangleMesh(const SObjectKey& key) : C3dObject(key) { SizeRecord(kArraysOffset); }
 
 C3dTriangleMesh::~C3dTriangleMesh() {
+  fRenderHold.Release();
+  delete fGeometry;
   delete fRunTime;
   delete fVoxels;
 }

@@ -2,13 +2,16 @@
 // vertices, the per-corner normals and the 76-byte faces live in the object's own record behind a
 // 100-byte mesh header, so that a document stores a mesh as one record; each array has a capacity
 // that grows by 50 entries. Before rendering every face gets a run-time record and the mesh a voxel
-// grid (voxel_grid.h), neither of them stored.
+// grid (voxel_grid.h) and a copy of its arrays, none of them stored, all in the data environment:
+// rays never read the record, which lives in the small objects pool beside every other thing of the
+// scene. Through a render they stay locked, read by every render thread and written by none.
 #pragma once
 
 #include <cstdint>
 
 #include "framework/core/four_cc.h"
 #include "scene/object.h"
+#include "scene/render_hold.h"
 #include "scene/voxel_grid.h"
 
 // A face as the building operations take and give it; stored as 76 bytes.
@@ -102,8 +105,8 @@ class C3dTriangleMesh : public C3dObject {
   int32_t ComputeVertexNormals(double angleDegrees);
   // Smooth: every corner with a normal of its own blends it; otherwise every face is flat.
   void SetAllFacesVisible(bool smooth);
-  // The run-time records and the voxel grid; 0 at once when they are there. 9 leaves the mesh
-  // unprepared.
+  // The run-time records, the voxel grid and the copy of the arrays; 0 at once when they are there
+  // and the record has not changed since. 9 leaves the mesh unprepared.
   int32_t PrepareRunTime();
   bool IsPrepared() const { return fPrepared; }
   const int32_t* GetGridCounts() const;
@@ -120,7 +123,10 @@ class C3dTriangleMesh : public C3dObject {
   void SetMaterial(Handle32 material) override;
   int32_t Prepare() override { return PrepareRunTime(); }
   bool Intersect(CRay& ray) override;
-  bool IntersectSpans(CRay& ray, bool farSide) override;
+  bool IntersectSpans(CRay& ray, bool farSide, CSpanList& spans) override;
+  // The run-time data prepared, then locked with the record until the render ends.
+  void BeginRender() override;
+  void EndRender() override;
   bool IsRayInside(const CRay&) override { return false; }
   bool IsClosed() const override { return false; }
   bool IsClosedSolid() const override { return true; }
@@ -146,6 +152,9 @@ class C3dTriangleMesh : public C3dObject {
     uint8_t* faces = nullptr;
   };
   SArrays BindData() const;
+  // The arrays copied for rays, and where they lie in the copy.
+  bool CopyGeometry(const SArrays& arrays);
+  SArrays CopiedArrays() const;
   // Grows one array by entries, moving the arrays behind it; false when the record cannot grow.
   bool GrowArray(uint32_t* capacity, uint32_t entries);
   bool AppendEntry(uint32_t* capacity, uint32_t* count, const void* entry, uint32_t bytes);
@@ -166,11 +175,15 @@ class C3dTriangleMesh : public C3dObject {
 
   // Ray work (triangle_mesh_rays.cpp).
   struct SRayWalk;
+  // The walk with the record and the run-time data locked: by the render, or for this call.
   bool Walk(SRayWalk& walk);
+  bool WalkCells(SRayWalk& walk);
   // Where the ray meets the face's plane, when this is the face's first test for the ray or its hit
   // waited for this cell; false when the face is done for the ray.
-  bool PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dTriRunTime& record, S3dFace& face, double& t,
-                vector3<double>& point) const;
+  static bool PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dFace& face, double& t,
+                       vector3<double>& point);
+  // The run-time data is there for a ray: prepared now outside a render, by the render within one.
+  bool Ready();
   // The object-space part of a hit on the face at (u, v).
   SSpanEntry FaceHit(const SArrays& arrays, const S3dFace& face, const vector3<double>& point, double t, double u,
                      double v, bool wantsTexture) const;
@@ -187,8 +200,13 @@ class C3dTriangleMesh : public C3dObject {
   // Made by the first preparation.
   CMeshVoxels* fVoxels = nullptr;
   CSpoolDynTable<S3dTriRunTime>* fRunTime = nullptr;
+  CSpoolTableT<uint8_t>* fGeometry = nullptr;
+  uint32_t fCopiedVertices = 0;
+  uint32_t fCopiedNormals = 0;
   bool fPrepared = false;
-  uint32_t fRayCounter = 0;
+  // The record's change count when it was last prepared.
+  uint32_t fPreparedChanges = 0;
+  CRenderHold fRenderHold;
 };
 
 // A face's 76 stored bytes.

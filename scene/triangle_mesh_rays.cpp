@@ -1,13 +1,16 @@
-// Rays through a triangle mesh: the run-time records and the voxel grid made before rendering, the
-// nearest hit and the crossings for boolean groups.
+// Rays through a triangle mesh: the run-time records, the voxel grid and the copy of the arrays that
+// rays read, made before rendering; the nearest hit and the crossings for boolean groups.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <new>
 
 #include "framework/core/appl.h"
 #include "framework/core/fast_math.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
+#include "scene/ray_scratch.h"
 #include "scene/shape_intersection.h"
 #include "scene/triangle_mesh.h"
 
@@ -102,8 +105,12 @@ struct SCellBounds {
 // One ray's walk: its object-space line, what it accepts and what it found.
 struct C3dTriangleMesh::SRayWalk {
   CRay* ray = nullptr;
+  // The ray's own notes of the faces it has tested.
+  CFaceMailbox* mailbox = nullptr;
   vector3<double> start;
-  bool spans = false;
+  // Every crossing goes here when the walk collects them for a boolean group; otherwise the walk looks
+  // for the nearest hit.
+  CSpanList* spans = nullptr;
   // The open interval a nearest hit must lie in, narrowing to the best hit, in single precision.
   double tNear = 0;
   double tBest = 0;
@@ -112,20 +119,51 @@ struct C3dTriangleMesh::SRayWalk {
 };
 
 bool C3dTriangleMesh::EnsureRunTime() {
-  if (fVoxels && fRunTime) return fVoxels->IsUsable() && fRunTime->IsValid();
+  const auto usable = [this] { return fVoxels->IsUsable() && fRunTime->IsValid() && fGeometry->IsValid(); };
+  if (fVoxels && fRunTime && fGeometry) return usable();
   CAppl* app = GetApplication();
+  CSpoolSys* environment = app ? app->GetDataEnv() : nullptr;
   SDynTableLayout layout;
-  layout.SetSized(app ? app->GetDataEnv() : nullptr, sizeof(S3dTriRunTime), 0);
+  layout.SetSized(environment, sizeof(S3dTriRunTime), 0);
   layout.range = SRange{0, 64};
+  STableLayout bytes;
+  bytes.SetSized(environment, 1, 0);
   SSpoolTableSpec spec;
   spec.SetDefaults(false, nullptr, nullptr);
   if (!fVoxels) fVoxels = new CMeshVoxels;
   if (!fRunTime) fRunTime = new CSpoolDynTable<S3dTriRunTime>(layout, spec);
-  return fVoxels && fRunTime && fVoxels->IsUsable() && fRunTime->IsValid();
+  if (!fGeometry) fGeometry = new CSpoolTableT<uint8_t>(bytes, spec);
+  return fVoxels && fRunTime && fGeometry && usable();
+}
+
+// The vertex, normal and face arrays as the record holds them, one after the other.
+bool C3dTriangleMesh::CopyGeometry(const SArrays& arrays) {
+  const uint64_t vertexBytes = uint64_t(kVertexBytes) * fVertexCount;
+  const uint64_t normalBytes = uint64_t(kNormalBytes) * fNormalCount;
+  const uint64_t faceBytes = uint64_t(kFaceBytes) * fFaceCount;
+  const uint64_t total = vertexBytes + normalBytes + faceBytes;
+  if (total > UINT32_MAX || !fGeometry->SetSize(1, uint32_t(total), false, false)) return false;
+  CHolder copy(fGeometry, true, false);
+  if (!copy.IsLocked()) return false;
+  uint8_t* to = fGeometry->GetRecords();
+  if (vertexBytes) std::memcpy(to, arrays.vertices, vertexBytes);
+  if (normalBytes) std::memcpy(to + vertexBytes, arrays.normals, normalBytes);
+  if (faceBytes) std::memcpy(to + vertexBytes + normalBytes, arrays.faces, faceBytes);
+  fCopiedVertices = fVertexCount;
+  fCopiedNormals = fNormalCount;
+  return true;
+}
+
+C3dTriangleMesh::SArrays C3dTriangleMesh::CopiedArrays() const {
+  uint8_t* base = fGeometry->GetRecords();
+  uint8_t* normals = base + size_t(kVertexBytes) * fCopiedVertices;
+  return {base, normals, normals + size_t(kNormalBytes) * fCopiedNormals};
 }
 
 int32_t C3dTriangleMesh::PrepareRunTime() {
-  if (fPrepared) return kNoErr;
+  // Any change of the record since the last preparation, through whatever path, makes the copy old.
+  if (fPrepared && fPreparedChanges == GetChangeCount()) return kNoErr;
+  fPrepared = false;
   if (!EnsureRunTime()) return kErrOutOfMemory;
   CHolder mesh(this, false, false);
   if (!mesh.IsLocked()) return kErrOutOfMemory;
@@ -143,9 +181,10 @@ int32_t C3dTriangleMesh::PrepareRunTime() {
     for (uint32_t k = 0; k < 3; ++k) record.box.Extend(PointOf(arrays.vertices, face.vertex[k]));
     ProjectionAxes(face.faceNormal, record.axisI, record.axisJ);
   }
+  if (!CopyGeometry(arrays)) return kErrOutOfMemory;
   const int32_t result = fVoxels->Build(records, fFaceCount, fBox);
   fPrepared = result == kNoErr;
-  fRayCounter = 0;
+  fPreparedChanges = GetChangeCount();
   return result;
 }
 
@@ -183,14 +222,12 @@ SSpanEntry C3dTriangleMesh::FaceHit(const SArrays& arrays, const S3dFace& face, 
   return hit;
 }
 
-bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dTriRunTime& record,
-                               S3dFace& face, double& t, vector3<double>& point) const {
+bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f, S3dFace& face, double& t,
+                               vector3<double>& point) {
   const vector3<double>& origin = walk.ray->fHit.fObjOrigin;
   const vector3<double>& direction = walk.ray->fHit.fObjDirection;
   const auto withinInterval = [&walk](double at) { return at - walk.tNear > kBeyond && at - walk.tBest < -kBeyond; };
-  if (record.stamp != fRayCounter) {
-    record.stamp = fRayCounter;
-    record.cached = 0;
+  if (walk.mailbox->FirstVisit(f)) {
     LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
     const double d = Dot(direction, face.faceNormal);
     if (std::fabs(d) < kParallel) return false;
@@ -199,29 +236,29 @@ bool C3dTriangleMesh::PlaneHit(SRayWalk& walk, const SArrays& arrays, uint32_t f
     point = origin + direction * t;
     return true;
   }
-  // Crossings test each face once; a nearest hit may wait in a face's record for its own cell.
-  if (walk.spans || !record.cached) return false;
-  record.cached = 0;
-  t = record.cachedT;
-  point = record.cachedPoint;
+  // Crossings test each face once; a nearest hit may wait in the mailbox for its own cell.
+  if (walk.spans || !walk.mailbox->TakeKept(f, t, point)) return false;
   if (!withinInterval(t)) return false;
   LoadFace(arrays.faces + size_t(kFaceBytes) * f, &face);
   return true;
 }
 
 bool C3dTriangleMesh::Walk(SRayWalk& walk) {
-  CHolder mesh(this, false, false);
+  if (fRenderHold.IsHeld()) return WalkCells(walk);
+  const CRenderHold::CTurn turn(fRenderHold);
+  CHolder geometry(fGeometry, false, false);
   CHolder cells(&fVoxels->GetCells(), false, false);
   CHolder indices(&fVoxels->GetIndices(), false, false);
-  CHolder table(fRunTime, true, false);
-  if (!mesh.IsLocked() || !cells.IsLocked() || !indices.IsLocked() || !table.IsLocked()) return false;
-  S3dTriRunTime* records = fRunTime->GetRecords();
-  // After 2^32 rays the stamps could match again: they start afresh.
-  if (++fRayCounter == 0) {
-    for (uint32_t f = 0; f < fFaceCount; ++f) records[f].stamp = 0;
-    fRayCounter = 1;
-  }
-  const SArrays arrays = BindData();
+  CHolder table(fRunTime, false, false);
+  if (!geometry.IsLocked() || !cells.IsLocked() || !indices.IsLocked() || !table.IsLocked()) return false;
+  return WalkCells(walk);
+}
+
+bool C3dTriangleMesh::WalkCells(SRayWalk& walk) {
+  walk.mailbox = &ScratchOf(*walk.ray).Mailbox();
+  if (!walk.mailbox->BeginWalk(fFaceCount)) return false;
+  const S3dTriRunTime* records = fRunTime->GetRecords();
+  const SArrays arrays = CopiedArrays();
   const int32_t* counts = fVoxels->GetCounts();
   const C3dBox& box = fVoxels->GetBox();
   CVoxelGrid grid;
@@ -235,27 +272,28 @@ bool C3dTriangleMesh::Walk(SRayWalk& walk) {
     bool hitHere = false;
     for (uint32_t n = 0; n < voxel.count; ++n) {
       const uint32_t f = fVoxels->GetIndices()[voxel.first + n];
-      S3dTriRunTime& record = records[f];
       S3dFace face;
       double t = 0;
       vector3<double> point;
-      if (!PlaneHit(walk, arrays, f, record, face, t, point)) continue;
+      if (!PlaneHit(walk, arrays, f, face, t, point)) continue;
       if (!walk.spans && !bounds.Holds(point)) {
-        record.cached = 1;
-        record.cachedT = t;
-        record.cachedPoint = point;
+        if (!walk.mailbox->Keep(f, t, point)) return false;
         continue;
       }
       const vector3<double> corners[3] = {PointOf(arrays.vertices, face.vertex[0]),
                                           PointOf(arrays.vertices, face.vertex[1]),
                                           PointOf(arrays.vertices, face.vertex[2])};
       double u = 0, v = 0;
-      if (!InsideFace(corners, point, record.axisI, record.axisJ, u, v)) continue;
+      if (!InsideFace(corners, point, records[f].axisI, records[f].axisJ, u, v)) continue;
       walk.hit = FaceHit(arrays, face, point, t, u, v, wantsTexture);
       walk.found = hitHere = true;
       if (walk.spans) {
         CompleteCrossing(*this, walk.hit);
-        if (!GetSpans().Append(walk.hit)) return false;
+        try {
+          walk.spans->push_back(walk.hit);
+        } catch (const std::bad_alloc&) {
+          return false;
+        }
       } else {
         walk.tBest = float(t);
         walk.hit.fT = walk.tBest;
@@ -272,8 +310,7 @@ bool C3dTriangleMesh::Intersect(CRay& ray) {
   RayToObjectSpace(*this, ray);
   double entry = 0, exit = 0;
   SRayWalk walk;
-  // Picking may reach a mesh that no render has prepared.
-  const bool ready = IntersectRay(fBox, ray, entry, exit, true) && PrepareRunTime() == kNoErr;
+  const bool ready = IntersectRay(fBox, ray, entry, exit, true) && Ready();
   if (ready) {
     walk.ray = &ray;
     walk.start = WalkStart(ray.fHit.fObjOrigin, ray.fHit.fObjDirection, entry, fBox);
@@ -290,18 +327,31 @@ bool C3dTriangleMesh::Intersect(CRay& ray) {
   return true;
 }
 
-bool C3dTriangleMesh::IntersectSpans(CRay& ray, bool) {
+bool C3dTriangleMesh::IntersectSpans(CRay& ray, bool, CSpanList& spans) {
   if (GetStateFlags() & kExcluded) return false;
   RayToObjectSpace(*this, ray);
   double entry = 0, exit = 0;
-  if (!IntersectRay(fBox, ray, entry, exit, true) || PrepareRunTime() != kNoErr) return false;
+  if (!IntersectRay(fBox, ray, entry, exit, true) || !Ready()) return false;
   SRayWalk walk;
   walk.ray = &ray;
-  walk.spans = true;
+  walk.spans = &spans;
   // Every crossing of the line counts, behind the origin too, as for the other solids.
   walk.start = WalkStart(ray.fHit.fObjOrigin + ray.fHit.fObjDirection * entry, ray.fHit.fObjDirection, 0, fBox);
-  const uint32_t first = GetSpans().GetCount();
+  const size_t first = spans.size();
   Walk(walk);
-  SortFacetSpans(GetSpans(), first);
-  return GetSpans().GetCount() > first;
+  SortFacetSpans(spans, first);
+  return spans.size() > first;
 }
+
+// Picking may reach a mesh that no render has prepared; a render prepares it before its threads start.
+bool C3dTriangleMesh::Ready() { return fRenderHold.IsRendering() ? fPrepared : PrepareRunTime() == kNoErr; }
+
+void C3dTriangleMesh::BeginRender() {
+  if (fRenderHold.IsRendering() || PrepareRunTime() != kNoErr) {
+    fRenderHold.Begin({});
+    return;
+  }
+  fRenderHold.Begin({fGeometry, &fVoxels->GetCells(), &fVoxels->GetIndices(), fRunTime});
+}
+
+void C3dTriangleMesh::EndRender() { fRenderHold.End(); }

@@ -1,7 +1,7 @@
 // The ray acceleration of triangle meshes: a uniform grid of cells over the mesh box, each listing the
 // faces whose boxes touch it, walked cell by cell along a ray (CVoxelGrid); and the per-face run-time
-// records whose mailbox stamps let a face listed in many cells cost one plane test per ray. Built
-// before rendering, never stored.
+// records. Built before rendering, never stored, and only read while rays walk: what a ray notes about
+// the faces it has tested is its own (CFaceMailbox, ray_scratch.h).
 #pragma once
 
 #include <cstdint>
@@ -23,14 +23,8 @@ struct S3dTriRunTime {
   // The two axes kept when the face is projected for the inside test.
   uint32_t axisI = 0;
   uint32_t axisJ = 0;
-  // The ray counter of the last ray that tested the face.
-  uint32_t stamp = 0;
-  // A hit that lay outside the cell where it was found, waiting for its own cell.
-  uint8_t cached = 0;
-  double cachedT = 0;
-  vector3<double> cachedPoint;
 };
-static_assert(sizeof(S3dTriRunTime) == 96);
+static_assert(sizeof(S3dTriRunTime) == 56);
 
 // The cell counts for faceCount faces in the box: the cube root of the count (at most 40) along the
 // longest axis, the other axes in proportion to their extents (1.5 times, at most as many), at least 1;

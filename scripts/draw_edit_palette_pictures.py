@@ -7,9 +7,10 @@ opaque, so the map never shows. Their state pictures light one zone (hovered) or
 Run it again after changing a picture's geometry; the layout source names the files it writes.
 """
 import os
-import struct
 import sys
-import zlib
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import png_picture  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "..", "resources", "layouts", "pictures")
@@ -24,16 +25,7 @@ NO_ZONE = 255
 
 def write_png(name, width, height, pixels):
     """pixels: rows of (r, g, b, a) tuples."""
-    raw = b"".join(b"\0" + b"".join(struct.pack("BBBB", *p) for p in row) for row in pixels)
-
-    def chunk(tag, data):
-        body = tag + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
-    with open(os.path.join(OUT, name), "wb") as f:
-        f.write(png)
+    png_picture.write_png(os.path.join(OUT, name), width, height, pixels)
 
 
 def inside(box, x, y):

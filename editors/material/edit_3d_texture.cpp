@@ -11,6 +11,23 @@ void CEdit3dTexture::SetDialogs(CSaveNewTexture* saveNew, CReplaceTexture* repla
   fReplace = replace;
 }
 
-int32_t CEdit3dTexture::LoadTextureLibrary(CResourceEnv*, int32_t) { return kNoErr; }
+int32_t CEdit3dTexture::LoadTextureLibrary(CResourceEnv* library, int32_t mode) {
+  fCalls.push_back("LoadTextureLibrary");
+  fLibrary = library;
+  fMode = mode;
+  return kNoErr;
+}
 
-int32_t CEdit3dTexture::SetTarget(const char*, uint32_t, uint32_t) { return kNoErr; }
+int32_t CEdit3dTexture::SetTarget(const char* name, C3dMaterial* material, int32_t channel) {
+  fCalls.push_back("SetTarget");
+  fReplyName = name;
+  fMaterial = material;
+  fChannel = channel;
+  return kNoErr;
+}
+
+int32_t CEdit3dTexture::SetTexture(C3dTexture* texture) {
+  fCalls.push_back("SetTexture");
+  fTexture = texture;
+  return kNoErr;
+}

@@ -1,6 +1,22 @@
 #include "editors/material/layout_needs.h"
 
+#include <vector>
+
 namespace need {
+
+namespace {
+
+constexpr const char* kComposerFile = "materialcomposer.dat";
+constexpr const char* kComposerCanvas = "materials composer";
+
+constexpr SLayoutNeed ComposerElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kAnyElement) {
+  return {SLayoutNeed::kElement, kComposerFile, name, 0, kComposerCanvas, kind};
+}
+constexpr SLayoutNeed ComposerImage(const char* name) { return ComposerElement(name, SLayoutNeed::kImageElement); }
+constexpr SLayoutNeed ComposerText(const char* name) { return ComposerElement(name, SLayoutNeed::kTextElement); }
+constexpr SLayoutNeed ComposerMenu(uint32_t number) { return {SLayoutNeed::kMenu, kComposerFile, nullptr, number}; }
+
+}  // namespace
 
 const SDialogNeeds kDTEditor = DialogNeeds("DTEditors.dat", "DTEditor");
 const SDialogNeeds kDTSubEditor = DialogNeeds("DTEditors.dat", "DTSubEditor");
@@ -9,6 +25,74 @@ const SDialogNeeds kMaterialComposer = DialogNeeds("materialcomposer.dat", "mate
 const SDialogNeeds kPictTextures = DialogNeeds("picttextures.dat", "picttextures");
 const SDialogNeeds kReplaceTexture = DialogNeeds("edit3dtexture.dat", "replace texture");
 const SDialogNeeds kSaveNewTexture = DialogNeeds("edit3dtexture.dat", "save new texture");
+
+
+const SLayoutNeed kComposerFrequencyValues = ComposerElement("frequency values");
+const SLayoutNeed kComposerFrequencySliders[kComposerComponents] = {
+    ComposerImage("frequency a slider"), ComposerImage("frequency b slider"), ComposerImage("frequency c slider"),
+    ComposerImage("frequency d slider")};
+const SLayoutNeed kComposerFrequencyTexts[kComposerComponents] = {
+    ComposerText("frequency a text"), ComposerText("frequency b text"), ComposerText("frequency c text"),
+    ComposerText("frequency d text")};
+const SLayoutNeed kComposerChannelValues = ComposerElement("channel values");
+const SLayoutNeed kComposerValueSliders[kComposerValueChannels] = {
+    ComposerImage("diffusion value slider"),    ComposerImage("ambience value slider"),
+    ComposerImage("specularity value slider"),  ComposerImage("transparency value slider"),
+    ComposerImage("reflection value slider"),   ComposerImage("bump value slider")};
+const SLayoutNeed kComposerValueTexts[kComposerValueChannels] = {
+    ComposerText("diffusion value text"),    ComposerText("ambience value text"), ComposerText("specularity value text"),
+    ComposerText("transparency value text"), ComposerText("reflection value text"), ComposerText("bump value text")};
+const SLayoutNeed kComposerSpecAndRefraction = ComposerElement("spec and refraction");
+const SLayoutNeed kComposerSpecColor = ComposerImage("spec coefficient color");
+const SLayoutNeed kComposerSpecRed = ComposerText("spec coefficient red");
+const SLayoutNeed kComposerSpecGreen = ComposerText("spec coefficient green");
+const SLayoutNeed kComposerSpecBlue = ComposerText("spec coefficient blue");
+const SLayoutNeed kComposerRefractionIndex = ComposerText("refraction index");
+const SLayoutNeed kComposerMaterialGrid = ComposerElement("material grid");
+const SLayoutNeed kComposerFlatMarkers[kComposerChannels] = {
+    ComposerElement("diffusion flat marker"),      ComposerElement("ambience flat marker"),
+    ComposerElement("specularity flat marker"),    ComposerElement("transparency flat marker"),
+    ComposerElement("reflection flat marker"),     ComposerElement("bump flat marker"),
+    ComposerImage("diffuse color flat marker"),    ComposerImage("ambient color flat marker"),
+    ComposerImage("specular color flat marker"),   ComposerImage("transparent color flat marker")};
+const SLayoutNeed kComposerMaterialComponents = ComposerElement("material components");
+const SLayoutNeed kComposerComponentTypes[kComposerComponents] = {
+    ComposerText("component a type"), ComposerText("component b type"), ComposerText("component c type"),
+    ComposerText("component d type")};
+const SLayoutNeed kComposerComponentNames[kComposerComponents] = {
+    ComposerText("component a name"), ComposerText("component b name"), ComposerText("component c name"),
+    ComposerText("component d name")};
+const SLayoutNeed kComposerComponentMappings[kComposerComponents] = {
+    ComposerImage("component a mapping mode"), ComposerImage("component b mapping mode"),
+    ComposerImage("component c mapping mode"), ComposerImage("component d mapping mode")};
+const SLayoutNeed kComposerComponentColors[kComposerComponents] = {
+    ComposerImage("component a color"), ComposerImage("component b color"), ComposerImage("component c color"),
+    ComposerImage("component d color")};
+const SLayoutNeed kComposerComponentAlphas[kComposerComponents] = {
+    ComposerImage("component a alpha"), ComposerImage("component b alpha"), ComposerImage("component c alpha"),
+    ComposerImage("component d alpha")};
+const SLayoutNeed kComposerComponentBumps[kComposerComponents] = {
+    ComposerImage("component a bump"), ComposerImage("component b bump"), ComposerImage("component c bump"),
+    ComposerImage("component d bump")};
+const SLayoutNeed kComposerFrequencyBall = ComposerImage("frequency ball");
+const SLayoutNeed kComposerMetallicityText = ComposerText("metallicity text");
+const SLayoutNeed kComposerMetallicityButton = ComposerElement("metallicity button");
+const SLayoutNeed kComposerMaterialPreview = ComposerImage("material preview");
+const SLayoutNeed kComposerPreviewOptions = ComposerElement("preview options");
+const SLayoutNeed kComposerMaterialPresets = ComposerElement("material presets");
+const SLayoutNeed kComposerShadingMode = ComposerText("shading mode");
+const SLayoutNeed kComposerCopy = ComposerImage("copy");
+const SLayoutNeed kComposerPaste = ComposerImage("paste");
+const SLayoutNeed kComposerReset = ComposerElement("reset");
+const SLayoutNeed kComposerRandomize = ComposerElement("randomize");
+const SLayoutNeed kFrequencySliderAlpha{SLayoutNeed::kPicture, kComposerFile, "frequency slider alpha"};
+const SLayoutNeed kChannelSliderAlpha{SLayoutNeed::kPicture, kComposerFile, "channel slider alpha"};
+const SLayoutNeed kNewTextureNames{SLayoutNeed::kTextList, kComposerFile, "new texture names", 0, nullptr,
+                                   SLayoutNeed::kAnyElement, 2};
+const SLayoutNeed kComponentTypeMenu = ComposerMenu(100);
+const SLayoutNeed kMappingMenu = ComposerMenu(101);
+const SLayoutNeed kShadingModeMenu = ComposerMenu(102);
+const SLayoutNeed kPreviewOptionsMenu = ComposerMenu(200);
 
 }  // namespace need
 
@@ -22,5 +106,32 @@ SLayoutNeedTable MaterialLayoutNeeds() {
       &need::kReplaceTexture.canvas,   &need::kReplaceTexture.ok,   &need::kReplaceTexture.cancel,
       &need::kSaveNewTexture.canvas,   &need::kSaveNewTexture.ok,   &need::kSaveNewTexture.cancel,
   };
-  return {kNeeds, sizeof kNeeds / sizeof kNeeds[0]};
+  static const std::vector<const SLayoutNeed*> kAll = [] {
+    std::vector<const SLayoutNeed*> needs(std::begin(kNeeds), std::end(kNeeds));
+    for (const SLayoutNeed* single :
+         {&need::kComposerFrequencyValues, &need::kComposerChannelValues, &need::kComposerSpecAndRefraction,
+          &need::kComposerSpecColor, &need::kComposerSpecRed, &need::kComposerSpecGreen, &need::kComposerSpecBlue,
+          &need::kComposerRefractionIndex, &need::kComposerMaterialGrid, &need::kComposerMaterialComponents,
+          &need::kComposerFrequencyBall, &need::kComposerMetallicityText, &need::kComposerMetallicityButton,
+          &need::kComposerMaterialPreview, &need::kComposerPreviewOptions, &need::kComposerMaterialPresets,
+          &need::kComposerShadingMode, &need::kComposerCopy, &need::kComposerPaste, &need::kComposerReset,
+          &need::kComposerRandomize, &need::kFrequencySliderAlpha, &need::kChannelSliderAlpha,
+          &need::kNewTextureNames, &need::kComponentTypeMenu, &need::kMappingMenu, &need::kShadingModeMenu,
+          &need::kPreviewOptionsMenu})
+      needs.push_back(single);
+    const auto add = [&needs](const SLayoutNeed* list, uint32_t count) {
+      for (uint32_t i = 0; i < count; ++i) needs.push_back(&list[i]);
+    };
+    add(need::kComposerFrequencySliders, need::kComposerComponents);
+    add(need::kComposerFrequencyTexts, need::kComposerComponents);
+    add(need::kComposerValueSliders, need::kComposerValueChannels);
+    add(need::kComposerValueTexts, need::kComposerValueChannels);
+    add(need::kComposerFlatMarkers, need::kComposerChannels);
+    for (const SLayoutNeed* list : {need::kComposerComponentTypes, need::kComposerComponentNames,
+                                    need::kComposerComponentMappings, need::kComposerComponentColors,
+                                    need::kComposerComponentAlphas, need::kComposerComponentBumps})
+      add(list, need::kComposerComponents);
+    return needs;
+  }();
+  return {kAll.data(), uint32_t(kAll.size())};
 }

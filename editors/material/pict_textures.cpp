@@ -6,12 +6,17 @@
 CPictTextures::CPictTextures(CUICmFunction* owner, CResourceEnv* environment, CDeletePreset* deletePreset)
     : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kPictTextures), fDeletePreset(deletePreset) {}
 
-int32_t CPictTextures::SetContext(const char* replyName, void* target, uint32_t first, uint32_t second) {
+int32_t CPictTextures::SetContext(const char* replyName, void* target, uint8_t* resultFlag, uint32_t channel) {
+  fCalls.push_back("SetContext");
   fReplyName = replyName;
   fTarget = target;
-  fContextWords[0] = first;
-  fContextWords[1] = second;
+  fResultFlag = resultFlag;
+  fChannel = channel;
   return kNoErr;
 }
 
-int32_t CPictTextures::RefreshSlots(int32_t) { return kNoErr; }
+int32_t CPictTextures::RefreshSlots(CPictTexture* selected) {
+  fCalls.push_back("RefreshSlots");
+  fSelected = selected;
+  return kNoErr;
+}

@@ -12,6 +12,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "framework/core/spool_table_spec.h"
+#include "framework/ui/im_element.h"
 #include "scene/height_field.h"
 
 namespace {
@@ -41,6 +42,40 @@ CSpoolTableT<CHFUnit>* NewGridTable(uint32_t n) {
 CTerrainBrush::~CTerrainBrush() {
   Release(fStrokeBase);
   Release(fBrushSource);
+}
+
+namespace {
+
+// The icon state and the level shown last, by any brush: the icon element is the editor's one.
+int32_t gShownIcon = -1;
+double gShownLevel = -1.0;
+
+}  // namespace
+
+void CTerrainBrush::SetElements(CElement* behaviourIcon, CElement* levelElement) {
+  fBehaviourIcon = behaviourIcon;
+  fLevelElement = levelElement;
+  gShownIcon = -1;
+  gShownLevel = -1.0;
+}
+
+void CTerrainBrush::SetBehaviour(int32_t behaviour) {
+  fBehaviour = behaviour;
+  SetBehaviourCursor(false);
+}
+
+void CTerrainBrush::SetBehaviourCursor(bool modifierDown) {
+  const int32_t icon = ActingBehaviour(fBehaviour, modifierDown);
+  if (icon != gShownIcon) {
+    if (auto* image = dynamic_cast<CImElement*>(fBehaviourIcon)) {
+      if (image->SelectEntry(uint32_t(icon), false, false, true) == 0) gShownIcon = icon;
+    }
+  }
+  fShownLevel = fBehaviour == kToLevel && modifierDown ? 1.0 - fLevelFraction : fLevelFraction;
+  if (fShownLevel != gShownLevel) {
+    gShownLevel = fShownLevel;
+    if (fLevelElement) fLevelElement->Redraw();
+  }
 }
 
 int32_t CTerrainBrush::ActingBehaviour(int32_t behaviour, bool modifierDown) {
@@ -94,6 +129,13 @@ const uint16_t* CTerrainBrush::GetMask() const { return fMask.IsOwned() ? fMask.
 void CTerrainBrush::Release(SGridCopy& copy) {
   delete copy.table;
   copy = {};
+}
+
+std::vector<CHFUnit> CTerrainBrush::HeightsOf(const SGridCopy& copy) {
+  if (!copy.table) return {};
+  CHolder lock(copy.table, false, false);
+  if (!lock.IsLocked()) return {};
+  return std::vector<CHFUnit>(copy.table->GetRecords(), copy.table->GetRecords() + size_t(copy.side) * copy.side);
 }
 
 int32_t CTerrainBrush::CopyGrid(C3dHeightField* field, SGridCopy& copy) {

@@ -6,12 +6,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "framework/core/mem_block.h"
 #include "framework/core/spool_table.h"
 #include "scene/resample_grid.h"
 
 class C3dHeightField;
+class CElement;
 
 class CTerrainBrush {
  public:
@@ -34,10 +36,19 @@ class CTerrainBrush {
   CTerrainBrush& operator=(const CTerrainBrush&) = delete;
   virtual ~CTerrainBrush();
 
-  void SetBehaviour(int32_t behaviour) { fBehaviour = behaviour; }
+  // The icon element that shows the behaviour (its six state pictures, one a behaviour) and the
+  // element that shows the level; either may be none.
+  void SetElements(CElement* behaviourIcon, CElement* levelElement);
+  // Stores the behaviour and shows its icon as with the modifier up.
+  void SetBehaviour(int32_t behaviour);
   int32_t GetBehaviour() const { return fBehaviour; }
-  // The behaviour a stroke acts with while the modifier is held or not.
+  // The behaviour a stroke acts with while the modifier is held or not; the icon shows it.
   static int32_t ActingBehaviour(int32_t behaviour, bool modifierDown);
+  // Shows the icon of the behaviour that acts with the modifier as given, when another shows, and
+  // redraws the level element when the level it shows changes (the modifier turns the level of
+  // kToLevel upside down).
+  void SetBehaviourCursor(bool modifierDown);
+  double GetShownLevel() const { return fShownLevel; }
 
   double GetBrushFlow() const { return fBrushFlow; }
   void SetBrushFlow(double flow) { fBrushFlow = flow; }
@@ -64,6 +75,9 @@ class CTerrainBrush {
   int32_t SetSource(C3dHeightField* field);
   bool HasStrokeBase() const { return fStrokeBase.table != nullptr; }
   bool HasSource() const { return fBrushSource.table != nullptr; }
+  // The copies' heights, row after row; empty without the copy or when it cannot be locked.
+  std::vector<CHFUnit> StrokeBaseHeights() const { return HeightsOf(fStrokeBase); }
+  std::vector<CHFUnit> SourceHeights() const { return HeightsOf(fBrushSource); }
 
   // Dabs along the segment from (x0, y0) to (x1, y1) in grid cells (column, row): one at the end with
   // the smaller coordinate on the longer axis, then one every r / 8 + 1 cells while the walk has not
@@ -82,6 +96,7 @@ class CTerrainBrush {
   };
 
   static void Release(SGridCopy& copy);
+  static std::vector<CHFUnit> HeightsOf(const SGridCopy& copy);
   static int32_t CopyGrid(C3dHeightField* field, SGridCopy& copy);
   // The copy at side n, resampled when it has another; false when that cannot be made.
   static bool FitCopy(SGridCopy& copy, uint32_t n);
@@ -98,6 +113,9 @@ class CTerrainBrush {
   int32_t fBrushLevel = kDefaultLevel;
   int32_t fBrushRadius = kDefaultRadius;
   double fLevelFraction = 0.0;
+  double fShownLevel = 0.0;
   int32_t fBehaviour = kToLevel;
+  CElement* fBehaviourIcon = nullptr;
+  CElement* fLevelElement = nullptr;
   std::function<void(int32_t, int32_t)> fDabObserver;
 };

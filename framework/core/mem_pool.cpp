@@ -42,8 +42,14 @@ bool CMemPool::DestroyPools() {
   return true;
 }
 
+std::recursive_mutex& MemoryLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
 void* CMemPool::Alloc(size_t size) {
   if (size == 0) return kNoStorage;
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   for (bool retried = false;; retried = true) {
     if (uint64_t(fUsed) + size <= fBudget) {
       if (void* p = platform::ZeroAlloc(size)) {
@@ -63,6 +69,7 @@ void* CMemPool::Alloc(size_t size) {
 }
 
 void* CMemPool::Reallocate(void* p, size_t size) {
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   if (!p || p == kNoStorage || size == 0 || uint64_t(fUsed) + size > fBudget) return nullptr;
   const uint32_t before = uint32_t(platform::AllocBlockSize(p));
   void* moved = platform::Reallocate(p, size);
@@ -73,6 +80,7 @@ void* CMemPool::Reallocate(void* p, size_t size) {
 
 void CMemPool::Free(void* p) {
   if (!p || p == kNoStorage) return;
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   const uint32_t size = uint32_t(platform::AllocBlockSize(p));
   fUsed = size > fUsed ? 0 : fUsed - size;
   platform::FreeAlloc(p);

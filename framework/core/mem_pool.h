@@ -3,10 +3,16 @@
 // Three pools live from start-up to shut-down: default, objects and data. Pool storage is zero-filled
 // and counted at the allocator's own block size; a request over budget asks the recovery callback to
 // free memory once and is retried once.
+//
+// Any thread may allocate: a render's workers page spooled data in while the program's thread goes on
+// with its own work. Every pool operation, and every paging step of the spool objects, runs under the
+// one memory lock, since a pool's recovery pages other data out from inside an allocation.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 #include "framework/core/base_object.h"
 
@@ -31,7 +37,10 @@ class CMemPool : public CBaseObject {
   // Nothing past p's old contents is cleared.
   void* Reallocate(void* p, size_t size);
 
-  uint32_t GetFreeBytes() const { return fUsed >= fBudget ? 0 : fBudget - fUsed; }
+  uint32_t GetFreeBytes() const {
+    const uint32_t used = fUsed;
+    return used >= fBudget ? 0 : fBudget - used;
+  }
   uint32_t GetUsed() const { return fUsed; }
   uint32_t GetBudget() const { return fBudget; }
   bool IsValid() const { return fValid; }
@@ -41,7 +50,7 @@ class CMemPool : public CBaseObject {
   void* GetRecoveryContext() const { return fRecoveryContext; }
 
  private:
-  uint32_t fUsed = 0;
+  std::atomic<uint32_t> fUsed{0};
   uint32_t fBudget = 0;
   MemRecoveryCallback fRecovery = nullptr;
   void* fRecoveryContext = nullptr;
@@ -53,6 +62,9 @@ class CMemPool : public CBaseObject {
 // percentage when the preferences were read (0 or below gives the minimum), computed in floating
 // point and kept within [8,388,608, 0xFFFFFFFF]. The tools size their pools the same way.
 uint32_t DataPoolBudget(uint64_t physicalBytes, bool prefsRead, int32_t storedPercent);
+
+// Recursive: paging allocates, and an allocation may page.
+std::recursive_mutex& MemoryLock();
 
 CMemPool* GetDefaultPool();
 CMemPool* GetObjectPool();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 #include "framework/core/cm_file.h"
@@ -11,9 +12,26 @@
 
 namespace {
 
-uint64_t gUseCounter = 0;
+std::atomic<uint64_t> gUseCounter{0};
 
-uint64_t NextStamp() { return ++gUseCounter; }
+uint64_t NextStamp() { return gUseCounter.fetch_add(1, std::memory_order_relaxed) + 1; }
+
+// Marks an object's data as on its way in or out for as long as it lives.
+class CTransit {
+ public:
+  explicit CTransit(std::atomic<bool>& flag) : fFlag(flag) { fFlag = true; }
+  ~CTransit() { fFlag = false; }
+  CTransit(const CTransit&) = delete;
+  CTransit& operator=(const CTransit&) = delete;
+
+ private:
+  std::atomic<bool>& fFlag;
+};
+
+template <typename T>
+void SwapAtomic(std::atomic<T>& a, std::atomic<T>& b) {
+  b = a.exchange(b.load());
+}
 
 bool Succeeded(uint32_t answer) { return (answer & 0xFF) != 0; }
 
@@ -114,7 +132,7 @@ uint32_t SpoolDefaultTypeHandler(CSpoolMem* object, uint32_t message, void* argu
 
 CSpoolMem::CSpoolMem(uint32_t dataSize, CMemPool* pool, uint32_t headerBytes) {
   SetLayout(dataSize, pool, headerBytes);
-  fStamp = NextStamp();
+  Stamp();
   fConstructed = true;
 }
 
@@ -141,18 +159,44 @@ bool CSpoolMem::Send(uint32_t message, void* argument) {
 
 // ---- locking
 
+void CSpoolMem::Stamp() { fStamp.store(NextStamp(), std::memory_order_relaxed); }
+
+// The count goes up first and the data is looked at after: a page-out marks the data in transit
+// before it looks at the count, so one of the two sees the other.
+bool CSpoolMem::LockResident() {
+  if (!fResident || fInTransit) return false;
+  ++fLockCount;
+  if (fResident && !fInTransit) return true;
+  LowerLockCount();
+  return false;
+}
+
+void CSpoolMem::LowerLockCount() {
+  uint32_t n = fLockCount;
+  while (n && !fLockCount.compare_exchange_weak(n, n - 1)) {
+  }
+}
+
 bool CSpoolMem::Lock() {
+  Stamp();
+  if (LockResident()) {
+    if (fError.load(std::memory_order_relaxed) != kNoErr) SetError(kNoErr);
+    return true;
+  }
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   fError = kNoErr;
-  fStamp = NextStamp();
+  // Paged in by another thread meanwhile, or by this one further out (a type handler locking the
+  // object it is reading).
   if (fResident) {
     ++fLockCount;
     return true;
   }
+  CTransit transit(fInTransit);
   if (!fPool || !fPool->IsValid() || !Init(fDataSize, fPool, fHeaderBytes)) return Fail(this, kErrOutOfMemory);
   fResident = true;
   ++fLockCount;
   if ((IsBacked() && !Send(kSpoolReadData, nullptr)) || !Validate()) {
-    --fLockCount;
+    LowerLockCount();
     FreeStorage();
     if (!fError) fError = kErrGeneric;
     return false;
@@ -161,14 +205,17 @@ bool CSpoolMem::Lock() {
 }
 
 bool CSpoolMem::Unlock(bool dirty, bool flush) {
-  fError = kNoErr;
+  if (fError.load(std::memory_order_relaxed) != kNoErr) SetError(kNoErr);
   if (dirty && !fReadOnly) {
     fModified = true;
     ++fChanges;
   }
   bool ok = true;
-  if (flush && fModified) ok = SendWrite();
-  if (fLockCount) --fLockCount;
+  if (flush && fModified) {
+    std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+    ok = SendWrite();
+  }
+  LowerLockCount();
   return ok;
 }
 
@@ -200,19 +247,24 @@ bool CSpoolMem::Resize(uint32_t newSize, bool keep, bool defer) {
 // ---- paging
 
 bool CSpoolMem::PageOut() {
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   if (!IsPageable()) return Fail(this, kErrObjectBusy);
+  CTransit transit(fInTransit);
+  // A lock taken on another thread since the look keeps the data.
+  if (fLockCount) return Fail(this, kErrObjectBusy);
   if (!WriteBack()) return false;
   FreeStorage();
   return true;
 }
 
 bool CSpoolMem::WriteBack() {
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   fError = kNoErr;
   if (!fResident || !fModified) return true;
-  fStamp = NextStamp();
+  Stamp();
   ++fLockCount;
   const bool ok = SendWrite();
-  --fLockCount;
+  LowerLockCount();
   return ok;
 }
 
@@ -356,16 +408,16 @@ bool CSpoolMem::SwapData(CSpoolMem& other) {
   std::swap(fFile, other.fFile);
   std::swap(fDataEntry, other.fDataEntry);
   std::swap(fHeaderEntry, other.fHeaderEntry);
-  std::swap(fError, other.fError);
+  SwapAtomic(fError, other.fError);
   std::swap(fHandler, other.fHandler);
   std::swap(fDataSize, other.fDataSize);
   std::swap(fHeaderBytes, other.fHeaderBytes);
   std::swap(fPool, other.fPool);
-  std::swap(fStamp, other.fStamp);
-  std::swap(fLockCount, other.fLockCount);
+  SwapAtomic(fStamp, other.fStamp);
+  SwapAtomic(fLockCount, other.fLockCount);
   std::swap(fChanges, other.fChanges);
   std::swap(fValidator, other.fValidator);
-  std::swap(fResident, other.fResident);
+  SwapAtomic(fResident, other.fResident);
   std::swap(fModified, other.fModified);
   std::swap(fReadOnly, other.fReadOnly);
   std::swap(fScratch, other.fScratch);

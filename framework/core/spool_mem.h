@@ -2,10 +2,17 @@
 // back the next time somebody locks them. The data is touched only between a lock and its unlock; any
 // allocation may page an unlocked object out, so no pointer into the data outlives the unlock.
 //
+// Several threads may lock and unlock the same object at once (a render's workers read the scene
+// while the program's thread draws): the count is atomic, a lock of resident data only raises it, and
+// paging in or out runs under the memory lock (mem_pool.h), never on data that any thread has locked.
+// Changing an object's data, layout or backing store remains the program's thread's, with no render
+// under way.
+//
 // Each spooled type plugs its persistence in through a record-type handler answering the messages
 // below; SpoolDefaultTypeHandler does the plain reading and writing and the rest answer true.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "framework/core/mem_block.h"
@@ -81,15 +88,15 @@ class CSpoolMem : public CMemBlock {
   int32_t GetDataEntry() const { return fDataEntry; }
   int32_t GetHeaderEntry() const { return fHeaderEntry; }
   bool IsBacked() const { return fFile != nullptr; }
-  int32_t GetError() const { return fError; }
-  void SetError(int32_t error) { fError = error; }
+  int32_t GetError() const { return fError.load(std::memory_order_relaxed); }
+  void SetError(int32_t error) { fError.store(error, std::memory_order_relaxed); }
   SpoolTypeHandler GetHandler() const { return fHandler; }
   uint32_t GetDataSize() const { return fDataSize; }
   uint32_t GetHeaderBytes() const { return fHeaderBytes; }
   // Header and data, as the spool system counts an object.
   uint32_t GetSpooledBytes() const;
   CMemPool* GetPool() const { return fPool; }
-  uint64_t GetStamp() const { return fStamp; }
+  uint64_t GetStamp() const { return fStamp.load(std::memory_order_relaxed); }
   uint32_t GetLockCount() const { return fLockCount; }
   // Counts the unlocks that declared the data changed, so that what was worked out from the data
   // can tell whether it still holds.
@@ -114,6 +121,10 @@ class CSpoolMem : public CMemBlock {
   void TakePool(CMemPool* pool, CMemBlock& prepared);
 
  private:
+  // The lock of data that is resident and not on its way in or out, taken without the memory lock.
+  bool LockResident();
+  void LowerLockCount();
+  void Stamp();
   bool SendWrite();
   void Detach();
   void FreeStorage();
@@ -121,17 +132,19 @@ class CSpoolMem : public CMemBlock {
   CCmFile* fFile = nullptr;
   int32_t fDataEntry = -1;
   int32_t fHeaderEntry = -1;
-  int32_t fError = 0;
+  std::atomic<int32_t> fError{0};
   SpoolTypeHandler fHandler = nullptr;
   uint32_t fDataSize = 0;
   uint32_t fHeaderBytes = 0;
   CMemPool* fPool = nullptr;
   // 64 bits: a 32-bit counter wraps after 2^32 locks and turns the least-recently-used order around.
-  uint64_t fStamp = 0;
-  uint32_t fLockCount = 0;
+  std::atomic<uint64_t> fStamp{0};
+  std::atomic<uint32_t> fLockCount{0};
   uint32_t fChanges = 0;
   SpoolValidator fValidator = nullptr;
-  bool fResident = false;
+  std::atomic<bool> fResident{false};
+  // Set while the data is paged in or out: a lock then waits for the memory lock.
+  std::atomic<bool> fInTransit{false};
   bool fModified = false;
   bool fReadOnly = false;
   bool fScratch = false;

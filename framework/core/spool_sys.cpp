@@ -1,6 +1,7 @@
 #include "framework/core/spool_sys.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "framework/core/appl.h"
 #include "framework/core/cm_file.h"
@@ -87,6 +88,7 @@ void CSpoolSys::Teardown() {
 }
 
 void CSpoolSys::DismissSubscribers() {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   if (!fSubscribers) return;
   while (fSubscribers->GetCount()) {
     CSubscriber* object = SubscriberOf((*fSubscribers)[fSubscribers->GetCount() - 1]);
@@ -110,13 +112,18 @@ uint32_t CSpoolSys::RowOf(const CSubscriber* object) {
 bool CSpoolSys::IsReady() const { return fValid && fFile && fFile->IsOpen() && fPool && fPool->IsValid(); }
 
 void CSpoolSys::SetOrdering(uint32_t ordering) {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   fOrdering = ordering;
   fChanged = true;
 }
 
-bool CSpoolSys::IsSubscribed(const CSubscriber* object) { return RowOf(object) != UINT32_MAX; }
+bool CSpoolSys::IsSubscribed(const CSubscriber* object) {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  return RowOf(object) != UINT32_MAX;
+}
 
 bool CSpoolSys::AddSubscriber(CSubscriber* object, CFCallback handler, int32_t priority) {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   if (!fSubscribers) return false;
   fChanged = true;
   if (!fSubscribers->AddRow(RowId(object), handler ? handler : &CSpoolTable::HandleSpoolMessage, priority))
@@ -128,6 +135,7 @@ bool CSpoolSys::AddSubscriber(CSubscriber* object, CFCallback handler, int32_t p
 // Outside a broadcast the last row takes the leaver's place: the order only matters to a purge,
 // which sorts the rows first (by priority once they changed).
 bool CSpoolSys::RemoveSubscriber(const CSubscriber* object) {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   const uint32_t row = RowOf(object);
   if (row == UINT32_MAX) return false;
   const uint32_t last = fSubscribers->GetCount() - 1;
@@ -145,6 +153,7 @@ bool CSpoolSys::RemoveSubscriber(const CSubscriber* object) {
 }
 
 bool CSpoolSys::GetPriority(const CSubscriber* object, int32_t* priority) {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   const uint32_t row = RowOf(object);
   if (row == UINT32_MAX) return false;
   *priority = (*fSubscribers)[row].priority;
@@ -152,6 +161,7 @@ bool CSpoolSys::GetPriority(const CSubscriber* object, int32_t* priority) {
 }
 
 bool CSpoolSys::SetPriority(const CSubscriber* object, int32_t priority) {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   const uint32_t index = RowOf(object);
   CCFEntry* row = index == UINT32_MAX ? nullptr : &(*fSubscribers)[index];
   if (!row) return false;
@@ -165,6 +175,7 @@ bool CSpoolSys::SetPriority(const CSubscriber* object, int32_t priority) {
 // ---- purging and size queries
 
 bool CSpoolSys::Purge(uint32_t* wanted) {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   if (!wanted || *wanted == 0 || !fSubscribers) return true;
   CCFEntry* rows = fSubscribers->GetRecords();
   const uint32_t count = fSubscribers->GetCount();
@@ -191,6 +202,7 @@ bool CSpoolSys::PurgeAll(uint32_t* freed) {
 }
 
 uint32_t CSpoolSys::Count(uint32_t message, uint32_t start) {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   uint32_t count = start;
   SSpoolSysRecord record{message, &count};
   if (fSubscribers) fSubscribers->Broadcast(&record);
@@ -213,6 +225,7 @@ bool CSpoolSys::GetTotalBytes(uint32_t* bytes) {
 }
 
 bool CSpoolSys::WriteBackAll() {
+  const std::lock_guard<std::recursive_mutex> guard(MemoryLock());
   uint32_t unused = 0;
   SSpoolSysRecord record{kSpoolWriteBack, &unused};
   return !fSubscribers || fSubscribers->Broadcast(&record) == 0;

@@ -5,6 +5,7 @@
 // one out throws its data away. Resource environments (kind 2) have their own file.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <unordered_map>
 
@@ -103,7 +104,8 @@ class CSpoolSys : public CBaseObject {
   std::unordered_map<const CSubscriber*, uint32_t> fRows;
   bool fRowsKnown = true;
   uint32_t fOrdering = kByStamp;
-  bool fChanged = false;
+  // Written under the memory lock by a purge on any thread.
+  std::atomic<bool> fChanged{false};
   bool fValid = false;
   bool fRegistered = false;
 };

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
+#include "framework/core/appl.h"
 #include "framework/core/mem_pool.h"
+#include "framework/core/result_codes.h"
+#include "framework/core/spool_sys.h"
 #include "framework/image/image_display.h"
+#include "framework/image/image_record.h"
 #include "platform/device_context.h"
 
 namespace {
@@ -96,3 +100,24 @@ bool CImage8::Draw(platform::DeviceContext* dc, const SRect& source, const SRect
 }
 
 bool CImage8::DrawTo(platform::DeviceContext* dc) { return Draw(dc, fArea, MovedRect(fArea, fOriginX, fOriginY)); }
+
+CImage8* NewDataImage8(uint32_t width, uint32_t height, int32_t* error) {
+  CAppl* app = GetApplication();
+  CSpoolSys* env = app ? app->GetDataEnv() : nullptr;
+  if (!env) {
+    *error = kErrUnexpectedStatus;
+    return nullptr;
+  }
+  SImage8Layout layout;
+  MakeImage8GridSpec(layout, env, width, height);
+  SSpoolTableSpec spec;
+  spec.SetDefaults(false, nullptr, &Image8RecordTypeHandler);
+  auto* image = new CImage8(layout, spec);
+  if (!image->IsValid() || !image->HasBitmapInfo()) {
+    *error = NonZeroError(image->GetError());
+    delete image;
+    return nullptr;
+  }
+  *error = kNoErr;
+  return image;
+}

@@ -83,6 +83,10 @@ class CImage8 : public CSpoolGridT<CImVector8> {
   platform::SBitmapInfo* fBitmapInfo = nullptr;
 };
 
+// A new 8-bit image of width × height in the application's data environment, stored through the
+// 8-bit image record; none, with the reason in *error, when it cannot be made.
+CImage8* NewDataImage8(uint32_t width, uint32_t height, int32_t* error);
+
 // Without an area it walks the 8-bit image's own area rectangle, not the grid's clip rectangle.
 class CIm8Navigator : public CSgNavigatorT<CImVector8> {
  public:

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "document/prefs_file.h"
+#include "framework/core/appl.h"
 #include "framework/core/handle_table.h"
 #include "scene/cube.h"
 #include "scene/factory.h"
@@ -38,6 +39,20 @@ class DocCommandsTest : public PluginFolderTest<DocWindowTest> {
   }
 
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  // A press of the window's render button of the name.
+  int32_t Button(const char* name) {
+    CUIMessage message;
+    message.Init(0, name, nullptr, "doc window", 0);
+    return window->HandleRenderButton(&message);
+  }
+  // Heartbeats until the render request is answered: the last slice's result.
+  int32_t Beat() {
+    SHeartbeatRecord record;
+    int32_t result = -1;
+    for (int i = 0; i < 8 && window->GetRenderRequest(); ++i) result = window->Heartbeat(record);
+    EXPECT_EQ(window->GetRenderRequest(), 0u);
+    return result;
+  }
   CFileSpec Spec(const std::string& name) const {
     CFileSpec spec;
     spec.Set(Path(name).c_str());

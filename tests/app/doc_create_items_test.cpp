@@ -173,8 +173,8 @@ TEST_F(DocCreateItems, PictureFacesComeWithThePictureDialogsReply) {
     EXPECT_TRUE(dialog->IsShown()) << twice;
     EXPECT_STREQ(dialog->GetReplyName(), "doc window");
     EXPECT_EQ(dialog->GetTarget(), window->GetDefaultMaterial());
-    EXPECT_EQ(dialog->GetContextWord(0), 0u);
-    EXPECT_EQ(dialog->GetContextWord(1), 0u);
+    EXPECT_EQ(dialog->GetResultFlag(), nullptr);
+    EXPECT_EQ(dialog->GetChannel(), 0u);
     EXPECT_EQ(History().GetCurrentAction(), previous) << twice;
     EXPECT_EQ(Things(C3dSquare::kFamily, C3dSquare::kClassTag).size(), squares);
   }

@@ -61,25 +61,12 @@ class DocRender : public DocCommandsTest {
     w.GetRenderState().fReport = &report;
     return w;
   }
-  int32_t Button(const char* name) {
-    CUIMessage message;
-    message.Init(0, name, nullptr, "doc window", 0);
-    return window->HandleRenderButton(&message);
-  }
   int32_t Option(const char (&code)[5], uint32_t data = 0) {
     CUIMessage message;
     message.Init(0, "render options menu", nullptr, "doc window", 1);
     message.SetPayloadWord(0, int32_t(FourCC(code)));
     message.SetDataWord(data);
     return window->HandleRenderOption(&message);
-  }
-  // Heartbeats until the render request is answered: the last slice's result.
-  int32_t Beat() {
-    SHeartbeatRecord record;
-    int32_t result = -1;
-    for (int i = 0; i < 8 && window->GetRenderRequest(); ++i) result = window->Heartbeat(record);
-    EXPECT_EQ(window->GetRenderRequest(), 0u);
-    return result;
   }
   std::vector<uint32_t> Pixels(CImage* image = nullptr) {
     image = image ? image : window->GetRenderedImage();

@@ -17,6 +17,7 @@
 
 #include "document/prefs_file.h"
 #include "platform/single_instance.h"
+#include "scene/triangle_mesh.h"
 #include "tests/framework/core/app_fixture.h"
 #include "tests/framework/core/private_tmpdir.h"
 
@@ -107,6 +108,25 @@ TEST_F(ProgramRun, WithItsDataControlQEndsAnOrdinaryRun) {
   std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);
   EXPECT_EQ(Errors(), "");
+}
+
+// Keys typed into a headless run reach the program as they do on GTK: Ctrl+I imports through the
+// DXF plug-in, Ctrl+Shift+S saves the document as a new file, which holds the mesh, and Ctrl+Q ends
+// the run, each after the one before had a window come and go.
+TEST_F(ProgramRun, KeysImportSaveAsAndQuitAsOnTheDesktop) {
+  CopyData();
+  fs::create_directories(folder / "Plugins");
+  fs::copy_file(fs::path(QUARN2_PLUGINS_DIR) / "Osprel.qno", folder / "Plugins" / "Osprel.qno");
+  std::ofstream(folder / "circle.dxf")
+      << "0\nSECTION\n2\nENTITIES\n0\nCIRCLE\n8\nA\n62\n1\n10\n0\n20\n0\n30\n0\n40\n1\n0\nENDSEC\n0\nEOF\n";
+  std::ofstream(folder / "keys.txt") << "wait 1500\nkey 17\nkey I\nkeyup I\nkeyup 17\nopen "
+                                     << (folder / "circle.dxf").string() << "\nwait 1500\nstroke ctrl+shift+s\nsave "
+                                     << (folder / "saved.qnc").string() << "\nwait 1000\nstroke ctrl+q\n";
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 0);
+  EXPECT_EQ(Errors(), "");
+  std::ifstream saved(folder / "saved.qnc", std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+  EXPECT_NE(bytes.find(C3dTriangleMesh::kTypeName), std::string::npos) << "the saved document holds no mesh";
 }
 
 // A layout file that is missing or broken stops the start silently with status 1: each of four

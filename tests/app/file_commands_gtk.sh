@@ -20,17 +20,11 @@ touch -d '2001-01-01' doc.bmp
 start_program
 sleep 1
 
-# The chooser is the second visible window of the program's title; Ctrl+L opens its location field,
-# and a path typed there replaces what a try before left in it.
-chooser() { xdotool search --onlyvisible --name '^Quarn2$' 2>/dev/null | grep -v "^$main\$" | head -1; }
+# Ctrl+L opens the chooser's location field, and a path typed there replaces what a try before left
+# in it.
 check
 xdotool key ctrl+o
-dialog=""
-for _ in $(seq 1 50); do
-  dialog="$(chooser)"
-  [ -n "$dialog" ] && break
-  sleep 0.2
-done
+dialog="$(wait_for_chooser)"
 [ -n "$dialog" ] || fail "Ctrl+O showed no file chooser"
 sleep 1
 for _ in 1 2 3; do

@@ -3,7 +3,9 @@
 # starts one, fail reports. visible_window TITLE waits up to 30 s for a visible window of exactly that
 # title and prints its id; capture FILE grabs the main window $main; differs A B tells whether two
 # captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
-# capture_settled RECT waits for the window to settle.
+# capture_settled RECT waits for the window to settle. chooser prints the file chooser's id (the
+# second visible window of the program's title); wait_for_chooser waits up to 10 s for one and prints
+# its id.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -26,6 +28,18 @@ visible_window() {
 
 capture() {
   import -window "$main" "$1" 2>/dev/null
+}
+
+chooser() { xdotool search --onlyvisible --name '^Quarn2$' 2>/dev/null | grep -v "^$main\$" | head -1; }
+
+wait_for_chooser() {
+  local dialog=""
+  for _ in $(seq 1 50); do
+    dialog="$(chooser)"
+    [ -n "$dialog" ] && break
+    sleep 0.2
+  done
+  echo "$dialog"
 }
 
 differs() {

@@ -83,6 +83,12 @@ class CDocWindowDouble : public CDocWindow {
     return gOpenAnswer;
   }
   int32_t SaveDocument(int32_t asNew) override { return Command("SaveDocument " + std::to_string(asNew)); }
+  int32_t ImportObject() override { return Command("ImportObject"); }
+  int32_t PrintDocument() override { return Command("PrintDocument"); }
+  int32_t DuplicateSelection() override { return Command("DuplicateSelection"); }
+  int32_t ReplicateSelection() override { return Command("ReplicateSelection"); }
+  int32_t GroupSelection() override { return Command("GroupSelection"); }
+  int32_t UngroupSelection() override { return Command("UngroupSelection"); }
   int32_t EditCommand(uint32_t code) override { return Command("EditCommand " + FourCCText(code)); }
   int32_t EditSelection() override { return Command("EditSelection"); }
   int32_t FlyAround() override { return Command("FlyAround"); }

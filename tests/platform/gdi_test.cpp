@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "platform/device_context.h"
@@ -96,6 +97,41 @@ TEST_F(GdiTest, PolygonsFillWhatTheirCentresCoverAndOutlineTheEdges) {
   SelectObject(dc, previousPen);
   DeleteObject(brush);
   DeleteObject(pen);
+}
+
+// A circle of radius 3 round (5, 4): the outline lies on the curve, one pixel wide and closed; a
+// brush fills the inside; a dotted XOR outline drawn twice leaves the pixels as they were.
+TEST_F(GdiTest, EllipsesFillTheirInsideAndOutlineTheCurve) {
+  GdiObject pen = CreatePen(kPsSolid, 1, 0xFF0000);
+  GdiObject previousPen = SelectObject(dc, pen);
+  GdiObject previousBrush = SelectObject(dc, GetStockObject(kNullBrush));
+  ASSERT_TRUE(Ellipse(dc, 2, 1, 9, 8));
+  EXPECT_EQ(PixelsOf(0xFF0000), "4,1 5,1 6,1 3,2 7,2 2,3 8,3 2,4 8,4 2,5 8,5 3,6 7,6 4,7 5,7 6,7 ");
+  EXPECT_EQ(surface.Pixel(5, 4), 0u) << "hollow with the null brush";
+  GdiObject brush = CreateSolidBrush(0x0000FF);
+  SelectObject(dc, brush);
+  ASSERT_TRUE(Ellipse(dc, 2, 1, 9, 8));
+  EXPECT_EQ(surface.Pixel(5, 4), 0x0000FFu);
+  EXPECT_EQ(surface.Pixel(5, 1), 0xFF0000u) << "the outline over the fill";
+  EXPECT_EQ(surface.Pixel(2, 1), 0u) << "the rectangle's corner lies outside";
+  EXPECT_FALSE(Ellipse(dc, 4, 4, 4, 6));
+
+  surface.Fill(0, 0, 12, 8, 0x123456);
+  GdiObject dotted = CreatePen(kPsDot, 1, 0);
+  SelectObject(dc, dotted);
+  SelectObject(dc, GetStockObject(kNullBrush));
+  SetROP2(dc, kR2XorPen);
+  ASSERT_TRUE(Ellipse(dc, 2, 1, 9, 8));
+  const std::string inverted = PixelsOf(0x123456 ^ 0xFFFFFF);
+  EXPECT_EQ(std::count(inverted.begin(), inverted.end(), ' '), 8) << "half of the 16 outline pixels: " << inverted;
+  ASSERT_TRUE(Ellipse(dc, 2, 1, 9, 8));
+  EXPECT_EQ(PixelsOf(0x123456 ^ 0xFFFFFF), "");
+  SetROP2(dc, kR2CopyPen);
+  SelectObject(dc, previousPen);
+  SelectObject(dc, previousBrush);
+  DeleteObject(pen);
+  DeleteObject(brush);
+  DeleteObject(dotted);
 }
 
 // The scrolling menu moves its back buffer's rows within one bitmap; the copy reads the rows as they

@@ -1,7 +1,9 @@
 // The window order, activation, child windows, refused creations and the cursors.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "platform/headless.h"
 #include "platform/window.h"
@@ -115,6 +117,45 @@ TEST_F(WindowOrderTest, KeysGoToTheFocusWindowOrTheActiveOne) {
   }
   ASSERT_EQ(gMessages.size(), 1u);
   EXPECT_EQ(gMessages[0].first, a);
+}
+
+// Keys typed ahead go to the window that has the focus when they are taken, not when they were typed.
+TEST_F(WindowOrderTest, KeysTypedAheadReachTheWindowThatTookTheFocusMeanwhile) {
+  WindowHandle a = Make(kWsPopup | kWsVisible, 0, 0, 10, 10);
+  WindowHandle b = Make(kWsPopup | kWsVisible, 20, 0, 10, 10);
+  ASSERT_EQ(GetActiveWindow(), b);
+  ASSERT_TRUE(headless::AddScript("char x\nchar y\n"));
+  while (headless::PendingInputs() > 0) GetCursorPos();
+  SMessage m;
+  ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, true));
+  DispatchMessage(m);
+  SetFocus(a);
+  while (PeekMessage(&m, nullptr, 0, 0, true)) DispatchMessage(m);
+  EXPECT_EQ(gMessages, (std::vector<std::pair<WindowHandle, uint32_t>>{{b, kWmChar}, {a, kWmChar}}));
+}
+
+// The active window going (hidden or destroyed) hands activation to its owner, else to the topmost
+// window that can take it, and the keys follow; a hidden or disabled window takes none.
+TEST_F(WindowOrderTest, ActivationPassesOnWhenTheActiveWindowGoes) {
+  WindowHandle below = Make(kWsPopup | kWsVisible, 0, 0, 10, 10);
+  WindowHandle owner = Make(kWsPopup | kWsVisible, 20, 0, 10, 10);
+  WindowHandle owned = Make(kWsPopup | kWsVisible, 40, 0, 10, 10, owner);
+  Make(kWsPopup, 60, 0, 10, 10);
+  EnableWindow(Make(kWsPopup | kWsVisible, 80, 0, 10, 10), false);
+  SetForegroundWindow(owned);
+  ShowWindow(owned, kSwHide);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  // The hidden and the disabled window lie above the one that takes activation.
+  DestroyWindow(owner);
+  made.erase(std::remove_if(made.begin(), made.end(), [&](WindowHandle w) { return w == owner || w == owned; }),
+             made.end());
+  EXPECT_EQ(GetActiveWindow(), below);
+  ASSERT_TRUE(headless::AddScript("char x\n"));
+  SMessage m;
+  for (int i = 0; i < 5; ++i) {
+    while (PeekMessage(&m, nullptr, 0, 0, true)) DispatchMessage(m);
+  }
+  EXPECT_EQ(gMessages, (std::vector<std::pair<WindowHandle, uint32_t>>{{below, kWmChar}}));
 }
 
 TEST_F(WindowOrderTest, ARefusedCreationMakesNoWindowAndTheNextOneWorks) {

@@ -82,6 +82,11 @@ TEST_F(WindowTest, USLayoutCharacters) {
       {"key 17\nkey 32\nkeyup 32\nkeyup 17\n", {}},
       {"key 0xBD\nkey 13\nkey 27\n", {'-', 0x0D, 0x1B}},
       {"key 0x70\n", {}},
+      // X key names and xdotool's chords; the keypad's operators type theirs.
+      {"stroke shift+8 slash shift+equal minus Tab\n", {'*', '/', '+', '-', '\t'}},
+      {"stroke KP_Multiply KP_Divide KP_Add KP_Subtract ctrl+KP_Add\n", {'*', '/', '+', '-'}},
+      {"stroke KP_1 shift+KP_0 KP_Decimal KP_End\n", {'1', '0', '.'}},
+      {"key Control_L\nkey i\nkeyup i\nkeyup Control_L\n", {0x09}},
   };
   for (const SCase& c : cases) EXPECT_EQ(Characters(c.script), c.characters) << c.script;
 }
@@ -152,6 +157,10 @@ TEST(HeadlessScript, BadLinesAreNamedAndNothingIsAdded) {
   EXPECT_EQ(error, "line 2: move needs X and Y");
   EXPECT_FALSE(headless::AddScript("key 300\n", &error));
   EXPECT_FALSE(headless::AddScript("down middle\n", &error));
+  EXPECT_FALSE(headless::AddScript("key F25\n", &error));
+  EXPECT_FALSE(headless::AddScript("stroke\n", &error));
+  EXPECT_FALSE(headless::AddScript("stroke Tab ctrl+nokey\n", &error));
+  EXPECT_EQ(error, "line 1: not a stroke of keys: ctrl+nokey");
   EXPECT_EQ(headless::PendingInputs(), 0u);
   EXPECT_TRUE(headless::AddScript("# comment\n\nkey q # trailing\nbox 2\n", &error));
   EXPECT_EQ(headless::PendingInputs(), 1u);
@@ -192,6 +201,36 @@ TEST_F(WindowTest, KeysNowIgnoreTheStrokesStillQueued) {
   EXPECT_FALSE(IsKeyDownNow(kVkShift));
   while (PeekMessage(&m, nullptr, kWmKeyFirst, kWmKeyLast, true)) {
   }
+}
+
+// Strokes typed faster than the program takes them make the characters of their own moment: Shift and
+// Caps Lock read as they were at each key.
+TEST_F(WindowTest, StrokesTypedAheadMakeTheCharactersOfTheirMoment) {
+  SetFocus(window);
+  ASSERT_TRUE(headless::AddScript("stroke Caps_Lock a Caps_Lock a shift+b c\n"));
+  while (headless::PendingInputs() > 0) GetCursorPos();
+  std::vector<uint32_t> characters;
+  SMessage m;
+  while (PeekMessage(&m, nullptr, 0, 0, true)) {
+    if (m.message == kWmChar) characters.push_back(uint32_t(m.wParam));
+    else if (!TranslateMessage(m)) DispatchMessage(m);
+  }
+  EXPECT_EQ(characters, (std::vector<uint32_t>{'A', 'a', 'B', 'c'}));
+  EXPECT_FALSE(IsKeyToggled(kVkCapital));
+}
+
+// A stroke presses its keys in order and lets go of Shift, Ctrl and Alt before the key, as xdotool does.
+TEST_F(WindowTest, AScriptStrokeTypesAChordAsXdotoolDoes) {
+  ASSERT_TRUE(headless::AddScript("stroke alt+ctrl+shift+Next\n"));
+  std::vector<std::pair<uint32_t, uintptr_t>> strokes;
+  SMessage m;
+  while (headless::PendingInputs() > 0 || PeekMessage(&m, nullptr, kWmKeyFirst, kWmKeyLast, false)) {
+    if (PeekMessage(&m, nullptr, kWmKeyFirst, kWmKeyLast, true)) strokes.push_back({m.message, m.wParam});
+  }
+  const std::vector<std::pair<uint32_t, uintptr_t>> expected{
+      {kWmSysKeyDown, kVkMenu}, {kWmSysKeyDown, kVkControl}, {kWmSysKeyDown, kVkShift}, {kWmSysKeyDown, kVkNext},
+      {kWmSysKeyUp, kVkShift},  {kWmSysKeyUp, kVkControl},   {kWmSysKeyUp, kVkMenu},    {kWmKeyUp, kVkNext}};
+  EXPECT_EQ(strokes, expected);
 }
 
 TEST(AnsiText, ConvertsBothWays) {

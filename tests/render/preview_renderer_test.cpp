@@ -130,6 +130,35 @@ TEST_F(PreviewRenderer, AStopAtTheStartOfALevelKeepsTheEarlierLevels) {
   EXPECT_EQ(Pixels(), whole);
 }
 
+// While it renders, the preview handles paint messages and goes on; any other message (a command, a
+// window closed) could change the scene the render holds, so it stops the render and waits in the
+// queue for the render to let the scene go.
+TEST_F(PreviewRenderer, APaintIsHandledWhileAnyOtherMessageStopsThePreviewAndWaits) {
+  SetUpScene(2);
+  renderer.SetBlockSize(1);
+  renderer.SetInitialBlockSize(4);
+  Bind(40, 30);
+  ASSERT_EQ(Render(false), 0);
+  const std::vector<uint32_t> whole = Pixels();
+
+  const platform::WindowHandle main = app->GetMainWindow();
+  renderer.Restart();
+  ASSERT_TRUE(platform::InvalidateRect(main, nullptr, false));
+  ASSERT_EQ(Render(), 0);
+  platform::SWinRect update;
+  EXPECT_FALSE(platform::GetUpdateRect(main, &update));
+  EXPECT_EQ(Pixels(), whole);
+
+  constexpr uint32_t kCommand = platform::kWmUser + 7;
+  renderer.Restart();
+  ASSERT_TRUE(platform::PostMessage(main, kCommand, 0, 0));
+  ASSERT_EQ(Render(), 24);
+  platform::SMessage waiting;
+  ASSERT_TRUE(platform::PeekMessage(&waiting, nullptr, kCommand, kCommand, true));
+  ASSERT_EQ(Render(), 0);
+  EXPECT_EQ(Pixels(), whole);
+}
+
 TEST_F(PreviewRenderer, AUniformImageIsFilledBetweenCornerSamples) {
   Bind(64, 64);  // no objects and no sky: every ray black
   ASSERT_EQ(Render(false), 0);

@@ -21,9 +21,14 @@
 #include "scene/camera.h"
 #include "scene/cube.h"
 #include "scene/plane.h"
+#include "scene/sky.h"
 #include "scene/sphere_light.h"
 #include "scene/sun_light.h"
 #include "scene/surface/material.h"
+#include "scene/surface/pict_texture.h"
+#include "scene/surface/texture.h"
+#include "scene/texture/texture_compile.h"
+#include "scene/texture/texture_data.h"
 #include "tests/scene/scene_fixture.h"
 
 // Where a pixel's top byte is not part of its colour.
@@ -133,6 +138,50 @@ class RenderTest : public SceneTest {
   static void ChangeMaterial(C3dObject* object, Change change) {
     std::unique_ptr<CHolder> holder;
     change(Record(object, holder));
+  }
+  // A 3D texture in the table whose one component is noise.
+  C3dTexture* NewNoise() {
+    C3dTexture* texture = MakeObject<C3dTexture>(table);
+    CHolder holder(texture, true, false);
+    STextureData& data = texture->GetTextureData();
+    data.count = 1;
+    data.outputFlags = kKindValue | kKindColour | kKindBump;
+    data.component[0].kinds = kKindValue | kKindBump;
+    data.component[0].noiseCode = 1 << 2 | 3;  // value noise in three dimensions
+    for (int32_t& f : data.component[0].frequency) f = 3;
+    PrepareEvaluation(data, true);
+    return texture;
+  }
+  // A picture texture in the table: a 4 × 4 checker of two colours and two alphas.
+  CPictTexture* NewChecker() {
+    CPictTexture* texture = MakeObject<CPictTexture>(table);
+    C3dCImage& picture = texture->GetPicture();
+    EXPECT_TRUE(picture.Allocate(4, 4, 0, false, false)) << picture.GetError();
+    CImNavigator nav(&picture, nullptr, true, false);
+    for (uint32_t r = 0; r < 4 && nav.IsUsable(); ++r)
+      for (uint32_t c = 0; c < 4; ++c) nav.Cells(r)[c].value = (r + c) % 2 ? 0x20FF8000 : 0xE00040C0;
+    return texture;
+  }
+  // A sky in the table with both cloud layers, each of noise, and shadows lightened to 0.3.
+  C3dSky* NewCloudySky() {
+    C3dSky* sky = MakeObject<C3dSky>(table);
+    SSkySettings& s = sky->GetSettings();
+    s.valueF = 0.3;
+    s.flags |= C3dSky::kClouds | C3dSky::kCloudLayerA | C3dSky::kCloudLayerB;
+    sky->SetCloudTexture(NewNoise(), 0);
+    sky->SetCloudTexture(NewNoise(), 1);
+    return sky;
+  }
+  // The object's material coloured and bumped by the texture in component 0.
+  static void Texture(C3dObject* object, CBaseTexture* texture) {
+    C3dMaterial* material = MaterialOf(object);
+    CHolder holder(material, true, false);
+    SMaterialRecord& record = material->GetRecord();
+    record.sources[C3dMaterial::kDiffuseColourSource] = 1;
+    record.sources[C3dMaterial::kBumpSource] = 1;
+    record.sample.bump = 0.5;
+    record.sample.flags |= SMaterialSample::kTextured;
+    ASSERT_EQ(material->SetChannelTexture(texture, 0), 0);
   }
 
   // Binds a new width × height target image and the camera's frame (a camera at (0, 0, −5) looking

@@ -25,7 +25,6 @@ struct SMember {
 std::vector<double> Resolve(const std::vector<SMember>& members, std::vector<SSpanEntry>& spans) {
   spans.assign(16, SSpanEntry{});
   CBooleanResolver resolver;
-  EXPECT_TRUE(resolver.IsValid());
   resolver.Reset();
   size_t next = 0;
   for (const SMember& member : members) {
@@ -39,10 +38,10 @@ std::vector<double> Resolve(const std::vector<SMember>& members, std::vector<SSp
   }
   EXPECT_EQ(resolver.Resolve(), 0);
   std::vector<double> result;
-  const CDynTable<CBooleanResolver::STValue>& values = resolver.GetList(P);
-  for (uint32_t i = 0; i < values.GetCount(); ++i) {
-    EXPECT_EQ(values[i].t, values[i].span->fT);
-    result.push_back(values[i].t);
+  const std::vector<CBooleanResolver::STValue>& values = resolver.GetList(P);
+  for (const CBooleanResolver::STValue& value : values) {
+    EXPECT_EQ(value.t, value.span->fT);
+    result.push_back(value.t);
   }
   return result;
 }
@@ -78,7 +77,7 @@ TEST_F(BooleanResolver, AtEqualTTheLaterValueAndTheCarvingOneComeFirst) {
   resolver.BeginList(P, cursor);
   resolver.AddValue(cursor, 2, &first);
   resolver.AddValue(cursor, 2, &second);
-  ASSERT_EQ(resolver.GetList(P).GetCount(), 2u);
+  ASSERT_EQ(resolver.GetList(P).size(), 2u);
   EXPECT_EQ(resolver.GetList(P)[0].span, &second);
 
   // A positive [1, 2] touching a negative [2, 3]: the negative entry goes before the positive exit,

@@ -44,18 +44,18 @@ TEST_F(Disk, ItsSpanIsTheSurfaceThenAPointJustBehind) {
   C3dCircle* disk = MakeShape<C3dCircle>(table);
   CRenderStats stats;
   CRay ray = MakeRay(stats, {0, -2, 0.5}, {0, 1, 0});
-  ASSERT_TRUE(disk->IntersectSpans(ray, true));
-  CDynTable<SSpanEntry>& spans = disk->GetSpans();
-  ASSERT_EQ(spans.GetCount(), 2u);
+  CSpanList spans;
+  ASSERT_TRUE(disk->IntersectSpans(ray, true, spans));
+  ASSERT_EQ(spans.size(), 2u);
   EXPECT_EQ(spans[0].fT, 2);
   EXPECT_EQ(spans[0].fValid, 1);
   EXPECT_EQ(spans[1].fT, 2 + 1e-07);
   EXPECT_EQ(spans[1].fValid, 0);
   EXPECT_NEAR(spans[1].fObjPoint.y, 1e-07, 1e-15);
-  spans.Clear();
+  spans.clear();
   CRay beside = MakeRay(stats, {0.75, -2, 0.75}, {0, 1, 0});
-  EXPECT_FALSE(disk->IntersectSpans(beside, true));
-  EXPECT_EQ(spans.GetCount(), 0u);
+  EXPECT_FALSE(disk->IntersectSpans(beside, true, spans));
+  EXPECT_EQ(spans.size(), 0u);
 }
 
 }  // namespace

@@ -10,10 +10,10 @@ namespace {
 
 using Cone = SceneTest;
 
-std::vector<double> SpanTs(C3dObject& object) {
+std::vector<double> SpanTs(CSpanList& spans) {
   std::vector<double> ts;
-  for (uint32_t i = 0; i < object.GetSpans().GetCount(); ++i) ts.push_back(object.GetSpans()[i].fT);
-  object.GetSpans().Clear();
+  for (const SSpanEntry& span : spans) ts.push_back(span.fT);
+  spans.clear();
   return ts;
 }
 
@@ -36,15 +36,16 @@ TEST_F(Cone, RaysMeetTheBaseTheMantleAndTheApex) {
 TEST_F(Cone, SpansRunInIncreasingTWhateverTheSolversOrder) {
   C3dCone* cone = MakeShape<C3dCone>(table);
   CRenderStats stats;
+  CSpanList spans;
   CRay up = MakeRay(stats, {0, -5, 0}, {0, 1, 0});
-  ASSERT_TRUE(cone->IntersectSpans(up, true));
-  EXPECT_EQ(SpanTs(*cone), (std::vector<double>{4, 6}));
+  ASSERT_TRUE(cone->IntersectSpans(up, true, spans));
+  EXPECT_EQ(SpanTs(spans), (std::vector<double>{4, 6}));
   CRay across = MakeRay(stats, {5, 0, 0}, {-1, 0, 0});
-  ASSERT_TRUE(cone->IntersectSpans(across, true));
-  EXPECT_EQ(SpanTs(*cone), (std::vector<double>{4.5, 5.5}));
+  ASSERT_TRUE(cone->IntersectSpans(across, true, spans));
+  EXPECT_EQ(SpanTs(spans), (std::vector<double>{4.5, 5.5}));
   CRay through = MakeRay(stats, {0.25, -5, 0}, {0, 1, 0});
-  ASSERT_TRUE(cone->IntersectSpans(through, true));
-  EXPECT_EQ(SpanTs(*cone), (std::vector<double>{4, 5.5}));
+  ASSERT_TRUE(cone->IntersectSpans(through, true, spans));
+  EXPECT_EQ(SpanTs(spans), (std::vector<double>{4, 5.5}));
 }
 
 }  // namespace

@@ -51,19 +51,19 @@ TEST_F(Cube, SpansNeedBothCrossings) {
   C3dCube* cube = MakeShape<C3dCube>(table);
   CRenderStats stats;
   CRay inside = MakeRay(stats, {0, 0, 0}, {0, 0, 1});
-  ASSERT_TRUE(cube->IntersectSpans(inside, true));
-  CDynTable<SSpanEntry>& spans = cube->GetSpans();
-  ASSERT_EQ(spans.GetCount(), 2u);
+  CSpanList spans;
+  ASSERT_TRUE(cube->IntersectSpans(inside, true, spans));
+  ASSERT_EQ(spans.size(), 2u);
   EXPECT_EQ(spans[0].fT, -0.5);
   EXPECT_EQ(spans[1].fT, 0.5);
   EXPECT_EQ(spans[0].fValid, 1);
   EXPECT_EQ(spans[1].fValid, 1);
-  spans.Clear();
+  spans.clear();
   // In through the top face just inside its edge and out beside the bottom face, the x faces too
   // steep to count: a single crossing, which is no span.
   CRay grazing = MakeRay(stats, {0.5 - 5e-7, 0, 5}, {1e-7, 0, -1});
-  EXPECT_FALSE(cube->IntersectSpans(grazing, true));
-  EXPECT_EQ(spans.GetCount(), 0u);
+  EXPECT_FALSE(cube->IntersectSpans(grazing, true, spans));
+  EXPECT_EQ(spans.size(), 0u);
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 

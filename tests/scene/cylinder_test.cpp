@@ -28,9 +28,9 @@ TEST_F(Cylinder, SpansStandInIncreasingTThoughTheTopIsFoundFirst) {
   C3dCylinder* cylinder = MakeShape<C3dCylinder>(table);
   CRenderStats stats;
   CRay up = MakeRay(stats, {0, -5, 0.5}, {0, 1, 0});
-  ASSERT_TRUE(cylinder->IntersectSpans(up, true));
-  CDynTable<SSpanEntry>& spans = cylinder->GetSpans();
-  ASSERT_EQ(spans.GetCount(), 2u);
+  CSpanList spans;
+  ASSERT_TRUE(cylinder->IntersectSpans(up, true, spans));
+  ASSERT_EQ(spans.size(), 2u);
   EXPECT_EQ(spans[0].fT, 4);
   EXPECT_EQ(spans[0].fObjNormal, (vector3<double>{0, -1, 0}));
   EXPECT_EQ(spans[1].fT, 6);

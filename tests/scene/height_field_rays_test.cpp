@@ -308,13 +308,13 @@ TEST_F(HeightFieldRays, TheSpansAcrossARidgeAreInOrder) {
   for (const Point direction : {Point{1, 0, 0}, Point{-1, 0, 0}}) {
     CRenderStats stats;
     CRay ray = ObjectRay(field, stats, {direction.x > 0 ? 0.5 : 15.5, 11, 8.5}, direction);
-    field->GetSpans().Clear();
-    ASSERT_TRUE(field->IntersectSpans(ray, false));
-    ASSERT_EQ(field->GetSpans().GetCount(), 2u);
+    CSpanList spans;
+    ASSERT_TRUE(field->IntersectSpans(ray, false, spans));
+    ASSERT_EQ(spans.size(), 2u);
     const double first = direction.x > 0 ? 7.5 : 8.5, second = direction.x > 0 ? 8.5 : 7.5;
-    EXPECT_NEAR(field->GetSpans()[0].fObjPoint.x, first, 1e-9);
-    EXPECT_NEAR(field->GetSpans()[1].fObjPoint.x, second, 1e-9);
-    EXPECT_LT(field->GetSpans()[0].fT, field->GetSpans()[1].fT);
+    EXPECT_NEAR(spans[0].fObjPoint.x, first, 1e-9);
+    EXPECT_NEAR(spans[1].fObjPoint.x, second, 1e-9);
+    EXPECT_LT(spans[0].fT, spans[1].fT);
     EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
   }
 }
@@ -395,10 +395,13 @@ TEST_F(HeightFieldRays, TheFinestLevelStaysLockedThroughARender) {
   C3dHeightField* field = Grey128();
   CSpoolTableT<uint32_t>& fine = const_cast<CHeightFieldGrid*>(field->GetTiles())->GetLevel(0);
   const uint32_t before = fine.GetLockCount();
+  // A render within a render shares the outer one's lock, which lasts until the outer one ends.
   field->BeginRender();
   field->BeginRender();
   EXPECT_EQ(fine.GetLockCount(), before + 1);
   ExpectRayCase(*field, {"during the render", {-0.5, 100, -0.5}, {0, -1, 0}, 0, true, 101});
+  field->EndRender();
+  EXPECT_EQ(fine.GetLockCount(), before + 1);
   field->EndRender();
   EXPECT_EQ(fine.GetLockCount(), before);
   field->EndRender();

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "height_field_fixture.h"
+#include "platform/alloc.h"
 #include "scene/surface/material.h"
 #include "tests/framework/image/image_fixture.h"
 
@@ -337,6 +338,36 @@ TEST_F(HeightField, ColoursByHeight) {
     ASSERT_EQ(field->SetColourTable(colours.data(), c.offset), 0);
     EXPECT_EQ(field->ColourAtHeight(c.fraction).value, c.expected) << c.offset << " at " << c.fraction;
   }
+}
+
+// The table reads back as stored, and once deleted the field has none to give or colour with.
+TEST_F(HeightField, TheColourTableReadsBackUntilDeleted) {
+  C3dHeightField* field = Grey128();
+  std::vector<CImVector> colours(256), read(256);
+  int32_t offset = 99;
+  EXPECT_FALSE(field->GetColourTable(read.data(), &offset));
+  EXPECT_EQ(offset, 99);
+  for (uint32_t i = 0; i < 256; ++i) colours[i].value = i * 0x010203u;
+  ASSERT_EQ(field->SetColourTable(colours.data(), -7), 0);
+  ASSERT_TRUE(field->GetColourTable(read.data(), &offset));
+  EXPECT_EQ(offset, -7);
+  for (uint32_t i = 0; i < 256; ++i) EXPECT_EQ(read[i].value, colours[i].value) << i;
+  field->DeleteColourTable();
+  EXPECT_FALSE(field->HasColourTable());
+  EXPECT_FALSE(field->GetColourTable(read.data(), &offset));
+  EXPECT_EQ(field->ColourAtHeight(0.5).value, 0u);
+  // A table that cannot be made whole leaves none behind.
+  uint32_t failures = 0;
+  for (uint32_t served = 0; served < 20 && !field->HasColourTable(); ++served) {
+    platform::FailAllocationsAfter(served, 2);
+    const int32_t err = field->SetColourTable(colours.data(), 0);
+    platform::FailNextAllocations(0);
+    if (err == 0) break;
+    ++failures;
+    EXPECT_FALSE(field->HasColourTable()) << served;
+  }
+  EXPECT_GT(failures, 0u);
+  EXPECT_TRUE(field->HasColourTable());
 }
 
 TEST_F(HeightField, TheWireframeDrawsLinesEverySoManySamples) {

@@ -430,17 +430,18 @@ TEST_F(Lights, SpansFollowTheBeamRule) {
   auto* spot = NewLight<C3dConeLight>();
   CRenderStats stats;
   CRay ray = MakeRay(stats, {0.5, -10, 0}, {0, 1, 0});
-  ASSERT_TRUE(spot->IntersectSpans(ray, true));
-  ASSERT_EQ(spot->GetSpans().GetCount(), 2u);
-  EXPECT_NEAR(spot->GetSpans()[0].fT, 9, 1e-9);
-  EXPECT_NEAR(spot->GetSpans()[1].fT, 10, 1e-9);
-  spot->GetSpans().RemoveAt(0, 2);
+  CSpanList spans;
+  ASSERT_TRUE(spot->IntersectSpans(ray, true, spans));
+  ASSERT_EQ(spans.size(), 2u);
+  EXPECT_NEAR(spans[0].fT, 9, 1e-9);
+  EXPECT_NEAR(spans[1].fT, 10, 1e-9);
+  spans.clear();
   spot->SetStateFlags(C3dLight::kUnboundedBeam);
-  ASSERT_TRUE(spot->IntersectSpans(ray, true));
-  ASSERT_EQ(spot->GetSpans().GetCount(), 1u);
-  EXPECT_NEAR(spot->GetSpans()[0].fT, 10, 1e-9);
+  ASSERT_TRUE(spot->IntersectSpans(ray, true, spans));
+  ASSERT_EQ(spans.size(), 1u);
+  EXPECT_NEAR(spans[0].fT, 10, 1e-9);
   spot->SetStateFlags(C3dObject::kExcluded);
-  EXPECT_FALSE(spot->IntersectSpans(ray, true));
+  EXPECT_FALSE(spot->IntersectSpans(ray, true, spans));
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 

@@ -92,14 +92,15 @@ TEST_F(MeshRays, TheSpansOfTheCubeAreItsTwoSidesInOrder) {
   C3dTriangleMesh* mesh = NewCube();
   CRenderStats stats;
   CRay ray = MakeRay(stats, {0, 0, 5}, {0, 0, -1});
-  ASSERT_TRUE(mesh->IntersectSpans(ray, false));
+  CSpanList spans;
+  ASSERT_TRUE(mesh->IntersectSpans(ray, false, spans));
   // The ray passes the diagonal both triangles of a side share: one crossing per side.
-  ASSERT_EQ(mesh->GetSpans().GetCount(), 2u);
-  EXPECT_NEAR(mesh->GetSpans()[0].fT, 4.5, 1e-9);
-  EXPECT_NEAR(mesh->GetSpans()[1].fT, 5.5, 1e-9);
-  ExpectNear(mesh->GetSpans()[0].fNormal, {0, 0, 1});
-  ExpectNear(mesh->GetSpans()[1].fNormal, {0, 0, -1});
-  EXPECT_EQ(mesh->GetSpans()[0].fObject, mesh);
+  ASSERT_EQ(spans.size(), 2u);
+  EXPECT_NEAR(spans[0].fT, 4.5, 1e-9);
+  EXPECT_NEAR(spans[1].fT, 5.5, 1e-9);
+  ExpectNear(spans[0].fNormal, {0, 0, 1});
+  ExpectNear(spans[1].fNormal, {0, 0, -1});
+  EXPECT_EQ(spans[0].fObject, mesh);
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 
@@ -181,6 +182,12 @@ TEST_F(MeshRays, ASmoothFaceBlendsItsCornerNormals) {
   EXPECT_NEAR(ray.fHit.fV, 0, 1e-9);  // the box has no extent in z
   ExpectNear(ray.fHit.fTangentU, {1, 0, 0});
   ExpectNear(ray.fHit.fTangentV, {0, 0, -1});
+
+  // The rays read a copy of the arrays, which follows a change of the record made after it was taken.
+  mesh->SetAllFacesVisible(false);
+  CRay flat = MakeRay(stats, {1, 2, 3}, {0, 0, -1});
+  ASSERT_TRUE(mesh->Intersect(flat));
+  ExpectNear(flat.fHit.fShadingNormal, {0, 0, 1});
 }
 
 TEST_F(MeshRays, EntryTestsComeFirstAndCountNothing) {

@@ -45,9 +45,9 @@ TEST_F(Plane, InBooleanGroupsItIsTheHalfSpaceBelowIt) {
   };
   for (const SCase& c : cases) {
     CRay ray = MakeRay(stats, c.origin, c.direction);
-    ASSERT_TRUE(plane->IntersectSpans(ray, true)) << c.name;
-    CDynTable<SSpanEntry>& spans = plane->GetSpans();
-    ASSERT_EQ(spans.GetCount(), 2u) << c.name;
+    CSpanList spans;
+    ASSERT_TRUE(plane->IntersectSpans(ray, true, spans)) << c.name;
+    ASSERT_EQ(spans.size(), 2u) << c.name;
     EXPECT_EQ(spans[0].fT, c.first) << c.name;
     EXPECT_EQ(spans[1].fT, c.second) << c.name;
     EXPECT_EQ(spans[0].fValid, c.firstValid) << c.name;
@@ -55,15 +55,15 @@ TEST_F(Plane, InBooleanGroupsItIsTheHalfSpaceBelowIt) {
     const SSpanEntry& depth = c.firstValid ? spans[1] : spans[0];
     EXPECT_EQ(depth.fObjPoint.y, -1000000) << c.name;
     EXPECT_EQ(depth.fObjNormal, (vector3<double>{0, 1, 0})) << c.name;
-    spans.Clear();
   }
   // Without the far side only the surface; a flat ray makes none.
   CRay down = MakeRay(stats, {0, 5, 0}, {0, -1, 0});
-  ASSERT_TRUE(plane->IntersectSpans(down, false));
-  EXPECT_EQ(plane->GetSpans().GetCount(), 1u);
-  plane->GetSpans().Clear();
+  CSpanList spans;
+  ASSERT_TRUE(plane->IntersectSpans(down, false, spans));
+  EXPECT_EQ(spans.size(), 1u);
+  spans.clear();
   CRay flat = MakeRay(stats, {0, 1, 0}, {1, -0.99e-4, 0});
-  EXPECT_FALSE(plane->IntersectSpans(flat, true));
+  EXPECT_FALSE(plane->IntersectSpans(flat, true, spans));
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 

@@ -128,8 +128,9 @@ TEST_F(Primitives, TheEntryTestsComeFirstAndEveryTestedRayIsCounted) {
     test(1, false, false, false, 0, "excluded, a picking ray");
     CRenderStats stats;
     CRay ray = MakeRay(stats, c.aim + vector3<double>{0, 10, 0}, {0, -1, 0});
-    EXPECT_FALSE(object->IntersectSpans(ray, true)) << c.typeName;
-    EXPECT_EQ(object->GetSpans().GetCount(), 0u) << c.typeName;
+    CSpanList spans;
+    EXPECT_FALSE(object->IntersectSpans(ray, true, spans)) << c.typeName;
+    EXPECT_EQ(spans.size(), 0u) << c.typeName;
   }
 }
 

@@ -36,17 +36,18 @@ TEST_F(Pyramid, OneCrossingMakesAOneEntrySpan) {
   CRenderStats stats;
   // Up along the base's edge: the sides pass it by.
   CRay ray = MakeRay(stats, {0.5, -5, 0}, {0, 1, 0});
-  ASSERT_TRUE(pyramid->IntersectSpans(ray, true));
-  ASSERT_EQ(pyramid->GetSpans().GetCount(), 1u);
-  EXPECT_EQ(pyramid->GetSpans()[0].fT, 4.5);
-  pyramid->GetSpans().Clear();
+  CSpanList spans;
+  ASSERT_TRUE(pyramid->IntersectSpans(ray, true, spans));
+  ASSERT_EQ(spans.size(), 1u);
+  EXPECT_EQ(spans[0].fT, 4.5);
+  spans.clear();
   // Onto the base's edge, where a side meets it: both become entries, the base first.
   CRay edge = MakeRay(stats, {0, -1.5, -1.5}, {0, 1, 1});
-  ASSERT_TRUE(pyramid->IntersectSpans(edge, true));
-  ASSERT_EQ(pyramid->GetSpans().GetCount(), 2u);
-  EXPECT_EQ(pyramid->GetSpans()[0].fObjNormal, (vector3<double>{0, 1, 0}));
-  EXPECT_EQ(pyramid->GetSpans()[1].fObjNormal, (vector3<double>{0, kA, -kB}));
-  EXPECT_NEAR(pyramid->GetSpans()[1].fT, std::sqrt(2.0), 1e-4);
+  ASSERT_TRUE(pyramid->IntersectSpans(edge, true, spans));
+  ASSERT_EQ(spans.size(), 2u);
+  EXPECT_EQ(spans[0].fObjNormal, (vector3<double>{0, 1, 0}));
+  EXPECT_EQ(spans[1].fObjNormal, (vector3<double>{0, kA, -kB}));
+  EXPECT_NEAR(spans[1].fT, std::sqrt(2.0), 1e-4);
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ class CTestSolid : public C3dObject {
   const char* TypeName() const override { return kTypeName; }
   int32_t Prepare() override { return 0; }
   bool Intersect(CRay&) override { return false; }
-  bool IntersectSpans(CRay&, bool) override { return false; }
+  bool IntersectSpans(CRay&, bool, CSpanList&) override { return false; }
   bool IsRayInside(const CRay&) override { return false; }
   bool IsClosed() const override { return closedSolid; }
   bool IsClosedSolid() const override { return closedSolid; }

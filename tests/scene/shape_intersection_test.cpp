@@ -177,10 +177,10 @@ TEST(ShapeCores, TheCamerasPickBodyIsThePyramidAtTwiceItsSize) {
 
 using ShapeSpanTable = SceneTest;
 
-std::vector<double> SpanTs(C3dObject& object) {
+std::vector<double> SpanTs(CSpanList& spans) {
   std::vector<double> ts;
-  for (uint32_t i = 0; i < object.GetSpans().GetCount(); ++i) ts.push_back(object.GetSpans()[i].fT);
-  object.GetSpans().RemoveAt(0, object.GetSpans().GetCount());
+  for (const SSpanEntry& span : spans) ts.push_back(span.fT);
+  spans.clear();
   return ts;
 }
 
@@ -190,45 +190,46 @@ TEST_F(ShapeSpanTable, CrossingsGoInIncreasingT) {
   auto ray = [&](vector3<double> origin, vector3<double> direction) { return MakeRay(stats, origin, direction); };
   struct SCase {
     const char* name;
-    bool (*spans)(C3dObject&, CRay&);
+    bool (*spans)(C3dObject&, CRay&, CSpanList&);
     CRay ray;
     std::vector<double> ts;
   } cases[] = {
       {"box from inside, behind the origin too",
-       [](C3dObject& o, CRay& r) { return BoxSpans(o, r, kBoxBottom); },
+       [](C3dObject& o, CRay& r, CSpanList& s) { return BoxSpans(o, r, s, kBoxBottom); },
        ray({0, 0, 0}, {1, 0, 0}),
        {-0.5, 0.5}},
       {"box along an edge",
-       [](C3dObject& o, CRay& r) { return BoxSpans(o, r, kBoxBottom); },
+       [](C3dObject& o, CRay& r, CSpanList& s) { return BoxSpans(o, r, s, kBoxBottom); },
        ray({-5, 0.5, 0.5}, {1, 0, 0}),
        {-0.5 + 5, 0.5 + 5}},
       {"cylinder from below: the top is found first",
-       [](C3dObject& o, CRay& r) { return CylinderSpans(o, r, kCylinderBottom); },
+       [](C3dObject& o, CRay& r, CSpanList& s) { return CylinderSpans(o, r, s, kCylinderBottom); },
        ray({0, -5, 0}, {0, 1, 0}),
        {4, 6}},
       {"cylinder's mantle",
-       [](C3dObject& o, CRay& r) { return CylinderSpans(o, r, kCylinderBottom); },
+       [](C3dObject& o, CRay& r, CSpanList& s) { return CylinderSpans(o, r, s, kCylinderBottom); },
        ray({-5, 0, 0}, {1, 0, 0}),
        {4, 6}},
       {"cone down the axis: apex, then base",
-       [](C3dObject& o, CRay& r) { return ConeSpans(o, r, kConeBottom); },
+       [](C3dObject& o, CRay& r, CSpanList& s) { return ConeSpans(o, r, s, kConeBottom); },
        ray({0, 5, 0}, {0, -1, 0}),
        {4, 6}},
       {"pyramid up the axis",
-       [](C3dObject& o, CRay& r) { return PyramidSpans(o, r, kPyramidBottom); },
+       [](C3dObject& o, CRay& r, CSpanList& s) { return PyramidSpans(o, r, s, kPyramidBottom); },
        ray({0, -5, 0}, {0, 1, 0}),
        {4.5, 5.5}},
-      {"sphere", [](C3dObject& o, CRay& r) { return SphereSpans(o, r); }, ray({0, 0, -5}, {0, 0, 1}), {4, 6}},
+      {"sphere", [](C3dObject& o, CRay& r, CSpanList& s) { return SphereSpans(o, r, s); }, ray({0, 0, -5}, {0, 0, 1}), {4, 6}},
   };
+  CSpanList spans;
   for (SCase& c : cases) {
-    EXPECT_TRUE(c.spans(*solid, c.ray)) << c.name;
-    const std::vector<double> ts = SpanTs(*solid);
+    EXPECT_TRUE(c.spans(*solid, c.ray, spans)) << c.name;
+    const std::vector<double> ts = SpanTs(spans);
     ASSERT_EQ(ts.size(), c.ts.size()) << c.name;
     for (size_t i = 0; i < ts.size(); ++i) EXPECT_NEAR(ts[i], c.ts[i], 1e-9) << c.name;
   }
   CRay beside = ray({-5, 2, 0}, {1, 0, 0});
-  EXPECT_FALSE(BoxSpans(*solid, beside, kBoxBottom));
-  EXPECT_EQ(solid->GetSpans().GetCount(), 0u);
+  EXPECT_FALSE(BoxSpans(*solid, beside, spans, kBoxBottom));
+  EXPECT_EQ(spans.size(), 0u);
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 

@@ -65,8 +65,9 @@ TEST_F(Sphere, ExcludedAndFilteredSpheresAreNotHit) {
   sphere->SetStateFlags(C3dObject::kExcluded);
   CRay ray = MakeRay(stats, {0, 0, 5}, {0, 0, -1});
   EXPECT_FALSE(sphere->Intersect(ray));
-  EXPECT_FALSE(sphere->IntersectSpans(ray, false));
-  EXPECT_EQ(sphere->GetSpans().GetCount(), 0u);
+  CSpanList spans;
+  EXPECT_FALSE(sphere->IntersectSpans(ray, false, spans));
+  EXPECT_EQ(spans.size(), 0u);
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
   sphere->ClearStateFlags(C3dObject::kExcluded);
 
@@ -90,9 +91,9 @@ TEST_F(Sphere, SpansAreTheEntryThenTheExit) {
   C3dSphere* sphere = NewSphere({1, 1, 1}, {0, 0, -1});
   CRenderStats stats;
   CRay ray = MakeRay(stats, {0, 0, 5}, {0, 0, -1});
-  ASSERT_TRUE(sphere->IntersectSpans(ray, false));
-  const CDynTable<SSpanEntry>& spans = sphere->GetSpans();
-  ASSERT_EQ(spans.GetCount(), 2u);
+  CSpanList spans;
+  ASSERT_TRUE(sphere->IntersectSpans(ray, false, spans));
+  ASSERT_EQ(spans.size(), 2u);
   EXPECT_NEAR(spans[0].fT, 5, 1e-6);
   EXPECT_NEAR(spans[1].fT, 7, 1e-6);
   ExpectNear(spans[0].fPoint, {0, 0, 0}, 1e-6, "entry point");
@@ -102,7 +103,7 @@ TEST_F(Sphere, SpansAreTheEntryThenTheExit) {
     EXPECT_EQ(spans[i].fObject, sphere);
   }
   CRay beside = MakeRay(stats, {0, 3, 5}, {0, 0, -1});
-  EXPECT_FALSE(sphere->IntersectSpans(beside, false));
+  EXPECT_FALSE(sphere->IntersectSpans(beside, false, spans));
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 

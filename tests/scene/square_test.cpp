@@ -26,9 +26,9 @@ TEST_F(Square, ItsSpanIsTheSurfaceThenAPointJustBehind) {
   C3dSquare* square = MakeShape<C3dSquare>(table);
   CRenderStats stats;
   CRay ray = MakeRay(stats, {0.5, 3, -0.5}, {0, -1, 0});
-  ASSERT_TRUE(square->IntersectSpans(ray, true));
-  CDynTable<SSpanEntry>& spans = square->GetSpans();
-  ASSERT_EQ(spans.GetCount(), 2u);
+  CSpanList spans;
+  ASSERT_TRUE(square->IntersectSpans(ray, true, spans));
+  ASSERT_EQ(spans.size(), 2u);
   EXPECT_EQ(spans[0].fT, 3);
   EXPECT_EQ(spans[0].fValid, 1);
   EXPECT_EQ(spans[0].fObjPoint, (vector3<double>{0.5, 0, -0.5}));

@@ -68,21 +68,20 @@ TEST_F(Torus, SpansAreEveryCrossingSortedAcrossTheTable) {
   C3dTorus* torus = NewTorus(1, 3);
   CRenderStats stats;
   CRay ray = MakeRay(stats, {-10, 0, 0}, {1, 0, 0});
-  // An entry already in the table takes its place among them.
+  // An entry already in the list takes its place among them.
   SSpanEntry earlier;
   earlier.fT = 10;
-  ASSERT_TRUE(torus->GetSpans().Append(earlier));
-  ASSERT_TRUE(torus->IntersectSpans(ray, true));
-  CDynTable<SSpanEntry>& spans = torus->GetSpans();
-  ASSERT_EQ(spans.GetCount(), 5u);
+  CSpanList spans{earlier};
+  ASSERT_TRUE(torus->IntersectSpans(ray, true, spans));
+  ASSERT_EQ(spans.size(), 5u);
   const double expected[] = {6, 8, 10, 12, 14};
   for (uint32_t i = 0; i < 5; ++i) EXPECT_NEAR(spans[i].fT, expected[i], 1e-6) << i;
   EXPECT_EQ(spans[0].fValid, 1);
   EXPECT_EQ(spans[0].fObject, torus);
-  spans.Clear();
+  spans.clear();
   // Rays refused before the quartic make none and count nothing.
   CRay above = MakeRay(stats, {-10, 1.5, 0}, {1, 0, 0});
-  EXPECT_FALSE(torus->IntersectSpans(above, true));
+  EXPECT_FALSE(torus->IntersectSpans(above, true, spans));
   EXPECT_EQ(stats.fHits + stats.fMisses, 0u);
 }
 
