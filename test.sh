@@ -27,9 +27,9 @@ stage() {  # stage NAME COMMAND...: runs the command and says how long it took
 stage "build" bash -c "cmake -S . -B build-test -DCMAKE_BUILD_TYPE=Debug -DQUARN2_TESTS=ON -DQUARN2_SANITIZE=ON >/dev/null &&
   cmake --build build-test -j $jobs"
 # A test that hangs fails after five minutes instead of holding the run. The tests of the real back end
-# mostly wait for windows, so twice as many run as there are processors.
+# mostly wait for windows, but more of them than processors starve the programs they start.
 stage "headless tests" ctest --test-dir build-test --output-on-failure --timeout 300 -j "$jobs" -LE gtk "$@"
-stage "GTK tests" ctest --test-dir build-test --output-on-failure --timeout 300 -j "$((2 * jobs))" -L gtk "$@"
+stage "GTK tests" ctest --test-dir build-test --output-on-failure --timeout 300 -j "$jobs" -L gtk "$@"
 stage "ThreadSanitizer build" bash -c "cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DQUARN2_TESTS=ON -DQUARN2_TSAN=ON >/dev/null &&
   cmake --build build-tsan -j $jobs --target tsan_tests"
 QUARN2_HEADLESS=1 TSAN_OPTIONS="suppressions=$PWD/tests/render/tsan.supp halt_on_error=1" \
