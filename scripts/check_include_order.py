@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Fails when a library includes a header of, or links, a library that comes after it in the build order.
+"""Fails when a library includes a header of, or links, a library that comes after it in the build order,
+the QUARN2_LIBRARY_ORDER that the top CMakeLists.txt sets.
 
 Each library may use only those before it; a later one that an earlier one must reach registers
 itself with it at start-up. Tools, fuzz harnesses, benchmarks, plug-ins and the installer are outside
@@ -15,10 +16,8 @@ import sys
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 import tree_check  # noqa: E402
 
-ORDER = [
-    "platform", "framework/core", "framework/image", "framework/ui", "scene", "render", "document",
-    "editing", "presets", "panels", "editors/terrain", "editors/material", "app",
-]
+ORDER = []  # the tree's QUARN2_LIBRARY_ORDER, read by load_order
+ORDER_LINE = re.compile(r"set\(\s*QUARN2_LIBRARY_ORDER\s+([^)]*)\)")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 SOURCE_ENDINGS = (".h", ".hpp", ".cpp", ".cc")
 CMAKE_FILE = re.compile(r"^(CMakeLists\.txt|.*\.cmake)$")
@@ -26,6 +25,17 @@ COMMAND = re.compile(r"\b(add_library|add_executable|target_link_libraries|quarn
                      r"set_property|target_link_options|add_link_options)\s*\(", re.IGNORECASE)
 LINK_KEYWORDS = {"PUBLIC", "PRIVATE", "INTERFACE", "LINK_PUBLIC", "LINK_PRIVATE", "LINK_INTERFACE_LIBRARIES"}
 GROUPS = re.compile(r"LINK_INTERFACE_MULTIPLICITY|--start-group|LINK_GROUP", re.IGNORECASE)
+
+
+def load_order(root):
+    """Reads the library order from the tree's top CMakeLists.txt; false when it names none."""
+    try:
+        with open(os.path.join(root, "CMakeLists.txt"), encoding="utf-8") as source:
+            match = ORDER_LINE.search(without_comments(source.read()))
+    except OSError:
+        return False
+    ORDER[:] = match.group(1).split() if match else []
+    return bool(ORDER)
 
 
 def library_of(path):
@@ -124,7 +134,7 @@ def link_graph(root):
             elif name == "quarn2_test":
                 deps, keep = [], False
                 for word in words[1:]:
-                    if word in ("SOURCES", "LIBS", "PROPERTIES"):
+                    if word in ("SOURCES", "LIBS", "LABEL", "PROPERTIES"):
                         keep = word == "LIBS"
                     elif keep:
                         deps.append(word)
@@ -168,6 +178,9 @@ def upward_links(root):
 
 
 def order_faults(root):
+    if not load_order(root):
+        yield "CMakeLists.txt: sets no QUARN2_LIBRARY_ORDER"
+        return
     yield from upward_includes(root)
     yield from upward_links(root)
 
@@ -177,6 +190,8 @@ def self_test():
     through a support library) and a link group, beside a downward include and link, and checks that
     only the faults are reported."""
     files = {
+        "CMakeLists.txt": "set(QUARN2_LIBRARY_ORDER platform framework/core # the first two\n"
+                          "  framework/image framework/ui scene render document)\n",
         "scene/planted.cpp": '#include "framework/core/vector3.h"\n#include "render/view.h"\n',
         "scene/CMakeLists.txt": "add_library(scene planted.cpp)\n"
                                 "# target_link_libraries(scene PUBLIC app) in a comment is no link\n"
@@ -200,4 +215,5 @@ def self_test():
 
 if __name__ == "__main__":
     sys.exit(tree_check.main("check_include_order", order_faults, self_test,
-                             f"upward include(s), link(s) or link group(s); the order is {' < '.join(ORDER)}"))
+                             "upward include(s), link(s) or link group(s); the order is QUARN2_LIBRARY_ORDER "
+                             "in CMakeLists.txt"))
