@@ -324,6 +324,12 @@ TEST_F(CommandDispatch, KeysBecomeCommands) {
       EXPECT_EQ(CDocWindowDouble::gCalls, c.calls) << c.name;
     }
     EXPECT_TRUE(app->IsRunning());
+    // A dialog in front takes its own keys.
+    CDocWindowDouble::gCalls.clear();
+    pm->GetBroadcaster()->RaiseModalLevel();
+    Play("key 17\nkey O\nkeyup O\nkeyup 17");
+    pm->GetBroadcaster()->LowerModalLevel();
+    EXPECT_EQ(CDocWindowDouble::gCalls, Calls{}) << "Ctrl+O with a dialog in front";
     // Busy: no key is a command.
     int32_t inside = -1;
     CDocWindowDouble::gDuring = [&] { inside = pm->HandleKey(KeyEvent('O')); };
