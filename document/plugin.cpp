@@ -9,7 +9,6 @@
 #include "document/layout_needs.h"
 #include "document/plugin_callbacks.h"
 #include "framework/core/appl.h"
-#include "framework/core/document_services.h"
 #include "framework/core/dyn_table.h"
 #include "framework/core/io_progress.h"
 #include "framework/core/ix_text.h"
@@ -379,8 +378,4 @@ int32_t CallImportPlugin(QNPluginParams* block, const char* path) {
   ProgressEnd();
   CQNPlugin::SetHostCallback(nullptr);
   return answer;
-}
-
-int32_t GetPluginFormatDescription(char* destination, size_t capacity, uint32_t index) {
-  return CQNPlugin::GetFormatDescription(destination, capacity, index);
 }

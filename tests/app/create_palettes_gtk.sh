@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The create, edit and selection palettes on the real back end, on the display that xvfb-run gives,
+# The create, edit and selection palettes on the real back end, on a virtual display of its own,
 # over the default scene: the create palette's "sphere" adds a sphere; the pointer resting on "align x
 # left" makes it glow; a stretched cube made with Shift held joins the sphere in the selection, and
 # "align x left" moves it; the selection palette fades while the pointer is away. No run may print a

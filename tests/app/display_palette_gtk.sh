@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The display palette on the real back end, on the display that xvfb-run gives: the pointer over the
+# The display palette on the real back end, on a virtual display of its own: the pointer over the
 # strip shows its tools, which fade four seconds after it left; the background menu's "Black" turns
 # the document window's background black; the "marker pen" button runs the marker pen, a drag with the
 # left button draws a red stroke over what the screen showed, and a key ends it, the program still

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The 3D texture editor on the real back end, on the display that xvfb-run gives, over the default
+# The 3D texture editor on the real back end, on a virtual display of its own, over the default
 # scene: Ctrl+A selects the ground and Ctrl+E brings up the material composer; a click on the grid
 # gives component a a texture of the library, and an Alt-click on its colour swatch brings up
 # "DTEditor". That texture shows its black colour in the final preview; choosing "Value" from the

@@ -6,7 +6,7 @@
 # there too; "ok" closes it. A double click on the control palette's camera control brings up "edit
 # camera", and Escape closes it. No run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder. Run under
-# xvfb-run -a -s "-screen 0 1024x768x24".
+# tests/gtk_display.sh with QUARN2_GTK_SCREEN=1024x768x24.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
 # The X server resets the root window when its last client leaves, so a client stays connected

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The document's file commands on the real back end, on the display that xvfb-run gives: Ctrl+O shows
+# The document's file commands on the real back end, on a virtual display of its own: Ctrl+O shows
 # GTK's file chooser with the documents' filter, a path typed into it opens the document, whose
 # picture beside it becomes the rendered image shown in the document window; Ctrl+S saves the document
 # again without a dialog, writing the picture beside it anew; Ctrl+Q then ends the program with status

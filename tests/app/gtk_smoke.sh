@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The program on the real back end, on the display that xvfb-run gives. Without its data the message
+# The program on the real back end, on a virtual display of its own. Without its data the message
 # box comes up and Return ends the program with status 1. With the build's data/ the main window
 # "Quarn2" fills the screen with a menu bar of four menus, the six palettes are windows of their own at
 # the rectangles of the normal layout, and the document window lies inside the main window between

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The picture textures dialog on the real back end, on the display that xvfb-run gives, over the
+# The picture textures dialog on the real back end, on a virtual display of its own, over the
 # default scene: the Object menu (the third title of the menu bar, clicked) and its "2D Pictures..."
 # (chosen with the keyboard) bring up "picttextures", whose slot 0 shows the scene's picture "leo"
 # framed in red; a click on an empty slot greys the three previews, and "cancel" hides the dialog.

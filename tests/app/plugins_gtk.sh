@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The plug-ins the program comes with, on the real back end, on the display that xvfb-run gives, with
+# The plug-ins the program comes with, on the real back end, on a virtual display of its own, with
 # a session bus of its own for the accessibility bus: with the build's Plugins/ beside it, Ctrl+I
 # shows GTK's file chooser whose filters list the DXF and both 3DMF formats; File ▸ Render to Disk
 # shows one whose filters are the image plug-in's BMP and PNG formats, and with PNG chosen and a path

@@ -1,15 +1,16 @@
 # What the program's GTK scripts share; sourced with the program and the build's data/ folder as $1
 # and $2. The program runs from $work with its data/ beside it. Failures count once per check: check
-# starts one, fail reports. visible_window TITLE waits up to 30 s for a visible window of exactly that
-# title and prints its id; capture FILE grabs the main window $main; differs A B tells whether two
-# captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
-# capture_settled RECT waits for the window to settle; open_composer brings up the material composer.
-# chooser prints the file chooser's id (the second visible window of the program's title);
-# wait_for_chooser waits up to 10 s for one and prints its id; type_path DIALOG PATH enters a path into
-# that chooser. at WINDOW V H prints the screen point of
-# a point of a window (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle;
-# pixel_hex FILE X Y prints a captured pixel as rrggbb. fades_away WINDOW V H tells whether the window
-# captured with the pointer over its point differs from a capture 4 s after the pointer left.
+# starts one, fail reports. visible_window TITLE waits up to 60 s for a visible window of exactly that
+# title and prints its id (on a busy machine, with the GTK tests side by side, the program under the
+# sanitizers has taken more than 30 s to show its main window); capture FILE grabs the main window
+# $main; differs A B tells whether two captures differ; changed_in A B RECT counts the pixels of RECT
+# (W x H + X + Y) that differ; capture_settled RECT waits for the window to settle; open_composer
+# brings up the material composer. chooser prints the file chooser's id (the second visible window of
+# the program's title); wait_for_chooser waits up to 10 s for one and prints its id; type_path DIALOG
+# PATH enters a path into that chooser. at WINDOW V H prints the screen point of a point of a window
+# (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle; pixel_hex FILE X Y
+# prints a captured pixel as rrggbb. fades_away WINDOW V H tells whether the window captured with the
+# pointer over its point differs from a capture 4 s after the pointer left.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -27,7 +28,7 @@ check() {
 }
 
 visible_window() {
-  visible_windows "$1" 30 | head -1
+  visible_windows "$1" 60 | head -1
 }
 
 capture() {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app_fixture.h"
+#include "tests/framework/core/app_fixture.h"
 #include "panels/io_progress.h"
 #include "platform/clock.h"
 
