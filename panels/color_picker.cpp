@@ -19,6 +19,7 @@
 #include "panels/layout_needs.h"
 #include "panels/scene_edit.h"
 #include "platform/clock.h"
+#include "platform/window.h"
 
 namespace {
 
@@ -106,9 +107,11 @@ class CPopUpShown {
     const SRect place = PopUpPlace(screen, {RectWidth(frame), RectHeight(frame)}, app->GetScreenRect());
     gPopUp->MoveTo({place.left, place.top});
   }
+  // Shown without taking the activation, which its hiding would hand to the main window, in front of
+  // the dialogs.
   void Show() {
     if (!gPopUp || fShown) return;
-    gPopUp->Show();
+    platform::SetWindowPos(gPopUp->GetWindow(), 0, 0, 0, 0, CCanvas::kShowFlags | platform::kSwpNoActivate);
     gPopUp->Redraw(nullptr);
     fShown = true;
   }
@@ -170,34 +173,55 @@ int32_t OpenColorPickerForSwatch(CElement* swatch, SPointHV point) {
   return kNoErr;
 }
 
+namespace {
+
+struct SPick {
+  uint32_t colour = 0;
+  SPointHV at;  // on the screen
+};
+
+// The pick both eyedroppers make: the colour under the press, then under each new place of the pointer
+// while the button is held (moved(pick) each time), with the eyedropper cursor and the pop-up shown
+// meanwhile (started(pick) once it is up). The last colour and place.
+template <typename Started, typename Moved>
+SPick TrackPick(CAppl* app, CElement* swatch, SPointHV point, Started started, Moved moved) {
+  SetAppCursor(kEyedropperCursor, true);
+  SPick pick;
+  swatch->LocalToRootPoint(&pick.at, point);
+  pick.colour = ScreenColourAt(pick.at);
+  {
+    CPopUpShown popUp(swatch);
+    started(pick);
+    while (app->IsStillDown()) {
+      popUp.Show();
+      const SPointHV now = CursorPoint(app);
+      if (now != pick.at) {
+        pick = {ScreenColourAt(now), now};
+        moved(pick);
+      }
+      platform::SleepMs(kPollMs);
+    }
+  }
+  SetAppCursor(kArrowCursor, true);
+  return pick;
+}
+
+}  // namespace
+
 int32_t ColorSwatchEyedropperEx(CElement* swatch, CElement** handled, SPointHV point, SWinEvent*) {
   if (handled) *handled = swatch;
   CAppl* app = GetApplication();
   if (!swatch || !app) return kNoErr;
   if (app->IsAltDown()) return OpenColorPickerForSwatch(swatch, point);
-  SetAppCursor(kEyedropperCursor, true);
-  SPointHV last;
-  swatch->LocalToRootPoint(&last, point);
-  uint32_t colour = ScreenColourAt(last);
   CImage* picture = SwatchImage(swatch);
-  {
-    CPopUpShown popUp(swatch);
-    while (app->IsStillDown()) {
-      popUp.Show();
-      const SPointHV now = CursorPoint(app);
-      if (now != last) {
-        colour = ScreenColourAt(now);
-        FillSwatchImage(picture, colour, picture ? int32_t(picture->GetWidth() / 2) : 0);
-        swatch->Redraw();
-        last = now;
-      }
-      platform::SleepMs(kPollMs);
-    }
-  }
-  FillSwatchImage(picture, colour, 0);
+  const int32_t half = picture ? int32_t(picture->GetWidth() / 2) : 0;
+  const SPick pick = TrackPick(app, swatch, point, [](const SPick&) {}, [&](const SPick& now) {
+    FillSwatchImage(picture, now.colour, half);
+    swatch->Redraw();
+  });
+  FillSwatchImage(picture, pick.colour, 0);
   swatch->Redraw();
-  SetAppCursor(kArrowCursor, true);
-  SendSwatchMessage(swatch, kPickColour, colour, {}, CUIMessage::kBroadcast);
+  SendSwatchMessage(swatch, kPickColour, pick.colour, {}, CUIMessage::kBroadcast);
   return kNoErr;
 }
 
@@ -206,26 +230,11 @@ int32_t ColorSwatchEyedropper(CElement* swatch, CElement** handled, SPointHV poi
   CAppl* app = GetApplication();
   if (!swatch || !app) return kNoErr;
   if (app->IsAltDown()) return OpenColorPickerForSwatch(swatch, point);
-  SetAppCursor(kEyedropperCursor, true);
-  SPointHV last;
-  swatch->LocalToRootPoint(&last, point);
-  uint32_t colour = ScreenColourAt(last);
-  {
-    CPopUpShown popUp(swatch);
-    SendSwatchMessage(swatch, kPickBegins, colour, last, 0);
-    while (app->IsStillDown()) {
-      popUp.Show();
-      const SPointHV now = CursorPoint(app);
-      if (now != last) {
-        colour = ScreenColourAt(now);
-        last = now;
-        SendSwatchMessage(swatch, kPickColour, colour, now, 0);
-      }
-      platform::SleepMs(kPollMs);
-    }
-  }
-  SetAppCursor(kArrowCursor, true);
-  SendSwatchMessage(swatch, kPickEnds, colour, last, CUIMessage::kBroadcast);
+  const auto send = [swatch](uint32_t kind, uint32_t flags) {
+    return [swatch, kind, flags](const SPick& pick) { SendSwatchMessage(swatch, kind, pick.colour, pick.at, flags); };
+  };
+  const SPick pick = TrackPick(app, swatch, point, send(kPickBegins, 0), send(kPickColour, 0));
+  send(kPickEnds, CUIMessage::kBroadcast)(pick);
   return kNoErr;
 }
 

@@ -22,7 +22,6 @@ namespace {
 bool TakesCtrlSteps(const char* name) { return std::strncmp(name, "offset", 6) == 0; }
 
 SNumericFields gFields{nullptr, 0, &TakesCtrlSteps};
-using FieldCallbacks = TNumericFieldCallbacks<gFields>;
 
 constexpr double kPercent = 0.01;
 constexpr double kStartScale = 100;
@@ -41,23 +40,14 @@ SNumericFields& CEdit3dTrans::Fields() { return gFields; }
 CTextEdit* CEdit3dTrans::GetField(uint32_t index) const { return GetElementWindow(GetFieldElement(index)); }
 
 void CEdit3dTrans::ReleaseFields() {
-  for (CElement*& element : fFieldElements) {
-    DetachField(element);
-    element = nullptr;
-  }
-  fFields.DeleteAll();
+  DeleteNumericFields(fFields, fFieldElements, kFieldCount);
   gFields.current = nullptr;
 }
 
 int32_t CEdit3dTrans::BuildControls(CResourceEnv* environment) {
   ReleaseFields();
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
-  for (uint32_t i = 0; i < kFieldCount; ++i) {
-    BindElementRef(need::kEdit3dTransFields[i].name, &fFieldElements[i], &FieldCallbacks::Press,
-                   &FieldCallbacks::Hover, &FieldCallbacks::Key);
-    if (fFieldElements[i]) AddNumericField(fFields, GetWindow(), fFieldElements[i], kFieldCharacters, &FieldCallbacks::Key);
-  }
-  gFields.current = fFieldElements[0];
+  BindNumericFields<gFields>(*this, fFields, need::kEdit3dTransFields, kFieldCount, fFieldElements);
   return kNoErr;
 }
 
@@ -91,15 +81,7 @@ void CEdit3dTrans::OnFieldValue(const char* name) {
     if (!fFieldElements[i] || !Same(name, fFieldElements[i]->GetName())) continue;
     const EVector vector = EVector(i / 3);
     const double limit = vector == kRotation ? kRotateLimit : kOffsetLimit;
-    double value = gFields.lastValue;
-    if (value < -limit || value > limit) {
-      value = std::clamp(value, -limit, limit);
-      CTextEdit* field = GetField(i);
-      WriteFieldValue(field, value);
-      if (field) field->Redraw();
-      Beep();
-    }
-    AxisOf(fValues[vector], int(i % 3)) = value;
+    AxisOf(fValues[vector], int(i % 3)) = ClampFieldValue(GetField(i), gFields.lastValue, -limit, limit);
     return;
   }
 }

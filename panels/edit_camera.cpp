@@ -19,7 +19,6 @@ namespace {
 bool TakesCtrlSteps(const char* name) { return std::strncmp(name, "offset", 6) == 0; }
 
 SNumericFields gFields{nullptr, 0, &TakesCtrlSteps};
-using FieldCallbacks = TNumericFieldCallbacks<gFields>;
 
 constexpr double kHalfTurn = 3.14159265358;
 constexpr double kQuarterTurn = 1.5707963268;
@@ -81,23 +80,14 @@ SNumericFields& CEditCamera::Fields() { return gFields; }
 CTextEdit* CEditCamera::GetField(uint32_t index) const { return GetElementWindow(GetFieldElement(index)); }
 
 void CEditCamera::ReleaseFields() {
-  for (CElement*& element : fFieldElements) {
-    DetachField(element);
-    element = nullptr;
-  }
-  fFields.DeleteAll();
+  DeleteNumericFields(fFields, fFieldElements, kFieldCount);
   gFields.current = nullptr;
 }
 
 int32_t CEditCamera::BuildControls(CResourceEnv* environment) {
   ReleaseFields();
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
-  for (uint32_t i = 0; i < kFieldCount; ++i) {
-    BindElementRef(need::kEditCameraFields[i].name, &fFieldElements[i], &FieldCallbacks::Press,
-                   &FieldCallbacks::Hover, &FieldCallbacks::Key);
-    if (fFieldElements[i]) AddNumericField(fFields, GetWindow(), fFieldElements[i], kFieldCharacters, &FieldCallbacks::Key);
-  }
-  gFields.current = fFieldElements[kOffsetX];
+  BindNumericFields<gFields>(*this, fFields, need::kEditCameraFields, kFieldCount, fFieldElements);
   return kNoErr;
 }
 
@@ -183,17 +173,7 @@ int32_t CEditCamera::SyncCamera(bool load) {
 int32_t CEditCamera::OnFieldValue(const char* name) {
   for (uint32_t i = 0; i < kFieldCount; ++i) {
     if (!Same(name, need::kEditCameraFields[i].name)) continue;
-    double value = gFields.lastValue;
-    if (value < kRanges[i].least || value > kRanges[i].most) {
-      value = std::clamp(value, kRanges[i].least, kRanges[i].most);
-      CTextEdit* field = GetField(i);
-      WriteFieldValue(field, value);
-      if (field) {
-        field->SetSelection(0, CTextEdit::kSelectAllEnd);
-        field->Redraw();
-      }
-      Beep();
-    }
+    const double value = ClampFieldValue(GetField(i), gFields.lastValue, kRanges[i].least, kRanges[i].most);
     fValues[i] = i == kPanV || i == kPanH ? std::trunc(value) : value;
     return kNoErr;
   }

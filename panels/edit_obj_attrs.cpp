@@ -39,8 +39,6 @@ SNumericFields gFields{nullptr, 0, &TakesCtrlSteps};
 // The role check shown lit.
 CElement* gLitRole = nullptr;
 
-using FieldCallbacks = TNumericFieldCallbacks<gFields>;
-
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
 void ShowState(CElement* check, uint32_t state) {
@@ -65,12 +63,8 @@ CImElement* CEditObjAttrs::GetCheck(uint32_t index) const {
 }
 
 void CEditObjAttrs::ReleaseFields() {
-  for (CElement*& element : fFieldElements) {
-    DetachField(element);
-    element = nullptr;
-  }
-  fFields.DeleteAll();
-  if (gFields.current && !IsBuilt()) gFields.current = nullptr;
+  DeleteNumericFields(fFields, fFieldElements, kFieldCount);
+  gFields.current = nullptr;
   gLitRole = nullptr;
 }
 
@@ -81,13 +75,7 @@ int32_t CEditObjAttrs::BuildControls(CResourceEnv* environment) {
     BindElementRef(need::kEditObjAttrsChecks[i].name, &fChecks[i], i < kRoleCount ? &OnRoleCheckPress : &OnCheckBoxPress,
                    nullptr, nullptr);
   }
-  for (uint32_t i = 0; i < kFieldCount; ++i) {
-    BindElementRef(need::kEditObjAttrsFields[i].name, &fFieldElements[i], &FieldCallbacks::Press,
-                   &FieldCallbacks::Hover, &FieldCallbacks::Key);
-    // A field that cannot be made is left out: its element then changes nothing.
-    if (fFieldElements[i]) AddNumericField(fFields, GetWindow(), fFieldElements[i], kFieldCharacters, &FieldCallbacks::Key);
-  }
-  gFields.current = fFieldElements[0];
+  BindNumericFields<gFields>(*this, fFields, need::kEditObjAttrsFields, kFieldCount, fFieldElements);
   return kNoErr;
 }
 
@@ -243,15 +231,7 @@ void CEditObjAttrs::OnFieldValue(const char* name, bool known) {
     if (!fFieldElements[i] || !Same(name, fFieldElements[i]->GetName())) continue;
     const EVector vector = EVector(i / 3);
     const double limit = vector == kRotation ? kRotateLimit : kOffsetLimit;
-    double value = gFields.lastValue;
-    if (value < -limit || value > limit) {
-      value = std::clamp(value, -limit, limit);
-      CTextEdit* field = GetField(i);
-      WriteFieldValue(field, value);
-      if (field) field->Redraw();
-      Beep();
-    }
-    fValues[vector].value[i % 3] = value;
+    fValues[vector].value[i % 3] = ClampFieldValue(GetField(i), gFields.lastValue, -limit, limit);
     fValues[vector].known[i % 3] = known;
     fTouched = true;
     return;

@@ -5,6 +5,7 @@
 
 #include "framework/core/appl.h"
 #include "framework/core/handle_table.h"
+#include "framework/core/ordax.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/timer.h"
 #include "framework/core/window_handler.h"
@@ -234,6 +235,23 @@ int32_t OnCheckBoxPress(CElement* element, CElement** handled, SPointHV, SWinEve
   CUIMessage message;
   message.InitFromElement(0, check, 0);
   return check->SendMessageUp(&message, check);
+}
+
+double ClampFieldValue(CTextEdit* field, double value, double least, double most) {
+  if (value >= least && value <= most) return value;
+  value = value < least ? least : most;
+  WriteFieldValue(field, value);
+  if (field) field->Redraw();
+  Beep();
+  return value;
+}
+
+void DeleteNumericFields(CTextEditTable& table, CElement** elements, uint32_t count) {
+  for (uint32_t i = 0; i < count; ++i) {
+    DetachField(elements[i]);
+    elements[i] = nullptr;
+  }
+  table.DeleteAll();
 }
 
 void WriteFieldValue(CTextEdit* field, double value) {

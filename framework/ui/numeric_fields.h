@@ -9,6 +9,8 @@
 
 #include "framework/core/four_cc.h"
 #include "framework/ui/element_callbacks.h"
+#include "framework/ui/layout_need.h"
+#include "framework/ui/ui_host_canvas.h"
 #include "platform/window.h"
 
 class CElement;
@@ -83,6 +85,12 @@ float FieldStep(const SNumericFields& state, const CElement* element);
 // of kind 0 goes up to its dialog. The element takes the press.
 int32_t OnCheckBoxPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
 
+// A value beyond its range: the nearer bound, written back into the field with its text selected, and
+// a beep. The value to keep.
+double ClampFieldValue(CTextEdit* field, double value, double least, double most);
+// The elements' fields given up, then the table's deleted; the elements forgotten.
+void DeleteNumericFields(CTextEditTable& table, CElement** elements, uint32_t count);
+
 // The numeric text rule: "%ld" of the value truncated when within 0.001 of it, else "%.2f", taken in
 // single precision.
 void WriteFieldValue(CTextEdit* field, double value);
@@ -98,3 +106,17 @@ struct TNumericFieldCallbacks {
     return OnFieldKey(state, element, handled, event);
   }
 };
+
+// The dialog's elements of the needs, in order, bound to the state's routines, each with a numeric
+// field of kFieldCharacters: elements[i] the element, none where the layout lacks it; a field that
+// cannot be made is left out. The first becomes the current field.
+template <SNumericFields& state>
+void BindNumericFields(CUIHostCanvas& dialog, CTextEditTable& table, const SLayoutNeed* needs, uint32_t count,
+                       CElement** elements) {
+  using Callbacks = TNumericFieldCallbacks<state>;
+  for (uint32_t i = 0; i < count; ++i) {
+    dialog.BindElementRef(needs[i].name, &elements[i], &Callbacks::Press, &Callbacks::Hover, &Callbacks::Key);
+    if (elements[i]) AddNumericField(table, dialog.GetWindow(), elements[i], kFieldCharacters, &Callbacks::Key);
+  }
+  state.current = count ? elements[0] : nullptr;
+}
