@@ -20,11 +20,9 @@ namespace {
 bool TakesCtrlSteps(const char* name) { return std::strncmp(name, "offset", 6) == 0; }
 
 SNumericFields gFields{nullptr, 0, &TakesCtrlSteps};
-using FieldCallbacks = TNumericFieldCallbacks<gFields>;
 
 constexpr double kPercent = 0.01;
 constexpr double kFullScale = 100;
-constexpr uint32_t kShownCharacters = 6;
 constexpr float kProposedText = 20.48f;
 
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
@@ -39,11 +37,7 @@ CReplicate::~CReplicate() { ReleaseFields(); }
 SNumericFields& CReplicate::Fields() { return gFields; }
 
 void CReplicate::ReleaseFields() {
-  for (CElement*& element : fElements) {
-    DetachField(element);
-    element = nullptr;
-  }
-  fFields.DeleteAll();
+  DeleteNumericFields(fFields, fElements, kFieldCount);
   fCheck = nullptr;
   gFields.current = nullptr;
 }
@@ -52,15 +46,10 @@ int32_t CReplicate::BuildControls(CResourceEnv* environment) {
   ReleaseFields();
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
   BindElementRef(need::kReplicateCheck.name, &fCheck, &OnCheckBoxPress, nullptr, nullptr);
+  BindNumericFields<gFields>(*this, fFields, need::kReplicateFields, kFieldCount, fElements);
   for (uint32_t i = 0; i < kFieldCount; ++i) {
-    BindElementRef(need::kReplicateFields[i].name, &fElements[i], &FieldCallbacks::Press, &FieldCallbacks::Hover,
-                   &FieldCallbacks::Key);
-    // A field that cannot be made leaves its value unedited.
-    if (!fElements[i] || AddNumericField(fFields, GetWindow(), fElements[i], kShownCharacters, &FieldCallbacks::Key))
-      continue;
-    GetField(i)->SetFloat(kProposedText);
+    if (CTextEdit* field = GetField(i)) field->SetFloat(kProposedText);
   }
-  gFields.current = fElements[kQuantity];
   FocusField(GetField(kQuantity));
   return kNoErr;
 }

@@ -79,7 +79,7 @@ TEST_F(EditFamily, TheChicletOpensOnTheScreenAndItsDragAssignsTheFamilyOnRelease
     EXPECT_EQ(object->GetCreationWord(1), 0x9cdacfu);
   }
   EXPECT_EQ(dialog->GetSelectedFamily(), 7);
-  EXPECT_EQ(window.calls, (std::vector<std::string>{"find parts", "invalidate"}));
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"find parts", "invalidate", "redraw"}));
   Settle();
 }
 
@@ -105,7 +105,7 @@ TEST_F(EditFamily, OpeningSelectsTheFirstObjectsFamilyAndOkAssignsIt) {
   EXPECT_EQ(OpenWith(""), kHandled);
   EXPECT_EQ(dialog->GetSelectedFamily(), 0);
   EXPECT_EQ(Send("ok"), kHandled);
-  EXPECT_EQ(window.calls, (std::vector<std::string>{"invalidate"}));
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"invalidate", "redraw"}));
 }
 
 TEST_F(EditFamily, AChicletDrawsItsColourInARedFrameWhenSelected) {
