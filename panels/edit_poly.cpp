@@ -226,7 +226,8 @@ int32_t CEditPoly::OnHeartbeat(void* panel, void* record, void*) {
 }
 
 int32_t CEditPoly::DrawSlider(CElement* element, uint32_t pass, CImage* port) {
-  if (!element || !port || pass != 0) return kNoErr;
+  // Over the layout's fill, which the element paints after its callback in each pass.
+  if (!element || !port || pass != kBarPass) return kNoErr;
   SRect local;
   element->GetLocalRect(&local);
   const int32_t angle = int32_t(element->GetUserWord(0));

@@ -22,6 +22,8 @@ class CEditPoly : public CLayoutHostCanvas, public CProgressReporter {
   static constexpr uint32_t kLineBytes = 64;
   static constexpr uint32_t kTextBytes = 72;
   static constexpr uint32_t kBarColour = 0x7F2020;
+  // The drawing pass of the bar: the one after the layout's fill.
+  static constexpr uint32_t kBarPass = 1;
   // A line of the end or of the angle stands this long before the counts come back.
   static constexpr int64_t kLineTicks = 60;
   // The slider's message kind while it moves.

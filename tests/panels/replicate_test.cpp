@@ -145,4 +145,16 @@ TEST_F(Replicate, OkHandsTheWindowTheCountAndTheStepCancelNothing) {
   ExpectNear(step.offset, {1, 0, 0}, 1e-6, "offset");
 }
 
+TEST_F(Replicate, TheScaleTranslationCheckPassesItsStateAsTheMode) {
+  Open();
+  Click(Find(*dialog, "scale translation check"));
+  EXPECT_TRUE(dialog->GetScaleTranslation());
+  EXPECT_EQ(Send("ok"), kHandled);
+  Open();
+  Click(Find(*dialog, "scale translation check"));
+  EXPECT_FALSE(dialog->GetScaleTranslation());
+  EXPECT_EQ(Send("ok"), kHandled);
+  EXPECT_EQ(host.modes, (std::vector<uint32_t>{1, 0}));
+}
+
 }  // namespace
