@@ -313,9 +313,11 @@ void CDocWindow::BindOverlayElements() {
     BindElementData(fDocImage, need::kOverlayButtons[i].name, &button, &UIHostPressButton, nullptr, nullptr);
     fOverlayButtons[i] = dynamic_cast<CImElement*>(button);
   }
-  if (CImElement* family = fOverlayButtons[kFamilyChiclet]) family->SetDrawCallback(&PaintFamilyChiclet);
-  if (CImElement* attributes = fOverlayButtons[kAttributesChiclet])
-    attributes->SetPressCallback(&OnAttributesChicletPress);
+  if (CImElement* family = fOverlayButtons[kFamilyChiclet]) {
+    family->SetDrawCallback(&PaintFamilyChiclet);
+    family->SetPressCallback(&OnChicletPress);
+  }
+  if (CImElement* attributes = fOverlayButtons[kAttributesChiclet]) attributes->SetPressCallback(&OnChicletPress);
   CElement* patch = nullptr;
   BindElementData(fDocImage, need::kPatchRender.name, &patch, &OnPatchRenderClick, nullptr, nullptr);
   fPatchRender = dynamic_cast<CImElement*>(patch);
@@ -325,7 +327,7 @@ void CDocWindow::BindOverlayElements() {
   fPatchRender->SelectEntry(0, false, false, false);
 }
 
-int32_t CDocWindow::OnAttributesChicletPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+int32_t CDocWindow::OnChicletPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
   *handled = element;
   CUIMessage message;
   message.InitFromElement(0, element, CUIMessage::kBroadcast);

@@ -640,9 +640,9 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // ---- element hooks
   static int32_t PaintFamilyChiclet(CElement* element, uint32_t pass, CImage* port);
   static int32_t OnPatchRenderClick(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
-  // The attributes chiclet broadcasts its message at the press: its dialog opens beside the pointer
-  // while the button is still held, for a drag over the dialog's checks.
-  static int32_t OnAttributesChicletPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
+  // The attributes and family chiclets broadcast their message at the press: the dialog opens beside
+  // the pointer while the button is still held, for a drag over its checks or families.
+  static int32_t OnChicletPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t PaintPatchRender(CElement* element, uint32_t pass, CImage* port);
   // Which part of the "patch render" picture a click this far below its top selects: 0, 1 or 2.
   static uint32_t PatchRenderPart(int32_t below);

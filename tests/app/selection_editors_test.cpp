@@ -3,6 +3,7 @@
 // level; a replication from the proposed step makes its copies in one undo step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "editing/document.h"
@@ -117,6 +118,42 @@ TEST_F(SelectionEditors, ReplicatingTheLastMoveMakesTheCopiesInOneUndoStep) {
     CUIMessage cancel = Named("replicate", "cancel");
     EXPECT_EQ(dialog->HandleEvent(&cancel), 26);
     EXPECT_EQ(placed(), before);
+  });
+}
+
+// A press on the document window's family chiclet, held while the pointer moves onto a family of the
+// dialog that opened beside it, gives that family to the selection at the release.
+TEST_F(SelectionEditors, ThePressOnTheFamilyChicletDragsOntoAFamily) {
+  Run([&] {
+    CEditFamily* dialog = pm->GetCanvases()->editFamily;
+    ASSERT_EQ(dialog->BuildOnce(), 0);
+    SelectFirstObject();
+    C3dObject* object = window->GetDocument()->GetSelection().GetObject(0);
+    ASSERT_NE(object, nullptr);
+    window->Invalidate(false);
+    app->Heartbeat(false);
+    CElement* chiclet = nullptr;
+    ASSERT_EQ(CElSystem::FindByName(window->GetRoot(), "doc image|family chiclet", &chiclet), 0);
+    ASSERT_TRUE(chiclet->IsShown());
+    SRect local;
+    chiclet->GetLocalRect(&local);
+    SPointHV press;
+    chiclet->LocalToRootPoint(&press, {RectWidth(local) / 2, RectHeight(local) / 2});
+    // Where the dialog will stand: 15 right of and 5 below the pointer, within the screen.
+    const SRect frame = dialog->GetFrame();
+    const SPointHV corner{std::min(press.h + 15, 1024 - RectWidth(frame)), std::min(press.v + 5, 768 - RectHeight(frame))};
+    SRect family, inCanvas;
+    dialog->GetChiclet(7)->GetLocalRect(&family);
+    dialog->GetChiclet(7)->LocalToAncestorRect(&inCanvas, family, nullptr);
+    const SPointHV target{corner.h + (inCanvas.left + inCanvas.right) / 2, corner.v + (inCanvas.top + inCanvas.bottom) / 2};
+    const uint32_t level = pm->GetBroadcaster()->GetModalLevel();
+    Play("move " + std::to_string(press.h) + " " + std::to_string(press.v) + "\ndown left\nwait 300\nmove " +
+         std::to_string(target.h) + " " + std::to_string(target.v) + "\nwait 100\nup left\nwait 40\n");
+    EXPECT_EQ(dialog->GetFrame().left, corner.h);
+    EXPECT_FALSE(dialog->IsShown());
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), level);
+    EXPECT_EQ(object->GetCreationWord(0), 7u);
+    EXPECT_EQ(object->GetCreationWord(1), CEditFamily::GetFamily(7).colour.value);
   });
 }
 
