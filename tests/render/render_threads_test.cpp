@@ -166,6 +166,7 @@ TEST_F(RenderThreads, AStoppedRenderEndsItsWorkersAndResumesToTheSamePicture) {
   if (HasFatalFailure()) return;
   platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);  // input goes to it
   settings.fFlags |= SRenderSettings::kAntialiasPass;
+  request.draw = true;  // as a window renders: pass by pass, looking for input at every band
   const std::vector<uint32_t> whole = RenderOn("1");
   setenv("QUARN2_THREADS", "4", 1);
   SetPixels(0);
