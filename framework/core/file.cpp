@@ -48,7 +48,13 @@ int32_t CFile::Open(uint32_t mode) {
   if (fHandle == platform::kNoFile) return LastError();
   fMode = mode;
   fOpen = true;
+  Forget();
   return kNoErr;
+}
+
+void CFile::Forget() {
+  fKnownSize = -1;
+  fKnownReadOnly = -1;
 }
 
 int32_t CFile::Flush() {
@@ -58,6 +64,7 @@ int32_t CFile::Flush() {
   if (!platform::CloseFile(fHandle)) result = LastError();
   fHandle = platform::kNoFile;
   fOpen = false;
+  Forget();
   // Data that never reached the disk must not read as written.
   return result ? result : flushError;
 }
@@ -76,8 +83,11 @@ int32_t CFile::Delete() { return platform::DeleteFile(fSpec.GetPath()) ? kNoErr 
 int32_t CFile::GetSize(uint32_t* size) {
   *size = 0;
   if (!fOpen) return kErrUnexpectedStatus;
-  int64_t bytes = 0;
-  if (!platform::GetFileSize(fHandle, &bytes)) return LastError();
+  int64_t bytes = fKnownSize;
+  if (bytes < 0) {
+    if (!platform::GetFileSize(fHandle, &bytes)) return LastError();
+    if (KeepsSize()) fKnownSize = bytes;
+  }
   // Offsets are 32-bit wherever the program stores them; all ones is no size.
   if (bytes >= int64_t(UINT32_MAX)) return kErrInvalidSize;
   *size = uint32_t(bytes);
@@ -86,7 +96,10 @@ int32_t CFile::GetSize(uint32_t* size) {
 
 int32_t CFile::SetSize(uint32_t size) {
   if (!fOpen) return kErrUnexpectedStatus;
-  return platform::SetFileSize(fHandle, size) ? kNoErr : LastError();
+  fKnownSize = -1;
+  if (!platform::SetFileSize(fHandle, size)) return LastError();
+  if (KeepsSize()) fKnownSize = size;
+  return kNoErr;
 }
 
 int32_t CFile::Seek(platform::SeekOrigin origin, int64_t offset) {
@@ -122,6 +135,8 @@ int32_t CFile::Write(uint32_t* count, const void* buffer) {
   const uint32_t wanted = *count;
   *count = 0;
   if (!fOpen) return kErrUnexpectedStatus;
+  // Where the position stands is not followed.
+  fKnownSize = -1;
   return platform::WriteFile(fHandle, buffer, wanted, count) ? kNoErr : LastError();
 }
 
@@ -134,20 +149,30 @@ int32_t CFile::WriteBlockRaw(uint32_t* count, const CMemBlock& block) {
 }
 
 int32_t CFile::ReadAt(uint32_t offset, void* buffer, uint32_t count) {
-  if (const int32_t err = Seek(platform::kSeekStart, offset)) return err;
-  return Read(&count, buffer, true);
+  if (!fOpen) return kErrUnexpectedStatus;
+  uint32_t done = 0;
+  if (!platform::ReadFileAt(fHandle, offset, buffer, count, &done)) return LastError();
+  return done < count ? kErrEndOfFile : kNoErr;
 }
 
 int32_t CFile::WriteAt(uint32_t offset, const void* buffer, uint32_t count) {
-  if (const int32_t err = Seek(platform::kSeekStart, offset)) return err;
-  return Write(&count, buffer);
+  if (!fOpen) return kErrUnexpectedStatus;
+  uint32_t done = 0;
+  const bool written = platform::WriteFileAt(fHandle, offset, buffer, count, &done);
+  if (fKnownSize >= 0) fKnownSize = std::max<int64_t>(fKnownSize, int64_t(offset) + done);
+  return written ? kNoErr : LastError();
 }
 
 int32_t CFile::IsReadOnly(bool* readOnly) {
   *readOnly = true;
   if (fOpen && fMode == kModeRead) return kNoErr;
+  if (fOpen && fKnownReadOnly >= 0) {
+    *readOnly = fKnownReadOnly == 1;
+    return kNoErr;
+  }
   bool noWriteBits = false;
   if (!platform::IsReadOnlyPath(fSpec.GetPath(), &noWriteBits)) return LastError();
+  if (fOpen) fKnownReadOnly = noWriteBits ? 1 : 0;
   if (noWriteBits) return kNoErr;
   *readOnly = false;
   if (fOpen) return kNoErr;

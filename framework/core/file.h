@@ -30,6 +30,8 @@ class CFile : public CBaseObject {
   int32_t Probe();  // opens for reading and closes again
   int32_t Delete();
 
+  // Open for reading or exclusively (modes 1 and 3), where no other writer can change it, the file's
+  // size is asked of the system once and then followed through this file's own writes.
   int32_t GetSize(uint32_t* size);
   int32_t SetSize(uint32_t size);  // truncates or extends, and leaves the position there
   int32_t Seek(platform::SeekOrigin origin, int64_t offset);
@@ -39,10 +41,12 @@ class CFile : public CBaseObject {
   int32_t ReadBlockRaw(uint32_t* count, CMemBlock& block, bool strict);  // into the whole storage
   int32_t Write(uint32_t* count, const void* buffer);
   int32_t WriteBlockRaw(uint32_t* count, const CMemBlock& block);
-  // count bytes at an offset from the start: every byte or an error (-39 for a short read).
+  // count bytes at an offset from the start: every byte or an error (-39 for a short read). The
+  // position stays where it was.
   int32_t ReadAt(uint32_t offset, void* buffer, uint32_t count);
   int32_t WriteAt(uint32_t offset, const void* buffer, uint32_t count);
 
+  // While the file is open, the answer of its first query (its handle's access does not change).
   int32_t IsReadOnly(bool* readOnly);
   // Free bytes of the volume that holds the path, at most 0xFFFFFFFF.
   int32_t GetFreeSpace(uint32_t* bytes);
@@ -63,6 +67,14 @@ class CFile : public CBaseObject {
   uint32_t fMode = kModeReadWrite;
   bool fOpen = false;
   bool fScratch = false;
+
+ private:
+  void Forget();
+  bool KeepsSize() const { return fOpen && (fMode == kModeRead || fMode == kModeReadWrite); }
+
+  // What the file's state queries answered while it is open; -1 not asked yet.
+  int64_t fKnownSize = -1;
+  int8_t fKnownReadOnly = -1;
 };
 
 // A file's whole contents in one block of the data pool, for readers that parse the bytes in memory.

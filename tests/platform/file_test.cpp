@@ -88,6 +88,38 @@ TEST_F(FileTest, ReadWriteSeekAndResize) {
   EXPECT_TRUE(platform::CloseFile(f));
 }
 
+// Reads and writes at an offset leave the position where sequential ones go on; a read past the end
+// is short, a negative offset refused, and a full disk fails them as it fails a plain write.
+TEST_F(FileTest, ReadsAndWritesAtAnOffsetLeaveThePosition) {
+  platform::FileHandle f = platform::OpenFile(Path("at"), platform::kAccessRead | platform::kAccessWrite,
+                                              platform::kShareRead, platform::FileCreate::kCreateNew);
+  ASSERT_NE(f, platform::kNoFile);
+  uint32_t done = 0;
+  ASSERT_TRUE(platform::WriteFile(f, "abc", 3, &done));
+  ASSERT_TRUE(platform::WriteFileAt(f, 6, "xy", 2, &done));
+  EXPECT_EQ(done, 2u);
+  ASSERT_TRUE(platform::WriteFile(f, "d", 1, &done));  // after "abc", not after "xy"
+  char buf[16] = {};
+  ASSERT_TRUE(platform::ReadFileAt(f, 2, buf, sizeof buf, &done));
+  EXPECT_EQ(done, 6u);
+  EXPECT_EQ(std::memcmp(buf, "cd\0\0xy", 6), 0);
+  int64_t position = 0;
+  ASSERT_TRUE(platform::SeekFile(f, 0, platform::kSeekCurrent, &position));
+  EXPECT_EQ(position, 4);
+  EXPECT_FALSE(platform::ReadFileAt(f, -1, buf, 1, &done));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinInvalidParameter);
+  EXPECT_TRUE(platform::CloseFile(f));
+
+  platform::SetTestFailingWrite(1);
+  f = platform::OpenFile(Path("at"), platform::kAccessRead | platform::kAccessWrite, platform::kShareRead,
+                         platform::FileCreate::kOpenExisting);
+  ASSERT_NE(f, platform::kNoFile);
+  EXPECT_FALSE(platform::WriteFileAt(f, 0, "z", 1, &done));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinDiskFull);
+  platform::ResetFileTestHooks();
+  EXPECT_TRUE(platform::CloseFile(f));
+}
+
 TEST_F(FileTest, AHandleThatDoesNotShareWritingExcludesOtherWriters) {
   const uint32_t rw = platform::kAccessRead | platform::kAccessWrite;
   platform::FileHandle a = platform::OpenFile(Path("locked"), rw, platform::kShareRead,

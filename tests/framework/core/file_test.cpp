@@ -172,6 +172,40 @@ TEST_F(FileTest, WriteSizeAndSeek) {
   EXPECT_EQ(file.Write(&count, "x"), kErrUnexpectedStatus);
 }
 
+// Open for reading or exclusively, the size is asked once and then follows the file's own changes;
+// a write at the position, which the file does not follow, makes it ask again.
+TEST_F(FileTest, TheSizeFollowsTheFilesOwnWrites) {
+  CFile file(Spec("s"));
+  ASSERT_EQ(file.Create(), kNoErr);
+  ASSERT_EQ(file.Open(CFile::kModeReadWrite), kNoErr);
+  const auto size = [&file] {
+    uint32_t bytes = 0;
+    EXPECT_EQ(file.GetSize(&bytes), kNoErr);
+    return bytes;
+  };
+  EXPECT_EQ(size(), 0u);
+  EXPECT_EQ(file.SetSize(10), kNoErr);
+  EXPECT_EQ(size(), 10u);
+  EXPECT_EQ(file.WriteAt(12, "ab", 2), kNoErr);
+  EXPECT_EQ(size(), 14u);
+  EXPECT_EQ(file.WriteAt(0, "cd", 2), kNoErr);
+  EXPECT_EQ(size(), 14u);
+  uint32_t count = 3;
+  ASSERT_EQ(file.Seek(platform::kSeekEnd, 0), kNoErr);
+  EXPECT_EQ(file.Write(&count, "efg"), kNoErr);
+  EXPECT_EQ(size(), 17u);
+  char buf[4] = {};
+  EXPECT_EQ(file.ReadAt(12, buf, 4), kNoErr);
+  EXPECT_EQ(std::string(buf, 4), "abef");
+  EXPECT_EQ(file.ReadAt(15, buf, 4), kErrEndOfFile);
+  EXPECT_EQ(file.SetSize(1), kNoErr);
+  EXPECT_EQ(size(), 1u);
+  file.Close();
+  WriteText(Path("s"), "123456");
+  ASSERT_EQ(file.Open(CFile::kModeRead), kNoErr);
+  EXPECT_EQ(size(), 6u);
+}
+
 TEST_F(FileTest, GetLengthLeavesTheFileAsItWas) {
   WriteText(Path("f"), "12345");
   CFile file(Spec("f"));
