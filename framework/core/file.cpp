@@ -1,6 +1,9 @@
 #include "framework/core/file.h"
 
 #include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <new>
 
 #include "framework/core/mem_block.h"
 #include "framework/core/mem_pool.h"
@@ -28,6 +31,19 @@ int32_t LastError() { return NonZeroError(MapLastError()); }
 
 }  // namespace
 
+struct CFile::SReadAhead {
+  static constexpr uint32_t kBytes = 64 * 1024;
+  // Reads of at most this many bytes go through the stretch.
+  static constexpr uint32_t kLargestRead = kBytes / 4;
+  // Reads of one file may come from several threads, as plain reads at an offset may.
+  std::mutex lock;
+  std::unique_ptr<uint8_t[]> bytes;
+  uint64_t from = 0;
+  uint32_t length = 0;
+  // Where the last read ended; none yet.
+  uint64_t lastEnd = UINT64_MAX;
+};
+
 CFile::CFile() { fSpec.Set(""); }
 
 CFile::CFile(const CFileSpec& spec) : fSpec(spec) {}
@@ -49,12 +65,14 @@ int32_t CFile::Open(uint32_t mode) {
   fMode = mode;
   fOpen = true;
   Forget();
+  if (mode == kModeRead) fReadAhead.reset(new (std::nothrow) SReadAhead);
   return kNoErr;
 }
 
 void CFile::Forget() {
   fKnownSize = -1;
   fKnownReadOnly = -1;
+  fReadAhead.reset();
 }
 
 int32_t CFile::Flush() {
@@ -150,8 +168,34 @@ int32_t CFile::WriteBlockRaw(uint32_t* count, const CMemBlock& block) {
 
 int32_t CFile::ReadAt(uint32_t offset, void* buffer, uint32_t count) {
   if (!fOpen) return kErrUnexpectedStatus;
+  if (fReadAhead && count <= SReadAhead::kLargestRead) return ReadAhead(*fReadAhead, offset, buffer, count);
   uint32_t done = 0;
   if (!platform::ReadFileAt(fHandle, offset, buffer, count, &done)) return LastError();
+  return done < count ? kErrEndOfFile : kNoErr;
+}
+
+// A read inside the stretch is copied from it; a read that goes on from near where the last one
+// ended reads a new stretch from its offset; any other is a plain read.
+int32_t CFile::ReadAhead(SReadAhead& ahead, uint32_t offset, void* buffer, uint32_t count) {
+  const std::lock_guard<std::mutex> guard(ahead.lock);
+  const uint64_t end = uint64_t(offset) + count, lastEnd = ahead.lastEnd;
+  ahead.lastEnd = end;
+  if (offset >= ahead.from && end <= ahead.from + ahead.length) {
+    std::memcpy(buffer, ahead.bytes.get() + (offset - ahead.from), count);
+    return kNoErr;
+  }
+  const bool onward = lastEnd != UINT64_MAX && offset >= lastEnd && offset - lastEnd <= SReadAhead::kBytes;
+  if (onward && !ahead.bytes) ahead.bytes.reset(new (std::nothrow) uint8_t[SReadAhead::kBytes]);
+  uint32_t done = 0;
+  if (!onward || !ahead.bytes) {
+    if (!platform::ReadFileAt(fHandle, offset, buffer, count, &done)) return LastError();
+    return done < count ? kErrEndOfFile : kNoErr;
+  }
+  ahead.length = 0;
+  if (!platform::ReadFileAt(fHandle, offset, ahead.bytes.get(), SReadAhead::kBytes, &done)) return LastError();
+  ahead.from = offset;
+  ahead.length = done;
+  std::memcpy(buffer, ahead.bytes.get(), std::min(done, count));
   return done < count ? kErrEndOfFile : kNoErr;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "framework/core/base_object.h"
 #include "framework/core/file_spec.h"
@@ -42,7 +43,8 @@ class CFile : public CBaseObject {
   int32_t Write(uint32_t* count, const void* buffer);
   int32_t WriteBlockRaw(uint32_t* count, const CMemBlock& block);
   // count bytes at an offset from the start: every byte or an error (-39 for a short read). The
-  // position stays where it was.
+  // position stays where it was. Open for reading (mode 1), small reads at offsets that move forward
+  // come from a stretch of the file read ahead.
   int32_t ReadAt(uint32_t offset, void* buffer, uint32_t count);
   int32_t WriteAt(uint32_t offset, const void* buffer, uint32_t count);
 
@@ -75,6 +77,13 @@ class CFile : public CBaseObject {
   // What the file's state queries answered while it is open; -1 not asked yet.
   int64_t fKnownSize = -1;
   int8_t fKnownReadOnly = -1;
+
+  // Nothing writes a file open for reading: a document of many small records is read through one
+  // call for each stretch of the file instead of two for each record. Made when the file is opened
+  // for reading; null otherwise.
+  struct SReadAhead;
+  int32_t ReadAhead(SReadAhead& ahead, uint32_t offset, void* buffer, uint32_t count);
+  std::unique_ptr<SReadAhead> fReadAhead;
 };
 
 // A file's whole contents in one block of the data pool, for readers that parse the bytes in memory.
