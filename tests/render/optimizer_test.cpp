@@ -291,7 +291,9 @@ TEST_F(CountedTree, CutsEmptySpaceAwayAndKeepsLeavesSmall) {
     records += count;
     empty += count == 0;
     EXPECT_LE(count, CBSPTreeOptimizer::kCountedLeafObjects);
-    if (count && leaf->fRecords[0]->fBox.fMin.z > -1) EXPECT_LE(leaf->fBox.fMax.z - leaf->fBox.fMin.z, 1.0);
+    if (count && leaf->fRecords[0]->fBox.fMin.z > -1) {
+      EXPECT_LE(leaf->fBox.fMax.z - leaf->fBox.fMin.z, 1.0);
+    }
   }
   EXPECT_EQ(records, 257u);
   EXPECT_GT(empty, 0u);

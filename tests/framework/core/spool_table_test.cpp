@@ -71,7 +71,9 @@ TEST_F(SpoolTableTest, AGeometricTableGrowsByHalfItsCapacity) {
     ASSERT_TRUE(stepped->Append(&v));
     if (geometric.GetCapacity() != capacity) {
       ++growths;
-      if (capacity >= 16) EXPECT_EQ(geometric.GetCapacity(), capacity + capacity / 2) << v;
+      if (capacity >= 16) {
+        EXPECT_EQ(geometric.GetCapacity(), capacity + capacity / 2) << v;
+      }
       capacity = geometric.GetCapacity();
     }
   }
