@@ -148,7 +148,7 @@ TEST_F(RenderThreads, EveryLoopAndModeGivesTheSamePictureOnAnyNumberOfThreads) {
     const std::vector<uint32_t> one = RenderOn("1");
     const CRenderStats single = context->GetStats();
     EXPECT_EQ(single.fPixels, 45u * 31) << c.name;
-    for (const char* threads : {"2", "7", ""}) {
+    for (const char* threads : {"2", "7", "16", ""}) {
       EXPECT_EQ(RenderOn(threads), one) << c.name << " on " << (*threads ? threads : "one thread a core");
       // Every worker's counts reach the context's.
       const CRenderStats& stats = context->GetStats();
