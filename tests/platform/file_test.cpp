@@ -23,6 +23,11 @@ class FileTest : public ::testing::Test {
     ASSERT_EQ(system(cmd.c_str()), 0);
   }
   std::string Path(const char* name) const { return dir_ + "/" + name; }
+  // A new file of the folder, open for reading and writing.
+  platform::FileHandle NewFile(const char* name) const {
+    return platform::OpenFile(Path(name), platform::kAccessRead | platform::kAccessWrite, platform::kShareRead,
+                              platform::FileCreate::kCreateNew);
+  }
 
   std::string dir_;
 };
@@ -67,8 +72,7 @@ TEST_F(FileTest, BackslashesNameTheSameFile) {
 }
 
 TEST_F(FileTest, ReadWriteSeekAndResize) {
-  platform::FileHandle f = platform::OpenFile(Path("data"), platform::kAccessRead | platform::kAccessWrite,
-                                              platform::kShareRead, platform::FileCreate::kCreateNew);
+  platform::FileHandle f = NewFile("data");
   ASSERT_NE(f, platform::kNoFile);
   uint32_t done = 0;
   ASSERT_TRUE(platform::WriteFile(f, "abcdef", 6, &done));
@@ -91,8 +95,7 @@ TEST_F(FileTest, ReadWriteSeekAndResize) {
 // Reads and writes at an offset leave the position where sequential ones go on; a read past the end
 // is short, a negative offset refused, and a full disk fails them as it fails a plain write.
 TEST_F(FileTest, ReadsAndWritesAtAnOffsetLeaveThePosition) {
-  platform::FileHandle f = platform::OpenFile(Path("at"), platform::kAccessRead | platform::kAccessWrite,
-                                              platform::kShareRead, platform::FileCreate::kCreateNew);
+  platform::FileHandle f = NewFile("at");
   ASSERT_NE(f, platform::kNoFile);
   uint32_t done = 0;
   ASSERT_TRUE(platform::WriteFile(f, "abc", 3, &done));
