@@ -51,7 +51,9 @@ TEST_F(DynTableTest, ALargeTableGrowsByHalfItsCapacity) {
     ASSERT_TRUE(table.Append(v));
     if (table.GetCapacity() != capacity) {
       ++growths;
-      if (capacity >= 16) EXPECT_EQ(table.GetCapacity(), capacity + capacity / 2) << v;
+      if (capacity >= 16) {
+        EXPECT_EQ(table.GetCapacity(), capacity + capacity / 2) << v;
+      }
       capacity = table.GetCapacity();
     }
   }
