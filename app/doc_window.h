@@ -219,6 +219,17 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // The object-info notification of a drag step, while F10 is held or kNotifyDrags is set.
   void NotifyDragStep(uint32_t code) override;
 
+  // ---- CDocumentHost: what the display palette reaches (doc_window_drawing.cpp)
+  CView* GetHostView() override { return &fView; }
+  bool IsLivePreviewOn() const override { return (fFlags & kLivePreview) != 0; }
+  void SetLivePreviewOn(bool on) override { on ? SetFlags(kLivePreview) : ClearFlags(kLivePreview); }
+  void MarkBackgroundChanged() override { fBackgroundChanged = 1; }
+  void SetHidingUnderground(bool hide) override { fHideUnderground = hide ? 1 : 0; }
+  // Picture N of the window's layout file as the view's background picture: the read's code.
+  int32_t LoadBackdrop(uint32_t picture) override;
+  void ShowPlopRender() override;
+  void RepaintWindow() override;
+
   // ---- CPreviewDocument
   uint32_t GetRenderSettings() const override { return fRender.fSettings.fFlags; }
   SViewStyle GetViewStyle() const override { return fView.GetStyle(); }
@@ -507,7 +518,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // Space drags from the anchor (screen point), which the pointer goes back to after each step:
   // the camera's pan, recorded as one camera action, or the trackball through the camera controls'
   // messages to the window's own handler.
-  int32_t TrackCameraDrag(SPointHV anchor);
+  int32_t TrackCameraDrag(SPointHV anchor) override;
   int32_t TrackTrackballDrag(SPointHV anchor);
   // Moves the visible part of the rendered image with the pointer, inside the image.
   int32_t ScrollRenderedImage();
@@ -531,7 +542,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // and whether shadows under the ground are hidden.
   int32_t GetBackgroundChoice() const { return fBackgroundChoice; }
   bool IsBackgroundChanged() const { return fBackgroundChanged != 0; }
-  bool IsHidingUnderground() const { return fHideUnderground != 0; }
+  bool IsHidingUnderground() const override { return fHideUnderground != 0; }
   // The pop-up byte: the pointer information was posted and is not posted again until it is cleared.
   bool IsInfoShown() const { return fInfoShown != 0; }
   void SetInfoShown(bool shown) { fInfoShown = shown ? 1 : 0; }

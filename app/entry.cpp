@@ -5,10 +5,14 @@
 
 #include "app/quarn_app.h"
 #include "document/prefs_file.h"
+#include "document/register_document_services.h"
 #include "framework/core/ordax.h"
+#include "framework/ui/register_ui_services.h"
+#include "panels/register_panel_services.h"
 #include "platform/headless.h"
 #include "platform/single_instance.h"
 #include "platform/system.h"
+#include "presets/register_preset_services.h"
 
 namespace {
 
@@ -40,7 +44,15 @@ std::string JoinCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
+void RegisterLibraryServices() {
+  RegisterUiServices();
+  RegisterDocumentServices();
+  RegisterPanelServices();
+  RegisterPresetServices();
+}
+
 int RunProgram(const std::string& commandLine) {
+  RegisterLibraryServices();
   if (platform::ClaimSingleInstance(CWinAppl::kClassName, kProgramName, commandLine) ==
       platform::InstanceRole::kForwarded)
     return 0;

@@ -296,7 +296,7 @@ int32_t CPaletteManager::ConstructPalettes() {
   err = Make(&t.skyFogPalette, kSkyFogPaletteFile, kBuild);
   if (!err) err = Make(&t.selectionPalette, kSelectionPaletteFile, kBuild);
   if (!err) err = Make(&t.colorPicker, kColorPickerFile, kBuild);
-  if (!err) err = Make(&t.displayPalette, kDisplayPaletteFile, kBuild);
+  if (!err) err = Make(&t.displayPalette, kDisplayPaletteFile, kBuild, static_cast<CDocumentHost*>(t.docWindow));
   if (err) return err;
   t.displayPalette->SetCompanions(t.colorPicker, t.selectionPalette);
   t.selectionPalette->SetDisplayPalette(t.displayPalette);
@@ -350,6 +350,7 @@ void CPaletteManager::LinkCanvases() {
   if (t.editFamily) t.editFamily->SetOwner(window);
   if (t.createPalette) t.createPalette->SetOwner(window);
   if (t.selectionPalette) t.selectionPalette->SetOwner(window);
+  if (t.displayPalette) t.displayPalette->SetOwner(window);
   if (t.editLight) t.editLight->SetOwner(window);
   if (t.editPalette) t.editPalette->SetOwner(window);
 }

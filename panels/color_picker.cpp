@@ -8,6 +8,11 @@
 CColorPicker::CColorPicker(CUICmFunction* owner, CResourceEnv* environment)
     : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kColorPicker) {}
 
+int32_t CColorPicker::OpenFor(uint32_t colour, CElement* requester, SPointHV at) {
+  fLast = {colour, requester, at};
+  ++fRequests;
+  return kNoErr;
+}
 int32_t ColorSwatchEyedropper(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
   if (handled) *handled = element;
   return kNoErr;

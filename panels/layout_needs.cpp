@@ -25,6 +25,14 @@ constexpr SLayoutNeed SelectionButton(const char* name) {
   return {SLayoutNeed::kElement, "selectionpalette.dat", name, 0, "selection palette", SLayoutNeed::kImageElement};
 }
 
+constexpr SLayoutNeed DisplayElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, "displaypalette.dat", name, 0, "display palette", kind};
+}
+
+constexpr SLayoutNeed PrefsElement(const char* name, SLayoutNeed::EElementKind kind) {
+  return {SLayoutNeed::kElement, "prefs.dat", name, 0, "Preferences", kind};
+}
+
 constexpr SLayoutNeed Menu(const char* file, uint32_t number) {
   return {SLayoutNeed::kMenu, file, nullptr, number};
 }
@@ -93,6 +101,30 @@ const SDialogNeeds kDeletePreset = DialogNeeds("deletepreset.dat", "delete prese
 const SLayoutNeed kDisplayPalette{SLayoutNeed::kCanvas, "displaypalette.dat", "display palette"};
 const SLayoutNeed kDisplayTop{SLayoutNeed::kElement, "displaypalette.dat", "display top", 0, "display palette"};
 const SLayoutNeed kDisplayBottom{SLayoutNeed::kElement, "displaypalette.dat", "display bottom", 0, "display palette"};
+const SLayoutNeed kDisplayBackground = DisplayElement("display background");
+const SLayoutNeed kToolsBackground = DisplayElement("tools background", SLayoutNeed::kAnyElement);
+const SLayoutNeed kDisplayToolsBottom = DisplayElement("display tools bottom", SLayoutNeed::kAnyElement);
+const SLayoutNeed kDisplayControls[kDisplayControlCount] = {
+    DisplayElement("marker pen"),
+    DisplayElement("ui min max"),
+    DisplayElement("background selector"),
+    DisplayElement("nano edit mode"),
+    DisplayElement("plop render mode"),
+    DisplayElement("depth cue control"),
+    DisplayElement("wireframe shadows"),
+    DisplayElement("hide underground shadows"),
+    DisplayElement("wireframe resolution"),
+    DisplayElement("zoom in"),
+    DisplayElement("zoom out"),
+    DisplayElement("pan"),
+};
+const SLayoutNeed kBackgroundMenu = Menu("displaypalette.dat", 200);
+const SLayoutNeed kResolutionMenus[kResolutionMenuCount] = {
+    Menu("displaypalette.dat", 201),
+    Menu("displaypalette.dat", 202),
+    Menu("displaypalette.dat", 203),
+    Menu("displaypalette.dat", 204),
+};
 const SDialogNeeds kDocSetup = DialogNeeds("docsetup.dat", "doc setup");
 const SDialogNeeds kEdit3dTrans = DialogNeeds("edit3dtrans.dat", "edit 3dtrans");
 const SDialogNeeds kEditCamera = DialogNeeds("editcamera.dat", "edit camera");
@@ -161,7 +193,22 @@ const SDialogNeeds kExportRender = DialogNeeds("exportrender.dat", "export rende
 const SLayoutNeed kNanoEditor{SLayoutNeed::kCanvas, "docwindow.dat", "nano editor"};
 const SLayoutNeed kNanoEditorImage{SLayoutNeed::kElement, "docwindow.dat", "nano editor image", 0, "nano editor",
                                    SLayoutNeed::kImageElement};
-const SDialogNeeds kPrefs = DialogNeeds("prefs.dat", "Preferences");
+const SDialogNeeds kPrefs = {{SLayoutNeed::kCanvas, "prefs.dat", "Preferences"},
+                              PrefsElement("ok button", SLayoutNeed::kImageElement),
+                              PrefsElement("cancel button", SLayoutNeed::kImageElement)};
+const SLayoutNeed kPrefsControls[kPrefsControlCount] = {
+    PrefsElement("prev state", SLayoutNeed::kImageElement),
+    PrefsElement("def state", SLayoutNeed::kImageElement),
+    PrefsElement("image with scene", SLayoutNeed::kImageElement),
+    PrefsElement("objs in view", SLayoutNeed::kImageElement),
+    PrefsElement("objs in world center", SLayoutNeed::kImageElement),
+    PrefsElement("percent arrows", SLayoutNeed::kImageElement),
+};
+const SLayoutNeed kPrefsReadouts[kPrefsReadoutCount] = {
+    PrefsElement("total ram", SLayoutNeed::kTextElement),
+    PrefsElement("percent used", SLayoutNeed::kTextElement),
+    PrefsElement("current ram", SLayoutNeed::kTextElement),
+};
 const SDialogNeeds kReplicate = DialogNeeds("replicate.dat", "replicate");
 const SLayoutNeed kRevertChanges{SLayoutNeed::kCanvas, "saverevert.dat", "revert changes"};
 const SLayoutNeed kSaveChanges{SLayoutNeed::kCanvas, "saverevert.dat", "save changes"};
@@ -227,6 +274,7 @@ std::vector<SLayoutNeed> TipLists() {
   for (const SLayoutNeed* button : {&need::kSelectionOptionsButton, &need::kSelectionFamiliesButton, &need::kSoloMode,
                                     &need::kImageMode})
     tips.push_back(TipList(*button));
+  for (const SLayoutNeed& control : need::kDisplayControls) tips.push_back(TipList(control));
   return tips;
 }
 
@@ -263,6 +311,9 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kEditAlign,           &need::kConvertList,          &need::kEditMaterialsMenu,
       &need::kEditAlignMenu,       &need::kEditRandomizeMenu,
   };
+  static const SLayoutNeed* const kDisplayNeeds[] = {
+      &need::kDisplayBackground, &need::kToolsBackground, &need::kDisplayToolsBottom, &need::kBackgroundMenu,
+  };
   static const SLayoutNeed* const kSelectionNeeds[] = {
       &need::kSelectionOptionsButton, &need::kSelectionFamiliesButton, &need::kSelectionBackground,
       &need::kSelectionObjectsBackground, &need::kSelectionTools, &need::kSelectionLeft,
@@ -288,6 +339,11 @@ SLayoutNeedTable PanelsLayoutNeeds() {
     add(need::kEditAlignButtons);
     add(need::kEditTransformMenus);
     add(need::kConvertItems);
+    add(kDisplayNeeds);
+    add(need::kDisplayControls);
+    add(need::kResolutionMenus);
+    add(need::kPrefsControls);
+    add(need::kPrefsReadouts);
     add(kSelectionNeeds);
     add(need::kSelectionKinds);
     add(need::kSelectionSteps);

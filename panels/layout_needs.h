@@ -21,6 +21,33 @@ extern const SLayoutNeed kDisplayPalette;
 // The elements of the display palette that follow the selection palette's fade.
 extern const SLayoutNeed kDisplayTop;
 extern const SLayoutNeed kDisplayBottom;
+// Its other parts: the picture the strip fades into, the background of the four toggles and the
+// lower part of the tools.
+extern const SLayoutNeed kDisplayBackground;
+extern const SLayoutNeed kToolsBackground;
+extern const SLayoutNeed kDisplayToolsBottom;
+// Its controls, each with a tip list of its name.
+enum EDisplayControl : uint32_t {
+  kMarkerPen,
+  kUiMinMax,
+  kBackgroundSelector,
+  kNanoEditMode,
+  kPlopRenderMode,
+  kDepthCueControl,
+  kWireframeShadows,
+  kHideUndergroundShadows,
+  kWireframeResolution,
+  kZoomIn,
+  kZoomOut,
+  kPan,
+  kDisplayControlCount
+};
+extern const SLayoutNeed kDisplayControls[kDisplayControlCount];
+// The background menu, and the resolution menus: the main one and its three sub-menus (the grid
+// while the view moves, the objects, the selected objects).
+extern const SLayoutNeed kBackgroundMenu;
+inline constexpr uint32_t kResolutionMenuCount = 4;
+extern const SLayoutNeed kResolutionMenus[kResolutionMenuCount];
 extern const SDialogNeeds kDocSetup;
 extern const SDialogNeeds kEdit3dTrans;
 extern const SDialogNeeds kEditCamera;
@@ -73,7 +100,20 @@ extern const SDialogNeeds kEditTori;
 extern const SDialogNeeds kExportRender;
 extern const SLayoutNeed kNanoEditor;
 extern const SLayoutNeed kNanoEditorImage;  // the picture the document window draws into
+// The preferences dialog, its choices and arrows (image elements) and its three readouts.
 extern const SDialogNeeds kPrefs;
+enum EPrefsControl : uint32_t {
+  kPrevState,
+  kDefState,
+  kImageWithScene,
+  kObjsInView,
+  kObjsInWorldCenter,
+  kPercentArrows,
+  kPrefsControlCount
+};
+extern const SLayoutNeed kPrefsControls[kPrefsControlCount];
+enum EPrefsReadout : uint32_t { kTotalRam, kPercentUsed, kCurrentRam, kPrefsReadoutCount };
+extern const SLayoutNeed kPrefsReadouts[kPrefsReadoutCount];
 extern const SDialogNeeds kReplicate;
 extern const SLayoutNeed kRevertChanges;
 extern const SLayoutNeed kSaveChanges;
@@ -103,5 +143,6 @@ extern const SLayoutNeed kQuestionTexts;  // 0 the save question, 1 the revert q
 // Every declaration above, for the test that finds them in data/; besides, the tip lists that the
 // palettes read by the name of the control under the pointer: one for every item, tab and plop-up
 // of the create palette, every button of the edit palette (entry 0 the title, then a text for each
-// state the button shows while hot) and every button of the selection palette.
+// state the button shows while hot), every button of the selection palette and every control of the
+// display palette.
 SLayoutNeedTable PanelsLayoutNeeds();

@@ -270,6 +270,7 @@ bool SetLastWriteTime(FileHandle file, int64_t ns) {
 
 bool DeleteFile(const std::string& path) {
   const std::string native = NativePath(path);
+  if (EntryKindOf(native) == EntryKind::kLink) return ::unlink(native.c_str()) == 0 || FailFromErrno();
   if (IsFolder(native)) {
     SetLastError(kWinAccessDenied);
     return false;
@@ -363,12 +364,26 @@ bool ExchangeFiles(const std::string& a, const std::string& b) {
   // under its name, and swapping a link would move the link rather than its file.
   std::string first, second;
   if (!ReplaceTargetOf(a, &first) || !ReplaceTargetOf(b, &second)) return false;
+  return ExchangeEntries(first, second);
+}
+
+bool ExchangeEntries(const std::string& a, const std::string& b) {
+  const std::string first = NativePath(a), second = NativePath(b);
   if (!gHooks.refuseAtomicExchange) {
     if (::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0) return true;
     // Only a file system without the exchange falls back; any other failure is the answer.
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return FailFromErrno();
   }
   return ExchangeByRenames(first, second);
+}
+
+EntryKind EntryKindOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(NativePath(path).c_str(), &st) != 0) return EntryKind::kNone;
+  if (S_ISREG(st.st_mode)) return EntryKind::kFile;
+  if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
+  if (S_ISLNK(st.st_mode)) return EntryKind::kLink;
+  return EntryKind::kOther;
 }
 
 bool GetPathWriteTime(const std::string& path, int64_t* ns) {

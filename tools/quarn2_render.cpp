@@ -13,6 +13,7 @@
 #include <string>
 
 #include "document/plugin_protocol.h"
+#include "document/register_document_services.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/timer.h"
@@ -226,6 +227,9 @@ int main(int argc, char** argv) {
   if (const std::string problem = CheckOperands(line.Operands(), options); !problem.empty())
     return line.UsageError(problem);
   if (line.RefuseOutput(options.out, {options.job.document})) return CCommandLine::kStatusFailed;
+  // The progress of a picture written through a plug-in asks the documents for its format's description,
+  // as in the program.
+  RegisterDocumentServices();
   CToolApp app("quarn2-render", CToolApp::MachineShare(kDataPoolBudget));
   if (!app.IsReady()) return app.ReportNotReady(line);
   return Run(line, options);

@@ -16,6 +16,7 @@
 #include "panels/replicate.h"
 #include "editors/material/dt_editor.h"
 #include "editors/material/material_composer.h"
+#include "editors/material/pict_textures.h"
 #include "tests/app/shell_fixture.h"
 
 namespace {
@@ -51,8 +52,9 @@ TEST_F(CommandDispatch, CodesReachTheDocumentWindow) {
           "HandleControlMessage 0 \"clear & render button\" \"doc window\" 0"}},
         {"rndr", 26, {"HandleEvent 0 \"resume render button\" \"doc window\" 0",
           "HandleControlMessage 0 \"resume render button\" \"doc window\" 0"}},
+        // The display palette's reset draws the window with its background first.
         {"rese", 26,
-         {"HandleControlMessage 0 \"render options menu\" \"\" 1919251248", "Invalidate view",
+         {"Invalidate scene", "HandleControlMessage 0 \"render options menu\" \"\" 1919251248", "Invalidate view",
           "HandleControlMessage 2 \"view control\" \"doc window\" 7", "Invalidate view", "Invalidate view"}},
         {"mrge", 26, {"OpenDocument 1 - 0"}},
     };
@@ -132,6 +134,21 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
     EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
                                                "HandleControlMessage 0 \"size document\" \"doc window\" 0",
                                                "Invalidate view"}));
+  });
+}
+
+// 2D Pictures opens the pictures dialog on the window's pictures, with no caller: its "ok" gives the
+// picture to the selection.
+TEST_F(CommandDispatch, TwoDPicturesOpensThePicturesDialog) {
+  Run([&] {
+    CPictTextures* dialog = pm->GetCanvases()->pictTextures;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(pm->DoCommand(FourCC("e2dP")), 26);
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_EQ(dialog->GetCallerName(), nullptr);
+    EXPECT_EQ(dialog->GetCurrentSlot(), dialog->GetSlot(0));
+    EXPECT_FALSE(pm->GetCanvases()->dtEditor->IsShown());
+    dialog->Close();
   });
 }
 
