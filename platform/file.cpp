@@ -145,12 +145,16 @@ bool CloseFile(FileHandle file) {
   return ::close(Fd(file)) == 0 || FailFromErrno();
 }
 
-bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+namespace {
+
+// Reads until count bytes or the end of the file; offset < 0 reads at the file's position.
+bool ReadLoop(FileHandle file, int64_t offset, void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
   if (BadHandle(file)) return false;
   auto* out = static_cast<char*>(buffer);
   while (*done < count) {
-    const ssize_t n = ::read(Fd(file), out + *done, count - *done);
+    const ssize_t n = offset < 0 ? ::read(Fd(file), out + *done, count - *done)
+                                 : ::pread(Fd(file), out + *done, count - *done, offset + *done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return FailFromErrno();
@@ -161,13 +165,14 @@ bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
   return true;
 }
 
-bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+bool WriteLoop(FileHandle file, int64_t offset, const void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
   if (BadHandle(file)) return false;
   if (WriteFails(Fd(file))) return false;
   const auto* in = static_cast<const char*>(buffer);
   while (*done < count) {
-    const ssize_t n = ::write(Fd(file), in + *done, count - *done);
+    const ssize_t n = offset < 0 ? ::write(Fd(file), in + *done, count - *done)
+                                 : ::pwrite(Fd(file), in + *done, count - *done, offset + *done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return FailFromErrno();
@@ -175,6 +180,28 @@ bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* do
     *done += uint32_t(n);
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+  return ReadLoop(file, -1, buffer, count, done);
+}
+
+bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+  return WriteLoop(file, -1, buffer, count, done);
+}
+
+bool ReadFileAt(FileHandle file, int64_t offset, void* buffer, uint32_t count, uint32_t* done) {
+  *done = 0;
+  if (offset < 0) return FailWith(kWinInvalidParameter);
+  return ReadLoop(file, offset, buffer, count, done);
+}
+
+bool WriteFileAt(FileHandle file, int64_t offset, const void* buffer, uint32_t count, uint32_t* done) {
+  *done = 0;
+  if (offset < 0) return FailWith(kWinInvalidParameter);
+  return WriteLoop(file, offset, buffer, count, done);
 }
 
 bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin, int64_t* position) {
@@ -401,11 +428,14 @@ bool GetFreeSpace(const std::string& path, uint64_t* bytes) {
     *bytes = uint64_t(gHooks.freeSpace);
     return true;
   }
-  std::string folder;
-  if (!FullPath(path, &folder)) return false;
-  while (!IsFolder(folder) && folder != "/") folder = FolderOf(folder);
   struct statvfs vs {};
-  if (::statvfs(folder.c_str(), &vs) != 0) return FailFromErrno();
+  // A path that exists (a swap file growing) answers for its volume at once.
+  if (::statvfs(NativePath(path).c_str(), &vs) != 0) {
+    std::string folder;
+    if (!FullPath(path, &folder)) return false;
+    while (!IsFolder(folder) && folder != "/") folder = FolderOf(folder);
+    if (::statvfs(folder.c_str(), &vs) != 0) return FailFromErrno();
+  }
   *bytes = uint64_t(vs.f_bavail) * vs.f_frsize;
   return true;
 }

@@ -25,6 +25,9 @@ bool CloseFile(FileHandle file);
 // Reads up to count bytes; *done < count only at the end of the file.
 bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done);
 bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done);
+// The same at an offset from the start, in one call each, leaving the file's position where it was.
+bool ReadFileAt(FileHandle file, int64_t offset, void* buffer, uint32_t count, uint32_t* done);
+bool WriteFileAt(FileHandle file, int64_t offset, const void* buffer, uint32_t count, uint32_t* done);
 bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin, int64_t* position);
 bool GetFileSize(FileHandle file, int64_t* size);
 bool SetFileSize(FileHandle file, int64_t size);  // truncates or extends with zeros

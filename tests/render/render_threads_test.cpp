@@ -119,7 +119,7 @@ TEST_F(RenderThreads, TheThreadCountComesFromTheEnvironmentOrTheCores) {
   }
 }
 
-// One loop or antialias mode, rendered on one thread and then on 2, 7 and one a core; each mode is a
+// One loop or antialias mode, rendered on one thread and then on 2, 7, 16 and one a core; each mode is a
 // test of its own, so that the modes render side by side.
 struct SLoopCase {
   const char* name;
@@ -156,7 +156,7 @@ TEST_P(RenderThreadsLoop, TheSamePictureOnAnyNumberOfThreads) {
   const std::vector<uint32_t> one = RenderOn("1");
   const CRenderStats single = context->GetStats();
   EXPECT_EQ(single.fPixels, 45u * 31);
-  for (const char* threads : {"2", "7", ""}) {
+  for (const char* threads : {"2", "7", "16", ""}) {
     EXPECT_EQ(RenderOn(threads), one) << "on " << (*threads ? threads : "one thread a core");
     // Every worker's counts reach the context's.
     const CRenderStats& stats = context->GetStats();
@@ -176,6 +176,7 @@ TEST_F(RenderThreads, AStoppedRenderEndsItsWorkersAndResumesToTheSamePicture) {
   if (HasFatalFailure()) return;
   platform::ShowWindow(app->GetMainWindow(), platform::kSwShowMaximized);  // input goes to it
   settings.fFlags |= SRenderSettings::kAntialiasPass;
+  request.draw = true;  // as a window renders: pass by pass, looking for input at every band
   const std::vector<uint32_t> whole = RenderOn("1");
   setenv("QUARN2_THREADS", "4", 1);
   SetPixels(0);
