@@ -112,11 +112,14 @@ void CReplicate::OnFieldChanged(const char* name) {
     else if (i >= kRotateX) low = least = -kRotateLimit, high = kRotateLimit;
     else if (i >= kScaleX) low = 0, least = kLeastScale, high = kScaleLimit;
     if (!(value >= least && value <= high)) {
-      // Out of range: truncated, forced into the range and written back, without a beep.
+      // Out of range: truncated, forced into the range and written back, without a beep. A text that
+      // already reads as the forced value ("0." on the way to "0.5") is left to the typing.
       value = std::isfinite(value) ? std::trunc(value) : 0;
       value = value < low ? low : value > high ? high : value;
-      WriteFieldValue(GetField(i), value);
-      if (CTextEdit* field = GetField(i)) field->Redraw();
+      if (value != gFields.lastValue) {
+        WriteFieldValue(GetField(i), value);
+        if (CTextEdit* field = GetField(i)) field->Redraw();
+      }
     }
     if (i == kQuantity) fQuantity = int32_t(std::trunc(value));
     fValues[i] = value;

@@ -102,6 +102,10 @@ TEST_F(Replicate, TypedValuesOutOfRangeAreForcedIntoItAndWrittenBack) {
     EXPECT_EQ(Text(c.field), c.shown) << c.field << " " << c.typed;
   }
   EXPECT_EQ(dialog->GetQuantity(), 0);
+  // Typed key by key, a scale below 1 passes through "0." unchanged.
+  Type(Field("scale y"), "0.5");
+  EXPECT_EQ(Text("scale y"), "0.5");
+  EXPECT_DOUBLE_EQ(dialog->GetValue(CReplicate::kScaleX + 1), 0.5);
 }
 
 TEST_F(Replicate, TheArrowsStepOffsetsInWorldUnitsWithCtrl) {
