@@ -8,7 +8,8 @@
 
 #include "framework/core/resource_env.h"
 
-// The spec of the resource of the key, read or written through handler when there is one.
+// The spool table entry that names the resource of the key, its data read or written through handler
+// when there is one.
 SSpoolTableSpec KeyedSpec(const SSpoolKey& key, SpoolTypeHandler handler = nullptr);
 // PutResource, then a spool object of the key sized, filled, written and released; 0 or the code.
 // With a record handler the bytes are the record in machine order, and the handler writes them in
