@@ -1,6 +1,7 @@
 // The program entry: one instance per user, the data pool's budget, and the application's run.
 #include "app/entry.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/quarn_app.h"
@@ -10,15 +11,15 @@
 #include "platform/single_instance.h"
 #include "platform/system.h"
 
-namespace {
-
-constexpr uint32_t kDefaultPoolBudget = 0x1FA000;
-constexpr uint32_t kObjectsPoolBudget = 0x500000;
-
-}  // namespace
-
 uint32_t DataPoolBudget(uint64_t physicalBytes, const CPrefsFile& prefs) {
   return DataPoolBudget(physicalBytes, prefs.IsRead(), prefs.GetMemoryPercent());
+}
+
+void SetPoolBudgets(SApplDesc& desc, uint64_t physicalBytes, const CPrefsFile& prefs) {
+  const uint32_t machineShare = DataPoolBudget(physicalBytes, false, 0);
+  desc.defaultPoolBudget = std::max(kLeastDefaultPoolBudget, machineShare);
+  desc.objectsPoolBudget = std::max(kLeastObjectsPoolBudget, machineShare);
+  desc.dataPoolBudget = DataPoolBudget(physicalBytes, prefs);
 }
 
 std::string JoinCommandLine(int argc, const char* const* argv) {
@@ -41,6 +42,7 @@ std::string JoinCommandLine(int argc, const char* const* argv) {
 }
 
 int RunProgram(const std::string& commandLine) {
+  platform::IgnoreFileSizeSignal();
   if (platform::ClaimSingleInstance(CWinAppl::kClassName, kProgramName, commandLine) ==
       platform::InstanceRole::kForwarded)
     return 0;
@@ -52,9 +54,7 @@ int RunProgram(const std::string& commandLine) {
   const CPrefsFile prefs;
   SApplDesc desc;
   desc.name = kProgramName;
-  desc.defaultPoolBudget = kDefaultPoolBudget;
-  desc.objectsPoolBudget = kObjectsPoolBudget;
-  desc.dataPoolBudget = DataPoolBudget(platform::PhysicalMemoryBytes(), prefs);
+  SetPoolBudgets(desc, platform::PhysicalMemoryBytes(), prefs);
   desc.desktopColor = 0;
   desc.instance = platform::ProgramModule();
   desc.startMenuBarHidden = true;

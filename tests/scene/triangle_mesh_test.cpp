@@ -195,6 +195,13 @@ TEST_F(TriangleMesh, VerticesAreBoxedAndMovedWithoutTheMargin) {
   ExpectNear(Vertex(mesh, 1), {2, 2, 1});
   ExpectNear(Vertex(mesh, 2), {-2, 4, -1});
   EXPECT_FALSE(mesh->IsPrepared());
+  // A triangle added afterwards welds to the vertices where they are now, not where they were.
+  ASSERT_EQ(mesh->AddTriangle({-2, 2, 1}, {0, 0, 0}, {2, 2, 1}), 0);
+  EXPECT_EQ(mesh->GetVertexCount(), 4u);
+  const S3dFace face = Face(mesh, 1);
+  EXPECT_EQ(face.vertex[0], 0u);
+  EXPECT_EQ(face.vertex[1], 3u);
+  EXPECT_EQ(face.vertex[2], 1u);
 }
 
 TEST_F(TriangleMesh, SmoothTrianglesWeldTheirNormals) {
