@@ -436,16 +436,11 @@ int32_t CDocWindow::RenderToDisk(const SDiskRender& request) {
   return ::RenderToDisk(fRender, request);
 }
 
-// ---- the shell's commands not built yet
-
-int32_t CDocWindow::ShowSelectionAsBox(bool) { return kErrNotImplemented; }
 bool CDocWindow::IsCameraFirstSelected() {
   const C3dObject* first = fDocument->GetSelection().GetObject(0);
   return first && first->GetFamily() == C3dCamera::kFamily;
 }
 void CDocWindow::ClearSelection() { fDocument->GetSelection().DeselectAll(1); }
-int32_t CDocWindow::CopyViewDotStates(CDocWindow*) { return kNoErr; }
-int32_t CDocWindow::CopyCopiedMaterial(CDocWindow*) { return kNoErr; }
 
 void CDocWindow::SetCompanions(CTerrainEditor* terrain, CEditPoly* meshes, CEditTori* tori, CReportRender* report) {
   fTerrainEditor = terrain;
