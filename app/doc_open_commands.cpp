@@ -22,7 +22,10 @@
 #include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
 #include "framework/ui/ui_message.h"
+#include "platform/ansi_text.h"
+#include "platform/file.h"
 #include "scene/base_sys.h"
+#include "scene/group.h"
 #include "scene/sky.h"
 #include "scene/sun_light.h"
 
@@ -122,7 +125,18 @@ int32_t CDocWindow::AskForFileToOpen(CFileSpec* spec, const char* filter) {
   return err;
 }
 
+// A folder, a pipe or a device is named as one before anything opens it: a pipe's open would wait for
+// good. The message said it, so the answer is a silent failure.
+int32_t CDocWindow::RefuseNonPlainFile(const char* path) {
+  const std::string reason = platform::NotPlainFileReason(path);
+  if (reason.empty()) return kNoErr;
+  const std::string name = platform::Utf8ToAnsi(path);
+  if (CAppl* app = GetApplication()) app->ShowMessage(("\"" + name + "\" cannot be opened: " + reason + ".").c_str());
+  return kSilentCode25;
+}
+
 int32_t CDocWindow::LoadDocument(const CFileSpec& spec, EReadKind kind, bool withSkyAndSun) {
+  if (const int32_t err = RefuseNonPlainFile(spec.GetPath())) return err;
   SReadDocument read;
   read.spec = spec;
   read.kind = kind;
@@ -191,7 +205,6 @@ int32_t CDocWindow::ReadEarlierDocument(SReadDocument& read) {
     if (const int32_t err = ImportOldDocument(read.spec, read.table.get(), &rects)) return err;
   }
   read.earlierVersion = true;
-  if (read.IsMerge()) return kNoErr;
   CDocSettings& settings = *read.settings;
   const auto width = [](const old_format::SRect& r) { return uint32_t(int32_t(r.right) - int32_t(r.left)); };
   const auto height = [](const old_format::SRect& r) { return uint32_t(int32_t(r.bottom) - int32_t(r.top)); };
@@ -226,23 +239,31 @@ int32_t CDocWindow::ReplaceScene(SReadDocument& read) {
   fSettings->CopyRecord(*read.settings);
   if (fSettings->GetWord(CDocSettings::kRenderOptions))
     fRender.fSettings.fFlags = fSettings->GetWord(CDocSettings::kRenderOptions);
-  if (read.renderedImage) {
-    delete fRenderedImage;
-    fRenderedImage = read.renderedImage.release();
-    const SPointHV size = GetRenderImageSize();
-    fShownSize = size;
-    fVisiblePart = {0, 0, size.v, size.h};
-    if (read.pictureRead || read.kind == EReadKind::kRevert) ShowRenderedImage(true);
-    if (read.pictureRead && read.kind == EReadKind::kOpen) fDirty |= kDirtyLayer;
-  }
+  TakeRenderedImage(read);
   const int32_t result = ResetScene(read.earlierVersion);
   fSettings->GiveProgressive(fRender.fContext.GetProgressive());
   return result;
 }
 
+void CDocWindow::TakeRenderedImage(SReadDocument& read) {
+  if (!read.renderedImage) return;
+  delete fRenderedImage;
+  fRenderedImage = read.renderedImage.release();
+  const SPointHV size = GetRenderImageSize();
+  fShownSize = size;
+  fVisiblePart = {0, 0, size.v, size.h};
+  if (read.pictureRead || read.kind == EReadKind::kRevert) ShowRenderedImage(true);
+  if (read.pictureRead && read.kind == EReadKind::kOpen) fDirty |= kDirtyLayer;
+}
+
 // The merged things join the scene with fresh ids; the window's sky and sun stay unless the merged
-// document's are to take their place.
+// document's are to take their place. An earlier-version document's groups take their members by the
+// numbers of its own objects, before those meet the scene's; its sizes become the window's, as an open
+// would make them.
 int32_t CDocWindow::MergeScene(SReadDocument& read, bool withSkyAndSun) {
+  if (read.earlierVersion) {
+    if (const int32_t err = C3dGroup::RelinkFromIds(read.table.get())) return err;
+  }
   C3dBaseSys* from = withSkyAndSun ? fScene.get() : read.table.get();
   const struct {
     const char* name;
@@ -258,6 +279,11 @@ int32_t CDocWindow::MergeScene(SReadDocument& read, bool withSkyAndSun) {
   }
   const int32_t moved = read.table->MoveAllTo(fScene.get(), true);
   if (withSkyAndSun) AttachScene();
+  if (read.earlierVersion && !moved) {
+    for (uint32_t word = CDocSettings::kImageWidth; word < CDocSettings::kBlockSize; ++word)
+      fSettings->SetWord(word, read.settings->GetWord(word));
+    TakeRenderedImage(read);
+  }
   fRender.fContext.ResetProgressive();
   const int32_t result = ResetScene(false);
   SetFlags(kUnsavedChanges);

@@ -24,6 +24,7 @@ int32_t CDocWindow::OpenPicture() {
   if (owner) owner->LowerModalLevel();
   if (cancelled) return kNoErr;
   if (asked) return asked;
+  if (const int32_t err = RefuseNonPlainFile(spec.GetPath())) return err;
   CImage* picture = nullptr;
   {
     CBusyCursor busy;

@@ -49,8 +49,9 @@ int32_t CDocWindow::SaveDocument(int32_t asNew) {
     chosen = answer.GetPath();
   }
   const std::string path = WithExtension(chosen, kDocumentExtension);
-  // The dialog asked about the name it showed; a name it did not show is asked about here.
-  if (ask && path != chosen && !MayReplaceFile(path)) return kSilentCode24;
+  // The dialog asked about the name it showed, and the document's own file is its to replace; any other
+  // file (an earlier-version document's ".qnc" twin) is asked about here.
+  if (path != chosen && !MayReplaceFile(path)) return kSilentCode24;
   CFileSpec target;
   if (target.Set(path.c_str())) return kErrInvalidPath;
   SaveDocumentSettings(nullptr);

@@ -651,6 +651,9 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // they uncovered painted afterwards: 0 with the chosen file, 24 when cancelled.
   int32_t AskForFileToOpen(CFileSpec* spec, const char* filter);
   int32_t AskForFileToSave(CFileSpec* spec, const char* filter, const char* name);
+  // 0 for a plain file (or none there); a folder, a pipe or a device is named in a message and
+  // answers a silent failure.
+  static int32_t RefuseNonPlainFile(const char* path);
   // The open and revert sequence: read, then the scene replaced or merged into, then prepared.
   int32_t LoadDocument(const CFileSpec& spec, EReadKind kind, bool withSkyAndSun);
   int32_t ReadDocumentFile(SReadDocument& read);
@@ -659,6 +662,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void ReadPicture(SReadDocument& read);
   int32_t MergeScene(SReadDocument& read, bool withSkyAndSun);
   int32_t ReplaceScene(SReadDocument& read);
+  // The rendered image the reading made becomes the window's, shown when it holds a picture.
+  void TakeRenderedImage(SReadDocument& read);
   // The window's links into its scene dropped (selection, lists, cameras, sky, sun, render state),
   // the scene table kept.
   void DetachScene();

@@ -18,6 +18,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "framework/core/ui_services.h"
+#include "platform/file.h"
 #include "platform/system.h"
 
 namespace {
@@ -167,7 +168,11 @@ void CAppl::Init(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, con
                                 0x400003FF);
   if (!fObjectsSpoolEnv || !fObjectsSpoolEnv->IsValid() || !fDiscardEnv || !fDiscardEnv->IsValid() ||
       !fDataSpoolEnv || !fDataSpoolEnv->IsValid()) {
-    ShowMessage("Unexpected error while creating the virtual memory environments.");
+    // The swap files go in the temporary folder: when that is the reason, the message names it.
+    std::string text = "Unexpected error while creating the virtual memory environments.";
+    if (const std::string why = platform::TempFolderReason(); !why.empty())
+      text.insert(text.size() - 1, ": the temporary folder " + platform::TempFolder() + " cannot be used, " + why);
+    ShowMessage(text.c_str());
     Quit();
     return;
   }

@@ -10,6 +10,7 @@
 #include "framework/image/bitmap_file.h"
 #include "platform/file.h"
 #include "tests/app/doc_commands_fixture.h"
+#include "tests/document/old_document_writer.h"
 #include "tests/tools/run_tool.h"
 
 namespace {
@@ -103,6 +104,47 @@ TEST_F(DocSave, TheDocumentExtensionIsForcedAndAskedAbout) {
   Answer("save " + Path("scene.txt") + "\nbox 6");
   EXPECT_EQ(w.SaveDocument(1), 0);
   EXPECT_NE(Contents(Path("scene.qnc")), "kept");
+}
+
+// A document opened under a name that is not its own ".qnc" (an earlier version's, or another spelling
+// of the extension) saves without a dialog under the ".qnc" name: an unrelated file there is replaced
+// only when the user says so.
+TEST_F(DocSave, SaveAsksBeforeReplacingAFileOtherThanTheDocuments) {
+  CDocWindow& w = Made();
+  KeepPicture(false);
+  {
+    old_writer::SOldDocument old;
+    old_writer::SOldRecord sphere;
+    sphere.kind = 5;
+    old.records.push_back(sphere);
+    const old_writer::Bytes bytes = old.Write();
+    std::ofstream(Path("proj.doc"), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  }
+  Answer("save " + Path("first.qnc"));
+  ASSERT_EQ(w.SaveDocument(1), 0);
+  fs::copy_file(Path("first.qnc"), Path("Scene.QNC"));
+  for (const char* opened : {"proj.doc", "Scene.QNC"}) {
+    SCOPED_TRACE(opened);
+    const std::string twin = Path(std::string(opened).substr(0, std::string(opened).find('.')) + ".qnc");
+    std::ofstream(twin) << "kept";
+    const CFileSpec spec = Spec(opened);
+    ASSERT_EQ(w.OpenDocument(0, &spec, false), 0);
+    const size_t dialogs = DialogCount(), boxes = platform::headless::ShownBoxes().size();
+    Answer("box 7");
+    EXPECT_EQ(w.SaveDocument(0), 24);
+    EXPECT_EQ(Contents(twin), "kept");
+    ASSERT_EQ(platform::headless::ShownBoxes().size(), boxes + 1);
+    EXPECT_EQ(platform::headless::ShownBoxes().back().text,
+              "The file \"" + twin + "\" already exists. Do you want to replace it?");
+    Answer("box 6");
+    EXPECT_EQ(w.SaveDocument(0), 0);
+    EXPECT_NE(Contents(twin), "kept");
+    EXPECT_STREQ(w.GetFileSpec().GetPath(), twin.c_str());
+    EXPECT_EQ(DialogCount(), dialogs);
+    // Its own file it replaces without a question.
+    EXPECT_EQ(w.SaveDocument(0), 0);
+    EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes + 2);
+  }
 }
 
 // The file stays whole however the write fails (see the scene file tests); the window keeps its
