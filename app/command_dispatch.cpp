@@ -390,6 +390,8 @@ int32_t CPaletteManager::HandleKey(const SWinEvent& event) {
   const bool alt = app->IsAltDown();
   const bool shift = app->IsShiftDown();
   if (alt && event.virtualKey == kAltF4) return DoCommand(FourCC("quit"));
+  // A dialog in front takes its own keys: the menu bar's letters are its shortcuts there.
+  if (CDocWindow* window = GetDocWindow(); window && window->IsStale()) return kNoErr;
   uint32_t code = 0;
   if (fMenuBar.FindByAccelerator(event.key, &code, control, alt, shift, app->IsCommandDown()))
     return DoCommand(code);

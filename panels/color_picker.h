@@ -16,3 +16,8 @@ class CColorPicker : public CLayoutHostCanvas {
 // the pointer and sends the swatch's value messages (kind 2, then kind 3 on release) with the colour
 // in the first payload word. Placeholder: it claims the press and sends nothing.
 int32_t ColorSwatchEyedropper(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
+// The press callback of self-drawing swatches: while the button is held it picks the screen colour
+// under the pointer into the swatch, which on release sends its value message with the colour in the
+// first payload word. Placeholder: at once it sends the swatch's kind-3 message with the colour the
+// swatch holds (its user word 0).
+int32_t ColorSwatchEyedropperEx(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);

@@ -795,6 +795,10 @@ bool InvalidateRect(WindowHandle window, const SWinRect* clientRect, bool erase)
   return true;
 }
 
+void InvalidateAllWindows() {
+  for (SWindow* w : gWindows) InvalidateRect(w, nullptr, true);
+}
+
 bool ValidateRect(WindowHandle window, const SWinRect* clientRect) {
   SWindow* w = Live(window);
   if (!w) return false;

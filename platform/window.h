@@ -372,6 +372,8 @@ SPoint ClientOrigin(WindowHandle window);  // of the client area inside the wind
 // (null: all of it), cut to the client area. A visible window with an update area gets kWmPaint.
 bool InvalidateRect(WindowHandle window, const SWinRect* clientRect, bool erase);
 bool ValidateRect(WindowHandle window, const SWinRect* clientRect = nullptr);
+// Every window of the program, child windows included, to be repainted whole.
+void InvalidateAllWindows();
 // The update area's bounding rectangle; false when there is none.
 bool GetUpdateRect(WindowHandle window, SWinRect* rect);
 // Sends kWmPaint at once when the window is visible and has an update area.

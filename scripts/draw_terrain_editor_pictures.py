@@ -287,12 +287,13 @@ def draw_brush():
             for x in range(2, filled):
                 pixels[y][x] = (0x4A, 0x8C, 0xCC, 255)
         write_png(PICTURES, f"terrain-gauge-{k}.png", w, h, pixels)
-    w, h = 100, 14
+    # The level the brush paints to, from the highest at the top to the lowest at the bottom.
+    w, h = 14, 100
     level = canvas(w, h, BACK)
     bevel_box(level, (0, 0, w, h), PANEL, FACE_EDGE)
     for y in range(2, h - 2):
+        g = int(255 * (h - 3 - y) / (h - 5))
         for x in range(2, w - 2):
-            g = int(255 * (x - 2) / (w - 5))
             level[y][x] = (g, g, g, 255)
     write_png(PICTURES, "terrain-level.png", w, h, level)
     for behaviour in range(6):
@@ -341,6 +342,15 @@ def behaviour_icon(behaviour, size, background=BACK, alpha=255):
             for a in range(0, 360, 30):
                 dot(cx + 2 * math.cos(math.radians(a)), cy + 2 * math.sin(math.radians(a)), (0x8C, 0xB4, 0xDC))
     return pixels
+
+
+def draw_filter_buttons():
+    """The filtering panel's buttons that show a pressed picture: normal, then pressed."""
+    size = (68, 20)
+    for stem, label in (("smooth", "smooth"), ("options", "options...")):
+        for state, (face, edge) in enumerate(((FACE, FACE_EDGE), (PRESSED, PRESSED_EDGE))):
+            write_png(PICTURES, f"terrain-filter-{stem}-{state}.png", size[0], size[1],
+                      button(label, face, edge, size, points=9.0))
 
 
 def draw_controls():
@@ -448,6 +458,7 @@ def main():
     draw_gradients()
     draw_brackets()
     draw_ramps()
+    draw_filter_buttons()
     draw_brush()
     draw_controls()
     draw_cursors()

@@ -7,6 +7,7 @@
 
 #include "document/texture_selection.h"
 #include "editing/document_host.h"
+#include "editors/material/centred_text.h"
 #include "editors/material/layout_needs.h"
 #include "editors/material/material_composer.h"
 #include "framework/core/char_set.h"
@@ -275,5 +276,5 @@ void CMaterialComposer::ShowComponentName(int c, CBaseTexture* texture, bool red
   }
   char shown[sizeof name] = {};
   MacRomanToAnsi(shown, name);
-  ShowNumber(fComponentNames[c], shown, redraw);
+  ShowCentredText(fComponentNames[c], shown, redraw);
 }

@@ -7,25 +7,21 @@
 #include <memory>
 #include <string>
 
-#include "document/texture_selection.h"
 #include "editing/document_host.h"
 #include "editors/material/layout_needs.h"
 #include "editors/material/material_composer.h"
-#include "framework/core/appl.h"
+#include "editors/material/texture_menu_rows.h"
 #include "framework/core/char_set.h"
 #include "framework/core/format_text.h"
 #include "framework/core/holder.h"
 #include "framework/core/ix_text.h"
 #include "framework/core/random.h"
-#include "framework/core/resource_env.h"
 #include "framework/image/ix_image.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/menu.h"
 #include "framework/ui/tx_element.h"
 #include "scene/base_spool_table.h"
-#include "scene/base_sys.h"
-#include "scene/sky.h"
 #include "scene/surface/material.h"
 #include "scene/surface/pict_texture.h"
 #include "scene/surface/texture.h"
@@ -38,21 +34,6 @@ constexpr int32_t kLetters = 25;
 constexpr int32_t kNumbers = 99;
 constexpr uint32_t kOptionRow = 1;
 constexpr uint32_t kFirstMappingRow = 3;
-
-// A row of a texture menu: its text (a stored name, Mac OS Roman as menus keep it) and its command.
-CMenuItem MenuRow(const char* name, uint32_t command) {
-  CMenuItem row{};
-  std::strncpy(row.text, name, CMenuItem::kTextBytes - 1);
-  row.flags = CMenu::kItemCheckable;
-  row.command = command;
-  return row;
-}
-
-// The stored name at the start of a locked thing's record.
-std::string NameOf(C3dBase* thing) {
-  const char* field = reinterpret_cast<const char*>(thing->GetData());
-  return std::string(field, strnlen(field, C3dBase::kNameBytes));
-}
 
 // A pattern of the layout with a letter and a number: "%c" takes the letter, "%ld" (or "%d") the
 // number, "%%" stays a percent sign, and no other directive takes anything.
@@ -82,26 +63,6 @@ std::string FormatName(const char* pattern, char letter, int32_t number) {
   }
   const char text[2] = {letter, 0};
   return FormatText(safe, text, &number);
-}
-
-// Calls visit with each procedural texture of the host's document, in the scene's order, until it
-// answers non-zero: that answer, 9 when they cannot be listed, else 0.
-template <typename Visit>
-int32_t ForEachDocumentTexture(CDocumentHost* host, Visit visit) {
-  C3dBaseSys* scene = host ? host->GetSceneTable() : nullptr;
-  CAppl* app = GetApplication();
-  if (!scene || !app) return kNoErr;
-  C3dBaseSpoolTable textures(app->GetObjectsEnv());
-  if (scene->CollectByTypeAndKind(CBaseTexture::kFamily, C3dTexture::kClassTag, &textures, false))
-    return kErrOutOfMemory;
-  CHolder list(&textures, false, false);
-  if (!list.IsLocked()) return kErrOutOfMemory;
-  for (uint32_t i = 0; i < textures.GetCount(); ++i) {
-    if (C3dBase* texture = textures.At(i)) {
-      if (const int32_t answer = visit(texture)) return answer;
-    }
-  }
-  return kNoErr;
 }
 
 }  // namespace
@@ -143,13 +104,13 @@ int32_t CMaterialComposer::RebuildPictureMenu() {
     C3dBase* picture = pictures->At(i);
     CHolder held(picture, false, false);
     if (!picture || !held.IsLocked()) continue;
-    if (NameOf(picture).empty()) {
+    if (StoredNameOf(picture).empty()) {
       held.Release();
       MakeTextureName(static_cast<CBaseTexture*>(picture), kPicture);
       if (!CHolder(picture, false, false).IsLocked()) continue;
     }
     CHolder named(picture, false, false);
-    const CMenuItem row = MenuRow(NameOf(picture).c_str(), picture->GetId());
+    const CMenuItem row = TextureMenuRow(StoredNameOf(picture).c_str(), picture->GetId());
     if (!fPictureMenu->Append(&row)) result = kErrOutOfMemory;
   }
   const int32_t built = fPictureMenu->BuildPopupMenu();
@@ -161,46 +122,13 @@ int32_t CMaterialComposer::RebuildPictureMenu() {
 int32_t CMaterialComposer::RebuildTextureMenu() {
   if (!fTextureMenu) return kNoErr;
   fTextureMenu->ClearItems();
-  CResTypeTable* table = nullptr;
-  if (fTextures && fTextures->FindType(C3dTexture::kTypeName, &table, nullptr) && table) {
-    CHolder rows(table, false, false);
-    if (!rows.IsLocked()) return NonZeroError(table->GetError());
-    for (uint32_t i = 0; i < table->GetCount(); ++i) {
-      const CResEntry& entry = (*table)[i];
-      char name[sizeof entry.name + 1] = {};
-      std::memcpy(name, entry.name, sizeof entry.name);
-      const CMenuItem row = MenuRow(name, LibraryTextureSelection(entry.number));
-      if (!fTextureMenu->Append(&row)) return kErrOutOfMemory;
-    }
-  } else if (fTextures && fTextures->GetLastResult() != kErrObjectNotFound) {
-    return NonZeroError(fTextures->GetLastResult());
-  }
+  if (const int32_t err = AppendLibraryTextures(fTextures, fTextureMenu.get())) return err;
   const int32_t result = ListTextureNames(fTextureMenu.get());
   const int32_t built = fTextureMenu->BuildPopupMenu();
   return result ? result : built;
 }
 
-// The document's procedural textures but the sky's cloud layers; one named like a row before it
-// takes that row's place.
-int32_t CMaterialComposer::ListTextureNames(CMenu* menu) {
-  if (!menu) return kNoErr;
-  return ForEachDocumentTexture(fHost, [menu](C3dBase* texture) {
-    CHolder held(texture, false, false);
-    if (!held.IsLocked()) return kNoErr;
-    const std::string name = NameOf(texture);
-    if (name == kCloudTextureNames[0] || name == kCloudTextureNames[1]) return kNoErr;
-    const CMenuItem row = MenuRow(name.c_str(), DocumentTextureSelection(texture->GetId()));
-    CHolder rows(menu, true, false);
-    if (!rows.IsLocked()) return kErrOutOfMemory;
-    uint32_t same = 0;
-    for (uint32_t r = 0; r < menu->GetCount() && !same; ++r) {
-      if (std::strncmp((*menu)[r].text, row.text, CMenuItem::kTextBytes) == 0) same = r + 1;
-    }
-    if (same) (*menu)[same - 1] = row;
-    else if (!menu->Append(&row)) return kErrOutOfMemory;
-    return kNoErr;
-  });
-}
+int32_t CMaterialComposer::ListTextureNames(CMenu* menu) { return AppendDocumentTextures(fHost, menu); }
 
 int32_t CMaterialComposer::ChooseComponentTexture(SPointHV screenPoint, CElement*, int c) {
   const bool picture = ComponentTypeState(c) == uint32_t(kPicture);

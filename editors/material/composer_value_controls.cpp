@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "editors/material/centred_text.h"
 #include "editors/material/layout_needs.h"
 #include "editors/material/material_composer.h"
 #include "framework/core/appl.h"
@@ -204,7 +205,7 @@ int32_t CMaterialComposer::DrawValueSlider(CElement* element, uint32_t pass, CIm
 void CMaterialComposer::SetValueText(CTxElement* element, int32_t value, bool redraw) {
   if (!element) return;
   element->SetUserWord(0, uint32_t(value));
-  ShowNumber(element, std::to_string(value).c_str(), redraw);
+  ShowCentredText(element, std::to_string(value).c_str(), redraw);
 }
 
 void CMaterialComposer::SetMetallicityText(CTxElement* element, int32_t value, bool redraw) {
@@ -214,7 +215,7 @@ void CMaterialComposer::SetMetallicityText(CTxElement* element, int32_t value, b
   if (!list) return;
   CIxTxHolder held(list, true);
   if (!held.IsHeld()) return;
-  ShowNumber(element, FormatNumber(list->Text(), value).c_str(), redraw);
+  ShowCentredText(element, FormatNumber(list->Text(), value).c_str(), redraw);
 }
 
 void CMaterialComposer::DrawShadingMode() {

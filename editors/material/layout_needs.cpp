@@ -16,15 +16,33 @@ constexpr SLayoutNeed ComposerImage(const char* name) { return ComposerElement(n
 constexpr SLayoutNeed ComposerText(const char* name) { return ComposerElement(name, SLayoutNeed::kTextElement); }
 constexpr SLayoutNeed ComposerMenu(uint32_t number) { return {SLayoutNeed::kMenu, kComposerFile, nullptr, number}; }
 
+constexpr const char* kDTFile = "DTEditors.dat";
+constexpr const char* kDTCanvas = "DTEditor";
+constexpr const char* kEdit3dTextureFile = "edit3dtexture.dat";
+
+constexpr SLayoutNeed DTElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, kDTFile, name, 0, kDTCanvas, kind};
+}
+constexpr SLayoutNeed DTText(const char* name) { return DTElement(name, SLayoutNeed::kTextElement); }
+
+// A dialog whose buttons carry names of its own.
+constexpr SDialogNeeds ButtonsNamed(const char* file, const char* canvas, const char* ok, const char* cancel) {
+  return {{SLayoutNeed::kCanvas, file, canvas},
+          {SLayoutNeed::kElement, file, ok, 0, canvas},
+          {SLayoutNeed::kElement, file, cancel, 0, canvas}};
+}
+
 }  // namespace
 
-const SDialogNeeds kDTEditor = DialogNeeds("DTEditors.dat", "DTEditor");
+const SDialogNeeds kDTEditor = DialogNeeds(kDTFile, kDTCanvas);
 const SDialogNeeds kDTSubEditor = DialogNeeds("DTEditors.dat", "DTSubEditor");
 const SDialogNeeds kEdit3dTexture = DialogNeeds("edit3dtexture.dat", "edit 3dtexture");
 const SDialogNeeds kMaterialComposer = DialogNeeds("materialcomposer.dat", "materials composer");
 const SDialogNeeds kPictTextures = DialogNeeds("picttextures.dat", "picttextures");
-const SDialogNeeds kReplaceTexture = DialogNeeds("edit3dtexture.dat", "replace texture");
-const SDialogNeeds kSaveNewTexture = DialogNeeds("edit3dtexture.dat", "save new texture");
+const SDialogNeeds kReplaceTexture = ButtonsNamed(kEdit3dTextureFile, "replace texture", "replace ok", "replace cancel");
+const SDialogNeeds kSaveNewTexture = ButtonsNamed(kEdit3dTextureFile, "save new texture", "save ok", "save cancel");
+const SLayoutNeed kSaveNewTextureName{SLayoutNeed::kElement, kEdit3dTextureFile, "save text edit", 0, "save new texture",
+                                      SLayoutNeed::kTextElement};
 
 
 const SLayoutNeed kComposerFrequencyValues = ComposerElement("frequency values");
@@ -94,6 +112,44 @@ const SLayoutNeed kMappingMenu = ComposerMenu(101);
 const SLayoutNeed kShadingModeMenu = ComposerMenu(102);
 const SLayoutNeed kPreviewOptionsMenu = ComposerMenu(200);
 
+const SLayoutNeed kDTPanels[kDTPanelCount] = {DTElement("compA", SLayoutNeed::kAnyElement),
+                                              DTElement("compB", SLayoutNeed::kAnyElement),
+                                              DTElement("compC", SLayoutNeed::kAnyElement)};
+const SLayoutNeed kDTPanelChildren[kDTPanelChildCount] = {
+    DTElement("image"),          DTElement("operationORcompCount1"), DTElement("noiseSliderDec"),
+    DTElement("noiseSliderInc"), DTElement("noiseSlider"),           DTElement("noiseSliderBar"),
+    DTText("noiseSliderVal"),    DTElement("noiseTypeMenu"),         DTElement("filterImage"),
+    DTElement("filterText"),     DTElement("filterType"),            DTText("aVal"),
+    DTText("bVal"),              DTText("cVal"),                     DTElement("cValDec"),
+    DTElement("cValInc"),        DTElement("resetFilter"),           DTElement("outputType"),
+    DTElement("colorMap"),       DTElement("RGBFormat"),             DTElement("HLSFormat"),
+    DTElement("color1"),         DTElement("color2"),                DTElement("color3"),
+    DTElement("phaseAmpText"),   DTElement("phaseSliderDec"),        DTElement("phaseSliderInc"),
+    DTElement("phaseSlider"),    DTElement("phaseSliderBar"),        DTText("phaseSliderVal"),
+    DTElement("phaseType"),      DTElement("copy"),                  DTElement("pasteTo"),
+    DTElement("shuffle"),        DTElement("reset")};
+const SLayoutNeed kDTMenuMarkers[kDTMenuMarkerCount] = {DTElement("outputMenuButton"), DTElement("colorMapMenuButton"),
+                                                        DTElement("filterMenuButton")};
+const SLayoutNeed kDTGlobals[kDTGlobalCount] = {
+    DTElement("compCount2"),          DTElement("compCount3"),         DTElement("finalImage"),
+    DTElement("compGFreqText"),       DTElement("compGFreqSliderDec"), DTElement("compGFreqSliderInc"),
+    DTElement("compGFreqSlider"),     DTElement("compGFreqSliderBar"), DTText("compGFreqSliderVal"),
+    DTElement("compGFilterImage"),    DTElement("compGFilterText"),    DTElement("compGFilterType"),
+    DTText("compGAVal"),              DTText("compGBVal"),             DTText("compGCVal"),
+    DTElement("compGCValDec"),        DTElement("compGCValInc"),       DTElement("compGResetFilter"),
+    DTElement("previewType"),         DTElement("compGOutputType"),    DTElement("compGColorMap"),
+    DTElement("compGRGBFormat"),      DTElement("compGHLSFormat"),     DTElement("compGColor1"),
+    DTElement("compGColor2"),         DTElement("compGColor3"),        DTElement("compGPhaseAmpText"),
+    DTElement("compGPhaseSliderDec"), DTElement("compGPhaseSliderInc"), DTElement("compGPhaseSlider"),
+    DTElement("compGPhaseSliderBar"), DTText("compGPhaseSliderVal"),  DTElement("compGPhaseType"),
+    DTElement("addTexture"),          DTElement("cancel"),             DTElement("ok"),
+    DTElement("leMenu"),              DTElement("bOperationMenuButton")};
+const SLayoutNeed kDTMenus[kDTMenuCount] = {{SLayoutNeed::kMenu, kDTFile, nullptr, 0},
+                                            {SLayoutNeed::kMenu, kDTFile, nullptr, 2},
+                                            {SLayoutNeed::kMenu, kDTFile, nullptr, 3},
+                                            {SLayoutNeed::kMenu, kDTFile, nullptr, 4},
+                                            {SLayoutNeed::kMenu, kDTFile, nullptr, 5}};
+
 }  // namespace need
 
 SLayoutNeedTable MaterialLayoutNeeds() {
@@ -117,7 +173,7 @@ SLayoutNeedTable MaterialLayoutNeeds() {
           &need::kComposerShadingMode, &need::kComposerCopy, &need::kComposerPaste, &need::kComposerReset,
           &need::kComposerRandomize, &need::kFrequencySliderAlpha, &need::kChannelSliderAlpha,
           &need::kNewTextureNames, &need::kComponentTypeMenu, &need::kMappingMenu, &need::kShadingModeMenu,
-          &need::kPreviewOptionsMenu})
+          &need::kPreviewOptionsMenu, &need::kSaveNewTextureName})
       needs.push_back(single);
     const auto add = [&needs](const SLayoutNeed* list, uint32_t count) {
       for (uint32_t i = 0; i < count; ++i) needs.push_back(&list[i]);
@@ -127,6 +183,11 @@ SLayoutNeedTable MaterialLayoutNeeds() {
     add(need::kComposerValueSliders, need::kComposerValueChannels);
     add(need::kComposerValueTexts, need::kComposerValueChannels);
     add(need::kComposerFlatMarkers, need::kComposerChannels);
+    add(need::kDTPanels, need::kDTPanelCount);
+    add(need::kDTPanelChildren, need::kDTPanelChildCount);
+    add(need::kDTMenuMarkers, need::kDTMenuMarkerCount);
+    add(need::kDTGlobals, need::kDTGlobalCount);
+    add(need::kDTMenus, need::kDTMenuCount);
     for (const SLayoutNeed* list : {need::kComposerComponentTypes, need::kComposerComponentNames,
                                     need::kComposerComponentMappings, need::kComposerComponentColors,
                                     need::kComposerComponentAlphas, need::kComposerComponentBumps})

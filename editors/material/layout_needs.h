@@ -12,6 +12,8 @@ extern const SDialogNeeds kMaterialComposer;
 extern const SDialogNeeds kPictTextures;
 extern const SDialogNeeds kReplaceTexture;
 extern const SDialogNeeds kSaveNewTexture;
+// The save-new dialog's name field.
+extern const SLayoutNeed kSaveNewTextureName;
 
 // The material composer ("materials composer" of materialcomposer.dat). Element arrays are in the
 // composer's orders: the components a to d, the value channels diffusion, ambience, specularity,
@@ -60,6 +62,34 @@ extern const SLayoutNeed kComponentTypeMenu;
 extern const SLayoutNeed kMappingMenu;
 extern const SLayoutNeed kShadingModeMenu;
 extern const SLayoutNeed kPreviewOptionsMenu;
+
+// The 3D texture editor ("DTEditor" of DTEditors.dat): its three panels; each panel's children in the
+// order the editor finds them, and the menu markers of panels B and C; the combiner's and the
+// dialog's elements in the order it finds them; and its pop-up menus, by choice kind (the preview
+// kinds, output kinds, operations, filter kinds and colour maps: menus 0, 2, 3, 4 and 5).
+inline constexpr uint32_t kDTPanelCount = 3;
+extern const SLayoutNeed kDTPanels[kDTPanelCount];
+enum EDTPanelChild : uint32_t {
+  kDTImage, kDTOperation, kDTNoiseSliderDec, kDTNoiseSliderInc, kDTNoiseSlider, kDTNoiseSliderBar,
+  kDTNoiseSliderVal, kDTNoiseTypeMenu, kDTFilterImage, kDTFilterText, kDTFilterType, kDTAVal, kDTBVal, kDTCVal,
+  kDTCValDec, kDTCValInc, kDTResetFilter, kDTOutputType, kDTColorMap, kDTRGBFormat, kDTHLSFormat, kDTColor1,
+  kDTColor2, kDTColor3, kDTPhaseAmpText, kDTPhaseSliderDec, kDTPhaseSliderInc, kDTPhaseSlider, kDTPhaseSliderBar,
+  kDTPhaseSliderVal, kDTPhaseType, kDTCopy, kDTPasteTo, kDTShuffle, kDTReset, kDTPanelChildCount
+};
+extern const SLayoutNeed kDTPanelChildren[kDTPanelChildCount];
+enum EDTMenuMarker : uint32_t { kDTOutputMenuButton, kDTColorMapMenuButton, kDTFilterMenuButton, kDTMenuMarkerCount };
+extern const SLayoutNeed kDTMenuMarkers[kDTMenuMarkerCount];
+enum EDTGlobal : uint32_t {
+  kDTCompCount2, kDTCompCount3, kDTFinalImage, kDTGFreqText, kDTGFreqSliderDec, kDTGFreqSliderInc, kDTGFreqSlider,
+  kDTGFreqSliderBar, kDTGFreqSliderVal, kDTGFilterImage, kDTGFilterText, kDTGFilterType, kDTGAVal, kDTGBVal,
+  kDTGCVal, kDTGCValDec, kDTGCValInc, kDTGResetFilter, kDTPreviewType, kDTGOutputType, kDTGColorMap,
+  kDTGRGBFormat, kDTGHLSFormat, kDTGColor1, kDTGColor2, kDTGColor3, kDTGPhaseAmpText, kDTGPhaseSliderDec,
+  kDTGPhaseSliderInc, kDTGPhaseSlider, kDTGPhaseSliderBar, kDTGPhaseSliderVal, kDTGPhaseType, kDTAddTexture,
+  kDTCancel, kDTOk, kDTLeMenu, kDTBOperationMenuButton, kDTGlobalCount
+};
+extern const SLayoutNeed kDTGlobals[kDTGlobalCount];
+inline constexpr uint32_t kDTMenuCount = 5;
+extern const SLayoutNeed kDTMenus[kDTMenuCount];
 
 }  // namespace need
 

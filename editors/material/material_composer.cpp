@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "editing/material_action.h"
+#include "editors/material/centred_text.h"
 #include "editors/material/layout_needs.h"
 #include "framework/core/appl.h"
 #include "framework/core/cm_function.h"
@@ -352,35 +353,6 @@ SRect CMaterialComposer::WindowRect(CElement* element) const {
   SRect canvas;
   top->LocalToParentRect(&canvas, root);
   return canvas;
-}
-
-namespace {
-
-// The text's measured rectangle centred in the element.
-void CentreText(CTxElement* element) {
-  SRect measured;
-  if (element->GetTextRect(&measured) == kNoErr && !IsEmptyRect(measured)) {
-    SRect local;
-    element->GetLocalRect(&local);
-    const SFontPoint at = element->GetPosition();
-    const float dh = float(local.left + local.right - measured.left - measured.right) / 2;
-    const float dv = float(local.top + local.bottom - measured.top - measured.bottom) / 2;
-    element->SetPosition({at.h + dh, at.v + dv}, false);
-  }
-}
-
-}  // namespace
-
-void CMaterialComposer::ShowNumber(CTxElement* element, const char* text, bool redraw) {
-  if (!element) return;
-  char* copy = CTxElement::NewText(text, std::strlen(text) + 1);
-  if (!copy) return;
-  if (element->SetText(copy, true, false) != kNoErr && element->GetText() != copy) {
-    CTxElement::FreeText(copy);
-    return;
-  }
-  CentreText(element);
-  if (redraw && element->IsShown()) element->Redraw();
 }
 
 void CMaterialComposer::ShowListEntry(CTxElement* element, uint32_t index, bool redraw) {

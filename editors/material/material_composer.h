@@ -272,8 +272,6 @@ class CMaterialComposer : public CLayoutHostCanvas {
   void DrawSwatchRows(int component, int32_t first, int32_t end);
   // The element's rectangle in the window's coordinates.
   SRect WindowRect(CElement* element) const;
-  // A text of its own in a text element, shown and centred.
-  static void ShowNumber(CTxElement* element, const char* text, bool redraw);
   CTxElement* FindNumberText(const char* name) const;
   int FrequencySliderIndex(const char* name) const;
   int RingIndex(const CElement* element) const;

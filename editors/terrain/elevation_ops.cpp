@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "editors/terrain/editor_helpers.h"
 #include "editors/terrain/height_grid_filters.h"
 #include "editors/terrain/layout_needs.h"
 #include "editors/terrain/terrain_3d_preview.h"
@@ -15,19 +16,18 @@
 #include "editors/terrain/terrain_generators.h"
 #include "framework/core/appl.h"
 #include "framework/core/busy_cursor.h"
-#include "framework/core/file_spec.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
-#include "framework/image/image_io.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
 #include "platform/clock.h"
 #include "scene/height_field.h"
 
+using namespace terrain;
+
 namespace {
 
-constexpr int64_t kPollMs = 5;
 // A press becomes a drag once the pointer is this far sideways from where it was pressed.
 constexpr int32_t kDragThreshold = 2;
 constexpr uint32_t kTargetDrops = 1500;
@@ -104,19 +104,6 @@ EOperation OperationOf(const char* name, bool switchOn) {
   return kOpNone;
 }
 
-CAppl* App() { return GetApplication(); }
-
-SPointHV Pointer() {
-  CAppl* app = App();
-  const platform::SPoint p = app ? app->GetCursorPos() : platform::SPoint{};
-  return {p.x, p.y};
-}
-
-bool IsKeyHeld(uint32_t key) {
-  CAppl* app = App();
-  return app && app->IsKeyDown(key);
-}
-
 // The destination becomes a copy of the source: 1 when either is missing, 9 when a lock fails.
 int32_t CopyHeightFieldLocked(C3dHeightField* source, C3dHeightField* destination) {
   if (!source || !destination) return kErrGeneric;
@@ -167,7 +154,7 @@ int32_t CTerrainEditor::PressElevation(CElement* element, CElement** handled, SP
 int32_t CTerrainEditor::PressElevationButton(CElement* button) {
   CAppl* app = App();
   if (!app || !fCurrent) return kNoErr;
-  const SPointHV press = Pointer();
+  const SPointHV press = PointerOnScreen();
   fDrag.brushMode = app->IsKeyDown(platform::kVkSpace);
   if (fDrag.brushMode && fBrush) fBrush->SetBehaviour(CTerrainBrush::kToSource);
   if (const int32_t err = DoElevationOp(button)) {
@@ -186,7 +173,7 @@ int32_t CTerrainEditor::PressElevationButton(CElement* button) {
     return err ? err : shown;
   }
   if (!fDrag.erodeDrag) HoldUntilDrag(press);
-  const bool moved = std::abs(Pointer().h - press.h) > kDragThreshold;
+  const bool moved = std::abs(PointerOnScreen().h - press.h) > kDragThreshold;
   if (fDrag.dragAllowed && (moved || fDrag.erodeDrag)) return DragOperation(press);
   const int32_t err = fDrag.applyOnClick ? CopyHeightFieldLocked(fTarget, fCurrent) : kNoErr;
   const int32_t shown = ShowCurrentGrid();
@@ -195,7 +182,7 @@ int32_t CTerrainEditor::PressElevationButton(CElement* button) {
 
 void CTerrainEditor::HoldUntilDrag(SPointHV press) {
   CAppl* app = App();
-  while (app && app->IsStillDown() && std::abs(Pointer().h - press.h) <= kDragThreshold) platform::SleepMs(kPollMs);
+  while (app && app->IsStillDown() && std::abs(PointerOnScreen().h - press.h) <= kDragThreshold) platform::SleepMs(kPollMs);
 }
 
 int32_t CTerrainEditor::DragOperation(SPointHV press) {
@@ -210,7 +197,7 @@ int32_t CTerrainEditor::DragOperation(SPointHV press) {
   SPointHV last = press;
   // The first step runs at once, so that a click erodes once; the others follow the pointer.
   for (bool first = true;; first = false) {
-    const SPointHV now = Pointer();
+    const SPointHV now = PointerOnScreen();
     bool changed = false;
     if (fDrag.erodeDrag) {
       if (first || !(now == last)) {
@@ -293,14 +280,9 @@ int32_t CTerrainEditor::FillTarget(int32_t operation, bool control, bool alt) {
     return fn(fTarget);
   };
   switch (EOperation(operation)) {
-    case kOpNew: {
+    case kOpNew:
       blend(true, 0, 256);
-      if (!control) return ApplyFilterOp(kFilterNew, nullptr);
-      // The terrain as it was when the editor opened, at the working side.
-      if (const int32_t err = CopyHeightFieldLocked(fHeightField, fTarget)) return err;
-      const uint32_t n = fCurrent->GetSide();
-      return fTarget->GetSide() == n || fTarget->ChangeResolution(n) ? kNoErr : kErrOutOfMemory;
-    }
+      return control ? CopyObjectGridInto(fTarget) : ApplyFilterOp(kFilterNew, nullptr);
     case kOpInvert: blend(true, 0, 256); return ApplyFilterOp(kFilterInvert, nullptr);
     case kOpErode:
       fDrag.erodeDrag = true;
@@ -366,6 +348,13 @@ int32_t CTerrainEditor::FillTarget(int32_t operation, bool control, bool alt) {
   return kNoErr;
 }
 
+int32_t CTerrainEditor::CopyObjectGridInto(C3dHeightField* grid) {
+  // The terrain as it was when the editor opened, at the working side.
+  const uint32_t n = fCurrent ? fCurrent->GetSide() : 0;
+  if (const int32_t err = CopyHeightFieldLocked(fHeightField, grid)) return err;
+  return grid->GetSide() == n || grid->ChangeResolution(n) ? kNoErr : kErrOutOfMemory;
+}
+
 int32_t CTerrainEditor::TakeSnapshot() {
   if (!fSnapshot || !fCurrent) return kErrOutOfMemory;
   CHolder snapshot(fSnapshot, true, false);
@@ -417,22 +406,8 @@ int32_t CTerrainEditor::UpdateDragOp(int32_t weight, SPointHV press, SPointHV po
 
 bool CTerrainEditor::LoadPictureIntoGrid(C3dHeightField* field, bool toPreview) {
   if (!field || field->GetSide() == 0) return false;
-  CFileSpec spec;
-  int32_t type = 0;
-  bool cancelled = false;
-  // Nothing of the editor runs behind the file dialog.
-  CUICmFunction* owner = GetOwner();
-  if (owner) owner->RaiseModalLevel();
-  CImageIO io;
-  const int32_t asked = io.AskImageFile(&spec, &type, &cancelled);
-  if (owner) owner->LowerModalLevel();
-  if (asked) {
-    fPictureCancelled = cancelled;
-    return false;
-  }
-  CImage* read = nullptr;
-  if (CImageIO::ReadByType(spec, type, &read) || !read) return false;
-  std::unique_ptr<CImage> picture(read);
+  std::unique_ptr<CImage> picture;
+  if (!AskAndReadPicture(&picture, &fPictureCancelled)) return false;
   const uint32_t n = field->GetSide();
   int32_t error = kNoErr;
   std::unique_ptr<CImage> square(NewDataImage(n, n, &error));

@@ -12,6 +12,7 @@ constexpr SLayoutNeed Element(const char* name, SLayoutNeed::EElementKind kind =
   return {SLayoutNeed::kElement, kFile, name, 0, kCanvas, kind};
 }
 constexpr SLayoutNeed Image(const char* name) { return Element(name, SLayoutNeed::kImageElement); }
+constexpr SLayoutNeed Menu(uint32_t number) { return {SLayoutNeed::kMenu, kFile, nullptr, number}; }
 constexpr SLayoutNeed Images(const char* name, uint32_t entries) {
   return {SLayoutNeed::kImageList, kFile, name, 0, nullptr, SLayoutNeed::kAnyElement, entries};
 }
@@ -104,6 +105,12 @@ const SLayoutNeed kOffButton = Image("off");
 const SLayoutNeed kCropButton = Image("crop");
 const SLayoutNeed kFitButton = Image("fit");
 
+const SLayoutNeed kResolutionMenu = Menu(400);
+const SLayoutNeed kProfilesMenu = Menu(401);
+const SLayoutNeed kBrushMenu = Menu(402);
+const SLayoutNeed kOptionsMenu = Menu(403);
+const SLayoutNeed kMixingMenu = Menu(404);
+
 const SLayoutNeed kBracketImages = Images("brackets", 4);
 const SLayoutNeed kRampImages = Images("ramps", 9);
 
@@ -129,7 +136,9 @@ SLayoutNeedTable TerrainLayoutNeeds() {
         &need::kBrushBehaviorPopup,    &need::kBrushBehaviorText,  &need::kResolutionPopup,
         &need::kTerrainOptions,        &need::kColorMapIcon,       &need::kOnButton,
         &need::kOffButton,             &need::kCropButton,         &need::kFitButton,
-        &need::kBracketImages,         &need::kRampImages,
+        &need::kBracketImages,         &need::kRampImages,         &need::kResolutionMenu,
+        &need::kProfilesMenu,          &need::kBrushMenu,          &need::kOptionsMenu,
+        &need::kMixingMenu,
     };
     for (const SLayoutNeed& button : need::kElevationButtons) needs.push_back(&button);
     for (const SLayoutNeed& preset : need::kFilterPresets) needs.push_back(&preset);

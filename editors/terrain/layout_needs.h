@@ -99,6 +99,14 @@ extern const SLayoutNeed kOffButton;
 extern const SLayoutNeed kCropButton;
 extern const SLayoutNeed kFitButton;
 
+// The pop-up menus: the grid's resolution, the curve's profiles, the brush's behaviour, the editor's
+// options and the pictures' mixing.
+extern const SLayoutNeed kResolutionMenu;
+extern const SLayoutNeed kProfilesMenu;
+extern const SLayoutNeed kBrushMenu;
+extern const SLayoutNeed kOptionsMenu;
+extern const SLayoutNeed kMixingMenu;
+
 // The image lists: the bracket pictures and the filtering panel's preset ramps.
 extern const SLayoutNeed kBracketImages;
 extern const SLayoutNeed kRampImages;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "editing/document_host.h"
+#include "editors/terrain/editor_helpers.h"
 #include "editors/terrain/layout_needs.h"
 #include "editors/terrain/terrain_3d_preview.h"
 #include "editors/terrain/terrain_brush.h"
@@ -21,6 +22,8 @@
 #include "framework/ui/ui_message.h"
 #include "render/gradient_hook.h"
 #include "scene/height_field.h"
+
+using namespace terrain;
 
 namespace {
 
@@ -41,23 +44,11 @@ constexpr uint32_t kBrushSizeState = 2;
 constexpr uint32_t kBrushHardState = 9;
 constexpr uint32_t kBrushFlowState = 5;
 constexpr uint32_t kRampCount = 9;
-constexpr uint32_t kStripWidth = 12;
 constexpr uint32_t kWhite = 0xFFFFFFFF;
-// The pictures panel mixes its two pictures evenly.
-constexpr int32_t kEvenMix = 128;
 // "ok" writes brackets at the ends a little beyond them, so that no height is clipped.
 constexpr double kBracketEnd = 1e-10;
 constexpr double kLowestBracket = -0.00001;
 constexpr double kHighestBracket = 1.00001;
-
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
-
-bool SameText(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
-
-bool IsKeyHeld(uint32_t key) {
-  CAppl* app = GetApplication();
-  return app && app->IsKeyDown(key);
-}
 
 // The element of that name among the parent's children: 0, or the lookup's code.
 int32_t Find(CElement* parent, const SLayoutNeed& need, CElement** out) {
@@ -83,12 +74,6 @@ uint32_t ShownEntry(CElement* element) {
 
 void ShowEntry(CElement* element, uint32_t entry) {
   if (CImElement* image = AsImage(element)) image->SelectEntry(entry, false, false, true);
-}
-
-// A press on a control of the editor's panels, whose work the panels' own code does.
-int32_t PressNotYetBuilt(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
-  *handled = element;
-  return kErrNotImplemented;
 }
 
 // The working side for a terrain of side n: a power of two from 16 to 1024, at or above n.
@@ -178,11 +163,16 @@ int32_t CTerrainEditor::FindElements() {
       {&root, need::kBrushBehaviorText, &fBrushBehaviorText},
       {&root, need::kOnButton, &fOnButton},
       {&root, need::kOffButton, &fOffButton},
+      {&root, need::kColorMapIcon, &fColourMapIcon},
+      {&root, need::kBrushSize, &fBrushSize},
+      {&root, need::kBrushHard, &fBrushHard},
+      {&root, need::kBrushFlow, &fBrushFlow},
       {&fElevationPanel, need::kElevBackground, &fElevBackground},
       {&fElevationPanel, need::kElevSwitch, &fElevSwitch},
       {&fGradientsPanel, need::kGradients, &fGradients},
       {&fFilteringPanel, need::kFilterSrcImage, &fFilterSrcImage},
       {&fFilteringPanel, need::kFilterDestImage, &fFilterDestImage},
+      {&fFilteringPanel, need::kFilterOptions, &fFilterOptions},
       {&fPicturesPanel, need::kImageSrc0, &fImageSrc0},
       {&fPicturesPanel, need::kImageSrc1, &fImageSrc1},
       {&fPicturesPanel, need::kImageDest, &fImageDest},
@@ -223,8 +213,10 @@ void CTerrainEditor::BindPanels() {
         image->SetPressCallback(states ? &UIHostTrackButton : &UIHostPressButton);
       },
       nullptr);
-  BindElementAlt(fFilteringPanel, need::kFilterSrcImage.name, &PressNotYetBuilt, &HoverDragButton, nullptr);
-  BindElementAlt(fFilteringPanel, need::kFilterDestImage.name, &PressNotYetBuilt, nullptr, nullptr);
+  BindElementAlt(fFilteringPanel, need::kFilterSrcImage.name, &PressFilterCurve, &HoverDragButton, nullptr);
+  BindElementAlt(fFilteringPanel, need::kFilterDestImage.name, &PressFilterDest, nullptr, nullptr);
+  fFilterDestImage->SetDrawCallback(&DrawFilterDest);
+  BindElementAlt(fFilteringPanel, need::kFilterSmooth.name, &PressFilterSmooth, nullptr, nullptr);
   BindElementAlt(fFilteringPanel, need::kFilterOptions.name, &UIHostPostElementMessage, nullptr, nullptr);
   ForEachChild(
       fPicturesPanel,
@@ -232,19 +224,21 @@ void CTerrainEditor::BindPanels() {
         if (AsImage(child)) child->SetPressCallback(&UIHostPressButton);
       },
       nullptr);
-  for (const SLayoutNeed* picture : {&need::kImageSrc0, &need::kImageSrc1})
-    BindElementAlt(fPicturesPanel, picture->name, &PressNotYetBuilt, nullptr, nullptr);
+  // The sources' pictures and the pop-up act at the press; the blend drags from it.
+  for (const SLayoutNeed* picture : {&need::kImageSrc0, &need::kImageSrc1, &need::kPicturesOptions})
+    BindElementAlt(fPicturesPanel, picture->name, &UIHostPostElementMessage, nullptr, nullptr);
   for (const SLayoutNeed* picture : {&need::kImageDest, &need::kPicturesBlend})
-    BindElementAlt(fPicturesPanel, picture->name, &PressNotYetBuilt, &HoverDragButton, nullptr);
-  BindElementAlt(fPicturesPanel, need::kPicturesOptions.name, &UIHostPostElementMessage, nullptr, nullptr);
+    BindElementAlt(fPicturesPanel, picture->name, &UIHostPostElementMessage, &HoverDragButton, nullptr);
 }
 
 void CTerrainEditor::BindControls() {
   for (const SLayoutNeed* popup : {&need::kResolutionPopup, &need::kTerrainOptions, &need::kBrushBehaviorPopup,
                                    &need::kColorMapIcon, &need::kOnButton, &need::kOffButton})
     BindElement(popup->name, &UIHostPostElementMessage, nullptr, nullptr);
-  BindElement(need::kLevelControl.name, &PressNotYetBuilt, nullptr, nullptr);
-  BindElement(need::kBracketArea.name, &PressNotYetBuilt, &HoverBracketArea, nullptr);
+  BindElement(need::kLevelControl.name, &PressLevelControl, nullptr, nullptr);
+  fLevelControl->SetDrawCallback(&DrawLevelControl);
+  BindElement(need::kBracketArea.name, &PressBracketArea, &HoverBracketArea, nullptr);
+  fBracketArea->SetDrawCallback(&DrawBracketArea);
   fPreview2d->SetDrawCallback(&DrawPreview2d);
   BindElement(need::kPreview2d.name, &UIHostPostElementMessage, &HoverPreview2d, nullptr);
   fPreview3dElement->SetDrawCallback(&DrawPreview3d);
@@ -256,7 +250,7 @@ void CTerrainEditor::BindControls() {
   for (const SGauge& gauge : {SGauge{need::kBrushSize, kBrushSizeState}, SGauge{need::kBrushHard, kBrushHardState},
                               SGauge{need::kBrushFlow, kBrushFlowState}}) {
     CElement* control = nullptr;
-    BindElementRef(gauge.need.name, &control, &PressNotYetBuilt, nullptr, nullptr);
+    BindElementRef(gauge.need.name, &control, &PressBrushSlider, nullptr, nullptr);
     ShowEntry(control, gauge.state);
   }
   BindElement(need::kTerrainEditor.ok.name, &UIHostTrackButton, nullptr, &UIHostOnReturnKey);
@@ -277,10 +271,17 @@ int32_t CTerrainEditor::MakePictures() {
   fRender3d.reset(NewDataImage(uint32_t(RectWidth(view3d)), uint32_t(RectHeight(view3d)), &error));
   fBackground3d.reset(NewDataImage(uint32_t(RectWidth(view3d)), uint32_t(RectHeight(view3d)), &error));
   fFilterImage.reset(NewDataImage8(uint32_t(RectWidth(curve)), uint32_t(RectHeight(curve)), &error));
-  fGradientStrip.reset(NewDataImage(kStripWidth, kGradientCells, &error));
+  fGradientStrip.reset(NewDataImage(uint32_t(kStripWidth), kGradientCells, &error));
   if (!fRender3d || !fBackground3d || !fFilterImage || !fGradientStrip) return kErrOutOfMemory;
   fPreview3d = std::make_unique<CTerrain3dPreview>();
   fLut = std::make_unique<CTerrainLUT>();
+  // The level's and the presets' pictures are drawn over; each drawing starts from these copies.
+  for (auto [element, copy] : {std::pair{fLevelControl, &fLevelPicture}, std::pair{fGradients, &fGradientsPicture}}) {
+    CImage* shown = AsImage(element) ? AsImage(element)->GetImage() : nullptr;
+    if (!shown) return kErrObjectNotFound;
+    copy->reset(NewDataImage(shown->GetWidth(), shown->GetHeight(), &error));
+    if (!*copy || !(*copy)->CopyFrom(shown)) return kErrOutOfMemory;
+  }
   return kNoErr;
 }
 
@@ -296,7 +297,8 @@ int32_t CTerrainEditor::AttachHeightField(C3dHeightField* field, CDocumentHost* 
   if (const int32_t err = MakeWorkingGrids(field)) return err;
   fUndoAvailable = false;
   fPreviewLive = false;
-  fBrushCells = fBrush ? fBrush->GetBrushRadius() * 256 / int32_t(fCurrent->GetSide()) : kStartBrushCells;
+  fBrushCells = kStartBrushCells;
+  UpdateBrushCells();
   if (const int32_t err = RemakeGreyImage()) return err;
   return ChooseGradient(field, shift);
 }
@@ -460,14 +462,16 @@ int32_t CTerrainEditor::HandleEvent(CUIMessage* message) {
                        : HandlePanelElement(canvas, element, message, &handled);
   if (handled) return result;
   // The pop-ups and the crop buttons answer from any panel.
-  for (const SLayoutNeed* control : {&need::kResolutionPopup, &need::kTerrainOptions, &need::kBrushBehaviorPopup,
-                                     &need::kCropButton, &need::kFitButton}) {
-    if (SameText(element, control->name)) return kErrNotImplemented;
-  }
+  const SPointHV at = message->firstPoint;
+  if (SameText(element, need::kResolutionPopup.name)) return HandledOr(ResolutionPopup(at));
+  if (SameText(element, need::kTerrainOptions.name)) return HandledOr(TerrainOptionsPopup(at));
+  if (SameText(element, need::kBrushBehaviorPopup.name)) return HandledOr(BrushBehaviourPopup(at));
+  if (SameText(element, need::kCropButton.name)) return CropOrFit(false);
+  if (SameText(element, need::kFitButton.name)) return CropOrFit(true);
   return CUIHostCanvas::HandleEvent(message);
 }
 
-int32_t CTerrainEditor::HandleDialogElement(const char* element, CUIMessage*, bool* handled) {
+int32_t CTerrainEditor::HandleDialogElement(const char* element, CUIMessage* message, bool* handled) {
   *handled = true;
   if (SameText(element, need::kTerrainEditor.cancel.name)) return CloseWithoutWriteBack();
   if (SameText(element, need::kTerrainEditor.ok.name)) return CloseWithWriteBack(IsKeyHeld(platform::kVkShift));
@@ -480,14 +484,20 @@ int32_t CTerrainEditor::HandleDialogElement(const char* element, CUIMessage*, bo
     Redraw(true, true, nullptr, nullptr);
     return kHandled;
   }
-  for (const SLayoutNeed* waiting : {&need::kColorMapIcon, &need::kPreview2d, &need::kPreview3d}) {
-    if (SameText(element, waiting->name)) return kErrNotImplemented;
+  if (SameText(element, need::kColorMapIcon.name)) return PressColourMapIcon(message->secondPoint);
+  if (SameText(element, need::kPreview2d.name)) return HandledOr(Press2dView(message->secondPoint));
+  if (SameText(element, need::kPreview3d.name)) return HandledOr(Press3dView(message->firstPoint));
+  // Their presses did their work.
+  for (const SLayoutNeed* control :
+       {&need::kLevelControl, &need::kBracketArea, &need::kBrushSize, &need::kBrushHard, &need::kBrushFlow}) {
+    if (SameText(element, control->name)) return kHandled;
   }
   *handled = false;
   return kNoErr;
 }
 
-int32_t CTerrainEditor::HandlePanelElement(const char* panel, const char* element, CUIMessage*, bool* handled) {
+int32_t CTerrainEditor::HandlePanelElement(const char* panel, const char* element, CUIMessage* message,
+                                           bool* handled) {
   *handled = true;
   if (SameText(panel, need::kElevationPanel.name)) {
     if (SameText(element, need::kElevFilteringTab.name)) return ShowFilteringPanel();
@@ -507,19 +517,18 @@ int32_t CTerrainEditor::HandlePanelElement(const char* panel, const char* elemen
   if (SameText(panel, need::kFilteringPanel.name)) {
     if (SameText(element, need::kFilterElevationTab.name)) return ShowElevationPanel(), kHandled;
     if (SameText(element, need::kFilterPicturesTab.name)) return ShowPicturesPanel();
-    return kErrNotImplemented;
+    return HandleFilteringPanel(message);
   }
   if (SameText(panel, need::kPicturesPanel.name)) {
     if (SameText(element, need::kPicturesElevationTab.name)) return ShowElevationPanel(), kHandled;
     if (SameText(element, need::kPicturesFilteringTab.name)) return ShowFilteringPanel();
-    return kErrNotImplemented;
+    return HandledOr(HandlePicturesPanel(message));
   }
-  if (SameText(panel, need::kGradientsPanel.name)) return kErrNotImplemented;
+  // The presets' picture answers only while the colour map icon's drag shows it.
+  if (SameText(panel, need::kGradientsPanel.name)) return kHandled;
   *handled = false;
   return kNoErr;
 }
-
-int32_t CTerrainEditor::OnCharacter(SWinEvent& event) { return CLayoutHostCanvas::OnCharacter(event); }
 
 // ---- the switch and the panels
 
@@ -558,14 +567,7 @@ int32_t CTerrainEditor::ShowFilteringPanel() {
   fElevationPanel->Hide(true);
   fPicturesPanel->Hide(true);
   fActivePanel = kFilteringPanel;
-  CImElement* curve = AsImage(fFilterSrcImage);
-  if (!curve || !curve->GetImage() || !fGreyImage || !fFilterImage || !fLut) return kErrGeneric;
-  CImVector colours[kGradientEntries];
-  GreyImageColours(colours);
-  if (!fLut->Draw(curve->GetImage(), colours, fGradientMode)) return kErrGeneric;
-  if (!fFilterImage->ScaleFrom(fGreyImage.get(), 1)) return kErrGeneric;
-  for (uint32_t i = 0; i < kGradientEntries; ++i) fFilterImage->SetColor(uint8_t(i), colours[i].value, false);
-  if (!fFilterImage->SyncPalette()) return kErrGeneric;
+  if (ShowCurve() != kHandled || !CopyGreyIntoFilterImage()) return kErrGeneric;
   fFilteringPanel->Show(true);
   return kHandled;
 }
@@ -574,20 +576,30 @@ int32_t CTerrainEditor::ShowPicturesPanel() {
   fElevationPanel->Hide(true);
   fFilteringPanel->Hide(true);
   fActivePanel = kPicturesPanel;
-  CImElement* first = AsImage(fImageSrc0);
   CImElement* second = AsImage(fImageSrc1);
-  CImElement* mixed = AsImage(fImageDest);
-  if (!first || !second || !mixed || !first->GetImage() || !second->GetImage() || !mixed->GetImage() ||
-      !fGreyImage)
+  if (!second || !second->GetImage() || !second->GetImage()->Fill(kWhite) || !PutGreyIntoPictures())
     return kErrGeneric;
-  if (ScaleImage8Into(fGreyImage.get(), first->GetImage()) != kNoErr) return kErrGeneric;
-  if (!second->GetImage()->Fill(kWhite)) return kErrGeneric;
-  if (!mixed->GetImage()->MixFrom(kEvenMix, first->GetImage(), second->GetImage())) return kErrGeneric;
   fPicturesPanel->Show(true);
   return kHandled;
 }
 
-bool CTerrainEditor::DrawFilterPreview() { return false; }
+int32_t CTerrainEditor::RefreshAfterChange(const SPointHV* pointer) {
+  if (const int32_t err = RemakeGreyImage()) return err;
+  const int32_t drawn = Redraw(true, true, pointer, nullptr);
+  const int32_t panel = RefreshShownPanel();
+  return drawn ? drawn : panel;
+}
+
+int32_t CTerrainEditor::RefreshShownPanel() {
+  if (fFilteringPanel && fFilteringPanel->IsShown()) {
+    if (!CopyGreyIntoFilterImage()) return kErrGeneric;
+    fFilterDestImage->Redraw();
+  } else if (fPicturesPanel && fPicturesPanel->IsShown()) {
+    if (!PutGreyIntoPictures()) return kErrGeneric;
+    fPicturesPanel->Redraw();
+  }
+  return kNoErr;
+}
 
 void CTerrainEditor::GreyImageColours(CImVector* colours) const {
   for (uint32_t i = 0; i < kGradientEntries; ++i) colours[i].value = fGreyImage ? fGreyImage->GetColor(uint8_t(i)) : 0;

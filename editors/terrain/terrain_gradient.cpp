@@ -23,10 +23,8 @@ constexpr uint32_t kBelowCell = CTerrainEditor::kGradientCells - 1;
 // An object's own colours are framed by pure red above the brackets and pure blue below.
 constexpr uint32_t kObjectAbove = 0xFF0000;
 constexpr uint32_t kObjectBelow = 0x0000FF;
-// Preset m of the "gradients" picture is its column 18 m + 4, rows 0 to 257 giving the cells.
-constexpr uint32_t kPresetPitch = 18;
+// Preset m is read from column 18 m + 4 of the "gradients" picture, rows 0 to 257 giving the cells.
 constexpr uint32_t kPresetColumn = 4;
-constexpr uint32_t kStripWidth = 12;
 constexpr uint32_t kColourBits = 0x00FFFFFF;
 // 1 / 255 as the lookup has it, in single precision.
 constexpr float kInverse255 = 0.003921569f;
@@ -92,7 +90,7 @@ int32_t CTerrainEditor::LoadGradient() {
   if (!picture) return kErrOutOfMemory;
   const SRect whole = picture->GetBounds();
   CImNavigator pixels(picture, &whole, false, false);
-  const uint32_t column = kPresetPitch * uint32_t(fGradientMode) + kPresetColumn;
+  const uint32_t column = uint32_t(kPresetPitch * fGradientMode) + kPresetColumn;
   if (!pixels.IsUsable() || column >= pixels.GetColumns() || pixels.GetRows() < kGradientCells)
     return kErrOutOfMemory;
   for (uint32_t y = 0; y < kGradientCells; ++y) gCells[y].value = pixels.Cells(y)[column].value & kColourBits;
@@ -105,7 +103,7 @@ bool CTerrainEditor::RefreshGradient(bool redraw3d) {
   if (!fGradientStrip) return false;
   {
     CImNavigator strip(fGradientStrip.get(), nullptr, true, false);
-    if (!strip.IsUsable() || strip.GetRows() < kGradientCells || strip.GetColumns() < kStripWidth) return false;
+    if (!strip.IsUsable() || strip.GetRows() < kGradientCells || strip.GetColumns() < uint32_t(kStripWidth)) return false;
     const int32_t hi = int32_t((1.0 - fBracketHigh) * 256), lo = int32_t((1.0 - fBracketLow) * 256);
     int32_t r = gRotation % 256;
     if (r < 0) r += 256;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editors/terrain/editor_helpers.h"
 #include "editors/terrain/terrain_3d_preview.h"
 #include "editors/terrain/terrain_brush.h"
 #include "editors/terrain/terrain_editor.h"
@@ -21,6 +22,8 @@
 #include "platform/gdi.h"
 #include "scene/height_field.h"
 
+using namespace terrain;
+
 namespace {
 
 constexpr double kSpinStep = 0.15713992638565955;
@@ -34,12 +37,10 @@ constexpr uint32_t kIntroSteps = 30;
 constexpr float kPi = 3.14159265358979f;
 // The crop frame's handles reach this far into it.
 constexpr int32_t kHandleMargin = 5;
-// A crop frame this small or smaller is not drawn.
-constexpr int32_t kSmallestFrame = 10;
 constexpr int32_t kCropSpace = 256;
 // The bracket strip beside the 2D view.
-constexpr int32_t kStripWidth = 12;
-constexpr int32_t kStripHeight = 258;
+constexpr int32_t kStripWidth = CTerrainEditor::kStripWidth;
+constexpr int32_t kStripHeight = CTerrainEditor::kGradientCells;
 
 SRect gView2d;
 SRect gView3d;
@@ -49,8 +50,6 @@ CElement* gHovered = nullptr;
 SPointHV gLastHover{-1, -1};
 bool gLastAlt = false;
 int64_t gLastIdleTick = 0;
-
-CAppl* App() { return GetApplication(); }
 
 bool Inside(CElement* element, SPointHV point, int32_t width, int32_t height) {
   SRect local;
@@ -127,34 +126,25 @@ int32_t CTerrainEditor::Redraw(bool redraw3d, bool redraw2d, const SPointHV* poi
   return Render3d(grid, nullptr, nullptr, nullptr, false, false, false) ? kNoErr : kErrGeneric;
 }
 
-// Through a bitmap of the view's size: the grid's picture, then the brush's footprint and the crop
-// frame, dotted in XOR so that they never hide what lies under them.
+// Through a bitmap of the view's size: the grid's picture with the crop frame, then the brush's
+// footprint, dotted in XOR so that it never hides what lies under it.
 void CTerrainEditor::DrawView2d(const SPointHV* pointer) {
   platform::DeviceContext* window = GetDeviceContext();
+  CImage* picture = PictureOf(fPreview2d);
   const int32_t width = RectWidth(gView2d), height = RectHeight(gView2d);
-  if (!window || !fGreyImage || width <= 0 || height <= 0) return;
+  if (!window || !picture || width <= 0 || height <= 0 || !ComposeView2d(picture)) return;
   platform::DeviceContext* memory = platform::CreateCompatibleDC(window);
   platform::GdiObject bitmap = platform::CreateCompatibleBitmap(window, width, height);
   platform::GdiObject pen = platform::CreatePen(platform::kPsDot, 1, 0);
   if (memory && bitmap && pen) {
     platform::GdiObject oldBitmap = platform::SelectObject(memory, bitmap);
-    fGreyImage->Draw(memory, fGreyImage->GetArea(), SRect{0, 0, height, width});
+    picture->Draw(memory, picture->GetBounds(), SRect{0, 0, height, width});
     platform::GdiObject oldPen = platform::SelectObject(memory, pen);
     platform::GdiObject oldBrush = platform::SelectObject(memory, platform::GetStockObject(platform::kNullBrush));
     platform::SetROP2(memory, platform::kR2XorPen);
     if (pointer) {
       const int32_t r = fBrushCells;
       platform::Ellipse(memory, pointer->h - r, pointer->v - r, pointer->h + r + 1, pointer->v + r + 1);
-    }
-    if (fCropItem && fCropItem->IsShown()) {
-      const SRect& frame = fCropItem->GetRect();
-      if (RectWidth(frame) > kSmallestFrame && RectHeight(frame) > kSmallestFrame) {
-        platform::MoveToEx(memory, frame.left, frame.top, nullptr);
-        platform::LineTo(memory, frame.right, frame.top);
-        platform::LineTo(memory, frame.right, frame.bottom);
-        platform::LineTo(memory, frame.left, frame.bottom);
-        platform::LineTo(memory, frame.left, frame.top);
-      }
     }
     platform::BitBlt(window, gView2d.left, gView2d.top, width, height, memory, 0, 0, platform::kSrcCopy);
     platform::SelectObject(memory, oldBrush);
@@ -174,23 +164,24 @@ bool CTerrainEditor::Render3d(C3dHeightField* grid, CImage* target, const SPoint
   if (fBackground3d) picture->CopyFrom(fBackground3d.get());
   C3dHeightField* shown = grid ? grid : fCurrent;
   if (!shown) return true;
-  C3dHeightField* rendered = nullptr;
-  if (!PrepareRenderGrid(shown, fullQuality, &rendered)) return false;
   ApplyViewDrag(point, lastPoint, keepTurn, keepTilt);
-  bool drawn = false;
-  {
-    CHolder heights(rendered, false, false);
-    const SRect whole = picture->GetBounds();
-    CImNavigator pixels(picture, &whole, true, false);
-    if (!heights.IsLocked() || !pixels.IsUsable()) return false;
-    const int32_t rowLength = int32_t(picture->GetStride() / sizeof(CImVector));
-    drawn = fPreview3d->Render(reinterpret_cast<uint32_t*>(pixels.Cells(0)), rowLength, clip ? *clip : whole,
-                               rendered->GetGrid(), rendered->GetSide(), BracketLowHeight(), BracketHighHeight(),
-                               fullQuality ? TerrainPreview::kReliefWithShadows : TerrainPreview::kRelief);
-  }
+  const bool drawn = RenderRelief(shown, picture, fullQuality, clip);
   if (target) target->CopyFrom(picture);
   else if (platform::DeviceContext* window = GetDeviceContext()) picture->Draw(window, picture->GetBounds(), gView3d);
   return drawn;
+}
+
+bool CTerrainEditor::RenderRelief(C3dHeightField* grid, CImage* picture, bool fullQuality, const SRect* clip) {
+  C3dHeightField* rendered = nullptr;
+  if (!grid || !fPreview3d || !PrepareRenderGrid(grid, fullQuality, &rendered)) return false;
+  CHolder heights(rendered, false, false);
+  const SRect whole = picture->GetBounds();
+  CImNavigator pixels(picture, &whole, true, false);
+  if (!heights.IsLocked() || !pixels.IsUsable()) return false;
+  const int32_t rowLength = int32_t(picture->GetStride() / sizeof(CImVector));
+  return fPreview3d->Render(reinterpret_cast<uint32_t*>(pixels.Cells(0)), rowLength, clip ? *clip : whole,
+                            rendered->GetGrid(), rendered->GetSide(), BracketLowHeight(), BracketHighHeight(),
+                            fullQuality ? TerrainPreview::kReliefWithShadows : TerrainPreview::kRelief);
 }
 
 // The grid itself at full quality, else at most 128 × 128 through the preview grid; the crop frame's
@@ -369,11 +360,17 @@ int32_t CTerrainEditor::HoverPreview2d(CElement* element, SPointHV point) {
 
 // ---- drawing the views' elements
 
+bool CTerrainEditor::ComposeView2d(CImage* picture) {
+  if (!fGreyImage || !fGreyImage->ToImage32(picture)) return false;
+  if (fCropItem && fCropItem->IsShown()) DrawCropFrame(picture, fCropItem->GetRect());
+  return true;
+}
+
 int32_t CTerrainEditor::DrawPreview2d(CElement* element, uint32_t pass, CImage*) {
   CTerrainEditor* editor = GetCurrentEditor();
   auto* view = dynamic_cast<CImElement*>(element);
   if (!editor || !view || pass != view->GetImageLayer() || !view->GetImage() || !editor->fGreyImage) return kNoErr;
-  return editor->fGreyImage->ToImage32(view->GetImage()) ? kNoErr : kErrOutOfMemory;
+  return editor->ComposeView2d(view->GetImage()) ? kNoErr : kErrOutOfMemory;
 }
 
 int32_t CTerrainEditor::DrawPreview3d(CElement* element, uint32_t pass, CImage* port) {

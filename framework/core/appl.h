@@ -113,6 +113,8 @@ class CAppl : public CBaseObject {
   // Paints what waits to be painted and leaves every other message in the queue, so that the windows
   // a file dialog uncovered are whole again before a long operation holds the loop.
   virtual void DispatchPaintMessages() = 0;
+  // Has every window of the program repainted whole.
+  virtual void RedrawAllWindows() = 0;
   virtual void FlushInput() = 0;
   virtual SRect GetScreenRect() = 0;
   virtual void ShowMessage(const char* text) = 0;

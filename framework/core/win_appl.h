@@ -58,6 +58,7 @@ class CWinAppl : public CAppl, public CWindowHandler {
   bool IsUserInterrupt() override;
   bool IsPaintPending() override;
   void DispatchPaintMessages() override { platform::DispatchPaintMessages(); }
+  void RedrawAllWindows() override { platform::InvalidateAllWindows(); }
   void FlushInput() override;
   SRect GetScreenRect() override;
   // The screen without what the desktop keeps for itself (panels, docks).

@@ -76,6 +76,13 @@ bool CClipboard::PutDIB(CImage* image) {
   return put;
 }
 
+bool CClipboard::HasDIB() {
+  if (!platform::OpenClipboard(fOwner)) return false;
+  const bool has = platform::IsClipboardFormatAvailable(platform::kCfDib);
+  platform::CloseClipboard();
+  return has;
+}
+
 CImage* CClipboard::GetDIB() {
   if (!platform::OpenClipboard(fOwner)) return nullptr;
   std::vector<uint8_t> bitmap;

@@ -17,6 +17,8 @@ class CClipboard : public CBaseObject {
   explicit CClipboard(platform::WindowHandle owner = nullptr);
 
   bool PutDIB(CImage* image);
+  // Whether the clipboard holds a device-independent bitmap; false also when it cannot be opened.
+  bool HasDIB();
   // A new image in the application's spool environment holding the clipboard's picture, or none.
   CImage* GetDIB();
   // The filled bitmap in a new block from the data pool, or none; the caller deletes it.

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "framework/core/result_codes.h"
+#include "framework/ui/element.h"
+#include "framework/ui/ho_element.h"
 #include "framework/ui/ui_message.h"
 
 namespace {
@@ -34,6 +36,15 @@ int32_t CLayoutHostCanvas::HandleEvent(CUIMessage* message) {
     return kHandled;
   }
   return CUIHostCanvas::HandleEvent(message);
+}
+
+void CLayoutHostCanvas::SetButtonCanvasName(const char* name) {
+  CHoElement* root = GetRoot();
+  for (const SLayoutNeed* button : {fOk, fCancel}) {
+    CElement* element = nullptr;
+    if (root && button && CElSystem::FindElement(root->GetChildren(), button->name, &element, false) == kNoErr)
+      element->SetCanvasName(name);
+  }
 }
 
 void CLayoutHostCanvas::Close() {

@@ -26,6 +26,10 @@ class CLayoutHostCanvas : public CUIHostCanvas {
   int32_t HandleEvent(CUIMessage* message) override;
   // Lowers the modal level its showing raised, when it is the top one, and hides.
   void Close();
+  // The canvas name that the "ok" and "cancel" elements' messages carry: a dialog that answers
+  // several callers names the one it answers. Another name than its own leaves their messages to the
+  // caller. Nothing before the build.
+  void SetButtonCanvasName(const char* name);
 
  private:
   bool IsOwnButton(const CUIMessage& message) const;

@@ -14,6 +14,7 @@
 #include "panels/edit_obj_attrs.h"
 #include "panels/prefs.h"
 #include "panels/replicate.h"
+#include "editors/material/dt_editor.h"
 #include "editors/material/material_composer.h"
 #include "framework/core/holder.h"
 #include "framework/core/spool_sys.h"
@@ -138,6 +139,32 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
     EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
                                                "HandleControlMessage 0 \"size document\" \"doc window\" 0",
                                                "Invalidate view"}));
+  });
+}
+
+// Shift on 2D Pictures opens the full texture editor on a texture of the library; with Alt, the sky
+// editor's "edit stratus" and "edit cumulus" open it on the library's textures 1 and 2.
+TEST_F(CommandDispatch, TheTextureEditorCommandsOpenItOnTheLibrary) {
+  Run([&] {
+    const SCanvasTable* t = pm->GetCanvases();
+    CDTEditor* editor = t->dtEditor;
+    Play("key 16");
+    EXPECT_EQ(pm->DoCommand(FourCC("e2dP")), 26);
+    Play("keyup 16");
+    EXPECT_TRUE(editor->IsShown());
+    EXPECT_TRUE(editor->AreControlsBound());
+    EXPECT_NE(editor->GetWorkingTexture(), nullptr);
+    EXPECT_EQ(editor->GetTextureSource(), t->files[kTexturesFile]);
+    editor->Close();
+    for (auto [element, name] : {std::pair{"edit stratus", "Stratus"}, std::pair{"edit cumulus", "Cumulus"}}) {
+      Play("key 18");
+      CUIMessage message = Message(0, "edit skyfog", element);
+      pm->HandleUIMessage(&message);
+      Play("keyup 18");
+      EXPECT_TRUE(editor->IsShown()) << element;
+      EXPECT_STREQ(editor->GetTextureName(), name);
+      editor->Close();
+    }
   });
 }
 
@@ -348,6 +375,12 @@ TEST_F(CommandDispatch, KeysBecomeCommands) {
       EXPECT_EQ(CDocWindowDouble::gCalls, c.calls) << c.name;
     }
     EXPECT_TRUE(app->IsRunning());
+    // A dialog in front takes its own keys.
+    CDocWindowDouble::gCalls.clear();
+    pm->GetBroadcaster()->RaiseModalLevel();
+    Play("key 17\nkey O\nkeyup O\nkeyup 17");
+    pm->GetBroadcaster()->LowerModalLevel();
+    EXPECT_EQ(CDocWindowDouble::gCalls, Calls{}) << "Ctrl+O with a dialog in front";
     // Busy: no key is a command.
     int32_t inside = -1;
     CDocWindowDouble::gDuring = [&] { inside = pm->HandleKey(KeyEvent('O')); };

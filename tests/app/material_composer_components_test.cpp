@@ -384,14 +384,19 @@ TEST_F(MaterialComposerComponents, ASwatchOpensTheEditorOfItsComponentsKind) {
   EXPECT_EQ(Send(0, "component d bump", "material components"), kHandled);
   platform::headless::AddScript("keyup 18\n");
   Settle();
-  EXPECT_EQ(dt->GetCalls(), (std::vector<std::string>{"SetTarget", "SetTextureSource", "OpenTexture",
-                                                      "RefreshComponentControls", "BindControls"}));
   EXPECT_STREQ(dt->GetOwnerName(), kComposer);
   EXPECT_EQ(dt->GetTargetMaterial(), composer->GetMaterial());
   EXPECT_EQ(dt->GetTargetChannel(), 3);
-  EXPECT_EQ(dt->GetLibrary(), textures.get());
-  EXPECT_EQ(dt->GetMode(), 0);
-  EXPECT_EQ(static_cast<CBaseTexture*>(dt->GetTexture()), Slot(3));
+  EXPECT_EQ(dt->GetTextureSource(), textures.get());
+  // The editor works on a copy of the component's texture, bound and shown.
+  ASSERT_NE(dt->GetWorkingTexture(), nullptr);
+  EXPECT_NE(static_cast<CBaseTexture*>(dt->GetWorkingTexture()), Slot(3));
+  {
+    CHolder slot(Slot(3), false, false);
+    EXPECT_STREQ(dt->GetTextureName(), reinterpret_cast<const char*>(Slot(3)->GetData()));
+  }
+  EXPECT_TRUE(dt->AreControlsBound());
+  EXPECT_TRUE(dt->IsShown());
   dt->Close();
 
   ASSERT_EQ(composer->SetComponent(CMaterialComposer::kTypeChosen, 0, CMaterialComposer::kPicture, 0), 0);

@@ -31,14 +31,7 @@ eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
 
 check
-xdotool key ctrl+a
-sleep 0.5
-xdotool key ctrl+e
-composer="$(visible_window "materials composer")"
-[ -n "$composer" ] || { fail "Ctrl+E showed no materials composer"; kill $pid; wait $pid; end_run; }
-eval "$(xdotool getwindowgeometry --shell "$composer")"
-cx=$X
-cy=$Y
+open_composer
 
 check
 sleep 4

@@ -3,9 +3,9 @@
 # starts one, fail reports. visible_window TITLE waits up to 30 s for a visible window of exactly that
 # title and prints its id; capture FILE grabs the main window $main; differs A B tells whether two
 # captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
-# capture_settled RECT waits for the window to settle. chooser prints the file chooser's id (the
-# second visible window of the program's title); wait_for_chooser waits up to 10 s for one and prints
-# its id.
+# capture_settled RECT waits for the window to settle; open_composer brings up the material composer.
+# chooser prints the file chooser's id (the second visible window of the program's title);
+# wait_for_chooser waits up to 10 s for one and prints its id.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -71,6 +71,19 @@ start_program() {
   pid=$!
   main="$(visible_window Quarn2)"
   [ -n "$main" ] || { echo "FAIL: no main window appeared"; kill -9 $pid; exit 1; }
+}
+
+# Ctrl+A and Ctrl+E over the program's focused main window: the composer on the selection, $composer
+# its window and $cx, $cy its top-left corner; the run ends when it does not show.
+open_composer() {
+  xdotool key ctrl+a
+  sleep 0.5
+  xdotool key ctrl+e
+  composer="$(visible_window "materials composer")"
+  [ -n "$composer" ] || { fail "Ctrl+E showed no materials composer"; kill $pid; wait $pid; end_run; }
+  eval "$(xdotool getwindowgeometry --shell "$composer")"
+  cx=$X
+  cy=$Y
 }
 
 # After a quit was asked for: the program must end by itself, with status 0.

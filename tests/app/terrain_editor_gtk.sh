@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The terrain editor on the real back end, on the display that xvfb-run gives: a document of one
 # generated terrain, Ctrl+A and Ctrl+T show the editor, whose 2D view shows the grid through the
-# colour gradient (many colours, not a flat fill); a click on "elev smoothing" changes the view, and
-# Escape closes the editor. No run may print a sanitizer report.
+# colour gradient (many colours, not a flat fill); a click on "elev smoothing" changes the view; Tab
+# shows the filtering panel, a drag across its curve redraws the curve, the resolution pop-up's
+# "256 x 256" changes the 2D view and Ctrl+I inverts it; Escape closes the editor. No run may print a
+# sanitizer report.
 # Arguments: the program, the build's data/ folder and quarn2-scene.
 scene_tool="$3"
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
@@ -44,8 +46,56 @@ convert opened.png -crop "$view" +repage a.png && convert smoothed.png -crop "$v
 changed="$(compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1)"
 [ "${changed:-0}" != 0 ] || fail "a click on elev smoothing left the 2D view as it was"
 
+# Tab shows the filtering panel.
+check
+import -window "$editor" elevation.png 2>/dev/null
+xdotool key Tab
+sleep 1
+import -window "$editor" filtering.png 2>/dev/null
+differs elevation.png filtering.png || fail "Tab left the editor as it was"
+
+# A drag along the top of the transfer curve ("filter src image", rect 60 14 188 142) raises it there.
+check
+curve="128x128+14+60"
+curve_y=$((Y + 60 + 6))
+xdotool mousemove "$((X + 14 + 20))" "$curve_y" mousedown 1
+for x in 40 60 80 100; do xdotool mousemove "$((X + 14 + x))" "$curve_y"; sleep 0.1; done
+xdotool mouseup 1
+sleep 1
+import -window "$editor" drawn.png 2>/dev/null
+[ "$(changed_in filtering.png drawn.png "$curve")" != 0 ] || fail "a drag across filter src image left the curve as it was"
+
+# "resolution popup" (rect 324 524 342 648) opens menu 400 in the program's own pop-up window at the
+# press; its fifth row, "256 x 256", resizes the grid, which the 2D view then shows.
+check
+popup_x=$((X + 586))
+popup_y=$((Y + 333))
+shown_before="$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)"
+xdotool mousemove "$popup_x" "$popup_y" click 1
+sleep 1
+menu_window="$(comm -13 <(echo "$shown_before") <(xdotool search --onlyvisible --name '' 2>/dev/null | sort) | head -1)"
+if [ -z "$menu_window" ]; then
+  fail "a press on resolution popup showed no pop-up window"
+else
+  # Seven rows of one height inside a frame of 3 pixels; the font decides the height.
+  eval "$(xdotool getwindowgeometry --shell "$menu_window" | sed 's/^/MENU_/')"
+  row=$(((MENU_HEIGHT - 6) / 7))
+  xdotool mousemove "$((MENU_X + 30))" "$((MENU_Y + 3 + 4 * row + row / 2))" click 1
+fi
+sleep 2
+import -window "$editor" resized.png 2>/dev/null
+[ "$(changed_in drawn.png resized.png "$view")" != 0 ] || fail "choosing 256 x 256 left the 2D view as it was"
+
+# Ctrl+I is the editor's own (the menu bar's letters wait while it is in front): it inverts the grid.
 check
 xdotool mousemove "$((X + 400))" "$((Y + 12))"
+xdotool key ctrl+i
+sleep 2
+import -window "$editor" inverted.png 2>/dev/null
+[ "$(changed_in resized.png inverted.png "$view")" != 0 ] || fail "Ctrl+I left the 2D view as it was"
+[ -z "$(xdotool search --onlyvisible --name '^Quarn2$' 2>/dev/null | grep -vx "$main")" ] || fail "Ctrl+I showed a message"
+
+check
 xdotool key Escape
 sleep 1.5
 [ -z "$(xdotool search --onlyvisible --name "^terrain editor\$" 2>/dev/null)" ] || fail "Escape left the terrain editor shown"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -150,11 +151,56 @@ class TerrainEditorTest : public DocWindowTest {
   void PressButton(const SLayoutNeed& need, const std::string& during = "", const std::vector<uint32_t>& keys = {}) {
     Press(Element(need), during, keys);
   }
-  // A UI message of the editor's element, as its press sends it: the handler's answer.
-  int32_t Send(const SLayoutNeed& need, const char* canvas = "terrain editor") {
+  // A UI message of the editor's element, as its press sends it (at a screen point): the handler's
+  // answer.
+  int32_t Send(const SLayoutNeed& need, const char* canvas = "terrain editor", SPointHV at = {}) {
     CUIMessage message;
     message.Init(0, need.name, nullptr, canvas, 0);
+    message.firstPoint = at;
     return editor->HandleEvent(&message);
+  }
+  // The script of a choice in the pop-up menu that opens at the screen point: a click on the row
+  // (rows 19 pixels high from 3 below the point), or with row 0 Escape, which dismisses it.
+  static std::string ChooseRow(SPointHV at, uint32_t row) {
+    if (!row) return "key 0x1B\nwait 30\nkeyup 0x1B\n";
+    const SPointHV click{at.h + 33, at.v + 3 + int32_t(row - 1) * 19 + 9};
+    return "move " + std::to_string(click.h) + " " + std::to_string(click.v) + "\nwait 20\ndown left\nwait 20\nup left\n";
+  }
+  // A key typed through the application as a hand types it: the modifiers held, the key's stroke.
+  void Stroke(uint32_t key, const std::vector<uint32_t>& modifiers = {}) {
+    // In hexadecimal: the script reads a single digit as the digit's key.
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%02X", key);
+    std::string script;
+    for (uint32_t m : modifiers) script += "key " + std::to_string(m) + "\n";
+    script += std::string("key ") + code + "\nwait 20\nkeyup " + code + "\n";
+    for (uint32_t m : modifiers) script += "keyup " + std::to_string(m) + "\n";
+    ASSERT_TRUE(platform::headless::AddScript(script));
+    Settle();
+  }
+  // A key event straight to the editor, with the modifiers held: its answer.
+  int32_t KeyEvent(uint32_t key, uint32_t virtualKey, const std::vector<uint32_t>& modifiers = {}) {
+    for (uint32_t m : modifiers) platform::headless::AddScript("key " + std::to_string(m) + "\n");
+    Settle();
+    SWinEvent event;
+    event.key = key;
+    event.virtualKey = virtualKey;
+    const int32_t answer = editor->OnCharacter(event);
+    for (uint32_t m : modifiers) platform::headless::AddScript("keyup " + std::to_string(m) + "\n");
+    Settle();
+    return answer;
+  }
+  SPointHV Cursor() {
+    const platform::SPoint p = platform::GetCursorPos();
+    return {p.x, p.y};
+  }
+  // The pixels of a picture, row after row.
+  static std::vector<uint32_t> Pixels(CImage* picture) {
+    std::vector<uint32_t> out;
+    CImNavigator nav(picture, nullptr, false, false);
+    for (uint32_t y = 0; nav.IsUsable() && y < nav.GetRows(); ++y)
+      for (uint32_t x = 0; x < nav.GetColumns(); ++x) out.push_back(nav.Cells(y)[x].value);
+    return out;
   }
   std::string CurrentCursor() { return platform::headless::CursorDescription(platform::GetCursor()); }
 
