@@ -249,6 +249,7 @@ void CDocWindow::TakeRenderedImage(SReadDocument& read) {
   if (!read.renderedImage) return;
   delete fRenderedImage;
   fRenderedImage = read.renderedImage.release();
+  fHoldsPicture = read.pictureRead;
   const SPointHV size = GetRenderImageSize();
   fShownSize = size;
   fVisiblePart = {0, 0, size.v, size.h};

@@ -64,8 +64,9 @@ int32_t CDocWindow::SaveDocument(int32_t asNew) {
   fRender.fTitle = fTitle;
   ClearFlags(kUnsavedChanges);
   SetFlags(kHasFile);
-  // The picture is a convenience beside the document: the save stands without it.
-  if (CPrefsFile().GetWord(CPrefsFile::kPictureWithDocumentOffset) != 0 && fRenderedImage) {
+  // The picture is a convenience beside the document: the save stands without it. A rendered image
+  // never rendered is no picture; a white one read back would hide the scene.
+  if (CPrefsFile().GetWord(CPrefsFile::kPictureWithDocumentOffset) != 0 && fRenderedImage && fHoldsPicture) {
     CFileSpec picture;
     int32_t err = picture.Set(WithExtension(path, kPictureExtension).c_str());
     if (!err) err = SaveImageAsBmp(picture, fRenderedImage, true);

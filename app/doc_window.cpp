@@ -234,6 +234,7 @@ int32_t CDocWindow::MakeImages(SPointHV imageSize, SPointHV renderSize) {
   fRenderedImage = NewImage(renderSize);
   if (!fWindowImage || !fRenderedImage) return kErrOutOfMemory;
   if (!fRenderedImage->Fill(0xFFFFFFFF)) return kErrOutOfMemory;
+  fHoldsPicture = false;
   fShownSize = renderSize;
   fVisiblePart = {0, 0, renderSize.v, renderSize.h};
   return kNoErr;

@@ -19,11 +19,22 @@ namespace fs = std::filesystem;
 
 const std::string kPutFilter("Quarn files(*.qnc)\0*.qnc\0", 25);
 
-using DocSave = DocCommandsTest;
+class DocSave : public DocCommandsTest {
+ protected:
+  // A render of the window's scene into its rendered image.
+  void Render() {
+    Show();
+    ASSERT_EQ(Button("clear & render button"), kHandled);
+    for (int i = 0; i < 10000 && window->GetRenderRequest(); ++i) ASSERT_EQ(window->Heartbeat(SHeartbeatRecord()), 0);
+    ASSERT_EQ(window->GetRenderRequest(), 0u);
+    ASSERT_TRUE(window->HoldsPicture());
+  }
+};
 
 TEST_F(DocSave, AFirstSaveAsksThenWritesTheDocumentAndItsPicture) {
   CDocWindow& w = Made();
   BuildScene();
+  Render();
   fs::create_directory(Path("a.b"));
   const size_t dialogs = DialogCount();
   Answer("save " + Path("a.b/scene"));
@@ -167,6 +178,7 @@ TEST_F(DocSave, ASaveThatFailsLeavesTheOldDocumentAndTheChangesUnsaved) {
 // The picture is a convenience: one that cannot be written is reported once, and the save stands.
 TEST_F(DocSave, APictureThatCannotBeWrittenLeavesTheDocumentSaved) {
   CDocWindow& w = Made();
+  Render();
   fs::create_directory(Path("scene.bmp"));
   const size_t boxes = platform::headless::ShownBoxes().size();
   Answer("save " + Path("scene.qnc"));
@@ -176,6 +188,28 @@ TEST_F(DocSave, APictureThatCannotBeWrittenLeavesTheDocumentSaved) {
   EXPECT_FALSE(w.GetFlags() & CDocWindow::kUnsavedChanges);
   EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes + 1);
   EXPECT_TRUE(fs::is_directory(Path("scene.bmp")));
+}
+
+// A rendered image that was never rendered is no picture: none is written, and the document opens
+// showing its wireframe. One rendered after the open is written at the next save.
+TEST_F(DocSave, ANeverRenderedPictureIsNotWrittenAndTheDocumentOpensOnItsWireframe) {
+  CDocWindow& w = Made();
+  BuildScene();
+  Answer("save " + Path("plain.qnc"));
+  ASSERT_EQ(w.SaveDocument(0), 0);
+  EXPECT_TRUE(fs::exists(Path("plain.qnc")));
+  EXPECT_FALSE(fs::exists(Path("plain.bmp")));
+
+  ASSERT_EQ(Make(), 0);
+  const CFileSpec spec = Spec("plain.qnc");
+  ASSERT_EQ(window->OpenDocument(0, &spec, false), 0);
+  EXPECT_TRUE(window->GetMode() & CDocWindow::kWireframeShown);
+  EXPECT_FALSE(window->GetMode() & CDocWindow::kRenderedShown);
+  EXPECT_FALSE(window->HoldsPicture());
+  Render();
+  window->SetFlags(CDocWindow::kUnsavedChanges);
+  ASSERT_EQ(window->SaveDocument(0), 0);
+  EXPECT_TRUE(fs::exists(Path("plain.bmp")));
 }
 
 }  // namespace
