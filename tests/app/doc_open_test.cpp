@@ -17,6 +17,10 @@
 #include "scene/sun_light.h"
 #include "scene/surface/texture.h"
 #include "tests/app/doc_commands_fixture.h"
+#include "app/entry.h"
+#include "document/prefs_file.h"
+#include "platform/system.h"
+#include "tests/tools/run_tool.h"
 
 namespace {
 
@@ -320,6 +324,61 @@ TEST_F(DocOpen, RevertReadsTheDocumentAsSaved) {
   EXPECT_EQ(w.GetMode() & CDocWindow::kRenderedShown, CDocWindow::kRenderedShown);
   EXPECT_EQ(Pixel(w.GetRenderedImage(), 10, 10), kRed);
   EXPECT_FALSE(w.GetFlags() & CDocWindow::kUnsavedChanges);
+}
+
+}  // namespace
+
+namespace {
+
+// A document of count spheres of their own materials, written by the scene tool into the folder.
+void WriteSpheres(const std::string& folder, const std::string& name, int count) {
+  std::string text = "size 160 120\ncamera from 16 16 -40 to 16 16 0 fov 60\n";
+  for (int i = 0; i < count; ++i)
+    text += "sphere s" + std::to_string(i) + " at " + std::to_string((i % 100) * 0.32) + " " +
+            std::to_string((i / 100) * 0.32) + " 0 size 0.3 0.3 0.3 colour 0.8 0.3 0.2\n";
+  std::ofstream(folder + "/" + name + ".txt") << text;
+  const SRun run = RunCommand(std::string(QUARN2_SCENE_PATH) + " '" + folder + "/" + name + ".txt' '" + folder + "/" +
+                              name + "' 2>&1");
+  ASSERT_EQ(run.status, 0) << run.out;
+}
+
+// With the program's pools, sized from the machine, a document larger than the objects pool of old
+// (about 3,500 spheres) opens, reverts and takes a merge, each reading beside the scene it replaces.
+class DocOpenLarge : public DocOpen {
+ protected:
+  SApplDesc AppDesc() const override {
+    SApplDesc desc = ProgramDesc();
+    SetPoolBudgets(desc, platform::PhysicalMemoryBytes(), CPrefsFile());
+    return desc;
+  }
+};
+
+TEST_F(DocOpenLarge, ADocumentPastTheOldPoolOpensRevertsAndTakesAMerge) {
+  WriteSpheres(dir_, "large.qnc", 4000);
+  WriteSpheres(dir_, "small.qnc", 500);
+  CDocWindow& w = Made();
+  const CFileSpec large = Spec("large.qnc"), small = Spec("small.qnc");
+  ASSERT_EQ(w.OpenDocument(0, &large, false), 0);
+  EXPECT_EQ(Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(), 4000u);
+  w.SetFlags(CDocWindow::kUnsavedChanges);
+  ASSERT_EQ(w.RevertDocument(w.GetFileSpec()), 0);
+  EXPECT_EQ(Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(), 4000u);
+  ASSERT_EQ(w.OpenDocument(1, &small, false), 0);
+  EXPECT_EQ(Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(), 4500u);
+}
+
+// Where the pool is too small for a document, the open says "out of memory", never an expansion
+// error, and the window's scene stays as it was for the next open.
+TEST_F(DocOpen, ADocumentTooLargeForThePoolIsOutOfMemoryAndTheWindowGoesOn) {
+  WriteSpheres(dir_, "large.qnc", 6000);
+  WriteSpheres(dir_, "small.qnc", 500);
+  CDocWindow& w = Made();
+  const CFileSpec large = Spec("large.qnc"), small = Spec("small.qnc");
+  ASSERT_EQ(w.OpenDocument(0, &small, false), 0);
+  EXPECT_EQ(w.OpenDocument(0, &large, false), kErrOutOfMemory);
+  EXPECT_EQ(Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(), 500u);
+  EXPECT_STREQ(w.GetFileSpec().GetPath(), Path("small.qnc").c_str());
+  EXPECT_EQ(w.OpenDocument(0, &small, false), 0);
 }
 
 }  // namespace
