@@ -407,7 +407,6 @@ TEST_F(DocWindowMouse, SpaceScrollsTheRenderedImageWithinItsBounds) {
   EXPECT_EQ(part.bottom, 360);
 }
 
-
 // A 30-pixel drag of a side handle scales by 1.05 for every 4 pixels however many steps it arrives in,
 // whether the pointer reports its travel step by step or its absolute place (a tablet, or a pointer
 // that moved again before going back to the press point took effect); the pointer ends where it was
