@@ -1,5 +1,6 @@
 // Opening, merging and reverting documents in the document window, and opens that fail.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -208,11 +209,14 @@ TEST_F(DocOpen, AnOpenThatFailsLeavesTheWindowAsItWas) {
   std::ofstream(Path("plain.qnc")) << "no composite file at all\n";
   SaveScene("narrow.qnc", [](CDocSettings& s) { s.SetWord(CDocSettings::kImageWidth, 0); });
   SaveScene("wide.qnc", [](CDocSettings& s) { s.SetWord(CDocSettings::kRenderWidth, 5000); });
+  ASSERT_EQ(::mkfifo(Path("pipe.qnc").c_str(), 0600), 0);
+  fs::create_directory(Path("folder.qnc"));
 
   const struct {
     const char* name;
     const char* file;
     int32_t code;  // 0: opens, but the settings are not taken
+    const char* said = nullptr;  // why a path that is no file is refused, before anything opens it
   } cases[] = {
       // The cut goes through the composite file's chunks: damaged data.
       {"cut short", "short.qnc", kErrDamagedData},
@@ -221,6 +225,9 @@ TEST_F(DocOpen, AnOpenThatFailsLeavesTheWindowAsItWas) {
       {"a width of 0", "narrow.qnc", 0},
       {"a width of 5000", "wide.qnc", 0},
       {"a kept texture that cannot move", "scene.qnc", kErrExpansion},
+      // A pipe's open would wait for a writer for good.
+      {"a named pipe", "pipe.qnc", kSilentCode25, "it is not a plain file"},
+      {"a folder", "folder.qnc", kSilentCode25, "it is a folder"},
   };
   for (const auto& c : cases) {
     const bool refusing = c.code == kErrExpansion;
@@ -243,9 +250,16 @@ TEST_F(DocOpen, AnOpenThatFailsLeavesTheWindowAsItWas) {
     CImage* const images[] = {w.GetWindowImage(), w.GetRenderedImage()};
     const uint32_t pixel = Pixel(w.GetRenderedImage(), 3, 3);
 
+    const size_t boxes = platform::headless::ShownBoxes().size();
     const int32_t result = Open(w, c.file);
     gRefused = nullptr;
     EXPECT_EQ(result, c.code) << c.name;
+    if (c.said) {
+      ASSERT_EQ(platform::headless::ShownBoxes().size(), boxes + 1) << c.name;
+      EXPECT_EQ(platform::headless::ShownBoxes().back().text,
+                "\"" + Path(c.file) + "\" cannot be opened: " + c.said + ".")
+          << c.name;
+    }
     EXPECT_EQ(w.GetWindowImageSize(), (SPointHV{320, 240})) << c.name;
     EXPECT_EQ(w.GetRenderImageSize(), (SPointHV{320, 240})) << c.name;
     if (c.code == 0) continue;
