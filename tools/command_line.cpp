@@ -117,7 +117,7 @@ std::string ResultWords(int32_t code) { return BuiltInMessageFor(code) + " (code
 
 std::string FileProblem(const std::string& path, int32_t code, const std::string& refusal) {
   std::string text = refusal.empty() ? BuiltInMessageFor(code) : refusal;
-  // The movie writer answers invalid size for a write past the limit, as for its own 2 GiB.
+  // The movie writer answers invalid size for a write past the limit, as for its own largest movie.
   if ((code == kErrDiskFull || code == kErrInvalidSize) && platform::FileSizeLimitReached())
     text = "the file size limit (ulimit -f) was reached";
   if (platform::IsFolder(path)) text = "is a folder";
