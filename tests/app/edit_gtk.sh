@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # The Edit menu's commands on the real back end, on the display that xvfb-run gives, over the default
 # scene: Ctrl+A selects the ground (its box and handles appear), Ctrl+X takes it out of the scene, and
-# Ctrl+Z brings it back selected, the window as it was after Ctrl+A. No run may print a sanitizer
-# report. Arguments: the program and the build's data/ folder.
-source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
+# Ctrl+Z brings it back selected, the window as it was after Ctrl+A. Ctrl+T on the ground says that
+# this kind of object has no editor (read through the accessibility bus of a session bus of its own).
+# No run may print a sanitizer report. Arguments: the program and the build's data/ folder.
+if [ -z "${QUARN2_OWN_BUS:-}" ]; then
+  QUARN2_OWN_BUS=1 exec dbus-run-session -- bash "$0" "$@"
+fi
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/program_gtk.sh" "$1" "$2"
 
 start_program
 sleep 3
@@ -18,6 +23,14 @@ xdotool key ctrl+a
 sleep 1.5
 capture selected.png
 differs start.png selected.png || fail "Ctrl+A changed nothing on screen"
+
+check
+xdotool key ctrl+t
+shown="$(/usr/bin/python3 "$here/shown_text.py" Quarn2 "This kind of object has no editor." 2>/dev/null)"
+[ "$shown" = shown ] || fail "Ctrl+T on the ground did not say that it has no editor"
+xdotool key Return
+sleep 1
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
 
 check
 xdotool key ctrl+x
