@@ -380,7 +380,8 @@ int32_t CDocWindow::CopyViewDotStates(CDocWindow* from) {
     C3dCamera* source = from ? from->fViewCameras[view] : nullptr;
     C3dCamera* target = fViewCameras[view];
     if (!source || !target || source == target) continue;
-    if (const int32_t err = source->CopyTo(*target)) return err == kErrOutOfMemory ? err : kErrOutOfMemory;
+    // A camera that cannot be locked to copy is the one failure: out of memory.
+    if (source->CopyTo(*target)) return kErrOutOfMemory;
   }
   return kNoErr;
 }
