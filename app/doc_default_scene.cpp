@@ -135,14 +135,11 @@ int32_t CDocWindow::SetUpSky(CResourceEnv* textures) {
 }
 
 int32_t CDocWindow::CreateDefaultPicture() {
-  CBaseTexture* made = nullptr;
-  if (const int32_t err = CBaseTexture::FindOrCreate(CPictTexture::kClassTag, 0, ObjectsEnvironment(), &made))
-    return err;
-  if (const int32_t err = fScene->AddObject(made)) {
-    delete made;
-    return err;
-  }
-  auto* texture = static_cast<CPictTexture*>(made);
+  SObjectKey textureKey;
+  SSpoolTableSpec spec;
+  MakeCreationKey<CPictTexture>(ObjectsEnvironment(), textureKey, spec);
+  CPictTexture* texture = nullptr;
+  if (const int32_t err = CPictTexture::New(&texture, fScene.get(), textureKey, spec)) return err;
   {
     CHolder lock(texture, true, false);
     if (!lock.IsLocked()) return LockError(texture);

@@ -8,6 +8,7 @@
 #include "document/plugin.h"
 #include "document/progress_titles.h"
 #include "editing/host_callbacks.h"
+#include "framework/core/appl.h"
 #include "framework/core/progress.h"
 #include "framework/core/result_codes.h"
 #include "scene/base_sys.h"

@@ -22,8 +22,6 @@
 #include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
 #include "framework/ui/ui_message.h"
-#include "platform/ansi_text.h"
-#include "platform/file.h"
 #include "scene/base_sys.h"
 #include "scene/group.h"
 #include "scene/sky.h"
@@ -123,16 +121,6 @@ int32_t CDocWindow::AskForFileToOpen(CFileSpec* spec, const char* filter) {
   if (owner) owner->LowerModalLevel();
   app->DispatchPaintMessages();
   return err;
-}
-
-// A folder, a pipe or a device is named as one before anything opens it: a pipe's open would wait for
-// good. The message said it, so the answer is a silent failure.
-int32_t CDocWindow::RefuseNonPlainFile(const char* path) {
-  const std::string reason = platform::NotPlainFileReason(path);
-  if (reason.empty()) return kNoErr;
-  const std::string name = platform::Utf8ToAnsi(path);
-  if (CAppl* app = GetApplication()) app->ShowMessage(("\"" + name + "\" cannot be opened: " + reason + ".").c_str());
-  return kSilentCode25;
 }
 
 int32_t CDocWindow::LoadDocument(const CFileSpec& spec, EReadKind kind, bool withSkyAndSun) {

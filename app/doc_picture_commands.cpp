@@ -1,11 +1,10 @@
 // Reading a picture into the rendered image, the page set-up and printing the image shown.
 #include "app/doc_window.h"
 #include "app/printer.h"
-#include "framework/core/busy_cursor.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
 #include "framework/ui/ui_message.h"
-#include "framework/image/image_io.h"
+#include "framework/ui/ask_image_file.h"
 #include "framework/ui/im_element.h"
 
 namespace {
@@ -15,21 +14,10 @@ constexpr const char* kPrintTitle = "Quarn 2 Document";
 }  // namespace
 
 int32_t CDocWindow::OpenPicture() {
-  CFileSpec spec;
-  int32_t type = CImageIO::kTypeNone;
-  bool cancelled = false;
-  CUICmFunction* owner = GetOwner();
-  if (owner) owner->RaiseModalLevel();
-  const int32_t asked = CImageIO().AskImageFile(&spec, &type, &cancelled);
-  if (owner) owner->LowerModalLevel();
-  if (cancelled) return kNoErr;
-  if (asked) return asked;
-  if (const int32_t err = RefuseNonPlainFile(spec.GetPath())) return err;
   CImage* picture = nullptr;
-  {
-    CBusyCursor busy;
-    if (const int32_t err = CImageIO::ReadByType(spec, type, &picture)) return err;
-  }
+  const int32_t asked = AskAndReadImage(GetOwner(), &picture);
+  if (asked == kSilentCode24) return kNoErr;
+  if (asked) return asked;
   if (!picture || !picture->IsReady()) {
     delete picture;
     return kErrOutOfMemory;

@@ -314,7 +314,11 @@ void CDocWindow::BindOverlayElements() {
     BindElementData(fDocImage, need::kOverlayButtons[i].name, &button, &UIHostPressButton, nullptr, nullptr);
     fOverlayButtons[i] = dynamic_cast<CImElement*>(button);
   }
-  if (CImElement* family = fOverlayButtons[kFamilyChiclet]) family->SetDrawCallback(&PaintFamilyChiclet);
+  if (CImElement* family = fOverlayButtons[kFamilyChiclet]) {
+    family->SetDrawCallback(&PaintFamilyChiclet);
+    family->SetPressCallback(&OnChicletPress);
+  }
+  if (CImElement* attributes = fOverlayButtons[kAttributesChiclet]) attributes->SetPressCallback(&OnChicletPress);
   CElement* patch = nullptr;
   BindElementData(fDocImage, need::kPatchRender.name, &patch, &OnPatchRenderClick, nullptr, nullptr);
   fPatchRender = dynamic_cast<CImElement*>(patch);
@@ -322,6 +326,13 @@ void CDocWindow::BindOverlayElements() {
   fPatchRender->SetDrawCallback(&PaintPatchRender);
   if (fPatchPictures && fPatchRender->SetImageList(fPatchPictures.get(), true) == kNoErr) fPatchPictures.release();
   fPatchRender->SelectEntry(0, false, false, false);
+}
+
+int32_t CDocWindow::OnChicletPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+  *handled = element;
+  CUIMessage message;
+  message.InitFromElement(0, element, CUIMessage::kBroadcast);
+  return element->SendMessageUp(&message, element);
 }
 
 // ---- small operations

@@ -160,7 +160,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   int32_t GetEditSpace() const override { return fEditSpace; }
   void SetEditSpace(int32_t space) { fEditSpace = space; }
   const char* GetTitle() const { return fTitle; }
-  SPointHV GetWindowImageSize() const;
+  SPointHV GetWindowImageSize() const override;
   SPointHV GetRenderImageSize() const;
   CResourceEnv* GetTextureLibrary() const { return fTextures; }
   const CFileSpec& GetFileSpec() const { return fFile; }
@@ -219,6 +219,17 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void SetDragState(bool dragging) override { SetDragging(dragging); }
   // The object-info notification of a drag step, while F10 is held or kNotifyDrags is set.
   void NotifyDragStep(uint32_t code) override;
+
+  // ---- CDocumentHost: what the display palette reaches (doc_window_drawing.cpp)
+  CView* GetHostView() override { return &fView; }
+  bool IsLivePreviewOn() const override { return (fFlags & kLivePreview) != 0; }
+  void SetLivePreviewOn(bool on) override { on ? SetFlags(kLivePreview) : ClearFlags(kLivePreview); }
+  void MarkBackgroundChanged() override { fBackgroundChanged = 1; }
+  void SetHidingUnderground(bool hide) override { fHideUnderground = hide ? 1 : 0; }
+  // Picture N of the window's layout file as the view's background picture: the read's code.
+  int32_t LoadBackdrop(uint32_t picture) override;
+  void ShowPlopRender() override;
+  void RepaintWindow() override;
 
   // ---- CPreviewDocument
   uint32_t GetRenderSettings() const override { return fRender.fSettings.fFlags; }
@@ -508,7 +519,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // Space drags from the anchor (screen point), which the pointer goes back to after each step:
   // the camera's pan, recorded as one camera action, or the trackball through the camera controls'
   // messages to the window's own handler.
-  int32_t TrackCameraDrag(SPointHV anchor);
+  int32_t TrackCameraDrag(SPointHV anchor) override;
   int32_t TrackTrackballDrag(SPointHV anchor);
   // Moves the visible part of the rendered image with the pointer, inside the image.
   int32_t ScrollRenderedImage();
@@ -532,7 +543,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // and whether shadows under the ground are hidden.
   int32_t GetBackgroundChoice() const { return fBackgroundChoice; }
   bool IsBackgroundChanged() const { return fBackgroundChanged != 0; }
-  bool IsHidingUnderground() const { return fHideUnderground != 0; }
+  bool IsHidingUnderground() const override { return fHideUnderground != 0; }
   // The pop-up byte: the pointer information was posted and is not posted again until it is cleared.
   bool IsInfoShown() const { return fInfoShown != 0; }
   void SetInfoShown(bool shown) { fInfoShown = shown ? 1 : 0; }
@@ -554,7 +565,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // count generations of copies of the selection (C3dDocument::ReplicateObjects), left selected and
   // recorded as one create action, under the busy cursor unless it already shows: 0 or the failing
   // step's code.
-  virtual int32_t ReplicateWithParameters(uint32_t count, const SReplicateSettings& settings, uint32_t mode);
+  int32_t ReplicateWithParameters(uint32_t count, const SReplicateSettings& settings, uint32_t mode) override;
 
   // ---- handlers the dispatcher routes to. Each answers 0 (not handled), 26 (handled) or an error
   // code.
@@ -630,6 +641,9 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // ---- element hooks
   static int32_t PaintFamilyChiclet(CElement* element, uint32_t pass, CImage* port);
   static int32_t OnPatchRenderClick(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
+  // The attributes and family chiclets broadcast their message at the press: the dialog opens beside
+  // the pointer while the button is still held, for a drag over its checks or families.
+  static int32_t OnChicletPress(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
   static int32_t PaintPatchRender(CElement* element, uint32_t pass, CImage* port);
   // Which part of the "patch render" picture a click this far below its top selects: 0, 1 or 2.
   static uint32_t PatchRenderPart(int32_t below);
@@ -652,9 +666,6 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // they uncovered painted afterwards: 0 with the chosen file, 24 when cancelled.
   int32_t AskForFileToOpen(CFileSpec* spec, const char* filter);
   int32_t AskForFileToSave(CFileSpec* spec, const char* filter, const char* name);
-  // 0 for a plain file (or none there); a folder, a pipe or a device is named in a message and
-  // answers a silent failure.
-  static int32_t RefuseNonPlainFile(const char* path);
   // The open and revert sequence: read, then the scene replaced or merged into, then prepared.
   int32_t LoadDocument(const CFileSpec& spec, EReadKind kind, bool withSkyAndSun);
   int32_t ReadDocumentFile(SReadDocument& read);

@@ -6,6 +6,7 @@
 #include "app/doc_window.h"
 #include "framework/core/appl.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/spool_key.h"
 #include "framework/image/image.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/geometry.h"
@@ -242,6 +243,18 @@ int32_t CDocWindow::LoadBackdrop(CResourceEnv* environment, const SSpoolKey& key
   delete picture;
   return kNoErr;
 }
+
+int32_t CDocWindow::LoadBackdrop(uint32_t picture) {
+  SSpoolKey key;
+  key.Set(kImageType, picture, false);
+  return LoadBackdrop(GetResourceEnvironment(), key);
+}
+
+void CDocWindow::ShowPlopRender() {
+  if (fPatchRender) fPatchRender->Show(true);
+}
+
+void CDocWindow::RepaintWindow() { Redraw(static_cast<const SRect*>(nullptr)); }
 
 // ---- element hooks
 

@@ -65,13 +65,13 @@ int32_t CDocWindow::EditSelection() {
     case C3dTriangleMesh::kClassTag: {
       if (!fMeshPanel) return kNoErr;
       if (const int32_t err = fMeshPanel->BuildOnce()) return err;
-      if (fMeshPanel->SetMesh(fObjects.get()) == kNoErr) fMeshPanel->Refresh(false);
+      if (fMeshPanel->SetMesh(fScene.get()) == kNoErr) fMeshPanel->Refresh(false);
       return kHandled;
     }
     case C3dTorus::kClassTag: {
       if (!fTorusEditor) return kNoErr;
       if (const int32_t err = fTorusEditor->BuildOnce()) return err;
-      if (fTorusEditor->SetTorus(fObjects.get()) == kNoErr) fTorusEditor->Refresh(false);
+      if (fTorusEditor->SetTorus(fScene.get()) == kNoErr) fTorusEditor->Refresh(false);
       return kHandled;
     }
     default:

@@ -22,6 +22,7 @@
 #include "framework/ui/im_element.h"
 #include "framework/ui/pointer_steps.h"
 #include "framework/ui/ui_message.h"
+#include "panels/edit_tori.h"
 #include "panels/nano_editor.h"
 #include "platform/clock.h"
 #include "platform/gdi.h"
@@ -108,6 +109,11 @@ void CDocWindow::NotifyDragStep(uint32_t code) {
 int32_t CDocWindow::HandleMouseDown(SWinEvent& event) {
   CAppl* app = GetApplication();
   if (!app) return kHandled;
+  // The torus editor on top closes at a press in the window, which it does not take further.
+  if (fTorusEditor && fTorusEditor->IsShown() && !fTorusEditor->IsStale()) {
+    fTorusEditor->CloseFromOutside();
+    return kHandled;
+  }
   // A dialog stands in front.
   if (IsStale()) {
     platform::Beep();

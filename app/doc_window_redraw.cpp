@@ -19,8 +19,6 @@
 
 namespace {
 
-// The detail values of the scene classes' wireframe meshes, coarse to fine.
-constexpr uint32_t kClassDetails[3] = {8, 16, 32};
 // The drawing passes of the overlay buttons: the host canvas's layers.
 constexpr uint32_t kButtonPasses = 3;
 // Neighbouring overlay buttons overlap by this much.
@@ -100,9 +98,8 @@ void CDocWindow::BindView(CImage* target) {
 
 int32_t CDocWindow::RedrawView() { return fView.UpdateFromCamera(); }
 
-int32_t CDocWindow::ResetClasses() {
-  return C3dBaseSys::ResetAllClasses(kClassDetails[0], kClassDetails[1], kClassDetails[2]);
-}
+// At the view's details, which the display palette's resolution menus choose.
+int32_t CDocWindow::ResetClasses() { return fView.ResetClassMeshes(); }
 
 // The background (the rendered image when it is the backdrop), the scene in wireframe, and, when not
 // dragging, the overlay buttons.

@@ -6,10 +6,14 @@
 
 #include "app/quarn_app.h"
 #include "document/prefs_file.h"
+#include "document/register_document_services.h"
 #include "framework/core/ordax.h"
+#include "framework/ui/register_ui_services.h"
+#include "panels/register_panel_services.h"
 #include "platform/headless.h"
 #include "platform/single_instance.h"
 #include "platform/system.h"
+#include "presets/register_preset_services.h"
 
 uint32_t DataPoolBudget(uint64_t physicalBytes, const CPrefsFile& prefs) {
   return DataPoolBudget(physicalBytes, prefs.IsRead(), prefs.GetMemoryPercent());
@@ -41,8 +45,16 @@ std::string JoinCommandLine(int argc, const char* const* argv) {
   return line;
 }
 
+void RegisterLibraryServices() {
+  RegisterUiServices();
+  RegisterDocumentServices();
+  RegisterPanelServices();
+  RegisterPresetServices();
+}
+
 int RunProgram(const std::string& commandLine) {
   platform::IgnoreFileSizeSignal();
+  RegisterLibraryServices();
   if (platform::ClaimSingleInstance(CWinAppl::kClassName, kProgramName, commandLine) ==
       platform::InstanceRole::kForwarded)
     return 0;

@@ -26,5 +26,9 @@ void SetPoolBudgets(SApplDesc& desc, uint64_t physicalBytes, const CPrefsFile& p
 // a quote or backslash inside it escaped with a backslash.
 std::string JoinCommandLine(int argc, const char* const* argv);
 
+// What each library registers for the earlier ones that call it (the interface framework, the
+// documents, the palettes and dialogs, the presets), as the program does before anything else.
+void RegisterLibraryServices();
+
 // 0 after an ordinary run or when a running instance took the command line; 1 when start-up failed.
 int RunProgram(const std::string& commandLine);

@@ -55,6 +55,14 @@ const SLayoutNeed kPatchRenderPictures{SLayoutNeed::kImageList, "docwindow.dat",
                                        SLayoutNeed::kAnyElement, 3};
 const SLayoutNeed kDefaultPicture{SLayoutNeed::kPicture, "docwindow.dat", "leo"};
 const SLayoutNeed kRegionTint{SLayoutNeed::kPicture, "docwindow.dat", "region tint", 106};
+const SLayoutNeed kBackdrops[kBackdropCount] = {
+    {SLayoutNeed::kPicture, "docwindow.dat", "backdrop paper", 100},
+    {SLayoutNeed::kPicture, "docwindow.dat", "backdrop spray", 101},
+    {SLayoutNeed::kPicture, "docwindow.dat", "backdrop grid", 102},
+    {SLayoutNeed::kPicture, "docwindow.dat", "backdrop pad", 103},
+    {SLayoutNeed::kPicture, "docwindow.dat", "backdrop graph paper", 104},
+    {SLayoutNeed::kPicture, "docwindow.dat", "backdrop green", 105},
+};
 const SLayoutNeed kDocContextMenu{SLayoutNeed::kMenu, "docwindow.dat", nullptr, 150};
 const SLayoutNeed kWarnings{SLayoutNeed::kTextList, "system.dat", "warnings_", 0, nullptr, SLayoutNeed::kAnyElement, 1};
 const SLayoutNeed kCloudTextureNames{SLayoutNeed::kTextList, "textures.dat", "cloud texture names", 0, nullptr,
@@ -150,6 +158,7 @@ SLayoutNeedTable AppLayoutNeeds() {
     add(need::kOptionMenus);
     add(need::kViewDots);
     add(need::kControlHelp);
+    add(need::kBackdrops);
     needs.push_back(&need::kImageInfo);
     needs.insert(needs.end(), {&need::kSplashPicture, &need::kAboutText});
     return needs;

@@ -61,6 +61,9 @@ extern const SLayoutNeed kPatchRender;
 extern const SLayoutNeed kPatchRenderPictures;  // its three pictures
 extern const SLayoutNeed kDefaultPicture;       // the picture of a new document's picture texture
 extern const SLayoutNeed kRegionTint;           // picture 106: the tile the rendered region is tinted with
+// Pictures 100 to 105: the background pictures the display palette chooses for the view.
+inline constexpr uint32_t kBackdropCount = 6;
+extern const SLayoutNeed kBackdrops[kBackdropCount];
 extern const SLayoutNeed kDocContextMenu;       // row 1 zoom to the selection, row 2 show "patch render"
 extern const SLayoutNeed kWarnings;             // the application's warnings
 extern const SLayoutNeed kCloudTextureNames;    // the texture library's textures for a new sky's clouds

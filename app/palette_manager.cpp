@@ -296,7 +296,7 @@ int32_t CPaletteManager::ConstructPalettes() {
   err = Make(&t.skyFogPalette, kSkyFogPaletteFile, kBuild);
   if (!err) err = Make(&t.selectionPalette, kSelectionPaletteFile, kBuild);
   if (!err) err = Make(&t.colorPicker, kColorPickerFile, kBuild);
-  if (!err) err = Make(&t.displayPalette, kDisplayPaletteFile, kBuild);
+  if (!err) err = Make(&t.displayPalette, kDisplayPaletteFile, kBuild, static_cast<CDocumentHost*>(t.docWindow));
   if (err) return err;
   t.displayPalette->SetCompanions(t.colorPicker, t.selectionPalette);
   t.selectionPalette->SetDisplayPalette(t.displayPalette);
@@ -312,7 +312,8 @@ int32_t CPaletteManager::ConstructLibraries() {
     err = Make(&t.materialComposer, kMaterialComposerFile, kPreBuild, t.files[kTexturesFile], t.pictTextures,
                t.edit3dTexture, t.objMatPresets, t.dtEditor);
   if (!err) err = Make(&t.textEditPopup, kMaterialComposerFile, kPreBuild);
-  if (!err) err = Make(&t.editLight, kEditLightFile, kNoBuild, t.pictTextures, t.objMatPresets);
+  if (!err)
+    err = Make(&t.editLight, kEditLightFile, kNoBuild, static_cast<CGelPictures*>(t.pictTextures), t.objMatPresets);
   if (!err) err = Make(&t.skyFogPresets, kSkyFogPresetsFile, kPreBuild, t.controlPalette, t.addPreset, t.deletePreset);
   if (!err) err = Make(&t.prefs, kPrefsFile, kNoBuild);
   return err;
@@ -348,8 +349,12 @@ void CPaletteManager::LinkCanvases() {
     t.skyFogPresets->SetSkyFogPalette(t.skyFogPalette);
   }
   if (t.editFamily) t.editFamily->SetOwner(window);
+  if (t.replicate) t.replicate->SetOwner(window);
+  if (t.editPoly) t.editPoly->SetOwner(window);
+  if (t.editTori) t.editTori->SetOwner(window);
   if (t.createPalette) t.createPalette->SetOwner(window);
   if (t.selectionPalette) t.selectionPalette->SetOwner(window);
+  if (t.displayPalette) t.displayPalette->SetOwner(window);
   if (t.editLight) t.editLight->SetOwner(window);
   if (t.editPalette) t.editPalette->SetOwner(window);
 }

@@ -9,7 +9,6 @@
 #include "document/layout_needs.h"
 #include "document/plugin_callbacks.h"
 #include "framework/core/appl.h"
-#include "framework/core/document_services.h"
 #include "framework/core/dyn_table.h"
 #include "framework/core/io_progress.h"
 #include "framework/core/ix_text.h"
@@ -33,6 +32,11 @@ constexpr const char kImportLineBuiltIn[] = "Import object";
 CDynTable<CQNPlugin*>* gPlugins = nullptr;
 CDynTable<SIOFormatItem>* gFormats = nullptr;
 QNHostFn* gCallbacks = nullptr;
+// What the finding step left out and why, one "NAME: why" a line, for the command's one message.
+std::string gScannedFolder;
+std::vector<std::string> gProblems;
+
+std::string NameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 void DeleteTables() {
   delete gPlugins;
@@ -129,6 +133,8 @@ CQNPlugin::~CQNPlugin() { Unload(); }
 
 int32_t CQNPlugin::CreateTables(SRange layout) {
   if (gPlugins || gFormats || gCallbacks) return kErrUnexpectedStatus;
+  gScannedFolder.clear();
+  gProblems.clear();
   gPlugins = new CDynTable<CQNPlugin*>(layout);
   gFormats = new CDynTable<SIOFormatItem>(layout);
   CMemPool* pool = GetDefaultPool();
@@ -146,13 +152,28 @@ int32_t CQNPlugin::ScanDirectory(const char* folder, const char* extension) {
   if (!gPlugins || !app || !extension) return kErrUnexpectedStatus;
   CFileSpec spec;
   if (const int32_t err = app->SetModuleDirectory(folder, &spec)) return err;
+  gScannedFolder = spec.GetPath();
+  // A missing folder holds no plug-in, as an empty one; a folder that others could have filled is not
+  // looked into.
+  if (!platform::PathExists(gScannedFolder)) return kNoErr;
+  if (const std::string why = platform::UntrustedCodeReason(gScannedFolder, true); !why.empty()) {
+    gProblems.push_back("the folder itself: " + why);
+    return kNoErr;
+  }
   std::vector<std::string> names;
-  // A folder that cannot be read holds no plug-in, as an empty one.
-  if (!platform::ListFolder(spec.GetPath(), extension, &names)) return kNoErr;
+  if (!platform::ListFolder(gScannedFolder, extension, &names)) return kNoErr;
   for (const std::string& name : names) {
+    const std::string path = gScannedFolder + "/" + name;
+    if (const std::string why = platform::UntrustedCodeReason(path, false); !why.empty()) {
+      gProblems.push_back(name + ": " + why);
+      continue;
+    }
     CFileSpec file;
     // A name whose full path is too long to hold cannot be loaded either.
-    if (file.Set((std::string(spec.GetPath()) + "/" + name).c_str())) continue;
+    if (file.Set(path.c_str())) {
+      gProblems.push_back(name + ": its path is too long");
+      continue;
+    }
     CQNPlugin* plugin = new CQNPlugin(file);
     if (!plugin) return kErrOutOfMemory;
     if (!gPlugins->Append(plugin)) {
@@ -172,6 +193,7 @@ int32_t CQNPlugin::QueryFormats(bool unload) {
   for (uint32_t i = gPlugins->GetCount(); i-- > 0;) {
     CQNPlugin* plugin = (*gPlugins)[i];
     if (plugin->IsLoaded() || plugin->Load() == kNoErr) plugin->AddFormats(params);
+    else gProblems.push_back(NameOf(plugin->GetPath()) + ": " + plugin->GetProblem());
     if (unload) plugin->Unload();
   }
   SortFormats(ByDescription);
@@ -268,17 +290,18 @@ int32_t CQNPlugin::DeleteAll() {
   return kNoErr;
 }
 
+// A plug-in is code from a folder that others may share less care over than the program's own: the
+// libraries it needs come only from where the system keeps libraries, never from beside it.
 int32_t CQNPlugin::Load() {
   if (fLibrary) return fEntry ? kNoErr : kErrFailedCreation;
   const std::string path = fSpec.GetPath();
-  // The library's folder is current while it loads, for plug-ins that look beside themselves.
-  std::string current;
-  const bool remembered = platform::GetCurrentFolder(&current);
-  platform::SetCurrentFolder(platform::FolderOf(path));
-  fLibrary = platform::LoadLibrary(path);
+  fProblem.clear();
+  fLibrary = platform::LoadLibrary(path, platform::DependencySearch::kSystemOnly);
   const char* entryName = EntryNameFor(path);
-  if (fLibrary && entryName) fEntry = reinterpret_cast<QNPluginEntry>(platform::FindLibraryEntry(fLibrary, entryName));
-  if (remembered) platform::SetCurrentFolder(current);
+  if (!fLibrary) fProblem = platform::LibraryFailure();
+  else if (!entryName) fProblem = "its name does not end in \"" QN_IO_EXTENSION "\" or \"" QN_IMAGE_EXTENSION "\" as written";
+  else if (!(fEntry = reinterpret_cast<QNPluginEntry>(platform::FindLibraryEntry(fLibrary, entryName))))
+    fProblem = std::string("it has no entry ") + entryName;
   if (!fEntry) return kErrFailedCreation;
   Call(QN_SELECTOR_INIT, nullptr);
   return kNoErr;
@@ -310,10 +333,26 @@ const SIOFormatItem* CQNPlugin::GetFormat(uint32_t index) {
 
 QNHostFn* CQNPlugin::GetHostCallbacks() { return gCallbacks; }
 
-int32_t FindPlugins(const char* folder, const char* extension) {
+int32_t FindPluginsQuietly(const char* folder, const char* extension) {
   if (const int32_t err = CQNPlugin::CreateTables(SRange().Set(0, 8))) return err;
   if (const int32_t err = CQNPlugin::ScanDirectory(folder, extension)) return err;
   return CQNPlugin::QueryFormats(false);
+}
+
+int32_t FindPlugins(const char* folder, const char* extension) {
+  const int32_t result = FindPluginsQuietly(folder, extension);
+  ReportPluginProblems();
+  return result;
+}
+
+const std::vector<std::string>& CQNPlugin::GetProblems() { return gProblems; }
+
+void ReportPluginProblems() {
+  CAppl* app = GetApplication();
+  if (gProblems.empty() || !app) return;
+  std::string text = "Plug-ins in \"" + gScannedFolder + "\" were not loaded:";
+  for (const std::string& line : gProblems) text += "\n" + line;
+  app->ShowMessage(text.c_str());
 }
 
 int32_t ReleasePlugins() { return CQNPlugin::DeleteAll(); }
@@ -339,8 +378,4 @@ int32_t CallImportPlugin(QNPluginParams* block, const char* path) {
   ProgressEnd();
   CQNPlugin::SetHostCallback(nullptr);
   return answer;
-}
-
-int32_t GetPluginFormatDescription(char* destination, size_t capacity, uint32_t index) {
-  return CQNPlugin::GetFormatDescription(destination, capacity, index);
 }

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "document/plugin_protocol.h"
 #include "framework/core/base_object.h"
@@ -39,11 +41,14 @@ class CQNPlugin : public CBaseObject {
   // 9 when any cannot be had (nothing is kept then); 15 while a host exists.
   static int32_t CreateTables(SRange layout);
   // One record per file of the folder (resolved against the program's folder) whose name ends in
-  // extension, in byte-wise name order. A folder that is missing or holds none adds nothing.
+  // extension, in byte-wise name order. A folder that is missing or holds none adds nothing. A folder
+  // or file that someone else could have put there (platform::UntrustedCodeReason) is left out and
+  // noted among the problems.
   static int32_t ScanDirectory(const char* folder, const char* extension);
   // Rebuilds the format table from every plug-in that loads, answers selector 2 with 0 and a count,
-  // and describes a format under selector 3; sorted by description. 15 without tables, 9 without
-  // memory, 5 when there is no plug-in at all.
+  // and describes a format under selector 3; sorted by description. A plug-in that does not load is
+  // noted among the problems with the reason. 15 without tables, 9 without memory, 5 when there is no
+  // plug-in at all.
   static int32_t QueryFormats(bool unload);
   // The file-dialog filter list: "label\0patterns\0" pairs ended by one more terminator, with the
   // all-formats pair first when asked. Sorts the format table by filter text first. 15 without a
@@ -67,20 +72,24 @@ class CQNPlugin : public CBaseObject {
   // Frees every library, deletes every record and the three tables.
   static int32_t DeleteAll();
 
-  // Loads the library and binds the entry that its extension names (compared exactly), with the
-  // library's own folder current meanwhile; then calls selector 0. 13 when the library does not load
-  // or has no such entry; a library without the entry stays loaded until it is unloaded with the rest.
+  // Loads the library, whose dependencies are never looked for beside it, and binds the entry that its
+  // extension names (compared exactly); then calls selector 0. 13 when the library does not load or
+  // has no such entry, the reason then in GetProblem(); a library without the entry stays loaded until
+  // it is unloaded with the rest.
   int32_t Load();
   // Selector 1 when an entry is bound, then frees the library.
   void Unload();
   bool IsLoaded() const { return fLibrary != nullptr; }
   const char* GetPath() const { return fSpec.GetPath(); }
+  const std::string& GetProblem() const { return fProblem; }
 
   static uint32_t GetPluginCount();
   static CQNPlugin* GetPlugin(uint32_t index);
   static uint32_t GetFormatCount();
   static const SIOFormatItem* GetFormat(uint32_t index);
   static QNHostFn* GetHostCallbacks();
+  // What the scan and the query of the current host left out, one "NAME: why" a line.
+  static const std::vector<std::string>& GetProblems();
 
  private:
   int32_t Call(uint32_t selector, void* block) const;
@@ -89,12 +98,19 @@ class CQNPlugin : public CBaseObject {
   CFileSpec fSpec;
   QNPluginEntry fEntry = nullptr;
   platform::LibraryHandle fLibrary = nullptr;
+  std::string fProblem;
 };
 
 // The finding step of the import and image commands: the host with no rows and a growth step of 8,
-// the folder's plug-ins of the extension, and their formats, libraries left loaded. The scan's
-// failure, else the query's answer.
+// the folder's plug-ins of the extension, and their formats, libraries left loaded; then the one
+// message of the command that names each plug-in left out and why. The scan's failure, else the
+// query's answer.
 int32_t FindPlugins(const char* folder, const char* extension);
+// The same without the message, for a caller that reports later.
+int32_t FindPluginsQuietly(const char* folder, const char* extension);
+// One message through the application naming the folder and every plug-in the current host left out,
+// with the reason; nothing when none was.
+void ReportPluginProblems();
 // Ends the host the finding step built.
 int32_t ReleasePlugins();
 // The import command's plug-in call once the user has chosen a file: the format whose extension (ignoring

@@ -282,22 +282,46 @@ int32_t TakeOver(const SConversion& conversion, const STarget& target, C3dObject
   return kNoErr;
 }
 
+// Whether the hand-over of the old object into the delete part took place: without a part the
+// object is deleted at once.
+bool HandedOver(const CDeleteAction* deletePart, const C3dObject* old) {
+  if (!deletePart) return true;
+  const CDynTable<C3dObject*>& held = deletePart->GetObjects();
+  return held.GetCount() && held[held.GetCount() - 1] == old;
+}
+
 // The new object takes the old one's place in its group, or in the selection, and the old one leaves
-// the scene into the conversion's action (freed at once when there is none). The new object is
-// recorded before the old one is handed over, so that a refusal leaves the old one where it was.
-// 0; 1 for an old object that is not ready or a new one the action cannot list; 9 when the group
-// cannot be locked or take the new member.
+// the scene into the conversion's action (freed at once when there is none). The new object and the
+// replacement are recorded before the old one is handed over; when the hand-over is refused, the old
+// object is put back where it was, the new one taken out again and both records forgotten, so that
+// the action stays in step with the scene. 0; 1 for an old object that is not ready or a new one the
+// action cannot list; 9 when the group cannot be locked or take the new member, or the hand-over is
+// refused.
 int32_t ReplaceConvertedObject(const SConversion& conversion, C3dObject* old, C3dObject* made) {
   if (!old || !old->IsReady()) return kErrGeneric;
   C3dDocument* document = conversion.document;
-  CDeleteAction* deletePart = conversion.action ? conversion.action->GetDeletePart() : nullptr;
-  CCreateAction* createPart = conversion.action ? conversion.action->GetCreatePart() : nullptr;
+  CConvertAction* action = conversion.action;
+  CDeleteAction* deletePart = action ? action->GetDeletePart() : nullptr;
+  CCreateAction* createPart = action ? action->GetCreatePart() : nullptr;
   C3dGroup* group = old->GetParent();
-  if (group && group->IsReady()) {
+  if (group && !group->IsReady()) group = nullptr;
+  const auto record = [&] {
+    if (!action) return true;
+    if (!createPart->AddObject(made)) return false;
+    if (action->AddReplacement(old, made, group)) return true;
+    createPart->ForgetLastObject();
+    return false;
+  };
+  const auto forget = [&] {
+    if (!action) return;
+    createPart->ForgetLastObject();
+    action->ForgetLastReplacement();
+  };
+  if (group) {
     CHolder lock(group, true, false);
     if (!lock.IsLocked()) return kErrOutOfMemory;
     if (group->AddChild(made)) return kErrOutOfMemory;
-    if (createPart && !createPart->AddObject(made)) {
+    if (!record()) {
       group->RemoveChild(made);
       return kErrGeneric;
     }
@@ -306,14 +330,27 @@ int32_t ReplaceConvertedObject(const SConversion& conversion, C3dObject* old, C3
     Unselect(document, old);
     // Without an action nothing would ever free the old member, so it is deleted. Its scene-parts
     // look-up relinks the groups.
-    document->DeleteObjectUndoable(deletePart, old);
-    return kNoErr;
+    const int32_t result = document->DeleteObjectUndoable(deletePart, old);
+    if (HandedOver(deletePart, old)) return kNoErr;
+    group->AddChild(old);
+    group->RemoveChild(made);
+    forget();
+    C3dGroup::RelinkGroups(conversion.scene);
+    return result ? result : kErrOutOfMemory;
   }
-  if (createPart && !createPart->AddObject(made)) return kErrGeneric;
+  if (!record()) return kErrGeneric;
   CSelection& selection = document->GetSelection();
   // An object with its selected bit that the list does not hold leaves the scene all the same.
-  if (selection.Contains(old)) selection.Remove(deletePart, old);
-  else document->DeleteObjectUndoable(deletePart, old);
+  const bool listed = selection.Contains(old);
+  int32_t result = kNoErr;
+  if (listed) selection.Remove(deletePart, old);
+  else result = document->DeleteObjectUndoable(deletePart, old);
+  if (!HandedOver(deletePart, old)) {
+    if (listed) selection.Add(old, 0, 1);
+    forget();
+    // The selection's hand-over does not say why; a refused hand-over is a full table.
+    return result ? result : kErrOutOfMemory;
+  }
   if (!(made->GetFlags() & C3dObject::kNotDrawn)) selection.Add(made, 0, 1);
   return kNoErr;
 }

@@ -1,7 +1,5 @@
 #include "editing/convert_action.h"
 
-#include <algorithm>
-
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "scene/base_sys.h"
@@ -9,8 +7,11 @@
 #include "scene/object.h"
 
 CConvertAction::CConvertAction(C3dBaseSys* owner)
-    : fDelete(new CDeleteAction(owner)), fCreate(new CCreateAction(owner)), fOwner(owner) {
-  if (!fDelete || !fCreate || !fDelete->IsValid() || !fCreate->IsValid()) SetValid(false);
+    : fDelete(new CDeleteAction(owner)),
+      fCreate(new CCreateAction(owner)),
+      fReplacements(SRange{0, CCreateAction::kGrowthStep}),
+      fOwner(owner) {
+  if (!fDelete || !fCreate || !fDelete->IsValid() || !fCreate->IsValid() || !fReplacements.IsValid()) SetValid(false);
 }
 
 CConvertAction::~CConvertAction() {
@@ -18,15 +19,25 @@ CConvertAction::~CConvertAction() {
   fDelete.reset();
 }
 
-int32_t CConvertAction::Regroup(const CDynTable<C3dObject*>& from, const CDynTable<C3dObject*>& to) {
-  const uint32_t pairs = std::min(from.GetCount(), to.GetCount());
-  for (uint32_t i = 0; i < pairs; ++i) {
-    C3dGroup* group = from[i]->IsReady() ? from[i]->GetParent() : nullptr;
-    if (!group || !group->IsReady() || !to[i]->IsReady()) continue;
-    CHolder lock(group, true, false);
+bool CConvertAction::AddReplacement(C3dObject* old, C3dObject* made, C3dGroup* group) {
+  return fReplacements.Append(SReplacement{old, made, group});
+}
+
+void CConvertAction::ForgetLastReplacement() {
+  if (fReplacements.GetCount()) fReplacements.RemoveAt(fReplacements.GetCount() - 1);
+}
+
+int32_t CConvertAction::Regroup(bool back) {
+  const uint32_t count = fReplacements.GetCount();
+  for (uint32_t k = 0; k < count; ++k) {
+    const SReplacement& r = fReplacements[back ? count - 1 - k : k];
+    C3dObject* joining = back ? r.old : r.made;
+    C3dObject* leaving = back ? r.made : r.old;
+    if (!r.group || !r.group->IsReady() || !joining->IsReady()) continue;
+    CHolder lock(r.group, true, false);
     if (!lock.IsLocked()) return kErrOutOfMemory;
-    if (const int32_t error = group->AddChild(to[i])) return error;
-    group->RemoveChild(from[i]);
+    if (const int32_t error = r.group->AddChild(joining)) return error;
+    r.group->RemoveChild(leaving);
   }
   return fOwner ? C3dGroup::RelinkGroups(fOwner) : kNoErr;
 }
@@ -37,7 +48,7 @@ int32_t CConvertAction::Undo() {
   fCreate->SetDocument(GetDocument());
   fDelete->SetDocument(GetDocument());
   if (const int32_t error = fCreate->Undo()) return error;
-  if (const int32_t error = Regroup(fCreate->GetObjects(), fDelete->GetObjects())) return error;
+  if (const int32_t error = Regroup(true)) return error;
   if (const int32_t error = fDelete->Undo()) return error;
   SetUndone(true);
   return kNoErr;
@@ -48,7 +59,7 @@ int32_t CConvertAction::Redo() {
   if (!IsValid()) return kErrOutOfMemory;
   fCreate->SetDocument(GetDocument());
   fDelete->SetDocument(GetDocument());
-  if (const int32_t error = Regroup(fDelete->GetObjects(), fCreate->GetObjects())) return error;
+  if (const int32_t error = Regroup(false)) return error;
   if (const int32_t error = fCreate->Redo()) return error;
   if (const int32_t error = fDelete->Redo()) return error;
   SetUndone(false);

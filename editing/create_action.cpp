@@ -11,6 +11,10 @@ CCreateAction::~CCreateAction() = default;
 
 bool CCreateAction::AddObject(C3dObject* object) { return object && fObjects.Append(object); }
 
+void CCreateAction::ForgetLastObject() {
+  if (fObjects.GetCount()) fObjects.RemoveAt(fObjects.GetCount() - 1);
+}
+
 int32_t CCreateAction::Undo() {
   if (GetUndone()) return kNoErr;
   if (!fHolding) fHolding = NewHoldingTable(fOwner);

@@ -23,6 +23,9 @@ class CCreateAction : public CUndoableAction {
 
   // Lists a created object; false when the list cannot grow.
   bool AddObject(C3dObject* object);
+  // Takes the last listed object off the list again, for a creation that was taken back before the
+  // action was done; the object itself is not touched.
+  void ForgetLastObject();
 
   // Each created object out of the selection and into the holding table (made on the first Undo),
   // then the scene parts looked up again: 0, 9 when the holding table cannot be made, or the first

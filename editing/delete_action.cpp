@@ -13,11 +13,17 @@ CDeleteAction::CDeleteAction(C3dBaseSys* owner)
 
 CDeleteAction::~CDeleteAction() = default;
 
+// Listed first, so that an object is never held without being listed: a list that cannot grow
+// leaves the object in the scene.
 bool CDeleteAction::AddObject(C3dObject* object) {
   if (!object || !fHolding || !object->IsReady()) return false;
-  if (fHolding->TransferObject(object, fHolding.get()) != 0) return false;
+  if (!fObjects.Append(object)) return false;
+  if (fHolding->TransferObject(object, fHolding.get()) != 0) {
+    fObjects.RemoveAt(fObjects.GetCount() - 1);
+    return false;
+  }
   object->ClearFlags(C3dObject::kSelected);
-  return fObjects.Append(object);
+  return true;
 }
 
 int32_t CDeleteAction::Undo() {

@@ -6,12 +6,15 @@
 #include <cstdint>
 
 #include "framework/core/vector3.h"
+#include "framework/ui/geometry.h"
 
 class C3dBaseSpoolTable;
 class C3dBaseSys;
 class C3dCamera;
 class C3dDocument;
+class CView;
 class C3dMaterial;
+struct SReplicateSettings;
 
 class CDocumentHost {
  public:
@@ -75,12 +78,39 @@ class CDocumentHost {
   // The axes the transform options work in: 0 world, 1 the object's own, 2 the camera's.
   virtual int32_t GetEditSpace() const { return 0; }
 
+  // What the display palette reaches besides, each doing nothing (none, false, 0) by default: the
+  // view whose style it sets; the live preview flag, under which the window draws its drags into the
+  // nano editor; the byte that tells the window its background changed; the hiding of shadows under
+  // the ground; picture N of the window's layout file as the view's background picture (the read's
+  // code); the camera's pan drag from a screen point until the mouse button is up (its code); and the
+  // rendered region's control shown again.
+  virtual CView* GetHostView() { return nullptr; }
+  virtual bool IsLivePreviewOn() const { return false; }
+  virtual void SetLivePreviewOn(bool) {}
+  virtual void MarkBackgroundChanged() {}
+  virtual bool IsHidingUnderground() const { return false; }
+  virtual void SetHidingUnderground(bool) {}
+  virtual int32_t LoadBackdrop(uint32_t) { return 0; }
+  virtual int32_t TrackCameraDrag(SPointHV) { return 0; }
+  virtual void ShowPlopRender() {}
+  // The whole window painted again, margins and all.
+  virtual void RepaintWindow() {}
   // What the material composer reaches besides, none by default: the material new objects get; the
   // material clipboard, made on first use when make is set (null when it cannot be made, with the
   // reason in *error when one is given); and the picture textures of the document.
   virtual C3dMaterial* GetDefaultMaterial() const { return nullptr; }
   virtual C3dMaterial* GetMaterialClipboard(bool /*make*/, int32_t* /*error*/ = nullptr) { return nullptr; }
   virtual C3dBaseSpoolTable* GetPictureList() const { return nullptr; }
+
+  // What the camera editor reaches besides: the size of the image the window shows, whose pixels
+  // the camera's pans count; (0, 0) by default.
+  virtual SPointHV GetWindowImageSize() const { return {}; }
+
+  // What the replicate dialog reaches: count copies of the selection, each a step further than the
+  // one before, recorded as one undoable step; 0 by default.
+  virtual int32_t ReplicateWithParameters(uint32_t /*count*/, const SReplicateSettings& /*step*/, uint32_t /*mode*/) {
+    return 0;
+  }
 };
 
 // The document host of the current document window, which dialogs that open on no document of

@@ -5,6 +5,7 @@
 CSkyAction::CSkyAction(CSkyFogPalette* palette) : fPalette(palette), fBefore(GetSkyEditState()) {}
 
 int32_t CSkyAction::Undo() {
+  if (!GetSkyEditors()) return kErrNotImplemented;
   if (GetUndone()) return kNoErr;
   if (!fAfterCaptured) {
     fAfter = GetSkyEditState();
@@ -17,6 +18,7 @@ int32_t CSkyAction::Undo() {
 }
 
 int32_t CSkyAction::Redo() {
+  if (!GetSkyEditors()) return kErrNotImplemented;
   if (!GetUndone()) return kNoErr;
   StoreSkyEditState(fAfter);
   UpdateAndRedrawSkyFog(fPalette);

@@ -1,6 +1,7 @@
 // The undoable change of the sky and fog: the editors' edit state before the change, and after it
 // once the first Undo captured it. Undo and Redo store a record back as the edit state and have the
-// sky & fog palette apply and show it, which records no new step.
+// sky & fog palette apply and show it, which records no new step. Without the editors registered
+// (editing/sky_services.h) Undo and Redo change nothing and answer kErrNotImplemented.
 #pragma once
 
 #include <cstdint>

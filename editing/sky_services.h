@@ -1,5 +1,6 @@
-// The sky and fog edit state and what the sky action calls of the sky & fog editors. presets/
-// defines the calls; the libraries link as a group.
+// The sky and fog edit state and what the sky action calls of the sky & fog editors, which come after
+// it in the library order. presets/ fills the table at start-up (RegisterPresetServices); the functions
+// below pass each call on.
 #pragma once
 
 #include <cstdint>
@@ -42,10 +43,22 @@ struct CSkyParams {
   CSkyParams& Assign(const CSkyParams& other) { return *this = other; }
 };
 
-// The program's one edit state, which the palette, the numeric dialog and the sky action share.
+struct SSkyEditors {
+  CSkyParams (*getEditState)();
+  void (*storeEditState)(CSkyParams params);
+  void (*updateAndRedraw)(CSkyFogPalette* palette);
+};
+
+// The registration stays until replaced; null takes it back. The table is the caller's and must
+// outlive the registration.
+void SetSkyEditors(const SSkyEditors* editors);
+const SSkyEditors* GetSkyEditors();
+
+// The program's one edit state, which the palette, the numeric dialog and the sky action share; every
+// field zero without a registration.
 CSkyParams GetSkyEditState();
-// CEditSkyFog::StoreEditState: the record becomes the edit state.
+// CEditSkyFog::StoreEditState: the record becomes the edit state. Nothing without a registration.
 void StoreSkyEditState(CSkyParams params);
 // CSkyFogPalette::UpdateAndRedraw without commit: the palette applies the edit state to the scene
-// and shows it. Nothing without a palette.
+// and shows it. Nothing without a palette or a registration.
 void UpdateAndRedrawSkyFog(CSkyFogPalette* palette);

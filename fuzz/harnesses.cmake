@@ -4,11 +4,11 @@
 function(quarn2_fuzz_harnesses)
   set(here ${CMAKE_CURRENT_FUNCTION_LIST_DIR})
   add_library(fuzz_support STATIC ${here}/fuzz_support.cpp ${here}/fuzz_resource.cpp ${here}/fuzz_readers.cpp
-    ${here}/fuzz_scene.cpp ${QUARN2_SOURCE_DIR}/tools/scene_script.cpp
-    ${QUARN2_SOURCE_DIR}/tools/material_keywords.cpp ${ARGN})
+    ${here}/fuzz_scene.cpp ${ARGN})
   target_include_directories(fuzz_support PUBLIC ${QUARN2_SOURCE_DIR})
   target_compile_definitions(fuzz_support PRIVATE QUARN2_SOURCE_DIR="${QUARN2_SOURCE_DIR}")
-  target_link_libraries(fuzz_support PUBLIC framework_image resource_tools document)
+  # The scene description reader is the tools' own.
+  target_link_libraries(fuzz_support PUBLIC framework_image resource_tools document scene_tools)
 
   file(GLOB sources CONFIGURE_DEPENDS ${here}/*_fuzz.cpp)
   set(names "")

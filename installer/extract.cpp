@@ -48,17 +48,22 @@ int32_t WriteOne(const SPayloadTable& payload, int32_t file, const std::string& 
 }
 
 // Puts the written files in their places, over earlier ones; when one cannot go, those already moved
-// go back and the earlier files stay.
+// go back and the earlier files stay. An earlier entry is swapped as it is: a link there is replaced
+// by the file, never followed to write over what it leads to. A folder or device in a file's place
+// is not swapped away.
 bool PutInPlace(std::vector<SFileInPlace>& files) {
   for (size_t i = 0; i < files.size(); ++i) {
     SFileInPlace& f = files[i];
-    f.exchanged = platform::PathExists(f.target);
-    const bool moved = f.exchanged ? platform::ExchangeFiles(f.temporary, f.target)
-                                   : platform::RenameFile(f.temporary, f.target);
+    const platform::EntryKind earlier = platform::EntryKindOf(f.target);
+    f.exchanged = earlier != platform::EntryKind::kNone;
+    const bool replaceable = earlier == platform::EntryKind::kNone || earlier == platform::EntryKind::kFile ||
+                             earlier == platform::EntryKind::kLink;
+    const bool moved = replaceable && (f.exchanged ? platform::ExchangeEntries(f.temporary, f.target)
+                                                   : platform::RenameFile(f.temporary, f.target));
     if (moved) continue;
     while (i-- > 0) {
       SFileInPlace& back = files[i];
-      if (back.exchanged) platform::ExchangeFiles(back.temporary, back.target);
+      if (back.exchanged) platform::ExchangeEntries(back.temporary, back.target);
       else platform::RenameFile(back.target, back.temporary);
     }
     return false;
@@ -78,7 +83,8 @@ int32_t ExtractPayload(const SPayloadTable& payload, const std::string& folder, 
     if (progress) progress(window, payload.names[i], i * 100 / payload.fileCount);
     SFileInPlace f;
     f.target = folder + "/" + payload.names[i];
-    if (!platform::MakeTempBeside(f.target, &f.temporary)) {
+    // In the chosen folder itself, whatever stands at the target's name.
+    if (!platform::MakeUniqueFile(folder, "." + std::string(payload.names[i]) + ".", &f.temporary, "")) {
       result = kCannotCreate;
       break;
     }
@@ -89,7 +95,7 @@ int32_t ExtractPayload(const SPayloadTable& payload, const std::string& folder, 
   // What is left under the temporary names: this run's files after a failure, the earlier
   // installation's after a success.
   for (const SFileInPlace& f : files) {
-    if (platform::PathExists(f.temporary)) platform::DeleteFile(f.temporary);
+    if (platform::EntryKindOf(f.temporary) != platform::EntryKind::kNone) platform::DeleteFile(f.temporary);
   }
   if (result == kExtracted && progress) progress(window, "", 100);
   return result;

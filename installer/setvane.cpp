@@ -44,6 +44,10 @@ constexpr const char* kTextAskProgramGroup =
 constexpr const char* kTextAskStart =
     "Carvane has been successfully installed on your system.The software is now available in your Start Menu or "
     "Program Manager, in the Carvane group. Would you like to start Carvane now?";
+constexpr const char* kTextGroupFailed =
+    "The Carvane program group could not be added to your start menu. Carvane is installed all the same.";
+constexpr const char* kTextAskStartWithoutGroup =
+    "Carvane has been successfully installed on your system. Would you like to start Carvane now?";
 
 // A message naming the fallback folder where the system's own path stood, in the texts' character set.
 std::string WithFallback(const char* text) {
@@ -111,19 +115,27 @@ bool InstallInto(const SPayloadTable& payload, const std::string& folder) {
   return false;
 }
 
-void OfferProgramGroup(const std::string& folder) {
+bool OfferProgramGroup(const std::string& folder) {
   if (platform::MessageBox(nullptr, kTextAskProgramGroup, "Add Program Group", platform::kMbYesNo) != platform::kIdYes)
-    return;
-  // A group that cannot be made goes unmentioned: the program is installed all the same.
+    return true;
+  // The paths go in quotes with their own quotes doubled, so that any folder name reaches the entry
+  // whole; the first command that fails ends the group, and the user is told.
   for (const std::string& command :
        {std::string("[CreateGroup(Carvane)]"), std::string("[ShowGroup(Carvane,5)]"),
         std::string("[ReplaceItem(Carvane)]"),
-        "[AddItem(\"" + ProgramPath(folder) + "\",Carvane,,,,,\"" + folder + "\")]"})
-    platform::SendProgramManagerCommand(command);
+        "[AddItem(" + platform::QuotedArgument(ProgramPath(folder)) + ",Carvane,,,,," +
+            platform::QuotedArgument(folder) + ")]"}) {
+    if (!platform::SendProgramManagerCommand(command)) {
+      platform::MessageBox(nullptr, kTextGroupFailed, "Add Program Group", kWarning);
+      return false;
+    }
+  }
+  return true;
 }
 
-int OfferStart(const std::string& folder) {
-  if (platform::MessageBox(nullptr, kTextAskStart, "Installation Successful", platform::kMbYesNo) != platform::kIdYes)
+int OfferStart(const std::string& folder, bool inGroup) {
+  const char* text = inGroup ? kTextAskStart : kTextAskStartWithoutGroup;
+  if (platform::MessageBox(nullptr, text, "Installation Successful", platform::kMbYesNo) != platform::kIdYes)
     return kInstalled;
   return platform::StartProgram(ProgramPath(folder), platform::kSwShow) ? kInstalled : kStartFailed;
 }
@@ -131,6 +143,5 @@ int OfferStart(const std::string& folder) {
 int RunSetvane(const SPayloadTable& payload) {
   std::string folder;
   if (!ChooseFolder(&folder) || !InstallInto(payload, folder)) return kNotInstalled;
-  OfferProgramGroup(folder);
-  return OfferStart(folder);
+  return OfferStart(folder, OfferProgramGroup(folder));
 }

@@ -21,9 +21,11 @@ bool ChooseFolder(std::string* folder);
 // Writes the payload into the folder with the progress dialog shown; false after telling the user why
 // it failed.
 bool InstallInto(const SPayloadTable& payload, const std::string& folder);
-// Asks whether to add the program group and, on Yes, sends its commands to the program manager.
-void OfferProgramGroup(const std::string& folder);
-// Asks whether to start the program: kInstalled when not asked to or started, else kStartFailed.
-int OfferStart(const std::string& folder);
+// Asks whether to add the program group and, on Yes, sends its commands to the program manager; a
+// command that fails is told as a failure. False only then.
+bool OfferProgramGroup(const std::string& folder);
+// Asks whether to start the program, saying that it is in the Carvane group only when it may be:
+// kInstalled when not asked to or started, else kStartFailed.
+int OfferStart(const std::string& folder, bool inGroup);
 
 int RunSetvane(const SPayloadTable& payload = BuiltInPayload());

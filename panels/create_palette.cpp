@@ -23,8 +23,6 @@ constexpr int64_t kPressedTicks = 2;
 
 bool Is(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
-
 // The palette's hot item; items only glow while their palette lives.
 CGlowTracker& Tracker() {
   static CGlowTracker none;

@@ -44,8 +44,6 @@ constexpr uint32_t kCursorWord = 1;
 
 CAppl* App() { return GetApplication(); }
 
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
-
 uint32_t ShownState(CElement* element) { return CEditPalette::ButtonState(element); }
 
 // The current palette's hot button; buttons only hover while their palette lives.

@@ -58,4 +58,3 @@ intptr_t CIOProgress::WindowProc(WindowHandle window, uint32_t message, uintptr_
   return DefWindowProc(window, message, wParam, lParam);
 }
 
-CIOProgressDialog* NewIOProgressDialog(CResourceEnv* environment) { return new CIOProgress(environment); }

@@ -25,6 +25,14 @@ constexpr SLayoutNeed SelectionButton(const char* name) {
   return {SLayoutNeed::kElement, "selectionpalette.dat", name, 0, "selection palette", SLayoutNeed::kImageElement};
 }
 
+constexpr SLayoutNeed DisplayElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, "displaypalette.dat", name, 0, "display palette", kind};
+}
+
+constexpr SLayoutNeed PrefsElement(const char* name, SLayoutNeed::EElementKind kind) {
+  return {SLayoutNeed::kElement, "prefs.dat", name, 0, "Preferences", kind};
+}
+
 constexpr SLayoutNeed Menu(const char* file, uint32_t number) {
   return {SLayoutNeed::kMenu, file, nullptr, number};
 }
@@ -32,6 +40,11 @@ constexpr SLayoutNeed Menu(const char* file, uint32_t number) {
 // A tip list of the palette's layout file, named as its control.
 SLayoutNeed TipList(const SLayoutNeed& control, uint32_t entries = 2) {
   return {SLayoutNeed::kTextList, control.file, control.name, 0, nullptr, SLayoutNeed::kAnyElement, entries};
+}
+
+constexpr SLayoutNeed DialogElement(const SDialogNeeds& dialog, const char* name,
+                                    SLayoutNeed::EElementKind kind = SLayoutNeed::kAnyElement) {
+  return {SLayoutNeed::kElement, dialog.canvas.file, name, 0, dialog.canvas.name, kind};
 }
 
 constexpr SLayoutNeed ConvertItem(const char* name) {
@@ -44,6 +57,22 @@ namespace need {
 
 const SDialogNeeds kAddPreset = DialogNeeds("addpreset.dat", "add preset");
 const SDialogNeeds kColorPicker = DialogNeeds("colorpicker.dat", "color picker");
+const SLayoutNeed kPickerBarInfo = DialogElement(kColorPicker, "bar info", SLayoutNeed::kImageElement);
+const SLayoutNeed kPickerBarLabels{SLayoutNeed::kImageList, "colorpicker.dat", "bar labels", 0, nullptr,
+                                   SLayoutNeed::kAnyElement, kColourModelCount};
+const SLayoutNeed kPickerColorBox = DialogElement(kColorPicker, "color box", SLayoutNeed::kImageElement);
+const SLayoutNeed kPickerModelButtons[kColourModelCount] = {
+    DialogElement(kColorPicker, "rgb button"), DialogElement(kColorPicker, "hsv button"),
+    DialogElement(kColorPicker, "hls button"), DialogElement(kColorPicker, "cmy button")};
+const SLayoutNeed kPickerBarTexts[kPickerBarCount] = {DialogElement(kColorPicker, "bar text 0"),
+                                                      DialogElement(kColorPicker, "bar text 1"),
+                                                      DialogElement(kColorPicker, "bar text 2")};
+const SLayoutNeed kPickerBarImages[kPickerBarCount] = {
+    DialogElement(kColorPicker, "bar image 0", SLayoutNeed::kImageElement),
+    DialogElement(kColorPicker, "bar image 1", SLayoutNeed::kImageElement),
+    DialogElement(kColorPicker, "bar image 2", SLayoutNeed::kImageElement)};
+const SLayoutNeed kPickerImage{SLayoutNeed::kPicture, "colorpicker.dat", "color picker image"};
+const SLayoutNeed kEyedropperCursor{SLayoutNeed::kPicture, "system.dat", "cursor 119"};
 const SLayoutNeed kCreatePalette{SLayoutNeed::kCanvas, "createpalette.dat", "create palette"};
 const SLayoutNeed kCreateItems[kCreateItemCount] = {
     CreateItem("water plane"),
@@ -93,15 +122,86 @@ const SDialogNeeds kDeletePreset = DialogNeeds("deletepreset.dat", "delete prese
 const SLayoutNeed kDisplayPalette{SLayoutNeed::kCanvas, "displaypalette.dat", "display palette"};
 const SLayoutNeed kDisplayTop{SLayoutNeed::kElement, "displaypalette.dat", "display top", 0, "display palette"};
 const SLayoutNeed kDisplayBottom{SLayoutNeed::kElement, "displaypalette.dat", "display bottom", 0, "display palette"};
+const SLayoutNeed kDisplayBackground = DisplayElement("display background");
+const SLayoutNeed kToolsBackground = DisplayElement("tools background", SLayoutNeed::kAnyElement);
+const SLayoutNeed kDisplayToolsBottom = DisplayElement("display tools bottom", SLayoutNeed::kAnyElement);
+const SLayoutNeed kDisplayControls[kDisplayControlCount] = {
+    DisplayElement("marker pen"),
+    DisplayElement("ui min max"),
+    DisplayElement("background selector"),
+    DisplayElement("nano edit mode"),
+    DisplayElement("plop render mode"),
+    DisplayElement("depth cue control"),
+    DisplayElement("wireframe shadows"),
+    DisplayElement("hide underground shadows"),
+    DisplayElement("wireframe resolution"),
+    DisplayElement("zoom in"),
+    DisplayElement("zoom out"),
+    DisplayElement("pan"),
+};
+const SLayoutNeed kBackgroundMenu = Menu("displaypalette.dat", 200);
+const SLayoutNeed kResolutionMenus[kResolutionMenuCount] = {
+    Menu("displaypalette.dat", 201),
+    Menu("displaypalette.dat", 202),
+    Menu("displaypalette.dat", 203),
+    Menu("displaypalette.dat", 204),
+};
 const SDialogNeeds kDocSetup = DialogNeeds("docsetup.dat", "doc setup");
 const SDialogNeeds kEdit3dTrans = DialogNeeds("edit3dtrans.dat", "edit 3dtrans");
+const SLayoutNeed kEdit3dTransFields[kTransformFieldCount] = {
+    DialogElement(kEdit3dTrans, "offset x"), DialogElement(kEdit3dTrans, "offset y"),
+    DialogElement(kEdit3dTrans, "offset z"), DialogElement(kEdit3dTrans, "rotate x"),
+    DialogElement(kEdit3dTrans, "rotate y"), DialogElement(kEdit3dTrans, "rotate z"),
+    DialogElement(kEdit3dTrans, "scale x"),  DialogElement(kEdit3dTrans, "scale y"),
+    DialogElement(kEdit3dTrans, "scale z")};
 const SDialogNeeds kEditCamera = DialogNeeds("editcamera.dat", "edit camera");
+const SLayoutNeed kEditCameraFields[kCameraFieldCount] = {
+    DialogElement(kEditCamera, "offset x"),      DialogElement(kEditCamera, "offset y"),
+    DialogElement(kEditCamera, "offset z"),      DialogElement(kEditCamera, "rotate x"),
+    DialogElement(kEditCamera, "rotate y"),      DialogElement(kEditCamera, "rotate z"),
+    DialogElement(kEditCamera, "field of view"), DialogElement(kEditCamera, "pan v"),
+    DialogElement(kEditCamera, "pan h"),         DialogElement(kEditCamera, "scale")};
 const SDialogNeeds kEditFamily = DialogNeeds("editfamily.dat", "edit family");
 const SLayoutNeed kFamilyNames{SLayoutNeed::kTextList, "editfamily.dat", "family names", 0, nullptr,
                                SLayoutNeed::kAnyElement, 2};
 const SLayoutNeed kFamiliesMenu = Menu("system.dat", 40);
+const SLayoutNeed kFamilyColorBox = DialogElement(kEditFamily, "color picker", SLayoutNeed::kImageElement);
+const SLayoutNeed kFamilyNameField = DialogElement(kEditFamily, "status text");
+#define QUARN2_CHICLET(i) DialogElement(kEditFamily, "family " #i, SLayoutNeed::kImageElement)
+const SLayoutNeed kFamilyChiclets[kFamilyChicletCount] = {
+    QUARN2_CHICLET(0),  QUARN2_CHICLET(1),  QUARN2_CHICLET(2),  QUARN2_CHICLET(3),  QUARN2_CHICLET(4),
+    QUARN2_CHICLET(5),  QUARN2_CHICLET(6),  QUARN2_CHICLET(7),  QUARN2_CHICLET(8),  QUARN2_CHICLET(9),
+    QUARN2_CHICLET(10), QUARN2_CHICLET(11), QUARN2_CHICLET(12), QUARN2_CHICLET(13), QUARN2_CHICLET(14),
+    QUARN2_CHICLET(15), QUARN2_CHICLET(16), QUARN2_CHICLET(17), QUARN2_CHICLET(18), QUARN2_CHICLET(19),
+    QUARN2_CHICLET(20), QUARN2_CHICLET(21), QUARN2_CHICLET(22), QUARN2_CHICLET(23), QUARN2_CHICLET(24)};
+#undef QUARN2_CHICLET
 const SDialogNeeds kEditLight = DialogNeeds("editlight.dat", "edit light");
+const SLayoutNeed kLightPreview = DialogElement(kEditLight, "light preview", SLayoutNeed::kImageElement);
+const SLayoutNeed kLightIntensity = DialogElement(kEditLight, "light intensity", SLayoutNeed::kImageElement);
+const SLayoutNeed kLightSoftness = DialogElement(kEditLight, "light softness", SLayoutNeed::kImageElement);
+const SLayoutNeed kLightSliderFrames[2] = {
+    {SLayoutNeed::kImageList, "editlight.dat", "intensity slider", 0, nullptr, SLayoutNeed::kAnyElement, 11},
+    {SLayoutNeed::kImageList, "editlight.dat", "softness slider", 0, nullptr, SLayoutNeed::kAnyElement, 11}};
+const SLayoutNeed kLightColor = DialogElement(kEditLight, "light color", SLayoutNeed::kImageElement);
+const SLayoutNeed kLightStatusText = DialogElement(kEditLight, "status text", SLayoutNeed::kTextElement);
+const SLayoutNeed kLightTextureGels = DialogElement(kEditLight, "texture gels");
+const SLayoutNeed kLightPictTextures = DialogElement(kEditLight, "picttextures");
+const SLayoutNeed kLightOptions = DialogElement(kEditLight, "light options");
+const SLayoutNeed kLightOptionsMenu = Menu("editlight.dat", 1200);
+const SLayoutNeed kLightOptionsGelMenu = Menu("editlight.dat", 1201);
 const SDialogNeeds kEditObjAttrs = DialogNeeds("editobjattrs.dat", "edit objattrs");
+const SLayoutNeed kEditObjAttrsFields[kTransformFieldCount] = {
+    DialogElement(kEditObjAttrs, "offset x"), DialogElement(kEditObjAttrs, "offset y"),
+    DialogElement(kEditObjAttrs, "offset z"), DialogElement(kEditObjAttrs, "rotate x"),
+    DialogElement(kEditObjAttrs, "rotate y"), DialogElement(kEditObjAttrs, "rotate z"),
+    DialogElement(kEditObjAttrs, "size x"),   DialogElement(kEditObjAttrs, "size y"),
+    DialogElement(kEditObjAttrs, "size z")};
+const SLayoutNeed kEditObjAttrsChecks[kObjAttrsCheckCount] = {
+    DialogElement(kEditObjAttrs, "positive check", SLayoutNeed::kImageElement),
+    DialogElement(kEditObjAttrs, "negative check", SLayoutNeed::kImageElement),
+    DialogElement(kEditObjAttrs, "intersect check", SLayoutNeed::kImageElement),
+    DialogElement(kEditObjAttrs, "locked check", SLayoutNeed::kImageElement),
+    DialogElement(kEditObjAttrs, "show as box check", SLayoutNeed::kImageElement)};
 const SLayoutNeed kEditPalette{SLayoutNeed::kCanvas, "editpalette.dat", "edit palette"};
 const SLayoutNeed kEditResize = EditButton("resize");
 const SLayoutNeed kEditRotate = EditButton("rotate");
@@ -155,14 +255,43 @@ const SLayoutNeed kConvertItems[kConvertItemCount] = {
     ConvertItem(kConversionTargets[12]), ConvertItem(kConversionTargets[13]), ConvertItem(kConversionTargets[14]),
     ConvertItem(kConversionTargets[15]),
 };
-const SDialogNeeds kEditPoly = DialogNeeds("editpoly.dat", "edit poly");
+const SDialogNeeds kEditPoly = DialogNeeds("editpoly.dat", "edit poly", true, false);
 const SDialogNeeds kEditTori = DialogNeeds("edittori.dat", "edit tori");
+const SLayoutNeed kPolySmooth = DialogElement(kEditPoly, "smooth");
+const SLayoutNeed kPolyUnsmooth = DialogElement(kEditPoly, "unsmooth");
+const SLayoutNeed kPolySlider = DialogElement(kEditPoly, "slider", SLayoutNeed::kImageElement);
+const SLayoutNeed kPolyStatus = DialogElement(kEditPoly, "status text", SLayoutNeed::kTextElement);
+const SLayoutNeed kPolyStatusTexts{SLayoutNeed::kTextList, "editpoly.dat", "status text", 0, nullptr,
+                                   SLayoutNeed::kAnyElement, 7};
+const SLayoutNeed kToriBackground = DialogElement(kEditTori, "torus background", SLayoutNeed::kImageElement);
+const SLayoutNeed kToriTorus = DialogElement(kEditTori, "torus", SLayoutNeed::kImageElement);
 const SDialogNeeds kExportRender = DialogNeeds("exportrender.dat", "export render");
 const SLayoutNeed kNanoEditor{SLayoutNeed::kCanvas, "docwindow.dat", "nano editor"};
 const SLayoutNeed kNanoEditorImage{SLayoutNeed::kElement, "docwindow.dat", "nano editor image", 0, "nano editor",
                                    SLayoutNeed::kImageElement};
-const SDialogNeeds kPrefs = DialogNeeds("prefs.dat", "Preferences");
+const SDialogNeeds kPrefs = {{SLayoutNeed::kCanvas, "prefs.dat", "Preferences"},
+                              PrefsElement("ok button", SLayoutNeed::kImageElement),
+                              PrefsElement("cancel button", SLayoutNeed::kImageElement)};
+const SLayoutNeed kPrefsControls[kPrefsControlCount] = {
+    PrefsElement("prev state", SLayoutNeed::kImageElement),
+    PrefsElement("def state", SLayoutNeed::kImageElement),
+    PrefsElement("image with scene", SLayoutNeed::kImageElement),
+    PrefsElement("objs in view", SLayoutNeed::kImageElement),
+    PrefsElement("objs in world center", SLayoutNeed::kImageElement),
+    PrefsElement("percent arrows", SLayoutNeed::kImageElement),
+};
+const SLayoutNeed kPrefsReadouts[kPrefsReadoutCount] = {
+    PrefsElement("total ram", SLayoutNeed::kTextElement),
+    PrefsElement("percent used", SLayoutNeed::kTextElement),
+    PrefsElement("current ram", SLayoutNeed::kTextElement),
+};
 const SDialogNeeds kReplicate = DialogNeeds("replicate.dat", "replicate");
+const SLayoutNeed kReplicateCheck = DialogElement(kReplicate, "scale translation check", SLayoutNeed::kImageElement);
+const SLayoutNeed kReplicateFields[kReplicateFieldCount] = {
+    DialogElement(kReplicate, "quanity"),  DialogElement(kReplicate, "offset x"), DialogElement(kReplicate, "offset y"),
+    DialogElement(kReplicate, "offset z"), DialogElement(kReplicate, "scale x"),  DialogElement(kReplicate, "scale y"),
+    DialogElement(kReplicate, "scale z"),  DialogElement(kReplicate, "rotate x"), DialogElement(kReplicate, "rotate y"),
+    DialogElement(kReplicate, "rotate z")};
 const SLayoutNeed kRevertChanges{SLayoutNeed::kCanvas, "saverevert.dat", "revert changes"};
 const SLayoutNeed kSaveChanges{SLayoutNeed::kCanvas, "saverevert.dat", "save changes"};
 const SLayoutNeed kSelectionPalette{SLayoutNeed::kCanvas, "selectionpalette.dat", "selection palette"};
@@ -227,6 +356,7 @@ std::vector<SLayoutNeed> TipLists() {
   for (const SLayoutNeed* button : {&need::kSelectionOptionsButton, &need::kSelectionFamiliesButton, &need::kSoloMode,
                                     &need::kImageMode})
     tips.push_back(TipList(*button));
+  for (const SLayoutNeed& control : need::kDisplayControls) tips.push_back(TipList(control));
   return tips;
 }
 
@@ -244,7 +374,7 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kEditFamily.ok,        &need::kEditFamily.cancel,    &need::kEditLight.canvas,
       &need::kEditLight.ok,         &need::kEditLight.cancel,     &need::kEditObjAttrs.canvas,
       &need::kEditObjAttrs.ok,      &need::kEditObjAttrs.cancel,  &need::kEditPalette,
-      &need::kEditPoly.canvas,      &need::kEditPoly.ok,          &need::kEditPoly.cancel,
+      &need::kEditPoly.canvas,      &need::kEditPoly.ok,
       &need::kEditTori.canvas,      &need::kEditTori.ok,          &need::kEditTori.cancel,
       &need::kExportRender.canvas,  &need::kExportRender.ok,      &need::kExportRender.cancel,
       &need::kNanoEditor,           &need::kNanoEditorImage,      &need::kPrefs.canvas,         &need::kPrefs.ok,
@@ -263,11 +393,25 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kEditAlign,           &need::kConvertList,          &need::kEditMaterialsMenu,
       &need::kEditAlignMenu,       &need::kEditRandomizeMenu,
   };
+  static const SLayoutNeed* const kDisplayNeeds[] = {
+      &need::kDisplayBackground, &need::kToolsBackground, &need::kDisplayToolsBottom, &need::kBackgroundMenu,
+  };
   static const SLayoutNeed* const kSelectionNeeds[] = {
       &need::kSelectionOptionsButton, &need::kSelectionFamiliesButton, &need::kSelectionBackground,
       &need::kSelectionObjectsBackground, &need::kSelectionTools, &need::kSelectionLeft,
       &need::kSelectionRight, &need::kSoloMode, &need::kImageMode,
       &need::kImageModeImages, &need::kSelectionOptionsMenu,
+  };
+  static const SLayoutNeed* const kDialogNeeds[] = {
+      &need::kPickerBarInfo,     &need::kPickerBarLabels,    &need::kPickerColorBox,   &need::kPickerImage,
+      &need::kEyedropperCursor,  &need::kLightPreview,       &need::kLightIntensity,   &need::kLightSoftness,
+      &need::kLightColor,         &need::kLightStatusText,  &need::kLightTextureGels,
+      &need::kLightPictTextures, &need::kLightOptions,       &need::kLightOptionsMenu, &need::kLightOptionsGelMenu,
+  };
+  static const SLayoutNeed* const kSelectionEditorNeeds[] = {
+      &need::kFamilyColorBox, &need::kFamilyNameField, &need::kPolySmooth,      &need::kPolyUnsmooth,
+      &need::kPolySlider,     &need::kPolyStatus,      &need::kPolyStatusTexts, &need::kToriBackground,
+      &need::kToriTorus,      &need::kReplicateCheck,
   };
   static const std::vector<SLayoutNeed> kTips = TipLists();
   static const std::vector<const SLayoutNeed*> kAll = [] {
@@ -288,10 +432,27 @@ SLayoutNeedTable PanelsLayoutNeeds() {
     add(need::kEditAlignButtons);
     add(need::kEditTransformMenus);
     add(need::kConvertItems);
+    add(kDisplayNeeds);
+    add(need::kDisplayControls);
+    add(need::kResolutionMenus);
+    add(need::kPrefsControls);
+    add(need::kPrefsReadouts);
     add(kSelectionNeeds);
     add(need::kSelectionKinds);
     add(need::kSelectionSteps);
     add(kTips);
+    add(kDialogNeeds);
+    add(need::kPickerModelButtons);
+    add(need::kPickerBarTexts);
+    add(need::kPickerBarImages);
+    add(need::kEdit3dTransFields);
+    add(need::kEditCameraFields);
+    add(need::kEditObjAttrsFields);
+    add(need::kEditObjAttrsChecks);
+    add(need::kLightSliderFrames);
+    add(kSelectionEditorNeeds);
+    add(need::kFamilyChiclets);
+    add(need::kReplicateFields);
     return all;
   }();
   return {kAll.data(), uint32_t(kAll.size())};

@@ -113,9 +113,7 @@ int32_t CSelectionPalette::BindControls() {
   BindElement(need::kSelectionOptionsButton.name, &PressOptionsButton, &TrackButtonHover, nullptr);
   BindElement(need::kSelectionFamiliesButton.name, &PressFamiliesButton, &TrackPlainHover, nullptr);
   const auto find = [this](const SLayoutNeed& need, ElPressCallback press, ElHoverCallback hover) {
-    CElement* found = nullptr;
-    BindElementRef(need.name, &found, press, hover, nullptr);
-    return found;
+    return BindControl(*this, need, press, hover);
   };
   fBackground = dynamic_cast<CImElement*>(find(need::kSelectionBackground, nullptr, nullptr));
   fObjectsBackground = find(need::kSelectionObjectsBackground, nullptr, nullptr);

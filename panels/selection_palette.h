@@ -10,6 +10,7 @@
 
 #include <cstdint>
 
+#include "framework/ui/floating_palette.h"
 #include "framework/ui/layout_host_canvas.h"
 
 class CDisplayPalette;
@@ -26,9 +27,9 @@ class CSelectionPalette : public CLayoutHostCanvas {
   static constexpr uint32_t kStepOptionOffset = 72;
   // The fade: its level runs from 0 (tools shown) to 256 (faded), starting this long after the
   // pointer left, a step at most this often.
-  static constexpr int32_t kFadeLevels = 256;
-  static constexpr int64_t kFadeDelayTicks = 121;
-  static constexpr int64_t kFadeStepTicks = 3;
+  static constexpr int32_t kFadeLevels = kPaletteFadeLevels;
+  static constexpr int64_t kFadeDelayTicks = kPaletteFadeDelayTicks;
+  static constexpr int64_t kFadeStepTicks = kPaletteFadeStepTicks;
   // "image mode": the rendered image shown, the rendered image behind the wireframe, the wireframe.
   enum EImageMode : uint32_t { kImageShown, kImageBackdrop, kWireframeOnly };
 

@@ -19,9 +19,6 @@ namespace {
 constexpr int64_t kPressedTicks = 2;
 constexpr float kLit = 1.0f;
 constexpr float kHalfLit = 0.5f;
-// The fade's step, and the level past which it ends at once.
-constexpr int32_t kFadeStep = 12;
-constexpr int32_t kLastFadeLevel = 180;
 // The user words of "sel left" and "sel right" (0: a restart is asked for; "sel left" 1: the fade
 // waits) and of "display top" and "display bottom" (0: the tools are hidden; "display top" 1: the
 // pointer is over the selection palette).
@@ -29,17 +26,6 @@ constexpr uint32_t kRestartWord = 0;
 constexpr uint32_t kHoldWord = 1;
 constexpr uint32_t kHiddenWord = 0;
 constexpr uint32_t kInsideWord = 1;
-
-CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
-
-float OpacityOf(CElement* element) {
-  CImElement* image = AsImage(element);
-  return image ? image->GetOpacity() : kLit;
-}
-
-void SetOpacity(CElement* element, float opacity) {
-  if (CImElement* image = AsImage(element)) image->SetOpacity(opacity, true);
-}
 
 bool IsShownElement(const CElement* element) { return element && element->IsShown(); }
 
@@ -66,13 +52,7 @@ int32_t SendFromPressPoint(CElement* element, SPointHV point) {
 // ---- the buttons
 
 int32_t CSelectionPalette::TrackButtonPress(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
-  const float own = OpacityOf(element);
-  SetOpacity(element, kLit);
-  CTimer().WaitTicks(kPressedTicks);
-  WaitForMouseUp();
-  SetOpacity(element, own);
-  *handled = element;
-  return Answer(SendElementMessage(element));
+  return Answer(PressLit(element, handled));
 }
 
 int32_t CSelectionPalette::TrackButtonHover(CElement* element, SPointHV point) { return Hover(element, point, true); }
@@ -105,8 +85,8 @@ void CSelectionPalette::SetHot(CElement* element, bool lit) {
 int32_t CSelectionPalette::PressOptionsButton(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
   *handled = element;
   const float own = OpacityOf(element);
-  SetOpacity(element, kLit);
-  SetOpacity(element, own);
+  SetOpacityOf(element, kLit);
+  SetOpacityOf(element, own);
   return SendFromPressPoint(element, point);
 }
 
@@ -121,7 +101,7 @@ int32_t CSelectionPalette::CycleImageMode(CElement* element, CElement** handled,
   if (CImElement* image = AsImage(element); image && palette) palette->StepImageMode(image);
   CTimer().WaitTicks(kPressedTicks);
   WaitForMouseUp();
-  SetOpacity(element, own);
+  SetOpacityOf(element, own);
   *handled = element;
   return Answer(SendElementMessage(element));
 }
@@ -179,8 +159,7 @@ void CSelectionPalette::WatchAway(int64_t now) {
       tool->Hide(false);
     SetDisplayWord(kHiddenWord, 1);
   }
-  fFade += kFadeStep;
-  if (fFade > kLastFadeLevel) fFade = kFadeLevels;
+  fFade = NextFadeLevel(fFade);
   FadeBackground(fFade);
   fFadeTick = now;
 }
@@ -236,10 +215,4 @@ void CSelectionPalette::SetDisplayWord(uint32_t word, uint32_t value) {
   }
 }
 
-int32_t CSelectionPalette::FadeBackground(int32_t level) {
-  if (!fBackground) return kErrGeneric;
-  if (level <= 0) return fBackground->Hide(true);
-  const int32_t err = fBackground->SetOpacity(float(level) / float(kFadeLevels), true);
-  if (err || fBackground->IsShown()) return err;
-  return fBackground->Show(true);
-}
+int32_t CSelectionPalette::FadeBackground(int32_t level) { return ShowFadeLevel(fBackground, level); }

@@ -34,6 +34,8 @@ void FailAllocationsAfter(uint32_t successes, uint32_t count) {
   gFailures = count;
 }
 
+uint32_t AllocationFailuresToCome() { return gFailures; }
+
 void FreeAlloc(void* p) { free(p); }
 
 size_t AllocBlockSize(const void* p) { return p ? malloc_usable_size(const_cast<void*>(p)) : 0; }

@@ -19,5 +19,8 @@ size_t AllocBlockSize(const void* p);  // bytes the allocator reserved for p (at
 void FailNextAllocations(uint32_t count);
 // The same after the next `successes` calls have been served.
 void FailAllocationsAfter(uint32_t successes, uint32_t count);
+// How many of the failures asked for are still to come: a test that sweeps the failure through every
+// allocation of a step knows it has passed the last one when its failure was never used.
+uint32_t AllocationFailuresToCome();
 
 }  // namespace platform

@@ -21,6 +21,7 @@ struct SGdiObject {
   uint32_t color = 0;
   bool null = false;
   bool dotted = false;
+  int32_t width = 1;  // pens
   // Fonts: the face they stand for and the pixel height of their characters.
   std::string face;
   int32_t pixelHeight = 0;

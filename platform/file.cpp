@@ -147,12 +147,16 @@ bool CloseFile(FileHandle file) {
   return ::close(Fd(file)) == 0 || FailFromErrno();
 }
 
-bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+namespace {
+
+// Reads until count bytes or the end of the file; offset < 0 reads at the file's position.
+bool ReadLoop(FileHandle file, int64_t offset, void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
   if (BadHandle(file)) return false;
   auto* out = static_cast<char*>(buffer);
   while (*done < count) {
-    const ssize_t n = ::read(Fd(file), out + *done, count - *done);
+    const ssize_t n = offset < 0 ? ::read(Fd(file), out + *done, count - *done)
+                                 : ::pread(Fd(file), out + *done, count - *done, offset + *done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return FailFromErrno();
@@ -163,13 +167,14 @@ bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
   return true;
 }
 
-bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+bool WriteLoop(FileHandle file, int64_t offset, const void* buffer, uint32_t count, uint32_t* done) {
   *done = 0;
   if (BadHandle(file)) return false;
   if (WriteFails(Fd(file))) return false;
   const auto* in = static_cast<const char*>(buffer);
   while (*done < count) {
-    const ssize_t n = ::write(Fd(file), in + *done, count - *done);
+    const ssize_t n = offset < 0 ? ::write(Fd(file), in + *done, count - *done)
+                                 : ::pwrite(Fd(file), in + *done, count - *done, offset + *done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return FailFromErrno();
@@ -177,6 +182,28 @@ bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* do
     *done += uint32_t(n);
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done) {
+  return ReadLoop(file, -1, buffer, count, done);
+}
+
+bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done) {
+  return WriteLoop(file, -1, buffer, count, done);
+}
+
+bool ReadFileAt(FileHandle file, int64_t offset, void* buffer, uint32_t count, uint32_t* done) {
+  *done = 0;
+  if (offset < 0) return FailWith(kWinInvalidParameter);
+  return ReadLoop(file, offset, buffer, count, done);
+}
+
+bool WriteFileAt(FileHandle file, int64_t offset, const void* buffer, uint32_t count, uint32_t* done) {
+  *done = 0;
+  if (offset < 0) return FailWith(kWinInvalidParameter);
+  return WriteLoop(file, offset, buffer, count, done);
 }
 
 bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin, int64_t* position) {
@@ -245,6 +272,7 @@ bool SetLastWriteTime(FileHandle file, int64_t ns) {
 
 bool DeleteFile(const std::string& path) {
   const std::string native = NativePath(path);
+  if (EntryKindOf(native) == EntryKind::kLink) return ::unlink(native.c_str()) == 0 || FailFromErrno();
   if (IsFolder(native)) {
     SetLastError(kWinAccessDenied);
     return false;
@@ -338,12 +366,26 @@ bool ExchangeFiles(const std::string& a, const std::string& b) {
   // under its name, and swapping a link would move the link rather than its file.
   std::string first, second;
   if (!ReplaceTargetOf(a, &first) || !ReplaceTargetOf(b, &second)) return false;
+  return ExchangeEntries(first, second);
+}
+
+bool ExchangeEntries(const std::string& a, const std::string& b) {
+  const std::string first = NativePath(a), second = NativePath(b);
   if (!gHooks.refuseAtomicExchange) {
     if (::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0) return true;
     // Only a file system without the exchange falls back; any other failure is the answer.
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return FailFromErrno();
   }
   return ExchangeByRenames(first, second);
+}
+
+EntryKind EntryKindOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(NativePath(path).c_str(), &st) != 0) return EntryKind::kNone;
+  if (S_ISREG(st.st_mode)) return EntryKind::kFile;
+  if (S_ISDIR(st.st_mode)) return EntryKind::kFolder;
+  if (S_ISLNK(st.st_mode)) return EntryKind::kLink;
+  return EntryKind::kOther;
 }
 
 bool GetPathWriteTime(const std::string& path, int64_t* ns) {
@@ -402,11 +444,14 @@ bool GetFreeSpace(const std::string& path, uint64_t* bytes) {
     *bytes = uint64_t(gHooks.freeSpace);
     return true;
   }
-  std::string folder;
-  if (!FullPath(path, &folder)) return false;
-  while (!IsFolder(folder) && folder != "/") folder = FolderOf(folder);
   struct statvfs vs {};
-  if (::statvfs(folder.c_str(), &vs) != 0) return FailFromErrno();
+  // A path that exists (a swap file growing) answers for its volume at once.
+  if (::statvfs(NativePath(path).c_str(), &vs) != 0) {
+    std::string folder;
+    if (!FullPath(path, &folder)) return false;
+    while (!IsFolder(folder) && folder != "/") folder = FolderOf(folder);
+    if (::statvfs(folder.c_str(), &vs) != 0) return FailFromErrno();
+  }
   *bytes = uint64_t(vs.f_bavail) * vs.f_frsize;
   return true;
 }

@@ -25,6 +25,9 @@ bool CloseFile(FileHandle file);
 // Reads up to count bytes; *done < count only at the end of the file.
 bool ReadFile(FileHandle file, void* buffer, uint32_t count, uint32_t* done);
 bool WriteFile(FileHandle file, const void* buffer, uint32_t count, uint32_t* done);
+// The same at an offset from the start, in one call each, leaving the file's position where it was.
+bool ReadFileAt(FileHandle file, int64_t offset, void* buffer, uint32_t count, uint32_t* done);
+bool WriteFileAt(FileHandle file, int64_t offset, const void* buffer, uint32_t count, uint32_t* done);
 bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin, int64_t* position);
 bool GetFileSize(FileHandle file, int64_t* size);
 bool SetFileSize(FileHandle file, int64_t size);  // truncates or extends with zeros
@@ -36,7 +39,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes);
 bool GetLastWriteTime(FileHandle file, int64_t* ns);
 bool SetLastWriteTime(FileHandle file, int64_t ns);
 
-// Fails with the sharing violation while any handle, in this process or another, holds the file.
+// Fails with the sharing violation while any handle, in this process or another, holds the file. A
+// link goes as the link itself, whatever it leads to.
 bool DeleteFile(const std::string& path);
 bool RenameFile(const std::string& from, const std::string& to);  // fails when `to` exists
 // Where a replacing write puts its result: the path itself, or the file a symbolic link there points
@@ -46,10 +50,16 @@ bool ReplaceTargetOf(const std::string& path, std::string* file);
 // Moves from over to's file (ReplaceTargetOf) in one step: the old file stays whole until the new one
 // is in its place, and the new one takes its permission bits.
 bool ReplaceFile(const std::string& from, const std::string& to);
-// Swaps the files at two paths (a link's file for a link, ReplaceTargetOf): atomically where the file
-// system can, otherwise by three renames through a unique name in a's folder, undoing the done ones
-// when one fails.
+// Swaps the files at two paths (a link's file for a link, ReplaceTargetOf), as ExchangeEntries swaps
+// those files' own entries.
 bool ExchangeFiles(const std::string& a, const std::string& b);
+// Swaps the two entries as they are, a link as the link itself: atomically where the file system
+// can, otherwise by three renames through a unique name in a's folder, undoing the done ones when
+// one fails.
+bool ExchangeEntries(const std::string& a, const std::string& b);
+// What stands at path itself, a link not followed.
+enum class EntryKind { kNone, kFile, kFolder, kLink, kOther };
+EntryKind EntryKindOf(const std::string& path);
 bool GetPathWriteTime(const std::string& path, int64_t* ns);
 bool SetPathWriteTime(const std::string& path, int64_t ns);
 bool PathExists(const std::string& path);

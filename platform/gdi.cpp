@@ -122,6 +122,76 @@ void Line(SPoint a, SPoint b, PutPixel put) {
   }
 }
 
+// A wide pen's line: a round brush of the pen's diameter at each pixel of the thin line from a to b
+// (b left out), each pixel drawn once, so that an XOR pen does not take back what a later stamp covers.
+// Only the pixels inside the clip's box are marked.
+void WideLine(const STarget& target, SPoint a, SPoint b, int32_t width, SPenPixels& pen) {
+  const int32_t low = -width / 2;
+  const double radius = width / 2.0, middle = (width - 1) / 2.0;
+  std::vector<SPoint> brush;
+  for (int32_t y = 0; y < width; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const double dx = x - middle, dy = y - middle;
+      if (dx * dx + dy * dy <= radius * radius) brush.push_back({x + low, y + low});
+    }
+  }
+  const SWinRect reach{std::min(a.x, b.x) + low, std::min(a.y, b.y) + low, std::max(a.x, b.x) + low + width,
+                       std::max(a.y, b.y) + low + width};
+  const SWinRect box = Intersection(reach, target.clip);
+  if (box.IsEmpty()) return;
+  std::vector<uint8_t> marked(size_t(box.Width()) * size_t(box.Height()), 0);
+  Line(a, b, [&](int32_t px, int32_t py) {
+    for (const SPoint& o : brush) {
+      const int32_t x = px + o.x, y = py + o.y;
+      if (x >= box.left && x < box.right && y >= box.top && y < box.bottom)
+        marked[size_t(y - box.top) * size_t(box.Width()) + size_t(x - box.left)] = 1;
+    }
+  });
+  pen.dotted = false;
+  for (int32_t y = box.top; y < box.bottom; ++y) {
+    for (int32_t x = box.left; x < box.right; ++x) {
+      if (marked[size_t(y - box.top) * size_t(box.Width()) + size_t(x - box.left)]) pen.Put(target, x, y);
+    }
+  }
+}
+
+// A line of the context's pen from a to b (b left out), in surface coordinates; the area it may have
+// changed.
+SWinRect StrokeLine(const STarget& target, SPoint a, SPoint b, SPenPixels& pen, int32_t width) {
+  if (width > 1) {
+    WideLine(target, a, b, width, pen);
+    const int32_t low = -width / 2;
+    return {std::min(a.x, b.x) + low, std::min(a.y, b.y) + low, std::max(a.x, b.x) + low + width,
+            std::max(a.y, b.y) + low + width};
+  }
+  Line(a, b, [&](int32_t px, int32_t py) { pen.Put(target, px, py); });
+  return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
+}
+
+SWinRect Spanning(const SWinRect& a, const SWinRect& b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+// The outline of a rectangle whose corners are quarter ellipses of radii rx, ry, through the pixels
+// from (left, top) to (right, bottom) inclusive, clockwise from the top right corner.
+std::vector<SPoint> RoundedOutline(int32_t left, int32_t top, int32_t right, int32_t bottom, double rx, double ry) {
+  constexpr int kArcSteps = 8;
+  struct SCorner {
+    double cx, cy, first;
+  };
+  const SCorner corners[] = {{right - rx, top + ry, -90}, {right - rx, bottom - ry, 0}, {left + rx, bottom - ry, 90},
+                             {left + rx, top + ry, 180}};
+  std::vector<SPoint> points;
+  for (const SCorner& c : corners) {
+    for (int step = 0; step <= kArcSteps; ++step) {
+      const double angle = (c.first + 90.0 * step / kArcSteps) * 3.14159265358979323846 / 180.0;
+      const SPoint p{int32_t(std::lround(c.cx + rx * std::cos(angle))), int32_t(std::lround(c.cy + ry * std::sin(angle)))};
+      if (points.empty() || points.back().x != p.x || points.back().y != p.y) points.push_back(p);
+    }
+  }
+  return points;
+}
+
 SWinRect Bounds(const SPoint* points, int32_t count) {
   SWinRect box{points[0].x, points[0].y, points[0].x, points[0].y};
   for (int32_t i = 1; i < count; ++i) {
@@ -197,13 +267,14 @@ GdiObject GetStockObject(int32_t which) {
   }
 }
 
-GdiObject CreatePen(int32_t style, int32_t, uint32_t color) {
+GdiObject CreatePen(int32_t style, int32_t width, uint32_t color) {
   if (style != kPsSolid && style != kPsDot && style != kPsNull) return nullptr;
   auto* pen = new SGdiObject;
   pen->kind = SGdiObject::Kind::kPen;
   pen->color = color & 0xFFFFFF;
   pen->null = style == kPsNull;
-  pen->dotted = style == kPsDot;
+  pen->width = std::max(width, 1);
+  pen->dotted = style == kPsDot && pen->width == 1;
   return pen;
 }
 
@@ -387,8 +458,7 @@ bool LineTo(DeviceContext* dc, int32_t x, int32_t y) {
   if (!dc->pen || dc->pen->null) return true;
   const SPoint a{from.x + target.originX, from.y + target.originY}, b{x + target.originX, y + target.originY};
   SPenPixels pen(dc);
-  Line(a, b, [&](int32_t px, int32_t py) { pen.Put(target, px, py); });
-  Changed(target, {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1});
+  Changed(target, StrokeLine(target, a, b, pen, dc->pen->width));
   return true;
 }
 
@@ -398,12 +468,13 @@ bool Polygon(DeviceContext* dc, const SPoint* points, int32_t count) {
   std::vector<SPoint> shape(points, points + count);
   for (SPoint& p : shape) p = {p.x + target.originX, p.y + target.originY};
   if (dc->brush && !dc->brush->null) FillPolygon(target, shape, dc->brush->color);
+  SWinRect changed = Bounds(shape.data(), count);
   if (dc->pen && !dc->pen->null) {
     SPenPixels pen(dc);
     for (size_t i = 0; i < shape.size(); ++i)
-      Line(shape[i], shape[(i + 1) % shape.size()], [&](int32_t px, int32_t py) { pen.Put(target, px, py); });
+      changed = Spanning(changed, StrokeLine(target, shape[i], shape[(i + 1) % shape.size()], pen, dc->pen->width));
   }
-  Changed(target, Bounds(shape.data(), count));
+  Changed(target, changed);
   return true;
 }
 
@@ -440,6 +511,32 @@ bool FillRect(DeviceContext* dc, const SWinRect& rect, GdiObject brush) {
   }
   Changed(target, area);
   return true;
+}
+
+bool FrameRect(DeviceContext* dc, const SWinRect& rect, GdiObject brush) {
+  STarget target;
+  if (!brush || brush->kind != SGdiObject::Kind::kBrush || !Resolve(dc, &target)) return false;
+  if (rect.IsEmpty()) return true;
+  const SWinRect edges[] = {{rect.left, rect.top, rect.right, rect.top + 1},
+                            {rect.left, rect.bottom - 1, rect.right, rect.bottom},
+                            {rect.left, rect.top, rect.left + 1, rect.bottom},
+                            {rect.right - 1, rect.top, rect.right, rect.bottom}};
+  for (const SWinRect& edge : edges) {
+    if (!FillRect(dc, edge, brush)) return false;
+  }
+  return true;
+}
+
+bool RoundRect(DeviceContext* dc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t cornerWidth,
+               int32_t cornerHeight) {
+  STarget target;
+  if (!Resolve(dc, &target)) return false;
+  if (right - left < 1 || bottom - top < 1) return true;
+  const double rx = std::clamp(cornerWidth, 0, right - left - 1) / 2.0;
+  const double ry = std::clamp(cornerHeight, 0, bottom - top - 1) / 2.0;
+  std::vector<SPoint> outline = RoundedOutline(left, top, right - 1, bottom - 1, rx, ry);
+  if (outline.size() < 2) outline.push_back(outline.front());
+  return Polygon(dc, outline.data(), int32_t(outline.size()));
 }
 
 // ---- text state

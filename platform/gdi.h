@@ -38,7 +38,8 @@ enum : int32_t {
 GdiObject GetStockObject(int32_t which);
 
 // A dotted pen draws two pixels in its colour, then two in the background colour when the
-// background mode is opaque (else leaves them), along each line.
+// background mode is opaque (else leaves them), along each line. A pen wider than one pixel draws
+// solid, a round brush of that diameter moved along the line; width 0 draws one pixel.
 enum : int32_t { kPsSolid = 0, kPsDot = 2, kPsNull = 5 };
 GdiObject CreatePen(int32_t style, int32_t width, uint32_t color);
 // How pen pixels meet what is there: the pen's colour replaces it, or is XORed onto it (drawn twice,
@@ -99,7 +100,7 @@ GdiObject SelectObject(DeviceContext* dc, GdiObject object);
 bool BitBlt(DeviceContext* destination, int32_t x, int32_t y, int32_t width, int32_t height, DeviceContext* source,
             int32_t xSource, int32_t ySource, uint32_t rop);
 
-// Lines with the selected pen, one pixel wide; LineTo leaves out its end point and moves there.
+// Lines with the selected pen; LineTo leaves out its end point and moves there.
 bool MoveToEx(DeviceContext* dc, int32_t x, int32_t y, SPoint* previous);
 bool LineTo(DeviceContext* dc, int32_t x, int32_t y);
 // Filled with the selected brush (pixels whose centres lie inside, alternate rule), outlined with
@@ -111,6 +112,12 @@ bool Polygon(DeviceContext* dc, const SPoint* points, int32_t count);
 bool Ellipse(DeviceContext* dc, int32_t left, int32_t top, int32_t right, int32_t bottom);
 // Fills with the brush, the right and bottom edges left out.
 bool FillRect(DeviceContext* dc, const SWinRect& rect, GdiObject brush);
+// A one-pixel frame with the brush just inside the rectangle (its right and bottom edges left out).
+bool FrameRect(DeviceContext* dc, const SWinRect& rect, GdiObject brush);
+// The rectangle with corners rounded to quarter ellipses of the corner size (width, height), the
+// right and bottom edges left out: filled with the selected brush, outlined with the selected pen.
+bool RoundRect(DeviceContext* dc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t cornerWidth,
+               int32_t cornerHeight);
 
 // Text.
 enum : int32_t { kTransparent = 1, kOpaque = 2 };

@@ -88,6 +88,9 @@ std::string CursorDescription(CursorHandle cursor);
 void SetMetric(int32_t index, int32_t value);
 // The screen without the desktop's panels (GetWorkArea); an empty rectangle: the whole screen.
 void SetWorkArea(const SWinRect& area);
+// The machine's physical memory as PhysicalMemoryBytes answers it (platform/system.h); 0 answers the
+// machine's own again.
+void SetPhysicalMemory(uint64_t bytes);
 
 // How many windows of the class exist.
 uint32_t WindowCount(const std::string& className);

@@ -17,6 +17,17 @@ struct SLibrary {
 
 namespace {
 
+thread_local std::string gFailure;
+
+// The loader's message, without "PATH: " in front.
+std::string Reason(const char* message, const std::string& path) {
+  if (!message) return {};
+  std::string text = message;
+  const std::string prefix = path + ": ";
+  if (text.compare(0, prefix.size(), prefix) == 0) text.erase(0, prefix.size());
+  return text;
+}
+
 // A dependency chain longer than this is taken as a loop.
 constexpr int kMaxDependencies = 32;
 constexpr const char kMissingSuffix[] = ": cannot open shared object file";
@@ -33,12 +44,16 @@ std::string MissingDependency(const char* message) {
 }
 
 // Opens path, first loading from folder each dependency that the loader reports missing and that
-// lies there. The loader then finds it among the loaded objects by its shared-object name.
+// lies there (with a folder given). The loader then finds it among the loaded objects by its
+// shared-object name.
 void* OpenFromFolder(const std::string& path, const std::string& folder, SLibrary& library, int& budget) {
   while (budget > 0) {
     dlerror();
     if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
-    const std::string missing = MissingDependency(dlerror());
+    const char* message = dlerror();
+    gFailure = Reason(message, path);
+    if (folder.empty()) return nullptr;
+    const std::string missing = MissingDependency(message);
     const std::string candidate = folder + "/" + missing;
     if (missing.empty() || !PathExists(candidate) || candidate == path) return nullptr;
     --budget;
@@ -68,17 +83,19 @@ std::string LibraryFileName(const std::string& path) {
   return native;
 }
 
-LibraryHandle LoadLibrary(const std::string& path) {
+LibraryHandle LoadLibrary(const std::string& path, DependencySearch search) {
   std::string file = LibraryFileName(path);
   // A bare name would send the loader through the system's search path.
   if (file.find('/') == std::string::npos) file = "./" + file;
   if (!PathExists(file)) {
+    gFailure = "it does not exist";
     SetLastError(kWinFileNotFound);
     return nullptr;
   }
   auto* library = new SLibrary;
   int budget = kMaxDependencies;
-  library->handle = OpenFromFolder(file, FolderOf(file), *library, budget);
+  const std::string folder = search == DependencySearch::kOwnFolderFirst ? FolderOf(file) : std::string();
+  library->handle = OpenFromFolder(file, folder, *library, budget);
   if (!library->handle) {
     CloseDependencies(*library);
     delete library;
@@ -93,6 +110,8 @@ void* FindLibraryEntry(LibraryHandle library, const char* name) {
   dlerror();
   return dlsym(library->handle, name);
 }
+
+std::string LibraryFailure() { return gFailure; }
 
 bool FreeLibrary(LibraryHandle library) {
   if (!library) {

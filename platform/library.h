@@ -12,11 +12,16 @@ using LibraryHandle = SLibrary*;
 // The file a stored library name stands for.
 std::string LibraryFileName(const std::string& path);
 
-// Opens the library. Dependencies it names that lie in its own folder are loaded from there, as the
-// system the program was designed for searched a library's folder first. Null on failure, with
-// GetLastError() 2 when the file is missing and kWinGenFailure when it exists but does not load (the
-// loader gives no finer reason).
-LibraryHandle LoadLibrary(const std::string& path);
+// Where the libraries that a library needs are looked for: first in its own folder, as the system the
+// program was designed for searched, or only where the system's loader looks.
+enum class DependencySearch { kOwnFolderFirst, kSystemOnly };
+
+// Opens the library. Null on failure, with GetLastError() 2 when the file is missing and
+// kWinGenFailure when it exists but does not load; LibraryFailure then says why.
+LibraryHandle LoadLibrary(const std::string& path, DependencySearch search = DependencySearch::kOwnFolderFirst);
+// The loader's reason for the calling thread's last failed LoadLibrary, without the library's own
+// path in front ("file too short", "libz.so.1: cannot open shared object file: ...").
+std::string LibraryFailure();
 // Null when the library does not export the name.
 void* FindLibraryEntry(LibraryHandle library, const char* name);
 // Closes the library and the dependencies loaded for it.

@@ -20,7 +20,8 @@ struct SCommand {
   std::vector<std::string> arguments;
 };
 
-// "[Name(a,b,...)]"; quotes delimit an argument and are not part of it.
+// "[Name(a,b,...)]"; quotes delimit an argument and are not part of it, and within them a quote
+// written twice stands for one.
 bool ParseCommand(const std::string& text, SCommand* command) {
   if (text.size() < 4 || text.front() != '[' || text.back() != ']' || text[text.size() - 2] != ')') return false;
   const size_t open = text.find('(');
@@ -28,9 +29,11 @@ bool ParseCommand(const std::string& text, SCommand* command) {
   command->name = text.substr(1, open - 1);
   command->arguments.assign(1, {});
   bool quoted = false;
-  for (size_t i = open + 1; i + 2 < text.size(); ++i) {
+  const size_t end = text.size() - 2;
+  for (size_t i = open + 1; i < end; ++i) {
     const char c = text[i];
-    if (c == '"') quoted = !quoted;
+    if (c == '"' && quoted && i + 1 < end && text[i + 1] == '"') command->arguments.back() += text[i++];
+    else if (c == '"') quoted = !quoted;
     else if (c == ',' && !quoted) command->arguments.emplace_back();
     else command->arguments.back() += c;
   }
@@ -130,8 +133,12 @@ std::string XmlText(const std::string& text) {
   return out;
 }
 
-bool CreateGroup(const std::string& group) {
+bool CreateGroup(const std::string& group, bool write) {
   if (!IsUsableName(group)) return false;
+  if (!write) {
+    gGroup = group;
+    return true;
+  }
   const std::string directory = "[Desktop Entry]\nType=Directory\nName=" + EntryString(group) + "\n";
   const std::string menu =
       "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
@@ -153,16 +160,18 @@ bool CreateGroup(const std::string& group) {
   return true;
 }
 
-bool ReplaceItem(const std::string& item) {
+bool ReplaceItem(const std::string& item, bool write) {
   if (!IsUsableName(item) || gGroup.empty()) return false;
+  if (!write) return true;
   const std::string path = DataFolder() + "/applications/" + item + ".desktop";
   return !PathExists(path) || DeleteFile(path);
 }
 
-bool AddItem(const std::string& program, const std::string& item, const std::string& folder) {
+bool AddItem(const std::string& program, const std::string& item, const std::string& folder, bool write) {
   if (!IsUsableName(item) || gGroup.empty() || program.empty() || HasControlCharacter(program) ||
       HasControlCharacter(folder))
     return false;
+  if (!write) return true;
   std::string entry = "[Desktop Entry]\nType=Application\nName=" + EntryString(item) + "\nExec=" +
                       ExecArgument(program) + "\n";
   if (!folder.empty()) entry += "Path=" + EntryString(folder) + "\n";
@@ -170,30 +179,39 @@ bool AddItem(const std::string& program, const std::string& item, const std::str
   return WriteWhole(DataFolder() + "/applications", item + ".desktop", entry);
 }
 
-}  // namespace
-
-bool RunProgramManagerCommand(const std::string& text) {
+// The command checked, and carried out with write.
+bool Carry(const std::string& text, bool write) {
   SCommand c;
   if (!ParseCommand(text, &c)) return false;
-  if (Is(c, "CreateGroup", 1)) return CreateGroup(c.arguments[0]);
+  if (Is(c, "CreateGroup", 1)) return CreateGroup(c.arguments[0], write);
   if (Is(c, "ShowGroup", 2)) {
     if (!IsUsableName(c.arguments[0])) return false;
     gGroup = c.arguments[0];
     return true;
   }
-  if (Is(c, "ReplaceItem", 1)) return ReplaceItem(c.arguments[0]);
+  if (Is(c, "ReplaceItem", 1)) return ReplaceItem(c.arguments[0], write);
   // AddItem(program, name, icon file, icon index, x, y, folder).
   if (strcasecmp(c.name.c_str(), "AddItem") == 0 && !c.arguments.empty() && c.arguments.size() <= 7) {
     c.arguments.resize(7);
-    return AddItem(c.arguments[0], c.arguments[1], c.arguments[6]);
+    return AddItem(c.arguments[0], c.arguments[1], c.arguments[6], write);
   }
   return false;
 }
 
+}  // namespace
+
+bool RunProgramManagerCommand(const std::string& text) { return Carry(text, true); }
+
 bool SendProgramManagerCommand(const std::string& command) {
   if (!IsHeadless()) return RunProgramManagerCommand(command);
   gSent.push_back(command);
-  return true;
+  return Carry(command, false);
+}
+
+std::string QuotedArgument(const std::string& text) {
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
 }
 
 namespace headless {

@@ -6,6 +6,7 @@
 #include <cfenv>
 #include <csignal>
 
+#include "platform/headless.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -14,6 +15,7 @@ namespace {
 uint32_t gBeeps = 0;
 const char gProgramModule = 0;
 volatile std::sig_atomic_t gStopSignal = 0;
+uint64_t gSetPhysicalMemory = 0;
 
 void OnStopSignal(int signal) { gStopSignal = signal; }
 
@@ -53,6 +55,7 @@ void EndIfStopRequested() {
 }
 
 uint64_t PhysicalMemoryBytes() {
+  if (gSetPhysicalMemory) return gSetPhysicalMemory;
   const long pages = ::sysconf(_SC_PHYS_PAGES);
   const long pageSize = ::sysconf(_SC_PAGESIZE);
   return (pages > 0 && pageSize > 0) ? uint64_t(pages) * uint64_t(pageSize) : 0;
@@ -77,4 +80,9 @@ CursorHandle LoadModuleCursor(ModuleHandle, uint16_t) { return nullptr; }
 
 CursorHandle LoadModuleCursor(ModuleHandle, const char*) { return nullptr; }
 
+namespace headless {
+
+void SetPhysicalMemory(uint64_t bytes) { gSetPhysicalMemory = bytes; }
+
+}  // namespace headless
 }  // namespace platform

@@ -1,7 +1,7 @@
 // The numeric sky & fog dialog.
 //
-// Placeholder: built from its layout, it shows empty and closes with its buttons. StoreEditState is the one
-// the dialog keeps.
+// Placeholder: built from its layout, it shows empty and closes with its buttons. GetEditState and
+// StoreEditState are the ones the dialog keeps.
 #pragma once
 
 #include "editing/sky_services.h"
@@ -11,6 +11,9 @@ class CEditSkyFog : public CLayoutHostCanvas {
  public:
   CEditSkyFog(CUICmFunction* owner, CResourceEnv* environment);
 
-  // The record becomes the program's sky and fog edit state; nothing else.
+  // The program's sky and fog edit state: every field zero until the first document fills it from its
+  // scene.
+  static CSkyParams GetEditState();
+  // The record becomes the edit state; nothing else.
   static void StoreEditState(CSkyParams params);
 };

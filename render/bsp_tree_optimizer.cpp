@@ -1,5 +1,7 @@
 #include "render/bsp_tree_optimizer.h"
 
+#include <bit>
+
 #include "framework/core/mem_pool.h"
 #include "scene/object.h"
 #include "scene/ray.h"
@@ -13,6 +15,9 @@ constexpr double kFlatExtent = 0.01;
 constexpr double kFlatWidening = 0.25;
 // A cell this thin is not cut again.
 constexpr double kMinExtent = 0.001;
+// A counted tree cuts away an empty stretch of a cell beside its records once it is this share of the
+// cell's side.
+constexpr double kEmptyShare = 0.25;
 // Neighbouring cells' intervals overlap by this much, so a hit on the cut is found from either side.
 constexpr double kOverlap = 0.0001;
 
@@ -93,9 +98,20 @@ bool CBSPTreeOptimizer::Add(C3dObject* object) {
   return true;
 }
 
+uint32_t CBSPTreeOptimizer::CountedDepth(uint32_t count) {
+  // Records that reach across cuts sit on both sides, so halving takes a couple of levels more, and
+  // so do the cuts of empty space.
+  constexpr uint32_t kSpareLevels = 6;
+  return uint32_t(std::bit_width(count / kCountedLeafObjects)) + kSpareLevels;
+}
+
 // Every Build starts again from the root, so objects added after an earlier Build are placed too.
 bool CBSPTreeOptimizer::Build() {
   if (!IsValid()) return false;
+  if (fFollowsCount) {
+    fLeafObjectLimit = kCountedLeafObjects;
+    fDepthLimit = CountedDepth(fBounded.GetCount());
+  }
   fUnbounded.SetStep(0);
   fBounded.SetStep(0);
   fRoot->DeleteChildren();
@@ -116,21 +132,59 @@ bool CBSPTreeOptimizer::Build() {
   return Split(*fRoot) && IndexRecords({&fUnbounded, &fBounded});
 }
 
+// The middle of the node's own axis; in a counted tree, a cut that leaves a wide empty stretch of the
+// box on one side of its records' span (the space between a camera and the things it looks at) if
+// there is one, else the middle of the span's longest side.
+CBSPTreeOptimizer::SCut CBSPTreeOptimizer::ChooseCut(const SBSPNode& node) const {
+  const C3dBox& box = node.fBox;
+  if (!fFollowsCount) {
+    const uint32_t axis = node.fAxis;
+    const double extent = box.fMax[axis] - box.fMin[axis];
+    return {axis, box.fMin[axis] + extent * 0.5, extent > kMinExtent};
+  }
+  C3dBox span = C3dBox::Empty();
+  for (uint32_t i = 0; i < node.fRecords.GetCount(); ++i) span.Union(node.fRecords[i]->fBox);
+  SCut best;
+  double widest = 0;
+  for (uint32_t axis = 0; axis < 3; ++axis) {
+    At(span.fMin, axis) = std::max(span.fMin[axis], box.fMin[axis]);
+    At(span.fMax, axis) = std::min(span.fMax[axis], box.fMax[axis]);
+    const double extent = box.fMax[axis] - box.fMin[axis];
+    const double below = span.fMin[axis] - box.fMin[axis], above = box.fMax[axis] - span.fMax[axis];
+    const double gap = std::max(below, above);
+    if (gap > kMinExtent && gap > extent * kEmptyShare && gap > widest) {
+      widest = gap;
+      best = {axis, below >= above ? span.fMin[axis] : span.fMax[axis], true};
+    }
+  }
+  if (best.valid) return best;
+  const vector3<double> extent = span.fMax - span.fMin;
+  const uint32_t axis = extent.x >= extent.y && extent.x >= extent.z ? 0 : extent.y >= extent.z ? 1 : 2;
+  return {axis, span.fMin[axis] + extent[axis] * 0.5, extent[axis] > kMinExtent};
+}
+
 bool CBSPTreeOptimizer::Split(SBSPNode& node) {
-  const uint32_t axis = node.fAxis;
-  const double extent = node.fBox.fMax[axis] - node.fBox.fMin[axis];
-  if (extent <= kMinExtent || node.fRecords.GetCount() <= fLeafObjectLimit || node.fDepth > fDepthLimit) {
+  const uint32_t count = node.fRecords.GetCount();
+  const SCut cut = count <= fLeafObjectLimit || node.fDepth > fDepthLimit ? SCut{} : ChooseCut(node);
+  if (!cut.valid) {
     node.fRecords.Trim();
     return true;
   }
-  const uint32_t next = axis == 2 ? 0 : axis + 1;
+  node.fAxis = cut.axis;
+  const uint32_t next = cut.axis == 2 ? 0 : cut.axis + 1;
   SBSPNode* lower = new SBSPNode(&fNodeCount, node.fDepth + 1, next);
   SBSPNode* upper = new SBSPNode(&fNodeCount, node.fDepth + 1, next);
-  const double mid = node.fBox.fMin[axis] + extent * 0.5;
-  if (!lower || !upper || !lower->fValid || !upper->fValid || !Distribute(node, mid, *lower, *upper)) {
+  if (!lower || !upper || !lower->fValid || !upper->fValid || !Distribute(node, cut.at, *lower, *upper)) {
     delete lower;
     delete upper;
     return false;
+  }
+  if (fFollowsCount && lower->fRecords.GetCount() == count && upper->fRecords.GetCount() == count) {
+    // Every record reaches across the cut: cutting deeper would only copy them.
+    delete lower;
+    delete upper;
+    node.fRecords.Trim();
+    return true;
   }
   node.fLower = lower;
   node.fUpper = upper;
@@ -141,15 +195,19 @@ bool CBSPTreeOptimizer::Split(SBSPNode& node) {
   return false;
 }
 
-bool CBSPTreeOptimizer::Distribute(const SBSPNode& node, double mid, SBSPNode& lower, SBSPNode& upper) {
+bool CBSPTreeOptimizer::Distribute(const SBSPNode& node, double mid, SBSPNode& lower, SBSPNode& upper) const {
   const uint32_t axis = node.fAxis;
   lower.fBox = upper.fBox = node.fBox;
   At(lower.fBox.fMax, axis) = mid;
   At(upper.fBox.fMin, axis) = mid;
   for (uint32_t i = 0; i < node.fRecords.GetCount(); ++i) {
     SOptimizerObject* record = node.fRecords[i];
-    const bool lowerOnly = record->fBox.fMax[axis] < mid;
-    const bool upperOnly = !lowerOnly && record->fBox.fMin[axis] > mid;
+    const double low = record->fBox.fMin[axis], high = record->fBox.fMax[axis];
+    // A counted tree gives a box that only touches the cut to its own side, so that a cut along the
+    // edge of the records' span leaves the other side empty; the cells' overlap finds a hit on the
+    // cut from either side.
+    const bool lowerOnly = fFollowsCount ? high <= mid && low < mid : high < mid;
+    const bool upperOnly = !lowerOnly && (fFollowsCount ? low >= mid && high > mid : low > mid);
     if (!upperOnly && !lower.fRecords.Append(record)) return false;
     if (!lowerOnly && !upper.fRecords.Append(record)) return false;
   }

@@ -53,6 +53,17 @@ class CBSPTreeOptimizer : public CAbstractOptimizer {
   void SetLeafObjectLimit(uint32_t limit) { fLeafObjectLimit = limit; }
   void SetDepthLimit(uint32_t limit) { fDepthLimit = limit; }
 
+  // For renders that leave the limits open, a tree that follows the number of bounded things at each
+  // Build: leaves of at most kCountedLeafObjects records, as deep as halving the things that often
+  // takes and a little more, a wide empty stretch beside a node's records cut away, else the node cut
+  // at the middle of the longest side of its records' span within it (a scene flat along an axis is
+  // never cut along it), and no cut kept that leaves every record on both sides.
+  static constexpr uint32_t kCountedLeafObjects = 4;
+  void SetFollowsCount(bool follows) { fFollowsCount = follows; }
+  bool FollowsCount() const { return fFollowsCount; }
+  // The depth limit of a counted tree of count bounded things.
+  static uint32_t CountedDepth(uint32_t count);
+
   const SBSPNode* GetRoot() const { return fRoot; }
   uint32_t GetNodeCount() const { return fNodeCount; }
   uint32_t GetUnboundedCount() const { return fUnbounded.GetCount(); }
@@ -61,8 +72,15 @@ class CBSPTreeOptimizer : public CAbstractOptimizer {
  private:
   bool MakeRoot();
   bool Split(SBSPNode& node);
+  struct SCut {
+    uint32_t axis = 0;
+    double at = 0;
+    // False: the node stays a leaf.
+    bool valid = false;
+  };
+  SCut ChooseCut(const SBSPNode& node) const;
   // Hands the node's records to the children by which side of mid their boxes reach.
-  static bool Distribute(const SBSPNode& node, double mid, SBSPNode& lower, SBSPNode& upper);
+  bool Distribute(const SBSPNode& node, double mid, SBSPNode& lower, SBSPNode& upper) const;
   bool Descend(const SBSPNode& node, CRay& ray, double near, double far);
   bool DescendLeaf(const SBSPNode& node, CRay& ray, double far);
 
@@ -73,4 +91,5 @@ class CBSPTreeOptimizer : public CAbstractOptimizer {
   CDynTable<SOptimizerObject> fUnbounded;
   CDynTable<SOptimizerObject> fBounded;
   bool fTablesValid = false;
+  bool fFollowsCount = false;
 };

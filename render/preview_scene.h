@@ -88,6 +88,9 @@ class CPreviewScene {
   // destination: 0 when complete, 24 interrupted (call again), 9 when the lights cannot all be
   // locked, or the sky's or sun's lock error.
   int32_t Render(platform::DeviceContext* port, const SRect& destination);
+  // After a change of what the sample or its lights look like: the renderer's rows collected again
+  // and the render started afresh. 0 or the preparation's code.
+  int32_t RestartRender();
   // The own sky made again when missing, sun and sky applied again, the projection reset: 0, 1 when
   // the sky cannot be locked.
   int32_t Refresh();
@@ -152,7 +155,6 @@ class CPreviewScene {
   // Rows of the renderer's scene from the two tables.
   void UpdateRenderScene();
   void UpdateProjection();
-  int32_t RestartRender();
   int32_t Drag(CElement* element, platform::DeviceContext* port, const SRect& destination);
   void ShowImage(platform::DeviceContext* port, const SRect& destination);
 

@@ -29,8 +29,10 @@ struct STreeLimits {
   uint32_t depth;
 };
 
-// The tree limits of the optimizer choices: never split, then (5, 5) and (50, 10).
+// The tree limits of the document window's optimizer choices: never split, then (5, 5) and (50, 10).
+// Choice kCountedTree, past them, takes its limits from the number of things.
 constexpr STreeLimits kTreeLimits[] = {{0xFFFFFFFF, 0}, {5, 5}, {50, 10}};
+static_assert(std::size(kTreeLimits) == kCountedTree);
 
 bool IsEmpty(const SRect& r) { return r.bottom <= r.top || r.right <= r.left; }
 
@@ -154,7 +156,7 @@ int32_t CRenderPreparation::Prepare(const SRenderRequest& request, int32_t width
   if (!request.scene || !request.camera || !request.settings || fScene) return kErrInvalidParameter;
   SRenderSettings& settings = *request.settings;
   const bool ownTree = settings.fFlags & SRenderSettings::kOwnOptimizer;
-  if (ownTree && request.optimizerChoice >= std::size(kTreeLimits)) return kErrInvalidParameter;
+  if (ownTree && request.optimizerChoice > kCountedTree) return kErrInvalidParameter;
   if (fContext.SetAntialias(request.antialiasMode, request.grid)) return kErrInvalidParameter;
   fScene.emplace(request.scene, false, false);
   if (!fScene->IsLocked()) return kErrOutOfMemory;
@@ -164,9 +166,11 @@ int32_t CRenderPreparation::Prepare(const SRenderRequest& request, int32_t width
   fTarget.fImage = request.image;
   fTarget.fPort = request.port;
   if (ownTree) {
-    const STreeLimits& limits = kTreeLimits[request.optimizerChoice];
+    const bool counted = request.optimizerChoice == kCountedTree;
+    const STreeLimits limits = counted ? STreeLimits{} : kTreeLimits[request.optimizerChoice];
     fTree.reset(new CBSPTreeOptimizer(limits.depth, limits.leafObjects));
     if (!fTree || !fTree->IsValid()) return kErrOutOfMemory;
+    fTree->SetFollowsCount(counted);
   }
   fBinding = std::make_unique<CContextBinding>(fContext);
   fContext.SetSettings(&settings);

@@ -30,6 +30,9 @@ namespace platform {
 struct DeviceContext;
 }
 
+// The optimizer choice of a render that leaves the tree's limits open (the tools).
+constexpr uint32_t kCountedTree = 3;
+
 struct SRenderRequest {
   C3dBaseSys* scene = nullptr;
   C3dCamera* camera = nullptr;
@@ -45,7 +48,8 @@ struct SRenderRequest {
   SRenderSettings* settings = nullptr;
   uint32_t antialiasMode = 1;
   uint32_t grid = 1;
-  // 0 a tree that is never split, 1 limits (5, 5), 2 limits (50, 10).
+  // The document window's choices, 0 a tree that is never split, 1 limits (5, 5), 2 limits (50, 10);
+  // or kCountedTree, limits that follow the number of things (CBSPTreeOptimizer::SetFollowsCount).
   uint32_t optimizerChoice = 1;
   // Finished bands are drawn into the port when one is given; viewFrom and viewTo place the image in
   // the window (both empty: each band at its own place).

@@ -358,6 +358,10 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
   slice.Start();
   int32_t block = int32_t(state.blockSize), mask = int32_t(state.blockMask);
   int32_t columnOffset = int32_t(state.column), rowOffset = int32_t(state.row);
+  // Coarse passes are only for someone to watch: unseen, a fresh render traces each pixel once in a
+  // single pass of block 1 (mask 0: nothing done before it), to the same pixels.
+  const bool fresh = block == int32_t(CRenderContext::kFirstBlockSize) && mask == 0 && columnOffset == 0 && rowOffset == 0;
+  if (!draw && fresh) block = 1;
   for (; block != 0; block /= 2, columnOffset = rowOffset = 0) {
     pass.Start();
     const int32_t firstRow = area.top + rowOffset;
@@ -367,7 +371,7 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
     const auto work = [&](CRenderWorker& worker, uint32_t k) {
       const int32_t r = firstRow + int32_t(k) * block;
       // In every pass but the first, the pixels on the coarser grid are done already.
-      const bool aligned = ((r - area.top) & mask) == 0 && block != int32_t(CRenderContext::kFirstBlockSize);
+      const bool aligned = mask != 0 && ((r - area.top) & mask) == 0;
       std::vector<std::pair<int32_t, CImVector>> made;
       made.reserve(size_t(Extent(area.left, area.right) / uint32_t(block) + 1));
       for (int32_t c = area.left + (k == 0 ? columnOffset : 0); c < area.right; c += block) {

@@ -7,10 +7,11 @@
 // the interface alive by pumping the message queue, draw finished bands into the target's port, set
 // the progress record's texts and tell the context's progress observer.
 //
-// The progressive render refines the area in square blocks from 16 pixels down to 1; the adaptive
-// render samples the corners of 4-pixel blocks and subdivides only where they differ; the antialias
-// pass, run after either when settings bit 0x2000 is set, re-samples every pixel whose 2 × 2 cell
-// differs. A pixel's top byte is its sampling state (render_pixels.h).
+// The progressive render refines the area in square blocks from 16 pixels down to 1 (unseen, with
+// draw off, it renders every pixel in one pass to the same picture); the adaptive render samples the
+// corners of 4-pixel blocks and subdivides only where they differ; the antialias pass, run after
+// either when settings bit 0x2000 is set, re-samples every pixel whose 2 × 2 cell differs. A pixel's
+// top byte is its sampling state (render_pixels.h).
 #pragma once
 
 #include <cstdint>

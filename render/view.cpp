@@ -451,6 +451,16 @@ void CView::SetBackgroundImage(CImage* picture) {
   fPlainBackground = false;
 }
 
+void CView::UsePlainBackground() {
+  delete fBackgroundImage;
+  fBackgroundImage = nullptr;
+  fPlainBackground = true;
+}
+
+int32_t CView::ResetClassMeshes() const {
+  return C3dBaseSys::ResetAllClasses(fStyle.selectedDetail, fStyle.fastDetail, fStyle.detail);
+}
+
 void CView::DrawHorizon() {
   if (!fCamera) return;
   CHolder holder(fCamera, false, false);

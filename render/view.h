@@ -133,6 +133,12 @@ class CView : public CBaseObject, public CLineDrawer {
   void FillBackground();
   // Copies the picture (when usable) into the view's own background picture and uses it from now on.
   void SetBackgroundImage(CImage* picture);
+  // Drops the background picture: the background colour again.
+  void UsePlainBackground();
+  bool HasBackgroundImage() const { return !fPlainBackground && fBackgroundImage; }
+  // The scene classes' wireframe meshes made again at the style's details: the selected objects'
+  // mesh, the mesh drawn while the view moves, the other objects' mesh. 0 or the first class's error.
+  int32_t ResetClassMeshes() const;
   // The ground's horizon, from the camera's stored view.
   void DrawHorizon();
 

@@ -71,8 +71,12 @@ constexpr SClassHooks kClasses[] = {
 
 }  // namespace
 
+// The scene's rows live in its working environment and are never stored as a table: a document of many
+// things, read or made one thing at a time, grows it geometrically.
 C3dBaseSys::C3dBaseSys(CSpoolSys* environment, int32_t growthStep)
-    : CSpoolDynTable<C3dBaseSysEntry>(TableLayout(environment, growthStep), TableSpec()) {}
+    : CSpoolDynTable<C3dBaseSysEntry>(TableLayout(environment, growthStep), TableSpec()) {
+  SetGeometric(true);
+}
 
 C3dBaseSys::~C3dBaseSys() { RemoveAll(true, false); }
 

@@ -264,7 +264,8 @@ void C3dGroup::ScaleChildren(const vector3<double>& factors) {
 
 // The members turn about the box's centre, each about its own axes by the change of the group's
 // rotation; sizes scale about the centre by the ratio of the new size to the current one; then the
-// centre goes to the position.
+// centre goes to the position. The group's own placement stays: its box is its members' boxes taken
+// through it, which a rotation kept there would turn a second time.
 void C3dGroup::SetPlacement(const vector3<double>& rotation, const vector3<double>& size,
                             const vector3<double>& position) {
   const C3dBox box = WorldBox();
@@ -282,7 +283,6 @@ void C3dGroup::SetPlacement(const vector3<double>& rotation, const vector3<doubl
       member->RotateAboutPoint(centre, {std::cos(angle / 2), q.x, q.y, q.z});
     }
   }
-  SetTransformVector2(rotation);
   ScaleMembersAbout(centre, {size.x / current.x, size.y / current.y, size.z / current.z});
   MoveCentreTo(position);
 }

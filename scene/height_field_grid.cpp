@@ -420,12 +420,12 @@ bool CHeightFieldGrid::TestCell(SWalk& walk, int32_t cx, int32_t cz, double from
 
 // The cell's two triangles over the corner heights given.
 //
-// Most candidate cells are missed, and only an accepted hit needs a triangle's unit normal, whose
-// inverse square root is the dearest step of the exact test. So each triangle's plane is first met at
-// the two ends of the window, as heights over the cell: when the ray lies on one side of the plane at
-// both, by more than a generous bound on the rounding of both this test and the exact one, the exact
-// test could not find a hit inside the cell, and the triangle is passed over. Any other goes through
-// the exact test, which alone decides a hit.
+// Most candidate cells are missed, and only an accepted hit needs a triangle's unit normal: the exact
+// test meets the plane through its unnormalised normal, and its division is its dearest step. So each
+// triangle's plane is first met at the two ends of the window, as heights over the cell: when the ray
+// lies on one side of the plane at both, by more than a generous bound on the rounding of both this
+// test and the exact one, the exact test could not find a hit inside the cell, and the triangle is
+// passed over. Any other goes through the exact test, which alone decides a hit.
 template <bool kMirrored>
 bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const SWindow& window, double h00,
                                      double h10, double h11, double h01) {
@@ -455,7 +455,7 @@ bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const 
   for (int triangle = 0; triangle < 2; ++triangle) {
     if (!crossed[triangle]) continue;
     const vector3<double>& first = triangle ? p1 : p0;
-    const vector3<double> n = Normalised(triangle ? Cross(p3 - p1, p2 - p1) : Cross(p3 - p0, p1 - p0));
+    const vector3<double> n = triangle ? Cross(p3 - p1, p2 - p1) : Cross(p3 - p0, p1 - p0);
     const double facing = Dot(n, d);
     if (facing == 0) continue;
     const double t = -(Dot(n, o) - Dot(n, first)) / facing;
@@ -468,7 +468,7 @@ bool CHeightFieldGrid::CellTriangles(SWalk& walk, int32_t cx, int32_t cz, const 
     const bool inside = triangle ? x <= cx + 1 && z <= cz + 1 && x + z >= diagonal
                                  : x >= cx && z >= cz && x + z <= diagonal;
     if (!inside) continue;
-    if (RecordHit(walk, t, point, cx, cz, triangle, kMirrored, n)) return true;
+    if (RecordHit(walk, t, point, cx, cz, triangle, kMirrored, Normalised(n))) return true;
   }
   return false;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the 3D texture editor's pictures into resources/layouts/pictures/.
+"""Draws the 3D texture editor's and its component sub-editor's pictures into resources/layouts/pictures/.
 
 Labels are rendered in DejaVu Sans by ImageMagick's convert (Debian imagemagick and fonts-dejavu-core)
 as grey masks and inked here. A button that stands in each of the three component panels has one
@@ -88,6 +88,27 @@ COLOUR_MAPS = ["None", "Red", "Green", "Blue", "Gradient", "Grey", "3 colours", 
                "Noisy", "Sine", "Stripes", "Terrain", "Snow", "By slope", "By facing"]
 
 
+# The sub-editor's menus: noise types 0 to 26 and modes (blend kinds) 0 to 12, in the order of their
+# rows.
+NOISE_TYPES = ["None", "Sine product", "Checker", "Triangle checker", "Cells", "Linear noise", "Value noise",
+               "Disturbed waves", "Whirls", "Fractal noise", "Warped noise", "Double spots", "Sine cells",
+               "Hexagon cells", "Axis maximum", "Banded blotches", "Hexagon maximum", "Ripples", "Marble",
+               "Triangle waves", "Sharp blotches", "Strata", "Varying scale", "Bubbles", "Split cells", "Radial",
+               "Value noise 2"]
+MODES = ["Fractal", "Fractal 1.8", "Fractal 1.5", "Weighted maximum", "Multifractal", "Drifting sum",
+         "Drifting minimum", "Drifting product", "Edges", "Folded", "Folded twice", "Swirl", "Drifting maximum"]
+
+
+def sub_editor():
+    strip("dts-noise-types.png", 150, NOISE_TYPES)
+    strip("dts-modes.png", 150, MODES)
+    for name in ("1D", "2D", "3D"):
+        plate(f"dts-{name.lower()}-0.png", 70, CELL, FACE, name, ink=composer.EDGE)
+        plate(f"dts-{name.lower()}-1.png", 70, CELL, LIT, name)
+    plate("dts-rotate.png", 68, CELL, FACE, "Rotate")
+    plate("dts-scale.png", 68, CELL, FACE, "Scale")
+
+
 def strips():
     strip("dt-preview-kinds.png", 100, PREVIEW_KINDS)
     strip("dt-outputs.png", 61, OUTPUTS)
@@ -150,6 +171,7 @@ def main():
     sliders()
     labels()
     dialog_buttons()
+    sub_editor()
     return 0
 
 

@@ -10,11 +10,18 @@ import tempfile
 
 def self_test(name, find, planted, text, expected):
     """Writes text to the relative path planted in an empty tree and compares find's lines with expected."""
+    return self_test_tree(name, find, {planted: text}, expected)
+
+
+def self_test_tree(name, find, files, expected):
+    """Writes each text of files to its relative path in an empty tree and compares find's lines with
+    expected."""
     with tempfile.TemporaryDirectory() as root:
-        path = os.path.join(root, planted)
-        os.makedirs(os.path.dirname(path))
-        with open(path, "w") as out:
-            out.write(text)
+        for planted, text in files.items():
+            path = os.path.join(root, planted)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "w") as out:
+                out.write(text)
         got = list(find(root))
     if got != expected:
         print(f"{name}: self-test found {got}, expected {expected}")

@@ -1,6 +1,6 @@
 // Outline fonts as the resource tools and the tests make them: glyphs added one by one (an identical
 // glyph is stored once), character codes mapped to them, and the whole laid out as the font's record
-// and data block, which StoreOutlineFont (res_store.h) writes through the font's own record handler.
+// and data block, which StoreOutlineFont (record_store.h) writes through the font's own record handler.
 #pragma once
 
 #include <cstdint>

@@ -23,7 +23,7 @@
 #include "tools/command_line.h"
 #include "tools/png_picture.h"
 #include "tools/res_compiler.h"
-#include "tools/res_store.h"
+#include "tools/record_store.h"
 
 namespace {
 

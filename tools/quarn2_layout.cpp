@@ -23,6 +23,7 @@
 #include "framework/image/image.h"
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
+#include "framework/ui/register_ui_services.h"
 #include "framework/ui/ui_host_canvas.h"
 #include "framework/ui/ui_message.h"
 #include "platform/ansi_text.h"
@@ -247,6 +248,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!platform::headless::LoadScriptFile(script, &error)) return line.Fail(script, error);
   }
+  RegisterUiServices();
   if (InitOrdax() != 0) return line.Fail("the framework", "could not start");
   int status = CCommandLine::kStatusFailed;
   {

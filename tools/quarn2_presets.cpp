@@ -28,6 +28,7 @@
 #include "scene/surface/material.h"
 #include "tools/command_line.h"
 #include "tools/material_keywords.h"
+#include "tools/record_store.h"
 #include "tools/res_store.h"
 #include "tools/tool_app.h"
 

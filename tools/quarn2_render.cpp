@@ -13,6 +13,7 @@
 #include <string>
 
 #include "document/plugin_protocol.h"
+#include "document/register_document_services.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/timer.h"
@@ -43,7 +44,7 @@ const STool kTool{
         {"aa", kAntialias, "MODE", "antialias mode of a .bmp, 0 to 7 (default 1, each pixel's centre)"},
         {"rotate", kRotate, nullptr, "plug-in formats: write the picture turned a quarter turn"},
         {"dpi", kResolution, "N", "plug-in formats: the resolution given to the plug-in, 1 to 9600 (default 72)"},
-        {"optimizer", kOptimizer, "N", "the tree that finds what rays meet, 0 to 2 (default 1; see below)"},
+        {"optimizer", kOptimizer, "N", "the tree that finds what rays meet, 0 to 3 (default 3; see below)"},
         {"options", kOptions, "WORD",
          "the render option word instead of the document's, 1 to 0xFFFF (0x4000 adaptive, 0x2000 antialias pass)"},
         {"stats", kStats, nullptr, "after the render, its statistics on standard output as the render report has them"},
@@ -52,10 +53,12 @@ const STool kTool{
     "sky and the document's render options are used. Antialias modes: 0 each pixel's corner, 1 its\n"
     "centre, 2 four random points, 3 a 4 x 4 grid, 4 six fixed points, 5 the 4 x 4 grid jittered, 6 the\n"
     "jittered grid with spread reflections, 7 a 2 x 2 grid.\n"
-    "Optimizer choices, for documents whose render options ask for a tree of the render's own: 0 a\n"
-    "tree never split, 1 boxes split while they hold more than 5 things, at most 5 levels deep (as a\n"
-    "new document window has it), 2 more than 50 things, at most 10 levels, which a scene of many\n"
-    "thousands of things needs. The choice changes how fast rays find the things, never the picture.\n"
+    "Optimizer choices, for documents whose render options ask for a tree of the render's own, the\n"
+    "document window's three: 0 a tree never split, 1 boxes split while they hold more than 5 things,\n"
+    "at most 5 levels deep (as a new document window has it), 2 more than 50 things, at most 10\n"
+    "levels; and 3 (the default) boxes split across their longest side while they hold more than 4\n"
+    "things, as deep as the number of things asks. The choice changes how fast rays find the things,\n"
+    "never the picture.\n"
     "A progress bar with the elapsed and remaining time goes to standard error.\n"
     "Exit status: 0 the picture is written, 1 a failure (the message names the file), 2 wrong arguments.\n"
     "The scene description and more: tools/README.md.\n"};
@@ -224,6 +227,9 @@ int main(int argc, char** argv) {
   if (const std::string problem = CheckOperands(line.Operands(), options); !problem.empty())
     return line.UsageError(problem);
   if (line.RefuseOutput(options.out, {options.job.document})) return CCommandLine::kStatusFailed;
+  // The progress of a picture written through a plug-in asks the documents for its format's description,
+  // as in the program.
+  RegisterDocumentServices();
   CToolApp app("quarn2-render", CToolApp::MachineShare(kDataPoolBudget));
   if (!app.IsReady()) return app.ReportNotReady(line);
   return Run(line, options);

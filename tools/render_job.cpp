@@ -113,16 +113,18 @@ std::string OfferedExtensions() {
 
 // Whether a plug-in of the folder writes the output's extension, with the plug-ins released again.
 // The extension must match in case as well: render to disk writes the format's own extension, and
-// the tool writes the very file it was given.
+// the tool writes the very file it was given. The plug-ins left out are named only when the render
+// will not look for them again.
 int32_t FindOutputFormat(const SDiskJob& disk, std::string* offered) {
   const std::string wanted = ExtensionOf(disk.output);
-  int32_t error = FindPlugins(disk.pluginFolder.c_str(), QN_IMAGE_EXTENSION);
+  int32_t error = FindPluginsQuietly(disk.pluginFolder.c_str(), QN_IMAGE_EXTENSION);
   uint32_t row = 0;
   if (!error) error = CQNPlugin::FindFormat(wanted.c_str(), &row);
   char extension[CQNPlugin::kExtensionChars + 1];
   if (!error) error = CQNPlugin::GetFormatExtension(extension, sizeof extension, row);
   if (!error && wanted != extension) error = kErrObjectNotFound;
   if (error == kErrObjectNotFound) *offered = OfferedExtensions();
+  if (error) ReportPluginProblems();
   ReleasePlugins();
   return error;
 }

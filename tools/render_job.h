@@ -9,6 +9,7 @@
 
 #include "document/doc_settings.h"
 #include "render/render_context.h"
+#include "render/render_driver.h"
 #include "scene/base_sys.h"
 
 class C3dCamera;
@@ -26,11 +27,11 @@ struct SRenderJob {
   // A render context antialias mode, 0 to 7; without one, mode 1 (the pixel centre).
   bool hasAntialias = false;
   uint32_t antialiasMode = 1;
-  // The document window's optimizer choice, for documents whose options ask for a tree of the
-  // render's own: 0 never split, 1 limits (5, 5), as a new window has it, 2 limits (50, 10), which a
-  // scene of many thousands of things needs.
-  static constexpr uint32_t kLargestOptimizerChoice = 2;
-  uint32_t optimizerChoice = 1;
+  // The tree, for documents whose options ask for one of the render's own: the document window's
+  // choices 0 never split, 1 limits (5, 5), as a new window has it, 2 limits (50, 10); or 3, the
+  // default, limits that follow the number of things (kCountedTree).
+  static constexpr uint32_t kLargestOptimizerChoice = kCountedTree;
+  uint32_t optimizerChoice = kCountedTree;
   // The render option word to use instead of the document's; 0 keeps the document's.
   uint32_t options = 0;
   SRenderObserver observer;
@@ -64,7 +65,7 @@ class CRenderDocument {
   C3dCamera* fCamera = nullptr;
   C3dSky* fSky = nullptr;
   uint32_t fOptions = 0;
-  uint32_t fOptimizerChoice = 1;
+  uint32_t fOptimizerChoice = kCountedTree;
   uint32_t fWidth = 0;
   uint32_t fHeight = 0;
 };

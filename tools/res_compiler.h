@@ -58,6 +58,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/res_lists.h"
+
 class CResourceEnv;
 struct SOutlineFontSource;
 struct SSpoolKey;
@@ -74,14 +76,6 @@ struct SManifestEntry {
   int32_t hotspotV = 0;
 };
 
-// A source line cut into words and "quoted texts" (kept with their quotes); false with the reason
-// when a quote is not closed.
-bool SplitSourceLine(const std::string& text, std::vector<std::string>* tokens, std::string* error);
-// A quoted text with its escapes resolved, as stored (Windows-1252).
-bool ReadQuotedText(const std::string& token, std::string* text, std::string* error);
-// A stored text as a quoted text that ReadQuotedText reads back to the same bytes.
-std::string QuotedText(const std::string& stored);
-
 // Errors read "LINE: reason" (the caller adds the file name in front).
 bool ReadManifest(const std::string& text, std::vector<SManifestEntry>* entries, std::string* error);
 // kind: the source file's extension without its dot.
@@ -89,8 +83,6 @@ bool CompileSource(const std::string& kind, const std::string& text, std::vector
 // Stores compiled bytes under the key, through the record handler of the kind when it has one.
 int32_t StoreCompiled(CResourceEnv& env, const SSpoolKey& key, const std::string& kind,
                       const std::vector<uint8_t>& bytes);
-// An 'ixtx' list as .ixtx source that compiles back to the same bytes.
-bool DecodeIxtx(const std::vector<uint8_t>& data, std::string* text, std::string* error);
 
 // Compiles the manifest, or one .layout source, into a new resource file at outPath: written beside
 // it under a temporary name and moved over it only when every resource is in, so a failure leaves
@@ -110,15 +102,3 @@ using TextureStorer = bool (*)(CResourceEnv& env, const SSpoolKey& key, const st
 void SetTextureStorer(TextureStorer storer);
 // Compiles the manifest's resources into an open environment.
 bool CompileManifest(CResourceEnv& env, const std::string& manifestPath, std::string* error);
-
-// The pieces of source syntax that every compiler shares, besides ReadQuotedText and QuotedText: lines
-// without blanks and comments cut into words, "quoted texts" and 'four-character codes' (kept with
-// their quotes), and 32-bit words (decimal or 0x-hex, negative ones as their pattern).
-struct SSourceLine {
-  uint32_t number = 0;
-  std::vector<std::string> tokens;
-};
-bool ReadSourceLines(const std::string& text, std::vector<SSourceLine>* lines, std::string* error);
-bool ParseSourceWord(const std::string& token, uint32_t* value);
-// "LINE: reason": how every source error reads before the caller puts the file's name in front.
-std::string LineError(uint32_t line, const std::string& reason);

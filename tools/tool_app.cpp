@@ -7,6 +7,7 @@
 #include "framework/core/ordax.h"
 #include "framework/core/ordax_app.h"
 #include "framework/core/spool_sys.h"
+#include "framework/ui/register_ui_services.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "platform/system.h"
@@ -42,6 +43,8 @@ CToolApp::CToolApp(const char* name, uint32_t poolBudget) {
   platform::IsHeadless();
   platform::UseRealClock();
   // An unusable temporary folder is said in the tool's words, not the framework's.
+  // The tools read layouts and pictures with the interface framework's classes, as the program does.
+  RegisterUiServices();
   if (!TempFolderProblem().empty() || InitOrdax() != 0) return;
   fApp = new COrdaxApp(ToolDesc(name, poolBudget));
   if (fApp) fApp->CAppl::Init(nullptr, nullptr, nullptr);

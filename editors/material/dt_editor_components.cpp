@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "editors/material/dt_editor.h"
+#include "editors/material/strip_menu.h"
 #include "framework/core/ordax.h"
 #include "framework/core/holder.h"
 #include "framework/image/image.h"
@@ -176,16 +177,8 @@ int GroupNamed(const char* name) {
 int32_t CDTEditor::ChooseFromPopupMenu(SPointHV point, int kind, const char* groupName) {
   const int group = GroupNamed(groupName);
   if (kind == kOperationChoice && group == kPanelC) return kNoErr;
-  CImElement* element = ChoiceElement(kind, group);
   CMenu* menu = kind >= 0 && kind < kChoiceCount ? fMenus[kind].get() : nullptr;
-  if (!menu) return kNoErr;
-  const int32_t value = element ? int32_t(element->GetUserWord(0)) : 0;
-  for (uint32_t row = 1; row <= menu->GetCount(); ++row) menu->CheckItem(row, false, nullptr, true);
-  if (element && value + 1 != 0) menu->CheckItem(uint32_t(value + 1), true, nullptr, true);
-  uintptr_t command = 0;
-  uint32_t row = 0;
-  if (!menu->SelectItemAt(point, GetWindow(), &command, &row) || row == 0) return kNoErr;
-  if (element) ShowChoice(element, int32_t(row) - 1);
+  ChooseStripRow(menu, ChoiceElement(kind, group), point, GetWindow());
   return kNoErr;
 }
 

@@ -7,13 +7,12 @@
 #include <cstring>
 
 #include "editors/material/dt_editor.h"
-#include "framework/core/appl.h"
+#include "editors/material/pointer_drag.h"
 #include "framework/core/holder.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/tx_element.h"
 #include "framework/ui/ui_message.h"
-#include "platform/clock.h"
 #include "scene/surface/texture.h"
 
 namespace {
@@ -27,7 +26,6 @@ constexpr int32_t kLimit = 1000;
 constexpr double kPadLimit = 1000000;
 constexpr double kPadStep = 77.9;
 constexpr double kFilterUnit = CDTEditor::kFilterUnit;
-constexpr uint32_t kPollMs = 10;
 
 // The number controls, each shown in its group's field of that panel child.
 enum EControl { kFrequency, kPhase, kFilterC, kFilterA, kFilterB, kNoControl };
@@ -77,30 +75,6 @@ EControl ControlOf(const CElement* element, int group, ERole* role = nullptr) {
 int32_t LowerLimit(EControl control) { return control == kPhase ? 0 : -kLimit; }
 
 int32_t Word(const CElement* element) { return element ? int32_t(element->GetUserWord(0)) : 0; }
-
-SPointHV Pointer() {
-  CAppl* app = GetApplication();
-  const platform::SPoint p = app ? app->GetCursorPos() : platform::SPoint{};
-  return {p.x, p.y};
-}
-
-bool IsButtonDown() {
-  CAppl* app = GetApplication();
-  return app && app->IsMouseDown();
-}
-
-// Calls pass(now, last) with the pointer's position and the one before, once and then while the
-// button is held; a pass that saw no motion waits a little before the next.
-template <typename Pass>
-void WhileHeld(Pass pass) {
-  SPointHV last = Pointer();
-  for (bool first = true; first || IsButtonDown(); first = false) {
-    const SPointHV now = Pointer();
-    if (!first && now == last) platform::SleepMs(kPollMs);
-    pass(now, last);
-    last = now;
-  }
-}
 
 int32_t TrackLength(const CElement* bar) { return bar ? RectWidth(bar->GetRect()) - kTrackMargin : 0; }
 
@@ -203,7 +177,7 @@ int32_t CDTEditor::DragSliderBar(CElement* element, CElement** handled, SPointHV
                                        : self->fChildren[group][phase ? kDTPhaseSlider : kDTNoiseSlider];
   CTxElement* field = self->GetField(group, kFieldOf[control]);
   const int32_t length = TrackLength(bar);
-  WhileHeld([&](SPointHV now, SPointHV) {
+  WhileButtonHeld([&](SPointHV now, SPointHV) {
     SPointHV local;
     bar->RootToLocalPoint(&local, now);
     const int32_t x = std::clamp(local.h, 0, std::max(length, 0));
@@ -364,7 +338,7 @@ int32_t CDTEditor::DragFilterImage(CElement* element, CElement** handled, SPoint
   if (!self || group == kNoGroup) return Post(element, point);
   CTxElement* a = self->GetField(group, kDTAVal);
   CTxElement* b = self->GetField(group, kDTBVal);
-  WhileHeld([&](SPointHV now, SPointHV last) {
+  WhileButtonHeld([&](SPointHV now, SPointHV last) {
     self->MovePad(a, last.h - now.h, "a = %g");
     self->MovePad(b, last.v - now.v, "b = %g");
     self->WriteFilterParameters();
@@ -419,7 +393,7 @@ int32_t CDTEditor::DragValueField(CElement* element, CElement** handled, SPointH
   const int32_t lower = LowerLimit(control);
   int32_t running[kPanelCount] = {};
   for (int p = kPanelA; p < kPanelCount; ++p) running[p] = Word(self->GetField(p, kDTNoiseSliderVal));
-  WhileHeld([&](SPointHV now, SPointHV last) {
+  WhileButtonHeld([&](SPointHV now, SPointHV last) {
     const int32_t step = last.v - now.v;
     const int32_t value = Word(field);
     if (value >= lower && value <= kLimit) {

@@ -8,6 +8,7 @@
 
 #include "editors/material/centred_text.h"
 #include "editors/material/dt_editor.h"
+#include "editors/material/strip_menu.h"
 #include "framework/core/holder.h"
 #include "framework/image/image.h"
 #include "framework/image/ix_image.h"
@@ -21,7 +22,6 @@ using namespace need;
 
 constexpr double kFilterUnit = CDTEditor::kFilterUnit;
 constexpr double kFilterUnits = 1 / kFilterUnit;
-constexpr int32_t kStripCell = 18;
 constexpr uint32_t kOff = 0;
 constexpr uint32_t kOn = 1;
 
@@ -118,11 +118,7 @@ void CDTEditor::ShowColours(int group, CImElement* map, const SColorOutput& colo
 }
 
 // A choice button holds its index and shows that cell of its strip.
-void CDTEditor::ShowChoice(CImElement* element, int32_t index) {
-  if (!element) return;
-  element->SetUserWord(0, uint32_t(index));
-  element->SetImagePosition({0, -kStripCell * index}, true);
-}
+void CDTEditor::ShowChoice(CImElement* element, int32_t index) { ShowStripCell(element, index); }
 
 void CDTEditor::ShowSwatch(CImElement* swatch, uint32_t colour) {
   if (!swatch) return;

@@ -35,7 +35,7 @@ constexpr SDialogNeeds ButtonsNamed(const char* file, const char* canvas, const 
 }  // namespace
 
 const SDialogNeeds kDTEditor = DialogNeeds(kDTFile, kDTCanvas);
-const SDialogNeeds kDTSubEditor = DialogNeeds("DTEditors.dat", "DTSubEditor");
+const SDialogNeeds kDTSubEditor = DialogNeeds(kDTFile, "DTSubEditor", false, false);
 const SDialogNeeds kEdit3dTexture = DialogNeeds("edit3dtexture.dat", "edit 3dtexture");
 const SDialogNeeds kMaterialComposer = DialogNeeds("materialcomposer.dat", "materials composer");
 const SDialogNeeds kPictTextures = DialogNeeds("picttextures.dat", "picttextures");
@@ -150,12 +150,64 @@ const SLayoutNeed kDTMenus[kDTMenuCount] = {{SLayoutNeed::kMenu, kDTFile, nullpt
                                             {SLayoutNeed::kMenu, kDTFile, nullptr, 4},
                                             {SLayoutNeed::kMenu, kDTFile, nullptr, 5}};
 
+
+namespace {
+
+constexpr const char* kDTSubCanvas = "DTSubEditor";
+constexpr SLayoutNeed DTSubElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, kDTFile, name, 0, kDTSubCanvas, kind};
+}
+
+constexpr const char* kPictFile = "picttextures.dat";
+constexpr const char* kPictCanvas = "picttextures";
+constexpr SLayoutNeed PictElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kAnyElement) {
+  return {SLayoutNeed::kElement, kPictFile, name, 0, kPictCanvas, kind};
+}
+constexpr SLayoutNeed PictImage(const char* name) { return PictElement(name, SLayoutNeed::kImageElement); }
+
+}  // namespace
+
+const SLayoutNeed kDTSubControls[kDTSubControlCount] = {
+    DTSubElement("dtsOk"),          DTSubElement("dtsCancel"),      DTSubElement("dimensionOne"),
+    DTSubElement("dimensionTwo"),   DTSubElement("dimensionThree"), DTSubElement("noiseType"),
+    DTSubElement("mode"),           DTSubElement("dtsimage"),       DTSubElement("rotate"),
+    DTSubElement("translate"),      DTSubElement("dtsemenu"),
+    DTSubElement("angleXYVal", SLayoutNeed::kTextElement), DTSubElement("angleYZVal", SLayoutNeed::kTextElement),
+    DTSubElement("freqXVal", SLayoutNeed::kTextElement),   DTSubElement("freqYVal", SLayoutNeed::kTextElement),
+    DTSubElement("freqZVal", SLayoutNeed::kTextElement),   DTSubElement("octaveVal", SLayoutNeed::kTextElement),
+    DTSubElement("angleXYDec"),     DTSubElement("angleYZDec"),     DTSubElement("freqXDec"),
+    DTSubElement("freqYDec"),       DTSubElement("freqZDec"),       DTSubElement("octaveDec"),
+    DTSubElement("angleXYInc"),     DTSubElement("angleYZInc"),     DTSubElement("freqXInc"),
+    DTSubElement("freqYInc"),       DTSubElement("freqZInc"),       DTSubElement("octaveInc")};
+const SLayoutNeed kDTSubNoiseMenu{SLayoutNeed::kMenu, kDTFile, nullptr, 6};
+const SLayoutNeed kDTSubModeMenu{SLayoutNeed::kMenu, kDTFile, nullptr, 1};
+
+const SLayoutNeed kPictGrid = PictElement("pict grid");
+const SLayoutNeed kPictSlots[kPictSlotCount] = {
+    PictImage("grid 0"),  PictImage("grid 1"),  PictImage("grid 2"),  PictImage("grid 3"),
+    PictImage("grid 4"),  PictImage("grid 5"),  PictImage("grid 6"),  PictImage("grid 7"),
+    PictImage("grid 8"),  PictImage("grid 9"),  PictImage("grid 10"), PictImage("grid 11"),
+    PictImage("grid 12"), PictImage("grid 13"), PictImage("grid 14"), PictImage("grid 15"),
+    PictImage("grid 16"), PictImage("grid 17"), PictImage("grid 18"), PictImage("grid 19"),
+    PictImage("grid 20"), PictImage("grid 21"), PictImage("grid 22"), PictImage("grid 23"),
+    PictImage("grid 24"), PictImage("grid 25"), PictImage("grid 26"), PictImage("grid 27"),
+    PictImage("grid 28"), PictImage("grid 29"), PictImage("grid 30"), PictImage("grid 31")};
+const SLayoutNeed kPictPreviews[kPictPreviewCount] = {PictImage("pict preview"), PictImage("alpha preview"),
+                                                      PictImage("total preview")};
+const SLayoutNeed kPictButtons[kPictButtonCount] = {
+    PictElement("delete pict"), PictElement("open list"),   PictElement("save list"),   PictElement("pict load"),
+    PictElement("pict copy"),   PictElement("pict paste"),  PictElement("pict white"),  PictElement("pict black"),
+    PictElement("alpha load"),  PictElement("alpha copy"),  PictElement("alpha paste"), PictElement("alpha invert"),
+    PictElement("alpha white"), PictElement("alpha black")};
+const SLayoutNeed kPictListTexts{SLayoutNeed::kTextList, kPictFile, "picture list texts", 0, nullptr,
+                                 SLayoutNeed::kAnyElement, 4};
+
 }  // namespace need
 
 SLayoutNeedTable MaterialLayoutNeeds() {
   static const SLayoutNeed* const kNeeds[] = {
       &need::kDTEditor.canvas,         &need::kDTEditor.ok,         &need::kDTEditor.cancel,
-      &need::kDTSubEditor.canvas,      &need::kDTSubEditor.ok,      &need::kDTSubEditor.cancel,
+      &need::kDTSubEditor.canvas,
       &need::kEdit3dTexture.canvas,    &need::kEdit3dTexture.ok,    &need::kEdit3dTexture.cancel,
       &need::kMaterialComposer.canvas, &need::kMaterialComposer.ok, &need::kMaterialComposer.cancel,
       &need::kPictTextures.canvas,     &need::kPictTextures.ok,     &need::kPictTextures.cancel,
@@ -173,7 +225,8 @@ SLayoutNeedTable MaterialLayoutNeeds() {
           &need::kComposerShadingMode, &need::kComposerCopy, &need::kComposerPaste, &need::kComposerReset,
           &need::kComposerRandomize, &need::kFrequencySliderAlpha, &need::kChannelSliderAlpha,
           &need::kNewTextureNames, &need::kComponentTypeMenu, &need::kMappingMenu, &need::kShadingModeMenu,
-          &need::kPreviewOptionsMenu, &need::kSaveNewTextureName})
+          &need::kPreviewOptionsMenu, &need::kSaveNewTextureName, &need::kDTSubNoiseMenu, &need::kDTSubModeMenu,
+          &need::kPictGrid, &need::kPictListTexts})
       needs.push_back(single);
     const auto add = [&needs](const SLayoutNeed* list, uint32_t count) {
       for (uint32_t i = 0; i < count; ++i) needs.push_back(&list[i]);
@@ -188,6 +241,10 @@ SLayoutNeedTable MaterialLayoutNeeds() {
     add(need::kDTMenuMarkers, need::kDTMenuMarkerCount);
     add(need::kDTGlobals, need::kDTGlobalCount);
     add(need::kDTMenus, need::kDTMenuCount);
+    add(need::kDTSubControls, need::kDTSubControlCount);
+    add(need::kPictSlots, need::kPictSlotCount);
+    add(need::kPictPreviews, need::kPictPreviewCount);
+    add(need::kPictButtons, need::kPictButtonCount);
     for (const SLayoutNeed* list : {need::kComposerComponentTypes, need::kComposerComponentNames,
                                     need::kComposerComponentMappings, need::kComposerComponentColors,
                                     need::kComposerComponentAlphas, need::kComposerComponentBumps})

@@ -91,6 +91,37 @@ extern const SLayoutNeed kDTGlobals[kDTGlobalCount];
 inline constexpr uint32_t kDTMenuCount = 5;
 extern const SLayoutNeed kDTMenus[kDTMenuCount];
 
+// The component sub-editor ("DTSubEditor" of DTEditors.dat): its controls in the order it finds them,
+// the six readouts (text elements) in the order of their steppers, and its pop-up menus of noise types
+// (menu 6) and modes (menu 1).
+enum EDTSubControl : uint32_t {
+  kDTSubOk, kDTSubCancel, kDTSubDimensionOne, kDTSubDimensionTwo, kDTSubDimensionThree, kDTSubNoiseType,
+  kDTSubMode, kDTSubImage, kDTSubRotate, kDTSubTranslate, kDTSubEMenu,
+  kDTSubAngleXYVal, kDTSubAngleYZVal, kDTSubFreqXVal, kDTSubFreqYVal, kDTSubFreqZVal, kDTSubOctaveVal,
+  kDTSubAngleXYDec, kDTSubAngleYZDec, kDTSubFreqXDec, kDTSubFreqYDec, kDTSubFreqZDec, kDTSubOctaveDec,
+  kDTSubAngleXYInc, kDTSubAngleYZInc, kDTSubFreqXInc, kDTSubFreqYInc, kDTSubFreqZInc, kDTSubOctaveInc,
+  kDTSubControlCount
+};
+inline constexpr uint32_t kDTSubReadoutCount = 6;
+extern const SLayoutNeed kDTSubControls[kDTSubControlCount];
+extern const SLayoutNeed kDTSubNoiseMenu;
+extern const SLayoutNeed kDTSubModeMenu;
+
+// The picture textures dialog ("picttextures" of picttextures.dat): the grid of 32 slots, the three
+// previews, the buttons, and the text list of the picture list's file dialogs (0 the filter, 1 the
+// file name offered, 3 the open dialog's title).
+inline constexpr uint32_t kPictSlotCount = 32;
+extern const SLayoutNeed kPictGrid;
+extern const SLayoutNeed kPictSlots[kPictSlotCount];
+enum EPictPreview : uint32_t { kPictPreview, kAlphaPreview, kTotalPreview, kPictPreviewCount };
+extern const SLayoutNeed kPictPreviews[kPictPreviewCount];
+enum EPictButton : uint32_t {
+  kPictDelete, kPictOpenList, kPictSaveList, kPictLoad, kPictCopy, kPictPaste, kPictWhite, kPictBlack,
+  kAlphaLoad, kAlphaCopy, kAlphaPaste, kAlphaInvert, kAlphaWhite, kAlphaBlack, kPictButtonCount
+};
+extern const SLayoutNeed kPictButtons[kPictButtonCount];
+extern const SLayoutNeed kPictListTexts;
+
 }  // namespace need
 
 // Every declaration above, for the test that finds them in data/.

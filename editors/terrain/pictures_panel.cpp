@@ -9,11 +9,10 @@
 #include "editors/terrain/terrain_3d_preview.h"
 #include "editors/terrain/terrain_editor.h"
 #include "framework/core/busy_cursor.h"
-#include "framework/core/file_spec.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/clipboard.h"
 #include "framework/image/image8.h"
-#include "framework/image/image_io.h"
+#include "framework/ui/ask_image_file.h"
 #include "framework/ui/menu.h"
 #include "framework/ui/ui_message.h"
 #include "scene/height_field.h"
@@ -125,18 +124,9 @@ int32_t CTerrainEditor::PicturesOptions(SPointHV screenPoint) {
 // ---- the sources
 
 bool CTerrainEditor::AskAndReadPicture(std::unique_ptr<CImage>* picture, bool* cancelled) {
-  CFileSpec spec;
-  int32_t type = 0;
-  *cancelled = false;
-  // Nothing of the editor runs behind the file dialog.
-  CUICmFunction* owner = GetOwner();
-  if (owner) owner->RaiseModalLevel();
-  CImageIO io;
-  const int32_t asked = io.AskImageFile(&spec, &type, cancelled);
-  if (owner) owner->LowerModalLevel();
-  if (asked) return false;
   CImage* read = nullptr;
-  const int32_t err = CImageIO::ReadByType(spec, type, &read);
+  const int32_t err = AskAndReadImage(GetOwner(), &read);
+  *cancelled = err == kSilentCode24;
   picture->reset(read);
   return err == kNoErr && read;
 }

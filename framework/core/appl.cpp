@@ -18,6 +18,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "framework/core/ui_services.h"
+#include "platform/ansi_text.h"
 #include "platform/file.h"
 #include "platform/system.h"
 
@@ -40,6 +41,14 @@ void DeleteAndClear(T*& p) {
 }  // namespace
 
 CAppl* GetApplication() { return gApplication; }
+
+int32_t RefuseNonPlainFile(const char* path) {
+  const std::string reason = platform::NotPlainFileReason(path ? path : "");
+  if (reason.empty()) return kNoErr;
+  const std::string message = "\"" + platform::Utf8ToAnsi(path) + "\" cannot be opened: " + reason + ".";
+  if (CAppl* app = GetApplication()) app->ShowMessage(message.c_str());
+  return kSilentCode25;
+}
 
 bool CAppl::IsInitialised() { return gInitialised; }
 

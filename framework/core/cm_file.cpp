@@ -280,8 +280,10 @@ int32_t CCmFile::SetDirectoryCapacity(uint32_t entries) {
   }
   fCapacity = uint32_t(capacity);
   fDirectoryChanged = true;
-  // The old directory's chunks went back to the free chain: the stored one must follow at once.
-  return FlushDirectory();
+  // The old directory's chunks went back to the free chain: the stored one must follow at once,
+  // unless nothing will ever read it (a scratch file), where the whole directory written each time a
+  // swap file of many entries grows would be most of the work of making them.
+  return fScratch ? kNoErr : FlushDirectory();
 }
 
 // ---- entries ----

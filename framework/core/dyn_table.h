@@ -10,6 +10,15 @@
 #include "framework/core/mem_block.h"
 #include "framework/core/rect.h"
 
+// The capacity that a table of capacity records, short of needed, grows to with its growth step:
+// by the larger of the shortfall and the step, or by half the capacity when that is more and stays
+// within limit records, so that a table filled record by record copies each record a few times at
+// most.
+inline uint64_t GrownCapacity(uint64_t capacity, uint64_t needed, uint64_t step, uint64_t limit) {
+  const uint64_t least = capacity + std::max(needed - capacity, step);
+  return std::max(least, std::min(capacity + capacity / 2, limit));
+}
+
 template <typename T>
 class CDynTable : public CMemBlockT<T> {
   static_assert(std::is_trivially_copyable_v<T>, "table records are moved as bytes");
@@ -95,12 +104,12 @@ class CDynTable : public CMemBlockT<T> {
     return true;
   }
 
-  // Makes room for n more records: grows by the larger of the shortfall and the step.
+  // Makes room for n more records, growing as GrownCapacity says.
   bool Reserve(uint32_t n) {
     const uint64_t needed = uint64_t(fCount) + n;
     if (needed <= fCapacity) return true;
     if (fStep == 0) return false;
-    const uint64_t capacity = fCapacity + std::max<uint64_t>(needed - fCapacity, fStep);
+    const uint64_t capacity = GrownCapacity(fCapacity, needed, fStep, UINT32_MAX / sizeof(T));
     const uint64_t bytes = capacity * sizeof(T);
     if (capacity > UINT32_MAX || bytes > UINT32_MAX) return false;
     if (!this->Resize(uint32_t(bytes), true)) return false;

@@ -93,14 +93,8 @@ double FastExp2(double x) {
 }
 
 float FastSqrtFloat(float x) {
-  const int32_t bits = std::bit_cast<int32_t>(x);
-  if (bits <= 0x219392EF) return 0;
-  if (!std::isfinite(x)) return std::isnan(x) ? 0 : x;
-  const float h = x * 0.5f;
-  float y = std::bit_cast<float>(0x5F3997BBu - (uint32_t(bits) & ~1u) / 2);
-  y = fast_math::NewtonStep(y, h);
-  y = fast_math::NewtonStep(y, h);
-  return x * fast_math::NewtonStep(y, h);
+  if (std::bit_cast<int32_t>(x) <= 0x219392EF) return 0;
+  return std::isnan(x) ? 0 : std::sqrt(x);
 }
 
 namespace {

@@ -1,6 +1,9 @@
 #include "framework/core/file.h"
 
 #include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <new>
 
 #include "framework/core/mem_block.h"
 #include "framework/core/mem_pool.h"
@@ -28,6 +31,19 @@ int32_t LastError() { return NonZeroError(MapLastError()); }
 
 }  // namespace
 
+struct CFile::SReadAhead {
+  static constexpr uint32_t kBytes = 64 * 1024;
+  // Reads of at most this many bytes go through the stretch.
+  static constexpr uint32_t kLargestRead = kBytes / 4;
+  // Reads of one file may come from several threads, as plain reads at an offset may.
+  std::mutex lock;
+  std::unique_ptr<uint8_t[]> bytes;
+  uint64_t from = 0;
+  uint32_t length = 0;
+  // Where the last read ended; none yet.
+  uint64_t lastEnd = UINT64_MAX;
+};
+
 CFile::CFile() { fSpec.Set(""); }
 
 CFile::CFile(const CFileSpec& spec) : fSpec(spec) {}
@@ -48,7 +64,15 @@ int32_t CFile::Open(uint32_t mode) {
   if (fHandle == platform::kNoFile) return LastError();
   fMode = mode;
   fOpen = true;
+  Forget();
+  if (mode == kModeRead) fReadAhead.reset(new (std::nothrow) SReadAhead);
   return kNoErr;
+}
+
+void CFile::Forget() {
+  fKnownSize = -1;
+  fKnownReadOnly = -1;
+  fReadAhead.reset();
 }
 
 int32_t CFile::Flush() {
@@ -58,6 +82,7 @@ int32_t CFile::Flush() {
   if (!platform::CloseFile(fHandle)) result = LastError();
   fHandle = platform::kNoFile;
   fOpen = false;
+  Forget();
   // Data that never reached the disk must not read as written.
   return result ? result : flushError;
 }
@@ -76,8 +101,11 @@ int32_t CFile::Delete() { return platform::DeleteFile(fSpec.GetPath()) ? kNoErr 
 int32_t CFile::GetSize(uint32_t* size) {
   *size = 0;
   if (!fOpen) return kErrUnexpectedStatus;
-  int64_t bytes = 0;
-  if (!platform::GetFileSize(fHandle, &bytes)) return LastError();
+  int64_t bytes = fKnownSize;
+  if (bytes < 0) {
+    if (!platform::GetFileSize(fHandle, &bytes)) return LastError();
+    if (KeepsSize()) fKnownSize = bytes;
+  }
   // Offsets are 32-bit wherever the program stores them; all ones is no size.
   if (bytes >= int64_t(UINT32_MAX)) return kErrInvalidSize;
   *size = uint32_t(bytes);
@@ -86,7 +114,10 @@ int32_t CFile::GetSize(uint32_t* size) {
 
 int32_t CFile::SetSize(uint32_t size) {
   if (!fOpen) return kErrUnexpectedStatus;
-  return platform::SetFileSize(fHandle, size) ? kNoErr : LastError();
+  fKnownSize = -1;
+  if (!platform::SetFileSize(fHandle, size)) return LastError();
+  if (KeepsSize()) fKnownSize = size;
+  return kNoErr;
 }
 
 int32_t CFile::Seek(platform::SeekOrigin origin, int64_t offset) {
@@ -122,6 +153,8 @@ int32_t CFile::Write(uint32_t* count, const void* buffer) {
   const uint32_t wanted = *count;
   *count = 0;
   if (!fOpen) return kErrUnexpectedStatus;
+  // Where the position stands is not followed.
+  fKnownSize = -1;
   return platform::WriteFile(fHandle, buffer, wanted, count) ? kNoErr : LastError();
 }
 
@@ -134,20 +167,56 @@ int32_t CFile::WriteBlockRaw(uint32_t* count, const CMemBlock& block) {
 }
 
 int32_t CFile::ReadAt(uint32_t offset, void* buffer, uint32_t count) {
-  if (const int32_t err = Seek(platform::kSeekStart, offset)) return err;
-  return Read(&count, buffer, true);
+  if (!fOpen) return kErrUnexpectedStatus;
+  if (fReadAhead && count <= SReadAhead::kLargestRead) return ReadAhead(*fReadAhead, offset, buffer, count);
+  uint32_t done = 0;
+  if (!platform::ReadFileAt(fHandle, offset, buffer, count, &done)) return LastError();
+  return done < count ? kErrEndOfFile : kNoErr;
+}
+
+// A read inside the stretch is copied from it; a read that goes on from near where the last one
+// ended reads a new stretch from its offset; any other is a plain read.
+int32_t CFile::ReadAhead(SReadAhead& ahead, uint32_t offset, void* buffer, uint32_t count) {
+  const std::lock_guard<std::mutex> guard(ahead.lock);
+  const uint64_t end = uint64_t(offset) + count, lastEnd = ahead.lastEnd;
+  ahead.lastEnd = end;
+  if (offset >= ahead.from && end <= ahead.from + ahead.length) {
+    std::memcpy(buffer, ahead.bytes.get() + (offset - ahead.from), count);
+    return kNoErr;
+  }
+  const bool onward = lastEnd != UINT64_MAX && offset >= lastEnd && offset - lastEnd <= SReadAhead::kBytes;
+  if (onward && !ahead.bytes) ahead.bytes.reset(new (std::nothrow) uint8_t[SReadAhead::kBytes]);
+  uint32_t done = 0;
+  if (!onward || !ahead.bytes) {
+    if (!platform::ReadFileAt(fHandle, offset, buffer, count, &done)) return LastError();
+    return done < count ? kErrEndOfFile : kNoErr;
+  }
+  ahead.length = 0;
+  if (!platform::ReadFileAt(fHandle, offset, ahead.bytes.get(), SReadAhead::kBytes, &done)) return LastError();
+  ahead.from = offset;
+  ahead.length = done;
+  std::memcpy(buffer, ahead.bytes.get(), std::min(done, count));
+  return done < count ? kErrEndOfFile : kNoErr;
 }
 
 int32_t CFile::WriteAt(uint32_t offset, const void* buffer, uint32_t count) {
-  if (const int32_t err = Seek(platform::kSeekStart, offset)) return err;
-  return Write(&count, buffer);
+  if (!fOpen) return kErrUnexpectedStatus;
+  uint32_t done = 0;
+  const bool written = platform::WriteFileAt(fHandle, offset, buffer, count, &done);
+  if (fKnownSize >= 0) fKnownSize = std::max<int64_t>(fKnownSize, int64_t(offset) + done);
+  return written ? kNoErr : LastError();
 }
 
 int32_t CFile::IsReadOnly(bool* readOnly) {
   *readOnly = true;
   if (fOpen && fMode == kModeRead) return kNoErr;
+  if (fOpen && fKnownReadOnly >= 0) {
+    *readOnly = fKnownReadOnly == 1;
+    return kNoErr;
+  }
   bool noWriteBits = false;
   if (!platform::IsReadOnlyPath(fSpec.GetPath(), &noWriteBits)) return LastError();
+  if (fOpen) fKnownReadOnly = noWriteBits ? 1 : 0;
   if (noWriteBits) return kNoErr;
   *readOnly = false;
   if (fOpen) return kNoErr;

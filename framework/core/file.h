@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "framework/core/base_object.h"
 #include "framework/core/file_spec.h"
@@ -30,6 +31,8 @@ class CFile : public CBaseObject {
   int32_t Probe();  // opens for reading and closes again
   int32_t Delete();
 
+  // Open for reading or exclusively (modes 1 and 3), where no other writer can change it, the file's
+  // size is asked of the system once and then followed through this file's own writes.
   int32_t GetSize(uint32_t* size);
   int32_t SetSize(uint32_t size);  // truncates or extends, and leaves the position there
   int32_t Seek(platform::SeekOrigin origin, int64_t offset);
@@ -39,10 +42,13 @@ class CFile : public CBaseObject {
   int32_t ReadBlockRaw(uint32_t* count, CMemBlock& block, bool strict);  // into the whole storage
   int32_t Write(uint32_t* count, const void* buffer);
   int32_t WriteBlockRaw(uint32_t* count, const CMemBlock& block);
-  // count bytes at an offset from the start: every byte or an error (-39 for a short read).
+  // count bytes at an offset from the start: every byte or an error (-39 for a short read). The
+  // position stays where it was. Open for reading (mode 1), small reads at offsets that move forward
+  // come from a stretch of the file read ahead.
   int32_t ReadAt(uint32_t offset, void* buffer, uint32_t count);
   int32_t WriteAt(uint32_t offset, const void* buffer, uint32_t count);
 
+  // While the file is open, the answer of its first query (its handle's access does not change).
   int32_t IsReadOnly(bool* readOnly);
   // Free bytes of the volume that holds the path, at most 0xFFFFFFFF.
   int32_t GetFreeSpace(uint32_t* bytes);
@@ -63,6 +69,21 @@ class CFile : public CBaseObject {
   uint32_t fMode = kModeReadWrite;
   bool fOpen = false;
   bool fScratch = false;
+
+ private:
+  void Forget();
+  bool KeepsSize() const { return fOpen && (fMode == kModeRead || fMode == kModeReadWrite); }
+
+  // What the file's state queries answered while it is open; -1 not asked yet.
+  int64_t fKnownSize = -1;
+  int8_t fKnownReadOnly = -1;
+
+  // Nothing writes a file open for reading: a document of many small records is read through one
+  // call for each stretch of the file instead of two for each record. Made when the file is opened
+  // for reading; null otherwise.
+  struct SReadAhead;
+  int32_t ReadAhead(SReadAhead& ahead, uint32_t offset, void* buffer, uint32_t count);
+  std::unique_ptr<SReadAhead> fReadAhead;
 };
 
 // A file's whole contents in one block of the data pool, for readers that parse the bytes in memory.

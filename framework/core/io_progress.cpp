@@ -65,12 +65,15 @@ int32_t ProgressUpdate(const char* status, uint32_t done, uint32_t total) {
     }
     return PumpWhileBusy();
   }
-  if (done == gLastDone) return 0;
-  gLastDone = done;
-  const bool edge = done == 0 || done == total;
-  if (edge || gRedrawTimer.ElapsedTicks() >= 1) {
-    ShowState(status, done, total);
-    gRedrawTimer.Start();
+  // An unchanged count redraws nothing, but the queue is still served on time: a caller that reports
+  // the same count for a while still hears the user's cancel.
+  if (done != gLastDone) {
+    gLastDone = done;
+    const bool edge = done == 0 || done == total;
+    if (edge || gRedrawTimer.ElapsedTicks() >= 1) {
+      ShowState(status, done, total);
+      gRedrawTimer.Start();
+    }
   }
   if (gPumpTimer.ElapsedTicks() < kPumpTicks) return 0;
   gPumpTimer.Start();

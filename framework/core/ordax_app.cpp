@@ -23,6 +23,8 @@ COrdaxApp::~COrdaxApp() {
 }
 
 void COrdaxApp::CreateConsole() {
+  // A program without the interface framework (a tool, the core's own tests) has no console.
+  if (!GetUiServices()) return;
   const SRect screen = GetScreenRect();
   SRect frame;
   frame.Set(0, 0, kConsoleHeight, screen.right - screen.left);

@@ -18,6 +18,7 @@ class COrdaxApp : public CWinAppl {
   // Ctrl+Shift+Space shows the console when hidden and hides it when shown.
   int32_t OnKey(SWinEvent& event) override;
 
+  // Null in a program without the interface framework.
   CDesktopConsole* GetConsole() const { return fConsole; }
 
  private:

@@ -1,5 +1,5 @@
-// What the framework core calls of the palettes and dialogs. panels/ defines these; the libraries
-// link as a group.
+// What the framework core calls of the palettes and dialogs, which come after it in the library order.
+// panels/ fills the table at start-up (RegisterPanelServices); the functions below pass each call on.
 #pragma once
 
 #include <cstdint>
@@ -29,5 +29,15 @@ class CIOProgressDialog {
   virtual void SetPercent(int32_t percent) = 0;
   virtual void NoOp(const char* text) = 0;
 };
-// Over the application's resource environment; null when out of memory.
+
+struct SPanelServices {
+  CIOProgressDialog* (*newIOProgressDialog)(CResourceEnv* environment);
+};
+
+// The registration stays until replaced; null takes it back. The table is the caller's and must
+// outlive the registration.
+void SetPanelServices(const SPanelServices* services);
+const SPanelServices* GetPanelServices();
+
+// Over the application's resource environment; null when out of memory or without a registration.
 CIOProgressDialog* NewIOProgressDialog(CResourceEnv* environment);

@@ -73,7 +73,6 @@ bool CSpoolSys::Init(CCmFile* file, CMemPool* pool, SRange growth, uint32_t orde
 }
 
 void CSpoolSys::Teardown() {
-  fRows.clear();
   fRowsKnown = true;
   if (fRegistered) {
     CAppl* app = GetApplication();
@@ -93,7 +92,7 @@ void CSpoolSys::DismissSubscribers() {
   while (fSubscribers->GetCount()) {
     CSubscriber* object = SubscriberOf((*fSubscribers)[fSubscribers->GetCount() - 1]);
     fSubscribers->RemoveAt(fSubscribers->GetCount() - 1);
-    fRows.erase(object);
+    object->fSpoolRow = UINT32_MAX;
     object->LeaveEnvironment();
   }
 }
@@ -101,12 +100,12 @@ void CSpoolSys::DismissSubscribers() {
 uint32_t CSpoolSys::RowOf(const CSubscriber* object) {
   if (!fSubscribers) return UINT32_MAX;
   if (!fRowsKnown) {
-    fRows.clear();
-    for (uint32_t i = 0; i < fSubscribers->GetCount(); ++i) fRows[SubscriberOf((*fSubscribers)[i])] = i;
+    for (uint32_t i = 0; i < fSubscribers->GetCount(); ++i) SubscriberOf((*fSubscribers)[i])->fSpoolRow = i;
     fRowsKnown = true;
   }
-  const auto it = fRows.find(object);
-  return it == fRows.end() ? UINT32_MAX : it->second;
+  // The note may be another environment's, or left from before: it counts only where it holds.
+  const uint32_t row = object->fSpoolRow;
+  return row < fSubscribers->GetCount() && SubscriberOf((*fSubscribers)[row]) == object ? row : UINT32_MAX;
 }
 
 bool CSpoolSys::IsReady() const { return fValid && fFile && fFile->IsOpen() && fPool && fPool->IsValid(); }
@@ -128,7 +127,7 @@ bool CSpoolSys::AddSubscriber(CSubscriber* object, CFCallback handler, int32_t p
   fChanged = true;
   if (!fSubscribers->AddRow(RowId(object), handler ? handler : &CSpoolTable::HandleSpoolMessage, priority))
     return false;
-  if (fRowsKnown) fRows[object] = fSubscribers->GetCount() - 1;
+  object->fSpoolRow = fSubscribers->GetCount() - 1;
   return true;
 }
 
@@ -139,14 +138,14 @@ bool CSpoolSys::RemoveSubscriber(const CSubscriber* object) {
   const uint32_t row = RowOf(object);
   if (row == UINT32_MAX) return false;
   const uint32_t last = fSubscribers->GetCount() - 1;
-  fRows.erase(object);
+  const_cast<CSubscriber*>(object)->fSpoolRow = UINT32_MAX;
   if (fSubscribers->GetBusy() != 0) {
     fRowsKnown = false;
     return fSubscribers->RemoveAt(row);
   }
   if (row != last) {
     (*fSubscribers)[row] = (*fSubscribers)[last];
-    fRows[SubscriberOf((*fSubscribers)[row])] = row;
+    SubscriberOf((*fSubscribers)[row])->fSpoolRow = row;
     fChanged = true;
   }
   return fSubscribers->RemoveAt(last);

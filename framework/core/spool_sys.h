@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <unordered_map>
 
 #include "framework/core/base_object.h"
 #include "framework/core/cm_function.h"
@@ -99,9 +98,9 @@ class CSpoolSys : public CBaseObject {
   CMemPool* fPool = nullptr;
   CCmFile* fFile = nullptr;
   CCmFunction* fSubscribers = nullptr;
-  // Each subscriber's row, so that a scene of many things neither searches nor shifts the whole
-  // table each time one leaves; rebuilt when a sort or an ordered removal moved the rows.
-  std::unordered_map<const CSubscriber*, uint32_t> fRows;
+  // Whether each subscriber's own note of its row (CSubscriber::fSpoolRow) is right, so that a scene
+  // of many things neither searches nor shifts the whole table each time one leaves; the notes are
+  // made again after a sort or an ordered removal moved the rows.
   bool fRowsKnown = true;
   uint32_t fOrdering = kByStamp;
   // Written under the memory lock by a purge on any thread.

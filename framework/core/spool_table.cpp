@@ -7,6 +7,7 @@
 #include "framework/core/byte_reader.h"
 #include "framework/core/c_string.h"
 #include "framework/core/cm_file.h"
+#include "framework/core/dyn_table.h"
 #include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
@@ -122,7 +123,9 @@ bool CSpoolTable::AppendRecords(SGrowth& growth, const void* record, uint32_t n)
   uint64_t capacity = fRecordCount;
   if (needed > capacity) {
     if (growth.step == 0) return Fail(this, kErrCannotExpand);
-    capacity += std::max<uint64_t>(needed - capacity, growth.step);
+    capacity = growth.geometric
+                   ? GrownCapacity(capacity, needed, growth.step, UINT32_MAX / std::max<uint32_t>(fRecordSize, 1))
+                   : capacity + std::max<uint64_t>(needed - capacity, growth.step);
     if (capacity > UINT32_MAX) return Fail(this, kErrInvalidSize);
   }
   CHolder holder(this, false, false);

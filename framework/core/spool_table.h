@@ -51,6 +51,9 @@ class CSpoolTable : public CSubscriber {
   struct SGrowth {
     uint32_t step = 0;
     uint32_t count = 0;
+    // Grows as GrownCapacity (dyn_table.h) says rather than by the step alone: for tables that are
+    // never stored with their room, since the room past the count would be written too.
+    bool geometric = false;
   };
   // typeSize 0 takes any record size.
   CSpoolTable(const STableLayout& layout, uint32_t typeSize, const SSpoolTableSpec* spec);
@@ -96,7 +99,8 @@ class CSpoolDynTable : public CSpoolTableT<T> {
   uint32_t GetCapacity() const { return this->GetRecordCount(); }
   uint32_t GetStep() const { return fGrowth.step; }
 
-  // n copies of *record (zeros when null) after the last record; grows by max(shortfall, step).
+  // n copies of *record (zeros when null) after the last record; grows by max(shortfall, step), or
+  // geometrically (SGrowth).
   bool Append(const T* record, uint32_t n = 1) {
     if (!record) return this->AppendRecords(fGrowth, nullptr, n);
     const T copy = *record;  // the record may lie in the storage that growth moves
@@ -111,6 +115,9 @@ class CSpoolDynTable : public CSpoolTableT<T> {
     auto* table = static_cast<CSpoolDynTable*>(object);
     return CSpoolTable::HandleGrowthMessage(table, table->fGrowth, sizeof(T), message, argument);
   }
+
+ protected:
+  void SetGeometric(bool geometric) { fGrowth.geometric = geometric; }
 
  private:
   void SetStep(SRange range) { fGrowth.step = range.second < 0 ? 0 : uint32_t(range.second); }

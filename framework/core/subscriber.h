@@ -48,6 +48,11 @@ class CSubscriber : public CSpoolMem {
  private:
   bool SubscribeToFallback(const SSpoolTableSpec& spec);
 
+  // The subscriber table keeps the object's row here, where its environment finds it without a
+  // search (CSpoolSys::RowOf); an object is subscribed in one environment at a time.
+  friend class CSpoolSys;
+  uint32_t fSpoolRow = UINT32_MAX;
+
   CSpoolSys* fEnvironment = nullptr;
   bool fHasKey = false;
   SSpoolKey fKey;

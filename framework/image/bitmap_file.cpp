@@ -9,28 +9,27 @@
 #include "framework/core/mem_block.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
+#include "framework/image/bmp_layout.h"
 #include "framework/image/image.h"
 #include "platform/file.h"
 
 namespace {
 
-constexpr uint16_t kMagic = 0x4D42;  // "BM"
-constexpr uint32_t kFileHeaderBytes = 14;
-constexpr uint32_t kInfoHeaderBytes = 40;
+using bmp::kHeaderBytes;
+using bmp::kInfoHeaderBytes;
+using bmp::kMagic;
+using bmp::kMaskFields;
+using bmp::kPixelOffsetField;
+using bmp::RowBytes;
 // Later information headers, which put colour spaces and more after the 40 bytes.
 constexpr uint32_t kVersion4HeaderBytes = 108;
 constexpr uint32_t kVersion5HeaderBytes = 124;
-constexpr uint32_t kHeaderBytes = kFileHeaderBytes + kInfoHeaderBytes;
 constexpr uint32_t kMaskBytes = 12;
 constexpr uint32_t kLargestSide = 64000;
-enum EFileOffset : size_t { kPixelOffsetField = 10, kInfoSizeField = 14, kMaskFields = 54 };
 enum ECompression : uint32_t { kUncompressed = 0, kBitFields = 3 };
 constexpr uint32_t kOpaque = 0xFF000000;
 // What the writer stores.
-constexpr uint16_t kWrittenBits = 24;
-constexpr int32_t kPixelsPerMetre = 2808;
-
-uint64_t RowBytes(uint64_t width, uint32_t bits) { return (bits * width + 31) / 32 * 4; }
+constexpr uint32_t kPixelsPerMetre = 2808;
 
 bool IsReadableDepth(uint16_t bits) {
   return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
@@ -40,10 +39,6 @@ uint32_t LE16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
 uint32_t LE32(const uint8_t* p) { return LE16(p) | LE16(p + 2) << 16; }
 
 uint32_t Rgb(uint32_t red, uint32_t green, uint32_t blue) { return red << 16 | green << 8 | blue; }
-
-void PutLE(uint8_t* at, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) at[i] = uint8_t(value >> (8 * i));
-}
 
 }  // namespace
 
@@ -199,18 +194,8 @@ namespace {
 
 int32_t WriteBmp(const CFileSpec& spec, CImage* image, uint64_t rowBytes) {
   const uint32_t width = image->GetWidth(), height = image->GetHeight();
-  uint8_t header[kHeaderBytes] = {};
-  PutLE(header, kMagic, 2);
-  PutLE(header + 2, uint32_t(kHeaderBytes + rowBytes * height), 4);
-  PutLE(header + kPixelOffsetField, kHeaderBytes, 4);
-  uint8_t* info = header + kFileHeaderBytes;
-  PutLE(info, kInfoHeaderBytes, 4);
-  PutLE(info + 4, width, 4);
-  PutLE(info + 8, height, 4);
-  PutLE(info + 12, 1, 2);
-  PutLE(info + 14, kWrittenBits, 2);
-  PutLE(info + 24, kPixelsPerMetre, 4);
-  PutLE(info + 28, kPixelsPerMetre, 4);
+  uint8_t header[kHeaderBytes];
+  bmp::FillWrittenHeader(header, width, height, kPixelsPerMetre);
 
   CFile file(spec);
   if (const int32_t err = file.Create(FourCC("8BIM"), FourCC("PICT"))) return err;
@@ -223,13 +208,7 @@ int32_t WriteBmp(const CFileSpec& spec, CImage* image, uint64_t rowBytes) {
   if (!nav.IsUsable() || !row.IsOwned()) return kErrOutOfMemory;
   // The last image row is the file's first; the bytes past 3 × width stay 0 as padding.
   for (uint32_t r = height; r-- > 0;) {
-    const CImVector* in = nav.Cells(r);
-    uint8_t* out = row.GetData();
-    for (uint32_t x = 0; x < width; ++x, out += 3) {
-      out[0] = in[x].Blue();
-      out[1] = in[x].Green();
-      out[2] = in[x].Red();
-    }
+    bmp::PackWrittenRow(&nav.Cells(r)->value, width, row.GetData());
     count = uint32_t(rowBytes);
     if (const int32_t err = file.Write(&count, row.GetData())) return err;
   }
@@ -240,8 +219,8 @@ int32_t WriteBmp(const CFileSpec& spec, CImage* image, uint64_t rowBytes) {
 
 int32_t SaveImageAsBmp(const CFileSpec& spec, CImage* image, bool replace) {
   if (!image) return kErrInvalidParameter;
-  const uint64_t rowBytes = RowBytes(image->GetWidth(), kWrittenBits);
-  if (kHeaderBytes + rowBytes * image->GetHeight() > UINT32_MAX) return kErrInvalidSize;
+  const uint64_t rowBytes = RowBytes(image->GetWidth(), bmp::kWrittenBits);
+  if (bmp::WrittenFileBytes(image->GetWidth(), image->GetHeight()) > UINT32_MAX) return kErrInvalidSize;
   if (!replace && platform::PathExists(spec.GetPath())) return kErrObjectInUse;
   CFileSpec temporary;
   if (const int32_t err = CFileSpec::MakeTempBeside(spec, temporary)) return err;

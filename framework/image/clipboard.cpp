@@ -18,6 +18,7 @@ namespace {
 constexpr uint32_t kHeaderBytes = 40;
 constexpr uint16_t kPlanes = 1;
 constexpr uint16_t kBitCount = 24;
+constexpr uint16_t kWholeBitCount = 32;
 
 void PutLE32(uint8_t* at, uint32_t value) {
   for (int i = 0; i < 4; ++i) at[i] = uint8_t(value >> (8 * i));
@@ -28,11 +29,11 @@ void PutLE32(uint8_t* at, uint32_t value) {
 CClipboard::CClipboard(platform::WindowHandle owner)
     : fInitialised(true), fOwner(owner ? owner : platform::GetForegroundWindow()) {}
 
-CMemBlock* CClipboard::ImageToDIB(CImage* image) {
-  if (!image) return nullptr;
+CMemBlock* CClipboard::ImageToDIB(CImage* image, uint16_t bitCount) {
+  if (!image || (bitCount != kBitCount && bitCount != kWholeBitCount)) return nullptr;
   const uint32_t width = image->GetWidth();
   const uint32_t height = image->GetHeight();
-  const uint64_t stride = DibRowBytes(width, kBitCount);
+  const uint64_t stride = DibRowBytes(width, bitCount);
   const uint64_t size = kHeaderBytes + stride * height;
   if (size > UINT32_MAX) return nullptr;
   auto* block = new CMemBlock(uint32_t(size), GetDataPool());
@@ -41,21 +42,27 @@ CMemBlock* CClipboard::ImageToDIB(CImage* image) {
     return nullptr;
   }
   uint8_t* out = block->GetData();
+  std::memset(out, 0, size_t(size));
   PutLE32(out, kHeaderBytes);
   PutLE32(out + 4, width);
   PutLE32(out + 8, height);
   out[12] = kPlanes;
-  out[14] = kBitCount;
+  out[14] = uint8_t(bitCount);
   const SRect whole = image->GetBounds();
   CImNavigator nav(image, &whole, false, false);
   if (!nav.IsUsable()) {
     delete block;
     return nullptr;
   }
+  const uint32_t pixelBytes = bitCount / 8;
   for (uint32_t r = 0; r < nav.GetRows(); ++r) {
     uint8_t* row = out + kHeaderBytes + (uint64_t(height) - 1 - r) * stride;
     const CImVector* in = nav.Cells(r);
-    for (uint32_t c = 0; c < nav.GetColumns(); ++c, row += 3) {
+    for (uint32_t c = 0; c < nav.GetColumns(); ++c, row += pixelBytes) {
+      if (pixelBytes == 4) {
+        PutLE32(row, in[c].value);
+        continue;
+      }
       row[0] = in[c].Blue();
       row[1] = in[c].Green();
       row[2] = in[c].Red();
@@ -67,12 +74,15 @@ CMemBlock* CClipboard::ImageToDIB(CImage* image) {
 bool CClipboard::PutDIB(CImage* image) {
   CMemBlock* block = ImageToDIB(image);
   if (!block) return false;
-  bool put = false;
-  if (platform::OpenClipboard(fOwner)) {
-    put = platform::EmptyClipboard() && platform::SetClipboardData(platform::kCfDib, block->GetData(), block->GetSize());
-    platform::CloseClipboard();
-  }
+  const bool put = PutDIBBytes(block->GetData(), block->GetSize());
   delete block;
+  return put;
+}
+
+bool CClipboard::PutDIBBytes(const void* bitmap, uint32_t size) {
+  if (!bitmap || !platform::OpenClipboard(fOwner)) return false;
+  const bool put = platform::EmptyClipboard() && platform::SetClipboardData(platform::kCfDib, bitmap, size);
+  platform::CloseClipboard();
   return put;
 }
 

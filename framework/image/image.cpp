@@ -224,6 +224,10 @@ bool CImage::CopyColorFrom(CImage* source) {
   return EachPixelFrom(this, source, [](uint32_t d, uint32_t s) { return (d & kAlphaBits) | (s & kColourBits); });
 }
 
+bool CImage::CopyAlphaFrom(CImage* source) {
+  return EachPixelFrom(this, source, [](uint32_t d, uint32_t s) { return (d & kColourBits) | (s & kAlphaBits); });
+}
+
 bool CImage::CopyGreyFrom(CImage* source) {
   return EachPixelFrom(this, source, [](uint32_t, uint32_t s) { return (s & kAlphaBits) | GreyLevel(s) * 0x010101u; });
 }

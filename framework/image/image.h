@@ -71,6 +71,8 @@ class CImage : public CSpoolGridT<CImVector> {
   bool ToGrey();
   bool CopyFrom(CImage* source);
   bool CopyColorFrom(CImage* source);
+  // The source's top bytes alone; this image's colours stay.
+  bool CopyAlphaFrom(CImage* source);
   // The source's top byte and its grey level in red, green and blue.
   bool CopyGreyFrom(CImage* source);
   // Colour channels toward the colour by factor; the top byte becomes 0.

@@ -9,7 +9,6 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/subscriber.h"
 #include "framework/core/system_info.h"
-#include "framework/core/ui_services.h"
 #include "framework/core/win_appl.h"
 #include "framework/image/cursor_picture.h"
 #include "framework/ui/layout_record.h"
@@ -65,12 +64,6 @@ void CCanvas::UnregisterClass() {
 }
 
 platform::WindowHandle CCanvas::GetParentWindow() { return gParent; }
-
-bool RegisterCanvasClass(platform::ModuleHandle instance, platform::WindowHandle owner) {
-  return CCanvas::RegisterClass(instance, owner);
-}
-
-void UnregisterCanvasClass() { CCanvas::UnregisterClass(); }
 
 // ---- life
 

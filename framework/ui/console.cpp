@@ -87,12 +87,3 @@ void CConsole::Draw(uint32_t mode, const SRect&) {
   platform::SetTextColor(dc, oldText);
   platform::SetBkColor(dc, oldBackground);
 }
-
-CDesktopConsole* NewDesktopConsole(uint32_t lineWidth, uint32_t lineCount, const SRect& frame, uint32_t style,
-                                   const uint32_t* textColor, const uint32_t* color, int32_t priority) {
-  CImVector text, background;
-  if (textColor) text.value = *textColor;
-  if (color) background.value = *color;
-  return new CConsole(lineWidth, lineCount, frame, false, style, textColor ? &text : nullptr,
-                      color ? &background : nullptr, priority);
-}

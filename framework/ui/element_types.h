@@ -1,5 +1,5 @@
 // The element classes' entries in the application's element registry, one factory per record tag,
-// what the factories share, and the element operations the framework core calls.
+// and what the factories share.
 //
 // "elem" (element.h), "coel" (co_element.h), "imel" (im_element.h), "txel" (tx_element.h), "rmel"
 // (rm_element.h) and "rsel" (rs_element.h) build their elements.

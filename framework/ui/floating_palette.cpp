@@ -5,6 +5,7 @@
 #include "framework/core/appl.h"
 #include "framework/core/ix_text.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/timer.h"
 #include "framework/ui/glow_step.h"
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
@@ -18,6 +19,11 @@ namespace {
 constexpr int64_t kPollMs = 5;
 // A newly hot glowing button starts here and steps once at once.
 constexpr int32_t kHoverEnteredLevel = 160;
+// A pressed button stays lit at least this long.
+constexpr int64_t kPressedTicks = 2;
+// The fade's step, and the level past which it ends at once.
+constexpr int32_t kFadeStep = 12;
+constexpr int32_t kLastFadeLevel = 180;
 
 // The beat's second word: non-zero for a beat from outside the main loop.
 uint32_t NestedWord(const void* record) { return static_cast<const SHeartbeatRecord*>(record)->reserved1; }
@@ -107,7 +113,39 @@ void WatchPaletteButtons(CUIHostCanvas& palette, CGlowTracker& tracker, const SB
     PostPaletteTip(palette, hot->GetName(), 0, byState ? tracker.StateEntry(hot) + 1 : 1);
 }
 
+// ---- the fade
+
+int32_t NextFadeLevel(int32_t level) {
+  level += kFadeStep;
+  return level > kLastFadeLevel ? kPaletteFadeLevels : level;
+}
+
+int32_t ShowFadeLevel(CImElement* background, int32_t level) {
+  if (!background) return kErrGeneric;
+  if (level <= 0) return background->Hide(true);
+  const int32_t err = background->SetOpacity(float(level) / float(kPaletteFadeLevels), true);
+  if (err || background->IsShown()) return err;
+  return background->Show(true);
+}
+
 // ---- the buttons
+
+CImElement* AsImage(CElement* element) { return dynamic_cast<CImElement*>(element); }
+
+float OpacityOf(CElement* element) {
+  CImElement* image = AsImage(element);
+  return image ? image->GetOpacity() : 1.0f;
+}
+
+void SetOpacityOf(CElement* element, float opacity, bool redraw) {
+  if (CImElement* image = AsImage(element)) image->SetOpacity(opacity, redraw);
+}
+
+CElement* BindControl(CUIHostCanvas& palette, const SLayoutNeed& need, ElPressCallback press, ElHoverCallback hover) {
+  CElement* found = nullptr;
+  palette.BindElementRef(need.name, &found, press, hover, nullptr);
+  return found;
+}
 
 int32_t BindChildren(CElement* parent, ElPressCallback press, ElHoverCallback hover,
                      const std::function<void(CElement*)>& also) {
@@ -182,6 +220,17 @@ int32_t PressHighlighted(CElement* element, CElement** handled) {
   const int32_t answer = SendElementMessage(element);
   if (image) image->SetOpacity(own, false);
   return answer;
+}
+
+int32_t PressLit(CElement* element, CElement** handled) {
+  auto* image = dynamic_cast<CImElement*>(element);
+  const float own = image ? image->GetOpacity() : 1.0f;
+  if (image) image->SetOpacity(1.0f, true);
+  CTimer().WaitTicks(kPressedTicks);
+  WaitForMouseUp();
+  if (image) image->SetOpacity(own, true);
+  *handled = element;
+  return SendElementMessage(element);
 }
 
 int32_t PressOnRelease(CElement* element, CElement** handled) {

@@ -9,10 +9,12 @@
 #include "framework/core/cm_function.h"
 #include "framework/ui/element_callbacks.h"
 #include "framework/ui/geometry.h"
+#include "framework/ui/layout_need.h"
 #include "platform/window.h"
 
 class CElement;
 class CGlowTracker;
+class CImElement;
 class CMenu;
 class CUIHostCanvas;
 
@@ -59,7 +61,27 @@ struct SButtonWatch {
 };
 void WatchPaletteButtons(CUIHostCanvas& palette, CGlowTracker& tracker, const SButtonWatch& how);
 
+// ---- the fade of a palette's tools while the pointer is away: the level runs from 0 (tools shown)
+// to kPaletteFadeLevels (faded), from more than two seconds after the pointer left, a step at most
+// every third tick.
+inline constexpr int32_t kPaletteFadeLevels = 256;
+inline constexpr int64_t kPaletteFadeDelayTicks = 121;
+inline constexpr int64_t kPaletteFadeStepTicks = 3;
+// The level after this one: 12 more, and past 180 the end.
+int32_t NextFadeLevel(int32_t level);
+// The palette at the level: its bare picture shown over it at level / 256, hidden at 0 (redrawn).
+// 0, 1 without the picture, or the picture's drawing code.
+int32_t ShowFadeLevel(CImElement* background, int32_t level);
+
 // ---- the buttons
+// A palette's buttons are image elements whose opacity is their highlight: the element as one (none
+// for another kind), its opacity (1 for another kind), and a new one (nothing for another kind).
+CImElement* AsImage(CElement* element);
+float OpacityOf(CElement* element);
+void SetOpacityOf(CElement* element, float opacity, bool redraw = true);
+// The element of that name below the palette's root with the press and hover callbacks (none clears
+// one); none when the layout lacks it.
+CElement* BindControl(CUIHostCanvas& palette, const SLayoutNeed& need, ElPressCallback press, ElHoverCallback hover);
 // Every child of the parent, from the last to the first, takes the press and hover callbacks and is
 // then handed to `also` when one is given: 0, or the error of looking a child up.
 int32_t BindChildren(CElement* parent, ElPressCallback press, ElHoverCallback hover,
@@ -80,6 +102,9 @@ bool HoverTab(CGlowTracker& tracker, CElement* element, SPointHV point);
 // A plop-up's press: drawn at the tab highlight while its message goes, then its own opacity back
 // without a redraw. The message's answer.
 int32_t PressHighlighted(CElement* element, CElement** handled);
+// A button's press: lit while the mouse button is held (2 ticks at least), then its own opacity back
+// and its message wherever the button is let go. The message's answer.
+int32_t PressLit(CElement* element, CElement** handled);
 // A tab's press: its message once the mouse button is up. The message's answer.
 int32_t PressOnRelease(CElement* element, CElement** handled);
 

@@ -47,6 +47,12 @@ void CLayoutHostCanvas::SetButtonCanvasName(const char* name) {
   }
 }
 
+void CLayoutHostCanvas::BringForward() {
+  Show();
+  Activate();
+  UpdateNow();
+}
+
 void CLayoutHostCanvas::Close() {
   CUICmFunction* owner = GetOwner();
   if (owner && !IsStale() && owner->GetModalLevel() > 0) owner->LowerModalLevel();

@@ -26,6 +26,9 @@ class CLayoutHostCanvas : public CUIHostCanvas {
   int32_t HandleEvent(CUIMessage* message) override;
   // Lowers the modal level its showing raised, when it is the top one, and hides.
   void Close();
+  // A dialog already shown brought forward again: shown, activated and painted. The modal level
+  // stays, since only a real opening (Refresh) raises it and closing lowers it once.
+  void BringForward();
   // The canvas name that the "ok" and "cancel" elements' messages carry: a dialog that answers
   // several callers names the one it answers. Another name than its own leaves their messages to the
   // caller. Nothing before the build.

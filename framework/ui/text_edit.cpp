@@ -19,6 +19,8 @@ constexpr uint32_t kReturn = 13;
 constexpr uint32_t kEscape = 27;
 constexpr uint32_t kBackspace = 8;
 constexpr uint32_t kTab = 9;
+constexpr uint32_t kUpArrow = 38;
+constexpr uint32_t kDownArrow = 40;
 constexpr double kWholeTolerance = 0.001;
 
 platform::GdiObject gFieldFont = nullptr;
@@ -221,9 +223,21 @@ intptr_t CTextEdit::TextEditSubclassProc(platform::WindowHandle window, uint32_t
         field->Report(message, wParam, lParam, true);
         return 1;
       }
+      // The arrows up and down step a number: a single-line control has no use for them.
+      if (wParam == kUpArrow || wParam == kDownArrow) {
+        field->Report(message, wParam, lParam, false);
+        return 1;
+      }
       if (CallWindowProc(gClassProcedure, window, message, wParam, lParam)) field->Report(message, wParam, lParam, false);
       return 0;
     }
+    case kWmSysKeyDown:
+      // With Alt held the arrows step by tenths.
+      if (wParam == kUpArrow || wParam == kDownArrow) {
+        field->Report(message, wParam, lParam, false);
+        return 1;
+      }
+      return CallWindowProc(gClassProcedure, window, message, wParam, lParam);
     case kWmChar: {
       if (field->FilterKey(uint32_t(wParam))) return 1;
       const intptr_t answer = CallWindowProc(gClassProcedure, window, message, wParam, lParam);

@@ -1,8 +1,9 @@
 // Text fields: platform edit controls placed over layout elements of dialogs and palettes. A field
 // gives its control the program's small font, takes the control's keys first (Return and Escape go to
-// the dialog, Tab and the keys the control acted on are reported to the owning element's character
-// callback), keeps numeric fields numeric, clamps numbers to a range, and reads and writes the text as
-// text, float or integer. A dialog keeps its fields in a CTextEditTable, which owns them.
+// the dialog; Tab, the arrows up and down and the keys the control acted on are reported to the
+// owning element's character callback), keeps numeric fields numeric, clamps numbers to a range, and
+// reads and writes the text as text, float or integer. A dialog keeps its fields in a CTextEditTable,
+// which owns them.
 #pragma once
 
 #include <cstdint>

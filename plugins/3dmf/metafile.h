@@ -28,6 +28,9 @@ int32_t MetafileDisposeObject(MetafileObject* object);
 // followed.
 int32_t MetafileResolveReference(MetafileContext* context, const MetafileObject* reference);
 
+// Whether the file's tables of contents name any object that a Reference could read again.
+bool MetafileHasReferenceTargets(const MetafileContext* context);
+
 // The storage's position and length, for progress.
 int32_t MetafilePosition(MetafileContext* context, uint64_t* position);
 int32_t MetafileSize(MetafileContext* context, uint64_t* size);

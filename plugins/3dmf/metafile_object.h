@@ -60,4 +60,7 @@ struct MetafileObject {
   uint32_t classCode = 0;
   std::optional<SMetafileLabel> label;
   std::vector<SMetafileField> fields;
+  // Where the object begins in the file: the same object, read again through a Reference, has the
+  // same offset.
+  uint64_t offset = 0;
 };

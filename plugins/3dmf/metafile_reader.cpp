@@ -196,6 +196,7 @@ int32_t ReadObjectInBuffer(MetafileContext& context, std::unique_ptr<MetafileObj
   if (const int32_t code = file.operations->beginObject(context, &start)) return code;
   auto read = std::make_unique<MetafileObject>();
   read->classCode = IsUnknownClass(start.entry) ? kMetafileUnknownClass : start.entry->code;
+  read->offset = at;
   if (read->classCode == kContainer && !containerAllowed) return kMetafileUnableToParse;
   if (!IsText(context)) {
     const auto label = file.referenceAt.find(at);
@@ -351,6 +352,10 @@ int32_t MetafileResolveReference(MetafileContext* context, const MetafileObject*
     return kMetafileOutOfMemory;
   }
   return kMetafileFine;
+}
+
+bool MetafileHasReferenceTargets(const MetafileContext* context) {
+  return context && !context->file->referenced.empty();
 }
 
 int32_t MetafilePosition(MetafileContext* context, uint64_t* position) {

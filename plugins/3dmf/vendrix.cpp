@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <new>
+#include <unordered_map>
+#include <vector>
 
 #include "plugins/3dmf/metafile.h"
 #include "plugins/3dmf/vendrix_geometry.h"
@@ -38,6 +41,12 @@ enum EFormatIndex : uint32_t { kTextFormat = 0, kBinaryFormat = 1, kFormats = 2 
 enum EResult : int32_t { kImported = 0, kImportFailed = 2, kExternalReference = 3, kCancelled = 20 };
 
 constexpr size_t kProgressTextBytes = 64;
+// While References read earlier parts of the file again, the position stands still: the reading is
+// still reported every so many objects, so that the host hears the user's cancel.
+constexpr uint32_t kObjectsPerStillReport = 64;
+// The triangles kept for objects that References may read again (36 bytes each); past this, an object
+// is converted again each time.
+constexpr size_t kMostKeptTriangles = 1 << 20;
 constexpr size_t kExtensionBytes = 5;
 constexpr size_t kProbeBytes = 10;
 constexpr uint32_t kTriangleMesh = MetafileCode("tmsh");
@@ -76,13 +85,24 @@ int32_t Probe(QNPluginParams& params) {
   return 1;
 }
 
+// What an object gave, kept for the References that read it again.
+struct SConverted {
+  uint32_t classCode;
+  std::vector<STriangleCorners> triangles;
+};
+
 struct SImport {
   QNHostFn* callbacks = nullptr;
   SConversion conversion;
+  // Objects costly to convert, by where they stand in the file, while it has objects to refer to.
+  bool keepConverted = false;
+  std::unordered_map<uint64_t, SConverted> converted;
+  size_t keptTriangles = 0;
   char opening[kProgressTextBytes] = {};
   char reading[kProgressTextBytes] = {};
   uint64_t size = 0;
   uint64_t reported = 0;
+  uint32_t unreported = 0;  // objects read since the last report
 };
 
 template <typename Slot>
@@ -94,11 +114,17 @@ int32_t ReportProgress(const SImport& import, const char* text, int32_t done, in
   return HostSlot<QNHostProgressFn>(import, QN_SLOT_PROGRESS)(text, done, total);
 }
 
-// After each object, when the file position has moved past what was reported. The host counts in
-// 32 bits: a larger file is reported in coarser steps.
+// After each object, when the file position has moved past what was reported, and otherwise after
+// every kObjectsPerStillReport objects with the position reported before. The host counts in 32 bits:
+// a larger file is reported in coarser steps.
 int32_t ReportReading(SImport& import, MetafileContext* context) {
   uint64_t position = 0;
-  if (MetafilePosition(context, &position) != kMetafileFine || position <= import.reported) return kImported;
+  if (MetafilePosition(context, &position) != kMetafileFine) return kImported;
+  if (position <= import.reported) {
+    if (++import.unreported < kObjectsPerStillReport) return kImported;
+    position = import.reported;
+  }
+  import.unreported = 0;
   import.reported = position;
   int32_t shift = 0;
   while ((import.size >> shift) > uint64_t(INT32_MAX)) ++shift;
@@ -115,6 +141,34 @@ int32_t RefuseExternalReference(MetafileContext* context) {
   return kExternalReference;
 }
 
+// A costly object that a Reference may read again is converted once: each later reading of it, which
+// has the same offset in the file, sends the triangles it gave then through the transforms current
+// now, the same triangles that converting it again would send.
+int32_t ConvertOnce(SImport& import, const MetafileObject& object) {
+  SConversion& conversion = import.conversion;
+  if (!import.keepConverted || !IsCostlyToConvert(object.classCode)) return ConvertObject(conversion, object);
+  const auto found = import.converted.find(object.offset);
+  if (found != import.converted.end() && found->second.classCode == object.classCode) {
+    for (const STriangleCorners& triangle : found->second.triangles)
+      if (const int32_t result = EmitRecorded(conversion, triangle)) return result;
+    return kConverted;
+  }
+  try {
+    SConverted kept{object.classCode, {}};
+    conversion.recording = &kept.triangles;
+    const int32_t result = ConvertObject(conversion, object);
+    conversion.recording = nullptr;
+    if (result == kConverted && import.keptTriangles + kept.triangles.size() <= kMostKeptTriangles) {
+      import.keptTriangles += kept.triangles.size();
+      import.converted.emplace(object.offset, std::move(kept));
+    }
+    return result;
+  } catch (const std::bad_alloc&) {
+    conversion.recording = nullptr;
+    return kImportFailed;
+  }
+}
+
 int32_t HandleObject(SImport& import, MetafileContext* context, const MetafileObject& object, uint32_t previous) {
   SConversion& conversion = import.conversion;
   switch (object.classCode) {
@@ -127,7 +181,7 @@ int32_t HandleObject(SImport& import, MetafileContext* context, const MetafileOb
       EndGroup(conversion);
       return kImported;
     default:
-      return ConvertObject(conversion, object);
+      return ConvertOnce(import, object);
   }
 }
 
@@ -198,6 +252,7 @@ int32_t ImportMetafile(QNHostFn* callbacks, const QNPluginParams& params) {
   const char* path = BlockPath(params);
   if (path && MetafileOpenFile(path, &context) == kMetafileFine) {
     MetafileSize(context, &import.size);
+    import.keepConverted = MetafileHasReferenceTargets(context);
     result = ReadObjects(import, context);
     MetafileClose(context);
   }

@@ -1,6 +1,7 @@
 #include "plugins/3dmf/vendrix_geometry.h"
 
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 
 #include "plugins/3dmf/vendrix_nurb.h"
@@ -16,6 +17,8 @@ constexpr int32_t kEllipsoidRings = 39;
 constexpr double kEllipsoidStep = 0.07853975;
 
 constexpr float kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+uint64_t gConverted = 0;
 
 SPoint operator+(const SPoint& a, const SPoint& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 SPoint operator-(const SPoint& a, const SPoint& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
@@ -285,6 +288,9 @@ void TransformPoint(const SConversion& conversion, const SPoint& point, float ou
 }
 
 int32_t EmitTriangle(SConversion& conversion, const SPoint& a, const SPoint& b, const SPoint& c) {
+  if (conversion.recording)
+    conversion.recording->push_back({float(a.x), float(a.y), float(a.z), float(b.x), float(b.y), float(b.z),
+                                     float(c.x), float(c.y), float(c.z)});
   float corners[3][3];
   TransformPoint(conversion, a, corners[0]);
   TransformPoint(conversion, b, corners[1]);
@@ -296,8 +302,26 @@ int32_t EmitTriangle(SConversion& conversion, const SPoint& a, const SPoint& b, 
   return answer == 0 ? kConverted : kConversionFailed;
 }
 
+// The transforms start from single precision, so the recorded corners give what the first conversion
+// gave, bit for bit.
+int32_t EmitRecorded(SConversion& conversion, const STriangleCorners& c) {
+  return EmitTriangle(conversion, {c[0], c[1], c[2]}, {c[3], c[4], c[5]}, {c[6], c[7], c[8]});
+}
+
 int32_t ConvertObject(SConversion& conversion, const MetafileObject& object) {
-  for (const SConverter& converter : kConverters)
-    if (converter.code == object.classCode) return converter.convert(conversion, object);
+  for (const SConverter& converter : kConverters) {
+    if (converter.code != object.classCode) continue;
+    if (IsCostlyToConvert(object.classCode)) ++gConverted;
+    return converter.convert(conversion, object);
+  }
   return kConverted;
 }
+
+bool IsCostlyToConvert(uint32_t classCode) {
+  for (uint32_t costly : {MetafileCode("plyg"), MetafileCode("gpgn"), MetafileCode("mesh"), MetafileCode("nrbc"),
+                          MetafileCode("nrbp")})
+    if (classCode == costly) return true;
+  return false;
+}
+
+uint64_t ConvertedObjectCount() { return gConverted; }

@@ -3,7 +3,9 @@
 // through the transforms of the current level and its parents, and reaches the host with z negated.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "document/plugin_protocol.h"
 #include "plugins/3dmf/metafile_object.h"
@@ -27,12 +29,18 @@ struct SGroupLevel {
   float matrix[16];
 };
 
+// The corners of one triangle as a converter gave them, before any transform, in the single
+// precision that the transforms start from.
+using STriangleCorners = std::array<float, 9>;
+
 struct SConversion {
   QNHostAddTriangleFn addTriangle = nullptr;
   uint32_t document = 0;
   uint32_t mesh = 0;
   SGroupLevel levels[kGroupLevels];
   int32_t current = 0;
+  // When set, every triangle a converter gives is also appended here as it came.
+  std::vector<STriangleCorners>* recording = nullptr;
 };
 
 // The base level alone, with the identity.
@@ -46,7 +54,15 @@ void TransformPoint(const SConversion& conversion, const SPoint& point, float ou
 // Transformed corners to the host, in this order. A triangle with a corner that is not finite is left
 // out, so that nothing the host stores holds one.
 int32_t EmitTriangle(SConversion& conversion, const SPoint& a, const SPoint& b, const SPoint& c);
+// A recorded triangle again, through the transforms now current: what EmitTriangle gave then, placed
+// where it stands now.
+int32_t EmitRecorded(SConversion& conversion, const STriangleCorners& corners);
 
 // Triangles of the object, or its transform on the current level; objects of other classes give
 // nothing. kConverted or kConversionFailed.
 int32_t ConvertObject(SConversion& conversion, const MetafileObject& object);
+// Whether converting an object of the class costs more than sending what it gave again: polygons go
+// through the triangulator, NURBs through their sampler.
+bool IsCostlyToConvert(uint32_t classCode);
+// How many costly objects ConvertObject has converted in this process, for tests.
+uint64_t ConvertedObjectCount();

@@ -6,6 +6,9 @@
 
 namespace {
 
+// Every sample costs its order squared: an order past this, far past what curves and patches are
+// drawn with, is refused like an order past the points, so that a file's size bounds its work.
+constexpr int64_t kMostOrder = 32;
 constexpr int32_t kCurveSamples = 40;
 constexpr double kCurveStep = 0.02564102564102564;  // 1/39
 constexpr int32_t kPatchSamples = 20;
@@ -74,25 +77,31 @@ int32_t FindKnotSpan(double t, const std::vector<double>& knots, int32_t n, int3
   return std::min(std::max(span, k - 1), n - 1);
 }
 
-// Cox–de Boor, with the values of orders 1 .. k kept in one array of k: basis[r] belongs to the
-// function of knot index span - k + 1 + r.
+// The de Boor recursion over the span's k non-zero terms: the functions of each order from those of
+// the order below, with the distances of t to the span's knots on either side shared by all of them
+// and one division a term. basis[r] belongs to the function of knot index span - k + 1 + r; a term
+// over an empty knot interval is 0.
 void BasisFunctions(double t, int32_t span, const std::vector<double>& knots, int32_t k, std::vector<double>& basis) {
   basis.assign(size_t(k), 0);
-  basis[size_t(k - 1)] = 1;
-  const auto ratio = [](double numerator, double interval) { return interval == 0 ? 0 : numerator / interval; };
-  for (int32_t m = 2; m <= k; ++m) {
-    for (int32_t r = k - m; r < k; ++r) {
-      const int32_t j = span - k + 1 + r;
-      const double rising = j < 0 ? 0 : ratio(t - knots[size_t(j)], knots[size_t(j + m - 1)] - knots[size_t(j)]);
-      const double falling = r + 1 < k ? ratio(knots[size_t(j + m)] - t, knots[size_t(j + m)] - knots[size_t(j + 1)]) : 0;
-      basis[size_t(r)] = rising * basis[size_t(r)] + (r + 1 < k ? falling * basis[size_t(r + 1)] : 0);
+  basis[0] = 1;
+  std::vector<double> left(static_cast<size_t>(k)), right(static_cast<size_t>(k));
+  for (int32_t j = 1; j < k; ++j) {
+    left[size_t(j)] = t - knots[size_t(span + 1 - j)];
+    right[size_t(j)] = knots[size_t(span + j)] - t;
+    double saved = 0;
+    for (int32_t r = 0; r < j; ++r) {
+      const double interval = right[size_t(r + 1)] + left[size_t(j - r)];
+      const double term = interval == 0 ? 0 : basis[size_t(r)] / interval;
+      basis[size_t(r)] = saved + right[size_t(r + 1)] * term;
+      saved = left[size_t(j - r)] * term;
     }
+    basis[size_t(j)] = saved;
   }
 }
 
 int32_t ConvertNurbCurve(SConversion& conversion, const MetafileObject& curve) {
   const int64_t k = curve.fields[0].integers[0], n = curve.fields[1].integers[0];
-  if (k > n || n > INT32_MAX) return kConverted;
+  if (k > n || n > INT32_MAX || k > kMostOrder) return kConverted;
   try {
     const std::vector<float>& controls = curve.fields[2].floats;
     const std::vector<double> knots = Widened(curve.fields[3].floats);
@@ -117,7 +126,8 @@ int32_t ConvertNurbCurve(SConversion& conversion, const MetafileObject& curve) {
 int32_t ConvertNurbPatch(SConversion& conversion, const MetafileObject& patch) {
   const int64_t ku = patch.fields[0].integers[0], kv = patch.fields[1].integers[0];
   const int64_t rows = patch.fields[2].integers[0], columns = patch.fields[3].integers[0];
-  if (ku > columns || kv > rows || rows > INT32_MAX || columns > INT32_MAX) return kConverted;
+  if (ku > columns || kv > rows || rows > INT32_MAX || columns > INT32_MAX || ku > kMostOrder || kv > kMostOrder)
+    return kConverted;
   try {
     const std::vector<float>& controls = patch.fields[4].floats;
     const std::vector<double> uKnots = Widened(patch.fields[5].floats), vKnots = Widened(patch.fields[6].floats);

@@ -17,7 +17,7 @@ enum EDxfError : int32_t {
   kDxfInvalidNesting = 23,    // inserts nested past their bound
   kDxfMeshRefused = -1,
   kDxfTriangleRefused = -3,
-  kDxfHostFailed = -4,  // another host call failed; its answer is the result
+  kDxfHostFailed = -4,  // beginning or ending the import, or finishing a mesh, was refused
 };
 
 // The host's result codes that the entry answers.

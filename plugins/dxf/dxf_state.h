@@ -43,7 +43,6 @@ struct SImportState {
   QNHostFn* callbacks;
   uint32_t document;
   int32_t error;       // the first failure; every step returns at once while it is set
-  int32_t hostAnswer;  // the answer behind kDxfHostFailed
   SLineReader reader;
   SDrawing drawing;
   bool endedAtEof;  // the top-level reader met "0"/"EOF" before any ENTITIES section

@@ -78,37 +78,37 @@ Slot HostSlot(QNHostSlot slot) {
   return reinterpret_cast<Slot>(gImport.callbacks[slot]);
 }
 
-void HostFailed(int32_t answer) {
-  SetError(kDxfHostFailed);
-  if (gImport.error == kDxfHostFailed && !gImport.hostAnswer) gImport.hostAnswer = answer;
-}
-
 void Convert() {
   gImport.document = HostSlot<QNHostGetDocumentFn>(QN_SLOT_GET_DOCUMENT)();
-  if (const int32_t answer = HostSlot<QNHostDocumentFn>(QN_SLOT_BEGIN_IMPORT)(gImport.document)) {
-    HostFailed(answer);
+  if (HostSlot<QNHostDocumentFn>(QN_SLOT_BEGIN_IMPORT)(gImport.document) != 0) {
+    SetError(kDxfHostFailed);
     return;
   }
   ConvertDrawing();
 }
 
-void DeleteMeshes() {
-  const auto remove = HostSlot<QNHostObjectFn>(QN_SLOT_DELETE_OBJECT);
-  for (const SMeshNode* node = gImport.meshes.first; node; node = node->next) remove(node->document, node->mesh);
-}
-
-// Every mesh is finished; then the import ends, or, after any failure, every mesh goes again.
+// After a failure every mesh goes again, in the order they were made, each finished, then deleted.
+// Otherwise each is finished and the import ends; a refused finish takes every mesh back, finished
+// as they all are by then.
 void HandOverMeshes() {
   const auto finish = HostSlot<QNHostObjectFn>(QN_SLOT_FINISH_OBJECT);
-  int32_t refused = 0;
-  for (const SMeshNode* node = gImport.meshes.first; node; node = node->next) {
-    const int32_t answer = finish(node->document, node->mesh);
-    if (!refused) refused = answer;
+  const auto remove = HostSlot<QNHostObjectFn>(QN_SLOT_DELETE_OBJECT);
+  if (Failed()) {
+    for (const SMeshNode* node = gImport.meshes.first; node; node = node->next) {
+      finish(node->document, node->mesh);
+      remove(node->document, node->mesh);
+    }
+    return;
   }
-  if (!Failed() && refused) HostFailed(refused);
-  if (Failed()) DeleteMeshes();
-  else if (const int32_t answer = HostSlot<QNHostDocumentFn>(QN_SLOT_END_IMPORT)(gImport.document))
-    HostFailed(answer);
+  bool refused = false;
+  for (const SMeshNode* node = gImport.meshes.first; node; node = node->next)
+    refused = finish(node->document, node->mesh) != 0 || refused;
+  if (refused) {
+    SetError(kDxfHostFailed);
+    for (const SMeshNode* node = gImport.meshes.first; node; node = node->next) remove(node->document, node->mesh);
+  } else if (HostSlot<QNHostDocumentFn>(QN_SLOT_END_IMPORT)(gImport.document) != 0) {
+    SetError(kDxfHostFailed);
+  }
 }
 
 int32_t Result() {
@@ -119,11 +119,11 @@ int32_t Result() {
     case kDxfEndOfFile: return kResultIncorrectVersion;
     case kDxfOutOfMemory: return kResultOutOfMemory;
     case kDxfMeshRefused:
-    case kDxfTriangleRefused: return kResultInvalidFormat;
+    case kDxfTriangleRefused:
+    case kDxfHostFailed: return kResultInvalidFormat;
     case kDxfTooManyIndices:
     case kDxfTooManyVertices: return kResultTooManyEntries;
     case kDxfCancelled: return kResultCancelled;
-    case kDxfHostFailed: return gImport.hostAnswer;
     default: return gImport.error;
   }
 }

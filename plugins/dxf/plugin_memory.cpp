@@ -9,6 +9,7 @@ namespace {
 
 uint64_t gAllocationCalls = 0;
 uint64_t gFailingAllocation = 0;
+size_t gLargestAllocation = 0;
 
 // The block's size sits in front of it; the header keeps the block aligned for doubles.
 struct alignas(std::max_align_t) SCountedHeader {
@@ -21,6 +22,7 @@ constexpr int64_t kReleaseStep = 100;
 
 void* PluginAllocate(size_t bytes) {
   if (++gAllocationCalls == gFailingAllocation) return nullptr;
+  if (bytes > gLargestAllocation) gLargestAllocation = bytes;
   return std::malloc(bytes ? bytes : 1);
 }
 
@@ -28,10 +30,13 @@ void PluginRelease(void* block) { std::free(block); }
 
 void SetAllocationFailure(uint64_t n) {
   gAllocationCalls = 0;
+  gLargestAllocation = 0;
   gFailingAllocation = n;
 }
 
 uint64_t AllocationCalls() { return gAllocationCalls; }
+
+size_t LargestAllocation() { return gLargestAllocation; }
 
 void* CountedAlloc(size_t bytes) {
   if (bytes > SIZE_MAX - sizeof(SCountedHeader)) return nullptr;

@@ -10,9 +10,11 @@
 void* PluginAllocate(size_t bytes);
 void PluginRelease(void* block);
 
-// Test hooks: from now on, count allocations and make the n-th (from 1) fail; 0 fails none.
+// Test hooks: from now on, count allocations and make the n-th (from 1) fail; 0 fails none. The
+// largest block asked for since then.
 void SetAllocationFailure(uint64_t n);
 uint64_t AllocationCalls();
+size_t LargestAllocation();
 
 // The parse's allocator: zeroed blocks, counted so that the release can report its progress and a
 // test can see that nothing stays behind.

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -66,11 +67,30 @@ int32_t DigitValue(char c, int32_t base) {
   return value < base ? value : -1;
 }
 
-// The reader of one file: its lines, and whether the current one still waits to be looked at.
+// The reader of one file: its lines, whether the current one still waits to be looked at, and the
+// items of the definition being read, which grow as they come: a definition's byte count is only
+// what its "*" line claims.
 struct SFontReader {
   SLineReader lines;
   int32_t error;
   bool pending;
+  int32_t* items;
+  int32_t capacity;
+
+  // False when memory runs out.
+  bool AddItem(int32_t count, int32_t value) {
+    if (count == capacity) {
+      const int32_t grown = capacity ? (capacity > INT32_MAX / 2 ? INT32_MAX : capacity * 2) : 16;
+      auto* larger = static_cast<int32_t*>(PluginAllocate(size_t(grown) * sizeof(int32_t)));
+      if (!larger) return false;
+      if (count) std::memcpy(larger, items, size_t(count) * sizeof(int32_t));
+      PluginRelease(items);
+      items = larger;
+      capacity = grown;
+    }
+    items[count] = value;
+    return true;
+  }
 
   // The next line without its line end; false at the end of the file or on a read error.
   bool Next() {
@@ -183,36 +203,51 @@ bool ReadHeader(SFontReader& reader, SShapeFont& font, int32_t byteCount) {
   return true;
 }
 
-// Appends the items of one line. False when an item cannot be read; overfull when the line holds more
-// than the count leaves room for.
-bool ReadDefinitionLine(const char* line, SFontEntry& entry, int32_t byteCount) {
-  return ForEachItem(line, [&](int32_t value) {
+enum ELineRead { kLineRead, kLineUnreadable, kLineNoMemory };
+
+// Appends the items of one line to the reader's. Overfull when the line holds more than the count
+// leaves room for.
+ELineRead ReadDefinitionLine(SFontReader& reader, SFontEntry& entry, int32_t byteCount) {
+  bool memory = true;
+  const bool readable = ForEachItem(reader.Line(), [&](int32_t value) {
     entry.overfull = entry.count == byteCount;
-    if (!entry.overfull) entry.items[entry.count++] = value;
-    return !entry.overfull;
+    if (entry.overfull) return false;
+    memory = reader.AddItem(entry.count, value);
+    if (memory) ++entry.count;
+    return memory;
   });
+  return !memory ? kLineNoMemory : readable ? kLineRead : kLineUnreadable;
+}
+
+// The items read, as many as there are, into the entry's own block; none for no items.
+bool KeepItems(const SFontReader& reader, SFontEntry& entry) {
+  if (entry.count == 0) return true;
+  entry.items = static_cast<int32_t*>(PluginAllocate(size_t(entry.count) * sizeof(int32_t)));
+  if (!entry.items) return false;
+  std::memcpy(entry.items, reader.items, size_t(entry.count) * sizeof(int32_t));
+  return true;
 }
 
 // The lines after a shape's "*" line until its byte count of items is read.
 bool ReadDefinition(SFontReader& reader, SFontEntry& entry, int32_t byteCount) {
-  entry.items = static_cast<int32_t*>(PluginAllocate(size_t(byteCount) * sizeof(int32_t)));
-  if (!entry.items) return false;
   while (entry.count < byteCount && !entry.overfull) {
     if (!reader.Next()) {
       entry.code = kShapeCut;
-      return true;
+      break;
     }
     if (StartsDefinition(reader.Line())) {
       reader.pending = true;
       entry.code = kShapeCut;
-      return true;
+      break;
     }
-    if (!ReadDefinitionLine(reader.Line(), entry, byteCount)) {
+    const ELineRead read = ReadDefinitionLine(reader, entry, byteCount);
+    if (read == kLineNoMemory) return false;
+    if (read == kLineUnreadable) {
       entry.code = kShapeBadFont;
-      return true;
+      break;
     }
   }
-  return true;
+  return KeepItems(reader, entry);
 }
 
 // A "*" line: number, byte count, name. An unreadable number stops every search that meets it.
@@ -366,6 +401,7 @@ int32_t ReadShapeFont(const char* path, SShapeFont** font) {
     reader.lines.error = &reader.error;
     while (fine && reader.Next())
       if (StartsDefinition(reader.Line())) fine = ReadStarLine(reader, *read);
+    PluginRelease(reader.items);
   }
   std::fclose(file);
   if (!fine) {

@@ -4,44 +4,22 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
+
+#include "plugins/dxf/ear_clipper.h"
+#include "plugins/dxf/triangulation_steps.h"
 
 namespace {
 
 constexpr double kSamePoint = 1e-6;
 constexpr double kNoNormal = 1e-6;
+// The splitting rule visits few points for each one it cuts off on ordinary polygons (a star of fifty
+// spikes some forty), but every point for each cut on a comb: past this many visits per point, and a
+// few thousand that keep every polygon of a hundred points or so with the rule, it gives way to the ear
+// clipper.
+constexpr int64_t kRuleVisitsPerPoint = 64;
+constexpr int64_t kRuleVisits = 4096;
 
-void* Allocate(const TriangulationWork& work, size_t bytes) {
-  return work.memory.allocate ? work.memory.allocate(bytes) : std::malloc(bytes);
-}
-
-void Release(const TriangulationWork& work, void* block) {
-  if (!block) return;
-  if (work.memory.release) work.memory.release(block);
-  else std::free(block);
-}
-
-template <typename T>
-T* AllocateZeroed(const TriangulationWork& work, size_t count) {
-  void* block = Allocate(work, count * sizeof(T));
-  if (block) std::memset(block, 0, count * sizeof(T));
-  return static_cast<T*>(block);
-}
-
-// Grows an array of int32 to at least `needed` entries, doubling; false when memory runs out.
-bool Reserve(const TriangulationWork& work, int32_t*& array, int32_t& capacity, int64_t needed) {
-  if (needed <= capacity) return true;
-  int64_t grown = capacity ? capacity : 16;
-  while (grown < needed) grown *= 2;
-  if (grown > INT32_MAX) return false;
-  int32_t* larger = AllocateZeroed<int32_t>(work, size_t(grown));
-  if (!larger) return false;
-  if (array) std::memcpy(larger, array, size_t(capacity) * sizeof(int32_t));
-  Release(work, array);
-  array = larger;
-  capacity = int32_t(grown);
-  return true;
-}
+enum ESplit { kSplitFine, kSplitNoMemory, kSplitOverBudget };
 
 bool SamePoint(const TriangulationWork& work, int32_t i, int32_t j) {
   return std::fabs(work.x[i] - work.x[j]) < kSamePoint && std::fabs(work.y[i] - work.y[j]) < kSamePoint &&
@@ -107,18 +85,6 @@ bool Project(TriangulationWork& work) {
   return true;
 }
 
-int Side(const TriangulationWork& work, int32_t point, int32_t from, int32_t to) {
-  const double cross = (work.u[to] - work.u[from]) * (work.v[point] - work.v[from]) -
-                       (work.v[to] - work.v[from]) * (work.u[point] - work.u[from]);
-  return (cross > 0) - (cross < 0);
-}
-
-// Strictly inside: a point on a side line is not.
-bool PointInTriangle(const TriangulationWork& work, int32_t p, int32_t a, int32_t b, int32_t c) {
-  return Side(work, p, a, b) == Side(work, c, a, b) && Side(work, p, b, c) == Side(work, a, b, c) &&
-         Side(work, p, c, a) == Side(work, b, c, a);
-}
-
 // Pending sub-sequences lie one after the other on one stack, each as its point numbers, then its
 // positions in the order of rising u, then its length; the last one is split next. An explicit
 // stack, since a polygon of n points nests n splits deep.
@@ -147,21 +113,25 @@ struct SRing {
 
 class CSplitter {
  public:
-  CSplitter(TriangulationWork& work, SSequenceStack& stack, SRing& ring) : fWork(work), fStack(stack), fRing(ring) {}
+  CSplitter(TriangulationWork& work, SSequenceStack& stack, SRing& ring, int64_t budget)
+      : fWork(work), fStack(stack), fRing(ring), fBudget(budget) {}
 
   // Takes the last sequence from the stack and splits it: ears one after the other, in place, until
-  // a triangle is left or a diagonal cuts it in two, whose parts go back on the stack.
-  bool SplitNext() {
+  // a triangle is left or a diagonal cuts it in two, whose parts go back on the stack. Every point
+  // visited spends the budget; once it is spent, the split stops.
+  ESplit SplitNext() {
     Take();
     while (fRing.count > 3) {
       const int32_t b = Leftmost(), p = fRing.previous[b], s = fRing.next[b];
       const int32_t a = Diagonal(b, s, p);
-      if (a != s && a != p) return Cut(b, a);
-      if (!PushTriangle(p, b, s)) return false;
+      if (fBudget < 0) return kSplitOverBudget;
+      if (a != s && a != p) return Cut(b, a) ? kSplitFine : kSplitNoMemory;
+      if (!PushTriangle(p, b, s)) return kSplitNoMemory;
       RemoveEar(b);
     }
     const int32_t first = fRing.start, second = fRing.next[first], third = fRing.next[second];
-    return AddTriangle(fRing.point[first], fRing.point[second], fRing.point[third]);
+    return AppendTriangle(fWork, fRing.point[first], fRing.point[second], fRing.point[third]) ? kSplitFine
+                                                                                              : kSplitNoMemory;
   }
 
  private:
@@ -182,6 +152,7 @@ class CSplitter {
     }
     ring.size = ring.count = m;
     ring.start = ring.head = 0;
+    fBudget -= m;
   }
 
   // The point with the smallest u, the first from the start among equals.
@@ -189,6 +160,7 @@ class CSplitter {
     while (fRing.removed[fRing.order[fRing.head]]) ++fRing.head;
     int32_t best = fRing.order[fRing.head];
     for (int32_t k = fRing.head + 1; k < fRing.size && U(fRing.order[k]) == U(best); ++k) {
+      --fBudget;
       const int32_t position = fRing.order[k];
       if (!fRing.removed[position] && Place(position) < Place(best)) best = position;
     }
@@ -198,10 +170,11 @@ class CSplitter {
   // The far end of the cut at b: among the points strictly inside (b, s, p) whose u lies below the
   // larger u of s and p, the one of smallest u (the first from the start among equals); else that of
   // s and p.
-  int32_t Diagonal(int32_t b, int32_t s, int32_t p) const {
+  int32_t Diagonal(int32_t b, int32_t s, int32_t p) {
     const int32_t bound = U(s) >= U(p) ? s : p;
     int32_t best = -1;
     for (int32_t k = fRing.head; k < fRing.size; ++k) {
+      --fBudget;
       const int32_t j = fRing.order[k];
       if (fRing.removed[j] || j == b || j == s || j == p) continue;
       if (!(U(j) < U(bound)) || (best >= 0 && U(j) > U(best))) break;
@@ -252,39 +225,34 @@ class CSplitter {
     }
     points[2 * count] = count;
     fStack.used += 2 * count + 1;
+    fBudget -= int64_t(count) + fRing.size;
     return true;
   }
 
   // The parts from a to b and from b to a; the second one pushed is split first.
   bool Cut(int32_t b, int32_t a) { return PushPart(a, b, fRing.secondPart) && PushPart(b, a, fRing.firstPart); }
 
-  bool AddTriangle(int32_t p0, int32_t p1, int32_t p2) {
-    if (!Reserve(fWork, fWork.triangles, fWork.triangleCapacity, int64_t(fWork.triangleCount) * 3 + 3)) return false;
-    int32_t* triangle = fWork.triangles + fWork.triangleCount * 3;
-    triangle[0] = p0;
-    triangle[1] = p1;
-    triangle[2] = p2;
-    ++fWork.triangleCount;
-    return true;
-  }
-
   TriangulationWork& fWork;
   SSequenceStack& fStack;
   SRing& fRing;
+  int64_t fBudget;
 };
 
 constexpr int32_t kRingArrays = 7;
 
 // Splits the polygon at its leftmost point, along a diagonal to the leftmost point inside the
 // triangle of that point and its neighbours, or, when none lies inside, cutting off that triangle as
-// an ear; the part from the leftmost point onward is split before the other one.
-int32_t SplitPolygon(TriangulationWork& work) {
+// an ear; the part from the leftmost point onward is split before the other one. Stops with
+// kSplitOverBudget once it has visited more points than its budget.
+ESplit SplitPolygon(TriangulationWork& work) {
   const int32_t n = work.pointCount;
   SSequenceStack stack;
   int32_t* scratch = AllocateZeroed<int32_t>(work, size_t(n) * kRingArrays);
-  bool fine = scratch && Reserve(work, stack.entries, stack.capacity, 2 * int64_t(n) + 1) &&
-              Reserve(work, work.triangles, work.triangleCapacity, 3 * int64_t(n - 2));
-  if (fine) {
+  ESplit split = scratch && Reserve(work, stack.entries, stack.capacity, 2 * int64_t(n) + 1) &&
+                         Reserve(work, work.triangles, work.triangleCapacity, 3 * int64_t(n - 2))
+                     ? kSplitFine
+                     : kSplitNoMemory;
+  if (split == kSplitFine) {
     SRing ring = {scratch, scratch + n, scratch + 2 * n, scratch + 3 * n, scratch + 4 * n, scratch + 5 * n,
                   scratch + 6 * n, 0, 0, 0, 0};
     for (int32_t k = 0; k < n; ++k) stack.entries[k] = stack.entries[n + k] = k;
@@ -292,15 +260,49 @@ int32_t SplitPolygon(TriangulationWork& work) {
               [&](int32_t i, int32_t j) { return work.u[i] < work.u[j] || (work.u[i] == work.u[j] && i < j); });
     stack.entries[2 * n] = n;
     stack.used = 2 * n + 1;
-    CSplitter splitter(work, stack, ring);
-    while (fine && stack.used > 0) fine = splitter.SplitNext();
+    CSplitter splitter(work, stack, ring, kRuleVisitsPerPoint * n + kRuleVisits);
+    while (split == kSplitFine && stack.used > 0) split = splitter.SplitNext();
   }
-  Release(work, scratch);
-  Release(work, stack.entries);
-  return fine ? kTriangulated : kTriangulationOutOfMemory;
+  TriangulationRelease(work, scratch);
+  TriangulationRelease(work, stack.entries);
+  return split;
 }
 
 }  // namespace
+
+void* TriangulationAllocate(const TriangulationWork& work, size_t bytes) {
+  return work.memory.allocate ? work.memory.allocate(bytes) : std::malloc(bytes);
+}
+
+void TriangulationRelease(const TriangulationWork& work, void* block) {
+  if (!block) return;
+  if (work.memory.release) work.memory.release(block);
+  else std::free(block);
+}
+
+bool Reserve(const TriangulationWork& work, int32_t*& array, int32_t& capacity, int64_t needed) {
+  if (needed <= capacity) return true;
+  int64_t grown = capacity ? capacity : 16;
+  while (grown < needed) grown *= 2;
+  if (grown > INT32_MAX) return false;
+  int32_t* larger = AllocateZeroed<int32_t>(work, size_t(grown));
+  if (!larger) return false;
+  if (array) std::memcpy(larger, array, size_t(capacity) * sizeof(int32_t));
+  TriangulationRelease(work, array);
+  array = larger;
+  capacity = int32_t(grown);
+  return true;
+}
+
+bool AppendTriangle(TriangulationWork& work, int32_t p0, int32_t p1, int32_t p2) {
+  if (!Reserve(work, work.triangles, work.triangleCapacity, int64_t(work.triangleCount) * 3 + 3)) return false;
+  int32_t* triangle = work.triangles + work.triangleCount * 3;
+  triangle[0] = p0;
+  triangle[1] = p1;
+  triangle[2] = p2;
+  ++work.triangleCount;
+  return true;
+}
 
 int32_t InitTriangulation(TriangulationWork& work, int32_t pointCount) {
   work.pointCount = pointCount > 0 ? pointCount : 0;
@@ -319,15 +321,20 @@ int32_t Triangulate(TriangulationWork& work) {
   RemoveRepeatedPoints(work);
   if (work.pointCount < 3) return kTriangulationTooFewPoints;
   if (!FindNormal(work) || !Project(work)) return kTriangulationNoPlane;
-  const int32_t answer = SplitPolygon(work);
-  if (answer != kTriangulated) work.triangleCount = 0;
-  return answer;
+  ESplit split = SplitPolygon(work);
+  if (split == kSplitOverBudget) {
+    work.triangleCount = 0;
+    split = ClipEars(work) ? kSplitFine : kSplitNoMemory;
+  }
+  if (split == kSplitFine) return kTriangulated;
+  work.triangleCount = 0;
+  return kTriangulationOutOfMemory;
 }
 
 void FreeTriangulation(TriangulationWork& work) {
-  Release(work, work.x);
+  TriangulationRelease(work, work.x);
   work.x = work.y = work.z = work.u = work.v = work.w = nullptr;
-  Release(work, work.triangles);
+  TriangulationRelease(work, work.triangles);
   work.triangles = nullptr;
   work.pointCount = work.triangleCount = work.triangleCapacity = 0;
 }

@@ -1,6 +1,8 @@
 // The polygon triangulator of the import plug-ins: one simple planar polygon of double-precision
 // points in three dimensions becomes triangles over the polygon's own points. It projects the polygon
-// into its plane and splits it at its leftmost vertex until only triangles are left.
+// into its plane and splits it at its leftmost vertex until only triangles are left; a polygon on
+// which that rule would work too long (past a budget of points visited per point) is cut by the ear
+// clipper instead (ear_clipper.h), which gives the same triangles wherever the rule cuts by ears alone.
 //
 // Usage: InitTriangulation, fill x, y and z, Triangulate, read the triangles, FreeTriangulation in
 // every case. Repeated neighbouring points are removed in place first, so the triangles number the

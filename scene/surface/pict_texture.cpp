@@ -9,6 +9,7 @@
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
 #include "framework/image/image_record.h"
+#include "scene/factory.h"
 
 namespace {
 
@@ -47,6 +48,10 @@ double AlphaOf(uint32_t pixel) { return double(pixel >> 24) * (1.0 / 255); }
 
 CPictTexture::CPictTexture(const SObjectKey& key) : CBaseTexture(key), fImage(EmptyPicture(key.environment)) {
   fPictureReady = C3dBase::IsReady() && fImage.IsValid();
+}
+
+int32_t CPictTexture::New(CPictTexture** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec) {
+  return MakeAndEnter(out, table, key, spec);
 }
 
 // ---- environments

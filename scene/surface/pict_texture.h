@@ -19,6 +19,11 @@ class CPictTexture : public CBaseTexture {
   // With a picture of 0 × 0 in the key's environment.
   explicit CPictTexture(const SObjectKey& key);
 
+  // A new picture texture on the key, its picture 0 × 0, entered in the table when one is given: 0; 9
+  // without memory, 13 when it does not check out or cannot subscribe, or the table's code. On every
+  // failure the half-made texture is destroyed and *out is null.
+  static int32_t New(CPictTexture** out, C3dBaseSys* table, const SObjectKey& key, const SSpoolTableSpec& spec);
+
   // The two loads of a stored picture texture (CBaseTexture::LoadShared and LoadPrivate).
   static int32_t LoadShared(CBaseTexture** out, const SObjectKey& key, const SSpoolTableSpec& spec) {
     return CBaseTexture::LoadShared(kClassTag, out, key, spec);

@@ -10,18 +10,8 @@ namespace {
 constexpr double kRadiansPerDegree = 0.01745329252;
 constexpr double kPerTurn = 0.002777777778;
 
-// The matrix turning a point into the noise's space: rotated by the two angles (degrees) and scaled
-// by the three frequencies; every entry then times scale.
-void SetMatrix(SCompiledNoise& compiled, double angleXY, double angleYZ, const int32_t frequency[3], double scale) {
-  const double a1 = angleXY * kRadiansPerDegree, a2 = angleYZ * kRadiansPerDegree;
-  const double fx = frequency[0] * scale, fy = frequency[1] * scale, fz = frequency[2] * scale;
-  const double c1 = std::cos(a1), s1 = std::sin(a1), c2 = std::cos(a2), s2 = std::sin(a2);
-  const double m[9] = {fx * c1, fx * c2 * s1, -fx * s2 * s1, -fy * s1, fy * c2 * c1, fy * s2 * c1, 0, fz * s2, fz * c2};
-  for (int i = 0; i < 9; ++i) compiled.m[i] = m[i];
-}
-
 void CompilePhase(const SPhaseSpec& phase, double scale, SCompiledNoise& compiled) {
-  SetMatrix(compiled, phase.angleXY + 90.0, phase.angleYZ, phase.frequency, scale);
+  SetNoiseMatrix(compiled, phase.angleXY + 90.0, phase.angleYZ, phase.frequency, scale);
   DecodeTextureComponent(phase.code, compiled);
 }
 
@@ -73,6 +63,14 @@ int32_t ValueMode(int32_t a, int32_t b) {
 
 }  // namespace
 
+void SetNoiseMatrix(SCompiledNoise& compiled, double angleXY, double angleYZ, const int32_t frequency[3], double scale) {
+  const double a1 = angleXY * kRadiansPerDegree, a2 = angleYZ * kRadiansPerDegree;
+  const double fx = frequency[0] * scale, fy = frequency[1] * scale, fz = frequency[2] * scale;
+  const double c1 = std::cos(a1), s1 = std::sin(a1), c2 = std::cos(a2), s2 = std::sin(a2);
+  const double m[9] = {fx * c1, fx * c2 * s1, -fx * s2 * s1, -fy * s1, fy * c2 * c1, fy * s2 * c1, 0, fz * s2, fz * c2};
+  for (int i = 0; i < 9; ++i) compiled.m[i] = m[i];
+}
+
 void DecodeTextureComponent(int32_t code, SCompiledNoise& compiled) {
   compiled.noise = (code & 252) >> 2;
   compiled.dimension = code & 3;
@@ -80,7 +78,7 @@ void DecodeTextureComponent(int32_t code, SCompiledNoise& compiled) {
 }
 
 void CompileNoiseSpec(STextureComponent& component) {
-  SetMatrix(component.compiledNoise, component.angleXY, component.angleYZ, component.frequency, 1.0);
+  SetNoiseMatrix(component.compiledNoise, component.angleXY, component.angleYZ, component.frequency, 1.0);
   DecodeTextureComponent(component.noiseCode, component.compiledNoise);
   component.gradientFlag = component.kinds & kKindBump;
 }

@@ -9,6 +9,9 @@
 #include "scene/texture/texture_data.h"
 
 void DecodeTextureComponent(int32_t code, SCompiledNoise& compiled);
+// The matrix turning a point into the noise's space: rotated by the two angles (degrees) and scaled
+// by the three frequencies; every entry then times scale.
+void SetNoiseMatrix(SCompiledNoise& compiled, double angleXY, double angleYZ, const int32_t frequency[3], double scale);
 
 // The component's noise block from its code, angles and frequencies; the gradient flag becomes its
 // bump flag.

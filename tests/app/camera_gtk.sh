@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The camera on the real back end, on the display that xvfb-run gives, over the default scene: a
+# The camera on the real back end, on a virtual display of its own, over the default scene: a
 # Space+Alt drag turns the camera with the trackball and leaves the pointer where the press was, and
 # the captured window changes. No run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.

@@ -16,6 +16,7 @@
 #include "panels/replicate.h"
 #include "editors/material/dt_editor.h"
 #include "editors/material/material_composer.h"
+#include "editors/material/pict_textures.h"
 #include "framework/core/holder.h"
 #include "framework/core/spool_sys.h"
 #include "scene/base_sys.h"
@@ -58,8 +59,9 @@ TEST_F(CommandDispatch, CodesReachTheDocumentWindow) {
           "HandleControlMessage 0 \"clear & render button\" \"doc window\" 0"}},
         {"rndr", 26, {"HandleEvent 0 \"resume render button\" \"doc window\" 0",
           "HandleControlMessage 0 \"resume render button\" \"doc window\" 0"}},
+        // The display palette's reset draws the window with its background first.
         {"rese", 26,
-         {"HandleControlMessage 0 \"render options menu\" \"\" 1919251248", "Invalidate view",
+         {"Invalidate scene", "HandleControlMessage 0 \"render options menu\" \"\" 1919251248", "Invalidate view",
           "HandleControlMessage 2 \"view control\" \"doc window\" 7", "Invalidate view", "Invalidate view"}},
         {"mrge", 26, {"OpenDocument 1 - 0"}},
     };
@@ -120,6 +122,7 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
       const char* code;
       CLayoutHostCanvas* dialog;
     } cases[] = {{"attr", t->editObjAttrs}, {"pref", t->prefs}, {"mrep", t->replicate}};
+    SelectFirstObject();
     for (const SCase& c : cases) {
       for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(pm->DoCommand(Code(c.code)), 26) << c.code;
@@ -139,6 +142,21 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
     EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
                                                "HandleControlMessage 0 \"size document\" \"doc window\" 0",
                                                "Invalidate view"}));
+  });
+}
+
+// 2D Pictures opens the pictures dialog on the window's pictures, with no caller: its "ok" gives the
+// picture to the selection.
+TEST_F(CommandDispatch, TwoDPicturesOpensThePicturesDialog) {
+  Run([&] {
+    CPictTextures* dialog = pm->GetCanvases()->pictTextures;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(pm->DoCommand(FourCC("e2dP")), 26);
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_EQ(dialog->GetCallerName(), nullptr);
+    EXPECT_EQ(dialog->GetCurrentSlot(), dialog->GetSlot(0));
+    EXPECT_FALSE(pm->GetCanvases()->dtEditor->IsShown());
+    dialog->Close();
   });
 }
 
@@ -200,6 +218,7 @@ TEST_F(CommandDispatch, UIMessagesBecomeCommandsAndLayouts) {
         {"edit palette", "edit object", 26, {"EditSelection"}, nullptr},
         {"no such canvas", "no such element", 0, {}, nullptr},
     };
+    SelectFirstObject();
     for (const SCase& c : cases) {
       CDocWindowDouble::gCalls.clear();
       CUIMessage message = Message(0, c.canvas, c.element);
@@ -452,9 +471,10 @@ TEST_F(CommandDispatch, MainWindowMessages) {
   });
 }
 
-TEST_F(CommandDispatch, EscapeAndReturnCloseAPlaceholderDialog) {
+TEST_F(CommandDispatch, EscapeAndReturnCloseADialog) {
   Run([&] {
     CLayoutHostCanvas* attributes = pm->GetCanvases()->editObjAttrs;
+    SelectFirstObject();
     for (const char* key : {"key 27\nkeyup 27", "key 13\nkeyup 13"}) {
       ASSERT_EQ(pm->DoCommand(FourCC("attr")), 26);
       ASSERT_TRUE(attributes->IsShown());

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The control palette on the real back end, on the display that xvfb-run gives: its window shows beside
+# The control palette on the real back end, on a virtual display of its own: its window shows beside
 # the document window, and a click on its "render all button" renders the default scene into the
 # document window, which then differs inside the document image from the wireframe shown before. No run
 # may print a sanitizer report.

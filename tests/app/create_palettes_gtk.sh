@@ -1,21 +1,10 @@
 #!/usr/bin/env bash
-# The create, edit and selection palettes on the real back end, on the display that xvfb-run gives,
+# The create, edit and selection palettes on the real back end, on a virtual display of its own,
 # over the default scene: the create palette's "sphere" adds a sphere; the pointer resting on "align x
 # left" makes it glow; a stretched cube made with Shift held joins the sphere in the selection, and
 # "align x left" moves it; the selection palette fades while the pointer is away. No run may print a
 # sanitizer report. Arguments: the program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
-
-# The element's middle on the screen, from the palette's window and the element's rectangle there.
-at() {
-  eval "$(xdotool getwindowgeometry --shell "$1")"
-  echo "$((X + $3)) $((Y + $2))"
-}
-# Clicks a point of a palette given as its rectangle's middle (top left bottom right, in the palette).
-click_in() {
-  read -r x y < <(at "$1" $((($2 + $4) / 2)) $((($3 + $5) / 2)))
-  xdotool mousemove "$x" "$y" click 1
-}
 
 start_program
 sleep 3
@@ -80,14 +69,7 @@ differs both.png aligned.png || fail "align x left did not move the selection"
 
 # Over the selection palette its tools show; four seconds away, they have faded.
 check
-read -r x y < <(at "$selection" 38 260)
-xdotool mousemove "$x" "$y"
-sleep 1
-import -window "$selection" over.png 2>/dev/null
-xdotool mousemove 5 5
-sleep 4
-import -window "$selection" away.png 2>/dev/null
-differs over.png away.png || fail "the selection palette did not fade while the pointer was away"
+fades_away "$selection" 38 260 || fail "the selection palette did not fade while the pointer was away"
 
 # The new objects are unsaved changes, which Ctrl+Q would ask about: the run is ended instead.
 check

@@ -171,7 +171,7 @@ TEST_F(DocCreateItems, PictureFacesComeWithThePictureDialogsReply) {
   for (int twice = 0; twice < 2; ++twice) {
     EXPECT_EQ(Create("2d pict"), kHandled) << twice;
     EXPECT_TRUE(dialog->IsShown()) << twice;
-    EXPECT_STREQ(dialog->GetReplyName(), "doc window");
+    EXPECT_STREQ(dialog->GetCallerName(), "doc window");
     EXPECT_EQ(dialog->GetTarget(), window->GetDefaultMaterial());
     EXPECT_EQ(dialog->GetResultFlag(), nullptr);
     EXPECT_EQ(dialog->GetChannel(), 0u);

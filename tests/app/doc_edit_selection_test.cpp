@@ -152,8 +152,8 @@ TEST_F(DocEditSelection, EditOpensTheEditorThatFitsTheFirstSelectedObject) {
   }
   EXPECT_EQ(terrainEditor->GetHeightField(), terrain);
   EXPECT_TRUE(terrainEditor->IsShown());
-  EXPECT_EQ(meshPanel->GetObjectList(), w->GetObjectList());
-  EXPECT_EQ(torusEditor->GetObjectList(), w->GetObjectList());
+  EXPECT_EQ(meshPanel->GetTable(), w->GetSceneTable());
+  EXPECT_EQ(torusEditor->GetTable(), w->GetSceneTable());
 }
 
 // Without its editor a terrain, mesh or torus opens nothing and answers 0.

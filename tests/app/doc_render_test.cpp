@@ -18,6 +18,7 @@
 #include "render/render_driver.h"
 #include "render/render_settings.h"
 #include "scene/sky.h"
+#include "editors/material/pict_textures.h"
 #include "tests/app/doc_commands_fixture.h"
 #include "tests/tools/run_tool.h"
 
@@ -473,6 +474,57 @@ TEST_F(DocRender, SizePresetsResizeBothImages) {
   EXPECT_EQ(w.GetRenderedImage(), renderedImage);
   EXPECT_EQ(w.GetWindowImageSize(), (SPointHV{640, 480}));
   EXPECT_EQ(w.GetRenderImageSize(), (SPointHV{640, 480}));
+}
+
+// A picture given to the selection by the pictures dialog's "ok" shows on the object in the next
+// render.
+TEST_F(DocRender, APictureGivenToTheSelectionShowsInTheNextRender) {
+  CDocWindow& w = MakeSmall();
+  const auto magenta = [this] {
+    size_t count = 0;
+    for (uint32_t p : Pixels()) {
+      const int32_t r = (p >> 16) & 255, g = (p >> 8) & 255, b = p & 255;
+      count += r > g + 60 && b > g + 60;
+    }
+    return count;
+  };
+  ASSERT_EQ(Button("clear & render button"), kHandled);
+  ASSERT_EQ(Beat(), 0);
+  EXPECT_EQ(magenta(), 0u);
+
+  std::unique_ptr<CResourceEnv> layout = OpenDataFile("picttextures.dat");
+  auto dialog = std::make_unique<CPictTextures>(owner, layout.get(), nullptr);
+  SetCurrentDocWindow(&w);
+  struct SForget {
+    ~SForget() { SetCurrentDocWindow(nullptr); }
+  } forget;
+  ASSERT_EQ(dialog->BuildOnce(), 0);
+  int32_t error = 0;
+  std::unique_ptr<CImage> picture(NewDataImage(8, 8, &error));
+  ASSERT_NE(picture, nullptr);
+  ASSERT_TRUE(picture->Fill(0xFFFF00FF));
+  CPictTexture* texture = dialog->CreatePictTexture(picture.get(), "magenta");
+  ASSERT_NE(texture, nullptr);
+  ASSERT_EQ(dialog->RefreshSlots(texture), 0);
+  dialog->Refresh(false);
+  C3dObject* ball = nullptr;
+  {
+    CHolder rows(w.GetObjectList(), false, false);
+    for (uint32_t i = 0; i < w.GetObjectList()->GetCount(); ++i) {
+      auto* object = static_cast<C3dObject*>(w.GetObjectList()->At(i));
+      if (dynamic_cast<C3dSphere*>(object)) ball = object;
+    }
+  }
+  ASSERT_NE(ball, nullptr);
+  ball->SetFlags(C3dObject::kSelected);
+  CUIMessage ok;
+  ok.Init(0, "ok", nullptr, "picttextures", 0);
+  ASSERT_EQ(dialog->HandleEvent(&ok), kHandled);
+
+  ASSERT_EQ(Button("clear & render button"), kHandled);
+  ASSERT_EQ(Beat(), 0);
+  EXPECT_GT(magenta(), 200u) << "the ball wears the picture";
+  dialog.reset();
 }
 
 }  // namespace

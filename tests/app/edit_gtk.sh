@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Edit menu's commands on the real back end, on the display that xvfb-run gives, over the default
+# The Edit menu's commands on the real back end, on a virtual display of its own, over the default
 # scene: Ctrl+A selects the ground (its box and handles appear), Ctrl+X takes it out of the scene, and
 # Ctrl+Z brings it back selected, the window as it was after Ctrl+A. Ctrl+T on the ground says that
 # this kind of object has no editor (read through the accessibility bus of a session bus of its own).

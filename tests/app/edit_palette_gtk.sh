@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The edit palette on the real back end, on the display that xvfb-run gives, over the default scene: a
+# The edit palette on the real back end, on a virtual display of its own, over the default scene: a
 # click selects the ground, and a drag to the right on the "reposition" button's right arrow (zone 2)
 # moves it, which changes the captured document window. No run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.

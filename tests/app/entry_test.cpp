@@ -131,6 +131,50 @@ TEST_F(ProgramRun, KeysImportSaveAsAndQuitAsOnTheDesktop) {
   EXPECT_NE(bytes.find(C3dTriangleMesh::kTypeName), std::string::npos) << "the saved document holds no mesh";
 }
 
+// File ▸ Render to Disk through the image plug-in the program comes with: a 640 × 480 document
+// rendered into a PNG and a BMP file, each with the pixels of the same scene rendered in the window
+// (which Ctrl+S writes beside the document) and the window's 72 dots per inch. The render tool, with
+// the same plug-in, turns the picture a quarter turn: output row r is the scene's column 639 − r.
+TEST_F(ProgramRun, RenderToDiskWritesThePicturesOfTheWindowsRender) {
+  CopyData();
+  fs::create_directories(folder / "Plugins");
+  fs::copy_file(fs::path(QUARN2_PLUGINS_DIR) / "Imager.qni", folder / "Plugins" / "Imager.qni");
+  fs::copy_file(QUARN2_RENDER_PATH, folder / "quarn2-render");
+  std::ofstream(folder / "scene.txt") << "size 640 480\ncamera from 0 6 -20 to 0 2 0 fov 60\n"
+                                         "sun direction 0.6 0.5 -0.5\nplane ground at 0 0 0 colour 0.3 0.5 0.2\n"
+                                         "sphere ball at 0 2 0 size 4 4 4 colour 0.8 0.1 0.1\n";
+  const std::string at = "cd '" + folder.string() + "' && ";
+  ASSERT_EQ(std::system((at + QUARN2_SCENE_PATH + " scene.txt doc.qnc > /dev/null").c_str()), 0);
+  // Return closes the render report that each complete render shows.
+  const std::string to = folder.string() + "/";
+  std::ofstream(folder / "keys.txt") << "wait 1500\nmenu File \"Render to Disk...\"\nsave " << to
+                                     << "disk.png\nwait 500\nstroke Return\nmenu File \"Render to Disk...\"\nsave "
+                                     << to << "disk.bmp\nwait 500\nstroke Return\nmenu Render \"Clear and Render\"\n"
+                                     << "wait 30000\nstroke Return\nstroke ctrl+s\nwait 1000\nstroke ctrl+q\n";
+  ASSERT_EQ(Run("QUARN2_SCRIPT=keys.txt", "doc.qnc"), 0);
+  EXPECT_EQ(Errors(), "");
+  const auto shell = [&](const std::string& command) {
+    std::string out;
+    FILE* pipe = popen((at + command + " 2>&1").c_str(), "r");
+    char buffer[256];
+    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    if (pipe) pclose(pipe);
+    return out;
+  };
+  EXPECT_EQ(shell("identify -format '%m %w %h;' disk.png disk.bmp doc.bmp"), "PNG 640 480;BMP3 640 480;BMP3 640 480;");
+  EXPECT_EQ(shell("compare -metric AE disk.png doc.bmp null:"), "0");
+  EXPECT_EQ(shell("compare -metric AE disk.bmp doc.bmp null:"), "0");
+  EXPECT_EQ(shell("identify -units PixelsPerInch -format '%[fx:round(resolution.x)] ' disk.png disk.bmp"), "72 72 ");
+
+  // Without the antialias pass, which looks along the output's rows, both renders sample the same.
+  ASSERT_EQ(shell("./quarn2-render doc.qnc straight.png --options=0x3BF > /dev/null 2>&1 && "
+                  "./quarn2-render doc.qnc turned.png --rotate --options=0x3BF > /dev/null 2>&1 && echo done"),
+            "done\n");
+  EXPECT_EQ(shell("identify -format '%w %h' turned.png"), "480 640");
+  EXPECT_EQ(shell("convert straight.png -rotate -90 expected.png && compare -metric AE turned.png expected.png null:"),
+            "0");
+}
+
 // A layout file that is missing or broken stops the start silently with status 1: each of four
 // defects in a copy of the build's data/.
 TEST_F(ProgramRun, ABrokenLayoutFileEndsTheStartSilently) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The splash screen and the fly-around on the real back end, on the display that xvfb-run gives. With
+# The splash screen and the fly-around on the real back end, on a virtual display of its own. With
 # the root window painted #336699, the splash screen that shows while the interface loads has copied
 # the screen beneath it before it appeared: its transparent corners are #336699. Ctrl+F (the Render
 # menu's Fly Around) orbits the view, and Escape leaves the document window as it was before. The

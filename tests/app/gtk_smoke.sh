@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The program on the real back end, on the display that xvfb-run gives. Without its data the message
+# The program on the real back end, on a virtual display of its own. Without its data the message
 # box comes up and Return ends the program with status 1. With the build's data/ the main window
 # "Quarn2" fills the screen with a menu bar of four menus, the six palettes are windows of their own at
 # the rectangles of the normal layout, and the document window lies inside the main window between
@@ -108,7 +108,8 @@ expect_window "selection palette" $((left + 120)) $((top + 460)) 480 60
 
 # The main window's capture: the menu bar's four titles, the document window's margin beside the
 # palettes, and between them its view of the default scene: the view's background above the horizon
-# and the ground's grey lines crossing at the projected origin, (240, 294) of the 480 x 360 view.
+# (the display palette's first background picture, cream paper) and the ground's grey lines crossing
+# at the projected origin, (240, 294) of the 480 x 360 view.
 check
 import -window "$main" main.png 2>/dev/null
 titles="$(convert main.png -crop "${width}x${bar}+0+0" +repage -colorspace gray -threshold 50% -negate \
@@ -119,7 +120,10 @@ titles="$(convert main.png -crop "${width}x${bar}+0+0" +repage -colorspace gray 
 margin="$(pixel main.png 10 $((bar + 10)))"
 [ "$margin" = "srgb(74,79,86)" ] || fail "document window margin at (10, $((bar + 10))) is $margin"
 view="$(pixel main.png $((width / 2)) $((top + 150)))"
-[ "$view" = "srgb(202,202,202)" ] || fail "document view at ($((width / 2)), $((top + 150))) is $view"
+paper() {  # srgb(r,g,b) within the cream of the paper picture
+  echo "$1" | awk -F'[(,)]' '{ exit !($2 >= 225 && $3 >= 220 && $4 >= 200 && $2 > $4 + 10) }'
+}
+paper "$view" || fail "document view at ($((width / 2)), $((top + 150))) is $view, not the paper picture"
 origin_x=$((width / 2))
 origin_y=$((top + 100 + 294))
 ground=""

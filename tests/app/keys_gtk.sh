@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The document window's keys on the real back end, on the display that xvfb-run gives: Tab selects
+# The document window's keys on the real back end, on a virtual display of its own: Tab selects
 # the first object of the default scene, Page Up raises it, and Esc switches to the rendered image
 # and back to the same wireframe. Ctrl+I and Ctrl+Shift+S bring up their file choosers, which Esc
 # closes, and Ctrl+Tab then hides and shows the palettes. No run may print a sanitizer report.

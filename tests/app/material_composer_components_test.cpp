@@ -399,17 +399,23 @@ TEST_F(MaterialComposerComponents, ASwatchOpensTheEditorOfItsComponentsKind) {
   EXPECT_TRUE(dt->IsShown());
   dt->Close();
 
+  // The pictures dialog shows the current window's pictures.
+  SetCurrentDocWindow(window);
+  struct SForget {
+    ~SForget() { SetCurrentDocWindow(nullptr); }
+  } forget;
   ASSERT_EQ(composer->SetComponent(CMaterialComposer::kTypeChosen, 0, CMaterialComposer::kPicture, 0), 0);
   platform::headless::AddScript("key 18\n");
   Settle();
   EXPECT_EQ(Send(0, "component a alpha", "material components"), kHandled);
   platform::headless::AddScript("keyup 18\n");
   Settle();
-  EXPECT_EQ(pict->GetCalls(), (std::vector<std::string>{"SetContext", "RefreshSlots"}));
+  EXPECT_TRUE(pict->IsShown());
+  EXPECT_STREQ(pict->GetCallerName(), kComposer);
   EXPECT_EQ(pict->GetTarget(), composer->GetMaterial());
   EXPECT_EQ(pict->GetResultFlag(), nullptr);
   EXPECT_EQ(pict->GetChannel(), 0u);
-  EXPECT_EQ(static_cast<CBaseTexture*>(pict->GetSelected()), Slot(0));
+  EXPECT_EQ(static_cast<CBaseTexture*>(pict->GetCurrentTexture()), Slot(0));
   pict->Close();
 }
 
@@ -511,6 +517,79 @@ TEST_F(MaterialComposerComponents, OkAndCancelCloseTheComposer) {
     EXPECT_EQ(Slot(0), nullptr) << button;
     EXPECT_EQ(Undone(), nullptr) << button;
   }
+}
+
+// End to end: the colour of a component holding a picture opens the pictures dialog on it; a picture
+// loaded there into an empty slot and confirmed with "ok" is the component's texture, and the document
+// has changes that quitting asks about.
+TEST_F(MaterialComposerComponents, APictureLoadedInTheDialogBecomesTheComponentsTexture) {
+  SetCurrentDocWindow(window);
+  struct SForget {
+    ~SForget() { SetCurrentDocWindow(nullptr); }
+  } forget;
+  const std::string bark = Path("bark.bmp");
+  ASSERT_EQ(std::system(("convert -size 16x12 xc:'#8B5A2B' BMP3:'" + bark + "'").c_str()), 0);
+  Open();
+  ASSERT_EQ(composer->SetComponent(CMaterialComposer::kTypeChosen, 1, CMaterialComposer::kPicture, 0), 0);
+  ASSERT_NE(FirstPicture(), nullptr);
+  window->ClearFlags(CDocWindow::kUnsavedChanges);
+
+  Click(composer->GetComponentColor(1));
+  ASSERT_TRUE(pict->IsShown());
+  EXPECT_EQ(pict->GetChannel(), 1u);
+  EXPECT_EQ(static_cast<C3dBase*>(pict->GetCurrentTexture()), FirstPicture());
+  pict->MoveTo({300, 100});
+  Settle();
+  ASSERT_EQ(CPictTextures::SlotTexture(pict->GetSlot(3)), nullptr);
+  Click(pict->GetSlot(3));
+  EXPECT_EQ(pict->GetCurrentSlot(), pict->GetSlot(3));
+  const auto button = [this](const char* name) {
+    CElement* found = nullptr;
+    EXPECT_EQ(CElSystem::FindByName(pict->GetRoot(), name, &found), 0) << name;
+    return found;
+  };
+  Answer("open " + bark);
+  Click(button("pict load"));
+  CPictTexture* loaded = pict->GetCurrentTexture();
+  ASSERT_NE(loaded, nullptr);
+  Click(button("ok"));
+  EXPECT_FALSE(pict->IsShown());
+  EXPECT_EQ(Slot(1), loaded);
+  {
+    CHolder held(loaded, false, false);
+    EXPECT_STREQ(reinterpret_cast<const char*>(loaded->GetData()), "bark");
+    EXPECT_EQ(loaded->GetPicture().GetWidth(), 16u);
+  }
+  EXPECT_TRUE(window->GetFlags() & CDocWindow::kUnsavedChanges);
+  EXPECT_NE(window->AskToSaveChanges(CDocWindow::kQuitAfterQuestion), 0) << "quitting asks first";
+  window->ClearFlags(CDocWindow::kUnsavedChanges | CDocWindow::kQuitAfterQuestion);
+}
+
+// Deleting a picture in the dialog takes it out of the composer's working material and empties the
+// composer's undo history, whose steps may hold it.
+TEST_F(MaterialComposerComponents, ADeletedPictureLeavesTheComposer) {
+  SetCurrentDocWindow(window);
+  struct SForget {
+    ~SForget() { SetCurrentDocWindow(nullptr); }
+  } forget;
+  Open();
+  CTxElement* type = composer->GetComponentType(2);
+  const SPointHV at = Middle(type);
+  ASSERT_TRUE(platform::headless::AddScript(ChooseRow(at, 2)));
+  EXPECT_EQ(composer->ComponentTypePopup(at, type, 2), 0);
+  ASSERT_NE(FirstPicture(), nullptr);
+  ASSERT_EQ(Slot(2), FirstPicture());
+  ASSERT_NE(Undone(), nullptr) << "the picture's step";
+  ASSERT_EQ(composer->OpenTextureEditor(2), 0);
+  ASSERT_TRUE(pict->IsShown());
+  CUIMessage message;
+  message.Init(0, "delete pict", nullptr, "picttextures", 0);
+  EXPECT_EQ(pict->HandleEvent(&message), kHandled);
+  while (owner->GetQueueCount()) owner->DispatchQueued();
+  EXPECT_EQ(Slot(2), nullptr);
+  EXPECT_EQ(Undone(), nullptr);
+  EXPECT_EQ(FirstPicture(), nullptr);
+  pict->Close();
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The material composer on the real back end, on the display that xvfb-run gives, over a document of
+# The material composer on the real back end, on a virtual display of its own, over a document of
 # one sphere: Ctrl+A and Ctrl+E bring up "materials composer"; a drag to the right on "diffusion value
 # slider" moves its bar, and the preview, rendered again in idle time, changes; a click on the grid
 # gives component a a texture of the library, whose swatches render in idle time and are no flat

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The mouse in the document window on the real back end, on the display that xvfb-run gives, over the
+# The mouse in the document window on the real back end, on a virtual display of its own, over the
 # default scene: a click on the ground selects it (its box and handles appear), a drag on it moves it,
 # the pointer over the overlay button "A" of the selection frames it in white until it leaves, a drag
 # in the sky shows a dotted band, and a Space-drag pans the camera and leaves the pointer where the

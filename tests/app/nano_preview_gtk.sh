@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The control palette's nano preview on the real back end, on the display that xvfb-run gives: the
+# The control palette's nano preview on the real back end, on a virtual display of its own: the
 # palette's window shows, and its preview, rendered from the heartbeat a second after the start,
 # changes the preview's area from what a capture taken at once shows. No run may print a sanitizer
 # report. Arguments: the program and the build's data/ folder.

@@ -112,6 +112,7 @@ TEST_F(PaletteManagerBuild, LateOrClickedStartsLeaveThePreBuildsToTheirFirstUse)
       for (uint32_t i = 0; i < table->builtCount; ++i)
         EXPECT_EQ(Built(table, i)->GetBuildCount(), kCanvases[i].mark == kBuild ? 1u : 0u) << kCanvases[i].name;
       CLayoutHostCanvas* attributes = table->editObjAttrs;
+      SelectFirstObject();
       for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(pm->DoCommand(FourCC("attr")), 26);
         EXPECT_EQ(attributes->GetBuildCount(), 1u);

@@ -14,9 +14,12 @@ inline std::string PressScript(int32_t x, int32_t y, const std::string& during =
   for (uint32_t key : keys) script += "key " + std::to_string(key) + "\n";
   script += "move " + std::to_string(x) + " " + std::to_string(y) + "\ndown left\n";
   size_t line = 0;
+  // The press reaches its handler through a loop step whose heartbeats each poll the input.
+  const char* wait = "wait 50\n";
   while (line < during.size()) {
     const size_t end = during.find('\n', line);
-    script += "wait 20\n" + during.substr(line, end - line) + "\n";
+    script += wait + during.substr(line, end - line) + "\n";
+    wait = "wait 20\n";
     line = end == std::string::npos ? during.size() : end + 1;
   }
   script += "wait 20\nup left\n" + afterUp;

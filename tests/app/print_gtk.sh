@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Printing on the real back end, on the display that xvfb-run gives: Ctrl+P (the File menu's print
+# Printing on the real back end, on a virtual display of its own: Ctrl+P (the File menu's print
 # item) shows the desktop's print dialog, and Escape cancels it: the command then answers 24, which
 # shows no message box, and the program goes on. Then a real job: with two copies asked for, a double
 # click on "Print to File" prints, and GTK's file printer writes output.pdf into the home folder:

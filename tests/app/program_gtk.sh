@@ -1,11 +1,16 @@
 # What the program's GTK scripts share; sourced with the program and the build's data/ folder as $1
 # and $2. The program runs from $work with its data/ beside it. Failures count once per check: check
-# starts one, fail reports. visible_window TITLE waits up to 30 s for a visible window of exactly that
-# title and prints its id; capture FILE grabs the main window $main; differs A B tells whether two
-# captures differ; changed_in A B RECT counts the pixels of RECT (W x H + X + Y) that differ;
-# capture_settled RECT waits for the window to settle; open_composer brings up the material composer.
-# chooser prints the file chooser's id (the second visible window of the program's title);
-# wait_for_chooser waits up to 10 s for one and prints its id.
+# starts one, fail reports. visible_window TITLE waits up to 60 s for a visible window of exactly that
+# title and prints its id (on a busy machine, with the GTK tests side by side, the program under the
+# sanitizers has taken more than 30 s to show its main window); capture FILE grabs the main window
+# $main; differs A B tells whether two captures differ; changed_in A B RECT counts the pixels of RECT
+# (W x H + X + Y) that differ; capture_settled RECT waits for the window to settle; open_composer
+# brings up the material composer. chooser prints the file chooser's id (the second visible window of
+# the program's title); wait_for_chooser waits up to 10 s for one and prints its id; type_path DIALOG
+# PATH enters a path into that chooser. at WINDOW V H prints the screen point of a point of a window
+# (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle; pixel_hex FILE X Y
+# prints a captured pixel as rrggbb. fades_away WINDOW V H tells whether the window captured with the
+# pointer over its point differs from a capture 4 s after the pointer left.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -23,7 +28,7 @@ check() {
 }
 
 visible_window() {
-  visible_windows "$1" 30 | head -1
+  visible_windows "$1" 60 | head -1
 }
 
 capture() {
@@ -42,6 +47,28 @@ wait_for_chooser() {
   echo "$dialog"
 }
 
+# Ctrl+L, the path and Return into the chooser DIALOG, tried up to three times since a first key may
+# come before the chooser takes keys; Ctrl+L shows an open chooser's location field and is the name
+# field of a save chooser. Fails when the chooser stays shown.
+type_path() {
+  sleep 1
+  for _ in 1 2 3; do
+    [ -n "$(chooser)" ] || break
+    xdotool windowfocus --sync "$1" 2>/dev/null
+    xdotool key ctrl+l
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$2"
+    sleep 0.5
+    xdotool key Return
+    for _ in $(seq 1 25); do
+      [ -n "$(chooser)" ] || break
+      sleep 0.2
+    done
+  done
+  [ -z "$(chooser)" ] || fail "the file chooser did not take the typed path"
+}
+
 differs() {
   [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]
 }
@@ -49,6 +76,34 @@ differs() {
 changed_in() {
   convert "$1" -crop "$3" +repage a.png && convert "$2" -crop "$3" +repage b.png
   compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1
+}
+
+at() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  echo "$((X + $3)) $((Y + $2))"
+}
+
+click_in() {
+  read -r x y < <(at "$1" $((($2 + $4) / 2)) $((($3 + $5) / 2)))
+  xdotool mousemove "$x" "$y" click 1
+}
+
+fades_away() {
+  read -r x y < <(at "$1" "$2" "$3")
+  xdotool mousemove "$x" "$y"
+  sleep 1
+  import -window "$1" over.png 2>/dev/null
+  xdotool mousemove 5 5
+  sleep 4
+  import -window "$1" away.png 2>/dev/null
+  differs over.png away.png
+}
+
+pixel_hex() {
+  local hex
+  hex="$(convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null)"
+  hex="${hex,,}"
+  echo "${hex:0:6}"
 }
 
 # Captures the main window into now.png every 2 s until RECT (W x H + X + Y) is the same twice, or up

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Rendering into the document window on the real back end, on the display that xvfb-run gives: Ctrl+R
+# Rendering into the document window on the real back end, on a virtual display of its own: Ctrl+R
 # (the Render menu's render item) renders the default scene into the window, which then differs inside
 # the document image from the wireframe shown before. No run may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The selection's menu states and the render report on the real back end, on the display that
-# xvfb-run gives, with a session bus of its own for the accessibility bus: with nothing selected the
+# The selection's menu states and the render report on the real back end, on a virtual display of
+# its own, with a session bus of its own for the accessibility bus: with nothing selected the
 # Edit menu's "Cut" is insensitive, sensitive once a click selects the ground, insensitive again
 # once a click on the sky selects nothing; Ctrl+R renders the default scene into the document window, whose capture then
 # differs inside "doc image", and shows the render report's window "report render time", which

@@ -13,10 +13,14 @@
 #include "app/doc_window.h"
 #include "app/palette_manager.h"
 #include "app/quarn_app.h"
+#include "editing/document.h"
 #include "framework/core/four_cc.h"
+#include "framework/core/holder.h"
 #include "framework/core/ordax.h"
 #include "framework/ui/ui_message.h"
 #include "platform/headless.h"
+#include "scene/base_spool_table.h"
+#include "scene/camera.h"
 #include "tests/framework/core/app_fixture.h"
 #include "tests/framework/core/private_tmpdir.h"
 
@@ -191,6 +195,24 @@ class ShellTest : public ::testing::Test {
     for (int i = 0; i < 200 && (platform::headless::PendingInputs() > 0 || i < 5); ++i) app->PumpMessages();
   }
   CLayoutHostCanvas* Palette(EPalette p) const { return pm->GetPalette(p); }
+  // Selects the first object of the window's list that is no camera or light (the ground of a new
+  // document): the dialogs that edit the selection open on it.
+  void SelectFirstObject() {
+    C3dBaseSpoolTable* list = window->GetObjectList();
+    C3dBaseSys* scene = window->GetSceneTable();
+    for (uint32_t i = 0; list && scene && i < list->GetCount(); ++i) {
+      C3dObject* object = nullptr;
+      {
+        CHolder held(list, false, false);
+        C3dBase* thing = (*list)[i];
+        object = thing ? thing->AsObject() : nullptr;
+      }
+      if (!object || object->IsLight() || object->GetFamily() == C3dCamera::kFamily) continue;
+      window->GetDocument()->GetSelection().Add(object, 1, 1);
+      return;
+    }
+    ADD_FAILURE() << "no object to select";
+  }
   static platform::SWinRect WindowRect(const CCanvas* canvas) {
     platform::SWinRect r;
     platform::GetWindowRect(canvas->GetWindow(), &r);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The terrain editor on the real back end, on the display that xvfb-run gives: a document of one
+# The terrain editor on the real back end, on a virtual display of its own: a document of one
 # generated terrain, Ctrl+A and Ctrl+T show the editor, whose 2D view shows the grid through the
 # colour gradient (many colours, not a flat fill); a click on "elev smoothing" changes the view; Tab
 # shows the filtering panel, a drag across its curve redraws the curve, the resolution pop-up's

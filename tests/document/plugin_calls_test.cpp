@@ -6,8 +6,8 @@
 #include "document/plugin.h"
 #include "document/plugin_callbacks.h"
 #include "framework/core/io_progress.h"
-#include "panels/io_progress.h"
 #include "plugin_fixture.h"
+#include "recording_progress_dialog.h"
 
 namespace {
 
@@ -223,8 +223,9 @@ TEST_F(PluginCallsTest, DocumentSlotsReachTheRegisteredDocumentSide) {
 TEST_F(PluginCallsTest, AnImportCallFindsItsFormatAndRefusesWhatTheBlockCannotHold) {
   Install(kImport);
   ASSERT_EQ(FindPlugins(folder_.c_str(), ".qno"), 0);
+  CRecordedProgress recorded;
   ASSERT_EQ(SetUpIOProgress(), 0);
-  auto* display = static_cast<CIOProgress*>(GetIOProgressDialog());
+  auto* display = static_cast<CRecordingProgressDialog*>(GetIOProgressDialog());
   SetDocumentSlots(&kRecordingSlots);
   gHeard.clear();
   ClearLog();

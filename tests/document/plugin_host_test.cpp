@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <functional>
@@ -8,6 +9,7 @@
 #include "framework/core/document_services.h"
 #include "plugin_fixture.h"
 #include "platform/folder.h"
+#include "platform/headless.h"
 
 namespace {
 
@@ -150,11 +152,20 @@ TEST_F(PluginTest, PluginsThatFailAreLeftOutAndEveryLibraryIsFreed) {
   EXPECT_EQ(Selectors("TestImport.qno"), "0 2 3 3 1 0 1");
 }
 
-TEST_F(PluginTest, LoadingMakesTheLibrarysFolderCurrentAndRestoresTheCallers) {
+// A plug-in loads with the caller's folder current and takes nothing from beside it: one that needs a
+// library lying beside it does not load, and the command's one message names it with the loader's
+// reason, as it names a library without the entry and one whose extension is not written as the
+// protocol's.
+TEST_F(PluginTest, LoadingLooksForNothingBesideThePluginAndNamesWhatFailed) {
   Install(kImport);
   Install(kImport, "TestUpper.QNO");
+  Install(kNoEntry);
+  std::filesystem::copy_file(QUARN2_FRAGMENTS_DIR "/testfrag.so", InFolder("Needs.qno"));
+  std::filesystem::copy_file(QUARN2_FRAGMENTS_DIR "/libquarn2_fragment_dependency.so",
+                             InFolder("libquarn2_fragment_dependency.so"));
   std::string before;
   ASSERT_TRUE(platform::GetCurrentFolder(&before));
+  const size_t shown = platform::headless::ShownBoxes().size();
   ASSERT_EQ(FindPlugins(folder_.c_str(), ".qno"), 0);
   std::string after;
   ASSERT_TRUE(platform::GetCurrentFolder(&after));
@@ -162,8 +173,60 @@ TEST_F(PluginTest, LoadingMakesTheLibrarysFolderCurrentAndRestoresTheCallers) {
   const std::vector<SPluginCall> calls = Calls(kImport);
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls[0].selector, "loaded");
-  EXPECT_EQ(calls[0].text, folder_);
+  EXPECT_EQ(calls[0].text, before);
   EXPECT_EQ(calls[1].selector, "0");
+  ASSERT_EQ(platform::headless::ShownBoxes().size(), shown + 1);
+  EXPECT_EQ(platform::headless::ShownBoxes().back().text,
+            "Plug-ins in \"" + folder_ + "\" were not loaded:\n"
+            "TestUpper.QNO: its name does not end in \".qno\" or \".qni\" as written\n"
+            "NoEntry.qno: it has no entry QNIOPLUGINENTRY\n"
+            "Needs.qno: libquarn2_fragment_dependency.so: cannot open shared object file: No such file or directory");
+  EXPECT_EQ(Host::GetFormatCount(), 2u);
+}
+
+// A plug-in that someone else could have put in place is never loaded, and the command's one message
+// says which and why; a link to a file of the user's own loads. Giving a file to another user needs
+// the administrator: those cases run only as root.
+TEST_F(PluginTest, PluginsThatOthersCouldHavePlacedAreNotLoaded) {
+  namespace fs = std::filesystem;
+  Install(kImport);
+  Install(kImport, "Open.qno");
+  fs::permissions(InFolder("Open.qno"), fs::perms::others_write, fs::perm_options::add);
+  Install(kImport, "../Mine.qno");
+  fs::create_symlink(dir_ + "/Mine.qno", InFolder("Mine.qno"));
+  std::string expected = "Plug-ins in \"" + folder_ + "\" were not loaded:\nOpen.qno: others may change it";
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    Install(kImport, "Theirs.qno");
+    Install(kImport, "../Stranger.qno");
+    fs::create_symlink(dir_ + "/Stranger.qno", InFolder("Stranger.qno"));
+    ASSERT_EQ(::chown(InFolder("Theirs.qno").c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chown((dir_ + "/Stranger.qno").c_str(), 65534, 65534), 0);
+    expected += "\nStranger.qno: it is a link to another user's file\nTheirs.qno: it belongs to another user";
+  }
+  const size_t shown = platform::headless::ShownBoxes().size();
+  ASSERT_EQ(FindPlugins(folder_.c_str(), ".qno"), 0);
+  ASSERT_EQ(platform::headless::ShownBoxes().size(), shown + 1);
+  EXPECT_EQ(platform::headless::ShownBoxes().back().text, expected);
+  EXPECT_EQ(Host::GetPluginCount(), 2u);
+  EXPECT_EQ(Host::GetFormatCount(), 4u) << "the plug-in and the link to the user's own copy";
+  for (const char* refused : {"Open.qno", "Theirs.qno", "Stranger.qno"}) EXPECT_TRUE(Calls(refused).empty()) << refused;
+  ReleasePlugins();
+
+  // A folder that others may fill is not looked into at all.
+  fs::permissions(folder_, fs::perms::others_write, fs::perm_options::add);
+  ASSERT_EQ(FindPlugins(folder_.c_str(), ".qno"), 5);
+  ASSERT_EQ(platform::headless::ShownBoxes().size(), shown + 2);
+  EXPECT_EQ(platform::headless::ShownBoxes().back().text,
+            "Plug-ins in \"" + folder_ + "\" were not loaded:\nthe folder itself: others may change it");
+  EXPECT_EQ(Host::GetPluginCount(), 0u);
+  // Nothing to say, nothing shown.
+  ReleasePlugins();
+  fs::permissions(folder_, fs::perms::others_write, fs::perm_options::remove);
+  fs::remove(InFolder("Open.qno"));
+  if (root) fs::remove(InFolder("Theirs.qno")), fs::remove(InFolder("Stranger.qno"));
+  ASSERT_EQ(FindPlugins(folder_.c_str(), ".qno"), 0);
+  EXPECT_EQ(platform::headless::ShownBoxes().size(), shown + 2);
 }
 
 TEST_F(PluginTest, TheProgressDisplayGetsTheRowsDescription) {

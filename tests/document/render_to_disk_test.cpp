@@ -16,11 +16,11 @@
 #include "framework/core/file_spec.h"
 #include "framework/core/io_progress.h"
 #include "framework/image/bitmap_file.h"
-#include "panels/io_progress.h"
 #include "platform/clock.h"
 #include "platform/headless.h"
 #include "platform/system.h"
 #include "plugin_fixture.h"
+#include "recording_progress_dialog.h"
 #include "render/render_driver.h"
 #include "scene/sky.h"
 #include "tests/render/render_fixture.h"
@@ -399,8 +399,9 @@ TEST_F(RenderToDiskTest, TheNameTakesTheChosenFormatsExtensionAndAsksBeforeRepla
 TEST_F(RenderToDiskTest, ACompleteRenderBeepsKeepsItsStatisticsAndFillsTheReportOnce) {
   LitScene();
   Ticking(600);
+  CRecordedProgress recorded;
   ASSERT_EQ(SetUpIOProgress(), 0);
-  auto* display = static_cast<CIOProgress*>(GetIOProgressDialog());
+  auto* display = static_cast<CRecordingProgressDialog*>(GetIOProgressDialog());
   CCountingReport report;
   state->fReport = &report;
   state->fReportWanted = true;

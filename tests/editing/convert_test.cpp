@@ -8,6 +8,7 @@
 #include <string>
 
 #include "editing/convert_action.h"
+#include "platform/alloc.h"
 #include "scene/cone_light.h"
 #include "scene/cube.h"
 #include "scene/height_field.h"
@@ -347,6 +348,65 @@ TEST_F(ConvertTest, AFailingFactoryLeavesWhatWasConvertedUndoable) {
   ASSERT_EQ(History().Undo(), 0);
   EXPECT_TRUE(InScene(c));
   EXPECT_FALSE(InScene(cube));
+}
+
+// Wherever memory runs out during a conversion of grouped and ungrouped objects, the conversion stops
+// there and what it did stays in step with its action: undoing it puts every old object back into its
+// own group and the scene and takes every replacement out; redoing and undoing again does the same.
+// There are enough objects for the action's lists to grow on the way, and the window's object list is
+// collected again after each change, as the window does.
+TEST_F(ConvertTest, ARefusalAnywhereLeavesAConversionThatUndoesIntoEachOwnGroup) {
+  constexpr int kGroups = 3, kMembers = 12, kLoose = 4;
+  bool reachedTheEnd = false;
+  for (uint32_t successes = 0; successes < 20000 && !reachedTheEnd; ++successes) {
+    if (successes) {
+      TearDown();
+      SetUp();
+    }
+    std::vector<C3dGroup*> groups;
+    std::vector<std::vector<C3dObject*>> members(kGroups);
+    std::vector<C3dObject*> loose;
+    for (int g = 0; g < kGroups; ++g) {
+      for (int m = 0; m < kMembers; ++m) members[size_t(g)].push_back(Make(ESource::kSphere));
+      groups.push_back(NewGroup(members[size_t(g)]));
+    }
+    for (int l = 0; l < kLoose; ++l) loose.push_back(Make(ESource::kSphere));
+    Selection().DeselectAll(1);
+    for (C3dGroup* group : groups) Selection().Add(group, 0, 1);
+    for (C3dObject* object : loose) Selection().Add(object, 0, 1);
+    Relist();
+    host.collectOnFind = true;
+    const CUndoableAction* before = History().GetCurrentAction();
+    // Two failures in a row: a pool tries once more after its recovery.
+    platform::FailAllocationsAfter(successes, 2);
+    ConvertSelection(document.get(), "convert to cube");
+    reachedTheEnd = platform::AllocationFailuresToCome() == 2;
+    platform::FailNextAllocations(0);
+    // Without its action (which memory did not allow) a conversion cannot be undone: the old objects
+    // are gone.
+    if (History().GetCurrentAction() == before) continue;
+    const auto expectAsBefore = [&](const char* when) {
+      for (size_t g = 0; g < groups.size(); ++g) {
+        EXPECT_EQ(groups[g]->GetMemberCount(), uint32_t(kMembers)) << when << " after " << successes;
+        for (C3dObject* member : members[g]) {
+          EXPECT_EQ(member->GetParent(), groups[g]) << when << " after " << successes;
+          EXPECT_TRUE(InScene(member)) << when << " after " << successes;
+        }
+      }
+      for (C3dObject* object : loose) EXPECT_TRUE(InScene(object) && !object->GetParent()) << when << " after " << successes;
+      CHolder lock(table, false, false);
+      for (uint32_t row = 0; row < table->GetCount(); ++row)
+        EXPECT_NE((*table)[row].object->GetClass(), FourCC("cube")) << when << " after " << successes;
+    };
+    ASSERT_NE(dynamic_cast<CConvertAction*>(History().GetCurrentAction()), nullptr);
+    ASSERT_EQ(History().Undo(), 0) << successes;
+    expectAsBefore("undone");
+    ASSERT_EQ(History().Redo(), 0) << successes;
+    ASSERT_EQ(History().Undo(), 0) << successes;
+    expectAsBefore("redone and undone");
+    if (HasFailure()) break;
+  }
+  EXPECT_TRUE(reachedTheEnd) << "some allocation always failed";
 }
 
 TEST_F(ConvertTest, NothingToConvertRecordsNothing) {

@@ -23,6 +23,12 @@ class CTestHost : public CDocumentHost {
   C3dCamera* GetCurrentCamera() override { return camera; }
   int32_t FindSceneParts(bool relink) override {
     calls.push_back(relink ? "find parts, relinked" : "find parts");
+    // As the window does: the object list collected again, the objects in the scene's order, then the
+    // lights.
+    if (collectOnFind && scene && list) {
+      scene->CollectByType(C3dBaseSys::kObjectFamily, list, false);
+      scene->CollectByType(FourCC("lght"), list, true);
+    }
     return findResult;
   }
   void NotifyObjInfoChanged(uint32_t changes) override { calls.push_back("objinfochanged " + std::to_string(changes)); }
@@ -36,6 +42,7 @@ class CTestHost : public CDocumentHost {
   C3dBaseSpoolTable* list = nullptr;
   C3dCamera* camera = nullptr;
   int32_t findResult = 0;
+  bool collectOnFind = false;
   std::vector<std::string> calls;
 };
 

@@ -171,6 +171,7 @@ TEST_F(StructureActionsTest, UndoingAConversionPutsTheOldObjectBackIntoItsGroup)
   ASSERT_EQ(group->RemoveChild(sphere), 0);
   ASSERT_EQ(document->DeleteObjectUndoable(action->GetDeletePart(), sphere), 0);
   ASSERT_TRUE(action->GetCreatePart()->AddObject(cube));
+  ASSERT_TRUE(action->AddReplacement(sphere, cube, group));
   ASSERT_EQ(History().Push(action), 0);
   auto members = [&] {
     std::vector<C3dObject*> out;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Setvane on the real back end, on the display that xvfb-run gives (no window manager), with its XDG
+# Setvane on the real back end, on a virtual display of its own (no window manager), with its XDG
 # folders in a private folder. First run: dialog 101 is a window titled "Carvane Installation" whose
 # text and field show (ImageMagick's import of the screen); a click on Cancel brings the warning
 # "Carvane Not Installed", Return ends the run with status 1 and nothing is written. Second run: Space

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdlib>
@@ -374,6 +375,88 @@ TEST_F(SetvaneTest, AReinstallationReplacesTheEarlierFiles) {
   for (const char* name : kNames) EXPECT_TRUE(Read(folder + "/" + name) == Source(name)) << name;
   EXPECT_EQ(Listing(folder).size(), 3u);
   EXPECT_EQ(ModeOf(folder + "/cvn32.exe"), 0755u);
+}
+
+// In the chosen folder a link is replaced by the file it stands for as a name, and never followed: the
+// file it leads to keeps its bytes and mode, and nothing is written beside that file. A folder in a
+// file's place is not moved away: the installation fails and leaves the folder as it was.
+TEST_F(SetvaneTest, ALinkInTheFolderIsReplacedAndWhatItLeadsToIsLeftAlone) {
+  const std::string folder = fHome + "/inst", outside = fHome + "/outside";
+  std::system(("mkdir " + folder + " " + outside + " " + outside + "/sub").c_str());
+  Write(outside + "/victim", "victim");
+  ::chmod((outside + "/victim").c_str(), 0644);
+  ASSERT_EQ(::symlink((outside + "/victim").c_str(), (folder + "/cvn32.exe").c_str()), 0);
+  ASSERT_EQ(::symlink((outside + "/nothing").c_str(), (folder + "/cvu32.exe").c_str()), 0);
+  ASSERT_EQ(::symlink((outside + "/sub").c_str(), (folder + "/carvane.hlp").c_str()), 0);
+  EXPECT_EQ(Run(Into(folder)).status, kInstalled);
+  EXPECT_EQ(Read(outside + "/victim"), "victim");
+  EXPECT_EQ(ModeOf(outside + "/victim"), 0644u);
+  EXPECT_EQ(Listing(outside), std::vector<std::string>{"victim"});
+  EXPECT_TRUE(Listing(outside + "/sub").empty());
+  for (const char* name : kNames) {
+    EXPECT_EQ(platform::EntryKindOf(folder + "/" + name), platform::EntryKind::kFile) << name;
+    EXPECT_TRUE(Read(folder + "/" + name) == Source(name)) << name;
+  }
+  EXPECT_EQ(Listing(folder).size(), 3u);
+  EXPECT_EQ(ModeOf(folder + "/cvn32.exe"), 0755u);
+
+  const std::string other = fHome + "/other";
+  std::system(("mkdir -p " + other + "/cvu32.exe").c_str());
+  const SRun run = Run("dialog 1 \"1001=" + other + "\"\n");
+  EXPECT_EQ(run.status, kNotInstalled);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].text, kFailedCreate);
+  EXPECT_EQ(Listing(other), std::vector<std::string>{});
+  EXPECT_EQ(platform::EntryKindOf(other + "/cvu32.exe"), platform::EntryKind::kFolder);
+}
+
+// Whatever the folder's name holds, the program group's entry starts that very program in that very
+// folder: the commands quote both paths with their quotes doubled, and carried out they give an entry
+// whose Exec and Path GLib reads back as the paths.
+TEST_F(SetvaneTest, AnyFolderNameReachesTheProgramGroupWhole) {
+  ::setenv("XDG_DATA_HOME", (fHome + "/data").c_str(), 1);
+  ::setenv("XDG_CONFIG_HOME", (fHome + "/config").c_str(), 1);
+  for (const std::string name : {"plain", "a\"b", "c\",d", "e\"\"f", "g)]h", "i,,,j"}) {
+    SCOPED_TRACE(name);
+    const std::string folder = fHome + "/" + name;
+    ASSERT_TRUE(platform::headless::AddScript("box 6\n"));
+    const size_t before = platform::headless::ProgramManagerCommands().size();
+    EXPECT_TRUE(OfferProgramGroup(folder));
+    const std::vector<std::string> sent = Since(platform::headless::ProgramManagerCommands(), before);
+    ASSERT_EQ(sent.size(), 4u);
+    for (const std::string& command : sent) EXPECT_TRUE(platform::RunProgramManagerCommand(command)) << command;
+    const std::string entry = fHome + "/data/applications/Carvane.desktop";
+    EXPECT_EQ(std::system(("desktop-file-validate '" + entry + "' >&2").c_str()), 0);
+    const std::string command =
+        "/usr/bin/python3 -c 'import sys; from gi.repository import GLib; k = GLib.KeyFile(); "
+        "k.load_from_file(sys.argv[1], GLib.KeyFileFlags.NONE); "
+        "print(GLib.shell_parse_argv(k.get_string(\"Desktop Entry\", \"Exec\"))[1][0]); "
+        "print(k.get_string(\"Desktop Entry\", \"Path\"))' '" + entry + "'";
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+      char buffer[512];
+      for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+      ::pclose(pipe);
+    }
+    EXPECT_EQ(out, folder + "/cvn32.exe\n" + folder + "\n");
+  }
+  ::unsetenv("XDG_DATA_HOME");
+  ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// A group that cannot be made (an entry holds no control character) is told as a failure, and the
+// question of the start does not claim the group; the program is installed all the same.
+TEST_F(SetvaneTest, AGroupThatCannotBeMadeIsToldAsAFailure) {
+  const std::string folder = fHome + "/tab\there";
+  const SRun run = Run("dialog 1 \"1001=" + folder + "\"\nbox 6\nbox 7\n");
+  EXPECT_EQ(run.status, kInstalled);
+  EXPECT_TRUE(Read(folder + "/cvn32.exe") == Source("cvn32.exe"));
+  ASSERT_EQ(run.boxes.size(), 3u);
+  EXPECT_EQ(run.boxes[1].caption, "Add Program Group");
+  EXPECT_EQ(run.boxes[1].text,
+            "The Carvane program group could not be added to your start menu. Carvane is installed all the same.");
+  EXPECT_EQ(run.boxes[2].text, "Carvane has been successfully installed on your system. Would you like to start "
+                               "Carvane now?");
 }
 
 TEST_F(SetvaneTest, YesToTheGroupSendsTheFourCommandsAndNoSendsNone) {

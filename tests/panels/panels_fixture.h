@@ -26,6 +26,7 @@
 #include "platform/clock.h"
 #include "platform/headless.h"
 #include "platform/window.h"
+#include "render/view.h"
 #include "tests/editing/editing_fixture.h"
 
 // The document window as the palettes reach it: every call is logged; the scene table and object list
@@ -60,12 +61,41 @@ class CPaletteHost : public CTestHost {
     return 26;
   }
   int32_t GetEditSpace() const override { return editSpace; }
+  // The display palette's: a view of its own, the flags as plain members, the rest logged.
+  CView* GetHostView() override { return &view; }
+  int32_t RedrawNow() override {
+    calls.push_back("redraw");
+    if (onRedraw) onRedraw();
+    return 0;
+  }
+  void SetDragState(bool on) override { calls.push_back(on ? "dragging" : "not dragging"); }
+  bool IsLivePreviewOn() const override { return livePreview; }
+  void SetLivePreviewOn(bool on) override { livePreview = on; }
+  void MarkBackgroundChanged() override { backgroundChanged = true; }
+  bool IsHidingUnderground() const override { return hideUnderground; }
+  void SetHidingUnderground(bool hide) override { hideUnderground = hide; }
+  int32_t LoadBackdrop(uint32_t picture) override {
+    calls.push_back("backdrop " + std::to_string(picture));
+    return backdropResult;
+  }
+  int32_t TrackCameraDrag(SPointHV at) override {
+    calls.push_back("pan " + std::to_string(at.h) + "," + std::to_string(at.v));
+    return 0;
+  }
+  void ShowPlopRender() override { calls.push_back("show plop"); }
+  void RepaintWindow() override { calls.push_back("repaint"); }
 
   CDocumentHost* documentHost = nullptr;
   C3dDocument* document = nullptr;
   uint32_t mode = kWireframeShown;
   int32_t editSpace = 0;
   int32_t alignResult = 0;
+  CView view;
+  bool livePreview = false;
+  bool backgroundChanged = false;
+  bool hideUnderground = false;
+  int32_t backdropResult = 0;
+  std::function<void()> onRedraw;
 
  private:
   int32_t Log(const std::string& what, uint32_t tag = 0) {
@@ -205,6 +235,31 @@ class PanelsTest : public EditingTest {
     watch(palette, &record, nullptr);
   }
   static std::string Cursor() { return platform::headless::CursorDescription(platform::GetCursor()); }
+  // Beats of a watch with the pointer away, 17 ms apart, until the palette has faded: its levels run
+  // 12, 24, ..., 180 and 256, the first more than 120 ticks after the first beat and each at least 3
+  // after the one before, the background drawn at level / 256 each time.
+  static void ExpectFade(const std::function<void()>& beatAway, const std::function<int32_t()>& level,
+                         CImElement* background) {
+    const int64_t start = platform::NowTicks();
+    std::vector<int32_t> levels;
+    std::vector<int64_t> at;
+    for (int beat = 0; beat < 200 && level() < 256; ++beat) {
+      beatAway();
+      if (level() != (levels.empty() ? 0 : levels.back())) {
+        levels.push_back(level());
+        at.push_back(platform::NowTicks() - start);
+        EXPECT_FLOAT_EQ(background->GetOpacity(), float(levels.back()) / 256) << levels.back();
+      }
+      platform::AdvanceVirtualClock(17);
+    }
+    std::vector<int32_t> expected;
+    for (int32_t step = 12; step <= 180; step += 12) expected.push_back(step);
+    expected.push_back(256);
+    EXPECT_EQ(levels, expected);
+    ASSERT_FALSE(at.empty());
+    EXPECT_GT(at.front(), 120);
+    for (size_t i = 1; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 3) << i;
+  }
 
   // The palettes' document window; `host` is the document's.
   CPaletteHost window;
@@ -214,6 +269,42 @@ class PanelsTest : public EditingTest {
   std::function<void(const CUIMessage&)> onSent;
   std::vector<std::unique_ptr<CResourceEnv>> files;
   char oldFolder[4096] = {};
+};
+
+// A hidden window whose timer calls `tick` at every loop step that waits, also inside modal loops (a
+// pop-up menu's, the marker pen's): where a test looks at what a modal loop shows while it runs. Its
+// timer is always due: it goes before the test settles the loop.
+class CTimerWatch {
+ public:
+  explicit CTimerWatch(std::function<void()> tick) : fTick(std::move(tick)) {
+    platform::SWindowClass windowClass;
+    windowClass.name = kClass;
+    windowClass.procedure = &Procedure;
+    platform::RegisterWindowClass(windowClass);
+    fWindow = platform::CreateWindow(0, kClass, "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    platform::SetWindowUserData(fWindow, reinterpret_cast<intptr_t>(this));
+    platform::SetTimer(fWindow, 1, 1);
+  }
+  ~CTimerWatch() {
+    platform::KillTimer(fWindow, 1);
+    platform::DestroyWindow(fWindow);
+    platform::UnregisterWindowClass(kClass, nullptr);
+  }
+  CTimerWatch(const CTimerWatch&) = delete;
+  CTimerWatch& operator=(const CTimerWatch&) = delete;
+
+ private:
+  static constexpr const char* kClass = "Timer watch";
+  static intptr_t Procedure(platform::WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    auto* self = reinterpret_cast<CTimerWatch*>(platform::GetWindowUserData(window));
+    if (message == platform::kWmTimer && self && self->fTick) {
+      self->fTick();
+      return 0;
+    }
+    return platform::DefWindowProc(window, message, wParam, lParam);
+  }
+  std::function<void()> fTick;
+  platform::WindowHandle fWindow = nullptr;
 };
 
 // What an image element showed each time it was drawn, a value taken by `what`, each change once.

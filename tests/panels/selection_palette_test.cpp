@@ -270,25 +270,7 @@ TEST_F(SelectionPaletteTest, TheToolsFadeWhileThePointerIsAwayAndComeBackWhereIt
   WatchAt(OnScreen(tools, {3, 3}));
   EXPECT_EQ(palette->GetFadeLevel(), 0);
   EXPECT_EQ(top->GetUserWord(1), 1u);
-  const int64_t left = platform::NowTicks();
-  std::vector<int32_t> levels;
-  std::vector<int64_t> at;
-  for (int beat = 0; beat < 200 && palette->GetFadeLevel() < 256; ++beat) {
-    WatchAt(Away());
-    if (palette->GetFadeLevel() != (levels.empty() ? 0 : levels.back())) {
-      levels.push_back(palette->GetFadeLevel());
-      at.push_back(platform::NowTicks() - left);
-      EXPECT_FLOAT_EQ(background->GetOpacity(), float(levels.back()) / 256) << levels.back();
-    }
-    platform::AdvanceVirtualClock(17);
-  }
-  std::vector<int32_t> expected;
-  for (int32_t level = 12; level <= 180; level += 12) expected.push_back(level);
-  expected.push_back(256);
-  EXPECT_EQ(levels, expected);
-  ASSERT_FALSE(at.empty());
-  EXPECT_GE(at.front(), 121);
-  for (size_t i = 1; i < at.size(); ++i) EXPECT_GE(at[i] - at[i - 1], 3) << i;
+  ExpectFade([&] { WatchAt(Away()); }, [&] { return palette->GetFadeLevel(); }, background);
   EXPECT_EQ(top->GetUserWord(1), 0u);
   for (const SLayoutNeed* hidden : {&need::kSelectionTools, &need::kSelectionObjectsBackground, &need::kImageMode,
                                     &need::kSelectionLeft, &need::kSelectionRight, &need::kSoloMode})

@@ -24,6 +24,11 @@ class FileTest : public ::testing::Test {
     ASSERT_EQ(system(cmd.c_str()), 0);
   }
   std::string Path(const char* name) const { return dir_ + "/" + name; }
+  // A new file of the folder, open for reading and writing.
+  platform::FileHandle NewFile(const char* name) const {
+    return platform::OpenFile(Path(name), platform::kAccessRead | platform::kAccessWrite, platform::kShareRead,
+                              platform::FileCreate::kCreateNew);
+  }
 
   std::string dir_;
 };
@@ -71,8 +76,7 @@ TEST_F(FileTest, BackslashesNameTheSameFile) {
 }
 
 TEST_F(FileTest, ReadWriteSeekAndResize) {
-  platform::FileHandle f = platform::OpenFile(Path("data"), platform::kAccessRead | platform::kAccessWrite,
-                                              platform::kShareRead, platform::FileCreate::kCreateNew);
+  platform::FileHandle f = NewFile("data");
   ASSERT_NE(f, platform::kNoFile);
   uint32_t done = 0;
   ASSERT_TRUE(platform::WriteFile(f, "abcdef", 6, &done));
@@ -89,6 +93,37 @@ TEST_F(FileTest, ReadWriteSeekAndResize) {
   ASSERT_TRUE(platform::SetFileSize(f, 2));
   ASSERT_TRUE(platform::GetFileSize(f, &size));
   EXPECT_EQ(size, 2);
+  EXPECT_TRUE(platform::CloseFile(f));
+}
+
+// Reads and writes at an offset leave the position where sequential ones go on; a read past the end
+// is short, a negative offset refused, and a full disk fails them as it fails a plain write.
+TEST_F(FileTest, ReadsAndWritesAtAnOffsetLeaveThePosition) {
+  platform::FileHandle f = NewFile("at");
+  ASSERT_NE(f, platform::kNoFile);
+  uint32_t done = 0;
+  ASSERT_TRUE(platform::WriteFile(f, "abc", 3, &done));
+  ASSERT_TRUE(platform::WriteFileAt(f, 6, "xy", 2, &done));
+  EXPECT_EQ(done, 2u);
+  ASSERT_TRUE(platform::WriteFile(f, "d", 1, &done));  // after "abc", not after "xy"
+  char buf[16] = {};
+  ASSERT_TRUE(platform::ReadFileAt(f, 2, buf, sizeof buf, &done));
+  EXPECT_EQ(done, 6u);
+  EXPECT_EQ(std::memcmp(buf, "cd\0\0xy", 6), 0);
+  int64_t position = 0;
+  ASSERT_TRUE(platform::SeekFile(f, 0, platform::kSeekCurrent, &position));
+  EXPECT_EQ(position, 4);
+  EXPECT_FALSE(platform::ReadFileAt(f, -1, buf, 1, &done));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinInvalidParameter);
+  EXPECT_TRUE(platform::CloseFile(f));
+
+  platform::SetTestFailingWrite(1);
+  f = platform::OpenFile(Path("at"), platform::kAccessRead | platform::kAccessWrite, platform::kShareRead,
+                         platform::FileCreate::kOpenExisting);
+  ASSERT_NE(f, platform::kNoFile);
+  EXPECT_FALSE(platform::WriteFileAt(f, 0, "z", 1, &done));
+  EXPECT_EQ(platform::GetLastError(), platform::kWinDiskFull);
+  platform::ResetFileTestHooks();
   EXPECT_TRUE(platform::CloseFile(f));
 }
 

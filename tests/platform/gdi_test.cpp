@@ -99,6 +99,76 @@ TEST_F(GdiTest, PolygonsFillWhatTheirCentresCoverAndOutlineTheEdges) {
   DeleteObject(pen);
 }
 
+// A wide pen draws a round brush of its diameter along the line, its end point left out; width 0 draws
+// one pixel; an XOR pen as wide takes each pixel once, so drawing twice leaves the surface as it was.
+TEST_F(GdiTest, WidePensDrawARoundBrushAlongTheLine) {
+  Surface wide{20, 12};
+  DeviceContext* w = CreateSurfaceDC(&wide);
+  struct SCase {
+    int32_t width;
+    int32_t top, bottom;  // the rows the horizontal line covers at its middle
+  } cases[] = {{0, 5, 5}, {1, 5, 5}, {4, 3, 6}, {5, 3, 7}};
+  for (const SCase& c : cases) {
+    wide.Fill(0, 0, 20, 12, 0);
+    GdiObject pen = CreatePen(kPsSolid, c.width, 0xFF0000);
+    GdiObject previous = SelectObject(w, pen);
+    MoveToEx(w, 5, 5, nullptr);
+    LineTo(w, 14, 5);
+    for (int32_t y = 0; y < 12; ++y)
+      EXPECT_EQ(wide.Pixel(9, y), y >= c.top && y <= c.bottom ? 0xFF0000u : 0u) << c.width << " row " << y;
+    // Round: the corners of the brush's square stay clear at the line's start.
+    if (c.width > 3) {
+      EXPECT_EQ(wide.Pixel(5 - c.width / 2, c.top), 0u) << c.width;
+    }
+    SelectObject(w, previous);
+    DeleteObject(pen);
+  }
+  wide.Fill(0, 0, 20, 12, 0x123456);
+  GdiObject pen = CreatePen(kPsSolid, 6, 0xFFFFFF);
+  GdiObject previous = SelectObject(w, pen);
+  SetROP2(w, kR2XorPen);
+  for (int pass = 0; pass < 2; ++pass) {
+    MoveToEx(w, 3, 3, nullptr);
+    LineTo(w, 15, 8);
+    if (pass == 0) {
+      EXPECT_EQ(wide.Pixel(9, 5), 0x123456u ^ 0xFFFFFF);
+    }
+  }
+  for (int32_t y = 0; y < 12; ++y) {
+    for (int32_t x = 0; x < 20; ++x) ASSERT_EQ(wide.Pixel(x, y), 0x123456u) << x << "," << y;
+  }
+  SelectObject(w, previous);
+  DeleteObject(pen);
+  ReleaseDC(w);
+}
+
+// FrameRect draws one pixel inside the rectangle; RoundRect fills and outlines a rectangle whose
+// corners are cut round, right and bottom edges left out.
+TEST_F(GdiTest, FramesAndRoundedRectangles) {
+  GdiObject white = GetStockObject(kWhiteBrush);
+  ASSERT_TRUE(FrameRect(dc, {1, 1, 5, 4}, white));
+  EXPECT_EQ(PixelsOf(0xFFFFFF), "1,1 2,1 3,1 4,1 1,2 4,2 1,3 2,3 3,3 4,3 ");
+  Surface big{40, 20};
+  DeviceContext* b = CreateSurfaceDC(&big);
+  GdiObject fill = CreateSolidBrush(0x0000FF);
+  GdiObject pen = CreatePen(kPsSolid, 1, 0xFFFFFF);
+  GdiObject previousBrush = SelectObject(b, fill), previousPen = SelectObject(b, pen);
+  ASSERT_TRUE(RoundRect(b, 2, 2, 32, 17, 15, 15));
+  EXPECT_EQ(big.Pixel(17, 9), 0x0000FFu);   // inside
+  EXPECT_EQ(big.Pixel(17, 2), 0xFFFFFFu);   // the top edge
+  EXPECT_EQ(big.Pixel(17, 16), 0xFFFFFFu);  // the bottom edge, one above the rectangle's bottom
+  EXPECT_EQ(big.Pixel(17, 17), 0u);
+  EXPECT_EQ(big.Pixel(31, 9), 0xFFFFFFu);   // the right edge, one left of the rectangle's right
+  EXPECT_EQ(big.Pixel(32, 9), 0u);
+  EXPECT_EQ(big.Pixel(2, 2), 0u);           // a corner cut away
+  EXPECT_EQ(big.Pixel(31, 16), 0u);
+  SelectObject(b, previousBrush);
+  SelectObject(b, previousPen);
+  DeleteObject(fill);
+  DeleteObject(pen);
+  ReleaseDC(b);
+}
+
 // A circle of radius 3 round (5, 4): the outline lies on the curve, one pixel wide and closed; a
 // brush fills the inside; a dotted XOR outline drawn twice leaves the pixels as they were.
 TEST_F(GdiTest, EllipsesFillTheirInsideAndOutlineTheCurve) {

@@ -1,4 +1,4 @@
-// The system clipboard on the GTK back end, run on the display that xvfb-run gives: a bitmap put on
+// The system clipboard on the GTK back end, run on a virtual display of its own: a bitmap put on
 // it comes back, through GTK's own picture exchange, with the same pixels.
 #include <gtest/gtest.h>
 

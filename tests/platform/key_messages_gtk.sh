@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The same strokes reach a window alike on both back ends: the key probe logs the key-down, key-up and
 # character messages it gets with the modifiers it reads, once on the GTK back end with xdotool
-# typing on the display that xvfb-run gives, once headless from an input script of the same strokes.
+# typing on a virtual display of its own, once headless from an input script of the same strokes.
 # Both logs must be the expected one: Ctrl with a letter, Ctrl+Shift, the keys of the document window
 # and of the keypad, Alt, Caps Lock, keys let go while a message box holds the keyboard, and editing
 # in a text field (F8 shows the box, F9 focuses the field, F12 ends).

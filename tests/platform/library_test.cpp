@@ -33,6 +33,19 @@ TEST(Library, DependenciesComeFromTheLibrarysOwnFolder) {
   EXPECT_TRUE(platform::FreeLibrary(library));
 }
 
+// Without the search beside it, the fragment's dependency is looked for where the system keeps
+// libraries only, and the failure says which library was missing.
+TEST(Library, TheSystemsSearchAloneLeavesTheLibrarysFolderOut) {
+  const std::string path = std::string(QUARN2_FRAGMENTS_DIR) + "/testfrag.so";
+  platform::SetLastError(0);
+  EXPECT_EQ(platform::LoadLibrary(path, platform::DependencySearch::kSystemOnly), nullptr);
+  EXPECT_EQ(platform::GetLastError(), platform::kWinGenFailure);
+  EXPECT_EQ(platform::LibraryFailure(),
+            "libquarn2_fragment_dependency.so: cannot open shared object file: No such file or directory");
+  EXPECT_EQ(platform::LoadLibrary(path + ".missing", platform::DependencySearch::kSystemOnly), nullptr);
+  EXPECT_EQ(platform::LibraryFailure(), "it does not exist");
+}
+
 TEST(Library, FailuresNameMissingFilesOnly) {
   const fs::path folder = fs::path(::testing::TempDir()) / ("quarn2-lib-" + std::to_string(::getpid()));
   fs::create_directories(folder);

@@ -103,12 +103,29 @@ TEST_F(ProgramManagerTest, WhatIsNotACommandOrNamesNoFileIsRefused) {
   EXPECT_FALSE(IsFolder(fRoot + "/data/applications"));
 }
 
-TEST_F(ProgramManagerTest, HeadlessTheCommandsAreOnlyNoted) {
+// Headless a command is noted and checked, never carried out: one that would be refused answers so.
+TEST_F(ProgramManagerTest, HeadlessTheCommandsAreOnlyNotedAndChecked) {
   const size_t before = headless::ProgramManagerCommands().size();
   EXPECT_TRUE(SendProgramManagerCommand("[CreateGroup(Carvane)]"));
-  ASSERT_EQ(headless::ProgramManagerCommands().size(), before + 1);
-  EXPECT_EQ(headless::ProgramManagerCommands().back(), "[CreateGroup(Carvane)]");
+  EXPECT_TRUE(SendProgramManagerCommand("[AddItem(\"/p\",X,,,,,\"/d\")]"));
+  EXPECT_FALSE(SendProgramManagerCommand("[AddItem(\"/p\tq\",X,,,,,\"/d\")]"));
+  EXPECT_FALSE(SendProgramManagerCommand("[CreateGroup(\"A)]"));
+  ASSERT_EQ(headless::ProgramManagerCommands().size(), before + 4);
+  EXPECT_EQ(headless::ProgramManagerCommands()[before], "[CreateGroup(Carvane)]");
   EXPECT_FALSE(PathExists(fRoot + "/data"));
+}
+
+// A quote written twice inside quotes stands for one, so a path may hold quotes, commas and brackets;
+// QuotedArgument writes any text so.
+TEST_F(ProgramManagerTest, QuotesInsideAQuotedArgumentAreWrittenTwice) {
+  ASSERT_TRUE(RunProgramManagerCommand("[CreateGroup(Tools)]"));
+  const std::string folder = "/x\",)] \"\"y";
+  EXPECT_EQ(QuotedArgument(folder), "\"/x\"\",)] \"\"\"\"y\"");
+  ASSERT_TRUE(RunProgramManagerCommand("[AddItem(" + QuotedArgument(folder + "/t.exe") + ",Tool,,,,," +
+                                       QuotedArgument(folder) + ")]"));
+  const std::string entry = Read(fRoot + "/data/applications/Tool.desktop");
+  EXPECT_NE(entry.find("Exec=\"/x\\\\\",)] \\\\\"\\\\\"y/t.exe\"\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("Path=" + folder + "\n"), std::string::npos) << entry;
 }
 
 TEST_F(ProgramManagerTest, HeadlessAStartIsNotedAndAnswersWhetherTheFileCouldStart) {

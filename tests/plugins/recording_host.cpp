@@ -28,7 +28,8 @@ struct SHostSlots {
   static int32_t Progress(const char* text, int32_t done, int32_t total) {
     gHost->Record({QN_SLOT_PROGRESS, 0, 0, done, total, text ? text : ""});
     int32_t answer = 0;
-    gHost->Knob(QN_SLOT_PROGRESS, &answer, text ? text : "");
+    if (!gHost->Knob(QN_SLOT_PROGRESS, &answer, text ? text : "") && gHost->fProgressWatch)
+      answer = gHost->fProgressWatch(text, done, total);
     return answer;
   }
 

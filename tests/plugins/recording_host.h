@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,6 +62,11 @@ class CRecordingHost {
   void CancelAtProgress(uint32_t n, const std::string& text = {});
   // Calls and triangles cost memory; a host that only counts keeps neither.
   void SetRecording(bool keepCalls, bool keepTriangles);
+  // Called with every progress call that no knob answers; its answer is the call's (a cancel when not
+  // 0). For hosts that watch time: a user who cancels after a while, a bench that times the reports.
+  void WatchProgress(std::function<int32_t(const char* text, int32_t done, int32_t total)> watch) {
+    fProgressWatch = std::move(watch);
+  }
   // Forgets calls, meshes and knobs.
   void Reset();
 
@@ -97,5 +103,6 @@ class CRecordingHost {
   std::vector<SRecordedMesh> fMeshes;
   bool fKeepCalls = true;
   bool fKeepTriangles = true;
+  std::function<int32_t(const char*, int32_t, int32_t)> fProgressWatch;
   CRecordingHost* fPrevious = nullptr;
 };

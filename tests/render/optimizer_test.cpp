@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -118,9 +119,16 @@ TEST_F(Agreement, TheTreeFindsTheFlatListsNearestHitUnderEveryLimitPair) {
   MakeSoup();
   CNullOptimizer flat;
   Feed(flat, objects);
-  for (const SLimits limits : {SLimits{5, 5}, SLimits{50, 10}, SLimits{kNoLeafLimit, 0}}) {
-    SCOPED_TRACE(testing::Message() << "limits (" << limits.leafObjectLimit << ", " << limits.depthLimit << ")");
+  // The window's three limit pairs, and limits that follow the count ({0, 0} until it is built).
+  const struct {
+    SLimits limits;
+    bool counted;
+  } trees[] = {{{5, 5}, false}, {{50, 10}, false}, {{kNoLeafLimit, 0}, false}, {{0, 0}, true}};
+  for (const auto& [limits, counted] : trees) {
+    SCOPED_TRACE(testing::Message() << "limits (" << limits.leafObjectLimit << ", " << limits.depthLimit << ")"
+                                    << (counted ? " following the count" : ""));
     auto tree = Tree(limits);
+    tree->SetFollowsCount(counted);
     Feed(*tree, objects);
     rays = hits = 0;
     std::mt19937 random(7);
@@ -138,7 +146,7 @@ TEST_F(Agreement, TheTreeFindsTheFlatListsNearestHitUnderEveryLimitPair) {
     }
     std::vector<const SBSPNode*> cuts;
     CollectCuts(*tree->GetRoot(), cuts);
-    EXPECT_EQ(cuts.empty(), limits.depthLimit == 0);
+    EXPECT_EQ(cuts.empty(), limits.depthLimit == 0 && !counted);
     for (const SBSPNode* cut : cuts) {
       const uint32_t axis = cut->fAxis;
       for (int i = 0; i < 20; ++i) {
@@ -245,6 +253,56 @@ TEST_F(Optimizers, TheTreeIsCutOnlyWhereItsLimitsAllow) {
     EXPECT_EQ(root.fLower->fRecords.GetCount(), c.lower);
     EXPECT_EQ(root.fUpper->fRecords.GetCount(), c.upper);
   }
+}
+
+// A tree that follows the count: a far thing before a flat 16 × 16 grid of boxes three units apart. The
+// empty stretch between them is cut away, so that the cells of the grid are no deeper than its boxes;
+// the grid is cut between its boxes, never across its flat side, into leaves of four at most, each box
+// in one leaf; and things that all lie in one place stay in one leaf rather than being copied down.
+class CountedTree : public Optimizers {
+ protected:
+  uint32_t ObjectsBudget() const override { return 2 * 1024 * 1024; }
+};
+
+TEST_F(CountedTree, CutsEmptySpaceAwayAndKeepsLeavesSmall) {
+  EXPECT_EQ(CBSPTreeOptimizer::CountedDepth(3), 6u);
+  EXPECT_EQ(CBSPTreeOptimizer::CountedDepth(100000), 21u);
+  std::vector<C3dObject*> objects;
+  for (int j = 0; j < 16; ++j)
+    for (int i = 0; i < 16; ++i) objects.push_back(Solid(UnitBoxAt(3.0 * i, 3.0 * j)));
+  objects.push_back(Solid({{22, 22, -100.5}, {23, 23, -99.5}}));
+  auto tree = Tree({0, 0});
+  tree->SetFollowsCount(true);
+  Feed(*tree, objects);
+  EXPECT_EQ(tree->GetDepthLimit(), CBSPTreeOptimizer::CountedDepth(257));
+  EXPECT_EQ(tree->GetLeafObjectLimit(), CBSPTreeOptimizer::kCountedLeafObjects);
+  std::vector<const SBSPNode*> leaves;
+  std::function<void(const SBSPNode&)> collect = [&](const SBSPNode& node) {
+    if (node.IsLeaf()) leaves.push_back(&node);
+    else {
+      collect(*node.fLower);
+      collect(*node.fUpper);
+    }
+  };
+  collect(*tree->GetRoot());
+  uint32_t records = 0, empty = 0;
+  for (const SBSPNode* leaf : leaves) {
+    const uint32_t count = leaf->fRecords.GetCount();
+    records += count;
+    empty += count == 0;
+    EXPECT_LE(count, CBSPTreeOptimizer::kCountedLeafObjects);
+    if (count && leaf->fRecords[0]->fBox.fMin.z > -1) {
+      EXPECT_LE(leaf->fBox.fMax.z - leaf->fBox.fMin.z, 1.0);
+    }
+  }
+  EXPECT_EQ(records, 257u);
+  EXPECT_GT(empty, 0u);
+
+  std::vector<C3dObject*> together;
+  for (int i = 0; i < 10; ++i) together.push_back(Solid(UnitBoxAt(1)));
+  Feed(*tree, together);
+  EXPECT_EQ(tree->GetNodeCount(), 1u);
+  EXPECT_EQ(tree->GetRoot()->fRecords.GetCount(), 10u);
 }
 
 TEST_F(Optimizers, ATreeOfPlanesOnlyAnswersFromThePlanes) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A preview mini-scene on the real back end, on the display that xvfb-run gives: preview_gtk_check
+# A preview mini-scene on the real back end, on a virtual display of its own: preview_gtk_check
 # shows a canvas at (100, 100) whose preview element lies at (30, 20) in it. After a render the
 # window must show the preview image's pixels there; a drag in the element must turn the camera away
 # from its home and leave the wireframe on show. No run may print a sanitizer report.

@@ -178,8 +178,9 @@ TEST_F(RenderDriver, MissingPartsAndBadChoicesAreRefused) {
   r = request;
   r.settings = nullptr;
   EXPECT_EQ(refused(r), 16);
+  // 0 to 2 are the window's choices, kCountedTree the tools' own; none beyond.
   r = request;
-  r.optimizerChoice = 3;
+  r.optimizerChoice = kCountedTree + 1;
   EXPECT_EQ(refused(r), 16);
   for (const uint32_t grid : {0u, 17u}) {
     r = request;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <set>
 #include <string>
 #include <tuple>
@@ -35,8 +36,9 @@ class RenderLoops : public RenderTest {
     LookFrom({0, 1, -5}, {0, 0, 0});
   }
   void Script(const std::string& text) { ASSERT_TRUE(platform::headless::AddScript(text)); }
-  int32_t Progressive(CProgress* progress = nullptr) {
-    return RenderProgressive(false, *context, Whole(), nullptr, nullptr, progress);
+  // Unseen, as the tools render; watched, as a shown window does, pass by pass.
+  int32_t Progressive(CProgress* progress = nullptr, bool watched = false) {
+    return RenderProgressive(watched, *context, Whole(), nullptr, nullptr, progress);
   }
   static void Observe(void* owner, uint32_t done, uint32_t total) {
     static_cast<std::vector<std::pair<uint32_t, uint32_t>>*>(owner)->push_back({done, total});
@@ -48,7 +50,9 @@ class RenderLoops : public RenderTest {
 TEST_F(RenderLoops, ASinglePixelIsTracedOnceInTheFirstPass) {
   SetUpScene(false);
   ASSERT_TRUE(Prepare(1, 1));
-  context->GetProgressive().blockSize = 8;  // a later pass skips the pixel the first pass made
+  // A render stopped after its first pass: the later passes skip the pixel it made.
+  context->GetProgressive().blockSize = 8;
+  context->GetProgressive().blockMask = 15;
   ASSERT_EQ(Progressive(), 0);
   EXPECT_EQ(probe->seen.size(), 0u);
   EXPECT_EQ(context->GetProgressive().blockSize, 16u);  // reset for the next render
@@ -78,6 +82,31 @@ TEST_F(RenderLoops, EveryPixelOfTheAreaIsTracedExactlyOnce) {
   EXPECT_EQ(Pixel(6, 5), 0x01020304u);
   EXPECT_EQ(Pixel(7, 9), 0x01020304u);
   EXPECT_NE(Pixel(7, 5), 0x01020304u);
+}
+
+// Unseen, the render traces row after row in one pass; watched, pass after pass from coarse blocks
+// down. Either way every pixel is traced once, to the same picture.
+TEST_F(RenderLoops, AnUnseenRenderTracesOnePassToThePictureOfTheWatchedOne) {
+  SetUpScene(false);
+  std::vector<uint32_t> pictures[2];
+  for (const bool watched : {false, true}) {
+    ASSERT_TRUE(Prepare(37, 23));
+    probe->seen.clear();
+    ASSERT_EQ(Progressive(nullptr, watched), 0);
+    EXPECT_EQ(context->GetStats().fEyeRays, 37u * 23) << watched;
+    pictures[watched] = Pixels();
+    // A row's rays share their slope in y over z, which falls from row to row.
+    bool rowByRow = true;
+    double lastSlope = HUGE_VAL;
+    for (const CProbeSolid::SSeen& seen : probe->seen) {
+      if (!seen.primary) continue;
+      const double slope = seen.direction.y / seen.direction.z;
+      rowByRow = rowByRow && slope <= lastSlope + 1e-12;
+      lastSlope = slope;
+    }
+    EXPECT_EQ(rowByRow, !watched);
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
 }
 
 TEST_F(RenderLoops, AnInterruptedRenderResumesWithTheSamePixel) {
@@ -240,17 +269,25 @@ TEST_F(RenderLoops, TheAdaptiveRenderCountsItsAreaAndSamplesCornersOnce) {
 
 TEST_F(RenderLoops, TheObserverAndTheProgressTextsFollowTheProgressiveRender) {
   SetUpScene(true);
-  ASSERT_TRUE(Prepare(37, 23));
-  std::vector<std::pair<uint32_t, uint32_t>> seen;
-  context->SetObserver({&Observe, &seen});
-  CProgress progress(1);
-  ASSERT_EQ(Progressive(&progress), 0);
-  ASSERT_GT(seen.size(), 5u);
-  for (size_t i = 1; i < seen.size(); ++i) EXPECT_LE(seen[i - 1].first, seen[i].first);
-  EXPECT_EQ(seen.back(), (std::pair<uint32_t, uint32_t>{851, 851}));
-  // Under a second the estimate is 0, and the texts keep their start.
-  EXPECT_STREQ(progress.GetText(), "14-");
-  EXPECT_STREQ(progress.GetTitle(), "20-");
+  for (const bool watched : {false, true}) {
+    ASSERT_TRUE(Prepare(37, 23));
+    std::vector<std::pair<uint32_t, uint32_t>> seen;
+    context->SetObserver({&Observe, &seen});
+    CProgress progress(1);
+    ASSERT_EQ(Progressive(&progress, watched), 0);
+    // The progress's clock, which the texts read; headless, it moves on with every look at the input,
+    // and a watched render looks more often the longer its threads take.
+    const bool quick = progress.GetTimer().ElapsedSeconds() < 1;
+    // A watched render tells at least the end of each of its five passes.
+    ASSERT_GT(seen.size(), watched ? 5u : 0u);
+    for (size_t i = 1; i < seen.size(); ++i) EXPECT_LE(seen[i - 1].first, seen[i].first);
+    EXPECT_EQ(seen.back(), (std::pair<uint32_t, uint32_t>{851, 851}));
+    // Under a second the estimate is 0, and the texts keep their start.
+    if (quick) {
+      EXPECT_STREQ(progress.GetText(), "14-");
+      EXPECT_STREQ(progress.GetTitle(), "20-");
+    }
+  }
 }
 
 TEST_F(RenderLoops, FinishedBandsAreDrawnIntoThePort) {

@@ -143,6 +143,25 @@ TEST_F(Group, SetPlacementScalesAndMovesTheMembersAboutTheCentre) {
   ExpectNear(group->GetScaledSize(), {size.x * 2, size.y, size.z}, 1e-6);
 }
 
+// A turn moves the members about the box's centre, which stays where it was.
+TEST_F(Group, SetPlacementTurnsTheMembersAboutTheCentre) {
+  CTestSolid* a = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  CTestSolid* b = NewSolid({{-1, -1, -1}, {1, 1, 1}});
+  a->SetTransformVector3({1, 0, 0});
+  b->SetTransformVector3({5, 0, 0});
+  C3dGroup* group = NewGroup({a, b});
+  group->ComputeBounds();
+  const C3dBox before = group->WorldBox();
+  const vector3<double> centre = (before.fMin + before.fMax) * 0.5;
+  for (int turn = 0; turn < 2; ++turn) {
+    group->SetPlacement(group->GetTransformVector2() + vector3<double>{0, M_PI, 0}, group->GetScaledSize(), centre);
+    ExpectNear(a->GetTransformVector3(), turn == 0 ? vector3<double>{5, 0, 0} : vector3<double>{1, 0, 0}, 1e-9);
+    ExpectNear(b->GetTransformVector3(), turn == 0 ? vector3<double>{1, 0, 0} : vector3<double>{5, 0, 0}, 1e-9);
+    const C3dBox after = group->WorldBox();
+    ExpectNear((after.fMin + after.fMax) * 0.5, centre, 1e-9);
+  }
+}
+
 // A group passes a scale along an axis to every member and takes its box again; ScaleChildren scales
 // the members' sizes and places about the box's centre, nested groups included.
 TEST_F(Group, ScalingReachesEveryMemberAboutTheCentre) {

@@ -8,7 +8,6 @@
 #include <random>
 #include <vector>
 
-#include "framework/core/fast_math.h"
 #include "height_field_fixture.h"
 
 namespace {
@@ -106,11 +105,6 @@ class HeightFieldWalkReference : public HeightFieldRays {
     bool operator==(const SFound&) const = default;
   };
 
-  static Point Normalised(const Point& v) {
-    const double k = FastInvSqrt(Dot(v, v));
-    return std::isfinite(k) ? v * k : Point{0, 1, 0};
-  }
-
   // Every accepted triangle crossing, as the grid's own test accepts it.
   static std::vector<SFound> AllCrossings(const std::vector<CHFUnit>& heights, uint32_t n, const SHeightQuery& q) {
     const int32_t shift = CHeightFieldGrid::TileShift(n), last = int32_t(n) - 1;
@@ -129,10 +123,9 @@ class HeightFieldWalkReference : public HeightFieldRays {
           for (int triangle = 0; triangle < 2; ++triangle) {
             const Point& first = triangle ? p1 : p0;
             const Point m = triangle ? Cross(p3 - p1, p2 - p1) : Cross(p3 - p0, p1 - p0);
-            const Point nn = Normalised(m);
-            const double facing = Dot(nn, q.direction);
+            const double facing = Dot(m, q.direction);
             if (facing == 0) continue;
-            const double t = -(Dot(nn, q.origin) - Dot(nn, first)) / facing;
+            const double t = -(Dot(m, q.origin) - Dot(m, first)) / facing;
             if (t < low || t > high) continue;
             const Point p = q.origin + q.direction * t;
             const double height = mirrored ? reflection - p.y : p.y;

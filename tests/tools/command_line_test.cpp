@@ -32,8 +32,7 @@ class ToolCommandLine : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return tmp.Path() + "/" + name; }
   std::string Quoted(const std::string& name) const { return "'" + Path(name) + "'"; }
-  // Standard output alone, and standard error alone.
-  static SRun Out(const std::string& command) { return RunCommand(command + " 2>/dev/null"); }
+  // Standard error alone.
   static SRun Err(const std::string& command) { return RunCommand(command + " 2>&1 >/dev/null"); }
 
   CPrivateTmpDir tmp{"quarn2-tools"};
@@ -43,24 +42,24 @@ TEST_F(ToolCommandLine, HelpVersionAndMistakesAsEveryToolAnswersThem) {
   for (const STool& tool : kTools) {
     const std::string name = tool.name;
     const std::string run = std::string("cd '") + tmp.Path() + "' && " + tool.path;
-    SRun out = Out(run + " --help");
-    EXPECT_EQ(out.status, 0) << name;
-    EXPECT_EQ(out.out.rfind("usage: " + name + " ", 0), 0u) << out.out;
+    const SSplitRun help = RunSplit(run + " --help");
+    EXPECT_EQ(help.status, 0) << name;
+    EXPECT_EQ(help.out.rfind("usage: " + name + " ", 0), 0u) << help.out;
     for (const char* line : {"\n  --help ", "\n  --version ", "\nExit status: "})
-      EXPECT_NE(out.out.find(line), std::string::npos) << name << " --help has no " << line;
-    EXPECT_EQ(Err(run + " --help").out, "") << name;
+      EXPECT_NE(help.out.find(line), std::string::npos) << name << " --help has no " << line;
+    EXPECT_EQ(help.err, "") << name;
 
-    out = Out(run + " --version");
-    EXPECT_EQ(out.status, 0) << name;
-    EXPECT_EQ(out.out.rfind(name + " (Quarn2) ", 0), 0u) << out.out;
+    const SSplitRun version = RunSplit(run + " --version");
+    EXPECT_EQ(version.status, 0) << name;
+    EXPECT_EQ(version.out.rfind(name + " (Quarn2) ", 0), 0u) << version.out;
 
     for (const char* mistake : {" --bogus", " -x", ""}) {
-      const SRun err = Err(run + mistake);
-      EXPECT_EQ(err.status, 2) << name << mistake;
-      EXPECT_EQ(err.out.rfind(name + ": ", 0), 0u) << err.out;
-      EXPECT_NE(err.out.find("\nusage: " + name + " "), std::string::npos) << err.out;
-      EXPECT_NE(err.out.find("Try '" + name + " --help' for more information.\n"), std::string::npos) << err.out;
-      EXPECT_EQ(Out(run + mistake).out, "") << name << mistake;
+      const SSplitRun wrong = RunSplit(run + mistake);
+      EXPECT_EQ(wrong.status, 2) << name << mistake;
+      EXPECT_EQ(wrong.err.rfind(name + ": ", 0), 0u) << wrong.err;
+      EXPECT_NE(wrong.err.find("\nusage: " + name + " "), std::string::npos) << wrong.err;
+      EXPECT_NE(wrong.err.find("Try '" + name + " --help' for more information.\n"), std::string::npos) << wrong.err;
+      EXPECT_EQ(wrong.out, "") << name << mistake;
     }
     EXPECT_NE(Err(run + " --bogus x").out.find(": unknown option --bogus\n"), std::string::npos) << name;
   }

@@ -2,8 +2,12 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 struct SRun {
@@ -21,4 +25,25 @@ inline SRun RunCommand(const std::string& command) {
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+struct SSplitRun {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+// command run once, with what it printed on standard output and on standard error apart.
+inline SSplitRun RunSplit(const std::string& command) {
+  SSplitRun split;
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = std::string(folder && *folder ? folder : "/tmp") + "/stderr-XXXXXX";
+  const int fd = mkstemp(path.data());
+  if (fd < 0) return split;
+  close(fd);
+  const SRun run = RunCommand("{ " + command + "; } 2>'" + path + "'");
+  std::ifstream err(path, std::ios::binary);
+  split = {run.out, std::string(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>()), run.status};
+  std::remove(path.c_str());
+  return split;
 }

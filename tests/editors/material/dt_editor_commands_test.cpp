@@ -212,14 +212,13 @@ TEST_F(DTEditorCommands, ThePhaseAndNoiseButtonsOpenTheSubEditorOnTheirTarget) {
   EXPECT_EQ(Send(0, "noiseTypeMenu", "compB"), kHandled);
   EXPECT_TRUE(sub->IsBuilt());
   EXPECT_TRUE(sub->IsShown());
-  EXPECT_EQ(sub->GetCalls(), (std::vector<std::string>{"SetTarget", "LoadTarget"}));
-  EXPECT_EQ(sub->GetGroup(), "compB");
-  EXPECT_EQ(sub->GetElement(), "noiseTypeMenu");
+  EXPECT_STREQ(sub->GetTargetGroup(), "compB");
+  EXPECT_STREQ(sub->GetTargetElement(), "noiseTypeMenu");
   EXPECT_EQ(sub->GetTexture(), editor->GetWorkingTexture());
   sub->Close();
   EXPECT_EQ(Send(0, "compGPhaseType", kEditor), kHandled);
-  EXPECT_EQ(sub->GetGroup(), kEditor);
-  EXPECT_EQ(sub->GetCalls().size(), 4u);
+  EXPECT_STREQ(sub->GetTargetGroup(), kEditor);
+  EXPECT_STREQ(sub->GetTargetElement(), "compGPhaseType");
   EXPECT_EQ(sub->GetBuildCount(), 1u);
 }
 

@@ -1,6 +1,5 @@
 // The 3D texture editor's component clipboard and resets, its filter curve, its pop-up menus and
 // colour swatches with the store of their choices.
-#include "framework/ui/scrolling_menu.h"
 #include "tests/editors/material/dt_editor_fixture.h"
 
 namespace {
@@ -19,23 +18,9 @@ class DTEditorComponents : public DTEditorTest {
   // The element's menu popped up at the element, with row `row` chosen (0: left with Escape).
   void Choose(int kind, CImElement* element, const char* group, uint32_t row) {
     const SPointHV at = Screen(element, {2, 2});
-    const std::string script =
-        row ? "wait 20\nmove " + std::to_string(at.h + kMenuFrame + 30) + " " +
-                  std::to_string(at.v + kMenuFrame + int32_t(row - 1) * kMenuRow + kMenuRow / 2) +
-                  "\nwait 20\ndown left\nwait 20\nup left\n"
-            : "wait 20\nkey 0x1B\nwait 20\nkeyup 0x1B\n";
-    EXPECT_TRUE(platform::headless::AddScript(script));
+    EXPECT_TRUE(platform::headless::AddScript(MenuAnswer(at, row)));
     EXPECT_EQ(editor->ChooseFromPopupMenu(at, kind, group), 0);
     Settle();
-  }
-  static std::vector<uint32_t> Ticked(CMenu* menu) {
-    std::vector<uint32_t> rows;
-    for (uint32_t row = 1; row <= menu->GetCount(); ++row) {
-      bool on = false;
-      menu->GetScrollingMenu()->CheckState(CScrollingMenu::kReadCheck, row, &on);
-      if (on) rows.push_back(row);
-    }
-    return rows;
   }
   // Filter records whose answer is held above 1 or below 0 everywhere.
   static STextureFilter Constant(float level) { return STextureFilter{7, 0, 0.0f, level}; }
@@ -202,9 +187,12 @@ TEST_F(DTEditorComponents, AChosenColourIsWhatResetReturnsTo) {
   RunPress(Child(0, kDTReset));
   EXPECT_EQ(Data().component[0].colour.colour[0], 0x00112233u);
 
-  // The swatch's press sends its chosen-colour message with the colour it holds.
-  Child(1, kDTColor3)->SetUserWord(0, 0x00445566);
-  RunPress(Child(1, kDTColor3));
+  // The swatch's press is an eyedropper: the colour on the screen under it, here the one it shows.
+  CImElement* swatch = Child(1, kDTColor3);
+  swatch->GetImage()->Fill(0xFF445566);
+  swatch->Redraw();
+  editor->UpdateNow();
+  RunPress(swatch);
   EXPECT_EQ(Data().component[1].colour.colour[2], 0x00445566u);
 }
 

@@ -23,6 +23,7 @@
 #include "framework/image/ix_image.h"
 #include "framework/ui/im_element.h"
 #include "framework/ui/menu.h"
+#include "framework/ui/scrolling_menu.h"
 #include "framework/ui/tx_element.h"
 #include "framework/ui/ui_message.h"
 #include "platform/headless.h"
@@ -212,6 +213,24 @@ class DTEditorTest : public PanelsTest {
   void Click(CElement* element) {
     const SRect& r = element->GetRect();
     Press(element, {RectWidth(r) / 2, RectHeight(r) / 2});
+  }
+  // The script that answers a pop-up menu opened at the screen point: row `row` chosen (0: left with
+  // Escape).
+  static std::string MenuAnswer(SPointHV at, uint32_t row) {
+    return row ? "wait 20\nmove " + std::to_string(at.h + kMenuFrame + 30) + " " +
+                     std::to_string(at.v + kMenuFrame + int32_t(row - 1) * kMenuRow + kMenuRow / 2) +
+                     "\nwait 20\ndown left\nwait 20\nup left\n"
+               : "wait 20\nkey 0x1B\nwait 20\nkeyup 0x1B\n";
+  }
+  // The menu's ticked rows, counted from 1.
+  static std::vector<uint32_t> Ticked(CMenu* menu) {
+    std::vector<uint32_t> rows;
+    for (uint32_t row = 1; row <= menu->GetCount(); ++row) {
+      bool on = false;
+      menu->GetScrollingMenu()->CheckState(CScrollingMenu::kReadCheck, row, &on);
+      if (on) rows.push_back(row);
+    }
+    return rows;
   }
   // The element's press callback run directly with the pointer on the local point and no button held.
   int32_t RunPress(CElement* element, SPointHV local = {1, 1}) {

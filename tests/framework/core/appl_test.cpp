@@ -14,11 +14,9 @@
 #include "framework/core/progress.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
-#include "framework/core/system_info.h"
-#include "framework/core/ui_services.h"
 #include "platform/alloc.h"
 #include "platform/window.h"
-#include "tools/res_compiler.h"
+#include "tools/res_lists.h"
 #include "tools/res_store.h"
 
 namespace {
@@ -42,14 +40,10 @@ TEST_F(AppTest, MainWindowAndClassesAfterConstruction) {
   EXPECT_EQ(rect.Height(), GetSystemMetrics(kSmCyScreen));
   for (uint32_t command : {kScMove, kScSize, kScMaximize}) EXPECT_FALSE(IsSystemMenuItemEnabled(main, command));
 
-  SWindowClass main_class, canvas_class;
+  SWindowClass main_class;
   ASSERT_TRUE(GetWindowClass("CWinAppl", &main_class));
   EXPECT_EQ(main_class.style, 0x1000u);
   EXPECT_EQ(main_class.extraBytes, 4);
-  ASSERT_TRUE(GetWindowClass("CCanvas", &canvas_class));
-  EXPECT_EQ(canvas_class.style, 0x1020u);
-  EXPECT_EQ(canvas_class.extraBytes, 4);
-  EXPECT_EQ(canvas_class.procedure, main_class.procedure);
 
   EXPECT_EQ(app->GetMenuBarHeight(), GetSystemMetrics(kSmCyCaption) + GetSystemMetrics(kSmCyMenu));
   EXPECT_TRUE(app->IsMenuBarHidden());
@@ -77,46 +71,6 @@ TEST_F(AppTest, TablesAndTheirSpecs) {
   CCFEntry* row = app->GetNotification()->FindEntry(app);
   ASSERT_NE(row, nullptr);
   EXPECT_EQ(row->priority, 0x7FFFFFEE);
-
-  CElRegistry* registry = app->GetElementRegistry();
-  const char* tags[] = {"elem", "coel", "imel", "txel", "rmel", "rsel"};
-  ASSERT_EQ(registry->GetCount(), 6u);
-  for (uint32_t i = 0; i < 6; ++i) EXPECT_STREQ(static_cast<const char*>((*registry)[i].owner), tags[i]) << i;
-}
-
-TEST_F(AppTest, ConsoleBanner) {
-  CDesktopConsole* console = app->GetConsole();
-  ASSERT_NE(console, nullptr);
-  EXPECT_FALSE(console->IsConsoleVisible());
-  const std::string expected = "ordax 3.0r2 (" + CSystemInfo::Get().GetOSName() + ")";
-  EXPECT_EQ(std::string(console->GetCurrentLine()).substr(0, expected.size()), expected);
-}
-
-// Element classes unregister in reverse order; the last one out leaves the registry empty.
-TEST(Appl, DestructionUndoesConstruction) {
-  ASSERT_EQ(InitOrdax(), 0);
-  auto* app = new TestApp(ProgramDesc());
-  CElRegistry* registry = app->GetElementRegistry();
-  uint32_t count = 0;
-  const SElementClass* classes = GetElementClasses(&count);
-  ASSERT_EQ(count, 6u);
-  EXPECT_STREQ(classes[0].className, "CElement");
-  EXPECT_STREQ(classes[5].className, "CRsElement");
-  ASSERT_TRUE(classes[5].unregisterType());
-  EXPECT_EQ(registry->GetCount(), 5u);
-  ASSERT_TRUE(classes[5].registerType());
-  delete app;
-  EXPECT_EQ(GetApplication(), nullptr);
-  EXPECT_FALSE(CAppl::IsInitialised());
-  EXPECT_EQ(GetDefaultPool(), nullptr);
-  SWindowClass unused;
-  EXPECT_FALSE(GetWindowClass("CWinAppl", &unused));
-  EXPECT_FALSE(GetWindowClass("CCanvas", &unused));
-  // A new application may be built once the first is gone.
-  app = new TestApp(ProgramDesc());
-  EXPECT_TRUE(CAppl::IsInitialised());
-  delete app;
-  TermOrdax();
 }
 
 TEST(ApplDeathTest, FatalStartsEndWithStatusOne) {
@@ -172,7 +126,7 @@ TEST_F(AppTest, ResourceFileOfAnotherPath) {
     CResourceEnv env(spec, CFile::kModeReadWrite);
     std::vector<uint8_t> list;
     std::string error;
-    ASSERT_TRUE(CompileSource("ixtx", "0 \"Fragments\"\n", &list, &error)) << error;
+    ASSERT_TRUE(CompileIndexedList("ixtx", "0 \"Fragments\"\n", &list, &error)) << error;
     SSpoolKey key;
     key.Set("ixtx", 130, false);
     CopyCString(key.name, "fragments_", sizeof key.name);

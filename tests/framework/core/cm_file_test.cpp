@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <utility>
 #include <vector>
 
@@ -195,6 +196,32 @@ TEST_F(CmFileTest, ANewEntryTakesTheLowestFreeRecordAndALargeDirectoryGrowsByAnE
   ASSERT_EQ(file.UseEntry(1000), kNoErr);
   EXPECT_EQ(file.GetCapacity(), 1125u);
   EXPECT_EQ(file.Close(), kNoErr);
+}
+
+// A scratch file's directory is not written each time it grows: the stored one is stale until the
+// file closes, and then holds every entry the file made, its chunks apart from the entries' own.
+TEST_F(CmFileTest, AScratchFileWritesItsGrownDirectoryOnlyAtClose) {
+  for (const bool scratch : {false, true}) {
+    CCmFile file(Spec("s.cmf"));
+    CreateOpen(file, SRange{4, 4});
+    file.SetScratch(scratch);
+    std::vector<uint32_t> numbers;
+    for (uint32_t i = 0; i < 200; ++i) numbers.push_back(AddEntry(file, 20 + i % 50, uint8_t(i)));
+    {
+      // The volume header's capacity, as stored: written by each growth, it is the file's own.
+      std::ifstream stored(Path("s.cmf"), std::ios::binary);
+      unsigned char raw[4] = {};
+      stored.seekg(584 + 24);
+      ASSERT_TRUE(stored.read(reinterpret_cast<char*>(raw), 4));
+      const uint32_t capacity = uint32_t(raw[0]) << 24 | uint32_t(raw[1]) << 16 | uint32_t(raw[2]) << 8 | raw[3];
+      EXPECT_EQ(capacity == file.GetCapacity(), !scratch) << capacity;
+    }
+    ASSERT_EQ(file.Close(), kNoErr);
+    ASSERT_EQ(file.Open(CFile::kModeRead), kNoErr);
+    for (uint32_t i = 0; i < numbers.size(); ++i) EXPECT_TRUE(HoldsPattern(file, numbers[i], 20 + i % 50, uint8_t(i))) << i;
+    ASSERT_EQ(file.Close(), kNoErr);
+    std::filesystem::remove(Path("s.cmf"));
+  }
 }
 
 // Entries made, resized and deleted at random: after each round every entry holds its own bytes and

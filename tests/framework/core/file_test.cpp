@@ -8,6 +8,9 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
+#include <thread>
+#include <vector>
 
 #include "framework/core/mem_block.h"
 #include "framework/core/result_codes.h"
@@ -170,6 +173,94 @@ TEST_F(FileTest, WriteSizeAndSeek) {
   EXPECT_EQ(ReadText(Path("w")), "hel");
   EXPECT_EQ(file.GetSize(&size), kErrUnexpectedStatus);
   EXPECT_EQ(file.Write(&count, "x"), kErrUnexpectedStatus);
+}
+
+// Open for reading or exclusively, the size is asked once and then follows the file's own changes;
+// a write at the position, which the file does not follow, makes it ask again.
+TEST_F(FileTest, TheSizeFollowsTheFilesOwnWrites) {
+  CFile file(Spec("s"));
+  ASSERT_EQ(file.Create(), kNoErr);
+  ASSERT_EQ(file.Open(CFile::kModeReadWrite), kNoErr);
+  const auto size = [&file] {
+    uint32_t bytes = 0;
+    EXPECT_EQ(file.GetSize(&bytes), kNoErr);
+    return bytes;
+  };
+  EXPECT_EQ(size(), 0u);
+  EXPECT_EQ(file.SetSize(10), kNoErr);
+  EXPECT_EQ(size(), 10u);
+  EXPECT_EQ(file.WriteAt(12, "ab", 2), kNoErr);
+  EXPECT_EQ(size(), 14u);
+  EXPECT_EQ(file.WriteAt(0, "cd", 2), kNoErr);
+  EXPECT_EQ(size(), 14u);
+  uint32_t count = 3;
+  ASSERT_EQ(file.Seek(platform::kSeekEnd, 0), kNoErr);
+  EXPECT_EQ(file.Write(&count, "efg"), kNoErr);
+  EXPECT_EQ(size(), 17u);
+  char buf[4] = {};
+  EXPECT_EQ(file.ReadAt(12, buf, 4), kNoErr);
+  EXPECT_EQ(std::string(buf, 4), "abef");
+  EXPECT_EQ(file.ReadAt(15, buf, 4), kErrEndOfFile);
+  EXPECT_EQ(file.SetSize(1), kNoErr);
+  EXPECT_EQ(size(), 1u);
+  file.Close();
+  WriteText(Path("s"), "123456");
+  ASSERT_EQ(file.Open(CFile::kModeRead), kNoErr);
+  EXPECT_EQ(size(), 6u);
+}
+
+// Open for reading, reads at offsets that move forward come from a stretch read ahead: whatever the
+// order, the size and the place of the reads (within a stretch, across its end, backwards, larger than
+// it, at the end of the file), each gives the file's own bytes, on several threads at once as well,
+// and a file opened again reads what it holds then.
+TEST_F(FileTest, ReadsAtAnOffsetGiveTheFilesBytesInAnyOrder) {
+  const auto byteAt = [](uint32_t i, uint32_t seed) { return char((i * 2654435761u + seed) >> 13); };
+  const auto write = [&](uint32_t length, uint32_t seed) {
+    std::string bytes(length, 0);
+    for (uint32_t i = 0; i < length; ++i) bytes[i] = byteAt(i, seed);
+    WriteText(Path("r"), bytes);
+  };
+  constexpr uint32_t kLength = 300000;
+  write(kLength, 1);
+  CFile file(Spec("r"));
+  ASSERT_EQ(file.Open(CFile::kModeRead), kNoErr);
+  const auto check = [&](uint32_t offset, uint32_t count, uint32_t seed) {
+    std::vector<char> buffer(count, 0);
+    const int32_t result = file.ReadAt(offset, buffer.data(), count);
+    const uint32_t present = offset >= kLength ? 0 : std::min(count, kLength - offset);
+    EXPECT_EQ(result, present < count ? kErrEndOfFile : kNoErr) << offset << " " << count;
+    for (uint32_t i = 0; i < present; ++i) {
+      if (buffer[i] != byteAt(offset + i, seed)) {
+        ADD_FAILURE() << "byte " << offset + i << " of a read of " << count << " at " << offset;
+        return;
+      }
+    }
+  };
+  const struct {
+    uint32_t offset, count;
+  } reads[] = {{0, 12},      {12, 500},     {600, 12},     {612, 3000},   {70000, 12},  {70012, 16000},
+               {86012, 40},  {86052, 70000}, {10, 20},     {135000, 12},  {135012, 12}, {135024, 1},
+               {199990, 20}, {200010, 9000}, {299990, 12}, {299998, 12},  {300000, 4},  {299000, 12}};
+  for (const auto& r : reads) check(r.offset, r.count, 1);
+  std::vector<std::thread> threads;
+  for (uint32_t t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      std::mt19937 random(t);
+      uint32_t offset = 0;
+      for (int i = 0; i < 2000; ++i) {
+        const uint32_t count = 1 + random() % 2000;
+        offset = random() % 8 ? offset + random() % 3000 : random() % kLength;
+        if (offset >= kLength) offset = random() % kLength;
+        check(offset, count, 1);
+        offset += count;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  file.Close();
+  write(kLength, 2);
+  ASSERT_EQ(file.Open(CFile::kModeRead), kNoErr);
+  for (const auto& r : reads) check(r.offset, r.count, 2);
 }
 
 TEST_F(FileTest, GetLengthLeavesTheFileAsItWas) {

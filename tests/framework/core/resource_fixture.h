@@ -14,7 +14,7 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "spool_fixture.h"
-#include "tools/res_compiler.h"
+#include "tools/res_lists.h"
 #include "tools/res_store.h"
 
 class ResourceTest : public SpoolAppTest {
@@ -42,11 +42,11 @@ class ResourceTest : public SpoolAppTest {
   }
   static std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
-  // A resource source compiled as resbuild compiles it.
+  // An indexed list or element set compiled as resbuild compiles it.
   static std::vector<uint8_t> Compiled(const std::string& kind, const std::string& source) {
     std::vector<uint8_t> bytes;
     std::string error;
-    EXPECT_TRUE(CompileSource(kind, source, &bytes, &error)) << error;
+    EXPECT_TRUE(CompileIndexedList(kind, source, &bytes, &error)) << error;
     return bytes;
   }
   static void Store(CResourceEnv& env, const SSpoolKey& key, const std::vector<uint8_t>& bytes) {

@@ -52,6 +52,36 @@ TEST_F(SpoolTableTest, AppendGrowsByTheLargerOfShortfallAndStep) {
   EXPECT_EQ(Records(*table), expected);
 }
 
+// A table that is never stored with its room grows by half its capacity once that beats its step;
+// every other keeps growing by the step, so that a stored table holds no more room than before.
+TEST_F(SpoolTableTest, AGeometricTableGrowsByHalfItsCapacity) {
+  struct SGeometric : Table {
+    using Table::Table;
+    using Table::SetGeometric;
+  };
+  SDynTableLayout layout;
+  layout.SetSized(DataEnv(), 4, 0);
+  layout.range = SRange{0, 8};
+  SGeometric geometric(layout, SSpoolTableSpec{});
+  geometric.SetGeometric(true);
+  auto stepped = NewDynTable(DataEnv(), 0, 8);
+  uint32_t growths = 0, capacity = 0;
+  for (uint32_t v = 0; v < 20000; ++v) {
+    ASSERT_TRUE(geometric.Append(&v));
+    ASSERT_TRUE(stepped->Append(&v));
+    if (geometric.GetCapacity() != capacity) {
+      ++growths;
+      if (capacity >= 16) {
+        EXPECT_EQ(geometric.GetCapacity(), capacity + capacity / 2) << v;
+      }
+      capacity = geometric.GetCapacity();
+    }
+  }
+  EXPECT_LT(growths, 25u);
+  EXPECT_EQ(stepped->GetCapacity(), 20000u);
+  EXPECT_EQ(Records(geometric), Records(*stepped));
+}
+
 TEST_F(SpoolTableTest, AFullTableWithoutStepRefusesAndStaysAsItWas) {
   auto table = NewDynTable(DataEnv(), 2, 0);
   const uint32_t one = 1;

@@ -42,6 +42,25 @@ TEST_F(DynTableTest, GrowsByTheLargerOfShortfallAndStep) {
   EXPECT_EQ(table[43], 0);
 }
 
+// Filled record by record, a table grows by half its capacity once that is more than its step, so that
+// it moves its records a few dozen times for a hundred thousand of them rather than thousands.
+TEST_F(DynTableTest, ALargeTableGrowsByHalfItsCapacity) {
+  CDynTable<int32_t> table(SRange{0, 8});
+  uint32_t growths = 0, capacity = 0;
+  for (int32_t v = 0; v < 100000; ++v) {
+    ASSERT_TRUE(table.Append(v));
+    if (table.GetCapacity() != capacity) {
+      ++growths;
+      if (capacity >= 16) {
+        EXPECT_EQ(table.GetCapacity(), capacity + capacity / 2) << v;
+      }
+      capacity = table.GetCapacity();
+    }
+  }
+  EXPECT_LT(growths, 30u);
+  EXPECT_EQ(table[99999], 99999);
+}
+
 TEST_F(DynTableTest, InsertAtMovesRecordsUp) {
   CDynTable<int32_t> table(SRange{0, 4});
   for (int32_t v : {1, 2, 3}) ASSERT_TRUE(table.Append(v));

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "app_fixture.h"
-#include "framework/core/ui_services.h"
 
 namespace {
 
@@ -109,27 +108,6 @@ TEST_F(AppTest, ControlQEndsTheRun) {
   app->Run();
   EXPECT_TRUE(app->HasStarted());
   EXPECT_LT(app->steps, 1000u);
-}
-
-TEST_F(AppTest, ShiftSpaceTogglesTheMenuBarAndControlShiftSpaceTheConsole) {
-  ShowMain();
-  app->SetMenuBarAutoHide(false);
-  ASSERT_TRUE(app->IsMenuBarHidden());
-  Script("key 16\nwait 5\nkey 32\nwait 50\nkeyup 32\nkeyup 16\n");
-  RunScript();
-  EXPECT_FALSE(app->IsMenuBarHidden());
-  EXPECT_TRUE(headless::IsMenuBarShown(Main()));
-
-  ShowMain();
-  CDesktopConsole* console = app->GetConsole();
-  ASSERT_FALSE(console->IsConsoleVisible());
-  Script("key 17\nkey 16\nwait 5\nkey 32\nwait 50\nkeyup 32\nkeyup 16\nkeyup 17\n");
-  RunScript();
-  EXPECT_TRUE(console->IsConsoleVisible());
-  EXPECT_FALSE(app->IsMenuBarHidden());
-  Script("key 17\nkey 16\nwait 5\nkey 32\nwait 50\nkeyup 32\nkeyup 16\nkeyup 17\n");
-  RunScript();
-  EXPECT_FALSE(console->IsConsoleVisible());
 }
 
 TEST_F(AppTest, AutoHideFollowsThePointerAtEachHeartbeat) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Canvases on the real back end, on the display that xvfb-run gives (no window manager, so windows
+# Canvases on the real back end, on a virtual display of its own (no window manager, so windows
 # sit exactly where they are placed): canvas_gtk_check shows a red canvas centred by its "canv"
 # record and a blue one at (50, 100); their windows must be where and what the records say, take a
 # press, move and hide. No run may print a sanitizer report.

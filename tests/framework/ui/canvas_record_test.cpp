@@ -8,6 +8,7 @@
 #include "framework/ui/canvas.h"
 #include "platform/headless.h"
 #include "tests/framework/core/resource_fixture.h"
+#include "tools/res_compiler.h"
 
 namespace {
 
@@ -30,7 +31,10 @@ class CanvasRecordTest : public ResourceTest {
     ResourceTest::TearDown();
   }
   void StoreCanvas(uint32_t number, const char* name, const std::string& source) {
-    ASSERT_EQ(StoreCompiled(*env, Key("canv", number, name), "canv", Compiled("canv", source)), kNoErr);
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(CompileSource("canv", source, &bytes, &error)) << error;
+    ASSERT_EQ(StoreCompiled(*env, Key("canv", number, name), "canv", bytes), kNoErr);
   }
   // The stored bytes of a record, as the file holds them.
   std::vector<uint8_t> Stored(uint32_t number) {

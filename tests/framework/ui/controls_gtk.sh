@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Menus, a text field, the scrolling pop-up and the console on the real back end, on the display that
-# xvfb-run gives (no window manager): controls_gtk_check puts a "Test" menu into the main window's
+# Menus, a text field, the scrolling pop-up and the console on the real back end, on a virtual display
+# of its own (no window manager): controls_gtk_check puts a "Test" menu into the main window's
 # menu bar, a numeric field on a grey canvas, and answers commands. Choosing the menu's third item
 # must send the menu-select message with item 3 and the menu's handle, then the command 3; typing
 # "12a.5" into the field must leave "12.5" and Return must reach the canvas as character 13; the

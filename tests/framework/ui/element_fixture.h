@@ -16,6 +16,7 @@
 #include "framework/ui/element.h"
 #include "framework/ui/ui_message.h"
 #include "tests/framework/core/resource_fixture.h"
+#include "tools/res_compiler.h"
 
 inline SElementDesc Desc(const SRect& rect, bool shown = true, const char* name = nullptr) {
   SElementDesc desc;
@@ -44,6 +45,14 @@ inline std::vector<int32_t> SendEachEvent(CElement& element, SPointHV point,
 
 class ElementTest : public ResourceTest {
  protected:
+  // A source of any kind the resource compiler takes (layout records and menus besides the indexed
+  // lists), compiled as resbuild compiles it.
+  static std::vector<uint8_t> Compiled(const std::string& kind, const std::string& source) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_TRUE(CompileSource(kind, source, &bytes, &error)) << error;
+    return bytes;
+  }
   // An empty table of element rows in the objects environment, as element sets give their parents.
   SDynTableLayout Container() const {
     SDynTableLayout layout;

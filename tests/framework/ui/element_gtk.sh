@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# An element tree on the real back end, on the display that xvfb-run gives: element_gtk_check shows
+# An element tree on the real back end, on a virtual display of its own: element_gtk_check shows
 # a 300 x 200 canvas at (100, 100) whose switcher shows the red page (a red box at (20, 20) to
 # (120, 120) and a green button at (20, 150) to (80, 190)); clicking the button opens the blue page
 # (a blue box at (150, 50) to (250, 150)), and its button brings the red page back. The pixels must

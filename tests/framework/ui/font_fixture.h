@@ -15,8 +15,7 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/outline_font.h"
-#include "tools/font_builder.h"
-#include "tools/res_store.h"
+#include "tools/record_store.h"
 
 inline SGlyphOutline RectangleGlyph(float width, float height, float advance) {
   SGlyphOutline glyph;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/core/ordax.h"
+#include "framework/ui/register_ui_services.h"
 #include "platform/clock.h"
 #include "platform/gtk_backend.h"
 #include "tests/framework/core/app_fixture.h"
@@ -74,6 +75,7 @@ inline int RunGtkCheck(int argc, char** argv, int (*run)(COrdaxApp& app, const s
     return 2;
   }
   platform::EnableGtkBackend();
+  RegisterUiServices();
   if (InitOrdax() != 0) return 1;
   int status = 1;
   {

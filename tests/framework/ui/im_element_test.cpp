@@ -315,6 +315,15 @@ TEST_F(ImElementTest, IndexedListsLoadElementPicturesSharedOrCopied) {
   EXPECT_EQ(SharedRows(), 0u);
 }
 
+// Through the element, a named picture of the file that is not there is not found, and a numbered one
+// copied from the resources is read.
+TEST_F(ImElementTest, IndexedListsOfPicturesMissingOrCopied) {
+  Put("ixim", 15, "", "0 name \"logo\" file\n");
+  Put("ixim", 16, "", "0 number 1 resource\n");
+  EXPECT_EQ(CIxImage(env.get(), 15, CIxImage::kNone).GetResult(), kErrObjectNotFound);
+  EXPECT_EQ(CIxImage(env.get(), 16, CIxImage::kNone).GetResult(), kNoErr);
+}
+
 TEST_F(ImElementTest, ElementSetsBuildImageElementsThatDrawInTheTree) {
   Put("elem", 1, "", "name \"picture\"\nrect 40 50 50 60\nflags 1\n");
   Put("imel", 1, "", "picture 1\nflags 0x21\n");

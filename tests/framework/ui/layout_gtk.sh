@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The test dialog on the real back end, on the display that xvfb-run gives (1280 × 1024): resbuild
+# The test dialog on the real back end, on a virtual display of its own (1280 × 1024): resbuild
 # compiles testdialog.layout; quarn2-layout shows it with its shadows, centred, as a window titled
 # "test dialog" at 520,432 of 248 × 168. What the display shows equals, pixel for pixel, the tool's
 # shots taken on GTK and headless, its title's text included; a click on "ok" prints its message, the

@@ -15,6 +15,7 @@
 #include "framework/core/mem_pool.h"
 #include "platform/menu.h"
 #include "tests/framework/core/resource_fixture.h"
+#include "tools/res_compiler.h"
 
 namespace {
 
@@ -192,7 +193,10 @@ class MenuResourceTest : public MenuTest {
     MenuTest::TearDown();
   }
   void StoreMenu(uint32_t number, const std::string& source) {
-    ASSERT_EQ(StoreCompiled(*env, Key("menu", number), "menu", Compiled("menu", source)), kNoErr);
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(CompileSource("menu", source, &bytes, &error)) << error;
+    ASSERT_EQ(StoreCompiled(*env, Key("menu", number), "menu", bytes), kNoErr);
   }
   // Writes a word of a stored menu's header, as a damaged file would hold it.
   void PatchHeader(uint32_t number, uint32_t offset, uint32_t value) {

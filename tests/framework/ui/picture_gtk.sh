@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Pictures on the real back end, on the display that xvfb-run gives: picture_gtk_check shows a
+# Pictures on the real back end, on a virtual display of its own: picture_gtk_check shows a
 # backdrop canvas at (100, 100) whose red and blue picture lies at (100, 50) over grey, and a composed
 # canvas at (100, 400) with the same picture at (0, 0), a green box at (150, 20) to (250, 80) casting
 # its shadow to the right and below, and a yellow picture at (20, 120) with its own shadow. The

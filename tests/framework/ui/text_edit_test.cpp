@@ -163,8 +163,8 @@ TEST_F(TextEditTest, AFullFieldTakesOnlyBackspaceOrACharacterOverASelection) {
   EXPECT_STREQ(field->GetText(), "");
 }
 
-// Return and Escape go to the dialog as characters; Tab goes to the callback with the pointer; keys
-// the control acted on go to the callback as well.
+// Return and Escape go to the dialog as characters; Tab goes to the callback with the pointer; the
+// arrows up and down and the keys the control acted on go to the callback as well.
 TEST_F(TextEditTest, KeysGoToTheDialogTheCallbackOrTheControl) {
   field->SetText("ab");
   Type("move 150 150\nkey 0x0D\nkeyup 0x0D\nkey 0x1B\nkeyup 0x1B\n");
@@ -196,6 +196,15 @@ TEST_F(TextEditTest, KeysGoToTheDialogTheCallbackOrTheControl) {
   EXPECT_EQ(gReported[0].x, 0);  // only Tab carries the pointer
   EXPECT_EQ(gReported[1].message, platform::kWmKeyDown);
   EXPECT_EQ(gReported[1].key, uint32_t(platform::kVkLeft));
+
+  // The arrows up and down, which the control leaves alone, are the callback's: they step numbers.
+  gReported.clear();
+  Type("key 0x26\nkeyup 0x26\nkey 0x28\nkeyup 0x28\n");
+  ASSERT_EQ(gReported.size(), 2u);
+  EXPECT_EQ(gReported[0].key, 38u);
+  EXPECT_EQ(gReported[1].key, 40u);
+  EXPECT_EQ(gReported[1].message, platform::kWmKeyDown);
+  EXPECT_STREQ(field->GetText(), "ab5");
 }
 
 TEST_F(TextEditTest, TheReturnKeyReachesTheParentAsCharacterThirteen) {

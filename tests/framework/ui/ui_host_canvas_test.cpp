@@ -15,7 +15,7 @@
 #include "platform/system.h"
 #include "tests/framework/ui/host_fixture.h"
 #include "tools/layout_source.h"
-#include "tools/res_store.h"
+#include "tools/record_store.h"
 
 namespace {
 

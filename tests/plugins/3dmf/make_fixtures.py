@@ -26,8 +26,8 @@ def translate(x, y, z):
     return O('Translate', Points((x, y, z)))
 
 
-def polygon(cls, points):
-    return O(cls, U32(len(points)), Points(*points))
+def polygon(cls, points, label=None):
+    return O(cls, U32(len(points)), Points(*points), label=label)
 
 
 def mesh(vertices, faces):
@@ -55,6 +55,7 @@ def unicode_text(count, data, **options):
 
 
 SQUARE = [(0, 0, 0), (4, 0, 0), (4, 4, 0), (0, 4, 0)]
+NOTCH = [(0, 0, 0), (4, 0, 0), (4, 4, 0), (2, 1, 0), (0, 4, 0), (-1, 2, 0)]
 HOLE = [(1, 1, 0), (3, 1, 0), (3, 3, 0), (1, 3, 0)]
 PENTAGON = [(math.cos(a), math.sin(a), 0) for a in (2 * math.pi * k / 5 for k in range(5))]
 BILINEAR = [(0, 0, 0, 1), (2, 0, 1, 1), (0, 2, 0, 1), (2, 2, 1, 1)]
@@ -171,6 +172,15 @@ FIXTURES = {
     'reference-group': Scene([BeginGroup('g1'), translate(1, 0, 0), point(0, 0, 0), EndGroup(), point(0, 0, 0),
                               Reference(1)], toc=[(1, 'g1')]),
     'external-reference': Scene([Container(Reference(1), O('UnixPath', Str('/tmp/elsewhere.b3d'))), point(0, 0, 0)]),
+    # A notched polygon placed four times, by References through transforms and as four copies.
+    'reference-notch-placed': Scene([polygon('Polygon', NOTCH, label='n1'),
+                                     BeginGroup(), translate(10, 0, 0), Reference(1), EndGroup(),
+                                     BeginGroup(), O('Scale', Points((2, 3, 1))), Reference(1), EndGroup(),
+                                     Reference(1)], toc=[(1, 'n1')]),
+    'copies-notch-placed': Scene([polygon('Polygon', NOTCH),
+                                  BeginGroup(), translate(10, 0, 0), polygon('Polygon', NOTCH), EndGroup(),
+                                  BeginGroup(), O('Scale', Points((2, 3, 1))), polygon('Polygon', NOTCH), EndGroup(),
+                                  polygon('Polygon', NOTCH)]),
     # The driver.
     'header-only': Scene([]),
     # Faults, each ended by its bound.

@@ -217,7 +217,9 @@ TEST_F(OsprelImportTest, LongExpansionsReportTheirEntryAndCanBeCancelled) {
   EXPECT_EQ(fHost.Meshes().size(), 1u);
 }
 
-TEST_F(OsprelImportTest, HostFailuresAreNotSuccess) {
+// A refusal of the host answers 2, as the 3DMF plug-in's do, whatever the host answered; every mesh
+// is taken back but after a refused end of the import, when the host has them already.
+TEST_F(OsprelImportTest, HostRefusalsAnswerTwo) {
   const struct {
     const char* name;
     int32_t slot;
@@ -225,14 +227,32 @@ TEST_F(OsprelImportTest, HostFailuresAreNotSuccess) {
   } cases[] = {
       {"begin import refused", QN_SLOT_BEGIN_IMPORT, 7},
       {"a material property refused", QN_SLOT_SET_MATERIAL_PROPERTY, 8},
-      {"a finish refused", QN_SLOT_FINISH_OBJECT, 2},
+      {"a finish refused", QN_SLOT_FINISH_OBJECT, 19},
+      {"the end of the import refused", QN_SLOT_END_IMPORT, 9},
   };
   for (const auto& c : cases) {
     fHost.Reset();
     fHost.AnswerAt(c.slot, 1, c.answer);
-    EXPECT_NE(fHost.Import(Fixture("colours")), 0) << c.name;
-    ExpectNothingLeft(fHost, c.name);
+    EXPECT_EQ(fHost.Import(Fixture("colours")), 2) << c.name;
+    if (c.slot != QN_SLOT_END_IMPORT) ExpectNothingLeft(fHost, c.name);
   }
+}
+
+// After a failure the meshes go in the order they were made, each finished and then deleted before
+// the next.
+TEST_F(OsprelImportTest, AFailedImportFinishesAndDeletesEachMeshInTurn) {
+  fHost.AnswerAt(QN_SLOT_CREATE_OBJECT, 4, 9);
+  ASSERT_EQ(fHost.Import(Fixture("colours")), 2);
+  ASSERT_EQ(fHost.Meshes().size(), 3u);
+  std::vector<std::pair<int32_t, uint32_t>> ending;
+  for (const SHostCall& call : fHost.Calls())
+    if (call.slot == QN_SLOT_FINISH_OBJECT || call.slot == QN_SLOT_DELETE_OBJECT) ending.emplace_back(call.slot, call.object);
+  std::vector<std::pair<int32_t, uint32_t>> expected;
+  for (const SRecordedMesh& mesh : fHost.Meshes()) {
+    expected.emplace_back(QN_SLOT_FINISH_OBJECT, mesh.handle);
+    expected.emplace_back(QN_SLOT_DELETE_OBJECT, mesh.handle);
+  }
+  EXPECT_EQ(ending, expected);
 }
 
 // Each of these ends by its bound: a runaway would meet CTest's time-out instead.

@@ -1,4 +1,5 @@
 // Shape font files: the header, the items, and what looking a shape up answers.
+#include "plugins/dxf/plugin_memory.h"
 #include "tests/plugins/dxf/shape_font_fixture.h"
 
 namespace osprel_test {
@@ -44,6 +45,26 @@ TEST(ShapeFontTest, FilesAsTheyAreRead) {
       EXPECT_EQ(run.strokes.size(), c.strokes) << c.what;
     }
   }
+}
+
+// A definition's byte count is only what its "*" line claims: reading takes memory for the items the
+// file holds, not for the count, however large, and keeps none for a definition cut short.
+TEST(ShapeFontTest, MemoryFollowsTheItemsNotTheClaimedCount) {
+  std::string font = kHeader;
+  for (int shape = 100; shape < 200; ++shape) font += "*" + std::to_string(shape) + ",9999,s\n";
+  font += "*65,2000000000,A\n010,0\n";
+  SetAllocationFailure(0);
+  const CFontFile file(font);
+  ASSERT_EQ(file.Code(), kShapeDrawn);
+  // The entries' table of 128 is the largest block, less than the 9,999 items of one claimed count.
+  EXPECT_LT(LargestAllocation(), 9999u * sizeof(int32_t));
+  const SShapeRun run = file.Run(65);
+  EXPECT_EQ(run.code, kShapeCut);
+  SShapeDefinition definition;
+  EXPECT_EQ(FindShape(*file.Font(), 65, &definition), kShapeCut);
+  EXPECT_EQ(definition.count, 2);
+  EXPECT_EQ(FindShape(*file.Font(), 150, &definition), kShapeCut);
+  EXPECT_EQ(definition.count, 0);
 }
 
 // Item by item, as code 8's dx: the stroke ends at x = the item's value.

@@ -179,6 +179,107 @@ TEST(Triangulator, CutsAsTheRuleReads) {
   }
 }
 
+// Twice the signed area of the polygon in its plane, and of every triangle of the result in the same
+// plane (z = 0 for these tests).
+double TwiceArea(const std::vector<SPoint>& points, const std::vector<int32_t>& corners) {
+  double twice = 0;
+  for (size_t k = 0; k < corners.size(); ++k) {
+    const SPoint& a = points[size_t(corners[k])];
+    const SPoint& b = points[size_t(corners[(k + 1) % corners.size()])];
+    twice += a[0] * b[1] - b[0] * a[1];
+  }
+  return twice;
+}
+
+// A simple polygon is covered exactly: n - 2 triangles, each turning as the polygon turns, whose
+// areas add up to the polygon's.
+void ExpectCovered(const SResult& result, const char* name) {
+  ASSERT_EQ(result.answer, kTriangulated) << name;
+  const size_t n = result.points.size();
+  ASSERT_EQ(result.triangles.size(), (n - 2) * 3) << name;
+  std::vector<int32_t> ring(n);
+  std::iota(ring.begin(), ring.end(), 0);
+  const double whole = TwiceArea(result.points, ring);
+  double sum = 0;
+  size_t wrongWay = 0;
+  for (size_t t = 0; t < n - 2; ++t) {
+    const double twice = TwiceArea(result.points, {result.triangles.begin() + std::ptrdiff_t(3 * t),
+                                                   result.triangles.begin() + std::ptrdiff_t(3 * t + 3)});
+    wrongWay += twice * whole < 0;
+    sum += twice;
+  }
+  EXPECT_EQ(wrongWay, 0u) << name;
+  EXPECT_NEAR(sum, whole, 1e-6 * std::fabs(whole)) << name;
+}
+
+// A comb of that many vertices whose teeth hang from a bar towards the spine, below the line from the
+// leftmost corner's neighbours: the splitting rule would visit every point for each tooth.
+std::vector<SPoint> Comb(int32_t vertices) {
+  const int32_t teeth = (vertices - 4) / 4;
+  const double width = 2 * teeth + 1, height = 10;
+  std::vector<SPoint> comb = {{0, 0, 0}, {width, 0, 0}, {width, height, 0}};
+  for (int32_t k = teeth - 1; k >= 0; --k) {
+    comb.push_back({2.0 * k + 2, height, 0});
+    comb.push_back({2.0 * k + 2, 0.5, 0});
+    comb.push_back({2.0 * k + 1, 0.5, 0});
+    comb.push_back({2.0 * k + 1, height, 0});
+  }
+  comb.push_back({0, height, 0});
+  return comb;
+}
+
+// Polygons on which the splitting rule would work too long are cut by ears: a convex one, whose every
+// cut the rule makes at an ear, gets the rule's very triangles; a comb, a spiral and a zigzag of many
+// points are covered exactly; a polygon that crosses itself still gives n - 2 triangles.
+TEST(Triangulator, PolygonsTooLongForTheRuleAreCutByEars) {
+  // Half a disc: its straight side sends the rule across every point of the arc for each cut.
+  std::vector<SPoint> halfDisc = {{-1000, 0, 0}};
+  constexpr int kArc = 2000;
+  for (int i = 0; i <= kArc; ++i) {
+    const double angle = M_PI * i / kArc;
+    halfDisc.push_back({1000 * std::cos(angle), 1000 * std::sin(angle) + 1e-3 * (i == 0), 0});
+  }
+  {
+    TriangulationWork work;
+    ASSERT_EQ(InitTriangulation(work, int32_t(halfDisc.size())), kTriangulated);
+    for (size_t i = 0; i < halfDisc.size(); ++i) {
+      work.x[i] = halfDisc[i][0];
+      work.y[i] = halfDisc[i][1];
+      work.z[i] = halfDisc[i][2];
+    }
+    ASSERT_EQ(Triangulate(work), kTriangulated);
+    const std::vector<int32_t> cut(work.triangles, work.triangles + work.triangleCount * 3);
+    EXPECT_EQ(cut, SplitAsTheRuleReads(work.u, work.v, work.pointCount));
+    FreeTriangulation(work);
+  }
+  ExpectCovered(TriangulatePoints(halfDisc), "half a disc");
+  ExpectCovered(TriangulatePoints(Comb(100000)), "a comb of 100,000 vertices");
+
+  std::vector<SPoint> spiral;
+  constexpr int kTurns = 400;
+  for (int i = 0; i < kTurns * 50; ++i) {
+    const double angle = 2 * M_PI * i / 50, radius = 10 + 3 * angle;
+    spiral.push_back({radius * std::cos(angle), radius * std::sin(angle), 0});
+  }
+  for (int i = kTurns * 50 - 1; i >= 0; --i) {
+    const double angle = 2 * M_PI * i / 50, radius = 11 + 3 * angle;
+    spiral.push_back({radius * std::cos(angle), radius * std::sin(angle), 0});
+  }
+  ExpectCovered(TriangulatePoints(spiral), "a spiral band of 40,000 vertices");
+
+  std::vector<SPoint> zigzag = {{0, -1, 0}};
+  for (int i = 0; i <= 30000; ++i) zigzag.push_back({double(i), i % 2 ? 5.0 : 1.0, 0});
+  zigzag.push_back({30000, -1, 0});
+  ExpectCovered(TriangulatePoints(zigzag), "a zigzag of 30,003 vertices");
+
+  std::mt19937 random(7);
+  std::vector<SPoint> tangle;
+  for (int i = 0; i < 20000; ++i) tangle.push_back({double(random() % 1000), double(random() % 1000), 0});
+  const SResult crossing = TriangulatePoints(tangle);
+  ASSERT_EQ(crossing.answer, kTriangulated);
+  EXPECT_EQ(crossing.triangles.size(), (crossing.points.size() - 2) * 3);
+}
+
 int gAllocations = 0;
 int gFailAt = 0;
 

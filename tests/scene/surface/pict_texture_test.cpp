@@ -2,7 +2,10 @@
 // picture beside the texture, copies, and a picture read from a BMP file made by ImageMagick.
 #include <gtest/gtest.h>
 
+#include "framework/core/file_spec.h"
 #include "framework/image/bitmap_file.h"
+#include "platform/alloc.h"
+#include "scene/factory.h"
 #include "material_fixture.h"
 #include "tests/tools/run_tool.h"
 
@@ -155,6 +158,36 @@ TEST_F(PictureTexture, ADuplicateCopiesNameAndPixels) {
   }
   delete copy;
   delete texture;
+}
+
+// Made into a table it is listed there; refused, nothing of it stays and the out pointer is empty.
+TEST_F(PictureTexture, NewEntersTheTableOrLeavesNothing) {
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<CPictTexture>(ObjectsEnv(), key, spec);
+  const uint32_t rows = table->GetCount();
+  CPictTexture* made = nullptr;
+  ASSERT_EQ(CPictTexture::New(&made, table, key, spec), 0);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->GetOwningTable(), table);
+  EXPECT_EQ(table->GetCount(), rows + 1);
+
+  CFileSpec nowhere;
+  ASSERT_EQ(nowhere.Set((folder + "/missing/swap.tmp").c_str()), 0);
+  CSpoolEnv unready(&nowhere, GetObjectPool(), SRange{32, 32}, 0, false, nullptr, 0);
+  MakeCreationKey<CPictTexture>(&unready, key, spec);
+  CPictTexture* refused = made;
+  EXPECT_EQ(CPictTexture::New(&refused, table, key, spec), 13);
+  EXPECT_EQ(refused, nullptr);
+  MakeCreationKey<CPictTexture>(ObjectsEnv(), key, spec);
+  // Enough refusals for the pool's second try and its recovery's own allocations.
+  platform::FailNextAllocations(100);
+  refused = made;
+  const int32_t outOfMemory = CPictTexture::New(&refused, table, key, spec);
+  platform::FailNextAllocations(0);
+  EXPECT_NE(outOfMemory, 0);
+  EXPECT_EQ(refused, nullptr);
+  EXPECT_EQ(table->GetCount(), rows + 1);
 }
 
 // ---- a picture from a file

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app_fixture.h"
+#include "tests/framework/core/app_fixture.h"
 #include "panels/io_progress.h"
 #include "platform/clock.h"
 
@@ -88,6 +88,18 @@ TEST_F(IOProgressTest, PumpsAtMostEveryThirtyTicks) {
   AdvanceVirtualClock(30 * 1000 / 60 + 20);
   ProgressUpdate("now", 3, 10);
   EXPECT_EQ(seen, 1);
+}
+
+// A count that stands still redraws nothing, but the queue is served every thirty ticks all the same:
+// a caller that reports the same count for a while still hears Escape.
+TEST_F(IOProgressTest, AnUnchangedCountStillHearsTheCancel) {
+  Begin();
+  AdvanceVirtualClock(1000);
+  ProgressUpdate("moved", 1, 10);  // restarts the pump timer
+  AdvanceVirtualClock(30 * 1000 / 60 + 20);
+  PostMessage(Main(), kWmKeyDown, kVkEscape, 1);
+  EXPECT_EQ(ProgressUpdate("still", 1, 10), 24);
+  EXPECT_EQ(dialog->GetStatus(), "moved");
 }
 
 TEST_F(IOProgressTest, EscapeCancelsOtherInputIsDropped) {

@@ -9,7 +9,7 @@
 #include "framework/core/ex_system.h"
 #include "framework/core/progress.h"
 #include "framework/ui/element_types.h"
-#include "resource_fixture.h"
+#include "tests/framework/core/resource_fixture.h"
 
 namespace {
 

@@ -1,0 +1,14 @@
+#include "panels/register_panel_services.h"
+
+#include "framework/core/panel_services.h"
+#include "panels/io_progress.h"
+
+namespace {
+
+constexpr SPanelServices kServices = {
+    [](CResourceEnv* environment) -> CIOProgressDialog* { return new CIOProgress(environment); },
+};
+
+}  // namespace
+
+void RegisterPanelServices() { SetPanelServices(&kServices); }

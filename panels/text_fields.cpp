@@ -1,0 +1,33 @@
+#include "panels/text_fields.h"
+
+#include "framework/core/window_handler.h"
+#include "framework/ui/element.h"
+#include "framework/ui/text_edit.h"
+
+namespace {
+
+constexpr uint32_t kTab = 9;
+
+}  // namespace
+
+int32_t DialogFieldOnPress(STextFields& state, CElement* element, CElement** handled, SPointHV point,
+                           SWinEvent* event) {
+  if (state.pressMakesCurrent && GetElementWindow(element)) state.field.current = element;
+  return OnFieldPress(state.field, element, handled, point, event);
+}
+
+int32_t DialogFieldOnHover(STextFields& state, CElement* element, SPointHV point) {
+  return OnFieldHover(state.field, element, point);
+}
+
+int32_t DialogFieldOnKey(STextFields& state, CElement* element, CElement** handled, SWinEvent* event) {
+  // A name field is alone in its dialog: Tab has nowhere to go.
+  if (event && event->key == kTab && FieldHasFocus(GetElementWindow(element))) {
+    if (handled) *handled = element;
+    return 0;
+  }
+  // The numeric routine sends the message with the "holds text" word; a text field's arrows change
+  // nothing, since only a numeric field steps.
+  state.field.messageWord = SNumericFields::kKnownWord;
+  return OnFieldKey(state.field, element, handled, event);
+}

@@ -1,0 +1,43 @@
+// A progress dialog that records what the progress display tells it, registered in place of the
+// palettes' dialog (which comes after the documents) while an object of CRecordedProgress lives.
+#pragma once
+
+#include <string>
+
+#include "framework/core/panel_services.h"
+
+class CRecordingProgressDialog : public CIOProgressDialog {
+ public:
+  bool IsReady() const override { return true; }
+  platform::WindowHandle GetWindow() const override { return nullptr; }
+  bool IsRunning() const override { return true; }
+  void Reset() override {}
+  void Activate() override {}
+  void Show() override {}
+  void Update() override {}
+  void Hide() override {}
+  void RaiseNesting() override {}
+  void LowerNesting() override {}
+  void SetDescription(const char* text) override { fDescription = text ? text : ""; }
+  void SetStatus(const char* text) override { fStatus = text ? text : ""; }
+  void SetPercent(int32_t) override {}
+  void NoOp(const char*) override {}
+
+  const std::string& GetDescription() const { return fDescription; }
+  const std::string& GetStatus() const { return fStatus; }
+
+ private:
+  std::string fDescription;
+  std::string fStatus;
+};
+
+class CRecordedProgress {
+ public:
+  CRecordedProgress() { SetPanelServices(&kServices); }
+  ~CRecordedProgress() { SetPanelServices(nullptr); }
+
+ private:
+  static constexpr SPanelServices kServices = {
+      [](CResourceEnv*) -> CIOProgressDialog* { return new CRecordingProgressDialog; },
+  };
+};
