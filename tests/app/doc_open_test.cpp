@@ -58,7 +58,8 @@ class DocOpen : public DocCommandsTest {
   }
 
   // The document of BuildScene saved as name in a window of its own, with the settings words given
-  // and, unless picture is 0, a picture of that colour beside it. Its things' lines.
+  // and, unless picture is 0, a picture of that colour beside it, as a render would have left it.
+  // Its things' lines.
   std::vector<std::string> SaveScene(const std::string& name, std::function<void(CDocSettings&)> words = nullptr,
                                      uint32_t picture = 0) {
     EXPECT_EQ(Make(), 0);
@@ -69,6 +70,9 @@ class DocOpen : public DocCommandsTest {
     }
     Answer("save " + Path(name));
     EXPECT_EQ(window->SaveDocument(0), 0);
+    if (picture) {
+      EXPECT_EQ(SaveImageAsBmp(Spec(name.substr(0, name.rfind('.')) + ".bmp"), window->GetRenderedImage(), true), 0);
+    }
     std::vector<std::string> lines = Describe(window->GetSceneTable());
     if (words) {
       // The words as stored: the window's record rewritten into the saved file.

@@ -241,7 +241,7 @@ TEST_F(OsprelImportTest, HostRefusalsAnswerTwo) {
 // After a failure the meshes go in the order they were made, each finished and then deleted before
 // the next.
 TEST_F(OsprelImportTest, AFailedImportFinishesAndDeletesEachMeshInTurn) {
-  fHost.AnswerAt(QN_SLOT_CREATE_OBJECT, 4, 9);
+  fHost.AnswerAt(QN_SLOT_CREATE_OBJECT, 4, 13);
   ASSERT_EQ(fHost.Import(Fixture("colours")), 2);
   ASSERT_EQ(fHost.Meshes().size(), 3u);
   std::vector<std::pair<int32_t, uint32_t>> ending;
