@@ -38,25 +38,27 @@ int32_t CQuarnApp::HandleCommandLine(const char* commandLine) {
 
 // Three swap files "qspool<n>.tmp", n + 1 and n + 2 in the temporary folder. A file another running
 // instance holds cannot be deleted (-54), and then the next three numbers are tried; one left behind
-// by a run that was killed is deleted and used again.
+// by a run that was killed is deleted and used again. Two instances starting at once can both find
+// the same numbers free: the one that then fails to make its files goes on to the next three.
 void CQuarnApp::Init(const CFileSpec*, const CFileSpec*, const CFileSpec*) {
   CFileSpec specs[3];
   CFileSpec temporary;
+  bool made = false;
   if (CFileSpec::MakeTemp(temporary) == kNoErr) {
     const std::string folder = platform::FolderOf(temporary.GetPath());
     auto name = [&folder](uint32_t n) { return folder + "/qspool" + std::to_string(n) + ".tmp"; };
-    for (uint32_t n = 0; n <= kLastSwapNumber; n += 3) {
-      specs[0].Set(name(n).c_str());
-      if (CFile(specs[0]).Delete() == kErrPermission) continue;
-      for (uint32_t i = 1; i < 3; ++i) {
+    for (uint32_t n = 0; n <= kLastSwapNumber && !made; n += 3) {
+      bool held = false;
+      for (uint32_t i = 0; i < 3 && !held; ++i) {
         specs[i].Set(name(n + i).c_str());
-        CFile(specs[i]).Delete();
+        held = CFile(specs[i]).Delete() == kErrPermission;
       }
-      break;
+      if (held) continue;
+      made = CreateSpoolEnvironments(&specs[0], &specs[1], &specs[2]);
     }
   }
-  // When every number is held, the second and third specs stay empty and the environments fail.
-  CAppl::Init(&specs[0], &specs[1], &specs[2]);
+  // When every number is held, or the files cannot be made, the start stops with the message.
+  CompleteInit(made);
 }
 
 void CQuarnApp::Term() { CAppl::Term(); }

@@ -168,6 +168,11 @@ void CAppl::RunModal() {
 }
 
 void CAppl::Init(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, const CFileSpec* dataSwap) {
+  CompleteInit(CreateSpoolEnvironments(objectsSwap, discardSwap, dataSwap));
+}
+
+bool CAppl::CreateSpoolEnvironments(const CFileSpec* objectsSwap, const CFileSpec* discardSwap,
+                                    const CFileSpec* dataSwap) {
   // The objects environment answers its own pool's recovery, entered below; the other two share the
   // data pool, where dropping discardable data (lower priority) comes before writing data out.
   fObjectsSpoolEnv = new CSpoolEnv(objectsSwap, GetObjectPool(), SRange{64, 64}, 0, false, nullptr, 0x3FFFFFFF);
@@ -175,8 +180,18 @@ void CAppl::Init(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, con
                                 0x3FFFFBFF);
   fDataSpoolEnv = new CSpoolEnv(dataSwap, nullptr, SRange{128, 64}, 0, true, &CSpoolSys::HandleMemoryRecovery,
                                 0x400003FF);
-  if (!fObjectsSpoolEnv || !fObjectsSpoolEnv->IsValid() || !fDiscardEnv || !fDiscardEnv->IsValid() ||
-      !fDataSpoolEnv || !fDataSpoolEnv->IsValid()) {
+  if (fObjectsSpoolEnv && fObjectsSpoolEnv->IsValid() && fDiscardEnv && fDiscardEnv->IsValid() && fDataSpoolEnv &&
+      fDataSpoolEnv->IsValid())
+    return true;
+  // Those that were made delete the swap files they created, so that another set can be tried.
+  DeleteAndClear(fDataSpoolEnv);
+  DeleteAndClear(fDiscardEnv);
+  DeleteAndClear(fObjectsSpoolEnv);
+  return false;
+}
+
+void CAppl::CompleteInit(bool environmentsMade) {
+  if (!environmentsMade) {
     // The swap files go in the temporary folder: when that is the reason, the message names it.
     std::string text = "Unexpected error while creating the virtual memory environments.";
     if (const std::string why = platform::TempFolderReason(); !why.empty())

@@ -49,6 +49,11 @@ class CAppl : public CBaseObject {
   // tolerate that their opening phase never ran.
   virtual void Init(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, const CFileSpec* dataSwap);
   virtual void Term();
+  // Init in two steps, for a caller that tries several sets of swap files: the first makes the three
+  // virtual memory environments or, failing, none (and says nothing); the second finishes Init when
+  // they stand, and otherwise reports the failure and quits.
+  bool CreateSpoolEnvironments(const CFileSpec* objectsSwap, const CFileSpec* discardSwap, const CFileSpec* dataSwap);
+  void CompleteInit(bool environmentsMade);
   virtual void OpenResourceEnvironment(const CFileSpec* spec);
   virtual void CloseResourceEnvironment();
   virtual void CreateFragmentSystem(const char* listName);

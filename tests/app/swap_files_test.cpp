@@ -119,6 +119,19 @@ TEST_F(SwapFiles, FilesLeftByAKilledRunAreDeletedAndUsedAgain) {
   EXPECT_TRUE(Names().empty());
 }
 
+// What a second instance starting at the same moment does to the first: the numbers looked free, yet
+// their files cannot be made. The start goes on to the next three and leaves nothing of the first try.
+TEST_F(SwapFiles, NumbersWhoseFilesCannotBeMadeAreLeftForTheNextThree) {
+  fs::create_directory(Path(2));
+  app->Init(nullptr, nullptr, nullptr);
+  EXPECT_TRUE(platform::headless::ShownBoxes().empty());
+  EXPECT_EQ(PathOf(app->GetObjectsEnv()), Path(3));
+  EXPECT_EQ(PathOf(app->GetDataEnv()), Path(5));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"qspool2.tmp", "qspool3.tmp", "qspool4.tmp", "qspool5.tmp"}));
+  app->Term();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"qspool2.tmp"}));
+}
+
 TEST_F(SwapFiles, WhenEveryNumberIsHeldTheStartStops) {
   for (uint32_t n = 0; n <= 99; n += 3) HoldHere(n);
   const std::vector<std::string> before = Names();
