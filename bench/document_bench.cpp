@@ -91,6 +91,7 @@ class CBench {
     setenv("QUARN2_HEADLESS", "1", 1);
     platform::IsHeadless();
     platform::UseRealClock();
+    RegisterLibraryServices();
     if (InitOrdax() != 0) return false;
     const CPrefsFile prefs;
     SApplDesc desc;
@@ -160,7 +161,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   CDocWindow* window = bench.NewWindow();
-  if (!window) return 1;
+  if (!window) {
+    std::fprintf(stderr, "document_bench: the document window could not be made\n");
+    return 1;
+  }
   const CFileSpec opened = Spec(document), merging = Spec(merged);
   const std::string name = document.substr(document.rfind('/') + 1);
   bool fine = Timed("open " + name, [&] { return window->OpenDocument(0, &opened, false); }) &&
