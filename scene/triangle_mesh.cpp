@@ -160,8 +160,10 @@ bool C3dTriangleMesh::GrowArray(uint32_t* capacity, uint32_t entries) {
   return true;
 }
 
+// A large array grows by a quarter of itself: in steps of 50 a mesh of many thousand triangles moved
+// its arrays again at every step, and its building took time in the square of its size.
 bool C3dTriangleMesh::AppendEntry(uint32_t* capacity, uint32_t* count, const void* entry, uint32_t bytes) {
-  if (*count == *capacity && !GrowArray(capacity, kGrowth)) return false;
+  if (*count == *capacity && !GrowArray(capacity, std::max(kGrowth, *capacity / 4))) return false;
   CHolder holder(this, true, false);
   if (!holder.IsLocked()) return false;
   const SArrays arrays = BindData();
