@@ -228,7 +228,7 @@ int32_t CControlPalette::BuildPreview() {
   if (const int32_t err = NewObject(&fPreviewCamera, nullptr, key, spec)) return err;
   CDocWindow* window = GetCurrentDocWindow();
   if (const int32_t err = ChoosePreviewScene(window)) return err;
-  if (window && fContext->PrepareOptimizer()) RestartPreview();
+  if (window && fContext->PrepareOptimizer(false)) RestartPreview();
   return InitPreviewCamera();
 }
 

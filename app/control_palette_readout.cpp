@@ -5,6 +5,7 @@
 // A readout text starts with its type size in two digits ("12%d%%"); the rest is the line.
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -40,6 +41,8 @@ constexpr int32_t kSmallPaletteHeight = 460;
 constexpr uint32_t kUpperLineLayout = kLayoutCentreH;
 constexpr uint32_t kFootLineLayout = kLayoutCentreH | kLayoutBottom;
 constexpr int32_t kReadoutMargin = 2;
+// A line shrunk to fit the readout keeps at least this size.
+constexpr float kLeastFittedSize = 6;
 
 constexpr int32_t kHeartbeatTicks = 5;
 constexpr int32_t kPercentDelayTicks = 20;
@@ -86,14 +89,26 @@ void CapSize(SReadoutLine& line, bool smallPalette) {
 
 // ---- the readout
 
+// A line wider than the readout is set smaller until it fits: centred, it would lose both its ends.
 void CControlPalette::SetReadoutLine(CTxElement* element, const char* words, float size) {
-  if (size > 0) {
-    if (STextStyle* style = element->GetStyle()) style->matrix = {size, 0.0f, 0.0f, size};
-    element->ReleaseAttachment(false);
-  }
-  // Through the empty text: the same buffer again would count as no change.
-  element->SetText("", false, false);
-  element->SetText(words, false, false);
+  const auto set = [element, words](float points) {
+    if (points > 0) {
+      if (STextStyle* style = element->GetStyle()) style->matrix = {points, 0.0f, 0.0f, points};
+      element->ReleaseAttachment(false);
+    }
+    // Through the empty text: the same buffer again would count as no change.
+    element->SetText("", false, false);
+    element->SetText(words, false, false);
+  };
+  set(size);
+  CElement* area = element->GetParent();
+  SRect text, readout;
+  if (!area || element->GetTextRect(&text) != kNoErr || IsEmptyRect(text)) return;
+  area->GetLocalRect(&readout);
+  const int32_t room = RectWidth(readout) - 2 * kReadoutMargin;
+  const STextStyle* style = element->GetStyle();
+  if (!style || room <= 0 || RectWidth(text) <= room) return;
+  set(std::max(kLeastFittedSize, std::floor(style->matrix.m0 * float(room) / float(RectWidth(text)))));
 }
 
 // The line's text inside its element: centred across, and at its foot or centred down.

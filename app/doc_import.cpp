@@ -8,6 +8,7 @@
 #include "document/plugin.h"
 #include "document/progress_titles.h"
 #include "editing/host_callbacks.h"
+#include "framework/core/appl.h"
 #include "framework/core/progress.h"
 #include "framework/core/result_codes.h"
 #include "scene/base_sys.h"
@@ -45,6 +46,7 @@ int32_t CDocWindow::ImportWithPlugin(QNPluginParams* block) {
   if (const int32_t err = CQNPlugin::BuildFilterText(filter.data(), filter.size(), true)) return err;
   CFileSpec chosen;
   if (const int32_t err = AskForFileToOpen(&chosen, filter.data())) return err;
+  if (const int32_t err = RefuseNonPlainFile(chosen.GetPath())) return err;
   // The callbacks build into this window's document, whichever window is current.
   SetCallbackDocument(fDocument.get(), this);
   return CallImportPlugin(block, chosen.GetPath());

@@ -23,6 +23,7 @@
 #include "framework/image/image.h"
 #include "framework/ui/ui_message.h"
 #include "scene/base_sys.h"
+#include "scene/group.h"
 #include "scene/sky.h"
 #include "scene/sun_light.h"
 
@@ -123,6 +124,7 @@ int32_t CDocWindow::AskForFileToOpen(CFileSpec* spec, const char* filter) {
 }
 
 int32_t CDocWindow::LoadDocument(const CFileSpec& spec, EReadKind kind, bool withSkyAndSun) {
+  if (const int32_t err = RefuseNonPlainFile(spec.GetPath())) return err;
   SReadDocument read;
   read.spec = spec;
   read.kind = kind;
@@ -191,7 +193,6 @@ int32_t CDocWindow::ReadEarlierDocument(SReadDocument& read) {
     if (const int32_t err = ImportOldDocument(read.spec, read.table.get(), &rects)) return err;
   }
   read.earlierVersion = true;
-  if (read.IsMerge()) return kNoErr;
   CDocSettings& settings = *read.settings;
   const auto width = [](const old_format::SRect& r) { return uint32_t(int32_t(r.right) - int32_t(r.left)); };
   const auto height = [](const old_format::SRect& r) { return uint32_t(int32_t(r.bottom) - int32_t(r.top)); };
@@ -226,23 +227,32 @@ int32_t CDocWindow::ReplaceScene(SReadDocument& read) {
   fSettings->CopyRecord(*read.settings);
   if (fSettings->GetWord(CDocSettings::kRenderOptions))
     fRender.fSettings.fFlags = fSettings->GetWord(CDocSettings::kRenderOptions);
-  if (read.renderedImage) {
-    delete fRenderedImage;
-    fRenderedImage = read.renderedImage.release();
-    const SPointHV size = GetRenderImageSize();
-    fShownSize = size;
-    fVisiblePart = {0, 0, size.v, size.h};
-    if (read.pictureRead || read.kind == EReadKind::kRevert) ShowRenderedImage(true);
-    if (read.pictureRead && read.kind == EReadKind::kOpen) fDirty |= kDirtyLayer;
-  }
+  TakeRenderedImage(read);
   const int32_t result = ResetScene(read.earlierVersion);
   fSettings->GiveProgressive(fRender.fContext.GetProgressive());
   return result;
 }
 
+void CDocWindow::TakeRenderedImage(SReadDocument& read) {
+  if (!read.renderedImage) return;
+  delete fRenderedImage;
+  fRenderedImage = read.renderedImage.release();
+  fHoldsPicture = read.pictureRead;
+  const SPointHV size = GetRenderImageSize();
+  fShownSize = size;
+  fVisiblePart = {0, 0, size.v, size.h};
+  if (read.pictureRead || read.kind == EReadKind::kRevert) ShowRenderedImage(true);
+  if (read.pictureRead && read.kind == EReadKind::kOpen) fDirty |= kDirtyLayer;
+}
+
 // The merged things join the scene with fresh ids; the window's sky and sun stay unless the merged
-// document's are to take their place.
+// document's are to take their place. An earlier-version document's groups take their members by the
+// numbers of its own objects, before those meet the scene's; its sizes become the window's, as an open
+// would make them.
 int32_t CDocWindow::MergeScene(SReadDocument& read, bool withSkyAndSun) {
+  if (read.earlierVersion) {
+    if (const int32_t err = C3dGroup::RelinkFromIds(read.table.get())) return err;
+  }
   C3dBaseSys* from = withSkyAndSun ? fScene.get() : read.table.get();
   const struct {
     const char* name;
@@ -258,6 +268,11 @@ int32_t CDocWindow::MergeScene(SReadDocument& read, bool withSkyAndSun) {
   }
   const int32_t moved = read.table->MoveAllTo(fScene.get(), true);
   if (withSkyAndSun) AttachScene();
+  if (read.earlierVersion && !moved) {
+    for (uint32_t word = CDocSettings::kImageWidth; word < CDocSettings::kBlockSize; ++word)
+      fSettings->SetWord(word, read.settings->GetWord(word));
+    TakeRenderedImage(read);
+  }
   fRender.fContext.ResetProgressive();
   const int32_t result = ResetScene(false);
   SetFlags(kUnsavedChanges);

@@ -26,13 +26,16 @@ int32_t CDocWindow::OpenPicture() {
   const bool copied = !fRenderedImage || fRenderedImage->CopyFrom(picture);
   delete picture;
   if (!copied) return kErrOutOfMemory;
+  fHoldsPicture = true;
   // The picture is no render: nothing of it is marked.
   ForgetTint();
   for (CImElement* button : fOverlayButtons) {
     if (button) button->Hide(false);
   }
   fMode &= ~kRenderedBackdrop;
+  // Shown already, the image is drawn anew: the window still shows what it held before.
   if (fMode & kWireframeShown) ToggleRenderedImage();
+  else CLayoutHostCanvas::Invalidate(nullptr);
   return kNoErr;
 }
 

@@ -124,6 +124,7 @@ int32_t CDocWindow::MatchImagesToSettings() {
   if (renderedImage != fRenderedImage) {
     delete fRenderedImage;
     fRenderedImage = renderedImage;
+    fHoldsPicture = false;
     fShownSize = renderSize;
     fVisiblePart = {0, 0, renderSize.v, renderSize.h};
   }

@@ -49,8 +49,9 @@ int32_t CDocWindow::SaveDocument(int32_t asNew) {
     chosen = answer.GetPath();
   }
   const std::string path = WithExtension(chosen, kDocumentExtension);
-  // The dialog asked about the name it showed; a name it did not show is asked about here.
-  if (ask && path != chosen && !MayReplaceFile(path)) return kSilentCode24;
+  // The dialog asked about the name it showed, and the document's own file is its to replace; any other
+  // file (an earlier-version document's ".qnc" twin) is asked about here.
+  if (path != chosen && !MayReplaceFile(path)) return kSilentCode24;
   CFileSpec target;
   if (target.Set(path.c_str())) return kErrInvalidPath;
   SaveDocumentSettings(nullptr);
@@ -63,8 +64,9 @@ int32_t CDocWindow::SaveDocument(int32_t asNew) {
   fRender.fTitle = fTitle;
   ClearFlags(kUnsavedChanges);
   SetFlags(kHasFile);
-  // The picture is a convenience beside the document: the save stands without it.
-  if (CPrefsFile().GetWord(CPrefsFile::kPictureWithDocumentOffset) != 0 && fRenderedImage) {
+  // The picture is a convenience beside the document: the save stands without it. A rendered image
+  // never rendered is no picture; a white one read back would hide the scene.
+  if (CPrefsFile().GetWord(CPrefsFile::kPictureWithDocumentOffset) != 0 && fRenderedImage && fHoldsPicture) {
     CFileSpec picture;
     int32_t err = picture.Set(WithExtension(path, kPictureExtension).c_str());
     if (!err) err = SaveImageAsBmp(picture, fRenderedImage, true);

@@ -234,6 +234,7 @@ int32_t CDocWindow::MakeImages(SPointHV imageSize, SPointHV renderSize) {
   fRenderedImage = NewImage(renderSize);
   if (!fWindowImage || !fRenderedImage) return kErrOutOfMemory;
   if (!fRenderedImage->Fill(0xFFFFFFFF)) return kErrOutOfMemory;
+  fHoldsPicture = false;
   fShownSize = renderSize;
   fVisiblePart = {0, 0, renderSize.v, renderSize.h};
   return kNoErr;
@@ -447,16 +448,11 @@ int32_t CDocWindow::RenderToDisk(const SDiskRender& request) {
   return ::RenderToDisk(fRender, request);
 }
 
-// ---- the shell's commands not built yet
-
-int32_t CDocWindow::ShowSelectionAsBox(bool) { return kErrNotImplemented; }
 bool CDocWindow::IsCameraFirstSelected() {
   const C3dObject* first = fDocument->GetSelection().GetObject(0);
   return first && first->GetFamily() == C3dCamera::kFamily;
 }
 void CDocWindow::ClearSelection() { fDocument->GetSelection().DeselectAll(1); }
-int32_t CDocWindow::CopyViewDotStates(CDocWindow*) { return kNoErr; }
-int32_t CDocWindow::CopyCopiedMaterial(CDocWindow*) { return kNoErr; }
 
 void CDocWindow::SetCompanions(CTerrainEditor* terrain, CEditPoly* meshes, CEditTori* tori, CReportRender* report) {
   fTerrainEditor = terrain;

@@ -183,6 +183,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   C3dMaterial* GetMaterialClipboard(bool make, int32_t* error = nullptr) override;
   CImage* GetWindowImage() const { return fWindowImage; }
   CImage* GetRenderedImage() const { return fRenderedImage; }
+  bool HoldsPicture() const { return fHoldsPicture; }
   // Entry 0 of list 100, and list 101: where object creation finds the material preset libraries.
   const std::string& GetPresetFolder() const { return fPresetFolder; }
   CIxText* GetPresetLibraries() const { return fPresetLibraries.get(); }
@@ -673,6 +674,8 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void ReadPicture(SReadDocument& read);
   int32_t MergeScene(SReadDocument& read, bool withSkyAndSun);
   int32_t ReplaceScene(SReadDocument& read);
+  // The rendered image the reading made becomes the window's, shown when it holds a picture.
+  void TakeRenderedImage(SReadDocument& read);
   // The window's links into its scene dropped (selection, lists, cameras, sky, sun, render state),
   // the scene table kept.
   void DetachScene();
@@ -814,6 +817,9 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   C3dSunLight* fSun = nullptr;
   CResourceEnv* fTextures = nullptr;
   CImage* fRenderedImage = nullptr;
+  // The rendered image holds a render or a picture read into it, not only the white it was made
+  // with: only then is it a picture to keep beside the document.
+  bool fHoldsPicture = false;
   int32_t fZoomLevel = 0;
   SPointHV fShownSize;
   SRect fVisiblePart;

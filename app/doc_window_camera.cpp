@@ -373,6 +373,19 @@ int32_t CDocWindow::PressViewDot(const CUIMessage& message) {
   return kHandled;
 }
 
+// The dots' cameras, each with the view it holds and its pressed state, as the old window had them:
+// the control palette's dots go on showing them.
+int32_t CDocWindow::CopyViewDotStates(CDocWindow* from) {
+  for (uint32_t view = kFirstViewDot; view < kViewCameraCount; ++view) {
+    C3dCamera* source = from ? from->fViewCameras[view] : nullptr;
+    C3dCamera* target = fViewCameras[view];
+    if (!source || !target || source == target) continue;
+    // A camera that cannot be locked to copy is the one failure: out of memory.
+    if (source->CopyTo(*target)) return kErrOutOfMemory;
+  }
+  return kNoErr;
+}
+
 // The current camera narrowed onto the render region, which then fills the view. In doubles: the
 // region's centre and size may be fractions of the image.
 int32_t CDocWindow::ZoomToRenderRegion() {

@@ -185,6 +185,37 @@ C3dMaterial* CDocWindow::GetMaterialClipboard(bool make, int32_t* error) {
   return fCopiedMaterial;
 }
 
+// The old window's copied material, with its textures, which leave the old scene with it.
+int32_t CDocWindow::CopyCopiedMaterial(CDocWindow* from) {
+  C3dMaterial* source = from ? UsableMaterial(from->fCopiedMaterial) : nullptr;
+  if (!source) return kNoErr;
+  int32_t made = kNoErr;
+  if (!GetMaterialClipboard(true, &made)) return NonZeroError(made);
+  {
+    CHolder sourceLock(source, false, false);
+    CHolder clipboardLock(fCopiedMaterial, true, false);
+    if (!sourceLock.IsLocked() || !clipboardLock.IsLocked()) return kErrOutOfMemory;
+    if (const int32_t err = fCopiedMaterial->CopyWithTextureRefs(*source)) return err;
+  }
+  return fDocument->MoveKeptTextures(from->fScene.get(), fScene.get(), nullptr, fCopiedMaterial);
+}
+
+int32_t CDocWindow::ShowSelectionAsBox(bool box) {
+  const CSelection& selection = fDocument->GetSelection();
+  const auto show = [box](auto& self, C3dObject* object) -> void {
+    CHolder lock(object, true, false);
+    object->SetFlags(C3dObject::kHidden, box);
+    // A group is drawn by its members.
+    if (!IsGroup(object)) return;
+    auto* group = static_cast<C3dGroup*>(object);
+    for (uint32_t i = 0; i < group->GetMemberCount(); ++i) self(self, group->GetMember(i));
+  };
+  for (uint32_t i = 0; i < selection.GetCount(); ++i) show(show, selection.GetObject(i));
+  if (selection.GetCount()) SetFlags(kUnsavedChanges);
+  Invalidate(false);
+  return kNoErr;
+}
+
 int32_t CDocWindow::CopyMaterial() {
   CSelection& selection = fDocument->GetSelection();
   C3dObject* object = selection.GetObject(0);

@@ -31,8 +31,9 @@ namespace {
 // The light editor opens on this message from the document window.
 constexpr const char* kEditLight = "edit light";
 constexpr const char* kDocWindowCanvas = "doc window";
-// Warning 0 of the window's list: the selection has no editor.
-constexpr uint32_t kNoEditorWarning = 0;
+// Warnings of the window's list: nothing is selected; the first selected object has no editor.
+constexpr uint32_t kNothingSelectedWarning = 0;
+constexpr uint32_t kNoEditorWarning = 1;
 // "objinfochanged": the scene changed.
 constexpr uint32_t kSceneChanged = 2;
 constexpr int32_t kCopiesStep = 32;
@@ -42,7 +43,7 @@ constexpr int32_t kCopiesStep = 32;
 int32_t CDocWindow::EditSelection() {
   C3dObject* object = nullptr;
   if (const int32_t err = C3dObject::FindFirstSelectedRoot(fScene.get(), &object)) {
-    ShowWarning(kNoEditorWarning);
+    ShowWarning(kNothingSelectedWarning);
     return err;
   }
   if (object->GetFamily() == C3dLight::kFamily) {

@@ -42,11 +42,13 @@ constexpr uint32_t kRenderedImageCursor = 118;
 // The readout message: kind 4, flag 1, the two lines in the element-name and window-name fields.
 constexpr uint32_t kReadoutKind = 4;
 constexpr uint32_t kReadoutFlags = 1;
-// The "image info" entries: the image's size, one selected, any other count selected, the scene.
+// The "image info" entries: the image's size, one selected, any other count selected, the scene, a
+// scene of one object.
 constexpr uint32_t kImageSizeEntry = 1;
 constexpr uint32_t kOneSelectedEntry = 2;
 constexpr uint32_t kSelectedEntry = 3;
 constexpr uint32_t kSceneEntry = 4;
+constexpr uint32_t kOneObjectSceneEntry = 5;
 constexpr const char* kTitleLine = "12%s";
 // The handle frame round a handle's point, and the button frame's inset.
 constexpr SRect kHandleFrame{-3, -2, 3, 4};
@@ -160,7 +162,8 @@ int32_t CDocWindow::TrackHover() {
   CIxTextLocal info(GetResourceEnvironment(), need::kImageInfo.name, CIxText::kNone);
   if (info.GetResult() != kNoErr || info.Count() < need::kImageInfo.entries) return kNoErr;
   const uint32_t entry = selected == 1 ? kOneSelectedEntry : kSelectedEntry;
-  PostInfoLine(FormatText(info.TextAt(entry), int32_t(selected)), FormatText(info.TextAt(kSceneEntry), int32_t(scene)));
+  const uint32_t sceneEntry = scene == 1 ? kOneObjectSceneEntry : kSceneEntry;
+  PostInfoLine(FormatText(info.TextAt(entry), int32_t(selected)), FormatText(info.TextAt(sceneEntry), int32_t(scene)));
   fPostedCounts = counts;
   return kNoErr;
 }

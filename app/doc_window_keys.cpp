@@ -35,10 +35,11 @@ constexpr uint32_t kPaletteCount = 6;
 constexpr const char* kPaletteNames[kPaletteCount] = {"create text",     "edit text",         "sky&fog text",
                                                       "control palette", "selection palette", "display palette"};
 
-constexpr const char* kBuildCaption = "Quarn2 for Windows Build Information";
+// This build's own: its version, the system it runs on and the day it was compiled.
+constexpr const char* kBuildCaption = "Quarn2 Build Information";
 constexpr const char* kBuildFormat = "%s\nBuild Date: %s";
-constexpr const char* kBuildIdentification = "Quarn2 " QUARN2_VERSION_TEXT " for Linux";
-constexpr const char* kBuildDate = "Feb 18 1997";
+constexpr const char* kBuildIdentification = "Quarn2 " QUARN2_VERSION_TEXT " for " QUARN2_PLATFORM_TEXT;
+constexpr const char* kBuildDate = __DATE__;
 constexpr const char* kHelpFile = "Quarn2.hlp";
 
 // The camera keys: a slide of 10.24 and an orbit of 5 per step, scaled.

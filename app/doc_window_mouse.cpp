@@ -20,6 +20,7 @@
 #include "framework/ui/canvas.h"
 #include "framework/ui/ho_element.h"
 #include "framework/ui/im_element.h"
+#include "framework/ui/pointer_steps.h"
 #include "framework/ui/ui_message.h"
 #include "panels/edit_tori.h"
 #include "panels/nano_editor.h"
@@ -289,19 +290,20 @@ int32_t CDocWindow::TrackHandleDrag(int32_t handle, SPointHV anchor, bool rotate
   fDragging = 1;
   Invalidate(false);
   Redraw(false);
+  CPointerSteps pointer({anchor.h, anchor.v});
   while (app->IsStillDown()) {
-    const platform::SPoint pointer = app->GetCursorPos();
-    if (pointer.x == anchor.h && pointer.y == anchor.v) {
+    const platform::SPoint step = pointer.Next();
+    if (step.x == 0 && step.y == 0) {
       platform::SleepMs(kRestMs);
       continue;
     }
-    selection.DragHandleStep(pointer.x - anchor.h, pointer.y - anchor.v, &drag);
-    SetCursorPosition(anchor.h, anchor.v);
+    selection.DragHandleStep(step.x, step.y, &drag);
     Invalidate(false);
     Redraw(false);
     NotifyDragStep(kDragStepChanged);
     platform::SleepMs(0);
   }
+  pointer.Home();
   // Even a drag that never moved is recorded.
   const int32_t err = fDocument->GetUndoHistory().Push(action.release());
   app->ShowCursor();
@@ -453,9 +455,10 @@ int32_t CDocWindow::TrackCameraDrag(SPointHV anchor) {
   app->HideCursor();
   const bool hadLivePreview = fFlags & kLivePreview;
   bool live = false, moved = false;
+  CPointerSteps pointer({anchor.h, anchor.v});
   while (app->IsStillDown()) {
-    const platform::SPoint pointer = app->GetCursorPos();
-    if (pointer.x == anchor.h && pointer.y == anchor.v) {
+    const platform::SPoint step = pointer.Next();
+    if (step.x == 0 && step.y == 0) {
       platform::SleepMs(kRestMs);
       continue;
     }
@@ -465,14 +468,14 @@ int32_t CDocWindow::TrackCameraDrag(SPointHV anchor) {
     if (CSelection::IsKeyHeld(platform::kVkMenu)) {
       view.offsetX = view.offsetY = 0;
     } else {
-      view.offsetX += (pointer.x - anchor.h) * kPanPerPixel;
-      view.offsetY += (pointer.y - anchor.v) * kPanPerPixel;
+      view.offsetX += step.x * kPanPerPixel;
+      view.offsetY += step.y * kPanPerPixel;
     }
     Invalidate(true);
     Redraw(false);
     NotifyDragStep(kCameraChanged);
-    SetCursorPosition(anchor.h, anchor.v);
   }
+  pointer.Home();
   locked.Release();
   const int32_t err = fDocument->GetUndoHistory().Push(action.release());
   if (live) StopLivePreview(hadLivePreview);
@@ -498,9 +501,10 @@ int32_t CDocWindow::TrackTrackballDrag(SPointHV anchor) {
   send(kControlPress, kTrackballControl, 0, 0);
   const bool hadLivePreview = fFlags & kLivePreview;
   bool live = false, moved = false;
+  CPointerSteps pointer({anchor.h, anchor.v});
   while (app->IsStillDown()) {
-    const platform::SPoint pointer = app->GetCursorPos();
-    if (pointer.x == anchor.h && pointer.y == anchor.v) {
+    const platform::SPoint step = pointer.Next();
+    if (step.x == 0 && step.y == 0) {
       platform::SleepMs(kRestMs);
       continue;
     }
@@ -511,11 +515,11 @@ int32_t CDocWindow::TrackTrackballDrag(SPointHV anchor) {
     moved = true;
     const bool control = CSelection::IsKeyHeld(platform::kVkControl), alt = CSelection::IsKeyHeld(platform::kVkMenu);
     const char* target = !control ? kTrackballControl : alt ? kBankingButton : kCameraXZControl;
-    send(kControlDrag, target, pointer.x - anchor.h, pointer.y - anchor.v);
-    SetCursorPosition(anchor.h, anchor.v);
+    send(kControlDrag, target, step.x, step.y);
     Heartbeat(SHeartbeatRecord());
     platform::SleepMs(0);
   }
+  if (moved) pointer.Home();
   if (live) StopLivePreview(hadLivePreview);
   send(kControlRelease, kTrackballControl, 0, 0);
   if (moved) app->ShowCursor();

@@ -108,6 +108,7 @@ int32_t CDocWindow::RenderRegion(uint64_t* area) {
   region.bottom = std::min(region.bottom, size.v);
   SetRenderRegion(region);
   *area = RectArea(ClippedRect(region, image->GetBounds()));
+  fHoldsPicture = true;
 
   SRect limit = DocImageRect();
   if (fPatchRender && fPatchRender->IsShown()) {

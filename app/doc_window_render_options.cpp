@@ -173,6 +173,7 @@ int32_t CDocWindow::RefreshViewImage(SPointHV windowSize, SPointHV renderSize) {
   delete fRenderedImage;
   fWindowImage = windowImage;
   fRenderedImage = renderedImage;
+  fHoldsPicture = false;
   // The sizes, and a render region over the whole new image.
   fSettings->SetSizes(windowSize.h, windowSize.v, renderSize.h, renderSize.v);
   fRender.fContext.ResetProgressive();

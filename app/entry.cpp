@@ -1,6 +1,7 @@
 // The program entry: one instance per user, the data pool's budget, and the application's run.
 #include "app/entry.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/quarn_app.h"
@@ -14,15 +15,15 @@
 #include "platform/system.h"
 #include "presets/register_preset_services.h"
 
-namespace {
-
-constexpr uint32_t kDefaultPoolBudget = 0x1FA000;
-constexpr uint32_t kObjectsPoolBudget = 0x500000;
-
-}  // namespace
-
 uint32_t DataPoolBudget(uint64_t physicalBytes, const CPrefsFile& prefs) {
   return DataPoolBudget(physicalBytes, prefs.IsRead(), prefs.GetMemoryPercent());
+}
+
+void SetPoolBudgets(SApplDesc& desc, uint64_t physicalBytes, const CPrefsFile& prefs) {
+  const uint32_t machineShare = DataPoolBudget(physicalBytes, false, 0);
+  desc.defaultPoolBudget = std::max(kLeastDefaultPoolBudget, machineShare);
+  desc.objectsPoolBudget = std::max(kLeastObjectsPoolBudget, machineShare);
+  desc.dataPoolBudget = DataPoolBudget(physicalBytes, prefs);
 }
 
 std::string JoinCommandLine(int argc, const char* const* argv) {
@@ -52,6 +53,7 @@ void RegisterLibraryServices() {
 }
 
 int RunProgram(const std::string& commandLine) {
+  platform::IgnoreFileSizeSignal();
   RegisterLibraryServices();
   if (platform::ClaimSingleInstance(CWinAppl::kClassName, kProgramName, commandLine) ==
       platform::InstanceRole::kForwarded)
@@ -64,9 +66,7 @@ int RunProgram(const std::string& commandLine) {
   const CPrefsFile prefs;
   SApplDesc desc;
   desc.name = kProgramName;
-  desc.defaultPoolBudget = kDefaultPoolBudget;
-  desc.objectsPoolBudget = kObjectsPoolBudget;
-  desc.dataPoolBudget = DataPoolBudget(platform::PhysicalMemoryBytes(), prefs);
+  SetPoolBudgets(desc, platform::PhysicalMemoryBytes(), prefs);
   desc.desktopColor = 0;
   desc.instance = platform::ProgramModule();
   desc.startMenuBarHidden = true;

@@ -68,7 +68,7 @@ const SLayoutNeed kWarnings{SLayoutNeed::kTextList, "system.dat", "warnings_", 0
 const SLayoutNeed kCloudTextureNames{SLayoutNeed::kTextList, "textures.dat", "cloud texture names", 0, nullptr,
                                      SLayoutNeed::kAnyElement, 2};
 const SLayoutNeed kImageInfo{SLayoutNeed::kTextList, "docwindow.dat", "image info", 0, nullptr,
-                             SLayoutNeed::kAnyElement, 5};
+                             SLayoutNeed::kAnyElement, 6};
 const SLayoutNeed kControlPalette{SLayoutNeed::kCanvas, "controlpalette.dat", "control palette"};
 const SLayoutNeed kControlBackground = ControlElement("control palette background");
 const SLayoutNeed kNanoPreview = ControlElement("nano preview");

@@ -139,7 +139,7 @@ class CPaletteManager : public CBaseObject {
   static constexpr int64_t kPreBuildTicks = 600;
   static constexpr SPointHV kStartImageSize{480, 360};
   // A name of this length or longer is refused rather than cut.
-  static constexpr uint32_t kMaxNameBytes = 260;
+  static constexpr uint32_t kMaxNameBytes = CFileSpec::kMaxPath + 1;
 
   CPaletteManager();
   ~CPaletteManager() override;

@@ -178,8 +178,9 @@ int32_t ShapeFromRecord(C3dTriangleMesh& mesh, const SRecord&, const CMemBlock& 
 // Between the placement and the surface.
 void BeforeSurface(C3dObject&) {}
 
-// The earlier version's square spotlight shone along another axis.
-void BeforeSurface(C3dPyramidLight& light) { light.SetTransformVector2({-std::numbers::pi / 2, 0, 0}); }
+// The earlier version's square spotlight shone along another axis: its placement's second vector, the
+// shear, turns it there; the stored rotation stays the light's own.
+void BeforeSurface(C3dPyramidLight& light) { light.GetPlacement().SetShear({-std::numbers::pi / 2, 0, 0}); }
 
 // After the surface: a light's own fields.
 void AfterSurface(C3dObject&, const SSurface&) {}

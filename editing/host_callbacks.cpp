@@ -364,7 +364,9 @@ int32_t AddTriangle(uint32_t document, uint32_t mesh, const float* p1, const flo
   if (!p3) return kThirdPointMissing;
   // A point that is no number would leave the whole import without a place.
   if (!IsFinitePoint(p1) || !IsFinitePoint(p2) || !IsFinitePoint(p3)) return kMeshFailed;
-  return call.Mesh()->AddTriangle(PointOf(p1), PointOf(p2), PointOf(p3)) ? kMeshFailed : kNoErr;
+  // A mesh that cannot grow says why, so that the import reports memory, not the drawing's format.
+  const int32_t added = call.Mesh()->AddTriangle(PointOf(p1), PointOf(p2), PointOf(p3));
+  return added == kErrOutOfMemory ? kErrOutOfMemory : added ? kMeshFailed : kNoErr;
 }
 
 int32_t MeshData(uint32_t document, uint32_t mesh, int32_t, const void* first, const void* second,

@@ -3,9 +3,11 @@
 #include "installer/setvane.h"
 #include "platform/gtk_backend.h"
 #include "platform/headless.h"
+#include "platform/system.h"
 
 int main() {
   platform::EnableGtkBackend();
+  platform::IgnoreFileSizeSignal();
   if (!platform::headless::LoadScriptFromEnvironment()) return kNotInstalled;
   return RunSetvane();
 }

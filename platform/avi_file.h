@@ -1,9 +1,12 @@
-// Writing AVI movies: one video stream of uncompressed frames in a RIFF "AVI " file with an index.
-// The movie is written to a temporary file beside its target; finishing writes the counts and the
-// index, flushes, and moves it over the target, so an old file stays whole until the new movie is
-// complete and a movie that is never finished leaves nothing. Sizes in the file are 32-bit: a
-// sample that would take it past 2 GiB is refused with the file-too-large error and the movie so
-// far stays as it was. Every failing call leaves a Windows error number in GetLastError().
+// Writing AVI movies: one video stream of uncompressed frames in a RIFF "AVI " file with an index,
+// and past its first gigabyte in further "AVIX" RIFFs of the OpenDML extension, each with an index of
+// its own that a super index in the headers lists (as common players and ffmpeg read it), so that a
+// movie is not held to the 2 GiB of a plain AVI file. The movie is written to a temporary file beside
+// its target; finishing writes the counts and the indexes, flushes, and moves it over the target, so
+// an old file stays whole until the new movie is complete and a movie that is never finished leaves
+// nothing. A sample past the super index's room (256 RIFFs) is refused with the file-too-large error
+// and the movie so far stays as it was. Every failing call leaves a Windows error number in
+// GetLastError().
 #pragma once
 
 #include <cstdint>
@@ -54,7 +57,9 @@ void AviFileRelease(AviFile* file);
 // headless back end can be scripted to cancel). False when the user cancels.
 bool ChooseAviCompression(WindowHandle owner);
 
-// Test hook: the size past which samples are refused (0 restores 2 GiB).
+// Test hooks: the size past which samples are refused, and the size a RIFF keeps under (0 restores
+// 256 GiB and 1 GiB).
 void SetTestAviSizeLimit(uint64_t bytes);
+void SetTestAviSegmentBytes(uint64_t bytes);
 
 }  // namespace platform

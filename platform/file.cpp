@@ -99,19 +99,21 @@ bool WriteFails(int fd) {
 
 }  // namespace
 
+// Opened without waiting (a pipe's open would wait for a writer for good), anything but a plain file
+// is refused, and the descriptor then waits on reads and writes as any file's does.
 FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share, FileCreate how) {
   const std::string native = NativePath(path);
   if (Creates(how) && InDeniedFolder(native)) {
     SetLastError(kWinAccessDenied);
     return kNoFile;
   }
-  const int fd = ::open(native.c_str(), OpenFlags(access, how), 0666);
+  const int fd = ::open(native.c_str(), OpenFlags(access, how) | O_NONBLOCK, 0666);
   if (fd < 0) {
     FailFromErrno();
     return kNoFile;
   }
   struct stat st {};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     SetLastError(kWinAccessDenied);
     return kNoFile;
@@ -412,6 +414,20 @@ bool IsFolder(const std::string& path) {
   return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::string TempFolderReason() {
+  const std::string folder = TempFolder();
+  if (!PathExists(folder)) return "it does not exist";
+  if (!IsFolder(folder)) return "it is not a folder";
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::string("it is not writable (") + std::strerror(errno) + ")";
+  return "";
+}
+
+std::string NotPlainFileReason(const std::string& path) {
+  struct stat st {};
+  if (::stat(NativePath(path).c_str(), &st) != 0 || S_ISREG(st.st_mode)) return "";
+  return S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a plain file";
+}
+
 bool CreateFolder(const std::string& path) {
   return ::mkdir(NativePath(path).c_str(), 0777) == 0 || FailFromErrno();
 }
@@ -528,14 +544,55 @@ bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::s
       0666, path);
 }
 
+namespace {
+
+bool IsDecimal(const std::string& s) {
+  return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// The process that made a temporary "<prefix><pid>.<n><suffix>", or 0 for a name of another shape.
+pid_t ProcessOfTemporary(const std::string& name, const std::string& prefix, const std::string& suffix) {
+  if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix)) return 0;
+  const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+  const size_t dot = middle.find('.');
+  if (dot == std::string::npos || !IsDecimal(middle.substr(0, dot)) || !IsDecimal(middle.substr(dot + 1))) return 0;
+  return pid_t(std::stol(middle.substr(0, dot)));
+}
+
+// This user's temporaries of the prefix in folder whose process is gone, as a write killed midway
+// leaves them; DeleteFile keeps any that a process still holds locked.
+void RemoveLeftTemporaries(const std::string& folder, const std::string& prefix, const std::string& suffix) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> left;
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t pid = ProcessOfTemporary(entry->d_name, prefix, suffix);
+    if (pid <= 0 || pid == ::getpid() || ProcessRuns(pid)) continue;
+    const std::string path = folder + "/" + entry->d_name;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid()) left.push_back(path);
+  }
+  ::closedir(dir);
+  for (const std::string& path : left) DeleteFile(path);
+}
+
+}  // namespace
+
 bool MakeTempBeside(const std::string& target, std::string* path, const std::string& suffix) {
   // Long enough to recognise, short enough to leave room in the paths the program keeps.
   constexpr size_t kNameBytes = 48;
+  static std::atomic<uint32_t> counter{0};
   std::string file;
   if (!ReplaceTargetOf(target, &file)) return false;
+  const std::string folder = FolderOf(file);
   const std::string name = file.substr(file.rfind('/') + 1).substr(0, kNameBytes);
-  return MakeUniqueFile(FolderOf(file), "." + name + "." + ProgramName().substr(0, kNameBytes / 2) + "-", path,
-                        suffix);
+  const std::string prefix = "." + name + "." + ProgramName().substr(0, kNameBytes / 2) + "-";
+  if (InDeniedFolder(folder + "/" + prefix)) return FailWith(kWinAccessDenied);
+  RemoveLeftTemporaries(folder, prefix, suffix);
+  const std::string stem = folder + "/" + prefix + std::to_string(::getpid()) + ".";
+  return CreateFirstFree([&] { return stem + std::to_string(++counter) + suffix; }, 0666, path);
 }
 
 namespace {
@@ -550,13 +607,8 @@ pid_t ProcessOfFile(const std::string& name, const std::string& suffix) {
   if (before == std::string::npos || before == 0) return 0;
   const std::string pid = stem.substr(before + 1, last - before - 1);
   const std::string n = stem.substr(last + 1);
-  const auto digits = [](const std::string& s) {
-    return !s.empty() && s.size() < 10 && s.find_first_not_of("0123456789") == std::string::npos;
-  };
-  return digits(pid) && digits(n) ? pid_t(std::stol(pid)) : 0;
+  return IsDecimal(pid) && IsDecimal(n) ? pid_t(std::stol(pid)) : 0;
 }
-
-bool ProcessRuns(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
 }  // namespace
 

@@ -64,6 +64,10 @@ bool GetPathWriteTime(const std::string& path, int64_t* ns);
 bool SetPathWriteTime(const std::string& path, int64_t ns);
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
+// Why what is at path cannot be read as a file, in the words the tools use: "it is a folder", or "it
+// is not a plain file" for a pipe, a device or a socket, whose open could wait for good. Empty for a
+// plain file, and when nothing is there (the open says what is missing).
+std::string NotPlainFileReason(const std::string& path);
 bool CreateFolder(const std::string& path);
 bool IsReadOnlyPath(const std::string& path, bool* readOnly);  // no write permission bit set
 bool SetFileMode(const std::string& path, uint32_t mode);  // the permission bits, such as 0755
@@ -75,12 +79,17 @@ std::string NativePath(const std::string& path);  // '\' mapped to '/'
 bool FullPath(const std::string& path, std::string* full);
 std::string FolderOf(const std::string& path);  // the part before the last '/', or "." when none
 std::string TempFolder();
+// Why the temporary folder cannot take files: "it does not exist", "it is not a folder" or "it is not
+// writable (reason)"; empty when it can.
+std::string TempFolderReason();
 // Creates an empty file with a unique name "<prefix><n><suffix>" in folder, like a name reservation.
 bool MakeUniqueFile(const std::string& folder, const std::string& prefix, std::string* path,
                     const std::string& suffix = ".tmp");
 // The temporary file of a replacing write: an empty file beside target's file (ReplaceTargetOf),
-// hidden and named so that a person can tell what it is and which program left it:
-// ".<target's name>.<program>-<n><suffix>". Fails as ReplaceTargetOf does, before anything is made.
+// hidden and named so that a person can tell what it is and which program and process left it:
+// ".<target's name>.<program>-<pid>.<n><suffix>". The temporaries of that name that a process which
+// is gone left there (a write killed midway) are removed first; another running process's stay.
+// Fails as ReplaceTargetOf does, before anything is made.
 bool MakeTempBeside(const std::string& target, std::string* path, const std::string& suffix = "");
 // A file this process keeps in folder while it runs, made empty and named so that a person can tell
 // which program and process it belongs to, and a later start that it was left behind:

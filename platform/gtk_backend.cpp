@@ -3,6 +3,7 @@
 #include "platform/gtk_backend.h"
 
 #include <gdk/gdkx.h>
+#include <glib-unix.h>
 
 #include <algorithm>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "platform/ansi_text.h"
 #include "platform/clipboard.h"
+#include "platform/clock.h"
 #include "platform/desktop.h"
 #include "platform/dialog.h"
 #include "platform/dib.h"
@@ -254,6 +256,27 @@ void AddFilters(GtkFileChooser* chooser, const std::string& filter, std::vector<
   }
 }
 
+// Every event the display sends passes here on its way to GTK: the pointer may have moved, and the
+// program is not idle.
+uint64_t gDisplayEvents = 0;
+int64_t gLastActivityMs = 0;
+
+void OnAnyEvent(GdkEvent* event, gpointer) {
+  ++gDisplayEvents;
+  gLastActivityMs = NowMs();
+  gtk_main_do_event(event);
+}
+
+// After this long with no event and nothing drawn the program counts as idle, and its idle waits
+// stretch to kQuietWaitMs: the loop then wakes four times a second, not a hundred.
+constexpr int64_t kQuietAfterMs = 1000;
+constexpr int64_t kQuietWaitMs = 250;
+
+gboolean OnDescriptorReady(gint, GIOCondition, gpointer ready) {
+  reinterpret_cast<void (*)()>(ready)();
+  return G_SOURCE_CONTINUE;
+}
+
 class GtkBackend : public WindowBackend {
  public:
   bool IsHeadless() const override { return false; }
@@ -265,6 +288,36 @@ class GtkBackend : public WindowBackend {
     FlushDamage();
     while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
     fPolling = false;
+  }
+
+  // Blocks in GLib's loop, so that an event of the display or of a watched descriptor ends the wait
+  // at once.
+  void Wait(int64_t ms) override {
+    if (fPolling || ms <= 0) return;
+    FlushDamage();
+    bool elapsed = false;
+    const guint timer = g_timeout_add(guint(std::min<int64_t>(ms, INT32_MAX)), &Elapsed, &elapsed);
+    fPolling = true;
+    g_main_context_iteration(nullptr, TRUE);
+    fPolling = false;
+    if (!elapsed) g_source_remove(timer);
+  }
+
+  int64_t IdleWaitMs(int64_t ms) override {
+    return NowMs() - gLastActivityMs > kQuietAfterMs ? std::max(ms, kQuietWaitMs) : ms;
+  }
+
+  bool WatchDescriptor(int fd, void (*ready)()) override {
+    if (fd < 0 || !ready || fWatched.count(fd)) return false;
+    fWatched[fd] = g_unix_fd_add(fd, G_IO_IN, &OnDescriptorReady, reinterpret_cast<gpointer>(ready));
+    return true;
+  }
+
+  void UnwatchDescriptor(int fd) override {
+    const auto watched = fWatched.find(fd);
+    if (watched == fWatched.end()) return;
+    g_source_remove(watched->second);
+    fWatched.erase(watched);
   }
 
   void Flush() override { Poll(); }
@@ -325,12 +378,18 @@ class GtkBackend : public WindowBackend {
     return uint32_t(std::max(ms, 0));
   }
 
+  // The server is asked only when the display has sent an event since the last answer or the
+  // pointer was put somewhere: an idle program asks it nothing.
   SPoint CursorPos() override {
+    if (fPointerKnown && fPointerEvents == gDisplayEvents) return fPointer;
     GdkDisplay* display = gdk_display_get_default();
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
     gint x = 0, y = 0;
     gdk_device_get_position(pointer, nullptr, &x, &y);
-    return {x, y};
+    fPointer = {x, y};
+    fPointerKnown = true;
+    fPointerEvents = gDisplayEvents;
+    return fPointer;
   }
 
   SWinRect WorkArea() override {
@@ -442,6 +501,7 @@ class GtkBackend : public WindowBackend {
   }
 
   void PointerWarped(SPoint point) override {
+    fPointerKnown = false;
     GdkDisplay* display = gdk_display_get_default();
     GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
     gdk_device_warp(pointer, gdk_display_get_default_screen(display), point.x, point.y);
@@ -700,7 +760,7 @@ class GtkBackend : public WindowBackend {
     data->placed = true;
   }
 
-  // Damage drawn since the last pump is shown before GTK runs.
+  // Damage drawn since the last pump is shown before GTK runs; drawing is activity.
   static void FlushDamage() {
     for (SWindow* w : AllWindows()) {
       SGtkWindow* data = Data(w);
@@ -708,7 +768,13 @@ class GtkBackend : public WindowBackend {
       const SWinRect& d = data->damage;
       gtk_widget_queue_draw_area(data->area, d.left, d.top, d.Width(), d.Height());
       data->damage = {};
+      gLastActivityMs = NowMs();
     }
+  }
+
+  static gboolean Elapsed(gpointer flag) {
+    *static_cast<bool*>(flag) = true;
+    return G_SOURCE_REMOVE;
   }
 
   GdkCursor* MakeCursor(CursorHandle handle) {
@@ -735,6 +801,10 @@ class GtkBackend : public WindowBackend {
   bool fPolling = false;
   bool fMenusChanged = false;
   Surface fScreen;
+  SPoint fPointer;
+  bool fPointerKnown = false;
+  uint64_t fPointerEvents = 0;
+  std::map<int, guint> fWatched;
 };
 
 void ApplyCursor(GdkWindow* window) {
@@ -749,6 +819,7 @@ WindowBackend* NewGtkBackend() {
   // Windows are placed at absolute screen positions, which only X11 lets a program do.
   gdk_set_allowed_backends("x11");
   if (!gtk_init_check(nullptr, nullptr)) return nullptr;
+  gdk_event_handler_set(&OnAnyEvent, nullptr, nullptr);
   if (GdkScreen* screen = gdk_screen_get_default()) {
     g_signal_connect(screen, "size-changed", G_CALLBACK(OnScreenChanged), nullptr);
     g_signal_connect(screen, "monitors-changed", G_CALLBACK(OnScreenChanged), nullptr);

@@ -33,10 +33,14 @@ struct SPending {
 };
 
 int gListener = -1;
+// The back end's main loop watches the listener: nothing polls it.
+bool gWatched = false;
 std::string gSocketPath;
 std::string gClassName;
 std::string gTitle;
 std::vector<std::unique_ptr<SPending>> gPending;
+
+void AcceptForwardedCommandLines();
 
 bool MakeAddress(const std::string& path, sockaddr_un* address) {
   if (path.size() >= sizeof address->sun_path) return false;
@@ -171,6 +175,7 @@ InstanceRole ClaimSingleInstance(const std::string& className, const std::string
     gListener = Listen(path);
     if (gListener >= 0) {
       gSocketPath = path;
+      gWatched = Backend().WatchDescriptor(gListener, &AcceptForwardedCommandLines);
       return InstanceRole::kFirst;
     }
     if (errno != EADDRINUSE) break;  // another start won the race: try to reach it instead
@@ -180,14 +185,17 @@ InstanceRole ClaimSingleInstance(const std::string& className, const std::string
 
 void ReleaseSingleInstance() {
   if (gListener < 0) return;
+  if (gWatched) Backend().UnwatchDescriptor(gListener);
+  gWatched = false;
   ::close(gListener);
   if (IsSocket(gSocketPath)) ::unlink(gSocketPath.c_str());
   gListener = -1;
   gSocketPath.clear();
 }
 
-void PollForwardedCommandLines() {
-  if (gListener < 0) return;
+namespace {
+
+void AcceptForwardedCommandLines() {
   for (;;) {
     const int peer = ::accept4(gListener, nullptr, nullptr, SOCK_CLOEXEC);
     if (peer < 0) return;
@@ -195,6 +203,12 @@ void PollForwardedCommandLines() {
     ::close(peer);
     Deliver(data);
   }
+}
+
+}  // namespace
+
+void PollForwardedCommandLines() {
+  if (gListener >= 0 && !gWatched) AcceptForwardedCommandLines();
 }
 
 void ReleaseForwardedCommandLine(intptr_t lParam) {

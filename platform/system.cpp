@@ -40,8 +40,10 @@ void CatchStopSignals() {
   action.sa_flags = SA_RESETHAND;
   sigemptyset(&action.sa_mask);
   for (int signal : {SIGINT, SIGTERM}) ::sigaction(signal, &action, nullptr);
-  ::signal(SIGXFSZ, SIG_IGN);
+  IgnoreFileSizeSignal();
 }
+
+void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 bool IsStopRequested() { return gStopSignal != 0; }
 

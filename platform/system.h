@@ -21,6 +21,9 @@ bool StandardErrorIsTerminal();
 // failure. A second signal of the same kind ends the process at once. A file that grows past the
 // size limit (SIGXFSZ) fails its write, which is reported, instead of ending the process.
 void CatchStopSignals();
+// What CatchStopSignals does for SIGXFSZ alone, for the programs with windows: a write past the size
+// limit fails as on a full disk, and the program says so and goes on.
+void IgnoreFileSizeSignal();
 bool IsStopRequested();
 // Once the way out is done: ends the process by the signal that asked it to stop, so that whoever
 // started it sees why; returns when none did.

@@ -997,6 +997,7 @@ uint32_t GetQueueStatus(uint32_t mask) {
 
 void WaitMessage(int64_t timeoutMs) {
   if (GetQueueStatus(kQsKey | kQsMouseMove | kQsMouseButton | kQsPostMessage | kQsPaint | kQsTimer)) return;
+  timeoutMs = Backend().IdleWaitMs(timeoutMs);
   for (const STimer& t : gTimers) timeoutMs = std::min(timeoutMs, std::max<int64_t>(t.dueMs - NowMs(), 0));
   Backend().Wait(timeoutMs);
 }

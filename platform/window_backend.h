@@ -113,6 +113,13 @@ class WindowBackend {
   virtual void Poll() = 0;
   // Blocks until input may have come or ms have passed.
   virtual void Wait(int64_t ms) { SleepMs(ms); }
+  // How long an idle wait asked for ms may last: a back end that sees the program quiet (no input,
+  // nothing drawn) for a while lets it sleep longer, so that an idle program hardly wakes.
+  virtual int64_t IdleWaitMs(int64_t ms) { return ms; }
+  // A descriptor other than the display's to watch in the back end's own main loop, ready called when
+  // it can be read; false when the back end has no loop, and the caller polls it with input instead.
+  virtual bool WatchDescriptor(int /*fd*/, void (*/*ready*/)()) { return false; }
+  virtual void UnwatchDescriptor(int /*fd*/) {}
   virtual SPoint CursorPos() = 0;
   virtual int32_t Metric(int32_t index) = 0;
   // The screen without the desktop's own panels; the whole screen unless the back end knows better.
@@ -233,7 +240,8 @@ bool RegisterSystemClass(const std::string& name);
 // The pointer position as the common part last saw it (headless input sets it).
 void SetCursorPosition(SPoint screen);
 
-// Forwarded command lines of later starts; polled with input (single_instance.cpp).
+// Forwarded command lines of later starts; polled with input unless the back end watches the socket
+// (single_instance.cpp).
 void PollForwardedCommandLines();
 void ReleaseForwardedCommandLine(intptr_t lParam);
 

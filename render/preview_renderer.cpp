@@ -422,7 +422,8 @@ int32_t CPreviewRenderer::Prepare(int32_t width, int32_t height) {
     CHolder scene(fContext->GetSceneTable(), false, false);
     if (!scene.IsLocked() || !fContext->PrepareLights()) return kErrOutOfMemory;
   }
-  return fContext->PrepareOptimizer() ? kNoErr : kErrOutOfMemory;
+  // The preview's context only renders.
+  return fContext->PrepareOptimizer(false) ? kNoErr : kErrOutOfMemory;
 }
 
 void CPreviewRenderer::Restart() {

@@ -10,6 +10,7 @@
 #include "render/null_optimizer.h"
 #include "render/phong_ext.h"
 #include "scene/base_sys.h"
+#include "scene/camera.h"
 #include "scene/light.h"
 #include "scene/object.h"
 #include "scene/shape_intersection.h"
@@ -188,15 +189,19 @@ C3dObject* CRenderContext::ObjectAt(uint32_t row) const {
   return thing ? thing->AsObject() : nullptr;
 }
 
-bool CRenderContext::PrepareOptimizer() {
+bool CRenderContext::PrepareOptimizer(bool withCameras) {
   if (!fScene || !fOptimizer) return false;
   CHolder holder(fScene, false, false);
   if (!holder.IsLocked() || !fOptimizer->Begin()) return false;
+  const auto fed = [&](uint32_t row) {
+    C3dObject* object = ObjectAt(row);
+    return object && (withCameras || object->GetFamily() != C3dCamera::kFamily) ? object : nullptr;
+  };
   uint32_t count = 0;
-  for (uint32_t row = 0; row < fScene->GetCount(); ++row) count += ObjectAt(row) ? 1 : 0;
+  for (uint32_t row = 0; row < fScene->GetCount(); ++row) count += fed(row) ? 1 : 0;
   if (!fOptimizer->Reserve(count)) return false;
   for (uint32_t row = 0; row < fScene->GetCount(); ++row) {
-    C3dObject* object = ObjectAt(row);
+    C3dObject* object = fed(row);
     if (object && !fOptimizer->Add(object)) return false;
   }
   return fOptimizer->Build();

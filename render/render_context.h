@@ -124,8 +124,10 @@ class CRenderContext : public CBaseObject {
   COptimizerHolder& GetHolder() { return fHolder; }
 
   // Feeds every object of the scene table into the optimizer; false when the table cannot be
-  // locked or the optimizer refuses a step.
-  bool PrepareOptimizer();
+  // locked or the optimizer refuses a step. A tree that only renders leaves the cameras out: no render
+  // ray meets one, and the window's view cameras, hundreds of units off, would stretch the tree's box
+  // so far that its levels never part the scene's things (every ray then tests them all).
+  bool PrepareOptimizer(bool withCameras = true);
   // The nearest hit of the ray, recorded in it; true when there is one.
   bool Intersect(CRay& ray);
   // The world box around every object's bounds and, when asked, the box around their corners in

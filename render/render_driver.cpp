@@ -182,7 +182,7 @@ int32_t CRenderPreparation::Prepare(const SRenderRequest& request, int32_t width
   if (fTree) fContext.UseOptimizer(fTree.get());
   fReadiness = std::make_unique<CRenderReadiness>(*request.scene);
   fSkyHold = std::make_unique<CSkyHold>(request.sky);
-  return fContext.PrepareOptimizer() && fContext.SetupView(true) ? kNoErr : kErrOutOfMemory;
+  return fContext.PrepareOptimizer(!fTree) && fContext.SetupView(true) ? kNoErr : kErrOutOfMemory;
 }
 
 int32_t RenderSceneImage(CRenderContext& context, const SRenderRequest& request) {

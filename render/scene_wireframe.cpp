@@ -33,6 +33,9 @@ constexpr uint32_t kLongDashMask = 4;
 constexpr int64_t kCoarseTicks = 60;
 constexpr int64_t kBoxesOnlyTicks = 120;
 constexpr uint32_t kCoarseDetail = 2;
+// An object no larger than this on screen is drawn from its reduced mesh: the full one would put a
+// thousand lines into a few pixels, which makes a document of many small things slow to show.
+constexpr double kSmallObjectPixels = 6;
 constexpr int64_t kPollTicks = 20;
 // Handles hidden by the camera's side of the box: one mask per face, x-min to z-max; all in box mode 1.
 constexpr uint32_t kFaceHandles[6] = {0x1541, 0x2A82, 0x03C4, 0x3C08, 0x0CD0, 0x3320};
@@ -163,7 +166,9 @@ class CSceneWireframe {
     detail = FastDetail(detail);
     const uint32_t dashed = object.GetStateFlags();
     style.dashMask = dashed & kDashedShort ? kShortDashMask : dashed & kDashedLong ? kLongDashMask : 0;
-    if (detail == 0 || !object.DrawWireframe(&fView, fMatrix, detail, fFast))
+    const bool reduced =
+        fFast || (!object.IsUnbounded() && fView.IsSmallOnScreen(object.WorldBox(), fMatrix, kSmallObjectPixels));
+    if (detail == 0 || !object.DrawWireframe(&fView, fMatrix, detail, reduced))
       fView.DrawBox(object.LocalBox(), object.GetObjectToWorld(), fMatrix);
   }
 

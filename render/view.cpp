@@ -185,6 +185,24 @@ void CView::ProjectCamera(const vector3<double>& p, double& x, double& y) const 
   y = fCentreY - py * scaleY + fPixelShiftY;
 }
 
+bool CView::IsSmallOnScreen(const C3dBox& box, const C34Matrix& worldToCamera, double pixels) const {
+  double left = std::numeric_limits<double>::infinity(), right = -left, top = left, bottom = -left;
+  for (int i = 0; i < 8; ++i) {
+    const vector3<double> corner{i & 1 ? box.fMax.x : box.fMin.x, i & 2 ? box.fMax.y : box.fMin.y,
+                                 i & 4 ? box.fMax.z : box.fMin.z};
+    const vector3<double> seen = worldToCamera.TransformPoint(corner);
+    // Behind the near plane a corner may project anywhere; NaN fails the comparison too.
+    if (!(seen.z >= kNearPlane)) return false;
+    double x = 0, y = 0;
+    ProjectCamera(seen, x, y);
+    left = std::min(left, x);
+    right = std::max(right, x);
+    top = std::min(top, y);
+    bottom = std::max(bottom, y);
+  }
+  return right - left <= pixels && bottom - top <= pixels;
+}
+
 void CView::ProjectToPixel(const vector3<double>& point, const C34Matrix& worldToCamera, int32_t& x, int32_t& y) const {
   double px = 0, py = 0;
   ProjectCamera(worldToCamera.TransformPoint(point), px, py);

@@ -107,6 +107,9 @@ class CView : public CBaseObject, public CLineDrawer {
   // The pixel of a world point, unclipped, truncated; a point that is no number lands far off the
   // image.
   void ProjectToPixel(const vector3<double>& point, const C34Matrix& worldToCamera, int32_t& x, int32_t& y) const;
+  // Whether the world box lies wholly in front of the eye and spans at most the pixels across and
+  // down the image: any wireframe of a thing that small covers the same few pixels.
+  bool IsSmallOnScreen(const C3dBox& box, const C34Matrix& worldToCamera, double pixels) const;
   // In the pen colour, clipped to the image less a border (1 pixel top and left, 2 right and bottom).
   void DrawLine2d(float x0, float y0, float x1, float y1);
   // The clip of DrawLine2d: false when nothing remains (or an end is no number).

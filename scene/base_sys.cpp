@@ -104,7 +104,8 @@ int32_t C3dBaseSys::AddObject(C3dBase* object, int32_t sortKey, uint32_t second,
     row.second = second;
     row.sortKey = sortKey;
     row.fourth = fourth;
-    if (!Append(&row)) return kErrExpansion;
+    // The table grows in the objects pool: a row it cannot take is memory that ran out.
+    if (!Append(&row)) return kErrOutOfMemory;
     fUnsorted = true;
     added = GetCount() - 1;
     result = OnObjectAdded(object);

@@ -194,6 +194,7 @@ int32_t C3dTriangleMesh::Optimize() {
       StoreField(at, moved);
     }
   }
+  ForgetWelds();
   return FinishStone();
 }
 

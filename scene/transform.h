@@ -35,6 +35,10 @@ struct C3dTransform {
   // Scale 1, every other vector 0, dirty; the matrix waits for the next rebuild.
   void Reset();
 
+  void SetShear(const vector3<double>& shear) {
+    fShear = shear;
+    fDirty = 1;
+  }
   void SetRotation(const vector3<double>& rotation) {
     fRotation = rotation;
     fDirty = 1;

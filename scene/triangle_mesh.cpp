@@ -39,10 +39,6 @@ vector3<double> FaceNormal(const vector3<double>& p0, const vector3<double>& p1,
   return std::isfinite(k) ? n * k : vector3<double>{};
 }
 
-bool Within(const vector3<double>& a, const vector3<double>& b, double distance) {
-  return std::fabs(a.x - b.x) < distance && std::fabs(a.y - b.y) < distance && std::fabs(a.z - b.z) < distance;
-}
-
 void SwapWords(uint8_t* at, uint32_t count) {
   for (uint32_t i = 0; i < count; ++i) SwapWordAt(at + 4 * i);
 }
@@ -164,8 +160,10 @@ bool C3dTriangleMesh::GrowArray(uint32_t* capacity, uint32_t entries) {
   return true;
 }
 
+// A large array grows by a quarter of itself: in steps of 50 a mesh of many thousand triangles moved
+// its arrays again at every step, and its building took time in the square of its size.
 bool C3dTriangleMesh::AppendEntry(uint32_t* capacity, uint32_t* count, const void* entry, uint32_t bytes) {
-  if (*count == *capacity && !GrowArray(capacity, kGrowth)) return false;
+  if (*count == *capacity && !GrowArray(capacity, std::max(kGrowth, *capacity / 4))) return false;
   CHolder holder(this, true, false);
   if (!holder.IsLocked()) return false;
   const SArrays arrays = BindData();
@@ -203,18 +201,9 @@ bool C3dTriangleMesh::AddFace(const S3dFace* face) {
 
 // ---- triangles
 
-void C3dTriangleMesh::FindWelded(const uint8_t* entries, uint32_t count, const vector3<double>* points,
-                                 uint32_t* found) const {
-  found[0] = found[1] = found[2] = kNotFound;
-  uint32_t missing = 3;
-  for (uint32_t i = 0; i < count && missing; ++i) {
-    const vector3<double> entry = LoadPoint(entries + size_t(kVertexBytes) * i);
-    for (int k = 0; k < 3; ++k) {
-      if (found[k] != kNotFound || !Within(entry, points[k], kWeldDistance)) continue;
-      found[k] = i;
-      --missing;
-    }
-  }
+void C3dTriangleMesh::FindWelded(CWeldIndex& welds, const uint8_t* entries, uint32_t count,
+                                 const vector3<double>* points, uint32_t* found) {
+  for (int k = 0; k < 3; ++k) found[k] = welds.Find(entries, kVertexBytes, count, points[k]);
 }
 
 bool C3dTriangleMesh::AddFlatFace(const uint32_t vertex[3]) {
@@ -242,7 +231,8 @@ bool C3dTriangleMesh::Weld(uint32_t* count, const vector3<double> points[3], uin
     CHolder holder(this, false, false);
     if (!holder.IsLocked()) return false;
     const SArrays arrays = BindData();
-    FindWelded(normals ? arrays.normals : arrays.vertices, *count, points, index);
+    if (normals) FindWelded(fNormalWelds, arrays.normals, *count, points, index);
+    else FindWelded(fVertexWelds, arrays.vertices, *count, points, index);
   }
   for (int k = 0; k < 3; ++k) {
     if (index[k] != kNotFound) continue;
@@ -332,6 +322,7 @@ int32_t C3dTriangleMesh::ScaleAndMoveVertices(double scale, const vector3<double
     uint8_t* at = vertices + size_t(kVertexBytes) * i;
     StoreField(at, LoadPoint(at) * scale + offset);
   }
+  ForgetWelds();
   Unprepare();
   return kNoErr;
 }
@@ -373,6 +364,7 @@ int32_t C3dTriangleMesh::ComputeVertexNormals(double angleDegrees) {
   const SArrays arrays = BindData();
   const double least = std::cos(angleDegrees * kDegrees);
   fNormalCount = 0;
+  ForgetWelds();
   for (uint32_t f = 0; f < fFaceCount; ++f) {
     uint8_t* at = arrays.faces + size_t(kFaceBytes) * f;
     S3dFace face;
@@ -459,6 +451,7 @@ int32_t C3dTriangleMesh::CopyTo(C3dObject& target) {
   mesh.fFaceCount = fFaceCount;
   mesh.fBox = fBox;
   std::copy(fExtras, fExtras + 3, mesh.fExtras);
+  mesh.ForgetWelds();
   mesh.Unprepare();
   // The copy's faces get a material of their own in the copy's table, as a duplicated shape does.
   C3dBaseSys* table = mesh.GetOwningTable();
@@ -521,6 +514,7 @@ bool C3dTriangleMesh::SaveState() {
 void C3dTriangleMesh::RestoreState() {
   C3dObject::RestoreState();
   LoadHeader(GetData());
+  ForgetWelds();
   Unprepare();
 }
 

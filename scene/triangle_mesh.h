@@ -13,6 +13,7 @@
 #include "scene/object.h"
 #include "scene/render_hold.h"
 #include "scene/voxel_grid.h"
+#include "scene/weld_index.h"
 
 // A face as the building operations take and give it; stored as 76 bytes.
 struct S3dFace {
@@ -161,8 +162,14 @@ class C3dTriangleMesh : public C3dObject {
   // Appends a flat face over three used vertices; false when the face array cannot grow.
   bool AddFlatFace(const uint32_t vertex[3]);
   // The index of the first used vertex (or normal) within the weld distance of each point, or
-  // UINT32_MAX; the record locked.
-  void FindWelded(const uint8_t* entries, uint32_t count, const vector3<double>* points, uint32_t* found) const;
+  // UINT32_MAX, found through the vertices' (or normals') index; the record locked.
+  static void FindWelded(CWeldIndex& welds, const uint8_t* entries, uint32_t count, const vector3<double>* points,
+                         uint32_t* found);
+  // The vertices or normals changed in place: welding takes them in anew.
+  void ForgetWelds() {
+    fVertexWelds.Forget();
+    fNormalWelds.Forget();
+  }
   // Each point's index among the used vertices (count is the vertex count) or normals, the points
   // without a match appended in order; false when an array cannot grow.
   bool Weld(uint32_t* count, const vector3<double> points[3], uint32_t index[3]);
@@ -207,6 +214,9 @@ class C3dTriangleMesh : public C3dObject {
   // The record's change count when it was last prepared.
   uint32_t fPreparedChanges = 0;
   CRenderHold fRenderHold;
+  // What a mesh built triangle by triangle welds its new vertices and normals to.
+  CWeldIndex fVertexWelds{kWeldDistance};
+  CWeldIndex fNormalWelds{kWeldDistance};
 };
 
 // A face's 76 stored bytes.

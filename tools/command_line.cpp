@@ -117,10 +117,11 @@ std::string ResultWords(int32_t code) { return BuiltInMessageFor(code) + " (code
 
 std::string FileProblem(const std::string& path, int32_t code, const std::string& refusal) {
   std::string text = refusal.empty() ? BuiltInMessageFor(code) : refusal;
-  // The movie writer answers invalid size for a write past the limit, as for its own 2 GiB.
+  // The movie writer answers invalid size for a write past the limit, as for its own largest movie.
   if ((code == kErrDiskFull || code == kErrInvalidSize) && platform::FileSizeLimitReached())
     text = "the file size limit (ulimit -f) was reached";
   if (platform::IsFolder(path)) text = "is a folder";
+  else if (const std::string reason = platform::NotPlainFileReason(path); !reason.empty()) text = reason;
   return text + " (code " + std::to_string(code) + ")";
 }
 
@@ -145,12 +146,7 @@ std::string ReadInputFile(const std::string& path, std::string* bytes) {
 }
 
 std::string TempFolderProblem() {
-  const std::string folder = platform::TempFolder();
-  std::string why;
-  if (!platform::PathExists(folder)) why = "it does not exist";
-  else if (!platform::IsFolder(folder)) why = "it is not a folder";
-  else if (access(folder.c_str(), W_OK | X_OK) != 0)
-    why = std::string("it is not writable (") + std::strerror(errno) + ")";
+  const std::string why = platform::TempFolderReason();
   return why.empty() ? why : "the temporary folder cannot be used: " + why;
 }
 
@@ -165,8 +161,7 @@ std::string OutputProblem(const std::string& output, const std::vector<std::stri
   // that file.
   std::string file;
   if (!platform::ReplaceTargetOf(output, &file)) {
-    struct stat kind {};
-    if (stat(output.c_str(), &kind) == 0) return S_ISDIR(kind.st_mode) ? "it is a folder" : "it is not a plain file";
+    if (const std::string reason = platform::NotPlainFileReason(output); !reason.empty()) return reason;
     file = output;
   }
   struct stat target {};

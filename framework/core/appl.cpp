@@ -18,6 +18,8 @@
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "framework/core/ui_services.h"
+#include "platform/ansi_text.h"
+#include "platform/file.h"
 #include "platform/system.h"
 
 namespace {
@@ -39,6 +41,14 @@ void DeleteAndClear(T*& p) {
 }  // namespace
 
 CAppl* GetApplication() { return gApplication; }
+
+int32_t RefuseNonPlainFile(const char* path) {
+  const std::string reason = platform::NotPlainFileReason(path ? path : "");
+  if (reason.empty()) return kNoErr;
+  const std::string message = "\"" + platform::Utf8ToAnsi(path) + "\" cannot be opened: " + reason + ".";
+  if (CAppl* app = GetApplication()) app->ShowMessage(message.c_str());
+  return kSilentCode25;
+}
 
 bool CAppl::IsInitialised() { return gInitialised; }
 
@@ -182,7 +192,11 @@ bool CAppl::CreateSpoolEnvironments(const CFileSpec* objectsSwap, const CFileSpe
 
 void CAppl::CompleteInit(bool environmentsMade) {
   if (!environmentsMade) {
-    ShowMessage("Unexpected error while creating the virtual memory environments.");
+    // The swap files go in the temporary folder: when that is the reason, the message names it.
+    std::string text = "Unexpected error while creating the virtual memory environments.";
+    if (const std::string why = platform::TempFolderReason(); !why.empty())
+      text.insert(text.size() - 1, ": the temporary folder " + platform::TempFolder() + " cannot be used, " + why);
+    ShowMessage(text.c_str());
     Quit();
     return;
   }

@@ -234,3 +234,8 @@ class CAppl : public CBaseObject {
 };
 
 CAppl* GetApplication();
+
+// 0 for a plain file (or for nothing there: the open says what is missing). A folder, a pipe or a
+// device is named in the application's message before anything opens it (a pipe's open would wait
+// for good), and the answer is the silent failure 25.
+int32_t RefuseNonPlainFile(const char* path);

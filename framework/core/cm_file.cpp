@@ -298,6 +298,8 @@ int32_t CCmFile::NewEntry(uint32_t* number) {
     }
     if (chosen == fCapacity) return kErrGeneric;
   }
+  // Every record below the chosen one is in use: the next search starts past it, not over them again.
+  fFirstUnused = chosen;
   if (const int32_t err = UseEntry(chosen)) return err;
   *number = chosen;
   return kNoErr;

@@ -1,10 +1,11 @@
-// A file's name as the program holds it: always a resolved full path of at most 259 characters.
+// A file's name as the program holds it: always a resolved full path of at most 4,095 characters,
+// the longest path the system takes (PATH_MAX less its terminating zero).
 #pragma once
 
 #include <cstdint>
 
 struct CFileSpec {
-  static constexpr uint32_t kMaxPath = 259;
+  static constexpr uint32_t kMaxPath = 4095;
 
   // Resolves path (relative to the current folder; '\' taken as '/'): 0, or 16 when it cannot be
   // resolved or is too long, which leaves the path empty. A null path resolves the empty text.

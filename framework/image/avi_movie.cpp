@@ -23,7 +23,7 @@ const std::string kDialogFilter("*.AVI\0*.AVI\0", 12);
 constexpr uint32_t kDialogFlags = 0x200000 | platform::kOfnPathMustExist | platform::kOfnHideReadOnly |
                                   platform::kOfnOverwritePrompt;
 
-// The platform's refusal of a sample past 2 GiB means the movie is as long as it can be.
+// The platform's refusal of a sample past the largest movie means the movie is as long as it can be.
 int32_t MovieError() {
   if (platform::GetLastError() == platform::kWinFileTooLarge) return kErrInvalidSize;
   return NonZeroError(MapLastError());

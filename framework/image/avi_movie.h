@@ -36,7 +36,7 @@ class CAviMovie : public CBaseObject {
   // The format from the image's bitmap header set to the stream's frame, or else the header given.
   int32_t SetFormat(const platform::SBitmapInfoHeader* header, CImage* image);
   // One frame of the stream's size (else 16) for the duration's samples; 22 when the file would
-  // pass 2 GiB.
+  // pass the largest movie the writer's index holds (256 GiB).
   int32_t WriteFrame(CImage* image, int32_t duration);
   // Finishes the movie (the frames so far) and answers how that went.
   int32_t ReleaseStream();

@@ -1,5 +1,6 @@
 #include "framework/ui/ask_image_file.h"
 
+#include "framework/core/appl.h"
 #include "framework/core/busy_cursor.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/result_codes.h"
@@ -16,6 +17,7 @@ int32_t AskAndReadImage(CUICmFunction* owner, CImage** image, CFileSpec* chosen)
   if (owner) owner->LowerModalLevel();
   if (cancelled) return kSilentCode24;
   if (asked) return asked;
+  if (const int32_t err = RefuseNonPlainFile(spec.GetPath())) return err;
   if (chosen) *chosen = spec;
   CBusyCursor busy;
   return CImageIO::ReadByType(spec, type, image);

@@ -145,11 +145,12 @@ void CTextEdit::SetFocus(bool focus) {
 }
 
 // A numeric field takes digits, '-', '.', backspace and tab. At the maximum length a character only
-// replaces a selection, and backspace always passes.
+// replaces a selection, and backspace always passes; a maximum of 0 leaves no room (the control's own
+// limit of 0 would mean none at all).
 bool CTextEdit::FilterKey(uint32_t character) {
   if (IsCommandDown()) return false;
   if (character == kReturn || character == kEscape) return true;
-  if (fMaxLength && GetTextLength() >= fMaxLength) {
+  if (GetTextLength() >= fMaxLength) {
     uint32_t start = 0, end = 0;
     platform::SendMessage(fWindow, platform::kEmGetSel, reinterpret_cast<uintptr_t>(&start),
                           reinterpret_cast<intptr_t>(&end));

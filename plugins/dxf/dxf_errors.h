@@ -24,6 +24,7 @@ enum EDxfError : int32_t {
 enum EHostResult : int32_t {
   kResultFine = 0,
   kResultInvalidFormat = 2,
+  kResultOutOfMemory = 9,
   kResultIncorrectVersion = 3,
   kResultInvalidParameter = 16,
   kResultTooManyEntries = 19,

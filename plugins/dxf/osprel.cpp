@@ -117,7 +117,7 @@ int32_t Result() {
     case kDxfCannotOpen:
     case kDxfReadError:
     case kDxfEndOfFile: return kResultIncorrectVersion;
-    case kDxfOutOfMemory:
+    case kDxfOutOfMemory: return kResultOutOfMemory;
     case kDxfMeshRefused:
     case kDxfTriangleRefused:
     case kDxfHostFailed: return kResultInvalidFormat;

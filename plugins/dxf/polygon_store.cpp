@@ -44,16 +44,22 @@ MaterialRecord MakeRecord(int32_t colour, int32_t layerIndex) {
   return record;
 }
 
+// A host that refuses for want of memory has the import end as out of memory: a valid drawing too
+// large for the host is no format error.
+void Refused(int32_t answer, EDxfError refusal) { SetError(answer == kResultOutOfMemory ? kDxfOutOfMemory : refusal); }
+
 bool SendTriangle(uint32_t mesh, const float* a, const float* b, const float* c) {
   const auto add = reinterpret_cast<QNHostAddTriangleFn>(gImport.callbacks[QN_SLOT_ADD_TRIANGLE]);
-  if (add(gImport.document, mesh, a, b, c) == 0) return true;
-  SetError(kDxfTriangleRefused);
+  const int32_t answer = add(gImport.document, mesh, a, b, c);
+  if (answer == 0) return true;
+  Refused(answer, kDxfTriangleRefused);
   return false;
 }
 
 bool MeshFor(const MaterialRecord& record, uint32_t* mesh) {
-  if (FindOrCreateMesh(gImport.callbacks, gImport.document, record, mesh) == 0) return true;
-  SetError(kDxfMeshRefused);
+  const int32_t answer = FindOrCreateMesh(gImport.callbacks, gImport.document, record, mesh);
+  if (answer == 0) return true;
+  Refused(answer, kDxfMeshRefused);
   return false;
 }
 
@@ -171,7 +177,7 @@ int32_t FindOrCreateMesh(QNHostFn* callbacks, uint32_t document, const MaterialR
   }
   // The node comes first, so that a mesh the host has made is always in the list that cleans up.
   auto* node = static_cast<SMeshNode*>(PluginAllocate(sizeof(SMeshNode)));
-  if (!node) return kResultInvalidFormat;
+  if (!node) return kResultOutOfMemory;
   const auto create = reinterpret_cast<QNHostCreateObjectFn>(callbacks[QN_SLOT_CREATE_OBJECT]);
   uint32_t made = 0;
   if (const int32_t answer = create(document, kTriangleMeshClass, &made)) {

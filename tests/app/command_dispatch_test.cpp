@@ -17,6 +17,13 @@
 #include "editors/material/dt_editor.h"
 #include "editors/material/material_composer.h"
 #include "editors/material/pict_textures.h"
+#include "framework/core/holder.h"
+#include "framework/core/spool_sys.h"
+#include "scene/base_sys.h"
+#include "scene/camera.h"
+#include "scene/factory.h"
+#include "scene/surface/material.h"
+#include "scene/surface/texture.h"
 #include "tests/app/shell_fixture.h"
 
 namespace {
@@ -282,6 +289,50 @@ TEST_F(CommandDispatch, ANewDocumentReplacesTheWindow) {
     fresh->ClearFlags(CDocWindow::kUnsavedChanges);
     EXPECT_EQ(pm->DoCommand(FourCC("ndoc")), 26);
     ASSERT_EQ(broadcaster->GetQueueCount(), queued + 1);
+  });
+}
+
+// The new window takes over what the old one kept outside its scene: the views stored in the view
+// dots, which the control palette's dots go on showing, and the copied material with its texture.
+TEST_F(CommandDispatch, ANewDocumentKeepsTheViewDotsAndTheCopiedMaterial) {
+  Run([&] {
+    CDocWindow* old = window;
+    C3dCamera* dot = old->GetViewCamera(CDocWindow::kFirstViewDot + 3);
+    ASSERT_NE(dot, nullptr);
+    dot->GetView().target = {1, 2, 3};
+    dot->SetTransformVector3({4, 5, 6});
+    dot->SetStateFlags(0x80000);
+    int32_t made = 0;
+    C3dMaterial* copied = old->GetMaterialClipboard(true, &made);
+    ASSERT_NE(copied, nullptr);
+    C3dTexture* texture = nullptr;
+    ASSERT_EQ(AppendNew(&texture, old->GetSceneTable(), app->GetObjectsEnv()), 0);
+    {
+      CHolder lock(copied, true, false);
+      ASSERT_EQ(copied->SetChannelTexture(texture, 0), 0);
+      copied->GetRecord().sources[C3dMaterial::kDiffusionSource] = 1;
+      copied->GetRecord().sample.diffuseColour = {0.25f, 0.5f, 0.75f};
+    }
+    ASSERT_EQ(copied->AddTextureRefs(), 0);
+
+    CUIMessage message = Message(0, "doc window", "new document");
+    message.firstPoint = message.secondPoint = {320, 240};
+    EXPECT_EQ(pm->HandleUIMessage(&message), 26);
+    CDocWindow* fresh = pm->GetDocWindow();
+    ASSERT_NE(fresh, old);
+    C3dCamera* kept = fresh->GetViewCamera(CDocWindow::kFirstViewDot + 3);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->GetView().target, (vector3<double>{1, 2, 3}));
+    EXPECT_EQ(kept->GetTransformVector3(), (vector3<double>{4, 5, 6}));
+    EXPECT_TRUE(kept->GetStateFlags() & 0x80000);
+    EXPECT_FALSE(fresh->GetViewCamera(CDocWindow::kFirstViewDot + 2)->GetStateFlags() & 0x80000);
+
+    C3dMaterial* pasted = fresh->GetCopiedMaterial();
+    ASSERT_NE(pasted, nullptr);
+    CHolder lock(pasted, false, false);
+    EXPECT_EQ(pasted->GetRecord().sample.diffuseColour, (vector3<float>{0.25f, 0.5f, 0.75f}));
+    ASSERT_EQ(pasted->GetChannelTexture(0), texture);
+    EXPECT_EQ(texture->GetOwningTable(), fresh->GetSceneTable());
   });
 }
 

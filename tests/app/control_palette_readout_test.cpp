@@ -82,6 +82,26 @@ TEST_F(Readout, TheSizePrefixSetsEachLinesTypeSizeAndLayout) {
   EXPECT_EQ(BottomText(), "world");
 }
 
+// Centred in the narrow readout, a long line would lose both its ends: it is set smaller instead.
+TEST_F(Readout, ALineWiderThanTheReadoutIsSetSmallerToShowWhole) {
+  MakeTall();
+  const auto width = [](CTxElement* line) {
+    SRect text;
+    return line->GetTextRect(&text) == kNoErr ? RectWidth(text) : -1;
+  };
+  SRect area;
+  Top()->GetParent()->GetLocalRect(&area);
+  palette->ShowReadoutTexts("12Image 480 x 360 pixels", "12Render 10 objects, 480 x 360");
+  EXPECT_EQ(TopText(), "Image 480 x 360 pixels");
+  for (CTxElement* line : {Top(), Bottom()}) {
+    EXPECT_LT(Size(line), 12) << line->GetText();
+    EXPECT_GT(width(line), 0) << line->GetText();
+    EXPECT_LE(width(line), RectWidth(area) - 4) << line->GetText();
+  }
+  palette->ShowReadoutTexts("12Render", nullptr);
+  EXPECT_EQ(Size(Top()), 12);
+}
+
 TEST_F(Readout, OnASmallPaletteMessagesShowAtSizeNineButThePercentageKeepsItsSize) {
   MakeTall(300);
   palette->ShowReadoutTexts("30title", "14below");

@@ -288,4 +288,28 @@ TEST_F(DocEditCommands, TheMaterialClipboard) {
   EXPECT_EQ(Contents(QUARN2_DATA_DIR "/system.dat"), systemBefore);
 }
 
+// Show as Box and Show as Lattice set and clear the box flag of every selected object, a group's
+// members with it (they are what the wireframe draws), and have the window drawn again.
+TEST_F(DocEditCommands, ShowAsBoxAndAsLatticeSwitchTheSelectedObjectsBoxFlag) {
+  C3dSphere* ball = AddShape<C3dSphere>("ball", {0, 1, 0});
+  C3dSphere* other = AddShape<C3dSphere>("other", {5, 1, 0});
+  C3dCube* left = AddShape<C3dCube>("left", {-2, 1, 0});
+  C3dCube* right = AddShape<C3dCube>("right", {2, 1, 0});
+  C3dGroup* pair = AddGroup("pair", {left, right});
+  ASSERT_EQ(w->FindSceneParts(true), 0);
+  SelectOnly({ball, pair});
+  const auto boxed = [](C3dObject* object) { return (object->GetFlags() & C3dObject::kHidden) != 0; };
+  for (const bool box : {true, false}) {
+    ASSERT_EQ(w->Redraw(true), 0);
+    ASSERT_EQ(w->GetDirtyBits(), 0u);
+    w->ClearFlags(CDocWindow::kUnsavedChanges);
+    EXPECT_EQ(w->ShowSelectionAsBox(box), 0);
+    for (C3dObject* object : std::initializer_list<C3dObject*>{ball, pair, left, right})
+      EXPECT_EQ(boxed(object), box) << object->TypeName() << " " << box;
+    EXPECT_FALSE(boxed(other)) << box;
+    EXPECT_TRUE(w->GetDirtyBits() & CDocWindow::kDirtyRedraw) << box;
+    EXPECT_TRUE(w->GetFlags() & CDocWindow::kUnsavedChanges) << box;
+  }
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include "panels/edit_tori.h"
 #include "platform/alloc.h"
 #include "scene/height_field.h"
+#include "scene/plane.h"
 #include "scene/torus.h"
 #include "scene/triangle_mesh.h"
 #include "tests/app/doc_commands_fixture.h"
@@ -114,8 +115,11 @@ TEST_F(DocEditSelection, EditOpensTheEditorThatFitsTheFirstSelectedObject) {
   C3dHeightField* terrain = AddPlain<C3dHeightField>({0, 0, 0});
   C3dTriangleMesh* mesh = AddPlain<C3dTriangleMesh>({3, 0, 0});
   C3dTorus* torus = AddPlain<C3dTorus>({-3, 0, 0});
+  const std::vector<C3dBase*> grounds = Things(C3dPlane::kFamily, C3dPlane::kClassTag);
+  ASSERT_EQ(grounds.size(), 1u);
+  C3dObject* ground = grounds[0]->AsObject();
   ASSERT_EQ(w->FindSceneParts(true), 0);
-  const std::string noEditor = "Select one or more objects first.";
+  const std::string nothing = "Select one or more objects first.", noEditor = "This kind of object has no editor.";
 
   struct SRow {
     const char* name;
@@ -124,7 +128,8 @@ TEST_F(DocEditSelection, EditOpensTheEditorThatFitsTheFirstSelectedObject) {
     bool warned;
   };
   for (const SRow& row : {SRow{"nothing selected", nullptr, kErrObjectNotFound, true},
-                          SRow{"a sphere has no editor", sphere, kNoErr, true}, SRow{"a light", lamp, 26, false},
+                          SRow{"a sphere has no editor", sphere, kNoErr, true},
+                          SRow{"nor has the ground plane", ground, kNoErr, true}, SRow{"a light", lamp, 26, false},
                           SRow{"a terrain", terrain, 26, false}, SRow{"a mesh", mesh, 26, false},
                           SRow{"a torus", torus, 26, false}}) {
     if (row.object) SelectOnly({row.object});
@@ -134,7 +139,7 @@ TEST_F(DocEditSelection, EditOpensTheEditorThatFitsTheFirstSelectedObject) {
     EXPECT_EQ(w->EditSelection(), row.answer) << row.name;
     ASSERT_EQ(Boxes(), boxes + (row.warned ? 1 : 0)) << row.name;
     if (row.warned) {
-      EXPECT_EQ(platform::headless::ShownBoxes().back().text, noEditor) << row.name;
+      EXPECT_EQ(platform::headless::ShownBoxes().back().text, row.object ? noEditor : nothing) << row.name;
     }
     const bool toLightEditor = row.object == lamp;
     ASSERT_EQ(heard.size(), toLightEditor ? 1u : 0u) << row.name;

@@ -469,8 +469,8 @@ TEST_F(FlyAround, ACancelledChoiceRecordsNothing) {
 // fly-around answers the writer's code.
 TEST_F(FlyAround, ARefusedFrameEndsAPlayableMovie) {
   const uint32_t frameBytes = uint32_t(kImageSize.h * kImageSize.v * 4);
-  // Room for ten frames with the headers and the index, not for eleven.
-  const uint64_t tenFrames = 224 + 10 * (8 + uint64_t(frameBytes)) + 8 + 16 * 10;
+  // Room for ten frames with the headers and the indexes, not for eleven.
+  const uint64_t tenFrames = 4620 + 10 * (8 + uint64_t(frameBytes)) + (8 + 24 + 8 * 10) + (8 + 16 * 10);
   struct SRefusal {
     const char* what;
     void (*arrange)(uint64_t);

@@ -328,4 +328,19 @@ TEST_F(DocHover, TheInformationLine) {
   EXPECT_EQ(posted.back(), counts);
 }
 
+// A scene of one object says so in the singular.
+TEST_F(DocHover, TheInformationLineCountsOneObjectInTheSingular) {
+  for (C3dBase* ground : Things(C3dPlane::kFamily, C3dPlane::kClassTag)) {
+    ASSERT_EQ(w->GetDocument()->DeleteObjectUndoable(nullptr, ground->AsObject()), 0);
+  }
+  C3dSphere* ball = AddShape<C3dSphere>("ball", {0, 1, 0});
+  ASSERT_EQ(w->FindSceneParts(true), 0);
+  Selection().Add(ball, 1, 0);
+  w->Invalidate(true);
+  posted.clear();
+  PointAt(EmptySpot());
+  w->TrackHover();
+  EXPECT_EQ(posted, (std::vector<std::string>{"121 object selected | 121 object in scene"}));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // Opening, merging and reverting documents in the document window, and opens that fail.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -17,6 +18,10 @@
 #include "scene/sun_light.h"
 #include "scene/surface/texture.h"
 #include "tests/app/doc_commands_fixture.h"
+#include "app/entry.h"
+#include "document/prefs_file.h"
+#include "platform/system.h"
+#include "tests/tools/run_tool.h"
 
 namespace {
 
@@ -53,7 +58,8 @@ class DocOpen : public DocCommandsTest {
   }
 
   // The document of BuildScene saved as name in a window of its own, with the settings words given
-  // and, unless picture is 0, a picture of that colour beside it. Its things' lines.
+  // and, unless picture is 0, a picture of that colour beside it, as a render would have left it.
+  // Its things' lines.
   std::vector<std::string> SaveScene(const std::string& name, std::function<void(CDocSettings&)> words = nullptr,
                                      uint32_t picture = 0) {
     EXPECT_EQ(Make(), 0);
@@ -64,6 +70,9 @@ class DocOpen : public DocCommandsTest {
     }
     Answer("save " + Path(name));
     EXPECT_EQ(window->SaveDocument(0), 0);
+    if (picture) {
+      EXPECT_EQ(SaveImageAsBmp(Spec(name.substr(0, name.rfind('.')) + ".bmp"), window->GetRenderedImage(), true), 0);
+    }
     std::vector<std::string> lines = Describe(window->GetSceneTable());
     if (words) {
       // The words as stored: the window's record rewritten into the saved file.
@@ -204,11 +213,14 @@ TEST_F(DocOpen, AnOpenThatFailsLeavesTheWindowAsItWas) {
   std::ofstream(Path("plain.qnc")) << "no composite file at all\n";
   SaveScene("narrow.qnc", [](CDocSettings& s) { s.SetWord(CDocSettings::kImageWidth, 0); });
   SaveScene("wide.qnc", [](CDocSettings& s) { s.SetWord(CDocSettings::kRenderWidth, 5000); });
+  ASSERT_EQ(::mkfifo(Path("pipe.qnc").c_str(), 0600), 0);
+  fs::create_directory(Path("folder.qnc"));
 
   const struct {
     const char* name;
     const char* file;
     int32_t code;  // 0: opens, but the settings are not taken
+    const char* said = nullptr;  // why a path that is no file is refused, before anything opens it
   } cases[] = {
       // The cut goes through the composite file's chunks: damaged data.
       {"cut short", "short.qnc", kErrDamagedData},
@@ -217,6 +229,9 @@ TEST_F(DocOpen, AnOpenThatFailsLeavesTheWindowAsItWas) {
       {"a width of 0", "narrow.qnc", 0},
       {"a width of 5000", "wide.qnc", 0},
       {"a kept texture that cannot move", "scene.qnc", kErrExpansion},
+      // A pipe's open would wait for a writer for good.
+      {"a named pipe", "pipe.qnc", kSilentCode25, "it is not a plain file"},
+      {"a folder", "folder.qnc", kSilentCode25, "it is a folder"},
   };
   for (const auto& c : cases) {
     const bool refusing = c.code == kErrExpansion;
@@ -239,9 +254,16 @@ TEST_F(DocOpen, AnOpenThatFailsLeavesTheWindowAsItWas) {
     CImage* const images[] = {w.GetWindowImage(), w.GetRenderedImage()};
     const uint32_t pixel = Pixel(w.GetRenderedImage(), 3, 3);
 
+    const size_t boxes = platform::headless::ShownBoxes().size();
     const int32_t result = Open(w, c.file);
     gRefused = nullptr;
     EXPECT_EQ(result, c.code) << c.name;
+    if (c.said) {
+      ASSERT_EQ(platform::headless::ShownBoxes().size(), boxes + 1) << c.name;
+      EXPECT_EQ(platform::headless::ShownBoxes().back().text,
+                "\"" + Path(c.file) + "\" cannot be opened: " + c.said + ".")
+          << c.name;
+    }
     EXPECT_EQ(w.GetWindowImageSize(), (SPointHV{320, 240})) << c.name;
     EXPECT_EQ(w.GetRenderImageSize(), (SPointHV{320, 240})) << c.name;
     if (c.code == 0) continue;
@@ -320,6 +342,61 @@ TEST_F(DocOpen, RevertReadsTheDocumentAsSaved) {
   EXPECT_EQ(w.GetMode() & CDocWindow::kRenderedShown, CDocWindow::kRenderedShown);
   EXPECT_EQ(Pixel(w.GetRenderedImage(), 10, 10), kRed);
   EXPECT_FALSE(w.GetFlags() & CDocWindow::kUnsavedChanges);
+}
+
+}  // namespace
+
+namespace {
+
+// A document of count spheres of their own materials, written by the scene tool into the folder.
+void WriteSpheres(const std::string& folder, const std::string& name, int count) {
+  std::string text = "size 160 120\ncamera from 16 16 -40 to 16 16 0 fov 60\n";
+  for (int i = 0; i < count; ++i)
+    text += "sphere s" + std::to_string(i) + " at " + std::to_string((i % 100) * 0.32) + " " +
+            std::to_string((i / 100) * 0.32) + " 0 size 0.3 0.3 0.3 colour 0.8 0.3 0.2\n";
+  std::ofstream(folder + "/" + name + ".txt") << text;
+  const SRun run = RunCommand(std::string(QUARN2_SCENE_PATH) + " '" + folder + "/" + name + ".txt' '" + folder + "/" +
+                              name + "' 2>&1");
+  ASSERT_EQ(run.status, 0) << run.out;
+}
+
+// With the program's pools, sized from the machine, a document larger than the objects pool of old
+// (about 3,500 spheres) opens, reverts and takes a merge, each reading beside the scene it replaces.
+class DocOpenLarge : public DocOpen {
+ protected:
+  SApplDesc AppDesc() const override {
+    SApplDesc desc = ProgramDesc();
+    SetPoolBudgets(desc, platform::PhysicalMemoryBytes(), CPrefsFile());
+    return desc;
+  }
+};
+
+TEST_F(DocOpenLarge, ADocumentPastTheOldPoolOpensRevertsAndTakesAMerge) {
+  WriteSpheres(dir_, "large.qnc", 4000);
+  WriteSpheres(dir_, "small.qnc", 500);
+  CDocWindow& w = Made();
+  const CFileSpec large = Spec("large.qnc"), small = Spec("small.qnc");
+  ASSERT_EQ(w.OpenDocument(0, &large, false), 0);
+  EXPECT_EQ(Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(), 4000u);
+  w.SetFlags(CDocWindow::kUnsavedChanges);
+  ASSERT_EQ(w.RevertDocument(w.GetFileSpec()), 0);
+  EXPECT_EQ(Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(), 4000u);
+  ASSERT_EQ(w.OpenDocument(1, &small, false), 0);
+  EXPECT_EQ(Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(), 4500u);
+}
+
+// Where the pool is too small for a document, the open says "out of memory", never an expansion
+// error, and the window's scene stays as it was for the next open.
+TEST_F(DocOpen, ADocumentTooLargeForThePoolIsOutOfMemoryAndTheWindowGoesOn) {
+  WriteSpheres(dir_, "large.qnc", 6000);
+  WriteSpheres(dir_, "small.qnc", 500);
+  CDocWindow& w = Made();
+  const CFileSpec large = Spec("large.qnc"), small = Spec("small.qnc");
+  ASSERT_EQ(w.OpenDocument(0, &small, false), 0);
+  EXPECT_EQ(w.OpenDocument(0, &large, false), kErrOutOfMemory);
+  EXPECT_EQ(Things(C3dSphere::kFamily, C3dSphere::kClassTag).size(), 500u);
+  EXPECT_STREQ(w.GetFileSpec().GetPath(), Path("small.qnc").c_str());
+  EXPECT_EQ(w.OpenDocument(0, &small, false), 0);
 }
 
 }  // namespace

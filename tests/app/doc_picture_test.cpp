@@ -162,4 +162,21 @@ TEST_F(DocPicture, GroupingOneObjectChangesNothing) {
   EXPECT_EQ(cube->GetParent(), group);
 }
 
+// Read while the rendered image is shown already, the picture is drawn at once: the window went on
+// showing the white image until Esc was pressed twice.
+TEST_F(DocPicture, APictureReadOverTheShownRenderedImageIsDrawn) {
+  CDocWindow& w = Made();
+  Show();
+  ASSERT_EQ(RunCommand("convert -size 64x48 xc:'#ff0000' BMP3:'" + Path("red.bmp") + "'").status, 0);
+  ASSERT_EQ(w.ToggleRenderedImage(), kHandled);
+  app->DispatchPaintMessages();
+  const auto shown = [&] { return platform::GetWindowSurface(w.GetWindow())->Pixel(10, 10) & 0xFFFFFF; };
+  ASSERT_EQ(shown(), 0xFFFFFFu);
+  Answer("open " + Path("red.bmp"));
+  ASSERT_EQ(w.OpenPicture(), 0);
+  app->DispatchPaintMessages();
+  EXPECT_EQ(shown(), 0xFF0000u);
+  EXPECT_TRUE(w.HoldsPicture());
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "framework/image/bitmap_file.h"
 #include "platform/file.h"
 #include "tests/app/doc_commands_fixture.h"
+#include "tests/document/old_document_writer.h"
 #include "tests/tools/run_tool.h"
 
 namespace {
@@ -18,11 +19,22 @@ namespace fs = std::filesystem;
 
 const std::string kPutFilter("Quarn files(*.qnc)\0*.qnc\0", 25);
 
-using DocSave = DocCommandsTest;
+class DocSave : public DocCommandsTest {
+ protected:
+  // A render of the window's scene into its rendered image.
+  void Render() {
+    Show();
+    ASSERT_EQ(Button("clear & render button"), kHandled);
+    for (int i = 0; i < 10000 && window->GetRenderRequest(); ++i) ASSERT_EQ(window->Heartbeat(SHeartbeatRecord()), 0);
+    ASSERT_EQ(window->GetRenderRequest(), 0u);
+    ASSERT_TRUE(window->HoldsPicture());
+  }
+};
 
 TEST_F(DocSave, AFirstSaveAsksThenWritesTheDocumentAndItsPicture) {
   CDocWindow& w = Made();
   BuildScene();
+  Render();
   fs::create_directory(Path("a.b"));
   const size_t dialogs = DialogCount();
   Answer("save " + Path("a.b/scene"));
@@ -105,6 +117,47 @@ TEST_F(DocSave, TheDocumentExtensionIsForcedAndAskedAbout) {
   EXPECT_NE(Contents(Path("scene.qnc")), "kept");
 }
 
+// A document opened under a name that is not its own ".qnc" (an earlier version's, or another spelling
+// of the extension) saves without a dialog under the ".qnc" name: an unrelated file there is replaced
+// only when the user says so.
+TEST_F(DocSave, SaveAsksBeforeReplacingAFileOtherThanTheDocuments) {
+  CDocWindow& w = Made();
+  KeepPicture(false);
+  {
+    old_writer::SOldDocument old;
+    old_writer::SOldRecord sphere;
+    sphere.kind = 5;
+    old.records.push_back(sphere);
+    const old_writer::Bytes bytes = old.Write();
+    std::ofstream(Path("proj.doc"), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  }
+  Answer("save " + Path("first.qnc"));
+  ASSERT_EQ(w.SaveDocument(1), 0);
+  fs::copy_file(Path("first.qnc"), Path("Scene.QNC"));
+  for (const char* opened : {"proj.doc", "Scene.QNC"}) {
+    SCOPED_TRACE(opened);
+    const std::string twin = Path(std::string(opened).substr(0, std::string(opened).find('.')) + ".qnc");
+    std::ofstream(twin) << "kept";
+    const CFileSpec spec = Spec(opened);
+    ASSERT_EQ(w.OpenDocument(0, &spec, false), 0);
+    const size_t dialogs = DialogCount(), boxes = platform::headless::ShownBoxes().size();
+    Answer("box 7");
+    EXPECT_EQ(w.SaveDocument(0), 24);
+    EXPECT_EQ(Contents(twin), "kept");
+    ASSERT_EQ(platform::headless::ShownBoxes().size(), boxes + 1);
+    EXPECT_EQ(platform::headless::ShownBoxes().back().text,
+              "The file \"" + twin + "\" already exists. Do you want to replace it?");
+    Answer("box 6");
+    EXPECT_EQ(w.SaveDocument(0), 0);
+    EXPECT_NE(Contents(twin), "kept");
+    EXPECT_STREQ(w.GetFileSpec().GetPath(), twin.c_str());
+    EXPECT_EQ(DialogCount(), dialogs);
+    // Its own file it replaces without a question.
+    EXPECT_EQ(w.SaveDocument(0), 0);
+    EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes + 2);
+  }
+}
+
 // The file stays whole however the write fails (see the scene file tests); the window keeps its
 // changes marked unsaved and its old name.
 TEST_F(DocSave, ASaveThatFailsLeavesTheOldDocumentAndTheChangesUnsaved) {
@@ -125,6 +178,7 @@ TEST_F(DocSave, ASaveThatFailsLeavesTheOldDocumentAndTheChangesUnsaved) {
 // The picture is a convenience: one that cannot be written is reported once, and the save stands.
 TEST_F(DocSave, APictureThatCannotBeWrittenLeavesTheDocumentSaved) {
   CDocWindow& w = Made();
+  Render();
   fs::create_directory(Path("scene.bmp"));
   const size_t boxes = platform::headless::ShownBoxes().size();
   Answer("save " + Path("scene.qnc"));
@@ -134,6 +188,28 @@ TEST_F(DocSave, APictureThatCannotBeWrittenLeavesTheDocumentSaved) {
   EXPECT_FALSE(w.GetFlags() & CDocWindow::kUnsavedChanges);
   EXPECT_EQ(platform::headless::ShownBoxes().size(), boxes + 1);
   EXPECT_TRUE(fs::is_directory(Path("scene.bmp")));
+}
+
+// A rendered image that was never rendered is no picture: none is written, and the document opens
+// showing its wireframe. One rendered after the open is written at the next save.
+TEST_F(DocSave, ANeverRenderedPictureIsNotWrittenAndTheDocumentOpensOnItsWireframe) {
+  CDocWindow& w = Made();
+  BuildScene();
+  Answer("save " + Path("plain.qnc"));
+  ASSERT_EQ(w.SaveDocument(0), 0);
+  EXPECT_TRUE(fs::exists(Path("plain.qnc")));
+  EXPECT_FALSE(fs::exists(Path("plain.bmp")));
+
+  ASSERT_EQ(Make(), 0);
+  const CFileSpec spec = Spec("plain.qnc");
+  ASSERT_EQ(window->OpenDocument(0, &spec, false), 0);
+  EXPECT_TRUE(window->GetMode() & CDocWindow::kWireframeShown);
+  EXPECT_FALSE(window->GetMode() & CDocWindow::kRenderedShown);
+  EXPECT_FALSE(window->HoldsPicture());
+  Render();
+  window->SetFlags(CDocWindow::kUnsavedChanges);
+  ASSERT_EQ(window->SaveDocument(0), 0);
+  EXPECT_TRUE(fs::exists(Path("plain.bmp")));
 }
 
 }  // namespace

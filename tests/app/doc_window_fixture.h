@@ -41,7 +41,7 @@ class SystemDataTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(InitOrdax(), 0);
-    app = new TestApp(ProgramDesc());
+    app = new TestApp(AppDesc());
     app->Init(nullptr, nullptr, nullptr);
     CFileSpec system;
     system.Set(QUARN2_DATA_DIR "/system.dat");
@@ -56,6 +56,10 @@ class SystemDataTest : public ::testing::Test {
     delete app;
     TermOrdax();
   }
+
+  // The pools of a machine of the few megabytes the program was first written for, unless a test
+  // asks for the program's own.
+  virtual SApplDesc AppDesc() const { return ProgramDesc(); }
 
   TestApp* app = nullptr;
   CUICmFunction* owner = nullptr;

@@ -407,4 +407,35 @@ TEST_F(DocWindowMouse, SpaceScrollsTheRenderedImageWithinItsBounds) {
   EXPECT_EQ(part.bottom, 360);
 }
 
+// A 30-pixel drag of a side handle scales by 1.05 for every 4 pixels however many steps it arrives in,
+// whether the pointer reports its travel step by step or its absolute place (a tablet, or a pointer
+// that moved again before going back to the press point took effect); the pointer ends where it was
+// pressed.
+TEST_F(DocWindowMouse, AResizeDragCountsEachPixelOnce) {
+  const double expected = std::pow(1.05, 30 / 4.0);
+  for (const bool absolute : {false, true}) {
+    for (const int steps : {1, 3, 30}) {
+      const std::string what = std::string(absolute ? "absolute" : "relative") + ", " + std::to_string(steps);
+      C3dSphere* ball = AddSphere({0.3, 1, 0});
+      Ready();
+      Selection().DeselectAll(1);
+      Selection().Add(ball, 0, 0);
+      Draw();
+      int32_t x = 0, y = 0;
+      Selection().GetHandle(1, &x, &y);
+      const SPointHV press = w->CanvasToScreen({x, y});
+      std::string moves;
+      for (int i = 1; i <= steps; ++i) {
+        moves += absolute ? "move " + std::to_string(press.h + 30 * i / steps) + " " + std::to_string(press.v) + "\n"
+                          : "rmove " + std::to_string(30 / steps) + " 0\n";
+      }
+      const double before = ball->WorldBox().fMax.x - ball->WorldBox().fMin.x;
+      EXPECT_EQ(Press({x, y}, moves), kHandled) << what;
+      EXPECT_NEAR((ball->WorldBox().fMax.x - ball->WorldBox().fMin.x) / before, expected, 1e-9) << what;
+      EXPECT_EQ(platform::GetCursorPos().x, press.h) << what;
+      EXPECT_EQ(platform::GetCursorPos().y, press.v) << what;
+    }
+  }
+}
+
 }  // namespace

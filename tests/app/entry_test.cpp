@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,6 +21,7 @@
 #include "scene/triangle_mesh.h"
 #include "tests/framework/core/app_fixture.h"
 #include "tests/framework/core/private_tmpdir.h"
+#include "tests/tools/run_tool.h"
 
 namespace {
 
@@ -216,6 +218,61 @@ TEST_F(ProgramRun, TheCommandLinesDocumentIsOpenedWhenTheProgramIsIdle) {
   std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\n";
   EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt", "'my scene.qnc'"), 0);
   EXPECT_EQ(Errors(), "Quarn2: A file error has occurred (file not found).\n");
+}
+
+// A folder named on the command line is named as a folder, never a permission error.
+TEST_F(ProgramRun, AFolderOnTheCommandLineIsNamedAsAFolder) {
+  CopyData();
+  fs::create_directories(folder / "scenes");
+  std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\n";
+  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt", "scenes"), 0);
+  EXPECT_EQ(Errors(), "Quarn2: \"" + (folder / "scenes").string() + "\" cannot be opened: it is a folder.\n");
+}
+
+// --help and --version answer on standard output as the tools do and end the run with 0, taking
+// nothing for a document; a wrong option ends it with 2.
+TEST_F(ProgramRun, HelpAndVersionAnswerAsTheToolsDo) {
+  const auto run = [this](const std::string& arguments) {
+    return RunCommand("cd '" + folder.string() + "' && env QUARN2_HEADLESS=1 XDG_RUNTIME_DIR='" + folder.string() +
+                      "' ./Quarn2 " + arguments + " 2>&1");
+  };
+  const SRun help = run("--help"), version = run("--version"), wrong = run("--frobnicate");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: Quarn2 [OPTION]... [DOCUMENT]\n", 0), 0u) << help.out;
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("Quarn2 (Quarn2) ", 0), 0u) << version.out;
+  EXPECT_EQ(wrong.status, 2);
+  EXPECT_NE(wrong.out.find("unknown option --frobnicate"), std::string::npos) << wrong.out;
+  for (const SRun* run : {&help, &version, &wrong}) EXPECT_EQ(run->out.find("file not found"), std::string::npos);
+}
+
+// Without its temporary folder the start fails naming the folder and why, as the tools do.
+TEST_F(ProgramRun, AMissingTemporaryFolderIsNamed) {
+  CopyData();
+  const std::string missing = (folder / "no-such-tmp").string();
+  EXPECT_EQ(Run("TMPDIR='" + missing + "'"), 1);
+  EXPECT_NE(Errors().find("the temporary folder " + missing + " cannot be used, it does not exist"), std::string::npos)
+      << Errors();
+}
+
+// A write past the file size limit (ulimit -f) fails as on a full disk instead of ending the program:
+// the old file stays, no temporary is left, and the run goes on to an ordinary end.
+TEST_F(ProgramRun, AWritePastTheFileSizeLimitFailsAndTheProgramGoesOn) {
+  CopyData();
+  std::ofstream(folder / "saved.qnc") << "old";
+  std::ofstream(folder / "keys.txt") << "wait 1500\nstroke ctrl+shift+s\nsave " << (folder / "saved.qnc").string()
+                                     << "\nwait 1500\nstroke ctrl+q\nbox 7\n";
+  // 40 blocks of 512 bytes: room for the swap files' start, not for the default document's 50 KiB.
+  const std::string command = "cd '" + folder.string() + "' && ulimit -f 40 && env QUARN2_HEADLESS=1 XDG_RUNTIME_DIR='" +
+                              folder.string() + "' QUARN2_SCRIPT=keys.txt ./Quarn2 2> err.txt";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(Errors(), "Quarn2: A disk error has occurred (disk full).\n");
+  std::ifstream saved(folder / "saved.qnc");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "old");
+  for (const auto& entry : fs::directory_iterator(folder))
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".saved.qnc")) << entry.path();
 }
 
 // The dialogs' shadow pictures are part of the interface: a resource file without one of them stops

@@ -30,7 +30,8 @@ Names Pending(CPaletteManager* pm) {
 TEST_F(PendingFiles, TheCommandLineQueuesTheFirstQuotedNameOrEveryWord) {
   MakeApp();
   const std::string here = Here() + "/";
-  const std::string tooLong(260, 'x');
+  // Names reach the system's limit of 4,095 bytes; a longer one no call could open.
+  const std::string longName(300, 'x'), tooLong(4096, 'x');
   struct SCase {
     std::string line;
     Names names;
@@ -41,6 +42,7 @@ TEST_F(PendingFiles, TheCommandLineQueuesTheFirstQuotedNameOrEveryWord) {
       {"\"a \\\"b\\\".qnc\"", {here + "a \"b\".qnc"}},
       {"", {}},
       {"a.qnc " + tooLong + " b.qnc", {here + "a.qnc", here + "b.qnc"}},
+      {"\"/" + longName + "/" + longName + ".qnc\"", {"/" + longName + "/" + longName + ".qnc"}},
       {"/abs/c.qnc", {"/abs/c.qnc"}},
   };
   for (const SCase& c : cases) {

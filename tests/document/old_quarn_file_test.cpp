@@ -350,6 +350,8 @@ TEST_F(OldDocument, Lights) {
     PutU8(light.surface, kLightSpread, 255);
     PutU8(light.surface, kLightSwitches, kind == 23 ? 2 : 3);
     light.matrix = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    // The pyramid light turned about y: the turn stays its own.
+    if (kind == 22) light.matrix = {0.5, 0, std::sqrt(3) / 2, 0, 1, 0, -std::sqrt(3) / 2, 0, 0.5};
     document.records.push_back(light);
   }
   ASSERT_EQ(Import(document, false), 0);
@@ -367,8 +369,11 @@ TEST_F(OldDocument, Lights) {
   EXPECT_EQ(static_cast<C3dConeLight*>(o[1])->GetExponent(), 5.0);
   EXPECT_EQ(static_cast<C3dPyramidLight*>(o[2])->GetExponentX(), 5.0f);
   EXPECT_EQ(static_cast<C3dPyramidLight*>(o[2])->GetExponentZ(), 5.0f);
-  ExpectNear(o[2]->GetTransformVector2(), {-std::numbers::pi / 2, 0, 0});
+  // The earlier version's pyramid light shone along another axis: the shear turns it there.
+  ExpectNear(o[2]->GetTransformVector2(), {0, std::numbers::pi / 3, 0});
+  ExpectNear(o[2]->GetPlacement().fShear, {-std::numbers::pi / 2, 0, 0});
   ExpectNear(o[0]->GetTransformVector2(), {0, 0, 0});
+  ExpectNear(o[0]->GetPlacement().fShear, {0, 0, 0});
 }
 
 // ---- shared textures and pictures

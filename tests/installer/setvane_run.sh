@@ -2,7 +2,8 @@
 # Setvane as a program, headless, its answers from the input script QUARN2_SCRIPT names: every chunk
 # that mkpayload wrote inflates (Python's zlib) to its slice of the source; an installation writes
 # files that cmp finds equal to the sources and exits 0; the installed cvn32.exe tells its folder;
-# Cancel exits 1; an unreadable script exits 1 before anything shows. No run may print a sanitizer
+# Cancel exits 1; an unreadable script exits 1 before anything shows; a file size limit fails the
+# installation and leaves no temporary. No run may print a sanitizer
 # report. Arguments: the program and the folder mkpayload wrote to.
 set -uo pipefail
 setvane="$1"
@@ -47,6 +48,18 @@ answer="$("$target/cvn32.exe")"
 
 run "$(printf 'dialog 1 "1001=%s"\nbox 7\nbox 6' "$target")"
 [ "$status" = 0 ] || fail "exit status $status after Yes to the start, expected 0"
+
+# A file size limit fails the installation as a full disk does, instead of ending Setvane by SIGXFSZ
+# (status 153): a message, and no temporary left beside the files.
+limited="$work/Limited"
+printf '%s\n' "$(printf 'dialog 1 "1001=%s"\nbox 7\nbox 7' "$limited")" > "$work/script"
+(ulimit -f 100; QUARN2_SCRIPT="$work/script" exec "$setvane" > "$work/out" 2> "$work/err")
+status=$?
+grep -q Sanitizer "$work/err" && fail "sanitizer report: $(cat "$work/err")"
+[ "$status" != 0 ] && [ "$status" -lt 128 ] || fail "exit status $status under a file size limit, expected a failure"
+[ -s "$work/err" ] || fail "no message under a file size limit"
+left="$(find "$limited" -name '.*Setvane-*' 2>/dev/null)"
+[ -z "$left" ] || fail "temporaries left under a file size limit: $left"
 
 run "dialog 2"
 [ "$status" = 1 ] || fail "exit status $status after Cancel, expected 1"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -52,7 +53,10 @@ TEST_F(FileTest, FailuresLeaveTheWindowsErrorNumbers) {
        FileCreate::kOpenExisting, 206},
       {"folder opened for writing", dir_, platform::kAccessWrite, FileCreate::kOpenExisting, 5},
       {"folder opened for reading", dir_, platform::kAccessRead, FileCreate::kOpenExisting, 5},
+      // Its open would wait for a writer for good.
+      {"named pipe", Path("pipe"), platform::kAccessRead, FileCreate::kOpenExisting, 5},
   };
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
   for (const Case& c : cases) {
     platform::SetLastError(0);
     EXPECT_EQ(platform::OpenFile(c.path, c.access, platform::kShareRead, c.how), platform::kNoFile) << c.what;
@@ -224,6 +228,30 @@ TEST_F(ReplaceTest, AFolderOrADeviceIsNeverReplaced) {
   EXPECT_TRUE(S_ISCHR(Mode("/dev/null")));
 }
 
+// A temporary that a write killed midway left behind (its process gone) is removed by the next write
+// to that target; one of a process still running stays, as do names of another shape or program.
+TEST_F(ReplaceTest, TheNextWriteRemovesTheTemporariesOfAProcessThatIsGone) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) ::_exit(0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  const std::string gone = std::to_string(child), running = std::to_string(::getppid());
+  const auto at = [this](const std::string& name) { return Path(name.c_str()); };
+  const std::string left = at(".out.qnc.platform_tests-" + gone + ".3"),
+                    leftPicture = at(".out.png.platform_tests-" + gone + ".4.png"),
+                    live = at(".out.qnc.platform_tests-" + running + ".1"), other = at(".out.qnc.Setvane-" + gone + ".1"),
+                    shape = at(".out.qnc.platform_tests-" + gone);
+  for (const std::string& path : {left, leftPicture, live, other, shape}) Write(path, "left");
+  std::string temporary;
+  ASSERT_TRUE(platform::MakeTempBeside(Path("out.qnc"), &temporary));
+  EXPECT_FALSE(platform::PathExists(left));
+  EXPECT_TRUE(platform::PathExists(leftPicture)) << "another target's";
+  for (const std::string& path : {live, other, shape}) EXPECT_TRUE(platform::PathExists(path)) << path;
+  EXPECT_NE(temporary.find("platform_tests-" + std::to_string(::getpid()) + "."), std::string::npos) << temporary;
+  ASSERT_TRUE(platform::MakeTempBeside(Path("out.png"), &temporary, ".png"));
+  EXPECT_FALSE(platform::PathExists(leftPicture));
+}
+
 TEST_F(ReplaceTest, TheReplacedFileKeepsItsPermissionBits) {
   Write(Path("private.qnc"), "old");
   ASSERT_EQ(::chmod(Path("private.qnc").c_str(), 0600), 0);
@@ -257,6 +285,17 @@ TEST_F(ReplaceTest, ALinkKeepsPointingAtTheReplacedFile) {
   EXPECT_TRUE(S_ISLNK(Mode(Path("chained.qnc"))));
   EXPECT_EQ(Read(Path("real/scene.qnc")), "other");
   EXPECT_EQ(Read(other), "new");
+}
+
+// What a tool or the program says of a path that is no file to read.
+TEST_F(FileTest, APathThatIsNoPlainFileIsNamedForWhatItIs) {
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  std::fclose(std::fopen(Path("plain").c_str(), "w"));
+  EXPECT_EQ(platform::NotPlainFileReason(Path("pipe")), "it is not a plain file");
+  EXPECT_EQ(platform::NotPlainFileReason("/dev/null"), "it is not a plain file");
+  EXPECT_EQ(platform::NotPlainFileReason(dir_), "it is a folder");
+  EXPECT_EQ(platform::NotPlainFileReason(Path("plain")), "");
+  EXPECT_EQ(platform::NotPlainFileReason(Path("missing")), "");
 }
 
 TEST_F(FileTest, AWholeFileIsReadAndAFolderIsNotTakenForAnEmptyOne) {

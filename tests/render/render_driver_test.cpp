@@ -73,6 +73,27 @@ TEST_F(RenderDriver, EveryOptimizerChoiceGivesTheSameImage) {
   EXPECT_EQ(context->GetTarget(), nullptr);
 }
 
+// A render's own tree leaves the cameras out: no render ray meets one, and a view camera hundreds of
+// units off stretched the tree so far that its ten levels never parted a cluster of spheres, every
+// ray then testing them all.
+TEST_F(RenderDriver, AFarCameraDoesNotSpoilTheRendersTree) {
+  for (int i = 0; i < 64; ++i) NewSphere({0.2, 0.2, 0.2}, {(i % 8) * 0.3 - 1.05, (i / 8) * 0.3 - 1.05, 0});
+  request.camera = LookFrom({0, 0, -6}, {0, 0, 0});
+  settings.fFlags |= SRenderSettings::kOwnOptimizer;
+  request.optimizerChoice = 2;
+  const auto tests = [&] {
+    SetPixels(0);
+    EXPECT_EQ(Run(), 0);
+    return context->GetStats().fTestSum;
+  };
+  const uint64_t alone = tests();
+  const std::vector<uint32_t> picture = Pixels();
+  C3dCamera* far = MakeObject<C3dCamera>(table);
+  far->SetTransformVector3({0, 500, 0});
+  EXPECT_EQ(tests(), alone);
+  EXPECT_EQ(Pixels(), picture);
+}
+
 TEST_F(RenderDriver, AnUnlockableSceneAnswersNineAndLeavesTheImage) {
   BuildScene();
   CProbeSolid* probe = MakeObject<CProbeSolid>(table);

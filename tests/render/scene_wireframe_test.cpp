@@ -381,6 +381,27 @@ TEST_F(SceneWireframe, AFastDrawGivesUpDetailWithTime) {
   EXPECT_EQ(v.boxes.size(), 1u);  // the last one's bounds
 }
 
+// An object a few pixels across is drawn from its reduced mesh: the full one would only put more
+// lines into the same pixels. One around the eye or larger on screen keeps the full mesh.
+TEST_F(SceneWireframe, AnObjectSmallOnScreenIsDrawnReduced) {
+  LookFrom({0, 2, -8}, {0, 1, 0});
+  const struct {
+    const char* what;
+    Point position;
+    bool reduced;
+  } cases[] = {{"near", {0, 1, 0}, false}, {"far", {0, 1, 400}, true}, {"around the eye", {0, 2, -8}, false}};
+  std::vector<CWireSolid*> solids;
+  for (const auto& c : cases) solids.push_back(NewWire(c.position));
+  CView& v = MakeView(64, 48);
+  v.GetStyle().shadows = false;
+  DrawSceneWireframe(v, false);
+  for (size_t i = 0; i < solids.size(); ++i) {
+    ASSERT_EQ(solids[i]->calls.size(), 1u) << cases[i].what;
+    EXPECT_EQ(solids[i]->calls[0].fast, cases[i].reduced) << cases[i].what;
+    EXPECT_EQ(v.IsSmallOnScreen(solids[i]->WorldBox(), v.GetWorldToCamera(), 6), cases[i].reduced) << cases[i].what;
+  }
+}
+
 TEST_F(SceneWireframe, AClickDuringAnInterruptibleDrawSwitchesToFastMode) {
   LookFrom({0, 2, -8}, {0, 1, 0});
   std::vector<CWireSolid*> solids;

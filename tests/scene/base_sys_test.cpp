@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "framework/core/byte_reader.h"
+#include "framework/core/result_codes.h"
+#include "platform/alloc.h"
 #include "scene/base_spool_table.h"
 #include "scene_fixture.h"
 
@@ -64,6 +66,20 @@ TEST_F(ObjectTable, AThingTheTableRefusesLeavesNoRow) {
   EXPECT_EQ(refusing.GetCount(), 0u);
   EXPECT_EQ(table->AddObject(solid), 0);
   EXPECT_EQ(table->GetCount(), 1u);
+}
+
+// A table that cannot grow for want of memory says so: the user reads "out of memory", not an
+// expansion error, and nothing is left half added.
+TEST_F(ObjectTable, ARowThatFindsNoMemoryIsOutOfMemory) {
+  CTestSolid* solid = MakeObject<CTestSolid>(nullptr);
+  ASSERT_NE(solid, nullptr);
+  platform::FailNextAllocations(100);
+  const int32_t refused = table->AddObject(solid);
+  platform::FailNextAllocations(0);
+  EXPECT_EQ(refused, kErrOutOfMemory);
+  EXPECT_EQ(table->GetCount(), 0u);
+  EXPECT_EQ(solid->GetOwningTable(), nullptr);
+  EXPECT_EQ(table->AddObject(solid), 0);
 }
 
 TEST_F(ObjectTable, RowsAreSortedByKeyBeforeANameSearch) {

@@ -63,7 +63,7 @@ TEST_F(TriangleMesh, ACollinearTriangleHasAZeroNormal) {
   ExpectNear(Face(mesh, 0).faceNormal, {0, 0, 0}, 0);
 }
 
-// Arrays grow by 50 entries; the arrays behind the one that grows move and keep their contents.
+// Small arrays grow by 50 entries; the arrays behind the one that grows move and keep their contents.
 TEST_F(TriangleMesh, ArraysGrowByFiftyEntriesKeepingTheOthers) {
   C3dTriangleMesh* mesh = NewMesh();
   EXPECT_EQ(RecordSize(mesh), 848u);
@@ -104,6 +104,22 @@ TEST_F(TriangleMesh, ArraysGrowByFiftyEntriesKeepingTheOthers) {
   EXPECT_EQ(Face(mesh, 50).vertex[2], 50u);
   ExpectNear(Normal(mesh, 0), normal, 0);
   ExpectNear(Vertex(mesh, 50), fiftyFirst, 0);
+}
+
+// A large array grows by a quarter of itself: a mesh of many thousand entries is moved a few dozen
+// times while it is built, not once every 50 entries.
+TEST_F(TriangleMesh, LargeArraysGrowByAQuarterOfThemselves) {
+  C3dTriangleMesh* mesh = NewMesh();
+  uint32_t growths = 0, capacity = 0;
+  for (uint32_t i = 0; i < 5000; ++i) {
+    const Point p{double(i), 0, 0};
+    ASSERT_TRUE(mesh->AddVertex(&p));
+    if (mesh->GetVertexCapacity() != capacity) ++growths;
+    capacity = mesh->GetVertexCapacity();
+  }
+  EXPECT_LT(growths, 30u);
+  EXPECT_LE(capacity, 5000u + 5000u / 4);
+  ExpectNear(Vertex(mesh, 4999), {4999, 0, 0}, 0);
 }
 
 TEST_F(TriangleMesh, AFaceNamingEntriesThatAreNotThereIsRefused) {
@@ -195,6 +211,13 @@ TEST_F(TriangleMesh, VerticesAreBoxedAndMovedWithoutTheMargin) {
   ExpectNear(Vertex(mesh, 1), {2, 2, 1});
   ExpectNear(Vertex(mesh, 2), {-2, 4, -1});
   EXPECT_FALSE(mesh->IsPrepared());
+  // A triangle added afterwards welds to the vertices where they are now, not where they were.
+  ASSERT_EQ(mesh->AddTriangle({-2, 2, 1}, {0, 0, 0}, {2, 2, 1}), 0);
+  EXPECT_EQ(mesh->GetVertexCount(), 4u);
+  const S3dFace face = Face(mesh, 1);
+  EXPECT_EQ(face.vertex[0], 0u);
+  EXPECT_EQ(face.vertex[1], 3u);
+  EXPECT_EQ(face.vertex[2], 1u);
 }
 
 TEST_F(TriangleMesh, SmoothTrianglesWeldTheirNormals) {

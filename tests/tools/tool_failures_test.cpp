@@ -2,6 +2,7 @@
 // where a file is expected, an output that is not a plain file. Each failure names what it is about,
 // exits with status 1 and leaves nothing behind.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -148,6 +149,27 @@ TEST_F(ToolFailures, AFolderAsTheInputIsNamed) {
     EXPECT_NE(run.out.find(c.message), std::string::npos) << c.command << "\n" << run.out;
     EXPECT_EQ(Names(), before) << c.command;
     EXPECT_TRUE(Names("tmp").empty()) << c.command;
+  }
+}
+
+// A named pipe as the input is refused as no plain file before anything opens it: its open would wait
+// for a writer for good (the commands run under timeout so that a wait fails the test).
+TEST_F(ToolFailures, APipeAsTheInputIsNamedAndNeverWaitedOn) {
+  ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+  const struct {
+    std::string command;
+    std::string message;
+  } cases[] = {
+      {std::string(QUARN2_SCENE_PATH) + " pipe out.qnc", "quarn2-scene: pipe: it is not a plain file"},
+      {std::string(QUARN2_RENDER_PATH) + " pipe out.bmp", "quarn2-render: pipe: it is not a plain file"},
+      {std::string(QUARN2_PICT_PATH) + " pipe out.bmp", "quarn2-pict: pipe: it is not a plain file"},
+  };
+  const std::vector<std::string> before = Names();
+  for (const auto& c : cases) {
+    const SRun run = Run("timeout 60 " + c.command);
+    EXPECT_EQ(run.status, 1) << c.command << "\n" << run.out;
+    EXPECT_NE(run.out.find(c.message), std::string::npos) << c.command << "\n" << run.out;
+    EXPECT_EQ(Names(), before) << c.command;
   }
 }
 

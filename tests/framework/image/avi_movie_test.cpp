@@ -141,15 +141,17 @@ TEST_F(AviMovieTest, TheFileHoldsTheStreamHeaderTheFormatAndOneIndexedChunkPerSa
   EXPECT_EQ(LE(bytes, 186, 2), 32u);
   EXPECT_EQ(LE(bytes, 188), 0u);
   EXPECT_EQ(LE(bytes, 192), 12288u);
-  // Samples 1 to 3 are the second frame; the third frame is sample 4.
-  const size_t chunk = 8 + 12288;
+  // Samples 1 to 3 are the second frame; the third frame is sample 4. They follow the headers, whose
+  // super index has room for 256 entries.
+  const size_t chunk = 8 + 12288, first = 4620;
   for (size_t i = 0; i < 5; ++i) {
-    const size_t at = 224 + i * chunk;
+    const size_t at = first + i * chunk;
     EXPECT_EQ(Code(bytes, at), "00db") << i;
     EXPECT_EQ(LE(bytes, at + 4), 12288u) << i;
     EXPECT_EQ(bytes[at + 8], i == 0 ? 0 : i < 4 ? 8 : 16) << i;
   }
-  const size_t index = 224 + 5 * chunk;
+  EXPECT_EQ(Code(bytes, first + 5 * chunk), "ix00");
+  const size_t index = first + 5 * chunk + 8 + 24 + 5 * 8;
   EXPECT_EQ(Code(bytes, index), "idx1");
   EXPECT_EQ(LE(bytes, index + 4), 5u * 16);
   for (size_t i = 0; i < 5; ++i) EXPECT_EQ(LE(bytes, index + 8 + 16 * i + 4), 0x10u) << i;
@@ -256,17 +258,20 @@ TEST_F(AviMovieTest, PaddedRowsWriteOnlyTheirPixelsAndAFullFileAnswers22) {
   CAviMovie movie;
   ASSERT_EQ(Start(movie, &spec, 2, 2), kNoErr);
   ASSERT_EQ(movie.WriteFrame(&padded, 20), kNoErr);
-  // Room for one more sample of 16 bytes and no more.
-  platform::SetTestAviSizeLimit(224 + 2 * 24 + 8 + 2 * 16);
+  // Room for one more sample of 16 bytes and no more: the headers (with the super index's room), two
+  // chunks, the standard index and the plain index.
+  constexpr size_t kHeaders = 4620, kStandardIndex = 8 + 24 + 2 * 8, kPlainIndex = 8 + 2 * 16;
+  platform::SetTestAviSizeLimit(kHeaders + 2 * 24 + kStandardIndex + kPlainIndex);
   ASSERT_EQ(movie.WriteFrame(&padded, 20), kNoErr);
   EXPECT_EQ(movie.WriteFrame(&padded, 20), kErrInvalidSize);
   EXPECT_EQ(movie.GetFrameIndex(), 2);
   ASSERT_EQ(movie.ReleaseStream(), kNoErr);
   const Bytes bytes = Read("out.avi");
-  ASSERT_EQ(bytes.size(), 224u + 2 * 24 + 8 + 2 * 16);
-  EXPECT_EQ(LE(bytes, 228), 16u);
-  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(LE(bytes, 232 + 4 * i), 0x00ABCDEFu) << i;
-  EXPECT_EQ(Code(bytes, 224 + 2 * 24), "idx1");
+  ASSERT_EQ(bytes.size(), kHeaders + 2 * 24 + kStandardIndex + kPlainIndex);
+  EXPECT_EQ(LE(bytes, kHeaders + 4), 16u);
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(LE(bytes, kHeaders + 8 + 4 * i), 0x00ABCDEFu) << i;
+  EXPECT_EQ(Code(bytes, kHeaders + 2 * 24), "ix00");
+  EXPECT_EQ(Code(bytes, kHeaders + 2 * 24 + kStandardIndex), "idx1");
 }
 
 }  // namespace

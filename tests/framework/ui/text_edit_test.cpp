@@ -23,13 +23,15 @@ int32_t Record(CElement* user, CElement**, SWinEvent* event) {
 
 class TextEditTest : public CanvasTest {
  protected:
+  // The most a field's text buffer reads back: room enough for every test that does not fill a field.
+  static constexpr uint32_t kRoom = 254;
   void SetUp() override {
     CanvasTest::SetUp();
     gReported.clear();
     gUser = nullptr;
     CreateTextEditFont();
     canvas = std::make_unique<LoggingCanvas>(SRect{100, 100, 300, 400}, true, kPopup, nullptr, 10);
-    field = Field(0, false);
+    field = Field(kRoom, false);
   }
   void TearDown() override {
     fields.reset();
@@ -150,6 +152,15 @@ TEST_F(TextEditTest, AFullFieldTakesOnlyBackspaceOrACharacterOverASelection) {
   EXPECT_STREQ(field->GetText(), "129567");
   Type("key 0x08\nkeyup 0x08\n");
   EXPECT_STREQ(field->GetText(), "12956");
+  // A maximum of 0 is no room at all, not no limit.
+  field->SetOptions(0);
+  field->SetMaxLength(0);
+  field->SetText("");
+  EXPECT_TRUE(field->FilterKey('a'));
+  EXPECT_TRUE(field->FilterKey('7'));
+  EXPECT_FALSE(field->FilterKey(8));
+  Type("char a\nchar 7\n");
+  EXPECT_STREQ(field->GetText(), "");
 }
 
 // Return and Escape go to the dialog as characters; Tab goes to the callback with the pointer; the

@@ -167,8 +167,11 @@ TEST_F(OsprelImportTest, FailuresLeaveNoMeshBehind) {
       {"an entity of 20001 vertices", Write(tooManyVertices, "vertices.dxf"), -1, 0, 0, 19},
       {"a cancel while lines are read", Fixture("lines25"), QN_SLOT_PROGRESS, readingLines, 24, 20},
       {"a cancel at the entries", Fixture("lines25"), QN_SLOT_PROGRESS, processing, 24, 20},
-      {"the third mesh refused", Fixture("colours"), QN_SLOT_CREATE_OBJECT, 3, 9, 2},
+      {"the third mesh refused", Fixture("colours"), QN_SLOT_CREATE_OBJECT, 3, 13, 2},
       {"the fifth triangle refused", Fixture("circle"), QN_SLOT_ADD_TRIANGLE, 5, 12, 2},
+      // A host out of memory is no fault of the drawing's.
+      {"the fifth triangle finds no memory", Fixture("circle"), QN_SLOT_ADD_TRIANGLE, 5, 9, 9},
+      {"the third mesh finds no memory", Fixture("colours"), QN_SLOT_CREATE_OBJECT, 3, 9, 9},
   };
   for (const auto& c : cases) {
     fHost.Reset();
@@ -184,7 +187,7 @@ TEST_F(OsprelImportTest, FailuresLeaveNoMeshBehind) {
   ASSERT_EQ(fHost.Import(Fixture("lines25")), 20);
   EXPECT_EQ(fHost.CallCount(QN_SLOT_CREATE_OBJECT), 0u) << "a cancel while reading makes no mesh";
   fHost.Reset();
-  fHost.AnswerAt(QN_SLOT_CREATE_OBJECT, 3, 9);
+  fHost.AnswerAt(QN_SLOT_CREATE_OBJECT, 3, 13);
   ASSERT_EQ(fHost.Import(Fixture("colours")), 2);
   EXPECT_EQ(fHost.Meshes().size(), 2u) << "the meshes made before the refusal are taken back";
 }
@@ -238,7 +241,7 @@ TEST_F(OsprelImportTest, HostRefusalsAnswerTwo) {
 // After a failure the meshes go in the order they were made, each finished and then deleted before
 // the next.
 TEST_F(OsprelImportTest, AFailedImportFinishesAndDeletesEachMeshInTurn) {
-  fHost.AnswerAt(QN_SLOT_CREATE_OBJECT, 4, 9);
+  fHost.AnswerAt(QN_SLOT_CREATE_OBJECT, 4, 13);
   ASSERT_EQ(fHost.Import(Fixture("colours")), 2);
   ASSERT_EQ(fHost.Meshes().size(), 3u);
   std::vector<std::pair<int32_t, uint32_t>> ending;

@@ -49,7 +49,7 @@ void ExpectEveryFailedAllocationIsOutOfMemory(CRecordingHost& host, const std::s
   for (uint64_t n = 1; n <= total; ++n) {
     SetAllocationFailure(n);
     host.Reset();
-    EXPECT_EQ(host.Import(path), 2) << path << ": allocation " << n << " of " << total;
+    EXPECT_EQ(host.Import(path), 9) << path << ": allocation " << n << " of " << total;
     EXPECT_EQ(host.LiveMeshes(), 0u) << "allocation " << n;
     EXPECT_EQ(host.CallCount(QN_SLOT_END_IMPORT), 0u) << "allocation " << n;
     EXPECT_EQ(CountedLiveBlocks(), 0) << "allocation " << n;
