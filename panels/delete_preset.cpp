@@ -11,6 +11,11 @@ CDeletePreset::CDeletePreset(CUICmFunction* owner, CResourceEnv* environment)
 int32_t CDeletePreset::HandleEvent(CUIMessage* message) {
   const char* canvas = need::kDeletePreset.canvas.name;
   if (!IsOpenRequest(message, canvas)) return CLayoutHostCanvas::HandleEvent(message);
+  return OpenDialog();
+}
+
+int32_t CDeletePreset::OpenDialog() {
+  const char* canvas = need::kDeletePreset.canvas.name;
   CAppl* app = GetApplication();
   const std::string question = "\"" + fConfirmation + "\" cannot be undone. Do you want to go on?";
   if (!app || !app->AskYesNo(question.c_str())) return kHandled;

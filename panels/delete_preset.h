@@ -9,19 +9,22 @@
 #include <string>
 
 #include "framework/ui/layout_host_canvas.h"
+#include "presets/preset_dialogs.h"
 
-class CDeletePreset : public CLayoutHostCanvas {
+class CDeletePreset : public CLayoutHostCanvas, public CPresetDeleteDialog {
  public:
   CDeletePreset(CUICmFunction* owner, CResourceEnv* environment);
 
   // The element name its answer carries.
-  void SetConfirmationName(const char* name) { fConfirmation = name ? name : ""; }
+  void SetConfirmationName(const char* name) override { fConfirmation = name ? name : ""; }
   const std::string& GetConfirmationName() const { return fConfirmation; }
 
   // The open request (element "delete preset" from another canvas): 26 once asked, and with Yes the
   // answer queued as a kind-0 broadcast; 9 when the queue cannot take it. Anything else goes down the
   // tree.
   int32_t HandleEvent(CUIMessage* message) override;
+  // Asks at once, as the open request does.
+  int32_t OpenDialog() override;
 
  private:
   std::string fConfirmation;

@@ -4,7 +4,7 @@
 #include "presets/layout_needs.h"
 
 CObjMatPresets::CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
-                               CAddPreset* addPreset, CDeletePreset* deletePreset)
+                               CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset)
     : CPresetLibrary(owner, environment, need::kObjMatPresets, controlPalette, addPreset, deletePreset) {}
 
 int32_t CObjMatPresets::AttachToEditor(C3dMaterial* material, uint8_t* changedFlag, const char* replyName) {

@@ -15,7 +15,7 @@ class C3dMaterial;
 class CObjMatPresets : public CPresetLibrary {
  public:
   CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
-                 CAddPreset* addPreset, CDeletePreset* deletePreset);
+                 CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset);
 
   // The editor's material that a chosen preset goes into, the editor's flag that the panel sets when
   // it changed it, and the canvas the panel replies to: 0.

@@ -1,22 +1,22 @@
 // What the object and material library and the sky and fog library share: the control palette they
-// work with and the dialogs that add and delete a preset.
+// work with and the dialogs that name and delete a preset.
 #pragma once
 
 #include "framework/ui/layout_host_canvas.h"
+#include "presets/preset_dialogs.h"
 
-class CAddPreset;
 class CControlPalette;
-class CDeletePreset;
 
 class CPresetLibrary : public CLayoutHostCanvas {
  public:
   CControlPalette* GetControlPalette() const { return fControlPalette; }
-  CAddPreset* GetAddPreset() const { return fAddPreset; }
-  CDeletePreset* GetDeletePreset() const { return fDeletePreset; }
+  CPresetNameDialog* GetAddPreset() const { return fAddPreset; }
+  CPresetDeleteDialog* GetDeletePreset() const { return fDeletePreset; }
 
  protected:
   CPresetLibrary(CUICmFunction* owner, CResourceEnv* environment, const SDialogNeeds& layout,
-                 CControlPalette* controlPalette, CAddPreset* addPreset, CDeletePreset* deletePreset)
+                 CControlPalette* controlPalette, CPresetNameDialog* addPreset,
+                 CPresetDeleteDialog* deletePreset)
       : CLayoutHostCanvas(owner, environment, kDialogStyle, layout),
         fControlPalette(controlPalette),
         fAddPreset(addPreset),
@@ -24,6 +24,6 @@ class CPresetLibrary : public CLayoutHostCanvas {
 
  private:
   CControlPalette* fControlPalette = nullptr;
-  CAddPreset* fAddPreset = nullptr;
-  CDeletePreset* fDeletePreset = nullptr;
+  CPresetNameDialog* fAddPreset = nullptr;
+  CPresetDeleteDialog* fDeletePreset = nullptr;
 };

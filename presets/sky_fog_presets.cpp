@@ -4,7 +4,7 @@
 #include "presets/layout_needs.h"
 
 CSkyFogPresets::CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
-                               CAddPreset* addPreset, CDeletePreset* deletePreset)
+                               CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset)
     : CPresetLibrary(owner, environment, need::kSkyFogPresets, controlPalette, addPreset, deletePreset) {}
 
 int32_t CSkyFogPresets::SetDocWindow(CDocWindow*) { return kNoErr; }

@@ -14,7 +14,7 @@ class CSkyFogPalette;
 class CSkyFogPresets : public CPresetLibrary {
  public:
   CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
-                 CAddPreset* addPreset, CDeletePreset* deletePreset);
+                 CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset);
 
   // The document window whose sky it edits: 0.
   int32_t SetDocWindow(CDocWindow* window);
