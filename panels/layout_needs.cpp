@@ -56,6 +56,9 @@ constexpr SLayoutNeed ConvertItem(const char* name) {
 namespace need {
 
 const SDialogNeeds kAddPreset = DialogNeeds("addpreset.dat", "add preset");
+const SLayoutNeed kPresetPreview = DialogElement(kAddPreset, "preset preview", SLayoutNeed::kImageElement);
+const SLayoutNeed kPresetName = DialogElement(kAddPreset, "preset name");
+const SLayoutNeed kPresetDescription = DialogElement(kAddPreset, "preset description");
 const SDialogNeeds kColorPicker = DialogNeeds("colorpicker.dat", "color picker");
 const SLayoutNeed kPickerBarInfo = DialogElement(kColorPicker, "bar info", SLayoutNeed::kImageElement);
 const SLayoutNeed kPickerBarLabels{SLayoutNeed::kImageList, "colorpicker.dat", "bar labels", 0, nullptr,
@@ -118,7 +121,8 @@ const SLayoutNeed kCreatePlopUps[kTabCount] = {
     CreateItem("edit plopup"),
     CreateItem("sky&fog plopup"),
 };
-const SDialogNeeds kDeletePreset = DialogNeeds("deletepreset.dat", "delete preset");
+const SDialogNeeds kDeletePreset = DialogNeeds("deletepreset.dat", "delete preset", false);
+const SLayoutNeed kDeletePresetButton = DialogElement(kDeletePreset, "delete", SLayoutNeed::kImageElement);
 const SLayoutNeed kDisplayPalette{SLayoutNeed::kCanvas, "displaypalette.dat", "display palette"};
 const SLayoutNeed kDisplayTop{SLayoutNeed::kElement, "displaypalette.dat", "display top", 0, "display palette"};
 const SLayoutNeed kDisplayBottom{SLayoutNeed::kElement, "displaypalette.dat", "display bottom", 0, "display palette"};
@@ -293,7 +297,17 @@ const SLayoutNeed kReplicateFields[kReplicateFieldCount] = {
     DialogElement(kReplicate, "scale z"),  DialogElement(kReplicate, "rotate x"), DialogElement(kReplicate, "rotate y"),
     DialogElement(kReplicate, "rotate z")};
 const SLayoutNeed kRevertChanges{SLayoutNeed::kCanvas, "saverevert.dat", "revert changes"};
+const SLayoutNeed kRevertButton{SLayoutNeed::kElement, "saverevert.dat", "revert", 0, "revert changes",
+                                SLayoutNeed::kImageElement};
+const SLayoutNeed kRevertCancelButton{SLayoutNeed::kElement, "saverevert.dat", "revert cancel", 0, "revert changes",
+                                      SLayoutNeed::kImageElement};
 const SLayoutNeed kSaveChanges{SLayoutNeed::kCanvas, "saverevert.dat", "save changes"};
+const SLayoutNeed kSaveButton{SLayoutNeed::kElement, "saverevert.dat", "save", 0, "save changes",
+                              SLayoutNeed::kImageElement};
+const SLayoutNeed kDontSaveButton{SLayoutNeed::kElement, "saverevert.dat", "dont save", 0, "save changes",
+                                  SLayoutNeed::kImageElement};
+const SLayoutNeed kSaveCancelButton{SLayoutNeed::kElement, "saverevert.dat", "save cancel", 0, "save changes",
+                                    SLayoutNeed::kImageElement};
 const SLayoutNeed kSelectionPalette{SLayoutNeed::kCanvas, "selectionpalette.dat", "selection palette"};
 const SLayoutNeed kSelectionKinds[kSelectionKindCount] = {
     SelectionButton("sel planes"),         SelectionButton("sel terrains"),
@@ -325,9 +339,8 @@ const SLayoutNeed kImageMode = SelectionButton("image mode");
 const SLayoutNeed kImageModeImages{
     SLayoutNeed::kImageList, "selectionpalette.dat", "image mode", 0, nullptr, SLayoutNeed::kAnyElement, 3};
 const SLayoutNeed kSelectionOptionsMenu = Menu("selectionpalette.dat", 200);
-const SDialogNeeds kTextEditPopup = DialogNeeds("materialcomposer.dat", "text edit popup");
-const SLayoutNeed kQuestionTexts{
-    SLayoutNeed::kTextList, "system.dat", "question texts", 0, nullptr, SLayoutNeed::kAnyElement, 2};
+const SDialogNeeds kTextEditPopup = DialogNeeds("materialcomposer.dat", "text edit popup", false, false);
+const SLayoutNeed kTextEditField = DialogElement(kTextEditPopup, "text edit field");
 
 }  // namespace need
 
@@ -366,7 +379,7 @@ SLayoutNeedTable PanelsLayoutNeeds() {
   static const SLayoutNeed* const kNeeds[] = {
       &need::kAddPreset.canvas,     &need::kAddPreset.ok,         &need::kAddPreset.cancel,
       &need::kColorPicker.canvas,   &need::kColorPicker.ok,       &need::kColorPicker.cancel,
-      &need::kCreatePalette,        &need::kDeletePreset.canvas,  &need::kDeletePreset.ok,
+      &need::kCreatePalette,        &need::kDeletePreset.canvas,  &need::kDeletePresetButton,
       &need::kDeletePreset.cancel,  &need::kDisplayPalette,       &need::kDocSetup.canvas,
       &need::kDocSetup.ok,          &need::kDocSetup.cancel,      &need::kEdit3dTrans.canvas,
       &need::kEdit3dTrans.ok,       &need::kEdit3dTrans.cancel,   &need::kEditCamera.canvas,
@@ -380,8 +393,8 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kNanoEditor,           &need::kNanoEditorImage,      &need::kPrefs.canvas,         &need::kPrefs.ok,
       &need::kPrefs.cancel,         &need::kReplicate.canvas,     &need::kReplicate.ok,
       &need::kReplicate.cancel,     &need::kRevertChanges,        &need::kSaveChanges,
-      &need::kSelectionPalette,     &need::kTextEditPopup.canvas, &need::kTextEditPopup.ok,
-      &need::kTextEditPopup.cancel, &need::kQuestionTexts,        &need::kDisplayTop,
+      &need::kSelectionPalette,     &need::kTextEditPopup.canvas, &need::kTextEditField,
+      &need::kDisplayTop,
       &need::kDisplayBottom,        &need::kFamilyNames,          &need::kFamiliesMenu,
   };
   static const SLayoutNeed* const kEditPaletteNeeds[] = {
@@ -412,6 +425,10 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kFamilyColorBox, &need::kFamilyNameField, &need::kPolySmooth,      &need::kPolyUnsmooth,
       &need::kPolySlider,     &need::kPolyStatus,      &need::kPolyStatusTexts, &need::kToriBackground,
       &need::kToriTorus,      &need::kReplicateCheck,
+  };
+  static const SLayoutNeed* const kConfirmationNeeds[] = {
+      &need::kSaveButton,   &need::kDontSaveButton,      &need::kSaveCancelButton, &need::kRevertButton,
+      &need::kRevertCancelButton, &need::kPresetPreview, &need::kPresetName,      &need::kPresetDescription,
   };
   static const std::vector<SLayoutNeed> kTips = TipLists();
   static const std::vector<const SLayoutNeed*> kAll = [] {
@@ -453,6 +470,7 @@ SLayoutNeedTable PanelsLayoutNeeds() {
     add(kSelectionEditorNeeds);
     add(need::kFamilyChiclets);
     add(need::kReplicateFields);
+    add(kConfirmationNeeds);
     return all;
   }();
   return {kAll.data(), uint32_t(kAll.size())};

@@ -7,6 +7,10 @@
 namespace need {
 
 extern const SDialogNeeds kAddPreset;
+// The add preset dialog's preview and its two text fields.
+extern const SLayoutNeed kPresetPreview;
+extern const SLayoutNeed kPresetName;
+extern const SLayoutNeed kPresetDescription;
 extern const SDialogNeeds kColorPicker;
 // The colour picker's bar labels (one entry per colour model), colour box, model buttons (RGB, HSV,
 // HLS, CMY), bars and their fields, and the eyedropper's pop-up picture.
@@ -29,7 +33,8 @@ extern const SLayoutNeed kCreateItems[kCreateItemCount];
 enum ETab : uint32_t { kCreateTab, kEditTab, kSkyFogTab, kTabCount };
 extern const SLayoutNeed kCreateTabs[kTabCount];
 extern const SLayoutNeed kCreatePlopUps[kTabCount];
-extern const SDialogNeeds kDeletePreset;
+extern const SDialogNeeds kDeletePreset;  // "cancel" and, in place of "ok", "delete"
+extern const SLayoutNeed kDeletePresetButton;
 extern const SLayoutNeed kDisplayPalette;
 // The elements of the display palette that follow the selection palette's fade.
 extern const SLayoutNeed kDisplayTop;
@@ -171,7 +176,12 @@ enum EPrefsReadout : uint32_t { kTotalRam, kPercentUsed, kCurrentRam, kPrefsRead
 extern const SLayoutNeed kPrefsReadouts[kPrefsReadoutCount];
 extern const SDialogNeeds kReplicate;
 extern const SLayoutNeed kRevertChanges;
+extern const SLayoutNeed kRevertButton;
+extern const SLayoutNeed kRevertCancelButton;
 extern const SLayoutNeed kSaveChanges;
+extern const SLayoutNeed kSaveButton;
+extern const SLayoutNeed kDontSaveButton;
+extern const SLayoutNeed kSaveCancelButton;
 extern const SLayoutNeed kSelectionPalette;
 // The selection palette's kind buttons, in the order of its kind table; its step buttons; its other
 // elements and its options menu.
@@ -190,8 +200,8 @@ extern const SLayoutNeed kSoloMode;
 extern const SLayoutNeed kImageMode;
 extern const SLayoutNeed kImageModeImages;
 extern const SLayoutNeed kSelectionOptionsMenu;
-extern const SDialogNeeds kTextEditPopup;
-extern const SLayoutNeed kQuestionTexts;  // 0 the save question, 1 the revert question
+extern const SDialogNeeds kTextEditPopup;  // no buttons: Return, Tab and Escape close it
+extern const SLayoutNeed kTextEditField;
 
 }  // namespace need
 

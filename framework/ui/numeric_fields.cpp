@@ -80,14 +80,14 @@ void DetachField(CElement* element) {
   ReleaseHandle(element->SetUserWord(kFieldWord, 0));
 }
 
-int32_t AddNumericField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
-                        ElCharCallback key) {
+int32_t AddElementField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
+                        ElCharCallback key, uint32_t alignment, bool multiLine) {
   if (!element) return kErrInvalidParameter;
   SRect local, rect;
   element->GetLocalRect(&local);
   element->LocalToAncestorRect(&rect, local, nullptr);
   STextEditSpec spec;
-  spec.Set(parent, rect, 0, 8, kFieldLimit, STextEditSpec::kCentred, false);
+  spec.Set(parent, rect, 0, 8, kFieldLimit, alignment, multiLine);
   CTextEdit* field = nullptr;
   if (const int32_t err = table.Add(spec, &field)) return err;
   if (!AttachField(element, field)) {
@@ -96,9 +96,15 @@ int32_t AddNumericField(CTextEditTable& table, platform::WindowHandle parent, CE
     return kErrOutOfMemory;
   }
   field->SetCallback(key, element);
-  field->SetOptions(CTextEdit::kNumeric);
   field->SetMaxLength(maxChars);
   return kNoErr;
+}
+
+int32_t AddNumericField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
+                        ElCharCallback key) {
+  const int32_t err = AddElementField(table, parent, element, maxChars, key, STextEditSpec::kCentred, false);
+  if (!err) GetElementWindow(element)->SetOptions(CTextEdit::kNumeric);
+  return err;
 }
 
 bool FieldHasFocus(CTextEdit* field) { return field && platform::GetFocus() == field->GetWindow(); }

@@ -48,9 +48,13 @@ bool AttachField(CElement* element, CTextEdit* field);
 // Releases the element's handle (before its field is deleted).
 void DetachField(CElement* element);
 
-// A numeric field over the element in the parent window (the element's canvas): centred, one line,
-// at most maxChars characters, reporting its keys to key with the element; attached to the element.
-// 0, or the table's code (the element is then left without a field).
+// A text field over the element in the parent window (the element's canvas), aligned as asked
+// (STextEditSpec's alignments), one line or several, at most maxChars characters, reporting its keys
+// to key with the element; attached to the element. 0, or the table's code (the element is then left
+// without a field).
+int32_t AddElementField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
+                        ElCharCallback key, uint32_t alignment, bool multiLine);
+// A numeric one: centred, one line.
 int32_t AddNumericField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
                         ElCharCallback key);
 

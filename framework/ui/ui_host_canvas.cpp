@@ -497,6 +497,8 @@ int32_t UIHostOnReturnKey(CElement* element, CElement** handled, SWinEvent* even
   return IsReturn(event) ? FlashAndSend(element, handled, false) : kNoErr;
 }
 
+int32_t UIHostFlashButton(CElement* element, CElement** handled) { return FlashAndSend(element, handled, false); }
+
 int32_t UIHostOnEscapeKey(CElement* element, CElement** handled, SWinEvent* event) {
   return IsEscape(event) ? FlashAndSend(element, handled, false) : kNoErr;
 }

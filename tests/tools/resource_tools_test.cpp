@@ -179,7 +179,7 @@ TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
   // The fonts that follow are the font tests' (outline_font_tools_test.cpp).
   const std::string listed = Resdump(system).out;
   EXPECT_EQ(listed.substr(0, listed.find("OutlineFont")),
-            "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\nixtx 131 question texts 146\n"
+            "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\n"
             "ixtx 132 get file filter 78\nixtx 133 put file filter 54\nixtx 134 progress reset load 46\n"
             "ixtx 135 progress replicate 48\nixtx 136 plugin text 164\nixtx 137 warnings_ 98\nmenu 40 - 0\n"
             "ImageIV32ARGB 200 left shadow 243\nImageIV32ARGB 201 top shadow 264\n"
