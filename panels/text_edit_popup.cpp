@@ -22,7 +22,6 @@ constexpr uint32_t kReturn = 13;
 constexpr uint32_t kEscape = 27;
 constexpr uint32_t kUpArrow = 38;
 constexpr uint32_t kDownArrow = 40;
-constexpr uint32_t kControlN = 0x0E;
 constexpr uint32_t kValueKind = 2;
 
 CTextEditPopup* gCurrent = nullptr;
@@ -32,9 +31,10 @@ STextFields gField;
 
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
+// Escape, or Ctrl+N (which comes as the key's letter with the command key held).
 bool IsCloseKey(uint32_t c) {
   CAppl* app = GetApplication();
-  return c == kEscape || c == kControlN || ((c == 'n' || c == 'N') && app && app->IsCommandDown());
+  return c == kEscape || ((c == 'n' || c == 'N') && app && app->IsCommandDown());
 }
 
 // The element is switched on and it and every element above it shown: it can take a value.
@@ -180,11 +180,6 @@ int32_t CTextEditPopup::OnFieldKey(CElement* element, CElement** handled, SWinEv
     if (gCurrent) gCurrent->ApplyAndNext();
     // What the user did meanwhile belonged to the value just closed.
     if (CAppl* app = GetApplication()) app->FlushInput();
-    if (handled) *handled = element;
-    return kNoErr;
-  }
-  if (!pressed && IsCloseKey(key & 0xFF)) {
-    if (gCurrent) gCurrent->Close(false);
     if (handled) *handled = element;
     return kNoErr;
   }

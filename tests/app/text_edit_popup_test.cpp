@@ -200,4 +200,17 @@ TEST_F(TextEditPopupTest, AnInactiveTargetReceivesNothing) {
   EXPECT_TRUE(values().empty());
 }
 
+// While the pop-up is up, a hover over its field keeps the composer's preview rendering.
+TEST_F(TextEditPopupTest, HoveringTheFieldRendersTheComposersPreview) {
+  OpenOn(target);
+  CElement* field = nullptr;
+  CElSystem::FindByName(popup->GetRoot(), "text edit field", &field);
+  ASSERT_NE(field, nullptr);
+  CPreviewScene* preview = composer->GetPreview();
+  ASSERT_EQ(preview->RestartRender(), 0);
+  ASSERT_TRUE(preview->IsRenderPending());
+  for (int i = 0; i < 400 && preview->IsRenderPending(); ++i) field->RunHoverCallback({5, 5});
+  EXPECT_FALSE(preview->IsRenderPending());
+}
+
 }  // namespace

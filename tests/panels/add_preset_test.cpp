@@ -122,8 +122,8 @@ TEST_F(AddPresetTest, OkAndCancelLowerTheLevelOnceClearThePreviewAndGoOn) {
   }
 }
 
-// Each heartbeat renders a slice of the preview while the dialog is shown and current; hidden, it
-// renders nothing.
+// Each heartbeat renders a slice of the preview while the dialog is shown and topmost; hidden or
+// behind another dialog, it renders nothing.
 TEST_F(AddPresetTest, TheHeartbeatRendersThePreviewWhileOpen) {
   CPreviewScene* preview = Scene();
   dialog->SetPreviewScene(preview, false);
@@ -131,6 +131,11 @@ TEST_F(AddPresetTest, TheHeartbeatRendersThePreviewWhileOpen) {
   for (int i = 0; i < 5; ++i) Beat(&CAddPreset::WatchPreview, dialog.get());
   EXPECT_TRUE(preview->IsRenderPending()) << "hidden";
   Open();
+  // Behind another dialog it waits.
+  owner->RaiseModalLevel();
+  for (int i = 0; i < 5; ++i) Beat(&CAddPreset::WatchPreview, dialog.get());
+  EXPECT_TRUE(preview->IsRenderPending()) << "not topmost";
+  owner->LowerModalLevel();
   for (int i = 0; i < 200 && preview->IsRenderPending(); ++i) Beat(&CAddPreset::WatchPreview, dialog.get());
   EXPECT_FALSE(preview->IsRenderPending());
   // The preview element draws the scene's picture.
