@@ -33,8 +33,10 @@ CAddPreset::CAddPreset(CUICmFunction* owner, CResourceEnv* environment)
     : CLayoutHostCanvas(owner, environment, kDialogStyle, need::kAddPreset.canvas) {}
 
 CAddPreset::~CAddPreset() {
+  // The watch's row is the host canvas's.
+  const CUIHostCanvas* watcher = this;
   if (CAppl* app = GetApplication()) {
-    while (app->IsHeartbeatSubscriber(this)) app->UnsubscribeHeartbeat(this);
+    while (app->IsHeartbeatSubscriber(watcher)) app->UnsubscribeHeartbeat(watcher);
   }
   ReleaseBuilt();
 }
@@ -78,7 +80,9 @@ CTextEdit* CAddPreset::GetNameField() const { return GetElementWindow(fNameEleme
 
 CTextEdit* CAddPreset::GetDescriptionField() const { return GetElementWindow(fDescriptionElement); }
 
+// A panel fills the dialog before it opens it: the fields are made first.
 bool CAddPreset::SetName(const char* name) {
+  BuildOnce();
   CTextEdit* field = GetNameField();
   if (!field) return true;
   if (CTextEdit* description = GetDescriptionField()) {
@@ -93,6 +97,7 @@ bool CAddPreset::SetName(const char* name) {
 }
 
 bool CAddPreset::SetFields(const char* name, const char* description) {
+  BuildOnce();
   if (CTextEdit* field = GetNameField()) field->SetText(name ? name : "");
   if (CTextEdit* field = GetDescriptionField()) field->SetText(description ? description : "");
   return true;
@@ -108,6 +113,7 @@ bool CAddPreset::GetDescription(CPresetDescription* description) {
 }
 
 void CAddPreset::SetPreviewScene(CPreviewScene* scene, bool live) {
+  BuildOnce();
   ForgetPreview();
   fPreview = scene;
   fLive = live;
@@ -172,7 +178,7 @@ int32_t CAddPreset::DrawPreview(CElement* element, uint32_t pass, CImage* port) 
 }
 
 int32_t CAddPreset::WatchPreview(void* dialog, void* record, void*) {
-  auto* self = static_cast<CAddPreset*>(dialog);
+  auto* self = static_cast<CAddPreset*>(static_cast<CUIHostCanvas*>(dialog));
   int64_t last = 0;
   if (!self || !IsPaletteWatchDue(*self, record, &last, 0) || !self->fPreview || !self->fPreview->IsRenderPending())
     return kNoErr;

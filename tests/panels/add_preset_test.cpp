@@ -38,6 +38,8 @@ class AddPresetTest : public DialogsTest {
     CImNavigator cells(image, nullptr, false, false);
     return cells.IsUsable() ? cells.Cells(y)[x].value : 0xDEADBEEF;
   }
+  // The heartbeat row's owner: the host canvas.
+  void* Watcher() { return static_cast<CUIHostCanvas*>(dialog.get()); }
   CPreviewScene* Scene() {
     scene = std::make_unique<CPreviewScene>();
     const SRect& r = dialog->GetPreviewRect();
@@ -74,6 +76,19 @@ TEST_F(AddPresetTest, TheFieldsAsAPresetPanelFillsAndReadsThem) {
   Open();
   EXPECT_TRUE(Focused(name));
   EXPECT_TRUE(AllSelected(name));
+}
+
+// A panel may fill the dialog and give it its scene before anything built it.
+TEST_F(AddPresetTest, FillingBeforeTheBuildKeepsWhatWasGiven) {
+  auto fresh = std::make_unique<CAddPreset>(owner, DataFile("addpreset.dat"));
+  ASSERT_FALSE(fresh->IsBuilt());
+  CPreviewScene* preview = Scene();
+  fresh->SetPreviewScene(preview, true);
+  EXPECT_TRUE(fresh->SetFields("Basalt", "dark"));
+  ASSERT_EQ(fresh->OpenDialog(), 0);
+  EXPECT_STREQ(fresh->GetNameField()->GetText(), "Basalt");
+  EXPECT_EQ(fresh->GetPreviewScene(), preview);
+  fresh->Close();
 }
 
 // Tab past the last field comes back to the first, Shift+Tab before the first goes to the last; the
@@ -128,15 +143,15 @@ TEST_F(AddPresetTest, TheHeartbeatRendersThePreviewWhileOpen) {
   CPreviewScene* preview = Scene();
   dialog->SetPreviewScene(preview, false);
   ASSERT_TRUE(preview->IsRenderPending());
-  for (int i = 0; i < 5; ++i) Beat(&CAddPreset::WatchPreview, dialog.get());
+  for (int i = 0; i < 5; ++i) Beat(&CAddPreset::WatchPreview, Watcher());
   EXPECT_TRUE(preview->IsRenderPending()) << "hidden";
   Open();
   // Behind another dialog it waits.
   owner->RaiseModalLevel();
-  for (int i = 0; i < 5; ++i) Beat(&CAddPreset::WatchPreview, dialog.get());
+  for (int i = 0; i < 5; ++i) Beat(&CAddPreset::WatchPreview, Watcher());
   EXPECT_TRUE(preview->IsRenderPending()) << "not topmost";
   owner->LowerModalLevel();
-  for (int i = 0; i < 200 && preview->IsRenderPending(); ++i) Beat(&CAddPreset::WatchPreview, dialog.get());
+  for (int i = 0; i < 200 && preview->IsRenderPending(); ++i) Beat(&CAddPreset::WatchPreview, Watcher());
   EXPECT_FALSE(preview->IsRenderPending());
   // The preview element draws the scene's picture.
   CElement* element = Find(*dialog, "preset preview");
