@@ -78,8 +78,10 @@ void CQuarnApp::CreateUserInterface() {
   // The progress dialog follows the palettes' modal level.
   SetIOProgressOwner(fPaletteManager->GetBroadcaster());
   // The dialogs' drop shadows; without them the interface does not open.
-  if (LoadShadowImages() != kNoErr || fPaletteManager->LoadUIResources(fLayoutFolder.c_str()) != kNoErr ||
-      SetUpIOProgress() != kNoErr) {
+  // The progress dialog joins the broadcaster before the palettes, which leaves the palette manager
+  // its last row.
+  if (LoadShadowImages() != kNoErr || SetUpIOProgress() != kNoErr ||
+      fPaletteManager->LoadUIResources(fLayoutFolder.c_str()) != kNoErr) {
     Quit();
     return;
   }

@@ -270,7 +270,8 @@ void CDocSetup::UpdateDisplay(bool writeFields, bool resetResolution) {
   if (writeFields) {
     WriteFields(-1);
     gFields.current = fFields[kWidthField];
-    FocusField(GetField(kWidthField));
+    // Filled while hidden, before a file is opened, it leaves the keyboard where it is.
+    if (IsShown()) FocusField(GetField(kWidthField));
   }
   ComputeRenderSizes(resetResolution);
   for (uint32_t i = 0; i < kResolutionCount; ++i) {

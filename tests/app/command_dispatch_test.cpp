@@ -134,9 +134,15 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
         EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 0u) << c.code;
       }
     }
-    // The set-up dialog answers with the document's size: "size document" to the document window.
+    // The set-up dialog shows; its "ok" answers with the document's size: "size document" to the
+    // document window.
     EXPECT_EQ(pm->DoCommand(FourCC("dset")), 26);
     EXPECT_EQ(t->docSetup->GetBuildCount(), 1u);
+    EXPECT_TRUE(t->docSetup->IsShown());
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 1u);
+    CUIMessage ok = Message(0, "doc setup", "ok");
+    pm->GetBroadcaster()->Dispatch(&ok);
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 0u);
     CDocWindowDouble::gCalls.clear();
     pm->GetBroadcaster()->DispatchQueued();
     EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
@@ -231,7 +237,8 @@ TEST_F(CommandDispatch, UIMessagesBecomeCommandsAndLayouts) {
     }
     CUIMessage setup = Message(0, "menu bar", "doc setup");
     EXPECT_EQ(pm->HandleUIMessage(&setup), 26);
-    EXPECT_EQ(pm->GetBroadcaster()->GetQueueCount(), 1u);
+    EXPECT_TRUE(pm->GetCanvases()->docSetup->IsShown());
+    pm->GetCanvases()->docSetup->Close();
   });
 }
 
@@ -288,6 +295,10 @@ TEST_F(CommandDispatch, ANewDocumentReplacesTheWindow) {
     EXPECT_EQ(broadcaster->GetQueueCount(), queued);
     fresh->ClearFlags(CDocWindow::kUnsavedChanges);
     EXPECT_EQ(pm->DoCommand(FourCC("ndoc")), 26);
+    EXPECT_TRUE(pm->GetCanvases()->docSetup->IsShown());
+    EXPECT_EQ(broadcaster->GetQueueCount(), queued);
+    CUIMessage ok = Message(0, "doc setup", "ok");
+    broadcaster->Dispatch(&ok);
     ASSERT_EQ(broadcaster->GetQueueCount(), queued + 1);
   });
 }

@@ -289,7 +289,10 @@ TEST_F(ProgramRun, AResourceFileWithoutAShadowOrTheProgressBarPictureEndsTheStar
     for (std::string line; std::getline(in, line);) {
       if (line.find(missing) != std::string::npos) continue;
       if (line.starts_with("layout ") && line.ends_with("ioprogress.layout")) {
-        std::ifstream layout(line.substr(7));
+        const fs::path source = line.substr(7);
+        fs::copy_file(source.parent_path() / "io-progress-slider.png", folder / "sources" / "io-progress-slider.png",
+                      fs::copy_options::overwrite_existing);
+        std::ifstream layout(source);
         std::ofstream copy(folder / "sources" / "ioprogress.layout");
         for (std::string text; std::getline(layout, text);) {
           if (text.find(missing) == std::string::npos) copy << text << "\n";

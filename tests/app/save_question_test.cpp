@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/scene_file.h"
+#include "panels/doc_setup.h"
 #include "framework/core/four_cc.h"
 #include "framework/core/spool_sys.h"
 #include "platform/desktop.h"
@@ -54,6 +55,14 @@ class SaveQuestion : public ShellTest {
     return answer;
   }
   size_t NewBoxes() const { return platform::headless::ShownBoxes().size() - boxes; }
+  // The set-up dialog that a new document waits for, confirmed, and its answer delivered.
+  void ConfirmSetUp() {
+    EXPECT_TRUE(pm->GetCanvases()->docSetup->IsShown());
+    CUIMessage ok;
+    ok.Init(0, "ok", nullptr, "doc setup", CUIMessage::kBroadcast);
+    pm->GetBroadcaster()->Dispatch(&ok);
+    for (int i = 0; i < 3; ++i) app->Step();
+  }
   std::string Path(const char* name) const { return folder + "/" + name; }
 
   std::string folder;
@@ -75,7 +84,7 @@ TEST_F(SaveQuestion, OpeningAsksAndTheReplyDecides) {
 
     // An untitled document's save dialog cancelled: nothing saved, nothing opened.
     pm->DoCommand(FourCC("ndoc"));
-    for (int i = 0; i < 3; ++i) app->Step();
+    ConfirmSetUp();
     w = pm->GetDocWindow();
     ASSERT_STREQ(w->GetTitle(), "Untitled");
     EXPECT_EQ(Ask("open", kYes, "cancel"), 26);
@@ -186,6 +195,7 @@ TEST_F(SaveQuestion, ANewDocumentAfterTheQuestion) {
     CDocWindow* old = pm->GetDocWindow();
     EXPECT_EQ(Ask("ndoc", kNo), 26);
     EXPECT_EQ(NewBoxes(), 1u);
+    ConfirmSetUp();
     CDocWindow* fresh = pm->GetDocWindow();
     ASSERT_NE(fresh, old);
     EXPECT_STREQ(fresh->GetTitle(), "Untitled");
@@ -195,7 +205,7 @@ TEST_F(SaveQuestion, ANewDocumentAfterTheQuestion) {
 
     const size_t shown = platform::headless::ShownBoxes().size();
     EXPECT_EQ(pm->DoCommand(FourCC("ndoc")), 26);
-    for (int i = 0; i < 3; ++i) app->Step();
+    ConfirmSetUp();
     EXPECT_EQ(platform::headless::ShownBoxes().size(), shown);
     EXPECT_NE(pm->GetDocWindow(), fresh);
   });

@@ -61,14 +61,6 @@ TEST_F(StandInDialogs, TheRevertQuestionSendsRevertDoneOnYesOnly) {
   });
 }
 
-TEST_F(StandInDialogs, TheSetUpAnswersWithTheSizeItWasFilledWith) {
-  Run([&] {
-    CUIMessage request = Request("doc setup", "doc setup");
-    EXPECT_EQ(pm->GetBroadcaster()->Dispatch(&request), 26);
-    EXPECT_EQ(TakeQueue(pm->GetBroadcaster()), std::vector<std::string>{"size document doc window 480,360"});
-  });
-}
-
 // The title is put in as text: a "%" in it stays a "%", and a missing title reads "Untitled".
 TEST_F(StandInDialogs, TheDocumentTitleIsTakenAsText) {
   Run([&] {
