@@ -10,8 +10,11 @@
 #include "document/prefs_file.h"
 #include "framework/core/four_cc.h"
 #include "framework/ui/console.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/tx_element.h"
 #include "panels/doc_setup.h"
 #include "panels/edit_obj_attrs.h"
+#include "panels/export_render.h"
 #include "panels/prefs.h"
 #include "panels/replicate.h"
 #include "editors/material/dt_editor.h"
@@ -148,6 +151,22 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
     EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
                                                "HandleControlMessage 0 \"size document\" \"doc window\" 0",
                                                "Invalidate view"}));
+  });
+}
+
+// Export Render Size opens the export render dialog filled from the document window.
+TEST_F(CommandDispatch, ExportRenderSizeOpensTheDialogFilledFromTheWindow) {
+  Run([&] {
+    CExportRender* dialog = pm->GetCanvases()->exportRender;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(pm->DoCommand(FourCC("expt")), 26);
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 1u);
+    EXPECT_EQ((SPointHV{dialog->GetWidth(), dialog->GetHeight()}), window->GetWindowImageSize());
+    CElement* title = nullptr;
+    ASSERT_EQ(CElSystem::FindByName(dialog->GetRoot(), "doc title", &title), 0);
+    EXPECT_STREQ(dynamic_cast<CTxElement*>(title)->GetText(), window->GetTitle());
+    dialog->Close();
   });
 }
 

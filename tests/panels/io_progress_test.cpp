@@ -7,10 +7,13 @@
 
 #include <memory>
 
+#include "framework/core/file_spec.h"
+#include "framework/image/bitmap_file.h"
 #include "framework/image/image.h"
 #include "panels/io_progress.h"
 #include "platform/clock.h"
 #include "tests/panels/panels_fixture.h"
+#include "tests/tools/run_tool.h"
 
 namespace {
 
@@ -120,6 +123,33 @@ TEST_F(IOProgressTest, TheBarCopiesTheSlidersLeftColumnsInProportion) {
     }
     EXPECT_EQ(copied, width + 4) << c.percent;
   }
+}
+
+// The half bar, written by the program's BMP writer, is ImageMagick's crop of the slider's source
+// picture in its left half.
+TEST_F(IOProgressTest, TheHalfBarMatchesImageMagicksCropOfTheSliderPicture) {
+  ASSERT_EQ(dialog->BuildOnce(), 0);
+  CImage* slider = dialog->GetSlider();
+  const uint32_t width = slider->GetWidth(), height = slider->GetHeight();
+  int32_t err = 0;
+  std::unique_ptr<CImage> port(NewDataImage(width, height, &err));
+  ASSERT_TRUE(port);
+  port->Fill(0xFF000000);
+  dialog->SetPercent(50);
+  {
+    SRect local;
+    dialog->GetBar()->GetLocalRect(&local);
+    CSgStSaver placed(port.get(), local.left, local.top, true);
+    ASSERT_EQ(CIOProgress::DrawBar(dialog->GetBar(), 1, port.get()), 0);
+  }
+  CFileSpec bar;
+  bar.Set((folder + "/bar.bmp").c_str());
+  ASSERT_EQ(SaveImageAsBmp(bar, port.get(), true), 0);
+  const std::string crop = std::to_string(width / 2) + "x" + std::to_string(height) + "+0+0";
+  const SRun run = RunCommand("cd '" + folder + "' && convert bar.bmp -crop " + crop + " +repage a.png && convert '" +
+                              QUARN2_SOURCE_DIR "/resources/system/io-progress-slider.png' -crop " + crop +
+                              " +repage b.png && compare -metric AE a.png b.png null: 2>&1");
+  EXPECT_EQ(run.out, "0");
 }
 
 TEST_F(IOProgressTest, APressOnTheCancelButtonsBorderCancelsOneBesideItDoesNothing) {
