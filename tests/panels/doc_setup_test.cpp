@@ -6,16 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/core/file_spec.h"
+#include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/text_style.h"
 #include "framework/ui/tx_element.h"
 #include "platform/system.h"
 #include "tests/panels/dialogs_fixture.h"
+#include "tools/layout_source.h"
 
 namespace {
 
@@ -55,13 +60,9 @@ class DocSetup : public DialogsTest {
     }
     return -1;
   }
-  // The text in the field as the key routine reports it after the last key.
   void Enter(uint32_t field, const char* text) {
-    CTextEdit* edit = dialog->GetField(field);
-    edit->SetText(text);
-    CDocSetup::Fields().lastValue = edit->GetFloat();
     const char* names[] = {"doc res x", "doc res y", "doc aspect x", "doc aspect y"};
-    EXPECT_EQ(Send(names[field], kFieldWindowName), kHandled) << names[field];
+    EXPECT_EQ(Typed(*dialog, CDocSetup::Fields(), kCanvas, names[field], text), kHandled) << names[field];
   }
   int32_t Send(const char* element, const char* window = nullptr) {
     CUIMessage message;
@@ -132,6 +133,26 @@ TEST_F(DocSetup, TheTitleIsTheDocumentsOrTheListsForANewOne) {
   EXPECT_STREQ(dialog->GetTitleElement()->GetText(), "Valley");
   Open({480, 360}, nullptr, true);
   EXPECT_STREQ(dialog->GetTitleElement()->GetText(), "New Document");
+}
+
+// A layout file without the list names a new document "Untitled".
+TEST_F(DocSetup, WithoutItsTitleListANewDocumentIsUntitled) {
+  std::ifstream in(QUARN2_SOURCE_DIR "/resources/layouts/docsetup.layout");
+  std::stringstream source;
+  source << in.rdbuf();
+  std::string text = source.str();
+  const size_t list = text.find("texts \"new doc title\"");
+  ASSERT_NE(list, std::string::npos);
+  text.erase(list, text.find("}\n", list) + 2 - list);
+  CFileSpec spec;
+  spec.Set((folder + "/untitled.dat").c_str());
+  CResourceEnv file(spec, CFile::kModeReadWrite);
+  std::string error;
+  ASSERT_TRUE(CompileLayoutText(file, text, "docsetup.layout", QUARN2_SOURCE_DIR "/resources/layouts", &error)) << error;
+  CDocSetup untitled(owner, &file);
+  ASSERT_EQ(untitled.BuildOnce(), 0);
+  untitled.OpenForNewDocument({480, 360}, nullptr, true);
+  EXPECT_STREQ(untitled.GetTitleElement()->GetText(), "Untitled");
 }
 
 TEST_F(DocSetup, TypedSizesAreClampedAndFollowedByTheOtherSizeOrTheAspect) {

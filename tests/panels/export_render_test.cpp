@@ -55,14 +55,9 @@ class ExportRender : public DialogsTest {
     for (uint32_t i = 0; i < CExportRender::kFieldCount; ++i) texts.push_back(dialog->GetField(i)->GetText());
     return texts;
   }
-  // The text in the field as the key routine reports it after the last key.
   void Enter(uint32_t field, const char* text) {
     const char* names[] = {"size x", "size y", "dpi", "outsize x", "outsize y"};
-    dialog->GetField(field)->SetText(text);
-    CExportRender::Fields().lastValue = dialog->GetField(field)->GetFloat();
-    CUIMessage message;
-    message.Init(0, names[field], kFieldWindowName, kCanvas, 0);
-    dialog->HandleEvent(&message);
+    Typed(*dialog, CExportRender::Fields(), kCanvas, names[field], text);
   }
   int32_t Send(const char* element) {
     CUIMessage message = Named(kCanvas, element);
