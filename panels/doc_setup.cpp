@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "framework/core/appl.h"
 #include "framework/core/ix_text.h"
@@ -206,10 +207,13 @@ int32_t CDocSetup::OpenForNewDocument(SPointHV size, const char* title, bool isN
   fHeight = size.v;
   fNewDocument = isNew;
   if (fTitle) {
-    const char* shown = title;
+    std::string shown = title ? title : kUntitled;
     CIxText names(GetResourceEnvironment(), need::kNewDocTitles.name, 0);
-    if (!shown) shown = names.GetResult() == kNoErr && names.Count() ? names.TextAt(0) : kUntitled;
-    ShowAlignedText(fTitle, shown, kAlignTextCentre, kAlignTextCentre);
+    if (!title && names.GetResult() == kNoErr && names.Count()) {
+      CIxTxHolder held(&names, true);
+      shown = names.TextAt(0);
+    }
+    ShowAlignedText(fTitle, shown.c_str(), kAlignTextCentre, kAlignTextCentre);
   }
   ShowPreset(gCurrentPreset, false);
   gCurrentPreset = nullptr;

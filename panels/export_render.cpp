@@ -55,9 +55,11 @@ std::string MemoryText(uint64_t bytes, uint32_t* unit) {
   return text;
 }
 
-const char* ListText(CIxText* list, uint32_t entry) {
-  if (!list || list->GetResult() != kNoErr || entry >= list->Count()) return "";
-  const char* text = entry == list->GetSelected() ? list->Text() : list->TextAt(entry);
+// A copy of the entry, made while the list is held; empty without it.
+std::string ListText(CIxText* list, uint32_t entry) {
+  if (!list || list->GetResult() != kNoErr || entry >= list->Count()) return {};
+  CIxTxHolder held(list, true);
+  const char* text = list->TextAt(entry);
   return text ? text : "";
 }
 
