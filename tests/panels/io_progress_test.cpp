@@ -169,6 +169,29 @@ TEST_F(IOProgressTest, APressOnTheCancelButtonsBorderCancelsOneBesideItDoesNothi
   EXPECT_EQ(PumpWhileBusy(), 24);
 }
 
+// The cancel button's rectangle counts with its border: a press on any of its edges hides the dialog
+// (26), a press a pixel beyond does nothing.
+TEST_F(IOProgressTest, ThePressOnTheCancelButtonCountsItsBorder) {
+  Begin();
+  const SRect r = CancelRect();
+  struct SCase {
+    SPointHV at;
+    int32_t answer;
+  } cases[] = {{{r.left, r.top}, 26},      {{r.right, r.bottom}, 26}, {{r.right, r.top}, 26},
+               {{r.left - 1, r.top}, 0},   {{r.right + 1, r.top}, 0}, {{r.left, r.bottom + 1}, 0},
+               {{r.left, r.top - 1}, 0}};
+  for (const SCase& c : cases) {
+    dialog->ShowDialog();
+    SWinEvent press;
+    press.Init();
+    const SPointHV screen = dialog->CanvasToScreen(c.at);
+    press.x = screen.h;
+    press.y = screen.v;
+    EXPECT_EQ(dialog->OnPointerPress(press), c.answer) << c.at.h << "," << c.at.v;
+    EXPECT_EQ(dialog->IsShown(), c.answer == 0) << c.at.h << "," << c.at.v;
+  }
+}
+
 TEST_F(IOProgressTest, WithoutTheSliderPictureTheDialogIsNotReady) {
   CIOProgress without(owner, DataFile("docsetup.dat"));
   EXPECT_FALSE(without.IsReady());
