@@ -1,6 +1,8 @@
 #include "framework/ui/numeric_fields.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "framework/core/appl.h"
@@ -175,7 +177,7 @@ int32_t OnFieldKey(SNumericFields& state, CElement* element, CElement** handled,
     return kNoErr;
   }
   const bool pressed = event->message == platform::kWmKeyDown || event->message == platform::kWmSysKeyDown;
-  if (pressed && (key == kUpArrow || key == kDownArrow)) {
+  if (pressed && state.arrowSteps && (key == kUpArrow || key == kDownArrow)) {
     field->StepValue(key == kUpArrow, FieldStep(state, element));
   } else if (!pressed) {
     field->Validate(key);
@@ -260,12 +262,17 @@ void DeleteNumericFields(CTextEditTable& table, CElement** elements, uint32_t co
   table.DeleteAll();
 }
 
-void WriteFieldValue(CTextEdit* field, double value) {
-  if (!field) return;
+std::string FieldValueText(double value) {
   const float f = float(value);
   const double whole = std::trunc(double(f));
+  char text[64];
   if (std::isfinite(f) && std::fabs(double(f) - whole) <= kWholeTolerance && std::fabs(whole) < 2147483647.0)
-    field->SetLong(int32_t(whole));
+    std::snprintf(text, sizeof text, "%ld", long(whole));
   else
-    field->SetFloat(f);
+    std::snprintf(text, sizeof text, "%.2f", double(f));
+  return text;
+}
+
+void WriteFieldValue(CTextEdit* field, double value) {
+  if (field) field->SetText(FieldValueText(value).c_str());
 }

@@ -208,11 +208,14 @@ int32_t CUIHostCanvas::BuildOnce() {
 
 bool CUIHostCanvas::IsStale() const { return fOwner && fStamp != fOwner->GetModalLevel(); }
 
+void CUIHostCanvas::TakeModalLevel() {
+  if (!fOwner) return;
+  fOwner->RaiseModalLevel();
+  fStamp = fOwner->GetModalLevel();
+}
+
 void CUIHostCanvas::Refresh(bool erase) {
-  if (fOwner) {
-    fOwner->RaiseModalLevel();
-    fStamp = fOwner->GetModalLevel();
-  }
+  TakeModalLevel();
   Show();
   Activate();
   if (erase) FillRect(nullptr);

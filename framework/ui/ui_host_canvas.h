@@ -48,6 +48,9 @@ class CUIHostCanvas : public CHoCanvas {
   // Brings the canvas to the front as the top modal level: the owner's level raised and taken as the
   // stamp, shown, activated, filled with its colour when erase is set, painted, the arrow cursor.
   void Refresh(bool erase);
+  // The owner's level raised and taken as the stamp, as opening does, for a canvas that shows itself
+  // its own way.
+  void TakeModalLevel();
 
   // The element of that name among the root's children (or the parent's) gets the press, hover and
   // character callbacks (none clears one); a name no child has binds nothing, and *out is none.

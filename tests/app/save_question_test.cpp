@@ -6,6 +6,7 @@
 #include <string>
 
 #include "document/scene_file.h"
+#include "panels/doc_setup.h"
 #include "framework/core/four_cc.h"
 #include "framework/core/spool_sys.h"
 #include "platform/desktop.h"
@@ -67,6 +68,14 @@ class SaveQuestion : public ShellTest {
   }
   CLayoutHostCanvas* SaveDialog() const { return pm->GetCanvases()->saveChanges; }
   CLayoutHostCanvas* RevertDialog() const { return pm->GetCanvases()->revertChanges; }
+  // The set-up dialog that a new document waits for, confirmed, and its answer delivered.
+  void ConfirmSetUp() {
+    EXPECT_TRUE(pm->GetCanvases()->docSetup->IsShown());
+    CUIMessage ok;
+    ok.Init(0, "ok", nullptr, "doc setup", CUIMessage::kBroadcast);
+    pm->GetBroadcaster()->Dispatch(&ok);
+    for (int i = 0; i < 3; ++i) app->Step();
+  }
   std::string Path(const char* name) const { return folder + "/" + name; }
 
   std::string folder;
@@ -88,7 +97,7 @@ TEST_F(SaveQuestion, OpeningAsksAndTheReplyDecides) {
 
     // An untitled document's save dialog cancelled: nothing saved, nothing opened.
     pm->DoCommand(FourCC("ndoc"));
-    for (int i = 0; i < 3; ++i) app->Step();
+    ConfirmSetUp();
     w = pm->GetDocWindow();
     ASSERT_STREQ(w->GetTitle(), "Untitled");
     EXPECT_EQ(Ask("open", kYes, "cancel"), 26);
@@ -222,6 +231,7 @@ TEST_F(SaveQuestion, ANewDocumentAfterTheQuestion) {
     CDocWindow* old = pm->GetDocWindow();
     EXPECT_EQ(Ask("ndoc", kNo), 26);
     EXPECT_TRUE(asked);
+    ConfirmSetUp();
     CDocWindow* fresh = pm->GetDocWindow();
     ASSERT_NE(fresh, old);
     EXPECT_STREQ(fresh->GetTitle(), "Untitled");
@@ -231,7 +241,7 @@ TEST_F(SaveQuestion, ANewDocumentAfterTheQuestion) {
 
     EXPECT_EQ(pm->DoCommand(FourCC("ndoc")), 26);
     EXPECT_FALSE(SaveDialog()->IsShown());
-    for (int i = 0; i < 3; ++i) app->Step();
+    ConfirmSetUp();
     EXPECT_NE(pm->GetDocWindow(), fresh);
   });
 }
