@@ -21,6 +21,8 @@
 #include "framework/image/image.h"
 #include "platform/file.h"
 #include "platform/system.h"
+#include "presets/preset_description.h"
+#include "presets/preset_file.h"
 #include "render/preview_scene.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
@@ -28,23 +30,14 @@
 #include "scene/surface/material.h"
 #include "tools/command_line.h"
 #include "tools/material_keywords.h"
-#include "tools/record_store.h"
-#include "tools/res_store.h"
 #include "tools/tool_app.h"
 
 namespace {
 
 // The preset panel's preview image.
 constexpr int32_t kPreviewSide = 96;
-// The description record: the name's 64 bytes, then the description's 257, each zero-terminated.
-constexpr size_t kNameField = 64;
-constexpr size_t kDescriptionField = 257;
-constexpr size_t kDescriptionOffset = kNameField;
-constexpr size_t kDescriptionRecord = kNameField + kDescriptionField;
-static_assert(kDescriptionRecord == 321);
-
-constexpr const char* kPreviewType = "matprevcimage";
-constexpr const char* kDescriptionType = "CPresetDescr";
+constexpr size_t kNameField = CPresetDescription::kNameSize;
+constexpr size_t kDescriptionField = CPresetDescription::kDescriptionSize;
 
 const STool kTool{
     "quarn2-presets",
@@ -135,15 +128,8 @@ std::string ReadList(const std::string& path, std::vector<SPreset>* presets) {
   return "";
 }
 
-SSpoolKey KeyOf(const char* type, uint32_t id) {
-  SSpoolKey key;
-  key.Set(type, id, false);
-  return key;
-}
-
-// The sample sphere of the preview scene rendered to the end in the material; its pixels, rows from
-// the top.
-int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material, std::vector<uint32_t>* pixels) {
+// The sample sphere of the preview scene rendered to the end in the material, into the scene's image.
+int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material) {
   C3dObject* sample = scene.GetSample();
   if (!sample) return kErrObjectNotFound;
   sample->SetMaterial(material->GetHandle());
@@ -156,28 +142,11 @@ int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material, std::vector<u
   }
   sample->SetMaterial(kNoHandle);
   if (result) return result;
-  CImage* image = scene.GetImage();
-  if (!image) return kErrObjectNotFound;
-  CImNavigator nav(image, nullptr, false, false);
-  if (!nav.IsUsable()) return NonZeroError(image->GetError());
-  pixels->clear();
-  for (uint32_t y = 0; y < nav.GetRows(); ++y) {
-    const CImVector* row = nav.Cells(y);
-    for (uint32_t x = 0; x < nav.GetColumns(); ++x) pixels->push_back(row[x].value);
-  }
-  return pixels->size() == size_t(kPreviewSide) * kPreviewSide ? kNoErr : kErrInvalidFormat;
-}
-
-std::vector<uint8_t> DescriptionRecord(const SPreset& preset) {
-  std::vector<uint8_t> record(kDescriptionRecord, 0);
-  std::memcpy(record.data(), preset.name.data(), preset.name.size());
-  std::memcpy(record.data() + kDescriptionOffset, preset.description.data(), preset.description.size());
-  return record;
+  return scene.GetImage() ? kNoErr : kErrObjectNotFound;
 }
 
 // One preset's three resources under id: the material, its preview, its description.
-int32_t WritePreset(CResourceEnv& library, C3dBaseSys& writer, CPreviewScene& scene, const SPreset& preset,
-                    uint32_t id) {
+int32_t WritePreset(CResourceEnv& library, CPreviewScene& scene, const SPreset& preset, uint32_t id) {
   SObjectKey key;
   SSpoolTableSpec spec;
   MakeCreationKey<C3dMaterial>(GetApplication()->GetObjectsEnv(), key, spec);
@@ -185,13 +154,14 @@ int32_t WritePreset(CResourceEnv& library, C3dBaseSys& writer, CPreviewScene& sc
   if (const int32_t error = C3dMaterial::New(&made, nullptr, key, spec)) return error;
   std::unique_ptr<C3dMaterial> material(made);
   if (const int32_t error = preset.material.Apply(material.get())) return error;
-  std::vector<uint32_t> pixels;
-  if (const int32_t error = RenderPreview(scene, material.get(), &pixels)) return error;
+  if (const int32_t error = RenderPreview(scene, material.get())) return error;
   material->SetId(id);
-  if (const int32_t error = writer.WriteObject(material.get(), &library)) return error;
-  if (const int32_t error = StorePicture(library, KeyOf(kPreviewType, id), kPreviewSide, kPreviewSide, pixels))
-    return error;
-  return StoreResource(library, KeyOf(kDescriptionType, id), DescriptionRecord(preset));
+  if (const int32_t error = StoreMaterialItem(material.get(), &library, false)) return error;
+  if (const int32_t error = StorePreview(&library, preset::kMaterialPreviewType, id, scene.GetImage())) return error;
+  CPresetDescription description;
+  description.SetName(preset.name.c_str());
+  description.SetDescription(preset.description.c_str());
+  return description.Store(&library, CPresetDescription::kMaterialType, id);
 }
 
 // The library into a temporary beside the output, which replaces the output once complete.
@@ -200,8 +170,6 @@ int Run(const CCommandLine& line, const std::vector<SPreset>& presets, const std
   int32_t error = target.Set(outPath.c_str());
   if (!error) error = CFileSpec::MakeTempBeside(target, temporary);
   if (error) return line.FailWithCode(outPath, error);
-  CSpoolSys* environment = GetApplication()->GetObjectsEnv();
-  C3dBaseSys writer(environment);
   CPreviewScene scene;
   if (!scene.IsReady()) error = kErrOutOfMemory;
   if (!error) error = scene.BuildSample(kPreviewSide, kPreviewSide, true, false, CPreviewScene::kSphere);
@@ -211,7 +179,7 @@ int Run(const CCommandLine& line, const std::vector<SPreset>& presets, const std
     std::unique_ptr<CResourceEnv> library(new CResourceEnv(temporary, CFile::kModeReadWrite));
     if (!error && !library->IsOpen()) error = NonZeroError(library->GetLastResult());
     for (size_t i = 0; !error && i < presets.size(); ++i) {
-      error = WritePreset(*library, writer, scene, presets[i], uint32_t(i + 1));
+      error = WritePreset(*library, scene, presets[i], uint32_t(i + 1));
       if (error) subject = outPath + " (material " + presets[i].name + ")";
     }
     if (!error) error = library->Close();
