@@ -1,6 +1,9 @@
 #include "presets/preset_file.h"
 
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/core/appl.h"
 #include "framework/core/busy_cursor.h"
@@ -15,7 +18,13 @@
 #include "platform/file.h"
 #include "platform/system.h"
 #include "presets/preset_description.h"
+#include "document/class_table.h"
+#include "document/document_reader.h"
+#include "document/stored_refs.h"
+#include "framework/core/handle_table.h"
 #include "scene/base_sys.h"
+#include "scene/group.h"
+#include "scene/object.h"
 #include "scene/factory.h"
 #include "scene/surface/base_texture.h"
 #include "scene/surface/material.h"
@@ -192,13 +201,13 @@ int32_t LoadMaterialPreset(CResourceEnv* library, CResTypeTable* table, uint32_t
 
 // ---- storing
 
-int32_t StoreObjectInEnvironment(C3dBase* thing, CResourceEnv* environment) {
+int32_t StoreObjectInEnvironment(C3dBase* thing, CResourceEnv* environment, const char* typeName) {
   if (!thing) return kErrInvalidParameter;
   C3dBaseSys* table = thing->GetOwningTable();
-  if (table) return table->WriteObject(thing, environment);
+  if (table) return table->WriteObject(thing, environment, typeName);
   CAppl* app = GetApplication();
   C3dBaseSys writer(app ? app->GetObjectsEnv() : nullptr);
-  return writer.WriteObject(thing, environment);
+  return writer.WriteObject(thing, environment, typeName);
 }
 
 uint32_t DrawFreeId(CResourceEnv* library, const char* type) {
@@ -384,4 +393,121 @@ int32_t DeleteMaterialPreset(CResourceEnv* library, uint32_t id) {
   Delete(library, preset::kMaterialPreviewType, id);
   Delete(library, CPresetDescription::kMaterialType, id);
   return result;
+}
+
+// ---- object presets
+
+namespace {
+
+bool IsGroup(C3dBase* thing) {
+  return thing && thing->GetFamily() == C3dGroup::kFamily && thing->GetClass() == C3dGroup::kClassTag;
+}
+
+C3dMaterial* MaterialOf(C3dObject* object) {
+  C3dMaterial* material = object ? LookupHandleAs<C3dMaterial>(object->GetMaterial(), C3dMaterial::kFamily) : nullptr;
+  return material && material->IsReady() ? material : nullptr;
+}
+
+// Taken while the library or the thing's own table holds another thing of its key.
+bool IsIdTaken(C3dBase* thing, CResourceEnv* library, uint32_t id) {
+  if (id == 0 || Holds(library, thing->TypeName(), id)) return true;
+  C3dBaseSys* table = thing->GetOwningTable();
+  C3dBase* found = nullptr;
+  return table && table->FindByKey(thing->GetFamily(), thing->GetClass(), id, &found) == kNoErr && found != thing;
+}
+
+void RenewId(C3dBase* thing, CResourceEnv* library) {
+  uint32_t id = thing->GetId();
+  while (IsIdTaken(thing, library, id)) id = NextRandom(GetRandomState());
+  thing->SetId(id);
+}
+
+}  // namespace
+
+int32_t ReadStoredGroup(CResourceEnv* library, uint32_t id, C3dBaseSys* table, C3dGroup** out) {
+  *out = nullptr;
+  if (const int32_t error = CheckLibrary(library)) return error;
+  const SDocumentClass* groups = FindDocumentClass(C3dGroup::kFamily, C3dGroup::kClassTag);
+  if (!groups || !table) return kErrUnexpectedStatus;
+  // The outermost group is stored under the preset's own type name.
+  SDocumentClass wrapper = *groups;
+  wrapper.typeName = preset::kObjectItemType;
+  CDocumentReader reader(table, library);
+  C3dBase* thing = nullptr;
+  int32_t result = reader.ReadKeyed(wrapper, id, &thing);
+  if (!result) result = reader.ReadGroupMembers(static_cast<C3dGroup*>(thing));
+  if (!result) result = reader.Link();
+  if (result) {
+    table->RemoveAll(true, false);
+    return result;
+  }
+  *out = static_cast<C3dGroup*>(thing);
+  return kNoErr;
+}
+
+int32_t RenewObjectIds(C3dObject* object, CResourceEnv* library) {
+  if (!object) return kNoErr;
+  if (IsGroup(object)) {
+    auto* group = static_cast<C3dGroup*>(object);
+    CHolder held(group, false, false);
+    if (!held.IsLocked()) return kErrOutOfMemory;
+    for (uint32_t i = 0; i < group->GetMemberCount(); ++i) {
+      if (const int32_t error = RenewObjectIds(group->GetMember(i), library)) return error;
+    }
+    return kNoErr;
+  }
+  RenewId(object, library);
+  if (C3dMaterial* material = MaterialOf(object)) RenewId(material, library);
+  return kNoErr;
+}
+
+int32_t StoreObjectTree(C3dObject* object, CResourceEnv* library, const char* ownType) {
+  if (!object) return kErrInvalidParameter;
+  if (IsGroup(object)) {
+    auto* group = static_cast<C3dGroup*>(object);
+    for (uint32_t i = 0; i < group->GetMemberCount(); ++i) {
+      if (const int32_t error = StoreObjectTree(group->GetMember(i), library)) return error;
+    }
+  } else {
+    SMaterialRefs refs;
+    if (C3dMaterial* material = MaterialOf(object)) {
+      if (const int32_t error = StoreMaterialItem(material, library, false)) return error;
+      refs.material = {C3dMaterial::kClassTag, material->GetId()};
+    }
+    if (const int32_t error = WriteMaterialRefs(object, refs)) return error;
+  }
+  if (object->GetId() == 0) RenewId(object, library);
+  return StoreObjectInEnvironment(object, library, ownType);
+}
+
+int32_t DeleteObjectTree(CResourceEnv* library, uint32_t id) {
+  CAppl* app = GetApplication();
+  C3dBaseSys temporary(app ? app->GetObjectsEnv() : nullptr);
+  if (!temporary.IsValid()) return kErrOutOfMemory;
+  C3dGroup* group = nullptr;
+  if (const int32_t error = ReadStoredGroup(library, id, &temporary, &group)) return error;
+  std::vector<std::pair<SSpoolKey, C3dMaterial*>> things;
+  {
+    CHolder rows(&temporary, false, false);
+    if (!rows.IsLocked()) return NonZeroError(temporary.GetError());
+    for (uint32_t row = 0; row < temporary.GetCount(); ++row) {
+      C3dBase* thing = temporary[row].object;
+      if (!thing || thing == group) continue;
+      // Read things carry the ids of the library, under which they are deleted.
+      SSpoolKey key = KeyOf(thing->TypeName(), thing->GetId());
+      things.push_back({key, thing->GetFamily() == C3dMaterial::kFamily ? static_cast<C3dMaterial*>(thing) : nullptr});
+    }
+  }
+  for (const auto& [key, material] : things) {
+    // Textures go with the materials that name them.
+    if (std::string(key.typeName) == "C3dTexture" || std::string(key.typeName) == "CPictTexture") continue;
+    if (material) {
+      // The material's own resource goes first, so that it no longer counts as naming its textures.
+      library->DeleteResource(key);
+      DeleteMaterialTextures(material, library);
+    } else {
+      library->DeleteResource(key);
+    }
+  }
+  return kNoErr;
 }

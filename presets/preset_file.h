@@ -82,9 +82,9 @@ int32_t LoadMaterialPreset(CResourceEnv* library, CResTypeTable* table, uint32_t
 
 // ---- storing
 
-// Stores a thing under its own key in the environment, writing over what is there, and attaches it
-// back where it was: 0 or the failing code.
-int32_t StoreObjectInEnvironment(C3dBase* thing, CResourceEnv* environment);
+// Stores a thing under its own key (or under the type name given) in the environment, writing over
+// what is there, and attaches it back where it was: 0 or the failing code.
+int32_t StoreObjectInEnvironment(C3dBase* thing, CResourceEnv* environment, const char* typeName = nullptr);
 // A new random id for the type: non-zero and absent from the library.
 uint32_t DrawFreeId(CResourceEnv* library, const char* type);
 // The material with its channel textures: the textures as copies under ids free in the library (with
@@ -112,3 +112,22 @@ int32_t DeleteMaterialPreset(CResourceEnv* library, uint32_t id);
 int32_t DeleteMaterialTextures(C3dMaterial* material, CResourceEnv* library);
 // No stored material but the one of materialId names the texture {classTag, textureId}.
 bool IsTextureUnusedElsewhere(uint32_t materialId, uint32_t classTag, uint32_t textureId, CResourceEnv* library);
+
+// ---- object presets
+class C3dGroup;
+class C3dObject;
+
+// The group {"objpreset", id} read into the table with its members, their materials and textures,
+// linked: 0 and the group, or the read's code with nothing left in the table.
+int32_t ReadStoredGroup(CResourceEnv* library, uint32_t id, C3dBaseSys* table, C3dGroup** out);
+// New random ids for every object of the tree that is not a group and for its material, while an id
+// is 0, held in the library under the thing's type, or held in the thing's own table by another
+// thing of its family and class; groups keep theirs. 0 or a lock's code.
+int32_t RenewObjectIds(C3dObject* object, CResourceEnv* library);
+// The tree depth first into the library: each object's material before the object, a group's
+// members before the group, each under its own type name but the outermost, which goes under ownType
+// when one is given. 0 or the first failing code.
+int32_t StoreObjectTree(C3dObject* object, CResourceEnv* library, const char* ownType = nullptr);
+// The stored tree of the group (members, their materials with the textures no other stored material
+// names) leaves the library; the group's own resource stays for the caller. 0 or the read's code.
+int32_t DeleteObjectTree(CResourceEnv* library, uint32_t id);

@@ -1,0 +1,272 @@
+// The object and material preset palette: placement, the grid and its frames, the scroll item, the
+// category tabs, storing and deleting through the panel, the dialogs it opens, and its text fields.
+#include <gtest/gtest.h>
+
+#include "framework/core/resource_env.h"
+#include "framework/core/result_codes.h"
+#include "framework/ui/im_element.h"
+#include "framework/ui/text_style.h"
+#include "framework/ui/tx_element.h"
+#include "platform/system.h"
+#include "tests/presets/presets_fixture.h"
+
+namespace {
+
+TEST(PresetPlacement, BesideTheAnchorAndOnTheScreen) {
+  struct SCase {
+    const char* name;
+    SRect anchor;
+    int32_t width, height;
+    SPointHV at;
+  };
+  const SRect screen{0, 0, 768, 1024};
+  const SCase cases[] = {
+      {"beside", {100, 300, 400, 500}, 440, 330, {515, 105}},
+      {"near the right edge", {100, 700, 400, 900}, 440, 330, {584, 105}},
+      {"near the bottom", {600, 300, 700, 500}, 440, 330, {515, 438}},
+      {"taller than the screen", {100, 300, 400, 500}, 440, 900, {515, -132}},
+      {"left of the screen", {100, -600, 400, -400}, 440, 330, {0, 105}},
+  };
+  for (const SCase& c : cases) {
+    const SPointHV at = CPresetLibrary::PlaceBeside(c.anchor, screen, c.width, c.height);
+    EXPECT_EQ(at.h, c.at.h) << c.name;
+    EXPECT_EQ(at.v, c.at.v) << c.name;
+  }
+}
+
+TEST(PresetScrollItem, StateFromTheTable) {
+  // A grid of 8 cells and its last child: p = 9.
+  struct SCase {
+    bool table;
+    uint32_t n, t;
+    int32_t state;
+  };
+  const SCase cases[] = {{false, 20, 0, -1}, {true, 8, 0, -1}, {true, 12, 0, 0},
+                         {true, 12, 4, 2},   {true, 12, 2, 1}, {true, 9, 1, 2}};
+  for (const SCase& c : cases)
+    EXPECT_EQ(CPresetLibrary::ScrollStateFor(c.table, c.n, 9, c.t), c.state) << c.n << " at " << c.t;
+}
+
+TEST(PresetScrollItem, PressDirectionByStateAndHalf) {
+  // An item 40 high: h = 20.
+  struct SCase {
+    int32_t state, y;
+    bool posts;
+    int32_t direction;
+  };
+  const SCase cases[] = {{0, 19, false, 0}, {0, 20, true, 1},  {1, 20, true, -1}, {1, 21, true, 1},
+                         {2, 20, true, -1}, {2, 21, false, 0}, {5, 3, true, 0}};
+  for (const SCase& c : cases) {
+    int32_t direction = 99;
+    EXPECT_EQ(CPresetLibrary::ScrollDirection(c.state, 40, c.y, &direction), c.posts) << c.state << " " << c.y;
+    if (c.posts) EXPECT_EQ(direction, c.direction) << c.state << " " << c.y;
+  }
+}
+
+class ObjMatPresets : public PresetsTest {
+ protected:
+  CElement* Cell(uint32_t i) { return panel->GetCell(i); }
+  SRect CellAt(uint32_t i) { return Cell(i)->GetRect(); }
+  // Stores n materials of the selection through the panel's "add preset" answer.
+  std::vector<uint32_t> StoreMaterials(uint32_t n) {
+    std::vector<uint32_t> ids;
+    for (uint32_t i = 0; i < n; ++i) {
+      add.name = "Preset " + std::to_string(i);
+      add.description = "Number " + std::to_string(i);
+      EXPECT_EQ(panel->StoreCurrent(), kHandled);
+      ids.push_back(panel->GetWorkingMaterial()->GetId());
+    }
+    return ids;
+  }
+  std::vector<uint32_t> TableIds() {
+    std::vector<uint32_t> ids;
+    for (uint32_t i = 0; i < panel->GetPresetCount(); ++i) ids.push_back(panel->GetPresetId(i));
+    return ids;
+  }
+};
+
+TEST_F(ObjMatPresets, PlacedBesideTheAnchor) {
+  anchor->MoveTo({485 - RectWidth(anchor->GetFrame()), 100});
+  panel->PlaceBesideAnchor();
+  EXPECT_EQ(panel->GetFrame().left, anchor->GetFrame().right + 15);
+  EXPECT_EQ(panel->GetFrame().top, 105);
+}
+
+TEST_F(ObjMatPresets, MissingCategoryOpensEmptyWithBlackCells) {
+  ASSERT_EQ(panel->OpenLibrary("Empty.shd"), 0);
+  EXPECT_NE(panel->GetLibrary(), nullptr);
+  EXPECT_EQ(panel->GetTable(), nullptr);
+  panel->RefreshGrid();
+  for (uint32_t i = 0; i < panel->GetCellCount(); ++i) {
+    const SRect r = CellAt(i);
+    EXPECT_EQ(GridPixel(r.left, r.top), 0u) << i;
+    EXPECT_EQ(GridPixel(r.right - 1, r.bottom - 1), 0u) << i;
+    EXPECT_EQ(GridPixel(r.left - 1, r.top - 1), 0u) << "frame of " << i;
+  }
+  EXPECT_FALSE(panel->GetScrollItem()->IsShown());
+  panel->CloseLibrary();
+  EXPECT_EQ(panel->GetLibrary(), nullptr);
+  std::string bytes;
+  EXPECT_TRUE(platform::ReadWholeFile(folder + "/Presets/Empty.shd", &bytes));
+}
+
+TEST_F(ObjMatPresets, NotACompositeFileLeavesNoLibrary) {
+  {
+    std::ofstream junk(folder + "/Presets/Junk.shd", std::ios::binary);
+    junk << std::string(300, 'x');
+  }
+  EXPECT_EQ(panel->OpenLibrary("Junk.shd"), kErrCompositeExpected);
+  EXPECT_EQ(panel->GetLibrary(), nullptr);
+  EXPECT_EQ(panel->GetTable(), nullptr);
+}
+
+TEST_F(ObjMatPresets, TabsShowTheModesCategories) {
+  panel->UpdateCategoryTabs();
+  // Materials: Stones, Water, Clouds, Metals, Glass.
+  for (uint32_t i = 0; i < CObjMatPresets::kTabCount; ++i) EXPECT_EQ(panel->GetTab(i)->IsShown(), i < 5) << i;
+  CTxElement* stones = panel->GetTab(0);
+  EXPECT_STREQ(stones->GetText(), "Stones");
+  SRect text{};
+  ASSERT_EQ(stones->GetTextRect(&text), 0);
+  // Flush right: the text ends at the element's width.
+  EXPECT_NEAR(double(stones->GetPosition().h) + text.right - stones->GetPosition().h, RectWidth(stones->GetRect()), 1.5);
+  EXPECT_EQ(stones->GetStyle()->colour & 0xFFFFFF, CObjMatPresets::kCurrentTabColour);
+  EXPECT_EQ(panel->GetTab(1)->GetStyle()->colour & 0xFFFFFF, CObjMatPresets::kOtherTabColour);
+}
+
+TEST_F(ObjMatPresets, StoringPlacesTheNewPresetAndScrolls) {
+  EXPECT_EQ(panel->StoreCurrent(), kErrFileNotFound);
+  ASSERT_EQ(panel->OpenLibrary("Stones.shd"), 0);
+  const std::vector<uint32_t> first = StoreMaterials(3);
+  EXPECT_NE(first[0], 0u);
+  EXPECT_NE(first[1], first[0]);
+  EXPECT_EQ(TableIds(), first);
+  // Entries 1 and 2 selected: the new one takes index 1 and is the only one selected.
+  panel->SetSelected(1, true);
+  panel->SetSelected(2, true);
+  const uint32_t added = StoreMaterials(1)[0];
+  EXPECT_EQ(TableIds(), (std::vector<uint32_t>{first[0], added, first[1], first[2]}));
+  for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(panel->IsSelected(i), i == 1) << i;
+  // Each preset has its item, preview and description.
+  CResourceEnv* library = panel->GetLibrary();
+  for (const char* type : {"C3dBaseMaterial", "matprevcimage", "CPresetDescr"}) {
+    SSpoolKey key;
+    key.Set(type, added, false);
+    CResEntry entry{};
+    EXPECT_TRUE(library->GetResourceInfo(key, &entry)) << type;
+  }
+  EXPECT_EQ(panel->ShowDescription(added), 0);
+  EXPECT_STREQ(panel->GetNameLabel()->GetText(), "Preset 0");
+  // Appending unselected until the table reaches the grid's children: the end is shown.
+  for (uint32_t i = 0; i < 4; ++i) panel->SetSelected(i, false);
+  StoreMaterials(panel->GetGridChildCount() - 4);
+  const uint32_t n = panel->GetPresetCount();
+  EXPECT_EQ(n, panel->GetGridChildCount());
+  EXPECT_EQ(panel->GetTopIndex(), n - panel->GetGridChildCount() + 1);
+  EXPECT_FALSE(panel->IsSelected(n - 1));
+  EXPECT_EQ(panel->GetScrollState(), CPresetLibrary::kScrollAtEnd);
+}
+
+TEST_F(ObjMatPresets, GridCellsShowThumbnailsFramesAndUnreadablePreviews) {
+  ASSERT_EQ(panel->OpenLibrary("Stones.shd"), 0);
+  const std::vector<uint32_t> ids = StoreMaterials(2);
+  // The second preset loses its preview.
+  SSpoolKey key;
+  key.Set("matprevcimage", ids[1], false);
+  ASSERT_TRUE(panel->GetLibrary()->DeleteResource(key));
+  panel->SetSelected(0, true);
+  panel->RefreshGrid();
+  const SRect a = CellAt(0), b = CellAt(1), c = CellAt(2);
+  EXPECT_EQ(GridPixel(a.left - 1, a.top - 1), CPresetLibrary::kSelectedFrameColour);
+  EXPECT_EQ(GridPixel(b.left - 1, b.top - 1), CPresetLibrary::kFrameColour);
+  EXPECT_EQ(GridPixel(b.left + 5, b.top + 5), CPresetLibrary::kUnreadableCell);
+  EXPECT_EQ(GridPixel(c.left + 5, c.top + 5), CPresetLibrary::kEmptyCell);
+  EXPECT_EQ(GridPixel(c.left - 1, c.top - 1), CPresetLibrary::kEmptyCell);
+  EXPECT_EQ(Cell(0)->GetUserWord(0), 1u);
+}
+
+TEST_F(ObjMatPresets, DeletingSelectedPresetsMovesTheTopBack) {
+  ASSERT_EQ(panel->OpenLibrary("Stones.shd"), 0);
+  const std::vector<uint32_t> ids = StoreMaterials(5);
+  panel->SetTopIndex(2);
+  for (uint32_t i : {0u, 2u, 4u}) panel->SetSelected(i, true);
+  EXPECT_EQ(panel->DeleteSelected(), 0);
+  EXPECT_EQ(TableIds(), (std::vector<uint32_t>{ids[1], ids[3]}));
+  EXPECT_EQ(panel->GetTopIndex(), 0u);
+  // The last ones: the table goes first, and the grid shows an empty library.
+  panel->SetSelected(0, true);
+  panel->SetSelected(1, true);
+  EXPECT_EQ(panel->DeleteSelected(), 0);
+  EXPECT_EQ(panel->GetTable(), nullptr);
+  EXPECT_EQ(GridPixel(CellAt(0).left, CellAt(0).top), CPresetLibrary::kEmptyCell);
+}
+
+TEST_F(ObjMatPresets, ClosingWritesTheLibraryAndSwitchingCategoriesDoesNotCompact) {
+  ASSERT_EQ(panel->OpenLibrary("Water.shd"), 0);
+  const std::vector<uint32_t> ids = StoreMaterials(2);
+  ASSERT_EQ(panel->OpenLibrary("Clouds.shd"), 0);
+  ASSERT_EQ(panel->OpenLibrary("Water.shd"), 0);
+  EXPECT_EQ(TableIds(), ids);
+  panel->CloseLibrary();
+  CFileSpec spec;
+  spec.Set((folder + "/Presets/Water.shd").c_str());
+  CResourceEnv reopened(spec, CFile::kModeRead);
+  ASSERT_TRUE(reopened.IsOpen());
+  C3dMaterial* read = nullptr;
+  EXPECT_EQ(ReadStoredMaterial(&reopened, ids[1], &read), 0);
+  delete read;
+}
+
+TEST_F(ObjMatPresets, DeleteAddAndExportOpenTheirDialogs) {
+  const uint32_t beeps = platform::BeepCount();
+  CUIMessage del = Named("objmatpresets", "delete");
+  CObjMatPresets& p = *panel;
+  p.CPresetLibrary::Show();
+  EXPECT_EQ(p.HandleEvent(&del), kHandled);
+  EXPECT_EQ(platform::BeepCount(), beeps + 1);
+  EXPECT_EQ(remove.opened, 0);
+  ASSERT_EQ(p.OpenLibrary("Stones.shd"), 0);
+  StoreMaterials(2);
+  p.SetSelected(1, true);
+  EXPECT_EQ(p.HandleEvent(&del), kHandled);
+  EXPECT_EQ(remove.opened, 1);
+  EXPECT_EQ(remove.confirmation, "delete");
+  EXPECT_EQ(p.GetPresetCount(), 2u);
+  CUIMessage confirmed = Named("delete preset", "delete");
+  EXPECT_EQ(p.HandleEvent(&confirmed), 0);
+  EXPECT_EQ(p.GetPresetCount(), 1u);
+
+  CUIMessage addMessage = Named("objmatpresets", "add");
+  add.calls.clear();
+  EXPECT_EQ(p.HandleEvent(&addMessage), kHandled);
+  EXPECT_EQ(add.calls, (std::vector<std::string>{"name Untitled Preset", "live preview", "open"}));
+  add.name = "Typed";
+  add.description = "Typed description";
+  CUIMessage ok = Named("add preset", "ok");
+  EXPECT_EQ(p.HandleEvent(&ok), kHandled);
+  ASSERT_EQ(p.GetPresetCount(), 2u);
+  EXPECT_EQ(p.ShowDescription(p.GetPresetId(1)), 0);
+  EXPECT_STREQ(p.GetDescriptionLabel()->GetText(), "Typed description");
+}
+
+TEST_F(ObjMatPresets, TabMovesTheFocusBetweenTheFields) {
+  panel->CPresetLibrary::Show();
+  CTextEdit* name = panel->GetNameField();
+  CTextEdit* description = panel->GetDescriptionField();
+  for (CTextEdit* field : {name, description}) platform::ShowWindow(field->GetWindow(), platform::kSwShow);
+  name->SetFocus(true);
+  panel->NextTextField(false);
+  EXPECT_TRUE(description->HasFocus());
+  EXPECT_FALSE(name->HasFocus());
+  panel->NextTextField(false);
+  EXPECT_TRUE(name->HasFocus());
+  panel->NextTextField(true);
+  EXPECT_TRUE(description->HasFocus());
+  // Through the key: Tab in the description field goes back to the name.
+  Stroke(description, "Tab");
+  EXPECT_TRUE(name->HasFocus());
+  Stroke(name, "shift+Tab");
+  EXPECT_TRUE(description->HasFocus());
+}
+
+}  // namespace
