@@ -230,7 +230,10 @@ int32_t CObjMatPresets::PlaceObjectPreset() {
       if (auto* inner = dynamic_cast<C3dGroup*>(member)) inner->ComputeBounds();
     }
   }
+  // The link step gives a group a material of its own, which goes with it.
+  C3dMaterial* own = MaterialOf(group);
   scene->RemoveObject(group, true, false);
+  if (own && own->GetOwningTable() == scene) scene->RemoveObject(own, true, false);
   fHost->FindSceneParts(false);
   fHost->Invalidate(true);
   scene->PrepareObjects();

@@ -468,14 +468,15 @@ int32_t StoreObjectTree(C3dObject* object, CResourceEnv* library, const char* ow
     for (uint32_t i = 0; i < group->GetMemberCount(); ++i) {
       if (const int32_t error = StoreObjectTree(group->GetMember(i), library)) return error;
     }
-  } else {
-    SMaterialRefs refs;
-    if (C3dMaterial* material = MaterialOf(object)) {
-      if (const int32_t error = StoreMaterialItem(material, library, false)) return error;
-      refs.material = {C3dMaterial::kClassTag, material->GetId()};
-    }
-    if (const int32_t error = WriteMaterialRefs(object, refs)) return error;
   }
+  // Every object's record names its material, or none: a group's too, whose word would otherwise
+  // hold whatever the working copy kept there.
+  SMaterialRefs refs;
+  if (C3dMaterial* material = IsGroup(object) ? nullptr : MaterialOf(object)) {
+    if (const int32_t error = StoreMaterialItem(material, library, false)) return error;
+    refs.material = {C3dMaterial::kClassTag, material->GetId()};
+  }
+  if (const int32_t error = WriteMaterialRefs(object, refs)) return error;
   if (object->GetId() == 0) RenewId(object, library);
   return StoreObjectInEnvironment(object, library, ownType);
 }
