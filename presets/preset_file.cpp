@@ -140,9 +140,10 @@ int32_t CPresetLibraryFile::Close(bool compactAllowed) {
 
 // ---- reading
 
-int32_t ReadStoredMaterial(CResourceEnv* library, uint32_t id, C3dMaterial** out) {
+int32_t ReadStoredMaterial(CSpoolSys* environment, uint32_t id, C3dMaterial** out) {
   *out = nullptr;
-  if (const int32_t error = CheckLibrary(library)) return error;
+  if (const int32_t error = CheckLibrary(environment)) return error;
+  auto* library = static_cast<CResourceEnv*>(environment);
   SObjectKey key;
   key.Set(library, C3dMaterial::kFamily, C3dMaterial::kClassTag, C3dMaterial::kTypeName);
   const SSpoolKey stored = KeyOf(C3dMaterial::kTypeName, id);

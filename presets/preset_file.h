@@ -15,6 +15,7 @@ class C3dMaterial;
 class CImage;
 class CResourceEnv;
 class CResTypeTable;
+class CSpoolSys;
 
 namespace preset {
 
@@ -72,7 +73,7 @@ class CPresetLibraryFile {
 // The stored material {"C3dBaseMaterial", id}, detached into the working environment under
 // {"C3dBaseMaterial", 0}; the caller owns it. 15 for a closed library, 14 for a spool environment that
 // is not a resource environment, 16 for one of another spool system, else the read's code.
-int32_t ReadStoredMaterial(CResourceEnv* library, uint32_t id, C3dMaterial** out);
+int32_t ReadStoredMaterial(CSpoolSys* library, uint32_t id, C3dMaterial** out);
 // The library's material preset at a table index into target: its record, and the textures its
 // channels name copied out of the library into the scene table (when given; else kept by target's
 // own counts). 6 for no library, 0 for an empty one, the read's code when the record cannot be read.

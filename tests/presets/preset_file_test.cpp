@@ -16,6 +16,8 @@
 #include "platform/file.h"
 #include "presets/preset_description.h"
 #include "presets/preset_file.h"
+#include "scene/group.h"
+#include "scene/sphere.h"
 #include "tests/scene/surface/material_fixture.h"
 
 namespace {
@@ -107,6 +109,17 @@ class PresetFileTest : public MaterialTest {
     CHolder held(material, false, false);
     return material->GetRecord().sample.diffusion;
   }
+  // Textures of the scene table, which frees them.
+  C3dTexture* SceneTexture() {
+    C3dTexture* texture = NewTexture();
+    EXPECT_EQ(table->AddObject(texture), 0);
+    return texture;
+  }
+  CPictTexture* ScenePicture() {
+    CPictTexture* picture = NewPicture(2, 2, {1, 2, 3, 4});
+    EXPECT_EQ(table->AddObject(picture), 0);
+    return picture;
+  }
 };
 
 TEST_F(PresetFileTest, MissingCategoryBecomesAnEmptyLibraryThatReopens) {
@@ -137,8 +150,8 @@ TEST_F(PresetFileTest, NotACompositeFileIsRefusedAndLeftAlone) {
 }
 
 TEST_F(PresetFileTest, StoredMaterialReadsBackDetachedWithItsTexturesAndFreshIds) {
-  C3dTexture* noise = NewTexture();
-  CPictTexture* picture = NewPicture(2, 2, {1, 2, 3, 4});
+  C3dTexture* noise = SceneTexture();
+  CPictTexture* picture = ScenePicture();
   C3dMaterial* material = Material(0.25, {noise, picture});
   CPresetLibraryFile file;
   ASSERT_EQ(file.Open(Spec("Stones.shd")), 0);
@@ -182,11 +195,12 @@ TEST_F(PresetFileTest, ReadStoredMaterialRefusesWhatIsNoOpenLibrary) {
   library->Close();
   EXPECT_EQ(ReadStoredMaterial(library, 1, &read), kErrUnexpectedStatus);
   EXPECT_EQ(ReadStoredMaterial(nullptr, 1, &read), kErrUnexpectedStatus);
+  EXPECT_EQ(ReadStoredMaterial(ObjectsEnv(), 1, &read), kErrUnexpectedType);
 }
 
 TEST_F(PresetFileTest, DeletingKeepsTexturesAnotherMaterialNames) {
-  CPictTexture* picture = NewPicture(2, 2, {1, 2, 3, 4});
-  C3dTexture* noise = NewTexture();
+  CPictTexture* picture = ScenePicture();
+  C3dTexture* noise = SceneTexture();
   CPresetLibraryFile file;
   ASSERT_EQ(file.Open(Spec("Shared.shd")), 0);
   CResourceEnv* library = file.GetLibrary();
@@ -216,6 +230,48 @@ TEST_F(PresetFileTest, DeletingKeepsTexturesAnotherMaterialNames) {
   EXPECT_FALSE(Holds(library, "C3dCImage", pictureId));
   EXPECT_FALSE(Holds(library, "C3dTexture", noiseId));
   EXPECT_TRUE(Ids(library).empty());
+}
+
+TEST_F(PresetFileTest, TexturesSharedWithAnObjectPresetStayUntilItGoes) {
+  for (const bool picture : {true, false}) {
+    const std::string name = picture ? "Pictures.obj" : "Noise.obj";
+    CPresetLibraryFile file;
+    ASSERT_EQ(file.Open(Spec(name)), 0);
+    CResourceEnv* library = file.GetLibrary();
+    CBaseTexture* texture = picture ? static_cast<CBaseTexture*>(ScenePicture()) : SceneTexture();
+    C3dSphere* sphere = NewSphere();
+    C3dMaterial* own = LookupHandleAs<C3dMaterial>(sphere->GetMaterial(), C3dMaterial::kFamily);
+    {
+      CHolder held(own, true, false);
+      ASSERT_EQ(own->SetChannelTexture(texture, 0), 0);
+    }
+    C3dGroup* wrapper = NewGroup({sphere});
+    wrapper->SetId(DrawFreeId(library, preset::kObjectItemType));
+    ASSERT_EQ(RenewObjectIds(wrapper, library), 0);
+    ASSERT_EQ(StoreObjectTree(wrapper, library, preset::kObjectItemType), 0);
+    // A material preset naming the same stored texture as the object preset's material.
+    C3dMaterial* read = nullptr;
+    ASSERT_EQ(ReadStoredMaterial(library, own->GetId(), &read), 0);
+    std::unique_ptr<C3dMaterial> shared(read);
+    uint32_t textureId = 0;
+    {
+      CHolder held(shared.get(), false, false);
+      textureId = shared->GetRecord().component[0].textureId;
+    }
+    shared->SetId(DrawFreeId(library, "C3dBaseMaterial"));
+    ASSERT_EQ(StoreObjectInEnvironment(shared.get(), library), 0);
+    const char* type = picture ? "CPictTexture" : "C3dTexture";
+    ASSERT_TRUE(Holds(library, type, textureId)) << name;
+
+    DeleteMaterialPreset(library, shared->GetId());
+    EXPECT_TRUE(Holds(library, type, textureId)) << name;
+    if (picture) EXPECT_TRUE(Holds(library, "C3dCImage", textureId));
+    EXPECT_EQ(DeleteObjectTree(library, wrapper->GetId()), 0) << name;
+    EXPECT_FALSE(Holds(library, type, textureId)) << name;
+    EXPECT_FALSE(Holds(library, "C3dCImage", textureId)) << name;
+    EXPECT_FALSE(Holds(library, "C3dSphere", sphere->GetId())) << name;
+    EXPECT_TRUE(Ids(library).empty()) << name;
+  }
 }
 
 TEST_F(PresetFileTest, PresetWhoseItemCannotBeReadStillLosesPreviewAndDescription) {
