@@ -295,7 +295,12 @@ int32_t CObjMatPresets::OpenPlopUp(bool materials) {
   } else {
     fCurrentObject = nullptr;
     if (fHost) C3dObject::FindFirstSelectedRoot(fHost->GetSceneTable(), &fCurrentObject);
-    if (fCurrentObject) GetPreview().BuildObjectSample(CPreviewScene::kSelection, fCurrentObject);
+    if (fCurrentObject) {
+      GetPreview().BuildObjectSample(CPreviewScene::kSelection, fCurrentObject);
+      // A copy of one object comes without a material: it shows in the object's own.
+      if (C3dObject* sample = GetPreview().GetSample(); sample && !sample->GetMaterial())
+        sample->SetMaterial(fCurrentObject->GetMaterial());
+    }
     GetPreview().RestartRender();
   }
   RaiseOwnLevel();

@@ -39,27 +39,11 @@ int32_t CObjMatPresets::StorePreviewAndDescription(uint32_t id, bool withDescrip
 }
 
 int32_t CObjMatPresets::StoreObjectPreset(C3dObject* object) {
-  CResourceEnv* library = fLibrary.GetLibrary();
-  CAppl* app = GetApplication();
-  SObjectKey key;
-  SSpoolTableSpec spec;
-  MakeCreationKey<C3dGroup>(app ? app->GetObjectsEnv() : nullptr, key, spec);
-  C3dGroup* made = nullptr;
-  if (const int32_t err = C3dGroup::New(&made, nullptr, key, spec)) return err;
-  std::unique_ptr<C3dGroup> group(made);
-  int32_t result = group->AddChild(object);
-  if (!result) {
-    // A wrapper id that is taken would write over another preset's group.
-    group->SetId(DrawFreeId(library, preset::kObjectItemType));
-    result = RenewObjectIds(object, library);
-  }
-  if (!result) result = StoreObjectTree(group.get(), library, preset::kObjectItemType);
-  if (!result) {
-    StorePreviewAndDescription(group->GetId(), true);
-    fCurrentPresetId = group->GetId();
-  }
-  group->RemoveChild(object);
-  return result;
+  uint32_t id = 0;
+  if (const int32_t err = StoreObjectPresetItem(object, fLibrary.GetLibrary(), &id)) return err;
+  StorePreviewAndDescription(id, true);
+  fCurrentPresetId = id;
+  return kNoErr;
 }
 
 int32_t CObjMatPresets::StoreCurrent() {

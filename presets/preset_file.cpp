@@ -482,6 +482,27 @@ int32_t StoreObjectTree(C3dObject* object, CResourceEnv* library, const char* ow
   return StoreObjectInEnvironment(object, library, ownType);
 }
 
+int32_t StoreObjectPresetItem(C3dObject* object, CResourceEnv* library, uint32_t* id) {
+  *id = 0;
+  if (!object || !library) return kErrInvalidParameter;
+  CAppl* app = GetApplication();
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<C3dGroup>(app ? app->GetObjectsEnv() : nullptr, key, spec);
+  C3dGroup* made = nullptr;
+  if (const int32_t error = C3dGroup::New(&made, nullptr, key, spec)) return error;
+  std::unique_ptr<C3dGroup> group(made);
+  int32_t result = group->AddChild(object);
+  if (result) return result;
+  // A wrapper id that is taken would write over another preset's group.
+  group->SetId(DrawFreeId(library, preset::kObjectItemType));
+  result = RenewObjectIds(object, library);
+  if (!result) result = StoreObjectTree(group.get(), library, preset::kObjectItemType);
+  if (!result) *id = group->GetId();
+  group->RemoveChild(object);
+  return result;
+}
+
 int32_t DeleteObjectTree(CResourceEnv* library, uint32_t id) {
   CAppl* app = GetApplication();
   C3dBaseSys temporary(app ? app->GetObjectsEnv() : nullptr);

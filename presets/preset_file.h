@@ -129,6 +129,10 @@ int32_t RenewObjectIds(C3dObject* object, CResourceEnv* library);
 // members before the group, each under its own type name but the outermost, which goes under ownType
 // when one is given. 0 or the first failing code.
 int32_t StoreObjectTree(C3dObject* object, CResourceEnv* library, const char* ownType = nullptr);
+// The object as one object preset: wrapped in a new group under a free "objpreset" id, its ids
+// renewed, its tree stored, and taken out of the wrapper again (which goes). *id gets the wrapper's
+// id. The tree store's code, nothing set then.
+int32_t StoreObjectPresetItem(C3dObject* object, CResourceEnv* library, uint32_t* id);
 // The stored tree of the group (members, their materials with the textures no other stored material
 // names) leaves the library; the group's own resource stays for the caller. 0 or the read's code.
 int32_t DeleteObjectTree(CResourceEnv* library, uint32_t id);

@@ -1,10 +1,11 @@
 // quarn2-presets LIB.txt OUT.shd: writes a material preset library from a plain-text list, one
-// material a line, through the program's own material writer and resource environment. Every
-// material N (1, 2, 3, ... in line order) is stored as "C3dBaseMaterial" N, its preview (the preview
-// scene's sample sphere in the material, rendered to the end at the preset panel's 96 × 96) as
-// "matprevcimage" N and its name and description as "CPresetDescr" N. A line that cannot be read is
-// reported as "LIB.txt:LINE: what was wrong" with exit status 1 and nothing written; wrong arguments
-// exit with status 2.
+// material a line, through the preset libraries' own store functions. Every material N (1, 2, 3, ...
+// in line order) is stored as "C3dBaseMaterial" N, its preview (the preview scene's sample sphere in
+// the material, rendered to the end at the preset panel's 96 × 96) as "matprevcimage" N and its name
+// and description as "CPresetDescr" N. With --objects the list is a scene description whose
+// "preset NAME \"DESCRIPTION\"" lines each make the top-level thing NAME an object preset. A line
+// that cannot be read is reported as "LIB.txt:LINE: what was wrong" with exit status 1 and nothing
+// written; wrong arguments exit with status 2.
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -12,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "document/doc_settings.h"
 #include "framework/core/appl.h"
+#include "framework/core/random.h"
 #include "framework/core/file.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/resource_env.h"
@@ -30,6 +33,7 @@
 #include "scene/surface/material.h"
 #include "tools/command_line.h"
 #include "tools/material_keywords.h"
+#include "tools/scene_script.h"
 #include "tools/tool_app.h"
 
 namespace {
@@ -39,11 +43,16 @@ constexpr int32_t kPreviewSide = 96;
 constexpr size_t kNameField = CPresetDescription::kNameSize;
 constexpr size_t kDescriptionField = CPresetDescription::kDescriptionSize;
 
+enum EOption : int { kObjectsOption = 1 };
+// The generator's state at the start: ids, and so the files, are the same on every run.
+constexpr SRandomState kFixedRandomState{0x51A7E5u, 1, 1};
+
 const STool kTool{
     "quarn2-presets",
-    {"LIB.txt OUT.shd"},
-    "Writes a material preset library from a plain-text list of materials, one a line.",
-    {},
+    {"LIB.txt OUT.shd", "--objects SCENE.txt OUT.obj"},
+    "Writes a material preset library from a plain-text list of materials, one a line, or with --objects\n"
+    "an object preset library from a scene description.",
+    {{"objects", kObjectsOption, nullptr, "the list is a scene description with preset lines (object presets)"}},
     "Each line ('#' starts a comment outside the description):\n"
     "  material NAME \"DESCRIPTION\" [MATERIAL VALUE...]\n"
     "NAME is one word of at most 63 bytes, DESCRIPTION at most 256 bytes between double quotes.\n"
@@ -52,6 +61,10 @@ const STool kTool{
     "  specular-colour, transparent-colour (R G B), flags N; as quarn2-scene reads them.\n"
     "Material N of the list is stored as C3dBaseMaterial N with a 96 x 96 preview (matprevcimage N)\n"
     "and its name and description (CPresetDescr N). OUT.shd is replaced only once all are in.\n"
+    "With --objects: quarn2-scene's statements, and lines\n"
+    "  preset NAME \"DESCRIPTION\"\n"
+    "each naming a top-level thing of the scene that becomes one object preset (objpreset,\n"
+    "objprevcimage and objpresetdesc under a random id, its objects and materials under their own).\n"
     "Exit status: 0 written, 1 a line or a file cannot be read or written (the message names the file\n"
     "and line), 2 wrong arguments.\n"};
 
@@ -59,6 +72,8 @@ struct SPreset {
   std::string name;
   std::string description;
   SMaterialSettings material;
+  // Objects: the preset line's number, for messages.
+  int line = 0;
 };
 
 // The words of a line, a double-quoted text being one word with its quotes kept so that it can be
@@ -110,6 +125,41 @@ std::string ReadPreset(std::vector<std::string> words, SPreset* preset) {
   return "";
 }
 
+// A preset line of an object list: "preset NAME \"DESCRIPTION\"".
+std::string ReadObjectPreset(const std::vector<std::string>& words, SPreset* preset) {
+  if (words.size() < 2 || IsQuoted(words[1])) return "a preset needs the name of a thing of the scene";
+  preset->name = words[1];
+  if (preset->name.size() >= kNameField) return "a name has at most 63 bytes";
+  if (words.size() != 3 || !IsQuoted(words[2])) return "a preset needs a description in double quotes after its name";
+  preset->description = words[2].substr(1, words[2].size() - 2);
+  if (preset->description.size() >= kDescriptionField) return "a description has at most 256 bytes";
+  return "";
+}
+
+// An object list: its preset lines taken out (blank in the scene, so that line numbers stay) and the
+// rest left for the scene reader. Empty, or "PATH:LINE: what was wrong".
+std::string ReadObjectList(const std::string& path, std::vector<SPreset>* presets, std::string* scene) {
+  std::string whole;
+  if (const std::string problem = ReadInputFile(path, &whole); !problem.empty()) return path + ": " + problem;
+  std::istringstream in(whole);
+  std::string text;
+  for (int number = 1; std::getline(in, text); ++number) {
+    std::vector<std::string> words;
+    std::string error = SplitWords(text, &words);
+    if (error.empty() && (words.empty() || words[0] != "preset")) {
+      *scene += text + "\n";
+      continue;
+    }
+    SPreset preset;
+    preset.line = number;
+    if (error.empty()) error = ReadObjectPreset(words, &preset);
+    if (!error.empty()) return path + ":" + std::to_string(number) + ": " + error;
+    presets->push_back(std::move(preset));
+    *scene += "\n";
+  }
+  return presets->empty() ? path + ": no preset line" : "";
+}
+
 // The list, read whole before anything is written: empty, or "PATH:LINE: what was wrong".
 std::string ReadList(const std::string& path, std::vector<SPreset>* presets) {
   std::string whole;
@@ -128,11 +178,8 @@ std::string ReadList(const std::string& path, std::vector<SPreset>* presets) {
   return "";
 }
 
-// The sample sphere of the preview scene rendered to the end in the material, into the scene's image.
-int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material) {
-  C3dObject* sample = scene.GetSample();
-  if (!sample) return kErrObjectNotFound;
-  sample->SetMaterial(material->GetHandle());
+// The preview scene rendered to the end into its image.
+int32_t RenderToEnd(CPreviewScene& scene) {
   int32_t result = scene.ResetView();
   const SRect whole{0, 0, kPreviewSide, kPreviewSide};
   while (!result && scene.IsRenderPending()) {
@@ -140,10 +187,20 @@ int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material) {
     result = scene.Render(nullptr, whole);
     if (result == kSilentCode24) result = kNoErr;
   }
-  sample->SetMaterial(kNoHandle);
   if (result) return result;
   return scene.GetImage() ? kNoErr : kErrObjectNotFound;
 }
+
+// The sample sphere of the preview scene rendered to the end in the material, into the scene's image.
+int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material) {
+  C3dObject* sample = scene.GetSample();
+  if (!sample) return kErrObjectNotFound;
+  sample->SetMaterial(material->GetHandle());
+  const int32_t result = RenderToEnd(scene);
+  sample->SetMaterial(kNoHandle);
+  return result;
+}
+
 
 // One preset's three resources under id: the material, its preview, its description.
 int32_t WritePreset(CResourceEnv& library, CPreviewScene& scene, const SPreset& preset, uint32_t id) {
@@ -164,28 +221,95 @@ int32_t WritePreset(CResourceEnv& library, CPreviewScene& scene, const SPreset& 
   return description.Store(&library, CPresetDescription::kMaterialType, id);
 }
 
+// One object preset of the scene: the thing with its tree, its preview (a copy of it in the preview
+// scene) and its description.
+int32_t WriteObjectPreset(CResourceEnv& library, CPreviewScene& scene, C3dObject* object, const SPreset& preset) {
+  if (const int32_t error = scene.BuildObjectSample(CPreviewScene::kSelection, object); error && error != kHandled)
+    return error;
+  // A copy of one object comes without a material: it wears the object's own while it renders.
+  C3dObject* sample = scene.GetSample();
+  const bool lent = sample && !sample->GetMaterial();
+  if (lent) sample->SetMaterial(object->GetMaterial());
+  const int32_t rendered = RenderToEnd(scene);
+  if (lent) sample->SetMaterial(kNoHandle);
+  if (rendered) return rendered;
+  uint32_t id = 0;
+  if (const int32_t error = StoreObjectPresetItem(object, &library, &id)) return error;
+  if (const int32_t error = StorePreview(&library, preset::kObjectPreviewType, id, scene.GetImage())) return error;
+  CPresetDescription description;
+  description.SetName(preset.name.c_str());
+  description.SetDescription(preset.description.c_str());
+  return description.Store(&library, CPresetDescription::kObjectType, id);
+}
+
+struct SJob {
+  std::string listPath;
+  std::string outPath;
+  bool objects = false;
+  std::vector<SPreset> presets;
+  std::string scene;
+};
+
+// The presets into the library; the subject of a failure names the preset.
+int32_t WriteAll(const CCommandLine& line, const SJob& job, CResourceEnv& library, CPreviewScene& scene,
+                 std::string* subject, bool* reported) {
+  if (!job.objects) {
+    for (size_t i = 0; i < job.presets.size(); ++i) {
+      const int32_t error = WritePreset(library, scene, job.presets[i], uint32_t(i + 1));
+      if (error) {
+        *subject = job.outPath + " (material " + job.presets[i].name + ")";
+        return error;
+      }
+    }
+    return kNoErr;
+  }
+  CSpoolSys* environment = GetApplication()->GetObjectsEnv();
+  C3dBaseSys table(environment);
+  CDocSettings settings(SSpoolLayout{environment, 0, 0});
+  CSceneScript script(&table, &settings, environment);
+  if (const std::string problem = script.ReadText(job.listPath, job.scene); !problem.empty()) {
+    *reported = true;
+    std::fprintf(stderr, "quarn2-presets: %s\n", problem.c_str());
+    return kErrInvalidFormat;
+  }
+  for (const SPreset& preset : job.presets) {
+    C3dObject* object = script.Find(preset.name);
+    const std::string at = job.listPath + ":" + std::to_string(preset.line);
+    if (!object || object->GetParent()) {
+      *reported = true;
+      line.Fail(at, object ? Quoted(preset.name) + " belongs to a group; a preset names a top-level thing"
+                           : "no thing of the scene is named " + Quoted(preset.name));
+      return kErrObjectNotFound;
+    }
+    if (const int32_t error = WriteObjectPreset(library, scene, object, preset)) {
+      *subject = job.outPath + " (preset " + preset.name + ")";
+      return error;
+    }
+  }
+  return kNoErr;
+}
+
 // The library into a temporary beside the output, which replaces the output once complete.
-int Run(const CCommandLine& line, const std::vector<SPreset>& presets, const std::string& outPath) {
+int Run(const CCommandLine& line, const SJob& job) {
   CFileSpec target, temporary;
-  int32_t error = target.Set(outPath.c_str());
+  int32_t error = target.Set(job.outPath.c_str());
   if (!error) error = CFileSpec::MakeTempBeside(target, temporary);
-  if (error) return line.FailWithCode(outPath, error);
+  if (error) return line.FailWithCode(job.outPath, error);
+  GetRandomState() = kFixedRandomState;
   CPreviewScene scene;
   if (!scene.IsReady()) error = kErrOutOfMemory;
   if (!error) error = scene.BuildSample(kPreviewSide, kPreviewSide, true, false, CPreviewScene::kSphere);
-  // The material that failed is named with the output.
-  std::string subject = outPath;
+  std::string subject = job.outPath;
+  bool reported = false;
   {
     std::unique_ptr<CResourceEnv> library(new CResourceEnv(temporary, CFile::kModeReadWrite));
     if (!error && !library->IsOpen()) error = NonZeroError(library->GetLastResult());
-    for (size_t i = 0; !error && i < presets.size(); ++i) {
-      error = WritePreset(*library, scene, presets[i], uint32_t(i + 1));
-      if (error) subject = outPath + " (material " + presets[i].name + ")";
-    }
+    if (!error) error = WriteAll(line, job, *library, scene, &subject, &reported);
     if (!error) error = library->Close();
   }
   if (!error && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) error = MapLastError();
   if (error) platform::DeleteFile(temporary.GetPath());
+  if (reported) return CCommandLine::kStatusFailed;
   return error ? line.FailWithCode(subject, error) : 0;
 }
 
@@ -193,17 +317,24 @@ int Run(const CCommandLine& line, const std::vector<SPreset>& presets, const std
 
 int main(int argc, char** argv) {
   CCommandLine line(kTool);
-  const int status = line.Parse(argc, argv, [](int, const char*) { return std::string(); });
+  SJob job;
+  const int status = line.Parse(argc, argv, [&job](int id, const char*) {
+    if (id == kObjectsOption) job.objects = true;
+    return std::string();
+  });
   if (status != CCommandLine::kGoOn) return status;
   const std::vector<std::string>& operands = line.Operands();
-  if (operands.size() != 2) return line.UsageError("a list of materials and an output library are needed");
-  std::vector<SPreset> presets;
-  if (const std::string problem = ReadList(operands[0], &presets); !problem.empty()) {
+  if (operands.size() != 2) return line.UsageError("a list of presets and an output library are needed");
+  job.listPath = operands[0];
+  job.outPath = operands[1];
+  const std::string problem = job.objects ? ReadObjectList(job.listPath, &job.presets, &job.scene)
+                                          : ReadList(job.listPath, &job.presets);
+  if (!problem.empty()) {
     std::fprintf(stderr, "quarn2-presets: %s\n", problem.c_str());
     return CCommandLine::kStatusFailed;
   }
-  if (line.RefuseOutput(operands[1], {operands[0]})) return CCommandLine::kStatusFailed;
+  if (line.RefuseOutput(job.outPath, {job.listPath})) return CCommandLine::kStatusFailed;
   CToolApp app("quarn2-presets");
   if (!app.IsReady()) return app.ReportNotReady(line);
-  return Run(line, presets, operands[1]);
+  return Run(line, job);
 }

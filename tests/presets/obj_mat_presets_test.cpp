@@ -270,3 +270,30 @@ TEST_F(ObjMatPresets, TabMovesTheFocusBetweenTheFields) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ObjMatPresets, EveryShippedCategoryShowsThumbnails) {
+  for (const char* name : {"Stones.shd", "Water.shd", "Clouds.shd", "Metals.shd", "Glass.shd", "Basics.obj", "Rocks.obj"})
+    CopyShipped(name);
+  for (const bool materials : {true, false}) {
+    CUIMessage open = Named(materials ? "edit palette" : "create palette", materials ? "edit plopup" : "create plopup");
+    ASSERT_EQ(panel->HandleEvent(&open), kHandled);
+    for (uint32_t tab = 0; tab < CObjMatPresets::kTabCount && panel->GetTab(tab)->IsShown(); ++tab) {
+      ASSERT_EQ(panel->SelectCategory(panel->GetTab(tab)->GetName()), 0) << tab;
+      ASSERT_NE(panel->GetTable(), nullptr) << panel->GetTab(tab)->GetText();
+      uint32_t shown = 0;
+      for (uint32_t i = 0; i < panel->GetCellCount() && i < panel->GetPresetCount(); ++i) {
+        const SRect r = panel->GetCell(i)->GetRect();
+        const uint32_t middle = GridPixel((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        // A thumbnail that was read: neither an empty cell nor an unreadable one.
+        if ((middle & 0xFFFFFF) != 0 && middle != CPresetLibrary::kUnreadableCell) ++shown;
+      }
+      EXPECT_GE(shown, 3u) << panel->GetTab(tab)->GetText();
+    }
+    CUIMessage cancel = Named("objmatpresets", "cancel");
+    EXPECT_EQ(panel->HandleEvent(&cancel), kHandled);
+  }
+}
+
+}  // namespace
