@@ -303,11 +303,13 @@ int32_t CObjMatPresets::OpenPlopUp(bool materials) {
     }
     GetPreview().RestartRender();
   }
-  RaiseOwnLevel();
   if (fTitle) fTitle->SelectEntry(materials ? 1 : 0, false, true, false);
-  if (const int32_t err = Show(true)) {
+  const int32_t shown = Show(true);
+  // Opened as the top modal level, which its stamp records.
+  Refresh(false);
+  if (shown) {
     Close(false);
-    return err;
+    return shown;
   }
   platform::SleepMs(kPlopUpWaitMs);
   CAppl* app = GetApplication();
@@ -361,8 +363,7 @@ int32_t CObjMatPresets::TrackPlopUp() {
       last = -1;
     }
   }
-  LowerOwnLevel();
-  Hide();
+  CLayoutHostCanvas::Close();
   int32_t applied = kNoErr;
   if (fCurrentPresetId) applied = fMaterials ? ApplyMaterialToSelection() : PlaceObjectPreset();
   CloseLibrary();
@@ -382,8 +383,7 @@ void CObjMatPresets::ClearSelection() {
 // ---- closing
 
 int32_t CObjMatPresets::Close(bool apply) {
-  LowerOwnLevel();
-  Hide();
+  CLayoutHostCanvas::Close();
   int32_t applied = kNoErr;
   if (apply) {
     CommitTextEdits();

@@ -321,26 +321,6 @@ int32_t CPresetLibrary::RenderPreviewSlice(const SHeartbeatRecord* beat) {
   return result == kSilentCode24 ? kNoErr : result;
 }
 
-// ---- modal level
-
-void CPresetLibrary::RaiseOwnLevel() {
-  if (CUICmFunction* owner = GetOwner()) {
-    owner->RaiseModalLevel();
-    fOwnLevel = owner->GetModalLevel();
-  }
-}
-
-void CPresetLibrary::LowerOwnLevel() {
-  if (CUICmFunction* owner = GetOwner()) {
-    if (owner->GetModalLevel() == fOwnLevel) owner->LowerModalLevel();
-  }
-}
-
-bool CPresetLibrary::IsTopModal() const {
-  const CUICmFunction* owner = GetOwner();
-  return owner && owner->GetModalLevel() == fOwnLevel;
-}
-
 // ---- the text fields
 
 int32_t CPresetLibrary::BuildTextFields(const char* nameElement, const char* descriptionElement) {

@@ -125,8 +125,8 @@ class CPresetLibrary : public CLayoutHostCanvas {
   int32_t BeginTextEdit(CUIMessage* message);
   int32_t CommitTextEdits();
 
-  // The panel's own modal level, recorded when it opened.
-  uint32_t GetOwnLevel() const { return fOwnLevel; }
+  // The panel's own modal level is its canvas stamp, which opening it (Refresh) records.
+  bool IsTopModal() const { return !IsStale(); }
 
  protected:
   CPresetLibrary(CUICmFunction* owner, CResourceEnv* environment, const SDialogNeeds& layout, CCanvas* anchor,
@@ -138,11 +138,6 @@ class CPresetLibrary : public CLayoutHostCanvas {
   int32_t BuildTextFields(const char* nameElement, const char* descriptionElement);
   int32_t SubscribeSlices();
   void FreeBuilt();
-
-  // The owner's modal level raised and taken as the panel's own.
-  void RaiseOwnLevel();
-  void LowerOwnLevel();
-  bool IsTopModal() const;
 
   CImElement* fScrollItem = nullptr;
 
@@ -164,5 +159,4 @@ class CPresetLibrary : public CLayoutHostCanvas {
   CElement* fHoverField = nullptr;
   char fNameText[kNameBytes] = {};
   char fDescriptionText[kDescriptionBytes] = {};
-  uint32_t fOwnLevel = 0;
 };
