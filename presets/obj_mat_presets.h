@@ -105,7 +105,10 @@ class CObjMatPresets : public CPresetLibrary {
   // ---- opening and closing
   int32_t OpenPlopUp(bool materials);
   int32_t TrackPlopUp();
+  // Closes as "ok" (apply) or "cancel" do, then the library: the apply's code, or 26.
   int32_t Close(bool apply);
+  // Only lowers the level and hides.
+  using CLayoutHostCanvas::Close;
   // Placeholder until preset import is built: 27.
   int32_t Import();
 
