@@ -7,7 +7,11 @@
 #include "framework/ui/im_element.h"
 #include "framework/ui/text_style.h"
 #include "framework/ui/tx_element.h"
+#include "framework/core/cm_function.h"
+#include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/system.h"
+#include "scene/sphere.h"
 #include "tests/presets/presets_fixture.h"
 
 namespace {
@@ -294,6 +298,89 @@ TEST_F(ObjMatPresets, EveryShippedCategoryShowsThumbnails) {
     CUIMessage cancel = Named("objmatpresets", "cancel");
     EXPECT_EQ(panel->HandleEvent(&cancel), kHandled);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A press on "edit plopup" held past the wait: the palette follows the pointer, a tab it passes over
+// opens at once, and a release off the cells applies nothing and closes the library, the modal level
+// back where it was.
+TEST_F(ObjMatPresets, AHeldPlopUpTracksAndAReleaseOffTheCellsAppliesNothing) {
+  platform::UseVirtualClock(1000);
+  C3dSphere* sphere = SelectedSphere({0, 0, 0});
+  ASSERT_NE(sphere, nullptr);
+  const uint32_t level = owner->GetModalLevel();
+  panel->PlaceBesideAnchor();
+  // Where the palette opens, and its second tab and a point off the cells there.
+  const SPointHV origin{panel->GetFrame().left, panel->GetFrame().top};
+  const SRect water = panel->GetTab(1)->GetRect();
+  const SPointHV onWater{origin.h + water.left + 20, origin.v + water.top + 5};
+  const SPointHV off{origin.h + 200, origin.v + 250};
+  const auto at = [](SPointHV p) { return std::to_string(p.h) + " " + std::to_string(p.v); };
+  // The press itself has reached its palette; the button stays down while the pointer moves.
+  Script("move " + at(off) + "\ndown left\n");
+  ASSERT_TRUE(platform::headless::AddScript("wait 100\nmove " + at(onWater) + "\nwait 100\nmove " + at(off) +
+                                            "\nwait 100\nup left\n"));
+  CUIMessage open = Named("edit palette", "edit plopup");
+  EXPECT_EQ(panel->HandleEvent(&open), 0);
+  EXPECT_EQ(panel->GetCurrentCategory(true), 1u);
+  EXPECT_FALSE(panel->IsShown());
+  EXPECT_EQ(panel->GetLibrary(), nullptr);
+  EXPECT_EQ(owner->GetModalLevel(), level);
+  EXPECT_EQ(document->GetUndoHistory().GetCurrentAction(), nullptr);
+  platform::UseRealClock();
+}
+
+// A quick click leaves the palette open as the top modal level, whose preview renders only while no
+// dialog stands above it; "cancel" closes it with the scene as it was.
+TEST_F(ObjMatPresets, AQuickClickLeavesAModalPaletteThatCancelCloses) {
+  SelectedSphere({0, 0, 0});
+  const uint32_t level = owner->GetModalLevel();
+  CUIMessage open = Named("edit palette", "edit plopup");
+  ASSERT_EQ(panel->HandleEvent(&open), kHandled);
+  EXPECT_TRUE(panel->IsShown());
+  EXPECT_EQ(owner->GetModalLevel(), level + 1);
+  EXPECT_TRUE(panel->IsTopModal());
+  // A dialog above it: no slice renders; without one, slices do.
+  CImage* preview = panel->GetPreview().GetImage();
+  ASSERT_TRUE(preview->Fill(0xFF123456));
+  const auto untouched = [&] {
+    CImNavigator pixels(preview, nullptr, false, false);
+    return pixels.Cells(pixels.GetRows() / 2)[pixels.GetColumns() / 2].value == 0xFF123456;
+  };
+  ASSERT_TRUE(panel->GetPreview().IsRenderPending());
+  owner->RaiseModalLevel();
+  SHeartbeatRecord beat;
+  for (int i = 0; i < 20; ++i) CPresetLibrary::RenderPreviewSlice(panel.get(), &beat, nullptr);
+  EXPECT_TRUE(untouched());
+  owner->LowerModalLevel();
+  for (int i = 0; i < 200 && panel->GetPreview().IsRenderPending(); ++i)
+    CPresetLibrary::RenderPreviewSlice(panel.get(), &beat, nullptr);
+  EXPECT_FALSE(untouched());
+  CUIMessage cancel = Named("objmatpresets", "cancel");
+  EXPECT_EQ(panel->HandleEvent(&cancel), kHandled);
+  EXPECT_FALSE(panel->IsShown());
+  EXPECT_EQ(owner->GetModalLevel(), level);
+  EXPECT_EQ(document->GetUndoHistory().GetCurrentAction(), nullptr);
+}
+
+// "export" opens the billboard, which Escape closes; nothing else changes.
+TEST_F(ObjMatPresets, ExportShowsTheBillboard) {
+  CBillboard billboard(owner, DataFile("objmatpresets.dat"));
+  panel->SetBillboard(&billboard);
+  panel->CPresetLibrary::Show();
+  const uint32_t level = owner->GetModalLevel();
+  CUIMessage exported = Named("objmatpresets", "export");
+  EXPECT_EQ(panel->HandleEvent(&exported), kHandled);
+  EXPECT_TRUE(billboard.IsShown());
+  EXPECT_EQ(owner->GetModalLevel(), level + 1);
+  CUIMessage ok = Named("billboard", "ok");
+  EXPECT_EQ(billboard.HandleEvent(&ok), kHandled);
+  EXPECT_FALSE(billboard.IsShown());
+  EXPECT_EQ(owner->GetModalLevel(), level);
+  EXPECT_TRUE(panel->IsShown());
 }
 
 }  // namespace
