@@ -217,7 +217,7 @@ int32_t CObjMatPresets::PlaceObjectPreset() {
   vector3<double> position;
   const bool placed = fHost->PlaceNewObject(&position) == 0;
   C3dDocument* document = fHost->GetHostDocument();
-  if (document) document->GetSelection().DeselectAll(0);
+  if (document) document->GetSelection().DeselectAll(1);
   {
     CHolder held(group, true, false);
     if (!held.IsLocked()) return NonZeroError(group->GetError());
