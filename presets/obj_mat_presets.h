@@ -127,6 +127,10 @@ class CObjMatPresets : public CPresetLibrary {
   int32_t ReleaseTable();
   int32_t FindTable();
   int32_t StorePreviewAndDescription(uint32_t id, bool withDescription);
+  // The working material a copy of the source (none: as it is) that counts its own texture uses.
+  int32_t TakeWorkingMaterial(C3dMaterial* source);
+  // The preview's sample in the working material, its render started again.
+  int32_t ShowWorkingMaterial();
   int32_t AdoptWorkingTextures();
   int32_t ApplyMaterialToObject(C3dObject* object, CMaterialAction* action);
   int32_t CopyMaterialToEditor();

@@ -53,17 +53,26 @@ int32_t CObjMatPresets::AttachToSelection() {
   if (fHost && C3dObject::FindFirstSelectedRoot(fHost->GetSceneTable(), &fCurrentObject) == kNoErr) {
     if (C3dMaterial* selected = MaterialOf(fCurrentObject)) source = selected;
   }
-  if (source && fWorking) {
-    CHolder held(source, false, false);
-    if (!held.IsLocked()) return NonZeroError(source->GetError());
-    if (const int32_t err = CopyInto(fWorking, *source)) {
-      fWorking->ReleaseTextureRefs(true);
-      return err;
-    }
-  }
+  if (const int32_t err = TakeWorkingMaterial(source)) return err;
   CPreviewScene& preview = GetPreview();
   if (preview.GetShapeCode() == CPreviewScene::kSelection) preview.SampleFromSelection();
   preview.BuildObjectSample(CPreviewScene::kOwnSky);
+  return ShowWorkingMaterial();
+}
+
+int32_t CObjMatPresets::TakeWorkingMaterial(C3dMaterial* source) {
+  if (!source || !fWorking) return kNoErr;
+  CHolder held(source, false, false);
+  if (!held.IsLocked()) return NonZeroError(source->GetError());
+  if (const int32_t err = CopyInto(fWorking, *source)) {
+    fWorking->ReleaseTextureRefs(true);
+    return err;
+  }
+  return kNoErr;
+}
+
+int32_t CObjMatPresets::ShowWorkingMaterial() {
+  CPreviewScene& preview = GetPreview();
   if (C3dObject* sample = preview.GetSample(); sample && fWorking) sample->SetMaterial(fWorking->GetHandle());
   return preview.ResetView();
 }
@@ -75,18 +84,8 @@ int32_t CObjMatPresets::AttachToEditor(C3dMaterial* material, uint8_t* changedFl
   fChangedFlag = changedFlag;
   fReplyName = replyName ? replyName : "";
   fHost = GetCurrentDocumentHost();
-  C3dMaterial* source = fHost ? fHost->GetDefaultMaterial() : nullptr;
-  if (source && fWorking) {
-    CHolder held(source, false, false);
-    if (!held.IsLocked()) return NonZeroError(source->GetError());
-    if (const int32_t err = CopyInto(fWorking, *source)) {
-      fWorking->ReleaseTextureRefs(true);
-      return err;
-    }
-  }
-  CPreviewScene& preview = GetPreview();
-  if (C3dObject* sample = preview.GetSample(); sample && fWorking) sample->SetMaterial(fWorking->GetHandle());
-  return preview.ResetView();
+  if (const int32_t err = TakeWorkingMaterial(fHost ? fHost->GetDefaultMaterial() : nullptr)) return err;
+  return ShowWorkingMaterial();
 }
 
 int32_t CObjMatPresets::LoadMaterialPreset(C3dMaterial* material, uint32_t index, uint32_t* id) {

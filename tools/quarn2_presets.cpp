@@ -8,6 +8,7 @@
 // written; wrong arguments exit with status 2.
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -136,9 +137,10 @@ std::string ReadObjectPreset(const std::vector<std::string>& words, SPreset* pre
   return "";
 }
 
-// An object list: its preset lines taken out (blank in the scene, so that line numbers stay) and the
-// rest left for the scene reader. Empty, or "PATH:LINE: what was wrong".
-std::string ReadObjectList(const std::string& path, std::vector<SPreset>* presets, std::string* scene) {
+// The lines of a list, read whole before anything is written, each split into words and handed to
+// take with its number: empty, or "PATH:LINE: what was wrong".
+std::string ReadLines(const std::string& path,
+                      const std::function<std::string(int, const std::string&, std::vector<std::string>&)>& take) {
   std::string whole;
   if (const std::string problem = ReadInputFile(path, &whole); !problem.empty()) return path + ": " + problem;
   std::istringstream in(whole);
@@ -146,36 +148,41 @@ std::string ReadObjectList(const std::string& path, std::vector<SPreset>* preset
   for (int number = 1; std::getline(in, text); ++number) {
     std::vector<std::string> words;
     std::string error = SplitWords(text, &words);
-    if (error.empty() && (words.empty() || words[0] != "preset")) {
-      *scene += text + "\n";
-      continue;
-    }
-    SPreset preset;
-    preset.line = number;
-    if (error.empty()) error = ReadObjectPreset(words, &preset);
+    if (error.empty()) error = take(number, text, words);
     if (!error.empty()) return path + ":" + std::to_string(number) + ": " + error;
-    presets->push_back(std::move(preset));
-    *scene += "\n";
-  }
-  return presets->empty() ? path + ": no preset line" : "";
-}
-
-// The list, read whole before anything is written: empty, or "PATH:LINE: what was wrong".
-std::string ReadList(const std::string& path, std::vector<SPreset>* presets) {
-  std::string whole;
-  if (const std::string problem = ReadInputFile(path, &whole); !problem.empty()) return path + ": " + problem;
-  std::istringstream in(whole);
-  std::string text;
-  for (int number = 1; std::getline(in, text); ++number) {
-    std::vector<std::string> words;
-    std::string error = SplitWords(text, &words);
-    if (error.empty() && words.empty()) continue;
-    SPreset preset;
-    if (error.empty()) error = ReadPreset(std::move(words), &preset);
-    if (!error.empty()) return path + ":" + std::to_string(number) + ": " + error;
-    presets->push_back(std::move(preset));
   }
   return "";
+}
+
+// A material list: one material a line.
+std::string ReadList(const std::string& path, std::vector<SPreset>* presets) {
+  return ReadLines(path, [presets](int, const std::string&, std::vector<std::string>& words) {
+    if (words.empty()) return std::string();
+    SPreset preset;
+    std::string error = ReadPreset(std::move(words), &preset);
+    if (error.empty()) presets->push_back(std::move(preset));
+    return error;
+  });
+}
+
+// An object list: its preset lines taken out (blank in the scene, so that line numbers stay) and the
+// rest left for the scene reader.
+std::string ReadObjectList(const std::string& path, std::vector<SPreset>* presets, std::string* scene) {
+  const std::string problem =
+      ReadLines(path, [presets, scene](int number, const std::string& text, std::vector<std::string>& words) {
+        if (words.empty() || words[0] != "preset") {
+          *scene += text + "\n";
+          return std::string();
+        }
+        *scene += "\n";
+        SPreset preset;
+        preset.line = number;
+        std::string error = ReadObjectPreset(words, &preset);
+        if (error.empty()) presets->push_back(std::move(preset));
+        return error;
+      });
+  if (!problem.empty()) return problem;
+  return presets->empty() ? path + ": no preset line" : "";
 }
 
 // The preview scene rendered to the end into its image.
