@@ -5,13 +5,16 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 
 #include "document/scene_file.h"
 #include "editing/document_host.h"
 #include "presets/obj_mat_presets.h"
+#include "scene/factory.h"
 #include "scene/object.h"
 #include "scene/surface/material.h"
+#include "scene/surface/pict_texture.h"
 #include "tests/app/doc_window_fixture.h"
 
 namespace {
@@ -113,6 +116,52 @@ TEST_F(PresetsDocument, TwoPlacedPresetsSaveAsTwoThingsWithTwoMaterials) {
   ASSERT_NE(MaterialOf(b), nullptr);
   EXPECT_NE(MaterialOf(a), MaterialOf(b));
   EXPECT_NE(MaterialOf(a)->GetId(), MaterialOf(b)->GetId());
+}
+
+}  // namespace
+
+namespace {
+
+// A picture texture that a chosen material preset brings joins the document's scene table and its
+// picture list once, however often the material is applied.
+TEST_F(PresetsDocument, APictureOfAPresetJoinsTheDocumentOnce) {
+  C3dObject* object = FirstObject();
+  ASSERT_NE(object, nullptr);
+  SelectOnly({object});
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<CPictTexture>(app->GetObjectsEnv(), key, spec);
+  CPictTexture* picture = nullptr;
+  ASSERT_EQ(CPictTexture::New(&picture, window->GetSceneTable(), key, spec), 0);
+  ASSERT_TRUE(picture->GetPicture().Allocate(2, 2, 0, false, false));
+  ASSERT_TRUE(picture->GetPicture().Fill(0xFF336699));
+  {
+    CHolder held(MaterialOf(object), true, false);
+    ASSERT_EQ(MaterialOf(object)->SetChannelTexture(picture, 0), 0);
+    // A component counts only while a source reads it.
+    MaterialOf(object)->GetRecord().sources[C3dMaterial::kDiffuseColourSource] = 1;
+  }
+  ASSERT_EQ(Send("edit palette", "edit plopup"), kHandled);
+  ASSERT_EQ(panel->StoreCurrent(), kHandled);
+  uint32_t id = 0;
+  ASSERT_EQ(panel->LoadMaterialPreset(panel->GetWorkingMaterial(), 0, &id), 0);
+  CBaseTexture* brought = panel->GetWorkingMaterial()->GetChannelTexture(0);
+  ASSERT_NE(brought, nullptr);
+  ASSERT_NE(brought, picture);
+  EXPECT_EQ(brought->GetOwningTable(), nullptr);
+  // The document's pictures: the list is collected again from the scene table.
+  const size_t pictures = Things(CBaseTexture::kFamily, CPictTexture::kClassTag).size();
+  ASSERT_EQ(panel->ApplyMaterialToSelection(), 0);
+  EXPECT_EQ(brought->GetOwningTable(), window->GetSceneTable());
+  std::vector<C3dBase*> listed = Rows(window->GetPictureList());
+  EXPECT_EQ(listed.size(), pictures + 1);
+  EXPECT_NE(std::find(listed.begin(), listed.end(), brought), listed.end());
+  EXPECT_EQ(MaterialOf(object)->GetChannelTexture(0), brought);
+  const size_t things = Things(CBaseTexture::kFamily).size();
+  ASSERT_EQ(panel->ApplyMaterialToSelection(), 0);
+  EXPECT_EQ(Things(CBaseTexture::kFamily).size(), things);
+  EXPECT_EQ(Rows(window->GetPictureList()).size(), pictures + 1);
+  EXPECT_EQ(Send("objmatpresets", "cancel"), kHandled);
 }
 
 }  // namespace
