@@ -2,6 +2,8 @@
 // category tabs, storing and deleting through the panel, the dialogs it opens, and its text fields.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/im_element.h"
@@ -13,6 +15,7 @@
 #include "platform/system.h"
 #include "scene/sphere.h"
 #include "tests/presets/presets_fixture.h"
+#include "tools/res_compiler.h"
 
 namespace {
 
@@ -381,6 +384,49 @@ TEST_F(ObjMatPresets, ExportShowsTheBillboard) {
   EXPECT_FALSE(billboard.IsShown());
   EXPECT_EQ(owner->GetModalLevel(), level);
   EXPECT_TRUE(panel->IsShown());
+}
+
+}  // namespace
+
+namespace {
+
+// A layout whose material categories are 16 (one without an extension): the first 14 are tabs, each
+// shown without its extension.
+TEST_F(ObjMatPresets, FourteenOfSixteenCategoriesAreTabs) {
+  const std::string copy = folder + "/objmatpresets.dat";
+  std::filesystem::copy_file(std::string(QUARN2_DATA_DIR) + "/objmatpresets.dat", copy);
+  {
+    CFileSpec spec;
+    ASSERT_EQ(spec.Set(copy.c_str()), 0);
+    CResourceEnv layout(spec, CFile::kModeReadWrite);
+    ASSERT_TRUE(layout.IsOpen());
+    SSpoolKey key;
+    key.Set("ixtx", 2, false);
+    ASSERT_TRUE(layout.DeleteResource(key));
+    std::string source = "0 \"Notes\"\n";
+    for (int i = 1; i < 16; ++i) source += std::to_string(i) + " \"Category" + std::to_string(i) + ".shd\"\n";
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(CompileSource("ixtx", source, &bytes, &error)) << error;
+    ASSERT_EQ(StoreCompiled(layout, key, "ixtx", bytes), 0);
+    ASSERT_EQ(layout.Close(), 0);
+  }
+  CFileSpec spec;
+  ASSERT_EQ(spec.Set(copy.c_str()), 0);
+  CResourceEnv layout(spec, CFile::kModeRead);
+  CObjMatPresets wide(owner, &layout, anchor.get(), &add, &remove);
+  ASSERT_EQ(wide.BuildOnce(), 0);
+  wide.UpdateCategoryTabs();
+  for (uint32_t i = 0; i < CObjMatPresets::kTabCount; ++i) EXPECT_TRUE(wide.GetTab(i)->IsShown()) << i;
+  EXPECT_STREQ(wide.GetTab(0)->GetText(), "Notes");
+  EXPECT_STREQ(wide.GetTab(13)->GetText(), "Category13");
+  // Separate current categories: objects keep theirs while materials move on.
+  ASSERT_EQ(wide.SelectCategory(wide.GetTab(3)->GetName()), 0);
+  EXPECT_EQ(wide.GetCurrentCategory(true), 3u);
+  EXPECT_EQ(wide.GetCurrentCategory(false), 0u);
+  EXPECT_EQ(wide.GetTab(3)->GetStyle()->colour & 0xFFFFFF, CObjMatPresets::kCurrentTabColour);
+  EXPECT_EQ(wide.GetTab(0)->GetStyle()->colour & 0xFFFFFF, CObjMatPresets::kOtherTabColour);
+  wide.CloseLibrary();
 }
 
 }  // namespace
