@@ -8,6 +8,7 @@
 #include "scene/group.h"
 #include "scene/sphere.h"
 #include "tests/presets/presets_fixture.h"
+#include "tests/scene/surface/material_fixture.h"
 
 namespace {
 
@@ -166,6 +167,50 @@ TEST_F(PresetsApply, ObjectsModeWithNothingSelectedOnlyBeeps) {
   EXPECT_EQ(panel->GetPresetCount(), 0u);
   CUIMessage cancel = Named("objmatpresets", "cancel");
   panel->HandleEvent(&cancel);
+}
+
+}  // namespace
+
+namespace {
+
+// A texture of a class no library stores ends the object's tree store: its code comes back, and
+// nothing of the preset is written or moved.
+TEST_F(PresetsApply, AFailedTreeStoreWritesNoPreviewOrDescription) {
+  C3dSphere* sphere = SelectedSphere({0, 0, 0});
+  std::unique_ptr<CFixedTexture> fixed(MakeObject<CFixedTexture>(nullptr));
+  ASSERT_NE(fixed, nullptr);
+  {
+    CHolder held(MaterialOf(sphere), true, false);
+    ASSERT_EQ(MaterialOf(sphere)->SetChannelTexture(fixed.get(), 0), 0);
+  }
+  CUIMessage open = Named("create palette", "create plopup");
+  ASSERT_EQ(panel->HandleEvent(&open), kHandled);
+  EXPECT_EQ(panel->StoreCurrent(), kErrUnexpectedType);
+  EXPECT_EQ(panel->GetPresetCount(), 0u);
+  EXPECT_EQ(panel->GetCurrentPresetId(), 0u);
+  CResTypeTable* table = nullptr;
+  for (const char* type : {"objpreset", "objprevcimage", "objpresetdesc"})
+    EXPECT_FALSE(panel->GetLibrary()->FindType(type, &table, nullptr)) << type;
+  CUIMessage cancel = Named("objmatpresets", "cancel");
+  panel->HandleEvent(&cancel);
+  {
+    CHolder held(MaterialOf(sphere), true, false);
+    MaterialOf(sphere)->SetChannelTexture(nullptr, 0);
+  }
+}
+
+// A library that holds textures but no item of the mode's type opens as an empty one.
+TEST_F(PresetsApply, ALibraryOfTexturesAloneIsEmpty) {
+  ASSERT_EQ(panel->OpenLibrary("Stones.shd"), 0);
+  StoreDiffusion(0.5);
+  // A texture no material names stays once the only preset is deleted.
+  ASSERT_EQ(CPresetDescription().Store(panel->GetLibrary(), "C3dTexture", 5), 0);
+  panel->SetSelected(0, true);
+  ASSERT_EQ(panel->DeleteSelected(), 0);
+  panel->CloseLibrary();
+  ASSERT_EQ(panel->OpenLibrary("Stones.shd"), 0);
+  EXPECT_NE(panel->GetLibrary(), nullptr);
+  EXPECT_EQ(panel->GetTable(), nullptr);
 }
 
 }  // namespace
