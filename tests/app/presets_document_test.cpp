@@ -165,3 +165,41 @@ TEST_F(PresetsDocument, APictureOfAPresetJoinsTheDocumentOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// Opening the palette on the selection, "ok" and closing give back every texture use the palette
+// counted: once the object and the current material hold the picture, further rounds (their undo
+// steps dropped) leave its count where it was.
+TEST_F(PresetsDocument, OkAndCloseKeepTextureUsesBalanced) {
+  C3dObject* object = FirstObject();
+  ASSERT_NE(object, nullptr);
+  SelectOnly({object});
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<CPictTexture>(app->GetObjectsEnv(), key, spec);
+  CPictTexture* picture = nullptr;
+  ASSERT_EQ(CPictTexture::New(&picture, window->GetSceneTable(), key, spec), 0);
+  ASSERT_TRUE(picture->GetPicture().Allocate(2, 2, 0, false, false));
+  {
+    CHolder held(MaterialOf(object), true, false);
+    ASSERT_EQ(MaterialOf(object)->SetChannelTexture(picture, 0), 0);
+    MaterialOf(object)->GetRecord().sources[C3dMaterial::kDiffuseColourSource] = 1;
+  }
+  const auto round = [&](const char* close) {
+    ASSERT_EQ(Send("edit palette", "edit plopup"), kHandled);
+    EXPECT_EQ(Send("objmatpresets", close), kHandled);
+    window->GetDocument()->GetUndoHistory().Clear();
+  };
+  round("ok");
+  const uint32_t uses = picture->GetOwnUseCount();
+  EXPECT_TRUE(MaterialOf(object)->IsUseCounted(0));
+  EXPECT_EQ(window->GetDefaultMaterial()->GetChannelTexture(0), picture);
+  for (const char* close : {"ok", "cancel", "ok"}) {
+    round(close);
+    EXPECT_EQ(picture->GetOwnUseCount(), uses) << close;
+    EXPECT_EQ(MaterialOf(object)->GetChannelTexture(0), picture) << close;
+  }
+}
+
+}  // namespace
