@@ -48,7 +48,7 @@ SRect CanvasRect(CElement* element) {
 CObjMatPresets::CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor,
                                CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset)
     : CPresetLibrary(owner, environment, need::kObjMatPresets, anchor, addPreset, deletePreset) {
-  // What the preview shows first: the sample in a close first pass of 4 pixels.
+  // The working material, which the panel shows, stores, applies and hands back.
   CAppl* app = GetApplication();
   SObjectKey key;
   SSpoolTableSpec spec;
