@@ -71,7 +71,11 @@ int32_t CObjMatPresets::StoreCurrent() {
     if (IsSelected(i) && first < 0) first = int32_t(i);
     SetSelected(i, false);
   }
-  if (first >= 0 && MoveTableEntry(fTable, id, uint32_t(first)) == kNoErr) SetSelected(uint32_t(first), true);
+  if (first >= 0 && MoveTableEntry(fTable, id, uint32_t(first)) == kNoErr) {
+    SetSelected(uint32_t(first), true);
+    // The new order is the library's: the table is written back with it.
+    CHolder changed(fTable, true, false);
+  }
   // The grid's children count its last one too: this top shows the end of the table.
   const uint32_t n = GetPresetCount(), p = GetGridChildCount();
   if (n >= p) fTopIndex = n - p + 1;

@@ -83,6 +83,14 @@ void CPresetLibrary::FreeBuilt() {
   fScrollItem = nullptr;
 }
 
+bool CPresetLibrary::Redraw(const SRect* rect) {
+  // A hidden panel has nothing to paint, which is no failure.
+  if (!IsShown()) return true;
+  const bool drawn = CLayoutHostCanvas::Redraw(rect);
+  fFields.RedrawInRect(rect);
+  return drawn;
+}
+
 // ---- placement
 
 SPointHV CPresetLibrary::PlaceBeside(const SRect& anchor, const SRect& screen, int32_t width, int32_t height) {

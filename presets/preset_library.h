@@ -47,6 +47,9 @@ class CPresetLibrary : public CLayoutHostCanvas {
   CPresetNameDialog* GetAddPreset() const { return fAddPreset; }
   CPresetDeleteDialog* GetDeletePreset() const { return fDeletePreset; }
 
+  // Only while shown (true otherwise): the canvas, then the edit controls of the text fields over it.
+  bool Redraw(const SRect* rect) override;
+
   // ---- placement
   // The panel's top left beside the anchor: anchor right + 15, anchor top + 5, then pushed onto the
   // screen (a panel larger than the screen ends on its far edge).

@@ -66,7 +66,9 @@ TEST(PresetScrollItem, PressDirectionByStateAndHalf) {
   for (const SCase& c : cases) {
     int32_t direction = 99;
     EXPECT_EQ(CPresetLibrary::ScrollDirection(c.state, 40, c.y, &direction), c.posts) << c.state << " " << c.y;
-    if (c.posts) EXPECT_EQ(direction, c.direction) << c.state << " " << c.y;
+    if (c.posts) {
+      EXPECT_EQ(direction, c.direction) << c.state << " " << c.y;
+    }
   }
 }
 
@@ -154,6 +156,11 @@ TEST_F(ObjMatPresets, StoringPlacesTheNewPresetAndScrolls) {
   const uint32_t added = StoreMaterials(1)[0];
   EXPECT_EQ(TableIds(), (std::vector<uint32_t>{first[0], added, first[1], first[2]}));
   for (uint32_t i = 0; i < 4; ++i) EXPECT_EQ(panel->IsSelected(i), i == 1) << i;
+  // The library keeps the order.
+  panel->CloseLibrary();
+  ASSERT_EQ(panel->OpenLibrary("Stones.shd"), 0);
+  EXPECT_EQ(TableIds(), (std::vector<uint32_t>{first[0], added, first[1], first[2]}));
+  panel->SetSelected(1, true);
   // Each preset has its item, preview and description.
   CResourceEnv* library = panel->GetLibrary();
   for (const char* type : {"C3dBaseMaterial", "matprevcimage", "CPresetDescr"}) {
