@@ -265,7 +265,9 @@ TEST_F(PresetFileTest, TexturesSharedWithAnObjectPresetStayUntilItGoes) {
 
     DeleteMaterialPreset(library, shared->GetId());
     EXPECT_TRUE(Holds(library, type, textureId)) << name;
-    if (picture) EXPECT_TRUE(Holds(library, "C3dCImage", textureId));
+    if (picture) {
+      EXPECT_TRUE(Holds(library, "C3dCImage", textureId));
+    }
     EXPECT_EQ(DeleteObjectTree(library, wrapper->GetId()), 0) << name;
     EXPECT_FALSE(Holds(library, type, textureId)) << name;
     EXPECT_FALSE(Holds(library, "C3dCImage", textureId)) << name;
