@@ -313,6 +313,49 @@ int32_t DrawStoredPreview(CResourceEnv* library, const char* type, uint32_t id, 
   return into->ScaleFrom(&image, 1) ? kNoErr : NonZeroError(into->GetError());
 }
 
+// ---- copies between libraries
+
+int32_t CopyPreviewAndDescription(CResourceEnv* source, CResourceEnv* target, const char* previewType,
+                                  const char* descriptionType, uint32_t sourceId, uint32_t targetId) {
+  if (!source || !target) return kNoErr;
+  {
+    SGridLayout grid;
+    MakeImageGridSpec(grid, source, 0, 0);
+    CImage preview(grid);
+    const SSpoolKey key = KeyOf(previewType, sourceId);
+    SSpoolTableSpec spec;
+    spec.SetDefaults(true, &key, &ImageRecordTypeHandler);
+    if (preview.Subscribe(spec)) {
+      CHolder page(&preview, false, false);
+      if (page.IsLocked()) StorePreview(target, previewType, targetId, &preview);
+    }
+  }
+  CPresetDescription description;
+  if (description.Read(source, descriptionType, sourceId) == kNoErr) description.Store(target, descriptionType, targetId);
+  return kNoErr;
+}
+
+int32_t CopyTextures(C3dMaterial* material, CResourceEnv* source, CResourceEnv* target) {
+  if (!material || !source || !target) return kErrInvalidParameter;
+  CHolder held(material, true, false);
+  if (!held.IsLocked()) return NonZeroError(material->GetError());
+  for (SMaterialComponent& channel : material->GetRecord().component) {
+    if (!channel.textureTag || !channel.textureId) continue;
+    CBaseTexture* read = nullptr;
+    if (const int32_t error = CBaseTexture::CopyByTag(channel.textureTag, channel.textureId, source, &read, false))
+      return error;
+    std::unique_ptr<CBaseTexture> copy(read);
+    copy->SetId(DrawFreeId(target, copy->TypeName()));
+    while (channel.textureTag == kPicture && Holds(target, kPictureType, copy->GetId()))
+      copy->SetId(DrawFreeId(target, copy->TypeName()));
+    if (const int32_t error = StoreObjectInEnvironment(copy.get(), target)) return error;
+    channel.textureId = copy->GetId();
+  }
+  // The record read back names what was stored.
+  material->RestoreState();
+  return kNoErr;
+}
+
 // ---- the table
 
 int32_t MoveTableEntry(CResTypeTable* table, uint32_t id, uint32_t index) {

@@ -98,6 +98,16 @@ int32_t StorePreview(CResourceEnv* library, const char* type, uint32_t id, CImag
 // The stored preview {type, id} scaled into the rectangle of the image: 0 or the read's code.
 int32_t DrawStoredPreview(CResourceEnv* library, const char* type, uint32_t id, CImage* into);
 
+// ---- copies between libraries (the import)
+
+// The preview and the description of the preset sourceId in the source library, under targetId in
+// the target: each one that cannot be copied is left out. 0.
+int32_t CopyPreviewAndDescription(CResourceEnv* source, CResourceEnv* target, const char* previewType,
+                                  const char* descriptionType, uint32_t sourceId, uint32_t targetId);
+// Each texture the material's channels name, copied from the source library into the target under an
+// id free there, the material's record naming the new ids. 0, or the first copy's code.
+int32_t CopyTextures(C3dMaterial* material, CResourceEnv* source, CResourceEnv* target);
+
 // ---- the table
 
 // Moves the entry of the id to the index: 0, 6 when no entry has the id, 16 when the index is not

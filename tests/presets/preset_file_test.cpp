@@ -315,6 +315,50 @@ TEST_F(PresetFileTest, DescriptionAndPreviewRoundTrip) {
   EXPECT_NE(DrawStoredPreview(library, preset::kMaterialPreviewType, 10, cell.get()), 0);
 }
 
+TEST_F(PresetFileTest, APresetCopiesIntoAnotherLibraryWithItsTextures) {
+  CPresetLibraryFile from, to;
+  ASSERT_EQ(from.Open(Spec("From.shd")), 0);
+  ASSERT_EQ(to.Open(Spec("To.shd")), 0);
+  C3dMaterial* material = Material(0.3, {SceneTexture(), ScenePicture()});
+  ASSERT_EQ(StoreMaterialItem(material, from.GetLibrary(), true), 0);
+  const uint32_t id = material->GetId();
+  CPresetDescription description;
+  description.SetName("Copied");
+  ASSERT_EQ(description.Store(from.GetLibrary(), CPresetDescription::kMaterialType, id), 0);
+  int32_t error = 0;
+  std::unique_ptr<CImage> preview(NewDataImage(4, 4, &error));
+  ASSERT_TRUE(preview->Fill(0xFF445566));
+  ASSERT_EQ(StorePreview(from.GetLibrary(), preset::kMaterialPreviewType, id, preview.get()), 0);
+
+  C3dMaterial* read = nullptr;
+  ASSERT_EQ(ReadStoredMaterial(from.GetLibrary(), id, &read), 0);
+  std::unique_ptr<C3dMaterial> copy(read);
+  ASSERT_EQ(CopyTextures(copy.get(), from.GetLibrary(), to.GetLibrary()), 0);
+  copy->SetId(77);
+  ASSERT_EQ(StoreObjectInEnvironment(copy.get(), to.GetLibrary()), 0);
+  EXPECT_EQ(CopyPreviewAndDescription(from.GetLibrary(), to.GetLibrary(), preset::kMaterialPreviewType,
+                                      CPresetDescription::kMaterialType, id, 77),
+            0);
+  CPresetDescription copied;
+  ASSERT_EQ(copied.Read(to.GetLibrary(), CPresetDescription::kMaterialType, 77), 0);
+  EXPECT_STREQ(copied.GetName(), "Copied");
+  EXPECT_TRUE(Holds(to.GetLibrary(), preset::kMaterialPreviewType, 77));
+  // The copy names textures the target holds, and they read from there.
+  C3dMaterial* again = nullptr;
+  ASSERT_EQ(ReadStoredMaterial(to.GetLibrary(), 77, &again), 0);
+  std::unique_ptr<C3dMaterial> stored(again);
+  CHolder held(stored.get(), false, false);
+  const char* types[] = {"C3dTexture", "CPictTexture"};
+  for (int k = 0; k < 2; ++k) {
+    const SMaterialComponent& channel = stored->GetRecord().component[k];
+    EXPECT_TRUE(Holds(to.GetLibrary(), types[k], channel.textureId)) << k;
+    CBaseTexture* texture = nullptr;
+    EXPECT_EQ(CBaseTexture::CopyByTag(channel.textureTag, channel.textureId, to.GetLibrary(), &texture, false), 0) << k;
+    delete texture;
+  }
+  EXPECT_TRUE(Holds(to.GetLibrary(), "C3dCImage", stored->GetRecord().component[1].textureId));
+}
+
 TEST_F(PresetFileTest, MovingAnEntry) {
   CPresetLibraryFile file;
   ASSERT_EQ(file.Open(Spec("Order.shd")), 0);
