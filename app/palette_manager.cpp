@@ -321,6 +321,7 @@ int32_t CPaletteManager::ConstructLibraries() {
   if (!err)
     err = Make(&t.skyFogPresets, kSkyFogPresetsFile, kPreBuild, static_cast<CCanvas*>(t.controlPalette),
                static_cast<CPresetNameDialog*>(t.addPreset), static_cast<CPresetDeleteDialog*>(t.deletePreset));
+  if (!err) t.skyFogPresets->SetBillboard(t.billboard);
   if (!err) err = Make(&t.prefs, kPrefsFile, kNoBuild);
   return err;
 }

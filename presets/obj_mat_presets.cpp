@@ -400,8 +400,8 @@ int32_t CObjMatPresets::Close(bool apply) {
 // ---- the dialogs
 
 int32_t CObjMatPresets::OpenBillboard() {
-  if (fBillboard) {
-    if (const int32_t err = fBillboard->Open()) return err;
+  if (CBillboard* billboard = GetBillboard()) {
+    if (const int32_t err = billboard->Open()) return err;
   }
   return kHandled;
 }

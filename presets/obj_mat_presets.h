@@ -17,7 +17,6 @@
 
 class C3dMaterial;
 class C3dObject;
-class CBillboard;
 class CCanvas;
 class CDocumentHost;
 class CIxText;
@@ -38,9 +37,6 @@ class CObjMatPresets : public CPresetLibrary {
   CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor, CPresetNameDialog* addPreset,
                  CPresetDeleteDialog* deletePreset);
   ~CObjMatPresets() override;
-
-  // The dialog "export" opens; the palette manager gives it once both exist.
-  void SetBillboard(CBillboard* billboard) { fBillboard = billboard; }
 
   int32_t BuildControls(CResourceEnv* environment) override;
   // The messages of the panel, its dialogs and the plop-up elements: 0 when not the panel's, 26 when
@@ -141,7 +137,6 @@ class CObjMatPresets : public CPresetLibrary {
   bool IsOwnMessage(const CUIMessage& message) const;
 
   CDocumentHost* fHost = nullptr;
-  CBillboard* fBillboard = nullptr;
   CImElement* fTitle = nullptr;
   CTxElement* fTabs[kTabCount] = {};
   char fTabTexts[kTabCount][kNameBytes] = {};

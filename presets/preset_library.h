@@ -18,6 +18,7 @@
 #include "presets/preset_dialogs.h"
 #include "render/preview_scene.h"
 
+class CBillboard;
 class CCanvas;
 class CElement;
 class CImage;
@@ -46,6 +47,9 @@ class CPresetLibrary : public CLayoutHostCanvas {
   CCanvas* GetAnchor() const { return fAnchor; }
   CPresetNameDialog* GetAddPreset() const { return fAddPreset; }
   CPresetDeleteDialog* GetDeletePreset() const { return fDeletePreset; }
+  // The dialog "export" opens, one for both panels; the palette manager gives it once all exist.
+  void SetBillboard(CBillboard* billboard) { fBillboard = billboard; }
+  CBillboard* GetBillboard() const { return fBillboard; }
 
   // Only while shown (true otherwise): the canvas, then the edit controls of the text fields over it.
   bool Redraw(const SRect* rect) override;
@@ -148,6 +152,7 @@ class CPresetLibrary : public CLayoutHostCanvas {
   CCanvas* fAnchor = nullptr;
   CPresetNameDialog* fAddPreset = nullptr;
   CPresetDeleteDialog* fDeletePreset = nullptr;
+  CBillboard* fBillboard = nullptr;
   CImElement* fGrid = nullptr;
   std::unique_ptr<CImage> fGridImage;
   std::unique_ptr<CPreviewScene> fPreview;
