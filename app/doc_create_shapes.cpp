@@ -18,6 +18,7 @@
 #include "framework/core/random.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "presets/preset_file.h"
 #include "scene/base_sys.h"
 #include "scene/camera.h"
 #include "scene/circle.h"
@@ -139,48 +140,6 @@ int32_t CreateSimpleShape(CDocWindow& window, const SShapeItem& item) {
   return window.SelectNewObject(object);
 }
 
-// The copy of a library's record `index` into the target: its material part, and the textures its
-// channels name, copied out of the library into the scene.
-int32_t CopyPresetMaterial(C3dBaseSys* scene, C3dMaterial* target, uint32_t index, CResTypeTable* table,
-                           CResourceEnv* library) {
-  if (!library) return kErrObjectNotFound;
-  target->ReleaseTextureRefs(true);
-  if (!table) return kNoErr;
-  const uint32_t id = (*table)[index].number;
-  SObjectKey key;
-  key.Set(library, C3dMaterial::kFamily, C3dMaterial::kClassTag, C3dMaterial::kTypeName);
-  SSpoolKey stored;
-  stored.Set(C3dMaterial::kTypeName, id, false);
-  SSpoolTableSpec spec;
-  spec.SetForObjects(true, &stored);
-  // A record that cannot be read is reported, so that the caller keeps the material it had rather
-  // than an empty one.
-  C3dMaterial* preset = nullptr;
-  if (const int32_t err = C3dMaterial::NewFromLibrary(&preset, key, spec)) return err;
-  std::unique_ptr<C3dMaterial> owned(preset);
-  CHolder into(target, true, false);
-  if (!into.IsLocked()) return NonZeroError(target->GetError());
-  CHolder from(preset, false, false);
-  if (!from.IsLocked()) return NonZeroError(preset->GetError());
-  target->GetRecord() = preset->GetRecord();
-  bool textured = false;
-  for (int k = 0; k < SMaterialRecord::kComponents; ++k) {
-    const SMaterialComponent& channel = preset->GetRecord().component[k];
-    if (!channel.textureTag || !channel.textureId) continue;
-    CBaseTexture* texture = nullptr;
-    if (CBaseTexture::CopyByTag(channel.textureTag, channel.textureId, library, &texture, false)) break;
-    // The copy belongs to the scene, which frees it with the table.
-    if (scene->AddObject(texture)) {
-      delete texture;
-      break;
-    }
-    if (target->SetChannelTexture(texture, k)) break;
-    textured = true;
-  }
-  if (textured && target->AddTextureRefs()) target->ReleaseTextureRefs(true);
-  return kNoErr;
-}
-
 }  // namespace
 
 // ---- placement and preset materials
@@ -218,7 +177,8 @@ int32_t CDocWindow::ApplyRandomPresetMaterial(uint32_t entry, C3dMaterial* targe
   // n − 1, not n: the last of two or more records is never picked.
   const double u = NextRandom(GetRandomState()) * double(RandomScale);
   const auto index = uint32_t(u * double(count - 1));
-  return CopyPresetMaterial(fScene.get(), target, index, table, library.get());
+  uint32_t id = 0;
+  return LoadMaterialPreset(library.get(), table, index, target, fScene.get(), &id);
 }
 
 // ---- the items

@@ -177,6 +177,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   C3dCamera* GetViewCamera(uint32_t view) const { return view < kViewCameraCount ? fViewCameras[view] : nullptr; }
   C3dCamera* GetSetUpCamera() const { return fSetUpCamera; }
   C3dMaterial* GetDefaultMaterial() const override { return fDefaultMaterial; }
+  void MarkUnsavedChanges() override { SetFlags(kUnsavedChanges); }
   C3dMaterial* GetCopiedMaterial() const { return fCopiedMaterial; }
   // The copied material, made on first use in the application's objects environment (where every
   // scene thing lives, never in the program's data file) when make is set.
@@ -490,7 +491,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // Where a new object goes when the preferences place new objects in view: 11.31370849898 along
   // the current camera's direction from its position. 0 with the position written, 1 when the
   // preferences, the camera or its lock leave it alone.
-  int32_t PlaceNewObject(vector3<double>* position);
+  int32_t PlaceNewObject(vector3<double>* position) override;
   // A material of preset library `entry` of list 101, picked at random (never the last of two or
   // more), copied into the target: 0, 9 when the list cannot be had, or the library's open error.
   int32_t ApplyRandomPresetMaterial(uint32_t entry, C3dMaterial* target);

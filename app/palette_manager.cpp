@@ -44,6 +44,7 @@
 #include "panels/selection_palette.h"
 #include "panels/text_edit_popup.h"
 #include "presets/edit_sky_fog.h"
+#include "presets/billboard.h"
 #include "presets/obj_mat_presets.h"
 #include "presets/sky_fog_palette.h"
 #include "presets/sky_fog_presets.h"
@@ -298,7 +299,10 @@ int32_t CPaletteManager::ConstructPalettes() {
 // The preset libraries, the picture and material editors, the light editor and the preferences.
 int32_t CPaletteManager::ConstructLibraries() {
   SCanvasTable& t = *fCanvases;
-  int32_t err = Make(&t.objMatPresets, kObjMatPresetsFile, kPreBuild, t.controlPalette, t.addPreset, t.deletePreset);
+  int32_t err = Make(&t.objMatPresets, kObjMatPresetsFile, kPreBuild, static_cast<CCanvas*>(t.controlPalette),
+                     static_cast<CPresetNameDialog*>(t.addPreset), static_cast<CPresetDeleteDialog*>(t.deletePreset));
+  if (!err) err = Make(&t.billboard, kObjMatPresetsFile, kNoBuild);
+  if (!err) t.objMatPresets->SetBillboard(t.billboard);
   if (!err) err = Make(&t.pictTextures, kPictTexturesFile, kPreBuild, t.deletePreset);
   if (!err)
     err = Make(&t.materialComposer, kMaterialComposerFile, kPreBuild, t.files[kTexturesFile], t.pictTextures,
@@ -306,7 +310,10 @@ int32_t CPaletteManager::ConstructLibraries() {
   if (!err) err = Make(&t.textEditPopup, kMaterialComposerFile, kPreBuild);
   if (!err)
     err = Make(&t.editLight, kEditLightFile, kNoBuild, static_cast<CGelPictures*>(t.pictTextures), t.objMatPresets);
-  if (!err) err = Make(&t.skyFogPresets, kSkyFogPresetsFile, kPreBuild, t.controlPalette, t.addPreset, t.deletePreset);
+  if (!err)
+    err = Make(&t.skyFogPresets, kSkyFogPresetsFile, kPreBuild, static_cast<CCanvas*>(t.controlPalette),
+               static_cast<CPresetNameDialog*>(t.addPreset), static_cast<CPresetDeleteDialog*>(t.deletePreset));
+  if (!err) t.skyFogPresets->SetBillboard(t.billboard);
   if (!err) err = Make(&t.prefs, kPrefsFile, kNoBuild);
   return err;
 }

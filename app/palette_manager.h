@@ -45,6 +45,7 @@ class CLayoutHostCanvas;
 class CMaterialComposer;
 class CNanoEditor;
 class CObjMatPresets;
+class CBillboard;
 class CPictTextures;
 class CPrefs;
 class CReplaceTexture;
@@ -77,7 +78,7 @@ enum EPalette : uint32_t {
 // The layout files' environments and every canvas built from them; none before the build and
 // after it.
 struct SCanvasTable {
-  static constexpr uint32_t kCanvasCount = 37;
+  static constexpr uint32_t kCanvasCount = 38;
   struct SBuilt {
     CUIHostCanvas* canvas;
     ELayoutFile file;
@@ -119,6 +120,7 @@ struct SCanvasTable {
   CColorPicker* colorPicker = nullptr;
   CDisplayPalette* displayPalette = nullptr;
   CObjMatPresets* objMatPresets = nullptr;
+  CBillboard* billboard = nullptr;
   CPictTextures* pictTextures = nullptr;
   CMaterialComposer* materialComposer = nullptr;
   CTextEditPopup* textEditPopup = nullptr;

@@ -73,7 +73,7 @@ int32_t MoveBack(C3dBase* thing, CSpoolSys* working, const SSpoolKey& key) {
 
 // ---- one thing
 
-int32_t C3dBaseSys::WriteObject(C3dBase* thing, CResourceEnv* document) {
+int32_t C3dBaseSys::WriteObject(C3dBase* thing, CResourceEnv* document, const char* typeName) {
   if (!thing || !document || !document->IsOpen()) return kErrInvalidParameter;
   {
     CHolder page(thing, false, false);
@@ -81,7 +81,7 @@ int32_t C3dBaseSys::WriteObject(C3dBase* thing, CResourceEnv* document) {
   }
   CSpoolSys* working = thing->GetEnvironment();
   SSpoolKey key;
-  key.Set(thing->TypeName(), thing->GetId(), false);
+  key.Set(typeName ? typeName : thing->TypeName(), thing->GetId(), false);
   // A mesh keeps its material's handle in every face; the document gets the material's id there,
   // which means the same in every process.
   const Handle32 meshMaterial = IsMesh(thing) ? thing->AsObject()->GetMaterial() : kNoHandle;

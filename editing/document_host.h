@@ -103,6 +103,11 @@ class CDocumentHost {
   virtual C3dMaterial* GetMaterialClipboard(bool /*make*/, int32_t* /*error*/ = nullptr) { return nullptr; }
   virtual C3dBaseSpoolTable* GetPictureList() const { return nullptr; }
 
+  // What the preset palette reaches besides: the document marked as changed since it was saved, and
+  // where new objects go (0 and the point, or 1 for the default placement), 1 by default.
+  virtual void MarkUnsavedChanges() {}
+  virtual int32_t PlaceNewObject(vector3<double>* /*position*/) { return 1; }
+
   // What the camera editor reaches besides: the size of the image the window shows, whose pixels
   // the camera's pans count; (0, 0) by default.
   virtual SPointHV GetWindowImageSize() const { return {}; }

@@ -488,7 +488,7 @@ int32_t CEditLight::OpenPresets() {
   if (!fPresets) return kHandled;
   if (const int32_t err = fPresets->BuildOnce()) return err;
   fPresets->AttachToEditor(fGel, &fGelChanged, need::kEditLight.canvas.name);
-  fPresets->Show(1);
+  fPresets->Show(true);
   fPresets->Refresh(false);
   return kHandled;
 }

@@ -1,19 +1,94 @@
 #include "presets/layout_needs.h"
 
+#include <vector>
+
+namespace {
+
+constexpr const char* kPresetsFile = "objmatpresets.dat";
+constexpr const char* kPresetsCanvas = "objmatpresets";
+
+constexpr SLayoutNeed PresetElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, kPresetsFile, name, 0, kPresetsCanvas, kind};
+}
+
+constexpr SLayoutNeed PresetList(const char* name, uint32_t number, uint32_t entries) {
+  return {SLayoutNeed::kTextList, kPresetsFile, name, number, nullptr, SLayoutNeed::kAnyElement, entries};
+}
+
+}  // namespace
+
 namespace need {
 
 const SDialogNeeds kEditSkyFog = DialogNeeds("editskyfog.dat", "edit skyfog");
-const SDialogNeeds kObjMatPresets = DialogNeeds("objmatpresets.dat", "objmatpresets");
+const SDialogNeeds kObjMatPresets = DialogNeeds(kPresetsFile, kPresetsCanvas);
 const SLayoutNeed kSkyFogPalette{SLayoutNeed::kCanvas, "skyfogpalette.dat", "sky&fog palette"};
 const SDialogNeeds kSkyFogPresets = DialogNeeds("skyfogpresets.dat", "skyfogpresets");
+
+const SLayoutNeed kPresetTitle = PresetElement("preset title");
+const SLayoutNeed kPresetGrid = PresetElement("preset grid");
+const SLayoutNeed kPresetGridPicture{SLayoutNeed::kPicture, kPresetsFile, "preset grid"};
+const SLayoutNeed kPresetFirstCell = PresetElement("grid0", SLayoutNeed::kAnyElement);
+const SLayoutNeed kPresetScrollItem = PresetElement("scroll item");
+const SLayoutNeed kPresetPreview = PresetElement("preview image");
+const SLayoutNeed kPresetPreviewOptions = PresetElement("preview options");
+const SLayoutNeed kPresetName = PresetElement("preset name", SLayoutNeed::kTextElement);
+const SLayoutNeed kPresetDescription = PresetElement("preset description", SLayoutNeed::kTextElement);
+const SLayoutNeed kPresetImport = PresetElement("import");
+const SLayoutNeed kPresetExport = PresetElement("export");
+const SLayoutNeed kPresetAdd = PresetElement("add");
+const SLayoutNeed kPresetDelete = PresetElement("delete");
+const SLayoutNeed kPresetTabs[14] = {
+    PresetElement("category text0", SLayoutNeed::kTextElement),
+    PresetElement("category text1", SLayoutNeed::kTextElement),
+    PresetElement("category text2", SLayoutNeed::kTextElement),
+    PresetElement("category text3", SLayoutNeed::kTextElement),
+    PresetElement("category text4", SLayoutNeed::kTextElement),
+    PresetElement("category text5", SLayoutNeed::kTextElement),
+    PresetElement("category text6", SLayoutNeed::kTextElement),
+    PresetElement("category text7", SLayoutNeed::kTextElement),
+    PresetElement("category text8", SLayoutNeed::kTextElement),
+    PresetElement("category text9", SLayoutNeed::kTextElement),
+    PresetElement("category text10", SLayoutNeed::kTextElement),
+    PresetElement("category text11", SLayoutNeed::kTextElement),
+    PresetElement("category text12", SLayoutNeed::kTextElement),
+    PresetElement("category text13", SLayoutNeed::kTextElement),
+};
+const SLayoutNeed kPresetLibraryFolder = PresetList(nullptr, 0, 1);
+const SLayoutNeed kObjectCategories = PresetList(nullptr, 1, 1);
+const SLayoutNeed kMaterialCategories = PresetList(nullptr, 2, 1);
+const SLayoutNeed kPresetNames = PresetList("names", 0, 2);
+const SLayoutNeed kMaterialPreviewMenu{SLayoutNeed::kMenu, kPresetsFile, nullptr, 200};
+const SLayoutNeed kObjectPreviewMenu{SLayoutNeed::kMenu, kPresetsFile, nullptr, 201};
+
+const SDialogNeeds kBillboard = DialogNeeds(kPresetsFile, "billboard", true, false);
+const SLayoutNeed kBillboardImage{SLayoutNeed::kElement, kPresetsFile, "billboard image", 0, "billboard",
+                                  SLayoutNeed::kImageElement};
+
+const SLayoutNeed kCreatePlopUp{SLayoutNeed::kElement, "createpalette.dat", "create plopup", 0, "create palette"};
+const SLayoutNeed kEditPlopUp{SLayoutNeed::kElement, "editpalette.dat", "edit plopup", 0, "edit palette"};
+const SLayoutNeed kAddPresetCanvas{SLayoutNeed::kCanvas, "addpreset.dat", "add preset"};
+const SLayoutNeed kDeletePresetCanvas{SLayoutNeed::kCanvas, "deletepreset.dat", "delete preset"};
 
 }  // namespace need
 
 SLayoutNeedTable PresetsLayoutNeeds() {
-  static const SLayoutNeed* const kNeeds[] = {
-      &need::kEditSkyFog.canvas, &need::kEditSkyFog.ok,        &need::kEditSkyFog.cancel, &need::kObjMatPresets.canvas,
-      &need::kObjMatPresets.ok,  &need::kObjMatPresets.cancel, &need::kSkyFogPalette,     &need::kSkyFogPresets.canvas,
-      &need::kSkyFogPresets.ok,  &need::kSkyFogPresets.cancel,
-  };
-  return {kNeeds, sizeof kNeeds / sizeof kNeeds[0]};
+  static const std::vector<const SLayoutNeed*> kNeeds = [] {
+    std::vector<const SLayoutNeed*> needs = {
+        &need::kEditSkyFog.canvas,    &need::kEditSkyFog.ok,        &need::kEditSkyFog.cancel,
+        &need::kObjMatPresets.canvas, &need::kObjMatPresets.ok,     &need::kObjMatPresets.cancel,
+        &need::kSkyFogPalette,        &need::kSkyFogPresets.canvas, &need::kSkyFogPresets.ok,
+        &need::kSkyFogPresets.cancel, &need::kPresetTitle,          &need::kPresetGrid,
+        &need::kPresetGridPicture,    &need::kPresetFirstCell,      &need::kPresetScrollItem,
+        &need::kPresetPreview,        &need::kPresetPreviewOptions, &need::kPresetName,
+        &need::kPresetDescription,    &need::kPresetImport,         &need::kPresetExport,
+        &need::kPresetAdd,            &need::kPresetDelete,         &need::kPresetLibraryFolder,
+        &need::kObjectCategories,     &need::kMaterialCategories,   &need::kPresetNames,
+        &need::kMaterialPreviewMenu,  &need::kObjectPreviewMenu,    &need::kBillboard.canvas,
+        &need::kBillboard.ok,         &need::kBillboardImage,       &need::kCreatePlopUp,
+        &need::kEditPlopUp,           &need::kAddPresetCanvas,      &need::kDeletePresetCanvas,
+    };
+    for (const SLayoutNeed& tab : need::kPresetTabs) needs.push_back(&tab);
+    return needs;
+  }();
+  return {kNeeds.data(), uint32_t(kNeeds.size())};
 }

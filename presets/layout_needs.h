@@ -10,6 +10,48 @@ extern const SDialogNeeds kObjMatPresets;
 extern const SLayoutNeed kSkyFogPalette;
 extern const SDialogNeeds kSkyFogPresets;
 
+// The object and material preset palette ("objmatpresets.dat"): its title (state 0 objects, 1
+// materials), the thumbnail grid over the picture "preset grid" with its first cell, the scroll
+// item (states 0 to 2), the preview and its options button, the preset's name and description, the
+// buttons, the tabs "category text0" to "category text13" (kPresetTabFormat), the lists 0 (the
+// libraries' folder), 1 (object categories), 2 (material categories) and "names" (proposed names:
+// materials, objects, skies, anything else), and the preview's options menus 200 (materials) and
+// 201 (objects).
+extern const SLayoutNeed kPresetTitle;
+extern const SLayoutNeed kPresetGrid;
+extern const SLayoutNeed kPresetGridPicture;
+extern const SLayoutNeed kPresetFirstCell;
+extern const SLayoutNeed kPresetScrollItem;
+extern const SLayoutNeed kPresetPreview;
+extern const SLayoutNeed kPresetPreviewOptions;
+extern const SLayoutNeed kPresetName;
+extern const SLayoutNeed kPresetDescription;
+extern const SLayoutNeed kPresetImport;
+extern const SLayoutNeed kPresetExport;
+extern const SLayoutNeed kPresetAdd;
+extern const SLayoutNeed kPresetDelete;
+extern const SLayoutNeed kPresetTabs[14];
+inline constexpr const char* kPresetTabFormat = "category text%u";
+// The window name of a tab's message.
+inline constexpr const char* kPresetTabWindow = "category";
+extern const SLayoutNeed kPresetLibraryFolder;
+extern const SLayoutNeed kObjectCategories;
+extern const SLayoutNeed kMaterialCategories;
+extern const SLayoutNeed kPresetNames;
+extern const SLayoutNeed kMaterialPreviewMenu;
+extern const SLayoutNeed kObjectPreviewMenu;
+
+// The billboard of the preset panels, in the same file.
+extern const SDialogNeeds kBillboard;
+extern const SLayoutNeed kBillboardImage;
+
+// The elements of the create and edit palettes whose messages open the panel, and the canvases of
+// the dialogs that answer it (the dialogs live in a later library, which declares them too).
+extern const SLayoutNeed kCreatePlopUp;
+extern const SLayoutNeed kEditPlopUp;
+extern const SLayoutNeed kAddPresetCanvas;
+extern const SLayoutNeed kDeletePresetCanvas;
+
 }  // namespace need
 
 // Every declaration above, for the test that finds them in data/.

@@ -1,21 +1,492 @@
 #include "presets/obj_mat_presets.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "editing/document_host.h"
+#include "framework/core/appl.h"
+#include "framework/core/busy_cursor.h"
+#include "framework/core/char_set.h"
+#include "framework/core/file_spec.h"
+#include "framework/core/holder.h"
+#include "framework/core/ix_text.h"
+#include "framework/core/ordax.h"
+#include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/window_handler.h"
+#include "framework/image/image.h"
+#include "framework/ui/element.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/im_element.h"
+#include "framework/ui/menu.h"
+#include "framework/ui/text_style.h"
+#include "framework/ui/tx_element.h"
+#include "framework/ui/ui_message.h"
+#include "platform/clock.h"
+#include "presets/billboard.h"
 #include "presets/layout_needs.h"
+#include "presets/preset_description.h"
+#include "scene/factory.h"
+#include "scene/surface/material.h"
 
-CObjMatPresets::CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
+namespace {
+
+bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
+
+bool Inside(const SRect& r, SPointHV p) { return p.h >= r.left && p.h <= r.right && p.v >= r.top && p.v <= r.bottom; }
+
+// An element's rectangle in canvas coordinates.
+SRect CanvasRect(CElement* element) {
+  SRect local, out;
+  element->GetLocalRect(&local);
+  element->LocalToAncestorRect(&out, local, nullptr);
+  return out;
+}
+
+}  // namespace
+
+CObjMatPresets::CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor,
                                CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset)
-    : CPresetLibrary(owner, environment, need::kObjMatPresets, controlPalette, addPreset, deletePreset) {}
+    : CPresetLibrary(owner, environment, need::kObjMatPresets, anchor, addPreset, deletePreset) {
+  // The working material, which the panel shows, stores, applies and hands back.
+  CAppl* app = GetApplication();
+  SObjectKey key;
+  SSpoolTableSpec spec;
+  MakeCreationKey<C3dMaterial>(app ? app->GetObjectsEnv() : nullptr, key, spec);
+  if (C3dMaterial::New(&fWorking, nullptr, key, spec)) fWorking = nullptr;
+}
 
-int32_t CObjMatPresets::AttachToEditor(C3dMaterial* material, uint8_t* changedFlag, const char* replyName) {
-  fCalls.push_back("AttachToEditor");
-  fMaterial = material;
-  fChangedFlag = changedFlag;
-  fReplyName = replyName;
+CObjMatPresets::~CObjMatPresets() {
+  ReleaseTable();
+  fLibrary.Close(false);
+  if (fWorking) fWorking->ReleaseTextureRefs(true);
+  delete fWorking;
+  for (char* text : fTabTexts) text[0] = 0;
+  for (CTxElement* tab : fTabs)
+    if (tab) tab->SetText(nullptr, false, false);
+}
+
+// ---- building
+
+int32_t CObjMatPresets::BuildControls(CResourceEnv* environment) {
+  FreeBuilt();
+  for (CTxElement*& tab : fTabs) tab = nullptr;
+  fTitle = nullptr;
+  if (!fWorking) return kErrOutOfMemory;
+  if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
+  fHost = GetCurrentDocumentHost();
+  CElement* element = nullptr;
+  BindElementRef(need::kPresetTitle.name, &element, nullptr, nullptr, nullptr);
+  fTitle = dynamic_cast<CImElement*>(element);
+  if (!fTitle) return kErrObjectNotFound;
+  if (const int32_t err = BuildGrid(need::kPresetGrid.name, need::kPresetGridPicture.name, need::kPresetFirstCell.name))
+    return err;
+  BindElement(need::kPresetPreviewOptions.name, &PostPressWithPoint, nullptr, nullptr);
+  BindElement(need::kObjMatPresets.ok.name, &UIHostTrackButton, nullptr, &UIHostOnReturnKey);
+  BindElement(need::kObjMatPresets.cancel.name, &UIHostTrackButton, nullptr, &UIHostOnEscapeKey);
+  for (const SLayoutNeed* button : {&need::kPresetImport, &need::kPresetExport, &need::kPresetAdd, &need::kPresetDelete})
+    BindElement(button->name, &UIHostTrackButton, nullptr, nullptr);
+  BindElementRef(need::kPresetScrollItem.name, &element, &ScrollItemPressed, nullptr, nullptr);
+  fScrollItem = dynamic_cast<CImElement*>(element);
+  for (uint32_t i = 0; i < kTabCount; ++i) {
+    BindElementRef(need::kPresetTabs[i].name, &element, &OnCategoryClick, nullptr, nullptr);
+    fTabs[i] = dynamic_cast<CTxElement*>(element);
+  }
+  if (const int32_t err = BuildPreview(need::kPresetPreview.name, CPreviewScene::kSelection)) return err;
+  CResourceEnv* layout = GetResourceEnvironment();
+  CIxText folder(layout, need::kPresetLibraryFolder.number, CIxText::kNone);
+  {
+    CIxTxHolder held(&folder, true);
+    if (folder.GetResult() || !held.IsHeld() || folder.Count() < 1) return kErrFailedCreation;
+    fFolder = std::string(folder.TextAt(0), strnlen(folder.TextAt(0), kNameBytes - 1));
+  }
+  fObjectCategories = std::make_unique<CIxText>(layout, need::kObjectCategories.number, CIxText::kNone);
+  fMaterialCategories = std::make_unique<CIxText>(layout, need::kMaterialCategories.number, CIxText::kNone);
+  fNames = std::make_unique<CIxText>(layout, need::kPresetNames.name, CIxText::kNone);
+  if (fObjectCategories->GetResult() || fMaterialCategories->GetResult()) return kErrFailedCreation;
+  if (const int32_t err = BuildTextFields(need::kPresetName.name, need::kPresetDescription.name)) return err;
+  return SubscribeSlices();
+}
+
+// ---- categories
+
+CIxText* CObjMatPresets::CategoryList() const {
+  return fMaterials ? fMaterialCategories.get() : fObjectCategories.get();
+}
+
+void CObjMatPresets::ColourTab(CTxElement* tab, uint32_t colour) {
+  if (!tab || !tab->GetStyle()) return;
+  tab->GetStyle()->colour = 0xFF000000 | colour;
+  tab->ReleaseAttachment(false);
+}
+
+void CObjMatPresets::UpdateCategoryTabs() {
+  for (CTxElement* tab : fTabs)
+    if (tab) tab->Hide(false);
+  CIxText* list = CategoryList();
+  if (!list) return;
+  CIxTxHolder held(list, true);
+  if (!held.IsHeld()) return;
+  const uint32_t count = std::min(list->Count(), kTabCount);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (!fTabs[i]) continue;
+    ColourTab(fTabs[i], kOtherTabColour);
+    // The category's name without its file extension.
+    std::string name = list->TextAt(i);
+    if (const size_t dot = name.find('.'); dot != std::string::npos) name.resize(dot);
+    SetLabelText(fTabs[i], fTabTexts[i], sizeof fTabTexts[i], name.c_str(), kAlignRight, false);
+    fTabs[i]->Show(false);
+  }
+  if (CurrentCategory() < kTabCount) ColourTab(fTabs[CurrentCategory()], kCurrentTabColour);
+}
+
+int32_t CObjMatPresets::SelectCategory(const char* tabName) {
+  CommitTextEdits();
+  for (uint32_t i = 0; i < kTabCount; ++i) {
+    if (!fTabs[i]) continue;
+    const bool current = Same(fTabs[i]->GetName(), tabName);
+    if (current) CurrentCategory() = i;
+    ColourTab(fTabs[i], current ? kCurrentTabColour : kOtherTabColour);
+    if (fTabs[i]->IsShown()) fTabs[i]->Redraw();
+  }
+  CIxText* list = CategoryList();
+  if (!list) return kErrObjectNotFound;
+  CIxTxHolder held(list, true);
+  if (!held.IsHeld()) return NonZeroError(held.GetError());
+  if (CurrentCategory() >= list->Count()) return kErrObjectNotFound;
+  const int32_t err = OpenLibrary(list->TextAt(CurrentCategory()));
+  if (!err) {
+    HideTexts();
+    RefreshGrid();
+  }
+  return err;
+}
+
+int32_t CObjMatPresets::OnCategoryClick(CElement* element, CElement** handled, SPointHV, SWinEvent*) {
+  *handled = element;
+  CUIMessage message;
+  message.Init(0, element->GetName(), need::kPresetTabWindow, element->GetCanvasName(), 0);
+  return element->SendMessageUp(&message, element);
+}
+
+// ---- the library
+
+int32_t CObjMatPresets::ReleaseTable() {
+  if (fTable) fTable->Unlock(false, false);
+  fTable = nullptr;
   return kNoErr;
 }
 
-int32_t CObjMatPresets::Show(int32_t) {
-  fCalls.push_back("Show");
+int32_t CObjMatPresets::FindTable() {
+  ReleaseTable();
+  CResourceEnv* library = fLibrary.GetLibrary();
+  CResTypeTable* table = nullptr;
+  const char* type = fMaterials ? preset::kMaterialItemType : preset::kObjectItemType;
+  // An unknown type is an empty library.
+  if (!library || !library->FindType(type, &table, nullptr) || !table) return kNoErr;
+  if (!table->Lock()) return NonZeroError(table->GetError());
+  fTable = table;
   return kNoErr;
+}
+
+int32_t CObjMatPresets::OpenLibrary(const char* category) {
+  ReleaseTable();
+  fLibrary.Close(false);
+  CAppl* app = GetApplication();
+  if (!app || !category) return kErrUnexpectedStatus;
+  // The layout's texts are Mac OS Roman; the file system's, ANSI.
+  const std::string path = MacRomanToAnsi(fFolder + category);
+  CFileSpec spec;
+  if (const int32_t err = app->SetModuleDirectory(path.c_str(), &spec)) return err;
+  if (const int32_t err = fLibrary.Open(spec)) return err;
+  if (const int32_t err = FindTable()) return err;
+  fTopIndex = 0;
+  fCurrentPresetId = 0;
+  for (uint32_t i = 0; i < GetPresetCount(); ++i) SetSelected(i, false);
+  if (IsShown() && GetGridElement()) GetGridElement()->Redraw();
+  UpdateScrollState();
+  return kNoErr;
+}
+
+int32_t CObjMatPresets::CloseLibrary() {
+  if (fWorking) fWorking->ReleaseTextureRefs(false);
+  ReleaseTable();
+  // A library that cannot be put in place is reported; the category file stays as it was.
+  if (const int32_t err = fLibrary.Close(true)) {
+    if (CAppl* app = GetApplication()) app->TellError(err);
+  }
+  return kNoErr;
+}
+
+uint32_t CObjMatPresets::GetPresetCount() const { return fTable ? fTable->GetCount() : 0; }
+
+uint32_t CObjMatPresets::GetPresetId(uint32_t index) const {
+  return index < GetPresetCount() ? (*fTable)[index].number : 0;
+}
+
+bool CObjMatPresets::IsSelected(uint32_t index) const {
+  return index < GetPresetCount() && int32_t((*fTable)[index].words[preset::kSelectionWord]) > 0;
+}
+
+void CObjMatPresets::SetSelected(uint32_t index, bool selected) {
+  if (index < GetPresetCount()) (*fTable)[index].words[preset::kSelectionWord] = selected ? 1 : 0;
+}
+
+void CObjMatPresets::UpdateScrollState() {
+  ShowScrollState(ScrollStateFor(fTable != nullptr, GetPresetCount(), GetGridChildCount(), fTopIndex));
+}
+
+// ---- the grid
+
+void CObjMatPresets::RefreshGrid() {
+  const uint32_t cells = GetCellCount();
+  for (uint32_t i = 0; i < cells; ++i) {
+    CElement* cell = GetCell(i);
+    if (!cell) continue;
+    const uint32_t index = fTopIndex + i;
+    if (fLibrary.IsOpen() && index < GetPresetCount()) {
+      LoadThumbnail(i);
+      cell->SetUserWord(0, IsSelected(index) ? 1 : 0);
+      DrawCellFrame(cell, false);
+    } else {
+      FillCell(cell, kEmptyCell, true);
+      cell->SetUserWord(0, 0);
+    }
+  }
+  if (IsShown() && GetGridElement()) GetGridElement()->Redraw();
+}
+
+void CObjMatPresets::LoadThumbnail(uint32_t cellIndex) {
+  CElement* cell = GetCell(cellIndex);
+  CImage* grid = GetGridImage();
+  if (!cell || !grid) return;
+  const uint32_t id = GetPresetId(fTopIndex + cellIndex);
+  const SRect rect = CellRect(cell);
+  // The stored preview is scaled into the cell's area of the grid picture.
+  CSgStSaver saver(grid);
+  grid->SetClip(rect);
+  const int32_t err = DrawStoredPreview(fLibrary.GetLibrary(),
+                                        fMaterials ? preset::kMaterialPreviewType : preset::kObjectPreviewType, id, grid);
+  saver.Restore();
+  if (err) FillCell(cell, kUnreadableCell, false);
+}
+
+// ---- opening
+
+int32_t CObjMatPresets::Show(bool reopen) {
+  PlaceBesideAnchor();
+  UpdateCategoryTabs();
+  if (!reopen) return kNoErr;
+  const uint32_t current = CurrentCategory();
+  const int32_t err = current < kTabCount && fTabs[current] ? SelectCategory(fTabs[current]->GetName()) : kNoErr;
+  CPresetLibrary::Show();
+  Activate();
+  UpdateNow();
+  return err;
+}
+
+int32_t CObjMatPresets::OpenPlopUp(bool materials) {
+  CBusyCursor busy;
+  if (const int32_t err = BuildOnce()) return err;
+  fHost = GetCurrentDocumentHost();
+  fMaterials = materials;
+  if (materials) {
+    if (const int32_t err = AttachToSelection()) return err;
+  } else {
+    fCurrentObject = nullptr;
+    if (fHost) C3dObject::FindFirstSelectedRoot(fHost->GetSceneTable(), &fCurrentObject);
+    if (fCurrentObject) {
+      GetPreview().BuildObjectSample(CPreviewScene::kSelection, fCurrentObject);
+      // A copy of one object comes without a material: it shows in the object's own.
+      if (C3dObject* sample = GetPreview().GetSample(); sample && !sample->GetMaterial())
+        sample->SetMaterial(fCurrentObject->GetMaterial());
+    }
+    GetPreview().RestartRender();
+  }
+  if (fTitle) fTitle->SelectEntry(materials ? 1 : 0, false, true, false);
+  const int32_t shown = Show(true);
+  // Opened as the top modal level, which its stamp records.
+  Refresh(false);
+  if (shown) {
+    Close(false);
+    return shown;
+  }
+  platform::SleepMs(kPlopUpWaitMs);
+  CAppl* app = GetApplication();
+  if (!app || !app->IsStillDown()) return kHandled;
+  fTracking = true;
+  const int32_t result = TrackPlopUp();
+  fTracking = false;
+  return result;
+}
+
+int32_t CObjMatPresets::TrackPlopUp() {
+  CAppl* app = GetApplication();
+  CImElement* gridElement = GetGridElement();
+  if (!app || !gridElement) return kErrUnexpectedStatus;
+  int32_t last = -1;
+  while (app->IsStillDown()) {
+    const platform::SPoint screen = app->GetCursorPos();
+    const SPointHV at = ScreenToCanvas(SPointHV{screen.x, screen.y});
+    bool onCell = false;
+    if (fScrollItem && fScrollItem->IsShown() && Inside(CanvasRect(fScrollItem), at)) {
+      const SRect item = CanvasRect(fScrollItem);
+      CElement* handled = nullptr;
+      ScrollItemPressed(fScrollItem, &handled, SPointHV{at.h - item.left, at.v - item.top}, nullptr);
+    } else if (Inside(CanvasRect(gridElement), at)) {
+      const SRect grid = CanvasRect(gridElement);
+      const SPointHV local{at.h - grid.left, at.v - grid.top};
+      for (uint32_t i = 0; i < GetCellCount(); ++i) {
+        CElement* cell = GetCell(i);
+        const SRect r = cell ? CellRect(cell) : SRect{};
+        if (!cell || local.h < r.left || local.h >= r.right || local.v < r.top || local.v >= r.bottom) continue;
+        onCell = true;
+        if (int32_t(i) != last) {
+          last = int32_t(i);
+          CUIMessage message;
+          message.InitWithPoints(0, gridElement, at, local, 0);
+          ClickGrid(&message);
+        }
+        break;
+      }
+    } else {
+      for (CTxElement* tab : fTabs) {
+        if (!tab || !tab->IsShown() || !Inside(CanvasRect(tab), at)) continue;
+        if (tab != fTabs[CurrentCategory()]) SelectCategory(tab->GetName());
+        last = -1;
+        break;
+      }
+    }
+    if (!onCell) {
+      ClearSelection();
+      fCurrentPresetId = 0;
+      last = -1;
+    }
+  }
+  CLayoutHostCanvas::Close();
+  int32_t applied = kNoErr;
+  if (fCurrentPresetId) applied = fMaterials ? ApplyMaterialToSelection() : PlaceObjectPreset();
+  CloseLibrary();
+  return applied;
+}
+
+void CObjMatPresets::ClearSelection() {
+  for (uint32_t i = 0; i < GetPresetCount(); ++i) SetSelected(i, false);
+  for (uint32_t i = 0; i < GetCellCount(); ++i) {
+    CElement* cell = GetCell(i);
+    if (!cell || !cell->GetUserWord(0)) continue;
+    cell->SetUserWord(0, 0);
+    DrawCellFrame(cell, true);
+  }
+}
+
+// ---- closing
+
+int32_t CObjMatPresets::Close(bool apply) {
+  CLayoutHostCanvas::Close();
+  int32_t applied = kNoErr;
+  if (apply) {
+    CommitTextEdits();
+    if (!ReturnPresetToEditor(false)) applied = fMaterials ? ApplyMaterialToSelection() : PlaceObjectPreset();
+  } else if (fEditorMaterial && fChangedFlag) {
+    *fChangedFlag = 0;
+  }
+  fEditorMaterial = nullptr;
+  fChangedFlag = nullptr;
+  CloseLibrary();
+  return applied ? applied : kHandled;
+}
+
+// ---- the dialogs
+
+int32_t CObjMatPresets::OpenBillboard() {
+  if (CBillboard* billboard = GetBillboard()) {
+    if (const int32_t err = billboard->Open()) return err;
+  }
+  return kHandled;
+}
+
+int32_t CObjMatPresets::OpenAddPreset() {
+  CommitTextEdits();
+  CPresetNameDialog* dialog = GetAddPreset();
+  if (!dialog) return kHandled;
+  // The proposed name: the layout's, or ours when its list is missing or short.
+  std::string name = fMaterials ? kDefaultMaterialName : kDefaultObjectName;
+  if (fNames) {
+    CIxTxHolder held(fNames.get(), true);
+    const uint32_t entry = fMaterials ? 0 : 1;
+    const uint32_t needed = fMaterials ? 1 : 4;
+    if (held.IsHeld() && !fNames->GetResult() && fNames->Count() >= needed) name = MacRomanToAnsi(fNames->TextAt(entry));
+  }
+  dialog->SetName(name.c_str());
+  dialog->SetPreviewScene(&GetPreview(), true);
+  const int32_t err = dialog->OpenDialog();
+  return err ? err : kHandled;
+}
+
+int32_t CObjMatPresets::OpenDeletePreset() {
+  CommitTextEdits();
+  bool any = false;
+  for (uint32_t i = 0; i < GetPresetCount(); ++i) any = any || IsSelected(i);
+  CPresetDeleteDialog* dialog = GetDeletePreset();
+  if (!fLibrary.IsOpen() || !any || !dialog) {
+    Beep();
+    return kHandled;
+  }
+  dialog->SetConfirmationName(need::kPresetDelete.name);
+  const int32_t err = dialog->OpenDialog();
+  return err ? err : kHandled;
+}
+
+int32_t CObjMatPresets::Import() { return kErrNotImplemented; }
+
+// ---- events
+
+bool CObjMatPresets::IsOwnMessage(const CUIMessage& message) const {
+  return Same(message.canvasName, need::kObjMatPresets.canvas.name);
+}
+
+int32_t CObjMatPresets::HandleEvent(CUIMessage* message) {
+  if (!message || message->kind != 0) return IsShown() ? CPresetLibrary::HandleEvent(message) : kNoErr;
+  const char* element = message->elementName;
+  if (Same(element, need::kCreatePlopUp.name)) return OpenPlopUp(false);
+  if (Same(element, need::kEditPlopUp.name)) return OpenPlopUp(true);
+  if (!IsShown()) return kNoErr;
+  if (Same(message->canvasName, need::kAddPresetCanvas.name)) {
+    if (Same(element, need::kObjMatPresets.ok.name)) return StoreCurrent();
+    if (Same(element, need::kObjMatPresets.cancel.name)) return kHandled;
+  }
+  if (Same(message->canvasName, need::kDeletePresetCanvas.name) && Same(element, need::kPresetDelete.name))
+    return DeleteSelected();
+  if (!IsOwnMessage(*message)) return CPresetLibrary::HandleEvent(message);
+  if (Same(message->windowName, need::kPresetTabWindow)) return SelectCategory(element);
+  if (Same(element, need::kPresetName.name) || Same(element, need::kPresetDescription.name))
+    return BeginTextEdit(message);
+  if (Same(element, need::kPresetPreviewOptions.name)) {
+    CMenu* loaded = nullptr;
+    const SLayoutNeed& menu = fMaterials ? need::kMaterialPreviewMenu : need::kObjectPreviewMenu;
+    if (const int32_t err = CMenu::Load(GetResourceEnvironment(), menu.number, &loaded, GetWindow())) return err;
+    std::unique_ptr<CMenu> owned(loaded);
+    GetPreview().HandleOptionsMenu(owned.get(), CanvasToScreen(message->firstPoint), GetWindow());
+    return kHandled;
+  }
+  if (Same(element, need::kPresetPreview.name)) {
+    SWinEvent press;
+    press.Init();
+    GetPreview().Paint(GetPreviewElement(), GetDeviceContext(), &press);
+    return kHandled;
+  }
+  if (Same(element, need::kPresetGrid.name)) return ClickGrid(message);
+  if (Same(element, need::kPresetScrollItem.name))
+    return fScrollItem && fScrollItem->IsShown() ? ScrollGrid(message, !fTracking) : kHandled;
+  if (Same(element, need::kPresetImport.name)) {
+    CommitTextEdits();
+    return Import();
+  }
+  if (Same(element, need::kPresetExport.name)) return OpenBillboard();
+  if (Same(element, need::kPresetAdd.name)) return OpenAddPreset();
+  if (Same(element, need::kPresetDelete.name)) return OpenDeletePreset();
+  if (Same(element, need::kObjMatPresets.ok.name)) return Close(true);
+  if (Same(element, need::kObjMatPresets.cancel.name)) return Close(false);
+  return CPresetLibrary::HandleEvent(message);
 }

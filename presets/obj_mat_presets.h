@@ -1,38 +1,160 @@
-// The object and material preset library.
+// The object and material preset palette: a floating panel that shows the presets of one category's
+// library (materials or objects, by its mode) as a grid of thumbnails with a live preview, stores the
+// current material or object as a new preset, deletes the selected ones, and applies the chosen one
+// to the selection, to the editor that opened it, or, for objects, places it in the scene.
 //
-// Placeholder: built from its layout, it shows empty and closes with its buttons; it keeps the editor
-// it is attached to, notes its calls in order, and its operations answer 0.
+// It opens beside its anchor from the palettes' "create plopup" (objects) and "edit plopup"
+// (materials): held down, it follows the pointer and applies the preset under it on release; clicked,
+// it stays open as a modal panel closed by "ok" or "cancel".
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
+#include "presets/preset_file.h"
 #include "presets/preset_library.h"
 
 class C3dMaterial;
+class C3dObject;
+class CCanvas;
+class CDocumentHost;
+class CIxText;
+class CMaterialAction;
+class CResTypeTable;
+class CTxElement;
 
 class CObjMatPresets : public CPresetLibrary {
  public:
-  CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
-                 CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset);
+  static constexpr uint32_t kTabCount = 14;
+  static constexpr uint32_t kCurrentTabColour = 0x0A0A0A;
+  static constexpr uint32_t kOtherTabColour = 0x969696;
+  // Ticks the button must stay down after a plop-up press for the panel to follow the pointer.
+  static constexpr int64_t kPlopUpWaitMs = 50;
+  static constexpr const char* kDefaultMaterialName = "Untitled Preset";
+  static constexpr const char* kDefaultObjectName = "Untitled Object";
 
-  // The editor's material that a chosen preset goes into, the editor's flag that the panel sets when
-  // it changed it, and the canvas the panel replies to: 0.
-  int32_t AttachToEditor(C3dMaterial* material, uint8_t* changedFlag, const char* replyName);
-  // Shows the panel in a mode (0 the materials): 0.
-  int32_t Show(int32_t mode);
+  CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor, CPresetNameDialog* addPreset,
+                 CPresetDeleteDialog* deletePreset);
+  ~CObjMatPresets() override;
+
+  int32_t BuildControls(CResourceEnv* environment) override;
+  // The messages of the panel, its dialogs and the plop-up elements: 0 when not the panel's, 26 when
+  // handled, another value an error.
+  int32_t HandleEvent(CUIMessage* message) override;
+
+  // Places the panel beside its anchor and shows the mode's tabs; with reopen the mode's current
+  // category opens and the panel shows.
+  int32_t Show(bool reopen);
   using CPresetLibrary::Show;
 
-  C3dMaterial* GetEditorMaterial() const { return fMaterial; }
+  // ---- categories
+  void UpdateCategoryTabs();
+  int32_t SelectCategory(const char* tabName);
+  CTxElement* GetTab(uint32_t index) const { return index < kTabCount ? fTabs[index] : nullptr; }
+  uint32_t GetCurrentCategory(bool materials) const { return materials ? fMaterialCategory : fObjectCategory; }
+  static int32_t OnCategoryClick(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
+
+  // ---- the library (opened on a working copy of the category's file)
+  int32_t OpenLibrary(const char* category);
+  int32_t CloseLibrary();
+  void UpdateScrollState();
+  CResourceEnv* GetLibrary() const { return fLibrary.GetLibrary(); }
+  CResTypeTable* GetTable() const { return fTable; }
+  uint32_t GetTopIndex() const { return fTopIndex; }
+  void SetTopIndex(uint32_t top) { fTopIndex = top; }
+  // The entry count of the preset table (0 without one).
+  uint32_t GetPresetCount() const;
+  // Entry i's id and selection flag.
+  uint32_t GetPresetId(uint32_t index) const;
+  bool IsSelected(uint32_t index) const;
+  void SetSelected(uint32_t index, bool selected);
+
+  // ---- the grid
+  void RefreshGrid();
+  void LoadThumbnail(uint32_t cell);
+
+  // ---- storing and deleting
+  // The working material (materials) or the current object (objects) as a new preset: 26 when done,
+  // -43 without a library, or a code.
+  int32_t StoreCurrent();
+  int32_t DeleteSelected();
+  int32_t ShowDescription(uint32_t id);
+  // The object in a wrapper group under a fresh "objpreset" id, with its preview and description: the
+  // tree store's code.
+  int32_t StoreObjectPreset(C3dObject* object);
+  int32_t DeleteObjectPreset(uint32_t id);
+  uint32_t GetCurrentPresetId() const { return fCurrentPresetId; }
+  void SetCurrentPresetId(uint32_t id) { fCurrentPresetId = id; }
+
+  // ---- applying
+  int32_t AttachToSelection();
+  // The editor's material that a chosen preset goes into, its flag set when it changed, and the
+  // canvas the panel answers: the panel in materials mode with the editor's material.
+  int32_t AttachToEditor(C3dMaterial* material, uint8_t* changedFlag, const char* replyName);
+  int32_t ApplyMaterialToSelection();
+  bool ReturnPresetToEditor(bool skip);
+  int32_t PlaceObjectPreset();
+  // The stored material preset at the table index into the material; *id gets its id.
+  int32_t LoadMaterialPreset(C3dMaterial* material, uint32_t index, uint32_t* id);
+
+  // ---- opening and closing
+  int32_t OpenPlopUp(bool materials);
+  int32_t TrackPlopUp();
+  // Closes as "ok" (apply) or "cancel" do, then the library: the apply's code, or 26.
+  int32_t Close(bool apply);
+  // Only lowers the level and hides.
+  using CLayoutHostCanvas::Close;
+  // Placeholder until preset import is built: 27.
+  int32_t Import();
+
+  bool IsMaterialsMode() const { return fMaterials; }
+  bool IsTracking() const { return fTracking; }
+  C3dMaterial* GetWorkingMaterial() const { return fWorking; }
+  C3dObject* GetCurrentObject() const { return fCurrentObject; }
+  C3dMaterial* GetEditorMaterial() const { return fEditorMaterial; }
   uint8_t* GetChangedFlag() const { return fChangedFlag; }
-  const char* GetReplyName() const { return fReplyName; }
-  // The operations called, by name, in order.
-  const std::vector<std::string>& GetCalls() const { return fCalls; }
+  const char* GetReplyName() const { return fReplyName.empty() ? nullptr : fReplyName.c_str(); }
 
  private:
-  C3dMaterial* fMaterial = nullptr;
+  CIxText* CategoryList() const;
+  uint32_t& CurrentCategory() { return fMaterials ? fMaterialCategory : fObjectCategory; }
+  void ColourTab(CTxElement* tab, uint32_t colour);
+  int32_t ReleaseTable();
+  int32_t FindTable();
+  int32_t StorePreviewAndDescription(uint32_t id, bool withDescription);
+  // The working material a copy of the source (none: as it is) that counts its own texture uses.
+  int32_t TakeWorkingMaterial(C3dMaterial* source);
+  // The preview's sample in the working material, its render started again.
+  int32_t ShowWorkingMaterial();
+  int32_t AdoptWorkingTextures();
+  int32_t ApplyMaterialToObject(C3dObject* object, CMaterialAction* action);
+  int32_t CopyMaterialToEditor();
+  int32_t OpenAddPreset();
+  int32_t OpenDeletePreset();
+  int32_t OpenBillboard();
+  void ClearSelection();
+  bool IsOwnMessage(const CUIMessage& message) const;
+
+  CDocumentHost* fHost = nullptr;
+  CImElement* fTitle = nullptr;
+  CTxElement* fTabs[kTabCount] = {};
+  char fTabTexts[kTabCount][kNameBytes] = {};
+  std::string fFolder;
+  std::unique_ptr<CIxText> fObjectCategories;
+  std::unique_ptr<CIxText> fMaterialCategories;
+  std::unique_ptr<CIxText> fNames;
+  uint32_t fObjectCategory = 0;
+  uint32_t fMaterialCategory = 0;
+  CPresetLibraryFile fLibrary;
+  CResTypeTable* fTable = nullptr;
+  uint32_t fTopIndex = 0;
+  C3dMaterial* fWorking = nullptr;
+  C3dObject* fCurrentObject = nullptr;
+  C3dMaterial* fEditorMaterial = nullptr;
   uint8_t* fChangedFlag = nullptr;
-  const char* fReplyName = nullptr;
-  std::vector<std::string> fCalls;
+  std::string fReplyName;
+  uint32_t fCurrentPresetId = 0;
+  bool fTracking = false;
+  bool fMaterials = true;
 };

@@ -1,29 +1,170 @@
-// What the object and material library and the sky and fog library share: the control palette they
-// work with and the dialogs that name and delete a preset.
+// What the object and material preset palette and the sky preset palette share: their placement
+// beside an anchor canvas, the thumbnail grid (cells, frames, the scroll item's state), the label
+// texts, the press callbacks, the live preview rendered in slices at the heartbeat, the name and
+// description text fields, and the dialogs that name and delete a preset.
+//
+// The grid is the element "preset grid": every child but the last is a cell, and cell i shows the
+// preset at table index top + i. Its picture belongs to the panel, which draws thumbnails and frames
+// into it.
 #pragma once
 
-#include "framework/ui/layout_host_canvas.h"
-#include "presets/preset_dialogs.h"
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 
-class CControlPalette;
+#include "framework/core/rect.h"
+#include "framework/ui/layout_host_canvas.h"
+#include "framework/ui/text_edit.h"
+#include "presets/preset_dialogs.h"
+#include "render/preview_scene.h"
+
+class CBillboard;
+class CCanvas;
+class CElement;
+class CImage;
+class CImElement;
+class CTxElement;
+struct SHeartbeatRecord;
 
 class CPresetLibrary : public CLayoutHostCanvas {
  public:
-  CControlPalette* GetControlPalette() const { return fControlPalette; }
+  // How far right of the anchor's right edge and below its top the panel opens.
+  static constexpr int32_t kAnchorGapH = 15;
+  static constexpr int32_t kAnchorGapV = 5;
+  static constexpr uint32_t kEmptyCell = 0;
+  static constexpr uint32_t kUnreadableCell = 0xFFFFFFFF;
+  static constexpr uint32_t kFrameColour = 0;
+  static constexpr uint32_t kSelectedFrameColour = 0x00FF0000;
+  // The scroll item's picture states: at the first preset, in the middle, at the end.
+  enum EScrollState : int32_t { kScrollHidden = -1, kScrollAtStart = 0, kScrollMiddle = 1, kScrollAtEnd = 2 };
+  // SetLabelText's alignments.
+  enum EAlignment : int32_t { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
+  static constexpr size_t kNameBytes = 64;
+  static constexpr size_t kDescriptionBytes = 260;
+
+  ~CPresetLibrary() override;
+
+  CCanvas* GetAnchor() const { return fAnchor; }
   CPresetNameDialog* GetAddPreset() const { return fAddPreset; }
   CPresetDeleteDialog* GetDeletePreset() const { return fDeletePreset; }
+  // The dialog "export" opens, one for both panels; the palette manager gives it once all exist.
+  void SetBillboard(CBillboard* billboard) { fBillboard = billboard; }
+  CBillboard* GetBillboard() const { return fBillboard; }
+
+  // Only while shown (true otherwise): the canvas, then the edit controls of the text fields over it.
+  bool Redraw(const SRect* rect) override;
+
+  // ---- placement
+  // The panel's top left beside the anchor: anchor right + 15, anchor top + 5, then pushed onto the
+  // screen (a panel larger than the screen ends on its far edge).
+  static SPointHV PlaceBeside(const SRect& anchor, const SRect& screen, int32_t width, int32_t height);
+  // Moves the window there; the anchor's frame and the application's screen.
+  void PlaceBesideAnchor();
+
+  // ---- the grid
+  // The grid's children: the cells and the last child (the "p" of the scroll arithmetic).
+  uint32_t GetGridChildCount() const;
+  uint32_t GetCellCount() const;
+  CElement* GetCell(uint32_t index) const;
+  CImElement* GetGridElement() const { return fGrid; }
+  CImage* GetGridImage() const { return fGridImage.get(); }
+  // The cell's one-pixel frame around it on the grid image, red when its user word 0 says selected;
+  // with showNow that rectangle is redrawn on the screen.
+  void DrawCellFrame(CElement* cell, bool showNow);
+  // The cell's rectangle on the grid image (grown by the frame's pixel when asked) filled.
+  void FillCell(CElement* cell, uint32_t value, bool withFrame);
+  // The cell's rectangle in grid coordinates.
+  static SRect CellRect(CElement* cell);
+
+  // ---- the scroll item
+  // The state for n presets in a grid of p children with the top at t, or kScrollHidden.
+  static int32_t ScrollStateFor(bool hasTable, uint32_t n, uint32_t p, uint32_t t);
+  // ShowScrollState re-selects no picture for the state the item shows already.
+  // Shows the state (or hides the item).
+  void ShowScrollState(int32_t state);
+  int32_t GetScrollState() const;
+  CImElement* GetScrollItem() const { return fScrollItem; }
+  // Which way a press at y in an item of height scrolls in the state: +1, -1, 0 for an unknown state;
+  // false when the press is ignored.
+  static bool ScrollDirection(int32_t state, int32_t height, int32_t y, int32_t* direction);
+
+  // ---- labels
+  // Copies the text into the label's buffer (of size bytes), cut to fit, and sets it laid out at the
+  // alignment; the framework's code.
+  static int32_t SetLabelText(CTxElement* label, char* buffer, size_t size, const char* text, int32_t alignment,
+                              bool redraw);
+
+  // ---- element callbacks
+  // The press point in the element's coordinates, posted to the panel.
+  static int32_t PostPressWithPoint(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
+  // A press on the scroll item: a message from it whose first point is (0, direction).
+  static int32_t ScrollItemPressed(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);
+  // Draws the element's picture (its user word 0 names it) into the port.
+  static int32_t SupplyElementImage(CElement* element, uint32_t pass, CImage* port);
+  // The text fields' key and pointer callbacks.
+  static int32_t OnTextFieldKey(CElement* element, CElement** handled, SWinEvent* event);
+  static int32_t OnPointerOverText(CElement* element, SPointHV point);
+
+  // ---- the preview
+  CPreviewScene& GetPreview() { return *fPreview; }
+  const SRect& GetPreviewRect() const { return fPreviewRect; }
+  CImElement* GetPreviewElement() const { return fPreviewElement; }
+  // The heartbeat's step: the next slice of a pending render, only while the panel is the topmost
+  // modal canvas, shown and active and the beat is an idle one.
+  static int32_t RenderPreviewSlice(void* panel, void* record, void* data);
+  int32_t RenderPreviewSlice(const SHeartbeatRecord* beat);
+
+  // ---- the text fields
+  CTextEdit* GetNameField() const { return fNameField; }
+  CTextEdit* GetDescriptionField() const { return fDescriptionField; }
+  CTxElement* GetNameLabel() const { return fNameLabel; }
+  CTxElement* GetDescriptionLabel() const { return fDescriptionLabel; }
+  // The focus moves from the focused field to the next one (the previous one with Shift), wrapping.
+  void NextTextField(bool backwards);
+  // The name and description shown in their labels.
+  void ShowTexts(const char* name, const char* description);
+  void HideTexts();
+
+  // ---- placeholders for the grid's clicks, scrolling and in-place editing, which come later: the
+  // first three answer 26 and change nothing, CommitTextEdits answers 0.
+  int32_t ClickGrid(CUIMessage* message);
+  int32_t ScrollGrid(CUIMessage* message, bool repeat);
+  int32_t BeginTextEdit(CUIMessage* message);
+  int32_t CommitTextEdits();
+
+  // The panel's own modal level is its canvas stamp, which opening it (Refresh) records.
+  bool IsTopModal() const { return !IsStale(); }
 
  protected:
-  CPresetLibrary(CUICmFunction* owner, CResourceEnv* environment, const SDialogNeeds& layout,
-                 CControlPalette* controlPalette, CPresetNameDialog* addPreset,
-                 CPresetDeleteDialog* deletePreset)
-      : CLayoutHostCanvas(owner, environment, kDialogStyle, layout),
-        fControlPalette(controlPalette),
-        fAddPreset(addPreset),
-        fDeletePreset(deletePreset) {}
+  CPresetLibrary(CUICmFunction* owner, CResourceEnv* environment, const SDialogNeeds& layout, CCanvas* anchor,
+                 CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset);
+
+  // The build's shared steps, after the layout's elements exist.
+  int32_t BuildGrid(const char* gridName, const char* pictureName, const char* firstCellName);
+  int32_t BuildPreview(const char* elementName, uint32_t sampleShape);
+  int32_t BuildTextFields(const char* nameElement, const char* descriptionElement);
+  int32_t SubscribeSlices();
+  void FreeBuilt();
+
+  CImElement* fScrollItem = nullptr;
 
  private:
-  CControlPalette* fControlPalette = nullptr;
+  CCanvas* fAnchor = nullptr;
   CPresetNameDialog* fAddPreset = nullptr;
   CPresetDeleteDialog* fDeletePreset = nullptr;
+  CBillboard* fBillboard = nullptr;
+  CImElement* fGrid = nullptr;
+  std::unique_ptr<CImage> fGridImage;
+  std::unique_ptr<CPreviewScene> fPreview;
+  CImElement* fPreviewElement = nullptr;
+  SRect fPreviewRect{};
+  CTextEditTable fFields;
+  CTextEdit* fNameField = nullptr;
+  CTextEdit* fDescriptionField = nullptr;
+  CTxElement* fNameLabel = nullptr;
+  CTxElement* fDescriptionLabel = nullptr;
+  // The field element the pointer is over while its field has the focus.
+  CElement* fHoverField = nullptr;
+  char fNameText[kNameBytes] = {};
+  char fDescriptionText[kDescriptionBytes] = {};
 };

@@ -3,9 +3,9 @@
 #include "framework/core/result_codes.h"
 #include "presets/layout_needs.h"
 
-CSkyFogPresets::CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
+CSkyFogPresets::CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor,
                                CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset)
-    : CPresetLibrary(owner, environment, need::kSkyFogPresets, controlPalette, addPreset, deletePreset) {}
+    : CPresetLibrary(owner, environment, need::kSkyFogPresets, anchor, addPreset, deletePreset) {}
 
 int32_t CSkyFogPresets::SetDocWindow(CDocWindow*) { return kNoErr; }
 

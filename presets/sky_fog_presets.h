@@ -10,10 +10,11 @@
 
 class CDocWindow;
 class CSkyFogPalette;
+class CCanvas;
 
 class CSkyFogPresets : public CPresetLibrary {
  public:
-  CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CControlPalette* controlPalette,
+  CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor,
                  CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset);
 
   // The document window whose sky it edits: 0.

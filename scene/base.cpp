@@ -1,6 +1,8 @@
 #include "scene/base.h"
 
+#include "framework/core/appl.h"
 #include "framework/core/byte_order.h"
+#include "framework/core/holder.h"
 #include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
@@ -113,4 +115,22 @@ uint32_t C3dBase::HandleMessage(CSpoolMem* object, uint32_t message, void* argum
 
 void SSpoolTableSpec::SetForObjects(bool isKeyed, const SSpoolKey* spoolKey) {
   SetDefaults(isKeyed, spoolKey, &C3dBase::HandleMessage);
+}
+
+int32_t C3dBase::MoveToObjects() {
+  CAppl* app = GetApplication();
+  CSpoolSys* objects = app ? app->GetObjectsEnv() : nullptr;
+  if (!objects) return kErrUnexpectedStatus;
+  {
+    CHolder page(this, false, false);
+    if (!page.IsLocked()) return NonZeroError(GetError());
+  }
+  if (!SetEnvironment(objects)) return NonZeroError(GetError());
+  SSpoolKey fresh;
+  fresh.Set(TypeName(), 0, false);
+  SSpoolTableSpec spec;
+  spec.SetForObjects(false, &fresh);
+  if (!Init(spec)) return NonZeroError(GetError());
+  CHolder changed(this, true, false);
+  return changed.IsLocked() ? kNoErr : NonZeroError(GetError());
 }

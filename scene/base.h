@@ -52,6 +52,9 @@ class C3dBase : public CSubscriber {
   C3dBaseSys* GetOwningTable() const { return fOwningTable; }
   // Whether the thing lives in a resource environment (a document or library).
   bool IsStored() const;
+  // A thing read from a library detached from it: paged in, moved to the application's object
+  // environment and subscribed there afresh under its type name with id 0. 0 or the failing code.
+  int32_t MoveToObjects();
 
   // Called by the table on entry and removal. A thing without an id takes the table's next one.
   int32_t AttachToTable(C3dBaseSys* table);

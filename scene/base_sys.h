@@ -100,7 +100,8 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
   int32_t ReadObjectByKey(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** out, CResourceEnv* document);
   int32_t ReadGroupMembers(C3dBase* group, CResourceEnv* document);
   int32_t WriteDocument(CResourceEnv* document);
-  int32_t WriteObject(C3dBase* thing, CResourceEnv* document);
+  // typeName: the key's type name when not the thing's own (a preset library's outermost group).
+  int32_t WriteObject(C3dBase* thing, CResourceEnv* document, const char* typeName = nullptr);
   // Every material of the table that holds the old texture holds the new one instead, giving back
   // the use it counted of the old one.
   int32_t UpdateMaterialUse(C3dBase* oldTexture, C3dBase* newTexture);

@@ -1,18 +1,22 @@
 // quarn2-presets LIB.txt OUT.shd: writes a material preset library from a plain-text list, one
-// material a line, through the program's own material writer and resource environment. Every
-// material N (1, 2, 3, ... in line order) is stored as "C3dBaseMaterial" N, its preview (the preview
-// scene's sample sphere in the material, rendered to the end at the preset panel's 96 × 96) as
-// "matprevcimage" N and its name and description as "CPresetDescr" N. A line that cannot be read is
-// reported as "LIB.txt:LINE: what was wrong" with exit status 1 and nothing written; wrong arguments
-// exit with status 2.
+// material a line, through the preset libraries' own store functions. Every material N (1, 2, 3, ...
+// in line order) is stored as "C3dBaseMaterial" N, its preview (the preview scene's sample sphere in
+// the material, rendered to the end at the preset panel's 96 × 96) as "matprevcimage" N and its name
+// and description as "CPresetDescr" N. With --objects the list is a scene description whose
+// "preset NAME \"DESCRIPTION\"" lines each make the top-level thing NAME an object preset. A line
+// that cannot be read is reported as "LIB.txt:LINE: what was wrong" with exit status 1 and nothing
+// written; wrong arguments exit with status 2.
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "document/doc_settings.h"
 #include "framework/core/appl.h"
+#include "framework/core/random.h"
 #include "framework/core/file.h"
 #include "framework/core/file_spec.h"
 #include "framework/core/resource_env.h"
@@ -21,6 +25,8 @@
 #include "framework/image/image.h"
 #include "platform/file.h"
 #include "platform/system.h"
+#include "presets/preset_description.h"
+#include "presets/preset_file.h"
 #include "render/preview_scene.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
@@ -28,29 +34,26 @@
 #include "scene/surface/material.h"
 #include "tools/command_line.h"
 #include "tools/material_keywords.h"
-#include "tools/record_store.h"
-#include "tools/res_store.h"
+#include "tools/scene_script.h"
 #include "tools/tool_app.h"
 
 namespace {
 
 // The preset panel's preview image.
 constexpr int32_t kPreviewSide = 96;
-// The description record: the name's 64 bytes, then the description's 257, each zero-terminated.
-constexpr size_t kNameField = 64;
-constexpr size_t kDescriptionField = 257;
-constexpr size_t kDescriptionOffset = kNameField;
-constexpr size_t kDescriptionRecord = kNameField + kDescriptionField;
-static_assert(kDescriptionRecord == 321);
+constexpr size_t kNameField = CPresetDescription::kNameSize;
+constexpr size_t kDescriptionField = CPresetDescription::kDescriptionSize;
 
-constexpr const char* kPreviewType = "matprevcimage";
-constexpr const char* kDescriptionType = "CPresetDescr";
+enum EOption : int { kObjectsOption = 1 };
+// The generator's state at the start: ids, and so the files, are the same on every run.
+constexpr SRandomState kFixedRandomState{0x51A7E5u, 1, 1};
 
 const STool kTool{
     "quarn2-presets",
-    {"LIB.txt OUT.shd"},
-    "Writes a material preset library from a plain-text list of materials, one a line.",
-    {},
+    {"LIB.txt OUT.shd", "--objects SCENE.txt OUT.obj"},
+    "Writes a material preset library from a plain-text list of materials, one a line, or with --objects\n"
+    "an object preset library from a scene description.",
+    {{"objects", kObjectsOption, nullptr, "the list is a scene description with preset lines (object presets)"}},
     "Each line ('#' starts a comment outside the description):\n"
     "  material NAME \"DESCRIPTION\" [MATERIAL VALUE...]\n"
     "NAME is one word of at most 63 bytes, DESCRIPTION at most 256 bytes between double quotes.\n"
@@ -59,6 +62,10 @@ const STool kTool{
     "  specular-colour, transparent-colour (R G B), flags N; as quarn2-scene reads them.\n"
     "Material N of the list is stored as C3dBaseMaterial N with a 96 x 96 preview (matprevcimage N)\n"
     "and its name and description (CPresetDescr N). OUT.shd is replaced only once all are in.\n"
+    "With --objects: quarn2-scene's statements, and lines\n"
+    "  preset NAME \"DESCRIPTION\"\n"
+    "each naming a top-level thing of the scene that becomes one object preset (objpreset,\n"
+    "objprevcimage and objpresetdesc under a random id, its objects and materials under their own).\n"
     "Exit status: 0 written, 1 a line or a file cannot be read or written (the message names the file\n"
     "and line), 2 wrong arguments.\n"};
 
@@ -66,6 +73,8 @@ struct SPreset {
   std::string name;
   std::string description;
   SMaterialSettings material;
+  // Objects: the preset line's number, for messages.
+  int line = 0;
 };
 
 // The words of a line, a double-quoted text being one word with its quotes kept so that it can be
@@ -117,8 +126,21 @@ std::string ReadPreset(std::vector<std::string> words, SPreset* preset) {
   return "";
 }
 
-// The list, read whole before anything is written: empty, or "PATH:LINE: what was wrong".
-std::string ReadList(const std::string& path, std::vector<SPreset>* presets) {
+// A preset line of an object list: "preset NAME \"DESCRIPTION\"".
+std::string ReadObjectPreset(const std::vector<std::string>& words, SPreset* preset) {
+  if (words.size() < 2 || IsQuoted(words[1])) return "a preset needs the name of a thing of the scene";
+  preset->name = words[1];
+  if (preset->name.size() >= kNameField) return "a name has at most 63 bytes";
+  if (words.size() != 3 || !IsQuoted(words[2])) return "a preset needs a description in double quotes after its name";
+  preset->description = words[2].substr(1, words[2].size() - 2);
+  if (preset->description.size() >= kDescriptionField) return "a description has at most 256 bytes";
+  return "";
+}
+
+// The lines of a list, read whole before anything is written, each split into words and handed to
+// take with its number: empty, or "PATH:LINE: what was wrong".
+std::string ReadLines(const std::string& path,
+                      const std::function<std::string(int, const std::string&, std::vector<std::string>&)>& take) {
   std::string whole;
   if (const std::string problem = ReadInputFile(path, &whole); !problem.empty()) return path + ": " + problem;
   std::istringstream in(whole);
@@ -126,27 +148,45 @@ std::string ReadList(const std::string& path, std::vector<SPreset>* presets) {
   for (int number = 1; std::getline(in, text); ++number) {
     std::vector<std::string> words;
     std::string error = SplitWords(text, &words);
-    if (error.empty() && words.empty()) continue;
-    SPreset preset;
-    if (error.empty()) error = ReadPreset(std::move(words), &preset);
+    if (error.empty()) error = take(number, text, words);
     if (!error.empty()) return path + ":" + std::to_string(number) + ": " + error;
-    presets->push_back(std::move(preset));
   }
   return "";
 }
 
-SSpoolKey KeyOf(const char* type, uint32_t id) {
-  SSpoolKey key;
-  key.Set(type, id, false);
-  return key;
+// A material list: one material a line.
+std::string ReadList(const std::string& path, std::vector<SPreset>* presets) {
+  return ReadLines(path, [presets](int, const std::string&, std::vector<std::string>& words) {
+    if (words.empty()) return std::string();
+    SPreset preset;
+    std::string error = ReadPreset(std::move(words), &preset);
+    if (error.empty()) presets->push_back(std::move(preset));
+    return error;
+  });
 }
 
-// The sample sphere of the preview scene rendered to the end in the material; its pixels, rows from
-// the top.
-int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material, std::vector<uint32_t>* pixels) {
-  C3dObject* sample = scene.GetSample();
-  if (!sample) return kErrObjectNotFound;
-  sample->SetMaterial(material->GetHandle());
+// An object list: its preset lines taken out (blank in the scene, so that line numbers stay) and the
+// rest left for the scene reader.
+std::string ReadObjectList(const std::string& path, std::vector<SPreset>* presets, std::string* scene) {
+  const std::string problem =
+      ReadLines(path, [presets, scene](int number, const std::string& text, std::vector<std::string>& words) {
+        if (words.empty() || words[0] != "preset") {
+          *scene += text + "\n";
+          return std::string();
+        }
+        *scene += "\n";
+        SPreset preset;
+        preset.line = number;
+        std::string error = ReadObjectPreset(words, &preset);
+        if (error.empty()) presets->push_back(std::move(preset));
+        return error;
+      });
+  if (!problem.empty()) return problem;
+  return presets->empty() ? path + ": no preset line" : "";
+}
+
+// The preview scene rendered to the end into its image.
+int32_t RenderToEnd(CPreviewScene& scene) {
   int32_t result = scene.ResetView();
   const SRect whole{0, 0, kPreviewSide, kPreviewSide};
   while (!result && scene.IsRenderPending()) {
@@ -154,30 +194,23 @@ int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material, std::vector<u
     result = scene.Render(nullptr, whole);
     if (result == kSilentCode24) result = kNoErr;
   }
-  sample->SetMaterial(kNoHandle);
   if (result) return result;
-  CImage* image = scene.GetImage();
-  if (!image) return kErrObjectNotFound;
-  CImNavigator nav(image, nullptr, false, false);
-  if (!nav.IsUsable()) return NonZeroError(image->GetError());
-  pixels->clear();
-  for (uint32_t y = 0; y < nav.GetRows(); ++y) {
-    const CImVector* row = nav.Cells(y);
-    for (uint32_t x = 0; x < nav.GetColumns(); ++x) pixels->push_back(row[x].value);
-  }
-  return pixels->size() == size_t(kPreviewSide) * kPreviewSide ? kNoErr : kErrInvalidFormat;
+  return scene.GetImage() ? kNoErr : kErrObjectNotFound;
 }
 
-std::vector<uint8_t> DescriptionRecord(const SPreset& preset) {
-  std::vector<uint8_t> record(kDescriptionRecord, 0);
-  std::memcpy(record.data(), preset.name.data(), preset.name.size());
-  std::memcpy(record.data() + kDescriptionOffset, preset.description.data(), preset.description.size());
-  return record;
+// The sample sphere of the preview scene rendered to the end in the material, into the scene's image.
+int32_t RenderPreview(CPreviewScene& scene, C3dMaterial* material) {
+  C3dObject* sample = scene.GetSample();
+  if (!sample) return kErrObjectNotFound;
+  sample->SetMaterial(material->GetHandle());
+  const int32_t result = RenderToEnd(scene);
+  sample->SetMaterial(kNoHandle);
+  return result;
 }
+
 
 // One preset's three resources under id: the material, its preview, its description.
-int32_t WritePreset(CResourceEnv& library, C3dBaseSys& writer, CPreviewScene& scene, const SPreset& preset,
-                    uint32_t id) {
+int32_t WritePreset(CResourceEnv& library, CPreviewScene& scene, const SPreset& preset, uint32_t id) {
   SObjectKey key;
   SSpoolTableSpec spec;
   MakeCreationKey<C3dMaterial>(GetApplication()->GetObjectsEnv(), key, spec);
@@ -185,39 +218,105 @@ int32_t WritePreset(CResourceEnv& library, C3dBaseSys& writer, CPreviewScene& sc
   if (const int32_t error = C3dMaterial::New(&made, nullptr, key, spec)) return error;
   std::unique_ptr<C3dMaterial> material(made);
   if (const int32_t error = preset.material.Apply(material.get())) return error;
-  std::vector<uint32_t> pixels;
-  if (const int32_t error = RenderPreview(scene, material.get(), &pixels)) return error;
+  if (const int32_t error = RenderPreview(scene, material.get())) return error;
   material->SetId(id);
-  if (const int32_t error = writer.WriteObject(material.get(), &library)) return error;
-  if (const int32_t error = StorePicture(library, KeyOf(kPreviewType, id), kPreviewSide, kPreviewSide, pixels))
+  if (const int32_t error = StoreMaterialItem(material.get(), &library, false)) return error;
+  if (const int32_t error = StorePreview(&library, preset::kMaterialPreviewType, id, scene.GetImage())) return error;
+  CPresetDescription description;
+  description.SetName(preset.name.c_str());
+  description.SetDescription(preset.description.c_str());
+  return description.Store(&library, CPresetDescription::kMaterialType, id);
+}
+
+// One object preset of the scene: the thing with its tree, its preview (a copy of it in the preview
+// scene) and its description.
+int32_t WriteObjectPreset(CResourceEnv& library, CPreviewScene& scene, C3dObject* object, const SPreset& preset) {
+  if (const int32_t error = scene.BuildObjectSample(CPreviewScene::kSelection, object); error && error != kHandled)
     return error;
-  return StoreResource(library, KeyOf(kDescriptionType, id), DescriptionRecord(preset));
+  // A copy of one object comes without a material: it wears the object's own while it renders.
+  C3dObject* sample = scene.GetSample();
+  const bool lent = sample && !sample->GetMaterial();
+  if (lent) sample->SetMaterial(object->GetMaterial());
+  const int32_t rendered = RenderToEnd(scene);
+  if (lent) sample->SetMaterial(kNoHandle);
+  if (rendered) return rendered;
+  uint32_t id = 0;
+  if (const int32_t error = StoreObjectPresetItem(object, &library, &id)) return error;
+  if (const int32_t error = StorePreview(&library, preset::kObjectPreviewType, id, scene.GetImage())) return error;
+  CPresetDescription description;
+  description.SetName(preset.name.c_str());
+  description.SetDescription(preset.description.c_str());
+  return description.Store(&library, CPresetDescription::kObjectType, id);
+}
+
+struct SJob {
+  std::string listPath;
+  std::string outPath;
+  bool objects = false;
+  std::vector<SPreset> presets;
+  std::string scene;
+};
+
+// The presets into the library; the subject of a failure names the preset.
+int32_t WriteAll(const CCommandLine& line, const SJob& job, CResourceEnv& library, CPreviewScene& scene,
+                 std::string* subject, bool* reported) {
+  if (!job.objects) {
+    for (size_t i = 0; i < job.presets.size(); ++i) {
+      const int32_t error = WritePreset(library, scene, job.presets[i], uint32_t(i + 1));
+      if (error) {
+        *subject = job.outPath + " (material " + job.presets[i].name + ")";
+        return error;
+      }
+    }
+    return kNoErr;
+  }
+  CSpoolSys* environment = GetApplication()->GetObjectsEnv();
+  C3dBaseSys table(environment);
+  CDocSettings settings(SSpoolLayout{environment, 0, 0});
+  CSceneScript script(&table, &settings, environment);
+  if (const std::string problem = script.ReadText(job.listPath, job.scene); !problem.empty()) {
+    *reported = true;
+    std::fprintf(stderr, "quarn2-presets: %s\n", problem.c_str());
+    return kErrInvalidFormat;
+  }
+  for (const SPreset& preset : job.presets) {
+    C3dObject* object = script.Find(preset.name);
+    const std::string at = job.listPath + ":" + std::to_string(preset.line);
+    if (!object || object->GetParent()) {
+      *reported = true;
+      line.Fail(at, object ? Quoted(preset.name) + " belongs to a group; a preset names a top-level thing"
+                           : "no thing of the scene is named " + Quoted(preset.name));
+      return kErrObjectNotFound;
+    }
+    if (const int32_t error = WriteObjectPreset(library, scene, object, preset)) {
+      *subject = job.outPath + " (preset " + preset.name + ")";
+      return error;
+    }
+  }
+  return kNoErr;
 }
 
 // The library into a temporary beside the output, which replaces the output once complete.
-int Run(const CCommandLine& line, const std::vector<SPreset>& presets, const std::string& outPath) {
+int Run(const CCommandLine& line, const SJob& job) {
   CFileSpec target, temporary;
-  int32_t error = target.Set(outPath.c_str());
+  int32_t error = target.Set(job.outPath.c_str());
   if (!error) error = CFileSpec::MakeTempBeside(target, temporary);
-  if (error) return line.FailWithCode(outPath, error);
-  CSpoolSys* environment = GetApplication()->GetObjectsEnv();
-  C3dBaseSys writer(environment);
+  if (error) return line.FailWithCode(job.outPath, error);
+  GetRandomState() = kFixedRandomState;
   CPreviewScene scene;
   if (!scene.IsReady()) error = kErrOutOfMemory;
   if (!error) error = scene.BuildSample(kPreviewSide, kPreviewSide, true, false, CPreviewScene::kSphere);
-  // The material that failed is named with the output.
-  std::string subject = outPath;
+  std::string subject = job.outPath;
+  bool reported = false;
   {
     std::unique_ptr<CResourceEnv> library(new CResourceEnv(temporary, CFile::kModeReadWrite));
     if (!error && !library->IsOpen()) error = NonZeroError(library->GetLastResult());
-    for (size_t i = 0; !error && i < presets.size(); ++i) {
-      error = WritePreset(*library, writer, scene, presets[i], uint32_t(i + 1));
-      if (error) subject = outPath + " (material " + presets[i].name + ")";
-    }
+    if (!error) error = WriteAll(line, job, *library, scene, &subject, &reported);
     if (!error) error = library->Close();
   }
   if (!error && !platform::ReplaceFile(temporary.GetPath(), target.GetPath())) error = MapLastError();
   if (error) platform::DeleteFile(temporary.GetPath());
+  if (reported) return CCommandLine::kStatusFailed;
   return error ? line.FailWithCode(subject, error) : 0;
 }
 
@@ -225,17 +324,24 @@ int Run(const CCommandLine& line, const std::vector<SPreset>& presets, const std
 
 int main(int argc, char** argv) {
   CCommandLine line(kTool);
-  const int status = line.Parse(argc, argv, [](int, const char*) { return std::string(); });
+  SJob job;
+  const int status = line.Parse(argc, argv, [&job](int id, const char*) {
+    if (id == kObjectsOption) job.objects = true;
+    return std::string();
+  });
   if (status != CCommandLine::kGoOn) return status;
   const std::vector<std::string>& operands = line.Operands();
-  if (operands.size() != 2) return line.UsageError("a list of materials and an output library are needed");
-  std::vector<SPreset> presets;
-  if (const std::string problem = ReadList(operands[0], &presets); !problem.empty()) {
+  if (operands.size() != 2) return line.UsageError("a list of presets and an output library are needed");
+  job.listPath = operands[0];
+  job.outPath = operands[1];
+  const std::string problem = job.objects ? ReadObjectList(job.listPath, &job.presets, &job.scene)
+                                          : ReadList(job.listPath, &job.presets);
+  if (!problem.empty()) {
     std::fprintf(stderr, "quarn2-presets: %s\n", problem.c_str());
     return CCommandLine::kStatusFailed;
   }
-  if (line.RefuseOutput(operands[1], {operands[0]})) return CCommandLine::kStatusFailed;
+  if (line.RefuseOutput(job.outPath, {job.listPath})) return CCommandLine::kStatusFailed;
   CToolApp app("quarn2-presets");
   if (!app.IsReady()) return app.ReportNotReady(line);
-  return Run(line, presets, operands[1]);
+  return Run(line, job);
 }

@@ -263,6 +263,15 @@ CSceneScript::CSceneScript(C3dBaseSys* table, CDocSettings* settings, CSpoolSys*
 std::string CSceneScript::Read(const std::string& path) {
   std::string whole;
   if (const std::string problem = ReadInputFile(path, &whole); !problem.empty()) return path + ": " + problem;
+  return ReadText(path, whole);
+}
+
+C3dObject* CSceneScript::Find(const std::string& name) const {
+  const auto found = fNamed.find(name);
+  return found == fNamed.end() ? nullptr : found->second;
+}
+
+std::string CSceneScript::ReadText(const std::string& path, const std::string& whole) {
   std::istringstream in(whole);
   fFilesRead = {path};
   fFolder = platform::FolderOf(platform::NativePath(path));

@@ -25,6 +25,10 @@ class CSceneScript {
   // "PATH:LINE: what was wrong" for the first line that cannot be read ("PATH: what was wrong" when
   // the file itself cannot be).
   std::string Read(const std::string& path);
+  // The same for a description already read from path (whose folder names the files).
+  std::string ReadText(const std::string& path, const std::string& whole);
+  // The thing made under the name, or none.
+  C3dObject* Find(const std::string& name) const;
   // The description and the pictures it named, as far as it was read.
   const std::vector<std::string>& FilesRead() const { return fFilesRead; }
 

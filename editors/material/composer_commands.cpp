@@ -36,7 +36,6 @@ constexpr const char* kReplyCancel = "cancel";
 constexpr uint32_t kObjectsChanged = 4;
 constexpr uint32_t kMappingOption = 0x1;
 constexpr double kMirroredChance = 0.2;
-constexpr uint32_t kPresetsMaterialMode = 0;
 
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
@@ -161,7 +160,7 @@ int32_t CMaterialComposer::OpenPresets() {
   if (!fPresets) return kErrObjectNotFound;
   if (const int32_t err = fPresets->BuildOnce()) return err;
   fPresets->AttachToEditor(fMaterial, &fPresetsChanged, need::kMaterialComposer.canvas.name);
-  fPresets->Show(kPresetsMaterialMode);
+  fPresets->Show(true);
   fPresets->Refresh(false);
   return kNoErr;
 }

@@ -264,23 +264,6 @@ int32_t CBaseTexture::LoadPrivate(uint32_t classTag, CBaseTexture** out, const S
   return kNoErr;
 }
 
-int32_t CBaseTexture::MoveToObjects() {
-  CSpoolSys* objects = ObjectsEnvironment();
-  if (!objects) return kErrUnexpectedStatus;
-  {
-    CHolder page(this, false, false);
-    if (!page.IsLocked()) return NonZeroError(GetError());
-  }
-  if (!SetEnvironment(objects)) return NonZeroError(GetError());
-  SSpoolKey fresh;
-  fresh.Set(TypeName(), 0, false);
-  SSpoolTableSpec spec;
-  spec.SetForObjects(false, &fresh);
-  if (!Init(spec)) return NonZeroError(GetError());
-  CHolder changed(this, true, false);
-  return changed.IsLocked() ? kNoErr : NonZeroError(GetError());
-}
-
 int32_t CBaseTexture::CopyByName(uint32_t classTag, const char* name, CSpoolSys* environment, CBaseTexture** out,
                                  bool shared) {
   *out = nullptr;

@@ -113,9 +113,6 @@ class CBaseTexture : public C3dBase {
   static int32_t MakeNew(uint32_t classTag, CSpoolSys* environment, CBaseTexture** out);
 
  private:
-  // The private load's last step: paged in, moved to the object environment and subscribed there
-  // afresh with id 0.
-  int32_t MoveToObjects();
   void LeaveUseTable();
 
   Handle32 fHandle = kNoHandle;

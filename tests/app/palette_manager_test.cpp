@@ -42,7 +42,8 @@ const SCanvasCase kCanvases[] = {
     {"DTEditor", kNone},         {"edit camera", kPre},       {"control palette", kBuild},
     {"create palette", kBuild},  {"edit palette", kBuild},    {"sky&fog palette", kBuild},
     {"selection palette", kBuild}, {"color picker", kBuild},  {"display palette", kBuild},
-    {"objmatpresets", kPre},     {"picttextures", kPre},      {"materials composer", kPre},
+    {"objmatpresets", kPre},     {"billboard", kNone},        {"picttextures", kPre},
+    {"materials composer", kPre},
     {"text edit popup", kPre},   {"edit light", kNone},       {"skyfogpresets", kPre},
     {"Preferences", kNone},
 };

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "framework/core/file.h"
@@ -242,6 +243,51 @@ TEST_F(Quarn2Presets, TheBuildWritesTheLibrariesTheDocumentWindowNames) {
       }
     }
     library.reset();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// --objects: a scene with preset lines; every preset N has its group, preview and description under
+// one id, and two runs write the same bytes.
+TEST_F(Quarn2Presets, ObjectListsBecomeObjectPresets) {
+  Write("basics.txt",
+        "sphere ball colour 0.8 0.2 0.1\ncube box\ncone a at 0 0 0\ncone b at 2 0 0\ngroup pair a b\n"
+        "preset ball \"A ball\"\npreset box \"A box\"\npreset pair \"Two cones\"\n");
+  const std::string objects = std::string(QUARN2_PRESETS_PATH) + " --objects '" + Path("basics.txt") + "' ";
+  ASSERT_EQ(RunCommand(objects + "'" + Path("Basics.obj") + "' 2>&1").status, 0);
+  ASSERT_EQ(RunCommand(objects + "'" + Path("again.obj") + "' 2>&1").status, 0);
+  const SRun dump = RunCommand(std::string(RESDUMP_PATH) + " '" + Path("Basics.obj") + "' 2>&1");
+  std::vector<std::string> ids;
+  std::istringstream lines(dump.out);
+  for (std::string type, id, rest; lines >> type >> id && std::getline(lines, rest);)
+    if (type == "objpreset") ids.push_back(id);
+  EXPECT_EQ(ids.size(), 3u) << dump.out;
+  for (const std::string& id : ids) {
+    for (const char* type : {"objprevcimage", "objpresetdesc"})
+      EXPECT_NE(dump.out.find(std::string(type) + " " + id + " "), std::string::npos) << type << " " << id;
+  }
+  std::ifstream a(Path("Basics.obj"), std::ios::binary), b(Path("again.obj"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), std::string(std::istreambuf_iterator<char>(b), {}));
+
+  const struct {
+    std::string text;
+    const char* reason;
+  } refused[] = {
+      {"sphere ball\npreset bowl \"x\"\n", "no thing of the scene is named \"bowl\""},
+      {"cone a\ncone b\ngroup pair a b\npreset a \"x\"\n", "belongs to a group"},
+      {"sphere ball\npreset ball\n", "description in double quotes"},
+      {"sphere ball\n", "no preset line"},
+  };
+  for (const auto& c : refused) {
+    Write("bad.txt", c.text);
+    const SRun run = RunCommand(objects.substr(0, objects.find("'")) + "'" + Path("bad.txt") + "' '" +
+                                Path("bad.obj") + "' 2>&1");
+    EXPECT_EQ(run.status, 1) << c.text;
+    EXPECT_NE(run.out.find(c.reason), std::string::npos) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(Path("bad.obj"))) << c.text;
   }
 }
 

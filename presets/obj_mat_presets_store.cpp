@@ -1,0 +1,130 @@
+// Storing and deleting presets of the open library, and showing a preset's texts.
+#include <memory>
+
+#include "editing/document_host.h"
+#include "framework/core/appl.h"
+#include "framework/core/busy_cursor.h"
+#include "framework/core/holder.h"
+#include "framework/core/ordax.h"
+#include "framework/core/resource_env.h"
+#include "framework/core/result_codes.h"
+#include "framework/image/image.h"
+#include "presets/obj_mat_presets.h"
+#include "presets/preset_description.h"
+#include "scene/factory.h"
+#include "scene/group.h"
+#include "scene/object.h"
+#include "scene/surface/material.h"
+
+namespace {
+
+const char* DescriptionType(bool materials) {
+  return materials ? CPresetDescription::kMaterialType : CPresetDescription::kObjectType;
+}
+
+const char* PreviewType(bool materials) { return materials ? preset::kMaterialPreviewType : preset::kObjectPreviewType; }
+
+}  // namespace
+
+int32_t CObjMatPresets::StorePreviewAndDescription(uint32_t id, bool withDescription) {
+  CResourceEnv* library = fLibrary.GetLibrary();
+  // Failures here leave the preset without a thumbnail or texts, never without its item.
+  if (CImage* preview = GetPreview().GetImage()) StorePreview(library, PreviewType(fMaterials), id, preview);
+  if (!withDescription) return kNoErr;
+  CPresetDescription description;
+  if (CPresetNameDialog* dialog = GetAddPreset()) dialog->GetDescription(&description);
+  if (description.Store(library, DescriptionType(fMaterials), id) == kNoErr)
+    ShowTexts(description.GetName(), description.GetDescription());
+  return kNoErr;
+}
+
+int32_t CObjMatPresets::StoreObjectPreset(C3dObject* object) {
+  uint32_t id = 0;
+  if (const int32_t err = StoreObjectPresetItem(object, fLibrary.GetLibrary(), &id)) return err;
+  StorePreviewAndDescription(id, true);
+  fCurrentPresetId = id;
+  return kNoErr;
+}
+
+int32_t CObjMatPresets::StoreCurrent() {
+  CResourceEnv* library = fLibrary.GetLibrary();
+  if (!library) return kErrFileNotFound;
+  uint32_t id = 0;
+  if (fMaterials) {
+    if (!fWorking) return kErrInvalidParameter;
+    if (const int32_t err = StoreMaterialItem(fWorking, library, true)) return err;
+    id = fWorking->GetId();
+    StorePreviewAndDescription(id, true);
+  } else {
+    if (!fCurrentObject) {
+      Beep();
+      return kHandled;
+    }
+    if (const int32_t err = StoreObjectPreset(fCurrentObject)) return err;
+    id = fCurrentPresetId;
+    fCurrentPresetId = 0;
+  }
+  fLibrary.MarkWritten();
+  if (const int32_t err = FindTable()) return err;
+  int32_t first = -1;
+  for (uint32_t i = 0; i < GetPresetCount(); ++i) {
+    if (IsSelected(i) && first < 0) first = int32_t(i);
+    SetSelected(i, false);
+  }
+  if (first >= 0 && MoveTableEntry(fTable, id, uint32_t(first)) == kNoErr) {
+    SetSelected(uint32_t(first), true);
+    // The new order is the library's: the table is written back with it.
+    CHolder changed(fTable, true, false);
+  }
+  // The grid's children count its last one too: this top shows the end of the table.
+  const uint32_t n = GetPresetCount(), p = GetGridChildCount();
+  if (n >= p) fTopIndex = n - p + 1;
+  UpdateScrollState();
+  RefreshGrid();
+  return kHandled;
+}
+
+int32_t CObjMatPresets::DeleteSelected() {
+  CBusyCursor busy;
+  CResourceEnv* library = fLibrary.GetLibrary();
+  uint32_t deleted = 0;
+  for (uint32_t i = GetPresetCount(); library && i-- > 0;) {
+    if (!IsSelected(i)) continue;
+    const uint32_t id = GetPresetId(i);
+    // Deleting the last resource of a type takes the type and its table with it.
+    const bool last = GetPresetCount() == 1;
+    if (last) ReleaseTable();
+    if (fMaterials) DeleteMaterialPreset(library, id);
+    else DeleteObjectPreset(id);
+    ++deleted;
+    if (last) break;
+  }
+  if (deleted) {
+    fLibrary.MarkWritten();
+    if (!fTable) FindTable();
+    fTopIndex = fTopIndex > deleted ? fTopIndex - deleted : 0;
+    HideTexts();
+    UpdateScrollState();
+    RefreshGrid();
+  }
+  return kNoErr;
+}
+
+int32_t CObjMatPresets::DeleteObjectPreset(uint32_t id) {
+  CResourceEnv* library = fLibrary.GetLibrary();
+  const int32_t result = DeleteObjectTree(library, id);
+  for (const char* type : {preset::kObjectItemType, preset::kObjectPreviewType, CPresetDescription::kObjectType}) {
+    SSpoolKey key;
+    key.Set(type, id, false);
+    library->DeleteResource(key);
+  }
+  fCurrentPresetId = 0;
+  return result;
+}
+
+int32_t CObjMatPresets::ShowDescription(uint32_t id) {
+  CPresetDescription description;
+  if (description.Read(fLibrary.GetLibrary(), DescriptionType(fMaterials), id)) return kErrObjectNotFound;
+  ShowTexts(description.GetName(), description.GetDescription());
+  return kNoErr;
+}

@@ -1,0 +1,446 @@
+#include "presets/preset_library.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/core/appl.h"
+#include "framework/core/cm_function.h"
+#include "framework/core/window_handler.h"
+#include "framework/core/handle_table.h"
+#include "framework/core/result_codes.h"
+#include "framework/image/image.h"
+#include "framework/image/image_record.h"
+#include "framework/image/ix_image.h"
+#include "framework/ui/canvas.h"
+#include "framework/ui/element.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/im_element.h"
+#include "framework/ui/tx_element.h"
+#include "framework/ui/ui_message.h"
+#include "platform/window.h"
+
+namespace {
+
+constexpr uint32_t kElementImageTag = FourCC("pimg");
+constexpr uint32_t kHoverEvents = 16;
+constexpr uint32_t kTab = 9;
+constexpr uint32_t kReturn = 13;
+constexpr uint32_t kEscape = 27;
+constexpr uint32_t kTextCursor = 2;
+constexpr uint32_t kArrowCursor = 0;
+// The text fields' edit controls: no numeric range, a single line.
+constexpr uint32_t kFieldWordA = 32000;
+
+SRect Grown(const SRect& r, int32_t by) { return {r.top - by, r.left - by, r.bottom + by, r.right + by}; }
+
+SRect Clipped(const SRect& r, const SRect& to) {
+  return {std::max(r.top, to.top), std::max(r.left, to.left), std::min(r.bottom, to.bottom), std::min(r.right, to.right)};
+}
+
+// The panel a callback's element belongs to: the canvas it is drawn on.
+CPresetLibrary* PanelOf(CElement* element) {
+  CElement* root = element;
+  while (root && root->GetParent()) root = root->GetParent();
+  auto* host = dynamic_cast<CHoElement*>(root);
+  return host ? dynamic_cast<CPresetLibrary*>(host->GetHostCanvas()) : nullptr;
+}
+
+}  // namespace
+
+CPresetLibrary::CPresetLibrary(CUICmFunction* owner, CResourceEnv* environment, const SDialogNeeds& layout,
+                               CCanvas* anchor, CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset)
+    : CLayoutHostCanvas(owner, environment, kDialogStyle, layout),
+      fAnchor(anchor),
+      fAddPreset(addPreset),
+      fDeletePreset(deletePreset),
+      fPreview(std::make_unique<CPreviewScene>()),
+      fFields(SRange{2, 2}) {}
+
+CPresetLibrary::~CPresetLibrary() { FreeBuilt(); }
+
+void CPresetLibrary::FreeBuilt() {
+  if (CAppl* app = GetApplication()) {
+    while (app->IsHeartbeatSubscriber(this)) app->UnsubscribeHeartbeat(this);
+  }
+  fFields.DeleteAll();
+  fNameField = fDescriptionField = nullptr;
+  if (fGrid) {
+    ReleaseHandle(fGrid->SetUserWord(0, 0));
+    fGrid->SetDrawCallback(nullptr);
+  }
+  if (fPreviewElement) {
+    ReleaseHandle(fPreviewElement->SetUserWord(0, 0));
+    fPreviewElement->SetDrawCallback(nullptr);
+  }
+  fGrid = nullptr;
+  fPreviewElement = nullptr;
+  fGridImage.reset();
+  // The labels point at the panel's buffers; they go with the tree, and must not outlive them.
+  if (fNameLabel) fNameLabel->SetText(nullptr, false, false);
+  if (fDescriptionLabel) fDescriptionLabel->SetText(nullptr, false, false);
+  fNameLabel = fDescriptionLabel = nullptr;
+  fHoverField = nullptr;
+  fScrollItem = nullptr;
+}
+
+bool CPresetLibrary::Redraw(const SRect* rect) {
+  // A hidden panel has nothing to paint, which is no failure.
+  if (!IsShown()) return true;
+  const bool drawn = CLayoutHostCanvas::Redraw(rect);
+  fFields.RedrawInRect(rect);
+  return drawn;
+}
+
+// ---- placement
+
+SPointHV CPresetLibrary::PlaceBeside(const SRect& anchor, const SRect& screen, int32_t width, int32_t height) {
+  int32_t x = anchor.right + kAnchorGapH;
+  int32_t y = anchor.top + kAnchorGapV;
+  // The near edge first, then the far one, which wins for a panel larger than the screen.
+  x = std::min(std::max(x, screen.left), screen.right - width);
+  y = std::min(std::max(y, screen.top), screen.bottom - height);
+  return {x, y};
+}
+
+void CPresetLibrary::PlaceBesideAnchor() {
+  CAppl* app = GetApplication();
+  if (!app) return;
+  const SRect anchor = fAnchor ? fAnchor->GetFrame() : SRect{};
+  const SRect& frame = GetFrame();
+  MoveTo(PlaceBeside(anchor, app->GetScreenRect(), RectWidth(frame), RectHeight(frame)));
+}
+
+// ---- the grid
+
+int32_t CPresetLibrary::BuildGrid(const char* gridName, const char* pictureName, const char* firstCellName) {
+  CElement* element = nullptr;
+  BindElementRef(gridName, &element, &PostPressWithPoint, nullptr, nullptr);
+  fGrid = dynamic_cast<CImElement*>(element);
+  if (!fGrid) return kErrObjectNotFound;
+  SSpoolKey key;
+  key.SetByName(kImageType, pictureName, false);
+  SGridLayout grid;
+  MakeImageGridSpec(grid, GetResourceEnvironment(), 0, 0);
+  SSpoolTableSpec spec;
+  spec.SetDefaults(true, &key, &ImageRecordTypeHandler);
+  CImage* picture = nullptr;
+  if (const int32_t err = CImElement::LoadImageCopy(&picture, grid, spec)) return err;
+  fGridImage.reset(picture);
+  fGrid->SetUserWord(0, RegisterHandle(fGridImage.get(), kElementImageTag));
+  fGrid->SetDrawCallback(&SupplyElementImage);
+  CElement* first = nullptr;
+  if (const int32_t err = CElSystem::FindElement(fGrid->GetChildren(), firstCellName, &first, false)) return err;
+  return GetCellCount() > 0 ? kNoErr : kErrObjectNotFound;
+}
+
+uint32_t CPresetLibrary::GetGridChildCount() const {
+  CElSystem* children = fGrid ? fGrid->GetChildren() : nullptr;
+  return children ? children->GetCount() : 0;
+}
+
+uint32_t CPresetLibrary::GetCellCount() const {
+  const uint32_t p = GetGridChildCount();
+  return p ? p - 1 : 0;
+}
+
+CElement* CPresetLibrary::GetCell(uint32_t index) const {
+  CElement* cell = nullptr;
+  if (index >= GetCellCount() || CElSystem::GetElementAt(fGrid->GetChildren(), index, &cell)) return nullptr;
+  return cell;
+}
+
+SRect CPresetLibrary::CellRect(CElement* cell) { return cell->GetRect(); }
+
+void CPresetLibrary::FillCell(CElement* cell, uint32_t value, bool withFrame) {
+  if (!cell || !fGridImage) return;
+  const SRect area = withFrame ? Grown(CellRect(cell), 1) : CellRect(cell);
+  SRect bounds;
+  fGridImage->GetBounds(&bounds);
+  CImNavigator pixels(fGridImage.get(), nullptr, true, false);
+  if (!pixels.IsUsable()) return;
+  const SRect r = Clipped(area, bounds);
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    CImVector* row = pixels.Cells(uint32_t(y - bounds.top));
+    for (int32_t x = r.left; x < r.right; ++x) row[x - bounds.left].value = value;
+  }
+}
+
+void CPresetLibrary::DrawCellFrame(CElement* cell, bool showNow) {
+  if (!cell || !fGridImage) return;
+  const SRect frame = Grown(CellRect(cell), 1);
+  const uint32_t colour = cell->GetUserWord(0) ? kSelectedFrameColour : kFrameColour;
+  SRect bounds;
+  fGridImage->GetBounds(&bounds);
+  {
+    CImNavigator pixels(fGridImage.get(), nullptr, true, false);
+    if (!pixels.IsUsable()) return;
+    const auto plot = [&](int32_t x, int32_t y) {
+      if (x < bounds.left || x >= bounds.right || y < bounds.top || y >= bounds.bottom) return;
+      pixels.Cells(uint32_t(y - bounds.top))[x - bounds.left].value = colour;
+    };
+    for (int32_t x = frame.left; x < frame.right; ++x) {
+      plot(x, frame.top);
+      plot(x, frame.bottom - 1);
+    }
+    for (int32_t y = frame.top + 1; y < frame.bottom - 1; ++y) {
+      plot(frame.left, y);
+      plot(frame.right - 1, y);
+    }
+  }
+  if (showNow && fGrid) fGrid->Invalidate(frame);
+}
+
+// ---- the scroll item
+
+int32_t CPresetLibrary::ScrollStateFor(bool hasTable, uint32_t n, uint32_t p, uint32_t t) {
+  if (!hasTable || n < p) return kScrollHidden;
+  if (t == 0) return kScrollAtStart;
+  // The last top index: the presets less the cells, p counting the grid's last child too.
+  if (int64_t(n) - int64_t(p) - int64_t(t) == -1) return kScrollAtEnd;
+  return kScrollMiddle;
+}
+
+int32_t CPresetLibrary::GetScrollState() const {
+  if (!fScrollItem || !fScrollItem->IsShown()) return kScrollHidden;
+  CIxImage* list = fScrollItem->GetImageList();
+  return list ? int32_t(list->Selected()) : kScrollHidden;
+}
+
+void CPresetLibrary::ShowScrollState(int32_t state) {
+  if (!fScrollItem) return;
+  if (state == kScrollHidden) {
+    fScrollItem->Hide(true);
+    return;
+  }
+  if (GetScrollState() != state || !fScrollItem->IsShown()) fScrollItem->SelectEntry(uint32_t(state), false, true, false);
+  fScrollItem->Show(IsShown());
+}
+
+bool CPresetLibrary::ScrollDirection(int32_t state, int32_t height, int32_t y, int32_t* direction) {
+  const int32_t half = height >> 1;
+  switch (state) {
+    case kScrollAtStart:
+      if (y < half) return false;
+      *direction = 1;
+      return true;
+    case kScrollMiddle:
+      *direction = y <= half ? -1 : 1;
+      return true;
+    case kScrollAtEnd:
+      if (y > half) return false;
+      *direction = -1;
+      return true;
+    default:
+      *direction = 0;
+      return true;
+  }
+}
+
+int32_t CPresetLibrary::ScrollItemPressed(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
+  *handled = element;
+  auto* item = dynamic_cast<CImElement*>(element);
+  CIxImage* list = item ? item->GetImageList() : nullptr;
+  const int32_t state = list ? int32_t(list->Selected()) : kScrollHidden;
+  int32_t direction = 0;
+  if (!ScrollDirection(state, RectHeight(element->GetRect()), point.v, &direction)) return kHandled;
+  CUIMessage message;
+  message.InitWithPoints(0, element, SPointHV{0, direction}, SPointHV{0, 0}, 0);
+  return element->SendMessageUp(&message, element);
+}
+
+// ---- labels
+
+int32_t CPresetLibrary::SetLabelText(CTxElement* label, char* buffer, size_t size, const char* text, int32_t alignment,
+                                     bool redraw) {
+  if (!label || !buffer || size == 0) return kErrInvalidParameter;
+  const size_t length = text ? strnlen(text, size - 1) : 0;
+  if (length) memmove(buffer, text, length);
+  buffer[length] = 0;
+  // Through another text: the same buffer again counts as no change, and the layout would stay.
+  label->SetText(" ", false, false);
+  int32_t err = label->SetText(buffer, false, false);
+  if (!err) err = label->SetPosition(SFontPoint{0, 0}, false);
+  SRect laid{};
+  if (!err) err = label->Layout(&laid, false, CImElement::kUnlimited);
+  if (!err && alignment != kAlignLeft) {
+    const float width = float(RectWidth(label->GetRect()));
+    const float x = alignment == kAlignCentre ? (width + 0.5f) * 0.5f - float(laid.right) * 0.5f : width - float(laid.right);
+    err = label->SetPosition(SFontPoint{x, 0}, false);
+  }
+  if (redraw && label->IsShown()) label->Redraw();
+  return err;
+}
+
+// ---- element callbacks
+
+int32_t CPresetLibrary::PostPressWithPoint(CElement* element, CElement** handled, SPointHV point, SWinEvent* event) {
+  return UIHostPostElementMessage(element, handled, point, event);
+}
+
+int32_t CPresetLibrary::SupplyElementImage(CElement* element, uint32_t pass, CImage* port) {
+  CImage* image = LookupHandleAs<CImage>(element->GetUserWord(0), kElementImageTag);
+  if (!image || !port || pass != 0) return kNoErr;
+  SRect local;
+  element->GetLocalRect(&local);
+  CSgStSaver placed(image, local.left, local.top, true);
+  return port->CopyFrom(image) ? kNoErr : kErrOutOfMemory;
+}
+
+// ---- the preview
+
+int32_t CPresetLibrary::BuildPreview(const char* elementName, uint32_t sampleShape) {
+  CElement* element = nullptr;
+  BindElementRef(elementName, &element, &PostPressWithPoint, nullptr, nullptr);
+  fPreviewElement = dynamic_cast<CImElement*>(element);
+  if (!fPreviewElement || !fPreview->IsReady()) return kErrObjectNotFound;
+  SRect local;
+  fPreviewElement->GetLocalRect(&local);
+  fPreviewElement->LocalToAncestorRect(&fPreviewRect, local, nullptr);
+  // A build after a failed one starts from a new scene.
+  if (fPreview->GetImage()) fPreview = std::make_unique<CPreviewScene>();
+  if (const int32_t err =
+          fPreview->BuildSample(RectWidth(fPreviewRect), RectHeight(fPreviewRect), true, true, sampleShape))
+    return err;
+  fPreviewElement->SetUserWord(0, RegisterHandle(fPreview->GetImage(), kElementImageTag));
+  fPreviewElement->SetDrawCallback(&SupplyElementImage);
+  return kNoErr;
+}
+
+int32_t CPresetLibrary::SubscribeSlices() {
+  CAppl* app = GetApplication();
+  if (!app) return kErrFailedCreation;
+  while (app->IsHeartbeatSubscriber(this)) app->UnsubscribeHeartbeat(this);
+  return app->SubscribeHeartbeat(this, &CPresetLibrary::RenderPreviewSlice) ? kNoErr : kErrFailedCreation;
+}
+
+int32_t CPresetLibrary::RenderPreviewSlice(void* panel, void* record, void*) {
+  auto* self = static_cast<CPresetLibrary*>(panel);
+  return self ? self->RenderPreviewSlice(static_cast<const SHeartbeatRecord*>(record)) : kNoErr;
+}
+
+int32_t CPresetLibrary::RenderPreviewSlice(const SHeartbeatRecord* beat) {
+  CAppl* app = GetApplication();
+  CHoElement* root = GetRoot();
+  if (!beat || beat->reserved1 || !app || !app->IsActive() || !IsTopModal() || !root ||
+      !root->AcceptsEvents(kHoverEvents) || !root->IsShown() || !IsShown() || !fPreview->IsRenderPending())
+    return kNoErr;
+  const int32_t result = fPreview->Render(GetDeviceContext(), fPreviewRect);
+  // An interrupted render goes on at the next beat.
+  return result == kSilentCode24 ? kNoErr : result;
+}
+
+// ---- the text fields
+
+int32_t CPresetLibrary::BuildTextFields(const char* nameElement, const char* descriptionElement) {
+  fFields.DeleteAll();
+  const struct {
+    const char* name;
+    uint32_t maximum;
+    CTextEdit** field;
+    CTxElement** label;
+  } fields[] = {{nameElement, kNameBytes - 1, &fNameField, &fNameLabel},
+                {descriptionElement, CTextEdit::kTextBufferBytes - 2, &fDescriptionField, &fDescriptionLabel}};
+  for (const auto& f : fields) {
+    CElement* element = nullptr;
+    BindElementRef(f.name, &element, &PostPressWithPoint, &OnPointerOverText, &OnTextFieldKey);
+    *f.label = dynamic_cast<CTxElement*>(element);
+    if (!*f.label) return kErrObjectNotFound;
+    SRect local, rect;
+    element->GetLocalRect(&local);
+    element->LocalToAncestorRect(&rect, local, nullptr);
+    STextEditSpec spec;
+    spec.Set(GetWindow(), rect, kFieldWordA, 0, f.maximum, STextEditSpec::kLeft, false);
+    if (const int32_t err = fFields.Add(spec, f.field)) return err;
+    (*f.field)->SetCallback(&OnTextFieldKey, element);
+    (*f.field)->SetMaxLength(f.maximum);
+    platform::ShowWindow((*f.field)->GetWindow(), platform::kSwHide);
+  }
+  fNameText[0] = fDescriptionText[0] = 0;
+  fHoverField = fNameLabel;
+  return kNoErr;
+}
+
+void CPresetLibrary::ShowTexts(const char* name, const char* description) {
+  SetLabelText(fNameLabel, fNameText, sizeof fNameText, name, kAlignLeft, false);
+  SetLabelText(fDescriptionLabel, fDescriptionText, sizeof fDescriptionText, description, kAlignLeft, false);
+  if (fNameLabel) fNameLabel->Show(true);
+  if (fDescriptionLabel) fDescriptionLabel->Show(true);
+}
+
+void CPresetLibrary::HideTexts() {
+  if (fNameLabel) fNameLabel->Hide(true);
+  if (fDescriptionLabel) fDescriptionLabel->Hide(true);
+}
+
+void CPresetLibrary::NextTextField(bool backwards) {
+  CTextEdit* order[] = {fNameField, fDescriptionField};
+  const int32_t count = 2;
+  int32_t focused = -1;
+  for (int32_t i = 0; i < count; ++i)
+    if (order[i] && order[i]->HasFocus()) focused = i;
+  const int32_t next = focused < 0 ? 0 : (focused + (backwards ? count - 1 : 1)) % count;
+  if (focused >= 0) order[focused]->SetFocus(false);
+  CTextEdit* field = order[next];
+  if (!field) return;
+  field->SetFocus(true);
+  field->SetSelection(0, CTextEdit::kSelectAllEnd);
+  CTxElement* label = next == 0 ? fNameLabel : fDescriptionLabel;
+  CAppl* app = GetApplication();
+  if (!label || !app) return;
+  const platform::SPoint at = app->GetCursorPos();
+  const SPointHV inCanvas = ScreenToCanvas(SPointHV{at.x, at.y});
+  CUIMessage message;
+  message.InitWithPoints(0, label, inCanvas, inCanvas, 0);
+  label->SendMessageUp(&message, label);
+}
+
+int32_t CPresetLibrary::OnTextFieldKey(CElement* element, CElement** handled, SWinEvent* event) {
+  CPresetLibrary* self = PanelOf(element);
+  if (!self || !event) return kNoErr;
+  CTextEdit* field = element == self->fNameLabel          ? self->fNameField
+                     : element == self->fDescriptionLabel ? self->fDescriptionField
+                                                          : nullptr;
+  if (!field) return kNoErr;
+  if (element == self->fHoverField && !field->HasFocus()) field->SetFocus(true);
+  if (!field->HasFocus()) return kNoErr;
+  const uint32_t key = uint32_t(event->wParam) & 0xFF;
+  if (key == kEscape || key == kReturn) return kNoErr;
+  *handled = element;
+  if (key == kTab) {
+    CAppl* app = GetApplication();
+    self->NextTextField(app && app->IsShiftDown());
+    return kHandled;
+  }
+  field->Validate(key);
+  return kNoErr;
+}
+
+int32_t CPresetLibrary::OnPointerOverText(CElement* element, SPointHV point) {
+  CPresetLibrary* self = PanelOf(element);
+  if (!self) return kNoErr;
+  CTextEdit* field = element == self->fNameLabel          ? self->fNameField
+                     : element == self->fDescriptionLabel ? self->fDescriptionField
+                                                          : nullptr;
+  if (!field || !field->HasFocus()) return kNoErr;
+  const SRect& rect = element->GetRect();
+  if (point.h >= 0 && point.v >= 0 && point.h < RectWidth(rect) && point.v < RectHeight(rect)) {
+    SetAppCursor(kTextCursor, true);
+    self->fHoverField = element;
+    return kHandled;
+  }
+  if (self->fHoverField == element) {
+    SetAppCursor(kArrowCursor, true);
+    self->fHoverField = nullptr;
+  }
+  return kNoErr;
+}
+
+// ---- placeholders until the grid's clicks, scrolling and in-place editing are built
+
+int32_t CPresetLibrary::ClickGrid(CUIMessage*) { return kHandled; }
+
+int32_t CPresetLibrary::ScrollGrid(CUIMessage*, bool) { return kHandled; }
+
+int32_t CPresetLibrary::BeginTextEdit(CUIMessage*) { return kHandled; }
+
+int32_t CPresetLibrary::CommitTextEdits() { return kNoErr; }
