@@ -56,15 +56,15 @@ int32_t CAddPreset::BuildControls(CResourceEnv* environment) {
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
   BindElement(need::kAddPreset.ok.name, &UIHostTrackButton, nullptr, &UIHostOnReturnKey);
   BindElement(need::kAddPreset.cancel.name, &UIHostTrackButton, nullptr, &UIHostOnEscapeKey);
-  BindElementRef(need::kPresetPreview.name, &fPreviewElement, &PreviewPress, nullptr, nullptr);
+  BindElementRef(need::kAddPresetPreview.name, &fPreviewElement, &PreviewPress, nullptr, nullptr);
   if (!fPreviewElement) return kErrUnexpectedType;
   SRect local;
   fPreviewElement->GetLocalRect(&local);
   fPreviewElement->LocalToAncestorRect(&fPreviewRect, local, nullptr);
   fPreviewElement->SetDrawCallback(&DrawPreview);
-  BindElementRef(need::kPresetName.name, &fNameElement, &FieldCallbacks::Press, &FieldCallbacks::Hover,
+  BindElementRef(need::kAddPresetName.name, &fNameElement, &FieldCallbacks::Press, &FieldCallbacks::Hover,
                  &FieldCallbacks::Key);
-  BindElementRef(need::kPresetDescription.name, &fDescriptionElement, &FieldCallbacks::Press,
+  BindElementRef(need::kAddPresetDescription.name, &fDescriptionElement, &FieldCallbacks::Press,
                  &FieldCallbacks::Hover, &FieldCallbacks::Key);
   if (!fNameElement || !fDescriptionElement) return kErrUnexpectedType;
   for (CElement* element : {fNameElement, fDescriptionElement}) {
@@ -144,7 +144,7 @@ int32_t CAddPreset::HandleEvent(CUIMessage* message) {
   }
   if (!IsShown()) return kNoErr;
   if (message->kind != 0 || !Same(message->canvasName, canvas)) return CLayoutHostCanvas::HandleEvent(message);
-  if (Same(element, need::kPresetPreview.name)) {
+  if (Same(element, need::kAddPresetPreview.name)) {
     if (fLive && fPreview && fPreviewElement) {
       SWinEvent press;
       press.Init();

@@ -56,9 +56,9 @@ constexpr SLayoutNeed ConvertItem(const char* name) {
 namespace need {
 
 const SDialogNeeds kAddPreset = DialogNeeds("addpreset.dat", "add preset");
-const SLayoutNeed kPresetPreview = DialogElement(kAddPreset, "preset preview", SLayoutNeed::kImageElement);
-const SLayoutNeed kPresetName = DialogElement(kAddPreset, "preset name");
-const SLayoutNeed kPresetDescription = DialogElement(kAddPreset, "preset description");
+const SLayoutNeed kAddPresetPreview = DialogElement(kAddPreset, "preset preview", SLayoutNeed::kImageElement);
+const SLayoutNeed kAddPresetName = DialogElement(kAddPreset, "preset name");
+const SLayoutNeed kAddPresetDescription = DialogElement(kAddPreset, "preset description");
 const SDialogNeeds kColorPicker = DialogNeeds("colorpicker.dat", "color picker");
 const SLayoutNeed kPickerBarInfo = DialogElement(kColorPicker, "bar info", SLayoutNeed::kImageElement);
 const SLayoutNeed kPickerBarLabels{SLayoutNeed::kImageList, "colorpicker.dat", "bar labels", 0, nullptr,
@@ -496,7 +496,7 @@ SLayoutNeedTable PanelsLayoutNeeds() {
   };
   static const SLayoutNeed* const kConfirmationNeeds[] = {
       &need::kSaveButton,   &need::kDontSaveButton,      &need::kSaveCancelButton, &need::kRevertButton,
-      &need::kRevertCancelButton, &need::kPresetPreview, &need::kPresetName,      &need::kPresetDescription,
+      &need::kRevertCancelButton, &need::kAddPresetPreview, &need::kAddPresetName,      &need::kAddPresetDescription,
   };
   static const SLayoutNeed* const kDocumentDialogNeeds[] = {
       &need::kConstrainProp,     &need::kDocSetupTitle,     &need::kNewDocTitles, &need::kExportAutoRotate,

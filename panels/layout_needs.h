@@ -8,9 +8,9 @@ namespace need {
 
 extern const SDialogNeeds kAddPreset;
 // The add preset dialog's preview and its two text fields.
-extern const SLayoutNeed kPresetPreview;
-extern const SLayoutNeed kPresetName;
-extern const SLayoutNeed kPresetDescription;
+extern const SLayoutNeed kAddPresetPreview;
+extern const SLayoutNeed kAddPresetName;
+extern const SLayoutNeed kAddPresetDescription;
 extern const SDialogNeeds kColorPicker;
 // The colour picker's bar labels (one entry per colour model), colour box, model buttons (RGB, HSV,
 // HLS, CMY), bars and their fields, and the eyedropper's pop-up picture.
