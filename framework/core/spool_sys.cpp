@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "framework/core/appl.h"
 #include "framework/core/cm_file.h"
@@ -182,9 +184,13 @@ bool CSpoolSys::Purge(uint32_t* wanted) {
   if (count > 1 && fSubscribers->GetBusy() == 0) {
     fRowsKnown = false;
     if (fOrdering == kByStamp) {
-      std::sort(rows, rows + count, [](const CCFEntry& a, const CCFEntry& b) {
-        return SubscriberOf(a)->GetStamp() < SubscriberOf(b)->GetStamp();
-      });
+      // Other threads stamp what they lock without this lock, so the sort goes by a snapshot: keys
+      // that changed under it would break its ordering and send it past the table's ends.
+      std::vector<std::pair<uint64_t, CCFEntry>> keyed;
+      keyed.reserve(count);
+      for (uint32_t i = 0; i < count; ++i) keyed.emplace_back(SubscriberOf(rows[i])->GetStamp(), rows[i]);
+      std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+      for (uint32_t i = 0; i < count; ++i) rows[i] = keyed[i].second;
     } else if (fChanged) {
       std::sort(rows, rows + count, [](const CCFEntry& a, const CCFEntry& b) { return a.priority < b.priority; });
       fChanged = false;
