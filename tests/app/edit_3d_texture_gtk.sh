@@ -24,9 +24,7 @@ xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
 
 check
 # "3D Textures..." is the Object menu's last item.
-xdotool mousemove "$((X + 109))" "$((Y + 11))" click 1
-sleep 0.7
-xdotool key Up Return
+choose_object_item 1
 dialog="$(visible_window "edit 3dtexture")"
 [ -n "$dialog" ] || { fail "Object > 3D Textures... showed no edit 3dtexture"; kill $pid; wait $pid; end_run; }
 eval "$(xdotool getwindowgeometry --shell "$dialog")"

@@ -31,18 +31,7 @@ class QuickEdits : public Edit3dTextureTest {
     return {preview->GetUserWord(CEdit3dTexture::kStepWord), preview->GetUserWord(CEdit3dTexture::kRowWord)};
   }
   void Beat() { Edit3dTextureTest::Beat(&CEdit3dTexture::PreviewHeartbeat, quick.get()); }
-  // A beat that a key pressed before it ends after its first band.
-  void InterruptedBeat() {
-    ASSERT_TRUE(platform::headless::AddScript("key 65\n"));
-    Beat();
-    Script("keyup 65\n");
-  }
-  std::vector<uint32_t> Line(CImage* image, uint32_t y) {
-    std::vector<uint32_t> line;
-    CImNavigator pixels(image, nullptr, false, false);
-    for (uint32_t x = 0; pixels.IsUsable() && x < pixels.GetColumns(); ++x) line.push_back(pixels.Cells(y)[x].value);
-    return line;
-  }
+  void InterruptedBeat() { Edit3dTextureTest::InterruptedBeat([this] { Beat(); }); }
   // The swatches shown, group by group, as "111 000 ...".
   std::string ShownSwatches() {
     std::string shown;
