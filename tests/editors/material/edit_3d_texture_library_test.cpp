@@ -1,6 +1,9 @@
 // The quick 3D texture dialog's named textures: the menu of the library's and the document's
 // textures, the choice of the texture to edit, closing with its reply, and saving and replacing in the
 // document through the save-new and replace dialogs.
+#include <cstdlib>
+#include <fstream>
+#include <regex>
 #include <set>
 
 #include "framework/core/random.h"
@@ -319,6 +322,28 @@ TEST_F(QuickLibrary, TheNameFieldTakesSixtyFourCharactersAndNoNameChangesNothing
   saveNew->SetName("Kept");
   EXPECT_EQ(saveNew->SetName(nullptr), 0);
   EXPECT_EQ(saveNew->GetName(), "Kept");
+}
+
+// A save dialog whose name field cannot be made fails its build with 9, and builds again when next
+// needed.
+TEST_F(QuickLibrary, ASaveDialogWithoutItsFieldFailsItsBuild) {
+  const std::string sources = QUARN2_LAYOUT_SOURCES;
+  std::ifstream in(sources + "/edit3dtexture.layout");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  text = std::regex_replace(text, std::regex(" pictures/"), " " + sources + "/pictures/");
+  text = std::regex_replace(text, std::regex("coel \"save text edit\""), "coel \"no field\"");
+  std::ofstream(folder + "/copy.layout") << text;
+  const std::string dat = folder + "/copy.dat";
+  ASSERT_EQ(std::system((std::string(RESBUILD_PATH) + " " + folder + "/copy.layout " + dat + " > /dev/null").c_str()), 0);
+  CFileSpec spec;
+  spec.Set(dat.c_str());
+  CResourceEnv copy(spec, CFile::kModeRead);
+  ASSERT_TRUE(copy.IsOpen());
+  CSaveNewTexture broken(owner, &copy);
+  EXPECT_EQ(broken.BuildOnce(), 9);
+  EXPECT_EQ(broken.GetNameField(), nullptr);
+  EXPECT_EQ(broken.BuildOnce(), 9);
+  EXPECT_EQ(broken.GetBuildCount(), 2u);
 }
 
 // Stored names are Mac OS Roman; the dialog and its save field show them in Windows-1252.
