@@ -416,8 +416,9 @@ int32_t CEdit3dTexture::ShowTextureColours() {
     for (uint32_t i = 0; i < kQuickSwatchesPerGroup; ++i) {
       CImElement* swatch = fSwatches[g][i];
       if (!swatch) continue;
+      // A swatch hidden gives its place back to the dialog's backdrop at once.
       if (shown[g]) swatch->Show(false);
-      else swatch->Hide(false);
+      else swatch->Hide(true);
       ShowSwatch(swatch, colours[i]);
     }
   }
