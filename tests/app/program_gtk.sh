@@ -5,8 +5,7 @@
 # sanitizers has taken more than 30 s to show its main window); capture FILE grabs the main window
 # $main; differs A B tells whether two captures differ; changed_in A B RECT counts the pixels of RECT
 # (W x H + X + Y) that differ; capture_settled RECT waits for the window to settle; open_composer
-# brings up the material composer; choose_object_item N chooses the Object menu's Nth item from its
-# end. chooser prints the file chooser's id (the second visible window of
+# brings up the material composer. chooser prints the file chooser's id (the second visible window of
 # the program's title); wait_for_chooser waits up to 10 s for one and prints its id; type_path DIALOG
 # PATH enters a path into that chooser. at WINDOW V H prints the screen point of a point of a window
 # (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle; pixel_hex FILE X Y
@@ -89,6 +88,15 @@ click_in() {
   xdotool mousemove "$x" "$y" click 1
 }
 
+# Clicks the Object menu's title (the third of the menu bar of the main window at X, Y) and presses
+# Up N times and Return: the Nth item from the menu's end.
+choose_object_item() {
+  xdotool mousemove "$((X + 109))" "$((Y + 11))" click 1
+  sleep 0.7
+  for _ in $(seq 1 "$1"); do xdotool key Up; done
+  xdotool key Return
+}
+
 fades_away() {
   read -r x y < <(at "$1" "$2" "$3")
   xdotool mousemove "$x" "$y"
@@ -140,15 +148,6 @@ open_composer() {
   eval "$(xdotool getwindowgeometry --shell "$composer")"
   cx=$X
   cy=$Y
-}
-
-# Clicks the Object menu's title (the third of the menu bar of the main window at X, Y) and presses
-# Up N times and Return: the Nth item from the menu's end.
-choose_object_item() {
-  xdotool mousemove "$((X + 109))" "$((Y + 11))" click 1
-  sleep 0.7
-  for _ in $(seq 1 "$1"); do xdotool key Up; done
-  xdotool key Return
 }
 
 # After a quit was asked for: the program must end by itself, with status 0.
