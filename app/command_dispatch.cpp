@@ -128,7 +128,11 @@ int32_t CPaletteManager::RunCommand(uint32_t code) {
     case FourCC("emat"):
       if (!window || window->IsCameraFirstSelected()) return kHandled;
       return ShowDialog(t->materialComposer, [window](CMaterialComposer* d) { return d->AttachDocument(window); });
-    case FourCC("expt"): return ShowDialog(t->exportRender, [](CExportRender*) { return kNoErr; });
+    case FourCC("expt"):
+      return ShowDialog(t->exportRender, [window](CExportRender* d) {
+        d->SetDocumentHost(window);
+        return d->Prepare(true);
+      });
     case FourCC("flya"): return window ? Done(window->FlyAround()) : kHandled;
     case FourCC("grup"): return window ? Done(window->GroupSelection()) : kHandled;
     case FourCC("ugrp"): return window ? Done(window->UngroupSelection()) : kHandled;

@@ -159,7 +159,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   // The axes the transform options work in: 0 world, 1 the object's own, 2 the camera's.
   int32_t GetEditSpace() const override { return fEditSpace; }
   void SetEditSpace(int32_t space) { fEditSpace = space; }
-  const char* GetTitle() const { return fTitle; }
+  const char* GetTitle() const override { return fTitle; }
   SPointHV GetWindowImageSize() const override;
   SPointHV GetRenderImageSize() const;
   CResourceEnv* GetTextureLibrary() const { return fTextures; }
@@ -386,7 +386,7 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   virtual int32_t PageSetup();
   // The document's scene at its render size, into a file an image plug-in writes.
   virtual int32_t RenderToDisk();
-  int32_t RenderToDisk(const SDiskRender& request);
+  int32_t RenderToDisk(const SDiskRender& request) override;
 
   // ---- commands on the selection and the scene
   virtual int32_t EditCommand(uint32_t code);

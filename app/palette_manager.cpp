@@ -27,7 +27,6 @@
 #include "panels/delete_preset.h"
 #include "panels/display_palette.h"
 #include "panels/doc_setup.h"
-#include "panels/document_question.h"
 #include "panels/edit_3d_trans.h"
 #include "panels/edit_camera.h"
 #include "panels/edit_family.h"
@@ -53,11 +52,6 @@ namespace {
 
 CDocWindow* NewDocWindow(CUICmFunction* owner, CResourceEnv* environment) { return new CDocWindow(owner, environment); }
 
-const char* CurrentDocumentTitle() {
-  CDocWindow* window = GetCurrentDocWindow();
-  return window ? window->GetTitle() : nullptr;
-}
-
 // The files whose canvases live until the very end: the palettes, the document window and the nano
 // editor, which are hidden before they go, and the texture library the document window uses.
 constexpr ELayoutFile kKeptToLast[] = {kDocWindowFile,    kControlPaletteFile,   kCreatePaletteFile,
@@ -75,7 +69,6 @@ bool IsKeptToLast(uint32_t file) {
 
 CPaletteManager::CPaletteManager() {
   if (void* memory = MemAlloc(sizeof(SCanvasTable))) fCanvases = new (memory) SCanvasTable;
-  SetDocumentTitleSource(&CurrentDocumentTitle);
 }
 
 CPaletteManager::~CPaletteManager() {
@@ -85,7 +78,6 @@ CPaletteManager::~CPaletteManager() {
     MemFree(fCanvases);
     fCanvases = nullptr;
   }
-  SetDocumentTitleSource(nullptr);
 }
 
 CLayoutHostCanvas* CPaletteManager::GetPalette(EPalette palette) const {

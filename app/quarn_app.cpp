@@ -10,6 +10,7 @@
 #include "framework/ui/canvas.h"
 #include "framework/ui/text_edit.h"
 #include "framework/ui/ui_host_canvas.h"
+#include "panels/io_progress.h"
 #include "platform/desktop.h"
 #include "platform/file.h"
 #include "platform/window.h"
@@ -74,9 +75,13 @@ void CQuarnApp::CreateUserInterface() {
     return;
   }
   CreateTextEditFont();
+  // The progress dialog follows the palettes' modal level.
+  SetIOProgressOwner(fPaletteManager->GetBroadcaster());
   // The dialogs' drop shadows; without them the interface does not open.
-  if (LoadShadowImages() != kNoErr || fPaletteManager->LoadUIResources(fLayoutFolder.c_str()) != kNoErr ||
-      SetUpIOProgress() != kNoErr) {
+  // The progress dialog joins the broadcaster before the palettes, which leaves the palette manager
+  // its last row.
+  if (LoadShadowImages() != kNoErr || SetUpIOProgress() != kNoErr ||
+      fPaletteManager->LoadUIResources(fLayoutFolder.c_str()) != kNoErr) {
     Quit();
     return;
   }

@@ -14,6 +14,7 @@ class C3dCamera;
 class C3dDocument;
 class CView;
 class C3dMaterial;
+struct SDiskRender;
 struct SReplicateSettings;
 
 class CDocumentHost {
@@ -105,6 +106,12 @@ class CDocumentHost {
   // What the camera editor reaches besides: the size of the image the window shows, whose pixels
   // the camera's pans count; (0, 0) by default.
   virtual SPointHV GetWindowImageSize() const { return {}; }
+
+  // What the export render dialog reaches besides: the document's title (empty by default) and the
+  // render of the document straight into a file the user chooses, at the request's size (its code; 0
+  // by default).
+  virtual const char* GetTitle() const { return ""; }
+  virtual int32_t RenderToDisk(const SDiskRender& /*request*/) { return 0; }
 
   // What the replicate dialog reaches: count copies of the selection, each a step further than the
   // one before, recorded as one undoable step; 0 by default.

@@ -1,11 +1,10 @@
 // The delete preset dialog, which asks the user to confirm a destructive action of the panel that
-// opens it and answers with a UI message from the canvas "delete preset" whose element name is the
-// action's.
-//
-// Stand-in until the dialog is built: it keeps the name of the action it confirms and, on its open
-// request, asks the yes/no question in a message box; Yes posts the answer.
+// opens it: the opener sets the element name of its action, then opens the dialog (directly or with a
+// kind-0 message whose element is "delete preset"). "delete" closes it and sends that name from the
+// canvas "delete preset" for the opener to act on; "cancel" closes it and sends nothing.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "framework/ui/layout_host_canvas.h"
@@ -13,19 +12,26 @@
 
 class CDeletePreset : public CLayoutHostCanvas, public CPresetDeleteDialog {
  public:
+  // The name is kept as a copy of at most this many characters.
+  static constexpr size_t kNameCharacters = 31;
+
   CDeletePreset(CUICmFunction* owner, CResourceEnv* environment);
 
-  // The element name its answer carries.
-  void SetConfirmationName(const char* name) override { fConfirmation = name ? name : ""; }
+  // The element name its answer carries, cut to kNameCharacters; null or empty clears it. Every close
+  // clears it, so that no later "delete" sends a confirmation that was not asked for.
+  void SetConfirmationName(const char* name) override;
   const std::string& GetConfirmationName() const { return fConfirmation; }
 
-  // The open request (element "delete preset" from another canvas): 26 once asked, and with Yes the
-  // answer queued as a kind-0 broadcast; 9 when the queue cannot take it. Anything else goes down the
-  // tree.
+  // The tree, "delete" pressed by Return and "cancel" by Escape.
+  int32_t BuildControls(CResourceEnv* environment) override;
+  // The open request opens it (26); "cancel" closes it (26); "delete" closes it, sends the confirmation
+  // (kind 0, broadcast) when one was set, and answers 0. While hidden everything else is 0.
   int32_t HandleEvent(CUIMessage* message) override;
-  // Asks at once, as the open request does.
+  // Opened as the open request opens it: 0, or the build's code.
   int32_t OpenDialog() override;
 
  private:
+  void CloseAndForget();
+
   std::string fConfirmation;
 };

@@ -56,6 +56,9 @@ constexpr SLayoutNeed ConvertItem(const char* name) {
 namespace need {
 
 const SDialogNeeds kAddPreset = DialogNeeds("addpreset.dat", "add preset");
+const SLayoutNeed kPresetPreview = DialogElement(kAddPreset, "preset preview", SLayoutNeed::kImageElement);
+const SLayoutNeed kPresetName = DialogElement(kAddPreset, "preset name");
+const SLayoutNeed kPresetDescription = DialogElement(kAddPreset, "preset description");
 const SDialogNeeds kColorPicker = DialogNeeds("colorpicker.dat", "color picker");
 const SLayoutNeed kPickerBarInfo = DialogElement(kColorPicker, "bar info", SLayoutNeed::kImageElement);
 const SLayoutNeed kPickerBarLabels{SLayoutNeed::kImageList, "colorpicker.dat", "bar labels", 0, nullptr,
@@ -118,7 +121,8 @@ const SLayoutNeed kCreatePlopUps[kTabCount] = {
     CreateItem("edit plopup"),
     CreateItem("sky&fog plopup"),
 };
-const SDialogNeeds kDeletePreset = DialogNeeds("deletepreset.dat", "delete preset");
+const SDialogNeeds kDeletePreset = DialogNeeds("deletepreset.dat", "delete preset", false);
+const SLayoutNeed kDeletePresetButton = DialogElement(kDeletePreset, "delete", SLayoutNeed::kImageElement);
 const SLayoutNeed kDisplayPalette{SLayoutNeed::kCanvas, "displaypalette.dat", "display palette"};
 const SLayoutNeed kDisplayTop{SLayoutNeed::kElement, "displaypalette.dat", "display top", 0, "display palette"};
 const SLayoutNeed kDisplayBottom{SLayoutNeed::kElement, "displaypalette.dat", "display bottom", 0, "display palette"};
@@ -147,6 +151,55 @@ const SLayoutNeed kResolutionMenus[kResolutionMenuCount] = {
     Menu("displaypalette.dat", 204),
 };
 const SDialogNeeds kDocSetup = DialogNeeds("docsetup.dat", "doc setup");
+const SLayoutNeed kDocSetupFields[kDocSetupFieldCount] = {
+    DialogElement(kDocSetup, "doc res x"), DialogElement(kDocSetup, "doc res y"),
+    DialogElement(kDocSetup, "doc aspect x"), DialogElement(kDocSetup, "doc aspect y")};
+const SLayoutNeed kDocSizes[kDocSizeCount] = {
+    DialogElement(kDocSetup, "doc size0", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size1", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size2", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size3", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size4", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size5", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size6", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size7", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size8", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size9", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size10", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size11", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size12", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size13", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size14", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size15", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size16", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size17", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size18", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size19", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size20", SLayoutNeed::kImageElement),
+    DialogElement(kDocSetup, "doc size21", SLayoutNeed::kImageElement),
+};
+const SLayoutNeed kRenderResButtons[kRenderResCount] = {
+    DialogElement(kDocSetup, "render res 0", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 1", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 2", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 3", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 4", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 5", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 6", SLayoutNeed::kTextElement),
+};
+const SLayoutNeed kRenderResTitles[kRenderResCount] = {
+    DialogElement(kDocSetup, "render res 0 title", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 1 title", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 2 title", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 3 title", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 4 title", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 5 title", SLayoutNeed::kTextElement),
+    DialogElement(kDocSetup, "render res 6 title", SLayoutNeed::kTextElement),
+};
+const SLayoutNeed kConstrainProp = DialogElement(kDocSetup, "constrain prop", SLayoutNeed::kImageElement);
+const SLayoutNeed kDocSetupTitle = DialogElement(kDocSetup, "doc title", SLayoutNeed::kTextElement);
+const SLayoutNeed kNewDocTitles{SLayoutNeed::kTextList, "docsetup.dat", "new doc title", 0, nullptr,
+                                SLayoutNeed::kAnyElement, 1};
 const SDialogNeeds kEdit3dTrans = DialogNeeds("edit3dtrans.dat", "edit 3dtrans");
 const SLayoutNeed kEdit3dTransFields[kTransformFieldCount] = {
     DialogElement(kEdit3dTrans, "offset x"), DialogElement(kEdit3dTrans, "offset y"),
@@ -266,6 +319,25 @@ const SLayoutNeed kPolyStatusTexts{SLayoutNeed::kTextList, "editpoly.dat", "stat
 const SLayoutNeed kToriBackground = DialogElement(kEditTori, "torus background", SLayoutNeed::kImageElement);
 const SLayoutNeed kToriTorus = DialogElement(kEditTori, "torus", SLayoutNeed::kImageElement);
 const SDialogNeeds kExportRender = DialogNeeds("exportrender.dat", "export render");
+const SLayoutNeed kExportFields[kExportFieldCount] = {
+    DialogElement(kExportRender, "size x"), DialogElement(kExportRender, "size y"), DialogElement(kExportRender, "dpi"),
+    DialogElement(kExportRender, "outsize x"), DialogElement(kExportRender, "outsize y")};
+const SLayoutNeed kExportAutoRotate = DialogElement(kExportRender, "auto rotate check", SLayoutNeed::kImageElement);
+const SLayoutNeed kExportTitle = DialogElement(kExportRender, "doc title", SLayoutNeed::kTextElement);
+const SLayoutNeed kExportInfo1 = DialogElement(kExportRender, "info text 1", SLayoutNeed::kTextElement);
+const SLayoutNeed kExportInfo2 = DialogElement(kExportRender, "info text 2", SLayoutNeed::kTextElement);
+const SLayoutNeed kExportInfo1Texts{SLayoutNeed::kTextList, "exportrender.dat", "info text 1", 0, nullptr,
+                                    SLayoutNeed::kAnyElement, 1};
+const SLayoutNeed kExportInfo2Texts{SLayoutNeed::kTextList, "exportrender.dat", "info text 2", 0, nullptr,
+                                    SLayoutNeed::kAnyElement, 5};
+const SLayoutNeed kIOProgress{SLayoutNeed::kCanvas, "system.dat", "ioprogress"};
+const SLayoutNeed kIOProgressElements[kIOProgressElementCount] = {
+    {SLayoutNeed::kElement, "system.dat", "ioprogress description", 0, "ioprogress", SLayoutNeed::kTextElement},
+    {SLayoutNeed::kElement, "system.dat", "ioprogress status string", 0, "ioprogress", SLayoutNeed::kTextElement},
+    {SLayoutNeed::kElement, "system.dat", "ioprogress status bar", 0, "ioprogress", SLayoutNeed::kImageElement},
+    {SLayoutNeed::kElement, "system.dat", "ioprogress cancel", 0, "ioprogress"},
+};
+const SLayoutNeed kIOProgressSlider{SLayoutNeed::kPicture, "system.dat", "IO Progress slider"};
 const SLayoutNeed kNanoEditor{SLayoutNeed::kCanvas, "docwindow.dat", "nano editor"};
 const SLayoutNeed kNanoEditorImage{SLayoutNeed::kElement, "docwindow.dat", "nano editor image", 0, "nano editor",
                                    SLayoutNeed::kImageElement};
@@ -293,7 +365,17 @@ const SLayoutNeed kReplicateFields[kReplicateFieldCount] = {
     DialogElement(kReplicate, "scale z"),  DialogElement(kReplicate, "rotate x"), DialogElement(kReplicate, "rotate y"),
     DialogElement(kReplicate, "rotate z")};
 const SLayoutNeed kRevertChanges{SLayoutNeed::kCanvas, "saverevert.dat", "revert changes"};
+const SLayoutNeed kRevertButton{SLayoutNeed::kElement, "saverevert.dat", "revert", 0, "revert changes",
+                                SLayoutNeed::kImageElement};
+const SLayoutNeed kRevertCancelButton{SLayoutNeed::kElement, "saverevert.dat", "revert cancel", 0, "revert changes",
+                                      SLayoutNeed::kImageElement};
 const SLayoutNeed kSaveChanges{SLayoutNeed::kCanvas, "saverevert.dat", "save changes"};
+const SLayoutNeed kSaveButton{SLayoutNeed::kElement, "saverevert.dat", "save", 0, "save changes",
+                              SLayoutNeed::kImageElement};
+const SLayoutNeed kDontSaveButton{SLayoutNeed::kElement, "saverevert.dat", "dont save", 0, "save changes",
+                                  SLayoutNeed::kImageElement};
+const SLayoutNeed kSaveCancelButton{SLayoutNeed::kElement, "saverevert.dat", "save cancel", 0, "save changes",
+                                    SLayoutNeed::kImageElement};
 const SLayoutNeed kSelectionPalette{SLayoutNeed::kCanvas, "selectionpalette.dat", "selection palette"};
 const SLayoutNeed kSelectionKinds[kSelectionKindCount] = {
     SelectionButton("sel planes"),         SelectionButton("sel terrains"),
@@ -325,9 +407,8 @@ const SLayoutNeed kImageMode = SelectionButton("image mode");
 const SLayoutNeed kImageModeImages{
     SLayoutNeed::kImageList, "selectionpalette.dat", "image mode", 0, nullptr, SLayoutNeed::kAnyElement, 3};
 const SLayoutNeed kSelectionOptionsMenu = Menu("selectionpalette.dat", 200);
-const SDialogNeeds kTextEditPopup = DialogNeeds("materialcomposer.dat", "text edit popup");
-const SLayoutNeed kQuestionTexts{
-    SLayoutNeed::kTextList, "system.dat", "question texts", 0, nullptr, SLayoutNeed::kAnyElement, 2};
+const SDialogNeeds kTextEditPopup = DialogNeeds("materialcomposer.dat", "text edit popup", false, false);
+const SLayoutNeed kTextEditField = DialogElement(kTextEditPopup, "text edit field");
 
 }  // namespace need
 
@@ -366,7 +447,7 @@ SLayoutNeedTable PanelsLayoutNeeds() {
   static const SLayoutNeed* const kNeeds[] = {
       &need::kAddPreset.canvas,     &need::kAddPreset.ok,         &need::kAddPreset.cancel,
       &need::kColorPicker.canvas,   &need::kColorPicker.ok,       &need::kColorPicker.cancel,
-      &need::kCreatePalette,        &need::kDeletePreset.canvas,  &need::kDeletePreset.ok,
+      &need::kCreatePalette,        &need::kDeletePreset.canvas,  &need::kDeletePresetButton,
       &need::kDeletePreset.cancel,  &need::kDisplayPalette,       &need::kDocSetup.canvas,
       &need::kDocSetup.ok,          &need::kDocSetup.cancel,      &need::kEdit3dTrans.canvas,
       &need::kEdit3dTrans.ok,       &need::kEdit3dTrans.cancel,   &need::kEditCamera.canvas,
@@ -380,8 +461,8 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kNanoEditor,           &need::kNanoEditorImage,      &need::kPrefs.canvas,         &need::kPrefs.ok,
       &need::kPrefs.cancel,         &need::kReplicate.canvas,     &need::kReplicate.ok,
       &need::kReplicate.cancel,     &need::kRevertChanges,        &need::kSaveChanges,
-      &need::kSelectionPalette,     &need::kTextEditPopup.canvas, &need::kTextEditPopup.ok,
-      &need::kTextEditPopup.cancel, &need::kQuestionTexts,        &need::kDisplayTop,
+      &need::kSelectionPalette,     &need::kTextEditPopup.canvas, &need::kTextEditField,
+      &need::kDisplayTop,
       &need::kDisplayBottom,        &need::kFamilyNames,          &need::kFamiliesMenu,
   };
   static const SLayoutNeed* const kEditPaletteNeeds[] = {
@@ -412,6 +493,15 @@ SLayoutNeedTable PanelsLayoutNeeds() {
       &need::kFamilyColorBox, &need::kFamilyNameField, &need::kPolySmooth,      &need::kPolyUnsmooth,
       &need::kPolySlider,     &need::kPolyStatus,      &need::kPolyStatusTexts, &need::kToriBackground,
       &need::kToriTorus,      &need::kReplicateCheck,
+  };
+  static const SLayoutNeed* const kConfirmationNeeds[] = {
+      &need::kSaveButton,   &need::kDontSaveButton,      &need::kSaveCancelButton, &need::kRevertButton,
+      &need::kRevertCancelButton, &need::kPresetPreview, &need::kPresetName,      &need::kPresetDescription,
+  };
+  static const SLayoutNeed* const kDocumentDialogNeeds[] = {
+      &need::kConstrainProp,     &need::kDocSetupTitle,     &need::kNewDocTitles, &need::kExportAutoRotate,
+      &need::kExportTitle,       &need::kExportInfo1,       &need::kExportInfo2,  &need::kExportInfo1Texts,
+      &need::kExportInfo2Texts,  &need::kIOProgress,        &need::kIOProgressSlider,
   };
   static const std::vector<SLayoutNeed> kTips = TipLists();
   static const std::vector<const SLayoutNeed*> kAll = [] {
@@ -453,6 +543,14 @@ SLayoutNeedTable PanelsLayoutNeeds() {
     add(kSelectionEditorNeeds);
     add(need::kFamilyChiclets);
     add(need::kReplicateFields);
+    add(kConfirmationNeeds);
+    add(kDocumentDialogNeeds);
+    add(need::kDocSetupFields);
+    add(need::kDocSizes);
+    add(need::kRenderResButtons);
+    add(need::kRenderResTitles);
+    add(need::kExportFields);
+    add(need::kIOProgressElements);
     return all;
   }();
   return {kAll.data(), uint32_t(kAll.size())};

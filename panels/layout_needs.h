@@ -7,6 +7,10 @@
 namespace need {
 
 extern const SDialogNeeds kAddPreset;
+// The add preset dialog's preview and its two text fields.
+extern const SLayoutNeed kPresetPreview;
+extern const SLayoutNeed kPresetName;
+extern const SLayoutNeed kPresetDescription;
 extern const SDialogNeeds kColorPicker;
 // The colour picker's bar labels (one entry per colour model), colour box, model buttons (RGB, HSV,
 // HLS, CMY), bars and their fields, and the eyedropper's pop-up picture.
@@ -29,7 +33,8 @@ extern const SLayoutNeed kCreateItems[kCreateItemCount];
 enum ETab : uint32_t { kCreateTab, kEditTab, kSkyFogTab, kTabCount };
 extern const SLayoutNeed kCreateTabs[kTabCount];
 extern const SLayoutNeed kCreatePlopUps[kTabCount];
-extern const SDialogNeeds kDeletePreset;
+extern const SDialogNeeds kDeletePreset;  // "cancel" and, in place of "ok", "delete"
+extern const SLayoutNeed kDeletePresetButton;
 extern const SLayoutNeed kDisplayPalette;
 // The elements of the display palette that follow the selection palette's fade.
 extern const SLayoutNeed kDisplayTop;
@@ -62,6 +67,18 @@ extern const SLayoutNeed kBackgroundMenu;
 inline constexpr uint32_t kResolutionMenuCount = 4;
 extern const SLayoutNeed kResolutionMenus[kResolutionMenuCount];
 extern const SDialogNeeds kDocSetup;
+// The set-up dialog's four fields (width, height, aspect x and y), its 22 size presets, its seven
+// resolution buttons with their titles, its constrain box and title, and the new document's title list.
+inline constexpr uint32_t kDocSetupFieldCount = 4;
+extern const SLayoutNeed kDocSetupFields[kDocSetupFieldCount];
+inline constexpr uint32_t kDocSizeCount = 22;
+extern const SLayoutNeed kDocSizes[kDocSizeCount];
+inline constexpr uint32_t kRenderResCount = 7;
+extern const SLayoutNeed kRenderResButtons[kRenderResCount];
+extern const SLayoutNeed kRenderResTitles[kRenderResCount];
+extern const SLayoutNeed kConstrainProp;
+extern const SLayoutNeed kDocSetupTitle;
+extern const SLayoutNeed kNewDocTitles;
 extern const SDialogNeeds kEdit3dTrans;
 // Its nine fields: offset, rotate and scale, x, y and z each.
 inline constexpr uint32_t kTransformFieldCount = 9;
@@ -153,6 +170,27 @@ extern const SLayoutNeed kConvertItems[kConvertItemCount];
 extern const SDialogNeeds kEditPoly;
 extern const SDialogNeeds kEditTori;
 extern const SDialogNeeds kExportRender;
+// Its five fields (pixel size, resolution, printed size), its auto rotate box, the title and the two
+// info texts with their lists (a label; then the label and the units "GB", "MB", "KB", "bytes").
+inline constexpr uint32_t kExportFieldCount = 5;
+extern const SLayoutNeed kExportFields[kExportFieldCount];
+extern const SLayoutNeed kExportAutoRotate;
+extern const SLayoutNeed kExportTitle;
+extern const SLayoutNeed kExportInfo1;
+extern const SLayoutNeed kExportInfo2;
+extern const SLayoutNeed kExportInfo1Texts;
+extern const SLayoutNeed kExportInfo2Texts;
+// The input/output progress dialog of system.dat, its elements and the picture of its bar.
+extern const SLayoutNeed kIOProgress;
+enum EIOProgressElement : uint32_t {
+  kIODescription,
+  kIOStatusString,
+  kIOStatusBar,
+  kIOCancel,
+  kIOProgressElementCount
+};
+extern const SLayoutNeed kIOProgressElements[kIOProgressElementCount];
+extern const SLayoutNeed kIOProgressSlider;
 extern const SLayoutNeed kNanoEditor;
 extern const SLayoutNeed kNanoEditorImage;  // the picture the document window draws into
 // The preferences dialog, its choices and arrows (image elements) and its three readouts.
@@ -171,7 +209,12 @@ enum EPrefsReadout : uint32_t { kTotalRam, kPercentUsed, kCurrentRam, kPrefsRead
 extern const SLayoutNeed kPrefsReadouts[kPrefsReadoutCount];
 extern const SDialogNeeds kReplicate;
 extern const SLayoutNeed kRevertChanges;
+extern const SLayoutNeed kRevertButton;
+extern const SLayoutNeed kRevertCancelButton;
 extern const SLayoutNeed kSaveChanges;
+extern const SLayoutNeed kSaveButton;
+extern const SLayoutNeed kDontSaveButton;
+extern const SLayoutNeed kSaveCancelButton;
 extern const SLayoutNeed kSelectionPalette;
 // The selection palette's kind buttons, in the order of its kind table; its step buttons; its other
 // elements and its options menu.
@@ -190,8 +233,8 @@ extern const SLayoutNeed kSoloMode;
 extern const SLayoutNeed kImageMode;
 extern const SLayoutNeed kImageModeImages;
 extern const SLayoutNeed kSelectionOptionsMenu;
-extern const SDialogNeeds kTextEditPopup;
-extern const SLayoutNeed kQuestionTexts;  // 0 the save question, 1 the revert question
+extern const SDialogNeeds kTextEditPopup;  // no buttons: Return, Tab and Escape close it
+extern const SLayoutNeed kTextEditField;
 
 }  // namespace need
 

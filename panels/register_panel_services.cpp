@@ -6,7 +6,7 @@
 namespace {
 
 constexpr SPanelServices kServices = {
-    [](CResourceEnv* environment) -> CIOProgressDialog* { return new CIOProgress(environment); },
+    &NewIOProgress,
 };
 
 }  // namespace

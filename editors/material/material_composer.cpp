@@ -109,11 +109,16 @@ CMaterialComposer::CMaterialComposer(CUICmFunction* owner, CResourceEnv* environ
   fPreview = MakePreview(&fPreviewReady);
   InitNoiseTables();
   gComposer = this;
+  // Hovering the number pop-up's field keeps the preview rendering.
+  CTextEditPopup::SetHoverOwner(this);
 }
 
 CMaterialComposer::~CMaterialComposer() {
   FreeBuilt(false);
-  if (gComposer == this) gComposer = nullptr;
+  if (gComposer == this) {
+    gComposer = nullptr;
+    CTextEditPopup::SetHoverOwner(nullptr);
+  }
 }
 
 CMaterialComposer* CMaterialComposer::GetCurrent() { return gComposer; }

@@ -17,7 +17,6 @@
 #include "framework/ui/im_element.h"
 #include "framework/ui/ui_message.h"
 #include "panels/delete_preset.h"
-#include "panels/document_question.h"
 #include "scene/base_spool_table.h"
 #include "scene/surface/pict_texture.h"
 
@@ -312,8 +311,10 @@ int32_t CPictTextures::Confirm(const char* action) {
     return kHandled;
   }
   if (!fConfirm || (paste && !GetCurrentTexture())) {
-    const int32_t posted = PostReply(GetOwner(), action, kConfirmCanvas);
-    return posted == kHandled ? kHandled : posted;
+    // Nothing to confirm: the answer "delete" would send, queued.
+    CUIMessage reply;
+    reply.Init(0, action, nullptr, kConfirmCanvas, CUIMessage::kBroadcast);
+    return GetOwner() && GetOwner()->Enqueue(reply) ? kHandled : kErrOutOfMemory;
   }
   fConfirm->SetConfirmationName(action);
   CUIMessage request;

@@ -54,9 +54,9 @@ int32_t ProgressUpdate(const char* status, uint32_t done, uint32_t total) {
   if (!gShown) {
     if (gRedrawTimer.ElapsedTicks() >= 1) {
       if (gDialog) {
-        gDialog->Activate();
-        gDialog->Show();
-        gDialog->Update();
+        gDialog->ActivateDialog();
+        gDialog->ShowDialog();
+        gDialog->UpdateDialog();
         gDialog->RaiseNesting();
       }
       gShown = true;
@@ -83,7 +83,7 @@ int32_t ProgressUpdate(const char* status, uint32_t done, uint32_t total) {
 void ProgressEnd() {
   if (gDialog && gShown) {
     gDialog->LowerNesting();
-    gDialog->Hide();
+    gDialog->HideDialog();
   }
   gShown = false;
 }

@@ -16,12 +16,13 @@ class CIOProgressDialog {
   virtual platform::WindowHandle GetWindow() const = 0;
   virtual bool IsRunning() const = 0;  // false once the user pressed cancel
   virtual void Reset() = 0;            // before a new operation
-  // Opening as a modal pop-up: these three, in this order.
-  virtual void Activate() = 0;
-  virtual void Show() = 0;
-  virtual void Update() = 0;
-  virtual void Hide() = 0;
-  // The dialog layer's nesting count, raised while the dialog is open.
+  // Opening as a modal pop-up: these three, in this order, then RaiseNesting.
+  virtual void ActivateDialog() = 0;
+  virtual void ShowDialog() = 0;
+  virtual void UpdateDialog() = 0;
+  virtual void HideDialog() = 0;
+  // The dialog layer's modal level: raised and taken as the dialog's own while it is open, lowered
+  // when the progress ends.
   virtual void RaiseNesting() = 0;
   virtual void LowerNesting() = 0;
   virtual void SetDescription(const char* text) = 0;

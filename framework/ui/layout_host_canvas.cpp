@@ -53,6 +53,17 @@ void CLayoutHostCanvas::BringForward() {
   UpdateNow();
 }
 
+bool CLayoutHostCanvas::IsOpenRequest(const CUIMessage& message) const {
+  return message.kind == 0 && !SameText(message.canvasName, fCanvas.name) && SameText(message.elementName, fCanvas.name);
+}
+
+int32_t CLayoutHostCanvas::OpenModal() {
+  if (const int32_t err = BuildOnce()) return err;
+  if (IsShown()) BringForward();
+  else Refresh(false);
+  return kNoErr;
+}
+
 void CLayoutHostCanvas::Close() {
   CUICmFunction* owner = GetOwner();
   if (owner && !IsStale() && owner->GetModalLevel() > 0) owner->LowerModalLevel();

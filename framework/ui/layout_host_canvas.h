@@ -29,6 +29,11 @@ class CLayoutHostCanvas : public CUIHostCanvas {
   // A dialog already shown brought forward again: shown, activated and painted. The modal level
   // stays, since only a real opening (Refresh) raises it and closing lowers it once.
   void BringForward();
+  // The request to open a dialog: a kind-0 message from another canvas whose element names this one.
+  bool IsOpenRequest(const CUIMessage& message) const;
+  // Built when it is not, then opened: a hidden dialog as the top modal level (Refresh), one already
+  // shown brought forward. 0, or the build's code.
+  int32_t OpenModal();
   // The canvas name that the "ok" and "cancel" elements' messages carry: a dialog that answers
   // several callers names the one it answers. Another name than its own leaves their messages to the
   // caller. Nothing before the build.

@@ -1,6 +1,8 @@
 #include "framework/ui/numeric_fields.h"
 
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "framework/core/appl.h"
@@ -80,14 +82,14 @@ void DetachField(CElement* element) {
   ReleaseHandle(element->SetUserWord(kFieldWord, 0));
 }
 
-int32_t AddNumericField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
-                        ElCharCallback key) {
+int32_t AddElementField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
+                        ElCharCallback key, uint32_t alignment, bool multiLine) {
   if (!element) return kErrInvalidParameter;
   SRect local, rect;
   element->GetLocalRect(&local);
   element->LocalToAncestorRect(&rect, local, nullptr);
   STextEditSpec spec;
-  spec.Set(parent, rect, 0, 8, kFieldLimit, STextEditSpec::kCentred, false);
+  spec.Set(parent, rect, 0, 8, kFieldLimit, alignment, multiLine);
   CTextEdit* field = nullptr;
   if (const int32_t err = table.Add(spec, &field)) return err;
   if (!AttachField(element, field)) {
@@ -96,9 +98,15 @@ int32_t AddNumericField(CTextEditTable& table, platform::WindowHandle parent, CE
     return kErrOutOfMemory;
   }
   field->SetCallback(key, element);
-  field->SetOptions(CTextEdit::kNumeric);
   field->SetMaxLength(maxChars);
   return kNoErr;
+}
+
+int32_t AddNumericField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
+                        ElCharCallback key) {
+  const int32_t err = AddElementField(table, parent, element, maxChars, key, STextEditSpec::kCentred, false);
+  if (!err) GetElementWindow(element)->SetOptions(CTextEdit::kNumeric);
+  return err;
 }
 
 bool FieldHasFocus(CTextEdit* field) { return field && platform::GetFocus() == field->GetWindow(); }
@@ -169,7 +177,7 @@ int32_t OnFieldKey(SNumericFields& state, CElement* element, CElement** handled,
     return kNoErr;
   }
   const bool pressed = event->message == platform::kWmKeyDown || event->message == platform::kWmSysKeyDown;
-  if (pressed && (key == kUpArrow || key == kDownArrow)) {
+  if (pressed && state.arrowSteps && (key == kUpArrow || key == kDownArrow)) {
     field->StepValue(key == kUpArrow, FieldStep(state, element));
   } else if (!pressed) {
     field->Validate(key);
@@ -254,12 +262,17 @@ void DeleteNumericFields(CTextEditTable& table, CElement** elements, uint32_t co
   table.DeleteAll();
 }
 
-void WriteFieldValue(CTextEdit* field, double value) {
-  if (!field) return;
+std::string FieldValueText(double value) {
   const float f = float(value);
   const double whole = std::trunc(double(f));
+  char text[64];
   if (std::isfinite(f) && std::fabs(double(f) - whole) <= kWholeTolerance && std::fabs(whole) < 2147483647.0)
-    field->SetLong(int32_t(whole));
+    std::snprintf(text, sizeof text, "%ld", long(whole));
   else
-    field->SetFloat(f);
+    std::snprintf(text, sizeof text, "%.2f", double(f));
+  return text;
+}
+
+void WriteFieldValue(CTextEdit* field, double value) {
+  if (field) field->SetText(FieldValueText(value).c_str());
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "framework/core/four_cc.h"
 #include "framework/ui/element_callbacks.h"
@@ -31,6 +32,8 @@ struct SNumericFields {
   CtrlStepTest ctrlSteps = nullptr;
   EMessageWord messageWord = kKnownWord;
   uint32_t messageFlags = 0;
+  // Dialogs whose fields hold sizes rather than positions leave the arrow keys to the text.
+  bool arrowSteps = true;
 };
 
 // The type tag of text fields in the process-wide handle table.
@@ -48,9 +51,13 @@ bool AttachField(CElement* element, CTextEdit* field);
 // Releases the element's handle (before its field is deleted).
 void DetachField(CElement* element);
 
-// A numeric field over the element in the parent window (the element's canvas): centred, one line,
-// at most maxChars characters, reporting its keys to key with the element; attached to the element.
-// 0, or the table's code (the element is then left without a field).
+// A text field over the element in the parent window (the element's canvas), aligned as asked
+// (STextEditSpec's alignments), one line or several, at most maxChars characters, reporting its keys
+// to key with the element; attached to the element. 0, or the table's code (the element is then left
+// without a field).
+int32_t AddElementField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
+                        ElCharCallback key, uint32_t alignment, bool multiLine);
+// A numeric one: centred, one line.
 int32_t AddNumericField(CTextEditTable& table, platform::WindowHandle parent, CElement* element, uint32_t maxChars,
                         ElCharCallback key);
 
@@ -93,6 +100,7 @@ void DeleteNumericFields(CTextEditTable& table, CElement** elements, uint32_t co
 
 // The numeric text rule: "%ld" of the value truncated when within 0.001 of it, else "%.2f", taken in
 // single precision.
+std::string FieldValueText(double value);
 void WriteFieldValue(CTextEdit* field, double value);
 
 // The three callbacks of one dialog's fields, bound to its state.
@@ -108,15 +116,15 @@ struct TNumericFieldCallbacks {
 };
 
 // The dialog's elements of the needs, in order, bound to the state's routines, each with a numeric
-// field of kFieldCharacters: elements[i] the element, none where the layout lacks it; a field that
-// cannot be made is left out. The first becomes the current field.
+// field of maxChars: elements[i] the element, none where the layout lacks it; a field that cannot be
+// made is left out. The first becomes the current field.
 template <SNumericFields& state>
 void BindNumericFields(CUIHostCanvas& dialog, CTextEditTable& table, const SLayoutNeed* needs, uint32_t count,
-                       CElement** elements) {
+                       CElement** elements, uint32_t maxChars = kFieldCharacters) {
   using Callbacks = TNumericFieldCallbacks<state>;
   for (uint32_t i = 0; i < count; ++i) {
     dialog.BindElementRef(needs[i].name, &elements[i], &Callbacks::Press, &Callbacks::Hover, &Callbacks::Key);
-    if (elements[i]) AddNumericField(table, dialog.GetWindow(), elements[i], kFieldCharacters, &Callbacks::Key);
+    if (elements[i]) AddNumericField(table, dialog.GetWindow(), elements[i], maxChars, &Callbacks::Key);
   }
   state.current = count ? elements[0] : nullptr;
 }

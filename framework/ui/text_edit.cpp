@@ -217,8 +217,10 @@ intptr_t CTextEdit::TextEditSubclassProc(platform::WindowHandle window, uint32_t
   switch (message) {
     case kWmGetDlgCode: return kDlgcWantAllKeys;
     case kWmKeyDown: {
-      // Return and Escape belong to the dialog, as characters; the control never sees them.
+      // Return and Escape belong to the dialog, as characters; the control never sees them. So does
+      // Ctrl+N, the dialog's other cancel, as the key it is.
       if (wParam == kReturn || wParam == kEscape) return SendMessage(field->fParent, kWmChar, wParam, lParam);
+      if (wParam == 'N' && IsKeyDownAsync(kVkControl)) return SendMessage(field->fParent, message, wParam, lParam);
       if (wParam == kTab) {
         field->Report(message, wParam, lParam, true);
         return 1;

@@ -208,11 +208,14 @@ int32_t CUIHostCanvas::BuildOnce() {
 
 bool CUIHostCanvas::IsStale() const { return fOwner && fStamp != fOwner->GetModalLevel(); }
 
+void CUIHostCanvas::TakeModalLevel() {
+  if (!fOwner) return;
+  fOwner->RaiseModalLevel();
+  fStamp = fOwner->GetModalLevel();
+}
+
 void CUIHostCanvas::Refresh(bool erase) {
-  if (fOwner) {
-    fOwner->RaiseModalLevel();
-    fStamp = fOwner->GetModalLevel();
-  }
+  TakeModalLevel();
   Show();
   Activate();
   if (erase) FillRect(nullptr);
@@ -496,6 +499,8 @@ int32_t UIHostOnEscapeKeyAlpha(CElement* element, CElement** handled, SWinEvent*
 int32_t UIHostOnReturnKey(CElement* element, CElement** handled, SWinEvent* event) {
   return IsReturn(event) ? FlashAndSend(element, handled, false) : kNoErr;
 }
+
+int32_t UIHostFlashButton(CElement* element, CElement** handled) { return FlashAndSend(element, handled, false); }
 
 int32_t UIHostOnEscapeKey(CElement* element, CElement** handled, SWinEvent* event) {
   return IsEscape(event) ? FlashAndSend(element, handled, false) : kNoErr;

@@ -48,6 +48,9 @@ class CUIHostCanvas : public CHoCanvas {
   // Brings the canvas to the front as the top modal level: the owner's level raised and taken as the
   // stamp, shown, activated, filled with its colour when erase is set, painted, the arrow cursor.
   void Refresh(bool erase);
+  // The owner's level raised and taken as the stamp, as opening does, for a canvas that shows itself
+  // its own way.
+  void TakeModalLevel();
 
   // The element of that name among the root's children (or the parent's) gets the press, hover and
   // character callbacks (none clears one); a name no child has binds nothing, and *out is none.
@@ -133,6 +136,8 @@ int32_t UIHostOnReturnKeyAlpha(CElement* element, CElement** handled, SWinEvent*
 int32_t UIHostOnEscapeKeyAlpha(CElement* element, CElement** handled, SWinEvent* event);
 int32_t UIHostOnReturnKey(CElement* element, CElement** handled, SWinEvent* event);
 int32_t UIHostOnEscapeKey(CElement* element, CElement** handled, SWinEvent* event);
+// What those two do once their key is recognised: for a dialog's keys of its own.
+int32_t UIHostFlashButton(CElement* element, CElement** handled);
 // No feedback; kind 0 with flags 0 to the element's own canvas, the press point on the screen as
 // first point and in the element as second.
 int32_t UIHostPostElementMessage(CElement* element, CElement** handled, SPointHV point, SWinEvent* event);

@@ -10,8 +10,11 @@
 #include "document/prefs_file.h"
 #include "framework/core/four_cc.h"
 #include "framework/ui/console.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/tx_element.h"
 #include "panels/doc_setup.h"
 #include "panels/edit_obj_attrs.h"
+#include "panels/export_render.h"
 #include "panels/prefs.h"
 #include "panels/replicate.h"
 #include "editors/material/dt_editor.h"
@@ -134,14 +137,36 @@ TEST_F(CommandDispatch, DialogCodesBuildTheirDialogOnceAndBringItUp) {
         EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 0u) << c.code;
       }
     }
-    // The set-up dialog answers with the document's size: "size document" to the document window.
+    // The set-up dialog shows; its "ok" answers with the document's size: "size document" to the
+    // document window.
     EXPECT_EQ(pm->DoCommand(FourCC("dset")), 26);
     EXPECT_EQ(t->docSetup->GetBuildCount(), 1u);
+    EXPECT_TRUE(t->docSetup->IsShown());
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 1u);
+    CUIMessage ok = Message(0, "doc setup", "ok");
+    pm->GetBroadcaster()->Dispatch(&ok);
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 0u);
     CDocWindowDouble::gCalls.clear();
     pm->GetBroadcaster()->DispatchQueued();
     EXPECT_EQ(CDocWindowDouble::gCalls, (Calls{"HandleEvent 0 \"size document\" \"doc window\" 0",
                                                "HandleControlMessage 0 \"size document\" \"doc window\" 0",
                                                "Invalidate view"}));
+  });
+}
+
+// Export Render Size opens the export render dialog filled from the document window.
+TEST_F(CommandDispatch, ExportRenderSizeOpensTheDialogFilledFromTheWindow) {
+  Run([&] {
+    CExportRender* dialog = pm->GetCanvases()->exportRender;
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(pm->DoCommand(FourCC("expt")), 26);
+    EXPECT_TRUE(dialog->IsShown());
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 1u);
+    EXPECT_EQ((SPointHV{dialog->GetWidth(), dialog->GetHeight()}), window->GetWindowImageSize());
+    CElement* title = nullptr;
+    ASSERT_EQ(CElSystem::FindByName(dialog->GetRoot(), "doc title", &title), 0);
+    EXPECT_STREQ(dynamic_cast<CTxElement*>(title)->GetText(), window->GetTitle());
+    dialog->Close();
   });
 }
 
@@ -231,7 +256,8 @@ TEST_F(CommandDispatch, UIMessagesBecomeCommandsAndLayouts) {
     }
     CUIMessage setup = Message(0, "menu bar", "doc setup");
     EXPECT_EQ(pm->HandleUIMessage(&setup), 26);
-    EXPECT_EQ(pm->GetBroadcaster()->GetQueueCount(), 1u);
+    EXPECT_TRUE(pm->GetCanvases()->docSetup->IsShown());
+    pm->GetCanvases()->docSetup->Close();
   });
 }
 
@@ -288,6 +314,10 @@ TEST_F(CommandDispatch, ANewDocumentReplacesTheWindow) {
     EXPECT_EQ(broadcaster->GetQueueCount(), queued);
     fresh->ClearFlags(CDocWindow::kUnsavedChanges);
     EXPECT_EQ(pm->DoCommand(FourCC("ndoc")), 26);
+    EXPECT_TRUE(pm->GetCanvases()->docSetup->IsShown());
+    EXPECT_EQ(broadcaster->GetQueueCount(), queued);
+    CUIMessage ok = Message(0, "doc setup", "ok");
+    broadcaster->Dispatch(&ok);
     ASSERT_EQ(broadcaster->GetQueueCount(), queued + 1);
   });
 }

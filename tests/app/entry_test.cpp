@@ -275,25 +275,42 @@ TEST_F(ProgramRun, AWritePastTheFileSizeLimitFailsAndTheProgramGoesOn) {
     EXPECT_FALSE(entry.path().filename().string().starts_with(".saved.qnc")) << entry.path();
 }
 
-// The dialogs' shadow pictures are part of the interface: a resource file without one of them stops
-// the start without a message.
-TEST_F(ProgramRun, AResourceFileWithoutAShadowPictureEndsTheStartSilently) {
-  CopyData();
-  fs::create_directories(folder / "sources");
-  // The build's manifest names every source by its absolute path.
-  std::ifstream in(QUARN2_SYSTEM_MANIFEST);
-  std::ofstream out(folder / "sources" / "manifest.short");
-  for (std::string line; std::getline(in, line);) {
-    if (line.find("corner shadow") == std::string::npos) out << line << "\n";
+// The dialogs' shadow pictures and the progress dialog's bar picture are part of the interface: a
+// resource file without one of them stops the start without a message. The progress dialog's layout
+// is rebuilt without its picture line.
+TEST_F(ProgramRun, AResourceFileWithoutAShadowOrTheProgressBarPictureEndsTheStartSilently) {
+  for (const std::string missing : {"corner shadow", "IO Progress slider"}) {
+    SCOPED_TRACE(missing);
+    CopyData();
+    fs::create_directories(folder / "sources");
+    // The build's manifest names every source by its absolute path.
+    std::ifstream in(QUARN2_SYSTEM_MANIFEST);
+    std::ofstream out(folder / "sources" / "manifest.short");
+    for (std::string line; std::getline(in, line);) {
+      if (line.find(missing) != std::string::npos) continue;
+      if (line.starts_with("layout ") && line.ends_with("ioprogress.layout")) {
+        const fs::path source = line.substr(7);
+        fs::copy_file(source.parent_path() / "io-progress-slider.png", folder / "sources" / "io-progress-slider.png",
+                      fs::copy_options::overwrite_existing);
+        std::ifstream layout(source);
+        std::ofstream copy(folder / "sources" / "ioprogress.layout");
+        for (std::string text; std::getline(layout, text);) {
+          if (text.find(missing) == std::string::npos) copy << text << "\n";
+        }
+        line = "layout " + (folder / "sources" / "ioprogress.layout").string();
+      }
+      out << line << "\n";
+    }
+    out.close();
+    fs::remove(folder / "data" / "system.dat");
+    const std::string build = std::string(RESBUILD_PATH) + " '" + (folder / "sources" / "manifest.short").string() +
+                              "' '" + (folder / "data" / "system.dat").string() + "'";
+    ASSERT_EQ(std::system(build.c_str()), 0);
+    std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
+    EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1);
+    EXPECT_EQ(Errors(), "");
+    fs::remove_all(folder / "data");
   }
-  out.close();
-  fs::remove(folder / "data" / "system.dat");
-  const std::string build = std::string(RESBUILD_PATH) + " '" + (folder / "sources" / "manifest.short").string() +
-                            "' '" + (folder / "data" / "system.dat").string() + "'";
-  ASSERT_EQ(std::system(build.c_str()), 0);
-  std::ofstream(folder / "keys.txt") << "wait 500\nkey 17\nkey Q\nwait 50\nkeyup Q\nkeyup 17\n";
-  EXPECT_EQ(Run("QUARN2_SCRIPT=keys.txt"), 1);
-  EXPECT_EQ(Errors(), "");
 }
 
 // Start-up failures of the resource file and of the fragment system each show their message, run

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/entry.h"
+#include "panels/save_changes.h"
 #include "platform/desktop.h"
 #include "tests/app/shell_fixture.h"
 
@@ -109,28 +110,27 @@ TEST_F(PendingFiles, TheNextIdleStepOpensTheFirstFile) {
 TEST_F(PendingFiles, UnsavedChangesAskBeforeTheFileOpens) {
   Run([&] {
     struct SCase {
-      int32_t box;
+      const char* button;
       Names calls;
     } cases[] = {
-        {platform::kIdNo, {"HandleControlMessage 0 \"dont save\" \"save changes\" 0", "OpenDocument 0 /s/a.qnc 0"}},
-        {platform::kIdYes,
-         {"HandleControlMessage 0 \"save\" \"save changes\" 0", "SaveDocument 0", "OpenDocument 0 /s/a.qnc 0"}},
-        {platform::kIdCancel, {"HandleControlMessage 0 \"save cancel\" \"save changes\" 0"}},
+        {"dont save", {"HandleControlMessage 0 \"dont save\" \"save changes\" 0", "OpenDocument 0 /s/a.qnc 0"}},
+        {"save", {"HandleControlMessage 0 \"save\" \"save changes\" 0", "SaveDocument 0", "OpenDocument 0 /s/a.qnc 0"}},
+        {"save cancel", {"HandleControlMessage 0 \"save cancel\" \"save changes\" 0"}},
     };
+    CLayoutHostCanvas* dialog = pm->GetCanvases()->saveChanges;
     for (const SCase& c : cases) {
       window->SetFlags(CDocWindow::kUnsavedChanges);
       // The double's save leaves nothing unsaved, as a real save does.
       CDocWindowDouble::gDuring = [this] { window->ClearFlags(CDocWindow::kUnsavedChanges); };
       pm->QueueCommandLineFiles("/s/a.qnc");
-      ASSERT_TRUE(platform::headless::AddScript("box " + std::to_string(c.box)));
-      const size_t boxes = platform::headless::ShownBoxes().size();
       CDocWindowDouble::gCalls.clear();
       app->Step();
-      ASSERT_EQ(platform::headless::ShownBoxes().size(), boxes + 1);
-      EXPECT_EQ(platform::headless::ShownBoxes().back().text, "Do you want to save the changes to \"Untitled\"?");
+      ASSERT_TRUE(dialog->IsShown()) << c.button;
       EXPECT_TRUE(window->GetFlags() & CDocWindow::kIgnoreSaveReplies);
+      Press(dialog, c.button);
+      EXPECT_FALSE(dialog->IsShown()) << c.button;
       for (int i = 0; i < 3; ++i) app->Step();
-      EXPECT_EQ(CDocWindowDouble::gCalls, c.calls) << c.box;
+      EXPECT_EQ(CDocWindowDouble::gCalls, c.calls) << c.button;
       EXPECT_EQ(pm->GetPendingCount(), 0u);
       EXPECT_FALSE(window->GetFlags() & CDocWindow::kIgnoreSaveReplies);
       CDocWindowDouble::gDuring = nullptr;

@@ -5,7 +5,7 @@
 # sanitizers has taken more than 30 s to show its main window); capture FILE grabs the main window
 # $main; differs A B tells whether two captures differ; changed_in A B RECT counts the pixels of RECT
 # (W x H + X + Y) that differ; capture_settled RECT waits for the window to settle; open_composer
-# brings up the material composer. chooser prints the file chooser's id (the second visible window of
+# brings up the material composer; add_sphere adds a sphere from the create palette. chooser prints the file chooser's id (the second visible window of
 # the program's title); wait_for_chooser waits up to 10 s for one and prints its id; type_path DIALOG
 # PATH enters a path into that chooser. at WINDOW V H prints the screen point of a point of a window
 # (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle; pixel_hex FILE X Y
@@ -148,6 +148,19 @@ open_composer() {
   eval "$(xdotool getwindowgeometry --shell "$composer")"
   cx=$X
   cy=$Y
+}
+
+# The edit palette's "create text" tab (2 262 17 310) brings the create palette forward, whose "sphere"
+# (22 182 50 210) adds a sphere: $edit and $create the two palettes, sphere.png the main window with the
+# sphere. Fails when the window did not change.
+add_sphere() {
+  click_in "$edit" 2 262 17 310
+  sleep 1
+  capture before.png
+  click_in "$create" 22 182 50 210
+  sleep 1.5
+  capture sphere.png
+  differs before.png sphere.png || fail "a click on the create palette's sphere changed nothing in the document window"
 }
 
 # After a quit was asked for: the program must end by itself, with status 0.

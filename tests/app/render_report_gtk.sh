@@ -70,17 +70,12 @@ fi
 
 check
 keys ctrl+q
-# The render changed the document, so quitting asks first: "Don't Save" is the left of the question's
-# three buttons along its bottom edge.
-question=""
-for _ in $(seq 1 50); do
-  question="$(xdotool search --onlyvisible --name '^Quarn2$' 2>/dev/null | grep -vx "$main" | head -1)"
-  [ -n "$question" ] && break
-  sleep 0.2
-done
+# The render changed the document, so quitting asks first: "dont save" lies at 96 10 118 82 in the
+# window "save changes".
+question="$(visible_windows "save changes" 10 | head -1)"
 if [ -n "$question" ]; then
-  eval "$(xdotool getwindowgeometry --shell "$question")"
-  xdotool mousemove $((X + WIDTH / 6)) $((Y + HEIGHT - 16)) click 1
+  sleep 0.5
+  click_in "$question" 96 10 118 82
 else
   fail "Ctrl+Q after a render did not ask to save the changes"
 fi

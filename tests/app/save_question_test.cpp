@@ -1,17 +1,20 @@
 // The save question through the running program with its real document window: which commands ask,
-// what each reply goes on with, and what the desktop's logout learns.
+// what each of the dialog's buttons goes on with, and what the desktop's logout learns.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
 #include "document/scene_file.h"
+#include "panels/doc_setup.h"
 #include "framework/core/four_cc.h"
 #include "framework/core/spool_sys.h"
 #include "platform/desktop.h"
 #include "platform/headless.h"
 #include "scene/base_sys.h"
 #include "scene/factory.h"
+#include "panels/revert_changes.h"
+#include "panels/save_changes.h"
 #include "scene/sphere.h"
 #include "tests/app/shell_fixture.h"
 
@@ -21,7 +24,9 @@ namespace fs = std::filesystem;
 
 constexpr uint32_t kQuestionBits = CDocWindow::kQuitAfterQuestion | CDocWindow::kOpenAfterQuestion |
                                    CDocWindow::kMergeAfterQuestion | CDocWindow::kAltAfterQuestion;
-constexpr int32_t kYes = platform::kIdYes, kNo = platform::kIdNo, kCancel = platform::kIdCancel;
+constexpr const char* kYes = CSaveChanges::kSave;
+constexpr const char* kNo = CSaveChanges::kDontSave;
+constexpr const char* kCancel = CSaveChanges::kSaveCancel;
 
 class SaveQuestion : public ShellTest {
  protected:
@@ -41,23 +46,42 @@ class SaveQuestion : public ShellTest {
         },
         [&] { pm->SetDocWindowFactory(nullptr); });
   }
-  // The document changed; the command given, its question answered with the box, and the program
-  // stepped until the reply was taken.
-  int32_t Ask(const char* code, int32_t box, const std::string& script = {}) {
+  // The document changed; the command given, the button of its question pressed (the file dialogs
+  // that follow answered by the script), and the program stepped until the reply was taken. `asked`
+  // tells whether the question showed.
+  int32_t Ask(const char* code, const char* button, const std::string& script = {}) {
     CDocWindow* w = pm->GetDocWindow();
     w->SetFlags(CDocWindow::kUnsavedChanges);
-    EXPECT_TRUE(platform::headless::AddScript("box " + std::to_string(box) + (script.empty() ? "" : "\n" + script)));
-    boxes = platform::headless::ShownBoxes().size();
+    if (!script.empty()) EXPECT_TRUE(platform::headless::AddScript(script));
+    const uint32_t level = pm->GetBroadcaster()->GetModalLevel();
     const int32_t answer = pm->DoCommand(uint32_t(uint8_t(code[0])) << 24 | uint32_t(uint8_t(code[1])) << 16 |
                                          uint32_t(uint8_t(code[2])) << 8 | uint32_t(uint8_t(code[3])));
+    asked = SaveDialog()->IsShown();
+    if (asked) {
+      EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), level + 1);
+      Press(SaveDialog(), button);
+      EXPECT_FALSE(SaveDialog()->IsShown());
+      // A new document goes on to the set-up dialog, one level up.
+      const uint32_t setUp = pm->GetCanvases()->docSetup->IsShown() ? 1 : 0;
+      EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), level + setUp);
+    }
     for (int i = 0; i < 4 && app->IsRunning(); ++i) app->Step();
     return answer;
   }
-  size_t NewBoxes() const { return platform::headless::ShownBoxes().size() - boxes; }
+  CLayoutHostCanvas* SaveDialog() const { return pm->GetCanvases()->saveChanges; }
+  CLayoutHostCanvas* RevertDialog() const { return pm->GetCanvases()->revertChanges; }
+  // The set-up dialog that a new document waits for, confirmed, and its answer delivered.
+  void ConfirmSetUp() {
+    EXPECT_TRUE(pm->GetCanvases()->docSetup->IsShown());
+    CUIMessage ok;
+    ok.Init(0, "ok", nullptr, "doc setup", CUIMessage::kBroadcast);
+    pm->GetBroadcaster()->Dispatch(&ok);
+    for (int i = 0; i < 3; ++i) app->Step();
+  }
   std::string Path(const char* name) const { return folder + "/" + name; }
 
   std::string folder;
-  size_t boxes = 0;
+  bool asked = false;
 };
 
 // 'open' asks first; "dont save" goes on with the open dialog, "save" saves first (a cancelled save
@@ -66,7 +90,7 @@ TEST_F(SaveQuestion, OpeningAsksAndTheReplyDecides) {
   RunProgram([&] {
     const size_t dialogs = platform::headless::AskedDialogs().size();
     EXPECT_EQ(Ask("open", kNo, "open " + Path("other.qnc")), 26);
-    EXPECT_EQ(NewBoxes(), 1u);
+    EXPECT_TRUE(asked);
     CDocWindow* w = pm->GetDocWindow();
     EXPECT_STREQ(w->GetTitle(), "other");
     EXPECT_EQ(w->GetFlags() & (kQuestionBits | CDocWindow::kUnsavedChanges), 0u);
@@ -75,7 +99,7 @@ TEST_F(SaveQuestion, OpeningAsksAndTheReplyDecides) {
 
     // An untitled document's save dialog cancelled: nothing saved, nothing opened.
     pm->DoCommand(FourCC("ndoc"));
-    for (int i = 0; i < 3; ++i) app->Step();
+    ConfirmSetUp();
     w = pm->GetDocWindow();
     ASSERT_STREQ(w->GetTitle(), "Untitled");
     EXPECT_EQ(Ask("open", kYes, "cancel"), 26);
@@ -92,22 +116,21 @@ TEST_F(SaveQuestion, OpeningAsksAndTheReplyDecides) {
     // Nothing to lose: no question.
     w->ClearFlags(CDocWindow::kUnsavedChanges);
     ASSERT_TRUE(platform::headless::AddScript("open " + Path("other.qnc")));
-    const size_t shown = platform::headless::ShownBoxes().size();
     EXPECT_EQ(pm->DoCommand(FourCC("open")), 26);
-    EXPECT_EQ(platform::headless::ShownBoxes().size(), shown);
+    EXPECT_FALSE(SaveDialog()->IsShown());
     EXPECT_STREQ(w->GetTitle(), "other");
   });
 }
 
-// Merging drops nothing and asks nothing; reverting a changed document asks its own question.
+// Merging drops nothing and asks nothing; reverting a changed document asks its own question, whose
+// "revert" sends one "revert done" to the document window, which reads the file again.
 TEST_F(SaveQuestion, MergingNeverAsksAndRevertingAsksItsOwnQuestion) {
   RunProgram([&] {
     CDocWindow* w = pm->GetDocWindow();
     w->SetFlags(CDocWindow::kUnsavedChanges);
     ASSERT_TRUE(platform::headless::AddScript("open " + Path("other.qnc")));
-    size_t shown = platform::headless::ShownBoxes().size();
     EXPECT_EQ(pm->DoCommand(FourCC("mrge")), 26);
-    EXPECT_EQ(platform::headless::ShownBoxes().size(), shown);
+    EXPECT_FALSE(SaveDialog()->IsShown());
     EXPECT_STREQ(w->GetTitle(), "Untitled");
     EXPECT_TRUE(w->GetFlags() & CDocWindow::kUnsavedChanges);
 
@@ -123,16 +146,35 @@ TEST_F(SaveQuestion, MergingNeverAsksAndRevertingAsksItsOwnQuestion) {
     ASSERT_EQ(spheres(), 1u);
     C3dSphere* added = nullptr;
     ASSERT_EQ(AppendNew(&added, w->GetSceneTable(), app->GetObjectsEnv()), 0);
-    for (const int32_t box : {kNo, kYes}) {
+    CUICmFunction* broadcaster = pm->GetBroadcaster();
+    uint32_t revertsDone = 0;
+    // A row of its own ahead of every canvas counts the answers the document window is offered.
+    CCFEntry counter;
+    counter.owner = &revertsDone;
+    counter.callback = [](void* count, void* record, void*) -> int32_t {
+      const auto* m = static_cast<const CUIMessage*>(record);
+      if (m->kind == 0 && std::string(m->elementName) == CRevertChanges::kRevertDone &&
+          std::string(m->canvasName) == "revert changes" && m->flags == CUIMessage::kBroadcast)
+        ++*static_cast<uint32_t*>(count);
+      return 0;
+    };
+    ASSERT_TRUE(broadcaster->InsertAt(0, &counter, 1));
+    for (const char* button : {"revert cancel", "revert"}) {
       w->SetFlags(CDocWindow::kUnsavedChanges);
-      ASSERT_TRUE(platform::headless::AddScript("box " + std::to_string(box)));
-      shown = platform::headless::ShownBoxes().size();
+      const uint32_t level = broadcaster->GetModalLevel();
       EXPECT_EQ(pm->DoCommand(FourCC("rvrt")), 26);
+      ASSERT_TRUE(RevertDialog()->IsShown()) << button;
+      EXPECT_EQ(broadcaster->GetModalLevel(), level + 1);
+      Press(RevertDialog(), button);
       for (int i = 0; i < 3; ++i) app->Step();
-      EXPECT_EQ(platform::headless::ShownBoxes().size(), shown + 1) << box;
-      EXPECT_EQ(spheres(), box == kYes ? 1u : 2u) << box;
-      EXPECT_EQ((w->GetFlags() & CDocWindow::kUnsavedChanges) != 0, box == kNo) << box;
+      EXPECT_FALSE(RevertDialog()->IsShown()) << button;
+      EXPECT_EQ(broadcaster->GetModalLevel(), level) << button;
+      const bool reverted = std::string(button) == "revert";
+      EXPECT_EQ(revertsDone, reverted ? 1u : 0u) << button;
+      EXPECT_EQ(spheres(), reverted ? 1u : 2u) << button;
+      EXPECT_EQ((w->GetFlags() & CDocWindow::kUnsavedChanges) != 0, !reverted) << button;
     }
+    broadcaster->Unregister(&revertsDone);
     // Without changes 'rvrt' reads the file again at once; the set-up that follows sizes this
     // document, even after a 'ndoc' whose question was cancelled filled it for a new one.
     ASSERT_EQ(AppendNew(&added, w->GetSceneTable(), app->GetObjectsEnv()), 0);
@@ -140,6 +182,7 @@ TEST_F(SaveQuestion, MergingNeverAsksAndRevertingAsksItsOwnQuestion) {
     w->ClearFlags(CDocWindow::kUnsavedChanges);
     pm->DoCommand(FourCC("rvrt"));
     for (int i = 0; i < 3; ++i) app->Step();
+    EXPECT_FALSE(RevertDialog()->IsShown());
     EXPECT_EQ(pm->GetDocWindow(), w);
     EXPECT_EQ(spheres(), 1u);
   });
@@ -150,21 +193,25 @@ TEST_F(SaveQuestion, MergingNeverAsksAndRevertingAsksItsOwnQuestion) {
 TEST_F(SaveQuestion, QuittingAsksOnce) {
   RunProgram([&] {
     EXPECT_EQ(Ask("quit", kCancel), 26);
-    EXPECT_EQ(NewBoxes(), 1u);
+    EXPECT_TRUE(asked);
     EXPECT_TRUE(app->IsRunning());
     EXPECT_FALSE(pm->GetDocWindow()->GetFlags() & CDocWindow::kQuitAfterQuestion);
-    ASSERT_TRUE(platform::headless::AddScript("box " + std::to_string(kCancel)));
+    ASSERT_TRUE(platform::headless::AddScript(ClickScript(SaveDialog(), kCancel)));
     EXPECT_EQ(platform::SendMessage(app->GetMainWindow(), platform::kWmQueryEndSession, 0, 0), 0);
     EXPECT_TRUE(app->IsRunning());
+    EXPECT_FALSE(SaveDialog()->IsShown());
 
-    // A second 'quit' while the question is up asks nothing more.
+    // A second 'quit' while the question is up asks nothing more; 'd' answers "dont save".
     CDocWindow* w = pm->GetDocWindow();
     w->SetFlags(CDocWindow::kUnsavedChanges);
-    ASSERT_TRUE(platform::headless::AddScript("box " + std::to_string(kNo)));
-    const size_t shown = platform::headless::ShownBoxes().size();
+    const uint32_t level = pm->GetBroadcaster()->GetModalLevel();
     EXPECT_EQ(pm->DoCommand(FourCC("quit")), 26);
     EXPECT_EQ(pm->DoCommand(FourCC("quit")), 26);
-    EXPECT_EQ(platform::headless::ShownBoxes().size(), shown + 1);
+    EXPECT_TRUE(SaveDialog()->IsShown());
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), level + 1);
+    Play("char d\n");
+    EXPECT_FALSE(SaveDialog()->IsShown());
+    EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), level);
     for (int i = 0; i < 3 && app->IsRunning(); ++i) app->Step();
     EXPECT_FALSE(app->IsRunning());
   });
@@ -185,7 +232,8 @@ TEST_F(SaveQuestion, ANewDocumentAfterTheQuestion) {
   RunProgram([&] {
     CDocWindow* old = pm->GetDocWindow();
     EXPECT_EQ(Ask("ndoc", kNo), 26);
-    EXPECT_EQ(NewBoxes(), 1u);
+    EXPECT_TRUE(asked);
+    ConfirmSetUp();
     CDocWindow* fresh = pm->GetDocWindow();
     ASSERT_NE(fresh, old);
     EXPECT_STREQ(fresh->GetTitle(), "Untitled");
@@ -193,10 +241,9 @@ TEST_F(SaveQuestion, ANewDocumentAfterTheQuestion) {
     C3dBase* ball = nullptr;
     EXPECT_NE(fresh->GetSceneTable()->FindByTagAndId(C3dSphere::kFamily, 1, &ball), 0);
 
-    const size_t shown = platform::headless::ShownBoxes().size();
     EXPECT_EQ(pm->DoCommand(FourCC("ndoc")), 26);
-    for (int i = 0; i < 3; ++i) app->Step();
-    EXPECT_EQ(platform::headless::ShownBoxes().size(), shown);
+    EXPECT_FALSE(SaveDialog()->IsShown());
+    ConfirmSetUp();
     EXPECT_NE(pm->GetDocWindow(), fresh);
   });
 }
@@ -206,15 +253,16 @@ TEST_F(SaveQuestion, ANewDocumentAfterTheQuestion) {
 TEST_F(SaveQuestion, AFileFromTheCommandLineAsksFirst) {
   RunProgram([&] {
     CDocWindow* w = pm->GetDocWindow();
-    for (const int32_t box : {kCancel, kNo}) {
+    for (const char* button : {kCancel, kNo}) {
       w->SetFlags(CDocWindow::kUnsavedChanges);
       pm->QueueCommandLineFiles(Path("other.qnc").c_str());
-      ASSERT_TRUE(platform::headless::AddScript("box " + std::to_string(box)));
-      const size_t shown = platform::headless::ShownBoxes().size();
+      for (int i = 0; i < 4 && !SaveDialog()->IsShown(); ++i) app->Step();
+      ASSERT_TRUE(SaveDialog()->IsShown()) << button;
+      Press(SaveDialog(), button);
       for (int i = 0; i < 4; ++i) app->Step();
-      EXPECT_EQ(platform::headless::ShownBoxes().size(), shown + 1) << box;
-      EXPECT_EQ(pm->GetPendingCount(), 0u) << box;
-      EXPECT_STREQ(w->GetTitle(), box == kNo ? "other" : "Untitled") << box;
+      EXPECT_FALSE(SaveDialog()->IsShown()) << button;
+      EXPECT_EQ(pm->GetPendingCount(), 0u) << button;
+      EXPECT_STREQ(w->GetTitle(), std::string(button) == kNo ? "other" : "Untitled") << button;
     }
   });
 }

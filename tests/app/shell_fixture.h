@@ -17,6 +17,8 @@
 #include "framework/core/four_cc.h"
 #include "framework/core/holder.h"
 #include "framework/core/ordax.h"
+#include "framework/ui/ho_element.h"
+#include "framework/ui/layout_host_canvas.h"
 #include "framework/ui/ui_message.h"
 #include "platform/headless.h"
 #include "scene/base_spool_table.h"
@@ -194,6 +196,17 @@ class ShellTest : public ::testing::Test {
     ASSERT_TRUE(platform::headless::AddScript(script));
     for (int i = 0; i < 200 && (platform::headless::PendingInputs() > 0 || i < 5); ++i) app->PumpMessages();
   }
+  // The script of a click on the dialog's element (its point (20, 10)), and the click played.
+  static std::string ClickScript(CLayoutHostCanvas* dialog, const char* name) {
+    CElement* element = nullptr;
+    CElSystem::FindByName(dialog->GetRoot(), name, &element);
+    EXPECT_NE(element, nullptr) << name;
+    if (!element) return {};
+    SPointHV at;
+    element->LocalToRootPoint(&at, {20, 10});
+    return "move " + std::to_string(at.h) + " " + std::to_string(at.v) + "\ndown left\nwait 40\nup left\nwait 20\n";
+  }
+  void Press(CLayoutHostCanvas* dialog, const char* name) { Play(ClickScript(dialog, name)); }
   CLayoutHostCanvas* Palette(EPalette p) const { return pm->GetPalette(p); }
   // Selects the first object of the window's list that is no camera or light (the ground of a new
   // document): the dialogs that edit the selection open on it.

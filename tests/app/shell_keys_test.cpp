@@ -14,6 +14,7 @@
 #include "editors/material/material_composer.h"
 #include "editing/document.h"
 #include "editing/selection.h"
+#include "panels/doc_setup.h"
 #include "scene/camera.h"
 #include "tests/app/shell_fixture.h"
 
@@ -147,7 +148,7 @@ TEST_F(ShellKeys, EveryAcceleratorRunsItsCommandAndTheDocumentWindowsKeysDoWhatT
         };
         auto edit = [](const char* code) { return SEffect{{std::string("EditCommand ") + code}}; };
         const std::map<std::string, SEffect> effects{
-            {"ndoc", {{"AskToSaveChanges 0", "HandleEvent 0 \"new document\" \"doc window\" 0"}}},
+            {"ndoc", {{"AskToSaveChanges 0"}, t->docSetup}},
             {"open", {{"OpenDocument 0 - 0"}}},
             {"save", {{"SaveDocument 0"}}},
             {"svas", {{"SaveDocument 1"}}},

@@ -12,10 +12,10 @@ class CRecordingProgressDialog : public CIOProgressDialog {
   platform::WindowHandle GetWindow() const override { return nullptr; }
   bool IsRunning() const override { return true; }
   void Reset() override {}
-  void Activate() override {}
-  void Show() override {}
-  void Update() override {}
-  void Hide() override {}
+  void ActivateDialog() override {}
+  void ShowDialog() override {}
+  void UpdateDialog() override {}
+  void HideDialog() override {}
   void RaiseNesting() override {}
   void LowerNesting() override {}
   void SetDescription(const char* text) override { fDescription = text ? text : ""; }

@@ -40,6 +40,18 @@ class DialogsTest : public PanelsTest {
     for (char c : text) script += std::string("char ") + c + "\n";
     Script(script);
   }
+  // The field's text as its key routine reports it after the last key: its value kept as the dialog's
+  // last one, and the field's message handed to the dialog. The dialog's answer.
+  static int32_t Typed(CUIHostCanvas& dialog, SNumericFields& fields, const char* canvas, const char* name,
+                       const char* text) {
+    CTextEdit* field = GetElementWindow(Find(dialog, name));
+    if (!field) return -1;
+    field->SetText(text);
+    fields.lastValue = field->GetFloat();
+    CUIMessage message;
+    message.Init(0, name, kFieldWindowName, canvas, 0);
+    return dialog.HandleEvent(&message);
+  }
   // A key press with the chord held (xdotool's names: "ctrl+shift+Up").
   void Stroke(CTextEdit* field, const std::string& chord) {
     ASSERT_NE(field, nullptr);

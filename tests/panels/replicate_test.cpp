@@ -47,11 +47,7 @@ class Replicate : public DialogsTest {
   std::string Text(const char* name) { return Field(name)->GetText(); }
   // The text in the field as the key routine reports it after the last key.
   void Enter(const char* name, const char* text) {
-    Field(name)->SetText(text);
-    CReplicate::Fields().lastValue = Field(name)->GetFloat();
-    CUIMessage message;
-    message.Init(0, name, kFieldWindowName, kCanvas, 0);
-    EXPECT_EQ(dialog->HandleEvent(&message), 0) << name;
+    EXPECT_EQ(Typed(*dialog, CReplicate::Fields(), kCanvas, name, text), 0) << name;
   }
   int32_t Send(const char* element) {
     CUIMessage message = Named(kCanvas, element);

@@ -179,7 +179,7 @@ TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
   // The fonts that follow are the font tests' (outline_font_tools_test.cpp).
   const std::string listed = Resdump(system).out;
   EXPECT_EQ(listed.substr(0, listed.find("OutlineFont")),
-            "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\nixtx 131 question texts 146\n"
+            "ixtx 128 errors_ 2014\nixtx 129 strings_ 274\nixtx 130 fragments_ 36\n"
             "ixtx 132 get file filter 78\nixtx 133 put file filter 54\nixtx 134 progress reset load 46\n"
             "ixtx 135 progress replicate 48\nixtx 136 plugin text 164\nixtx 137 warnings_ 98\nmenu 40 - 0\n"
             "ImageIV32ARGB 200 left shadow 243\nImageIV32ARGB 201 top shadow 264\n"
@@ -190,7 +190,9 @@ TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
             "ImageIV32ARGB 303 cursor 133 842\nImageIV32ARGB 304 cursor 134 792\nImageIV32ARGB 305 cursor 135 720\n"
             "ImageIV32ARGB 306 cursor 136 708\nImageIV32ARGB 307 cursor 137 720\nImageIV32ARGB 308 cursor 138 608\n"
             "ImageIV32ARGB 309 cursor 139 606\nImageIV32ARGB 310 cursor 140 440\nImageIV32ARGB 311 cursor 141 596\n"
-            "ImageIV32ARGB 312 cursor 119 1207\n");
+            "ImageIV32ARGB 312 cursor 119 1207\n"
+            // The progress dialog's bar picture, first of its layout source's records.
+            "ImageIV32ARGB 1000 IO Progress slider 11351\n");
   std::string expected;
   for (int i = 0; i <= 37; ++i) expected += std::to_string(i) + " \"" + (i == 5 ? "" : BuiltInErrorText(i)) + "\"\n";
   EXPECT_EQ(Resdump(system + " --decode ixtx 128").out, expected);

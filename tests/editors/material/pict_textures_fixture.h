@@ -169,10 +169,16 @@ class PictTexturesTest : public PanelsTest {
     message.Init(kind, element, nullptr, canvas, 0);
     return dialog->HandleEvent(&message);
   }
-  // The command with the stand-in's question answered (6 Yes, 7 No); the queued answer delivered.
-  int32_t Confirmed(const char* element, int32_t answer = platform::kIdYes) {
-    EXPECT_TRUE(platform::headless::AddScript("box " + std::to_string(answer) + "\n"));
+  // The command, its confirmation answered with a click on "delete" (or "cancel") when it asked one;
+  // the name it asked with kept in `asked`, the queued answer delivered.
+  int32_t Confirmed(const char* element, bool confirmed = true) {
     const int32_t result = Send(element);
+    asked = confirm->GetConfirmationName();
+    if (confirm->IsShown()) {
+      CElement* button = Find(*confirm, confirmed ? "delete" : "cancel");
+      const SPointHV at = OnScreen(button, {20, 10});
+      Script("move " + std::to_string(at.h) + " " + std::to_string(at.v) + "\ndown left\nwait 40\nup left\nwait 20\n");
+    }
     while (owner->GetQueueCount()) owner->DispatchQueued();
     return result;
   }
@@ -213,5 +219,6 @@ class PictTexturesTest : public PanelsTest {
   std::unique_ptr<C3dBaseSpoolTable> pictures;
   CPictureHost pictureHost;
   std::unique_ptr<CDeletePreset> confirm;
+  std::string asked;
   std::unique_ptr<CPictTextures> dialog;
 };

@@ -296,8 +296,10 @@ TEST_F(PictTexturesTest, AFillActsOnlyWhenConfirmed) {
   Open();
   sent.clear();
   const uint32_t changes = pictureHost.changes;
-  EXPECT_EQ(Confirmed("pict white", platform::kIdNo), int32_t(kHandled));
-  EXPECT_EQ(confirm->GetConfirmationName(), "pict white");
+  EXPECT_EQ(Confirmed("pict white", false), int32_t(kHandled));
+  EXPECT_EQ(asked, "pict white");
+  EXPECT_FALSE(confirm->IsShown());
+  EXPECT_EQ(confirm->GetConfirmationName(), "") << "a cancel forgets the name";
   EXPECT_EQ(Pixels(texture), before);
   EXPECT_EQ(pictureHost.changes, changes);
   EXPECT_EQ(Sent(0).front(), (SSentMessage{0, 1, "delete preset", "", kDialog, 0}));
@@ -515,7 +517,7 @@ TEST_F(PictTexturesApply, ADeletedTextureLeavesEveryMaterialAndTheDocument) {
   ASSERT_EQ(document->GetUndoHistory().Push(step), 0);
 
   EXPECT_EQ(Confirmed("delete pict"), int32_t(kHandled));
-  EXPECT_EQ(confirm->GetConfirmationName(), "delete pict");
+  EXPECT_EQ(asked, "delete pict");
   for (C3dMaterial* material : materials) EXPECT_EQ(material->GetChannelTexture(3), nullptr);
   EXPECT_EQ(document->GetUndoHistory().GetCurrentAction(), nullptr);
   EXPECT_TRUE(DocumentPictures().empty());
