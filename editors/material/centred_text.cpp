@@ -5,6 +5,21 @@
 #include "framework/core/result_codes.h"
 #include "framework/ui/tx_element.h"
 
+namespace {
+
+// The element's text becomes a copy of the text: false when it cannot.
+bool TakeText(CTxElement* element, const char* text) {
+  char* copy = CTxElement::NewText(text, std::strlen(text) + 1);
+  if (!copy) return false;
+  if (element->SetText(copy, true, false) != kNoErr && element->GetText() != copy) {
+    CTxElement::FreeText(copy);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void CentreText(CTxElement* element) {
   SRect measured;
   if (element->GetTextRect(&measured) == kNoErr && !IsEmptyRect(measured)) {
@@ -18,13 +33,19 @@ void CentreText(CTxElement* element) {
 }
 
 void ShowCentredText(CTxElement* element, const char* text, bool redraw) {
-  if (!element) return;
-  char* copy = CTxElement::NewText(text, std::strlen(text) + 1);
-  if (!copy) return;
-  if (element->SetText(copy, true, false) != kNoErr && element->GetText() != copy) {
-    CTxElement::FreeText(copy);
-    return;
-  }
+  if (!element || !TakeText(element, text)) return;
   CentreText(element);
+  if (redraw && element->IsShown()) element->Redraw();
+}
+
+void ShowTextFromLeft(CTxElement* element, const char* text, float left, bool redraw) {
+  if (!element || !TakeText(element, text)) return;
+  element->SetPosition({0, 0}, false);
+  SRect measured, local;
+  element->GetLocalRect(&local);
+  float v = 0;
+  if (element->GetTextRect(&measured) == kNoErr && !IsEmptyRect(measured))
+    v = float(RectHeight(local)) / 2 - float(RectHeight(measured)) / 2 - float(measured.top - local.top);
+  element->SetPosition({left, v}, false);
   if (redraw && element->IsShown()) element->Redraw();
 }

@@ -208,7 +208,7 @@ int32_t CMaterialComposer::OpenTextureEditor(int c) {
     if (!fQuickEditor || fQuickEditor->BuildOnce()) return kFailed;
     fQuickEditor->SetTarget(name, fMaterial, c);
     fQuickEditor->LoadTextureLibrary(fTextures, 0);
-    fQuickEditor->SetTexture(dynamic_cast<C3dTexture*>(texture));
+    fQuickEditor->Open(dynamic_cast<C3dTexture*>(texture));
     dialog = fQuickEditor;
   }
   held.Release();

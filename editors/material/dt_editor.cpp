@@ -12,6 +12,7 @@
 #include "editors/material/replace_texture.h"
 #include "editors/material/save_new_texture.h"
 #include "editors/material/texture_menu_rows.h"
+#include "editors/material/texture_saving.h"
 #include "framework/core/appl.h"
 #include "framework/core/char_set.h"
 #include "framework/core/holder.h"
@@ -283,15 +284,7 @@ int32_t CDTEditor::SetTarget(const char* ownerName, C3dMaterial* material, int32
 
 int32_t CDTEditor::SetTextureSource(CResourceEnv* library, int32_t selection) {
   fTextureSource = library;
-  if (!fTextureMenu) return kErrUnexpectedStatus;
-  {
-    CHolder rows(fTextureMenu.get(), true, false);
-    if (!rows.IsLocked()) return NonZeroError(fTextureMenu->GetError());
-  }
-  fTextureMenu->ClearItems();
-  if (const int32_t err = AppendLibraryTextures(library, fTextureMenu.get())) return err;
-  if (const int32_t err = AppendDocumentTextures(GetCurrentDocumentHost(), fTextureMenu.get())) return err;
-  if (const int32_t err = fTextureMenu->BuildPopupMenu()) return err;
+  if (const int32_t err = FillTextureMenu(fTextureMenu.get(), library, GetCurrentDocumentHost())) return err;
   return SelectTexture(uint32_t(selection));
 }
 
@@ -322,20 +315,10 @@ int32_t CDTEditor::SelectTexture(uint32_t selection) {
 // The first procedural texture of the current document's material for new objects; none there keeps
 // the working texture.
 int32_t CDTEditor::SelectFromMaterial() {
-  CDocumentHost* host = GetCurrentDocumentHost();
-  C3dMaterial* material = host ? host->GetDefaultMaterial() : nullptr;
-  if (!material) return kNoErr;
-  C3dTexture* chosen = nullptr;
-  {
-    CHolder held(material, false, false);
-    if (!held.IsLocked()) return kErrOutOfMemory;
-    for (int k = 0; k < SMaterialRecord::kComponents && !chosen; ++k) {
-      auto* texture = dynamic_cast<C3dTexture*>(material->GetChannelTexture(k));
-      if (texture && texture->IsReady()) chosen = texture;
-    }
-  }
-  if (!chosen) return kNoErr;
-  const int32_t err = SetWorkingTexture(chosen);
+  int32_t err = kNoErr;
+  C3dTexture* chosen = FirstMaterialTexture(GetCurrentDocumentHost(), &err);
+  if (!chosen) return err;
+  err = SetWorkingTexture(chosen);
   if (!err) fCurrentTextureRef = TextureSelectionOf(chosen);
   return err;
 }
@@ -383,29 +366,9 @@ uint32_t CDTEditor::MenuRowOf(C3dTexture* texture) {
   CopyStoredName(texture, name, sizeof name);
   for (uint32_t row = 0; row < fTextureMenu->GetCount(); ++row) {
     const uint32_t command = fTextureMenu->GetItemCommand(row);
-    if (!IsDocumentTextureSelection(command) && RowTextureName(command) == name) return command;
+    if (!IsDocumentTextureSelection(command) && RowTextureName(command, fTextureSource) == name) return command;
   }
   return kNoTextureSelection;
-}
-
-std::string CDTEditor::RowTextureName(uint32_t command) {
-  if (IsDocumentTextureSelection(command)) {
-    CDocumentHost* host = GetCurrentDocumentHost();
-    C3dBaseSys* scene = host ? host->GetSceneTable() : nullptr;
-    C3dBase* texture = nullptr;
-    if (!scene || scene->FindByKey(CBaseTexture::kFamily, C3dTexture::kClassTag, command & ~kDocumentTextureBit, &texture))
-      return {};
-    CHolder held(texture, false, false);
-    return held.IsLocked() ? StoredNameOf(texture) : std::string();
-  }
-  CResTypeTable* table = nullptr;
-  if (!fTextureSource || !fTextureSource->FindType(C3dTexture::kTypeName, &table, nullptr) || !table) return {};
-  CHolder rows(table, false, false);
-  for (uint32_t i = 0; rows.IsLocked() && i < table->GetCount(); ++i) {
-    const CResEntry& entry = (*table)[i];
-    if (entry.number == LibraryTextureSelection(command)) return std::string(entry.name, strnlen(entry.name, sizeof entry.name));
-  }
-  return {};
 }
 
 // ---- elements
@@ -636,13 +599,8 @@ int32_t CDTEditor::ShowSaveDialog() {
   return kHandled;
 }
 
-// Dialog texts are Windows-1252, stored names Mac OS Roman of at most 127 characters.
-std::string CDTEditor::TypedName() const {
-  if (!fSaveNew) return {};
-  std::string name = AnsiToMacRoman(fSaveNew->GetName());
-  if (name.size() > C3dBase::kNameBytes - 1) name.resize(C3dBase::kNameBytes - 1);
-  return name;
-}
+// Dialog texts are Windows-1252, stored names Mac OS Roman.
+std::string CDTEditor::TypedName() const { return fSaveNew ? fSaveNew->GetStoredName() : std::string(); }
 
 // The canvas that opened the editor learns which texture its component takes; it is told once.
 void CDTEditor::TellOwner() {

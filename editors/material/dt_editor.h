@@ -206,8 +206,6 @@ class CDTEditor : public CLayoutHostCanvas {
   void CopyTextureName();
   // The command of the texture menu's row that stands for the texture, or 0.
   uint32_t MenuRowOf(C3dTexture* texture);
-  // The full stored name of the texture a menu row stands for; empty when it cannot be read.
-  std::string RowTextureName(uint32_t command);
   int32_t SelectFromMaterial();
   // The handler's parts.
   void UpdatePreviewsAndPanels(const CUIMessage& message);
@@ -222,8 +220,6 @@ class CDTEditor : public CLayoutHostCanvas {
   // The name typed in the save dialog, in the stored character set.
   std::string TypedName() const;
   void TellOwner();
-  // A document texture saved or replaced marks the document changed.
-  void MarkDocumentChanged();
   // The refresh's parts.
   void RefreshPanel(int panel, const STextureComponent& component);
   void RefreshGlobal(const STextureData& data);

@@ -41,8 +41,26 @@ const SDialogNeeds kMaterialComposer = DialogNeeds("materialcomposer.dat", "mate
 const SDialogNeeds kPictTextures = DialogNeeds("picttextures.dat", "picttextures");
 const SDialogNeeds kReplaceTexture = ButtonsNamed(kEdit3dTextureFile, "replace texture", "replace ok", "replace cancel");
 const SDialogNeeds kSaveNewTexture = ButtonsNamed(kEdit3dTextureFile, "save new texture", "save ok", "save cancel");
-const SLayoutNeed kSaveNewTextureName{SLayoutNeed::kElement, kEdit3dTextureFile, "save text edit", 0, "save new texture",
-                                      SLayoutNeed::kTextElement};
+const SLayoutNeed kSaveNewTextureName{SLayoutNeed::kElement, kEdit3dTextureFile, "save text edit", 0, "save new texture"};
+
+namespace {
+
+constexpr SLayoutNeed QuickElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, kEdit3dTextureFile, name, 0, "edit 3dtexture", kind};
+}
+
+}  // namespace
+
+const SLayoutNeed kQuickControls[kQuickControlCount] = {
+    QuickElement("texture preview"), QuickElement("texture name", SLayoutNeed::kTextElement),
+    QuickElement("turbulence +"),    QuickElement("turbulence -"),
+    QuickElement("complexity +"),    QuickElement("complexity -"),
+    QuickElement("randomize")};
+const SLayoutNeed kQuickSwatches[kQuickSwatchGroups][kQuickSwatchesPerGroup] = {
+    {QuickElement("component a0"), QuickElement("component a1"), QuickElement("component a2")},
+    {QuickElement("component b0"), QuickElement("component b1"), QuickElement("component b2")},
+    {QuickElement("component c0"), QuickElement("component c1"), QuickElement("component c2")},
+    {QuickElement("global component 0"), QuickElement("global component 1"), QuickElement("global component 2")}};
 
 
 const SLayoutNeed kComposerFrequencyValues = ComposerElement("frequency values");
@@ -245,6 +263,8 @@ SLayoutNeedTable MaterialLayoutNeeds() {
     add(need::kPictSlots, need::kPictSlotCount);
     add(need::kPictPreviews, need::kPictPreviewCount);
     add(need::kPictButtons, need::kPictButtonCount);
+    add(need::kQuickControls, need::kQuickControlCount);
+    for (const auto& group : need::kQuickSwatches) add(group, need::kQuickSwatchesPerGroup);
     for (const SLayoutNeed* list : {need::kComposerComponentTypes, need::kComposerComponentNames,
                                     need::kComposerComponentMappings, need::kComposerComponentColors,
                                     need::kComposerComponentAlphas, need::kComposerComponentBumps})

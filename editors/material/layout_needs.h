@@ -14,6 +14,16 @@ extern const SDialogNeeds kReplaceTexture;
 extern const SDialogNeeds kSaveNewTexture;
 // The save-new dialog's name field.
 extern const SLayoutNeed kSaveNewTextureName;
+// The quick 3D texture dialog's controls, and its twelve colour swatches: components a, b and c, then
+// the global combiner, three colours each.
+enum EQuickControl : uint32_t {
+  kQuickPreview, kQuickTextureName, kQuickTurbulenceUp, kQuickTurbulenceDown, kQuickComplexityUp,
+  kQuickComplexityDown, kQuickRandomize, kQuickControlCount
+};
+extern const SLayoutNeed kQuickControls[kQuickControlCount];
+inline constexpr uint32_t kQuickSwatchGroups = 4;
+inline constexpr uint32_t kQuickSwatchesPerGroup = 3;
+extern const SLayoutNeed kQuickSwatches[kQuickSwatchGroups][kQuickSwatchesPerGroup];
 
 // The material composer ("materials composer" of materialcomposer.dat). Element arrays are in the
 // composer's orders: the components a to d, the value channels diffusion, ambience, specularity,

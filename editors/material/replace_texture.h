@@ -1,8 +1,6 @@
-// The dialog that asks before the document's textures of a name are replaced.
-//
-// Placeholder: built from its layout, it shows its question; its buttons "replace ok" and "replace
-// cancel" carry the canvas name of the variant it was last shown in; in the 3D texture editor's
-// variant the editor acts on them.
+// The dialog that asks before the current document's textures of a name are replaced by an edited
+// texture. Like the save-new dialog (save_new_texture.h) it answers the editor that showed it, in the
+// variant it was shown in, and decides nothing.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +17,9 @@ class CReplaceTexture : public CLayoutHostCanvas {
   CReplaceTexture(CUICmFunction* owner, CResourceEnv* environment);
 
   int32_t BuildControls(CResourceEnv* environment) override;
-  // The variant whose canvas name the buttons carry from now on: 0.
+  // Everything goes down the tree; "ok" and "cancel" do not close the dialog.
+  int32_t HandleEvent(CUIMessage* message) override;
+  // The variant whose canvas name the buttons carry from now on: 0. It does not show the dialog.
   int32_t Show(int32_t variant);
   int32_t GetVariant() const { return fVariant; }
 

@@ -11,6 +11,7 @@
 #include "scene/base_spool_table.h"
 #include "scene/base_sys.h"
 #include "scene/sky.h"
+#include "scene/surface/material.h"
 #include "scene/surface/texture.h"
 
 namespace {
@@ -86,4 +87,32 @@ int32_t AppendDocumentTextures(CDocumentHost* host, CMenu* menu) {
     else if (!menu->Append(&row)) return kErrOutOfMemory;
     return kNoErr;
   });
+}
+
+int32_t FillTextureMenu(CMenu* menu, CResourceEnv* library, CDocumentHost* host) {
+  if (!menu) return kErrUnexpectedStatus;
+  {
+    CHolder rows(menu, true, false);
+    if (!rows.IsLocked()) return NonZeroError(menu->GetError());
+  }
+  menu->ClearItems();
+  if (const int32_t err = AppendLibraryTextures(library, menu)) return err;
+  if (const int32_t err = AppendDocumentTextures(host, menu)) return err;
+  return menu->BuildPopupMenu();
+}
+
+C3dTexture* FirstMaterialTexture(CDocumentHost* host, int32_t* error) {
+  *error = kNoErr;
+  C3dMaterial* material = host ? host->GetDefaultMaterial() : nullptr;
+  if (!material) return nullptr;
+  CHolder held(material, false, false);
+  if (!held.IsLocked()) {
+    *error = kErrOutOfMemory;
+    return nullptr;
+  }
+  for (int k = 0; k < SMaterialRecord::kComponents; ++k) {
+    auto* texture = dynamic_cast<C3dTexture*>(material->GetChannelTexture(k));
+    if (texture && texture->IsReady()) return texture;
+  }
+  return nullptr;
 }

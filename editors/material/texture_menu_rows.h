@@ -9,6 +9,7 @@
 #include "framework/ui/menu.h"
 
 class C3dBase;
+class C3dTexture;
 class CDocumentHost;
 class CResourceEnv;
 
@@ -22,3 +23,9 @@ int32_t AppendLibraryTextures(CResourceEnv* library, CMenu* menu);
 // One row per procedural texture of the host's document but the sky's cloud layers; one named like a
 // row before it takes that row's place. 0, or 9 when they cannot be listed or the menu cannot grow.
 int32_t AppendDocumentTextures(CDocumentHost* host, CMenu* menu);
+// The menu emptied and filled anew, the library's rows then the document's, and its platform menu
+// rebuilt: 0 or the failing step's code.
+int32_t FillTextureMenu(CMenu* menu, CResourceEnv* library, CDocumentHost* host);
+// The first ready procedural texture in the slots of the host's material for new objects, or none;
+// *error is 9 when the material cannot be locked.
+C3dTexture* FirstMaterialTexture(CDocumentHost* host, int32_t* error);

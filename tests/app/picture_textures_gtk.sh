@@ -32,9 +32,7 @@ xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
 
 check
 # "2D Pictures..." is the second item from the Object menu's end.
-xdotool mousemove "$((X + 109))" "$((Y + 11))" click 1
-sleep 0.7
-xdotool key Up Up Return
+choose_object_item 2
 dialog="$(visible_window picttextures)"
 [ -n "$dialog" ] || { fail "Object > 2D Pictures... showed no picttextures"; kill $pid; wait $pid; end_run; }
 eval "$(xdotool getwindowgeometry --shell "$dialog")"

@@ -88,6 +88,15 @@ click_in() {
   xdotool mousemove "$x" "$y" click 1
 }
 
+# Clicks the Object menu's title (the third of the menu bar of the main window at X, Y) and presses
+# Up N times and Return: the Nth item from the menu's end.
+choose_object_item() {
+  xdotool mousemove "$((X + 109))" "$((Y + 11))" click 1
+  sleep 0.7
+  for _ in $(seq 1 "$1"); do xdotool key Up; done
+  xdotool key Return
+}
+
 fades_away() {
   read -r x y < <(at "$1" "$2" "$3")
   xdotool mousemove "$x" "$y"

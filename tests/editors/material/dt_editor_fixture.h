@@ -245,6 +245,18 @@ class DTEditorTest : public PanelsTest {
     message.SetPayloadWord(0, int32_t(word0));
     return editor->HandleEvent(&message);
   }
+  // A heartbeat that a key pressed before it ends after its first band.
+  void InterruptedBeat(const std::function<void()>& beat) {
+    ASSERT_TRUE(platform::headless::AddScript("key 65\n"));
+    beat();
+    Script("keyup 65\n");
+  }
+  static std::vector<uint32_t> Line(CImage* image, uint32_t y) {
+    std::vector<uint32_t> line;
+    CImNavigator pixels(image, nullptr, false, false);
+    for (uint32_t x = 0; pixels.IsUsable() && x < pixels.GetColumns(); ++x) line.push_back(pixels.Cells(y)[x].value);
+    return line;
+  }
   // The preview's render state: {block, next line}.
   std::pair<uint32_t, uint32_t> Progress(int index) {
     CImElement* preview = editor->GetPreview(index);

@@ -27,18 +27,7 @@ class DTEditorPreview : public DTEditorTest {
   void RenderAll() {
     for (int beat = 0; beat < 50; ++beat) Beat();
   }
-  // A beat that a key pressed before it ends after its first band.
-  void InterruptedBeat() {
-    ASSERT_TRUE(platform::headless::AddScript("key 65\n"));
-    Beat();
-    Script("keyup 65\n");
-  }
-  std::vector<uint32_t> Line(CImage* image, uint32_t y) {
-    std::vector<uint32_t> line;
-    CImNavigator pixels(image, nullptr, false, false);
-    for (uint32_t x = 0; pixels.IsUsable() && x < pixels.GetColumns(); ++x) line.push_back(pixels.Cells(y)[x].value);
-    return line;
-  }
+  void InterruptedBeat() { DTEditorTest::InterruptedBeat([this] { Beat(); }); }
 };
 
 TEST_F(DTEditorPreview, TheComponentPreviewCompletesBeforeTheFinalOneAndUnusedPanelsStayUntouched) {

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The quick 3D texture dialog on the real back end, on a virtual display of its own, over the default
+# scene: the Object menu (the third title of the menu bar, clicked) and its last item "3D Textures..."
+# (chosen with the keyboard) bring up "edit 3dtexture"; two captures half a second apart just after
+# it shows differ (it paints and its preview fills in idle time; the preview's bands are checked
+# headless, since here it fills within a tenth of a second); a click on "randomize" changes the
+# preview; "cancel" hides the dialog and the program keeps running. No run may print a sanitizer
+# report. Arguments: the program and the build's data/ folder.
+source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
+
+# In the dialog's window (its layout's rectangles): the preview, "randomize" and "cancel".
+preview="128x96+10+58"
+randomize="74 172"
+cancel="294 228"
+
+capture_dialog() {
+  import -window "$dialog" "$1" 2>/dev/null
+}
+
+start_program
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$main")"
+xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
+
+check
+# "3D Textures..." is the Object menu's last item.
+choose_object_item 1
+dialog="$(visible_window "edit 3dtexture")"
+[ -n "$dialog" ] || { fail "Object > 3D Textures... showed no edit 3dtexture"; kill $pid; wait $pid; end_run; }
+eval "$(xdotool getwindowgeometry --shell "$dialog")"
+dx=$X
+dy=$Y
+capture_dialog first.png
+sleep 0.5
+capture_dialog second.png
+differs first.png second.png || fail "the dialog did not change while it painted and filled its preview"
+
+check
+sleep 3
+capture_dialog filled.png
+set -- $randomize
+xdotool mousemove "$((dx + $1))" "$((dy + $2))" click 1
+sleep 3
+capture_dialog randomized.png
+[ "$(changed_in filled.png randomized.png "$preview")" != 0 ] || fail "randomize did not change the preview"
+
+check
+set -- $cancel
+xdotool mousemove "$((dx + $1))" "$((dy + $2))" click 1
+sleep 1.5
+[ -z "$(xdotool search --onlyvisible --name '^edit 3dtexture$' 2>/dev/null)" ] || fail "cancel left the dialog up"
+kill -0 $pid 2>/dev/null || fail "the program ended after cancel"
+
+check
+kill $pid
+wait $pid
+end_run
