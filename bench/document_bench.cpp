@@ -32,6 +32,7 @@
 #include "platform/file.h"
 #include "platform/headless.h"
 #include "platform/system.h"
+#include "platform/text_drawing.h"
 #include "platform/window.h"
 #include "scene/base_sys.h"
 
@@ -91,6 +92,7 @@ class CBench {
     setenv("QUARN2_HEADLESS", "1", 1);
     platform::IsHeadless();
     platform::UseRealClock();
+    platform::EnableTextDrawing();
     RegisterLibraryServices();
     if (InitOrdax() != 0) return false;
     const CPrefsFile prefs;

@@ -1,5 +1,5 @@
 // Inside the platform: what a device context holds, the drawing objects it selects, and where a
-// drawing call lands. device_context.cpp, gdi.cpp and text_drawing.cpp share them.
+// drawing call lands. device_context.cpp, gdi.cpp and text_drawing.cpp (platform_text) share them.
 #pragma once
 
 #include <cstdint>
@@ -83,7 +83,16 @@ void SelectDefaultObjects(DeviceContext* dc);
 // Lets go of the objects a context holds selected, when it goes.
 void DeselectObjects(DeviceContext* dc);
 // Characters at (x, y) by the context's text alignment, cut to clip when one is given (context
-// coordinates); text_drawing.cpp.
+// coordinates).
 bool DrawTextAt(DeviceContext* dc, int32_t x, int32_t y, const char* text, uint32_t count, const SWinRect* clip);
+// The text calls of gdi.h and DrawTextAt as the platform_text library implements them: registered by
+// EnableTextDrawing, so that only the programs that show text link Pango, Cairo and what they load.
+struct STextDrawing {
+  bool (*drawAt)(DeviceContext* dc, int32_t x, int32_t y, const char* text, uint32_t count, const SWinRect* clip);
+  bool (*metrics)(DeviceContext* dc, STextMetrics* metrics);
+  bool (*extent)(DeviceContext* dc, const char* text, int32_t count, SSize* size);
+  int32_t (*draw)(DeviceContext* dc, const char* text, int32_t count, SWinRect* rect, uint32_t format);
+};
+void SetTextDrawing(const STextDrawing* drawing);
 
 }  // namespace platform

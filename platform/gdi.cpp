@@ -564,6 +564,30 @@ uint32_t SetTextAlign(DeviceContext* dc, uint32_t align) {
   return previous;
 }
 
+// ---- text, through the drawing that EnableTextDrawing registers; without it nothing is measured or drawn
+
+namespace {
+const STextDrawing* gTextDrawing = nullptr;
+}  // namespace
+
+void SetTextDrawing(const STextDrawing* drawing) { gTextDrawing = drawing; }
+
+bool DrawTextAt(DeviceContext* dc, int32_t x, int32_t y, const char* text, uint32_t count, const SWinRect* clip) {
+  return gTextDrawing && gTextDrawing->drawAt(dc, x, y, text, count, clip);
+}
+
+bool GetTextMetrics(DeviceContext* dc, STextMetrics* metrics) {
+  return gTextDrawing && gTextDrawing->metrics(dc, metrics);
+}
+
+bool GetTextExtentPoint32(DeviceContext* dc, const char* text, int32_t count, SSize* size) {
+  return gTextDrawing && gTextDrawing->extent(dc, text, count, size);
+}
+
+int32_t DrawText(DeviceContext* dc, const char* text, int32_t count, SWinRect* rect, uint32_t format) {
+  return gTextDrawing ? gTextDrawing->draw(dc, text, count, rect, format) : 0;
+}
+
 uint32_t GetSysColor(int32_t index) {
   switch (index) {
     case kColorMenu: return 0xF0F0F0;

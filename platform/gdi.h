@@ -2,9 +2,11 @@
 // and filled shapes, fonts and text, bitmaps with the memory contexts that draw into them and the
 // copies between contexts, and the system's colours. Colours are 0x00RRGGBB, as surfaces hold them.
 //
-// Text goes through Pango and Cairo onto the same 32-bit surfaces in both back ends. The faces the
-// program asks for are mapped: "MS Sans Serif" and the stock interface fonts to DejaVu Sans,
-// "Lucida Console" and every fixed-pitch request to DejaVu Sans Mono. Texts are Windows-1252.
+// Text goes through Pango and Cairo onto the same 32-bit surfaces in both back ends, once a program
+// has called EnableTextDrawing (platform/text_drawing.h); before that the text calls measure and draw
+// nothing and answer failure. The faces the program asks for are mapped: "MS Sans Serif" and the stock
+// interface fonts to DejaVu Sans, "Lucida Console" and every fixed-pitch request to DejaVu Sans Mono.
+// Texts are Windows-1252.
 #pragma once
 
 #include <cstdint>

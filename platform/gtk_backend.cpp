@@ -19,6 +19,7 @@
 #include "platform/dib.h"
 #include "platform/gtk_internal.h"
 #include "platform/print_backend.h"
+#include "platform/text_drawing.h"
 #include "platform/window_backend.h"
 
 namespace platform {
@@ -829,6 +830,9 @@ WindowBackend* NewGtkBackend() {
 
 }  // namespace
 
-void EnableGtkBackend() { SetDisplayBackendFactory(&NewGtkBackend); }
+void EnableGtkBackend() {
+  SetDisplayBackendFactory(&NewGtkBackend);
+  EnableTextDrawing();
+}
 
 }  // namespace platform

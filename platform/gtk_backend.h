@@ -5,8 +5,8 @@
 namespace platform {
 
 // From now on the platform's first use opens the display and shows real windows through GTK, unless
-// QUARN2_HEADLESS is set or no display can be opened; then it is headless. Call it before anything
-// creates a window.
+// QUARN2_HEADLESS is set or no display can be opened; then it is headless. Text is drawn on either
+// (EnableTextDrawing). Call it before anything creates a window.
 void EnableGtkBackend();
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// Text through Pango: the characters are rendered as coverage into an alpha mask and blended in the
+// Text through Pango, in the platform_text library: the characters are rendered as coverage into an alpha mask and blended in the
 // text colour into the target surface, pixel by pixel inside the context's clip, so that the result is
 // the same on every back end and the surface keeps its 0x00RRGGBB pixels.
 #include <pango/pangocairo.h>
@@ -9,6 +9,7 @@
 #include "platform/ansi_text.h"
 #include "platform/dc_internal.h"
 #include "platform/gdi.h"
+#include "platform/text_drawing.h"
 
 namespace platform {
 namespace {
@@ -163,9 +164,7 @@ std::string TextOf(const char* text, int32_t count) {
   return count < 0 ? std::string(text) : std::string(text, std::find(text, text + count, '\0'));
 }
 
-}  // namespace
-
-bool DrawTextAt(DeviceContext* dc, int32_t x, int32_t y, const char* text, uint32_t count, const SWinRect* clip) {
+bool PangoDrawTextAt(DeviceContext* dc, int32_t x, int32_t y, const char* text, uint32_t count, const SWinRect* clip) {
   STarget target;
   if (!Resolve(dc, &target)) return false;
   CLayout layout(dc, std::string(text, std::find(text, text + count, '\0')), 0, PANGO_ALIGN_LEFT);
@@ -187,20 +186,20 @@ bool DrawTextAt(DeviceContext* dc, int32_t x, int32_t y, const char* text, uint3
   return true;
 }
 
-bool GetTextMetrics(DeviceContext* dc, STextMetrics* metrics) {
+bool PangoTextMetrics(DeviceContext* dc, STextMetrics* metrics) {
   if (!dc || !metrics) return false;
   *metrics = MetricsOf(dc);
   return true;
 }
 
-bool GetTextExtentPoint32(DeviceContext* dc, const char* text, int32_t count, SSize* size) {
+bool PangoTextExtent(DeviceContext* dc, const char* text, int32_t count, SSize* size) {
   if (!dc || !size || (!text && count > 0)) return false;
   CLayout layout(dc, TextOf(text, std::max(count, 0)), 0, PANGO_ALIGN_LEFT);
   *size = {layout.Size().cx, MetricsOf(dc).height};
   return true;
 }
 
-int32_t DrawText(DeviceContext* dc, const char* text, int32_t count, SWinRect* rect, uint32_t format) {
+int32_t PangoDrawText(DeviceContext* dc, const char* text, int32_t count, SWinRect* rect, uint32_t format) {
   STarget target;
   if (!rect || !Resolve(dc, &target)) return 0;
   std::string shown = TextOf(text, count);
@@ -240,6 +239,12 @@ int32_t DrawText(DeviceContext* dc, const char* text, int32_t count, SWinRect* r
   Changed(target, cell);
   return size.cy;
 }
+
+const STextDrawing kPangoText{&PangoDrawTextAt, &PangoTextMetrics, &PangoTextExtent, &PangoDrawText};
+
+}  // namespace
+
+void EnableTextDrawing() { SetTextDrawing(&kPangoText); }
 
 }  // namespace platform
 

@@ -115,9 +115,10 @@ CScrollingMenu::CScrollingMenu() {
   fReplacedFont = fFont ? platform::SelectObject(fDC, fFont) : nullptr;
   if (!fReplacedFont) return;
   platform::SetTextAlign(fDC, platform::kTaTopLeft);
+  // A program without text drawing (the command-line tools) still stores and reads menus; their rows
+  // would take the system's menu height.
   platform::STextMetrics metrics;
-  if (!platform::GetTextMetrics(fDC, &metrics)) return;
-  fFontHeight = metrics.height;
+  if (platform::GetTextMetrics(fDC, &metrics)) fFontHeight = metrics.height;
   fPrepared = 1;
 }
 

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/dc_internal.h"
 #include "platform/device_context.h"
 #include "platform/global_memory.h"
+#include "platform/text_drawing.h"
 
 namespace {
 
@@ -289,6 +291,30 @@ TEST_F(GdiTest, DrawnTextStaysInsideItsRectangleInTheTextColour) {
   SWinRect literal{0, 0, 0, 0};
   DrawText(text, "Open &File", -1, &literal, kDtSingleLine | kDtCalcRect | kDtNoPrefix);
   EXPECT_GT(literal.right, measured.right);
+  ReleaseDC(text);
+}
+
+// A program that never enabled text drawing (the command-line tools) measures and draws nothing, and
+// says so; enabled again, text is back.
+TEST_F(GdiTest, WithoutTextDrawingTextCallsFailAndLeaveTheSurface) {
+  Surface big(60, 20);
+  DeviceContext* text = CreateSurfaceDC(&big);
+  SelectObject(text, GetStockObject(kDefaultGuiFont));
+  SetBkMode(text, kOpaque);
+  SetBkColor(text, 0xFFFFFF);
+  SetTextDrawing(nullptr);
+  STextMetrics metrics;
+  SSize size;
+  SWinRect rect{0, 0, 60, 20};
+  EXPECT_FALSE(GetTextMetrics(text, &metrics));
+  EXPECT_FALSE(GetTextExtentPoint32(text, "word", 4, &size));
+  EXPECT_EQ(DrawText(text, "word", -1, &rect, kDtSingleLine), 0);
+  EXPECT_FALSE(ExtTextOut(text, 0, 0, 0, nullptr, "word", 4));
+  EnableTextDrawing();
+  for (int32_t y = 0; y < 20; ++y)
+    for (int32_t x = 0; x < 60; ++x) ASSERT_EQ(big.Pixel(x, y), 0u) << x << "," << y;
+  EXPECT_TRUE(GetTextMetrics(text, &metrics));
+  EXPECT_GT(DrawText(text, "word", -1, &rect, kDtSingleLine), 0);
   ReleaseDC(text);
 }
 

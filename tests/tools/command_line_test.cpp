@@ -18,7 +18,7 @@ namespace {
 struct STool {
   const char* name;
   const char* path;
-  bool showsWindows = false;  // links the GTK back end
+  bool showsWindows = false;  // links the GTK back end and the text drawing
 };
 
 constexpr STool kTools[] = {
@@ -66,15 +66,17 @@ TEST_F(ToolCommandLine, HelpVersionAndMistakesAsEveryToolAnswersThem) {
   EXPECT_TRUE(std::filesystem::is_empty(tmp.Path()));
 }
 
-// The tools, and this test program, run without any GTK library, but for the one that shows dialogs;
-// the documentation's first line names every tool.
-TEST_F(ToolCommandLine, NoToolLinksGtkAndTheirReadmeNamesThemAll) {
+// The tools run without any GTK library and without the text stack (Pango, Cairo), but for the one
+// that shows dialogs, and this test program without GTK; the documentation's first line names every
+// tool.
+TEST_F(ToolCommandLine, NoToolLinksGtkOrTheTextStackAndTheirReadmeNamesThemAll) {
   std::ifstream readme(QUARN2_TOOLS_README);
   std::string firstLine;
   std::getline(readme, firstLine);
   for (const STool& tool : kTools) {
-    const std::string gtk = RunCommand(std::string("ldd ") + tool.path + " | grep -c -i libgtk").out;
-    EXPECT_EQ(gtk != "0\n", tool.showsWindows) << tool.name;
+    const std::string libraries = RunCommand(std::string("ldd ") + tool.path).out;
+    for (const char* stack : {"libgtk-3", "libgdk-3", "libpango-1.0", "libpangocairo", "libcairo"})
+      EXPECT_EQ(libraries.find(stack) != std::string::npos, tool.showsWindows) << tool.name << " " << stack;
     EXPECT_NE(firstLine.find(std::string("`") + tool.name + "`"), std::string::npos) << tool.name;
   }
   EXPECT_EQ(RunCommand("ldd /proc/" + std::to_string(getpid()) + "/exe | grep -c -i gtk").out, "0\n");

@@ -228,19 +228,25 @@ TEST_F(BitmapFileTest, WritesA24BitFileThatReadsBack) {
   ASSERT_EQ(Load("out.bmp", &pixels), kNoErr);
   EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF112233, 0xFF445566}));
 
-  // Other programs read it as the picture it came from.
-  ASSERT_EQ(RunCommand("convert -size 13x7 gradient:red-blue -depth 8 '" + Path("src.ppm") + "'").status, 0);
-  ASSERT_EQ(RunCommand("ppmtobmp -bpp=24 '" + Path("src.ppm") + "' > '" + Path("src.bmp") + "' 2>/dev/null").status, 0);
-  CImage* read = nullptr;
-  ASSERT_EQ(CImBitmapFile::LoadImage(Spec("src.bmp"), &read), kNoErr);
-  std::unique_ptr<CImage> picture(read);
-  ASSERT_EQ(SaveImageAsBmp(Spec("copy.bmp"), picture.get(), false), kNoErr);
-  const std::string copy = "'" + Path("copy.bmp") + "'";
-  EXPECT_EQ(RunCommand("identify -format '%w %h %m %z' " + copy).out, "13 7 BMP3 8");
-  EXPECT_EQ(RunCommand("compare -metric AE '" + Path("src.ppm") + "' " + copy + " null: 2>&1").out, "0");
-  const SRun netpbm = RunCommand("bmptopnm -quiet " + copy + " 2>&1 >/dev/null");
-  EXPECT_EQ(netpbm.status, 0);
-  EXPECT_EQ(netpbm.out, "");
+  // Other programs read it as the picture it came from, a small one and one whose padded rows take
+  // more than one write.
+  for (const char* size : {"13x7", "1023x400"}) {
+    ASSERT_EQ(RunCommand(std::string("convert -size ") + size + " gradient:red-blue -depth 8 '" + Path("src.ppm") + "'")
+                  .status,
+              0);
+    ASSERT_EQ(RunCommand("ppmtobmp -bpp=24 '" + Path("src.ppm") + "' > '" + Path("src.bmp") + "' 2>/dev/null").status,
+              0);
+    CImage* read = nullptr;
+    ASSERT_EQ(CImBitmapFile::LoadImage(Spec("src.bmp"), &read), kNoErr);
+    std::unique_ptr<CImage> picture(read);
+    ASSERT_EQ(SaveImageAsBmp(Spec("copy.bmp"), picture.get(), true), kNoErr);
+    const std::string copy = "'" + Path("copy.bmp") + "'";
+    EXPECT_EQ(RunCommand("identify -format '%wx%h %m %z' " + copy).out, std::string(size) + " BMP3 8");
+    EXPECT_EQ(RunCommand("compare -metric AE '" + Path("src.ppm") + "' " + copy + " null: 2>&1").out, "0") << size;
+    const SRun netpbm = RunCommand("bmptopnm -quiet " + copy + " 2>&1 >/dev/null");
+    EXPECT_EQ(netpbm.status, 0);
+    EXPECT_EQ(netpbm.out, "");
+  }
 }
 
 TEST_F(BitmapFileTest, AnExistingFileIsReplacedOnlyWhenAskedAndNeverLostOnFailure) {
