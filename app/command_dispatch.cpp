@@ -167,7 +167,9 @@ int32_t CPaletteManager::ShowDialog(Dialog* dialog, Prepare prepare) {
   if (!dialog) return kHandled;
   if (const int32_t err = dialog->BuildOnce()) return err;
   if (const int32_t err = prepare(dialog)) return err;
-  dialog->Refresh(false);
+  // Shown already, it keeps the modal level it took: a second raise would never be lowered.
+  if (dialog->IsShown()) dialog->BringForward();
+  else dialog->Refresh(false);
   return kHandled;
 }
 

@@ -170,6 +170,29 @@ TEST_F(CommandDispatch, ExportRenderSizeOpensTheDialogFilledFromTheWindow) {
   });
 }
 
+// A command that finds its dialog already shown only brings it forward: the modal level goes up once,
+// so that one close gives the palettes back.
+TEST_F(CommandDispatch, ADialogCommandGivenTwiceRaisesTheModalLevelOnce) {
+  Run([&] {
+    const struct {
+      uint32_t code;
+      CLayoutHostCanvas* dialog;
+    } cases[] = {{FourCC("expt"), pm->GetCanvases()->exportRender},
+                 {FourCC("e2dP"), pm->GetCanvases()->pictTextures},
+                 {FourCC("pref"), pm->GetCanvases()->prefs}};
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.code);
+      ASSERT_NE(c.dialog, nullptr);
+      EXPECT_EQ(pm->DoCommand(c.code), 26);
+      EXPECT_EQ(pm->DoCommand(c.code), 26);
+      EXPECT_TRUE(c.dialog->IsShown());
+      EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 1u);
+      c.dialog->Close();
+      EXPECT_EQ(pm->GetBroadcaster()->GetModalLevel(), 0u);
+    }
+  });
+}
+
 // 2D Pictures opens the pictures dialog on the window's pictures, with no caller: its "ok" gives the
 // picture to the selection.
 TEST_F(CommandDispatch, TwoDPicturesOpensThePicturesDialog) {

@@ -65,9 +65,7 @@ capture_editor rendered.png
 check
 set -- $count_two
 xdotool mousemove "$((ex + $1))" "$((ey + $2))" click 1
-sleep 2
-capture_editor two.png
-[ "$(changed_in rendered.png two.png "$panels")" != 0 ] || fail "the two-component switch changed nothing"
+[ "$(changed_after "$editor" rendered.png two.png "$panels")" != 0 ] || fail "the two-component switch changed nothing"
 
 check
 set -- $noise_type_a

@@ -78,6 +78,19 @@ changed_in() {
   compare -metric AE a.png b.png null: 2>&1 | cut -d' ' -f1
 }
 
+# Captures WINDOW into AFTER every half second, up to 20 s, until it differs from BEFORE inside RECT
+# (W x H + X + Y); prints the last count of changed pixels. A loaded machine may take its time.
+changed_after() {
+  local count=0
+  for _ in $(seq 1 40); do
+    sleep 0.5
+    import -window "$1" "$3" 2>/dev/null
+    count="$(changed_in "$2" "$3" "$4")"
+    [ "$count" != 0 ] && break
+  done
+  echo "$count"
+}
+
 at() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
   echo "$((X + $3)) $((Y + $2))"
