@@ -136,16 +136,8 @@ int32_t CEditFamily::BuildControls(CResourceEnv* environment) {
   BindElementRef(need::kFamilyNameField.name, &fNameElement, &NameCallbacks::Press, &NameCallbacks::Hover,
                  &NameCallbacks::Key);
   if (fNameElement) {
-    SRect local, rect;
-    fNameElement->GetLocalRect(&local);
-    fNameElement->LocalToAncestorRect(&rect, local, nullptr);
-    STextEditSpec spec;
-    spec.Set(GetWindow(), rect, 0, 8, CTextEdit::kSelectAllEnd, STextEditSpec::kCentred, false);
-    CTextEdit* field = nullptr;
-    if (fFields.Add(spec, &field) == kNoErr && AttachField(fNameElement, field)) {
-      field->SetCallback(&NameCallbacks::Key, fNameElement);
-      field->SetMaxLength(kNameCharacters);
-    }
+    AddElementField(fFields, GetWindow(), fNameElement, kNameCharacters, &NameCallbacks::Key, STextEditSpec::kCentred,
+                    false);
     gNameField.field.current = fNameElement;
   }
   for (uint32_t i = 0; i < kFamilyCount; ++i) {

@@ -41,18 +41,13 @@ int32_t CSaveNewTexture::BuildControls(CResourceEnv* environment) {
   BindElementRef(need::kSaveNewTextureName.name, &fNameElement, &NameCallbacks::Press, &NameCallbacks::Hover,
                  &NameCallbacks::Key);
   if (!fNameElement) return kErrOutOfMemory;
-  SRect local, rect;
-  fNameElement->GetLocalRect(&local);
-  fNameElement->LocalToAncestorRect(&rect, local, nullptr);
-  STextEditSpec spec;
-  spec.Set(GetWindow(), rect, 0, 8, CTextEdit::kSelectAllEnd, STextEditSpec::kCentred, false);
   CTextEdit* field = nullptr;
-  if (fFields.Add(spec, &field) != kNoErr || !field || !field->IsCreated() || !AttachField(fNameElement, field)) {
+  if (AddElementField(fFields, GetWindow(), fNameElement, kNameCharacters, &NameCallbacks::Key,
+                      STextEditSpec::kCentred, false) != kNoErr ||
+      !(field = GetElementWindow(fNameElement)) || !field->IsCreated()) {
     ReleaseField();
     return kErrOutOfMemory;
   }
-  field->SetCallback(&NameCallbacks::Key, fNameElement);
-  field->SetMaxLength(kNameCharacters);
   field->SetText(fName.c_str());
   field->SetFocus(true);
   field->SetSelection(0, CTextEdit::kSelectAllEnd);
