@@ -1,5 +1,5 @@
-// The README's example scenes, taken from the README itself and rendered by the tools: the first one's
-// ball casts a shadow; in the second, written by the rules of tools/README.md alone, the lake meets
+// The example scenes of tools/README.md, taken from that page itself and rendered by the tools: the
+// first one's ball casts a shadow; in the second, written by the page's rules alone, the lake meets
 // the terrain where those rules put the ground, and the spotlight aimed by the rule for its rotate
 // lights the tower and nothing far from it.
 #include <gtest/gtest.h>
@@ -41,7 +41,7 @@ std::string ReadAll(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The README's shell lines: each "cat > /tmp/NAME <<'SCENE'" block by NAME, and every other line of
+// The page's shell lines: each "cat > /tmp/NAME <<'SCENE'" block by NAME, and every other line of
 // its indented code, without the indent.
 struct SReadme {
   std::map<std::string, std::string> scenes;
@@ -50,7 +50,7 @@ struct SReadme {
 
 SReadme ReadReadme() {
   SReadme readme;
-  std::istringstream lines(ReadAll(QUARN2_README));
+  std::istringstream lines(ReadAll(QUARN2_TOOLS_README));
   const std::regex opening(R"(    cat > /tmp/(\S+) <<'SCENE')");
   std::string line;
   while (std::getline(lines, line)) {
@@ -126,7 +126,7 @@ struct SCamera {
 class ReadmeExamples : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return tmp.Path() + "/" + name; }
-  // The README's command with its /tmp/ files in the test's folder.
+  // The page's command with its /tmp/ files in the test's folder.
   SRun Shell(const std::string& command) const {
     return RunCommand(std::regex_replace(command, std::regex("/tmp/"), tmp.Path() + "/") + " 2>&1");
   }
