@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The quick 3D texture dialog on the real back end, on a virtual display of its own, over the default
 # scene: the Object menu (the third title of the menu bar, clicked) and its last item "3D Textures..."
-# (chosen with the keyboard) bring up "edit 3dtexture"; two captures half a second apart just after
-# it shows differ (it paints and its preview fills in idle time; the preview's bands are checked
-# headless, since here it fills within a tenth of a second); a click on "randomize" changes the
-# preview; "cancel" hides the dialog and the program keeps running. No run may print a sanitizer
-# report. Arguments: the program and the build's data/ folder.
+# (chosen with the keyboard) bring up "edit 3dtexture"; a click on "randomize" changes the preview,
+# which renders again in idle time (its bands are checked headless: here it fills within a tenth of a
+# second, too fast to catch between two captures on a loaded machine); "cancel" hides the dialog and
+# the program keeps running. No run may print a sanitizer report. Arguments: the program and the
+# build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
 # In the dialog's window (its layout's rectangles): the preview, "randomize" and "cancel".
@@ -30,10 +30,6 @@ dialog="$(visible_window "edit 3dtexture")"
 eval "$(xdotool getwindowgeometry --shell "$dialog")"
 dx=$X
 dy=$Y
-capture_dialog first.png
-sleep 0.5
-capture_dialog second.png
-differs first.png second.png || fail "the dialog did not change while it painted and filled its preview"
 
 check
 sleep 3
