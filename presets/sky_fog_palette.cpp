@@ -148,6 +148,11 @@ void CSkyFogPalette::UpdateAndRedraw(bool commit) {
 
 void CSkyFogPalette::ShowEditState() {}
 
+void CSkyFogPalette::Randomize() {
+  StoreSkyEditState(RandomSkyParams(GetSkyEditState(), GetRandomState()));
+  ShowEditState();
+}
+
 int32_t CSkyFogPalette::ResetSky() {
   {
     CSceneSkyLock scene(fHost);

@@ -44,6 +44,10 @@ class CSkyFogPalette : public CLayoutHostCanvas {
   // Draws every control from the edit state.
   void ShowEditState();
 
+  // The "randomize button": every setting of the edit state drawn from the program's generator,
+  // then shown; the caller applies it.
+  void Randomize();
+
   // The sky's defaults (stratus and cumulus off) and the sun's, then the edit state from them, as
   // one undo step. Nothing without a sun light.
   int32_t ResetSky();

@@ -203,4 +203,19 @@ TEST_F(SkyFogPaletteTest, ResetSkyGivesTheDefaultsAsOneUndoStep) {
   });
 }
 
+TEST_F(SkyFogPaletteTest, RandomSettingsAreAppliedAsOneStep) {
+  Run([&] {
+    CSkyFogPalette* palette = GetCurrentSkyFogPalette();
+    CUndoHistory& history = window->GetDocument()->GetUndoHistory();
+    palette->CommitChange();
+    const std::vector<double> before = Snapshot(window);
+    palette->Randomize();
+    EXPECT_EQ(Snapshot(window), before) << "randomize alone changes only the edit state";
+    palette->ApplySky(false, true, true);
+    EXPECT_NE(Snapshot(window), before);
+    ASSERT_EQ(history.Undo(), 0);
+    EXPECT_EQ(Snapshot(window), before);
+  });
+}
+
 }  // namespace
