@@ -232,6 +232,13 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void ShowPlopRender() override;
   void RepaintWindow() override;
 
+  // ---- CDocumentHost: what the sky & fog palette reaches (doc_window_dispatch.cpp)
+  C3dSky* GetHostSky() override { return fSky; }
+  C3dBaseSpoolTable* GetHostLightList() override { return fLights.get(); }
+  int32_t PrepareHostSky() override { return PrepareSky(); }
+  // "clear & render button" handed to the window's own event handler.
+  void ClearAndRender() override;
+
   // ---- CPreviewDocument
   uint32_t GetRenderSettings() const override { return fRender.fSettings.fFlags; }
   SViewStyle GetViewStyle() const override { return fView.GetStyle(); }

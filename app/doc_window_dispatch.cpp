@@ -56,6 +56,12 @@ int32_t CDocWindow::HandleEvent(CUIMessage* message) {
   return CLayoutHostCanvas::HandleEvent(message);
 }
 
+void CDocWindow::ClearAndRender() {
+  CUIMessage message;
+  message.Init(kNamedMessage, kRenderButtons[2], nullptr, "doc window", 0);
+  HandleEvent(&message);
+}
+
 int32_t CDocWindow::HandleControlMessage(CUIMessage* message) {
   if (!message) return kNoErr;
   CAppl* app = GetApplication();

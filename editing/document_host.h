@@ -14,6 +14,7 @@ class C3dCamera;
 class C3dDocument;
 class CView;
 class C3dMaterial;
+class C3dSky;
 struct SDiskRender;
 struct SReplicateSettings;
 
@@ -123,6 +124,14 @@ class CDocumentHost {
   virtual int32_t ReplicateWithParameters(uint32_t /*count*/, const SReplicateSettings& /*step*/, uint32_t /*mode*/) {
     return 0;
   }
+
+  // What the sky & fog palette reaches besides, none or nothing by default: the scene's sky and its
+  // table of lights; the sky prepared for rendering again (0 or its code); and a clear and render of
+  // the window, as its "clear & render button" does.
+  virtual C3dSky* GetHostSky() { return nullptr; }
+  virtual C3dBaseSpoolTable* GetHostLightList() { return nullptr; }
+  virtual int32_t PrepareHostSky() { return 0; }
+  virtual void ClearAndRender() {}
 };
 
 // The document host of the current document window, which dialogs that open on no document of
