@@ -64,8 +64,15 @@ capture_editor rendered.png
 
 check
 set -- $count_two
-xdotool mousemove "$((ex + $1))" "$((ey + $2))" click 1
-[ "$(changed_after "$editor" rendered.png two.png "$panels")" != 0 ] || fail "the two-component switch changed nothing"
+# A click that a loaded display gives to the closing pop-up is lost: choosing two components again
+# changes nothing more, so one more click is safe.
+changed=0
+for _ in 1 2; do
+  xdotool mousemove "$((ex + $1))" "$((ey + $2))" click 1
+  changed="$(changed_after "$editor" rendered.png two.png "$panels")"
+  [ "$changed" != 0 ] && break
+done
+[ "$changed" != 0 ] || fail "the two-component switch changed nothing"
 
 check
 set -- $noise_type_a
