@@ -171,24 +171,6 @@ int32_t CObjMatPresets::OnCategoryClick(CElement* element, CElement** handled, S
 
 // ---- the library
 
-int32_t CObjMatPresets::ReleaseTable() {
-  if (fTable) fTable->Unlock(false, false);
-  fTable = nullptr;
-  return kNoErr;
-}
-
-int32_t CObjMatPresets::FindTable() {
-  ReleaseTable();
-  CResourceEnv* library = fLibrary.GetLibrary();
-  CResTypeTable* table = nullptr;
-  const char* type = fMaterials ? preset::kMaterialItemType : preset::kObjectItemType;
-  // An unknown type is an empty library.
-  if (!library || !library->FindType(type, &table, nullptr) || !table) return kNoErr;
-  if (!table->Lock()) return NonZeroError(table->GetError());
-  fTable = table;
-  return kNoErr;
-}
-
 int32_t CObjMatPresets::OpenLibrary(const char* category) {
   ReleaseTable();
   fLibrary.Close(false);
@@ -216,59 +198,6 @@ int32_t CObjMatPresets::CloseLibrary() {
     if (CAppl* app = GetApplication()) app->TellError(err);
   }
   return kNoErr;
-}
-
-uint32_t CObjMatPresets::GetPresetCount() const { return fTable ? fTable->GetCount() : 0; }
-
-uint32_t CObjMatPresets::GetPresetId(uint32_t index) const {
-  return index < GetPresetCount() ? (*fTable)[index].number : 0;
-}
-
-bool CObjMatPresets::IsSelected(uint32_t index) const {
-  return index < GetPresetCount() && int32_t((*fTable)[index].words[preset::kSelectionWord]) > 0;
-}
-
-void CObjMatPresets::SetSelected(uint32_t index, bool selected) {
-  if (index < GetPresetCount()) (*fTable)[index].words[preset::kSelectionWord] = selected ? 1 : 0;
-}
-
-void CObjMatPresets::UpdateScrollState() {
-  ShowScrollState(ScrollStateFor(fTable != nullptr, GetPresetCount(), GetGridChildCount(), fTopIndex));
-}
-
-// ---- the grid
-
-void CObjMatPresets::RefreshGrid() {
-  const uint32_t cells = GetCellCount();
-  for (uint32_t i = 0; i < cells; ++i) {
-    CElement* cell = GetCell(i);
-    if (!cell) continue;
-    const uint32_t index = fTopIndex + i;
-    if (fLibrary.IsOpen() && index < GetPresetCount()) {
-      LoadThumbnail(i);
-      cell->SetUserWord(0, IsSelected(index) ? 1 : 0);
-      DrawCellFrame(cell, false);
-    } else {
-      FillCell(cell, kEmptyCell, true);
-      cell->SetUserWord(0, 0);
-    }
-  }
-  if (IsShown() && GetGridElement()) GetGridElement()->Redraw();
-}
-
-void CObjMatPresets::LoadThumbnail(uint32_t cellIndex) {
-  CElement* cell = GetCell(cellIndex);
-  CImage* grid = GetGridImage();
-  if (!cell || !grid) return;
-  const uint32_t id = GetPresetId(fTopIndex + cellIndex);
-  const SRect rect = CellRect(cell);
-  // The stored preview is scaled into the cell's area of the grid picture.
-  CSgStSaver saver(grid);
-  grid->SetClip(rect);
-  const int32_t err = DrawStoredPreview(fLibrary.GetLibrary(),
-                                        fMaterials ? preset::kMaterialPreviewType : preset::kObjectPreviewType, id, grid);
-  saver.Restore();
-  if (err) FillCell(cell, kUnreadableCell, false);
 }
 
 // ---- opening
@@ -439,6 +368,16 @@ int32_t CObjMatPresets::OpenDeletePreset() {
 }
 
 int32_t CObjMatPresets::Import() { return kErrNotImplemented; }
+
+const char* CObjMatPresets::ItemType() const { return fMaterials ? preset::kMaterialItemType : preset::kObjectItemType; }
+
+const char* CObjMatPresets::PreviewType() const {
+  return fMaterials ? preset::kMaterialPreviewType : preset::kObjectPreviewType;
+}
+
+const char* CObjMatPresets::DescriptionType() const {
+  return fMaterials ? CPresetDescription::kMaterialType : CPresetDescription::kObjectType;
+}
 
 // ---- events
 

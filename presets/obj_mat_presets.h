@@ -58,21 +58,6 @@ class CObjMatPresets : public CPresetLibrary {
   // ---- the library (opened on a working copy of the category's file)
   int32_t OpenLibrary(const char* category);
   int32_t CloseLibrary();
-  void UpdateScrollState();
-  CResourceEnv* GetLibrary() const { return fLibrary.GetLibrary(); }
-  CResTypeTable* GetTable() const { return fTable; }
-  uint32_t GetTopIndex() const { return fTopIndex; }
-  void SetTopIndex(uint32_t top) { fTopIndex = top; }
-  // The entry count of the preset table (0 without one).
-  uint32_t GetPresetCount() const;
-  // Entry i's id and selection flag.
-  uint32_t GetPresetId(uint32_t index) const;
-  bool IsSelected(uint32_t index) const;
-  void SetSelected(uint32_t index, bool selected);
-
-  // ---- the grid
-  void RefreshGrid();
-  void LoadThumbnail(uint32_t cell);
 
   // ---- storing and deleting
   // The working material (materials) or the current object (objects) as a new preset: 26 when done,
@@ -84,8 +69,6 @@ class CObjMatPresets : public CPresetLibrary {
   // tree store's code.
   int32_t StoreObjectPreset(C3dObject* object);
   int32_t DeleteObjectPreset(uint32_t id);
-  uint32_t GetCurrentPresetId() const { return fCurrentPresetId; }
-  void SetCurrentPresetId(uint32_t id) { fCurrentPresetId = id; }
 
   // ---- applying
   int32_t AttachToSelection();
@@ -109,7 +92,6 @@ class CObjMatPresets : public CPresetLibrary {
   int32_t Import();
 
   bool IsMaterialsMode() const { return fMaterials; }
-  bool IsTracking() const { return fTracking; }
   C3dMaterial* GetWorkingMaterial() const { return fWorking; }
   C3dObject* GetCurrentObject() const { return fCurrentObject; }
   C3dMaterial* GetEditorMaterial() const { return fEditorMaterial; }
@@ -120,8 +102,6 @@ class CObjMatPresets : public CPresetLibrary {
   CIxText* CategoryList() const;
   uint32_t& CurrentCategory() { return fMaterials ? fMaterialCategory : fObjectCategory; }
   void ColourTab(CTxElement* tab, uint32_t colour);
-  int32_t ReleaseTable();
-  int32_t FindTable();
   int32_t StorePreviewAndDescription(uint32_t id, bool withDescription);
   // The working material a copy of the source (none: as it is) that counts its own texture uses.
   int32_t TakeWorkingMaterial(C3dMaterial* source);
@@ -135,6 +115,13 @@ class CObjMatPresets : public CPresetLibrary {
   int32_t OpenBillboard();
   void ClearSelection();
   bool IsOwnMessage(const CUIMessage& message) const;
+  const char* ItemType() const override;
+  const char* PreviewType() const override;
+  const char* DescriptionType() const override;
+  int32_t ShowClickedPreset(uint32_t index, bool replace) override;
+  // Ctrl+Shift: the clicked preset made again from the working material (materials) or given the
+  // panel's preview (objects), at the same index.
+  int32_t ReplacePreset(uint32_t index);
 
   CDocumentHost* fHost = nullptr;
   CImElement* fTitle = nullptr;
@@ -146,15 +133,10 @@ class CObjMatPresets : public CPresetLibrary {
   std::unique_ptr<CIxText> fNames;
   uint32_t fObjectCategory = 0;
   uint32_t fMaterialCategory = 0;
-  CPresetLibraryFile fLibrary;
-  CResTypeTable* fTable = nullptr;
-  uint32_t fTopIndex = 0;
   C3dMaterial* fWorking = nullptr;
   C3dObject* fCurrentObject = nullptr;
   C3dMaterial* fEditorMaterial = nullptr;
   uint8_t* fChangedFlag = nullptr;
   std::string fReplyName;
-  uint32_t fCurrentPresetId = 0;
-  bool fTracking = false;
   bool fMaterials = true;
 };

@@ -16,6 +16,7 @@
 #include "framework/ui/layout_host_canvas.h"
 #include "framework/ui/text_edit.h"
 #include "presets/preset_dialogs.h"
+#include "presets/preset_file.h"
 #include "render/preview_scene.h"
 
 class CBillboard;
@@ -23,6 +24,7 @@ class CCanvas;
 class CElement;
 class CImage;
 class CImElement;
+class CResTypeTable;
 class CTxElement;
 struct SHeartbeatRecord;
 
@@ -125,12 +127,43 @@ class CPresetLibrary : public CLayoutHostCanvas {
   void ShowTexts(const char* name, const char* description);
   void HideTexts();
 
-  // ---- placeholders for the grid's clicks, scrolling and in-place editing, which come later: the
-  // first three answer 26 and change nothing, CommitTextEdits answers 0.
+  // ---- the open library and its preset table (in grid order, with a selection flag per entry)
+  CResourceEnv* GetLibrary() const { return fLibrary.GetLibrary(); }
+  CResTypeTable* GetTable() const { return fTable; }
+  uint32_t GetTopIndex() const { return fTopIndex; }
+  void SetTopIndex(uint32_t top) { fTopIndex = top; }
+  // The largest top index: the presets less the cells, never below 0.
+  uint32_t GetLastTopIndex() const;
+  // The entry count of the preset table (0 without one).
+  uint32_t GetPresetCount() const;
+  // Entry i's id and selection flag.
+  uint32_t GetPresetId(uint32_t index) const;
+  bool IsSelected(uint32_t index) const;
+  void SetSelected(uint32_t index, bool selected);
+  uint32_t GetCurrentPresetId() const { return fCurrentPresetId; }
+  void SetCurrentPresetId(uint32_t id) { fCurrentPresetId = id; }
+  bool IsTracking() const { return fTracking; }
+  // The name or the description was typed into since the preset was shown.
+  bool IsEdited() const { return fEdited; }
+  void UpdateScrollState();
+  // Every cell's thumbnail, selected state and frame from the table at the top index.
+  void RefreshGrid();
+  // The stored preview of the preset the cell shows, scaled into it (unreadable: kUnreadableCell).
+  void LoadThumbnail(uint32_t cell);
+
+  // ---- the grid's clicks, scrolling and in-place editing (26: handled)
+  // Selects by the click and the modifier keys (Ctrl toggles, Shift extends back to the first
+  // selected cell, Ctrl+Shift replaces) and shows the clicked preset: 26 when no cell was hit, else 0
+  // or the code of reading the preset or of locking the cell list.
   int32_t ClickGrid(CUIMessage* message);
+  // One cell in the direction of the scroll item's message (its first point's v); with repeat, again
+  // every 10 ticks while the button stays down. 0, or the cell list's lock error.
   int32_t ScrollGrid(CUIMessage* message, bool repeat);
+  // Typing begins (or goes on) in the clicked text field: 0 without a current preset, else 26.
   int32_t BeginTextEdit(CUIMessage* message);
+  // Ends typing in both fields and writes typed texts into the current preset's description: 0.
   int32_t CommitTextEdits();
+  static constexpr int64_t kScrollRepeatTicks = 10;
 
   // The panel's own modal level is its canvas stamp, which opening it (Refresh) records.
   bool IsTopModal() const { return !IsStale(); }
@@ -146,7 +179,32 @@ class CPresetLibrary : public CLayoutHostCanvas {
   int32_t SubscribeSlices();
   void FreeBuilt();
 
+  // What the panel's kind keeps in its library.
+  virtual const char* ItemType() const = 0;
+  virtual const char* PreviewType() const = 0;
+  virtual const char* DescriptionType() const = 0;
+  // After a click selected the cell of the table index: the kind's showing (or, with replace, its
+  // replacing) of the preset, making it current. 0, or the code that ends the click.
+  virtual int32_t ShowClickedPreset(uint32_t index, bool replace) = 0;
+  // Committing the texts empties the add preset dialog's proposed name.
+  virtual bool CommitClearsProposedName() const { return true; }
+
+  int32_t ReleaseTable();
+  // The table of the kind's item type, locked (none for a library without one): 0 or the lock's code.
+  int32_t FindTable();
+  // The stored preview of the id into the panel's preview image, the pending render cleared and the
+  // image shown: false when it cannot be read, the preview then as it was.
+  bool ShowStoredPreview(uint32_t id);
+  // A click that could not show its preset: nothing typed, both fields redrawn.
+  void ForgetShownTexts();
+
   CImElement* fScrollItem = nullptr;
+  CPresetLibraryFile fLibrary;
+  CResTypeTable* fTable = nullptr;
+  uint32_t fTopIndex = 0;
+  uint32_t fCurrentPresetId = 0;
+  bool fTracking = false;
+  bool fEdited = false;
 
  private:
   CCanvas* fAnchor = nullptr;
@@ -167,4 +225,12 @@ class CPresetLibrary : public CLayoutHostCanvas {
   CElement* fHoverField = nullptr;
   char fNameText[kNameBytes] = {};
   char fDescriptionText[kDescriptionBytes] = {};
+
+  // One scroll step: false when it would pass either end (the top clamped, nothing redrawn).
+  bool ScrollStep(int32_t step);
+  // The pixels of one cell copied into another of the grid picture.
+  void CopyCellPixels(CElement* from, CElement* to);
+  void SelectCell(CElement* cell, uint32_t index, bool selected);
+  // Ends typing in the field: its text into its element, the control hidden.
+  void EndFieldEdit(CTextEdit* field, CTxElement* label, char* buffer, size_t size);
 };

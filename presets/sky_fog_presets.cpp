@@ -2,6 +2,7 @@
 
 #include "framework/core/result_codes.h"
 #include "presets/layout_needs.h"
+#include "presets/preset_description.h"
 
 CSkyFogPresets::CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor,
                                CPresetNameDialog* addPreset, CPresetDeleteDialog* deletePreset)
@@ -10,3 +11,11 @@ CSkyFogPresets::CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, 
 int32_t CSkyFogPresets::SetDocWindow(CDocWindow*) { return kNoErr; }
 
 int32_t CSkyFogPresets::SetSkyFogPalette(CSkyFogPalette*) { return kNoErr; }
+
+const char* CSkyFogPresets::ItemType() const { return "C3dBaseSky"; }
+
+const char* CSkyFogPresets::PreviewType() const { return "skyprevcimage"; }
+
+const char* CSkyFogPresets::DescriptionType() const { return CPresetDescription::kMaterialType; }
+
+int32_t CSkyFogPresets::ShowClickedPreset(uint32_t, bool) { return kNoErr; }

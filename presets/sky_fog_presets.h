@@ -22,4 +22,11 @@ class CSkyFogPresets : public CPresetLibrary {
 
   // The palette it updates: 0.
   int32_t SetSkyFogPalette(CSkyFogPalette* palette);
+
+ protected:
+  const char* ItemType() const override;
+  const char* PreviewType() const override;
+  const char* DescriptionType() const override;
+  int32_t ShowClickedPreset(uint32_t index, bool replace) override;
+  bool CommitClearsProposedName() const override { return false; }
 };

@@ -136,6 +136,8 @@ class CPreviewScene {
   bool UsesOwnSky() const { return fOwnSkyOn; }
   bool GroundKeepsOwnMaterial() const { return fGroundOwnMaterial; }
   bool IsRenderPending() const { return fPending; }
+  // The pending render dropped: the image keeps what it shows (a stored preview) until a restart.
+  void CancelRender() { fPending = false; }
 
  private:
   class CRenderScene;
