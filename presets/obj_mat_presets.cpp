@@ -33,16 +33,6 @@ namespace {
 
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
-bool Inside(const SRect& r, SPointHV p) { return p.h >= r.left && p.h <= r.right && p.v >= r.top && p.v <= r.bottom; }
-
-// An element's rectangle in canvas coordinates.
-SRect CanvasRect(CElement* element) {
-  SRect local, out;
-  element->GetLocalRect(&local);
-  element->LocalToAncestorRect(&out, local, nullptr);
-  return out;
-}
-
 }  // namespace
 
 CObjMatPresets::CObjMatPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor,
@@ -250,48 +240,7 @@ int32_t CObjMatPresets::OpenPlopUp(bool materials) {
 }
 
 int32_t CObjMatPresets::TrackPlopUp() {
-  CAppl* app = GetApplication();
-  CImElement* gridElement = GetGridElement();
-  if (!app || !gridElement) return kErrUnexpectedStatus;
-  int32_t last = -1;
-  while (app->IsStillDown()) {
-    const platform::SPoint screen = app->GetCursorPos();
-    const SPointHV at = ScreenToCanvas(SPointHV{screen.x, screen.y});
-    bool onCell = false;
-    if (fScrollItem && fScrollItem->IsShown() && Inside(CanvasRect(fScrollItem), at)) {
-      const SRect item = CanvasRect(fScrollItem);
-      CElement* handled = nullptr;
-      ScrollItemPressed(fScrollItem, &handled, SPointHV{at.h - item.left, at.v - item.top}, nullptr);
-    } else if (Inside(CanvasRect(gridElement), at)) {
-      const SRect grid = CanvasRect(gridElement);
-      const SPointHV local{at.h - grid.left, at.v - grid.top};
-      for (uint32_t i = 0; i < GetCellCount(); ++i) {
-        CElement* cell = GetCell(i);
-        const SRect r = cell ? CellRect(cell) : SRect{};
-        if (!cell || local.h < r.left || local.h >= r.right || local.v < r.top || local.v >= r.bottom) continue;
-        onCell = true;
-        if (int32_t(i) != last) {
-          last = int32_t(i);
-          CUIMessage message;
-          message.InitWithPoints(0, gridElement, at, local, 0);
-          ClickGrid(&message);
-        }
-        break;
-      }
-    } else {
-      for (CTxElement* tab : fTabs) {
-        if (!tab || !tab->IsShown() || !Inside(CanvasRect(tab), at)) continue;
-        if (tab != fTabs[CurrentCategory()]) SelectCategory(tab->GetName());
-        last = -1;
-        break;
-      }
-    }
-    if (!onCell) {
-      ClearSelection();
-      fCurrentPresetId = 0;
-      last = -1;
-    }
-  }
+  if (const int32_t err = FollowPointer()) return err;
   CLayoutHostCanvas::Close();
   int32_t applied = kNoErr;
   if (fCurrentPresetId) applied = fMaterials ? ApplyMaterialToSelection() : PlaceObjectPreset();
@@ -299,14 +248,13 @@ int32_t CObjMatPresets::TrackPlopUp() {
   return applied;
 }
 
-void CObjMatPresets::ClearSelection() {
-  for (uint32_t i = 0; i < GetPresetCount(); ++i) SetSelected(i, false);
-  for (uint32_t i = 0; i < GetCellCount(); ++i) {
-    CElement* cell = GetCell(i);
-    if (!cell || !cell->GetUserWord(0)) continue;
-    cell->SetUserWord(0, 0);
-    DrawCellFrame(cell, true);
+bool CObjMatPresets::TrackOverOther(SPointHV at) {
+  for (CTxElement* tab : fTabs) {
+    if (!tab || !tab->IsShown() || !Inside(CanvasRect(tab), at)) continue;
+    if (tab != fTabs[CurrentCategory()]) SelectCategory(tab->GetName());
+    return true;
   }
+  return false;
 }
 
 // ---- closing

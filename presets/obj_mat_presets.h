@@ -113,12 +113,12 @@ class CObjMatPresets : public CPresetLibrary {
   int32_t OpenAddPreset();
   int32_t OpenDeletePreset();
   int32_t OpenBillboard();
-  void ClearSelection();
   bool IsOwnMessage(const CUIMessage& message) const;
   const char* ItemType() const override;
   const char* PreviewType() const override;
   const char* DescriptionType() const override;
   int32_t ShowClickedPreset(uint32_t index, bool replace) override;
+  bool TrackOverOther(SPointHV at) override;
   // Ctrl+Shift: the clicked preset made again from the working material (materials) or given the
   // panel's preview (objects), at the same index.
   int32_t ReplacePreset(uint32_t index);

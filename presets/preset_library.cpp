@@ -295,7 +295,7 @@ int32_t CPresetLibrary::SupplyElementImage(CElement* element, uint32_t pass, CIm
 
 // ---- the preview
 
-int32_t CPresetLibrary::BuildPreview(const char* elementName, uint32_t sampleShape) {
+int32_t CPresetLibrary::BuildPreview(const char* elementName, uint32_t sampleShape, bool keepGroundPlain) {
   CElement* element = nullptr;
   BindElementRef(elementName, &element, &PostPressWithPoint, nullptr, nullptr);
   fPreviewElement = dynamic_cast<CImElement*>(element);
@@ -306,7 +306,7 @@ int32_t CPresetLibrary::BuildPreview(const char* elementName, uint32_t sampleSha
   // A build after a failed one starts from a new scene.
   if (fPreview->GetImage()) fPreview = std::make_unique<CPreviewScene>();
   if (const int32_t err =
-          fPreview->BuildSample(RectWidth(fPreviewRect), RectHeight(fPreviewRect), true, true, sampleShape))
+          fPreview->BuildSample(RectWidth(fPreviewRect), RectHeight(fPreviewRect), true, keepGroundPlain, sampleShape))
     return err;
   fPreviewElement->SetUserWord(0, RegisterHandle(fPreview->GetImage(), kElementImageTag));
   fPreviewElement->SetDrawCallback(&SupplyElementImage);
@@ -512,8 +512,10 @@ void CPresetLibrary::LoadThumbnail(uint32_t cellIndex) {
   grid->SetClip(CellRect(cell));
   const int32_t err = DrawStoredPreview(fLibrary.GetLibrary(), PreviewType(), id, grid);
   saver.Restore();
-  if (err) FillCell(cell, kUnreadableCell, false);
+  if (err) OnUnreadableThumbnail(cell);
 }
+
+void CPresetLibrary::OnUnreadableThumbnail(CElement* cell) { FillCell(cell, kUnreadableCell, false); }
 
 bool CPresetLibrary::ShowStoredPreview(uint32_t id) {
   CImage* image = fPreview->GetImage();
@@ -637,6 +639,65 @@ int32_t CPresetLibrary::ClickGrid(CUIMessage* message) {
     for (int32_t i = firstSelected; i < clicked; ++i) SelectCell(GetCell(uint32_t(i)), fTopIndex + uint32_t(i), true);
   }
   return ShowClickedPreset(fTopIndex + uint32_t(clicked), shift && ctrl && !fTracking);
+}
+
+// ---- following a plop-up's pointer
+
+SRect CPresetLibrary::CanvasRect(CElement* element) {
+  SRect local, out;
+  element->GetLocalRect(&local);
+  element->LocalToAncestorRect(&out, local, nullptr);
+  return out;
+}
+
+void CPresetLibrary::ClearSelection() {
+  for (uint32_t i = 0; i < GetPresetCount(); ++i) SetSelected(i, false);
+  for (uint32_t i = 0; i < GetCellCount(); ++i) {
+    CElement* cell = GetCell(i);
+    if (!cell || !cell->GetUserWord(0)) continue;
+    cell->SetUserWord(0, 0);
+    DrawCellFrame(cell, true);
+  }
+}
+
+int32_t CPresetLibrary::FollowPointer() {
+  CAppl* app = GetApplication();
+  if (!app || !fGrid) return kErrUnexpectedStatus;
+  int32_t last = -1;
+  while (app->IsStillDown()) {
+    const platform::SPoint screen = app->GetCursorPos();
+    const SPointHV at = ScreenToCanvas(SPointHV{screen.x, screen.y});
+    bool onCell = false;
+    if (fScrollItem && fScrollItem->IsShown() && Inside(CanvasRect(fScrollItem), at)) {
+      const SRect item = CanvasRect(fScrollItem);
+      CElement* handled = nullptr;
+      ScrollItemPressed(fScrollItem, &handled, SPointHV{at.h - item.left, at.v - item.top}, nullptr);
+    } else if (Inside(CanvasRect(fGrid), at)) {
+      const SRect grid = CanvasRect(fGrid);
+      const SPointHV local{at.h - grid.left, at.v - grid.top};
+      for (uint32_t i = 0; i < GetCellCount(); ++i) {
+        CElement* cell = GetCell(i);
+        const SRect r = cell ? CellRect(cell) : SRect{};
+        if (!cell || local.h < r.left || local.h >= r.right || local.v < r.top || local.v >= r.bottom) continue;
+        onCell = true;
+        if (int32_t(i) != last) {
+          last = int32_t(i);
+          CUIMessage message;
+          message.InitWithPoints(0, fGrid, at, local, 0);
+          ClickGrid(&message);
+        }
+        break;
+      }
+    } else if (TrackOverOther(at)) {
+      last = -1;
+    }
+    if (!onCell) {
+      ClearSelection();
+      fCurrentPresetId = 0;
+      last = -1;
+    }
+  }
+  return kNoErr;
 }
 
 // ---- in-place editing

@@ -140,6 +140,8 @@ class CPresetLibrary : public CLayoutHostCanvas {
   uint32_t GetPresetId(uint32_t index) const;
   bool IsSelected(uint32_t index) const;
   void SetSelected(uint32_t index, bool selected);
+  // No preset selected, no cell framed as selected.
+  void ClearSelection();
   uint32_t GetCurrentPresetId() const { return fCurrentPresetId; }
   void SetCurrentPresetId(uint32_t id) { fCurrentPresetId = id; }
   bool IsTracking() const { return fTracking; }
@@ -174,7 +176,7 @@ class CPresetLibrary : public CLayoutHostCanvas {
 
   // The build's shared steps, after the layout's elements exist.
   int32_t BuildGrid(const char* gridName, const char* pictureName, const char* firstCellName);
-  int32_t BuildPreview(const char* elementName, uint32_t sampleShape);
+  int32_t BuildPreview(const char* elementName, uint32_t sampleShape, bool keepGroundPlain = true);
   int32_t BuildTextFields(const char* nameElement, const char* descriptionElement);
   int32_t SubscribeSlices();
   void FreeBuilt();
@@ -188,6 +190,18 @@ class CPresetLibrary : public CLayoutHostCanvas {
   virtual int32_t ShowClickedPreset(uint32_t index, bool replace) = 0;
   // Committing the texts empties the add preset dialog's proposed name.
   virtual bool CommitClearsProposedName() const { return true; }
+  // A cell whose stored preview cannot be read: filled with kUnreadableCell.
+  virtual void OnUnreadableThumbnail(CElement* cell);
+
+  // While a plop-up's button stays down: the point over the panel's other elements (a category tab),
+  // true when it acted on one.
+  virtual bool TrackOverOther(SPointHV) { return false; }
+  // Follows the pointer until the button is released: the scroll item scrolls, each cell the
+  // pointer enters is clicked, and off the cells nothing is selected or current. 0 or 15.
+  int32_t FollowPointer();
+  static bool Inside(const SRect& r, SPointHV p) { return p.h >= r.left && p.h <= r.right && p.v >= r.top && p.v <= r.bottom; }
+  // An element's rectangle in canvas coordinates.
+  static SRect CanvasRect(CElement* element);
 
   int32_t ReleaseTable();
   // The table of the kind's item type, locked (none for a library without one): 0 or the lock's code.

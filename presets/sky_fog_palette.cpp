@@ -1,7 +1,10 @@
 #include "presets/sky_fog_palette.h"
 
+#include "editing/document_host.h"
+#include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "presets/layout_needs.h"
+#include "scene/sky.h"
 
 namespace {
 
@@ -22,7 +25,15 @@ CSkyFogPalette::~CSkyFogPalette() {
 
 void CSkyFogPalette::SetOwner(CDocWindow*) {}
 
-int32_t CSkyFogPalette::Update() { return kNoErr; }
+int32_t CSkyFogPalette::Update() {
+  ++fUpdateCount;
+  CDocumentHost* host = GetCurrentDocumentHost();
+  if (C3dSky* sky = host ? host->GetSky() : nullptr) {
+    CHolder held(sky, false, false);
+    if (held.IsLocked()) fUpdateSkyFlags = sky->GetSettings().flags;
+  }
+  return kNoErr;
+}
 
 int32_t CSkyFogPalette::CommitChange() { return kNoErr; }
 

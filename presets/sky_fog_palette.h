@@ -18,8 +18,11 @@ class CSkyFogPalette : public CLayoutHostCanvas {
   // Takes the current document window.
   void SetOwner(CDocWindow* window);
 
-  // Takes the sky and fog of the current document window: 0.
+  // Takes the sky and fog of the current document window: 0. Counts its calls and keeps the flag
+  // word the document's sky had at the last one.
   int32_t Update();
+  uint32_t GetUpdateCount() const { return fUpdateCount; }
+  uint32_t GetUpdateSkyFlags() const { return fUpdateSkyFlags; }
 
   // Hands its settings to the current document window: 0.
   int32_t CommitChange();
@@ -35,6 +38,8 @@ class CSkyFogPalette : public CLayoutHostCanvas {
 
  private:
   uint32_t fUpdateAndRedrawCount = 0;
+  uint32_t fUpdateCount = 0;
+  uint32_t fUpdateSkyFlags = 0;
 };
 
 // The program's sky & fog palette, none before the interface is built and after it is gone.

@@ -94,10 +94,11 @@ class PresetGrid : public PresetsTest {
       const bool flag = index < panel->GetPresetCount() && panel->IsSelected(index);
       EXPECT_EQ(panel->GetCell(i)->GetUserWord(0), flag ? 1u : 0u) << when << ", cell " << i;
       const SRect r = panel->GetCell(i)->GetRect();
-      if (index < panel->GetPresetCount())
+      if (index < panel->GetPresetCount()) {
         EXPECT_EQ(GridPixel(r.left - 1, r.top - 1),
                   flag ? CPresetLibrary::kSelectedFrameColour : CPresetLibrary::kFrameColour)
             << when << ", frame of cell " << i;
+      }
     }
   }
   bool Exists(const char* type, uint32_t id) {
