@@ -344,3 +344,22 @@ TEST_F(SkyPresets, TheGridSelectsAsTheOtherPanelDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+// The shipped library: at least four skies, each with a thumbnail that shows something.
+TEST_F(SkyPresets, TheShippedSkiesShowThumbnails) {
+  CopyShipped("Skies.sky");
+  ASSERT_EQ(skies->OpenLibrary(), 0);
+  ASSERT_GE(skies->GetPresetCount(), 4u);
+  skies->RefreshGrid();
+  for (uint32_t i = 0; i < skies->GetPresetCount() && i < skies->GetCellCount(); ++i) {
+    const SRect r = skies->GetCell(i)->GetRect();
+    CImNavigator pixels(skies->GetGridImage(), nullptr, false, false);
+    const uint32_t middle = pixels.Cells(uint32_t((r.top + r.bottom) / 2))[(r.left + r.right) / 2].value;
+    EXPECT_NE(middle & 0xFFFFFF, 0u) << i;
+  }
+  skies->CloseLibrary();
+}
+
+}  // namespace
