@@ -63,6 +63,8 @@ const SLayoutNeed kPresetLibraryFolder = PresetList(nullptr, 0, 1);
 const SLayoutNeed kObjectCategories = PresetList(nullptr, 1, 1);
 const SLayoutNeed kMaterialCategories = PresetList(nullptr, 2, 1);
 const SLayoutNeed kPresetNames = PresetList("names", 0, 2);
+const SLayoutNeed kMaterialFileFilter = PresetList("mat file filter", 0, 4);
+const SLayoutNeed kObjectFileFilter = PresetList("obj file filter", 0, 4);
 const SLayoutNeed kMaterialPreviewMenu{SLayoutNeed::kMenu, kPresetsFile, nullptr, 200};
 const SLayoutNeed kObjectPreviewMenu{SLayoutNeed::kMenu, kPresetsFile, nullptr, 201};
 
@@ -114,7 +116,8 @@ SLayoutNeedTable PresetsLayoutNeeds() {
     for (const SLayoutNeed& tab : need::kPresetTabs) needs.push_back(&tab);
     for (const SLayoutNeed& element : need::kSkyPresetElements) needs.push_back(&element);
     for (const SLayoutNeed* sky : {&need::kSkyPresetGridPicture, &need::kSkyPresetFirstCell, &need::kSkyPresetLibrary,
-                                   &need::kSkyPresetNames, &need::kSkyFileFilter, &need::kSkyFogPlopUp})
+                                   &need::kSkyPresetNames, &need::kSkyFileFilter, &need::kSkyFogPlopUp,
+                                   &need::kMaterialFileFilter, &need::kObjectFileFilter})
       needs.push_back(sky);
     return needs;
   }();

@@ -38,6 +38,8 @@ extern const SLayoutNeed kPresetLibraryFolder;
 extern const SLayoutNeed kObjectCategories;
 extern const SLayoutNeed kMaterialCategories;
 extern const SLayoutNeed kPresetNames;
+extern const SLayoutNeed kMaterialFileFilter;
+extern const SLayoutNeed kObjectFileFilter;
 extern const SLayoutNeed kMaterialPreviewMenu;
 extern const SLayoutNeed kObjectPreviewMenu;
 

@@ -26,6 +26,13 @@
 #include "presets/billboard.h"
 #include "presets/layout_needs.h"
 #include "presets/preset_description.h"
+#include "presets/preset_import.h"
+#include "document/old_quarn_file.h"
+#include "scene/base_spool_table.h"
+#include "scene/base_sys.h"
+#include "scene/group.h"
+#include "scene/light.h"
+#include "scene/sun_light.h"
 #include "scene/factory.h"
 #include "scene/surface/material.h"
 
@@ -287,15 +294,7 @@ int32_t CObjMatPresets::OpenAddPreset() {
   CommitTextEdits();
   CPresetNameDialog* dialog = GetAddPreset();
   if (!dialog) return kHandled;
-  // The proposed name: the layout's, or ours when its list is missing or short.
-  std::string name = fMaterials ? kDefaultMaterialName : kDefaultObjectName;
-  if (fNames) {
-    CIxTxHolder held(fNames.get(), true);
-    const uint32_t entry = fMaterials ? 0 : 1;
-    const uint32_t needed = fMaterials ? 1 : 4;
-    if (held.IsHeld() && !fNames->GetResult() && fNames->Count() >= needed) name = MacRomanToAnsi(fNames->TextAt(entry));
-  }
-  dialog->SetName(name.c_str());
+  dialog->SetName(ProposedName().c_str());
   dialog->SetPreviewScene(&GetPreview(), true);
   const int32_t err = dialog->OpenDialog();
   return err ? err : kHandled;
@@ -315,7 +314,74 @@ int32_t CObjMatPresets::OpenDeletePreset() {
   return err ? err : kHandled;
 }
 
-int32_t CObjMatPresets::Import() { return kErrNotImplemented; }
+// ---- the import
+
+std::string CObjMatPresets::ImportFilterText() {
+  CIxText list(GetResourceEnvironment(), fMaterials ? need::kMaterialFileFilter.name : need::kObjectFileFilter.name,
+               CIxText::kNone);
+  return fMaterials ? ImportFilter(&list, preset::kMaterialFilter, sizeof preset::kMaterialFilter)
+                    : ImportFilter(&list, preset::kObjectFilter, sizeof preset::kObjectFilter);
+}
+
+int32_t CObjMatPresets::ImportPresetFile(CResourceEnv* source) {
+  return fMaterials ? CopyMaterialPresetsFrom(source, fLibrary.GetLibrary())
+                    : CopyObjectPresetsFrom(source, fLibrary.GetLibrary());
+}
+
+int32_t CObjMatPresets::ImportOldDocument(const CFileSpec& file) {
+  COldQuarnFile document(file);
+  if (!document.IsOpen()) return NonZeroError(document.GetOpenResult());
+  PrepareOldImport(ProposedName().c_str());
+  CResourceEnv* library = fLibrary.GetLibrary();
+  if (fMaterials) {
+    CDupTextureTables area;
+    if (!area.IsUsable()) return kErrOutOfMemory;
+    for (;;) {
+      const int32_t read = document.ReadNextMaterial(area);
+      // 25: nothing left, the normal end.
+      if (read) return read == kSilentCode25 ? kNoErr : read;
+      C3dMaterial* material = area.GetMaterial();
+      if (const int32_t err = StoreMaterialItem(material, library, true)) return err;
+      StorePreviewAndDescription(material->GetId(), true);
+    }
+  }
+  CAppl* app = GetApplication();
+  C3dBaseSys temporary(app ? app->GetObjectsEnv() : nullptr);
+  C3dBaseSpoolTable list(app ? app->GetObjectsEnv() : nullptr);
+  if (!temporary.IsValid()) return kErrOutOfMemory;
+  if (const int32_t err = document.Import(&temporary, false)) return err;
+  if (const int32_t err = temporary.CollectByType(C3dBaseSys::kObjectFamily, &list, false)) return err;
+  // Every light but the sun comes along.
+  if (const int32_t err =
+          temporary.CollectByTypeExcept(C3dLight::kFamily, &list, C3dLight::kFamily, C3dSunLight::kClassTag, true))
+    return err;
+  if (C3dGroup::RelinkFromIds(&temporary) || C3dGroup::RelinkGroups(&temporary)) return kErrOutOfMemory;
+  std::vector<C3dObject*> roots;
+  {
+    CHolder rows(&list, false, false);
+    if (!rows.IsLocked()) return NonZeroError(list.GetError());
+    for (uint32_t i = 0; i < list.GetCount(); ++i) {
+      C3dBase* thing = list.At(i);
+      C3dObject* object = thing ? thing->AsObject() : nullptr;
+      if (object && !object->GetParent()) roots.push_back(object);
+    }
+  }
+  for (C3dObject* object : roots) {
+    if (const int32_t err = StoreObjectPreset(object)) return err;
+  }
+  fCurrentPresetId = 0;
+  return kNoErr;
+}
+
+std::string CObjMatPresets::ProposedName() const {
+  std::string name = fMaterials ? kDefaultMaterialName : kDefaultObjectName;
+  if (!fNames) return name;
+  CIxTxHolder held(fNames.get(), true);
+  const uint32_t entry = fMaterials ? 0 : 1;
+  const uint32_t needed = fMaterials ? 1 : 4;
+  if (held.IsHeld() && !fNames->GetResult() && fNames->Count() >= needed) name = MacRomanToAnsi(fNames->TextAt(entry));
+  return name;
+}
 
 const char* CObjMatPresets::ItemType() const { return fMaterials ? preset::kMaterialItemType : preset::kObjectItemType; }
 

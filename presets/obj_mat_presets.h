@@ -88,8 +88,6 @@ class CObjMatPresets : public CPresetLibrary {
   int32_t Close(bool apply);
   // Only lowers the level and hides.
   using CLayoutHostCanvas::Close;
-  // Placeholder until preset import is built: 27.
-  int32_t Import();
 
   bool IsMaterialsMode() const { return fMaterials; }
   C3dMaterial* GetWorkingMaterial() const { return fWorking; }
@@ -119,6 +117,11 @@ class CObjMatPresets : public CPresetLibrary {
   const char* DescriptionType() const override;
   int32_t ShowClickedPreset(uint32_t index, bool replace) override;
   bool TrackOverOther(SPointHV at) override;
+  std::string ImportFilterText() override;
+  int32_t ImportPresetFile(CResourceEnv* source) override;
+  int32_t ImportOldDocument(const CFileSpec& file) override;
+  // The proposed name of a new preset: the layout's "names" entry for the mode, else ours.
+  std::string ProposedName() const;
   // Ctrl+Shift: the clicked preset made again from the working material (materials) or given the
   // panel's preview (objects), at the same index.
   int32_t ReplacePreset(uint32_t index);

@@ -66,6 +66,15 @@ bool IsInLibrary(CResourceEnv* library, const char* type, uint32_t id) {
 
 void DeleteFromLibrary(CResourceEnv* library, const char* type, uint32_t id) { library->DeleteResource(KeyOf(type, id)); }
 
+int32_t PresetTableIds(CResourceEnv* library, const char* type, std::vector<uint32_t>* ids) {
+  CResTypeTable* table = nullptr;
+  if (!library || !library->FindType(type, &table, nullptr) || !table) return kNoErr;
+  CHolder rows(table, false, false);
+  if (!rows.IsLocked()) return NonZeroError(table->GetError());
+  for (uint32_t i = 0; i < table->GetCount(); ++i) ids->push_back((*table)[i].number);
+  return kNoErr;
+}
+
 int32_t CheckLibrary(CSpoolSys* environment) {
   if (!environment || !environment->IsReady()) return kErrUnexpectedStatus;
   if (environment->GetKind() != kResourceKind) return kErrUnexpectedType;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/core/file_spec.h"
 
@@ -78,6 +79,10 @@ void DeleteFromLibrary(CResourceEnv* library, const char* type, uint32_t id);
 // The stored readers' checks of an environment: 15 when it is missing or not usable, 14 when it is
 // not a resource environment, else 0.
 int32_t CheckLibrary(CSpoolSys* environment);
+
+// The ids of the library's table of the type, in table order: 0 (none for a library without the
+// type), or the code of locking the table.
+int32_t PresetTableIds(CResourceEnv* library, const char* type, std::vector<uint32_t>* ids);
 
 // ---- reading
 

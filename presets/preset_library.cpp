@@ -5,6 +5,9 @@
 #include <string>
 
 #include "framework/core/appl.h"
+#include "framework/core/busy_cursor.h"
+#include "framework/core/file.h"
+#include "framework/core/file_spec.h"
 #include "framework/core/cm_function.h"
 #include "framework/core/window_handler.h"
 #include "framework/core/handle_table.h"
@@ -698,6 +701,50 @@ int32_t CPresetLibrary::FollowPointer() {
     }
   }
   return kNoErr;
+}
+
+// ---- the import
+
+int32_t CPresetLibrary::Import() {
+  if (!fLibrary.IsOpen()) return kErrObjectNotFound;
+  CAppl* app = GetApplication();
+  if (!app) return kErrUnexpectedStatus;
+  const std::string filter = ImportFilterText();
+  CFileSpec chosen;
+  // The dialog stands above the panel, whose preview renders nothing meanwhile.
+  CUICmFunction* owner = GetOwner();
+  if (owner) owner->RaiseModalLevel();
+  const int32_t asked = app->ChooseFileToOpen(&chosen, filter.c_str(), nullptr, nullptr);
+  if (owner) owner->LowerModalLevel();
+  if (asked) return asked;
+  // The windows under the dialog are painted before the import holds the program.
+  app->DispatchPaintMessages();
+  CBusyCursor busy;
+  // Opened for reading, a missing file would answer the permission error.
+  if (const int32_t err = CFile(chosen).Probe()) return err;
+  int32_t result = kNoErr;
+  {
+    CResourceEnv source(chosen, CFile::kModeRead);
+    if (source.IsOpen()) result = ImportPresetFile(&source);
+    else if (source.GetLastResult() == kErrCompositeExpected) result = ImportOldDocument(chosen);
+    else return NonZeroError(source.GetLastResult());
+  }
+  fLibrary.MarkWritten();
+  RefreshAfterImport();
+  return result ? result : kHandled;
+}
+
+void CPresetLibrary::PrepareOldImport(const char* name) {
+  if (CImage* preview = fPreview->GetImage()) preview->Fill(0xFFFFFFFF);
+  if (fAddPreset) fAddPreset->SetName(name);
+}
+
+void CPresetLibrary::RefreshAfterImport() {
+  if (FindTable()) return;
+  if (fNameLabel && fNameLabel->IsShown()) fNameLabel->Redraw();
+  if (fDescriptionLabel && fDescriptionLabel->IsShown()) fDescriptionLabel->Redraw();
+  UpdateScrollState();
+  RefreshGrid();
 }
 
 // ---- in-place editing

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "framework/core/rect.h"
 #include "framework/ui/layout_host_canvas.h"
@@ -167,6 +168,14 @@ class CPresetLibrary : public CLayoutHostCanvas {
   int32_t CommitTextEdits();
   static constexpr int64_t kScrollRepeatTicks = 10;
 
+  // ---- the import
+  // Asks for a file and copies its presets of the panel's kind into the open library: from a preset
+  // file (any resource composite file) each under a new id, from a document of the earlier version
+  // each of its materials, top-level objects or skies with the proposed name and a white preview. 6
+  // without a library (nothing asked), the dialog's answer when it gives no file (24 cancelled), 26
+  // when the import ran to its end, else its code after the grid shows what came in.
+  int32_t Import();
+
   // The panel's own modal level is its canvas stamp, which opening it (Refresh) records.
   bool IsTopModal() const { return !IsStale(); }
 
@@ -190,6 +199,16 @@ class CPresetLibrary : public CLayoutHostCanvas {
   virtual int32_t ShowClickedPreset(uint32_t index, bool replace) = 0;
   // Committing the texts empties the add preset dialog's proposed name.
   virtual bool CommitClearsProposedName() const { return true; }
+  // The import's dialog filter, and the copy of a preset file's presets or an earlier-version
+  // document's things of the kind into the open library: 0 or the code that ended it.
+  virtual std::string ImportFilterText() = 0;
+  virtual int32_t ImportPresetFile(CResourceEnv* source) = 0;
+  virtual int32_t ImportOldDocument(const CFileSpec& file) = 0;
+  // Before an earlier-version import: the preview white (the presets' preview) and the proposed
+  // name in the add preset dialog with an empty description.
+  void PrepareOldImport(const char* name);
+  // The table looked up again after an import, and the grid and scroll item showing it.
+  void RefreshAfterImport();
   // A cell whose stored preview cannot be read: filled with kUnreadableCell.
   virtual void OnUnreadableThumbnail(CElement* cell);
 

@@ -17,6 +17,8 @@
 #include "presets/billboard.h"
 #include "presets/layout_needs.h"
 #include "presets/preset_description.h"
+#include "presets/preset_import.h"
+#include "document/old_quarn_file.h"
 #include "presets/sky_fog_palette.h"
 #include "presets/sky_preset_file.h"
 #include "scene/factory.h"
@@ -361,13 +363,7 @@ int32_t CSkyFogPresets::OpenAddPreset() {
   CommitTextEdits();
   CPresetNameDialog* dialog = GetAddPreset();
   if (!dialog) return kHandled;
-  // The proposed name: the layout's first, or ours when its list is missing or empty.
-  std::string name = kDefaultSkyName;
-  if (fNames) {
-    CIxTxHolder held(fNames.get(), true);
-    if (held.IsHeld() && !fNames->GetResult() && fNames->Count() >= 1) name = MacRomanToAnsi(fNames->TextAt(0));
-  }
-  dialog->SetName(name.c_str());
+  dialog->SetName(ProposedName().c_str());
   dialog->SetPreviewScene(&GetPreview(), true);
   const int32_t err = dialog->OpenDialog();
   return err ? err : kHandled;
@@ -382,7 +378,40 @@ int32_t CSkyFogPresets::OpenDeletePreset() {
   return err ? err : kHandled;
 }
 
-int32_t CSkyFogPresets::Import() { return kErrNotImplemented; }
+// ---- the import
+
+std::string CSkyFogPresets::ImportFilterText() {
+  CIxText list(GetResourceEnvironment(), need::kSkyFileFilter.name, CIxText::kNone);
+  return ImportFilter(&list, preset::kSkyFilter, sizeof preset::kSkyFilter);
+}
+
+int32_t CSkyFogPresets::ImportPresetFile(CResourceEnv* source) {
+  return CopySkyPresetsFrom(source, fLibrary.GetLibrary());
+}
+
+int32_t CSkyFogPresets::ImportOldDocument(const CFileSpec& file) {
+  COldQuarnFile document(file);
+  if (!document.IsOpen()) return NonZeroError(document.GetOpenResult());
+  if (!fWorking || !GetWorkingSun()) return kErrInvalidParameter;
+  PrepareOldImport(ProposedName().c_str());
+  CResourceEnv* library = fLibrary.GetLibrary();
+  for (;;) {
+    if (const int32_t err = MakeWorkingSky()) return err;
+    const int32_t read = document.ReadNextSky(fWorking, GetWorkingSun());
+    // 25: nothing left, the normal end.
+    if (read) return read == kSilentCode25 ? kNoErr : read;
+    if (const int32_t err = StoreSkyItem(fWorking, GetWorkingSun(), library)) return err;
+    StorePreviewAndDescription(fWorking->GetId());
+  }
+}
+
+std::string CSkyFogPresets::ProposedName() const {
+  std::string name = kDefaultSkyName;
+  if (!fNames) return name;
+  CIxTxHolder held(fNames.get(), true);
+  if (held.IsHeld() && !fNames->GetResult() && fNames->Count() >= 1) name = MacRomanToAnsi(fNames->TextAt(0));
+  return name;
+}
 
 // ---- events
 

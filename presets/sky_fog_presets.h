@@ -68,8 +68,6 @@ class CSkyFogPresets : public CPresetLibrary {
   // Closes as "ok" (apply) or "cancel" do, then the library: the first failing code, or 26.
   int32_t Close(bool apply);
   using CLayoutHostCanvas::Close;
-  // Placeholder until preset import is built: 27.
-  int32_t Import();
 
  protected:
   const char* ItemType() const override;
@@ -78,6 +76,9 @@ class CSkyFogPresets : public CPresetLibrary {
   int32_t ShowClickedPreset(uint32_t index, bool replace) override;
   bool CommitClearsProposedName() const override { return false; }
   void OnUnreadableThumbnail(CElement* cell) override;
+  std::string ImportFilterText() override;
+  int32_t ImportPresetFile(CResourceEnv* source) override;
+  int32_t ImportOldDocument(const CFileSpec& file) override;
 
  private:
   int32_t MakeWorkingSky();
@@ -85,6 +86,8 @@ class CSkyFogPresets : public CPresetLibrary {
   // The clicked preset's stored preview made again from the panel's preview, its texts kept.
   int32_t ReplacePreview(uint32_t id);
   int32_t StorePreviewAndDescription(uint32_t id);
+  // The proposed name of a new sky: the layout's first "names" entry, else ours.
+  std::string ProposedName() const;
   int32_t OpenAddPreset();
   int32_t OpenDeletePreset();
   int32_t RestartPreview();

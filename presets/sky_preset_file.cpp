@@ -223,14 +223,8 @@ int32_t CopySkyPreset(CResourceEnv* source, CResourceEnv* target, uint32_t id) {
 
 int32_t CopySkyPresetsFrom(CResourceEnv* source, CResourceEnv* target) {
   if (!target) return kErrObjectNotFound;
-  CResTypeTable* table = nullptr;
-  if (!source || !source->FindType(preset::kSkyItemType, &table, nullptr) || !table) return kNoErr;
   std::vector<uint32_t> ids;
-  {
-    CHolder rows(table, false, false);
-    if (!rows.IsLocked()) return NonZeroError(table->GetError());
-    for (uint32_t i = 0; i < table->GetCount(); ++i) ids.push_back((*table)[i].number);
-  }
+  if (const int32_t error = PresetTableIds(source, preset::kSkyItemType, &ids)) return error;
   for (auto id = ids.rbegin(); id != ids.rend(); ++id) CopySkyPreset(source, target, *id);
   return kNoErr;
 }
