@@ -230,20 +230,7 @@ int32_t CObjMatPresets::OpenPlopUp(bool materials) {
     GetPreview().RestartRender();
   }
   if (fTitle) fTitle->SelectEntry(materials ? 1 : 0, false, true, false);
-  const int32_t shown = Show(true);
-  // Opened as the top modal level, which its stamp records.
-  Refresh(false);
-  if (shown) {
-    Close(false);
-    return shown;
-  }
-  platform::SleepMs(kPlopUpWaitMs);
-  CAppl* app = GetApplication();
-  if (!app || !app->IsStillDown()) return kHandled;
-  fTracking = true;
-  const int32_t result = TrackPlopUp();
-  fTracking = false;
-  return result;
+  return FinishOpening(Show(true));
 }
 
 int32_t CObjMatPresets::TrackPlopUp() {
@@ -282,23 +269,6 @@ int32_t CObjMatPresets::Close(bool apply) {
 }
 
 // ---- the dialogs
-
-int32_t CObjMatPresets::OpenBillboard() {
-  if (CBillboard* billboard = GetBillboard()) {
-    if (const int32_t err = billboard->Open()) return err;
-  }
-  return kHandled;
-}
-
-int32_t CObjMatPresets::OpenAddPreset() {
-  CommitTextEdits();
-  CPresetNameDialog* dialog = GetAddPreset();
-  if (!dialog) return kHandled;
-  dialog->SetName(ProposedName().c_str());
-  dialog->SetPreviewScene(&GetPreview(), true);
-  const int32_t err = dialog->OpenDialog();
-  return err ? err : kHandled;
-}
 
 int32_t CObjMatPresets::OpenDeletePreset() {
   CommitTextEdits();
@@ -409,8 +379,10 @@ int32_t CObjMatPresets::HandleEvent(CUIMessage* message) {
     if (Same(element, need::kObjMatPresets.ok.name)) return StoreCurrent();
     if (Same(element, need::kObjMatPresets.cancel.name)) return kHandled;
   }
-  if (Same(message->canvasName, need::kDeletePresetCanvas.name) && Same(element, need::kPresetDelete.name))
+  if (Same(message->canvasName, need::kDeletePresetCanvas.name) && Same(element, need::kPresetDelete.name)) {
+    CBusyCursor busy;
     return DeleteSelected();
+  }
   if (!IsOwnMessage(*message)) return CPresetLibrary::HandleEvent(message);
   if (Same(message->windowName, need::kPresetTabWindow)) return SelectCategory(element);
   if (Same(element, need::kPresetName.name) || Same(element, need::kPresetDescription.name))

@@ -29,8 +29,6 @@ class CObjMatPresets : public CPresetLibrary {
   static constexpr uint32_t kTabCount = 14;
   static constexpr uint32_t kCurrentTabColour = 0x0A0A0A;
   static constexpr uint32_t kOtherTabColour = 0x969696;
-  // Ticks the button must stay down after a plop-up press for the panel to follow the pointer.
-  static constexpr int64_t kPlopUpWaitMs = 50;
   static constexpr const char* kDefaultMaterialName = "Untitled Preset";
   static constexpr const char* kDefaultObjectName = "Untitled Object";
 
@@ -63,7 +61,6 @@ class CObjMatPresets : public CPresetLibrary {
   // The working material (materials) or the current object (objects) as a new preset: 26 when done,
   // -43 without a library, or a code.
   int32_t StoreCurrent();
-  int32_t DeleteSelected();
   int32_t ShowDescription(uint32_t id);
   // The object in a wrapper group under a fresh "objpreset" id, with its preview and description: the
   // tree store's code.
@@ -83,11 +80,10 @@ class CObjMatPresets : public CPresetLibrary {
 
   // ---- opening and closing
   int32_t OpenPlopUp(bool materials);
-  int32_t TrackPlopUp();
-  // Closes as "ok" (apply) or "cancel" do, then the library: the apply's code, or 26.
-  int32_t Close(bool apply);
+  int32_t TrackPlopUp() override;
+  int32_t Close(bool apply) override;
   // Only lowers the level and hides.
-  using CLayoutHostCanvas::Close;
+  using CPresetLibrary::Close;
 
   bool IsMaterialsMode() const { return fMaterials; }
   C3dMaterial* GetWorkingMaterial() const { return fWorking; }
@@ -108,20 +104,19 @@ class CObjMatPresets : public CPresetLibrary {
   int32_t AdoptWorkingTextures();
   int32_t ApplyMaterialToObject(C3dObject* object, CMaterialAction* action);
   int32_t CopyMaterialToEditor();
-  int32_t OpenAddPreset();
   int32_t OpenDeletePreset();
-  int32_t OpenBillboard();
   bool IsOwnMessage(const CUIMessage& message) const;
   const char* ItemType() const override;
   const char* PreviewType() const override;
   const char* DescriptionType() const override;
   int32_t ShowClickedPreset(uint32_t index, bool replace) override;
   bool TrackOverOther(SPointHV at) override;
+  void DeletePreset(uint32_t id) override;
   std::string ImportFilterText() override;
   int32_t ImportPresetFile(CResourceEnv* source) override;
   int32_t ImportOldDocument(const CFileSpec& file) override;
   // The proposed name of a new preset: the layout's "names" entry for the mode, else ours.
-  std::string ProposedName() const;
+  std::string ProposedName() const override;
   // Ctrl+Shift: the clicked preset made again from the working material (materials) or given the
   // panel's preview (objects), at the same index.
   int32_t ReplacePreset(uint32_t index);

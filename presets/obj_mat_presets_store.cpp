@@ -76,30 +76,9 @@ int32_t CObjMatPresets::StoreCurrent() {
   return kHandled;
 }
 
-int32_t CObjMatPresets::DeleteSelected() {
-  CBusyCursor busy;
-  CResourceEnv* library = fLibrary.GetLibrary();
-  uint32_t deleted = 0;
-  for (uint32_t i = GetPresetCount(); library && i-- > 0;) {
-    if (!IsSelected(i)) continue;
-    const uint32_t id = GetPresetId(i);
-    // Deleting the last resource of a type takes the type and its table with it.
-    const bool last = GetPresetCount() == 1;
-    if (last) ReleaseTable();
-    if (fMaterials) DeleteMaterialPreset(library, id);
-    else DeleteObjectPreset(id);
-    ++deleted;
-    if (last) break;
-  }
-  if (deleted) {
-    fLibrary.MarkWritten();
-    if (!fTable) FindTable();
-    fTopIndex = fTopIndex > deleted ? fTopIndex - deleted : 0;
-    HideTexts();
-    UpdateScrollState();
-    RefreshGrid();
-  }
-  return kNoErr;
+void CObjMatPresets::DeletePreset(uint32_t id) {
+  if (fMaterials) DeleteMaterialPreset(fLibrary.GetLibrary(), id);
+  else DeleteObjectPreset(id);
 }
 
 int32_t CObjMatPresets::DeleteObjectPreset(uint32_t id) {

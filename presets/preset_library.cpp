@@ -27,6 +27,7 @@
 #include "framework/ui/ui_message.h"
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "presets/billboard.h"
 #include "presets/preset_description.h"
 
 namespace {
@@ -642,6 +643,68 @@ int32_t CPresetLibrary::ClickGrid(CUIMessage* message) {
     for (int32_t i = firstSelected; i < clicked; ++i) SelectCell(GetCell(uint32_t(i)), fTopIndex + uint32_t(i), true);
   }
   return ShowClickedPreset(fTopIndex + uint32_t(clicked), shift && ctrl && !fTracking);
+}
+
+// ---- the dialogs
+
+int32_t CPresetLibrary::OpenAddPreset() {
+  CommitTextEdits();
+  if (!fAddPreset) return kHandled;
+  fAddPreset->SetName(ProposedName().c_str());
+  fAddPreset->SetPreviewScene(fPreview.get(), true);
+  const int32_t err = fAddPreset->OpenDialog();
+  return err ? err : kHandled;
+}
+
+int32_t CPresetLibrary::OpenBillboard() {
+  if (fBillboard) {
+    if (const int32_t err = fBillboard->Open()) return err;
+  }
+  return kHandled;
+}
+
+// ---- deleting
+
+int32_t CPresetLibrary::DeleteSelected() {
+  uint32_t deleted = 0;
+  for (uint32_t i = GetPresetCount(); fLibrary.IsOpen() && i-- > 0;) {
+    if (!IsSelected(i)) continue;
+    const uint32_t id = GetPresetId(i);
+    // Deleting the last resource of a type takes the type and its table with it.
+    const bool last = GetPresetCount() == 1;
+    if (last) ReleaseTable();
+    DeletePreset(id);
+    if (id == fCurrentPresetId) fCurrentPresetId = 0;
+    ++deleted;
+    if (last) break;
+  }
+  if (deleted) {
+    fLibrary.MarkWritten();
+    if (!fTable) FindTable();
+    fTopIndex = fTopIndex > deleted ? fTopIndex - deleted : 0;
+    HideTexts();
+    UpdateScrollState();
+    RefreshGrid();
+  }
+  return kNoErr;
+}
+
+// ---- opening
+
+int32_t CPresetLibrary::FinishOpening(int32_t shown) {
+  // Opened as the top modal level, which its stamp records.
+  Refresh(false);
+  if (shown) {
+    Close(false);
+    return shown;
+  }
+  platform::SleepMs(kPlopUpWaitMs);
+  CAppl* app = GetApplication();
+  if (!app || !app->IsStillDown()) return kHandled;
+  fTracking = true;
+  const int32_t result = TrackPlopUp();
+  fTracking = false;
+  return result;
 }
 
 // ---- following a plop-up's pointer

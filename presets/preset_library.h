@@ -168,6 +168,20 @@ class CPresetLibrary : public CLayoutHostCanvas {
   int32_t CommitTextEdits();
   static constexpr int64_t kScrollRepeatTicks = 10;
 
+  // ---- deleting
+  // Every selected preset leaves the library (DeletePreset), from the last to the first; the top
+  // index goes back by their count and the texts hide. 0.
+  int32_t DeleteSelected();
+
+  // ---- opening
+  // Ticks the button must stay down after a plop-up press for the panel to follow the pointer.
+  static constexpr int64_t kPlopUpWaitMs = 50;
+  // Closes as "ok" (apply) or "cancel" do, then the library: the first failing code, or 26.
+  virtual int32_t Close(bool apply) = 0;
+  using CLayoutHostCanvas::Close;
+  // On release after following the pointer: the preset under it applied, the library closed.
+  virtual int32_t TrackPlopUp() = 0;
+
   // ---- the import
   // Asks for a file and copies its presets of the panel's kind into the open library: from a preset
   // file (any resource composite file) each under a new id, from a document of the earlier version
@@ -199,6 +213,18 @@ class CPresetLibrary : public CLayoutHostCanvas {
   virtual int32_t ShowClickedPreset(uint32_t index, bool replace) = 0;
   // Committing the texts empties the add preset dialog's proposed name.
   virtual bool CommitClearsProposedName() const { return true; }
+  // The name a new preset is proposed under: the layout's "names" entry for the kind, else ours.
+  virtual std::string ProposedName() const = 0;
+  // "add": the texts committed, the add preset dialog opened with the proposed name and the live
+  // preview. "export": the billboard. 26 or the dialog's code.
+  int32_t OpenAddPreset();
+  int32_t OpenBillboard();
+  // One preset and everything stored for it alone leaves the library.
+  virtual void DeletePreset(uint32_t id) = 0;
+  // After the panel showed for a plop-up press (shown: the showing's code): its modal level
+  // recorded, and while the button stays held past the wait the pointer followed (TrackPlopUp's
+  // answer); 26 for a quick click, or the code (the panel closed again).
+  int32_t FinishOpening(int32_t shown);
   // The import's dialog filter, and the copy of a preset file's presets or an earlier-version
   // document's things of the kind into the open library: 0 or the code that ended it.
   virtual std::string ImportFilterText() = 0;

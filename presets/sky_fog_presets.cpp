@@ -33,14 +33,7 @@ constexpr uint32_t kAllObjects = 0xFFFF;
 
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
-template <typename T>
-int32_t MakeInObjects(T** out) {
-  CAppl* app = GetApplication();
-  SObjectKey key;
-  SSpoolTableSpec spec;
-  MakeCreationKey<T>(app ? app->GetObjectsEnv() : nullptr, key, spec);
-  return NewObject(out, nullptr, key, spec);
-}
+CSpoolSys* ObjectsEnv() { return GetApplication() ? GetApplication()->GetObjectsEnv() : nullptr; }
 
 }  // namespace
 
@@ -108,13 +101,13 @@ int32_t CSkyFogPresets::BuildControls(CResourceEnv* environment) {
 
 int32_t CSkyFogPresets::MakeWorkingSky() {
   if (!fWorking) {
-    if (const int32_t err = MakeInObjects(&fWorking)) return err;
+    if (const int32_t err = AppendNew(&fWorking, nullptr, ObjectsEnv())) return err;
   }
   // A layer without a texture of its own would take no clouds from the document's sky.
   for (int layer = 0; layer < 2; ++layer) {
     if (fWorking->GetCloudTexture(layer)) continue;
     C3dTexture* clouds = nullptr;
-    if (const int32_t err = MakeInObjects(&clouds)) return err;
+    if (const int32_t err = AppendNew(&clouds, nullptr, ObjectsEnv())) return err;
     fWorking->SetCloudTexture(clouds, layer);
   }
   return kNoErr;
@@ -269,30 +262,7 @@ int32_t CSkyFogPresets::StoreCurrent() {
   return kNoErr;
 }
 
-int32_t CSkyFogPresets::DeleteSelected() {
-  CResourceEnv* library = fLibrary.GetLibrary();
-  uint32_t deleted = 0;
-  for (uint32_t i = GetPresetCount(); library && i-- > 0;) {
-    if (!IsSelected(i)) continue;
-    const uint32_t id = GetPresetId(i);
-    // Deleting the last resource of a type takes the type and its table with it.
-    const bool last = GetPresetCount() == 1;
-    if (last) ReleaseTable();
-    DeleteSkyPreset(library, id);
-    if (id == fCurrentPresetId) fCurrentPresetId = 0;
-    ++deleted;
-    if (last) break;
-  }
-  if (deleted) {
-    fLibrary.MarkWritten();
-    if (!fTable) FindTable();
-    fTopIndex = fTopIndex > deleted ? fTopIndex - deleted : 0;
-    HideTexts();
-    UpdateScrollState();
-    RefreshGrid();
-  }
-  return kNoErr;
-}
+void CSkyFogPresets::DeletePreset(uint32_t id) { DeleteSkyPreset(fLibrary.GetLibrary(), id); }
 
 // ---- opening and closing
 
@@ -316,20 +286,7 @@ int32_t CSkyFogPresets::OpenPlopUp() {
   if (const int32_t err = BuildOnce()) return err;
   if (!fHost) fHost = GetCurrentDocumentHost();
   if (const int32_t err = PrepareFromDocument()) return err;
-  const int32_t shown = Show(true);
-  // Opened as the top modal level, which its stamp records.
-  Refresh(false);
-  if (shown) {
-    Close(false);
-    return shown;
-  }
-  platform::SleepMs(kPlopUpWaitMs);
-  CAppl* app = GetApplication();
-  if (!app || !app->IsStillDown()) return kHandled;
-  fTracking = true;
-  const int32_t result = TrackPlopUp();
-  fTracking = false;
-  return result;
+  return FinishOpening(Show(true));
 }
 
 int32_t CSkyFogPresets::TrackPlopUp() {
@@ -358,16 +315,6 @@ int32_t CSkyFogPresets::Close(bool apply) {
 }
 
 // ---- the dialogs
-
-int32_t CSkyFogPresets::OpenAddPreset() {
-  CommitTextEdits();
-  CPresetNameDialog* dialog = GetAddPreset();
-  if (!dialog) return kHandled;
-  dialog->SetName(ProposedName().c_str());
-  dialog->SetPreviewScene(&GetPreview(), true);
-  const int32_t err = dialog->OpenDialog();
-  return err ? err : kHandled;
-}
 
 int32_t CSkyFogPresets::OpenDeletePreset() {
   CommitTextEdits();
@@ -445,12 +392,7 @@ int32_t CSkyFogPresets::HandleEvent(CUIMessage* message) {
     CommitTextEdits();
     return Import();
   }
-  if (Same(element, need::kPresetExport.name)) {
-    if (CBillboard* billboard = GetBillboard()) {
-      if (const int32_t err = billboard->Open()) return err;
-    }
-    return kHandled;
-  }
+  if (Same(element, need::kPresetExport.name)) return OpenBillboard();
   if (Same(element, need::kPresetAdd.name)) return OpenAddPreset();
   if (Same(element, need::kPresetDelete.name)) return OpenDeletePreset();
   if (Same(element, need::kSkyFogPresets.ok.name)) return Close(true);

@@ -22,8 +22,6 @@ class CSkyFogPalette;
 
 class CSkyFogPresets : public CPresetLibrary {
  public:
-  // The button must stay down this long after a plop-up press for the panel to follow the pointer.
-  static constexpr int64_t kPlopUpWaitMs = 50;
   static constexpr const char* kDefaultSkyName = "Untitled Preset";
 
   CSkyFogPresets(CUICmFunction* owner, CResourceEnv* environment, CCanvas* anchor, CPresetNameDialog* addPreset,
@@ -58,16 +56,14 @@ class CSkyFogPresets : public CPresetLibrary {
   // The working sky as a new preset, the last entry and the only one selected: 0, -43 without a
   // library, or the store's code (nothing written then).
   int32_t StoreCurrent();
-  int32_t DeleteSelected();
 
   // ---- opening and closing
   int32_t Show(bool reopen);
   using CPresetLibrary::Show;
   int32_t OpenPlopUp();
-  int32_t TrackPlopUp();
-  // Closes as "ok" (apply) or "cancel" do, then the library: the first failing code, or 26.
-  int32_t Close(bool apply);
-  using CLayoutHostCanvas::Close;
+  int32_t TrackPlopUp() override;
+  int32_t Close(bool apply) override;
+  using CPresetLibrary::Close;
 
  protected:
   const char* ItemType() const override;
@@ -76,6 +72,7 @@ class CSkyFogPresets : public CPresetLibrary {
   int32_t ShowClickedPreset(uint32_t index, bool replace) override;
   bool CommitClearsProposedName() const override { return false; }
   void OnUnreadableThumbnail(CElement* cell) override;
+  void DeletePreset(uint32_t id) override;
   std::string ImportFilterText() override;
   int32_t ImportPresetFile(CResourceEnv* source) override;
   int32_t ImportOldDocument(const CFileSpec& file) override;
@@ -87,8 +84,7 @@ class CSkyFogPresets : public CPresetLibrary {
   int32_t ReplacePreview(uint32_t id);
   int32_t StorePreviewAndDescription(uint32_t id);
   // The proposed name of a new sky: the layout's first "names" entry, else ours.
-  std::string ProposedName() const;
-  int32_t OpenAddPreset();
+  std::string ProposedName() const override;
   int32_t OpenDeletePreset();
   int32_t RestartPreview();
   void UpdatePalette();

@@ -52,14 +52,6 @@ int32_t ReadStored(CSpoolSys* environment, uint32_t id, T** out) {
   return kNoErr;
 }
 
-template <typename T>
-int32_t MakeWorking(T** out) {
-  CAppl* app = GetApplication();
-  SObjectKey key;
-  SSpoolTableSpec spec;
-  MakeCreationKey<T>(app ? app->GetObjectsEnv() : nullptr, key, spec);
-  return NewObject(out, nullptr, key, spec);
-}
 
 // The cloud textures that the stored tags and ids name, read from the library into the sky's layers.
 // A layer without a tag or id is left empty; the first that cannot be read ends it with its code.
@@ -99,11 +91,12 @@ int32_t LoadStoredSunLight(CSpoolSys* library, uint32_t id, C3dSunLight** out) {
 
 int32_t StoreSkyItem(C3dSky* sky, C3dSunLight* sun, CResourceEnv* library) {
   if (!sky || !sun || !library || !library->IsOpen()) return kErrInvalidParameter;
+  CSpoolSys* objects = GetApplication() ? GetApplication()->GetObjectsEnv() : nullptr;
   C3dSky* madeSky = nullptr;
-  if (const int32_t error = MakeWorking(&madeSky)) return error;
+  if (const int32_t error = AppendNew(&madeSky, nullptr, objects)) return error;
   std::unique_ptr<C3dSky> written(madeSky);
   C3dSunLight* madeSun = nullptr;
-  if (const int32_t error = MakeWorking(&madeSun)) return error;
+  if (const int32_t error = AppendNew(&madeSun, nullptr, objects)) return error;
   std::unique_ptr<C3dSunLight> writtenSun(madeSun);
   if (const int32_t error = writtenSun->CopyFrom(*sun)) return error;
   std::unique_ptr<CBaseTexture> copies[2];
