@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/core/random.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/ui/tx_element.h"
@@ -360,6 +361,48 @@ TEST_F(SkyPresets, TheShippedSkiesShowThumbnails) {
     EXPECT_NE(middle & 0xFFFFFF, 0u) << i;
   }
   skies->CloseLibrary();
+}
+
+}  // namespace
+
+namespace {
+
+// An id whose sun light is in the library already is drawn again: nothing of another preset is read
+// over the sun.
+TEST_F(SkyPresets, AnIdWhoseSunLightIsTakenIsDrawnAgain) {
+  ASSERT_EQ(skies->OpenLibrary(), 0);
+  CResourceEnv* library = skies->GetLibrary();
+  const SRandomState saved = GetRandomState();
+  const uint32_t first = NextRandom(GetRandomState());
+  ASSERT_EQ(StorePreview(library, "C3dSunLight", first, skies->GetPreview().GetImage()), 0);
+  GetRandomState() = saved;
+  const uint32_t id = StoreSkies({0x1})[0];
+  EXPECT_NE(id, first);
+  EXPECT_TRUE(Exists(library, "C3dSunLight", id));
+}
+
+// Ctrl+Shift on a sky: its stored preview becomes the panel's, its description stays.
+TEST_F(SkyPresets, CtrlShiftReplacesASkysPreviewOnly) {
+  ASSERT_EQ(skies->OpenLibrary(), 0);
+  const uint32_t id = StoreSkies({0x3})[0];
+  skies->CPresetLibrary::Show();
+  skies->GetPreview().GetImage()->Fill(0xFF445566);
+  ASSERT_TRUE(platform::headless::AddScript("key 16\nkey 17\n"));
+  while (platform::headless::PendingInputs() > 0) app->PumpMessages();
+  app->PumpMessages();
+  CUIMessage click = GridClick(0);
+  EXPECT_EQ(skies->HandleEvent(&click), 0);
+  ASSERT_TRUE(platform::headless::AddScript("keyup 16\nkeyup 17\n"));
+  while (platform::headless::PendingInputs() > 0) app->PumpMessages();
+  app->PumpMessages();
+  EXPECT_EQ(skies->GetPresetId(0), id);
+  EXPECT_EQ(PreviewPixel(), 0xFF445566u);
+  const SRect r = skies->GetCell(0)->GetRect();
+  CImNavigator pixels(skies->GetGridImage(), nullptr, false, false);
+  EXPECT_EQ(pixels.Cells(uint32_t((r.top + r.bottom) / 2))[(r.left + r.right) / 2].value, 0xFF445566u);
+  CPresetDescription description;
+  ASSERT_EQ(description.Read(skies->GetLibrary(), "CPresetDescr", id), 0);
+  EXPECT_STREQ(description.GetName(), "Sky 3");
 }
 
 }  // namespace
