@@ -406,3 +406,42 @@ TEST_F(SkyPresets, CtrlShiftReplacesASkysPreviewOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+// A press held on "sky&fog plopup": the panel follows the pointer, and the release on a sky puts it
+// into the document, notifies the window and then updates the palette, which reads the new sky.
+TEST_F(SkyPresets, AHeldPlopUpReleasedOnASkyAppliesItThenUpdatesThePalette) {
+  CSkyFogPalette palette(owner, DataFile("skyfogpalette.dat"));
+  skies->SetSkyFogPalette(&palette);
+  {
+    ASSERT_EQ(skies->OpenLibrary(), 0);
+    StoreSkies({0x293, 0x281});
+    skies->CloseLibrary();
+  }
+  platform::UseVirtualClock(1000);
+  const uint32_t level = owner->GetModalLevel();
+  skies->PlaceBesideAnchor();
+  const SPointHV origin{skies->GetFrame().left, skies->GetFrame().top};
+  const SRect cell = skies->GetCell(1)->GetRect();
+  CElement* gridElement = skies->GetGridElement();
+  SPointHV onCell{};
+  gridElement->LocalToRootPoint(&onCell, SPointHV{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2});
+  const SPointHV off{origin.h + 200, origin.v + 310};
+  const auto at = [](SPointHV p) { return std::to_string(p.h) + " " + std::to_string(p.v); };
+  Script("move " + at(off) + "\ndown left\n");
+  ASSERT_TRUE(platform::headless::AddScript("wait 100\nmove " + at(onCell) + "\nwait 100\nup left\n"));
+  window.calls.clear();
+  CUIMessage open = Named("create palette", "sky&fog plopup");
+  EXPECT_EQ(skies->HandleEvent(&open), 0);
+  platform::UseRealClock();
+  EXPECT_FALSE(skies->IsShown());
+  EXPECT_EQ(owner->GetModalLevel(), level);
+  EXPECT_EQ(Flags(sky), 0x281u);
+  EXPECT_EQ(palette.GetUpdateCount(), 1u);
+  EXPECT_EQ(palette.GetUpdateSkyFlags(), 0x281u);
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"unsaved", "objinfochanged 65535"}));
+  EXPECT_EQ(skies->GetLibrary(), nullptr);
+}
+
+}  // namespace
