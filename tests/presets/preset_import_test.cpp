@@ -15,6 +15,7 @@
 #include "presets/preset_import.h"
 #include "presets/sky_fog_presets.h"
 #include "presets/sky_preset_file.h"
+#include "scene/group.h"
 #include "scene/sky.h"
 #include "scene/sun_light.h"
 #include "tests/document/old_document_writer.h"
@@ -204,6 +205,36 @@ TEST_F(PresetImport, SkiesComeFromSkyLibrariesAndEarlierSkyTables) {
     EXPECT_TRUE(skies.GetLibrary()->GetResourceInfo(key, &entry)) << type;
   }
   skies.CloseLibrary();
+}
+
+}  // namespace
+
+namespace {
+
+// An object library's presets come in with their trees, each group under a new id that reads back.
+TEST_F(PresetImport, AnObjectLibraryComesInWithItsTrees) {
+  CopyShipped("Basics.obj");
+  CUIMessage open = Named("create palette", "create plopup");
+  ASSERT_EQ(panel->HandleEvent(&open), kHandled);
+  ASSERT_EQ(panel->OpenLibrary("Mine.obj"), 0);
+  ASSERT_EQ(ImportFile(folder + "/Presets/Basics.obj"), kHandled);
+  CFileSpec spec;
+  ASSERT_EQ(spec.Set((folder + "/Presets/Basics.obj").c_str()), 0);
+  CResourceEnv source(spec, CFile::kModeRead);
+  std::vector<uint32_t> sourceIds;
+  ASSERT_EQ(PresetTableIds(&source, "objpreset", &sourceIds), 0);
+  ASSERT_EQ(panel->GetPresetCount(), sourceIds.size());
+  for (uint32_t i = 0; i < panel->GetPresetCount(); ++i) {
+    const uint32_t id = panel->GetPresetId(i);
+    EXPECT_EQ(std::count(sourceIds.begin(), sourceIds.end(), id), 0) << i;
+    C3dBaseSys temporary(app->GetObjectsEnv());
+    C3dGroup* group = nullptr;
+    EXPECT_EQ(ReadStoredGroup(panel->GetLibrary(), id, &temporary, &group), 0) << i;
+    CPresetDescription description;
+    EXPECT_EQ(description.Read(panel->GetLibrary(), "objpresetdesc", id), 0) << i;
+  }
+  CUIMessage cancel = Named("objmatpresets", "cancel");
+  panel->HandleEvent(&cancel);
 }
 
 }  // namespace
