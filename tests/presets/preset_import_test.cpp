@@ -238,3 +238,25 @@ TEST_F(PresetImport, AnObjectLibraryComesInWithItsTrees) {
 }
 
 }  // namespace
+
+namespace {
+
+// A record that cannot be read after two good ones: those two stay, and the reader's code answers.
+TEST_F(PresetImport, AnUnreadableEarlierRecordEndsTheImportWithItsCode) {
+  SOldDocument old;
+  for (const char* name : {"one", "two", "three"}) {
+    SOldRecord record;
+    record.name = name;
+    old.records.push_back(record);
+  }
+  old.records[2].tag = 0;
+  const std::string path = WriteOld(old);
+  panel->CPresetLibrary::Show();
+  ASSERT_EQ(panel->OpenLibrary("Stones.shd"), 0);
+  // A record of another tag is malformed.
+  EXPECT_EQ(ImportFile(path), kErrInvalidFormat);
+  EXPECT_EQ(panel->GetPresetCount(), 2u);
+  panel->CloseLibrary();
+}
+
+}  // namespace
