@@ -445,3 +445,23 @@ TEST_F(SkyPresets, AHeldPlopUpReleasedOnASkyAppliesItThenUpdatesThePalette) {
 }
 
 }  // namespace
+
+namespace {
+
+// A sky thumbnail that cannot be read leaves its cell as it was and renders the preview afresh.
+TEST_F(SkyPresets, AnUnreadableThumbnailLeavesItsCell) {
+  ASSERT_EQ(skies->OpenLibrary(), 0);
+  const uint32_t id = StoreSkies({0x3})[0];
+  SSpoolKey key;
+  key.Set("skyprevcimage", id, false);
+  ASSERT_TRUE(skies->GetLibrary()->DeleteResource(key));
+  skies->FillCell(skies->GetCell(0), 0xFF123456, false);
+  skies->GetPreview().CancelRender();
+  skies->RefreshGrid();
+  const SRect r = skies->GetCell(0)->GetRect();
+  CImNavigator pixels(skies->GetGridImage(), nullptr, false, false);
+  EXPECT_EQ(pixels.Cells(uint32_t((r.top + r.bottom) / 2))[(r.left + r.right) / 2].value, 0xFF123456u);
+  EXPECT_TRUE(skies->GetPreview().IsRenderPending());
+}
+
+}  // namespace
