@@ -284,7 +284,8 @@ int32_t CSkyFogPresets::Show(bool reopen) {
 
 int32_t CSkyFogPresets::OpenPlopUp() {
   if (const int32_t err = BuildOnce()) return err;
-  if (!fHost) fHost = GetCurrentDocumentHost();
+  // The window current now, should it have changed since the palette manager linked the panel.
+  if (CDocumentHost* current = GetCurrentDocumentHost()) fHost = current;
   if (const int32_t err = PrepareFromDocument()) return err;
   return FinishOpening(Show(true));
 }
