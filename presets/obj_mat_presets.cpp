@@ -404,14 +404,7 @@ int32_t CObjMatPresets::HandleEvent(CUIMessage* message) {
   if (Same(element, need::kPresetGrid.name)) return ClickGrid(message);
   if (Same(element, need::kPresetScrollItem.name))
     return fScrollItem && fScrollItem->IsShown() ? ScrollGrid(message, !fTracking) : kHandled;
-  if (Same(element, need::kPresetImport.name)) {
-    CommitTextEdits();
-    return Import();
-  }
-  if (Same(element, need::kPresetExport.name)) return OpenBillboard();
-  if (Same(element, need::kPresetAdd.name)) return OpenAddPreset();
   if (Same(element, need::kPresetDelete.name)) return OpenDeletePreset();
-  if (Same(element, need::kObjMatPresets.ok.name)) return Close(true);
-  if (Same(element, need::kObjMatPresets.cancel.name)) return Close(false);
+  if (int32_t answer = 0; HandleSharedButton(element, &answer)) return answer;
   return CPresetLibrary::HandleEvent(message);
 }

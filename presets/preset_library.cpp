@@ -28,6 +28,7 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "presets/billboard.h"
+#include "presets/layout_needs.h"
 #include "presets/preset_description.h"
 
 namespace {
@@ -661,6 +662,25 @@ int32_t CPresetLibrary::OpenBillboard() {
     if (const int32_t err = fBillboard->Open()) return err;
   }
   return kHandled;
+}
+
+bool CPresetLibrary::HandleSharedButton(const char* element, int32_t* result) {
+  const auto is = [element](const SLayoutNeed& need) { return element && std::strcmp(element, need.name) == 0; };
+  if (is(need::kPresetImport)) {
+    CommitTextEdits();
+    *result = Import();
+  } else if (is(need::kPresetExport)) {
+    *result = OpenBillboard();
+  } else if (is(need::kPresetAdd)) {
+    *result = OpenAddPreset();
+  } else if (is(need::kObjMatPresets.ok)) {
+    *result = Close(true);
+  } else if (is(need::kObjMatPresets.cancel)) {
+    *result = Close(false);
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // ---- deleting

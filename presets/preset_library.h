@@ -219,6 +219,9 @@ class CPresetLibrary : public CLayoutHostCanvas {
   // preview. "export": the billboard. 26 or the dialog's code.
   int32_t OpenAddPreset();
   int32_t OpenBillboard();
+  // The buttons both kinds answer alike ("import", "export", "add", "ok", "cancel"): true, with the
+  // answer in *result, when the element is one of them.
+  bool HandleSharedButton(const char* element, int32_t* result);
   // One preset and everything stored for it alone leaves the library.
   virtual void DeletePreset(uint32_t id) = 0;
   // After the panel showed for a plop-up press (shown: the showing's code): its modal level

@@ -389,14 +389,7 @@ int32_t CSkyFogPresets::HandleEvent(CUIMessage* message) {
   if (Same(element, need::kPresetPreview.name)) return RestartPreview();
   if (Same(element, need::kPresetGrid.name)) return ClickGrid(message);
   if (Same(element, need::kPresetScrollItem.name)) return ScrollGrid(message, !fTracking);
-  if (Same(element, need::kPresetImport.name)) {
-    CommitTextEdits();
-    return Import();
-  }
-  if (Same(element, need::kPresetExport.name)) return OpenBillboard();
-  if (Same(element, need::kPresetAdd.name)) return OpenAddPreset();
   if (Same(element, need::kPresetDelete.name)) return OpenDeletePreset();
-  if (Same(element, need::kSkyFogPresets.ok.name)) return Close(true);
-  if (Same(element, need::kSkyFogPresets.cancel.name)) return Close(false);
+  if (int32_t answer = 0; HandleSharedButton(element, &answer)) return answer;
   return CPresetLibrary::HandleEvent(message);
 }
