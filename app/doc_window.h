@@ -233,7 +233,6 @@ class CDocWindow : public CLayoutHostCanvas, public CDocumentHost, public CImpor
   void RepaintWindow() override;
 
   // ---- CDocumentHost: what the sky & fog palette reaches (doc_window_dispatch.cpp)
-  C3dSky* GetHostSky() override { return fSky; }
   C3dBaseSpoolTable* GetHostLightList() override { return fLights.get(); }
   int32_t PrepareHostSky() override { return PrepareSky(); }
   // "clear & render button" handed to the window's own event handler.

@@ -12,6 +12,8 @@ class C3dBaseSpoolTable;
 class C3dBaseSys;
 class C3dCamera;
 class C3dDocument;
+class C3dSky;
+class C3dSunLight;
 class CView;
 class C3dMaterial;
 class C3dSky;
@@ -107,6 +109,9 @@ class CDocumentHost {
   // What the preset palette reaches besides: the document marked as changed since it was saved, and
   // where new objects go (0 and the point, or 1 for the default placement), 1 by default.
   virtual void MarkUnsavedChanges() {}
+  // What the sky preset palette reaches besides: the document's sky and sun light, none by default.
+  virtual C3dSky* GetSky() const { return nullptr; }
+  virtual C3dSunLight* GetSun() const { return nullptr; }
   virtual int32_t PlaceNewObject(vector3<double>* /*position*/) { return 1; }
 
   // What the camera editor reaches besides: the size of the image the window shows, whose pixels
@@ -125,10 +130,9 @@ class CDocumentHost {
     return 0;
   }
 
-  // What the sky & fog palette reaches besides, none or nothing by default: the scene's sky and its
-  // table of lights; the sky prepared for rendering again (0 or its code); and a clear and render of
+  // What the sky & fog palette reaches besides, none or nothing by default: the scene's table of
+  // lights (the sky is GetSky's); the sky prepared for rendering again (0 or its code); and a clear and render of
   // the window, as its "clear & render button" does.
-  virtual C3dSky* GetHostSky() { return nullptr; }
   virtual C3dBaseSpoolTable* GetHostLightList() { return nullptr; }
   virtual int32_t PrepareHostSky() { return 0; }
   virtual void ClearAndRender() {}

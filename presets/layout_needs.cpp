@@ -15,6 +15,12 @@ constexpr SLayoutNeed PresetList(const char* name, uint32_t number, uint32_t ent
   return {SLayoutNeed::kTextList, kPresetsFile, name, number, nullptr, SLayoutNeed::kAnyElement, entries};
 }
 
+constexpr const char* kSkyFile = "skyfogpresets.dat";
+
+constexpr SLayoutNeed SkyElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
+  return {SLayoutNeed::kElement, kSkyFile, name, 0, "skyfogpresets", kind};
+}
+
 }  // namespace
 
 namespace need {
@@ -57,8 +63,28 @@ const SLayoutNeed kPresetLibraryFolder = PresetList(nullptr, 0, 1);
 const SLayoutNeed kObjectCategories = PresetList(nullptr, 1, 1);
 const SLayoutNeed kMaterialCategories = PresetList(nullptr, 2, 1);
 const SLayoutNeed kPresetNames = PresetList("names", 0, 2);
+const SLayoutNeed kMaterialFileFilter = PresetList("mat file filter", 0, 4);
+const SLayoutNeed kObjectFileFilter = PresetList("obj file filter", 0, 4);
 const SLayoutNeed kMaterialPreviewMenu{SLayoutNeed::kMenu, kPresetsFile, nullptr, 200};
 const SLayoutNeed kObjectPreviewMenu{SLayoutNeed::kMenu, kPresetsFile, nullptr, 201};
+
+const SLayoutNeed kSkyPresetElements[9] = {
+    SkyElement("preset grid"),
+    SkyElement("scroll item"),
+    SkyElement("preview image"),
+    SkyElement("preset name", SLayoutNeed::kTextElement),
+    SkyElement("preset description", SLayoutNeed::kTextElement),
+    SkyElement("import", SLayoutNeed::kAnyElement),
+    SkyElement("export", SLayoutNeed::kAnyElement),
+    SkyElement("add", SLayoutNeed::kAnyElement),
+    SkyElement("delete", SLayoutNeed::kAnyElement),
+};
+const SLayoutNeed kSkyPresetGridPicture{SLayoutNeed::kPicture, kSkyFile, "preset grid"};
+const SLayoutNeed kSkyPresetFirstCell = SkyElement("grid0", SLayoutNeed::kAnyElement);
+const SLayoutNeed kSkyPresetLibrary{SLayoutNeed::kTextList, kSkyFile, nullptr, 0, nullptr, SLayoutNeed::kAnyElement, 2};
+const SLayoutNeed kSkyPresetNames{SLayoutNeed::kTextList, kSkyFile, "names", 0, nullptr, SLayoutNeed::kAnyElement, 1};
+const SLayoutNeed kSkyFileFilter{SLayoutNeed::kTextList, kSkyFile, "sky file filter", 0, nullptr, SLayoutNeed::kAnyElement, 4};
+const SLayoutNeed kSkyFogPlopUp{SLayoutNeed::kElement, "createpalette.dat", "sky&fog plopup", 0, "create palette"};
 
 const SDialogNeeds kBillboard = DialogNeeds(kPresetsFile, "billboard", true, false);
 const SLayoutNeed kBillboardImage{SLayoutNeed::kElement, kPresetsFile, "billboard image", 0, "billboard",
@@ -88,6 +114,11 @@ SLayoutNeedTable PresetsLayoutNeeds() {
         &need::kEditPlopUp,           &need::kAddPresetCanvas,      &need::kDeletePresetCanvas,
     };
     for (const SLayoutNeed& tab : need::kPresetTabs) needs.push_back(&tab);
+    for (const SLayoutNeed& element : need::kSkyPresetElements) needs.push_back(&element);
+    for (const SLayoutNeed* sky : {&need::kSkyPresetGridPicture, &need::kSkyPresetFirstCell, &need::kSkyPresetLibrary,
+                                   &need::kSkyPresetNames, &need::kSkyFileFilter, &need::kSkyFogPlopUp,
+                                   &need::kMaterialFileFilter, &need::kObjectFileFilter})
+      needs.push_back(sky);
     return needs;
   }();
   return {kNeeds.data(), uint32_t(kNeeds.size())};

@@ -38,8 +38,21 @@ extern const SLayoutNeed kPresetLibraryFolder;
 extern const SLayoutNeed kObjectCategories;
 extern const SLayoutNeed kMaterialCategories;
 extern const SLayoutNeed kPresetNames;
+extern const SLayoutNeed kMaterialFileFilter;
+extern const SLayoutNeed kObjectFileFilter;
 extern const SLayoutNeed kMaterialPreviewMenu;
 extern const SLayoutNeed kObjectPreviewMenu;
+
+// The sky preset palette ("skyfogpresets.dat"): the elements of the material and object palette
+// but its title, tabs and preview options, under the same names; list 0 (the libraries' folder and
+// the sky library's name), "names" as there, and "sky file filter".
+extern const SLayoutNeed kSkyPresetElements[9];
+extern const SLayoutNeed kSkyPresetGridPicture;
+extern const SLayoutNeed kSkyPresetFirstCell;
+extern const SLayoutNeed kSkyPresetLibrary;
+extern const SLayoutNeed kSkyPresetNames;
+extern const SLayoutNeed kSkyFileFilter;
+extern const SLayoutNeed kSkyFogPlopUp;
 
 // The billboard of the preset panels, in the same file.
 extern const SDialogNeeds kBillboard;

@@ -26,22 +26,19 @@
 #include "presets/billboard.h"
 #include "presets/layout_needs.h"
 #include "presets/preset_description.h"
+#include "presets/preset_import.h"
+#include "document/old_quarn_file.h"
+#include "scene/base_spool_table.h"
+#include "scene/base_sys.h"
+#include "scene/group.h"
+#include "scene/light.h"
+#include "scene/sun_light.h"
 #include "scene/factory.h"
 #include "scene/surface/material.h"
 
 namespace {
 
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
-
-bool Inside(const SRect& r, SPointHV p) { return p.h >= r.left && p.h <= r.right && p.v >= r.top && p.v <= r.bottom; }
-
-// An element's rectangle in canvas coordinates.
-SRect CanvasRect(CElement* element) {
-  SRect local, out;
-  element->GetLocalRect(&local);
-  element->LocalToAncestorRect(&out, local, nullptr);
-  return out;
-}
 
 }  // namespace
 
@@ -171,24 +168,6 @@ int32_t CObjMatPresets::OnCategoryClick(CElement* element, CElement** handled, S
 
 // ---- the library
 
-int32_t CObjMatPresets::ReleaseTable() {
-  if (fTable) fTable->Unlock(false, false);
-  fTable = nullptr;
-  return kNoErr;
-}
-
-int32_t CObjMatPresets::FindTable() {
-  ReleaseTable();
-  CResourceEnv* library = fLibrary.GetLibrary();
-  CResTypeTable* table = nullptr;
-  const char* type = fMaterials ? preset::kMaterialItemType : preset::kObjectItemType;
-  // An unknown type is an empty library.
-  if (!library || !library->FindType(type, &table, nullptr) || !table) return kNoErr;
-  if (!table->Lock()) return NonZeroError(table->GetError());
-  fTable = table;
-  return kNoErr;
-}
-
 int32_t CObjMatPresets::OpenLibrary(const char* category) {
   ReleaseTable();
   fLibrary.Close(false);
@@ -216,59 +195,6 @@ int32_t CObjMatPresets::CloseLibrary() {
     if (CAppl* app = GetApplication()) app->TellError(err);
   }
   return kNoErr;
-}
-
-uint32_t CObjMatPresets::GetPresetCount() const { return fTable ? fTable->GetCount() : 0; }
-
-uint32_t CObjMatPresets::GetPresetId(uint32_t index) const {
-  return index < GetPresetCount() ? (*fTable)[index].number : 0;
-}
-
-bool CObjMatPresets::IsSelected(uint32_t index) const {
-  return index < GetPresetCount() && int32_t((*fTable)[index].words[preset::kSelectionWord]) > 0;
-}
-
-void CObjMatPresets::SetSelected(uint32_t index, bool selected) {
-  if (index < GetPresetCount()) (*fTable)[index].words[preset::kSelectionWord] = selected ? 1 : 0;
-}
-
-void CObjMatPresets::UpdateScrollState() {
-  ShowScrollState(ScrollStateFor(fTable != nullptr, GetPresetCount(), GetGridChildCount(), fTopIndex));
-}
-
-// ---- the grid
-
-void CObjMatPresets::RefreshGrid() {
-  const uint32_t cells = GetCellCount();
-  for (uint32_t i = 0; i < cells; ++i) {
-    CElement* cell = GetCell(i);
-    if (!cell) continue;
-    const uint32_t index = fTopIndex + i;
-    if (fLibrary.IsOpen() && index < GetPresetCount()) {
-      LoadThumbnail(i);
-      cell->SetUserWord(0, IsSelected(index) ? 1 : 0);
-      DrawCellFrame(cell, false);
-    } else {
-      FillCell(cell, kEmptyCell, true);
-      cell->SetUserWord(0, 0);
-    }
-  }
-  if (IsShown() && GetGridElement()) GetGridElement()->Redraw();
-}
-
-void CObjMatPresets::LoadThumbnail(uint32_t cellIndex) {
-  CElement* cell = GetCell(cellIndex);
-  CImage* grid = GetGridImage();
-  if (!cell || !grid) return;
-  const uint32_t id = GetPresetId(fTopIndex + cellIndex);
-  const SRect rect = CellRect(cell);
-  // The stored preview is scaled into the cell's area of the grid picture.
-  CSgStSaver saver(grid);
-  grid->SetClip(rect);
-  const int32_t err = DrawStoredPreview(fLibrary.GetLibrary(),
-                                        fMaterials ? preset::kMaterialPreviewType : preset::kObjectPreviewType, id, grid);
-  saver.Restore();
-  if (err) FillCell(cell, kUnreadableCell, false);
 }
 
 // ---- opening
@@ -304,65 +230,11 @@ int32_t CObjMatPresets::OpenPlopUp(bool materials) {
     GetPreview().RestartRender();
   }
   if (fTitle) fTitle->SelectEntry(materials ? 1 : 0, false, true, false);
-  const int32_t shown = Show(true);
-  // Opened as the top modal level, which its stamp records.
-  Refresh(false);
-  if (shown) {
-    Close(false);
-    return shown;
-  }
-  platform::SleepMs(kPlopUpWaitMs);
-  CAppl* app = GetApplication();
-  if (!app || !app->IsStillDown()) return kHandled;
-  fTracking = true;
-  const int32_t result = TrackPlopUp();
-  fTracking = false;
-  return result;
+  return FinishOpening(Show(true));
 }
 
 int32_t CObjMatPresets::TrackPlopUp() {
-  CAppl* app = GetApplication();
-  CImElement* gridElement = GetGridElement();
-  if (!app || !gridElement) return kErrUnexpectedStatus;
-  int32_t last = -1;
-  while (app->IsStillDown()) {
-    const platform::SPoint screen = app->GetCursorPos();
-    const SPointHV at = ScreenToCanvas(SPointHV{screen.x, screen.y});
-    bool onCell = false;
-    if (fScrollItem && fScrollItem->IsShown() && Inside(CanvasRect(fScrollItem), at)) {
-      const SRect item = CanvasRect(fScrollItem);
-      CElement* handled = nullptr;
-      ScrollItemPressed(fScrollItem, &handled, SPointHV{at.h - item.left, at.v - item.top}, nullptr);
-    } else if (Inside(CanvasRect(gridElement), at)) {
-      const SRect grid = CanvasRect(gridElement);
-      const SPointHV local{at.h - grid.left, at.v - grid.top};
-      for (uint32_t i = 0; i < GetCellCount(); ++i) {
-        CElement* cell = GetCell(i);
-        const SRect r = cell ? CellRect(cell) : SRect{};
-        if (!cell || local.h < r.left || local.h >= r.right || local.v < r.top || local.v >= r.bottom) continue;
-        onCell = true;
-        if (int32_t(i) != last) {
-          last = int32_t(i);
-          CUIMessage message;
-          message.InitWithPoints(0, gridElement, at, local, 0);
-          ClickGrid(&message);
-        }
-        break;
-      }
-    } else {
-      for (CTxElement* tab : fTabs) {
-        if (!tab || !tab->IsShown() || !Inside(CanvasRect(tab), at)) continue;
-        if (tab != fTabs[CurrentCategory()]) SelectCategory(tab->GetName());
-        last = -1;
-        break;
-      }
-    }
-    if (!onCell) {
-      ClearSelection();
-      fCurrentPresetId = 0;
-      last = -1;
-    }
-  }
+  if (const int32_t err = FollowPointer()) return err;
   CLayoutHostCanvas::Close();
   int32_t applied = kNoErr;
   if (fCurrentPresetId) applied = fMaterials ? ApplyMaterialToSelection() : PlaceObjectPreset();
@@ -370,14 +242,13 @@ int32_t CObjMatPresets::TrackPlopUp() {
   return applied;
 }
 
-void CObjMatPresets::ClearSelection() {
-  for (uint32_t i = 0; i < GetPresetCount(); ++i) SetSelected(i, false);
-  for (uint32_t i = 0; i < GetCellCount(); ++i) {
-    CElement* cell = GetCell(i);
-    if (!cell || !cell->GetUserWord(0)) continue;
-    cell->SetUserWord(0, 0);
-    DrawCellFrame(cell, true);
+bool CObjMatPresets::TrackOverOther(SPointHV at) {
+  for (CTxElement* tab : fTabs) {
+    if (!tab || !tab->IsShown() || !Inside(CanvasRect(tab), at)) continue;
+    if (tab != fTabs[CurrentCategory()]) SelectCategory(tab->GetName());
+    return true;
   }
+  return false;
 }
 
 // ---- closing
@@ -399,31 +270,6 @@ int32_t CObjMatPresets::Close(bool apply) {
 
 // ---- the dialogs
 
-int32_t CObjMatPresets::OpenBillboard() {
-  if (CBillboard* billboard = GetBillboard()) {
-    if (const int32_t err = billboard->Open()) return err;
-  }
-  return kHandled;
-}
-
-int32_t CObjMatPresets::OpenAddPreset() {
-  CommitTextEdits();
-  CPresetNameDialog* dialog = GetAddPreset();
-  if (!dialog) return kHandled;
-  // The proposed name: the layout's, or ours when its list is missing or short.
-  std::string name = fMaterials ? kDefaultMaterialName : kDefaultObjectName;
-  if (fNames) {
-    CIxTxHolder held(fNames.get(), true);
-    const uint32_t entry = fMaterials ? 0 : 1;
-    const uint32_t needed = fMaterials ? 1 : 4;
-    if (held.IsHeld() && !fNames->GetResult() && fNames->Count() >= needed) name = MacRomanToAnsi(fNames->TextAt(entry));
-  }
-  dialog->SetName(name.c_str());
-  dialog->SetPreviewScene(&GetPreview(), true);
-  const int32_t err = dialog->OpenDialog();
-  return err ? err : kHandled;
-}
-
 int32_t CObjMatPresets::OpenDeletePreset() {
   CommitTextEdits();
   bool any = false;
@@ -438,7 +284,84 @@ int32_t CObjMatPresets::OpenDeletePreset() {
   return err ? err : kHandled;
 }
 
-int32_t CObjMatPresets::Import() { return kErrNotImplemented; }
+// ---- the import
+
+std::string CObjMatPresets::ImportFilterText() {
+  CIxText list(GetResourceEnvironment(), fMaterials ? need::kMaterialFileFilter.name : need::kObjectFileFilter.name,
+               CIxText::kNone);
+  return fMaterials ? ImportFilter(&list, preset::kMaterialFilter, sizeof preset::kMaterialFilter)
+                    : ImportFilter(&list, preset::kObjectFilter, sizeof preset::kObjectFilter);
+}
+
+int32_t CObjMatPresets::ImportPresetFile(CResourceEnv* source) {
+  return fMaterials ? CopyMaterialPresetsFrom(source, fLibrary.GetLibrary())
+                    : CopyObjectPresetsFrom(source, fLibrary.GetLibrary());
+}
+
+int32_t CObjMatPresets::ImportOldDocument(const CFileSpec& file) {
+  COldQuarnFile document(file);
+  if (!document.IsOpen()) return NonZeroError(document.GetOpenResult());
+  PrepareOldImport(ProposedName().c_str());
+  CResourceEnv* library = fLibrary.GetLibrary();
+  if (fMaterials) {
+    CDupTextureTables area;
+    if (!area.IsUsable()) return kErrOutOfMemory;
+    for (;;) {
+      const int32_t read = document.ReadNextMaterial(area);
+      // 25: nothing left, the normal end.
+      if (read) return read == kSilentCode25 ? kNoErr : read;
+      C3dMaterial* material = area.GetMaterial();
+      if (const int32_t err = StoreMaterialItem(material, library, true)) return err;
+      StorePreviewAndDescription(material->GetId(), true);
+    }
+  }
+  CAppl* app = GetApplication();
+  C3dBaseSys temporary(app ? app->GetObjectsEnv() : nullptr);
+  C3dBaseSpoolTable list(app ? app->GetObjectsEnv() : nullptr);
+  if (!temporary.IsValid()) return kErrOutOfMemory;
+  if (const int32_t err = document.Import(&temporary, false)) return err;
+  if (const int32_t err = temporary.CollectByType(C3dBaseSys::kObjectFamily, &list, false)) return err;
+  // Every light but the sun comes along.
+  if (const int32_t err =
+          temporary.CollectByTypeExcept(C3dLight::kFamily, &list, C3dLight::kFamily, C3dSunLight::kClassTag, true))
+    return err;
+  if (C3dGroup::RelinkFromIds(&temporary) || C3dGroup::RelinkGroups(&temporary)) return kErrOutOfMemory;
+  std::vector<C3dObject*> roots;
+  {
+    CHolder rows(&list, false, false);
+    if (!rows.IsLocked()) return NonZeroError(list.GetError());
+    for (uint32_t i = 0; i < list.GetCount(); ++i) {
+      C3dBase* thing = list.At(i);
+      C3dObject* object = thing ? thing->AsObject() : nullptr;
+      if (object && !object->GetParent()) roots.push_back(object);
+    }
+  }
+  for (C3dObject* object : roots) {
+    if (const int32_t err = StoreObjectPreset(object)) return err;
+  }
+  fCurrentPresetId = 0;
+  return kNoErr;
+}
+
+std::string CObjMatPresets::ProposedName() const {
+  std::string name = fMaterials ? kDefaultMaterialName : kDefaultObjectName;
+  if (!fNames) return name;
+  CIxTxHolder held(fNames.get(), true);
+  const uint32_t entry = fMaterials ? 0 : 1;
+  const uint32_t needed = fMaterials ? 1 : 4;
+  if (held.IsHeld() && !fNames->GetResult() && fNames->Count() >= needed) name = MacRomanToAnsi(fNames->TextAt(entry));
+  return name;
+}
+
+const char* CObjMatPresets::ItemType() const { return fMaterials ? preset::kMaterialItemType : preset::kObjectItemType; }
+
+const char* CObjMatPresets::PreviewType() const {
+  return fMaterials ? preset::kMaterialPreviewType : preset::kObjectPreviewType;
+}
+
+const char* CObjMatPresets::DescriptionType() const {
+  return fMaterials ? CPresetDescription::kMaterialType : CPresetDescription::kObjectType;
+}
 
 // ---- events
 
@@ -456,8 +379,10 @@ int32_t CObjMatPresets::HandleEvent(CUIMessage* message) {
     if (Same(element, need::kObjMatPresets.ok.name)) return StoreCurrent();
     if (Same(element, need::kObjMatPresets.cancel.name)) return kHandled;
   }
-  if (Same(message->canvasName, need::kDeletePresetCanvas.name) && Same(element, need::kPresetDelete.name))
+  if (Same(message->canvasName, need::kDeletePresetCanvas.name) && Same(element, need::kPresetDelete.name)) {
+    CBusyCursor busy;
     return DeleteSelected();
+  }
   if (!IsOwnMessage(*message)) return CPresetLibrary::HandleEvent(message);
   if (Same(message->windowName, need::kPresetTabWindow)) return SelectCategory(element);
   if (Same(element, need::kPresetName.name) || Same(element, need::kPresetDescription.name))
@@ -479,14 +404,7 @@ int32_t CObjMatPresets::HandleEvent(CUIMessage* message) {
   if (Same(element, need::kPresetGrid.name)) return ClickGrid(message);
   if (Same(element, need::kPresetScrollItem.name))
     return fScrollItem && fScrollItem->IsShown() ? ScrollGrid(message, !fTracking) : kHandled;
-  if (Same(element, need::kPresetImport.name)) {
-    CommitTextEdits();
-    return Import();
-  }
-  if (Same(element, need::kPresetExport.name)) return OpenBillboard();
-  if (Same(element, need::kPresetAdd.name)) return OpenAddPreset();
   if (Same(element, need::kPresetDelete.name)) return OpenDeletePreset();
-  if (Same(element, need::kObjMatPresets.ok.name)) return Close(true);
-  if (Same(element, need::kObjMatPresets.cancel.name)) return Close(false);
+  if (int32_t answer = 0; HandleSharedButton(element, &answer)) return answer;
   return CPresetLibrary::HandleEvent(message);
 }

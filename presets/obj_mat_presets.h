@@ -29,8 +29,6 @@ class CObjMatPresets : public CPresetLibrary {
   static constexpr uint32_t kTabCount = 14;
   static constexpr uint32_t kCurrentTabColour = 0x0A0A0A;
   static constexpr uint32_t kOtherTabColour = 0x969696;
-  // Ticks the button must stay down after a plop-up press for the panel to follow the pointer.
-  static constexpr int64_t kPlopUpWaitMs = 50;
   static constexpr const char* kDefaultMaterialName = "Untitled Preset";
   static constexpr const char* kDefaultObjectName = "Untitled Object";
 
@@ -58,34 +56,16 @@ class CObjMatPresets : public CPresetLibrary {
   // ---- the library (opened on a working copy of the category's file)
   int32_t OpenLibrary(const char* category);
   int32_t CloseLibrary();
-  void UpdateScrollState();
-  CResourceEnv* GetLibrary() const { return fLibrary.GetLibrary(); }
-  CResTypeTable* GetTable() const { return fTable; }
-  uint32_t GetTopIndex() const { return fTopIndex; }
-  void SetTopIndex(uint32_t top) { fTopIndex = top; }
-  // The entry count of the preset table (0 without one).
-  uint32_t GetPresetCount() const;
-  // Entry i's id and selection flag.
-  uint32_t GetPresetId(uint32_t index) const;
-  bool IsSelected(uint32_t index) const;
-  void SetSelected(uint32_t index, bool selected);
-
-  // ---- the grid
-  void RefreshGrid();
-  void LoadThumbnail(uint32_t cell);
 
   // ---- storing and deleting
   // The working material (materials) or the current object (objects) as a new preset: 26 when done,
   // -43 without a library, or a code.
   int32_t StoreCurrent();
-  int32_t DeleteSelected();
   int32_t ShowDescription(uint32_t id);
   // The object in a wrapper group under a fresh "objpreset" id, with its preview and description: the
   // tree store's code.
   int32_t StoreObjectPreset(C3dObject* object);
   int32_t DeleteObjectPreset(uint32_t id);
-  uint32_t GetCurrentPresetId() const { return fCurrentPresetId; }
-  void SetCurrentPresetId(uint32_t id) { fCurrentPresetId = id; }
 
   // ---- applying
   int32_t AttachToSelection();
@@ -100,16 +80,12 @@ class CObjMatPresets : public CPresetLibrary {
 
   // ---- opening and closing
   int32_t OpenPlopUp(bool materials);
-  int32_t TrackPlopUp();
-  // Closes as "ok" (apply) or "cancel" do, then the library: the apply's code, or 26.
-  int32_t Close(bool apply);
+  int32_t TrackPlopUp() override;
+  int32_t Close(bool apply) override;
   // Only lowers the level and hides.
-  using CLayoutHostCanvas::Close;
-  // Placeholder until preset import is built: 27.
-  int32_t Import();
+  using CPresetLibrary::Close;
 
   bool IsMaterialsMode() const { return fMaterials; }
-  bool IsTracking() const { return fTracking; }
   C3dMaterial* GetWorkingMaterial() const { return fWorking; }
   C3dObject* GetCurrentObject() const { return fCurrentObject; }
   C3dMaterial* GetEditorMaterial() const { return fEditorMaterial; }
@@ -120,8 +96,6 @@ class CObjMatPresets : public CPresetLibrary {
   CIxText* CategoryList() const;
   uint32_t& CurrentCategory() { return fMaterials ? fMaterialCategory : fObjectCategory; }
   void ColourTab(CTxElement* tab, uint32_t colour);
-  int32_t ReleaseTable();
-  int32_t FindTable();
   int32_t StorePreviewAndDescription(uint32_t id, bool withDescription);
   // The working material a copy of the source (none: as it is) that counts its own texture uses.
   int32_t TakeWorkingMaterial(C3dMaterial* source);
@@ -130,11 +104,22 @@ class CObjMatPresets : public CPresetLibrary {
   int32_t AdoptWorkingTextures();
   int32_t ApplyMaterialToObject(C3dObject* object, CMaterialAction* action);
   int32_t CopyMaterialToEditor();
-  int32_t OpenAddPreset();
   int32_t OpenDeletePreset();
-  int32_t OpenBillboard();
-  void ClearSelection();
   bool IsOwnMessage(const CUIMessage& message) const;
+  const char* ItemType() const override;
+  const char* PreviewType() const override;
+  const char* DescriptionType() const override;
+  int32_t ShowClickedPreset(uint32_t index, bool replace) override;
+  bool TrackOverOther(SPointHV at) override;
+  void DeletePreset(uint32_t id) override;
+  std::string ImportFilterText() override;
+  int32_t ImportPresetFile(CResourceEnv* source) override;
+  int32_t ImportOldDocument(const CFileSpec& file) override;
+  // The proposed name of a new preset: the layout's "names" entry for the mode, else ours.
+  std::string ProposedName() const override;
+  // Ctrl+Shift: the clicked preset made again from the working material (materials) or given the
+  // panel's preview (objects), at the same index.
+  int32_t ReplacePreset(uint32_t index);
 
   CDocumentHost* fHost = nullptr;
   CImElement* fTitle = nullptr;
@@ -146,15 +131,10 @@ class CObjMatPresets : public CPresetLibrary {
   std::unique_ptr<CIxText> fNames;
   uint32_t fObjectCategory = 0;
   uint32_t fMaterialCategory = 0;
-  CPresetLibraryFile fLibrary;
-  CResTypeTable* fTable = nullptr;
-  uint32_t fTopIndex = 0;
   C3dMaterial* fWorking = nullptr;
   C3dObject* fCurrentObject = nullptr;
   C3dMaterial* fEditorMaterial = nullptr;
   uint8_t* fChangedFlag = nullptr;
   std::string fReplyName;
-  uint32_t fCurrentPresetId = 0;
-  bool fTracking = false;
   bool fMaterials = true;
 };

@@ -1,5 +1,6 @@
 // Storing and deleting presets of the open library, and showing a preset's texts.
 #include <memory>
+#include <string>
 
 #include "editing/document_host.h"
 #include "framework/core/appl.h"
@@ -9,6 +10,7 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/image.h"
+#include "framework/ui/tx_element.h"
 #include "presets/obj_mat_presets.h"
 #include "presets/preset_description.h"
 #include "scene/factory.h"
@@ -16,24 +18,14 @@
 #include "scene/object.h"
 #include "scene/surface/material.h"
 
-namespace {
-
-const char* DescriptionType(bool materials) {
-  return materials ? CPresetDescription::kMaterialType : CPresetDescription::kObjectType;
-}
-
-const char* PreviewType(bool materials) { return materials ? preset::kMaterialPreviewType : preset::kObjectPreviewType; }
-
-}  // namespace
-
 int32_t CObjMatPresets::StorePreviewAndDescription(uint32_t id, bool withDescription) {
   CResourceEnv* library = fLibrary.GetLibrary();
   // Failures here leave the preset without a thumbnail or texts, never without its item.
-  if (CImage* preview = GetPreview().GetImage()) StorePreview(library, PreviewType(fMaterials), id, preview);
+  if (CImage* preview = GetPreview().GetImage()) StorePreview(library, PreviewType(), id, preview);
   if (!withDescription) return kNoErr;
   CPresetDescription description;
   if (CPresetNameDialog* dialog = GetAddPreset()) dialog->GetDescription(&description);
-  if (description.Store(library, DescriptionType(fMaterials), id) == kNoErr)
+  if (description.Store(library, DescriptionType(), id) == kNoErr)
     ShowTexts(description.GetName(), description.GetDescription());
   return kNoErr;
 }
@@ -84,30 +76,9 @@ int32_t CObjMatPresets::StoreCurrent() {
   return kHandled;
 }
 
-int32_t CObjMatPresets::DeleteSelected() {
-  CBusyCursor busy;
-  CResourceEnv* library = fLibrary.GetLibrary();
-  uint32_t deleted = 0;
-  for (uint32_t i = GetPresetCount(); library && i-- > 0;) {
-    if (!IsSelected(i)) continue;
-    const uint32_t id = GetPresetId(i);
-    // Deleting the last resource of a type takes the type and its table with it.
-    const bool last = GetPresetCount() == 1;
-    if (last) ReleaseTable();
-    if (fMaterials) DeleteMaterialPreset(library, id);
-    else DeleteObjectPreset(id);
-    ++deleted;
-    if (last) break;
-  }
-  if (deleted) {
-    fLibrary.MarkWritten();
-    if (!fTable) FindTable();
-    fTopIndex = fTopIndex > deleted ? fTopIndex - deleted : 0;
-    HideTexts();
-    UpdateScrollState();
-    RefreshGrid();
-  }
-  return kNoErr;
+void CObjMatPresets::DeletePreset(uint32_t id) {
+  if (fMaterials) DeleteMaterialPreset(fLibrary.GetLibrary(), id);
+  else DeleteObjectPreset(id);
 }
 
 int32_t CObjMatPresets::DeleteObjectPreset(uint32_t id) {
@@ -124,7 +95,70 @@ int32_t CObjMatPresets::DeleteObjectPreset(uint32_t id) {
 
 int32_t CObjMatPresets::ShowDescription(uint32_t id) {
   CPresetDescription description;
-  if (description.Read(fLibrary.GetLibrary(), DescriptionType(fMaterials), id)) return kErrObjectNotFound;
+  if (description.Read(fLibrary.GetLibrary(), DescriptionType(), id)) return kErrObjectNotFound;
   ShowTexts(description.GetName(), description.GetDescription());
+  fEdited = false;
+  return kNoErr;
+}
+
+// ---- a clicked preset
+
+int32_t CObjMatPresets::ShowClickedPreset(uint32_t index, bool replace) {
+  if (replace) return ReplacePreset(index);
+  uint32_t id = GetPresetId(index);
+  if (fMaterials) {
+    if (const int32_t err = LoadMaterialPreset(fWorking, index, &id)) {
+      ForgetShownTexts();
+      return err;
+    }
+    ShowWorkingMaterial();
+  }
+  // While the pointer tracks, the stored preview shows at once instead of a render.
+  if (fTracking || !fMaterials) ShowStoredPreview(id);
+  fCurrentPresetId = id;
+  if (ShowDescription(id)) ForgetShownTexts();
+  return kNoErr;
+}
+
+int32_t CObjMatPresets::ReplacePreset(uint32_t index) {
+  CResourceEnv* library = fLibrary.GetLibrary();
+  const uint32_t oldId = GetPresetId(index);
+  if (!library || !oldId) return kErrObjectNotFound;
+  if (!fMaterials) {
+    // An object preset keeps its tree and texts and takes the panel's preview.
+    SSpoolKey key;
+    key.Set(preset::kObjectPreviewType, oldId, false);
+    library->DeleteResource(key);
+    StorePreviewAndDescription(oldId, false);
+    fLibrary.MarkWritten();
+    fCurrentPresetId = oldId;
+    if (ShowDescription(oldId)) ForgetShownTexts();
+    RefreshGrid();
+    return kNoErr;
+  }
+  if (!fWorking) return kErrInvalidParameter;
+  ShowDescription(oldId);
+  const std::string name = GetNameLabel() && GetNameLabel()->GetText() ? GetNameLabel()->GetText() : "";
+  const std::string text =
+      GetDescriptionLabel() && GetDescriptionLabel()->GetText() ? GetDescriptionLabel()->GetText() : "";
+  // The new item first: a store that fails leaves the old preset whole.
+  ReleaseTable();
+  int32_t err = StoreMaterialItem(fWorking, library, true);
+  if (!err) {
+    fLibrary.MarkWritten();
+    DeleteMaterialPreset(library, oldId);
+  }
+  if (const int32_t found = FindTable(); !err) err = found;
+  if (err) return err;
+  const uint32_t newId = fWorking->GetId();
+  if (MoveTableEntry(fTable, newId, index) == kNoErr) {
+    SetSelected(index, true);
+    CHolder changed(fTable, true, false);
+  }
+  if (CPresetNameDialog* dialog = GetAddPreset()) dialog->SetFields(name.c_str(), text.c_str());
+  StorePreviewAndDescription(newId, true);
+  fCurrentPresetId = newId;
+  fEdited = false;
+  RefreshGrid();
   return kNoErr;
 }

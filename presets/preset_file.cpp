@@ -41,13 +41,6 @@ SSpoolKey KeyOf(const char* type, uint32_t id) {
   return key;
 }
 
-bool Holds(CResourceEnv* library, const char* type, uint32_t id) {
-  CResEntry entry{};
-  return library->GetResourceInfo(KeyOf(type, id), &entry);
-}
-
-void Delete(CResourceEnv* library, const char* type, uint32_t id) { library->DeleteResource(KeyOf(type, id)); }
-
 // Copying a file whole: the library's working copy is made from the category file this way.
 int32_t CopyWholeFile(const std::string& from, const std::string& to) {
   std::string bytes;
@@ -64,14 +57,29 @@ int32_t CopyWholeFile(const std::string& from, const std::string& to) {
   return error;
 }
 
-// The stored readers' checks of an environment: usable, and a resource environment.
+}  // namespace
+
+bool IsInLibrary(CResourceEnv* library, const char* type, uint32_t id) {
+  CResEntry entry{};
+  return library->GetResourceInfo(KeyOf(type, id), &entry);
+}
+
+void DeleteFromLibrary(CResourceEnv* library, const char* type, uint32_t id) { library->DeleteResource(KeyOf(type, id)); }
+
+int32_t PresetTableIds(CResourceEnv* library, const char* type, std::vector<uint32_t>* ids) {
+  CResTypeTable* table = nullptr;
+  if (!library || !library->FindType(type, &table, nullptr) || !table) return kNoErr;
+  CHolder rows(table, false, false);
+  if (!rows.IsLocked()) return NonZeroError(table->GetError());
+  for (uint32_t i = 0; i < table->GetCount(); ++i) ids->push_back((*table)[i].number);
+  return kNoErr;
+}
+
 int32_t CheckLibrary(CSpoolSys* environment) {
   if (!environment || !environment->IsReady()) return kErrUnexpectedStatus;
   if (environment->GetKind() != kResourceKind) return kErrUnexpectedType;
   return static_cast<CResourceEnv*>(environment)->IsOpen() ? kNoErr : kErrUnexpectedStatus;
 }
-
-}  // namespace
 
 bool IsCompactionDue(bool usageRead, uint32_t freeBytes, bool ctrl, bool alt) {
   if (!usageRead) return false;
@@ -213,13 +221,10 @@ int32_t StoreObjectInEnvironment(C3dBase* thing, CResourceEnv* environment, cons
 
 uint32_t DrawFreeId(CResourceEnv* library, const char* type) {
   uint32_t id = 0;
-  while (id == 0 || Holds(library, type, id)) id = NextRandom(GetRandomState());
+  while (id == 0 || IsInLibrary(library, type, id)) id = NextRandom(GetRandomState());
   return id;
 }
 
-namespace {
-
-// A copy of the texture stored under an id free in the library; *storedId gets it.
 int32_t StoreTextureCopy(CBaseTexture* texture, CResourceEnv* library, CBaseTexture** stored) {
   *stored = nullptr;
   const uint32_t tag = texture->GetClass();
@@ -228,7 +233,7 @@ int32_t StoreTextureCopy(CBaseTexture* texture, CResourceEnv* library, CBaseText
   if (const int32_t error = texture->Duplicate(&copy)) return error;
   copy->SetId(DrawFreeId(library, copy->TypeName()));
   // A picture's picture is stored under the texture's id too: that id must be free there as well.
-  while (tag == kPicture && Holds(library, kPictureType, copy->GetId())) copy->SetId(DrawFreeId(library, copy->TypeName()));
+  while (tag == kPicture && IsInLibrary(library, kPictureType, copy->GetId())) copy->SetId(DrawFreeId(library, copy->TypeName()));
   if (const int32_t error = StoreObjectInEnvironment(copy, library)) {
     delete copy;
     return error;
@@ -236,8 +241,6 @@ int32_t StoreTextureCopy(CBaseTexture* texture, CResourceEnv* library, CBaseText
   *stored = copy;
   return kNoErr;
 }
-
-}  // namespace
 
 int32_t StoreMaterialItem(C3dMaterial* material, CResourceEnv* library, bool newIds) {
   if (!material || !library || !library->IsOpen()) return kErrInvalidParameter;
@@ -270,7 +273,7 @@ int32_t StoreMaterialItem(C3dMaterial* material, CResourceEnv* library, bool new
     }
   }
   uint32_t id = material->GetId();
-  if (id == 0 || (newIds && Holds(library, C3dMaterial::kTypeName, id))) id = DrawFreeId(library, C3dMaterial::kTypeName);
+  if (id == 0 || (newIds && IsInLibrary(library, C3dMaterial::kTypeName, id))) id = DrawFreeId(library, C3dMaterial::kTypeName);
   written->SetId(id);
   const int32_t error = StoreObjectInEnvironment(written.get(), library);
   for (int k = 0; k < SMaterialRecord::kComponents; ++k) written->SetChannelTexture(nullptr, k);
@@ -346,7 +349,7 @@ int32_t CopyTextures(C3dMaterial* material, CResourceEnv* source, CResourceEnv* 
       return error;
     std::unique_ptr<CBaseTexture> copy(read);
     copy->SetId(DrawFreeId(target, copy->TypeName()));
-    while (channel.textureTag == kPicture && Holds(target, kPictureType, copy->GetId()))
+    while (channel.textureTag == kPicture && IsInLibrary(target, kPictureType, copy->GetId()))
       copy->SetId(DrawFreeId(target, copy->TypeName()));
     if (const int32_t error = StoreObjectInEnvironment(copy.get(), target)) return error;
     channel.textureId = copy->GetId();
@@ -415,10 +418,10 @@ int32_t DeleteMaterialTextures(C3dMaterial* material, CResourceEnv* library) {
     if (channel.textureTag != kProcedural && channel.textureTag != kPicture) continue;
     if (!IsTextureUnusedElsewhere(own, channel.textureTag, channel.textureId, library)) continue;
     if (channel.textureTag == kProcedural) {
-      Delete(library, "C3dTexture", channel.textureId);
+      DeleteFromLibrary(library, "C3dTexture", channel.textureId);
     } else {
-      Delete(library, "CPictTexture", channel.textureId);
-      Delete(library, kPictureType, channel.textureId);
+      DeleteFromLibrary(library, "CPictTexture", channel.textureId);
+      DeleteFromLibrary(library, kPictureType, channel.textureId);
     }
   }
   return kNoErr;
@@ -433,9 +436,9 @@ int32_t DeleteMaterialPreset(CResourceEnv* library, uint32_t id) {
     material->SetId(id);
     DeleteMaterialTextures(material.get(), library);
   }
-  Delete(library, C3dMaterial::kTypeName, id);
-  Delete(library, preset::kMaterialPreviewType, id);
-  Delete(library, CPresetDescription::kMaterialType, id);
+  DeleteFromLibrary(library, C3dMaterial::kTypeName, id);
+  DeleteFromLibrary(library, preset::kMaterialPreviewType, id);
+  DeleteFromLibrary(library, CPresetDescription::kMaterialType, id);
   return result;
 }
 
@@ -454,7 +457,7 @@ C3dMaterial* MaterialOf(C3dObject* object) {
 
 // Taken while the library or the thing's own table holds another thing of its key.
 bool IsIdTaken(C3dBase* thing, CResourceEnv* library, uint32_t id) {
-  if (id == 0 || Holds(library, thing->TypeName(), id)) return true;
+  if (id == 0 || IsInLibrary(library, thing->TypeName(), id)) return true;
   C3dBaseSys* table = thing->GetOwningTable();
   C3dBase* found = nullptr;
   return table && table->FindByKey(thing->GetFamily(), thing->GetClass(), id, &found) == kNoErr && found != thing;

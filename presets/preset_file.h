@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/core/file_spec.h"
 
 class C3dBase;
+class CBaseTexture;
 class C3dBaseSys;
 class C3dMaterial;
 class CImage;
@@ -68,6 +70,20 @@ class CPresetLibraryFile {
   bool fNew = false;
 };
 
+// ---- resources of a library
+
+// The library holds {type, id}.
+bool IsInLibrary(CResourceEnv* library, const char* type, uint32_t id);
+// {type, id} leaves the library; one in use stays.
+void DeleteFromLibrary(CResourceEnv* library, const char* type, uint32_t id);
+// The stored readers' checks of an environment: 15 when it is missing or not usable, 14 when it is
+// not a resource environment, else 0.
+int32_t CheckLibrary(CSpoolSys* environment);
+
+// The ids of the library's table of the type, in table order: 0 (none for a library without the
+// type), or the code of locking the table.
+int32_t PresetTableIds(CResourceEnv* library, const char* type, std::vector<uint32_t>* ids);
+
 // ---- reading
 
 // The stored material {"C3dBaseMaterial", id}, detached into the working environment under
@@ -93,6 +109,9 @@ uint32_t DrawFreeId(CResourceEnv* library, const char* type);
 // material's id draws a new one, which the material keeps; otherwise the stored one is written over.
 // 14 for a channel texture of a class the library cannot store; else 0 or the first failing code.
 int32_t StoreMaterialItem(C3dMaterial* material, CResourceEnv* library, bool newIds);
+// A copy of the procedural or picture texture stored under an id free in the library (a picture's
+// picture under the same id); *stored gets the copy, which the caller owns. 14 for another class.
+int32_t StoreTextureCopy(CBaseTexture* texture, CResourceEnv* library, CBaseTexture** stored);
 // A 32-bit copy of the preview under {type, id}: 0 or the code.
 int32_t StorePreview(CResourceEnv* library, const char* type, uint32_t id, CImage* preview);
 // The stored preview {type, id} scaled into the rectangle of the image: 0 or the read's code.

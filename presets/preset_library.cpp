@@ -2,12 +2,20 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "framework/core/appl.h"
+#include "framework/core/busy_cursor.h"
+#include "framework/core/file.h"
+#include "framework/core/file_spec.h"
 #include "framework/core/cm_function.h"
 #include "framework/core/window_handler.h"
 #include "framework/core/handle_table.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/holder.h"
+#include "framework/core/resource_env.h"
+#include "framework/core/timer.h"
+#include "framework/core/win_appl.h"
 #include "framework/image/image.h"
 #include "framework/image/image_record.h"
 #include "framework/image/ix_image.h"
@@ -17,7 +25,11 @@
 #include "framework/ui/im_element.h"
 #include "framework/ui/tx_element.h"
 #include "framework/ui/ui_message.h"
+#include "platform/clock.h"
 #include "platform/window.h"
+#include "presets/billboard.h"
+#include "presets/layout_needs.h"
+#include "presets/preset_description.h"
 
 namespace {
 
@@ -288,7 +300,7 @@ int32_t CPresetLibrary::SupplyElementImage(CElement* element, uint32_t pass, CIm
 
 // ---- the preview
 
-int32_t CPresetLibrary::BuildPreview(const char* elementName, uint32_t sampleShape) {
+int32_t CPresetLibrary::BuildPreview(const char* elementName, uint32_t sampleShape, bool keepGroundPlain) {
   CElement* element = nullptr;
   BindElementRef(elementName, &element, &PostPressWithPoint, nullptr, nullptr);
   fPreviewElement = dynamic_cast<CImElement*>(element);
@@ -299,7 +311,7 @@ int32_t CPresetLibrary::BuildPreview(const char* elementName, uint32_t sampleSha
   // A build after a failed one starts from a new scene.
   if (fPreview->GetImage()) fPreview = std::make_unique<CPreviewScene>();
   if (const int32_t err =
-          fPreview->BuildSample(RectWidth(fPreviewRect), RectHeight(fPreviewRect), true, true, sampleShape))
+          fPreview->BuildSample(RectWidth(fPreviewRect), RectHeight(fPreviewRect), true, keepGroundPlain, sampleShape))
     return err;
   fPreviewElement->SetUserWord(0, RegisterHandle(fPreview->GetImage(), kElementImageTag));
   fPreviewElement->SetDrawCallback(&SupplyElementImage);
@@ -435,12 +447,437 @@ int32_t CPresetLibrary::OnPointerOverText(CElement* element, SPointHV point) {
   return kNoErr;
 }
 
-// ---- placeholders until the grid's clicks, scrolling and in-place editing are built
+// ---- the open library and its preset table
 
-int32_t CPresetLibrary::ClickGrid(CUIMessage*) { return kHandled; }
+int32_t CPresetLibrary::ReleaseTable() {
+  if (fTable) fTable->Unlock(false, false);
+  fTable = nullptr;
+  return kNoErr;
+}
 
-int32_t CPresetLibrary::ScrollGrid(CUIMessage*, bool) { return kHandled; }
+int32_t CPresetLibrary::FindTable() {
+  ReleaseTable();
+  CResourceEnv* library = fLibrary.GetLibrary();
+  CResTypeTable* table = nullptr;
+  // An unknown type is an empty library.
+  if (!library || !library->FindType(ItemType(), &table, nullptr) || !table) return kNoErr;
+  if (!table->Lock()) return NonZeroError(table->GetError());
+  fTable = table;
+  return kNoErr;
+}
 
-int32_t CPresetLibrary::BeginTextEdit(CUIMessage*) { return kHandled; }
+uint32_t CPresetLibrary::GetPresetCount() const { return fTable ? fTable->GetCount() : 0; }
 
-int32_t CPresetLibrary::CommitTextEdits() { return kNoErr; }
+uint32_t CPresetLibrary::GetLastTopIndex() const {
+  const uint32_t n = GetPresetCount(), cells = GetCellCount();
+  return n > cells ? n - cells : 0;
+}
+
+uint32_t CPresetLibrary::GetPresetId(uint32_t index) const {
+  return index < GetPresetCount() ? (*fTable)[index].number : 0;
+}
+
+bool CPresetLibrary::IsSelected(uint32_t index) const {
+  return index < GetPresetCount() && int32_t((*fTable)[index].words[preset::kSelectionWord]) > 0;
+}
+
+void CPresetLibrary::SetSelected(uint32_t index, bool selected) {
+  if (index < GetPresetCount()) (*fTable)[index].words[preset::kSelectionWord] = selected ? 1 : 0;
+}
+
+void CPresetLibrary::UpdateScrollState() {
+  ShowScrollState(ScrollStateFor(fTable != nullptr, GetPresetCount(), GetGridChildCount(), fTopIndex));
+}
+
+void CPresetLibrary::RefreshGrid() {
+  const uint32_t cells = GetCellCount();
+  for (uint32_t i = 0; i < cells; ++i) {
+    CElement* cell = GetCell(i);
+    if (!cell) continue;
+    const uint32_t index = fTopIndex + i;
+    if (fLibrary.IsOpen() && index < GetPresetCount()) {
+      LoadThumbnail(i);
+      cell->SetUserWord(0, IsSelected(index) ? 1 : 0);
+      DrawCellFrame(cell, false);
+    } else {
+      FillCell(cell, kEmptyCell, true);
+      cell->SetUserWord(0, 0);
+    }
+  }
+  if (IsShown() && fGrid) fGrid->Redraw();
+}
+
+void CPresetLibrary::LoadThumbnail(uint32_t cellIndex) {
+  CElement* cell = GetCell(cellIndex);
+  CImage* grid = fGridImage.get();
+  if (!cell || !grid) return;
+  const uint32_t id = GetPresetId(fTopIndex + cellIndex);
+  // The stored preview is scaled into the cell's area of the grid picture.
+  CSgStSaver saver(grid);
+  grid->SetClip(CellRect(cell));
+  const int32_t err = DrawStoredPreview(fLibrary.GetLibrary(), PreviewType(), id, grid);
+  saver.Restore();
+  if (err) OnUnreadableThumbnail(cell);
+}
+
+void CPresetLibrary::OnUnreadableThumbnail(CElement* cell) { FillCell(cell, kUnreadableCell, false); }
+
+bool CPresetLibrary::ShowStoredPreview(uint32_t id) {
+  CImage* image = fPreview->GetImage();
+  if (!image || DrawStoredPreview(fLibrary.GetLibrary(), PreviewType(), id, image)) return false;
+  fPreview->CancelRender();
+  if (IsShown() && fPreviewElement) fPreviewElement->Redraw();
+  return true;
+}
+
+// ---- scrolling
+
+void CPresetLibrary::CopyCellPixels(CElement* from, CElement* to) {
+  if (!from || !to || !fGridImage) return;
+  const SRect a = CellRect(from), b = CellRect(to);
+  SRect bounds;
+  fGridImage->GetBounds(&bounds);
+  CImNavigator pixels(fGridImage.get(), nullptr, true, false);
+  if (!pixels.IsUsable()) return;
+  const int32_t width = std::min(RectWidth(a), RectWidth(b)), height = std::min(RectHeight(a), RectHeight(b));
+  const auto inside = [&](int32_t x, int32_t y) {
+    return x >= bounds.left && x < bounds.right && y >= bounds.top && y < bounds.bottom;
+  };
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      if (!inside(a.left + x, a.top + y) || !inside(b.left + x, b.top + y)) continue;
+      pixels.Cells(uint32_t(b.top + y - bounds.top))[b.left + x - bounds.left].value =
+          pixels.Cells(uint32_t(a.top + y - bounds.top))[a.left + x - bounds.left].value;
+    }
+  }
+}
+
+bool CPresetLibrary::ScrollStep(int32_t step) {
+  const int64_t last = GetLastTopIndex();
+  const int64_t top = int64_t(fTopIndex) + step;
+  if (top < 0 || top > last) {
+    fTopIndex = top < 0 ? 0 : uint32_t(last);
+    return false;
+  }
+  fTopIndex = uint32_t(top);
+  const uint32_t cells = GetCellCount();
+  if (step > 0) {
+    for (uint32_t i = 1; i < cells; ++i) CopyCellPixels(GetCell(i), GetCell(i - 1));
+  } else {
+    for (uint32_t i = cells; i-- > 1;) CopyCellPixels(GetCell(i - 1), GetCell(i));
+  }
+  ShowScrollState(top == 0 ? kScrollAtStart : top == last ? kScrollAtEnd : kScrollMiddle);
+  if (cells) LoadThumbnail(step > 0 ? cells - 1 : 0);
+  for (uint32_t i = 0; i < cells; ++i) {
+    CElement* cell = GetCell(i);
+    if (!cell) continue;
+    cell->SetUserWord(0, IsSelected(fTopIndex + i) ? 1 : 0);
+    DrawCellFrame(cell, false);
+  }
+  if (IsShown() && fGrid) fGrid->Redraw();
+  return true;
+}
+
+int32_t CPresetLibrary::ScrollGrid(CUIMessage* message, bool repeat) {
+  CElSystem* cells = fGrid ? fGrid->GetChildren() : nullptr;
+  if (!cells || !message) return kErrObjectNotFound;
+  CHolder held(cells, false, false);
+  if (!held.IsLocked()) return NonZeroError(cells->GetError());
+  const int32_t step = message->firstPoint.v < 0 ? -1 : message->firstPoint.v > 0 ? 1 : 0;
+  CAppl* app = GetApplication();
+  for (;;) {
+    CTimer timer;
+    timer.Start();
+    if (!step || !ScrollStep(step)) break;
+    if (!repeat || !app || !app->IsStillDown()) break;
+    while (timer.ElapsedTicks() < kScrollRepeatTicks) platform::SleepMs(1);
+  }
+  return kNoErr;
+}
+
+// ---- clicks
+
+void CPresetLibrary::SelectCell(CElement* cell, uint32_t index, bool selected) {
+  cell->SetUserWord(0, selected ? 1 : 0);
+  DrawCellFrame(cell, true);
+  SetSelected(index, selected);
+}
+
+void CPresetLibrary::ForgetShownTexts() {
+  fEdited = false;
+  if (fNameLabel && fNameLabel->IsShown()) fNameLabel->Redraw();
+  if (fDescriptionLabel && fDescriptionLabel->IsShown()) fDescriptionLabel->Redraw();
+}
+
+int32_t CPresetLibrary::ClickGrid(CUIMessage* message) {
+  CAppl* app = GetApplication();
+  const bool shift = app && app->IsShiftDown();
+  const bool ctrl = app && app->IsCommandDown();
+  CElSystem* cells = fGrid ? fGrid->GetChildren() : nullptr;
+  if (!cells || !message) return kErrObjectNotFound;
+  CHolder held(cells, false, false);
+  if (!held.IsLocked()) return NonZeroError(cells->GetError());
+  CommitTextEdits();
+  if (!fTable) return kHandled;
+  // Only the cells that show a preset: the grid's last child is no cell.
+  const uint32_t shown = std::min(GetPresetCount() - std::min(GetPresetCount(), fTopIndex), GetCellCount());
+  int32_t firstSelected = -1, clicked = -1;
+  const SPointHV at = message->secondPoint;
+  for (uint32_t i = 0; i < shown; ++i) {
+    CElement* cell = GetCell(i);
+    if (!cell) continue;
+    if (firstSelected < 0 && cell->GetUserWord(0)) firstSelected = int32_t(i);
+    const SRect r = CellRect(cell);
+    if (clicked < 0 && at.h >= r.left && at.h <= r.right && at.v >= r.top && at.v <= r.bottom) clicked = int32_t(i);
+  }
+  if (!shift && !ctrl) {
+    for (uint32_t i = 0; i < GetPresetCount(); ++i) SetSelected(i, false);
+    for (uint32_t i = 0; i < GetCellCount(); ++i) {
+      CElement* cell = GetCell(i);
+      if (cell && cell->GetUserWord(0)) SelectCell(cell, fTopIndex + i, false);
+    }
+  }
+  if (clicked < 0) return kHandled;
+  CElement* cell = GetCell(uint32_t(clicked));
+  SelectCell(cell, fTopIndex + uint32_t(clicked), ctrl && !shift ? !cell->GetUserWord(0) : true);
+  if (shift && !ctrl && firstSelected >= 0 && firstSelected < clicked) {
+    for (int32_t i = firstSelected; i < clicked; ++i) SelectCell(GetCell(uint32_t(i)), fTopIndex + uint32_t(i), true);
+  }
+  return ShowClickedPreset(fTopIndex + uint32_t(clicked), shift && ctrl && !fTracking);
+}
+
+// ---- the dialogs
+
+int32_t CPresetLibrary::OpenAddPreset() {
+  CommitTextEdits();
+  if (!fAddPreset) return kHandled;
+  fAddPreset->SetName(ProposedName().c_str());
+  fAddPreset->SetPreviewScene(fPreview.get(), true);
+  const int32_t err = fAddPreset->OpenDialog();
+  return err ? err : kHandled;
+}
+
+int32_t CPresetLibrary::OpenBillboard() {
+  if (fBillboard) {
+    if (const int32_t err = fBillboard->Open()) return err;
+  }
+  return kHandled;
+}
+
+bool CPresetLibrary::HandleSharedButton(const char* element, int32_t* result) {
+  const auto is = [element](const SLayoutNeed& need) { return element && std::strcmp(element, need.name) == 0; };
+  if (is(need::kPresetImport)) {
+    CommitTextEdits();
+    *result = Import();
+  } else if (is(need::kPresetExport)) {
+    *result = OpenBillboard();
+  } else if (is(need::kPresetAdd)) {
+    *result = OpenAddPreset();
+  } else if (is(need::kObjMatPresets.ok)) {
+    *result = Close(true);
+  } else if (is(need::kObjMatPresets.cancel)) {
+    *result = Close(false);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// ---- deleting
+
+int32_t CPresetLibrary::DeleteSelected() {
+  uint32_t deleted = 0;
+  for (uint32_t i = GetPresetCount(); fLibrary.IsOpen() && i-- > 0;) {
+    if (!IsSelected(i)) continue;
+    const uint32_t id = GetPresetId(i);
+    // Deleting the last resource of a type takes the type and its table with it.
+    const bool last = GetPresetCount() == 1;
+    if (last) ReleaseTable();
+    DeletePreset(id);
+    if (id == fCurrentPresetId) fCurrentPresetId = 0;
+    ++deleted;
+    if (last) break;
+  }
+  if (deleted) {
+    fLibrary.MarkWritten();
+    if (!fTable) FindTable();
+    fTopIndex = fTopIndex > deleted ? fTopIndex - deleted : 0;
+    HideTexts();
+    UpdateScrollState();
+    RefreshGrid();
+  }
+  return kNoErr;
+}
+
+// ---- opening
+
+int32_t CPresetLibrary::FinishOpening(int32_t shown) {
+  // Opened as the top modal level, which its stamp records.
+  Refresh(false);
+  if (shown) {
+    Close(false);
+    return shown;
+  }
+  platform::SleepMs(kPlopUpWaitMs);
+  CAppl* app = GetApplication();
+  if (!app || !app->IsStillDown()) return kHandled;
+  fTracking = true;
+  const int32_t result = TrackPlopUp();
+  fTracking = false;
+  return result;
+}
+
+// ---- following a plop-up's pointer
+
+SRect CPresetLibrary::CanvasRect(CElement* element) {
+  SRect local, out;
+  element->GetLocalRect(&local);
+  element->LocalToAncestorRect(&out, local, nullptr);
+  return out;
+}
+
+void CPresetLibrary::ClearSelection() {
+  for (uint32_t i = 0; i < GetPresetCount(); ++i) SetSelected(i, false);
+  for (uint32_t i = 0; i < GetCellCount(); ++i) {
+    CElement* cell = GetCell(i);
+    if (!cell || !cell->GetUserWord(0)) continue;
+    cell->SetUserWord(0, 0);
+    DrawCellFrame(cell, true);
+  }
+}
+
+int32_t CPresetLibrary::FollowPointer() {
+  CAppl* app = GetApplication();
+  if (!app || !fGrid) return kErrUnexpectedStatus;
+  int32_t last = -1;
+  while (app->IsStillDown()) {
+    const platform::SPoint screen = app->GetCursorPos();
+    const SPointHV at = ScreenToCanvas(SPointHV{screen.x, screen.y});
+    bool onCell = false;
+    if (fScrollItem && fScrollItem->IsShown() && Inside(CanvasRect(fScrollItem), at)) {
+      const SRect item = CanvasRect(fScrollItem);
+      CElement* handled = nullptr;
+      ScrollItemPressed(fScrollItem, &handled, SPointHV{at.h - item.left, at.v - item.top}, nullptr);
+    } else if (Inside(CanvasRect(fGrid), at)) {
+      const SRect grid = CanvasRect(fGrid);
+      const SPointHV local{at.h - grid.left, at.v - grid.top};
+      for (uint32_t i = 0; i < GetCellCount(); ++i) {
+        CElement* cell = GetCell(i);
+        const SRect r = cell ? CellRect(cell) : SRect{};
+        if (!cell || local.h < r.left || local.h >= r.right || local.v < r.top || local.v >= r.bottom) continue;
+        onCell = true;
+        if (int32_t(i) != last) {
+          last = int32_t(i);
+          CUIMessage message;
+          message.InitWithPoints(0, fGrid, at, local, 0);
+          ClickGrid(&message);
+        }
+        break;
+      }
+    } else if (TrackOverOther(at)) {
+      last = -1;
+    }
+    if (!onCell) {
+      ClearSelection();
+      fCurrentPresetId = 0;
+      last = -1;
+    }
+  }
+  return kNoErr;
+}
+
+// ---- the import
+
+int32_t CPresetLibrary::Import() {
+  if (!fLibrary.IsOpen()) return kErrObjectNotFound;
+  CAppl* app = GetApplication();
+  if (!app) return kErrUnexpectedStatus;
+  const std::string filter = ImportFilterText();
+  CFileSpec chosen;
+  // The dialog stands above the panel, whose preview renders nothing meanwhile.
+  CUICmFunction* owner = GetOwner();
+  if (owner) owner->RaiseModalLevel();
+  const int32_t asked = app->ChooseFileToOpen(&chosen, filter.c_str(), nullptr, nullptr);
+  if (owner) owner->LowerModalLevel();
+  if (asked) return asked;
+  // The windows under the dialog are painted before the import holds the program.
+  app->DispatchPaintMessages();
+  CBusyCursor busy;
+  // Opened for reading, a missing file would answer the permission error.
+  if (const int32_t err = CFile(chosen).Probe()) return err;
+  int32_t result = kNoErr;
+  {
+    CResourceEnv source(chosen, CFile::kModeRead);
+    if (source.IsOpen()) result = ImportPresetFile(&source);
+    else if (source.GetLastResult() == kErrCompositeExpected) result = ImportOldDocument(chosen);
+    else return NonZeroError(source.GetLastResult());
+  }
+  fLibrary.MarkWritten();
+  RefreshAfterImport();
+  return result ? result : kHandled;
+}
+
+void CPresetLibrary::PrepareOldImport(const char* name) {
+  if (CImage* preview = fPreview->GetImage()) preview->Fill(0xFFFFFFFF);
+  if (fAddPreset) fAddPreset->SetName(name);
+}
+
+void CPresetLibrary::RefreshAfterImport() {
+  if (FindTable()) return;
+  if (fNameLabel && fNameLabel->IsShown()) fNameLabel->Redraw();
+  if (fDescriptionLabel && fDescriptionLabel->IsShown()) fDescriptionLabel->Redraw();
+  UpdateScrollState();
+  RefreshGrid();
+}
+
+// ---- in-place editing
+
+void CPresetLibrary::EndFieldEdit(CTextEdit* field, CTxElement* label, char* buffer, size_t size) {
+  if (!field || !label || !platform::IsWindowVisible(field->GetWindow())) return;
+  const std::string typed = field->GetText() ? field->GetText() : "";
+  SetLabelText(label, buffer, size, typed.c_str(), kAlignLeft, false);
+  platform::ShowWindow(field->GetWindow(), platform::kSwHide);
+  field->SetFocus(false);
+  if (label->IsShown()) label->Redraw();
+}
+
+int32_t CPresetLibrary::BeginTextEdit(CUIMessage* message) {
+  const bool isName = message && fNameLabel && message->elementName &&
+                      std::strcmp(message->elementName, fNameLabel->GetName()) == 0;
+  CTextEdit* field = isName ? fNameField : fDescriptionField;
+  CTxElement* label = isName ? fNameLabel : fDescriptionLabel;
+  if (!fCurrentPresetId) return kNoErr;
+  if (!field || !label) return kHandled;
+  if (platform::IsWindowVisible(field->GetWindow())) {
+    // The control takes the click itself; the element only hands the point on.
+    field->AcceptsPoint(message ? message->secondPoint : SPointHV{});
+    return kHandled;
+  }
+  fEdited = true;
+  if (isName) EndFieldEdit(fDescriptionField, fDescriptionLabel, fDescriptionText, sizeof fDescriptionText);
+  else EndFieldEdit(fNameField, fNameLabel, fNameText, sizeof fNameText);
+  // The labels hold Windows-1252 already, as the control does.
+  field->SetText(label->GetText() ? label->GetText() : "");
+  platform::ShowWindow(field->GetWindow(), platform::kSwShow);
+  field->SetSelection(0, CTextEdit::kSelectAllEnd);
+  field->SetFocus(true);
+  return kHandled;
+}
+
+int32_t CPresetLibrary::CommitTextEdits() {
+  EndFieldEdit(fNameField, fNameLabel, fNameText, sizeof fNameText);
+  EndFieldEdit(fDescriptionField, fDescriptionLabel, fDescriptionText, sizeof fDescriptionText);
+  if (CommitClearsProposedName() && fAddPreset) fAddPreset->SetName("");
+  if (fCurrentPresetId && fLibrary.IsOpen() && fEdited) {
+    CPresetDescription description;
+    if (description.Read(fLibrary.GetLibrary(), DescriptionType(), fCurrentPresetId) == kNoErr) {
+      description.SetName(fNameText);
+      description.SetDescription(fDescriptionText);
+      if (description.Store(fLibrary.GetLibrary(), DescriptionType(), fCurrentPresetId) == kNoErr)
+        fLibrary.MarkWritten();
+    }
+    fEdited = false;
+  }
+  if (auto* app = dynamic_cast<CWinAppl*>(GetApplication())) platform::SetFocus(app->GetMainWindow());
+  return kNoErr;
+}

@@ -47,7 +47,7 @@ void StoreSunFields(const SSunFields& fields, C3dSunLight* sun) {
 class CSceneSkyLock {
  public:
   explicit CSceneSkyLock(CDocumentHost* host) {
-    C3dSky* sky = host ? host->GetHostSky() : nullptr;
+    C3dSky* sky = host ? host->GetSky() : nullptr;
     C3dBaseSpoolTable* lights = host ? host->GetHostLightList() : nullptr;
     if (!sky || !lights) return;
     fSky.emplace(sky, true, false);
@@ -97,7 +97,14 @@ CSkyFogPalette::~CSkyFogPalette() {
 
 void CSkyFogPalette::SetOwner(CDocumentHost* host) { fHost = host; }
 
-int32_t CSkyFogPalette::Update() { return ApplySky(true, true, true); }
+int32_t CSkyFogPalette::Update() {
+  ++fUpdateCount;
+  if (C3dSky* sky = fHost ? fHost->GetSky() : nullptr) {
+    CHolder held(sky, false, false);
+    if (held.IsLocked()) fUpdateSkyFlags = sky->GetSettings().flags;
+  }
+  return ApplySky(true, true, true);
+}
 
 int32_t CSkyFogPalette::CommitChange() { return ApplySky(false, true, false); }
 

@@ -23,8 +23,11 @@ class CSkyFogPalette : public CLayoutHostCanvas {
   void SetOwner(CDocumentHost* host);
   CDocumentHost* GetHost() const { return fHost; }
 
-  // The edit state from the scene's sky and sun, shown: 0.
+  // The edit state from the scene's sky and sun, shown: 0. Counts its calls and keeps the flag word
+  // the document's sky had at the last one.
   int32_t Update();
+  uint32_t GetUpdateCount() const { return fUpdateCount; }
+  uint32_t GetUpdateSkyFlags() const { return fUpdateSkyFlags; }
 
   // 'rese': the edit state written into the scene without an undo step, so that the user's last
   // step stays in the one-step history: 0.
@@ -67,6 +70,8 @@ class CSkyFogPalette : public CLayoutHostCanvas {
   bool fAutoRender = false;
   bool fSunLinkedToCamera = false;
   uint32_t fUpdateAndRedrawCount = 0;
+  uint32_t fUpdateCount = 0;
+  uint32_t fUpdateSkyFlags = 0;
 };
 
 // The program's sky & fog palette, none before the interface is built and after it is gone.

@@ -472,7 +472,9 @@ int32_t CPreviewScene::ApplySky() {
   CPreviewDocument* document = GetPreviewDocument();
   C3dSky* documentSky = document ? document->GetSky() : nullptr;
   C3dSunLight* documentSun = document ? document->GetSun() : nullptr;
-  if (fOwnSkyOn || !documentSky) {
+  if (fLentSky) {
+    fSky = fLentSky;
+  } else if (fOwnSkyOn || !documentSky) {
     if (const int32_t result = MakeOwnSky()) return result;
     SetUpSun();
     fSky = fOwnSky;
@@ -545,6 +547,24 @@ int32_t CPreviewScene::ArrangeForSky() {
   if (fSky) {
     if (const int32_t result = fSky->PrepareForRender(fRenderScene.get(), nullptr)) return result;
   }
+  return RestartRender();
+}
+
+void CPreviewScene::SetSky(C3dSky* sky) {
+  // Given back: the own sky until the sky choice is applied again.
+  if (!sky && fSky == fLentSky) fSky = fOwnSky;
+  fLentSky = sky;
+  if (sky) fSky = sky;
+}
+
+int32_t CPreviewScene::SetSkyFrom() {
+  if (!fSky) return kErrObjectNotFound;
+  {
+    CHolder sky(fSky, false, false);
+    if (!sky.IsLocked()) return NonZeroError(fSky->GetError());
+  }
+  UpdateRenderScene();
+  if (const int32_t result = PrepareSky(fSky, fRenderScene.get(), fRenderer.GetSettings())) return result;
   return RestartRender();
 }
 

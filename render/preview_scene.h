@@ -99,6 +99,12 @@ class CPreviewScene {
   int32_t ResetView();
   // For a sky: the sample small above the camera's line of sight and no ground.
   int32_t ArrangeForSky();
+  // Makes the sky the current one without owning it: it is never deleted or released here, and it
+  // stays current until another is set (null: the own sky until the sky choice is applied again).
+  void SetSky(C3dSky* sky);
+  // The current sky's settings taken for the render, which starts again: 0, or the code of locking or
+  // preparing the sky.
+  int32_t SetSkyFrom();
   // The preview camera into the object's camera settings: 0, 1 when either cannot be locked.
   int32_t CopyCameraTo(C3dObject* object);
   // Shows the image at the element's place in the port; a press in it turns the camera with the
@@ -136,6 +142,8 @@ class CPreviewScene {
   bool UsesOwnSky() const { return fOwnSkyOn; }
   bool GroundKeepsOwnMaterial() const { return fGroundOwnMaterial; }
   bool IsRenderPending() const { return fPending; }
+  // The pending render dropped: the image keeps what it shows (a stored preview) until a restart.
+  void CancelRender() { fPending = false; }
 
  private:
   class CRenderScene;
@@ -178,6 +186,8 @@ class CPreviewScene {
   C3dCamera* fCamera = nullptr;
   C3dSky* fSky = nullptr;
   C3dSky* fOwnSky = nullptr;
+  // A sky that another owner lends the preview (SetSky).
+  C3dSky* fLentSky = nullptr;
   CImage* fImage = nullptr;
   std::unique_ptr<CView> fView;
 

@@ -33,6 +33,9 @@ class CTestHost : public CDocumentHost {
   }
   void NotifyObjInfoChanged(uint32_t changes) override { calls.push_back("objinfochanged " + std::to_string(changes)); }
   void Invalidate(bool viewChanged) override { calls.push_back(viewChanged ? "invalidate view" : "invalidate"); }
+  C3dSky* GetSky() const override { return sky; }
+  C3dSunLight* GetSun() const override { return sun; }
+  void MarkUnsavedChanges() override { calls.push_back("unsaved"); }
   int32_t CacheCameraState() override {
     calls.push_back("cache camera");
     return 0;
@@ -41,6 +44,8 @@ class CTestHost : public CDocumentHost {
   C3dBaseSys* scene = nullptr;
   C3dBaseSpoolTable* list = nullptr;
   C3dCamera* camera = nullptr;
+  C3dSky* sky = nullptr;
+  C3dSunLight* sun = nullptr;
   int32_t findResult = 0;
   bool collectOnFind = false;
   std::vector<std::string> calls;

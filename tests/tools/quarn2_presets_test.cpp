@@ -292,3 +292,50 @@ TEST_F(Quarn2Presets, ObjectListsBecomeObjectPresets) {
 }
 
 }  // namespace
+
+namespace {
+
+// --skies: every sky has its sky, sun light, preview and description under one id and the cloud
+// textures its record names; two runs write the same bytes; a line that cannot be read is named.
+TEST_F(Quarn2Presets, SkyListsBecomeSkyPresets) {
+  Write("skies.txt",
+        "sky clear \"Clear\" haze 5 sun 0 1 0\nsky cloudy \"Cloudy\" clouds on flags 0x2F3 sun 0.3 0.7 -0.6\n");
+  const std::string skies = std::string(QUARN2_PRESETS_PATH) + " --skies '" + Path("skies.txt") + "' ";
+  ASSERT_EQ(RunCommand(skies + "'" + Path("Skies.sky") + "' 2>&1").status, 0);
+  ASSERT_EQ(RunCommand(skies + "'" + Path("again.sky") + "' 2>&1").status, 0);
+  const SRun dump = RunCommand(std::string(RESDUMP_PATH) + " '" + Path("Skies.sky") + "' 2>&1");
+  std::vector<std::string> ids;
+  uint32_t textures = 0;
+  std::istringstream lines(dump.out);
+  for (std::string type, id, rest; lines >> type >> id && std::getline(lines, rest);) {
+    if (type == "C3dBaseSky") ids.push_back(id);
+    if (type == "C3dTexture") ++textures;
+  }
+  EXPECT_EQ(ids.size(), 2u) << dump.out;
+  // Only the cloudy sky has clouds, one texture a layer.
+  EXPECT_EQ(textures, 2u) << dump.out;
+  for (const std::string& id : ids) {
+    for (const char* type : {"C3dSunLight", "skyprevcimage", "CPresetDescr"})
+      EXPECT_NE(dump.out.find(std::string(type) + " " + id + " "), std::string::npos) << type << " " << id;
+  }
+  std::ifstream a(Path("Skies.sky"), std::ios::binary), b(Path("again.sky"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(a), {}), std::string(std::istreambuf_iterator<char>(b), {}));
+  const struct {
+    std::string text;
+    const char* reason;
+  } refused[] = {
+      {"sky clear \"x\" haze 500\n", "skies.txt:1: \"haze\" lies between 0 and 100"},
+      {"sky clear \"x\"\nsky dusk \"y\" sun 1 0\n", "skies.txt:2: \"sun\" needs 3 number(s)"},
+      {"material clear \"x\"\n", "a line begins with \"sky\""},
+      {"# nothing\n", "no sky line"},
+  };
+  for (const auto& c : refused) {
+    Write("skies.txt", c.text);
+    const SRun run = RunCommand(skies + "'" + Path("bad.sky") + "' 2>&1");
+    EXPECT_EQ(run.status, 1) << c.text;
+    EXPECT_NE(run.out.find(c.reason), std::string::npos) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(Path("bad.sky"))) << c.text;
+  }
+}
+
+}  // namespace
