@@ -274,6 +274,7 @@ TEST_F(SkyPresets, CopyingAppendsTheSourcesSkiesInReverse) {
 // updating the palette after; "cancel" changing nothing.
 TEST_F(SkyPresets, AQuickClickOpensAModalPanelWhoseOkAppliesTheSky) {
   CSkyFogPalette palette(owner, DataFile("skyfogpalette.dat"));
+  palette.SetOwner(&window);
   skies->SetSkyFogPalette(&palette);
   SetFlags(sky, 0x2A3);
   SetSunDirection(sun, {0, 0, 1});
@@ -413,6 +414,7 @@ namespace {
 // into the document, notifies the window and then updates the palette, which reads the new sky.
 TEST_F(SkyPresets, AHeldPlopUpReleasedOnASkyAppliesItThenUpdatesThePalette) {
   CSkyFogPalette palette(owner, DataFile("skyfogpalette.dat"));
+  palette.SetOwner(&window);
   skies->SetSkyFogPalette(&palette);
   {
     ASSERT_EQ(skies->OpenLibrary(), 0);
