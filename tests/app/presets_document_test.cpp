@@ -55,6 +55,19 @@ class PresetsDocument : public DocWindowTest {
   static C3dMaterial* MaterialOf(C3dObject* object) {
     return LookupHandleAs<C3dMaterial>(object->GetMaterial(), C3dMaterial::kFamily);
   }
+  // A 2 x 2 picture texture of the document, filled with colour, that the object's material shows
+  // through its diffuse colour (a component counts only while a source reads it).
+  void GivePicture(C3dObject* object, uint32_t colour, CPictTexture** picture) {
+    SObjectKey key;
+    SSpoolTableSpec spec;
+    MakeCreationKey<CPictTexture>(app->GetObjectsEnv(), key, spec);
+    ASSERT_EQ(CPictTexture::New(picture, window->GetSceneTable(), key, spec), 0);
+    ASSERT_TRUE((*picture)->GetPicture().Allocate(2, 2, 0, false, false));
+    ASSERT_TRUE((*picture)->GetPicture().Fill(colour));
+    CHolder held(MaterialOf(object), true, false);
+    ASSERT_EQ(MaterialOf(object)->SetChannelTexture(*picture, 0), 0);
+    MaterialOf(object)->GetRecord().sources[C3dMaterial::kDiffuseColourSource] = 1;
+  }
 
   std::string folder;
   std::unique_ptr<CResourceEnv> presetsLayout;
@@ -128,19 +141,9 @@ TEST_F(PresetsDocument, APictureOfAPresetJoinsTheDocumentOnce) {
   C3dObject* object = FirstObject();
   ASSERT_NE(object, nullptr);
   SelectOnly({object});
-  SObjectKey key;
-  SSpoolTableSpec spec;
-  MakeCreationKey<CPictTexture>(app->GetObjectsEnv(), key, spec);
   CPictTexture* picture = nullptr;
-  ASSERT_EQ(CPictTexture::New(&picture, window->GetSceneTable(), key, spec), 0);
-  ASSERT_TRUE(picture->GetPicture().Allocate(2, 2, 0, false, false));
-  ASSERT_TRUE(picture->GetPicture().Fill(0xFF336699));
-  {
-    CHolder held(MaterialOf(object), true, false);
-    ASSERT_EQ(MaterialOf(object)->SetChannelTexture(picture, 0), 0);
-    // A component counts only while a source reads it.
-    MaterialOf(object)->GetRecord().sources[C3dMaterial::kDiffuseColourSource] = 1;
-  }
+  GivePicture(object, 0xFF336699, &picture);
+  if (HasFatalFailure()) return;
   ASSERT_EQ(Send("edit palette", "edit plopup"), kHandled);
   ASSERT_EQ(panel->StoreCurrent(), kHandled);
   uint32_t id = 0;
@@ -175,17 +178,9 @@ TEST_F(PresetsDocument, OkAndCloseKeepTextureUsesBalanced) {
   C3dObject* object = FirstObject();
   ASSERT_NE(object, nullptr);
   SelectOnly({object});
-  SObjectKey key;
-  SSpoolTableSpec spec;
-  MakeCreationKey<CPictTexture>(app->GetObjectsEnv(), key, spec);
   CPictTexture* picture = nullptr;
-  ASSERT_EQ(CPictTexture::New(&picture, window->GetSceneTable(), key, spec), 0);
-  ASSERT_TRUE(picture->GetPicture().Allocate(2, 2, 0, false, false));
-  {
-    CHolder held(MaterialOf(object), true, false);
-    ASSERT_EQ(MaterialOf(object)->SetChannelTexture(picture, 0), 0);
-    MaterialOf(object)->GetRecord().sources[C3dMaterial::kDiffuseColourSource] = 1;
-  }
+  GivePicture(object, 0, &picture);
+  if (HasFatalFailure()) return;
   const auto round = [&](const char* close) {
     ASSERT_EQ(Send("edit palette", "edit plopup"), kHandled);
     EXPECT_EQ(Send("objmatpresets", close), kHandled);

@@ -103,6 +103,17 @@ class SkyPresets : public PresetsTest {
   C3dSky* sky = nullptr;
   C3dSunLight* sun = nullptr;
   std::unique_ptr<CSkyFogPresets> skies;
+  // The panel closed on the sky 0x281, which went into the document (marked changed and told) before
+  // the palette's one update.
+  void ExpectSky281AppliedThenUpdated(const CSkyFogPalette& palette, uint32_t level) {
+    EXPECT_FALSE(skies->IsShown());
+    EXPECT_EQ(owner->GetModalLevel(), level);
+    EXPECT_EQ(Flags(sky), 0x281u);
+    EXPECT_EQ(palette.GetUpdateCount(), 1u);
+    EXPECT_EQ(palette.GetUpdateSkyFlags(), 0x281u);
+    EXPECT_EQ(window.calls, (std::vector<std::string>{"unsaved", "objinfochanged 65535"}));
+    EXPECT_EQ(skies->GetLibrary(), nullptr);
+  }
 };
 
 TEST_F(SkyPresets, StoringWritesTheSkyItsTexturesAndSunUnderNewIds) {
@@ -310,13 +321,7 @@ TEST_F(SkyPresets, AQuickClickOpensAModalPanelWhoseOkAppliesTheSky) {
   window.calls.clear();
   CUIMessage ok = Named("skyfogpresets", "ok");
   EXPECT_EQ(skies->HandleEvent(&ok), kHandled);
-  EXPECT_FALSE(skies->IsShown());
-  EXPECT_EQ(owner->GetModalLevel(), level);
-  EXPECT_EQ(Flags(sky), 0x281u);
-  EXPECT_EQ(palette.GetUpdateCount(), 1u);
-  EXPECT_EQ(palette.GetUpdateSkyFlags(), 0x281u);
-  EXPECT_EQ(window.calls, (std::vector<std::string>{"unsaved", "objinfochanged 65535"}));
-  EXPECT_EQ(skies->GetLibrary(), nullptr);
+  ExpectSky281AppliedThenUpdated(palette, level);
   // Cancel: the document's sky stays as it is.
   ASSERT_EQ(skies->HandleEvent(&open), kHandled);
   click = GridClick(0);
@@ -437,13 +442,7 @@ TEST_F(SkyPresets, AHeldPlopUpReleasedOnASkyAppliesItThenUpdatesThePalette) {
   CUIMessage open = Named("create palette", "sky&fog plopup");
   EXPECT_EQ(skies->HandleEvent(&open), 0);
   platform::UseRealClock();
-  EXPECT_FALSE(skies->IsShown());
-  EXPECT_EQ(owner->GetModalLevel(), level);
-  EXPECT_EQ(Flags(sky), 0x281u);
-  EXPECT_EQ(palette.GetUpdateCount(), 1u);
-  EXPECT_EQ(palette.GetUpdateSkyFlags(), 0x281u);
-  EXPECT_EQ(window.calls, (std::vector<std::string>{"unsaved", "objinfochanged 65535"}));
-  EXPECT_EQ(skies->GetLibrary(), nullptr);
+  ExpectSky281AppliedThenUpdated(palette, level);
 }
 
 }  // namespace
