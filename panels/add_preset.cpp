@@ -169,12 +169,7 @@ int32_t CAddPreset::PreviewPress(CElement* element, CElement** handled, SPointHV
 }
 
 int32_t CAddPreset::DrawPreview(CElement* element, uint32_t pass, CImage* port) {
-  CImage* image = element ? LookupHandleAs<CImage>(element->GetUserWord(0), kPreviewImageTag) : nullptr;
-  if (!image || !port || pass != 0) return kNoErr;
-  SRect local;
-  element->GetLocalRect(&local);
-  CSgStSaver placed(image, local.left, local.top, true);
-  return port->CopyFrom(image) ? kNoErr : kErrOutOfMemory;
+  return DrawHeldImage(element, pass, port, kPreviewImageTag);
 }
 
 int32_t CAddPreset::WatchPreview(void* dialog, void* record, void*) {

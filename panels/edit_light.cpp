@@ -343,12 +343,7 @@ void CEditLight::SetUpPreview() {
 }
 
 int32_t CEditLight::DrawPreview(CElement* element, uint32_t pass, CImage* port) {
-  CImage* image = LookupHandleAs<CImage>(element->GetUserWord(0), kPreviewImageTag);
-  if (!image || !port || pass != 0) return kNoErr;
-  SRect local;
-  element->GetLocalRect(&local);
-  CSgStSaver placed(image, local.left, local.top, true);
-  return port->CopyFrom(image) ? kNoErr : kErrOutOfMemory;
+  return DrawHeldImage(element, pass, port, kPreviewImageTag);
 }
 
 int32_t CEditLight::OnHeartbeat(void* editor, void* record, void*) {

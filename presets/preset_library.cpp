@@ -290,12 +290,7 @@ int32_t CPresetLibrary::PostPressWithPoint(CElement* element, CElement** handled
 }
 
 int32_t CPresetLibrary::SupplyElementImage(CElement* element, uint32_t pass, CImage* port) {
-  CImage* image = LookupHandleAs<CImage>(element->GetUserWord(0), kElementImageTag);
-  if (!image || !port || pass != 0) return kNoErr;
-  SRect local;
-  element->GetLocalRect(&local);
-  CSgStSaver placed(image, local.left, local.top, true);
-  return port->CopyFrom(image) ? kNoErr : kErrOutOfMemory;
+  return DrawHeldImage(element, pass, port, kElementImageTag);
 }
 
 // ---- the preview

@@ -405,12 +405,7 @@ int32_t CMaterialComposer::PaintSpecColor(CElement* element, uint32_t pass, CIma
 }
 
 int32_t CMaterialComposer::PaintPreview(CElement* element, uint32_t pass, CImage* port) {
-  CImage* image = LookupHandleAs<CImage>(element->GetUserWord(0), kImageTag);
-  if (!image || !port || pass != 0) return kNoErr;
-  SRect local;
-  element->GetLocalRect(&local);
-  CSgStSaver placed(image, local.left, local.top, true);
-  return port->CopyFrom(image) ? kNoErr : kErrOutOfMemory;
+  return DrawHeldImage(element, pass, port, kImageTag);
 }
 
 // ---- the store and the refresh

@@ -5,9 +5,11 @@
 #include <string>
 
 #include "framework/core/cm_file.h"
+#include "framework/core/handle_table.h"
 #include "framework/core/holder.h"
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
+#include "framework/core/spool_grid.h"
 #include "framework/image/image.h"
 
 namespace {
@@ -698,4 +700,13 @@ int32_t CElSystem::Attach(CExSystemEntry& row) {
 int32_t CElSystem::Detach(CExSystemEntry& row) {
   if (const int32_t err = row.element->ClearOwner(this)) return err;
   return row.element->SetParent(nullptr, true);
+}
+
+int32_t DrawHeldImage(CElement* element, uint32_t pass, CImage* port, uint32_t imageTag) {
+  CImage* image = element ? LookupHandleAs<CImage>(element->GetUserWord(0), imageTag) : nullptr;
+  if (!image || !port || pass != 0) return kNoErr;
+  SRect local;
+  element->GetLocalRect(&local);
+  CSgStSaver placed(image, local.left, local.top, true);
+  return port->CopyFrom(image) ? kNoErr : kErrOutOfMemory;
 }

@@ -478,3 +478,7 @@ class CElSystem : public CExSystem {
  private:
   CElement* fOwnerElement = nullptr;
 };
+
+// The draw hook of an element whose user word 0 holds the handle of an image (of the given tag):
+// in pass 0 the image is drawn at the element's place. 0, or 9 when it cannot be drawn.
+int32_t DrawHeldImage(CElement* element, uint32_t pass, CImage* port, uint32_t imageTag);
