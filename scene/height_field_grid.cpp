@@ -27,6 +27,20 @@ thread_local std::array<SThreadKept, 4> tKept;
 thread_local uint32_t tNextKept = 0;
 std::atomic<uint64_t> gNextRenderStamp{1};
 
+// The direction a thread's rising shadow walks over one grid asked for last, and how many in a row did.
+struct SHorizonStreak {
+  const CHeightFieldGrid* grid = nullptr;
+  uint64_t stamp = 0;
+  vector3<double> direction;
+  uint32_t count = 0;
+};
+thread_local SHorizonStreak tHorizonStreak;
+// Walks in a row along one direction that earn it a table: a sun's shadow rays soon do, a point
+// light's, each along its own direction, never.
+constexpr uint32_t kHorizonStreak = 32;
+// Steeper rays leave their tile's top within a cell or two.
+constexpr double kSteepest = 1000;
+
 }  // namespace
 
 namespace {
@@ -61,6 +75,16 @@ vector3<double> Normalised(const vector3<double>& v) {
 }  // namespace
 
 // One query's state. The ray is copied out of the query so that the loops keep it at hand.
+struct CHeightFieldGrid::SHorizon {
+  vector3<double> direction;
+  // Per cell, in the fine level's order: the largest of the heights of the cells the ray can reach from
+  // the cell onwards, each less rise for every cell boundary between them, rounded up.
+  std::unique_ptr<float[]> bound;
+  // The least the ray rises per boundary it crosses: to cross a along x and b along z it runs at
+  // least max(a / |x|, b / |z|) ≥ (a + b) / (|x| + |z|).
+  double rise = 0;
+};
+
 struct CHeightFieldGrid::SWalk {
   const CHFUnit* heights = nullptr;
   const uint32_t* tiles[2] = {};
@@ -72,6 +96,8 @@ struct CHeightFieldGrid::SWalk {
   int32_t step[2] = {};
   // 1 / direction along x and z; 0 along an axis the ray does not move along.
   double inverse[2] = {};
+  // 1 / direction.y for a sinking ray, which every candidate tile asks for.
+  double inverseY = 0;
   bool moves = false;
   // The largest magnitudes among the origin's and the direction's components.
   double originSize = 0;
@@ -98,7 +124,6 @@ struct CHeightFieldGrid::SWalk {
   double UsefulFrom(double t, double largest) const {
     double from = std::max(t, acceptFrom);
     if (direction.y < 0) {
-      const double inverseY = 1 / direction.y;
       const double reach = (std::fabs(origin.y) + std::fabs(largest)) * std::fabs(inverseY);
       const double sunk = (largest - origin.y) * inverseY - kRoundingSlack * (8 * reach + 4 * boundarySlack);
       if (sunk > from) from = sunk;
@@ -108,6 +133,10 @@ struct CHeightFieldGrid::SWalk {
 
   // Cells that end before this end before the accepted interval.
   double acceptFrom = -kInfinity;
+  // The horizon table of the ray's direction, if any, and how far above a cell's bound the ray must
+  // enter the cell for the walk to end there.
+  const float* horizon = nullptr;
+  double clearance = 0;
   // How far the ray must lie from a triangle's plane at both ends of a cell's window for the exact
   // test to be passed over: one bound for every cell of the walk, from the largest slope, corner,
   // window end and ray term any of them can have.
@@ -190,6 +219,7 @@ void CHeightFieldGrid::BeginRender() {
 
 void CHeightFieldGrid::EndRender() {
   if (!fRendering) return;
+  ForgetHorizons();
   fRendering = false;
   fRenderStamp = 0;
   fCoarse.Unlock(false, false);
@@ -224,6 +254,7 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
   walk.step[1] = d.z > 0 ? 1 : d.z < 0 ? -1 : 0;
   walk.inverse[0] = walk.step[0] ? 1 / d.x : 0;
   walk.inverse[1] = walk.step[1] ? 1 / d.z : 0;
+  walk.inverseY = d.y < 0 ? 1 / d.y : 0;
   walk.moves = walk.step[0] || walk.step[1];
   walk.originSize = std::max({std::fabs(o.x), std::fabs(o.y), std::fabs(o.z)});
   walk.directionSize = std::max({std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
@@ -232,6 +263,17 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
                                                        4 * walk.boundarySlack);
 
   const SHeightBounds bounds{double(Smallest(fWhole) >> fShift), double(Largest(fWhole) >> fShift)};
+  if (fRendering && !query.spans && !query.shading && !query.symmetric && d.y > 0 && walk.moves &&
+      d.y < kSteepest * (std::fabs(d.x) + std::fabs(d.z))) {
+    if (const SHorizon* horizon = HorizonFor(d)) {
+      walk.horizon = horizon->bound.get();
+      // The ray enters a cell anywhere on its near sides: to the next cell along each axis it may
+      // cross no whole cell. A margin far beyond the rounding of the ray's heights and of the table.
+      const double longest = std::max(std::fabs(query.tNear), std::fabs(query.tFar)) + 2;
+      const double reach = std::fabs(o.y) + bounds.largest + d.y * longest + horizon->rise * fSide + 1;
+      walk.clearance = 2 * horizon->rise + 1e-9 * reach;
+    }
+  }
   {
     // A reflection's heights lie within |2 × lower| of the terrain's; a window's ends within its
     // widening, a few rounding slacks, of the accepted interval.
@@ -253,6 +295,7 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
   };
   const SCellRange range{{cellOf(entry.x), cellOf(entry.z)}, {cellOf(exit.x), cellOf(exit.z)}, {0, 0}, {last, last}};
   if (query.symmetric) WalkLevel<1, true>(walk, from, range, bounds);
+  else if (walk.horizon) WalkLevel<1, false, true>(walk, from, range, bounds);
   else WalkLevel<1, false>(walk, from, range, bounds);
   return walk.found && !walk.refused;
 }
@@ -280,7 +323,7 @@ double LastBoundary(int32_t cell, int32_t step, double origin, double inverse) {
 // ray passes wholly above the largest height (or below the smallest) the walk allows for are passed by
 // without a look at their tile; the walk ends once the ray has risen above (or sunk below) every cell
 // still ahead.
-template <int kLevel, bool kSymmetric>
+template <int kLevel, bool kSymmetric, bool kHorizon>
 bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range, const SHeightBounds& bounds) {
   if (!walk.moves) return WalkColumn<kLevel, kSymmetric>(walk, t, range, bounds);
   const vector3<double> o = walk.origin, d = walk.direction;
@@ -295,6 +338,9 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
   // The cell index whose boundary lies ahead, relative to the cell.
   const int32_t aheadX = stepX > 0, aheadZ = stepZ > 0;
   int32_t cx = range.start[0], cz = range.start[1];
+  // The tile's place in its level, moved with the cell.
+  ptrdiff_t at = ptrdiff_t(cz) * ptrdiff_t(side) + cx;
+  const ptrdiff_t rowStep = stepZ * ptrdiff_t(side);
   double nextX = NextBoundary(factor, cx, stepX, o.x, inverseX);
   double nextZ = NextBoundary(factor, cz, stepZ, o.z, inverseZ);
   // Cells only: the boundaries the ray crossed into the cell.
@@ -305,6 +351,8 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
   // its lowest). Once the ray has risen too high, or sunk too low, the walk is over.
   const double floor = kSymmetric ? reflection - bounds.largest : bounds.smallest;
   const bool mayRiseAway = d.y >= 0, maySinkAway = d.y <= 0;
+  const float* const horizon = walk.horizon;
+  const double clearance = walk.clearance;
   // Until a cell ends inside the accepted interval; none after it ends before. A walk from inside the
   // interval has none that ends before it: a cell's exit lies past the walk's start but for the
   // rounding of a boundary, far below the margin of that test.
@@ -319,8 +367,12 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
     const bool above = bottom >= bounds.largest, below = kSymmetric ? top <= floor : top < floor;
     if ((mayRiseAway && above) || (maySinkAway && below)) return false;
     if (early) early = walk.EndsBeforeAccepted(exit);
+    if constexpr (kLevel == 0 && kHorizon) {
+      // Rising clear of every cell still ahead: nothing further can be hit.
+      if (y0 > horizon[at] + clearance) return true;
+    }
     if (!above && !below && !early) {
-      const uint32_t tile = tiles[size_t(cz) * side + size_t(cx)];
+      const uint32_t tile = tiles[at];
       const double smallest = Smallest(tile) >> shift, largest = Largest(tile) >> shift;
       const bool candidate =
           kSymmetric ? top > reflection - largest && bottom < largest : smallest <= top && bottom < largest;
@@ -328,7 +380,8 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
         if constexpr (kLevel == 1) {
           const double from = walk.UsefulFrom(t, largest);
           if (from < exit &&
-              WalkLevel<0, kSymmetric>(walk, from, FineRange(walk, from, exit, cx, cz), {smallest, largest}))
+              WalkLevel<0, kSymmetric, kHorizon>(walk, from, FineRange(walk, from, exit, cx, cz),
+                                                 {smallest, largest}))
             return true;
         } else if (TestCell<kSymmetric>(walk, cx, cz, std::max(lastX, lastZ), exit)) {
           return true;
@@ -339,11 +392,13 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
     if (cx == range.end[0] && cz == range.end[1]) return false;
     if (alongX) {
       cx += stepX;
+      at += stepX;
       if (cx < range.low[0] || cx > range.high[0]) return false;
       lastX = nextX;
       nextX = (double(factor * (cx + aheadX)) - o.x) * inverseX;
     } else {
       cz += stepZ;
+      at += rowStep;
       if (cz < range.low[1] || cz > range.high[1]) return false;
       lastZ = nextZ;
       nextZ = (double(factor * (cz + aheadZ)) - o.z) * inverseZ;
@@ -552,4 +607,83 @@ vector3<double> CHeightFieldGrid::KeptVertexNormal(SKeptNormal* table, const CHF
     kept = {key, {n.x, n.y, n.z}};
   }
   return {kept.normal[0], kept.normal[1], kept.normal[2]};
+}
+
+// ---- horizons
+
+const CHeightFieldGrid::SHorizon* CHeightFieldGrid::PublishedHorizon(const vector3<double>& direction) const {
+  for (const std::atomic<const SHorizon*>& slot : fHorizons) {
+    const SHorizon* horizon = slot.load(std::memory_order_acquire);
+    if (horizon && horizon->direction == direction) return horizon;
+  }
+  return nullptr;
+}
+
+bool CHeightFieldGrid::HoldsHorizon(const vector3<double>& direction) const {
+  return PublishedHorizon(direction) != nullptr;
+}
+
+const CHeightFieldGrid::SHorizon* CHeightFieldGrid::HorizonFor(const vector3<double>& direction) {
+  if (const SHorizon* horizon = PublishedHorizon(direction)) return horizon;
+  SHorizonStreak& streak = tHorizonStreak;
+  if (streak.grid != this || streak.stamp != fRenderStamp || !(streak.direction == direction)) {
+    streak = {this, fRenderStamp, direction, 1};
+    return nullptr;
+  }
+  if (++streak.count < kHorizonStreak || fHorizonsFailed.load(std::memory_order_relaxed)) return nullptr;
+  streak.count = 0;
+  // Another thread making a table meanwhile walks on without one.
+  std::unique_lock<std::mutex> lock(fHorizonLock, std::try_to_lock);
+  if (!lock.owns_lock()) return nullptr;
+  for (int i = 0; i < kHorizons; ++i) {
+    const SHorizon* horizon = fHorizons[i].load(std::memory_order_relaxed);
+    if (horizon && horizon->direction == direction) return horizon;
+    if (horizon) continue;
+    fHorizonStore[i] = BuildHorizon(direction);
+    if (!fHorizonStore[i]) fHorizonsFailed.store(true, std::memory_order_relaxed);
+    fHorizons[i].store(fHorizonStore[i].get(), std::memory_order_release);
+    return fHorizonStore[i].get();
+  }
+  return nullptr;
+}
+
+void CHeightFieldGrid::ForgetHorizons() {
+  fHorizonsFailed.store(false, std::memory_order_relaxed);
+  for (int i = 0; i < kHorizons; ++i) {
+    fHorizons[i].store(nullptr, std::memory_order_relaxed);
+    fHorizonStore[i].reset();
+  }
+}
+
+// From the far corner of the ray's quadrant back: a cell's bound is the largest of its own height and
+// its two neighbours' ahead less one rise. A ray entering cell (x, z) reaches cell (x', z') ahead of it
+// no lower than rise × (|x' − x| + |z' − z| − 2) above its entry; entering higher than the cell's bound
+// plus two rises, it clears every cell it can still meet.
+std::unique_ptr<CHeightFieldGrid::SHorizon> CHeightFieldGrid::BuildHorizon(const vector3<double>& direction) const {
+  const size_t n = fSide;
+  std::unique_ptr<SHorizon> horizon(new (std::nothrow) SHorizon);
+  if (!horizon) return nullptr;
+  horizon->bound.reset(new (std::nothrow) float[n * n]);
+  if (!horizon->bound) return nullptr;
+  horizon->direction = direction;
+  const double rise = horizon->rise = direction.y / (std::fabs(direction.x) + std::fabs(direction.z));
+  const ptrdiff_t stepX = direction.x < 0 ? -1 : 1, stepZ = direction.z < 0 ? -1 : 1;
+  const uint32_t* cells = fFine.GetRecords();
+  float* bound = horizon->bound.get();
+  const auto up = [](double v) {
+    float f = float(v);
+    return double(f) < v ? std::nextafter(f, std::numeric_limits<float>::infinity()) : f;
+  };
+  for (size_t j = 0; j < n; ++j) {
+    const ptrdiff_t z = stepZ > 0 ? ptrdiff_t(n - 1 - j) : ptrdiff_t(j);
+    for (size_t i = 0; i < n; ++i) {
+      const ptrdiff_t x = stepX > 0 ? ptrdiff_t(n - 1 - i) : ptrdiff_t(i);
+      const size_t at = size_t(z) * n + size_t(x);
+      double v = double(Largest(cells[at]) >> fShift);
+      if (j > 0) v = std::max(v, double(bound[at + stepZ * ptrdiff_t(n)]) - rise);
+      if (i > 0) v = std::max(v, double(bound[at + stepX]) - rise);
+      bound[at] = up(v);
+    }
+  }
+  return horizon;
 }

@@ -4,8 +4,10 @@
 // it crosses into their two triangles.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 #include "framework/core/base_object.h"
 #include "framework/core/spool_table.h"
@@ -82,6 +84,9 @@ class CHeightFieldGrid : public CBaseObject {
   // to the query's callback. False when nothing was hit or a level cannot be locked.
   bool Intersect(const CHFUnit* heights, const SHeightQuery& query, SHeightHit* hit);
 
+  // Whether the render has made a horizon table for rays rising along the direction (below).
+  bool HoldsHorizon(const vector3<double>& direction) const;
+
   // A place of a thread's table of kept vertex normals (below).
   static constexpr int32_t kKeptSide = 64;
   struct SKeptNormal {
@@ -106,7 +111,8 @@ class CHeightFieldGrid : public CBaseObject {
     double smallest;
     double largest;
   };
-  template <int kLevel, bool kSymmetric>
+  // kHorizon: the walk has a horizon table (below).
+  template <int kLevel, bool kSymmetric, bool kHorizon = false>
   bool WalkLevel(SWalk& walk, double t, const SCellRange& range, const SHeightBounds& bounds);
   template <int kLevel, bool kSymmetric>
   bool WalkColumn(SWalk& walk, double t, const SCellRange& range, const SHeightBounds& bounds);
@@ -132,6 +138,17 @@ class CHeightFieldGrid : public CBaseObject {
   // The calling thread's table for this render; null when it cannot be made.
   SKeptNormal* KeptTable() const;
 
+  // Shadow rays towards a sun all rise along one direction, and most of them, leaving a lit point,
+  // walk cell after cell under the tile's top before they clear it. Through a render, a direction
+  // that the walks of a thread keep asking for gets a table: per cell, a height above which a ray
+  // rising along it passes over every cell it can still reach, so that its walk ends there.
+  struct SHorizon;
+  // The render's table for the direction, once there is one; null while there is none.
+  const SHorizon* HorizonFor(const vector3<double>& direction);
+  const SHorizon* PublishedHorizon(const vector3<double>& direction) const;
+  std::unique_ptr<SHorizon> BuildHorizon(const vector3<double>& direction) const;
+  void ForgetHorizons();
+
   CSpoolTableT<uint32_t> fFine;
   CSpoolTableT<uint32_t> fCoarse;
   uint32_t fSide = 0;
@@ -146,4 +163,11 @@ class CHeightFieldGrid : public CBaseObject {
   // of kKeptSide × kKeptSide; a key of 0 marks a place not filled yet. The render's stamp tells a
   // thread's table of this render from one of an earlier render (0: not rendering).
   uint64_t fRenderStamp = 0;
+  // The render's horizon tables: made under the lock, read without it once published.
+  static constexpr int kHorizons = 2;
+  std::mutex fHorizonLock;
+  std::unique_ptr<SHorizon> fHorizonStore[kHorizons];
+  std::atomic<const SHorizon*> fHorizons[kHorizons] = {};
+  // No more tables this render: memory failed.
+  std::atomic<bool> fHorizonsFailed{false};
 };

@@ -384,6 +384,84 @@ TEST_F(HeightFieldRays, ShadingNormalsThroughARenderAreTheSame) {
   }
 }
 
+// Through a render, shadow rays that keep rising along one direction end their walk once a table says
+// they clear every cell ahead; each finds what it finds outside a render, bit for bit: from the
+// surface, from among the heights and from below them, along axes and diagonals, steep and grazing,
+// on sides that are no multiple of 16. A direction asked for once (a point light's) gets no table.
+TEST_F(HeightFieldWalkReference, ShadowRaysAlongOneDirectionFindWhatTheyFindOutsideARender) {
+  std::mt19937 random(23);
+  const auto uniform = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(random); };
+  const Point directions[] = {{0.6, 0.5, -0.5}, {-0.3, 0.05, 0.2}, {1, 0.3, 0}, {0, 2, -0.01}, {-0.7, 0.01, -0.7}};
+  for (const uint32_t n : {40u, 100u}) {
+    std::vector<CHFUnit> heights(size_t(n) * n);
+    for (CHFUnit& v : heights) v = CHFUnit(std::uniform_int_distribution<int>(15000, 50000)(random));
+    C3dHeightField* field = FieldOf(n, [&](uint32_t x, uint32_t z) { return heights[size_t(z) * n + x]; });
+    CHeightFieldGrid& grid = const_cast<CHeightFieldGrid&>(*field->GetTiles());
+    const double top = double(n) * 50000 / 65536;
+    const auto clipped = [n](SHeightQuery q) {
+      q.lower = n * C3dHeightField::kDefaultLowerClip;
+      q.upper = n * C3dHeightField::kDefaultUpperClip;
+      return q;
+    };
+    // Points on the surface, found from above, and points anywhere in the box.
+    std::vector<Point> origins;
+    for (int i = 0; i < 300; ++i) {
+      SHeightQuery down = clipped({});
+      down.origin = {uniform(0, n - 1), 2.0 * n, uniform(0, n - 1)};
+      down.direction = {0.01, -1, 0.02};
+      down.tNear = 0;
+      down.tFar = 4.0 * n;
+      SHeightHit hit;
+      CHolder holder(field, false, false);
+      if (grid.Intersect(field->GetGrid(), down, &hit)) origins.push_back(hit.point);
+      origins.push_back({uniform(0, n), uniform(0, top), uniform(0, n)});
+    }
+    for (const Point& direction : directions) {
+      const Point d = direction * (1 / std::sqrt(Dot(direction, direction)));
+      std::vector<SHeightQuery> queries;
+      for (const Point& origin : origins) {
+        SHeightQuery q = clipped({});
+        q.shading = false;
+        q.origin = origin;
+        q.direction = d;
+        double entry = 0, exit = 0;
+        if (!field->LocalBox().IntersectRay(q.origin, q.direction, entry, exit)) continue;
+        q.tNear = std::max(entry, 0.0001);
+        q.tFar = exit;
+        if (q.tNear <= q.tFar) queries.push_back(q);
+      }
+      const auto walkAll = [&] {
+        std::vector<std::optional<SFound>> found;
+        CHolder holder(field, false, false);
+        for (const SHeightQuery& q : queries) {
+          SHeightHit hit;
+          found.push_back(grid.Intersect(field->GetGrid(), q, &hit)
+                              ? std::optional<SFound>({hit.t, hit.point, hit.cellX, hit.cellZ, hit.triangle, false})
+                              : std::nullopt);
+        }
+        return found;
+      };
+      const std::vector<std::optional<SFound>> outside = walkAll();
+      const auto lit = std::count(outside.begin(), outside.end(), std::nullopt);
+      EXPECT_GT(lit, 20) << n;
+      EXPECT_LT(lit, std::ssize(outside) - 20) << n;
+      field->BeginRender();
+      SHeightQuery once = queries.front();
+      once.direction = Point{d.x + 0.001, d.y, d.z};
+      {
+        CHolder holder(field, false, false);
+        SHeightHit hit;
+        grid.Intersect(field->GetGrid(), once, &hit);
+      }
+      EXPECT_FALSE(grid.HoldsHorizon(once.direction));
+      EXPECT_EQ(walkAll(), outside) << n << " direction " << d.x << " " << d.y << " " << d.z;
+      EXPECT_TRUE(grid.HoldsHorizon(d)) << n;
+      field->EndRender();
+      EXPECT_FALSE(grid.HoldsHorizon(d)) << n;
+    }
+  }
+}
+
 TEST_F(HeightFieldRays, TheFinestLevelStaysLockedThroughARender) {
   C3dHeightField* field = Grey128();
   CSpoolTableT<uint32_t>& fine = const_cast<CHeightFieldGrid*>(field->GetTiles())->GetLevel(0);
