@@ -133,10 +133,11 @@ struct CHeightFieldGrid::SWalk {
 
   // Cells that end before this end before the accepted interval.
   double acceptFrom = -kInfinity;
-  // The horizon table of the ray's direction, if any, and how far above a cell's bound the ray must
-  // enter the cell for the walk to end there.
+  // The horizon table of the ray's direction, if any; how far above a cell's bound the ray must enter
+  // the cell for the walk to end there, and its rise per cell boundary.
   const float* horizon = nullptr;
   double clearance = 0;
+  double rise = 0;
   // How far the ray must lie from a triangle's plane at both ends of a cell's window for the exact
   // test to be passed over: one bound for every cell of the walk, from the largest slope, corner,
   // window end and ray term any of them can have.
@@ -267,10 +268,13 @@ bool CHeightFieldGrid::Walk(const CHFUnit* heights, const SHeightQuery& query, S
       d.y < kSteepest * (std::fabs(d.x) + std::fabs(d.z))) {
     if (const SHorizon* horizon = HorizonFor(d)) {
       walk.horizon = horizon->bound.get();
-      // The ray enters a cell anywhere on its near sides: to the next cell along each axis it may
-      // cross no whole cell. A margin far beyond the rounding of the ray's heights and of the table.
+      // The first cell of a tile's walk the ray may enter anywhere on its near sides: to the next cell
+      // along each axis it may cross no whole cell, two rises. Every later one it enters across a
+      // boundary, and along that axis it crosses each cell ahead whole: one rise. A margin far beyond
+      // the rounding of the ray's heights and of the table.
       const double longest = std::max(std::fabs(query.tNear), std::fabs(query.tFar)) + 2;
       const double reach = std::fabs(o.y) + bounds.largest + d.y * longest + horizon->rise * fSide + 1;
+      walk.rise = horizon->rise;
       walk.clearance = 2 * horizon->rise + 1e-9 * reach;
     }
   }
@@ -352,7 +356,7 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
   const double floor = kSymmetric ? reflection - bounds.largest : bounds.smallest;
   const bool mayRiseAway = d.y >= 0, maySinkAway = d.y <= 0;
   const float* const horizon = walk.horizon;
-  const double clearance = walk.clearance;
+  double clearance = walk.clearance;
   // Until a cell ends inside the accepted interval; none after it ends before. A walk from inside the
   // interval has none that ends before it: a cell's exit lies past the walk's start but for the
   // rounding of a boundary, far below the margin of that test.
@@ -403,6 +407,7 @@ bool CHeightFieldGrid::WalkLevel(SWalk& walk, double t, const SCellRange& range,
       lastZ = nextZ;
       nextZ = (double(factor * (cz + aheadZ)) - o.z) * inverseZ;
     }
+    if constexpr (kLevel == 0 && kHorizon) clearance = walk.clearance - walk.rise;
     t = exit;
     y0 = y1;
   }
@@ -657,8 +662,9 @@ void CHeightFieldGrid::ForgetHorizons() {
 
 // From the far corner of the ray's quadrant back: a cell's bound is the largest of its own height and
 // its two neighbours' ahead less one rise. A ray entering cell (x, z) reaches cell (x', z') ahead of it
-// no lower than rise × (|x' − x| + |z' − z| − 2) above its entry; entering higher than the cell's bound
-// plus two rises, it clears every cell it can still meet.
+// no lower than rise × (|x' − x| + |z' − z| − 2) above its entry (− 1 when it enters across a
+// boundary); entering higher than the cell's bound plus two rises (one), it clears every cell it can
+// still meet.
 std::unique_ptr<CHeightFieldGrid::SHorizon> CHeightFieldGrid::BuildHorizon(const vector3<double>& direction) const {
   const size_t n = fSide;
   std::unique_ptr<SHorizon> horizon(new (std::nothrow) SHorizon);
