@@ -17,6 +17,10 @@ constexpr SLayoutNeed PresetList(const char* name, uint32_t number, uint32_t ent
 
 constexpr const char* kSkyFile = "skyfogpresets.dat";
 
+constexpr SLayoutNeed EditSkyFogElement(const char* name) {
+  return {SLayoutNeed::kElement, "editskyfog.dat", name, 0, "edit skyfog"};
+}
+
 constexpr SLayoutNeed SkyElement(const char* name, SLayoutNeed::EElementKind kind = SLayoutNeed::kImageElement) {
   return {SLayoutNeed::kElement, kSkyFile, name, 0, "skyfogpresets", kind};
 }
@@ -29,6 +33,15 @@ const SDialogNeeds kEditSkyFog = DialogNeeds("editskyfog.dat", "edit skyfog");
 const SDialogNeeds kObjMatPresets = DialogNeeds(kPresetsFile, kPresetsCanvas);
 const SLayoutNeed kSkyFogPalette{SLayoutNeed::kCanvas, "skyfogpalette.dat", "sky&fog palette"};
 const SDialogNeeds kSkyFogPresets = DialogNeeds("skyfogpresets.dat", "skyfogpresets");
+
+const SLayoutNeed kEditSkyFogFields[kSkyFogFieldCount] = {
+    EditSkyFogElement("sun x"),           EditSkyFogElement("sun y"),           EditSkyFogElement("sun z"),
+    EditSkyFogElement("shadows"),         EditSkyFogElement("fog intensity"),   EditSkyFogElement("fog height"),
+    EditSkyFogElement("fog haze"),        EditSkyFogElement("clouds intensity"), EditSkyFogElement("clouds height"),
+    EditSkyFogElement("clouds scale"),    EditSkyFogElement("clouds amplitude"),
+};
+const SLayoutNeed kEditStratus = EditSkyFogElement("edit stratus");
+const SLayoutNeed kEditCumulus = EditSkyFogElement("edit cumulus");
 
 const SLayoutNeed kPresetTitle = PresetElement("preset title");
 const SLayoutNeed kPresetGrid = PresetElement("preset grid");
@@ -115,6 +128,9 @@ SLayoutNeedTable PresetsLayoutNeeds() {
     };
     for (const SLayoutNeed& tab : need::kPresetTabs) needs.push_back(&tab);
     for (const SLayoutNeed& element : need::kSkyPresetElements) needs.push_back(&element);
+    for (const SLayoutNeed& field : need::kEditSkyFogFields) needs.push_back(&field);
+    needs.push_back(&need::kEditStratus);
+    needs.push_back(&need::kEditCumulus);
     for (const SLayoutNeed* sky : {&need::kSkyPresetGridPicture, &need::kSkyPresetFirstCell, &need::kSkyPresetLibrary,
                                    &need::kSkyPresetNames, &need::kSkyFileFilter, &need::kSkyFogPlopUp,
                                    &need::kMaterialFileFilter, &need::kObjectFileFilter})

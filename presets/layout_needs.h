@@ -10,6 +10,14 @@ extern const SDialogNeeds kObjMatPresets;
 extern const SLayoutNeed kSkyFogPalette;
 extern const SDialogNeeds kSkyFogPresets;
 
+// The numeric sky & fog dialog ("editskyfog.dat"): its eleven fields in the order of
+// CEditSkyFog::EField, and the two buttons that hand a cloud layer's texture to the quick 3D texture
+// dialog.
+inline constexpr uint32_t kSkyFogFieldCount = 11;
+extern const SLayoutNeed kEditSkyFogFields[kSkyFogFieldCount];
+extern const SLayoutNeed kEditStratus;
+extern const SLayoutNeed kEditCumulus;
+
 // The object and material preset palette ("objmatpresets.dat"): its title (state 0 objects, 1
 // materials), the thumbnail grid over the picture "preset grid" with its first cell, the scroll
 // item (states 0 to 2), the preview and its options button, the preset's name and description, the
