@@ -350,10 +350,9 @@ int32_t CPaletteManager::HandleNamedMessage(const CUIMessage& message, bool* act
     const int32_t mode = Is(element, kEditCumulus) ? kCumulus : kStratus;
     CAppl* app = GetApplication();
     if (app && app->IsAltDown()) return ShowTextureEditor(mode);
-    if (t.editSkyFog) {
-      t.editSkyFog->Close();
-      t.editSkyFog->HandOverCloudLayer(mode, t.files[kTexturesFile]);
-    }
+    // Only a dialog that showed comes back when the texture dialog answers.
+    if (t.editSkyFog && t.editSkyFog->IsShown()) t.editSkyFog->HandOverCloudLayer(mode, t.files[kTexturesFile]);
+    if (t.editSkyFog) t.editSkyFog->Close();
     return ShowQuickTextureEditor(mode, true);
   }
   if (Is(canvas, kEditPaletteCanvas)) {
