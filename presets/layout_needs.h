@@ -65,8 +65,6 @@ extern const SLayoutNeed kEditPlopUp;
 extern const SLayoutNeed kAddPresetCanvas;
 extern const SLayoutNeed kDeletePresetCanvas;
 
-}  // namespace need
-
 // The sky & fog palette ("skyfogpalette.dat", canvas kSkyFogPalette): its controls with their image
 // lists (the strips of 11 pictures, the fog control's 72, the sky modes' 4, two for sun / moon and
 // the pulsing buttons, three for each sky dot), the seven colour swatches in the palette's order
@@ -92,6 +90,8 @@ extern const SLayoutNeed kSkyDots[6];
 inline constexpr const char* kSkyDotFormat = "sky %d dot";
 extern const SLayoutNeed kSkyModeMenu;
 extern const SLayoutNeed kSkyFogOptionsMenu;
+
+}  // namespace need
 
 // Every declaration above, for the test that finds them in data/.
 SLayoutNeedTable PresetsLayoutNeeds();
