@@ -61,8 +61,9 @@ class SkyFogControls : public ShellTest {
   }
   static int32_t Keep(void* test, void* message, void*) {
     const auto* m = static_cast<const CUIMessage*>(message);
-    static_cast<SkyFogControls*>(test)->seen.push_back(
-        {m->kind, m->elementName, m->windowName, m->canvasName, m->GetPayloadWord(0)});
+    auto* self = static_cast<SkyFogControls*>(test);
+    self->seen.push_back({m->kind, m->elementName, m->windowName, m->canvasName, m->GetPayloadWord(0)});
+    if (self->onSeen) self->onSeen();
     return 0;
   }
   std::vector<SSeen> Seen(uint32_t kind) const {
@@ -169,6 +170,8 @@ class SkyFogControls : public ShellTest {
   }
   CSkyFogPalette* palette = nullptr;
   std::vector<SSeen> seen;
+  // Called with each broadcast, while the control that sent it still runs.
+  std::function<void()> onSeen;
 };
 
 TEST_F(SkyFogControls, EveryControlIsBoundAndTheDotsStartEmpty) {
@@ -216,14 +219,20 @@ TEST_F(SkyFogControls, HazeDragShowsItsPicturesAndAppliesOnRelease) {
     const SPointHV from{5, 18};
     std::vector<SPointHV> moves;
     for (int32_t dx : {10, 11, 20, 21}) moves.push_back({from.h + dx, from.v});
-    // Each move is checked as the loop shows it, by the help line it broadcasts.
+    // Each pass of the loop broadcasts its readout: the picture shown then, and the edit state, which
+    // changes only on release.
+    std::vector<std::pair<std::string, uint32_t>> passes;
+    onSeen = [&] {
+      if (seen.back().kind != 4) return;
+      EXPECT_EQ(seen.back().window, "02 ");
+      EXPECT_EQ(State().hazeIntensity, 0);
+      if (passes.empty() || passes.back().first != seen.back().element)
+        passes.push_back({seen.back().element, Entry(haze)});
+    };
     Drag(haze, from, moves);
-    std::vector<std::string> readouts;
-    for (const SSeen& m : Seen(4)) {
-      EXPECT_EQ(m.window, "02 ");
-      if (readouts.empty() || readouts.back() != m.element) readouts.push_back(m.element);
-    }
-    EXPECT_EQ(readouts, (std::vector<std::string>{"220", "2210", "2211", "2220", "2221"}));
+    onSeen = nullptr;
+    EXPECT_EQ(passes, (std::vector<std::pair<std::string, uint32_t>>{
+                          {"220", 0}, {"2210", 1}, {"2211", 2}, {"2220", 2}, {"2221", 3}}));
     EXPECT_EQ(State().hazeIntensity, 21);
     EXPECT_EQ(Entry(haze), 3u);
     EXPECT_DOUBLE_EQ(Haze(), 21 * 0.01 * 5);
@@ -236,6 +245,64 @@ TEST_F(SkyFogControls, HazeDragShowsItsPicturesAndAppliesOnRelease) {
     Drag(haze, from, {{from.h - 40, from.v}});
     EXPECT_EQ(State().hazeIntensity, 0);
     EXPECT_EQ(Entry(haze), 0u);
+    Finish();
+  });
+}
+
+TEST_F(SkyFogControls, ReadoutsShowTheEditState) {
+  Run([&] {
+    ASSERT_NE(Start(), nullptr);
+    struct SCase {
+      int32_t value;
+      uint32_t picture;
+    };
+    for (const SCase c : {SCase{0, 0}, {1, 1}, {10, 1}, {11, 2}, {20, 2}, {100, 10}}) {
+      SetState([&](CSkyParams& p) { p.shadowIntensity = p.hazeIntensity = p.cloudHeight = p.cloudCover = c.value; });
+      for (const SLayoutNeed* strip : {&need::kShadowStrip, &need::kHazeStrip, &need::kCloudHeightStrip,
+                                       &need::kCloudCoverStrip})
+        EXPECT_EQ(Entry(Control(*strip)), c.picture) << strip->name << " " << c.value;
+    }
+    struct SFog {
+      int32_t intensity, height;
+      uint32_t picture;
+    };
+    for (const SFog c : {SFog{100, 100, 71}, {50, 0, 3}, {51, 0, 4}, {0, 100, 66}}) {
+      SetState([&](CSkyParams& p) {
+        p.fogIntensity = c.intensity;
+        p.fogHeight = c.height;
+      });
+      EXPECT_EQ(Entry(Control(need::kFogStrip)), c.picture) << c.intensity << " " << c.height;
+    }
+    for (uint8_t sun : {1, 0}) {
+      SetState([&](CSkyParams& p) {
+        p.isSun = sun;
+        p.sunDirection = {0, sun ? 1.0 : -1.0, 0};
+      });
+      EXPECT_EQ(Entry(Control(need::kSunMoon)), sun ? 0u : 1u);
+    }
+    SetState([](CSkyParams& p) { p.skyMode = FourCC("dark"); });
+    EXPECT_FALSE(palette->GetSwatch(0)->IsShown());
+    EXPECT_EQ(Entry(palette->GetSkyModeElement()), 1u);
+    Finish();
+  });
+}
+
+TEST_F(SkyFogControls, TheNumericDialogsOkIsAppliedAsOneStep) {
+  Run([&] {
+    ASSERT_NE(Start(), nullptr);
+    SetState([](CSkyParams& p) { p.hazeIntensity = 0; });
+    CSkyParams typed = State();
+    typed.hazeIntensity = 40;
+    StoreSkyEditState(typed);
+    CUIMessage ok;
+    ok.Init(0, "ok", nullptr, "edit skyfog", CUIMessage::kBroadcast);
+    EXPECT_EQ(palette->HandleEvent(&ok), 26);
+    EXPECT_DOUBLE_EQ(Haze(), 2.0);
+    EXPECT_EQ(Entry(Control(need::kHazeStrip)), 4u);
+    ASSERT_NE(history().GetCurrentAction(), nullptr);
+    ASSERT_EQ(history().Undo(), 0);
+    EXPECT_EQ(State().hazeIntensity, 0);
+    EXPECT_EQ(Entry(Control(need::kHazeStrip)), 0u) << "undo shows the state it restores";
     Finish();
   });
 }
