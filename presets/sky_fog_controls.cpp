@@ -36,17 +36,11 @@ namespace {
 
 constexpr int64_t kPollMs = 5;
 constexpr uint32_t kCursorWord = 1;
-constexpr uint32_t kDotNumberWord = 0;
 constexpr uint32_t kGlowEntry = 1;
-constexpr uint32_t kChanging = 2;
-constexpr uint32_t kDotEmpty = 0;
-constexpr uint32_t kDotHolds = 1;
-constexpr uint32_t kDotSelected = 2;
 // The sky mode strip's foot takes no press.
 constexpr int32_t kSkyModeFoot = 8;
 constexpr int64_t kSunMoonWaitTicks = 2;
 constexpr int32_t kSunPointLimit = 99;
-constexpr const char* kEditSkyFogMessage = "edit sky&fog";
 // The readouts' second line: small and empty.
 constexpr const char* kEmptyLine = "02 ";
 

@@ -17,6 +17,15 @@ const SSkyFogSwatchPresses* GetSkyFogSwatchPresses();
 
 namespace sky_fog_controls {
 
+// What the controls and the palette share: the kind of a control's change, the sky dots' user word
+// and pictures, and the message that opens the numeric dialog.
+inline constexpr uint32_t kChanging = 2;
+inline constexpr uint32_t kDotNumberWord = 0;
+inline constexpr uint32_t kDotEmpty = 0;
+inline constexpr uint32_t kDotHolds = 1;
+inline constexpr uint32_t kDotSelected = 2;
+inline constexpr const char* kEditSkyFogMessage = "edit sky&fog";
+
 // The four single-value strips and the edit state's field of each.
 struct SValueStrip {
   const SLayoutNeed* need;

@@ -34,11 +34,7 @@ CSkyFogPalette* gCurrent = nullptr;
 const SSkyFogSwatchPresses* gSwatchPresses = nullptr;
 
 constexpr uint32_t kNamedMessage = 0;
-constexpr uint32_t kChanging = 2;
 constexpr uint32_t kChanged = 3;
-constexpr uint32_t kDotNumberWord = 0;
-// The sky dots' pictures: empty, holding a sky, selected.
-constexpr uint32_t kDotHolds = 1;
 constexpr uint32_t kWhiteSwatch = 0xFFFFFFFF;
 constexpr uint32_t kOpaque = 0xFF000000;
 // The menus' codes.
@@ -48,8 +44,6 @@ constexpr uint32_t kStratus = FourCC("strt");
 constexpr uint32_t kCumulus = FourCC("cuml");
 constexpr uint32_t kEditSkyFog = FourCC("es&f");
 constexpr uint32_t kResetSky = FourCC("rsky");
-// The palette manager opens the numeric dialog on this message of the palette.
-constexpr const char* kEditSkyFogMessage = "edit sky&fog";
 constexpr const char* kNumericDialog = "edit skyfog";
 
 bool Is(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
@@ -68,6 +62,10 @@ constexpr CImVector CSkyParams::*kSwatchColours[CSkyFogPalette::kSwatchCount] = 
     &CSkyParams::sunColor,
 };
 
+using sky_fog_controls::kChanging;
+using sky_fog_controls::kDotHolds;
+using sky_fog_controls::kDotNumberWord;
+using sky_fog_controls::kEditSkyFogMessage;
 using sky_fog_controls::kValueStrips;
 using sky_fog_controls::SValueStrip;
 
