@@ -392,20 +392,23 @@ int32_t CSkyFogPalette::RunSkyModeMenu(SPointHV point) {
   return kNoErr;
 }
 
-int32_t CSkyFogPalette::RunSkyFogMenu(SPointHV point) {
+void CSkyFogPalette::TickSkyFogMenu(CMenu& menu) const {
   const CSkyParams state = GetSkyEditState();
   const std::pair<uint32_t, bool> ticks[] = {
       {kAutoRender, fAutoRender}, {kLinkSun, fSunLinkedToCamera}, {kStratus, state.stratusOn != 0},
       {kCumulus, state.cumulusOn != 0}};
+  for (const auto& [code, on] : ticks) {
+    if (const uint32_t row = menu.FindItemIndex(code)) menu.CheckItem(row, on, nullptr, true);
+  }
+}
+
+int32_t CSkyFogPalette::RunSkyFogMenu(SPointHV point) {
   SMenuChoice choice;
-  if (PopUpPaletteMenu(*this, need::kSkyFogOptionsMenu.number, point, [&ticks](CMenu& menu) {
-        for (const auto& [code, on] : ticks) {
-          if (const uint32_t row = menu.FindItemIndex(code)) menu.CheckItem(row, on, nullptr, true);
-        }
-      }, &choice))
+  if (PopUpPaletteMenu(*this, need::kSkyFogOptionsMenu.number, point, [this](CMenu& menu) { TickSkyFogMenu(menu); },
+                       &choice))
     return kNoErr;
   if (!choice.row) return kNoErr;
-  CSkyParams params = state;
+  CSkyParams params = GetSkyEditState();
   switch (choice.command) {
     case kAutoRender: fAutoRender = !fAutoRender; return kNoErr;
     case kLinkSun: fSunLinkedToCamera = !fSunLinkedToCamera; break;

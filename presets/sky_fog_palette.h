@@ -21,6 +21,7 @@
 class CDocumentHost;
 class CImElement;
 class CImage;
+class CMenu;
 class CSkyAction;
 struct SWinEvent;
 
@@ -112,6 +113,8 @@ class CSkyFogPalette : public CLayoutHostCanvas {
   // The two pop-up menus at a point of the palette's canvas: 0.
   int32_t RunSkyModeMenu(SPointHV point);
   int32_t RunSkyFogMenu(SPointHV point);
+  // Menu 201's ticks: auto-render, the sun linked to the camera, stratus and cumulus.
+  void TickSkyFogMenu(CMenu& menu) const;
 
   // The drags that the cloud and sun controls' presses start, from the press point in the control.
   int32_t DragCloudProfile(SPointHV point);

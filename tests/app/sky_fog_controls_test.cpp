@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@
 #include "framework/image/image.h"
 #include "framework/image/ix_image.h"
 #include "framework/ui/im_element.h"
+#include "framework/ui/menu.h"
+#include "platform/menu.h"
 #include "platform/clock.h"
 #include "platform/system.h"
 #include "presets/layout_needs.h"
@@ -530,6 +533,22 @@ TEST_F(SkyFogControls, SkyModeMenu) {
 TEST_F(SkyFogControls, OptionsMenu) {
   Run([&] {
     ASSERT_NE(Start(), nullptr);
+    // Its four options are ticked each on its own from the palette and the edit state.
+    for (const bool stratus : {false, true}) {
+      SetState([&](CSkyParams& p) {
+        p.stratusOn = stratus;
+        p.cumulusOn = 1;
+      });
+      CMenu* loaded = nullptr;
+      ASSERT_EQ(CMenu::Load(palette->GetResourceEnvironment(), 201, &loaded, palette->GetWindow()), 0);
+      std::unique_ptr<CMenu> menu(loaded);
+      palette->TickSkyFogMenu(*menu);
+      std::vector<bool> ticked;
+      for (uint32_t row = 1; row <= 4; ++row)
+        ticked.push_back(platform::GetMenuState(menu->GetPlatformMenu(), row, platform::kMfByCommand) &
+                         platform::kMfChecked);
+      EXPECT_EQ(ticked, (std::vector<bool>{false, true, stratus, true})) << stratus;
+    }
     SetState([](CSkyParams& p) { p.stratusOn = 0; });
     ChooseRow(need::kSkyFogMenuButton, 1);
     EXPECT_TRUE(palette->IsAutoRender());
