@@ -1,7 +1,7 @@
 // The numeric sky & fog dialog in the program: opened from the sky & fog palette on the edit state,
-// its "ok" offered to it before the palette, "cancel" leaving everything as it was, and the cloud
-// buttons handing the user to the quick 3D texture dialog, whose choice becomes the sky's cloud
-// texture, and back to the values typed before.
+// its "ok" stored before the palette applies it as one undo step, "cancel" leaving everything as it
+// was, and the cloud buttons handing the user to the quick 3D texture dialog, whose choice becomes the
+// sky's cloud texture, and back to the values typed before.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,7 +13,11 @@
 #include "framework/ui/menu.h"
 #include "framework/ui/numeric_fields.h"
 #include "framework/ui/text_edit.h"
+#include "framework/image/ix_image.h"
+#include "framework/ui/im_element.h"
 #include "presets/edit_sky_fog.h"
+#include "presets/layout_needs.h"
+#include "presets/sky_edit_state.h"
 #include "presets/sky_fog_palette.h"
 #include "scene/sky.h"
 #include "scene/sun_light.h"
@@ -70,6 +74,16 @@ class EditSkyFogProgram : public ShellTest {
     return window->GetSky()->GetCloudTexture(layer);
   }
   uint32_t Level() { return pm->GetBroadcaster()->GetModalLevel(); }
+  double SkyHaze() {
+    CHolder held(window->GetSky(), false, false);
+    return window->GetSky()->GetSettings().hazeAmount;
+  }
+  // The haze that writing the state into the scene gives.
+  static double WrittenHaze(const CSkyParams& state) {
+    SSkySettings sky;
+    WriteSkyParams(state, false, &sky);
+    return sky.hazeAmount;
+  }
 
   CEditSkyFog* dialog = nullptr;
 };
@@ -91,45 +105,53 @@ TEST_F(EditSkyFogProgram, OpensFromThePaletteOnTheEditStateOneLevelUp) {
   });
 }
 
-// The dialog stores its copy and answers 0, which lets the broadcast go on to the palette: the dialog
-// comes before the palette in the broadcaster's table.
-TEST_F(EditSkyFogProgram, OkStoresTheCopyBeforeThePaletteGetsTheMessage) {
+// The dialog stores its copy and answers 0, so that the broadcast goes on to the palette, which comes
+// after it and applies the stored state to the scene as one undo step and shows it; were the palette
+// first, it would apply the state from before the dialog.
+TEST_F(EditSkyFogProgram, OkIsStoredBeforeThePaletteAppliesItAsOneUndoStep) {
   Run([&] {
+    CSkyFogPalette* palette = GetCurrentSkyFogPalette();
+    ASSERT_NE(palette, nullptr);
+    CElement* haze = nullptr;
+    CElSystem::FindByName(palette->GetRoot(), need::kHazeStrip.name, &haze);
+    auto* hazeStrip = dynamic_cast<CImElement*>(haze);
+    ASSERT_NE(hazeStrip, nullptr);
+    const auto shownHaze = [hazeStrip] { return hazeStrip->GetImageList()->Selected(); };
+    CUndoHistory& history = window->GetDocument()->GetUndoHistory();
+    history.Clear();
+    const CSkyParams before = GetSkyEditState();
+    ASSERT_NE(before.hazeIntensity, 35);
+
     OpenFromPalette();
     const uint32_t level = Level();
     Type(CEditSkyFog::kSunX, "10");
     Type(CEditSkyFog::kSunY, "10");
     Type(CEditSkyFog::kSunZ, "0");
     Type(CEditSkyFog::kFogHaze, "35");
-    CSkyParams seen;
-    bool stored = false;
-    // A receiver behind every canvas sees the state as the palette sees it.
-    CUICmFunction* broadcaster = pm->GetBroadcaster();
-    struct SWatch {
-      CSkyParams* seen;
-      bool* stored;
-    } watch{&seen, &stored};
-    const auto look = [](void* data, void* message, void*) -> int32_t {
-      auto* w = static_cast<SWatch*>(data);
-      const auto* m = static_cast<const CUIMessage*>(message);
-      if (std::string(m->canvasName) == kCanvas && std::string(m->elementName) == "ok") {
-        *w->seen = GetSkyEditState();
-        *w->stored = true;
-      }
-      return 0;
-    };
-    ASSERT_TRUE(broadcaster->Register(&watch, look));
-    CUIMessage ok = Broadcast(kCanvas, "ok");
-    broadcaster->Dispatch(&ok);
-    broadcaster->Unregister(&watch);
+    Press(dialog, "ok");
     EXPECT_FALSE(dialog->IsShown());
     EXPECT_EQ(Level(), level - 1);
-    ASSERT_TRUE(stored) << "the dialog answered the message instead of letting it go on";
-    EXPECT_EQ(seen.hazeIntensity, 35);
-    EXPECT_NEAR(seen.sunDirection.x, 0.70710678, 1e-4);
-    EXPECT_NEAR(seen.sunDirection.y, 0.70710678, 1e-4);
-    EXPECT_NEAR(seen.sunDirection.z, 0, 1e-4);
-    EXPECT_EQ(GetSkyEditState().hazeIntensity, 35);
+
+    const CSkyParams stored = GetSkyEditState();
+    EXPECT_EQ(stored.hazeIntensity, 35);
+    EXPECT_NEAR(stored.sunDirection.x, 0.70710678, 1e-4);
+    EXPECT_NEAR(stored.sunDirection.y, 0.70710678, 1e-4);
+    EXPECT_NEAR(stored.sunDirection.z, 0, 1e-4);
+    EXPECT_DOUBLE_EQ(SkyHaze(), WrittenHaze(stored)) << "the palette applied it";
+    {
+      CHolder held(window->GetSun(), false, false);
+      EXPECT_NEAR(window->GetSun()->GetDirection().x, 0.70710678, 1e-4);
+      EXPECT_NEAR(window->GetSun()->GetDirection().y, 0.70710678, 1e-4);
+    }
+    EXPECT_EQ(shownHaze(), uint32_t(StripPicture(35, 11)));
+    EXPECT_TRUE(window->GetFlags() & CDocWindow::kUnsavedChanges);
+
+    // One step: undo brings back the state from before the dialog, in the scene too.
+    ASSERT_NE(history.GetCurrentAction(), nullptr);
+    ASSERT_EQ(history.Undo(), 0);
+    EXPECT_DOUBLE_EQ(SkyHaze(), WrittenHaze(before));
+    EXPECT_EQ(GetSkyEditState().hazeIntensity, before.hazeIntensity);
+    EXPECT_EQ(shownHaze(), uint32_t(StripPicture(before.hazeIntensity, 11)));
   });
 }
 
