@@ -41,6 +41,17 @@ constexpr const char* kTextureDialogCanvas = "edit 3dtexture";
 
 bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
+// The texture data of one texture into another, prepared there: 0 or the lock's code.
+int32_t CopyTextureRecord(C3dTexture& from, C3dTexture& to) {
+  CHolder read(&from, false, false);
+  if (!read.IsLocked()) return NonZeroError(from.GetError());
+  CHolder write(&to, true, false);
+  if (!write.IsLocked()) return NonZeroError(to.GetError());
+  to.GetTextureData() = from.GetTextureData();
+  to.PrepareEvaluation(true);
+  return kNoErr;
+}
+
 // A value truncated, 0 for what no field could hold (a zero direction's infinite scale).
 int32_t TruncatedField(double value) { return std::isfinite(value) && std::fabs(value) < 1e9 ? int32_t(value) : 0; }
 
@@ -120,28 +131,17 @@ int32_t CEditSkyFog::HandleEvent(CUIMessage* message) {
   if (!message) return kNoErr;
   if (message->kind != 0) return CLayoutHostCanvas::HandleEvent(message);
   const char* element = message->elementName;
-  // A field's message carries the dialog's own canvas name: the value is checked before anything else.
   const bool own = Same(message->canvasName, need::kEditSkyFog.canvas.name);
-  if (own && Same(message->windowName, kFieldWindowName)) {
-    TakeFieldValue(element);
-    return CLayoutHostCanvas::HandleEvent(message);
-  }
-  if (own) {
-    if (!IsShown()) return kNoErr;
-    if (Same(element, need::kEditSkyFog.cancel.name)) {
-      Close();
-      return kHandled;
-    }
-    if (Same(element, need::kEditSkyFog.ok.name)) {
-      StoreSunDirection();
-      StoreEditState(fParams);
-      Close();
-      return kNoErr;
-    }
-    return CLayoutHostCanvas::HandleEvent(message);
-  }
-  if (fHandedOver && Same(message->canvasName, kTextureDialogCanvas) && IsOpenRequest(*message))
+  // A field's message carries the dialog's own canvas name: the value is checked before anything else.
+  if (own && Same(message->windowName, kFieldWindowName)) TakeFieldValue(element);
+  else if (own && IsShown() && Same(element, need::kEditSkyFog.ok.name)) {
+    StoreSunDirection();
+    StoreEditState(fParams);
+    Close();
+    return kNoErr;
+  } else if (!own && fHandedOver && Same(message->canvasName, kTextureDialogCanvas) && IsOpenRequest(*message)) {
     return ReturnFromTextureDialog(*message);
+  }
   return CLayoutHostCanvas::HandleEvent(message);
 }
 
@@ -174,19 +174,10 @@ int32_t CEditSkyFog::TakeCloudTexture(uint32_t handle) {
   if (const int32_t err = ResolveTextureSelection(handle, fTextures, host->GetSceneTable(), &chosen, &fromLibrary))
     return err;
   auto* source = dynamic_cast<C3dTexture*>(chosen);
-  int32_t err = kNoErr;
-  if (source && source != target) {
-    CHolder read(source, false, false);
-    CHolder write(target, true, false);
-    if (!read.IsLocked()) err = NonZeroError(source->GetError());
-    else if (!write.IsLocked()) err = NonZeroError(target->GetError());
-    else {
-      target->GetTextureData() = source->GetTextureData();
-      target->PrepareEvaluation(true);
-    }
-  }
+  const bool another = source && source != target;
+  const int32_t err = another ? CopyTextureRecord(*source, *target) : kNoErr;
   if (fromLibrary) CBaseTexture::ReleaseUse(chosen);
-  if (err || !source || source == target) return err;
+  if (err || !another) return err;
   host->MarkUnsavedChanges();
   return host->PrepareHostSky();
 }
