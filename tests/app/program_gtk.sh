@@ -176,6 +176,22 @@ add_sphere() {
   differs before.png sphere.png || fail "a click on the create palette's sphere changed nothing in the document window"
 }
 
+# Ctrl+Q over the main window after an unsaved change WHAT: the question must come, and "dont save"
+# (96 10 118 82 of the window "save changes") ends the program with status 0.
+quit_without_saving() {
+  xdotool windowfocus --sync "$main" 2>/dev/null
+  xdotool key ctrl+q
+  local question
+  question="$(visible_windows "save changes" 10 | head -1)"
+  if [ -n "$question" ]; then
+    sleep 0.5
+    click_in "$question" 96 10 118 82
+  else
+    fail "Ctrl+Q after $1 did not ask to save the changes"
+  fi
+  expect_quit
+}
+
 # After a quit was asked for: the program must end by itself, with status 0.
 expect_quit() {
   for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.2; done
