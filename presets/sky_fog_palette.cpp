@@ -44,7 +44,6 @@ constexpr uint32_t kStratus = FourCC("strt");
 constexpr uint32_t kCumulus = FourCC("cuml");
 constexpr uint32_t kEditSkyFog = FourCC("es&f");
 constexpr uint32_t kResetSky = FourCC("rsky");
-constexpr const char* kNumericDialog = "edit skyfog";
 
 bool Is(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
 
@@ -244,7 +243,7 @@ void CSkyFogPalette::BindControls() {
 
 int32_t CSkyFogPalette::HandleEvent(CUIMessage* message) {
   if (!message) return kNoErr;
-  if (Is(message->canvasName, kNumericDialog) && Is(message->elementName, kOkButtonName)) {
+  if (Is(message->canvasName, need::kEditSkyFog.canvas.name) && Is(message->elementName, kOkButtonName)) {
     ApplySky(false, false, true);
     ShowEditState();
     return kHandled;

@@ -187,8 +187,8 @@ show_sky_fog_palette() {
   [ -n "$palette" ] || { fail "the \"sky&fog text\" tab showed no sky & fog palette"; kill $pid; wait $pid; end_run; }
 }
 
-# Ctrl+Q over the main window after a change to the document (said by WHAT): the save question must
-# come, and its "dont save" (96 10 118 82) must end the program with status 0.
+# Ctrl+Q over the main window after an unsaved change WHAT: the question must come, and "dont save"
+# (96 10 118 82 of the window "save changes") ends the program with status 0.
 quit_without_saving() {
   xdotool windowfocus --sync "$main" 2>/dev/null
   xdotool key ctrl+q

@@ -27,6 +27,7 @@
 #include "scene/sun_light.h"
 #include "tests/app/press_script.h"
 #include "tests/app/shell_fixture.h"
+#include "tests/tools/run_tool.h"
 
 namespace {
 
@@ -306,6 +307,31 @@ TEST_F(SkyFogControls, TheNumericDialogsOkIsAppliedAsOneStep) {
     ASSERT_EQ(history().Undo(), 0);
     EXPECT_EQ(State().hazeIntensity, 0);
     EXPECT_EQ(Entry(Control(need::kHazeStrip)), 0u) << "undo shows the state it restores";
+    Finish();
+  });
+}
+
+// A flat sky set on the palette, saved by the program and rendered by the render tool, is that colour.
+TEST_F(SkyFogControls, AFlatSkyRendersInItsColour) {
+  Run([&] {
+    ASSERT_NE(Start(), nullptr);
+    SetState([](CSkyParams& p) {
+      p.skyMode = FourCC("aoff");
+      p.flatSkyColor.value = 0x3366CC;
+      p.hazeIntensity = p.fogIntensity = p.fogHeight = 0;
+    });
+    char folder[4096] = {};
+    ASSERT_NE(getcwd(folder, sizeof folder), nullptr);
+    ASSERT_TRUE(platform::headless::AddScript(std::string("save ") + folder + "/flat\n"));
+    ASSERT_EQ(window->CDocWindow::SaveDocument(0), 0);
+    const SRun render = RunCommand(std::string("cd '") + folder + "' && " + QUARN2_RENDER_PATH +
+                                   " flat.qnc out.bmp --width 320 --height 240 2>&1");
+    ASSERT_EQ(render.status, 0) << render.out;
+    const SRun pixel = RunCommand(std::string("cd '") + folder + "' && convert out.bmp -format '%[hex:p{160,10}]' info:");
+    ASSERT_EQ(pixel.status, 0) << pixel.out;
+    const uint32_t colour = uint32_t(std::stoul(pixel.out.substr(0, 6), nullptr, 16));
+    for (int shift : {16, 8, 0})
+      EXPECT_NEAR(int((colour >> shift) & 0xFF), int((0x3366CCu >> shift) & 0xFF), 1) << pixel.out;
     Finish();
   });
 }
