@@ -328,7 +328,11 @@ int32_t CPaletteManager::HandleNamedMessage(const CUIMessage& message, bool* act
     return kHandled;
   }
   if (Is(canvas, kSkyFogCanvas) && Is(element, kEditSkyFogMessage)) {
-    const int32_t err = ShowDialog(t.editSkyFog, [](CEditSkyFog*) { return kNoErr; });
+    // Shown already, it keeps what the user typed.
+    const int32_t err = ShowDialog(t.editSkyFog, [](CEditSkyFog* d) {
+      if (!d->IsShown()) d->OpenWith(CEditSkyFog::GetEditState());
+      return kNoErr;
+    });
     return err == kHandled ? kNoErr : err;
   }
   if (Is(canvas, kEditPaletteCanvas) && Is(element, k3dTransformation)) {
@@ -346,6 +350,8 @@ int32_t CPaletteManager::HandleNamedMessage(const CUIMessage& message, bool* act
     const int32_t mode = Is(element, kEditCumulus) ? kCumulus : kStratus;
     CAppl* app = GetApplication();
     if (app && app->IsAltDown()) return ShowTextureEditor(mode);
+    // Only a dialog that showed comes back when the texture dialog answers.
+    if (t.editSkyFog && t.editSkyFog->IsShown()) t.editSkyFog->HandOverCloudLayer(mode, t.files[kTexturesFile]);
     if (t.editSkyFog) t.editSkyFog->Close();
     return ShowQuickTextureEditor(mode, true);
   }

@@ -51,6 +51,9 @@
 
 namespace {
 
+// The sky & fog palette's swatches pick colours as the colour picker's do.
+const SSkyFogSwatchPresses kSkyFogSwatchPresses{&ColorSwatchEyedropper, &ColorSwatchEyedropperEx};
+
 CDocWindow* NewDocWindow(CUICmFunction* owner, CResourceEnv* environment) { return new CDocWindow(owner, environment); }
 
 // The files whose canvases live until the very end: the palettes, the document window and the nano
@@ -286,6 +289,7 @@ int32_t CPaletteManager::ConstructPalettes() {
   if (!err) err = Make(&t.editPalette, kEditPaletteFile, kBuild);
   if (err) return err;
   t.editPalette->SetOwner(t.docWindow);
+  SetSkyFogSwatchPresses(&kSkyFogSwatchPresses);
   err = Make(&t.skyFogPalette, kSkyFogPaletteFile, kBuild);
   if (!err) err = Make(&t.selectionPalette, kSelectionPaletteFile, kBuild);
   if (!err) err = Make(&t.colorPicker, kColorPickerFile, kBuild);

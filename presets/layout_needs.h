@@ -10,6 +10,14 @@ extern const SDialogNeeds kObjMatPresets;
 extern const SLayoutNeed kSkyFogPalette;
 extern const SDialogNeeds kSkyFogPresets;
 
+// The numeric sky & fog dialog ("editskyfog.dat"): its eleven fields in the order of
+// CEditSkyFog::EField, and the two buttons that hand a cloud layer's texture to the quick 3D texture
+// dialog.
+inline constexpr uint32_t kSkyFogFieldCount = 11;
+extern const SLayoutNeed kEditSkyFogFields[kSkyFogFieldCount];
+extern const SLayoutNeed kEditStratus;
+extern const SLayoutNeed kEditCumulus;
+
 // The object and material preset palette ("objmatpresets.dat"): its title (state 0 objects, 1
 // materials), the thumbnail grid over the picture "preset grid" with its first cell, the scroll
 // item (states 0 to 2), the preview and its options button, the preset's name and description, the
@@ -64,6 +72,32 @@ extern const SLayoutNeed kCreatePlopUp;
 extern const SLayoutNeed kEditPlopUp;
 extern const SLayoutNeed kAddPresetCanvas;
 extern const SLayoutNeed kDeletePresetCanvas;
+
+// The sky & fog palette ("skyfogpalette.dat", canvas kSkyFogPalette): its controls with their image
+// lists (the strips of 11 pictures, the fog control's 72, the sky modes' 4, two for sun / moon and
+// the pulsing buttons, three for each sky dot), the seven colour swatches in the palette's order
+// ("sky mode picker" first), the two drawn controls, the sky dots 0 to 5 (kSkyDotFormat), the tabs and
+// plop-ups, a help list named after each control (entries 0 and 1; "sky mode picker" 0 to 5), and
+// the pop-up menus 200 (sky modes) and 201 (options).
+extern const SLayoutNeed kSkyFogTabs[3];
+extern const SLayoutNeed kSkyFogPlopUps[3];
+extern const SLayoutNeed kSkyModeStrip;
+extern const SLayoutNeed kSkyModeMenuButton;
+extern const SLayoutNeed kShadowStrip;
+extern const SLayoutNeed kFogStrip;
+extern const SLayoutNeed kHazeStrip;
+extern const SLayoutNeed kCloudHeightStrip;
+extern const SLayoutNeed kCloudCoverStrip;
+extern const SLayoutNeed kSkyFogSwatches[7];
+extern const SLayoutNeed kCloudProfile;
+extern const SLayoutNeed kSunControl;
+extern const SLayoutNeed kSunMoon;
+extern const SLayoutNeed kSkyRandomize;
+extern const SLayoutNeed kSkyFogMenuButton;
+extern const SLayoutNeed kSkyDots[6];
+inline constexpr const char* kSkyDotFormat = "sky %d dot";
+extern const SLayoutNeed kSkyModeMenu;
+extern const SLayoutNeed kSkyFogOptionsMenu;
 
 }  // namespace need
 

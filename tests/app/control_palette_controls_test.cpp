@@ -61,7 +61,7 @@ TEST_F(ControlPaletteControls, ADragSendsBeginStepsAndEndWithTheAxesOfItsZone) {
     const auto step = std::find(log.begin(), log.end(), "camera 2 camera XY control 7,0 0");
     ASSERT_NE(step, log.end());
     ASSERT_NE(step + 1, log.end());
-    EXPECT_EQ(*(step + 1), "heartbeat " + Shape(112));
+    EXPECT_EQ(*(step + 1), std::string("heartbeat ") + kSideArrowCursor);
     const platform::SPoint after = platform::GetCursorPos();
     EXPECT_EQ(after.x, start.x);
     EXPECT_EQ(after.y, start.y);
@@ -294,7 +294,7 @@ TEST_F(ControlPaletteControls, TheGlowFlashesThenPulsesAfterASecond) {
     EXPECT_EQ(palette->GetHoveredElement(), banking);
     EXPECT_EQ(palette->GetGlow().level, 140);
     EXPECT_EQ(palette->GetGlow().step, -20);
-    EXPECT_EQ(CursorName(), Shape(112));
+    EXPECT_EQ(CursorName(), kSideArrowCursor);
     // Nothing more before a second of hovering.
     HoverAt(banking, {4, 3});
     EXPECT_EQ(palette->GetGlow().level, 140);
@@ -347,7 +347,7 @@ TEST_F(ControlPaletteControls, ZoneHoverSetsTheZonesCursor) {
     }
     // Plain hover takes the cursor of the element's attachment.
     HoverAt(palette->GetViewControl(), {30, 5});
-    EXPECT_EQ(CursorName(), Shape(112));
+    EXPECT_EQ(CursorName(), kSideArrowCursor);
   });
 }
 

@@ -121,6 +121,8 @@ class ControlPaletteTest : public ShellTest {
   static std::string Shape(uint32_t number) {
     return platform::headless::CursorDescription(platform::ShapeCursor(number));
   }
+  // Cursor 112, the sideways arrow, is a picture of the program's resource file.
+  static constexpr const char* kSideArrowCursor = "picture cursor 112 hot 15,15";
   CImElement* Camera(uint32_t control) const { return palette->GetCameraControl(control); }
   static std::vector<std::string>& Log() { return CControlLogWindow::gLog; }
 

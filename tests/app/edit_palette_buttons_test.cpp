@@ -160,7 +160,7 @@ TEST_F(EditPaletteButtons, ResizeZoneThreeDragsTheXFaceAsOneUndoStep) {
   EXPECT_NEAR(after.z, before.z, 1e-9);
   ASSERT_FALSE(states.empty());
   EXPECT_EQ(states.front(), 10u) << "pressed: zone + 7";
-  EXPECT_EQ(cursors.front(), "shape 112");
+  EXPECT_EQ(cursors.front(), "picture cursor 112 hot 15,15");
   EXPECT_EQ(resize->GetUserWord(0), 3u) << "the zone's hover state after the release";
   EXPECT_FALSE(w->IsDragging());
   EXPECT_FALSE(Selection().IsAxisOverride());

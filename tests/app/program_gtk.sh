@@ -10,7 +10,8 @@
 # PATH enters a path into that chooser. at WINDOW V H prints the screen point of a point of a window
 # (down, across); click_in WINDOW TOP LEFT BOTTOM RIGHT clicks a rectangle's middle; pixel_hex FILE X Y
 # prints a captured pixel as rrggbb. fades_away WINDOW V H tells whether the window captured with the
-# pointer over its point differs from a capture 4 s after the pointer left.
+# pointer over its point differs from a capture 4 s after the pointer left. show_sky_fog_palette and
+# quit_without_saving are said where they are defined.
 source "$(dirname "${BASH_SOURCE[0]}")/../framework/ui/gtk_session.sh"
 cp "$1" "$work/Quarn2"
 mkdir -p "$work/data" && cp "$2"/*.dat "$work/data/"
@@ -174,6 +175,32 @@ add_sphere() {
   sleep 1.5
   capture sphere.png
   differs before.png sphere.png || fail "a click on the create palette's sphere changed nothing in the document window"
+}
+
+# The create palette's "sky&fog text" tab (2 392 17 450) brings the sky & fog palette forward: $create
+# and $palette the two palettes; the run ends when either does not show.
+show_sky_fog_palette() {
+  create="$(visible_window "create palette")"
+  [ -n "$create" ] || { fail "the create palette did not appear"; kill $pid; wait $pid; end_run; }
+  click_in "$create" 2 392 17 450
+  palette="$(visible_window "sky&fog palette")"
+  [ -n "$palette" ] || { fail "the \"sky&fog text\" tab showed no sky & fog palette"; kill $pid; wait $pid; end_run; }
+}
+
+# Ctrl+Q over the main window after an unsaved change WHAT: the question must come, and "dont save"
+# (96 10 118 82 of the window "save changes") ends the program with status 0.
+quit_without_saving() {
+  xdotool windowfocus --sync "$main" 2>/dev/null
+  xdotool key ctrl+q
+  local question
+  question="$(visible_windows "save changes" 10 | head -1)"
+  if [ -n "$question" ]; then
+    sleep 0.5
+    click_in "$question" 96 10 118 82
+  else
+    fail "Ctrl+Q after $1 did not ask to save the changes"
+  fi
+  expect_quit
 }
 
 # After a quit was asked for: the program must end by itself, with status 0.

@@ -190,7 +190,7 @@ TEST_F(ResourceToolsTest, TheBuildsSystemFile) {
             "ImageIV32ARGB 303 cursor 133 842\nImageIV32ARGB 304 cursor 134 792\nImageIV32ARGB 305 cursor 135 720\n"
             "ImageIV32ARGB 306 cursor 136 708\nImageIV32ARGB 307 cursor 137 720\nImageIV32ARGB 308 cursor 138 608\n"
             "ImageIV32ARGB 309 cursor 139 606\nImageIV32ARGB 310 cursor 140 440\nImageIV32ARGB 311 cursor 141 596\n"
-            "ImageIV32ARGB 312 cursor 119 1207\n"
+            "ImageIV32ARGB 312 cursor 119 1207\nImageIV32ARGB 313 cursor 112 800\n"
             // The progress dialog's bar picture, first of its layout source's records.
             "ImageIV32ARGB 1000 IO Progress slider 11351\n");
   std::string expected;
