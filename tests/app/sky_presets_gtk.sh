@@ -50,10 +50,14 @@ sleep 1
 changed=""
 for _ in 1 2 3 4 5 6; do
   sleep 0.5
+  # Without a window manager the main window can come up over the palette, which captures black.
+  xdotool windowraise "$control" 2>/dev/null
   import -window "$control" control-after.png 2>/dev/null
   differs control-before.png control-after.png && { changed=1; break; }
 done
 [ -n "$changed" ] || fail "the control palette did not change after \"ok\""
+[ "$(convert control-after.png -format %k info: 2>/dev/null)" -gt 16 ] 2>/dev/null ||
+  fail "the control palette captured after \"ok\" is not drawn"
 
 # The new sky is an unsaved change, so quitting asks first.
 check
