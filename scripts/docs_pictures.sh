@@ -12,7 +12,7 @@
 #   --check      check the pictures the documents name, made and committed; status 1 when one fails
 #   --here       use the display in $DISPLAY instead of starting a virtual one (the tests do so)
 # Refresh the committed pictures after a change to what a window shows:
-#   cmake --build build --target Quarn2 quarn2-scene quarn2-render quarn2-layout && scripts/docs_pictures.sh
+#   cmake --build build --target Quarn2 quarn2-scene quarn2-render && scripts/docs_pictures.sh
 set -uo pipefail
 source="$(cd "$(dirname "$0")/.." && pwd)"
 build="$source/build"
@@ -30,7 +30,7 @@ while [ $# -gt 0 ]; do
     *) echo "docs_pictures.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
   esac
 done
-for tool in Quarn2 quarn2-scene quarn2-render quarn2-layout; do
+for tool in Quarn2 quarn2-scene quarn2-render; do
   [ -x "$build/$tool" ] || { echo "docs_pictures.sh: $build/$tool is missing; build it first" >&2; exit 1; }
 done
 # A screen little larger than the palettes round a 640 x 360 document, so the window's picture is
@@ -79,6 +79,9 @@ shoot() {
       sleep 0.3
       import -window root -crop "$(palettes_box)" +repage "$out/$2.png" 2>/dev/null
     else
+      # A dialog under the main window would be captured black.
+      xdotool windowraise "$1"
+      sleep 0.3
       import -window "$1" "$out/$2.png" 2>/dev/null
     fi || fail "$2.png could not be captured"
   fi
@@ -103,8 +106,17 @@ shown() {
   fi
   echo "$id"
 }
+# The pointer over the middle of WINDOW: with no window manager, the keys go to the window under it.
+point_into() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 2))"
+  sleep 0.2
+}
 # Closes the window TITLE with Escape, as its Cancel does.
 dismiss() {
+  local id
+  id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
+  [ -n "$id" ] && point_into "$id"
   xdotool key Escape
   for _ in $(seq 1 25); do
     [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ] && return
@@ -296,14 +308,34 @@ shoot "$camera" camera-editor
 dismiss "edit camera"
 
 
-# The dialogs the program does not show by themselves yet, as their layouts build them.
-layout_shot() {  # FILE CANVAS NAME
-  check
-  "$build/quarn2-layout" "data/$1" "$2" --shot "$3.bmp" --system data/system.dat > layout.out 2>&1 &&
-    convert "$3.bmp" "$out/$3.png" || fail "quarn2-layout showed no \"$2\" of $1: $(cat layout.out)"
-}
-layout_shot objmatpresets.dat objmatpresets presets
-layout_shot docsetup.dat "doc setup" doc-setup
+# The edit palette's presets button (3 370 17 384), clicked rather than held, keeps the material
+# presets open; the second thumbnail of the grid (at 32 110, cells of 54) chooses "sandstone", which
+# the preview shows on the selected terrain.
+for palette in "$control" "$selection" "$display" "$edit"; do xdotool windowraise "$palette"; done
+click_in "$edit" 3 370 17 384
+presets="$(shown objmatpresets "a click on the edit palette's presets button")"
+if [ -n "$presets" ]; then
+  sleep 1
+  click_in "$presets" 34 166 86 218
+  sleep 2
+fi
+shoot "$presets" presets
+dismiss objmatpresets
+
+# The radial light made above is an unsaved change, so New asks first; "Don't Save" (d) goes on to
+# the set-up of the new document, whose Cancel keeps the landscape.
+focus_main
+xdotool key ctrl+n
+question="$(shown "save changes" "Ctrl+N on a changed document")"
+shoot "$question" save-changes
+if [ -n "$question" ]; then
+  point_into "$question"
+  xdotool key d
+fi
+setup="$(shown "doc setup" "Don't Save after Ctrl+N")"
+sleep 0.5
+shoot "$setup" doc-setup
+dismiss "doc setup"
 
 # The dialogs of the menus. Once a dialog has closed, the menu bar may let presses on its titles pass
 # for a long while, so each starts from a fresh program; "sel terrains" (20 24 38 42) selects the
