@@ -117,17 +117,21 @@ point_into() {
   xdotool windowfocus "$1" 2>/dev/null
   sleep 0.2
 }
+# Waits up to 5 s for the window TITLE to go; fails naming what should have closed it.
+closed() {  # TITLE WHAT
+  for _ in $(seq 1 25); do
+    [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ] && return
+    sleep 0.2
+  done
+  fail "$2 left \"$1\" shown"
+}
 # Closes the window TITLE with Escape, as its Cancel does.
 dismiss() {
   local id
   id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
   [ -n "$id" ] && point_into "$id"
   xdotool key Escape
-  for _ in $(seq 1 25); do
-    [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ] && return
-    sleep 0.2
-  done
-  fail "Escape left \"$1\" shown"
+  closed "$1" Escape
 }
 # The pointer over the main window's body, where the program takes the keys; it moves twice, so the
 # window hears it come in.
@@ -223,10 +227,7 @@ shoot "$report" render-report
 # Its "ok" (228 238 252 310) closes it.
 if [ -n "$report" ]; then
   click_in "$report" 228 238 252 310
-  for _ in $(seq 1 25); do
-    [ -z "$(xdotool search --onlyvisible --name '^report render time$' 2>/dev/null)" ] && break
-    sleep 0.2
-  done
+  closed "report render time" "its ok"
 fi
 shoot "$main" render
 
@@ -318,10 +319,7 @@ shoot "$quick" quick-texture 340x250
 if [ -n "$quick" ]; then
   point_into "$quick"
   xdotool key Return
-  for _ in $(seq 1 25); do
-    [ -z "$(xdotool search --onlyvisible --name '^edit 3dtexture$' 2>/dev/null)" ] && break
-    sleep 0.2
-  done
+  closed "edit 3dtexture" Return
 fi
 xdotool windowraise "$composer"
 xdotool mousemove "$((cx + 512))" "$((cy + 316))"
@@ -444,10 +442,7 @@ if [ -n "$dialog" ]; then
   sleep 1
   shoot "$progress" progress 340x118
   xdotool key Escape
-  for _ in $(seq 1 25); do
-    [ -z "$(xdotool search --onlyvisible --name '^ioprogress$' 2>/dev/null)" ] && break
-    sleep 0.2
-  done
+  closed ioprogress Escape
   check
   [ ! -e export.bmp ] || fail "the stopped render left export.bmp behind"
 fi
