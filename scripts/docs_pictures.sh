@@ -12,7 +12,7 @@
 #   --check      check the pictures the documents name, made and committed; status 1 when one fails
 #   --here       use the display in $DISPLAY instead of starting a virtual one (the tests do so)
 # Refresh the committed pictures after a change to what a window shows:
-#   cmake --build build --target Quarn2 quarn2-scene quarn2-render quarn2-layout && scripts/docs_pictures.sh
+#   cmake --build build --target Quarn2 quarn2-scene quarn2-render && scripts/docs_pictures.sh
 set -uo pipefail
 source="$(cd "$(dirname "$0")/.." && pwd)"
 build="$source/build"
@@ -30,7 +30,7 @@ while [ $# -gt 0 ]; do
     *) echo "docs_pictures.sh: unknown argument $1 (see --help)" >&2; exit 2 ;;
   esac
 done
-for tool in Quarn2 quarn2-scene quarn2-render quarn2-layout; do
+for tool in Quarn2 quarn2-scene quarn2-render; do
   [ -x "$build/$tool" ] || { echo "docs_pictures.sh: $build/$tool is missing; build it first" >&2; exit 1; }
 done
 # A screen little larger than the palettes round a 640 x 360 document, so the window's picture is
@@ -66,8 +66,9 @@ SCENE
 render=$!
 
 # One picture: WINDOW captured as NAME.png in the output folder; "root" captures the main window with
-# the palettes over it.
-shoot() {
+# the palettes over it. SIZE (W x H) crops the picture to the dialog of a window that is larger than
+# what it draws, by a margin at its right and bottom that shows whatever lies beneath.
+shoot() {  # WINDOW NAME [SIZE]
   check
   if [ -z "$1" ] || ! xdotool getwindowname "$1" > /dev/null 2>&1; then
     fail "no window to capture as $2.png"
@@ -79,7 +80,11 @@ shoot() {
       sleep 0.3
       import -window root -crop "$(palettes_box)" +repage "$out/$2.png" 2>/dev/null
     else
-      import -window "$1" "$out/$2.png" 2>/dev/null
+      # A dialog under the main window would be captured black.
+      xdotool windowraise "$1"
+      sleep 0.3
+      import -window "$1" "$out/$2.png" 2>/dev/null &&
+        if [ -n "${3:-}" ]; then mogrify -crop "$3+0+0" +repage "$out/$2.png"; fi
     fi || fail "$2.png could not be captured"
   fi
 }
@@ -103,17 +108,33 @@ shown() {
   fi
   echo "$id"
 }
-# Closes the window TITLE with Escape, as its Cancel does.
-dismiss() {
-  xdotool key Escape
+# The pointer over the middle of WINDOW, and the keys to it: there is no window manager to give it them.
+point_into() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove "$((X + WIDTH / 2))" "$((Y + HEIGHT / 2))"
+  # A window that took the focus before keeps the keys; the focus returns to the pointer once
+  # this one closes.
+  xdotool windowfocus "$1" 2>/dev/null
+  sleep 0.2
+}
+# Waits up to 5 s for the window TITLE to go; fails naming what should have closed it.
+closed() {  # TITLE WHAT
   for _ in $(seq 1 25); do
     [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ] && return
     sleep 0.2
   done
-  fail "Escape left \"$1\" shown"
+  fail "$2 left \"$1\" shown"
 }
-# The pointer over the main window's body, where the program takes the keys. After a dialog the menu
-# bar answers only once the pointer has crossed into the window again.
+# Closes the window TITLE with Escape, as its Cancel does.
+dismiss() {
+  local id
+  id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)"
+  [ -n "$id" ] && point_into "$id"
+  xdotool key Escape
+  closed "$1" Escape
+}
+# The pointer over the main window's body, where the program takes the keys; it moves twice, so the
+# window hears it come in.
 focus_main() {
   read -r fx fy < <(at "$main" 300 20)
   xdotool mousemove "$fx" "$fy"
@@ -128,6 +149,9 @@ menu_pick() {
   local opened=0 mx my
   read -r mx my < <(at "$main" 11 "$1")
   for _ in 1 2 3 4 5 6; do
+    # The title takes the press once the pointer has moved over it, not only onto it.
+    xdotool mousemove "$((mx - 2))" "$((my - 1))"
+    sleep 0.1
     xdotool mousemove "$mx" "$my"
     sleep 0.3
     xdotool mousedown 1
@@ -203,10 +227,7 @@ shoot "$report" render-report
 # Its "ok" (228 238 252 310) closes it.
 if [ -n "$report" ]; then
   click_in "$report" 228 238 252 310
-  for _ in $(seq 1 25); do
-    [ -z "$(xdotool search --onlyvisible --name '^report render time$' 2>/dev/null)" ] && break
-    sleep 0.2
-  done
+  closed "report render time" "its ok"
 fi
 shoot "$main" render
 
@@ -273,11 +294,34 @@ xdotool key ctrl+e
 composer="$(shown "materials composer" "Ctrl+E on the terrain")"
 sleep 2
 shoot "$composer" material-composer
-# The grid's cell of component a in the diffuse row gives it a texture; an Alt-click on the
-# component's colour swatch opens the texture in the 3D texture editor.
+# The grid's cell of component a in the diffuse row gives it a texture; a click on the component's
+# colour swatch opens the texture in the quick 3D texture dialog, an Alt-click in the 3D texture
+# editor.
 read -r cx cy < <(at "$composer" 0 0)
 xdotool mousemove "$((cx + 367))" "$((cy + 178))" click 1
 sleep 1.5
+xdotool mousemove "$((cx + 512))" "$((cy + 316))" click 1
+quick="$(shown "edit 3dtexture" "a click on a component's swatch")"
+# The texture's name (32 10 50 190) lists the textures of the library: the third row, Marble, is one
+# that shows its colours; the list is the program's second window of its own title. The preview then
+# fills in by itself, and OK (Return) gives the component the texture chosen, for the editor below.
+if [ -n "$quick" ]; then
+  click_in "$quick" 32 10 50 190
+  sleep 1
+  list="$(chooser)"
+  if [ -n "$list" ]; then
+    read -r lx ly < <(at "$list" 63 40)
+    xdotool mousemove "$lx" "$ly" click 1
+  fi
+  sleep 2
+fi
+shoot "$quick" quick-texture 340x250
+if [ -n "$quick" ]; then
+  point_into "$quick"
+  xdotool key Return
+  closed "edit 3dtexture" Return
+fi
+xdotool windowraise "$composer"
 xdotool mousemove "$((cx + 512))" "$((cy + 316))"
 xdotool keydown alt click 1 keyup alt
 texture="$(shown DTEditor "an Alt-click on a component's swatch")"
@@ -296,54 +340,131 @@ shoot "$camera" camera-editor
 dismiss "edit camera"
 
 
-# The dialogs the program does not show by themselves yet, as their layouts build them.
-layout_shot() {  # FILE CANVAS NAME
-  check
-  "$build/quarn2-layout" "data/$1" "$2" --shot "$3.bmp" --system data/system.dat > layout.out 2>&1 &&
-    convert "$3.bmp" "$out/$3.png" || fail "quarn2-layout showed no \"$2\" of $1: $(cat layout.out)"
-}
-layout_shot objmatpresets.dat objmatpresets presets
-layout_shot docsetup.dat "doc setup" doc-setup
+# The edit palette's presets button (3 370 17 384), clicked rather than held, keeps the material
+# presets open; the second thumbnail of the grid (at 32 110, cells of 54) chooses "sandstone", which
+# the preview shows on the selected terrain.
+for palette in "$control" "$selection" "$display" "$edit"; do xdotool windowraise "$palette"; done
+click_in "$edit" 3 370 17 384
+presets="$(shown objmatpresets "a click on the edit palette's presets button")"
+if [ -n "$presets" ]; then
+  sleep 1
+  click_in "$presets" 34 166 86 218
+  sleep 2
+fi
+shoot "$presets" presets
+dismiss objmatpresets
 
-# The dialogs of the menus. Once a dialog has closed, the menu bar may let presses on its titles pass
-# for a long while, so each starts from a fresh program; "sel terrains" (20 24 38 42) selects the
-# terrain for those that need a selection.
-menu_dialog() {  # MENU ITEM TITLE NAME [select]
-  local dialog="" attempt
+# The radial light made above is an unsaved change, so New asks first; "Don't Save" (d) goes on to
+# the set-up of the new document, whose Cancel keeps the landscape.
+focus_main
+xdotool key ctrl+n
+question="$(shown "save changes" "Ctrl+N on a changed document")"
+shoot "$question" save-changes
+if [ -n "$question" ]; then
+  point_into "$question"
+  xdotool key d
+fi
+setup="$(shown "doc setup" "Don't Save after Ctrl+N")"
+sleep 0.5
+shoot "$setup" doc-setup
+dismiss "doc setup"
+
+# The dialogs of the menus, one after another in a fresh program. Once a dialog has closed, the menu
+# bar may let presses on its titles pass for a while, so a dialog that does not show is asked for
+# again from a program started anew. "sel terrains" (20 24 38 42) selects the terrain for those
+# that need a selection; a radial light from the create palette makes the change that Revert asks
+# about. $dialog is the window shown, "chooser" the file chooser; $selected the program in which the
+# terrain was selected.
+selected=""
+menu_dialog() {  # MENU ITEM TITLE [select|change]
+  local attempt
+  dialog=""
   for attempt in 1 2 3; do
-    start_landscape
-    if [ "${5:-}" = select ]; then
-      click_in "$selection" 20 24 38 42
+    [ "$attempt" = 1 ] || start_landscape
+    for palette in "$control" "$selection" "$display" "$edit"; do xdotool windowraise "$palette"; done
+    case "${4:-}" in
       # The menus' states follow the selection at the window's next heartbeat.
-      sleep 1.5
-    fi
+      select)
+        if [ "$selected" != "$pid" ]; then
+          click_in "$selection" 20 24 38 42
+          selected=$pid
+          sleep 1.5
+        fi ;;
+      change)
+        click_in "$edit" 2 262 17 310
+        sleep 1
+        xdotool windowraise "$create"
+        click_in "$create" 56 356 84 384
+        sleep 1 ;;
+    esac
     focus_main
     menu_pick "$1" "$2" 2>/dev/null
-    dialog="$(visible_windows "$3" 5 | head -1)"
+    if [ "$3" = chooser ]; then
+      dialog="$(wait_for_chooser)"
+    else
+      dialog="$(visible_windows "$3" 5 | head -1)"
+    fi
     [ -n "$dialog" ] && break
   done
   [ -n "$dialog" ] || echo "FAIL: item $2 of the menu at $1 showed no \"$3\"" >&2
   sleep 0.7
-  shoot "$dialog" "$4"
 }
-menu_dialog "$object_menu" 3 "edit objattrs" attributes select
-menu_dialog "$object_menu" -2 picttextures picture-textures
-menu_dialog "$edit_menu" -1 replicate replicate select
-menu_dialog "$file_menu" -2 Preferences preferences
-menu_dialog "$file_menu" -4 "Page Setup" page-setup
+start_landscape
+menu_dialog "$object_menu" 3 "edit objattrs" select
+shoot "$dialog" attributes
+dismiss "edit objattrs"
+menu_dialog "$object_menu" -2 picttextures
+shoot "$dialog" picture-textures
+dismiss picttextures
+menu_dialog "$edit_menu" -1 replicate select
+shoot "$dialog" replicate
+dismiss replicate
+menu_dialog "$file_menu" -2 Preferences
+shoot "$dialog" preferences
+dismiss Preferences
+
+menu_dialog "$file_menu" 4 "revert changes" change
+shoot "$dialog" revert-changes
+dismiss "revert changes"
+
+# Export Render Size opens with its width selected. 6400 pixels across render long enough for the
+# progress dialog to show; Render asks for the file, and Esc stops the render.
+menu_dialog "$file_menu" -6 "export render"
+shoot "$dialog" export-render
+if [ -n "$dialog" ]; then
+  point_into "$dialog"
+  xdotool type --delay 30 6400
+  # "Render" at the bottom of the dialog.
+  click_in "$dialog" 230 164 252 220
+  chooser_id="$(wait_for_chooser)"
+  [ -n "$chooser_id" ] && type_path "$chooser_id" "$PWD/export.bmp"
+  progress="$(shown ioprogress "the render of Export Render Size")"
+  sleep 1
+  shoot "$progress" progress 340x118
+  xdotool key Escape
+  closed ioprogress Escape
+  check
+  [ ! -e export.bmp ] || fail "the stopped render left export.bmp behind"
+fi
+
 # Render to Disk asks for the file and its format first; larger than the screen, its chooser would
 # hide the list of formats at the bottom right.
-for _ in 1 2 3; do
-  start_landscape
-  focus_main
-  menu_pick "$file_menu" -7 2>/dev/null
-  chooser_id="$(wait_for_chooser)"
-  [ -n "$chooser_id" ] && break
-done
-[ -n "$chooser_id" ] || echo "FAIL: File > Render to Disk... showed no file chooser" >&2
-xdotool windowsize "$chooser_id" 820 520 2>/dev/null
+menu_dialog "$file_menu" -7 chooser
+xdotool windowsize "$dialog" 820 520 2>/dev/null
 sleep 0.7
-shoot "$chooser_id" render-to-disk
+shoot "$dialog" render-to-disk
+if [ -n "$dialog" ]; then
+  point_into "$dialog"
+  xdotool key Escape
+  for _ in $(seq 1 25); do
+    [ -z "$(chooser)" ] && break
+    sleep 0.2
+  done
+fi
+
+menu_dialog "$file_menu" -4 "Page Setup"
+shoot "$dialog" page-setup
+dismiss "Page Setup"
 
 kill $pid 2>/dev/null
 wait $pid 2>/dev/null
