@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "editing/document.h"
+#include "editing/document_host.h"
 #include "editing/undoable_action.h"
 #include "framework/core/result_codes.h"
 #include "platform/system.h"
@@ -37,6 +39,9 @@ int32_t CUndoHistory::Clear() {
 }
 
 int32_t CUndoHistory::Push(CUndoableAction* action) {
+  // Every recorded edit is a change of the document, whichever command made it: a key edit that set
+  // no flag of its own was lost on quit without a question.
+  if (fDocument && fDocument->GetWindow()) fDocument->GetWindow()->MarkUnsavedChanges();
   if (!HasSlots()) {
     delete action;
     return kErrOutOfMemory;

@@ -23,7 +23,8 @@ class CUndoHistory {
 
   // Deletes every action, slot 0 first; slots, head and current stay. 0.
   int32_t Clear();
-  // Takes ownership and hands the action the ring's document: the action goes into the head slot, deleting what was there, and becomes the
+  // Takes ownership and hands the action the ring's document, whose window is told of an unsaved
+  // change: the action goes into the head slot, deleting what was there, and becomes the
   // current one. Actions that were undone and could still be redone are deleted with it. 0; 9 when
   // the ring has no slot storage (the action is then deleted at once).
   int32_t Push(CUndoableAction* action);

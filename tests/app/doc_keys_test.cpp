@@ -142,10 +142,13 @@ TEST_F(DocKeys, EditingKeysMoveAndSizeTheSelectionAsOneUndoStep) {
     SelectOnly({cube});
     Hold(row.modifiers);
     CUndoableAction* previous = PushPrevious();
+    w->ClearFlags(CDocWindow::kUnsavedChanges);
     const vector3<double> before = cube->GetTransformVector3();
     const int32_t answer = row.virtualKey ? VirtualKey(row.virtualKey) : Character(row.character);
     Hold("");
     EXPECT_EQ(answer, row.answer) << row.name;
+    // An edit made by a key is a change that quitting must ask about.
+    EXPECT_EQ((w->GetFlags() & CDocWindow::kUnsavedChanges) != 0, row.recorded) << row.name;
     ExpectNear(cube->GetTransformVector3(), before + row.move, 1e-12, row.name);
     ExpectNear(cube->GetScaledSize(), extent * row.scale, 1e-12, row.name);
     EXPECT_EQ(other->GetTransformVector3(), (vector3<double>{-5, 0, 0})) << row.name;
@@ -187,9 +190,11 @@ TEST_F(DocKeys, EqualsResetsRotationAndSizeOfEverySelectedObject) {
 TEST_F(DocKeys, EditingKeysWithNothingSelectedRecordNothing) {
   SelectOnly({});
   CUndoableAction* previous = PushPrevious();
+  w->ClearFlags(CDocWindow::kUnsavedChanges);
   for (uint32_t key : {kLeft, kUp, kRight, kDown, kPageUp, kPageDown}) VirtualKey(key);
   for (uint32_t character : {'*', '/', '=', 'P', 'n', 'I', 'o'}) Character(character);
   EXPECT_EQ(History().GetCurrentAction(), previous);
+  EXPECT_EQ(w->GetFlags() & CDocWindow::kUnsavedChanges, 0u);
   EXPECT_EQ(counts.deletions, 0);
 }
 

@@ -2,7 +2,8 @@
 # The document window's keys on the real back end, on a virtual display of its own: Tab selects
 # the first object of the default scene, Page Up raises it, and Esc switches to the rendered image
 # and back to the same wireframe. Ctrl+I and Ctrl+Shift+S bring up their file choosers, which Esc
-# closes, and Ctrl+Tab then hides and shows the palettes. No run may print a sanitizer report.
+# closes, Ctrl+Tab then hides and shows the palettes, and Ctrl+Q asks to save the changes. No run
+# may print a sanitizer report.
 # Arguments: the program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
@@ -61,6 +62,5 @@ sleep 1
 [ "$(palettes)" = 6 ] || fail "the second Ctrl+Tab shows $(palettes) palettes"
 
 check
-kill $pid
-wait $pid
+quit_without_saving "Page Up and a render"
 end_run
