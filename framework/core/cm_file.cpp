@@ -215,6 +215,10 @@ int32_t CCmFile::AllocateDirectory(uint32_t capacity) {
 }
 
 void CCmFile::ReleaseDirectory() {
+  {
+    const std::lock_guard<std::mutex> guard(fChainTableLock);
+    fChainTable.reset();
+  }
   fFreeList.clear();
   fFreeListLoaded = false;
   delete fDirectory;
@@ -372,10 +376,25 @@ int32_t CCmFile::TransferEntry(uint32_t number, uint32_t offset, uint32_t count,
   if (count == kWholeEntry) count = entry.size;
   if (count > room) return kErrBufferSize;
   if (uint64_t(offset) + count > entry.size) return kErrEndOfFile;
-  CDynTable<SChunk> chunks(kChainSpec);
-  if (!chunks.IsValid()) return kErrOutOfMemory;
-  if (const int32_t err = WalkRecord(entry, chunks)) return err;
-  return Transfer(chunks, offset, bytes, count, write);
+  std::unique_ptr<CDynTable<SChunk>> chunks = TakeChainTable();
+  if (!chunks || !chunks->IsValid()) return kErrOutOfMemory;
+  int32_t err = WalkRecord(entry, *chunks);
+  if (!err) err = Transfer(*chunks, offset, bytes, count, write);
+  KeepChainTable(std::move(chunks));
+  return err;
+}
+
+std::unique_ptr<CDynTable<CCmFile::SChunk>> CCmFile::TakeChainTable() {
+  {
+    const std::lock_guard<std::mutex> guard(fChainTableLock);
+    if (fChainTable) return std::move(fChainTable);
+  }
+  return std::unique_ptr<CDynTable<SChunk>>(new CDynTable<SChunk>(kChainSpec));
+}
+
+void CCmFile::KeepChainTable(std::unique_ptr<CDynTable<SChunk>> table) {
+  const std::lock_guard<std::mutex> guard(fChainTableLock);
+  if (!fChainTable && fDirectory) fChainTable = std::move(table);
 }
 
 // ---- chains ----
