@@ -215,10 +215,12 @@ int32_t CCmFile::AllocateDirectory(uint32_t capacity) {
 }
 
 void CCmFile::ReleaseDirectory() {
+  std::unique_ptr<CDynTable<SChunk>> kept;
   {
     const std::lock_guard<std::mutex> guard(fChainTableLock);
-    fChainTable.reset();
+    kept = std::move(fChainTable);
   }
+  kept.reset();
   fFreeList.clear();
   fFreeListLoaded = false;
   delete fDirectory;
@@ -392,9 +394,12 @@ std::unique_ptr<CDynTable<CCmFile::SChunk>> CCmFile::TakeChainTable() {
   return std::unique_ptr<CDynTable<SChunk>>(new CDynTable<SChunk>(kChainSpec));
 }
 
+// A table is freed only with the lock let go: freeing takes the memory lock, which a page-out holds
+// while it writes an entry.
 void CCmFile::KeepChainTable(std::unique_ptr<CDynTable<SChunk>> table) {
+  std::unique_ptr<CDynTable<SChunk>> spare = std::move(table);
   const std::lock_guard<std::mutex> guard(fChainTableLock);
-  if (!fChainTable && fDirectory) fChainTable = std::move(table);
+  if (!fChainTable && fDirectory) fChainTable = std::move(spare);
 }
 
 // ---- chains ----
