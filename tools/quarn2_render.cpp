@@ -176,8 +176,9 @@ void PrintStats(CRenderStats stats, int64_t seconds) {
   }
 }
 
+// The document is never deleted: main ends the process without tearing it down.
 int RunDisk(const CCommandLine& line, SOptions& options) {
-  CRenderDocument document;
+  CRenderDocument& document = *new CRenderDocument;
   int32_t error = document.Read(options.job);
   if (error) return line.FailWithCode(options.job.document, error);
   std::string offered;
@@ -193,6 +194,7 @@ int RunDisk(const CCommandLine& line, SOptions& options) {
   return 0;
 }
 
+// Here too the document is left to the process's end.
 int Run(const CCommandLine& line, SOptions& options) {
   if (!IsBmp(options)) return RunDisk(line, options);
   CImage* image = nullptr;
@@ -203,7 +205,7 @@ int Run(const CCommandLine& line, SOptions& options) {
     CProgressBar bar("rendering");
     options.job.observer = SRenderObserver{&CProgressBar::Told, &bar};
     options.job.stats = &options.stats;
-    error = RenderDocument(options.job, &image);
+    error = RenderDocument(options.job, *new CRenderDocument, &image);
   }
   const int64_t seconds = elapsed.ElapsedSeconds();
   if (error) return line.FailWithCode(options.job.document, error);
@@ -232,5 +234,6 @@ int main(int argc, char** argv) {
   RegisterDocumentServices();
   CToolApp app("quarn2-render", CToolApp::MachineShare(kDataPoolBudget));
   if (!app.IsReady()) return app.ReportNotReady(line);
-  return Run(line, options);
+  // The scene's many objects are left to the system: freeing them one by one would only cost time.
+  app.EndProcess(Run(line, options));
 }

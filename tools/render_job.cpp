@@ -155,8 +155,12 @@ int32_t CRenderDocument::Read(const SRenderJob& job) {
 }
 
 int32_t RenderDocument(const SRenderJob& job, CImage** image) {
-  *image = nullptr;
   CRenderDocument document;
+  return RenderDocument(job, document, image);
+}
+
+int32_t RenderDocument(const SRenderJob& job, CRenderDocument& document, CImage** image) {
+  *image = nullptr;
   int32_t error = document.Read(job);
   if (error) return error;
   CImage* rendered = NewDataImage(document.Width(), document.Height(), &error);

@@ -73,6 +73,9 @@ class CRenderDocument {
 // Reads the document and renders it into a new image in the application's data environment that the
 // caller deletes. 0, or the first failing step's code with *image null.
 int32_t RenderDocument(const SRenderJob& job, CImage** image);
+// The same with the caller's document, which the caller may keep past the picture (a tool ending its
+// process leaves it to the system).
+int32_t RenderDocument(const SRenderJob& job, CRenderDocument& document, CImage** image);
 
 struct SDiskJob {
   static constexpr int32_t kLeastResolution = 1;

@@ -1,6 +1,7 @@
 #include "tools/tool_app.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "framework/core/mem_pool.h"
@@ -57,6 +58,16 @@ CToolApp::~CToolApp() {
   }
   TermOrdax();
   platform::EndIfStopRequested();
+}
+
+void CToolApp::EndProcess(int status) {
+  if (fApp) {
+    for (CSpoolEnv* env : {fApp->GetObjectsEnv(), static_cast<CSpoolEnv*>(fApp->GetDiscardEnv()), fApp->GetDataEnv()})
+      if (env) env->DeleteFileAtExit();
+  }
+  std::fflush(nullptr);
+  platform::EndIfStopRequested();
+  std::_Exit(status);
 }
 
 bool CToolApp::IsReady() const {

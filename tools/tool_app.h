@@ -24,6 +24,10 @@ class CToolApp {
   ~CToolApp();
 
   bool IsReady() const;
+  // Ends the process with the status at once, its objects left to the system (tearing down a large
+  // scene costs as much as a part of reading it): only the swap files are deleted and the standard
+  // streams flushed. A stop signal received meanwhile ends it by that signal, as the destructor does.
+  [[noreturn]] void EndProcess(int status);
   // Says why the tool could not start (the temporary folder it could not use, where that was the
   // reason) and answers the exit status, 1.
   int ReportNotReady(const CCommandLine& line) const;

@@ -215,6 +215,12 @@ int32_t CCmFile::AllocateDirectory(uint32_t capacity) {
 }
 
 void CCmFile::ReleaseDirectory() {
+  std::unique_ptr<CDynTable<SChunk>> kept;
+  {
+    const std::lock_guard<std::mutex> guard(fChainTableLock);
+    kept = std::move(fChainTable);
+  }
+  kept.reset();
   fFreeList.clear();
   fFreeListLoaded = false;
   delete fDirectory;
@@ -372,10 +378,28 @@ int32_t CCmFile::TransferEntry(uint32_t number, uint32_t offset, uint32_t count,
   if (count == kWholeEntry) count = entry.size;
   if (count > room) return kErrBufferSize;
   if (uint64_t(offset) + count > entry.size) return kErrEndOfFile;
-  CDynTable<SChunk> chunks(kChainSpec);
-  if (!chunks.IsValid()) return kErrOutOfMemory;
-  if (const int32_t err = WalkRecord(entry, chunks)) return err;
-  return Transfer(chunks, offset, bytes, count, write);
+  std::unique_ptr<CDynTable<SChunk>> chunks = TakeChainTable();
+  if (!chunks || !chunks->IsValid()) return kErrOutOfMemory;
+  int32_t err = WalkRecord(entry, *chunks);
+  if (!err) err = Transfer(*chunks, offset, bytes, count, write);
+  KeepChainTable(std::move(chunks));
+  return err;
+}
+
+std::unique_ptr<CDynTable<CCmFile::SChunk>> CCmFile::TakeChainTable() {
+  {
+    const std::lock_guard<std::mutex> guard(fChainTableLock);
+    if (fChainTable) return std::move(fChainTable);
+  }
+  return std::unique_ptr<CDynTable<SChunk>>(new CDynTable<SChunk>(kChainSpec));
+}
+
+// A table is freed only with the lock let go: freeing takes the memory lock, which a page-out holds
+// while it writes an entry.
+void CCmFile::KeepChainTable(std::unique_ptr<CDynTable<SChunk>> table) {
+  std::unique_ptr<CDynTable<SChunk>> spare = std::move(table);
+  const std::lock_guard<std::mutex> guard(fChainTableLock);
+  if (!fChainTable && fDirectory) fChainTable = std::move(spare);
 }
 
 // ---- chains ----

@@ -9,6 +9,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <vector>
 
 #include "framework/core/dyn_table.h"
@@ -120,6 +122,10 @@ class CCmFile : public CFile {
   // count bytes at offset between an entry and memory with room for `room` bytes; UINT32_MAX for
   // count means the whole entry.
   int32_t TransferEntry(uint32_t number, uint32_t offset, uint32_t count, uint8_t* bytes, uint32_t room, bool write);
+  // The table a transfer walks its entry's chain into: the one kept from the last transfer, or a new
+  // one while another transfer holds that.
+  std::unique_ptr<CDynTable<SChunk>> TakeChainTable();
+  void KeepChainTable(std::unique_ptr<CDynTable<SChunk>> table);
 
   int32_t ResizeChain(SEntry& record, uint32_t newSize);
   int32_t CheckGrowth(uint64_t shortfall, uint64_t extension);
@@ -145,6 +151,10 @@ class CCmFile : public CFile {
   CDynTable<SEntry>* fDirectory = nullptr;
   // The free chunks in chain order, with their headers as written; valid while fFreeListLoaded.
   std::vector<SChunk> fFreeList;
+  // Kept from one transfer to the next while the file is open: reading record after record would
+  // otherwise allocate and free a table for each.
+  std::mutex fChainTableLock;
+  std::unique_ptr<CDynTable<SChunk>> fChainTable;
   bool fFreeListLoaded = false;
   bool fDirectoryChanged = false;
   bool fFreeChainChanged = false;

@@ -61,6 +61,13 @@ uint32_t CMemBlock::CopyContents(const CMemBlock& other) {
   return count;
 }
 
+bool CMemBlock::ChargeTo(CMemPool* pool) {
+  if (!pool) return false;
+  if (fOwned && !pool->TakeOver(fPool, fStorage)) return false;
+  fPool = pool;
+  return true;
+}
+
 bool CMemBlock::SwapContents(CMemBlock& other) {
   std::swap(fPool, other.fPool);
   std::swap(fStorage, other.fStorage);

@@ -25,6 +25,9 @@ class CMemBlock : public CBaseObject {
   uint32_t CopyContents(const CMemBlock& other);
   bool SwapContents(CMemBlock& other);
   bool Resize(uint32_t newSize, bool keep);
+  // The storage changes to the pool's account where its budget holds it (false, nothing changed, when
+  // not): a block between two pools of the same heap need not be copied.
+  bool ChargeTo(CMemPool* pool);
   void SetString(const char* text);
 
   bool IsOwned() const { return fOwned; }

@@ -86,6 +86,16 @@ void CMemPool::Free(void* p) {
   platform::FreeAlloc(p);
 }
 
+bool CMemPool::TakeOver(CMemPool* from, void* p) {
+  if (!p || p == kNoStorage || from == this) return true;
+  std::lock_guard<std::recursive_mutex> guard(MemoryLock());
+  const uint32_t size = uint32_t(platform::AllocBlockSize(p));
+  if (uint64_t(fUsed) + size > fBudget) return false;
+  fUsed += size;
+  if (from) from->fUsed = size > from->fUsed ? 0 : from->fUsed - size;
+  return true;
+}
+
 void CMemPool::SetRecovery(MemRecoveryCallback callback, void* context) {
   fRecovery = callback;
   fRecoveryContext = context;

@@ -37,6 +37,10 @@ class CMemPool : public CBaseObject {
   // Nothing past p's old contents is cleared.
   void* Reallocate(void* p, size_t size);
 
+  // Takes p's storage, allocated from `from`, onto this pool's account without moving it: false, with
+  // nothing changed, when this pool's budget cannot hold it beside what is used.
+  bool TakeOver(CMemPool* from, void* p);
+
   uint32_t GetFreeBytes() const {
     const uint32_t used = fUsed;
     return used >= fBudget ? 0 : fBudget - used;

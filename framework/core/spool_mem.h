@@ -117,7 +117,8 @@ class CSpoolMem : public CMemBlock {
   // Forgets the backing store without touching its file, which is going away.
   void DropBacking();
   // Takes another pool; resident data moves into `prepared`, storage of the same sizes from that pool,
-  // and the old storage leaves with it.
+  // and the old storage leaves with it. An empty `prepared` keeps the storage (charged to the pool
+  // already).
   void TakePool(CMemPool* pool, CMemBlock& prepared);
 
  private:

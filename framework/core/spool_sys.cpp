@@ -301,6 +301,15 @@ CSpoolEnv::~CSpoolEnv() {
   delete fCmFile;
 }
 
+// Only the descriptor closes (an open file cannot be deleted); the directory is not written.
+void CSpoolEnv::DeleteFileAtExit() {
+  if (!fOpen || !fDeleteFile) return;
+  fCmFile->CFile::Close();
+  fCmFile->Delete();
+  fDeleteFile = false;
+  fOpen = false;
+}
+
 bool CSpoolEnv::CanSubscribe(CSubscriber* object) const {
   if (!object) return false;
   if (IsValid() && object->IsValid() && object->IsConstructed() && (!object->IsBacked() || object->GetFile()->IsOpen()))

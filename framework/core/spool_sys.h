@@ -125,6 +125,10 @@ class CSpoolEnv : public CSpoolSys {
   virtual void SetDeleteFile(bool deleteFile) { fDeleteFile = deleteFile; }
 
   bool IsOpen() const { return fOpen; }
+  // For a process about to end without tearing its objects down: the file goes now, if it is one
+  // this environment would delete, with no subscriber let go and nothing more written to it. The
+  // environment serves nothing after.
+  void DeleteFileAtExit();
   // The result of opening or creating the file.
   int32_t GetOpenResult() const { return fOpenResult; }
 

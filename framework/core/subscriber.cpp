@@ -93,9 +93,13 @@ bool CSubscriber::SetEnvironment(CSpoolSys* environment) {
   SetPinned(true);
   if (fSubscribed) Unlock(false, false);
   CMemPool* pool = environment->GetPool();
+  CMemPool* before = GetPool();
   CMemBlock prepared;
   bool ok = true;
-  if (IsResident() && pool != GetPool() && !prepared.Init(GetDataSize(), pool, GetHeaderBytes())) {
+  // Resident data changes to the new pool's account where its budget takes it, else it is copied
+  // into storage of that pool.
+  const bool charged = IsResident() && pool != before && ChargeTo(pool);
+  if (IsResident() && pool != before && !charged && !prepared.Init(GetDataSize(), pool, GetHeaderBytes())) {
     SetError(kErrOutOfMemory);
     ok = false;
   }
@@ -105,7 +109,10 @@ bool CSubscriber::SetEnvironment(CSpoolSys* environment) {
     ok = false;
   }
   SetPinned(wasPinned);
-  if (!ok) return false;
+  if (!ok) {
+    if (charged) ChargeTo(before);
+    return false;
+  }
   TakePool(pool, prepared);
   fEnvironment = environment;
   return true;

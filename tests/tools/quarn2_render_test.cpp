@@ -56,8 +56,9 @@ class Quarn2Render : public SpoolAppTest {
   }
 
   std::string Path(const std::string& name) const { return folder + "/" + name; }
-  SRun Render(const std::string& arguments) const {
-    return RunCommand("cd '" + folder + "' && " + QUARN2_RENDER_PATH + " " + arguments + " 2>&1");
+  // environment: assignments put before the tool's command.
+  SRun Render(const std::string& arguments, const std::string& environment = "") const {
+    return RunCommand("cd '" + folder + "' && " + environment + QUARN2_RENDER_PATH + " " + arguments + " 2>&1");
   }
 
   // The every-statement scene read in-process into a fresh table and settings.
@@ -177,8 +178,12 @@ TEST_F(Quarn2Render, ADocumentOfQuarn2SceneRendersAtItsOwnSizeWithProgress) {
       RunCommand(std::string(QUARN2_SCENE_PATH) + " '" + Path("scene.txt") + "' '" + Path("scene.qnc") + "' 2>&1");
   ASSERT_EQ(scene.status, 0) << scene.out;
 
-  const SRun run = Render("scene.qnc scene.bmp");
+  // The tool ends without tearing the scene down, but its swap files still go.
+  const std::string temp = Path("temp");
+  std::filesystem::create_directory(temp);
+  const SRun run = Render("scene.qnc scene.bmp", "TMPDIR='" + temp + "' ");
   ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_TRUE(std::filesystem::is_empty(temp));
   // Not a terminal: a line at every tenth reached with the time taken and the time left, the last at
   // 100 % with the time taken.
   EXPECT_NE(run.out.find(" elapsed, "), std::string::npos) << run.out;

@@ -279,6 +279,28 @@ TEST_F(SpoolSysTest, SetEnvironmentMovesTheDataToAnotherPool) {
   EXPECT_TRUE(Holds(*table, 70));
 }
 
+// Resident data changes pools by account: the storage stays where it is, and each pool's use moves
+// by the block.
+TEST_F(SpoolSysTest, SetEnvironmentKeepsResidentStorageAndMovesItsAccount) {
+  auto table = NewTable(ObjectsEnv(), 4096);
+  Fill(*table, 41);
+  ASSERT_TRUE(table->IsResident());
+  const uint8_t* storage = table->GetStorage();
+  const uint32_t objectsUsed = GetObjectPool()->GetUsed();
+  const uint32_t dataUsed = GetDataPool()->GetUsed();
+
+  ASSERT_TRUE(table->SetEnvironment(DataEnv()));
+  EXPECT_EQ(table->GetStorage(), storage);
+  EXPECT_EQ(table->GetPool(), GetDataPool());
+  EXPECT_EQ(table->CMemBlock::GetPool(), GetDataPool());
+  EXPECT_GE(objectsUsed - GetObjectPool()->GetUsed(), 4096u);
+  EXPECT_EQ(GetDataPool()->GetUsed() - dataUsed, objectsUsed - GetObjectPool()->GetUsed());
+  ASSERT_TRUE(table->Subscribe(SSpoolTableSpec{}));
+  ASSERT_TRUE(table->PageOut());
+  EXPECT_EQ(GetDataPool()->GetUsed(), dataUsed);
+  EXPECT_TRUE(Holds(*table, 41));
+}
+
 TEST_F(SpoolSysTest, SetEnvironmentChangesNothingWhenTheNewPoolIsFull) {
   auto filler = NewTable(ObjectsEnv(), 200 * 1024);
   CHolder held(filler.get(), false, false);
