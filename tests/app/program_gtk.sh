@@ -177,6 +177,16 @@ add_sphere() {
   differs before.png sphere.png || fail "a click on the create palette's sphere changed nothing in the document window"
 }
 
+# $create and $control, the create and control palettes; the run ends when either does not show.
+find_create_and_control() {
+  create="$(visible_window "create palette")"
+  control="$(visible_window "control palette")"
+  if [ -z "$create" ] || [ -z "$control" ]; then
+    fail "the create and control palettes did not both appear"
+    kill $pid; wait $pid; end_run
+  fi
+}
+
 # The create palette's "sky&fog text" tab (2 392 17 450) brings the sky & fog palette forward: $create
 # and $palette the two palettes; the run ends when either does not show.
 show_sky_fog_palette() {

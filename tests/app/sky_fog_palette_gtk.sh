@@ -9,12 +9,7 @@ source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
 start_program
 sleep 3
-create="$(visible_window "create palette")"
-control="$(visible_window "control palette")"
-if [ -z "$create" ] || [ -z "$control" ]; then
-  fail "the create and control palettes did not both appear"
-  kill $pid; wait $pid; end_run
-fi
+find_create_and_control
 
 # "sky&fog text" lies at 2 392 17 450 of the create palette.
 check

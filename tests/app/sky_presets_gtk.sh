@@ -10,12 +10,7 @@ cp -r "$(dirname "$2")/Presets" "$work/"
 
 start_program
 sleep 3
-create="$(visible_window "create palette")"
-control="$(visible_window "control palette")"
-if [ -z "$create" ] || [ -z "$control" ]; then
-  fail "the create and control palettes did not both appear"
-  kill $pid; wait $pid; end_run
-fi
+find_create_and_control
 sleep 3
 import -window "$control" control-before.png 2>/dev/null
 
