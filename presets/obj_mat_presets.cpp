@@ -392,7 +392,8 @@ int32_t CObjMatPresets::HandleEvent(CUIMessage* message) {
     const SLayoutNeed& menu = fMaterials ? need::kMaterialPreviewMenu : need::kObjectPreviewMenu;
     if (const int32_t err = CMenu::Load(GetResourceEnvironment(), menu.number, &loaded, GetWindow())) return err;
     std::unique_ptr<CMenu> owned(loaded);
-    GetPreview().HandleOptionsMenu(owned.get(), CanvasToScreen(message->firstPoint), GetWindow());
+    // The press's point is on the screen already.
+    GetPreview().HandleOptionsMenu(owned.get(), message->firstPoint, GetWindow());
     return kHandled;
   }
   if (Same(element, need::kPresetPreview.name)) {

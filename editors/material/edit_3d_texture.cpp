@@ -330,14 +330,14 @@ bool CEdit3dTexture::TakeReplaceDialog(const CUIMessage& message, int32_t* answe
   return true;
 }
 
-int32_t CEdit3dTexture::ChooseFromMenu(SPointHV point) {
+int32_t CEdit3dTexture::ChooseFromMenu(SPointHV screenPoint) {
   if (!fMenu) return kNoErr;
   if (fResultHandle) {
     if (const uint32_t row = fMenu->FindItemIndex(fResultHandle)) fMenu->CheckItem(row, true, nullptr, true);
   }
   uintptr_t command = 0;
   uint32_t row = 0;
-  if (!fMenu->SelectItemAt(CanvasToScreen(point), GetWindow(), &command, &row) || row == 0) return kNoErr;
+  if (!fMenu->SelectItemAt(screenPoint, GetWindow(), &command, &row) || row == 0) return kNoErr;
   fModified = 0;
   return SelectTexture(fMenu->GetItemCommand(row - 1));
 }

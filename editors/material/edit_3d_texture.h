@@ -139,8 +139,9 @@ class CEdit3dTexture : public CLayoutHostCanvas {
   bool TakeReplaceDialog(const CUIMessage& message, int32_t* answer);
   bool TakeOwnCommand(const CUIMessage& message, int32_t* answer);
   bool TakeSwatchColour(const CUIMessage& message, int32_t* answer);
-  // The menu pops up at the point (in the dialog) on the result's row; a row chosen is edited.
-  int32_t ChooseFromMenu(SPointHV point);
+  // The menu pops up at the screen point (where the press on the name was, as its message gives it)
+  // on the result's row; a row chosen is edited.
+  int32_t ChooseFromMenu(SPointHV screenPoint);
   int32_t ShowSaveDialog();
   // Closes what shows (the dialog or a confirmation) and tells the caller the result: handle and slot.
   void Reply(bool chosen);

@@ -3,13 +3,17 @@
 # scene: the Object menu (the third title of the menu bar, clicked) and its last item "3D Textures..."
 # (chosen with the keyboard) bring up "edit 3dtexture"; a click on "randomize" changes the preview,
 # which renders again in idle time (its bands are checked headless: here it fills within a tenth of a
-# second, too fast to catch between two captures on a loaded machine); "cancel" hides the dialog and
-# the program keeps running. No run may print a sanitizer report. Arguments: the program and the
-# build's data/ folder.
+# second, too fast to catch between two captures on a loaded machine); a click on the texture's name
+# pops the menu of textures up at the click, and a row clicked there shows its name; "cancel" hides
+# the dialog and the program keeps running. No run may print a sanitizer report. Arguments: the
+# program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
-# In the dialog's window (its layout's rectangles): the preview, "randomize" and "cancel".
+# In the dialog's window (its layout's rectangles): the preview, the texture's name, "randomize" and
+# "cancel".
 preview="128x96+10+58"
+name_strip="320x20+10+30"
+name="40 100"
 randomize="74 172"
 cancel="294 228"
 
@@ -39,6 +43,28 @@ xdotool mousemove "$((dx + $1))" "$((dy + $2))" click 1
 sleep 3
 capture_dialog randomized.png
 [ "$(changed_in filled.png randomized.png "$preview")" != 0 ] || fail "randomize did not change the preview"
+
+check
+set -- $name
+xdotool mousemove "$((dx + $2))" "$((dy + $1))" click 1
+menu=""
+for _ in $(seq 1 25); do
+  menu="$(chooser)"
+  [ -n "$menu" ] && break
+  sleep 0.2
+done
+if [ -z "$menu" ]; then
+  fail "a click on the texture's name showed no menu"
+else
+  eval "$(xdotool getwindowgeometry --shell "$menu")"
+  [ "$X $Y" = "$((dx + $2)) $((dy + $1))" ] ||
+    fail "the menu of textures showed at $X, $Y, not at the click on the name, $((dx + $2)), $((dy + $1))"
+  # The fourth row (rows 19 pixels high from 3 below the menu's top).
+  xdotool mousemove "$((X + 33))" "$((Y + 3 + 3 * 19 + 9))" click 1
+  sleep 1.5
+  capture_dialog chosen.png
+  [ "$(changed_in randomized.png chosen.png "$name_strip")" != 0 ] || fail "the row clicked in the menu did not show its name"
+fi
 
 check
 set -- $cancel

@@ -42,10 +42,11 @@ TEST_F(QuickTextureComposer, AComponentPressOpensItAndOkGivesTheSlotTheTextureCh
   quick->MoveTo({100, 100});
   const uint32_t marble = quick->GetMenu()->FindCommandByText("Marble");
   ASSERT_EQ(marble, 3u);
-  // The fixture's messages name the element first.
+  // The fixture's messages name the element first; the press's point is on the screen, as the
+  // element's press callback gives it.
   CUIMessage press = Message(0, "texture name", "edit 3dtexture");
-  press.firstPoint = {40, 40};
-  const SPointHV menu = quick->CanvasToScreen(press.firstPoint);
+  press.firstPoint = quick->CanvasToScreen({40, 40});
+  const SPointHV menu = press.firstPoint;
   ASSERT_TRUE(platform::headless::AddScript("wait 20\nmove " + std::to_string(menu.h + 33) + " " +
                                             std::to_string(menu.v + 3 + 2 * 19 + 9) +
                                             "\nwait 20\ndown left\nwait 20\nup left\n"));

@@ -394,6 +394,26 @@ TEST_F(ObjMatPresets, ExportShowsTheBillboard) {
   EXPECT_TRUE(panel->IsShown());
 }
 
+// A press on "Options" under the preview pops its menu up at the press, whose point the element's
+// press gives on the screen: its fourth row, the cone, is chosen there.
+TEST_F(ObjMatPresets, ThePreviewOptionsMenuOpensAtThePress) {
+  // Near the screen's corner, so that the whole menu fits below and right of the press.
+  panel->MoveTo({40, 30});
+  panel->CPresetLibrary::Show();
+  CElement* options = Find(*panel, "preview options");
+  ASSERT_NE(options, nullptr);
+  const SPointHV local{10, 5};
+  const SPointHV at = OnScreen(options, local);
+  SetCursorPosition(at.h, at.v);
+  ASSERT_TRUE(platform::headless::AddScript("wait 20\nmove " + std::to_string(at.h + kMenuFrame + 30) + " " +
+                                            std::to_string(at.v + kMenuFrame + 3 * kMenuRow + kMenuRow / 2) +
+                                            "\nwait 20\ndown left\nwait 20\nup left\n"));
+  CElement* handled = nullptr;
+  EXPECT_EQ(options->RunPressCallback(&handled, local, nullptr), kHandled);
+  Settle();
+  EXPECT_EQ(panel->GetPreview().GetShapeCode(), CPreviewScene::kCone);
+}
+
 }  // namespace
 
 namespace {

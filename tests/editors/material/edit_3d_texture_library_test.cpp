@@ -33,12 +33,15 @@ class QuickLibrary : public Edit3dTextureTest {
                           reinterpret_cast<intptr_t>(&end));
     return start == 0 && end == field->GetTextLength();
   }
-  // The first point of a press on the texture name, as its press callback posts it.
-  CUIMessage NamePress() {
-    CUIMessage message;
-    message.Init(0, "texture name", nullptr, kDialog, 0);
-    message.firstPoint = {40, 40};
-    return message;
+  // A press on the texture name through its own press callback (which gives the dialog the screen
+  // point), with the pop-up menu answered where it opens, at the press: row `row` chosen (0: left
+  // with Escape).
+  void ChooseNameRow(uint32_t row) {
+    CElement* name = quick->GetNameElement();
+    const SPointHV local{30, 10};
+    ASSERT_TRUE(platform::headless::AddScript(MenuAnswer(Screen(name, local), row)));
+    EXPECT_EQ(RunPress(name, local), 26);
+    Settle();
   }
   std::vector<C3dTexture*> Named(const std::string& name) {
     std::vector<C3dTexture*> out;
@@ -83,12 +86,10 @@ TEST_F(QuickLibrary, TheMenuListsTheLibraryThenTheDocumentsTexturesButTheClouds)
 TEST_F(QuickLibrary, TheTextureNamePopsTheMenuOnTheCurrentRowAndARowChosenIsEdited) {
   OpenQuick(kMarble);
   ASSERT_EQ(SendQuick(0, "complexity +"), 26);
-  CUIMessage beside = NamePress();
-  ChooseRow(*quick, beside, 0);
+  ChooseNameRow(0);
   EXPECT_EQ(Ticked(quick->GetMenu()), (std::vector<uint32_t>{kMarble}));
   EXPECT_TRUE(quick->IsModified()) << "nothing chosen";
-  CUIMessage press = NamePress();
-  ChooseRow(*quick, press, 4);
+  ChooseNameRow(4);
   EXPECT_EQ(QuickName(), "Granite");
   EXPECT_EQ(ShownName(), "Granite");
   EXPECT_EQ(quick->GetResultHandle(), 4u);
@@ -201,8 +202,7 @@ TEST_F(QuickLibrary, CancelRepliesWithNothingOnceAndTheLevelIsBack) {
 TEST_F(QuickLibrary, OkRightAfterChoosingRepliesWithTheHandleAndSlot) {
   const uint32_t level = Level();
   OpenQuick(kMarble, 3);
-  CUIMessage press = NamePress();
-  ChooseRow(*quick, press, 5);
+  ChooseNameRow(5);
   replies.clear();
   EXPECT_EQ(SendQuick(0, "ok"), 26);
   EXPECT_EQ(replies, (std::vector<SReply>{{0, 1, kComposer, kDialog, 5, 3}}));
