@@ -231,8 +231,11 @@ int32_t RenderBands(CRenderContext& context, CImage& band, QNImageParams& block,
       }
       resampled[k] = count;
     };
-    const auto smoothTend = [&](uint32_t) {
-      if (answer == kNoErr) answer = progress.Step(0, base);
+    const auto smoothTend = [&](uint32_t done) {
+      // The last row smoothed, as the render's reports name the last row rendered.
+      int32_t x = 0, y = 0;
+      geometry.ScenePixel(width - 1, base + int32_t(done) - 1, x, y);
+      if (answer == kNoErr) answer = progress.Step(x, y);
       return answer != kNoErr;
     };
     crew.Run(uint32_t(smoothed), smooth, smoothTend);

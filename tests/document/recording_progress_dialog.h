@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "framework/core/panel_services.h"
 
@@ -19,16 +20,22 @@ class CRecordingProgressDialog : public CIOProgressDialog {
   void RaiseNesting() override {}
   void LowerNesting() override {}
   void SetDescription(const char* text) override { fDescription = text ? text : ""; }
-  void SetStatus(const char* text) override { fStatus = text ? text : ""; }
+  void SetStatus(const char* text) override {
+    fStatus = text ? text : "";
+    fStatuses.push_back(fStatus);
+  }
   void SetPercent(int32_t) override {}
   void NoOp(const char*) override {}
 
   const std::string& GetDescription() const { return fDescription; }
   const std::string& GetStatus() const { return fStatus; }
+  // Every status set, in order.
+  const std::vector<std::string>& GetStatuses() const { return fStatuses; }
 
  private:
   std::string fDescription;
   std::string fStatus;
+  std::vector<std::string> fStatuses;
 };
 
 class CRecordedProgress {

@@ -442,4 +442,25 @@ TEST_F(RenderToDiskTest, ACompleteRenderBeepsKeepsItsStatisticsAndFillsTheReport
   EXPECT_EQ(report.fills, 1u);
 }
 
+// The status names the last pixel of the row worked on: the last rendered, or while the antialias
+// pass smooths the rows rendered, the last smoothed, which lies above the last rendered.
+TEST_F(RenderToDiskTest, TheProgressLineNamesTheRowWorkedOnThroughTheAntialiasPass) {
+  LitScene();
+  state->fSettings.fFlags |= SRenderSettings::kAntialiasPass;
+  Ticking(10);
+  CRecordedProgress recorded;
+  ASSERT_EQ(SetUpIOProgress(), 0);
+  auto* display = static_cast<CRecordingProgressDialog*>(GetIOProgressDialog());
+  ASSERT_EQ(Render("rows.ppm", kPpmFilter, 24, 40), 0);
+  int64_t row = 0, backwards = 0;
+  for (const std::string& status : display->GetStatuses()) {
+    std::smatch numbers;
+    ASSERT_TRUE(std::regex_match(status, numbers, std::regex(R"(\d+% complete \(row:(\d+), col:(\d+)\))"))) << status;
+    EXPECT_EQ(numbers[2], "23") << status;
+    backwards += std::stoll(numbers[1]) < row;
+    row = std::stoll(numbers[1]);
+  }
+  EXPECT_GT(backwards, 0) << "no line of the antialias pass";
+}
+
 }  // namespace
