@@ -33,6 +33,8 @@ CReportRender::CReportRender(CUICmFunction* owner, CResourceEnv* environment)
 
 int32_t CReportRender::BuildControls(CResourceEnv* environment) {
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
+  // Only "ok" to press: Escape closes the report as Return does.
+  BindElement(need::kReportRender.ok.name, &UIHostPressButton, nullptr, &UIHostOnReturnOrEscapeKey);
   CElSystem* children = GetRoot() ? GetRoot()->GetChildren() : nullptr;
   for (uint32_t i = 0; i < kTextCount; ++i) {
     CElement* element = nullptr;

@@ -1,6 +1,7 @@
 // The render report: the document's title, the time a render took and the ray tracer's statistics
 // (totals and per-pixel figures of primary rays, shadow rays, all rays, hits, misses and object
-// tests), shown after a complete render, into the window or to disk, and closed with "ok".
+// tests), shown after a complete render, into the window or to disk, and closed with "ok" (Return or
+// Escape).
 #pragma once
 
 #include <cstdint>

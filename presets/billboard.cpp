@@ -9,13 +9,8 @@ CBillboard::CBillboard(CUICmFunction* owner, CResourceEnv* environment)
 int32_t CBillboard::BuildControls(CResourceEnv* environment) {
   if (const int32_t err = CLayoutHostCanvas::BuildControls(environment)) return err;
   // One button: Escape presses it as Return does.
-  BindElement(need::kBillboard.ok.name, &UIHostPressButton, nullptr, &OnKey);
+  BindElement(need::kBillboard.ok.name, &UIHostPressButton, nullptr, &UIHostOnReturnOrEscapeKey);
   return kNoErr;
-}
-
-int32_t CBillboard::OnKey(CElement* element, CElement** handled, SWinEvent* event) {
-  const int32_t escaped = UIHostOnEscapeKey(element, handled, event);
-  return escaped ? escaped : UIHostOnReturnKey(element, handled, event);
 }
 
 int32_t CBillboard::Open() {

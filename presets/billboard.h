@@ -14,7 +14,4 @@ class CBillboard : public CLayoutHostCanvas {
   int32_t BuildControls(CResourceEnv* environment) override;
   // Built once, then shown on top: 0 or the build's code.
   int32_t Open();
-
- private:
-  static int32_t OnKey(CElement* element, CElement** handled, SWinEvent* event);
 };

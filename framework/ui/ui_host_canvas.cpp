@@ -506,6 +506,11 @@ int32_t UIHostOnEscapeKey(CElement* element, CElement** handled, SWinEvent* even
   return IsEscape(event) ? FlashAndSend(element, handled, false) : kNoErr;
 }
 
+int32_t UIHostOnReturnOrEscapeKey(CElement* element, CElement** handled, SWinEvent* event) {
+  const int32_t escaped = UIHostOnEscapeKey(element, handled, event);
+  return escaped ? escaped : UIHostOnReturnKey(element, handled, event);
+}
+
 int32_t UIHostPostElementMessage(CElement* element, CElement** handled, SPointHV point, SWinEvent*) {
   *handled = element;
   SPointHV onScreen;

@@ -136,6 +136,8 @@ int32_t UIHostOnReturnKeyAlpha(CElement* element, CElement** handled, SWinEvent*
 int32_t UIHostOnEscapeKeyAlpha(CElement* element, CElement** handled, SWinEvent* event);
 int32_t UIHostOnReturnKey(CElement* element, CElement** handled, SWinEvent* event);
 int32_t UIHostOnEscapeKey(CElement* element, CElement** handled, SWinEvent* event);
+// Either key, for the one button of a dialog that only tells something.
+int32_t UIHostOnReturnOrEscapeKey(CElement* element, CElement** handled, SWinEvent* event);
 // What those two do once their key is recognised: for a dialog's keys of its own.
 int32_t UIHostFlashButton(CElement* element, CElement** handled);
 // No feedback; kind 0 with flags 0 to the element's own canvas, the press point on the screen as

@@ -142,6 +142,23 @@ TEST_F(ReportRenderTest, TheBuildFindsTheSixteenTextsAndOkClosesWhatTheNamingMes
   EXPECT_EQ(owner->GetModalLevel(), level);
 }
 
+// Its one button takes both keys: Return or Escape closes the report and lowers its modal level.
+TEST_F(ReportRenderTest, ReturnAndEscapeCloseIt) {
+  ASSERT_EQ(report->Open(), 0);
+  const uint32_t level = owner->GetModalLevel();
+  for (const uint32_t key : {13u, 27u}) {
+    CUIMessage show = Message("report render time", nullptr);
+    EXPECT_EQ(report->HandleEvent(&show), 26);
+    ASSERT_TRUE(report->IsShown());
+    SWinEvent event;
+    event.Init();
+    event.key = key;
+    report->OnCharacter(event);
+    EXPECT_FALSE(report->IsShown()) << key;
+    EXPECT_EQ(owner->GetModalLevel(), level) << key;
+  }
+}
+
 TEST_F(ReportRenderTest, FillSetsAndPlacesEveryTextAndShowsTheReportOnce) {
   const uint32_t level = owner->GetModalLevel();
   EXPECT_EQ(report->Fill("Untitled", nullptr), 1);
