@@ -3,7 +3,9 @@
 # scene: the Object menu (the third title of the menu bar, clicked) and its last item "3D Textures..."
 # (chosen with the keyboard) bring up "edit 3dtexture"; a click on "randomize" changes the preview,
 # which renders again in idle time (its bands are checked headless: here it fills within a tenth of a
-# second, too fast to catch between two captures on a loaded machine); a click on the texture's name
+# second, too fast to catch between two captures on a loaded machine); its window is its layout's
+# 340 x 250 and a drop shadow 8 pixels wide right and below, which darkens what lay behind; a click on
+# the texture's name
 # pops the menu of textures up at the click, and a row clicked there shows its name; "cancel" hides
 # the dialog and the program keeps running. No run may print a sanitizer report. Arguments: the
 # program and the build's data/ folder.
@@ -27,6 +29,7 @@ eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool mousemove "$((X + WIDTH / 2))" "$((Y + 5))"
 
 check
+import -window root behind.png 2>/dev/null
 # "3D Textures..." is the Object menu's last item.
 choose_object_item 1
 dialog="$(visible_window "edit 3dtexture")"
@@ -34,10 +37,27 @@ dialog="$(visible_window "edit 3dtexture")"
 eval "$(xdotool getwindowgeometry --shell "$dialog")"
 dx=$X
 dy=$Y
+[ "${WIDTH}x$HEIGHT" = 348x258 ] || fail "the dialog's window is ${WIDTH}x$HEIGHT, not its layout and shadow's 348x258"
 
 check
 sleep 3
 capture_dialog filled.png
+# One pixel right of the layout and one below it, where the shadow is deepest.
+for point in "341 120" "170 251"; do
+  set -- $point
+  shaded="$(convert filled.png -format "%[fx:int(1000*p{$1,$2}.intensity)]" info: 2>/dev/null)"
+  before="$(convert behind.png -format "%[fx:int(1000*p{$((dx + $1)),$((dy + $2))}.intensity)]" info: 2>/dev/null)"
+  [ "${shaded:-1000}" -lt "$((${before:-0} - 50))" ] ||
+    fail "the shadow at $1, $2 is not darker than what lay behind (${shaded:-?} against ${before:-?} of 1000)"
+done
+# At its outer edge the shadow has faded into what lay behind: the margin is painted, not left black.
+for point in "347 120" "170 257"; do
+  set -- $point
+  shaded="$(convert filled.png -format "%[fx:int(1000*p{$1,$2}.intensity)]" info: 2>/dev/null)"
+  before="$(convert behind.png -format "%[fx:int(1000*p{$((dx + $1)),$((dy + $2))}.intensity)]" info: 2>/dev/null)"
+  [ "$(( ${shaded:-0} - ${before:-1000} ))" -ge -30 ] ||
+    fail "the shadow's edge at $1, $2 is not what lay behind (${shaded:-?} against ${before:-?} of 1000)"
+done
 set -- $randomize
 xdotool mousemove "$((dx + $1))" "$((dy + $2))" click 1
 sleep 3
