@@ -1,5 +1,6 @@
 #include "render/bsp_tree_optimizer.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "scene/object.h"
@@ -101,7 +102,10 @@ bool CBSPTreeOptimizer::Build() {
   fUnbounded.SetStep(0);
   fBounded.SetStep(0);
   CRecordList* all = ScratchList(0);
-  bool built = MakeRoot() && all && all->Reserve(fBounded.GetCount());
+  // A counted tree has about two nodes a thing; room for them at once spares the copies of growth.
+  const uint64_t things = fBounded.GetCount();
+  const uint32_t nodes = fFollowsCount ? uint32_t(std::min<uint64_t>(2 * things + 1, UINT32_MAX / 2)) : 1;
+  bool built = MakeRoot() && fNodes.Reserve(nodes - 1) && all && all->Reserve(fBounded.GetCount());
   if (built) {
     for (uint32_t i = 0; i < fBounded.GetCount(); ++i) all->Append(&fBounded[i]);
     C3dBox& box = fNodes[0].fBox;
