@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 
 #include "scene/object.h"
 #include "scene/ray.h"
@@ -19,6 +20,8 @@ constexpr double kMinExtent = 0.001;
 // A counted tree cuts away an empty stretch of a cell beside its records once it is this share of the
 // cell's side.
 constexpr double kEmptyShare = 0.25;
+// How far a counted tree's cut may move from the middle of its records' span, as a share of the span.
+constexpr double kCutLeeway = 0.25;
 // Neighbouring cells' intervals overlap by this much, so a hit on the cut is found from either side.
 constexpr double kOverlap = 0.0001;
 
@@ -102,10 +105,10 @@ bool CBSPTreeOptimizer::Build() {
   fUnbounded.SetStep(0);
   fBounded.SetStep(0);
   CRecordList* all = ScratchList(0);
-  // A counted tree has about two nodes a thing; room for them at once spares the copies of growth.
-  const uint64_t things = fBounded.GetCount();
-  const uint32_t nodes = fFollowsCount ? uint32_t(std::min<uint64_t>(2 * things + 1, UINT32_MAX / 2)) : 1;
-  bool built = MakeRoot() && fNodes.Reserve(nodes - 1) && all && all->Reserve(fBounded.GetCount());
+  // Leaves of a few things make fewer nodes than things; room for that many at once spares the copies
+  // of growth.
+  const uint32_t nodes = fFollowsCount ? fBounded.GetCount() : 0;
+  bool built = MakeRoot() && fNodes.Reserve(nodes) && all && all->Reserve(fBounded.GetCount());
   if (built) {
     for (uint32_t i = 0; i < fBounded.GetCount(); ++i) all->Append(&fBounded[i]);
     C3dBox& box = fNodes[0].fBox;
@@ -176,7 +179,41 @@ CBSPTreeOptimizer::SCut CBSPTreeOptimizer::ChooseCut(const SBSPNode& node, const
   if (best.valid) return best;
   const vector3<double> extent = span.fMax - span.fMin;
   const uint32_t axis = extent.x >= extent.y && extent.x >= extent.z ? 0 : extent.y >= extent.z ? 1 : 2;
-  return {axis, span.fMin[axis] + extent[axis] * 0.5, extent[axis] > kMinExtent};
+  const double mid = span.fMin[axis] + extent[axis] * 0.5;
+  return {axis, LeastCrossedCut(records, axis, mid, extent[axis] * kCutLeeway), extent[axis] > kMinExtent};
+}
+
+// A cut through a row of things puts the row into both children, and again at every level below. So
+// where records reach across the middle, the cut moves to the far edge of those records on either
+// side, within the leeway, when fewer records reach across it there.
+double CBSPTreeOptimizer::LeastCrossedCut(const CRecordList& records, uint32_t axis, double mid,
+                                          double leeway) const {
+  const auto crosses = [&](const SOptimizerObject& record, double at) {
+    const SSides sides = SidesOf(record, axis, at);
+    return sides.lower && sides.upper;
+  };
+  uint32_t crossing = 0;
+  double lowest = mid, highest = mid;
+  for (uint32_t i = 0; i < records.GetCount(); ++i) {
+    if (!crosses(*records[i], mid)) continue;
+    ++crossing;
+    lowest = std::min(lowest, records[i]->fBox.fMin[axis]);
+    highest = std::max(highest, records[i]->fBox.fMax[axis]);
+  }
+  if (!crossing) return mid;
+  const double candidates[] = {highest, lowest};
+  uint32_t counts[2] = {};
+  for (uint32_t i = 0; i < records.GetCount(); ++i) {
+    for (int c = 0; c < 2; ++c) counts[c] += crosses(*records[i], candidates[c]);
+  }
+  double cut = mid;
+  for (int c = 0; c < 2; ++c) {
+    if (std::abs(candidates[c] - mid) <= leeway && counts[c] < crossing) {
+      crossing = counts[c];
+      cut = candidates[c];
+    }
+  }
+  return cut;
 }
 
 bool CBSPTreeOptimizer::Split(uint32_t row, const CRecordList& records) {

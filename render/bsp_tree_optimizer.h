@@ -97,6 +97,7 @@ class CBSPTreeOptimizer : public CAbstractOptimizer {
     bool upper;
   };
   SSides SidesOf(const SOptimizerObject& record, uint32_t axis, double mid) const;
+  double LeastCrossedCut(const CRecordList& records, uint32_t axis, double mid, double leeway) const;
   bool Descend(const SBSPNode& node, CRay& ray, double near, double far);
   bool DescendLeaf(const SBSPNode& node, CRay& ray, double far);
 
