@@ -405,10 +405,14 @@ int32_t CDocumentReader::Link() {
   uint32_t end = 0;
   if (const int32_t error = RowCount(fTable, &end)) return error;
   // What was there before is bound too: its references may name things that only this read brought.
-  for (uint32_t row = 0; row < end; ++row) {
-    C3dBase* thing = nullptr;
-    if (const int32_t error = fTable->GetObjectAt(row, &thing)) return error;
-    if (const int32_t error = BindThing(thing, row >= fFirstRow)) return error;
+  // The table stays locked for the walk rather than once a row; a binding that adds a thing (the
+  // default material) may move the rows, so each is looked up afresh.
+  {
+    CHolder holder(fTable, false, false);
+    if (!holder.IsLocked()) return NonZeroError(fTable->GetError());
+    for (uint32_t row = 0; row < end; ++row) {
+      if (const int32_t error = BindThing((*fTable)[row].object, row >= fFirstRow)) return error;
+    }
   }
   if (const int32_t error = LinkGroups()) return error;
   if (const int32_t error = CheckGroupCycles()) return error;

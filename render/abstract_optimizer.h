@@ -49,9 +49,9 @@ class CAbstractOptimizer : public CBaseObject {
   // records must lie nearer still.
   static bool TestRecord(const SOptimizerObject& record, CRay& ray);
   static bool TestRecord(const SOptimizerObject* record, CRay& ray) { return TestRecord(*record, ray); }
-  // Every record in table order.
-  template <typename Record>
-  static bool TestRecords(const CDynTable<Record>& records, CRay& ray) {
+  // Every record in table order (a table of records or of pointers to them).
+  template <typename Table>
+  static bool TestRecords(const Table& records, CRay& ray) {
     bool hit = false;
     for (uint32_t i = 0; i < records.GetCount(); ++i) hit = TestRecord(records[i], ray) || hit;
     return hit;

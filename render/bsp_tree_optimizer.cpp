@@ -1,15 +1,17 @@
 #include "render/bsp_tree_optimizer.h"
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 
-#include "framework/core/mem_pool.h"
 #include "scene/object.h"
 #include "scene/ray.h"
 
 namespace {
 
 constexpr uint32_t kRecordStep = 8;
-constexpr uint32_t kNodeStep = 2;
+constexpr uint32_t kNodeStep = 64;
+constexpr uint32_t kLeafRecordStep = 256;
 // A scene flat along an axis gets this much room on either side, so that its box has a volume.
 constexpr double kFlatExtent = 0.01;
 constexpr double kFlatWidening = 0.25;
@@ -18,6 +20,8 @@ constexpr double kMinExtent = 0.001;
 // A counted tree cuts away an empty stretch of a cell beside its records once it is this share of the
 // cell's side.
 constexpr double kEmptyShare = 0.25;
+// How far a counted tree's cut may move from the middle of its records' span, as a share of the span.
+constexpr double kCutLeeway = 0.25;
 // Neighbouring cells' intervals overlap by this much, so a hit on the cut is found from either side.
 constexpr double kOverlap = 0.0001;
 
@@ -25,49 +29,34 @@ double& At(vector3<double>& v, uint32_t axis) { return axis == 0 ? v.x : axis ==
 
 }  // namespace
 
-SBSPNode::SBSPNode(uint32_t* nodeCount, uint32_t depth, uint32_t axis)
-    : fAxis(axis), fDepth(depth), fNodeCount(nodeCount), fRecords(SRange{0, kNodeStep}, OptimizerTablePool()) {
-  fValid = fRecords.IsValid();
-  ++*fNodeCount;
-}
-
-SBSPNode::~SBSPNode() {
-  DeleteChildren();
-  --*fNodeCount;
-}
-
-void* SBSPNode::operator new(size_t size) noexcept { return MemAlloc(size); }
-
-void SBSPNode::operator delete(void* p) noexcept { MemFree(p); }
-
-void SBSPNode::DeleteChildren() {
-  delete fLower;
-  delete fUpper;
-  fLower = fUpper = nullptr;
-}
-
 CBSPTreeOptimizer::CBSPTreeOptimizer(uint32_t depthLimit, uint32_t leafObjectLimit)
-    : fLeafObjectLimit(leafObjectLimit),
+    : fNodes(SRange{0, kNodeStep}, OptimizerTablePool()),
+      fLeafRecords(SRange{0, kLeafRecordStep}, OptimizerTablePool()),
+      fLeafObjectLimit(leafObjectLimit),
       fDepthLimit(depthLimit),
       fUnbounded(SRange{0, kRecordStep}, OptimizerTablePool()),
       fBounded(SRange{0, kRecordStep}, OptimizerTablePool()) {
-  fTablesValid = fUnbounded.IsValid() && fBounded.IsValid();
+  fTablesValid = fNodes.IsValid() && fLeafRecords.IsValid() && fUnbounded.IsValid() && fBounded.IsValid();
   fValid = fTablesValid && MakeRoot();
 }
 
-CBSPTreeOptimizer::~CBSPTreeOptimizer() { delete fRoot; }
+CBSPTreeOptimizer::~CBSPTreeOptimizer() = default;
 
+// A single empty leaf, its box kept when there is one already.
 bool CBSPTreeOptimizer::MakeRoot() {
-  fRoot = new SBSPNode(&fNodeCount, 0, 0);
-  if (fRoot && fRoot->fValid) return true;
-  delete fRoot;
-  fRoot = nullptr;
-  return false;
+  SBSPNode root;
+  if (fNodes.GetCount()) root.fBox = fNodes[0].fBox;
+  fNodes.Clear();
+  fLeafRecords.Clear();
+  fNodes.SetStep(kNodeStep);
+  fLeafRecords.SetStep(kLeafRecordStep);
+  return fNodes.Append(root);
 }
 
 bool CBSPTreeOptimizer::Begin() {
-  delete fRoot;
-  fRoot = nullptr;
+  fNodes.Clear();
+  fNodes.Trim();
+  fLeafRecords.Trim();
   fUnbounded.SetStep(kRecordStep);
   fBounded.SetStep(kRecordStep);
   fValid = false;
@@ -87,14 +76,15 @@ bool CBSPTreeOptimizer::Reserve(uint32_t count) {
 }
 
 bool CBSPTreeOptimizer::Add(C3dObject* object) {
-  if (!fRoot) return false;
+  if (!fNodes.GetCount()) return false;
   const SOptimizerObject record{object, object->WorldBox()};
   if (object->IsUnbounded()) return fUnbounded.Append(record);
   if (!fBounded.Append(record)) return false;
+  C3dBox& box = fNodes[0].fBox;
   if (fBounded.GetCount() == 1)
-    fRoot->fBox = record.fBox;
+    box = record.fBox;
   else
-    fRoot->fBox.Union(record.fBox);
+    box.Union(record.fBox);
   return true;
 }
 
@@ -114,28 +104,57 @@ bool CBSPTreeOptimizer::Build() {
   }
   fUnbounded.SetStep(0);
   fBounded.SetStep(0);
-  fRoot->DeleteChildren();
-  CDynTable<SOptimizerObject*>& list = fRoot->fRecords;
-  list.Clear();
-  list.SetStep(kNodeStep);
-  if (!list.Reserve(fBounded.GetCount())) return false;
-  for (uint32_t i = 0; i < fBounded.GetCount(); ++i) list.Append(&fBounded[i]);
-
-  C3dBox& box = fRoot->fBox;
-  for (uint32_t axis = 0; axis < 3; ++axis) {
-    const double extent = box.fMax[axis] - box.fMin[axis];
-    if (extent > -kFlatExtent && extent < kFlatExtent) {
-      At(box.fMin, axis) -= kFlatWidening;
-      At(box.fMax, axis) += kFlatWidening;
+  CRecordList* all = ScratchList(0);
+  // Leaves of a few things make fewer nodes than things; room for that many at once spares the copies
+  // of growth.
+  const uint32_t nodes = fFollowsCount ? fBounded.GetCount() : 0;
+  bool built = MakeRoot() && fNodes.Reserve(nodes) && all && all->Reserve(fBounded.GetCount());
+  if (built) {
+    for (uint32_t i = 0; i < fBounded.GetCount(); ++i) all->Append(&fBounded[i]);
+    C3dBox& box = fNodes[0].fBox;
+    for (uint32_t axis = 0; axis < 3; ++axis) {
+      const double extent = box.fMax[axis] - box.fMin[axis];
+      if (extent > -kFlatExtent && extent < kFlatExtent) {
+        At(box.fMin, axis) -= kFlatWidening;
+        At(box.fMax, axis) += kFlatWidening;
+      }
     }
+    built = Split(0, *all);
   }
-  return Split(*fRoot) && IndexRecords({&fUnbounded, &fBounded});
+  fScratch.clear();
+  // A tree left half built is an empty leaf, not a tree of dangling rows.
+  if (!built) MakeRoot();
+  fNodes.SetStep(0);
+  fLeafRecords.SetStep(0);
+  LinkNodes();
+  return built && IndexRecords({&fUnbounded, &fBounded});
+}
+
+CBSPTreeOptimizer::CRecordList* CBSPTreeOptimizer::ScratchList(uint32_t depth) {
+  while (fScratch.size() <= depth) {
+    auto list = std::make_unique<CRecordList>(SRange{0, kNodeStep}, OptimizerTablePool());
+    if (!list->IsValid()) return nullptr;
+    fScratch.push_back(std::move(list));
+  }
+  fScratch[depth]->Clear();
+  return fScratch[depth].get();
+}
+
+void CBSPTreeOptimizer::LinkNodes() {
+  SBSPNode* nodes = fNodes.GetRecords();
+  SOptimizerObject* const* records = fLeafRecords.GetRecords();
+  for (uint32_t row = 0; row < fNodes.GetCount(); ++row) {
+    SBSPNode& node = nodes[row];
+    node.fLower = node.fLowerRow ? nodes + node.fLowerRow : nullptr;
+    node.fUpper = node.fLowerRow ? nodes + node.fLowerRow + 1 : nullptr;
+    node.fRecords = SBSPRecords{node.fRecords.fCount ? records + node.fFirstRecord : nullptr, node.fRecords.fCount};
+  }
 }
 
 // The middle of the node's own axis; in a counted tree, a cut that leaves a wide empty stretch of the
 // box on one side of its records' span (the space between a camera and the things it looks at) if
 // there is one, else the middle of the span's longest side.
-CBSPTreeOptimizer::SCut CBSPTreeOptimizer::ChooseCut(const SBSPNode& node) const {
+CBSPTreeOptimizer::SCut CBSPTreeOptimizer::ChooseCut(const SBSPNode& node, const CRecordList& records) const {
   const C3dBox& box = node.fBox;
   if (!fFollowsCount) {
     const uint32_t axis = node.fAxis;
@@ -143,7 +162,7 @@ CBSPTreeOptimizer::SCut CBSPTreeOptimizer::ChooseCut(const SBSPNode& node) const
     return {axis, box.fMin[axis] + extent * 0.5, extent > kMinExtent};
   }
   C3dBox span = C3dBox::Empty();
-  for (uint32_t i = 0; i < node.fRecords.GetCount(); ++i) span.Union(node.fRecords[i]->fBox);
+  for (uint32_t i = 0; i < records.GetCount(); ++i) span.Union(records[i]->fBox);
   SCut best;
   double widest = 0;
   for (uint32_t axis = 0; axis < 3; ++axis) {
@@ -160,65 +179,106 @@ CBSPTreeOptimizer::SCut CBSPTreeOptimizer::ChooseCut(const SBSPNode& node) const
   if (best.valid) return best;
   const vector3<double> extent = span.fMax - span.fMin;
   const uint32_t axis = extent.x >= extent.y && extent.x >= extent.z ? 0 : extent.y >= extent.z ? 1 : 2;
-  return {axis, span.fMin[axis] + extent[axis] * 0.5, extent[axis] > kMinExtent};
+  const double mid = span.fMin[axis] + extent[axis] * 0.5;
+  return {axis, LeastCrossedCut(records, axis, mid, extent[axis] * kCutLeeway), extent[axis] > kMinExtent};
 }
 
-bool CBSPTreeOptimizer::Split(SBSPNode& node) {
-  const uint32_t count = node.fRecords.GetCount();
-  const SCut cut = count <= fLeafObjectLimit || node.fDepth > fDepthLimit ? SCut{} : ChooseCut(node);
-  if (!cut.valid) {
-    node.fRecords.Trim();
-    return true;
+// A cut through a row of things puts the row into both children, and again at every level below. So
+// where records reach across the middle, the cut moves to the far edge of those records on either
+// side, within the leeway, when fewer records reach across it there.
+double CBSPTreeOptimizer::LeastCrossedCut(const CRecordList& records, uint32_t axis, double mid,
+                                          double leeway) const {
+  const auto crosses = [&](const SOptimizerObject& record, double at) {
+    const SSides sides = SidesOf(record, axis, at);
+    return sides.lower && sides.upper;
+  };
+  uint32_t crossing = 0;
+  double lowest = mid, highest = mid;
+  for (uint32_t i = 0; i < records.GetCount(); ++i) {
+    if (!crosses(*records[i], mid)) continue;
+    ++crossing;
+    lowest = std::min(lowest, records[i]->fBox.fMin[axis]);
+    highest = std::max(highest, records[i]->fBox.fMax[axis]);
   }
-  node.fAxis = cut.axis;
-  const uint32_t next = cut.axis == 2 ? 0 : cut.axis + 1;
-  SBSPNode* lower = new SBSPNode(&fNodeCount, node.fDepth + 1, next);
-  SBSPNode* upper = new SBSPNode(&fNodeCount, node.fDepth + 1, next);
-  if (!lower || !upper || !lower->fValid || !upper->fValid || !Distribute(node, cut.at, *lower, *upper)) {
-    delete lower;
-    delete upper;
-    return false;
+  if (!crossing) return mid;
+  const double candidates[] = {highest, lowest};
+  uint32_t counts[2] = {};
+  for (uint32_t i = 0; i < records.GetCount(); ++i) {
+    for (int c = 0; c < 2; ++c) counts[c] += crosses(*records[i], candidates[c]);
   }
-  if (fFollowsCount && lower->fRecords.GetCount() == count && upper->fRecords.GetCount() == count) {
-    // Every record reaches across the cut: cutting deeper would only copy them.
-    delete lower;
-    delete upper;
-    node.fRecords.Trim();
-    return true;
+  double cut = mid;
+  for (int c = 0; c < 2; ++c) {
+    if (std::abs(candidates[c] - mid) <= leeway && counts[c] < crossing) {
+      crossing = counts[c];
+      cut = candidates[c];
+    }
   }
-  node.fLower = lower;
-  node.fUpper = upper;
-  node.fRecords.Clear();
-  node.fRecords.Trim();
-  if (Split(*lower) && Split(*upper)) return true;
-  node.DeleteChildren();
-  return false;
+  return cut;
 }
 
-bool CBSPTreeOptimizer::Distribute(const SBSPNode& node, double mid, SBSPNode& lower, SBSPNode& upper) const {
-  const uint32_t axis = node.fAxis;
+bool CBSPTreeOptimizer::Split(uint32_t row, const CRecordList& records) {
+  const uint32_t count = records.GetCount();
+  const SBSPNode node = fNodes[row];
+  const SCut cut = count <= fLeafObjectLimit || node.fDepth > fDepthLimit ? SCut{} : ChooseCut(node, records);
+  if (!cut.valid) return MakeLeaf(row, records);
+  uint32_t lowerCount = 0, upperCount = 0;
+  for (uint32_t i = 0; i < count; ++i) {
+    const SSides sides = SidesOf(*records[i], cut.axis, cut.at);
+    lowerCount += sides.lower;
+    upperCount += sides.upper;
+  }
+  // Every record reaches across the cut: cutting deeper would only copy them.
+  if (fFollowsCount && lowerCount == count && upperCount == count) return MakeLeaf(row, records);
+
+  SBSPNode lower, upper;
   lower.fBox = upper.fBox = node.fBox;
-  At(lower.fBox.fMax, axis) = mid;
-  At(upper.fBox.fMin, axis) = mid;
-  for (uint32_t i = 0; i < node.fRecords.GetCount(); ++i) {
-    SOptimizerObject* record = node.fRecords[i];
-    const double low = record->fBox.fMin[axis], high = record->fBox.fMax[axis];
-    // A counted tree gives a box that only touches the cut to its own side, so that a cut along the
-    // edge of the records' span leaves the other side empty; the cells' overlap finds a hit on the
-    // cut from either side.
-    const bool lowerOnly = fFollowsCount ? high <= mid && low < mid : high < mid;
-    const bool upperOnly = !lowerOnly && (fFollowsCount ? low >= mid && high > mid : low > mid);
-    if (!upperOnly && !lower.fRecords.Append(record)) return false;
-    if (!lowerOnly && !upper.fRecords.Append(record)) return false;
+  At(lower.fBox.fMax, cut.axis) = cut.at;
+  At(upper.fBox.fMin, cut.axis) = cut.at;
+  lower.fAxis = upper.fAxis = cut.axis == 2 ? 0 : cut.axis + 1;
+  lower.fDepth = upper.fDepth = node.fDepth + 1;
+  const uint32_t lowerRow = fNodes.GetCount();
+  if (!fNodes.Append(lower) || !fNodes.Append(upper)) return false;
+  fNodes[row].fAxis = cut.axis;
+  fNodes[row].fLowerRow = lowerRow;
+  for (const bool upperSide : {false, true}) {
+    CRecordList* side = ScratchList(node.fDepth + 1);
+    // Sized once: a list of many records grown one append at a time would be copied over and over.
+    if (!side || !side->Reserve(upperSide ? upperCount : lowerCount)) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+      const SSides sides = SidesOf(*records[i], cut.axis, cut.at);
+      if (upperSide ? sides.upper : sides.lower) side->Append(records[i]);
+    }
+    if (!Split(lowerRow + upperSide, *side)) return false;
   }
   return true;
+}
+
+bool CBSPTreeOptimizer::MakeLeaf(uint32_t row, const CRecordList& records) {
+  const uint32_t first = fLeafRecords.GetCount();
+  if (!fLeafRecords.Reserve(records.GetCount())) return false;
+  for (uint32_t i = 0; i < records.GetCount(); ++i) fLeafRecords.Append(records[i]);
+  fNodes[row].fFirstRecord = first;
+  fNodes[row].fRecords.fCount = records.GetCount();
+  return true;
+}
+
+// A counted tree gives a box that only touches the cut to its own side, so that a cut along the edge
+// of the records' span leaves the other side empty; the cells' overlap finds a hit on the cut from
+// either side.
+CBSPTreeOptimizer::SSides CBSPTreeOptimizer::SidesOf(const SOptimizerObject& record, uint32_t axis,
+                                                     double mid) const {
+  const double low = record.fBox.fMin[axis], high = record.fBox.fMax[axis];
+  const bool lowerOnly = fFollowsCount ? high <= mid && low < mid : high < mid;
+  const bool upperOnly = !lowerOnly && (fFollowsCount ? low >= mid && high > mid : low > mid);
+  return {!upperOnly, !lowerOnly};
 }
 
 bool CBSPTreeOptimizer::Intersect(CRay& ray) {
   const bool unboundedHit = TestRecords(fUnbounded, ray);
   double near = 0, far = 0;
-  if (!fRoot || !fRoot->fBox.IntersectRay(ray.fOrigin, ray.fDirection, near, far)) return unboundedHit;
-  const bool treeHit = Descend(*fRoot, ray, near - kOverlap, far + kOverlap);
+  const SBSPNode* root = GetRoot();
+  if (!root || !root->fBox.IntersectRay(ray.fOrigin, ray.fDirection, near, far)) return unboundedHit;
+  const bool treeHit = Descend(*root, ray, near - kOverlap, far + kOverlap);
   return unboundedHit || treeHit;
 }
 

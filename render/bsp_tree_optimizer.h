@@ -5,32 +5,37 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "render/abstract_optimizer.h"
 
+// A leaf's records: a stretch of the tree's one table of leaf records.
+struct SBSPRecords {
+  SOptimizerObject* const* fFirst = nullptr;
+  uint32_t fCount = 0;
+
+  uint32_t GetCount() const { return fCount; }
+  SOptimizerObject* operator[](uint32_t index) const { return fFirst[index]; }
+};
+
 // One cell. An inner node's children share its box, cut at the middle along its axis; only leaves
-// hold records, and a record whose box reaches across the cut sits in both children.
+// hold records, and a record whose box reaches across the cut sits in both children. The nodes of a
+// tree lie in one table, the upper child right behind the lower one, and the children and records are
+// linked once the tables stop growing.
 struct SBSPNode {
-  SBSPNode(uint32_t* nodeCount, uint32_t depth, uint32_t axis);
-  ~SBSPNode();
-  SBSPNode(const SBSPNode&) = delete;
-  SBSPNode& operator=(const SBSPNode&) = delete;
-
-  // Nodes come from the pools, zero-filled; null when memory runs out.
-  static void* operator new(size_t size) noexcept;
-  static void operator delete(void* p) noexcept;
-
   bool IsLeaf() const { return !fLower; }
-  void DeleteChildren();
 
-  bool fValid = false;
   C3dBox fBox;
   uint32_t fAxis = 0;  // 0 x, 1 y, 2 z
   uint32_t fDepth = 0;
   SBSPNode* fLower = nullptr;
   SBSPNode* fUpper = nullptr;
-  uint32_t* fNodeCount = nullptr;
-  CDynTable<SOptimizerObject*> fRecords;
+  SBSPRecords fRecords;
+  // While the tree is built: the lower child's row (0 for a leaf), and a leaf's first row in the
+  // leaf records.
+  uint32_t fLowerRow = 0;
+  uint32_t fFirstRecord = 0;
 };
 
 class CBSPTreeOptimizer : public CAbstractOptimizer {
@@ -64,28 +69,41 @@ class CBSPTreeOptimizer : public CAbstractOptimizer {
   // The depth limit of a counted tree of count bounded things.
   static uint32_t CountedDepth(uint32_t count);
 
-  const SBSPNode* GetRoot() const { return fRoot; }
-  uint32_t GetNodeCount() const { return fNodeCount; }
+  const SBSPNode* GetRoot() const { return fNodes.GetCount() ? &fNodes[0] : nullptr; }
+  uint32_t GetNodeCount() const { return fNodes.GetCount(); }
   uint32_t GetUnboundedCount() const { return fUnbounded.GetCount(); }
   uint32_t GetBoundedCount() const { return fBounded.GetCount(); }
 
  private:
+  using CRecordList = CDynTable<SOptimizerObject*>;
+
   bool MakeRoot();
-  bool Split(SBSPNode& node);
+  // Splits the node at row over its records, its children over theirs, depth first.
+  bool Split(uint32_t row, const CRecordList& records);
+  bool MakeLeaf(uint32_t row, const CRecordList& records);
+  // The children's lists of a depth, kept from node to node so that a build allocates a handful.
+  CRecordList* ScratchList(uint32_t depth);
+  void LinkNodes();
   struct SCut {
     uint32_t axis = 0;
     double at = 0;
     // False: the node stays a leaf.
     bool valid = false;
   };
-  SCut ChooseCut(const SBSPNode& node) const;
-  // Hands the node's records to the children by which side of mid their boxes reach.
-  bool Distribute(const SBSPNode& node, double mid, SBSPNode& lower, SBSPNode& upper) const;
+  SCut ChooseCut(const SBSPNode& node, const CRecordList& records) const;
+  // Which children of a cut at mid along the axis take the record.
+  struct SSides {
+    bool lower;
+    bool upper;
+  };
+  SSides SidesOf(const SOptimizerObject& record, uint32_t axis, double mid) const;
+  double LeastCrossedCut(const CRecordList& records, uint32_t axis, double mid, double leeway) const;
   bool Descend(const SBSPNode& node, CRay& ray, double near, double far);
   bool DescendLeaf(const SBSPNode& node, CRay& ray, double far);
 
-  SBSPNode* fRoot = nullptr;
-  uint32_t fNodeCount = 0;
+  CDynTable<SBSPNode> fNodes;
+  CRecordList fLeafRecords;
+  std::vector<std::unique_ptr<CRecordList>> fScratch;
   uint32_t fLeafObjectLimit = 0;
   uint32_t fDepthLimit = 0;
   CDynTable<SOptimizerObject> fUnbounded;

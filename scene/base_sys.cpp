@@ -114,7 +114,7 @@ int32_t C3dBaseSys::AddObject(C3dBase* object, int32_t sortKey, uint32_t second,
   }
   fRowsByIdBuilt = indexed && result == kNoErr;
   if (fRowsByIdBuilt) {
-    fRowsById.emplace(object->GetId(), added);
+    fRowsById.Insert(object->GetId(), added);
     fRowsByIdChanges = GetChangeCount();
   }
   return result;
@@ -271,11 +271,11 @@ void C3dBaseSys::NoteId(uint32_t id) {
   }
 }
 
-const std::unordered_map<uint32_t, uint32_t>& C3dBaseSys::RowsById() {
+const CIdIndex& C3dBaseSys::RowsById() {
   if (fRowsByIdBuilt && fRowsByIdChanges == GetChangeCount()) return fRowsById;
-  fRowsById.clear();
+  fRowsById.Clear();
   for (uint32_t row = 0; row < GetCount(); ++row) {
-    if (const C3dBase* thing = (*this)[row].object) fRowsById.emplace(thing->GetId(), row);
+    if (const C3dBase* thing = (*this)[row].object) fRowsById.Insert(thing->GetId(), row);
   }
   fRowsByIdChanges = GetChangeCount();
   fRowsByIdBuilt = true;
@@ -285,7 +285,7 @@ const std::unordered_map<uint32_t, uint32_t>& C3dBaseSys::RowsById() {
 bool C3dBaseSys::HasId(uint32_t id) {
   CHolder holder(this, false, false);
   if (!holder.IsLocked()) return false;
-  return RowsById().count(id) != 0;
+  return RowsById().Contains(id);
 }
 
 // ---- class meshes
@@ -323,11 +323,10 @@ int32_t C3dBaseSys::FindById(uint32_t id, Match match, C3dBase** out) {
   *out = nullptr;
   CHolder holder(this, false, false);
   if (!holder.IsLocked()) return NonZeroError(GetError());
-  const auto& rows = RowsById();
-  const auto first = rows.find(id);
-  if (first == rows.end()) return kErrObjectNotFound;
+  const uint32_t* first = RowsById().Find(id);
+  if (!first) return kErrObjectNotFound;
   // Ids are unique within a table; should two things share one, the walk finds the right one.
-  for (uint32_t row = first->second; row < GetCount(); ++row) {
+  for (uint32_t row = *first; row < GetCount(); ++row) {
     C3dBase* thing = (*this)[row].object;
     if (thing && thing->GetId() == id && match(thing)) {
       *out = thing;

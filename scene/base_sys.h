@@ -5,10 +5,10 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 
 #include "framework/core/dyn_table.h"
 #include "framework/core/four_cc.h"
+#include "framework/core/id_index.h"
 #include "framework/core/spool_table.h"
 
 class C3dBase;
@@ -126,9 +126,9 @@ class C3dBaseSys : public CSpoolDynTable<C3dBaseSysEntry> {
   int32_t FindById(uint32_t id, Match match, C3dBase** out);
   // The first row of each id, so that reading a document of many things does not walk the table for
   // every one; built again when the table changed since (its change count tells). Locked table.
-  const std::unordered_map<uint32_t, uint32_t>& RowsById();
+  const CIdIndex& RowsById();
 
-  std::unordered_map<uint32_t, uint32_t> fRowsById;
+  CIdIndex fRowsById;
   uint32_t fRowsByIdChanges = 0;
   bool fRowsByIdBuilt = false;
   uint32_t fNextId = 1;

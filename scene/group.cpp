@@ -326,17 +326,19 @@ int32_t C3dGroup::CopyTo(C3dObject& target) {
 int32_t C3dGroup::RelinkGroups(C3dBaseSys* table) {
   CHolder holder(table, false, false);
   if (!holder.IsLocked()) return NonZeroError(table->GetError());
-  for (uint32_t row = 0; row < table->GetCount(); ++row) {
+  // One walk over the table: a table of many things pays a cache miss for every thing it visits.
+  CDynTable<C3dGroup*> groups(SRange{0, 16});
+  CProgress progress(table->GetCount());
+  for (uint32_t row = 0; row < table->GetCount(); ++row, progress.Step()) {
     C3dBase* thing = (*table)[row].object;
     if (C3dObject* object = thing ? thing->AsObject() : nullptr) {
       object->SetParent(nullptr);
       object->ClearStateFlags(kBooleanMember);
     }
+    if (C3dGroup* group = AsGroup(thing); group && !groups.Append(group)) return kErrOutOfMemory;
   }
-  CProgress progress(table->GetCount());
-  for (uint32_t row = 0; row < table->GetCount(); ++row, progress.Step()) {
-    C3dGroup* group = AsGroup((*table)[row].object);
-    if (!group) continue;
+  for (uint32_t g = 0; g < groups.GetCount(); ++g) {
+    C3dGroup* group = groups[g];
     group->ClearStateFlags(kBooleanGroup);
     uint32_t positives = 0, others = 0;
     for (uint32_t i = 0; i < group->fMembers.GetCount(); ++i) {

@@ -7,6 +7,7 @@
 #include "document/scene_file.h"
 #include "framework/core/appl.h"
 #include "framework/core/file_spec.h"
+#include "framework/core/holder.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "framework/image/image.h"
@@ -37,13 +38,15 @@ uint32_t SideOr(uint32_t side, uint32_t fallback) {
   return side >= 1 && side <= SRenderJob::kLargestSide ? side : fallback;
 }
 
+// The table is locked once for the walk, not once a row: a document of many things has many rows.
 template <typename T>
 T* FirstOfClass(C3dBaseSys& table) {
-  for (uint32_t row = 0;; ++row) {
-    C3dBase* thing = nullptr;
-    if (table.GetObjectAt(row, &thing)) return nullptr;
+  CHolder holder(&table, false, false);
+  for (uint32_t row = 0; holder.IsLocked() && row < table.GetCount(); ++row) {
+    C3dBase* thing = table[row].object;
     if (thing && thing->GetFamily() == T::kFamily && thing->GetClass() == T::kClassTag) return static_cast<T*>(thing);
   }
+  return nullptr;
 }
 
 C3dCamera* ChooseCamera(C3dBaseSys& table) {

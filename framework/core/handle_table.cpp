@@ -2,8 +2,8 @@
 
 #include <map>
 #include <mutex>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -14,9 +14,16 @@ struct SHandleEntry {
 
 struct SHandleTable {
   std::mutex lock;
-  Handle32 next = 1;
-  std::unordered_map<Handle32, SHandleEntry> byHandle;
+  // Handle h at h - 1: handles count up from 1 and are never reused, so the entries lie dense, and a
+  // released handle's entry stays behind with no pointer.
+  std::vector<SHandleEntry> byHandle;
   std::map<std::pair<void*, uint32_t>, Handle32> byPointer;
+
+  const SHandleEntry* Find(Handle32 handle) const {
+    if (handle == kNoHandle || handle > byHandle.size()) return nullptr;
+    const SHandleEntry& entry = byHandle[handle - 1];
+    return entry.pointer ? &entry : nullptr;
+  }
 };
 
 SHandleTable& Table() {
@@ -34,9 +41,9 @@ Handle32 RegisterHandle(void* pointer, uint32_t typeTag) {
   if (auto found = table.byPointer.find(key); found != table.byPointer.end()) return found->second;
   // Running out of 2^32 - 1 handles is not a state the program can reach in practice; refuse rather
   // than wrap around to a handle that may still be held somewhere.
-  if (table.next == kNoHandle) return kNoHandle;
-  const Handle32 handle = table.next++;
-  table.byHandle.emplace(handle, SHandleEntry{pointer, typeTag});
+  if (table.byHandle.size() >= UINT32_MAX - 1) return kNoHandle;
+  table.byHandle.push_back(SHandleEntry{pointer, typeTag});
+  const Handle32 handle = Handle32(table.byHandle.size());
   table.byPointer.emplace(key, handle);
   return handle;
 }
@@ -44,16 +51,15 @@ Handle32 RegisterHandle(void* pointer, uint32_t typeTag) {
 void* LookupHandle(Handle32 handle, uint32_t typeTag) {
   SHandleTable& table = Table();
   std::lock_guard<std::mutex> guard(table.lock);
-  const auto found = table.byHandle.find(handle);
-  if (found == table.byHandle.end() || found->second.typeTag != typeTag) return nullptr;
-  return found->second.pointer;
+  const SHandleEntry* found = table.Find(handle);
+  return found && found->typeTag == typeTag ? found->pointer : nullptr;
 }
 
 void ReleaseHandle(Handle32 handle) {
   SHandleTable& table = Table();
   std::lock_guard<std::mutex> guard(table.lock);
-  const auto found = table.byHandle.find(handle);
-  if (found == table.byHandle.end()) return;
-  table.byPointer.erase(std::make_pair(found->second.pointer, found->second.typeTag));
-  table.byHandle.erase(found);
+  const SHandleEntry* found = table.Find(handle);
+  if (!found) return;
+  table.byPointer.erase(std::make_pair(found->pointer, found->typeTag));
+  table.byHandle[handle - 1] = SHandleEntry{nullptr, 0};
 }

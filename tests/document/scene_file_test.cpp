@@ -9,9 +9,14 @@
 #include <functional>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "document/doc_settings.h"
 #include "document_fixture.h"
+#include "framework/core/cm_file.h"
+#include "framework/core/holder.h"
+#include "framework/core/resource_env.h"
 #include "platform/file.h"
 
 namespace {
@@ -56,6 +61,42 @@ class SceneFile : public DocumentTest {
     return std::make_unique<CDocSettings>(SSpoolLayout{ObjectsEnv(), 0, 0});
   }
 };
+
+// The first chunk's offset of each record of a type in the document.
+std::vector<uint32_t> RecordOffsets(CResourceEnv& document, const char* typeName) {
+  std::vector<uint32_t> offsets;
+  CResTypeTable* types = nullptr;
+  if (!document.FindType(typeName, &types, nullptr)) return offsets;
+  CHolder holder(types, false, false);
+  CDynTable<CCmFile::SChunk> chunks(SRange{8, 8});
+  for (uint32_t i = 0; holder.IsLocked() && i < types->GetCount(); ++i) {
+    if (document.GetCmFile()->GetEntryChain((*types)[i].first, chunks) == 0 && chunks.GetCount())
+      offsets.push_back(chunks[0].offset);
+  }
+  return offsets;
+}
+
+// Spheres made each with its own material lie in the file class by class, in the order a read takes
+// the classes, so that a read goes through the file once.
+TEST_F(SceneFile, RecordsLieClassByClassAsAReadTakesThem) {
+  for (int i = 0; i < 20; ++i) ASSERT_NE(MaterialOf(Shape<C3dSphere>(table, ("ball " + std::to_string(i)).c_str())), nullptr);
+  const CFileSpec target = Spec("mixed.qnc");
+  ASSERT_EQ(WriteSceneFile(target, table, nullptr), 0);
+  CResourceEnv document(target, CFile::kModeRead);
+  ASSERT_TRUE(document.IsOpen());
+  const std::vector<uint32_t> materials = RecordOffsets(document, C3dMaterial::kTypeName);
+  const std::vector<uint32_t> spheres = RecordOffsets(document, C3dSphere::kTypeName);
+  ASSERT_EQ(materials.size(), 20u);
+  ASSERT_EQ(spheres.size(), 20u);
+  EXPECT_LT(*std::max_element(materials.begin(), materials.end()), *std::min_element(spheres.begin(), spheres.end()));
+  EXPECT_TRUE(std::is_sorted(spheres.begin(), spheres.end()));
+
+  C3dBaseSys read(ObjectsEnv());
+  ASSERT_EQ(ReadSceneFile(target, &read, nullptr), 0);
+  C3dBase* ball = nullptr;
+  ASSERT_EQ(read.FindObject("ball 19", C3dSphere::kFamily, C3dSphere::kClassTag, &ball), 0);
+  EXPECT_NE(MaterialOf(ball->AsObject()), nullptr);
+}
 
 TEST_F(SceneFile, ASaveReplacesTheDocumentThroughATemporaryFile) {
   const CFileSpec target = Spec("scene-a.qnc");

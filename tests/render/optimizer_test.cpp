@@ -264,6 +264,19 @@ class CountedTree : public Optimizers {
   uint32_t ObjectsBudget() const override { return 2 * 1024 * 1024; }
 };
 
+std::vector<const SBSPNode*> LeavesOf(const SBSPNode& root) {
+  std::vector<const SBSPNode*> leaves;
+  std::function<void(const SBSPNode&)> collect = [&](const SBSPNode& node) {
+    if (node.IsLeaf()) leaves.push_back(&node);
+    else {
+      collect(*node.fLower);
+      collect(*node.fUpper);
+    }
+  };
+  collect(root);
+  return leaves;
+}
+
 TEST_F(CountedTree, CutsEmptySpaceAwayAndKeepsLeavesSmall) {
   EXPECT_EQ(CBSPTreeOptimizer::CountedDepth(3), 6u);
   EXPECT_EQ(CBSPTreeOptimizer::CountedDepth(100000), 21u);
@@ -276,17 +289,8 @@ TEST_F(CountedTree, CutsEmptySpaceAwayAndKeepsLeavesSmall) {
   Feed(*tree, objects);
   EXPECT_EQ(tree->GetDepthLimit(), CBSPTreeOptimizer::CountedDepth(257));
   EXPECT_EQ(tree->GetLeafObjectLimit(), CBSPTreeOptimizer::kCountedLeafObjects);
-  std::vector<const SBSPNode*> leaves;
-  std::function<void(const SBSPNode&)> collect = [&](const SBSPNode& node) {
-    if (node.IsLeaf()) leaves.push_back(&node);
-    else {
-      collect(*node.fLower);
-      collect(*node.fUpper);
-    }
-  };
-  collect(*tree->GetRoot());
   uint32_t records = 0, empty = 0;
-  for (const SBSPNode* leaf : leaves) {
+  for (const SBSPNode* leaf : LeavesOf(*tree->GetRoot())) {
     const uint32_t count = leaf->fRecords.GetCount();
     records += count;
     empty += count == 0;
@@ -303,6 +307,23 @@ TEST_F(CountedTree, CutsEmptySpaceAwayAndKeepsLeavesSmall) {
   Feed(*tree, together);
   EXPECT_EQ(tree->GetNodeCount(), 1u);
   EXPECT_EQ(tree->GetRoot()->fRecords.GetCount(), 10u);
+}
+
+// A 9 × 9 grid of unit boxes with narrow gaps, its middle running through the fifth row and column:
+// the cuts move into the gaps beside them, so that no box is copied into two leaves.
+TEST_F(CountedTree, CutsBesideARowThatTheMiddleRunsThrough) {
+  std::vector<C3dObject*> objects;
+  for (int j = 0; j < 9; ++j)
+    for (int i = 0; i < 9; ++i) objects.push_back(Solid(UnitBoxAt(1.1 * i, 1.1 * j)));
+  auto tree = Tree({0, 0});
+  tree->SetFollowsCount(true);
+  Feed(*tree, objects);
+  uint32_t records = 0;
+  for (const SBSPNode* leaf : LeavesOf(*tree->GetRoot())) {
+    records += leaf->fRecords.GetCount();
+    EXPECT_LE(leaf->fRecords.GetCount(), CBSPTreeOptimizer::kCountedLeafObjects);
+  }
+  EXPECT_EQ(records, 81u);
 }
 
 TEST_F(Optimizers, ATreeOfPlanesOnlyAnswersFromThePlanes) {

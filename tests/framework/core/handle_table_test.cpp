@@ -27,6 +27,7 @@ TEST(HandleTable, RegisterLookUpAndRelease) {
   EXPECT_NE(again, ha);  // never reissued
   EXPECT_NE(again, hb);
   EXPECT_EQ(LookupHandleAs<int>(again, kMaterial), &a);
+  EXPECT_EQ(LookupHandle(again + 1, kMaterial), nullptr);  // not issued yet
   ReleaseHandle(again);
   ReleaseHandle(hb);
 }
