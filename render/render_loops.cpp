@@ -143,6 +143,23 @@ struct SPixelStrip {
   uint32_t GetRows() const { return uint32_t(rows); }
 };
 
+// The rows a loop has made final, told to the context's observer from the first not told yet.
+struct SFinalRows {
+  CRenderContext& context;
+  CImNavigator& image;
+  int32_t told;
+
+  void UpTo(int32_t row) {
+    if (row <= told) return;
+    context.GetObserver().TellRowsFinal(image, uint32_t(told), uint32_t(row));
+    told = row;
+  }
+};
+
+bool AntialiasPassFollows(const CRenderContext& context) {
+  return context.GetSettings()->fFlags & SRenderSettings::kAntialiasPass;
+}
+
 // What every loop holds while it runs: the target image, the locked scene, the eye, the area cut to
 // the image, and the crew of workers with their shadow caches.
 class CLoopFrame {
@@ -198,7 +215,7 @@ int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const v
 // start for the next render.
 int32_t Finish(bool draw, CRenderContext& context, CLoopFrame& frame, const SRect* viewFrom, const SRect* viewTo,
                CProgress* progress) {
-  if (context.GetSettings()->fFlags & SRenderSettings::kAntialiasPass) {
+  if (AntialiasPassFollows(context)) {
     const int32_t result =
         AntialiasPass(draw, frame.Crew(), frame.Image(), frame.Eye(), frame.Area(), viewFrom, viewTo, progress);
     if (result) return result;
@@ -367,6 +384,9 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
     const int32_t firstRow = area.top + rowOffset;
     const uint32_t rows = firstRow < area.bottom ? uint32_t((area.bottom - firstRow + block - 1) / block) : 0;
     std::vector<uint32_t> pixelsOfRow(rows, 0);
+    // The last pass's rows are final once traced, unless the antialias pass is to follow.
+    const bool finalPass = block == 1 && !AntialiasPassFollows(context);
+    SFinalRows finalRows{context, image, firstRow};
     // Row item k of the pass: its pixels' colours, then their blocks filled in the image at once.
     const auto work = [&](CRenderWorker& worker, uint32_t k) {
       const int32_t r = firstRow + int32_t(k) * block;
@@ -394,6 +414,7 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
     };
     const auto tend = [&](uint32_t done) {
       count(done);
+      if (finalPass) finalRows.UpTo(std::min(firstRow + int32_t(done) * block, area.bottom));
       if (slice.ElapsedTicks() >= kSliceTicks) {
         slice.Start();
         if (UserInterrupt() && PumpRenderMessages()) return stopped = true;
@@ -491,6 +512,8 @@ int32_t RenderAdaptive(CRenderContext& context, const SRect& requested, const SR
   };
   uint32_t counted = 0, drawn = 0;
   bool stopped = false;
+  const bool finalRowsDone = !AntialiasPassFollows(context);
+  SFinalRows finalRows{context, image, firstRow};
   const auto count = [&](uint32_t done) {
     for (; counted < done; ++counted) {
       const int32_t r = rowOf(counted);
@@ -499,6 +522,8 @@ int32_t RenderAdaptive(CRenderContext& context, const SRect& requested, const SR
   };
   const auto tend = [&](uint32_t done) {
     count(done);
+    // A block row's rows are its own, the row below them the next block row's.
+    if (finalRowsDone) finalRows.UpTo(std::min(rowOf(done), area.bottom));
     if (slice.ElapsedTicks() >= kSliceTicks) {
       slice.Start();
       // The input stays queued for the owner.
@@ -578,6 +603,7 @@ int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const v
   };
   uint32_t committed = 0;
   bool stopped = false;
+  SFinalRows finalRows{context, image, firstRow};
   const auto tend = [&](uint32_t done) {
     if (committed < done) {
       std::lock_guard<std::mutex> guard(crew.ImageLock());
@@ -588,6 +614,7 @@ int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const v
         std::vector<CImVector>().swap(out);
       }
     }
+    finalRows.UpTo(firstRow + int32_t(committed));
     if (slice.ElapsedTicks() > kSliceTicks) {
       slice.Start();
       if (UserInterrupt()) return stopped = true;
@@ -610,6 +637,8 @@ int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const v
     state.antialiasRow = uint32_t(firstRow + int32_t(committed) - area.top);
     return kSilentCode24;
   }
+  // The area's last row, which the pass reads but never changes, is final too.
+  finalRows.UpTo(area.bottom);
   // The rows since the last refresh are shown too.
   DrawBand(context, image, draw, area, lastDrawn, area.bottom, -1, viewFrom, viewTo);
   context.GetObserver().Tell(rows, rows);
