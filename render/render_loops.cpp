@@ -158,7 +158,7 @@ struct SFinalRows {
 
 // A pass's rows as the crew's items: an item a row, but the last rows, two for each thread, each cut
 // across into pieces, so that the workers run out of work together instead of waiting for the one
-// that took the last whole row (a picture's bottom rows, near the ground, tend to be its slowest).
+// that took the last whole row, which may be one of the slowest.
 struct SRowItems {
   static constexpr uint32_t kPieces = 4;
   uint32_t rows;
