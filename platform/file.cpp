@@ -238,6 +238,10 @@ bool FlushFile(FileHandle file) {
   return ::fsync(Fd(file)) == 0 || FailFromErrno();
 }
 
+void StartWriteback(FileHandle file, int64_t offset, int64_t count) {
+  if (file >= 0 && file <= INT_MAX && offset >= 0 && count > 0) ::sync_file_range(Fd(file), offset, count, SYNC_FILE_RANGE_WRITE);
+}
+
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
   bytes->clear();
   if (IsFolder(path)) return FailWith(kWinDirectory);

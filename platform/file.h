@@ -32,6 +32,9 @@ bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin, int64_t* posit
 bool GetFileSize(FileHandle file, int64_t* size);
 bool SetFileSize(FileHandle file, int64_t size);  // truncates or extends with zeros
 bool FlushFile(FileHandle file);
+// Asks the system to start writing the range's data to the disk, without waiting for it, so that a
+// later FlushFile has little left to wait for. A hint: where the system cannot, nothing happens.
+void StartWriteback(FileHandle file, int64_t offset, int64_t count);
 // The whole of a file, read to its end. Fails on a folder (kWinDirectory) and on any read error, so
 // that a description or script that cannot be read is never taken for an empty one.
 bool ReadWholeFile(const std::string& path, std::string* bytes);

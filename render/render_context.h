@@ -21,6 +21,7 @@ class C3dBaseSys;
 class C3dLight;
 class C3dObject;
 class CAbstractOptimizer;
+class CImNavigator;
 struct CRay;
 struct CRenderCamera;
 struct CRenderTarget;
@@ -28,12 +29,20 @@ struct SRenderSettings;
 
 // Told at each refresh of a render loop how far it is: pixels done of the area (the antialias pass:
 // rows done of its rows), so that an owner without a window can show a bar.
+// Told too, on the thread that runs the loop, when rows [top, bottom) of the target image have their
+// final pixels: the render writes them no more, so that a picture file can take them while later rows
+// are traced.
 struct SRenderObserver {
   void (*callback)(void* owner, uint32_t done, uint32_t total) = nullptr;
   void* owner = nullptr;
+  void (*rowsFinal)(void* owner, CImNavigator& image, uint32_t top, uint32_t bottom) = nullptr;
+  void* rowsOwner = nullptr;
 
   void Tell(uint32_t done, uint32_t total) const {
     if (callback) callback(owner, done, total);
+  }
+  void TellRowsFinal(CImNavigator& image, uint32_t top, uint32_t bottom) const {
+    if (rowsFinal && bottom > top) rowsFinal(rowsOwner, image, top, bottom);
   }
 };
 

@@ -143,6 +143,51 @@ struct SPixelStrip {
   uint32_t GetRows() const { return uint32_t(rows); }
 };
 
+// The rows a loop has made final, told to the context's observer from the first not told yet.
+struct SFinalRows {
+  CRenderContext& context;
+  CImNavigator& image;
+  int32_t told;
+
+  void UpTo(int32_t row) {
+    if (row <= told) return;
+    context.GetObserver().TellRowsFinal(image, uint32_t(told), uint32_t(row));
+    told = row;
+  }
+};
+
+// A pass's rows as the crew's items: an item a row, but the last rows, two for each thread, each cut
+// across into pieces, so that the workers run out of work together instead of waiting for the one
+// that took the last whole row, which may be one of the slowest.
+struct SRowItems {
+  static constexpr uint32_t kPieces = 4;
+  uint32_t rows;
+  // The first rows, an item each.
+  uint32_t wholeRows;
+
+  SRowItems(uint32_t rowCount, uint32_t threads)
+      : rows(rowCount), wholeRows(threads > 1 ? rowCount - std::min(rowCount, 2 * threads) : rowCount) {}
+  uint32_t Count() const { return ItemsOf(rows); }
+  uint32_t RowOf(uint32_t item) const { return item < wholeRows ? item : wholeRows + (item - wholeRows) / kPieces; }
+  // The item's stretch [first, end) of its row's n places.
+  std::pair<uint32_t, uint32_t> Stretch(uint32_t item, uint32_t n) const {
+    if (item < wholeRows) return {0, n};
+    const uint32_t piece = (item - wholeRows) % kPieces;
+    return {n * piece / kPieces, n * (piece + 1) / kPieces};
+  }
+  // The rows whose items are all among the first ones.
+  uint32_t RowsDone(uint32_t items) const {
+    return items <= wholeRows ? items : wholeRows + (items - wholeRows) / kPieces;
+  }
+  uint32_t ItemsOf(uint32_t rowCount) const {
+    return rowCount <= wholeRows ? rowCount : wholeRows + (rowCount - wholeRows) * kPieces;
+  }
+};
+
+bool AntialiasPassFollows(const CRenderContext& context) {
+  return context.GetSettings()->fFlags & SRenderSettings::kAntialiasPass;
+}
+
 // What every loop holds while it runs: the target image, the locked scene, the eye, the area cut to
 // the image, and the crew of workers with their shadow caches.
 class CLoopFrame {
@@ -198,7 +243,7 @@ int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const v
 // start for the next render.
 int32_t Finish(bool draw, CRenderContext& context, CLoopFrame& frame, const SRect* viewFrom, const SRect* viewTo,
                CProgress* progress) {
-  if (context.GetSettings()->fFlags & SRenderSettings::kAntialiasPass) {
+  if (AntialiasPassFollows(context)) {
     const int32_t result =
         AntialiasPass(draw, frame.Crew(), frame.Image(), frame.Eye(), frame.Area(), viewFrom, viewTo, progress);
     if (result) return result;
@@ -366,15 +411,23 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
     pass.Start();
     const int32_t firstRow = area.top + rowOffset;
     const uint32_t rows = firstRow < area.bottom ? uint32_t((area.bottom - firstRow + block - 1) / block) : 0;
-    std::vector<uint32_t> pixelsOfRow(rows, 0);
-    // Row item k of the pass: its pixels' colours, then their blocks filled in the image at once.
+    const SRowItems items(rows, crew.GetThreadCount());
+    std::vector<uint32_t> pixelsOfItem(items.Count(), 0);
+    // The last pass's rows are final once traced, unless the antialias pass is to follow.
+    const bool finalPass = block == 1 && !AntialiasPassFollows(context);
+    SFinalRows finalRows{context, image, firstRow};
+    // Item k of the pass, a row or a piece of one: its pixels' colours, then their blocks filled in the
+    // image at once.
     const auto work = [&](CRenderWorker& worker, uint32_t k) {
-      const int32_t r = firstRow + int32_t(k) * block;
+      const uint32_t row = items.RowOf(k);
+      const int32_t r = firstRow + int32_t(row) * block;
       // In every pass but the first, the pixels on the coarser grid are done already.
       const bool aligned = mask != 0 && ((r - area.top) & mask) == 0;
+      const int32_t left = area.left + (row == 0 ? columnOffset : 0);
+      const auto [first, end] = items.Stretch(k, Extent(left, area.right + block - 1) / uint32_t(block));
       std::vector<std::pair<int32_t, CImVector>> made;
-      made.reserve(size_t(Extent(area.left, area.right) / uint32_t(block) + 1));
-      for (int32_t c = area.left + (k == 0 ? columnOffset : 0); c < area.right; c += block) {
+      made.reserve(end - first);
+      for (int32_t c = left + int32_t(first) * block; c < left + int32_t(end) * block; c += block) {
         if (aligned && ((c - area.left) & mask) == 0) continue;
         made.emplace_back(c, RenderPixel(worker, frame.Eye(), frame.Width(), frame.Height(), c, r, samples));
       }
@@ -384,16 +437,19 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
         else FillImageRect(image, SRect{r, c, std::min(r + block, area.bottom), std::min(c + block, area.right)}, pixel,
                            false);
       }
-      pixelsOfRow[k] = uint32_t(made.size());
+      pixelsOfItem[k] = uint32_t(made.size());
     };
     uint32_t counted = 0, drawn = 0;
     int32_t bandTop = firstRow;
     bool stopped = false;
-    const auto count = [&](uint32_t done) {
-      for (; counted < done; ++counted) stats.fPixels += pixelsOfRow[counted];
+    // Pixels count once their whole row is done: a row that a stop leaves in pieces is done again.
+    const auto count = [&](uint32_t rowsDone) {
+      for (; counted < items.ItemsOf(rowsDone); ++counted) stats.fPixels += pixelsOfItem[counted];
     };
-    const auto tend = [&](uint32_t done) {
+    const auto tend = [&](uint32_t itemsDone) {
+      const uint32_t done = items.RowsDone(itemsDone);
       count(done);
+      if (finalPass) finalRows.UpTo(std::min(firstRow + int32_t(done) * block, area.bottom));
       if (slice.ElapsedTicks() >= kSliceTicks) {
         slice.Start();
         if (UserInterrupt() && PumpRenderMessages()) return stopped = true;
@@ -416,7 +472,7 @@ int32_t RenderProgressive(bool draw, CRenderContext& context, const SRect& reque
       refresh.Start();
       return stopped;
     };
-    const uint32_t done = crew.Run(rows, work, tend);
+    const uint32_t done = items.RowsDone(crew.Run(items.Count(), work, tend));
     if (stopped) {
       // Rows finished while the workers stopped count too; the next call goes on with the first row
       // not done.
@@ -491,6 +547,8 @@ int32_t RenderAdaptive(CRenderContext& context, const SRect& requested, const SR
   };
   uint32_t counted = 0, drawn = 0;
   bool stopped = false;
+  const bool finalRowsDone = !AntialiasPassFollows(context);
+  SFinalRows finalRows{context, image, firstRow};
   const auto count = [&](uint32_t done) {
     for (; counted < done; ++counted) {
       const int32_t r = rowOf(counted);
@@ -499,6 +557,8 @@ int32_t RenderAdaptive(CRenderContext& context, const SRect& requested, const SR
   };
   const auto tend = [&](uint32_t done) {
     count(done);
+    // A block row's rows are its own, the row below them the next block row's.
+    if (finalRowsDone) finalRows.UpTo(std::min(rowOf(done), area.bottom));
     if (slice.ElapsedTicks() >= kSliceTicks) {
       slice.Start();
       // The input stays queued for the owner.
@@ -578,6 +638,7 @@ int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const v
   };
   uint32_t committed = 0;
   bool stopped = false;
+  SFinalRows finalRows{context, image, firstRow};
   const auto tend = [&](uint32_t done) {
     if (committed < done) {
       std::lock_guard<std::mutex> guard(crew.ImageLock());
@@ -588,6 +649,7 @@ int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const v
         std::vector<CImVector>().swap(out);
       }
     }
+    finalRows.UpTo(firstRow + int32_t(committed));
     if (slice.ElapsedTicks() > kSliceTicks) {
       slice.Start();
       if (UserInterrupt()) return stopped = true;
@@ -610,6 +672,8 @@ int32_t AntialiasPass(bool draw, CRenderCrew& crew, CImNavigator& image, const v
     state.antialiasRow = uint32_t(firstRow + int32_t(committed) - area.top);
     return kSilentCode24;
   }
+  // The area's last row, which the pass reads but never changes, is final too.
+  finalRows.UpTo(area.bottom);
   // The rows since the last refresh are shown too.
   DrawBand(context, image, draw, area, lastDrawn, area.bottom, -1, viewFrom, viewTo);
   context.GetObserver().Tell(rows, rows);

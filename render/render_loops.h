@@ -1,11 +1,12 @@
 // The render loops: a render context's scene into its target image. The calling thread hands rows to
-// a crew of worker threads (render_workers.h) and, while they trace, draws, reports and watches for
-// the user's stop; every pixel's samples depend on the pixel alone, so the picture is the same for
-// any number of threads. A call returns when the render is finished (0), when the user interrupts it
-// (24: the position, after the last row done, stays in the context and the next call resumes there)
-// or on failure (9, or 16 for a context without a camera or settings). While they run the loops keep
-// the interface alive by pumping the message queue, draw finished bands into the target's port, set
-// the progress record's texts and tell the context's progress observer.
+// a crew of worker threads (render_workers.h), a pass's last rows in pieces, and, while they trace,
+// draws, reports, tells which rows are final and watches for the user's stop; every pixel's samples
+// depend on the pixel alone, so the picture is the same for any number of threads. A call returns
+// when the render is finished (0), when the user interrupts it (24: the position, after the last row
+// done, stays in the context and the next call resumes there) or on failure (9, or 16 for a context
+// without a camera or settings). While they run the loops keep the interface alive by pumping the
+// message queue, draw finished bands into the target's port, set the progress record's texts and
+// tell the context's progress observer.
 //
 // The progressive render refines the area in square blocks from 16 pixels down to 1 (unseen, with
 // draw off, it renders every pixel in one pass to the same picture); the adaptive render samples the

@@ -12,7 +12,7 @@
 
 namespace {
 
-// How often the calling thread wakes to tend the render while no item completes.
+// How often the calling thread wakes to tend the render while workers run.
 constexpr std::chrono::milliseconds kTendInterval{10};
 
 }  // namespace
@@ -79,19 +79,16 @@ uint32_t CRenderCrew::Run(uint32_t count, const std::function<void(CRenderWorker
   std::mutex mutex;
   std::condition_variable changed;
   std::vector<uint8_t> done(count, 0);
-  bool news = false;
   uint32_t running = 0;
   const auto loop = [&](CRenderWorker& worker) {
     while (!stop.load(std::memory_order_relaxed)) {
       const uint32_t item = next.fetch_add(1);
       if (item >= count) break;
       work(worker, item);
-      {
-        std::lock_guard<std::mutex> guard(mutex);
-        done[item] = 1;
-        news = true;
-      }
-      changed.notify_one();
+      // The calling thread learns of finished items when it next wakes: waking it for each one would
+      // take a core from the workers as often.
+      std::lock_guard<std::mutex> guard(mutex);
+      done[item] = 1;
     }
     {
       std::lock_guard<std::mutex> guard(mutex);
@@ -126,8 +123,7 @@ uint32_t CRenderCrew::Run(uint32_t count, const std::function<void(CRenderWorker
   bool stopping = false;
   std::unique_lock<std::mutex> lock(mutex);
   for (;;) {
-    changed.wait_for(lock, kTendInterval, [&] { return news || running == 0; });
-    news = false;
+    changed.wait_for(lock, kTendInterval, [&] { return running == 0; });
     while (prefix < count && done[prefix]) ++prefix;
     if (running == 0) break;
     if (stopping) continue;

@@ -24,8 +24,9 @@ uint32_t RenderThreadCount();
 
 // One thread's share of a render. A crew of one thread counts into the context's statistics and uses
 // its shadow cache and ray scratch; the workers of a larger crew have their own, their counts added to
-// the context's when the crew ends.
-class CRenderWorker {
+// the context's when the crew ends. Workers write their counters on every object test, so no two
+// share a cache line.
+class alignas(64) CRenderWorker {
  public:
   explicit CRenderWorker(CRenderContext& context);
   CRenderWorker(CRenderContext& context, bool own);
@@ -68,8 +69,8 @@ class CRenderCrew {
   CRenderWorker& CallingWorker() { return *fWorkers.front(); }
 
   // Runs work(worker, item) for items 0 … count − 1, handed out in order. tend(done) runs on the
-  // calling thread whenever items have completed and otherwise every few milliseconds, with the
-  // number of items completed from the first without a gap; when it answers true no item starts any
+  // calling thread every few milliseconds (with one thread, after every item), with the number of
+  // items completed from the first without a gap; when it answers true no item starts any
   // more, the running ones finish, and Run answers the items then completed without a gap. All
   // threads have ended when Run returns. Items write only what is theirs; what the calling thread
   // reads while items run (the image it draws) they change under ImageLock().

@@ -194,24 +194,30 @@ int RunDisk(const CCommandLine& line, SOptions& options) {
   return 0;
 }
 
-// Here too the document is left to the process's end.
+void TakeFinalRows(void* writer, CImNavigator& image, uint32_t top, uint32_t bottom) {
+  static_cast<CImBitmapWriter*>(writer)->TakeRows(image, top, bottom);
+}
+
+// Here too the document is left to the process's end. The picture's rows go into the file while
+// later ones are traced, so that its end leaves little to write; a failed render leaves no file.
 int Run(const CCommandLine& line, SOptions& options) {
   if (!IsBmp(options)) return RunDisk(line, options);
+  CFileSpec out;
+  int32_t error = out.Set(options.out.c_str());
+  if (error) return line.FailWithCode(options.out, error);
+  CImBitmapWriter writer(out, true);
   CImage* image = nullptr;
-  int32_t error = 0;
   CTimer elapsed;
   elapsed.Start();
   {
     CProgressBar bar("rendering");
-    options.job.observer = SRenderObserver{&CProgressBar::Told, &bar};
+    options.job.observer = SRenderObserver{&CProgressBar::Told, &bar, &TakeFinalRows, &writer};
     options.job.stats = &options.stats;
     error = RenderDocument(options.job, *new CRenderDocument, &image);
   }
   const int64_t seconds = elapsed.ElapsedSeconds();
   if (error) return line.FailWithCode(options.job.document, error);
-  CFileSpec out;
-  error = out.Set(options.out.c_str());
-  if (!error) error = SaveImageAsBmp(out, image, true);
+  error = writer.Commit(image);
   delete image;
   if (error) return line.FailWithCode(options.out, error);
   if (options.showStats) PrintStats(options.stats, seconds);

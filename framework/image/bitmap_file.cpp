@@ -6,8 +6,6 @@
 
 #include "framework/core/byte_reader.h"
 #include "framework/core/four_cc.h"
-#include "framework/core/mem_block.h"
-#include "framework/core/mem_pool.h"
 #include "framework/core/result_codes.h"
 #include "framework/image/bmp_layout.h"
 #include "framework/image/image.h"
@@ -192,53 +190,97 @@ int32_t CImBitmapFile::LoadImage(const CFileSpec& spec, CImage** image, std::str
 
 namespace {
 
-int32_t WriteBmp(const CFileSpec& spec, CImage* image, uint64_t rowBytes) {
-  const uint32_t width = image->GetWidth(), height = image->GetHeight();
-  uint8_t header[kHeaderBytes];
-  bmp::FillWrittenHeader(header, width, height, kPixelsPerMetre);
-
-  CFile file(spec);
-  if (const int32_t err = file.Create(FourCC("8BIM"), FourCC("PICT"))) return err;
-  if (const int32_t err = file.Open(CFile::kModeWrite)) return err;
-  uint32_t count = kHeaderBytes;
-  if (const int32_t err = file.Write(&count, header)) return err;
-  const SRect whole = image->GetBounds();
-  CImNavigator nav(image, &whole, false, false);
-  // Rows go out a megabyte at a time: a write per row costs more than packing it, and the picture is
-  // written while every render thread waits for the program to end.
-  constexpr uint64_t kWriteBytes = 1 << 20;
-  const uint32_t rowsPerWrite = uint32_t(std::clamp<uint64_t>(kWriteBytes / std::max<uint64_t>(rowBytes, 1), 1,
-                                                              std::max(height, 1u)));
-  CMemBlock rows(uint32_t(std::max<uint64_t>(rowBytes, 1) * rowsPerWrite), GetDataPool());
-  if (!nav.IsUsable() || !rows.IsOwned()) return kErrOutOfMemory;
-  // The last image row is the file's first; the bytes past 3 × width stay 0 as padding.
-  std::memset(rows.GetData(), 0, rows.GetSize());
-  for (uint32_t r = height; r > 0;) {
-    const uint32_t packed = std::min(r, rowsPerWrite);
-    for (uint32_t k = 0; k < packed; ++k)
-      bmp::PackWrittenRow(&nav.Cells(--r)->value, width, rows.GetData() + size_t(k) * rowBytes);
-    count = uint32_t(rowBytes * packed);
-    if (const int32_t err = file.Write(&count, rows.GetData())) return err;
-  }
-  return file.Flush();
-}
+// Rows go out about a quarter of a megabyte at a time: a write per row costs more than packing it,
+// and a batch is soon on its way to the disk while the picture's later rows are made.
+constexpr uint64_t kBatchBytes = 1 << 18;
 
 }  // namespace
 
+CImBitmapWriter::CImBitmapWriter(const CFileSpec& spec, bool replace) : fTarget(spec), fReplace(replace) {}
+
+CImBitmapWriter::~CImBitmapWriter() { Discard(); }
+
+void CImBitmapWriter::Discard() {
+  if (fFile && fFile->IsOpen()) {
+    // Nothing of a file about to go needs to reach the disk.
+    fFile->SetScratch(true);
+    fFile->Close();
+  }
+  if (fFile) platform::DeleteFile(fTemporary.GetPath());
+  fFile.reset();
+}
+
+int32_t CImBitmapWriter::Fail(int32_t error) {
+  Discard();
+  return fError = error;
+}
+
+int32_t CImBitmapWriter::Begin(uint32_t width, uint32_t height) {
+  if (bmp::WrittenFileBytes(width, height) > UINT32_MAX) return Fail(kErrInvalidSize);
+  if (!fReplace && platform::PathExists(fTarget.GetPath())) return Fail(kErrObjectInUse);
+  fWidth = width;
+  fHeight = height;
+  fRowBytes = RowBytes(width, bmp::kWrittenBits);
+  fBatchRows = uint32_t(std::clamp<uint64_t>(kBatchBytes / std::max<uint64_t>(fRowBytes, 1), 1, std::max(height, 1u)));
+  // The bytes past 3 × width stay 0 as padding.
+  fBatch.reset(new (std::nothrow) uint8_t[fRowBytes * fBatchRows]());
+  if (!fBatch) return Fail(kErrOutOfMemory);
+  if (const int32_t err = CFileSpec::MakeTempBeside(fTarget, fTemporary)) return Fail(err);
+  fFile = std::make_unique<CFile>(fTemporary);
+  if (const int32_t err = fFile->Create(FourCC("8BIM"), FourCC("PICT"))) return Fail(err);
+  if (const int32_t err = fFile->Open(CFile::kModeWrite)) return Fail(err);
+  uint8_t header[kHeaderBytes];
+  bmp::FillWrittenHeader(header, width, height, kPixelsPerMetre);
+  if (const int32_t err = fFile->WriteAt(0, header, kHeaderBytes)) return Fail(err);
+  return kNoErr;
+}
+
+int32_t CImBitmapWriter::WriteRows(CImNavigator& picture, uint32_t bottom) {
+  while (fWritten < bottom) {
+    const uint32_t rows = std::min(bottom - fWritten, fBatchRows);
+    // The batch's last row comes first in the file.
+    for (uint32_t k = 0; k < rows; ++k)
+      bmp::PackWrittenRow(&picture.Cells(fWritten + rows - 1 - k)->value, fWidth, fBatch.get() + k * fRowBytes);
+    const uint64_t offset = kHeaderBytes + (fHeight - fWritten - rows) * fRowBytes;
+    const uint32_t bytes = uint32_t(rows * fRowBytes);
+    if (const int32_t err = fFile->WriteAt(uint32_t(offset), fBatch.get(), bytes)) return Fail(err);
+    platform::StartWriteback(fFile->GetHandle(), int64_t(offset), bytes);
+    fWritten += rows;
+  }
+  return kNoErr;
+}
+
+int32_t CImBitmapWriter::TakeRows(CImNavigator& picture, uint32_t top, uint32_t bottom) {
+  if (fError) return fError;
+  if (!fFile) {
+    if (const int32_t err = Begin(picture.GetColumns(), picture.GetRows())) return err;
+  }
+  if (top > fTaken || bottom <= fTaken) return kNoErr;
+  fTaken = std::min(bottom, fHeight);
+  return fTaken - fWritten >= fBatchRows ? WriteRows(picture, fTaken) : kNoErr;
+}
+
+int32_t CImBitmapWriter::Commit(CImage* picture) {
+  if (fError) return fError;
+  if (!picture) return Fail(kErrInvalidParameter);
+  const SRect whole = picture->GetBounds();
+  CImNavigator nav(picture, &whole, false, false);
+  if (!nav.IsUsable()) return Fail(kErrOutOfMemory);
+  if (!fFile) {
+    if (const int32_t err = Begin(nav.GetColumns(), nav.GetRows())) return err;
+  }
+  if (nav.GetColumns() != fWidth || nav.GetRows() != fHeight) return Fail(kErrInvalidParameter);
+  if (const int32_t err = WriteRows(nav, fHeight)) return err;
+  if (const int32_t err = fFile->Flush()) return Fail(err);
+  // Without replace the rename refuses a file that appeared meanwhile.
+  const bool moved = fReplace ? platform::ReplaceFile(fTemporary.GetPath(), fTarget.GetPath())
+                              : platform::RenameFile(fTemporary.GetPath(), fTarget.GetPath());
+  if (!moved) return Fail(NonZeroError(MapLastError()));
+  fFile.reset();
+  return kNoErr;
+}
+
 int32_t SaveImageAsBmp(const CFileSpec& spec, CImage* image, bool replace) {
   if (!image) return kErrInvalidParameter;
-  const uint64_t rowBytes = RowBytes(image->GetWidth(), bmp::kWrittenBits);
-  if (bmp::WrittenFileBytes(image->GetWidth(), image->GetHeight()) > UINT32_MAX) return kErrInvalidSize;
-  if (!replace && platform::PathExists(spec.GetPath())) return kErrObjectInUse;
-  CFileSpec temporary;
-  if (const int32_t err = CFileSpec::MakeTempBeside(spec, temporary)) return err;
-  int32_t err = WriteBmp(temporary, image, rowBytes);
-  if (!err) {
-    // Without replace the rename refuses a file that appeared meanwhile.
-    const bool moved = replace ? platform::ReplaceFile(temporary.GetPath(), spec.GetPath())
-                               : platform::RenameFile(temporary.GetPath(), spec.GetPath());
-    if (!moved) err = NonZeroError(MapLastError());
-  }
-  if (err) platform::DeleteFile(temporary.GetPath());
-  return err;
+  return CImBitmapWriter(spec, replace).Commit(image);
 }

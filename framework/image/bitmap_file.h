@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "framework/core/file.h"
@@ -79,3 +80,46 @@ class CImBitmapFile : public CFile {
 // the target, moved over it once complete. Without replace an existing file answers 17 and stays
 // untouched; on any failure the target is as it was and no temporary file is left.
 int32_t SaveImageAsBmp(const CFileSpec& spec, CImage* image, bool replace);
+
+// The same file written while its picture is being made: rows the picture has final go into the
+// temporary file as they come, at their places (the file's rows run bottom-up), and the system starts
+// writing them to the disk at once, so that the picture's end leaves little to write and flush. The
+// temporary file is made for the picture's size with the first rows or at the commit; a writer that
+// ends without a commit deletes it.
+class CImBitmapWriter {
+ public:
+  CImBitmapWriter(const CFileSpec& spec, bool replace);
+  ~CImBitmapWriter();
+  CImBitmapWriter(const CImBitmapWriter&) = delete;
+  CImBitmapWriter& operator=(const CImBitmapWriter&) = delete;
+
+  // Rows [top, bottom) of the picture hold their final pixels. Rows that follow those taken before,
+  // from the first row on, are written in batches; others wait for the commit. 0, or the first
+  // failure so far, after which nothing more is written.
+  int32_t TakeRows(CImNavigator& picture, uint32_t top, uint32_t bottom);
+  // Every row not written yet written from the picture (of the size of the rows taken), the file
+  // flushed to the disk and moved over the target. 0, or the first failure: the target is then as
+  // it was and the temporary file gone.
+  int32_t Commit(CImage* picture);
+
+ private:
+  int32_t Begin(uint32_t width, uint32_t height);
+  // Rows [fWritten, bottom) into the file.
+  int32_t WriteRows(CImNavigator& picture, uint32_t bottom);
+  int32_t Fail(int32_t error);
+  void Discard();
+
+  CFileSpec fTarget;
+  bool fReplace;
+  CFileSpec fTemporary;
+  std::unique_ptr<CFile> fFile;
+  std::unique_ptr<uint8_t[]> fBatch;
+  uint32_t fBatchRows = 0;
+  uint32_t fWidth = 0;
+  uint32_t fHeight = 0;
+  uint64_t fRowBytes = 0;
+  // Rows from the top that are final, and of those the ones written.
+  uint32_t fTaken = 0;
+  uint32_t fWritten = 0;
+  int32_t fError = 0;
+};

@@ -1,5 +1,5 @@
 // Renders through the driver on a crew of threads: the same picture on any number of them, in every
-// loop and antialias mode, with the statistics of one thread.
+// loop and antialias mode, with the statistics of one thread, and rows told final only once they are.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,15 +85,36 @@ class RenderThreads : public RenderTest {
     request.sky = sky;
     request.camera = LookFrom({0, 2, -7}, {0, 0, 0});
   }
-  // The picture of a whole render on the given number of threads ("" one a core).
+  // The picture of a whole render on the given number of threads ("" one a core). Every row the
+  // render tells final must be told once, in order, and hold then the pixels it ends with.
   std::vector<uint32_t> RenderOn(const char* threads) {
     if (*threads) setenv("QUARN2_THREADS", threads, 1);
     else unsetenv("QUARN2_THREADS");
     SetPixels(0);
     context->ResetProgressive();
+    told = {};
+    request.observer.rowsFinal = &TakeRows;
+    request.observer.rowsOwner = &told;
     EXPECT_EQ(RenderSceneImage(*context, request), 0) << threads;
+    EXPECT_TRUE(told.inOrder) << threads;
+    EXPECT_EQ(told.next, image->GetHeight()) << threads;
+    EXPECT_EQ(told.pixels, Pixels()) << "rows told final changed later, on " << threads;
     return Pixels();
   }
+
+  struct SToldRows {
+    uint32_t next = 0;
+    bool inOrder = true;
+    std::vector<uint32_t> pixels;
+  };
+  static void TakeRows(void* owner, CImNavigator& image, uint32_t top, uint32_t bottom) {
+    SToldRows& told = *static_cast<SToldRows*>(owner);
+    told.inOrder = told.inOrder && top == told.next && bottom > top;
+    for (uint32_t y = top; y < bottom; ++y)
+      for (uint32_t x = 0; x < image.GetColumns(); ++x) told.pixels.push_back(image.Cells(y)[x].value);
+    told.next = bottom;
+  }
+  SToldRows told;
 
   // The threads of this process.
   static size_t ThreadCount() {
@@ -126,6 +147,7 @@ struct SLoopCase {
   uint32_t mode;
   uint32_t grid;
   uint32_t flags;  // besides the settings' own and shadows
+  bool watched = false;  // rendered as a window does, pass by pass
 };
 
 const SLoopCase kLoopCases[] = {
@@ -138,6 +160,7 @@ const SLoopCase kLoopCases[] = {
     {"spread_rays", 6, 3, SRenderSettings::kDistributedRays},
     {"two_by_two", 7, 1, 0},
     {"antialias_pass", 1, 1, SRenderSettings::kAntialiasPass},
+    {"watched_passes", 1, 1, 0, true},
     {"adaptive", 1, 1, SRenderSettings::kAdaptive},
     {"adaptive_jittered_with_its_pass", 5, 2, SRenderSettings::kAdaptive | SRenderSettings::kAntialiasPass},
 };
@@ -152,6 +175,7 @@ TEST_P(RenderThreadsLoop, TheSamePictureOnAnyNumberOfThreads) {
   const SLoopCase& c = GetParam();
   request.antialiasMode = c.mode;
   request.grid = c.grid;
+  request.draw = c.watched;
   settings.fFlags |= SRenderSettings::kShadows | c.flags;
   const std::vector<uint32_t> one = RenderOn("1");
   const CRenderStats single = context->GetStats();

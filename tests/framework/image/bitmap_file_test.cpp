@@ -272,4 +272,84 @@ TEST_F(BitmapFileTest, AnExistingFileIsReplacedOnlyWhenAskedAndNeverLostOnFailur
   EXPECT_EQ(FilesIn(), files);
 }
 
+// Rows taken while a picture is made: the file is the one SaveImageAsBmp writes however the rows
+// come (one by one, in batches, out of order, not at all); the target stays as it was and a
+// temporary file waits beside it until the commit, and a writer ended without one leaves neither.
+TEST_F(BitmapFileTest, RowsTakenWhileThePictureIsMadeGiveTheSameFile) {
+  // Rows of 3072 bytes, so that a batch is 85 of them and 400 rows take several.
+  const uint32_t width = 1023, height = 400;
+  auto image = MakeImage(width, height, [](uint32_t x, uint32_t y) { return (x * 7919u + y * 104729u) * 2654435761u; });
+  ASSERT_EQ(SaveImageAsBmp(Spec("whole.bmp"), image.get(), false), kNoErr);
+  const ByteList whole = FileBytes("whole.bmp");
+  const SRect bounds = image->GetBounds();
+  CImNavigator nav(image.get(), &bounds, false, false);
+  ASSERT_TRUE(nav.IsUsable());
+  using Takes = std::vector<std::pair<uint32_t, uint32_t>>;
+  Takes rowByRow;
+  for (uint32_t r = 0; r < height; ++r) rowByRow.push_back({r, r + 1});
+  const struct {
+    const char* name;
+    Takes takes;
+  } cases[] = {
+      {"row by row", rowByRow},
+      {"in three pieces", {{0, 1}, {1, 200}, {200, 400}}},
+      {"with a gap, the rest at the commit", {{0, 90}, {100, 300}, {300, 400}}},
+      {"a repeated and a too long piece", {{0, 90}, {50, 120}, {120, 900}}},
+      {"none", {}},
+  };
+  for (const auto& c : cases) {
+    Write("out.bmp", {'o', 'l', 'd'});
+    const size_t files = FilesIn();
+    {
+      CImBitmapWriter writer(Spec("out.bmp"), true);
+      for (const auto& [top, bottom] : c.takes) ASSERT_EQ(writer.TakeRows(nav, top, bottom), kNoErr) << c.name;
+      EXPECT_EQ(FileBytes("out.bmp"), (ByteList{'o', 'l', 'd'})) << c.name;
+      ASSERT_EQ(writer.Commit(image.get()), kNoErr) << c.name;
+    }
+    EXPECT_TRUE(FileBytes("out.bmp") == whole) << c.name;
+    EXPECT_EQ(FilesIn(), files) << c.name;
+  }
+  // Ended without a commit, after rows were written.
+  Write("out.bmp", {'o', 'l', 'd'});
+  const size_t files = FilesIn();
+  {
+    CImBitmapWriter writer(Spec("out.bmp"), true);
+    ASSERT_EQ(writer.TakeRows(nav, 0, 300), kNoErr);
+    EXPECT_EQ(FilesIn(), files + 1);
+  }
+  EXPECT_EQ(FileBytes("out.bmp"), (ByteList{'o', 'l', 'd'}));
+  EXPECT_EQ(FilesIn(), files);
+}
+
+// A write that fails while rows are taken fails the commit with its code, and nothing more is
+// written; the old file stays and the temporary one goes. A target that appears meanwhile is kept
+// when the writer may not replace one.
+TEST_F(BitmapFileTest, AWriterThatFailsLeavesTheOldFile) {
+  auto image = MakeImage(1023, 400, [](uint32_t x, uint32_t y) { return x ^ y; });
+  const SRect bounds = image->GetBounds();
+  CImNavigator nav(image.get(), &bounds, false, false);
+  Write("out.bmp", {'o', 'l', 'd'});
+  const size_t files = FilesIn();
+  {
+    CImBitmapWriter writer(Spec("out.bmp"), true);
+    // The header's write, then the first batch's.
+    platform::SetTestFailingWrite(2);
+    EXPECT_EQ(writer.TakeRows(nav, 0, 100), kErrDiskFull);
+    platform::ResetFileTestHooks();
+    EXPECT_EQ(writer.TakeRows(nav, 100, 400), kErrDiskFull);
+    EXPECT_EQ(writer.Commit(image.get()), kErrDiskFull);
+  }
+  EXPECT_EQ(FileBytes("out.bmp"), (ByteList{'o', 'l', 'd'}));
+  EXPECT_EQ(FilesIn(), files);
+
+  {
+    CImBitmapWriter writer(Spec("new.bmp"), false);
+    ASSERT_EQ(writer.TakeRows(nav, 0, 100), kNoErr);
+    Write("new.bmp", {'n', 'e', 'w'});
+    EXPECT_NE(writer.Commit(image.get()), kNoErr);
+  }
+  EXPECT_EQ(FileBytes("new.bmp"), (ByteList{'n', 'e', 'w'}));
+  EXPECT_EQ(FilesIn(), files + 1);
+}
+
 }  // namespace
