@@ -15,6 +15,9 @@
 #include "platform/window.h"
 #include "tools/command_line.h"
 
+// Present only in a build that counts for profile-guided optimisation.
+extern "C" void __gcov_dump() __attribute__((weak));
+
 namespace {
 
 SApplDesc ToolDesc(const char* name, uint32_t poolBudget) {
@@ -67,6 +70,8 @@ void CToolApp::EndProcess(int status) {
   }
   std::fflush(nullptr);
   platform::EndIfStopRequested();
+  // A profiling build's counts are written by an exit handler, which _Exit skips.
+  if (__gcov_dump) __gcov_dump();
   std::_Exit(status);
 }
 
