@@ -239,7 +239,8 @@ bool FlushFile(FileHandle file) {
 }
 
 void StartWriteback(FileHandle file, int64_t offset, int64_t count) {
-  if (file >= 0 && file <= INT_MAX && offset >= 0 && count > 0) ::sync_file_range(Fd(file), offset, count, SYNC_FILE_RANGE_WRITE);
+  if (file < 0 || file > INT_MAX || offset < 0 || count <= 0) return;
+  ::sync_file_range(Fd(file), offset, count, SYNC_FILE_RANGE_WRITE);
 }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {

@@ -79,7 +79,10 @@ std::vector<uint32_t> RecordOffsets(CResourceEnv& document, const char* typeName
 // Spheres made each with its own material lie in the file class by class, in the order a read takes
 // the classes, so that a read goes through the file once.
 TEST_F(SceneFile, RecordsLieClassByClassAsAReadTakesThem) {
-  for (int i = 0; i < 20; ++i) ASSERT_NE(MaterialOf(Shape<C3dSphere>(table, ("ball " + std::to_string(i)).c_str())), nullptr);
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "ball " + std::to_string(i);
+    ASSERT_NE(MaterialOf(Shape<C3dSphere>(table, name.c_str())), nullptr);
+  }
   const CFileSpec target = Spec("mixed.qnc");
   ASSERT_EQ(WriteSceneFile(target, table, nullptr), 0);
   CResourceEnv document(target, CFile::kModeRead);

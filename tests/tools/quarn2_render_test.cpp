@@ -72,8 +72,9 @@ std::vector<SProgressLine> ProgressLines(const std::string& out) {
     unsigned percent = 0;
     char minutes[3] = {}, seconds[3] = {};
     int used = 0;
-    if (std::sscanf(line.c_str(), "rendering %u%% (%2[0-9]:%2[0-9] elapsed%n", &percent, minutes, seconds, &used) != 3 ||
-        used == 0) {
+    const int matched =
+        std::sscanf(line.c_str(), "rendering %u%% (%2[0-9]:%2[0-9] elapsed%n", &percent, minutes, seconds, &used);
+    if (matched != 3 || used == 0) {
       ADD_FAILURE() << "not a progress line: " << line;
       continue;
     }
