@@ -6,6 +6,7 @@
 #include <glib-unix.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <cstring>
 #include <map>
@@ -28,9 +29,11 @@ namespace {
 constexpr int32_t kMenuBarHeight = 24;
 
 GdkCursor* gCursor = nullptr;  // the cursor every window shows
+bool gAnyDamage = false;        // some window has damage to show
 
 void AddDamage(SGtkWindow* data, const SWinRect& area) {
   if (area.IsEmpty()) return;
+  gAnyDamage = true;
   const SWinRect& d = data->damage;
   data->damage = d.IsEmpty() ? area
                              : SWinRect{std::min(d.left, area.left), std::min(d.top, area.top),
@@ -268,10 +271,6 @@ void OnAnyEvent(GdkEvent* event, gpointer) {
   gtk_main_do_event(event);
 }
 
-// After this long with no event and nothing drawn the program counts as idle, and its idle waits
-// stretch to kQuietWaitMs: the loop then wakes four times a second, not a hundred.
-constexpr int64_t kQuietAfterMs = 1000;
-constexpr int64_t kQuietWaitMs = 250;
 
 gboolean OnDescriptorReady(gint, GIOCondition, gpointer ready) {
   reinterpret_cast<void (*)()>(ready)();
@@ -282,8 +281,16 @@ class GtkBackend : public WindowBackend {
  public:
   bool IsHeadless() const override { return false; }
 
+  // Asked many times a heartbeat (every canvas asks where the pointer is): the display is read at most
+  // once a millisecond, which no hand can outpace.
   void Poll() override {
     if (fPolling) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!fMenusChanged && now - fLastPoll < std::chrono::milliseconds(1)) {
+      FlushDamage();
+      return;
+    }
+    fLastPoll = now;
     fPolling = true;
     if (fMenusChanged) fMenusChanged = !RebuildMenuBars();
     FlushDamage();
@@ -531,7 +538,12 @@ class GtkBackend : public WindowBackend {
   }
 
   // Every program window shows the cursor; a hidden cursor is the "none" shape.
+  // The program sets the arrow again at every heartbeat; the display hears only of a change.
   void CursorChanged(CursorHandle cursor, int32_t showCount) override {
+    const bool hidden = showCount < 0;
+    if (gCursor && cursor == fShownCursor && hidden == fCursorHidden) return;
+    fShownCursor = cursor;
+    fCursorHidden = hidden;
     if (gCursor) g_object_unref(gCursor);
     gCursor = showCount < 0 ? gdk_cursor_new_from_name(gdk_display_get_default(), "none") : MakeCursor(cursor);
     for (SWindow* w : AllWindows()) {
@@ -763,6 +775,8 @@ class GtkBackend : public WindowBackend {
 
   // Damage drawn since the last pump is shown before GTK runs; drawing is activity.
   static void FlushDamage() {
+    if (!gAnyDamage) return;
+    gAnyDamage = false;
     for (SWindow* w : AllWindows()) {
       SGtkWindow* data = Data(w);
       if (!data || data->damage.IsEmpty()) continue;
@@ -800,6 +814,9 @@ class GtkBackend : public WindowBackend {
   }
 
   bool fPolling = false;
+  std::chrono::steady_clock::time_point fLastPoll;
+  CursorHandle fShownCursor = nullptr;
+  bool fCursorHidden = false;
   bool fMenusChanged = false;
   Surface fScreen;
   SPoint fPointer;

@@ -1,6 +1,9 @@
 // Windows that live in memory, input from a script on the virtual clock, scripted answers.
+#include <poll.h>
+
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -58,24 +61,49 @@ class HeadlessBackend : public WindowBackend {
 
   void Poll() override {
     if (IsVirtualClock()) AdvanceVirtualClock(1);
+    // A busy program never waits, so the watched descriptors are also looked at now and then here.
+    if (!fWatched.empty() && RealMs() - fLastWatchMs >= kWatchEveryMs) WatchFor(0);
     if (fInputs.empty()) return;
     const SInput input = fInputs.front();
     if (NowMs() - fLastTakenMs < input.delayMs) return;
     fInputs.pop_front();
     fLastTakenMs = NowMs();
+    MarkActivity();
     Apply(input);
   }
 
   // Script input waiting for its moment is reached at once on the virtual clock; with nothing to come
-  // the program sleeps for real, so that an idle run does not spin.
+  // the program sleeps for real, so that an idle run does not spin, and a watched descriptor ends the
+  // sleep at once.
   void Wait(int64_t ms) override {
     if (!fInputs.empty() && IsVirtualClock()) {
       const int64_t due = fLastTakenMs + fInputs.front().delayMs - NowMs();
       AdvanceVirtualClock(std::clamp<int64_t>(due, 0, ms));
       return;
     }
-    SleepRealMs(ms);
+    if (ms <= 0) return;
+    const int64_t start = RealMs();
+    const bool early = WatchFor(ms);
+    if (IsVirtualClock()) AdvanceVirtualClock(early ? std::clamp<int64_t>(RealMs() - start, 0, ms) : ms);
   }
+
+  // Without a script to play, a program that has drawn nothing and taken nothing for a while is idle.
+  int64_t IdleWaitMs(int64_t ms) override {
+    return fInputs.empty() && RealMs() - fLastActivityMs > kQuietAfterMs ? std::max(ms, kQuietWaitMs) : ms;
+  }
+
+  bool WatchDescriptor(int fd, void (*ready)()) override {
+    if (fd < 0 || !ready || fWatched.count(fd)) return false;
+    fWatched[fd] = ready;
+    return true;
+  }
+
+  void UnwatchDescriptor(int fd) override { fWatched.erase(fd); }
+
+  void WindowCreated(SWindow*) override { MarkActivity(); }
+  void WindowDestroyed(SWindow*) override { MarkActivity(); }
+  void WindowChanged(SWindow*) override { MarkActivity(); }
+  void SurfaceChanged(SWindow*) override { MarkActivity(); }
 
   bool InputMayCome() override { return !fInputs.empty(); }
 
@@ -516,6 +544,35 @@ class HeadlessBackend : public WindowBackend {
     return false;
   }
 
+  static int64_t RealMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  }
+
+  void MarkActivity() { fLastActivityMs = RealMs(); }
+
+  // Sleeps up to ms (0: only looks) until a watched descriptor can be read, and calls its reader; true
+  // when the sleep ended early.
+  bool WatchFor(int64_t ms) {
+    fLastWatchMs = RealMs();
+    std::vector<pollfd> fds;
+    for (const auto& [fd, ready] : fWatched) fds.push_back({fd, POLLIN, 0});
+    const int answer = ::poll(fds.data(), nfds_t(fds.size()), int(std::min<int64_t>(ms, INT32_MAX)));
+    if (answer < 0) return true;  // a signal
+    for (const pollfd& p : fds) {
+      const auto watched = fWatched.find(p.fd);
+      if (!(p.revents & (POLLIN | POLLHUP | POLLERR)) || watched == fWatched.end()) continue;
+      MarkActivity();
+      watched->second();
+    }
+    return answer > 0;
+  }
+
+  static constexpr int64_t kWatchEveryMs = 10;
+
+  std::map<int, void (*)()> fWatched;
+  int64_t fLastWatchMs = 0;
+  int64_t fLastActivityMs = RealMs();
   std::deque<SInput> fInputs;
   std::deque<int32_t> fBoxAnswers;
   std::deque<SDialogAnswer> fDialogAnswers;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <deque>
 #include <memory>
+#include <unordered_set>
 
 #include "platform/clock.h"
 #include "platform/file.h"
@@ -14,6 +15,8 @@ namespace {
 
 std::vector<SWindowClass> gClasses;
 std::vector<SWindow*> gWindows;
+// The same windows for the liveness question, asked many times a heartbeat.
+std::unordered_set<const SWindow*> gLiveWindows;
 // Key input takes its window only when the program takes it (RouteKeyInput).
 struct SQueued : SMessage {
   bool keyInput = false;
@@ -392,7 +395,7 @@ bool IsShowing(const SWindow* w) {
 
 WindowHandle FindLiveWindow(WindowHandle window) {
   if (!window) return nullptr;
-  return std::find(gWindows.begin(), gWindows.end(), window) != gWindows.end() ? window : nullptr;
+  return gLiveWindows.count(window) ? window : nullptr;
 }
 
 void SetCursorPosition(SPoint screen) { gCursor = screen; }
@@ -460,6 +463,7 @@ WindowHandle CreateWindow(uint32_t exStyle, const std::string& className, const 
   w->surface.Resize(width, height);
   w->client = {0, NonClientTop(*w), width, height};
   gWindows.push_back(w);
+  gLiveWindows.insert(w);
   Backend().WindowCreated(w);
 
   SCreateStruct create{createParam, instance, w->parent, x, y, width, height, style, title.c_str(), className.c_str()};
@@ -498,6 +502,7 @@ bool DestroyWindow(WindowHandle window) {
   Backend().WindowDestroyed(w);
   DestroyOwnDC(w);
   gWindows.erase(std::find(gWindows.begin(), gWindows.end(), w));
+  gLiveWindows.erase(w);
   delete w;
   return true;
 }

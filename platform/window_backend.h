@@ -104,6 +104,11 @@ struct SPrintAnswer {
   uint32_t copies = 1;
 };
 
+// After this long with no input and nothing drawn a program counts as idle, and its idle waits stretch
+// to kQuietWaitMs: the loop then wakes four times a second, not a hundred.
+constexpr int64_t kQuietAfterMs = 1000;
+constexpr int64_t kQuietWaitMs = 250;
+
 class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
