@@ -312,7 +312,7 @@ class GtkBackend : public WindowBackend {
   }
 
   int64_t IdleWaitMs(int64_t ms) override {
-    return NowMs() - gLastActivityMs > kQuietAfterMs ? std::max(ms, kQuietWaitMs) : ms;
+    return QuietWaitMs(ms, NowMs() - gLastActivityMs);
   }
 
   bool WatchDescriptor(int fd, void (*ready)()) override {

@@ -89,7 +89,7 @@ class HeadlessBackend : public WindowBackend {
 
   // Without a script to play, a program that has drawn nothing and taken nothing for a while is idle.
   int64_t IdleWaitMs(int64_t ms) override {
-    return fInputs.empty() && RealMs() - fLastActivityMs > kQuietAfterMs ? std::max(ms, kQuietWaitMs) : ms;
+    return fInputs.empty() ? QuietWaitMs(ms, RealMs() - fLastActivityMs) : ms;
   }
 
   bool WatchDescriptor(int fd, void (*ready)()) override {

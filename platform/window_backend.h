@@ -105,9 +105,19 @@ struct SPrintAnswer {
 };
 
 // After this long with no input and nothing drawn a program counts as idle, and its idle waits stretch
-// to kQuietWaitMs: the loop then wakes four times a second, not a hundred.
+// to kQuietWaitMs: the loop then wakes four times a second, not a hundred; a while later once a second.
+// Input ends any wait at once, so only work that nothing announces (none is) would come late.
 constexpr int64_t kQuietAfterMs = 1000;
 constexpr int64_t kQuietWaitMs = 250;
+constexpr int64_t kLongQuietAfterMs = 5000;
+constexpr int64_t kLongQuietWaitMs = 1000;
+
+// How long an idle wait asked for ms may last after quietMs of quiet.
+constexpr int64_t QuietWaitMs(int64_t ms, int64_t quietMs) {
+  if (quietMs > kLongQuietAfterMs) return ms > kLongQuietWaitMs ? ms : kLongQuietWaitMs;
+  if (quietMs > kQuietAfterMs) return ms > kQuietWaitMs ? ms : kQuietWaitMs;
+  return ms;
+}
 
 class WindowBackend {
  public:

@@ -10,22 +10,32 @@ source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
 start_program
 sleep 5
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+# CPU time in ms. The scheduler's own sum is exact; the clock ticks of /proc/PID/stat charge a whole
+# tick to whoever runs when it strikes, which a program waking on a timer is apt to be.
+cpu_ms() {
+  if [ -r "/proc/$pid/sched" ]; then
+    cat /proc/"$pid"/task/*/sched 2>/dev/null | awk '/se.sum_exec_runtime/ {sum += $3} END {printf "%d\n", sum}'
+  else
+    awk '{print ($14 + $15) * 10}' "/proc/$pid/stat"
+  fi
+}
 switches() { awk '/^voluntary_ctxt_switches/ {print $2}' "/proc/$pid/status"; }
-best_ticks=999999
+best_ms=999999
 best_switches=999999
+spells=""
 for _ in 1 2 3; do
-  t0=$(ticks)
+  t0=$(cpu_ms)
   s0=$(switches)
   sleep 5
-  t=$(($(ticks) - t0))
+  t=$(($(cpu_ms) - t0))
   s=$(($(switches) - s0))
-  [ "$t" -lt "$best_ticks" ] && best_ticks=$t
+  spells="$spells $t ms/$s wakes"
+  [ "$t" -lt "$best_ms" ] && best_ms=$t
   [ "$s" -lt "$best_switches" ] && best_switches=$s
 done
-# 5 s at 100 ticks a second: 0.5 % of a core is 2.5 ticks.
+# 0.5 % of a core for 5 s is 25 ms.
 check
-[ "$best_ticks" -le 2 ] || fail "the idle program used $best_ticks ticks in 5 s (over 0.5 % of a core)"
+[ "$best_ms" -lt 25 ] || fail "the idle program used $best_ms ms of CPU in 5 s (over 0.5 % of a core; spells:$spells)"
 check
 [ "$best_switches" -lt 100 ] || fail "the idle program woke $best_switches times in 5 s (20 a second or more)"
 

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/ansi_text.h"
 #include "platform/clock.h"
 #include "platform/headless.h"
+#include "platform/window_backend.h"
 
 namespace {
 
@@ -149,6 +153,63 @@ TEST_F(WindowTest, TheIdleWaitSleepsOnlyWhenNothingIsToCome) {
   WaitMessage(50);
   EXPECT_GE(Clock::now() - real, std::chrono::milliseconds(50));
   EXPECT_GE(NowMs() - virtualStart, 50);
+}
+
+int gReadyPipe = -1;
+int gReadyCalls = 0;
+void OnPipeReady() {
+  char byte;
+  if (::read(gReadyPipe, &byte, 1) == 1) ++gReadyCalls;
+}
+
+// A program that has taken nothing and drawn nothing for a while sleeps a quarter second at a time,
+// which a watched descriptor ends at once; anything shown makes it wake often again.
+TEST_F(WindowTest, AQuietProgramSleepsLongerUntilADescriptorOrAChangeWakesIt) {
+  using Clock = std::chrono::steady_clock;
+  using std::chrono::milliseconds;
+  SMessage m;
+  while (PeekMessage(&m, nullptr, 0, 0, true)) DispatchMessage(m);
+  std::this_thread::sleep_for(milliseconds(kQuietAfterMs + 50));
+  Clock::time_point real = Clock::now();
+  int64_t virtualStart = NowMs();
+  WaitMessage(10);
+  EXPECT_GE(Clock::now() - real, milliseconds(kQuietWaitMs));
+  EXPECT_GE(NowMs() - virtualStart, kQuietWaitMs);
+
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  gReadyPipe = fds[0];
+  gReadyCalls = 0;
+  ASSERT_TRUE(Backend().WatchDescriptor(fds[0], &OnPipeReady));
+  EXPECT_FALSE(Backend().WatchDescriptor(fds[0], &OnPipeReady));
+  std::this_thread::sleep_for(milliseconds(kQuietAfterMs + 50));
+  std::thread writer([&] {
+    std::this_thread::sleep_for(milliseconds(20));
+    EXPECT_EQ(::write(fds[1], "x", 1), 1);
+  });
+  real = Clock::now();
+  WaitMessage(10);
+  const auto waited = Clock::now() - real;
+  writer.join();
+  EXPECT_EQ(gReadyCalls, 1);
+  EXPECT_LT(waited, milliseconds(kQuietWaitMs));
+  Backend().UnwatchDescriptor(fds[0]);
+  ::close(fds[0]);
+  ::close(fds[1]);
+
+  SetWindowText(window, "another title");
+  real = Clock::now();
+  WaitMessage(10);
+  EXPECT_LT(Clock::now() - real, milliseconds(kQuietWaitMs));
+}
+
+// The longer the quiet, the longer an idle wait may last; a longer wait asked for stays as it is.
+TEST(QuietWait, StretchesWithTheQuiet) {
+  struct SCase {
+    int64_t ms, quietMs, expected;
+  } const cases[] = {{10, 0, 10},    {10, kQuietAfterMs, 10},  {10, kQuietAfterMs + 1, kQuietWaitMs},
+                     {10, kLongQuietAfterMs + 1, kLongQuietWaitMs}, {5000, kLongQuietAfterMs + 1, 5000}};
+  for (const SCase& c : cases) EXPECT_EQ(QuietWaitMs(c.ms, c.quietMs), c.expected) << c.ms << " " << c.quietMs;
 }
 
 TEST(HeadlessScript, BadLinesAreNamedAndNothingIsAdded) {
