@@ -338,6 +338,37 @@ bool CResourceEnv::BindResource(CSubscriber* object, SSpoolKey& key, const SSpoo
   return true;
 }
 
+bool CResourceEnv::ReadDetached(CSubscriber* object, const SSpoolTableSpec& spec) {
+  fLastResult = kNoErr;
+  if (!object) return Fail(kErrInvalidParameter);
+  if (!fCmFile || !IsValid() || !object->IsValid() || !object->IsConstructed() || object->IsBacked() ||
+      object->IsSubscribed() || object->GetEnvironment() != this || !spec.keyed || spec.key.isNew ||
+      IsReserved(spec.key.typeName))
+    return Refuse(object, kErrUnexpectedStatus);
+  SSpoolKey key = spec.key;
+  CResEntry entry{};
+  CNumberTable* numbers = nullptr;
+  if (!FindEntry(key, spec.resourceRow, &entry, nullptr, &numbers)) return Refuse(object, fLastResult);
+  key.id = entry.number;
+  {
+    CHolder holder(numbers, false, false);
+    if (!holder.IsLocked()) return Refuse(object, NonZeroError(numbers->GetError()));
+    for (uint32_t i = 0; i < numbers->GetCount(); ++i) {
+      if ((*numbers)[i] == key.id) return Refuse(object, kErrObjectInUse);
+    }
+  }
+  if (!object->AttachToFile(fCmFile, entry.first, entry.second, true, spec.recordHandler))
+    return Refuse(object, NonZeroError(object->GetError()));
+  NoteHeader(object);
+  object->SetKey(key);
+  int32_t error = kNoErr;
+  if (!object->Lock()) error = NonZeroError(object->GetError());
+  else if (!object->Unlock(false, false)) error = NonZeroError(object->GetError());
+  // Nothing changed, so nothing is written back: the backing store only goes.
+  if (!object->ReleaseBacking(false) && !error) error = NonZeroError(object->GetError());
+  return error ? Refuse(object, error) : true;
+}
+
 bool CResourceEnv::Unsubscribe(CSubscriber* object) {
   fLastResult = kNoErr;
   if (!object) return Fail(kErrInvalidParameter);

@@ -103,6 +103,11 @@ class CResourceEnv : public CSpoolSys {
   uint32_t GetKind() const override { return kResourceKind; }
   bool Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) override;
   bool Unsubscribe(CSubscriber* object) override;
+  // For an object of this environment that only passes through on its way to another: its keyed
+  // resource read in as a subscription and a lock would read it, then let go, so that the object is
+  // left resident, unsubscribed and without backing store, as unsubscribing would leave it. The checks
+  // and answers are Subscribe's and Lock's; what a subscription keeps in between is never made.
+  bool ReadDetached(CSubscriber* object, const SSpoolTableSpec& spec);
 
   // Each operation clears the last result, answers true or false and leaves the code there.
   // Enters a resource with the key's number and name and two fresh entries for its data, which a
