@@ -142,7 +142,9 @@ class CResourceEnv : public CSpoolSys {
   bool Fail(int32_t code);
   bool Refuse(CSubscriber* object, int32_t code);
   bool BindOwnTable(CSubscriber* object, const SSpoolKey& key, const SSpoolTableSpec& spec);
-  bool BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec);
+  // Attaches the object to the key's resource unless something holds it; with hold the resource is
+  // held from then on (a subscription), which Unbind ends.
+  bool BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec, bool hold);
   // Takes a subscribed resource's number out of its type's table and releases its backing store.
   bool Unbind(CSubscriber* object);
   // The object's stored header is written after its data when its handler has one.
