@@ -54,6 +54,10 @@ int32_t RowCount(C3dBaseSys* table, uint32_t* count) {
 // For each row, whether a row further on holds the same id: the later one is the one read.
 std::vector<bool> OccurLater(const CResTypeTable& types) {
   std::vector<bool> later(types.GetCount());
+  // A document's rows come in rising ids, which repeat none: a set of every id would only cost time.
+  uint32_t rising = 1;
+  while (rising < types.GetCount() && types[rising - 1].number < types[rising].number) ++rising;
+  if (rising >= types.GetCount()) return later;
   std::unordered_set<uint32_t> seen;
   for (uint32_t i = types.GetCount(); i-- > 0;) later[i] = !seen.insert(types[i].number).second;
   return later;

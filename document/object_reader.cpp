@@ -18,7 +18,11 @@ int32_t SyncDependent(C3dBase* thing, bool changed) {
 
 int32_t ErrorOf(const C3dBase* thing) { return NonZeroError(thing->GetError()); }
 
-// The thing, read from the document it is subscribed to, into the working environment.
+// A texture's subscription brings its picture too; any other thing needs only its record from the
+// document, which it leaves at once, and is read without a subscription and the bookkeeping of one.
+bool ReadsDetached(const SDocumentClass& cls) { return cls.family != CBaseTexture::kFamily; }
+
+// The thing, read from its document, into the working environment.
 int32_t MoveToWorking(C3dBase* thing, const SDocumentClass& cls, CSpoolSys* working) {
   {
     CHolder page(thing, false, false);
@@ -60,8 +64,8 @@ int32_t ReadRecord(const SDocumentClass& cls, CResourceEnv* document, const CRes
     SSpoolTableSpec spec;
     spec.SetForObjects(true, &key);
     spec.resourceRow = index;
-    // Subscribing reads the record's size, and the data is sized to it.
-    if (!thing->Init(spec)) result = ErrorOf(thing);
+    // Subscribing or reading reads the record's size, and the data is sized to it.
+    if (!(ReadsDetached(cls) ? thing->InitDetached(spec) : thing->Init(spec))) result = ErrorOf(thing);
   }
   if (!result) result = MoveToWorking(thing, cls, working);
   if (result) {

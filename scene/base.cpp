@@ -4,6 +4,7 @@
 #include "framework/core/byte_order.h"
 #include "framework/core/holder.h"
 #include "framework/core/mem_pool.h"
+#include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "framework/core/spool_sys.h"
 #include "scene/base_sys.h"
@@ -41,6 +42,15 @@ void C3dBase::SizeRecord(uint32_t size) {
 bool C3dBase::Init(const SSpoolTableSpec& spec) {
   fKeyCopy = spec.key;
   return Subscribe(spec);
+}
+
+bool C3dBase::InitDetached(const SSpoolTableSpec& spec) {
+  fKeyCopy = spec.key;
+  if (!IsStored()) {
+    SetError(kErrUnexpectedStatus);
+    return false;
+  }
+  return static_cast<CResourceEnv*>(GetEnvironment())->ReadDetached(this, spec);
 }
 
 bool C3dBase::IsReady() const {

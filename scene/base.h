@@ -32,6 +32,10 @@ class C3dBase : public CSubscriber {
 
   // Keeps a copy of the table's key and subscribes to the record it names.
   virtual bool Init(const SSpoolTableSpec& spec);
+  // Init for a thing of a document that is on its way to another environment: the record it names
+  // is read in without a subscription (CResourceEnv::ReadDetached). Not for a thing whose
+  // subscription brings more than its record.
+  bool InitDetached(const SSpoolTableSpec& spec);
   virtual bool IsReady() const;
   virtual const char* TypeName() const = 0;
   // The placed object this thing is, or null (materials, textures, sky).

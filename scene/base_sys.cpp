@@ -180,11 +180,13 @@ int32_t C3dBaseSys::OnObjectRemoved(C3dBase* object) { return object ? object->D
 
 // ---- searches and collections
 
-// Compared with < and >: the difference of keys far apart overflows.
+// Compared with < and >: the difference of keys far apart overflows. Rows mostly come in order (a
+// read adds every thing with the default key), and a stable sort of sorted rows would only copy them
+// through a buffer as large as the table.
 void C3dBaseSys::SortByKey() {
   C3dBaseSysEntry* rows = GetRecords();
-  std::stable_sort(rows, rows + GetCount(),
-                   [](const C3dBaseSysEntry& a, const C3dBaseSysEntry& b) { return a.sortKey < b.sortKey; });
+  const auto before = [](const C3dBaseSysEntry& a, const C3dBaseSysEntry& b) { return a.sortKey < b.sortKey; };
+  if (!std::is_sorted(rows, rows + GetCount(), before)) std::stable_sort(rows, rows + GetCount(), before);
   fUnsorted = false;
 }
 

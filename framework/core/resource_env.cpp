@@ -271,7 +271,7 @@ bool CResourceEnv::Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) {
     return Refuse(object, kErrUnexpectedStatus);
   SSpoolKey key = spec.key;
   const bool own = SameType(key.typeName, kMasterType) || SameType(key.typeName, kTypeTableType);
-  if (!(own ? BindOwnTable(object, key, spec) : BindResource(object, key, spec))) return false;
+  if (!(own ? BindOwnTable(object, key, spec) : BindResource(object, key, spec, true))) return false;
   object->SetKey(key);
   if (AddSubscriber(object, spec.systemHandler, spec.priority)) return true;
   if (own && key.isNew) object->ReleaseBacking(true);
@@ -316,7 +316,7 @@ bool CResourceEnv::BindOwnTable(CSubscriber* object, const SSpoolKey& key, const
   return true;
 }
 
-bool CResourceEnv::BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec) {
+bool CResourceEnv::BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec, bool hold) {
   CResEntry entry{};
   CNumberTable* numbers = nullptr;
   if (!FindEntry(key, spec.resourceRow, &entry, nullptr, &numbers)) return Refuse(object, fLastResult);
@@ -328,14 +328,32 @@ bool CResourceEnv::BindResource(CSubscriber* object, SSpoolKey& key, const SSpoo
       if ((*numbers)[i] == key.id) return Refuse(object, kErrObjectInUse);
     }
   }
-  if (!numbers->Append(&key.id)) return Refuse(object, AppendFailure(*numbers));
+  if (hold && !numbers->Append(&key.id)) return Refuse(object, AppendFailure(*numbers));
   if (!object->AttachToFile(fCmFile, entry.first, entry.second, !key.isNew, spec.recordHandler)) {
     const int32_t err = NonZeroError(object->GetError());
-    numbers->RemoveAt(numbers->GetCount() - 1);
+    if (hold) numbers->RemoveAt(numbers->GetCount() - 1);
     return Refuse(object, err);
   }
   NoteHeader(object);
   return true;
+}
+
+bool CResourceEnv::ReadDetached(CSubscriber* object, const SSpoolTableSpec& spec) {
+  fLastResult = kNoErr;
+  if (!object) return Fail(kErrInvalidParameter);
+  if (!fCmFile || !IsValid() || !object->IsValid() || !object->IsConstructed() || object->IsBacked() ||
+      object->IsSubscribed() || object->GetEnvironment() != this || !spec.keyed || spec.key.isNew ||
+      IsReserved(spec.key.typeName))
+    return Refuse(object, kErrUnexpectedStatus);
+  SSpoolKey key = spec.key;
+  if (!BindResource(object, key, spec, false)) return false;
+  object->SetKey(key);
+  int32_t error = kNoErr;
+  if (!object->Lock()) error = NonZeroError(object->GetError());
+  else if (!object->Unlock(false, false)) error = NonZeroError(object->GetError());
+  // Nothing changed, so nothing is written back: the backing store only goes.
+  if (!object->ReleaseBacking(false) && !error) error = NonZeroError(object->GetError());
+  return error ? Refuse(object, error) : true;
 }
 
 bool CResourceEnv::Unsubscribe(CSubscriber* object) {

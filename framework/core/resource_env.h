@@ -103,6 +103,11 @@ class CResourceEnv : public CSpoolSys {
   uint32_t GetKind() const override { return kResourceKind; }
   bool Subscribe(CSubscriber* object, const SSpoolTableSpec& spec) override;
   bool Unsubscribe(CSubscriber* object) override;
+  // For an object of this environment that only passes through on its way to another: its keyed
+  // resource read in as a subscription and a lock would read it, then let go, so that the object is
+  // left resident, unsubscribed and without backing store, as unsubscribing would leave it. The checks
+  // and answers are Subscribe's and Lock's; what a subscription keeps in between is never made.
+  bool ReadDetached(CSubscriber* object, const SSpoolTableSpec& spec);
 
   // Each operation clears the last result, answers true or false and leaves the code there.
   // Enters a resource with the key's number and name and two fresh entries for its data, which a
@@ -137,7 +142,9 @@ class CResourceEnv : public CSpoolSys {
   bool Fail(int32_t code);
   bool Refuse(CSubscriber* object, int32_t code);
   bool BindOwnTable(CSubscriber* object, const SSpoolKey& key, const SSpoolTableSpec& spec);
-  bool BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec);
+  // Attaches the object to the key's resource unless something holds it; with hold the resource is
+  // held from then on (a subscription), which Unbind ends.
+  bool BindResource(CSubscriber* object, SSpoolKey& key, const SSpoolTableSpec& spec, bool hold);
   // Takes a subscribed resource's number out of its type's table and releases its backing store.
   bool Unbind(CSubscriber* object);
   // The object's stored header is written after its data when its handler has one.

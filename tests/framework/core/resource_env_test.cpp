@@ -145,6 +145,69 @@ TEST_F(ResourceTest, RefusalsLeaveNothingHalfEntered) {
   EXPECT_EQ(env->GetLastResult(), kErrObjectNotFound);
 }
 
+// A read that passes through leaves the object as subscribing, locking and unsubscribing would: the
+// data in memory, no backing store, no subscription (so the resource is free for the next), and the
+// object free to move to another environment; it refuses what Subscribe refuses.
+TEST_F(ResourceTest, ADetachedReadLeavesTheDataInMemoryAndTheResourceFree) {
+  const std::vector<uint8_t> data = Bytes("a record read once and taken elsewhere");
+  {
+    auto env = Open("r.res");
+    Store(*env, Key("objs", 7, "seven"), data);
+  }
+  auto env = Open("r.res", CFile::kModeRead);
+  ASSERT_TRUE(env->IsOpen()) << env->GetLastResult();
+  const SSpoolKey key = Key("objs", 7);
+  SSpoolTableSpec spec;
+  spec.SetDefaults(true, &key, nullptr);
+  CSubscriber read(SSpoolLayout{env.get(), 0, 0});
+  ASSERT_TRUE(env->ReadDetached(&read, spec)) << read.GetError();
+  EXPECT_FALSE(read.IsSubscribed());
+  EXPECT_FALSE(read.IsBacked());
+  EXPECT_FALSE(read.IsReadOnly());
+  EXPECT_TRUE(read.IsResident());
+  EXPECT_EQ(read.GetLockCount(), 0u);
+  EXPECT_EQ(read.GetKey().id, 7u);
+  {
+    CHolder holder(&read, false, false);
+    ASSERT_TRUE(holder.IsLocked());
+    EXPECT_EQ(std::vector<uint8_t>(read.GetData(), read.GetData() + read.GetDataSize()), data);
+  }
+  CSubscriber subscribed(SSpoolLayout{env.get(), 0, 0});
+  ASSERT_TRUE(subscribed.Subscribe(spec)) << subscribed.GetError();
+  ASSERT_TRUE(read.SetEnvironment(app->GetObjectsEnv())) << read.GetError();
+  CHolder moved(&read, false, false);
+  ASSERT_TRUE(moved.IsLocked());
+  EXPECT_EQ(std::vector<uint8_t>(read.GetData(), read.GetData() + read.GetDataSize()), data);
+
+  const SSpoolKey missing = Key("objs", 8);
+  SSpoolTableSpec missingSpec;
+  missingSpec.SetDefaults(true, &missing, nullptr);
+  SSpoolTableSpec unkeyed;
+  unkeyed.SetDefaults(false, &key, nullptr);
+  CSubscriber elsewhere(SSpoolLayout{app->GetObjectsEnv(), 0, 0});
+  struct SCase {
+    const char* what;
+    CSubscriber* object;
+    const SSpoolTableSpec* spec;
+    int32_t code;
+  } cases[] = {
+      {"held subscribed", nullptr, &spec, kErrObjectInUse},
+      {"no such resource", nullptr, &missingSpec, kErrObjectNotFound},
+      {"no key", nullptr, &unkeyed, kErrUnexpectedStatus},
+      {"subscribed already", &subscribed, &spec, kErrUnexpectedStatus},
+      {"of another environment", &elsewhere, &spec, kErrUnexpectedStatus},
+  };
+  for (const SCase& c : cases) {
+    CSubscriber fresh(SSpoolLayout{env.get(), 0, 0});
+    CSubscriber* object = c.object ? c.object : &fresh;
+    EXPECT_FALSE(env->ReadDetached(object, *c.spec)) << c.what;
+    EXPECT_EQ(object->GetError(), c.code) << c.what;
+    EXPECT_EQ(env->GetLastResult(), c.code) << c.what;
+    if (!c.object) EXPECT_FALSE(fresh.IsBacked() || fresh.IsResident()) << c.what;
+  }
+  ASSERT_TRUE(subscribed.Unsubscribe());
+}
+
 // Many resources of one type, entered, deleted and entered again: each number and name still finds
 // its own record, and a duplicate of any of them is still refused.
 TEST_F(ResourceTest, ManyResourcesAreFoundByNumberAndNameThroughDeletionsAndAdditions) {
