@@ -198,7 +198,8 @@ void TakeFinalRows(void* writer, CImNavigator& image, uint32_t top, uint32_t bot
   static_cast<CImBitmapWriter*>(writer)->TakeRows(image, top, bottom);
 }
 
-// Here too the document is left to the process's end. The picture's rows go into the file while
+// Here too the document and the picture are left to the process's end: unmapping the picture here
+// would cost its end a third of a millisecond more. The picture's rows go into the file while
 // later ones are traced, so that its end leaves little to write; a failed render leaves no file.
 int Run(const CCommandLine& line, SOptions& options) {
   if (!IsBmp(options)) return RunDisk(line, options);
@@ -218,7 +219,6 @@ int Run(const CCommandLine& line, SOptions& options) {
   const int64_t seconds = elapsed.ElapsedSeconds();
   if (error) return line.FailWithCode(options.job.document, error);
   error = writer.Commit(image);
-  delete image;
   if (error) return line.FailWithCode(options.out, error);
   if (options.showStats) PrintStats(options.stats, seconds);
   return 0;

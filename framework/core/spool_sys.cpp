@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -28,12 +30,22 @@ bool Refuse(CSubscriber* object, int32_t error) {
 
 constexpr const char* kSwapSuffix = ".pool";
 
+// Whether the folder's left swap files are still to be looked for: once a folder in the process's
+// life, since reading a temporary folder of some hundred entries costs a tenth of a millisecond and
+// an application makes three swap files at its start.
+bool FirstLookIn(const std::string& folder) {
+  static std::mutex mutex;
+  static std::set<std::string> looked;
+  const std::lock_guard<std::mutex> guard(mutex);
+  return looked.insert(folder).second;
+}
+
 // A fresh swap file's name in the temporary folder, after the program and this process. The files
 // that processes which are gone (killed, or stopped by a power cut) left there are deleted first:
 // nothing else ever would.
 int32_t MakeSwapName(CFileSpec& name) {
   const std::string folder = platform::TempFolder();
-  platform::RemoveLeftProcessFiles(folder, kSwapSuffix);
+  if (FirstLookIn(folder)) platform::RemoveLeftProcessFiles(folder, kSwapSuffix);
   std::string path;
   if (!platform::MakeProcessFile(folder, kSwapSuffix, &path)) return NonZeroError(MapLastError());
   platform::DeleteFile(path);

@@ -400,9 +400,14 @@ TEST_F(SpoolSysTest, ASwapEnvironmentWithoutAUsableTemporaryFolderStaysClosed) {
 }
 
 // A fresh swap file is named after the program and its process; one that a process now gone left
-// behind is deleted when the next environment starts, while those of running processes, those
-// another process holds locked and anything else stay.
+// behind is deleted when the process first makes a swap file in that folder, while those of running
+// processes, those another process holds locked and anything else stay. (The fixture's own
+// environments made theirs in its folder already: the left files go into a fresh one.)
 TEST_F(SpoolSysTest, FreshSwapFilesNameTheirProcessAndTheLeftOnesOfGoneProcessesGo) {
+  const std::string fixtureFolder = folder;
+  folder += "/fresh";
+  ASSERT_TRUE(fs::create_directory(folder));
+  setenv("TMPDIR", folder.c_str(), 1);
   const pid_t child = fork();
   if (child == 0) _exit(0);
   ASSERT_GT(child, 0);
@@ -428,6 +433,7 @@ TEST_F(SpoolSysTest, FreshSwapFilesNameTheirProcessAndTheLeftOnesOfGoneProcesses
   for (const std::string& name : left) EXPECT_FALSE(fs::exists(folder + "/" + name)) << name;
   for (const std::string& name : kept) EXPECT_TRUE(fs::exists(folder + "/" + name)) << name;
   close(held);
+  setenv("TMPDIR", fixtureFolder.c_str(), 1);
 }
 
 // Objects outliving their environment forget it and its file instead of pointing at them.
