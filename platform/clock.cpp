@@ -8,13 +8,13 @@ namespace {
 bool gVirtual = false;
 int64_t gVirtualMs = 0;
 
+}  // namespace
+
 int64_t RealMs() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
-
-}  // namespace
 
 int64_t NowMs() { return gVirtual ? gVirtualMs : RealMs(); }
 

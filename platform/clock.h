@@ -8,6 +8,8 @@ namespace platform {
 
 int64_t NowMs();
 int64_t NowTicks();
+// The real monotonic clock in ms, whichever clock NowMs answers.
+int64_t RealMs();
 constexpr int64_t MsToTicks(int64_t ms) { return ms * 3 / 50; }
 
 // Virtual clock: once enabled, NowMs answers the virtual count until it is disabled again.

@@ -6,7 +6,6 @@
 #include <glib-unix.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <cstring>
 #include <map>
@@ -271,7 +270,6 @@ void OnAnyEvent(GdkEvent* event, gpointer) {
   gtk_main_do_event(event);
 }
 
-
 gboolean OnDescriptorReady(gint, GIOCondition, gpointer ready) {
   reinterpret_cast<void (*)()>(ready)();
   return G_SOURCE_CONTINUE;
@@ -285,12 +283,12 @@ class GtkBackend : public WindowBackend {
   // once a millisecond, which no hand can outpace.
   void Poll() override {
     if (fPolling) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (!fMenusChanged && now - fLastPoll < std::chrono::milliseconds(1)) {
+    const int64_t now = RealMs();
+    if (!fMenusChanged && now == fLastPollMs) {
       FlushDamage();
       return;
     }
-    fLastPoll = now;
+    fLastPollMs = now;
     fPolling = true;
     if (fMenusChanged) fMenusChanged = !RebuildMenuBars();
     FlushDamage();
@@ -814,7 +812,7 @@ class GtkBackend : public WindowBackend {
   }
 
   bool fPolling = false;
-  std::chrono::steady_clock::time_point fLastPoll;
+  int64_t fLastPollMs = -1;
   CursorHandle fShownCursor = nullptr;
   bool fCursorHidden = false;
   bool fMenusChanged = false;

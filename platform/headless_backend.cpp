@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
@@ -542,11 +541,6 @@ class HeadlessBackend : public WindowBackend {
     if (verb == "print") return ParsePrintAnswer(rest, prints, reason);
     *reason = "unknown event: " + verb;
     return false;
-  }
-
-  static int64_t RealMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
   }
 
   void MarkActivity() { fLastActivityMs = RealMs(); }

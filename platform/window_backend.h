@@ -106,7 +106,7 @@ struct SPrintAnswer {
 
 // After this long with no input and nothing drawn a program counts as idle, and its idle waits stretch
 // to kQuietWaitMs: the loop then wakes four times a second, not a hundred; a while later once a second.
-// Input ends any wait at once, so only work that nothing announces (none is) would come late.
+// Input, a watched descriptor or a due timer ends any wait at once.
 constexpr int64_t kQuietAfterMs = 1000;
 constexpr int64_t kQuietWaitMs = 250;
 constexpr int64_t kLongQuietAfterMs = 5000;
