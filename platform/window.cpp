@@ -108,20 +108,27 @@ std::vector<SWindow*> ChildrenTopFirst(const SWindow* parent, bool children) {
   return list;
 }
 
+// Of the windows whose parent is parent (null: the top-level ones), the topmost showing one under the
+// point. One pass and no list: every heartbeat asks this, and z is unique.
+SWindow* TopmostAt(const SWindow* parent, bool children, SPoint screen) {
+  SWindow* top = nullptr;
+  for (SWindow* w : gWindows) {
+    if (IsChildWindow(w) != children || (children && w->parent != parent)) continue;
+    if ((!top || w->z > top->z) && w->rect.Contains(screen) && IsShowing(w)) top = w;
+  }
+  return top;
+}
+
 // Within a window, the topmost showing child window under the point, else the window itself.
 SWindow* DeepestAt(SWindow* w, SPoint screen) {
-  for (SWindow* child : ChildrenTopFirst(w, true)) {
-    if (IsShowing(child) && child->rect.Contains(screen)) return DeepestAt(child, screen);
-  }
-  return w;
+  SWindow* child = TopmostAt(w, true, screen);
+  return child ? DeepestAt(child, screen) : w;
 }
 
 // The topmost showing window under a screen point.
 SWindow* WindowAt(SPoint screen) {
-  for (SWindow* w : ChildrenTopFirst(nullptr, false)) {
-    if (IsShowing(w) && w->rect.Contains(screen)) return DeepestAt(w, screen);
-  }
-  return nullptr;
+  SWindow* w = TopmostAt(nullptr, false, screen);
+  return w ? DeepestAt(w, screen) : nullptr;
 }
 
 // To the top of its siblings, and the windows it owns above it in their old order.

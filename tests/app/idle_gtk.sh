@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The idle program on the real back end hardly wakes: after its start, with nothing to do, it uses
-# under 0.5 % of a core and wakes under 20 times a second (the main loop blocks in GLib with the
-# single-instance socket watched there, the pointer is not asked of the server, and nothing is drawn).
-# The quietest of three 5-second spells counts, so that a loaded machine does not decide. A forwarded
-# start still reaches the sleeping program at once: it says that the document it was handed is
-# missing.
+# The idle program on the real back end hardly wakes: after its start, with nothing to do, it wakes
+# under three times a second and uses under 1 % of a core (the main loop blocks in GLib with the
+# single-instance socket watched there, its waits stretch once it is quiet, and nothing is drawn).
+# What one wake costs is set mostly by how cold the sleep left the caches, which differs tenfold
+# between hosts (1-7 ms in this sanitized build), so the count of wakes is the sharper check and the
+# CPU bound only catches a loop that works while it waits. The quietest of three 5-second spells
+# counts, so that a loaded machine does not decide. A forwarded start still reaches the sleeping
+# program at once: it says that the document it was handed is missing.
 # Arguments: the program and the build's data/ folder.
 source "$(dirname "$0")/program_gtk.sh" "$1" "$2"
 
@@ -33,11 +35,11 @@ for _ in 1 2 3; do
   [ "$t" -lt "$best_ms" ] && best_ms=$t
   [ "$s" -lt "$best_switches" ] && best_switches=$s
 done
-# 0.5 % of a core for 5 s is 25 ms.
+# 1 % of a core for 5 s is 50 ms.
 check
-[ "$best_ms" -lt 25 ] || fail "the idle program used $best_ms ms of CPU in 5 s (over 0.5 % of a core; spells:$spells)"
+[ "$best_ms" -lt 50 ] || fail "the idle program used $best_ms ms of CPU in 5 s (over 1 % of a core; spells:$spells)"
 check
-[ "$best_switches" -lt 100 ] || fail "the idle program woke $best_switches times in 5 s (20 a second or more)"
+[ "$best_switches" -lt 15 ] || fail "the idle program woke $best_switches times in 5 s (3 a second or more; spells:$spells)"
 
 # A second start hands over its document and ends; the sleeping program takes it at once: the
 # document is missing, and the message saying so shows.

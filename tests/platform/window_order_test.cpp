@@ -98,6 +98,27 @@ TEST_F(WindowOrderTest, ChildWindowsLieInTheirParentsClientAreaAndMoveWithIt) {
   EXPECT_EQ(PressAt(5, 5), nullptr);
 }
 
+// The pointer's window is the deepest showing one: the later of two overlapping children is on top,
+// a grandchild wins over its parent, and a hidden child is looked through.
+TEST_F(WindowOrderTest, ThePointIsOverTheTopmostDeepestShowingWindow) {
+  WindowHandle parent = Make(kWsPopup | kWsVisible, 0, 0, 300, 200);
+  WindowHandle lower = Make(kWsChild | kWsVisible, 10, 10, 100, 100, parent);
+  WindowHandle upper = Make(kWsChild | kWsVisible, 60, 10, 100, 100, parent);
+  WindowHandle inner = Make(kWsChild | kWsVisible, 5, 5, 20, 20, lower);
+  WindowHandle hidden = Make(kWsChild, 200, 10, 50, 50, parent);
+  EXPECT_EQ(WindowFromPoint({20, 50}), lower);
+  EXPECT_EQ(WindowFromPoint({80, 50}), upper);
+  EXPECT_EQ(WindowFromPoint({18, 18}), inner);
+  EXPECT_EQ(WindowFromPoint({210, 20}), parent);
+  ShowWindow(hidden, kSwShow);
+  EXPECT_EQ(WindowFromPoint({210, 20}), hidden);
+  ShowWindow(upper, kSwHide);
+  EXPECT_EQ(WindowFromPoint({80, 50}), lower);
+  ShowWindow(lower, kSwHide);
+  EXPECT_EQ(WindowFromPoint({18, 18}), parent);
+  EXPECT_EQ(WindowFromPoint({400, 400}), nullptr);
+}
+
 TEST_F(WindowOrderTest, KeysGoToTheFocusWindowOrTheActiveOne) {
   WindowHandle a = Make(kWsPopup | kWsVisible, 0, 0, 10, 10);
   WindowHandle b = Make(kWsPopup | kWsVisible, 20, 0, 10, 10);
