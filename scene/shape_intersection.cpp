@@ -583,6 +583,10 @@ bool NearestSphereT(const CRay& ray, double& t) {
 
 // A flat shape's crossing in the ray's interval and its point, on the surface.
 bool NearestFlatPoint(const CRay& ray, EFlatShape shape, double& t, vector3<double>& p) {
+  // A ray that starts on the surface or moves away from it would meet it at t <= 0, which no ray
+  // from t >= 0 accepts: most shadow and sky rays leave the water so, and the division is saved.
+  const double oy = ray.fHit.fObjOrigin.y, dy = ray.fHit.fObjDirection.y;
+  if (ray.fTMin >= 0 && ((oy >= 0 && dy > 0) || (oy <= 0 && dy < 0))) return false;
   if (!FlatCrossingT(ray, shape, t) || !SFlatAcceptance{ray}(t)) return false;
   p = PointAt(ray, t);
   if (!WithinFlat(shape, p, ray.fFilterRay == 1)) return false;

@@ -27,6 +27,8 @@ constexpr double kSunScale = 1.1255;
 constexpr double kDiscPower = 85.0;
 constexpr double kDiscTerm = 0.95;
 constexpr double kDiscCore = 0.981;
+// (s²)^kDiscPower < 2^-170 below this.
+constexpr double kNoDisc = 0.25;
 constexpr float kDiscCoreBoost = 0.30518043f;
 constexpr double kBelowHorizonPower = 120.0;
 constexpr vector3<double> kBelowHorizonTint{0.05468833447776, 0.06640726329442, 0.12500190737777};
@@ -376,7 +378,9 @@ void C3dSky::ShadeRay(CRay& ray) {
   double s = 0, p = 0;
   if (fRender.hasSun) {
     s = (Dot(d, fRender.sunDirection) + 1) * 0.5;
-    p = std::pow(s * s, kDiscPower);
+    // Away from the sun the disc term is below 2^-170 and moves no colour by a float's last bit: it
+    // is left at 0 rather than paid for.
+    p = s * s < kNoDisc ? 0 : std::pow(s * s, kDiscPower);
   }
   vector3<float> colour = IsFlat() ? fSettings.flat : Graded(d, s, p);
   if (fRender.hasSun && fRender.trueDirection.y < 0) AddBelowHorizonGlow(d, colour);

@@ -22,6 +22,11 @@ TEST_F(Plane, RenderingRaysMeetItEverywherePickingRaysWithinTen) {
       {"a picking ray within the square", {9, 1, -10}, {0, -1, 0}, 0, true, 1, {}, NAN, NAN, kFarAway, 1},
       {"too flat", {0, 1, 0}, {1, -0.99e-4, 0}, 0, false, 0},
       {"t at the interval's start is refused", {0, 5, 0}, {0, -1, 0}, 5, false, 0},
+      // Rays leaving the plane meet it behind their start only.
+      {"rising away above it", {0, 5, 0}, {0.5, 1, 0}, 0, false, 0},
+      {"sinking away below it", {1, -5, 2}, {0, -1, 0.5}, 0, false, 0},
+      {"leaving it from on it", {3, 0, 1}, {0, 1, 0}, 0, false, 0},
+      {"an interval reaching behind the start", {0, 5, 0}, {0, 1, 0}, -10, true, -5, {{0, 1, 0}}},
   };
   ExpectRayCases(*plane, cases);
   CRenderStats stats;
