@@ -710,7 +710,8 @@ bool IntersectShape(C3dObject& object, CRay& ray, Nearest nearest) {
 // rays miss the sphere and the plane that every ray meets, and a miss makes no surface record. A hit's
 // surface goes straight into the ray's hit record, with the fields and values that recording a
 // completed span entry gives (texture values only when the ray wants them); during the renderer's
-// search its world-space part is left for the search to complete, should the hit stay the nearest.
+// search its world-space part is left for the search to complete, should the hit stay the nearest,
+// and a sphere's texture values for shading to ask for.
 template <typename Find, typename Surface>
 bool IntersectFound(C3dObject& object, CRay& ray, Find find, Surface surface) {
   RayToObjectSpace(object, ray);
