@@ -144,6 +144,7 @@ int32_t CDocumentReader::ReadRow(const SDocumentClass& cls, const CResEntry& row
     delete thing;
     return result;
   }
+  NoteUnbound(thing);
   *out = thing;
   return kNoErr;
 }
@@ -164,6 +165,21 @@ int32_t CDocumentReader::Enter(C3dBase* thing) {
   }
   fRemaps[fRemaps.GetCount() - 1].to = thing->GetId();
   return kNoErr;
+}
+
+void CDocumentReader::NoteUnbound(C3dBase* thing) {
+  if (thing->GetFamily() != C3dMaterial::kFamily) return;
+  STextureRefs textures;
+  if (ReadTextureRefs(static_cast<C3dMaterial*>(thing), textures)) return;
+  for (const SStoredRef& ref : textures.refs) {
+    if (ref.id != 0) return;
+  }
+  // Entering appends the thing's row; the link step checks that the row still holds it.
+  const uint32_t count = fTable->GetCount();
+  if (count <= fFirstRow) return;
+  const uint32_t at = count - 1 - fFirstRow;
+  if (fUnbound.size() <= at) fUnbound.resize(at + 1, nullptr);
+  fUnbound[at] = thing;
 }
 
 // The references as the record holds them now: read, and in machine order.
@@ -415,7 +431,10 @@ int32_t CDocumentReader::Link() {
     CHolder holder(fTable, false, false);
     if (!holder.IsLocked()) return NonZeroError(fTable->GetError());
     for (uint32_t row = 0; row < end; ++row) {
-      if (const int32_t error = BindThing((*fTable)[row].object, row >= fFirstRow)) return error;
+      C3dBase* thing = (*fTable)[row].object;
+      const uint32_t at = row - fFirstRow;
+      if (row >= fFirstRow && at < fUnbound.size() && fUnbound[at] == thing) continue;
+      if (const int32_t error = BindThing(thing, row >= fFirstRow)) return error;
     }
   }
   if (const int32_t error = LinkGroups()) return error;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "framework/core/dyn_table.h"
 
@@ -70,6 +71,9 @@ class CDocumentReader {
   // references first.
   int32_t ReadRow(const SDocumentClass& cls, const CResEntry& row, uint32_t index, C3dBase** out);
   int32_t Enter(C3dBase* thing);
+  // Notes a material just entered whose record names no texture, which the link step then passes by;
+  // one it cannot look into is left to the link step.
+  void NoteUnbound(C3dBase* thing);
   int32_t NoteMembers(C3dGroup* group);
   bool HasMembersNoted(const C3dGroup* group) const;
   int32_t ReadKeyedOnce(uint32_t family, uint32_t classTag, uint32_t id, C3dBase** read);
@@ -100,5 +104,8 @@ class CDocumentReader {
   CDynTable<SMemberRef> fMembers;
   // The stored ids of the groups whose members are being read by key.
   CDynTable<uint32_t> fExpanding;
+  // By row from fFirstRow, the things read here with nothing to bind, noted while they were still in
+  // the cache: binding them would fetch each record from memory again only to find no reference.
+  std::vector<const C3dBase*> fUnbound;
   int32_t fResult = 0;
 };

@@ -6,6 +6,7 @@
 #include "framework/core/resource_env.h"
 #include "framework/core/result_codes.h"
 #include "scene/base.h"
+#include "scene/object.h"
 #include "scene/surface/base_texture.h"
 
 namespace {
@@ -73,6 +74,9 @@ int32_t ReadRecord(const SDocumentClass& cls, CResourceEnv* document, const CRes
     return result;
   }
   thing->SetKey(key);
+  // The matrices are worked out now, while the thing is still in the cache: the first render of a
+  // document of many things would otherwise fetch every one from memory again for them.
+  if (C3dObject* object = thing->AsObject()) object->GetObjectToWorld();
   *out = thing;
   return kNoErr;
 }

@@ -267,6 +267,7 @@ bool C3dObject::PassesPickFilters(const CRay& ray) const {
 
 void C3dObject::RecordHit(CRay& ray, const SSpanEntry& hit, C3dObject* hitObject, C3dObject* hitPart) {
   ray.fWorldPending = nullptr;
+  ray.fTexturePending = nullptr;
   ray.fHitT = hit.fT;
   ray.fHitObject = hitObject;
   ray.fHitPart = hitPart;

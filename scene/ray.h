@@ -80,6 +80,10 @@ struct CRay {
   // them for the hit that stays the nearest (most hits on the water plane lie behind the terrain).
   uint8_t fDeferWorld = 0;
   C3dObject* fWorldPending = nullptr;
+  // A sphere hit of that search leaves its texture values, two arc cosines and a sine, until shading
+  // asks for them (CompleteHitTexture): most materials never do. Names the sphere; they are worked
+  // out from the hit's object-space point while it is still the ray's own hit.
+  C3dObject* fTexturePending = nullptr;
   // Where the ray tree's random draws (jitter, soft shadows, spread rays) come from: the render seeds
   // one per pixel, so that a pixel's picture does not depend on which thread renders it or when. Null
   // draws from the process-wide generator.
@@ -149,6 +153,7 @@ struct CRay {
     fBlocker = nullptr;
     fDeferWorld = 0;
     fWorldPending = nullptr;
+    fTexturePending = nullptr;
   }
 
   void CountHit() const {

@@ -136,10 +136,7 @@ bool SphereRoots(const CRay& ray, double& nearT, double& farT) {
 // The surface at point p: on the unit sphere the normal is the point; u from the azimuth (from +z
 // towards +x), v from the polar angle measured from -y.
 template <typename Hit>
-void SphereSurfaceAt(Hit& c, const CRay& ray, const vector3<double>& p) {
-  c.fObjPoint = p;
-  c.fObjNormal = p;
-  if (!WantsTexture(ray)) return;
+void SphereTextureAt(Hit& c, const vector3<double>& p) {
   const double polar = std::acos(Clamped(-p.y));
   const double v = polar / kPi;
   double u = 0;
@@ -150,6 +147,13 @@ void SphereSurfaceAt(Hit& c, const CRay& ray, const vector3<double>& p) {
   const double r = std::sqrt(p.x * p.x + p.z * p.z);
   // At the poles the direction of growing u is undefined.
   SetTexture(c, u, v, r > 0 ? vector3<double>{-p.z / r, 0, p.x / r} : vector3<double>{}, {0, 1, 0});
+}
+
+template <typename Hit>
+void SphereSurfaceAt(Hit& c, const CRay& ray, const vector3<double>& p) {
+  c.fObjPoint = p;
+  c.fObjNormal = p;
+  if (WantsTexture(ray)) SphereTextureAt(c, p);
 }
 
 SSpanEntry SphereSurface(const CRay& ray, double t) {
@@ -619,6 +623,12 @@ void CompleteDeferredHit(CRay& ray) {
   if (object && object == ray.fHitObject && !ray.fHitPart) CompleteSurface(*object, ray.fHit);
 }
 
+void CompleteHitTexture(CRay& ray) {
+  C3dObject* const object = ray.fTexturePending;
+  ray.fTexturePending = nullptr;
+  if (object && object == ray.fHitObject && !ray.fHitPart) SphereTextureAt(ray.fHit, ray.fHit.fObjPoint);
+}
+
 bool PassesEntryTests(C3dObject& object, CRay& ray, bool& answer) {
   answer = false;
   const uint32_t state = object.GetStateFlags();
@@ -704,7 +714,8 @@ bool IntersectShape(C3dObject& object, CRay& ray, Nearest nearest) {
 // rays miss the sphere and the plane that every ray meets, and a miss makes no surface record. A hit's
 // surface goes straight into the ray's hit record, with the fields and values that recording a
 // completed span entry gives (texture values only when the ray wants them); during the renderer's
-// search its world-space part is left for the search to complete, should the hit stay the nearest.
+// search its world-space part is left for the search to complete, should the hit stay the nearest,
+// and a sphere's texture values for shading to ask for.
 template <typename Find, typename Surface>
 bool IntersectFound(C3dObject& object, CRay& ray, Find find, Surface surface) {
   RayToObjectSpace(object, ray);
@@ -715,6 +726,7 @@ bool IntersectFound(C3dObject& object, CRay& ray, Find find, Surface surface) {
     return false;
   }
   SRayHit& hit = ray.fHit;
+  ray.fTexturePending = nullptr;
   surface(hit, ray, p);
   hit.fObjShadingNormal = hit.fObjNormal;
   if (ray.fDeferWorld) ray.fWorldPending = &object;
@@ -756,7 +768,12 @@ bool IntersectSphere(C3dObject& object, CRay& ray) {
         p = PointAt(r, t);
         return true;
       },
-      [](SRayHit& hit, const CRay& r, const vector3<double>& p) { SphereSurfaceAt(hit, r, p); });
+      [&object](SRayHit& hit, CRay& r, const vector3<double>& p) {
+        if (!r.fDeferWorld || !WantsTexture(r)) return SphereSurfaceAt(hit, r, p);
+        hit.fObjPoint = p;
+        hit.fObjNormal = p;
+        r.fTexturePending = &object;
+      });
 }
 
 bool IntersectBox(C3dObject& object, CRay& ray, const SShapeBottom& bottom) {

@@ -113,6 +113,9 @@ bool RecordNearest(C3dObject& object, CRay& ray, bool found, SSpanEntry& hit);
 // After a search with the ray's fDeferWorld set: the world-space point and normals of the hit that
 // stayed the nearest, when its shape left them for later.
 void CompleteDeferredHit(CRay& ray);
+// The texture values of the ray's hit, when its shape left them for shading to ask for
+// (CRay::fTexturePending).
+void CompleteHitTexture(CRay& ray);
 // Completes the object's crossings of one call and puts them at the end of the list in increasing t
 // (equal t: the first found first). Fewer than `least` crossings add nothing. Answers whether any
 // were added.

@@ -38,13 +38,17 @@ Handle32 RegisterHandle(void* pointer, uint32_t typeTag) {
   SHandleTable& table = Table();
   std::lock_guard<std::mutex> guard(table.lock);
   const auto key = std::make_pair(pointer, typeTag);
-  if (auto found = table.byPointer.find(key); found != table.byPointer.end()) return found->second;
+  // Things made one after another mostly lie at rising addresses: a key beyond the last is new, and
+  // goes in at the end without a search down the tree.
+  const bool last = !table.byPointer.empty() && table.byPointer.rbegin()->first < key;
+  const auto place = last ? table.byPointer.end() : table.byPointer.lower_bound(key);
+  if (place != table.byPointer.end() && place->first == key) return place->second;
   // Running out of 2^32 - 1 handles is not a state the program can reach in practice; refuse rather
   // than wrap around to a handle that may still be held somewhere.
   if (table.byHandle.size() >= UINT32_MAX - 1) return kNoHandle;
   table.byHandle.push_back(SHandleEntry{pointer, typeTag});
   const Handle32 handle = Handle32(table.byHandle.size());
-  table.byPointer.emplace(key, handle);
+  table.byPointer.emplace_hint(place, key, handle);
   return handle;
 }
 

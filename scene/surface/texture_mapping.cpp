@@ -6,6 +6,7 @@
 #include "framework/core/four_cc.h"
 #include "scene/object.h"
 #include "scene/ray.h"
+#include "scene/shape_intersection.h"
 #include "scene/surface/base_texture.h"
 #include "scene/texture/noise.h"
 #include "scene/texture/texture_math.h"
@@ -213,6 +214,7 @@ float ToFloat(double c) {
 }  // namespace
 
 void MapTexture(CRay& ray, const SMaterialComponent& component, bool picture, STextureSample& sample) {
+  CompleteHitTexture(ray);
   const SRayHit& h = ray.fHit;
   const SHitPlace hit{h.fObjPoint, h.fPoint, h.fU, h.fV, h.fTangentU, h.fTangentV,
                       ray.fHitPart ? ray.fHitPart : ray.fHitObject};

@@ -15,6 +15,7 @@
 #include "scene/camera.h"
 #include "scene/cube.h"
 #include "scene/plane.h"
+#include "scene/shape_intersection.h"
 #include "tests/scene/scene_fixture.h"
 
 namespace {
@@ -305,6 +306,10 @@ TEST_F(RenderContext, TheNearestHitEndsWithTheSurfaceItsObjectGives) {
       ASSERT_EQ(ray.fHitObject, c.nearest) << c.name;
       EXPECT_EQ(ray.fWorldPending, nullptr) << c.name;
       EXPECT_EQ(ray.fDeferWorld, 0) << c.name;
+      // A sphere leaves its texture values until shading asks for them; asked, they are its own.
+      EXPECT_EQ(ray.fTexturePending, c.nearest == sphere ? c.nearest : nullptr) << c.name;
+      CompleteHitTexture(ray);
+      EXPECT_EQ(ray.fTexturePending, nullptr) << c.name;
       ASSERT_TRUE(c.nearest->Intersect(alone)) << c.name;
       EXPECT_EQ(ray.fHitT, alone.fHitT) << c.name;
       for (const auto member : {&SRayHit::fObjPoint, &SRayHit::fObjNormal, &SRayHit::fObjShadingNormal,
@@ -315,6 +320,16 @@ TEST_F(RenderContext, TheNearestHitEndsWithTheSurfaceItsObjectGives) {
       EXPECT_EQ(ray.fHit.fV, alone.fHit.fV) << c.name;
     }
   }
+  // Values left by a sphere that is no longer the ray's hit are never worked out over another's.
+  CRay ray;
+  ray.Init(nullptr, {0, 0, 0}, {0, 0, 1}, {1, 1, 1}, {1, 1, 1}, 0.0001f, kFarAway, nullptr, nullptr, -1);
+  ray.fHitObject = cube;
+  ray.fHit.fObjPoint = {0, 1, 0};
+  ray.fHit.fU = 0.375;
+  ray.fTexturePending = sphere;
+  CompleteHitTexture(ray);
+  EXPECT_EQ(ray.fHit.fU, 0.375);
+  EXPECT_EQ(ray.fTexturePending, nullptr);
 }
 
 TEST_F(RenderContext, BoundsStartFromZeroAndHoldEveryObject) {

@@ -32,6 +32,27 @@ TEST(HandleTable, RegisterLookUpAndRelease) {
   ReleaseHandle(hb);
 }
 
+// Rising addresses go in at the end of the index without a search; the others are searched for.
+TEST(HandleTable, EveryOrderOfAddressesKeepsItsHandles) {
+  int things[6] = {};
+  const int order[] = {1, 3, 5, 4, 0, 2};
+  Handle32 handles[6] = {};
+  for (const int i : order) {
+    handles[i] = RegisterHandle(&things[i], kMaterial);
+    EXPECT_NE(handles[i], kNoHandle) << i;
+  }
+  for (const int i : order) {
+    EXPECT_EQ(RegisterHandle(&things[i], kMaterial), handles[i]) << i;
+    EXPECT_EQ(LookupHandle(handles[i], kMaterial), &things[i]) << i;
+    // The same address under another tag is another handle, whichever side of it the tag sorts.
+    const Handle32 other = RegisterHandle(&things[i], kTexture);
+    EXPECT_NE(other, handles[i]) << i;
+    EXPECT_EQ(LookupHandle(other, kTexture), &things[i]) << i;
+    ReleaseHandle(other);
+  }
+  for (const Handle32 handle : handles) ReleaseHandle(handle);
+}
+
 TEST(FourCC, PacksTheFirstLetterHigh) {
   EXPECT_EQ(FourCC("3dob"), 0x33646F62u);
   EXPECT_EQ(FourCCText(FourCC("lght")), "lght");
